@@ -1,0 +1,64 @@
+#include "platform/ooxml/DurableFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/ooxml/OoxmlError.h"
+
+namespace tarovent::ooxml {
+
+namespace {
+
+QString systemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
+
+void syncPath(const QByteArray& path, bool directory) {
+  const int fd = ::open(path.constData(), (directory ? O_DIRECTORY : 0) | O_RDONLY | O_CLOEXEC);
+  if (fd < 0)
+    throw OoxmlError(QStringLiteral("Impossible d'ouvrir %1 : %2")
+                         .arg(QString::fromLocal8Bit(path), systemError()));
+  const int rc = ::fsync(fd);
+  const int saved = errno;
+  ::close(fd);
+  errno = saved;
+  if (rc != 0)
+    throw OoxmlError(QStringLiteral("Écriture sur disque impossible (%1) : %2")
+                         .arg(QString::fromLocal8Bit(path), systemError()));
+}
+
+}  // namespace
+
+void replaceFileDurably(const QString& target,
+                        const std::function<void(const QString& tempPath)>& writer) {
+  const QFileInfo info(target);
+  const QByteArray folder = QFile::encodeName(info.absolutePath());
+  QByteArray pattern = folder + "/." + QFile::encodeName(info.fileName()) + ".tmp-XXXXXX";
+  const int fd = ::mkstemp(pattern.data());
+  if (fd < 0)
+    throw OoxmlError(QStringLiteral("Impossible de créer un fichier dans %1 : %2")
+                         .arg(QString::fromLocal8Bit(folder), systemError()));
+  // mkstemp gives 0600; keep the mode of the file we replace, or the usual one.
+  struct stat st {};
+  const mode_t mode =
+      ::stat(QFile::encodeName(target).constData(), &st) == 0 ? (st.st_mode & 07777) : mode_t(0644);
+  ::fchmod(fd, mode);
+  ::close(fd);
+  const QString temp = QFile::decodeName(pattern);
+  try {
+    writer(temp);
+    syncPath(pattern, false);
+    if (::rename(pattern.constData(), QFile::encodeName(target).constData()) != 0)
+      throw OoxmlError(
+          QStringLiteral("Impossible de remplacer %1 : %2").arg(target, systemError()));
+  } catch (...) {
+    ::unlink(pattern.constData());
+    throw;
+  }
+  syncPath(folder, true);
+}
+
+}  // namespace tarovent::ooxml

@@ -1,0 +1,1089 @@
+#include "platform/word/WordDocument.h"
+
+#include <QHash>
+#include <algorithm>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/ooxml/OoxmlError.h"
+#include "platform/ooxml/XmlPart.h"
+#include "platform/word/StyleSheet.h"
+#include "platform/word/WordXml.h"
+
+namespace tarovent::word {
+
+using ooxml::OoxmlError;
+
+namespace {
+
+const QString kDocumentType = QStringLiteral(
+    "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml");
+const QString kTemplateType = QStringLiteral(
+    "application/vnd.openxmlformats-officedocument.wordprocessingml.template.main+xml");
+const QString kMacroDocumentType =
+    QStringLiteral("application/vnd.ms-word.document.macroEnabled.main+xml");
+
+bool isTemplateType(const QString& type) {
+  return type.contains(QLatin1String(".template.")) || type.contains(QLatin1String("Template"));
+}
+
+// Containers that may wrap blocks, rows or cells without being structure themselves.
+bool isWrapper(pugi::xml_node node) {
+  return xml::is(node, "sdt") || xml::is(node, "sdtContent") || xml::is(node, "customXml");
+}
+
+bool isProperties(pugi::xml_node node) {
+  const char* local = xml::localName(node);
+  const size_t n = std::strlen(local);
+  return node.type() == pugi::node_element && n > 2 && std::strcmp(local + n - 2, "Pr") == 0;
+}
+
+bool isMarker(pugi::xml_node node) {
+  return xml::is(node, "bookmarkStart") || xml::is(node, "bookmarkEnd");
+}
+
+// Children found through wrappers: rows of a table, cells of a row.
+std::vector<pugi::xml_node> wrappedChildren(pugi::xml_node parent, const char* local) {
+  std::vector<pugi::xml_node> found;
+  xml::traverse(
+      parent,
+      [&](pugi::xml_node n) {
+        if (xml::is(n, local)) {
+          found.push_back(n);
+          return false;
+        }
+        return isWrapper(n);
+      },
+      [](pugi::xml_node) {});
+  return found;
+}
+
+pugi::xml_node firstParagraph(pugi::xml_node container) {
+  pugi::xml_node found;
+  xml::traverse(
+      container,
+      [&](pugi::xml_node n) {
+        if (found) return false;
+        if (xml::is(n, "p")) {
+          found = n;
+          return false;
+        }
+        return isWrapper(n);
+      },
+      [](pugi::xml_node) {});
+  return found;
+}
+
+pugi::xml_node firstRun(pugi::xml_node paragraph) {
+  pugi::xml_node found;
+  xml::traverse(
+      paragraph,
+      [&](pugi::xml_node n) {
+        if (found || n.type() != pugi::node_element) return false;
+        if (xml::is(n, "r")) {
+          found = n;
+          return false;
+        }
+        return !isProperties(n) && !xml::is(n, "del") && !xml::is(n, "moveFrom");
+      },
+      [](pugi::xml_node) {});
+  return found;
+}
+
+template <class Pred>
+std::vector<pugi::xml_node> descendants(pugi::xml_node root, Pred pred) {
+  std::vector<pugi::xml_node> found;
+  xml::traverse(
+      root,
+      [&](pugi::xml_node n) {
+        if (n.type() != pugi::node_element) return false;
+        if (pred(n)) found.push_back(n);
+        return true;
+      },
+      [](pugi::xml_node) {});
+  return found;
+}
+
+bool isAncestorOf(pugi::xml_node maybeAncestor, pugi::xml_node node) {
+  for (pugi::xml_node cur = node.parent(); cur; cur = cur.parent())
+    if (cur == maybeAncestor) return true;
+  return false;
+}
+
+bool toggleOn(pugi::xml_node node) {
+  const char* value = xml::attr(node, "val").value();
+  return !(std::strcmp(value, "0") == 0 || std::strcmp(value, "false") == 0 ||
+           std::strcmp(value, "off") == 0);
+}
+
+QString styleOf(pugi::xml_node properties, const char* local) {
+  return QString::fromUtf8(xml::attr(xml::firstChild(properties, local), "val").value());
+}
+
+// The run properties worth copying for new text: no revision marks.
+void stripRevisionMarks(pugi::xml_node rPr) {
+  for (const char* local : {"ins", "del", "moveFrom", "moveTo", "rPrChange"})
+    xml::removeChildren(rPr, local);
+}
+
+}  // namespace
+
+struct WordDocument::Impl {
+  struct Story {
+    QString part;
+    std::unique_ptr<pugi::xml_document> doc;
+    pugi::xml_node root;
+    bool dirty = false;
+  };
+  struct Mark {
+    QString name;
+    int story = 0;
+    pugi::xml_node start;
+    pugi::xml_node end;
+  };
+  struct Rows {
+    std::vector<pugi::xml_node> rows;
+    std::vector<std::vector<pugi::xml_node>> cells;
+  };
+
+  ooxml::Package package;
+  QString path;
+  QString mainPart;
+  bool readOnly = false;
+  bool modified = false;
+  bool showHidden = false;
+  std::string prefix;  // prefix of the main namespace in the body part, with its colon
+  std::vector<Story> stories;
+  QHash<QString, Mark> marks;  // key: upper-case name
+  long long nextId = 0;
+
+  mutable bool tablesValid = false;
+  mutable std::vector<pugi::xml_node> tables;
+  mutable std::unordered_map<pugi::xml_node_struct*, Rows> rowCache;
+  mutable bool layoutValid = false;
+  mutable std::unordered_map<pugi::xml_node_struct*, std::pair<int, int>> layout;
+  mutable std::optional<StyleSheet> styles;
+  mutable QHash<QString, bool> inheritedCache;
+  pugi::xml_document scratch;
+
+  explicit Impl(ooxml::Package p) : package(std::move(p)) {}
+
+  // ---- loading -------------------------------------------------------------------------
+
+  void load() {
+    mainPart = package.mainPart();
+    if (mainPart.isEmpty() || !package.contains(mainPart))
+      throw OoxmlError(
+          QStringLiteral("Le fichier %1 ne contient pas de document de traitement de texte")
+              .arg(path));
+    const QString type = package.contentType(mainPart);
+    if (!type.contains(QLatin1String("wordprocessingml")) &&
+        !type.contains(QLatin1String("ms-word")))
+      throw OoxmlError(
+          QStringLiteral("Le fichier %1 n'est pas un document de traitement de texte (%2)")
+              .arg(path, type));
+    addStory(mainPart, "body");
+    const std::string docName = stories[0].doc->document_element().name();
+    const size_t colon = docName.find(':');
+    prefix = colon == std::string::npos ? std::string() : docName.substr(0, colon + 1);
+    const ooxml::Relationships rels = package.relationships(mainPart);
+    for (const ooxml::Relationship& rel : rels.all()) {
+      const bool header = rel.type.endsWith(QLatin1String("/header"));
+      if (!header && !rel.type.endsWith(QLatin1String("/footer"))) continue;
+      const QString part = rels.resolve(rel);
+      if (part.isEmpty() || !package.contains(part)) continue;
+      bool known = false;
+      for (const Story& s : stories) known = known || s.part == part;
+      if (!known) addStory(part, nullptr);
+    }
+    indexBookmarks();
+  }
+
+  void addStory(const QString& part, const char* rootChild) {
+    Story story;
+    story.part = part;
+    story.doc = std::make_unique<pugi::xml_document>();
+    ooxml::parseXml(*story.doc, package.read(part), part);
+    story.root = story.doc->document_element();
+    if (rootChild) {
+      story.root = xml::firstChild(story.root, rootChild);
+      if (!story.root)
+        throw OoxmlError(QStringLiteral("Le document %1 n'a pas de corps de texte").arg(path));
+    }
+    stories.push_back(std::move(story));
+  }
+
+  void indexBookmarks() {
+    marks.clear();
+    for (int s = 0; s < int(stories.size()); ++s) {
+      std::unordered_map<std::string, pugi::xml_node> open;
+      xml::traverse(
+          stories[s].root,
+          [&](pugi::xml_node n) {
+            if (n.type() != pugi::node_element) return false;
+            if (xml::is(n, "bookmarkStart")) {
+              const std::string id = xml::attr(n, "id").value();
+              nextId = std::max(nextId, std::atoll(id.c_str()) + 1);
+              open.emplace(id, n);
+              return false;
+            }
+            if (xml::is(n, "bookmarkEnd")) {
+              const auto it = open.find(xml::attr(n, "id").value());
+              if (it != open.end()) {
+                const QString name = QString::fromUtf8(xml::attr(it->second, "name").value());
+                const QString key = name.toUpper();
+                if (!name.isEmpty() && !marks.contains(key))
+                  marks.insert(key, Mark{name, s, it->second, n});
+                open.erase(it);
+              }
+              return false;
+            }
+            return !xml::is(n, "Fallback") && !isProperties(n);
+          },
+          [](pugi::xml_node) {});
+    }
+  }
+
+  void changed(int story) {
+    stories[story].dirty = true;
+    modified = true;
+    layoutValid = false;
+  }
+
+  // ---- tables --------------------------------------------------------------------------
+
+  const std::vector<pugi::xml_node>& bodyTables() const {
+    if (!tablesValid) {
+      tables.clear();
+      xml::traverse(
+          stories[0].root,
+          [&](pugi::xml_node n) {
+            if (xml::is(n, "tbl")) {
+              tables.push_back(n);
+              return false;
+            }
+            return isWrapper(n);
+          },
+          [](pugi::xml_node) {});
+      tablesValid = true;
+    }
+    return tables;
+  }
+
+  pugi::xml_node tableNode(int t) const {
+    const auto& all = bodyTables();
+    if (t < 1 || t > int(all.size()))
+      throw OoxmlError(QStringLiteral("Le tableau n° %1 n'existe pas (le document en a %2)")
+                           .arg(t)
+                           .arg(all.size()));
+    return all[size_t(t - 1)];
+  }
+
+  Rows& rowsOf(pugi::xml_node tbl) const {
+    auto it = rowCache.find(tbl.internal_object());
+    if (it == rowCache.end()) {
+      Rows rows;
+      rows.rows = wrappedChildren(tbl, "tr");
+      for (pugi::xml_node tr : rows.rows) rows.cells.push_back(wrappedChildren(tr, "tc"));
+      it = rowCache.emplace(tbl.internal_object(), std::move(rows)).first;
+    }
+    return it->second;
+  }
+
+  pugi::xml_node rowNode(int t, int row) const {
+    const Rows& rows = rowsOf(tableNode(t));
+    if (row < 1 || row > int(rows.rows.size()))
+      throw OoxmlError(QStringLiteral("La ligne %1 du tableau n° %2 n'existe pas").arg(row).arg(t));
+    return rows.rows[size_t(row - 1)];
+  }
+
+  pugi::xml_node cellNode(const CellRef& c) const {
+    const Rows& rows = rowsOf(tableNode(c.table));
+    if (c.row < 1 || c.row > int(rows.rows.size()) || c.column < 1 ||
+        c.column > int(rows.cells[size_t(c.row - 1)].size()))
+      throw OoxmlError(QStringLiteral("La cellule (%1, %2) du tableau n° %3 n'existe pas")
+                           .arg(c.row)
+                           .arg(c.column)
+                           .arg(c.table));
+    return rows.cells[size_t(c.row - 1)][size_t(c.column - 1)];
+  }
+
+  int tableIndexOf(pugi::xml_node tbl) const {
+    const auto& all = bodyTables();
+    const auto it = std::find(all.begin(), all.end(), tbl);
+    return it == all.end() ? 0 : int(it - all.begin()) + 1;
+  }
+
+  void tablesChanged() {
+    tablesValid = false;
+    layoutValid = false;
+  }
+
+  // ---- positions -----------------------------------------------------------------------
+
+  void ensureLayout() const {
+    if (layoutValid) return;
+    layout.clear();
+    for (const Story& story : stories) {
+      int pos = 0;
+      xml::traverse(
+          story.root,
+          [&](pugi::xml_node n) {
+            if (n.type() != pugi::node_element) return false;
+            const char* local = xml::localName(n);
+            if (std::strcmp(local, "t") == 0) {
+              pos += xml::utf16Length(n.text().get());
+              return false;
+            }
+            if (std::strcmp(local, "tab") == 0 || std::strcmp(local, "br") == 0 ||
+                std::strcmp(local, "cr") == 0 || std::strcmp(local, "noBreakHyphen") == 0) {
+              ++pos;
+              return false;
+            }
+            if (std::strcmp(local, "bookmarkStart") == 0 ||
+                std::strcmp(local, "bookmarkEnd") == 0) {
+              layout[n.internal_object()] = {pos, pos};
+              return false;
+            }
+            if (std::strcmp(local, "tbl") == 0 || std::strcmp(local, "tr") == 0) {
+              layout[n.internal_object()] = {pos, pos};
+              return true;
+            }
+            return !isProperties(n) && std::strcmp(local, "Fallback") != 0 &&
+                   std::strcmp(local, "instrText") != 0 && std::strcmp(local, "delText") != 0;
+          },
+          [&](pugi::xml_node n) {
+            if (n.type() != pugi::node_element) return;
+            const char* local = xml::localName(n);
+            if (std::strcmp(local, "p") == 0) {
+              ++pos;
+            } else if (std::strcmp(local, "tr") == 0) {
+              ++pos;
+              layout[n.internal_object()].second = pos;
+            } else if (std::strcmp(local, "tbl") == 0) {
+              layout[n.internal_object()].second = pos;
+            }
+          });
+    }
+    layoutValid = true;
+  }
+
+  int positionOf(pugi::xml_node node) const {
+    ensureLayout();
+    const auto it = layout.find(node.internal_object());
+    return it == layout.end() ? 0 : it->second.first;
+  }
+
+  std::pair<int, int> rangeOf(pugi::xml_node node) const {
+    ensureLayout();
+    const auto it = layout.find(node.internal_object());
+    return it == layout.end() ? std::pair<int, int>{0, 0} : it->second;
+  }
+
+  BookmarkInfo infoOf(const Mark& m) const {
+    return {m.name, stories[size_t(m.story)].part, positionOf(m.start), positionOf(m.end)};
+  }
+
+  // ---- formatting ----------------------------------------------------------------------
+
+  const StyleSheet& styleSheet() const {
+    if (!styles) {
+      styles.emplace();
+      const ooxml::Relationships rels = package.relationships(mainPart);
+      if (const ooxml::Relationship* rel = rels.firstOfType(QStringLiteral("styles"))) {
+        const QString part = rels.resolve(*rel);
+        if (package.contains(part)) {
+          try {
+            styles.emplace(package.read(part));
+          } catch (const OoxmlError&) {
+            // A broken style part only loses style-level hidden text.
+          }
+        }
+      }
+    }
+    return *styles;
+  }
+
+  // Whether the styles alone hide a run of this paragraph with these run properties.
+  bool inheritedHidden(pugi::xml_node paragraph, pugi::xml_node rPr) const {
+    const QString pStyle = styleOf(xml::firstChild(paragraph, "pPr"), "pStyle");
+    const QString rStyle = styleOf(rPr, "rStyle");
+    const QString key = pStyle + QLatin1Char('\n') + rStyle;
+    auto it = inheritedCache.constFind(key);
+    if (it == inheritedCache.constEnd())
+      it = inheritedCache.insert(key, styleSheet().hidden(pStyle, rStyle));
+    return *it;
+  }
+
+  bool runHidden(pugi::xml_node run) const {
+    const pugi::xml_node rPr = xml::firstChild(run, "rPr");
+    if (const pugi::xml_node vanish = xml::firstChild(rPr, "vanish")) return toggleOn(vanish);
+    return inheritedHidden(xml::ancestor(run, "p"), rPr);
+  }
+
+  // Runs that show something (text, tab, break) in a subtree.
+  std::vector<pugi::xml_node> textRuns(pugi::xml_node root) const {
+    return descendants(root, [](pugi::xml_node n) {
+      if (!xml::is(n, "r") || xml::ancestor(n, "del")) return false;
+      for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling())
+        if ((xml::is(c, "t") && *c.text().get()) || xml::is(c, "tab")) return true;
+      return false;
+    });
+  }
+
+  bool allHidden(pugi::xml_node root) const {
+    const auto runs = textRuns(root);
+    if (runs.empty()) return false;
+    return std::all_of(runs.begin(), runs.end(), [&](pugi::xml_node r) { return runHidden(r); });
+  }
+
+  void setHidden(pugi::xml_node root, bool hidden) {
+    CharFormat format;
+    format.hidden = hidden;
+    for (pugi::xml_node run : descendants(root, [](pugi::xml_node n) { return xml::is(n, "r"); })) {
+      const pugi::xml_node rPr = xml::runProperties(run, prefix);
+      xml::applyFormat(rPr, prefix, format, inheritedHidden(xml::ancestor(run, "p"), rPr));
+    }
+    for (pugi::xml_node p : descendants(root, [](pugi::xml_node n) { return xml::is(n, "p"); })) {
+      const pugi::xml_node rPr = xml::paragraphMarkProperties(p, prefix);
+      xml::applyFormat(rPr, prefix, format, inheritedHidden(p, rPr));
+    }
+  }
+
+  // ---- writing text --------------------------------------------------------------------
+
+  // A copy of the run properties new text should take, kept in the scratch document.
+  pugi::xml_node templateProperties(pugi::xml_node rPr) {
+    scratch.reset();
+    if (!rPr) return {};
+    pugi::xml_node copy = scratch.append_copy(rPr);
+    stripRevisionMarks(copy);
+    return copy;
+  }
+
+  pugi::xml_node newParagraphAfter(pugi::xml_node previous, pugi::xml_node pPrSource) {
+    pugi::xml_node p = previous.parent().insert_child_after((prefix + "p").c_str(), previous);
+    copyParagraphProperties(p, pPrSource);
+    return p;
+  }
+
+  void copyParagraphProperties(pugi::xml_node p, pugi::xml_node pPrSource) {
+    if (!pPrSource) return;
+    pugi::xml_node pPr = p.prepend_copy(pPrSource);
+    xml::removeChildren(pPr, "sectPr");
+    xml::removeChildren(pPr, "pPrChange");
+    if (pugi::xml_node rPr = xml::firstChild(pPr, "rPr")) stripRevisionMarks(rPr);
+  }
+
+  // Writes pieces into paragraph `first`, each paragraph break opening a new paragraph after
+  // the previous one. Returns the last paragraph written.
+  pugi::xml_node writePieces(pugi::xml_node first, const QList<TextPiece>& pieces,
+                             pugi::xml_node templateRPr) {
+    const pugi::xml_node pPrSource = xml::firstChild(first, "pPr");
+    pugi::xml_node p = first;
+    for (const TextPiece& piece : pieces) {
+      QString text = piece.text;
+      text.replace(QLatin1String("\r\n"), QLatin1String("\r"));
+      qsizetype from = 0;
+      while (true) {
+        qsizetype brk = from;
+        while (brk < text.size() && text[brk] != QLatin1Char('\r') &&
+               text[brk] != QLatin1Char('\n'))
+          ++brk;
+        const QString segment = text.mid(from, brk - from);
+        if (!segment.isEmpty()) {
+          const bool inherited = piece.format.hidden ? inheritedHidden(p, templateRPr) : false;
+          xml::appendRuns(p, prefix, segment, templateRPr, piece.format, inherited);
+        }
+        if (brk >= text.size()) break;
+        p = newParagraphAfter(p, pPrSource);
+        from = brk + 1;
+      }
+    }
+    return p;
+  }
+
+  // Empties a cell down to its properties, its bookmark markers and paragraph p1, itself
+  // emptied down to its paragraph properties.
+  static void keepOnly(pugi::xml_node tc, pugi::xml_node p1) {
+    for (pugi::xml_node keep = p1; keep != tc; keep = keep.parent()) {
+      pugi::xml_node parent = keep.parent();
+      for (pugi::xml_node child = parent.first_child(); child;) {
+        pugi::xml_node next = child.next_sibling();
+        if (child != keep && !isProperties(child) && !isMarker(child)) parent.remove_child(child);
+        child = next;
+      }
+    }
+    for (pugi::xml_node child = p1.first_child(); child;) {
+      pugi::xml_node next = child.next_sibling();
+      if (!xml::is(child, "pPr")) p1.remove_child(child);
+      child = next;
+    }
+  }
+
+  void writeCell(pugi::xml_node tc, const QList<TextPiece>& pieces) {
+    pugi::xml_node p1 = firstParagraph(tc);
+    if (!p1) {
+      p1 = tc.append_child((prefix + "p").c_str());
+    }
+    pugi::xml_node rPr;
+    if (pugi::xml_node run = firstRun(p1)) rPr = xml::firstChild(run, "rPr");
+    if (!rPr) rPr = xml::firstChild(xml::firstChild(p1, "pPr"), "rPr");
+    const pugi::xml_node templateRPr = templateProperties(rPr);
+
+    // Bookmarks of the cell survive: park them at the end of the cell meanwhile.
+    std::vector<pugi::xml_node> starts, ends;
+    for (pugi::xml_node m : descendants(tc, isMarker)) {
+      (xml::is(m, "bookmarkStart") ? starts : ends).push_back(m);
+      tc.append_move(m);
+    }
+    keepOnly(tc, p1);
+    pugi::xml_node last = writePieces(p1, pieces, templateRPr);
+    pugi::xml_node anchor = xml::firstChild(p1, "pPr");
+    for (pugi::xml_node m : starts)
+      anchor = anchor ? p1.insert_move_after(m, anchor) : p1.prepend_move(m);
+    for (pugi::xml_node m : ends) last.append_move(m);
+  }
+
+  // Empties the text of a copied row: one paragraph per cell, a run-less copy of the first
+  // run's properties, no bookmarks.
+  void clearRow(pugi::xml_node tr) {
+    for (pugi::xml_node m : descendants(tr, isMarker)) m.parent().remove_child(m);
+    if (pugi::xml_node trPr = xml::firstChild(tr, "trPr")) {
+      xml::removeChildren(trPr, "ins");
+      xml::removeChildren(trPr, "del");
+    }
+    for (pugi::xml_node tc : wrappedChildren(tr, "tc")) {
+      pugi::xml_node p1 = firstParagraph(tc);
+      if (!p1) {
+        tc.append_child((prefix + "p").c_str());
+        continue;
+      }
+      pugi::xml_node rPr;
+      if (pugi::xml_node run = firstRun(p1)) rPr = xml::firstChild(run, "rPr");
+      const pugi::xml_node templateRPr = templateProperties(rPr);
+      keepOnly(tc, p1);
+      if (templateRPr) p1.append_child((prefix + "r").c_str()).append_copy(templateRPr);
+    }
+  }
+
+  pugi::xml_node spacerParagraph(pugi::xml_node after, SplitGap gap) {
+    pugi::xml_node p = after.parent().insert_child_after((prefix + "p").c_str(), after);
+    if (gap == SplitGap::OnePoint) {
+      pugi::xml_node pPr = p.append_child((prefix + "pPr").c_str());
+      pugi::xml_node spacing = pPr.append_child((prefix + "spacing").c_str());
+      spacing.append_attribute((prefix + "before").c_str()) = "0";
+      spacing.append_attribute((prefix + "after").c_str()) = "0";
+      spacing.append_attribute((prefix + "line").c_str()) = "20";
+      spacing.append_attribute((prefix + "lineRule").c_str()) = "exact";
+      pugi::xml_node rPr = pPr.append_child((prefix + "rPr").c_str());
+      rPr.append_child((prefix + "sz").c_str()).append_attribute((prefix + "val").c_str()) = "2";
+      rPr.append_child((prefix + "szCs").c_str()).append_attribute((prefix + "val").c_str()) = "2";
+    }
+    return p;
+  }
+
+  // ---- bookmarks -----------------------------------------------------------------------
+
+  const Mark* findMark(const QString& name) const {
+    const auto it = marks.constFind(name.toUpper());
+    return it == marks.constEnd() ? nullptr : &*it;
+  }
+
+  // First paragraph met walking forward from node up to `limit` (excluded).
+  static pugi::xml_node paragraphAfter(pugi::xml_node node, pugi::xml_node limit) {
+    pugi::xml_node found;
+    pugi::xml_node from = node.next_sibling();
+    for (pugi::xml_node cur = node; !from && cur.parent(); cur = cur.parent())
+      from = cur.parent().next_sibling();
+    if (!from) return {};
+    xml::traverseRange(
+        from, limit,
+        [&](pugi::xml_node n) {
+          if (found) return false;
+          if (xml::is(n, "p")) {
+            found = n;
+            return false;
+          }
+          return !isProperties(n);
+        },
+        [](pugi::xml_node) {});
+    return found;
+  }
+
+  void removeMark(const QString& key) {
+    const auto it = marks.find(key);
+    if (it == marks.end()) return;
+    it->start.parent().remove_child(it->start);
+    it->end.parent().remove_child(it->end);
+    changed(it->story);
+    marks.erase(it);
+  }
+
+  // Forgets bookmarks with a marker under root (which is about to go), removing the other
+  // marker wherever it is.
+  void dropMarksUnder(pugi::xml_node root) {
+    for (auto it = marks.begin(); it != marks.end();) {
+      const bool startIn = isAncestorOf(root, it->start);
+      const bool endIn = isAncestorOf(root, it->end);
+      if (startIn || endIn) {
+        if (!startIn) it->start.parent().remove_child(it->start);
+        if (!endIn) it->end.parent().remove_child(it->end);
+        it = marks.erase(it);
+      } else {
+        ++it;
+      }
+    }
+  }
+
+  pugi::xml_node newMarker(pugi::xml_node where, bool start, long long id, const QString& name,
+                           bool before) {
+    const std::string tag = prefix + (start ? "bookmarkStart" : "bookmarkEnd");
+    pugi::xml_node m = before ? where.parent().insert_child_before(tag.c_str(), where)
+                              : where.append_child(tag.c_str());
+    m.append_attribute((prefix + "id").c_str()) = std::to_string(id).c_str();
+    if (start) m.append_attribute((prefix + "name").c_str()) = name.toUtf8().constData();
+    return m;
+  }
+
+  bool replaceBookmarkText(const Mark& m, const QString& text, const CharFormat& format) {
+    pugi::xml_node start = m.start;
+    pugi::xml_node end = m.end;
+    // Markers between blocks move into the paragraphs next to them.
+    if (!xml::ancestor(start, "p")) {
+      pugi::xml_node p = paragraphAfter(start, end);
+      if (!p) {
+        p = start.parent().insert_child_before((prefix + "p").c_str(), start);
+        p.append_move(start);
+        p.append_move(end);
+      } else {
+        pugi::xml_node pPr = xml::firstChild(p, "pPr");
+        pPr ? p.insert_move_after(start, pPr) : p.prepend_move(start);
+      }
+    }
+    if (!xml::ancestor(end, "p")) {
+      pugi::xml_node last = xml::ancestor(start, "p");
+      for (pugi::xml_node p = paragraphAfter(start, end); p; p = paragraphAfter(p, end)) last = p;
+      last.append_move(end);
+    }
+
+    // Formatting of the first character replaced, else of the text before, else of the mark.
+    pugi::xml_node rPr;
+    xml::traverseRange(
+        start, end,
+        [&](pugi::xml_node n) {
+          if (rPr || n.type() != pugi::node_element) return false;
+          if (xml::is(n, "r")) {
+            rPr = xml::firstChild(n, "rPr");
+            return false;
+          }
+          return !isProperties(n) && !xml::is(n, "del");
+        },
+        [](pugi::xml_node) {});
+    for (pugi::xml_node prev = start.previous_sibling(); !rPr && prev;
+         prev = prev.previous_sibling())
+      if (xml::is(prev, "r")) rPr = xml::firstChild(prev, "rPr");
+    pugi::xml_node p1 = xml::ancestor(start, "p");
+    if (!rPr) rPr = xml::firstChild(xml::firstChild(p1, "pPr"), "rPr");
+    const pugi::xml_node templateRPr = templateProperties(rPr);
+
+    // Remove whatever lies wholly inside the range, except properties and other bookmarks.
+    std::vector<pugi::xml_node> doomed;
+    xml::traverseRange(
+        start, end,
+        [&](pugi::xml_node n) {
+          if (n == start) return false;
+          if (isAncestorOf(n, end)) return true;
+          if (!isProperties(n) && !isMarker(n)) doomed.push_back(n);
+          return false;
+        },
+        [](pugi::xml_node) {});
+    for (pugi::xml_node n : doomed) n.parent().remove_child(n);
+
+    // A range over several paragraphs of one container leaves one paragraph.
+    pugi::xml_node p2 = xml::ancestor(end, "p");
+    if (p2 && p1 && p2 != p1 && p2.parent() == p1.parent()) {
+      for (pugi::xml_node child = p2.first_child(); child;) {
+        pugi::xml_node next = child.next_sibling();
+        if (!xml::is(child, "pPr")) p1.append_move(child);
+        child = next;
+      }
+      p2.parent().remove_child(p2);
+    }
+
+    QString flat = text;
+    flat.replace(QLatin1String("\r\n"), QLatin1String("\v"));
+    flat.replace(QLatin1Char('\r'), QLatin1Char('\v'));
+    flat.replace(QLatin1Char('\n'), QLatin1Char('\v'));
+    if (!flat.isEmpty()) {
+      scratch.remove_child(scratch.child("scratch-p"));
+      pugi::xml_node holder = scratch.append_child("scratch-p");
+      const bool inherited = format.hidden ? inheritedHidden(p1, templateRPr) : false;
+      xml::appendRuns(holder, prefix, flat, templateRPr, format, inherited);
+      pugi::xml_node anchor = start;
+      for (pugi::xml_node run = holder.first_child(); run; run = run.next_sibling())
+        anchor = anchor.parent().insert_copy_after(run, anchor);
+    }
+    changed(m.story);
+    return true;
+  }
+};
+
+// ---- construction ------------------------------------------------------------------------
+
+WordDocument::WordDocument(std::unique_ptr<Impl> impl) : d(std::move(impl)) {}
+WordDocument::WordDocument(WordDocument&&) noexcept = default;
+WordDocument& WordDocument::operator=(WordDocument&&) noexcept = default;
+WordDocument::~WordDocument() = default;
+
+WordDocument WordDocument::open(const QString& path, OpenMode mode) {
+  auto impl = std::make_unique<Impl>(ooxml::Package::open(path));
+  impl->path = path;
+  impl->readOnly = mode == OpenMode::ReadOnly;
+  impl->load();
+  return WordDocument(std::move(impl));
+}
+
+WordDocument WordDocument::fromTemplate(const QString& templatePath) {
+  auto impl = std::make_unique<Impl>(ooxml::Package::open(templatePath));
+  impl->path = templatePath;
+  impl->load();
+  impl->path.clear();
+  const QString type = impl->package.contentType(impl->mainPart);
+  if (isTemplateType(type))
+    impl->package.setContentType(impl->mainPart, type.contains(QLatin1String("macroEnabled"))
+                                                     ? kMacroDocumentType
+                                                     : kDocumentType);
+  impl->modified = true;
+  return WordDocument(std::move(impl));
+}
+
+WordDocument WordDocument::fromPackage(ooxml::Package package, const QString& path) {
+  auto impl = std::make_unique<Impl>(std::move(package));
+  impl->path = path;
+  impl->load();
+  return WordDocument(std::move(impl));
+}
+
+// ---- document ------------------------------------------------------------------------------
+
+QString WordDocument::path() const { return d->path; }
+bool WordDocument::isReadOnly() const { return d->readOnly; }
+
+bool WordDocument::isTemplate() const {
+  return isTemplateType(d->package.contentType(d->mainPart));
+}
+
+void WordDocument::setTemplate(bool isTemplate) {
+  if (isTemplate == this->isTemplate()) return;
+  d->package.setContentType(d->mainPart, isTemplate ? kTemplateType : kDocumentType);
+  d->modified = true;
+}
+
+bool WordDocument::isModified() const { return d->modified; }
+void WordDocument::setModified(bool modified) { d->modified = modified; }
+bool WordDocument::showHiddenText() const { return d->showHidden; }
+void WordDocument::setShowHiddenText(bool show) { d->showHidden = show; }
+
+void WordDocument::save() {
+  if (d->readOnly)
+    throw OoxmlError(QStringLiteral("Le document %1 est ouvert en lecture seule").arg(d->path));
+  if (d->path.isEmpty())
+    throw OoxmlError(QStringLiteral("Le document n'a pas encore de nom de fichier"));
+  saveAs(d->path);
+}
+
+void WordDocument::saveAs(const QString& path) {
+  for (Impl::Story& story : d->stories)
+    if (story.dirty) d->package.write(story.part, ooxml::serializeXml(*story.doc));
+  d->package.saveAs(path);
+  for (Impl::Story& story : d->stories) story.dirty = false;
+  d->path = path;
+  d->readOnly = false;
+  d->modified = false;
+}
+
+QStringList WordDocument::storyParts() const {
+  QStringList parts;
+  for (const Impl::Story& story : d->stories) parts << story.part;
+  return parts;
+}
+
+QString WordDocument::bodyText() const { return xml::blockText(d->stories[0].root); }
+
+ooxml::Package& WordDocument::package() { return d->package; }
+
+// ---- bookmarks -----------------------------------------------------------------------------
+
+bool WordDocument::hasBookmark(const QString& name) const { return d->findMark(name) != nullptr; }
+
+std::optional<BookmarkInfo> WordDocument::bookmark(const QString& name) const {
+  const Impl::Mark* m = d->findMark(name);
+  if (!m) return std::nullopt;
+  return d->infoOf(*m);
+}
+
+QList<BookmarkInfo> WordDocument::bookmarks(BookmarkOrder order) const {
+  QList<BookmarkInfo> list;
+  for (const Impl::Mark& m : d->marks) list << d->infoOf(m);
+  const QStringList parts = storyParts();
+  auto rank = [&](const QString& part) { return int(parts.indexOf(part)); };
+  std::sort(list.begin(), list.end(), [&](const BookmarkInfo& a, const BookmarkInfo& b) {
+    if (order == BookmarkOrder::ByName) return a.name.compare(b.name, Qt::CaseInsensitive) < 0;
+    if (a.part != b.part) return rank(a.part) < rank(b.part);
+    if (a.start != b.start) return a.start < b.start;
+    return a.end < b.end;
+  });
+  return list;
+}
+
+QString WordDocument::bookmarkText(const QString& name) const {
+  const Impl::Mark* m = d->findMark(name);
+  if (!m) return {};
+  xml::TextCollector collector;
+  xml::traverseRange(
+      m->start, m->end, [&](pugi::xml_node n) { return collector.enter(n); },
+      [&](pugi::xml_node n) { collector.leave(n); });
+  QString text = collector.text();
+  if (text.endsWith(QLatin1Char('\r'))) text.chop(1);
+  return text;
+}
+
+bool WordDocument::setBookmarkText(const QString& name, const QString& text,
+                                   const CharFormat& format) {
+  const Impl::Mark* m = d->findMark(name);
+  if (!m) return false;
+  return d->replaceBookmarkText(*m, text, format);
+}
+
+void WordDocument::addBookmark(const QString& name, const CellRef& cell) {
+  pugi::xml_node tc = d->cellNode(cell);
+  d->removeMark(name.toUpper());
+  pugi::xml_node first = firstParagraph(tc);
+  if (!first) first = tc.append_child((d->prefix + "p").c_str());
+  pugi::xml_node last = first;
+  for (pugi::xml_node p : wrappedChildren(tc, "p")) last = p;
+  const long long id = d->nextId++;
+  pugi::xml_node after = xml::firstChild(first, "pPr");
+  pugi::xml_node start;
+  if (after) {
+    start = first.insert_child_after((d->prefix + "bookmarkStart").c_str(), after);
+    start.append_attribute((d->prefix + "id").c_str()) = std::to_string(id).c_str();
+    start.append_attribute((d->prefix + "name").c_str()) = name.toUtf8().constData();
+  } else if (first.first_child()) {
+    start = d->newMarker(first.first_child(), true, id, name, true);
+  } else {
+    start = d->newMarker(first, true, id, name, false);
+  }
+  pugi::xml_node end = d->newMarker(last, false, id, name, false);
+  d->marks.insert(name.toUpper(), Impl::Mark{name, 0, start, end});
+  d->changed(0);
+}
+
+bool WordDocument::deleteBookmark(const QString& name) {
+  if (!d->findMark(name)) return false;
+  d->removeMark(name.toUpper());
+  return true;
+}
+
+std::optional<CellRef> WordDocument::bookmarkCell(const QString& name) const {
+  const Impl::Mark* m = d->findMark(name);
+  if (!m || m->story != 0) return std::nullopt;
+  pugi::xml_node start = m->start;
+  // A bookmark written at row or table level points at the cell that follows it.
+  if (xml::is(start.parent(), "tr") || xml::is(start.parent(), "tbl")) {
+    const pugi::xml_node next = Impl::paragraphAfter(start, {});
+    if (!next) return std::nullopt;
+    start = next;
+  }
+  // The outermost table of the body that holds the marker.
+  pugi::xml_node tbl;
+  for (pugi::xml_node cur = start.parent(); cur; cur = cur.parent())
+    if (xml::is(cur, "tbl")) tbl = cur;
+  if (!tbl) return std::nullopt;
+  const int t = d->tableIndexOf(tbl);
+  if (t == 0) return std::nullopt;
+  const Impl::Rows& rows = d->rowsOf(tbl);
+  for (size_t r = 0; r < rows.rows.size(); ++r) {
+    if (!isAncestorOf(rows.rows[r], start)) continue;
+    const auto& cells = rows.cells[r];
+    for (size_t c = 0; c < cells.size(); ++c)
+      if (isAncestorOf(cells[c], start)) return CellRef{t, int(r) + 1, int(c) + 1};
+  }
+  return std::nullopt;
+}
+
+bool WordDocument::insertParagraphsAt(const QString& name, const QList<TextPiece>& paragraphs) {
+  const Impl::Mark* m = d->findMark(name);
+  if (!m) return false;
+  pugi::xml_node anchor = xml::ancestor(m->start, "p");
+  if (!anchor) anchor = Impl::paragraphAfter(m->start, {});
+  if (!anchor) {
+    anchor = m->start.parent().insert_child_after((d->prefix + "p").c_str(), m->start);
+  }
+  pugi::xml_node rPr = xml::firstChild(xml::firstChild(anchor, "pPr"), "rPr");
+  pugi::xml_node templateRPr = d->templateProperties(rPr);
+  if (templateRPr) xml::removeChildren(templateRPr, "vanish");
+  pugi::xml_node p = anchor.parent().insert_child_before((d->prefix + "p").c_str(), anchor);
+  d->copyParagraphProperties(p, xml::firstChild(anchor, "pPr"));
+  QList<TextPiece> pieces = paragraphs;
+  for (qsizetype i = 0; i + 1 < pieces.size(); ++i) pieces[i].text += QLatin1Char('\r');
+  d->writePieces(p, pieces, templateRPr);
+  d->changed(m->story);
+  return true;
+}
+
+// ---- tables --------------------------------------------------------------------------------
+
+int WordDocument::tableCount() const { return int(d->bodyTables().size()); }
+
+TableInfo WordDocument::table(int t) const {
+  const pugi::xml_node tbl = d->tableNode(t);
+  const auto range = d->rangeOf(tbl);
+  return {t, range.first, range.second, rowCount(t), columnCount(t)};
+}
+
+int WordDocument::rowCount(int t) const { return int(d->rowsOf(d->tableNode(t)).rows.size()); }
+
+int WordDocument::columnCount(int t) const {
+  int most = 0;
+  for (const auto& cells : d->rowsOf(d->tableNode(t)).cells)
+    most = std::max(most, int(cells.size()));
+  return most;
+}
+
+int WordDocument::cellCount(int t, int row) const {
+  d->rowNode(t, row);
+  return int(d->rowsOf(d->tableNode(t)).cells[size_t(row - 1)].size());
+}
+
+int WordDocument::rowStart(int t, int row) const { return d->positionOf(d->rowNode(t, row)); }
+
+int WordDocument::tableAt(int position) const {
+  for (int t = 1; t <= tableCount(); ++t) {
+    const auto range = d->rangeOf(d->tableNode(t));
+    if (position >= range.first && position < range.second) return t;
+  }
+  return 0;
+}
+
+QString WordDocument::cellText(const CellRef& cell) const {
+  return xml::blockText(d->cellNode(cell));
+}
+
+void WordDocument::setCellText(const CellRef& cell, const QString& text, const CharFormat& format) {
+  setCellContent(cell, {TextPiece{text, format}});
+}
+
+void WordDocument::setCellContent(const CellRef& cell, const QList<TextPiece>& pieces) {
+  d->writeCell(d->cellNode(cell), pieces);
+  d->changed(0);
+}
+
+int WordDocument::insertRow(int t, int row, RowPlacement placement) {
+  const pugi::xml_node tbl = d->tableNode(t);
+  const pugi::xml_node tr = d->rowNode(t, row);
+  pugi::xml_node copy = placement == RowPlacement::Above ? tr.parent().insert_copy_before(tr, tr)
+                                                         : tr.parent().insert_copy_after(tr, tr);
+  d->clearRow(copy);
+  Impl::Rows& rows = d->rowsOf(tbl);
+  const size_t at = size_t(placement == RowPlacement::Above ? row - 1 : row);
+  rows.rows.insert(rows.rows.begin() + std::ptrdiff_t(at), copy);
+  rows.cells.insert(rows.cells.begin() + std::ptrdiff_t(at), wrappedChildren(copy, "tc"));
+  d->changed(0);
+  return int(at) + 1;
+}
+
+int WordDocument::appendRow(int t) { return insertRow(t, rowCount(t), RowPlacement::Below); }
+
+void WordDocument::deleteRow(int t, int row) {
+  const pugi::xml_node tbl = d->tableNode(t);
+  const pugi::xml_node tr = d->rowNode(t, row);
+  d->dropMarksUnder(tr);
+  tr.parent().remove_child(tr);
+  Impl::Rows& rows = d->rowsOf(tbl);
+  rows.rows.erase(rows.rows.begin() + row - 1);
+  rows.cells.erase(rows.cells.begin() + row - 1);
+  if (rows.rows.empty()) {
+    d->dropMarksUnder(tbl);
+    d->rowCache.erase(tbl.internal_object());
+    tbl.parent().remove_child(tbl);
+    d->tablesChanged();
+  }
+  d->changed(0);
+}
+
+int WordDocument::splitTable(int t, int row, SplitGap gap) {
+  const pugi::xml_node tbl = d->tableNode(t);
+  const int rows = rowCount(t);
+  if (row < 2 || row > rows)
+    throw OoxmlError(
+        QStringLiteral("Le tableau n° %1 ne peut pas être divisé à la ligne %2").arg(t).arg(row));
+  pugi::xml_node top = d->rowNode(t, row);
+  while (top.parent() != tbl) top = top.parent();
+  pugi::xml_node spacer = d->spacerParagraph(tbl, gap);
+  pugi::xml_node second = tbl.parent().insert_child_after((d->prefix + "tbl").c_str(), spacer);
+  if (pugi::xml_node tblPr = xml::firstChild(tbl, "tblPr")) second.append_copy(tblPr);
+  if (pugi::xml_node grid = xml::firstChild(tbl, "tblGrid")) second.append_copy(grid);
+  for (pugi::xml_node child = top; child;) {
+    pugi::xml_node next = child.next_sibling();
+    second.append_move(child);
+    child = next;
+  }
+  d->rowCache.erase(tbl.internal_object());
+  d->tablesChanged();
+  d->changed(0);
+  return t + 1;
+}
+
+int WordDocument::addTableAfter(int afterTable, int layoutTable, int layoutRow) {
+  const pugi::xml_node after = d->tableNode(afterTable);
+  const pugi::xml_node layout = d->tableNode(layoutTable);
+  const pugi::xml_node sourceRow = d->rowNode(layoutTable, layoutRow);
+  pugi::xml_node spacer = d->spacerParagraph(after, SplitGap::OnePoint);
+  pugi::xml_node tbl = after.parent().insert_child_after((d->prefix + "tbl").c_str(), spacer);
+  if (pugi::xml_node tblPr = xml::firstChild(layout, "tblPr")) tbl.append_copy(tblPr);
+  if (pugi::xml_node grid = xml::firstChild(layout, "tblGrid")) tbl.append_copy(grid);
+  pugi::xml_node row = tbl.append_copy(sourceRow);
+  d->clearRow(row);
+  if (pugi::xml_node trPr = xml::firstChild(row, "trPr")) xml::removeChildren(trPr, "tblHeader");
+  d->tablesChanged();
+  d->changed(0);
+  return d->tableIndexOf(tbl);
+}
+
+void WordDocument::setRowHidden(int t, int row, bool hidden) {
+  d->setHidden(d->rowNode(t, row), hidden);
+  d->changed(0);
+}
+
+void WordDocument::setTableHidden(int t, bool hidden) {
+  d->setHidden(d->tableNode(t), hidden);
+  d->changed(0);
+}
+
+bool WordDocument::isCellHidden(const CellRef& cell) const {
+  return d->allHidden(d->cellNode(cell));
+}
+bool WordDocument::isRowHidden(int t, int row) const { return d->allHidden(d->rowNode(t, row)); }
+bool WordDocument::isTableHidden(int t) const { return d->allHidden(d->tableNode(t)); }
+
+CharFormat WordDocument::cellFormat(const CellRef& cell) const {
+  CharFormat format;
+  const auto runs = d->textRuns(d->cellNode(cell));
+  if (runs.empty()) return format;
+  const pugi::xml_node run = runs.front();
+  const pugi::xml_node rPr = xml::firstChild(run, "rPr");
+  format.hidden = d->runHidden(run);
+  const pugi::xml_node b = xml::firstChild(rPr, "b");
+  format.bold = b && toggleOn(b);
+  const pugi::xml_node u = xml::firstChild(rPr, "u");
+  format.underline = u && std::strcmp(xml::attr(u, "val").value(), "none") != 0;
+  if (const pugi::xml_node sz = xml::firstChild(rPr, "sz"))
+    format.pointSize = std::atof(xml::attr(sz, "val").value()) / 2.0;
+  if (const pugi::xml_node color = xml::firstChild(rPr, "color"))
+    format.color = QString::fromUtf8(xml::attr(color, "val").value());
+  return format;
+}
+
+}  // namespace tarovent::word

@@ -1,0 +1,122 @@
+#pragma once
+
+// Helpers over the WordprocessingML DOM shared by the engine's sources. Elements are matched by
+// local name so that an unusual namespace prefix does not hide them; elements we create use
+// the prefix the part itself uses for the main namespace.
+
+#include <QString>
+#include <cstring>
+#include <pugixml.hpp>
+#include <string>
+#include <vector>
+
+#include "platform/word/CharFormat.h"
+
+namespace tarovent::word::xml {
+
+inline const char* localName(pugi::xml_node node) {
+  const char* name = node.name();
+  const char* colon = std::strchr(name, ':');
+  return colon ? colon + 1 : name;
+}
+
+inline bool is(pugi::xml_node node, const char* local) {
+  return node.type() == pugi::node_element && std::strcmp(localName(node), local) == 0;
+}
+
+// Attribute by local name ("val" finds w:val whatever the prefix).
+inline pugi::xml_attribute attr(pugi::xml_node node, const char* local) {
+  for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
+    const char* name = a.name();
+    const char* colon = std::strchr(name, ':');
+    if (std::strcmp(colon ? colon + 1 : name, local) == 0) return a;
+  }
+  return {};
+}
+
+pugi::xml_node firstChild(pugi::xml_node parent, const char* local);
+pugi::xml_node ancestor(pugi::xml_node node, const char* local);
+
+// Walks the subtree below root in document order. enter(node) returns whether to descend;
+// leave(node) is called after the children of every node that was entered.
+template <class Enter, class Leave>
+void traverse(pugi::xml_node root, Enter&& enter, Leave&& leave) {
+  pugi::xml_node cur = root.first_child();
+  while (cur) {
+    if (enter(cur) && cur.first_child()) {
+      cur = cur.first_child();
+      continue;
+    }
+    leave(cur);
+    while (!cur.next_sibling()) {
+      cur = cur.parent();
+      if (!cur || cur == root) return;
+      leave(cur);
+    }
+    cur = cur.next_sibling();
+  }
+}
+
+// Same walk from `from` (included) to `to` (excluded), climbing out of from's ancestors.
+template <class Enter, class Leave>
+void traverseRange(pugi::xml_node from, pugi::xml_node to, Enter&& enter, Leave&& leave) {
+  pugi::xml_node cur = from;
+  while (cur && cur != to) {
+    if (enter(cur) && cur.first_child()) {
+      cur = cur.first_child();
+      continue;
+    }
+    leave(cur);
+    while (cur && !cur.next_sibling()) {
+      cur = cur.parent();
+      if (!cur || cur.type() == pugi::node_document) return;
+      leave(cur);
+    }
+    if (!cur) return;
+    cur = cur.next_sibling();
+  }
+}
+
+// Reads text as the user sees it: inserted text, content controls, hyperlinks and field
+// results count; deleted text and field instructions do not. Paragraph ends give '\r',
+// tabs '\t', manual breaks '\v'.
+class TextCollector {
+ public:
+  bool enter(pugi::xml_node node);
+  void leave(pugi::xml_node node);
+  QString text() const { return QString::fromUtf8(m_text); }
+
+ private:
+  bool visible() const;
+  std::string m_text;
+  std::vector<bool> m_fields;  // per open complex field: true once past its separator
+};
+
+QString blockText(pugi::xml_node container);  // text of a cell, header, body...
+
+// UTF-16 length of the text of a w:t, as positions count characters.
+int utf16Length(const char* utf8);
+
+// Element order inside w:rPr and w:pPr, so that what we add stays schema-valid for Word.
+int runPropertyRank(const char* local);
+int paragraphPropertyRank(const char* local);
+
+// Returns the child `local` of parent, creating it at its schema place when absent.
+pugi::xml_node ensureChild(pugi::xml_node parent, const std::string& prefix, const char* local,
+                           int (*rank)(const char*));
+void removeChildren(pugi::xml_node parent, const char* local);
+
+pugi::xml_node runProperties(pugi::xml_node run, const std::string& prefix);
+pugi::xml_node paragraphMarkProperties(pugi::xml_node paragraph, const std::string& prefix);
+
+// Applies a format to a w:rPr (or paragraph-mark w:rPr). inheritedHidden says whether the
+// styles alone already hide the text, so that "not hidden" is written only when needed.
+void applyFormat(pugi::xml_node rPr, const std::string& prefix, const CharFormat& format,
+                 bool inheritedHidden);
+
+// Appends runs for text to paragraph (tabs and breaks as elements); templateRPr, when set,
+// is copied into each run before format is applied.
+void appendRuns(pugi::xml_node paragraph, const std::string& prefix, const QString& text,
+                pugi::xml_node templateRPr, const CharFormat& format, bool inheritedHidden);
+
+}  // namespace tarovent::word::xml

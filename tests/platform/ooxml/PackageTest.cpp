@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <zip.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "platform/ooxml/OoxmlError.h"
+#include "platform/ooxml/Package.h"
+#include "platform/ooxml/Relationships.h"
+#include "platform/ooxml/XmlPart.h"
+#include "platform/word/MiniDocx.h"
+
+using namespace tarovent;
+using ooxml::OoxmlError;
+using ooxml::Package;
+
+namespace {
+
+// Writes a zip whose entries are given as name → content.
+QString writeZip(const QString& path, const QList<QPair<QString, QByteArray>>& entries) {
+  int err = 0;
+  zip_t* z = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &err);
+  std::vector<QByteArray> keep;
+  keep.reserve(size_t(entries.size()));
+  for (const auto& [name, data] : entries) {
+    keep.push_back(data);
+    zip_source_t* src = zip_source_buffer(z, keep.back().constData(), zip_uint64_t(data.size()), 0);
+    zip_file_add(z, name.toUtf8().constData(), src, 0);
+  }
+  zip_close(z);
+  return path;
+}
+
+struct RawEntry {
+  zip_uint64_t compressedSize;
+  zip_uint32_t crc;
+  zip_uint16_t method;
+};
+
+std::map<QString, RawEntry> rawEntries(const QString& path) {
+  int err = 0;
+  zip_t* z = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &err);
+  std::map<QString, RawEntry> out;
+  for (zip_int64_t i = 0; i < zip_get_num_entries(z, 0); ++i) {
+    zip_stat_t st;
+    zip_stat_index(z, zip_uint64_t(i), 0, &st);
+    out[QString::fromUtf8(st.name)] = {st.comp_size, st.crc, st.comp_method};
+  }
+  zip_discard(z);
+  return out;
+}
+
+QString messageOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const OoxmlError& e) {
+    return e.message();
+  }
+  return {};
+}
+
+class PackageTest : public ::testing::Test {
+ protected:
+  QTemporaryDir dir;
+  QString file(const QString& name) const { return dir.filePath(name); }
+};
+
+TEST_F(PackageTest, UntouchedPartsAreCopiedWithTheirCompressedBytes) {
+  const QString source = fixtures::dataPath("corpus/poi__PageSpecificHeadFoot.docx");
+  Package p = Package::open(source);
+  p.write("word/document.xml", p.read("word/document.xml") + " ");
+  p.saveAs(file("out.docx"));
+
+  const auto before = rawEntries(source);
+  const auto after = rawEntries(file("out.docx"));
+  ASSERT_EQ(before.size(), after.size());
+  for (const auto& [name, raw] : before) {
+    ASSERT_TRUE(after.count(name)) << name.toStdString();
+    if (name == "word/document.xml") continue;
+    EXPECT_EQ(raw.crc, after.at(name).crc) << name.toStdString();
+    EXPECT_EQ(raw.compressedSize, after.at(name).compressedSize) << name.toStdString();
+  }
+  EXPECT_EQ(Package::open(file("out.docx")).partNames(), Package::open(source).partNames());
+}
+
+TEST_F(PackageTest, SaveReplacesTheFileWithoutLeavingTemporaries) {
+  const QString target = file("doc.docx");
+  QFile::copy(fixtures::dataPath("corpus/poi__bookmarks.docx"), target);
+  QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+  Package p = Package::open(target);
+  p.write("extra/note.txt", "bonjour");
+  p.saveAs(target);  // over the file the package still reads from
+  EXPECT_EQ(Package::open(target).read("extra/note.txt"), "bonjour");
+  EXPECT_EQ(Package::open(target).read("word/document.xml"), p.read("word/document.xml"));
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"doc.docx"});
+  struct stat st {};
+  ::stat(QFile::encodeName(target).constData(), &st);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST_F(PackageTest, SavingIntoAMissingFolderFailsCleanly) {
+  Package p = fixtures::MiniDocx{fixtures::para("x")}.package();
+  EXPECT_FALSE(messageOf([&] { p.saveAs(file("absent/doc.docx")); }).isEmpty());
+}
+
+TEST_F(PackageTest, ContentTypesAndRelationships) {
+  Package p = fixtures::MiniDocx{fixtures::para("x"), fixtures::para("h")}.package();
+  EXPECT_EQ(p.mainPart(), "word/document.xml");
+  EXPECT_EQ(p.contentType("_rels/.rels"),
+            "application/vnd.openxmlformats-package.relationships+xml");
+  EXPECT_TRUE(p.contentType("word/document.xml").endsWith("document.main+xml"));
+  p.setContentType("word/document.xml", "application/x-test");
+  p.saveAs(file("t.docx"));
+  EXPECT_EQ(Package::open(file("t.docx")).contentType("word/document.xml"), "application/x-test");
+
+  const ooxml::Relationships rels = p.relationships("word/document.xml");
+  ASSERT_NE(rels.firstOfType("header"), nullptr);
+  EXPECT_EQ(rels.resolve(*rels.firstOfType("header")), "word/header1.xml");
+  EXPECT_EQ(ooxml::Relationships::resolveTarget("word/document.xml", "../customXml/item1.xml"),
+            "customXml/item1.xml");
+  EXPECT_EQ(ooxml::Relationships::resolveTarget("word/document.xml", "/word/media/a.png"),
+            "word/media/a.png");
+  EXPECT_EQ(ooxml::Relationships::relsPartFor("word/document.xml"), "word/_rels/document.xml.rels");
+}
+
+TEST_F(PackageTest, HostileOrBrokenInputGivesAnErrorMessage) {
+  QFile text(file("plain.docx"));
+  ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+  text.write("ceci n'est pas un zip");
+  text.close();
+  EXPECT_TRUE(
+      messageOf([&] { Package::open(file("plain.docx")); }).contains("n'est pas un document"));
+  EXPECT_TRUE(messageOf([&] { Package::open(file("absent.docx")); }).contains("n'existe pas"));
+  EXPECT_FALSE(messageOf([&] { Package::fromData(QByteArray(100, 'P')); }).isEmpty());
+  EXPECT_FALSE(messageOf([&] { Package::fromData(QByteArray()); }).isEmpty());
+
+  // An entry that would inflate past the limit is refused before it is inflated.
+  writeZip(file("bomb.docx"), {{"big.bin", QByteArray(4 << 20, '\0')}});
+  ooxml::PackageLimits limits;
+  limits.maxEntrySize = 1 << 20;
+  EXPECT_TRUE(
+      messageOf([&] { Package::open(file("bomb.docx"), limits); }).contains("trop volumineuse"));
+  limits = {};
+  limits.maxEntries = 3;
+  writeZip(file("many.docx"), {{"a", "1"}, {"b", "2"}, {"c", "3"}, {"d", "4"}});
+  EXPECT_TRUE(
+      messageOf([&] { Package::open(file("many.docx"), limits); }).contains("trop de parties"));
+  EXPECT_TRUE(messageOf([&] { Package::open(file("many.docx")).read("zz"); }).contains("absente"));
+}
+
+TEST_F(PackageTest, XmlPartsRefuseDoctypesAndKeepTheirText) {
+  pugi::xml_document doc;
+  const QByteArray entity =
+      "<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY e SYSTEM \"file:///etc/passwd\">]><r>&e;</r>";
+  EXPECT_TRUE(messageOf([&] { ooxml::parseXml(doc, entity, "p.xml"); }).contains("DOCTYPE"));
+  EXPECT_TRUE(
+      messageOf([&] { ooxml::parseXml(doc, "<a><b></a>", "p.xml"); }).contains("XML valide"));
+  EXPECT_FALSE(messageOf([&] { ooxml::parseXml(doc, "", "p.xml"); }).isEmpty());
+
+  const QByteArray faithful =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?><r a=\"1\"><t "
+      "xml:space=\"preserve\"> </t>"
+      "<t>é &amp; &lt;</t>\n  <!--c--></r>";
+  ooxml::parseXml(doc, faithful, "p.xml");
+  EXPECT_EQ(ooxml::serializeXml(doc), faithful);
+}
+
+}  // namespace

@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "platform/ooxml/OoxmlError.h"
+#include "platform/word/MiniDocx.h"
+#include "platform/word/WordDocument.h"
+
+using namespace tarovent;
+using namespace tarovent::fixtures;
+using word::WordDocument;
+
+namespace {
+
+WordDocument build(const MiniDocx& spec) { return WordDocument::fromPackage(spec.package()); }
+
+// Saves and reopens, so that a check covers what reaches the file.
+WordDocument reopen(WordDocument& doc, const QTemporaryDir& dir) {
+  doc.saveAs(dir.filePath("round.docx"));
+  return WordDocument::open(dir.filePath("round.docx"));
+}
+
+TEST(Bookmark, TextReadsWhatTheUserSees) {
+  const QString body =
+      // split runs, proofing marks, an insertion and a deletion
+      "<w:p><w:bookmarkStart w:id=\"1\" w:name=\"RS\"/><w:r><w:t>Gar</w:t></w:r><w:proofErr "
+      "w:type=\"spellStart\"/>"
+      "<w:r><w:rPr><w:b/></w:rPr><w:t>age</w:t></w:r><w:proofErr w:type=\"spellEnd\"/>"
+      "<w:ins w:id=\"9\" w:author=\"a\"><w:r><w:t xml:space=\"preserve\"> "
+      "Martin</w:t></w:r></w:ins>"
+      "<w:del w:id=\"10\" w:author=\"a\"><w:r><w:delText>Dupont</w:delText></w:r></w:del>"
+      "<w:bookmarkEnd w:id=\"1\"/></w:p>"
+      // a field: only its result counts
+      "<w:p><w:bookmarkStart w:id=\"2\" w:name=\"DATDEV\"/><w:r><w:fldChar "
+      "w:fldCharType=\"begin\"/></w:r>"
+      "<w:r><w:instrText> DATE </w:instrText></w:r><w:r><w:fldChar "
+      "w:fldCharType=\"separate\"/></w:r>"
+      "<w:r><w:t>05/12/2026</w:t></w:r><w:r><w:fldChar w:fldCharType=\"end\"/></w:r><w:bookmarkEnd "
+      "w:id=\"2\"/></w:p>"
+      // a content control and a tab
+      "<w:p><w:bookmarkStart w:id=\"3\" w:name=\"CODCLI\"/><w:sdt><w:sdtPr><w:alias "
+      "w:val=\"x\"/></w:sdtPr>"
+      "<w:sdtContent><w:r><w:t>C0</w:t><w:tab/><w:t>42</w:t></w:r></w:sdtContent></"
+      "w:sdt><w:bookmarkEnd w:id=\"3\"/></w:p>"
+      // a bookmark over two paragraphs, ending at body level
+      "<w:bookmarkStart w:id=\"4\" w:name=\"ADR\"/>" +
+      para("1 rue Haute") + para("75001 Paris") + "<w:bookmarkEnd w:id=\"4\"/>";
+  WordDocument doc = build({body});
+  EXPECT_EQ(doc.bookmarkText("RS"), "Garage Martin");
+  EXPECT_EQ(doc.bookmarkText("DATDEV"), "05/12/2026");
+  EXPECT_EQ(doc.bookmarkText("codcli"), "C0\t42");  // names ignore case
+  EXPECT_EQ(doc.bookmarkText("ADR"), "1 rue Haute\r75001 Paris");
+  EXPECT_FALSE(doc.hasBookmark("ABSENT"));
+  EXPECT_EQ(doc.bookmarkText("ABSENT"), "");
+}
+
+TEST(Bookmark, ReplacingTextKeepsTheBookmarkAndTheFormatting) {
+  QTemporaryDir dir;
+  const QString body =
+      "<w:p><w:r><w:t xml:space=\"preserve\">Client : </w:t></w:r><w:bookmarkStart w:id=\"1\" "
+      "w:name=\"RS\"/>"
+      "<w:r><w:rPr><w:b/><w:sz w:val=\"28\"/></w:rPr><w:t>Ancien</w:t></w:r><w:r><w:t> "
+      "nom</w:t></w:r>"
+      "<w:bookmarkEnd w:id=\"1\"/><w:r><w:t xml:space=\"preserve\"> (fin)</w:t></w:r></w:p>"
+      "<w:p><w:bookmarkStart w:id=\"2\" w:name=\"VIDE\"/><w:bookmarkEnd w:id=\"2\"/></w:p>";
+  WordDocument doc = build({body});
+  ASSERT_TRUE(doc.setBookmarkText("RS", "Garage Martin"));
+  ASSERT_TRUE(doc.setBookmarkText("VIDE", "rempli", {.hidden = true}));
+  EXPECT_FALSE(doc.setBookmarkText("ABSENT", "x"));
+  EXPECT_TRUE(doc.isModified());
+
+  WordDocument again = reopen(doc, dir);
+  EXPECT_EQ(again.bookmarkText("RS"), "Garage Martin");
+  EXPECT_EQ(again.bodyText(), "Client : Garage Martin (fin)\rrempli");
+  ASSERT_TRUE(again.setBookmarkText("RS", "Deuxième"));
+  EXPECT_EQ(again.bookmarkText("RS"), "Deuxième");
+  const QString xml = QString::fromUtf8(reopen(again, dir).package().read("word/document.xml"));
+  EXPECT_TRUE(xml.contains("<w:rPr><w:b/><w:sz w:val=\"28\"/></w:rPr><w:t>Deuxième</w:t>"))
+      << xml.toStdString();
+  EXPECT_TRUE(xml.contains("<w:vanish/></w:rPr><w:t>rempli</w:t>")) << xml.toStdString();
+}
+
+TEST(Bookmark, ReplacingTextOverParagraphsMergesThemAndKeepsLineBreaks) {
+  const QString body = "<w:bookmarkStart w:id=\"4\" w:name=\"ADR\"/>" + para("1 rue Haute") +
+                       para("75001 Paris") + "<w:bookmarkEnd w:id=\"4\"/>" + para("après");
+  WordDocument doc = build({body});
+  ASSERT_TRUE(doc.setBookmarkText("ADR", "2 rue Basse\r69000 Lyon"));
+  EXPECT_EQ(doc.bookmarkText("ADR"), "2 rue Basse\v69000 Lyon");
+  EXPECT_EQ(doc.bodyText(), "2 rue Basse\v69000 Lyon\raprès");
+}
+
+TEST(Bookmark, AddDeleteAndListInBothOrders) {
+  const QString header = marked("NUMDEV_P2", "00012_00.AB", 20);
+  const QString body =
+      marked("ZETA", "un", 1) + table({{"a", "b"}, {"c", "d"}}) + marked("ALPHA", "deux", 2);
+  WordDocument doc = build({body, header});
+  doc.addBookmark("WPOS", {1, 2, 2});
+  EXPECT_EQ(doc.bookmarkText("WPOS"), "d");
+  EXPECT_EQ(doc.bookmarkCell("WPOS"), (word::CellRef{1, 2, 2}));
+  EXPECT_FALSE(doc.bookmarkCell("ZETA").has_value());
+
+  QStringList byName, byPosition;
+  for (const auto& b : doc.bookmarks(word::BookmarkOrder::ByName)) byName << b.name;
+  for (const auto& b : doc.bookmarks(word::BookmarkOrder::ByPosition)) byPosition << b.name;
+  EXPECT_EQ(byName, (QStringList{"ALPHA", "NUMDEV_P2", "WPOS", "ZETA"}));
+  EXPECT_EQ(byPosition, (QStringList{"ZETA", "WPOS", "ALPHA", "NUMDEV_P2"}));
+  EXPECT_EQ(doc.bookmark("NUMDEV_P2")->part, "word/header1.xml");
+  EXPECT_EQ(doc.bookmarkText("NUMDEV_P2"), "00012_00.AB");
+  ASSERT_TRUE(doc.setBookmarkText("NUMDEV_P2", "00013_01.AB"));
+  EXPECT_EQ(doc.bookmarkText("NUMDEV_P2"), "00013_01.AB");
+
+  // Adding an existing name moves the bookmark.
+  doc.addBookmark("wpos", {1, 1, 1});
+  EXPECT_EQ(doc.bookmarkCell("WPOS"), (word::CellRef{1, 1, 1}));
+  EXPECT_TRUE(doc.deleteBookmark("WPOS"));
+  EXPECT_FALSE(doc.deleteBookmark("WPOS"));
+  EXPECT_FALSE(doc.hasBookmark("WPOS"));
+  EXPECT_EQ(doc.cellText({1, 1, 1}), "a");  // the text stays
+
+  QTemporaryDir dir;
+  WordDocument again = reopen(doc, dir);
+  EXPECT_EQ(again.bookmarks().size(), 3);
+  EXPECT_EQ(again.bookmarkText("NUMDEV_P2"), "00013_01.AB");
+}
+
+TEST(Bookmark, DuplicateNamesAndUnpairedStartsFollowTheFirstCompleteOne) {
+  const QString body =
+      "<w:p><w:bookmarkStart w:id=\"1\" w:name=\"ORPHAN\"/><w:r><w:t>x</w:t></w:r></w:p>" +
+      marked("TWICE", "premier", 2) + marked("TWICE", "second", 3);
+  WordDocument doc = build({body});
+  EXPECT_FALSE(doc.hasBookmark("ORPHAN"));
+  EXPECT_EQ(doc.bookmarkText("TWICE"), "premier");
+}
+
+TEST(Bookmark, ParagraphsTypedAtABookmarkComeInOrderAboveIt) {
+  const QString body =
+      para("avant") +
+      "<w:p><w:pPr><w:jc w:val=\"center\"/></w:pPr><w:bookmarkStart w:id=\"1\" w:name=\"OPTIONS\"/>"
+      "<w:bookmarkEnd w:id=\"1\"/></w:p>" +
+      para("après");
+  WordDocument doc = build({body});
+  ASSERT_TRUE(doc.insertParagraphsAt("OPTIONS", {{"Option 1", {}}, {"Option 2", {.bold = true}}}));
+  ASSERT_TRUE(doc.insertParagraphsAt("OPTIONS", {{"Option 3", {}}}));
+  EXPECT_EQ(doc.bodyText(), "avant\rOption 1\rOption 2\rOption 3\r\raprès");
+  EXPECT_TRUE(doc.hasBookmark("OPTIONS"));
+  EXPECT_FALSE(doc.insertParagraphsAt("ABSENT", {{"x", {}}}));
+}
+
+}  // namespace
