@@ -1,0 +1,41 @@
+#include <QCoreApplication>
+#include <QTextStream>
+#include <cstdio>
+#include <functional>
+#include <map>
+
+#include "AdminCommand.h"
+
+namespace {
+
+struct Verb {
+  std::function<int(const QStringList&)> run;
+  const char* usage;
+};
+
+const std::map<QString, Verb>& verbs() {
+  static const std::map<QString, Verb> table = {
+      {"sql",
+       {runSqlCommand, "sql [--create] FICHIER INSTRUCTION...   exécute du SQL Jet sur une base"}},
+  };
+  return table;
+}
+
+int usage() {
+  QTextStream err(stderr);
+  err << "Utilisation : tarovent-admin VERBE ARGUMENTS...\n";
+  for (const auto& [name, verb] : verbs()) err << "  tarovent-admin " << verb.usage << "\n";
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QStringList args = app.arguments().mid(1);
+  if (args.isEmpty()) return usage();
+  const QString verb = args.takeFirst();
+  auto it = verbs().find(verb);
+  if (it == verbs().end()) return usage();
+  return it->second.run(args);
+}

@@ -1,0 +1,194 @@
+// Database layer against hand-written prepared SQLite statements doing the same work, in one run.
+#include <sqlite3.h>
+
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <cstdio>
+
+#include "platform/db/Database.h"
+
+using namespace tarovent::db;
+
+namespace {
+
+constexpr int kRows = 200000;
+
+QString k1(int i) { return QStringLiteral("K%1").arg(i / 100, 5, 10, QLatin1Char('0')); }
+int k2(int i) { return i % 100; }
+
+sqlite3_stmt* prepare(sqlite3* db, const char* sql) {
+  sqlite3_stmt* s = nullptr;
+  if (sqlite3_prepare_v2(db, sql, -1, &s, nullptr) != SQLITE_OK) {
+    fprintf(stderr, "%s\n", sqlite3_errmsg(db));
+    exit(1);
+  }
+  return s;
+}
+
+void bindText(sqlite3_stmt* s, int i, const QString& t) {
+  const QByteArray b = t.toUtf8();
+  sqlite3_bind_text(s, i, b.constData(), b.size(), SQLITE_TRANSIENT);
+}
+
+struct Ratio {
+  const char* what;
+  double ours;
+  double raw;
+};
+
+void report(const Ratio& r) {
+  printf("%-44s ours %8.1f ms   sqlite %8.1f ms   ratio %.2f\n", r.what, r.ours, r.raw,
+         r.ours / r.raw);
+}
+
+}  // namespace
+
+int main() {
+  QTemporaryDir dir;
+  const QString file = dir.filePath("BENCH.MDB");
+  Workspace ws;
+  Database db = ws.CreateDatabase(file);
+  db.Execute(
+      "CREATE TABLE T (K1 TEXT(10), K2 LONG, NOM TEXT(30), V DOUBLE, CONSTRAINT PrimaryKey "
+      "PRIMARY KEY (K1, K2))");
+  {
+    TransactionGuard g(ws);
+    Recordset rs = db.OpenRecordset("T");
+    for (int i = 0; i < kRows; ++i) {
+      rs.AddNew();
+      rs.setValue("K1", k1(i));
+      rs.setValue("K2", k2(i));
+      rs.setValue("NOM", QStringLiteral("Client %1").arg(i));
+      rs.setValue("V", i * 0.5);
+      rs.Update();
+    }
+    g.commit();
+  }
+  sqlite3* raw = nullptr;
+  sqlite3_open_v2(file.toUtf8().constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+  // The same collation our text keys use, so that SQLite can use the same index.
+  sqlite3_create_collation(
+      raw, "JET", SQLITE_UTF8, nullptr, [](void*, int n1, const void* a, int n2, const void* b) {
+        const int c = sqlite3_strnicmp(static_cast<const char*>(a), static_cast<const char*>(b),
+                                       n1 < n2 ? n1 : n2);
+        return c != 0 ? c : n1 - n2;
+      });
+
+  QList<int> keys;
+  QRandomGenerator rng(42);
+  for (int i = 0; i < 10000; ++i) keys << rng.bounded(kRows);
+
+  QElapsedTimer t;
+  double sink = 0;
+
+  // 1. Seek 10,000 keys.
+  t.start();
+  {
+    Recordset rs = db.OpenRecordset("T", RecordsetType::Table);
+    rs.setIndex("PrimaryKey");
+    for (int i : keys) {
+      rs.Seek("=", k1(i), k2(i));
+      sink += rs.value(3).toDouble();
+    }
+  }
+  const double seekOurs = t.nsecsElapsed() / 1e6;
+  t.start();
+  {
+    sqlite3_stmt* s = prepare(raw, "SELECT rowid, K1, K2, NOM, V FROM T WHERE K1 = ? AND K2 = ?");
+    for (int i : keys) {
+      bindText(s, 1, k1(i));
+      sqlite3_bind_int(s, 2, k2(i));
+      if (sqlite3_step(s) == SQLITE_ROW) sink += sqlite3_column_double(s, 4);
+      sqlite3_reset(s);
+    }
+    sqlite3_finalize(s);
+  }
+  const double seekRaw = t.nsecsElapsed() / 1e6;
+
+  // 2. Walk the whole table in key order.
+  t.start();
+  {
+    Recordset rs = db.OpenRecordset("T", RecordsetType::Table);
+    rs.setIndex("PrimaryKey");
+    while (!rs.EOF_()) {
+      sink += rs.value(3).toDouble();
+      rs.MoveNext();
+    }
+  }
+  const double walkOurs = t.nsecsElapsed() / 1e6;
+  t.start();
+  {
+    sqlite3_stmt* s = prepare(raw, "SELECT rowid, K1, K2, NOM, V FROM T ORDER BY K1, K2");
+    while (sqlite3_step(s) == SQLITE_ROW) sink += sqlite3_column_double(s, 4);
+    sqlite3_finalize(s);
+  }
+  const double walkRaw = t.nsecsElapsed() / 1e6;
+
+  // 3. FindFirst on a 20,000-row dynaset.
+  QStringList names;
+  for (int i = 0; i < 50; ++i) names << QStringLiteral("Client %1").arg(rng.bounded(20000));
+  double findOurs = 0;
+  {
+    Recordset rs = db.OpenRecordset("select * from T where K1 < 'K00200' order by K1, K2");
+    t.start();
+    for (const QString& n : names) {
+      rs.FindFirst("NOM = " + sqlLiteral(n));
+      if (!rs.NoMatch()) sink += rs.value(3).toDouble();
+    }
+    findOurs = t.nsecsElapsed() / 1e6;
+  }
+  t.start();
+  {
+    sqlite3_stmt* s = prepare(raw,
+                              "SELECT rowid, K1, K2, NOM, V FROM T WHERE K1 < 'K00200' AND "
+                              "NOM = ? COLLATE JET ORDER BY K1, K2 LIMIT 1");
+    for (const QString& n : names) {
+      bindText(s, 1, n);
+      if (sqlite3_step(s) == SQLITE_ROW) sink += sqlite3_column_double(s, 4);
+      sqlite3_reset(s);
+    }
+    sqlite3_finalize(s);
+  }
+  const double findRaw = t.nsecsElapsed() / 1e6;
+
+  // 4. Edit/Update 10,000 rows in one transaction.
+  t.start();
+  {
+    TransactionGuard g(ws);
+    Recordset rs = db.OpenRecordset("T", RecordsetType::Table);
+    rs.setIndex("PrimaryKey");
+    for (int n = 0; n < 10000 && !rs.EOF_(); ++n) {
+      rs.Edit();
+      rs.setValue(3, rs.value(3).toDouble() + 1);
+      rs.Update();
+      rs.MoveNext();
+    }
+    g.commit();
+  }
+  const double editOurs = t.nsecsElapsed() / 1e6;
+  t.start();
+  {
+    sqlite3_exec(raw, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    sqlite3_stmt* walk = prepare(raw, "SELECT rowid, V FROM T ORDER BY K1, K2 LIMIT 10000");
+    sqlite3_stmt* upd = prepare(raw, "UPDATE T SET V = ? WHERE rowid = ?");
+    while (sqlite3_step(walk) == SQLITE_ROW) {
+      sqlite3_bind_double(upd, 1, sqlite3_column_double(walk, 1) + 1);
+      sqlite3_bind_int64(upd, 2, sqlite3_column_int64(walk, 0));
+      sqlite3_step(upd);
+      sqlite3_reset(upd);
+    }
+    sqlite3_finalize(walk);
+    sqlite3_finalize(upd);
+    sqlite3_exec(raw, "COMMIT", nullptr, nullptr, nullptr);
+  }
+  const double editRaw = t.nsecsElapsed() / 1e6;
+  sqlite3_close(raw);
+
+  printf("bench/db on %d rows (checksum %.0f)\n", kRows, sink);
+  report({"Seek 10,000 keys (table recordset)", seekOurs, seekRaw});
+  report({"MoveNext through 200,000 rows", walkOurs, walkRaw});
+  report({"FindFirst x50 on a 20,000-row dynaset", findOurs, findRaw});
+  report({"Edit/Update 10,000 rows, one transaction", editOurs, editRaw});
+  return 0;
+}

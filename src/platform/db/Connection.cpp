@@ -1,0 +1,383 @@
+#include "Connection.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include "DbError.h"
+#include "JetFunctions.h"
+
+namespace tarovent::db {
+
+int TableInfo::indexOfField(const QString& name) const {
+  return fieldIndex.value(name.toUpper(), -1);
+}
+
+const IndexInfo* TableInfo::findIndex(const QString& name) const {
+  for (const auto& ix : indexes)
+    if (ix.name.compare(name, Qt::CaseInsensitive) == 0) return &ix;
+  return nullptr;
+}
+
+namespace {
+
+int mapSqliteError(int rc, const QString& message) {
+  switch (rc & 0xff) {
+    case SQLITE_CONSTRAINT:
+      if (message.contains("NOT NULL")) return err::FieldRequired;
+      if (message.contains("CHECK")) return err::ZeroLengthNotAllowed;
+      return err::DuplicateKey;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      return err::Locked;
+    case SQLITE_READONLY:
+      return err::ReadOnly;
+    case SQLITE_CANTOPEN:
+      return err::CannotOpen;
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+      return 3343;
+    case SQLITE_MISMATCH:
+      return err::DataTypeMismatch;
+    case SQLITE_ERROR:
+      if (message.startsWith("no such table")) return 3078;
+      if (message.startsWith("no such column")) return 3061;
+      if (message.startsWith("no such function")) return err::UnknownFunction;
+      if (message.contains("already exists")) return err::TableExists;
+      if (message.contains("syntax error")) return err::SyntaxError;
+      return err::EngineError;
+    default:
+      return err::EngineError;
+  }
+}
+
+QString describe(int number, const QString& message) {
+  switch (number) {
+    case err::DuplicateKey:
+      return QStringLiteral(
+                 "Les modifications n'ont pas été effectuées car elles créeraient des doublons "
+                 "dans un "
+                 "index, une clé primaire ou une relation (%1).")
+          .arg(message);
+    case err::Locked:
+      return QStringLiteral("La base de données est verrouillée par un autre utilisateur (%1).")
+          .arg(message);
+    case err::FieldRequired:
+      return QStringLiteral("Un champ obligatoire est vide (%1).").arg(message);
+    case err::ZeroLengthNotAllowed:
+      return QStringLiteral("Le champ ne peut pas être une chaîne de longueur nulle (%1).")
+          .arg(message);
+    case 3343:
+      return QStringLiteral("Format de base de données non reconnu (%1).").arg(message);
+    default:
+      return message;
+  }
+}
+
+}  // namespace
+
+std::shared_ptr<Connection> Connection::open(const QString& path, bool create, bool readOnly) {
+  const QFileInfo fi(path);
+  if (!create && !fi.exists())
+    throw DbError(err::FileNotFound, QStringLiteral("Fichier '%1' introuvable.").arg(path));
+  if (create && fi.exists())
+    throw DbError(3204, QStringLiteral("La base de données '%1' existe déjà.").arg(path));
+  std::shared_ptr<Connection> c(new Connection);
+  c->m_path = fi.absoluteFilePath();
+  c->m_readOnly = readOnly;
+  int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+  if (create) flags |= SQLITE_OPEN_CREATE;
+  const QByteArray p = QFile::encodeName(c->m_path);
+  const int rc = sqlite3_open_v2(p.constData(), &c->m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+  if (rc != SQLITE_OK) {
+    const QString msg = c->m_db ? QString::fromUtf8(sqlite3_errmsg(c->m_db)) : QString();
+    if (c->m_db) sqlite3_close_v2(c->m_db);
+    c->m_db = nullptr;
+    throw DbError(
+        err::CannotOpen,
+        QStringLiteral("Impossible d'ouvrir la base de données '%1' (%2).").arg(path, msg));
+  }
+  sqlite3_extended_result_codes(c->m_db, 0);
+  sqlite3_busy_timeout(c->m_db, 5000);
+  registerJetFunctions(c->m_db);
+  try {
+    // Touching the schema tells a database from any other file.
+    c->exec(QStringLiteral("PRAGMA schema_version"));
+    if (!readOnly) {
+      c->exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+      c->exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+    }
+  } catch (const DbError& e) {
+    c->close();
+    throw DbError(
+        e.number() == err::EngineError ? 3343 : e.number(),
+        QStringLiteral("La base de données '%1' est inutilisable : %2").arg(path, e.description()));
+  }
+  return c;
+}
+
+Connection::~Connection() { close(); }
+
+void Connection::close() {
+  if (!m_db) return;
+  releaseCursors();
+  for (auto* s : std::as_const(m_cache)) sqlite3_finalize(s);
+  m_cache.clear();
+  if (m_level > 0) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+  m_level = 0;
+  sqlite3_close_v2(m_db);
+  m_db = nullptr;
+}
+
+void Connection::fail(int rc, const QString& context) const {
+  const QString msg =
+      m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("base fermée");
+  const int number = mapSqliteError(rc, msg);
+  QString text = describe(number, msg);
+  if (!context.isEmpty() && number != err::DuplicateKey && number != err::Locked)
+    text += QStringLiteral(" [%1]").arg(context);
+  throw DbError(number, text);
+}
+
+sqlite3_stmt* Connection::prepare(const QString& sql) const {
+  if (!m_db) throw DbError(3420, QStringLiteral("La base de données est fermée."));
+  const QByteArray s = sql.toUtf8();
+  sqlite3_stmt* stmt = nullptr;
+  const int rc =
+      sqlite3_prepare_v3(m_db, s.constData(), s.size(), SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
+  if (rc != SQLITE_OK) fail(rc, sql);
+  return stmt;
+}
+
+sqlite3_stmt* Connection::cached(const QString& sql) {
+  auto it = m_cache.find(sql);
+  if (it != m_cache.end()) {
+    sqlite3_reset(*it);
+    sqlite3_clear_bindings(*it);
+    return *it;
+  }
+  sqlite3_stmt* s = prepare(sql);
+  m_cache.insert(sql, s);
+  return s;
+}
+
+void Connection::exec(const QString& sql) {
+  if (!m_db) throw DbError(3420, QStringLiteral("La base de données est fermée."));
+  char* msg = nullptr;
+  const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &msg);
+  if (msg) sqlite3_free(msg);
+  if (rc != SQLITE_OK) fail(rc, sql);
+}
+
+QString Connection::attach(const QString& rawPath) {
+  QString path = rawPath.trimmed();
+  path.replace('\\', '/');
+  QFileInfo fi(path);
+  if (fi.isRelative()) fi = QFileInfo(QDir::current(), path);
+  QString canonical = fi.exists() ? fi.canonicalFilePath() : fi.absoluteFilePath();
+  const QString mine = QFileInfo(m_path).canonicalFilePath();
+  if (!mine.isEmpty() && canonical == mine) return QStringLiteral("main");
+  // File names are compared without case, as on the workstations the catalogues come from.
+  const QString key = canonical.toLower();
+  auto it = m_attached.find(key);
+  if (it != m_attached.end()) return *it;
+  if (!fi.exists()) {
+    // Windows-written names may differ from the file on disk by case only.
+    const QDir dir = fi.dir();
+    for (const QString& entry : dir.entryList(QDir::Files)) {
+      if (entry.compare(fi.fileName(), Qt::CaseInsensitive) == 0) {
+        fi = QFileInfo(dir, entry);
+        canonical = fi.canonicalFilePath();
+        break;
+      }
+    }
+    if (!fi.exists())
+      throw DbError(err::FileNotFound, QStringLiteral("Fichier '%1' introuvable.").arg(rawPath));
+  }
+  if (m_level > 0)
+    throw DbError(
+        err::InvalidOperation,
+        QStringLiteral("Impossible d'attacher la base '%1' pendant une transaction.").arg(rawPath));
+  releaseCursors();
+  const QString schema = QStringLiteral("jetdb%1").arg(m_attached.size() + 1);
+  sqlite3_stmt* s = prepare(QStringLiteral("ATTACH DATABASE ? AS ") + schema);
+  const QByteArray p = QFile::encodeName(canonical);
+  sqlite3_bind_text(s, 1, p.constData(), p.size(), SQLITE_TRANSIENT);
+  const int rc = sqlite3_step(s);
+  sqlite3_finalize(s);
+  if (rc != SQLITE_DONE) fail(rc, rawPath);
+  m_attached.insert(key, schema);
+  return schema;
+}
+
+SqlTranslation Connection::translate(const QString& jet) {
+  return translateJetSql(jet, [this](const QString& p) { return attach(p); });
+}
+
+QStringList Connection::tableNames(const QString& schema) {
+  QStringList names;
+  sqlite3_stmt* s = prepare(QStringLiteral("SELECT name FROM %1.sqlite_master WHERE type='table' "
+                                           "AND name NOT GLOB 'sqlite_*' AND name NOT GLOB "
+                                           "'MSysTarovent*' ORDER BY name COLLATE JET")
+                                .arg(quoteIdentifier(schema)));
+  while (sqlite3_step(s) == SQLITE_ROW)
+    names << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
+  sqlite3_finalize(s);
+  return names;
+}
+
+bool Connection::hasTable(const QString& name, const QString& schema) {
+  sqlite3_stmt* s = cached(QStringLiteral("SELECT 1 FROM %1.sqlite_master WHERE type='table' AND "
+                                          "name = ?1 COLLATE NOCASE")
+                               .arg(quoteIdentifier(schema)));
+  const QByteArray n = name.toUtf8();
+  sqlite3_bind_text(s, 1, n.constData(), n.size(), SQLITE_TRANSIENT);
+  const bool found = sqlite3_step(s) == SQLITE_ROW;
+  sqlite3_reset(s);
+  return found;
+}
+
+const TableInfo& Connection::table(const QString& name, const QString& schema) {
+  const QString key = (schema + '.' + name).toUpper();
+  auto it = m_tables.find(key);
+  if (it != m_tables.end()) return **it;
+
+  auto info = std::make_shared<TableInfo>();
+  info->schema = schema;
+  const QString qs = quoteIdentifier(schema);
+  QString createSql;
+  {
+    sqlite3_stmt* s = prepare(QStringLiteral("SELECT name, sql FROM %1.sqlite_master WHERE "
+                                             "type='table' AND name = ?1 COLLATE NOCASE")
+                                  .arg(qs));
+    const QByteArray n = name.toUtf8();
+    sqlite3_bind_text(s, 1, n.constData(), n.size(), SQLITE_TRANSIENT);
+    if (sqlite3_step(s) == SQLITE_ROW) {
+      info->name = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
+      createSql = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 1)));
+    }
+    sqlite3_finalize(s);
+  }
+  if (info->name.isEmpty())
+    throw DbError(
+        err::ObjectNotFound,
+        QStringLiteral("Le moteur de base de données ne peut pas trouver l'objet '%1'.").arg(name));
+  const QString qt = quoteIdentifier(info->name);
+  {
+    sqlite3_stmt* s = prepare(QStringLiteral("PRAGMA %1.table_info(%2)").arg(qs, qt));
+    while (sqlite3_step(s) == SQLITE_ROW) {
+      const auto text = [&](int c) {
+        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, c)));
+      };
+      FieldSpec f = fieldFromSqlite(text(1), text(2), text(4), sqlite3_column_int(s, 3) != 0);
+      info->fieldIndex.insert(f.name.toUpper(), info->fields.size());
+      info->fields << f;
+    }
+    sqlite3_finalize(s);
+  }
+  // The primary key keeps the engine's name in its constraint.
+  static const QRegularExpression pkName(R"re(CONSTRAINT\s+"((?:[^"]|"")+)"\s+PRIMARY\s+KEY)re",
+                                         QRegularExpression::CaseInsensitiveOption);
+  const auto pm = pkName.match(createSql);
+  const QString primaryName = pm.hasMatch() ? pm.captured(1).replace("\"\"", "\"") : "PrimaryKey";
+  {
+    sqlite3_stmt* s = prepare(QStringLiteral("PRAGMA %1.index_list(%2)").arg(qs, qt));
+    QList<IndexInfo> list;
+    while (sqlite3_step(s) == SQLITE_ROW) {
+      IndexInfo ix;
+      ix.sqlName = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 1)));
+      ix.unique = sqlite3_column_int(s, 2) != 0;
+      const QString origin =
+          QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 3)));
+      ix.primary = origin == "pk";
+      if (ix.primary) {
+        ix.name = primaryName;
+      } else {
+        const int tilde = ix.sqlName.indexOf('~');
+        if (ix.sqlName.contains("~~")) continue;  // our own helper indexes
+        ix.name = tilde >= 0 ? ix.sqlName.mid(tilde + 1) : ix.sqlName;
+      }
+      list << ix;
+    }
+    sqlite3_finalize(s);
+    for (auto& ix : list) {
+      sqlite3_stmt* x =
+          prepare(QStringLiteral("PRAGMA %1.index_xinfo(%2)").arg(qs, quoteIdentifier(ix.sqlName)));
+      while (sqlite3_step(x) == SQLITE_ROW) {
+        if (sqlite3_column_int(x, 5) == 0) continue;  // not a key column
+        if (sqlite3_column_int(x, 1) < 0) continue;   // rowid
+        ix.fields << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(x, 2)));
+        ix.descending << (sqlite3_column_int(x, 3) != 0);
+      }
+      sqlite3_finalize(x);
+      info->indexes << ix;
+    }
+  }
+  m_tables.insert(key, info);
+  return *info;
+}
+
+void Connection::schemaChanged() {
+  m_tables.clear();
+  for (auto* s : std::as_const(m_cache)) sqlite3_finalize(s);
+  m_cache.clear();
+  ++m_generation;
+}
+
+int Connection::dataVersion() {
+  sqlite3_stmt* s = cached(QStringLiteral("PRAGMA data_version"));
+  int v = 0;
+  if (sqlite3_step(s) == SQLITE_ROW) v = sqlite3_column_int(s, 0);
+  sqlite3_reset(s);
+  return v;
+}
+
+void Connection::releaseCursors() {
+  for (auto* c : m_cursors) c->releaseStatements();
+  for (auto* s : std::as_const(m_cache)) sqlite3_reset(s);
+}
+
+void Connection::beforeWrite() {
+  if (m_readOnly)
+    throw DbError(err::ReadOnly, QStringLiteral("La base de données est en lecture seule."));
+  // Outside a transaction a pending read would keep the write from committing.
+  if (m_level == 0) releaseCursors();
+}
+
+void Connection::begin() {
+  releaseCursors();
+  if (m_level == 0)
+    exec(QStringLiteral("BEGIN IMMEDIATE"));
+  else
+    exec(QStringLiteral("SAVEPOINT tarovent_%1").arg(m_level));
+  ++m_level;
+}
+
+void Connection::commit() {
+  if (m_level == 0)
+    throw DbError(err::NotInTransaction,
+                  QStringLiteral("Validation impossible sans transaction en cours."));
+  releaseCursors();
+  --m_level;
+  if (m_level == 0)
+    exec(QStringLiteral("COMMIT"));
+  else
+    exec(QStringLiteral("RELEASE tarovent_%1").arg(m_level));
+}
+
+void Connection::rollback() {
+  if (m_level == 0)
+    throw DbError(err::NotInTransaction,
+                  QStringLiteral("Annulation impossible sans transaction en cours."));
+  releaseCursors();
+  --m_level;
+  if (m_level == 0) {
+    exec(QStringLiteral("ROLLBACK"));
+  } else {
+    exec(QStringLiteral("ROLLBACK TO tarovent_%1").arg(m_level));
+    exec(QStringLiteral("RELEASE tarovent_%1").arg(m_level));
+  }
+  schemaChanged();
+}
+
+}  // namespace tarovent::db

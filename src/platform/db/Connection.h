@@ -1,0 +1,106 @@
+#pragma once
+
+#include <sqlite3.h>
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <set>
+
+#include "JetSql.h"
+#include "JetType.h"
+
+namespace tarovent::db {
+
+// An index as a recordset sees it: SQLite columns (positions in the table) and directions.
+struct IndexInfo {
+  QString name;     // the engine's name ("PrimaryKey")
+  QString sqlName;  // SQLite's name
+  QStringList fields;
+  QList<bool> descending;
+  bool unique = false;
+  bool primary = false;
+};
+
+struct TableInfo {
+  QString schema;
+  QString name;  // as stored
+  QList<FieldSpec> fields;
+  QList<IndexInfo> indexes;
+  QHash<QString, int> fieldIndex;  // upper-cased name -> position
+
+  int indexOfField(const QString& name) const;
+  const IndexInfo* findIndex(const QString& name) const;
+};
+
+// Something holding a live SQLite statement that must let go of it before the connection
+// begins or ends a transaction, or writes outside one.
+class LiveCursor {
+ public:
+  virtual ~LiveCursor() = default;
+  virtual void releaseStatements() = 0;
+};
+
+// One open SQLite database file with the engine's behaviour set up: JET collation and
+// functions, WAL, busy timeout, attached databases, schema cache, transaction levels.
+class Connection : public std::enable_shared_from_this<Connection> {
+ public:
+  static std::shared_ptr<Connection> open(const QString& path, bool create, bool readOnly);
+  ~Connection();
+
+  sqlite3* handle() const { return m_db; }
+  const QString& path() const { return m_path; }
+  bool readOnly() const { return m_readOnly; }
+  bool isOpen() const { return m_db != nullptr; }
+  void close();
+
+  // Prepares `sql` (throws DbError with SQLite's message on failure).
+  sqlite3_stmt* prepare(const QString& sql) const;
+  // A cached statement for one-shot use: reset and cleared before it is returned.
+  sqlite3_stmt* cached(const QString& sql);
+  // Runs a statement that returns no rows (throws DbError).
+  void exec(const QString& sql);
+  // Throws the DbError matching the connection's last error.
+  [[noreturn]] void fail(int rc, const QString& context = {}) const;
+
+  // Schema name under which `path` is reachable ("main" for this file), attached on demand.
+  QString attach(const QString& path);
+  SqlTranslation translate(const QString& jet);
+
+  // Table metadata, cached until the schema changes. Throws 3011 for a missing table.
+  const TableInfo& table(const QString& name, const QString& schema = QStringLiteral("main"));
+  bool hasTable(const QString& name, const QString& schema = QStringLiteral("main"));
+  QStringList tableNames(const QString& schema = QStringLiteral("main"));
+  void schemaChanged();
+
+  // Writes bump the generation so that cached counts and live cursors notice.
+  quint64 generation() const { return m_generation; }
+  void beforeWrite();
+  void afterWrite() { ++m_generation; }
+  int dataVersion();
+
+  void registerCursor(LiveCursor* c) { m_cursors.insert(c); }
+  void unregisterCursor(LiveCursor* c) { m_cursors.erase(c); }
+  void releaseCursors();
+
+  int transactionLevel() const { return m_level; }
+  void begin();
+  void commit();
+  void rollback();
+
+ private:
+  Connection() = default;
+  sqlite3* m_db = nullptr;
+  QString m_path;
+  bool m_readOnly = false;
+  int m_level = 0;
+  quint64 m_generation = 0;
+  std::set<LiveCursor*> m_cursors;
+  QHash<QString, sqlite3_stmt*> m_cache;
+  QHash<QString, QString> m_attached;                   // canonical path -> schema
+  QHash<QString, std::shared_ptr<TableInfo>> m_tables;  // "schema.NAME" upper -> info
+};
+
+}  // namespace tarovent::db

@@ -1,0 +1,359 @@
+#include "Database.h"
+
+#include "Connection.h"
+#include "DbError.h"
+#include "RecordsetImpl.h"
+#include "Schema.h"
+
+namespace tarovent::db {
+
+namespace {
+
+const QString kQueries = QStringLiteral("MSysTaroventQueries");
+
+bool looksLikeName(const QString& s) {
+  const QString t = s.trimmed();
+  if (t.isEmpty()) return false;
+  if (t.startsWith('[') && t.endsWith(']')) return !t.mid(1, t.size() - 2).contains(']');
+  for (QChar ch : t)
+    if (ch.isSpace() || ch == '(' || ch == '\'' || ch == ';' || ch == ',') return false;
+  return true;
+}
+
+QString bareName(const QString& s) {
+  QString t = s.trimmed();
+  if (t.startsWith('[') && t.endsWith(']')) t = t.mid(1, t.size() - 2);
+  return t;
+}
+
+}  // namespace
+
+const FieldSpec& TableDef::Field(const QString& name) const {
+  for (const auto& f : m_fields)
+    if (f.name.compare(name, Qt::CaseInsensitive) == 0) return f;
+  throw DbError(err::ItemNotFound,
+                QStringLiteral("Élément '%1' non trouvé dans cette collection.").arg(name));
+}
+
+bool TableDef::hasField(const QString& name) const {
+  for (const auto& f : m_fields)
+    if (f.name.compare(name, Qt::CaseInsensitive) == 0) return true;
+  return false;
+}
+
+FieldSpec TableDef::CreateField(const QString& name, FieldType type, int size) {
+  FieldSpec f;
+  f.name = name;
+  f.type = type;
+  f.size = type == FieldType::Text ? (size > 0 ? size : 50) : size;
+  return f;
+}
+
+Connection& Database::conn() const {
+  if (!m_c || !m_c->isOpen())
+    throw DbError(3420, QStringLiteral("Objet invalide ou n'est plus défini (base de données)."));
+  return *m_c;
+}
+
+bool Database::isOpen() const { return m_c && m_c->isOpen(); }
+QString Database::Name() const { return conn().path(); }
+QString Database::Version() const { return QStringLiteral("4.0"); }
+void Database::Close() {
+  if (m_c) m_c->close();
+}
+
+Recordset Database::OpenRecordset(const QString& source, RecordsetType type, int options) {
+  Connection& c = conn();
+  const bool readOnly = (options & rsopt::ReadOnly) != 0;
+  if (looksLikeName(source)) {
+    const QString name = bareName(source);
+    if (c.hasTable(name)) {
+      if (type == RecordsetType::Default || type == RecordsetType::Table)
+        return Recordset(openTableRecordset(m_c, name, readOnly));
+      return Recordset(openDynaset(m_c, name, true, readOnly, type == RecordsetType::Snapshot));
+    }
+    if (hasQueryDef(name)) {
+      if (type == RecordsetType::Table)
+        throw DbError(err::InvalidOperation,
+                      QStringLiteral("Opération non valide : '%1' n'est pas une table.").arg(name));
+      return Recordset(
+          openDynaset(m_c, QueryDefSql(name), false, readOnly, type == RecordsetType::Snapshot));
+    }
+    throw DbError(3078, QStringLiteral("Le moteur de base de données ne peut pas trouver la table "
+                                       "ou la requête source '%1'.")
+                            .arg(name));
+  }
+  if (type == RecordsetType::Table)
+    throw DbError(err::InvalidOperation,
+                  QStringLiteral("Opération non valide : une requête ne peut pas être ouverte "
+                                 "comme table."));
+  return Recordset(openDynaset(m_c, source, false, readOnly, type == RecordsetType::Snapshot));
+}
+
+int Database::Execute(const QString& sql) {
+  Connection& c = conn();
+  if (looksLikeName(sql) && hasQueryDef(bareName(sql))) return ExecuteQueryDef(bareName(sql));
+  const SqlTranslation t = c.translate(sql);
+  Schema schema(c);
+  m_affected = 0;
+  using K = SqlTranslation::Kind;
+  switch (t.kind) {
+    case K::Select:
+      throw DbError(3065, QStringLiteral("Impossible d'exécuter une requête Sélection."));
+    case K::SelectInto:
+      m_affected = schema.selectInto(t.schema, t.table, t.sql);
+      break;
+    case K::Insert:
+    case K::Update:
+    case K::Delete: {
+      c.beforeWrite();
+      sqlite3_stmt* s = c.prepare(t.sql);
+      const int rc = sqlite3_step(s);
+      sqlite3_finalize(s);
+      if (rc != SQLITE_DONE && rc != SQLITE_ROW) c.fail(rc, sql);
+      m_affected = sqlite3_changes(c.handle());
+      c.afterWrite();
+      break;
+    }
+    case K::CreateTable:
+      schema.createTable(t.schema, t.table, t.fields, t.indexes);
+      break;
+    case K::CreateIndex:
+      if (t.indexes.isEmpty())
+        throw DbError(err::SyntaxError, QStringLiteral("Index sans définition : ") + sql);
+      schema.createIndex(t.schema, t.table, t.indexes.first());
+      break;
+    case K::AddColumn:
+      for (const auto& f : t.fields) schema.addField(t.schema, t.table, f);
+      break;
+    case K::DropColumn:
+      schema.dropField(t.schema, t.table, t.column);
+      break;
+    case K::DropTable:
+      schema.dropTable(t.schema, t.table);
+      break;
+    case K::DropIndex:
+      schema.dropIndex(t.schema, t.table, t.indexName);
+      break;
+  }
+  return m_affected;
+}
+
+int Database::RecordsAffected() const { return m_affected; }
+
+bool Database::returnsRows(const QString& source) {
+  Connection& c = conn();
+  if (looksLikeName(source)) {
+    const QString name = bareName(source);
+    if (c.hasTable(name)) return true;
+    if (hasQueryDef(name))
+      return c.translate(QueryDefSql(name)).kind == SqlTranslation::Kind::Select;
+  }
+  return c.translate(source).kind == SqlTranslation::Kind::Select;
+}
+
+QStringList Database::TableDefNames() { return conn().tableNames(); }
+bool Database::hasTable(const QString& name) { return conn().hasTable(name); }
+
+TableDef Database::tableDef(const QString& name) {
+  const TableInfo& info = conn().table(name);
+  TableDef def(info.name);
+  def.m_fields = info.fields;
+  for (const auto& ix : info.indexes) {
+    IndexSpec s;
+    s.name = ix.name;
+    s.fields = ix.fields;
+    s.descending = ix.descending;
+    s.unique = ix.unique;
+    s.primary = ix.primary;
+    def.m_indexes << s;
+  }
+  return def;
+}
+
+void Database::appendTableDef(const TableDef& def) {
+  Schema(conn()).createTable("main", def.m_name, def.m_fields, def.m_indexes);
+}
+
+void Database::appendField(const QString& table, const FieldSpec& field) {
+  Schema(conn()).addField("main", table, field);
+}
+
+void Database::deleteField(const QString& table, const QString& field) {
+  Schema(conn()).dropField("main", table, field);
+}
+
+void Database::createIndex(const QString& table, const IndexSpec& index) {
+  Schema(conn()).createIndex("main", table, index);
+}
+
+void Database::deleteTableDef(const QString& name) { Schema(conn()).dropTable("main", name); }
+
+void Database::RefreshTableDefs() { conn().schemaChanged(); }
+
+void Database::ensureQueryTable() {
+  Connection& c = conn();
+  if (!c.hasTable(kQueries))
+    c.exec("CREATE TABLE " + kQueries +
+           " (Name TEXT COLLATE JET PRIMARY KEY, SqlText TEXT NOT NULL)");
+}
+
+void Database::CreateQueryDef(const QString& name, const QString& sql) {
+  Connection& c = conn();
+  if (hasQueryDef(name) || c.hasTable(name))
+    throw DbError(3012, QStringLiteral("L'objet '%1' existe déjà.").arg(name));
+  // Checked now, so that a bad query fails at its creation as with the engine.
+  const SqlTranslation t = c.translate(sql);
+  c.beforeWrite();
+  ensureQueryTable();
+  sqlite3_stmt* s = c.cached("INSERT INTO " + kQueries + " (Name, SqlText) VALUES (?1, ?2)");
+  const QByteArray n = name.toUtf8(), q = sql.toUtf8();
+  sqlite3_bind_text(s, 1, n.constData(), n.size(), SQLITE_TRANSIENT);
+  sqlite3_bind_text(s, 2, q.constData(), q.size(), SQLITE_TRANSIENT);
+  const int rc = sqlite3_step(s);
+  sqlite3_reset(s);
+  if (rc != SQLITE_DONE) c.fail(rc, name);
+  // A select query is also a view, so that other queries can read from it.
+  if (t.kind == SqlTranslation::Kind::Select && !t.sql.contains("jetdb")) {
+    try {
+      c.exec("CREATE VIEW " + quoteIdentifier(name) + " AS " + t.sql);
+    } catch (const DbError&) {
+      // Kept as a saved query only: opening it still works.
+    }
+  }
+  c.afterWrite();
+  c.schemaChanged();
+}
+
+void Database::DeleteQueryDef(const QString& name) {
+  Connection& c = conn();
+  if (!hasQueryDef(name))
+    throw DbError(err::ItemNotFound,
+                  QStringLiteral("Élément '%1' non trouvé dans cette collection.").arg(name));
+  c.beforeWrite();
+  sqlite3_stmt* s = c.cached("DELETE FROM " + kQueries + " WHERE Name = ?1");
+  const QByteArray n = name.toUtf8();
+  sqlite3_bind_text(s, 1, n.constData(), n.size(), SQLITE_TRANSIENT);
+  sqlite3_step(s);
+  sqlite3_reset(s);
+  c.exec("DROP VIEW IF EXISTS " + quoteIdentifier(name));
+  c.afterWrite();
+  c.schemaChanged();
+}
+
+QStringList Database::QueryDefNames() {
+  Connection& c = conn();
+  QStringList names;
+  if (!c.hasTable(kQueries)) return names;
+  sqlite3_stmt* s = c.cached("SELECT Name FROM " + kQueries + " ORDER BY Name");
+  while (sqlite3_step(s) == SQLITE_ROW)
+    names << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
+  sqlite3_reset(s);
+  return names;
+}
+
+bool Database::hasQueryDef(const QString& name) {
+  Connection& c = conn();
+  if (!c.hasTable(kQueries)) return false;
+  sqlite3_stmt* s = c.cached("SELECT 1 FROM " + kQueries + " WHERE Name = ?1");
+  const QByteArray n = name.toUtf8();
+  sqlite3_bind_text(s, 1, n.constData(), n.size(), SQLITE_TRANSIENT);
+  const bool found = sqlite3_step(s) == SQLITE_ROW;
+  sqlite3_reset(s);
+  return found;
+}
+
+QString Database::QueryDefSql(const QString& name) {
+  Connection& c = conn();
+  if (!c.hasTable(kQueries))
+    throw DbError(err::ItemNotFound,
+                  QStringLiteral("Élément '%1' non trouvé dans cette collection.").arg(name));
+  sqlite3_stmt* s = c.cached("SELECT SqlText FROM " + kQueries + " WHERE Name = ?1");
+  const QByteArray n = name.toUtf8();
+  sqlite3_bind_text(s, 1, n.constData(), n.size(), SQLITE_TRANSIENT);
+  QString sql;
+  const bool found = sqlite3_step(s) == SQLITE_ROW;
+  if (found) sql = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
+  sqlite3_reset(s);
+  if (!found)
+    throw DbError(err::ItemNotFound,
+                  QStringLiteral("Élément '%1' non trouvé dans cette collection.").arg(name));
+  return sql;
+}
+
+int Database::ExecuteQueryDef(const QString& name) { return Execute(QueryDefSql(name)); }
+
+void Database::BeginTrans() { conn().begin(); }
+void Database::CommitTrans() { conn().commit(); }
+void Database::Rollback() { conn().rollback(); }
+int Database::transactionLevel() const { return conn().transactionLevel(); }
+
+void Workspace::prune() {
+  m_open.removeIf([](const std::weak_ptr<Connection>& w) {
+    auto c = w.lock();
+    return !c || !c->isOpen();
+  });
+}
+
+Database Workspace::OpenDatabase(const QString& path, bool readOnly) {
+  prune();
+  auto c = Connection::open(path, false, readOnly);
+  m_open << c;
+  return Database(c);
+}
+
+Database Workspace::CreateDatabase(const QString& path, const QString&, int) {
+  prune();
+  auto c = Connection::open(path, true, false);
+  m_open << c;
+  return Database(c);
+}
+
+void Workspace::BeginTrans() {
+  prune();
+  QList<std::shared_ptr<Connection>> begun;
+  try {
+    for (const auto& w : std::as_const(m_open)) {
+      auto c = w.lock();
+      c->begin();
+      begun << c;
+    }
+  } catch (...) {
+    for (auto& c : begun) c->rollback();
+    throw;
+  }
+}
+
+void Workspace::CommitTrans() {
+  prune();
+  for (const auto& w : std::as_const(m_open))
+    if (auto c = w.lock(); c->transactionLevel() > 0) c->commit();
+}
+
+void Workspace::Rollback() {
+  prune();
+  for (const auto& w : std::as_const(m_open))
+    if (auto c = w.lock(); c->transactionLevel() > 0) c->rollback();
+}
+
+TransactionGuard::~TransactionGuard() {
+  if (m_done) return;
+  try {
+    if (m_ws) m_ws->Rollback();
+    if (m_db) m_db->Rollback();
+  } catch (...) {
+    // Nothing more can be done while unwinding.
+  }
+}
+
+void TransactionGuard::commit() {
+  if (m_ws) m_ws->CommitTrans();
+  if (m_db) m_db->CommitTrans();
+  m_done = true;
+}
+
+QString sqlLiteral(const QString& text) { return quoteText(text); }
+
+QString layerVersion() { return QStringLiteral(TAROVENT_DB_VERSION); }
+
+}  // namespace tarovent::db

@@ -1,0 +1,143 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+#include "JetSql.h"
+#include "JetType.h"
+#include "Recordset.h"
+
+namespace tarovent::db {
+
+class Connection;
+
+// A table's definition: its fields and indexes as stored, or a new table being defined.
+class TableDef {
+ public:
+  TableDef() = default;
+  explicit TableDef(QString name) : m_name(std::move(name)) {}
+
+  const QString& Name() const { return m_name; }
+  const QList<FieldSpec>& Fields() const { return m_fields; }
+  const QList<IndexSpec>& Indexes() const { return m_indexes; }
+  // The field named `name` (case-insensitive); throws 3265 when absent.
+  const FieldSpec& Field(const QString& name) const;
+  bool hasField(const QString& name) const;
+
+  // Defines a field; `size` counts characters for text.
+  static FieldSpec CreateField(const QString& name, FieldType type, int size = 0);
+  // On a new definition: adds a field or an index before the table is appended to the database.
+  void addField(const FieldSpec& f) { m_fields << f; }
+  void addIndex(const IndexSpec& ix) { m_indexes << ix; }
+
+ private:
+  friend class Database;
+  QString m_name;
+  QList<FieldSpec> m_fields;
+  QList<IndexSpec> m_indexes;
+};
+
+// An open database file of the family.
+class Database {
+ public:
+  Database() = default;
+
+  bool isOpen() const;
+  // The full path of the file.
+  QString Name() const;
+  // Format version text, as callers compare it ("4.0").
+  QString Version() const;
+  void Close();
+
+  // Opens a table (type Table: ordered by its current index, Seek) or a query/saved query
+  // (Dynaset). `source` is a table name, a saved query name or a Jet SQL statement.
+  Recordset OpenRecordset(const QString& source, RecordsetType type = RecordsetType::Default,
+                          int options = 0);
+  // Runs an action query (or DDL); returns the number of rows affected.
+  int Execute(const QString& sql);
+  int RecordsAffected() const;
+  // True when `source` (table, saved query or SQL) gives rows rather than acting.
+  bool returnsRows(const QString& source);
+
+  // Table definitions.
+  QStringList TableDefNames();
+  bool hasTable(const QString& name);
+  TableDef tableDef(const QString& name);
+  void appendTableDef(const TableDef& def);
+  void appendField(const QString& table, const FieldSpec& field);
+  void deleteField(const QString& table, const QString& field);
+  void createIndex(const QString& table, const IndexSpec& index);
+  void deleteTableDef(const QString& name);
+  void RefreshTableDefs();
+
+  // Saved queries.
+  void CreateQueryDef(const QString& name, const QString& sql);
+  void DeleteQueryDef(const QString& name);
+  QStringList QueryDefNames();
+  bool hasQueryDef(const QString& name);
+  QString QueryDefSql(const QString& name);
+  // Runs a saved action query.
+  int ExecuteQueryDef(const QString& name);
+
+  // Transactions of this database alone (the workspace spans all its databases).
+  void BeginTrans();
+  void CommitTrans();
+  void Rollback();
+  int transactionLevel() const;
+
+  std::shared_ptr<Connection> connection() const { return m_c; }
+
+ private:
+  friend class Workspace;
+  explicit Database(std::shared_ptr<Connection> c) : m_c(std::move(c)) {}
+  Connection& conn() const;
+  void ensureQueryTable();
+  int m_affected = 0;
+  std::shared_ptr<Connection> m_c;
+};
+
+// The default workspace: opens and creates databases and spans transactions over them.
+class Workspace {
+ public:
+  // Opens an existing file shared, read and write (or read-only). Throws 3024 when missing.
+  Database OpenDatabase(const QString& path, bool readOnly = false);
+  // Creates a new, empty database file (throws 3204 when it exists). The locale and format
+  // arguments of the engine are accepted and have no effect.
+  Database CreateDatabase(const QString& path, const QString& locale = {}, int options = 0);
+
+  void BeginTrans();
+  void CommitTrans();
+  void Rollback();
+  // Lets other workstations see current data; SQLite needs nothing here.
+  void Idle() {}
+
+ private:
+  void prune();
+  QList<std::weak_ptr<Connection>> m_open;
+};
+
+// Rolls back the workspace transaction it began unless commit() was called.
+class TransactionGuard {
+ public:
+  explicit TransactionGuard(Workspace& ws) : m_ws(&ws) { ws.BeginTrans(); }
+  explicit TransactionGuard(Database& db) : m_db(&db) { db.BeginTrans(); }
+  ~TransactionGuard();
+  void commit();
+  TransactionGuard(const TransactionGuard&) = delete;
+  TransactionGuard& operator=(const TransactionGuard&) = delete;
+
+ private:
+  Workspace* m_ws = nullptr;
+  Database* m_db = nullptr;
+  bool m_done = false;
+};
+
+// Version of this database layer, as the start-up module check reads it.
+QString layerVersion();
+
+// A text typed by a user made into a Jet/SQL literal: quotes around, apostrophes doubled.
+QString sqlLiteral(const QString& text);
+
+}  // namespace tarovent::db

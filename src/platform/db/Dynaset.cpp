@@ -1,0 +1,407 @@
+#include <QRegularExpression>
+
+#include "Criteria.h"
+#include "DbError.h"
+#include "RecordsetImpl.h"
+#include "SqliteValue.h"
+
+namespace tarovent::db {
+
+namespace {
+
+struct DynRow {
+  qint64 rowid = -1;
+  QVector<QVariant> values;
+  bool deleted = false;
+};
+
+// The rows of a dynaset, shared by its clones.
+struct DynData {
+  QVector<DynRow> rows;
+  long live = 0;  // rows not deleted
+};
+
+// A query's rows read once at opening; edits go to the table behind a single-table query and
+// are reflected in the rows kept here. Deleted rows stay as holes, so bookmarks (row numbers)
+// survive.
+class Dynaset final : public RecordsetImpl {
+ public:
+  Dynaset(std::shared_ptr<Connection> c, const QString& source, bool isTable, bool readOnly,
+          bool snapshot)
+      : m_snapshot(snapshot) {
+    m_c = std::move(c);
+    m_source = source;
+    m_readOnly = readOnly || snapshot || m_c->readOnly();
+    m_isTable = isTable;
+    m_data = std::make_shared<DynData>();
+    load();
+  }
+
+  Dynaset(const Dynaset& other) : RecordsetImpl(other) {
+    m_snapshot = other.m_snapshot;
+    m_isTable = other.m_isTable;
+    m_sql = other.m_sql;
+    m_table = other.m_table;
+    m_schema = other.m_schema;
+    m_origin = other.m_origin;
+    m_data = other.m_data;
+    m_pos = -1;
+    m_mode = EditMode::None;
+  }
+
+  void close() override {
+    m_closed = true;
+    m_data.reset();
+  }
+
+  RecordsetType type() const override {
+    return m_snapshot ? RecordsetType::Snapshot : RecordsetType::Dynaset;
+  }
+  bool updatable() const override { return !m_readOnly && !m_table.isEmpty(); }
+
+  bool bof() const override { return m_pos < 0 || m_data->live == 0; }
+  bool eof() const override { return m_pos >= rows().size() || m_data->live == 0; }
+
+  long recordCount() override {
+    checkOpen();
+    return m_data->live;
+  }
+
+  long absolutePosition() override {
+    checkOpen();
+    if (!onRow()) return -1;
+    long n = 0;
+    for (int i = 0; i < m_pos; ++i) n += rows()[i].deleted ? 0 : 1;
+    return n;
+  }
+
+  void setAbsolutePosition(long p) override {
+    checkOpen();
+    long n = 0;
+    for (int i = 0; i < rows().size(); ++i) {
+      if (rows()[i].deleted) continue;
+      if (n == p) {
+        m_pos = i;
+        return;
+      }
+      ++n;
+    }
+    noCurrentRecord();
+  }
+
+  void moveFirst() override {
+    checkOpen();
+    m_mode = EditMode::None;
+    m_pos = nextLive(0, +1);
+    if (m_pos >= rows().size() && m_data->live == 0) m_pos = rows().size();
+  }
+
+  void moveLast() override {
+    checkOpen();
+    m_mode = EditMode::None;
+    m_pos = nextLive(rows().size() - 1, -1);
+  }
+
+  void moveNext() override {
+    checkOpen();
+    m_mode = EditMode::None;
+    if (eof()) noCurrentRecord();
+    m_pos = nextLive(m_pos + 1, +1);
+  }
+
+  void movePrevious() override {
+    checkOpen();
+    m_mode = EditMode::None;
+    if (bof()) noCurrentRecord();
+    m_pos = nextLive(m_pos - 1, -1);
+  }
+
+  void find(const QString& criteria, bool forward, bool fromEnd) override {
+    checkOpen();
+    if (criteria != m_criteriaText || !m_criteria) {
+      auto compiled = std::make_shared<Criteria>(
+          Criteria::compile(criteria, [this](const QString& qualifier, const QString& name) {
+            return resolve(qualifier, name);
+          }));
+      m_criteria = compiled;
+      m_criteriaText = criteria;
+    }
+    m_mode = EditMode::None;
+    const auto& r = rows();
+    int start;
+    if (fromEnd)
+      start = forward ? 0 : r.size() - 1;
+    else if (forward)
+      start = m_pos < 0 ? 0 : m_pos + 1;
+    else
+      start = m_pos >= r.size() ? r.size() - 1 : m_pos - 1;
+    for (int i = start; i >= 0 && i < r.size(); i += forward ? 1 : -1) {
+      if (r[i].deleted) continue;
+      if (m_criteria->matches(r[i].values.constData())) {
+        m_pos = i;
+        m_noMatch = false;
+        return;
+      }
+    }
+    // The current record stays where it was, as the engine leaves it.
+    m_noMatch = true;
+  }
+
+  QByteArray bookmark() const override {
+    if (!onRow()) noCurrentRecord();
+    return encodeBookmark(m_pos);
+  }
+
+  void setBookmark(const QByteArray& b) override {
+    checkOpen();
+    const qint64 p = decodeBookmark(b);
+    if (p < 0 || p >= rows().size()) throw DbError(3159, QStringLiteral("Signet non valide."));
+    m_mode = EditMode::None;
+    m_pos = static_cast<int>(p);
+  }
+
+  std::shared_ptr<RecordsetImpl> clone() const override {
+    checkOpen();
+    return std::make_shared<Dynaset>(*this);
+  }
+
+  void requery() override {
+    checkOpen();
+    m_mode = EditMode::None;
+    m_data = std::make_shared<DynData>();
+    load();
+  }
+
+  QVariant currentValue(int i) override {
+    if (!onRow()) noCurrentRecord();
+    const DynRow& r = rows()[m_pos];
+    if (r.deleted) throw DbError(err::RecordDeleted, QStringLiteral("Enregistrement supprimé."));
+    return r.values[i];
+  }
+
+  void loadForEdit() override {
+    DynRow& r = m_data->rows[m_pos];
+    if (r.deleted) throw DbError(err::RecordDeleted, QStringLiteral("Enregistrement supprimé."));
+    refreshRow(r);  // the engine re-reads the record when editing begins
+    m_buffer = r.values;
+  }
+
+  void writeEdit() override {
+    DynRow& r = m_data->rows[m_pos];
+    QStringList sets;
+    QVariantList binds;
+    for (int i = 0; i < m_fields.size(); ++i) {
+      if (!m_dirty[i]) continue;
+      sets << quoteIdentifier(writableColumn(i)) + " = ?";
+      binds << m_buffer[i];
+    }
+    if (!sets.isEmpty()) {
+      m_c->beforeWrite();
+      sqlite3_stmt* s = m_c->cached("UPDATE " + qualifiedTable() + " SET " + sets.join(", ") +
+                                    " WHERE rowid = ?");
+      for (int i = 0; i < binds.size(); ++i) bindValue(s, i + 1, binds[i]);
+      sqlite3_bind_int64(s, binds.size() + 1, r.rowid);
+      const int rc = sqlite3_step(s);
+      sqlite3_reset(s);
+      if (rc != SQLITE_DONE) m_c->fail(rc, m_table);
+      m_c->afterWrite();
+    }
+    for (int i = 0; i < m_fields.size(); ++i)
+      if (m_dirty[i]) r.values[i] = m_buffer[i];
+    refreshRow(r);
+    m_lastModified = encodeBookmark(m_pos);
+  }
+
+  void writeNew() override {
+    QStringList cols, marks;
+    QVariantList binds;
+    for (int i = 0; i < m_fields.size(); ++i) {
+      if (m_buffer[i].isNull() || !m_buffer[i].isValid()) continue;
+      cols << quoteIdentifier(writableColumn(i));
+      marks << "?";
+      binds << m_buffer[i];
+    }
+    m_c->beforeWrite();
+    const QString sql = cols.isEmpty()
+                            ? "INSERT INTO " + qualifiedTable() + " DEFAULT VALUES"
+                            : "INSERT INTO " + qualifiedTable() + " (" + cols.join(", ") +
+                                  ") VALUES (" + marks.join(", ") + ")";
+    sqlite3_stmt* s = m_c->cached(sql);
+    for (int i = 0; i < binds.size(); ++i) bindValue(s, i + 1, binds[i]);
+    const int rc = sqlite3_step(s);
+    sqlite3_reset(s);
+    if (rc != SQLITE_DONE) m_c->fail(rc, m_table);
+    m_c->afterWrite();
+    // Added records go to the end of the set.
+    DynRow r;
+    r.rowid = sqlite3_last_insert_rowid(m_c->handle());
+    r.values = m_buffer;
+    refreshRow(r);
+    m_data->rows.push_back(r);
+    ++m_data->live;
+    m_lastModified = encodeBookmark(m_data->rows.size() - 1);
+    if (m_pos >= m_data->rows.size() - 1) m_pos = m_data->rows.size();  // stay at EOF
+  }
+
+  void checkWritable(int i) const override { writableColumn(i); }
+
+  void deleteCurrent() override {
+    checkOpen();
+    if (!onRow()) noCurrentRecord();
+    if (!updatable())
+      throw DbError(err::ReadOnly,
+                    QStringLiteral("Impossible de supprimer : objet en lecture seule."));
+    DynRow& r = m_data->rows[m_pos];
+    if (r.deleted) throw DbError(err::RecordDeleted, QStringLiteral("Enregistrement supprimé."));
+    m_c->beforeWrite();
+    sqlite3_stmt* s = m_c->cached("DELETE FROM " + qualifiedTable() + " WHERE rowid = ?");
+    sqlite3_bind_int64(s, 1, r.rowid);
+    const int rc = sqlite3_step(s);
+    sqlite3_reset(s);
+    if (rc != SQLITE_DONE) m_c->fail(rc, m_table);
+    m_c->afterWrite();
+    r.deleted = true;
+    --m_data->live;
+  }
+
+ private:
+  const QVector<DynRow>& rows() const { return m_data->rows; }
+  bool onRow() const { return m_data && m_pos >= 0 && m_pos < rows().size(); }
+
+  int nextLive(int from, int dir) const {
+    const auto& r = rows();
+    int i = from;
+    while (i >= 0 && i < r.size() && r[i].deleted) i += dir;
+    if (i < 0) return -1;
+    if (i >= r.size()) return r.size();
+    return i;
+  }
+
+  QString qualifiedTable() const {
+    return quoteIdentifier(m_schema) + '.' + quoteIdentifier(m_table);
+  }
+
+  QString writableColumn(int i) const {
+    if (m_origin.value(i).isEmpty())
+      throw DbError(
+          3164, QStringLiteral("Le champ '%1' ne peut pas être mis à jour.").arg(m_fields[i].name));
+    return m_origin[i];
+  }
+
+  int resolve(const QString& qualifier, const QString& name) const {
+    if (!qualifier.isEmpty()) {
+      const int i = fieldIndex(qualifier + '.' + name);
+      if (i >= 0) return i;
+    }
+    return fieldIndex(name);
+  }
+
+  void refreshRow(DynRow& r) {
+    if (m_table.isEmpty() || r.rowid < 0) return;
+    const TableInfo& info = m_c->table(m_table, m_schema);
+    sqlite3_stmt* s = m_c->cached("SELECT * FROM " + qualifiedTable() + " WHERE rowid = ?");
+    sqlite3_bind_int64(s, 1, r.rowid);
+    const int rc = sqlite3_step(s);
+    if (rc == SQLITE_ROW) {
+      for (int i = 0; i < m_fields.size(); ++i) {
+        if (m_origin.value(i).isEmpty()) continue;
+        const int col = info.indexOfField(m_origin[i]);
+        if (col >= 0) r.values[i] = columnValue(s, col, info.fields[col].type, true);
+      }
+    }
+    sqlite3_reset(s);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) m_c->fail(rc, m_table);
+  }
+
+  void load() {
+    QString select;
+    if (m_isTable) {
+      const TableInfo& info = m_c->table(m_source);
+      m_table = info.name;
+      m_schema = info.schema;
+      QStringList order;
+      for (const auto& ix : info.indexes)
+        if (ix.primary)
+          for (int i = 0; i < ix.fields.size(); ++i)
+            order << quoteIdentifier(ix.fields[i]) + (ix.descending.value(i) ? " DESC" : "");
+      order << "rowid";
+      select = "SELECT rowid AS __jet_rowid, * FROM " + quoteIdentifier(m_table) + " ORDER BY " +
+               order.join(", ");
+    } else {
+      const SqlTranslation t = m_c->translate(m_source);
+      if (t.kind != SqlTranslation::Kind::Select)
+        throw DbError(err::InvalidOperation,
+                      QStringLiteral("Opération non valide : une requête action ne peut pas être "
+                                     "ouverte comme jeu d'enregistrements."));
+      select = t.sql;
+      if (!t.updatableTable.isEmpty() && !m_readOnly) {
+        static const QRegularExpression head(R"(^\s*SELECT\s+)",
+                                             QRegularExpression::CaseInsensitiveOption);
+        const auto m = head.match(select);
+        if (m.hasMatch()) {
+          m_table = m_c->table(t.updatableTable, t.updatableSchema).name;
+          m_schema = t.updatableSchema;
+          select = "SELECT " + quoteIdentifier(m_table) + ".rowid AS __jet_rowid, " +
+                   select.mid(m.capturedEnd());
+        }
+      }
+    }
+    m_sql = select;
+    sqlite3_stmt* s = m_c->prepare(select);
+    const int n = sqlite3_column_count(s);
+    const int first = m_table.isEmpty() ? 0 : 1;
+    QList<FieldSpec> fields;
+    QStringList qualifiers;
+    QList<bool> known;
+    m_origin.clear();
+    for (int i = first; i < n; ++i) {
+      const char* decl = sqlite3_column_decltype(s, i);
+      const char* tab = sqlite3_column_table_name(s, i);
+      const char* orig = sqlite3_column_origin_name(s, i);
+      FieldSpec f = decl ? fieldFromSqlite(QString::fromUtf8(sqlite3_column_name(s, i)),
+                                           QString::fromUtf8(decl), {}, false)
+                         : FieldSpec{};
+      f.name = QString::fromUtf8(sqlite3_column_name(s, i));
+      if (!decl) f.type = FieldType::Memo;
+      fields << f;
+      known << (decl != nullptr);
+      qualifiers << (tab ? QString::fromUtf8(tab) : QString());
+      const bool own = tab && !m_table.isEmpty() &&
+                       QString::fromUtf8(tab).compare(m_table, Qt::CaseInsensitive) == 0;
+      m_origin << (own && orig ? QString::fromUtf8(orig) : QString());
+    }
+    setFields(fields, qualifiers);
+    auto& rows = m_data->rows;
+    int rc;
+    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+      DynRow r;
+      r.rowid = first ? sqlite3_column_int64(s, 0) : -1;
+      r.values.resize(fields.size());
+      for (int i = 0; i < fields.size(); ++i)
+        r.values[i] = columnValue(s, i + first, fields[i].type, known[i]);
+      rows.push_back(std::move(r));
+    }
+    sqlite3_finalize(s);
+    if (rc != SQLITE_DONE) m_c->fail(rc, m_source);
+    m_data->live = rows.size();
+    m_pos = rows.isEmpty() ? 0 : 0;
+  }
+
+  bool m_snapshot = false;
+  bool m_isTable = false;
+  QString m_sql, m_table, m_schema = QStringLiteral("main");
+  QStringList m_origin;
+  std::shared_ptr<DynData> m_data;
+  int m_pos = 0;
+  QString m_criteriaText;
+  std::shared_ptr<Criteria> m_criteria;
+};
+
+}  // namespace
+
+std::shared_ptr<RecordsetImpl> openDynaset(std::shared_ptr<Connection> c, const QString& source,
+                                           bool isTable, bool readOnly, bool snapshot) {
+  return std::make_shared<Dynaset>(std::move(c), source, isTable, readOnly, snapshot);
+}
+
+}  // namespace tarovent::db
