@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QChar>
+#include <QString>
+
+namespace tarovent::composition {
+
+// Masks of the quote documents.
+inline const QString kPriceMask = QStringLiteral("# ### ##0.00");
+inline const QString kAmountMask = QStringLiteral("## ### ##0.00");
+inline const QString kWeightMask = QStringLiteral("### ##0.000");
+inline const QString kPercentMask = QStringLiteral("#0.00");
+
+// Decimal separator of the workstation (from the current locale).
+QChar workstationDecimalSeparator();
+
+// Formats a number with a mask: '0' is a digit always shown, '#' a digit shown when
+// significant, the point is the decimal separator given, and any other character (a space)
+// is written as it stands between digits. The result is trimmed; negative numbers keep their
+// sign. So 1234.5 with "# ### ##0.00" gives "1 234,50" with a comma separator.
+QString formatMasked(double value, const QString& mask, QChar decimalSeparator);
+QString formatMasked(double value, const QString& mask);
+
+// "### ##0." followed by one "0" per quantity decimal; "### ##0" for none.
+QString quantityMask(int decimals);
+
+// Rounds half up to n decimals: floor(x * 10^n + 0.5) / 10^n.
+double roundHalfUp(double value, int decimals);
+inline double round2(double value) { return roundHalfUp(value, 2); }
+
+// Reads a number typed or written in a cell: comma or point as decimal separator, spaces
+// between digit groups ignored, anything after the number ignored; empty text reads 0.
+double parseNumber(const QString& text);
+
+}  // namespace tarovent::composition
