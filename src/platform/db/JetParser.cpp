@@ -1,0 +1,759 @@
+#include "JetParser.h"
+
+#include <QDateTime>
+#include <array>
+
+#include "DbError.h"
+#include "SqliteValue.h"
+
+namespace tarovent::db::jet {
+
+namespace {
+
+constexpr std::array kReserved = {
+    "SELECT", "FROM", "WHERE",   "GROUP", "BY",     "HAVING", "ORDER",       "UNION",
+    "INTO",   "IN",   "ON",      "JOIN",  "INNER",  "LEFT",   "RIGHT",       "OUTER",
+    "FULL",   "AND",  "OR",      "NOT",   "XOR",    "EQV",    "IMP",         "IS",
+    "NULL",   "LIKE", "BETWEEN", "AS",    "ASC",    "DESC",   "SET",         "VALUES",
+    "MOD",    "TOP",  "TRUE",    "FALSE", "EXISTS", "WITH",   "DISTINCTROW", "DISTINCT",
+};
+
+// Parses the inside of #…#: m/d/yyyy with an optional time, or yyyy-mm-dd.
+bool parseDateLiteral(const QString& raw, QString* stored, double* serial) {
+  const QString t = raw.simplified();
+  static const char* const kFormats[] = {
+      "M/d/yyyy",        "M/d/yyyy H:m:s",
+      "M/d/yyyy H:m",    "M/d/yyyy h:m:s AP",
+      "M/d/yyyy h:m AP", "M/d/yy",
+      "M/d/yy H:m:s",    "M/d/yy H:m",
+      "yyyy-M-d",        "yyyy-M-d H:m:s",
+      "yyyy-M-d H:m",    "M-d-yyyy",
+      "H:m:s",           "H:m",
+  };
+  for (const char* f : kFormats) {
+    const QString fmt = QString::fromLatin1(f);
+    QDateTime dt;
+    if (fmt.startsWith(u'H')) {
+      const QTime time = QTime::fromString(t, fmt);
+      if (time.isValid()) dt = QDateTime(QDate(1899, 12, 30), time);
+    } else {
+      dt = QDateTime::fromString(t, fmt);
+      if (!dt.isValid()) {
+        const QDate d = QDate::fromString(t, fmt);
+        if (d.isValid()) dt = QDateTime(d, QTime(0, 0));
+      }
+    }
+    if (!dt.isValid()) continue;
+    // Two-digit years: 00-29 are 2000-2029, 30-99 are 1930-1999.
+    if (fmt.contains(QLatin1String("/yy")) && !fmt.contains(QLatin1String("yyyy")) &&
+        dt.date().year() < 1930)
+      dt = dt.addYears(100);
+    *stored = dateToStorage(dt);
+    *serial = serialFromDateTime(dt);
+    return true;
+  }
+  return false;
+}
+
+bool isNameStart(QChar c) { return c.isLetter() || c == u'_'; }
+bool isNamePart(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
+
+}  // namespace
+
+bool isReservedWord(QStringView word) {
+  for (const char* r : kReserved)
+    if (word.compare(QLatin1String(r), Qt::CaseInsensitive) == 0) return true;
+  return false;
+}
+
+Parser::Parser(QString text) : m_text(std::move(text)) {
+  const QString& s = m_text;
+  const qsizetype n = s.size();
+  qsizetype i = 0;
+  while (i < n) {
+    const QChar c = s[i];
+    if (c.isSpace()) {
+      ++i;
+      continue;
+    }
+    Token t;
+    t.begin = i;
+    if (c == u'[') {
+      const qsizetype close = s.indexOf(u']', i + 1);
+      if (close < 0) {
+        m_pos = m_tokens.size();
+        fail();
+      }
+      t.kind = Token::Kind::Bracketed;
+      t.text = s.mid(i + 1, close - i - 1);
+      i = close + 1;
+    } else if (c == u'\'' || c == u'"') {
+      t.kind = Token::Kind::String;
+      qsizetype k = i + 1;
+      for (;;) {
+        if (k >= n) {
+          m_pos = m_tokens.size();
+          fail();
+        }
+        if (s[k] == c) {
+          if (k + 1 < n && s[k + 1] == c) {
+            t.text += c;
+            k += 2;
+            continue;
+          }
+          break;
+        }
+        t.text += s[k++];
+      }
+      i = k + 1;
+    } else if (c == u'#') {
+      const qsizetype close = s.indexOf(u'#', i + 1);
+      double serial = 0;
+      if (close < 0 || !parseDateLiteral(s.mid(i + 1, close - i - 1), &t.text, &serial)) {
+        m_pos = m_tokens.size();
+        fail();
+      }
+      t.kind = Token::Kind::Date;
+      t.number = Value::date(serial);
+      i = close + 1;
+    } else if (c.isDigit() ||
+               (c == u'.' && i + 1 < n && s[i + 1].isDigit() &&
+                (m_tokens.empty() || (m_tokens.back().kind != Token::Kind::Name &&
+                                      m_tokens.back().kind != Token::Kind::Bracketed &&
+                                      m_tokens.back().text != u")")))) {
+      qsizetype k = i;
+      bool real = false;
+      while (k < n && s[k].isDigit()) ++k;
+      if (k < n && s[k] == u'.' && !(k + 1 < n && isNameStart(s[k + 1]))) {
+        real = true;
+        ++k;
+        while (k < n && s[k].isDigit()) ++k;
+      }
+      if (k < n && (s[k] == u'e' || s[k] == u'E') && k + 1 < n &&
+          (s[k + 1].isDigit() ||
+           ((s[k + 1] == u'-' || s[k + 1] == u'+') && k + 2 < n && s[k + 2].isDigit()))) {
+        real = true;
+        k += 2;
+        while (k < n && s[k].isDigit()) ++k;
+      }
+      t.kind = Token::Kind::Number;
+      t.text = s.mid(i, k - i);
+      bool ok = false;
+      if (!real) {
+        const qlonglong v = t.text.toLongLong(&ok);
+        if (ok) t.number = Value::integer(v);
+      }
+      if (!ok) t.number = Value::real(t.text.toDouble());
+      i = k;
+    } else if (isNameStart(c)) {
+      qsizetype k = i + 1;
+      while (k < n && isNamePart(s[k])) ++k;
+      t.kind = Token::Kind::Name;
+      t.text = s.mid(i, k - i);
+      i = k;
+    } else {
+      t.kind = Token::Kind::Op;
+      const QStringView two = QStringView(s).mid(i, 2);
+      if (two == u"<>" || two == u"<=" || two == u">=" || two == u"!=") {
+        t.text = two.toString();
+        i += 2;
+      } else if (QStringView(u"(),.;*+-/\\^&=<>!?").contains(c)) {
+        t.text = c;
+        ++i;
+      } else {
+        m_pos = m_tokens.size();
+        m_tokens.push_back(Token{Token::Kind::Op, QString(c), {}, i, i + 1});
+        fail();
+      }
+    }
+    t.end = i;
+    m_tokens.push_back(std::move(t));
+  }
+  Token end;
+  end.begin = end.end = n;
+  m_tokens.push_back(end);
+}
+
+const Token& Parser::peek(int ahead) const {
+  const size_t k = m_pos + ahead;
+  return k < m_tokens.size() ? m_tokens[k] : m_tokens.back();
+}
+
+Token Parser::take() {
+  const Token t = peek();
+  if (m_pos + 1 < m_tokens.size()) ++m_pos;
+  return t;
+}
+
+bool Parser::atEnd() const {
+  size_t k = m_pos;
+  while (k < m_tokens.size() && m_tokens[k].kind == Token::Kind::Op && m_tokens[k].text == u";")
+    ++k;
+  return k >= m_tokens.size() || m_tokens[k].kind == Token::Kind::End;
+}
+
+void Parser::expectEnd() {
+  if (!atEnd()) fail();
+}
+
+bool Parser::atKeyword(const char* word, int ahead) const {
+  const Token& t = peek(ahead);
+  return t.kind == Token::Kind::Name &&
+         t.text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+}
+
+bool Parser::acceptKeyword(const char* word) {
+  if (!atKeyword(word)) return false;
+  take();
+  return true;
+}
+
+void Parser::expectKeyword(const char* word) {
+  if (!acceptKeyword(word)) fail();
+}
+
+bool Parser::atOp(const char* op, int ahead) const {
+  const Token& t = peek(ahead);
+  return t.kind == Token::Kind::Op && t.text == QLatin1String(op);
+}
+
+bool Parser::acceptOp(const char* op) {
+  if (!atOp(op)) return false;
+  take();
+  return true;
+}
+
+void Parser::expectOp(const char* op) {
+  if (!acceptOp(op)) fail();
+}
+
+bool Parser::atName(int ahead) const {
+  const Token& t = peek(ahead);
+  return t.kind == Token::Kind::Bracketed ||
+         (t.kind == Token::Kind::Name && !isReservedWord(t.text));
+}
+
+QString Parser::name() {
+  if (!atName()) fail();
+  return take().text;
+}
+
+QString Parser::tableName(QString* path) {
+  path->clear();
+  QString first = name();
+  if (atOp(".") && atName(1)) {
+    take();
+    *path = first;
+    return name();
+  }
+  return first;
+}
+
+QString Parser::stringLiteral() {
+  if (peek().kind != Token::Kind::String) fail();
+  return take().text;
+}
+
+qint64 Parser::integer() {
+  if (peek().kind != Token::Kind::Number || peek().number.type != Value::Type::Int) fail();
+  return take().number.i;
+}
+
+void Parser::fail(int number) const {
+  const Token& t = peek();
+  const QString near = t.kind == Token::Kind::End
+                           ? QStringLiteral("fin de l'instruction")
+                           : QStringLiteral("« %1 »").arg(m_text.mid(t.begin, t.end - t.begin));
+  throw DbError(
+      number ? number : err::SyntaxError,
+      QStringLiteral("Erreur de syntaxe près de %1 dans l'instruction : %2").arg(near, m_text));
+}
+
+void Parser::unsupported() const {
+  throw DbError(err::UnsupportedSql,
+                QStringLiteral("Instruction SQL non prise en charge : ") + m_text);
+}
+
+ExprPtr Parser::binary(QString op, ExprPtr a, ExprPtr b) {
+  auto e = std::make_unique<Expr>();
+  e->kind = Expr::Kind::Binary;
+  e->op = std::move(op);
+  e->begin = a->begin;
+  e->end = b->end;
+  e->args.push_back(std::move(a));
+  e->args.push_back(std::move(b));
+  return e;
+}
+
+ExprPtr Parser::expression() {
+  const qsizetype begin = peek().begin;
+  ExprPtr e = orExpr();
+  e->begin = begin;
+  e->end = m_pos > 0 ? m_tokens[m_pos - 1].end : begin;
+  return e;
+}
+
+ExprPtr Parser::orExpr() {
+  ExprPtr e = andExpr();
+  for (;;) {
+    for (const char* op : {"OR", "XOR", "EQV", "IMP"}) {
+      if (acceptKeyword(op)) {
+        e = binary(QString::fromLatin1(op), std::move(e), andExpr());
+        goto next;
+      }
+    }
+    return e;
+  next:;
+  }
+}
+
+ExprPtr Parser::andExpr() {
+  ExprPtr e = notExpr();
+  while (acceptKeyword("AND")) e = binary(QStringLiteral("AND"), std::move(e), notExpr());
+  return e;
+}
+
+ExprPtr Parser::notExpr() {
+  if (atKeyword("NOT")) {
+    const qsizetype begin = take().begin;
+    auto e = std::make_unique<Expr>();
+    e->kind = Expr::Kind::Unary;
+    e->op = QStringLiteral("NOT");
+    e->args.push_back(notExpr());
+    e->begin = begin;
+    e->end = e->args[0]->end;
+    return e;
+  }
+  return comparison();
+}
+
+ExprPtr Parser::comparison() {
+  ExprPtr e = concatExpr();
+  for (;;) {
+    const Token& t = peek();
+    if (t.kind == Token::Kind::Op &&
+        (t.text == u"=" || t.text == u"<>" || t.text == u"<" || t.text == u">" || t.text == u"<=" ||
+         t.text == u">=" || t.text == u"!=")) {
+      QString op = take().text;
+      if (op == u"!=") op = QStringLiteral("<>");
+      e = binary(op, std::move(e), concatExpr());
+      continue;
+    }
+    if (atKeyword("IS")) {
+      take();
+      auto n = std::make_unique<Expr>();
+      n->kind = Expr::Kind::IsNull;
+      n->negated = acceptKeyword("NOT");
+      expectKeyword("NULL");
+      n->begin = e->begin;
+      n->args.push_back(std::move(e));
+      e = std::move(n);
+      continue;
+    }
+    const bool negated =
+        atKeyword("NOT") && (atKeyword("LIKE", 1) || atKeyword("BETWEEN", 1) || atKeyword("IN", 1));
+    if (negated) take();
+    if (acceptKeyword("LIKE")) {
+      auto n = std::make_unique<Expr>();
+      n->kind = Expr::Kind::Like;
+      n->negated = negated;
+      n->begin = e->begin;
+      n->args.push_back(std::move(e));
+      n->args.push_back(concatExpr());
+      e = std::move(n);
+    } else if (acceptKeyword("BETWEEN")) {
+      auto n = std::make_unique<Expr>();
+      n->kind = Expr::Kind::Between;
+      n->negated = negated;
+      n->begin = e->begin;
+      n->args.push_back(std::move(e));
+      n->args.push_back(concatExpr());
+      expectKeyword("AND");
+      n->args.push_back(concatExpr());
+      e = std::move(n);
+    } else if (acceptKeyword("IN")) {
+      auto n = std::make_unique<Expr>();
+      n->negated = negated;
+      n->begin = e->begin;
+      n->args.push_back(std::move(e));
+      expectOp("(");
+      if (atKeyword("SELECT")) {
+        n->kind = Expr::Kind::InSelect;
+        n->select = select();
+      } else {
+        n->kind = Expr::Kind::InList;
+        do {
+          n->args.push_back(expression());
+        } while (acceptOp(","));
+      }
+      expectOp(")");
+      e = std::move(n);
+    } else {
+      if (negated) fail();
+      return e;
+    }
+  }
+}
+
+ExprPtr Parser::concatExpr() {
+  ExprPtr e = additive();
+  while (acceptOp("&")) e = binary(QStringLiteral("&"), std::move(e), additive());
+  return e;
+}
+
+ExprPtr Parser::additive() {
+  ExprPtr e = modExpr();
+  for (;;) {
+    if (acceptOp("+")) {
+      e = binary(QStringLiteral("+"), std::move(e), modExpr());
+    } else if (acceptOp("-")) {
+      e = binary(QStringLiteral("-"), std::move(e), modExpr());
+    } else {
+      return e;
+    }
+  }
+}
+
+ExprPtr Parser::modExpr() {
+  ExprPtr e = intDivExpr();
+  while (acceptKeyword("MOD")) e = binary(QStringLiteral("MOD"), std::move(e), intDivExpr());
+  return e;
+}
+
+ExprPtr Parser::intDivExpr() {
+  ExprPtr e = multiplicative();
+  while (acceptOp("\\")) e = binary(QStringLiteral("\\"), std::move(e), multiplicative());
+  return e;
+}
+
+ExprPtr Parser::multiplicative() {
+  ExprPtr e = unary();
+  for (;;) {
+    if (acceptOp("*")) {
+      e = binary(QStringLiteral("*"), std::move(e), unary());
+    } else if (acceptOp("/")) {
+      e = binary(QStringLiteral("/"), std::move(e), unary());
+    } else {
+      return e;
+    }
+  }
+}
+
+ExprPtr Parser::unary() {
+  if (atOp("-") || atOp("+")) {
+    const Token t = take();
+    ExprPtr operand = unary();
+    if (t.text == u"+") return operand;
+    if (operand->kind == Expr::Kind::Literal && operand->value.type == Value::Type::Int) {
+      operand->value.i = -operand->value.i;
+      return operand;
+    }
+    if (operand->kind == Expr::Kind::Literal && operand->value.type == Value::Type::Double) {
+      operand->value.d = -operand->value.d;
+      return operand;
+    }
+    auto e = std::make_unique<Expr>();
+    e->kind = Expr::Kind::Unary;
+    e->op = QStringLiteral("-");
+    e->begin = t.begin;
+    e->end = operand->end;
+    e->args.push_back(std::move(operand));
+    return e;
+  }
+  return power();
+}
+
+ExprPtr Parser::power() {
+  ExprPtr e = primary();
+  while (acceptOp("^")) e = binary(QStringLiteral("^"), std::move(e), primary());
+  return e;
+}
+
+ExprPtr Parser::primary() {
+  const Token& t = peek();
+  auto literal = [&](Value v) {
+    auto e = std::make_unique<Expr>();
+    e->kind = Expr::Kind::Literal;
+    e->value = std::move(v);
+    e->begin = t.begin;
+    e->end = t.end;
+    take();
+    return e;
+  };
+  switch (t.kind) {
+    case Token::Kind::Number:
+      return literal(t.number);
+    case Token::Kind::Date:
+      return literal(t.number);
+    case Token::Kind::String:
+      return literal(Value::text(t.text));
+    case Token::Kind::Bracketed:
+      return nameOrCall();
+    case Token::Kind::Name: {
+      if (atKeyword("TRUE") || atKeyword("YES")) return literal(Value::boolean(true));
+      if (atKeyword("FALSE") || atKeyword("NO")) return literal(Value::boolean(false));
+      if (atKeyword("NULL")) return literal(Value::null());
+      if (atKeyword("EXISTS")) {
+        auto e = std::make_unique<Expr>();
+        e->kind = Expr::Kind::Exists;
+        e->begin = take().begin;
+        expectOp("(");
+        e->select = select();
+        expectOp(")");
+        return e;
+      }
+      if (atKeyword("NOT")) {
+        // "F = Not True": Not as an operand.
+        auto e = std::make_unique<Expr>();
+        e->kind = Expr::Kind::Unary;
+        e->op = QStringLiteral("NOT");
+        e->begin = take().begin;
+        e->args.push_back(concatExpr());
+        e->end = e->args[0]->end;
+        return e;
+      }
+      // Left(…) and Right(…) are functions even though LEFT and RIGHT are join words.
+      if (isReservedWord(t.text) && !atOp("(", 1)) fail();
+      return nameOrCall();
+    }
+    case Token::Kind::Op:
+      if (t.text == u"(") {
+        const qsizetype begin = take().begin;
+        if (atKeyword("SELECT")) {
+          auto e = std::make_unique<Expr>();
+          e->kind = Expr::Kind::Subquery;
+          e->begin = begin;
+          e->select = select();
+          expectOp(")");
+          return e;
+        }
+        ExprPtr e = expression();
+        expectOp(")");
+        return e;
+      }
+      if (t.text == u"*") {
+        auto e = std::make_unique<Expr>();
+        e->kind = Expr::Kind::Star;
+        e->begin = t.begin;
+        e->end = t.end;
+        take();
+        return e;
+      }
+      if (t.text == u"?") unsupported();
+      fail();
+    case Token::Kind::End:
+      fail();
+  }
+  fail();
+}
+
+ExprPtr Parser::nameOrCall() {
+  const Token first = take();
+  auto e = std::make_unique<Expr>();
+  e->begin = first.begin;
+  if (first.kind == Token::Kind::Name && atOp("(")) {
+    take();
+    const QString upper = first.text.toUpper();
+    const auto closeCall = [&] {
+      expectOp(")");
+      e->end = m_tokens[m_pos - 1].end;
+    };
+    static const char* const kAggregates[] = {"SUM", "AVG", "COUNT", "MIN", "MAX", "FIRST", "LAST"};
+    for (const char* a : kAggregates) {
+      if (upper == QLatin1String(a)) {
+        e->kind = Expr::Kind::Aggregate;
+        e->name = upper;
+        if (upper == u"COUNT" && atOp("*")) {
+          e->args.push_back(primary());
+        } else {
+          e->args.push_back(expression());
+        }
+        closeCall();
+        return e;
+      }
+    }
+    if (upper == u"STDEV" || upper == u"STDEVP" || upper == u"VAR" || upper == u"VARP")
+      unsupported();
+    if (upper == u"ISNULL") {
+      e->kind = Expr::Kind::IsNull;
+      e->args.push_back(expression());
+      closeCall();
+      return e;
+    }
+    const FnInfo* fn = findFunction(first.text);
+    if (!fn)
+      throw DbError(err::UnknownFunction,
+                    QStringLiteral("Fonction '%1' non définie dans l'expression : %2")
+                        .arg(first.text, m_text));
+    e->kind = Expr::Kind::Function;
+    e->fn = fn;
+    e->name = first.text;
+    if (!atOp(")")) {
+      do {
+        e->args.push_back(expression());
+      } while (acceptOp(","));
+    }
+    if (int(e->args.size()) < fn->minArgs || int(e->args.size()) > fn->maxArgs)
+      throw DbError(err::SyntaxError,
+                    QStringLiteral("Nombre d'arguments incorrect pour la fonction %1 : %2")
+                        .arg(first.text, m_text));
+    closeCall();
+    return e;
+  }
+  std::vector<QString> parts{first.text};
+  while (atOp(".") || atOp("!")) {
+    take();
+    if (atOp("*")) {
+      e->end = take().end;
+      if (parts.size() != 1) unsupported();
+      e->kind = Expr::Kind::Star;
+      e->qualifier = parts[0];
+      return e;
+    }
+    if (peek().kind != Token::Kind::Name && peek().kind != Token::Kind::Bracketed) fail();
+    parts.push_back(take().text);
+  }
+  if (parts.size() > 2) unsupported();
+  e->kind = Expr::Kind::Column;
+  e->name = parts.back();
+  if (parts.size() == 2) e->qualifier = parts[0];
+  e->end = m_tokens[m_pos - 1].end;
+  return e;
+}
+
+std::shared_ptr<Select> Parser::select() {
+  std::shared_ptr<Select> s = selectCore();
+  while (acceptKeyword("UNION")) {
+    s->unionAll.push_back(acceptKeyword("ALL"));
+    s->unions.push_back(selectCore());
+  }
+  if (acceptKeyword("ORDER")) {
+    expectKeyword("BY");
+    do {
+      OrderItem o;
+      o.expr = expression();
+      if (acceptKeyword("DESC")) {
+        o.descending = true;
+      } else {
+        acceptKeyword("ASC");
+      }
+      s->orderBy.push_back(std::move(o));
+    } while (acceptOp(","));
+  }
+  return s;
+}
+
+std::shared_ptr<Select> Parser::selectCore() {
+  expectKeyword("SELECT");
+  auto s = std::make_shared<Select>();
+  for (;;) {
+    if (acceptKeyword("DISTINCTROW") || acceptKeyword("ALL")) continue;
+    if (acceptKeyword("DISTINCT")) {
+      s->distinct = true;
+      continue;
+    }
+    if (acceptKeyword("TOP")) {
+      s->top = integer();
+      if (atKeyword("PERCENT")) unsupported();
+      continue;
+    }
+    break;
+  }
+  do {
+    SelectItem item;
+    item.expr = expression();
+    if (acceptKeyword("AS")) item.alias = name();
+    s->items.push_back(std::move(item));
+  } while (acceptOp(","));
+  if (acceptKeyword("INTO")) {
+    s->into = true;
+    s->intoTable = tableName(&s->intoPath);
+    if (acceptKeyword("IN")) s->intoPath = stringLiteral();
+  }
+  if (acceptKeyword("FROM")) {
+    do {
+      s->from.push_back(tableRef());
+    } while (acceptOp(","));
+    if (acceptKeyword("IN")) {
+      const QString path = stringLiteral();
+      std::vector<TableRef*> stack;
+      for (auto& t : s->from) stack.push_back(t.get());
+      while (!stack.empty()) {
+        TableRef* t = stack.back();
+        stack.pop_back();
+        if (t->kind == TableRef::Kind::Table && t->path.isEmpty()) t->path = path;
+        if (t->left) stack.push_back(t->left.get());
+        if (t->right) stack.push_back(t->right.get());
+      }
+    }
+  }
+  if (acceptKeyword("WHERE")) s->where = expression();
+  if (acceptKeyword("GROUP")) {
+    expectKeyword("BY");
+    do {
+      s->groupBy.push_back(expression());
+    } while (acceptOp(","));
+  }
+  if (acceptKeyword("HAVING")) s->having = expression();
+  return s;
+}
+
+std::unique_ptr<TableRef> Parser::tableRef() {
+  std::unique_ptr<TableRef> left = tablePrimary();
+  for (;;) {
+    QString join;
+    if (acceptKeyword("INNER")) {
+      join = QStringLiteral("INNER");
+    } else if (acceptKeyword("LEFT")) {
+      join = QStringLiteral("LEFT");
+      acceptKeyword("OUTER");
+    } else if (acceptKeyword("RIGHT")) {
+      join = QStringLiteral("RIGHT");
+      acceptKeyword("OUTER");
+    } else if (atKeyword("JOIN")) {
+      join = QStringLiteral("INNER");
+    } else if (atKeyword("FULL")) {
+      unsupported();
+    } else {
+      return left;
+    }
+    expectKeyword("JOIN");
+    auto j = std::make_unique<TableRef>();
+    j->kind = TableRef::Kind::Join;
+    j->join = join;
+    j->left = std::move(left);
+    j->right = tablePrimary();
+    if (!acceptKeyword("ON")) fail(err::SyntaxErrorFrom);
+    j->on = expression();
+    left = std::move(j);
+  }
+}
+
+std::unique_ptr<TableRef> Parser::tablePrimary() {
+  if (acceptOp("(")) {
+    if (atKeyword("SELECT")) {
+      auto t = std::make_unique<TableRef>();
+      t->kind = TableRef::Kind::Subquery;
+      t->select = select();
+      expectOp(")");
+      t->alias = optionalAlias();
+      return t;
+    }
+    std::unique_ptr<TableRef> inner = tableRef();
+    expectOp(")");
+    return inner;
+  }
+  if (!atName()) fail(err::SyntaxErrorFrom);
+  auto t = std::make_unique<TableRef>();
+  t->name = tableName(&t->path);
+  t->alias = optionalAlias();
+  return t;
+}
+
+QString Parser::optionalAlias() {
+  if (acceptKeyword("AS")) return name();
+  if (atName()) return name();
+  return {};
+}
+
+}  // namespace tarovent::db::jet

@@ -1,0 +1,555 @@
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <QDate>
+#include <QDir>
+#include <QMap>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include "QtPrinters.h"
+#include "platform/db/DbError.h"
+#include "platform/db/JetFunctions.h"
+#include "platform/db/JetSql.h"
+
+namespace tarovent::db {
+namespace {
+
+// Runs translated Jet SQL on a real SQLite connection whose tables are declared the way the
+// program declares them, and checks the rows it gives.
+class JetSqlTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(m_dir.isValid());
+    m_mainPath = m_dir.filePath("TAROVENT.MDB");
+    ASSERT_EQ(sqlite3_open(m_mainPath.toUtf8().constData(), &m_db), SQLITE_OK);
+    registerJetFunctions(m_db);
+    exec("PRAGMA synchronous = OFF");
+    m_attach = [this](const QString& path) { return attach(path); };
+  }
+  void TearDown() override { sqlite3_close(m_db); }
+
+  QString attach(const QString& path) {
+    if (path.compare(m_mainPath, Qt::CaseInsensitive) == 0) return QStringLiteral("main");
+    const QString file = QDir(m_dir.path()).absoluteFilePath(path);
+    if (!m_schemas.contains(file)) {
+      const QString schema = QStringLiteral("db%1").arg(m_schemas.size() + 1);
+      exec(QStringLiteral("ATTACH DATABASE %1 AS %2; PRAGMA %2.synchronous = OFF")
+               .arg(quoteText(file), schema));
+      m_schemas.insert(file, schema);
+    }
+    return m_schemas.value(file);
+  }
+
+  void exec(const QString& sql) {
+    char* msg = nullptr;
+    if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &msg) != SQLITE_OK) {
+      ADD_FAILURE() << msg << "\n" << sql.toStdString();
+      sqlite3_free(msg);
+    }
+  }
+
+  // Rows of an SQLite query, each as its fields joined by "|" (Null as "~").
+  QStringList query(const QString& sql) {
+    QStringList rows;
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK) {
+      ADD_FAILURE() << sqlite3_errmsg(m_db) << "\n" << sql.toStdString();
+      return rows;
+    }
+    while (sqlite3_step(st) == SQLITE_ROW) {
+      QStringList fields;
+      for (int c = 0; c < sqlite3_column_count(st); ++c) {
+        if (sqlite3_column_type(st, c) == SQLITE_NULL) {
+          fields << "~";
+        } else {
+          fields << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, c)));
+        }
+      }
+      rows << fields.join('|');
+    }
+    sqlite3_finalize(st);
+    return rows;
+  }
+
+  SqlTranslation translate(const QString& jet) { return translateJetSql(jet, m_attach); }
+
+  // Translates and runs a Jet statement; returns the rows of a SELECT. A SELECT … INTO
+  // creates its table here the simple way (the database layer keeps the declarations).
+  QStringList jet(const QString& statement) {
+    const SqlTranslation t = translate(statement);
+    if (t.kind == SqlTranslation::Kind::SelectInto) {
+      exec(QStringLiteral("CREATE TABLE %1.%2 AS %3")
+               .arg(quoteIdentifier(t.schema), quoteIdentifier(t.table), t.sql));
+      return {};
+    }
+    if (t.kind == SqlTranslation::Kind::Select) return query(t.sql);
+    exec(t.sql);
+    return {};
+  }
+
+  void createQuoteTables(const QString& schema = QStringLiteral("main")) {
+    exec(QStringLiteral(
+             R"(CREATE TABLE %1.TDOS ("TDOS_SOC" TEXT(2) COLLATE JET, "TDOS_NUMDOSS" LONG INTEGER,
+                  "TDOS_CLIENT" TEXT(10) COLLATE JET, "TDOS_CAL" TEXT(5) COLLATE JET,
+                  "TDOS_TYPE" TEXT(5) COLLATE JET, "TDOS_RESUME" TEXT(50) COLLATE JET,
+                  "TDOS_USER1" TEXT(20) COLLATE JET, "TDOS_USER2" TEXT(20) COLLATE JET,
+                  "TDOS_CM" TEXT(10) COLLATE JET, PRIMARY KEY ("TDOS_SOC", "TDOS_NUMDOSS"));
+                CREATE TABLE %1.TDEV ("TDEV_SOC" TEXT(2) COLLATE JET, "TDEV_NUMDOSS" LONG INTEGER,
+                  "TDEV_NSEQ" LONG INTEGER, "TDEV_DATE" DATETIME, "TDEV_DATREL" DATETIME,
+                  "TDEV_MONTANT" DOUBLE, PRIMARY KEY ("TDEV_SOC", "TDEV_NUMDOSS", "TDEV_NSEQ"));)")
+             .arg(schema));
+  }
+
+  void fillQuotes() {
+    createQuoteTables();
+    exec(R"(INSERT INTO TDOS VALUES ('AB', 1, 'C1', 'JM', 'T1', 'Pompe', 'u1', 'u2', 'cm1'),
+                                    ('AB', 2, 'C2', 'PL', 'T2', 'Vanne', NULL, NULL, NULL),
+                                    ('XY', 1, 'C1', 'JM', 'T1', 'Moteur', NULL, NULL, NULL);
+            INSERT INTO TDEV VALUES ('AB', 1, 0, '2025-01-10', '2025-02-01', 100.5),
+                                    ('AB', 1, 1, '2025-03-10', NULL, 200),
+                                    ('AB', 1, 2, '2025-04-10', '2025-05-01', 300),
+                                    ('AB', 2, 0, '2025-02-15', '2100-01-01', 50),
+                                    ('XY', 1, 0, '2024-12-31', '2025-01-15', 75),
+                                    ('ZZ', 9, 0, '2025-06-01', '2025-06-02', 10);)");
+  }
+
+  QTemporaryDir m_dir;
+  QString m_mainPath;
+  sqlite3* m_db = nullptr;
+  QMap<QString, QString> m_schemas;
+  AttachFunction m_attach;
+};
+
+TEST_F(JetSqlTest, JetTextComparisonIgnoresCaseAndAccentCase) {
+  exec(R"(CREATE TABLE T ("NOM" TEXT(50) COLLATE JET, "N" LONG INTEGER);
+          INSERT INTO T VALUES ('ÉLÈVE', 1), ('eleve', 2), ('b', 3), ('A', 4), ('C', 5),
+                               ('D''Artagnan', 6), (NULL, 7);)");
+  EXPECT_EQ(jet("SELECT N FROM T WHERE NOM = 'élève'"), QStringList{"1"});
+  EXPECT_EQ(jet("SELECT N FROM T WHERE UCase(NOM) = \"élève\""), QStringList{"1"});
+  EXPECT_EQ(jet("SELECT N FROM T WHERE NOM = 'd''artagnan'"), QStringList{"6"});
+  EXPECT_EQ(jet("SELECT NOM FROM T WHERE N IN (3, 4, 5) ORDER BY NOM;"),
+            (QStringList{"A", "b", "C"}));
+  EXPECT_EQ(jet("SELECT NOM FROM T WHERE N BETWEEN 3 AND 5 ORDER BY Left(NOM, 1) DESC"),
+            (QStringList{"C", "b", "A"}));
+  EXPECT_EQ(jet("SELECT N FROM T WHERE NOM IN ('a', 'c') ORDER BY N"), (QStringList{"4", "5"}));
+  EXPECT_EQ(jet("SELECT N FROM T WHERE NOM Like 'é*' OR NOM Like '?'  ORDER BY N"),
+            (QStringList{"1", "3", "4", "5"}));
+  EXPECT_EQ(jet("SELECT N FROM T WHERE NOM Not Like '*[aeiou]*' ORDER BY N"),
+            (QStringList{"3", "5"}));
+  EXPECT_EQ(jet("SELECT N FROM T WHERE NOM Is Null Or NOM = Null"), QStringList{"7"});
+  EXPECT_EQ(jet("SELECT Count(*) AS K FROM T WHERE NOM Is Not Null And Not IsNull(NOM)"),
+            QStringList{"6"});
+  EXPECT_EQ(jet("SELECT InStr(1, NOM, 'è') FROM T WHERE N = 1"), QStringList{"3"});
+}
+
+TEST_F(JetSqlTest, RecalculNumerosHavingOnGroupKey) {
+  fillQuotes();
+  EXPECT_EQ(jet("SELECT TDOS.TDOS_SOC, Max(TDOS.TDOS_NUMDOSS) AS DERNDOSS From TDOS "
+                "GROUP BY TDOS.TDOS_SOC Having (((TDOS.TDOS_SOC) = 'ab')) ORDER BY TDOS.TDOS_SOC;"),
+            QStringList{"AB|2"});
+  EXPECT_EQ(
+      jet("select * from TDEV where ( TDEV_SOC = 'AB' and TDEV_NUMDOSS = 1) order by TDEV_NSEQ")
+          .size(),
+      3);
+  EXPECT_TRUE(jet("select * from TDEV where TDEV_SOC < '' ").isEmpty());
+  // Unnamed aggregate and expression columns get the engine's names.
+  const SqlTranslation t = translate("SELECT Max(TDEV_NSEQ), Count(*) + 1, TDEV_SOC FROM TDEV");
+  EXPECT_EQ(query("SELECT MaxOfTDEV_NSEQ, Expr1000, TDEV_SOC FROM (" + t.sql + ")").size(), 1);
+}
+
+TEST_F(JetSqlTest, LastTakesTheLastRowOfEachGroupAcrossFiles) {
+  fillQuotes();
+  const QString clients = m_dir.filePath("CLIENTS.MDB");
+  const QString schema = attach(clients);
+  exec(QStringLiteral(R"(CREATE TABLE %1.TCLI ("TCLI_CODE" TEXT(10) COLLATE JET,
+                           "TCLI_CATEG" TEXT(5) COLLATE JET);
+                         INSERT INTO %1.TCLI VALUES ('c1', 'IND'), ('C2', 'PAR');)")
+           .arg(schema));
+  exec(R"(CREATE TABLE TMP_RENTA ("SOC" TEXT(2) COLLATE JET, "NUMDOSS" LONG INTEGER,
+            "NUMDEV" LONG INTEGER, "DATDEV" DATETIME, "DATREL" DATETIME, "MONTANT" DOUBLE,
+            "CLIENT" TEXT(10) COLLATE JET, "TYPE" TEXT(5) COLLATE JET, "CAL" TEXT(5) COLLATE JET,
+            "RESUME" TEXT(50) COLLATE JET, "USER1" TEXT(20) COLLATE JET,
+            "USER2" TEXT(20) COLLATE JET, "NUMAFF" TEXT(20) COLLATE JET, "CM" TEXT(10) COLLATE JET))");
+  const QString condition =
+      "where TDEV_DATE >= #01/01/2025# AND TDEV_DATE <= #12/31/2100# AND "
+      "TCLI_CATEG = 'ind' ";
+  jet("delete * from TMP_RENTA");
+  jet("INSERT INTO TMP_RENTA ( SOC, NUMDOSS, NUMDEV, DATDEV, DATREL, MONTANT, CLIENT, TYPE, CAL, "
+      "RESUME, USER1, USER2, NUMAFF, CM) "
+      "SELECT TDEV.TDEV_SOC, TDEV.TDEV_NUMDOSS, Last(TDEV.TDEV_NSEQ) AS DNSEQ, "
+      "Last(TDEV.TDEV_DATE) AS DDATE, Last(TDEV.TDEV_DATREL) AS DDATREL, "
+      "Last(TDEV.TDEV_MONTANT) AS DMONTANT, Last(TDOS.TDOS_CLIENT) AS DCLIENT, "
+      "Last(TDOS.TDOS_TYPE) AS DTYPE, Last(TDOS.TDOS_CAL) AS DCAL, Last(TDOS.TDOS_RESUME) AS "
+      "DRESUME, Last(TDOS.TDOS_USER1) AS DUSER1, Last(TDOS.TDOS_USER2) AS DUSER2, '' AS Expr1 , "
+      "last(TDOS.TDOS_CM) as CM "
+      "FROM ([" +
+      m_mainPath + "].TDEV LEFT JOIN [" + m_mainPath +
+      "].TDOS "
+      "ON (TDEV.TDEV_NUMDOSS = TDOS.TDOS_NUMDOSS) AND (TDEV.TDEV_SOC = TDOS.TDOS_SOC)) "
+      "left join [" +
+      clients + "].TCLI on TDOS.TDOS_CLIENT = TCLI.TCLI_CODE " + condition +
+      "GROUP BY TDEV.TDEV_SOC, TDEV.TDEV_NUMDOSS ORDER BY TDEV.TDEV_SOC, TDEV.TDEV_NUMDOSS; ");
+  // XY's only version is from 2024: filtered out before grouping.
+  EXPECT_EQ(query("SELECT SOC, NUMDOSS, NUMDEV, DATDEV, DATREL, MONTANT, CLIENT, NUMAFF, CM "
+                  "FROM TMP_RENTA"),
+            QStringList{"AB|1|2|2025-04-10|2025-05-01|300.0|C1||cm1"});
+  EXPECT_EQ(jet("SELECT First(TDEV_NSEQ) AS F, Last(TDEV_NSEQ) AS L FROM TDEV "
+                "WHERE TDEV_SOC = 'AB' GROUP BY TDEV_NUMDOSS"),
+            (QStringList{"0|2", "0|0"}));
+}
+
+TEST_F(JetSqlTest, RightJoinKeepsVersionsWithoutDossierUpToToday) {
+  fillQuotes();
+  const QString tomorrow = QDate::currentDate().addDays(1).toString("yyyy-MM-dd");
+  exec("UPDATE TDEV SET TDEV_DATREL = '" + tomorrow + "' WHERE TDEV_SOC = 'XY'");
+  const QString from =
+      "FROM TDOS RIGHT JOIN TDEV ON (TDOS.TDOS_NUMDOSS = TDEV.TDEV_NUMDOSS) AND "
+      "(TDOS.TDOS_SOC = TDEV.TDEV_SOC) where TDEV.TDEV_DATREL Is Not Null And "
+      "TDEV.TDEV_DATREL <= Date() ";
+  const QString order =
+      "ORDER BY TDEV.TDEV_DATREL, TDEV.TDEV_SOC, TDEV.TDEV_NUMDOSS, TDEV.TDEV_NSEQ;";
+  EXPECT_EQ(jet("SELECT TDEV_SOC, TDEV_NUMDOSS, TDEV_NSEQ, TDOS_CLIENT " + from + order),
+            (QStringList{"AB|1|0|C1", "AB|1|2|C1", "ZZ|9|0|~"}));
+  EXPECT_EQ(jet("SELECT TDEV.TDEV_NSEQ " + from + "and TDOS.TDOS_CAL = 'jm' " + order),
+            (QStringList{"0", "2"}));
+  EXPECT_EQ(jet("SELECT * " + from + order).size(), 3);
+}
+
+TEST_F(JetSqlTest, QuoteNumbersArePaddedWithRightAndConcatenation) {
+  fillQuotes();
+  EXPECT_EQ(jet("SELECT Right('00000' & TDEV_NUMDOSS,5) & '_' & Right('00' & TDEV_NSEQ,2) & '.' & "
+                "TDEV_SOC AS NumDevis, * FROM TDOS RIGHT JOIN TDEV ON (TDOS.TDOS_NUMDOSS = "
+                "TDEV.TDEV_NUMDOSS) AND (TDOS.TDOS_SOC = TDEV.TDEV_SOC) Where (((TDOS.TDOS_CAL) = "
+                "'JM')) ORDER BY TDEV.TDEV_NUMDOSS DESC, NumDevis;")
+                .replaceInStrings(QRegularExpression("\\|.*"), ""),
+            (QStringList{"00001_00.AB", "00001_00.XY", "00001_01.AB", "00001_02.AB"}));
+  EXPECT_EQ(jet("SELECT [TDOS_SOC] & Right('00000' & [TDOS_NUMDOSS],5) AS NUMDEV, TDOS.* FROM "
+                "TDOS WHERE TDOS_NUMDOSS = 2;")
+                .value(0)
+                .section('|', 0, 2),
+            "AB00002|AB|2");
+  // Numbers print as the engine prints them: no ".0", no exponent.
+  EXPECT_EQ(jet("SELECT TDEV_MONTANT & '', (TDEV_MONTANT * 2) & 'x', Null & Null FROM TDEV "
+                "WHERE TDEV_NSEQ = 0 ORDER BY TDEV_MONTANT"),
+            (QStringList{"10|20x|~", "50|100x|~", "75|150x|~", "100.5|201x|~"}));
+}
+
+TEST_F(JetSqlTest, ConcatenationWithEmptyTextFiltersNullAndEmpty) {
+  exec(
+      R"(CREATE TABLE TAFF ("TAFF_NUMAFF" TEXT(10) COLLATE JET, "TAFF_NUMDEV" TEXT(20) COLLATE JET);
+          INSERT INTO TAFF VALUES ('A1', 'AB00012_00'), ('A2', ''), ('A3', NULL), ('A4', 'ab00013');)");
+  EXPECT_EQ(jet("select TAFF_NUMAFF from TAFF where TAFF_NUMDEV & '' <> ''"),
+            (QStringList{"A1", "A4"}));
+  EXPECT_EQ(jet("select TAFF_NUMAFF from TAFF where left(TAFF_NUMDEV,7) = 'AB00013'"),
+            QStringList{"A4"});
+}
+
+TEST_F(JetSqlTest, SelectIntoAndInsertAcrossAttachedFiles) {
+  fillQuotes();
+  // Copy of the work tables into the local database, as at start-up.
+  const QString local = m_dir.filePath("BDLOC.MDB");
+  const SqlTranslation into =
+      translate("SELECT DISTINCTROW * INTO TMP_DOS IN '" + local + "' from TDOS;");
+  EXPECT_EQ(into.kind, SqlTranslation::Kind::SelectInto);
+  EXPECT_EQ(into.table, "TMP_DOS");
+  EXPECT_EQ(into.schema, attach(local));
+  jet("SELECT DISTINCTROW * INTO TMP_DOS IN '" + local + "' from TDOS;");
+  EXPECT_EQ(query("SELECT count(*) FROM " + into.schema + ".TMP_DOS"), QStringList{"3"});
+
+  // Structure only.
+  jet("SELECT TDEV.* INTO TMP_DEV From TDEV WHERE (((TDEV.TDEV_SOC) Is Null));");
+  EXPECT_EQ(query("SELECT count(*) FROM TMP_DEV"), QStringList{"0"});
+
+  // Duplication: copy a dossier's versions into the work table, then back under a new number.
+  jet("INSERT INTO TMP_DEV SELECT TDEV.* From [" + m_mainPath +
+      "].TDEV WHERE (((TDEV_SOC)='AB') "
+      "AND ((TDEV_NUMDOSS)=1)) ORDER BY TDEV_NSEQ DESC;");
+  EXPECT_EQ(query("SELECT TDEV_NSEQ FROM TMP_DEV"), (QStringList{"2", "1", "0"}));
+  jet("UPDATE TMP_DEV SET TDEV_NUMDOSS = 7, TMP_DEV.TDEV_DATREL = Null");
+  jet("INSERT INTO [" + m_mainPath + "].TDEV SELECT TMP_DEV.* FROM TMP_DEV;");
+  EXPECT_EQ(jet("SELECT Count(*) FROM TDEV WHERE TDEV_NUMDOSS = 7 AND TDEV_DATREL Is Null"),
+            QStringList{"3"});
+
+  // Into a table of another file named by its path.
+  const QString other = m_dir.filePath("AUTRE.MDB");
+  createQuoteTables(attach(other));
+  jet("INSERT INTO [" + other + "].TDOS SELECT TDOS.* FROM TDOS WHERE TDOS_SOC = 'XY'");
+  EXPECT_EQ(jet("SELECT T.TDOS_RESUME FROM [" + other + "].TDOS AS T"), QStringList{"Moteur"});
+  EXPECT_EQ(jet("SELECT TDOS_RESUME FROM TDOS IN '" + other + "'"), QStringList{"Moteur"});
+}
+
+TEST_F(JetSqlTest, TranslationsAreLoadedFromTheTranslationFile) {
+  const QString trad = m_dir.filePath("BDTRAD.MDB");
+  exec(QStringLiteral(R"(CREATE TABLE %1.TTRAD ("T_VALEUR" TEXT(255) COLLATE JET,
+                           "T_TRAD1" TEXT(255) COLLATE JET, "T_TRAD2" TEXT(255) COLLATE JET);
+                         INSERT INTO %1.TTRAD VALUES
+                           ('Quitter l''application maintenant', 'Quit the program now', NULL),
+                           ('Annuler', '', 'Cancel'), ('Ajouter', 'Add', NULL);)")
+           .arg(attach(trad)));
+  exec(R"(CREATE TABLE TMP_TRAD ("T_ABREGE" TEXT(20) COLLATE JET, "T_VALEUR" TEXT(255) COLLATE JET,
+          "T_TRAD" TEXT(255) COLLATE JET))");
+  const int n = 1;
+  jet("INSERT INTO TMP_TRAD ( T_ABREGE, T_VALEUR, T_TRAD ) SELECT Left([T_VALEUR],20) AS Expr1, "
+      "TTRAD.T_VALEUR, TTRAD.T_TRAD" +
+      QString::number(n) + " FROM [" + trad +
+      "].TTRAD where "
+      "TTRAD.T_TRAD" +
+      QString::number(n) + " & '' <> '' order by T_VALEUR; ");
+  EXPECT_EQ(query("SELECT T_ABREGE, T_TRAD FROM TMP_TRAD"),
+            (QStringList{"Ajouter|Add", "Quitter l'applicatio|Quit the program now"}));
+}
+
+TEST_F(JetSqlTest, OrderCostTotalsWithDistinctRowAndHaving) {
+  const QString planning = m_dir.filePath("PLANNING.MDB");
+  const QString s = attach(planning);
+  exec(QStringLiteral(R"(CREATE TABLE %1.THEU ("THEU_NumAff" TEXT(10) COLLATE JET,
+                           "THEU_CodSec" TEXT(5) COLLATE JET, "THEU_NbrHRea" TEXT(10) COLLATE JET);
+                         CREATE TABLE %1.TSEC ("TSEC_CodSec" TEXT(5) COLLATE JET,
+                           "TSEC_CoutHRevient" DOUBLE);
+                         INSERT INTO %1.TSEC VALUES ('S1', 40), ('S2', 25.5);
+                         INSERT INTO %1.THEU VALUES ('F1', 's1', '2'), ('F1', 'S2', '1.5'),
+                           ('F2', '*', '3'), ('F3', 'S1', NULL), ('F4', 'S1', '0');)")
+           .arg(s));
+  EXPECT_EQ(
+      jet("SELECT DISTINCTROW THEU.THEU_NumAff, Sum(CDbl([THEU_NbrHRea])*[TSEC_CoutHRevient]) "
+          "AS TotMDO FROM [" +
+          planning + "].THEU LEFT JOIN [" + planning +
+          "].TSEC ON "
+          "THEU.THEU_CodSec = TSEC.TSEC_CodSec where THEU.THEU_CODSEC <> '*' and "
+          "THEU.THEU_NbrHRea is not null GROUP BY THEU.THEU_NumAff Having "
+          "(((Sum(CDbl([THEU_NbrHRea]) * [TSEC_CoutHRevient])) <> 0) And "
+          "((Sum(THEU.THEU_NbrHRea)) <> 0 And (Sum(THEU.THEU_NbrHRea)) Is Not Null)) "
+          "ORDER BY THEU.THEU_NumAff;"),
+      QStringList{"F1|118.25"});
+
+  const QString purchasing = m_dir.filePath("ACHATS.MDB");
+  const QString p = attach(purchasing);
+  exec(QStringLiteral(R"(CREATE TABLE %1.TCMD ("TCMD_NumCmde" LONG INTEGER,
+                           "TCMD_NumAff" TEXT(10) COLLATE JET);
+                         CREATE TABLE %1.TCMD_DETAIL ("TCMD_DETAIL_NumCmde" LONG INTEGER,
+                           "TCMD_DETAIL_Qte" DOUBLE, "TCMD_DETAIL_PrixUnit" DOUBLE,
+                           "TCMD_DETAIL_PCRemise" DOUBLE, "TCMD_DETAIL_RefFourn" TEXT(20) COLLATE JET);
+                         INSERT INTO %1.TCMD VALUES (1, 'F1'), (2, 'F1'), (3, NULL), (4, 'F2');
+                         INSERT INTO %1.TCMD_DETAIL VALUES (1, 2, 10, 10, 'R1'), (2, 1, 5, 0, 'R2'),
+                           (2, 1, 100, 0, '*'), (3, 1, 1, 0, 'R3'), (4, 3, 3, 0, NULL);)")
+           .arg(p));
+  EXPECT_EQ(
+      jet("SELECT DISTINCTROW TCMD.TCMD_NumAff, Sum(([TCMD_DETAIL_Qte]*[TCMD_DETAIL_PrixUnit])"
+          "*(1-([TCMD_DETAIL_PCRemise]/100))) AS TotFou FROM [" +
+          purchasing +
+          "].TCMD LEFT "
+          "JOIN [" +
+          purchasing +
+          "].TCMD_DETAIL ON TCMD.TCMD_NumCmde = "
+          "TCMD_DETAIL.TCMD_DETAIL_NumCmde GROUP BY TCMD.TCMD_NumAff, "
+          "[TCMD_DETAIL_RefFourn]<>'*' HAVING ((TCMD.TCMD_NumAff Is Not Null) AND "
+          "(([TCMD_DETAIL_RefFourn]<>'*')=True));"),
+      QStringList{"F1|23.0"});
+
+  exec(
+      R"(CREATE TABLE TFAC ("TFAC_NumFact" TEXT(10) COLLATE JET, "TFAC_NumAff" TEXT(10) COLLATE JET,
+            "TFAC_MtHT" CURRENCY REAL);
+          INSERT INTO TFAC VALUES ('FA1', 'F1', 100), ('FA2', 'F1', 50), ('PF-1', 'F1', 999),
+            ('pf-2', 'F2', 999), ('FA3', '*', 10), ('FA4', 'F3', -5);)");
+  EXPECT_EQ(jet("SELECT DISTINCTROW TFAC.TFAC_NumAff, Sum(TFAC.TFAC_MtHT) AS TotFac From TFAC "
+                "GROUP BY TFAC.TFAC_NumFact, TFAC.TFAC_NumAff Having ((TFAC.TFAC_NumFact < 'PF-') "
+                "And (TFAC.TFAC_NumAff <> '*') And ((Sum(TFAC.TFAC_MtHT)) > 0)) ORDER BY "
+                "TFAC.TFAC_NumAff, TotFac;"),
+            (QStringList{"F1|50.0", "F1|100.0"}));
+}
+
+TEST_F(JetSqlTest, DeleteFormsAndUpdate) {
+  fillQuotes();
+  jet("DELETE TDEV.* FROM TDEV WHERE TDEV.TDEV_SOC = 'ab' AND TDEV_NSEQ > 0");
+  EXPECT_EQ(query("SELECT count(*) FROM TDEV"), QStringList{"4"});
+  jet("DELETE FROM TDEV WHERE TDEV_SOC = 'zz';");
+  EXPECT_EQ(query("SELECT count(*) FROM TDEV"), QStringList{"3"});
+  jet("UPDATE TDEV SET TDEV.TDEV_DATREL = #01/01/2100#, TDEV_MONTANT = TDEV_MONTANT * 2 "
+      "WHERE TDEV_SOC = 'xy'");
+  EXPECT_EQ(query("SELECT TDEV_DATREL, TDEV_MONTANT FROM TDEV WHERE TDEV_SOC = 'XY'"),
+            QStringList{"2100-01-01|150.0"});
+  jet("delete * from TDEV");
+  EXPECT_EQ(query("SELECT count(*) FROM TDEV"), QStringList{"0"});
+  EXPECT_EQ(translate("delete * from TDEV;").kind, SqlTranslation::Kind::Delete);
+}
+
+TEST_F(JetSqlTest, DatesYesNoAndLiterals) {
+  exec(R"(CREATE TABLE TVIS ("TVIS_NumLig" LONG INTEGER, "TVIS_DatePrev" DATETIME,
+            "TVIS_DateRea" DATETIME, "TVIS_Fait" YESNO INTEGER);
+          INSERT INTO TVIS VALUES (1, '2025-12-30', NULL, 0), (2, '2025-12-31', NULL, 0),
+            (3, '2025-12-31 08:30:00', '2026-01-02', 1), (4, '2025-06-01', NULL, 1);)");
+  EXPECT_EQ(jet("Select TVIS_NumLig from TVIS WHERE TVIS_DatePrev<#12/31/2025# AND "
+                "IsNull(TVIS_DateRea) ORDER BY TVIS_DatePrev DESC;"),
+            (QStringList{"1", "4"}));
+  EXPECT_EQ(jet("Select TVIS_NumLig from TVIS WHERE TVIS_DatePrev >= #12/31/25# ORDER BY 1"),
+            (QStringList{"2", "3"}));
+  EXPECT_EQ(jet("Select TVIS_NumLig from TVIS WHERE TVIS_DatePrev = #12/31/2025 08:30:00#"),
+            QStringList{"3"});
+  EXPECT_EQ(jet("Select TVIS_NumLig from TVIS WHERE TVIS_Fait = True AND Not TVIS_Fait = False "
+                "AND TVIS_Fait = Yes ORDER BY TVIS_NumLig"),
+            (QStringList{"3", "4"}));
+  EXPECT_EQ(jet("Select TVIS_NumLig from TVIS WHERE TVIS_Fait=false AND Year(TVIS_DatePrev) = 2025 "
+                "AND Month(TVIS_DatePrev) = 12 AND Day(TVIS_DatePrev) = 30"),
+            QStringList{"1"});
+  EXPECT_EQ(jet("Select TVIS_DatePrev + 2, TVIS_DateRea - #12/31/2025#, #01/02/2026# - 1 "
+                "from TVIS WHERE TVIS_NumLig = 3"),
+            QStringList{"2026-01-02 08:30:00|2|2026-01-01"});
+  EXPECT_EQ(jet("SELECT Date() = Format(Now(), 'yyyy-mm-dd'), Year(Date()) >= 2025"),
+            QStringList{"1|1"});
+}
+
+TEST_F(JetSqlTest, ArithmeticAndFunctions) {
+  EXPECT_EQ(jet("SELECT 7 / 2, 7 \\ 2, 7 Mod 2, 2 ^ 3, -2 + 1, 1 + 2 * 3"),
+            QStringList{"3.5|3|1|8.0|-1|7"});
+  EXPECT_EQ(jet("SELECT Nz(Null, 'x'), Nz(Null), IIf(1 > 2, 'a', 'b'), Len('abc'), "
+                "Mid('abcdef', 2, 3), Mid('abc', 2), Trim('  a  '), LCase('ÉA'), CLng('2.5'), "
+                "CLng(3.5), CInt(-1.5), Val('12.5abc'), CStr(2.50), Abs(-3), Int(-2.5)"),
+            QStringList{"x||b|3|bcd|bc|a|éa|2|4|-2|12.5|2.5|3|-3"});
+  EXPECT_EQ(jet("SELECT Format(1234567.5, '# ### ##0.00'), Format(3, '00000'), "
+                "Format(#03/04/2025#, 'dd/mm/yyyy'), 'a' + 'b'"),
+            QStringList{"1 234 567.50|00003|04/03/2025|ab"});
+}
+
+TEST_F(JetSqlTest, TopUnionSubqueriesAndJoins) {
+  fillQuotes();
+  EXPECT_EQ(jet("SELECT TOP 2 TDEV_MONTANT FROM TDEV ORDER BY TDEV_MONTANT DESC"),
+            (QStringList{"300.0", "200.0"}));
+  EXPECT_EQ(jet("SELECT TDOS_SOC FROM TDOS UNION SELECT TDEV_SOC FROM TDEV ORDER BY 1"),
+            (QStringList{"AB", "XY", "ZZ"}));
+  EXPECT_EQ(jet("SELECT DISTINCT TDEV_SOC FROM TDEV WHERE TDEV_SOC NOT IN (SELECT TDOS_SOC FROM "
+                "TDOS) OR EXISTS (SELECT * FROM TDOS WHERE TDOS_SOC = 'zz')"),
+            QStringList{"ZZ"});
+  EXPECT_EQ(jet("SELECT X.N FROM (SELECT Count(*) AS N FROM TDEV) AS X"), QStringList{"6"});
+  EXPECT_EQ(jet("SELECT TDEV.TDEV_SOC AS SOC, Max(TDEV.TDEV_NUMDOSS) AS NUMDOSS, "
+                "Max(TDEV.TDEV_DATE) AS DATMAX FROM TDEV INNER JOIN TDOS ON (TDEV.TDEV_NUMDOSS = "
+                "TDOS.TDOS_NUMDOSS) AND (TDEV.TDEV_SOC = TDOS.TDOS_SOC) GROUP BY TDEV.TDEV_SOC "
+                "ORDER BY TDEV.TDEV_SOC;"),
+            (QStringList{"AB|2|2025-04-10", "XY|1|2024-12-31"}));
+  EXPECT_EQ(jet("SELECT D.TDOS_RESUME FROM TDEV V, TDOS AS D WHERE V.TDEV_SOC = D.TDOS_SOC AND "
+                "V.TDEV_NUMDOSS = D.TDOS_NUMDOSS AND V.TDEV_NSEQ = 2"),
+            QStringList{"Pompe"});
+  EXPECT_EQ(jet("SELECT A.TDOS_NUMDOSS FROM TDOS A INNER JOIN (TDEV B INNER JOIN TDOS C ON "
+                "B.TDEV_SOC = C.TDOS_SOC AND B.TDEV_NUMDOSS = C.TDOS_NUMDOSS) ON A.TDOS_SOC = "
+                "B.TDEV_SOC AND A.TDOS_NUMDOSS = B.TDEV_NUMDOSS WHERE B.TDEV_NSEQ = 1"),
+            QStringList{"1"});
+}
+
+TEST_F(JetSqlTest, UpdatableTableOnlyForPlainSingleTableSelects) {
+  fillQuotes();
+  const QString other = m_dir.filePath("AUTRE.MDB");
+  createQuoteTables(attach(other));
+  EXPECT_EQ(translate("select * from TSOC where TSOC_Desactive=false;").updatableTable, "TSOC");
+  const SqlTranslation remote = translate("SELECT * FROM [" + other + "].TDOS");
+  EXPECT_EQ(remote.updatableTable, "TDOS");
+  EXPECT_EQ(remote.updatableSchema, attach(other));
+  EXPECT_EQ(translate("SELECT [TDOS_SOC] & 'x' AS K, TDOS.* FROM TDOS").updatableTable, "TDOS");
+  for (const char* s :
+       {"SELECT DISTINCT TDOS_SOC FROM TDOS", "SELECT Max(TDOS_NUMDOSS) FROM TDOS",
+        "SELECT TDOS_SOC FROM TDOS GROUP BY TDOS_SOC",
+        "SELECT * FROM TDOS LEFT JOIN TDEV ON TDOS_SOC = TDEV_SOC", "SELECT * FROM TDOS, TDEV"})
+    EXPECT_TRUE(translate(s).updatableTable.isEmpty()) << s;
+}
+
+TEST_F(JetSqlTest, AttachedSchemasAreAskedAgainForCachedStatements) {
+  const QString file = m_dir.filePath("X.MDB");
+  const QString sql = "SELECT * FROM [" + file + "].T";
+  const SqlTranslation first = translateJetSql(sql, [](const QString&) { return QString("s1"); });
+  const SqlTranslation second = translateJetSql(sql, [](const QString&) { return QString("s2"); });
+  EXPECT_TRUE(first.sql.contains("\"s1\""));
+  EXPECT_TRUE(second.sql.contains("\"s2\""));
+  EXPECT_EQ(second.updatableSchema, "s2");
+}
+
+TEST_F(JetSqlTest, DataDefinition) {
+  SqlTranslation t = translate(
+      "CREATE TABLE TMP_MAIL (MAIL_ID COUNTER, MAIL_DEST TEXT(80) NOT NULL, MAIL_OBJET TEXT, "
+      "MAIL_CORPS MEMO, MAIL_NB LONG DEFAULT 0, MAIL_PRIX CURRENCY, MAIL_ENVOYE YESNO DEFAULT "
+      "False, MAIL_DATE DATETIME DEFAULT Date(), MAIL_NOTE TEXT(10) DEFAULT 'n''a', "
+      "MAIL_Q SHORT, MAIL_B BYTE, MAIL_S SINGLE, MAIL_D DOUBLE, "
+      "CONSTRAINT PrimaryKey PRIMARY KEY (MAIL_ID), CONSTRAINT IX_DEST UNIQUE (MAIL_DEST, "
+      "MAIL_NB));");
+  EXPECT_EQ(t.kind, SqlTranslation::Kind::CreateTable);
+  EXPECT_EQ(t.table, "TMP_MAIL");
+  ASSERT_EQ(t.fields.size(), 13);
+  EXPECT_TRUE(t.fields[0].autoIncrement);
+  EXPECT_EQ(t.fields[0].type, FieldType::Long);
+  EXPECT_EQ(t.fields[1].size, 80);
+  EXPECT_TRUE(t.fields[1].required);
+  EXPECT_EQ(t.fields[2].size, 255);
+  EXPECT_EQ(t.fields[3].type, FieldType::Memo);
+  EXPECT_EQ(t.fields[4].defaultValue, "0");
+  EXPECT_EQ(t.fields[5].type, FieldType::Currency);
+  EXPECT_EQ(t.fields[6].defaultValue, "False");
+  EXPECT_EQ(t.fields[7].defaultValue, "Date()");
+  EXPECT_EQ(t.fields[8].defaultValue, "\"n'a\"");
+  EXPECT_EQ(t.fields[9].type, FieldType::Integer);
+  EXPECT_EQ(t.fields[10].type, FieldType::Byte);
+  EXPECT_EQ(t.fields[11].type, FieldType::Single);
+  EXPECT_EQ(t.fields[12].type, FieldType::Double);
+  ASSERT_EQ(t.indexes.size(), 2);
+  EXPECT_TRUE(t.indexes[0].primary);
+  EXPECT_EQ(t.indexes[0].name, "PrimaryKey");
+  EXPECT_EQ(t.indexes[1].fields, (QStringList{"MAIL_DEST", "MAIL_NB"}));
+  EXPECT_TRUE(t.indexes[1].unique && !t.indexes[1].primary);
+
+  t = translate("CREATE TABLE [T X] ([Code Art] TEXT(20) CONSTRAINT PK PRIMARY KEY, Qte DOUBLE)");
+  EXPECT_EQ(t.table, "T X");
+  ASSERT_EQ(t.indexes.size(), 1);
+  EXPECT_EQ(t.indexes[0].name, "PK");
+  EXPECT_EQ(t.indexes[0].fields, QStringList{"Code Art"});
+
+  t = translate(
+      "CREATE UNIQUE INDEX NTX_ABREGE ON TMP_TRAD (T_ABREGE DESC, T_VALEUR) WITH DISALLOW NULL");
+  EXPECT_EQ(t.kind, SqlTranslation::Kind::CreateIndex);
+  EXPECT_EQ(t.table, "TMP_TRAD");
+  EXPECT_EQ(t.indexes[0].name, "NTX_ABREGE");
+  EXPECT_EQ(t.indexes[0].descending, (QList<bool>{true, false}));
+  EXPECT_TRUE(t.indexes[0].unique);
+  EXPECT_TRUE(translate("CREATE INDEX PrimaryKey ON T (A) WITH PRIMARY").indexes[0].primary);
+
+  t = translate("ALTER TABLE TDOS ADD COLUMN TDOS_NUMDOS COUNTER");
+  EXPECT_EQ(t.kind, SqlTranslation::Kind::AddColumn);
+  EXPECT_TRUE(t.fields[0].autoIncrement);
+  t = translate("ALTER TABLE TSOC ADD TSOC_Desactive YESNO");
+  EXPECT_EQ(t.fields[0].type, FieldType::Boolean);
+  t = translate("ALTER TABLE TSOC DROP COLUMN TSOC_Desactive");
+  EXPECT_EQ(t.kind, SqlTranslation::Kind::DropColumn);
+  EXPECT_EQ(t.column, "TSOC_Desactive");
+  t = translate("DROP TABLE TMP_DOS;");
+  EXPECT_EQ(t.kind, SqlTranslation::Kind::DropTable);
+  EXPECT_EQ(t.table, "TMP_DOS");
+  t = translate("DROP INDEX NTX_ABREGE ON TMP_TRAD");
+  EXPECT_EQ(t.kind, SqlTranslation::Kind::DropIndex);
+  EXPECT_EQ(t.indexName, "NTX_ABREGE");
+  EXPECT_EQ(t.table, "TMP_TRAD");
+}
+
+TEST_F(JetSqlTest, WhatCannotBeTranslatedFailsWithTheStatement) {
+  const auto number = [this](const QString& sql) {
+    try {
+      translate(sql);
+    } catch (const DbError& e) {
+      EXPECT_TRUE(e.description().contains(sql)) << e.what();
+      return e.number();
+    }
+    return 0;
+  };
+  EXPECT_EQ(number("TRANSFORM Sum(X) SELECT A FROM T GROUP BY A PIVOT B"), err::UnsupportedSql);
+  EXPECT_EQ(number("UPDATE A INNER JOIN B ON A.X = B.X SET A.Y = B.Y"), err::UnsupportedSql);
+  EXPECT_EQ(number("SELECT TOP 10 PERCENT * FROM T"), err::UnsupportedSql);
+  EXPECT_EQ(number("SELECT * FROM T WHERE A = ?"), err::UnsupportedSql);
+  EXPECT_EQ(number("CREATE TABLE T (A TEXT(10), CONSTRAINT F FOREIGN KEY (A) REFERENCES U (B))"),
+            err::UnsupportedSql);
+  EXPECT_EQ(number("CREATE TABLE T (A GUIDE)"), err::UnsupportedSql);
+  EXPECT_EQ(number("SELECT MaFonction(A) FROM T"), err::UnknownFunction);
+  EXPECT_EQ(number("SELECT Left(A) FROM T"), err::SyntaxError);
+  EXPECT_EQ(number("SELECT * FROM T WHERE A = 'abc"), err::SyntaxError);
+  EXPECT_EQ(number("SELECT * FROM T WHERE D = #13/45/2025#"), err::SyntaxError);
+  EXPECT_EQ(number("SELECT * FROM T WHERE"), err::SyntaxError);
+  EXPECT_EQ(number("SELECT * FROM T; SELECT 1"), err::SyntaxError);
+  EXPECT_EQ(number("SELECT * FROM A LEFT JOIN B"), err::SyntaxErrorFrom);
+}
+
+}  // namespace
+}  // namespace tarovent::db
