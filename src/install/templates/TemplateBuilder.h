@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace tarovent::templates {
+
+// The quote-type templates of a new installation and of the demo.
+enum class QuoteTemplateKind {
+  Standard,            // code, designation, quantity, unit, prices, discount, net amount
+  WithVat,             // the same with a VAT-rate column and two VAT totals
+  WithWeightsAndCosts  // weights, cost prices and margins
+};
+
+// Column codes of a kind's header row, in order.
+QStringList templateColumns(QuoteTemplateKind kind);
+
+// Head-of-document bookmarks every quote template carries.
+QStringList headBookmarks();
+
+// Writes the empty template VIDE.dotx (one empty paragraph). Throws ooxml::OoxmlError.
+void buildEmptyTemplate(const QString& path);
+
+// Writes a quote template: head bookmarks, the header table with the column bookmarks, an
+// empty line table, the totals table, NUMDEV_P2/DATDEV_P2 in the header of the following
+// pages, DESCRHT, DESCRTHT and OPTIONS. Throws ooxml::OoxmlError.
+void buildQuoteTemplate(const QString& path, QuoteTemplateKind kind);
+
+}  // namespace tarovent::templates
