@@ -5,3 +5,4 @@
 // Each verb of tarovent-admin is one function: it receives the arguments that follow the verb,
 // prints what it has to say and returns the process exit status.
 int runSqlCommand(const QStringList& args);
+int runDocCommand(const QStringList& args);

@@ -15,6 +15,7 @@ struct Verb {
 
 const std::map<QString, Verb>& verbs() {
   static const std::map<QString, Verb> table = {
+      {"doc", {runDocCommand, "doc inspect FICHIER   structure d'un document en JSON"}},
       {"sql",
        {runSqlCommand, "sql [--create] FICHIER INSTRUCTION...   exécute du SQL Jet sur une base"}},
   };
