@@ -234,6 +234,8 @@ const std::array kFunctions = {
     FnInfo{Fn::Len, "Len", "jet_len", 1, 1, true},
     FnInfo{Fn::Space, "Space", "jet_space", 1, 1, true},
     FnInfo{Fn::Replace, "Replace", "jet_replace", 3, 3, true},
+    FnInfo{Fn::Chr, "Chr", "jet_chr", 1, 1, true},
+    FnInfo{Fn::Asc, "Asc", "jet_asc", 1, 1, true},
     FnInfo{Fn::CDbl, "CDbl", "jet_cdbl", 1, 1, true},
     FnInfo{Fn::CLng, "CLng", "jet_clng", 1, 1, true},
     FnInfo{Fn::CInt, "CInt", "jet_cint", 1, 1, true},
@@ -595,6 +597,18 @@ Value call(Fn fn, const Value* a, int n) {
       const QString f = toText(a[1]);
       if (!f.isEmpty()) s.replace(f, toText(a[2]), Qt::CaseInsensitive);
       return Value::text(s);
+    }
+    case Fn::Chr: {
+      if (a[0].isNull()) return Value::null();
+      const qint64 code = toInteger(a[0], "Chr");
+      if (code < 0 || code > 0xFFFF) throw invalidArgument("Chr");
+      return Value::text(QString(QChar(char16_t(code))));
+    }
+    case Fn::Asc: {
+      if (a[0].isNull()) return Value::null();
+      const QString t = toText(a[0]);
+      if (t.isEmpty()) throw invalidArgument("Asc");
+      return Value::integer(t[0].unicode());
     }
     case Fn::CDbl:
     case Fn::CSng:

@@ -76,6 +76,8 @@ enum class Fn : std::uint8_t {
   Len,
   Space,
   Replace,
+  Chr,
+  Asc,
   CDbl,
   CLng,
   CInt,

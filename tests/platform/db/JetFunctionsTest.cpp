@@ -182,6 +182,7 @@ TEST_F(JetSqliteTest, TextFunctions) {
       {"jet_space(3) || '|'", "   |"},
       {"jet_replace('a-b-c', '-', '+')", "a+b+c"},
       {"jet_cstr(2.50)", "2.5"},
+      {"jet_chr(65) || jet_asc('é')", "A233"},
   };
   for (const auto& [expr, expected] : cases) EXPECT_EQ(value(expr), expected) << expr;
 }
