@@ -470,6 +470,8 @@ int jetInStr(int start, QStringView text, QStringView search) {
 }
 
 void registerJetFunctions(sqlite3* db) {
+  // Translated SQL quotes every name with "": a misspelt field must fail, not turn into a text.
+  sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
   constexpr int kUtf8 = SQLITE_UTF8;
   constexpr int kDet = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
   check(db, sqlite3_create_collation_v2(db, "JET", kUtf8, nullptr, jetCollation, nullptr),

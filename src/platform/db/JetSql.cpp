@@ -63,6 +63,7 @@ Ty typeOf(const Expr& e) {
         case jet::Fn::RTrim:
         case jet::Fn::Space:
         case jet::Fn::Replace:
+        case jet::Fn::Chr:
         case jet::Fn::CStr:
         case jet::Fn::Format:
           return Ty::Text;
@@ -506,6 +507,7 @@ void translateSelect(Parser& p, Printer& pr, SqlTranslation& r) {
   if (simple) {
     r.updatableTable = s->from[0]->name;
     r.updatableSchema = pr.schemaOf(s->from[0]->path);
+    r.updatableAlias = s->from[0]->alias.isEmpty() ? r.updatableTable : s->from[0]->alias;
   }
 }
 
@@ -754,21 +756,17 @@ QString translateJetExpression(const QString& jet) {
   Parser p(jet);
   Printer pr(p, nullptr);
   QStringList terms;
-  bool ordered = false;
   do {
     const jet::ExprPtr e = p.expression();
     QString term = pr.expr(*e);
     if (p.acceptKeyword("DESC")) {
       term = pr.orderTerm(*e) + " DESC";
-      ordered = true;
     } else if (p.acceptKeyword("ASC")) {
       term = pr.orderTerm(*e);
-      ordered = true;
     }
     terms << term;
   } while (p.acceptOp(","));
   p.expectEnd();
-  (void)ordered;
   return terms.join(QStringLiteral(", "));
 }
 

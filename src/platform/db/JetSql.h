@@ -44,6 +44,8 @@ struct SqlTranslation {
   // table (a dynaset over it can be edited); empty otherwise.
   QString updatableTable;
   QString updatableSchema = QStringLiteral("main");
+  // The name that table has in the statement: its alias, or its own name.
+  QString updatableAlias;
 };
 
 // Translates Jet SQL as the program writes it. `attach` returns the schema name under which a

@@ -444,6 +444,10 @@ TEST_F(JetSqlTest, UpdatableTableOnlyForPlainSingleTableSelects) {
   EXPECT_EQ(remote.updatableTable, "TDOS");
   EXPECT_EQ(remote.updatableSchema, attach(other));
   EXPECT_EQ(translate("SELECT [TDOS_SOC] & 'x' AS K, TDOS.* FROM TDOS").updatableTable, "TDOS");
+  const SqlTranslation aliased = translate("SELECT D.* FROM TDOS AS D WHERE D.TDOS_SOC = 'AB'");
+  EXPECT_EQ(aliased.updatableTable, "TDOS");
+  EXPECT_EQ(aliased.updatableAlias, "D");
+  EXPECT_EQ(remote.updatableAlias, "TDOS");
   for (const char* s :
        {"SELECT DISTINCT TDOS_SOC FROM TDOS", "SELECT Max(TDOS_NUMDOSS) FROM TDOS",
         "SELECT TDOS_SOC FROM TDOS GROUP BY TDOS_SOC",
@@ -549,6 +553,14 @@ TEST_F(JetSqlTest, WhatCannotBeTranslatedFailsWithTheStatement) {
   EXPECT_EQ(number("SELECT * FROM T WHERE"), err::SyntaxError);
   EXPECT_EQ(number("SELECT * FROM T; SELECT 1"), err::SyntaxError);
   EXPECT_EQ(number("SELECT * FROM A LEFT JOIN B"), err::SyntaxErrorFrom);
+}
+
+TEST_F(JetSqlTest, MisspeltFieldIsAnErrorNotAText) {
+  exec(R"(CREATE TABLE T ("A" TEXT(5) COLLATE JET); INSERT INTO T VALUES ('A');)");
+  sqlite3_stmt* st = nullptr;
+  const QByteArray sql = translate("SELECT * FROM T WHERE AA = 'AA'").sql.toUtf8();
+  EXPECT_NE(sqlite3_prepare_v2(m_db, sql.constData(), -1, &st, nullptr), SQLITE_OK);
+  sqlite3_finalize(st);
 }
 
 }  // namespace
