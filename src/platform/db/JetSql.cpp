@@ -1,6 +1,7 @@
 #include "JetSql.h"
 
 #include <QHash>
+#include <QLocale>
 #include <list>
 #include <mutex>
 
@@ -116,7 +117,7 @@ QString literal(const Value& v) {
     case Value::Type::Int:
       return QString::number(v.i);
     case Value::Type::Double: {
-      QString s = QString::number(v.d, 'g', 17);
+      QString s = QString::number(v.d, 'g', QLocale::FloatingPointShortest);
       if (!s.contains(u'.') && !s.contains(u'e')) s += QStringLiteral(".0");
       return s;
     }
