@@ -178,7 +178,7 @@ class Printer {
       case Expr::Kind::Function:
         return function(e);
       case Expr::Kind::Aggregate:
-        return QLatin1String(aggregateFunction(e.name)) + u'(' + expr(*e.args[0]) + u')';
+        return QLatin1String(aggregateFunction(e.name)) + u'(' + withCollation(*e.args[0]) + u')';
       case Expr::Kind::IsNull:
         return '(' + expr(*e.args[0]) + (e.negated ? " IS NOT NULL)" : " IS NULL)");
       case Expr::Kind::Like:
@@ -226,6 +226,13 @@ class Printer {
     return out;
   }
 
+  // Computed text carries the JET collation, so that the queries, views and tables built on it
+  // compare and sort it like stored text.
+  QString withCollation(const Expr& e) {
+    if (e.kind != Expr::Kind::Column && typeOf(e) == Ty::Text) return expr(e) + " COLLATE JET";
+    return expr(e);
+  }
+
   // An ORDER BY or GROUP BY term. Stored columns carry the JET collation in their declaration
   // (and keep their indexes usable that way); computed text needs it spelt out.
   QString orderTerm(const Expr& e) {
@@ -263,7 +270,7 @@ class Printer {
     if (s.distinct) out += QStringLiteral("DISTINCT ");
     QStringList items;
     for (const auto& item : s.items) {
-      QString text = expr(*item.expr);
+      QString text = withCollation(*item.expr);
       if (!item.alias.isEmpty()) {
         text += " AS " + quoteIdentifier(item.alias);
       } else if (item.expr->kind != Expr::Kind::Column && item.expr->kind != Expr::Kind::Star) {

@@ -421,6 +421,12 @@ TEST_F(JetSqlTest, TopUnionSubqueriesAndJoins) {
                 "TDOS) OR EXISTS (SELECT * FROM TDOS WHERE TDOS_SOC = 'zz')"),
             QStringList{"ZZ"});
   EXPECT_EQ(jet("SELECT X.N FROM (SELECT Count(*) AS N FROM TDEV) AS X"), QStringList{"6"});
+  // Computed text keeps the engine's comparison rules outside the query that computes it.
+  const QString mixed = "IIf(TDOS_SOC = 'XY', LCase(TDOS_RESUME), UCase(TDOS_RESUME)) & ''";
+  EXPECT_EQ(jet("SELECT X.R FROM (SELECT " + mixed + " AS R FROM TDOS) AS X ORDER BY X.R"),
+            (QStringList{"moteur", "POMPE", "VANNE"}));
+  EXPECT_EQ(jet("SELECT Max(" + mixed + "), Min(" + mixed + ") FROM TDOS"),
+            QStringList{"VANNE|moteur"});
   EXPECT_EQ(jet("SELECT TDEV.TDEV_SOC AS SOC, Max(TDEV.TDEV_NUMDOSS) AS NUMDOSS, "
                 "Max(TDEV.TDEV_DATE) AS DATMAX FROM TDEV INNER JOIN TDOS ON (TDEV.TDEV_NUMDOSS = "
                 "TDOS.TDOS_NUMDOSS) AND (TDEV.TDEV_SOC = TDOS.TDOS_SOC) GROUP BY TDEV.TDEV_SOC "
