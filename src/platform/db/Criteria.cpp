@@ -26,7 +26,10 @@ using NodePtr = std::unique_ptr<Node>;
 struct Constant : Node {
   Value value;
   explicit Constant(Value v) : value(std::move(v)) {}
-  Value eval(const QVariant*) const override { return value; }
+  Value eval(const QVariant*) const override {
+    // Text as a view of the node's own copy: no reference counting per row.
+    return value.type == Value::Type::Text ? Value::view(value.s) : value;
+  }
 };
 
 struct Column : Node {
