@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 
 namespace tarovent::composition {
@@ -76,7 +77,8 @@ QString formatMasked(double value, const QString& mask, QChar decimalSeparator) 
   if (!frac.isEmpty()) out += decimalSeparator + frac;
   out = out.trimmed();
 
-  const bool zero = !digits.contains(QRegularExpression(QStringLiteral("[1-9]")));
+  const bool zero =
+      std::all_of(digits.begin(), digits.end(), [](QChar c) { return c == QLatin1Char('0'); });
   if (value < 0 && !zero) out.prepend(QLatin1Char('-'));
   return out;
 }

@@ -24,6 +24,7 @@ StyleSheet::StyleSheet(const QByteArray& stylesXml) {
   const pugi::xml_node defaults =
       xml::firstChild(xml::firstChild(root, "docDefaults"), "rPrDefault");
   m_defaultVanish = toggleValue(xml::firstChild(defaults, "rPr"), "vanish").value_or(false);
+  m_hidesText = m_defaultVanish;
   for (pugi::xml_node style = root.first_child(); style; style = style.next_sibling()) {
     if (!xml::is(style, "style")) continue;
     const QString id = QString::fromUtf8(xml::attr(style, "styleId").value());
@@ -31,6 +32,7 @@ StyleSheet::StyleSheet(const QByteArray& stylesXml) {
     entry.basedOn = QString::fromUtf8(xml::attr(xml::firstChild(style, "basedOn"), "val").value());
     entry.vanish = toggleValue(xml::firstChild(style, "rPr"), "vanish");
     m_styles.insert(id, entry);
+    m_hidesText = m_hidesText || entry.vanish.value_or(false);
     const char* isDefault = xml::attr(style, "default").value();
     if (std::strcmp(xml::attr(style, "type").value(), "paragraph") == 0 &&
         (std::strcmp(isDefault, "1") == 0 || std::strcmp(isDefault, "true") == 0))

@@ -16,6 +16,8 @@ class StyleSheet {
   // Whether text is hidden by its character style, else its paragraph style (or the default
   // paragraph style), else the document defaults. Empty ids mean "none".
   bool hidden(const QString& paragraphStyle, const QString& characterStyle) const;
+  // Whether any style or the defaults hide text at all.
+  bool hidesText() const { return m_hidesText; }
 
  private:
   struct Style {
@@ -27,6 +29,7 @@ class StyleSheet {
   QHash<QString, Style> m_styles;
   QString m_defaultParagraphStyle;
   bool m_defaultVanish = false;
+  bool m_hidesText = false;
 };
 
 }  // namespace tarovent::word

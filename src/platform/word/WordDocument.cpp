@@ -131,6 +131,7 @@ void stripRevisionMarks(pugi::xml_node rPr) {
 struct WordDocument::Impl {
   struct Story {
     QString part;
+    QByteArray source;  // the part as read; the parsed document points into it
     std::unique_ptr<pugi::xml_document> doc;
     pugi::xml_node root;
     bool dirty = false;
@@ -203,7 +204,8 @@ struct WordDocument::Impl {
     Story story;
     story.part = part;
     story.doc = std::make_unique<pugi::xml_document>();
-    ooxml::parseXml(*story.doc, package.read(part), part);
+    story.source = package.read(part);
+    ooxml::parseXmlInPlace(*story.doc, story.source, part);
     story.root = story.doc->document_element();
     if (rootChild) {
       story.root = xml::firstChild(story.root, rootChild);
@@ -238,7 +240,8 @@ struct WordDocument::Impl {
               }
               return false;
             }
-            return !xml::is(n, "Fallback") && !isProperties(n);
+            // Bookmarks never sit inside a run.
+            return !xml::is(n, "r") && !xml::is(n, "Fallback") && !isProperties(n);
           },
           [](pugi::xml_node) {});
     }
@@ -406,6 +409,7 @@ struct WordDocument::Impl {
 
   // Whether the styles alone hide a run of this paragraph with these run properties.
   bool inheritedHidden(pugi::xml_node paragraph, pugi::xml_node rPr) const {
+    if (!styleSheet().hidesText()) return false;
     const QString pStyle = styleOf(xml::firstChild(paragraph, "pPr"), "pStyle");
     const QString rStyle = styleOf(rPr, "rStyle");
     const QString key = pStyle + QLatin1Char('\n') + rStyle;
@@ -504,8 +508,8 @@ struct WordDocument::Impl {
   }
 
   // Empties a cell down to its properties, its bookmark markers and paragraph p1, itself
-  // emptied down to its paragraph properties.
-  static void keepOnly(pugi::xml_node tc, pugi::xml_node p1) {
+  // emptied down to its paragraph properties when emptyParagraph is set.
+  static void keepOnly(pugi::xml_node tc, pugi::xml_node p1, bool emptyParagraph) {
     for (pugi::xml_node keep = p1; keep != tc; keep = keep.parent()) {
       pugi::xml_node parent = keep.parent();
       for (pugi::xml_node child = parent.first_child(); child;) {
@@ -514,6 +518,7 @@ struct WordDocument::Impl {
         child = next;
       }
     }
+    if (!emptyParagraph) return;
     for (pugi::xml_node child = p1.first_child(); child;) {
       pugi::xml_node next = child.next_sibling();
       if (!xml::is(child, "pPr")) p1.remove_child(child);
@@ -523,13 +528,10 @@ struct WordDocument::Impl {
 
   void writeCell(pugi::xml_node tc, const QList<TextPiece>& pieces) {
     pugi::xml_node p1 = firstParagraph(tc);
-    if (!p1) {
-      p1 = tc.append_child((prefix + "p").c_str());
-    }
+    if (!p1) p1 = tc.append_child((prefix + "p").c_str());
     pugi::xml_node rPr;
     if (pugi::xml_node run = firstRun(p1)) rPr = xml::firstChild(run, "rPr");
     if (!rPr) rPr = xml::firstChild(xml::firstChild(p1, "pPr"), "rPr");
-    const pugi::xml_node templateRPr = templateProperties(rPr);
 
     // Bookmarks of the cell survive: park them at the end of the cell meanwhile.
     std::vector<pugi::xml_node> starts, ends;
@@ -537,8 +539,13 @@ struct WordDocument::Impl {
       (xml::is(m, "bookmarkStart") ? starts : ends).push_back(m);
       tc.append_move(m);
     }
-    keepOnly(tc, p1);
-    pugi::xml_node last = writePieces(p1, pieces, templateRPr);
+    // The old content of p1 goes once the new runs, which copy its properties, are written.
+    std::vector<pugi::xml_node> old;
+    for (pugi::xml_node child = p1.first_child(); child; child = child.next_sibling())
+      if (!xml::is(child, "pPr")) old.push_back(child);
+    keepOnly(tc, p1, false);
+    pugi::xml_node last = writePieces(p1, pieces, rPr);
+    for (pugi::xml_node child : old) p1.remove_child(child);
     pugi::xml_node anchor = xml::firstChild(p1, "pPr");
     for (pugi::xml_node m : starts)
       anchor = anchor ? p1.insert_move_after(m, anchor) : p1.prepend_move(m);
@@ -562,7 +569,7 @@ struct WordDocument::Impl {
       pugi::xml_node rPr;
       if (pugi::xml_node run = firstRun(p1)) rPr = xml::firstChild(run, "rPr");
       const pugi::xml_node templateRPr = templateProperties(rPr);
-      keepOnly(tc, p1);
+      keepOnly(tc, p1, true);
       if (templateRPr) p1.append_child((prefix + "r").c_str()).append_copy(templateRPr);
     }
   }
@@ -694,15 +701,25 @@ struct WordDocument::Impl {
         [&](pugi::xml_node n) {
           if (n == start) return false;
           if (isAncestorOf(n, end)) return true;
+          // A range over table cells empties them but keeps the table whole.
+          if (xml::is(n, "tbl") || xml::is(n, "tr") || xml::is(n, "tc")) return true;
+          if (xml::is(n, "p") && xml::is(n.parent(), "tc")) {
+            for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling())
+              if (!isProperties(c) && !isMarker(c)) doomed.push_back(c);
+            return false;
+          }
           if (!isProperties(n) && !isMarker(n)) doomed.push_back(n);
           return false;
         },
         [](pugi::xml_node) {});
     for (pugi::xml_node n : doomed) n.parent().remove_child(n);
 
-    // A range over several paragraphs of one container leaves one paragraph.
+    // A range over several paragraphs that are now next to each other leaves one paragraph.
     pugi::xml_node p2 = xml::ancestor(end, "p");
-    if (p2 && p1 && p2 != p1 && p2.parent() == p1.parent()) {
+    pugi::xml_node between = p1 ? p1.next_sibling() : pugi::xml_node();
+    while (between && between != p2 && (isMarker(between) || between.type() != pugi::node_element))
+      between = between.next_sibling();
+    if (p2 && p1 && p2 != p1 && between == p2) {
       for (pugi::xml_node child = p2.first_child(); child;) {
         pugi::xml_node next = child.next_sibling();
         if (!xml::is(child, "pPr")) p1.append_move(child);
@@ -795,7 +812,8 @@ void WordDocument::save() {
 
 void WordDocument::saveAs(const QString& path) {
   for (Impl::Story& story : d->stories)
-    if (story.dirty) d->package.write(story.part, ooxml::serializeXml(*story.doc));
+    if (story.dirty)
+      d->package.write(story.part, ooxml::serializeXml(*story.doc, story.source.size()));
   d->package.saveAs(path);
   for (Impl::Story& story : d->stories) story.dirty = false;
   d->path = path;

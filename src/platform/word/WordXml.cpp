@@ -315,7 +315,11 @@ void appendText(pugi::xml_node run, const std::string& prefix, const QString& te
 void appendRuns(pugi::xml_node paragraph, const std::string& prefix, const QString& text,
                 pugi::xml_node templateRPr, const CharFormat& format, bool inheritedHidden) {
   pugi::xml_node run = paragraph.append_child((prefix + "r").c_str());
-  if (templateRPr) run.append_copy(templateRPr);
+  if (templateRPr) {
+    pugi::xml_node rPr = run.append_copy(templateRPr);
+    for (const char* mark : {"ins", "del", "moveFrom", "moveTo", "rPrChange"})
+      removeChildren(rPr, mark);
+  }
   if (!format.isEmpty()) applyFormat(runProperties(run, prefix), prefix, format, inheritedHidden);
   QString pending;
   auto flush = [&] {

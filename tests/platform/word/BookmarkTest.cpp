@@ -89,6 +89,19 @@ TEST(Bookmark, ReplacingTextOverParagraphsMergesThemAndKeepsLineBreaks) {
   EXPECT_EQ(doc.bodyText(), "2 rue Basse\v69000 Lyon\raprès");
 }
 
+TEST(Bookmark, ReplacingTextOverATableEmptiesItsCellsButKeepsItWhole) {
+  const QString body = "<w:bookmarkStart w:id=\"4\" w:name=\"BLOC\"/>" + para("avant") +
+                       table({{"a", "b"}, {"c", "d"}}) + para("après") +
+                       "<w:bookmarkEnd w:id=\"4\"/>" + para("fin");
+  WordDocument doc = build({body});
+  ASSERT_TRUE(doc.setBookmarkText("BLOC", "nouveau"));
+  EXPECT_EQ(doc.bookmarkText("BLOC"), "nouveau\r\r\r\r");
+  ASSERT_EQ(doc.tableCount(), 1);
+  EXPECT_EQ(doc.cellText({1, 2, 2}), "");
+  QTemporaryDir dir;
+  EXPECT_EQ(reopen(doc, dir).bodyText(), "nouveau\r\r\r\r\r\rfin");
+}
+
 TEST(Bookmark, AddDeleteAndListInBothOrders) {
   const QString header = marked("NUMDEV_P2", "00012_00.AB", 20);
   const QString body =
