@@ -148,6 +148,7 @@ Parser::Parser(QString text) : m_text(std::move(text)) {
     } else if (isNameStart(c)) {
       qsizetype k = i + 1;
       while (k < n && isNamePart(s[k])) ++k;
+      if (k < n && s[k] == u'$') ++k;  // Left$, Mid$...
       t.kind = Token::Kind::Name;
       t.text = s.mid(i, k - i);
       i = k;

@@ -66,12 +66,14 @@ Ty typeOf(const Expr& e) {
         case jet::Fn::Replace:
         case jet::Fn::Chr:
         case jet::Fn::CStr:
+        case jet::Fn::Str:
         case jet::Fn::Format:
           return Ty::Text;
         case jet::Fn::Date:
         case jet::Fn::Now:
         case jet::Fn::Time:
         case jet::Fn::DateSerial:
+        case jet::Fn::DateAdd:
         case jet::Fn::CDate:
           return Ty::Date;
         case jet::Fn::CBool:

@@ -2,7 +2,6 @@
 
 #include <QDateTime>
 #include <array>
-#include <cfenv>
 #include <cmath>
 
 #include "DbError.h"
@@ -27,10 +26,8 @@ DbError invalidArgument(const char* fn) {
 
 // Rounds half to even, as the engine's conversions do.
 double roundEven(double v) {
-  const int old = std::fegetround();
-  std::fesetround(FE_TONEAREST);
-  const double r = std::nearbyint(v);
-  std::fesetround(old);
+  const double r = std::round(v);
+  if (std::fabs(v - std::trunc(v)) == 0.5) return 2.0 * std::round(v / 2.0);
   return r;
 }
 
@@ -221,6 +218,60 @@ Value format(const Value& v, QStringView fmt) {
   return Value::text(formatNumber(num, fmt));
 }
 
+// DateAdd's intervals: yyyy q m y d w ww h n s.
+Value dateAdd(QStringView interval, double amount, double serial) {
+  const QString iv = interval.toString().toLower();
+  const QDateTime dt = dateTimeFromSerial(serial);
+  const qint64 n = static_cast<qint64>(std::trunc(amount));
+  QDateTime r;
+  if (iv == u"yyyy")
+    r = dt.addYears(int(n));
+  else if (iv == u"q")
+    r = dt.addMonths(int(3 * n));
+  else if (iv == u"m")
+    r = dt.addMonths(int(n));
+  else if (iv == u"y" || iv == u"d" || iv == u"w")
+    r = dt.addDays(n);
+  else if (iv == u"ww")
+    r = dt.addDays(7 * n);
+  else if (iv == u"h")
+    r = dt.addSecs(3600 * n);
+  else if (iv == u"n")
+    r = dt.addSecs(60 * n);
+  else if (iv == u"s")
+    r = dt.addSecs(n);
+  else
+    throw invalidArgument("DateAdd");
+  return Value::date(serialFromDateTime(r));
+}
+
+qint64 floorDiv(qint64 a, qint64 b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+
+// DateDiff counts the boundaries crossed between the two dates, as the engine does.
+Value dateDiff(QStringView interval, double from, double to) {
+  const QString iv = interval.toString().toLower();
+  const QDate a = dateTimeFromSerial(from).date();
+  const QDate b = dateTimeFromSerial(to).date();
+  const qint64 sa = std::llround(from * 86400.0);
+  const qint64 sb = std::llround(to * 86400.0);
+  if (iv == u"yyyy") return Value::integer(b.year() - a.year());
+  if (iv == u"q")
+    return Value::integer((b.year() - a.year()) * 4 + (b.month() - 1) / 3 - (a.month() - 1) / 3);
+  if (iv == u"m") return Value::integer((b.year() - a.year()) * 12 + b.month() - a.month());
+  if (iv == u"y" || iv == u"d") return Value::integer(a.daysTo(b));
+  if (iv == u"w") return Value::integer(a.daysTo(b) / 7);
+  if (iv == u"ww") {
+    // Sundays crossed: compare the Sundays that start each date's week.
+    const QDate wa = a.addDays(-(a.dayOfWeek() % 7));
+    const QDate wb = b.addDays(-(b.dayOfWeek() % 7));
+    return Value::integer(wa.daysTo(wb) / 7);
+  }
+  if (iv == u"h") return Value::integer(floorDiv(sb, 3600) - floorDiv(sa, 3600));
+  if (iv == u"n") return Value::integer(floorDiv(sb, 60) - floorDiv(sa, 60));
+  if (iv == u"s") return Value::integer(sb - sa);
+  throw invalidArgument("DateDiff");
+}
+
 const std::array kFunctions = {
     FnInfo{Fn::Left, "Left", "jet_left", 2, 2, true},
     FnInfo{Fn::Right, "Right", "jet_right", 2, 2, true},
@@ -256,6 +307,9 @@ const std::array kFunctions = {
     FnInfo{Fn::Second, "Second", "jet_second", 1, 1, true},
     FnInfo{Fn::Weekday, "Weekday", "jet_weekday", 1, 1, true},
     FnInfo{Fn::DateSerial, "DateSerial", "jet_dateserial", 3, 3, true},
+    FnInfo{Fn::DateAdd, "DateAdd", "jet_dateadd", 3, 3, true},
+    FnInfo{Fn::DateDiff, "DateDiff", "jet_datediff", 3, 5, true},
+    FnInfo{Fn::Str, "Str", "jet_str", 1, 1, true},
     FnInfo{Fn::Abs, "Abs", "jet_abs", 1, 1, true},
     FnInfo{Fn::Int, "Int", "jet_int", 1, 1, true},
     FnInfo{Fn::Fix, "Fix", "jet_fix", 1, 1, true},
@@ -506,6 +560,7 @@ Value arithmetic(char op, const Value& a, const Value& b) {
 }
 
 const FnInfo* findFunction(QStringView jetName) {
+  if (jetName.endsWith(u'$')) jetName.chop(1);
   for (const FnInfo& f : kFunctions)
     if (f.jetName[0] && jetName.compare(QLatin1String(f.jetName), Qt::CaseInsensitive) == 0)
       return &f;
@@ -721,6 +776,26 @@ Value call(Fn fn, const Value* a, int n) {
       if (!base.isValid()) throw invalidArgument("DateSerial");
       const QDate r = base.addMonths(int(m - 1)).addDays(d - 1);
       return Value::date(serialFromDate(r));
+    }
+    case Fn::DateAdd:
+    case Fn::DateDiff: {
+      if (anyNull()) return Value::null();
+      const char* name = fn == Fn::DateAdd ? "DateAdd" : "DateDiff";
+      const QString interval = toText(a[0]);
+      double x = 0;
+      double y = 0;
+      if (fn == Fn::DateAdd) {
+        if (!toNumber(a[1], &x) || !toSerial(a[2], &y)) throw invalidArgument(name);
+        return dateAdd(interval, x, y);
+      }
+      if (!toSerial(a[1], &x) || !toSerial(a[2], &y)) throw invalidArgument(name);
+      return dateDiff(interval, x, y);
+    }
+    case Fn::Str: {
+      if (a[0].isNull()) return Value::null();
+      double d = 0;
+      if (!toNumber(a[0], &d)) throw mismatch();
+      return Value::text((d >= 0 ? QStringLiteral(" ") : QString()) + numberText(d));
     }
     case Fn::Abs: {
       if (a[0].isNull()) return Value::null();

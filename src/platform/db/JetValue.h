@@ -98,6 +98,9 @@ enum class Fn : std::uint8_t {
   Second,
   Weekday,
   DateSerial,
+  DateAdd,
+  DateDiff,
+  Str,
   Abs,
   Int,
   Fix,
@@ -122,7 +125,7 @@ struct FnInfo {
   bool deterministic;
 };
 
-// Looks a function up by its Jet name (case-insensitive); nullptr when unknown.
+// Looks a function up by its Jet name (case-insensitive, Left$ as Left); nullptr when unknown.
 const FnInfo* findFunction(QStringView jetName);
 // Every function, for registration.
 const FnInfo* functionTable(int* count);

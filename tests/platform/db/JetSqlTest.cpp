@@ -406,6 +406,9 @@ TEST_F(JetSqlTest, ArithmeticAndFunctions) {
                 "Mid('abcdef', 2, 3), Mid('abc', 2), Trim('  a  '), LCase('ÉA'), CLng('2.5'), "
                 "CLng(3.5), CInt(-1.5), Val('12.5abc'), CStr(2.50), Abs(-3), Int(-2.5)"),
             QStringList{"x||b|3|bcd|bc|a|éa|2|4|-2|12.5|2.5|3|-3"});
+  EXPECT_EQ(jet("SELECT Left$('abc', 2), UCase$(Mid$('abc', 2)), DateAdd('d', 1, #12/31/2025#), "
+                "DateDiff('d', #12/31/2025#, DateAdd('m', 2, #12/31/2025#)) + 1"),
+            QStringList{"ab|BC|2026-01-01|60"});
   EXPECT_EQ(jet("SELECT Format(1234567.5, '# ### ##0.00'), Format(3, '00000'), "
                 "Format(#03/04/2025#, 'dd/mm/yyyy'), 'a' + 'b'"),
             QStringList{"1 234 567.50|00003|04/03/2025|ab"});
