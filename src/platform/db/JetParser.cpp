@@ -66,6 +66,12 @@ bool isReservedWord(QStringView word) {
   return false;
 }
 
+void Parser::failAt(qsizetype begin, qsizetype end) {
+  m_pos = m_tokens.size();
+  m_tokens.push_back(Token{Token::Kind::Op, m_text.mid(begin, end - begin), {}, begin, end});
+  fail();
+}
+
 Parser::Parser(QString text) : m_text(std::move(text)) {
   const QString& s = m_text;
   const qsizetype n = s.size();
@@ -81,8 +87,7 @@ Parser::Parser(QString text) : m_text(std::move(text)) {
     if (c == u'[') {
       const qsizetype close = s.indexOf(u']', i + 1);
       if (close < 0) {
-        m_pos = m_tokens.size();
-        fail();
+        failAt(i, n);
       }
       t.kind = Token::Kind::Bracketed;
       t.text = s.mid(i + 1, close - i - 1);
@@ -92,8 +97,7 @@ Parser::Parser(QString text) : m_text(std::move(text)) {
       qsizetype k = i + 1;
       for (;;) {
         if (k >= n) {
-          m_pos = m_tokens.size();
-          fail();
+          failAt(i, n);
         }
         if (s[k] == c) {
           if (k + 1 < n && s[k + 1] == c) {
@@ -110,8 +114,7 @@ Parser::Parser(QString text) : m_text(std::move(text)) {
       const qsizetype close = s.indexOf(u'#', i + 1);
       double serial = 0;
       if (close < 0 || !parseDateLiteral(s.mid(i + 1, close - i - 1), &t.text, &serial)) {
-        m_pos = m_tokens.size();
-        fail();
+        failAt(i, n);
       }
       t.kind = Token::Kind::Date;
       t.number = Value::date(serial);
@@ -162,9 +165,7 @@ Parser::Parser(QString text) : m_text(std::move(text)) {
         t.text = c;
         ++i;
       } else {
-        m_pos = m_tokens.size();
-        m_tokens.push_back(Token{Token::Kind::Op, QString(c), {}, i, i + 1});
-        fail();
+        failAt(i, i + 1);
       }
     }
     t.end = i;

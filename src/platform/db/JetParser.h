@@ -144,6 +144,8 @@ class Parser {
   std::unique_ptr<TableRef> tablePrimary();
   QString optionalAlias();
   ExprPtr binary(QString op, ExprPtr a, ExprPtr b);
+  // Fails on a malformed token at [begin, end) of the text.
+  [[noreturn]] void failAt(qsizetype begin, qsizetype end);
 
   QString m_text;
   std::vector<Token> m_tokens;

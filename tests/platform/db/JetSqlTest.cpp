@@ -558,6 +558,11 @@ TEST_F(JetSqlTest, WhatCannotBeTranslatedFailsWithTheStatement) {
   EXPECT_EQ(number("SELECT MaFonction(A) FROM T"), err::UnknownFunction);
   EXPECT_EQ(number("SELECT Left(A) FROM T"), err::SyntaxError);
   EXPECT_EQ(number("SELECT * FROM T WHERE A = 'abc"), err::SyntaxError);
+  EXPECT_EQ(number("'abc"), err::SyntaxError);
+  EXPECT_EQ(number("[abc"), err::SyntaxError);
+  EXPECT_EQ(number("#12/31"), err::SyntaxError);
+  EXPECT_EQ(number("SELECT {x}"), err::SyntaxError);
+  EXPECT_EQ(number(""), err::UnsupportedSql);
   EXPECT_EQ(number("SELECT * FROM T WHERE D = #13/45/2025#"), err::SyntaxError);
   EXPECT_EQ(number("SELECT * FROM T WHERE"), err::SyntaxError);
   EXPECT_EQ(number("SELECT * FROM T; SELECT 1"), err::SyntaxError);
