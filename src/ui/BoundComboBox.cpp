@@ -1,0 +1,86 @@
+#include "BoundComboBox.h"
+
+#include <QHeaderView>
+#include <QStandardItemModel>
+#include <QTableView>
+
+#include "platform/db/Database.h"
+
+namespace tarovent::ui {
+
+BoundComboBox::BoundComboBox(QWidget* parent) : QComboBox(parent) {
+  auto* model = new QStandardItemModel(0, 2, this);
+  setModel(model);
+  auto* view = new QTableView(this);
+  view->horizontalHeader()->hide();
+  view->verticalHeader()->hide();
+  view->setSelectionBehavior(QAbstractItemView::SelectRows);
+  view->setShowGrid(false);
+  view->horizontalHeader()->setStretchLastSection(true);
+  view->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  setView(view);
+  setModelColumn(0);
+  connect(this, &QComboBox::currentIndexChanged, this, [this] { noteChange(); });
+  connect(this, &QComboBox::editTextChanged, this, [this] { noteChange(); });
+}
+
+void BoundComboBox::setRowSource(db::Database& db, const QString& source) {
+  QList<QPair<QString, QString>> rows;
+  db::Recordset rs = db.OpenRecordset(source, db::RecordsetType::Dynaset, db::rsopt::ReadOnly);
+  const bool twoColumns = rs.fieldCount() > 1;
+  while (!rs.EOF_()) {
+    rows.append({rs.value(0).toString(), twoColumns ? rs.value(1).toString() : QString()});
+    rs.MoveNext();
+  }
+  setRows(rows);
+  m_rowSource = source;
+}
+
+void BoundComboBox::setRows(const QList<QPair<QString, QString>>& rows) {
+  const QString kept = code();
+  const bool wasChanged = DataChanged();
+  auto* model = static_cast<QStandardItemModel*>(this->model());
+  blockSignals(true);
+  model->removeRows(0, model->rowCount());
+  for (const auto& [c, label] : rows)
+    model->appendRow({new QStandardItem(c), new QStandardItem(label)});
+  auto* table = static_cast<QTableView*>(view());
+  table->setColumnHidden(
+      1, std::all_of(rows.begin(), rows.end(), [](const auto& r) { return r.second.isEmpty(); }));
+  table->resizeColumnToContents(0);
+  setCurrentIndex(-1);
+  blockSignals(false);
+  setCode(kept);
+  setDataChanged(wasChanged);
+}
+
+void BoundComboBox::clearRowSource() {
+  blockSignals(true);
+  static_cast<QStandardItemModel*>(model())->removeRows(0, count());
+  blockSignals(false);
+  m_rowSource.clear();
+}
+
+QString BoundComboBox::code() const {
+  if (isEditable()) {
+    const int i = findText(currentText(), Qt::MatchFixedString);
+    return i >= 0 ? itemText(i) : currentText();
+  }
+  return currentIndex() >= 0 ? itemText(currentIndex()) : QString();
+}
+
+void BoundComboBox::setCode(const QString& c) {
+  const int i = c.isEmpty() ? -1 : findText(c, Qt::MatchFixedString);
+  setCurrentIndex(i);
+  if (isEditable() && i < 0) setEditText(c);
+}
+
+QVariant BoundComboBox::shownValue(const db::FieldSpec& field) const {
+  return valueForField(code(), field);
+}
+
+void BoundComboBox::show(const QVariant& value, const db::FieldSpec& field) {
+  setCode(textForField(value, field));
+}
+
+}  // namespace tarovent::ui

@@ -1,0 +1,18 @@
+#include "BoundLineEdit.h"
+
+namespace tarovent::ui {
+
+BoundLineEdit::BoundLineEdit(QWidget* parent) : QLineEdit(parent) {
+  connect(this, &QLineEdit::textChanged, this, [this] { noteChange(); });
+}
+
+QVariant BoundLineEdit::shownValue(const db::FieldSpec& field) const {
+  return valueForField(text(), field);
+}
+
+void BoundLineEdit::show(const QVariant& value, const db::FieldSpec& field) {
+  setText(textForField(value, field));
+  setCursorPosition(0);
+}
+
+}  // namespace tarovent::ui

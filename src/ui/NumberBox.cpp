@@ -1,0 +1,42 @@
+#include "NumberBox.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+
+#include "MessageFunnel.h"
+#include "NumericInput.h"
+
+namespace tarovent::ui {
+
+NumberBox::NumberBox(QWidget* parent) : BoundLineEdit(parent) {
+  setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+}
+
+double NumberBox::number() const { return numberFromText(text(), workstationDecimalSeparator()); }
+
+void NumberBox::keyPressEvent(QKeyEvent* e) {
+  // Only typed characters go through the filter; editing and moving keys keep their meaning.
+  const QString typed = e->text();
+  const bool character = typed.size() == 1 && typed.at(0).isPrint() &&
+                         !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+  if (!character) {
+    BoundLineEdit::keyPressEvent(e);
+    return;
+  }
+  NumberBoxState box{text(), cursorPosition(), hasSelectedText() && selectedText() == text()};
+  const NumberKey k =
+      filterNumberKey(typed.at(0).unicode(), box, workstationDecimalSeparator(), m_decimals);
+  if (k.key == 0) {
+    if (k.beep) {
+      if (m_messages)
+        m_messages->beep();
+      else
+        QApplication::beep();
+    }
+    e->accept();
+    return;
+  }
+  BoundLineEdit::keyPressEvent(e);
+}
+
+}  // namespace tarovent::ui

@@ -1,0 +1,57 @@
+#include "NumericInput.h"
+
+#include <QLocale>
+#include <cmath>
+
+namespace tarovent::ui {
+
+NumberKey filterNumberKey(int key, const NumberBoxState& box, QChar decimalSeparator,
+                          bool decimals) {
+  if (key == 13) return {0, false};
+  // Ctrl+A, Ctrl+F, bell, backspace, Ctrl+V, escape.
+  if (key == 1 || key == 6 || key == 7 || key == 8 || key == 22 || key == 27) return {key, false};
+
+  QString allowed = QStringLiteral("0123456789 ");
+  const bool signed_ = box.text.startsWith('+') || box.text.startsWith('-');
+  if ((box.text.isEmpty() || box.cursor == 0 || box.allSelected) && !signed_)
+    allowed += QStringLiteral("+-");
+  if (decimals && !box.text.contains(decimalSeparator)) allowed += decimalSeparator;
+
+  if (key > 0 && key <= 0xFFFF && allowed.contains(QChar(key))) return {key, false};
+  return {0, true};
+}
+
+QChar workstationDecimalSeparator() {
+  const QString point = QLocale().decimalPoint();
+  return point.isEmpty() ? QChar('.') : point.at(0);
+}
+
+double numberFromText(const QString& text, QChar decimalSeparator, bool* ok) {
+  if (ok) *ok = true;
+  QString t = text.trimmed();
+  if (t.isEmpty()) return 0;
+  const QChar other = decimalSeparator == ',' ? QChar('.') : QChar(',');
+  t.replace(other, decimalSeparator);
+  t.replace(decimalSeparator, '.');
+  t.remove(' ');
+  t.remove(QChar(0x00A0));
+  t.remove(QChar(0x202F));
+  bool good = false;
+  const double v = t.toDouble(&good);
+  if (ok) *ok = good;
+  return good ? v : 0;
+}
+
+QString textFromNumber(double value, QChar decimalSeparator) {
+  if (!std::isfinite(value)) return {};
+  QString t = QString::number(value, 'f', 10);
+  if (t.contains('.')) {
+    while (t.endsWith('0')) t.chop(1);
+    if (t.endsWith('.')) t.chop(1);
+  }
+  if (t == QLatin1String("-0")) t = QStringLiteral("0");
+  t.replace('.', decimalSeparator);
+  return t;
+}
+
+}  // namespace tarovent::ui

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QChar>
+#include <QString>
+
+namespace tarovent::ui {
+
+// What a number box holds when a key arrives.
+struct NumberBoxState {
+  QString text;
+  int cursor = 0;
+  bool allSelected = false;
+};
+
+// Outcome of the number-box key filter.
+struct NumberKey {
+  int key = 0;        // the key to keep, 0 when dropped
+  bool beep = false;  // dropped because it is not allowed (Enter is dropped without a beep)
+};
+
+// The key filter of number boxes: digits and the space (thousands) always; a sign only as the
+// first character; the decimal separator once, when decimals are allowed; control characters
+// (backspace, escape, copy/paste) pass. Enter (13) is dropped: the caller moves on instead.
+NumberKey filterNumberKey(int key, const NumberBoxState& box, QChar decimalSeparator,
+                          bool decimals = true);
+
+// The decimal separator of the workstation (the default locale of the process).
+QChar workstationDecimalSeparator();
+
+// A number typed by a user: blank gives 0; "." and "," are both read as the decimal separator;
+// spaces (thousands) are ignored. `ok` is false for a text that is not a number (result 0).
+double numberFromText(const QString& text, QChar decimalSeparator, bool* ok = nullptr);
+
+// A number written for a box: no thousands separator, no exponent, no trailing zeros, the
+// workstation's decimal separator.
+QString textFromNumber(double value, QChar decimalSeparator);
+
+}  // namespace tarovent::ui

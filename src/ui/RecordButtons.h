@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <functional>
+
+class QAbstractButton;
+class QWidget;
+
+namespace tarovent::ui {
+
+class DataControl;
+class MessageFunnel;
+
+// The buttons of a record window; any of them may be absent.
+struct RecordButtonSet {
+  QAbstractButton* add = nullptr;
+  QAbstractButton* save = nullptr;
+  QAbstractButton* cancel = nullptr;
+  QAbstractButton* remove = nullptr;
+  QAbstractButton* refresh = nullptr;
+  QAbstractButton* list = nullptr;
+  QAbstractButton* quit = nullptr;
+};
+
+// The behaviour every record window shares: add, save (also F10), cancel, delete after a Yes/No
+// question, refresh, list and quit. Commands that would leave the record on screen refuse while
+// a bound control holds an unsaved change. Database errors are shown, never thrown.
+class RecordButtons : public QObject {
+  Q_OBJECT
+ public:
+  RecordButtons(QWidget* window, DataControl* data, MessageFunnel& messages,
+                const RecordButtonSet& buttons);
+
+  // The refusal shown while changes are pending ("Enregistrez ou annulez votre saisie" by
+  // default; some windows say "Enregistrez ou annulez d'abord votre saisie").
+  void setRefusal(const QString& text) { m_refusal = text; }
+  void setDeleteQuestion(const QString& text) { m_deleteQuestion = text; }
+  // The box focused after add and cancel.
+  void setFirstField(QWidget* w) { m_firstField = w; }
+  // Checks run before saving; returning false keeps the record unsaved (the check shows why).
+  void setSaveCheck(std::function<bool()> check) { m_saveCheck = std::move(check); }
+
+  // True (after showing the refusal) when the window holds unsaved changes.
+  bool refuseWhilePending();
+
+ public slots:
+  bool add();
+  bool save();
+  bool cancel();
+  bool remove();
+  bool refresh();
+  bool list();
+  bool quit();
+
+ signals:
+  void added();
+  void saved();
+  void cancelled();
+  void removed();
+  void refreshed();
+  void listRequested();
+  void quitRequested();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  bool guarded(const std::function<void()>& action);
+  void focusFirst();
+
+  QWidget* m_window;
+  QPointer<DataControl> m_data;
+  MessageFunnel& m_messages;
+  RecordButtonSet m_buttons;
+  QString m_refusal = QStringLiteral("Enregistrez ou annulez votre saisie");
+  QString m_deleteQuestion = QStringLiteral("Voulez-vous supprimer cet enregistrement ?");
+  QPointer<QWidget> m_firstField;
+  std::function<bool()> m_saveCheck;
+};
+
+}  // namespace tarovent::ui

@@ -1,0 +1,270 @@
+#include <QAbstractButton>
+#include <QLocale>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "UiTestSupport.h"
+#include "platform/db/DbError.h"
+#include "ui/BoundCheckBox.h"
+#include "ui/BoundComboBox.h"
+#include "ui/BoundLineEdit.h"
+#include "ui/DataControl.h"
+#include "ui/FormNavigation.h"
+#include "ui/MessageFunnel.h"
+#include "ui/NumberBox.h"
+#include "ui/RecordButtons.h"
+
+namespace tarovent::ui {
+namespace {
+
+using test::child;
+
+// A small client form built the way record windows are.
+class RecordForm : public test::DatabaseFixture {
+ protected:
+  void SetUp() override {
+    DbTest::SetUp();
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+    exec(
+        "CREATE TABLE TCAT (TCAT_CODE TEXT(3), TCAT_LIB TEXT(30), "
+        "CONSTRAINT PrimaryKey PRIMARY KEY (TCAT_CODE))");
+    exec("INSERT INTO TCAT VALUES ('IND', 'Industrie')");
+    exec("INSERT INTO TCAT VALUES ('ART', 'Artisan')");
+    exec(
+        "CREATE TABLE TCLI (TCLI_CODE TEXT(10), TCLI_NOM TEXT(40), TCLI_ENCOURS DOUBLE, "
+        "TCLI_ACTIF YESNO, TCLI_CAT TEXT(3), CONSTRAINT PrimaryKey PRIMARY KEY (TCLI_CODE))");
+    exec("INSERT INTO TCLI VALUES ('C2', 'Berthier', 1500.5, True, 'ART')");
+    exec("INSERT INTO TCLI VALUES ('C1', 'Aubry', 0, False, 'IND')");
+    exec("INSERT INTO TCLI VALUES ('C3', 'Castel', NULL, False, NULL)");
+
+    m_window = std::make_unique<QWidget>();
+    m_window->setObjectName("FCLI");
+    auto* box = new QVBoxLayout(m_window.get());
+    m_data = new DataControl(m_window.get());
+    m_data->setObjectName("DBD_CLI");
+    m_data->setMessages(&m_messages);
+    m_data->setDatabaseName(path("TEST.MDB"));
+    m_data->setRecordSource("TCLI");
+    const auto bind = [&](auto* w, const char* name, const char* field) {
+      w->setObjectName(name);
+      w->setDataSource(m_data, field);
+      box->addWidget(w);
+      return w;
+    };
+    m_code = bind(new BoundLineEdit(m_window.get()), "CTX_CODE", "TCLI_CODE");
+    m_nom = bind(new BoundLineEdit(m_window.get()), "CTX_NOM", "TCLI_NOM");
+    m_encours = bind(new NumberBox(m_window.get()), "CTX_ENCOURS", "TCLI_ENCOURS");
+    m_encours->setMessages(&m_messages);
+    m_actif = bind(new BoundCheckBox(m_window.get()), "CHK_ACTIF", "TCLI_ACTIF");
+    m_cat = bind(new BoundComboBox(m_window.get()), "DBC_CAT", "TCLI_CAT");
+    m_cat->setRowSource(m_db, "SELECT TCAT_CODE, TCAT_LIB FROM TCAT ORDER BY TCAT_CODE");
+    box->addWidget(m_data);
+    RecordButtonSet set;
+    for (auto [slot, name] : {std::pair{&set.add, "Cmd_Ajouter"},
+                              {&set.save, "Cmd_Update"},
+                              {&set.cancel, "Cmd_Annuler"},
+                              {&set.remove, "Cmd_Supprimer"},
+                              {&set.refresh, "Cmd_Rafraichir"},
+                              {&set.list, "Cmd_Liste"},
+                              {&set.quit, "Cmd_Quitter"}}) {
+      auto* b = new QPushButton(name, m_window.get());
+      b->setObjectName(name);
+      box->addWidget(b);
+      *slot = b;
+    }
+    m_buttons = new RecordButtons(m_window.get(), m_data, m_messages, set);
+    m_buttons->setFirstField(m_code);
+    new FormNavigation(m_window.get());
+    m_data->Refresh();
+  }
+  void TearDown() override { QLocale::setDefault(QLocale::c()); }
+
+  void click(const char* name) { child<QPushButton>(m_window.get(), name)->click(); }
+  QString stored(const QString& code, const QString& field) {
+    db::Recordset rs = m_db.OpenRecordset("SELECT * FROM TCLI WHERE TCLI_CODE = '" + code + "'");
+    return rs.EOF_() ? QStringLiteral("<none>") : rs.text(field);
+  }
+
+  ScriptedResponder m_messages;
+  std::unique_ptr<QWidget> m_window;
+  DataControl* m_data = nullptr;
+  BoundLineEdit* m_code = nullptr;
+  BoundLineEdit* m_nom = nullptr;
+  NumberBox* m_encours = nullptr;
+  BoundCheckBox* m_actif = nullptr;
+  BoundComboBox* m_cat = nullptr;
+  RecordButtons* m_buttons = nullptr;
+};
+
+TEST_F(RecordForm, ShowsRecordsInKeyOrderWithTheirPosition) {
+  EXPECT_EQ(m_code->text(), "C1");
+  EXPECT_EQ(m_data->caption(), "Enregistrement: 1 / 3");
+  m_data->MoveNext();
+  EXPECT_EQ(m_nom->text(), "Berthier");
+  EXPECT_EQ(m_encours->text(), "1500,5");  // the workstation's separator
+  EXPECT_TRUE(m_actif->isChecked());
+  EXPECT_EQ(m_cat->code(), "ART");
+  EXPECT_EQ(m_data->caption(), "Enregistrement: 2 / 3");
+  m_data->MoveLast();
+  EXPECT_EQ(m_encours->text(), "");  // Null
+  EXPECT_EQ(m_cat->currentIndex(), -1);
+  m_data->MoveNext();  // stays on the last record
+  EXPECT_EQ(m_data->caption(), "Enregistrement: 3 / 3");
+  EXPECT_FALSE(hasPendingChanges(m_window.get()));
+}
+
+TEST_F(RecordForm, TypingMarksTheWindowChangedUntilSavedOrCancelled) {
+  m_nom->setText("Aubry et fils");
+  EXPECT_TRUE(m_nom->DataChanged());
+  EXPECT_FALSE(m_code->DataChanged());
+  EXPECT_TRUE(hasPendingChanges(m_window.get()));
+  EXPECT_EQ(m_data->EditMode(), db::EditMode::InProgress);
+
+  m_data->UpdateRecord();
+  EXPECT_FALSE(hasPendingChanges(m_window.get()));
+  EXPECT_EQ(m_data->EditMode(), db::EditMode::None);
+  EXPECT_EQ(stored("C1", "TCLI_NOM"), "Aubry et fils");
+  EXPECT_EQ(m_data->caption(), "Enregistrement: 1 / 3");
+
+  m_encours->setText("12,75");
+  m_actif->setChecked(true);
+  m_cat->setCode("ART");
+  EXPECT_TRUE(m_cat->DataChanged());
+  m_data->CancelUpdate();
+  EXPECT_FALSE(hasPendingChanges(m_window.get()));
+  EXPECT_EQ(m_encours->text(), "0");
+  EXPECT_FALSE(m_actif->isChecked());
+  EXPECT_EQ(stored("C1", "TCLI_CAT"), "IND");
+}
+
+TEST_F(RecordForm, SavedValuesTakeTheFieldTypes) {
+  m_encours->setText("1 234.5");  // a point typed on a comma workstation
+  m_actif->setChecked(true);
+  m_cat->setCode("ART");
+  m_data->UpdateRecord();
+  db::Recordset rs = m_db.OpenRecordset("SELECT * FROM TCLI WHERE TCLI_CODE = 'C1'");
+  EXPECT_DOUBLE_EQ(rs.number("TCLI_ENCOURS"), 1234.5);
+  EXPECT_TRUE(rs.flag("TCLI_ACTIF"));
+  EXPECT_EQ(rs.text("TCLI_CAT"), "ART");
+  m_encours->setText("");
+  m_data->UpdateRecord();
+  EXPECT_TRUE(m_db.OpenRecordset("SELECT * FROM TCLI WHERE TCLI_CODE = 'C1'")
+                  .value("TCLI_ENCOURS")
+                  .isNull());
+}
+
+TEST_F(RecordForm, AddSaveAndDeleteThroughTheButtons) {
+  click("Cmd_Ajouter");
+  EXPECT_EQ(m_code->text(), "");
+  EXPECT_EQ(m_data->EditMode(), db::EditMode::Add);
+  EXPECT_EQ(m_data->caption(), "Enregistrement: 4 / 3");
+  m_code->setText("C0");
+  m_nom->setText("Abadie");
+  click("Cmd_Update");
+  EXPECT_EQ(stored("C0", "TCLI_NOM"), "Abadie");
+  EXPECT_EQ(m_code->text(), "C0");  // stays on the new record
+  EXPECT_EQ(m_data->caption(), "Enregistrement: 1 / 4");
+
+  m_messages.script({Answer::No});
+  click("Cmd_Supprimer");
+  ASSERT_EQ(m_messages.entries().size(), 1);
+  EXPECT_TRUE(m_messages.entries()[0].question);
+  EXPECT_EQ(stored("C0", "TCLI_NOM"), "Abadie");
+
+  m_messages.script({Answer::Yes});
+  click("Cmd_Supprimer");
+  EXPECT_EQ(stored("C0", "TCLI_NOM"), "<none>");
+  EXPECT_EQ(m_code->text(), "C1");
+  EXPECT_EQ(m_data->caption(), "Enregistrement: 1 / 3");
+}
+
+TEST_F(RecordForm, CommandsLeavingTheRecordAreRefusedWhileAChangeIsPending) {
+  int lists = 0, quits = 0;
+  QObject::connect(m_buttons, &RecordButtons::listRequested, [&] { ++lists; });
+  QObject::connect(m_buttons, &RecordButtons::quitRequested, [&] { ++quits; });
+  m_nom->setText("changé");
+  for (const char* name :
+       {"Cmd_Ajouter", "Cmd_Supprimer", "Cmd_Rafraichir", "Cmd_Liste", "Cmd_Quitter"})
+    click(name);
+  m_data->findChild<QAbstractButton*>("next")->click();
+  EXPECT_EQ(m_messages.texts(), QStringList(6, "Enregistrez ou annulez votre saisie"));
+  EXPECT_EQ(lists + quits, 0);
+  EXPECT_EQ(m_code->text(), "C1");  // the moving button was refused too
+
+  m_buttons->setRefusal("Enregistrez ou annulez d'abord votre saisie");
+  m_messages.clear();
+  click("Cmd_Liste");
+  EXPECT_EQ(m_messages.texts(), QStringList{"Enregistrez ou annulez d'abord votre saisie"});
+
+  click("Cmd_Annuler");
+  click("Cmd_Liste");
+  click("Cmd_Quitter");
+  EXPECT_EQ(lists, 1);
+  EXPECT_EQ(quits, 1);
+}
+
+TEST_F(RecordForm, F10SavesFromAnyBox) {
+  test::showActive(m_window.get());
+  m_nom->setFocus();
+  m_nom->setText("Aubry SA");
+  test::pressKey(m_nom, Qt::Key_F10);
+  EXPECT_EQ(stored("C1", "TCLI_NOM"), "Aubry SA");
+  EXPECT_FALSE(hasPendingChanges(m_window.get()));
+}
+
+TEST_F(RecordForm, DatabaseErrorsAreShownWithTheirNumber) {
+  click("Cmd_Ajouter");
+  m_code->setText("C2");  // duplicate key
+  click("Cmd_Update");
+  ASSERT_EQ(m_messages.texts().size(), 1);
+  EXPECT_TRUE(m_messages.texts()[0].contains("   Err. n° 3022"))
+      << m_messages.texts()[0].toStdString();
+}
+
+TEST_F(RecordForm, SqlRecordSourceGivesADynaset) {
+  m_data->setRecordSource("SELECT * FROM TCLI WHERE TCLI_ACTIF = False ORDER BY TCLI_NOM DESC");
+  m_data->Refresh();
+  EXPECT_EQ(m_data->Recordset().Type(), db::RecordsetType::Dynaset);
+  EXPECT_EQ(m_nom->text(), "Castel");
+  EXPECT_EQ(m_data->caption(), "Enregistrement: 1 / 2");
+  m_nom->setText("Castel SARL");
+  m_data->UpdateRecord();
+  EXPECT_EQ(stored("C3", "TCLI_NOM"), "Castel SARL");
+}
+
+TEST_F(RecordForm, EnterAndDownMoveOnUpMovesBackAndEntrySelectsAll) {
+  test::showActive(m_window.get());
+  m_code->setFocus();
+  ASSERT_EQ(QApplication::focusWidget(), m_code);
+  test::pressKey(m_code, Qt::Key_Return);
+  EXPECT_EQ(QApplication::focusWidget(), m_nom);
+  EXPECT_EQ(m_nom->selectedText(), "Aubry");
+  test::pressKey(m_nom, Qt::Key_Down);
+  EXPECT_EQ(QApplication::focusWidget(), m_encours);
+  test::pressKey(m_encours, Qt::Key_Up);
+  EXPECT_EQ(QApplication::focusWidget(), m_nom);
+}
+
+TEST_F(RecordForm, NumberBoxDropsRefusedKeysWithABeep) {
+  test::showActive(m_window.get());
+  m_encours->setFocus();
+  m_encours->setText("12");
+  m_encours->setCursorPosition(2);
+  test::typeText(m_encours, "-a,5,");
+  EXPECT_EQ(m_encours->text(), "12,5");
+  EXPECT_EQ(m_messages.beeps(), 3);
+  m_encours->selectAll();
+  test::typeText(m_encours, "-3");
+  EXPECT_EQ(m_encours->text(), "-3");
+}
+
+TEST_F(RecordForm, ComboListsCodeAndLabelAndCanBeEmptied) {
+  ASSERT_EQ(m_cat->count(), 2);
+  EXPECT_EQ(m_cat->model()->index(0, 1).data().toString(), "Artisan");
+  m_cat->clearRowSource();
+  EXPECT_EQ(m_cat->count(), 0);
+  EXPECT_TRUE(m_cat->rowSource().isEmpty());
+}
+
+}  // namespace
+}  // namespace tarovent::ui
