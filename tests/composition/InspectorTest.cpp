@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QJsonArray>
 #include <QTemporaryDir>
 
@@ -78,6 +79,17 @@ TEST(Inspector, ReportsLinesAndWhyAModelIsMissing) {
       word::WordDocument::fromPackage(fixtures::MiniDocx{fixtures::para("x")}.package());
   EXPECT_TRUE(inspectDocument(plain)["model"].toObject()["error"].toString().contains(
       "signets des tableaux"));
+}
+
+TEST(Inspector, EveryRealFileCanBeInspected) {
+  const QDir dir(fixtures::dataPath("corpus"));
+  for (const QString& name : dir.entryList({"*.docx", "*.dotx"}, QDir::Files)) {
+    SCOPED_TRACE(name.toStdString());
+    word::WordDocument doc = word::WordDocument::open(dir.filePath(name), word::OpenMode::ReadOnly);
+    const QJsonObject json = inspectDocument(doc);
+    EXPECT_EQ(json["tables"].toArray().size(), doc.tableCount());
+    EXPECT_EQ(json["bookmarks"].toArray().size(), doc.bookmarks().size());
+  }
 }
 
 // What LibreOffice makes of our templates, once it has rewritten them, is what we made.

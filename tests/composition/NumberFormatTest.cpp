@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QLocale>
+
 #include "composition/LineCode.h"
 #include "composition/NumberFormat.h"
 
@@ -38,6 +40,15 @@ INSTANTIATE_TEST_SUITE_P(
         MaskCase{7.25, "#0.00", ',', "7,25"}, MaskCase{0.125, "#0.00", ',', "0,13"},
         MaskCase{1.005, "#0.00", ',', "1,01"}, MaskCase{-3, "### ##0.00", ',', "-3,00"},
         MaskCase{12.5, "0.0#", ',', "12,5"}, MaskCase{3, "00 000", ',', "00 003"}));
+
+TEST(NumberFormat, TheWorkstationLocaleGivesTheDecimalSeparator) {
+  const QLocale saved;
+  QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+  EXPECT_EQ(formatMasked(1234.5, kPriceMask), "1 234,50");
+  QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+  EXPECT_EQ(formatMasked(1234.5, kPriceMask), "1 234.50");
+  QLocale::setDefault(saved);
+}
 
 TEST(NumberFormat, QuantityMaskFollowsTheNumberOfDecimals) {
   EXPECT_EQ(quantityMask(3), "### ##0.000");
