@@ -763,18 +763,19 @@ SqlTranslation translateJetSql(const QString& jet, const AttachFunction& attach)
 }
 
 QString translateJetExpression(const QString& jet) {
+  // A criteria, or the terms of an ORDER BY ("F DESC, G").
   Parser p(jet);
   Printer pr(p, nullptr);
   QStringList terms;
   do {
     const jet::ExprPtr e = p.expression();
-    QString term = pr.expr(*e);
     if (p.acceptKeyword("DESC")) {
-      term = pr.orderTerm(*e) + " DESC";
+      terms << pr.orderTerm(*e) + " DESC";
     } else if (p.acceptKeyword("ASC")) {
-      term = pr.orderTerm(*e);
+      terms << pr.orderTerm(*e);
+    } else {
+      terms << pr.expr(*e);
     }
-    terms << term;
   } while (p.acceptOp(","));
   p.expectEnd();
   return terms.join(QStringLiteral(", "));

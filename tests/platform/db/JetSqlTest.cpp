@@ -143,6 +143,18 @@ TEST_F(JetSqlTest, JetTextComparisonIgnoresCaseAndAccentCase) {
   EXPECT_EQ(jet("SELECT InStr(1, NOM, 'è') FROM T WHERE N = 1"), QStringList{"3"});
 }
 
+TEST_F(JetSqlTest, StandAloneCriteriaAndOrderTerms) {
+  exec(R"(CREATE TABLE T ("NOM" TEXT(50) COLLATE JET, "N" LONG INTEGER);
+          INSERT INTO T VALUES ('élève', 1), ('Zoé', 2), ('ÉLÈVE', 3), ('abc', 4);)");
+  const QString where = translateJetExpression("NOM = 'ÉLÈVE' Or Left(NOM, 1) = 'A'");
+  const QString order = translateJetExpression("UCase(NOM) DESC, N");
+  EXPECT_EQ(query("SELECT N FROM T WHERE " + where + " ORDER BY " + order),
+            (QStringList{"1", "3", "4"}));
+  EXPECT_EQ(
+      query("SELECT N FROM T ORDER BY " + translateJetExpression("Left(NOM, 1) & '' ASC, N DESC")),
+      (QStringList{"4", "3", "1", "2"}));
+}
+
 TEST_F(JetSqlTest, RecalculNumerosHavingOnGroupKey) {
   fillQuotes();
   EXPECT_EQ(jet("SELECT TDOS.TDOS_SOC, Max(TDOS.TDOS_NUMDOSS) AS DERNDOSS From TDOS "
