@@ -204,8 +204,6 @@ int jetCollation(void*, int na, const void* a, int nb, const void* b) {
 
 inline char32_t likeFold(char32_t c) { return foldOf(c).secondary; }
 
-bool digitAt(QStringView t, qsizetype i) { return i < t.size() && t[i].isDigit(); }
-
 // Matches a [..] class at pattern[p] (just after '['); sets `end` past the ']'.
 bool matchClass(QStringView pattern, qsizetype p, char32_t c, qsizetype* end, bool* valid) {
   qsizetype q = p;
@@ -233,46 +231,48 @@ bool matchClass(QStringView pattern, qsizetype p, char32_t c, qsizetype* end, bo
   return found != negate;
 }
 
-bool likeFrom(QStringView text, qsizetype t, QStringView pattern, qsizetype p) {
-  while (p < pattern.size()) {
-    const QChar pc = pattern[p];
-    if (pc == u'*') {
-      while (p < pattern.size() && pattern[p] == u'*') ++p;
-      if (p == pattern.size()) return true;
-      for (qsizetype k = t; k <= text.size(); ++k)
-        if (likeFrom(text, k, pattern, p)) return true;
+// Matches one pattern element (not '*') at pattern[p] against text character `c`; sets `next`
+// to the element that follows.
+bool matchOne(QStringView pattern, qsizetype p, QChar c, qsizetype* next) {
+  const QChar pc = pattern[p];
+  *next = p + 1;
+  if (pc == u'?') return true;
+  if (pc == u'#') return c.isDigit();
+  const char32_t tc = likeFold(c.unicode());
+  if (pc == u'[') {
+    qsizetype end = 0;
+    bool valid = false;
+    const bool ok = matchClass(pattern, p + 1, tc, &end, &valid);
+    if (!valid) return tc == u'[';  // an unclosed bracket is a literal
+    *next = end;
+    return ok;
+  }
+  return likeFold(pc.unicode()) == tc;
+}
+
+// Wildcard matching without recursion: on a mismatch, the last '*' takes one more character.
+bool likeMatch(QStringView text, QStringView pattern) {
+  qsizetype t = 0;
+  qsizetype p = 0;
+  qsizetype starP = -1;
+  qsizetype starT = 0;
+  while (t < text.size()) {
+    qsizetype next = 0;
+    if (p < pattern.size() && pattern[p] == u'*') {
+      starP = ++p;
+      starT = t;
+    } else if (p < pattern.size() && matchOne(pattern, p, text[t], &next)) {
+      p = next;
+      ++t;
+    } else if (starP >= 0) {
+      p = starP;
+      t = ++starT;
+    } else {
       return false;
     }
-    if (t >= text.size()) return false;
-    const char32_t tc = likeFold(text[t].unicode());
-    if (pc == u'?') {
-      ++t;
-      ++p;
-    } else if (pc == u'#') {
-      if (!digitAt(text, t)) return false;
-      ++t;
-      ++p;
-    } else if (pc == u'[') {
-      qsizetype end = 0;
-      bool valid = false;
-      const bool ok = matchClass(pattern, p + 1, tc, &end, &valid);
-      if (!valid) {
-        // An unclosed bracket is a literal.
-        if (tc != u'[') return false;
-        ++t;
-        ++p;
-        continue;
-      }
-      if (!ok) return false;
-      ++t;
-      p = end;
-    } else {
-      if (likeFold(pc.unicode()) != tc) return false;
-      ++t;
-      ++p;
-    }
   }
-  return t == text.size();
+  while (p < pattern.size() && pattern[p] == u'*') ++p;
+  return p == pattern.size();
 }
 
 // --- SQLite functions ---
@@ -453,7 +453,7 @@ int jetCompare(QStringView a, QStringView b) {
   return compareFull(Utf16Reader{pa + k, pa + a.size()}, Utf16Reader{pb + k, pb + b.size()});
 }
 
-bool jetLike(QStringView text, QStringView pattern) { return likeFrom(text, 0, pattern, 0); }
+bool jetLike(QStringView text, QStringView pattern) { return likeMatch(text, pattern); }
 
 int jetInStr(int start, QStringView text, QStringView search) {
   if (start < 1) start = 1;
