@@ -289,6 +289,12 @@ TEST_F(JetSqlTest, SelectIntoAndInsertAcrossAttachedFiles) {
   jet("INSERT INTO [" + other + "].TDOS SELECT TDOS.* FROM TDOS WHERE TDOS_SOC = 'XY'");
   EXPECT_EQ(jet("SELECT T.TDOS_RESUME FROM [" + other + "].TDOS AS T"), QStringList{"Moteur"});
   EXPECT_EQ(jet("SELECT TDOS_RESUME FROM TDOS IN '" + other + "'"), QStringList{"Moteur"});
+  jet("UPDATE [" + other + "].TDOS SET TDOS_RESUME = TDOS_RESUME & ' 2' WHERE TDOS_SOC = 'xy'");
+  EXPECT_EQ(query("SELECT TDOS_RESUME FROM " + attach(other) + ".TDOS"), QStringList{"Moteur 2"});
+  EXPECT_EQ(query("SELECT TDOS_RESUME FROM main.TDOS WHERE TDOS_SOC = 'XY'"),
+            QStringList{"Moteur"});
+  jet("delete * from [" + other + "].TDOS");
+  EXPECT_EQ(query("SELECT count(*) FROM " + attach(other) + ".TDOS"), QStringList{"0"});
 }
 
 TEST_F(JetSqlTest, TranslationsAreLoadedFromTheTranslationFile) {
