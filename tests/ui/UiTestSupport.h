@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "platform/db/DbTestSupport.h"
+#include "platform/db/QtPrinters.h"
 
 namespace tarovent::test {
 

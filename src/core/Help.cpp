@@ -1,0 +1,93 @@
+#include "Help.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QPointer>
+
+#include "HelpPages.h"
+#include "HelpWindow.h"
+#include "ProcessState.h"
+#include "WindowTranslation.h"
+
+namespace tarovent::core {
+
+namespace {
+
+HelpWindow* openHelpWindow() {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* h = qobject_cast<HelpWindow*>(w); h && h->isVisible()) return h;
+  return nullptr;
+}
+
+// F1 anywhere in the program.
+class HelpKey : public QObject {
+ public:
+  HelpKey(ProcessState& state, QObject* parent) : QObject(parent), m_state(state) {
+    setObjectName("helpKey");
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress) return false;
+    auto* k = static_cast<QKeyEvent*>(event);
+    if (k->key() != Qt::Key_F1 || k->modifiers() != Qt::NoModifier) return false;
+    auto* w = qobject_cast<QWidget*>(watched);
+    if (!w) return false;
+    showHelp(m_state, helpContextOf(w));
+    return true;
+  }
+
+ private:
+  ProcessState& m_state;
+};
+
+}  // namespace
+
+QString Fichier_Aide(const ProcessState& state, const QString& programName) {
+  return state.programFolder + programName + QStringLiteral(".html");
+}
+
+int helpContextOf(const QWidget* w) {
+  for (; w; w = w->parentWidget()) {
+    const int context = w->property("helpContext").toInt();
+    if (context != 0) return context;
+  }
+  return 0;
+}
+
+void showHelp(ProcessState& state, int helpContext) {
+  const QString path = Fichier_Aide(state, QStringLiteral("TAROVENT"));
+  QString html;
+  QFile file(path);
+  if (file.open(QIODevice::ReadOnly)) html = QString::fromUtf8(file.readAll());
+  if (html.isEmpty()) html = helpPages();
+
+  // Under a modal window the help must belong to it, or the modal window would block it.
+  QWidget* owner = QApplication::activeModalWidget();
+  HelpWindow* window = openHelpWindow();
+  if (window && window->parentWidget() != owner) {
+    window->close();
+    window = nullptr;
+  }
+  if (!window) {
+    window = new HelpWindow(owner);
+    Traduire_Fenetre(state, window);
+  }
+  window->showPage(html, QFileInfo(path).absolutePath(), helpContext);
+  window->show();
+  window->raise();
+  window->activateWindow();
+}
+
+void installHelpKey(ProcessState& state) {
+  if (!qApp) return;
+  if (auto* old = qApp->findChild<QObject*>("helpKey", Qt::FindDirectChildrenOnly)) {
+    qApp->removeEventFilter(old);
+    delete old;
+  }
+  qApp->installEventFilter(new HelpKey(state, qApp));
+}
+
+}  // namespace tarovent::core

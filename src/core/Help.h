@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+class QObject;
+class QWidget;
+
+namespace tarovent::core {
+
+class ProcessState;
+
+// The help file of a program: the program folder + name + ".html" (pages with one anchor per
+// help context number). The program's own pages are used when the file is not there.
+QString Fichier_Aide(const ProcessState& state, const QString& programName);
+
+// Opens the help window (or brings it forward) at the page of a help context; 0 or an unknown
+// context shows the start of the help.
+void showHelp(ProcessState& state, int helpContext);
+
+// The help context of a control: its dynamic property "helpContext", else that of the nearest
+// parent carrying one (its window's); 0 when none does.
+int helpContextOf(const QWidget* w);
+
+// Makes F1 open the help at the context of the focused control, in every window of the
+// program. Installing it again replaces the previous one.
+void installHelpKey(ProcessState& state);
+
+}  // namespace tarovent::core

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+namespace tarovent::core {
+
+// The program's help pages, used when the program folder holds no help file: one HTML text
+// with an anchor per help context number.
+const QString& helpPages();
+
+// Help context numbers of the windows of the core.
+namespace helpctx {
+constexpr int Parametres = 5400;
+constexpr int Saisie = 6100;
+constexpr int Calendrier = 6200;
+}  // namespace helpctx
+
+}  // namespace tarovent::core

@@ -1,0 +1,89 @@
+#include "InputHelpers.h"
+
+#include <QRegularExpression>
+#include <cmath>
+#include <limits>
+
+#include "ProcessState.h"
+
+namespace tarovent::core {
+
+int Filtre_Numerique(ProcessState& state, int key, const ui::NumberBoxState& box, bool decimals) {
+  const ui::NumberKey k =
+      ui::filterNumberKey(key, box, ui::workstationDecimalSeparator(), decimals);
+  if (k.beep) state.messages().beep();
+  return k.key;
+}
+
+bool Separateur_Virgule() { return ui::workstationDecimalSeparator() == ','; }
+
+double Valeur_Numerique(const QString& text, bool* ok) {
+  return ui::numberFromText(text, ui::workstationDecimalSeparator(), ok);
+}
+
+double Arrondi(double value, int decimals) {
+  const double scale = std::pow(10.0, decimals);
+  // The product of a decimal value and a power of ten lands a hair below the half it stands
+  // for (1.125 x 100 = 112.49999...): nudge by a few units of the last place before flooring.
+  const double scaled = value * scale;
+  const double nudge = std::abs(scaled) * 4 * std::numeric_limits<double>::epsilon();
+  return std::floor(scaled + 0.5 + nudge) / scale;
+}
+
+namespace {
+
+// Position of `keyword` (a regular expression) outside quoted literals, -1 when absent.
+int findOutsideQuotes(const QString& sql, const QRegularExpression& keyword, int* length) {
+  QChar quote;
+  int depth = 0;
+  for (int i = 0; i < sql.size(); ++i) {
+    const QChar c = sql[i];
+    if (!quote.isNull()) {
+      if (c == quote) quote = QChar();
+      continue;
+    }
+    if (c == '\'' || c == '"') {
+      quote = c;
+      continue;
+    }
+    if (c == '(') ++depth;
+    if (c == ')') --depth;
+    if (depth > 0) continue;
+    const auto m = keyword.match(sql, i, QRegularExpression::NormalMatch,
+                                 QRegularExpression::AnchorAtOffsetMatchOption);
+    if (m.hasMatch() && (i == 0 || !sql[i - 1].isLetterOrNumber())) {
+      *length = m.capturedLength();
+      return i;
+    }
+  }
+  return -1;
+}
+
+}  // namespace
+
+QueryParts Decouper_Requete(const QString& sql) {
+  QString s = sql.trimmed();
+  while (s.endsWith(';')) s = s.chopped(1).trimmed();
+  static const QRegularExpression where(QStringLiteral("WHERE\\b"),
+                                        QRegularExpression::CaseInsensitiveOption);
+  static const QRegularExpression order(QStringLiteral("ORDER\\s+BY\\b"),
+                                        QRegularExpression::CaseInsensitiveOption);
+  QueryParts p;
+  int orderLength = 0;
+  const int o = findOutsideQuotes(s, order, &orderLength);
+  QString head = s;
+  if (o >= 0) {
+    p.orderBy = s.mid(o + orderLength).trimmed();
+    head = s.left(o);
+  }
+  int whereLength = 0;
+  const int w = findOutsideQuotes(head, where, &whereLength);
+  if (w >= 0) {
+    p.where = head.mid(w + whereLength).trimmed();
+    head = head.left(w);
+  }
+  p.base = head.trimmed();
+  return p;
+}
+
+}  // namespace tarovent::core

@@ -1,0 +1,62 @@
+#include "KeySender.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPointer>
+#include <QWidget>
+
+#include "KeyNotation.h"
+
+namespace tarovent::core {
+
+namespace {
+
+void deliver(const QList<KeyStroke>& strokes) {
+  for (const KeyStroke& k : strokes) {
+    // The focus may move with each key (Tab): look for the target every time.
+    QPointer<QWidget> target = keyTarget();
+    if (!target) return;
+    QKeyEvent press(QEvent::KeyPress, k.key, k.modifiers, k.text);
+    QApplication::sendEvent(target, &press);
+    if (!target) continue;
+    QKeyEvent release(QEvent::KeyRelease, k.key, k.modifiers, k.text);
+    QApplication::sendEvent(target, &release);
+  }
+}
+
+}  // namespace
+
+QWidget* keyTarget() {
+  if (QWidget* w = QApplication::focusWidget()) return w;
+  QWidget* window = QApplication::activeModalWidget();
+  if (!window) window = QApplication::activeWindow();
+  if (!window) return nullptr;
+  return window->focusWidget() ? window->focusWidget() : window;
+}
+
+bool Envoyer_Touches(const QString& keys, bool wait) {
+  const auto strokes = parseKeystrokes(keys);
+  if (!strokes) return false;
+  if (wait)
+    deliver(*strokes);
+  else
+    QMetaObject::invokeMethod(
+        qApp, [s = *strokes] { deliver(s); }, Qt::QueuedConnection);
+  return true;
+}
+
+int Touche_Navigation(int keyCode) {
+  switch (keyCode) {
+    case 13:
+    case 40:
+      Envoyer_Touches(QStringLiteral("{TAB}"), true);
+      return 0;
+    case 38:
+      Envoyer_Touches(QStringLiteral("+{TAB}"), true);
+      return 0;
+    default:
+      return keyCode;
+  }
+}
+
+}  // namespace tarovent::core

@@ -1,0 +1,279 @@
+#include <QButtonGroup>
+#include <QDir>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+
+#include "core/CoreWindows.h"
+#include "core/FPARGDEV.h"
+#include "core/FormHelpers.h"
+#include "core/ParameterRules.h"
+#include "core/ProcessState.h"
+#include "ui/BoundLineEdit.h"
+#include "ui/FormNavigation.h"
+#include "ui/UiTestSupport.h"
+
+namespace tarovent::core {
+namespace {
+
+using test::child;
+
+class Fpargdev : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(m_dir.isValid());
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+    db::Database db = m_ws.CreateDatabase(m_dir.filePath("TAROVENT.MDB"));
+    db.Execute(
+        "CREATE TABLE TPAR (TPAR_Ver TEXT(10), TPAR_DOCINIT YESNO, TPAR_LIBDEV1 TEXT(30), "
+        "TPAR_LIBDEV2 TEXT(30), TPAR_COEFFDEV DOUBLE, TPAR_TYP_TARIF_MAT TEXT(1), "
+        "TPAR_TYP_TARIF_MO TEXT(1), TPAR_TxTVADef DOUBLE, TPAR_PATH_EXCEL TEXT(255), "
+        "TPAR_NOMFICH_EXCEL TEXT(255), TPAR_Word_Rapide YESNO)");
+    db.Execute(
+        "INSERT INTO TPAR VALUES ('9.5', True, 'Euro', 'Franc suisse', 0.95, 'R', 'V', 20, "
+        "'C:\\MODELES\\', 'CALCUL.XLS', False)");
+    m_state = std::make_unique<ProcessState>(m_messages);
+    BaseEntry& main = m_state->base(entry::Main);
+    main.folder = m_dir.path() + "/";
+    main.file = "TAROVENT.MDB";
+    main.db = db;
+    m_state->dataFolderName = "SOC1";
+    registerCoreWindows(*m_state);
+  }
+  void TearDown() override {
+    m_window.reset();
+    QLocale::setDefault(QLocale::c());
+  }
+
+  // Opens the window as the main menu does, through the registry.
+  FPARGDEV* open() {
+    m_window.reset();
+    const ui::WindowSpec* spec = m_state->windows.find("FPARGDEV");
+    EXPECT_TRUE(spec && spec->modal);
+    m_window.reset(static_cast<FPARGDEV*>(spec->create(nullptr)));
+    test::showActive(m_window.get());
+    return m_window.get();
+  }
+  void sql(const QString& statement) { m_state->mainDb().Execute(statement); }
+  QString stored(const char* field) {
+    db::Recordset rs = m_state->mainDb().OpenRecordset("TPAR", db::RecordsetType::Table);
+    rs.MoveFirst();
+    return rs.text(field);
+  }
+  ui::BoundLineEdit* box(const char* name) {
+    return child<ui::BoundLineEdit>(m_window.get(), name);
+  }
+  QRadioButton* opt(const char* name, int index) { return m_window->option(name, index); }
+  void click(const char* name) { child<QPushButton>(m_window.get(), name)->click(); }
+  void type(const char* name, const QString& text) {
+    auto* b = box(name);
+    b->setFocus();
+    b->selectAll();
+    test::typeText(b, text);
+  }
+
+  QTemporaryDir m_dir;
+  db::Workspace m_ws;
+  ui::ScriptedResponder m_messages;
+  std::unique_ptr<ProcessState> m_state;
+  std::unique_ptr<FPARGDEV> m_window;
+};
+
+TEST_F(Fpargdev, OpensOnTheRecordWithItsLabelsAndCaption) {
+  FPARGDEV* w = open();
+  EXPECT_EQ(w->windowTitle(), "Paramètres généraux" + QString(20, ' ') + "SOC1");
+  EXPECT_EQ(box("CTX_PAR_LIBDEV1")->text(), "Euro");
+  EXPECT_EQ(box("CTX_PAR_LIBDEV2")->text(), "Franc suisse");
+  EXPECT_EQ(box("CTX_PAR_COEFFDEV")->text(), "0,95");
+  EXPECT_EQ(box("CTX_PAR_TxTVADef")->text(), "20");
+  EXPECT_EQ(box("CTX_PATH_EXCEL")->text(), "C:\\MODELES\\");
+  EXPECT_EQ(box("CTX_NOMFICH_EXCEL")->text(), "CALCUL.XLS");
+  EXPECT_FALSE(box("CTX_TPAR_TYP_TARIF_MAT")->isVisible());
+  EXPECT_FALSE(box("CTX_TPAR_TYP_TARIF_MO")->isVisible());
+  const std::pair<const char*, const char*> labels[] = {
+      {"CTL_PAR_LIBDEV1", "Libellé devise principale"},
+      {"CTL_PAR_LIBDEV2", "Libellé devise secondaire"},
+      {"CTL_PAR_COEFFDEV", "Coeff. conversion dev. principale en dev. secondaire"},
+      {"CTL_PAR_TxTVADef", "TVA par défaut"},
+      {"CTL_PATH_EXCEL", "Chemin"},
+      {"CTL_NOMFICH_EXCEL", "Nom du fichier des modèles de calcul Excel"}};
+  for (const auto& [name, text] : labels)
+    EXPECT_EQ(child<QLabel>(w, name)->text(), QString::fromUtf8(text));
+  EXPECT_EQ(opt("OPT_TARIF_MAT", 1)->text(), "- au prix de vente");
+  EXPECT_EQ(opt("OPT_TARIF_MAT_DET", 1)->text(), "Prix 2");
+  EXPECT_EQ(QApplication::focusWidget(), box("CTX_PAR_LIBDEV1"));
+  EXPECT_FALSE(Modif_En_Cours(w));
+}
+
+TEST_F(Fpargdev, OptionsShowTheStoredLetters) {
+  struct Case {
+    const char* mat;
+    const char* mo;
+    int matOption;
+    int detOption;  // -1: sub-options disabled
+    int moOption;
+  };
+  const Case cases[] = {
+      {"R", "R", 0, -1, 0}, {"V", "V", 1, 0, 1}, {"P", "V", 1, 1, 1}, {"", "", 1, 1, 1}};
+  for (const Case& c : cases) {
+    sql(QStringLiteral("UPDATE TPAR SET TPAR_TYP_TARIF_MAT = '%1', TPAR_TYP_TARIF_MO = '%2'")
+            .arg(c.mat, c.mo));
+    open();
+    SCOPED_TRACE(std::string(c.mat) + "/" + c.mo);
+    EXPECT_TRUE(opt("OPT_TARIF_MAT", c.matOption)->isChecked());
+    EXPECT_EQ(opt("OPT_TARIF_MAT_DET", 0)->isEnabled(), c.detOption >= 0);
+    EXPECT_EQ(opt("OPT_TARIF_MAT_DET", 1)->isEnabled(), c.detOption >= 0);
+    if (c.detOption >= 0) {
+      EXPECT_TRUE(opt("OPT_TARIF_MAT_DET", c.detOption)->isChecked());
+    }
+    EXPECT_TRUE(opt("OPT_TARIF_MO", c.moOption)->isChecked());
+  }
+}
+
+TEST_F(Fpargdev, SellingPricePrice2IsSavedAsPAndReopensSo) {
+  open();
+  opt("OPT_TARIF_MAT", 1)->click();
+  EXPECT_TRUE(opt("OPT_TARIF_MAT_DET", 0)->isEnabled());
+  EXPECT_TRUE(opt("OPT_TARIF_MAT_DET", 0)->isChecked());
+  opt("OPT_TARIF_MAT_DET", 1)->click();
+  opt("OPT_TARIF_MO", 0)->click();
+  click("Cmd_Update");
+  EXPECT_EQ(stored("TPAR_TYP_TARIF_MAT"), "P");
+  EXPECT_EQ(stored("TPAR_TYP_TARIF_MO"), "R");
+  EXPECT_EQ(QApplication::focusWidget(), child<QWidget>(m_window.get(), "Cmd_Quitter"));
+  EXPECT_TRUE(m_window->isVisible());  // saving keeps the window open
+
+  open();
+  EXPECT_TRUE(opt("OPT_TARIF_MAT", 1)->isChecked());
+  EXPECT_TRUE(opt("OPT_TARIF_MAT_DET", 1)->isChecked());
+  EXPECT_TRUE(opt("OPT_TARIF_MO", 0)->isChecked());
+
+  opt("OPT_TARIF_MAT", 0)->click();
+  EXPECT_FALSE(opt("OPT_TARIF_MAT_DET", 1)->isEnabled());
+  click("Cmd_Update");
+  EXPECT_EQ(stored("TPAR_TYP_TARIF_MAT"), "R");
+}
+
+TEST_F(Fpargdev, PendingChangeFollowsTypingSavingAndCancelling) {
+  FPARGDEV* w = open();
+  type("CTX_PAR_LIBDEV1", "Dollar");
+  EXPECT_TRUE(Modif_En_Cours(w));
+  click("Cmd_Update");
+  EXPECT_FALSE(Modif_En_Cours(w));
+  EXPECT_EQ(stored("TPAR_LIBDEV1"), "Dollar");
+
+  type("CTX_PAR_LIBDEV2", "Livre");
+  EXPECT_TRUE(Modif_En_Cours(w));
+  m_messages.script({ui::Answer::No});
+  click("Cmd_Quitter");
+  EXPECT_EQ(m_messages.texts(), QStringList{"Voulez-vous enregistrer votre saisie"});
+  EXPECT_FALSE(Modif_En_Cours(w));
+  EXPECT_FALSE(w->isVisible());
+  EXPECT_EQ(stored("TPAR_LIBDEV2"), "Franc suisse");
+}
+
+TEST_F(Fpargdev, QuittingOffersToSaveAndReloadsTheParameters) {
+  m_state->params.libDev1 = "avant";
+  open();
+  type("CTX_PAR_LIBDEV1", "Dollar");
+  box("CTX_PAR_COEFFDEV")->clear();
+  m_messages.script({ui::Answer::Yes});
+  click("Cmd_Quitter");
+  EXPECT_EQ(m_messages.entries().size(), 1);
+  EXPECT_EQ(stored("TPAR_LIBDEV1"), "Dollar");
+  EXPECT_EQ(m_state->params.libDev1, "Dollar");
+  EXPECT_EQ(m_state->params.libDev2, "Franc suisse");
+  EXPECT_EQ(m_state->params.coeffDev, 0);  // Null
+  EXPECT_EQ(m_state->params.tarifMat, "R");
+  EXPECT_EQ(m_state->params.tarifMo, "V");
+  EXPECT_EQ(m_window->result(), QDialog::Accepted);
+
+  // Without a change the window closes without a question, Escape included.
+  m_messages.clear();
+  open();
+  test::pressKey(box("CTX_PAR_LIBDEV1"), Qt::Key_Escape);
+  EXPECT_FALSE(m_window->isVisible());
+  EXPECT_TRUE(m_messages.entries().isEmpty());
+}
+
+TEST_F(Fpargdev, SpreadsheetFolderIsUsedWithASeparator) {
+  const std::pair<const char*, const char*> cases[] = {
+      // The separator appended is the one start-up appends.
+      {"C:\\MODELES", "C:\\MODELES/"},
+      {"C:\\MODELES\\", "C:\\MODELES\\"},
+      {"D:", "D:"},
+      {"/srv/modeles/", "/srv/modeles/"},
+      {"", ""}};
+  for (const auto& [typed, used] : cases) {
+    open();
+    box("CTX_PATH_EXCEL")->setText(typed);
+    click("Cmd_Update");
+    EXPECT_EQ(stored("TPAR_PATH_EXCEL"), QString::fromUtf8(typed));
+    EXPECT_EQ(m_state->params.pathExcel, QString::fromUtf8(used));
+  }
+  EXPECT_EQ(m_state->params.nomFichExcel, "CALCUL.XLS");
+}
+
+TEST_F(Fpargdev, EnterMovesOnAndRatesTakeOnlyNumbers) {
+  open();
+  auto* coeff = box("CTX_PAR_COEFFDEV");
+  test::pressKey(box("CTX_PAR_LIBDEV1"), Qt::Key_Return);
+  test::pressKey(box("CTX_PAR_LIBDEV2"), Qt::Key_Return);
+  ASSERT_EQ(QApplication::focusWidget(), coeff);
+  EXPECT_EQ(coeff->selectedText(), "0,95");
+  test::typeText(coeff, "1,2,x5");
+  EXPECT_EQ(coeff->text(), "1,25");
+  EXPECT_EQ(m_messages.beeps(), 2);
+  test::pressKey(coeff, Qt::Key_Return);
+  EXPECT_EQ(QApplication::focusWidget(), box("CTX_PAR_TxTVADef"));
+  click("Cmd_Update");
+  db::Recordset rs = m_state->mainDb().OpenRecordset("TPAR", db::RecordsetType::Table);
+  rs.MoveFirst();
+  EXPECT_DOUBLE_EQ(rs.number("TPAR_COEFFDEV"), 1.25);
+}
+
+TEST_F(Fpargdev, LooksRightOnScreen) {
+  FPARGDEV* w = open();
+  w->adjustSize();
+  QString folder = qEnvironmentVariable("TAROVENT_SCREENSHOTS");
+  if (folder.isEmpty()) folder = m_dir.path();
+  const QString file = QDir(folder).filePath("FPARGDEV.png");
+  ASSERT_TRUE(ui::saveScreenshot(w, file));
+  const QImage image(file);
+  EXPECT_GE(image.width(), 600);
+  // Every control fits inside the window.
+  for (QWidget* c : w->findChildren<QWidget*>()) {
+    if (!c->isVisible()) continue;
+    EXPECT_TRUE(w->rect().contains(QRect(c->mapTo(w, QPoint(0, 0)), c->size())))
+        << c->objectName().toStdString();
+  }
+}
+
+TEST(FastWordMode, SendsF10OnlyWhenOn) {
+  ui::ScriptedResponder messages;
+  ProcessState state(messages);
+  QWidget window;
+  auto* edit = new QLineEdit(&window);
+  int f10 = 0;
+  struct Counter : QObject {
+    int* n;
+    explicit Counter(int* c) : n(c) {}
+    bool eventFilter(QObject*, QEvent* e) override {
+      if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_F10) ++*n;
+      return false;
+    }
+  } counter(&f10);
+  edit->installEventFilter(&counter);
+  test::showActive(&window);
+  edit->setFocus();
+  Touche_Word_Rapide(state);
+  EXPECT_EQ(f10, 0);
+  state.params.wordRapide = true;
+  Touche_Word_Rapide(state);
+  EXPECT_EQ(f10, 1);  // processed before returning
+}
+
+}  // namespace
+}  // namespace tarovent::core

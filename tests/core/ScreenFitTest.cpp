@@ -1,0 +1,103 @@
+#include <QLabel>
+#include <QLineEdit>
+
+#include "core/ProcessState.h"
+#include "core/ScreenFit.h"
+#include "core/WindowFit.h"
+#include "ui/UiTestSupport.h"
+
+namespace tarovent::core {
+namespace {
+
+FitInput input(QSize screen, QRect window, QSize menu, int mode, int state = winstate::Normal) {
+  FitInput in;
+  in.screen = screen;
+  in.window = window;
+  in.mainMenu = menu;
+  in.mode = mode;
+  in.state = state;
+  return in;
+}
+
+TEST(ScreenFit, NothingChangesOnTheDesignScreenOrWhenMinimised) {
+  const QRect w(0, 0, 800, 500);
+  EXPECT_FALSE(computeFit(input({800, 600}, w, {800, 60}, -1)).change);
+  EXPECT_EQ(computeFit(input({800, 600}, w, {800, 60}, -1, winstate::Maximized)).result,
+            winstate::Maximized);
+  EXPECT_EQ(computeFit(input({1024, 768}, w, {861, 60}, -1, winstate::Minimized)).result, -2);
+  const FitResult stateOnly = computeFit(input({1024, 768}, w, {861, 60}, -2));
+  EXPECT_FALSE(stateOnly.change);
+  EXPECT_EQ(stateOnly.result, winstate::Normal);
+}
+
+TEST(ScreenFit, FillingTheWidthScalesByTheMenuWidth) {
+  // A 4:3 screen: both directions by the same ratio.
+  FitResult r = computeFit(input({1600, 1200}, {0, 0, 800, 500}, {1437, 60}, -1));
+  ASSERT_TRUE(r.change);
+  EXPECT_DOUBLE_EQ(r.ratioX, 1437.0 / 800);
+  EXPECT_DOUBLE_EQ(r.ratioY, 1437.0 / 800);
+  EXPECT_EQ(r.window, QRect(0, 61, 1437, 898));
+
+  // A 16:9 screen: the height grows less, by (height x 4) / (3 x width).
+  r = computeFit(input({1920, 1080}, {0, 0, 800, 600}, {1757, 60}, -1));
+  ASSERT_TRUE(r.change);
+  EXPECT_DOUBLE_EQ(r.ratioY, 1757.0 / 800 * (1080.0 * 4) / (3.0 * 1920));
+  EXPECT_EQ(r.window.width(), 1757);
+  EXPECT_EQ(r.window.height(), 988);
+  EXPECT_EQ(r.window.top(), 61);
+
+  // A window already wider than the menu, and one exactly as wide (on 4:3).
+  EXPECT_EQ(computeFit(input({1024, 768}, {0, 0, 900, 500}, {861, 60}, -1)).result, -1);
+  EXPECT_FALSE(computeFit(input({1024, 768}, {0, 0, 861, 500}, {861, 60}, -1)).change);
+}
+
+TEST(ScreenFit, FittingWholeKeepsProportionsAndCentres) {
+  const FitResult r = computeFit(input({1920, 1080}, {0, 0, 800, 600}, {1757, 60}, 2));
+  ASSERT_TRUE(r.change);
+  const double ratio = (1080.0 - 61) / 600;
+  EXPECT_DOUBLE_EQ(r.ratioX, ratio);
+  EXPECT_DOUBLE_EQ(r.ratioY, ratio);
+  EXPECT_EQ(r.window.top(), 61);
+  EXPECT_EQ(r.window.height(), 1019);
+  EXPECT_EQ(r.window.left(), (1757 - r.window.width()) / 2);
+}
+
+TEST(ScreenFit, WithoutMainMenuTheScreenWidthIsUsed) {
+  const FitResult r = computeFit(input({1600, 1200}, {0, 0, 800, 600}, {}, -1));
+  EXPECT_EQ(r.window, QRect(0, 0, 1600, 1200));
+}
+
+TEST(WindowFit, ControlsPlacedByHandFollowTheWindow) {
+  ui::ScriptedResponder messages;
+  ProcessState state(messages);
+  QWidget window;
+  window.setGeometry(0, 0, 400, 300);
+  auto* box = new QLineEdit(&window);
+  box->setGeometry(40, 30, 100, 20);
+  auto* bar = new QWidget(&window);
+  bar->setObjectName("Pic_Boutons_Bas");
+  bar->setGeometry(0, 280, 200, 20);
+  auto* fixed = new QLabel("Z", &window);
+  fixed->setObjectName("ZLogo");
+  fixed->setGeometry(10, 10, 30, 30);
+  const double pointSize = window.font().pointSizeF();
+  window.show();
+
+  const int result = Ajuster_Ecran(state, &window, 2);
+  const QSize screen = window.screen()->geometry().size();
+  if (screen.height() == kDesignHeight) GTEST_SKIP() << "an 800 x 600 screen changes nothing";
+  ASSERT_EQ(result, winstate::Normal);
+  const double ratio = window.width() / 400.0;
+  EXPECT_GT(ratio, 1);
+  EXPECT_NEAR(box->x(), 40 * ratio, 1);
+  EXPECT_NEAR(box->width(), 100 * ratio, 1);
+  EXPECT_EQ(bar->size(), QSize(200, 20));  // moved, not stretched
+  EXPECT_NEAR(bar->y(), 280 * ratio, 1);
+  EXPECT_EQ(fixed->geometry(), QRect(10, 10, 30, 30));
+  EXPECT_NEAR(window.font().pointSizeF(), pointSize * ratio, 0.01);
+  EXPECT_EQ(Ajuster_Ecran(state, nullptr, 2), -3);
+  EXPECT_EQ(messages.texts(), QStringList{"Ajustement d'écran incorrect"});
+}
+
+}  // namespace
+}  // namespace tarovent::core

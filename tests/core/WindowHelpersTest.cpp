@@ -1,0 +1,201 @@
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "core/Balloon.h"
+#include "core/CalendarDialog.h"
+#include "core/CoreWindows.h"
+#include "core/FormHelpers.h"
+#include "core/Help.h"
+#include "core/HelpPages.h"
+#include "core/HelpWindow.h"
+#include "core/KeySender.h"
+#include "core/MessageWindow.h"
+#include "core/ProcessState.h"
+#include "core/SystemVersion.h"
+#include "core/WindowSearch.h"
+#include "ui/BoundComboBox.h"
+#include "ui/DataControl.h"
+#include "ui/UiTestSupport.h"
+
+namespace tarovent::core {
+namespace {
+
+using test::child;
+
+class WindowHelpers : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_state.programFolder = m_dir.path() + "/";
+    registerCoreWindows(m_state);
+  }
+  void TearDown() override {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (w->objectName() == "FAIDE" || w->objectName() == "Fmessage") delete w;
+  }
+  static HelpWindow* helpWindow() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* h = qobject_cast<HelpWindow*>(w); h && h->isVisible()) return h;
+    return nullptr;
+  }
+
+  QTemporaryDir m_dir;
+  ui::ScriptedResponder m_messages;
+  ProcessState m_state{m_messages};
+};
+
+TEST_F(WindowHelpers, HelpHasAnAnchorForEveryMenuContext) {
+  for (int context : {1000, 1100, 1200, 2000, 2100, 2200, 3000, 4000, 5000, 5100, 5200, 5300, 5400,
+                      5500, 5600, 6000, 7000, helpctx::Saisie, helpctx::Calendrier})
+    EXPECT_TRUE(helpPages().contains(QStringLiteral("id=\"%1\"").arg(context))) << context;
+}
+
+TEST_F(WindowHelpers, F1OpensTheHelpAtTheContextOfTheFocusedControl) {
+  QWidget window;
+  window.setProperty("helpContext", 5100);
+  auto* box = new QVBoxLayout(&window);
+  auto* plain = new QLineEdit(&window);
+  auto* special = new QLineEdit(&window);
+  special->setProperty("helpContext", 5300);
+  box->addWidget(plain);
+  box->addWidget(special);
+  test::showActive(&window);
+
+  plain->setFocus();
+  Envoyer_Touches("{F1}", true);
+  HelpWindow* help = helpWindow();
+  ASSERT_NE(help, nullptr);
+  EXPECT_EQ(help->anchor(), "5100");  // the window's context
+
+  special->setFocus();
+  test::pressKey(special, Qt::Key_F1);
+  EXPECT_EQ(helpWindow(), help);  // the same window, moved on
+  EXPECT_EQ(help->anchor(), "5300");
+
+  showHelp(m_state, 0);
+  EXPECT_EQ(help->anchor(), "");
+  showHelp(m_state, 999999);  // unknown: the start of the help
+  EXPECT_EQ(help->anchor(), "");
+}
+
+TEST_F(WindowHelpers, HelpFileOfTheProgramFolderComesFirst) {
+  EXPECT_EQ(Fichier_Aide(m_state, "TAROVENT"), m_dir.path() + "/TAROVENT.html");
+  QFile f(Fichier_Aide(m_state, "TAROVENT"));
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write("<html><body><h1 id=\"1100\">Aide du site</h1></body></html>");
+  f.close();
+  showHelp(m_state, 1100);
+  HelpWindow* help = helpWindow();
+  ASSERT_NE(help, nullptr);
+  EXPECT_EQ(help->anchor(), "1100");
+  EXPECT_TRUE(child<QTextBrowser>(help, "TXT_Aide")->toPlainText().contains("Aide du site"));
+}
+
+TEST_F(WindowHelpers, WaitingMessageOpensUpdatesAndCloses) {
+  Afficher_Message(m_state, "Génération du fichier PDF en cours ...", "00012_00.AB");
+  MessageWindow* m = openMessageWindow();
+  ASSERT_NE(m, nullptr);
+  EXPECT_EQ(m->objectName(), "Fmessage");
+  EXPECT_EQ(m->windowTitle(), "Message");
+  EXPECT_EQ(child<QLabel>(m, "CTL_Patienter")->text(), "Veuillez patienter ...");
+  EXPECT_EQ(child<QLabel>(m, "CTL_Texte")->text(), "Génération du fichier PDF en cours ...");
+  EXPECT_EQ(child<QLabel>(m, "CTL_Infos")->text(), "00012_00.AB");
+  Afficher_Message(m_state, "Préparation du mail en cours ...");
+  EXPECT_EQ(openMessageWindow(), m);
+  EXPECT_EQ(child<QLabel>(m, "CTL_Texte")->text(), "Préparation du mail en cours ...");
+  Afficher_Message(m_state, "");
+  EXPECT_EQ(openMessageWindow(), nullptr);
+}
+
+TEST_F(WindowHelpers, CalendarChosenByTheConfigurationFillsTheBox) {
+  QWidget window;
+  auto* date = new QLineEdit("14/07/2026", &window);
+  new QVBoxLayout(&window);
+  window.layout()->addWidget(date);
+  test::showActive(&window);
+  for (int choice : {0, 1}) {
+    m_state.config.calendar = choice;
+    QString shown;
+    QTimer::singleShot(0, [&] {
+      auto* d = qobject_cast<CalendarDialog*>(QApplication::activeModalWidget());
+      if (!d) return;
+      shown = d->objectName() + " " + d->date().toString("dd/MM/yyyy");
+      d->setDate(QDate(2026, 12, 24 + choice));
+      d->accept();
+    });
+    const QDate chosen = Afficher_Calendrier(m_state, date);
+    EXPECT_EQ(shown, QString(choice ? "F_CALENDAR2 " : "F_CALENDAR ") +
+                         (choice ? "24/12/2026" : "14/07/2026"));
+    EXPECT_EQ(chosen, QDate(2026, 12, 24 + choice));
+    EXPECT_EQ(date->text(), QDate(2026, 12, 24 + choice).toString("dd/MM/yyyy"));
+  }
+  QTimer::singleShot(0, [] {
+    if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) d->reject();
+  });
+  EXPECT_FALSE(Afficher_Calendrier(m_state, date).isValid());
+  EXPECT_EQ(date->text(), "25/12/2026");
+}
+
+TEST_F(WindowHelpers, WindowsAreFoundByPartOfTheirTitle) {
+  QWidget dossiers;
+  dossiers.setWindowTitle("Gestion des devis");
+  QWidget hidden;
+  hidden.setWindowTitle("Devis masqué");
+  dossiers.show();
+  EXPECT_EQ(Chercher_Fenetre("DEVIS"), &dossiers);
+  EXPECT_EQ(Chercher_Fenetre("masqué"), nullptr);
+  dossiers.showMinimized();
+  Activer_Fenetre(&dossiers);
+  EXPECT_FALSE(dossiers.isMinimized());
+  EXPECT_TRUE(dossiers.isVisible());
+}
+
+TEST_F(WindowHelpers, DataControlsAreLinkedAndListsFreed) {
+  QWidget window;
+  auto* first = new ui::DataControl(&window);
+  auto* second = new ui::DataControl(&window);
+  auto* combo = new ui::BoundComboBox(&window);
+  combo->setRows({{"A", "Un"}, {"B", "Deux"}});
+  Lier_Donnees(m_state, &window, "/data/TAROVENT.MDB");
+  EXPECT_EQ(first->DatabaseName(), "/data/TAROVENT.MDB");
+  EXPECT_EQ(second->DatabaseName(), "/data/TAROVENT.MDB");
+  Liberer_Listes(&window);
+  EXPECT_EQ(combo->count(), 0);
+}
+
+TEST_F(WindowHelpers, SelectionFocusSelectsTheWholeText) {
+  QWidget window;
+  auto* box = new QLineEdit("Castel", &window);
+  test::showActive(&window);
+  box->setFocus();
+  box->deselect();
+  Selection_Focus();
+  EXPECT_EQ(box->selectedText(), "Castel");
+}
+
+TEST_F(WindowHelpers, BalloonClosesWhenTheMouseMovesOverIt) {
+  QPointer<Balloon> b = Balloon::showAt("Double-cliquez pour ouvrir", QPoint(50, 50));
+  auto* text = child<QPlainTextEdit>(b, "TxtBulle");
+  EXPECT_EQ(b->objectName(), "Fbulle");
+  EXPECT_EQ(text->toPlainText(), "Double-cliquez pour ouvrir");
+  QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton,
+                   Qt::NoModifier);
+  QApplication::sendEvent(text->viewport(), &move);
+  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(b.isNull());
+}
+
+TEST(SystemVersion, MajorAndMinorOfTheVersionText) {
+  EXPECT_EQ(majorMinor("6.1.0-18-amd64"), "6.1");
+  EXPECT_EQ(majorMinor("10.0"), "10.0");
+  EXPECT_EQ(majorMinor("inconnu"), "Système non prévu");
+  bool wow64 = true;
+  EXPECT_FALSE(Version_Systeme(&wow64).isEmpty());
+  EXPECT_FALSE(wow64);
+}
+
+}  // namespace
+}  // namespace tarovent::core
