@@ -89,6 +89,7 @@ void DataControl::Refresh() {
   m_rs = rs;
   if (m_rs.RecordCount() > 0) m_rs.MoveFirst();
   showRecord();
+  emit recordsChanged();
 }
 
 void DataControl::UpdateRecord() {
@@ -102,6 +103,7 @@ void DataControl::UpdateRecord() {
     if (b->DataChanged()) b->store(m_rs);
   m_rs.Update();
   if (adding) m_rs.setBookmark(m_rs.LastModified());
+  emit recordsChanged();
   showRecord();
 }
 
@@ -123,6 +125,7 @@ void DataControl::Delete() {
   m_rs.Delete();
   m_rs.MoveNext();
   if (m_rs.EOF_() && m_rs.RecordCount() > 0) m_rs.MoveLast();
+  emit recordsChanged();
   showRecord();
 }
 
@@ -189,21 +192,31 @@ bool DataControl::hasChanges() const {
   return false;
 }
 
-void DataControl::navigate(void (DataControl::*move)()) {
+bool DataControl::leaveRecord() {
+  if (!hasChanges() && (!m_rs.isOpen() || m_rs.EditMode() == db::EditMode::None)) return true;
+  if (m_leaveCheck) return m_leaveCheck();
   try {
-    if (hasChanges() || m_rs.EditMode() != db::EditMode::None) {
-      if (m_leaveCheck) {
-        if (!m_leaveCheck()) return;
-      } else {
-        UpdateRecord();
-      }
-    }
+    UpdateRecord();
+    return true;
+  } catch (const db::DbError& e) {
+    showError(e);
+    return false;
+  }
+}
+
+void DataControl::navigate(void (DataControl::*move)()) {
+  if (!leaveRecord()) return;
+  try {
     (this->*move)();
   } catch (const db::DbError& e) {
-    if (m_messages)
-      m_messages->show(e.description() + translate("   Err. n° ") + QString::number(e.number()),
-                       Icon::Critical);
+    showError(e);
   }
+}
+
+void DataControl::showError(const db::DbError& e) {
+  if (m_messages)
+    m_messages->show(e.description() + translate("   Err. n° ") + QString::number(e.number()),
+                     Icon::Critical);
 }
 
 void DataControl::updateCaption() {

@@ -11,6 +11,10 @@
 class QLabel;
 class QToolButton;
 
+namespace tarovent::db {
+class DbError;
+}
+
 namespace tarovent::ui {
 
 class BoundControl;
@@ -71,15 +75,22 @@ class DataControl : public QWidget {
   // false keeps the record. Without one, the changes are saved before moving.
   void setLeaveCheck(std::function<bool()> check) { m_leaveCheck = std::move(check); }
 
+  // Before leaving a record from outside the data control (a grid row chosen): runs the leave
+  // check, or saves the changes without one. False when the record must stay; errors are shown.
+  bool leaveRecord();
+
   QList<BoundControl*> boundControls() const;
   bool hasChanges() const;
 
  signals:
   // The data control shows another record (or the same one again).
   void repositioned();
+  // The records changed: one was saved or deleted, or the record source was opened again.
+  void recordsChanged();
 
  private:
   void navigate(void (DataControl::*move)());
+  void showError(const db::DbError& e);
   void updateCaption();
   QString translate(const QString& s) const;
 

@@ -1,6 +1,7 @@
 #include <QAbstractButton>
 #include <QLocale>
 #include <QPushButton>
+#include <QTableView>
 #include <QVBoxLayout>
 
 #include "UiTestSupport.h"
@@ -10,9 +11,11 @@
 #include "ui/BoundLineEdit.h"
 #include "ui/DataControl.h"
 #include "ui/FormNavigation.h"
+#include "ui/GridLink.h"
 #include "ui/MessageFunnel.h"
 #include "ui/NumberBox.h"
 #include "ui/RecordButtons.h"
+#include "ui/RecordsetModel.h"
 
 namespace tarovent::ui {
 namespace {
@@ -95,6 +98,58 @@ class RecordForm : public test::DatabaseFixture {
   BoundComboBox* m_cat = nullptr;
   RecordButtons* m_buttons = nullptr;
 };
+
+class GridForm : public RecordForm {
+ protected:
+  void SetUp() override {
+    RecordForm::SetUp();
+    m_grid = new QTableView(m_window.get());
+    m_grid->setObjectName("DBG_CLI");
+    m_window->layout()->addWidget(m_grid);
+    m_model = new RecordsetModel(m_grid);
+    new GridLink(m_grid, m_model, m_data);
+  }
+  int currentRow() const { return m_grid->currentIndex().row(); }
+  void choose(int row) { m_grid->setCurrentIndex(m_model->index(row, 1)); }
+
+  QTableView* m_grid = nullptr;
+  RecordsetModel* m_model = nullptr;
+};
+
+TEST_F(GridForm, GridAndBoxesShowTheSameRecord) {
+  EXPECT_EQ(m_model->rowCount(), 3);
+  EXPECT_EQ(currentRow(), 0);
+  choose(2);
+  EXPECT_EQ(m_code->text(), "C3");
+  m_data->MovePrevious();
+  EXPECT_EQ(currentRow(), 1);
+}
+
+TEST_F(GridForm, ChoosingARowIsRefusedWhileAChangeIsPending) {
+  m_nom->setText("changé");
+  choose(2);
+  EXPECT_EQ(m_messages.texts(), QStringList{"Enregistrez ou annulez votre saisie"});
+  EXPECT_EQ(m_code->text(), "C1");
+  EXPECT_EQ(currentRow(), 0);
+}
+
+TEST_F(GridForm, GridFollowsSavesAndDeletions) {
+  click("Cmd_Ajouter");
+  m_code->setText("C25");
+  m_nom->setText("Bonnet");
+  click("Cmd_Update");
+  EXPECT_EQ(m_model->rowCount(), 4);
+  EXPECT_EQ(currentRow(), 2);
+  EXPECT_EQ(m_model->index(2, 1).data().toString(), "Bonnet");
+  m_nom->setText("Bonnet frères");
+  click("Cmd_Update");
+  EXPECT_EQ(m_model->index(2, 1).data().toString(), "Bonnet frères");
+  m_messages.script({Answer::Yes});
+  click("Cmd_Supprimer");
+  EXPECT_EQ(m_model->rowCount(), 3);
+  EXPECT_EQ(m_code->text(), "C3");
+  EXPECT_EQ(currentRow(), 2);
+}
 
 TEST_F(RecordForm, ShowsRecordsInKeyOrderWithTheirPosition) {
   EXPECT_EQ(m_code->text(), "C1");

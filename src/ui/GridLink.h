@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+class QAbstractItemView;
+
+namespace tarovent::ui {
+
+class DataControl;
+class RecordsetModel;
+
+// Keeps a data grid and the data control of its window on the same record: choosing a row moves
+// the data control there (unless the window refuses to leave its record, and then the grid goes
+// back), and the grid follows the data control's moves, saves, deletions and refreshes.
+class GridLink : public QObject {
+  Q_OBJECT
+ public:
+  GridLink(QAbstractItemView* view, RecordsetModel* model, DataControl* data);
+
+ private:
+  void reload();
+  void rowChosen(int row);
+  void follow();
+
+  QPointer<QAbstractItemView> m_view;
+  QPointer<RecordsetModel> m_model;
+  QPointer<DataControl> m_data;
+  bool m_moving = false;
+};
+
+}  // namespace tarovent::ui
