@@ -5,4 +5,6 @@
 // Each verb of tarovent-admin is one function: it receives the arguments that follow the verb,
 // prints what it has to say and returns the process exit status.
 int runSqlCommand(const QStringList& args);
+int runInitCommand(const QStringList& args);
+int runCheckCommand(const QStringList& args);
 int runDocCommand(const QStringList& args);

@@ -1,0 +1,79 @@
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTextStream>
+#include <stdexcept>
+
+#include "AdminCommand.h"
+#include "core/ProcessState.h"
+#include "core/Startup.h"
+#include "install/Installer.h"
+
+using namespace tarovent;
+
+namespace {
+
+// Prints every message start-up would show, one per line.
+class PrintingFunnel : public ui::MessageFunnel {
+ public:
+  explicit PrintingFunnel(QTextStream& out) : m_out(out) {}
+  void show(const QString& text, ui::Icon, const QString&) override { print(text); }
+  ui::Answer ask(const QString& text, ui::Buttons buttons, int defaultButton, ui::Icon,
+                 const QString&) override {
+    print(text);
+    return ui::answerAt(buttons, defaultButton);
+  }
+  void beep() override {}
+
+ private:
+  void print(QString text) {
+    text.replace("\r\n", "\\n");
+    text.replace('\n', "\\n");
+    text.replace('\r', "\\n");
+    m_out << text << '\n';
+    m_out.flush();
+  }
+  QTextStream& m_out;
+};
+
+}  // namespace
+
+int runInitCommand(const QStringList& args) {
+  QTextStream err(stderr);
+  QStringList rest = args;
+  const bool siblings = rest.removeAll("--siblings") > 0;
+  if (rest.size() != 1) {
+    err << "Utilisation : tarovent-admin init DOSSIER [--siblings]\n";
+    return 2;
+  }
+  try {
+    const auto layout = install::initFamily(rest.first(), siblings);
+    QTextStream(stdout) << "Installation créée dans " << layout.root << '\n';
+    return 0;
+  } catch (const std::exception& e) {
+    err << QString::fromStdString(e.what()) << '\n';
+    return 1;
+  }
+}
+
+int runCheckCommand(const QStringList& args) {
+  QTextStream out(stdout);
+  if (args.size() != 1) {
+    QTextStream(stderr) << "Utilisation : tarovent-admin check DOSSIER\n";
+    return 2;
+  }
+  const auto layout = install::familyLayout(args.first());
+  if (!QFileInfo(layout.workingFolder).isDir()) {
+    QTextStream(stderr) << "Dossier de travail " << layout.workingFolder << " introuvable.\n";
+    return 1;
+  }
+  PrintingFunnel funnel(out);
+  core::ProcessState state(funnel);
+  state.workingFolder = layout.workingFolder;
+  state.programFolder = QCoreApplication::applicationDirPath() + '/';
+  core::StartupHost host;
+  const auto result = core::runStartup(state, host);
+  const bool ok = result == core::StartupResult::Continue;
+  out << (ok ? "OK" : "FIN") << '\n';
+  return ok ? 0 : 1;
+}

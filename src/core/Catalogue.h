@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include "EngineModules.h"
+#include "platform/db/Recordset.h"
+
+namespace tarovent::core {
+
+class ProcessState;
+
+// Locates the family's databases through the catalogue DBPATH.MDB and opens them.
+class Catalogue {
+ public:
+  explicit Catalogue(ProcessState& state) : m_s(state) {}
+
+  // The family folder: the parent of the working folder.
+  QString familyFolder() const;
+
+  // Looks entry `n` up in the open catalogue table and checks its file; false when the folder
+  // is set and the file is missing (message shown).
+  bool Controle_Base(int n, QString& folder, QString& file);
+  // Fills Table_Bases; false when the program must end (message shown).
+  bool Lire_Catalogue();
+  // Checks the engine modules, opens the listed databases, rebuilds BDLOC.MDB and loads the
+  // translations. `fatal` is set when the program must end.
+  bool Ouvrir_Bases(bool& fatal);
+  // Opens the stock tables on demand; false (message shown) when they cannot be used.
+  bool Ouvrir_Stock();
+
+  // Modules checked by Ouvrir_Bases; tests replace them.
+  void setEngineModules(QList<EngineModule> modules) {
+    m_modules = std::move(modules);
+    m_modulesSet = true;
+  }
+
+ private:
+  ProcessState& m_s;
+  db::Recordset* m_tpath = nullptr;
+  QList<EngineModule> m_modules;
+  bool m_modulesSet = false;
+};
+
+}  // namespace tarovent::core

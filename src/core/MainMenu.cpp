@@ -1,0 +1,391 @@
+#include "MainMenu.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QScreen>
+#include <QStyle>
+#include <QTextBrowser>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "MenuButtons.h"
+#include "Notices.h"
+#include "Paths.h"
+#include "ProcessState.h"
+#include "WindowTranslation.h"
+
+namespace tarovent::core {
+
+namespace {
+
+// 45 twips between picture buttons, at 15 twips a pixel.
+constexpr int kButtonGap = 3;
+
+class HomeWindow : public QWidget {
+ public:
+  explicit HomeWindow(ProcessState& s) {
+    setObjectName("FAcceuil");
+    setWindowTitle(QStringLiteral("Accueil"));
+    auto* layout = new QVBoxLayout(this);
+    auto* picture = new QLabel(this);
+    picture->setObjectName("Img_acceuil");
+    picture->setAlignment(Qt::AlignCenter);
+    QPixmap pix;
+    const QString file = localPath(s.config.startPictureFile);
+    if (s.config.startPicture && !file.isEmpty() && pix.load(file)) {
+      picture->setPixmap(pix.scaled(900, 600, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    } else {
+      picture->hide();
+    }
+    auto* title = new QLabel(QStringLiteral("<h1>Tarovent</h1><p>Devis et chiffrage</p><p>%1</p>")
+                                 .arg(s.dataFolderName.toHtmlEscaped()),
+                             this);
+    title->setObjectName("CTL_Accueil");
+    title->setAlignment(Qt::AlignCenter);
+    title->setVisible(picture->isHidden());
+    layout->addStretch();
+    layout->addWidget(picture);
+    layout->addWidget(title);
+    layout->addStretch();
+  }
+};
+
+}  // namespace
+
+MainMenu::MainMenu(ProcessState& state, QWidget* parent) : QMainWindow(parent), m_s(state) {
+  setObjectName("MENUDEV");
+  setWindowTitle(QStringLiteral("TAROVENT - Gestion des devis"));
+  auto* central = new QWidget(this);
+  auto* v = new QVBoxLayout(central);
+  v->setContentsMargins(0, 0, 0, 0);
+  v->setSpacing(0);
+  m_strip = new QWidget(central);
+  m_strip->setObjectName("Pic_Boutons_Menu");
+  m_strip->setFixedHeight(40);
+  auto* h = new QHBoxLayout(m_strip);
+  h->setContentsMargins(4, 2, 4, 2);
+  m_buttons = new QWidget(m_strip);
+  h->addWidget(m_buttons, 1);
+  m_macroBar = new QWidget(m_strip);
+  m_macroBar->setObjectName("Pic_Boutons_Macro");
+  auto* mh = new QHBoxLayout(m_macroBar);
+  mh->setContentsMargins(0, 0, 0, 0);
+  auto* macro = new QToolButton(m_macroBar);
+  macro->setObjectName("TLB_MACRO");
+  macro->setText(QStringLiteral("Macros"));
+  macro->setToolTip(QStringLiteral("Exécuter une macro"));
+  macro->setEnabled(false);
+  mh->addWidget(macro);
+  h->addWidget(m_macroBar);
+  v->addWidget(m_strip);
+  m_area = new QMdiArea(central);
+  m_area->setObjectName("Zone_Travail");
+  m_area->setViewMode(QMdiArea::SubWindowView);
+  v->addWidget(m_area, 1);
+  setCentralWidget(central);
+  buildMenus();
+  m_s.opener = this;
+}
+
+MainMenu::~MainMenu() {
+  if (m_s.opener == this) m_s.opener = nullptr;
+}
+
+QAction* MainMenu::entry(QWidget* menu, const QString& name, const QString& caption, int help,
+                         const QString& window) {
+  auto* a = new QAction(caption, this);
+  a->setObjectName(name);
+  if (help > 0) a->setProperty("helpContext", help);
+  if (auto* m = qobject_cast<QMenu*>(menu))
+    m->addAction(a);
+  else
+    static_cast<QMenuBar*>(menu)->addAction(a);
+  m_entries.insert(name.toUpper(), a);
+  if (!window.isEmpty()) {
+    m_entryWindow.insert(name.toUpper(), window);
+    connect(a, &QAction::triggered, this, [this, window] { openWindow(window); });
+  }
+  return a;
+}
+
+QToolButton* MainMenu::pictureButton(const QString& name, const QString& tip,
+                                     const QString& window) {
+  auto* b = new QToolButton(m_buttons);
+  b->setObjectName(name);
+  b->setToolTip(tip);
+  b->setText(tip);
+  b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  b->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+  b->setFixedSize(150, 34);
+  b->hide();
+  connect(b, &QToolButton::clicked, this, [this, window] {
+    if (auto* a = menuEntry(window)) {
+      a->trigger();
+    } else {
+      openWindow(window);
+    }
+  });
+  m_pictureButtons << b;
+  return b;
+}
+
+void MainMenu::buildMenus() {
+  QMenuBar* bar = menuBar();
+  auto* devis = bar->addMenu(QStringLiteral("&Devis"));
+  devis->menuAction()->setObjectName("M_DEVIS");
+  devis->menuAction()->setProperty("helpContext", 1000);
+  m_entries.insert("M_DEVIS", devis->menuAction());
+  QAction* gestion = entry(devis, "M_DEVI_DEVIS", QStringLiteral("Gestion des &devis"), 1100, {});
+  connect(gestion, &QAction::triggered, this, [this] {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    auto* compo = findChild<QToolButton*>("CMD_M_COMPO");
+    const bool composing = compo && compo->isVisible();
+    openWindow(composing && m_s.compositionOrigin == "FDEV" ? "FCOMPO" : "FDEV");
+    QApplication::restoreOverrideCursor();
+  });
+  m_entryWindow.insert("M_DEVI_DEVIS", "FDEV");
+  entry(devis, "M_FACPROF", QStringLiteral("&Factures PROFORMA"), 1200, "FACPROF");
+  devis->addSeparator()->setObjectName("M_DEVI_FILL1");
+  QAction* quit = entry(devis, "M_DEVI_QUIT", QStringLiteral("&Quitter"), 7000, {});
+  connect(quit, &QAction::triggered, this, &QWidget::close);
+
+  auto* clients = bar->addMenu(QStringLiteral("&Clients"));
+  clients->menuAction()->setObjectName("M_CLI");
+  clients->menuAction()->setProperty("helpContext", 2000);
+  m_entries.insert("M_CLI", clients->menuAction());
+  QAction* fiches = entry(clients, "M_CLIDEV", QStringLiteral("&Fiches clients"), 2100, {});
+  connect(fiches, &QAction::triggered, this, [this] {
+    m_s.clientCreationRequest = false;
+    openWindow("FCLIDEV");
+  });
+  m_entryWindow.insert("M_CLIDEV", "FCLIDEV");
+  entry(clients, "M_VISITE", QStringLiteral("Suivi des &Visites"), 0, "FVISIT");
+  clients->addSeparator()->setObjectName("M_SEPCLI");
+  entry(clients, "M_CLI_CAT", QStringLiteral("Catégories"), 2200, "FCAT");
+  clients->addSeparator()->setObjectName("M_CLI_FILL1");
+
+  entry(bar, "M_RELA", QStringLiteral("&Relances"), 3000, "FREL");
+  entry(bar, "M_RENTA", QStringLiteral("Rentabilité"), 4000, "FRENTA");
+
+  auto* tables = bar->addMenu(QStringLiteral("&Tables"));
+  tables->menuAction()->setObjectName("M_TABLES");
+  tables->menuAction()->setProperty("helpContext", 5000);
+  m_entries.insert("M_TABLES", tables->menuAction());
+  entry(tables, "M_TABL_SOCI", QStringLiteral("&Sociétés"), 5100, "FSOC");
+  entry(tables, "M_TABL_PRO", QStringLiteral("&Options"), 5200, "FPRO");
+  QAction* types = entry(tables, "M_TABL_TYPE", QStringLiteral("&Types de devis"), 5300, {});
+  connect(types, &QAction::triggered, this, [this] {
+    auto* compo = findChild<QToolButton*>("CMD_M_COMPO");
+    const bool composing = compo && compo->isVisible();
+    openWindow(composing && m_s.compositionOrigin == "FTYP" ? "FCOMPO" : "FTYP");
+  });
+  m_entryWindow.insert("M_TABL_TYPE", "FTYP");
+  tables->addSeparator()->setObjectName("M_TABL_FILL");
+  entry(tables, "M_PARAM", QStringLiteral("Paramètres généraux"), 5400, "FPARGDEV");
+  tables->addSeparator()->setObjectName("M_SEPT2");
+  entry(tables, "M_PERSO", QStringLiteral("&Personnalisation"), 5500, "FPERSO");
+  entry(tables, "M_MACROS", QStringLiteral("&Créateur de macros"), 5600, "FMACRO");
+
+  QAction* help = entry(bar, "M_HELP", QStringLiteral("?"), 6000, {});
+  connect(help, &QAction::triggered, this, [this] {
+    if (m_help) m_help(6000);
+  });
+  QAction* infos = entry(bar, "M_INFOS", QStringLiteral("I&nformations"), 0, {});
+  connect(infos, &QAction::triggered, this, [this] { showNotices(true); });
+
+  pictureButton("CMD_M_DEVI_DEVIS", QStringLiteral("Devis"), "M_DEVI_DEVIS");
+  pictureButton("CMD_M_CLIDEV", QStringLiteral("Clients"), "M_CLIDEV");
+  pictureButton("CMD_M_RELA", QStringLiteral("Relances"), "M_RELA");
+  pictureButton("CMD_M_TABL_TYPE", QStringLiteral("Types de devis"), "M_TABL_TYPE");
+  pictureButton("CMD_M_COMPO", QStringLiteral("Composition"), "FCOMPO");
+  refreshEntries();
+}
+
+void MainMenu::refreshEntries() {
+  for (auto it = m_entryWindow.cbegin(); it != m_entryWindow.cend(); ++it)
+    if (QAction* a = m_entries.value(it.key())) a->setEnabled(m_s.windows.has(it.value()));
+  if (QAction* a = m_entries.value("M_HELP")) a->setEnabled(static_cast<bool>(m_help));
+}
+
+void MainMenu::setHelpHandler(std::function<void(int)> help) {
+  m_help = std::move(help);
+  refreshEntries();
+}
+
+bool MainMenu::start() {
+  const bool ok = runStartup(m_s, *this) == StartupResult::Continue;
+  if (ok && QFileInfo::exists(noticeFile(m_s.programFolder))) showNotices(false);
+  return ok;
+}
+
+void MainMenu::Allumer_Menu(const QString& name) {
+  QList<MenuButton> rows;
+  for (auto* b : m_pictureButtons)
+    rows.append({b->objectName(), b->x(), b->width(), b->property("lit").toBool()});
+  if (!allumerMenu(rows, name, kButtonGap)) {
+    m_s.messages().show(m_s.Traduire("Procédure Allumer_Menu : Nom de contrôle inconnu ") + name,
+                        ui::Icon::Warning);
+    return;
+  }
+  for (int i = 0; i < rows.size(); ++i) {
+    m_pictureButtons[i]->move(rows[i].left, 2);
+    m_pictureButtons[i]->setProperty("lit", rows[i].visible);
+    m_pictureButtons[i]->setVisible(rows[i].visible);
+  }
+}
+
+void MainMenu::Eteindre_Menu(const QString& name) {
+  QList<MenuButton> rows;
+  for (auto* b : m_pictureButtons)
+    rows.append({b->objectName(), b->x(), b->width(), b->property("lit").toBool()});
+  if (!eteindreMenu(rows, name, kButtonGap)) {
+    m_s.messages().show(m_s.Traduire("Procédure Eteindre_Menu : Nom de contrôle inconnu ") + name,
+                        ui::Icon::Warning);
+    return;
+  }
+  for (int i = 0; i < rows.size(); ++i) {
+    m_pictureButtons[i]->move(rows[i].left, 2);
+    m_pictureButtons[i]->setProperty("lit", rows[i].visible);
+    m_pictureButtons[i]->setVisible(rows[i].visible);
+  }
+}
+
+bool MainMenu::openWindow(const QString& name) {
+  const ui::WindowSpec* spec = m_s.windows.find(name);
+  if (!spec) return false;
+  if (!spec->modal) {
+    for (QMdiSubWindow* sub : m_area->subWindowList()) {
+      if (sub->widget() && sub->widget()->objectName().compare(name, Qt::CaseInsensitive) == 0) {
+        sub->showMaximized();
+        m_area->setActiveSubWindow(sub);
+        return true;
+      }
+    }
+  }
+  QWidget* w = spec->create(spec->modal ? this : nullptr);
+  if (!w) return false;
+  if (spec->modal) {
+    if (auto* d = qobject_cast<QDialog*>(w)) {
+      d->exec();
+      d->deleteLater();
+    } else {
+      w->setWindowModality(Qt::ApplicationModal);
+      w->setAttribute(Qt::WA_DeleteOnClose);
+      w->show();
+    }
+    return true;
+  }
+  w->setAttribute(Qt::WA_DeleteOnClose);
+  QMdiSubWindow* sub = m_area->addSubWindow(w);
+  sub->setAttribute(Qt::WA_DeleteOnClose);
+  sub->showMaximized();
+  return true;
+}
+
+void MainMenu::placeMainWindow() {
+  // The menu and its work area fill the screen; other windows open inside the work area.
+  if (QScreen* screen = QApplication::primaryScreen()) setGeometry(screen->availableGeometry());
+  m_s.topOffset = 0;
+}
+
+void MainMenu::openHelp() {
+  if (m_help) m_help(0);
+}
+
+void MainMenu::translateMainMenu() {
+  Traduire_Fenetre(m_s, this);
+  for (auto* b : m_pictureButtons) b->setText(m_s.Traduire(b->text()));
+}
+
+void MainMenu::hideMenuEntry(const QString& name) {
+  if (QAction* a = m_entries.value(name.toUpper())) a->setVisible(false);
+}
+
+void MainMenu::setCaption(const QString& caption) { setWindowTitle(caption); }
+
+void MainMenu::showHome() {
+  if (!m_area->subWindowList().isEmpty()) return;
+  auto* home = new HomeWindow(m_s);
+  m_home = m_area->addSubWindow(home, Qt::FramelessWindowHint);
+  m_home->showMaximized();
+  m_s.workingHeight = m_area->height();
+}
+
+void MainMenu::showNotices(bool fromMenu) {
+  const QStringList notes = readNotices(noticeFile(m_s.programFolder));
+  if (notes.isEmpty()) {
+    if (fromMenu)
+      m_s.messages().show(m_s.Traduire("Aucune information de mise à jour n'est disponible."));
+    return;
+  }
+  QDialog d(this);
+  d.setObjectName("FINFOS");
+  d.setWindowTitle(m_s.Traduire("Informations de mise à jour"));
+  auto* layout = new QVBoxLayout(&d);
+  auto* text = new QTextBrowser(&d);
+  text->setObjectName("TXT_Infos");
+  text->setHtml(notes.join(QString()));
+  layout->addWidget(text);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &d);
+  connect(buttons, &QDialogButtonBox::rejected, &d, &QDialog::reject);
+  layout->addWidget(buttons);
+  d.resize(640, 480);
+  d.exec();
+}
+
+void MainMenu::keyPressEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_F12) {
+    if (isMaximized())
+      showNormal();
+    else
+      showMaximized();
+    m_s.mainWindowState = isMaximized() ? 2 : 0;
+    return;
+  }
+  QMainWindow::keyPressEvent(e);
+}
+
+void MainMenu::changeEvent(QEvent* e) {
+  QMainWindow::changeEvent(e);
+  if (e->type() != QEvent::WindowStateChange) return;
+  // Sub-windows follow the main window by themselves; the program's other top-level windows
+  // (help, message window) are kept in step with it.
+  QList<QWidget*> others;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w != this && w->isVisible() && w->isWindow() && !qobject_cast<QMenu*>(w)) others << w;
+  if (isMinimized()) {
+    bool anyMaximized = false;
+    for (auto* w : others) anyMaximized |= w->isMaximized();
+    if (anyMaximized) {
+      m_restoring = true;
+      showNormal();
+    } else {
+      for (auto* w : others) w->showMinimized();
+    }
+  } else if (m_restoring) {
+    m_restoring = false;
+  } else {
+    for (auto* w : others)
+      if (w->isMinimized()) w->showNormal();
+  }
+}
+
+void MainMenu::closeEvent(QCloseEvent* e) {
+  m_area->closeAllSubWindows();
+  QMainWindow::closeEvent(e);
+  qApp->quit();
+}
+
+}  // namespace tarovent::core

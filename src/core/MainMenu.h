@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+#include <functional>
+
+#include "Startup.h"
+#include "ui/WindowRegistry.h"
+
+class QAction;
+class QMdiArea;
+class QMdiSubWindow;
+class QToolButton;
+class QWidget;
+
+namespace tarovent::core {
+
+class ProcessState;
+
+// MENUDEV: the main window. Its menu bar and picture buttons open the other windows, which
+// live in its work area (modal ones as dialogs). Closing it ends the program.
+class MainMenu : public QMainWindow, public StartupHost, public ui::WindowOpener {
+  Q_OBJECT
+
+ public:
+  explicit MainMenu(ProcessState& state, QWidget* parent = nullptr);
+  ~MainMenu() override;
+
+  // Runs the start-up sequence; false when the program must end.
+  bool start();
+
+  // Shows / hides a picture button "CMD_M_…" (unknown names give a message).
+  void Allumer_Menu(const QString& name);
+  void Eteindre_Menu(const QString& name);
+
+  bool openWindow(const QString& name) override;
+  QMdiArea* workArea() const { return m_area; }
+  QAction* menuEntry(const QString& name) const { return m_entries.value(name.toUpper()); }
+  // Help context shown by "?" and at start; set by the program when help is available.
+  void setHelpHandler(std::function<void(int)> help);
+  // Entries are enabled when their window is registered (call after registering windows).
+  void refreshEntries();
+
+  // StartupHost
+  void placeMainWindow() override;
+  void openHelp() override;
+  void translateMainMenu() override;
+  void hideMenuEntry(const QString& name) override;
+  void setCaption(const QString& caption) override;
+  void showHome() override;
+
+ protected:
+  void keyPressEvent(QKeyEvent* e) override;
+  void changeEvent(QEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+
+ private:
+  QAction* entry(QWidget* menu, const QString& name, const QString& caption, int help,
+                 const QString& window);
+  QToolButton* pictureButton(const QString& name, const QString& tip, const QString& window);
+  void buildMenus();
+  void showNotices(bool fromMenu);
+
+  ProcessState& m_s;
+  QMdiArea* m_area = nullptr;
+  QWidget* m_strip = nullptr;
+  QWidget* m_buttons = nullptr;
+  QWidget* m_macroBar = nullptr;
+  QHash<QString, QAction*> m_entries;     // menu entries by name
+  QHash<QString, QString> m_entryWindow;  // entry name -> window it opens
+  QList<QToolButton*> m_pictureButtons;
+  std::function<void(int)> m_help;
+  bool m_restoring = false;
+  QMdiSubWindow* m_home = nullptr;
+};
+
+}  // namespace tarovent::core

@@ -1,0 +1,21 @@
+#include "ProcessState.h"
+
+#include "Translator.h"
+
+namespace tarovent::core {
+
+ProcessState::ProcessState(ui::MessageFunnel& messages)
+    : m_messages(&messages), m_translator(std::make_unique<Translator>()) {
+  setMessages(messages);
+}
+
+ProcessState::~ProcessState() = default;
+
+void ProcessState::setMessages(ui::MessageFunnel& m) {
+  m_messages = &m;
+  m_messages->setTranslator([this](const QString& t) { return m_translator->Traduire(t); });
+}
+
+QString ProcessState::Traduire(const QString& text) const { return m_translator->Traduire(text); }
+
+}  // namespace tarovent::core

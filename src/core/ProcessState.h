@@ -1,0 +1,111 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <memory>
+
+#include "ConfigFile.h"
+#include "platform/db/Database.h"
+#include "ui/MessageFunnel.h"
+#include "ui/WindowRegistry.h"
+
+namespace tarovent::core {
+
+class Translator;
+
+// One entry of the catalogue as the program keeps it.
+struct BaseEntry {
+  QString folder;  // with its trailing separator; empty: not installed
+  QString file;
+  db::Database db;
+  QString path() const { return folder + file; }
+  bool present() const { return !folder.isEmpty(); }
+  bool open() const { return db.isOpen(); }
+};
+
+// Catalogue entries of the family.
+namespace entry {
+constexpr int Stock = 1;
+constexpr int Commercial = 2;
+constexpr int Planning = 3;
+constexpr int Main = 4;
+constexpr int Tariffs = 5;
+constexpr int Purchasing = 6;
+constexpr int Macros = 7;
+}  // namespace entry
+
+// General parameters read at start (TPAR of the main database, TPARA of the stock database).
+struct GeneralParameters {
+  bool docInit = false;
+  QString libDev1, libDev2;
+  double coeffDev = 0;
+  QString tarifMat, tarifMo;
+  double txTvaDef = 0;
+  QString pathExcel, nomFichExcel;
+  bool wordRapide = false;
+  QString labArt1, labArt2, labArt3;
+  QString labImp1, labImp2;
+  bool gestLots = false;
+  bool multiEmpl = false;
+  bool stockParamsRead = false;
+};
+
+// The process-wide state every window reads: set up at start, owned by the core. Tests build
+// their own.
+class ProcessState {
+ public:
+  explicit ProcessState(ui::MessageFunnel& messages);
+  ~ProcessState();
+
+  ui::MessageFunnel& messages() { return *m_messages; }
+  void setMessages(ui::MessageFunnel& m);
+  Translator& translator() { return *m_translator; }
+  // Translates a fixed piece of text (unchanged when no language is set).
+  QString Traduire(const QString& text) const;
+
+  db::Workspace workspace;
+  QString workingFolder;  // with its trailing separator
+  QString programFolder;  // where the program and its help live
+
+  int Code_Application = 4;
+  QList<int> Liste_Applications = {4, 2, 5, 1, 3, 0};
+  std::array<BaseEntry, 8> Table_Bases;
+  BaseEntry& base(int n) { return Table_Bases.at(n); }
+  db::Database& mainDb() { return Table_Bases[entry::Main].db; }
+
+  Configuration config;
+  QString dataFolderName;
+  QString translationFolder;
+  QString translationFile = QStringLiteral("BDTRAD.MDB");
+  db::Database localDb;
+  QString upgradeLog;
+
+  GeneralParameters params;
+  QStringList modesReglementCodes, modesReglementLabels;
+  QStringList conditionsPaiementCodes, conditionsPaiementLabels;
+  int Nb_Decimales = 3;
+  db::Recordset clientTable, priceTable, routingTable;
+  // Stock tables opened on demand.
+  db::Recordset articleTable, familyTable, familyDetailTable, movementTable, lotTable, siteTable;
+
+  // Windows by name, and the main menu that opens them (none in the command-line tools).
+  ui::WindowRegistry windows;
+  ui::WindowOpener* opener = nullptr;
+
+  // Hand-over values between windows.
+  QString compositionOrigin;           // window that started the composition in progress
+  bool clientCreationRequest = false;  // the dossier workspace asked the client window for a client
+
+  bool hideRentabilite = false;
+  int topOffset = 0;
+  int mainWindowState = 0;
+  int workingHeight = 0;
+
+ private:
+  ui::MessageFunnel* m_messages;
+  std::unique_ptr<Translator> m_translator;
+};
+
+}  // namespace tarovent::core

@@ -1,0 +1,99 @@
+#include "SchemaUpgrade.h"
+
+#include "platform/db/DbError.h"
+
+namespace tarovent::core {
+
+namespace {
+
+db::FieldSpec textField(const QString& name, db::FieldType type, int size) {
+  db::FieldSpec f = db::TableDef::CreateField(name, type, size);
+  f.allowZeroLength = true;
+  f.defaultValue = QStringLiteral("\"\"");
+  return f;
+}
+
+}  // namespace
+
+bool Mise_A_Niveau(db::Database& main, ui::MessageFunnel& messages, QString& log) {
+  bool attempted = false;
+  bool failed = false;
+  // Each step runs on its own: an engine error marks the run as failed and the next step goes on.
+  const auto step = [&](auto&& work) {
+    attempted = true;
+    try {
+      work();
+    } catch (const db::DbError&) {
+      failed = true;
+    }
+  };
+  const auto hasTable = [&](const QString& t) {
+    try {
+      return main.hasTable(t);
+    } catch (const db::DbError&) {
+      return false;
+    }
+  };
+  const auto hasField = [&](const QString& t, const QString& f) {
+    try {
+      return main.tableDef(t).hasField(f);
+    } catch (const db::DbError&) {
+      return false;
+    }
+  };
+
+  if (!hasTable("TMP_MAIL")) {
+    step([&] {
+      db::TableDef def("TMP_MAIL");
+      def.addField(db::TableDef::CreateField("TMAIL_NUM", db::FieldType::Long));
+      def.addField(db::TableDef::CreateField("TMAIL_DATE", db::FieldType::Date));
+      def.addField(textField("TMAIL_ADRESSE", db::FieldType::Text, 255));
+      def.addField(textField("TMAIL_SUJET", db::FieldType::Text, 255));
+      def.addField(textField("TMAIL_CORPS", db::FieldType::Memo, 0));
+      def.addField(textField("TMAIL_NAME", db::FieldType::Text, 255));
+      def.addField(textField("TMAIL_FILTER", db::FieldType::Text, 255));
+      main.appendTableDef(def);
+    });
+  }
+  if (!hasField("TSOC", "TSOC_Desactive")) {
+    step([&] {
+      db::FieldSpec f = db::TableDef::CreateField("TSOC_Desactive", db::FieldType::Boolean);
+      f.defaultValue = QStringLiteral("False");
+      log += "\n- Ajout champ TSOC_Desactive - Table : TSOC";
+      main.appendField("TSOC", f);
+    });
+  }
+  if (!hasField("TDOS", "TDOS_NUMDOS")) {
+    step([&] {
+      db::FieldSpec f = db::TableDef::CreateField("TDOS_NUMDOS", db::FieldType::Long);
+      f.autoIncrement = true;
+      log += "\n- Ajout champ TDOS_NUMDOS - Table : TDOS";
+      main.appendField("TDOS", f);
+    });
+  }
+  if (!hasTable("TMP_DOS")) {
+    step([&] {
+      log += "\n- Ajout table TMP_DOS";
+      main.Execute("SELECT TDOS.* INTO TMP_DOS From TDOS WHERE (((TDOS.TDOS_SOC) Is Null));");
+      main.RefreshTableDefs();
+    });
+  }
+  if (!hasTable("TMP_DEV")) {
+    step([&] {
+      log += "\n- Ajout table TMP_DEV";
+      main.Execute("SELECT TDEV.* INTO TMP_DEV From TDEV WHERE (((TDEV.TDEV_SOC) Is Null));");
+    });
+  }
+  if (!attempted) return false;
+  if (failed)
+    messages.show("Une mise à jour de structure doit être effectuée.\n" + log +
+                      "\nCela impose que tous les utilisateurs quittent MILOSTAR...",
+                  ui::Icon::Warning);
+  else
+    messages.show("Une mise à jour de structure des données a été effectuée.\n" + log +
+                      "\n\nL'application doit être redémarrée...",
+                  ui::Icon::Information);
+  return true;
+}
+
+}  // namespace tarovent::core

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+#include "platform/db/Database.h"
+#include "ui/MessageFunnel.h"
+
+namespace tarovent::core {
+
+// Adds to an older main database the tables and fields this version needs. Returns true when
+// anything was attempted: the message has then been shown and the program must end. `log`
+// receives one line per addition.
+bool Mise_A_Niveau(db::Database& main, ui::MessageFunnel& messages, QString& log);
+
+}  // namespace tarovent::core

@@ -1,0 +1,246 @@
+#include "Startup.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "Catalogue.h"
+#include "ConfigFile.h"
+#include "Paths.h"
+#include "ProcessState.h"
+#include "SchemaUpgrade.h"
+#include "platform/db/DbError.h"
+
+namespace tarovent::core {
+
+namespace {
+
+const char* const kModes[][2] = {
+    {"CHQ", "Chèque"},          {"VIR", "Virement"},
+    {"ESP", "Espèce"},          {"CBL", "Carte Bleue"},
+    {"TRT", "Traite"},          {"BAO", "Billet à ordre"},
+    {"MAN", "Mandat"},          {"DOC", "Crédit documentaire"},
+    {"LCR", "LCR Magnétique"},  {"DIV", "Spécifique"},
+    {"VIA", "Virement admin."},
+};
+
+void readGeneralParameters(db::Recordset& tpar, GeneralParameters& p) {
+  const auto text = [&](const char* f) { return tpar.hasField(f) ? tpar.text(f) : QString(); };
+  const auto number = [&](const char* f) { return tpar.hasField(f) ? tpar.number(f) : 0.0; };
+  const auto flag = [&](const char* f) { return tpar.hasField(f) && tpar.flag(f); };
+  p.docInit = flag("TPAR_DOCINIT");
+  p.libDev1 = text("TPAR_LIBDEV1");
+  p.libDev2 = text("TPAR_LIBDEV2");
+  p.coeffDev = number("TPAR_COEFFDEV");
+  p.tarifMat = text("TPAR_TYP_TARIF_MAT");
+  p.tarifMo = text("TPAR_TYP_TARIF_MO");
+  p.txTvaDef = number("TPAR_TxTVADef");
+  p.pathExcel = withSeparator(text("TPAR_PATH_EXCEL"));
+  p.nomFichExcel = text("TPAR_NOMFICH_EXCEL");
+  p.wordRapide = flag("TPAR_Word_Rapide");
+}
+
+}  // namespace
+
+QString programVersion() {
+  return QStringLiteral("%1.%2").arg(TAROVENT_VERSION_MAJOR).arg(TAROVENT_VERSION_MINOR);
+}
+
+QString mainCaption(const QString& base, const QString& dataFolderName, const QString& salesRep) {
+  const QString revision = ("0" + QString::number(TAROVENT_VERSION_PATCH)).right(2);
+  QString caption =
+      base + "   V" + programVersion() + "." + revision + QString(26, ' ') + dataFolderName;
+  if (!salesRep.isEmpty()) caption += " (" + salesRep + ")";
+  return caption;
+}
+
+StartupResult runStartup(ProcessState& s, StartupHost& host) {
+  auto& msg = s.messages();
+
+  // Configuration.
+  const QString ini = configurationPath(s.workingFolder);
+  s.config = readConfigurationFile(localPath(ini));
+
+  host.placeMainWindow();
+  s.Code_Application = 4;
+  s.Liste_Applications = {4, 2, 5, 1, 3, 0};
+
+  // Databases.
+  Catalogue catalogue(s);
+  if (!catalogue.Lire_Catalogue()) return StartupResult::End;
+  bool fatal = false;
+  catalogue.Ouvrir_Bases(fatal);
+  if (fatal || !s.base(entry::Main).open()) return StartupResult::End;
+  db::Database& main = s.mainDb();
+
+  if (Mise_A_Niveau(main, msg, s.upgradeLog)) return StartupResult::End;
+
+  // Version and general parameters.
+  try {
+    db::Recordset tpar = main.OpenRecordset("TPAR", db::RecordsetType::Table);
+    if (tpar.RecordCount() == 0) {
+      tpar.AddNew();
+      tpar.Update();
+    }
+    tpar.MoveFirst();
+    const QString dbVersion = tpar.text("TPAR_Ver");
+    if (dbVersion != programVersion()) {
+      msg.show(msg.tr("Ce programme est en version ") + programVersion() +
+                   msg.tr(" et la base de données en version ") + dbVersion,
+               ui::Icon::Critical);
+      return StartupResult::End;
+    }
+    readGeneralParameters(tpar, s.params);
+    tpar.Close();
+  } catch (const db::DbError& e) {
+    msg.show(msg.tr("La table des paramètres n'est pas accessible.") + "\n" + e.description() +
+                 msg.tr("   Err. n° ") + QString::number(e.number()),
+             ui::Icon::Critical);
+    return StartupResult::End;
+  }
+  if (!s.params.docInit) host.openHelp();
+
+  // Article labels and quantity decimals from the stock parameters.
+  s.Nb_Decimales = 3;
+  if (s.base(entry::Stock).open()) {
+    try {
+      db::Recordset para =
+          s.base(entry::Stock)
+              .db.OpenRecordset("TPARA", db::RecordsetType::Table, db::rsopt::ReadOnly);
+      if (!para.EOF_()) {
+        s.params.labArt1 = para.text("TPARA_LABART1");
+        s.params.labArt2 = para.text("TPARA_LABART2");
+        s.params.labArt3 = para.text("TPARA_LABART3");
+      }
+    } catch (const db::DbError&) {
+      msg.show(msg.tr("La table des paramètres articles n'est pas accessible."), ui::Icon::Warning);
+    }
+  }
+
+  // Commercial data.
+  BaseEntry& com = s.base(entry::Commercial);
+  if (com.open()) {
+    try {
+      s.clientTable = com.db.OpenRecordset("TCLI", db::RecordsetType::Table, db::rsopt::ReadOnly);
+      s.clientTable.setIndex("PrimaryKey");
+    } catch (const db::DbError&) {
+      s.clientTable = {};
+      msg.show(msg.tr("La table des clients n'est pas accessible."), ui::Icon::Warning);
+    }
+    try {
+      db::Recordset prix = com.db.OpenRecordset("TPRIX", db::RecordsetType::Table);
+      if (prix.RecordCount() > 0) {
+        prix.setIndex("PrimaryKey");
+        s.priceTable = prix;
+      }
+    } catch (const db::DbError&) {
+      s.priceTable = {};
+    }
+    if (!s.config.salesRep.isEmpty()) {
+      try {
+        db::Recordset cal = com.db.OpenRecordset("TCAL", db::RecordsetType::Table);
+        if (cal.RecordCount() > 0) {
+          cal.setIndex("PrimaryKey");
+          cal.Seek("=", s.config.salesRep);
+          if (cal.NoMatch()) {
+            msg.show("(Milostar.ini) : Le code commercial <" + s.config.salesRep +
+                         "> n'est pas reconnu !!!",
+                     ui::Icon::Warning);
+            s.config.salesRep.clear();
+          }
+        }
+      } catch (const db::DbError&) {
+        // Without the representatives table the code is kept as configured.
+      }
+    }
+  } else {
+    try {
+      s.clientTable = main.OpenRecordset("TCLI", db::RecordsetType::Table, db::rsopt::ReadOnly);
+      s.clientTable.setIndex("PrimaryKey");
+    } catch (const db::DbError&) {
+      s.clientTable = {};
+      msg.show(msg.tr("La table des clients n'est pas accessible."), ui::Icon::Warning);
+    }
+    s.hideRentabilite = true;
+    host.hideMenuEntry("M_RENTA");
+  }
+
+  // Payment modes and terms.
+  s.modesReglementCodes.clear();
+  s.modesReglementLabels.clear();
+  for (const auto& m : kModes) {
+    s.modesReglementCodes << QString::fromUtf8(m[0]);
+    s.modesReglementLabels << QString::fromUtf8(m[1]);
+  }
+  s.conditionsPaiementCodes = QStringList{QString()};
+  s.conditionsPaiementLabels = QStringList{QString()};
+  if (com.open()) {
+    try {
+      db::Recordset cdp =
+          com.db.OpenRecordset("TCDP", db::RecordsetType::Table, db::rsopt::ReadOnly);
+      cdp.setIndex("PrimaryKey");
+      if (cdp.RecordCount() == 0) {
+        msg.show(msg.tr("Table de conditions de paiement vide."), ui::Icon::Warning);
+      } else {
+        QStringList codes, labels;
+        for (cdp.MoveFirst(); !cdp.EOF_(); cdp.MoveNext()) {
+          codes << cdp.text("TCDP_CODE");
+          labels << cdp.text("TCDP_libelle");
+        }
+        codes << QString();
+        labels << QString();
+        s.conditionsPaiementCodes = codes;
+        s.conditionsPaiementLabels = labels;
+      }
+    } catch (const db::DbError&) {
+      // No payment terms: the single empty entry stays.
+    }
+  }
+
+  if (s.base(entry::Stock).open()) {
+    try {
+      db::Recordset para =
+          s.base(entry::Stock)
+              .db.OpenRecordset("TPARA", db::RecordsetType::Table, db::rsopt::ReadOnly);
+      if (!para.EOF_() && !para.value("TPARA_NBRDEC").isNull())
+        s.Nb_Decimales = static_cast<int>(para.number("TPARA_NBRDEC"));
+    } catch (const db::DbError&) {
+      // Message already given with the article labels.
+    }
+  }
+
+  if (s.base(entry::Planning).open()) {
+    try {
+      s.routingTable = s.base(entry::Planning).db.OpenRecordset("TGAM", db::RecordsetType::Table);
+      s.routingTable.setIndex("PrimaryKey");
+    } catch (const db::DbError&) {
+      s.routingTable = {};
+    }
+  }
+
+  host.createWordInterface();
+  host.translateMainMenu();
+
+  QString caption =
+      mainCaption(s.Traduire("TAROVENT - Gestion des devis"), s.dataFolderName, s.config.salesRep);
+  if (!s.config.defaultCompany.isEmpty()) {
+    try {
+      db::Recordset soc = main.OpenRecordset("TSOC", db::RecordsetType::Table);
+      soc.setIndex("PrimaryKey");
+      soc.Seek("=", s.config.defaultCompany);
+      if (soc.NoMatch())
+        s.config.defaultCompany.clear();
+      else
+        caption += " - [" + soc.text("TSOC_LIB") + "]";
+    } catch (const db::DbError&) {
+      s.config.defaultCompany.clear();
+    }
+  }
+  host.setCaption(caption);
+  host.showHome();
+
+  const QString docs = localPath(s.base(entry::Main).folder) + "DOC_TAROVENT";
+  if (!QFileInfo(docs).isDir()) QDir().mkpath(docs);
+  return StartupResult::Continue;
+}
+
+}  // namespace tarovent::core

@@ -1,0 +1,107 @@
+#include "MessageFunnel.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace tarovent::ui {
+
+namespace {
+
+QList<QMessageBox::StandardButton> buttonList(Buttons b) {
+  switch (b) {
+    case Buttons::Ok:
+      return {QMessageBox::Ok};
+    case Buttons::OkCancel:
+      return {QMessageBox::Ok, QMessageBox::Cancel};
+    case Buttons::YesNo:
+      return {QMessageBox::Yes, QMessageBox::No};
+    case Buttons::YesNoCancel:
+      return {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel};
+    case Buttons::RetryCancel:
+      return {QMessageBox::Retry, QMessageBox::Cancel};
+    case Buttons::AbortRetryIgnore:
+      return {QMessageBox::Abort, QMessageBox::Retry, QMessageBox::Ignore};
+  }
+  return {QMessageBox::Ok};
+}
+
+Answer toAnswer(QMessageBox::StandardButton b) {
+  switch (b) {
+    case QMessageBox::Cancel:
+      return Answer::Cancel;
+    case QMessageBox::Yes:
+      return Answer::Yes;
+    case QMessageBox::No:
+      return Answer::No;
+    case QMessageBox::Retry:
+      return Answer::Retry;
+    case QMessageBox::Abort:
+      return Answer::Abort;
+    case QMessageBox::Ignore:
+      return Answer::Ignore;
+    default:
+      return Answer::Ok;
+  }
+}
+
+QMessageBox::Icon toIcon(Icon i) {
+  switch (i) {
+    case Icon::Information:
+      return QMessageBox::Information;
+    case Icon::Warning:
+      return QMessageBox::Warning;
+    case Icon::Critical:
+      return QMessageBox::Critical;
+    case Icon::Question:
+      return QMessageBox::Question;
+    case Icon::None:
+      return QMessageBox::NoIcon;
+  }
+  return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+Answer answerAt(Buttons buttons, int position) {
+  const auto list = buttonList(buttons);
+  const int i = std::clamp(position, 1, static_cast<int>(list.size())) - 1;
+  return toAnswer(list[i]);
+}
+
+void MessageBoxFunnel::show(const QString& text, Icon icon, const QString& title) {
+  QMessageBox box(toIcon(icon), title.isEmpty() ? m_title : title, text, QMessageBox::Ok,
+                  QApplication::activeWindow());
+  box.exec();
+}
+
+Answer MessageBoxFunnel::ask(const QString& text, Buttons buttons, int defaultButton, Icon icon,
+                             const QString& title) {
+  QMessageBox box(toIcon(icon), title.isEmpty() ? m_title : title, text, QMessageBox::NoButton,
+                  QApplication::activeWindow());
+  const auto list = buttonList(buttons);
+  for (auto b : list) box.addButton(b);
+  const int d = std::clamp(defaultButton, 1, static_cast<int>(list.size())) - 1;
+  box.setDefaultButton(list[d]);
+  if (list.contains(QMessageBox::Cancel)) box.setEscapeButton(QMessageBox::Cancel);
+  return toAnswer(static_cast<QMessageBox::StandardButton>(box.exec()));
+}
+
+void MessageBoxFunnel::beep() { QApplication::beep(); }
+
+void ScriptedResponder::show(const QString& text, Icon, const QString&) {
+  m_entries.append({text, false, Answer::Ok});
+}
+
+Answer ScriptedResponder::ask(const QString& text, Buttons, int, Icon, const QString&) {
+  const Answer a = m_answers.isEmpty() ? m_fallback : m_answers.takeFirst();
+  m_entries.append({text, true, a});
+  return a;
+}
+
+QStringList ScriptedResponder::texts() const {
+  QStringList out;
+  for (const auto& e : m_entries) out << e.text;
+  return out;
+}
+
+}  // namespace tarovent::ui

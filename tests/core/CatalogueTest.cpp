@@ -1,0 +1,151 @@
+#include <QFileInfo>
+#include <QTextStream>
+
+#include "CoreTestSupport.h"
+#include "core/Catalogue.h"
+#include "core/Translator.h"
+
+namespace tarovent::core::test {
+namespace {
+
+class CatalogueTest : public FamilyTest {
+ protected:
+  bool withSiblings() const override { return true; }
+  QString catalogue() const { return m_layout.root + "DBPATH.MDB"; }
+  QString readLog() const {
+    QFile f(m_layout.workingFolder + "DAOCHECK.LOG");
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return QString::fromUtf8(f.readAll());
+  }
+};
+
+TEST_F(CatalogueTest, ReadsEntriesAndTheDataFolderName) {
+  Catalogue c(*m_state);
+  ASSERT_TRUE(c.Lire_Catalogue());
+  EXPECT_EQ(m_state->base(4).file, "TAROVENT.MDB");
+  EXPECT_EQ(m_state->base(2).file, "PALUNDA.MDB");
+  EXPECT_EQ(m_state->dataFolderName, "DONNEES");
+  EXPECT_EQ(m_state->translationFolder, m_layout.dataFolder);
+  EXPECT_TRUE(m_messages.texts().isEmpty());
+}
+
+TEST_F(CatalogueTest, AbsentEmptyAndMissingSiblingEntries) {
+  sql(catalogue(), {"DELETE FROM TPATH WHERE TPATH_NUM = 2",
+                    "UPDATE TPATH SET TPATH_path = '' WHERE TPATH_NUM = 3",
+                    "UPDATE TPATH SET TPATH_NOMMDB = 'NONE.MDB' WHERE TPATH_NUM = 5"});
+  Catalogue c(*m_state);
+  ASSERT_TRUE(c.Lire_Catalogue());
+  EXPECT_FALSE(m_state->base(2).present());
+  EXPECT_FALSE(m_state->base(3).present());
+  EXPECT_FALSE(m_state->base(5).present());
+  EXPECT_TRUE(m_state->base(1).present());
+  EXPECT_EQ(m_messages.texts(), QStringList({"(Control Appli.): Base de données " +
+                                             m_layout.dataFolder + "NONE.MDB introuvable."}));
+}
+
+TEST_F(CatalogueTest, UnusableCatalogueEndsTheProgram) {
+  sql(catalogue(), {"DELETE FROM TPATH WHERE TPATH_NUM = 4"});
+  EXPECT_FALSE(Catalogue(*m_state).Lire_Catalogue());
+  EXPECT_EQ(m_messages.texts().last(),
+            "Erreur interne. Description de l'application non reconnue (voir DBPATH.MDB).");
+
+  m_messages.clear();
+  sql(catalogue(),
+      {"INSERT INTO TPATH VALUES (4, 'AUTRE.MDB', '" + m_layout.dataFolder + "', '')"});
+  EXPECT_FALSE(Catalogue(*m_state).Lire_Catalogue());
+  EXPECT_EQ(m_messages.texts().last(),
+            "Base de données " + m_layout.dataFolder + "AUTRE.MDB introuvable.");
+
+  m_messages.clear();
+  sql(catalogue(), {"delete * from TPATH"});
+  EXPECT_TRUE(Catalogue(*m_state).Lire_Catalogue());
+  EXPECT_EQ(m_messages.texts(),
+            QStringList({"La table TPATH est vide. Chemins d'accès non définis"}));
+  bool fatal = false;
+  EXPECT_FALSE(Catalogue(*m_state).Ouvrir_Bases(fatal));
+  EXPECT_TRUE(fatal);
+  EXPECT_TRUE(m_messages.texts().last().endsWith(" n'a pu être ouverte !"));
+}
+
+TEST_F(CatalogueTest, ModuleCheckLogsOtherBuildsAndStopsOnOtherVersions) {
+  Catalogue c(*m_state);
+  ASSERT_TRUE(c.Lire_Catalogue());
+  c.setEngineModules({{"/lib/a.so", "4.0", "8618.0", "4.0", "6218.0"},
+                      {"/lib/b.so", "4.0", "1.0", "", ""},
+                      {"/lib/c.so", "3.40", "1.0", "3.40", "1.0"}});
+  bool fatal = true;
+  EXPECT_TRUE(c.Ouvrir_Bases(fatal));
+  EXPECT_FALSE(fatal);
+  EXPECT_EQ(readLog(), "Contrôle des Version de modules pour l'accès aux bases de données\n" +
+                           QString(66, '-') +
+                           "\n \n/lib/a.so : version 4.0.6218.0 au lieu de "
+                           "4.0.8618.0\n" +
+                           QString(81, '-') + "\n");
+
+  c.setEngineModules({{"/lib/a.so", "4.0", "8618.0", "3.51", "0.0"}});
+  EXPECT_FALSE(c.Ouvrir_Bases(fatal));
+  EXPECT_TRUE(fatal);
+  EXPECT_EQ(m_messages.texts().last(),
+            "Le module d'accès aux données /lib/a.so n'a pas la bonne version\n Version attendue "
+            "4.0     Version rencontrée 3.51\n Le programme ne peut continuer sous peine "
+            "d'endommager gravement vos données");
+}
+
+TEST_F(CatalogueTest, RealModulesPassAndLogIsWritten) {
+  Catalogue c(*m_state);
+  ASSERT_TRUE(c.Lire_Catalogue());
+  bool fatal = true;
+  ASSERT_TRUE(c.Ouvrir_Bases(fatal)) << m_messages.texts().join('|').toStdString();
+  EXPECT_TRUE(readLog().startsWith("Contrôle des Version"));
+  for (int n : {1, 2, 3, 4, 5}) EXPECT_TRUE(m_state->base(n).open()) << n;
+  EXPECT_FALSE(m_state->base(6).open());  // purchasing is not in the list of entries to open
+}
+
+TEST_F(CatalogueTest, EachStartRebuildsTheLocalWorkDatabase) {
+  {
+    Catalogue c(*m_state);
+    ASSERT_TRUE(c.Lire_Catalogue());
+    bool fatal = false;
+    ASSERT_TRUE(c.Ouvrir_Bases(fatal));
+    m_state->localDb.Execute("INSERT INTO TMP_RENTA (SOC) VALUES ('XX')");
+    EXPECT_TRUE(m_state->localDb.hasTable("TMP_DOS"));
+  }
+  sql(mainFile(), {"INSERT INTO TMP_RENTA (SOC) VALUES ('AB')", "CREATE TABLE TMP_NEW (A LONG)"});
+  m_state = std::make_unique<ProcessState>(m_messages);
+  m_state->workingFolder = m_layout.workingFolder;
+  Catalogue c(*m_state);
+  ASSERT_TRUE(c.Lire_Catalogue());
+  bool fatal = false;
+  ASSERT_TRUE(c.Ouvrir_Bases(fatal));
+  db::Recordset rs = m_state->localDb.OpenRecordset("select SOC from TMP_RENTA");
+  ASSERT_EQ(rs.RecordCount(), 1);  // the row of the first run is gone
+  EXPECT_EQ(rs.text("SOC"), "AB");
+  EXPECT_TRUE(m_state->localDb.hasTable("TMP_NEW"));
+  EXPECT_FALSE(m_state->localDb.hasTable("TSOC"));
+  QDir work(m_layout.workingFolder);
+  EXPECT_EQ(work.entryList({"*.MDB"}, QDir::Files), QStringList({"BDLOC.MDB"}));
+}
+
+TEST_F(CatalogueTest, StockOpensOnDemandWithItsMessages) {
+  Catalogue c(*m_state);
+  ASSERT_TRUE(c.Lire_Catalogue());
+  bool fatal = false;
+  ASSERT_TRUE(c.Ouvrir_Bases(fatal));
+  sql(m_layout.dataFolder + "CORVELIN.MDB",
+      {"INSERT INTO TPARA (TPARA_LABIMP1, TPARA_NBRDEC, TPARA_GestLots) VALUES ('Lot', Null, "
+       "True)",
+       "DROP TABLE TARTIS"});
+  EXPECT_FALSE(c.Ouvrir_Stock());
+  EXPECT_EQ(
+      m_messages.texts().last(),
+      "La gestion du stock par lots est demandée,\nmais la table des lots est inaccessible !");
+  EXPECT_EQ(m_state->Nb_Decimales, 3);  // a Null count keeps 3 decimals
+  EXPECT_EQ(m_state->params.labImp1, "Lot");
+
+  m_state->base(1).folder.clear();
+  EXPECT_FALSE(c.Ouvrir_Stock());
+  EXPECT_EQ(m_messages.texts().last(), "Cette fonction ne peut pas fonctionner sans CORVELIN");
+}
+
+}  // namespace
+}  // namespace tarovent::core::test

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "core/ProcessState.h"
+#include "install/Installer.h"
+#include "platform/db/Database.h"
+#include "ui/MessageFunnel.h"
+
+namespace tarovent::core::test {
+
+// A new installation in a temporary folder, with a state whose messages are recorded.
+class FamilyTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(m_dir.isValid());
+    m_layout = install::initFamily(m_dir.filePath("fam"), withSiblings());
+    m_state = std::make_unique<ProcessState>(m_messages);
+    m_state->workingFolder = m_layout.workingFolder;
+  }
+  virtual bool withSiblings() const { return false; }
+
+  void writeIni(const QByteArray& content) {
+    QFile f(m_layout.root + "milostar.ini");
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(content);
+  }
+
+  // Runs Jet SQL on one of the family's files.
+  void sql(const QString& file, const QStringList& statements) {
+    db::Workspace ws;
+    db::Database db = ws.OpenDatabase(file);
+    for (const auto& s : statements) db.Execute(s);
+  }
+  QString mainFile() const { return m_layout.dataFolder + "TAROVENT.MDB"; }
+
+  QTemporaryDir m_dir;
+  install::FamilyLayout m_layout;
+  ui::ScriptedResponder m_messages;
+  std::unique_ptr<ProcessState> m_state;
+};
+
+}  // namespace tarovent::core::test

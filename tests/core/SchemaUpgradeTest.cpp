@@ -1,0 +1,71 @@
+#include "CoreTestSupport.h"
+#include "core/SchemaUpgrade.h"
+
+namespace tarovent::core::test {
+namespace {
+
+class SchemaUpgradeTest : public FamilyTest {
+ protected:
+  bool upgrade(QString& log) {
+    db::Workspace ws;
+    db::Database db = ws.OpenDatabase(mainFile());
+    return Mise_A_Niveau(db, m_messages, log);
+  }
+};
+
+TEST_F(SchemaUpgradeTest, CompleteDatabaseNeedsNothing) {
+  QString log;
+  EXPECT_FALSE(upgrade(log));
+  EXPECT_TRUE(log.isEmpty());
+  EXPECT_TRUE(m_messages.texts().isEmpty());
+}
+
+TEST_F(SchemaUpgradeTest, EveryStepInOrderThenNothingLeft) {
+  sql(mainFile(),
+      {"DROP TABLE TMP_MAIL", "DROP TABLE TMP_DOS", "DROP TABLE TMP_DEV",
+       "ALTER TABLE TSOC DROP COLUMN TSOC_Desactive", "ALTER TABLE TDOS DROP COLUMN TDOS_NUMDOS",
+       "INSERT INTO TDOS (TDOS_SOC, TDOS_NUMDOSS) VALUES ('AB', 1)",
+       "INSERT INTO TDOS (TDOS_SOC, TDOS_NUMDOSS) VALUES (Null, 2)"});
+  QString log;
+  EXPECT_TRUE(upgrade(log));
+  EXPECT_EQ(log,
+            "\n- Ajout champ TSOC_Desactive - Table : TSOC\n- Ajout champ TDOS_NUMDOS - "
+            "Table : TDOS\n- Ajout table TMP_DOS\n- Ajout table TMP_DEV");
+  EXPECT_EQ(m_messages.texts(),
+            QStringList({"Une mise à jour de structure des données a été effectuée.\n" + log +
+                         "\n\nL'application doit être redémarrée..."}));
+  db::Workspace ws;
+  db::Database db = ws.OpenDatabase(mainFile());
+  const db::TableDef mail = db.tableDef("TMP_MAIL");
+  ASSERT_EQ(mail.Fields().size(), 7);
+  EXPECT_EQ(mail.Fields()[4].name, "TMAIL_CORPS");
+  EXPECT_EQ(mail.Field("TMAIL_ADRESSE").effectiveSize(), 255);
+  EXPECT_TRUE(mail.Field("TMAIL_SUJET").allowZeroLength);
+  EXPECT_EQ(db.tableDef("TSOC").Field("TSOC_Desactive").defaultValue, "False");
+  EXPECT_TRUE(db.tableDef("TDOS").Field("TDOS_NUMDOS").autoIncrement);
+  // Only dossiers without a company are copied.
+  EXPECT_EQ(db.OpenRecordset("TMP_DOS").RecordCount(), 1);
+  db.Close();
+
+  QString again;
+  m_messages.clear();
+  EXPECT_FALSE(upgrade(again));
+  EXPECT_TRUE(m_messages.texts().isEmpty());
+}
+
+TEST_F(SchemaUpgradeTest, EngineErrorSelectsTheOtherMessage) {
+  // Without TDOS the copy into TMP_DOS fails; the next step still runs.
+  sql(mainFile(), {"DROP TABLE TMP_DOS", "DROP TABLE TMP_DEV", "DROP TABLE TDOS"});
+  QString log;
+  EXPECT_TRUE(upgrade(log));
+  EXPECT_TRUE(log.contains("- Ajout table TMP_DEV"));
+  ASSERT_EQ(m_messages.texts().size(), 1);
+  EXPECT_TRUE(
+      m_messages.texts()[0].startsWith("Une mise à jour de structure doit être effectuée."));
+  EXPECT_TRUE(
+      m_messages.texts()[0].endsWith("Cela impose que tous les utilisateurs quittent "
+                                     "MILOSTAR..."));
+}
+
+}  // namespace
+}  // namespace tarovent::core::test

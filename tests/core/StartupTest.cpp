@@ -1,0 +1,153 @@
+#include <QProcess>
+
+#include "CoreTestSupport.h"
+#include "core/Startup.h"
+
+namespace tarovent::core::test {
+namespace {
+
+struct RecordingHost : StartupHost {
+  QStringList calls;
+  QString caption;
+  void placeMainWindow() override { calls << "place"; }
+  void openHelp() override { calls << "help"; }
+  void createWordInterface() override { calls << "word"; }
+  void translateMainMenu() override { calls << "translate"; }
+  void hideMenuEntry(const QString& name) override { calls << "hide " + name; }
+  void setCaption(const QString& c) override {
+    calls << "caption";
+    caption = c;
+  }
+  void showHome() override { calls << "home"; }
+};
+
+class StartupTest : public FamilyTest {
+ protected:
+  StartupResult start() { return runStartup(*m_state, m_host); }
+  RecordingHost m_host;
+};
+
+TEST_F(StartupTest, NewInstallationStartsQuietly) {
+  QDir(m_layout.dataFolder + "DOC_TAROVENT").removeRecursively();
+  ASSERT_EQ(start(), StartupResult::Continue) << m_messages.texts().join('|').toStdString();
+  EXPECT_TRUE(m_messages.texts().isEmpty());
+  EXPECT_EQ(m_host.calls,
+            QStringList({"place", "hide M_RENTA", "word", "translate", "caption", "home"}));
+  EXPECT_TRUE(m_host.caption.startsWith("TAROVENT - Gestion des devis   V" + programVersion()));
+  EXPECT_TRUE(m_host.caption.endsWith(QString(26, ' ') + "DONNEES"));
+  EXPECT_TRUE(QDir(m_layout.dataFolder + "DOC_TAROVENT").exists());
+  EXPECT_EQ(m_state->modesReglementCodes.size(), 11);
+  EXPECT_EQ(m_state->modesReglementLabels[5], "Billet à ordre");
+  EXPECT_EQ(m_state->conditionsPaiementCodes, QStringList({""}));
+  EXPECT_TRUE(m_state->clientTable.isOpen());  // the main database's own client table
+  EXPECT_EQ(m_state->params.txTvaDef, 20);
+  EXPECT_EQ(m_state->Nb_Decimales, 3);
+}
+
+TEST_F(StartupTest, VersionMismatchAndEmptyParameterTableStop) {
+  sql(mainFile(), {"UPDATE TPAR SET TPAR_Ver = '9.4'"});
+  EXPECT_EQ(start(), StartupResult::End);
+  EXPECT_EQ(m_messages.texts(), QStringList({"Ce programme est en version " + programVersion() +
+                                             " et la base de données en version 9.4"}));
+  m_messages.clear();
+  sql(mainFile(), {"delete * from TPAR"});
+  m_state = std::make_unique<ProcessState>(m_messages);
+  m_state->workingFolder = m_layout.workingFolder;
+  EXPECT_EQ(start(), StartupResult::End);
+  EXPECT_EQ(m_messages.texts(), QStringList({"Ce programme est en version " + programVersion() +
+                                             " et la base de données en version "}));
+  db::Workspace ws;
+  EXPECT_EQ(ws.OpenDatabase(mainFile()).OpenRecordset("TPAR").RecordCount(), 1);
+}
+
+TEST_F(StartupTest, HelpOpensUntilItHasBeenSeen) {
+  sql(mainFile(), {"UPDATE TPAR SET TPAR_DOCINIT = False"});
+  ASSERT_EQ(start(), StartupResult::Continue);
+  EXPECT_TRUE(m_host.calls.contains("help"));
+}
+
+TEST_F(StartupTest, DefaultCompanyAndRepresentativeInTheCaption) {
+  sql(mainFile(), {"INSERT INTO TSOC (TSOC_CODE, TSOC_LIB) VALUES ('AB', 'Ateliers d''Épinal')"});
+  writeIni("DEVSOC=ab\nDEVCAL=JD\n");
+  ASSERT_EQ(start(), StartupResult::Continue);
+  EXPECT_TRUE(m_host.caption.endsWith("DONNEES (JD) - [Ateliers d'Épinal]"));
+  EXPECT_EQ(m_state->config.defaultCompany, "ab");
+
+  writeIni("DEVSOC=ZZ\n");
+  m_state = std::make_unique<ProcessState>(m_messages);
+  m_state->workingFolder = m_layout.workingFolder;
+  ASSERT_EQ(start(), StartupResult::Continue);
+  EXPECT_TRUE(m_state->config.defaultCompany.isEmpty());
+  EXPECT_TRUE(m_host.caption.endsWith("DONNEES"));
+  EXPECT_TRUE(m_messages.texts().isEmpty());
+}
+
+class SiblingStartupTest : public StartupTest {
+ protected:
+  bool withSiblings() const override { return true; }
+};
+
+TEST_F(SiblingStartupTest, CommercialDataChecksAndPaymentTerms) {
+  const QString com = m_layout.dataFolder + "PALUNDA.MDB";
+  sql(com, {"delete * from TCDP"});
+  writeIni("DEVCAL=XX\n");
+  ASSERT_EQ(start(), StartupResult::Continue);
+  EXPECT_EQ(m_messages.texts(), QStringList({"Table de conditions de paiement vide."}));
+  m_messages.clear();
+
+  sql(com, {"INSERT INTO TCAL (TCAL_CODE, TCAL_NOM) VALUES ('JD', 'Jean Dupré')",
+            "INSERT INTO TCDP VALUES ('60J', '60 jours fin de mois')",
+            "INSERT INTO TCDP VALUES ('30J', Null)", "INSERT INTO TPRIX VALUES ('A1', 10, 9, 8)"});
+  sql(m_layout.dataFolder + "CORVELIN.MDB",
+      {"INSERT INTO TPARA (TPARA_LABART1, TPARA_NBRDEC) VALUES ('Matière', 2)"});
+  m_state = std::make_unique<ProcessState>(m_messages);
+  m_state->workingFolder = m_layout.workingFolder;
+  m_host = {};
+  ASSERT_EQ(start(), StartupResult::Continue);
+  EXPECT_EQ(m_messages.texts(),
+            QStringList({"(Milostar.ini) : Le code commercial <XX> n'est pas reconnu !!!"}));
+  EXPECT_TRUE(m_state->config.salesRep.isEmpty());
+  EXPECT_EQ(m_state->conditionsPaiementCodes, QStringList({"30J", "60J", ""}));
+  EXPECT_EQ(m_state->conditionsPaiementLabels, QStringList({"", "60 jours fin de mois", ""}));
+  EXPECT_TRUE(m_state->priceTable.isOpen());
+  EXPECT_TRUE(m_state->routingTable.isOpen());
+  EXPECT_EQ(m_state->Nb_Decimales, 2);
+  EXPECT_EQ(m_state->params.labArt1, "Matière");
+  EXPECT_FALSE(m_host.calls.contains("hide M_RENTA"));
+}
+
+struct AdminRun {
+  int status;
+  QStringList lines;
+};
+
+AdminRun admin(const QStringList& args) {
+  QProcess p;
+  p.start(QStringLiteral(TAROVENT_ADMIN), args);
+  p.waitForFinished(60000);
+  QString out = QString::fromUtf8(p.readAllStandardOutput());
+  if (out.endsWith('\n')) out.chop(1);
+  return {p.exitCode(), out.split('\n')};
+}
+
+TEST(AdminStartupTest, InitCheckAndUpgradeOnTheCommandLine) {
+  QTemporaryDir dir;
+  const QString fam = dir.filePath("f");
+  ASSERT_EQ(admin({"init", fam}).status, 0);
+  EXPECT_EQ(admin({"init", fam}).status, 1);  // never over an existing family
+  const AdminRun ok = admin({"check", fam});
+  EXPECT_EQ(ok.status, 0);
+  EXPECT_EQ(ok.lines, QStringList({"OK"}));
+
+  ASSERT_EQ(admin({"sql", fam + "/DONNEES/TAROVENT.MDB", "DROP TABLE TMP_DEV"}).status, 0);
+  const AdminRun upgraded = admin({"check", fam});
+  EXPECT_EQ(upgraded.status, 1);
+  EXPECT_EQ(upgraded.lines,
+            QStringList({"Une mise à jour de structure des données a été effectuée.\\n\\n- Ajout "
+                         "table TMP_DEV\\n\\nL'application doit être redémarrée...",
+                         "FIN"}));
+  EXPECT_EQ(admin({"check", fam}).status, 0);
+}
+
+}  // namespace
+}  // namespace tarovent::core::test

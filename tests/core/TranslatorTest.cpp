@@ -1,0 +1,76 @@
+#include "CoreTestSupport.h"
+#include "core/Catalogue.h"
+#include "core/Translator.h"
+
+namespace tarovent::core::test {
+namespace {
+
+class TranslatorTest : public FamilyTest {
+ protected:
+  void SetUp() override {
+    FamilyTest::SetUp();
+    sql(m_layout.dataFolder + "BDTRAD.MDB",
+        {"INSERT INTO TTRAD VALUES ('Quitter', 'Quit', Null)",
+         "INSERT INTO TTRAD VALUES ('Enregistrez ou annulez votre saisie', 'Save or cancel "
+         "your input', Null)",
+         "INSERT INTO TTRAD VALUES ('Enregistrez ou annulez d''abord votre saisie', 'First save "
+         "or cancel your input', Null)",
+         "INSERT INTO TTRAD VALUES ('Gestion des &devis', 'Manage &quotes', 'Gestion')"});
+  }
+
+  void start(const QByteArray& ini) {
+    writeIni(ini);
+    Catalogue c(*m_state);
+    ASSERT_TRUE(c.Lire_Catalogue());
+    bool fatal = false;
+    ASSERT_TRUE(c.Ouvrir_Bases(fatal)) << m_messages.texts().join('|').toStdString();
+  }
+};
+
+TEST_F(TranslatorTest, LanguageZeroChangesNothing) {
+  start("LANGUE=0\n");
+  EXPECT_FALSE(m_state->translator().active());
+  EXPECT_EQ(m_state->Traduire("  Quitter "), "  Quitter ");
+}
+
+TEST_F(TranslatorTest, KeepsSpacesAndTellsLongTextsApart) {
+  start("LANGUE=1\nFONT=Arial\n");
+  const Translator& t = m_state->translator();
+  ASSERT_TRUE(t.active());
+  EXPECT_EQ(t.font(), "Arial");
+  EXPECT_EQ(t.Traduire("  Quitter "), "  Quit ");
+  EXPECT_EQ(t.Traduire("QUITTER"), "Quit");
+  // Both texts share their first 20 characters.
+  EXPECT_EQ(t.Traduire("Enregistrez ou annulez votre saisie"), "Save or cancel your input");
+  EXPECT_EQ(t.Traduire("Enregistrez ou annulez d'abord votre saisie"),
+            "First save or cancel your input");
+  EXPECT_EQ(t.Traduire("Enregistrez ou annulez autre chose"), "Enregistrez ou annulez autre chose");
+  EXPECT_EQ(t.Traduire("Gestion des &devis"), "Manage &quotes");
+  EXPECT_EQ(t.Traduire("Inconnu"), "Inconnu");
+  EXPECT_EQ(t.Traduire(""), "");
+  EXPECT_EQ(t.Traduire("Quitter", true), "Quit");
+  EXPECT_EQ(m_messages.tr("Quitter"), "Quit");  // the funnel uses the same table
+}
+
+TEST_F(TranslatorTest, EmptyColumnSwitchesTranslationOff) {
+  sql(m_layout.dataFolder + "BDTRAD.MDB", {"UPDATE TTRAD SET T_TRAD2 = ''"});
+  start("LANGUE=2\n");
+  EXPECT_FALSE(m_state->translator().active());
+  start("LANGUE=7\n");  // no such column at all
+  EXPECT_FALSE(m_state->translator().active());
+}
+
+TEST_F(TranslatorTest, MissingTranslationDatabaseEndsTheProgram) {
+  QFile::remove(m_layout.dataFolder + "BDTRAD.MDB");
+  writeIni("LANGUE=1\n");
+  Catalogue c(*m_state);
+  ASSERT_TRUE(c.Lire_Catalogue());
+  bool fatal = false;
+  EXPECT_FALSE(c.Ouvrir_Bases(fatal));
+  EXPECT_TRUE(fatal);
+  EXPECT_EQ(m_messages.texts().last(),
+            "Base de traduction non trouvée (Translation database not found)");
+}
+
+}  // namespace
+}  // namespace tarovent::core::test
