@@ -341,7 +341,8 @@ class Dynaset final : public RecordsetImpl {
         if (m.hasMatch()) {
           m_table = m_c->table(t.updatableTable, t.updatableSchema).name;
           m_schema = t.updatableSchema;
-          select = "SELECT " + quoteIdentifier(m_table) + ".rowid AS __jet_rowid, " +
+          const QString alias = t.updatableAlias.isEmpty() ? m_table : t.updatableAlias;
+          select = "SELECT " + quoteIdentifier(alias) + ".rowid AS __jet_rowid, " +
                    select.mid(m.capturedEnd());
         }
       }

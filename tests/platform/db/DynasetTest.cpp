@@ -116,6 +116,16 @@ TEST_F(DynasetTest, EditsGoToTheTableAndBookmarksSurvive) {
   EXPECT_EQ(codes, QStringList({"C03", "C04", "C05"}));
 }
 
+TEST_F(DynasetTest, TableUnderAnAliasCanBeEdited) {
+  Recordset rs = m_db.OpenRecordset("SELECT C.* FROM TCLI AS C WHERE C.TCLI_CODE = 'C02'");
+  ASSERT_TRUE(rs.Updatable());
+  rs.Edit();
+  rs.setValue("TCLI_NOM", "Bâtiments de Reims");
+  rs.Update();
+  EXPECT_EQ(column("select * from TCLI where TCLI_CODE = 'C02'", "TCLI_NOM"),
+            QStringList({"Bâtiments de Reims"}));
+}
+
 TEST_F(DynasetTest, JoinsAndComputedColumnsAreReadOnly) {
   Recordset rs = m_db.OpenRecordset(
       "SELECT TCLI.TCLI_NOM, TCLI_CONTACT.TCLI_CONTACT_Nom FROM TCLI INNER JOIN TCLI_CONTACT ON "
