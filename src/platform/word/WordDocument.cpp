@@ -545,6 +545,10 @@ struct WordDocument::Impl {
       if (!xml::is(child, "pPr")) old.push_back(child);
     keepOnly(tc, p1, false);
     pugi::xml_node last = writePieces(p1, pieces, rPr);
+    // An emptied cell keeps a run with its formatting for the text written there later.
+    const bool empty = std::all_of(pieces.begin(), pieces.end(),
+                                   [](const TextPiece& piece) { return piece.text.isEmpty(); });
+    if (empty && rPr) xml::appendRuns(p1, prefix, QString(), rPr, {}, false);
     for (pugi::xml_node child : old) p1.remove_child(child);
     pugi::xml_node anchor = xml::firstChild(p1, "pPr");
     for (pugi::xml_node m : starts)
@@ -732,7 +736,7 @@ struct WordDocument::Impl {
     flat.replace(QLatin1String("\r\n"), QLatin1String("\v"));
     flat.replace(QLatin1Char('\r'), QLatin1Char('\v'));
     flat.replace(QLatin1Char('\n'), QLatin1Char('\v'));
-    if (!flat.isEmpty()) {
+    if (!flat.isEmpty() || templateRPr) {
       scratch.remove_child(scratch.child("scratch-p"));
       pugi::xml_node holder = scratch.append_child("scratch-p");
       const bool inherited = format.hidden ? inheritedHidden(p1, templateRPr) : false;

@@ -72,6 +72,8 @@ TEST(Bookmark, ReplacingTextKeepsTheBookmarkAndTheFormatting) {
   WordDocument again = reopen(doc, dir);
   EXPECT_EQ(again.bookmarkText("RS"), "Garage Martin");
   EXPECT_EQ(again.bodyText(), "Client : Garage Martin (fin)\rrempli");
+  ASSERT_TRUE(again.setBookmarkText("RS", ""));
+  EXPECT_EQ(again.bookmarkText("RS"), "");
   ASSERT_TRUE(again.setBookmarkText("RS", "Deuxième"));
   EXPECT_EQ(again.bookmarkText("RS"), "Deuxième");
   const QString xml = QString::fromUtf8(reopen(again, dir).package().read("word/document.xml"));

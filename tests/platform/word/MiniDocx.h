@@ -118,8 +118,11 @@ inline QString marked(const QString& name, const QString& text, int id) {
       .arg(name, text);
 }
 
+// Test files; the build gives their folder, the environment may move it.
 inline QString dataPath(const QString& relative) {
-  return qEnvironmentVariable("TAROVENT_SOURCE_DIR") + "/tests/data/" + relative;
+  const QString root = qEnvironmentVariable("TAROVENT_SOURCE_DIR");
+  return (root.isEmpty() ? QStringLiteral(TAROVENT_TEST_DATA) : root + "/tests/data") + "/" +
+         relative;
 }
 
 }  // namespace tarovent::fixtures

@@ -93,6 +93,13 @@ TEST(Table, WritingACellKeepsItsFormattingAndBookmarksAndAppliesTheFormat) {
   EXPECT_TRUE(xml.contains("<w:rPr><w:i/></w:rPr><w:t>Écrou</w:t>"));
   EXPECT_TRUE(xml.contains("<w:rPr><w:i/><w:vanish/></w:rPr><w:t>descriptif caché</w:t>"));
 
+  // Emptying a cell keeps its formatting for what is written there next.
+  again.setCellText({1, 1, 1}, "");
+  EXPECT_EQ(again.cellText({1, 1, 1}), "");
+  again.setCellText({1, 1, 1}, "ART3");
+  EXPECT_EQ(again.cellFormat({1, 1, 1}).pointSize, 11.0);
+  EXPECT_EQ(again.bookmarkText("CODART"), "ART3");
+
   again.setCellText({1, 1, 2}, "masqué", {.hidden = true});
   EXPECT_TRUE(again.isCellHidden({1, 1, 2}));
   again.setCellText({1, 1, 2}, "visible", {.hidden = false});
