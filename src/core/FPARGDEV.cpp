@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -216,6 +217,14 @@ void FPARGDEV::showEvent(QShowEvent* e) {
   showStoredLetters();
   placeInWorkArea();
   m_libDev1->setFocus(Qt::TabFocusReason);
+}
+
+void FPARGDEV::keyPressEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_F10 && e->modifiers() == Qt::NoModifier) {
+    save();
+    return;
+  }
+  QDialog::keyPressEvent(e);
 }
 
 void FPARGDEV::showStoredLetters() {

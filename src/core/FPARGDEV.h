@@ -32,6 +32,7 @@ class FPARGDEV : public QDialog {
 
  protected:
   void showEvent(QShowEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
   void reject() override;
 

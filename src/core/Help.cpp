@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPointer>
 
 #include "HelpPages.h"
@@ -50,6 +52,18 @@ QString Fichier_Aide(const ProcessState& state, const QString& programName) {
 }
 
 int helpContextOf(const QWidget* w) {
+  // In an open menu, the highlighted entry's context, else the menu's own.
+  if (auto* menu = qobject_cast<const QMenu*>(w)) {
+    for (const QAction* a : {menu->activeAction(), menu->menuAction()}) {
+      const int context = a ? a->property("helpContext").toInt() : 0;
+      if (context != 0) return context;
+    }
+  } else if (auto* bar = qobject_cast<const QMenuBar*>(w)) {
+    if (const QAction* a = bar->activeAction()) {
+      const int context = a->property("helpContext").toInt();
+      if (context != 0) return context;
+    }
+  }
   for (; w; w = w->parentWidget()) {
     const int context = w->property("helpContext").toInt();
     if (context != 0) return context;

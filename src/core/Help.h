@@ -18,7 +18,8 @@ QString Fichier_Aide(const ProcessState& state, const QString& programName);
 void showHelp(ProcessState& state, int helpContext);
 
 // The help context of a control: its dynamic property "helpContext", else that of the nearest
-// parent carrying one (its window's); 0 when none does.
+// parent carrying one (its window's); in a menu, that of the highlighted entry (the property of
+// its action). 0 when none is found.
 int helpContextOf(const QWidget* w);
 
 // Makes F1 open the help at the context of the focused control, in every window of the

@@ -9,6 +9,7 @@
 #include "core/CoreWindows.h"
 #include "core/FPARGDEV.h"
 #include "core/FormHelpers.h"
+#include "core/HelpWindow.h"
 #include "core/ParameterRules.h"
 #include "core/ProcessState.h"
 #include "ui/BoundLineEdit.h"
@@ -196,6 +197,20 @@ TEST_F(Fpargdev, QuittingOffersToSaveAndReloadsTheParameters) {
   test::pressKey(box("CTX_PAR_LIBDEV1"), Qt::Key_Escape);
   EXPECT_FALSE(m_window->isVisible());
   EXPECT_TRUE(m_messages.entries().isEmpty());
+}
+
+TEST_F(Fpargdev, F10SavesAndF1OpensItsHelp) {
+  open();
+  type("CTX_PAR_LIBDEV2", "Yen");
+  test::pressKey(box("CTX_PAR_LIBDEV2"), Qt::Key_F10);
+  EXPECT_EQ(stored("TPAR_LIBDEV2"), "Yen");
+  EXPECT_FALSE(Modif_En_Cours(m_window.get()));
+
+  test::pressKey(box("CTX_PAR_LIBDEV1"), Qt::Key_F1);
+  auto* help = m_window->findChild<HelpWindow*>();
+  ASSERT_NE(help, nullptr);  // owned by the modal window, so that it can be used
+  EXPECT_TRUE(help->isVisible());
+  EXPECT_EQ(help->anchor(), "5400");
 }
 
 TEST_F(Fpargdev, SpreadsheetFolderIsUsedWithASeparator) {

@@ -1,5 +1,6 @@
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QTextBrowser>
 #include <QTimer>
@@ -79,6 +80,20 @@ TEST_F(WindowHelpers, F1OpensTheHelpAtTheContextOfTheFocusedControl) {
   EXPECT_EQ(help->anchor(), "");
   showHelp(m_state, 999999);  // unknown: the start of the help
   EXPECT_EQ(help->anchor(), "");
+}
+
+TEST_F(WindowHelpers, InAMenuTheHighlightedEntryGivesTheContext) {
+  QMenu menu;
+  menu.menuAction()->setProperty("helpContext", 5000);
+  QAction* types = menu.addAction("Types de devis");
+  types->setProperty("helpContext", 5300);
+  menu.addAction("Sans aide");
+  menu.popup(QPoint(0, 0));
+  EXPECT_EQ(helpContextOf(&menu), 5000);
+  menu.setActiveAction(types);
+  EXPECT_EQ(helpContextOf(&menu), 5300);
+  menu.setActiveAction(menu.actions().at(1));
+  EXPECT_EQ(helpContextOf(&menu), 5000);
 }
 
 TEST_F(WindowHelpers, HelpFileOfTheProgramFolderComesFirst) {
