@@ -1,0 +1,149 @@
+#include <QAction>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "CoreTestSupport.h"
+#include "core/CoreWindows.h"
+#include "core/MainMenu.h"
+#include "core/MenuButtons.h"
+#include "core/WindowTranslation.h"
+
+namespace tarovent::core::test {
+namespace {
+
+TEST(MenuButtonsTest, HidingTheMiddleButtonMovesTheNextOneAndShowingPutsItLast) {
+  QList<MenuButton> row = {{"CMD_M_A", 0, 100, false},
+                           {"CMD_M_B", 0, 80, false},
+                           {"CMD_M_C", 0, 120, false},
+                           {"OTHER", 5000, 10, true}};
+  for (const char* n : {"CMD_M_A", "CMD_M_B", "CMD_M_C"}) ASSERT_TRUE(allumerMenu(row, n, 45));
+  EXPECT_EQ(row[0].left, 45);   // nothing visible yet among the CMD_M_ buttons
+  EXPECT_EQ(row[1].left, 190);  // 45 + 100 + 45
+  EXPECT_EQ(row[2].left, 315);  // 190 + 80 + 45
+  ASSERT_TRUE(eteindreMenu(row, "cmd_m_b", 45));
+  EXPECT_FALSE(row[1].visible);
+  EXPECT_EQ(row[2].left, 190);  // moved left by 80 + 45
+  EXPECT_EQ(row[0].left, 45);
+  ASSERT_TRUE(allumerMenu(row, "CMD_M_B", 45));
+  EXPECT_EQ(row[1].left, 355);  // after the right-most visible: 190 + 120 + 45
+  EXPECT_FALSE(allumerMenu(row, "CMD_M_NONE", 45));
+  EXPECT_FALSE(eteindreMenu(row, "OTHER", 45));
+}
+
+TEST(MenuButtonsTest, ScreenRules) {
+  EXPECT_EQ(mainMenuWidthTwips(12000), 12000);
+  EXPECT_EQ(mainMenuWidthTwips(15360), 15360 - 2445);
+  EXPECT_EQ(topOffsetTwips(9000, 700), 0);
+  EXPECT_EQ(topOffsetTwips(11520, 700), 701);
+}
+
+class MainMenuTest : public FamilyTest {
+ protected:
+  std::unique_ptr<MainMenu> startMenu() {
+    registerCoreWindows(*m_state);
+    auto menu = std::make_unique<MainMenu>(*m_state);
+    EXPECT_TRUE(menu->start()) << m_messages.texts().join('|').toStdString();
+    menu->refreshEntries();
+    return menu;
+  }
+};
+
+TEST_F(MainMenuTest, EntriesCaptionsHelpAndEnabling) {
+  auto menu = startMenu();
+  EXPECT_EQ(menu->objectName(), "MENUDEV");
+  struct Entry {
+    const char* name;
+    const char* caption;
+    int help;
+  };
+  const Entry entries[] = {
+      {"M_DEVIS", "&Devis", 1000},
+      {"M_DEVI_DEVIS", "Gestion des &devis", 1100},
+      {"M_FACPROF", "&Factures PROFORMA", 1200},
+      {"M_CLI", "&Clients", 2000},
+      {"M_CLIDEV", "&Fiches clients", 2100},
+      {"M_VISITE", "Suivi des &Visites", 0},
+      {"M_CLI_CAT", "Catégories", 2200},
+      {"M_RELA", "&Relances", 3000},
+      {"M_RENTA", "Rentabilité", 4000},
+      {"M_TABLES", "&Tables", 5000},
+      {"M_TABL_SOCI", "&Sociétés", 5100},
+      {"M_TABL_PRO", "&Options", 5200},
+      {"M_TABL_TYPE", "&Types de devis", 5300},
+      {"M_PARAM", "Paramètres généraux", 5400},
+      {"M_PERSO", "&Personnalisation", 5500},
+      {"M_MACROS", "&Créateur de macros", 5600},
+      {"M_HELP", "?", 6000},
+      {"M_INFOS", "I&nformations", 0},
+      {"M_DEVI_QUIT", "&Quitter", 7000},
+  };
+  for (const auto& e : entries) {
+    QAction* a = menu->menuEntry(e.name);
+    ASSERT_NE(a, nullptr) << e.name;
+    EXPECT_EQ(a->text(), QString::fromUtf8(e.caption));
+    EXPECT_EQ(a->property("helpContext").toInt(), e.help) << e.name;
+  }
+  // Entries whose window is not part of the program yet are disabled.
+  EXPECT_TRUE(menu->menuEntry("M_PARAM")->isEnabled());
+  EXPECT_FALSE(menu->menuEntry("M_DEVI_DEVIS")->isEnabled());
+  EXPECT_TRUE(menu->menuEntry("M_DEVI_QUIT")->isEnabled());
+  // Without a commercial database there is no profitability report.
+  EXPECT_FALSE(menu->menuEntry("M_RENTA")->isVisible());
+  // The home window sits in the work area.
+  ASSERT_FALSE(menu->workArea()->subWindowList().isEmpty());
+  EXPECT_EQ(menu->workArea()->subWindowList().first()->widget()->objectName(), "FAcceuil");
+  EXPECT_TRUE(menu->windowTitle().contains("DONNEES"));
+}
+
+TEST_F(MainMenuTest, PictureButtonsLightAndGoOut) {
+  auto menu = startMenu();
+  auto* cli = menu->findChild<QToolButton*>("CMD_M_CLIDEV");
+  auto* rel = menu->findChild<QToolButton*>("CMD_M_RELA");
+  ASSERT_TRUE(cli && rel);
+  menu->Allumer_Menu("CMD_M_CLIDEV");
+  menu->Allumer_Menu("CMD_M_RELA");
+  EXPECT_EQ(cli->x(), 3);
+  EXPECT_EQ(rel->x(), 3 + cli->width() + 3);
+  menu->Eteindre_Menu("CMD_M_CLIDEV");
+  EXPECT_EQ(rel->x(), 3);
+  EXPECT_FALSE(cli->property("lit").toBool());
+  menu->Allumer_Menu("CMD_M_NOPE");
+  EXPECT_EQ(m_messages.texts().last(),
+            "Procédure Allumer_Menu : Nom de contrôle inconnu CMD_M_NOPE");
+  menu->Eteindre_Menu("CMD_M_NOPE");
+  EXPECT_EQ(m_messages.texts().last(),
+            "Procédure Eteindre_Menu : Nom de contrôle inconnu CMD_M_NOPE");
+}
+
+TEST_F(MainMenuTest, EnglishCaptionsWithALanguage) {
+  sql(m_layout.dataFolder + "BDTRAD.MDB",
+      {"INSERT INTO TTRAD VALUES ('Gestion des &devis', '&Quote management', Null)",
+       "INSERT INTO TTRAD VALUES ('&Quitter', 'E&xit', Null)",
+       "INSERT INTO TTRAD VALUES ('TAROVENT - Gestion des devis', 'TAROVENT - Quotes', Null)",
+       "INSERT INTO TTRAD VALUES ('Libellé', 'Label', Null)"});
+  writeIni("LANGUE=1\n");
+  auto menu = startMenu();
+  EXPECT_EQ(menu->menuEntry("M_DEVI_DEVIS")->text(), "&Quote management");
+  EXPECT_EQ(menu->menuEntry("M_DEVI_QUIT")->text(), "E&xit");
+  EXPECT_EQ(menu->menuEntry("M_CLIDEV")->text(), "&Fiches clients");  // no translation
+  EXPECT_TRUE(menu->windowTitle().startsWith("TAROVENT - Quotes   V"));
+
+  QWidget w;
+  w.setWindowTitle("Libellé");
+  auto* label = new QLabel("Libellé", &w);
+  label->setToolTip("Libellé");
+  label->setProperty("tag", "Libellé");
+  auto* button = new QPushButton("&Quitter", &w);
+  Traduire_Fenetre(*m_state, &w);
+  EXPECT_EQ(w.windowTitle(), "Label");
+  EXPECT_EQ(label->text(), "Label");
+  EXPECT_EQ(label->toolTip(), "Label");
+  EXPECT_EQ(label->property("tag").toString(), "Label");
+  EXPECT_EQ(button->text(), "E&xit");
+}
+
+}  // namespace
+}  // namespace tarovent::core::test
