@@ -1,5 +1,9 @@
 #include "platform/word/WordDocument.h"
 
+#include <sys/stat.h>
+
+#include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <algorithm>
 #include <unordered_map>
@@ -15,6 +19,22 @@ namespace tarovent::word {
 using ooxml::OoxmlError;
 
 namespace {
+
+// What tells us that another program has replaced or rewritten a file.
+struct DiskStamp {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  long long mtimeNs = 0;
+  bool operator==(const DiskStamp&) const = default;
+};
+
+std::optional<DiskStamp> stampOf(const QString& path) {
+  struct stat st {};
+  if (::stat(QFile::encodeName(path).constData(), &st) != 0) return std::nullopt;
+  return DiskStamp{st.st_dev, st.st_ino, st.st_size,
+                   static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec};
+}
 
 const QString kDocumentType = QStringLiteral(
     "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml");
@@ -149,6 +169,7 @@ struct WordDocument::Impl {
 
   ooxml::Package package;
   QString path;
+  std::optional<DiskStamp> stamp;  // the file as we last read or wrote it
   QString mainPart;
   bool readOnly = false;
   bool modified = false;
@@ -761,6 +782,7 @@ WordDocument WordDocument::open(const QString& path, OpenMode mode) {
   auto impl = std::make_unique<Impl>(ooxml::Package::open(path));
   impl->path = path;
   impl->readOnly = mode == OpenMode::ReadOnly;
+  impl->stamp = stampOf(path);
   impl->load();
   return WordDocument(std::move(impl));
 }
@@ -814,13 +836,23 @@ void WordDocument::save() {
   saveAs(d->path);
 }
 
+bool WordDocument::changedOnDisk() const {
+  return d->stamp && !d->path.isEmpty() && stampOf(d->path) != d->stamp;
+}
+
 void WordDocument::saveAs(const QString& path) {
+  if (!d->path.isEmpty() && QFileInfo(path) == QFileInfo(d->path) && QFileInfo::exists(path) &&
+      changedOnDisk())
+    throw OoxmlError(QStringLiteral("Le document %1 a été modifié par un autre programme depuis "
+                                    "son ouverture : il n'est pas enregistré")
+                         .arg(path));
   for (Impl::Story& story : d->stories)
     if (story.dirty)
       d->package.write(story.part, ooxml::serializeXml(*story.doc, story.source.size()));
   d->package.saveAs(path);
   for (Impl::Story& story : d->stories) story.dirty = false;
   d->path = path;
+  d->stamp = stampOf(path);
   d->readOnly = false;
   d->modified = false;
 }

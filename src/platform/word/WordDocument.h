@@ -71,6 +71,9 @@ class WordDocument {
   bool showHiddenText() const;
   void setShowHiddenText(bool show);
 
+  // Whether another program has rewritten the file since we opened or saved it. Saving over
+  // such a file is refused, so that changes made outside are never lost.
+  bool changedOnDisk() const;
   void save();
   void saveAs(const QString& path);
 

@@ -69,6 +69,25 @@ TEST_F(Document, ModifiedFlagAndReadOnlyOpening) {
   EXPECT_TRUE(doc.showHiddenText());
 }
 
+TEST_F(Document, ChangesMadeByAnotherProgramAreNeverOverwritten) {
+  const QString path = saved(MiniDocx{marked("RS", "a", 1)}, "d.docx");
+  WordDocument ours = WordDocument::open(path);
+  EXPECT_FALSE(ours.changedOnDisk());
+  ours.setBookmarkText("RS", "ours");
+  ours.save();  // our own save does not count as a change from outside
+  EXPECT_FALSE(ours.changedOnDisk());
+
+  WordDocument theirs = WordDocument::open(path);
+  theirs.setBookmarkText("RS", "theirs");
+  theirs.save();
+  EXPECT_TRUE(ours.changedOnDisk());
+  ours.setBookmarkText("RS", "again");
+  EXPECT_THROW(ours.save(), ooxml::OoxmlError);
+  EXPECT_EQ(WordDocument::open(path).bookmarkText("RS"), "theirs");
+  ours.saveAs(file("copie.docx"));  // elsewhere is fine
+  EXPECT_EQ(WordDocument::open(file("copie.docx")).bookmarkText("RS"), "again");
+}
+
 TEST_F(Document, PackagesThatAreNotWordDocumentsAreRefused) {
   ooxml::Package noMain = MiniDocx{para("x")}.package();
   noMain.remove("word/document.xml");
