@@ -108,7 +108,8 @@ int Ajuster_Ecran(ProcessState& state, QWidget* window, int mode) {
   if (!window->layout()) scaleChildren(window, r.ratioX, r.ratioY);
   scaleFont(window, std::min(r.ratioX, r.ratioY));
   scaleViews(window, r.ratioX, r.ratioY);
-  frame->setGeometry(r.window);
+  // A maximised window keeps filling its area: only its contents grow.
+  if (!window->isMaximized() && !frame->isMaximized()) frame->setGeometry(r.window);
   window->setUpdatesEnabled(true);
   return stateOf(window);
 }

@@ -225,7 +225,7 @@ void DataControl::updateCaption() {
   if (m_rs.isOpen()) {
     count = m_rs.RecordCount();
     if (m_rs.EditMode() == db::EditMode::Add)
-      position = count + 1;
+      position = ++count;  // the new record counts already
     else if (!m_rs.BOF() && !m_rs.EOF_())
       position = m_rs.AbsolutePosition() + 1;
   }

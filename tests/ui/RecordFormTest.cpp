@@ -212,7 +212,7 @@ TEST_F(RecordForm, AddSaveAndDeleteThroughTheButtons) {
   click("Cmd_Ajouter");
   EXPECT_EQ(m_code->text(), "");
   EXPECT_EQ(m_data->EditMode(), db::EditMode::Add);
-  EXPECT_EQ(m_data->caption(), "Enregistrement: 4 / 3");
+  EXPECT_EQ(m_data->caption(), "Enregistrement: 4 / 4");
   m_code->setText("C0");
   m_nom->setText("Abadie");
   click("Cmd_Update");
