@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMdiSubWindow>
 #include <QToolButton>
 
 #include "BoundControl.h"
@@ -180,7 +181,11 @@ void DataControl::showRecord() {
 
 QList<BoundControl*> DataControl::boundControls() const {
   QList<BoundControl*> out;
-  QWidget* top = window();
+  // The form holding the data control: its window, or its sub-window in the main window.
+  QWidget* top = const_cast<DataControl*>(this);
+  while (top->parentWidget() && !top->isWindow() &&
+         !qobject_cast<QMdiSubWindow*>(top->parentWidget()))
+    top = top->parentWidget();
   for (QWidget* w : top->findChildren<QWidget*>())
     if (BoundControl* b = boundControl(w); b && b->dataSource() == this) out << b;
   return out;
