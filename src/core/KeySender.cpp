@@ -7,6 +7,14 @@
 
 #include "KeyNotation.h"
 
+// Qt's own entry for keys that do not come from the window system (its test library uses it):
+// it offers the key to shortcuts, access keys and menu mnemonics first, as a typed key is.
+QT_BEGIN_NAMESPACE
+Q_GUI_EXPORT bool qt_sendShortcutOverrideEvent(QObject* o, ulong timestamp, int k,
+                                               Qt::KeyboardModifiers mods, const QString& text,
+                                               bool autorep, ushort count);
+QT_END_NAMESPACE
+
 namespace tarovent::core {
 
 namespace {
@@ -17,6 +25,9 @@ void deliver(const QList<KeyStroke>& strokes) {
     QPointer<QWidget> target = keyTarget();
     if (!target) return;
     QKeyEvent press(QEvent::KeyPress, k.key, k.modifiers, k.text);
+    if (qt_sendShortcutOverrideEvent(target, press.timestamp(), k.key, k.modifiers, k.text, false,
+                                     1))
+      continue;
     QApplication::sendEvent(target, &press);
     if (!target) continue;
     QKeyEvent release(QEvent::KeyRelease, k.key, k.modifiers, k.text);

@@ -1,4 +1,6 @@
 #include <QLineEdit>
+#include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "core/KeyNotation.h"
@@ -74,6 +76,23 @@ TEST_F(KeySending, KeysGoToTheFocusedBoxAndFollowTheFocus) {
   EXPECT_EQ(m_second->text(), "cD");
   EXPECT_EQ(m_third->text(), "");
   EXPECT_FALSE(Envoyer_Touches("{BAD}", true));
+}
+
+TEST_F(KeySending, AccessKeysAndShortcutsWorkAsWhenTyped) {
+  auto* save = new QPushButton("&Enregistrer", &m_window);
+  save->show();
+  int saves = 0, f10 = 0;
+  QObject::connect(save, &QPushButton::clicked, [&] { ++saves; });
+  auto* shortcut = new QShortcut(QKeySequence(Qt::Key_F10), &m_window);
+  QObject::connect(shortcut, &QShortcut::activated, [&] { ++f10; });
+  ASSERT_TRUE(Envoyer_Touches("{F10}a%e", true));
+  EXPECT_EQ(f10, 1);
+  EXPECT_EQ(m_first->text(), "a");  // the shortcut took its key, not the box
+  // An access key clicks its button the way a typed one does, after showing it pressed.
+  QElapsedTimer t;
+  t.start();
+  while (saves == 0 && t.elapsed() < 2000) QApplication::processEvents();
+  EXPECT_EQ(saves, 1);
 }
 
 TEST_F(KeySending, WithoutWaitingKeysArriveAfterTheCurrentEvent) {
