@@ -89,16 +89,24 @@ const RecordsetModel::Row* RecordsetModel::row(int r) const {
 QVariant RecordsetModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.column() >= m_columns.size()) return {};
   const int c = index.column();
+  const bool yesNo = m_specs[c].type == db::FieldType::Boolean && !m_columns[c].format;
   if (role == Qt::TextAlignmentRole) {
     if (m_columns[c].alignment) return QVariant::fromValue(m_columns[c].alignment);
+    if (yesNo) return QVariant::fromValue(Qt::AlignCenter);
     return QVariant::fromValue(isNumber(m_specs[c].type) ? Qt::AlignRight | Qt::AlignVCenter
                                                          : Qt::AlignLeft | Qt::AlignVCenter);
+  }
+  // Yes/no fields show as check boxes.
+  if (yesNo && role == Qt::CheckStateRole) {
+    const Row* r = row(index.row());
+    return r ? QVariant(r->values[c].toBool() ? Qt::Checked : Qt::Unchecked) : QVariant();
   }
   if (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::UserRole) return {};
   const Row* r = row(index.row());
   if (!r) return {};
   const QVariant& v = r->values[c];
   if (role == Qt::UserRole) return v;
+  if (yesNo) return {};
   return m_columns[c].format ? m_columns[c].format(v) : textForField(v, m_specs[c]);
 }
 

@@ -118,11 +118,18 @@ class GridForm : public RecordForm {
 
 TEST_F(GridForm, GridAndBoxesShowTheSameRecord) {
   EXPECT_EQ(m_model->rowCount(), 3);
+  EXPECT_EQ(m_model->index(1, 3).data(Qt::CheckStateRole), Qt::Checked);  // a yes/no field
+  EXPECT_EQ(m_model->index(1, 3).data().toString(), "");
   EXPECT_EQ(currentRow(), 0);
   choose(2);
   EXPECT_EQ(m_code->text(), "C3");
   m_data->MovePrevious();
   EXPECT_EQ(currentRow(), 1);
+  if (const QString folder = qEnvironmentVariable("TAROVENT_SCREENSHOTS"); !folder.isEmpty()) {
+    m_window->resize(420, 560);
+    test::showActive(m_window.get());
+    EXPECT_TRUE(saveScreenshot(m_window.get(), folder + "/record-form.png"));
+  }
 }
 
 TEST_F(GridForm, ChoosingARowIsRefusedWhileAChangeIsPending) {
