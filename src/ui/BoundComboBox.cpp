@@ -61,16 +61,23 @@ void BoundComboBox::clearRowSource() {
   m_rowSource.clear();
 }
 
+int BoundComboBox::rowOfCode(const QString& c) const {
+  if (c.isEmpty()) return -1;
+  for (int i = 0; i < count(); ++i)
+    if (model()->index(i, 0).data().toString().compare(c, Qt::CaseInsensitive) == 0) return i;
+  return -1;
+}
+
 QString BoundComboBox::code() const {
-  if (isEditable()) {
-    const int i = findText(currentText(), Qt::MatchFixedString);
-    return i >= 0 ? itemText(i) : currentText();
+  if (isEditable() && modelColumn() == 0) {
+    const int i = rowOfCode(currentText());
+    return i >= 0 ? model()->index(i, 0).data().toString() : currentText();
   }
-  return currentIndex() >= 0 ? itemText(currentIndex()) : QString();
+  return currentIndex() >= 0 ? model()->index(currentIndex(), 0).data().toString() : QString();
 }
 
 void BoundComboBox::setCode(const QString& c) {
-  const int i = c.isEmpty() ? -1 : findText(c, Qt::MatchFixedString);
+  const int i = rowOfCode(c);
   setCurrentIndex(i);
   if (isEditable() && i < 0) setEditText(c);
 }

@@ -27,6 +27,9 @@ class BoundComboBox : public QComboBox, public BoundControl {
   void clearRowSource();
   const QString& rowSource() const { return m_rowSource; }
 
+  // Which column the closed combo shows: 0 the code (the default), 1 the label.
+  void setShownColumn(int column) { setModelColumn(column); }
+
   // The code of the chosen row, or the text typed when it matches none.
   QString code() const;
   // Chooses the row of `code`; an unknown code leaves no row chosen (its text when editable).
@@ -37,6 +40,8 @@ class BoundComboBox : public QComboBox, public BoundControl {
   void show(const QVariant& value, const db::FieldSpec& field) override;
 
  private:
+  int rowOfCode(const QString& code) const;
+
   QString m_rowSource;
 };
 

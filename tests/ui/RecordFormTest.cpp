@@ -323,6 +323,14 @@ TEST_F(RecordForm, NumberBoxDropsRefusedKeysWithABeep) {
 TEST_F(RecordForm, ComboListsCodeAndLabelAndCanBeEmptied) {
   ASSERT_EQ(m_cat->count(), 2);
   EXPECT_EQ(m_cat->model()->index(0, 1).data().toString(), "Artisan");
+  m_cat->setShownColumn(1);
+  m_data->MoveNext();
+  EXPECT_EQ(m_cat->currentText(), "Artisan");
+  EXPECT_EQ(m_cat->code(), "ART");
+  m_cat->setCode("ind");  // codes compare as the database compares them
+  EXPECT_EQ(m_cat->currentText(), "Industrie");
+  m_data->UpdateRecord();
+  EXPECT_EQ(stored("C2", "TCLI_CAT"), "IND");
   m_cat->clearRowSource();
   EXPECT_EQ(m_cat->count(), 0);
   EXPECT_TRUE(m_cat->rowSource().isEmpty());
