@@ -462,9 +462,8 @@ struct WordDocument::Impl {
     return std::all_of(runs.begin(), runs.end(), [&](pugi::xml_node r) { return runHidden(r); });
   }
 
-  void setHidden(pugi::xml_node root, bool hidden) {
-    CharFormat format;
-    format.hidden = hidden;
+  // Formats every run and paragraph mark under root.
+  void setFormat(pugi::xml_node root, const CharFormat& format) {
     for (pugi::xml_node run : descendants(root, [](pugi::xml_node n) { return xml::is(n, "r"); })) {
       const pugi::xml_node rPr = xml::runProperties(run, prefix);
       xml::applyFormat(rPr, prefix, format, inheritedHidden(xml::ancestor(run, "p"), rPr));
@@ -1106,13 +1105,21 @@ int WordDocument::addTableAfter(int afterTable, int layoutTable, int layoutRow) 
   return d->tableIndexOf(tbl);
 }
 
-void WordDocument::setRowHidden(int t, int row, bool hidden) {
-  d->setHidden(d->rowNode(t, row), hidden);
+void WordDocument::formatRow(int t, int row, const CharFormat& format) {
+  d->setFormat(d->rowNode(t, row), format);
   d->changed(0);
 }
 
+void WordDocument::setRowHidden(int t, int row, bool hidden) {
+  CharFormat format;
+  format.hidden = hidden;
+  formatRow(t, row, format);
+}
+
 void WordDocument::setTableHidden(int t, bool hidden) {
-  d->setHidden(d->tableNode(t), hidden);
+  CharFormat format;
+  format.hidden = hidden;
+  d->setFormat(d->tableNode(t), format);
   d->changed(0);
 }
 

@@ -125,6 +125,8 @@ class WordDocument {
   // table and a single empty row; returns its number.
   int addTableAfter(int afterTable, int layoutTable, int layoutRow);
 
+  // Applies a format to all the text of a row, paragraph marks included.
+  void formatRow(int table, int row, const CharFormat& format);
   void setRowHidden(int table, int row, bool hidden);
   void setTableHidden(int table, bool hidden);
   // True when the cell/row/table has text and all of it is hidden (styles included).

@@ -177,6 +177,11 @@ TEST(Table, HidingRowsAndTablesFollowsStylesToo) {
   doc.setTableHidden(2, false);  // needs an explicit "not hidden" over the style
   EXPECT_FALSE(doc.isTableHidden(2));
   EXPECT_FALSE(doc.isCellHidden({1, 1, 1}));
+
+  doc.formatRow(1, 1, {.bold = true, .color = "C00000"});  // a sub-total row's look
+  EXPECT_EQ(doc.cellFormat({1, 1, 2}).color, "C00000");
+  EXPECT_EQ(doc.cellFormat({1, 1, 2}).bold, true);
+  EXPECT_EQ(doc.cellFormat({1, 2, 2}).bold, false);
 }
 
 TEST(Table, PositionsOrderTablesAndBookmarks) {
