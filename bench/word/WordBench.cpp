@@ -13,7 +13,7 @@
 #include "composition/ColumnMap.h"
 #include "composition/NumberFormat.h"
 #include "composition/TableLocator.h"
-#include "platform/ooxml/Package.h"
+#include "install/templates/WordprocessingXml.h"
 #include "platform/word/WordDocument.h"
 
 using namespace tarovent;
@@ -69,28 +69,7 @@ void writeQuote(const QString& path) {
       "<w:p><w:pPr><w:rPr><w:sz w:val=\"2\"/></w:rPr></w:pPr></w:p>" + table(rows) +
       "<w:p><w:bookmarkStart w:id=\"90\" "
       "w:name=\"SMTNET\"/><w:r><w:t>0,00</w:t></w:r><w:bookmarkEnd w:id=\"90\"/></w:p>";
-  ooxml::Package p = ooxml::Package::create();
-  p.write("[Content_Types].xml",
-          "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?><Types "
-          "xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-          "<Default Extension=\"rels\" "
-          "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
-          "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-          "<Override PartName=\"/word/document.xml\" "
-          "ContentType=\"application/"
-          "vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/></Types>");
-  p.write("_rels/.rels",
-          "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?><Relationships "
-          "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-          "<Relationship Id=\"rId1\" "
-          "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
-          "officeDocument\" Target=\"word/document.xml\"/></Relationships>");
-  p.write("word/document.xml",
-          ("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?><w:document "
-           "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"><w:body>" +
-           body + "</w:body></w:document>")
-              .toUtf8());
-  p.saveAs(path);
+  templates::WordprocessingXml::package(body, "<w:p/>", "<w:p/>", false, false).saveAs(path);
 }
 
 // Load, locate the tables, rewrite 8 numbers per row, save.
