@@ -1,0 +1,82 @@
+#include "ArticleFiles.h"
+
+#include "core/Catalogue.h"
+#include "core/ProcessState.h"
+#include "platform/db/Database.h"
+#include "platform/db/DbError.h"
+#include "ui/BusyCursor.h"
+
+namespace tarovent::articles {
+
+bool ArticleFiles::ensureStock() { return core::Catalogue(m_s).Ouvrir_Stock(); }
+
+db::Recordset& ArticleFiles::articles() { return m_s.articleTable; }
+
+bool ArticleFiles::Trouver_Article(const QString& code) {
+  db::Recordset& rs = m_s.articleTable;
+  if (!rs.isOpen()) return false;
+  if (rs.RecordCount() > 0 && !rs.EOF_() && !rs.BOF()) {
+    try {
+      if (rs.text("TARTI_CODART") == code) return true;
+    } catch (const db::DbError&) {
+      // The current record went away: seek it again.
+    }
+  }
+  rs.Seek("=", code);
+  return !rs.NoMatch();
+}
+
+bool ArticleFiles::Chercher_Section(const QString& code) {
+  if (!m_sections.isOpen()) {
+    core::BaseEntry& plan = m_s.base(core::entry::Planning);
+    if (!plan.open()) return false;
+    ui::BusyCursor busy;
+    try {
+      m_sections = plan.db.OpenRecordset("TSEC", db::RecordsetType::Table);
+      m_sections.setIndex("PrimaryKey");
+    } catch (const db::DbError&) {
+      m_sections = {};
+    }
+    if (!m_sections.isOpen()) return false;
+  }
+  m_sections.Seek("=", code);
+  return !m_sections.NoMatch();
+}
+
+db::Recordset& ArticleFiles::Ouvrir_Liens() {
+  if (!m_links.isOpen()) {
+    m_links = m_s.base(core::entry::Stock).db.OpenRecordset("TLIEN", db::RecordsetType::Table);
+    m_links.setIndex("PrimaryKey");
+  }
+  return m_links;
+}
+
+bool ArticleFiles::hasRoutings() { return m_s.routingTable.isOpen(); }
+
+db::Recordset& ArticleFiles::routings() { return m_s.routingTable; }
+
+bool ArticleFiles::findTariffLine(const QString& supplier, const QString& reference) {
+  core::BaseEntry& t = m_s.base(core::entry::Tariffs);
+  if (!t.open()) return false;
+  m_tariffs =
+      t.db.OpenRecordset("select * from TTRF where TTRF_CODFOURN =" + db::sqlLiteral(supplier) +
+                         " and TTRF_REFFOURN =" + db::sqlLiteral(reference));
+  return !m_tariffs.EOF_();
+}
+
+bool Lien_Valide(const db::Recordset& link, const QDate& day) {
+  const QVariant from = link.value("TLIEN_DebApplic");
+  const QVariant to = link.value("TLIEN_FinApplic");
+  const auto asDay = [](const QVariant& v) {
+    return v.typeId() == QMetaType::QDateTime ? v.toDateTime().date() : v.toDate();
+  };
+  if (!from.isNull() && asDay(from) > day) return false;
+  if (!to.isNull() && asDay(to) < day) return false;
+  return true;
+}
+
+double Prix_Revient_Article(const db::Recordset& article) {
+  return article.number("TARTI_PMP") * (1 + article.number("TARTI_COEFFRG") / 100);
+}
+
+}  // namespace tarovent::articles

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <optional>
+
+#include "ui/MessageFunnel.h"
+
+namespace tarovent::articles {
+
+class ArticleFiles;
+
+// What one unit of an article costs and is worth, rolled up through its bill of materials and
+// routing.
+struct ArticleValue {
+  double cout_matiere = 0;
+  double cout_mo = 0;
+  double poids = 0;
+  double valeur_pv1 = 0;
+  double valeur_pv2 = 0;
+  double valeur_mo_vente = 0;
+};
+
+// Walks the article's bill of materials depth first (20 levels at most) and its routings.
+// Bought components count through links valid on `today`; manufactured ones are entered
+// whatever their link's dates and count only through their components and routing. Returns
+// nothing, after its message, when an article or the depth stops the walk.
+std::optional<ArticleValue> Valoriser_Article(ArticleFiles& files, ui::MessageFunnel& messages,
+                                              const QString& code, const QString& variante,
+                                              const QDate& today = QDate::currentDate());
+
+}  // namespace tarovent::articles

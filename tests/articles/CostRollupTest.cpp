@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "articles/ArticleFiles.h"
+#include "articles/CostRollup.h"
+#include "core/Catalogue.h"
+#include "core/ProcessState.h"
+#include "install/Installer.h"
+#include "platform/db/Database.h"
+
+namespace tarovent::articles {
+namespace {
+
+class CostRollupTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(m_dir.isValid());
+    const auto layout = install::initFamily(m_dir.filePath("f"), true);
+    db::Workspace ws;
+    db::Database stock = ws.OpenDatabase(layout.dataFolder + "CORVELIN.MDB");
+    // The links as the stock product keys them: parent, variant, component, variant.
+    stock.Execute("DROP TABLE TLIEN");
+    stock.Execute(
+        "CREATE TABLE TLIEN (TLIEN_PERE TEXT(30), TLIEN_VARPERE TEXT(2), TLIEN_NUMORD "
+        "SHORT, TLIEN_FILS TEXT(30), TLIEN_VARFILS TEXT(2), TLIEN_QTEUNI DOUBLE, "
+        "TLIEN_DebApplic DATETIME, TLIEN_FinApplic DATETIME, CONSTRAINT PrimaryKey "
+        "PRIMARY KEY (TLIEN_PERE, TLIEN_VARPERE, TLIEN_FILS, TLIEN_VARFILS))");
+    const QString tomorrow = QDate::currentDate().addDays(1).toString("MM/dd/yyyy");
+    const QString yesterday = QDate::currentDate().addDays(-1).toString("MM/dd/yyyy");
+    const QString today = QDate::currentDate().toString("MM/dd/yyyy");
+    const char* articles[] = {
+        "'P', 'Pompe', 'F', 0, 0, 10, 0, 0, 0",    "'SUB', 'Corps', 'F', 0, 0, 0, 0, 0, 0",
+        "'A', 'Vis', 'A', 10, 10, 0, 12, 13, 0.5", "'B', 'Joint', 'A', 100, 0, 0, 0, 0, 1",
+        "'C', 'Tôle', 'A', 5, 0, 0, 6, 7, 2",      "'D', 'Écrou', 'A', 1000, 0, 0, 0, 0, 0",
+    };
+    for (const char* a : articles)
+      stock.Execute(QStringLiteral("INSERT INTO TARTI (TARTI_CODART, TARTI_LIBART, TARTI_Type, "
+                                   "TARTI_PMP, TARTI_COEFFRG, TARTI_QTE_LANC, TARTI_PVU1, "
+                                   "TARTI_PVU2, TARTI_POIDS) VALUES (%1)")
+                        .arg(a));
+    const QStringList links = {
+        "'P', '00', 1, 'A', '00', 2, Null, Null",
+        "'P', '00', 2, 'B', '00', 5, #" + tomorrow + "#, Null",
+        "'P', '00', 3, 'SUB', '00', 3, #" + tomorrow + "#, Null",
+        "'SUB', '00', 1, 'C', '00', 4, Null, #" + today + "#",
+        "'SUB', '00', 2, 'D', '00', 1, Null, #" + yesterday + "#",
+    };
+    for (const QString& l : links) stock.Execute("INSERT INTO TLIEN VALUES (" + l + ")");
+    db::Database plan = ws.OpenDatabase(layout.dataFolder + "DAVRISET.MDB");
+    plan.Execute("INSERT INTO TSEC VALUES ('SOUD', 'Soudure', 40, 60)");
+    plan.Execute(
+        "INSERT INTO TGAM (TGAM_Codart, TGAM_Vargam, TGAM_Numope, TGAM_CodSec, "
+        "TGAM_TmpPrep, TGAM_TmpPie) VALUES ('P', '00', 10, 'SOUD', 1, 0.5)");
+    plan.Execute(
+        "INSERT INTO TGAM (TGAM_Codart, TGAM_Vargam, TGAM_Numope, TGAM_CodSec, "
+        "TGAM_TmpPrep, TGAM_TmpPie) VALUES ('SUB', '00', 10, 'SOUD', 0, 1)");
+    stock.Close();
+    plan.Close();
+
+    m_state = std::make_unique<core::ProcessState>(m_messages);
+    m_state->workingFolder = layout.workingFolder;
+    core::Catalogue c(*m_state);
+    ASSERT_TRUE(c.Lire_Catalogue());
+    bool fatal = false;
+    ASSERT_TRUE(c.Ouvrir_Bases(fatal));
+    m_state->routingTable =
+        m_state->base(core::entry::Planning).db.OpenRecordset("TGAM", db::RecordsetType::Table);
+    m_state->routingTable.setIndex("PrimaryKey");
+    m_files = std::make_unique<ArticleFiles>(*m_state);
+  }
+
+  void stockSql(const QString& s) { m_state->base(core::entry::Stock).db.Execute(s); }
+  std::optional<ArticleValue> value(const QString& code) {
+    return Valoriser_Article(*m_files, m_messages, code, "00");
+  }
+
+  QTemporaryDir m_dir;
+  ui::ScriptedResponder m_messages;
+  std::unique_ptr<core::ProcessState> m_state;
+  std::unique_ptr<ArticleFiles> m_files;
+};
+
+TEST_F(CostRollupTest, WalksComponentsAndRoutingsWithValidityRules) {
+  const auto v = value("P");
+  ASSERT_TRUE(v.has_value()) << m_messages.texts().join('|').toStdString();
+  // A: 2 x 10 x 1.10; B starts tomorrow; SUB (manufactured) is entered anyway:
+  // C valid until today: 3 x 4 x 5; D ended yesterday.
+  EXPECT_DOUBLE_EQ(v->cout_matiere, 22 + 60);
+  // P: launch of 10, 1 h set-up, 0.5 h a piece at 40/h = 24; SUB: 3 x 1 h x 40 = 120.
+  EXPECT_DOUBLE_EQ(v->cout_mo, 24 + 120);
+  EXPECT_DOUBLE_EQ(v->valeur_mo_vente, 36 + 180);
+  EXPECT_DOUBLE_EQ(v->poids, 2 * 0.5 + 12 * 2);
+  EXPECT_DOUBLE_EQ(v->valeur_pv1, 2 * 12 + 12 * 6);
+  EXPECT_DOUBLE_EQ(v->valeur_pv2, 2 * 13 + 12 * 7);
+  EXPECT_TRUE(m_messages.texts().isEmpty());
+}
+
+TEST_F(CostRollupTest, BoughtArticleValuesItself) {
+  const auto v = value("A");
+  ASSERT_TRUE(v.has_value());
+  EXPECT_DOUBLE_EQ(v->cout_matiere, 11);
+  EXPECT_DOUBLE_EQ(v->cout_mo, 0);
+}
+
+TEST_F(CostRollupTest, MissingArticleStopsAndMissingSectionIsSkipped) {
+  stockSql("DELETE FROM TARTI WHERE TARTI_CODART = 'C'");
+  EXPECT_FALSE(value("P").has_value());
+  EXPECT_EQ(m_messages.texts().last(), "L'article C n'existe plus");
+
+  m_messages.clear();
+  stockSql("INSERT INTO TARTI (TARTI_CODART, TARTI_Type, TARTI_PMP) VALUES ('C', 'A', 5)");
+  m_state->base(core::entry::Planning).db.Execute("DELETE FROM TSEC");
+  const auto v = value("P");
+  ASSERT_TRUE(v.has_value());
+  EXPECT_DOUBLE_EQ(v->cout_mo, 0);
+  EXPECT_EQ(m_messages.texts(),
+            QStringList({"La section SOUD n'existe plus ! ", "La section SOUD n'existe plus ! "}));
+}
+
+TEST_F(CostRollupTest, FirstLinkMustCarryTheRequestedVariants) {
+  stockSql("UPDATE TLIEN SET TLIEN_VARFILS = '01' WHERE TLIEN_PERE = 'P' AND TLIEN_FILS = 'A'");
+  const auto v = value("P");
+  ASSERT_TRUE(v.has_value());
+  EXPECT_DOUBLE_EQ(v->cout_matiere, 0);  // P's list does not open
+  EXPECT_DOUBLE_EQ(v->cout_mo, 24);
+}
+
+TEST_F(CostRollupTest, MoreThanTwentyLevelsStop) {
+  for (int i = 0; i < 22; ++i) {
+    stockSql(
+        QStringLiteral("INSERT INTO TARTI (TARTI_CODART, TARTI_Type) VALUES ('L%1', 'F')").arg(i));
+    stockSql(QStringLiteral("INSERT INTO TLIEN (TLIEN_PERE, TLIEN_VARPERE, TLIEN_FILS, "
+                            "TLIEN_VARFILS, TLIEN_QTEUNI) VALUES ('L%1', '00', 'L%2', '00', 1)")
+                 .arg(i)
+                 .arg(i + 1));
+  }
+  stockSql("INSERT INTO TARTI (TARTI_CODART, TARTI_Type) VALUES ('L22', 'A')");
+  EXPECT_FALSE(value("L0").has_value());
+  EXPECT_EQ(m_messages.texts().last(),
+            "Le nombre de niveaux dépasse les possibilités actuelles du programme");
+  m_messages.clear();
+  EXPECT_TRUE(value("L3").has_value());  // 19 levels below L3
+}
+
+}  // namespace
+}  // namespace tarovent::articles
