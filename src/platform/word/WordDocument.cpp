@@ -12,6 +12,7 @@
 #include "platform/ooxml/OoxmlError.h"
 #include "platform/ooxml/XmlPart.h"
 #include "platform/word/StyleSheet.h"
+#include "platform/word/TextEditor.h"
 #include "platform/word/WordXml.h"
 
 namespace tarovent::word {
@@ -45,105 +46,6 @@ const QString kMacroDocumentType =
 
 bool isTemplateType(const QString& type) {
   return type.contains(QLatin1String(".template.")) || type.contains(QLatin1String("Template"));
-}
-
-// Containers that may wrap blocks, rows or cells without being structure themselves.
-bool isWrapper(pugi::xml_node node) {
-  return xml::is(node, "sdt") || xml::is(node, "sdtContent") || xml::is(node, "customXml");
-}
-
-bool isProperties(pugi::xml_node node) {
-  const char* local = xml::localName(node);
-  const size_t n = std::strlen(local);
-  return node.type() == pugi::node_element && n > 2 && std::strcmp(local + n - 2, "Pr") == 0;
-}
-
-bool isMarker(pugi::xml_node node) {
-  return xml::is(node, "bookmarkStart") || xml::is(node, "bookmarkEnd");
-}
-
-// Children found through wrappers: rows of a table, cells of a row.
-std::vector<pugi::xml_node> wrappedChildren(pugi::xml_node parent, const char* local) {
-  std::vector<pugi::xml_node> found;
-  xml::traverse(
-      parent,
-      [&](pugi::xml_node n) {
-        if (xml::is(n, local)) {
-          found.push_back(n);
-          return false;
-        }
-        return isWrapper(n);
-      },
-      [](pugi::xml_node) {});
-  return found;
-}
-
-pugi::xml_node firstParagraph(pugi::xml_node container) {
-  pugi::xml_node found;
-  xml::traverse(
-      container,
-      [&](pugi::xml_node n) {
-        if (found) return false;
-        if (xml::is(n, "p")) {
-          found = n;
-          return false;
-        }
-        return isWrapper(n);
-      },
-      [](pugi::xml_node) {});
-  return found;
-}
-
-pugi::xml_node firstRun(pugi::xml_node paragraph) {
-  pugi::xml_node found;
-  xml::traverse(
-      paragraph,
-      [&](pugi::xml_node n) {
-        if (found || n.type() != pugi::node_element) return false;
-        if (xml::is(n, "r")) {
-          found = n;
-          return false;
-        }
-        return !isProperties(n) && !xml::is(n, "del") && !xml::is(n, "moveFrom");
-      },
-      [](pugi::xml_node) {});
-  return found;
-}
-
-template <class Pred>
-std::vector<pugi::xml_node> descendants(pugi::xml_node root, Pred pred) {
-  std::vector<pugi::xml_node> found;
-  xml::traverse(
-      root,
-      [&](pugi::xml_node n) {
-        if (n.type() != pugi::node_element) return false;
-        if (pred(n)) found.push_back(n);
-        return true;
-      },
-      [](pugi::xml_node) {});
-  return found;
-}
-
-bool isAncestorOf(pugi::xml_node maybeAncestor, pugi::xml_node node) {
-  for (pugi::xml_node cur = node.parent(); cur; cur = cur.parent())
-    if (cur == maybeAncestor) return true;
-  return false;
-}
-
-bool toggleOn(pugi::xml_node node) {
-  const char* value = xml::attr(node, "val").value();
-  return !(std::strcmp(value, "0") == 0 || std::strcmp(value, "false") == 0 ||
-           std::strcmp(value, "off") == 0);
-}
-
-QString styleOf(pugi::xml_node properties, const char* local) {
-  return QString::fromUtf8(xml::attr(xml::firstChild(properties, local), "val").value());
-}
-
-// The run properties worth copying for new text: no revision marks.
-void stripRevisionMarks(pugi::xml_node rPr) {
-  for (const char* local : {"ins", "del", "moveFrom", "moveTo", "rPrChange"})
-    xml::removeChildren(rPr, local);
 }
 
 }  // namespace
@@ -186,7 +88,9 @@ struct WordDocument::Impl {
   mutable std::unordered_map<pugi::xml_node_struct*, std::pair<int, int>> layout;
   mutable std::optional<StyleSheet> styles;
   mutable QHash<QString, bool> inheritedCache;
-  pugi::xml_document scratch;
+  TextEditor editor{[this](pugi::xml_node paragraph, pugi::xml_node rPr) {
+    return inheritedHidden(paragraph, rPr);
+  }};
 
   explicit Impl(ooxml::Package p) : package(std::move(p)) {}
 
@@ -208,6 +112,7 @@ struct WordDocument::Impl {
     const std::string docName = stories[0].doc->document_element().name();
     const size_t colon = docName.find(':');
     prefix = colon == std::string::npos ? std::string() : docName.substr(0, colon + 1);
+    editor.setPrefix(prefix);
     const ooxml::Relationships rels = package.relationships(mainPart);
     for (const ooxml::Relationship& rel : rels.all()) {
       const bool header = rel.type.endsWith(QLatin1String("/header"));
@@ -262,7 +167,7 @@ struct WordDocument::Impl {
               return false;
             }
             // Bookmarks never sit inside a run.
-            return !xml::is(n, "r") && !xml::is(n, "Fallback") && !isProperties(n);
+            return !xml::is(n, "r") && !xml::is(n, "Fallback") && !xml::isProperties(n);
           },
           [](pugi::xml_node) {});
     }
@@ -286,7 +191,7 @@ struct WordDocument::Impl {
               tables.push_back(n);
               return false;
             }
-            return isWrapper(n);
+            return xml::isWrapper(n);
           },
           [](pugi::xml_node) {});
       tablesValid = true;
@@ -307,8 +212,8 @@ struct WordDocument::Impl {
     auto it = rowCache.find(tbl.internal_object());
     if (it == rowCache.end()) {
       Rows rows;
-      rows.rows = wrappedChildren(tbl, "tr");
-      for (pugi::xml_node tr : rows.rows) rows.cells.push_back(wrappedChildren(tr, "tc"));
+      rows.rows = xml::wrappedChildren(tbl, "tr");
+      for (pugi::xml_node tr : rows.rows) rows.cells.push_back(xml::wrappedChildren(tr, "tc"));
       it = rowCache.emplace(tbl.internal_object(), std::move(rows)).first;
     }
     return it->second;
@@ -373,7 +278,7 @@ struct WordDocument::Impl {
               layout[n.internal_object()] = {pos, pos};
               return true;
             }
-            return !isProperties(n) && std::strcmp(local, "Fallback") != 0 &&
+            return !xml::isProperties(n) && std::strcmp(local, "Fallback") != 0 &&
                    std::strcmp(local, "instrText") != 0 && std::strcmp(local, "delText") != 0;
           },
           [&](pugi::xml_node n) {
@@ -431,8 +336,8 @@ struct WordDocument::Impl {
   // Whether the styles alone hide a run of this paragraph with these run properties.
   bool inheritedHidden(pugi::xml_node paragraph, pugi::xml_node rPr) const {
     if (!styleSheet().hidesText()) return false;
-    const QString pStyle = styleOf(xml::firstChild(paragraph, "pPr"), "pStyle");
-    const QString rStyle = styleOf(rPr, "rStyle");
+    const QString pStyle = xml::styleOf(xml::firstChild(paragraph, "pPr"), "pStyle");
+    const QString rStyle = xml::styleOf(rPr, "rStyle");
     const QString key = pStyle + QLatin1Char('\n') + rStyle;
     auto it = inheritedCache.constFind(key);
     if (it == inheritedCache.constEnd())
@@ -442,13 +347,13 @@ struct WordDocument::Impl {
 
   bool runHidden(pugi::xml_node run) const {
     const pugi::xml_node rPr = xml::firstChild(run, "rPr");
-    if (const pugi::xml_node vanish = xml::firstChild(rPr, "vanish")) return toggleOn(vanish);
+    if (const pugi::xml_node vanish = xml::firstChild(rPr, "vanish")) return xml::toggleOn(vanish);
     return inheritedHidden(xml::ancestor(run, "p"), rPr);
   }
 
   // Runs that show something (text, tab, break) in a subtree.
   std::vector<pugi::xml_node> textRuns(pugi::xml_node root) const {
-    return descendants(root, [](pugi::xml_node n) {
+    return xml::descendants(root, [](pugi::xml_node n) {
       if (!xml::is(n, "r") || xml::ancestor(n, "del")) return false;
       for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling())
         if ((xml::is(c, "t") && *c.text().get()) || xml::is(c, "tab")) return true;
@@ -462,184 +367,11 @@ struct WordDocument::Impl {
     return std::all_of(runs.begin(), runs.end(), [&](pugi::xml_node r) { return runHidden(r); });
   }
 
-  // Formats every run and paragraph mark under root.
-  void setFormat(pugi::xml_node root, const CharFormat& format) {
-    for (pugi::xml_node run : descendants(root, [](pugi::xml_node n) { return xml::is(n, "r"); })) {
-      const pugi::xml_node rPr = xml::runProperties(run, prefix);
-      xml::applyFormat(rPr, prefix, format, inheritedHidden(xml::ancestor(run, "p"), rPr));
-    }
-    for (pugi::xml_node p : descendants(root, [](pugi::xml_node n) { return xml::is(n, "p"); })) {
-      const pugi::xml_node rPr = xml::paragraphMarkProperties(p, prefix);
-      xml::applyFormat(rPr, prefix, format, inheritedHidden(p, rPr));
-    }
-  }
-
-  // ---- writing text --------------------------------------------------------------------
-
-  // A copy of the run properties new text should take, kept in the scratch document.
-  pugi::xml_node templateProperties(pugi::xml_node rPr) {
-    scratch.reset();
-    if (!rPr) return {};
-    pugi::xml_node copy = scratch.append_copy(rPr);
-    stripRevisionMarks(copy);
-    return copy;
-  }
-
-  pugi::xml_node newParagraphAfter(pugi::xml_node previous, pugi::xml_node pPrSource) {
-    pugi::xml_node p = previous.parent().insert_child_after((prefix + "p").c_str(), previous);
-    copyParagraphProperties(p, pPrSource);
-    return p;
-  }
-
-  void copyParagraphProperties(pugi::xml_node p, pugi::xml_node pPrSource) {
-    if (!pPrSource) return;
-    pugi::xml_node pPr = p.prepend_copy(pPrSource);
-    xml::removeChildren(pPr, "sectPr");
-    xml::removeChildren(pPr, "pPrChange");
-    if (pugi::xml_node rPr = xml::firstChild(pPr, "rPr")) stripRevisionMarks(rPr);
-  }
-
-  // Writes pieces into paragraph `first`, each paragraph break opening a new paragraph after
-  // the previous one. Returns the last paragraph written.
-  pugi::xml_node writePieces(pugi::xml_node first, const QList<TextPiece>& pieces,
-                             pugi::xml_node templateRPr) {
-    const pugi::xml_node pPrSource = xml::firstChild(first, "pPr");
-    pugi::xml_node p = first;
-    for (const TextPiece& piece : pieces) {
-      QString text = piece.text;
-      text.replace(QLatin1String("\r\n"), QLatin1String("\r"));
-      qsizetype from = 0;
-      while (true) {
-        qsizetype brk = from;
-        while (brk < text.size() && text[brk] != QLatin1Char('\r') &&
-               text[brk] != QLatin1Char('\n'))
-          ++brk;
-        const QString segment = text.mid(from, brk - from);
-        if (!segment.isEmpty()) {
-          const bool inherited = piece.format.hidden ? inheritedHidden(p, templateRPr) : false;
-          xml::appendRuns(p, prefix, segment, templateRPr, piece.format, inherited);
-        }
-        if (brk >= text.size()) break;
-        p = newParagraphAfter(p, pPrSource);
-        from = brk + 1;
-      }
-    }
-    return p;
-  }
-
-  // Empties a cell down to its properties, its bookmark markers and paragraph p1, itself
-  // emptied down to its paragraph properties when emptyParagraph is set.
-  static void keepOnly(pugi::xml_node tc, pugi::xml_node p1, bool emptyParagraph) {
-    for (pugi::xml_node keep = p1; keep != tc; keep = keep.parent()) {
-      pugi::xml_node parent = keep.parent();
-      for (pugi::xml_node child = parent.first_child(); child;) {
-        pugi::xml_node next = child.next_sibling();
-        if (child != keep && !isProperties(child) && !isMarker(child)) parent.remove_child(child);
-        child = next;
-      }
-    }
-    if (!emptyParagraph) return;
-    for (pugi::xml_node child = p1.first_child(); child;) {
-      pugi::xml_node next = child.next_sibling();
-      if (!xml::is(child, "pPr")) p1.remove_child(child);
-      child = next;
-    }
-  }
-
-  void writeCell(pugi::xml_node tc, const QList<TextPiece>& pieces) {
-    pugi::xml_node p1 = firstParagraph(tc);
-    if (!p1) p1 = tc.append_child((prefix + "p").c_str());
-    pugi::xml_node rPr;
-    if (pugi::xml_node run = firstRun(p1)) rPr = xml::firstChild(run, "rPr");
-    if (!rPr) rPr = xml::firstChild(xml::firstChild(p1, "pPr"), "rPr");
-
-    // Bookmarks of the cell survive: park them at the end of the cell meanwhile.
-    std::vector<pugi::xml_node> starts, ends;
-    for (pugi::xml_node m : descendants(tc, isMarker)) {
-      (xml::is(m, "bookmarkStart") ? starts : ends).push_back(m);
-      tc.append_move(m);
-    }
-    // The old content of p1 goes once the new runs, which copy its properties, are written.
-    std::vector<pugi::xml_node> old;
-    for (pugi::xml_node child = p1.first_child(); child; child = child.next_sibling())
-      if (!xml::is(child, "pPr")) old.push_back(child);
-    keepOnly(tc, p1, false);
-    pugi::xml_node last = writePieces(p1, pieces, rPr);
-    // An emptied cell keeps a run with its formatting for the text written there later.
-    const bool empty = std::all_of(pieces.begin(), pieces.end(),
-                                   [](const TextPiece& piece) { return piece.text.isEmpty(); });
-    if (empty && rPr) xml::appendRuns(p1, prefix, QString(), rPr, {}, false);
-    for (pugi::xml_node child : old) p1.remove_child(child);
-    pugi::xml_node anchor = xml::firstChild(p1, "pPr");
-    for (pugi::xml_node m : starts)
-      anchor = anchor ? p1.insert_move_after(m, anchor) : p1.prepend_move(m);
-    for (pugi::xml_node m : ends) last.append_move(m);
-  }
-
-  // Empties the text of a copied row: one paragraph per cell, a run-less copy of the first
-  // run's properties, no bookmarks.
-  void clearRow(pugi::xml_node tr) {
-    for (pugi::xml_node m : descendants(tr, isMarker)) m.parent().remove_child(m);
-    if (pugi::xml_node trPr = xml::firstChild(tr, "trPr")) {
-      xml::removeChildren(trPr, "ins");
-      xml::removeChildren(trPr, "del");
-    }
-    for (pugi::xml_node tc : wrappedChildren(tr, "tc")) {
-      pugi::xml_node p1 = firstParagraph(tc);
-      if (!p1) {
-        tc.append_child((prefix + "p").c_str());
-        continue;
-      }
-      pugi::xml_node rPr;
-      if (pugi::xml_node run = firstRun(p1)) rPr = xml::firstChild(run, "rPr");
-      const pugi::xml_node templateRPr = templateProperties(rPr);
-      keepOnly(tc, p1, true);
-      if (templateRPr) p1.append_child((prefix + "r").c_str()).append_copy(templateRPr);
-    }
-  }
-
-  pugi::xml_node spacerParagraph(pugi::xml_node after, SplitGap gap) {
-    pugi::xml_node p = after.parent().insert_child_after((prefix + "p").c_str(), after);
-    if (gap == SplitGap::OnePoint) {
-      pugi::xml_node pPr = p.append_child((prefix + "pPr").c_str());
-      pugi::xml_node spacing = pPr.append_child((prefix + "spacing").c_str());
-      spacing.append_attribute((prefix + "before").c_str()) = "0";
-      spacing.append_attribute((prefix + "after").c_str()) = "0";
-      spacing.append_attribute((prefix + "line").c_str()) = "20";
-      spacing.append_attribute((prefix + "lineRule").c_str()) = "exact";
-      pugi::xml_node rPr = pPr.append_child((prefix + "rPr").c_str());
-      rPr.append_child((prefix + "sz").c_str()).append_attribute((prefix + "val").c_str()) = "2";
-      rPr.append_child((prefix + "szCs").c_str()).append_attribute((prefix + "val").c_str()) = "2";
-    }
-    return p;
-  }
-
   // ---- bookmarks -----------------------------------------------------------------------
 
   const Mark* findMark(const QString& name) const {
     const auto it = marks.constFind(name.toUpper());
     return it == marks.constEnd() ? nullptr : &*it;
-  }
-
-  // First paragraph met walking forward from node up to `limit` (excluded).
-  static pugi::xml_node paragraphAfter(pugi::xml_node node, pugi::xml_node limit) {
-    pugi::xml_node found;
-    pugi::xml_node from = node.next_sibling();
-    for (pugi::xml_node cur = node; !from && cur.parent(); cur = cur.parent())
-      from = cur.parent().next_sibling();
-    if (!from) return {};
-    xml::traverseRange(
-        from, limit,
-        [&](pugi::xml_node n) {
-          if (found) return false;
-          if (xml::is(n, "p")) {
-            found = n;
-            return false;
-          }
-          return !isProperties(n);
-        },
-        [](pugi::xml_node) {});
-    return found;
   }
 
   void removeMark(const QString& key) {
@@ -655,8 +387,8 @@ struct WordDocument::Impl {
   // marker wherever it is.
   void dropMarksUnder(pugi::xml_node root) {
     for (auto it = marks.begin(); it != marks.end();) {
-      const bool startIn = isAncestorOf(root, it->start);
-      const bool endIn = isAncestorOf(root, it->end);
+      const bool startIn = xml::isAncestorOf(root, it->start);
+      const bool endIn = xml::isAncestorOf(root, it->end);
       if (startIn || endIn) {
         if (!startIn) it->start.parent().remove_child(it->start);
         if (!endIn) it->end.parent().remove_child(it->end);
@@ -675,98 +407,6 @@ struct WordDocument::Impl {
     m.append_attribute((prefix + "id").c_str()) = std::to_string(id).c_str();
     if (start) m.append_attribute((prefix + "name").c_str()) = name.toUtf8().constData();
     return m;
-  }
-
-  bool replaceBookmarkText(const Mark& m, const QString& text, const CharFormat& format) {
-    pugi::xml_node start = m.start;
-    pugi::xml_node end = m.end;
-    // Markers between blocks move into the paragraphs next to them.
-    if (!xml::ancestor(start, "p")) {
-      pugi::xml_node p = paragraphAfter(start, end);
-      if (!p) {
-        p = start.parent().insert_child_before((prefix + "p").c_str(), start);
-        p.append_move(start);
-        p.append_move(end);
-      } else {
-        pugi::xml_node pPr = xml::firstChild(p, "pPr");
-        pPr ? p.insert_move_after(start, pPr) : p.prepend_move(start);
-      }
-    }
-    if (!xml::ancestor(end, "p")) {
-      pugi::xml_node last = xml::ancestor(start, "p");
-      for (pugi::xml_node p = paragraphAfter(start, end); p; p = paragraphAfter(p, end)) last = p;
-      last.append_move(end);
-    }
-
-    // Formatting of the first character replaced, else of the text before, else of the mark.
-    pugi::xml_node rPr;
-    xml::traverseRange(
-        start, end,
-        [&](pugi::xml_node n) {
-          if (rPr || n.type() != pugi::node_element) return false;
-          if (xml::is(n, "r")) {
-            rPr = xml::firstChild(n, "rPr");
-            return false;
-          }
-          return !isProperties(n) && !xml::is(n, "del");
-        },
-        [](pugi::xml_node) {});
-    for (pugi::xml_node prev = start.previous_sibling(); !rPr && prev;
-         prev = prev.previous_sibling())
-      if (xml::is(prev, "r")) rPr = xml::firstChild(prev, "rPr");
-    pugi::xml_node p1 = xml::ancestor(start, "p");
-    if (!rPr) rPr = xml::firstChild(xml::firstChild(p1, "pPr"), "rPr");
-    const pugi::xml_node templateRPr = templateProperties(rPr);
-
-    // Remove whatever lies wholly inside the range, except properties and other bookmarks.
-    std::vector<pugi::xml_node> doomed;
-    xml::traverseRange(
-        start, end,
-        [&](pugi::xml_node n) {
-          if (n == start) return false;
-          if (isAncestorOf(n, end)) return true;
-          // A range over table cells empties them but keeps the table whole.
-          if (xml::is(n, "tbl") || xml::is(n, "tr") || xml::is(n, "tc")) return true;
-          if (xml::is(n, "p") && xml::is(n.parent(), "tc")) {
-            for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling())
-              if (!isProperties(c) && !isMarker(c)) doomed.push_back(c);
-            return false;
-          }
-          if (!isProperties(n) && !isMarker(n)) doomed.push_back(n);
-          return false;
-        },
-        [](pugi::xml_node) {});
-    for (pugi::xml_node n : doomed) n.parent().remove_child(n);
-
-    // A range over several paragraphs that are now next to each other leaves one paragraph.
-    pugi::xml_node p2 = xml::ancestor(end, "p");
-    pugi::xml_node between = p1 ? p1.next_sibling() : pugi::xml_node();
-    while (between && between != p2 && (isMarker(between) || between.type() != pugi::node_element))
-      between = between.next_sibling();
-    if (p2 && p1 && p2 != p1 && between == p2) {
-      for (pugi::xml_node child = p2.first_child(); child;) {
-        pugi::xml_node next = child.next_sibling();
-        if (!xml::is(child, "pPr")) p1.append_move(child);
-        child = next;
-      }
-      p2.parent().remove_child(p2);
-    }
-
-    QString flat = text;
-    flat.replace(QLatin1String("\r\n"), QLatin1String("\v"));
-    flat.replace(QLatin1Char('\r'), QLatin1Char('\v'));
-    flat.replace(QLatin1Char('\n'), QLatin1Char('\v'));
-    if (!flat.isEmpty() || templateRPr) {
-      scratch.remove_child(scratch.child("scratch-p"));
-      pugi::xml_node holder = scratch.append_child("scratch-p");
-      const bool inherited = format.hidden ? inheritedHidden(p1, templateRPr) : false;
-      xml::appendRuns(holder, prefix, flat, templateRPr, format, inherited);
-      pugi::xml_node anchor = start;
-      for (pugi::xml_node run = holder.first_child(); run; run = run.next_sibling())
-        anchor = anchor.parent().insert_copy_after(run, anchor);
-    }
-    changed(m.story);
-    return true;
   }
 };
 
@@ -906,16 +546,18 @@ bool WordDocument::setBookmarkText(const QString& name, const QString& text,
                                    const CharFormat& format) {
   const Impl::Mark* m = d->findMark(name);
   if (!m) return false;
-  return d->replaceBookmarkText(*m, text, format);
+  d->editor.replaceRange(m->start, m->end, text, format);
+  d->changed(m->story);
+  return true;
 }
 
 void WordDocument::addBookmark(const QString& name, const CellRef& cell) {
   pugi::xml_node tc = d->cellNode(cell);
   d->removeMark(name.toUpper());
-  pugi::xml_node first = firstParagraph(tc);
+  pugi::xml_node first = xml::firstParagraph(tc);
   if (!first) first = tc.append_child((d->prefix + "p").c_str());
   pugi::xml_node last = first;
-  for (pugi::xml_node p : wrappedChildren(tc, "p")) last = p;
+  for (pugi::xml_node p : xml::wrappedChildren(tc, "p")) last = p;
   const long long id = d->nextId++;
   pugi::xml_node after = xml::firstChild(first, "pPr");
   pugi::xml_node start;
@@ -945,7 +587,7 @@ std::optional<CellRef> WordDocument::bookmarkCell(const QString& name) const {
   pugi::xml_node start = m->start;
   // A bookmark written at row or table level points at the cell that follows it.
   if (xml::is(start.parent(), "tr") || xml::is(start.parent(), "tbl")) {
-    const pugi::xml_node next = Impl::paragraphAfter(start, {});
+    const pugi::xml_node next = TextEditor::paragraphAfter(start, {});
     if (!next) return std::nullopt;
     start = next;
   }
@@ -958,10 +600,10 @@ std::optional<CellRef> WordDocument::bookmarkCell(const QString& name) const {
   if (t == 0) return std::nullopt;
   const Impl::Rows& rows = d->rowsOf(tbl);
   for (size_t r = 0; r < rows.rows.size(); ++r) {
-    if (!isAncestorOf(rows.rows[r], start)) continue;
+    if (!xml::isAncestorOf(rows.rows[r], start)) continue;
     const auto& cells = rows.cells[r];
     for (size_t c = 0; c < cells.size(); ++c)
-      if (isAncestorOf(cells[c], start)) return CellRef{t, int(r) + 1, int(c) + 1};
+      if (xml::isAncestorOf(cells[c], start)) return CellRef{t, int(r) + 1, int(c) + 1};
   }
   return std::nullopt;
 }
@@ -970,18 +612,11 @@ bool WordDocument::insertParagraphsAt(const QString& name, const QList<TextPiece
   const Impl::Mark* m = d->findMark(name);
   if (!m) return false;
   pugi::xml_node anchor = xml::ancestor(m->start, "p");
-  if (!anchor) anchor = Impl::paragraphAfter(m->start, {});
+  if (!anchor) anchor = TextEditor::paragraphAfter(m->start, {});
   if (!anchor) {
     anchor = m->start.parent().insert_child_after((d->prefix + "p").c_str(), m->start);
   }
-  pugi::xml_node rPr = xml::firstChild(xml::firstChild(anchor, "pPr"), "rPr");
-  pugi::xml_node templateRPr = d->templateProperties(rPr);
-  if (templateRPr) xml::removeChildren(templateRPr, "vanish");
-  pugi::xml_node p = anchor.parent().insert_child_before((d->prefix + "p").c_str(), anchor);
-  d->copyParagraphProperties(p, xml::firstChild(anchor, "pPr"));
-  QList<TextPiece> pieces = paragraphs;
-  for (qsizetype i = 0; i + 1 < pieces.size(); ++i) pieces[i].text += QLatin1Char('\r');
-  d->writePieces(p, pieces, templateRPr);
+  d->editor.insertParagraphsBefore(anchor, paragraphs);
   d->changed(m->story);
   return true;
 }
@@ -1029,7 +664,7 @@ void WordDocument::setCellText(const CellRef& cell, const QString& text, const C
 }
 
 void WordDocument::setCellContent(const CellRef& cell, const QList<TextPiece>& pieces) {
-  d->writeCell(d->cellNode(cell), pieces);
+  d->editor.writeCell(d->cellNode(cell), pieces);
   d->changed(0);
 }
 
@@ -1038,11 +673,11 @@ int WordDocument::insertRow(int t, int row, RowPlacement placement) {
   const pugi::xml_node tr = d->rowNode(t, row);
   pugi::xml_node copy = placement == RowPlacement::Above ? tr.parent().insert_copy_before(tr, tr)
                                                          : tr.parent().insert_copy_after(tr, tr);
-  d->clearRow(copy);
+  d->editor.clearRow(copy);
   Impl::Rows& rows = d->rowsOf(tbl);
   const size_t at = size_t(placement == RowPlacement::Above ? row - 1 : row);
   rows.rows.insert(rows.rows.begin() + std::ptrdiff_t(at), copy);
-  rows.cells.insert(rows.cells.begin() + std::ptrdiff_t(at), wrappedChildren(copy, "tc"));
+  rows.cells.insert(rows.cells.begin() + std::ptrdiff_t(at), xml::wrappedChildren(copy, "tc"));
   d->changed(0);
   return int(at) + 1;
 }
@@ -1074,7 +709,7 @@ int WordDocument::splitTable(int t, int row, SplitGap gap) {
         QStringLiteral("Le tableau n° %1 ne peut pas être divisé à la ligne %2").arg(t).arg(row));
   pugi::xml_node top = d->rowNode(t, row);
   while (top.parent() != tbl) top = top.parent();
-  pugi::xml_node spacer = d->spacerParagraph(tbl, gap);
+  pugi::xml_node spacer = d->editor.spacerParagraph(tbl, gap);
   pugi::xml_node second = tbl.parent().insert_child_after((d->prefix + "tbl").c_str(), spacer);
   if (pugi::xml_node tblPr = xml::firstChild(tbl, "tblPr")) second.append_copy(tblPr);
   if (pugi::xml_node grid = xml::firstChild(tbl, "tblGrid")) second.append_copy(grid);
@@ -1093,12 +728,12 @@ int WordDocument::addTableAfter(int afterTable, int layoutTable, int layoutRow) 
   const pugi::xml_node after = d->tableNode(afterTable);
   const pugi::xml_node layout = d->tableNode(layoutTable);
   const pugi::xml_node sourceRow = d->rowNode(layoutTable, layoutRow);
-  pugi::xml_node spacer = d->spacerParagraph(after, SplitGap::OnePoint);
+  pugi::xml_node spacer = d->editor.spacerParagraph(after, SplitGap::OnePoint);
   pugi::xml_node tbl = after.parent().insert_child_after((d->prefix + "tbl").c_str(), spacer);
   if (pugi::xml_node tblPr = xml::firstChild(layout, "tblPr")) tbl.append_copy(tblPr);
   if (pugi::xml_node grid = xml::firstChild(layout, "tblGrid")) tbl.append_copy(grid);
   pugi::xml_node row = tbl.append_copy(sourceRow);
-  d->clearRow(row);
+  d->editor.clearRow(row);
   if (pugi::xml_node trPr = xml::firstChild(row, "trPr")) xml::removeChildren(trPr, "tblHeader");
   d->tablesChanged();
   d->changed(0);
@@ -1106,7 +741,7 @@ int WordDocument::addTableAfter(int afterTable, int layoutTable, int layoutRow) 
 }
 
 void WordDocument::formatRow(int t, int row, const CharFormat& format) {
-  d->setFormat(d->rowNode(t, row), format);
+  d->editor.setFormat(d->rowNode(t, row), format);
   d->changed(0);
 }
 
@@ -1119,7 +754,7 @@ void WordDocument::setRowHidden(int t, int row, bool hidden) {
 void WordDocument::setTableHidden(int t, bool hidden) {
   CharFormat format;
   format.hidden = hidden;
-  d->setFormat(d->tableNode(t), format);
+  d->editor.setFormat(d->tableNode(t), format);
   d->changed(0);
 }
 
@@ -1137,7 +772,7 @@ CharFormat WordDocument::cellFormat(const CellRef& cell) const {
   const pugi::xml_node rPr = xml::firstChild(run, "rPr");
   format.hidden = d->runHidden(run);
   const pugi::xml_node b = xml::firstChild(rPr, "b");
-  format.bold = b && toggleOn(b);
+  format.bold = b && xml::toggleOn(b);
   const pugi::xml_node u = xml::firstChild(rPr, "u");
   format.underline = u && std::strcmp(xml::attr(u, "val").value(), "none") != 0;
   if (const pugi::xml_node sz = xml::firstChild(rPr, "sz"))

@@ -340,4 +340,86 @@ void appendRuns(pugi::xml_node paragraph, const std::string& prefix, const QStri
   flush();
 }
 
+bool isWrapper(pugi::xml_node node) {
+  return xml::is(node, "sdt") || xml::is(node, "sdtContent") || xml::is(node, "customXml");
+}
+
+bool isProperties(pugi::xml_node node) {
+  const char* local = xml::localName(node);
+  const size_t n = std::strlen(local);
+  return node.type() == pugi::node_element && n > 2 && std::strcmp(local + n - 2, "Pr") == 0;
+}
+
+bool isMarker(pugi::xml_node node) {
+  return xml::is(node, "bookmarkStart") || xml::is(node, "bookmarkEnd");
+}
+
+std::vector<pugi::xml_node> wrappedChildren(pugi::xml_node parent, const char* local) {
+  std::vector<pugi::xml_node> found;
+  xml::traverse(
+      parent,
+      [&](pugi::xml_node n) {
+        if (xml::is(n, local)) {
+          found.push_back(n);
+          return false;
+        }
+        return isWrapper(n);
+      },
+      [](pugi::xml_node) {});
+  return found;
+}
+
+pugi::xml_node firstParagraph(pugi::xml_node container) {
+  pugi::xml_node found;
+  xml::traverse(
+      container,
+      [&](pugi::xml_node n) {
+        if (found) return false;
+        if (xml::is(n, "p")) {
+          found = n;
+          return false;
+        }
+        return isWrapper(n);
+      },
+      [](pugi::xml_node) {});
+  return found;
+}
+
+pugi::xml_node firstRun(pugi::xml_node paragraph) {
+  pugi::xml_node found;
+  xml::traverse(
+      paragraph,
+      [&](pugi::xml_node n) {
+        if (found || n.type() != pugi::node_element) return false;
+        if (xml::is(n, "r")) {
+          found = n;
+          return false;
+        }
+        return !isProperties(n) && !xml::is(n, "del") && !xml::is(n, "moveFrom");
+      },
+      [](pugi::xml_node) {});
+  return found;
+}
+
+bool isAncestorOf(pugi::xml_node maybeAncestor, pugi::xml_node node) {
+  for (pugi::xml_node cur = node.parent(); cur; cur = cur.parent())
+    if (cur == maybeAncestor) return true;
+  return false;
+}
+
+bool toggleOn(pugi::xml_node node) {
+  const char* value = xml::attr(node, "val").value();
+  return !(std::strcmp(value, "0") == 0 || std::strcmp(value, "false") == 0 ||
+           std::strcmp(value, "off") == 0);
+}
+
+QString styleOf(pugi::xml_node properties, const char* local) {
+  return QString::fromUtf8(xml::attr(xml::firstChild(properties, local), "val").value());
+}
+
+void stripRevisionMarks(pugi::xml_node rPr) {
+  for (const char* local : {"ins", "del", "moveFrom", "moveTo", "rPrChange"})
+    xml::removeChildren(rPr, local);
+}
+
 }  // namespace tarovent::word::xml

@@ -77,6 +77,35 @@ void traverseRange(pugi::xml_node from, pugi::xml_node to, Enter&& enter, Leave&
   }
 }
 
+// Containers that may wrap blocks, rows or cells without being structure themselves.
+bool isWrapper(pugi::xml_node node);
+// Property elements (w:rPr, w:pPr, w:tcPr...), which hold no content.
+bool isProperties(pugi::xml_node node);
+bool isMarker(pugi::xml_node node);  // bookmark start or end
+// Children found through wrappers: rows of a table, cells of a row.
+std::vector<pugi::xml_node> wrappedChildren(pugi::xml_node parent, const char* local);
+pugi::xml_node firstParagraph(pugi::xml_node container);
+pugi::xml_node firstRun(pugi::xml_node paragraph);
+bool isAncestorOf(pugi::xml_node maybeAncestor, pugi::xml_node node);
+bool toggleOn(pugi::xml_node node);  // w:b, w:vanish... with or without w:val
+QString styleOf(pugi::xml_node properties, const char* local);
+// The run properties worth copying for new text carry no revision marks.
+void stripRevisionMarks(pugi::xml_node rPr);
+
+template <class Pred>
+std::vector<pugi::xml_node> descendants(pugi::xml_node root, Pred pred) {
+  std::vector<pugi::xml_node> found;
+  traverse(
+      root,
+      [&](pugi::xml_node n) {
+        if (n.type() != pugi::node_element) return false;
+        if (pred(n)) found.push_back(n);
+        return true;
+      },
+      [](pugi::xml_node) {});
+  return found;
+}
+
 // Reads text as the user sees it: inserted text, content controls, hyperlinks and field
 // results count; deleted text and field instructions do not. Paragraph ends give '\r',
 // tabs '\t', manual breaks '\v'.
