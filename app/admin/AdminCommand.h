@@ -8,3 +8,4 @@ int runSqlCommand(const QStringList& args);
 int runInitCommand(const QStringList& args);
 int runCheckCommand(const QStringList& args);
 int runDocCommand(const QStringList& args);
+int runDemoCommand(const QStringList& args);

@@ -17,6 +17,8 @@ const std::map<QString, Verb>& verbs() {
   static const std::map<QString, Verb> table = {
       {"doc", {runDocCommand, "doc inspect FICHIER   structure d'un document en JSON"}},
       {"init", {runInitCommand, "init DOSSIER [--siblings]   crée une installation vide"}},
+      {"demo",
+       {runDemoCommand, "demo DOSSIER [--size small|large]   crée une famille de démonstration"}},
       {"check", {runCheckCommand, "check DOSSIER   contrôles du démarrage, sans fenêtre"}},
       {"sql",
        {runSqlCommand, "sql [--create] FICHIER INSTRUCTION...   exécute du SQL Jet sur une base"}},

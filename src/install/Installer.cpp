@@ -7,8 +7,10 @@
 
 #include "Schemas.h"
 #include "core/Startup.h"
+#include "install/templates/TemplateBuilder.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"
+#include "platform/ooxml/OoxmlError.h"
 
 namespace tarovent::install {
 
@@ -107,8 +109,17 @@ FamilyLayout initFamily(const QString& root, bool siblings) {
 
     // The translation database sits with the catalogue's first entry, which is the data folder.
     create(ws, l.dataFolder + "BDTRAD.MDB", translationSchema()).Close();
+    create(ws, l.dataFolder + "SIGNETS.MDB", bookmarksSchema()).Close();
+    // The document base is shared with the family's viewer, installed with the siblings.
+    if (siblings) create(ws, l.dataFolder + "BASEDOC.MDB", documentBaseSchema()).Close();
   } catch (const db::DbError& e) {
     fail(QStringLiteral("Erreur n° %1 : %2").arg(e.number()).arg(e.description()));
+  }
+  // New quote types start from the empty template.
+  try {
+    templates::buildEmptyTemplate(l.dataFolder + "VIDE.dotx");
+  } catch (const ooxml::OoxmlError& e) {
+    fail(QStringLiteral("Impossible d'écrire VIDE.dotx : %1").arg(e.message()));
   }
   return l;
 }

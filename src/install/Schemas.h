@@ -21,6 +21,10 @@ QStringList translationSchema();   // BDTRAD.MDB
 QStringList documentBaseSchema();  // BASEDOC.MDB
 QStringList bookmarksSchema();     // SIGNETS.MDB
 
+// A table of allowed values for a custom dossier field (TBUSER_Libelle, TBUSER_Ordre), created
+// in the main database under `name`.
+QStringList customValueTableSchema(const QString& name);
+
 // Runs `ddl` on `db`, statement by statement.
 void applySchema(db::Database& db, const QStringList& ddl);
 

@@ -1,0 +1,300 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include "composition/TableLocator.h"
+#include "core/ProcessState.h"
+#include "core/Startup.h"
+#include "core/Translator.h"
+#include "install/DemoFamily.h"
+#include "platform/db/Database.h"
+#include "platform/word/WordDocument.h"
+#include "ui/MessageFunnel.h"
+
+using namespace tarovent;
+
+namespace {
+
+// One small demo per test binary: building it writes 350 documents.
+class DemoFamily : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    s_dir = new QTemporaryDir;
+    s_today = QDate::currentDate();
+    s_summary =
+        install::buildDemoFamily(s_dir->filePath("demo"), install::DemoSize::Small, s_today);
+  }
+  static void TearDownTestSuite() {
+    delete s_dir;
+    s_dir = nullptr;
+  }
+
+  static QString data(const QString& file) { return s_summary.layout.dataFolder + file; }
+  // The first column of the first row of a query on one of the family's files.
+  static QVariant scalar(const QString& file, const QString& sql) {
+    db::Workspace ws;
+    db::Database db = ws.OpenDatabase(data(file), true);
+    db::Recordset rs = db.OpenRecordset(sql);
+    return rs.EOF_() ? QVariant() : rs.value(0);
+  }
+  static long count(const QString& file, const QString& from) {
+    return scalar(file, "select count(*) from " + from).toLongLong();
+  }
+  static QStringList column(const QString& file, const QString& sql) {
+    db::Workspace ws;
+    db::Database db = ws.OpenDatabase(data(file), true);
+    QStringList out;
+    for (db::Recordset rs = db.OpenRecordset(sql); !rs.EOF_(); rs.MoveNext())
+      out << rs.value(0).toString();
+    return out;
+  }
+  static QString in(const QString& file) { return "[" + data(file) + "]."; }
+
+  static QTemporaryDir* s_dir;
+  static QDate s_today;
+  static install::DemoSummary s_summary;
+};
+QTemporaryDir* DemoFamily::s_dir = nullptr;
+QDate DemoFamily::s_today;
+install::DemoSummary DemoFamily::s_summary;
+
+TEST_F(DemoFamily, HoldsTheAnnouncedCounts) {
+  EXPECT_EQ(count("TAROVENT.MDB", "TSOC"), 3);
+  EXPECT_EQ(count("TAROVENT.MDB", "TSOC where TSOC_Desactive = True"), 1);
+  EXPECT_EQ(count("PALUNDA.MDB", "TCLI"), 60);
+  EXPECT_EQ(count("PALUNDA.MDB", "TCAL"), 5);
+  EXPECT_EQ(count("CORVELIN.MDB", "TARTI"), 400);
+  EXPECT_EQ(count("CORVELIN.MDB", "TARTI where TARTI_Type = 'F'"), 40);
+  EXPECT_EQ(count("TARIFS.MDB", "TTRF"), 300);
+  EXPECT_EQ(count("TARIFS.MDB", "TFOU"), 12);
+  EXPECT_EQ(column("TARIFS.MDB", "select distinct TTRF_CODFOURN from TTRF").size(), 12);
+  EXPECT_GT(count("TARIFS.MDB", "TTRF where TTRF_CODART = '*'"), 0);
+  EXPECT_EQ(count("DAVRISET.MDB", "TSEC"), 10);
+  EXPECT_EQ(count("TAROVENT.MDB", "TTYP"), 6);
+  EXPECT_EQ(count("TAROVENT.MDB", "TTYP where TTYP_Desactive = True"), 1);
+  EXPECT_EQ(count("TAROVENT.MDB", "TPRO"), 10);
+  EXPECT_EQ(count("TAROVENT.MDB", "TMACRO"), 3);
+  EXPECT_EQ(count("TAROVENT.MDB", "TDOS"), 200);
+  EXPECT_EQ(count("TAROVENT.MDB", "TDEV"), 350);
+  EXPECT_EQ(s_summary.documents, 350);
+  EXPECT_GT(count("TAROVENT.MDB", "TBUSER_LIBOPE"), 0);
+  EXPECT_GT(count("TAROVENT.MDB", "TBUSER_NATVEH"), 0);
+}
+
+TEST_F(DemoFamily, ClientNamesKeepAccentsAndApostrophes) {
+  EXPECT_EQ(count("PALUNDA.MDB", "TCLI where TCLI_RS = 'Ateliers d''Épinal'"), 1);
+  EXPECT_EQ(count("PALUNDA.MDB", "TCLI where TCLI_CODE like '*''*' or TCLI_CODE like '* *'"), 0);
+  // Every client has contacts numbered from 1, and several have vehicles and visits.
+  EXPECT_EQ(count("PALUNDA.MDB",
+                  "TCLI where TCLI_CODE not in (select TCLI_CONTACT_CodCli from "
+                  "TCLI_CONTACT where TCLI_CONTACT_Num = 1)"),
+            0);
+  EXPECT_GT(count("PALUNDA.MDB", "TVEH"), 20);
+  EXPECT_GT(count("PALUNDA.MDB", "TVIS where TVIS_DateRea is null"), 0);
+  EXPECT_GT(count("PALUNDA.MDB", "TVIS where TVIS_DateRea is not null"), 0);
+  EXPECT_GT(count("PALUNDA.MDB", "TCLI where TCLI_PAYS <> 'F'"), 0);
+}
+
+TEST_F(DemoFamily, DossiersVersionsAndCompaniesAgree) {
+  // Versions belong to dossiers and are numbered from 0 without gaps.
+  EXPECT_EQ(count("TAROVENT.MDB",
+                  "TDEV LEFT JOIN TDOS ON TDEV.TDEV_SOC = TDOS.TDOS_SOC AND TDEV.TDEV_NUMDOSS = "
+                  "TDOS.TDOS_NUMDOSS where TDOS.TDOS_SOC is null"),
+            0);
+  EXPECT_EQ(count("TAROVENT.MDB",
+                  "(select TDEV_SOC, TDEV_NUMDOSS from TDEV group by TDEV_SOC, "
+                  "TDEV_NUMDOSS having Max(TDEV_NSEQ) + 1 <> Count(*))"),
+            0);
+  // Each company's counter is its last dossier number.
+  EXPECT_EQ(count("TAROVENT.MDB",
+                  "TSOC where TSOC_NSEQ <> (select Max(TDOS_NUMDOSS) from TDOS "
+                  "where TDOS_SOC = TSOC_CODE)"),
+            0);
+  // Clients, types and representatives of the dossiers exist.
+  EXPECT_EQ(count("TAROVENT.MDB", "TDOS where TDOS_CLIENT not in (select TCLI_CODE from " +
+                                      in("PALUNDA.MDB") + "TCLI)"),
+            0);
+  EXPECT_EQ(count("TAROVENT.MDB", "TDOS where TDOS_TYPE not in (select TTYP_CODE from TTYP)"), 0);
+  EXPECT_EQ(count("TAROVENT.MDB", "TDOS where TDOS_CAL not in (select TCAL_CODE from " +
+                                      in("PALUNDA.MDB") + "TCAL)"),
+            0);
+  // Only a dossier's latest version carries a reminder; some are due before today, some
+  // today, some later.
+  EXPECT_EQ(count("TAROVENT.MDB",
+                  "TDEV as D where TDEV_DATREL is not null and TDEV_NSEQ < "
+                  "(select Max(TDEV_NSEQ) from TDEV where TDEV_SOC = D.TDEV_SOC "
+                  "and TDEV_NUMDOSS = D.TDEV_NUMDOSS)"),
+            0);
+  const QString today = s_today.toString("#MM/dd/yyyy#");
+  EXPECT_GT(count("TAROVENT.MDB", "TDEV where TDEV_DATREL < " + today), 0);
+  EXPECT_GT(count("TAROVENT.MDB", "TDEV where TDEV_DATREL = " + today), 0);
+  EXPECT_GT(count("TAROVENT.MDB", "TDEV where TDEV_DATREL > " + today), 0);
+  EXPECT_GT(count("TAROVENT.MDB", "TDEV where TDEV_MONTANT > 0"), 300);
+}
+
+TEST_F(DemoFamily, CustomFieldsUseTheirValueTable) {
+  db::Workspace ws;
+  db::Database main = ws.OpenDatabase(data("TAROVENT.MDB"), true);
+  db::Recordset par = main.OpenRecordset("TPAR", db::RecordsetType::Table);
+  EXPECT_EQ(par.text("TPAR_LIBUSER1"), "Atelier");
+  EXPECT_EQ(par.text("TPAR_USER2_TYP"), "D");
+  EXPECT_EQ(par.text("TPAR_USER3_TYP"), "N");
+  EXPECT_TRUE(par.text("TPAR_LIBUSER4").isEmpty());
+  const QString table = par.text("TPAR_USER1_TAB");
+  ASSERT_TRUE(main.hasTable(table));
+  EXPECT_EQ(count("TAROVENT.MDB",
+                  "TDOS where TDOS_USER1 not in (select TBUSER_Libelle from " + table + ")"),
+            0);
+  EXPECT_GT(count("TAROVENT.MDB", "TDOS where TDOS_USER3 like '* *'"), 0);  // "12 500"
+}
+
+TEST_F(DemoFamily, BillsOfMaterialsRoutingsAndPrices) {
+  const QString tomorrow = s_today.addDays(1).toString("#MM/dd/yyyy#");
+  const QString today = s_today.toString("#MM/dd/yyyy#");
+  EXPECT_EQ(count("CORVELIN.MDB", "TLIEN where TLIEN_DebApplic = " + tomorrow), 1);
+  EXPECT_EQ(count("CORVELIN.MDB", "TLIEN where TLIEN_FinApplic < " + today), 1);
+  EXPECT_EQ(count("CORVELIN.MDB", "TLIEN where TLIEN_FILS not in (select TARTI_CODART from TARTI)"),
+            0);
+  EXPECT_EQ(count("CORVELIN.MDB",
+                  "TLIEN where TLIEN_PERE not in (select TARTI_CODART from "
+                  "TARTI where TARTI_Type = 'F')"),
+            0);
+
+  // The deepest bill of materials has four levels.
+  db::Workspace ws;
+  db::Database stock = ws.OpenDatabase(data("CORVELIN.MDB"), true);
+  QHash<QString, QStringList> children;
+  for (db::Recordset rs = stock.OpenRecordset("TLIEN"); !rs.EOF_(); rs.MoveNext())
+    children[rs.text("TLIEN_PERE")] << rs.text("TLIEN_FILS");
+  std::function<int(const QString&)> depth = [&](const QString& code) {
+    int d = 0;
+    for (const QString& c : children.value(code)) d = std::max(d, 1 + depth(c));
+    return d;
+  };
+  int deepest = 0;
+  for (auto it = children.cbegin(); it != children.cend(); ++it)
+    deepest = std::max(deepest, depth(it.key()));
+  EXPECT_EQ(deepest, 4);
+
+  // Every manufactured article has a routing on existing sections, ten sections in all.
+  const QStringList routed =
+      column("DAVRISET.MDB", "select distinct TGAM_Codart from TGAM order by TGAM_Codart");
+  EXPECT_EQ(routed,
+            column("CORVELIN.MDB",
+                   "select TARTI_CODART from TARTI where TARTI_Type = 'F' order by TARTI_CODART"));
+  EXPECT_EQ(count("DAVRISET.MDB", "TGAM where TGAM_CodSec not in (select TSEC_CODSEC from TSEC)"),
+            0);
+  EXPECT_EQ(column("DAVRISET.MDB", "select distinct TGAM_CodSec from TGAM").size(), 10);
+
+  // Price breaks ascend, each category has a rate per discount class, some floors are set.
+  EXPECT_GT(count("PALUNDA.MDB", "TPRIX"), 0);
+  EXPECT_EQ(count("PALUNDA.MDB", "TREMI"), 4 * count("PALUNDA.MDB", "TCAT"));
+  EXPECT_GT(count("PALUNDA.MDB", "TREMI where TREMI_PC1 = 0"), 0);
+  EXPECT_GT(count("CORVELIN.MDB", "TARTI where TARTI_PVUMIN > 0"), 0);
+  EXPECT_EQ(count("CORVELIN.MDB", "TARTI where TARTI_PVUMIN > TARTI_PVU1"), 0);
+}
+
+TEST_F(DemoFamily, AffairsAndInvoicesPointAtQuotes) {
+  EXPECT_GT(count("PALUNDA.MDB", "TAFF where TAFF_Etat = 'F'"), 0);
+  EXPECT_GT(count("PALUNDA.MDB", "TAFS"), 0);
+  EXPECT_GT(count("PALUNDA.MDB", "TFAC where TFAC_NumFact >= 'PF-'"), 0);
+  // An affair's quote number begins with the business key of an existing dossier.
+  db::Workspace ws;
+  db::Database main = ws.OpenDatabase(data("TAROVENT.MDB"), true);
+  db::Recordset dos = main.OpenRecordset("TDOS", db::RecordsetType::Table);
+  dos.setIndex("PrimaryKey");
+  for (const QString& quote : column("PALUNDA.MDB", "select TAFF_NUMDEV from TAFF")) {
+    dos.Seek("=", quote.left(2), quote.mid(2, 5).toInt());
+    EXPECT_FALSE(dos.NoMatch()) << quote.toStdString();
+  }
+  EXPECT_EQ(count("PALUNDA.MDB", "TFAC where TFAC_NumAff not in (select TAFF_NUMAFF from TAFF)"),
+            0);
+}
+
+TEST_F(DemoFamily, EveryVersionHasItsPricedDocument) {
+  const QStringList names =
+      column("TAROVENT.MDB",
+             "select Right('0000' & TDEV_NUMDOSS, 5) & '_' & Right('0' & TDEV_NSEQ, 2) & '.' & "
+             "TDEV_SOC from TDEV");
+  ASSERT_EQ(names.size(), 350);
+  const QString folder = data("DOC_TAROVENT/");
+  for (const QString& n : names) EXPECT_TRUE(QFileInfo::exists(folder + n)) << n.toStdString();
+  EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 350);
+
+  // A document shows its number and its lines; its net total is the version's amount.
+  db::Workspace ws;
+  db::Database main = ws.OpenDatabase(data("TAROVENT.MDB"), true);
+  db::Recordset dev = main.OpenRecordset("select * from TDEV order by TDEV_SOC, TDEV_NUMDOSS");
+  for (int i = 0; i < 5; ++i, dev.MoveNext()) {
+    const QString name = QStringLiteral("%1_%2.%3")
+                             .arg(int(dev.number("TDEV_NUMDOSS")), 5, 10, QLatin1Char('0'))
+                             .arg(int(dev.number("TDEV_NSEQ")), 2, 10, QLatin1Char('0'))
+                             .arg(dev.text("TDEV_SOC"));
+    SCOPED_TRACE(name.toStdString());
+    auto doc = word::WordDocument::open(folder + name, word::OpenMode::ReadOnly);
+    EXPECT_EQ(doc.bookmarkText("NUMDEV"), name);
+    const auto located =
+        composition::Reperer_Tableaux(doc, composition::LocatePurpose::Recalculation);
+    ASSERT_TRUE(located.layout.has_value());
+    EXPECT_GE(doc.rowCount(located.layout->firstLineTable), 3);
+    const double amount = dev.number("TDEV_MONTANT");
+    QString total = doc.bookmarkText("SMTNET");
+    total.remove(' ').replace(',', '.');
+    EXPECT_NEAR(total.toDouble(), amount, 0.005);
+  }
+}
+
+TEST_F(DemoFamily, StartsCleanlyAndSpeaksEnglishWithLanguageOne) {
+  const QString ini = s_summary.layout.root + "milostar.ini";
+  QFile f(ini);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  const QByteArray original = f.readAll();
+  f.close();
+
+  const auto start = [&](ui::ScriptedResponder& messages) {
+    auto state = std::make_unique<core::ProcessState>(messages);
+    state->workingFolder = s_summary.layout.workingFolder;
+    core::StartupHost host;
+    EXPECT_EQ(core::runStartup(*state, host), core::StartupResult::Continue);
+    return state;
+  };
+  {
+    ui::ScriptedResponder messages;
+    auto state = start(messages);
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('\n').toStdString();
+    EXPECT_TRUE(state->clientTable.isOpen());
+    EXPECT_TRUE(state->priceTable.isOpen());
+    EXPECT_TRUE(state->routingTable.isOpen());
+    EXPECT_EQ(state->config.defaultCompany, "AB");
+    EXPECT_EQ(state->Traduire("Gestion des &devis"), "Gestion des &devis");
+  }
+
+  const auto language = [&](const QByteArray& line) {
+    QByteArray content = original;
+    content.replace("LANGUE=0", line);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(content);
+    f.close();
+  };
+  language("LANGUE=1");
+  {
+    ui::ScriptedResponder messages;
+    auto state = start(messages);
+    EXPECT_EQ(state->translator().language(), 1);
+    EXPECT_EQ(state->Traduire("Gestion des &devis"), "&Quote management");
+    EXPECT_EQ(state->Traduire("&Quitter"), "E&xit");
+    EXPECT_EQ(state->Traduire("Ce programme est en version "), "This program is version ");
+  }
+  // The second language has a column but no text: translation switches off.
+  language("LANGUE=2");
+  {
+    ui::ScriptedResponder messages;
+    EXPECT_EQ(start(messages)->translator().language(), 0);
+  }
+  language("LANGUE=0");
+}
+
+}  // namespace
