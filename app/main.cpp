@@ -1,10 +1,15 @@
 // Tarovent: quotation and cost estimation.
+#include <unistd.h>
+
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QTimer>
 #include <cstdio>
+#include <ctime>
 
 #include "core/CoreWindows.h"
 #include "core/Help.h"
@@ -31,9 +36,29 @@ class StderrFunnel : public ui::MessageFunnel {
   void beep() override {}
 };
 
+// Milliseconds since the process started: from the kernel's start time where it is known
+// (it counts the loading of the libraries), else from the start of main().
+double msSinceProcessStart(const QElapsedTimer& sinceMain) {
+  QFile stat("/proc/self/stat");
+  timespec now{};
+  if (stat.open(QIODevice::ReadOnly) && clock_gettime(CLOCK_BOOTTIME, &now) == 0) {
+    const QByteArray line = stat.readAll();
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    bool ok = false;
+    const double ticks = fields.value(19).toDouble(&ok);  // field 22: starttime
+    if (ok) {
+      const double startMs = ticks * 1000.0 / double(sysconf(_SC_CLK_TCK));
+      return double(now.tv_sec) * 1000.0 + double(now.tv_nsec) / 1e6 - startMs;
+    }
+  }
+  return double(sinceMain.nsecsElapsed()) / 1e6;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  QElapsedTimer sinceMain;
+  sinceMain.start();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tarovent"));
   QCommandLineParser parser;
@@ -43,8 +68,13 @@ int main(int argc, char** argv) {
       "workdir", QStringLiteral("Dossier de travail (par défaut le dossier courant)."), "DOSSIER");
   const QCommandLineOption screenshot(
       "screenshot", QStringLiteral("Enregistre l'image du menu principal puis quitte."), "FICHIER");
+  const QCommandLineOption quitWhenShown(
+      "quit-when-shown",
+      QStringLiteral("Affiche le temps écoulé depuis le lancement dès que le menu principal est "
+                     "affiché, puis quitte."));
   parser.addOption(workdir);
   parser.addOption(screenshot);
+  parser.addOption(quitWhenShown);
   parser.process(app);
 
   const QString work =
@@ -54,8 +84,9 @@ int main(int argc, char** argv) {
 
   ui::MessageBoxFunnel boxes(QStringLiteral("Tarovent"));
   StderrFunnel unattended;
-  ui::MessageFunnel& funnel =
-      parser.isSet(screenshot) ? static_cast<ui::MessageFunnel&>(unattended) : boxes;
+  ui::MessageFunnel& funnel = parser.isSet(screenshot) || parser.isSet(quitWhenShown)
+                                  ? static_cast<ui::MessageFunnel&>(unattended)
+                                  : boxes;
   core::ProcessState state(funnel);
   state.workingFolder = work;
   state.programFolder = QApplication::applicationDirPath() + '/';
@@ -70,6 +101,14 @@ int main(int argc, char** argv) {
     const QString file = parser.value(screenshot);
     QTimer::singleShot(300, &menu, [&menu, file] {
       menu.grab().save(file);
+      QApplication::quit();
+    });
+  }
+  if (parser.isSet(quitWhenShown)) {
+    // Queued behind the events that put the window on screen.
+    QTimer::singleShot(0, &menu, [&sinceMain] {
+      printf("menu principal affiché en %.1f ms\n", msSinceProcessStart(sinceMain));
+      fflush(stdout);
       QApplication::quit();
     });
   }
