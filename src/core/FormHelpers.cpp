@@ -2,7 +2,9 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QFileInfo>
 
+#include "Paths.h"
 #include "ProcessState.h"
 #include "WindowTranslation.h"
 #include "ui/BoundComboBox.h"
@@ -19,7 +21,18 @@ bool Modif_En_Cours(QWidget* window) { return ui::hasPendingChanges(window); }
 
 void Lier_Donnees(ProcessState& state, QWidget* window, const QString& path) {
   if (!window) return;
-  for (auto* data : window->findChildren<ui::DataControl*>()) data->setDatabaseName(path);
+  // A database the program holds open is shared: a second connection to the same file would
+  // wait on the first one's transactions.
+  const QString file = QFileInfo(localPath(path)).absoluteFilePath();
+  const db::Database* open = nullptr;
+  for (const BaseEntry& base : state.Table_Bases)
+    if (base.open() && QFileInfo(base.db.Name()).absoluteFilePath() == file) open = &base.db;
+  for (auto* data : window->findChildren<ui::DataControl*>()) {
+    if (open)
+      data->setDatabase(*open);
+    else
+      data->setDatabaseName(localPath(path));
+  }
   Traduire_Fenetre(state, window);
 }
 

@@ -15,7 +15,8 @@ void Selection_Focus();
 // check boxes bound to a field whose data-changed flag is on, grids whose "changeMade" is on).
 bool Modif_En_Cours(QWidget* window);
 
-// Points every data control of `window` at the database `path`, then translates the window.
+// Points every data control of `window` at the database `path` (sharing the program's handle
+// when the catalogue has it open), then translates the window.
 void Lier_Donnees(ProcessState& state, QWidget* window, const QString& path);
 
 // Empties the lists of the data-bound combos and grids of `window` (before it closes).

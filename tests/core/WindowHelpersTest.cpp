@@ -179,6 +179,15 @@ TEST_F(WindowHelpers, DataControlsAreLinkedAndListsFreed) {
   EXPECT_EQ(second->DatabaseName(), "/data/TAROVENT.MDB");
   Liberer_Listes(&window);
   EXPECT_EQ(combo->count(), 0);
+
+  // The main database is open already: the data controls use the same handle.
+  BaseEntry& main = m_state.base(entry::Main);
+  main.folder = m_dir.path() + "/";
+  main.file = "TAROVENT.MDB";
+  main.db = m_state.workspace.CreateDatabase(main.path());
+  Lier_Donnees(m_state, &window,
+               main.folder + "../" + QDir(m_dir.path()).dirName() + "/TAROVENT.MDB");
+  EXPECT_EQ(first->database().connection(), main.db.connection());
 }
 
 TEST_F(WindowHelpers, SelectionFocusSelectsTheWholeText) {
