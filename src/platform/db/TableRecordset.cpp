@@ -168,6 +168,12 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
       rel = Rel::Before;
     else
       throw DbError(3001, QStringLiteral("Argument non valide (comparaison '%1').").arg(op));
+    // Key fields left out count as lower than any value, as the engine has it: ">" on the
+    // leading fields lands on the first record that has them, "<=" before it.
+    if (key.size() < m_keyCols.size()) {
+      if (rel == Rel::After) rel = Rel::AfterOrEqual;
+      if (rel == Rel::BeforeOrEqual) rel = Rel::Before;
+    }
     QVariantList k;
     for (int i = 0; i < key.size(); ++i) k << coerceToField(key[i], m_fields[m_keyFieldPos[i]]);
     QVariantList binds;

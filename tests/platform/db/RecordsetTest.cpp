@@ -66,9 +66,10 @@ TEST_F(TableRecordsetTest, SeekOnFullAndLeadingKeys) {
       {"=", {"A", 2, 7}, nullptr}, {">=", {"A", 2, 2}, "A5/2"}, {">", {"A", 2, 1}, "A5/2"},
       {"<=", {"A", 2, 5}, "A2/1"}, {"<", {"A", 2, 0}, "A1/0"},  {"<", {"A", 1, 0}, nullptr},
       {"=", {"A"}, "A1/0"},  // leading field only: first of its group
-      {">", {"A"}, "B1/0"},  // past every "A" key
+      {">", {"A"}, "A1/0"},  // missing key fields count as lowest
       {"<", {"B"}, "A5/2"},  // last key before every "B"
-      {">=", {"A", 3}, "A5/2"},    {"<=", {"A", 2}, "A2/1"},    {">", {"B", 3}, nullptr},
+      {">=", {"A", 3}, "A5/2"},    {"<=", {"A", 2}, "A1/0"},    {">", {"B", 3}, "B3/0"},
+      {">", {"B", 4}, nullptr},
   };
   for (const auto& c : cases) {
     rs.Seek(c.op, c.key);
