@@ -101,8 +101,12 @@ TEST_F(Templates, LibreOfficePrintsAQuoteMadeFromATemplate) {
   doc.saveAs(file("00012_00.docx"));
 
   fixtures::LibreOffice office;
-  const QStringList pdfs = office.convert(
-      {file("00012_00.docx"), file("TVA.dotx"), file("VIDE.dotx")}, "pdf", dir.path());
+  templates::buildQuoteTemplate(file("STD.dotx"), QuoteTemplateKind::Standard);
+  templates::buildQuoteTemplate(file("ATELIER.dotx"), QuoteTemplateKind::WithWeightsAndCosts);
+  const QStringList pdfs =
+      office.convert({file("00012_00.docx"), file("TVA.dotx"), file("VIDE.dotx"), file("STD.dotx"),
+                      file("ATELIER.dotx")},
+                     "pdf", dir.path());
   for (const QString& pdf : pdfs) EXPECT_FALSE(pdf.isEmpty());
   ASSERT_FALSE(pdfs[0].isEmpty());
   const QString text = fixtures::LibreOffice::pdfText(pdfs[0]);
@@ -111,7 +115,9 @@ TEST_F(Templates, LibreOfficePrintsAQuoteMadeFromATemplate) {
     EXPECT_TRUE(text.contains(QString::fromUtf8(shown))) << shown << "\n" << text.toStdString();
   EXPECT_FALSE(text.contains("7 777,77"));
   EXPECT_FALSE(text.contains("93 333,24"));
-  EXPECT_TRUE(fixtures::LibreOffice::pdfText(pdfs[1]).contains(QString::fromUtf8("Désignation")));
+  for (int i : {1, 3, 4})  // the quote templates
+    EXPECT_TRUE(fixtures::LibreOffice::pdfText(pdfs[i]).contains(QString::fromUtf8("Désignation")));
+  EXPECT_EQ(fixtures::LibreOffice::pdfPages(pdfs[2]), 1);
 }
 
 }  // namespace

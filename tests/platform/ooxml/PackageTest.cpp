@@ -150,6 +150,36 @@ TEST_F(PackageTest, HostileOrBrokenInputGivesAnErrorMessage) {
   EXPECT_TRUE(messageOf([&] { Package::open(file("many.docx")).read("zz"); }).contains("absente"));
 }
 
+// Rewrites the uncompressed size recorded for the only entry of a zip (local and central
+// headers), as a hostile file would.
+void forgeUncompressedSize(const QString& path, quint32 size) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+  QByteArray bytes = f.readAll();
+  auto patch = [&](const QByteArray& signature, int offset) {
+    const qsizetype at = bytes.indexOf(signature);
+    ASSERT_GE(at, 0);
+    for (int i = 0; i < 4; ++i) bytes[at + offset + i] = char((size >> (8 * i)) & 0xFF);
+  };
+  patch(QByteArray("PK\x03\x04", 4), 22);
+  patch(QByteArray("PK\x01\x02", 4), 24);
+  f.seek(0);
+  f.write(bytes);
+}
+
+TEST_F(PackageTest, EntriesThatLieAboutTheirSizeAreRefused) {
+  // Declared past 256 MiB: refused from the directory alone, before anything is inflated.
+  writeZip(file("huge.docx"), {{"word/document.xml", QByteArray(1000, 'x')}});
+  forgeUncompressedSize(file("huge.docx"), 300u << 20);
+  EXPECT_TRUE(messageOf([&] { Package::open(file("huge.docx")); }).contains("trop volumineuse"));
+
+  // Declared smaller than what it inflates to: reading stops at the declared size.
+  writeZip(file("small.docx"), {{"word/document.xml", QByteArray(100000, 'x')}});
+  forgeUncompressedSize(file("small.docx"), 10);
+  EXPECT_FALSE(
+      messageOf([&] { Package::open(file("small.docx")).read("word/document.xml"); }).isEmpty());
+}
+
 TEST_F(PackageTest, XmlPartsRefuseDoctypesAndKeepTheirText) {
   pugi::xml_document doc;
   const QByteArray entity =
