@@ -76,8 +76,11 @@ void DataControl::Refresh() {
   if (!m_db.isOpen() || !samePath(m_db.Name(), m_databaseName))
     m_db = m_workspace.OpenDatabase(m_databaseName);
   db::RecordsetType type = m_type;
+  // A table opens in its key order; SQL and saved queries as dynasets.
   if (type == db::RecordsetType::Default)
-    type = looksLikeSql(m_recordSource) ? db::RecordsetType::Dynaset : db::RecordsetType::Table;
+    type = !looksLikeSql(m_recordSource) && m_db.hasTable(m_recordSource)
+               ? db::RecordsetType::Table
+               : db::RecordsetType::Dynaset;
   m_rs = db::Recordset();
   db::Recordset rs = m_db.OpenRecordset(m_recordSource, type, m_readOnly ? db::rsopt::ReadOnly : 0);
   if (type == db::RecordsetType::Table) {

@@ -36,7 +36,7 @@ class DataControl : public QWidget {
 
   QString RecordSource() const { return m_recordSource; }
   void setRecordSource(const QString& source);
-  // Table recordset for a table name (the default), dynaset for SQL.
+  // By default a table opens as a table recordset, SQL and saved queries as dynasets.
   void setRecordsetType(db::RecordsetType type) { m_type = type; }
   void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
   // Where errors of the moving buttons are shown, and what translates the caption.

@@ -292,6 +292,12 @@ TEST_F(RecordForm, SqlRecordSourceGivesADynaset) {
   m_nom->setText("Castel SARL");
   m_data->UpdateRecord();
   EXPECT_EQ(stored("C3", "TCLI_NOM"), "Castel SARL");
+
+  m_db.CreateQueryDef("QCLI_ACTIFS", "SELECT * FROM TCLI WHERE TCLI_ACTIF = True");
+  m_data->setRecordSource("QCLI_ACTIFS");
+  m_data->Refresh();
+  EXPECT_EQ(m_data->Recordset().Type(), db::RecordsetType::Dynaset);
+  EXPECT_EQ(m_code->text(), "C2");
 }
 
 TEST_F(RecordForm, EnterAndDownMoveOnUpMovesBackAndEntrySelectsAll) {
