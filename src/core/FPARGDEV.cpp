@@ -23,6 +23,7 @@
 #include "platform/db/DbError.h"
 #include "ui/BoundLineEdit.h"
 #include "ui/DataControl.h"
+#include "ui/DbErrorMessage.h"
 #include "ui/FormNavigation.h"
 #include "ui/NumberBox.h"
 
@@ -198,9 +199,7 @@ void FPARGDEV::openRecord() {
       m_data->setDatabaseName(localPath(main.path()));
     m_data->Refresh();
   } catch (const db::DbError& e) {
-    m_state.messages().show(
-        e.description() + m_state.messages().tr("   Err. n° ") + QString::number(e.number()),
-        ui::Icon::Critical);
+    ui::showDbError(m_state.messages(), e);
   }
   Traduire_Fenetre(m_state, this);
   setWindowTitle(windowTitle() + QString(20, ' ') + m_state.dataFolderName);
@@ -270,9 +269,7 @@ bool FPARGDEV::save() {
     m_state.params.nomFichExcel = m_nomFichExcel->text();
     m_data->UpdateRecord();
   } catch (const db::DbError& e) {
-    m_state.messages().show(
-        e.description() + m_state.messages().tr("   Err. n° ") + QString::number(e.number()),
-        ui::Icon::Critical);
+    ui::showDbError(m_state.messages(), e);
     return false;
   }
   m_quit->setFocus(Qt::OtherFocusReason);
@@ -298,9 +295,7 @@ void FPARGDEV::quit() {
       }
     }
   } catch (const db::DbError& e) {
-    m_state.messages().show(
-        e.description() + m_state.messages().tr("   Err. n° ") + QString::number(e.number()),
-        ui::Icon::Critical);
+    ui::showDbError(m_state.messages(), e);
   }
   m_closing = true;
   done(QDialog::Accepted);

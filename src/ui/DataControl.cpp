@@ -7,6 +7,7 @@
 #include <QToolButton>
 
 #include "BoundControl.h"
+#include "DbErrorMessage.h"
 #include "MessageFunnel.h"
 #include "platform/db/DbError.h"
 
@@ -222,9 +223,7 @@ void DataControl::navigate(void (DataControl::*move)()) {
 }
 
 void DataControl::showError(const db::DbError& e) {
-  if (m_messages)
-    m_messages->show(e.description() + translate("   Err. n° ") + QString::number(e.number()),
-                     Icon::Critical);
+  if (m_messages) showDbError(*m_messages, e);
 }
 
 void DataControl::updateCaption() {

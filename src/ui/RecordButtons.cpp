@@ -6,6 +6,7 @@
 
 #include "BoundControl.h"
 #include "DataControl.h"
+#include "DbErrorMessage.h"
 #include "MessageFunnel.h"
 #include "platform/db/DbError.h"
 
@@ -50,8 +51,7 @@ bool RecordButtons::guarded(const std::function<void()>& action) {
     action();
     return true;
   } catch (const db::DbError& e) {
-    m_messages.show(e.description() + m_messages.tr("   Err. n° ") + QString::number(e.number()),
-                    Icon::Critical);
+    showDbError(m_messages, e);
     return false;
   }
 }
