@@ -106,6 +106,7 @@ struct QuoteType {
   QuoteTemplateKind kind;
   QString materials, labour;
   bool inactive;
+  bool describeBought;  // the descriptive text of bought articles goes into the line table
 };
 
 struct Option {
@@ -240,12 +241,13 @@ const Supplier kSuppliers[] = {
 };
 
 const QuoteType kTypes[] = {
-    {"ENTR", "Entretien et réparation", QuoteTemplateKind::Standard, "V", "V", false},
-    {"FABR", "Fabrication mécano-soudée", QuoteTemplateKind::WithWeightsAndCosts, "V", "V", false},
-    {"PIEC", "Vente de pièces", QuoteTemplateKind::WithVat, "P", "V", false},
-    {"CHAU", "Chaudronnerie", QuoteTemplateKind::Standard, "V", "R", false},
-    {"EXPO", "Export hors taxes", QuoteTemplateKind::WithVat, "V", "V", false},
-    {"ANC", "Ancien modèle (2019)", QuoteTemplateKind::Standard, "R", "R", true},
+    {"ENTR", "Entretien et réparation", QuoteTemplateKind::Standard, "V", "V", false, true},
+    {"FABR", "Fabrication mécano-soudée", QuoteTemplateKind::WithWeightsAndCosts, "V", "V", false,
+     false},
+    {"PIEC", "Vente de pièces", QuoteTemplateKind::WithVat, "P", "V", false, true},
+    {"CHAU", "Chaudronnerie", QuoteTemplateKind::Standard, "V", "R", false, false},
+    {"EXPO", "Export hors taxes", QuoteTemplateKind::WithVat, "V", "V", false, true},
+    {"ANC", "Ancien modèle (2019)", QuoteTemplateKind::Standard, "R", "R", true, false},
 };
 
 const Option kOptions[] = {
@@ -871,8 +873,8 @@ class DemoBuilder {
          "TTYP_TitreCorps", "TTYP_TitreEnGras", "TTYP_TitreSouligne"});
     for (int i = 0; i < int(std::size(kTypes)); ++i) {
       const QuoteType& t = kTypes[i];
-      typ.add({t.code, t.label, t.inactive, t.materials, t.labour, i % 2 == 0, true, i != 2, i == 1,
-               i == 3, i == 1, 11, true, i == 1});
+      typ.add({t.code, t.label, t.inactive, t.materials, t.labour, t.describeBought, true, i != 2,
+               i == 1, i == 3, i == 1, 11, true, i == 1});
     }
     TableWriter pro(db, "TPRO", {"TPRO_Code", "TPRO_LIB", "TPRO_PU"});
     for (const Option& o : kOptions) pro.add({o.code, o.label, o.price});
@@ -898,11 +900,12 @@ class DemoBuilder {
   }
 
   // Prices one line of a version as the line entry prices it.
-  QuoteLine articleLine(const Article& a, double qty, const QString& mode, const Client& c) {
+  QuoteLine articleLine(const Article& a, double qty, const QuoteType& type, const Client& c) {
+    const QString& mode = type.materials;
     QuoteLine l;
     l.code = a.code;
     l.designation = a.label;
-    l.description1 = a.description;
+    if (a.type == "F" || type.describeBought) l.description1 = a.description;
     l.unit = a.unit;
     l.quantity = qty;
     l.costPrice = round2(a.cost());
@@ -955,11 +958,11 @@ class DemoBuilder {
                          : a.pmp > 10    ? m_dice.range(1, 12)
                          : a.unit == "U" ? m_dice.range(1, 60)
                                          : m_dice.range(1, 40) * 0.5;
-      v.lines << articleLine(a, manufactured ? 1 : qty, type.materials, c);
+      v.lines << articleLine(a, manufactured ? 1 : qty, type, c);
       if (manufactured)
         for (const Link& link : m_links)
           if (link.parent == index && !link.to.isValid() && !link.from.isValid()) {
-            QuoteLine comp = articleLine(m_articles[link.child], link.quantity, type.materials, c);
+            QuoteLine comp = articleLine(m_articles[link.child], link.quantity, type, c);
             comp.level = 1;
             comp.description1.clear();
             v.lines << comp;
