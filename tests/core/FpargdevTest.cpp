@@ -213,6 +213,17 @@ TEST_F(Fpargdev, F10SavesAndF1OpensItsHelp) {
   EXPECT_EQ(help->anchor(), "5400");
 }
 
+TEST_F(Fpargdev, AnEmptyTableGetsItsRecordAtTheFirstSave) {
+  sql("DELETE FROM TPAR");
+  open();
+  EXPECT_EQ(box("CTX_PAR_LIBDEV1")->text(), "");
+  type("CTX_PAR_LIBDEV1", "Euro");
+  click("Cmd_Update");
+  EXPECT_EQ(m_state->mainDb().OpenRecordset("TPAR").RecordCount(), 1);
+  EXPECT_EQ(stored("TPAR_LIBDEV1"), "Euro");
+  EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('|').toStdString();
+}
+
 TEST_F(Fpargdev, SpreadsheetFolderIsUsedWithASeparator) {
   const std::pair<const char*, const char*> cases[] = {
       // The separator appended is the one start-up appends.
