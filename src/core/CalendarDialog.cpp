@@ -16,6 +16,28 @@
 
 namespace tarovent::core {
 
+namespace {
+
+// F4 in a date box.
+class CalendarKey : public QObject {
+ public:
+  CalendarKey(ProcessState& state, QWidget* box) : QObject(box), m_state(state) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress) return false;
+    auto* k = static_cast<QKeyEvent*>(event);
+    if (k->key() != Qt::Key_F4 || k->modifiers() != Qt::NoModifier) return false;
+    Afficher_Calendrier(m_state, qobject_cast<QWidget*>(watched));
+    return true;
+  }
+
+ private:
+  ProcessState& m_state;
+};
+
+}  // namespace
+
 CalendarDialog::CalendarDialog(Style style, QWidget* parent) : QDialog(parent) {
   const bool extended = style == Style::Extended;
   setObjectName(extended ? "F_CALENDAR2" : "F_CALENDAR");
@@ -107,6 +129,14 @@ QDate Afficher_Calendrier(ProcessState& state, QWidget* box) {
     edit->setFocus();
   }
   return result;
+}
+
+}  // namespace tarovent::core
+
+namespace tarovent::core {
+
+void attachCalendar(ProcessState& state, QWidget* box) {
+  if (box) box->installEventFilter(new CalendarKey(state, box));
 }
 
 }  // namespace tarovent::core

@@ -30,4 +30,7 @@ class CalendarDialog : public QDialog {
 // dd/mm/yyyy and is returned. An invalid date when the user cancels.
 QDate Afficher_Calendrier(ProcessState& state, QWidget* box = nullptr);
 
+// Makes F4 in a date box open the calendar on it.
+void attachCalendar(ProcessState& state, QWidget* box);
+
 }  // namespace tarovent::core

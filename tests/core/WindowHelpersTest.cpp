@@ -154,6 +154,22 @@ TEST_F(WindowHelpers, CalendarChosenByTheConfigurationFillsTheBox) {
   EXPECT_EQ(date->text(), "25/12/2026");
 }
 
+TEST_F(WindowHelpers, F4InADateBoxOpensTheCalendar) {
+  QWidget window;
+  auto* date = new QLineEdit(&window);
+  attachCalendar(m_state, date);
+  test::showActive(&window);
+  date->setFocus();
+  QTimer::singleShot(0, [] {
+    if (auto* d = qobject_cast<CalendarDialog*>(QApplication::activeModalWidget())) {
+      d->setDate(QDate(2027, 1, 4));
+      d->accept();
+    }
+  });
+  test::pressKey(date, Qt::Key_F4);
+  EXPECT_EQ(date->text(), "04/01/2027");
+}
+
 TEST_F(WindowHelpers, WindowsAreFoundByPartOfTheirTitle) {
   QWidget dossiers;
   dossiers.setWindowTitle("Gestion des devis");
