@@ -398,7 +398,7 @@ class DemoBuilder {
     writeDossiers(main);
     writeAffairs(com, planning, stock, purchasing);
     writeTranslations(trad);
-    writeDocumentBase(basedoc);
+    writeDocumentBase(basedoc, main);
     writeBookmarks(signets);
     writeDocuments();
     writeIni();
@@ -1174,7 +1174,11 @@ class DemoBuilder {
     g.commit();
   }
 
-  void writeDocumentBase(db::Database& db) {
+  // The dossiers' project of the document viewer, and the saved query it reads them through.
+  void writeDocumentBase(db::Database& db, db::Database& main) {
+    main.CreateQueryDef("RDOS",
+                        "SELECT [TDOS_SOC] & Right('00000' & [TDOS_NUMDOSS],5) AS NUMDEV, TDOS.* "
+                        "FROM TDOS;");
     TableWriter w(
         db, "TPROJ",
         {"PROJET", "PATHBASE", "NOMBASE", "NomTable", "Nomchamp", "Nomchamp2", "Nomchamp3"});

@@ -214,6 +214,14 @@ TEST_F(DemoFamily, AffairsAndInvoicesPointAtQuotes) {
             0);
 }
 
+TEST_F(DemoFamily, TheDocumentViewerFindsTheDossiers) {
+  EXPECT_EQ(scalar("BASEDOC.MDB", "select NomTable from TPROJ where PROJET = 'ZORVANE'"), "RDOS");
+  EXPECT_EQ(scalar("TAROVENT.MDB",
+                   "select NUMDEV from RDOS where TDOS_SOC = 'AB' and "
+                   "TDOS_NUMDOSS = 7"),
+            "AB00007");
+}
+
 TEST_F(DemoFamily, EveryVersionHasItsPricedDocument) {
   const QStringList names =
       column("TAROVENT.MDB",
