@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QString>
+
+#include "composition/LineWriter.h"
+#include "ui/MessageFunnel.h"
+
+namespace tarovent::db {
+class Recordset;
+}
+
+namespace tarovent::articles {
+
+// What the pricing needs of the quote being composed.
+struct PricingContext {
+  QString tarMat = QStringLiteral("V");  // materials tariff mode: R, V or P
+  QString tarMo = QStringLiteral("V");   // labour tariff mode: R or V
+  double clientDiscount = 0;             // client's discount percentage
+  QString clientCategory;
+  double clientHourlyRate = 0;  // client's own labour rate, 0 when none
+};
+
+// The line-entry record: what the entry panel shows before a line is written.
+struct EntryLine {
+  QString code;
+  QString designation;
+  QString description1, description2;
+  QString unit;
+  QString type;  // A or F (stock article), N (tariff line), O (option), H (labour)
+  double quantity = 0;
+  double unitPrice = 0;
+  double altPrice = 0;
+  bool hasAltPrice = true;
+  double costPrice = 0;
+  double weight = 0;
+  QString supplier;
+  QString user1, user2, user3, user4;
+  QString replacement;
+  QString discountClass;
+  QString vatRate;
+};
+
+// Fills the line from the current record of each source.
+EntryLine lineFromArticle(const db::Recordset& article, const PricingContext& c);
+EntryLine lineFromTariff(const db::Recordset& tariff, const PricingContext& c);
+EntryLine lineFromOption(const db::Recordset& option);
+EntryLine lineFromSection(const db::Recordset& section, const PricingContext& c);
+
+// Prices the line from the price breaks of its code (modes V and P): the first break whose
+// bound is strictly above the quantity. False when the code has no breaks (prices kept).
+bool applyPriceBreaks(db::Recordset& breaks, EntryLine& line, const PricingContext& c);
+
+// Raises a unit price typed below the article's floor price, with its message. True when
+// the price was raised.
+bool applyFloorPrice(const db::Recordset& article, EntryLine& line, ui::MessageFunnel& messages);
+
+// The discount of a line, asking about a 0 % class rate. `discounts` is the discount-class
+// table (index PrimaryKey on class and category) or null when there is none.
+double lineDiscount(const EntryLine& line, const PricingContext& c, db::Recordset* discounts,
+                    ui::MessageFunnel& messages);
+
+// The line with its amounts: net price, gross, net, discount and cost amounts, total weight.
+composition::QuoteLine priceLine(const EntryLine& line, double discountPercent);
+
+}  // namespace tarovent::articles

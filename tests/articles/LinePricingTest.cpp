@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "articles/LinePricing.h"
+#include "composition/NumberFormat.h"
+#include "platform/db/Database.h"
+
+namespace tarovent::articles {
+namespace {
+
+class LinePricingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(m_dir.isValid());
+    m_db = m_ws.CreateDatabase(m_dir.filePath("P.MDB"));
+    for (const char* ddl : {
+             "CREATE TABLE TARTI (TARTI_CODART TEXT(30), TARTI_LIBART TEXT(50), TARTI_libart2 "
+             "TEXT(50), TARTI_Type TEXT(1), TARTI_PMP DOUBLE, TARTI_COEFFRG DOUBLE, TARTI_PVU1 "
+             "DOUBLE, TARTI_PVU2 DOUBLE, TARTI_PVUMIN DOUBLE, TARTI_CLREM TEXT(5), TARTI_POIDS "
+             "DOUBLE, TARTI_UNST_LIB TEXT(10), TARTI_USER1 TEXT(20), TARTI_USER3 TEXT(20), "
+             "TARTI_USER4 TEXT(20), TARTI_REMPL TEXT(20), TARTI_DESCR MEMO, TARTI_INFOS MEMO, "
+             "CONSTRAINT PrimaryKey PRIMARY KEY (TARTI_CODART))",
+             "CREATE TABLE TPRIX (TPRIX_CODART TEXT(30), TPRIX_MAXTRANCHE DOUBLE, TPRIX_PUV1 "
+             "DOUBLE, TPRIX_PUV2 DOUBLE, CONSTRAINT PrimaryKey PRIMARY KEY (TPRIX_CODART, "
+             "TPRIX_MAXTRANCHE))",
+             "CREATE TABLE TREMI (TREMI_CLREM TEXT(5), TREMI_CATEG TEXT(5), TREMI_PC1 DOUBLE, "
+             "TREMI_PC2 DOUBLE, CONSTRAINT PrimaryKey PRIMARY KEY (TREMI_CLREM, TREMI_CATEG))",
+             "CREATE TABLE TSEC (TSEC_CodSec TEXT(10), TSEC_Libsec TEXT(50), TSEC_CoutHRevient "
+             "DOUBLE, TSEC_COUTHVENTE DOUBLE)",
+             "CREATE TABLE TTRF (TTRF_CODFOURN TEXT(10), TTRF_REFFOURN TEXT(20), TTRF_LIBART "
+             "TEXT(50), TTRF_PUnit DOUBLE, TTRF_PrixVen DOUBLE, TTRF_UN TEXT(5), TTRF_Memo MEMO, "
+             "TTRF_Memo2 MEMO, TTRF_TauxTVA DOUBLE)",
+             "CREATE TABLE TPRO (TPRO_Code TEXT(10), TPRO_LIB TEXT(50), TPRO_PU DOUBLE)",
+             "INSERT INTO TARTI (TARTI_CODART, TARTI_LIBART, TARTI_libart2, TARTI_Type, "
+             "TARTI_PMP, TARTI_COEFFRG, TARTI_PVU1, TARTI_PVU2, TARTI_PVUMIN, TARTI_CLREM) VALUES "
+             "('VIS', 'Vis M8', '  ', 'A', 10, 15, 12.5, Null, 8, 'CL1')",
+             "INSERT INTO TARTI (TARTI_CODART, TARTI_LIBART, TARTI_libart2, TARTI_Type, "
+             "TARTI_PVU1, TARTI_PVU2, TARTI_CLREM) VALUES ('TOLE', 'Tôle', 'Tôle inox 2 mm', "
+             "'A', 20, 18, 'CL0')",
+             "INSERT INTO TPRIX VALUES ('TOLE', 10, 9, 8)",
+             "INSERT INTO TPRIX VALUES ('TOLE', 50, 7, Null)",
+             "INSERT INTO TPRIX VALUES ('TOLEX', 100, 1, 1)",
+             "INSERT INTO TREMI VALUES ('CL1', 'IND', 12, 4)",
+             "INSERT INTO TREMI VALUES ('CL0', 'IND', 0, 0)",
+             "INSERT INTO TSEC VALUES ('SOUD', 'Soudure', 40, 60)",
+             "INSERT INTO TTRF VALUES ('F1', 'R-12', 'Roulement', 30, 45, 'U', 'Acier', Null, "
+             "5.5)",
+             "INSERT INTO TPRO VALUES ('OPT1', 'Peinture', 150)",
+         })
+      m_db.Execute(ddl);
+  }
+
+  db::Recordset article(const QString& code) {
+    db::Recordset rs = m_db.OpenRecordset("TARTI");
+    rs.setIndex("PrimaryKey");
+    rs.Seek("=", code);
+    return rs;
+  }
+  db::Recordset table(const QString& name, bool keyed = true) {
+    db::Recordset rs = m_db.OpenRecordset(name);
+    if (keyed) rs.setIndex("PrimaryKey");
+    return rs;
+  }
+
+  QTemporaryDir m_dir;
+  db::Workspace m_ws;
+  db::Database m_db;
+  ui::ScriptedResponder m_messages;
+};
+
+TEST_F(LinePricingTest, ArticlePricesByTariffMode) {
+  PricingContext v;
+  EntryLine l = lineFromArticle(article("VIS"), v);
+  EXPECT_DOUBLE_EQ(l.unitPrice, 12.5);  // price 2 missing: it takes price 1
+  EXPECT_DOUBLE_EQ(l.altPrice, 12.5);
+  EXPECT_DOUBLE_EQ(l.costPrice, 11.5);
+  EXPECT_EQ(l.designation, "Vis M8");  // the blank second label is not used
+  EXPECT_EQ(l.type, "A");
+
+  PricingContext r;
+  r.tarMat = "R";
+  l = lineFromArticle(article("VIS"), r);
+  EXPECT_DOUBLE_EQ(l.unitPrice, 11.5);
+  EXPECT_DOUBLE_EQ(l.altPrice, 11.5);
+
+  PricingContext p;
+  p.tarMat = "P";
+  l = lineFromArticle(article("TOLE"), p);
+  EXPECT_DOUBLE_EQ(l.unitPrice, 18);
+  EXPECT_DOUBLE_EQ(l.altPrice, 20);
+  EXPECT_EQ(l.designation, "Tôle inox 2 mm");
+}
+
+TEST_F(LinePricingTest, PriceBreaksTakeTheFirstBoundAboveTheQuantity) {
+  PricingContext v;
+  db::Recordset breaks = table("TPRIX");
+  EntryLine l = lineFromArticle(article("TOLE"), v);
+  const struct {
+    double qty;
+    double unit, alt;
+  } cases[] = {{9, 9, 8}, {10, 7, 7}, {49, 7, 7}, {50, 0, 0}};
+  for (const auto& c : cases) {
+    l.quantity = c.qty;
+    ASSERT_TRUE(applyPriceBreaks(breaks, l, v)) << c.qty;
+    EXPECT_DOUBLE_EQ(l.unitPrice, c.unit) << c.qty;
+    EXPECT_DOUBLE_EQ(l.altPrice, c.alt) << c.qty;
+  }
+  PricingContext p;
+  p.tarMat = "P";
+  l.quantity = 9;
+  ASSERT_TRUE(applyPriceBreaks(breaks, l, p));
+  EXPECT_DOUBLE_EQ(l.unitPrice, 8);
+  EXPECT_DOUBLE_EQ(l.altPrice, 9);
+
+  EntryLine vis = lineFromArticle(article("VIS"), v);
+  vis.quantity = 5;
+  EXPECT_FALSE(applyPriceBreaks(breaks, vis, v));  // no breaks: prices kept
+  EXPECT_DOUBLE_EQ(vis.unitPrice, 12.5);
+  PricingContext r;
+  r.tarMat = "R";
+  EXPECT_FALSE(applyPriceBreaks(breaks, l, r));
+}
+
+TEST_F(LinePricingTest, FloorPriceRaisesALowerPrice) {
+  db::Recordset vis = article("VIS");
+  EntryLine l = lineFromArticle(vis, PricingContext{});
+  l.unitPrice = 5;
+  EXPECT_TRUE(applyFloorPrice(vis, l, m_messages));
+  EXPECT_DOUBLE_EQ(l.unitPrice, 8);
+  EXPECT_EQ(m_messages.texts(),
+            QStringList({"Le prix plancher est de " + composition::formatMasked(8, "### ##0.00")}));
+  l.unitPrice = 9;
+  EXPECT_FALSE(applyFloorPrice(vis, l, m_messages));
+  db::Recordset tole = article("TOLE");
+  EntryLine t = lineFromArticle(tole, PricingContext{});
+  t.unitPrice = 0.01;
+  EXPECT_FALSE(applyFloorPrice(tole, t, m_messages));  // no floor price
+}
+
+TEST_F(LinePricingTest, DiscountOfALine) {
+  db::Recordset remi = table("TREMI");
+  PricingContext c;
+  c.clientDiscount = 5;
+  c.clientCategory = "IND";
+  EntryLine vis = lineFromArticle(article("VIS"), c);
+  EXPECT_DOUBLE_EQ(lineDiscount(vis, c, &remi, m_messages), 12);
+  c.tarMat = "P";
+  EXPECT_DOUBLE_EQ(lineDiscount(vis, c, &remi, m_messages), 4);
+
+  EntryLine tole = lineFromArticle(article("TOLE"), c);
+  m_messages.script({ui::Answer::No});
+  EXPECT_DOUBLE_EQ(lineDiscount(tole, c, &remi, m_messages), 5);
+  ASSERT_EQ(m_messages.entries().size(), 1);
+  EXPECT_TRUE(m_messages.entries()[0].question);
+  EXPECT_TRUE(m_messages.texts()[0].startsWith("Classe de remise CL0: Taux de remise à 0%"));
+  m_messages.script({ui::Answer::Yes});
+  EXPECT_DOUBLE_EQ(lineDiscount(tole, c, &remi, m_messages), 0);
+
+  c.tarMat = "R";
+  EXPECT_DOUBLE_EQ(lineDiscount(vis, c, &remi, m_messages), 0);
+  c.clientCategory = "AGR";  // no class for this category: the client's discount
+  c.tarMat = "V";
+  EXPECT_DOUBLE_EQ(lineDiscount(vis, c, &remi, m_messages), 5);
+  EntryLine n;
+  n.type = "N";
+  EXPECT_DOUBLE_EQ(lineDiscount(n, c, &remi, m_messages), 5);
+  n.type.clear();
+  EXPECT_DOUBLE_EQ(lineDiscount(n, c, &remi, m_messages), 0);
+}
+
+TEST_F(LinePricingTest, LabourTariffAndOptionLines) {
+  db::Recordset sec = table("TSEC", false);
+  PricingContext c;
+  EntryLine l = lineFromSection(sec, c);
+  EXPECT_EQ(l.code, "MO*SOUD");
+  EXPECT_EQ(l.unit, "H");
+  EXPECT_DOUBLE_EQ(l.unitPrice, 60);
+  c.clientHourlyRate = 55;
+  EXPECT_DOUBLE_EQ(lineFromSection(sec, c).unitPrice, 55);
+  c.tarMo = "R";
+  EXPECT_DOUBLE_EQ(lineFromSection(sec, c).unitPrice, 40);
+
+  db::Recordset trf = table("TTRF", false);
+  PricingContext r;
+  r.tarMat = "R";
+  EntryLine t = lineFromTariff(trf, r);
+  EXPECT_EQ(t.type, "N");
+  EXPECT_EQ(t.code, "R-12");
+  EXPECT_EQ(t.supplier, "F1");
+  EXPECT_DOUBLE_EQ(t.unitPrice, 30);
+  EXPECT_DOUBLE_EQ(t.altPrice, 45);
+  EXPECT_DOUBLE_EQ(lineFromTariff(trf, PricingContext{}).unitPrice, 45);
+
+  EntryLine o = lineFromOption(table("TPRO", false));
+  EXPECT_EQ(o.type, "O");
+  EXPECT_DOUBLE_EQ(o.unitPrice, 150);
+}
+
+TEST_F(LinePricingTest, AmountsOfAWrittenLine) {
+  EntryLine e;
+  e.quantity = 3;
+  e.unitPrice = 9.99;
+  e.costPrice = 7.333;
+  e.weight = 1.25;
+  const auto q = priceLine(e, 10);
+  EXPECT_DOUBLE_EQ(q.netPrice, 8.99);
+  EXPECT_DOUBLE_EQ(q.grossAmount, 29.97);
+  EXPECT_DOUBLE_EQ(q.netAmount, 26.97);
+  EXPECT_DOUBLE_EQ(q.discountAmount, 3.00);
+  EXPECT_DOUBLE_EQ(q.costAmount, 22.0);
+  EXPECT_DOUBLE_EQ(q.totalWeight, 3.75);
+}
+
+}  // namespace
+}  // namespace tarovent::articles
