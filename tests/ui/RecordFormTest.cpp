@@ -215,6 +215,17 @@ TEST_F(RecordForm, SavedValuesTakeTheFieldTypes) {
                   .isNull());
 }
 
+TEST_F(RecordForm, CancellingANewRecordGoesBackToTheRecordShownBefore) {
+  m_data->MoveNext();
+  click("Cmd_Ajouter");
+  m_nom->setText("Nouveau");
+  click("Cmd_Annuler");
+  EXPECT_EQ(m_code->text(), "C2");
+  EXPECT_EQ(m_data->caption(), "Enregistrement: 2 / 3");
+  EXPECT_EQ(m_data->EditMode(), db::EditMode::None);
+  EXPECT_FALSE(hasPendingChanges(m_window.get()));
+}
+
 TEST_F(RecordForm, AddSaveAndDeleteThroughTheButtons) {
   click("Cmd_Ajouter");
   EXPECT_EQ(m_code->text(), "");
