@@ -1095,7 +1095,7 @@ class DemoBuilder {
           q.exchangeRate = kExchangeRate;
           m_quotes << q;
         }
-        m_lastVersions.insert(d, {company.code, number, seq, date, v.amount, c.name});
+        m_lastVersions.insert(d, {company.code, number, seq, date, v.amount, c.name, type.code});
       }
     }
     m_dossierCount = m_counts.dossiers;
@@ -1141,7 +1141,7 @@ class DemoBuilder {
       const bool finished = created < m_today.addDays(-30);
       const double qty = affairs % 7 == 0 ? 0 : m_dice.range(1, 3);
       aff.add({number, quote, v.client, created, finished ? created.addDays(25) : created,
-               qty > 0 ? QVariant(qty) : QVariant(), QString("ENTR"), finished ? "F" : "E"});
+               qty > 0 ? QVariant(qty) : QVariant(), v.type, finished ? "F" : "E"});
       if (!finished) continue;
       fac.add({QStringLiteral("FA%1").arg(++invoices, 6, 10, QLatin1Char('0')), number,
                created.addDays(28), round2(v.amount * m_dice.real(0.95, 1.1))});
@@ -1184,6 +1184,31 @@ class DemoBuilder {
         {"PROJET", "PATHBASE", "NOMBASE", "NomTable", "Nomchamp", "Nomchamp2", "Nomchamp3"});
     w.add({"ZORVANE", m_layout.dataFolder, "TAROVENT.MDB", "RDOS", "NUMDEV", "TDOS_CLIENT",
            "TDOS_RESUME"});
+    // Pictures of a few articles; the second view of the first one has been moved away.
+    const QString folder = m_layout.dataFolder + "PHOTOS/";
+    QDir().mkpath(folder);
+    TableWriter photos(db, "TPROJ_DETAIL", {"PROJET", "VALCHAMP", "PATHDOC", "NOMDOC"});
+    for (int i = 0; i < 6; ++i) {
+      const Article& a = m_articles[i];
+      writePicture(folder + a.code + ".ppm", i);
+      photos.add({"QUILMORA", a.code, folder, a.code + ".ppm"});
+    }
+    photos.add({"QUILMORA", m_articles[0].code, folder, m_articles[0].code + "-vue2.ppm"});
+  }
+
+  // A small picture (portable pixmap, which every image reader knows): a shaded plate.
+  static void writePicture(const QString& path, int shade) {
+    constexpr int kWidth = 160, kHeight = 120;
+    QByteArray image = QStringLiteral("P6\n%1 %2\n255\n").arg(kWidth).arg(kHeight).toLatin1();
+    for (int y = 0; y < kHeight; ++y)
+      for (int x = 0; x < kWidth; ++x) {
+        const bool edge = x < 8 || y < 8 || x >= kWidth - 8 || y >= kHeight - 8;
+        const char grey = char(edge ? 60 : 120 + (x + y + shade * 20) % 100);
+        image.append(grey).append(grey).append(char(edge ? 90 : grey));
+      }
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(image) != image.size())
+      throw std::runtime_error(QStringLiteral("Impossible d'écrire %1.").arg(path).toStdString());
   }
 
   void writeTemplates() {
@@ -1231,7 +1256,7 @@ class DemoBuilder {
     int dossier, seq;
     QDate date;
     double amount;
-    QString client;
+    QString client, type;
   };
 
   Counts m_counts;

@@ -220,6 +220,15 @@ TEST_F(DemoFamily, TheDocumentViewerFindsTheDossiers) {
                    "select NUMDEV from RDOS where TDOS_SOC = 'AB' and "
                    "TDOS_NUMDOSS = 7"),
             "AB00007");
+  // Article pictures, one of which has been moved away.
+  db::Workspace ws;
+  db::Database base = ws.OpenDatabase(data("BASEDOC.MDB"), true);
+  int present = 0, missing = 0;
+  for (db::Recordset rs = base.OpenRecordset("select * from TPROJ_DETAIL where PROJET='QUILMORA'");
+       !rs.EOF_(); rs.MoveNext())
+    ++(QFileInfo::exists(rs.text("PATHDOC") + rs.text("NOMDOC")) ? present : missing);
+  EXPECT_GT(present, 0);
+  EXPECT_EQ(missing, 1);
 }
 
 TEST_F(DemoFamily, EveryVersionHasItsPricedDocument) {
