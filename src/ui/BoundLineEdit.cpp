@@ -11,6 +11,8 @@ QVariant BoundLineEdit::shownValue(const db::FieldSpec& field) const {
 }
 
 void BoundLineEdit::show(const QVariant& value, const db::FieldSpec& field) {
+  // No more characters than the field keeps.
+  if (field.type == db::FieldType::Text && field.size > 0) setMaxLength(field.size);
   setText(textForField(value, field));
   setCursorPosition(0);
 }

@@ -160,6 +160,7 @@ TEST_F(GridForm, GridFollowsSavesAndDeletions) {
 
 TEST_F(RecordForm, ShowsRecordsInKeyOrderWithTheirPosition) {
   EXPECT_EQ(m_code->text(), "C1");
+  EXPECT_EQ(m_code->maxLength(), 10);  // TEXT(10)
   EXPECT_EQ(m_data->caption(), "Enregistrement: 1 / 3");
   m_data->MoveNext();
   EXPECT_EQ(m_nom->text(), "Berthier");
