@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include "composition/TableLocator.h"
@@ -267,6 +268,14 @@ TEST_F(DemoFamily, EveryVersionHasItsPricedDocument) {
     total.remove(' ').replace(',', '.');
     EXPECT_NEAR(total.toDouble(), amount, 0.005);
   }
+}
+
+TEST_F(DemoFamily, TheAdministrationCheckSaysOk) {
+  QProcess check;
+  check.start(TAROVENT_ADMIN, {"check", s_summary.layout.root});
+  ASSERT_TRUE(check.waitForFinished(30000));
+  EXPECT_EQ(check.exitCode(), 0);
+  EXPECT_EQ(QString::fromUtf8(check.readAllStandardOutput()), "OK\n");
 }
 
 TEST_F(DemoFamily, StartsCleanlyAndSpeaksEnglishWithLanguageOne) {
