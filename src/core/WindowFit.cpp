@@ -85,7 +85,11 @@ int Ajuster_Ecran(ProcessState& state, QWidget* window, int mode) {
   in.mode = mode;
   QWidget* frame = window;
   if (auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget())) frame = sub;
-  in.window = QRect(frame->pos(), frame->size());
+  // The size the window was drawn for; a window shown in the work area has been resized by its
+  // sub-window already, so it may say it with the dynamic property "designSize".
+  QSize design = window->property("designSize").toSize();
+  if (!design.isValid() || design.isEmpty()) design = window->size();
+  in.window = QRect(frame->pos(), design);
   if (auto* area = frame->parentWidget()
                        ? qobject_cast<QMdiArea*>(frame->parentWidget()->parentWidget())
                        : nullptr) {
@@ -110,6 +114,10 @@ int Ajuster_Ecran(ProcessState& state, QWidget* window, int mode) {
   scaleViews(window, r.ratioX, r.ratioY);
   // A maximised window keeps filling its area: only its contents grow.
   if (!window->isMaximized() && !frame->isMaximized()) frame->setGeometry(r.window);
+  // Fitted once: a second call finds nothing more to do.
+  window->setProperty("designSize",
+                      QSize(static_cast<int>(std::lround(design.width() * r.ratioX)),
+                            static_cast<int>(std::lround(design.height() * r.ratioY))));
   window->setUpdatesEnabled(true);
   return stateOf(window);
 }

@@ -1,5 +1,7 @@
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 
 #include "core/ProcessState.h"
 #include "core/ScreenFit.h"
@@ -97,6 +99,29 @@ TEST(WindowFit, ControlsPlacedByHandFollowTheWindow) {
   EXPECT_NEAR(window.font().pointSizeF(), pointSize * ratio, 0.01);
   EXPECT_EQ(Ajuster_Ecran(state, nullptr, 2), -3);
   EXPECT_EQ(messages.texts(), QStringList{"Ajustement d'écran incorrect"});
+}
+
+TEST(WindowFit, InTheWorkAreaTheAreaIsTheScreen) {
+  ui::ScriptedResponder messages;
+  ProcessState state(messages);
+  QMdiArea area;
+  area.resize(1200, 900);
+  area.show();
+  auto* form = new QWidget;
+  form->setProperty("designSize", QSize(600, 450));
+  auto* box = new QLineEdit(form);
+  box->setGeometry(60, 45, 120, 20);
+  QMdiSubWindow* sub = area.addSubWindow(form);
+  sub->show();
+  const int width = area.viewport()->width();
+  ASSERT_EQ(Ajuster_Ecran(state, form, -1), winstate::Normal);
+  EXPECT_EQ(sub->geometry().left(), 0);
+  EXPECT_EQ(sub->geometry().top(), 0);
+  EXPECT_EQ(sub->width(), width);
+  EXPECT_NEAR(box->width(), 120.0 * width / 600, 2);
+  // Fitted already: nothing grows twice.
+  Ajuster_Ecran(state, form, -1);
+  EXPECT_NEAR(box->width(), 120.0 * width / 600, 2);
 }
 
 }  // namespace
