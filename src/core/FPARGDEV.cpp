@@ -265,13 +265,14 @@ bool FPARGDEV::save() {
         rs.Edit();
     }
     m_tarifMat->setText(materialsLetter({m_mat[1]->isChecked(), m_matDet[0]->isChecked()}));
-    m_state.params.pathExcel = withSeparator(m_pathExcel->text());
-    m_state.params.nomFichExcel = m_nomFichExcel->text();
     m_data->UpdateRecord();
   } catch (const db::DbError& e) {
     ui::showDbError(m_state.messages(), e);
     return false;
   }
+  // The spreadsheet models are used as saved from now on.
+  m_state.params.pathExcel = withSeparator(m_pathExcel->text());
+  m_state.params.nomFichExcel = m_nomFichExcel->text();
   m_quit->setFocus(Qt::OtherFocusReason);
   return true;
 }
