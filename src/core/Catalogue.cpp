@@ -60,7 +60,9 @@ bool Catalogue::Lire_Catalogue() {
   db::Database cat;
   db::Recordset tpath;
   try {
-    cat = m_s.workspace.OpenDatabase(localPath(catalogue), true);
+    // Opened for writing although only read: a read-only connection could not tidy the
+    // journal files away when it closes.
+    cat = m_s.workspace.OpenDatabase(localPath(catalogue));
     tpath = cat.OpenRecordset("TPATH", db::RecordsetType::Table, db::rsopt::ReadOnly);
     tpath.setIndex("PrimaryKey");
   } catch (const db::DbError& e) {
