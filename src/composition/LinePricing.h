@@ -9,7 +9,7 @@ namespace tarovent::db {
 class Recordset;
 }
 
-namespace tarovent::articles {
+namespace tarovent::composition {
 
 // What the pricing needs of the quote being composed.
 struct PricingContext {
@@ -60,6 +60,6 @@ double lineDiscount(const EntryLine& line, const PricingContext& c, db::Recordse
                     ui::MessageFunnel& messages);
 
 // The line with its amounts: net price, gross, net, discount and cost amounts, total weight.
-composition::QuoteLine priceLine(const EntryLine& line, double discountPercent);
+QuoteLine priceLine(const EntryLine& line, double discountPercent);
 
-}  // namespace tarovent::articles
+}  // namespace tarovent::composition

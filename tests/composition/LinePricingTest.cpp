@@ -2,11 +2,11 @@
 
 #include <QTemporaryDir>
 
-#include "articles/LinePricing.h"
+#include "composition/LinePricing.h"
 #include "composition/NumberFormat.h"
 #include "platform/db/Database.h"
 
-namespace tarovent::articles {
+namespace tarovent::composition {
 namespace {
 
 class LinePricingTest : public ::testing::Test {
@@ -129,7 +129,7 @@ TEST_F(LinePricingTest, FloorPriceRaisesALowerPrice) {
   EXPECT_TRUE(applyFloorPrice(vis, l, m_messages));
   EXPECT_DOUBLE_EQ(l.unitPrice, 8);
   EXPECT_EQ(m_messages.texts(),
-            QStringList({"Le prix plancher est de " + composition::formatMasked(8, "### ##0.00")}));
+            QStringList({"Le prix plancher est de " + formatMasked(8, "### ##0.00")}));
   l.unitPrice = 9;
   EXPECT_FALSE(applyFloorPrice(vis, l, m_messages));
   db::Recordset tole = article("TOLE");
@@ -213,4 +213,4 @@ TEST_F(LinePricingTest, AmountsOfAWrittenLine) {
 }
 
 }  // namespace
-}  // namespace tarovent::articles
+}  // namespace tarovent::composition

@@ -1,11 +1,11 @@
 #include "LinePricing.h"
 
-#include "ArticleFiles.h"
+#include "articles/ArticleFiles.h"
 #include "composition/NumberFormat.h"
 #include "platform/db/DbError.h"
 #include "platform/db/Recordset.h"
 
-namespace tarovent::articles {
+namespace tarovent::composition {
 
 namespace {
 
@@ -41,7 +41,7 @@ EntryLine lineFromArticle(const db::Recordset& a, const PricingContext& c) {
   l.user4 = a.text("TARTI_USER4");
   l.replacement = a.text("TARTI_REMPL");
   l.discountClass = a.text("TARTI_CLREM");
-  l.costPrice = Prix_Revient_Article(a);
+  l.costPrice = articles::Prix_Revient_Article(a);
   double pv1 = l.costPrice, pv2 = l.costPrice;
   if (c.tarMat != "R") {
     pv1 = a.number("TARTI_PVU1");
@@ -123,7 +123,7 @@ bool applyFloorPrice(const db::Recordset& article, EntryLine& line, ui::MessageF
   const QVariant floor = article.value("TARTI_PVUMIN");
   if (floor.isNull() || line.unitPrice >= floor.toDouble()) return false;
   messages.show(messages.tr("Le prix plancher est de ") +
-                    composition::formatMasked(floor.toDouble(), QStringLiteral("### ##0.00")),
+                    formatMasked(floor.toDouble(), QStringLiteral("### ##0.00")),
                 ui::Icon::Warning);
   line.unitPrice = floor.toDouble();
   return true;
@@ -156,9 +156,8 @@ double lineDiscount(const EntryLine& line, const PricingContext& c, db::Recordse
   return sellingMode ? c.clientDiscount : 0;
 }
 
-composition::QuoteLine priceLine(const EntryLine& e, double pcrem) {
-  using composition::round2;
-  composition::QuoteLine q;
+QuoteLine priceLine(const EntryLine& e, double pcrem) {
+  QuoteLine q;
   q.code = e.code;
   q.designation = e.designation;
   q.description1 = e.description1;
@@ -185,4 +184,4 @@ composition::QuoteLine priceLine(const EntryLine& e, double pcrem) {
   return q;
 }
 
-}  // namespace tarovent::articles
+}  // namespace tarovent::composition
