@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "QuoteDocs.h"
+#include "articles/ArticleFiles.h"
+#include "composition/Recalculation.h"
+#include "core/Catalogue.h"
+#include "core/ProcessState.h"
+#include "install/Installer.h"
+#include "platform/db/Database.h"
+
+namespace tarovent::composition {
+namespace {
+
+using fixtures::QuoteDoc;
+
+class RecalculationTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(m_dir.isValid());
+    m_layout = install::initFamily(m_dir.filePath("f"), true);
+    m_state = std::make_unique<core::ProcessState>(m_messages);
+    m_state->workingFolder = m_layout.workingFolder;
+    core::Catalogue c(*m_state);
+    ASSERT_TRUE(c.Lire_Catalogue());
+    bool fatal = false;
+    ASSERT_TRUE(c.Ouvrir_Bases(fatal));
+    m_state->params.txTvaDef = 20;
+    m_files = std::make_unique<articles::ArticleFiles>(*m_state);
+  }
+
+  RecalcResult run(word::WordDocument& doc, RecalcOptions o = {}) {
+    return Recalcul_Document(*m_state, *m_files, doc, o);
+  }
+
+  static QString totals(const QStringList& names) {
+    QString xml;
+    int id = 900;
+    for (const QString& n : names) xml += fixtures::marked(n, "0", id++);
+    return xml;
+  }
+
+  QTemporaryDir m_dir;
+  install::FamilyLayout m_layout;
+  ui::ScriptedResponder m_messages;
+  std::unique_ptr<core::ProcessState> m_state;
+  std::unique_ptr<articles::ArticleFiles> m_files;
+};
+
+TEST_F(RecalculationTest, LinesAndTotals) {
+  QuoteDoc q;
+  q.codes = {"CODART", "LIBART", "QTE", "PUBRUT", "PCREM", "PUNET", "MTBRUT", "MTNET", "MTREM"};
+  q.lines = {{"X1", "Vis", "3", "9,99", "10", "", "", "", ""},
+             {"X2", "Plaque", "2", "100.00", "", "", "", "", ""},
+             {"", "Un texte libre", "", "", "", "", "", "", ""}};
+  q.totals = totals({"SMTBRUT", "SMTREM", "SMTNET", "STXTVA", "SMTTVA", "STTC", "DEVISE"});
+  word::WordDocument doc = q.build();
+  RecalcOptions o;
+  o.fromQuote = true;
+  o.vatField = "20";
+  const RecalcResult r = run(doc, o);
+  ASSERT_TRUE(r.completed) << m_messages.texts().join('|').toStdString();
+  EXPECT_EQ(r.bookmarks.value("SMTBRUT"), "229,97");
+  EXPECT_EQ(r.bookmarks.value("SMTREM"), "3,00");
+  EXPECT_EQ(r.bookmarks.value("SMTNET"), "226,97");
+  EXPECT_EQ(r.bookmarks.value("SMTTVA"), "45,39");
+  EXPECT_EQ(r.bookmarks.value("STTC"), "272,36");
+  // Without a conversion coefficient the converted total is left as it was.
+  EXPECT_FALSE(r.bookmarks.contains("DEVISE"));
+  EXPECT_EQ(doc.bookmarkText("DEVISE"), "0");
+  const int t = doc.tableCount();
+  EXPECT_EQ(doc.cellText({t, 1, 8}), "26,97");
+  EXPECT_EQ(doc.cellText({t, 1, 6}), "8,99");
+  EXPECT_EQ(doc.cellText({t, 2, 8}), "200,00");
+  EXPECT_TRUE(m_messages.texts().isEmpty());
+}
+
+TEST_F(RecalculationTest, TwoVatRatesAndTemplateDefaultRate) {
+  QuoteDoc q;
+  q.codes = {"CODART", "QTE", "PUBRUT", "MTNET", "TXTVA"};
+  q.lines = {{"A", "1", "100", "", "20"}, {"B", "2", "50", "", "5,5"}, {"C", "1", "10", "", "20"}};
+  q.totals = totals({"SMTNET", "STXTVA1", "SMTTVA1", "STXTVA2", "SMTTVA2", "SMTTVA"});
+  word::WordDocument doc = q.build();
+  RecalcOptions o;
+  o.fromQuote = true;
+  const RecalcResult r = run(doc, o);
+  EXPECT_EQ(r.bookmarks.value("STXTVA1"), "20,00");
+  EXPECT_EQ(r.bookmarks.value("SMTTVA1"), "22,00");
+  EXPECT_EQ(r.bookmarks.value("STXTVA2"), "5,50");
+  EXPECT_EQ(r.bookmarks.value("SMTTVA2"), "5,50");
+  EXPECT_EQ(r.bookmarks.value("SMTTVA"), "27,50");
+
+  // A template has no VAT field: the default rate applies, once the user agrees to recalculate.
+  QuoteDoc plain;
+  plain.codes = {"CODART", "QTE", "PUBRUT", "MTNET"};
+  plain.lines = {{"A", "1", "100", ""}};
+  plain.totals = totals({"SMTNET", "SMTTVA"});
+  word::WordDocument tpl = plain.build();
+  m_messages.script({ui::Answer::Yes});
+  const RecalcResult t = run(tpl);
+  EXPECT_EQ(t.bookmarks.value("SMTTVA"), "20,00");
+  m_messages.script({ui::Answer::No});
+  EXPECT_FALSE(run(tpl).completed);
+}
+
+TEST_F(RecalculationTest, MissingSectionWarnsOncePerLine) {
+  m_state->base(core::entry::Planning)
+      .db.Execute("INSERT INTO TSEC VALUES ('SOUD', 'Soudure', 40, 60)");
+  QuoteDoc q;
+  q.codes = {"CODART", "QTE", "PUBRUT", "MTNET"};
+  q.lines = {{"MO*SOUD", "2", "60", ""}, {"MO*XX", "1", "50", ""}, {"MO*XX", "3", "50", ""}};
+  q.totals = totals({"SMTNET", "SPDRMO"});
+  word::WordDocument doc = q.build();
+  RecalcOptions o;
+  o.fromQuote = true;
+  const RecalcResult r = run(doc, o);
+  EXPECT_EQ(m_messages.texts(), QStringList({"Attention la section XX n'existe plus ! ",
+                                             "Attention la section XX n'existe plus ! "}));
+  EXPECT_DOUBLE_EQ(r.costLabour, 80);
+  EXPECT_DOUBLE_EQ(r.hours, 6);
+  EXPECT_EQ(r.bookmarks.value("SMTNET"), "320,00");
+}
+
+TEST_F(RecalculationTest, ForcedAmountAndCoefficients) {
+  m_state->base(core::entry::Stock)
+      .db.Execute(
+          "INSERT INTO TARTI (TARTI_CODART, TARTI_Type, TARTI_UNST_LIB, TARTI_PMP) VALUES ('B', "
+          "'A', 'M', 50)");
+  QuoteDoc q;
+  q.codes = {"CODART", "QTE", "UNITE", "PUBRUT", "MTNET"};
+  q.lines = {{"A", "1", "UN", "600", ""}, {"B", "4", "M", "100", ""}, {"MO*Z", "1", "H", "50", ""}};
+  q.totals = totals({"SMTNET"});
+  word::WordDocument doc = q.build();
+  RecalcOptions o;
+  o.fromQuote = true;
+  o.adjustment.mode = 3;
+  o.adjustment.forcedAmount = 1260;  // counted total 1 050 raised by 20 %
+  RecalcResult r = run(doc, o);
+  EXPECT_EQ(r.bookmarks.value("SMTNET"), "1 260,00");
+  const int t = doc.tableCount();
+  EXPECT_EQ(doc.cellText({t, 1, 4}), "720,00");
+  EXPECT_EQ(doc.cellText({t, 2, 4}), "120,00");
+
+  // 10 % on materials only: the labour line keeps its price.
+  o.adjustment = {};
+  o.adjustment.mode = 1;
+  o.adjustment.materials = 10;
+  m_messages.script({ui::Answer::No});
+  r = run(doc, o);
+  EXPECT_EQ(doc.cellText({t, 2, 4}), "132,00");
+  EXPECT_EQ(doc.cellText({t, 3, 4}), "60,00");
+  EXPECT_EQ(doc.cellText({t, 1, 4}), "720,00");  // not an article: special supplies, 0 %
+}
+
+TEST_F(RecalculationTest, RemainderGoesToTheFirstLineThatCanTakeIt) {
+  QVector<WorkLine> lines;
+  const double data[][2] = {{10, 3.33}, {1, 10.01}, {1, 20}};
+  for (const auto& d : data) {
+    WorkLine l;
+    l.table = 1;
+    l.qty = d[0];
+    l.pubrut = d[1];
+    l.type = "A";
+    Calcul_Ligne(l);
+    lines << l;
+  }
+  EXPECT_DOUBLE_EQ(lines[0].mtnet, 33.3);
+  bool zero = false;
+  Adjustment a;
+  a.mode = 3;
+  a.forcedAmount = 63.36;  // 63.31 counted: 5 cents to settle
+  const double total = Ajuster_Prorata(lines, 1, false, a, zero);
+  EXPECT_FALSE(zero);
+  EXPECT_NEAR(total, 63.36, 0.05);
+  a.forcedAmount = 0;
+  QVector<WorkLine> none(1);
+  none[0].table = 1;
+  a.mode = 3;
+  Ajuster_Prorata(none, 1, false, a, zero);
+  EXPECT_TRUE(zero);
+}
+
+}  // namespace
+}  // namespace tarovent::composition
