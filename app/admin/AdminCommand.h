@@ -7,5 +7,6 @@
 int runSqlCommand(const QStringList& args);
 int runInitCommand(const QStringList& args);
 int runCheckCommand(const QStringList& args);
+int runRecalcCommand(const QStringList& args);
 int runDocCommand(const QStringList& args);
 int runDemoCommand(const QStringList& args);

@@ -9,9 +9,11 @@
 
 // doc inspect FILE: the structure of a document as JSON on stdout.
 int runDocCommand(const QStringList& args) {
+  if (!args.isEmpty() && args[0] == QLatin1String("recalc")) return runRecalcCommand(args.mid(1));
   QTextStream err(stderr);
   if (args.size() != 2 || args[0] != QLatin1String("inspect")) {
-    err << "Utilisation : tarovent-admin doc inspect FICHIER\n";
+    err << "Utilisation : tarovent-admin doc inspect FICHIER\n"
+           "              tarovent-admin doc recalc DOSSIER FICHIER [options]\n";
     return 2;
   }
   try {

@@ -1,0 +1,140 @@
+// doc recalc DIR FILE: recalculates a quote document as the composition does.
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include "AdminCommand.h"
+#include "articles/ArticleFiles.h"
+#include "composition/NumberFormat.h"
+#include "composition/Recalculation.h"
+#include "core/Catalogue.h"
+#include "core/ProcessState.h"
+#include "install/Installer.h"
+#include "platform/db/DbError.h"
+#include "platform/ooxml/OoxmlError.h"
+#include "platform/word/WordDocument.h"
+
+using namespace tarovent;
+
+namespace {
+
+// Prints every message and question; questions take the scripted answers, then "no".
+class AnsweringFunnel : public ui::MessageFunnel {
+ public:
+  AnsweringFunnel(QTextStream& out, QStringList answers) : m_out(out), m_answers(answers) {}
+  void show(const QString& text, ui::Icon icon, const QString&) override {
+    print(text);
+    if (icon == ui::Icon::Critical) m_failed = true;
+  }
+  ui::Answer ask(const QString& text, ui::Buttons buttons, int, ui::Icon, const QString&) override {
+    print("? " + text);
+    const QString a = m_answers.isEmpty() ? QStringLiteral("no") : m_answers.takeFirst();
+    const QString u = a.trimmed().toLower();
+    if (u == "yes" || u == "oui") return ui::Answer::Yes;
+    if (u == "ok") return ui::Answer::Ok;
+    if (u == "cancel") return ui::Answer::Cancel;
+    return buttons == ui::Buttons::OkCancel ? ui::Answer::Cancel : ui::Answer::No;
+  }
+  void beep() override {}
+  bool failed() const { return m_failed; }
+
+ private:
+  void print(QString text) {
+    text.replace("\r\n", "\\n");
+    text.replace('\n', "\\n");
+    text.replace('\r', "\\n");
+    m_out << text << '\n';
+  }
+  QTextStream& m_out;
+  QStringList m_answers;
+  bool m_failed = false;
+};
+
+}  // namespace
+
+int runRecalcCommand(const QStringList& argsIn) {
+  QTextStream out(stdout);
+  QTextStream err(stderr);
+  QStringList args = argsIn;
+  composition::RecalcOptions o;
+  QStringList answers;
+  QStringList positional;
+  const auto usage = [&] {
+    err << "Utilisation : tarovent-admin doc recalc DOSSIER FICHIER [--from-quote --vat TAUX] "
+           "[--mat R|V|P] [--mo R|V] [--mode N] [--percents MAT,UNIT,MO,SPECIAL] [--amount X] "
+           "[--answers yes,no,...]\n";
+    return 2;
+  };
+  while (!args.isEmpty()) {
+    const QString a = args.takeFirst();
+    const auto value = [&]() -> QString { return args.isEmpty() ? QString() : args.takeFirst(); };
+    if (a == "--from-quote") {
+      o.fromQuote = true;
+    } else if (a == "--vat") {
+      o.vatField = value();
+    } else if (a == "--mat") {
+      const QString m = value().toUpper();
+      o.adjustment.materialsPrice = m == "R" ? "PDR" : m == "P" ? "PV2" : "PV1";
+    } else if (a == "--mo") {
+      o.adjustment.labourPrice = value().toUpper() == "R" ? "PDR" : "PV";
+    } else if (a == "--mode") {
+      o.adjustment.mode = value().toInt();
+    } else if (a == "--percents") {
+      const QStringList p = value().split(',');
+      o.adjustment.materials = composition::parseNumber(p.value(0));
+      o.adjustment.unitComponents = composition::parseNumber(p.value(1));
+      o.adjustment.labour = composition::parseNumber(p.value(2));
+      o.adjustment.specialSupplies = composition::parseNumber(p.value(3));
+      o.adjustment.majoration = o.adjustment.materials;
+    } else if (a == "--amount") {
+      o.adjustment.forcedAmount = composition::parseNumber(value());
+    } else if (a == "--answers") {
+      answers = value().split(',', Qt::SkipEmptyParts);
+    } else if (a.startsWith("--")) {
+      return usage();
+    } else {
+      positional << a;
+    }
+  }
+  if (positional.size() != 2) return usage();
+  AnsweringFunnel funnel(out, answers);
+  core::ProcessState state(funnel);
+  state.workingFolder = install::familyLayout(positional[0]).workingFolder;
+  core::Catalogue catalogue(state);
+  bool fatal = false;
+  if (!catalogue.Lire_Catalogue() || !catalogue.Ouvrir_Bases(fatal) || fatal) return 1;
+  try {
+    db::Recordset tpar = state.mainDb().OpenRecordset("TPAR");
+    if (!tpar.EOF_()) {
+      state.params.txTvaDef = tpar.number("TPAR_TxTVADef");
+      state.params.coeffDev = tpar.number("TPAR_COEFFDEV");
+      state.params.libDev2 = tpar.text("TPAR_LIBDEV2");
+    }
+  } catch (const db::DbError&) {
+    // Without parameters the defaults hold.
+  }
+  if (state.base(core::entry::Planning).open()) {
+    try {
+      state.routingTable =
+          state.base(core::entry::Planning).db.OpenRecordset("TGAM", db::RecordsetType::Table);
+      state.routingTable.setIndex("PrimaryKey");
+    } catch (const db::DbError&) {
+      state.routingTable = {};
+    }
+  }
+  articles::ArticleFiles files(state);
+  try {
+    word::WordDocument doc = word::WordDocument::open(positional[1]);
+    o.decimalSeparator = composition::workstationDecimalSeparator();
+    const composition::RecalcResult r = composition::Recalcul_Document(state, files, doc, o);
+    out.flush();
+    if (!r.completed) return 1;
+    for (auto it = r.bookmarks.cbegin(); it != r.bookmarks.cend(); ++it)
+      out << it.key() << '=' << it.value() << '\n';
+    doc.save();
+  } catch (const ooxml::OoxmlError& e) {
+    out.flush();
+    err << "Impossible de recalculer le document " << positional[1] << " : " << e.message() << '\n';
+    return 1;
+  }
+  return funnel.failed() ? 1 : 0;
+}
