@@ -1,0 +1,215 @@
+// Recalculates and saves a 2,000-line quote of demo articles (one in ten manufactured) against
+// the floor of reading every entry of the same package and writing them back; then values an
+// article whose four-level bill holds about 5,000 links.
+#include <zip.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "articles/ArticleFiles.h"
+#include "articles/CostRollup.h"
+#include "composition/NumberFormat.h"
+#include "composition/Recalculation.h"
+#include "core/Catalogue.h"
+#include "core/ProcessState.h"
+#include "install/DemoFamily.h"
+#include "install/Installer.h"
+#include "install/templates/WordprocessingXml.h"
+#include "platform/db/Database.h"
+#include "platform/word/WordDocument.h"
+
+using namespace tarovent;
+
+namespace {
+
+constexpr int kRows = 2000;
+const QStringList kCodes{"CODART", "LIBART", "QTE",   "UNITE", "PUBRUT",
+                         "PCREM",  "PUNET",  "MTNET", "PDR",   "MTPDR"};
+
+class Quiet : public ui::MessageFunnel {
+ public:
+  void show(const QString&, ui::Icon, const QString&) override { ++shown; }
+  ui::Answer ask(const QString&, ui::Buttons, int, ui::Icon, const QString&) override {
+    return ui::Answer::Yes;
+  }
+  void beep() override {}
+  int shown = 0;
+};
+
+QString cell(const QString& text) {
+  return "<w:tc><w:tcPr><w:tcW w:w=\"960\" w:type=\"dxa\"/></w:tcPr><w:p><w:r><w:t "
+         "xml:space=\"preserve\">" +
+         text.toHtmlEscaped() + "</w:t></w:r></w:p></w:tc>";
+}
+
+QString table(const QStringList& rows) {
+  QString grid;
+  for (int i = 0; i < kCodes.size(); ++i) grid += "<w:gridCol w:w=\"960\"/>";
+  return "<w:tbl><w:tblPr><w:tblW w:w=\"9600\" w:type=\"dxa\"/></w:tblPr><w:tblGrid>" + grid +
+         "</w:tblGrid>" + rows.join(QString()) + "</w:tbl>";
+}
+
+void writeQuote(const QString& path, const QStringList& bought, const QStringList& made) {
+  QString header = "<w:tr>";
+  int id = 1;
+  for (const QString& code : kCodes) {
+    header += "<w:tc><w:p><w:bookmarkStart w:id=\"" + QString::number(id) + "\" w:name=\"" + code +
+              "\"/><w:r><w:t>" + code + "</w:t></w:r><w:bookmarkEnd w:id=\"" + QString::number(id) +
+              "\"/></w:p></w:tc>";
+    ++id;
+  }
+  header += "</w:tr>";
+  QStringList rows;
+  for (int r = 0; r < kRows; ++r) {
+    const QString code = r % 10 == 0 ? made[r / 10 % made.size()] : bought[r % bought.size()];
+    QString row = "<w:tr>" + cell(code) + cell("Article " + code) +
+                  cell(QString::number(r % 7 + 1)) + cell("U") +
+                  cell(composition::formatMasked(10 + r % 50, "# ### ##0.00", ',')) +
+                  cell(r % 3 == 0 ? "5" : "");
+    for (int c = 6; c < kCodes.size(); ++c) row += cell("");
+    rows << row + "</w:tr>";
+  }
+  QString totals;
+  int bid = 90;
+  for (const char* b : {"SMTBRUT", "SMTREM", "SMTNET", "SMTTVA", "STTC", "SPDRTOT", "SMARGE"})
+    totals += QStringLiteral(
+                  "<w:p><w:bookmarkStart w:id=\"%1\" w:name=\"%2\"/><w:r><w:t>0</w:t>"
+                  "</w:r><w:bookmarkEnd w:id=\"%1\"/></w:p>")
+                  .arg(bid++)
+                  .arg(b);
+  const QString body =
+      "<w:p><w:r><w:t>Devis</w:t></w:r></w:p>" + table({header}) + "<w:p/>" + table(rows) + totals;
+  templates::WordprocessingXml::package(body, "<w:p/>", "<w:p/>", false, false).saveAs(path);
+}
+
+void copyEntries(const QString& in, const QString& out) {
+  int err = 0;
+  zip_t* src = zip_open(QFile::encodeName(in).constData(), ZIP_RDONLY, &err);
+  zip_t* dst = zip_open(QFile::encodeName(out).constData(), ZIP_CREATE | ZIP_TRUNCATE, &err);
+  std::vector<QByteArray> data;
+  const zip_int64_t n = zip_get_num_entries(src, 0);
+  data.reserve(size_t(n));
+  for (zip_int64_t i = 0; i < n; ++i) {
+    zip_stat_t st;
+    zip_stat_index(src, zip_uint64_t(i), 0, &st);
+    zip_file_t* f = zip_fopen_index(src, zip_uint64_t(i), 0);
+    QByteArray bytes(qsizetype(st.size), '\0');
+    zip_fread(f, bytes.data(), st.size);
+    zip_fclose(f);
+    data.push_back(bytes);
+    zip_file_add(dst, st.name, zip_source_buffer(dst, data.back().constData(), st.size, 0), 0);
+  }
+  zip_close(dst);
+  zip_discard(src);
+}
+
+template <class F>
+double bestOf(int runs, F&& f) {
+  double best = 1e18;
+  for (int i = 0; i < runs; ++i) {
+    QElapsedTimer timer;
+    timer.start();
+    f();
+    best = std::min(best, double(timer.nsecsElapsed()) / 1e6);
+  }
+  return best;
+}
+
+}  // namespace
+
+int main() {
+  QTemporaryDir dir;
+  const QString root = dir.filePath("demo");
+  install::buildDemoFamily(root, install::DemoSize::Small);
+  const auto layout = install::familyLayout(root);
+
+  Quiet quiet;
+  core::ProcessState state(quiet);
+  state.workingFolder = layout.workingFolder;
+  core::Catalogue catalogue(state);
+  bool fatal = false;
+  if (!catalogue.Lire_Catalogue() || !catalogue.Ouvrir_Bases(fatal)) return 1;
+  state.routingTable =
+      state.base(core::entry::Planning).db.OpenRecordset("TGAM", db::RecordsetType::Table);
+  state.routingTable.setIndex("PrimaryKey");
+  articles::ArticleFiles files(state);
+
+  QStringList bought, made;
+  db::Recordset arts =
+      state.base(core::entry::Stock)
+          .db.OpenRecordset("select TARTI_CODART, TARTI_Type from TARTI order by TARTI_CODART");
+  for (; !arts.EOF_(); arts.MoveNext())
+    (arts.text("TARTI_Type") == "F" ? made : bought) << arts.text("TARTI_CODART");
+
+  const QString quote = dir.filePath("quote.docx");
+  writeQuote(quote, bought, made);
+  const double floorMs = bestOf(3, [&] { copyEntries(quote, dir.filePath("copy.docx")); });
+  composition::RecalcOptions o;
+  o.fromQuote = true;
+  o.vatField = "20";
+  const double recalcMs = bestOf(3, [&] {
+    word::WordDocument doc = word::WordDocument::open(quote);
+    composition::Recalcul_Document(state, files, doc, o);
+    doc.saveAs(dir.filePath("recalculated.docx"));
+  });
+  std::printf("quote: %d lines (%lld manufactured articles in the demo)\n", kRows,
+              static_cast<long long>(made.size()));
+  std::printf("floor  (read every entry, write them back): %8.1f ms\n", floorMs);
+  std::printf("recalculation and save:                     %8.1f ms\n", recalcMs);
+  std::printf("ratio: %.2f (target <= 5)\n", recalcMs / floorMs);
+
+  // A four-level bill: 10 x 10 x 10 sub-assemblies, four bought parts under each of the last.
+  db::Database& stock = state.base(core::entry::Stock).db;
+  {
+    db::TransactionGuard g(stock);
+    const auto art = [&](const QString& code, const char* type) {
+      stock.Execute("INSERT INTO TARTI (TARTI_CODART, TARTI_Type, TARTI_PMP) VALUES ('" + code +
+                    "', '" + type + "', 2)");
+    };
+    const auto link = [&](const QString& p, const QString& c) {
+      stock.Execute(
+          "INSERT INTO TLIEN (TLIEN_PERE, TLIEN_VARPERE, TLIEN_FILS, TLIEN_VARFILS, "
+          "TLIEN_QTEUNI) VALUES ('" +
+          p + "', '00', '" + c + "', '00', 2)");
+    };
+    art("BENCHROOT", "F");
+    int links = 0;
+    for (int a = 0; a < 10; ++a) {
+      const QString l1 = QStringLiteral("BN1-%1").arg(a);
+      art(l1, "F");
+      link("BENCHROOT", l1);
+      ++links;
+      for (int b = 0; b < 10; ++b) {
+        const QString l2 = l1 + QStringLiteral("-%1").arg(b);
+        art(l2, "F");
+        link(l1, l2);
+        ++links;
+        for (int c = 0; c < 10; ++c) {
+          const QString l3 = l2 + QStringLiteral("-%1").arg(c);
+          art(l3, "F");
+          link(l2, l3);
+          ++links;
+          for (int d = 0; d < 4; ++d) {
+            const QString leaf = l3 + QStringLiteral("-%1").arg(d);
+            art(leaf, "A");
+            link(l3, leaf);
+            ++links;
+          }
+        }
+      }
+    }
+    g.commit();
+    std::printf("bill of materials: %d links on four levels\n", links);
+  }
+  double cost = 0;
+  const double rollMs = bestOf(3, [&] {
+    const auto v = articles::Valoriser_Article(files, quiet, "BENCHROOT", "00");
+    cost = v ? v->cout_matiere : -1;
+  });
+  std::printf("Valoriser_Article: %8.1f ms per call (materials cost %.2f)\n", rollMs, cost);
+  return 0;
+}
