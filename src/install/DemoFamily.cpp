@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "DemoDocuments.h"
+#include "DemoRecalc.h"
 #include "Schemas.h"
 #include "TableWriter.h"
 #include "install/templates/TemplateBuilder.h"
@@ -1283,7 +1284,10 @@ class DemoBuilder {
 
 DemoSummary buildDemoFamily(const QString& root, DemoSize size, const QDate& today) {
   try {
-    return DemoBuilder(size, today).build(root);
+    DemoSummary summary = DemoBuilder(size, today).build(root);
+    // The documents get their totals from the recalculation, as the composition gives them.
+    recalculateDocuments(summary.layout);
+    return summary;
   } catch (const db::DbError& e) {
     throw std::runtime_error(
         QStringLiteral("Erreur n° %1 : %2").arg(e.number()).arg(e.description()).toStdString());
