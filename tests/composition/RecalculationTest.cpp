@@ -9,6 +9,7 @@
 #include "core/ProcessState.h"
 #include "install/Installer.h"
 #include "platform/db/Database.h"
+#include "platform/word/LibreOffice.h"
 
 namespace tarovent::composition {
 namespace {
@@ -179,6 +180,39 @@ TEST_F(RecalculationTest, RemainderGoesToTheFirstLineThatCanTakeIt) {
   a.mode = 3;
   Ajuster_Prorata(none, 1, false, a, zero);
   EXPECT_TRUE(zero);
+}
+
+TEST_F(RecalculationTest, DocumentWrittenByLibreOffice) {
+  QuoteDoc q;
+  q.codes = {"CODART", "LIBART", "QTE", "PUBRUT", "PCREM", "MTNET"};
+  q.lines = {{"X1", "Vis", "3", "9,99", "10", ""}, {"X2", "Plaque", "2", "100,00", "", ""}};
+  q.totals = totals({"SMTBRUT", "SMTREM", "SMTNET"});
+  const QString ours = m_dir.filePath("quote.docx");
+  q.build().saveAs(ours);
+  QDir(m_dir.path()).mkpath("lo");
+  QDir(m_dir.path()).mkpath("pdf");
+  fixtures::LibreOffice lo;
+  const QString written =
+      lo.convert({ours}, "docx:MS Word 2007 XML", m_dir.filePath("lo")).value(0);
+  ASSERT_FALSE(written.isEmpty()) << "LibreOffice could not rewrite the quote";
+
+  word::WordDocument doc = word::WordDocument::open(written);
+  RecalcOptions o;
+  o.fromQuote = true;
+  o.vatField = "20";
+  const RecalcResult r = run(doc, o);
+  ASSERT_TRUE(r.completed) << m_messages.texts().join('|').toStdString();
+  EXPECT_EQ(r.bookmarks.value("SMTBRUT"), "229,97");
+  EXPECT_EQ(r.bookmarks.value("SMTNET"), "226,97");
+  const int t = doc.tableCount();
+  EXPECT_EQ(doc.cellText({t, 1, 6}), "26,97");
+  doc.save();
+
+  const QString pdf = lo.convert({written}, "pdf", m_dir.filePath("pdf")).value(0);
+  ASSERT_FALSE(pdf.isEmpty()) << "LibreOffice could not open the recalculated quote";
+  const QString text = fixtures::LibreOffice::pdfText(pdf);
+  EXPECT_TRUE(text.contains("226,97")) << text.toStdString();
+  EXPECT_TRUE(text.contains("200,00"));
 }
 
 }  // namespace
