@@ -421,4 +421,69 @@ RecalcResult Recalcul_Document(core::ProcessState& state, articles::ArticleFiles
   return res;
 }
 
+bool Majoration_Total(word::WordDocument& doc, ui::MessageFunnel& msg, const QString& percentText,
+                      QChar sep) {
+  if (!doc.hasBookmark("MTPLUS") || !doc.hasBookmark("PCPLUS")) {
+    msg.show(msg.tr("Modèle incomplet pour cette fonctionnalité (Signets manquants) ..."),
+             ui::Icon::Warning);
+    return false;
+  }
+  if (percentText.trimmed().isEmpty()) return false;
+  const double tn = parseNumber(doc.bookmarkText("SMTNET"));
+  const double p = parseNumber(percentText);
+  const double m = tn * p / 100;
+  const double vat = (tn + m) * 0.2;
+  const double ttc = tn + m + vat;
+  const auto put = [&](const char* name, double value, const QString& mask) {
+    if (doc.hasBookmark(name)) doc.setBookmarkText(name, formatMasked(value, mask, sep));
+  };
+  put("PCPLUS", p, "#0");
+  put("MTPLUS", m, "### ##0.00");
+  put("SMTTVA", vat, kPriceMask);
+  put("STTC", ttc, kPriceMask);
+  put("SMTNETPLUS", tn + m, "### ##0.00");
+  return true;
+}
+
+int Maj_Designations(core::ProcessState& state, articles::ArticleFiles& files,
+                     word::WordDocument& doc, const QMap<QString, DescriptionRule>& rules) {
+  auto& msg = state.messages();
+  ui::BusyCursor busy;
+  const LocateResult loc = Reperer_Tableaux(doc, LocatePurpose::DesignationUpdate);
+  if (!loc.layout) {
+    msg.show(loc.message, ui::Icon::Warning);
+    return -1;
+  }
+  const ColumnMap cols = ColumnMap::read(doc, loc.layout->headerTable);
+  const int designation = cols.column("LIBART");
+  if (designation == 0 || !state.base(core::entry::Stock).present() || !files.ensureStock())
+    return 0;
+  int rewritten = 0;
+  for (int t : lineTables(doc, *loc.layout)) {
+    for (int row = 1; row <= doc.rowCount(t); ++row) {
+      const int c = cols.column("CODART");
+      if (c == 0 || c > doc.cellCount(t, row) || designation > doc.cellCount(t, row)) continue;
+      const LineCode lc = parseLineCode(doc.cellText({t, row, c}));
+      if (lc.kind != LineKind::Article || lc.code.isEmpty() || !files.Trouver_Article(lc.code))
+        continue;
+      db::Recordset& a = files.articles();
+      const QString alt = a.text("TARTI_libart2");
+      QList<word::TextPiece> pieces;
+      pieces.append({alt.trimmed().isEmpty() ? a.text("TARTI_LIBART") : alt, {}});
+      const DescriptionRule rule = rules.value(a.text("TARTI_Type"));
+      const auto description = [&](const QString& text, bool include, bool hide) {
+        if (!include || text.trimmed().isEmpty()) return;
+        word::TextPiece piece{"\n" + text, {}};
+        if (hide) piece.format.hidden = true;
+        pieces.append(piece);
+      };
+      description(a.text("TARTI_DESCR"), rule.text1, rule.hide1);
+      description(a.text("TARTI_INFOS"), rule.text2, rule.hide2);
+      doc.setCellContent({t, row, designation}, pieces);
+      ++rewritten;
+    }
+  }
+  return rewritten;
+}
+
 }  // namespace tarovent::composition

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QVector>
 
+#include "ui/MessageFunnel.h"
+
 namespace tarovent::core {
 class ProcessState;
 }
@@ -72,5 +74,23 @@ struct RecalcResult {
 // and writes the totals. Questions and messages go through the state's funnel.
 RecalcResult Recalcul_Document(core::ProcessState& state, articles::ArticleFiles& files,
                                word::WordDocument& doc, const RecalcOptions& options);
+
+// "Majoration du Total HT Net": `percentText` is what the user typed when asked for the
+// percentage (empty: nothing changes). VAT is a fixed 20 % here. False when the document
+// lacks the bookmarks it needs (message shown) or nothing was changed.
+bool Majoration_Total(word::WordDocument& doc, ui::MessageFunnel& messages,
+                      const QString& percentText, QChar decimalSeparator);
+
+// Whether a type letter's descriptive texts go under the designation, and hidden or not.
+struct DescriptionRule {
+  bool text1 = false, text2 = false;
+  bool hide1 = false, hide2 = false;
+};
+
+// "Maj des désignations": rewrites the designation cell of every stock article line with the
+// article's current designation and descriptive texts; amounts are untouched. Returns the
+// number of lines rewritten, -1 when the tables could not be located (message shown).
+int Maj_Designations(core::ProcessState& state, articles::ArticleFiles& files,
+                     word::WordDocument& doc, const QMap<QString, DescriptionRule>& rules);
 
 }  // namespace tarovent::composition

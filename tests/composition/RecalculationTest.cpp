@@ -182,6 +182,52 @@ TEST_F(RecalculationTest, RemainderGoesToTheFirstLineThatCanTakeIt) {
   EXPECT_TRUE(zero);
 }
 
+TEST_F(RecalculationTest, MajorationOfTheNetTotal) {
+  QuoteDoc q;
+  q.codes = {"CODART", "QTE", "PUBRUT", "MTNET"};
+  q.lines = {{"A", "1", "1000", ""}};
+  q.totals = totals({"SMTNET", "SMTTVA", "STTC"});
+  word::WordDocument incomplete = q.build();
+  EXPECT_FALSE(Majoration_Total(incomplete, m_messages, "10", ','));
+  EXPECT_EQ(m_messages.texts().last(),
+            "Modèle incomplet pour cette fonctionnalité (Signets manquants) ...");
+
+  q.totals = totals({"SMTNET", "SMTTVA", "STTC", "PCPLUS", "MTPLUS", "SMTNETPLUS"});
+  word::WordDocument doc = q.build();
+  doc.setBookmarkText("SMTNET", "1 000,00");
+  EXPECT_FALSE(Majoration_Total(doc, m_messages, "", ','));  // no answer, no change
+  EXPECT_EQ(doc.bookmarkText("PCPLUS"), "0");
+  ASSERT_TRUE(Majoration_Total(doc, m_messages, "10", ','));
+  EXPECT_EQ(doc.bookmarkText("PCPLUS"), "10");
+  EXPECT_EQ(doc.bookmarkText("MTPLUS"), "100,00");
+  EXPECT_EQ(doc.bookmarkText("SMTNETPLUS"), "1 100,00");
+  EXPECT_EQ(doc.bookmarkText("SMTTVA"), "220,00");  // always 20 % here
+  EXPECT_EQ(doc.bookmarkText("STTC"), "1 320,00");
+}
+
+TEST_F(RecalculationTest, DesignationsFollowTheArticleFile) {
+  m_state->base(core::entry::Stock)
+      .db.Execute(
+          "INSERT INTO TARTI (TARTI_CODART, TARTI_LIBART, TARTI_libart2, TARTI_Type, TARTI_DESCR, "
+          "TARTI_INFOS) VALUES ('VIS', 'Vis M8', 'Vis inox M8', 'A', 'Tête hexagonale', 'Stock')");
+  QuoteDoc q;
+  q.codes = {"CODART", "LIBART", "QTE", "MTNET"};
+  q.lines = {{"VIS", "ancienne", "2", "10,00"},
+             {"MO*SOUD", "Soudure", "1", "5,00"},
+             {"INCONNU", "garde", "1", "1,00"}};
+  word::WordDocument doc = q.build();
+  QMap<QString, DescriptionRule> rules;
+  rules["A"] = {true, true, false, true};
+  EXPECT_EQ(Maj_Designations(*m_state, *m_files, doc, rules), 1);
+  const int t = doc.tableCount();
+  const QString cell = doc.cellText({t, 1, 2});
+  EXPECT_TRUE(cell.startsWith("Vis inox M8")) << cell.toStdString();
+  EXPECT_TRUE(cell.contains("Tête hexagonale"));
+  EXPECT_EQ(doc.cellText({t, 2, 2}), "Soudure");
+  EXPECT_EQ(doc.cellText({t, 3, 2}), "garde");
+  EXPECT_EQ(doc.cellText({t, 1, 4}), "10,00");  // amounts untouched
+}
+
 TEST_F(RecalculationTest, DocumentWrittenByLibreOffice) {
   QuoteDoc q;
   q.codes = {"CODART", "LIBART", "QTE", "PUBRUT", "PCREM", "MTNET"};
