@@ -6,8 +6,8 @@
 #include "articles/ArticleFiles.h"
 #include "composition/NumberFormat.h"
 #include "composition/Recalculation.h"
-#include "core/Catalogue.h"
 #include "core/ProcessState.h"
+#include "install/DemoRecalc.h"
 #include "install/Installer.h"
 #include "platform/db/DbError.h"
 #include "platform/ooxml/OoxmlError.h"
@@ -99,28 +99,7 @@ int runRecalcCommand(const QStringList& argsIn) {
   AnsweringFunnel funnel(out, answers);
   core::ProcessState state(funnel);
   state.workingFolder = install::familyLayout(positional[0]).workingFolder;
-  core::Catalogue catalogue(state);
-  bool fatal = false;
-  if (!catalogue.Lire_Catalogue() || !catalogue.Ouvrir_Bases(fatal) || fatal) return 1;
-  try {
-    db::Recordset tpar = state.mainDb().OpenRecordset("TPAR");
-    if (!tpar.EOF_()) {
-      state.params.txTvaDef = tpar.number("TPAR_TxTVADef");
-      state.params.coeffDev = tpar.number("TPAR_COEFFDEV");
-      state.params.libDev2 = tpar.text("TPAR_LIBDEV2");
-    }
-  } catch (const db::DbError&) {
-    // Without parameters the defaults hold.
-  }
-  if (state.base(core::entry::Planning).open()) {
-    try {
-      state.routingTable =
-          state.base(core::entry::Planning).db.OpenRecordset("TGAM", db::RecordsetType::Table);
-      state.routingTable.setIndex("PrimaryKey");
-    } catch (const db::DbError&) {
-      state.routingTable = {};
-    }
-  }
+  if (!install::openFamilyForRecalculation(state)) return 1;
   articles::ArticleFiles files(state);
   try {
     word::WordDocument doc = word::WordDocument::open(positional[1]);

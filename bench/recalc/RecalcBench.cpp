@@ -12,6 +12,7 @@
 
 #include "articles/ArticleFiles.h"
 #include "articles/CostRollup.h"
+#include "common/PackageFloor.h"
 #include "composition/NumberFormat.h"
 #include "composition/Recalculation.h"
 #include "core/Catalogue.h"
@@ -23,6 +24,8 @@
 #include "platform/word/WordDocument.h"
 
 using namespace tarovent;
+using bench::bestOf;
+using bench::copyEntries;
 
 namespace {
 
@@ -84,39 +87,6 @@ void writeQuote(const QString& path, const QStringList& bought, const QStringLis
   const QString body =
       "<w:p><w:r><w:t>Devis</w:t></w:r></w:p>" + table({header}) + "<w:p/>" + table(rows) + totals;
   templates::WordprocessingXml::package(body, "<w:p/>", "<w:p/>", false, false).saveAs(path);
-}
-
-void copyEntries(const QString& in, const QString& out) {
-  int err = 0;
-  zip_t* src = zip_open(QFile::encodeName(in).constData(), ZIP_RDONLY, &err);
-  zip_t* dst = zip_open(QFile::encodeName(out).constData(), ZIP_CREATE | ZIP_TRUNCATE, &err);
-  std::vector<QByteArray> data;
-  const zip_int64_t n = zip_get_num_entries(src, 0);
-  data.reserve(size_t(n));
-  for (zip_int64_t i = 0; i < n; ++i) {
-    zip_stat_t st;
-    zip_stat_index(src, zip_uint64_t(i), 0, &st);
-    zip_file_t* f = zip_fopen_index(src, zip_uint64_t(i), 0);
-    QByteArray bytes(qsizetype(st.size), '\0');
-    zip_fread(f, bytes.data(), st.size);
-    zip_fclose(f);
-    data.push_back(bytes);
-    zip_file_add(dst, st.name, zip_source_buffer(dst, data.back().constData(), st.size, 0), 0);
-  }
-  zip_close(dst);
-  zip_discard(src);
-}
-
-template <class F>
-double bestOf(int runs, F&& f) {
-  double best = 1e18;
-  for (int i = 0; i < runs; ++i) {
-    QElapsedTimer timer;
-    timer.start();
-    f();
-    best = std::min(best, double(timer.nsecsElapsed()) / 1e6);
-  }
-  return best;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "Recalculation.h"
 
+#include <QHash>
 #include <QSet>
 #include <cmath>
 
@@ -130,6 +131,7 @@ RecalcResult Recalcul_Document(core::ProcessState& state, articles::ArticleFiles
   const bool planning = state.base(core::entry::Planning).open();
   const bool tariffs = state.base(core::entry::Tariffs).open();
   QVector<WorkLine> lines;
+  QHash<QString, double> rolledUp;
   bool unknownBase = false;
   int num = 0;
   for (size_t ti = 0; ti < tables.size(); ++ti) {
@@ -182,8 +184,13 @@ RecalcResult Recalcul_Document(core::ProcessState& state, articles::ArticleFiles
           if (l.type == "A") {
             l.pdr = round2(articles::Prix_Revient_Article(a));
           } else if (l.type == "F") {
-            const auto v = articles::Valoriser_Article(files, msg, l.code, "00");
-            if (v) l.pdr = v->cout_matiere + v->cout_mo;
+            // An article met again in the same run costs what it cost the first time.
+            auto known = rolledUp.constFind(l.code);
+            if (known == rolledUp.cend()) {
+              const auto v = articles::Valoriser_Article(files, msg, l.code, "00");
+              known = rolledUp.insert(l.code, v ? v->cout_matiere + v->cout_mo : 0.0);
+            }
+            l.pdr = *known;
           }
         } else if (tariffs && files.findTariffLine(l.supplier, l.code)) {
           l.type = "N";

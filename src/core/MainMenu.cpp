@@ -231,28 +231,21 @@ bool MainMenu::start() {
 }
 
 void MainMenu::Allumer_Menu(const QString& name) {
-  QList<MenuButton> rows;
-  for (auto* b : m_pictureButtons)
-    rows.append({b->objectName(), b->x(), b->width(), b->property("lit").toBool()});
-  if (!allumerMenu(rows, name, kButtonGap)) {
-    m_s.messages().show(m_s.Traduire("Procédure Allumer_Menu : Nom de contrôle inconnu ") + name,
-                        ui::Icon::Warning);
-    return;
-  }
-  for (int i = 0; i < rows.size(); ++i) {
-    m_pictureButtons[i]->move(rows[i].left, 2);
-    m_pictureButtons[i]->setProperty("lit", rows[i].visible);
-    m_pictureButtons[i]->setVisible(rows[i].visible);
-  }
+  moveButtons(name, allumerMenu, "Procédure Allumer_Menu : Nom de contrôle inconnu ");
 }
 
 void MainMenu::Eteindre_Menu(const QString& name) {
+  moveButtons(name, eteindreMenu, "Procédure Eteindre_Menu : Nom de contrôle inconnu ");
+}
+
+void MainMenu::moveButtons(const QString& name,
+                           bool (*rule)(QList<MenuButton>&, const QString&, int),
+                           const char* unknown) {
   QList<MenuButton> rows;
   for (auto* b : m_pictureButtons)
     rows.append({b->objectName(), b->x(), b->width(), b->property("lit").toBool()});
-  if (!eteindreMenu(rows, name, kButtonGap)) {
-    m_s.messages().show(m_s.Traduire("Procédure Eteindre_Menu : Nom de contrôle inconnu ") + name,
-                        ui::Icon::Warning);
+  if (!rule(rows, name, kButtonGap)) {
+    m_s.messages().show(m_s.Traduire(QString::fromUtf8(unknown)) + name, ui::Icon::Warning);
     return;
   }
   for (int i = 0; i < rows.size(); ++i) {

@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <functional>
 
+#include "MenuButtons.h"
 #include "Startup.h"
 #include "ui/WindowRegistry.h"
 
@@ -60,6 +61,8 @@ class MainMenu : public QMainWindow, public StartupHost, public ui::WindowOpener
   QToolButton* pictureButton(const QString& name, const QString& tip, const QString& window);
   void buildMenus();
   void showNotices(bool fromMenu);
+  void moveButtons(const QString& name, bool (*rule)(QList<MenuButton>&, const QString&, int),
+                   const char* unknown);
 
   ProcessState& m_s;
   QMdiArea* m_area = nullptr;

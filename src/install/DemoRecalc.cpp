@@ -27,13 +27,10 @@ class SilentFunnel : public ui::MessageFunnel {
 
 }  // namespace
 
-int recalculateDocuments(const FamilyLayout& layout) {
-  SilentFunnel silent;
-  core::ProcessState state(silent);
-  state.workingFolder = layout.workingFolder;
+bool openFamilyForRecalculation(core::ProcessState& state) {
   core::Catalogue catalogue(state);
   bool fatal = false;
-  if (!catalogue.Lire_Catalogue() || !catalogue.Ouvrir_Bases(fatal) || fatal) return 0;
+  if (!catalogue.Lire_Catalogue() || !catalogue.Ouvrir_Bases(fatal) || fatal) return false;
   try {
     db::Recordset tpar = state.mainDb().OpenRecordset("TPAR");
     if (!tpar.EOF_()) {
@@ -47,8 +44,16 @@ int recalculateDocuments(const FamilyLayout& layout) {
       state.routingTable.setIndex("PrimaryKey");
     }
   } catch (const db::DbError&) {
-    return 0;
+    return false;
   }
+  return true;
+}
+
+int recalculateDocuments(const FamilyLayout& layout) {
+  SilentFunnel silent;
+  core::ProcessState state(silent);
+  state.workingFolder = layout.workingFolder;
+  if (!openFamilyForRecalculation(state)) return 0;
   articles::ArticleFiles files(state);
   const QString folder = layout.dataFolder + "DOC_TAROVENT/";
   int done = 0;
