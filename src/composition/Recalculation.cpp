@@ -37,6 +37,46 @@ QVector<int> takenLines(const QVector<WorkLine>& lines, int lastTable, bool with
 
 }  // namespace
 
+std::optional<Adjustment> Valider_Ajustement(int option, const QStringList& percents,
+                                             const QString& amount, ui::MessageFunnel& msg) {
+  const auto pc = [&](int i) { return parseNumber(percents.value(i).trimmed()); };
+  Adjustment a;
+  switch (option) {
+    case 0:
+      a.mode = 1;
+      a.materials = pc(0);
+      a.unitComponents = pc(1);
+      a.labour = pc(2);
+      a.specialSupplies = pc(3);
+      break;
+    case 1:
+      a.mode = 1;
+      a.materials = a.unitComponents = a.labour = a.specialSupplies = pc(0);
+      break;
+    case 2:
+      a.mode = 2;
+      break;
+    case 3:
+      if (amount.trimmed().isEmpty()) {
+        msg.show(msg.tr("Vous n'avez pas saisi le montant à forcer"), ui::Icon::Warning);
+        return std::nullopt;
+      }
+      a.mode = 3;
+      a.forcedAmount = parseNumber(amount);
+      break;
+    case 4:
+      a.mode = 4;
+      break;
+    case 5:
+      a.mode = 5;
+      a.majoration = pc(0);
+      break;
+    default:
+      return std::nullopt;
+  }
+  return a;
+}
+
 void Calcul_Ligne(WorkLine& l) {
   l.punet = round2(l.pubrut * (1 - l.pcrem / 100));
   l.mtbrut = round2(l.pubrut * l.qty);

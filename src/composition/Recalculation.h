@@ -2,7 +2,9 @@
 
 #include <QMap>
 #include <QString>
+#include <QStringList>
 #include <QVector>
+#include <optional>
 
 #include "ui/MessageFunnel.h"
 
@@ -27,6 +29,13 @@ struct Adjustment {
   QString materialsPrice = QStringLiteral("PV1");  // mode 4: PV1, PV2 or PDR
   QString labourPrice = QStringLiteral("PV");      // mode 4: PV or PDR
 };
+
+// The adjustment window's choice made into an adjustment: option 0 (percentages by family),
+// 1 (one percentage for all), 2 (cost prices), 3 (forced amount), 4 (base prices), 5
+// (majoration). Blank percentages count as 0. Nothing, after its message, for a blank forced
+// amount.
+std::optional<Adjustment> Valider_Ajustement(int option, const QStringList& percents,
+                                             const QString& amount, ui::MessageFunnel& messages);
 
 // One line row of the document as the recalculation reads it.
 struct WorkLine {

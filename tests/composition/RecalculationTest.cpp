@@ -182,6 +182,40 @@ TEST_F(RecalculationTest, RemainderGoesToTheFirstLineThatCanTakeIt) {
   EXPECT_TRUE(zero);
 }
 
+TEST_F(RecalculationTest, ForcedRemainderSettlesOnTheFirstLineThatCanTakeACent) {
+  QuoteDoc q;
+  q.codes = {"CODART", "QTE", "PUBRUT", "MTNET"};
+  q.lines = {{"A", "10", "1,00", ""}, {"B", "1", "1,00", ""}, {"C", "1", "1,00", ""}};
+  q.totals = totals({"SMTNET"});
+  word::WordDocument doc = q.build();
+  RecalcOptions o;
+  o.fromQuote = true;
+  o.adjustment.mode = 3;
+  o.adjustment.forcedAmount = 12.05;  // 12.00 after the prorata: 5 cents left
+  const RecalcResult r = run(doc, o);
+  const int t = doc.tableCount();
+  EXPECT_EQ(doc.cellText({t, 1, 3}), "1,00");  // 5 cents over 10 pieces is less than a cent
+  EXPECT_EQ(doc.cellText({t, 2, 3}), "1,05");
+  EXPECT_EQ(doc.cellText({t, 3, 3}), "1,00");
+  EXPECT_EQ(r.bookmarks.value("SMTNET"), "12,05");
+  EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('|').toStdString();
+}
+
+TEST_F(RecalculationTest, AdjustmentWindowChoices) {
+  auto a = Valider_Ajustement(0, {"10", "", "5", "2"}, "", m_messages);
+  ASSERT_TRUE(a);
+  EXPECT_EQ(a->mode, 1);
+  EXPECT_DOUBLE_EQ(a->materials, 10);
+  EXPECT_DOUBLE_EQ(a->unitComponents, 0);
+  EXPECT_DOUBLE_EQ(a->labour, 5);
+  a = Valider_Ajustement(1, {"7,5"}, "", m_messages);
+  EXPECT_DOUBLE_EQ(a->specialSupplies, 7.5);
+  EXPECT_FALSE(Valider_Ajustement(3, {}, " ", m_messages));
+  EXPECT_EQ(m_messages.texts().last(), "Vous n'avez pas saisi le montant à forcer");
+  EXPECT_DOUBLE_EQ(Valider_Ajustement(3, {}, "1 200,50", m_messages)->forcedAmount, 1200.5);
+  EXPECT_EQ(Valider_Ajustement(4, {}, "", m_messages)->mode, 4);
+}
+
 TEST_F(RecalculationTest, MajorationOfTheNetTotal) {
   QuoteDoc q;
   q.codes = {"CODART", "QTE", "PUBRUT", "MTNET"};
