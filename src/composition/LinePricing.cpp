@@ -184,4 +184,9 @@ QuoteLine priceLine(const EntryLine& e, double pcrem) {
   return q;
 }
 
+void Ecrire_Ligne(word::WordDocument& doc, int table, int row, const LineWriter& writer,
+                  const EntryLine& line, double discountPercent) {
+  writer.write(doc, table, row, priceLine(line, discountPercent));
+}
+
 }  // namespace tarovent::composition

@@ -62,4 +62,8 @@ double lineDiscount(const EntryLine& line, const PricingContext& c, db::Recordse
 // The line with its amounts: net price, gross, net, discount and cost amounts, total weight.
 QuoteLine priceLine(const EntryLine& line, double discountPercent);
 
+// `Ecrire_Ligne`: writes the priced line, with its discount, into one row of a line table.
+void Ecrire_Ligne(word::WordDocument& doc, int table, int row, const LineWriter& writer,
+                  const EntryLine& line, double discountPercent);
+
 }  // namespace tarovent::composition

@@ -4,7 +4,9 @@
 
 #include "QuoteDocs.h"
 #include "articles/ArticleFiles.h"
+#include "composition/LinePricing.h"
 #include "composition/Recalculation.h"
+#include "composition/TableLocator.h"
 #include "core/Catalogue.h"
 #include "core/ProcessState.h"
 #include "install/Installer.h"
@@ -214,6 +216,23 @@ TEST_F(RecalculationTest, AdjustmentWindowChoices) {
   EXPECT_EQ(m_messages.texts().last(), "Vous n'avez pas saisi le montant à forcer");
   EXPECT_DOUBLE_EQ(Valider_Ajustement(3, {}, "1 200,50", m_messages)->forcedAmount, 1200.5);
   EXPECT_EQ(Valider_Ajustement(4, {}, "", m_messages)->mode, 4);
+}
+
+TEST_F(RecalculationTest, LineWrittenFromTheEntryPanel) {
+  QuoteDoc q;
+  q.codes = {"CODART", "LIBART", "QTE", "PUBRUT", "PCREM", "PUNET", "MTNET"};
+  q.lines = {{"", "", "", "", "", "", ""}};
+  word::WordDocument doc = q.build();
+  const auto layout = *Reperer_Tableaux(doc, LocatePurpose::Recalculation).layout;
+  const LineWriter writer(ColumnMap::read(doc, layout.headerTable), LineOptions{});
+  EntryLine e;
+  e.code = "VIS";
+  e.designation = "Vis M8";
+  e.quantity = 3;
+  e.unitPrice = 9.99;
+  Ecrire_Ligne(doc, layout.firstLineTable, 1, writer, e, 10);
+  EXPECT_EQ(doc.cellText({layout.firstLineTable, 1, 6}), "8,99");
+  EXPECT_EQ(doc.cellText({layout.firstLineTable, 1, 7}), "26,97");
 }
 
 TEST_F(RecalculationTest, MajorationOfTheNetTotal) {
