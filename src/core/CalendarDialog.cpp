@@ -103,8 +103,8 @@ QDate Afficher_Calendrier(ProcessState& state, QWidget* box) {
   const QString other = state.config.calendar != 0 ? "F_CALENDAR" : "F_CALENDAR2";
   CalendarDialog* dialog = nullptr;
   for (const QString& name : {chosen, other}) {
-    if (const ui::WindowSpec* spec = state.windows.find(name); spec && spec->create)
-      dialog = qobject_cast<CalendarDialog*>(spec->create(box ? box->window() : nullptr));
+    if (const ui::WindowSpec* registered = state.windows.find(name); registered && registered->create)
+      dialog = qobject_cast<CalendarDialog*>(registered->create(box ? box->window() : nullptr));
     if (dialog) break;
   }
   if (!dialog)

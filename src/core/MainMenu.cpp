@@ -256,9 +256,9 @@ void MainMenu::moveButtons(const QString& name,
 }
 
 bool MainMenu::openWindow(const QString& name) {
-  const ui::WindowSpec* spec = m_s.windows.find(name);
-  if (!spec) return false;
-  if (!spec->modal) {
+  const ui::WindowSpec* registered = m_s.windows.find(name);
+  if (!registered) return false;
+  if (!registered->modal) {
     for (QMdiSubWindow* sub : m_area->subWindowList()) {
       if (sub->widget() && sub->widget()->objectName().compare(name, Qt::CaseInsensitive) == 0) {
         sub->showMaximized();
@@ -267,9 +267,9 @@ bool MainMenu::openWindow(const QString& name) {
       }
     }
   }
-  QWidget* w = spec->create(spec->modal ? this : nullptr);
+  QWidget* w = registered->create(registered->modal ? this : nullptr);
   if (!w) return false;
-  if (spec->modal) {
+  if (registered->modal) {
     if (auto* d = qobject_cast<QDialog*>(w)) {
       d->exec();
       d->deleteLater();

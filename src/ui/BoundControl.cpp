@@ -41,9 +41,9 @@ void BoundControl::load(const db::Recordset& rs) {
   const bool onRecord = rs.isOpen() && !rs.BOF() && !rs.EOF_();
   const int i = rs.isOpen() ? rs.fieldIndex(m_field) : -1;
   if (i >= 0) {
-    const db::FieldSpec spec = rs.fieldSpec(i);
+    const db::FieldSpec field = rs.fieldSpec(i);
     const bool adding = rs.EditMode() == db::EditMode::Add;
-    show(onRecord || adding ? rs.value(i) : QVariant(), spec);
+    show(onRecord || adding ? rs.value(i) : QVariant(), field);
   } else {
     show(QVariant(), db::FieldSpec{});
   }
@@ -54,8 +54,8 @@ void BoundControl::load(const db::Recordset& rs) {
 void BoundControl::store(db::Recordset& rs) const {
   const int i = rs.fieldIndex(m_field);
   if (i < 0) return;
-  const db::FieldSpec spec = rs.fieldSpec(i);
-  rs.setValue(i, shownValue(spec));
+  const db::FieldSpec field = rs.fieldSpec(i);
+  rs.setValue(i, shownValue(field));
 }
 
 BoundControl* boundControl(QWidget* w) { return dynamic_cast<BoundControl*>(w); }

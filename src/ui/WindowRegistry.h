@@ -17,8 +17,8 @@ struct WindowSpec {
 
 class WindowRegistry {
  public:
-  void add(const QString& name, WindowSpec spec) {
-    m_specs.insert(name.toUpper(), std::move(spec));
+  void add(const QString& name, WindowSpec window) {
+    m_specs.insert(name.toUpper(), std::move(window));
   }
   bool has(const QString& name) const { return m_specs.contains(name.toUpper()); }
   const WindowSpec* find(const QString& name) const {

@@ -15,10 +15,10 @@ const QList<QStringList> kTwoLines{{"VIS6", "Vis", "12", "1,00", "12,00"},
                                    {"   ECROU", "Écrou", "12", "0,50", ""}};
 
 TEST(Reperer_Tableaux, SplitsAHeaderRowThatCarriesLineRows) {
-  QuoteDoc spec;
-  spec.headerAlone = false;
-  spec.lines = kTwoLines;
-  word::WordDocument doc = spec.build();
+  QuoteDoc shape;
+  shape.headerAlone = false;
+  shape.lines = kTwoLines;
+  word::WordDocument doc = shape.build();
   ASSERT_EQ(doc.tableCount(), 1);
 
   const LocateResult located = Reperer_Tableaux(doc, LocatePurpose::Recalculation);
@@ -44,9 +44,9 @@ TEST(Reperer_Tableaux, SplitsAHeaderRowThatCarriesLineRows) {
 }
 
 TEST(Reperer_Tableaux, LeavesAOneRowHeaderAlone) {
-  QuoteDoc spec;
-  spec.lines = kTwoLines;
-  word::WordDocument doc = spec.build();
+  QuoteDoc shape;
+  shape.lines = kTwoLines;
+  word::WordDocument doc = shape.build();
   const LocateResult located = Reperer_Tableaux(doc, LocatePurpose::Recalculation);
   ASSERT_TRUE(located.layout);
   EXPECT_FALSE(located.layout->headerSplit);
@@ -55,26 +55,26 @@ TEST(Reperer_Tableaux, LeavesAOneRowHeaderAlone) {
 }
 
 TEST(Reperer_Tableaux, WithoutTotalBookmarksEveryTableAfterTheHeaderCounts) {
-  QuoteDoc spec;
-  spec.lines = kTwoLines;
-  spec.totals = fixtures::para("") + fixtures::table({{"a", "b", "c", "d", "e"}});
-  word::WordDocument doc = spec.build();
+  QuoteDoc shape;
+  shape.lines = kTwoLines;
+  shape.totals = fixtures::para("") + fixtures::table({{"a", "b", "c", "d", "e"}});
+  word::WordDocument doc = shape.build();
   const TableLayout layout = *Reperer_Tableaux(doc, LocatePurpose::Recalculation).layout;
   EXPECT_EQ(layout.totalsStart, kNoTotalsStart);
   EXPECT_EQ(lineTables(doc, layout), (std::vector<int>{2, 3}));
 }
 
 TEST(Reperer_Tableaux, OnlyTablesWithTheHeadersColumnsBeforeTheTotalsAreLineTables) {
-  QuoteDoc spec;
-  spec.lines = kTwoLines;
-  spec.between = fixtures::para("") + fixtures::table({{"x", "y", "z"}}) +  // other column count
+  QuoteDoc shape;
+  shape.lines = kTwoLines;
+  shape.between = fixtures::para("") + fixtures::table({{"x", "y", "z"}}) +  // other column count
                  fixtures::para("") +
                  fixtures::table({{"<w:p><w:bookmarkStart w:id=\"50\" "
                                    "w:name=\"STOT1234\"/><w:r><w:t>*** Sous total</w:t></w:r>"
                                    "<w:bookmarkEnd w:id=\"50\"/></w:p>",
                                    "", "", "", "24,00"}}) +
                  fixtures::para("") + fixtures::table({kTwoLines.first()});
-  spec.totals =
+  shape.totals =
       fixtures::para("") +
       fixtures::table(
           {{"Total HT",
@@ -82,7 +82,7 @@ TEST(Reperer_Tableaux, OnlyTablesWithTheHeadersColumnsBeforeTheTotalsAreLineTabl
             "w:name=\"SMTBRUT\"/><w:r><w:t>0</w:t></w:r><w:bookmarkEnd w:id=\"60\"/></w:p>",
             "", "", ""}}) +
       fixtures::para("") + fixtures::table({kTwoLines.first()});  // after the totals
-  word::WordDocument doc = spec.build();
+  word::WordDocument doc = shape.build();
   const TableLayout layout = *Reperer_Tableaux(doc, LocatePurpose::Recalculation).layout;
   ASSERT_EQ(doc.tableCount(), 7);
   EXPECT_EQ(lineTables(doc, layout), (std::vector<int>{2, 5}));
@@ -126,9 +126,9 @@ TEST(Reperer_Tableaux, MessagesWhenTheHeaderCannotBeFound) {
 }
 
 TEST(ColumnMap, MapsEachCodeToItsHeaderColumnAndBack) {
-  QuoteDoc spec;
-  spec.codes = {"CODART", "LIBART", "QTE", "UNITE", "PUBRUT", "PCREM", "PUNET", "MTNET", "TXTVA"};
-  word::WordDocument doc = spec.build();
+  QuoteDoc shape;
+  shape.codes = {"CODART", "LIBART", "QTE", "UNITE", "PUBRUT", "PCREM", "PUNET", "MTNET", "TXTVA"};
+  word::WordDocument doc = shape.build();
   const ColumnMap map = ColumnMap::read(doc, 1);
   EXPECT_EQ(map.column("CODART"), 1);
   EXPECT_EQ(map.column("TXTVA"), 9);
@@ -141,11 +141,11 @@ TEST(ColumnMap, MapsEachCodeToItsHeaderColumnAndBack) {
 }
 
 TEST(ColumnMap, IgnoresColumnsPastTheTwentyFifthAndUnknownCells) {
-  QuoteDoc spec;
-  spec.codes = {"LIBART"};
+  QuoteDoc shape;
+  shape.codes = {"LIBART"};
   for (int i = 2; i <= 27; ++i)
-    spec.codes << (i == 3 ? "CODART" : i == 26 ? "QTE" : QString("X%1").arg(i));
-  word::WordDocument doc = spec.build();
+    shape.codes << (i == 3 ? "CODART" : i == 26 ? "QTE" : QString("X%1").arg(i));
+  word::WordDocument doc = shape.build();
   const ColumnMap map = ColumnMap::read(doc, 1);
   EXPECT_EQ(map.columnCount(), ColumnMap::kMaxColumns);
   EXPECT_EQ(map.column("CODART"), 3);
@@ -154,10 +154,10 @@ TEST(ColumnMap, IgnoresColumnsPastTheTwentyFifthAndUnknownCells) {
 }
 
 TEST(Totals, TotalBookmarksAreWrittenWithTheirMasks) {
-  QuoteDoc spec;
-  spec.totals = fixtures::marked("SMTNET", "", 10) + fixtures::marked("SPOIDS", "", 11) +
+  QuoteDoc shape;
+  shape.totals = fixtures::marked("SMTNET", "", 10) + fixtures::marked("SPOIDS", "", 11) +
                 fixtures::marked("PCPLUS", "", 12) + fixtures::marked("MTPLUS", "", 13);
-  word::WordDocument doc = spec.build();
+  word::WordDocument doc = shape.build();
   EXPECT_TRUE(writeTotal(doc, "SMTNET", 1234.5, ','));
   EXPECT_TRUE(writeTotal(doc, "SPOIDS", 12.3456, ','));
   EXPECT_TRUE(writeTotal(doc, "PCPLUS", 7.6, ','));

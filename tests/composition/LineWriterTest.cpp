@@ -16,11 +16,11 @@ namespace {
 class LineWriting : public ::testing::Test {
  protected:
   void SetUp() override {
-    QuoteDoc spec;
-    spec.codes = {"CODART", "LIBART", "QTE",   "UNITE", "PDR",   "PUBRUT",   "PCREM", "PUNET",
+    QuoteDoc shape;
+    shape.codes = {"CODART", "LIBART", "QTE",   "UNITE", "PDR",   "PUBRUT",   "PCREM", "PUNET",
                   "MTNET",  "MTBRUT", "MTREM", "MTPDR", "POIDS", "POIDSTOT", "TXTVA"};
-    spec.lines = {QStringList(spec.codes.size(), "ancien")};
-    doc = std::make_unique<word::WordDocument>(spec.build());
+    shape.lines = {QStringList(shape.codes.size(), "ancien")};
+    doc = std::make_unique<word::WordDocument>(shape.build());
     layout = *Reperer_Tableaux(*doc, LocatePurpose::Recalculation).layout;
     columns = ColumnMap::read(*doc, layout.headerTable);
   }

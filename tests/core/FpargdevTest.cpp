@@ -51,9 +51,9 @@ class Fpargdev : public ::testing::Test {
   // Opens the window as the main menu does, through the registry.
   FPARGDEV* open() {
     m_window.reset();
-    const ui::WindowSpec* spec = m_state->windows.find("FPARGDEV");
-    EXPECT_TRUE(spec && spec->modal);
-    m_window.reset(static_cast<FPARGDEV*>(spec->create(nullptr)));
+    const ui::WindowSpec* shape = m_state->windows.find("FPARGDEV");
+    EXPECT_TRUE(shape && shape->modal);
+    m_window.reset(static_cast<FPARGDEV*>(shape->create(nullptr)));
     test::showActive(m_window.get());
     return m_window.get();
   }

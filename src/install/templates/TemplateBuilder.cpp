@@ -52,13 +52,13 @@ QList<int> columnWidths(const QStringList& codes, int textWidth) {
 QString headerRow(Xml& xml, const QStringList& codes, const QList<int>& widths) {
   QList<Xml::Cell> cells;
   for (int i = 0; i < codes.size(); ++i) {
-    const ColumnSpec spec = columnSpecs().value(codes[i]);
+    const ColumnSpec column = columnSpecs().value(codes[i]);
     const QString runs = QStringLiteral(
                              "<w:r><w:rPr><w:b/><w:bCs/><w:sz w:val=\"%1\"/><w:szCs "
                              "w:val=\"%1\"/></w:rPr><w:t>%2</w:t></w:r>")
                              .arg(kSmall)
-                             .arg(spec.caption.toHtmlEscaped());
-    cells.append({"<w:p><w:pPr><w:jc w:val=\"" + spec.align + "\"/></w:pPr>" +
+                             .arg(column.caption.toHtmlEscaped());
+    cells.append({"<w:p><w:pPr><w:jc w:val=\"" + column.align + "\"/></w:pPr>" +
                       xml.bookmark(codes[i], runs) + "</w:p>",
                   widths[i], "D9E2F3"});
   }
@@ -68,12 +68,12 @@ QString headerRow(Xml& xml, const QStringList& codes, const QList<int>& widths) 
 QString emptyLineRow(const QStringList& codes, const QList<int>& widths) {
   QList<Xml::Cell> cells;
   for (int i = 0; i < codes.size(); ++i) {
-    const ColumnSpec spec = columnSpecs().value(codes[i]);
+    const ColumnSpec column = columnSpecs().value(codes[i]);
     cells.append({QStringLiteral(
                       "<w:p><w:pPr><w:jc w:val=\"%1\"/><w:rPr><w:sz w:val=\"%2\"/><w:szCs "
                       "w:val=\"%2\"/></w:rPr></w:pPr>"
                       "<w:r><w:rPr><w:sz w:val=\"%2\"/><w:szCs w:val=\"%2\"/></w:rPr></w:r></w:p>")
-                      .arg(spec.align)
+                      .arg(column.align)
                       .arg(kSmall),
                   widths[i],
                   {}});

@@ -41,8 +41,8 @@ int FieldSpec::attributes() const {
   return a;
 }
 
-QString sqliteDeclaredType(const FieldSpec& spec) {
-  switch (spec.type) {
+QString sqliteDeclaredType(const FieldSpec& field) {
+  switch (field.type) {
     case FieldType::Boolean:
       return "YESNO INTEGER";
     case FieldType::Byte:
@@ -50,7 +50,7 @@ QString sqliteDeclaredType(const FieldSpec& spec) {
     case FieldType::Integer:
       return "SHORT INTEGER";
     case FieldType::Long:
-      return spec.autoIncrement ? "COUNTER INTEGER" : "LONG INTEGER";
+      return field.autoIncrement ? "COUNTER INTEGER" : "LONG INTEGER";
     case FieldType::Currency:
       return "CURRENCY REAL";
     case FieldType::Single:
@@ -61,12 +61,12 @@ QString sqliteDeclaredType(const FieldSpec& spec) {
       return "DATETIME";
     case FieldType::Text:
       return QStringLiteral("TEXT%1(%2)")
-          .arg(spec.allowZeroLength ? "" : " NOZERO")
-          .arg(spec.effectiveSize());
+          .arg(field.allowZeroLength ? "" : " NOZERO")
+          .arg(field.effectiveSize());
     case FieldType::Memo:
-      return spec.allowZeroLength ? "MEMO TEXT" : "MEMO NOZERO TEXT";
+      return field.allowZeroLength ? "MEMO TEXT" : "MEMO NOZERO TEXT";
     case FieldType::Binary:
-      return QStringLiteral("BINARY BLOB(%1)").arg(spec.effectiveSize());
+      return QStringLiteral("BINARY BLOB(%1)").arg(field.effectiveSize());
     case FieldType::LongBinary:
       return "LONGBINARY BLOB";
   }
@@ -85,8 +85,8 @@ QString quoteText(const QString& text) {
   return '\'' + q + '\'';
 }
 
-QString sqliteDefaultTerm(const FieldSpec& spec) {
-  QString d = spec.defaultValue.trimmed();
+QString sqliteDefaultTerm(const FieldSpec& field) {
+  QString d = field.defaultValue.trimmed();
   if (d.startsWith('=')) d = d.mid(1).trimmed();
   if (d.isEmpty()) return {};
   const QString up = d.toUpper();
@@ -108,14 +108,14 @@ QString sqliteDefaultTerm(const FieldSpec& spec) {
   return quoteText(d);
 }
 
-QString sqliteColumnDefinition(const FieldSpec& spec) {
-  QString def = quoteIdentifier(spec.name) + ' ' + sqliteDeclaredType(spec);
-  if (spec.required) def += " NOT NULL";
-  const QString dflt = sqliteDefaultTerm(spec);
+QString sqliteColumnDefinition(const FieldSpec& field) {
+  QString def = quoteIdentifier(field.name) + ' ' + sqliteDeclaredType(field);
+  if (field.required) def += " NOT NULL";
+  const QString dflt = sqliteDefaultTerm(field);
   if (!dflt.isEmpty()) def += " DEFAULT " + dflt;
-  if (spec.isText()) def += " COLLATE JET";
-  if (spec.isText() && !spec.allowZeroLength)
-    def += QStringLiteral(" CHECK (%1 IS NULL OR %1 <> '')").arg(quoteIdentifier(spec.name));
+  if (field.isText()) def += " COLLATE JET";
+  if (field.isText() && !field.allowZeroLength)
+    def += QStringLiteral(" CHECK (%1 IS NULL OR %1 <> '')").arg(quoteIdentifier(field.name));
   return def;
 }
 
@@ -175,41 +175,41 @@ FieldSpec fieldFromSqlite(const QString& name, const QString& declaredType,
   return f;
 }
 
-bool applyJetTypeName(const QString& typeName, int size, FieldSpec& spec) {
+bool applyJetTypeName(const QString& typeName, int size, FieldSpec& field) {
   const QString t = typeName.trimmed().toUpper();
-  spec.autoIncrement = false;
-  spec.size = 0;
+  field.autoIncrement = false;
+  field.size = 0;
   if (t == "TEXT" || t == "VARCHAR" || t == "CHAR" || t == "STRING" || t == "ALPHANUMERIC" ||
       t == "CHARACTER" || t == "NVARCHAR" || t == "NCHAR") {
-    spec.type = FieldType::Text;
-    spec.size = size > 0 ? size : 255;
+    field.type = FieldType::Text;
+    field.size = size > 0 ? size : 255;
   } else if (t == "MEMO" || t == "LONGTEXT" || t == "LONGCHAR" || t == "NOTE" || t == "NTEXT") {
-    spec.type = FieldType::Memo;
+    field.type = FieldType::Memo;
   } else if (t == "LONG" || t == "INT" || t == "INTEGER" || t == "INTEGER4") {
-    spec.type = FieldType::Long;
+    field.type = FieldType::Long;
   } else if (t == "SHORT" || t == "SMALLINT" || t == "INTEGER2") {
-    spec.type = FieldType::Integer;
+    field.type = FieldType::Integer;
   } else if (t == "BYTE" || t == "TINYINT" || t == "INTEGER1") {
-    spec.type = FieldType::Byte;
+    field.type = FieldType::Byte;
   } else if (t == "DOUBLE" || t == "FLOAT" || t == "FLOAT8" || t == "NUMBER" || t == "NUMERIC" ||
              t == "DECIMAL") {
-    spec.type = FieldType::Double;
+    field.type = FieldType::Double;
   } else if (t == "SINGLE" || t == "REAL" || t == "FLOAT4" || t == "IEEESINGLE") {
-    spec.type = FieldType::Single;
+    field.type = FieldType::Single;
   } else if (t == "CURRENCY" || t == "MONEY") {
-    spec.type = FieldType::Currency;
+    field.type = FieldType::Currency;
   } else if (t == "DATETIME" || t == "DATE" || t == "TIME" || t == "TIMESTAMP") {
-    spec.type = FieldType::Date;
+    field.type = FieldType::Date;
   } else if (t == "YESNO" || t == "BIT" || t == "LOGICAL" || t == "LOGICAL1" || t == "BOOLEAN") {
-    spec.type = FieldType::Boolean;
+    field.type = FieldType::Boolean;
   } else if (t == "COUNTER" || t == "AUTOINCREMENT" || t == "IDENTITY") {
-    spec.type = FieldType::Long;
-    spec.autoIncrement = true;
+    field.type = FieldType::Long;
+    field.autoIncrement = true;
   } else if (t == "BINARY" || t == "VARBINARY") {
-    spec.type = FieldType::Binary;
-    spec.size = size > 0 ? size : 255;
+    field.type = FieldType::Binary;
+    field.size = size > 0 ? size : 255;
   } else if (t == "LONGBINARY" || t == "OLEOBJECT" || t == "IMAGE" || t == "GENERAL") {
-    spec.type = FieldType::LongBinary;
+    field.type = FieldType::LongBinary;
   } else {
     return false;
   }

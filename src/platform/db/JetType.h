@@ -44,13 +44,13 @@ struct FieldSpec {
   bool isText() const { return type == FieldType::Text || type == FieldType::Memo; }
 };
 
-// The SQLite declared type that stores `spec` (it keeps the field's type, size and zero-length
+// The SQLite declared type that stores `field` (it keeps the field's type, size and zero-length
 // permission, and gives SQLite the right affinity).
-QString sqliteDeclaredType(const FieldSpec& spec);
+QString sqliteDeclaredType(const FieldSpec& field);
 
 // The whole column definition for CREATE TABLE / ALTER TABLE ADD COLUMN (quoted name, type,
 // NOT NULL, DEFAULT, case-insensitive collation on text, zero-length check).
-QString sqliteColumnDefinition(const FieldSpec& spec);
+QString sqliteColumnDefinition(const FieldSpec& field);
 
 // Rebuilds a field from what SQLite reports about a column (declared type and default text).
 FieldSpec fieldFromSqlite(const QString& name, const QString& declaredType,
@@ -59,12 +59,12 @@ FieldSpec fieldFromSqlite(const QString& name, const QString& declaredType,
 // Type of a column known only by its declared type (empty for computed columns).
 FieldType fieldTypeFromDeclared(const QString& declaredType);
 
-// Jet DDL type names (TEXT, LONG, COUNTER, YESNO, ...): fills type/size/autoIncrement of `spec`.
+// Jet DDL type names (TEXT, LONG, COUNTER, YESNO, ...): fills type/size/autoIncrement of `field`.
 // Returns false for an unknown name.
-bool applyJetTypeName(const QString& typeName, int size, FieldSpec& spec);
+bool applyJetTypeName(const QString& typeName, int size, FieldSpec& field);
 
 // Converts a Jet default value text into an SQLite DEFAULT clause term ("" when none).
-QString sqliteDefaultTerm(const FieldSpec& spec);
+QString sqliteDefaultTerm(const FieldSpec& field);
 
 // Quotes an identifier for SQLite ("a""b").
 QString quoteIdentifier(const QString& name);

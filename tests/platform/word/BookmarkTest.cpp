@@ -12,7 +12,7 @@ using word::WordDocument;
 
 namespace {
 
-WordDocument build(const MiniDocx& spec) { return WordDocument::fromPackage(spec.package()); }
+WordDocument build(const MiniDocx& shape) { return WordDocument::fromPackage(shape.package()); }
 
 // Saves and reopens, so that a check covers what reaches the file.
 WordDocument reopen(WordDocument& doc, const QTemporaryDir& dir) {

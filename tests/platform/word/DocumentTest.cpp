@@ -17,16 +17,16 @@ class Document : public ::testing::Test {
  protected:
   QTemporaryDir dir;
   QString file(const QString& name) const { return dir.filePath(name); }
-  QString saved(const MiniDocx& spec, const QString& name) const {
-    spec.package().saveAs(file(name));
+  QString saved(const MiniDocx& shape, const QString& name) const {
+    shape.package().saveAs(file(name));
     return file(name);
   }
 };
 
 TEST_F(Document, NewDocumentFromATemplateIsADocumentWithoutAName) {
-  MiniDocx spec{marked("RS", "", 1)};
-  spec.isTemplate = true;
-  const QString dotx = saved(spec, "DEV.dotx");
+  MiniDocx shape{marked("RS", "", 1)};
+  shape.isTemplate = true;
+  const QString dotx = saved(shape, "DEV.dotx");
   EXPECT_TRUE(WordDocument::open(dotx).isTemplate());
 
   WordDocument doc = WordDocument::fromTemplate(dotx);

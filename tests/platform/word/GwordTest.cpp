@@ -16,14 +16,14 @@ namespace {
 class Gword : public ::testing::Test {
  protected:
   void SetUp() override {
-    MiniDocx spec{
+    MiniDocx shape{
         marked("RS", "", 1) +
         table({{"<w:p><w:bookmarkStart w:id=\"2\" w:name=\"CODART\"/><w:r><w:t>Code</w:t></w:r>"
                 "<w:bookmarkEnd w:id=\"2\"/></w:p>",
                 "Désignation"},
                {"", ""}})};
-    spec.isTemplate = true;
-    spec.package().saveAs(dir.filePath("DEV.dotx"));
+    shape.isTemplate = true;
+    shape.package().saveAs(dir.filePath("DEV.dotx"));
   }
   QTemporaryDir dir;
 };

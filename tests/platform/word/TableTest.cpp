@@ -14,9 +14,9 @@ using word::WordDocument;
 namespace {
 
 WordDocument build(const QString& body, const QString& styles = {}) {
-  MiniDocx spec{body};
-  spec.styles = styles;
-  return WordDocument::fromPackage(spec.package());
+  MiniDocx shape{body};
+  shape.styles = styles;
+  return WordDocument::fromPackage(shape.package());
 }
 
 WordDocument reopen(WordDocument& doc, const QTemporaryDir& dir) {
