@@ -6,6 +6,7 @@
 
 #include "DbError.h"
 #include "JetFunctions.h"
+#include "SqliteValue.h"
 
 namespace tarovent::db {
 
@@ -167,6 +168,51 @@ void Connection::exec(const QString& sql) {
   const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &msg);
   if (msg) sqlite3_free(msg);
   if (rc != SQLITE_OK) fail(rc, sql);
+}
+
+namespace {
+
+int stepOnce(sqlite3_stmt* s, const QVariantList& values, qint64 rowid) {
+  for (int i = 0; i < values.size(); ++i) bindValue(s, i + 1, values[i]);
+  if (rowid >= 0) sqlite3_bind_int64(s, values.size() + 1, rowid);
+  const int rc = sqlite3_step(s);
+  sqlite3_reset(s);
+  return rc;
+}
+
+}  // namespace
+
+qint64 Connection::insertRow(const QString& table, const QStringList& columns,
+                             const QVariantList& values, const QString& context) {
+  beforeWrite();
+  QStringList marks;
+  for (int i = 0; i < columns.size(); ++i) marks << "?";
+  const QString sql = columns.isEmpty() ? "INSERT INTO " + table + " DEFAULT VALUES"
+                                        : "INSERT INTO " + table + " (" + columns.join(", ") +
+                                              ") VALUES (" + marks.join(", ") + ")";
+  const int rc = stepOnce(cached(sql), values, -1);
+  if (rc != SQLITE_DONE) fail(rc, context);
+  afterWrite();
+  return sqlite3_last_insert_rowid(m_db);
+}
+
+void Connection::updateRow(const QString& table, const QStringList& columns,
+                           const QVariantList& values, qint64 rowid, const QString& context) {
+  if (columns.isEmpty()) return;
+  beforeWrite();
+  QStringList sets;
+  for (const QString& c : columns) sets << c + " = ?";
+  const int rc = stepOnce(
+      cached("UPDATE " + table + " SET " + sets.join(", ") + " WHERE rowid = ?"), values, rowid);
+  if (rc != SQLITE_DONE) fail(rc, context);
+  afterWrite();
+}
+
+void Connection::deleteRow(const QString& table, qint64 rowid, const QString& context) {
+  beforeWrite();
+  const int rc = stepOnce(cached("DELETE FROM " + table + " WHERE rowid = ?"), {}, rowid);
+  if (rc != SQLITE_DONE) fail(rc, context);
+  afterWrite();
 }
 
 QString Connection::attach(const QString& rawPath) {

@@ -75,6 +75,14 @@ class Connection : public std::enable_shared_from_this<Connection> {
   QStringList tableNames(const QString& schema = QStringLiteral("main"));
   void schemaChanged();
 
+  // Row writes by rowid shared by the recordsets (columns already quoted); each runs as one
+  // write of the connection and throws DbError on failure.
+  qint64 insertRow(const QString& table, const QStringList& columns, const QVariantList& values,
+                   const QString& context);
+  void updateRow(const QString& table, const QStringList& columns, const QVariantList& values,
+                 qint64 rowid, const QString& context);
+  void deleteRow(const QString& table, qint64 rowid, const QString& context);
+
   // Writes bump the generation so that cached counts and live cursors notice.
   quint64 generation() const { return m_generation; }
   void beforeWrite();

@@ -188,24 +188,14 @@ class Dynaset final : public RecordsetImpl {
 
   void writeEdit() override {
     DynRow& r = m_data->rows[m_pos];
-    QStringList sets;
-    QVariantList binds;
+    QStringList cols;
+    QVariantList values;
     for (int i = 0; i < m_fields.size(); ++i) {
       if (!m_dirty[i]) continue;
-      sets << quoteIdentifier(writableColumn(i)) + " = ?";
-      binds << m_buffer[i];
+      cols << quoteIdentifier(writableColumn(i));
+      values << m_buffer[i];
     }
-    if (!sets.isEmpty()) {
-      m_c->beforeWrite();
-      sqlite3_stmt* s = m_c->cached("UPDATE " + qualifiedTable() + " SET " + sets.join(", ") +
-                                    " WHERE rowid = ?");
-      for (int i = 0; i < binds.size(); ++i) bindValue(s, i + 1, binds[i]);
-      sqlite3_bind_int64(s, binds.size() + 1, r.rowid);
-      const int rc = sqlite3_step(s);
-      sqlite3_reset(s);
-      if (rc != SQLITE_DONE) m_c->fail(rc, m_table);
-      m_c->afterWrite();
-    }
+    m_c->updateRow(qualifiedTable(), cols, values, r.rowid, m_table);
     for (int i = 0; i < m_fields.size(); ++i)
       if (m_dirty[i]) r.values[i] = m_buffer[i];
     refreshRow(r);
@@ -213,28 +203,16 @@ class Dynaset final : public RecordsetImpl {
   }
 
   void writeNew() override {
-    QStringList cols, marks;
-    QVariantList binds;
+    QStringList cols;
+    QVariantList values;
     for (int i = 0; i < m_fields.size(); ++i) {
       if (m_buffer[i].isNull() || !m_buffer[i].isValid()) continue;
       cols << quoteIdentifier(writableColumn(i));
-      marks << "?";
-      binds << m_buffer[i];
+      values << m_buffer[i];
     }
-    m_c->beforeWrite();
-    const QString sql = cols.isEmpty()
-                            ? "INSERT INTO " + qualifiedTable() + " DEFAULT VALUES"
-                            : "INSERT INTO " + qualifiedTable() + " (" + cols.join(", ") +
-                                  ") VALUES (" + marks.join(", ") + ")";
-    sqlite3_stmt* s = m_c->cached(sql);
-    for (int i = 0; i < binds.size(); ++i) bindValue(s, i + 1, binds[i]);
-    const int rc = sqlite3_step(s);
-    sqlite3_reset(s);
-    if (rc != SQLITE_DONE) m_c->fail(rc, m_table);
-    m_c->afterWrite();
     // Added records go to the end of the set.
     DynRow r;
-    r.rowid = sqlite3_last_insert_rowid(m_c->handle());
+    r.rowid = m_c->insertRow(qualifiedTable(), cols, values, m_table);
     r.values = m_buffer;
     refreshRow(r);
     m_data->rows.push_back(r);
@@ -253,13 +231,7 @@ class Dynaset final : public RecordsetImpl {
                     QStringLiteral("Impossible de supprimer : objet en lecture seule."));
     DynRow& r = m_data->rows[m_pos];
     if (r.deleted) throw DbError(err::RecordDeleted, QStringLiteral("Enregistrement supprimé."));
-    m_c->beforeWrite();
-    sqlite3_stmt* s = m_c->cached("DELETE FROM " + qualifiedTable() + " WHERE rowid = ?");
-    sqlite3_bind_int64(s, 1, r.rowid);
-    const int rc = sqlite3_step(s);
-    sqlite3_reset(s);
-    if (rc != SQLITE_DONE) m_c->fail(rc, m_table);
-    m_c->afterWrite();
+    m_c->deleteRow(qualifiedTable(), r.rowid, m_table);
     r.deleted = true;
     --m_data->live;
   }

@@ -237,23 +237,15 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
   }
 
   void writeEdit() override {
-    QStringList sets;
-    QVariantList binds;
+    QStringList cols;
+    QVariantList values;
     for (int i = 0; i < m_fields.size(); ++i) {
       if (!m_dirty[i]) continue;
-      sets << quoteIdentifier(m_fields[i].name) + " = ?";
-      binds << m_buffer[i];
+      cols << quoteIdentifier(m_fields[i].name);
+      values << m_buffer[i];
     }
-    if (!sets.isEmpty()) {
-      m_c->beforeWrite();
-      sqlite3_stmt* s =
-          m_c->cached("UPDATE " + m_qtable + " SET " + sets.join(", ") + " WHERE rowid = ?");
-      for (int i = 0; i < binds.size(); ++i) bindValue(s, i + 1, binds[i]);
-      sqlite3_bind_int64(s, binds.size() + 1, m_rowid);
-      const int rc = sqlite3_step(s);
-      sqlite3_reset(s);
-      if (rc != SQLITE_DONE) m_c->fail(rc, m_table);
-      m_c->afterWrite();
+    if (!cols.isEmpty()) {
+      m_c->updateRow(m_qtable, cols, values, m_rowid, m_table);
       // A changed key moves the record in the index: the walk starts again from it.
       bool keyChanged = false;
       for (int p : m_keyFieldPos) keyChanged |= m_dirty[p];
@@ -271,25 +263,14 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
   }
 
   void writeNew() override {
-    QStringList cols, marks;
-    QVariantList binds;
+    QStringList cols;
+    QVariantList values;
     for (int i = 0; i < m_fields.size(); ++i) {
       if (m_buffer[i].isNull() || !m_buffer[i].isValid()) continue;
       cols << quoteIdentifier(m_fields[i].name);
-      marks << "?";
-      binds << m_buffer[i];
+      values << m_buffer[i];
     }
-    m_c->beforeWrite();
-    const QString sql = cols.isEmpty() ? "INSERT INTO " + m_qtable + " DEFAULT VALUES"
-                                       : "INSERT INTO " + m_qtable + " (" + cols.join(", ") +
-                                             ") VALUES (" + marks.join(", ") + ")";
-    sqlite3_stmt* s = m_c->cached(sql);
-    for (int i = 0; i < binds.size(); ++i) bindValue(s, i + 1, binds[i]);
-    const int rc = sqlite3_step(s);
-    sqlite3_reset(s);
-    if (rc != SQLITE_DONE) m_c->fail(rc, m_table);
-    m_c->afterWrite();
-    m_lastModified = encodeBookmark(sqlite3_last_insert_rowid(m_c->handle()));
+    m_lastModified = encodeBookmark(m_c->insertRow(m_qtable, cols, values, m_table));
     m_empty = false;
   }
 
@@ -301,14 +282,8 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
       throw DbError(err::ReadOnly,
                     QStringLiteral("Impossible de supprimer : objet en lecture seule."));
     ensureKey();
-    m_c->beforeWrite();
     releaseStatements();
-    sqlite3_stmt* s = m_c->cached("DELETE FROM " + m_qtable + " WHERE rowid = ?");
-    sqlite3_bind_int64(s, 1, m_rowid);
-    const int rc = sqlite3_step(s);
-    sqlite3_reset(s);
-    if (rc != SQLITE_DONE) m_c->fail(rc, m_table);
-    m_c->afterWrite();
+    m_c->deleteRow(m_qtable, m_rowid, m_table);
     m_deleted = true;
   }
 
