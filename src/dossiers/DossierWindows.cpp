@@ -1,0 +1,13 @@
+#include "DossierWindows.h"
+
+#include "FSOC.h"
+#include "core/ProcessState.h"
+
+namespace tarovent::dossiers {
+
+void registerDossierWindows(core::ProcessState& state) {
+  state.windows.add(QStringLiteral("FSOC"),
+                    {[&state](QWidget* parent) { return new FSOC(state, parent); }, false});
+}
+
+}  // namespace tarovent::dossiers

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+
+#include "ui/RecordsetModel.h"
+
+class QTableView;
+
+namespace tarovent::ui {
+class DataControl;
+}
+
+namespace tarovent::dossiers {
+
+// A column of a field under its header, written the usual way.
+inline ui::GridColumn gridColumn(const QString& field, const QString& header) {
+  return ui::GridColumn{field, header, {}, {}};
+}
+
+// Gives a linked data grid its columns (fields, French headers) and their widths, again each
+// time the records are read anew, and keeps its current row on the data control's record.
+// Create it after the grid's GridLink. `stretchColumn` takes the width left over.
+class GridColumns : public QObject {
+  Q_OBJECT
+ public:
+  GridColumns(QTableView* view, ui::RecordsetModel* model, ui::DataControl* data,
+              QList<ui::GridColumn> columns, QList<int> widths, int stretchColumn = -1);
+
+ private:
+  void apply();
+
+  QPointer<QTableView> m_view;
+  QPointer<ui::RecordsetModel> m_model;
+  QPointer<ui::DataControl> m_data;
+  QList<ui::GridColumn> m_columns;
+  QList<int> m_widths;
+  int m_stretch;
+};
+
+}  // namespace tarovent::dossiers
