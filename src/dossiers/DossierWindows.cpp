@@ -1,6 +1,7 @@
 #include "DossierWindows.h"
 
 #include "FSOC.h"
+#include "FTYP.h"
 #include "core/ProcessState.h"
 
 namespace tarovent::dossiers {
@@ -8,6 +9,8 @@ namespace tarovent::dossiers {
 void registerDossierWindows(core::ProcessState& state) {
   state.windows.add(QStringLiteral("FSOC"),
                     {[&state](QWidget* parent) { return new FSOC(state, parent); }, false});
+  state.windows.add(QStringLiteral("FTYP"),
+                    {[&state](QWidget* parent) { return new FTYP(state, parent); }, false});
 }
 
 }  // namespace tarovent::dossiers

@@ -92,15 +92,8 @@ FSOC::FSOC(core::ProcessState& state, QWidget* parent)
   layout->addWidget(grid, 1);
   layout->addWidget(sideBox);
 
-  QWidget::setTabOrder(m_code, name);
-  QWidget::setTabOrder(name, counter);
-  QWidget::setTabOrder(counter, inactive);
-  QWidget* previous = inactive;
-  for (QWidget* w : std::initializer_list<QWidget*>{m_add, save, cancel, remove, refresh, renumber,
-                                                    quit, grid}) {
-    QWidget::setTabOrder(previous, w);
-    previous = w;
-  }
+  setTabChain({m_code, name, counter, inactive, m_add, save, cancel, remove, refresh, renumber,
+               quit, grid});
 
   ui::RecordButtonSet set;
   set.add = m_add;

@@ -19,9 +19,7 @@ RecordWindow::RecordWindow(core::ProcessState& state, const QString& name, const
   setProperty("helpContext", helpContext);
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   escape->setContext(Qt::WidgetWithChildrenShortcut);
-  connect(escape, &QShortcut::activated, this, [this] {
-    if (m_recordButtons) m_recordButtons->quit();
-  });
+  connect(escape, &QShortcut::activated, this, &RecordWindow::escape);
 }
 
 QPushButton* RecordWindow::button(const QString& name, const QString& caption) {
@@ -37,9 +35,17 @@ QLabel* RecordWindow::label(const QString& caption, QWidget* buddy) {
   return l;
 }
 
+void RecordWindow::setTabChain(const QList<QWidget*>& controls) {
+  for (int i = 1; i < controls.size(); ++i) QWidget::setTabOrder(controls[i - 1], controls[i]);
+}
+
 void RecordWindow::setRecordButtons(ui::RecordButtons* buttons) {
   m_recordButtons = buttons;
   connect(buttons, &ui::RecordButtons::quitRequested, this, [this] { closeWindow(); });
+}
+
+void RecordWindow::escape() {
+  if (m_recordButtons) m_recordButtons->quit();
 }
 
 bool RecordWindow::closeWindow() {

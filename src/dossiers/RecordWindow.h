@@ -30,9 +30,13 @@ class RecordWindow : public QWidget {
  protected:
   QPushButton* button(const QString& name, const QString& caption);
   QLabel* label(const QString& caption, QWidget* buddy);
+  // Tab (and Enter) go through `controls` in this order.
+  static void setTabChain(const QList<QWidget*>& controls);
   // The window's record buttons: they decide quitting (Esc, the close box, the quit button).
   void setRecordButtons(ui::RecordButtons* buttons);
 
+  // Esc: quits (a window with a panel of its own may close that first).
+  virtual void escape();
   void closeEvent(QCloseEvent* e) override;
 
   core::ProcessState& m_state;
