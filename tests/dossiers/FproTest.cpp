@@ -24,6 +24,11 @@ class Fpro : public test::WindowTest {
     WindowTest::TearDown();
     QLocale::setDefault(QLocale::c());
   }
+  static void settle() {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 300) QApplication::processEvents(QEventLoop::AllEvents, 50);
+  }
   QString caption() { return get<ui::DataControl>("DBD_PRO")->caption(); }
 };
 
@@ -61,6 +66,19 @@ TEST_F(Fpro, NewOptionByKeyboardThenDeletion) {
   EXPECT_EQ(m_messages.texts(), QStringList(2, "Confirmer la suppression"));
   EXPECT_EQ(scalar("select count(*) from TPRO where TPRO_Code = 'SABL'"), "0");
   EXPECT_EQ(caption(), "Enregistrement: 2 / 2");
+}
+
+TEST_F(Fpro, AccessKeysReachBoxesAndButtons) {
+  get("FPRO_CODE")->setFocus();
+  pressKey(get("FPRO_CODE"), Qt::Key_P, Qt::AltModifier);
+  EXPECT_EQ(focused(), "FPRO_PU");
+  pressKey(get("FPRO_PU"), Qt::Key_N, Qt::AltModifier);
+  settle();  // a button pressed by its access key clicks a moment later
+  EXPECT_EQ(focused(), "FPRO_CODE");
+  EXPECT_EQ(caption(), "Enregistrement: 3 / 3");
+  pressKey(get("FPRO_CODE"), Qt::Key_A, Qt::AltModifier);
+  settle();
+  EXPECT_EQ(caption(), "Enregistrement: 1 / 2");  // Annuler: back to the record shown before
 }
 
 TEST_F(Fpro, AnOptionNeedsACodeAndQuitWaitsForTheSave) {

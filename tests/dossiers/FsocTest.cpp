@@ -43,7 +43,6 @@ TEST_F(Fsoc, GridShowsTheFourFieldsUnderFrenchHeaders) {
 }
 
 TEST_F(Fsoc, AddingACompanyByKeyboardAlone) {
-  pressKey(get("FSOC_CODE"), Qt::Key_A, Qt::AltModifier);  // access keys reach the buttons
   click("Cmd_Ajouter");
   EXPECT_EQ(focused(), "FSOC_CODE");
   EXPECT_EQ(caption(), "Enregistrement: 4 / 4");
@@ -80,6 +79,22 @@ TEST_F(Fsoc, ANewCompanyNeedsACodeAndCanBeCancelled) {
   EXPECT_EQ(scalar("select count(*) from TSOC"), "3");
   EXPECT_EQ(caption(), "Enregistrement: 1 / 3");
   EXPECT_EQ(code(), "AB");
+}
+
+TEST_F(Fsoc, ACodeAlreadyUsedIsRefusedByTheDatabaseAndNothingIsLost) {
+  click("Cmd_Ajouter");
+  typeText(get("FSOC_CODE"), "ab");
+  type("FSOC_LIB", "Doublon");
+  click("Cmd_Update");
+  ASSERT_EQ(m_messages.texts().size(), 1);
+  EXPECT_TRUE(m_messages.texts()[0].endsWith("   Err. n° 3022"))
+      << qPrintable(m_messages.texts()[0]);
+  EXPECT_EQ(get<QLineEdit>("FSOC_LIB")->text(), "Doublon");  // the entry stays
+  EXPECT_EQ(caption(), "Enregistrement: 4 / 4");
+  type("FSOC_CODE", "GH");
+  click("Cmd_Update");
+  EXPECT_EQ(scalar("select TSOC_LIB from TSOC where TSOC_CODE = 'GH'"), "Doublon");
+  EXPECT_EQ(scalar("select TSOC_LIB from TSOC where TSOC_CODE = 'AB'"), "Atelier Bernard");
 }
 
 TEST_F(Fsoc, DeletingAsksAndLeavesTheDossiers) {
