@@ -15,15 +15,16 @@ class DossierCommand : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(m_dir.isValid());
-    m_layout = install::initFamily(m_dir.filePath("fam"), false);
+    m_layout = install::initFamily(m_dir.filePath("fam"), withSiblings());
     sql({"INSERT INTO TSOC VALUES ('AB', 'Atelier Bernard', 41, False)",
          "INSERT INTO TSOC VALUES ('ZZ', 'Ancienne', 0, True)",
          "INSERT INTO TCLI (TCLI_CODE, TCLI_RS) VALUES ('C1', 'Aubry')",
          "INSERT INTO TTYP (TTYP_CODE, TTYP_LIB) VALUES ('A1', 'Atelier')"});
   }
-  void sql(const QStringList& statements) {
+  virtual bool withSiblings() const { return false; }
+  void sql(const QStringList& statements, const QString& file = "TAROVENT.MDB") {
     db::Workspace ws;
-    db::Database db = ws.OpenDatabase(m_layout.dataFolder + "TAROVENT.MDB");
+    db::Database db = ws.OpenDatabase(m_layout.dataFolder + file);
     for (const auto& s : statements) db.Execute(s);
   }
   QString scalar(const QString& query) {
@@ -77,6 +78,28 @@ TEST_F(DossierCommand, RenumberPrintsTheCountersItRaises) {
   EXPECT_EQ(r.out, "AB 41 -> 57\nZZ 0 -> 3\n");
   EXPECT_EQ(admin({"dossier", "renumber", m_layout.root}).out, "Aucun compteur à relever.\n");
   EXPECT_EQ(admin({"dossier", "renumber", m_dir.filePath("nowhere")}).status, 1);
+}
+
+// With a commercial database, clients and representatives are read there.
+class DossierCommandWithSiblings : public DossierCommand {
+ protected:
+  bool withSiblings() const override { return true; }
+};
+
+TEST_F(DossierCommandWithSiblings, ClientsAndRepresentativesComeFromTheCommercialDatabase) {
+  sql({"INSERT INTO TCLI (TCLI_CODE, TCLI_RS) VALUES ('C7', 'Castel')",
+       "INSERT INTO TCAL (TCAL_CODE, TCAL_NOM) VALUES ('JD', 'Jean Dupont')"},
+      "PALUNDA.MDB");
+  QStringList args = newArgs("AB");
+  args[6] = "C7";
+  const Run made = admin(args << "--rep"
+                              << "JD");
+  EXPECT_EQ(made.status, 0) << qPrintable(made.out);
+  EXPECT_EQ(made.out, "AB 00042\n");
+  // C1 is only in the main database's own client table, which the family does not use.
+  const Run refused = admin(newArgs("AB"));
+  EXPECT_EQ(refused.out, "Le client C1 n'existe pas, choisissez un client valide\n");
+  EXPECT_EQ(scalar("select TDOS_CLIENT & '|' & TDOS_CAL from TDOS"), "C7|JD");
 }
 
 TEST_F(DossierCommand, ProcessesSavingAtOnceNeverShareANumber) {
