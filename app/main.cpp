@@ -16,6 +16,7 @@
 #include "core/MainMenu.h"
 #include "core/ProcessState.h"
 #include "ui/MessageFunnel.h"
+#include "ui/QtFrench.h"
 
 using namespace tarovent;
 
@@ -61,6 +62,9 @@ int main(int argc, char** argv) {
   sinceMain.start();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tarovent"));
+  // Without the file, Qt's own dialogs stay in English; the program still starts.
+  if (!ui::installQtFrench(app))
+    fprintf(stderr, "Traductions françaises de Qt introuvables : dialogues standard en anglais.\n");
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Tarovent - devis et chiffrage"));
   parser.addHelpOption();

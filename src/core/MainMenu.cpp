@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
+#include <QPushButton>
 #include <QScreen>
 #include <QStyle>
 #include <QTextBrowser>
@@ -332,6 +333,7 @@ void MainMenu::showNotices(bool fromMenu) {
   text->setHtml(notes.join(QString()));
   layout->addWidget(text);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &d);
+  buttons->button(QDialogButtonBox::Close)->setText(m_s.Traduire("Fermer"));
   connect(buttons, &QDialogButtonBox::rejected, &d, &QDialog::reject);
   layout->addWidget(buttons);
   d.resize(640, 480);

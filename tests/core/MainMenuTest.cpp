@@ -1,8 +1,11 @@
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 
 #include "CoreTestSupport.h"
@@ -116,6 +119,28 @@ TEST_F(MainMenuTest, PictureButtonsLightAndGoOut) {
   menu->Eteindre_Menu("CMD_M_NOPE");
   EXPECT_EQ(m_messages.texts().last(),
             "Procédure Eteindre_Menu : Nom de contrôle inconnu CMD_M_NOPE");
+}
+
+// Regression: the notices window closed with Qt's English "Close".
+TEST_F(MainMenuTest, NoticesWindowClosesWithFermer) {
+  auto menu = startMenu();  // before the notices exist: start-up would show them
+  m_state->programFolder = m_dir.path() + "/";
+  {
+    db::Workspace ws;
+    db::Database db = ws.CreateDatabase(m_dir.path() + "/VovavidirV95_New.mdb");
+    db.Execute(
+        "CREATE TABLE TNOTES (TNOTES_VERSION TEXT(20), TNOTES_DATE DATETIME, TNOTES_TEXTE MEMO)");
+    db.Execute("INSERT INTO TNOTES VALUES ('9.5.02', #12/01/2026#, 'Corrections')");
+  }
+  QStringList buttons;
+  QTimer::singleShot(0, [&] {
+    auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!d) return;
+    for (auto* b : d->findChildren<QPushButton*>()) buttons << b->text();
+    d->reject();
+  });
+  menu->menuEntry("M_INFOS")->trigger();
+  EXPECT_EQ(buttons, QStringList{"Fermer"});
 }
 
 TEST_F(MainMenuTest, EnglishCaptionsWithALanguage) {
