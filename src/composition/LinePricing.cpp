@@ -167,13 +167,7 @@ QuoteLine priceLine(const EntryLine& e, double pcrem) {
   q.costPrice = e.costPrice;
   q.grossPrice = e.unitPrice;
   q.discountPercent = pcrem;
-  q.netPrice = round2((1 - pcrem / 100) * e.unitPrice);
-  q.costAmount = round2(e.quantity * e.costPrice);
-  q.grossAmount = round2(e.quantity * e.unitPrice);
-  q.netAmount = round2(e.quantity * q.netPrice);
-  q.discountAmount = round2(q.grossAmount - q.netAmount);
   q.weight = e.weight;
-  q.totalWeight = e.quantity * e.weight;
   q.user1 = e.user1;
   q.user2 = e.user2;
   q.user3 = e.user3;
@@ -181,6 +175,7 @@ QuoteLine priceLine(const EntryLine& e, double pcrem) {
   q.replacement = e.replacement;
   q.supplier = e.supplier;
   q.vatRate = e.vatRate;
+  Calcul_Ligne(q);
   return q;
 }
 

@@ -16,14 +16,7 @@ double round2(double x) { return std::floor(x * 100 + 0.5) / 100; }
 
 }  // namespace
 
-void computeAmounts(composition::QuoteLine& l) {
-  l.netPrice = round2((1 - l.discountPercent / 100) * l.grossPrice);
-  l.costAmount = round2(l.quantity * l.costPrice);
-  l.grossAmount = round2(l.quantity * l.grossPrice);
-  l.netAmount = round2(l.quantity * l.netPrice);
-  l.discountAmount = l.grossAmount - l.netAmount;
-  l.totalWeight = l.quantity * l.weight;
-}
+void computeAmounts(composition::QuoteLine& l) { composition::Calcul_Ligne(l); }
 
 void writeDemoQuote(const QString& folder, const DemoQuote& quote) {
   word::WordDocument doc = word::WordDocument::fromTemplate(quote.templatePath);
