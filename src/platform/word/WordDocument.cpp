@@ -44,6 +44,13 @@ const QString kTemplateType = QStringLiteral(
 const QString kMacroDocumentType =
     QStringLiteral("application/vnd.ms-word.document.macroEnabled.main+xml");
 
+// Parts holding text of their own: running heads and feet, footnotes and endnotes.
+bool isStoryType(const QString& relationshipType) {
+  for (const char* kind : {"/header", "/footer", "/footnotes", "/endnotes"})
+    if (relationshipType.endsWith(QLatin1String(kind))) return true;
+  return false;
+}
+
 bool isTemplateType(const QString& type) {
   return type.contains(QLatin1String(".template.")) || type.contains(QLatin1String("Template"));
 }
@@ -115,8 +122,7 @@ struct WordDocument::Impl {
     editor.setPrefix(prefix);
     const ooxml::Relationships rels = package.relationships(mainPart);
     for (const ooxml::Relationship& rel : rels.all()) {
-      const bool header = rel.type.endsWith(QLatin1String("/header"));
-      if (!header && !rel.type.endsWith(QLatin1String("/footer"))) continue;
+      if (!isStoryType(rel.type)) continue;
       const QString part = rels.resolve(rel);
       if (part.isEmpty() || !package.contains(part)) continue;
       bool known = false;
@@ -166,8 +172,8 @@ struct WordDocument::Impl {
               }
               return false;
             }
-            // Bookmarks never sit inside a run.
-            return !xml::is(n, "r") && !xml::is(n, "Fallback") && !xml::isProperties(n);
+            // Runs lead to text boxes; their VML copy repeats what the drawing holds.
+            return !xml::is(n, "Fallback") && !xml::is(n, "t") && !xml::isProperties(n);
           },
           [](pugi::xml_node) {});
     }
