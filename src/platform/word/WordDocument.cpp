@@ -554,6 +554,9 @@ bool WordDocument::setBookmarkText(const QString& name, const QString& text,
   if (!m) return false;
   d->editor.replaceRange(m->start, m->end, text, format);
   d->changed(m->story);
+  // A range over a content control may have taken whole tables with it.
+  d->rowCache.clear();
+  d->tablesChanged();
   return true;
 }
 

@@ -60,6 +60,26 @@ TEST(Bookmark, FoundInFootnotesTextBoxesAndDeletedText) {
   EXPECT_EQ(again.bodyText().count("après"), 1);
 }
 
+// Found by the fuzzer: the inner bookmark's markers went with the replaced paragraph while
+// the document still listed it, and writing it then touched freed nodes.
+TEST(Bookmark, ReplacingTheTextAroundAnotherBookmarkKeepsThatOneWhole) {
+  MiniDocx shape;
+  shape.body =
+      "<w:p><w:bookmarkStart w:id=\"1\" w:name=\"RS\"/><w:r><w:t>Garage</w:t></w:r></w:p>" +
+      marked("DATDEV", "05/12/2026", 2) +
+      "<w:p><w:r><w:t>des Tilleuls</w:t></w:r><w:bookmarkEnd w:id=\"1\"/></w:p>";
+  WordDocument doc = build(shape);
+  ASSERT_TRUE(doc.setBookmarkText("RS", "Martin"));
+  EXPECT_EQ(doc.bookmarks().size(), 2);
+  EXPECT_EQ(doc.bookmarkText("DATDEV"), "");
+  ASSERT_TRUE(doc.setBookmarkText("DATDEV", "06/12/2026"));
+  QTemporaryDir dir;
+  WordDocument again = reopen(doc, dir);
+  EXPECT_EQ(again.bookmarks().size(), 2);
+  EXPECT_EQ(again.bookmarkText("DATDEV"), "06/12/2026");
+  EXPECT_TRUE(again.bookmarkText("RS").startsWith("Martin"));
+}
+
 TEST(Bookmark, TextReadsWhatTheUserSees) {
   const QString body =
       // split runs, proofing marks, an insertion and a deletion
