@@ -179,9 +179,26 @@ QuoteLine priceLine(const EntryLine& e, double pcrem) {
   return q;
 }
 
+DescriptionRules descriptionRules(const db::Recordset& t) {
+  const auto yes = [&](const char* field) {
+    return t.hasField(field) && !t.value(field).isNull() && t.value(field).toInt() != 0;
+  };
+  const bool hide1 = yes("TTYP_MASKET1");
+  const bool hide2 = yes("TTYP_MASKET2");
+  DescriptionRules rules;
+  rules["A"] = {yes("TTYP_DART1A"), yes("TTYP_DART2A"), hide1, hide2};
+  rules["F"] = {yes("TTYP_DART1F"), yes("TTYP_DART2F"), hide1, hide2};
+  rules["N"] = {yes("TTYP_DTRF1"), yes("TTYP_DTRF2"), hide1, hide2};
+  return rules;
+}
+
 void Ecrire_Ligne(word::WordDocument& doc, int table, int row, const LineWriter& writer,
-                  const EntryLine& line, double discountPercent) {
-  writer.write(doc, table, row, priceLine(line, discountPercent));
+                  const EntryLine& line, double discountPercent, const DescriptionRules& rules) {
+  QuoteLine q = priceLine(line, discountPercent);
+  const DescriptionRule rule = rules.value(line.type);
+  if (!rule.text1) q.description1.clear();
+  if (!rule.text2) q.description2.clear();
+  writer.withHiddenDescriptions(rule.hide1, rule.hide2).write(doc, table, row, q);
 }
 
 }  // namespace tarovent::composition

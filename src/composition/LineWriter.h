@@ -32,6 +32,8 @@ class LineWriter {
   LineWriter(const ColumnMap& columns, const LineOptions& options);
 
   void write(word::WordDocument& doc, int table, int row, const QuoteLine& line) const;
+  // The same writer with the descriptive texts hidden as given.
+  LineWriter withHiddenDescriptions(bool hide1, bool hide2) const;
 
  private:
   ColumnMap m_columns;

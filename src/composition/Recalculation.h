@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "composition/Adjustment.h"
+#include "composition/LinePricing.h"
 #include "composition/NumberFormat.h"
 #include "ui/MessageFunnel.h"
 
@@ -48,12 +49,6 @@ RecalcResult Recalcul_Document(core::ProcessState& state, articles::ArticleFiles
 // lacks the bookmarks it needs (message shown) or nothing was changed.
 bool Majoration_Total(word::WordDocument& doc, ui::MessageFunnel& messages,
                       const QString& percentText, QChar decimalSeparator);
-
-// Whether a type letter's descriptive texts go under the designation, and hidden or not.
-struct DescriptionRule {
-  bool text1 = false, text2 = false;
-  bool hide1 = false, hide2 = false;
-};
 
 // "Maj des désignations": rewrites the designation cell of every stock article line with the
 // article's current designation and descriptive texts; amounts are untouched. Returns the

@@ -337,21 +337,40 @@ TEST_F(RecalculationTest, AdjustmentWindowChoices) {
   EXPECT_EQ(Valider_Ajustement(4, {}, "", m_messages)->mode, 4);
 }
 
-TEST_F(RecalculationTest, LineWrittenFromTheEntryPanel) {
+TEST_F(RecalculationTest, LineWrittenFromTheEntryPanelWithTheTypesDescriptions) {
+  m_state->mainDb().Execute(
+      "INSERT INTO TTYP (TTYP_CODE, TTYP_LIB, TTYP_DART1A, TTYP_DART2A, TTYP_DTRF1, TTYP_DTRF2, "
+      "TTYP_MASKET1) VALUES ('MR', 'Menuiserie', True, False, True, True, True)");
+  db::Recordset type = m_state->mainDb().OpenRecordset("select * from TTYP where TTYP_CODE='MR'");
+  const DescriptionRules rules = descriptionRules(type);
+
   QuoteDoc q;
   q.codes = {"CODART", "LIBART", "QTE", "PUBRUT", "PCREM", "PUNET", "MTNET"};
-  q.lines = {{"", "", "", "", "", "", ""}};
+  q.lines = {
+      {"", "", "", "", "", "", ""}, {"", "", "", "", "", "", ""}, {"", "", "", "", "", "", ""}};
   word::WordDocument doc = q.build();
   const auto layout = *Reperer_Tableaux(doc, LocatePurpose::Recalculation).layout;
+  const int t = layout.firstLineTable;
   const LineWriter writer(ColumnMap::read(doc, layout.headerTable), LineOptions{});
   EntryLine e;
   e.code = "VIS";
+  e.type = "A";
   e.designation = "Vis M8";
+  e.description1 = "Tête hexagonale";
+  e.description2 = "Stock";
   e.quantity = 3;
   e.unitPrice = 9.99;
-  Ecrire_Ligne(doc, layout.firstLineTable, 1, writer, e, 10);
-  EXPECT_EQ(doc.cellText({layout.firstLineTable, 1, 6}), "8,99");
-  EXPECT_EQ(doc.cellText({layout.firstLineTable, 1, 7}), "26,97");
+  Ecrire_Ligne(doc, t, 1, writer, e, 10, rules);
+  EXPECT_EQ(doc.cellText({t, 1, 6}), "8,99");
+  EXPECT_EQ(doc.cellText({t, 1, 7}), "26,97");
+  EXPECT_EQ(doc.cellText({t, 1, 2}), "Vis M8\rTête hexagonale");  // text 2 not for type A
+  EXPECT_TRUE(doc.showHiddenText());  // text 1 is hidden in the table for this type
+  e.type = "N";
+  Ecrire_Ligne(doc, t, 2, writer, e, 0, rules);
+  EXPECT_EQ(doc.cellText({t, 2, 2}), "Vis M8\rTête hexagonale\rStock");
+  e.type = "O";  // an option has no description options
+  Ecrire_Ligne(doc, t, 3, writer, e, 0, rules);
+  EXPECT_EQ(doc.cellText({t, 3, 2}), "Vis M8");
 }
 
 TEST_F(RecalculationTest, MajorationOfTheNetTotal) {
@@ -388,7 +407,7 @@ TEST_F(RecalculationTest, DesignationsFollowTheArticleFile) {
              {"MO*SOUD", "Soudure", "1", "5,00"},
              {"INCONNU", "garde", "1", "1,00"}};
   word::WordDocument doc = q.build();
-  QMap<QString, DescriptionRule> rules;
+  DescriptionRules rules;
   rules["A"] = {true, true, false, true};
   EXPECT_EQ(Maj_Designations(*m_state, *m_files, doc, rules), 1);
   const int t = doc.tableCount();
