@@ -110,7 +110,8 @@ void valueMaterials(Run& run, WorkLine& l) {
       auto known = run.rolledUp.constFind(l.code);
       if (known == run.rolledUp.cend()) {
         const auto v = articles::Valoriser_Article(files, run.msg, l.code, "00");
-        known = run.rolledUp.insert(l.code, v ? v->cout_matiere + v->cout_mo : 0.0);
+        // Rounded as the cell shows it, so that quantity x shown cost is the cost counted.
+        known = run.rolledUp.insert(l.code, v ? round2(v->cout_matiere + v->cout_mo) : 0.0);
       }
       l.costPrice = *known;
     }
