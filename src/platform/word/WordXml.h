@@ -14,14 +14,23 @@
 
 namespace tarovent::word::xml {
 
+// Names are a few characters long: plain loops beat calls into the C library here, and every
+// walk over a document asks these of each node.
 inline const char* localName(pugi::xml_node node) {
   const char* name = node.name();
-  const char* colon = std::strchr(name, ':');
-  return colon ? colon + 1 : name;
+  for (const char* p = name; *p; ++p)
+    if (*p == ':') return p + 1;
+  return name;
 }
 
 inline bool is(pugi::xml_node node, const char* local) {
-  return node.type() == pugi::node_element && std::strcmp(localName(node), local) == 0;
+  if (node.type() != pugi::node_element) return false;
+  const char* a = localName(node);
+  while (*a && *a == *local) {
+    ++a;
+    ++local;
+  }
+  return *a == *local;
 }
 
 // Attribute by local name ("val" finds w:val whatever the prefix).
