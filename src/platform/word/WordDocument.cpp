@@ -155,13 +155,17 @@ struct WordDocument::Impl {
           stories[s].root,
           [&](pugi::xml_node n) {
             if (n.type() != pugi::node_element) return false;
-            if (xml::is(n, "bookmarkStart")) {
+            const char* local = xml::localName(n);
+            // Text and properties hold no bookmark; the walk meets a great many of them.
+            if ((local[0] == 't' && local[1] == '\0') || xml::isProperties(n)) return false;
+            if (local[0] != 'b' && local[0] != 'F') return true;
+            if (std::strcmp(local, "bookmarkStart") == 0) {
               const std::string id = xml::attr(n, "id").value();
               nextId = std::max(nextId, std::atoll(id.c_str()) + 1);
               open.emplace(id, n);
               return false;
             }
-            if (xml::is(n, "bookmarkEnd")) {
+            if (std::strcmp(local, "bookmarkEnd") == 0) {
               const auto it = open.find(xml::attr(n, "id").value());
               if (it != open.end()) {
                 const QString name = QString::fromUtf8(xml::attr(it->second, "name").value());
@@ -173,7 +177,7 @@ struct WordDocument::Impl {
               return false;
             }
             // Runs lead to text boxes; their VML copy repeats what the drawing holds.
-            return !xml::is(n, "Fallback") && !xml::is(n, "t") && !xml::isProperties(n);
+            return std::strcmp(local, "Fallback") != 0;
           },
           [](pugi::xml_node) {});
     }
