@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "composition/ColumnMap.h"
+#include "composition/NumberFormat.h"
 #include "composition/TableLocator.h"
 #include "platform/word/WordDocument.h"
 
@@ -22,6 +23,7 @@ void writeDemoQuote(const QString& folder, const DemoQuote& quote) {
   const auto columns = composition::ColumnMap::read(doc, layout.headerTable);
   composition::LineOptions options;
   options.quantityDecimals = 2;
+  options.decimalSeparator = composition::workstationDecimalSeparator();
   const composition::LineWriter writer(columns, options);
   int row = 1;
   for (int i = 0; i < quote.lines.size(); ++i) {

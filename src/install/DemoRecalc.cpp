@@ -96,6 +96,7 @@ int recalculateDocuments(const FamilyLayout& layout) {
         composition::RecalcOptions o;
         o.fromQuote = true;
         o.vatField = versions.text("TDEV_TXTVA");
+        o.decimalSeparator = composition::workstationDecimalSeparator();
         result = composition::Recalcul_Document(state, files, doc, o);
         if (result.completed) doc.save();
       } catch (const ooxml::OoxmlError& e) {
