@@ -21,6 +21,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "Help.h"
 #include "MenuButtons.h"
 #include "Notices.h"
 #include "Paths.h"
@@ -200,8 +201,13 @@ void MainMenu::buildMenus() {
   entry(tables, "M_MACROS", QStringLiteral("&Créateur de macros"), 5600, "FMACRO");
 
   QAction* help = entry(bar, "M_HELP", QStringLiteral("?"), 6000, {});
+  // "?" is F1 on the focused control, which opens the help at that control's context.
   connect(help, &QAction::triggered, this, [this] {
-    if (m_help) m_help(6000);
+    QWidget* target = QApplication::focusWidget();
+    if (!target) target = this;
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+    if (!press.isAccepted() && m_help) m_help(helpContextOf(target));
   });
   QAction* infos = entry(bar, "M_INFOS", QStringLiteral("I&nformations"), 0, {});
   connect(infos, &QAction::triggered, this, [this] { showNotices(true); });

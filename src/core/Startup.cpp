@@ -53,6 +53,22 @@ QString mainCaption(const QString& base, const QString& dataFolderName, const QS
   return caption;
 }
 
+bool Marquer_Documentation_Vue(ProcessState& s) {
+  if (!s.base(entry::Main).open()) return false;
+  try {
+    db::Recordset tpar = s.mainDb().OpenRecordset("TPAR", db::RecordsetType::Table);
+    if (tpar.EOF_()) return false;
+    tpar.Edit();
+    tpar.setValue("TPAR_DOCINIT", true);
+    tpar.Update();
+    tpar.Close();
+  } catch (const db::DbError&) {
+    return false;
+  }
+  s.params.docInit = true;
+  return true;
+}
+
 StartupResult runStartup(ProcessState& s, StartupHost& host) {
   auto& msg = s.messages();
 

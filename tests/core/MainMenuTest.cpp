@@ -10,9 +10,12 @@
 
 #include "CoreTestSupport.h"
 #include "core/CoreWindows.h"
+#include "core/Help.h"
+#include "core/HelpWindow.h"
 #include "core/MainMenu.h"
 #include "core/MenuButtons.h"
 #include "core/WindowTranslation.h"
+#include "ui/UiTestSupport.h"
 
 namespace tarovent::core::test {
 namespace {
@@ -141,6 +144,26 @@ TEST_F(MainMenuTest, NoticesWindowClosesWithFermer) {
   });
   menu->menuEntry("M_INFOS")->trigger();
   EXPECT_EQ(buttons, QStringList{"Fermer"});
+}
+
+// Regression: the help opened at every start, under the main window, and Esc left it open.
+TEST_F(MainMenuTest, HelpFromQuestionMarkOpensAboveTheMenuAndClosingItMarksItSeen) {
+  sql(mainFile(), {"UPDATE TPAR SET TPAR_DOCINIT = False"});
+  auto menu = startMenu();
+  EXPECT_FALSE(m_state->params.docInit);
+  menu->setHelpHandler([this](int context) { showHelp(*m_state, context); });
+  tarovent::test::showActive(menu.get());
+  menu->menuEntry("M_HELP")->trigger();  // F1 to the focused control
+  HelpWindow* help = nullptr;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* h = qobject_cast<HelpWindow*>(w); h && h->isVisible()) help = h;
+  ASSERT_NE(help, nullptr);
+  EXPECT_EQ(help->parentWidget(), menu.get());
+  tarovent::test::pressKey(help, Qt::Key_Escape);
+  EXPECT_FALSE(help->isVisible());
+  EXPECT_TRUE(m_state->params.docInit);
+  db::Workspace ws;
+  EXPECT_TRUE(ws.OpenDatabase(mainFile()).OpenRecordset("TPAR").flag("TPAR_DOCINIT"));
 }
 
 TEST_F(MainMenuTest, EnglishCaptionsWithALanguage) {
