@@ -15,6 +15,7 @@
 #include "core/Help.h"
 #include "core/MainMenu.h"
 #include "core/ProcessState.h"
+#include "ui/ButtonEnterKey.h"
 #include "ui/MessageFunnel.h"
 #include "ui/QtFrench.h"
 
@@ -62,6 +63,7 @@ int main(int argc, char** argv) {
   sinceMain.start();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tarovent"));
+  ui::installButtonEnterKey(app);
   // Without the file, Qt's own dialogs stay in English; the program still starts.
   if (!ui::installQtFrench(app))
     fprintf(stderr, "Traductions françaises de Qt introuvables : dialogues standard en anglais.\n");
