@@ -17,6 +17,7 @@
 #include "core/ProcessState.h"
 #include "ui/ButtonEnterKey.h"
 #include "ui/MessageFunnel.h"
+#include "ui/OptionGroupFocus.h"
 #include "ui/QtFrench.h"
 
 using namespace tarovent;
@@ -64,6 +65,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tarovent"));
   ui::installButtonEnterKey(app);
+  ui::installOptionGroupFocus(app);
   // Without the file, Qt's own dialogs stay in English; the program still starts.
   if (!ui::installQtFrench(app))
     fprintf(stderr, "Traductions françaises de Qt introuvables : dialogues standard en anglais.\n");

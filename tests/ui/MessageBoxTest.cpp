@@ -6,11 +6,9 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTranslator>
-#include <QVBoxLayout>
 #include <memory>
 
 #include "UiTestSupport.h"
-#include "ui/ButtonEnterKey.h"
 #include "ui/FormNavigation.h"
 #include "ui/MessageFunnel.h"
 #include "ui/QtFrench.h"
@@ -85,29 +83,6 @@ TEST(QtFrench, StandardDialogsSpeakFrenchAndAMissingFileIsNoFailure) {
   EXPECT_NE(QCoreApplication::translate("QFileDialog", "File &name:"), "File &name:");
   QCoreApplication::removeTranslator(french);
   delete french;
-}
-
-// Regression: Enter on a focused button did nothing outside dialogs.
-TEST(Keyboard, EnterPressesTheFocusedButton) {
-  installButtonEnterKey(*qApp);
-  installButtonEnterKey(*qApp);  // once is enough: a second filter would click twice
-  QWidget window;
-  auto* box = new QVBoxLayout(&window);
-  auto* first = new QPushButton("Enregistrer", &window);
-  auto* second = new QPushButton("Quitter", &window);
-  box->addWidget(first);
-  box->addWidget(second);
-  int clicks = 0;
-  QObject::connect(second, &QPushButton::clicked, [&] { ++clicks; });
-  test::showActive(&window);
-  second->setFocus();
-  test::pressKey(second, Qt::Key_Return);
-  EXPECT_EQ(clicks, 1);
-  test::pressKey(second, Qt::Key_Enter, Qt::KeypadModifier);
-  EXPECT_EQ(clicks, 2);
-  second->setEnabled(false);
-  test::pressKey(second, Qt::Key_Return);
-  EXPECT_EQ(clicks, 2);
 }
 
 }  // namespace
