@@ -9,7 +9,7 @@ build=build/fuzz
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAROVENT_FUZZ=ON \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer" >/dev/null
-cmake --build "$build" --target fuzz_docx -j"$(nproc)"
+cmake --build "$build" --target fuzz_docx -j"${JOBS:-$(nproc)}"
 corpus="$build/corpus"
 mkdir -p "$corpus"
 cp -n tests/data/corpus/*.docx tests/data/corpus/*.dotx tests/data/lo-features.docx "$corpus"/ 2>/dev/null || true

@@ -1,29 +1,13 @@
 #include "DemoDocuments.h"
 
-#include <cmath>
 #include <stdexcept>
 
 #include "composition/ColumnMap.h"
+#include "composition/NumberFormat.h"
 #include "composition/TableLocator.h"
-#include "composition/Totals.h"
 #include "platform/word/WordDocument.h"
 
 namespace tarovent::install {
-
-namespace {
-
-double round2(double x) { return std::floor(x * 100 + 0.5) / 100; }
-
-}  // namespace
-
-void computeAmounts(composition::QuoteLine& l) {
-  l.netPrice = round2((1 - l.discountPercent / 100) * l.grossPrice);
-  l.costAmount = round2(l.quantity * l.costPrice);
-  l.grossAmount = round2(l.quantity * l.grossPrice);
-  l.netAmount = round2(l.quantity * l.netPrice);
-  l.discountAmount = l.grossAmount - l.netAmount;
-  l.totalWeight = l.quantity * l.weight;
-}
 
 void writeDemoQuote(const QString& folder, const DemoQuote& quote) {
   word::WordDocument doc = word::WordDocument::fromTemplate(quote.templatePath);
@@ -39,37 +23,13 @@ void writeDemoQuote(const QString& folder, const DemoQuote& quote) {
   const auto columns = composition::ColumnMap::read(doc, layout.headerTable);
   composition::LineOptions options;
   options.quantityDecimals = 2;
+  options.decimalSeparator = composition::workstationDecimalSeparator();
   const composition::LineWriter writer(columns, options);
-
-  double gross = 0, net = 0, discount = 0, weight = 0, materialCost = 0, labourCost = 0;
   int row = 1;
   for (int i = 0; i < quote.lines.size(); ++i) {
-    const composition::QuoteLine& line = quote.lines[i];
     if (i > 0) row = doc.appendRow(layout.firstLineTable);
-    writer.write(doc, layout.firstLineTable, row, line);
-    if (line.level == 0) {
-      gross += line.grossAmount;
-      net += line.netAmount;
-      discount += line.discountAmount;
-      weight += line.totalWeight;
-      (line.code.startsWith("MO*") ? labourCost : materialCost) += line.costAmount;
-    }
+    writer.write(doc, layout.firstLineTable, row, quote.lines[i]);
   }
-  const double vat = round2(net * quote.vatRate / 100);
-  const QChar comma(',');
-  composition::writeTotal(doc, "SMTBRUT", gross, comma);
-  composition::writeTotal(doc, "SMTREM", discount, comma);
-  composition::writeTotal(doc, "SMTNET", net, comma);
-  for (const char* rate : {"STXTVA1", "STXTVA"})
-    composition::writeTotal(doc, rate, quote.vatRate, comma);
-  for (const char* amount : {"SMTTVA1", "SMTTVA"}) composition::writeTotal(doc, amount, vat, comma);
-  composition::writeTotal(doc, "STTC", net + vat, comma);
-  composition::writeTotal(doc, "DEVISE", round2(net * quote.exchangeRate), comma);
-  composition::writeTotal(doc, "SPDRMAT", materialCost, comma);
-  composition::writeTotal(doc, "SPDRMO", labourCost, comma);
-  composition::writeTotal(doc, "SPDRTOT", materialCost + labourCost, comma);
-  composition::writeTotal(doc, "SMARGE", net - materialCost - labourCost, comma);
-  composition::writeTotal(doc, "SPOIDS", weight, comma);
   doc.saveAs(folder + quote.fileName);
 }
 

@@ -5,12 +5,15 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <cmath>
 
 #include "composition/TableLocator.h"
 #include "core/ProcessState.h"
 #include "core/Startup.h"
 #include "core/Translator.h"
 #include "install/DemoFamily.h"
+#include "install/DemoRecalc.h"
+#include "install/Installer.h"
 #include "platform/db/Database.h"
 #include "platform/word/WordDocument.h"
 #include "ui/MessageFunnel.h"
@@ -267,6 +270,39 @@ TEST_F(DemoFamily, EveryVersionHasItsPricedDocument) {
     QString total = doc.bookmarkText("SMTNET");
     total.remove(' ').replace(',', '.');
     EXPECT_NEAR(total.toDouble(), amount, 0.005);
+    // The total in the second currency is the recalculation's: TTC converted, with its label.
+    const auto number = [](QString text) {
+      return text.remove(' ').remove(QChar(0xA0)).replace(',', '.').toDouble();
+    };
+    const QString devise = doc.bookmarkText("DEVISE");
+    ASSERT_TRUE(devise.endsWith(" Franc suisse")) << devise.toStdString();
+    EXPECT_NEAR(number(devise.chopped(13)), number(doc.bookmarkText("STTC")) * 0.94, 0.006);
+  }
+}
+
+// Regression: a document the recalculation could not read was skipped without a word.
+TEST(DemoRecalculation, StopsWithAMessageOnADocumentItCannotRecalculate) {
+  QTemporaryDir dir;
+  const auto layout = install::initFamily(dir.filePath("fam"), false);
+  {
+    db::Workspace ws;
+    db::Database main = ws.OpenDatabase(layout.dataFolder + "TAROVENT.MDB");
+    main.Execute(
+        "INSERT INTO TDEV (TDEV_SOC, TDEV_NUMDOSS, TDEV_NSEQ, TDEV_TXTVA) VALUES ('AB', 1, 0, "
+        "'20')");
+  }
+  QDir().mkpath(layout.dataFolder + "DOC_TAROVENT");
+  QFile doc(layout.dataFolder + "DOC_TAROVENT/00001_00.AB");
+  ASSERT_TRUE(doc.open(QIODevice::WriteOnly));
+  doc.write("pas un document");
+  doc.close();
+  try {
+    install::recalculateDocuments(layout);
+    ADD_FAILURE() << "no error";
+  } catch (const std::runtime_error& e) {
+    EXPECT_TRUE(
+        QString::fromUtf8(e.what()).startsWith("Le devis 00001_00.AB n'a pas pu être recalculé"))
+        << e.what();
   }
 }
 
@@ -329,3 +365,43 @@ TEST_F(DemoFamily, StartsCleanlyAndSpeaksEnglishWithLanguageOne) {
 }
 
 }  // namespace
+
+// Read through the word engine alone, not the recalculation: the header row's bookmarks give
+// the columns, a code indented by three spaces is a component, the totals start at SMTNET.
+TEST_F(DemoFamily, EveryMarginIsTheNetTotalLessTheCostOfTheMainLines) {
+  const auto number = [](QString text) { return text.remove(' ').replace(',', '.').toDouble(); };
+  const QString folder = data("DOC_TAROVENT/");
+  int quotes = 0, withComponents = 0;
+  for (const QString& name : QDir(folder).entryList(QDir::Files)) {
+    SCOPED_TRACE(name.toStdString());
+    auto doc = word::WordDocument::open(folder + name, word::OpenMode::ReadOnly);
+    if (!doc.hasBookmark("SMARGE")) continue;
+    const auto code = doc.bookmarkCell("CODART");
+    const auto qty = doc.bookmarkCell("QTE");
+    const auto cost = doc.bookmarkCell("PDR");
+    ASSERT_TRUE(code && qty && cost);
+    const int columns = doc.table(code->table).columns;
+    const int totals = doc.bookmark("SMTNET")->start;
+    double mainCost = 0;
+    bool components = false;
+    for (int t = code->table + 1; t <= doc.tableCount(); ++t) {
+      const word::TableInfo info = doc.table(t);
+      if (info.start >= totals || info.columns != columns) continue;
+      for (int r = 1; r <= info.rows; ++r) {
+        const QString c = doc.cellText({t, r, code->column});
+        if (c.startsWith("   ")) components = true;
+        if (c.startsWith("   ") || c.trimmed().isEmpty()) continue;
+        // In whole cents and ten-thousandths, so that halves round up exactly.
+        const long long q = std::llround(number(doc.cellText({t, r, qty->column})) * 100);
+        const long long p = std::llround(number(doc.cellText({t, r, cost->column})) * 100);
+        mainCost += double((q * p + 50) / 100) / 100;
+      }
+    }
+    ++quotes;
+    withComponents += components;
+    EXPECT_NEAR(number(doc.bookmarkText("SMARGE")), number(doc.bookmarkText("SMTNET")) - mainCost,
+                0.006);
+  }
+  EXPECT_GT(quotes, 20);
+  EXPECT_GT(withComponents, 5);
+}
