@@ -19,9 +19,8 @@ inline ui::GridColumn gridColumn(const QString& field, const QString& header) {
   return ui::GridColumn{field, header, {}, {}};
 }
 
-// Gives a linked data grid its columns (fields, French headers) and their widths, again each
-// time the records are read anew, and keeps its current row on the data control's record.
-// Create it after the grid's GridLink. `stretchColumn` takes the width left over.
+// Gives a linked data grid its columns (fields, French headers), their first widths, and the
+// column that takes the width left over. Create it after the grid's GridLink.
 class GridColumns : public QObject {
   Q_OBJECT
  public:
@@ -33,10 +32,10 @@ class GridColumns : public QObject {
 
   QPointer<QTableView> m_view;
   QPointer<ui::RecordsetModel> m_model;
-  QPointer<ui::DataControl> m_data;
-  QList<ui::GridColumn> m_columns;
+  int m_columnCount;
   QList<int> m_widths;
   int m_stretch;
+  bool m_widthsGiven = false;
 };
 
 }  // namespace tarovent::dossiers
