@@ -7,6 +7,7 @@
 #include "dossiers/FTYP.h"
 #include "dossiers/TariffModeBox.h"
 #include "ui/DataControl.h"
+#include "ui/OptionGroupFocus.h"
 
 namespace tarovent::dossiers {
 namespace {
@@ -196,20 +197,23 @@ namespace tarovent::dossiers {
 namespace {
 
 TEST_F(Ftyp, TabGoesThroughTheFormInReadingOrder) {
+  ui::installOptionGroupFocus(*qApp);  // as the program does
   get("FTYP_CODE")->setFocus();
   QStringList stops;
   for (int i = 0; i < 34; ++i) {
     stops << focused();
     pressKey(QApplication::focusWidget(), Qt::Key_Tab);
   }
-  // One stop per group of options (the arrows choose in it); the compose button is off.
-  EXPECT_EQ(stops.join(' '),
-            "FTYP_CODE FTYP_LIB CHK_Desactive OPT_MAT_R OPT_MAT_PV1 OPT_MO_R CHK_DART1A CHK_DART2A "
-            "CHK_DART1A_HT CHK_DART2A_HT CHK_DART1F CHK_DART2F CHK_DART1F_HT CHK_DART2F_HT "
-            "CHK_DTRF1 CHK_DTRF2 CHK_DTRF1_HT CHK_DTRF2_HT CHK_MASKET1 CHK_MASKET2 CHK_MASKHT1 "
-            "CHK_MASKHT2 CHK_LibEnTitre FTYP_TitreCorps CHK_TitreEnGras CHK_TitreSouligne "
-            "Cmd_Ajouter Cmd_Update Cmd_Annuler Cmd_Supprimer Cmd_Rafraichir Cmd_Dupliquer "
-            "Cmd_Quitter DBG_TYP");
+  // One stop per group of options, on its checked one (the arrows choose in it); the compose
+  // button is off.
+  EXPECT_EQ(
+      stops.join(' '),
+      "FTYP_CODE FTYP_LIB CHK_Desactive OPT_MAT_PV OPT_MAT_PV1 OPT_MO_R CHK_DART1A CHK_DART2A "
+      "CHK_DART1A_HT CHK_DART2A_HT CHK_DART1F CHK_DART2F CHK_DART1F_HT CHK_DART2F_HT "
+      "CHK_DTRF1 CHK_DTRF2 CHK_DTRF1_HT CHK_DTRF2_HT CHK_MASKET1 CHK_MASKET2 CHK_MASKHT1 "
+      "CHK_MASKHT2 CHK_LibEnTitre FTYP_TitreCorps CHK_TitreEnGras CHK_TitreSouligne "
+      "Cmd_Ajouter Cmd_Update Cmd_Annuler Cmd_Supprimer Cmd_Rafraichir Cmd_Dupliquer "
+      "Cmd_Quitter DBG_TYP");
   // The arrows choose within a group.
   get("OPT_MAT_R")->setFocus();
   pressKey(get("OPT_MAT_R"), Qt::Key_Down);
