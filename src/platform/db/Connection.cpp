@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QUrl>
 
 #include "DbError.h"
 #include "JetFunctions.h"
@@ -22,12 +23,23 @@ const IndexInfo* TableInfo::findIndex(const QString& name) const {
 
 namespace {
 
-int mapSqliteError(int rc, const QString& message) {
-  switch (rc & 0xff) {
-    case SQLITE_CONSTRAINT:
-      if (message.contains("NOT NULL")) return err::FieldRequired;
-      if (message.contains("CHECK")) return err::ZeroLengthNotAllowed;
+// SQLite's extended result code as the engine's error number.
+int mapSqliteError(int extended, const QString& message) {
+  switch (extended) {
+    case SQLITE_CONSTRAINT_NOTNULL:
+      return err::FieldRequired;
+    case SQLITE_CONSTRAINT_CHECK:
+      return err::ZeroLengthNotAllowed;
+    case SQLITE_CONSTRAINT_PRIMARYKEY:
+    case SQLITE_CONSTRAINT_UNIQUE:
+    case SQLITE_CONSTRAINT_ROWID:
       return err::DuplicateKey;
+    default:
+      break;
+  }
+  switch (extended & 0xff) {
+    case SQLITE_CONSTRAINT:
+      return err::ValidationFailed;
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
       return err::Locked;
@@ -37,12 +49,15 @@ int mapSqliteError(int rc, const QString& message) {
       return err::CannotOpen;
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT:
-      return 3343;
+      return err::UnrecognizedFormat;
     case SQLITE_MISMATCH:
       return err::DataTypeMismatch;
+    case SQLITE_FULL:
+      return err::DiskFull;
     case SQLITE_ERROR:
-      if (message.startsWith("no such table")) return 3078;
-      if (message.startsWith("no such column")) return 3061;
+      // SQLite gives these no code of their own.
+      if (message.startsWith("no such table")) return err::SourceNotFound;
+      if (message.startsWith("no such column")) return err::TooFewParameters;
       if (message.startsWith("no such function")) return err::UnknownFunction;
       if (message.contains("already exists")) return err::TableExists;
       if (message.contains("syntax error")) return err::SyntaxError;
@@ -68,11 +83,49 @@ QString describe(int number, const QString& message) {
     case err::ZeroLengthNotAllowed:
       return QStringLiteral("Le champ ne peut pas être une chaîne de longueur nulle (%1).")
           .arg(message);
-    case 3343:
+    case err::UnrecognizedFormat:
       return QStringLiteral("Format de base de données non reconnu (%1).").arg(message);
     default:
       return message;
   }
+}
+
+}  // namespace
+
+namespace {
+
+// An existing file that is not an SQLite database (empty files included) is refused rather
+// than turned into one.
+void checkHeader(const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return;  // SQLite reports why
+  static const QByteArray magic("SQLite format 3\0", 16);
+  if (f.read(16) != magic)
+    throw DbError(err::UnrecognizedFormat,
+                  QStringLiteral("Format de base de données non reconnu : '%1'.").arg(path));
+}
+
+// What SQLite needs to write a database in WAL mode: the file and its folder. A file or
+// folder marked read-only counts as such even for a user allowed to override the mark.
+bool writable(const QFileInfo& fi) {
+  const auto allowed = [](const QFileInfo& f) {
+    return f.isWritable() &&
+           (f.permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther));
+  };
+  return allowed(fi) && allowed(QFileInfo(fi.absolutePath()));
+}
+
+// After a commit: once the journal holds 100 pages they are copied back into the database and
+// the journal starts again from its beginning. Readers let go within a call, so waiting a
+// little for them keeps the journal small even while other processes read all the time.
+int checkpointAfterCommit(void*, sqlite3* db, const char* schema, int pages) {
+  if (pages < 100) return SQLITE_OK;
+  sqlite3_busy_timeout(db, 20);
+  const int rc = sqlite3_wal_checkpoint_v2(db, schema, SQLITE_CHECKPOINT_RESTART, nullptr, nullptr);
+  sqlite3_busy_timeout(db, 5000);
+  if (rc == SQLITE_BUSY)
+    sqlite3_wal_checkpoint_v2(db, schema, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+  return SQLITE_OK;
 }
 
 }  // namespace
@@ -82,13 +135,22 @@ std::shared_ptr<Connection> Connection::open(const QString& path, bool create, b
   if (!create && !fi.exists())
     throw DbError(err::FileNotFound, QStringLiteral("Fichier '%1' introuvable.").arg(path));
   if (create && fi.exists())
-    throw DbError(3204, QStringLiteral("La base de données '%1' existe déjà.").arg(path));
+    throw DbError(err::DatabaseExists,
+                  QStringLiteral("La base de données '%1' existe déjà.").arg(path));
+  if (!create) checkHeader(fi.absoluteFilePath());
   std::shared_ptr<Connection> c(new Connection);
   c->m_path = fi.absoluteFilePath();
-  c->m_readOnly = readOnly;
-  int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+  // A file or folder the user may not write is opened for reading, as the engine does.
+  const bool lockedDown = !create && !readOnly && !writable(fi);
+  c->m_readOnly = readOnly || lockedDown;
+  int flags = c->m_readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
   if (create) flags |= SQLITE_OPEN_CREATE;
-  const QByteArray p = QFile::encodeName(c->m_path);
+  QByteArray p = QFile::encodeName(c->m_path);
+  if (lockedDown) {
+    // Nobody can write there: no need for the shared-memory file SQLite cannot create.
+    flags |= SQLITE_OPEN_URI;
+    p = QUrl::fromLocalFile(c->m_path).toEncoded() + "?immutable=1";
+  }
   const int rc = sqlite3_open_v2(p.constData(), &c->m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) {
     const QString msg = c->m_db ? QString::fromUtf8(sqlite3_errmsg(c->m_db)) : QString();
@@ -98,20 +160,22 @@ std::shared_ptr<Connection> Connection::open(const QString& path, bool create, b
         err::CannotOpen,
         QStringLiteral("Impossible d'ouvrir la base de données '%1' (%2).").arg(path, msg));
   }
-  sqlite3_extended_result_codes(c->m_db, 0);
+  sqlite3_extended_result_codes(c->m_db, 1);
   sqlite3_busy_timeout(c->m_db, 5000);
   registerJetFunctions(c->m_db);
   try {
     // Touching the schema tells a database from any other file.
     c->exec(QStringLiteral("PRAGMA schema_version"));
-    if (!readOnly) {
+    if (!c->m_readOnly) {
       c->exec(QStringLiteral("PRAGMA journal_mode=WAL"));
       c->exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+      c->exec(QStringLiteral("PRAGMA journal_size_limit=1048576"));
+      sqlite3_wal_hook(c->m_db, checkpointAfterCommit, nullptr);
     }
   } catch (const DbError& e) {
     c->close();
     throw DbError(
-        e.number() == err::EngineError ? 3343 : e.number(),
+        e.number() == err::EngineError ? err::UnrecognizedFormat : e.number(),
         QStringLiteral("La base de données '%1' est inutilisable : %2").arg(path, e.description()));
   }
   return c;
@@ -133,7 +197,8 @@ void Connection::close() {
 void Connection::fail(int rc, const QString& context) const {
   const QString msg =
       m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("base fermée");
-  const int number = mapSqliteError(rc, msg);
+  const int extended = m_db ? sqlite3_extended_errcode(m_db) : rc;
+  const int number = mapSqliteError((extended & 0xff) == (rc & 0xff) ? extended : rc, msg);
   QString text = describe(number, msg);
   if (!context.isEmpty() && number != err::DuplicateKey && number != err::Locked)
     text += QStringLiteral(" [%1]").arg(context);
@@ -376,6 +441,26 @@ int Connection::dataVersion() {
   if (sqlite3_step(s) == SQLITE_ROW) v = sqlite3_column_int(s, 0);
   sqlite3_reset(s);
   return v;
+}
+
+quint64 Connection::changeStamp() {
+  // Inside a transaction this connection holds the write lock: nobody else commits.
+  if (m_level > 0 || !m_db) return m_generation;
+  static const QElapsedTimer clock = [] {
+    QElapsedTimer t;
+    t.start();
+    return t;
+  }();
+  const qint64 now = clock.elapsed();
+  if (now != m_lookedAt) {
+    m_lookedAt = now;
+    const int dv = dataVersion();
+    if (dv != m_dataVersion) {
+      if (m_dataVersion >= 0) ++m_generation;
+      m_dataVersion = dv;
+    }
+  }
+  return m_generation;
 }
 
 void Connection::releaseCursors() {

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -83,11 +84,15 @@ class Connection : public std::enable_shared_from_this<Connection> {
                  qint64 rowid, const QString& context);
   void deleteRow(const QString& table, qint64 rowid, const QString& context);
 
-  // Writes bump the generation so that cached counts and live cursors notice.
+  // Writes bump the generation so that cached counts and rows read ahead notice.
   quint64 generation() const { return m_generation; }
   void beforeWrite();
   void afterWrite() { ++m_generation; }
   int dataVersion();
+  // The generation, first bumped when another process has committed since the last look.
+  // Looking costs a read of the file's header: it is done at most once a millisecond, which
+  // is sooner than any caller can tell one commit from the next.
+  quint64 changeStamp();
 
   void registerCursor(LiveCursor* c) { m_cursors.insert(c); }
   void unregisterCursor(LiveCursor* c) { m_cursors.erase(c); }
@@ -105,6 +110,8 @@ class Connection : public std::enable_shared_from_this<Connection> {
   bool m_readOnly = false;
   int m_level = 0;
   quint64 m_generation = 0;
+  int m_dataVersion = -1;
+  qint64 m_lookedAt = -1;  // steady clock, ms
   std::set<LiveCursor*> m_cursors;
   QHash<QString, sqlite3_stmt*> m_cache;
   QHash<QString, QString> m_attached;                   // canonical path -> schema

@@ -299,7 +299,7 @@ void setResult(sqlite3_context* ctx, const jet::Value& r) {
       sqlite3_result_null(ctx);
       return;
     case T::Bool:
-      sqlite3_result_int(ctx, r.b ? 1 : 0);
+      sqlite3_result_int(ctx, r.b ? -1 : 0);
       return;
     case T::Int:
       sqlite3_result_int64(ctx, r.i);
