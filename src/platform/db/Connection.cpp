@@ -25,6 +25,7 @@ namespace {
 
 // SQLite's extended result code as the engine's error number.
 int mapSqliteError(int extended, const QString& message) {
+  if (const int number = functionErrorNumber(extended)) return number;
   switch (extended) {
     case SQLITE_CONSTRAINT_NOTNULL:
       return err::FieldRequired;
@@ -188,8 +189,9 @@ void Connection::close() {
   releaseCursors();
   for (auto* s : std::as_const(m_cache)) sqlite3_finalize(s);
   m_cache.clear();
-  if (m_level > 0) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+  if (m_begun > 0) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
   m_level = 0;
+  m_begun = 0;
   sqlite3_close_v2(m_db);
   m_db = nullptr;
 }
@@ -205,8 +207,9 @@ void Connection::fail(int rc, const QString& context) const {
   throw DbError(number, text);
 }
 
-sqlite3_stmt* Connection::prepare(const QString& sql) const {
-  if (!m_db) throw DbError(3420, QStringLiteral("La base de données est fermée."));
+sqlite3_stmt* Connection::prepare(const QString& sql) {
+  if (!m_db) throw DbError(err::ObjectClosed, QStringLiteral("La base de données est fermée."));
+  use();
   const QByteArray s = sql.toUtf8();
   sqlite3_stmt* stmt = nullptr;
   const int rc =
@@ -216,6 +219,7 @@ sqlite3_stmt* Connection::prepare(const QString& sql) const {
 }
 
 sqlite3_stmt* Connection::cached(const QString& sql) {
+  use();
   auto it = m_cache.find(sql);
   if (it != m_cache.end()) {
     sqlite3_reset(*it);
@@ -228,7 +232,12 @@ sqlite3_stmt* Connection::cached(const QString& sql) {
 }
 
 void Connection::exec(const QString& sql) {
-  if (!m_db) throw DbError(3420, QStringLiteral("La base de données est fermée."));
+  use();
+  run(sql);
+}
+
+void Connection::run(const QString& sql) {
+  if (!m_db) throw DbError(err::ObjectClosed, QStringLiteral("La base de données est fermée."));
   char* msg = nullptr;
   const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &msg);
   if (msg) sqlite3_free(msg);
@@ -305,13 +314,18 @@ QString Connection::attach(const QString& rawPath) {
     if (!fi.exists())
       throw DbError(err::FileNotFound, QStringLiteral("Fichier '%1' introuvable.").arg(rawPath));
   }
-  if (m_level > 0)
+  if (m_begun > 0)
     throw DbError(
         err::InvalidOperation,
         QStringLiteral("Impossible d'attacher la base '%1' pendant une transaction.").arg(rawPath));
   releaseCursors();
   const QString schema = QStringLiteral("jetdb%1").arg(m_attached.size() + 1);
-  sqlite3_stmt* s = prepare(QStringLiteral("ATTACH DATABASE ? AS ") + schema);
+  // Not through prepare(): a transaction waiting for its first statement must not begin here.
+  sqlite3_stmt* s = nullptr;
+  const QByteArray attachSql = ("ATTACH DATABASE ? AS " + schema).toUtf8();
+  if (const int prc = sqlite3_prepare_v2(m_db, attachSql.constData(), -1, &s, nullptr);
+      prc != SQLITE_OK)
+    fail(prc, rawPath);
   const QByteArray p = QFile::encodeName(canonical);
   sqlite3_bind_text(s, 1, p.constData(), p.size(), SQLITE_TRANSIENT);
   const int rc = sqlite3_step(s);
@@ -445,7 +459,7 @@ int Connection::dataVersion() {
 
 quint64 Connection::changeStamp() {
   // Inside a transaction this connection holds the write lock: nobody else commits.
-  if (m_level > 0 || !m_db) return m_generation;
+  if (m_begun > 0 || !m_db) return m_generation;
   static const QElapsedTimer clock = [] {
     QElapsedTimer t;
     t.start();
@@ -475,12 +489,17 @@ void Connection::beforeWrite() {
   if (m_level == 0) releaseCursors();
 }
 
+void Connection::use() {
+  // A transaction takes the file's write lock when it first touches the file.
+  while (m_begun < m_level) {
+    run(m_begun == 0 ? QStringLiteral("BEGIN IMMEDIATE")
+                     : QStringLiteral("SAVEPOINT tarovent_%1").arg(m_begun));
+    ++m_begun;
+  }
+}
+
 void Connection::begin() {
   releaseCursors();
-  if (m_level == 0)
-    exec(QStringLiteral("BEGIN IMMEDIATE"));
-  else
-    exec(QStringLiteral("SAVEPOINT tarovent_%1").arg(m_level));
   ++m_level;
 }
 
@@ -490,10 +509,11 @@ void Connection::commit() {
                   QStringLiteral("Validation impossible sans transaction en cours."));
   releaseCursors();
   --m_level;
-  if (m_level == 0)
-    exec(QStringLiteral("COMMIT"));
-  else
-    exec(QStringLiteral("RELEASE tarovent_%1").arg(m_level));
+  if (m_begun > m_level) {
+    m_begun = m_level;
+    run(m_level == 0 ? QStringLiteral("COMMIT")
+                     : QStringLiteral("RELEASE tarovent_%1").arg(m_level));
+  }
 }
 
 void Connection::rollback() {
@@ -502,11 +522,14 @@ void Connection::rollback() {
                   QStringLiteral("Annulation impossible sans transaction en cours."));
   releaseCursors();
   --m_level;
-  if (m_level == 0) {
-    exec(QStringLiteral("ROLLBACK"));
-  } else {
-    exec(QStringLiteral("ROLLBACK TO tarovent_%1").arg(m_level));
-    exec(QStringLiteral("RELEASE tarovent_%1").arg(m_level));
+  if (m_begun > m_level) {
+    m_begun = m_level;
+    if (m_level == 0) {
+      run(QStringLiteral("ROLLBACK"));
+    } else {
+      run(QStringLiteral("ROLLBACK TO tarovent_%1").arg(m_level));
+      run(QStringLiteral("RELEASE tarovent_%1").arg(m_level));
+    }
   }
   schemaChanged();
 }

@@ -58,11 +58,13 @@ class Connection : public std::enable_shared_from_this<Connection> {
   void close();
 
   // Prepares `sql` (throws DbError with SQLite's message on failure).
-  sqlite3_stmt* prepare(const QString& sql) const;
+  sqlite3_stmt* prepare(const QString& sql);
   // A cached statement for one-shot use: reset and cleared before it is returned.
   sqlite3_stmt* cached(const QString& sql);
   // Runs a statement that returns no rows (throws DbError).
   void exec(const QString& sql);
+  // Called before any statement runs: a transaction begun on this file starts here.
+  void use();
   // Throws the DbError matching the connection's last error.
   [[noreturn]] void fail(int rc, const QString& context = {}) const;
 
@@ -108,7 +110,9 @@ class Connection : public std::enable_shared_from_this<Connection> {
   sqlite3* m_db = nullptr;
   QString m_path;
   bool m_readOnly = false;
-  int m_level = 0;
+  int m_level = 0;  // transaction levels begun by the caller
+  int m_begun = 0;  // of which SQLite has been told
+  void run(const QString& sql);
   quint64 m_generation = 0;
   int m_dataVersion = -1;
   qint64 m_lookedAt = -1;  // steady clock, ms

@@ -22,7 +22,7 @@ DbError invalidArgument(const char* fn) {
 
 qint64 toInteger(const Value& v, const char* fn) {
   double d = 0;
-  if (!toNumber(v, &d)) throw invalidArgument(fn);
+  if (!toNumber(v, &d) || !(std::fabs(d) < 9.0e15)) throw invalidArgument(fn);
   return static_cast<qint64>(roundEven(d));
 }
 
@@ -288,6 +288,8 @@ const std::array kFunctions = {
     FnInfo{Fn::IIf, "IIf", "jet_iif", 3, 3, true},
     FnInfo{Fn::Add, "", "jet_add", 2, 2, true},
     FnInfo{Fn::Sub, "", "jet_sub", 2, 2, true},
+    FnInfo{Fn::Div, "", "jet_div", 2, 2, true},
+    FnInfo{Fn::Mod, "", "jet_mod", 2, 2, true},
     FnInfo{Fn::IntDiv, "", "jet_intdiv", 2, 2, true},
     FnInfo{Fn::Pow, "", "jet_pow", 2, 2, true},
     FnInfo{Fn::Cat, "", "jet_cat", -1, -1, true},
@@ -574,6 +576,10 @@ Value call(Fn fn, const Value* a, int n) {
       return arithmetic('+', a[0], a[1]);
     case Fn::Sub:
       return arithmetic('-', a[0], a[1]);
+    case Fn::Div:
+      return arithmetic('/', a[0], a[1]);
+    case Fn::Mod:
+      return arithmetic('%', a[0], a[1]);
     case Fn::IntDiv:
       return arithmetic('\\', a[0], a[1]);
     case Fn::Pow:

@@ -101,6 +101,8 @@ double serialFromDateTime(const QDateTime& dt) {
 }
 
 QDateTime dateTimeFromSerial(double serial) {
+  // Beyond the engine's years 100 to 9999 there is no date.
+  if (!(serial > -700000.0 && serial < 3000000.0)) return {};
   const double day = std::floor(serial);
   const qint64 msecs = std::llround((serial - day) * 86400000.0 / 1000.0) * 1000;
   QDate d = QDate::fromJulianDay(static_cast<qint64>(day) + kSerialOrigin);
@@ -243,6 +245,12 @@ Value concat(const Value& a, const Value& b) {
   return Value::text(toText(a) + toText(b));
 }
 
+namespace {
+DbError divisionByZero() {
+  return DbError(err::DivisionByZero, QStringLiteral("Division par zéro."));
+}
+}  // namespace
+
 Value arithmetic(char op, const Value& a, const Value& b) {
   if (a.isNull() || b.isNull()) return Value::null();
   using T = Value::Type;
@@ -265,25 +273,32 @@ Value arithmetic(char op, const Value& a, const Value& b) {
       (a.type == T::Int || a.type == T::Bool) && (b.type == T::Int || b.type == T::Bool);
   switch (op) {
     case '+':
-      return ints ? Value::integer(qint64(x) + qint64(y)) : Value::real(x + y);
     case '-':
-      return ints ? Value::integer(qint64(x) - qint64(y)) : Value::real(x - y);
-    case '*':
-      return ints ? Value::integer(qint64(x) * qint64(y)) : Value::real(x * y);
-    case '/':
-      if (y == 0) return Value::null();
-      return Value::real(x / y);
-    case '\\': {
-      const qint64 p = qint64(roundEven(x));
-      const qint64 q = qint64(roundEven(y));
-      if (q == 0) return Value::null();
-      return Value::integer(p / q);
+    case '*': {
+      // Whole numbers stay whole unless the result leaves their range.
+      if (ints) {
+        qint64 r = 0;
+        const qint64 p = a.type == T::Int ? a.i : qint64(x);
+        const qint64 q = b.type == T::Int ? b.i : qint64(y);
+        const bool overflow = op == '+'   ? __builtin_add_overflow(p, q, &r)
+                              : op == '-' ? __builtin_sub_overflow(p, q, &r)
+                                          : __builtin_mul_overflow(p, q, &r);
+        if (!overflow) return Value::integer(r);
+      }
+      return Value::real(op == '+' ? x + y : op == '-' ? x - y : x * y);
     }
+    case '/':
+      if (y == 0) throw divisionByZero();
+      return Value::real(x / y);
+    case '\\':
     case '%': {
+      // Integer division works on whole numbers that fit the engine's Long.
+      if (std::fabs(x) >= 2147483648.0 || std::fabs(y) >= 2147483648.0)
+        throw DbError(err::DataTypeMismatch, QStringLiteral("Dépassement de capacité."));
       const qint64 p = qint64(roundEven(x));
       const qint64 q = qint64(roundEven(y));
-      if (q == 0) return Value::null();
-      return Value::integer(p % q);
+      if (q == 0) throw divisionByZero();
+      return Value::integer(op == '%' ? p % q : p / q);
     }
     case '^':
       return Value::real(std::pow(x, y));

@@ -111,9 +111,18 @@ void Schema::rebuild(const QString& schema, const QString& table, const QList<Fi
   m_c.exec(createTableSql(schema, tmp, fields, primary));
   m_c.exec(QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM %3")
                .arg(qualified(schema, tmp), common.join(", "), qualified(schema, table)));
-  m_c.exec(QStringLiteral("DROP TABLE %1").arg(qualified(schema, table)));
-  m_c.exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2")
-               .arg(qualified(schema, tmp), quoteIdentifier(table)));
+  // Saved queries (views) read the table by name: they must neither stop the renaming nor be
+  // rewritten to follow the old table.
+  m_c.exec(QStringLiteral("PRAGMA legacy_alter_table=ON"));
+  try {
+    m_c.exec(QStringLiteral("DROP TABLE %1").arg(qualified(schema, table)));
+    m_c.exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2")
+                 .arg(qualified(schema, tmp), quoteIdentifier(table)));
+  } catch (...) {
+    m_c.exec(QStringLiteral("PRAGMA legacy_alter_table=OFF"));
+    throw;
+  }
+  m_c.exec(QStringLiteral("PRAGMA legacy_alter_table=OFF"));
   for (const auto& ix : old.indexes) {
     if (ix.primary) continue;
     bool keep = true;
@@ -184,6 +193,8 @@ void Schema::dropField(const QString& schema, const QString& table, const QStrin
     if (info.fields[pos].autoIncrement) {
       const QString tag = table + "~~ai~" + name;
       m_c.exec(QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(qualified(schema, tag)));
+      m_c.exec(QStringLiteral("DROP TRIGGER IF EXISTS %1")
+                   .arg(qualified(schema, table + "~~counter~" + name)));
       m_c.exec(QStringLiteral("DROP INDEX IF EXISTS %1").arg(qualified(schema, tag)));
     }
     m_c.exec(QStringLiteral("ALTER TABLE %1 DROP COLUMN %2")

@@ -350,9 +350,9 @@ QString Printer::binary(const Expr& e) {
   if (op == u"+") return special ? "jet_add(" + a + ", " + b + ')' : '(' + a + " + " + b + ')';
   if (op == u"-") return special ? "jet_sub(" + a + ", " + b + ')' : '(' + a + " - " + b + ')';
   if (op == u"*") return '(' + a + " * " + b + ')';
-  if (op == u"/") return "(CAST(" + a + " AS REAL) / " + b + ')';
+  if (op == u"/") return "jet_div(" + a + ", " + b + ')';
   if (op == u"\\") return "jet_intdiv(" + a + ", " + b + ')';
-  if (op == u"MOD") return '(' + a + " % " + b + ')';
+  if (op == u"MOD") return "jet_mod(" + a + ", " + b + ')';
   if (op == u"^") return "jet_pow(" + a + ", " + b + ')';
   m_parser.unsupported();  // Xor, Eqv, Imp
 }

@@ -35,6 +35,7 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
     if (m_closed) return;
     for (auto* s : std::as_const(m_stmts)) sqlite3_finalize(s);
     m_stmts.clear();
+    dropShapes();
     if (m_c) m_c->unregisterCursor(this);
     m_closed = true;
   }
@@ -84,7 +85,9 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
                              kFirstBatch, binds);
     sql += " OFFSET ?";
     binds << static_cast<qlonglong>(p);
-    fill(sql, binds, +1, kFirstBatch);
+    sqlite3_stmt* s = statement(sql);
+    for (int i = 0; i < binds.size(); ++i) bindValue(s, i + 1, binds[i]);
+    fill(s, +1, kFirstBatch);
     if (m_state != State::OnRow) noCurrentRecord();
   }
 
@@ -191,10 +194,13 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
   QVariant currentValue(int i) override {
     if (m_state != State::OnRow) noCurrentRecord();
     if (m_deleted) throw DbError(err::RecordDeleted, QStringLiteral("Enregistrement supprimé."));
-    if (m_bufPos >= 0 && m_bufCols[i] && m_bufStamp == m_c->changeStamp())
-      return m_buf[m_bufPos].values[i];
+    if (m_bufPos >= 0 && m_bufSlot[i] >= 0 && m_bufStamp == m_c->changeStamp())
+      return bufValue(m_bufPos, m_bufSlot[i]);
     // Later reads ahead carry this field too.
-    m_used[i] = true;
+    if (!m_used[i]) {
+      m_used[i] = true;
+      dropShapes();
+    }
     if (!loadRow(false))
       throw DbError(err::RecordDeleted, QStringLiteral("Enregistrement supprimé."));
     return m_row[i];
@@ -216,8 +222,20 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
       cols << quoteIdentifier(m_fields[i].name);
       values << m_buffer[i];
     }
-    // A changed key moves the record in the index: moves start again from its new key.
-    if (!cols.isEmpty()) m_c->updateRow(m_qtable, cols, values, m_rowid, m_table);
+    if (!cols.isEmpty()) {
+      const bool aheadValid = m_bufPos >= 0 && m_bufStamp == m_c->changeStamp();
+      m_c->updateRow(m_qtable, cols, values, m_rowid, m_table);
+      // Rows read ahead stay good after this record's own change, unless its key changed:
+      // then it moved in the index and moves start again from its new key.
+      bool keyChanged = false;
+      for (int p : m_keyFieldPos) keyChanged |= m_dirty[p];
+      if (aheadValid && !keyChanged) {
+        m_bufStamp = m_c->changeStamp();
+        for (int i = 0; i < m_fields.size(); ++i)
+          if (m_dirty[i] && m_bufSlot[i] >= 0)
+            m_bufValues[m_bufPos * m_bufWidth + m_bufSlot[i]] = m_buffer[i];
+      }
+    }
     m_lastModified = encodeBookmark(m_rowid);
   }
 
@@ -241,18 +259,17 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
       throw DbError(err::ReadOnly,
                     QStringLiteral("Impossible de supprimer : objet en lecture seule."));
     currentKey();  // moves go on from the deleted record's place
+    const bool aheadValid = m_bufPos >= 0 && m_bufStamp == m_c->changeStamp();
     m_c->deleteRow(m_qtable, m_rowid, m_table);
+    if (aheadValid) m_bufStamp = m_c->changeStamp();
+    m_keyStamp = m_c->changeStamp();
     m_deleted = true;
   }
 
  private:
   enum class State { Bof, OnRow, Eof };
-  struct Row {
-    qint64 rowid = -1;
-    QVector<QVariant> values;  // the fields of m_bufCols
-  };
   static constexpr int kFirstBatch = 8;
-  static constexpr int kMaxBatch = 256;
+  static constexpr int kMaxBatch = 1024;
 
   void setOrder(const QStringList& fields, const QList<bool>& desc) {
     m_order.clear();
@@ -262,20 +279,25 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
       m_keyFieldPos << requireField(fields[i]);
     }
     m_order << KeyColumn{QStringLiteral("rowid"), false};
-    for (int p : m_keyFieldPos) m_used[p] = true;
+    dropShapes();
     m_bufDir = 0;
     m_keyValid = false;
     m_indexName.clear();
   }
 
+  // rowid, the key fields, then the other fields the caller reads.
   QString selectText() const {
     QStringList cols{QStringLiteral("rowid")};
+    for (int p : m_keyFieldPos) cols << quoteIdentifier(m_fields[p].name);
     for (int i = 0; i < m_fields.size(); ++i)
-      if (m_used[i]) cols << quoteIdentifier(m_fields[i].name);
+      if (m_used[i] && !m_keyFieldPos.contains(i)) cols << quoteIdentifier(m_fields[i].name);
     return "SELECT " + cols.join(", ") + " FROM " + m_qtable;
   }
 
+  const QVariant& bufValue(int row, int slot) const { return m_bufValues[row * m_bufWidth + slot]; }
+
   sqlite3_stmt* statement(const QString& sql) {
+    m_c->use();
     auto it = m_stmts.find(sql);
     sqlite3_stmt* s;
     if (it != m_stmts.end()) {
@@ -289,39 +311,95 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
     return s;
   }
 
+  // A walk's statement depends on the relation, the key's length and which of its values are
+  // Null: it is made once for each such shape.
   void walk(KeyRel rel, const QVariantList& key, int batch = kFirstBatch) {
-    const int dir = keyRelBackward(rel) ? -1 : +1;
-    QVariantList binds;
-    const QString sql = keyWalkSql(selectText(), keySegments(m_order, rel, key), batch, binds);
-    fill(sql, binds, dir, batch);
+    quint64 code = quint64(rel) | quint64(key.size()) << 3;
+    for (int i = 0; i < key.size() && i < 48; ++i)
+      if (key[i].isNull() || !key[i].isValid()) code |= quint64(1) << (8 + i);
+    auto it = m_shapes.find(code);
+    if (it == m_shapes.end()) {
+      // Built on the key's positions, the parameters say which key value each one takes.
+      QVariantList positions, params;
+      for (int i = 0; i < key.size(); ++i)
+        positions << (key[i].isNull() || !key[i].isValid() ? QVariant() : QVariant(i));
+      const QString sql =
+          keyWalkSql(selectText(), keySegments(m_order, rel, positions), -1, params);
+      Shape shape{m_c->prepare(sql), {}};
+      for (const QVariant& v : std::as_const(params)) shape.params << v.toInt();
+      it = m_shapes.insert(code, shape);
+    }
+    m_c->use();
+    sqlite3_stmt* s = it->stmt;
+    sqlite3_reset(s);
+    sqlite3_clear_bindings(s);
+    for (int j = 0; j < it->params.size(); ++j) {
+      const int k = it->params[j];
+      if (k < 0)
+        sqlite3_bind_int(s, j + 1, batch);
+      else
+        bindValue(s, j + 1, key[k]);
+    }
+    fill(s, keyRelBackward(rel) ? -1 : +1, batch);
   }
 
-  // Reads up to `limit` rows and lets go of the statement; lands on the first of them.
-  void fill(const QString& sql, const QVariantList& binds, int dir, int limit) {
-    sqlite3_stmt* s = statement(sql);
-    for (int i = 0; i < binds.size(); ++i) bindValue(s, i + 1, binds[i]);
-    m_bufStamp = m_c->changeStamp();
-    m_bufCols = QVector<bool>(m_fields.size(), false);
-    QList<int> cols;
-    for (int i = 0; i < m_fields.size(); ++i)
-      if (m_used[i]) {
-        m_bufCols[i] = true;
-        cols << i;
+  void dropShapes() {
+    for (const Shape& s : std::as_const(m_shapes)) sqlite3_finalize(s.stmt);
+    m_shapes.clear();
+    m_layoutReady = false;
+  }
+
+  // Which columns of a walk's row hold which fields.
+  void prepareLayout() {
+    if (m_layoutReady) return;
+    m_bufSlot = QVector<int>(m_fields.size(), -1);
+    m_fillFields.clear();
+    m_fillColumns.clear();
+    int column = 1;
+    for (int p : m_keyFieldPos) {
+      if (m_used[p] && m_bufSlot[p] < 0) {
+        m_bufSlot[p] = m_fillFields.size();
+        m_fillFields << p;
+        m_fillColumns << column;
       }
-    m_buf.clear();
+      ++column;
+    }
+    for (int i = 0; i < m_fields.size(); ++i) {
+      if (!m_used[i] || m_keyFieldPos.contains(i)) continue;
+      m_bufSlot[i] = m_fillFields.size();
+      m_fillFields << i;
+      m_fillColumns << column++;
+    }
+    m_bufWidth = m_fillFields.size();
+    m_layoutReady = true;
+  }
+
+  // Reads up to `limit` rows and lets go of the statement; lands on the first of them. Only
+  // the fields the caller reads are kept for every row; the key only for the last one, from
+  // which the next read goes on.
+  void fill(sqlite3_stmt* s, int dir, int limit) {
+    prepareLayout();
+    m_bufStamp = m_c->changeStamp();
+    const QList<int>& fields = m_fillFields;
+    const QList<int>& columns = m_fillColumns;
+    m_bufRowids.clear();
+    m_bufValues.clear();
+    m_bufRowids.reserve(limit);
+    m_bufValues.reserve(limit * m_bufWidth);
+    m_lastKey.clear();
     int rc;
     while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-      Row r;
-      r.rowid = sqlite3_column_int64(s, 0);
-      r.values.resize(m_fields.size());
-      for (int c = 0; c < cols.size(); ++c)
-        r.values[cols[c]] = columnValue(s, c + 1, m_fields[cols[c]].type, true);
-      m_buf.push_back(std::move(r));
+      m_bufRowids << sqlite3_column_int64(s, 0);
+      for (int c = 0; c < fields.size(); ++c)
+        m_bufValues << columnValue(s, columns[c], m_fields[fields[c]].type, true);
+      if (m_bufRowids.size() == limit)
+        for (int k = 0; k < m_keyFieldPos.size(); ++k)
+          m_lastKey << columnValue(s, k + 1, m_fields[m_keyFieldPos[k]].type, true);
     }
     sqlite3_reset(s);
     if (rc != SQLITE_DONE) m_c->fail(rc, m_table);
     m_bufDir = dir;
-    m_bufEnd = m_buf.size() < limit;
+    m_bufEnd = m_bufRowids.size() < limit;
     m_batch = limit;
     m_bufPos = -1;
     advance(dir);
@@ -331,9 +409,9 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
     m_deleted = false;
     m_rowLoaded = false;
     m_keyValid = false;
-    if (++m_bufPos < m_buf.size()) {
+    if (++m_bufPos < m_bufRowids.size()) {
       m_state = State::OnRow;
-      m_rowid = m_buf[m_bufPos].rowid;
+      m_rowid = m_bufRowids[m_bufPos];
       return;
     }
     m_bufPos = -1;
@@ -346,11 +424,11 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
     m_mode = EditMode::None;
     if (m_empty || (dir > 0 ? m_state == State::Eof : m_state == State::Bof)) noCurrentRecord();
     if (m_state != State::OnRow) return dir > 0 ? moveFirst() : moveLast();
-    if (m_bufDir == dir && m_bufPos >= 0 && m_bufStamp == m_c->changeStamp()) {
-      if (m_bufPos + 1 < m_buf.size() || m_bufEnd) return advance(dir);
-    }
+    // Reads grow while a walk goes on through what was read ahead; anything else starts small.
+    const bool walking = m_bufDir == dir && m_bufPos >= 0 && m_bufStamp == m_c->changeStamp();
+    if (walking && (m_bufPos + 1 < m_bufRowids.size() || m_bufEnd)) return advance(dir);
     const QVariantList key = currentKey();
-    const int batch = m_bufDir == dir ? qMin(m_batch * 2, kMaxBatch) : kFirstBatch;
+    const int batch = walking ? qMin(m_batch * 2, kMaxBatch) : kFirstBatch;
     walk(dir > 0 ? KeyRel::After : KeyRel::Before, key, batch);
   }
 
@@ -358,14 +436,14 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
   QVariantList currentKey() {
     const quint64 stamp = m_c->changeStamp();
     if (!m_keyValid || m_keyStamp != stamp) {
-      const bool fromBuffer = m_bufPos >= 0 && !m_deleted;
-      if (fromBuffer && m_bufStamp == stamp) {
-        keyFrom(m_buf[m_bufPos].values);
+      const bool last = m_bufPos >= 0 && m_bufPos == m_bufRowids.size() - 1 && !m_lastKey.isEmpty();
+      if (!m_deleted && last && m_bufStamp == stamp) {
+        m_key = m_lastKey;
       } else if (!m_deleted && loadRow(false)) {
-        keyFrom(m_row);
-      } else if (!m_keyValid && fromBuffer) {
-        keyFrom(m_buf[m_bufPos].values);  // gone since: it keeps the place it had
+        m_key.clear();
+        for (int p : m_keyFieldPos) m_key << m_row[p];
       }
+      // A record gone since keeps the place it had.
       m_keyValid = true;
       m_keyStamp = stamp;
     }
@@ -374,19 +452,16 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
     return k;
   }
 
-  void keyFrom(const QVector<QVariant>& values) {
-    m_key.clear();
-    for (int p : m_keyFieldPos) m_key << values[p];
-  }
-
   // Reads the current record into m_row; false when it is gone.
   bool loadRow(bool force) {
     const quint64 stamp = m_c->changeStamp();
     if (m_rowLoaded && !force && m_rowStamp == stamp) return true;
-    QStringList cols;
-    for (const auto& f : m_fields) cols << quoteIdentifier(f.name);
-    sqlite3_stmt* s =
-        m_c->cached("SELECT " + cols.join(", ") + " FROM " + m_qtable + " WHERE rowid = ?");
+    if (m_loadSql.isEmpty()) {
+      QStringList cols;
+      for (const auto& f : m_fields) cols << quoteIdentifier(f.name);
+      m_loadSql = "SELECT " + cols.join(", ") + " FROM " + m_qtable + " WHERE rowid = ?";
+    }
+    sqlite3_stmt* s = m_c->cached(m_loadSql);
     sqlite3_bind_int64(s, 1, m_rowid);
     const int rc = sqlite3_step(s);
     if (rc == SQLITE_ROW) {
@@ -412,14 +487,25 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
     m_empty = false;
   }
 
-  QString m_table, m_qtable, m_indexName;
+  QString m_table, m_qtable, m_indexName, m_loadSql;
   QList<KeyColumn> m_order;  // the index's fields, then rowid
   QList<int> m_keyFieldPos;
   QVector<bool> m_used;  // fields read ahead: the key and those the caller has read
   QHash<QString, sqlite3_stmt*> m_stmts;
 
-  QVector<Row> m_buf;  // rows read ahead, in the walk's direction
-  QVector<bool> m_bufCols;
+  // Rows read ahead, in the walk's direction: rowids, and m_bufWidth values a row.
+  QVector<qint64> m_bufRowids;
+  QVector<QVariant> m_bufValues;
+  QVector<int> m_bufSlot;  // field -> place among a row's values, -1 when not read
+  QList<int> m_fillFields, m_fillColumns;
+  bool m_layoutReady = false;
+  struct Shape {
+    sqlite3_stmt* stmt = nullptr;
+    QList<int> params;  // key position of each parameter, -1 for the limit
+  };
+  QHash<quint64, Shape> m_shapes;
+  int m_bufWidth = 0;
+  QVariantList m_lastKey;  // key of the last row, when the read stopped at its limit
   int m_bufPos = -1;
   int m_bufDir = 0;  // 0: nothing usable read ahead
   bool m_bufEnd = false;

@@ -79,6 +79,15 @@ TEST_F(ErrorTest, AReadOnlyFileOrFolderOpensForReading) {
   QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
+TEST_F(ErrorTest, DivisionByZeroRaises) {
+  EXPECT_DB_ERROR(column("select N / 0 as X from T", "X"), err::DivisionByZero);
+  EXPECT_DB_ERROR(column("select N \\ (N - N) as X from T", "X"), err::DivisionByZero);
+  EXPECT_DB_ERROR(column("select N Mod 0 as X from T", "X"), err::DivisionByZero);
+  EXPECT_EQ(column("select N / 2 as X from T order by K", "X"), QStringList({"0.5", "1"}));
+  Recordset rs = m_db.OpenRecordset("select * from T");
+  EXPECT_DB_ERROR(rs.FindFirst("N / (N - 1) > 0"), err::DivisionByZero);
+}
+
 TEST_F(ErrorTest, LongFlatConditionsRunInTheDatabase) {
   QStringList ors, ands, parts;
   for (int i = 0; i < 1000; ++i) {
