@@ -274,10 +274,10 @@ void Connection::updateRow(const QString& table, const QStringList& columns,
                            const QVariantList& values, qint64 rowid, const QString& context) {
   if (columns.isEmpty()) return;
   beforeWrite();
-  QStringList sets;
-  for (const QString& c : columns) sets << c + " = ?";
-  const int rc = stepOnce(
-      cached("UPDATE " + table + " SET " + sets.join(", ") + " WHERE rowid = ?"), values, rowid);
+  QString sql = "UPDATE " + table + " SET ";
+  for (qsizetype i = 0; i < columns.size(); ++i) sql += (i ? ", " : "") + columns[i] + " = ?";
+  sql += " WHERE rowid = ?";
+  const int rc = stepOnce(cached(sql), values, rowid);
   if (rc != SQLITE_DONE) fail(rc, context);
   afterWrite();
 }

@@ -35,6 +35,25 @@ QList<KeySegment> keySegments(const QList<KeyColumn>& order, KeyRel rel, const Q
     for (int i = 0; i < count; ++i) terms << equalTerm(order[i], key[i], s.binds);
     return terms;
   };
+  // Forward over ascending columns from a key without Null, one row-value comparison says it
+  // all: a row with a Null compares as unknown exactly where it sorts before the key.
+  if ((rel == KeyRel::After || rel == KeyRel::AfterOrEqual) && n > 1) {
+    bool plain = true;
+    for (int i = 0; i < n; ++i) plain &= !order[i].descending && !isNull(key[i]);
+    if (plain) {
+      KeySegment s;
+      QStringList cols, marks;
+      for (int i = 0; i < n; ++i) {
+        cols << order[i].sql;
+        marks << QStringLiteral("?");
+        s.binds << key[i];
+      }
+      s.where = "(" + cols.join(", ") + (rel == KeyRel::After ? ") > (" : ") >= (") +
+                marks.join(", ") + ")";
+      s.orderBy = orderFrom(order, 0, false);
+      return {s};
+    }
+  }
   if (rel == KeyRel::Equal || rel == KeyRel::AfterOrEqual || rel == KeyRel::BeforeOrEqual) {
     KeySegment s;
     const QStringList terms = equalPrefix(n, s);

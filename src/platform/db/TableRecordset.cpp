@@ -24,6 +24,7 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
     m_source = info.name;
     setFields(info.fields, QStringList(info.fields.size(), info.name));
     m_used = QVector<bool>(m_fields.size(), false);
+    for (const auto& f : m_fields) m_quoted << quoteIdentifier(f.name);
     m_c->registerCursor(this);
     setOrder({}, {});
     moveFirst();
@@ -194,7 +195,8 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
   QVariant currentValue(int i) override {
     if (m_state != State::OnRow) noCurrentRecord();
     if (m_deleted) throw DbError(err::RecordDeleted, QStringLiteral("Enregistrement supprimé."));
-    if (m_bufPos >= 0 && m_bufSlot[i] >= 0 && m_bufStamp == m_c->changeStamp())
+    // Values are those of the last move, unless this connection wrote since.
+    if (m_bufPos >= 0 && m_bufSlot[i] >= 0 && m_bufStamp == m_c->generation())
       return bufValue(m_bufPos, m_bufSlot[i]);
     // Later reads ahead carry this field too.
     if (!m_used[i]) {
@@ -219,7 +221,7 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
     QVariantList values;
     for (int i = 0; i < m_fields.size(); ++i) {
       if (!m_dirty[i]) continue;
-      cols << quoteIdentifier(m_fields[i].name);
+      cols << m_quoted[i];
       values << m_buffer[i];
     }
     if (!cols.isEmpty()) {
@@ -244,7 +246,7 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
     QVariantList values;
     for (int i = 0; i < m_fields.size(); ++i) {
       if (m_buffer[i].isNull() || !m_buffer[i].isValid()) continue;
-      cols << quoteIdentifier(m_fields[i].name);
+      cols << m_quoted[i];
       values << m_buffer[i];
     }
     m_lastModified = encodeBookmark(m_c->insertRow(m_qtable, cols, values, m_table));
@@ -490,6 +492,7 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
   QString m_table, m_qtable, m_indexName, m_loadSql;
   QList<KeyColumn> m_order;  // the index's fields, then rowid
   QList<int> m_keyFieldPos;
+  QStringList m_quoted;  // field names as SQL quotes them
   QVector<bool> m_used;  // fields read ahead: the key and those the caller has read
   QHash<QString, sqlite3_stmt*> m_stmts;
 
