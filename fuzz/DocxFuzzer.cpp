@@ -1,10 +1,16 @@
 // Feeds arbitrary bytes to the document engine: as a whole package when they look like a zip
 // archive, else as the main part of an otherwise valid package (which reaches the XML code
-// far more often). Every input must end in a document or an OoxmlError, never a crash.
+// far more often). The edited document is then saved and opened again. Every input must end
+// in a document or an OoxmlError, never a crash, and what we save must open again.
+
+#include <unistd.h>
 
 #include <QByteArray>
+#include <QDir>
+#include <QFile>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 
 #include "composition/DocumentInspector.h"
 #include "platform/ooxml/OoxmlError.h"
@@ -50,6 +56,23 @@ void exercise(word::WordDocument& doc) {
   doc.bodyText();
 }
 
+// A document we saved must open again with the bookmarks and tables we left in it.
+void reopen(word::WordDocument& doc) {
+  static const QString path =
+      QDir::temp().filePath(QStringLiteral("fuzz_docx_%1.docx").arg(::getpid()));
+  const int bookmarks = int(doc.bookmarks().size());
+  const int tables = doc.tableCount();
+  doc.saveAs(path);
+  try {
+    word::WordDocument again = word::WordDocument::open(path);
+    if (int(again.bookmarks().size()) != bookmarks || again.tableCount() != tables) std::abort();
+    composition::inspectDocument(again);
+  } catch (const ooxml::OoxmlError&) {
+    std::abort();  // we wrote something we cannot read back
+  }
+  QFile::remove(path);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -62,6 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         bytes.startsWith("PK") ? ooxml::Package::fromData(bytes, limits) : wrapMainPart(bytes);
     word::WordDocument doc = word::WordDocument::fromPackage(std::move(package));
     exercise(doc);
+    reopen(doc);
   } catch (const ooxml::OoxmlError&) {
   }
   return 0;

@@ -20,8 +20,9 @@ build=build/fuzz
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAROVENT_FUZZ=ON \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer" >/dev/null
-cmake --build "$build" --target "fuzz_$target" -j"${FUZZ_JOBS:-$(nproc)}"
-corpus="$build/corpus-$target"
+cmake --build "$build" --target "fuzz_$target" -j"${JOBS:-$(nproc)}"
+corpus="$build/corpus"
+[ "$target" = docx ] || corpus="$build/corpus-$target"
 mkdir -p "$corpus"
 case "$target" in
   docx)

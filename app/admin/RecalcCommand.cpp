@@ -58,6 +58,7 @@ int runRecalcCommand(const QStringList& argsIn) {
   composition::RecalcOptions o;
   QStringList answers;
   QStringList positional;
+  QString amount;
   const auto usage = [&] {
     err << "Utilisation : tarovent-admin doc recalc DOSSIER FICHIER [--from-quote --vat TAUX] "
            "[--mat R|V|P] [--mo R|V] [--mode N] [--percents MAT,UNIT,MO,SPECIAL] [--amount X] "
@@ -86,7 +87,8 @@ int runRecalcCommand(const QStringList& argsIn) {
       o.adjustment.specialSupplies = composition::parseNumber(p.value(3));
       o.adjustment.majoration = o.adjustment.materials;
     } else if (a == "--amount") {
-      o.adjustment.forcedAmount = composition::parseNumber(value());
+      amount = value();
+      o.adjustment.forcedAmount = composition::parseNumber(amount);
     } else if (a == "--answers") {
       answers = value().split(',', Qt::SkipEmptyParts);
     } else if (a.startsWith("--")) {
@@ -97,6 +99,8 @@ int runRecalcCommand(const QStringList& argsIn) {
   }
   if (positional.size() != 2) return usage();
   AnsweringFunnel funnel(out, answers);
+  // A forced amount left blank is refused as the adjustment window refuses it.
+  if (o.adjustment.mode == 3 && !composition::Valider_Ajustement(3, {}, amount, funnel)) return 1;
   core::ProcessState state(funnel);
   state.workingFolder = install::familyLayout(positional[0]).workingFolder;
   if (!install::openFamilyForRecalculation(state)) return 1;

@@ -167,13 +167,7 @@ QuoteLine priceLine(const EntryLine& e, double pcrem) {
   q.costPrice = e.costPrice;
   q.grossPrice = e.unitPrice;
   q.discountPercent = pcrem;
-  q.netPrice = round2((1 - pcrem / 100) * e.unitPrice);
-  q.costAmount = round2(e.quantity * e.costPrice);
-  q.grossAmount = round2(e.quantity * e.unitPrice);
-  q.netAmount = round2(e.quantity * q.netPrice);
-  q.discountAmount = round2(q.grossAmount - q.netAmount);
   q.weight = e.weight;
-  q.totalWeight = e.quantity * e.weight;
   q.user1 = e.user1;
   q.user2 = e.user2;
   q.user3 = e.user3;
@@ -181,12 +175,30 @@ QuoteLine priceLine(const EntryLine& e, double pcrem) {
   q.replacement = e.replacement;
   q.supplier = e.supplier;
   q.vatRate = e.vatRate;
+  Calcul_Ligne(q);
   return q;
 }
 
+DescriptionRules descriptionRules(const db::Recordset& t) {
+  const auto yes = [&](const char* field) {
+    return t.hasField(field) && !t.value(field).isNull() && t.value(field).toInt() != 0;
+  };
+  const bool hide1 = yes("TTYP_MASKET1");
+  const bool hide2 = yes("TTYP_MASKET2");
+  DescriptionRules rules;
+  rules["A"] = {yes("TTYP_DART1A"), yes("TTYP_DART2A"), hide1, hide2};
+  rules["F"] = {yes("TTYP_DART1F"), yes("TTYP_DART2F"), hide1, hide2};
+  rules["N"] = {yes("TTYP_DTRF1"), yes("TTYP_DTRF2"), hide1, hide2};
+  return rules;
+}
+
 void Ecrire_Ligne(word::WordDocument& doc, int table, int row, const LineWriter& writer,
-                  const EntryLine& line, double discountPercent) {
-  writer.write(doc, table, row, priceLine(line, discountPercent));
+                  const EntryLine& line, double discountPercent, const DescriptionRules& rules) {
+  QuoteLine q = priceLine(line, discountPercent);
+  const DescriptionRule rule = rules.value(line.type);
+  if (!rule.text1) q.description1.clear();
+  if (!rule.text2) q.description2.clear();
+  writer.withHiddenDescriptions(rule.hide1, rule.hide2).write(doc, table, row, q);
 }
 
 }  // namespace tarovent::composition

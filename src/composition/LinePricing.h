@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QString>
 
 #include "composition/LineWriter.h"
@@ -62,8 +63,21 @@ double lineDiscount(const EntryLine& line, const PricingContext& c, db::Recordse
 // The line with its amounts: net price, gross, net, discount and cost amounts, total weight.
 QuoteLine priceLine(const EntryLine& line, double discountPercent);
 
-// `Ecrire_Ligne`: writes the priced line, with its discount, into one row of a line table.
+// Whether a type letter's descriptive texts go under the designation, and hidden or not.
+struct DescriptionRule {
+  bool text1 = false, text2 = false;
+  bool hide1 = false, hide2 = false;
+};
+using DescriptionRules = QMap<QString, DescriptionRule>;
+
+// The description options of a quote type (`TTYP` record): type letters A, F and N, each with
+// its two texts, hidden in the table when the type says so.
+DescriptionRules descriptionRules(const db::Recordset& quoteType);
+
+// `Ecrire_Ligne`: writes the priced line, with its discount, into one row of a line table. Its
+// descriptive texts go under the designation as the quote type's options for its type letter
+// say; a letter without options (option, labour section) writes none.
 void Ecrire_Ligne(word::WordDocument& doc, int table, int row, const LineWriter& writer,
-                  const EntryLine& line, double discountPercent);
+                  const EntryLine& line, double discountPercent, const DescriptionRules& rules);
 
 }  // namespace tarovent::composition

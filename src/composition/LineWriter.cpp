@@ -9,6 +9,13 @@ namespace tarovent::composition {
 LineWriter::LineWriter(const ColumnMap& columns, const LineOptions& options)
     : m_columns(columns), m_options(options) {}
 
+LineWriter LineWriter::withHiddenDescriptions(bool hide1, bool hide2) const {
+  LineOptions options = m_options;
+  options.hideDescription1 = hide1;
+  options.hideDescription2 = hide2;
+  return LineWriter(m_columns, options);
+}
+
 void LineWriter::write(word::WordDocument& doc, int table, int row, const QuoteLine& line) const {
   bool wroteHidden = false;
   auto put = [&](const QString& code, const QList<word::TextPiece>& pieces) {

@@ -4,37 +4,13 @@
 #include <QString>
 
 #include "composition/ColumnMap.h"
+#include "composition/QuoteLine.h"
 
 namespace tarovent::word {
 class WordDocument;
 }
 
 namespace tarovent::composition {
-
-// The values of one quote line, as the line entry and the recalculation compute them.
-struct QuoteLine {
-  QString code;  // without its level indentation
-  int level = 0;
-  QString designation;
-  QString description1;  // descriptive texts written under the designation ("" for none)
-  QString description2;
-  double quantity = 0;
-  QString unit;
-  double costPrice = 0;        // PDR
-  double grossPrice = 0;       // PUBRUT
-  double discountPercent = 0;  // PCREM
-  double netPrice = 0;         // PUNET
-  double netAmount = 0;        // MTNET
-  double grossAmount = 0;      // MTBRUT
-  double discountAmount = 0;   // MTREM
-  double costAmount = 0;       // MTPDR
-  QString user1, user2, user3, user4;
-  QString replacement;     // REMPL
-  QString supplier;        // CODFOURN
-  QString vatRate;         // TXTVA
-  double weight = 0;       // POIDS
-  double totalWeight = 0;  // POIDSTOT
-};
 
 // Options of the composition window that govern how a line is written.
 struct LineOptions {
@@ -56,6 +32,8 @@ class LineWriter {
   LineWriter(const ColumnMap& columns, const LineOptions& options);
 
   void write(word::WordDocument& doc, int table, int row, const QuoteLine& line) const;
+  // The same writer with the descriptive texts hidden as given.
+  LineWriter withHiddenDescriptions(bool hide1, bool hide2) const;
 
  private:
   ColumnMap m_columns;

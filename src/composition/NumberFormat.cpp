@@ -1,26 +1,24 @@
 #include "composition/NumberFormat.h"
 
-#include <QLocale>
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 
+#include "core/InputHelpers.h"
+#include "ui/NumericInput.h"
+
 namespace tarovent::composition {
 
-QChar workstationDecimalSeparator() {
-  const QString point = QLocale().decimalPoint();
-  return point.isEmpty() ? QLatin1Char('.') : point.at(0);
-}
+QChar workstationDecimalSeparator() { return ui::workstationDecimalSeparator(); }
 
 QString quantityMask(int decimals) {
   if (decimals <= 0) return QStringLiteral("### ##0");
   return QStringLiteral("### ##0.") + QString(decimals, QLatin1Char('0'));
 }
 
-double roundHalfUp(double value, int decimals) {
-  const double scale = std::pow(10.0, decimals);
-  return std::floor(value * scale + 0.5) / scale;
-}
+double roundHalfUp(double value, int decimals) { return core::Arrondi(value, decimals); }
+
+qint64 cents(double amount) { return std::llround(amount * 100); }
 
 QString formatMasked(double value, const QString& mask) {
   return formatMasked(value, mask, workstationDecimalSeparator());
@@ -34,11 +32,11 @@ QString formatMasked(double value, const QString& mask, QChar decimalSeparator) 
   for (QChar c : fracMask)
     if (c == QLatin1Char('0') || c == QLatin1Char('#')) ++decimals;
 
-  // The digits of |value| scaled to its decimals, rounded half up; the tiny nudge keeps
-  // 1.005 from becoming 1.00 through its binary representation.
-  const double scaled = std::fabs(value) * std::pow(10.0, decimals);
-  const QString digits = QString::number(std::floor(scaled + 0.5 + scaled * 1e-12), 'f', 0)
-                             .rightJustified(decimals + 1, '0');
+  // The digits of the value rounded as the computation rounds it.
+  const double rounded = roundHalfUp(value, decimals);
+  const QString digits =
+      QString::number(std::round(std::fabs(rounded) * std::pow(10.0, decimals)), 'f', 0)
+          .rightJustified(decimals + 1, '0');
   QString intDigits = digits.left(digits.size() - decimals);
   const QString fracDigits = digits.right(decimals);
   if (intDigits == QLatin1String("0")) intDigits.clear();
@@ -79,7 +77,7 @@ QString formatMasked(double value, const QString& mask, QChar decimalSeparator) 
 
   const bool zero =
       std::all_of(digits.begin(), digits.end(), [](QChar c) { return c == QLatin1Char('0'); });
-  if (value < 0 && !zero) out.prepend(QLatin1Char('-'));
+  if (rounded < 0 && !zero) out.prepend(QLatin1Char('-'));
   return out;
 }
 

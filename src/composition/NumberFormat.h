@@ -24,9 +24,15 @@ QString formatMasked(double value, const QString& mask);
 // "### ##0." followed by one "0" per quantity decimal; "### ##0" for none.
 QString quantityMask(int decimals);
 
-// Rounds half up to n decimals: floor(x * 10^n + 0.5) / 10^n.
+// Rounds half up to n decimals: floor(x * 10^n + 0.5) / 10^n, the decimal value the number
+// stands for (1.005 rounds to 1.01). Computation and display both round through it.
 double roundHalfUp(double value, int decimals);
 inline double round2(double value) { return roundHalfUp(value, 2); }
+
+// An amount in whole cents, for comparing money: raw doubles differ by a hair
+// (0.29 * 100 is 28.999999999999996).
+qint64 cents(double amount);
+inline bool sameAmount(double a, double b) { return cents(a) == cents(b); }
 
 // Reads a number typed or written in a cell: comma or point as decimal separator, spaces
 // between digit groups ignored, anything after the number ignored; empty text reads 0.

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "composition/ColumnMap.h"
+#include "composition/NumberFormat.h"
 #include "composition/TableLocator.h"
 #include "composition/Totals.h"
 #include "platform/word/WordDocument.h"
@@ -16,14 +17,7 @@ double round2(double x) { return std::floor(x * 100 + 0.5) / 100; }
 
 }  // namespace
 
-void computeAmounts(composition::QuoteLine& l) {
-  l.netPrice = round2((1 - l.discountPercent / 100) * l.grossPrice);
-  l.costAmount = round2(l.quantity * l.costPrice);
-  l.grossAmount = round2(l.quantity * l.grossPrice);
-  l.netAmount = round2(l.quantity * l.netPrice);
-  l.discountAmount = l.grossAmount - l.netAmount;
-  l.totalWeight = l.quantity * l.weight;
-}
+void computeAmounts(composition::QuoteLine& l) { composition::Calcul_Ligne(l); }
 
 void writeDemoQuote(const QString& folder, const DemoQuote& quote) {
   word::WordDocument doc = word::WordDocument::fromTemplate(quote.templatePath);
@@ -39,6 +33,7 @@ void writeDemoQuote(const QString& folder, const DemoQuote& quote) {
   const auto columns = composition::ColumnMap::read(doc, layout.headerTable);
   composition::LineOptions options;
   options.quantityDecimals = 2;
+  options.decimalSeparator = composition::workstationDecimalSeparator();
   const composition::LineWriter writer(columns, options);
 
   double gross = 0, net = 0, discount = 0, weight = 0, materialCost = 0, labourCost = 0;
@@ -56,20 +51,21 @@ void writeDemoQuote(const QString& folder, const DemoQuote& quote) {
     }
   }
   const double vat = round2(net * quote.vatRate / 100);
-  const QChar comma(',');
-  composition::writeTotal(doc, "SMTBRUT", gross, comma);
-  composition::writeTotal(doc, "SMTREM", discount, comma);
-  composition::writeTotal(doc, "SMTNET", net, comma);
+  const QChar separator = options.decimalSeparator;
+  composition::writeTotal(doc, "SMTBRUT", gross, separator);
+  composition::writeTotal(doc, "SMTREM", discount, separator);
+  composition::writeTotal(doc, "SMTNET", net, separator);
   for (const char* rate : {"STXTVA1", "STXTVA"})
-    composition::writeTotal(doc, rate, quote.vatRate, comma);
-  for (const char* amount : {"SMTTVA1", "SMTTVA"}) composition::writeTotal(doc, amount, vat, comma);
-  composition::writeTotal(doc, "STTC", net + vat, comma);
-  composition::writeTotal(doc, "DEVISE", round2(net * quote.exchangeRate), comma);
-  composition::writeTotal(doc, "SPDRMAT", materialCost, comma);
-  composition::writeTotal(doc, "SPDRMO", labourCost, comma);
-  composition::writeTotal(doc, "SPDRTOT", materialCost + labourCost, comma);
-  composition::writeTotal(doc, "SMARGE", net - materialCost - labourCost, comma);
-  composition::writeTotal(doc, "SPOIDS", weight, comma);
+    composition::writeTotal(doc, rate, quote.vatRate, separator);
+  for (const char* amount : {"SMTTVA1", "SMTTVA"})
+    composition::writeTotal(doc, amount, vat, separator);
+  composition::writeTotal(doc, "STTC", net + vat, separator);
+  composition::writeTotal(doc, "DEVISE", round2(net * quote.exchangeRate), separator);
+  composition::writeTotal(doc, "SPDRMAT", materialCost, separator);
+  composition::writeTotal(doc, "SPDRMO", labourCost, separator);
+  composition::writeTotal(doc, "SPDRTOT", materialCost + labourCost, separator);
+  composition::writeTotal(doc, "SMARGE", net - materialCost - labourCost, separator);
+  composition::writeTotal(doc, "SPOIDS", weight, separator);
   doc.saveAs(folder + quote.fileName);
 }
 

@@ -72,6 +72,7 @@ int recalculateDocuments(const FamilyLayout& layout) {
       composition::RecalcOptions o;
       o.fromQuote = true;
       o.vatField = versions.text("TDEV_TXTVA");
+      o.decimalSeparator = composition::workstationDecimalSeparator();
       if (composition::Recalcul_Document(state, files, doc, o).completed) {
         doc.save();
         ++done;

@@ -33,6 +33,21 @@ QJsonObject structureOf(const QString& path) {
   return QJsonObject{{"bookmarks", bookmarks}, {"tables", tables}, {"model", model}};
 }
 
+TEST(Inspector, ListsTheBookmarksOfEveryStoryWithTheirPart) {
+  fixtures::MiniDocx shape;
+  shape.body = fixtures::marked("CORPS", "corps", 1);
+  shape.header = fixtures::marked("NUMDEV_P2", "00012_00.AB", 2);
+  shape.footnotes =
+      "<w:footnote w:id=\"1\">" + fixtures::marked("NOTE", "en bas", 3) + "</w:footnote>";
+  word::WordDocument doc = word::WordDocument::fromPackage(shape.package());
+  QStringList listed;
+  for (const QJsonValue& b : inspectDocument(doc)["bookmarks"].toArray())
+    listed << b["name"].toString() + "@" + b["part"].toString() + "=" + b["text"].toString();
+  EXPECT_EQ(listed,
+            QStringList({"CORPS@word/document.xml=corps", "NUMDEV_P2@word/header1.xml=00012_00.AB",
+                         "NOTE@word/footnotes.xml=en bas"}));
+}
+
 TEST(Inspector, DescribesAQuoteTemplate) {
   QTemporaryDir dir;
   templates::buildQuoteTemplate(dir.filePath("TVA.dotx"), templates::QuoteTemplateKind::WithVat);

@@ -64,6 +64,13 @@ TEST(NumberFormat, RoundingIsHalfUpAsTheFormulaSays) {
   EXPECT_DOUBLE_EQ(roundHalfUp(2.5, 0), 3);
   EXPECT_DOUBLE_EQ(roundHalfUp(-2.5, 0), -2);  // floor(x + 0.5): towards plus infinity
   EXPECT_DOUBLE_EQ(roundHalfUp(1.23456, 3), 1.235);
+  // What is computed is what is shown: the decimal value rounds, not its binary neighbour.
+  EXPECT_DOUBLE_EQ(round2(1.005), 1.01);
+  EXPECT_EQ(formatMasked(1.005, "#0.00", ','), "1,01");
+  EXPECT_DOUBLE_EQ(round2(-1.125), -1.12);
+  EXPECT_EQ(formatMasked(-1.125, "#0.00", ','), "-1,12");
+  EXPECT_EQ(cents(0.29), 29);
+  EXPECT_TRUE(sameAmount(0.1 + 0.2, 0.3));
 }
 
 TEST(NumberFormat, NumbersReadBackFromCells) {

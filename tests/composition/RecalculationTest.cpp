@@ -156,32 +156,151 @@ TEST_F(RecalculationTest, ForcedAmountAndCoefficients) {
   EXPECT_EQ(doc.cellText({t, 1, 4}), "720,00");  // not an article: special supplies, 0 %
 }
 
+TEST_F(RecalculationTest, ComponentsAddNothingTheirParentLineCarries) {
+  m_state->base(core::entry::Planning)
+      .db.Execute("INSERT INTO TSEC VALUES ('SOUD', 'Soudure', 40, 60)");
+  m_state->base(core::entry::Planning)
+      .db.Execute("INSERT INTO TSEC VALUES ('MONT', 'Montage', 35, 55)");
+  QuoteDoc q;
+  q.codes = {"CODART", "QTE", "PUBRUT", "PDR", "MTNET", "MTPDR", "POIDS", "POIDSTOT"};
+  q.lines = {{"KIT", "2", "500", "300", "", "", "10", ""},
+             {"   TUBE", "4", "50", "30", "", "", "2", ""},
+             {"   MO*SOUD", "3", "60", "", "", "", "", ""},
+             {"VIS", "10", "1,25", "0,80", "", "", "", ""},
+             {"MO*MONT", "2", "55", "", "", "", "", ""}};
+  q.totals = totals({"SMTNET", "SPDRMAT", "SPDRMO", "SPDRTOT", "SMARGE", "SPCMARGE", "SPOIDS"});
+  word::WordDocument doc = q.build();
+  RecalcOptions o;
+  o.fromQuote = true;
+  RecalcResult r = run(doc, o);
+  ASSERT_TRUE(r.completed);
+  EXPECT_EQ(r.bookmarks.value("SMTNET"), "1 122,50");
+  EXPECT_EQ(r.bookmarks.value("SPDRMAT"), "608,00");
+  EXPECT_EQ(r.bookmarks.value("SPDRMO"), "70,00");
+  EXPECT_EQ(r.bookmarks.value("SPDRTOT"), "678,00");
+  EXPECT_EQ(r.bookmarks.value("SMARGE"), "444,50");
+  EXPECT_EQ(r.bookmarks.value("SPCMARGE"), "65,56");
+  EXPECT_EQ(r.bookmarks.value("SPOIDS"), "20,000");
+  EXPECT_DOUBLE_EQ(r.hours, 2);
+  const int t = doc.tableCount();
+  EXPECT_EQ(doc.cellText({t, 2, 5}), " ");  // a component shows no amount of its own
+  EXPECT_EQ(doc.cellText({t, 2, 8}), "8,000");
+
+  // Forcing takes exactly the lines the total counts, so it reaches the amount.
+  o.adjustment.mode = 3;
+  o.adjustment.forcedAmount = 15000;
+  r = run(doc, o);
+  EXPECT_EQ(r.bookmarks.value("SMTNET"), "15 000,00");
+  EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('|').toStdString();
+  EXPECT_EQ(doc.cellText({t, 2, 3}), "50,00");  // components keep their prices
+}
+
+TEST_F(RecalculationTest, OptionTablesAfterTheTotalsAreAdjustedOnlyWhenAskedAndNeverCounted) {
+  QuoteDoc q;
+  q.codes = {"CODART", "QTE", "PUBRUT", "MTNET"};
+  q.lines = {{"X1", "1", "229,35", ""}};
+  q.totals =
+      totals({"SMTNET"}) + fixtures::para("Options") + fixtures::table({{"OPT", "1", "1000", ""}});
+  word::WordDocument doc = q.build();
+  const int options = doc.tableCount();
+  RecalcOptions o;
+  o.fromQuote = true;
+  o.adjustment.mode = 1;
+  m_messages.script({ui::Answer::Yes});
+  RecalcResult r = run(doc, o);  // 0 %: nothing moves
+  EXPECT_EQ(r.bookmarks.value("SMTNET"), "229,35");
+  EXPECT_EQ(doc.cellText({options, 1, 4}), "1 000,00");
+
+  o.adjustment.materials = o.adjustment.unitComponents = o.adjustment.labour =
+      o.adjustment.specialSupplies = 10;
+  m_messages.script({ui::Answer::Yes});
+  r = run(doc, o);
+  EXPECT_EQ(r.bookmarks.value("SMTNET"), "252,29");
+  EXPECT_EQ(doc.cellText({options, 1, 3}), "1 100,00");
+  m_messages.script({ui::Answer::No});
+  r = run(doc, o);
+  EXPECT_EQ(r.bookmarks.value("SMTNET"), "277,52");
+  EXPECT_EQ(doc.cellText({options, 1, 3}), "1 100,00");
+}
+
+TEST_F(RecalculationTest, SecondRateCurrencyAndThreeDecimalPricesRoundAsShown) {
+  m_state->params.coeffDev = 6.55957;
+  m_state->params.libDev2 = "FRF";
+  QuoteDoc q;
+  q.codes = {"CODART", "QTE", "PUBRUT", "PCREM", "PUNET", "MTNET", "TXTVA"};
+  q.lines = {{"A", "100", "9,99", "10", "", "", "20"},
+             {"B", "1", "10,10", "", "", "", "5,5"},
+             {"B", "1", "10,10", "", "", "", "5,5"},
+             {"C", "1", "1,005", "", "", "", "20"}};
+  q.totals =
+      totals({"SMTNET", "STXTVA1", "SMTTVA1", "STXTVA2", "SMTTVA2", "SMTTVA", "STTC", "DEVISE"});
+  word::WordDocument doc = q.build();
+  RecalcOptions o;
+  o.fromQuote = true;
+  const RecalcResult r = run(doc, o);
+  const int t = doc.tableCount();
+  EXPECT_EQ(doc.cellText({t, 1, 5}), "8,99");
+  EXPECT_EQ(doc.cellText({t, 1, 6}), "899,00");  // from the rounded net price
+  // 1.005 is shown 1,01 and counts 1,01.
+  EXPECT_EQ(doc.cellText({t, 4, 3}), "1,01");
+  EXPECT_EQ(doc.cellText({t, 4, 6}), "1,01");
+  EXPECT_EQ(r.bookmarks.value("SMTNET"), "920,21");
+  EXPECT_EQ(r.bookmarks.value("SMTTVA1"), "180,00");
+  EXPECT_EQ(r.bookmarks.value("STXTVA2"), "5,50");
+  EXPECT_EQ(r.bookmarks.value("SMTTVA2"), "1,12");  // 0,56 a line, not 5,5 % of 20,20
+  EXPECT_EQ(r.bookmarks.value("SMTTVA"), "181,12");
+  EXPECT_EQ(r.bookmarks.value("STTC"), "1 101,33");
+  EXPECT_EQ(r.bookmarks.value("DEVISE"), "7 224,25 FRF");
+}
+
+TEST_F(RecalculationTest, RowsLackingCellsStopTheRunBeforeAnythingIsWritten) {
+  QuoteDoc q;
+  q.codes = {"CODART", "QTE", "PUBRUT", "MTNET"};
+  q.lines = {{"A", "1", "10", ""}, {"B", "2"}};
+  word::WordDocument doc = q.build();
+  RecalcOptions o;
+  o.fromQuote = true;
+  EXPECT_FALSE(run(doc, o).completed);
+  EXPECT_EQ(m_messages.texts(),
+            QStringList{"Structure en tableaux incorrecte - Le recalcul ne peut aboutir"});
+  EXPECT_EQ(doc.cellText({doc.tableCount(), 1, 4}), "");
+  EXPECT_EQ(doc.bookmarkText("SMTNET"), "0,00");
+}
+
 TEST_F(RecalculationTest, RemainderGoesToTheFirstLineThatCanTakeIt) {
   QVector<WorkLine> lines;
   const double data[][2] = {{10, 3.33}, {1, 10.01}, {1, 20}};
   for (const auto& d : data) {
     WorkLine l;
     l.table = 1;
-    l.qty = d[0];
-    l.pubrut = d[1];
+    l.quantity = d[0];
+    l.grossPrice = d[1];
     l.type = "A";
     Calcul_Ligne(l);
     lines << l;
   }
-  EXPECT_DOUBLE_EQ(lines[0].mtnet, 33.3);
+  EXPECT_DOUBLE_EQ(lines[0].netAmount, 33.3);
   bool zero = false;
   Adjustment a;
   a.mode = 3;
   a.forcedAmount = 63.36;  // 63.31 counted: 5 cents to settle
-  const double total = Ajuster_Prorata(lines, 1, false, a, zero);
+  const double total = Ajuster_Prorata(lines, false, a, zero);
   EXPECT_FALSE(zero);
   EXPECT_NEAR(total, 63.36, 0.05);
   a.forcedAmount = 0;
   QVector<WorkLine> none(1);
   none[0].table = 1;
   a.mode = 3;
-  Ajuster_Prorata(none, 1, false, a, zero);
+  Ajuster_Prorata(none, false, a, zero);
   EXPECT_TRUE(zero);
+
+  // 29 pieces take 29 cents exactly: 0.29 x 100 is a hair below 29 as a double.
+  QVector<WorkLine> one(1);
+  one[0].quantity = 29;
+  one[0].grossPrice = 1;
+  Calcul_Ligne(one[0]);
+  EXPECT_DOUBLE_EQ(Solder_Reste(one, 0.29), 0);
+  EXPECT_DOUBLE_EQ(one[0].grossPrice, 1.01);
 }
 
 TEST_F(RecalculationTest, ForcedRemainderSettlesOnTheFirstLineThatCanTakeACent) {
@@ -218,21 +337,40 @@ TEST_F(RecalculationTest, AdjustmentWindowChoices) {
   EXPECT_EQ(Valider_Ajustement(4, {}, "", m_messages)->mode, 4);
 }
 
-TEST_F(RecalculationTest, LineWrittenFromTheEntryPanel) {
+TEST_F(RecalculationTest, LineWrittenFromTheEntryPanelWithTheTypesDescriptions) {
+  m_state->mainDb().Execute(
+      "INSERT INTO TTYP (TTYP_CODE, TTYP_LIB, TTYP_DART1A, TTYP_DART2A, TTYP_DTRF1, TTYP_DTRF2, "
+      "TTYP_MASKET1) VALUES ('MR', 'Menuiserie', True, False, True, True, True)");
+  db::Recordset type = m_state->mainDb().OpenRecordset("select * from TTYP where TTYP_CODE='MR'");
+  const DescriptionRules rules = descriptionRules(type);
+
   QuoteDoc q;
   q.codes = {"CODART", "LIBART", "QTE", "PUBRUT", "PCREM", "PUNET", "MTNET"};
-  q.lines = {{"", "", "", "", "", "", ""}};
+  q.lines = {
+      {"", "", "", "", "", "", ""}, {"", "", "", "", "", "", ""}, {"", "", "", "", "", "", ""}};
   word::WordDocument doc = q.build();
   const auto layout = *Reperer_Tableaux(doc, LocatePurpose::Recalculation).layout;
+  const int t = layout.firstLineTable;
   const LineWriter writer(ColumnMap::read(doc, layout.headerTable), LineOptions{});
   EntryLine e;
   e.code = "VIS";
+  e.type = "A";
   e.designation = "Vis M8";
+  e.description1 = "Tête hexagonale";
+  e.description2 = "Stock";
   e.quantity = 3;
   e.unitPrice = 9.99;
-  Ecrire_Ligne(doc, layout.firstLineTable, 1, writer, e, 10);
-  EXPECT_EQ(doc.cellText({layout.firstLineTable, 1, 6}), "8,99");
-  EXPECT_EQ(doc.cellText({layout.firstLineTable, 1, 7}), "26,97");
+  Ecrire_Ligne(doc, t, 1, writer, e, 10, rules);
+  EXPECT_EQ(doc.cellText({t, 1, 6}), "8,99");
+  EXPECT_EQ(doc.cellText({t, 1, 7}), "26,97");
+  EXPECT_EQ(doc.cellText({t, 1, 2}), "Vis M8\rTête hexagonale");  // text 2 not for type A
+  EXPECT_TRUE(doc.showHiddenText());  // text 1 is hidden in the table for this type
+  e.type = "N";
+  Ecrire_Ligne(doc, t, 2, writer, e, 0, rules);
+  EXPECT_EQ(doc.cellText({t, 2, 2}), "Vis M8\rTête hexagonale\rStock");
+  e.type = "O";  // an option has no description options
+  Ecrire_Ligne(doc, t, 3, writer, e, 0, rules);
+  EXPECT_EQ(doc.cellText({t, 3, 2}), "Vis M8");
 }
 
 TEST_F(RecalculationTest, MajorationOfTheNetTotal) {
@@ -269,7 +407,7 @@ TEST_F(RecalculationTest, DesignationsFollowTheArticleFile) {
              {"MO*SOUD", "Soudure", "1", "5,00"},
              {"INCONNU", "garde", "1", "1,00"}};
   word::WordDocument doc = q.build();
-  QMap<QString, DescriptionRule> rules;
+  DescriptionRules rules;
   rules["A"] = {true, true, false, true};
   EXPECT_EQ(Maj_Designations(*m_state, *m_files, doc, rules), 1);
   const int t = doc.tableCount();

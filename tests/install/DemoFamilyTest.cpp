@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <cmath>
 
 #include "composition/TableLocator.h"
 #include "core/ProcessState.h"
@@ -329,3 +330,43 @@ TEST_F(DemoFamily, StartsCleanlyAndSpeaksEnglishWithLanguageOne) {
 }
 
 }  // namespace
+
+// Read through the word engine alone, not the recalculation: the header row's bookmarks give
+// the columns, a code indented by three spaces is a component, the totals start at SMTNET.
+TEST_F(DemoFamily, EveryMarginIsTheNetTotalLessTheCostOfTheMainLines) {
+  const auto number = [](QString text) { return text.remove(' ').replace(',', '.').toDouble(); };
+  const QString folder = data("DOC_TAROVENT/");
+  int quotes = 0, withComponents = 0;
+  for (const QString& name : QDir(folder).entryList(QDir::Files)) {
+    SCOPED_TRACE(name.toStdString());
+    auto doc = word::WordDocument::open(folder + name, word::OpenMode::ReadOnly);
+    if (!doc.hasBookmark("SMARGE")) continue;
+    const auto code = doc.bookmarkCell("CODART");
+    const auto qty = doc.bookmarkCell("QTE");
+    const auto cost = doc.bookmarkCell("PDR");
+    ASSERT_TRUE(code && qty && cost);
+    const int columns = doc.table(code->table).columns;
+    const int totals = doc.bookmark("SMTNET")->start;
+    double mainCost = 0;
+    bool components = false;
+    for (int t = code->table + 1; t <= doc.tableCount(); ++t) {
+      const word::TableInfo info = doc.table(t);
+      if (info.start >= totals || info.columns != columns) continue;
+      for (int r = 1; r <= info.rows; ++r) {
+        const QString c = doc.cellText({t, r, code->column});
+        if (c.startsWith("   ")) components = true;
+        if (c.startsWith("   ") || c.trimmed().isEmpty()) continue;
+        // In whole cents and ten-thousandths, so that halves round up exactly.
+        const long long q = std::llround(number(doc.cellText({t, r, qty->column})) * 100);
+        const long long p = std::llround(number(doc.cellText({t, r, cost->column})) * 100);
+        mainCost += double((q * p + 50) / 100) / 100;
+      }
+    }
+    ++quotes;
+    withComponents += components;
+    EXPECT_NEAR(number(doc.bookmarkText("SMARGE")), number(doc.bookmarkText("SMTNET")) - mainCost,
+                0.006);
+  }
+  EXPECT_GT(quotes, 20);
+  EXPECT_GT(withComponents, 5);
+}

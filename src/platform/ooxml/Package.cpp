@@ -3,6 +3,7 @@
 #include <zip.h>
 
 #include <QFile>
+#include <algorithm>
 #include <cstring>
 #include <pugixml.hpp>
 #include <vector>
@@ -56,7 +57,9 @@ struct Package::Impl {
     QString name;
     qint64 sourceIndex = -1;  // index in the source archive while the part is untouched
     qint64 size = 0;
-    QByteArray data;  // content once written
+    QByteArray data;                      // content once written
+    zip_int32_t method = ZIP_CM_DEFLATE;  // compression of the untouched entry
+    bool folder = false;                  // a folder entry: kept, but not a part
   };
 
   QString origin;          // file name or "(mémoire)", for messages
@@ -70,7 +73,7 @@ struct Package::Impl {
 
   Entry* find(const QString& name) {
     for (Entry& e : entries)
-      if (e.name == name) return &e;
+      if (!e.folder && e.name == name) return &e;
     return nullptr;
   }
   const Entry* find(const QString& name) const { return const_cast<Impl*>(this)->find(name); }
@@ -91,17 +94,29 @@ struct Package::Impl {
       if (zip_stat_index(archive, zip_uint64_t(i), 0, &st) != 0 || !(st.valid & ZIP_STAT_NAME))
         throw OoxmlError(QStringLiteral("Le fichier %1 a une entrée illisible").arg(origin));
       const QString name = QString::fromUtf8(st.name);
-      if (name.endsWith(QLatin1Char('/'))) continue;  // folder entry
+      const zip_int32_t method = (st.valid & ZIP_STAT_COMP_METHOD) ? st.comp_method : ZIP_CM_STORE;
+      if (name.endsWith(QLatin1Char('/'))) {
+        entries.push_back({name, i, 0, {}, method, true});
+        continue;
+      }
       const qint64 size = (st.valid & ZIP_STAT_SIZE) ? qint64(st.size) : 0;
       if (size > limits.maxEntrySize || size < 0)
         throw OoxmlError(QStringLiteral("La partie %1 de %2 est trop volumineuse (%3 octets)")
                              .arg(name, origin)
                              .arg(size));
+      const qint64 packed = (st.valid & ZIP_STAT_COMP_SIZE) ? qint64(st.comp_size) : size;
+      if (size > limits.ratioFloor && size > limits.maxRatio * std::max<qint64>(packed, 1))
+        throw OoxmlError(
+            QStringLiteral("Le fichier %1 est refusé : sa partie %2 passerait de %3 à %4 octets "
+                           "une fois décompressée, ce qu'aucun document ne fait (archive piégée)")
+                .arg(origin, name)
+                .arg(packed)
+                .arg(size));
       total += size;
       if (total > limits.maxTotalSize)
         throw OoxmlError(
             QStringLiteral("Le fichier %1 est trop volumineux une fois décompressé").arg(origin));
-      entries.push_back({name, i, size, {}});
+      entries.push_back({name, i, size, {}, method, false});
     }
   }
 
@@ -187,7 +202,8 @@ Package Package::create() {
 
 QStringList Package::partNames() const {
   QStringList names;
-  for (const auto& e : d->entries) names << e.name;
+  for (const auto& e : d->entries)
+    if (!e.folder) names << e.name;
   return names;
 }
 
@@ -215,7 +231,7 @@ void Package::write(const QString& part, const QByteArray& data) {
 
 void Package::remove(const QString& part) {
   for (auto it = d->entries.begin(); it != d->entries.end(); ++it) {
-    if (it->name == part) {
+    if (!it->folder && it->name == part) {
       d->entries.erase(it);
       d->modified = true;
       return;
@@ -297,10 +313,14 @@ void Package::saveAs(const QString& path) const {
         zip_source_free(src);
         fail(e.name);
       }
-      // Parts we write are compressed at the usual level, as word processors do: the
-      // maximum that libzip would pick costs three times the time for a few percent.
+      // Parts we write are compressed at the usual level: the maximum that libzip would
+      // pick costs three times the time for a few percent. An
+      // untouched entry keeps its method, so that libzip copies its bytes as they are.
       if (e.sourceIndex < 0)
-        zip_set_file_compression(out.get(), zip_uint64_t(index), ZIP_CM_DEFLATE, 6);
+        zip_set_file_compression(out.get(), zip_uint64_t(index), ZIP_CM_DEFLATE,
+                                 zip_uint32_t(Package::kCompressionLevel));
+      else
+        zip_set_file_compression(out.get(), zip_uint64_t(index), e.method, 0);
     }
     if (zip_close(out.get()) != 0) fail(tempPath);
     out.release();

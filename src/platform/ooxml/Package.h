@@ -10,17 +10,25 @@
 namespace tarovent::ooxml {
 
 // Bounds applied to packages that come from outside, checked before anything is inflated.
+// An entry that inflates more than maxRatio times its compressed size is refused once it is
+// past ratioFloor bytes: real parts compress 3 to 20 times, zip bombs thousands of times.
 struct PackageLimits {
   qint64 maxEntrySize = qint64(256) << 20;
   qint64 maxTotalSize = qint64(1) << 30;
   int maxEntries = 10000;
+  qint64 maxRatio = 100;
+  qint64 ratioFloor = qint64(1) << 20;
 };
 
 // An Office Open XML package (a zip archive of parts). Parts are read on demand; a part that
-// is never written is copied to the saved file byte for byte, compressed data included.
+// is never written is copied to the saved file byte for byte, compressed data and method
+// included, and folder entries of the archive are kept (they are not parts).
 // Part names are zip entry names, without a leading slash ("word/document.xml").
 class Package {
  public:
+  // Deflate level of the parts we write, the usual level of word processors.
+  static constexpr int kCompressionLevel = 6;
+
   // Throws OoxmlError when the file cannot be read, is not a zip archive or breaks the limits.
   static Package open(const QString& path, const PackageLimits& limits = {});
   static Package fromData(const QByteArray& data, const PackageLimits& limits = {});

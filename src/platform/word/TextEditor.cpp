@@ -237,7 +237,11 @@ void TextEditor::replaceRange(pugi::xml_node start, pugi::xml_node end, const QS
         return false;
       },
       [](pugi::xml_node) {});
-  for (pugi::xml_node n : doomed) n.parent().remove_child(n);
+  // Bookmarks nested in what goes stay, emptied, where it was: the document still lists them.
+  for (pugi::xml_node n : doomed) {
+    for (pugi::xml_node m : xml::descendants(n, xml::isMarker)) n.parent().insert_move_before(m, n);
+    n.parent().remove_child(n);
+  }
 
   // A range over several paragraphs that are now next to each other leaves one paragraph.
   pugi::xml_node p2 = xml::ancestor(end, "p");

@@ -44,6 +44,13 @@ const QString kTemplateType = QStringLiteral(
 const QString kMacroDocumentType =
     QStringLiteral("application/vnd.ms-word.document.macroEnabled.main+xml");
 
+// Parts holding text of their own: running heads and feet, footnotes and endnotes.
+bool isStoryType(const QString& relationshipType) {
+  for (const char* kind : {"/header", "/footer", "/footnotes", "/endnotes"})
+    if (relationshipType.endsWith(QLatin1String(kind))) return true;
+  return false;
+}
+
 bool isTemplateType(const QString& type) {
   return type.contains(QLatin1String(".template.")) || type.contains(QLatin1String("Template"));
 }
@@ -115,8 +122,7 @@ struct WordDocument::Impl {
     editor.setPrefix(prefix);
     const ooxml::Relationships rels = package.relationships(mainPart);
     for (const ooxml::Relationship& rel : rels.all()) {
-      const bool header = rel.type.endsWith(QLatin1String("/header"));
-      if (!header && !rel.type.endsWith(QLatin1String("/footer"))) continue;
+      if (!isStoryType(rel.type)) continue;
       const QString part = rels.resolve(rel);
       if (part.isEmpty() || !package.contains(part)) continue;
       bool known = false;
@@ -149,13 +155,17 @@ struct WordDocument::Impl {
           stories[s].root,
           [&](pugi::xml_node n) {
             if (n.type() != pugi::node_element) return false;
-            if (xml::is(n, "bookmarkStart")) {
+            const char* local = xml::localName(n);
+            // Text and properties hold no bookmark; the walk meets a great many of them.
+            if ((local[0] == 't' && local[1] == '\0') || xml::isProperties(n)) return false;
+            if (local[0] != 'b' && local[0] != 'F') return true;
+            if (std::strcmp(local, "bookmarkStart") == 0) {
               const std::string id = xml::attr(n, "id").value();
               nextId = std::max(nextId, std::atoll(id.c_str()) + 1);
               open.emplace(id, n);
               return false;
             }
-            if (xml::is(n, "bookmarkEnd")) {
+            if (std::strcmp(local, "bookmarkEnd") == 0) {
               const auto it = open.find(xml::attr(n, "id").value());
               if (it != open.end()) {
                 const QString name = QString::fromUtf8(xml::attr(it->second, "name").value());
@@ -166,8 +176,8 @@ struct WordDocument::Impl {
               }
               return false;
             }
-            // Bookmarks never sit inside a run.
-            return !xml::is(n, "r") && !xml::is(n, "Fallback") && !xml::isProperties(n);
+            // Runs lead to text boxes; their VML copy repeats what the drawing holds.
+            return std::strcmp(local, "Fallback") != 0;
           },
           [](pugi::xml_node) {});
     }
@@ -548,6 +558,9 @@ bool WordDocument::setBookmarkText(const QString& name, const QString& text,
   if (!m) return false;
   d->editor.replaceRange(m->start, m->end, text, format);
   d->changed(m->story);
+  // A range over a content control may have taken whole tables with it.
+  d->rowCache.clear();
+  d->tablesChanged();
   return true;
 }
 

@@ -20,8 +20,9 @@ struct CellRef {
   bool operator==(const CellRef&) const = default;
 };
 
-// Positions count characters from the start of their story (the body, or one header or footer
-// part), paragraph and row ends counting one each, so that they order bookmarks and tables.
+// Positions count characters from the start of their story (the body, or one header, footer,
+// footnotes or endnotes part), paragraph and row ends counting one each, so that they order
+// bookmarks and tables.
 struct BookmarkInfo {
   QString name;
   QString part;  // zip entry of the story: word/document.xml, word/header1.xml...
@@ -77,7 +78,8 @@ class WordDocument {
   void save();
   void saveAs(const QString& path);
 
-  // Stories: the body part followed by the header and footer parts.
+  // Stories: the body part followed by the header, footer, footnote and endnote parts. Text
+  // boxes belong to the story that anchors them.
   QStringList storyParts() const;
   QString bodyText() const;
 

@@ -345,13 +345,18 @@ bool isWrapper(pugi::xml_node node) {
 }
 
 bool isProperties(pugi::xml_node node) {
+  if (node.type() != pugi::node_element) return false;
   const char* local = xml::localName(node);
-  const size_t n = std::strlen(local);
-  return node.type() == pugi::node_element && n > 2 && std::strcmp(local + n - 2, "Pr") == 0;
+  const char* end = local;
+  while (*end) ++end;
+  return end - local > 2 && end[-2] == 'P' && end[-1] == 'r';
 }
 
 bool isMarker(pugi::xml_node node) {
-  return xml::is(node, "bookmarkStart") || xml::is(node, "bookmarkEnd");
+  if (node.type() != pugi::node_element) return false;
+  const char* local = xml::localName(node);
+  return local[0] == 'b' &&
+         (std::strcmp(local, "bookmarkStart") == 0 || std::strcmp(local, "bookmarkEnd") == 0);
 }
 
 std::vector<pugi::xml_node> wrappedChildren(pugi::xml_node parent, const char* local) {

@@ -14,14 +14,23 @@
 
 namespace tarovent::word::xml {
 
+// Names are a few characters long: plain loops beat calls into the C library here, and every
+// walk over a document asks these of each node.
 inline const char* localName(pugi::xml_node node) {
   const char* name = node.name();
-  const char* colon = std::strchr(name, ':');
-  return colon ? colon + 1 : name;
+  for (const char* p = name; *p; ++p)
+    if (*p == ':') return p + 1;
+  return name;
 }
 
 inline bool is(pugi::xml_node node, const char* local) {
-  return node.type() == pugi::node_element && std::strcmp(localName(node), local) == 0;
+  if (node.type() != pugi::node_element) return false;
+  const char* a = localName(node);
+  while (*a && *a == *local) {
+    ++a;
+    ++local;
+  }
+  return *a == *local;
 }
 
 // Attribute by local name ("val" finds w:val whatever the prefix).
@@ -57,14 +66,21 @@ void traverse(pugi::xml_node root, Enter&& enter, Leave&& leave) {
   }
 }
 
-// Same walk from `from` (included) to `to` (excluded), climbing out of from's ancestors.
+bool isAncestorOf(pugi::xml_node maybeAncestor, pugi::xml_node node);
+
+// Same walk from `from` (included) to `to` (excluded), climbing out of from's ancestors. A
+// node skipped by `enter` that holds `to` (a bookmark ending inside deleted text) ends it.
 template <class Enter, class Leave>
 void traverseRange(pugi::xml_node from, pugi::xml_node to, Enter&& enter, Leave&& leave) {
   pugi::xml_node cur = from;
   while (cur && cur != to) {
-    if (enter(cur) && cur.first_child()) {
-      cur = cur.first_child();
-      continue;
+    if (enter(cur)) {
+      if (cur.first_child()) {
+        cur = cur.first_child();
+        continue;
+      }
+    } else if (to && isAncestorOf(cur, to)) {
+      return;
     }
     leave(cur);
     while (cur && !cur.next_sibling()) {
@@ -86,7 +102,6 @@ bool isMarker(pugi::xml_node node);  // bookmark start or end
 std::vector<pugi::xml_node> wrappedChildren(pugi::xml_node parent, const char* local);
 pugi::xml_node firstParagraph(pugi::xml_node container);
 pugi::xml_node firstRun(pugi::xml_node paragraph);
-bool isAncestorOf(pugi::xml_node maybeAncestor, pugi::xml_node node);
 bool toggleOn(pugi::xml_node node);  // w:b, w:vanish... with or without w:val
 QString styleOf(pugi::xml_node properties, const char* local);
 // The run properties worth copying for new text carry no revision marks.

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "platform/ooxml/OoxmlError.h"
@@ -52,6 +53,25 @@ std::map<QString, RawEntry> rawEntries(const QString& path) {
   return out;
 }
 
+// Every entry of a zip as it is stored: method and compressed bytes, in archive order.
+QList<QPair<QString, QPair<int, QByteArray>>> storedEntries(const QString& path) {
+  int err = 0;
+  zip_t* z = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &err);
+  QList<QPair<QString, QPair<int, QByteArray>>> out;
+  for (zip_int64_t i = 0; z && i < zip_get_num_entries(z, 0); ++i) {
+    zip_stat_t st;
+    zip_stat_index(z, zip_uint64_t(i), 0, &st);
+    QByteArray bytes(qsizetype(st.comp_size), '\0');
+    if (zip_file_t* f = zip_fopen_index(z, zip_uint64_t(i), ZIP_FL_COMPRESSED)) {
+      zip_fread(f, bytes.data(), st.comp_size);
+      zip_fclose(f);
+    }
+    out.append({QString::fromUtf8(st.name), {int(st.comp_method), bytes}});
+  }
+  if (z) zip_discard(z);
+  return out;
+}
+
 QString messageOf(const std::function<void()>& f) {
   try {
     f();
@@ -83,6 +103,70 @@ TEST_F(PackageTest, UntouchedPartsAreCopiedWithTheirCompressedBytes) {
     EXPECT_EQ(raw.compressedSize, after.at(name).compressedSize) << name.toStdString();
   }
   EXPECT_EQ(Package::open(file("out.docx")).partNames(), Package::open(source).partNames());
+}
+
+TEST_F(PackageTest, EveryRealFileKeepsItsUntouchedEntriesAsStored) {
+  const QDir corpus(fixtures::dataPath("corpus"));
+  const QStringList files = corpus.entryList({"*.docx", "*.dotx", "*.xlsx", "*.xltx"});
+  ASSERT_GE(files.size(), 17);
+  for (const QString& name : files) {
+    SCOPED_TRACE(name.toStdString());
+    const QString source = corpus.filePath(name);
+    Package p = Package::open(source);
+    const QString main = p.mainPart();
+    ASSERT_FALSE(main.isEmpty());
+    p.write(main, p.read(main) + " ");
+    p.saveAs(file(name));
+    const auto before = storedEntries(source);
+    const auto after = storedEntries(file(name));
+    ASSERT_EQ(before.size(), after.size());
+    for (qsizetype i = 0; i < before.size(); ++i) {
+      EXPECT_EQ(before[i].first, after[i].first);
+      if (before[i].first == main) continue;
+      EXPECT_EQ(before[i].second.first, after[i].second.first) << before[i].first.toStdString();
+      EXPECT_TRUE(before[i].second.second == after[i].second.second)
+          << before[i].first.toStdString();
+    }
+  }
+}
+
+TEST_F(PackageTest, FolderAndStoredEntriesStayWhatTheyWere) {
+  int err = 0;
+  zip_t* z = zip_open(QFile::encodeName(file("in.docx")).constData(), ZIP_CREATE, &err);
+  const QByteArray png(3000, 'p');
+  zip_dir_add(z, "word/media", 0);
+  const zip_int64_t i =
+      zip_file_add(z, "word/media/a.png", zip_source_buffer(z, png.constData(), 3000, 0), 0);
+  zip_set_file_compression(z, zip_uint64_t(i), ZIP_CM_STORE, 0);
+  zip_file_add(z, "word/document.xml", zip_source_buffer(z, "<d/>", 4, 0), 0);
+  ASSERT_EQ(zip_close(z), 0);
+
+  Package p = Package::open(file("in.docx"));
+  EXPECT_EQ(p.partNames(), QStringList({"word/media/a.png", "word/document.xml"}));
+  EXPECT_FALSE(p.contains("word/media/"));
+  p.write("word/document.xml", "<d>x</d>");
+  p.saveAs(file("out.docx"));
+  const auto after = storedEntries(file("out.docx"));
+  ASSERT_EQ(after.size(), 3);
+  EXPECT_EQ(after[0].first, "word/media/");
+  EXPECT_EQ(after[1].second.first, ZIP_CM_STORE);
+  EXPECT_EQ(after[1].second.second, png);
+  EXPECT_EQ(Package::open(file("out.docx")).read("word/document.xml"), "<d>x</d>");
+}
+
+TEST_F(PackageTest, ZipBombsAreRefusedBeforeInflating) {
+  // 16 MB of zeros deflate to about 16 KB: a thousand times, refused from the directory.
+  writeZip(file("bomb.docx"), {{"word/document.xml", QByteArray(16 << 20, '\0')}});
+  EXPECT_LT(QFileInfo(file("bomb.docx")).size(), 100 << 10);
+  const QString refused = messageOf([&] { Package::open(file("bomb.docx")); });
+  EXPECT_TRUE(refused.contains("archive piégée")) << refused.toStdString();
+  EXPECT_TRUE(refused.contains("word/document.xml"));
+
+  // Under 1 MiB any ratio is fine; past it, real parts compress well under a hundred times.
+  QByteArray text;
+  for (int n = 0; text.size() < (3 << 20); ++n) text += QByteArray::number(n * 7919) + ' ';
+  writeZip(file("ok.docx"), {{"small.xml", QByteArray(512 << 10, '\0')}, {"big.xml", text}});
+  EXPECT_EQ(Package::open(file("ok.docx")).read("big.xml"), text);
 }
 
 TEST_F(PackageTest, SaveReplacesTheFileWithoutLeavingTemporaries) {
@@ -188,6 +272,17 @@ TEST_F(PackageTest, XmlPartsRefuseDoctypesAndKeepTheirText) {
   EXPECT_TRUE(
       messageOf([&] { ooxml::parseXml(doc, "<a><b></a>", "p.xml"); }).contains("XML valide"));
   EXPECT_FALSE(messageOf([&] { ooxml::parseXml(doc, "", "p.xml"); }).isEmpty());
+
+  // Tiny elements by the million would cost twenty times their size once parsed: refused.
+  QByteArray tiny = "<r>";
+  while (tiny.size() < (2 << 20)) tiny += "<a/><b/><c/><d/>";
+  tiny += "</r>";
+  EXPECT_TRUE(messageOf([&] { ooxml::parseXml(doc, tiny, "p.xml"); }).contains("trop de mémoire"));
+  QByteArray prose = "<r>";
+  while (prose.size() < (2 << 20))
+    prose += "<w:p><w:r><w:t>Une ligne de devis ordinaire</w:t></w:r></w:p>";
+  prose += "</r>";
+  EXPECT_TRUE(messageOf([&] { ooxml::parseXml(doc, prose, "p.xml"); }).isEmpty());
 
   const QByteArray faithful =
       "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?><r a=\"1\"><t "

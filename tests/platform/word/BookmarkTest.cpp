@@ -20,6 +20,66 @@ WordDocument reopen(WordDocument& doc, const QTemporaryDir& dir) {
   return WordDocument::open(dir.filePath("round.docx"));
 }
 
+// A text box as Word writes it: the drawing, then the same content again for old readers.
+QString textBox(const QString& content) {
+  return "<w:p><w:r><mc:AlternateContent><mc:Choice Requires=\"wps\"><w:drawing><wp:anchor>"
+         "<a:graphic><a:graphicData><wps:wsp><wps:txbx><w:txbxContent>" +
+         content +
+         "</w:txbxContent></wps:txbx></wps:wsp></a:graphicData></a:graphic></wp:anchor>"
+         "</w:drawing></mc:Choice><mc:Fallback><w:pict><v:shape><v:textbox><w:txbxContent>" +
+         content +
+         "</w:txbxContent></v:textbox></v:shape></w:pict></mc:Fallback>"
+         "</mc:AlternateContent></w:r></w:p>";
+}
+
+TEST(Bookmark, FoundInFootnotesTextBoxesAndDeletedText) {
+  MiniDocx shape;
+  shape.body = marked("CORPS", "corps", 1) + textBox(marked("BOITE", "dans la boîte", 2)) +
+               "<w:p><w:bookmarkStart w:id=\"3\" w:name=\"BARRE\"/><w:r><w:t "
+               "xml:space=\"preserve\">gardé </w:t></w:r><w:del w:id=\"9\" w:author=\"a\">"
+               "<w:r><w:delText>ôté</w:delText></w:r><w:bookmarkEnd w:id=\"3\"/></w:del></w:p>" +
+               para("après");
+  shape.footnotes = "<w:footnote w:id=\"1\">" + marked("NOTE", "en bas", 4) + "</w:footnote>";
+  WordDocument doc = build(shape);
+  QStringList listed;
+  for (const word::BookmarkInfo& b : doc.bookmarks()) listed << b.name + "@" + b.part;
+  EXPECT_EQ(listed, QStringList({"CORPS@word/document.xml", "BOITE@word/document.xml",
+                                 "BARRE@word/document.xml", "NOTE@word/footnotes.xml"}));
+  EXPECT_EQ(doc.bookmarkText("BOITE"), "dans la boîte");
+  EXPECT_EQ(doc.bookmarkText("NOTE"), "en bas");
+  EXPECT_EQ(doc.bookmarkText("BARRE"), "gardé ");
+
+  ASSERT_TRUE(doc.setBookmarkText("NOTE", "note changée"));
+  ASSERT_TRUE(doc.setBookmarkText("BOITE", "boîte changée"));
+  ASSERT_TRUE(doc.setBookmarkText("BARRE", "barré"));
+  QTemporaryDir dir;
+  WordDocument again = reopen(doc, dir);
+  EXPECT_EQ(again.bookmarkText("NOTE"), "note changée");
+  EXPECT_EQ(again.bookmarkText("BOITE"), "boîte changée");
+  EXPECT_EQ(again.bookmarkText("BARRE"), "barré");
+  EXPECT_EQ(again.bodyText().count("après"), 1);
+}
+
+// Found by the fuzzer: the inner bookmark's markers went with the replaced paragraph while
+// the document still listed it, and writing it then touched freed nodes.
+TEST(Bookmark, ReplacingTheTextAroundAnotherBookmarkKeepsThatOneWhole) {
+  MiniDocx shape;
+  shape.body =
+      "<w:p><w:bookmarkStart w:id=\"1\" w:name=\"RS\"/><w:r><w:t>Garage</w:t></w:r></w:p>" +
+      marked("DATDEV", "05/12/2026", 2) +
+      "<w:p><w:r><w:t>des Tilleuls</w:t></w:r><w:bookmarkEnd w:id=\"1\"/></w:p>";
+  WordDocument doc = build(shape);
+  ASSERT_TRUE(doc.setBookmarkText("RS", "Martin"));
+  EXPECT_EQ(doc.bookmarks().size(), 2);
+  EXPECT_EQ(doc.bookmarkText("DATDEV"), "");
+  ASSERT_TRUE(doc.setBookmarkText("DATDEV", "06/12/2026"));
+  QTemporaryDir dir;
+  WordDocument again = reopen(doc, dir);
+  EXPECT_EQ(again.bookmarks().size(), 2);
+  EXPECT_EQ(again.bookmarkText("DATDEV"), "06/12/2026");
+  EXPECT_TRUE(again.bookmarkText("RS").startsWith("Martin"));
+}
+
 TEST(Bookmark, TextReadsWhatTheUserSees) {
   const QString body =
       // split runs, proofing marks, an insertion and a deletion

@@ -14,9 +14,10 @@ inline const char* const kWordNs =
     "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"";
 
 struct MiniDocx {
-  QString body{};    // children of w:body
-  QString header{};  // children of w:hdr; no header part when empty
-  QString styles{};  // children of w:styles; no styles part when empty
+  QString body{};       // children of w:body
+  QString header{};     // children of w:hdr; no header part when empty
+  QString styles{};     // children of w:styles; no styles part when empty
+  QString footnotes{};  // children of w:footnotes; no footnotes part when empty
   bool isTemplate = false;
 
   ooxml::Package package() const {
@@ -67,6 +68,20 @@ struct MiniDocx {
                                          "standalone=\"yes\"?><w:styles %1>%2</w:styles>")
                                      .arg(kWordNs, styles)
                                      .toUtf8());
+    }
+    if (!footnotes.isEmpty()) {
+      types +=
+          "<Override PartName=\"/word/footnotes.xml\" "
+          "ContentType=\"application/"
+          "vnd.openxmlformats-officedocument.wordprocessingml.footnotes+xml\"/>";
+      rels +=
+          "<Relationship Id=\"rIdF\" "
+          "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+          "footnotes\" Target=\"footnotes.xml\"/>";
+      p.write("word/footnotes.xml", QString("<?xml version=\"1.0\" encoding=\"UTF-8\" "
+                                            "standalone=\"yes\"?><w:footnotes %1>%2</w:footnotes>")
+                                        .arg(kWordNs, footnotes)
+                                        .toUtf8());
     }
     types += "</Types>";
     rels += "</Relationships>";
