@@ -59,6 +59,28 @@ TEST_F(VisibilityTest, AWalkMeetsRowsChangedBehindIt) {
   EXPECT_EQ(at(a, "K"), "D");
 }
 
+TEST_F(VisibilityTest, AnEditedKeyMovesTheRecordAndTheWalkGoesOnFromThere) {
+  Recordset a = m_db.OpenRecordset("TCPT", RecordsetType::Table);
+  a.setIndex("PrimaryKey");
+  a.MoveNext();
+  a.Edit();
+  a.setValue("K", "CC");
+  a.Update();
+  EXPECT_EQ(at(a, "K"), "CC");
+  a.MoveNext();
+  EXPECT_EQ(at(a, "K"), "D");
+  a.MovePrevious();
+  a.MovePrevious();
+  EXPECT_EQ(at(a, "K"), "C");
+  a.Edit();
+  a.setValue("N", 42);
+  a.Update();
+  a.MoveNext();
+  EXPECT_EQ(at(a, "K"), "CC");
+  a.MovePrevious();
+  EXPECT_EQ(at(a, "N"), "42");
+}
+
 TEST_F(VisibilityTest, AHeldRecordsetSeesAnotherConnectionsCommitsAtItsNextMove) {
   Recordset a = m_db.OpenRecordset("TCPT", RecordsetType::Table);
   a.setIndex("PrimaryKey");
