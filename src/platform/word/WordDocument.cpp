@@ -412,14 +412,27 @@ struct WordDocument::Impl {
     return inheritedHidden(xml::ancestor(run, "p"), rPr);
   }
 
-  // Runs that show something (text, tab, break) in a subtree.
+  // Runs that show something (text, tab, break) in a subtree. Deleted text shows nothing: the
+  // walk leaves deletions out rather than looking up from every run.
   std::vector<pugi::xml_node> textRuns(pugi::xml_node root) const {
-    return xml::descendants(root, [](pugi::xml_node n) {
-      if (!xml::is(n, "r") || xml::ancestor(n, "del")) return false;
-      for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling())
-        if ((xml::is(c, "t") && *c.text().get()) || xml::is(c, "tab")) return true;
-      return false;
-    });
+    std::vector<pugi::xml_node> found;
+    if (xml::is(root, "del") || xml::ancestor(root, "del")) return found;
+    xml::traverse(
+        root,
+        [&](pugi::xml_node n) {
+          if (n.type() != pugi::node_element || xml::is(n, "del")) return false;
+          if (xml::is(n, "r")) {
+            for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
+              if ((xml::is(c, "t") && *c.text().get()) || xml::is(c, "tab")) {
+                found.push_back(n);
+                break;
+              }
+            }
+          }
+          return true;
+        },
+        [](pugi::xml_node) {});
+    return found;
   }
 
   bool allHidden(pugi::xml_node root) const {

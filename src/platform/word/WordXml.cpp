@@ -325,8 +325,18 @@ void appendRuns(pugi::xml_node paragraph, const std::string& prefix, const QStri
   pugi::xml_node run = paragraph.append_child((prefix + "r").c_str());
   if (templateRPr) {
     pugi::xml_node rPr = run.append_copy(templateRPr);
-    for (const char* mark : {"ins", "del", "moveFrom", "moveTo", "rPrChange"})
-      removeChildren(rPr, mark);
+    // Revision marks stay with the text they marked, in one pass over the copy.
+    for (pugi::xml_node child = rPr.first_child(); child;) {
+      const pugi::xml_node next = child.next_sibling();
+      if (child.type() == pugi::node_element) {
+        const char* local = localName(child);
+        if (std::strcmp(local, "ins") == 0 || std::strcmp(local, "del") == 0 ||
+            std::strcmp(local, "moveFrom") == 0 || std::strcmp(local, "moveTo") == 0 ||
+            std::strcmp(local, "rPrChange") == 0)
+          rPr.remove_child(child);
+      }
+      child = next;
+    }
   }
   if (!format.isEmpty()) applyFormat(runProperties(run, prefix), prefix, format, inheritedHidden);
   // Text between tabs and line breaks goes in whole, without a copy when there is none.
