@@ -47,17 +47,36 @@ std::vector<Link> linksOf(db::Recordset& links, const QString& parent, const QSt
 
 }  // namespace
 
+struct RollupCache::Data {
+  QDate day;
+  QString variante;
+  QHash<QString, ArticleFacts> articles;
+  QHash<QString, std::vector<Link>> links;
+};
+
+RollupCache::RollupCache() : m_data(std::make_unique<Data>()) {}
+RollupCache::~RollupCache() = default;
+
 // The walk reads each parent's list of links in one pass and each article once: a bill
 // repeats the same parts under many sub-assemblies, and re-seeking costs more than the sums.
 std::optional<ArticleValue> Valoriser_Article(ArticleFiles& files, ui::MessageFunnel& messages,
                                               const QString& code, const QString& variante,
-                                              const QDate& today) {
+                                              const QDate& today, RollupCache* cache) {
   ui::BusyCursor busy;
   if (!files.ensureStock()) return std::nullopt;
   db::Recordset& links = files.Ouvrir_Liens();
   db::Recordset& art = files.articles();
   ArticleValue v;
-  QHash<QString, ArticleFacts> known;
+  RollupCache own;
+  RollupCache::Data& memo = (cache ? *cache : own).data();
+  // Link validity depends on the day and lists on the variant: another of either starts afresh.
+  if (memo.day != today || memo.variante != variante) {
+    memo.articles.clear();
+    memo.links.clear();
+    memo.day = today;
+    memo.variante = variante;
+  }
+  QHash<QString, ArticleFacts>& known = memo.articles;
 
   // One frame per depth entered: its list of links, the next to follow, the quantity of the
   // parent whose list it is.
@@ -111,7 +130,10 @@ std::optional<ArticleValue> Valoriser_Article(ArticleFiles& files, ui::MessageFu
           v.valeur_mo_vente += quantity * files.sections().number("TSEC_COUTHVENTE") * temps;
         }
       }
-      components = linksOf(links, current, variante, today);
+      auto list = memo.links.constFind(current);
+      if (list == memo.links.cend())
+        list = memo.links.insert(current, linksOf(links, current, variante, today));
+      components = *list;
     } else if (viaValidLink) {
       v.cout_matiere += quantity * facts->cost;
       v.poids += quantity * facts->weight;
