@@ -15,7 +15,10 @@
 #include "core/Help.h"
 #include "core/MainMenu.h"
 #include "core/ProcessState.h"
+#include "ui/ButtonEnterKey.h"
 #include "ui/MessageFunnel.h"
+#include "ui/OptionGroupFocus.h"
+#include "ui/QtFrench.h"
 
 using namespace tarovent;
 
@@ -61,6 +64,11 @@ int main(int argc, char** argv) {
   sinceMain.start();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tarovent"));
+  ui::installButtonEnterKey(app);
+  ui::installOptionGroupFocus(app);
+  // Without the file, Qt's own dialogs stay in English; the program still starts.
+  if (!ui::installQtFrench(app))
+    fprintf(stderr, "Traductions françaises de Qt introuvables : dialogues standard en anglais.\n");
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Tarovent - devis et chiffrage"));
   parser.addHelpOption();

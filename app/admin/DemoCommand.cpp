@@ -11,16 +11,16 @@ int runDemoCommand(const QStringList& args) {
   QTextStream err(stderr);
   QStringList rest = args;
   install::DemoSize size = install::DemoSize::Small;
-  const int at = rest.indexOf("--size");
-  if (at >= 0) {
+  bool sizeOk = true;
+  if (const int at = rest.indexOf("--size"); at >= 0) {
     const QString value = rest.value(at + 1);
     if (value == "large")
       size = install::DemoSize::Large;
     else if (value != "small")
-      rest.clear();
+      sizeOk = false;
     rest.remove(at, std::min<qsizetype>(2, rest.size() - at));
   }
-  if (rest.size() != 1) {
+  if (!sizeOk || rest.size() != 1) {
     err << "Utilisation : tarovent-admin demo DOSSIER [--size small|large]\n";
     return 2;
   }

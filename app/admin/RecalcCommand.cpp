@@ -1,5 +1,6 @@
 // doc recalc DIR FILE: recalculates a quote document as the composition does.
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QTextStream>
 
 #include "AdminCommand.h"
@@ -98,12 +99,20 @@ int runRecalcCommand(const QStringList& argsIn) {
     }
   }
   if (positional.size() != 2) return usage();
+  if (!QFileInfo(positional[1]).isFile()) {
+    err << "Document " << positional[1] << " introuvable.\n";
+    return 1;
+  }
   AnsweringFunnel funnel(out, answers);
   // A forced amount left blank is refused as the adjustment window refuses it.
   if (o.adjustment.mode == 3 && !composition::Valider_Ajustement(3, {}, amount, funnel)) return 1;
   core::ProcessState state(funnel);
   state.workingFolder = install::familyLayout(positional[0]).workingFolder;
-  if (!install::openFamilyForRecalculation(state)) return 1;
+  if (!install::openFamilyForRecalculation(state)) {
+    out.flush();
+    err << "La famille " << positional[0] << " ne peut pas être ouverte.\n";
+    return 1;
+  }
   articles::ArticleFiles files(state);
   try {
     word::WordDocument doc = word::WordDocument::open(positional[1]);

@@ -72,6 +72,10 @@ int runCheckCommand(const QStringList& args) {
   state.workingFolder = layout.workingFolder;
   state.programFolder = QCoreApplication::applicationDirPath() + '/';
   core::StartupHost host;
+  const QFileInfo catalogue(layout.root + "DBPATH.MDB");
+  if (catalogue.isFile() && (!catalogue.isWritable() || !QFileInfo(layout.root).isWritable()))
+    out << "Le catalogue des bases de données " << catalogue.filePath()
+        << " est en lecture seule : il est lu sans être modifié.\n";
   const auto result = core::runStartup(state, host);
   const bool ok = result == core::StartupResult::Continue;
   out << (ok ? "OK" : "FIN") << '\n';

@@ -15,11 +15,34 @@ namespace {
 
 bool fileExists(const QString& path) { return QFileInfo(localPath(path)).isFile(); }
 
-void removeDatabaseFile(const QString& path) {
-  QFile::remove(path);
-  QFile::remove(path + "-wal");
-  QFile::remove(path + "-shm");
+// False when a file of the database is still there.
+bool removeDatabaseFile(const QString& path) {
+  bool removed = true;
+  for (const QString& file : {path, path + "-wal", path + "-shm"})
+    removed &= !QFileInfo::exists(file) || QFile::remove(file);
+  return removed;
 }
+
+// Why a catalogue cannot be read, in the program's words rather than the engine's.
+QString unusable(ui::MessageFunnel& msg, const db::DbError& e) {
+  if (e.number() == db::err::FileNotFound) return msg.tr("est introuvable.");
+  if (e.number() == db::err::CannotOpen) return msg.tr("ne peut pas être ouvert.");
+  return msg.tr("n'est pas une base de données utilisable.");
+}
+
+// Puts the current folder back however the block is left.
+class CurrentFolder {
+ public:
+  explicit CurrentFolder(const QString& folder) : m_previous(QDir::currentPath()) {
+    QDir::setCurrent(folder);
+  }
+  ~CurrentFolder() { QDir::setCurrent(m_previous); }
+  CurrentFolder(const CurrentFolder&) = delete;
+  CurrentFolder& operator=(const CurrentFolder&) = delete;
+
+ private:
+  QString m_previous;
+};
 
 }  // namespace
 
@@ -60,15 +83,13 @@ bool Catalogue::Lire_Catalogue() {
   db::Database cat;
   db::Recordset tpath;
   try {
-    // Opened for writing although only read: a read-only connection could not tidy the
-    // journal files away when it closes.
-    cat = m_s.workspace.OpenDatabase(localPath(catalogue));
+    // Only read: a read-only catalogue, or one in a read-only folder, serves as well.
+    cat = m_s.workspace.OpenDatabase(localPath(catalogue), true);
     tpath = cat.OpenRecordset("TPATH", db::RecordsetType::Table, db::rsopt::ReadOnly);
     tpath.setIndex("PrimaryKey");
   } catch (const db::DbError& e) {
-    msg.show(msg.tr("Le catalogue des bases de données ") + catalogue +
-                 msg.tr(" est inaccessible.") + "\n" + e.description() + msg.tr("   Err. n° ") +
-                 QString::number(e.number()),
+    msg.show(msg.tr("Le catalogue des bases de données ") + catalogue + " " + unusable(msg, e) +
+                 msg.tr("   Err. n° ") + QString::number(e.number()),
              ui::Icon::Critical);
     return false;
   }
@@ -137,7 +158,13 @@ bool Catalogue::Ouvrir_Bases(bool& fatal) {
   const QString local = localPath(m_s.workingFolder) + "BDLOC.MDB";
   m_s.localDb.Close();
   m_s.localDb = {};
-  removeDatabaseFile(local);
+  if (!removeDatabaseFile(local)) {
+    msg.show("(Ouverture Bases): La base de travail " + local +
+                 " ne peut pas être supprimée (fichier protégé ou ouvert par un autre programme).",
+             ui::Icon::Critical);
+    fatal = true;
+    return false;
+  }
   BaseEntry& main = m_s.base(entry::Main);
   if (!main.open()) {
     msg.show("(Ouverture Bases): La base de données " + main.path() + " n'a pu être ouverte !",
@@ -148,13 +175,13 @@ bool Catalogue::Ouvrir_Bases(bool& fatal) {
   try {
     db::Database work = m_s.workspace.CreateDatabase(local, ";LANGID=0x0409;CP=1252;COUNTRY=0");
     work.Close();
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(localPath(m_s.workingFolder));
-    for (const QString& name : main.db.TableDefNames()) {
-      if (!name.startsWith("TMP_", Qt::CaseInsensitive)) continue;
-      main.db.Execute("SELECT DISTINCTROW * INTO " + name + " IN 'bdloc.mdb' from " + name + ";");
+    {
+      const CurrentFolder here(localPath(m_s.workingFolder));  // 'bdloc.mdb' is relative
+      for (const QString& name : main.db.TableDefNames()) {
+        if (!name.startsWith("TMP_", Qt::CaseInsensitive)) continue;
+        main.db.Execute("SELECT DISTINCTROW * INTO " + name + " IN 'bdloc.mdb' from " + name + ";");
+      }
     }
-    QDir::setCurrent(previous);
     m_s.localDb = m_s.workspace.OpenDatabase(local);
   } catch (const db::DbError& e) {
     msg.show("(Ouverture Bases): La base de données " + local + " n'a pu être ouverte !\n" +

@@ -18,9 +18,6 @@ class Catalogue {
   // The family folder: the parent of the working folder.
   QString familyFolder() const;
 
-  // Looks entry `n` up in the open catalogue table and checks its file; false when the folder
-  // is set and the file is missing (message shown).
-  bool Controle_Base(int n, QString& folder, QString& file);
   // Fills Table_Bases; false when the program must end (message shown).
   bool Lire_Catalogue();
   // Checks the engine modules, opens the listed databases, rebuilds BDLOC.MDB and loads the
@@ -36,6 +33,10 @@ class Catalogue {
   }
 
  private:
+  // Looks entry `n` up in the catalogue table Lire_Catalogue holds open and checks its file;
+  // false when the folder is set and the file is missing (message shown).
+  bool Controle_Base(int n, QString& folder, QString& file);
+
   ProcessState& m_s;
   db::Recordset* m_tpath = nullptr;
   QList<EngineModule> m_modules;

@@ -11,6 +11,7 @@
 #include "HelpPages.h"
 #include "HelpWindow.h"
 #include "ProcessState.h"
+#include "Startup.h"
 #include "WindowTranslation.h"
 
 namespace tarovent::core {
@@ -78,8 +79,12 @@ void showHelp(ProcessState& state, int helpContext) {
   if (file.open(QIODevice::ReadOnly)) html = QString::fromUtf8(file.readAll());
   if (html.isEmpty()) html = helpPages();
 
-  // Under a modal window the help must belong to it, or the modal window would block it.
+  // Under a modal window the help must belong to it, or the modal window would block it;
+  // otherwise it belongs to the main window, so that it stays above it.
   QWidget* owner = QApplication::activeModalWidget();
+  if (!owner)
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (w->objectName() == QLatin1String("MENUDEV")) owner = w;
   HelpWindow* window = openHelpWindow();
   if (window && window->parentWidget() != owner) {
     window->close();
@@ -88,6 +93,10 @@ void showHelp(ProcessState& state, int helpContext) {
   if (!window) {
     window = new HelpWindow(owner);
     Traduire_Fenetre(state, window);
+    // Once the user has closed the help it no longer opens at start.
+    window->setOnClose([&state] {
+      if (!state.params.docInit) Marquer_Documentation_Vue(state);
+    });
   }
   window->showPage(html, QFileInfo(path).absolutePath(), helpContext);
   window->show();

@@ -1,5 +1,7 @@
 #include "HelpWindow.h"
 
+#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTextBrowser>
@@ -34,6 +36,19 @@ void HelpWindow::showPage(const QString& html, const QString& baseFolder, int he
     m_browser->verticalScrollBar()->setValue(0);
   else
     m_browser->scrollToAnchor(m_anchor);
+}
+
+void HelpWindow::keyPressEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(e);
+}
+
+void HelpWindow::closeEvent(QCloseEvent* e) {
+  if (m_onClose) m_onClose();
+  QWidget::closeEvent(e);
 }
 
 }  // namespace tarovent::core

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
 class QTextBrowser;
 
@@ -16,8 +17,15 @@ class HelpWindow : public QWidget {
   void showPage(const QString& html, const QString& baseFolder, int helpContext);
   // The anchor shown last ("" for the start of the help).
   const QString& anchor() const { return m_anchor; }
+  // Called when the user closes the window (Esc included).
+  void setOnClose(std::function<void()> onClose) { m_onClose = std::move(onClose); }
+
+ protected:
+  void keyPressEvent(QKeyEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
 
  private:
+  std::function<void()> m_onClose;
   QTextBrowser* m_browser;
   QString m_anchor;
   QString m_html;

@@ -14,12 +14,14 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
+#include <QPushButton>
 #include <QScreen>
 #include <QStyle>
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "Help.h"
 #include "MenuButtons.h"
 #include "Notices.h"
 #include "Paths.h"
@@ -199,8 +201,13 @@ void MainMenu::buildMenus() {
   entry(tables, "M_MACROS", QStringLiteral("&Créateur de macros"), 5600, "FMACRO");
 
   QAction* help = entry(bar, "M_HELP", QStringLiteral("?"), 6000, {});
+  // "?" is F1 on the focused control, which opens the help at that control's context.
   connect(help, &QAction::triggered, this, [this] {
-    if (m_help) m_help(6000);
+    QWidget* target = QApplication::focusWidget();
+    if (!target) target = this;
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+    if (!press.isAccepted() && m_help) m_help(helpContextOf(target));
   });
   QAction* infos = entry(bar, "M_INFOS", QStringLiteral("I&nformations"), 0, {});
   connect(infos, &QAction::triggered, this, [this] { showNotices(true); });
@@ -332,6 +339,7 @@ void MainMenu::showNotices(bool fromMenu) {
   text->setHtml(notes.join(QString()));
   layout->addWidget(text);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &d);
+  buttons->button(QDialogButtonBox::Close)->setText(m_s.Traduire("Fermer"));
   connect(buttons, &QDialogButtonBox::rejected, &d, &QDialog::reject);
   layout->addWidget(buttons);
   d.resize(640, 480);

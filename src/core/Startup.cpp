@@ -53,30 +53,39 @@ QString mainCaption(const QString& base, const QString& dataFolderName, const QS
   return caption;
 }
 
-StartupResult runStartup(ProcessState& s, StartupHost& host) {
-  auto& msg = s.messages();
+bool Marquer_Documentation_Vue(ProcessState& s) {
+  if (!s.base(entry::Main).open()) return false;
+  try {
+    db::Recordset tpar = s.mainDb().OpenRecordset("TPAR", db::RecordsetType::Table);
+    if (tpar.EOF_()) return false;
+    tpar.Edit();
+    tpar.setValue("TPAR_DOCINIT", true);
+    tpar.Update();
+    tpar.Close();
+  } catch (const db::DbError&) {
+    return false;
+  }
+  s.params.docInit = true;
+  return true;
+}
 
-  // Configuration.
-  const QString ini = configurationPath(s.workingFolder);
-  s.config = readConfigurationFile(localPath(ini));
+namespace {
 
-  host.placeMainWindow();
-  s.Code_Application = 4;
-  s.Liste_Applications = {4, 2, 5, 1, 3, 0};
-
-  // Databases.
+// Steps 5 and 6: the databases, then the schema upgrade.
+bool openDatabases(ProcessState& s) {
   Catalogue catalogue(s);
-  if (!catalogue.Lire_Catalogue()) return StartupResult::End;
+  if (!catalogue.Lire_Catalogue()) return false;
   bool fatal = false;
   catalogue.Ouvrir_Bases(fatal);
-  if (fatal || !s.base(entry::Main).open()) return StartupResult::End;
-  db::Database& main = s.mainDb();
+  if (fatal || !s.base(entry::Main).open()) return false;
+  return !Mise_A_Niveau(s.mainDb(), s.messages(), s.upgradeLog);
+}
 
-  if (Mise_A_Niveau(main, msg, s.upgradeLog)) return StartupResult::End;
-
-  // Version and general parameters.
+// Steps 7 to 9: the parameters record, the version check and the general parameters.
+bool readParameters(ProcessState& s) {
+  auto& msg = s.messages();
   try {
-    db::Recordset tpar = main.OpenRecordset("TPAR", db::RecordsetType::Table);
+    db::Recordset tpar = s.mainDb().OpenRecordset("TPAR", db::RecordsetType::Table);
     if (tpar.RecordCount() == 0) {
       tpar.AddNew();
       tpar.Update();
@@ -87,7 +96,7 @@ StartupResult runStartup(ProcessState& s, StartupHost& host) {
       msg.show(msg.tr("Ce programme est en version ") + programVersion() +
                    msg.tr(" et la base de données en version ") + dbVersion,
                ui::Icon::Critical);
-      return StartupResult::End;
+      return false;
     }
     readGeneralParameters(tpar, s.params);
     tpar.Close();
@@ -95,76 +104,86 @@ StartupResult runStartup(ProcessState& s, StartupHost& host) {
     msg.show(msg.tr("La table des paramètres n'est pas accessible.") + "\n" + e.description() +
                  msg.tr("   Err. n° ") + QString::number(e.number()),
              ui::Icon::Critical);
-    return StartupResult::End;
+    return false;
   }
-  if (!s.params.docInit) host.openHelp();
+  return true;
+}
 
-  // Article labels and quantity decimals from the stock parameters.
-  s.Nb_Decimales = 3;
-  if (s.base(entry::Stock).open()) {
-    try {
-      db::Recordset para =
-          s.base(entry::Stock)
-              .db.OpenRecordset("TPARA", db::RecordsetType::Table, db::rsopt::ReadOnly);
-      if (!para.EOF_()) {
-        s.params.labArt1 = para.text("TPARA_LABART1");
-        s.params.labArt2 = para.text("TPARA_LABART2");
-        s.params.labArt3 = para.text("TPARA_LABART3");
-      }
-    } catch (const db::DbError&) {
-      msg.show(msg.tr("La table des paramètres articles n'est pas accessible."), ui::Icon::Warning);
+// The stock parameters record, or an empty recordset.
+db::Recordset stockParameters(ProcessState& s) {
+  return s.base(entry::Stock)
+      .db.OpenRecordset("TPARA", db::RecordsetType::Table, db::rsopt::ReadOnly);
+}
+
+// Step 10: article labels.
+void readArticleLabels(ProcessState& s) {
+  if (!s.base(entry::Stock).open()) return;
+  try {
+    db::Recordset para = stockParameters(s);
+    if (!para.EOF_()) {
+      s.params.labArt1 = para.text("TPARA_LABART1");
+      s.params.labArt2 = para.text("TPARA_LABART2");
+      s.params.labArt3 = para.text("TPARA_LABART3");
     }
+  } catch (const db::DbError&) {
+    s.messages().show(s.messages().tr("La table des paramètres articles n'est pas accessible."),
+                      ui::Icon::Warning);
   }
+}
 
-  // Commercial data.
+void openClientTable(ProcessState& s, db::Database& db) {
+  try {
+    s.clientTable = db.OpenRecordset("TCLI", db::RecordsetType::Table, db::rsopt::ReadOnly);
+    s.clientTable.setIndex("PrimaryKey");
+  } catch (const db::DbError&) {
+    s.clientTable = {};
+    s.messages().show(s.messages().tr("La table des clients n'est pas accessible."),
+                      ui::Icon::Warning);
+  }
+}
+
+void checkSalesRep(ProcessState& s, db::Database& com) {
+  if (s.config.salesRep.isEmpty()) return;
+  try {
+    db::Recordset cal = com.OpenRecordset("TCAL", db::RecordsetType::Table);
+    if (cal.RecordCount() == 0) return;
+    cal.setIndex("PrimaryKey");
+    cal.Seek("=", s.config.salesRep);
+    if (cal.NoMatch()) {
+      s.messages().show(
+          "(Milostar.ini) : Le code commercial <" + s.config.salesRep + "> n'est pas reconnu !!!",
+          ui::Icon::Warning);
+      s.config.salesRep.clear();
+    }
+  } catch (const db::DbError&) {
+    // Without the representatives table the code is kept as configured.
+  }
+}
+
+// Step 11: the client and price tables and the sales representative.
+void openCommercialData(ProcessState& s, StartupHost& host) {
   BaseEntry& com = s.base(entry::Commercial);
-  if (com.open()) {
-    try {
-      s.clientTable = com.db.OpenRecordset("TCLI", db::RecordsetType::Table, db::rsopt::ReadOnly);
-      s.clientTable.setIndex("PrimaryKey");
-    } catch (const db::DbError&) {
-      s.clientTable = {};
-      msg.show(msg.tr("La table des clients n'est pas accessible."), ui::Icon::Warning);
-    }
-    try {
-      db::Recordset prix = com.db.OpenRecordset("TPRIX", db::RecordsetType::Table);
-      if (prix.RecordCount() > 0) {
-        prix.setIndex("PrimaryKey");
-        s.priceTable = prix;
-      }
-    } catch (const db::DbError&) {
-      s.priceTable = {};
-    }
-    if (!s.config.salesRep.isEmpty()) {
-      try {
-        db::Recordset cal = com.db.OpenRecordset("TCAL", db::RecordsetType::Table);
-        if (cal.RecordCount() > 0) {
-          cal.setIndex("PrimaryKey");
-          cal.Seek("=", s.config.salesRep);
-          if (cal.NoMatch()) {
-            msg.show("(Milostar.ini) : Le code commercial <" + s.config.salesRep +
-                         "> n'est pas reconnu !!!",
-                     ui::Icon::Warning);
-            s.config.salesRep.clear();
-          }
-        }
-      } catch (const db::DbError&) {
-        // Without the representatives table the code is kept as configured.
-      }
-    }
-  } else {
-    try {
-      s.clientTable = main.OpenRecordset("TCLI", db::RecordsetType::Table, db::rsopt::ReadOnly);
-      s.clientTable.setIndex("PrimaryKey");
-    } catch (const db::DbError&) {
-      s.clientTable = {};
-      msg.show(msg.tr("La table des clients n'est pas accessible."), ui::Icon::Warning);
-    }
+  if (!com.open()) {
+    openClientTable(s, s.mainDb());
     s.hideRentabilite = true;
     host.hideMenuEntry("M_RENTA");
+    return;
   }
+  openClientTable(s, com.db);
+  try {
+    db::Recordset prix = com.db.OpenRecordset("TPRIX", db::RecordsetType::Table);
+    if (prix.RecordCount() > 0) {
+      prix.setIndex("PrimaryKey");
+      s.priceTable = prix;
+    }
+  } catch (const db::DbError&) {
+    s.priceTable = {};
+  }
+  checkSalesRep(s, com.db);
+}
 
-  // Payment modes and terms.
+// Step 12: payment modes and terms.
+void buildPaymentLists(ProcessState& s) {
   s.modesReglementCodes.clear();
   s.modesReglementLabels.clear();
   for (const auto& m : kModes) {
@@ -173,73 +192,98 @@ StartupResult runStartup(ProcessState& s, StartupHost& host) {
   }
   s.conditionsPaiementCodes = QStringList{QString()};
   s.conditionsPaiementLabels = QStringList{QString()};
-  if (com.open()) {
-    try {
-      db::Recordset cdp =
-          com.db.OpenRecordset("TCDP", db::RecordsetType::Table, db::rsopt::ReadOnly);
-      cdp.setIndex("PrimaryKey");
-      if (cdp.RecordCount() == 0) {
-        msg.show(msg.tr("Table de conditions de paiement vide."), ui::Icon::Warning);
-      } else {
-        QStringList codes, labels;
-        for (cdp.MoveFirst(); !cdp.EOF_(); cdp.MoveNext()) {
-          codes << cdp.text("TCDP_CODE");
-          labels << cdp.text("TCDP_libelle");
-        }
-        codes << QString();
-        labels << QString();
-        s.conditionsPaiementCodes = codes;
-        s.conditionsPaiementLabels = labels;
-      }
-    } catch (const db::DbError&) {
-      // No payment terms: the single empty entry stays.
+  BaseEntry& com = s.base(entry::Commercial);
+  if (!com.open()) return;
+  try {
+    db::Recordset cdp = com.db.OpenRecordset("TCDP", db::RecordsetType::Table, db::rsopt::ReadOnly);
+    cdp.setIndex("PrimaryKey");
+    if (cdp.RecordCount() == 0) {
+      s.messages().show(s.messages().tr("Table de conditions de paiement vide."),
+                        ui::Icon::Warning);
+      return;
     }
-  }
-
-  if (s.base(entry::Stock).open()) {
-    try {
-      db::Recordset para =
-          s.base(entry::Stock)
-              .db.OpenRecordset("TPARA", db::RecordsetType::Table, db::rsopt::ReadOnly);
-      if (!para.EOF_() && !para.value("TPARA_NBRDEC").isNull())
-        s.Nb_Decimales = static_cast<int>(para.number("TPARA_NBRDEC"));
-    } catch (const db::DbError&) {
-      // Message already given with the article labels.
+    QStringList codes, labels;
+    for (cdp.MoveFirst(); !cdp.EOF_(); cdp.MoveNext()) {
+      codes << cdp.text("TCDP_CODE");
+      labels << cdp.text("TCDP_libelle");
     }
+    codes << QString();
+    labels << QString();
+    s.conditionsPaiementCodes = codes;
+    s.conditionsPaiementLabels = labels;
+  } catch (const db::DbError&) {
+    // No payment terms: the single empty entry stays.
   }
+}
 
-  if (s.base(entry::Planning).open()) {
-    try {
-      s.routingTable = s.base(entry::Planning).db.OpenRecordset("TGAM", db::RecordsetType::Table);
-      s.routingTable.setIndex("PrimaryKey");
-    } catch (const db::DbError&) {
-      s.routingTable = {};
-    }
+// Step 13: the number of quantity decimals.
+void readQuantityDecimals(ProcessState& s) {
+  s.Nb_Decimales = 3;
+  if (!s.base(entry::Stock).open()) return;
+  try {
+    db::Recordset para = stockParameters(s);
+    if (!para.EOF_() && !para.value("TPARA_NBRDEC").isNull())
+      s.Nb_Decimales = static_cast<int>(para.number("TPARA_NBRDEC"));
+  } catch (const db::DbError&) {
+    // Message already given with the article labels.
   }
+}
 
-  host.createWordInterface();
-  host.translateMainMenu();
+// Step 14: the routing table.
+void openRoutingTable(ProcessState& s) {
+  if (!s.base(entry::Planning).open()) return;
+  try {
+    s.routingTable = s.base(entry::Planning).db.OpenRecordset("TGAM", db::RecordsetType::Table);
+    s.routingTable.setIndex("PrimaryKey");
+  } catch (const db::DbError&) {
+    s.routingTable = {};
+  }
+}
 
+// Steps 17 and 18: the caption, with the default company when it exists.
+QString caption(ProcessState& s) {
   QString caption =
       mainCaption(s.Traduire("TAROVENT - Gestion des devis"), s.dataFolderName, s.config.salesRep);
-  if (!s.config.defaultCompany.isEmpty()) {
-    try {
-      db::Recordset soc = main.OpenRecordset("TSOC", db::RecordsetType::Table);
-      soc.setIndex("PrimaryKey");
-      soc.Seek("=", s.config.defaultCompany);
-      if (soc.NoMatch())
-        s.config.defaultCompany.clear();
-      else
-        caption += " - [" + soc.text("TSOC_LIB") + "]";
-    } catch (const db::DbError&) {
+  if (s.config.defaultCompany.isEmpty()) return caption;
+  try {
+    db::Recordset soc = s.mainDb().OpenRecordset("TSOC", db::RecordsetType::Table);
+    soc.setIndex("PrimaryKey");
+    soc.Seek("=", s.config.defaultCompany);
+    if (soc.NoMatch())
       s.config.defaultCompany.clear();
-    }
+    else
+      caption += " - [" + soc.text("TSOC_LIB") + "]";
+  } catch (const db::DbError&) {
+    s.config.defaultCompany.clear();
   }
-  host.setCaption(caption);
-  host.showHome();
+  return caption;
+}
 
+// Step 20: the quote documents folder.
+void makeDocumentsFolder(ProcessState& s) {
   const QString docs = localPath(s.base(entry::Main).folder) + "DOC_TAROVENT";
   if (!QFileInfo(docs).isDir()) QDir().mkpath(docs);
+}
+
+}  // namespace
+
+StartupResult runStartup(ProcessState& s, StartupHost& host) {
+  s.config = readConfigurationFile(localPath(configurationPath(s.workingFolder)));
+  host.placeMainWindow();
+  s.Code_Application = 4;
+  s.Liste_Applications = {4, 2, 5, 1, 3, 0};
+  if (!openDatabases(s) || !readParameters(s)) return StartupResult::End;
+  if (!s.params.docInit) host.openHelp();
+  readArticleLabels(s);
+  openCommercialData(s, host);
+  buildPaymentLists(s);
+  readQuantityDecimals(s);
+  openRoutingTable(s);
+  host.createWordInterface();
+  host.translateMainMenu();
+  host.setCaption(caption(s));
+  host.showHome();
+  makeDocumentsFolder(s);
   return StartupResult::Continue;
 }
 

@@ -27,6 +27,10 @@ QString programVersion();
 // The main menu caption with version, data folder, sales representative and company.
 QString mainCaption(const QString& base, const QString& dataFolderName, const QString& salesRep);
 
+// Mark-documentation-seen: sets TPAR_DOCINIT in the parameters record, so that the help no
+// longer opens at start. False (nothing changed) when the record cannot be written.
+bool Marquer_Documentation_Vue(ProcessState& state);
+
 // Runs the start-up sequence from the configuration file to the documents folder. The working
 // folder of `state` must be set. End means the program must stop (its message has been shown).
 StartupResult runStartup(ProcessState& state, StartupHost& host);

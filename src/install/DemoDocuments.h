@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDate>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -15,15 +14,11 @@ struct DemoQuote {
   QString templatePath;          // the quote type's template
   QHash<QString, QString> head;  // head bookmark -> text
   QList<composition::QuoteLine> lines;
-  double vatRate = 0;
-  double exchangeRate = 0;  // main currency to the second one
 };
 
 // Creates the document from its template in `folder`: head bookmarks filled, one row of the
-// line table per line, totals written. Throws ooxml::OoxmlError or std::runtime_error.
+// line table per line. The totals are left to the recalculation. Throws ooxml::OoxmlError or
+// std::runtime_error.
 void writeDemoQuote(const QString& folder, const DemoQuote& quote);
-
-// The amounts of a priced line, rounded as the recalculation rounds them.
-void computeAmounts(composition::QuoteLine& line);
 
 }  // namespace tarovent::install

@@ -1,6 +1,9 @@
 #include "DemoRecalc.h"
 
 #include <QDir>
+#include <QHash>
+#include <QStringList>
+#include <stdexcept>
 
 #include "articles/ArticleFiles.h"
 #include "composition/NumberFormat.h"
@@ -15,15 +18,33 @@ namespace tarovent::install {
 
 namespace {
 
-// Nobody watches a demo being built: messages are dropped, questions answered yes.
+// Nobody watches a demo being built: questions are answered yes and messages kept, so that a
+// document that cannot be recalculated is reported with what the recalculation said.
 class SilentFunnel : public ui::MessageFunnel {
  public:
-  void show(const QString&, ui::Icon, const QString&) override {}
+  void show(const QString& text, ui::Icon, const QString&) override { m_said << text; }
   ui::Answer ask(const QString&, ui::Buttons, int, ui::Icon, const QString&) override {
     return ui::Answer::Yes;
   }
   void beep() override {}
+  QString takeSaid() {
+    const QString said = m_said.join(' ');
+    m_said.clear();
+    return said;
+  }
+
+ private:
+  QStringList m_said;
 };
+
+QString documentName(const db::Recordset& version) {
+  return QStringLiteral("%1_%2.%3")
+      .arg(static_cast<int>(version.number("TDEV_NUMDOSS")), 5, 10, QLatin1Char('0'))
+      .arg(static_cast<int>(version.number("TDEV_NSEQ")), 2, 10, QLatin1Char('0'))
+      .arg(version.text("TDEV_SOC"));
+}
+
+[[noreturn]] void refuse(const QString& text) { throw std::runtime_error(text.toStdString()); }
 
 }  // namespace
 
@@ -53,35 +74,54 @@ int recalculateDocuments(const FamilyLayout& layout) {
   SilentFunnel silent;
   core::ProcessState state(silent);
   state.workingFolder = layout.workingFolder;
-  if (!openFamilyForRecalculation(state)) return 0;
+  if (!openFamilyForRecalculation(state))
+    refuse(QStringLiteral("La famille %1 ne peut pas être ouverte pour recalculer ses devis. %2")
+               .arg(layout.root, silent.takeSaid()));
   articles::ArticleFiles files(state);
   const QString folder = layout.dataFolder + "DOC_TAROVENT/";
-  int done = 0;
-  db::Recordset versions =
-      state.mainDb().OpenRecordset("select TDEV_SOC, TDEV_NUMDOSS, TDEV_NSEQ, TDEV_TXTVA from TDEV",
-                                   db::RecordsetType::Snapshot, db::rsopt::ReadOnly);
-  for (; !versions.EOF_(); versions.MoveNext()) {
-    const QString name =
-        QStringLiteral("%1_%2.%3")
-            .arg(static_cast<int>(versions.number("TDEV_NUMDOSS")), 5, 10, QLatin1Char('0'))
-            .arg(static_cast<int>(versions.number("TDEV_NSEQ")), 2, 10, QLatin1Char('0'))
-            .arg(versions.text("TDEV_SOC"));
-    if (!QFile::exists(folder + name)) continue;
-    try {
-      word::WordDocument doc = word::WordDocument::open(folder + name);
-      composition::RecalcOptions o;
-      o.fromQuote = true;
-      o.vatField = versions.text("TDEV_TXTVA");
-      o.decimalSeparator = composition::workstationDecimalSeparator();
-      if (composition::Recalcul_Document(state, files, doc, o).completed) {
-        doc.save();
-        ++done;
+  struct Totals {
+    double net, hours;
+  };
+  QHash<QString, Totals> recalculated;  // by document name
+  {
+    db::Recordset versions = state.mainDb().OpenRecordset(
+        "select TDEV_SOC, TDEV_NUMDOSS, TDEV_NSEQ, TDEV_TXTVA from TDEV",
+        db::RecordsetType::Snapshot, db::rsopt::ReadOnly);
+    for (; !versions.EOF_(); versions.MoveNext()) {
+      const QString name = documentName(versions);
+      if (!QFile::exists(folder + name)) continue;
+      composition::RecalcResult result;
+      try {
+        word::WordDocument doc = word::WordDocument::open(folder + name);
+        composition::RecalcOptions o;
+        o.fromQuote = true;
+        o.vatField = versions.text("TDEV_TXTVA");
+        o.decimalSeparator = composition::workstationDecimalSeparator();
+        result = composition::Recalcul_Document(state, files, doc, o);
+        if (result.completed) doc.save();
+      } catch (const ooxml::OoxmlError& e) {
+        refuse(QStringLiteral("Le devis %1 n'a pas pu être recalculé : %2").arg(name, e.message()));
       }
-    } catch (const ooxml::OoxmlError&) {
-      // A document that cannot be recalculated keeps the totals it was written with.
+      if (!result.completed)
+        refuse(QStringLiteral("Le devis %1 n'a pas pu être recalculé. %2")
+                   .arg(name, silent.takeSaid())
+                   .trimmed());
+      recalculated.insert(name, {result.netTotal, result.hours});
     }
   }
-  return done;
+  // Each version keeps the amount and the hours its document shows.
+  db::TransactionGuard guard(state.mainDb());
+  db::Recordset versions = state.mainDb().OpenRecordset("TDEV", db::RecordsetType::Table);
+  for (; !versions.EOF_(); versions.MoveNext()) {
+    const auto it = recalculated.constFind(documentName(versions));
+    if (it == recalculated.cend()) continue;
+    versions.Edit();
+    versions.setValue("TDEV_MONTANT", it->net);
+    versions.setValue("TDEV_TEMPS", it->hours);
+    versions.Update();
+  }
+  guard.commit();
+  return int(recalculated.size());
 }
 
 }  // namespace tarovent::install

@@ -1,12 +1,45 @@
 #include "GridLink.h"
 
 #include <QAbstractItemView>
+#include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QTableView>
 
 #include "DataControl.h"
 #include "RecordsetModel.h"
 
 namespace tarovent::ui {
+
+namespace {
+
+// What a window set on the grid's columns and a model reset would lose.
+struct ColumnLook {
+  QList<int> widths;
+  QList<bool> hidden;
+};
+
+ColumnLook lookOf(QAbstractItemView* view) {
+  ColumnLook look;
+  if (auto* table = qobject_cast<QTableView*>(view)) {
+    const QHeaderView* header = table->horizontalHeader();
+    for (int i = 0; i < header->count(); ++i) {
+      look.widths << header->sectionSize(i);
+      look.hidden << header->isSectionHidden(i);
+    }
+  }
+  return look;
+}
+
+void restore(QAbstractItemView* view, const ColumnLook& look) {
+  auto* table = qobject_cast<QTableView*>(view);
+  if (!table || table->horizontalHeader()->count() != look.widths.size()) return;
+  for (int i = 0; i < look.widths.size(); ++i) {
+    table->setColumnHidden(i, look.hidden[i]);
+    if (!look.hidden[i]) table->setColumnWidth(i, look.widths[i]);
+  }
+}
+
+}  // namespace
 
 GridLink::GridLink(QAbstractItemView* view, RecordsetModel* model, DataControl* data)
     : QObject(view), m_view(view), m_model(model), m_data(data) {
@@ -21,11 +54,14 @@ GridLink::GridLink(QAbstractItemView* view, RecordsetModel* model, DataControl* 
 }
 
 void GridLink::reload() {
-  if (!m_model || !m_data) return;
+  if (!m_model || !m_data || !m_view) return;
+  const ColumnLook look = lookOf(m_view);
+  const int column = std::max(0, m_view->currentIndex().column());
   m_moving = true;
-  m_model->setRecordset(m_data->Recordset());
+  m_model->setRecordset(m_data->Recordset());  // keeps the columns the window gave
+  restore(m_view, look);
   m_moving = false;
-  follow();
+  followAt(std::min(column, std::max(0, m_model->columnCount() - 1)));
 }
 
 void GridLink::rowChosen(int row) {
@@ -43,6 +79,10 @@ void GridLink::rowChosen(int row) {
 }
 
 void GridLink::follow() {
+  if (m_view) followAt(std::max(0, m_view->currentIndex().column()));
+}
+
+void GridLink::followAt(int column) {
   if (!m_data || !m_model || !m_view) return;
   db::Recordset& rs = m_data->Recordset();
   int row = -1;
@@ -50,8 +90,8 @@ void GridLink::follow() {
     row = m_model->rowOf(rs.Bookmark());
   m_moving = true;
   if (row >= 0) {
-    m_view->setCurrentIndex(m_model->index(row, 0));
-    m_view->scrollTo(m_model->index(row, 0));
+    m_view->setCurrentIndex(m_model->index(row, column));
+    m_view->scrollTo(m_model->index(row, column));
   } else {
     m_view->clearSelection();
   }

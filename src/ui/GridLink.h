@@ -12,7 +12,9 @@ class RecordsetModel;
 
 // Keeps a data grid and the data control of its window on the same record: choosing a row moves
 // the data control there (unless the window refuses to leave its record, and then the grid goes
-// back), and the grid follows the data control's moves, saves, deletions and refreshes.
+// back), and the grid follows the data control's moves, saves, deletions and refreshes. The
+// columns, headers, formats and widths the window gave the grid survive every reload, and the
+// current column survives moves and saves.
 class GridLink : public QObject {
   Q_OBJECT
  public:
@@ -22,6 +24,7 @@ class GridLink : public QObject {
   void reload();
   void rowChosen(int row);
   void follow();
+  void followAt(int column);
 
   QPointer<QAbstractItemView> m_view;
   QPointer<RecordsetModel> m_model;

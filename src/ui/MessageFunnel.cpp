@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
+#include <memory>
 
 namespace tarovent::ui {
 
@@ -68,22 +70,52 @@ Answer answerAt(Buttons buttons, int position) {
   return toAnswer(list[i]);
 }
 
+QString buttonText(Answer button) {
+  switch (button) {
+    case Answer::Ok:
+      return QStringLiteral("OK");
+    case Answer::Cancel:
+      return QStringLiteral("Annuler");
+    case Answer::Yes:
+      return QStringLiteral("Oui");
+    case Answer::No:
+      return QStringLiteral("Non");
+    case Answer::Retry:
+      return QStringLiteral("Réessayer");
+    case Answer::Abort:
+      return QStringLiteral("Abandonner");
+    case Answer::Ignore:
+      return QStringLiteral("Ignorer");
+  }
+  return {};
+}
+
+QMessageBox* messageBox(const QString& title, const QString& text, Buttons buttons,
+                        int defaultButton, Icon icon, QWidget* parent) {
+  auto* box = new QMessageBox(toIcon(icon), title, text, QMessageBox::NoButton, parent);
+  const auto list = buttonList(buttons);
+  // The captions are set here rather than left to a translation file that may be missing.
+  for (auto b : list) box->addButton(b)->setText(buttonText(toAnswer(b)));
+  const int d = std::clamp(defaultButton, 1, static_cast<int>(list.size())) - 1;
+  box->setDefaultButton(list[d]);
+  if (list.contains(QMessageBox::Cancel))
+    box->setEscapeButton(QMessageBox::Cancel);
+  else if (list.contains(QMessageBox::No))
+    box->setEscapeButton(QMessageBox::No);
+  return box;
+}
+
 void MessageBoxFunnel::show(const QString& text, Icon icon, const QString& title) {
-  QMessageBox box(toIcon(icon), title.isEmpty() ? m_title : title, text, QMessageBox::Ok,
-                  QApplication::activeWindow());
-  box.exec();
+  std::unique_ptr<QMessageBox> box(messageBox(title.isEmpty() ? m_title : title, text, Buttons::Ok,
+                                              1, icon, QApplication::activeWindow()));
+  box->exec();
 }
 
 Answer MessageBoxFunnel::ask(const QString& text, Buttons buttons, int defaultButton, Icon icon,
                              const QString& title) {
-  QMessageBox box(toIcon(icon), title.isEmpty() ? m_title : title, text, QMessageBox::NoButton,
-                  QApplication::activeWindow());
-  const auto list = buttonList(buttons);
-  for (auto b : list) box.addButton(b);
-  const int d = std::clamp(defaultButton, 1, static_cast<int>(list.size())) - 1;
-  box.setDefaultButton(list[d]);
-  if (list.contains(QMessageBox::Cancel)) box.setEscapeButton(QMessageBox::Cancel);
-  return toAnswer(static_cast<QMessageBox::StandardButton>(box.exec()));
+  std::unique_ptr<QMessageBox> box(messageBox(title.isEmpty() ? m_title : title, text, buttons,
+                                              defaultButton, icon, QApplication::activeWindow()));
+  return toAnswer(static_cast<QMessageBox::StandardButton>(box->exec()));
 }
 
 void MessageBoxFunnel::beep() { QApplication::beep(); }
@@ -92,9 +124,10 @@ void ScriptedResponder::show(const QString& text, Icon, const QString&) {
   m_entries.append({text, false, Answer::Ok});
 }
 
-Answer ScriptedResponder::ask(const QString& text, Buttons, int, Icon, const QString&) {
+Answer ScriptedResponder::ask(const QString& text, Buttons buttons, int defaultButton, Icon,
+                              const QString&) {
   const Answer a = m_answers.isEmpty() ? m_fallback : m_answers.takeFirst();
-  m_entries.append({text, true, a});
+  m_entries.append({text, true, a, buttons, defaultButton});
   return a;
 }
 

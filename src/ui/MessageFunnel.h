@@ -5,6 +5,9 @@
 #include <QStringList>
 #include <functional>
 
+class QMessageBox;
+class QWidget;
+
 namespace tarovent::ui {
 
 enum class Icon { None, Information, Warning, Critical, Question };
@@ -56,6 +59,8 @@ class ScriptedResponder : public MessageFunnel {
     QString text;
     bool question = false;
     Answer answer = Answer::Ok;
+    Buttons buttons = Buttons::Ok;
+    int defaultButton = 1;  // as asked, 1-based
   };
 
   // Answers given to the next questions, in order; when none is left, `fallback`.
@@ -84,5 +89,12 @@ class ScriptedResponder : public MessageFunnel {
 
 // The answer a button set gives for its 1-based button position.
 Answer answerAt(Buttons buttons, int position);
+
+// The box a message or a question shows: French buttons (Oui, Non, Annuler, OK...), the
+// `defaultButton`-th one (1-based) taken by Enter. The caller owns it and runs exec().
+QMessageBox* messageBox(const QString& title, const QString& text, Buttons buttons,
+                        int defaultButton, Icon icon, QWidget* parent);
+// The French caption of a button of the message boxes.
+QString buttonText(Answer button);
 
 }  // namespace tarovent::ui

@@ -17,12 +17,22 @@ bool isNumber(db::FieldType t) {
 RecordsetModel::RecordsetModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void RecordsetModel::setRecordset(const db::Recordset& rs, QList<GridColumn> columns) {
+  m_given = std::move(columns);
+  setRecordset(rs);
+}
+
+void RecordsetModel::setColumns(QList<GridColumn> columns) {
+  setRecordset(m_rs, std::move(columns));
+}
+
+void RecordsetModel::setRecordset(const db::Recordset& rs) {
   beginResetModel();
   m_rs = rs.isOpen() ? rs.Clone() : db::Recordset();
-  m_columns = std::move(columns);
+  m_columns.clear();
   m_fieldOf.clear();
   m_specs.clear();
   if (m_rs.isOpen()) {
+    m_columns = m_given;
     if (m_columns.isEmpty())
       for (int i = 0; i < m_rs.fieldCount(); ++i) m_columns.append({m_rs.fieldName(i), {}, {}, {}});
     for (const GridColumn& c : std::as_const(m_columns)) {

@@ -26,8 +26,12 @@ class RecordsetModel : public QAbstractTableModel {
  public:
   explicit RecordsetModel(QObject* parent = nullptr);
 
-  // Shows `rs` through a cursor of its own; without columns, every field.
-  void setRecordset(const db::Recordset& rs, QList<GridColumn> columns = {});
+  // Shows `rs` through a cursor of its own with these columns; without columns, every field.
+  void setRecordset(const db::Recordset& rs, QList<GridColumn> columns);
+  // Shows `rs` with the columns given last (every field when none were given).
+  void setRecordset(const db::Recordset& rs);
+  // The columns the window gave, kept across recordsets.
+  void setColumns(QList<GridColumn> columns);
   // Reads the rows again (after the records changed).
   void reload();
   void clear();
@@ -56,8 +60,9 @@ class RecordsetModel : public QAbstractTableModel {
   static constexpr int kBlock = 64;
   static constexpr int kBlocksKept = 16;
   mutable db::Recordset m_rs;
-  QList<GridColumn> m_columns;
-  QVector<int> m_fieldOf;  // column -> field index
+  QList<GridColumn> m_given;    // as the window set them
+  QList<GridColumn> m_columns;  // shown: the given ones, or every field
+  QVector<int> m_fieldOf;       // column -> field index
   QVector<db::FieldSpec> m_specs;
   int m_rows = 0;
   mutable QHash<int, QVector<Row>> m_blocks;

@@ -2,8 +2,10 @@
 
 #include <QHash>
 #include <QString>
-#include <QWidget>
 #include <functional>
+
+// Declared only: logic files that reach the process state must not pull in QtWidgets.
+class QWidget;
 
 namespace tarovent::ui {
 

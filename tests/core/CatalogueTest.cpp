@@ -1,4 +1,5 @@
 #include <QFileInfo>
+#include <QProcess>
 #include <QTextStream>
 
 #include "CoreTestSupport.h"
@@ -145,6 +146,81 @@ TEST_F(CatalogueTest, StockOpensOnDemandWithItsMessages) {
   m_state->base(1).folder.clear();
   EXPECT_FALSE(c.Ouvrir_Stock());
   EXPECT_EQ(m_messages.texts().last(), "Cette fonction ne peut pas fonctionner sans CORVELIN");
+}
+
+}  // namespace
+}  // namespace tarovent::core::test
+
+namespace tarovent::core::test {
+namespace {
+
+// Files made immutable (the superuser ignores permission bits), made mutable again at the end.
+class Immutable {
+ public:
+  bool set(const QString& path) {
+    if (QProcess::execute("chattr", {"+i", path}) != 0) return false;
+    m_paths << path;
+    return true;
+  }
+  ~Immutable() {
+    for (const QString& p : m_paths) QProcess::execute("chattr", {"-i", p});
+  }
+
+ private:
+  QStringList m_paths;
+};
+
+// Regression: the catalogue was opened for writing, so a read-only family did not start.
+TEST_F(CatalogueTest, ReadOnlyCatalogueAndFamilyFolderStillStart) {
+  Immutable lock;
+  if (!lock.set(catalogue()) || !lock.set(m_layout.root))
+    GTEST_SKIP() << "chattr cannot make files read-only here";
+  Catalogue c(*m_state);
+  ASSERT_TRUE(c.Lire_Catalogue()) << m_messages.texts().join('|').toStdString();
+  EXPECT_EQ(m_state->base(4).file, "TAROVENT.MDB");
+  bool fatal = false;
+  EXPECT_TRUE(c.Ouvrir_Bases(fatal));
+  EXPECT_FALSE(fatal);
+  EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('|').toStdString();
+  EXPECT_FALSE(QFileInfo::exists(catalogue() + "-wal"));
+}
+
+// Regression: the message carried SQLite's own English words.
+TEST_F(CatalogueTest, GarbageCatalogueIsReportedInFrench) {
+  QFile f(catalogue());
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  f.write(QByteArray(4096, 'x'));
+  f.close();
+  EXPECT_FALSE(Catalogue(*m_state).Lire_Catalogue());
+  ASSERT_EQ(m_messages.texts().size(), 1);
+  const QString text = m_messages.texts().first();
+  EXPECT_TRUE(text.startsWith("Le catalogue des bases de données " + catalogue() +
+                              " n'est pas une base de données utilisable."))
+      << text.toStdString();
+  EXPECT_FALSE(text.contains("file")) << text.toStdString();
+  EXPECT_FALSE(text.contains("database ")) << text.toStdString();
+}
+
+// Regression: a BDLOC.MDB that could not be deleted gave "already exists" from the engine.
+TEST_F(CatalogueTest, LocalWorkDatabaseThatCannotBeDeletedSaysSo) {
+  Catalogue c(*m_state);
+  ASSERT_TRUE(c.Lire_Catalogue());
+  bool fatal = false;
+  ASSERT_TRUE(c.Ouvrir_Bases(fatal));
+  m_state->localDb.Close();
+  m_state->localDb = {};
+  Immutable lock;
+  if (!lock.set(m_layout.workingFolder + "BDLOC.MDB"))
+    GTEST_SKIP() << "chattr cannot make files read-only here";
+  const QString here = QDir::currentPath();
+  EXPECT_FALSE(c.Ouvrir_Bases(fatal));
+  EXPECT_TRUE(fatal);
+  ASSERT_FALSE(m_messages.texts().isEmpty());
+  EXPECT_EQ(m_messages.texts().last(), "(Ouverture Bases): La base de travail " +
+                                           m_layout.workingFolder +
+                                           "BDLOC.MDB ne peut pas être supprimée (fichier "
+                                           "protégé ou ouvert par un autre programme).");
+  EXPECT_EQ(QDir::currentPath(), here);
 }
 
 }  // namespace

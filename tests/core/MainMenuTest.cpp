@@ -1,15 +1,21 @@
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 
 #include "CoreTestSupport.h"
 #include "core/CoreWindows.h"
+#include "core/Help.h"
+#include "core/HelpWindow.h"
 #include "core/MainMenu.h"
 #include "core/MenuButtons.h"
 #include "core/WindowTranslation.h"
+#include "ui/UiTestSupport.h"
 
 namespace tarovent::core::test {
 namespace {
@@ -116,6 +122,48 @@ TEST_F(MainMenuTest, PictureButtonsLightAndGoOut) {
   menu->Eteindre_Menu("CMD_M_NOPE");
   EXPECT_EQ(m_messages.texts().last(),
             "Procédure Eteindre_Menu : Nom de contrôle inconnu CMD_M_NOPE");
+}
+
+// Regression: the notices window closed with Qt's English "Close".
+TEST_F(MainMenuTest, NoticesWindowClosesWithFermer) {
+  auto menu = startMenu();  // before the notices exist: start-up would show them
+  m_state->programFolder = m_dir.path() + "/";
+  {
+    db::Workspace ws;
+    db::Database db = ws.CreateDatabase(m_dir.path() + "/VovavidirV95_New.mdb");
+    db.Execute(
+        "CREATE TABLE TNOTES (TNOTES_VERSION TEXT(20), TNOTES_DATE DATETIME, TNOTES_TEXTE MEMO)");
+    db.Execute("INSERT INTO TNOTES VALUES ('9.5.02', #12/01/2026#, 'Corrections')");
+  }
+  QStringList buttons;
+  QTimer::singleShot(0, [&] {
+    auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!d) return;
+    for (auto* b : d->findChildren<QPushButton*>()) buttons << b->text();
+    d->reject();
+  });
+  menu->menuEntry("M_INFOS")->trigger();
+  EXPECT_EQ(buttons, QStringList{"Fermer"});
+}
+
+// Regression: the help opened at every start, under the main window, and Esc left it open.
+TEST_F(MainMenuTest, HelpFromQuestionMarkOpensAboveTheMenuAndClosingItMarksItSeen) {
+  sql(mainFile(), {"UPDATE TPAR SET TPAR_DOCINIT = False"});
+  auto menu = startMenu();
+  EXPECT_FALSE(m_state->params.docInit);
+  menu->setHelpHandler([this](int context) { showHelp(*m_state, context); });
+  tarovent::test::showActive(menu.get());
+  menu->menuEntry("M_HELP")->trigger();  // F1 to the focused control
+  HelpWindow* help = nullptr;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* h = qobject_cast<HelpWindow*>(w); h && h->isVisible()) help = h;
+  ASSERT_NE(help, nullptr);
+  EXPECT_EQ(help->parentWidget(), menu.get());
+  tarovent::test::pressKey(help, Qt::Key_Escape);
+  EXPECT_FALSE(help->isVisible());
+  EXPECT_TRUE(m_state->params.docInit);
+  db::Workspace ws;
+  EXPECT_TRUE(ws.OpenDatabase(mainFile()).OpenRecordset("TPAR").flag("TPAR_DOCINIT"));
 }
 
 TEST_F(MainMenuTest, EnglishCaptionsWithALanguage) {

@@ -64,6 +64,10 @@ TEST_F(StartupTest, HelpOpensUntilItHasBeenSeen) {
   sql(mainFile(), {"UPDATE TPAR SET TPAR_DOCINIT = False"});
   ASSERT_EQ(start(), StartupResult::Continue);
   EXPECT_TRUE(m_host.calls.contains("help"));
+  EXPECT_TRUE(Marquer_Documentation_Vue(*m_state));
+  m_host.calls.clear();
+  ASSERT_EQ(start(), StartupResult::Continue);
+  EXPECT_FALSE(m_host.calls.contains("help"));
 }
 
 TEST_F(StartupTest, DefaultCompanyAndRepresentativeInTheCaption) {

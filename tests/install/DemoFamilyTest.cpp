@@ -12,6 +12,8 @@
 #include "core/Startup.h"
 #include "core/Translator.h"
 #include "install/DemoFamily.h"
+#include "install/DemoRecalc.h"
+#include "install/Installer.h"
 #include "platform/db/Database.h"
 #include "platform/word/WordDocument.h"
 #include "ui/MessageFunnel.h"
@@ -268,6 +270,39 @@ TEST_F(DemoFamily, EveryVersionHasItsPricedDocument) {
     QString total = doc.bookmarkText("SMTNET");
     total.remove(' ').replace(',', '.');
     EXPECT_NEAR(total.toDouble(), amount, 0.005);
+    // The total in the second currency is the recalculation's: TTC converted, with its label.
+    const auto number = [](QString text) {
+      return text.remove(' ').remove(QChar(0xA0)).replace(',', '.').toDouble();
+    };
+    const QString devise = doc.bookmarkText("DEVISE");
+    ASSERT_TRUE(devise.endsWith(" Franc suisse")) << devise.toStdString();
+    EXPECT_NEAR(number(devise.chopped(13)), number(doc.bookmarkText("STTC")) * 0.94, 0.006);
+  }
+}
+
+// Regression: a document the recalculation could not read was skipped without a word.
+TEST(DemoRecalculation, StopsWithAMessageOnADocumentItCannotRecalculate) {
+  QTemporaryDir dir;
+  const auto layout = install::initFamily(dir.filePath("fam"), false);
+  {
+    db::Workspace ws;
+    db::Database main = ws.OpenDatabase(layout.dataFolder + "TAROVENT.MDB");
+    main.Execute(
+        "INSERT INTO TDEV (TDEV_SOC, TDEV_NUMDOSS, TDEV_NSEQ, TDEV_TXTVA) VALUES ('AB', 1, 0, "
+        "'20')");
+  }
+  QDir().mkpath(layout.dataFolder + "DOC_TAROVENT");
+  QFile doc(layout.dataFolder + "DOC_TAROVENT/00001_00.AB");
+  ASSERT_TRUE(doc.open(QIODevice::WriteOnly));
+  doc.write("pas un document");
+  doc.close();
+  try {
+    install::recalculateDocuments(layout);
+    ADD_FAILURE() << "no error";
+  } catch (const std::runtime_error& e) {
+    EXPECT_TRUE(
+        QString::fromUtf8(e.what()).startsWith("Le devis 00001_00.AB n'a pas pu être recalculé"))
+        << e.what();
   }
 }
 

@@ -158,6 +158,42 @@ TEST_F(GridForm, GridFollowsSavesAndDeletions) {
   EXPECT_EQ(currentRow(), 2);
 }
 
+// Regression: every reload gave the model back its raw field names and default widths.
+TEST_F(GridForm, ColumnsHeadersWidthsAndCurrentColumnSurviveSavesAndRefreshes) {
+  m_model->setColumns(
+      {{"TCLI_CODE", "Code", {}, {}},
+       {"TCLI_NOM", "Raison sociale", [](const QVariant& v) { return v.toString().toUpper(); }, {}},
+       {"TCLI_ENCOURS", "Encours", {}, {}}});
+  m_grid->setColumnWidth(1, 173);
+  m_grid->setColumnHidden(2, true);
+  choose(1);  // Berthier, in the second column
+  const auto look = [&](const char* when) {
+    SCOPED_TRACE(when);
+    ASSERT_EQ(m_model->columnCount(), 3);
+    EXPECT_EQ(m_model->headerData(0, Qt::Horizontal).toString(), "Code");
+    EXPECT_EQ(m_model->headerData(1, Qt::Horizontal).toString(), "Raison sociale");
+    EXPECT_EQ(m_model->headerData(2, Qt::Horizontal).toString(), "Encours");
+    EXPECT_EQ(m_grid->columnWidth(1), 173);
+    EXPECT_TRUE(m_grid->isColumnHidden(2));
+    EXPECT_EQ(m_grid->currentIndex().column(), 1);
+  };
+  look("as set");
+  m_nom->setText("Berthier et fils");
+  click("Cmd_Update");
+  look("after a save");
+  EXPECT_EQ(m_model->index(currentRow(), 1).data().toString(), "BERTHIER ET FILS");
+  click("Cmd_Rafraichir");
+  look("after a refresh");
+  m_data->MoveNext();
+  look("after a move");
+  EXPECT_EQ(m_model->index(currentRow(), 0).data().toString(), m_code->text());
+  if (const QString folder = qEnvironmentVariable("TAROVENT_SCREENSHOTS"); !folder.isEmpty()) {
+    m_window->resize(1280, 800);
+    test::showActive(m_window.get());
+    EXPECT_TRUE(saveScreenshot(m_window.get(), folder + "/grid-french-headers.png"));
+  }
+}
+
 TEST_F(RecordForm, ShowsRecordsInKeyOrderWithTheirPosition) {
   EXPECT_EQ(m_code->text(), "C1");
   EXPECT_EQ(m_code->maxLength(), 10);  // TEXT(10)

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QUrl>
 
 #include "DbError.h"
 #include "JetFunctions.h"
@@ -88,7 +89,14 @@ std::shared_ptr<Connection> Connection::open(const QString& path, bool create, b
   c->m_readOnly = readOnly;
   int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
   if (create) flags |= SQLITE_OPEN_CREATE;
-  const QByteArray p = QFile::encodeName(c->m_path);
+  QByteArray p = QFile::encodeName(c->m_path);
+  // A WAL database in a folder where its -shm file cannot be created opens for reading only
+  // as an immutable file.
+  if (readOnly && !QFileInfo(fi.absolutePath()).isWritable() &&
+      !QFileInfo::exists(c->m_path + QStringLiteral("-shm"))) {
+    p = "file:" + QUrl::toPercentEncoding(c->m_path, "/") + "?immutable=1";
+    flags |= SQLITE_OPEN_URI;
+  }
   const int rc = sqlite3_open_v2(p.constData(), &c->m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) {
     const QString msg = c->m_db ? QString::fromUtf8(sqlite3_errmsg(c->m_db)) : QString();

@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace {
+
+struct AdminRun {
+  int status;
+  QString out, err;
+};
+
+AdminRun admin(const QStringList& args) {
+  QProcess p;
+  p.start(QStringLiteral(TAROVENT_ADMIN), args);
+  p.waitForFinished(60000);
+  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+          QString::fromUtf8(p.readAllStandardOutput()),
+          QString::fromUtf8(p.readAllStandardError())};
+}
+
+// Regression: a bad or missing size crashed (segmentation fault), and a failed recalculation
+// of a missing family said nothing.
+TEST(AdminVerbs, FailuresExitNonZeroWithAFrenchMessage) {
+  QTemporaryDir dir;
+  const QString fam = dir.filePath("fam");
+  ASSERT_EQ(admin({"init", fam}).status, 0);
+  const struct {
+    QStringList args;
+    int status;
+    QString said;  // in stderr
+  } cases[] = {
+      {{"demo", dir.filePath("d1"), "--size", "huge"}, 2, "Utilisation : tarovent-admin demo"},
+      {{"demo", "x", "--size"}, 2, "Utilisation : tarovent-admin demo"},
+      {{"demo", "--size"}, 2, "Utilisation : tarovent-admin demo"},
+      {{"demo", fam}, 1, "contient déjà une installation"},
+      {{"sql", dir.filePath("absent.mdb"), "select 1"}, 1, "introuvable"},
+      {{"doc", "recalc", fam, dir.filePath("00001_00.AB")}, 1, "introuvable"},
+      {{"doc", "recalc", dir.filePath("absent"), dir.filePath("00001_00.AB")}, 1, "introuvable"},
+      {{"doc", "inspect", dir.filePath("absent.docx")}, 1, "Impossible de lire le document"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args.join(' ').toStdString());
+    const AdminRun r = admin(c.args);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_TRUE(r.err.contains(c.said)) << r.err.toStdString();
+  }
+  EXPECT_FALSE(QFileInfo::exists(dir.filePath("d1")));
+}
+
+// A family whose folder and catalogue cannot be written is checked all the same, and says so.
+TEST(AdminVerbs, CheckOnAReadOnlyFamily) {
+  QTemporaryDir dir;
+  const QString fam = dir.filePath("fam");
+  ASSERT_EQ(admin({"init", fam}).status, 0);
+  const QStringList locked = {fam + "/DBPATH.MDB", fam};
+  bool ok = true;
+  for (const QString& p : locked) ok &= QProcess::execute("chattr", {"+i", p}) == 0;
+  if (ok) {
+    const AdminRun r = admin({"check", fam});
+    EXPECT_EQ(r.status, 0) << r.out.toStdString();
+    EXPECT_EQ(r.out, "Le catalogue des bases de données " + fam +
+                         "/DBPATH.MDB est en lecture seule : il est lu sans être modifié.\nOK\n");
+  }
+  for (const QString& p : locked) QProcess::execute("chattr", {"-i", p});
+  if (!ok) GTEST_SKIP() << "chattr cannot make files read-only here";
+}
+
+}  // namespace

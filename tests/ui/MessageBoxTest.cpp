@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTranslator>
+#include <memory>
+
+#include "UiTestSupport.h"
+#include "ui/FormNavigation.h"
+#include "ui/MessageFunnel.h"
+#include "ui/QtFrench.h"
+
+namespace tarovent::ui {
+namespace {
+
+QStringList captions(QMessageBox& box) {
+  QStringList out;
+  for (QAbstractButton* b : box.buttons()) out << b->text();
+  out.sort();
+  return out;
+}
+
+// Regression: the boxes showed Qt's English "Yes", "No", "Cancel" and always defaulted to the
+// first button's role.
+TEST(MessageBox, ButtonsAreFrenchAndEnterTakesTheAskedDefault) {
+  const struct {
+    Buttons buttons;
+    int defaultButton;
+    QStringList captions;
+    QString defaultCaption;
+  } cases[] = {
+      {Buttons::Ok, 1, {"OK"}, "OK"},
+      {Buttons::OkCancel, 2, {"Annuler", "OK"}, "Annuler"},
+      {Buttons::YesNo, 1, {"Non", "Oui"}, "Oui"},
+      {Buttons::YesNo, 2, {"Non", "Oui"}, "Non"},
+      {Buttons::YesNoCancel, 3, {"Annuler", "Non", "Oui"}, "Annuler"},
+      {Buttons::RetryCancel, 1, {"Annuler", "Réessayer"}, "Réessayer"},
+      {Buttons::AbortRetryIgnore, 3, {"Abandonner", "Ignorer", "Réessayer"}, "Ignorer"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.defaultCaption.toStdString());
+    std::unique_ptr<QMessageBox> box(messageBox("Tarovent",
+                                                "Voulez-vous enregistrer votre saisie ?", c.buttons,
+                                                c.defaultButton, Icon::Question, nullptr));
+    EXPECT_EQ(captions(*box), c.captions);
+    ASSERT_NE(box->defaultButton(), nullptr);
+    EXPECT_EQ(box->defaultButton()->text(), c.defaultCaption);
+  }
+  // Escape answers "No" to a yes/no question.
+  std::unique_ptr<QMessageBox> box(messageBox("Tarovent", "Confirmer la suppression",
+                                              Buttons::YesNo, 2, Icon::Question, nullptr));
+  ASSERT_NE(box->escapeButton(), nullptr);
+  EXPECT_EQ(box->escapeButton()->text(), "Non");
+  if (const QString folder = qEnvironmentVariable("TAROVENT_SCREENSHOTS"); !folder.isEmpty()) {
+    box->setText("Confirmer la suppression de l'enregistrement ?");
+    box->resize(1280, 800);
+    test::showActive(box.get());
+    EXPECT_TRUE(saveScreenshot(box.get(), folder + "/question-box.png"));
+  }
+}
+
+TEST(MessageBox, ScriptedResponderRecordsTheButtonsAndTheDefault) {
+  ScriptedResponder responder;
+  MessageFunnel& r = responder;
+  responder.script({Answer::No});
+  EXPECT_EQ(r.ask("Supprimer ?", Buttons::YesNo, 2), Answer::No);
+  ASSERT_EQ(responder.entries().size(), 1);
+  EXPECT_EQ(responder.entries()[0].buttons, Buttons::YesNo);
+  EXPECT_EQ(responder.entries()[0].defaultButton, 2);
+}
+
+TEST(QtFrench, StandardDialogsSpeakFrenchAndAMissingFileIsNoFailure) {
+  QTemporaryDir empty;
+  EXPECT_EQ(installQtFrench(*qApp, empty.path()), nullptr);
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Cancel");
+
+  QTranslator* french = installQtFrench(*qApp);
+  ASSERT_NE(french, nullptr) << "qtbase_fr.qm is missing: install qt6-translations-l10n";
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Annuler");
+  EXPECT_NE(QCoreApplication::translate("QFileDialog", "File &name:"), "File &name:");
+  QCoreApplication::removeTranslator(french);
+  delete french;
+}
+
+}  // namespace
+}  // namespace tarovent::ui
