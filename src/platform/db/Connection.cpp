@@ -23,12 +23,24 @@ const IndexInfo* TableInfo::findIndex(const QString& name) const {
 
 namespace {
 
-int mapSqliteError(int rc, const QString& message) {
-  switch (rc & 0xff) {
-    case SQLITE_CONSTRAINT:
-      if (message.contains("NOT NULL")) return err::FieldRequired;
-      if (message.contains("CHECK")) return err::ZeroLengthNotAllowed;
+// SQLite's extended result code as the engine's error number.
+int mapSqliteError(int extended, const QString& message) {
+  if (const int number = functionErrorNumber(extended)) return number;
+  switch (extended) {
+    case SQLITE_CONSTRAINT_NOTNULL:
+      return err::FieldRequired;
+    case SQLITE_CONSTRAINT_CHECK:
+      return err::ZeroLengthNotAllowed;
+    case SQLITE_CONSTRAINT_PRIMARYKEY:
+    case SQLITE_CONSTRAINT_UNIQUE:
+    case SQLITE_CONSTRAINT_ROWID:
       return err::DuplicateKey;
+    default:
+      break;
+  }
+  switch (extended & 0xff) {
+    case SQLITE_CONSTRAINT:
+      return err::ValidationFailed;
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
       return err::Locked;
@@ -38,12 +50,15 @@ int mapSqliteError(int rc, const QString& message) {
       return err::CannotOpen;
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT:
-      return 3343;
+      return err::UnrecognizedFormat;
     case SQLITE_MISMATCH:
       return err::DataTypeMismatch;
+    case SQLITE_FULL:
+      return err::DiskFull;
     case SQLITE_ERROR:
-      if (message.startsWith("no such table")) return 3078;
-      if (message.startsWith("no such column")) return 3061;
+      // SQLite gives these no code of their own.
+      if (message.startsWith("no such table")) return err::SourceNotFound;
+      if (message.startsWith("no such column")) return err::TooFewParameters;
       if (message.startsWith("no such function")) return err::UnknownFunction;
       if (message.contains("already exists")) return err::TableExists;
       if (message.contains("syntax error")) return err::SyntaxError;
@@ -69,11 +84,49 @@ QString describe(int number, const QString& message) {
     case err::ZeroLengthNotAllowed:
       return QStringLiteral("Le champ ne peut pas être une chaîne de longueur nulle (%1).")
           .arg(message);
-    case 3343:
+    case err::UnrecognizedFormat:
       return QStringLiteral("Format de base de données non reconnu (%1).").arg(message);
     default:
       return message;
   }
+}
+
+}  // namespace
+
+namespace {
+
+// An existing file that is not an SQLite database (empty files included) is refused rather
+// than turned into one.
+void checkHeader(const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return;  // SQLite reports why
+  static const QByteArray magic("SQLite format 3\0", 16);
+  if (f.read(16) != magic)
+    throw DbError(err::UnrecognizedFormat,
+                  QStringLiteral("Format de base de données non reconnu : '%1'.").arg(path));
+}
+
+// What SQLite needs to write a database in WAL mode: the file and its folder. A file or
+// folder marked read-only counts as such even for a user allowed to override the mark.
+bool writable(const QFileInfo& fi) {
+  const auto allowed = [](const QFileInfo& f) {
+    return f.isWritable() &&
+           (f.permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther));
+  };
+  return allowed(fi) && allowed(QFileInfo(fi.absolutePath()));
+}
+
+// After a commit: once the journal holds 100 pages they are copied back into the database and
+// the journal starts again from its beginning. Readers let go within a call, so waiting a
+// little for them keeps the journal small even while other processes read all the time.
+int checkpointAfterCommit(void*, sqlite3* db, const char* schema, int pages) {
+  if (pages < 100) return SQLITE_OK;
+  sqlite3_busy_timeout(db, 20);
+  const int rc = sqlite3_wal_checkpoint_v2(db, schema, SQLITE_CHECKPOINT_RESTART, nullptr, nullptr);
+  sqlite3_busy_timeout(db, 5000);
+  if (rc == SQLITE_BUSY)
+    sqlite3_wal_checkpoint_v2(db, schema, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+  return SQLITE_OK;
 }
 
 }  // namespace
@@ -83,19 +136,24 @@ std::shared_ptr<Connection> Connection::open(const QString& path, bool create, b
   if (!create && !fi.exists())
     throw DbError(err::FileNotFound, QStringLiteral("Fichier '%1' introuvable.").arg(path));
   if (create && fi.exists())
-    throw DbError(3204, QStringLiteral("La base de données '%1' existe déjà.").arg(path));
+    throw DbError(err::DatabaseExists,
+                  QStringLiteral("La base de données '%1' existe déjà.").arg(path));
+  if (!create) checkHeader(fi.absoluteFilePath());
   std::shared_ptr<Connection> c(new Connection);
   c->m_path = fi.absoluteFilePath();
-  c->m_readOnly = readOnly;
-  int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+  // A file or folder the user may not write is opened for reading, as the engine does.
+  const bool lockedDown = !create && !readOnly && !writable(fi);
+  c->m_readOnly = readOnly || lockedDown;
+  int flags = c->m_readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
   if (create) flags |= SQLITE_OPEN_CREATE;
   QByteArray p = QFile::encodeName(c->m_path);
-  // A WAL database in a folder where its -shm file cannot be created opens for reading only
-  // as an immutable file.
-  if (readOnly && !QFileInfo(fi.absolutePath()).isWritable() &&
-      !QFileInfo::exists(c->m_path + QStringLiteral("-shm"))) {
-    p = "file:" + QUrl::toPercentEncoding(c->m_path, "/") + "?immutable=1";
+  // Nobody can write there (or we only read, from a folder where the -shm file cannot be
+  // made): open the file as immutable, without the shared memory SQLite cannot create.
+  const bool folderLocked = !writable(QFileInfo(fi.absolutePath()));
+  if (lockedDown ||
+      (readOnly && folderLocked && !QFileInfo::exists(c->m_path + QStringLiteral("-shm")))) {
     flags |= SQLITE_OPEN_URI;
+    p = QUrl::fromLocalFile(c->m_path).toEncoded() + "?immutable=1";
   }
   const int rc = sqlite3_open_v2(p.constData(), &c->m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) {
@@ -106,20 +164,22 @@ std::shared_ptr<Connection> Connection::open(const QString& path, bool create, b
         err::CannotOpen,
         QStringLiteral("Impossible d'ouvrir la base de données '%1' (%2).").arg(path, msg));
   }
-  sqlite3_extended_result_codes(c->m_db, 0);
+  sqlite3_extended_result_codes(c->m_db, 1);
   sqlite3_busy_timeout(c->m_db, 5000);
   registerJetFunctions(c->m_db);
   try {
     // Touching the schema tells a database from any other file.
     c->exec(QStringLiteral("PRAGMA schema_version"));
-    if (!readOnly) {
+    if (!c->m_readOnly) {
       c->exec(QStringLiteral("PRAGMA journal_mode=WAL"));
       c->exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+      c->exec(QStringLiteral("PRAGMA journal_size_limit=1048576"));
+      sqlite3_wal_hook(c->m_db, checkpointAfterCommit, nullptr);
     }
   } catch (const DbError& e) {
     c->close();
     throw DbError(
-        e.number() == err::EngineError ? 3343 : e.number(),
+        e.number() == err::EngineError ? err::UnrecognizedFormat : e.number(),
         QStringLiteral("La base de données '%1' est inutilisable : %2").arg(path, e.description()));
   }
   return c;
@@ -132,8 +192,9 @@ void Connection::close() {
   releaseCursors();
   for (auto* s : std::as_const(m_cache)) sqlite3_finalize(s);
   m_cache.clear();
-  if (m_level > 0) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+  if (m_begun > 0) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
   m_level = 0;
+  m_begun = 0;
   sqlite3_close_v2(m_db);
   m_db = nullptr;
 }
@@ -141,15 +202,17 @@ void Connection::close() {
 void Connection::fail(int rc, const QString& context) const {
   const QString msg =
       m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("base fermée");
-  const int number = mapSqliteError(rc, msg);
+  const int extended = m_db ? sqlite3_extended_errcode(m_db) : rc;
+  const int number = mapSqliteError((extended & 0xff) == (rc & 0xff) ? extended : rc, msg);
   QString text = describe(number, msg);
   if (!context.isEmpty() && number != err::DuplicateKey && number != err::Locked)
     text += QStringLiteral(" [%1]").arg(context);
   throw DbError(number, text);
 }
 
-sqlite3_stmt* Connection::prepare(const QString& sql) const {
-  if (!m_db) throw DbError(3420, QStringLiteral("La base de données est fermée."));
+sqlite3_stmt* Connection::prepare(const QString& sql) {
+  if (!m_db) throw DbError(err::ObjectClosed, QStringLiteral("La base de données est fermée."));
+  use();
   const QByteArray s = sql.toUtf8();
   sqlite3_stmt* stmt = nullptr;
   const int rc =
@@ -159,6 +222,7 @@ sqlite3_stmt* Connection::prepare(const QString& sql) const {
 }
 
 sqlite3_stmt* Connection::cached(const QString& sql) {
+  use();
   auto it = m_cache.find(sql);
   if (it != m_cache.end()) {
     sqlite3_reset(*it);
@@ -171,7 +235,12 @@ sqlite3_stmt* Connection::cached(const QString& sql) {
 }
 
 void Connection::exec(const QString& sql) {
-  if (!m_db) throw DbError(3420, QStringLiteral("La base de données est fermée."));
+  use();
+  run(sql);
+}
+
+void Connection::run(const QString& sql) {
+  if (!m_db) throw DbError(err::ObjectClosed, QStringLiteral("La base de données est fermée."));
   char* msg = nullptr;
   const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &msg);
   if (msg) sqlite3_free(msg);
@@ -208,10 +277,10 @@ void Connection::updateRow(const QString& table, const QStringList& columns,
                            const QVariantList& values, qint64 rowid, const QString& context) {
   if (columns.isEmpty()) return;
   beforeWrite();
-  QStringList sets;
-  for (const QString& c : columns) sets << c + " = ?";
-  const int rc = stepOnce(
-      cached("UPDATE " + table + " SET " + sets.join(", ") + " WHERE rowid = ?"), values, rowid);
+  QString sql = "UPDATE " + table + " SET ";
+  for (qsizetype i = 0; i < columns.size(); ++i) sql += (i ? ", " : "") + columns[i] + " = ?";
+  sql += " WHERE rowid = ?";
+  const int rc = stepOnce(cached(sql), values, rowid);
   if (rc != SQLITE_DONE) fail(rc, context);
   afterWrite();
 }
@@ -248,13 +317,18 @@ QString Connection::attach(const QString& rawPath) {
     if (!fi.exists())
       throw DbError(err::FileNotFound, QStringLiteral("Fichier '%1' introuvable.").arg(rawPath));
   }
-  if (m_level > 0)
+  if (m_begun > 0)
     throw DbError(
         err::InvalidOperation,
         QStringLiteral("Impossible d'attacher la base '%1' pendant une transaction.").arg(rawPath));
   releaseCursors();
   const QString schema = QStringLiteral("jetdb%1").arg(m_attached.size() + 1);
-  sqlite3_stmt* s = prepare(QStringLiteral("ATTACH DATABASE ? AS ") + schema);
+  // Not through prepare(): a transaction waiting for its first statement must not begin here.
+  sqlite3_stmt* s = nullptr;
+  const QByteArray attachSql = ("ATTACH DATABASE ? AS " + schema).toUtf8();
+  if (const int prc = sqlite3_prepare_v2(m_db, attachSql.constData(), -1, &s, nullptr);
+      prc != SQLITE_OK)
+    fail(prc, rawPath);
   const QByteArray p = QFile::encodeName(canonical);
   sqlite3_bind_text(s, 1, p.constData(), p.size(), SQLITE_TRANSIENT);
   const int rc = sqlite3_step(s);
@@ -386,6 +460,26 @@ int Connection::dataVersion() {
   return v;
 }
 
+quint64 Connection::changeStamp() {
+  // Inside a transaction this connection holds the write lock: nobody else commits.
+  if (m_begun > 0 || !m_db) return m_generation;
+  static const QElapsedTimer clock = [] {
+    QElapsedTimer t;
+    t.start();
+    return t;
+  }();
+  const qint64 now = clock.elapsed();
+  if (now != m_lookedAt) {
+    m_lookedAt = now;
+    const int dv = dataVersion();
+    if (dv != m_dataVersion) {
+      if (m_dataVersion >= 0) ++m_generation;
+      m_dataVersion = dv;
+    }
+  }
+  return m_generation;
+}
+
 void Connection::releaseCursors() {
   for (auto* c : m_cursors) c->releaseStatements();
   for (auto* s : std::as_const(m_cache)) sqlite3_reset(s);
@@ -398,12 +492,17 @@ void Connection::beforeWrite() {
   if (m_level == 0) releaseCursors();
 }
 
+void Connection::use() {
+  // A transaction takes the file's write lock when it first touches the file.
+  while (m_begun < m_level) {
+    run(m_begun == 0 ? QStringLiteral("BEGIN IMMEDIATE")
+                     : QStringLiteral("SAVEPOINT tarovent_%1").arg(m_begun));
+    ++m_begun;
+  }
+}
+
 void Connection::begin() {
   releaseCursors();
-  if (m_level == 0)
-    exec(QStringLiteral("BEGIN IMMEDIATE"));
-  else
-    exec(QStringLiteral("SAVEPOINT tarovent_%1").arg(m_level));
   ++m_level;
 }
 
@@ -413,10 +512,11 @@ void Connection::commit() {
                   QStringLiteral("Validation impossible sans transaction en cours."));
   releaseCursors();
   --m_level;
-  if (m_level == 0)
-    exec(QStringLiteral("COMMIT"));
-  else
-    exec(QStringLiteral("RELEASE tarovent_%1").arg(m_level));
+  if (m_begun > m_level) {
+    m_begun = m_level;
+    run(m_level == 0 ? QStringLiteral("COMMIT")
+                     : QStringLiteral("RELEASE tarovent_%1").arg(m_level));
+  }
 }
 
 void Connection::rollback() {
@@ -425,11 +525,14 @@ void Connection::rollback() {
                   QStringLiteral("Annulation impossible sans transaction en cours."));
   releaseCursors();
   --m_level;
-  if (m_level == 0) {
-    exec(QStringLiteral("ROLLBACK"));
-  } else {
-    exec(QStringLiteral("ROLLBACK TO tarovent_%1").arg(m_level));
-    exec(QStringLiteral("RELEASE tarovent_%1").arg(m_level));
+  if (m_begun > m_level) {
+    m_begun = m_level;
+    if (m_level == 0) {
+      run(QStringLiteral("ROLLBACK"));
+    } else {
+      run(QStringLiteral("ROLLBACK TO tarovent_%1").arg(m_level));
+      run(QStringLiteral("RELEASE tarovent_%1").arg(m_level));
+    }
   }
   schemaChanged();
 }

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -57,11 +58,13 @@ class Connection : public std::enable_shared_from_this<Connection> {
   void close();
 
   // Prepares `sql` (throws DbError with SQLite's message on failure).
-  sqlite3_stmt* prepare(const QString& sql) const;
+  sqlite3_stmt* prepare(const QString& sql);
   // A cached statement for one-shot use: reset and cleared before it is returned.
   sqlite3_stmt* cached(const QString& sql);
   // Runs a statement that returns no rows (throws DbError).
   void exec(const QString& sql);
+  // Called before any statement runs: a transaction begun on this file starts here.
+  void use();
   // Throws the DbError matching the connection's last error.
   [[noreturn]] void fail(int rc, const QString& context = {}) const;
 
@@ -83,11 +86,15 @@ class Connection : public std::enable_shared_from_this<Connection> {
                  qint64 rowid, const QString& context);
   void deleteRow(const QString& table, qint64 rowid, const QString& context);
 
-  // Writes bump the generation so that cached counts and live cursors notice.
+  // Writes bump the generation so that cached counts and rows read ahead notice.
   quint64 generation() const { return m_generation; }
   void beforeWrite();
   void afterWrite() { ++m_generation; }
   int dataVersion();
+  // The generation, first bumped when another process has committed since the last look.
+  // Looking costs a read of the file's header: it is done at most once a millisecond, which
+  // is sooner than any caller can tell one commit from the next.
+  quint64 changeStamp();
 
   void registerCursor(LiveCursor* c) { m_cursors.insert(c); }
   void unregisterCursor(LiveCursor* c) { m_cursors.erase(c); }
@@ -103,8 +110,12 @@ class Connection : public std::enable_shared_from_this<Connection> {
   sqlite3* m_db = nullptr;
   QString m_path;
   bool m_readOnly = false;
-  int m_level = 0;
+  int m_level = 0;  // transaction levels begun by the caller
+  int m_begun = 0;  // of which SQLite has been told
+  void run(const QString& sql);
   quint64 m_generation = 0;
+  int m_dataVersion = -1;
+  qint64 m_lookedAt = -1;  // steady clock, ms
   std::set<LiveCursor*> m_cursors;
   QHash<QString, sqlite3_stmt*> m_cache;
   QHash<QString, QString> m_attached;                   // canonical path -> schema

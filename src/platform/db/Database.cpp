@@ -309,6 +309,12 @@ Database Workspace::CreateDatabase(const QString& path, const QString&, int) {
   return Database(c);
 }
 
+void Workspace::Idle() {
+  prune();
+  for (const auto& w : std::as_const(m_open))
+    if (auto c = w.lock()) c->releaseCursors();
+}
+
 void Workspace::BeginTrans() {
   prune();
   QList<std::shared_ptr<Connection>> begun;
@@ -326,14 +332,23 @@ void Workspace::BeginTrans() {
 
 void Workspace::CommitTrans() {
   prune();
+  requireTransaction(QStringLiteral("Validation"));
   for (const auto& w : std::as_const(m_open))
     if (auto c = w.lock(); c->transactionLevel() > 0) c->commit();
 }
 
 void Workspace::Rollback() {
   prune();
+  requireTransaction(QStringLiteral("Annulation"));
   for (const auto& w : std::as_const(m_open))
     if (auto c = w.lock(); c->transactionLevel() > 0) c->rollback();
+}
+
+void Workspace::requireTransaction(const QString& what) const {
+  for (const auto& w : m_open)
+    if (auto c = w.lock(); c && c->transactionLevel() > 0) return;
+  throw DbError(err::NotInTransaction,
+                QStringLiteral("%1 impossible sans transaction en cours.").arg(what));
 }
 
 TransactionGuard::~TransactionGuard() {

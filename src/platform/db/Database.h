@@ -110,11 +110,14 @@ class Workspace {
   void BeginTrans();
   void CommitTrans();
   void Rollback();
-  // Lets other workstations see current data; SQLite needs nothing here.
-  void Idle() {}
+  // Lets go of every pending read of the open databases: rows read ahead by recordsets are
+  // read again at their next move.
+  void Idle();
 
  private:
   void prune();
+  // Throws 3034 when no database of the workspace is in a transaction.
+  void requireTransaction(const QString& what) const;
   QList<std::weak_ptr<Connection>> m_open;
 };
 

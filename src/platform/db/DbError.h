@@ -32,6 +32,21 @@ constexpr int IndexNotFound = 3015;
 constexpr int ReadOnly = 3027;
 constexpr int NotInTransaction = 3034;
 constexpr int EngineError = 3146;
+constexpr int QueryTooComplex = 3360;
+constexpr int UnrecognizedFormat = 3343;
+constexpr int SourceNotFound = 3078;
+constexpr int TooFewParameters = 3061;
+constexpr int DiskFull = 3035;
+constexpr int DatabaseExists = 3204;
+constexpr int InvalidArgument = 3001;
+constexpr int InvalidBookmark = 3159;
+constexpr int ObjectClosed = 3420;
+constexpr int FieldNotUpdatable = 3164;
+constexpr int TableNeedsField = 3284;
+constexpr int CannotExecuteSelect = 3065;
+constexpr int FieldTooSmall = 3163;
+constexpr int TypeConversion = 3421;
+constexpr int DivisionByZero = 11;
 // A statement our SQL translator does not handle.
 constexpr int UnsupportedSql = 3900;
 }  // namespace err

@@ -13,6 +13,7 @@ struct DynRow {
   qint64 rowid = -1;
   QVector<QVariant> values;
   bool deleted = false;
+  quint64 stamp = 0;  // the connection's change stamp when the values were read
 };
 
 // The rows of a dynaset, shared by its clones.
@@ -174,8 +175,14 @@ class Dynaset final : public RecordsetImpl {
 
   QVariant currentValue(int i) override {
     if (!onRow()) noCurrentRecord();
-    const DynRow& r = rows()[m_pos];
+    DynRow& r = m_data->rows[m_pos];
     if (r.deleted) throw DbError(err::RecordDeleted, QStringLiteral("Enregistrement supprimé."));
+    // Rows of a table are read again once anything may have changed them.
+    const quint64 stamp = m_c->changeStamp();
+    if (r.stamp != stamp) {
+      refreshRow(r);
+      r.stamp = stamp;
+    }
     return r.values[i];
   }
 
@@ -345,9 +352,11 @@ class Dynaset final : public RecordsetImpl {
     }
     setFields(fields, qualifiers);
     auto& rows = m_data->rows;
+    const quint64 stamp = m_c->changeStamp();
     int rc;
     while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
       DynRow r;
+      r.stamp = stamp;
       r.rowid = first ? sqlite3_column_int64(s, 0) : -1;
       r.values.resize(fields.size());
       for (int i = 0; i < fields.size(); ++i)

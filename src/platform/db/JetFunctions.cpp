@@ -299,7 +299,7 @@ void setResult(sqlite3_context* ctx, const jet::Value& r) {
       sqlite3_result_null(ctx);
       return;
     case T::Bool:
-      sqlite3_result_int(ctx, r.b ? 1 : 0);
+      sqlite3_result_int(ctx, r.b ? -1 : 0);
       return;
     case T::Int:
       sqlite3_result_int64(ctx, r.i);
@@ -335,6 +335,8 @@ void callBuiltin(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   } catch (const DbError& e) {
     const QByteArray m = e.description().toUtf8();
     sqlite3_result_error(ctx, m.constData(), int(m.size()));
+    // The engine's number travels in the extended code of the failing statement.
+    sqlite3_result_error_code(ctx, functionErrorCode(e.number()));
   }
 }
 

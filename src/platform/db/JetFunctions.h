@@ -7,6 +7,18 @@
 
 namespace tarovent::db {
 
+// A failing Jet function reports the engine's error number through SQLite's extended result
+// code: SQLITE_ERROR with the number above SQLite's own extended codes.
+constexpr int kFunctionErrorBase = 1000;
+constexpr int functionErrorCode(int number) {
+  return SQLITE_ERROR | ((kFunctionErrorBase + number) << 8);
+}
+constexpr int functionErrorNumber(int extended) {
+  return (extended & 0xff) == SQLITE_ERROR && (extended >> 8) >= kFunctionErrorBase
+             ? (extended >> 8) - kFunctionErrorBase
+             : 0;
+}
+
 // Registers on `db` what the translated SQL relies on: the collation JET (case-insensitive,
 // accented letters included: é = É, é sorts right after e and before f), like() with Jet
 // patterns, jet_cat (the & operator), jet_left/jet_right/jet_mid/jet_instr/jet_ucase/jet_lcase/

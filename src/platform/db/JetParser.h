@@ -52,6 +52,7 @@ struct Expr {
   std::shared_ptr<Select> select;
   qsizetype begin = 0;  // source range, for messages and default values
   qsizetype end = 0;
+  int depth = 1;  // levels of the tree below and including this node
 };
 
 struct TableRef {
@@ -138,7 +139,18 @@ class Parser {
   ExprPtr unary();
   ExprPtr power();
   ExprPtr primary();
+  ExprPtr primaryTerm();
   ExprPtr nameOrCall();
+  // Sets the node's depth from its operands; refuses a tree too deep to print or evaluate.
+  ExprPtr finish(ExprPtr e);
+  // Builds `op` over `items` as a balanced tree, so long chains stay shallow.
+  ExprPtr chain(const QString& op, std::vector<ExprPtr>& items, size_t from, size_t to);
+  // Counts nesting while parsing; refuses statements nested deeper than the stack allows.
+  struct Nesting {
+    explicit Nesting(Parser& p);
+    ~Nesting() { --m_p.m_nesting; }
+    Parser& m_p;
+  };
   std::shared_ptr<Select> selectCore();
   std::unique_ptr<TableRef> tableRef();
   std::unique_ptr<TableRef> tablePrimary();
@@ -150,6 +162,7 @@ class Parser {
   QString m_text;
   std::vector<Token> m_tokens;
   size_t m_pos = 0;
+  int m_nesting = 0;
 };
 
 // True for words that end an expression or a table reference and so cannot be an alias.

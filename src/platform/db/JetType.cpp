@@ -91,7 +91,7 @@ QString sqliteDefaultTerm(const FieldSpec& field) {
   if (d.isEmpty()) return {};
   const QString up = d.toUpper();
   if (up == "FALSE" || up == "NO") return "0";
-  if (up == "TRUE" || up == "YES") return "1";
+  if (up == "TRUE" || up == "YES") return "-1";
   if (up == "NULL") return "NULL";
   if (up == "DATE()") return "(date('now','localtime'))";
   if (up == "NOW()") return "(datetime('now','localtime'))";
@@ -158,8 +158,8 @@ FieldSpec fieldFromSqlite(const QString& name, const QString& declaredType,
     f.size = 255;
   QString d = sqliteDefault.trimmed();
   if (!d.isEmpty()) {
-    if (f.type == FieldType::Boolean && (d == "0" || d == "1")) {
-      f.defaultValue = d == "1" ? "True" : "False";
+    if (f.type == FieldType::Boolean && (d == "0" || d == "1" || d == "-1")) {
+      f.defaultValue = d == "0" ? "False" : "True";
     } else if (d.startsWith('\'') && d.endsWith('\'') && d.size() >= 2) {
       QString inner = d.mid(1, d.size() - 2);
       inner.replace("''", "'");

@@ -111,6 +111,8 @@ enum class Fn : std::uint8_t {
   IIf,
   Add,
   Sub,
+  Div,
+  Mod,
   IntDiv,
   Pow,
   Cat,

@@ -30,8 +30,9 @@ void Recordset::MovePrevious() { impl().movePrevious(); }
 
 void Recordset::Move(long rows) {
   auto& r = impl();
-  for (long i = 0; i < rows; ++i) r.moveNext();
-  for (long i = 0; i > rows; --i) r.movePrevious();
+  // Moving past either end stops there, as the engine does; starting there is an error.
+  for (long i = 0; i < rows && !(i > 0 && r.eof()); ++i) r.moveNext();
+  for (long i = 0; i > rows && !(i < 0 && r.bof()); --i) r.movePrevious();
 }
 
 QString Recordset::Index() const { return impl().index(); }

@@ -8,6 +8,8 @@ namespace tarovent::db {
 
 namespace {
 
+const QString kCounters = QStringLiteral("MSysTaroventCounters");
+
 QString qualified(const QString& schema, const QString& name) {
   return quoteIdentifier(schema) + '.' + quoteIdentifier(name);
 }
@@ -54,13 +56,29 @@ QString Schema::createTableSql(const QString& schema, const QString& table,
 }
 
 void Schema::counterSupport(const QString& schema, const QString& table, const QString& field) {
-  const QString tag = table + "~~ai~" + field;
+  // The highest number ever given is kept apart from the rows, so that deleting the last
+  // records does not hand their numbers out again.
+  m_c.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (TableName TEXT COLLATE NOCASE, "
+                          "FieldName TEXT COLLATE NOCASE, Last INTEGER, PRIMARY KEY (TableName, "
+                          "FieldName))")
+               .arg(qualified(schema, kCounters)));
+  const QString tag = table + "~~counter~" + field;
+  const QString key = quoteText(table) + ", " + quoteText(field);
+  const QString where = "TableName = " + quoteText(table) + " AND FieldName = " + quoteText(field);
+  m_c.exec(
+      QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(qualified(schema, table + "~~ai~" + field)));
   m_c.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)")
-               .arg(qualified(schema, tag), quoteIdentifier(table), quoteIdentifier(field)));
-  m_c.exec(QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1 AFTER INSERT ON %2 FOR EACH ROW WHEN "
-                          "NEW.%3 IS NULL BEGIN UPDATE %2 SET %3 = (SELECT IFNULL(MAX(%3), 0) + 1 "
-                          "FROM %2) WHERE rowid = NEW.rowid; END")
-               .arg(qualified(schema, tag), quoteIdentifier(table), quoteIdentifier(field)));
+               .arg(qualified(schema, table + "~~ai~" + field), quoteIdentifier(table),
+                    quoteIdentifier(field)));
+  m_c.exec(QStringLiteral(
+               "CREATE TRIGGER IF NOT EXISTS %1 AFTER INSERT ON %2 FOR EACH ROW BEGIN "
+               "INSERT OR IGNORE INTO %4 VALUES (%5, (SELECT IFNULL(MAX(%3), 0) FROM %2 WHERE "
+               "rowid <> NEW.rowid)); "
+               "UPDATE %4 SET Last = MAX(Last + (NEW.%3 IS NULL), IFNULL(NEW.%3, 0)) WHERE %6; "
+               "UPDATE %2 SET %3 = (SELECT Last FROM %4 WHERE %6) WHERE rowid = NEW.rowid AND "
+               "NEW.%3 IS NULL; END")
+               .arg(qualified(schema, tag), quoteIdentifier(table), quoteIdentifier(field),
+                    quoteIdentifier(kCounters), key, where));
 }
 
 void Schema::createTable(const QString& schema, const QString& table,
@@ -93,9 +111,18 @@ void Schema::rebuild(const QString& schema, const QString& table, const QList<Fi
   m_c.exec(createTableSql(schema, tmp, fields, primary));
   m_c.exec(QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM %3")
                .arg(qualified(schema, tmp), common.join(", "), qualified(schema, table)));
-  m_c.exec(QStringLiteral("DROP TABLE %1").arg(qualified(schema, table)));
-  m_c.exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2")
-               .arg(qualified(schema, tmp), quoteIdentifier(table)));
+  // Saved queries (views) read the table by name: they must neither stop the renaming nor be
+  // rewritten to follow the old table.
+  m_c.exec(QStringLiteral("PRAGMA legacy_alter_table=ON"));
+  try {
+    m_c.exec(QStringLiteral("DROP TABLE %1").arg(qualified(schema, table)));
+    m_c.exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2")
+                 .arg(qualified(schema, tmp), quoteIdentifier(table)));
+  } catch (...) {
+    m_c.exec(QStringLiteral("PRAGMA legacy_alter_table=OFF"));
+    throw;
+  }
+  m_c.exec(QStringLiteral("PRAGMA legacy_alter_table=OFF"));
   for (const auto& ix : old.indexes) {
     if (ix.primary) continue;
     bool keep = true;
@@ -166,6 +193,8 @@ void Schema::dropField(const QString& schema, const QString& table, const QStrin
     if (info.fields[pos].autoIncrement) {
       const QString tag = table + "~~ai~" + name;
       m_c.exec(QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(qualified(schema, tag)));
+      m_c.exec(QStringLiteral("DROP TRIGGER IF EXISTS %1")
+                   .arg(qualified(schema, table + "~~counter~" + name)));
       m_c.exec(QStringLiteral("DROP INDEX IF EXISTS %1").arg(qualified(schema, tag)));
     }
     m_c.exec(QStringLiteral("ALTER TABLE %1 DROP COLUMN %2")
@@ -213,7 +242,13 @@ void Schema::dropIndex(const QString& schema, const QString& table, const QStrin
 void Schema::dropTable(const QString& schema, const QString& table) {
   const TableInfo& info = m_c.table(table, schema);
   const QString name = info.name;
-  atomically([&] { m_c.exec(QStringLiteral("DROP TABLE %1").arg(qualified(schema, name))); });
+  atomically([&] {
+    m_c.exec(QStringLiteral("DROP TABLE %1").arg(qualified(schema, name)));
+    // A table made again under this name numbers from 1.
+    if (m_c.hasTable(kCounters, schema))
+      m_c.exec(QStringLiteral("DELETE FROM %1 WHERE TableName = %2")
+                   .arg(qualified(schema, kCounters), quoteText(name)));
+  });
 }
 
 int Schema::selectInto(const QString& schema, const QString& table, const QString& select) {

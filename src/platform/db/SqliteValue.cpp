@@ -47,7 +47,7 @@ void bindValue(sqlite3_stmt* stmt, int index, const QVariant& value) {
   }
   switch (value.typeId()) {
     case QMetaType::Bool:
-      sqlite3_bind_int(stmt, index, value.toBool() ? 1 : 0);
+      sqlite3_bind_int(stmt, index, value.toBool() ? -1 : 0);  // the engine's True
       return;
     case QMetaType::Int:
     case QMetaType::UInt:
@@ -144,6 +144,11 @@ QVariant coerceToField(const QVariant& value, const FieldSpec& field) {
     return DbError(err::DataTypeMismatch,
                    QStringLiteral("Type de données incompatible pour le champ %1").arg(field.name));
   };
+  const auto conversion = [&] {
+    return DbError(err::TypeConversion,
+                   QStringLiteral("Erreur de conversion de type de données pour le champ %1 (%2).")
+                       .arg(field.name, value.toString()));
+  };
   const int tid = value.typeId();
   const bool isText = tid == QMetaType::QString;
   switch (field.type) {
@@ -162,7 +167,7 @@ QVariant coerceToField(const QVariant& value, const FieldSpec& field) {
       bool ok = true;
       double d = isText ? numberFromText(value.toString(), &ok).toDouble() : value.toDouble(&ok);
       if (tid == QMetaType::Bool) d = value.toBool() ? -1 : 0;
-      if (!ok) throw mismatch();
+      if (!ok) throw conversion();
       return QVariant(static_cast<qlonglong>(std::llround(d)));
     }
     case FieldType::Currency:
@@ -172,7 +177,7 @@ QVariant coerceToField(const QVariant& value, const FieldSpec& field) {
       bool ok = true;
       double d = isText ? numberFromText(value.toString(), &ok).toDouble() : value.toDouble(&ok);
       if (tid == QMetaType::Bool) d = value.toBool() ? -1 : 0;
-      if (!ok) throw mismatch();
+      if (!ok) throw conversion();
       if (field.type == FieldType::Currency) d = std::round(d * 10000.0) / 10000.0;
       return QVariant(d);
     }
@@ -183,15 +188,17 @@ QVariant coerceToField(const QVariant& value, const FieldSpec& field) {
         if (t.isEmpty()) return {};
         QVariant d = dateFromStorage(t);
         if (d.isValid()) return d;
-        for (const char* fmt : {"dd/MM/yyyy", "d/M/yyyy", "dd/MM/yy", "dd/MM/yyyy HH:mm:ss"}) {
+        for (const char* fmt : {"dd/MM/yyyy", "d/M/yyyy", "dd/MM/yy", "d/M/yy",
+                                "dd/MM/yyyy HH:mm:ss", "dd/MM/yyyy HH:mm"}) {
           QDateTime dt = QDateTime::fromString(t, QString::fromLatin1(fmt));
           if (dt.isValid()) {
-            if (dt.date().year() < 1930) dt = dt.addYears(100);
+            // Two-digit years 00-29 are this century's; four digits are kept as written.
+            if (!QByteArray(fmt).contains("yyyy") && dt.date().year() < 1930) dt = dt.addYears(100);
             return dt.time() == QTime(0, 0) ? QVariant(dt.date()) : QVariant(dt);
           }
         }
       }
-      throw mismatch();
+      throw conversion();
     }
     case FieldType::Text:
     case FieldType::Memo: {
@@ -205,6 +212,13 @@ QVariant coerceToField(const QVariant& value, const FieldSpec& field) {
       } else {
         s = value.toString();
       }
+      if (field.type == FieldType::Text && field.size > 0 && s.size() > field.size)
+        throw DbError(err::FieldTooSmall,
+                      QStringLiteral("Le champ %1 est trop petit pour accepter la quantité de "
+                                     "données que vous avez tenté d'ajouter (%2 caractères au "
+                                     "plus).")
+                          .arg(field.name)
+                          .arg(field.size));
       return QVariant(s);
     }
     case FieldType::Binary:

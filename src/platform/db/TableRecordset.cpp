@@ -1,6 +1,7 @@
 #include <QHash>
 
 #include "DbError.h"
+#include "KeyPredicate.h"
 #include "RecordsetImpl.h"
 #include "SqliteValue.h"
 
@@ -8,11 +9,10 @@ namespace tarovent::db {
 
 namespace {
 
-enum class Rel { Equal, After, AfterOrEqual, Before, BeforeOrEqual };
-
-// A table opened in the order of its current index. The current record is known by its rowid
-// and its key; a live statement walks on from it and is dropped whenever the connection needs
-// (writes, transactions), to be started again from the key.
+// A table opened in the order of its current index. No statement stays open between calls,
+// so a recordset held for hours never pins an old snapshot of the file: each move reads a few
+// rows ahead from the current key and lets go. Rows read ahead serve later moves only while
+// nothing has changed (this connection's writes, or another process's commits).
 class TableRecordset final : public RecordsetImpl, public LiveCursor {
  public:
   TableRecordset(std::shared_ptr<Connection> c, const QString& table, bool readOnly) {
@@ -23,9 +23,8 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
     m_qtable = quoteIdentifier(info.name);
     m_source = info.name;
     setFields(info.fields, QStringList(info.fields.size(), info.name));
-    QStringList cols;
-    for (const auto& f : info.fields) cols << quoteIdentifier(f.name);
-    m_select = "SELECT rowid, " + cols.join(", ") + " FROM " + m_qtable;
+    m_used = QVector<bool>(m_fields.size(), false);
+    for (const auto& f : m_fields) m_quoted << quoteIdentifier(f.name);
     m_c->registerCursor(this);
     setOrder({}, {});
     moveFirst();
@@ -35,9 +34,9 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
 
   void close() override {
     if (m_closed) return;
-    releaseStatements();
     for (auto* s : std::as_const(m_stmts)) sqlite3_finalize(s);
     m_stmts.clear();
+    dropShapes();
     if (m_c) m_c->unregisterCursor(this);
     m_closed = true;
   }
@@ -45,26 +44,20 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
   RecordsetType type() const override { return RecordsetType::Table; }
   bool updatable() const override { return !m_readOnly; }
 
-  void releaseStatements() override {
-    if (!m_live) return;
-    if (m_state == State::OnRow && m_liveRowid == m_rowid && !m_keyValid) captureKeyFromLive();
-    sqlite3_reset(m_live);
-    m_live = nullptr;
-    m_liveDir = 0;
-  }
+  // Rows read ahead are dropped: the next move reads the file again.
+  void releaseStatements() override { m_bufDir = 0; }
 
   bool bof() const override { return m_state == State::Bof || m_empty; }
   bool eof() const override { return m_state == State::Eof || m_empty; }
 
   long recordCount() override {
     checkOpen();
-    const int dv = m_c->dataVersion();
-    if (m_countGen != m_c->generation() || m_countDv != dv || m_count < 0) {
+    const quint64 stamp = m_c->changeStamp();
+    if (m_countStamp != stamp || m_count < 0) {
       sqlite3_stmt* s = m_c->cached("SELECT COUNT(*) FROM " + m_qtable);
       m_count = sqlite3_step(s) == SQLITE_ROW ? static_cast<long>(sqlite3_column_int64(s, 0)) : 0;
       sqlite3_reset(s);
-      m_countGen = m_c->generation();
-      m_countDv = dv;
+      m_countStamp = stamp;
     }
     return m_count;
   }
@@ -72,66 +65,49 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
   long absolutePosition() override {
     checkOpen();
     if (m_state != State::OnRow) return -1;
-    ensureKey();
     QVariantList binds;
-    const QString where = predicate(Rel::Before, fullKey(), binds);
-    sqlite3_stmt* s = m_c->cached("SELECT COUNT(*) FROM " + m_qtable + " WHERE " + where);
+    const QString sql =
+        keyCountSql(m_qtable, keySegments(m_order, KeyRel::Before, currentKey()), binds);
+    sqlite3_stmt* s = m_c->cached(sql);
     for (int i = 0; i < binds.size(); ++i) bindValue(s, i + 1, binds[i]);
-    long n = sqlite3_step(s) == SQLITE_ROW ? static_cast<long>(sqlite3_column_int64(s, 0)) : -1;
+    const int rc = sqlite3_step(s);
+    const long n = rc == SQLITE_ROW ? static_cast<long>(sqlite3_column_int64(s, 0)) : -1;
     sqlite3_reset(s);
+    if (rc != SQLITE_ROW) m_c->fail(rc, m_table);
     return n;
   }
 
   void setAbsolutePosition(long p) override {
     checkOpen();
     if (p < 0) throw DbError(3001, QStringLiteral("Argument non valide."));
-    sqlite3_stmt* s = statement(m_select + " ORDER BY " + m_order + " LIMIT -1 OFFSET ?");
-    sqlite3_bind_int64(s, 1, p);
-    startWalk(s, +1);
+    m_mode = EditMode::None;
+    QVariantList binds;
+    QString sql = keyWalkSql(selectText(), keySegments(m_order, KeyRel::AfterOrEqual, {}),
+                             kFirstBatch, binds);
+    sql += " OFFSET ?";
+    binds << static_cast<qlonglong>(p);
+    sqlite3_stmt* s = statement(sql);
+    for (int i = 0; i < binds.size(); ++i) bindValue(s, i + 1, binds[i]);
+    fill(s, +1, kFirstBatch);
     if (m_state != State::OnRow) noCurrentRecord();
   }
 
   void moveFirst() override {
     checkOpen();
     m_mode = EditMode::None;
-    startWalk(statement(m_select + " ORDER BY " + m_order), +1);
+    walk(KeyRel::AfterOrEqual, {});
     m_empty = m_state != State::OnRow;
   }
 
   void moveLast() override {
     checkOpen();
     m_mode = EditMode::None;
-    startWalk(statement(m_select + " ORDER BY " + m_reverse), -1);
+    walk(KeyRel::BeforeOrEqual, {});
     m_empty = m_state != State::OnRow;
   }
 
-  void moveNext() override {
-    checkOpen();
-    m_mode = EditMode::None;
-    if (m_state == State::Eof || m_empty) noCurrentRecord();
-    if (m_state == State::Bof) return moveFirst();
-    if (m_live && m_liveDir > 0 && m_liveRowid == m_rowid) return step(+1);
-    ensureKey();
-    QVariantList binds;
-    const QString where = predicate(Rel::After, fullKey(), binds);
-    sqlite3_stmt* s = statement(m_select + " WHERE " + where + " ORDER BY " + m_order);
-    for (int i = 0; i < binds.size(); ++i) bindValue(s, i + 1, binds[i]);
-    startWalk(s, +1);
-  }
-
-  void movePrevious() override {
-    checkOpen();
-    m_mode = EditMode::None;
-    if (m_state == State::Bof || m_empty) noCurrentRecord();
-    if (m_state == State::Eof) return moveLast();
-    if (m_live && m_liveDir < 0 && m_liveRowid == m_rowid) return step(-1);
-    ensureKey();
-    QVariantList binds;
-    const QString where = predicate(Rel::Before, fullKey(), binds);
-    sqlite3_stmt* s = statement(m_select + " WHERE " + where + " ORDER BY " + m_reverse);
-    for (int i = 0; i < binds.size(); ++i) bindValue(s, i + 1, binds[i]);
-    startWalk(s, -1);
-  }
+  void moveNext() override { moveBy(+1); }
+  void movePrevious() override { moveBy(-1); }
 
   QString index() const override { return m_indexName; }
 
@@ -149,41 +125,44 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
 
   void seek(const QString& op, const QVariantList& key) override {
     checkOpen();
-    if (m_keyCols.isEmpty())
+    if (m_keyFieldPos.isEmpty())
       throw DbError(err::NoIndex, QStringLiteral("Opération non valide sans index en cours."));
-    if (key.isEmpty() || key.size() > m_keyCols.size())
+    if (key.isEmpty() || key.size() > m_keyFieldPos.size())
       throw DbError(3001, QStringLiteral("Argument non valide (clé de recherche)."));
     m_mode = EditMode::None;
     const QString o = op.trimmed();
-    Rel rel;
+    KeyRel rel;
     if (o == "=")
-      rel = Rel::Equal;
+      rel = KeyRel::Equal;
     else if (o == ">=")
-      rel = Rel::AfterOrEqual;
+      rel = KeyRel::AfterOrEqual;
     else if (o == ">")
-      rel = Rel::After;
+      rel = KeyRel::After;
     else if (o == "<=")
-      rel = Rel::BeforeOrEqual;
+      rel = KeyRel::BeforeOrEqual;
     else if (o == "<")
-      rel = Rel::Before;
+      rel = KeyRel::Before;
     else
       throw DbError(3001, QStringLiteral("Argument non valide (comparaison '%1').").arg(op));
     // Key fields left out count as lower than any value, as the engine has it: ">" on the
     // leading fields lands on the first record that has them, "<=" before it.
-    if (key.size() < m_keyCols.size()) {
-      if (rel == Rel::After) rel = Rel::AfterOrEqual;
-      if (rel == Rel::BeforeOrEqual) rel = Rel::Before;
+    if (key.size() < m_keyFieldPos.size()) {
+      if (rel == KeyRel::After) rel = KeyRel::AfterOrEqual;
+      if (rel == KeyRel::BeforeOrEqual) rel = KeyRel::Before;
     }
     QVariantList k;
-    for (int i = 0; i < key.size(); ++i) k << coerceToField(key[i], m_fields[m_keyFieldPos[i]]);
-    QVariantList binds;
-    const QString where = predicate(rel, k, binds);
-    const bool backward = rel == Rel::Before || rel == Rel::BeforeOrEqual;
-    QString sql = m_select + " WHERE " + where + " ORDER BY " + (backward ? m_reverse : m_order);
-    sqlite3_stmt* s = statement(sql);
-    for (int i = 0; i < binds.size(); ++i) bindValue(s, i + 1, binds[i]);
+    for (int i = 0; i < key.size(); ++i) {
+      try {
+        k << coerceToField(key[i], m_fields[m_keyFieldPos[i]]);
+      } catch (const DbError& e) {
+        // A key longer than its field is sought as given: it matches nothing.
+        if (e.number() != err::FieldTooSmall) throw;
+        k << key[i];
+      }
+    }
+    walk(rel, k);
     // An equality seek is not a walk: moving on starts again from the key.
-    startWalk(s, rel == Rel::Equal ? 0 : (backward ? -1 : +1));
+    if (rel == KeyRel::Equal) m_bufDir = 0;
     m_noMatch = m_state != State::OnRow;
     if (m_noMatch) m_state = State::Eof;
   }
@@ -197,10 +176,11 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
     checkOpen();
     const qint64 rowid = decodeBookmark(b);
     m_mode = EditMode::None;
-    releaseStatements();
-    if (!rowExists(rowid))
-      throw DbError(err::RecordDeleted, QStringLiteral("Enregistrement supprimé."));
     positionOn(rowid);
+    if (!loadRow(false)) {
+      m_state = State::Bof;
+      throw DbError(err::RecordDeleted, QStringLiteral("Enregistrement supprimé."));
+    }
   }
 
   std::shared_ptr<RecordsetImpl> clone() const override {
@@ -215,24 +195,24 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
   QVariant currentValue(int i) override {
     if (m_state != State::OnRow) noCurrentRecord();
     if (m_deleted) throw DbError(err::RecordDeleted, QStringLiteral("Enregistrement supprimé."));
-    if (m_live && m_liveRowid == m_rowid && !m_liveStale) {
-      const FieldSpec& f = m_fields[i];
-      return columnValue(m_live, i + 1, f.type, true);
+    // Values are those of the last move, unless this connection wrote since.
+    if (m_bufPos >= 0 && m_bufSlot[i] >= 0 && m_bufStamp == m_c->generation())
+      return bufValue(m_bufPos, m_bufSlot[i]);
+    // Later reads ahead carry this field too.
+    if (!m_used[i]) {
+      m_used[i] = true;
+      dropShapes();
     }
-    loadRow();
+    if (!loadRow(false))
+      throw DbError(err::RecordDeleted, QStringLiteral("Enregistrement supprimé."));
     return m_row[i];
   }
 
   void loadForEdit() override {
     if (m_deleted) throw DbError(err::RecordDeleted, QStringLiteral("Enregistrement supprimé."));
-    // Inside a transaction the walk's own row is current: no need to read it again.
-    if (m_c->transactionLevel() > 0 && m_live && m_liveRowid == m_rowid && !m_liveStale) {
-      for (int i = 0; i < m_fields.size(); ++i)
-        m_buffer[i] = columnValue(m_live, i + 1, m_fields[i].type, true);
-      return;
-    }
-    m_rowLoaded = false;
-    loadRow();
+    // The engine reads the record again when editing begins.
+    if (!loadRow(true))
+      throw DbError(err::RecordDeleted, QStringLiteral("Enregistrement supprimé."));
     m_buffer = m_row;
   }
 
@@ -241,24 +221,23 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
     QVariantList values;
     for (int i = 0; i < m_fields.size(); ++i) {
       if (!m_dirty[i]) continue;
-      cols << quoteIdentifier(m_fields[i].name);
+      cols << m_quoted[i];
       values << m_buffer[i];
     }
     if (!cols.isEmpty()) {
+      const bool aheadValid = m_bufPos >= 0 && m_bufStamp == m_c->changeStamp();
       m_c->updateRow(m_qtable, cols, values, m_rowid, m_table);
-      // A changed key moves the record in the index: the walk starts again from it.
+      // Rows read ahead stay good after this record's own change, unless its key changed:
+      // then it moved in the index and moves start again from its new key.
       bool keyChanged = false;
       for (int p : m_keyFieldPos) keyChanged |= m_dirty[p];
-      if (keyChanged && m_live) {
-        sqlite3_reset(m_live);
-        m_live = nullptr;
-        m_liveDir = 0;
+      if (aheadValid && !keyChanged) {
+        m_bufStamp = m_c->changeStamp();
+        for (int i = 0; i < m_fields.size(); ++i)
+          if (m_dirty[i] && m_bufSlot[i] >= 0)
+            m_bufValues[m_bufPos * m_bufWidth + m_bufSlot[i]] = m_buffer[i];
       }
-      // The walk's copy of this row is out of date; its key columns are not.
-      m_liveStale = true;
     }
-    m_keyValid = false;
-    m_rowLoaded = false;
     m_lastModified = encodeBookmark(m_rowid);
   }
 
@@ -267,7 +246,7 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
     QVariantList values;
     for (int i = 0; i < m_fields.size(); ++i) {
       if (m_buffer[i].isNull() || !m_buffer[i].isValid()) continue;
-      cols << quoteIdentifier(m_fields[i].name);
+      cols << m_quoted[i];
       values << m_buffer[i];
     }
     m_lastModified = encodeBookmark(m_c->insertRow(m_qtable, cols, values, m_table));
@@ -281,43 +260,46 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
     if (!updatable())
       throw DbError(err::ReadOnly,
                     QStringLiteral("Impossible de supprimer : objet en lecture seule."));
-    ensureKey();
-    releaseStatements();
+    currentKey();  // moves go on from the deleted record's place
+    const bool aheadValid = m_bufPos >= 0 && m_bufStamp == m_c->changeStamp();
     m_c->deleteRow(m_qtable, m_rowid, m_table);
+    if (aheadValid) m_bufStamp = m_c->changeStamp();
+    m_keyStamp = m_c->changeStamp();
     m_deleted = true;
   }
 
  private:
   enum class State { Bof, OnRow, Eof };
+  static constexpr int kFirstBatch = 8;
+  static constexpr int kMaxBatch = 1024;
 
   void setOrder(const QStringList& fields, const QList<bool>& desc) {
-    releaseStatements();
-    m_keyCols.clear();
-    m_keyDesc.clear();
+    m_order.clear();
     m_keyFieldPos.clear();
-    QStringList ord, rev;
     for (int i = 0; i < fields.size(); ++i) {
-      const QString q = quoteIdentifier(fields[i]);
-      const bool d = i < desc.size() && desc[i];
-      m_keyCols << q;
-      m_keyDesc << d;
+      m_order << KeyColumn{quoteIdentifier(fields[i]), i < desc.size() && desc[i]};
       m_keyFieldPos << requireField(fields[i]);
-      ord << q + (d ? " DESC" : "");
-      rev << q + (d ? "" : " DESC");
     }
-    ord << "rowid";
-    rev << "rowid DESC";
-    m_order = ord.join(", ");
-    m_reverse = rev.join(", ");
+    m_order << KeyColumn{QStringLiteral("rowid"), false};
+    dropShapes();
+    m_bufDir = 0;
     m_keyValid = false;
     m_indexName.clear();
   }
 
+  // rowid, the key fields, then the other fields the caller reads.
+  QString selectText() const {
+    QStringList cols{QStringLiteral("rowid")};
+    for (int p : m_keyFieldPos) cols << quoteIdentifier(m_fields[p].name);
+    for (int i = 0; i < m_fields.size(); ++i)
+      if (m_used[i] && !m_keyFieldPos.contains(i)) cols << quoteIdentifier(m_fields[i].name);
+    return "SELECT " + cols.join(", ") + " FROM " + m_qtable;
+  }
+
+  const QVariant& bufValue(int row, int slot) const { return m_bufValues[row * m_bufWidth + slot]; }
+
   sqlite3_stmt* statement(const QString& sql) {
-    // The caller moves elsewhere: the current key is not needed any more.
-    if (m_live) sqlite3_reset(m_live);
-    m_live = nullptr;
-    m_liveDir = 0;
+    m_c->use();
     auto it = m_stmts.find(sql);
     sqlite3_stmt* s;
     if (it != m_stmts.end()) {
@@ -331,73 +313,174 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
     return s;
   }
 
-  void startWalk(sqlite3_stmt* s, int dir) {
-    m_live = s;
-    m_liveDir = dir;
-    step(dir);
+  // A walk's statement depends on the relation, the key's length and which of its values are
+  // Null: it is made once for each such shape.
+  void walk(KeyRel rel, const QVariantList& key, int batch = kFirstBatch) {
+    quint64 code = quint64(rel) | quint64(key.size()) << 3;
+    for (int i = 0; i < key.size() && i < 48; ++i)
+      if (key[i].isNull() || !key[i].isValid()) code |= quint64(1) << (8 + i);
+    auto it = m_shapes.find(code);
+    if (it == m_shapes.end()) {
+      // Built on the key's positions, the parameters say which key value each one takes.
+      QVariantList positions, params;
+      for (int i = 0; i < key.size(); ++i)
+        positions << (key[i].isNull() || !key[i].isValid() ? QVariant() : QVariant(i));
+      const QString sql =
+          keyWalkSql(selectText(), keySegments(m_order, rel, positions), -1, params);
+      Shape shape{m_c->prepare(sql), {}};
+      for (const QVariant& v : std::as_const(params)) shape.params << v.toInt();
+      it = m_shapes.insert(code, shape);
+    }
+    m_c->use();
+    sqlite3_stmt* s = it->stmt;
+    sqlite3_reset(s);
+    sqlite3_clear_bindings(s);
+    for (int j = 0; j < it->params.size(); ++j) {
+      const int k = it->params[j];
+      if (k < 0)
+        sqlite3_bind_int(s, j + 1, batch);
+      else
+        bindValue(s, j + 1, key[k]);
+    }
+    fill(s, keyRelBackward(rel) ? -1 : +1, batch);
   }
 
-  void step(int dir) {
-    const int rc = sqlite3_step(m_live);
-    m_liveStale = false;
+  void dropShapes() {
+    for (const Shape& s : std::as_const(m_shapes)) sqlite3_finalize(s.stmt);
+    m_shapes.clear();
+    m_layoutReady = false;
+  }
+
+  // Which columns of a walk's row hold which fields.
+  void prepareLayout() {
+    if (m_layoutReady) return;
+    m_bufSlot = QVector<int>(m_fields.size(), -1);
+    m_fillFields.clear();
+    m_fillColumns.clear();
+    int column = 1;
+    for (int p : m_keyFieldPos) {
+      if (m_used[p] && m_bufSlot[p] < 0) {
+        m_bufSlot[p] = m_fillFields.size();
+        m_fillFields << p;
+        m_fillColumns << column;
+      }
+      ++column;
+    }
+    for (int i = 0; i < m_fields.size(); ++i) {
+      if (!m_used[i] || m_keyFieldPos.contains(i)) continue;
+      m_bufSlot[i] = m_fillFields.size();
+      m_fillFields << i;
+      m_fillColumns << column++;
+    }
+    m_bufWidth = m_fillFields.size();
+    m_layoutReady = true;
+  }
+
+  // Reads up to `limit` rows and lets go of the statement; lands on the first of them. Only
+  // the fields the caller reads are kept for every row; the key only for the last one, from
+  // which the next read goes on.
+  void fill(sqlite3_stmt* s, int dir, int limit) {
+    prepareLayout();
+    m_bufStamp = m_c->changeStamp();
+    const QList<int>& fields = m_fillFields;
+    const QList<int>& columns = m_fillColumns;
+    m_bufRowids.clear();
+    m_bufValues.clear();
+    m_bufRowids.reserve(limit);
+    m_bufValues.reserve(limit * m_bufWidth);
+    m_lastKey.clear();
+    int rc;
+    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+      m_bufRowids << sqlite3_column_int64(s, 0);
+      for (int c = 0; c < fields.size(); ++c)
+        m_bufValues << columnValue(s, columns[c], m_fields[fields[c]].type, true);
+      if (m_bufRowids.size() == limit)
+        for (int k = 0; k < m_keyFieldPos.size(); ++k)
+          m_lastKey << columnValue(s, k + 1, m_fields[m_keyFieldPos[k]].type, true);
+    }
+    sqlite3_reset(s);
+    if (rc != SQLITE_DONE) m_c->fail(rc, m_table);
+    m_bufDir = dir;
+    m_bufEnd = m_bufRowids.size() < limit;
+    m_batch = limit;
+    m_bufPos = -1;
+    advance(dir);
+  }
+
+  void advance(int dir) {
     m_deleted = false;
     m_rowLoaded = false;
     m_keyValid = false;
-    if (rc == SQLITE_ROW) {
+    if (++m_bufPos < m_bufRowids.size()) {
       m_state = State::OnRow;
-      m_rowid = sqlite3_column_int64(m_live, 0);
-      m_liveRowid = m_rowid;
+      m_rowid = m_bufRowids[m_bufPos];
       return;
     }
-    sqlite3_stmt* s = m_live;
-    sqlite3_reset(s);
-    m_live = nullptr;
-    m_liveDir = 0;
-    if (rc != SQLITE_DONE) m_c->fail(rc, m_table);
+    m_bufPos = -1;
+    m_bufDir = 0;
     m_state = dir < 0 ? State::Bof : State::Eof;
   }
 
-  void captureKeyFromLive() {
-    m_key.clear();
-    for (int p : m_keyFieldPos) m_key << columnValue(m_live, p + 1, m_fields[p].type, true);
-    m_keyValid = true;
+  void moveBy(int dir) {
+    checkOpen();
+    m_mode = EditMode::None;
+    if (m_empty || (dir > 0 ? m_state == State::Eof : m_state == State::Bof)) noCurrentRecord();
+    if (m_state != State::OnRow) return dir > 0 ? moveFirst() : moveLast();
+    // Reads grow while a walk goes on through what was read ahead; anything else starts small.
+    const bool walking = m_bufDir == dir && m_bufPos >= 0 && m_bufStamp == m_c->changeStamp();
+    if (walking && (m_bufPos + 1 < m_bufRowids.size() || m_bufEnd)) return advance(dir);
+    const QVariantList key = currentKey();
+    const int batch = walking ? qMin(m_batch * 2, kMaxBatch) : kFirstBatch;
+    walk(dir > 0 ? KeyRel::After : KeyRel::Before, key, batch);
   }
 
-  void loadRow() {
-    if (m_rowLoaded) return;
-    sqlite3_stmt* s = m_c->cached(m_select + " WHERE rowid = ?");
+  // The current record's key and rowid, read again if it may have changed since.
+  QVariantList currentKey() {
+    const quint64 stamp = m_c->changeStamp();
+    if (!m_keyValid || m_keyStamp != stamp) {
+      const bool last = m_bufPos >= 0 && m_bufPos == m_bufRowids.size() - 1 && !m_lastKey.isEmpty();
+      if (!m_deleted && last && m_bufStamp == stamp) {
+        m_key = m_lastKey;
+      } else if (!m_deleted && loadRow(false)) {
+        m_key.clear();
+        for (int p : m_keyFieldPos) m_key << m_row[p];
+      }
+      // A record gone since keeps the place it had.
+      m_keyValid = true;
+      m_keyStamp = stamp;
+    }
+    QVariantList k = m_key;
+    k << QVariant(static_cast<qlonglong>(m_rowid));
+    return k;
+  }
+
+  // Reads the current record into m_row; false when it is gone.
+  bool loadRow(bool force) {
+    const quint64 stamp = m_c->changeStamp();
+    if (m_rowLoaded && !force && m_rowStamp == stamp) return true;
+    if (m_loadSql.isEmpty()) {
+      QStringList cols;
+      for (const auto& f : m_fields) cols << quoteIdentifier(f.name);
+      m_loadSql = "SELECT " + cols.join(", ") + " FROM " + m_qtable + " WHERE rowid = ?";
+    }
+    sqlite3_stmt* s = m_c->cached(m_loadSql);
     sqlite3_bind_int64(s, 1, m_rowid);
     const int rc = sqlite3_step(s);
-    if (rc != SQLITE_ROW) {
-      sqlite3_reset(s);
-      throw DbError(err::RecordDeleted, QStringLiteral("Enregistrement supprimé."));
+    if (rc == SQLITE_ROW) {
+      m_row.resize(m_fields.size());
+      for (int i = 0; i < m_fields.size(); ++i)
+        m_row[i] = columnValue(s, i, m_fields[i].type, true);
     }
-    m_row.resize(m_fields.size());
-    for (int i = 0; i < m_fields.size(); ++i)
-      m_row[i] = columnValue(s, i + 1, m_fields[i].type, true);
     sqlite3_reset(s);
-    m_rowLoaded = true;
-  }
-
-  void ensureKey() {
-    if (m_keyValid) return;
-    if (m_live && m_liveRowid == m_rowid) return captureKeyFromLive();
-    loadRow();
-    m_key.clear();
-    for (int p : m_keyFieldPos) m_key << m_row[p];
-    m_keyValid = true;
-  }
-
-  bool rowExists(qint64 rowid) {
-    sqlite3_stmt* s = m_c->cached("SELECT 1 FROM " + m_qtable + " WHERE rowid = ?");
-    sqlite3_bind_int64(s, 1, rowid);
-    const bool found = sqlite3_step(s) == SQLITE_ROW;
-    sqlite3_reset(s);
-    return found;
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) m_c->fail(rc, m_table);
+    m_rowLoaded = rc == SQLITE_ROW;
+    m_rowStamp = stamp;
+    return m_rowLoaded;
   }
 
   void positionOn(qint64 rowid) {
-    releaseStatements();
+    m_bufDir = 0;
+    m_bufPos = -1;
     m_rowid = rowid;
     m_state = State::OnRow;
     m_deleted = false;
@@ -406,106 +489,44 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
     m_empty = false;
   }
 
-  QVariantList fullKey() const {
-    QVariantList k = m_key;
-    k << QVariant(static_cast<qlonglong>(m_rowid));
-    return k;
-  }
-
-  // WHERE text comparing the leading key columns (and rowid when `key` holds one more value)
-  // with `key` in index order. NULL sorts first, as in SQLite.
-  QString predicate(Rel rel, const QVariantList& key, QVariantList& binds) const {
-    QStringList cols = m_keyCols;
-    QList<bool> desc = m_keyDesc;
-    cols << "rowid";
-    desc << false;
-    const int n = key.size();
-    bool simple = true;
-    for (int i = 0; i < n; ++i) simple &= !desc[i] && !(key[i].isNull() || !key[i].isValid());
-    if (rel == Rel::Equal) {
-      QStringList parts;
-      for (int i = 0; i < n; ++i) {
-        if (key[i].isNull() || !key[i].isValid()) {
-          parts << cols[i] + " IS NULL";
-        } else {
-          parts << cols[i] + " = ?";
-          binds << key[i];
-        }
-      }
-      return parts.join(" AND ");
-    }
-    if (simple) {
-      const char* op = rel == Rel::After          ? ">"
-                       : rel == Rel::AfterOrEqual ? ">="
-                       : rel == Rel::Before       ? "<"
-                                                  : "<=";
-      QStringList lhs, marks;
-      for (int i = 0; i < n; ++i) {
-        lhs << cols[i];
-        marks << "?";
-        binds << key[i];
-      }
-      if (n == 1) return lhs[0] + ' ' + op + " ?";
-      return "(" + lhs.join(", ") + ") " + op + " (" + marks.join(", ") + ")";
-    }
-    const bool forward = rel == Rel::After || rel == Rel::AfterOrEqual;
-    const bool orEqual = rel == Rel::AfterOrEqual || rel == Rel::BeforeOrEqual;
-    QStringList alternatives;
-    QStringList equalPrefix;
-    QVariantList prefixBinds;
-    for (int i = 0; i < n; ++i) {
-      const bool isNull = key[i].isNull() || !key[i].isValid();
-      // "beyond" in the walk's direction: greater for an ascending column walked forward.
-      const bool greater = forward != desc[i];
-      QString beyond;
-      QVariantList beyondBinds;
-      if (isNull) {
-        beyond = greater ? cols[i] + " IS NOT NULL" : QString();
-      } else {
-        beyond = greater ? cols[i] + " > ?" : "(" + cols[i] + " < ? OR " + cols[i] + " IS NULL)";
-        beyondBinds << key[i];
-      }
-      if (!beyond.isEmpty()) {
-        QStringList terms = equalPrefix;
-        terms << beyond;
-        alternatives << "(" + terms.join(" AND ") + ")";
-        binds << prefixBinds << beyondBinds;
-      }
-      if (isNull) {
-        equalPrefix << cols[i] + " IS NULL";
-      } else {
-        equalPrefix << cols[i] + " = ?";
-        prefixBinds << key[i];
-      }
-    }
-    if (orEqual) {
-      alternatives << "(" + equalPrefix.join(" AND ") + ")";
-      binds << prefixBinds;
-    }
-    if (alternatives.isEmpty()) return "0";
-    return alternatives.join(" OR ");
-  }
-
-  QString m_table, m_qtable, m_select, m_order, m_reverse, m_indexName;
-  QStringList m_keyCols;
-  QList<bool> m_keyDesc;
+  QString m_table, m_qtable, m_indexName, m_loadSql;
+  QList<KeyColumn> m_order;  // the index's fields, then rowid
   QList<int> m_keyFieldPos;
+  QStringList m_quoted;  // field names as SQL quotes them
+  QVector<bool> m_used;  // fields read ahead: the key and those the caller has read
   QHash<QString, sqlite3_stmt*> m_stmts;
-  sqlite3_stmt* m_live = nullptr;
-  int m_liveDir = 0;
-  qint64 m_liveRowid = -1;
-  bool m_liveStale = false;
+
+  // Rows read ahead, in the walk's direction: rowids, and m_bufWidth values a row.
+  QVector<qint64> m_bufRowids;
+  QVector<QVariant> m_bufValues;
+  QVector<int> m_bufSlot;  // field -> place among a row's values, -1 when not read
+  QList<int> m_fillFields, m_fillColumns;
+  bool m_layoutReady = false;
+  struct Shape {
+    sqlite3_stmt* stmt = nullptr;
+    QList<int> params;  // key position of each parameter, -1 for the limit
+  };
+  QHash<quint64, Shape> m_shapes;
+  int m_bufWidth = 0;
+  QVariantList m_lastKey;  // key of the last row, when the read stopped at its limit
+  int m_bufPos = -1;
+  int m_bufDir = 0;  // 0: nothing usable read ahead
+  bool m_bufEnd = false;
+  int m_batch = kFirstBatch;
+  quint64 m_bufStamp = 0;
+
   State m_state = State::Bof;
   bool m_empty = false;
   bool m_deleted = false;
   qint64 m_rowid = -1;
   QVariantList m_key;
   bool m_keyValid = false;
+  quint64 m_keyStamp = 0;
   QVector<QVariant> m_row;
   bool m_rowLoaded = false;
+  quint64 m_rowStamp = 0;
   long m_count = -1;
-  quint64 m_countGen = 0;
-  int m_countDv = -1;
+  quint64 m_countStamp = 0;
 };
 
 }  // namespace

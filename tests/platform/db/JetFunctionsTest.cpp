@@ -229,7 +229,7 @@ TEST_F(JetSqliteTest, ConversionsAndNumbers) {
       {"jet_nz(NULL, 3)", "3"},
       {"jet_nz(NULL)", ""},
       {"jet_iif(1 > 0, 'o', 'n')", "o"},
-      {"jet_cbool('Vrai')", "1"},
+      {"jet_cbool('Vrai')", "-1"},
   };
   for (const auto& [expr, expected] : cases) EXPECT_EQ(value(expr), expected) << expr;
   // Conversions that cannot be made are errors, as in the engine.

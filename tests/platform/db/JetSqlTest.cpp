@@ -396,7 +396,7 @@ TEST_F(JetSqlTest, DatesYesNoAndLiterals) {
   exec(R"(CREATE TABLE TVIS ("TVIS_NumLig" LONG INTEGER, "TVIS_DatePrev" DATETIME,
             "TVIS_DateRea" DATETIME, "TVIS_Fait" YESNO INTEGER);
           INSERT INTO TVIS VALUES (1, '2025-12-30', NULL, 0), (2, '2025-12-31', NULL, 0),
-            (3, '2025-12-31 08:30:00', '2026-01-02', 1), (4, '2025-06-01', NULL, 1);)");
+            (3, '2025-12-31 08:30:00', '2026-01-02', -1), (4, '2025-06-01', NULL, -1);)");
   EXPECT_EQ(jet("Select TVIS_NumLig from TVIS WHERE TVIS_DatePrev<#12/31/2025# AND "
                 "IsNull(TVIS_DateRea) ORDER BY TVIS_DatePrev DESC;"),
             (QStringList{"1", "4"}));

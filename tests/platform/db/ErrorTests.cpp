@@ -1,0 +1,110 @@
+#include <QFile>
+#include <QFileDevice>
+
+#include "DbTestSupport.h"
+
+namespace tarovent::db::test {
+namespace {
+
+class ErrorTest : public DbTest {
+ protected:
+  void SetUp() override {
+    DbTest::SetUp();
+    exec("CREATE TABLE T (K TEXT(5), N LONG, CONSTRAINT PrimaryKey PRIMARY KEY (K))");
+    exec("INSERT INTO T VALUES ('A', 1)");
+    exec("INSERT INTO T VALUES ('B', 2)");
+  }
+};
+
+TEST_F(ErrorTest, ConstraintsRaiseTheEngineNumbers) {
+  EXPECT_DB_ERROR(exec("INSERT INTO T VALUES ('A', 3)"), err::DuplicateKey);
+  exec("CREATE TABLE R (K TEXT(5) NOT NULL, Z TEXT(5))");
+  EXPECT_DB_ERROR(exec("INSERT INTO R (Z) VALUES ('x')"), err::FieldRequired);
+  EXPECT_DB_ERROR(exec("SELECT * INTO T FROM R"), err::TableExists);
+}
+
+TEST_F(ErrorTest, CommittingOrRollingBackWithoutATransactionFails) {
+  EXPECT_DB_ERROR(m_ws.CommitTrans(), err::NotInTransaction);
+  EXPECT_DB_ERROR(m_ws.Rollback(), err::NotInTransaction);
+  EXPECT_DB_ERROR(m_db.CommitTrans(), err::NotInTransaction);
+  m_ws.BeginTrans();
+  m_ws.CommitTrans();
+  EXPECT_DB_ERROR(m_ws.CommitTrans(), err::NotInTransaction);
+}
+
+TEST_F(ErrorTest, MovingPastTheEndLandsThere) {
+  Recordset rs = m_db.OpenRecordset("T", RecordsetType::Table);
+  rs.setIndex("PrimaryKey");
+  rs.Move(5);
+  EXPECT_TRUE(rs.EOF_());
+  EXPECT_DB_ERROR(rs.Move(1), err::NoCurrentRecord);
+  rs.MoveLast();
+  rs.Move(-5);
+  EXPECT_TRUE(rs.BOF());
+  Recordset d = m_db.OpenRecordset("select * from T");
+  d.Move(3);
+  EXPECT_TRUE(d.EOF_());
+}
+
+TEST_F(ErrorTest, EmptyAndForeignFilesAreRefusedAndLeftAlone) {
+  for (const QByteArray& content : {QByteArray(), QByteArray("PK\x03\x04 not a database")}) {
+    const QString file = path("AUTRE.MDB");
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(content);
+    f.close();
+    Workspace ws;
+    EXPECT_DB_ERROR(ws.OpenDatabase(file), err::UnrecognizedFormat);
+    QFile again(file);
+    ASSERT_TRUE(again.open(QIODevice::ReadOnly));
+    EXPECT_EQ(again.readAll(), content);
+  }
+}
+
+TEST_F(ErrorTest, AReadOnlyFileOrFolderOpensForReading) {
+  const QString file = m_db.Name();
+  m_db.Close();
+  QFile::setPermissions(file, QFileDevice::ReadOwner);
+  const QString folder = m_dir.path();
+  for (bool lockFolder : {false, true}) {
+    if (lockFolder) QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    Workspace ws;
+    Database db = ws.OpenDatabase(file);
+    Recordset rs = db.OpenRecordset("select N from T order by K");
+    EXPECT_EQ(rs.value("N").toInt(), 1);
+    EXPECT_DB_ERROR(db.Execute("UPDATE T SET N = 5"), err::ReadOnly);
+  }
+  QFile::setPermissions(folder,
+                        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+TEST_F(ErrorTest, DivisionByZeroRaises) {
+  EXPECT_DB_ERROR(column("select N / 0 as X from T", "X"), err::DivisionByZero);
+  EXPECT_DB_ERROR(column("select N \\ (N - N) as X from T", "X"), err::DivisionByZero);
+  EXPECT_DB_ERROR(column("select N Mod 0 as X from T", "X"), err::DivisionByZero);
+  EXPECT_EQ(column("select N / 2 as X from T order by K", "X"), QStringList({"0.5", "1"}));
+  Recordset rs = m_db.OpenRecordset("select * from T");
+  EXPECT_DB_ERROR(rs.FindFirst("N / (N - 1) > 0"), err::DivisionByZero);
+}
+
+TEST_F(ErrorTest, LongFlatConditionsRunInTheDatabase) {
+  QStringList ors, ands, parts;
+  for (int i = 0; i < 1000; ++i) {
+    ors << QStringLiteral("N = %1").arg(i + 2);
+    ands << QStringLiteral("N <> %1").arg(i + 2);
+  }
+  for (int i = 0; i < 5000; ++i) parts << "'x'";
+  EXPECT_EQ(column("select K from T where " + ors.join(" Or ") + " order by K", "K"),
+            QStringList{"B"});
+  EXPECT_EQ(column("select K from T where K & " + parts.join(" & ") + " <> 'A' And " +
+                       ands.join(" And ") + " order by K",
+                   "K"),
+            QStringList{"A"});
+  Recordset rs = m_db.OpenRecordset("select * from T order by K");
+  rs.FindFirst(ors.join(" Or "));
+  EXPECT_EQ(at(rs, "K"), "B");
+}
+
+}  // namespace
+}  // namespace tarovent::db::test

@@ -1,0 +1,52 @@
+#include <QElapsedTimer>
+
+#include "DbTestSupport.h"
+
+namespace tarovent::db::test {
+namespace {
+
+class TransactionTest : public DbTest {
+ protected:
+  void SetUp() override {
+    DbTest::SetUp();
+    exec("CREATE TABLE T (K TEXT(5), N LONG, CONSTRAINT PrimaryKey PRIMARY KEY (K))");
+    exec("INSERT INTO T VALUES ('A', 1)");
+    m_other = m_ws.CreateDatabase(path("AUTRE.MDB"));
+    m_other.Execute("CREATE TABLE U (K TEXT(5), N LONG)");
+  }
+  Database m_other;
+};
+
+// A workspace transaction locks a database only once it touches it: another process (here
+// another connection) keeps writing to the files the transaction does not use.
+TEST_F(TransactionTest, OnlyTheDatabasesATransactionTouchesAreLocked) {
+  m_ws.BeginTrans();
+  exec("UPDATE T SET N = 2");
+  Workspace other;
+  Database db = other.OpenDatabase(path("AUTRE.MDB"));
+  QElapsedTimer t;
+  t.start();
+  db.Execute("INSERT INTO U VALUES ('x', 1)");
+  EXPECT_LT(t.elapsed(), 1000);
+  Database same = other.OpenDatabase(m_db.Name());
+  EXPECT_DB_ERROR(same.Execute("UPDATE T SET N = 3"), err::Locked);
+  m_ws.CommitTrans();
+  EXPECT_EQ(column("select N from T", "N"), QStringList{"2"});
+  same.Execute("UPDATE T SET N = 3");
+}
+
+TEST_F(TransactionTest, RollingBackAnUntouchedOrNestedTransactionKeepsTheRest) {
+  m_ws.BeginTrans();
+  m_ws.Rollback();
+  m_ws.BeginTrans();
+  exec("UPDATE T SET N = 5");
+  m_db.BeginTrans();
+  exec("UPDATE T SET N = 6");
+  m_db.Rollback();
+  m_ws.CommitTrans();
+  EXPECT_EQ(column("select N from T", "N"), QStringList{"5"});
+  EXPECT_EQ(m_db.transactionLevel(), 0);
+}
+
+}  // namespace
+}  // namespace tarovent::db::test

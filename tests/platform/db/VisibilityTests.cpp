@@ -1,0 +1,160 @@
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QFileInfo>
+#include <QThread>
+
+#include "DbTestSupport.h"
+
+namespace tarovent::db::test {
+namespace {
+
+class VisibilityTest : public DbTest {
+ protected:
+  void SetUp() override {
+    DbTest::SetUp();
+    exec("CREATE TABLE TCPT (K TEXT(5), N LONG, CONSTRAINT PrimaryKey PRIMARY KEY (K))");
+    for (const char* k : {"A", "B", "C", "D"})
+      exec(QStringLiteral("INSERT INTO TCPT VALUES ('%1', 10)").arg(k));
+  }
+  // Another process's commits are looked for once a millisecond.
+  static void letTimePass() { QThread::msleep(3); }
+};
+
+TEST_F(VisibilityTest, InsideATransactionEveryRecordsetSeesItsWrites) {
+  Recordset a = m_db.OpenRecordset("TCPT", RecordsetType::Table);
+  a.setIndex("PrimaryKey");
+  Recordset b = m_db.OpenRecordset("TCPT", RecordsetType::Table);
+  b.setIndex("PrimaryKey");
+  Recordset d = m_db.OpenRecordset("select * from TCPT order by K");
+  EXPECT_EQ(a.value("N").toInt(), 10);
+  EXPECT_EQ(d.value("N").toInt(), 10);
+
+  m_ws.BeginTrans();
+  b.Edit();
+  b.setValue("N", 11);
+  b.Update();
+  EXPECT_EQ(a.value("N").toInt(), 11);
+  EXPECT_EQ(d.value("N").toInt(), 11);
+  a.Edit();
+  a.setValue("N", a.value("N").toInt() + 1);
+  a.Update();
+  m_ws.CommitTrans();
+
+  EXPECT_EQ(column("select N from TCPT where K = 'A'", "N"), QStringList{"12"});
+  EXPECT_EQ(b.value("N").toInt(), 12);
+}
+
+TEST_F(VisibilityTest, AWalkMeetsRowsChangedBehindIt) {
+  Recordset a = m_db.OpenRecordset("TCPT", RecordsetType::Table);
+  a.setIndex("PrimaryKey");
+  exec("UPDATE TCPT SET N = 20 WHERE K = 'B'");
+  exec("DELETE FROM TCPT WHERE K = 'C'");
+  exec("INSERT INTO TCPT VALUES ('BB', 30)");
+  a.MoveNext();
+  EXPECT_EQ(at(a, "N"), "20");
+  a.MoveNext();
+  EXPECT_EQ(at(a, "K"), "BB");
+  a.MoveNext();
+  EXPECT_EQ(at(a, "K"), "D");
+}
+
+TEST_F(VisibilityTest, AnEditedKeyMovesTheRecordAndTheWalkGoesOnFromThere) {
+  Recordset a = m_db.OpenRecordset("TCPT", RecordsetType::Table);
+  a.setIndex("PrimaryKey");
+  a.MoveNext();
+  a.Edit();
+  a.setValue("K", "CC");
+  a.Update();
+  EXPECT_EQ(at(a, "K"), "CC");
+  a.MoveNext();
+  EXPECT_EQ(at(a, "K"), "D");
+  a.MovePrevious();
+  a.MovePrevious();
+  EXPECT_EQ(at(a, "K"), "C");
+  a.Edit();
+  a.setValue("N", 42);
+  a.Update();
+  a.MoveNext();
+  EXPECT_EQ(at(a, "K"), "CC");
+  a.MovePrevious();
+  EXPECT_EQ(at(a, "N"), "42");
+}
+
+TEST_F(VisibilityTest, AHeldRecordsetSeesAnotherConnectionsCommitsAtItsNextMove) {
+  Recordset a = m_db.OpenRecordset("TCPT", RecordsetType::Table);
+  a.setIndex("PrimaryKey");
+  a.MoveNext();
+  Workspace other;
+  Database db = other.OpenDatabase(m_db.Name());
+  db.Execute("UPDATE TCPT SET N = 99");
+  db.Execute("INSERT INTO TCPT VALUES ('BA', 5)");
+  letTimePass();
+  a.MoveNext();
+  EXPECT_EQ(at(a, "K"), "BA");
+  a.MoveNext();
+  EXPECT_EQ(at(a, "N"), "99");
+  a.Seek("=", "A");
+  EXPECT_EQ(at(a, "N"), "99");
+  EXPECT_EQ(a.RecordCount(), 5);
+}
+
+// One process walks a table recordset it holds open while another commits 2,000 updates and
+// an insert: the walker ends up seeing both, and its reads never hold the journal back.
+TEST_F(VisibilityTest, AWalkerHeldOpenDoesNotPinTheJournal) {
+  const QString file = m_db.Name();
+  Recordset walker = m_db.OpenRecordset("TCPT", RecordsetType::Table);
+  walker.setIndex("PrimaryKey");
+  EXPECT_EQ(at(walker, "N"), "10");
+
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    try {
+      Workspace ws;
+      Database db = ws.OpenDatabase(file);
+      for (int i = 0; i < 2000; ++i) db.Execute("UPDATE TCPT SET N = N + 1 WHERE K = 'A'");
+      db.Execute("INSERT INTO TCPT VALUES ('E', 1)");
+    } catch (const DbError& e) {
+      fprintf(stderr, "%s\n", e.what());
+      _exit(1);
+    }
+    _exit(0);
+  }
+  int status = 0;
+  int walks = 0;
+  while (waitpid(child, &status, WNOHANG) == 0) {
+    if (walker.EOF_()) walker.MoveFirst();
+    walker.value("N");
+    walker.MoveNext();
+    ++walks;
+    QThread::usleep(300);  // a window's pace, not a tight loop
+  }
+  ASSERT_TRUE(WIFEXITED(status));
+  ASSERT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_GT(walks, 0);
+
+  letTimePass();
+  QStringList seen;
+  walker.MoveFirst();
+  while (!walker.EOF_()) {
+    seen << at(walker, "K") + "=" + at(walker, "N");
+    walker.MoveNext();
+  }
+  EXPECT_EQ(seen, QStringList({"A=2010", "B=10", "C=10", "D=10", "E=1"}));
+  EXPECT_LT(QFileInfo(file + "-wal").size(), 1024 * 1024);
+}
+
+TEST_F(VisibilityTest, IdleLetsARecordsetReadAgain) {
+  Recordset a = m_db.OpenRecordset("TCPT", RecordsetType::Table);
+  a.setIndex("PrimaryKey");
+  Workspace other;
+  Database db = other.OpenDatabase(m_db.Name());
+  db.Execute("UPDATE TCPT SET N = 7 WHERE K = 'B'");
+  m_ws.Idle();
+  a.MoveNext();
+  EXPECT_EQ(at(a, "N"), "7");
+}
+
+}  // namespace
+}  // namespace tarovent::db::test
