@@ -5,6 +5,7 @@
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -65,8 +66,12 @@ CalendarDialog::CalendarDialog(Style style, QWidget* parent) : QDialog(parent) {
     year->setObjectName("CTX_Annee");
     year->setRange(1900, 2999);
     year->setValue(QDate::currentDate().year());
+    auto* yearLabel = new QLabel(QStringLiteral("&Année"), this);
+    yearLabel->setObjectName("CTL_Annee");
+    yearLabel->setBuddy(year);
     row->addWidget(today);
     row->addStretch();
+    row->addWidget(yearLabel);
     row->addWidget(year);
     box->insertLayout(0, row);
     connect(today, &QPushButton::clicked, this,
@@ -103,7 +108,8 @@ QDate Afficher_Calendrier(ProcessState& state, QWidget* box) {
   const QString other = state.config.calendar != 0 ? "F_CALENDAR" : "F_CALENDAR2";
   CalendarDialog* dialog = nullptr;
   for (const QString& name : {chosen, other}) {
-    if (const ui::WindowSpec* registered = state.windows.find(name); registered && registered->create)
+    if (const ui::WindowSpec* registered = state.windows.find(name);
+        registered && registered->create)
       dialog = qobject_cast<CalendarDialog*>(registered->create(box ? box->window() : nullptr));
     if (dialog) break;
   }

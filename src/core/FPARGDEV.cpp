@@ -96,14 +96,14 @@ void FPARGDEV::build() {
   m_tva = numberBox("CTX_PAR_TxTVADef");
   m_pathExcel = textBox("CTX_PATH_EXCEL", 255);
   m_nomFichExcel = textBox("CTX_NOMFICH_EXCEL", 255);
-  addRow(m_libDev1, "TPAR_LIBDEV1", "CTL_PAR_LIBDEV1", "Libellé devise principale", 220);
-  addRow(m_libDev2, "TPAR_LIBDEV2", "CTL_PAR_LIBDEV2", "Libellé devise secondaire", 220);
+  addRow(m_libDev1, "TPAR_LIBDEV1", "CTL_PAR_LIBDEV1", "&Libellé devise principale", 220);
+  addRow(m_libDev2, "TPAR_LIBDEV2", "CTL_PAR_LIBDEV2", "Libellé devise &secondaire", 220);
   addRow(m_coeffDev, "TPAR_COEFFDEV", "CTL_PAR_COEFFDEV",
-         "Coeff. conversion dev. principale en dev. secondaire", 110);
-  addRow(m_tva, "TPAR_TxTVADef", "CTL_PAR_TxTVADef", "TVA par défaut", 110);
-  addRow(m_pathExcel, "TPAR_PATH_EXCEL", "CTL_PATH_EXCEL", "Chemin");
+         "&Coeff. conversion dev. principale en dev. secondaire", 110);
+  addRow(m_tva, "TPAR_TxTVADef", "CTL_PAR_TxTVADef", "&TVA par défaut", 110);
+  addRow(m_pathExcel, "TPAR_PATH_EXCEL", "CTL_PATH_EXCEL", "C&hemin");
   addRow(m_nomFichExcel, "TPAR_NOMFICH_EXCEL", "CTL_NOMFICH_EXCEL",
-         "Nom du fichier des modèles de calcul Excel");
+         "&Nom du fichier des modèles de calcul Excel");
 
   // The tariff letters are stored through two hidden boxes.
   m_tarifMat = textBox("CTX_TPAR_TYP_TARIF_MAT", 1);
@@ -119,7 +119,7 @@ void FPARGDEV::build() {
   page->addSpacing(6);
   page->addLayout(frames);
 
-  auto* matFrame = new QGroupBox(QStringLiteral("Tarification matières par défaut"), this);
+  auto* matFrame = new QGroupBox(QStringLiteral("Tarification &matières par défaut"), this);
   matFrame->setObjectName("FRM_TARIF_MAT");
   auto* matBox = new QVBoxLayout(matFrame);
   m_mat[0] = optionButton("OPT_TARIF_MAT", 0, QStringLiteral("- au prix de revient"), matFrame);
@@ -144,7 +144,7 @@ void FPARGDEV::build() {
   matBox->addStretch();
   frames->addWidget(matFrame, 1);
 
-  auto* moFrame = new QGroupBox(QStringLiteral("Tarification main d'oeuvre par défaut"), this);
+  auto* moFrame = new QGroupBox(QStringLiteral("Tarification main d'&oeuvre par défaut"), this);
   moFrame->setObjectName("FRM_TARIF_MO");
   auto* moBox = new QVBoxLayout(moFrame);
   m_mo[0] = optionButton("OPT_TARIF_MO", 0, QStringLiteral("- au prix de revient"), moFrame);

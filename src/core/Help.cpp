@@ -48,8 +48,10 @@ class HelpKey : public QObject {
 
 }  // namespace
 
-QString Fichier_Aide(const ProcessState& state, const QString& programName) {
-  return state.programFolder + programName + QStringLiteral(".html");
+QString Fichier_Aide(ProcessState& state, const QString& programName) {
+  const QString file = state.programFolder + programName + QStringLiteral(".html");
+  state.helpFile = !state.programFolder.isEmpty() && QFileInfo(file).isFile() ? file : QString();
+  return state.helpFile;
 }
 
 int helpContextOf(const QWidget* w) {
@@ -73,11 +75,13 @@ int helpContextOf(const QWidget* w) {
 }
 
 void showHelp(ProcessState& state, int helpContext) {
-  const QString path = Fichier_Aide(state, QStringLiteral("TAROVENT"));
   QString html;
-  QFile file(path);
-  if (file.open(QIODevice::ReadOnly)) html = QString::fromUtf8(file.readAll());
+  QFile file(state.helpFile);
+  if (!state.helpFile.isEmpty() && file.open(QIODevice::ReadOnly))
+    html = QString::fromUtf8(file.readAll());
   if (html.isEmpty()) html = helpPages();
+  const QString folder =
+      state.helpFile.isEmpty() ? state.programFolder : QFileInfo(state.helpFile).absolutePath();
 
   // Under a modal window the help must belong to it, or the modal window would block it;
   // otherwise it belongs to the main window, so that it stays above it.
@@ -98,7 +102,7 @@ void showHelp(ProcessState& state, int helpContext) {
       if (!state.params.docInit) Marquer_Documentation_Vue(state);
     });
   }
-  window->showPage(html, QFileInfo(path).absolutePath(), helpContext);
+  window->showPage(html, folder, helpContext);
   window->show();
   window->raise();
   window->activateWindow();

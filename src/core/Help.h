@@ -9,9 +9,10 @@ namespace tarovent::core {
 
 class ProcessState;
 
-// The help file of a program: the program folder + name + ".html" (pages with one anchor per
-// help context number). The program's own pages are used when the file is not there.
-QString Fichier_Aide(const ProcessState& state, const QString& programName);
+// Sets the help file of the program: the program folder + name + ".html" (pages with one anchor
+// per help context number) when it is there; otherwise none, and the program's own pages are
+// shown. Returns the file set.
+QString Fichier_Aide(ProcessState& state, const QString& programName);
 
 // Opens the help window (or brings it forward) at the page of a help context; 0 or an unknown
 // context shows the start of the help.

@@ -8,12 +8,10 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
@@ -22,11 +20,12 @@
 #include <QVBoxLayout>
 
 #include "Help.h"
+#include "HomeWindow.h"
 #include "MenuButtons.h"
 #include "Notices.h"
-#include "Paths.h"
 #include "ProcessState.h"
 #include "WindowTranslation.h"
+#include "platform/word/GWORD.h"
 
 namespace tarovent::core {
 
@@ -34,35 +33,6 @@ namespace {
 
 // 45 twips between picture buttons, at 15 twips a pixel.
 constexpr int kButtonGap = 3;
-
-class HomeWindow : public QWidget {
- public:
-  explicit HomeWindow(ProcessState& s) {
-    setObjectName("FAcceuil");
-    setWindowTitle(QStringLiteral("Accueil"));
-    auto* layout = new QVBoxLayout(this);
-    auto* picture = new QLabel(this);
-    picture->setObjectName("Img_acceuil");
-    picture->setAlignment(Qt::AlignCenter);
-    QPixmap pix;
-    const QString file = localPath(s.config.startPictureFile);
-    if (s.config.startPicture && !file.isEmpty() && pix.load(file)) {
-      picture->setPixmap(pix.scaled(900, 600, Qt::KeepAspectRatio, Qt::SmoothTransformation));
-    } else {
-      picture->hide();
-    }
-    auto* title = new QLabel(QStringLiteral("<h1>Tarovent</h1><p>Devis et chiffrage</p><p>%1</p>")
-                                 .arg(s.dataFolderName.toHtmlEscaped()),
-                             this);
-    title->setObjectName("CTL_Accueil");
-    title->setAlignment(Qt::AlignCenter);
-    title->setVisible(picture->isHidden());
-    layout->addStretch();
-    layout->addWidget(picture);
-    layout->addWidget(title);
-    layout->addStretch();
-  }
-};
 
 }  // namespace
 
@@ -320,7 +290,6 @@ void MainMenu::showHome() {
   auto* home = new HomeWindow(m_s);
   m_home = m_area->addSubWindow(home, Qt::FramelessWindowHint);
   m_home->showMaximized();
-  m_s.workingHeight = m_area->height();
 }
 
 void MainMenu::showNotices(bool fromMenu) {
@@ -385,6 +354,7 @@ void MainMenu::changeEvent(QEvent* e) {
 
 void MainMenu::closeEvent(QCloseEvent* e) {
   m_area->closeAllSubWindows();
+  m_s.wordInterface.reset();
   QMainWindow::closeEvent(e);
   qApp->quit();
 }

@@ -11,6 +11,10 @@
 #include "ui/MessageFunnel.h"
 #include "ui/WindowRegistry.h"
 
+namespace tarovent::word {
+class GWORD;
+}
+
 namespace tarovent::core {
 
 class Translator;
@@ -68,6 +72,7 @@ class ProcessState {
   db::Workspace workspace;
   QString workingFolder;  // with its trailing separator
   QString programFolder;  // where the program and its help live
+  QString helpFile;       // set at start; empty: the program's own help pages
 
   int Code_Application = 4;
   QList<int> Liste_Applications = {4, 2, 5, 1, 3, 0};
@@ -87,6 +92,8 @@ class ProcessState {
   QStringList conditionsPaiementCodes, conditionsPaiementLabels;
   int Nb_Decimales = 3;
   db::Recordset clientTable, priceTable, routingTable;
+  // The one document engine of the program, created at start; none when it could not work.
+  std::unique_ptr<word::GWORD> wordInterface;
   // Stock tables opened on demand.
   db::Recordset articleTable, familyTable, familyDetailTable, movementTable, lotTable, siteTable;
 

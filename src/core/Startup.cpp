@@ -5,10 +5,12 @@
 
 #include "Catalogue.h"
 #include "ConfigFile.h"
+#include "Help.h"
 #include "Paths.h"
 #include "ProcessState.h"
 #include "SchemaUpgrade.h"
 #include "platform/db/DbError.h"
+#include "platform/word/GWORD.h"
 
 namespace tarovent::core {
 
@@ -240,6 +242,22 @@ void openRoutingTable(ProcessState& s) {
   }
 }
 
+// Step 15: the document engine, tried on the empty template of the documents folder, which
+// every new document falls back on. When it cannot work the program goes on without it.
+void createWordInterface(ProcessState& s) {
+  auto engine = std::make_unique<word::GWORD>();
+  const QString folder = localPath(s.base(entry::Main).folder);
+  const bool works = engine->W_FichierNouveau(folder + "VIDE");
+  engine->W_FichierFermer();
+  if (works) {
+    s.wordInterface = std::move(engine);
+    return;
+  }
+  s.wordInterface.reset();
+  s.messages().show(s.messages().tr("WORD n'a pas pu être lancé. ") + "\n" + engine->lastError(),
+                    ui::Icon::Warning);
+}
+
 // Steps 17 and 18: the caption, with the default company when it exists.
 QString caption(ProcessState& s) {
   QString caption =
@@ -268,6 +286,7 @@ void makeDocumentsFolder(ProcessState& s) {
 }  // namespace
 
 StartupResult runStartup(ProcessState& s, StartupHost& host) {
+  Fichier_Aide(s, QStringLiteral("TAROVENT"));
   s.config = readConfigurationFile(localPath(configurationPath(s.workingFolder)));
   host.placeMainWindow();
   s.Code_Application = 4;
@@ -279,7 +298,7 @@ StartupResult runStartup(ProcessState& s, StartupHost& host) {
   buildPaymentLists(s);
   readQuantityDecimals(s);
   openRoutingTable(s);
-  host.createWordInterface();
+  createWordInterface(s);
   host.translateMainMenu();
   host.setCaption(caption(s));
   host.showHome();

@@ -13,7 +13,6 @@ class StartupHost {
   virtual ~StartupHost() = default;
   virtual void placeMainWindow() {}
   virtual void openHelp() {}
-  virtual void createWordInterface() {}
   virtual void translateMainMenu() {}
   virtual void hideMenuEntry(const QString& /*name*/) {}
   virtual void setCaption(const QString& /*caption*/) {}

@@ -27,6 +27,16 @@ namespace tarovent::core {
 
 namespace {
 
+// Position of the "&" marking the access key of a caption ("&&" is a plain "&"), or -1.
+int accessKey(const QString& s) {
+  for (int i = 0; i + 1 < s.size(); ++i) {
+    if (s.at(i) != '&') continue;
+    if (s.at(i + 1) != '&') return i;
+    ++i;
+  }
+  return -1;
+}
+
 class Visitor {
  public:
   explicit Visitor(const Translator& t) : m_t(t) {}
@@ -35,6 +45,21 @@ class Visitor {
   mutable QSet<QAction*> m_done;
 
   QString tr(const QString& s) const { return s.isEmpty() ? s : m_t.Traduire(s); }
+
+  // A caption with an access key is looked up as written, then without its "&"; the key then
+  // goes on the same letter of the translation, or on its first letter.
+  QString caption(const QString& s) const {
+    const QString written = tr(s);
+    const int amp = accessKey(s);
+    if (written != s || amp < 0) return written;
+    const QString plain = QString(s).remove(amp, 1);
+    QString translated = tr(plain);
+    if (translated == plain) return s;
+    int at = translated.indexOf(s.at(amp + 1), 0, Qt::CaseInsensitive);
+    for (int i = 0; at < 0 && i < translated.size(); ++i)
+      if (translated.at(i).isLetterOrNumber()) at = i;
+    return at < 0 ? translated : translated.insert(at, '&');
+  }
 
   void tag(QObject* o) const {
     const QVariant v = o->property("tag");
@@ -48,22 +73,22 @@ class Visitor {
     if (m_done.contains(a)) return;
     m_done.insert(a);
     if (a->isSeparator() || a->text() == "-") return;
-    if (!a->text().isEmpty()) a->setText(tr(a->text()));
+    if (!a->text().isEmpty()) a->setText(caption(a->text()));
     if (a->menu())
       for (QAction* sub : a->menu()->actions()) action(sub);
   }
 
   void widget(QWidget* w) const {
     if (auto* l = qobject_cast<QLabel*>(w)) {
-      if (!l->text().isEmpty() && l->pixmap().isNull()) l->setText(tr(l->text()));
+      if (!l->text().isEmpty() && l->pixmap().isNull()) l->setText(caption(l->text()));
       tip(w);
       tag(w);
     } else if (auto* c = qobject_cast<QCheckBox*>(w)) {
-      if (!c->text().isEmpty()) c->setText(tr(c->text()));
+      if (!c->text().isEmpty()) c->setText(caption(c->text()));
       tag(w);
     } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
       // Command and option buttons.
-      if (!b->text().isEmpty()) b->setText(tr(b->text()));
+      if (!b->text().isEmpty()) b->setText(caption(b->text()));
       tip(w);
       tag(w);
     } else if (auto* cb = qobject_cast<QComboBox*>(w)) {
@@ -74,7 +99,7 @@ class Visitor {
       tip(w);
       tag(w);
     } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
-      if (!g->title().isEmpty()) g->setTitle(tr(g->title()));
+      if (!g->title().isEmpty()) g->setTitle(caption(g->title()));
     } else if (auto* mb = qobject_cast<QMenuBar*>(w)) {
       for (QAction* a : mb->actions()) action(a);
     } else if (auto* tabs = qobject_cast<QTabWidget*>(w)) {

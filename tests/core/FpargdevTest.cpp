@@ -1,15 +1,18 @@
 #include <QButtonGroup>
 #include <QDir>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include "core/CoreWindows.h"
 #include "core/FPARGDEV.h"
 #include "core/FormHelpers.h"
 #include "core/HelpWindow.h"
+#include "core/KeySender.h"
 #include "core/ParameterRules.h"
 #include "core/ProcessState.h"
 #include "ui/BoundLineEdit.h"
@@ -101,11 +104,46 @@ TEST_F(Fpargdev, OpensOnTheRecordWithItsLabelsAndCaption) {
       {"CTL_PATH_EXCEL", "Chemin"},
       {"CTL_NOMFICH_EXCEL", "Nom du fichier des modèles de calcul Excel"}};
   for (const auto& [name, text] : labels)
-    EXPECT_EQ(child<QLabel>(w, name)->text(), QString::fromUtf8(text));
+    EXPECT_EQ(test::shownText(child<QLabel>(w, name)->text()), QString::fromUtf8(text));
+  EXPECT_EQ(test::shownText(child<QGroupBox>(w, "FRM_TARIF_MAT")->title()),
+            "Tarification matières par défaut");
+  EXPECT_EQ(test::shownText(child<QGroupBox>(w, "FRM_TARIF_MO")->title()),
+            "Tarification main d'oeuvre par défaut");
   EXPECT_EQ(opt("OPT_TARIF_MAT", 1)->text(), "- au prix de vente");
   EXPECT_EQ(opt("OPT_TARIF_MAT_DET", 1)->text(), "Prix 2");
   EXPECT_EQ(QApplication::focusWidget(), box("CTX_PAR_LIBDEV1"));
   EXPECT_FALSE(Modif_En_Cours(w));
+}
+
+// Regression: no label had an access key, so the boxes could only be reached with Tab.
+TEST_F(Fpargdev, AltAndTheUnderlinedLetterGoToTheBoxTheLabelNames) {
+  FPARGDEV* w = open();
+  box("CTX_NOMFICH_EXCEL")->setFocus();
+  const std::pair<const char*, const char*> keys[] = {
+      {"%l", "CTX_PAR_LIBDEV1"},  {"%s", "CTX_PAR_LIBDEV2"}, {"%c", "CTX_PAR_COEFFDEV"},
+      {"%t", "CTX_PAR_TxTVADef"}, {"%h", "CTX_PATH_EXCEL"},  {"%n", "CTX_NOMFICH_EXCEL"}};
+  for (const auto& [key, name] : keys) {
+    ASSERT_TRUE(Envoyer_Touches(key, true));
+    EXPECT_EQ(QApplication::focusWidget(), box(name)) << key;
+  }
+  // A frame's key goes to its checked option (the record holds "R" and "V").
+  ASSERT_TRUE(Envoyer_Touches("%o", true));
+  EXPECT_EQ(QApplication::focusWidget(), opt("OPT_TARIF_MO", 1));
+  ASSERT_TRUE(Envoyer_Touches("%m", true));
+  EXPECT_EQ(QApplication::focusWidget(), opt("OPT_TARIF_MAT", 0));
+
+  // Every label names its box, each with a key of its own.
+  QSet<QChar> used;
+  for (const auto* l : w->findChildren<QLabel*>()) {
+    if (l->objectName().isEmpty() || !l->isVisible()) continue;
+    SCOPED_TRACE(l->objectName().toStdString());
+    EXPECT_NE(l->buddy(), nullptr);
+    const int amp = l->text().indexOf('&');
+    ASSERT_GE(amp, 0);
+    EXPECT_FALSE(used.contains(l->text().at(amp + 1).toLower()));
+    used.insert(l->text().at(amp + 1).toLower());
+  }
+  EXPECT_EQ(used.size(), 6);
 }
 
 TEST_F(Fpargdev, OptionsShowTheStoredLetters) {

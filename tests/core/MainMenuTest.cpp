@@ -12,6 +12,7 @@
 #include "core/CoreWindows.h"
 #include "core/Help.h"
 #include "core/HelpWindow.h"
+#include "core/HomeWindow.h"
 #include "core/MainMenu.h"
 #include "core/MenuButtons.h"
 #include "core/WindowTranslation.h"
@@ -104,6 +105,32 @@ TEST_F(MainMenuTest, EntriesCaptionsHelpAndEnabling) {
   EXPECT_TRUE(menu->windowTitle().contains("DONNEES"));
 }
 
+// Regression: the home window kept its 800 x 600 look on any screen.
+TEST_F(MainMenuTest, HomeWindowFitsLargerScreensOnce) {
+  const double drawn = HomeWindow(*m_state).font().pointSizeF();
+  auto menu = startMenu();
+  menu->resize(1280, 800);
+  tarovent::test::showActive(menu.get());
+  auto* home = dynamic_cast<HomeWindow*>(menu->workArea()->subWindowList().first()->widget());
+  ASSERT_NE(home, nullptr);
+  const double fitted = home->font().pointSizeF();
+  EXPECT_GT(fitted, drawn * 1.1);
+  EXPECT_EQ(m_state->workingHeight, home->height());
+  home->fitToScreen(800);
+  EXPECT_EQ(home->font().pointSizeF(), fitted);
+
+  // On the screen it is drawn for it stays as it is.
+  QMdiArea area;
+  area.resize(1280, 740);
+  auto* small = new HomeWindow(*m_state);
+  QMdiSubWindow* sub = area.addSubWindow(small);
+  small->fitToScreen(600);
+  sub->showMaximized();
+  tarovent::test::showActive(&area);
+  EXPECT_EQ(small->font().pointSizeF(), drawn);
+  EXPECT_EQ(m_state->workingHeight, 600);
+}
+
 TEST_F(MainMenuTest, PictureButtonsLightAndGoOut) {
   auto menu = startMenu();
   auto* cli = menu->findChild<QToolButton*>("CMD_M_CLIDEV");
@@ -185,7 +212,14 @@ TEST_F(MainMenuTest, EnglishCaptionsWithALanguage) {
   label->setToolTip("Libellé");
   label->setProperty("tag", "Libellé");
   auto* button = new QPushButton("&Quitter", &w);
+  // Access keys on captions the table holds without them.
+  auto* keyed = new QLabel("&Libellé", &w);
+  auto* keyedElsewhere = new QLabel("Libell&é", &w);
+  auto* literal = new QLabel("Libellé && co", &w);
   Traduire_Fenetre(*m_state, &w);
+  EXPECT_EQ(keyed->text(), "&Label");
+  EXPECT_EQ(keyedElsewhere->text(), "&Label");
+  EXPECT_EQ(literal->text(), "Libellé && co");
   EXPECT_EQ(w.windowTitle(), "Label");
   EXPECT_EQ(label->text(), "Label");
   EXPECT_EQ(label->toolTip(), "Label");

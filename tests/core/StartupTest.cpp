@@ -11,7 +11,6 @@ struct RecordingHost : StartupHost {
   QString caption;
   void placeMainWindow() override { calls << "place"; }
   void openHelp() override { calls << "help"; }
-  void createWordInterface() override { calls << "word"; }
   void translateMainMenu() override { calls << "translate"; }
   void hideMenuEntry(const QString& name) override { calls << "hide " + name; }
   void setCaption(const QString& c) override {
@@ -31,8 +30,9 @@ TEST_F(StartupTest, NewInstallationStartsQuietly) {
   QDir(m_layout.dataFolder + "DOC_TAROVENT").removeRecursively();
   ASSERT_EQ(start(), StartupResult::Continue) << m_messages.texts().join('|').toStdString();
   EXPECT_TRUE(m_messages.texts().isEmpty());
-  EXPECT_EQ(m_host.calls,
-            QStringList({"place", "hide M_RENTA", "word", "translate", "caption", "home"}));
+  EXPECT_EQ(m_host.calls, QStringList({"place", "hide M_RENTA", "translate", "caption", "home"}));
+  EXPECT_NE(m_state->wordInterface, nullptr);
+  EXPECT_TRUE(m_state->helpFile.isEmpty());
   EXPECT_TRUE(m_host.caption.startsWith("TAROVENT - Gestion des devis   V" + programVersion()));
   EXPECT_TRUE(m_host.caption.endsWith(QString(26, ' ') + "DONNEES"));
   EXPECT_TRUE(QDir(m_layout.dataFolder + "DOC_TAROVENT").exists());
@@ -68,6 +68,41 @@ TEST_F(StartupTest, HelpOpensUntilItHasBeenSeen) {
   m_host.calls.clear();
   ASSERT_EQ(start(), StartupResult::Continue);
   EXPECT_FALSE(m_host.calls.contains("help"));
+}
+
+TEST_F(StartupTest, HelpFileOfTheProgramFolderIsSetWhenItIsThere) {
+  QTemporaryDir program;
+  m_state->programFolder = program.path() + "/";
+  ASSERT_EQ(start(), StartupResult::Continue);
+  EXPECT_TRUE(m_state->helpFile.isEmpty());  // the program's own pages, without a word
+  QFile help(program.filePath("TAROVENT.html"));
+  ASSERT_TRUE(help.open(QIODevice::WriteOnly));
+  help.close();
+  ASSERT_EQ(start(), StartupResult::Continue);
+  EXPECT_EQ(m_state->helpFile, program.filePath("TAROVENT.html"));
+  EXPECT_TRUE(m_messages.texts().isEmpty());
+}
+
+// The engine is tried on the empty template at start: a family without a usable one is told so
+// and starts without an engine, which the composition then refuses to use.
+TEST_F(StartupTest, DocumentEngineThatCannotOpenTheEmptyTemplateIsReported) {
+  const QString vide = m_layout.dataFolder + "VIDE.dotx";
+  ASSERT_TRUE(QFile::remove(vide));
+  ASSERT_EQ(start(), StartupResult::Continue);
+  ASSERT_EQ(m_messages.texts().size(), 1);
+  EXPECT_TRUE(m_messages.texts()[0].startsWith("WORD n'a pas pu être lancé. \n"));
+  EXPECT_TRUE(m_messages.texts()[0].contains(m_layout.dataFolder + "VIDE"));
+  EXPECT_EQ(m_state->wordInterface, nullptr);
+
+  QFile garbage(vide);
+  ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+  garbage.write("pas un document");
+  garbage.close();
+  m_messages.clear();
+  ASSERT_EQ(start(), StartupResult::Continue);
+  ASSERT_EQ(m_messages.texts().size(), 1);
+  EXPECT_TRUE(m_messages.texts()[0].startsWith("WORD n'a pas pu être lancé. "));
+  EXPECT_EQ(m_state->wordInterface, nullptr);
 }
 
 TEST_F(StartupTest, DefaultCompanyAndRepresentativeInTheCaption) {

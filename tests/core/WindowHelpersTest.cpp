@@ -2,6 +2,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QSpinBox>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -100,11 +101,13 @@ TEST_F(WindowHelpers, InAMenuTheHighlightedEntryGivesTheContext) {
 }
 
 TEST_F(WindowHelpers, HelpFileOfTheProgramFolderComesFirst) {
-  EXPECT_EQ(Fichier_Aide(m_state, "TAROVENT"), m_dir.path() + "/TAROVENT.html");
-  QFile f(Fichier_Aide(m_state, "TAROVENT"));
+  EXPECT_EQ(Fichier_Aide(m_state, "TAROVENT"), "");
+  QFile f(m_dir.path() + "/TAROVENT.html");
   ASSERT_TRUE(f.open(QIODevice::WriteOnly));
   f.write("<html><body><h1 id=\"1100\">Aide du site</h1></body></html>");
   f.close();
+  EXPECT_EQ(Fichier_Aide(m_state, "TAROVENT"), m_dir.path() + "/TAROVENT.html");
+  EXPECT_EQ(m_state.helpFile, m_dir.path() + "/TAROVENT.html");
   showHelp(m_state, 1100);
   HelpWindow* help = helpWindow();
   ASSERT_NE(help, nullptr);
@@ -139,10 +142,16 @@ TEST_F(WindowHelpers, CalendarChosenByTheConfigurationFillsTheBox) {
   for (int choice : {0, 1}) {
     m_state.config.calendar = choice;
     QString shown;
+    bool yearByKey = false;
     QTimer::singleShot(0, [&] {
       auto* d = qobject_cast<CalendarDialog*>(QApplication::activeModalWidget());
       if (!d) return;
       shown = d->objectName() + " " + d->date().toString("dd/MM/yyyy");
+      if (auto* year = d->findChild<QSpinBox*>("CTX_Annee")) {
+        test::showActive(d);
+        Envoyer_Touches("%a", true);  // the year's label
+        yearByKey = year->hasFocus();
+      }
       if (const QString folder = qEnvironmentVariable("TAROVENT_SCREENSHOTS"); !folder.isEmpty())
         ui::saveScreenshot(d, folder + "/" + d->objectName() + ".png");
       d->setDate(QDate(2026, 12, 24 + choice));
@@ -152,6 +161,7 @@ TEST_F(WindowHelpers, CalendarChosenByTheConfigurationFillsTheBox) {
     EXPECT_EQ(shown, QString(choice ? "F_CALENDAR2 " : "F_CALENDAR ") +
                          (choice ? "24/12/2026" : "14/07/2026"));
     EXPECT_EQ(chosen, QDate(2026, 12, 24 + choice));
+    EXPECT_EQ(yearByKey, choice == 1);
     EXPECT_EQ(date->text(), QDate(2026, 12, 24 + choice).toString("dd/MM/yyyy"));
   }
   QTimer::singleShot(0, [] {

@@ -38,6 +38,17 @@ inline void typeText(QWidget* w, const QString& text) {
   for (const QChar c : text) pressKey(w, c.toUpper().unicode(), Qt::NoModifier, QString(c));
 }
 
+// A caption as the user reads it: the "&" of its access key only underlines the next letter, and
+// "&&" shows one "&".
+inline QString shownText(const QString& caption) {
+  QString shown;
+  for (int i = 0; i < caption.size(); ++i) {
+    if (caption.at(i) == '&' && i + 1 < caption.size()) ++i;
+    shown += caption.at(i);
+  }
+  return shown;
+}
+
 template <typename T>
 T* child(QWidget* window, const char* name) {
   T* w = window->findChild<T*>(QString::fromLatin1(name));
