@@ -15,6 +15,7 @@
 #include "core/Help.h"
 #include "core/MainMenu.h"
 #include "core/ProcessState.h"
+#include "dossiers/DossierWindows.h"
 #include "ui/ButtonEnterKey.h"
 #include "ui/MessageFunnel.h"
 #include "ui/OptionGroupFocus.h"
@@ -100,6 +101,7 @@ int main(int argc, char** argv) {
   state.programFolder = QApplication::applicationDirPath() + '/';
 
   core::registerCoreWindows(state);
+  dossiers::registerDossierWindows(state);
   core::MainMenu menu(state);
   menu.setHelpHandler([&state](int context) { core::showHelp(state, context); });
   if (!menu.start()) return 1;

@@ -10,3 +10,4 @@ int runCheckCommand(const QStringList& args);
 int runRecalcCommand(const QStringList& args);
 int runDocCommand(const QStringList& args);
 int runDemoCommand(const QStringList& args);
+int runDossierCommand(const QStringList& args);

@@ -4,6 +4,7 @@
 #include <QTextStream>
 
 #include "AdminCommand.h"
+#include "PrintingFunnel.h"
 #include "articles/ArticleFiles.h"
 #include "composition/NumberFormat.h"
 #include "composition/Recalculation.h"
@@ -39,12 +40,7 @@ class AnsweringFunnel : public ui::MessageFunnel {
   bool failed() const { return m_failed; }
 
  private:
-  void print(QString text) {
-    text.replace("\r\n", "\\n");
-    text.replace('\n', "\\n");
-    text.replace('\r', "\\n");
-    m_out << text << '\n';
-  }
+  void print(const QString& text) { m_out << admin::oneLine(text) << '\n'; }
   QTextStream& m_out;
   QStringList m_answers;
   bool m_failed = false;

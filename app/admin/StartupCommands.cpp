@@ -5,38 +5,14 @@
 #include <stdexcept>
 
 #include "AdminCommand.h"
+#include "PrintingFunnel.h"
 #include "core/ProcessState.h"
 #include "core/Startup.h"
 #include "install/Installer.h"
 
 using namespace tarovent;
 
-namespace {
-
-// Prints every message start-up would show, one per line.
-class PrintingFunnel : public ui::MessageFunnel {
- public:
-  explicit PrintingFunnel(QTextStream& out) : m_out(out) {}
-  void show(const QString& text, ui::Icon, const QString&) override { print(text); }
-  ui::Answer ask(const QString& text, ui::Buttons buttons, int defaultButton, ui::Icon,
-                 const QString&) override {
-    print(text);
-    return ui::answerAt(buttons, defaultButton);
-  }
-  void beep() override {}
-
- private:
-  void print(QString text) {
-    text.replace("\r\n", "\\n");
-    text.replace('\n', "\\n");
-    text.replace('\r', "\\n");
-    m_out << text << '\n';
-    m_out.flush();
-  }
-  QTextStream& m_out;
-};
-
-}  // namespace
+using admin::PrintingFunnel;
 
 int runInitCommand(const QStringList& args) {
   QTextStream err(stderr);

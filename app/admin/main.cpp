@@ -20,6 +20,11 @@ const std::map<QString, Verb>& verbs() {
       {"demo",
        {runDemoCommand, "demo DOSSIER [--size small|large]   crée une famille de démonstration"}},
       {"check", {runCheckCommand, "check DOSSIER   contrôles du démarrage, sans fenêtre"}},
+      {"dossier",
+       {runDossierCommand,
+        "dossier new DOSSIER --company CODE --client CODE --type CODE [--summary TEXTE] "
+        "[--contact NOM] [--rep CODE]   crée un dossier\n"
+        "  tarovent-admin dossier renumber DOSSIER   relève les compteurs de dossiers"}},
       {"sql",
        {runSqlCommand, "sql [--create] FICHIER INSTRUCTION...   exécute du SQL Jet sur une base"}},
   };

@@ -1,6 +1,7 @@
 #include "CostRollup.h"
 
-#include <array>
+#include <QHash>
+#include <vector>
 
 #include "ArticleFiles.h"
 #include "platform/db/Recordset.h"
@@ -12,37 +13,106 @@ namespace {
 
 constexpr int kMaxDepth = 20;
 
+// What the walk takes from an article record.
+struct ArticleFacts {
+  bool manufactured = false;
+  double lancement = 1;  // launch quantity, never 0
+  double cost = 0, weight = 0, pv1 = 0, pv2 = 0;
+};
+
+// One component link, read with the rest of its parent's list.
+struct Link {
+  QString component;
+  double quantity = 0;
+  bool valid = false;
+};
+
+// A parent's links: the records from the key (parent, variant) on that keep that parent and
+// variant. The first must lead to the same variant, or the parent has no list.
+std::vector<Link> linksOf(db::Recordset& links, const QString& parent, const QString& variante,
+                          const QDate& today) {
+  std::vector<Link> list;
+  links.Seek(">=", parent, variante);
+  if (links.NoMatch() || links.EOF_() || links.text("TLIEN_PERE") != parent ||
+      links.text("TLIEN_VARPERE") != variante || links.text("TLIEN_VARFILS") != variante)
+    return list;
+  do {
+    list.push_back(
+        {links.text("TLIEN_FILS"), links.number("TLIEN_QTEUNI"), Lien_Valide(links, today)});
+    links.MoveNext();
+  } while (!links.EOF_() && links.text("TLIEN_PERE") == parent &&
+           links.text("TLIEN_VARPERE") == variante);
+  return list;
+}
+
 }  // namespace
 
+struct RollupCache::Data {
+  QDate day;
+  QString variante;
+  QHash<QString, ArticleFacts> articles;
+  QHash<QString, std::vector<Link>> links;
+};
+
+RollupCache::RollupCache() : m_data(std::make_unique<Data>()) {}
+RollupCache::~RollupCache() = default;
+
+// The walk reads each parent's list of links in one pass and each article once: a bill
+// repeats the same parts under many sub-assemblies, and re-seeking costs more than the sums.
 std::optional<ArticleValue> Valoriser_Article(ArticleFiles& files, ui::MessageFunnel& messages,
                                               const QString& code, const QString& variante,
-                                              const QDate& today) {
+                                              const QDate& today, RollupCache* cache) {
   ui::BusyCursor busy;
   if (!files.ensureStock()) return std::nullopt;
   db::Recordset& links = files.Ouvrir_Liens();
   db::Recordset& art = files.articles();
   ArticleValue v;
+  RollupCache own;
+  RollupCache::Data& memo = (cache ? *cache : own).data();
+  // Link validity depends on the day and lists on the variant: another of either starts afresh.
+  if (memo.day != today || memo.variante != variante) {
+    memo.articles.clear();
+    memo.links.clear();
+    memo.day = today;
+    memo.variante = variante;
+  }
+  QHash<QString, ArticleFacts>& known = memo.articles;
 
-  // One frame per depth: the cumulative quantity, the link through which the depth was entered
-  // (to resume the parent's list) and the parent whose list it belongs to.
-  std::array<double, kMaxDepth + 2> quantite{};
-  std::array<QByteArray, kMaxDepth + 2> signet{};
-  std::array<QString, kMaxDepth + 2> parent{};
-  int d = 0;
-  quantite[0] = 1;
+  // One frame per depth entered: its list of links, the next to follow, the quantity of the
+  // parent whose list it is.
+  struct Frame {
+    std::vector<Link> list;
+    size_t next = 0;
+    double quantity = 0;
+  };
+  std::vector<Frame> frames;
   QString current = code;
+  double quantity = 1;
   bool viaValidLink = true;  // the valued article itself counts
 
   for (;;) {
-    if (!files.Trouver_Article(current)) {
-      messages.show(messages.tr("L'article ") + current + messages.tr(" n'existe plus"),
-                    ui::Icon::Warning);
-      return std::nullopt;
+    auto facts = known.constFind(current);
+    if (facts == known.cend()) {
+      if (!files.Trouver_Article(current)) {
+        messages.show(messages.tr("L'article ") + current + messages.tr(" n'existe plus"),
+                      ui::Icon::Warning);
+        return std::nullopt;
+      }
+      ArticleFacts f;
+      f.manufactured = art.text("TARTI_Type") == "F";
+      if (f.manufactured) {
+        f.lancement = art.number("TARTI_QTE_LANC");
+        if (f.lancement == 0) f.lancement = 1;
+      } else {
+        f.cost = Prix_Revient_Article(art);
+        f.weight = art.number("TARTI_POIDS");
+        f.pv1 = art.number("TARTI_PVU1");
+        f.pv2 = art.number("TARTI_PVU2");
+      }
+      facts = known.insert(current, f);
     }
-    bool hasComponents = false;
-    if (art.text("TARTI_Type") == "F") {
-      double lancement = art.number("TARTI_QTE_LANC");
-      if (lancement == 0) lancement = 1;
+    std::vector<Link> components;
+    if (facts->manufactured) {
       if (files.hasRoutings()) {
         db::Recordset& gam = files.routings();
         gam.Seek(">=", current);
@@ -54,57 +124,41 @@ std::optional<ArticleValue> Valoriser_Article(ArticleFiles& files, ui::MessageFu
                           ui::Icon::Warning);
             continue;
           }
-          const double temps = gam.number("TGAM_TmpPie") + gam.number("TGAM_TmpPrep") / lancement;
-          v.cout_mo += quantite[d] * files.sections().number("TSEC_CoutHRevient") * temps;
-          v.valeur_mo_vente += quantite[d] * files.sections().number("TSEC_COUTHVENTE") * temps;
+          const double temps =
+              gam.number("TGAM_TmpPie") + gam.number("TGAM_TmpPrep") / facts->lancement;
+          v.cout_mo += quantity * files.sections().number("TSEC_CoutHRevient") * temps;
+          v.valeur_mo_vente += quantity * files.sections().number("TSEC_COUTHVENTE") * temps;
         }
       }
-      links.Seek(">=", current, variante);
-      if (links.NoMatch() && links.RecordCount() > 0) links.MoveLast();
-      hasComponents =
-          !links.EOF_() && links.RecordCount() > 0 && links.text("TLIEN_PERE") == current &&
-          links.text("TLIEN_VARPERE") == variante && links.text("TLIEN_VARFILS") == variante;
+      auto list = memo.links.constFind(current);
+      if (list == memo.links.cend())
+        list = memo.links.insert(current, linksOf(links, current, variante, today));
+      components = *list;
     } else if (viaValidLink) {
-      v.cout_matiere += quantite[d] * Prix_Revient_Article(art);
-      v.poids += quantite[d] * art.number("TARTI_POIDS");
-      v.valeur_pv1 += quantite[d] * art.number("TARTI_PVU1");
-      v.valeur_pv2 += quantite[d] * art.number("TARTI_PVU2");
+      v.cout_matiere += quantity * facts->cost;
+      v.poids += quantity * facts->weight;
+      v.valeur_pv1 += quantity * facts->pv1;
+      v.valeur_pv2 += quantity * facts->pv2;
     }
 
-    const auto enter = [&](int depth) {
-      signet[depth] = links.Bookmark();
-      quantite[depth] = quantite[depth - 1] * links.number("TLIEN_QTEUNI");
-      current = links.text("TLIEN_FILS");
-      viaValidLink = Lien_Valide(links, today);
-    };
-
-    if (hasComponents) {
-      if (d + 1 > kMaxDepth) {
+    if (!components.empty()) {
+      if (int(frames.size()) + 1 > kMaxDepth) {
         messages.show(messages.tr("Le nombre de niveaux dépasse les possibilités actuelles du "
                                   "programme"),
                       ui::Icon::Warning);
         return std::nullopt;
       }
-      parent[d + 1] = current;
-      ++d;
-      enter(d);
-      continue;
+      frames.push_back({std::move(components), 0, quantity});
     }
 
-    // Next sibling, climbing as long as a list is finished.
-    bool found = false;
-    while (d > 0) {
-      links.setBookmark(signet[d]);
-      links.MoveNext();
-      if (!links.EOF_() && links.text("TLIEN_PERE") == parent[d] &&
-          links.text("TLIEN_VARPERE") == variante) {
-        enter(d);
-        found = true;
-        break;
-      }
-      --d;
-    }
-    if (!found) return v;
+    // Next link, climbing as long as a list is finished.
+    while (!frames.empty() && frames.back().next == frames.back().list.size()) frames.pop_back();
+    if (frames.empty()) return v;
+    Frame& f = frames.back();
+    const Link& link = f.list[f.next++];
+    current = link.component;
+    quantity = f.quantity * link.quantity;
+    viaValidLink = link.valid;
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <memory>
 #include <optional>
 
 #include "ui/MessageFunnel.h"
@@ -21,12 +22,28 @@ struct ArticleValue {
   double valeur_mo_vente = 0;
 };
 
+// What roll-ups made one after the other may share: the articles and link lists they read.
+// Keep one only while the article files cannot change (one recalculation, say).
+class RollupCache {
+ public:
+  RollupCache();
+  ~RollupCache();
+  RollupCache(const RollupCache&) = delete;
+  RollupCache& operator=(const RollupCache&) = delete;
+  struct Data;
+  Data& data() { return *m_data; }
+
+ private:
+  std::unique_ptr<Data> m_data;
+};
+
 // Walks the article's bill of materials depth first (20 levels at most) and its routings.
 // Bought components count through links valid on `today`; manufactured ones are entered
 // whatever their link's dates and count only through their components and routing. Returns
 // nothing, after its message, when an article or the depth stops the walk.
 std::optional<ArticleValue> Valoriser_Article(ArticleFiles& files, ui::MessageFunnel& messages,
                                               const QString& code, const QString& variante,
-                                              const QDate& today = QDate::currentDate());
+                                              const QDate& today = QDate::currentDate(),
+                                              RollupCache* cache = nullptr);
 
 }  // namespace tarovent::articles

@@ -1,6 +1,5 @@
 #include "composition/NumberFormat.h"
 
-#include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 
@@ -24,56 +23,64 @@ QString formatMasked(double value, const QString& mask) {
   return formatMasked(value, mask, workstationDecimalSeparator());
 }
 
+// Runs for every amount a recalculation writes: views instead of copies, the output filled
+// backwards then turned round.
 QString formatMasked(double value, const QString& mask, QChar decimalSeparator) {
-  const qsizetype point = mask.indexOf(QLatin1Char('.'));
-  const QString intMask = point < 0 ? mask : mask.left(point);
-  const QString fracMask = point < 0 ? QString() : mask.mid(point + 1);
+  const QStringView whole(mask);
+  const qsizetype point = whole.indexOf(QLatin1Char('.'));
+  const QStringView intMask = point < 0 ? whole : whole.left(point);
+  const QStringView fracMask = point < 0 ? QStringView() : whole.mid(point + 1);
   int decimals = 0;
   for (QChar c : fracMask)
     if (c == QLatin1Char('0') || c == QLatin1Char('#')) ++decimals;
 
   // The digits of the value rounded as the computation rounds it.
   const double rounded = roundHalfUp(value, decimals);
+  const double scaled = std::round(std::fabs(rounded) * std::pow(10.0, decimals));
+  // Below 10^15 the double is an exact integer, which a 64-bit conversion prints alike.
   const QString digits =
-      QString::number(std::round(std::fabs(rounded) * std::pow(10.0, decimals)), 'f', 0)
+      (scaled < 1e15 ? QString::number(qint64(scaled)) : QString::number(scaled, 'f', 0))
           .rightJustified(decimals + 1, '0');
-  QString intDigits = digits.left(digits.size() - decimals);
-  const QString fracDigits = digits.right(decimals);
-  if (intDigits == QLatin1String("0")) intDigits.clear();
+  QStringView intDigits = QStringView(digits).left(digits.size() - decimals);
+  const QStringView fracDigits = QStringView(digits).right(decimals);
+  if (intDigits == QLatin1String("0")) intDigits = {};
 
   // Integer part, filled from the right.
-  QString out;
+  const qsizetype firstZero = intMask.indexOf(QLatin1Char('0'));
+  QString reversed;
+  reversed.reserve(intMask.size() + 1);
   qsizetype next = intDigits.size();
   for (qsizetype i = intMask.size() - 1; i >= 0; --i) {
     const QChar m = intMask.at(i);
     if (m == QLatin1Char('#') || m == QLatin1Char('0')) {
       if (next > 0)
-        out.prepend(intDigits.at(--next));
+        reversed += intDigits.at(--next);
       else if (m == QLatin1Char('0'))
-        out.prepend(QLatin1Char('0'));
-    } else if (next > 0 || intMask.left(i).contains(QLatin1Char('0'))) {
-      out.prepend(m);
+        reversed += QLatin1Char('0');
+    } else if (next > 0 || (firstZero >= 0 && firstZero < i)) {
+      reversed += m;
     }
   }
-  out.prepend(intDigits.left(next));  // more digits than the mask has places
+  QString out;
+  out.reserve(next + reversed.size() + decimals + 2);
+  out += intDigits.left(next);  // more digits than the mask has places
+  for (qsizetype i = reversed.size() - 1; i >= 0; --i) out += reversed.at(i);
 
   // Decimal part: '#' places drop trailing zeros.
-  QString frac;
-  qsizetype used = 0;
-  for (QChar m : fracMask) {
-    if (m == QLatin1Char('0') || m == QLatin1Char('#')) frac += fracDigits.at(used++);
-  }
-  for (qsizetype i = fracMask.size() - 1, k = frac.size() - 1; i >= 0 && k >= 0; --i) {
+  qsizetype fracLength = fracDigits.size();
+  for (qsizetype i = fracMask.size() - 1; i >= 0 && fracLength > 0; --i) {
     const QChar m = fracMask.at(i);
     if (m == QLatin1Char('0')) break;
     if (m == QLatin1Char('#')) {
-      if (frac.at(k) != QLatin1Char('0')) break;
-      frac.chop(1);
-      --k;
+      if (fracDigits.at(fracLength - 1) != QLatin1Char('0')) break;
+      --fracLength;
     }
   }
-  if (!frac.isEmpty()) out += decimalSeparator + frac;
-  out = out.trimmed();
+  if (fracLength > 0) {
+    out += decimalSeparator;
+    out += fracDigits.left(fracLength);
+  }
+  out = std::move(out).trimmed();
 
   const bool zero =
       std::all_of(digits.begin(), digits.end(), [](QChar c) { return c == QLatin1Char('0'); });
@@ -88,10 +95,32 @@ double parseNumber(const QString& text) {
     if (c == QLatin1Char(' ') || c == QChar(0x00A0) || c == QChar(0x202F)) continue;
     clean += c == QLatin1Char(',') ? QLatin1Char('.') : c;
   }
-  static const QRegularExpression number(
-      QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?"));
-  const QRegularExpressionMatch match = number.match(clean);
-  return match.hasMatch() ? match.captured(0).toDouble() : 0.0;
+  // The leading number: [+-]?(d+.?d*|.d+)([eE][+-]?d+)?, read by hand since every cell of a
+  // recalculation passes here.
+  const qsizetype n = clean.size();
+  const auto digit = [&](qsizetype i) {
+    return i < n && clean.at(i) >= QLatin1Char('0') && clean.at(i) <= QLatin1Char('9');
+  };
+  const auto digitsFrom = [&](qsizetype i) {
+    while (digit(i)) ++i;
+    return i;
+  };
+  qsizetype i = 0;
+  if (i < n && (clean.at(i) == QLatin1Char('+') || clean.at(i) == QLatin1Char('-'))) ++i;
+  qsizetype end = digitsFrom(i);
+  if (end > i) {
+    if (end < n && clean.at(end) == QLatin1Char('.')) end = digitsFrom(end + 1);
+  } else if (i < n && clean.at(i) == QLatin1Char('.') && digit(i + 1)) {
+    end = digitsFrom(i + 1);
+  } else {
+    return 0.0;
+  }
+  if (end < n && (clean.at(end) == QLatin1Char('e') || clean.at(end) == QLatin1Char('E'))) {
+    qsizetype e = end + 1;
+    if (e < n && (clean.at(e) == QLatin1Char('+') || clean.at(e) == QLatin1Char('-'))) ++e;
+    if (digit(e)) end = digitsFrom(e);
+  }
+  return QStringView(clean).left(end).toDouble();
 }
 
 }  // namespace tarovent::composition

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QSet>
 #include <algorithm>
+#include <optional>
 
 #include "articles/ArticleFiles.h"
 #include "articles/CostRollup.h"
@@ -24,6 +25,13 @@ namespace {
 // The recalculation writes weights with one more digit group than the line entry.
 const QString kRecalcWeightMask = QStringLiteral("# ### ##0.000");
 
+// The fields of a stock article that a line takes.
+struct StockArticle {
+  QString type, unit;
+  double weight = 0, basePrice1 = 0, basePrice2 = 0;
+  double costPrice = 0;  // a bought article's, rounded as the cell shows it
+};
+
 // One run of the recalculation: the document, where its lines are, and what the walk found.
 struct Run {
   Run(core::ProcessState& s, articles::ArticleFiles& f, word::WordDocument& d,
@@ -41,6 +49,10 @@ struct Run {
   QVector<WorkLine> lines;
   bool unknownBase = false;         // a line whose cost or base price is unknown (modes 2 and 4)
   QHash<QString, double> rolledUp;  // an article met again costs what it cost the first time
+  // What the stock said of each code met, so that a code met again is not sought again. It
+  // lives as long as the run: the next run reads the articles afresh.
+  QHash<QString, std::optional<StockArticle>> stockArticles;
+  articles::RollupCache rollups;  // the parts and bills the roll-ups of this run share
   bool stock = false, planning = false, tariffs = false;
   RecalcResult res;
 };
@@ -93,23 +105,45 @@ void valueLabour(Run& run, WorkLine& l, const QString& section) {
   l.baseKnown = true;
 }
 
+// The stock article of a code, sought once per run.
+const StockArticle* stockArticle(Run& run, const QString& code) {
+  auto it = run.stockArticles.constFind(code);
+  if (it == run.stockArticles.cend()) {
+    std::optional<StockArticle> found;
+    articles::ArticleFiles& files = run.files;
+    if (files.Trouver_Article(code)) {
+      const db::Recordset& a = files.articles();
+      found.emplace();
+      found->type = a.text("TARTI_Type");
+      found->unit = a.text("TARTI_UNST_LIB");
+      found->weight = a.number("TARTI_POIDS");
+      found->basePrice1 = a.number("TARTI_PVU1");
+      found->basePrice2 = a.number("TARTI_PVU2");
+      if (found->type == "A") found->costPrice = round2(articles::Prix_Revient_Article(a));
+    }
+    it = run.stockArticles.insert(code, found);
+  }
+  return it->has_value() ? &**it : nullptr;
+}
+
 // Step 5.4: a stock article or a supplier tariff line gives the type, cost and base prices.
 void valueMaterials(Run& run, WorkLine& l) {
   articles::ArticleFiles& files = run.files;
-  if (run.stock && files.Trouver_Article(l.code)) {
-    db::Recordset& a = files.articles();
-    l.type = a.text("TARTI_Type");
-    l.unit = a.text("TARTI_UNST_LIB");
-    l.weight = a.number("TARTI_POIDS");
-    l.basePrice1 = a.number("TARTI_PVU1");
-    l.basePrice2 = a.number("TARTI_PVU2");
+  const StockArticle* a = run.stock ? stockArticle(run, l.code) : nullptr;
+  if (a) {
+    l.type = a->type;
+    l.unit = a->unit;
+    l.weight = a->weight;
+    l.basePrice1 = a->basePrice1;
+    l.basePrice2 = a->basePrice2;
     l.baseKnown = true;
     if (l.type == "A") {
-      l.costPrice = round2(articles::Prix_Revient_Article(a));
+      l.costPrice = a->costPrice;
     } else if (l.type == "F") {
       auto known = run.rolledUp.constFind(l.code);
       if (known == run.rolledUp.cend()) {
-        const auto v = articles::Valoriser_Article(files, run.msg, l.code, "00");
+        const auto v = articles::Valoriser_Article(files, run.msg, l.code, "00",
+                                                   QDate::currentDate(), &run.rollups);
         // Rounded as the cell shows it, so that quantity x shown cost is the cost counted.
         known = run.rolledUp.insert(l.code, v ? round2(v->cout_matiere + v->cout_mo) : 0.0);
       }
@@ -153,6 +187,11 @@ bool readLines(Run& run) {
   int lastColumn = 0;
   for (const QString& code : columnCodes())
     lastColumn = std::max(lastColumn, run.cols.column(code));
+  const auto column = [&](const char* code) { return run.cols.column(QLatin1String(code)); };
+  const struct {
+    int code, unit, quantity, grossPrice, discount, cost, weight, supplier, vatRate;
+  } col{column("CODART"), column("UNITE"), column("QTE"),      column("PUBRUT"), column("PCREM"),
+        column("PDR"),    column("POIDS"), column("CODFOURN"), column("TXTVA")};
   int num = 0;
   for (size_t ti = 0; ti < tables.size(); ++ti) {
     const int t = tables[ti];
@@ -161,27 +200,24 @@ bool readLines(Run& run) {
         run.msg.show(incorrectStructureMessage(), ui::Icon::Warning);
         return false;
       }
-      const auto text = [&](const char* code) {
-        const int c = run.cols.column(code);
-        return c > 0 ? doc.cellText({t, row, c}) : QString();
-      };
+      const auto text = [&](int c) { return c > 0 ? doc.cellText({t, row, c}) : QString(); };
       WorkLine l;
       l.num = ++num;
       l.table = int(ti) + 1;
       l.docTable = t;
       l.row = row;
       l.afterTotals = l.table > lineTableCount;
-      const LineCode lc = parseLineCode(text("CODART"));
+      const LineCode lc = parseLineCode(text(col.code));
       l.code = lc.code;
       l.level = lc.level;
-      l.unit = text("UNITE").trimmed();
-      l.quantity = parseNumber(text("QTE"));
-      l.grossPrice = parseNumber(text("PUBRUT"));
-      l.discountPercent = parseNumber(text("PCREM"));
-      l.costPrice = parseNumber(text("PDR"));
-      l.weight = parseNumber(text("POIDS"));
-      l.supplier = text("CODFOURN").trimmed();
-      l.vatRate = text("TXTVA").trimmed();
+      l.unit = text(col.unit).trimmed();
+      l.quantity = parseNumber(text(col.quantity));
+      l.grossPrice = parseNumber(text(col.grossPrice));
+      l.discountPercent = parseNumber(text(col.discount));
+      l.costPrice = parseNumber(text(col.cost));
+      l.weight = parseNumber(text(col.weight));
+      l.supplier = text(col.supplier).trimmed();
+      l.vatRate = text(col.vatRate).trimmed();
       if (lc.kind == LineKind::Labour)
         valueLabour(run, l, lc.section);
       else if (!l.code.isEmpty())
@@ -202,21 +238,33 @@ void keepWorkTable(Run& run) {
     db::TransactionGuard g(local);
     local.Execute("delete * from TMP_TABLEAU;");
     db::Recordset tmp = local.OpenRecordset("TMP_TABLEAU");
+    // Fields by number: a name is looked up once, not once per line.
+    const auto field = [&](const char* name) { return tmp.fieldIndex(QLatin1String(name)); };
+    const int num = field("TMP_NUM"), table = field("TMP_Numtab"), code = field("TMP_Codart"),
+              supplier = field("TMP_CodFourn"), type = field("TMP_Type"),
+              level = field("TMP_Niveau"), quantity = field("TMP_Qte"), unit = field("TMP_Unite"),
+              cost = field("TMP_PDR"), grossPrice = field("TMP_PUBRUT"),
+              discount = field("TMP_PCREM"), weight = field("TMP_POIDS"),
+              vatRate = field("TMP_TXTVA");
+    // A table without one of them is not ours: nothing is kept (the guard takes back the delete).
+    if (std::min({num, table, code, supplier, type, level, quantity, unit, cost, grossPrice,
+                  discount, weight, vatRate}) < 0)
+      return;
     for (const WorkLine& l : run.lines) {
       tmp.AddNew();
-      tmp.setValue("TMP_NUM", l.num);
-      tmp.setValue("TMP_Numtab", l.table);
-      tmp.setValue("TMP_Codart", l.code);
-      tmp.setValue("TMP_CodFourn", l.supplier);
-      tmp.setValue("TMP_Type", l.type);
-      tmp.setValue("TMP_Niveau", l.level);
-      tmp.setValue("TMP_Qte", l.quantity);
-      tmp.setValue("TMP_Unite", l.unit);
-      tmp.setValue("TMP_PDR", l.costPrice);
-      tmp.setValue("TMP_PUBRUT", l.grossPrice);
-      tmp.setValue("TMP_PCREM", l.discountPercent);
-      tmp.setValue("TMP_POIDS", l.weight);
-      tmp.setValue("TMP_TXTVA", l.vatRate);
+      tmp.setValue(num, l.num);
+      tmp.setValue(table, l.table);
+      tmp.setValue(code, l.code);
+      tmp.setValue(supplier, l.supplier);
+      tmp.setValue(type, l.type);
+      tmp.setValue(level, l.level);
+      tmp.setValue(quantity, l.quantity);
+      tmp.setValue(unit, l.unit);
+      tmp.setValue(cost, l.costPrice);
+      tmp.setValue(grossPrice, l.grossPrice);
+      tmp.setValue(discount, l.discountPercent);
+      tmp.setValue(weight, l.weight);
+      tmp.setValue(vatRate, l.vatRate);
       tmp.Update();
     }
     tmp.Close();
@@ -243,38 +291,39 @@ bool adjustPrices(Run& run) {
   return cents(Solder_Reste(run.lines, round2(adj.forcedAmount - total))) != 0;
 }
 
-// Step 8: the computed cells of every line read, each with the hidden state it had.
+// Step 8: the computed cells of every line read, each with the hidden state it had. A value
+// is formatted only for a column the document has.
 void rewriteLines(Run& run) {
   word::WordDocument& doc = run.doc;
   const QChar sep = run.options.decimalSeparator;
   const QString blank = QStringLiteral(" ");
-  const auto money = [&](double v) { return formatMasked(v, kPriceMask, sep); };
+  const auto column = [&](const char* code) { return run.cols.column(QLatin1String(code)); };
+  const int grossPrice = column("PUBRUT"), discount = column("PCREM"), netPrice = column("PUNET"),
+            grossAmount = column("MTBRUT"), netAmount = column("MTNET"),
+            discountAmount = column("MTREM"), cost = column("PDR"), costAmount = column("MTPDR"),
+            weight = column("POIDS"), totalWeight = column("POIDSTOT");
   for (const WorkLine& l : run.lines) {
     if (l.code.isEmpty() && l.quantity == 0 && l.grossPrice == 0) continue;  // text lines
-    const auto put = [&](const char* code, const QString& value) {
-      const int c = run.cols.column(code);
+    const auto put = [&](int c, bool empty, double value, const QString& mask) {
       if (c <= 0) return;
       const word::CellRef cell{l.docTable, l.row, c};
       word::CharFormat f;
       f.hidden = doc.isCellHidden(cell);
-      doc.setCellText(cell, value, f);
+      doc.setCellText(cell, empty ? blank : formatMasked(value, mask, sep), f);
     };
     const bool noAmounts = l.quantity == 0;
     const bool component = l.level > 0;
     const bool noLineAmounts = noAmounts || component;
-    put("PUBRUT", noAmounts ? blank : money(l.grossPrice));
-    put("PCREM", noAmounts || l.discountPercent == 0
-                     ? blank
-                     : formatMasked(l.discountPercent, kPercentMask, sep));
-    put("PUNET", noLineAmounts ? blank : money(l.netPrice));
-    put("MTBRUT", noLineAmounts ? blank : money(l.grossAmount));
-    put("MTNET", noLineAmounts ? blank : money(l.netAmount));
-    put("MTREM", noLineAmounts ? blank : money(l.discountAmount));
-    put("PDR", noAmounts ? blank : money(l.costPrice));
-    put("MTPDR", noLineAmounts ? blank : money(l.costAmount));
-    put("POIDS", l.weight == 0 ? blank : formatMasked(l.weight, kRecalcWeightMask, sep));
-    put("POIDSTOT",
-        l.totalWeight == 0 ? blank : formatMasked(l.totalWeight, kRecalcWeightMask, sep));
+    put(grossPrice, noAmounts, l.grossPrice, kPriceMask);
+    put(discount, noAmounts || l.discountPercent == 0, l.discountPercent, kPercentMask);
+    put(netPrice, noLineAmounts, l.netPrice, kPriceMask);
+    put(grossAmount, noLineAmounts, l.grossAmount, kPriceMask);
+    put(netAmount, noLineAmounts, l.netAmount, kPriceMask);
+    put(discountAmount, noLineAmounts, l.discountAmount, kPriceMask);
+    put(cost, noAmounts, l.costPrice, kPriceMask);
+    put(costAmount, noLineAmounts, l.costAmount, kPriceMask);
+    put(weight, l.weight == 0, l.weight, kRecalcWeightMask);
+    put(totalWeight, l.totalWeight == 0, l.totalWeight, kRecalcWeightMask);
   }
 }
 

@@ -96,6 +96,30 @@ TEST_F(CostRollupTest, WalksComponentsAndRoutingsWithValidityRules) {
   EXPECT_TRUE(m_messages.texts().isEmpty());
 }
 
+TEST_F(CostRollupTest, PartsMetUnderSeveralParentsCountEachTimeAndChangesShowNextCall) {
+  // A second SUB under P, and A under SUB as well as under P.
+  stockSql(
+      "INSERT INTO TARTI (TARTI_CODART, TARTI_Type, TARTI_PMP, TARTI_QTE_LANC) VALUES "
+      "('Q', 'F', 0, 1)");
+  stockSql("INSERT INTO TLIEN VALUES ('Q', '00', 1, 'SUB', '00', 2, Null, Null)");
+  stockSql("INSERT INTO TLIEN VALUES ('Q', '00', 2, 'A', '00', 1, Null, Null)");
+  stockSql("INSERT INTO TLIEN VALUES ('Q', '00', 3, 'SUB2', '00', 1, Null, Null)");
+  stockSql(
+      "INSERT INTO TARTI (TARTI_CODART, TARTI_Type, TARTI_PMP, TARTI_QTE_LANC) VALUES "
+      "('SUB2', 'F', 0, 1)");
+  stockSql("INSERT INTO TLIEN VALUES ('SUB2', '00', 1, 'SUB', '00', 5, Null, Null)");
+  auto v = value("Q");
+  ASSERT_TRUE(v.has_value()) << m_messages.texts().join('|').toStdString();
+  // SUB twice (2, then 1 x 5): its C costs 4 x 5 each time; A once at 11.
+  EXPECT_DOUBLE_EQ(v->cout_matiere, 2 * 20 + 11 + 5 * 20);
+  EXPECT_DOUBLE_EQ(v->cout_mo, (2 + 5) * 40);
+
+  stockSql("UPDATE TARTI SET TARTI_PMP = 8 WHERE TARTI_CODART = 'C'");
+  v = value("Q");
+  ASSERT_TRUE(v.has_value());
+  EXPECT_DOUBLE_EQ(v->cout_matiere, 2 * 32 + 11 + 5 * 32);
+}
+
 TEST_F(CostRollupTest, BoughtArticleValuesItself) {
   const auto v = value("A");
   ASSERT_TRUE(v.has_value());

@@ -39,7 +39,11 @@ INSTANTIATE_TEST_SUITE_P(
         MaskCase{1234.5, "### ##0", ',', "1 235"}, MaskCase{2.5, "#0", ',', "3"},
         MaskCase{7.25, "#0.00", ',', "7,25"}, MaskCase{0.125, "#0.00", ',', "0,13"},
         MaskCase{1.005, "#0.00", ',', "1,01"}, MaskCase{-3, "### ##0.00", ',', "-3,00"},
-        MaskCase{12.5, "0.0#", ',', "12,5"}, MaskCase{3, "00 000", ',', "00 003"}));
+        MaskCase{12.5, "0.0#", ',', "12,5"}, MaskCase{3, "00 000", ',', "00 003"},
+        // Past the mask by far: every digit is there, the ones beyond it ungrouped.
+        MaskCase{123456789012.34, "# ### ##0.00", ',', "123456 789 012,34"},
+        MaskCase{12.3, "#0.0##", ',', "12,3"}, MaskCase{12, "#0.##", ',', "12"},
+        MaskCase{0.4, "# ##0", ',', "0"}));
 
 TEST(NumberFormat, TheWorkstationLocaleGivesTheDecimalSeparator) {
   const QLocale saved;
@@ -81,6 +85,16 @@ TEST(NumberFormat, NumbersReadBackFromCells) {
   EXPECT_DOUBLE_EQ(parseNumber("12,5 kg"), 12.5);
   EXPECT_DOUBLE_EQ(parseNumber(""), 0);
   EXPECT_DOUBLE_EQ(parseNumber("abc"), 0);
+  // The leading number only, as far as it reads as one.
+  EXPECT_DOUBLE_EQ(parseNumber(",5"), 0.5);
+  EXPECT_DOUBLE_EQ(parseNumber("5,"), 5);
+  EXPECT_DOUBLE_EQ(parseNumber("+2,5e2x"), 250);
+  EXPECT_DOUBLE_EQ(parseNumber("3e"), 3);
+  EXPECT_DOUBLE_EQ(parseNumber("3e+"), 3);
+  EXPECT_DOUBLE_EQ(parseNumber("1,5,2"), 1.5);
+  EXPECT_DOUBLE_EQ(parseNumber("-,"), 0);
+  EXPECT_DOUBLE_EQ(parseNumber("--1"), 0);
+  EXPECT_DOUBLE_EQ(parseNumber(QString::fromUtf8("٣")), 0);  // not an ASCII digit
   for (double v : {0.0, 5.0, 1234.5, -98765.43, 0.07})
     EXPECT_DOUBLE_EQ(parseNumber(formatMasked(v, "## ### ##0.00", ',')), v);
 }

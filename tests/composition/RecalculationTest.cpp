@@ -156,6 +156,59 @@ TEST_F(RecalculationTest, ForcedAmountAndCoefficients) {
   EXPECT_EQ(doc.cellText({t, 1, 4}), "720,00");  // not an article: special supplies, 0 %
 }
 
+TEST_F(RecalculationTest, AnArticleMetAgainCostsTheSameAndAChangeIsSeenByTheNextRun) {
+  db::Database& stock = m_state->base(core::entry::Stock).db;
+  stock.Execute(
+      "INSERT INTO TARTI (TARTI_CODART, TARTI_Type, TARTI_UNST_LIB, TARTI_PMP, TARTI_COEFFRG) "
+      "VALUES ('VIS', 'A', 'U', 2, 50)");
+  stock.Execute(
+      "INSERT INTO TARTI (TARTI_CODART, TARTI_Type, TARTI_UNST_LIB, TARTI_PMP) VALUES ('ECROU', "
+      "'A', 'U', 1)");
+  // Two kits sharing their screws: the second roll-up of a run reads what the first read.
+  for (const char* kit : {"KIT", "KIT2"}) {
+    stock.Execute(QStringLiteral("INSERT INTO TARTI (TARTI_CODART, TARTI_Type, TARTI_UNST_LIB) "
+                                 "VALUES ('%1', 'F', 'U')")
+                      .arg(kit));
+    stock.Execute(QStringLiteral("INSERT INTO TLIEN (TLIEN_PERE, TLIEN_VARPERE, TLIEN_FILS, "
+                                 "TLIEN_VARFILS, TLIEN_QTEUNI) VALUES ('%1', '00', 'VIS', '00', 2)")
+                      .arg(kit));
+  }
+  QuoteDoc q;
+  q.codes = {"CODART", "QTE", "PUBRUT", "MTNET", "PDR", "MTPDR"};
+  q.lines = {{"VIS", "2", "10", "", "", ""},    {"ECROU", "1", "10", "", "", ""},
+             {"ABSENT", "1", "7", "", "9", ""}, {"VIS", "3", "10", "", "", ""},
+             {"ABSENT", "2", "7", "", "", ""},  {"KIT", "1", "20", "", "", ""},
+             {"KIT2", "1", "20", "", "", ""}};
+  q.totals = totals({"SPDRMAT"});
+  word::WordDocument doc = q.build();
+  RecalcOptions o;
+  o.fromQuote = true;
+  RecalcResult r = run(doc, o);
+  ASSERT_TRUE(r.completed);
+  const int t = doc.tableCount();
+  EXPECT_EQ(doc.cellText({t, 1, 5}), "3,00");
+  EXPECT_EQ(doc.cellText({t, 4, 5}), "3,00");
+  EXPECT_EQ(doc.cellText({t, 4, 6}), "9,00");
+  // An article the stock does not hold keeps the cost written on its own line.
+  EXPECT_EQ(doc.cellText({t, 3, 5}), "9,00");
+  EXPECT_EQ(doc.cellText({t, 5, 5}), "0,00");
+  EXPECT_EQ(doc.cellText({t, 6, 5}), "6,00");
+  EXPECT_EQ(doc.cellText({t, 7, 5}), "6,00");
+  EXPECT_EQ(r.bookmarks.value("SPDRMAT"), "37,00");
+
+  stock.Execute("UPDATE TARTI SET TARTI_PMP = 4 WHERE TARTI_CODART = 'VIS'");
+  stock.Execute(
+      "INSERT INTO TARTI (TARTI_CODART, TARTI_Type, TARTI_UNST_LIB, TARTI_PMP) VALUES ('ABSENT', "
+      "'A', 'U', 5)");
+  r = run(doc, o);
+  EXPECT_EQ(doc.cellText({t, 1, 5}), "6,00");
+  EXPECT_EQ(doc.cellText({t, 4, 6}), "18,00");
+  EXPECT_EQ(doc.cellText({t, 3, 5}), "5,00");
+  EXPECT_EQ(doc.cellText({t, 6, 5}), "12,00");
+  EXPECT_EQ(doc.cellText({t, 7, 5}), "12,00");
+  EXPECT_EQ(r.bookmarks.value("SPDRMAT"), "70,00");
+}
+
 TEST_F(RecalculationTest, ComponentsAddNothingTheirParentLineCarries) {
   m_state->base(core::entry::Planning)
       .db.Execute("INSERT INTO TSEC VALUES ('SOUD', 'Soudure', 40, 60)");

@@ -51,7 +51,7 @@ pugi::xml_node TextEditor::writePieces(pugi::xml_node first, const QList<TextPie
   pugi::xml_node p = first;
   for (const TextPiece& piece : pieces) {
     QString text = piece.text;
-    text.replace(QLatin1String("\r\n"), QLatin1String("\r"));
+    if (text.contains(QLatin1Char('\r'))) text.replace(QLatin1String("\r\n"), QLatin1String("\r"));
     qsizetype from = 0;
     while (true) {
       qsizetype brk = from;
@@ -90,6 +90,29 @@ void TextEditor::keepOnly(pugi::xml_node tc, pugi::xml_node p1, bool emptyParagr
   }
 }
 
+namespace {
+
+// Bookmark markers under a cell. Properties and text hold none, and they make most of a cell.
+std::vector<pugi::xml_node> markersIn(pugi::xml_node tc) {
+  std::vector<pugi::xml_node> found;
+  xml::traverse(
+      tc,
+      [&](pugi::xml_node n) {
+        if (n.type() != pugi::node_element) return false;
+        const char* local = xml::localName(n);
+        if (local[0] == 't' && local[1] == '\0') return false;
+        if (xml::isMarker(n)) {
+          found.push_back(n);
+          return false;
+        }
+        return !xml::isProperties(n);
+      },
+      [](pugi::xml_node) {});
+  return found;
+}
+
+}  // namespace
+
 void TextEditor::writeCell(pugi::xml_node tc, const QList<TextPiece>& pieces) {
   pugi::xml_node p1 = xml::firstParagraph(tc);
   if (!p1) p1 = tc.append_child((m_prefix + "p").c_str());
@@ -99,7 +122,7 @@ void TextEditor::writeCell(pugi::xml_node tc, const QList<TextPiece>& pieces) {
 
   // Bookmarks of the cell survive: park them at the end of the cell meanwhile.
   std::vector<pugi::xml_node> starts, ends;
-  for (pugi::xml_node m : xml::descendants(tc, xml::isMarker)) {
+  for (pugi::xml_node m : markersIn(tc)) {
     (xml::is(m, "bookmarkStart") ? starts : ends).push_back(m);
     tc.append_move(m);
   }

@@ -260,50 +260,101 @@ struct WordDocument::Impl {
 
   // ---- positions -----------------------------------------------------------------------
 
+  // What the position walk does with an element, told from its local name in one look.
+  enum class LayoutKind { Enter, Skip, Text, OneChar, Marker, Table, Row, Paragraph };
+
+  static LayoutKind layoutKind(const char* local) {
+    const size_t n = std::strlen(local);
+    if (n > 2 && local[n - 2] == 'P' && local[n - 1] == 'r') return LayoutKind::Skip;
+    const auto eq = [&](const char* name) { return std::strcmp(local, name) == 0; };
+    switch (local[0]) {
+      case 't':
+        if (n == 1) return LayoutKind::Text;
+        if (n == 2 && local[1] == 'r') return LayoutKind::Row;
+        if (eq("tab")) return LayoutKind::OneChar;
+        if (eq("tbl")) return LayoutKind::Table;
+        break;
+      case 'p':
+        if (n == 1) return LayoutKind::Paragraph;
+        break;
+      case 'r':
+        break;
+      case 'b':
+        if (eq("br")) return LayoutKind::OneChar;
+        if (eq("bookmarkStart") || eq("bookmarkEnd")) return LayoutKind::Marker;
+        break;
+      case 'c':
+        if (eq("cr")) return LayoutKind::OneChar;
+        break;
+      case 'n':
+        if (eq("noBreakHyphen")) return LayoutKind::OneChar;
+        break;
+      case 'F':
+        if (eq("Fallback")) return LayoutKind::Skip;
+        break;
+      case 'i':
+        if (eq("instrText")) return LayoutKind::Skip;
+        break;
+      case 'd':
+        if (eq("delText")) return LayoutKind::Skip;
+        break;
+      default:
+        break;
+    }
+    return LayoutKind::Enter;
+  }
+
+  // Positions of the tables, rows and bookmark markers of a story, each element named once.
+  // The walk keeps its own stack: a crafted part may nest deeper than the call stack goes.
+  void layOut(pugi::xml_node root) const {
+    struct Open {
+      pugi::xml_node node;
+      LayoutKind kind;
+      int start;
+    };
+    std::vector<Open> open;
+    int pos = 0;
+    pugi::xml_node n = root.first_child();
+    while (true) {
+      while (!n) {
+        if (open.empty()) return;
+        const Open done = open.back();
+        open.pop_back();
+        if (done.kind == LayoutKind::Paragraph || done.kind == LayoutKind::Row) ++pos;
+        if (done.kind == LayoutKind::Table || done.kind == LayoutKind::Row)
+          layout[done.node.internal_object()] = {done.start, pos};
+        n = done.node.next_sibling();
+      }
+      LayoutKind kind = LayoutKind::Skip;
+      if (n.type() == pugi::node_element) kind = layoutKind(xml::localName(n));
+      switch (kind) {
+        case LayoutKind::Skip:
+          break;
+        case LayoutKind::Text:
+          pos += xml::utf16Length(n.text().get());
+          break;
+        case LayoutKind::OneChar:
+          ++pos;
+          break;
+        case LayoutKind::Marker:
+          layout[n.internal_object()] = {pos, pos};
+          break;
+        case LayoutKind::Table:
+        case LayoutKind::Row:
+        case LayoutKind::Paragraph:
+        case LayoutKind::Enter:
+          open.push_back({n, kind, pos});
+          n = n.first_child();
+          continue;
+      }
+      n = n.next_sibling();
+    }
+  }
+
   void ensureLayout() const {
     if (layoutValid) return;
     layout.clear();
-    for (const Story& story : stories) {
-      int pos = 0;
-      xml::traverse(
-          story.root,
-          [&](pugi::xml_node n) {
-            if (n.type() != pugi::node_element) return false;
-            const char* local = xml::localName(n);
-            if (std::strcmp(local, "t") == 0) {
-              pos += xml::utf16Length(n.text().get());
-              return false;
-            }
-            if (std::strcmp(local, "tab") == 0 || std::strcmp(local, "br") == 0 ||
-                std::strcmp(local, "cr") == 0 || std::strcmp(local, "noBreakHyphen") == 0) {
-              ++pos;
-              return false;
-            }
-            if (std::strcmp(local, "bookmarkStart") == 0 ||
-                std::strcmp(local, "bookmarkEnd") == 0) {
-              layout[n.internal_object()] = {pos, pos};
-              return false;
-            }
-            if (std::strcmp(local, "tbl") == 0 || std::strcmp(local, "tr") == 0) {
-              layout[n.internal_object()] = {pos, pos};
-              return true;
-            }
-            return !xml::isProperties(n) && std::strcmp(local, "Fallback") != 0 &&
-                   std::strcmp(local, "instrText") != 0 && std::strcmp(local, "delText") != 0;
-          },
-          [&](pugi::xml_node n) {
-            if (n.type() != pugi::node_element) return;
-            const char* local = xml::localName(n);
-            if (std::strcmp(local, "p") == 0) {
-              ++pos;
-            } else if (std::strcmp(local, "tr") == 0) {
-              ++pos;
-              layout[n.internal_object()].second = pos;
-            } else if (std::strcmp(local, "tbl") == 0) {
-              layout[n.internal_object()].second = pos;
-            }
-          });
-    }
+    for (const Story& story : stories) layOut(story.root);
     layoutValid = true;
   }
 
@@ -361,14 +412,27 @@ struct WordDocument::Impl {
     return inheritedHidden(xml::ancestor(run, "p"), rPr);
   }
 
-  // Runs that show something (text, tab, break) in a subtree.
+  // Runs that show something (text, tab, break) in a subtree. Deleted text shows nothing: the
+  // walk leaves deletions out rather than looking up from every run.
   std::vector<pugi::xml_node> textRuns(pugi::xml_node root) const {
-    return xml::descendants(root, [](pugi::xml_node n) {
-      if (!xml::is(n, "r") || xml::ancestor(n, "del")) return false;
-      for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling())
-        if ((xml::is(c, "t") && *c.text().get()) || xml::is(c, "tab")) return true;
-      return false;
-    });
+    std::vector<pugi::xml_node> found;
+    if (xml::is(root, "del") || xml::ancestor(root, "del")) return found;
+    xml::traverse(
+        root,
+        [&](pugi::xml_node n) {
+          if (n.type() != pugi::node_element || xml::is(n, "del")) return false;
+          if (xml::is(n, "r")) {
+            for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
+              if ((xml::is(c, "t") && *c.text().get()) || xml::is(c, "tab")) {
+                found.push_back(n);
+                break;
+              }
+            }
+          }
+          return true;
+        },
+        [](pugi::xml_node) {});
+    return found;
   }
 
   bool allHidden(pugi::xml_node root) const {

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <cmath>
+#include <initializer_list>
 
 namespace tarovent::word::xml {
 
@@ -19,35 +20,42 @@ pugi::xml_node ancestor(pugi::xml_node node, const char* local) {
 
 namespace {
 
-// Elements whose content is never text of the story around them.
+// Elements whose content is never text of the story around them. Every element of every
+// text read passes here: the first letter picks the few names to compare.
 bool isOpaque(const char* local) {
-  static const char* const names[] = {"rPr",
-                                      "pPr",
-                                      "tblPr",
-                                      "trPr",
-                                      "tcPr",
-                                      "sectPr",
-                                      "tblGrid",
-                                      "sdtPr",
-                                      "sdtEndPr",
-                                      "del",
-                                      "moveFrom",
-                                      "instrText",
-                                      "delText",
-                                      "delInstrText",
-                                      "Fallback",
-                                      "drawing",
-                                      "pict",
-                                      "object",
-                                      "footnoteReference",
-                                      "endnoteReference",
-                                      "commentReference",
-                                      "tblPrEx",
-                                      "rubyPr",
-                                      "fldData"};
-  for (const char* name : names)
-    if (std::strcmp(local, name) == 0) return true;
-  return false;
+  const auto any = [local](std::initializer_list<const char*> names) {
+    for (const char* name : names)
+      if (std::strcmp(local, name) == 0) return true;
+    return false;
+  };
+  switch (local[0]) {
+    case 'r':
+      return any({"rPr", "rubyPr"});
+    case 'p':
+      return any({"pPr", "pict"});
+    case 't':
+      return any({"tblPr", "trPr", "tcPr", "tblGrid", "tblPrEx"});
+    case 's':
+      return any({"sectPr", "sdtPr", "sdtEndPr"});
+    case 'd':
+      return any({"del", "delText", "delInstrText", "drawing"});
+    case 'm':
+      return any({"moveFrom"});
+    case 'i':
+      return any({"instrText"});
+    case 'F':
+      return any({"Fallback"});
+    case 'o':
+      return any({"object"});
+    case 'f':
+      return any({"footnoteReference", "fldData"});
+    case 'e':
+      return any({"endnoteReference"});
+    case 'c':
+      return any({"commentReference"});
+    default:
+      return false;
+  }
 }
 
 }  // namespace
@@ -317,27 +325,33 @@ void appendRuns(pugi::xml_node paragraph, const std::string& prefix, const QStri
   pugi::xml_node run = paragraph.append_child((prefix + "r").c_str());
   if (templateRPr) {
     pugi::xml_node rPr = run.append_copy(templateRPr);
-    for (const char* mark : {"ins", "del", "moveFrom", "moveTo", "rPrChange"})
-      removeChildren(rPr, mark);
-  }
-  if (!format.isEmpty()) applyFormat(runProperties(run, prefix), prefix, format, inheritedHidden);
-  QString pending;
-  auto flush = [&] {
-    if (!pending.isEmpty()) appendText(run, prefix, pending);
-    pending.clear();
-  };
-  for (QChar c : text) {
-    if (c == QLatin1Char('\t')) {
-      flush();
-      run.append_child((prefix + "tab").c_str());
-    } else if (c == QLatin1Char('\v')) {
-      flush();
-      run.append_child((prefix + "br").c_str());
-    } else {
-      pending += c;
+    // Revision marks stay with the text they marked, in one pass over the copy.
+    for (pugi::xml_node child = rPr.first_child(); child;) {
+      const pugi::xml_node next = child.next_sibling();
+      if (child.type() == pugi::node_element) {
+        const char* local = localName(child);
+        if (std::strcmp(local, "ins") == 0 || std::strcmp(local, "del") == 0 ||
+            std::strcmp(local, "moveFrom") == 0 || std::strcmp(local, "moveTo") == 0 ||
+            std::strcmp(local, "rPrChange") == 0)
+          rPr.remove_child(child);
+      }
+      child = next;
     }
   }
-  flush();
+  if (!format.isEmpty()) applyFormat(runProperties(run, prefix), prefix, format, inheritedHidden);
+  // Text between tabs and line breaks goes in whole, without a copy when there is none.
+  qsizetype from = 0;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const QChar c = text.at(i);
+    if (c != QLatin1Char('\t') && c != QLatin1Char('\v')) continue;
+    if (i > from) appendText(run, prefix, text.mid(from, i - from));
+    run.append_child((prefix + (c == QLatin1Char('\t') ? "tab" : "br")).c_str());
+    from = i + 1;
+  }
+  if (from == 0 && !text.isEmpty())
+    appendText(run, prefix, text);
+  else if (from < text.size())
+    appendText(run, prefix, text.mid(from));
 }
 
 bool isWrapper(pugi::xml_node node) {

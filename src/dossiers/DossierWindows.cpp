@@ -1,0 +1,19 @@
+#include "DossierWindows.h"
+
+#include "FPRO.h"
+#include "FSOC.h"
+#include "FTYP.h"
+#include "core/ProcessState.h"
+
+namespace tarovent::dossiers {
+
+void registerDossierWindows(core::ProcessState& state) {
+  state.windows.add(QStringLiteral("FSOC"),
+                    {[&state](QWidget* parent) { return new FSOC(state, parent); }, false});
+  state.windows.add(QStringLiteral("FPRO"),
+                    {[&state](QWidget* parent) { return new FPRO(state, parent); }, false});
+  state.windows.add(QStringLiteral("FTYP"),
+                    {[&state](QWidget* parent) { return new FTYP(state, parent); }, false});
+}
+
+}  // namespace tarovent::dossiers

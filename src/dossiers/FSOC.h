@@ -1,0 +1,33 @@
+#pragma once
+
+#include "RecordWindow.h"
+
+class QPushButton;
+
+namespace tarovent::ui {
+class BoundLineEdit;
+class DataControl;
+}  // namespace tarovent::ui
+
+namespace tarovent::dossiers {
+
+// The companies: code, name, last dossier number and deactivation, with the repair of the
+// counters (CMD_ActuSOC).
+class FSOC : public RecordWindow {
+  Q_OBJECT
+ public:
+  explicit FSOC(core::ProcessState& state, QWidget* parent = nullptr);
+
+ private:
+  bool codeGiven();
+  void afterSave();
+  void afterDelete();
+  void recalculate();
+
+  ui::DataControl* m_data = nullptr;
+  ui::BoundLineEdit* m_code = nullptr;
+  QPushButton* m_add = nullptr;
+  bool m_adding = false;
+};
+
+}  // namespace tarovent::dossiers

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+
+#include "ui/RecordsetModel.h"
+
+class QTableView;
+
+namespace tarovent::ui {
+class DataControl;
+}
+
+namespace tarovent::dossiers {
+
+// A column of a field under its header, written the usual way.
+inline ui::GridColumn gridColumn(const QString& field, const QString& header) {
+  return ui::GridColumn{field, header, {}, {}};
+}
+
+// Gives a linked data grid its columns (fields, French headers), their first widths, and the
+// column that takes the width left over. Create it after the grid's GridLink.
+class GridColumns : public QObject {
+  Q_OBJECT
+ public:
+  GridColumns(QTableView* view, ui::RecordsetModel* model, ui::DataControl* data,
+              QList<ui::GridColumn> columns, QList<int> widths, int stretchColumn = -1);
+
+ private:
+  void apply();
+
+  QPointer<QTableView> m_view;
+  QPointer<ui::RecordsetModel> m_model;
+  int m_columnCount;
+  QList<int> m_widths;
+  int m_stretch;
+  bool m_widthsGiven = false;
+};
+
+}  // namespace tarovent::dossiers

@@ -1,0 +1,64 @@
+#include "RecordWindow.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QShortcut>
+
+#include "core/ProcessState.h"
+#include "ui/RecordButtons.h"
+
+namespace tarovent::dossiers {
+
+RecordWindow::RecordWindow(core::ProcessState& state, const QString& name, const QString& caption,
+                           int helpContext, QWidget* parent)
+    : QWidget(parent), m_state(state) {
+  setObjectName(name);
+  setWindowTitle(caption);
+  setProperty("helpContext", helpContext);
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  escape->setContext(Qt::WidgetWithChildrenShortcut);
+  connect(escape, &QShortcut::activated, this, &RecordWindow::escape);
+}
+
+QPushButton* RecordWindow::button(const QString& name, const QString& caption) {
+  auto* b = new QPushButton(caption, this);
+  b->setObjectName(name);
+  b->setAutoDefault(true);  // Enter presses the focused button
+  return b;
+}
+
+QLabel* RecordWindow::label(const QString& caption, QWidget* buddy) {
+  auto* l = new QLabel(caption, this);
+  l->setBuddy(buddy);
+  return l;
+}
+
+void RecordWindow::setTabChain(const QList<QWidget*>& controls) {
+  for (int i = 1; i < controls.size(); ++i) QWidget::setTabOrder(controls[i - 1], controls[i]);
+}
+
+void RecordWindow::setRecordButtons(ui::RecordButtons* buttons) {
+  m_recordButtons = buttons;
+  connect(buttons, &ui::RecordButtons::quitRequested, this, [this] { closeWindow(); });
+}
+
+void RecordWindow::escape() {
+  if (m_recordButtons) m_recordButtons->quit();
+}
+
+bool RecordWindow::closeWindow() {
+  if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) return sub->close();
+  return close();
+}
+
+void RecordWindow::closeEvent(QCloseEvent* e) {
+  if (m_recordButtons && m_recordButtons->refuseWhilePending()) {
+    e->ignore();
+    return;
+  }
+  QWidget::closeEvent(e);
+}
+
+}  // namespace tarovent::dossiers

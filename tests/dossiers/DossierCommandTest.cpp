@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include "install/Installer.h"
+#include "platform/db/Database.h"
+
+namespace tarovent::dossiers {
+namespace {
+
+// tarovent-admin dossier ... on a new installation.
+class DossierCommand : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(m_dir.isValid());
+    m_layout = install::initFamily(m_dir.filePath("fam"), withSiblings());
+    sql({"INSERT INTO TSOC VALUES ('AB', 'Atelier Bernard', 41, False)",
+         "INSERT INTO TSOC VALUES ('ZZ', 'Ancienne', 0, True)",
+         "INSERT INTO TCLI (TCLI_CODE, TCLI_RS) VALUES ('C1', 'Aubry')",
+         "INSERT INTO TTYP (TTYP_CODE, TTYP_LIB) VALUES ('A1', 'Atelier')"});
+  }
+  virtual bool withSiblings() const { return false; }
+  void sql(const QStringList& statements, const QString& file = "TAROVENT.MDB") {
+    db::Workspace ws;
+    db::Database db = ws.OpenDatabase(m_layout.dataFolder + file);
+    for (const auto& s : statements) db.Execute(s);
+  }
+  QString scalar(const QString& query) {
+    db::Workspace ws;
+    db::Database db = ws.OpenDatabase(m_layout.dataFolder + "TAROVENT.MDB");
+    db::Recordset rs = db.OpenRecordset(query, db::RecordsetType::Snapshot, db::rsopt::ReadOnly);
+    return rs.EOF_() ? QString() : rs.value(0).toString();
+  }
+  struct Run {
+    int status = -1;
+    QString out;
+  };
+  Run admin(const QStringList& args) {
+    QProcess p;
+    p.start(TAROVENT_ADMIN, args);
+    p.waitForFinished(60000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput())};
+  }
+  QStringList newArgs(const QString& company) const {
+    return {"dossier", "new", m_layout.root, "--company",         company, "--client", "C1",
+            "--type",  "A1",  "--summary",   "Portail coulissant"};
+  }
+
+  QTemporaryDir m_dir;
+  install::FamilyLayout m_layout;
+};
+
+TEST_F(DossierCommand, NewPrintsTheNumberAndRefusalsExitOne) {
+  const Run made = admin(newArgs("AB"));
+  EXPECT_EQ(made.status, 0);
+  EXPECT_EQ(made.out, "AB 00042\n");
+  EXPECT_EQ(scalar("select TDOS_RESUME from TDOS where TDOS_SOC = 'AB' and TDOS_NUMDOSS = 42"),
+            "Portail coulissant");
+
+  const Run refused = admin(newArgs("ZZ"));
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.out, "La société ZZ est désactivée, enregistrement impossible\n");
+  EXPECT_EQ(admin({"dossier", "new", m_layout.root, "--company", "AB"}).out,
+            "Données incomplètes, enregistrement impossible\n");
+  EXPECT_EQ(admin({"dossier", "new", m_layout.root, "--colour", "red"}).status, 2);
+  EXPECT_EQ(scalar("select count(*) from TDOS"), "1");
+  EXPECT_EQ(scalar("select TSOC_NSEQ from TSOC where TSOC_CODE = 'ZZ'"), "0");
+}
+
+TEST_F(DossierCommand, RenumberPrintsTheCountersItRaises) {
+  sql({"INSERT INTO TDOS (TDOS_SOC, TDOS_NUMDOSS) VALUES ('AB', 57)",
+       "INSERT INTO TDOS (TDOS_SOC, TDOS_NUMDOSS) VALUES ('ZZ', 3)"});
+  const Run r = admin({"dossier", "renumber", m_layout.root});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "AB 41 -> 57\nZZ 0 -> 3\n");
+  EXPECT_EQ(admin({"dossier", "renumber", m_layout.root}).out, "Aucun compteur à relever.\n");
+  EXPECT_EQ(admin({"dossier", "renumber", m_dir.filePath("nowhere")}).status, 1);
+}
+
+// With a commercial database, clients and representatives are read there.
+class DossierCommandWithSiblings : public DossierCommand {
+ protected:
+  bool withSiblings() const override { return true; }
+};
+
+TEST_F(DossierCommandWithSiblings, ClientsAndRepresentativesComeFromTheCommercialDatabase) {
+  sql({"INSERT INTO TCLI (TCLI_CODE, TCLI_RS) VALUES ('C7', 'Castel')",
+       "INSERT INTO TCAL (TCAL_CODE, TCAL_NOM) VALUES ('JD', 'Jean Dupont')"},
+      "PALUNDA.MDB");
+  QStringList args = newArgs("AB");
+  args[6] = "C7";
+  const Run made = admin(args << "--rep"
+                              << "JD");
+  EXPECT_EQ(made.status, 0) << qPrintable(made.out);
+  EXPECT_EQ(made.out, "AB 00042\n");
+  // C1 is only in the main database's own client table, which the family does not use.
+  const Run refused = admin(newArgs("AB"));
+  EXPECT_EQ(refused.out, "Le client C1 n'existe pas, choisissez un client valide\n");
+  EXPECT_EQ(scalar("select TDOS_CLIENT & '|' & TDOS_CAL from TDOS"), "C7|JD");
+}
+
+TEST_F(DossierCommand, ProcessesSavingAtOnceNeverShareANumber) {
+  constexpr int kProcesses = 3;
+  constexpr int kEach = 30;
+  // Each process runs the command kEach times in a row, all of them at once.
+  QList<QProcess*> loops;
+  const QString command = QStringLiteral(
+                              "for i in $(seq %1); do \"%2\" dossier new \"%3\" --company AB "
+                              "--client C1 --type A1 || exit 1; done")
+                              .arg(kEach)
+                              .arg(TAROVENT_ADMIN, m_layout.root);
+  for (int i = 0; i < kProcesses; ++i) {
+    auto* p = new QProcess;
+    p->start("/bin/sh", {"-c", command});
+    loops << p;
+  }
+  QStringList numbers;
+  for (QProcess* p : loops) {
+    ASSERT_TRUE(p->waitForFinished(300000));
+    EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
+    numbers += QString::fromUtf8(p->readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    delete p;
+  }
+  EXPECT_EQ(numbers.size(), kProcesses * kEach);
+  EXPECT_EQ(QSet<QString>(numbers.cbegin(), numbers.cend()).size(), kProcesses * kEach);
+  EXPECT_EQ(scalar("select TSOC_NSEQ from TSOC where TSOC_CODE = 'AB'").toInt(),
+            41 + kProcesses * kEach);
+  EXPECT_EQ(scalar("select count(*) from TDOS").toInt(), kProcesses * kEach);
+  EXPECT_EQ(scalar("select min(TDOS_NUMDOSS) from TDOS").toInt(), 42);
+}
+
+}  // namespace
+}  // namespace tarovent::dossiers

@@ -1,0 +1,148 @@
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+
+#include "WindowTestSupport.h"
+#include "dossiers/FSOC.h"
+#include "ui/DataControl.h"
+
+namespace tarovent::dossiers {
+namespace {
+
+using tarovent::test::pressKey;
+using tarovent::test::typeText;
+using ui::Answer;
+
+class Fsoc : public test::WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    m_db.Execute("INSERT INTO TSOC VALUES ('CD', 'Carrosserie Dumas', 3, False)");
+    m_db.Execute("INSERT INTO TDOS (TDOS_SOC, TDOS_NUMDOSS) VALUES ('AB', 9)");
+    open<FSOC>();
+  }
+  QString caption() { return get<ui::DataControl>("DBD_SOC")->caption(); }
+  QString code() { return get<QLineEdit>("FSOC_CODE")->text(); }
+};
+
+TEST_F(Fsoc, GridShowsTheFourFieldsUnderFrenchHeaders) {
+  auto* grid = get<QTableView>("DBG_SOC");
+  QStringList headers;
+  for (int c = 0; c < grid->model()->columnCount(); ++c)
+    headers << grid->model()->headerData(c, Qt::Horizontal).toString();
+  EXPECT_EQ(headers, (QStringList{"Code", "Nom en clair", "Dernier N° de dossier", "Désactivée"}));
+  EXPECT_EQ(grid->model()->rowCount(), 3);
+  EXPECT_GE(grid->columnWidth(1), 200);
+  EXPECT_EQ(caption(), "Enregistrement: 1 / 3");
+  EXPECT_EQ(code(), "AB");
+  grid->setCurrentIndex(grid->model()->index(2, 1));
+  EXPECT_EQ(code(), "ZZ");
+  EXPECT_TRUE(get<QCheckBox>("CHK_Desactive")->isChecked());
+  EXPECT_EQ(caption(), "Enregistrement: 3 / 3");
+  screenshot("FSOC");
+}
+
+TEST_F(Fsoc, AddingACompanyByKeyboardAlone) {
+  click("Cmd_Ajouter");
+  EXPECT_EQ(focused(), "FSOC_CODE");
+  EXPECT_EQ(caption(), "Enregistrement: 4 / 4");
+  typeText(get("FSOC_CODE"), "EF");
+  pressKey(get("FSOC_CODE"), Qt::Key_Return);
+  EXPECT_EQ(focused(), "FSOC_LIB");
+  typeText(get("FSOC_LIB"), "Ets Ferrand");
+  pressKey(get("FSOC_LIB"), Qt::Key_Return);
+  EXPECT_EQ(focused(), "FSOC_NSEQ");
+  typeText(get("FSOC_NSEQ"), "1x2");  // the number box takes digits only
+  EXPECT_EQ(get<QLineEdit>("FSOC_NSEQ")->text(), "12");
+  EXPECT_EQ(m_messages.beeps(), 1);
+  pressKey(get("FSOC_NSEQ"), Qt::Key_F10);
+  EXPECT_EQ(scalar("select TSOC_LIB & '|' & TSOC_NSEQ from TSOC where TSOC_CODE = 'EF'"),
+            "Ets Ferrand|12");
+  EXPECT_EQ(focused(), "Cmd_Ajouter");  // after a new row, back to add
+  EXPECT_EQ(get<QTableView>("DBG_SOC")->model()->rowCount(), 4);
+
+  // Updating an existing row puts the focus back on the code.
+  type("FSOC_LIB", "Ferrand et fils");
+  click("Cmd_Update");
+  EXPECT_EQ(focused(), "FSOC_CODE");
+  EXPECT_EQ(scalar("select TSOC_LIB from TSOC where TSOC_CODE = 'EF'"), "Ferrand et fils");
+  EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('|').toStdString();
+}
+
+TEST_F(Fsoc, ANewCompanyNeedsACodeAndCanBeCancelled) {
+  click("Cmd_Ajouter");
+  type("FSOC_LIB", "Sans code");
+  click("Cmd_Update");
+  EXPECT_EQ(m_messages.texts(), QStringList{"Le code de la société est obligatoire"});
+  EXPECT_EQ(focused(), "FSOC_CODE");
+  click("Cmd_Annuler");
+  EXPECT_EQ(scalar("select count(*) from TSOC"), "3");
+  EXPECT_EQ(caption(), "Enregistrement: 1 / 3");
+  EXPECT_EQ(code(), "AB");
+}
+
+TEST_F(Fsoc, ACodeAlreadyUsedIsRefusedByTheDatabaseAndNothingIsLost) {
+  click("Cmd_Ajouter");
+  typeText(get("FSOC_CODE"), "ab");
+  type("FSOC_LIB", "Doublon");
+  click("Cmd_Update");
+  ASSERT_EQ(m_messages.texts().size(), 1);
+  EXPECT_TRUE(m_messages.texts()[0].endsWith("   Err. n° 3022"))
+      << qPrintable(m_messages.texts()[0]);
+  EXPECT_EQ(get<QLineEdit>("FSOC_LIB")->text(), "Doublon");  // the entry stays
+  EXPECT_EQ(caption(), "Enregistrement: 4 / 4");
+  type("FSOC_CODE", "GH");
+  click("Cmd_Update");
+  EXPECT_EQ(scalar("select TSOC_LIB from TSOC where TSOC_CODE = 'GH'"), "Doublon");
+  EXPECT_EQ(scalar("select TSOC_LIB from TSOC where TSOC_CODE = 'AB'"), "Atelier Bernard");
+}
+
+TEST_F(Fsoc, DeletingAsksAndLeavesTheDossiers) {
+  m_messages.script({Answer::No});
+  click("Cmd_Supprimer");
+  EXPECT_EQ(m_messages.texts(), QStringList{"Confirmer la suppression"});
+  EXPECT_EQ(scalar("select count(*) from TSOC"), "3");
+
+  m_messages.script({Answer::Yes});
+  click("Cmd_Supprimer");  // AB: the next row comes
+  EXPECT_EQ(code(), "CD");
+  EXPECT_EQ(scalar("select count(*) from TDOS where TDOS_SOC = 'AB'"), "1");
+  get<QTableView>("DBG_SOC")->setCurrentIndex(get<QTableView>("DBG_SOC")->model()->index(1, 0));
+  EXPECT_EQ(code(), "ZZ");
+  m_messages.script({Answer::Yes, Answer::Yes});
+  click("Cmd_Supprimer");  // past the end: the last row
+  EXPECT_EQ(code(), "CD");
+  click("Cmd_Supprimer");
+  EXPECT_EQ(scalar("select count(*) from TSOC"), "0");
+  EXPECT_EQ(focused(), "Cmd_Ajouter");
+  EXPECT_EQ(caption(), "Enregistrement: 0 / 0");
+}
+
+TEST_F(Fsoc, RenumberingRaisesTheCountersShown) {
+  get<QTableView>("DBG_SOC")->setCurrentIndex(get<QTableView>("DBG_SOC")->model()->index(1, 0));
+  type("FSOC_LIB", "changé");
+  click("CMD_ActuSOC");  // refused while a change is pending
+  EXPECT_EQ(m_messages.texts(), QStringList{"Enregistrez ou annulez votre saisie"});
+  EXPECT_EQ(counter("AB"), 6);
+  click("Cmd_Annuler");
+  click("CMD_ActuSOC");
+  EXPECT_EQ(counter("AB"), 9);
+  EXPECT_EQ(code(), "CD");  // the record shown stays
+  get<QTableView>("DBG_SOC")->setCurrentIndex(get<QTableView>("DBG_SOC")->model()->index(0, 0));
+  EXPECT_EQ(get<QLineEdit>("FSOC_NSEQ")->text(), "9");
+}
+
+TEST_F(Fsoc, QuitAndEscapeAreRefusedWhileAChangeIsPending) {
+  type("FSOC_LIB", "changé");
+  pressKey(get("FSOC_LIB"), Qt::Key_Escape);
+  click("Cmd_Quitter");
+  EXPECT_FALSE(m_window->close());
+  EXPECT_EQ(m_messages.texts(), QStringList(3, "Enregistrez ou annulez votre saisie"));
+  EXPECT_TRUE(m_window->isVisible());
+  click("Cmd_Annuler");
+  pressKey(get("FSOC_LIB"), Qt::Key_Escape);
+  EXPECT_FALSE(m_window->isVisible());
+}
+
+}  // namespace
+}  // namespace tarovent::dossiers

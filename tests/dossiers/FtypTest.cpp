@@ -1,0 +1,274 @@
+#include <QCheckBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QRadioButton>
+
+#include "WindowTestSupport.h"
+#include "dossiers/FTYP.h"
+#include "dossiers/TariffModeBox.h"
+#include "ui/DataControl.h"
+#include "ui/OptionGroupFocus.h"
+
+namespace tarovent::dossiers {
+namespace {
+
+using tarovent::test::pressKey;
+using tarovent::test::typeText;
+using ui::Answer;
+
+class Ftyp : public test::WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    write("VIDE.dotx", "empty template");
+    write("A1.dotx", "template of A1");
+    m_db.Execute("UPDATE TTYP SET TTYP_DART1A = True, TTYP_TitreCorps = 12 WHERE TTYP_CODE = 'A1'");
+    open<FTYP>();
+  }
+  void write(const QString& name, const QByteArray& content) {
+    QFile f(path(name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(content);
+  }
+  QByteArray read(const QString& name) {
+    QFile f(path(name));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
+  }
+  QRadioButton* radio(const char* name) { return get<QRadioButton>(name); }
+  QString materials() { return get<TariffModeBox>("FRM_TARMAT")->letter(); }
+  QString code() { return get<QLineEdit>("FTYP_CODE")->text(); }
+  void newType(const QString& code, const QString& label) {
+    click("Cmd_Ajouter");
+    typeText(get("FTYP_CODE"), code);
+    pressKey(get("FTYP_CODE"), Qt::Key_Return);
+    typeText(get("FTYP_LIB"), label);
+    click("Cmd_Update");
+  }
+};
+
+TEST_F(Ftyp, ShowsTheTypeWithItsModesAndOptions) {
+  EXPECT_EQ(code(), "A1");
+  EXPECT_EQ(get<QLineEdit>("FTYP_LIB")->text(), "Atelier");
+  EXPECT_TRUE(radio("OPT_MAT_PV")->isChecked());
+  EXPECT_TRUE(radio("OPT_MAT_PV1")->isChecked());
+  EXPECT_TRUE(radio("OPT_MO_R")->isChecked());
+  EXPECT_TRUE(get<QCheckBox>("CHK_DART1A")->isChecked());
+  EXPECT_FALSE(get<QCheckBox>("CHK_DART2A")->isChecked());
+  EXPECT_EQ(get<QLineEdit>("FTYP_TitreCorps")->text(), "12");
+  EXPECT_EQ(get<ui::DataControl>("DBD_TYP")->caption(), "Enregistrement: 1 / 2");
+  // Without the composition window the compose button stays off.
+  EXPECT_FALSE(get("Cmd_Compo")->isEnabled());
+  EXPECT_FALSE(get("FRM_Duplication")->isVisible());
+  screenshot("FTYP");
+}
+
+TEST_F(Ftyp, SwitchingMaterialsToCostPriceAndBack) {
+  radio("OPT_MAT_R")->click();
+  EXPECT_FALSE(radio("OPT_MAT_PV1")->isEnabled());
+  EXPECT_FALSE(radio("OPT_MAT_PV2")->isEnabled());
+  EXPECT_EQ(materials(), "R");
+  radio("OPT_MAT_PV")->click();
+  EXPECT_TRUE(radio("OPT_MAT_PV1")->isEnabled());
+  EXPECT_TRUE(radio("OPT_MAT_PV1")->isChecked());
+  EXPECT_EQ(materials(), "V");
+  radio("OPT_MAT_PV2")->click();
+  click("Cmd_Update");
+  EXPECT_EQ(scalar("select TTYP_TARMAT from TTYP where TTYP_CODE = 'A1'"), "P");
+  radio("OPT_MAT_R")->click();
+  click("Cmd_Update");
+  EXPECT_EQ(scalar("select TTYP_TARMAT from TTYP where TTYP_CODE = 'A1'"), "R");
+  EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('|').toStdString();
+}
+
+TEST_F(Ftyp, ANewTypeWithoutTemplateGetsACopyOfTheEmptyOne) {
+  m_state->params.tarifMat = "P";
+  newType("B2", "Bureau");
+  EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('|').toStdString();
+  EXPECT_EQ(scalar("select TTYP_LIB & '|' & TTYP_TARMAT & '|' & TTYP_TARMO & '|' & "
+                   "TTYP_TitreCorps from TTYP where TTYP_CODE = 'B2'"),
+            "Bureau|P|V|10");
+  EXPECT_EQ(read("B2.dotx"), "empty template");
+  EXPECT_EQ(focused(), "Cmd_Ajouter");
+}
+
+TEST_F(Ftyp, ANewTypeWhoseTemplateExistsAsksBeforeReplacingIt) {
+  write("C3.dotx", "kept");
+  m_messages.script({Answer::Yes});  // keep it
+  newType("C3", "Garder");
+  EXPECT_EQ(m_messages.texts(),
+            QStringList{"Le modèle Word correspondant à ce type existe déjà souhaitez-vous le "
+                        "conserver ?"});
+  EXPECT_EQ(read("C3.dotx"), "kept");
+
+  m_messages.clear();
+  write("D4.dotx", "old");
+  m_messages.script({Answer::No, Answer::No});  // do not keep, but do not overwrite either
+  newType("D4", "Hésiter");
+  EXPECT_EQ(m_messages.texts().value(1), "Confirmez-vous l'écrasement du modèle existant ?");
+  EXPECT_EQ(read("D4.dotx"), "old");
+
+  m_messages.clear();
+  write("E5.dotx", "old");
+  m_messages.script({Answer::No, Answer::Yes});
+  newType("E5", "Remplacer");
+  EXPECT_EQ(read("E5.dotx"), "empty template");
+  EXPECT_EQ(scalar("select count(*) from TTYP"), "5");
+}
+
+TEST_F(Ftyp, SavingRefusesAMissingCodeOrAnUnknownMode) {
+  click("Cmd_Ajouter");
+  click("Cmd_Update");
+  EXPECT_EQ(m_messages.texts(), QStringList{"Le code du type de devis est obligatoire"});
+  EXPECT_EQ(focused(), "FTYP_CODE");
+  click("Cmd_Annuler");
+  m_db.Execute("UPDATE TTYP SET TTYP_TARMO = 'X' WHERE TTYP_CODE = 'A1'");
+  click("Cmd_Rafraichir");
+  EXPECT_FALSE(radio("OPT_MO_R")->isChecked());
+  EXPECT_FALSE(radio("OPT_MO_V")->isChecked());
+  m_messages.clear();
+  type("FTYP_LIB", "Atelier 2");
+  click("Cmd_Update");
+  EXPECT_EQ(m_messages.texts(),
+            QStringList{"Le mode de tarification main d'oeuvre n'est pas correctement initialisé"});
+  radio("OPT_MO_V")->click();
+  click("Cmd_Update");
+  EXPECT_EQ(scalar("select TTYP_LIB & TTYP_TARMO from TTYP where TTYP_CODE = 'A1'"), "Atelier 2V");
+}
+
+TEST_F(Ftyp, DeletingAsksForTheTypeThenItsTemplate) {
+  m_messages.script({Answer::Yes, Answer::No});
+  click("Cmd_Supprimer");
+  EXPECT_EQ(m_messages.texts(), (QStringList{"Confirmer la suppression",
+                                             "Souhaitez vous aussi détruire le modèle Word ?"}));
+  EXPECT_EQ(read("A1.dotx"), "template of A1");
+  EXPECT_EQ(code(), "OLD");
+  write("OLD.dotx", "x");
+  m_messages.script({Answer::Yes, Answer::Yes});
+  click("Cmd_Supprimer");
+  EXPECT_EQ(read("OLD.dotx"), "<none>");
+  EXPECT_EQ(scalar("select count(*) from TTYP"), "0");
+  EXPECT_EQ(focused(), "Cmd_Ajouter");
+}
+
+TEST_F(Ftyp, DuplicatingATypeThroughItsPanel) {
+  m_messages.script({Answer::Yes});
+  click("Cmd_Dupliquer");
+  EXPECT_EQ(m_messages.texts(), QStringList{"Confirmez la duplication du modèle A1"});
+  ASSERT_TRUE(get("FRM_Duplication")->isVisible());
+  EXPECT_FALSE(get("Cmd_Ajouter")->isEnabled());
+  EXPECT_EQ(focused(), "CTX_NouveauCode");
+  typeText(get("CTX_NouveauCode"), "old");
+  pressKey(get("CTX_NouveauCode"), Qt::Key_Return);
+  EXPECT_EQ(focused(), "CTX_NouveauLib");
+  typeText(get("CTX_NouveauLib"), "Copie");
+  click("Cmd_DupValider");
+  EXPECT_EQ(m_messages.texts().value(1), "Code modèle old déjà utilisé !!!");
+  EXPECT_EQ(focused(), "CTX_NouveauCode");
+  typeText(get("CTX_NouveauCode"), "B2");
+  click("Cmd_DupValider");
+  EXPECT_EQ(m_messages.texts().size(), 2);  // the template is not offered without a composition
+  EXPECT_FALSE(get("FRM_Duplication")->isVisible());
+  EXPECT_EQ(code(), "B2");
+  EXPECT_TRUE(get<QCheckBox>("CHK_DART1A")->isChecked());
+  EXPECT_EQ(read("B2.dotx"), "template of A1");
+  EXPECT_EQ(scalar("select TTYP_LIB from TTYP where TTYP_CODE = 'B2'"), "Copie");
+}
+
+TEST_F(Ftyp, DuplicationNeedsTheTemplateAndEscapeLeavesThePanel) {
+  get<QTableView>("DBG_TYP")->setCurrentIndex(get<QTableView>("DBG_TYP")->model()->index(1, 0));
+  click("Cmd_Dupliquer");
+  EXPECT_EQ(m_messages.texts(), QStringList{"Modèle OLD introuvable ..."});
+  EXPECT_FALSE(get("FRM_Duplication")->isVisible());
+  write("OLD.dotx", "x");
+  m_messages.script({Answer::Yes});
+  click("Cmd_Dupliquer");
+  ASSERT_TRUE(get("FRM_Duplication")->isVisible());
+  pressKey(get("CTX_NouveauCode"), Qt::Key_Escape);
+  EXPECT_FALSE(get("FRM_Duplication")->isVisible());
+  EXPECT_TRUE(m_window->isVisible());
+  EXPECT_EQ(focused(), "Cmd_Dupliquer");
+  EXPECT_EQ(scalar("select count(*) from TTYP"), "2");
+}
+
+}  // namespace
+}  // namespace tarovent::dossiers
+
+namespace tarovent::dossiers {
+namespace {
+
+TEST_F(Ftyp, TabGoesThroughTheFormInReadingOrder) {
+  ui::installOptionGroupFocus(*qApp);  // as the program does
+  get("FTYP_CODE")->setFocus();
+  QStringList stops;
+  for (int i = 0; i < 34; ++i) {
+    stops << focused();
+    pressKey(QApplication::focusWidget(), Qt::Key_Tab);
+  }
+  // One stop per group of options, on its checked one (the arrows choose in it); the compose
+  // button is off.
+  EXPECT_EQ(
+      stops.join(' '),
+      "FTYP_CODE FTYP_LIB CHK_Desactive OPT_MAT_PV OPT_MAT_PV1 OPT_MO_R CHK_DART1A CHK_DART2A "
+      "CHK_DART1A_HT CHK_DART2A_HT CHK_DART1F CHK_DART2F CHK_DART1F_HT CHK_DART2F_HT "
+      "CHK_DTRF1 CHK_DTRF2 CHK_DTRF1_HT CHK_DTRF2_HT CHK_MASKET1 CHK_MASKET2 CHK_MASKHT1 "
+      "CHK_MASKHT2 CHK_LibEnTitre FTYP_TitreCorps CHK_TitreEnGras CHK_TitreSouligne "
+      "Cmd_Ajouter Cmd_Update Cmd_Annuler Cmd_Supprimer Cmd_Rafraichir Cmd_Dupliquer "
+      "Cmd_Quitter DBG_TYP");
+  // The arrows choose within a group.
+  get("OPT_MAT_R")->setFocus();
+  pressKey(get("OPT_MAT_R"), Qt::Key_Down);
+  EXPECT_EQ(focused(), "OPT_MAT_PV");
+}
+
+}  // namespace
+}  // namespace tarovent::dossiers
+
+namespace tarovent::dossiers {
+namespace {
+
+// Once a composition window is registered, the type window reaches it.
+class FtypComposing : public Ftyp {
+ protected:
+  struct Opener : ui::WindowOpener {
+    QStringList opened;
+    bool works = true;
+    bool openWindow(const QString& name) override {
+      opened << name;
+      return works;
+    }
+  };
+  void SetUp() override {
+    test::WindowTest::SetUp();
+    write("VIDE.dotx", "empty template");
+    write("A1.dotx", "template of A1");
+    m_state->windows.add("FCOMPO", {[](QWidget*) { return nullptr; }, false});
+    m_state->opener = &m_opener;
+    open<FTYP>();
+  }
+  Opener m_opener;
+};
+
+TEST_F(FtypComposing, ComposeGivesTheTypeATemplateAndOpensTheComposition) {
+  ASSERT_TRUE(get("Cmd_Compo")->isEnabled());
+  get<QTableView>("DBG_TYP")->setCurrentIndex(get<QTableView>("DBG_TYP")->model()->index(1, 0));
+  click("Cmd_Compo");
+  EXPECT_EQ(read("OLD.dotx"), "empty template");
+  EXPECT_EQ(m_opener.opened, QStringList{"FCOMPO"});
+  EXPECT_EQ(m_state->compositionOrigin, "FTYP");
+  m_opener.works = false;
+  click("Cmd_Compo");
+  EXPECT_EQ(m_messages.texts(), QStringList{"Le processus de composition n'a pu démarrer"});
+}
+
+TEST_F(FtypComposing, ADuplicatedTemplateCanBeOpenedAtOnce) {
+  m_messages.script({Answer::Yes, Answer::Yes});
+  click("Cmd_Dupliquer");
+  typeText(get("CTX_NouveauCode"), "B2");
+  click("Cmd_DupValider");
+  EXPECT_EQ(m_messages.texts().value(1), "Désirez-vous ouvrir le modèle ?");
+  EXPECT_EQ(m_opener.opened, QStringList{"FCOMPO"});
+  EXPECT_EQ(code(), "B2");
+}
+
+}  // namespace
+}  // namespace tarovent::dossiers

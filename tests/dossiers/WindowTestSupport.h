@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QTableView>
+
+#include "DossierTestSupport.h"
+#include "core/ProcessState.h"
+#include "ui/FormNavigation.h"
+#include "ui/UiTestSupport.h"
+
+namespace tarovent::dossiers::test {
+
+// A window of this folder on the test database, its questions answered by the script.
+class WindowTest : public MainDbTest {
+ protected:
+  void SetUp() override {
+    MainDbTest::SetUp();
+    m_state = std::make_unique<core::ProcessState>(m_messages);
+    m_state->base(core::entry::Main).folder = m_dir.path() + '/';
+    m_state->base(core::entry::Main).file = "TAROVENT.MDB";
+    m_state->base(core::entry::Main).db = m_db;
+  }
+  void TearDown() override {
+    m_window.reset();
+    MainDbTest::TearDown();
+  }
+  template <typename W>
+  W* open() {
+    auto* w = new W(*m_state);
+    m_window.reset(w);
+    w->resize(1280, 760);
+    tarovent::test::showActive(w);
+    return w;
+  }
+  template <typename T = QWidget>
+  T* get(const char* name) {
+    return tarovent::test::child<T>(m_window.get(), name);
+  }
+  void click(const char* name) { get<QAbstractButton>(name)->click(); }
+  QString focused() const {
+    QWidget* f = QApplication::focusWidget();
+    return f ? f->objectName() : QString();
+  }
+  void type(const char* box, const QString& text) {
+    auto* e = get<QLineEdit>(box);
+    e->setFocus();
+    e->selectAll();
+    tarovent::test::typeText(e, text);
+  }
+  // Saves what the window shows when TAROVENT_SCREENSHOTS names a folder.
+  void screenshot(const QString& name) {
+    const QString folder = qEnvironmentVariable("TAROVENT_SCREENSHOTS");
+    if (folder.isEmpty()) return;
+    m_window->resize(1280, 800);
+    QApplication::processEvents();
+    EXPECT_TRUE(ui::saveScreenshot(m_window.get(), folder + '/' + name + ".png"));
+  }
+
+  std::unique_ptr<core::ProcessState> m_state;
+  std::unique_ptr<QWidget> m_window;
+};
+
+}  // namespace tarovent::dossiers::test
