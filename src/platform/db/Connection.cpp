@@ -7,6 +7,7 @@
 
 #include "DbError.h"
 #include "JetFunctions.h"
+#include "JetValue.h"
 #include "SqliteValue.h"
 
 namespace tarovent::db {
@@ -129,6 +130,80 @@ int checkpointAfterCommit(void*, sqlite3* db, const char* schema, int pages) {
   return SQLITE_OK;
 }
 
+// jet_field(value, schema, table, field name or position): the value as the field stores
+// it, so that INSERT and UPDATE statements refuse what a recordset refuses.
+void fieldFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  auto* c = static_cast<Connection*>(sqlite3_user_data(ctx));
+  const auto text = [](sqlite3_value* v) {
+    return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(v)),
+                             sqlite3_value_bytes(v));
+  };
+  try {
+    const TableInfo& t = c->table(text(argv[2]), text(argv[1]));
+    const int k = sqlite3_value_type(argv[3]) == SQLITE_INTEGER ? sqlite3_value_int(argv[3])
+                                                                : t.indexOfField(text(argv[3]));
+    sqlite3_value* v = argv[0];
+    if (k < 0 || k >= t.fields.size() || sqlite3_value_type(v) == SQLITE_NULL) {
+      sqlite3_result_value(ctx, v);
+      return;
+    }
+    QVariant in;
+    switch (sqlite3_value_type(v)) {
+      case SQLITE_INTEGER:
+        in = QVariant(static_cast<qlonglong>(sqlite3_value_int64(v)));
+        break;
+      case SQLITE_FLOAT:
+        in = QVariant(sqlite3_value_double(v));
+        break;
+      case SQLITE_BLOB:
+        sqlite3_result_value(ctx, v);
+        return;
+      default:
+        in = QVariant(text(v));
+        break;
+    }
+    // A number in a date field is a day count, as in Jet's own arithmetic.
+    if (t.fields[k].type == FieldType::Date && sqlite3_value_type(v) != SQLITE_TEXT)
+      in = QVariant(jet::storageFromSerial(sqlite3_value_double(v)));
+    const QVariant out = coerceToField(in, t.fields[k]);
+    switch (out.typeId()) {
+      case QMetaType::Bool:
+        sqlite3_result_int(ctx, out.toBool() ? -1 : 0);
+        break;
+      case QMetaType::LongLong:
+        sqlite3_result_int64(ctx, out.toLongLong());
+        break;
+      case QMetaType::Double:
+        sqlite3_result_double(ctx, out.toDouble());
+        break;
+      case QMetaType::QDate:
+      case QMetaType::QDateTime: {
+        const QByteArray u = (out.typeId() == QMetaType::QDate ? dateToStorage(out.toDate())
+                                                               : dateToStorage(out.toDateTime()))
+                                 .toUtf8();
+        sqlite3_result_text(ctx, u.constData(), int(u.size()), SQLITE_TRANSIENT);
+        break;
+      }
+      case QMetaType::QString: {
+        const QByteArray u = out.toString().toUtf8();
+        sqlite3_result_text(ctx, u.constData(), int(u.size()), SQLITE_TRANSIENT);
+        break;
+      }
+      default:
+        if (out.isNull()) {
+          sqlite3_result_null(ctx);
+        } else {
+          sqlite3_result_value(ctx, v);
+        }
+        break;
+    }
+  } catch (const DbError& e) {
+    const QByteArray m = e.description().toUtf8();
+    sqlite3_result_error(ctx, m.constData(), int(m.size()));
+    sqlite3_result_error_code(ctx, functionErrorCode(e.number()));
+  }
+}
+
 }  // namespace
 
 std::shared_ptr<Connection> Connection::open(const QString& path, bool create, bool readOnly) {
@@ -167,6 +242,8 @@ std::shared_ptr<Connection> Connection::open(const QString& path, bool create, b
   sqlite3_extended_result_codes(c->m_db, 1);
   sqlite3_busy_timeout(c->m_db, 5000);
   registerJetFunctions(c->m_db);
+  sqlite3_create_function_v2(c->m_db, "jet_field", 4, SQLITE_UTF8, c.get(), fieldFunction, nullptr,
+                             nullptr, nullptr);
   try {
     // Touching the schema tells a database from any other file.
     c->exec(QStringLiteral("PRAGMA schema_version"));

@@ -317,12 +317,14 @@ class Dynaset final : public RecordsetImpl {
         static const QRegularExpression head(R"(^\s*SELECT\s+)",
                                              QRegularExpression::CaseInsensitiveOption);
         const auto m = head.match(select);
-        if (m.hasMatch()) {
+        if (m.hasMatch() && m_c->hasTable(t.updatableTable, t.updatableSchema)) {
           m_table = m_c->table(t.updatableTable, t.updatableSchema).name;
           m_schema = t.updatableSchema;
           const QString alias = t.updatableAlias.isEmpty() ? m_table : t.updatableAlias;
           select = "SELECT " + quoteIdentifier(alias) + ".rowid AS __jet_rowid, " +
                    select.mid(m.capturedEnd());
+        } else if (m.hasMatch() && t.updatableSchema == u"main") {
+          select = overSavedQuery(t, select, m.capturedEnd());
         }
       }
     }
@@ -334,7 +336,11 @@ class Dynaset final : public RecordsetImpl {
     QStringList qualifiers;
     QList<bool> known;
     m_origin.clear();
+    m_columns.clear();
     for (int i = first; i < n; ++i) {
+      // The rowid a saved query passes on is no field, even under "*".
+      if (first && qstrcmp(sqlite3_column_name(s, i), "__jet_rowid") == 0) continue;
+      m_columns << i;
       const char* decl = sqlite3_column_decltype(s, i);
       const char* tab = sqlite3_column_table_name(s, i);
       const char* orig = sqlite3_column_origin_name(s, i);
@@ -360,7 +366,7 @@ class Dynaset final : public RecordsetImpl {
       r.rowid = first ? sqlite3_column_int64(s, 0) : -1;
       r.values.resize(fields.size());
       for (int i = 0; i < fields.size(); ++i)
-        r.values[i] = columnValue(s, i + first, fields[i].type, known[i]);
+        r.values[i] = columnValue(s, m_columns[i], fields[i].type, known[i]);
       rows.push_back(std::move(r));
     }
     sqlite3_finalize(s);
@@ -369,8 +375,45 @@ class Dynaset final : public RecordsetImpl {
     m_pos = rows.isEmpty() ? 0 : 0;
   }
 
+  // A saved query over one table, read in place of its name with that table's rowids, so
+  // that a dynaset over it edits the table. `select` is left as it is otherwise.
+  QString overSavedQuery(const SqlTranslation& t, const QString& select, qsizetype itemsAt) {
+    const QString view = quoteIdentifier(t.updatableTable);
+    const qsizetype from = select.indexOf(" FROM " + view);
+    static const QString kQueries = QStringLiteral("MSysTaroventQueries");
+    if (from < 0 || !m_c->hasTable(kQueries)) return select;
+    QString jet;
+    sqlite3_stmt* q =
+        m_c->cached("SELECT SqlText FROM " + kQueries + " WHERE Name = ?1 COLLATE NOCASE");
+    bindValue(q, 1, t.updatableTable);
+    if (sqlite3_step(q) == SQLITE_ROW) jet = columnText(q, 0);
+    sqlite3_reset(q);
+    if (jet.isEmpty()) return select;
+    const SqlTranslation inner = m_c->translate(jet);
+    if (inner.kind != SqlTranslation::Kind::Select || inner.updatableTable.isEmpty() ||
+        !m_c->hasTable(inner.updatableTable, inner.updatableSchema))
+      return select;
+    static const QRegularExpression head(R"(^\s*SELECT\s+)",
+                                         QRegularExpression::CaseInsensitiveOption);
+    const auto m = head.match(inner.sql);
+    if (!m.hasMatch()) return select;
+    const QString innerAlias =
+        inner.updatableAlias.isEmpty() ? inner.updatableTable : inner.updatableAlias;
+    const QString body = "(SELECT " + quoteIdentifier(innerAlias) + ".rowid AS __jet_rowid, " +
+                         inner.sql.mid(m.capturedEnd()) + ')';
+    const qsizetype end = from + 6 + view.size();
+    const bool aliased = select.mid(end).startsWith(QLatin1String(" AS "));
+    const QString outerAlias = t.updatableAlias.isEmpty() ? t.updatableTable : t.updatableAlias;
+    m_table = m_c->table(inner.updatableTable, inner.updatableSchema).name;
+    m_schema = inner.updatableSchema;
+    return "SELECT " + quoteIdentifier(outerAlias) + ".__jet_rowid AS __jet_rowid, " +
+           select.mid(itemsAt, from - itemsAt) + " FROM " + body +
+           (aliased ? QString() : " AS " + view) + select.mid(end);
+  }
+
   bool m_snapshot = false;
   bool m_isTable = false;
+  QList<int> m_columns;  // the statement's column of each field
   QString m_sql, m_table, m_schema = QStringLiteral("main");
   QStringList m_origin;
   std::shared_ptr<DynData> m_data;

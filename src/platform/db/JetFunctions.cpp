@@ -513,6 +513,15 @@ void registerJetFunctions(sqlite3* db) {
         sqlite3_create_function_v2(db, "jet_last", 1, kUtf8, nullptr, nullptr, firstLastStep<true>,
                                    firstLastFinal, nullptr),
         "jet_last");
+  // A connection puts its own in place, which checks the value against its field.
+  check(db,
+        sqlite3_create_function_v2(
+            db, "jet_field", 4, kDet, nullptr,
+            [](sqlite3_context* ctx, int, sqlite3_value** argv) {
+              sqlite3_result_value(ctx, argv[0]);
+            },
+            nullptr, nullptr, nullptr),
+        "jet_field");
 }
 
 }  // namespace tarovent::db

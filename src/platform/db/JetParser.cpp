@@ -22,38 +22,16 @@ constexpr std::array kReserved = {
 // Parses the inside of #…#: m/d/yyyy with an optional time, or yyyy-mm-dd.
 bool parseDateLiteral(const QString& raw, QString* stored, double* serial) {
   const QString t = raw.simplified();
-  static const char* const kFormats[] = {
-      "M/d/yyyy",        "M/d/yyyy H:m:s",
-      "M/d/yyyy H:m",    "M/d/yyyy h:m:s AP",
-      "M/d/yyyy h:m AP", "M/d/yy",
-      "M/d/yy H:m:s",    "M/d/yy H:m",
-      "yyyy-M-d",        "yyyy-M-d H:m:s",
-      "yyyy-M-d H:m",    "M-d-yyyy",
-      "H:m:s",           "H:m",
-  };
-  for (const char* f : kFormats) {
-    const QString fmt = QString::fromLatin1(f);
-    QDateTime dt;
-    if (fmt.startsWith(u'H')) {
-      const QTime time = QTime::fromString(t, fmt);
-      if (time.isValid()) dt = QDateTime(QDate(1899, 12, 30), time);
-    } else {
-      dt = QDateTime::fromString(t, fmt);
-      if (!dt.isValid()) {
-        const QDate d = QDate::fromString(t, fmt);
-        if (d.isValid()) dt = QDateTime(d, QTime(0, 0));
-      }
-    }
-    if (!dt.isValid()) continue;
-    // Two-digit years: 00-29 are 2000-2029, 30-99 are 1930-1999.
-    if (fmt.contains(QLatin1String("/yy")) && !fmt.contains(QLatin1String("yyyy")) &&
-        dt.date().year() < 1930)
-      dt = dt.addYears(100);
-    *stored = dateToStorage(dt);
-    *serial = serialFromDateTime(dt);
-    return true;
+  QDateTime dt = parseTypedDate(t, true);
+  for (const char* f : {"H:m:s", "H:m"}) {
+    if (dt.isValid()) break;
+    const QTime time = QTime::fromString(t, QString::fromLatin1(f));
+    if (time.isValid()) dt = QDateTime(QDate(1899, 12, 30), time);
   }
-  return false;
+  if (!dt.isValid()) return false;
+  *stored = dateToStorage(dt);
+  *serial = serialFromDateTime(dt);
+  return true;
 }
 
 bool isNameStart(QChar c) { return c.isLetter() || c == u'_'; }

@@ -161,33 +161,58 @@ void translateSelect(Parser& p, Printer& pr, SqlTranslation& r) {
   }
 }
 
+// The value a statement writes into a field goes through the checks a recordset makes.
+QString checked(const QString& value, const SqlTranslation& r, const QString& field) {
+  return "jet_field(" + value + ", " + quoteText(r.schema) + ", " + quoteText(r.table) + ", " +
+         field + ')';
+}
+
 void translateInsert(Parser& p, Printer& pr, SqlTranslation& r) {
   p.expectKeyword("INTO");
   r.kind = SqlTranslation::Kind::Insert;
   r.table = targetTable(p, pr, &r.schema);
   QString sql = "INSERT INTO " + pr.target(r.schema, r.table);
+  QStringList names;
   if (p.atOp("(") && !p.atKeyword("SELECT", 1)) {
     p.take();
     QStringList cols;
     do {
       QString path;
-      cols << quoteIdentifier(p.tableName(&path));  // "T.F" names the field F
+      names << p.tableName(&path);  // "T.F" names the field F
+      cols << quoteIdentifier(names.last());
     } while (p.acceptOp(","));
     p.expectOp(")");
     sql += " (" + cols.join(QStringLiteral(", ")) + u')';
   }
+  // Without a field list the values go to the fields in their order.
+  const auto field = [&](qsizetype k) {
+    return k < names.size() ? quoteText(names[k]) : QString::number(k);
+  };
   if (p.acceptKeyword("VALUES")) {
     p.expectOp("(");
     QStringList values;
     do {
-      values << pr.expr(*p.expression());
+      values << checked(pr.expr(*p.expression()), r, field(values.size()));
     } while (p.acceptOp(","));
     p.expectOp(")");
     sql += " VALUES (" + values.join(QStringLiteral(", ")) + u')';
   } else if (p.atKeyword("SELECT")) {
     std::shared_ptr<Select> s = p.select();
     if (s->into) p.fail();
-    sql += u' ' + pr.select(*s);
+    bool star = false;
+    for (const auto& item : s->items) star = star || item.expr->kind == Expr::Kind::Star;
+    if (star) {
+      sql += u' ' + pr.select(*s);
+    } else {
+      // The selected rows are named jet_src(c0, c1...) so that each column can be checked.
+      QStringList cols, values;
+      for (qsizetype k = 0; k < qsizetype(s->items.size()); ++k) {
+        cols << QStringLiteral("c%1").arg(k);
+        values << checked(cols.last(), r, field(k));
+      }
+      sql = "WITH jet_src(" + cols.join(QStringLiteral(", ")) + ") AS (" + pr.select(*s) + ") " +
+            sql + " SELECT " + values.join(QStringLiteral(", ")) + " FROM jet_src";
+    }
   } else {
     p.fail();
   }
@@ -205,7 +230,8 @@ void translateUpdate(Parser& p, Printer& pr, SqlTranslation& r) {
     QString qualifier;
     const QString column = p.tableName(&qualifier);
     p.expectOp("=");
-    sets << quoteIdentifier(column) + " = " + pr.expr(*p.expression());
+    sets << quoteIdentifier(column) + " = " +
+                checked(pr.expr(*p.expression()), r, quoteText(column));
   } while (p.acceptOp(","));
   QString sql =
       "UPDATE " + pr.target(r.schema, r.table) + " SET " + sets.join(QStringLiteral(", "));

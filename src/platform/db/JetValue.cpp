@@ -121,22 +121,10 @@ bool serialFromText(QStringView text, double* serial) {
                                              : serialFromDateTime(v.toDateTime());
     return true;
   }
-  for (const char* f :
-       {"d/M/yyyy", "d/M/yy", "d/M/yyyy H:m:s", "d/M/yyyy H:m", "yyyy-MM-ddTHH:mm:ss"}) {
-    QDateTime dt = QDateTime::fromString(t, QString::fromLatin1(f));
-    if (!dt.isValid()) {
-      const QDate d = QDate::fromString(t, QString::fromLatin1(f));
-      if (d.isValid()) dt = QDateTime(d, QTime(0, 0));
-    }
-    if (dt.isValid()) {
-      if (QLatin1String(f).contains(QLatin1String("/yy")) &&
-          !QLatin1String(f).contains(QLatin1String("yyyy")) && dt.date().year() < 1930)
-        dt = dt.addYears(100);
-      *serial = serialFromDateTime(dt);
-      return true;
-    }
-  }
-  return false;
+  const QDateTime dt = parseTypedDate(t, false);
+  if (!dt.isValid()) return false;
+  *serial = serialFromDateTime(dt);
+  return true;
 }
 
 QString numberText(double v) {

@@ -245,7 +245,8 @@ QString Printer::core(const Select& s) {
   if (s.distinct) out += QStringLiteral("DISTINCT ");
   QStringList items;
   for (const auto& item : s.items) {
-    QString text = withCollation(*item.expr);
+    // A truth value shown in a column reads as the engine's True, -1.
+    QString text = sqliteTruth(*item.expr) ? operand(*item.expr) : withCollation(*item.expr);
     if (!item.alias.isEmpty()) {
       text += " AS " + quoteIdentifier(item.alias);
     } else if (item.expr->kind != Expr::Kind::Column && item.expr->kind != Expr::Kind::Star) {

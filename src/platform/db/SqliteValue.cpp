@@ -132,6 +132,39 @@ QVariant columnValue(sqlite3_stmt* stmt, int col) {
   return columnValue(stmt, col, fieldTypeFromDeclared(QString::fromUtf8(decl)), true);
 }
 
+QDateTime parseTypedDate(const QString& text, bool monthFirst) {
+  static const char* const kDayFirst[] = {
+      "d/M/yyyy",   "d/M/yyyy H:m:s", "d/M/yyyy H:m",   "d/M/yy",       "d/M/yy H:m:s",
+      "d/M/yy H:m", "yyyy-M-d",       "yyyy-M-d H:m:s", "yyyy-M-d H:m", "yyyy-MM-ddTHH:mm:ss",
+  };
+  static const char* const kMonthFirst[] = {
+      "M/d/yyyy",        "M/d/yyyy H:m:s", "M/d/yyyy H:m", "M/d/yyyy h:m:s AP",
+      "M/d/yyyy h:m AP", "M/d/yy",         "M/d/yy H:m:s", "M/d/yy H:m",
+      "yyyy-M-d",        "yyyy-M-d H:m:s", "yyyy-M-d H:m", "M-d-yyyy",
+  };
+  const QString t = text.simplified();
+  const auto tryFormat = [&](const char* f) {
+    const QString fmt = QString::fromLatin1(f);
+    QDateTime dt = QDateTime::fromString(t, fmt);
+    if (!dt.isValid()) {
+      const QDate d = QDate::fromString(t, fmt);
+      if (d.isValid()) dt = QDateTime(d, QTime(0, 0));
+    }
+    // Qt reads two digits as 19xx.
+    if (dt.isValid() && !fmt.contains(QLatin1String("yyyy")) && dt.date().year() < 1930)
+      dt = dt.addYears(100);
+    return dt;
+  };
+  if (monthFirst) {
+    for (const char* f : kMonthFirst)
+      if (QDateTime dt = tryFormat(f); dt.isValid()) return dt;
+  } else {
+    for (const char* f : kDayFirst)
+      if (QDateTime dt = tryFormat(f); dt.isValid()) return dt;
+  }
+  return {};
+}
+
 static QVariant numberFromText(const QString& s, bool* ok) {
   QString t = s.trimmed();
   t.replace(',', '.');
@@ -188,15 +221,8 @@ QVariant coerceToField(const QVariant& value, const FieldSpec& field) {
         if (t.isEmpty()) return {};
         QVariant d = dateFromStorage(t);
         if (d.isValid()) return d;
-        for (const char* fmt : {"dd/MM/yyyy", "d/M/yyyy", "dd/MM/yy", "d/M/yy",
-                                "dd/MM/yyyy HH:mm:ss", "dd/MM/yyyy HH:mm"}) {
-          QDateTime dt = QDateTime::fromString(t, QString::fromLatin1(fmt));
-          if (dt.isValid()) {
-            // Two-digit years 00-29 are this century's; four digits are kept as written.
-            if (!QByteArray(fmt).contains("yyyy") && dt.date().year() < 1930) dt = dt.addYears(100);
-            return dt.time() == QTime(0, 0) ? QVariant(dt.date()) : QVariant(dt);
-          }
-        }
+        const QDateTime dt = parseTypedDate(t, false);
+        if (dt.isValid()) return dt.time() == QTime(0, 0) ? QVariant(dt.date()) : QVariant(dt);
       }
       throw conversion();
     }

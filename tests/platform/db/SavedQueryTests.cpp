@@ -24,5 +24,24 @@ TEST_F(SavedQueryTest, RebuildingATableItsQueriesReadWorks) {
   EXPECT_EQ(column("select D from T order by K", "D"), QStringList({"x", "x"}));
 }
 
+TEST_F(SavedQueryTest, ADynasetOverAQueryOfOneTableEditsThatTable) {
+  Recordset rs = m_db.OpenRecordset("select * from QT where K = 'B'");
+  EXPECT_TRUE(rs.Updatable());
+  rs.Edit();
+  rs.setValue("N", 20);
+  rs.Update();
+  rs.AddNew();
+  rs.setValue("K", "C");
+  rs.setValue("N", 3);
+  rs.Update();
+  Recordset aliased = m_db.OpenRecordset("select Q.K, Q.N from QT as Q order by Q.K");
+  aliased.Edit();
+  aliased.setValue("N", 10);
+  aliased.Update();
+  EXPECT_EQ(column("select K & N as X from T order by K", "X"), QStringList({"A10", "B20", "C3"}));
+  m_db.CreateQueryDef("QG", "select K, Count(*) as C from T group by K");
+  EXPECT_FALSE(m_db.OpenRecordset("select * from QG").Updatable());
+}
+
 }  // namespace
 }  // namespace tarovent::db::test

@@ -26,6 +26,28 @@ TEST_F(TypeCheckTest, ValuesTheFieldCannotHoldAreRefused) {
   EXPECT_EQ(column("select K from T", "K"), QStringList{"abcde"});
 }
 
+TEST_F(TypeCheckTest, StatementsRefuseWhatRecordsetsRefuse) {
+  exec("INSERT INTO T (K, N, D) VALUES ('a', '12', '15/03/1925')");
+  EXPECT_DB_ERROR(exec("INSERT INTO T (K) VALUES ('abcdef')"), err::FieldTooSmall);
+  EXPECT_DB_ERROR(exec("INSERT INTO T VALUES ('b', 'douze', 1, Null, Null)"), err::TypeConversion);
+  EXPECT_DB_ERROR(exec("INSERT INTO T (K, D) VALUES ('c', '31/02/2025')"), err::TypeConversion);
+  EXPECT_DB_ERROR(exec("INSERT INTO T (K, N) SELECT K & 'xyzzy', N FROM T"), err::FieldTooSmall);
+  EXPECT_DB_ERROR(exec("UPDATE T SET K = 'abcdef'"), err::FieldTooSmall);
+  EXPECT_DB_ERROR(exec("UPDATE T SET V = 'un,deux'"), err::TypeConversion);
+  EXPECT_DB_ERROR(exec("UPDATE T SET D = 'demain'"), err::TypeConversion);
+  exec("UPDATE T SET V = '2,5', M = '" + QString(1000, 'x') + "'");
+  exec("INSERT INTO T (K, N) SELECT 'd', N + 1 FROM T");
+  Recordset rs = m_db.OpenRecordset("select * from T order by K");
+  EXPECT_EQ(rs.value("N").toInt(), 12);
+  EXPECT_EQ(rs.value("V").toDouble(), 2.5);
+  EXPECT_EQ(rs.value("D").toDate(), QDate(1925, 3, 15));
+  rs.MoveNext();
+  EXPECT_EQ(at(rs, "K"), "d");
+  EXPECT_EQ(rs.value("N").toInt(), 13);
+  rs.MoveNext();
+  EXPECT_TRUE(rs.EOF_());
+}
+
 TEST_F(TypeCheckTest, FourDigitYearsAreKeptAndTwoDigitOnesFollowOneRule) {
   m_rs.setValue("D", "15/03/1925");
   EXPECT_EQ(m_rs.value("D").toDate(), QDate(1925, 3, 15));
@@ -35,6 +57,15 @@ TEST_F(TypeCheckTest, FourDigitYearsAreKeptAndTwoDigitOnesFollowOneRule) {
   EXPECT_EQ(m_rs.value("D").toDate(), QDate(2025, 3, 15));
   m_rs.setValue("D", "15/03/75");
   EXPECT_EQ(m_rs.value("D").toDate(), QDate(1975, 3, 15));
+  // The same rule in statements, literals and criteria.
+  exec("INSERT INTO T (K, D) VALUES ('a', '15/03/1925')");
+  exec("INSERT INTO T (K, D) VALUES ('b', '15/03/25')");
+  exec("INSERT INTO T (K, D) VALUES ('c', #3/15/2125#)");
+  EXPECT_EQ(column("select K from T where D = #3/15/25#", "K"), QStringList{"b"});
+  EXPECT_EQ(column("select K from T where D < #1/1/30# order by K", "K"), QStringList{"a"});
+  Recordset rs = m_db.OpenRecordset("select * from T order by K");
+  rs.FindFirst("D > '31/12/2099'");
+  EXPECT_EQ(at(rs, "K"), "c");
 }
 
 TEST_F(TypeCheckTest, ASeekKeyLongerThanItsFieldMatchesNothing) {

@@ -36,6 +36,17 @@ TEST_F(YesNoTest, TrueIsMinusOneInStorageAndSql) {
   EXPECT_EQ(column("select True + 0 as Y from TTYP where TTYP_CODE = 'A'", "Y"), QStringList{"-1"});
 }
 
+TEST_F(YesNoTest, AComparisonInTheSelectListGivesMinusOne) {
+  EXPECT_EQ(column("select (TTYP_CODE > 'B') as F from TTYP order by TTYP_CODE", "F"),
+            QStringList({"0", "0", "-1", "-1"}));
+  EXPECT_EQ(column("select TTYP_CODE Is Null as F, Not (TTYP_CODE = 'A') as G from TTYP "
+                   "where TTYP_CODE = 'A'",
+                   "F"),
+            QStringList{"0"});
+  EXPECT_EQ(column("select TTYP_CODE In ('A', 'B') as F from TTYP order by TTYP_CODE", "F"),
+            QStringList({"-1", "-1", "0", "0"}));
+}
+
 TEST_F(YesNoTest, EveryWayOfAskingForTrueAgrees) {
   const QStringList inactive = {"A", "C"};
   for (const char* where : {"TTYP_Desactive = -1", "TTYP_Desactive = True", "TTYP_Desactive <> 0",
