@@ -9,6 +9,7 @@
 
 #include "DossierNumbering.h"
 #include "GridColumns.h"
+#include "core/GridTools.h"
 #include "core/ProcessState.h"
 #include "core/WindowTranslation.h"
 #include "platform/db/DbError.h"
@@ -60,6 +61,8 @@ FSOC::FSOC(core::ProcessState& state, QWidget* parent)
                    gridColumn("TSOC_NSEQ", QStringLiteral("Dernier N° de dossier")),
                    gridColumn("TSOC_Desactive", QStringLiteral("Désactivée"))},
                   {80, 320, 170, 100}, 1);
+  grid->setToolTip(QStringLiteral("Sociétés"));
+  core::addGridTools(state, grid, m_data);
 
   m_add = button("Cmd_Ajouter", QStringLiteral("&Ajouter"));
   auto* save = button("Cmd_Update", QStringLiteral("&Enregistrer"));

@@ -3,6 +3,7 @@
 #include <QLabel>
 
 #include "WindowTestSupport.h"
+#include "core/GridTools.h"
 #include "dossiers/FSOC.h"
 #include "ui/DataControl.h"
 
@@ -142,6 +143,25 @@ TEST_F(Fsoc, QuitAndEscapeAreRefusedWhileAChangeIsPending) {
   click("Cmd_Annuler");
   pressKey(get("FSOC_LIB"), Qt::Key_Escape);
   EXPECT_FALSE(m_window->isVisible());
+}
+
+TEST_F(Fsoc, TheCompaniesGridSearchesAndExports) {
+  auto* grid = get<QTableView>("DBG_SOC");
+  grid->setCurrentIndex(grid->model()->index(0, 1));
+  QDialog* search = core::Outil_Grille(*m_state, 1, grid, get<ui::DataControl>("DBD_SOC"));
+  ASSERT_NE(search, nullptr);
+  EXPECT_EQ(search->windowTitle(), "Recherche sur [Nom en clair]");
+  search->findChild<QLineEdit*>("CTX3_CHERCHE")->setText("dumas");
+  search->findChild<QAbstractButton*>("Cmd_GoCherche")->click();
+  EXPECT_EQ(code(), "CD");
+  EXPECT_EQ(grid->currentIndex().row(), 1);
+  search->close();
+
+  m_state->workingFolder = m_dir.path() + '/';
+  m_messages.script({Answer::Yes});
+  core::Outil_Grille(*m_state, 4, grid, get<ui::DataControl>("DBD_SOC"));
+  EXPECT_TRUE(QFile::exists(m_dir.filePath("Sociétés.xlsx")));
+  EXPECT_EQ(code(), "CD");
 }
 
 }  // namespace
