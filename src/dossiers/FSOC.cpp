@@ -9,6 +9,7 @@
 
 #include "DossierNumbering.h"
 #include "GridColumns.h"
+#include "core/GridQuery.h"
 #include "core/GridTools.h"
 #include "core/ProcessState.h"
 #include "core/WindowTranslation.h"
@@ -151,11 +152,12 @@ void FSOC::recalculate() {
     const QString here = rs.BOF() || rs.EOF_() ? QString() : rs.text("TSOC_CODE");
     Recalcul_Numeros(m_state.mainDb());
     m_data->Refresh();
-    if (!here.isEmpty()) {
-      m_data->Recordset().Seek("=", here);
-      if (m_data->Recordset().NoMatch()) m_data->Recordset().MoveFirst();
-      m_data->showRecord();
-    }
+    // A find, not a seek: a sort or a selection of the grid makes the list a query.
+    const QByteArray found =
+        here.isEmpty()
+            ? QByteArray()
+            : core::findRecord(m_data->Recordset(), "TSOC_CODE = " + db::sqlLiteral(here), false);
+    if (!found.isEmpty()) m_data->moveToBookmark(found);
   } catch (const db::DbError& e) {
     ui::showDbError(m_state.messages(), e);
   }
