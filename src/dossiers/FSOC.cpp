@@ -9,6 +9,7 @@
 
 #include "DossierNumbering.h"
 #include "GridColumns.h"
+#include "core/MacroButton.h"
 #include "core/ProcessState.h"
 #include "core/WindowTranslation.h"
 #include "platform/db/DbError.h"
@@ -114,6 +115,7 @@ FSOC::FSOC(core::ProcessState& state, QWidget* parent)
   connect(renumber, &QPushButton::clicked, this, &FSOC::recalculate);
 
   new ui::FormNavigation(this);
+  core::addMacroButton(state, this);
   core::Traduire_Fenetre(state, this);
   try {
     m_data->Refresh();
