@@ -134,9 +134,9 @@ TEST_F(Fmacro, AddingWithTheKeyboardSavesAndRepositionsOnTheNewMacro) {
   EXPECT_FALSE(m_window->locked());
   EXPECT_EQ(focused(), "CTX_NomMacro");
   // A second add keeps the row being added.
-  core::Envoyer_Touches("Bonjour%a", true);
+  core::Envoyer_Touches("Politesse%a", true);
   settle();
-  EXPECT_EQ(box("CTX_NomMacro")->text(), "Bonjour");
+  EXPECT_EQ(box("CTX_NomMacro")->text(), "Politesse");
   // An empty window box becomes "*" when left.
   core::Envoyer_Touches("{TAB}{TAB}", true);
   EXPECT_EQ(box("CTX_Form")->text(), "*");
@@ -144,11 +144,11 @@ TEST_F(Fmacro, AddingWithTheKeyboardSavesAndRepositionsOnTheNewMacro) {
   tarovent::test::typeText(box("CTX_Detail"), "Madame,");
   core::Envoyer_Touches("{F10}", true);
   EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('|').toStdString();
-  EXPECT_EQ(stored("Bonjour", "TMACRO_Form"), "*");
-  EXPECT_EQ(stored("Bonjour", "TMACRO_Detail"), "Madame,");
-  EXPECT_EQ(listed(), (QStringList{"Bonjour", "Imprimer la fenêtre", "Ligne de déplacement"}));
-  EXPECT_EQ(current(), "Bonjour");
-  EXPECT_EQ(box("CTX_NomMacro")->text(), "Bonjour");
+  EXPECT_EQ(stored("Politesse", "TMACRO_Form"), "*");
+  EXPECT_EQ(stored("Politesse", "TMACRO_Detail"), "Madame,");
+  EXPECT_EQ(listed(), (QStringList{"Imprimer la fenêtre", "Ligne de déplacement", "Politesse"}));
+  EXPECT_EQ(current(), "Politesse");
+  EXPECT_EQ(box("CTX_NomMacro")->text(), "Politesse");
   EXPECT_TRUE(m_window->locked());
 }
 

@@ -282,6 +282,8 @@ TEST_F(Player, TheMacroButtonRunsTheMacrosOfItsWindowAboveItsControls) {
   auto* layout = new QVBoxLayout(&window);
   auto* edit = new QLineEdit(&window);
   layout->addWidget(edit);
+  auto* list = new QListWidget(&window);  // takes every pixel the layout gives
+  layout->addWidget(list, 1);
   QToolButton* without = core::addMacroButton(*m_state, &window);
   EXPECT_FALSE(without->isEnabled());
   delete without;
@@ -294,6 +296,7 @@ TEST_F(Player, TheMacroButtonRunsTheMacrosOfItsWindowAboveItsControls) {
   EXPECT_EQ(button->objectName(), "TLB_MACRO");
   EXPECT_TRUE(button->isEnabled());
   EXPECT_FALSE(button->geometry().intersects(edit->geometry()));
+  EXPECT_FALSE(button->geometry().intersects(list->geometry()));
   EXPECT_TRUE(window.rect().contains(button->geometry()));
   EXPECT_GT(button->x(), window.width() / 2);
   button->click();
