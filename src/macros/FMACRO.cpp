@@ -298,17 +298,15 @@ bool FMACRO::checkBeforeSave() {
 }
 
 void FMACRO::afterSave() {
-  const bool added = m_adding;
   m_adding = false;
-  if (added) {
-    try {
-      m_data->Refresh();
-      m_data->Recordset().FindFirst("TMACRO_NOMMACRO = " + db::sqlLiteral(m_savedName));
-      if (m_data->Recordset().NoMatch()) m_data->Recordset().MoveFirst();
-      m_data->showRecord();
-    } catch (const db::DbError& e) {
-      ui::showDbError(m_state.messages(), e);
-    }
+  // A new or renamed macro takes its place in the name order: the list is read again.
+  try {
+    m_data->Refresh();
+    m_data->Recordset().FindFirst("TMACRO_NOMMACRO = " + db::sqlLiteral(m_savedName));
+    if (m_data->Recordset().NoMatch()) m_data->Recordset().MoveFirst();
+    m_data->showRecord();
+  } catch (const db::DbError& e) {
+    ui::showDbError(m_state.messages(), e);
   }
   setLocked(true);
   m_list->setFocus(Qt::OtherFocusReason);

@@ -152,6 +152,17 @@ TEST_F(Fmacro, AddingWithTheKeyboardSavesAndRepositionsOnTheNewMacro) {
   EXPECT_TRUE(m_window->locked());
 }
 
+TEST_F(Fmacro, ARenamedMacroTakesItsPlaceInTheList) {
+  open();
+  get<QPushButton>("Cmd_Modifier")->click();
+  box("CTX_NomMacro")->setText("Zoom");
+  get<QPushButton>("Cmd_Update")->click();
+  EXPECT_EQ(listed(), (QStringList{"Ligne de déplacement", "Zoom"}));
+  EXPECT_EQ(current(), "Zoom");
+  EXPECT_EQ(box("CTX_Detail")->text(), "[ImpEcran]");
+  EXPECT_TRUE(m_window->locked());
+}
+
 TEST_F(Fmacro, SavingRefusesANamelessMacroAndMalformedKeys) {
   open();
   get<QPushButton>("Cmd_Ajouter")->click();
