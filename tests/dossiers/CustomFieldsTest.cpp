@@ -96,6 +96,9 @@ TEST(DefinitionRules, LengthAndDecimalsBoxes) {
   enableByKind(c);
   EXPECT_TRUE(c.lengthEnabled);
   EXPECT_FALSE(c.decimalsEnabled);
+  DefinitionRow d{"Livraison", "D", "10", "0"};
+  enableByKind(d);
+  EXPECT_FALSE(d.lengthEnabled || d.decimalsEnabled);
 }
 
 class CustomDefinitions : public test::MainDbTest {
