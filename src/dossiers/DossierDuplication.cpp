@@ -120,6 +120,9 @@ DossierDuplication::Result DossierDuplication::run(const DuplicationRequest& r) 
   // IMMEDIATE as the work tables, so the counter is read and raised under one lock. The main
   // connection must not write meanwhile: it would wait for this lock (and its own BEGIN
   // IMMEDIATE would lock BDLOC.MDB, which it attaches, against this connection).
+  if (!m_local.isOpen())
+    throw db::DbError(db::err::ObjectClosed,
+                      m_messages.tr(QStringLiteral("La base de travail n'est pas ouverte")));
   m_local.connection()->attach(m_mainPath);
   QString staged;
   try {

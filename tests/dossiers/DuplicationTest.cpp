@@ -137,6 +137,10 @@ TEST_F(Duplication, DeactivatedOrMissingTargetAndNoVersionAreRefused) {
   DuplicationRequest none = request("CD");
   none.sequence = -1;
   EXPECT_EQ(duplication().run(none).refusal, "Aucune version de ce devis n'a encore été créée");
+  db::Database closed;
+  EXPECT_THROW(
+      DossierDuplication(closed, path("TAROVENT.MDB"), m_dir.path(), m_messages).run(request("CD")),
+      db::DbError);
   m_db.Execute("DELETE FROM TDEV WHERE TDEV_SOC = 'AB'");
   EXPECT_EQ(duplication().run(request("CD")).refusal,
             "Aucune version de ce devis n'a encore été créée");
