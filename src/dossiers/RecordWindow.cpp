@@ -6,7 +6,13 @@
 #include <QPushButton>
 #include <QShortcut>
 
+#include "core/MacroButton.h"
 #include "core/ProcessState.h"
+#include "core/WindowTranslation.h"
+#include "platform/db/DbError.h"
+#include "ui/DataControl.h"
+#include "ui/DbErrorMessage.h"
+#include "ui/FormNavigation.h"
 #include "ui/RecordButtons.h"
 
 namespace tarovent::dossiers {
@@ -44,6 +50,35 @@ void RecordWindow::setRecordButtons(ui::RecordButtons* buttons) {
   connect(buttons, &ui::RecordButtons::quitRequested, this, [this] { closeWindow(); });
 }
 
+ui::DataControl* RecordWindow::dataControl(const QString& name, const QString& source) {
+  auto* data = new ui::DataControl(this);
+  data->setObjectName(name);
+  data->setMessages(&m_state.messages());
+  data->setDatabase(m_state.mainDb());
+  data->setRecordSource(source);
+  return data;
+}
+
+ui::RecordButtons* RecordWindow::recordButtons(ui::DataControl* data,
+                                               const ui::RecordButtonSet& set,
+                                               QWidget* firstField) {
+  auto* records = new ui::RecordButtons(this, data, m_state.messages(), set);
+  records->setFirstField(firstField);
+  setRecordButtons(records);
+  return records;
+}
+
+void RecordWindow::finishSetup(ui::DataControl* data) {
+  new ui::FormNavigation(this);
+  core::addMacroButton(m_state, this);
+  core::Traduire_Fenetre(m_state, this);
+  try {
+    data->Refresh();
+  } catch (const db::DbError& e) {
+    ui::showDbError(m_state.messages(), e);
+  }
+}
+
 void RecordWindow::escape() {
   if (m_recordButtons) m_recordButtons->quit();
 }
@@ -54,7 +89,7 @@ bool RecordWindow::closeWindow() {
 }
 
 void RecordWindow::closeEvent(QCloseEvent* e) {
-  if (m_recordButtons && m_recordButtons->refuseWhilePending()) {
+  if (m_recordButtons && !m_recordButtons->mayLeave()) {
     e->ignore();
     return;
   }

@@ -10,8 +10,10 @@ namespace tarovent::core {
 class ProcessState;
 }
 namespace tarovent::ui {
+class DataControl;
 class RecordButtons;
-}
+struct RecordButtonSet;
+}  // namespace tarovent::ui
 
 namespace tarovent::dossiers {
 
@@ -34,6 +36,15 @@ class RecordWindow : public QWidget {
   static void setTabChain(const QList<QWidget*>& controls);
   // The window's record buttons: they decide quitting (Esc, the close box, the quit button).
   void setRecordButtons(ui::RecordButtons* buttons);
+  // A data control named `name` over `source` of the main database, its errors shown.
+  ui::DataControl* dataControl(const QString& name, const QString& source);
+  // The common buttons over `data`, add and cancel focusing `firstField`; they become the
+  // window's record buttons.
+  ui::RecordButtons* recordButtons(ui::DataControl* data, const ui::RecordButtonSet& set,
+                                   QWidget* firstField);
+  // Once the controls exist: their keys, the translation of the window and the first read of
+  // `data` (an error is shown, the window stays open and empty).
+  void finishSetup(ui::DataControl* data);
 
   // Esc: quits (a window with a panel of its own may close that first).
   virtual void escape();

@@ -42,8 +42,14 @@ class RecordButtons : public QObject {
   // Checks run before saving; returning false keeps the record unsaved (the check shows why).
   void setSaveCheck(std::function<bool()> check) { m_saveCheck = std::move(check); }
 
+  // Leaving with unsaved changes asks `text` (Yes saves, No drops them, Cancel stays) instead
+  // of refusing.
+  void setSaveQuestion(const QString& text) { m_saveQuestion = text; }
+
   // True (after showing the refusal) when the window holds unsaved changes.
   bool refuseWhilePending();
+  // Whether the window may close now: the refusal, or the save question when there is one.
+  bool mayLeave();
 
  public slots:
   bool add();
@@ -78,6 +84,7 @@ class RecordButtons : public QObject {
   QString m_deleteQuestion = QStringLiteral("Voulez-vous supprimer cet enregistrement ?");
   QPointer<QWidget> m_firstField;
   std::function<bool()> m_saveCheck;
+  QString m_saveQuestion;
 };
 
 }  // namespace tarovent::ui
