@@ -588,12 +588,24 @@ void Connection::commit() {
     throw DbError(err::NotInTransaction,
                   QStringLiteral("Validation impossible sans transaction en cours."));
   releaseCursors();
-  --m_level;
-  if (m_begun > m_level) {
-    m_begun = m_level;
-    run(m_level == 0 ? QStringLiteral("COMMIT")
-                     : QStringLiteral("RELEASE tarovent_%1").arg(m_level));
+  const int level = m_level - 1;
+  if (m_begun > level) {
+    try {
+      run(level == 0 ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE tarovent_%1").arg(level));
+    } catch (const DbError&) {
+      // A savepoint that could not be released is still there for the caller to roll back.
+      if (level > 0) throw;
+      // A failed COMMIT (a deferred constraint, say) may leave SQLite's transaction open:
+      // undo it, so that the file is unlocked and the levels say what SQLite has.
+      if (!sqlite3_get_autocommit(m_db)) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+      m_level = 0;
+      m_begun = 0;
+      schemaChanged();
+      throw;
+    }
+    m_begun = level;
   }
+  m_level = level;
 }
 
 void Connection::rollback() {
