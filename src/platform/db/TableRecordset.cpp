@@ -227,7 +227,8 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
   }
 
   void writeEdit() override {
-    QVariantList values;
+    QVariantList& values = m_values;
+    values.clear();
     for (int i = 0; i < m_fields.size(); ++i)
       if (m_dirty[i]) values << m_buffer[i];
     if (!values.isEmpty()) {
@@ -250,7 +251,8 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
 
   void writeNew() override {
     QVector<bool> given(m_fields.size(), false);
-    QVariantList values;
+    QVariantList& values = m_values;
+    values.clear();
     for (int i = 0; i < m_fields.size(); ++i) {
       if (m_buffer[i].isNull() || !m_buffer[i].isValid()) continue;
       given[i] = true;
@@ -326,7 +328,8 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
   // The INSERT or UPDATE (by rowid) of the fields `fields` marks: made once for each such set,
   // then bound again for every row.
   sqlite3_stmt* writeStatement(Write kind, const QVector<bool>& fields) {
-    QByteArray key(fields.size() + 1, '0');
+    QByteArray& key = m_writeKey;
+    key.fill('0', fields.size() + 1);
     key[0] = char(kind);
     for (int i = 0; i < fields.size(); ++i)
       if (fields[i]) key[i + 1] = '1';
@@ -553,7 +556,9 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
   QVector<bool> m_used;  // fields read ahead: the key and those the caller has read
   QHash<QString, sqlite3_stmt*> m_stmts;
   QHash<QByteArray, sqlite3_stmt*> m_writes;  // by kind and fields written
-  sqlite3_stmt* m_load = nullptr;             // every field of one row, by rowid
+  QByteArray m_writeKey;                      // kept between writes, as m_values is
+  QVariantList m_values;
+  sqlite3_stmt* m_load = nullptr;  // every field of one row, by rowid
 
   // Rows read ahead, in the walk's direction: rowids, and m_bufWidth values a row.
   QVector<qint64> m_bufRowids;
