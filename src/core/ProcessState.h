@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "ConfigFile.h"
@@ -100,6 +101,8 @@ class ProcessState {
   // Windows by name, and the main menu that opens them (none in the command-line tools).
   ui::WindowRegistry windows;
   ui::WindowOpener* opener = nullptr;
+  // The macro button's action: runs the macros of the window given (none: no macros).
+  std::function<void(QWidget* window)> runMacros;
 
   // Hand-over values between windows.
   QString compositionOrigin;           // window that started the composition in progress

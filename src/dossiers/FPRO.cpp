@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "GridColumns.h"
+#include "core/MacroButton.h"
 #include "core/ProcessState.h"
 #include "core/WindowTranslation.h"
 #include "platform/db/DbError.h"
@@ -107,6 +108,7 @@ FPRO::FPRO(core::ProcessState& state, QWidget* parent)
   });
 
   new ui::FormNavigation(this);
+  core::addMacroButton(state, this);
   core::Traduire_Fenetre(state, this);
   try {
     m_data->Refresh();
