@@ -10,12 +10,8 @@
 
 #include "GridColumns.h"
 #include "core/ProcessState.h"
-#include "core/WindowTranslation.h"
-#include "platform/db/DbError.h"
 #include "ui/BoundLineEdit.h"
 #include "ui/DataControl.h"
-#include "ui/DbErrorMessage.h"
-#include "ui/FormNavigation.h"
 #include "ui/GridLink.h"
 #include "ui/NumberBox.h"
 #include "ui/RecordButtons.h"
@@ -24,11 +20,7 @@ namespace tarovent::dossiers {
 
 FPRO::FPRO(core::ProcessState& state, QWidget* parent)
     : RecordWindow(state, QStringLiteral("FPRO"), QStringLiteral("Options"), 5200, parent) {
-  m_data = new ui::DataControl(this);
-  m_data->setObjectName("DBD_PRO");
-  m_data->setMessages(&state.messages());
-  m_data->setDatabase(state.mainDb());
-  m_data->setRecordSource("TPRO");
+  m_data = dataControl("DBD_PRO", "TPRO");
 
   m_code = new ui::BoundLineEdit(this);
   m_code->setObjectName("FPRO_CODE");
@@ -91,28 +83,8 @@ FPRO::FPRO(core::ProcessState& state, QWidget* parent)
   set.remove = remove;
   set.refresh = refresh;
   set.quit = quit;
-  auto* records = new ui::RecordButtons(this, m_data, state.messages(), set);
-  records->setFirstField(m_code);
-  records->setDeleteQuestion(QStringLiteral("Confirmer la suppression"));
-  records->setSaveCheck([this] { return codeGiven(); });
-  setRecordButtons(records);
-  connect(records, &ui::RecordButtons::added, this, [this] { m_adding = true; });
-  connect(records, &ui::RecordButtons::cancelled, this, [this] { m_adding = false; });
-  connect(records, &ui::RecordButtons::saved, this, [this] {
-    (m_adding ? static_cast<QWidget*>(m_add) : m_code)->setFocus(Qt::OtherFocusReason);
-    m_adding = false;
-  });
-  connect(records, &ui::RecordButtons::removed, this, [this] {
-    if (m_data->Recordset().RecordCount() == 0) m_add->setFocus(Qt::OtherFocusReason);
-  });
-
-  new ui::FormNavigation(this);
-  core::Traduire_Fenetre(state, this);
-  try {
-    m_data->Refresh();
-  } catch (const db::DbError& e) {
-    ui::showDbError(state.messages(), e);
-  }
+  recordButtons(m_data, set, m_code)->setSaveCheck([this] { return codeGiven(); });
+  start(m_data);
 }
 
 bool FPRO::codeGiven() {

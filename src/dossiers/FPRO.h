@@ -23,7 +23,6 @@ class FPRO : public RecordWindow {
   ui::DataControl* m_data = nullptr;
   ui::BoundLineEdit* m_code = nullptr;
   QPushButton* m_add = nullptr;
-  bool m_adding = false;
 };
 
 }  // namespace tarovent::dossiers

@@ -6,7 +6,13 @@
 #include <QPushButton>
 #include <QShortcut>
 
+#include "core/MainMenu.h"
 #include "core/ProcessState.h"
+#include "core/WindowTranslation.h"
+#include "platform/db/DbError.h"
+#include "ui/DataControl.h"
+#include "ui/DbErrorMessage.h"
+#include "ui/FormNavigation.h"
 #include "ui/RecordButtons.h"
 
 namespace tarovent::dossiers {
@@ -44,6 +50,68 @@ void RecordWindow::setRecordButtons(ui::RecordButtons* buttons) {
   connect(buttons, &ui::RecordButtons::quitRequested, this, [this] { closeWindow(); });
 }
 
+ui::DataControl* RecordWindow::dataControl(const QString& name, const QString& source) {
+  auto* data = new ui::DataControl(this);
+  data->setObjectName(name);
+  data->setMessages(&m_state.messages());
+  data->setDatabase(m_state.mainDb());
+  data->setRecordSource(source);
+  return data;
+}
+
+ui::RecordButtons* RecordWindow::recordButtons(ui::DataControl* data,
+                                               const ui::RecordButtonSet& set,
+                                               QWidget* firstField) {
+  m_data = data;
+  m_firstField = firstField;
+  m_addButton = set.add;
+  auto* records = new ui::RecordButtons(this, data, m_state.messages(), set);
+  records->setFirstField(firstField);
+  records->setDeleteQuestion(QStringLiteral("Confirmer la suppression"));
+  setRecordButtons(records);
+  connect(records, &ui::RecordButtons::added, this, [this] { m_adding = true; });
+  connect(records, &ui::RecordButtons::cancelled, this, [this] { m_adding = false; });
+  connect(records, &ui::RecordButtons::saved, this, [this] {
+    const bool wasNew = m_adding;
+    m_adding = false;
+    recordSaved(wasNew);
+  });
+  connect(records, &ui::RecordButtons::removed, this, [this] {
+    if (m_addButton && m_data->Recordset().RecordCount() == 0)
+      m_addButton->setFocus(Qt::OtherFocusReason);
+  });
+  return records;
+}
+
+void RecordWindow::recordSaved(bool wasNew) {
+  QWidget* next = wasNew && m_addButton ? m_addButton : m_firstField;
+  if (next) next->setFocus(Qt::OtherFocusReason);
+}
+
+void RecordWindow::start(ui::DataControl* data) {
+  new ui::FormNavigation(this);
+  core::Traduire_Fenetre(m_state, this);
+  try {
+    data->Refresh();
+  } catch (const db::DbError& e) {
+    ui::showDbError(m_state.messages(), e, data->errorPrefix());
+  }
+}
+
+void RecordWindow::setMenuButton(const QString& name) {
+  m_menuButton = name;
+  switchMenuButton(false);
+}
+
+void RecordWindow::switchMenuButton(bool on) {
+  auto* menu = dynamic_cast<core::MainMenu*>(m_state.opener);
+  if (!menu || m_menuButton.isEmpty()) return;
+  if (on)
+    menu->Allumer_Menu(m_menuButton);
+  else
+    menu->Eteindre_Menu(m_menuButton);
+}
+
 void RecordWindow::escape() {
   if (m_recordButtons) m_recordButtons->quit();
 }
@@ -59,6 +127,7 @@ void RecordWindow::closeEvent(QCloseEvent* e) {
     return;
   }
   QWidget::closeEvent(e);
+  if (e->isAccepted()) switchMenuButton(true);
 }
 
 }  // namespace tarovent::dossiers

@@ -10,8 +10,10 @@ namespace tarovent::core {
 class ProcessState;
 }
 namespace tarovent::ui {
+class DataControl;
 class RecordButtons;
-}
+struct RecordButtonSet;
+}  // namespace tarovent::ui
 
 namespace tarovent::dossiers {
 
@@ -35,12 +37,36 @@ class RecordWindow : public QWidget {
   // The window's record buttons: they decide quitting (Esc, the close box, the quit button).
   void setRecordButtons(ui::RecordButtons* buttons);
 
+  // A data control on a table or query of the main database.
+  ui::DataControl* dataControl(const QString& name, const QString& source);
+  // The common buttons with the house rules: `firstField` focused after add and cancel, the
+  // question "Confirmer la suppression", then recordSaved() after each save and the add button
+  // focused when the last record is deleted.
+  ui::RecordButtons* recordButtons(ui::DataControl* data, const ui::RecordButtonSet& set,
+                                   QWidget* firstField);
+  // After a save: the add button after a new record, else the first field.
+  virtual void recordSaved(bool wasNew);
+  // Enter moves on, the window is translated and its data control opened (errors shown).
+  void start(ui::DataControl* data);
+  // The main-menu picture button that leads here: off while the window is open.
+  void setMenuButton(const QString& name);
+  bool adding() const { return m_adding; }
+
   // Esc: quits (a window with a panel of its own may close that first).
   virtual void escape();
   void closeEvent(QCloseEvent* e) override;
 
   core::ProcessState& m_state;
   ui::RecordButtons* m_recordButtons = nullptr;
+
+ private:
+  void switchMenuButton(bool on);
+
+  QWidget* m_firstField = nullptr;
+  QWidget* m_addButton = nullptr;
+  ui::DataControl* m_data = nullptr;
+  QString m_menuButton;
+  bool m_adding = false;
 };
 
 }  // namespace tarovent::dossiers
