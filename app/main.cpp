@@ -11,11 +11,13 @@
 #include <cstdio>
 #include <ctime>
 
+#include "clients/ClientWindows.h"
 #include "core/CoreWindows.h"
 #include "core/Help.h"
 #include "core/MainMenu.h"
 #include "core/ProcessState.h"
 #include "dossiers/DossierWindows.h"
+#include "platform/mail/SystemMailOpener.h"
 #include "ui/ButtonEnterKey.h"
 #include "ui/MessageFunnel.h"
 #include "ui/OptionGroupFocus.h"
@@ -100,8 +102,10 @@ int main(int argc, char** argv) {
   state.workingFolder = work;
   state.programFolder = QApplication::applicationDirPath() + '/';
 
+  state.mail = std::make_unique<mail::SystemMailOpener>(work);
   core::registerCoreWindows(state);
   dossiers::registerDossierWindows(state);
+  clients::registerClientWindows(state);
   core::MainMenu menu(state);
   menu.setHelpHandler([&state](int context) { core::showHelp(state, context); });
   if (!menu.start()) return 1;
