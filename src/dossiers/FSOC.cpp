@@ -9,6 +9,8 @@
 
 #include "DossierNumbering.h"
 #include "GridColumns.h"
+#include "core/GridQuery.h"
+#include "core/GridTools.h"
 #include "core/ProcessState.h"
 #include "core/WindowTranslation.h"
 #include "platform/db/DbError.h"
@@ -60,6 +62,8 @@ FSOC::FSOC(core::ProcessState& state, QWidget* parent)
                    gridColumn("TSOC_NSEQ", QStringLiteral("Dernier N° de dossier")),
                    gridColumn("TSOC_Desactive", QStringLiteral("Désactivée"))},
                   {80, 320, 170, 100}, 1);
+  grid->setToolTip(QStringLiteral("Sociétés"));
+  core::addGridTools(state, grid, m_data);
 
   m_add = button("Cmd_Ajouter", QStringLiteral("&Ajouter"));
   auto* save = button("Cmd_Update", QStringLiteral("&Enregistrer"));
@@ -148,11 +152,12 @@ void FSOC::recalculate() {
     const QString here = rs.BOF() || rs.EOF_() ? QString() : rs.text("TSOC_CODE");
     Recalcul_Numeros(m_state.mainDb());
     m_data->Refresh();
-    if (!here.isEmpty()) {
-      m_data->Recordset().Seek("=", here);
-      if (m_data->Recordset().NoMatch()) m_data->Recordset().MoveFirst();
-      m_data->showRecord();
-    }
+    // A find, not a seek: a sort or a selection of the grid makes the list a query.
+    const QByteArray found =
+        here.isEmpty()
+            ? QByteArray()
+            : core::findRecord(m_data->Recordset(), "TSOC_CODE = " + db::sqlLiteral(here), false);
+    if (!found.isEmpty()) m_data->moveToBookmark(found);
   } catch (const db::DbError& e) {
     ui::showDbError(m_state.messages(), e);
   }

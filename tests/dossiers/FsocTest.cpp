@@ -1,8 +1,10 @@
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QRadioButton>
 
 #include "WindowTestSupport.h"
+#include "core/GridTools.h"
 #include "dossiers/FSOC.h"
 #include "ui/DataControl.h"
 
@@ -142,6 +144,40 @@ TEST_F(Fsoc, QuitAndEscapeAreRefusedWhileAChangeIsPending) {
   click("Cmd_Annuler");
   pressKey(get("FSOC_LIB"), Qt::Key_Escape);
   EXPECT_FALSE(m_window->isVisible());
+}
+
+TEST_F(Fsoc, TheCompaniesGridSearchesSortsAndExports) {
+  auto* grid = get<QTableView>("DBG_SOC");
+  grid->setCurrentIndex(grid->model()->index(0, 1));
+  QDialog* search = core::Outil_Grille(*m_state, 1, grid, get<ui::DataControl>("DBD_SOC"));
+  ASSERT_NE(search, nullptr);
+  EXPECT_EQ(search->windowTitle(), "Recherche sur [Nom en clair]");
+  search->findChild<QLineEdit*>("CTX3_CHERCHE")->setText("dumas");
+  search->findChild<QAbstractButton*>("Cmd_GoCherche")->click();
+  EXPECT_EQ(code(), "CD");
+  EXPECT_EQ(grid->currentIndex().row(), 1);
+  search->close();
+
+  // Sorted by the grid tools, the list is a query: renumbering stays on the record all the same.
+  grid->setCurrentIndex(grid->model()->index(1, 1));
+  QDialog* sort = core::Outil_Grille(*m_state, 2, grid, get<ui::DataControl>("DBD_SOC"));
+  for (auto* o : sort->findChildren<QRadioButton*>("FND3_OPTClasser"))
+    o->setChecked(o->property("index").toInt() == 1);
+  sort->findChild<QAbstractButton*>("Cmd_GoClasser")->click();
+  EXPECT_EQ(get<ui::DataControl>("DBD_SOC")->RecordSource(),
+            "Select * From TSOC Order by TSOC_LIB DESC;");
+  grid->setCurrentIndex(grid->model()->index(1, 1));
+  ASSERT_EQ(code(), "AB");
+  click("CMD_ActuSOC");
+  EXPECT_EQ(code(), "AB");
+  EXPECT_EQ(get<QLineEdit>("FSOC_NSEQ")->text(), "9");
+  EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('|').toStdString();
+
+  m_state->workingFolder = m_dir.path() + '/';
+  m_messages.script({Answer::Yes});
+  core::Outil_Grille(*m_state, 4, grid, get<ui::DataControl>("DBD_SOC"));
+  EXPECT_TRUE(QFile::exists(m_dir.filePath("Sociétés.xlsx")));
+  EXPECT_EQ(code(), "AB");
 }
 
 }  // namespace

@@ -1,0 +1,571 @@
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPrinter>
+#include <QProcess>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <pugixml.hpp>
+
+#include "core/GridExport.h"
+#include "core/GridPrint.h"
+#include "core/GridQuery.h"
+#include "core/GridTools.h"
+#include "core/ProcessState.h"
+#include "platform/ooxml/Package.h"
+#include "ui/DataControl.h"
+#include "ui/FormNavigation.h"
+#include "ui/GridLink.h"
+#include "ui/RecordsetModel.h"
+#include "ui/UiTestSupport.h"
+
+namespace tarovent::core {
+namespace {
+
+using ui::Answer;
+
+class FakePrinter : public GridPrinter {
+ public:
+  void print(QTableView* grid) override { printed << grid; }
+  QList<QTableView*> printed;
+};
+
+// A client list as windows build theirs: a data control, a linked grid, the grid tools.
+class GridToolsTest : public test::DatabaseFixture {
+ protected:
+  void SetUp() override {
+    DbTest::SetUp();
+    exec(
+        "CREATE TABLE TCLI (TCLI_CODE TEXT(10), TCLI_NOM TEXT(40), TCLI_ENCOURS DOUBLE, "
+        "TCLI_NB LONG, TCLI_DATCRE DATETIME, TCLI_ACTIF YESNO, "
+        "CONSTRAINT PrimaryKey PRIMARY KEY (TCLI_CODE))");
+    exec("INSERT INTO TCLI VALUES ('C1', 'Aubry', 1500.5, 3, #03/15/2025#, True)");
+    exec("INSERT INTO TCLI VALUES ('C2', 'Dupont', 0, 1, #12/01/2024#, False)");
+    exec("INSERT INTO TCLI VALUES ('C3', 'd''Artagnan', 250, 7, #01/02/2025#, True)");
+    exec("INSERT INTO TCLI VALUES ('C4', 'Lefebvre-DUPUIS', NULL, 2, NULL, False)");
+    exec("INSERT INTO TCLI VALUES ('C5', 'Martin', 99.9, 5, #07/14/2025#, True)");
+    m_state = std::make_unique<ProcessState>(m_messages);
+    m_state->workingFolder = m_dir.path() + '/';
+  }
+  void TearDown() override { m_window.reset(); }
+
+  void open(const QString& source = "TCLI") {
+    m_window = std::make_unique<QWidget>();
+    m_window->setObjectName("FCLI");
+    m_window->setWindowTitle("Clients");
+    auto* box = new QVBoxLayout(m_window.get());
+    m_data = new ui::DataControl(m_window.get());
+    m_data->setMessages(&m_messages);
+    m_data->setDatabase(m_db);
+    m_data->setRecordSource(source);
+    m_grid = new QTableView(m_window.get());
+    m_grid->setObjectName("DBG_CLI");
+    m_grid->setToolTip("Clients");
+    auto* model = new ui::RecordsetModel(m_grid);
+    model->setColumns({{"TCLI_CODE", "Code", {}, {}},
+                       {"TCLI_NOM", "Nom", {}, {}},
+                       {"TCLI_ENCOURS", "Encours", {}, {}},
+                       {"TCLI_NB", "Devis", {}, {}},
+                       {"TCLI_DATCRE", "Création", {}, {}},
+                       {"TCLI_ACTIF", "Actif", {}, {}},
+                       {"", "Note", {}, {}}});
+    new ui::GridLink(m_grid, model, m_data);
+    m_other = new QLineEdit(m_window.get());
+    box->addWidget(m_grid);
+    box->addWidget(m_other);
+    box->addWidget(m_data);
+    m_tools = addGridTools(*m_state, m_grid, m_data);
+    m_tools->setPrinter(&m_printer);
+    m_data->Refresh();
+    m_window->resize(1280, 800);
+    tarovent::test::showActive(m_window.get());
+  }
+
+  // Runs a command on a column and returns its dialog.
+  QDialog* command(int action, int column) {
+    m_grid->setCurrentIndex(m_grid->model()->index(0, column));
+    QDialog* d = Outil_Grille(*m_state, action, m_grid, m_data);
+    if (d) QApplication::processEvents();
+    return d;
+  }
+  template <typename T = QWidget>
+  static T* in(QDialog* d, const char* name) {
+    return tarovent::test::child<T>(d, name);
+  }
+  static QRadioButton* option(QDialog* d, const char* name, int index) {
+    for (auto* o : d->findChildren<QRadioButton*>(name))
+      if (o->property("index").toInt() == index) return o;
+    ADD_FAILURE() << "no option " << name << ' ' << index;
+    return nullptr;
+  }
+  QString code() const { return m_data->Recordset().text("TCLI_CODE"); }
+  int rows() const { return m_grid->model()->rowCount(); }
+  QStringList column(int c) const {
+    QStringList out;
+    for (int r = 0; r < rows(); ++r) out << m_grid->model()->index(r, c).data().toString();
+    return out;
+  }
+  void screenshot(QDialog* dialog, const QString& name) {
+    const QString folder = qEnvironmentVariable("TAROVENT_SCREENSHOTS");
+    if (folder.isEmpty()) return;
+    // What the user sees: the window at 1280 x 800 with the dialog over its middle.
+    dialog->adjustSize();
+    QApplication::processEvents();
+    QPixmap shot = m_window->grab();
+    const QPixmap box = dialog->grab();
+    QPainter p(&shot);
+    const QPoint at((shot.width() - box.width()) / 2, (shot.height() - box.height()) / 2);
+    p.fillRect(QRect(at, box.size()).adjusted(-1, -24, 1, 1), QColor(60, 60, 60));
+    p.setPen(Qt::white);
+    p.drawText(QRect(at.x() + 8, at.y() - 22, box.width(), 20), Qt::AlignVCenter,
+               dialog->windowTitle());
+    p.drawPixmap(at, box);
+    p.end();
+    EXPECT_TRUE(shot.save(folder + '/' + name + ".png"));
+  }
+
+  ui::ScriptedResponder m_messages;
+  std::unique_ptr<ProcessState> m_state;
+  std::unique_ptr<QWidget> m_window;
+  ui::DataControl* m_data = nullptr;
+  QTableView* m_grid = nullptr;
+  QLineEdit* m_other = nullptr;
+  GridTools* m_tools = nullptr;
+  FakePrinter m_printer;
+};
+
+constexpr int kNom = 1, kEncours = 2, kNb = 3, kDate = 4, kActif = 5, kNote = 6;
+
+TEST_F(GridToolsTest, ContainsFindsDupAnywhereThenNextUntilTheEnd) {
+  open();  // a table recordset, which the engine cannot search itself
+  QDialog* d = command(1, kNom);
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(d->objectName(), "FCHERCHE");
+  EXPECT_EQ(d->windowTitle(), "Recherche sur [Nom]");
+  auto* go = in<QAbstractButton>(d, "Cmd_GoCherche");
+  EXPECT_EQ(go->text(), "Rechercher");
+  option(d, "FND3_OPTRECH", 2)->setChecked(true);
+  in<QLineEdit>(d, "CTX3_CHERCHE")->setText("dup");
+  go->click();
+  EXPECT_EQ(code(), "C2");
+  EXPECT_EQ(m_grid->currentIndex().row(), 1);
+  EXPECT_EQ(m_grid->currentIndex().column(), kNom);
+  EXPECT_EQ(go->text(), "Suivant");
+  go->click();
+  EXPECT_EQ(code(), "C4");  // "Lefebvre-DUPUIS": the engine's comparison ignores case
+  EXPECT_TRUE(m_messages.texts().isEmpty());
+  go->click();
+  EXPECT_EQ(m_messages.texts(), QStringList{"Elément non trouvé. Fin de la recherche."});
+  EXPECT_EQ(go->text(), "Rechercher");
+  EXPECT_EQ(code(), "C4");
+  go->click();  // from the first record again
+  EXPECT_EQ(code(), "C2");
+  in<QLineEdit>(d, "CTX3_CHERCHE")->setText("dupu");
+  EXPECT_EQ(go->text(), "Rechercher");
+  screenshot(d, "FCHERCHE");
+}
+
+TEST_F(GridToolsTest, SearchesOnADynasetFindDArtagnanAndDates) {
+  open("SELECT * FROM TCLI ORDER BY TCLI_NOM");
+  QDialog* d = command(1, kNom);
+  option(d, "FND3_OPTRECH", 0)->setChecked(true);
+  in<QLineEdit>(d, "CTX3_CHERCHE")->setText("D'ARTAGNAN");
+  in<QAbstractButton>(d, "Cmd_GoCherche")->click();
+  EXPECT_EQ(code(), "C3");
+  option(d, "FND3_OPTRECH", 1)->setChecked(true);
+  in<QLineEdit>(d, "CTX3_CHERCHE")->setText("lef");
+  in<QAbstractButton>(d, "Cmd_GoCherche")->click();
+  EXPECT_EQ(code(), "C4");
+  d->close();
+
+  d = command(1, kDate);
+  EXPECT_EQ(d->findChild<QRadioButton*>("FND3_OPTRECH"), nullptr) << "options: text columns";
+  in<QLineEdit>(d, "CTX3_CHERCHE")->setText("01/12/2024");
+  in<QAbstractButton>(d, "Cmd_GoCherche")->click();
+  EXPECT_EQ(code(), "C2");
+  d->close();
+
+  d = command(1, kActif);
+  in<QLineEdit>(d, "CTX3_CHERCHE")->setText("non");
+  in<QAbstractButton>(d, "Cmd_GoCherche")->click();
+  EXPECT_EQ(code(), "C2");  // the first inactive client in name order
+  EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('|').toStdString();
+}
+
+TEST_F(GridToolsTest, ANumericColumnRefusesText) {
+  open();
+  QDialog* d = command(1, kEncours);
+  auto* value = in<QLineEdit>(d, "CTX3_CHERCHE");
+  value->setText("beaucoup");
+  in<QAbstractButton>(d, "Cmd_GoCherche")->click();
+  EXPECT_EQ(m_messages.texts(), QStringList{"Saisie d'une valeur numérique attendue."});
+  EXPECT_EQ(code(), "C1");
+
+  // Leaving the box says it too, and keeps the focus there.
+  m_messages.clear();
+  tarovent::test::showActive(d);
+  value->setFocus();
+  in<QWidget>(d, "Cmd_Fermer")->setFocus();
+  EXPECT_EQ(m_messages.texts(), QStringList{"Saisie d'une valeur numérique attendue."});
+  EXPECT_TRUE(value->hasFocus());
+  m_messages.clear();
+  value->setText("250");
+  in<QWidget>(d, "Cmd_Fermer")->setFocus();
+  EXPECT_TRUE(m_messages.texts().isEmpty());
+  in<QAbstractButton>(d, "Cmd_GoCherche")->click();
+  EXPECT_EQ(code(), "C3");
+}
+
+TEST_F(GridToolsTest, ACommandOnAColumnWithoutFieldBeeps) {
+  open();
+  EXPECT_EQ(command(0, kNote), nullptr);
+  EXPECT_EQ(m_messages.beeps(), 1);
+  EXPECT_EQ(m_messages.texts(), QStringList{"Opération impossible sur cette colonne."});
+}
+
+TEST_F(GridToolsTest, SortsDescendingThenOnAnotherKeyKeepingThePreviousOrder) {
+  open();
+  QDialog* d = command(2, kDate);
+  EXPECT_EQ(d->objectName(), "FCLASSE");
+  EXPECT_EQ(d->windowTitle(), "Classer sur [Création]");
+  option(d, "FND3_OPTClasser", 1)->setChecked(true);
+  screenshot(d, "FCLASSE");
+  in<QAbstractButton>(d, "Cmd_GoClasser")->click();
+  EXPECT_EQ(m_data->RecordSource(), "Select * From TCLI Order by TCLI_DATCRE DESC;");
+  EXPECT_EQ(column(0), (QStringList{"C5", "C1", "C3", "C2", "C4"}));  // Null last when descending
+
+  d = command(2, kActif);
+  in<QCheckBox>(d, "CHK_TYPTRI")->setChecked(true);
+  in<QAbstractButton>(d, "Cmd_GoClasser")->click();
+  EXPECT_EQ(m_data->RecordSource(), "Select * From TCLI Order by TCLI_ACTIF, TCLI_DATCRE DESC;");
+  // True (-1) first, then by date descending within each value.
+  EXPECT_EQ(column(0), (QStringList{"C5", "C1", "C3", "C2", "C4"}));
+
+  d = command(2, kNom);
+  in<QAbstractButton>(d, "Cmd_GoClasser")->click();  // without CHK_TYPTRI: the name alone
+  EXPECT_EQ(m_data->RecordSource(), "Select * From TCLI Order by TCLI_NOM;");
+  EXPECT_FALSE(m_tools->isFiltered());
+  EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('|').toStdString();
+}
+
+TEST_F(GridToolsTest, SelectionsAccumulateAndMarkTheList) {
+  open("SELECT * FROM TCLI ORDER BY TCLI_CODE");
+  QDialog* d = command(0, kNom);
+  EXPECT_EQ(d->objectName(), "FSELECT");
+  EXPECT_EQ(d->windowTitle(), "Sélection sur [Nom]");
+  in<QComboBox>(d, "DBC3_SELECTION")->setCurrentText("Instr");
+  in<QLineEdit>(d, "CTX3_SELECTION")->setText("a");
+  screenshot(d, "FSELECT");
+  in<QAbstractButton>(d, "Cmd_GoSelection")->click();
+  EXPECT_EQ(column(0), (QStringList{"C1", "C3", "C5"}));
+  EXPECT_TRUE(m_tools->isFiltered());
+  EXPECT_EQ(m_window->windowTitle(), "Clients ***");
+
+  d = command(0, kEncours);
+  in<QComboBox>(d, "DBC3_SELECTION")->setCurrentText(">");
+  in<QLineEdit>(d, "CTX3_SELECTION")->setText("200");
+  in<QAbstractButton>(d, "Cmd_GoSelection")->click();
+  EXPECT_EQ(m_data->RecordSource().toStdString(),
+            "SELECT * FROM TCLI Where InStr(1, TCLI_NOM, 'a') <> 0 and TCLI_ENCOURS > 200 "
+            "Order by TCLI_CODE;");
+  EXPECT_EQ(column(0), (QStringList{"C1", "C3"}));
+
+  // An empty result says so and gives the list back as it was.
+  d = command(0, kDate);
+  in<QLineEdit>(d, "CTX3_SELECTION")->setText("01/01/2000");
+  in<QAbstractButton>(d, "Cmd_GoSelection")->click();
+  EXPECT_EQ(m_messages.texts(), QStringList{"Sélection vide."});
+  EXPECT_EQ(column(0), (QStringList{"C1", "C3"}));
+  EXPECT_TRUE(d->isVisible());
+  d->close();
+
+  m_tools->showAll();
+  EXPECT_EQ(m_data->RecordSource(), "SELECT * FROM TCLI Order by TCLI_CODE;");
+  EXPECT_EQ(rows(), 5);
+  EXPECT_FALSE(m_tools->isFiltered());
+  EXPECT_EQ(m_window->windowTitle(), "Clients");
+}
+
+TEST_F(GridToolsTest, SelectionOnEmptyFieldsAndApostrophes) {
+  open();
+  QDialog* d = command(0, kDate);
+  in<QLineEdit>(d, "CTX3_SELECTION")->setText("vide");
+  in<QAbstractButton>(d, "Cmd_GoSelection")->click();
+  EXPECT_EQ(column(0), QStringList{"C4"});
+  m_tools->showAll();
+  d = command(0, kNom);
+  in<QLineEdit>(d, "CTX3_SELECTION")->setText("d'Artagnan");
+  in<QAbstractButton>(d, "Cmd_GoSelection")->click();
+  EXPECT_EQ(column(0), QStringList{"C3"});
+  EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('|').toStdString();
+}
+
+TEST_F(GridToolsTest, AnOperatorTheColumnCannotTakeIsRefused) {
+  open();
+  QDialog* d = command(0, kActif);
+  in<QComboBox>(d, "DBC3_SELECTION")->setCurrentText(">");
+  in<QLineEdit>(d, "CTX3_SELECTION")->setText("oui");
+  in<QAbstractButton>(d, "Cmd_GoSelection")->click();
+  EXPECT_EQ(m_messages.texts(),
+            QStringList{"Ce mode de sélection est impossible sur ce type colonne..."});
+  EXPECT_EQ(m_data->RecordSource(), "TCLI");
+  EXPECT_TRUE(d->isVisible());
+  m_messages.clear();
+  in<QComboBox>(d, "DBC3_SELECTION")->setCurrentText("<>");
+  in<QAbstractButton>(d, "Cmd_GoSelection")->click();
+  EXPECT_EQ(column(0), (QStringList{"C2", "C4"}));
+}
+
+TEST_F(GridToolsTest, KeyboardPromptsFilterByBeginningAndFindByContent) {
+  open();
+  QStringList asked;
+  QString answer;
+  m_tools->setPrompt([&](const QString& q) -> std::optional<QString> {
+    asked << q;
+    return answer;
+  });
+  m_grid->setCurrentIndex(m_grid->model()->index(0, kNom));
+  answer = "d'a";
+  m_tools->promptSelection();
+  EXPECT_EQ(asked.last(), "Critère de sélection (Nom) : ");
+  EXPECT_EQ(column(0), QStringList{"C3"});
+  EXPECT_TRUE(m_tools->isFiltered());
+  m_tools->showAll();
+
+  m_grid->setCurrentIndex(m_grid->model()->index(0, kNom));
+  answer = "TIN";
+  m_tools->promptSearch();
+  EXPECT_EQ(asked.last(), "Expression à rechercher (Nom) : ");
+  EXPECT_EQ(code(), "C5");
+  EXPECT_EQ(m_grid->currentIndex(), m_grid->model()->index(4, kNom));
+  answer = "personne";
+  m_tools->promptSearch();
+  EXPECT_EQ(code(), "C5");
+  EXPECT_EQ(m_messages.texts(), QStringList{"Elément non trouvé. Fin de la recherche."});
+}
+
+TEST_F(GridToolsTest, PrintGoesToThePrinterOfTheTools) {
+  open();
+  EXPECT_EQ(Outil_Grille(*m_state, 3, m_grid, m_data), nullptr);
+  ASSERT_EQ(m_printer.printed.size(), 1);
+  EXPECT_EQ(m_printer.printed[0], m_grid);
+}
+
+// Text of a PDF through poppler's tools; empty when they are missing.
+QString pdfTool(const QString& tool, const QStringList& args) {
+  if (QStandardPaths::findExecutable(tool).isEmpty()) return {};
+  QProcess p;
+  p.start(tool, args);
+  p.waitForFinished(30000);
+  return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+TEST_F(GridToolsTest, PrintsLandscapeToAPdfFileWithHeadersAndValues) {
+  open();
+  m_grid->setColumnHidden(kNote, true);
+  m_grid->setColumnWidth(kNom, 200);
+  const QString pdf = m_dir.filePath("grille.pdf");
+  ASSERT_TRUE(printGridToPdf(m_grid, pdf));
+  if (const QString shots = qEnvironmentVariable("TAROVENT_SCREENSHOTS"); !shots.isEmpty()) {
+    QFile::remove(shots + "/grille.pdf");
+    QFile::copy(pdf, shots + "/grille.pdf");
+  }
+  QFile f(pdf);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(f.read(5).startsWith("%PDF"));
+  const QString info = pdfTool("pdfinfo", {pdf});
+  const QString text = pdfTool("pdftotext", {"-layout", pdf, "-"});
+  if (info.isEmpty()) GTEST_SKIP() << "poppler-utils absent: the PDF was not read back";
+  const QRegularExpression size("Page size:\\s+([\\d.]+) x ([\\d.]+)");
+  const auto m = size.match(info);
+  ASSERT_TRUE(m.hasMatch()) << info.toStdString();
+  EXPECT_GT(m.captured(1).toDouble(), m.captured(2).toDouble()) << "landscape";
+  for (const char* expected : {"Code", "Création", "d'Artagnan", "Lefebvre-DUPUIS", "15/03/2025"})
+    EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected;
+  EXPECT_FALSE(text.contains("Note"));
+}
+
+TEST_F(GridToolsTest, PrintingAThousandRowsTurnsPagesAndRepeatsTheHeaders) {
+  for (int i = 0; i < 100; ++i)
+    exec(QStringLiteral("INSERT INTO TCLI (TCLI_CODE, TCLI_NOM) VALUES ('X%1', 'Nom %1')").arg(i));
+  open();
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(m_dir.filePath("long.pdf"));
+  const int pages = printGrid(m_grid, printer);
+  EXPECT_GE(pages, 3);
+  EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
+  const QString text = pdfTool("pdftotext", {m_dir.filePath("long.pdf"), "-"});
+  if (!text.isEmpty()) {
+    EXPECT_EQ(text.count("Création"), pages);
+  }
+}
+
+// A cell of a written sheet: its type attribute ("" number, "b", "inlineStr", "s"), its value
+// (shared strings resolved) and its style number.
+struct Cell {
+  QString type, value;
+  int style = 0;
+};
+
+// The cells of the first sheet by reference ("A1"), and the sheet's name.
+QMap<QString, Cell> readSheet(const QString& path, QString* sheetName) {
+  const ooxml::Package package = ooxml::Package::open(path);
+  pugi::xml_document book, sheet, strings;
+  const QByteArray bookXml = package.read("xl/workbook.xml");
+  book.load_buffer(bookXml.constData(), size_t(bookXml.size()));
+  *sheetName = QString::fromUtf8(
+      book.child("workbook").child("sheets").child("sheet").attribute("name").value());
+  QStringList shared;
+  if (package.contains("xl/sharedStrings.xml")) {
+    const QByteArray xml = package.read("xl/sharedStrings.xml");
+    strings.load_buffer(xml.constData(), size_t(xml.size()));
+    for (auto si : strings.child("sst").children("si"))
+      shared << QString::fromUtf8(si.child("t").text().get());
+  }
+  const QByteArray sheetXml = package.read("xl/worksheets/sheet1.xml");
+  sheet.load_buffer(sheetXml.constData(), size_t(sheetXml.size()));
+  QMap<QString, Cell> cells;
+  for (auto row : sheet.child("worksheet").child("sheetData").children("row"))
+    for (auto c : row.children("c")) {
+      Cell cell;
+      cell.type = QString::fromUtf8(c.attribute("t").value());
+      cell.style = c.attribute("s").as_int();
+      if (cell.type == "inlineStr")
+        cell.value = QString::fromUtf8(c.child("is").child("t").text().get());
+      else if (cell.type == "s")
+        cell.value = shared.value(c.child("v").text().as_int());
+      else
+        cell.value = QString::fromUtf8(c.child("v").text().get());
+      cells.insert(QString::fromUtf8(c.attribute("r").value()), cell);
+    }
+  return cells;
+}
+
+QString text(const Cell& c) { return c.value; }
+
+TEST_F(GridToolsTest, ExportWritesTheGridToClientsXlsxAndKeepsTheRecord) {
+  open();
+  m_grid->setColumnHidden(kNote, true);
+  m_grid->setCurrentIndex(m_grid->model()->index(2, kNom));
+  ASSERT_EQ(code(), "C3");
+  m_messages.script({Answer::Yes});
+  EXPECT_EQ(Outil_Grille(*m_state, 4, m_grid, m_data), nullptr);
+  ASSERT_EQ(m_messages.entries().size(), 2);
+  EXPECT_EQ(m_messages.entries()[0].text, "Confirmez-vous la création du fichier Excel ?");
+  EXPECT_EQ(m_messages.entries()[0].buttons, ui::Buttons::YesNo);
+  EXPECT_EQ(m_messages.entries()[1].text, "Votre fichier Excel a été créé dans " +
+                                              QDir::toNativeSeparators(m_dir.path() + '/') +
+                                              "   sous le nom :  Clients.xlsx");
+  EXPECT_EQ(code(), "C3");
+  EXPECT_EQ(m_grid->currentIndex().row(), 2);
+
+  const QString file = m_dir.filePath("Clients.xlsx");
+  ASSERT_TRUE(QFile::exists(file));
+  EXPECT_FALSE(QFile::exists(file + ".partiel"));
+  QString sheetName;
+  const QMap<QString, Cell> cells = readSheet(file, &sheetName);
+  EXPECT_EQ(sheetName, "Feuille1");
+  QStringList headers;
+  for (const char* ref : {"A1", "B1", "C1", "D1", "E1", "F1"}) headers << text(cells.value(ref));
+  EXPECT_EQ(headers, (QStringList{"Code", "Nom", "Encours", "Devis", "Création", "Actif"}));
+  EXPECT_FALSE(cells.contains("G1")) << "hidden columns stay out";
+  // C1 on row 2: numbers as numbers, the date as a date serial with a date style, a boolean.
+  EXPECT_EQ(text(cells["A2"]), "C1");
+  EXPECT_EQ(cells["C2"].type, "");
+  EXPECT_DOUBLE_EQ(cells["C2"].value.toDouble(), 1500.5);
+  EXPECT_EQ(cells["D2"].value, "3");
+  EXPECT_EQ(cells["E2"].type, "");
+  EXPECT_DOUBLE_EQ(cells["E2"].value.toDouble(), QDate(1899, 12, 30).daysTo(QDate(2025, 3, 15)));
+  EXPECT_NE(cells["E2"].style, 0);
+  EXPECT_EQ(cells["F2"].type, "b");
+  EXPECT_EQ(cells["F2"].value, "1");
+  EXPECT_EQ(text(cells["B4"]), "d'Artagnan");
+  EXPECT_FALSE(cells.contains("C5")) << "Null stays empty";
+  EXPECT_EQ(text(cells["A6"]), "C5");
+  EXPECT_FALSE(cells.contains("A7"));
+}
+
+TEST_F(GridToolsTest, ExportAnsweredNoWritesNothing) {
+  open();
+  m_messages.script({Answer::No});
+  Outil_Grille(*m_state, 4, m_grid, m_data);
+  EXPECT_EQ(m_messages.texts(), QStringList{"Confirmez-vous la création du fichier Excel ?"});
+  EXPECT_FALSE(QFile::exists(m_dir.filePath("Clients.xlsx")));
+}
+
+TEST_F(GridToolsTest, ExportOfAFilteredListIntoAFolderThatCannotTakeItLosesNothing) {
+  open();
+  QFile old(m_dir.filePath("Clients.xlsx"));
+  ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+  old.write("ancien");
+  old.close();
+  m_state->workingFolder = m_dir.filePath("absent") + '/';
+  m_messages.script({Answer::Yes});
+  Outil_Grille(*m_state, 4, m_grid, m_data);
+  ASSERT_EQ(m_messages.texts().size(), 2);
+  EXPECT_TRUE(m_messages.texts()[1].startsWith("Le fichier Excel n'a pas pu être créé : "))
+      << m_messages.texts()[1].toStdString();
+  EXPECT_EQ(code(), "C1");
+
+  // A second export over an existing file replaces it.
+  m_state->workingFolder = m_dir.path() + '/';
+  m_messages.clear();
+  m_messages.script({Answer::Yes});
+  Outil_Grille(*m_state, 4, m_grid, m_data);
+  QString sheetName;
+  EXPECT_EQ(readSheet(m_dir.filePath("Clients.xlsx"), &sheetName)["A1"].value, "Code");
+}
+
+TEST_F(GridToolsTest, LibreOfficeReadsTheExportedWorkbook) {
+  const QString soffice = QStandardPaths::findExecutable("soffice");
+  if (soffice.isEmpty()) GTEST_SKIP() << "soffice absent: LibreOffice cannot read the workbook";
+  open();
+  m_grid->setColumnHidden(kNote, true);
+  m_messages.script({Answer::Yes});
+  Outil_Grille(*m_state, 4, m_grid, m_data);
+  QDir(m_dir.path()).mkdir("csv");
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("LC_ALL", "C.UTF-8");  // numbers and booleans written the same on every machine
+  p.setProcessEnvironment(env);
+  p.start(soffice, {"-env:UserInstallation=file://" + m_dir.filePath("profile"), "--headless",
+                    "--convert-to", "csv:Text - txt - csv (StarCalc):44,34,76", "--outdir",
+                    m_dir.filePath("csv"), m_dir.filePath("Clients.xlsx")});
+  if (!p.waitForFinished(180000)) {
+    p.kill();
+    p.waitForFinished();
+  }
+  QFile csv(m_dir.filePath("csv/Clients.csv"));
+  ASSERT_TRUE(csv.open(QIODevice::ReadOnly))
+      << "LibreOffice wrote no CSV: " << p.readAllStandardError().toStdString();
+  const QStringList lines =
+      QString::fromUtf8(csv.readAll()).split(QRegularExpression("\r?\n"), Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), 6);
+  EXPECT_EQ(lines[0], "Code,Nom,Encours,Devis,Création,Actif");
+  // Typed values as LibreOffice shows them: numbers, dates in their format, booleans.
+  EXPECT_EQ(lines[1], "C1,Aubry,1500.5,3,15/03/2025,TRUE");
+  EXPECT_EQ(lines[2], "C2,Dupont,0,1,01/12/2024,FALSE");
+  EXPECT_EQ(lines[3], "C3,d'Artagnan,250,7,02/01/2025,TRUE");
+  EXPECT_EQ(lines[4], "C4,Lefebvre-DUPUIS,,2,,FALSE");
+  EXPECT_EQ(lines[5], "C5,Martin,99.9,5,14/07/2025,TRUE");
+}
+
+TEST_F(GridToolsTest, AddingTheToolsTwiceKeepsOneSet) {
+  open();
+  EXPECT_EQ(addGridTools(*m_state, m_grid, m_data), m_tools);
+  EXPECT_EQ(m_grid->findChildren<GridTools*>().size(), 1);
+  EXPECT_EQ(m_grid->contextMenuPolicy(), Qt::CustomContextMenu);
+}
+
+}  // namespace
+}  // namespace tarovent::core
