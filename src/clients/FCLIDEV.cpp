@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "ClientRules.h"
+#include "core/GridTools.h"
 #include "core/NewMailCommand.h"
 #include "core/ProcessState.h"
 #include "dossiers/GridColumns.h"
@@ -381,6 +382,7 @@ QWidget* FCLIDEV::buildList() {
                              gridColumn("TCLI_CODP", QStringLiteral("CP")),
                              gridColumn("TCLI_VILLE", QStringLiteral("Ville"))},
                             {80, 170, 55, 110}, 1);
+  core::addGridTools(m_state, m_list, m_data);
   auto* layout = new QVBoxLayout(m_listFrame);
   auto* searchRow = new QHBoxLayout;
   auto* searchLabel = new QLabel(QStringLiteral("Recherche"), m_listFrame);
