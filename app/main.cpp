@@ -17,7 +17,9 @@
 #include "core/MainMenu.h"
 #include "core/ProcessState.h"
 #include "dossiers/DossierWindows.h"
+#include "macros/MacroWindows.h"
 #include "platform/mail/SystemMailOpener.h"
+#include "platform/os/WindowPrinter.h"
 #include "ui/ButtonEnterKey.h"
 #include "ui/MessageFunnel.h"
 #include "ui/OptionGroupFocus.h"
@@ -106,6 +108,9 @@ int main(int argc, char** argv) {
   core::registerCoreWindows(state);
   dossiers::registerDossierWindows(state);
   clients::registerClientWindows(state);
+  // Without a printer, printed windows become PDF files in the working folder.
+  os::SystemWindowPrinter printer(work + QStringLiteral("Impressions"));
+  macros::registerMacroWindows(state, printer);
   core::MainMenu menu(state);
   menu.setHelpHandler([&state](int context) { core::showHelp(state, context); });
   if (!menu.start()) return 1;

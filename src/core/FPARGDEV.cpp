@@ -16,6 +16,7 @@
 
 #include "FormHelpers.h"
 #include "HelpPages.h"
+#include "MacroButton.h"
 #include "ParameterRules.h"
 #include "Paths.h"
 #include "ProcessState.h"
@@ -187,6 +188,7 @@ void FPARGDEV::build() {
   for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
   new ui::FormNavigation(this);
+  addMacroButton(m_state, this);
   setMinimumWidth(620);
 }
 

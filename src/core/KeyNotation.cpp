@@ -85,7 +85,19 @@ KeyStroke special(const Special& s, Qt::KeyboardModifiers mods) {
 }  // namespace
 
 std::optional<QList<KeyStroke>> parseKeystrokes(const QString& notation) {
+  return parseKeystrokes(notation, nullptr);
+}
+
+std::optional<QList<KeyStroke>> parseKeystrokes(const QString& notation, KeyNotationError* error) {
+  using Problem = KeyNotationError::Problem;
+  const auto fail = [error](Problem problem, int position,
+                            const QString& name = {}) -> std::optional<QList<KeyStroke>> {
+    if (error) *error = {problem, position, name};
+    return std::nullopt;
+  };
   QList<KeyStroke> out;
+  int groupStart = -1;
+  int modifierAt = -1;
   Qt::KeyboardModifiers pending;  // modifiers waiting for their key
   Qt::KeyboardModifiers group;    // modifiers held through a parenthesised group
   bool inGroup = false;
@@ -100,13 +112,15 @@ std::optional<QList<KeyStroke>> parseKeystrokes(const QString& notation) {
     const Qt::KeyboardModifiers mods = pending | group;
     if (c == '+' || c == '^' || c == '%') {
       pending |= c == '+' ? Qt::ShiftModifier : c == '^' ? Qt::ControlModifier : Qt::AltModifier;
+      modifierAt = i;
     } else if (c == '(') {
-      if (inGroup) return std::nullopt;
+      if (inGroup) return fail(Problem::NestedGroup, i);
       inGroup = true;
+      groupStart = i;
       group = pending;
       pending = {};
     } else if (c == ')') {
-      if (!inGroup) return std::nullopt;
+      if (!inGroup) return fail(Problem::StrayParenthesis, i);
       inGroup = false;
       group = {};
       pending = {};
@@ -114,8 +128,9 @@ std::optional<QList<KeyStroke>> parseKeystrokes(const QString& notation) {
       emitKeys({special(specials().value("ENTER"), mods)});
     } else if (c == '{') {
       // "{}}" and "{{}" quote a brace: the name runs to the first "}" after its first character.
+      const int open = i;
       const int close = notation.indexOf('}', i + 2);
-      if (close < 0) return std::nullopt;
+      if (close < 0) return fail(Problem::UnclosedBrace, open);
       const QString inside = notation.mid(i + 1, close - i - 1);
       i = close;
       QString name = inside;
@@ -124,7 +139,7 @@ std::optional<QList<KeyStroke>> parseKeystrokes(const QString& notation) {
       if (space > 0) {
         bool ok = false;
         count = inside.mid(space + 1).toInt(&ok);
-        if (!ok || count < 0) return std::nullopt;
+        if (!ok || count < 0) return fail(Problem::BadCount, open, inside);
         name = inside.left(space);
       }
       QList<KeyStroke> keys;
@@ -132,17 +147,18 @@ std::optional<QList<KeyStroke>> parseKeystrokes(const QString& notation) {
         for (int n = 0; n < count; ++n) keys << character(name[0], mods);
       } else {
         const auto it = specials().constFind(name.toUpper());
-        if (it == specials().cend()) return std::nullopt;
+        if (it == specials().cend()) return fail(Problem::UnknownKey, open, name);
         for (int n = 0; n < count; ++n) keys << special(*it, mods);
       }
       emitKeys(keys);
     } else if (c == '}') {
-      return std::nullopt;
+      return fail(Problem::StrayBrace, i);
     } else {
       emitKeys({character(c, mods)});
     }
   }
-  if (inGroup || pending.toInt() != 0) return std::nullopt;
+  if (inGroup) return fail(Problem::UnclosedGroup, groupStart);
+  if (pending.toInt() != 0) return fail(Problem::ModifierWithoutKey, modifierAt);
   return out;
 }
 

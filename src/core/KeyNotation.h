@@ -22,4 +22,24 @@ struct KeyStroke {
 // parenthesis).
 std::optional<QList<KeyStroke>> parseKeystrokes(const QString& notation);
 
+// Why a keystroke text was refused, and where (0-based index of the sign at fault).
+struct KeyNotationError {
+  enum class Problem {
+    UnknownKey,          // "{NAME}" names no key
+    BadCount,            // "{KEY n}" with n not a number
+    UnclosedBrace,       // "{" without its "}"
+    StrayBrace,          // "}" without its "{"
+    NestedGroup,         // "(" inside a group
+    StrayParenthesis,    // ")" without its "("
+    UnclosedGroup,       // "(" without its ")"
+    ModifierWithoutKey,  // "+", "^" or "%" at the end
+  };
+  Problem problem = Problem::UnknownKey;
+  int position = 0;
+  QString name;  // the key name, for UnknownKey and BadCount
+};
+
+// As above; on a malformed text, `error` says why.
+std::optional<QList<KeyStroke>> parseKeystrokes(const QString& notation, KeyNotationError* error);
+
 }  // namespace tarovent::core

@@ -59,6 +59,10 @@ MainMenu::MainMenu(ProcessState& state, QWidget* parent) : QMainWindow(parent), 
   macro->setText(QStringLiteral("Macros"));
   macro->setToolTip(QStringLiteral("Exécuter une macro"));
   macro->setEnabled(false);
+  macro->setFocusPolicy(Qt::NoFocus);
+  connect(macro, &QToolButton::clicked, this, [this] {
+    if (m_s.runMacros) m_s.runMacros(activeForm());
+  });
   mh->addWidget(macro);
   h->addWidget(m_macroBar);
   v->addWidget(m_strip);
@@ -194,6 +198,14 @@ void MainMenu::refreshEntries() {
   for (auto it = m_entryWindow.cbegin(); it != m_entryWindow.cend(); ++it)
     if (QAction* a = m_entries.value(it.key())) a->setEnabled(m_s.windows.has(it.value()));
   if (QAction* a = m_entries.value("M_HELP")) a->setEnabled(static_cast<bool>(m_help));
+  if (auto* macro = m_macroBar->findChild<QToolButton*>("TLB_MACRO"))
+    macro->setEnabled(static_cast<bool>(m_s.runMacros));
+}
+
+QWidget* MainMenu::activeForm() const {
+  QMdiSubWindow* sub = m_area->activeSubWindow();
+  if (sub && sub != m_home && sub->widget()) return sub->widget();
+  return const_cast<MainMenu*>(this);
 }
 
 void MainMenu::setHelpHandler(std::function<void(int)> help) {

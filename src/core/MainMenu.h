@@ -41,6 +41,8 @@ class MainMenu : public QMainWindow, public StartupHost, public ui::WindowOpener
   void setHelpHandler(std::function<void(int)> help);
   // Entries are enabled when their window is registered (call after registering windows).
   void refreshEntries();
+  // The window whose macros the macro button runs: the active one of the work area, else this.
+  QWidget* activeForm() const;
 
   // StartupHost
   void placeMainWindow() override;

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "ConfigFile.h"
@@ -103,6 +104,8 @@ class ProcessState {
   ui::WindowOpener* opener = nullptr;
   // New mails for the user to complete; the program sets the workstation's, tests a recording one.
   std::unique_ptr<mail::MailOpener> mail;
+  // The macro button's action: runs the macros of the window given (none: no macros).
+  std::function<void(QWidget* window)> runMacros;
 
   // Hand-over values between windows.
   QString compositionOrigin;           // window that started the composition in progress

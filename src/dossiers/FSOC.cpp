@@ -11,6 +11,7 @@
 #include "GridColumns.h"
 #include "core/GridQuery.h"
 #include "core/GridTools.h"
+#include "core/MacroButton.h"
 #include "core/ProcessState.h"
 #include "core/WindowTranslation.h"
 #include "platform/db/DbError.h"
@@ -118,6 +119,7 @@ FSOC::FSOC(core::ProcessState& state, QWidget* parent)
   connect(renumber, &QPushButton::clicked, this, &FSOC::recalculate);
 
   new ui::FormNavigation(this);
+  core::addMacroButton(state, this);
   core::Traduire_Fenetre(state, this);
   try {
     m_data->Refresh();

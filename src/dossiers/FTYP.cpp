@@ -15,6 +15,7 @@
 #include "QuoteTypeDuplication.h"
 #include "TariffModeBox.h"
 #include "TariffModes.h"
+#include "core/MacroButton.h"
 #include "core/MainMenu.h"
 #include "core/Paths.h"
 #include "core/ProcessState.h"
@@ -144,6 +145,7 @@ FTYP::FTYP(core::ProcessState& state, QWidget* parent)
   connect(m_compose, &QPushButton::clicked, this, &FTYP::compose);
 
   new ui::FormNavigation(this);
+  core::addMacroButton(state, this);
   core::Traduire_Fenetre(state, this);
   try {
     m_data->Refresh();

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QShortcut>
 
+#include "core/MacroButton.h"
 #include "core/MainMenu.h"
 #include "core/ProcessState.h"
 #include "core/WindowTranslation.h"
@@ -90,6 +91,7 @@ void RecordWindow::recordSaved(bool wasNew) {
 
 void RecordWindow::start(ui::DataControl* data) {
   new ui::FormNavigation(this);
+  core::addMacroButton(m_state, this);
   core::Traduire_Fenetre(m_state, this);
   try {
     data->Refresh();

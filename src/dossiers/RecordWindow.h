@@ -46,7 +46,8 @@ class RecordWindow : public QWidget {
                                    QWidget* firstField);
   // After a save: the add button after a new record, else the first field.
   virtual void recordSaved(bool wasNew);
-  // Enter moves on, the window is translated and its data control opened (errors shown).
+  // Enter moves on, the macro button is added, the window is translated and its data control
+  // opened (errors shown).
   void start(ui::DataControl* data);
   // The main-menu picture button that leads here: off while the window is open.
   void setMenuButton(const QString& name);

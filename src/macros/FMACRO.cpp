@@ -1,0 +1,365 @@
+#include "FMACRO.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListView>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <iterator>
+
+#include "MacroSource.h"
+#include "MacroText.h"
+#include "core/ProcessState.h"
+#include "core/WindowTranslation.h"
+#include "platform/db/DbError.h"
+#include "ui/BoundLineEdit.h"
+#include "ui/DataControl.h"
+#include "ui/DbErrorMessage.h"
+#include "ui/FormNavigation.h"
+#include "ui/GridLink.h"
+#include "ui/RecordButtons.h"
+#include "ui/RecordsetModel.h"
+
+namespace tarovent::macros {
+
+namespace {
+
+struct HelpKey {
+  const char* key;
+  const char* label;
+};
+
+constexpr HelpKey kHelpKeys[] = {
+    {"%", "Alt."},
+    {"^", "Ctrl."},
+    {"+", "Majuscule"},
+    {"{ENTER}", "Entrée"},
+    {"{TAB}", "Tab."},
+    {"{DEL}", "Suppr."},
+    {"{BKSP}", "Retour"},
+    {"{HOME}", "Début"},
+    {"{RIGHT}", "  ->"},
+    {"{LEFT}", "  <-"},
+    {"{UP}", "Fl. Haut"},
+    {"{DOWN}", "Fl. Bas"},
+    {"{END}", "Fin"},
+    {"{ESC}", "Echap."},
+    {"{CAPSLOCK}", "Verr.Maju."},
+    {"{F2}", "  F2"},
+    {"{F4}", "  F4"},
+    {"{F5}", "  F5"},
+    {"{F6}", "  F6"},
+    {"{F7}", "  F7"},
+    {"{F8}", "  F8"},
+    {"{F9}", "  F9"},
+    {"{F10}", "  F10"},
+    {"{F11}", "  F11"},
+    {"{F12}", "  F12"},
+    {"{PRTSC}", "Imp. Ecran"},
+    {"[ImpEcran]", "Imp. Form"},
+};
+
+constexpr int kDetailWidth = 420;
+
+}  // namespace
+
+FMACRO::FMACRO(core::ProcessState& state, QWidget* parent) : QWidget(parent), m_state(state) {
+  setObjectName("FMACRO");
+  setWindowTitle(QStringLiteral("Créateur de macros"));
+  setProperty("helpContext", 5600);
+  build();
+  core::Traduire_Fenetre(state, this);
+  try {
+    m_data->Refresh();
+  } catch (const db::DbError& e) {
+    ui::showDbError(state.messages(), e);
+  }
+  setLocked(true);
+  m_list->setFocus(Qt::OtherFocusReason);
+}
+
+void FMACRO::build() {
+  m_data = new ui::DataControl(this);
+  m_data->setObjectName("DBD_MACRO");
+  m_data->setMessages(&m_state.messages());
+  m_data->setDatabase(m_state.base(kMacroBase).db);
+  m_data->setRecordSource(QStringLiteral("SELECT * FROM TMACRO ORDER BY TMACRO_NomMacro"));
+
+  const auto box = [this](const char* name, const char* field, int maxLength) {
+    auto* b = new ui::BoundLineEdit(this);
+    b->setObjectName(name);
+    b->setMaxLength(maxLength);
+    b->setDataSource(m_data, field);
+    return b;
+  };
+  m_name = box("CTX_NomMacro", "TMACRO_NomMacro", 50);
+  m_form = box("CTX_Form", "TMACRO_Form", 50);
+  m_detail = box("CTX_Detail", "TMACRO_Detail", 32767);
+  m_form->setMaximumWidth(160);
+  m_detail->setMinimumWidth(kDetailWidth);
+  connect(m_form, &QLineEdit::editingFinished, this, [this] {
+    if (!locked() && m_form->text().trimmed().isEmpty()) m_form->setText(kEveryWindow);
+  });
+
+  m_list = new QListView(this);
+  m_list->setObjectName("BXL_Macros");
+  m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  m_list->installEventFilter(this);
+  auto* model = new ui::RecordsetModel(m_list);
+  ui::GridColumn name;
+  name.field = QStringLiteral("TMACRO_NomMacro");
+  name.header = QStringLiteral("Macro");
+  model->setColumns({name});
+  new ui::GridLink(m_list, model, m_data);
+
+  m_help = new QTableWidget(int(std::size(kHelpKeys)), 2, this);
+  m_help->setObjectName("DBG_Aide");
+  m_help->setHorizontalHeaderLabels({QStringLiteral("Touche"), QStringLiteral("Libellé")});
+  m_help->verticalHeader()->hide();
+  m_help->verticalHeader()->setDefaultSectionSize(20);
+  m_help->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  m_help->setSelectionBehavior(QAbstractItemView::SelectRows);
+  m_help->setSelectionMode(QAbstractItemView::SingleSelection);
+  for (int row = 0; row < int(std::size(kHelpKeys)); ++row) {
+    m_help->setItem(row, 0, new QTableWidgetItem(QString::fromUtf8(kHelpKeys[row].key)));
+    m_help->setItem(row, 1, new QTableWidgetItem(QString::fromUtf8(kHelpKeys[row].label)));
+  }
+  m_help->setColumnWidth(0, 100);
+  m_help->horizontalHeader()->setStretchLastSection(true);
+  m_help->setFixedWidth(230);
+  m_help->installEventFilter(this);
+  connect(m_help, &QTableWidget::cellClicked, this, [this](int row) { insertHelpKey(row); });
+
+  const auto button = [this](const char* name, const QString& caption) {
+    auto* b = new QPushButton(caption, this);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    return b;
+  };
+  m_add = button("Cmd_Ajouter", QStringLiteral("&Ajouter"));
+  m_edit = button("Cmd_Modifier", QStringLiteral("&Modifier"));
+  m_save = button("Cmd_Update", QStringLiteral("&Enregistrer"));
+  m_cancel = button("Cmd_Annuler", QStringLiteral("A&nnuler"));
+  m_remove = button("Cmd_Supprimer", QStringLiteral("&Supprimer"));
+  m_quit = button("Cmd_Quitter", QStringLiteral("&Quitter"));
+
+  const auto label = [this](const char* name, const QString& caption, QWidget* buddy) {
+    auto* l = new QLabel(caption, this);
+    l->setObjectName(name);
+    l->setBuddy(buddy);
+    return l;
+  };
+  auto* listCaption = label("CTL_Macros", QStringLiteral("&Liste des macros"), m_list);
+  auto* form = new QGridLayout;
+  form->addWidget(label("CTL_NomMacro", QStringLiteral("N&om de la macro"), m_name), 0, 0);
+  form->addWidget(m_name, 0, 1);
+  form->addWidget(label("CTL_Form", QStringLiteral("&Fenêtre"), m_form), 1, 0);
+  form->addWidget(m_form, 1, 1, Qt::AlignLeft);
+  auto* everyWindow = new QLabel(
+      QStringLiteral("Le signe * signifie que la macro est applicable à tous les formulaires"),
+      this);
+  everyWindow->setObjectName("CTL_Explication_Form");
+  everyWindow->setWordWrap(true);
+  form->addWidget(everyWindow, 2, 1);
+  form->addWidget(label("CTL_Detail", QStringLiteral("&Touches"), m_detail), 3, 0);
+  form->addWidget(m_detail, 3, 1);
+  auto* printing = new QLabel(
+      QStringLiteral("Choisissez [Imp. Form] si vous souhaitez imprimer la fenêtre active au "
+                     "moment de l'execution."),
+      this);
+  printing->setObjectName("CTL_Explication_Imp");
+  printing->setWordWrap(true);
+  form->addWidget(printing, 4, 1);
+  auto* helpCaption = new QLabel(
+      QStringLiteral("Cliquez sur une touche de l'aide (ou Entrée) pour l'insérer au curseur."),
+      this);
+  helpCaption->setObjectName("CTL_Aide");
+  helpCaption->setWordWrap(true);
+  form->addWidget(helpCaption, 5, 1);
+  form->setColumnStretch(1, 1);
+
+  auto* buttons = new QHBoxLayout;
+  for (QPushButton* b : {m_add, m_edit, m_save, m_cancel, m_remove, m_quit}) buttons->addWidget(b);
+  buttons->addStretch();
+
+  auto* left = new QVBoxLayout;
+  left->addWidget(listCaption);
+  left->addWidget(m_list, 1);
+  auto* middle = new QVBoxLayout;
+  middle->addLayout(form);
+  middle->addSpacing(8);
+  middle->addLayout(buttons);
+  middle->addWidget(m_data);
+  middle->addStretch();
+  auto* helpColumn = new QVBoxLayout;
+  helpColumn->addWidget(label("CTL_Touches", QStringLiteral("Aide : touc&hes"), m_help));
+  helpColumn->addWidget(m_help, 1);
+  auto* layout = new QHBoxLayout(this);
+  layout->addLayout(left, 1);
+  layout->addLayout(middle, 3);
+  layout->addLayout(helpColumn);
+
+  QWidget* order[] = {m_list, m_name, m_form,   m_detail, m_help, m_add,
+                      m_edit, m_save, m_cancel, m_remove, m_quit};
+  for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+
+  ui::RecordButtonSet set;
+  set.save = m_save;
+  set.cancel = m_cancel;
+  set.remove = m_remove;
+  m_records = new ui::RecordButtons(this, m_data, m_state.messages(), set);
+  m_records->setRefusal(
+      QStringLiteral("Veuillez d'abord enregistrer ou annuler vos modifications"));
+  m_records->setDeleteQuestion(QStringLiteral("Etes-vous sur de vouloir supprimer cette macro ?"));
+  m_records->setFirstField(m_name);
+  m_records->setSaveCheck([this] { return checkBeforeSave(); });
+  connect(m_add, &QPushButton::clicked, this, &FMACRO::add);
+  connect(m_edit, &QPushButton::clicked, this, &FMACRO::edit);
+  connect(m_quit, &QPushButton::clicked, this, &FMACRO::quit);
+  connect(m_records, &ui::RecordButtons::saved, this, &FMACRO::afterSave);
+  connect(m_records, &ui::RecordButtons::cancelled, this, [this] {
+    m_adding = false;
+    setLocked(true);
+    m_list->setFocus(Qt::OtherFocusReason);
+  });
+  connect(m_records, &ui::RecordButtons::removed, this, [this] {
+    try {
+      m_data->Refresh();
+    } catch (const db::DbError& e) {
+      ui::showDbError(m_state.messages(), e);
+    }
+    m_list->setFocus(Qt::OtherFocusReason);
+  });
+  new ui::FormNavigation(this);
+}
+
+bool FMACRO::locked() const { return !m_name->isEnabled(); }
+
+void FMACRO::setLocked(bool locked) {
+  for (QWidget* w : {static_cast<QWidget*>(m_name), static_cast<QWidget*>(m_form),
+                     static_cast<QWidget*>(m_detail)})
+    w->setEnabled(!locked);
+  m_save->setEnabled(!locked);
+  m_cancel->setEnabled(!locked);
+  const bool onRecord = m_data->isOpen() && !m_data->Recordset().BOF() &&
+                        !m_data->Recordset().EOF_() && m_data->Recordset().RecordCount() > 0;
+  m_edit->setEnabled(locked && onRecord);
+  m_remove->setEnabled(locked && onRecord);
+}
+
+void FMACRO::add() {
+  if (m_data->EditMode() != db::EditMode::Add) {
+    if (m_records->refuseWhilePending()) return;
+    try {
+      m_data->AddNew();
+    } catch (const db::DbError& e) {
+      ui::showDbError(m_state.messages(), e);
+      return;
+    }
+  }
+  m_adding = true;
+  setLocked(false);
+  m_name->setFocus(Qt::OtherFocusReason);
+}
+
+void FMACRO::edit() {
+  if (m_data->Recordset().BOF() || m_data->Recordset().EOF_()) return;
+  setLocked(false);
+  m_detail->setFocus(Qt::OtherFocusReason);
+}
+
+bool FMACRO::checkBeforeSave() {
+  if (m_name->text().trimmed().isEmpty()) {
+    m_state.messages().show(m_state.Traduire(QStringLiteral("Le nom de la macro est obligatoire")),
+                            ui::Icon::Warning);
+    m_name->setFocus(Qt::OtherFocusReason);
+    return false;
+  }
+  if (m_form->text().trimmed().isEmpty()) m_form->setText(kEveryWindow);
+  const MacroPlan plan = planMacro(m_detail->text());
+  if (plan.error) {
+    m_state.messages().show(m_state.Traduire(QStringLiteral("Les touches sont incorrectes : ")) +
+                                m_state.Traduire(problemText(*plan.error)) +
+                                m_state.Traduire(QStringLiteral(", position ")) +
+                                QString::number(plan.error->position + 1) + '.',
+                            ui::Icon::Warning);
+    m_detail->setFocus(Qt::OtherFocusReason);
+    m_detail->setCursorPosition(plan.error->position);
+    return false;
+  }
+  m_savedName = m_name->text();
+  return true;
+}
+
+void FMACRO::afterSave() {
+  m_adding = false;
+  // A new or renamed macro takes its place in the name order: the list is read again.
+  try {
+    m_data->Refresh();
+    m_data->Recordset().FindFirst("TMACRO_NOMMACRO = " + db::sqlLiteral(m_savedName));
+    if (m_data->Recordset().NoMatch()) m_data->Recordset().MoveFirst();
+    m_data->showRecord();
+  } catch (const db::DbError& e) {
+    ui::showDbError(m_state.messages(), e);
+  }
+  setLocked(true);
+  m_list->setFocus(Qt::OtherFocusReason);
+}
+
+void FMACRO::insertHelpKey(int row) {
+  if (locked() || row < 0 || row >= int(std::size(kHelpKeys))) return;
+  int cursor = m_detail->cursorPosition();
+  const QString text = insertKey(m_detail->text(), cursor, QString::fromUtf8(kHelpKeys[row].key));
+  m_detail->setFocus(Qt::OtherFocusReason);
+  m_detail->setText(text);
+  m_detail->setCursorPosition(cursor);
+}
+
+bool FMACRO::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (watched == m_help && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+      insertHelpKey(m_help->currentRow());
+      return true;
+    }
+    if (watched == m_list && key == Qt::Key_Delete) {
+      if (locked()) m_records->remove();
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void FMACRO::keyPressEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+    quit();
+    return;
+  }
+  QWidget::keyPressEvent(e);
+}
+
+void FMACRO::quit() {
+  if (m_records->refuseWhilePending()) return;
+  m_closing = true;
+  if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+    sub->close();
+  else
+    close();
+  m_closing = false;
+}
+
+void FMACRO::closeEvent(QCloseEvent* e) {
+  if (!m_closing && m_records->refuseWhilePending()) {
+    e->ignore();
+    return;
+  }
+  QWidget::closeEvent(e);
+}
+
+}  // namespace tarovent::macros

@@ -1,0 +1,264 @@
+#include <QAbstractItemModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QLocale>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QToolButton>
+
+#include "MacroTestSupport.h"
+#include "core/CoreWindows.h"
+#include "core/FPARGDEV.h"
+#include "core/KeySender.h"
+#include "macros/FMACRO.h"
+#include "macros/MacroWindows.h"
+
+namespace tarovent::macros {
+namespace {
+
+class Fmacro : public test::MacroTest {
+ protected:
+  void SetUp() override {
+    MacroTest::SetUp();
+    addMacro("Imprimer la fenêtre", "*", "[ImpEcran]");
+    addMacro("Ligne de déplacement", "FCOMPO", "DEPL{TAB}1{ENTER}");
+  }
+  void TearDown() override {
+    m_window.reset();
+    QLocale::setDefault(QLocale::c());
+  }
+
+  FMACRO* open() {
+    m_window = std::make_unique<FMACRO>(*m_state);
+    m_window->resize(1280, 800);
+    tarovent::test::showActive(m_window.get());
+    return m_window.get();
+  }
+  template <typename T = QWidget>
+  T* get(const char* name) {
+    return tarovent::test::child<T>(m_window.get(), name);
+  }
+  QLineEdit* box(const char* name) { return get<QLineEdit>(name); }
+  QStringList listed() {
+    QStringList names;
+    QAbstractItemModel* model = get<QListView>("BXL_Macros")->model();
+    for (int r = 0; r < model->rowCount(); ++r) names << model->index(r, 0).data().toString();
+    return names;
+  }
+  QString current() { return get<QListView>("BXL_Macros")->currentIndex().data().toString(); }
+  QString stored(const QString& name, const char* field) {
+    db::Recordset rs =
+        m_db.OpenRecordset("SELECT * FROM TMACRO WHERE TMACRO_NomMacro = " + db::sqlLiteral(name));
+    return rs.EOF_() ? QStringLiteral("<none>") : rs.text(field);
+  }
+  QString focused() const {
+    QWidget* f = QApplication::focusWidget();
+    return f ? f->objectName() : QString();
+  }
+
+  std::unique_ptr<FMACRO> m_window;
+};
+
+TEST_F(Fmacro, BrowsingKeepsTheBoxesLockedOnTheListedMacro) {
+  open();
+  EXPECT_EQ(listed(), (QStringList{"Imprimer la fenêtre", "Ligne de déplacement"}));
+  EXPECT_EQ(focused(), "BXL_Macros");
+  EXPECT_TRUE(m_window->locked());
+  for (const char* name : {"CTX_NomMacro", "CTX_Form", "CTX_Detail"})
+    EXPECT_FALSE(box(name)->isEnabled()) << name;
+  EXPECT_EQ(box("CTX_Detail")->text(), "[ImpEcran]");
+  core::Envoyer_Touches("{DOWN}", true);
+  EXPECT_EQ(box("CTX_Form")->text(), "FCOMPO");
+  EXPECT_EQ(box("CTX_Detail")->text(), "DEPL{TAB}1{ENTER}");
+  // Help keys go nowhere while the boxes are locked.
+  m_window->insertHelpKey(4);
+  EXPECT_EQ(box("CTX_Detail")->text(), "DEPL{TAB}1{ENTER}");
+  // Both explanations are shown.
+  EXPECT_EQ(get<QLabel>("CTL_Explication_Form")->text(),
+            "Le signe * signifie que la macro est applicable à tous les formulaires");
+  EXPECT_EQ(get<QLabel>("CTL_Explication_Imp")->text(),
+            "Choisissez [Imp. Form] si vous souhaitez imprimer la fenêtre active au moment de "
+            "l'execution.");
+}
+
+TEST_F(Fmacro, TheHelpGridHoldsTheTwentySevenKeys) {
+  open();
+  auto* help = get<QTableWidget>("DBG_Aide");
+  ASSERT_EQ(help->rowCount(), 27);
+  const struct {
+    int row;
+    const char* key;
+    const char* label;
+  } rows[] = {{0, "%", "Alt."},
+              {3, "{ENTER}", "Entrée"},
+              {8, "{RIGHT}", "  ->"},
+              {14, "{CAPSLOCK}", "Verr.Maju."},
+              {22, "{F10}", "  F10"},
+              {25, "{PRTSC}", "Imp. Ecran"},
+              {26, "[ImpEcran]", "Imp. Form"}};
+  for (const auto& r : rows) {
+    EXPECT_EQ(help->item(r.row, 0)->text(), QString::fromUtf8(r.key));
+    EXPECT_EQ(help->item(r.row, 1)->text(), QString::fromUtf8(r.label));
+  }
+}
+
+TEST_F(Fmacro, TheTabKeyTextGoesBetweenTwoLettersAndTheCursorBeforeTheSecond) {
+  open();
+  get<QPushButton>("Cmd_Modifier")->click();
+  auto* detail = box("CTX_Detail");
+  ASSERT_TRUE(detail->isEnabled());
+  detail->setText("ab");
+  detail->setCursorPosition(1);
+  // A click on the row.
+  auto* help = get<QTableWidget>("DBG_Aide");
+  emit help->cellClicked(4, 0);
+  EXPECT_EQ(detail->text(), "a{TAB}b");
+  EXPECT_EQ(detail->cursorPosition(), 6);
+  EXPECT_FALSE(detail->hasSelectedText());
+  EXPECT_EQ(focused(), "CTX_Detail");
+  // Enter on a row, from the keyboard.
+  detail->setCursorPosition(1);
+  help->setFocus();
+  help->setCurrentCell(26, 0);
+  core::Envoyer_Touches("{ENTER}", true);
+  EXPECT_EQ(detail->text(), "a[ImpEcran]{TAB}b");
+  EXPECT_EQ(detail->cursorPosition(), 11);
+  EXPECT_EQ(focused(), "CTX_Detail");
+}
+
+TEST_F(Fmacro, AddingWithTheKeyboardSavesAndRepositionsOnTheNewMacro) {
+  open();
+  core::Envoyer_Touches("%a", true);
+  settle();
+  EXPECT_FALSE(m_window->locked());
+  EXPECT_EQ(focused(), "CTX_NomMacro");
+  // A second add keeps the row being added.
+  core::Envoyer_Touches("Politesse%a", true);
+  settle();
+  EXPECT_EQ(box("CTX_NomMacro")->text(), "Politesse");
+  // An empty window box becomes "*" when left.
+  core::Envoyer_Touches("{TAB}{TAB}", true);
+  EXPECT_EQ(box("CTX_Form")->text(), "*");
+  EXPECT_EQ(focused(), "CTX_Detail");
+  tarovent::test::typeText(box("CTX_Detail"), "Madame,");
+  core::Envoyer_Touches("{F10}", true);
+  EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('|').toStdString();
+  EXPECT_EQ(stored("Politesse", "TMACRO_Form"), "*");
+  EXPECT_EQ(stored("Politesse", "TMACRO_Detail"), "Madame,");
+  EXPECT_EQ(listed(), (QStringList{"Imprimer la fenêtre", "Ligne de déplacement", "Politesse"}));
+  EXPECT_EQ(current(), "Politesse");
+  EXPECT_EQ(box("CTX_NomMacro")->text(), "Politesse");
+  EXPECT_TRUE(m_window->locked());
+}
+
+TEST_F(Fmacro, ARenamedMacroTakesItsPlaceInTheList) {
+  open();
+  get<QPushButton>("Cmd_Modifier")->click();
+  box("CTX_NomMacro")->setText("Zoom");
+  get<QPushButton>("Cmd_Update")->click();
+  EXPECT_EQ(listed(), (QStringList{"Ligne de déplacement", "Zoom"}));
+  EXPECT_EQ(current(), "Zoom");
+  EXPECT_EQ(box("CTX_Detail")->text(), "[ImpEcran]");
+  EXPECT_TRUE(m_window->locked());
+}
+
+TEST_F(Fmacro, SavingRefusesANamelessMacroAndMalformedKeys) {
+  open();
+  get<QPushButton>("Cmd_Ajouter")->click();
+  box("CTX_Detail")->setText("abc");
+  get<QPushButton>("Cmd_Update")->click();
+  EXPECT_EQ(m_messages.texts(), QStringList{"Le nom de la macro est obligatoire"});
+  EXPECT_EQ(focused(), "CTX_NomMacro");
+  m_messages.clear();
+  box("CTX_NomMacro")->setText("Cassée");
+  box("CTX_Detail")->setText("ab{ENTRE}");
+  get<QPushButton>("Cmd_Update")->click();
+  ASSERT_EQ(m_messages.texts().size(), 1);
+  EXPECT_TRUE(m_messages.texts()[0].contains("{ENTRE}"));
+  EXPECT_TRUE(m_messages.texts()[0].contains("position 3"));
+  EXPECT_EQ(stored("Cassée", "TMACRO_Detail"), "<none>");
+  EXPECT_EQ(focused(), "CTX_Detail");
+  EXPECT_EQ(box("CTX_Detail")->cursorPosition(), 2);
+  EXPECT_FALSE(m_window->locked());
+}
+
+TEST_F(Fmacro, DeleteOnTheListAsksWithNoByDefault) {
+  open();
+  auto* list = get<QListView>("BXL_Macros");
+  list->setFocus();
+  m_messages.script({ui::Answer::No});
+  tarovent::test::pressKey(list, Qt::Key_Delete);
+  ASSERT_EQ(m_messages.entries().size(), 1);
+  EXPECT_EQ(m_messages.entries()[0].text, "Etes-vous sur de vouloir supprimer cette macro ?");
+  EXPECT_EQ(m_messages.entries()[0].buttons, ui::Buttons::YesNo);
+  EXPECT_EQ(m_messages.entries()[0].defaultButton, 2);
+  EXPECT_EQ(listed().size(), 2);
+  m_messages.script({ui::Answer::Yes});
+  tarovent::test::pressKey(list, Qt::Key_Delete);
+  EXPECT_EQ(listed(), QStringList{"Ligne de déplacement"});
+  EXPECT_EQ(stored("Imprimer la fenêtre", "TMACRO_Form"), "<none>");
+}
+
+TEST_F(Fmacro, QuittingWithUnsavedChangesIsRefused) {
+  open();
+  get<QPushButton>("Cmd_Modifier")->click();
+  tarovent::test::typeText(box("CTX_Detail"), "x");
+  get<QPushButton>("Cmd_Quitter")->click();
+  EXPECT_EQ(m_messages.texts(),
+            QStringList{"Veuillez d'abord enregistrer ou annuler vos modifications"});
+  EXPECT_TRUE(m_window->isVisible());
+  m_messages.clear();
+  get<QPushButton>("Cmd_Annuler")->click();
+  EXPECT_TRUE(m_window->locked());
+  EXPECT_EQ(box("CTX_Detail")->text(), "[ImpEcran]");
+  core::Envoyer_Touches("{ESC}", true);
+  EXPECT_FALSE(m_window->isVisible());
+  EXPECT_TRUE(m_messages.texts().isEmpty());
+}
+
+TEST_F(Fmacro, LooksRightOnScreen) {
+  open();
+  get<QPushButton>("Cmd_Modifier")->click();
+  const QImage image(screenshot(m_window.get(), "FMACRO"));
+  EXPECT_EQ(image.size(), QSize(1280, 800));
+  for (QWidget* c : m_window->findChildren<QWidget*>()) {
+    if (!c->isVisible() || c->parentWidget() != m_window.get()) continue;
+    EXPECT_TRUE(m_window->rect().contains(c->geometry())) << c->objectName().toStdString();
+  }
+}
+
+// The whole road: a macro recorded here for the parameters window, replayed there.
+TEST_F(Fmacro, AMacroRecordedForTheParametersChangesTheVatRateWhenReplayed) {
+  QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+  m_db.Execute(
+      "INSERT INTO TPAR (TPAR_LIBDEV1, TPAR_TxTVADef, TPAR_TYP_TARIF_MAT, TPAR_TYP_TARIF_MO) "
+      "VALUES ('Euro', 20, 'R', 'V')");
+  os::FakeWindowPrinter printer;
+  core::registerCoreWindows(*m_state);
+  registerMacroWindows(*m_state, printer);
+  m_db.Execute("DELETE FROM TMACRO");
+
+  open();
+  core::Envoyer_Touches("%a", true);
+  settle();
+  core::Envoyer_Touches("TVA r{(}duite{TAB}FPARGDEV{TAB}", true);
+  tarovent::test::typeText(box("CTX_Detail"), "{TAB}{TAB}{TAB}5,5{F10}");
+  core::Envoyer_Touches("{F10}", true);
+  ASSERT_EQ(stored("TVA r(duite", "TMACRO_Form"), "FPARGDEV");
+  m_window.reset();
+
+  std::unique_ptr<QWidget> parameters(m_state->windows.find("FPARGDEV")->create(nullptr));
+  tarovent::test::showActive(parameters.get());
+  auto* button = tarovent::test::child<QToolButton>(parameters.get(), "TLB_MACRO");
+  ASSERT_TRUE(button->isEnabled());
+  button->click();
+  db::Recordset rs = m_db.OpenRecordset("TPAR", db::RecordsetType::Table);
+  rs.MoveFirst();
+  EXPECT_DOUBLE_EQ(rs.number("TPAR_TxTVADef"), 5.5);
+  EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('|').toStdString();
+  EXPECT_TRUE(printer.log().isEmpty());
+}
+
+}  // namespace
+}  // namespace tarovent::macros
