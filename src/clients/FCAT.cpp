@@ -67,8 +67,10 @@ FCAT::FCAT(core::ProcessState& state, QWidget* parent)
   set.cancel = cancel;
   set.remove = remove;
   set.quit = quit;
-  recordButtons(data, set, m_code)->setSaveCheck([this] { return codeGiven(); });
-  start(data);
+  ui::RecordButtons* records = recordButtons(data, set, m_code);
+  records->setDeleteQuestion(QStringLiteral("Confirmer la suppression"));
+  records->setSaveCheck([this] { return codeGiven(); });
+  finishSetup(data);
 }
 
 bool FCAT::codeGiven() {

@@ -110,6 +110,7 @@ FCLIDEV::FCLIDEV(core::ProcessState& state, QWidget* parent)
   set.cancel = cancel;
   set.list = list;
   auto* records = recordButtons(m_data, set, m_code);
+  records->setDeleteQuestion(QStringLiteral("Confirmer la suppression"));
   records->setSaveCheck([this] { return readyToSave(); });
   records->setDeleteCheck([this] { return deletable(); });
   connect(records, &ui::RecordButtons::added, this, [this] {
@@ -153,7 +154,7 @@ FCLIDEV::FCLIDEV(core::ProcessState& state, QWidget* parent)
 
   setMenuButton(QStringLiteral("CMD_M_CLIDEV"));
   pointAtClientDatabase();
-  start(m_data);
+  finishSetup(m_data);
   fillLists();
   loadContacts();
 }

@@ -1,5 +1,6 @@
 #include "DossierWindows.h"
 
+#include "FPERSO.h"
 #include "FPRO.h"
 #include "FSOC.h"
 #include "FTYP.h"
@@ -10,6 +11,8 @@ namespace tarovent::dossiers {
 void registerDossierWindows(core::ProcessState& state) {
   state.windows.add(QStringLiteral("FSOC"),
                     {[&state](QWidget* parent) { return new FSOC(state, parent); }, false});
+  state.windows.add(QStringLiteral("FPERSO"),
+                    {[&state](QWidget* parent) { return new FPERSO(state, parent); }, false});
   state.windows.add(QStringLiteral("FPRO"),
                     {[&state](QWidget* parent) { return new FPRO(state, parent); }, false});
   state.windows.add(QStringLiteral("FTYP"),

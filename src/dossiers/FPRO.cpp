@@ -20,7 +20,7 @@ namespace tarovent::dossiers {
 
 FPRO::FPRO(core::ProcessState& state, QWidget* parent)
     : RecordWindow(state, QStringLiteral("FPRO"), QStringLiteral("Options"), 5200, parent) {
-  m_data = dataControl("DBD_PRO", "TPRO");
+  m_data = dataControl(QStringLiteral("DBD_PRO"), QStringLiteral("TPRO"));
 
   m_code = new ui::BoundLineEdit(this);
   m_code->setObjectName("FPRO_CODE");
@@ -83,8 +83,20 @@ FPRO::FPRO(core::ProcessState& state, QWidget* parent)
   set.remove = remove;
   set.refresh = refresh;
   set.quit = quit;
-  recordButtons(m_data, set, m_code)->setSaveCheck([this] { return codeGiven(); });
-  start(m_data);
+  ui::RecordButtons* records = recordButtons(m_data, set, m_code);
+  records->setDeleteQuestion(QStringLiteral("Confirmer la suppression"));
+  records->setSaveCheck([this] { return codeGiven(); });
+  connect(records, &ui::RecordButtons::added, this, [this] { m_adding = true; });
+  connect(records, &ui::RecordButtons::cancelled, this, [this] { m_adding = false; });
+  connect(records, &ui::RecordButtons::saved, this, [this] {
+    (m_adding ? static_cast<QWidget*>(m_add) : m_code)->setFocus(Qt::OtherFocusReason);
+    m_adding = false;
+  });
+  connect(records, &ui::RecordButtons::removed, this, [this] {
+    if (m_data->Recordset().RecordCount() == 0) m_add->setFocus(Qt::OtherFocusReason);
+  });
+
+  finishSetup(m_data);
 }
 
 bool FPRO::codeGiven() {

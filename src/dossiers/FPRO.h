@@ -23,6 +23,7 @@ class FPRO : public RecordWindow {
   ui::DataControl* m_data = nullptr;
   ui::BoundLineEdit* m_code = nullptr;
   QPushButton* m_add = nullptr;
+  bool m_adding = false;
 };
 
 }  // namespace tarovent::dossiers

@@ -11,7 +11,6 @@
 #include "GridColumns.h"
 #include "core/GridQuery.h"
 #include "core/GridTools.h"
-#include "core/MacroButton.h"
 #include "core/ProcessState.h"
 #include "core/WindowTranslation.h"
 #include "platform/db/DbError.h"
@@ -20,7 +19,6 @@
 #include "ui/BusyCursor.h"
 #include "ui/DataControl.h"
 #include "ui/DbErrorMessage.h"
-#include "ui/FormNavigation.h"
 #include "ui/GridLink.h"
 #include "ui/NumberBox.h"
 #include "ui/RecordButtons.h"
@@ -118,14 +116,7 @@ FSOC::FSOC(core::ProcessState& state, QWidget* parent)
   connect(records, &ui::RecordButtons::removed, this, &FSOC::afterDelete);
   connect(renumber, &QPushButton::clicked, this, &FSOC::recalculate);
 
-  new ui::FormNavigation(this);
-  core::addMacroButton(state, this);
-  core::Traduire_Fenetre(state, this);
-  try {
-    m_data->Refresh();
-  } catch (const db::DbError& e) {
-    ui::showDbError(state.messages(), e);
-  }
+  finishSetup(m_data);
 }
 
 bool FSOC::codeGiven() {

@@ -15,17 +15,14 @@
 #include "QuoteTypeDuplication.h"
 #include "TariffModeBox.h"
 #include "TariffModes.h"
-#include "core/MacroButton.h"
 #include "core/MainMenu.h"
 #include "core/Paths.h"
 #include "core/ProcessState.h"
-#include "core/WindowTranslation.h"
 #include "platform/db/DbError.h"
 #include "ui/BoundCheckBox.h"
 #include "ui/BoundLineEdit.h"
 #include "ui/DataControl.h"
 #include "ui/DbErrorMessage.h"
-#include "ui/FormNavigation.h"
 #include "ui/GridLink.h"
 #include "ui/NumberBox.h"
 #include "ui/RecordButtons.h"
@@ -41,11 +38,7 @@ FTYP::FTYP(core::ProcessState& state, QWidget* parent)
     : RecordWindow(state, QStringLiteral("FTYP"), QStringLiteral("Types de devis"), 5300, parent),
       m_templates(core::localPath(state.base(core::entry::Main).folder)) {
   m_templates.setMessages(&state.messages());
-  m_data = new ui::DataControl(this);
-  m_data->setObjectName("DBD_TYP");
-  m_data->setMessages(&state.messages());
-  m_data->setDatabase(state.mainDb());
-  m_data->setRecordSource("TTYP");
+  m_data = dataControl(QStringLiteral("DBD_TYP"), QStringLiteral("TTYP"));
 
   m_record = new QWidget(this);
   m_code = new ui::BoundLineEdit(m_record);
@@ -133,10 +126,8 @@ FTYP::FTYP(core::ProcessState& state, QWidget* parent)
   set.cancel = cancel;
   set.refresh = refresh;
   set.quit = quit;
-  auto* records = new ui::RecordButtons(this, m_data, state.messages(), set);
-  records->setFirstField(m_code);
+  ui::RecordButtons* records = recordButtons(m_data, set, m_code);
   records->setSaveCheck([this] { return checkBeforeSave(); });
-  setRecordButtons(records);
   connect(records, &ui::RecordButtons::added, this, &FTYP::added);
   connect(records, &ui::RecordButtons::cancelled, this, [this] { m_adding = false; });
   connect(records, &ui::RecordButtons::saved, this, &FTYP::afterSave);
@@ -144,14 +135,7 @@ FTYP::FTYP(core::ProcessState& state, QWidget* parent)
   connect(m_duplicate, &QPushButton::clicked, this, &FTYP::startDuplication);
   connect(m_compose, &QPushButton::clicked, this, &FTYP::compose);
 
-  new ui::FormNavigation(this);
-  core::addMacroButton(state, this);
-  core::Traduire_Fenetre(state, this);
-  try {
-    m_data->Refresh();
-  } catch (const db::DbError& e) {
-    ui::showDbError(state.messages(), e);
-  }
+  finishSetup(m_data);
   m_newCode->setMaxLength(m_code->maxLength());
   setMenuButton(kMenuButton);
 }

@@ -68,7 +68,6 @@ ui::RecordButtons* RecordWindow::recordButtons(ui::DataControl* data,
   m_addButton = set.add;
   auto* records = new ui::RecordButtons(this, data, m_state.messages(), set);
   records->setFirstField(firstField);
-  records->setDeleteQuestion(QStringLiteral("Confirmer la suppression"));
   setRecordButtons(records);
   connect(records, &ui::RecordButtons::added, this, [this] { m_adding = true; });
   connect(records, &ui::RecordButtons::cancelled, this, [this] { m_adding = false; });
@@ -89,7 +88,7 @@ void RecordWindow::recordSaved(bool wasNew) {
   if (next) next->setFocus(Qt::OtherFocusReason);
 }
 
-void RecordWindow::start(ui::DataControl* data) {
+void RecordWindow::finishSetup(ui::DataControl* data) {
   new ui::FormNavigation(this);
   core::addMacroButton(m_state, this);
   core::Traduire_Fenetre(m_state, this);
@@ -124,7 +123,7 @@ bool RecordWindow::closeWindow() {
 }
 
 void RecordWindow::closeEvent(QCloseEvent* e) {
-  if (m_recordButtons && m_recordButtons->refuseWhilePending()) {
+  if (m_recordButtons && !m_recordButtons->mayLeave()) {
     e->ignore();
     return;
   }

@@ -36,22 +36,20 @@ class RecordWindow : public QWidget {
   static void setTabChain(const QList<QWidget*>& controls);
   // The window's record buttons: they decide quitting (Esc, the close box, the quit button).
   void setRecordButtons(ui::RecordButtons* buttons);
-
-  // A data control on a table or query of the main database.
+  // A data control named `name` over `source` of the main database, its errors shown.
   ui::DataControl* dataControl(const QString& name, const QString& source);
-  // The common buttons with the house rules: `firstField` focused after add and cancel, the
-  // question "Confirmer la suppression", then recordSaved() after each save and the add button
-  // focused when the last record is deleted.
+  // The common buttons over `data`, add and cancel focusing `firstField`; they become the
+  // window's record buttons. After each save recordSaved() runs; when the last record is
+  // deleted the add button takes the focus.
   ui::RecordButtons* recordButtons(ui::DataControl* data, const ui::RecordButtonSet& set,
                                    QWidget* firstField);
   // After a save: the add button after a new record, else the first field.
   virtual void recordSaved(bool wasNew);
-  // Enter moves on, the macro button is added, the window is translated and its data control
-  // opened (errors shown).
-  void start(ui::DataControl* data);
+  // Once the controls exist: their keys, the macro button, the translation of the window and
+  // the first read of `data` (an error is shown, the window stays open and empty).
+  void finishSetup(ui::DataControl* data);
   // The main-menu picture button that leads here: off while the window is open.
   void setMenuButton(const QString& name);
-  bool adding() const { return m_adding; }
 
   // Esc: quits (a window with a panel of its own may close that first).
   virtual void escape();

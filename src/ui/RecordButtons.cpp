@@ -109,8 +109,22 @@ bool RecordButtons::list() {
   return true;
 }
 
+bool RecordButtons::mayLeave() {
+  if (m_saveQuestion.isEmpty()) return !refuseWhilePending();
+  if (!hasPendingChanges(m_window) && !(m_data && m_data->EditMode() == db::EditMode::Add))
+    return true;
+  switch (m_messages.ask(m_messages.tr(m_saveQuestion), Buttons::YesNoCancel, 1)) {
+    case Answer::Yes:
+      return save() && !hasPendingChanges(m_window);
+    case Answer::No:
+      return cancel();
+    default:
+      return false;
+  }
+}
+
 bool RecordButtons::quit() {
-  if (refuseWhilePending()) return false;
+  if (!mayLeave()) return false;
   emit quitRequested();
   return true;
 }

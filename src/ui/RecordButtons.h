@@ -44,8 +44,14 @@ class RecordButtons : public QObject {
   // Checks run once the deletion is confirmed; returning false keeps the record.
   void setDeleteCheck(std::function<bool()> check) { m_deleteCheck = std::move(check); }
 
+  // Leaving with unsaved changes asks `text` (Yes saves, No drops them, Cancel stays) instead
+  // of refusing.
+  void setSaveQuestion(const QString& text) { m_saveQuestion = text; }
+
   // True (after showing the refusal) when the window holds unsaved changes.
   bool refuseWhilePending();
+  // Whether the window may close now: the refusal, or the save question when there is one.
+  bool mayLeave();
 
  public slots:
   bool add();
@@ -81,6 +87,7 @@ class RecordButtons : public QObject {
   QPointer<QWidget> m_firstField;
   std::function<bool()> m_saveCheck;
   std::function<bool()> m_deleteCheck;
+  QString m_saveQuestion;
 };
 
 }  // namespace tarovent::ui

@@ -42,6 +42,15 @@ class MainDbTest : public ::testing::Test {
   long counter(const QString& company) {
     return scalar("select TSOC_NSEQ from TSOC where TSOC_CODE = '" + company + "'").toLong();
   }
+  // The workstation's work database with the work tables copied from the main one, as start-up
+  // builds it.
+  db::Database workDatabase() {
+    m_ws.CreateDatabase(path("BDLOC.MDB")).Close();
+    for (const char* table : {"TMP_DOS", "TMP_DEV"})
+      m_db.Execute(QStringLiteral("SELECT DISTINCTROW * INTO %1 IN '%2' from %1;")
+                       .arg(QLatin1String(table), path("BDLOC.MDB")));
+    return m_ws.OpenDatabase(path("BDLOC.MDB"));
+  }
 
   QTemporaryDir m_dir;
   db::Workspace m_ws;

@@ -1,0 +1,225 @@
+#include <QLabel>
+#include <QListWidget>
+#include <QVBoxLayout>
+
+#include "WindowTestSupport.h"
+#include "dossiers/ChoiceList.h"
+#include "dossiers/CustomFieldsPanel.h"
+#include "dossiers/FPERSO.h"
+#include "dossiers/PickList.h"
+#include "ui/BoundLineEdit.h"
+
+namespace tarovent::dossiers {
+namespace {
+
+using tarovent::test::pressKey;
+using tarovent::test::typeText;
+using ui::Answer;
+
+// Field 1 text with a value table, 3 a number with two decimals, 4 a date, 5 a text of 80
+// on a field of 50 whose table does not exist; 6 has lost its label.
+class CustomFieldsWindow : public test::WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+    m_db.Execute("INSERT INTO TPAR (TPAR_Ver) VALUES ('1')");
+    m_db.Execute(
+        "UPDATE TPAR SET TPAR_LIBUSER1 = 'Atelier', TPAR_USER1_TYP = 'C', TPAR_USER1_LNG = 20, "
+        "TPAR_USER1_TAB = 'TBUSER_ATELIER', TPAR_LIBUSER3 = 'Compteur', TPAR_USER3_TYP = 'N', "
+        "TPAR_USER3_LNG = 15, TPAR_USER3_DEC = 2, TPAR_LIBUSER4 = 'Livraison', TPAR_USER4_TYP "
+        "= 'D', TPAR_USER4_LNG = 10, TPAR_LIBUSER5 = 'Couleur', TPAR_USER5_TYP = 'C', "
+        "TPAR_USER5_LNG = 80, TPAR_USER5_TAB = 'TBUSER_ABSENTE', TPAR_LIBUSER6 = '', "
+        "TPAR_USER6_TYP = ''");
+    install::applySchema(m_db, install::customValueTableSchema("TBUSER_ATELIER"));
+    m_db.Execute("INSERT INTO TBUSER_ATELIER VALUES ('Tôlerie', 2)");
+    m_db.Execute("INSERT INTO TBUSER_ATELIER VALUES ('Peinture', 1)");
+  }
+  void TearDown() override {
+    WindowTest::TearDown();
+    QLocale::setDefault(QLocale::c());
+  }
+  // The panels of fields 1-2 and 3-15 in a host window.
+  void openPanels() {
+    m_fields.load(m_db);
+    auto* host = new QWidget;
+    host->setObjectName("FDEV");
+    m_window.reset(host);
+    auto* layout = new QVBoxLayout(host);
+    m_form = new CustomFieldsPanel(*m_state, m_fields, 1, 2, host);
+    m_panel = new CustomFieldsPanel(*m_state, m_fields, 3, 15, host);
+    m_operation = new QLineEdit(host);
+    m_operation->setObjectName("FDOS_RESUME");
+    m_ope = new PickList(m_db, "TBUSER_LIBOPE", m_operation, host);
+    m_ope->setObjectName("BXC_LibOpe");
+    layout->addWidget(m_form);
+    layout->addWidget(m_operation);
+    layout->addWidget(m_ope);
+    layout->addWidget(m_panel, 1);
+    host->resize(1280, 800);
+    tarovent::test::showActive(host);
+  }
+
+  CustomFields m_fields;
+  CustomFieldsPanel* m_form = nullptr;
+  CustomFieldsPanel* m_panel = nullptr;
+  QLineEdit* m_operation = nullptr;
+  PickList* m_ope = nullptr;
+};
+
+TEST_F(CustomFieldsWindow, PanelShowsUsedFieldsWithTheirLabels) {
+  m_db.Execute("INSERT INTO TBUSER_LIBOPE VALUES ('Vidange', 1)");
+  openPanels();
+  int closed = 0;
+  QObject::connect(m_panel, &CustomFieldsPanel::closed, [&] { ++closed; });
+  m_panel->showPanel();
+  EXPECT_EQ(focused(), "CTX_USER");
+  EXPECT_EQ(QApplication::focusWidget(), m_panel->box(3));
+  EXPECT_EQ(m_form->label(1)->text(), "Atelier (F4)");
+  EXPECT_EQ(m_form->box(1)->toolTip(), "Liste de choix par F4");
+  EXPECT_EQ(m_panel->label(5)->text(), "Couleur");  // its table is missing
+  EXPECT_TRUE(m_panel->box(5)->toolTip().isEmpty());
+  EXPECT_EQ(m_panel->box(5)->maxLength(), 50);
+  EXPECT_EQ(m_panel->box(1 + 2)->maxLength(), 15);
+  EXPECT_FALSE(m_panel->box(6)->isVisible());  // label cleared: hidden
+  EXPECT_FALSE(m_panel->label(6)->isVisible());
+  EXPECT_FALSE(m_form->box(2)->isVisible());
+  screenshot("FRM_Infos");
+
+  // A number is formatted on leaving; Enter goes to the next visible box.
+  typeText(m_panel->box(3), "1234.5");
+  pressKey(m_panel->box(3), Qt::Key_Return);
+  EXPECT_EQ(m_panel->box(3)->text(), "1 234,50");
+  EXPECT_EQ(QApplication::focusWidget(), m_panel->box(4));
+  typeText(m_panel->box(4), "3/2/26");
+  pressKey(m_panel->box(4), Qt::Key_Return);
+  EXPECT_EQ(m_panel->box(4)->text(), "03/02/2026");
+  EXPECT_EQ(QApplication::focusWidget(), m_panel->box(5));
+  pressKey(m_panel->box(5), Qt::Key_Escape);
+  EXPECT_FALSE(m_panel->isVisible());
+  EXPECT_EQ(closed, 1);
+}
+
+TEST_F(CustomFieldsWindow, ValueNotInTheTableIsKeptAndTheListOffered) {
+  openPanels();
+  QLineEdit* box = m_form->box(1);
+  box->setFocus();
+  typeText(box, "Sellerie");
+  m_operation->setFocus();  // leaves the box
+  auto* list = get<QListWidget>("DBG_TBUSER01");
+  ASSERT_TRUE(get("FRM_TBUSER01")->isVisible());
+  EXPECT_EQ(get("FRM_TBUSER01")->findChild<QLabel*>()->text(), "Choix: Atelier");
+  EXPECT_EQ(list->count(), 2);
+  EXPECT_EQ(list->item(0)->text(), "Peinture");
+  screenshot("FRM_TBUSER01");
+  EXPECT_EQ(QApplication::focusWidget(), list);
+  pressKey(list, Qt::Key_Escape);  // kept as typed
+  EXPECT_EQ(QApplication::focusWidget(), box);
+  EXPECT_EQ(box->text(), "Sellerie");
+  m_operation->setFocus();  // declined once: not offered again for the same value
+  EXPECT_FALSE(get("FRM_TBUSER01")->isVisible());
+
+  // F4 opens the list; Enter takes the row.
+  box->setFocus();
+  pressKey(box, Qt::Key_F4);
+  ASSERT_TRUE(list->isVisible());
+  list->setCurrentRow(1);
+  pressKey(list, Qt::Key_Return);
+  EXPECT_EQ(box->text(), "Tôlerie");
+  EXPECT_EQ(QApplication::focusWidget(), box);
+  m_operation->setFocus();
+  EXPECT_FALSE(get("FRM_TBUSER01")->isVisible());
+}
+
+TEST_F(CustomFieldsWindow, PickListsFillTheirBoxOrStayHidden) {
+  m_db.Execute("INSERT INTO TBUSER_LIBOPE VALUES ('Vidange', 2)");
+  m_db.Execute("INSERT INTO TBUSER_LIBOPE VALUES ('Freins', 1)");
+  openPanels();
+  ASSERT_TRUE(m_ope->isVisible());
+  EXPECT_EQ(m_ope->itemText(0), "");
+  emit m_ope->activated(1);
+  EXPECT_EQ(m_operation->text(), "Freins");
+  EXPECT_EQ(QApplication::focusWidget(), m_operation);
+  m_db.Execute("DROP TABLE TBUSER_NATVEH");
+  PickList makes(m_db, "TBUSER_NATVEH", m_operation, m_window.get());
+  EXPECT_TRUE(makes.isHidden());
+}
+
+class Fperso : public CustomFieldsWindow {
+ protected:
+  ui::BoundLineEdit* box(const char* name, int n) {
+    return static_cast<ui::BoundLineEdit*>(ui::indexedControl(m_window.get(), name, n));
+  }
+  void leaveTo(QWidget* from, QWidget* to) {
+    from->setFocus();
+    to->setFocus();
+  }
+};
+
+TEST_F(Fperso, RowsFollowTheirKind) {
+  open<FPERSO>();
+  EXPECT_EQ(box("CTX_USER_LIB", 3)->text(), "Compteur");
+  EXPECT_FALSE(box("CTX_USER_LNG", 3)->isEnabled());  // "N": length fixed
+  EXPECT_TRUE(box("CTX_USER_DEC", 3)->isEnabled());
+  EXPECT_FALSE(box("CTX_USER_DEC", 1)->isEnabled());  // "C": no decimals
+  screenshot("FPERSO");
+
+  // A length of 80 on a field of 50.
+  box("CTX_USER_LNG", 1)->setFocus();
+  box("CTX_USER_LNG", 1)->selectAll();
+  typeText(box("CTX_USER_LNG", 1), "80");
+  box("CTX_USER_DEC", 3)->setFocus();
+  EXPECT_EQ(box("CTX_USER_LNG", 1)->text(), "50");
+
+  // A new field: a label then a lower-case kind.
+  box("CTX_USER_LIB", 7)->setFocus();
+  typeText(box("CTX_USER_LIB", 7), "Poids");
+  box("CTX_USER_TYP", 7)->setFocus();
+  typeText(box("CTX_USER_TYP", 7), "d");
+  box("CTX_USER_TAB", 7)->setFocus();
+  EXPECT_EQ(box("CTX_USER_TYP", 7)->text(), "D");
+  EXPECT_EQ(box("CTX_USER_LNG", 7)->text(), "10");
+  EXPECT_FALSE(box("CTX_USER_LNG", 7)->isEnabled());
+
+  // Clearing a label switches the field off.
+  box("CTX_USER_LIB", 3)->setFocus();
+  box("CTX_USER_LIB", 3)->clear();
+  box("CTX_USER_TYP", 3)->setFocus();
+  EXPECT_EQ(box("CTX_USER_TYP", 3)->text(), "");
+  EXPECT_EQ(box("CTX_USER_LNG", 3)->text() + box("CTX_USER_DEC", 3)->text(), "00");
+
+  pressKey(m_window.get(), Qt::Key_F10);
+  EXPECT_EQ(scalar("select TPAR_USER1_LNG & '|' & TPAR_USER7_TYP & TPAR_USER7_LNG & '|' & "
+                   "TPAR_LIBUSER3 & TPAR_USER3_TYP from TPAR"),
+            "50|D10|");
+}
+
+TEST_F(Fperso, LeavingWithChangesAsksToSave) {
+  open<FPERSO>();
+  box("CTX_USER_LIB", 2)->setFocus();
+  typeText(box("CTX_USER_LIB", 2), "Date livraison");
+  m_messages.script({Answer::Cancel});
+  click("Cmd_Quitter");
+  EXPECT_EQ(m_messages.texts(), QStringList{"Voulez-vous enregistrer votre saisie ?"});
+  EXPECT_TRUE(m_window->isVisible());
+  m_messages.script({Answer::Yes});
+  click("Cmd_Quitter");
+  EXPECT_FALSE(m_window->isVisible());
+  EXPECT_EQ(scalar("select TPAR_LIBUSER2 from TPAR"), "Date livraison");
+}
+
+TEST_F(Fperso, QuittingWithoutSavingDropsTheChanges) {
+  open<FPERSO>();
+  box("CTX_USER_LIB", 2)->setFocus();
+  typeText(box("CTX_USER_LIB", 2), "Oublié");
+  m_messages.script({Answer::No});
+  click("Cmd_Quitter");
+  EXPECT_FALSE(m_window->isVisible());
+  EXPECT_EQ(scalar("select TPAR_LIBUSER2 & '' from TPAR"), "");
+  m_messages.clear();
+  click("Cmd_Quitter");  // nothing pending: no question
+  EXPECT_TRUE(m_messages.texts().isEmpty());
+}
+
+}  // namespace
+}  // namespace tarovent::dossiers
