@@ -324,17 +324,15 @@ void Connection::run(const QString& sql) {
   if (rc != SQLITE_OK) fail(rc, sql);
 }
 
-namespace {
-
-int stepOnce(sqlite3_stmt* s, const QVariantList& values, qint64 rowid) {
+void Connection::write(sqlite3_stmt* s, const QVariantList& values, qint64 rowid,
+                       const QString& context) {
   for (int i = 0; i < values.size(); ++i) bindValue(s, i + 1, values[i]);
-  if (rowid >= 0) sqlite3_bind_int64(s, values.size() + 1, rowid);
+  if (rowid >= 0) sqlite3_bind_int64(s, int(values.size()) + 1, rowid);
   const int rc = sqlite3_step(s);
   sqlite3_reset(s);
-  return rc;
+  if (rc != SQLITE_DONE) fail(rc, context);
+  afterWrite();
 }
-
-}  // namespace
 
 qint64 Connection::insertRow(const QString& table, const QStringList& columns,
                              const QVariantList& values, const QString& context) {
@@ -344,9 +342,7 @@ qint64 Connection::insertRow(const QString& table, const QStringList& columns,
   const QString sql = columns.isEmpty() ? "INSERT INTO " + table + " DEFAULT VALUES"
                                         : "INSERT INTO " + table + " (" + columns.join(", ") +
                                               ") VALUES (" + marks.join(", ") + ")";
-  const int rc = stepOnce(cached(sql), values, -1);
-  if (rc != SQLITE_DONE) fail(rc, context);
-  afterWrite();
+  write(cached(sql), values, -1, context);
   return sqlite3_last_insert_rowid(m_db);
 }
 
@@ -357,16 +353,12 @@ void Connection::updateRow(const QString& table, const QStringList& columns,
   QString sql = "UPDATE " + table + " SET ";
   for (qsizetype i = 0; i < columns.size(); ++i) sql += (i ? ", " : "") + columns[i] + " = ?";
   sql += " WHERE rowid = ?";
-  const int rc = stepOnce(cached(sql), values, rowid);
-  if (rc != SQLITE_DONE) fail(rc, context);
-  afterWrite();
+  write(cached(sql), values, rowid, context);
 }
 
 void Connection::deleteRow(const QString& table, qint64 rowid, const QString& context) {
   beforeWrite();
-  const int rc = stepOnce(cached("DELETE FROM " + table + " WHERE rowid = ?"), {}, rowid);
-  if (rc != SQLITE_DONE) fail(rc, context);
-  afterWrite();
+  write(cached("DELETE FROM " + table + " WHERE rowid = ?"), {}, rowid, context);
 }
 
 QString Connection::attach(const QString& rawPath) {
@@ -572,8 +564,12 @@ void Connection::beforeWrite() {
 void Connection::use() {
   // A transaction takes the file's write lock when it first touches the file.
   while (m_begun < m_level) {
-    run(m_begun == 0 ? QStringLiteral("BEGIN IMMEDIATE")
-                     : QStringLiteral("SAVEPOINT tarovent_%1").arg(m_begun));
+    if (m_begun == 0) {
+      run(QStringLiteral("BEGIN IMMEDIATE"));
+      ++m_transactionSerial;
+    } else {
+      run(QStringLiteral("SAVEPOINT tarovent_%1").arg(m_begun));
+    }
     ++m_begun;
   }
 }
@@ -588,12 +584,24 @@ void Connection::commit() {
     throw DbError(err::NotInTransaction,
                   QStringLiteral("Validation impossible sans transaction en cours."));
   releaseCursors();
-  --m_level;
-  if (m_begun > m_level) {
-    m_begun = m_level;
-    run(m_level == 0 ? QStringLiteral("COMMIT")
-                     : QStringLiteral("RELEASE tarovent_%1").arg(m_level));
+  const int level = m_level - 1;
+  if (m_begun > level) {
+    try {
+      run(level == 0 ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE tarovent_%1").arg(level));
+    } catch (const DbError&) {
+      // A savepoint that could not be released is still there for the caller to roll back.
+      if (level > 0) throw;
+      // A failed COMMIT (a deferred constraint, say) may leave SQLite's transaction open:
+      // undo it, so that the file is unlocked and the levels say what SQLite has.
+      if (!sqlite3_get_autocommit(m_db)) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+      m_level = 0;
+      m_begun = 0;
+      schemaChanged();
+      throw;
+    }
+    m_begun = level;
   }
+  m_level = level;
 }
 
 void Connection::rollback() {

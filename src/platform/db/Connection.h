@@ -85,6 +85,9 @@ class Connection : public std::enable_shared_from_this<Connection> {
   void updateRow(const QString& table, const QStringList& columns, const QVariantList& values,
                  qint64 rowid, const QString& context);
   void deleteRow(const QString& table, qint64 rowid, const QString& context);
+  // Runs a write prepared by the caller, `values` then `rowid` (when not negative) bound in
+  // order. The caller calls beforeWrite() before it fetches or prepares the statement.
+  void write(sqlite3_stmt* s, const QVariantList& values, qint64 rowid, const QString& context);
 
   // Writes bump the generation so that cached counts and rows read ahead notice.
   quint64 generation() const { return m_generation; }
@@ -101,6 +104,10 @@ class Connection : public std::enable_shared_from_this<Connection> {
   void releaseCursors();
 
   int transactionLevel() const { return m_level; }
+  // True while a transaction of this connection holds the file's write lock: nobody else
+  // can change the file until it ends. The serial tells one such transaction from the next.
+  bool writeLocked() const { return m_begun > 0; }
+  quint64 transactionSerial() const { return m_transactionSerial; }
   void begin();
   void commit();
   void rollback();
@@ -114,6 +121,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
   int m_begun = 0;  // of which SQLite has been told
   void run(const QString& sql);
   quint64 m_generation = 0;
+  quint64 m_transactionSerial = 0;
   int m_dataVersion = -1;
   qint64 m_lookedAt = -1;  // steady clock, ms
   std::set<LiveCursor*> m_cursors;

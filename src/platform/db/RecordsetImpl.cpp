@@ -48,6 +48,7 @@ void RecordsetImpl::setFields(const QList<FieldSpec>& fields, const QStringList&
   m_fields = fields;
   m_qualifiers = qualifiers;
   m_names.clear();
+  m_spellings.clear();
   for (int i = 0; i < m_fields.size(); ++i) {
     const QString n = m_fields[i].name.toUpper();
     if (!m_names.contains(n)) m_names.insert(n, i);
@@ -65,9 +66,13 @@ const FieldSpec& RecordsetImpl::field(int i) const {
 }
 
 int RecordsetImpl::fieldIndex(const QString& name) const {
+  // Callers name the same few fields over and over, each always spelt the same way.
+  if (const auto it = m_spellings.constFind(name); it != m_spellings.cend()) return *it;
   QString n = name.trimmed().toUpper();
   n.remove('[').remove(']');
-  return m_names.value(n, -1);
+  const int i = m_names.value(n, -1);
+  if (m_spellings.size() < kMaxSpellings) m_spellings.insert(name, i);
+  return i;
 }
 
 int RecordsetImpl::requireField(const QString& name) const {

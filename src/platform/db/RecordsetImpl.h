@@ -78,8 +78,11 @@ class RecordsetImpl {
   bool m_closed = false;
   bool m_noMatch = false;
   QList<FieldSpec> m_fields;
-  QStringList m_qualifiers;  // table of each field, when known
-  QHash<QString, int> m_names;
+  QStringList m_qualifiers;     // table of each field, when known
+  QHash<QString, int> m_names;  // upper-cased name (and TABLE.NAME) -> field
+  // Names as callers spelt them -> field (or -1), so that each is made canonical only once.
+  static constexpr int kMaxSpellings = 1024;
+  mutable QHash<QString, int> m_spellings;
   EditMode m_mode = EditMode::None;
   QVector<QVariant> m_buffer;
   QVector<bool> m_dirty;

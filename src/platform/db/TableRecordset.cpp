@@ -37,6 +37,7 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
     for (auto* s : std::as_const(m_stmts)) sqlite3_finalize(s);
     m_stmts.clear();
     dropShapes();
+    dropWrites();
     if (m_c) m_c->unregisterCursor(this);
     m_closed = true;
   }
@@ -210,6 +211,15 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
 
   void loadForEdit() override {
     if (m_deleted) throw DbError(err::RecordDeleted, QStringLiteral("Enregistrement supprimé."));
+    // Rows read ahead carry every field from now on, so that the next edits find them there.
+    if (m_used.contains(false)) {
+      m_used.fill(true);
+      dropShapes();
+    }
+    if (aheadIsCurrent()) {
+      for (int i = 0; i < m_fields.size(); ++i) m_buffer[i] = bufValue(m_bufPos, m_bufSlot[i]);
+      return;
+    }
     // The engine reads the record again when editing begins.
     if (!loadRow(true))
       throw DbError(err::RecordDeleted, QStringLiteral("Enregistrement supprimé."));
@@ -217,16 +227,14 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
   }
 
   void writeEdit() override {
-    QStringList cols;
-    QVariantList values;
-    for (int i = 0; i < m_fields.size(); ++i) {
-      if (!m_dirty[i]) continue;
-      cols << m_quoted[i];
-      values << m_buffer[i];
-    }
-    if (!cols.isEmpty()) {
+    QVariantList& values = m_values;
+    values.clear();
+    for (int i = 0; i < m_fields.size(); ++i)
+      if (m_dirty[i]) values << m_buffer[i];
+    if (!values.isEmpty()) {
       const bool aheadValid = m_bufPos >= 0 && m_bufStamp == m_c->changeStamp();
-      m_c->updateRow(m_qtable, cols, values, m_rowid, m_table);
+      m_c->beforeWrite();
+      m_c->write(writeStatement(Write::Update, m_dirty), values, m_rowid, m_table);
       // Rows read ahead stay good after this record's own change, unless its key changed:
       // then it moved in the index and moves start again from its new key.
       bool keyChanged = false;
@@ -242,14 +250,17 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
   }
 
   void writeNew() override {
-    QStringList cols;
-    QVariantList values;
+    QVector<bool> given(m_fields.size(), false);
+    QVariantList& values = m_values;
+    values.clear();
     for (int i = 0; i < m_fields.size(); ++i) {
       if (m_buffer[i].isNull() || !m_buffer[i].isValid()) continue;
-      cols << m_quoted[i];
+      given[i] = true;
       values << m_buffer[i];
     }
-    m_lastModified = encodeBookmark(m_c->insertRow(m_qtable, cols, values, m_table));
+    m_c->beforeWrite();
+    m_c->write(writeStatement(Write::Insert, given), values, -1, m_table);
+    m_lastModified = encodeBookmark(sqlite3_last_insert_rowid(m_c->handle()));
     m_empty = false;
   }
 
@@ -270,6 +281,7 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
 
  private:
   enum class State { Bof, OnRow, Eof };
+  enum class Write : char { Insert = 'I', Update = 'U' };
   static constexpr int kFirstBatch = 8;
   static constexpr int kMaxBatch = 1024;
 
@@ -311,6 +323,53 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
     sqlite3_reset(s);
     sqlite3_clear_bindings(s);
     return s;
+  }
+
+  // The INSERT or UPDATE (by rowid) of the fields `fields` marks: made once for each such set,
+  // then bound again for every row.
+  sqlite3_stmt* writeStatement(Write kind, const QVector<bool>& fields) {
+    QByteArray& key = m_writeKey;
+    key.fill('0', fields.size() + 1);
+    key[0] = char(kind);
+    for (int i = 0; i < fields.size(); ++i)
+      if (fields[i]) key[i + 1] = '1';
+    if (sqlite3_stmt* s = m_writes.value(key)) {
+      m_c->use();
+      return s;
+    }
+    QStringList cols;
+    for (int i = 0; i < fields.size(); ++i)
+      if (fields[i]) cols << m_quoted[i];
+    QString sql;
+    if (kind == Write::Update)
+      sql = "UPDATE " + m_qtable + " SET " + cols.join(" = ?, ") + " = ? WHERE rowid = ?";
+    else if (cols.isEmpty())
+      sql = "INSERT INTO " + m_qtable + " DEFAULT VALUES";
+    else
+      sql = "INSERT INTO " + m_qtable + " (" + cols.join(", ") + ") VALUES (" +
+            QStringList(cols.size(), QStringLiteral("?")).join(", ") + ")";
+    sqlite3_stmt* s = m_c->prepare(sql);
+    m_writes.insert(key, s);
+    return s;
+  }
+
+  void dropWrites() {
+    for (sqlite3_stmt* s : std::as_const(m_writes)) sqlite3_finalize(s);
+    m_writes.clear();
+    sqlite3_finalize(m_load);
+    m_load = nullptr;
+  }
+
+  // True when the current record's values read ahead are those of the file: they were read
+  // under the write lock of the transaction still going on, and nothing was written since
+  // except through this recordset's own edits of them.
+  bool aheadIsCurrent() const {
+    if (m_bufPos < 0 || !m_bufLocked || !m_c->writeLocked() ||
+        m_bufSerial != m_c->transactionSerial() || m_bufStamp != m_c->generation())
+      return false;
+    for (int slot : m_bufSlot)
+      if (slot < 0) return false;
+    return true;
   }
 
   // A walk's statement depends on the relation, the key's length and which of its values are
@@ -382,6 +441,8 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
   void fill(sqlite3_stmt* s, int dir, int limit) {
     prepareLayout();
     m_bufStamp = m_c->changeStamp();
+    m_bufLocked = m_c->writeLocked();
+    m_bufSerial = m_c->transactionSerial();
     const QList<int>& fields = m_fillFields;
     const QList<int>& columns = m_fillColumns;
     m_bufRowids.clear();
@@ -458,12 +519,11 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
   bool loadRow(bool force) {
     const quint64 stamp = m_c->changeStamp();
     if (m_rowLoaded && !force && m_rowStamp == stamp) return true;
-    if (m_loadSql.isEmpty()) {
-      QStringList cols;
-      for (const auto& f : m_fields) cols << quoteIdentifier(f.name);
-      m_loadSql = "SELECT " + cols.join(", ") + " FROM " + m_qtable + " WHERE rowid = ?";
-    }
-    sqlite3_stmt* s = m_c->cached(m_loadSql);
+    if (!m_load)
+      m_load =
+          m_c->prepare("SELECT " + m_quoted.join(", ") + " FROM " + m_qtable + " WHERE rowid = ?");
+    m_c->use();
+    sqlite3_stmt* s = m_load;
     sqlite3_bind_int64(s, 1, m_rowid);
     const int rc = sqlite3_step(s);
     if (rc == SQLITE_ROW) {
@@ -489,12 +549,16 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
     m_empty = false;
   }
 
-  QString m_table, m_qtable, m_indexName, m_loadSql;
+  QString m_table, m_qtable, m_indexName;
   QList<KeyColumn> m_order;  // the index's fields, then rowid
   QList<int> m_keyFieldPos;
   QStringList m_quoted;  // field names as SQL quotes them
   QVector<bool> m_used;  // fields read ahead: the key and those the caller has read
   QHash<QString, sqlite3_stmt*> m_stmts;
+  QHash<QByteArray, sqlite3_stmt*> m_writes;  // by kind and fields written
+  QByteArray m_writeKey;                      // kept between writes, as m_values is
+  QVariantList m_values;
+  sqlite3_stmt* m_load = nullptr;  // every field of one row, by rowid
 
   // Rows read ahead, in the walk's direction: rowids, and m_bufWidth values a row.
   QVector<qint64> m_bufRowids;
@@ -514,6 +578,8 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
   bool m_bufEnd = false;
   int m_batch = kFirstBatch;
   quint64 m_bufStamp = 0;
+  bool m_bufLocked = false;  // read under a transaction's write lock, that of m_bufSerial
+  quint64 m_bufSerial = 0;
 
   State m_state = State::Bof;
   bool m_empty = false;

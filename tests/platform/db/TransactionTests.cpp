@@ -1,6 +1,9 @@
+#include <sqlite3.h>
+
 #include <QElapsedTimer>
 
 #include "DbTestSupport.h"
+#include "platform/db/Connection.h"
 
 namespace tarovent::db::test {
 namespace {
@@ -46,6 +49,38 @@ TEST_F(TransactionTest, RollingBackAnUntouchedOrNestedTransactionKeepsTheRest) {
   m_ws.CommitTrans();
   EXPECT_EQ(column("select N from T", "N"), QStringList{"5"});
   EXPECT_EQ(m_db.transactionLevel(), 0);
+}
+
+// A commit refused by a constraint checked only at commit time leaves no transaction behind:
+// the work is undone, the file unlocked, and the next transaction starts afresh.
+TEST_F(TransactionTest, ACommitRefusedAtTheEndUndoesTheTransaction) {
+  sqlite3* h = m_db.connection()->handle();
+  ASSERT_EQ(sqlite3_exec(h,
+                         "PRAGMA foreign_keys = ON;"
+                         "CREATE TABLE P (ID INTEGER PRIMARY KEY);"
+                         "CREATE TABLE C (ID INTEGER, PID INTEGER REFERENCES P (ID) "
+                         "DEFERRABLE INITIALLY DEFERRED)",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  m_db.connection()->schemaChanged();
+  {
+    TransactionGuard g(m_ws);
+    exec("UPDATE T SET N = 7");
+    exec("INSERT INTO C VALUES (1, 99)");
+    EXPECT_DB_ERROR(g.commit(), err::ValidationFailed);
+    EXPECT_EQ(m_db.transactionLevel(), 0);
+    EXPECT_NE(sqlite3_get_autocommit(h), 0);
+  }
+  EXPECT_EQ(column("select N from T", "N"), QStringList{"1"});
+  EXPECT_EQ(column("select ID from C", "ID"), QStringList{});
+  Workspace other;
+  Database same = other.OpenDatabase(m_db.Name());
+  same.Execute("UPDATE T SET N = 3");
+  m_ws.BeginTrans();
+  exec("INSERT INTO P VALUES (99)");
+  exec("INSERT INTO C VALUES (1, 99)");
+  m_ws.CommitTrans();
+  EXPECT_EQ(column("select PID from C", "PID"), QStringList{"99"});
 }
 
 }  // namespace

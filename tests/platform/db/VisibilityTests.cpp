@@ -90,6 +90,54 @@ TEST_F(VisibilityTest, InsideATransactionAnEditedKeyStillMovesTheWalk) {
   m_ws.CommitTrans();
 }
 
+// Edit starts from the record as the file has it, however the record was last read: after
+// another recordset's write, a nested rollback, another process's commit between transactions.
+TEST_F(VisibilityTest, EditStartsFromTheRecordAsItIsNow) {
+  Recordset a = m_db.OpenRecordset("TCPT", RecordsetType::Table);
+  a.setIndex("PrimaryKey");
+  Recordset b = m_db.OpenRecordset("TCPT", RecordsetType::Table);
+  b.setIndex("PrimaryKey");
+  const auto editedN = [&] {
+    a.Edit();
+    const int n = a.value("N").toInt();
+    a.CancelUpdate();
+    return n;
+  };
+  m_ws.BeginTrans();
+  a.MoveFirst();
+  a.Edit();  // the walks read every field from here on
+  a.CancelUpdate();
+  a.MoveFirst();
+  EXPECT_EQ(editedN(), 10);
+  b.Edit();
+  b.setValue("N", 11);
+  b.Update();
+  EXPECT_EQ(editedN(), 11);
+
+  m_ws.BeginTrans();
+  a.Edit();
+  a.setValue("N", 12);
+  a.Update();
+  EXPECT_EQ(editedN(), 12);
+  m_ws.Rollback();
+  EXPECT_EQ(editedN(), 11);
+  a.MoveFirst();
+  m_ws.CommitTrans();
+
+  Workspace other;
+  Database db = other.OpenDatabase(m_db.Name());
+  db.Execute("UPDATE TCPT SET N = 13 WHERE K = 'A'");
+  m_ws.BeginTrans();
+  EXPECT_EQ(column("select N from TCPT where K = 'B'", "N"), QStringList{"10"});
+  const int n = editedN();
+  EXPECT_EQ(n, 13);
+  a.Edit();
+  a.setValue("N", n + 1);
+  a.Update();
+  m_ws.CommitTrans();
+  EXPECT_EQ(column("select N from TCPT where K = 'A'", "N"), QStringList{"14"});
+}
+
 TEST_F(VisibilityTest, AHeldRecordsetSeesAnotherConnectionsCommitsAtItsNextMove) {
   Recordset a = m_db.OpenRecordset("TCPT", RecordsetType::Table);
   a.setIndex("PrimaryKey");
