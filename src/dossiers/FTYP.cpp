@@ -1,6 +1,5 @@
 #include "FTYP.h"
 
-#include <QCloseEvent>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -138,7 +137,7 @@ FTYP::FTYP(core::ProcessState& state, QWidget* parent)
 
   finishSetup(m_data);
   m_newCode->setMaxLength(m_code->maxLength());
-  switchMenuButton(false);
+  setMenuButton(kMenuButton);
 }
 
 QWidget* FTYP::buildOptions() {
@@ -412,25 +411,11 @@ void FTYP::compose() {
     m.show(m.tr(QStringLiteral("Le processus de composition n'a pu démarrer")), ui::Icon::Critical);
 }
 
-void FTYP::switchMenuButton(bool on) {
-  auto* menu = dynamic_cast<core::MainMenu*>(m_state.opener);
-  if (!menu) return;
-  if (on)
-    menu->Allumer_Menu(kMenuButton);
-  else
-    menu->Eteindre_Menu(kMenuButton);
-}
-
 void FTYP::escape() {
   if (m_duplication->isVisible())
     endDuplication();
   else
     RecordWindow::escape();
-}
-
-void FTYP::closeEvent(QCloseEvent* e) {
-  RecordWindow::closeEvent(e);
-  if (e->isAccepted()) switchMenuButton(true);
 }
 
 }  // namespace tarovent::dossiers

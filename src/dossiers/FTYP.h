@@ -25,7 +25,6 @@ class FTYP : public RecordWindow {
 
  protected:
   void escape() override;
-  void closeEvent(QCloseEvent* e) override;
 
  private:
   QWidget* buildOptions();
@@ -42,7 +41,6 @@ class FTYP : public RecordWindow {
   void compose();
   bool compositionAvailable() const;
   void showTemplateError(const QString& error);
-  void switchMenuButton(bool on);
 
   QuoteTypeTemplates m_templates;
   ui::DataControl* m_data = nullptr;
