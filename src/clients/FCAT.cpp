@@ -8,9 +8,9 @@
 #include <QVBoxLayout>
 
 #include "core/ProcessState.h"
-#include "dossiers/GridColumns.h"
 #include "ui/BoundLineEdit.h"
 #include "ui/DataControl.h"
+#include "ui/GridColumns.h"
 #include "ui/GridLink.h"
 #include "ui/RecordButtons.h"
 
@@ -37,10 +37,10 @@ FCAT::FCAT(core::ProcessState& state, QWidget* parent)
   grid->setObjectName("DBG_Cat");
   auto* model = new ui::RecordsetModel(grid);
   new ui::GridLink(grid, model, data);
-  new dossiers::GridColumns(grid, model, data,
-                            {dossiers::gridColumn("TCAT_CODE", QStringLiteral("Code")),
-                             dossiers::gridColumn("TCAT_LIBELLE", QStringLiteral("Libellé"))},
-                            {80, 280}, 1);
+  new ui::GridColumns(grid, model, data,
+                      {ui::gridColumn("TCAT_CODE", QStringLiteral("Code")),
+                       ui::gridColumn("TCAT_LIBELLE", QStringLiteral("Libellé"))},
+                      {80, 280}, 1);
 
   auto* add = button("Cmd_ADD", QStringLiteral("&Ajouter"));
   auto* save = button("Cmd_Update", QStringLiteral("&Enregistrer"));

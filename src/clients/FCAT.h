@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dossiers/RecordWindow.h"
+#include "core/RecordWindow.h"
 
 namespace tarovent::ui {
 class BoundLineEdit;
@@ -9,7 +9,7 @@ class BoundLineEdit;
 namespace tarovent::clients {
 
 // The client categories (TCAT): a code and its label. Opens as a modal window.
-class FCAT : public dossiers::RecordWindow {
+class FCAT : public core::RecordWindow {
   Q_OBJECT
  public:
   explicit FCAT(core::ProcessState& state, QWidget* parent = nullptr);

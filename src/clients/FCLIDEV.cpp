@@ -17,7 +17,6 @@
 #include "core/GridTools.h"
 #include "core/NewMailCommand.h"
 #include "core/ProcessState.h"
-#include "dossiers/GridColumns.h"
 #include "platform/db/DbError.h"
 #include "ui/BoundCheckBox.h"
 #include "ui/BoundComboBox.h"
@@ -26,6 +25,7 @@
 #include "ui/DataControl.h"
 #include "ui/DbErrorMessage.h"
 #include "ui/FormNavigation.h"
+#include "ui/GridColumns.h"
 #include "ui/GridLink.h"
 #include "ui/NumberBox.h"
 #include "ui/RecordButtons.h"
@@ -33,7 +33,7 @@
 namespace tarovent::clients {
 namespace {
 
-using dossiers::gridColumn;
+using ui::gridColumn;
 
 const QString kClientErrors = QStringLiteral("DBD_Cli : ");
 const QString kCategoryErrors = QStringLiteral("Catégories : ");
@@ -304,15 +304,15 @@ QWidget* FCLIDEV::buildContacts() {
   grid->setObjectName("DBG_Contact");
   auto* model = new ui::RecordsetModel(grid);
   new ui::GridLink(grid, model, m_contacts);
-  new dossiers::GridColumns(grid, model, m_contacts,
-                            {gridColumn("TCLI_CONTACT_Num", QStringLiteral("N°")),
-                             gridColumn("TCLI_Contact_Nom", QStringLiteral("Nom")),
-                             gridColumn("TCLI_CONTACT_Fonct", QStringLiteral("Fonction")),
-                             gridColumn("TCLI_CONTACT_Tel", QStringLiteral("Téléphone")),
-                             gridColumn("TCLI_CONTACT_Fax", QStringLiteral("Fax")),
-                             gridColumn("TCLI_CONTACT_Portab", QStringLiteral("Portable")),
-                             gridColumn("TCLI_CONTACT_mail", QStringLiteral("E-mail"))},
-                            {40, 170, 130, 110, 110, 110, 200}, 6);
+  new ui::GridColumns(grid, model, m_contacts,
+                      {gridColumn("TCLI_CONTACT_Num", QStringLiteral("N°")),
+                       gridColumn("TCLI_Contact_Nom", QStringLiteral("Nom")),
+                       gridColumn("TCLI_CONTACT_Fonct", QStringLiteral("Fonction")),
+                       gridColumn("TCLI_CONTACT_Tel", QStringLiteral("Téléphone")),
+                       gridColumn("TCLI_CONTACT_Fax", QStringLiteral("Fax")),
+                       gridColumn("TCLI_CONTACT_Portab", QStringLiteral("Portable")),
+                       gridColumn("TCLI_CONTACT_mail", QStringLiteral("E-mail"))},
+                      {40, 170, 130, 110, 110, 110, 200}, 6);
   grid->setMinimumHeight(90);
 
   auto* fields = new QHBoxLayout;
@@ -377,12 +377,12 @@ QWidget* FCLIDEV::buildList() {
   m_list->setObjectName("DBG_Cli");
   auto* model = new ui::RecordsetModel(m_list);
   new ui::GridLink(m_list, model, m_data);
-  new dossiers::GridColumns(m_list, model, m_data,
-                            {gridColumn("TCLI_CODE", QStringLiteral("Code")),
-                             gridColumn("TCLI_RS", QStringLiteral("Raison sociale")),
-                             gridColumn("TCLI_CODP", QStringLiteral("CP")),
-                             gridColumn("TCLI_VILLE", QStringLiteral("Ville"))},
-                            {80, 170, 55, 110}, 1);
+  new ui::GridColumns(m_list, model, m_data,
+                      {gridColumn("TCLI_CODE", QStringLiteral("Code")),
+                       gridColumn("TCLI_RS", QStringLiteral("Raison sociale")),
+                       gridColumn("TCLI_CODP", QStringLiteral("CP")),
+                       gridColumn("TCLI_VILLE", QStringLiteral("Ville"))},
+                      {80, 170, 55, 110}, 1);
   core::addGridTools(m_state, m_list, m_data);
   auto* layout = new QVBoxLayout(m_listFrame);
   auto* searchRow = new QHBoxLayout;
@@ -420,13 +420,13 @@ QWidget* FCLIDEV::buildVisits() {
   grid->setObjectName("DBG_Vis");
   auto* model = new ui::RecordsetModel(grid);
   new ui::GridLink(grid, model, m_visits);
-  new dossiers::GridColumns(grid, model, m_visits,
-                            {gridColumn("TVIS_DatePrev", QStringLiteral("Prévue le")),
-                             gridColumn("TVIS_DateRea", QStringLiteral("Réalisée le")),
-                             gridColumn("TVIS_Resume", QStringLiteral("Résumé")),
-                             gridColumn("TVIS_Cal", QStringLiteral("Com.")),
-                             gridColumn("TVIS_Contact", QStringLiteral("Contact"))},
-                            {80, 80, 120, 45, 100}, 2);
+  new ui::GridColumns(grid, model, m_visits,
+                      {gridColumn("TVIS_DatePrev", QStringLiteral("Prévue le")),
+                       gridColumn("TVIS_DateRea", QStringLiteral("Réalisée le")),
+                       gridColumn("TVIS_Resume", QStringLiteral("Résumé")),
+                       gridColumn("TVIS_Cal", QStringLiteral("Com.")),
+                       gridColumn("TVIS_Contact", QStringLiteral("Contact"))},
+                      {80, 80, 120, 45, 100}, 2);
   auto* layout = new QVBoxLayout(m_visitsFrame);
   auto* title = new QLabel(QStringLiteral("Visites du client"), m_visitsFrame);
   layout->addWidget(title);

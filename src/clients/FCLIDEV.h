@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dossiers/RecordWindow.h"
+#include "core/RecordWindow.h"
 
 class QFrame;
 class QLineEdit;
@@ -21,7 +21,7 @@ namespace tarovent::clients {
 
 // The client file: one record per client with its contacts, the client list with its quick
 // search, the country list (F4), the visits, the memo and new mails to the client.
-class FCLIDEV : public dossiers::RecordWindow {
+class FCLIDEV : public core::RecordWindow {
   Q_OBJECT
  public:
   explicit FCLIDEV(core::ProcessState& state, QWidget* parent = nullptr);

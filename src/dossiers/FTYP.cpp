@@ -11,7 +11,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "GridColumns.h"
 #include "QuoteTypeDuplication.h"
 #include "TariffModeBox.h"
 #include "TariffModes.h"
@@ -23,6 +22,7 @@
 #include "ui/BoundLineEdit.h"
 #include "ui/DataControl.h"
 #include "ui/DbErrorMessage.h"
+#include "ui/GridColumns.h"
 #include "ui/GridLink.h"
 #include "ui/NumberBox.h"
 #include "ui/RecordButtons.h"
@@ -63,11 +63,11 @@ FTYP::FTYP(core::ProcessState& state, QWidget* parent)
   grid->setObjectName("DBG_TYP");
   auto* model = new ui::RecordsetModel(grid);
   new ui::GridLink(grid, model, m_data);
-  new GridColumns(grid, model, m_data,
-                  {gridColumn("TTYP_CODE", QStringLiteral("Code")),
-                   gridColumn("TTYP_LIB", QStringLiteral("Libellé")),
-                   gridColumn("TTYP_Desactive", QStringLiteral("Désactivé"))},
-                  {90, 260, 90}, 1);
+  new ui::GridColumns(grid, model, m_data,
+                      {ui::gridColumn("TTYP_CODE", QStringLiteral("Code")),
+                       ui::gridColumn("TTYP_LIB", QStringLiteral("Libellé")),
+                       ui::gridColumn("TTYP_Desactive", QStringLiteral("Désactivé"))},
+                      {90, 260, 90}, 1);
 
   m_add = button("Cmd_Ajouter", QStringLiteral("&Nouveau"));
   auto* save = button("Cmd_Update", QStringLiteral("&Enregistrer"));

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "QuoteTypeTemplates.h"
-#include "RecordWindow.h"
+#include "core/RecordWindow.h"
 
 class QLineEdit;
 class QPushButton;
@@ -18,7 +18,7 @@ class TariffModeBox;
 // The quote types: code, label, deactivation, tariff modes and the options of the descriptive
 // texts; the template of each type (created from VIDE, deleted with the type on request,
 // copied by the duplication).
-class FTYP : public RecordWindow {
+class FTYP : public core::RecordWindow {
   Q_OBJECT
  public:
   explicit FTYP(core::ProcessState& state, QWidget* parent = nullptr);

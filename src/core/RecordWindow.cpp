@@ -1,4 +1,4 @@
-#include "RecordWindow.h"
+#include "core/RecordWindow.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -16,9 +16,9 @@
 #include "ui/FormNavigation.h"
 #include "ui/RecordButtons.h"
 
-namespace tarovent::dossiers {
+namespace tarovent::core {
 
-RecordWindow::RecordWindow(core::ProcessState& state, const QString& name, const QString& caption,
+RecordWindow::RecordWindow(ProcessState& state, const QString& name, const QString& caption,
                            int helpContext, QWidget* parent)
     : QWidget(parent), m_state(state) {
   setObjectName(name);
@@ -90,8 +90,8 @@ void RecordWindow::recordSaved(bool wasNew) {
 
 void RecordWindow::finishSetup(ui::DataControl* data) {
   new ui::FormNavigation(this);
-  core::addMacroButton(m_state, this);
-  core::Traduire_Fenetre(m_state, this);
+  addMacroButton(m_state, this);
+  Traduire_Fenetre(m_state, this);
   try {
     data->Refresh();
   } catch (const db::DbError& e) {
@@ -105,7 +105,7 @@ void RecordWindow::setMenuButton(const QString& name) {
 }
 
 void RecordWindow::switchMenuButton(bool on) {
-  auto* menu = dynamic_cast<core::MainMenu*>(m_state.opener);
+  auto* menu = dynamic_cast<MainMenu*>(m_state.opener);
   if (!menu || m_menuButton.isEmpty()) return;
   if (on)
     menu->Allumer_Menu(m_menuButton);
@@ -131,4 +131,4 @@ void RecordWindow::closeEvent(QCloseEvent* e) {
   if (e->isAccepted()) switchMenuButton(true);
 }
 
-}  // namespace tarovent::dossiers
+}  // namespace tarovent::core

@@ -15,7 +15,7 @@ class RecordButtons;
 struct RecordButtonSet;
 }  // namespace tarovent::ui
 
-namespace tarovent::dossiers {
+namespace tarovent::core {
 
 // What the record windows of this folder share: a name and a French caption, buttons that Enter
 // presses, labels whose access key focuses their box, Esc for quit, and a close that is refused
@@ -68,4 +68,4 @@ class RecordWindow : public QWidget {
   bool m_adding = false;
 };
 
-}  // namespace tarovent::dossiers
+}  // namespace tarovent::core
