@@ -29,6 +29,12 @@ RecordWindow::RecordWindow(ProcessState& state, const QString& name, const QStri
   connect(escape, &QShortcut::activated, this, &RecordWindow::escape);
 }
 
+RecordWindow::~RecordWindow() {
+  // The boxes are deleted after the window's own part is gone, and a box losing the focus then
+  // still signals (editing finished, say): nothing may reach the window's slots any more.
+  for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
+}
+
 QPushButton* RecordWindow::button(const QString& name, const QString& caption) {
   auto* b = new QPushButton(caption, this);
   b->setObjectName(name);

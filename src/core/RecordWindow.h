@@ -17,7 +17,7 @@ struct RecordButtonSet;
 
 namespace tarovent::core {
 
-// What the record windows of this folder share: a name and a French caption, buttons that Enter
+// What the record windows share: a name and a French caption, buttons that Enter
 // presses, labels whose access key focuses their box, Esc for quit, and a close that is refused
 // while a change is pending. Opened in the main window's work area, they close their sub-window.
 class RecordWindow : public QWidget {
@@ -25,6 +25,7 @@ class RecordWindow : public QWidget {
  public:
   RecordWindow(core::ProcessState& state, const QString& name, const QString& caption,
                int helpContext, QWidget* parent);
+  ~RecordWindow() override;
 
   // Closes the window (its sub-window in the work area); false when refused.
   bool closeWindow();
