@@ -68,6 +68,7 @@ void WordDocument::Impl::addStory(const QString& part, const char* rootChild) {
 
 void WordDocument::Impl::indexBookmarks() {
   marks.clear();
+  repeatedMarks = false;
   for (int s = 0; s < int(stories.size()); ++s) {
     std::unordered_map<std::string, pugi::xml_node> open;
     xml::traverse(
@@ -89,7 +90,9 @@ void WordDocument::Impl::indexBookmarks() {
             if (it != open.end()) {
               const QString name = QString::fromUtf8(xml::attr(it->second, "name").value());
               const QString key = name.toUpper();
-              if (!name.isEmpty() && !marks.contains(key))
+              if (marks.contains(key))
+                repeatedMarks = true;
+              else if (!name.isEmpty())
                 marks.insert(key, Mark{name, s, it->second, n});
               open.erase(it);
             }
@@ -338,15 +341,17 @@ bool WordDocument::Impl::allHidden(pugi::xml_node root) const {
 }
 
 void WordDocument::Impl::removeMark(const QString& key) {
-  const auto it = marks.find(key);
-  if (it == marks.end()) return;
-  it->start.parent().remove_child(it->start);
-  it->end.parent().remove_child(it->end);
-  changed(it->story);
-  marks.erase(it);
+  for (auto it = marks.find(key); it != marks.end(); it = marks.find(key)) {
+    it->start.parent().remove_child(it->start);
+    it->end.parent().remove_child(it->end);
+    changed(it->story);
+    marks.erase(it);
+    marksDropped();
+  }
 }
 
-void WordDocument::Impl::dropMarksUnder(pugi::xml_node root) {
+bool WordDocument::Impl::dropMarksUnder(pugi::xml_node root) {
+  bool dropped = false;
   for (auto it = marks.begin(); it != marks.end();) {
     const bool startIn = xml::isAncestorOf(root, it->start);
     const bool endIn = xml::isAncestorOf(root, it->end);
@@ -354,10 +359,12 @@ void WordDocument::Impl::dropMarksUnder(pugi::xml_node root) {
       if (!startIn) it->start.parent().remove_child(it->start);
       if (!endIn) it->end.parent().remove_child(it->end);
       it = marks.erase(it);
+      dropped = true;
     } else {
       ++it;
     }
   }
+  return dropped;
 }
 
 pugi::xml_node WordDocument::Impl::newMarker(pugi::xml_node where, bool start, long long id,

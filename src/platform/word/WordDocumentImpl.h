@@ -58,6 +58,9 @@ struct WordDocument::Impl {
   std::string prefix;  // prefix of the main namespace in the body part, with its colon
   std::vector<Story> stories;
   QHash<QString, Mark> marks;  // key: upper-case name
+  // A name written twice: the index holds the first copy, so dropping it must bring the next
+  // one forward, as opening the saved file would.
+  bool repeatedMarks = false;
   long long nextId = 0;
 
   mutable bool tablesValid = false;
@@ -141,11 +144,16 @@ struct WordDocument::Impl {
     return it == marks.constEnd() ? nullptr : &*it;
   }
 
+  // Removes every copy of the bookmark, so that none comes back when the file is opened again.
   void removeMark(const QString& key);
 
   // Forgets bookmarks with a marker under root (which is about to go), removing the other
-  // marker wherever it is.
-  void dropMarksUnder(pugi::xml_node root);
+  // marker wherever it is. Tells whether it forgot any: call marksDropped() once root is gone.
+  bool dropMarksUnder(pugi::xml_node root);
+
+  void marksDropped() {
+    if (repeatedMarks) indexBookmarks();
+  }
 
   pugi::xml_node newMarker(pugi::xml_node where, bool start, long long id, const QString& name,
                            bool before);
