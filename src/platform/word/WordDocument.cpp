@@ -402,9 +402,8 @@ bool WordDocument::isTableHidden(int t) const { return d->allHidden(d->tableNode
 
 CharFormat WordDocument::cellFormat(const CellRef& cell) const {
   CharFormat format;
-  const auto runs = d->textRuns(d->cellNode(cell));
-  if (runs.empty()) return format;
-  const pugi::xml_node run = runs.front();
+  const pugi::xml_node run = d->firstTextRun(d->cellNode(cell));
+  if (!run) return format;
   const pugi::xml_node rPr = xml::firstChild(run, "rPr");
   format.hidden = d->runHidden(run);
   const pugi::xml_node b = xml::firstChild(rPr, "b");

@@ -313,31 +313,49 @@ bool WordDocument::Impl::runHidden(pugi::xml_node run) const {
   return inheritedHidden(xml::ancestor(run, "p"), rPr);
 }
 
-std::vector<pugi::xml_node> WordDocument::Impl::textRuns(pugi::xml_node root) const {
-  std::vector<pugi::xml_node> found;
-  if (xml::is(root, "del") || xml::ancestor(root, "del")) return found;
+void WordDocument::Impl::forTextRuns(pugi::xml_node root,
+                                     const std::function<bool(pugi::xml_node)>& visit) const {
+  if (xml::is(root, "del") || xml::ancestor(root, "del")) return;
+  bool going = true;
   xml::traverse(
       root,
       [&](pugi::xml_node n) {
-        if (n.type() != pugi::node_element || xml::is(n, "del")) return false;
-        if (xml::is(n, "r")) {
+        if (!going || n.type() != pugi::node_element) return false;
+        const char* local = xml::localName(n);
+        // Properties and text hold no run; they make most of a cell.
+        if ((local[0] == 't' && local[1] == '\0') || xml::isProperties(n)) return false;
+        if (std::strcmp(local, "del") == 0) return false;
+        if (local[0] == 'r' && local[1] == '\0') {
           for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
             if ((xml::is(c, "t") && *c.text().get()) || xml::is(c, "tab")) {
-              found.push_back(n);
+              going = visit(n);
               break;
             }
           }
         }
-        return true;
+        return going;
       },
       [](pugi::xml_node) {});
+}
+
+pugi::xml_node WordDocument::Impl::firstTextRun(pugi::xml_node root) const {
+  pugi::xml_node found;
+  forTextRuns(root, [&](pugi::xml_node r) {
+    found = r;
+    return false;
+  });
   return found;
 }
 
 bool WordDocument::Impl::allHidden(pugi::xml_node root) const {
-  const auto runs = textRuns(root);
-  if (runs.empty()) return false;
-  return std::all_of(runs.begin(), runs.end(), [&](pugi::xml_node r) { return runHidden(r); });
+  bool any = false;
+  bool shown = false;
+  forTextRuns(root, [&](pugi::xml_node r) {
+    any = true;
+    shown = !runHidden(r);
+    return !shown;
+  });
+  return any && !shown;
 }
 
 void WordDocument::Impl::removeMark(const QString& key) {

@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <pugixml.hpp>
@@ -131,9 +132,11 @@ struct WordDocument::Impl {
 
   bool runHidden(pugi::xml_node run) const;
 
-  // Runs that show something (text, tab, break) in a subtree. Deleted text shows nothing: the
-  // walk leaves deletions out rather than looking up from every run.
-  std::vector<pugi::xml_node> textRuns(pugi::xml_node root) const;
+  // Runs that show something (text, tab) in a subtree, in order, until visit returns false.
+  // Deleted text shows nothing: the walk leaves deletions out rather than looking up from
+  // every run.
+  void forTextRuns(pugi::xml_node root, const std::function<bool(pugi::xml_node)>& visit) const;
+  pugi::xml_node firstTextRun(pugi::xml_node root) const;
 
   bool allHidden(pugi::xml_node root) const;
 
