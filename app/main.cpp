@@ -11,12 +11,14 @@
 #include <cstdio>
 #include <ctime>
 
+#include "clients/ClientWindows.h"
 #include "core/CoreWindows.h"
 #include "core/Help.h"
 #include "core/MainMenu.h"
 #include "core/ProcessState.h"
 #include "dossiers/DossierWindows.h"
 #include "macros/MacroWindows.h"
+#include "platform/mail/SystemMailOpener.h"
 #include "platform/os/WindowPrinter.h"
 #include "ui/ButtonEnterKey.h"
 #include "ui/MessageFunnel.h"
@@ -102,8 +104,10 @@ int main(int argc, char** argv) {
   state.workingFolder = work;
   state.programFolder = QApplication::applicationDirPath() + '/';
 
+  state.mail = std::make_unique<mail::SystemMailOpener>(work);
   core::registerCoreWindows(state);
   dossiers::registerDossierWindows(state);
+  clients::registerClientWindows(state);
   // Without a printer, printed windows become PDF files in the working folder.
   os::SystemWindowPrinter printer(work + QStringLiteral("Impressions"));
   macros::registerMacroWindows(state, printer);

@@ -9,6 +9,7 @@
 
 #include "ConfigFile.h"
 #include "platform/db/Database.h"
+#include "platform/mail/NewMail.h"
 #include "ui/MessageFunnel.h"
 #include "ui/WindowRegistry.h"
 
@@ -101,12 +102,15 @@ class ProcessState {
   // Windows by name, and the main menu that opens them (none in the command-line tools).
   ui::WindowRegistry windows;
   ui::WindowOpener* opener = nullptr;
+  // New mails for the user to complete; the program sets the workstation's, tests a recording one.
+  std::unique_ptr<mail::MailOpener> mail;
   // The macro button's action: runs the macros of the window given (none: no macros).
   std::function<void(QWidget* window)> runMacros;
 
   // Hand-over values between windows.
   QString compositionOrigin;           // window that started the composition in progress
   bool clientCreationRequest = false;  // the dossier workspace asked the client window for a client
+  QString lastCreatedClient;           // code of the client saved for that request
 
   bool hideRentabilite = false;
   int topOffset = 0;

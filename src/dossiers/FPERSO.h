@@ -3,7 +3,7 @@
 #include <QMap>
 
 #include "CustomFieldRules.h"
-#include "RecordWindow.h"
+#include "core/RecordWindow.h"
 
 namespace tarovent::ui {
 class BoundLineEdit;
@@ -14,7 +14,7 @@ namespace tarovent::dossiers {
 
 // The definitions of the fifteen custom dossier fields, in the general parameters: label,
 // kind, length, decimals and table of values, each row kept coherent as its boxes are left.
-class FPERSO : public RecordWindow {
+class FPERSO : public core::RecordWindow {
   Q_OBJECT
  public:
   explicit FPERSO(core::ProcessState& state, QWidget* parent = nullptr);

@@ -8,10 +8,10 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "GridColumns.h"
 #include "core/ProcessState.h"
 #include "ui/BoundLineEdit.h"
 #include "ui/DataControl.h"
+#include "ui/GridColumns.h"
 #include "ui/GridLink.h"
 #include "ui/NumberBox.h"
 #include "ui/RecordButtons.h"
@@ -39,15 +39,15 @@ FPRO::FPRO(core::ProcessState& state, QWidget* parent)
   grid->setObjectName("DBG_PRO");
   auto* model = new ui::RecordsetModel(grid);
   new ui::GridLink(grid, model, m_data);
-  ui::GridColumn unitPrice = gridColumn("TPRO_PU", QStringLiteral("Prix unitaire"));
+  ui::GridColumn unitPrice = ui::gridColumn("TPRO_PU", QStringLiteral("Prix unitaire"));
   unitPrice.format = [](const QVariant& v) {
     return v.isNull() ? QString() : QLocale().toString(v.toDouble(), 'f', 2);
   };
   unitPrice.alignment = Qt::AlignRight | Qt::AlignVCenter;
-  new GridColumns(grid, model, m_data,
-                  {gridColumn("TPRO_Code", QStringLiteral("Code option")),
-                   gridColumn("TPRO_LIB", QStringLiteral("Description")), unitPrice},
-                  {110, 420, 120}, 1);
+  new ui::GridColumns(grid, model, m_data,
+                      {ui::gridColumn("TPRO_Code", QStringLiteral("Code option")),
+                       ui::gridColumn("TPRO_LIB", QStringLiteral("Description")), unitPrice},
+                      {110, 420, 120}, 1);
 
   m_add = button("Cmd_Ajouter", QStringLiteral("&Nouveau"));
   auto* save = button("Cmd_Update", QStringLiteral("&Enregistrer"));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RecordWindow.h"
+#include "core/RecordWindow.h"
 
 class QPushButton;
 
@@ -12,7 +12,7 @@ class DataControl;
 namespace tarovent::dossiers {
 
 // The priced options offered in the composition: code, description and unit price.
-class FPRO : public RecordWindow {
+class FPRO : public core::RecordWindow {
   Q_OBJECT
  public:
   explicit FPRO(core::ProcessState& state, QWidget* parent = nullptr);

@@ -8,7 +8,6 @@
 #include <QVBoxLayout>
 
 #include "DossierNumbering.h"
-#include "GridColumns.h"
 #include "core/GridQuery.h"
 #include "core/GridTools.h"
 #include "core/ProcessState.h"
@@ -19,6 +18,7 @@
 #include "ui/BusyCursor.h"
 #include "ui/DataControl.h"
 #include "ui/DbErrorMessage.h"
+#include "ui/GridColumns.h"
 #include "ui/GridLink.h"
 #include "ui/NumberBox.h"
 #include "ui/RecordButtons.h"
@@ -55,12 +55,12 @@ FSOC::FSOC(core::ProcessState& state, QWidget* parent)
   grid->setObjectName("DBG_SOC");
   auto* model = new ui::RecordsetModel(grid);
   new ui::GridLink(grid, model, m_data);
-  new GridColumns(grid, model, m_data,
-                  {gridColumn("TSOC_CODE", QStringLiteral("Code")),
-                   gridColumn("TSOC_LIB", QStringLiteral("Nom en clair")),
-                   gridColumn("TSOC_NSEQ", QStringLiteral("Dernier N° de dossier")),
-                   gridColumn("TSOC_Desactive", QStringLiteral("Désactivée"))},
-                  {80, 320, 170, 100}, 1);
+  new ui::GridColumns(grid, model, m_data,
+                      {ui::gridColumn("TSOC_CODE", QStringLiteral("Code")),
+                       ui::gridColumn("TSOC_LIB", QStringLiteral("Nom en clair")),
+                       ui::gridColumn("TSOC_NSEQ", QStringLiteral("Dernier N° de dossier")),
+                       ui::gridColumn("TSOC_Desactive", QStringLiteral("Désactivée"))},
+                      {80, 320, 170, 100}, 1);
   grid->setToolTip(QStringLiteral("Sociétés"));
   core::addGridTools(state, grid, m_data);
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RecordWindow.h"
+#include "core/RecordWindow.h"
 
 class QPushButton;
 
@@ -13,7 +13,7 @@ namespace tarovent::dossiers {
 
 // The companies: code, name, last dossier number and deactivation, with the repair of the
 // counters (CMD_ActuSOC).
-class FSOC : public RecordWindow {
+class FSOC : public core::RecordWindow {
   Q_OBJECT
  public:
   explicit FSOC(core::ProcessState& state, QWidget* parent = nullptr);

@@ -1,6 +1,5 @@
 #include "FTYP.h"
 
-#include <QCloseEvent>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -12,7 +11,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "GridColumns.h"
 #include "QuoteTypeDuplication.h"
 #include "TariffModeBox.h"
 #include "TariffModes.h"
@@ -24,6 +22,7 @@
 #include "ui/BoundLineEdit.h"
 #include "ui/DataControl.h"
 #include "ui/DbErrorMessage.h"
+#include "ui/GridColumns.h"
 #include "ui/GridLink.h"
 #include "ui/NumberBox.h"
 #include "ui/RecordButtons.h"
@@ -64,11 +63,11 @@ FTYP::FTYP(core::ProcessState& state, QWidget* parent)
   grid->setObjectName("DBG_TYP");
   auto* model = new ui::RecordsetModel(grid);
   new ui::GridLink(grid, model, m_data);
-  new GridColumns(grid, model, m_data,
-                  {gridColumn("TTYP_CODE", QStringLiteral("Code")),
-                   gridColumn("TTYP_LIB", QStringLiteral("Libellé")),
-                   gridColumn("TTYP_Desactive", QStringLiteral("Désactivé"))},
-                  {90, 260, 90}, 1);
+  new ui::GridColumns(grid, model, m_data,
+                      {ui::gridColumn("TTYP_CODE", QStringLiteral("Code")),
+                       ui::gridColumn("TTYP_LIB", QStringLiteral("Libellé")),
+                       ui::gridColumn("TTYP_Desactive", QStringLiteral("Désactivé"))},
+                      {90, 260, 90}, 1);
 
   m_add = button("Cmd_Ajouter", QStringLiteral("&Nouveau"));
   auto* save = button("Cmd_Update", QStringLiteral("&Enregistrer"));
@@ -138,7 +137,7 @@ FTYP::FTYP(core::ProcessState& state, QWidget* parent)
 
   finishSetup(m_data);
   m_newCode->setMaxLength(m_code->maxLength());
-  switchMenuButton(false);
+  setMenuButton(kMenuButton);
 }
 
 QWidget* FTYP::buildOptions() {
@@ -412,25 +411,11 @@ void FTYP::compose() {
     m.show(m.tr(QStringLiteral("Le processus de composition n'a pu démarrer")), ui::Icon::Critical);
 }
 
-void FTYP::switchMenuButton(bool on) {
-  auto* menu = dynamic_cast<core::MainMenu*>(m_state.opener);
-  if (!menu) return;
-  if (on)
-    menu->Allumer_Menu(kMenuButton);
-  else
-    menu->Eteindre_Menu(kMenuButton);
-}
-
 void FTYP::escape() {
   if (m_duplication->isVisible())
     endDuplication();
   else
     RecordWindow::escape();
-}
-
-void FTYP::closeEvent(QCloseEvent* e) {
-  RecordWindow::closeEvent(e);
-  if (e->isAccepted()) switchMenuButton(true);
 }
 
 }  // namespace tarovent::dossiers

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "QuoteTypeTemplates.h"
-#include "RecordWindow.h"
+#include "core/RecordWindow.h"
 
 class QLineEdit;
 class QPushButton;
@@ -18,14 +18,13 @@ class TariffModeBox;
 // The quote types: code, label, deactivation, tariff modes and the options of the descriptive
 // texts; the template of each type (created from VIDE, deleted with the type on request,
 // copied by the duplication).
-class FTYP : public RecordWindow {
+class FTYP : public core::RecordWindow {
   Q_OBJECT
  public:
   explicit FTYP(core::ProcessState& state, QWidget* parent = nullptr);
 
  protected:
   void escape() override;
-  void closeEvent(QCloseEvent* e) override;
 
  private:
   QWidget* buildOptions();
@@ -42,7 +41,6 @@ class FTYP : public RecordWindow {
   void compose();
   bool compositionAvailable() const;
   void showTemplateError(const QString& error);
-  void switchMenuButton(bool on);
 
   QuoteTypeTemplates m_templates;
   ui::DataControl* m_data = nullptr;

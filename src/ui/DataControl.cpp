@@ -223,7 +223,7 @@ void DataControl::navigate(void (DataControl::*move)()) {
 }
 
 void DataControl::showError(const db::DbError& e) {
-  if (m_messages) showDbError(*m_messages, e);
+  if (m_messages) showDbError(*m_messages, e, m_errorPrefix);
 }
 
 void DataControl::updateCaption() {
@@ -237,7 +237,7 @@ void DataControl::updateCaption() {
       position = m_rs.AbsolutePosition() + 1;
   }
   m_caption =
-      translate("Enregistrement: ") + QString::number(position) + " / " + QString::number(count);
+      translate(m_captionPrefix) + QString::number(position) + " / " + QString::number(count);
   m_label->setText(m_caption);
   const bool any = count > 0;
   m_first->setEnabled(any);

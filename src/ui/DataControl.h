@@ -69,8 +69,12 @@ class DataControl : public QWidget {
   // Shows the current record in the bound controls again (after moving the recordset).
   void showRecord();
 
-  // The caption: "Enregistrement: position / count".
+  // The caption: "Enregistrement: position / count", or another prefix before the position.
   QString caption() const { return m_caption; }
+  void setCaptionPrefix(const QString& prefix) { m_captionPrefix = prefix; }
+  // Put before the text of the errors this source shows ("DBD_Cli : ").
+  void setErrorPrefix(const QString& prefix) { m_errorPrefix = prefix; }
+  const QString& errorPrefix() const { return m_errorPrefix; }
   // Asked before a moving button leaves a record whose bound controls hold changes; returning
   // false keeps the record. Without one, the changes are saved before moving.
   void setLeaveCheck(std::function<bool()> check) { m_leaveCheck = std::move(check); }
@@ -104,6 +108,8 @@ class DataControl : public QWidget {
   MessageFunnel* m_messages = nullptr;
   std::function<bool()> m_leaveCheck;
   QString m_caption;
+  QString m_captionPrefix = QStringLiteral("Enregistrement: ");
+  QString m_errorPrefix;
   QLabel* m_label = nullptr;
   QToolButton* m_first = nullptr;
   QToolButton* m_previous = nullptr;

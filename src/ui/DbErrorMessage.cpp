@@ -9,8 +9,9 @@ QString dbErrorText(const MessageFunnel& messages, const db::DbError& e) {
   return e.description() + messages.tr(QStringLiteral("   Err. n° ")) + QString::number(e.number());
 }
 
-void showDbError(MessageFunnel& messages, const db::DbError& e) {
-  messages.show(dbErrorText(messages, e), Icon::Critical);
+void showDbError(MessageFunnel& messages, const db::DbError& e, const QString& source) {
+  const QString prefix = source.isEmpty() ? QString() : messages.tr(source);
+  messages.show(prefix + dbErrorText(messages, e), Icon::Critical);
 }
 
 }  // namespace tarovent::ui

@@ -51,7 +51,7 @@ bool RecordButtons::guarded(const std::function<void()>& action) {
     action();
     return true;
   } catch (const db::DbError& e) {
-    showDbError(m_messages, e);
+    showDbError(m_messages, e, m_data ? m_data->errorPrefix() : QString());
     return false;
   }
 }
@@ -90,6 +90,7 @@ bool RecordButtons::remove() {
   if (!rs.isOpen() || rs.BOF() || rs.EOF_()) return false;
   if (m_messages.ask(m_messages.tr(m_deleteQuestion), Buttons::YesNo, 2) != Answer::Yes)
     return false;
+  if (m_deleteCheck && !m_deleteCheck()) return false;
   if (!guarded([this] { m_data->Delete(); })) return false;
   emit removed();
   return true;

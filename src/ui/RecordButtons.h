@@ -41,6 +41,8 @@ class RecordButtons : public QObject {
   void setFirstField(QWidget* w) { m_firstField = w; }
   // Checks run before saving; returning false keeps the record unsaved (the check shows why).
   void setSaveCheck(std::function<bool()> check) { m_saveCheck = std::move(check); }
+  // Checks run once the deletion is confirmed; returning false keeps the record.
+  void setDeleteCheck(std::function<bool()> check) { m_deleteCheck = std::move(check); }
 
   // Leaving with unsaved changes asks `text` (Yes saves, No drops them, Cancel stays) instead
   // of refusing.
@@ -84,6 +86,7 @@ class RecordButtons : public QObject {
   QString m_deleteQuestion = QStringLiteral("Voulez-vous supprimer cet enregistrement ?");
   QPointer<QWidget> m_firstField;
   std::function<bool()> m_saveCheck;
+  std::function<bool()> m_deleteCheck;
   QString m_saveQuestion;
 };
 

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QUrl>
+#include <atomic>
 
 #include "DbError.h"
 #include "JetFunctions.h"
@@ -95,6 +96,17 @@ QString describe(int number, const QString& message) {
 }  // namespace
 
 namespace {
+
+// Committed writes and schema changes of every connection of this process, so that the others
+// notice them at once rather than at the next look at the file.
+std::atomic<quint64> g_committedWrites{0};
+std::atomic<quint64> g_schemaChanges{0};
+
+// Counts one more change; a connection that had seen every change so far has seen its own.
+void tellProcess(std::atomic<quint64>& changes, quint64& seen) {
+  const quint64 before = changes.fetch_add(1);
+  if (seen == before) seen = before + 1;
+}
 
 // An existing file that is not an SQLite database (empty files included) is refused rather
 // than turned into one.
@@ -435,6 +447,13 @@ bool Connection::hasTable(const QString& name, const QString& schema) {
 }
 
 const TableInfo& Connection::table(const QString& name, const QString& schema) {
+  if (const quint64 seen = g_schemaChanges.load(); seen != m_seenSchema) {
+    // Another connection of this process altered a schema: what we know may be stale. The
+    // old entries stay alive a while for references taken before this call.
+    m_seenSchema = seen;
+    m_retired.assign(m_tables.cbegin(), m_tables.cend());
+    m_tables.clear();
+  }
   const QString key = (schema + '.' + name).toUpper();
   auto it = m_tables.find(key);
   if (it != m_tables.end()) return **it;
@@ -514,11 +533,22 @@ const TableInfo& Connection::table(const QString& name, const QString& schema) {
   return *info;
 }
 
-void Connection::schemaChanged() {
+void Connection::schemaChanged(bool undone) {
+  if (undone)
+    ;  // what the others can see has not changed
+  else if (m_level > 0)
+    m_schemaChangedInTransaction = true;
+  else
+    tellProcess(g_schemaChanges, m_seenSchema);
   m_tables.clear();
   for (auto* s : std::as_const(m_cache)) sqlite3_finalize(s);
   m_cache.clear();
   ++m_generation;
+}
+
+void Connection::afterWrite() {
+  ++m_generation;
+  if (m_level == 0) tellProcess(g_committedWrites, m_seenWrites);
 }
 
 int Connection::dataVersion() {
@@ -532,6 +562,10 @@ int Connection::dataVersion() {
 quint64 Connection::changeStamp() {
   // Inside a transaction this connection holds the write lock: nobody else commits.
   if (m_begun > 0 || !m_db) return m_generation;
+  if (const quint64 seen = g_committedWrites.load(); seen != m_seenWrites) {
+    m_seenWrites = seen;
+    ++m_generation;
+  }
   static const QElapsedTimer clock = [] {
     QElapsedTimer t;
     t.start();
@@ -596,12 +630,18 @@ void Connection::commit() {
       if (!sqlite3_get_autocommit(m_db)) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
       m_level = 0;
       m_begun = 0;
-      schemaChanged();
+      m_schemaChangedInTransaction = false;
+      schemaChanged(true);
       throw;
     }
     m_begun = level;
+    if (level == 0) {
+      tellProcess(g_committedWrites, m_seenWrites);
+      if (m_schemaChangedInTransaction) tellProcess(g_schemaChanges, m_seenSchema);
+    }
   }
   m_level = level;
+  if (level == 0) m_schemaChangedInTransaction = false;
 }
 
 void Connection::rollback() {
@@ -613,13 +653,14 @@ void Connection::rollback() {
   if (m_begun > m_level) {
     m_begun = m_level;
     if (m_level == 0) {
+      m_schemaChangedInTransaction = false;
       run(QStringLiteral("ROLLBACK"));
     } else {
       run(QStringLiteral("ROLLBACK TO tarovent_%1").arg(m_level));
       run(QStringLiteral("RELEASE tarovent_%1").arg(m_level));
     }
   }
-  schemaChanged();
+  schemaChanged(true);
 }
 
 }  // namespace tarovent::db

@@ -76,7 +76,8 @@ class Connection : public std::enable_shared_from_this<Connection> {
   const TableInfo& table(const QString& name, const QString& schema = QStringLiteral("main"));
   bool hasTable(const QString& name, const QString& schema = QStringLiteral("main"));
   QStringList tableNames(const QString& schema = QStringLiteral("main"));
-  void schemaChanged();
+  // Forgets what is cached about tables; `undone` when a rollback put the schema back.
+  void schemaChanged(bool undone = false);
 
   // Row writes by rowid shared by the recordsets (columns already quoted); each runs as one
   // write of the connection and throws DbError on failure.
@@ -89,14 +90,16 @@ class Connection : public std::enable_shared_from_this<Connection> {
   // order. The caller calls beforeWrite() before it fetches or prepares the statement.
   void write(sqlite3_stmt* s, const QVariantList& values, qint64 rowid, const QString& context);
 
-  // Writes bump the generation so that cached counts and rows read ahead notice.
+  // Writes bump the generation so that cached counts and rows read ahead notice; a committed
+  // write also tells the other connections of this process (see changeStamp).
   quint64 generation() const { return m_generation; }
   void beforeWrite();
-  void afterWrite() { ++m_generation; }
+  void afterWrite();
   int dataVersion();
-  // The generation, first bumped when another process has committed since the last look.
-  // Looking costs a read of the file's header: it is done at most once a millisecond, which
-  // is sooner than any caller can tell one commit from the next.
+  // The generation, first bumped when another connection has committed since the last look.
+  // Another connection of this process is noticed at once. Another process costs a read of
+  // the file's header: it is looked for at most once a millisecond, sooner than anyone there
+  // can tell one commit from the next.
   quint64 changeStamp();
 
   void registerCursor(LiveCursor* c) { m_cursors.insert(c); }
@@ -123,7 +126,11 @@ class Connection : public std::enable_shared_from_this<Connection> {
   quint64 m_generation = 0;
   quint64 m_transactionSerial = 0;
   int m_dataVersion = -1;
-  qint64 m_lookedAt = -1;  // steady clock, ms
+  qint64 m_lookedAt = -1;                     // steady clock, ms
+  quint64 m_seenWrites = 0;                   // the process's committed writes, as last looked at
+  quint64 m_seenSchema = 0;                   // the process's schema changes, as last looked at
+  bool m_schemaChangedInTransaction = false;  // told to the process at the commit
+  std::vector<std::shared_ptr<TableInfo>> m_retired;  // still referred to by open recordsets
   std::set<LiveCursor*> m_cursors;
   QHash<QString, sqlite3_stmt*> m_cache;
   QHash<QString, QString> m_attached;                   // canonical path -> schema

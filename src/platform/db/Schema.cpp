@@ -38,7 +38,7 @@ void Schema::atomically(F&& f) {
   } catch (...) {
     sqlite3_exec(m_c.handle(), "ROLLBACK TO tarovent_ddl; RELEASE tarovent_ddl", nullptr, nullptr,
                  nullptr);
-    m_c.schemaChanged();
+    m_c.schemaChanged(true);
     throw;
   }
   m_c.schemaChanged();

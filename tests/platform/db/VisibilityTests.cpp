@@ -14,6 +14,7 @@ class VisibilityTest : public DbTest {
   void SetUp() override {
     DbTest::SetUp();
     exec("CREATE TABLE TCPT (K TEXT(5), N LONG, CONSTRAINT PrimaryKey PRIMARY KEY (K))");
+    exec("CREATE TABLE TWORK (CODE TEXT(5), ID LONG)");
     for (const char* k : {"A", "B", "C", "D"})
       exec(QStringLiteral("INSERT INTO TCPT VALUES ('%1', 10)").arg(k));
   }
@@ -200,6 +201,33 @@ TEST_F(VisibilityTest, AWalkerHeldOpenDoesNotPinTheJournal) {
   }
   EXPECT_EQ(seen, QStringList({"A=2010", "B=10", "C=10", "D=10", "E=1"}));
   EXPECT_LT(QFileInfo(file + "-wal").size(), 1024 * 1024);
+}
+
+// Two connections of one process (the program holds the main and the work databases, and some
+// work goes through either): each sees the other's commits at once, rows and tables alike.
+TEST_F(VisibilityTest, AnotherConnectionOfTheProcessIsSeenAtOnce) {
+  Recordset a = m_db.OpenRecordset("TCPT", RecordsetType::Table);
+  a.setIndex("PrimaryKey");
+  Workspace other;
+  Database db = other.OpenDatabase(m_db.Name());
+  for (int n = 1; n <= 30; ++n) {
+    a.MoveFirst();  // reads ahead
+    db.Execute(QStringLiteral("UPDATE TCPT SET N = %1").arg(n));
+    a.MoveNext();
+    ASSERT_EQ(at(a, "N"), QString::number(n));
+    a.Seek("=", "D");
+    ASSERT_EQ(at(a, "N"), QString::number(n));
+  }
+
+  // The table is made again with other fields by the other connection.
+  Recordset once = m_db.OpenRecordset("TWORK", RecordsetType::Table);
+  once.Close();
+  db.Execute("DROP TABLE TWORK");
+  db.Execute("CREATE TABLE TWORK (ID LONG, LIB TEXT(20))");
+  db.Execute("INSERT INTO TWORK VALUES (1, 'copie')");
+  Recordset w = m_db.OpenRecordset("TWORK", RecordsetType::Table);
+  ASSERT_FALSE(w.EOF_());
+  EXPECT_EQ(at(w, "LIB"), "copie");
 }
 
 TEST_F(VisibilityTest, IdleLetsARecordsetReadAgain) {

@@ -12,7 +12,7 @@ namespace tarovent::ui {
 class DataControl;
 }
 
-namespace tarovent::dossiers {
+namespace tarovent::ui {
 
 // A column of a field under its header, written the usual way.
 inline ui::GridColumn gridColumn(const QString& field, const QString& header) {
@@ -38,4 +38,4 @@ class GridColumns : public QObject {
   bool m_widthsGiven = false;
 };
 
-}  // namespace tarovent::dossiers
+}  // namespace tarovent::ui

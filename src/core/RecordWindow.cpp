@@ -1,4 +1,4 @@
-#include "RecordWindow.h"
+#include "core/RecordWindow.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -7,6 +7,7 @@
 #include <QShortcut>
 
 #include "core/MacroButton.h"
+#include "core/MainMenu.h"
 #include "core/ProcessState.h"
 #include "core/WindowTranslation.h"
 #include "platform/db/DbError.h"
@@ -15,9 +16,9 @@
 #include "ui/FormNavigation.h"
 #include "ui/RecordButtons.h"
 
-namespace tarovent::dossiers {
+namespace tarovent::core {
 
-RecordWindow::RecordWindow(core::ProcessState& state, const QString& name, const QString& caption,
+RecordWindow::RecordWindow(ProcessState& state, const QString& name, const QString& caption,
                            int helpContext, QWidget* parent)
     : QWidget(parent), m_state(state) {
   setObjectName(name);
@@ -62,21 +63,54 @@ ui::DataControl* RecordWindow::dataControl(const QString& name, const QString& s
 ui::RecordButtons* RecordWindow::recordButtons(ui::DataControl* data,
                                                const ui::RecordButtonSet& set,
                                                QWidget* firstField) {
+  m_data = data;
+  m_firstField = firstField;
+  m_addButton = set.add;
   auto* records = new ui::RecordButtons(this, data, m_state.messages(), set);
   records->setFirstField(firstField);
   setRecordButtons(records);
+  connect(records, &ui::RecordButtons::added, this, [this] { m_adding = true; });
+  connect(records, &ui::RecordButtons::cancelled, this, [this] { m_adding = false; });
+  connect(records, &ui::RecordButtons::saved, this, [this] {
+    const bool wasNew = m_adding;
+    m_adding = false;
+    recordSaved(wasNew);
+  });
+  connect(records, &ui::RecordButtons::removed, this, [this] {
+    if (m_addButton && m_data->Recordset().RecordCount() == 0)
+      m_addButton->setFocus(Qt::OtherFocusReason);
+  });
   return records;
+}
+
+void RecordWindow::recordSaved(bool wasNew) {
+  QWidget* next = wasNew && m_addButton ? m_addButton : m_firstField;
+  if (next) next->setFocus(Qt::OtherFocusReason);
 }
 
 void RecordWindow::finishSetup(ui::DataControl* data) {
   new ui::FormNavigation(this);
-  core::addMacroButton(m_state, this);
-  core::Traduire_Fenetre(m_state, this);
+  addMacroButton(m_state, this);
+  Traduire_Fenetre(m_state, this);
   try {
     data->Refresh();
   } catch (const db::DbError& e) {
-    ui::showDbError(m_state.messages(), e);
+    ui::showDbError(m_state.messages(), e, data->errorPrefix());
   }
+}
+
+void RecordWindow::setMenuButton(const QString& name) {
+  m_menuButton = name;
+  switchMenuButton(false);
+}
+
+void RecordWindow::switchMenuButton(bool on) {
+  auto* menu = dynamic_cast<MainMenu*>(m_state.opener);
+  if (!menu || m_menuButton.isEmpty()) return;
+  if (on)
+    menu->Allumer_Menu(m_menuButton);
+  else
+    menu->Eteindre_Menu(m_menuButton);
 }
 
 void RecordWindow::escape() {
@@ -94,6 +128,7 @@ void RecordWindow::closeEvent(QCloseEvent* e) {
     return;
   }
   QWidget::closeEvent(e);
+  if (e->isAccepted()) switchMenuButton(true);
 }
 
-}  // namespace tarovent::dossiers
+}  // namespace tarovent::core

@@ -15,7 +15,7 @@ class RecordButtons;
 struct RecordButtonSet;
 }  // namespace tarovent::ui
 
-namespace tarovent::dossiers {
+namespace tarovent::core {
 
 // What the record windows of this folder share: a name and a French caption, buttons that Enter
 // presses, labels whose access key focuses their box, Esc for quit, and a close that is refused
@@ -39,12 +39,17 @@ class RecordWindow : public QWidget {
   // A data control named `name` over `source` of the main database, its errors shown.
   ui::DataControl* dataControl(const QString& name, const QString& source);
   // The common buttons over `data`, add and cancel focusing `firstField`; they become the
-  // window's record buttons.
+  // window's record buttons. After each save recordSaved() runs; when the last record is
+  // deleted the add button takes the focus.
   ui::RecordButtons* recordButtons(ui::DataControl* data, const ui::RecordButtonSet& set,
                                    QWidget* firstField);
-  // Once the controls exist: their keys, the translation of the window and the first read of
-  // `data` (an error is shown, the window stays open and empty).
+  // After a save: the add button after a new record, else the first field.
+  virtual void recordSaved(bool wasNew);
+  // Once the controls exist: their keys, the macro button, the translation of the window and
+  // the first read of `data` (an error is shown, the window stays open and empty).
   void finishSetup(ui::DataControl* data);
+  // The main-menu picture button that leads here: off while the window is open.
+  void setMenuButton(const QString& name);
 
   // Esc: quits (a window with a panel of its own may close that first).
   virtual void escape();
@@ -52,6 +57,15 @@ class RecordWindow : public QWidget {
 
   core::ProcessState& m_state;
   ui::RecordButtons* m_recordButtons = nullptr;
+
+ private:
+  void switchMenuButton(bool on);
+
+  QWidget* m_firstField = nullptr;
+  QWidget* m_addButton = nullptr;
+  ui::DataControl* m_data = nullptr;
+  QString m_menuButton;
+  bool m_adding = false;
 };
 
-}  // namespace tarovent::dossiers
+}  // namespace tarovent::core

@@ -1,14 +1,14 @@
-#include "GridColumns.h"
+#include "ui/GridColumns.h"
 
 #include <QHeaderView>
 #include <QTableView>
 
 #include "ui/DataControl.h"
 
-namespace tarovent::dossiers {
+namespace tarovent::ui {
 
-GridColumns::GridColumns(QTableView* view, ui::RecordsetModel* model, ui::DataControl* data,
-                         QList<ui::GridColumn> columns, QList<int> widths, int stretchColumn)
+GridColumns::GridColumns(QTableView* view, RecordsetModel* model, DataControl* data,
+                         QList<GridColumn> columns, QList<int> widths, int stretchColumn)
     : QObject(view),
       m_view(view),
       m_model(model),
@@ -20,7 +20,7 @@ GridColumns::GridColumns(QTableView* view, ui::RecordsetModel* model, ui::DataCo
   view->setTabKeyNavigation(false);  // Tab leaves the grid, arrows move in it
   model->setColumns(std::move(columns));
   // After the grid link, which has read the records again.
-  connect(data, &ui::DataControl::recordsChanged, this, &GridColumns::apply);
+  connect(data, &DataControl::recordsChanged, this, &GridColumns::apply);
   apply();
 }
 
@@ -35,4 +35,4 @@ void GridColumns::apply() {
     m_view->horizontalHeader()->setSectionResizeMode(m_stretch, QHeaderView::Stretch);
 }
 
-}  // namespace tarovent::dossiers
+}  // namespace tarovent::ui

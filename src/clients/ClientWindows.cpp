@@ -1,0 +1,16 @@
+#include "ClientWindows.h"
+
+#include "FCAT.h"
+#include "FCLIDEV.h"
+#include "core/ProcessState.h"
+
+namespace tarovent::clients {
+
+void registerClientWindows(core::ProcessState& state) {
+  state.windows.add(QStringLiteral("FCLIDEV"),
+                    {[&state](QWidget* parent) { return new FCLIDEV(state, parent); }, false});
+  state.windows.add(QStringLiteral("FCAT"),
+                    {[&state](QWidget* parent) { return new FCAT(state, parent); }, true});
+}
+
+}  // namespace tarovent::clients

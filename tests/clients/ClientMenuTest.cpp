@@ -1,0 +1,68 @@
+#include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTableView>
+
+#include "clients/ClientWindows.h"
+#include "dossiers/DemoMenuTest.h"
+#include "platform/db/Recordset.h"
+#include "ui/DataControl.h"
+
+namespace tarovent::clients {
+namespace {
+
+// The client windows opened from the main menu of the demo family, whose clients live in the
+// commercial database.
+class ClientMenu : public tarovent::test::DemoMenuTest {
+ protected:
+  ClientMenu() : DemoMenuTest(registerClientWindows) {}
+  void SetUp() override {
+    DemoMenuTest::SetUp();
+    m_state->mail = std::make_unique<mail::RecordingMailOpener>();
+  }
+};
+
+TEST_F(ClientMenu, TheClientFileOfTheDemoFamily) {
+  ASSERT_TRUE(m_state->base(core::entry::Commercial).open());
+  EXPECT_TRUE(m_menu->menuEntry("M_CLIDEV")->isEnabled());
+  EXPECT_TRUE(m_menu->menuEntry("M_CLI_CAT")->isEnabled());
+  m_menu->Allumer_Menu("CMD_M_CLIDEV");
+  m_menu->menuEntry("M_CLIDEV")->trigger();
+  QMdiSubWindow* sub = m_menu->workArea()->activeSubWindow();
+  ASSERT_TRUE(sub && sub->widget() && sub->widget()->objectName() == "FCLIDEV");
+  QWidget* w = sub->widget();
+  EXPECT_FALSE(lit("CMD_M_CLIDEV"));
+  // The client source is the commercial database of the catalogue.
+  auto* data = w->findChild<ui::DataControl*>("DBD_Cli");
+  EXPECT_EQ(data->database().Name(), m_state->base(core::entry::Commercial).db.Name());
+  const long clients = m_state->base(core::entry::Commercial)
+                           .db.OpenRecordset("select count(*) from TCLI")
+                           .value(0)
+                           .toLongLong();
+  ASSERT_GT(clients, 0);
+  EXPECT_EQ(data->caption(), "Fiche Client : 1 / " + QString::number(clients));
+  // A client with visits and contacts shows best.
+  db::Recordset busiest = m_state->base(core::entry::Commercial)
+                              .db.OpenRecordset(
+                                  "select TVIS_CodCli, count(*) as N from TVIS "
+                                  "group by TVIS_CodCli order by count(*) desc");
+  ASSERT_FALSE(busiest.EOF_());
+  data->Recordset().FindFirst("TCLI_CODE = '" + busiest.text("TVIS_CodCli") + "'");
+  data->showRecord();
+  screenshot("FCLIDEV");
+  w->findChild<QPushButton*>("Cmd_Liste")->click();
+  screenshot("FCLIDEV_liste");
+  EXPECT_EQ(w->findChild<QTableView*>("DBG_Cli")->model()->rowCount(), clients);
+  w->findChild<QPushButton*>("Cmd_Liste")->click();
+  w->findChild<QPushButton*>("Cmd_Suivis")->click();
+  EXPECT_GT(w->findChild<QTableView*>("DBG_Vis")->model()->rowCount(), 0);
+  screenshot("FCLIDEV_visites");
+  w->findChild<QPushButton*>("Cmd_Quitter")->click();
+  QApplication::processEvents();
+  EXPECT_TRUE(lit("CMD_M_CLIDEV"));
+  EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('|').toStdString();
+}
+
+}  // namespace
+}  // namespace tarovent::clients

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <functional>
+
+#include "core/CoreTestSupport.h"
+#include "core/CoreWindows.h"
+#include "core/MainMenu.h"
+#include "install/DemoFamily.h"
+#include "ui/FormNavigation.h"
+#include "ui/UiTestSupport.h"
+
+namespace tarovent::test {
+
+// The main menu started on a small demo family, with the core windows and those that
+// `registerWindows` adds, shown at 1280 x 800 with its questions answered by the script.
+class DemoMenuTest : public ::testing::Test {
+ protected:
+  explicit DemoMenuTest(std::function<void(core::ProcessState&)> registerWindows)
+      : m_register(std::move(registerWindows)) {}
+  void SetUp() override {
+    ASSERT_TRUE(m_dir.isValid());
+    install::buildDemoFamily(m_dir.filePath("demo"), install::DemoSize::Small);
+    m_state = std::make_unique<core::ProcessState>(m_messages);
+    m_state->workingFolder = install::familyLayout(m_dir.filePath("demo")).workingFolder;
+    core::registerCoreWindows(*m_state);
+    m_register(*m_state);
+    m_menu = std::make_unique<core::MainMenu>(*m_state);
+    m_state->opener = m_menu.get();
+    ASSERT_TRUE(m_menu->start()) << m_messages.texts().join('|').toStdString();
+    m_menu->refreshEntries();
+    m_menu->resize(1280, 800);
+    showActive(m_menu.get());
+  }
+  void TearDown() override {
+    m_menu.reset();
+    m_state.reset();
+  }
+  // Saves the main window when TAROVENT_SCREENSHOTS names a folder.
+  void screenshot(const QString& name) {
+    const QString folder = qEnvironmentVariable("TAROVENT_SCREENSHOTS");
+    if (folder.isEmpty()) return;
+    QApplication::processEvents();
+    EXPECT_TRUE(ui::saveScreenshot(m_menu.get(), folder + '/' + name + ".png"));
+  }
+  bool lit(const char* button) {
+    return m_menu->findChild<QToolButton*>(button)->property("lit").toBool();
+  }
+
+  QTemporaryDir m_dir;
+  ui::ScriptedResponder m_messages;
+  std::unique_ptr<core::ProcessState> m_state;
+  std::unique_ptr<core::MainMenu> m_menu;
+
+ private:
+  std::function<void(core::ProcessState&)> m_register;
+};
+
+}  // namespace tarovent::test
