@@ -237,7 +237,8 @@ void keepWorkTable(Run& run) {
   try {
     db::TransactionGuard g(local);
     local.Execute("delete * from TMP_TABLEAU;");
-    db::Recordset tmp = local.OpenRecordset("TMP_TABLEAU");
+    // A table-type set: added rows are neither read back nor kept in memory.
+    db::Recordset tmp = local.OpenRecordset("TMP_TABLEAU", db::RecordsetType::Table);
     // Fields by number: a name is looked up once, not once per line.
     const auto field = [&](const char* name) { return tmp.fieldIndex(QLatin1String(name)); };
     const int num = field("TMP_NUM"), table = field("TMP_Numtab"), code = field("TMP_Codart"),

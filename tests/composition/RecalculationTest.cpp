@@ -77,6 +77,15 @@ TEST_F(RecalculationTest, LinesAndTotals) {
   EXPECT_EQ(doc.cellText({t, 1, 6}), "8,99");
   EXPECT_EQ(doc.cellText({t, 2, 8}), "200,00");
   EXPECT_TRUE(m_messages.texts().isEmpty());
+  // The lines as read stay in the workstation's work table, replacing the last run's.
+  run(doc, o);
+  db::Recordset kept = m_state->localDb.OpenRecordset(
+      "select TMP_Codart, TMP_Qte, TMP_PUBRUT from TMP_TABLEAU order by TMP_NUM");
+  QStringList rows;
+  for (; !kept.EOF_(); kept.MoveNext())
+    rows << kept.text("TMP_Codart") + " " + QString::number(kept.number("TMP_Qte")) + " " +
+                QString::number(kept.number("TMP_PUBRUT"));
+  EXPECT_EQ(rows, (QStringList{"X1 3 9.99", "X2 2 100", " 0 0"}));
 }
 
 TEST_F(RecalculationTest, TwoVatRatesAndTemplateDefaultRate) {

@@ -54,10 +54,12 @@ pugi::xml_node TextEditor::writePieces(pugi::xml_node first, const QList<TextPie
     if (text.contains(QLatin1Char('\r'))) text.replace(QLatin1String("\r\n"), QLatin1String("\r"));
     qsizetype from = 0;
     while (true) {
+      // Read through at(): indexing a shared string would copy it.
       qsizetype brk = from;
-      while (brk < text.size() && text[brk] != QLatin1Char('\r') && text[brk] != QLatin1Char('\n'))
+      while (brk < text.size() && text.at(brk) != QLatin1Char('\r') &&
+             text.at(brk) != QLatin1Char('\n'))
         ++brk;
-      const QString segment = text.mid(from, brk - from);
+      const QString segment = from == 0 && brk == text.size() ? text : text.mid(from, brk - from);
       if (!segment.isEmpty()) {
         const bool inherited = piece.format.hidden ? m_hiddenByStyles(p, templateRPr) : false;
         xml::appendRuns(p, m_prefix, segment, templateRPr, piece.format, inherited);

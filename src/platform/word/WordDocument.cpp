@@ -322,17 +322,18 @@ int WordDocument::appendRow(int t) { return insertRow(t, rowCount(t), RowPlaceme
 void WordDocument::deleteRow(int t, int row) {
   const pugi::xml_node tbl = d->tableNode(t);
   const pugi::xml_node tr = d->rowNode(t, row);
-  d->dropMarksUnder(tr);
+  bool dropped = d->dropMarksUnder(tr);
   tr.parent().remove_child(tr);
   Impl::Rows& rows = d->rowsOf(tbl);
   rows.rows.erase(rows.rows.begin() + row - 1);
   rows.cells.erase(rows.cells.begin() + row - 1);
   if (rows.rows.empty()) {
-    d->dropMarksUnder(tbl);
+    dropped = d->dropMarksUnder(tbl) || dropped;
     d->rowCache.erase(tbl.internal_object());
     tbl.parent().remove_child(tbl);
     d->tablesChanged();
   }
+  if (dropped) d->marksDropped();
   d->changed(0);
 }
 
@@ -401,9 +402,8 @@ bool WordDocument::isTableHidden(int t) const { return d->allHidden(d->tableNode
 
 CharFormat WordDocument::cellFormat(const CellRef& cell) const {
   CharFormat format;
-  const auto runs = d->textRuns(d->cellNode(cell));
-  if (runs.empty()) return format;
-  const pugi::xml_node run = runs.front();
+  const pugi::xml_node run = d->firstTextRun(d->cellNode(cell));
+  if (!run) return format;
   const pugi::xml_node rPr = xml::firstChild(run, "rPr");
   format.hidden = d->runHidden(run);
   const pugi::xml_node b = xml::firstChild(rPr, "b");

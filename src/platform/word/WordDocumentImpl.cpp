@@ -68,6 +68,7 @@ void WordDocument::Impl::addStory(const QString& part, const char* rootChild) {
 
 void WordDocument::Impl::indexBookmarks() {
   marks.clear();
+  repeatedMarks = false;
   for (int s = 0; s < int(stories.size()); ++s) {
     std::unordered_map<std::string, pugi::xml_node> open;
     xml::traverse(
@@ -89,7 +90,9 @@ void WordDocument::Impl::indexBookmarks() {
             if (it != open.end()) {
               const QString name = QString::fromUtf8(xml::attr(it->second, "name").value());
               const QString key = name.toUpper();
-              if (!name.isEmpty() && !marks.contains(key))
+              if (marks.contains(key))
+                repeatedMarks = true;
+              else if (!name.isEmpty())
                 marks.insert(key, Mark{name, s, it->second, n});
               open.erase(it);
             }
@@ -310,43 +313,63 @@ bool WordDocument::Impl::runHidden(pugi::xml_node run) const {
   return inheritedHidden(xml::ancestor(run, "p"), rPr);
 }
 
-std::vector<pugi::xml_node> WordDocument::Impl::textRuns(pugi::xml_node root) const {
-  std::vector<pugi::xml_node> found;
-  if (xml::is(root, "del") || xml::ancestor(root, "del")) return found;
+void WordDocument::Impl::forTextRuns(pugi::xml_node root,
+                                     const std::function<bool(pugi::xml_node)>& visit) const {
+  if (xml::is(root, "del") || xml::ancestor(root, "del")) return;
+  bool going = true;
   xml::traverse(
       root,
       [&](pugi::xml_node n) {
-        if (n.type() != pugi::node_element || xml::is(n, "del")) return false;
-        if (xml::is(n, "r")) {
+        if (!going || n.type() != pugi::node_element) return false;
+        const char* local = xml::localName(n);
+        // Properties and text hold no run; they make most of a cell.
+        if ((local[0] == 't' && local[1] == '\0') || xml::isProperties(n)) return false;
+        if (std::strcmp(local, "del") == 0) return false;
+        if (local[0] == 'r' && local[1] == '\0') {
           for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
             if ((xml::is(c, "t") && *c.text().get()) || xml::is(c, "tab")) {
-              found.push_back(n);
+              going = visit(n);
               break;
             }
           }
         }
-        return true;
+        return going;
       },
       [](pugi::xml_node) {});
+}
+
+pugi::xml_node WordDocument::Impl::firstTextRun(pugi::xml_node root) const {
+  pugi::xml_node found;
+  forTextRuns(root, [&](pugi::xml_node r) {
+    found = r;
+    return false;
+  });
   return found;
 }
 
 bool WordDocument::Impl::allHidden(pugi::xml_node root) const {
-  const auto runs = textRuns(root);
-  if (runs.empty()) return false;
-  return std::all_of(runs.begin(), runs.end(), [&](pugi::xml_node r) { return runHidden(r); });
+  bool any = false;
+  bool shown = false;
+  forTextRuns(root, [&](pugi::xml_node r) {
+    any = true;
+    shown = !runHidden(r);
+    return !shown;
+  });
+  return any && !shown;
 }
 
 void WordDocument::Impl::removeMark(const QString& key) {
-  const auto it = marks.find(key);
-  if (it == marks.end()) return;
-  it->start.parent().remove_child(it->start);
-  it->end.parent().remove_child(it->end);
-  changed(it->story);
-  marks.erase(it);
+  for (auto it = marks.find(key); it != marks.end(); it = marks.find(key)) {
+    it->start.parent().remove_child(it->start);
+    it->end.parent().remove_child(it->end);
+    changed(it->story);
+    marks.erase(it);
+    marksDropped();
+  }
 }
 
-void WordDocument::Impl::dropMarksUnder(pugi::xml_node root) {
+bool WordDocument::Impl::dropMarksUnder(pugi::xml_node root) {
+  bool dropped = false;
   for (auto it = marks.begin(); it != marks.end();) {
     const bool startIn = xml::isAncestorOf(root, it->start);
     const bool endIn = xml::isAncestorOf(root, it->end);
@@ -354,10 +377,12 @@ void WordDocument::Impl::dropMarksUnder(pugi::xml_node root) {
       if (!startIn) it->start.parent().remove_child(it->start);
       if (!endIn) it->end.parent().remove_child(it->end);
       it = marks.erase(it);
+      dropped = true;
     } else {
       ++it;
     }
   }
+  return dropped;
 }
 
 pugi::xml_node WordDocument::Impl::newMarker(pugi::xml_node where, bool start, long long id,

@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <pugixml.hpp>
@@ -58,6 +59,9 @@ struct WordDocument::Impl {
   std::string prefix;  // prefix of the main namespace in the body part, with its colon
   std::vector<Story> stories;
   QHash<QString, Mark> marks;  // key: upper-case name
+  // A name written twice: the index holds the first copy, so dropping it must bring the next
+  // one forward, as opening the saved file would.
+  bool repeatedMarks = false;
   long long nextId = 0;
 
   mutable bool tablesValid = false;
@@ -128,9 +132,11 @@ struct WordDocument::Impl {
 
   bool runHidden(pugi::xml_node run) const;
 
-  // Runs that show something (text, tab, break) in a subtree. Deleted text shows nothing: the
-  // walk leaves deletions out rather than looking up from every run.
-  std::vector<pugi::xml_node> textRuns(pugi::xml_node root) const;
+  // Runs that show something (text, tab) in a subtree, in order, until visit returns false.
+  // Deleted text shows nothing: the walk leaves deletions out rather than looking up from
+  // every run.
+  void forTextRuns(pugi::xml_node root, const std::function<bool(pugi::xml_node)>& visit) const;
+  pugi::xml_node firstTextRun(pugi::xml_node root) const;
 
   bool allHidden(pugi::xml_node root) const;
 
@@ -141,11 +147,16 @@ struct WordDocument::Impl {
     return it == marks.constEnd() ? nullptr : &*it;
   }
 
+  // Removes every copy of the bookmark, so that none comes back when the file is opened again.
   void removeMark(const QString& key);
 
   // Forgets bookmarks with a marker under root (which is about to go), removing the other
-  // marker wherever it is.
-  void dropMarksUnder(pugi::xml_node root);
+  // marker wherever it is. Tells whether it forgot any: call marksDropped() once root is gone.
+  bool dropMarksUnder(pugi::xml_node root);
+
+  void marksDropped() {
+    if (repeatedMarks) indexBookmarks();
+  }
 
   pugi::xml_node newMarker(pugi::xml_node where, bool start, long long id, const QString& name,
                            bool before);

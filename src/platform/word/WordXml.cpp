@@ -330,10 +330,13 @@ void appendRuns(pugi::xml_node paragraph, const std::string& prefix, const QStri
       const pugi::xml_node next = child.next_sibling();
       if (child.type() == pugi::node_element) {
         const char* local = localName(child);
-        if (std::strcmp(local, "ins") == 0 || std::strcmp(local, "del") == 0 ||
-            std::strcmp(local, "moveFrom") == 0 || std::strcmp(local, "moveTo") == 0 ||
-            std::strcmp(local, "rPrChange") == 0)
-          rPr.remove_child(child);
+        // Formatting names mostly start elsewhere: the first letter spares the comparisons.
+        const bool mark =
+            local[0] && std::strchr("idmr", local[0]) &&
+            (std::strcmp(local, "ins") == 0 || std::strcmp(local, "del") == 0 ||
+             std::strcmp(local, "moveFrom") == 0 || std::strcmp(local, "moveTo") == 0 ||
+             std::strcmp(local, "rPrChange") == 0);
+        if (mark) rPr.remove_child(child);
       }
       child = next;
     }
@@ -389,6 +392,11 @@ std::vector<pugi::xml_node> wrappedChildren(pugi::xml_node parent, const char* l
 }
 
 pugi::xml_node firstParagraph(pugi::xml_node container) {
+  // Most cells hold their paragraph directly: the walk is for wrapped ones.
+  for (pugi::xml_node child = container.first_child(); child; child = child.next_sibling()) {
+    if (is(child, "p")) return child;
+    if (isWrapper(child)) break;
+  }
   pugi::xml_node found;
   xml::traverse(
       container,

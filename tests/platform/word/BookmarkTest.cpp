@@ -205,6 +205,30 @@ TEST(Bookmark, DuplicateNamesAndUnpairedStartsFollowTheFirstCompleteOne) {
   WordDocument doc = build({body});
   EXPECT_FALSE(doc.hasBookmark("ORPHAN"));
   EXPECT_EQ(doc.bookmarkText("TWICE"), "premier");
+  // Deleting a name takes every copy: none may come back when the file is opened again.
+  EXPECT_TRUE(doc.deleteBookmark("twice"));
+  EXPECT_FALSE(doc.hasBookmark("TWICE"));
+  QTemporaryDir dir;
+  EXPECT_FALSE(reopen(doc, dir).hasBookmark("TWICE"));
+}
+
+TEST(Bookmark, DeletingTheRowOfTheFirstCopyShowsTheNextAsTheFileWould) {
+  const QString body = table({{marked("CODART", "A1", 1), marked("LIBART", "vis", 2)},
+                              {marked("CODART", "A2", 3), marked("LIBART", "écrou", 4)},
+                              {"total", marked("MTNET", "12", 5)}});
+  WordDocument doc = build({body});
+  EXPECT_EQ(doc.splitTable(1, 2), 2);
+  doc.deleteRow(1, 1);  // the first copies, and with them the first table
+  ASSERT_EQ(doc.tableCount(), 1);
+  EXPECT_EQ(doc.bookmarkText("LIBART"), "écrou");
+  EXPECT_EQ(doc.bookmarkCell("CODART"), (word::CellRef{1, 1, 1}));
+  QTemporaryDir dir;
+  WordDocument again = reopen(doc, dir);
+  QStringList kept, reread;
+  for (const auto& b : doc.bookmarks()) kept << b.name;
+  for (const auto& b : again.bookmarks()) reread << b.name;
+  EXPECT_EQ(kept, (QStringList{"CODART", "LIBART", "MTNET"}));
+  EXPECT_EQ(kept, reread);
 }
 
 TEST(Bookmark, ParagraphsTypedAtABookmarkComeInOrderAboveIt) {
