@@ -183,6 +183,8 @@ bool WordDocument::setBookmarkText(const QString& name, const QString& text,
   // A range over a content control may have taken whole tables with it.
   d->rowCache.clear();
   d->tablesChanged();
+  // The range may have held markers of other bookmarks, paired differently once rewritten.
+  if (d->irregularMarks) d->indexBookmarks();
   return true;
 }
 

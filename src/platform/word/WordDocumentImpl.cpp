@@ -68,7 +68,7 @@ void WordDocument::Impl::addStory(const QString& part, const char* rootChild) {
 
 void WordDocument::Impl::indexBookmarks() {
   marks.clear();
-  repeatedMarks = false;
+  irregularMarks = false;
   for (int s = 0; s < int(stories.size()); ++s) {
     std::unordered_map<std::string, pugi::xml_node> open;
     xml::traverse(
@@ -91,10 +91,12 @@ void WordDocument::Impl::indexBookmarks() {
               const QString name = QString::fromUtf8(xml::attr(it->second, "name").value());
               const QString key = name.toUpper();
               if (marks.contains(key))
-                repeatedMarks = true;
+                irregularMarks = true;
               else if (!name.isEmpty())
                 marks.insert(key, Mark{name, s, it->second, n});
               open.erase(it);
+            } else {
+              irregularMarks = true;  // an end before its start, or without one
             }
             return false;
           }
@@ -102,6 +104,7 @@ void WordDocument::Impl::indexBookmarks() {
           return std::strcmp(local, "Fallback") != 0;
         },
         [](pugi::xml_node) {});
+    if (!open.empty()) irregularMarks = true;
   }
 }
 

@@ -59,9 +59,10 @@ struct WordDocument::Impl {
   std::string prefix;  // prefix of the main namespace in the body part, with its colon
   std::vector<Story> stories;
   QHash<QString, Mark> marks;  // key: upper-case name
-  // A name written twice: the index holds the first copy, so dropping it must bring the next
-  // one forward, as opening the saved file would.
-  bool repeatedMarks = false;
+  // A name written twice, or a marker without its pair: the index holds the first complete
+  // copy, and an edit that drops or moves markers may change which one that is, so such
+  // documents are indexed again after those edits, as opening the saved file would.
+  bool irregularMarks = false;
   long long nextId = 0;
 
   mutable bool tablesValid = false;
@@ -155,7 +156,7 @@ struct WordDocument::Impl {
   bool dropMarksUnder(pugi::xml_node root);
 
   void marksDropped() {
-    if (repeatedMarks) indexBookmarks();
+    if (irregularMarks) indexBookmarks();
   }
 
   pugi::xml_node newMarker(pugi::xml_node where, bool start, long long id, const QString& name,

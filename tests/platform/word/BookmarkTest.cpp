@@ -231,6 +231,27 @@ TEST(Bookmark, DeletingTheRowOfTheFirstCopyShowsTheNextAsTheFileWould) {
   EXPECT_EQ(kept, reread);
 }
 
+// An end met before its start leaves "xwpf" unpaired; writing "poi", whose range holds both of
+// its markers, pairs them: the document must say so before it is saved and opened again.
+TEST(Bookmark, WritingOverMisplacedMarkersShowsWhatTheFileWillHold) {
+  const QString body =
+      "<w:p><w:bookmarkStart w:id=\"1\" w:name=\"poi\"/><w:r><w:t>a</w:t></w:r></w:p>"
+      "<w:bookmarkEnd w:id=\"0\"/>" +
+      para("b") +
+      "<w:p><w:bookmarkStart w:id=\"0\" w:name=\"xwpf\"/><w:r><w:t>c</w:t></w:r></w:p>"
+      "<w:bookmarkEnd w:id=\"1\"/>" +
+      para("d");
+  WordDocument doc = build({body});
+  ASSERT_EQ(doc.bookmarks().size(), 1);
+  ASSERT_TRUE(doc.setBookmarkText("poi", "x\ry"));
+  QTemporaryDir dir;
+  WordDocument again = reopen(doc, dir);
+  QStringList kept, reread;
+  for (const auto& b : doc.bookmarks()) kept << b.name;
+  for (const auto& b : again.bookmarks()) reread << b.name;
+  EXPECT_EQ(kept, reread);
+}
+
 TEST(Bookmark, ParagraphsTypedAtABookmarkComeInOrderAboveIt) {
   const QString body =
       para("avant") +
