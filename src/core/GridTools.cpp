@@ -126,9 +126,9 @@ void GridTools::exportGrid() {
   for (int c = 0; c < model->columnCount(); ++c) {
     if (m_grid->isColumnHidden(c)) continue;
     const ui::GridColumn& column = model->column(c);
-    const db::FieldSpec spec = model->fieldSpec(c);
+    const db::FieldSpec fieldType = model->fieldSpec(c);
     auto format = column.format;
-    if (!format) format = [spec](const QVariant& v) { return ui::textForField(v, spec); };
+    if (!format) format = [fieldType](const QVariant& v) { return ui::textForField(v, fieldType); };
     columns << ExportColumn{column.field, model->headerData(c, Qt::Horizontal).toString(), format,
                             m_grid->columnWidth(c) / 7.0};
   }

@@ -47,7 +47,7 @@ class RecordsetModel : public QAbstractTableModel {
   QByteArray bookmark(int row) const;
   // The row of a bookmark, -1 when absent.
   int rowOf(const QByteArray& bookmark) const;
-  // The column as shown, and the field behind it (an empty spec when the column has no field).
+  // The column as shown, and the field behind it (empty when the column has no field).
   const GridColumn& column(int c) const { return m_columns.at(c); }
   bool hasField(int c) const { return c >= 0 && c < m_fieldOf.size() && m_fieldOf[c] >= 0; }
   db::FieldSpec fieldSpec(int c) const { return m_specs.value(c); }
