@@ -1,5 +1,6 @@
 #include "core/RecordWindow.h"
 
+#include <QBoxLayout>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMdiSubWindow>
@@ -92,6 +93,22 @@ ui::RecordButtons* RecordWindow::recordButtons(ui::DataControl* data,
 void RecordWindow::recordSaved(bool wasNew) {
   QWidget* next = wasNew && m_addButton ? m_addButton : m_firstField;
   if (next) next->setFocus(Qt::OtherFocusReason);
+}
+
+void RecordWindow::placeListBeside(QWidget* list, QLayout* form, QWidget* navigation,
+                                   QLayout* buttons, int sideWidth) {
+  auto* side = new QVBoxLayout;
+  side->addLayout(form);
+  side->addWidget(navigation);
+  side->addSpacing(12);
+  side->addLayout(buttons);
+  side->addStretch();
+  auto* sideBox = new QWidget(this);
+  sideBox->setLayout(side);
+  sideBox->setFixedWidth(sideWidth);
+  auto* layout = new QHBoxLayout(this);
+  layout->addWidget(list, 1);
+  layout->addWidget(sideBox);
 }
 
 void RecordWindow::finishSetup(ui::DataControl* data) {

@@ -4,6 +4,7 @@
 #include <QWidget>
 
 class QLabel;
+class QLayout;
 class QPushButton;
 
 namespace tarovent::core {
@@ -33,6 +34,10 @@ class RecordWindow : public QWidget {
  protected:
   QPushButton* button(const QString& name, const QString& caption);
   QLabel* label(const QString& caption, QWidget* buddy);
+  // The list on the left taking the spare width, the record (form, navigation, buttons) in a
+  // column of fixed width on the right.
+  void placeListBeside(QWidget* list, QLayout* form, QWidget* navigation, QLayout* buttons,
+                       int sideWidth);
   // Tab (and Enter) go through `controls` in this order.
   static void setTabChain(const QList<QWidget*>& controls);
   // The window's record buttons: they decide quitting (Esc, the close box, the quit button).

@@ -62,18 +62,7 @@ FPRO::FPRO(core::ProcessState& state, QWidget* parent)
   form->addRow(label(QStringLiteral("&Prix unitaire"), price), price);
   auto* buttons = new QVBoxLayout;
   for (QPushButton* b : {m_add, save, cancel, remove, refresh, quit}) buttons->addWidget(b);
-  auto* side = new QVBoxLayout;
-  side->addLayout(form);
-  side->addWidget(m_data);
-  side->addSpacing(12);
-  side->addLayout(buttons);
-  side->addStretch();
-  auto* sideBox = new QWidget(this);
-  sideBox->setLayout(side);
-  sideBox->setFixedWidth(460);
-  auto* layout = new QHBoxLayout(this);
-  layout->addWidget(grid, 1);
-  layout->addWidget(sideBox);
+  placeListBeside(grid, form, m_data, buttons, 460);
   setTabChain({m_code, description, price, m_add, save, cancel, remove, refresh, quit, grid});
 
   ui::RecordButtonSet set;

@@ -82,18 +82,7 @@ FSOC::FSOC(core::ProcessState& state, QWidget* parent)
   auto* buttons = new QVBoxLayout;
   for (QPushButton* b : {m_add, save, cancel, remove, refresh, renumber, quit})
     buttons->addWidget(b);
-  auto* side = new QVBoxLayout;
-  side->addLayout(form);
-  side->addWidget(m_data);
-  side->addSpacing(12);
-  side->addLayout(buttons);
-  side->addStretch();
-  auto* sideBox = new QWidget(this);
-  sideBox->setLayout(side);
-  sideBox->setFixedWidth(420);
-  auto* layout = new QHBoxLayout(this);
-  layout->addWidget(grid, 1);
-  layout->addWidget(sideBox);
+  placeListBeside(grid, form, m_data, buttons, 420);
 
   setTabChain({m_code, name, counter, inactive, m_add, save, cancel, remove, refresh, renumber,
                quit, grid});
