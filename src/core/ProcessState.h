@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "ConfigFile.h"
+#include "QuoteContext.h"
 #include "platform/db/Database.h"
 #include "platform/mail/NewMail.h"
 #include "ui/MessageFunnel.h"
@@ -108,7 +109,15 @@ class ProcessState {
   std::function<void(QWidget* window)> runMacros;
 
   // Hand-over values between windows.
-  QString compositionOrigin;           // window that started the composition in progress
+  QString compositionOrigin;  // window that started the composition in progress
+  QuoteContext quote;         // the quote the composition works on
+  // Set by the window that starts a composition; the composition calls it when it closes.
+  std::function<void()> compositionClosed;
+  // The reminders window asks the dossier workspace for the dossier quote.company/quote.dossier.
+  bool dossierRequested = false;
+  // Opens a document in the workstation's word processor, outside the program; false when it
+  // could not be started. The program sets the system's, tests a recording one.
+  std::function<bool(const QString& path)> openDocument;
   bool clientCreationRequest = false;  // the dossier workspace asked the client window for a client
   QString lastCreatedClient;           // code of the client saved for that request
 

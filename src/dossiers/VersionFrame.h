@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QFrame>
+#include <QString>
+#include <functional>
+
+namespace tarovent::core {
+class ProcessState;
+}
+namespace tarovent::ui {
+class DataControl;
+}
+
+namespace tarovent::dossiers {
+
+// The dossier on screen in the workspace, as the version frame needs it.
+struct DossierKey {
+  QString company;  // TDOS_SOC; empty: no dossier
+  long number = 0;  // TDOS_NUMDOSS
+  QString type;     // TDOS_TYPE
+  QString client;   // TDOS_CLIENT
+  bool present() const { return !company.isEmpty(); }
+};
+
+// The versions of the dossier on screen (Frm_dev with its boxes, displays and commands
+// Cmd_DevADD, Cmd_DevUpdate, Cmd_DevAnnul, Cmd_DevDelete, Cmd_DevVoir, Cmd_DevEditer), and the
+// panel shown instead while a new dossier has no version. Its boxes are children of the
+// workspace window, so the workspace's pending-change guard sees them.
+class VersionFrame : public QFrame {
+  Q_OBJECT
+ public:
+  explicit VersionFrame(core::ProcessState& state, QWidget* parent = nullptr);
+  ~VersionFrame() override;
+
+  // The workspace's pending-change guard: false stops the command (it has said why).
+  void setGuard(std::function<bool()> guard);
+  // True while the dossier itself is being entered or has unsaved changes (F10 is then refused).
+  void setDossierPending(std::function<bool()> pending);
+
+  // Loads the versions of the dossier (none when !dossier.present()); the version current
+  // before stays current when it belongs to the dossier.
+  void loadVersions(const DossierKey& dossier);
+  // A new dossier is being entered: the frame gives way to the empty-version panel.
+  void showNewDossier();
+
+  bool hasVersions() const;
+  bool isAdding() const;
+  ui::DataControl* data() const;  // DBD_DEV
+
+  // The commands, also reached by their buttons; F10 is saveVersion().
+  void addVersion();
+  bool saveVersion();
+  void cancelVersion();
+  void deleteVersion();
+  void viewDocument();
+  void editVersion();
+
+ signals:
+  // A new version was saved: the Date cell of the dossier's row shows this date (dd/mm/yy).
+  void versionDateSaved(const QString& date);
+  // "Enregistrez d'abord votre dossier": the workspace focuses its dossier save button.
+  void dossierSaveRequested();
+  // The workspace focuses its client code box (after cancel, or when the client is missing).
+  void clientFocusRequested();
+  // The client displays of the dossier are to be emptied (deleting with no version left).
+  void clientDisplaysCleared();
+
+ private:
+  struct Impl;
+  Impl* d;
+};
+
+}  // namespace tarovent::dossiers
