@@ -6,13 +6,14 @@
 namespace tarovent::dossiers {
 
 struct VersionFrame::Impl {
+  explicit Impl(core::ProcessState& s) : state(s) {}
   core::ProcessState& state;
   ui::DataControl* data = nullptr;
   std::function<bool()> guard, dossierPending;
 };
 
 VersionFrame::VersionFrame(core::ProcessState& state, QWidget* parent)
-    : QFrame(parent), d(new Impl{state}) {
+    : QFrame(parent), d(new Impl(state)) {
   setObjectName("Frm_dev");
   d->data = new ui::DataControl(this);
   d->data->setObjectName("DBD_DEV");
