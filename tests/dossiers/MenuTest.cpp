@@ -23,9 +23,8 @@ class DossierMenu : public tarovent::test::DemoMenuTest {
 };
 
 TEST_F(DossierMenu, EntriesOpenTheWindowsThatExist) {
-  for (const char* entry : {"M_TABL_SOCI", "M_TABL_PRO", "M_TABL_TYPE"})
+  for (const char* entry : {"M_TABL_SOCI", "M_TABL_PRO", "M_TABL_TYPE", "M_DEVI_DEVIS"})
     EXPECT_TRUE(m_menu->menuEntry(entry)->isEnabled()) << entry;
-  EXPECT_FALSE(m_menu->menuEntry("M_DEVI_DEVIS")->isEnabled());  // not written yet
 
   ASSERT_TRUE(openFromMenu("M_TABL_SOCI", "FSOC"));
   screenshot("menu-FSOC");
@@ -38,7 +37,15 @@ TEST_F(DossierMenu, EntriesOpenTheWindowsThatExist) {
   screenshot("menu-FTYP");
   types->findChild<QPushButton*>("Cmd_Quitter")->click();
   QApplication::processEvents();
-  EXPECT_TRUE(lit("CMD_M_TABL_TYPE"));                       // and on again once it is closed
+  EXPECT_TRUE(lit("CMD_M_TABL_TYPE"));  // and on again once it is closed
+  m_menu->Allumer_Menu("CMD_M_DEVI_DEVIS");
+  QWidget* dossiers = openFromMenu("M_DEVI_DEVIS", "FDEV");
+  ASSERT_TRUE(dossiers);
+  EXPECT_FALSE(lit("CMD_M_DEVI_DEVIS"));
+  screenshot("menu-FDEV");
+  dossiers->findChild<QPushButton*>("Cmd_Quitter")->click();
+  QApplication::processEvents();
+  EXPECT_TRUE(lit("CMD_M_DEVI_DEVIS"));
   EXPECT_EQ(m_menu->workArea()->subWindowList().size(), 3);  // home, FSOC and FPRO
   EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('|').toStdString();
 }
