@@ -117,10 +117,10 @@ FDEV::FDEV(core::ProcessState& state, QWidget* parent)
   auto* save = button("Cmd_DOSSUpdate", QStringLiteral("&Enregistrer"));
   auto* cancel = button("Cmd_DOSSAnnul", QStringLiteral("&Annuler"));
   auto* remove = button("Cmd_DOSSDelete", QStringLiteral("&Supprimer"));
-  auto* duplicate = button("Cmd_DOSSDupli", QStringLiteral("Dupli&quer"));
+  auto* duplicate = button("Cmd_DOSSDupli", QStringLiteral("D&upliquer"));
   auto* refresh = button("CMD_REFRESH", QStringLiteral("Rafraîc&hir"));
   auto* next = button("CMD_SOCSUIV", QStringLiteral("Société sui&vante"));
-  m_infosButton = button("Cmd_Infos", QStringLiteral("&Infos"));
+  m_infosButton = button("Cmd_Infos", QStringLiteral("In&fos"));
   auto* quit = button("Cmd_Quitter", QStringLiteral("&Quitter"));
   save->setToolTip(QStringLiteral("Enregistrer le dossier (F8)"));
   m_infosButton->setToolTip(QStringLiteral("Informations complémentaires"));
@@ -385,9 +385,9 @@ QWidget* FDEV::buildForm() {
   auto* f = new QFormLayout;
   f->setVerticalSpacing(3);
   f->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  f->addRow(label(QStringLiteral("S&ociété"), m_company),
+  f->addRow(label(QStringLiteral("Soc&iété"), m_company),
             row({m_company, label(QStringLiteral("N°"), number), number,
-                 label(QStringLiteral("&Type"), m_type), m_type}));
+                 label(QStringLiteral("T&ype"), m_type), m_type}));
   f->addRow(label(QStringLiteral("&Client (F4)"), m_code),
             row({m_code, listButton, m_clientName, m_valid, newClientButton}, false));
   f->addRow(label(QStringLiteral("C&ontact"), m_contact), row({m_contact, m_contactPicker}));
@@ -395,10 +395,10 @@ QWidget* FDEV::buildForm() {
       QString(),
       row({m_contactBoxes[0], m_contactBoxes[1], m_contactBoxes[2], m_contactBoxes[3]}, false));
   f->addRow(label(QStringLiteral("Co&mmercial"), m_rep), row({m_rep, m_repPicker}));
-  f->addRow(label(QStringLiteral("Contre&marque"), cm), cm);
+  f->addRow(label(QStringLiteral("Cont&remarque"), cm), cm);
   f->addRow(label(QStringLiteral("O&pération"), m_operation),
             row({m_operation, operations}, false));
-  f->addRow(label(QStringLiteral("Sous-t&ype"), subtype), subtype);
+  f->addRow(label(QStringLiteral("Sous-type"), subtype), subtype);
   f->addRow(label(QStringLiteral("Imma&t. (F4)"), m_immat),
             row({m_immat, vehicleLink, label(QStringLiteral("Marque"), m_make), m_make, makes}));
   f->addRow(label(QStringLiteral("Compl.i&d"), m_complement), m_complement);
@@ -476,13 +476,13 @@ QWidget* FDEV::buildClientList() {
   auto* tools = button("Cmd_ToolBarCli", QStringLiteral("Outils"));
   connect(tools, &QPushButton::clicked, this,
           [this, tools] { showToolsMenu(m_clientGrid, tools); });
-  auto* close = button("Cmd_FermerCli", QStringLiteral("&Fermer"));
+  auto* close = button("Cmd_FermerCli", QStringLiteral("Fermer"));
   connect(close, &QPushButton::clicked, this, [this] {
     m_clientFrame->hide();
     m_code->setFocus(Qt::OtherFocusReason);
   });
   auto* search = new QHBoxLayout;
-  auto* searchLabel = new QLabel(QStringLiteral("Rec&herche"), m_clientFrame);
+  auto* searchLabel = new QLabel(QStringLiteral("Recherche"), m_clientFrame);
   searchLabel->setBuddy(m_buffer);
   search->addWidget(searchLabel);
   search->addWidget(m_buffer, 1);
@@ -521,10 +521,10 @@ QWidget* FDEV::buildVehicleList() {
                        gridColumn("TVEH_MARQUE", QStringLiteral("Marque"))},
                       {90, 120, 70, 100}, 1);
   connect(m_vehicleGrid, &QTableView::doubleClicked, this, &FDEV::chooseVehicle);
-  m_ownVehicles = new QCheckBox(QStringLiteral("Véhicules du client &seulement"), m_vehicleFrame);
+  m_ownVehicles = new QCheckBox(QStringLiteral("Véhicules du client seulement"), m_vehicleFrame);
   m_ownVehicles->setObjectName("OPT_Veh");
   connect(m_ownVehicles, &QCheckBox::toggled, this, [this] { showVehicles(); });
-  auto* close = button("Cmd_FermerImmat", QStringLiteral("&Fermer"));
+  auto* close = button("Cmd_FermerImmat", QStringLiteral("Fermer"));
   connect(close, &QPushButton::clicked, this, [this] {
     m_vehicleFrame->hide();
     m_immat->setFocus(Qt::OtherFocusReason);

@@ -409,6 +409,14 @@ TEST_F(FdevTest, ChosenVehicleFillsTheDossier) {
   EXPECT_EQ(scalar("select TDOS_USER4 & '/' & TDOS_USER3 & '/' & TDOS_NATVEH from TDOS where "
                    "TDOS_NUMDOSS = 5"),
             "Diesel/120000/Renault");
+  // The panel of fields 3 to 15 opens on its first box; Esc gives the focus back.
+  ASSERT_TRUE(get<QWidget>("Cmd_Infos")->isEnabled());
+  click("Cmd_Infos");
+  EXPECT_TRUE(boxes->isVisible());
+  EXPECT_EQ(QApplication::focusWidget(), boxes->box(3));
+  pressKey(boxes->box(3), Qt::Key_Escape);
+  EXPECT_FALSE(boxes->isVisible());
+  EXPECT_EQ(focused(), "Cmd_Infos");
 }
 
 TEST_F(FdevTest, ButtonsOfOtherWindowsFollowTheRegistry) {
@@ -421,12 +429,26 @@ TEST_F(FdevTest, ButtonsOfOtherWindowsFollowTheRegistry) {
   EXPECT_FALSE(get<QWidget>("Cmd_Infos")->isEnabled());  // no field of the panel is used
 }
 
+// Records the windows the workspace asks for.
+struct RecordingOpener : ui::WindowOpener {
+  bool openWindow(const QString& name) override {
+    opened << name;
+    return true;
+  }
+  QStringList opened;
+};
+
 TEST_F(FdevTest, HandOversFromOtherWindows) {
   m_ws.CreateDatabase(path("CTRLPRIX.MDB")).Close();
+  RecordingOpener opener;
+  m_state->opener = &opener;
+  m_state->windows.add("FCLIDEV", {[](QWidget*) { return nullptr; }, false});
   openFdev();
   EXPECT_TRUE(fdev()->holdsPriceControl());
+  click("Cmd_NouvCli");
+  EXPECT_EQ(opener.opened, QStringList{"FCLIDEV"});
+  EXPECT_TRUE(m_state->clientCreationRequest);
   // A client created for the workspace comes back into the dossier on screen.
-  m_state->clientCreationRequest = true;
   m_state->lastCreatedClient = "C2";
   fdev()->activated();
   EXPECT_FALSE(m_state->clientCreationRequest);
@@ -445,6 +467,17 @@ TEST_F(FdevTest, HandOversFromOtherWindows) {
   m_state->quote.dossier = 77;
   fdev()->activated();
   EXPECT_EQ(m_messages.texts().value(0), "Erreur interne : dossier inaccessible");
+  m_state->opener = nullptr;
+}
+
+TEST_F(FdevTest, ToolsLeavingTheListEmptyShowEveryDossierAgain) {
+  openFdev();
+  data()->setRecordSource("select * from TDOS where TDOS_SOC = 'QQ'");
+  data()->Refresh();
+  QApplication::processEvents();
+  EXPECT_EQ(listed().size(), 3);
+  EXPECT_EQ(data()->RecordSource(), "select * from TDOS order by TDOS_SOC, TDOS_NUMDOSS DESC;");
+  EXPECT_EQ(focused(), "DBG_ListeDOSS");
 }
 
 TEST_F(FdevTest, Screenshots) {
