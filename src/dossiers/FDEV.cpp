@@ -161,6 +161,8 @@ FDEV::FDEV(core::ProcessState& state, QWidget* parent)
 
   m_duplication = new DuplicationPanel(m_state, this);
   m_duplication->setGuard([this] { return guard(); });
+  // The window's own Esc closes the panel: two Esc shortcuts would cancel each other.
+  for (auto* s : m_duplication->findChildren<QShortcut*>()) s->setEnabled(false);
   connect(m_duplication, &DuplicationPanel::duplicated, this,
           [this](const QString& company, long number) {
             try {

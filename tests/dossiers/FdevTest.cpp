@@ -8,6 +8,7 @@
 
 #include "WindowTestSupport.h"
 #include "dossiers/CustomFieldsPanel.h"
+#include "dossiers/DuplicationPanel.h"
 #include "dossiers/FDEV.h"
 #include "ui/BoundComboBox.h"
 #include "ui/BoundLineEdit.h"
@@ -468,6 +469,30 @@ TEST_F(FdevTest, HandOversFromOtherWindows) {
   fdev()->activated();
   EXPECT_EQ(m_messages.texts().value(0), "Erreur interne : dossier inaccessible");
   m_state->opener = nullptr;
+}
+
+TEST_F(FdevTest, EscapeClosesThePanelsBeforeTheWindow) {
+  openFdev();
+  // F12 switches between normal and maximised, remembered by the program.
+  const bool before = qApp->property("FDEV_normalSize").toBool();
+  pressKey(get<QWidget>("FDOS_IMMAT"), Qt::Key_F12);
+  EXPECT_NE(qApp->property("FDEV_normalSize").toBool(), before);
+  EXPECT_EQ(fdev()->isMaximized(), before);
+  pressKey(get<QWidget>("FDOS_IMMAT"), Qt::Key_F12);
+  EXPECT_EQ(qApp->property("FDEV_normalSize").toBool(), before);
+  tarovent::test::showActive(fdev());
+  auto* duplication = get<DuplicationPanel>("FRM_DupliDoss");
+  ASSERT_TRUE(duplication->open("AB", 5, 0));
+  pressKey(get<QWidget>("DBC_NEWSOC"), Qt::Key_Escape);
+  EXPECT_FALSE(duplication->isVisible());
+  EXPECT_TRUE(fdev()->isVisible());
+  pressKey(get<QWidget>("FDOS_IMMAT"), Qt::Key_F4);
+  ASSERT_TRUE(get<QWidget>("Frm_Immat")->isVisible());
+  pressKey(get<QWidget>("DBG_Immat"), Qt::Key_Escape);
+  EXPECT_FALSE(get<QWidget>("Frm_Immat")->isVisible());
+  EXPECT_EQ(focused(), "FDOS_IMMAT");
+  pressKey(get<QWidget>("FDOS_IMMAT"), Qt::Key_Escape);
+  EXPECT_FALSE(fdev()->isVisible());
 }
 
 TEST_F(FdevTest, ToolsLeavingTheListEmptyShowEveryDossierAgain) {
