@@ -4,6 +4,8 @@
 #include <QString>
 #include <functional>
 
+#include "QuoteVersions.h"
+
 namespace tarovent::core {
 class ProcessState;
 }
@@ -12,15 +14,6 @@ class DataControl;
 }
 
 namespace tarovent::dossiers {
-
-// The dossier on screen in the workspace, as the version frame needs it.
-struct DossierKey {
-  QString company;  // TDOS_SOC; empty: no dossier
-  long number = 0;  // TDOS_NUMDOSS
-  QString type;     // TDOS_TYPE
-  QString client;   // TDOS_CLIENT
-  bool present() const { return !company.isEmpty(); }
-};
 
 // The versions of the dossier on screen (Frm_dev with its boxes, displays and commands
 // Cmd_DevADD, Cmd_DevUpdate, Cmd_DevAnnul, Cmd_DevDelete, Cmd_DevVoir, Cmd_DevEditer), and the
