@@ -39,6 +39,12 @@ class VersionFrame : public QFrame {
   bool hasVersions() const;
   bool isAdding() const;
   ui::DataControl* data() const;  // DBD_DEV
+  // The sequence of the version shown; -1 when none is stored (none, or one being added).
+  int currentSequence() const;
+  // True while a version is being added or one of its boxes holds a change.
+  bool hasPendingVersion() const;
+  // False while the empty-version panel stands in for the versions.
+  bool versionsShown() const;
 
   // The commands, also reached by their buttons; F10 is saveVersion().
   void addVersion();
@@ -57,6 +63,9 @@ class VersionFrame : public QFrame {
   void clientFocusRequested();
   // The client displays of the dossier are to be emptied (deleting with no version left).
   void clientDisplaysCleared();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   struct Impl;
