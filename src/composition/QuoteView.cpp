@@ -184,10 +184,9 @@ void QuoteView::selectRow(int row) {
 void QuoteView::deleteCurrentLine() {
   const QModelIndex current = m_grid->currentIndex();
   if (!current.isValid()) return;
-  const int row = current.row();
+  // The grid moves its current row to the line that followed by itself.
   try {
-    if (deleteLine(m_doc, m_model->layout(), m_model->cursorAt(row), m_messages, m_model))
-      selectRow(row);
+    deleteLine(m_doc, m_model->layout(), m_model->cursorAt(current.row()), m_messages, m_model);
   } catch (const std::exception& e) {
     m_messages.show(QString::fromUtf8(e.what()), ui::Icon::Critical);
   }

@@ -60,6 +60,8 @@ TEST_F(QuoteModel, ShowsLinesLevelsHiddenTextAndSubTotals) {
     EXPECT_EQ(at(*m, 5, code, Qt::ForegroundRole).value<QColor>(), QColor(0x9a, 0x9a, 0x9a));
   }
   EXPECT_FALSE(at(*m, 4, "LIBART", QuoteDocumentModel::HiddenRole).toBool());
+  // Empty cells of a hidden row are greyed too.
+  EXPECT_TRUE(at(*m, 5, "PCREM", QuoteDocumentModel::HiddenRole).toBool());
 
   // The sub-total reads as a titled, coloured row with its sum.
   EXPECT_EQ(m->rowKind(6), QuoteDocumentModel::RowKind::SubTotal);
@@ -227,6 +229,21 @@ TEST_F(QuoteModelUpdates, ASubTotalMadeAsTheCommandMakesIt) {
   EXPECT_EQ(m->rowKind(m->rowAt({quote.secondTable, 1})), QuoteDocumentModel::RowKind::Line);
 }
 
+// A grid refreshed while a sub-total bookmark sits in a line table shows that table as a
+// sub-total; splitting the row off gives both tables their own kind again.
+TEST_F(QuoteModelUpdates, ASplitTellsBothTablesTheirKind) {
+  const int last = quote.doc->rowCount(quote.lineTable);
+  quote.doc->addBookmark(QString("STOT%1").arg(quote.doc->rowStart(quote.lineTable, last)),
+                         {quote.lineTable, last, 1});
+  m->documentReset();
+  EXPECT_EQ(m->rowKind(0), QuoteDocumentModel::RowKind::SubTotal);
+  quote.doc->splitTable(quote.lineTable, last);
+  m->tableSplit(quote.lineTable, last);
+  EXPECT_EQ(m->rowKind(0), QuoteDocumentModel::RowKind::Line);
+  EXPECT_EQ(m->rowKind(last - 1), QuoteDocumentModel::RowKind::SubTotal);
+  expectFresh();
+}
+
 TEST_F(QuoteModelUpdates, DeletingALineAsksFirst) {
   ui::ScriptedResponder messages;
   messages.script({ui::Answer::No, ui::Answer::Yes});
@@ -258,8 +275,10 @@ TEST_F(QuoteModelUpdates, TheLastLineOfTheLastTableIsEmptiedNotDeleted) {
   ui::ScriptedResponder messages;
   messages.setFallback(ui::Answer::Yes);
   // The second table's lines go with it; then the first table alone is left.
+  const int before = quote.doc->tableCount();
   for (int i = 0; i < 2; ++i)
     deleteLine(*quote.doc, quote.layout, {quote.secondTable, 1}, messages, m.get());
+  EXPECT_EQ(quote.doc->tableCount(), before - 1);
   expectFresh();
   while (quote.doc->rowCount(quote.lineTable) > 1)
     deleteLine(*quote.doc, quote.layout, {quote.lineTable, 1}, messages, m.get());
