@@ -152,6 +152,12 @@ QuoteView::QuoteView(word::WordDocument& doc, const TableLayout& layout, const C
           [this](const QModelIndex& current) {
             emit cursorChanged(m_model->cursorAt(current.isValid() ? current.row() : -1));
           });
+  // A whole reset keeps the cursor on the same row of the grid.
+  connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this,
+          [this] { m_rowBeforeReset = m_grid->currentIndex().row(); });
+  connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
+    if (m_rowBeforeReset >= 0) selectRow(m_rowBeforeReset);
+  });
   showBookmarks();
   if (m_model->rowCount() > 0) selectRow(0);
 }

@@ -57,6 +57,7 @@ class QuoteView : public QWidget {
   QTableView* m_grid = nullptr;
   QGridLayout* m_head = nullptr;
   QGridLayout* m_totals = nullptr;
+  int m_rowBeforeReset = -1;
 };
 
 }  // namespace tarovent::composition

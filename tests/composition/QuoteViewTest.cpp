@@ -59,6 +59,8 @@ TEST_F(QuoteViewTest, MovesTheCursorFromTheKeyboard) {
 
   view->setCursor({quote.secondTable, 1});
   EXPECT_EQ(view->cursor(), (TableCursor{quote.secondTable, 1}));
+  view->model().documentReset();
+  EXPECT_EQ(view->cursor(), (TableCursor{quote.secondTable, 1}));
 }
 
 TEST_F(QuoteViewTest, EnterHandsTheLineOver) {
