@@ -281,6 +281,20 @@ TEST_F(CompositionSessionTest, DocumentChangedOnDiskIsNotOverwrittenSilently) {
   EXPECT_TRUE(word::WordDocument::open(versionPath(0)).bodyText().contains("écrit ailleurs"));
 }
 
+TEST_F(CompositionSessionTest, NewTextNeverReplacesAFileThatAppearedMeanwhile) {
+  save(twoLines(), versionPath(0), "texte de la version 0");
+  auto s = openVersion(1, true);
+  ASSERT_TRUE(s);
+  save(twoLines(), versionPath(1), "écrit ailleurs");
+  m_messages.clear();
+  m_messages.script({Answer::Yes});
+  EXPECT_FALSE(s->close());
+  EXPECT_TRUE(s->isOpen());
+  ASSERT_EQ(m_messages.texts().size(), 2);
+  EXPECT_TRUE(m_messages.texts()[1].endsWith("existe déjà : il n'est pas remplacé."));
+  EXPECT_TRUE(word::WordDocument::open(versionPath(1)).bodyText().contains("écrit ailleurs"));
+}
+
 TEST_F(CompositionSessionTest, SubTotalThenRecalculationKeepsTheTotals) {
   save(twoLines(), versionPath(0));
   auto s = openVersion(0, false);

@@ -243,6 +243,12 @@ TEST_F(LayoutCommandsTest, MaskSwitchesTheTableKeepingLabourCodesHidden) {
   EXPECT_FALSE(doc.isTableHidden(t));
   EXPECT_FALSE(doc.isCellHidden({t, 1, 1}));
   EXPECT_TRUE(doc.isCellHidden({t, 4, 1}));
+  // A sub-total under a hidden table is printed all the same.
+  ASSERT_TRUE(switchTableHidden(doc, columns, {t, 2}, m_messages));
+  Cursor cursor{t, 5};
+  ASSERT_TRUE(insertSubTotal(doc, columns, cursor, m_messages, std::nullopt, ','));
+  EXPECT_FALSE(doc.isRowHidden(t + 1, 1));
+  EXPECT_TRUE(doc.isTableHidden(t));
   m_messages.clear();
   EXPECT_FALSE(switchTableHidden(doc, columns, {}, m_messages));
   EXPECT_EQ(m_messages.texts(), QStringList{"Placez vous d'abord dans un tableau"});
