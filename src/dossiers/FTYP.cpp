@@ -56,7 +56,7 @@ FTYP::FTYP(core::ProcessState& state, QWidget* parent)
                                   QStringLiteral("Tarification des matières"), m_record);
   m_materials->setDataSource(m_data, "TTYP_TARMAT");
   m_labour = new TariffModeBox(TariffModeBox::Kind::Labour,
-                               QStringLiteral("Tarification de la main d'oeuvre"), m_record);
+                               QStringLiteral("Tarification de la &main d'oeuvre"), m_record);
   m_labour->setDataSource(m_data, "TTYP_TARMO");
 
   auto* grid = new QTableView(this);
@@ -74,7 +74,7 @@ FTYP::FTYP(core::ProcessState& state, QWidget* parent)
   auto* cancel = button("Cmd_Annuler", QStringLiteral("&Annuler"));
   auto* remove = button("Cmd_Supprimer", QStringLiteral("Su&pprimer"));
   auto* refresh = button("Cmd_Rafraichir", QStringLiteral("Ra&fraîchir"));
-  m_duplicate = button("Cmd_Dupliquer", QStringLiteral("Dupli&quer"));
+  m_duplicate = button("Cmd_Dupliquer", QStringLiteral("Dupl&iquer"));
   m_compose = button("Cmd_Compo", QStringLiteral("C&omposer le modèle"));
   auto* quit = button("Cmd_Quitter", QStringLiteral("&Quitter"));
   m_compose->setEnabled(compositionAvailable());
@@ -200,7 +200,7 @@ QWidget* FTYP::buildOptions() {
   size->setMessages(&m_state.messages());
   size->setDataSource(m_data, "TTYP_TitreCorps");
   size->setMaximumWidth(60);
-  auto* sizeLabel = new QLabel(QStringLiteral("Co&rps"), title);
+  auto* sizeLabel = new QLabel(QStringLiteral("Corp&s"), title);
   sizeLabel->setBuddy(size);
   t->addWidget(sizeLabel);
   t->addWidget(size);
