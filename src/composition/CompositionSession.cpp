@@ -260,26 +260,48 @@ bool CompositionSession::setCursor(int table, int row) {
   return true;
 }
 
-bool CompositionSession::newTable() { return addLineTable(*m_doc, m_cursor, m_state.messages()); }
+template <class F>
+bool CompositionSession::guarded(F&& command) {
+  try {
+    return command();
+  } catch (const ooxml::OoxmlError& e) {
+    m_state.messages().show(e.message(), ui::Icon::Critical);
+    return false;
+  }
+}
+
+bool CompositionSession::newTable() {
+  return guarded([&] { return addLineTable(*m_doc, m_cursor, m_state.messages()); });
+}
 
 bool CompositionSession::split() {
-  return splitTableAtCursor(*m_doc, m_cursor, m_state.messages());
+  return guarded([&] { return splitTableAtCursor(*m_doc, m_cursor, m_state.messages()); });
 }
 
 bool CompositionSession::subTotal() {
-  return insertSubTotal(*m_doc, m_columns, m_cursor, m_state.messages(), std::nullopt, m_separator);
+  return guarded([&] {
+    return insertSubTotal(*m_doc, m_columns, m_cursor, m_state.messages(), std::nullopt,
+                          m_separator);
+  });
 }
 
 bool CompositionSession::extendedSubTotal(const QString& title) {
-  return insertSubTotal(*m_doc, m_columns, m_cursor, m_state.messages(), title, m_separator);
+  return guarded([&] {
+    return insertSubTotal(*m_doc, m_columns, m_cursor, m_state.messages(), title, m_separator);
+  });
 }
 
 bool CompositionSession::applyLevels(const QString& detailLevel, const QString& priceLevel) {
-  return applyPrintLevels(*m_doc, m_columns, detailLevel, priceLevel, m_print, m_state.messages());
+  return guarded([&] {
+    return applyPrintLevels(*m_doc, m_columns, detailLevel, priceLevel, m_print,
+                            m_state.messages());
+  });
 }
 
 bool CompositionSession::switchTableHidden() {
-  return composition::switchTableHidden(*m_doc, m_columns, m_cursor, m_state.messages());
+  return guarded([&] {
+    return composition::switchTableHidden(*m_doc, m_columns, m_cursor, m_state.messages());
+  });
 }
 
 bool CompositionSession::recalculate() { return runRecalculation({}); }
@@ -302,12 +324,14 @@ bool CompositionSession::runRecalculation(const Adjustment& adjustment) {
   o.adjustment.labourPrice = m_tarMo == "R" ? QStringLiteral("PDR") : QStringLiteral("PV");
   o.decimalSeparator = m_separator;
   try {
-    m_lastRecalc = Recalcul_Document(m_state, *m_files, *m_doc, o);
+    return guarded([&] {
+      m_lastRecalc = Recalcul_Document(m_state, *m_files, *m_doc, o);
+      return m_lastRecalc.completed;
+    });
   } catch (const db::DbError& e) {
     showDbError(m_state.messages(), e);
     return false;
   }
-  return m_lastRecalc.completed;
 }
 
 }  // namespace tarovent::composition

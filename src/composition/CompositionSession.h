@@ -110,6 +110,10 @@ class CompositionSession {
   void checkBases();
   bool runRecalculation(const Adjustment& adjustment);
   void release();
+  // Runs a command on the document; a document the engine cannot follow stops it with the
+  // engine's message instead of ending the program.
+  template <class F>
+  bool guarded(F&& command);
 
   core::ProcessState& m_state;
   std::unique_ptr<articles::ArticleFiles> m_files;
