@@ -184,7 +184,7 @@ bool WordDocument::setBookmarkText(const QString& name, const QString& text,
   d->rowCache.clear();
   d->tablesChanged();
   // The range may have held markers of other bookmarks, paired differently once rewritten.
-  if (d->irregularMarks) d->indexBookmarks();
+  d->markersChanged();
   return true;
 }
 
@@ -302,6 +302,8 @@ void WordDocument::setCellText(const CellRef& cell, const QString& text, const C
 
 void WordDocument::setCellContent(const CellRef& cell, const QList<TextPiece>& pieces) {
   d->editor.writeCell(d->cellNode(cell), pieces);
+  // The cell's markers now stand at its two ends, starts first.
+  d->markersChanged();
   d->changed(0);
 }
 
@@ -324,18 +326,19 @@ int WordDocument::appendRow(int t) { return insertRow(t, rowCount(t), RowPlaceme
 void WordDocument::deleteRow(int t, int row) {
   const pugi::xml_node tbl = d->tableNode(t);
   const pugi::xml_node tr = d->rowNode(t, row);
-  bool dropped = d->dropMarksUnder(tr);
+  d->dropMarksUnder(tr);
   tr.parent().remove_child(tr);
   Impl::Rows& rows = d->rowsOf(tbl);
   rows.rows.erase(rows.rows.begin() + row - 1);
   rows.cells.erase(rows.cells.begin() + row - 1);
   if (rows.rows.empty()) {
-    dropped = d->dropMarksUnder(tbl) || dropped;
+    d->dropMarksUnder(tbl);
     d->rowCache.erase(tbl.internal_object());
     tbl.parent().remove_child(tbl);
     d->tablesChanged();
   }
-  if (dropped) d->marksDropped();
+  // The row may also have held markers the index does not: a shadowed start, a stray end.
+  d->markersChanged();
   d->changed(0);
 }
 
