@@ -106,6 +106,9 @@ bool toggleOn(pugi::xml_node node);  // w:b, w:vanish... with or without w:val
 QString styleOf(pugi::xml_node properties, const char* local);
 // The run properties worth copying for new text carry no revision marks.
 void stripRevisionMarks(pugi::xml_node rPr);
+bool isRevisionMark(pugi::xml_node node);  // w:ins, w:del... inside run properties
+// Sets the text of a w:t, keeping its spaces.
+void setText(pugi::xml_node t, const QString& text);
 
 template <class Pred>
 std::vector<pugi::xml_node> descendants(pugi::xml_node root, Pred pred) {
