@@ -1,7 +1,6 @@
 #include "platform/word/TextEditor.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace tarovent::word {
 
@@ -116,8 +115,7 @@ std::vector<pugi::xml_node> markersIn(pugi::xml_node tc) {
 
 }  // namespace
 
-// The usual cell, one paragraph holding its bookmark starts, one run of plain text and its
-// bookmark ends, takes new text in place: its run keeps its properties instead of having them
+// The usual cell takes new text in place: its run keeps its properties instead of having them
 // copied into a new one. The result is what the full rewrite below would leave.
 bool TextEditor::rewriteSingleRun(pugi::xml_node tc, const QList<TextPiece>& pieces) {
   if (pieces.size() != 1) return false;
@@ -127,46 +125,14 @@ bool TextEditor::rewriteSingleRun(pugi::xml_node tc, const QList<TextPiece>& pie
     if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QLatin1Char('\t') ||
         c == QLatin1Char('\v'))
       return false;
-  pugi::xml_node p;
-  for (pugi::xml_node child = tc.first_child(); child; child = child.next_sibling()) {
-    if (xml::isProperties(child)) continue;
-    if (p || !xml::is(child, "p")) return false;
-    p = child;
-  }
-  pugi::xml_node run;
-  for (pugi::xml_node child = p.first_child(); child; child = child.next_sibling()) {
-    const char* local = child.type() == pugi::node_element ? xml::localName(child) : "";
-    if (std::strcmp(local, "pPr") == 0) {
-      if (child != p.first_child()) return false;
-    } else if (std::strcmp(local, "bookmarkStart") == 0) {
-      if (run) return false;
-    } else if (std::strcmp(local, "bookmarkEnd") == 0) {
-      if (!run) return false;
-    } else if (std::strcmp(local, "r") == 0 && !run) {
-      run = child;
-    } else {
-      return false;
-    }
-  }
-  if (!run) return false;
-  pugi::xml_node rPr, t;
-  for (pugi::xml_node child = run.first_child(); child; child = child.next_sibling()) {
-    if (!rPr && !t && xml::is(child, "rPr"))
-      rPr = child;
-    else if (!t && xml::is(child, "t"))
-      t = child;
-    else
-      return false;
-  }
-  if (!t || (t.first_child() &&
-             (t.first_child() != t.last_child() || t.first_child().type() != pugi::node_pcdata)))
-    return false;
-  for (pugi::xml_node child = rPr.first_child(); child; child = child.next_sibling())
+  const xml::SoleRun sole = xml::soleRun(tc);
+  if (!sole.t) return false;
+  for (pugi::xml_node child = sole.rPr.first_child(); child; child = child.next_sibling())
     if (xml::isRevisionMark(child)) return false;
-  xml::setText(t, piece.text);
+  xml::setText(sole.t, piece.text);
   if (!piece.format.isEmpty()) {
-    const bool inherited = piece.format.hidden ? m_hiddenByStyles(p, rPr) : false;
-    xml::applyFormat(xml::runProperties(run, m_prefix), m_prefix, piece.format, inherited);
+    const bool inherited = piece.format.hidden ? m_hiddenByStyles(sole.paragraph, sole.rPr) : false;
+    xml::applyFormat(xml::runProperties(sole.run, m_prefix), m_prefix, piece.format, inherited);
   }
   return true;
 }

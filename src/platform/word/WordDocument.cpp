@@ -293,7 +293,11 @@ int WordDocument::tableAt(int position) const {
 }
 
 QString WordDocument::cellText(const CellRef& cell) const {
-  return xml::blockText(d->cellNode(cell));
+  const pugi::xml_node tc = d->cellNode(cell);
+  // Most cells are one run of text: read it without the general walk.
+  if (const xml::SoleRun sole = xml::soleRun(tc); sole.t)
+    return QString::fromUtf8(sole.t.text().get());
+  return xml::blockText(tc);
 }
 
 void WordDocument::setCellText(const CellRef& cell, const QString& text, const CharFormat& format) {
@@ -400,7 +404,10 @@ void WordDocument::setTableHidden(int t, bool hidden) {
 }
 
 bool WordDocument::isCellHidden(const CellRef& cell) const {
-  return d->allHidden(d->cellNode(cell));
+  const pugi::xml_node tc = d->cellNode(cell);
+  if (const xml::SoleRun sole = xml::soleRun(tc); sole.t && !xml::ancestor(tc, "del"))
+    return *sole.t.text().get() && d->runHidden(sole.run);
+  return d->allHidden(tc);
 }
 bool WordDocument::isRowHidden(int t, int row) const { return d->allHidden(d->rowNode(t, row)); }
 bool WordDocument::isTableHidden(int t) const { return d->allHidden(d->tableNode(t)); }

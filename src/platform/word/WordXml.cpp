@@ -316,6 +316,43 @@ void appendText(pugi::xml_node run, const std::string& prefix, const QString& te
 
 }  // namespace
 
+SoleRun soleRun(pugi::xml_node tc) {
+  pugi::xml_node p;
+  for (pugi::xml_node child = tc.first_child(); child; child = child.next_sibling()) {
+    if (isProperties(child)) continue;
+    if (p || !is(child, "p")) return {};
+    p = child;
+  }
+  pugi::xml_node run;
+  for (pugi::xml_node child = p.first_child(); child; child = child.next_sibling()) {
+    const char* local = child.type() == pugi::node_element ? localName(child) : "";
+    if (std::strcmp(local, "pPr") == 0) {
+      if (child != p.first_child()) return {};
+    } else if (std::strcmp(local, "bookmarkStart") == 0) {
+      if (run) return {};
+    } else if (std::strcmp(local, "bookmarkEnd") == 0) {
+      if (!run) return {};
+    } else if (std::strcmp(local, "r") == 0 && !run) {
+      run = child;
+    } else {
+      return {};
+    }
+  }
+  pugi::xml_node rPr, t;
+  for (pugi::xml_node child = run.first_child(); child; child = child.next_sibling()) {
+    if (!rPr && !t && is(child, "rPr"))
+      rPr = child;
+    else if (!t && is(child, "t"))
+      t = child;
+    else
+      return {};
+  }
+  if (!t) return {};
+  const pugi::xml_node text = t.first_child();
+  if (text && (text != t.last_child() || text.type() != pugi::node_pcdata)) return {};
+  return {p, run, rPr, t};
+}
+
 void setText(pugi::xml_node t, const QString& text) {
   t.remove_attributes();
   if (text.startsWith(QLatin1Char(' ')) || text.endsWith(QLatin1Char(' ')) ||
