@@ -19,6 +19,7 @@
 #include "dossiers/DossierWindows.h"
 #include "macros/MacroWindows.h"
 #include "platform/mail/SystemMailOpener.h"
+#include "platform/os/DocumentOpener.h"
 #include "platform/os/WindowPrinter.h"
 #include "ui/ButtonEnterKey.h"
 #include "ui/MessageFunnel.h"
@@ -105,6 +106,7 @@ int main(int argc, char** argv) {
   state.programFolder = QApplication::applicationDirPath() + '/';
 
   state.mail = std::make_unique<mail::SystemMailOpener>(work);
+  state.openDocument = [](const QString& path) { return os::openInWordProcessor(path); };
   core::registerCoreWindows(state);
   dossiers::registerDossierWindows(state);
   clients::registerClientWindows(state);

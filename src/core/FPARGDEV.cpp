@@ -167,9 +167,9 @@ void FPARGDEV::build() {
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
-  m_update = new QPushButton(QStringLiteral("Enregistrer"), this);
+  m_update = new QPushButton(QStringLiteral("&Enregistrer"), this);
   m_update->setObjectName("Cmd_Update");
-  m_quit = new QPushButton(QStringLiteral("Quitter"), this);
+  m_quit = new QPushButton(QStringLiteral("&Quitter"), this);
   m_quit->setObjectName("Cmd_Quitter");
   for (auto* b : {m_update, m_quit}) {
     b->setAutoDefault(false);

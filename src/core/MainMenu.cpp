@@ -196,7 +196,10 @@ void MainMenu::buildMenus() {
 
 void MainMenu::refreshEntries() {
   for (auto it = m_entryWindow.cbegin(); it != m_entryWindow.cend(); ++it)
-    if (QAction* a = m_entries.value(it.key())) a->setEnabled(m_s.windows.has(it.value()));
+    if (QAction* a = m_entries.value(it.key())) {
+      a->setProperty("window", it.value());
+      a->setEnabled(m_s.windows.has(it.value()));
+    }
   if (QAction* a = m_entries.value("M_HELP")) a->setEnabled(static_cast<bool>(m_help));
   if (auto* macro = m_macroBar->findChild<QToolButton*>("TLB_MACRO"))
     macro->setEnabled(static_cast<bool>(m_s.runMacros));

@@ -8,13 +8,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
-#include <QToolButton>
 #include <QVBoxLayout>
 
+#include "CompositionStart.h"
 #include "QuoteTypeDuplication.h"
 #include "TariffModeBox.h"
 #include "TariffModes.h"
-#include "core/MainMenu.h"
 #include "core/Paths.h"
 #include "core/ProcessState.h"
 #include "platform/db/DbError.h"
@@ -31,7 +30,6 @@ namespace tarovent::dossiers {
 
 namespace {
 const QString kMenuButton = QStringLiteral("CMD_M_TABL_TYPE");
-const QString kComposition = QStringLiteral("FCOMPO");
 }  // namespace
 
 FTYP::FTYP(core::ProcessState& state, QWidget* parent)
@@ -56,7 +54,7 @@ FTYP::FTYP(core::ProcessState& state, QWidget* parent)
                                   QStringLiteral("Tarification des matières"), m_record);
   m_materials->setDataSource(m_data, "TTYP_TARMAT");
   m_labour = new TariffModeBox(TariffModeBox::Kind::Labour,
-                               QStringLiteral("Tarification de la main d'oeuvre"), m_record);
+                               QStringLiteral("Tarification de la &main d'oeuvre"), m_record);
   m_labour->setDataSource(m_data, "TTYP_TARMO");
 
   auto* grid = new QTableView(this);
@@ -74,7 +72,7 @@ FTYP::FTYP(core::ProcessState& state, QWidget* parent)
   auto* cancel = button("Cmd_Annuler", QStringLiteral("&Annuler"));
   auto* remove = button("Cmd_Supprimer", QStringLiteral("Su&pprimer"));
   auto* refresh = button("Cmd_Rafraichir", QStringLiteral("Ra&fraîchir"));
-  m_duplicate = button("Cmd_Dupliquer", QStringLiteral("Dupli&quer"));
+  m_duplicate = button("Cmd_Dupliquer", QStringLiteral("Dupl&iquer"));
   m_compose = button("Cmd_Compo", QStringLiteral("C&omposer le modèle"));
   auto* quit = button("Cmd_Quitter", QStringLiteral("&Quitter"));
   m_compose->setEnabled(compositionAvailable());
@@ -200,7 +198,7 @@ QWidget* FTYP::buildOptions() {
   size->setMessages(&m_state.messages());
   size->setDataSource(m_data, "TTYP_TitreCorps");
   size->setMaximumWidth(60);
-  auto* sizeLabel = new QLabel(QStringLiteral("Co&rps"), title);
+  auto* sizeLabel = new QLabel(QStringLiteral("Corp&s"), title);
   sizeLabel->setBuddy(size);
   t->addWidget(sizeLabel);
   t->addWidget(size);
@@ -242,7 +240,7 @@ QWidget* FTYP::buildDuplicationPanel() {
   return panel;
 }
 
-bool FTYP::compositionAvailable() const { return m_state.windows.has(kComposition); }
+bool FTYP::compositionAvailable() const { return m_state.windows.has(kCompositionWindow); }
 
 bool FTYP::checkBeforeSave() {
   auto& m = m_state.messages();
@@ -393,22 +391,15 @@ void FTYP::compose() {
   if (!compositionAvailable()) return;
   const QString code = currentType();
   if (code.isEmpty()) return;
-  auto& m = m_state.messages();
-  auto* menu = dynamic_cast<core::MainMenu*>(m_state.opener);
-  if (auto* running = menu ? menu->findChild<QToolButton*>("CMD_M_COMPO") : nullptr;
-      running && running->property("lit").toBool()) {
-    m.show(m.tr(QStringLiteral("Une composition est déjà en cours, veuillez la terminer d'abord")),
-           ui::Icon::Warning);
-    return;
+  // While a composition is open nothing is touched: the start below refuses with its message.
+  if (!compositionOpen(m_state)) {
+    QString error;
+    if (!m_templates.hasTemplate(code) && !m_templates.giveEmptyTemplate(code, &error)) {
+      showTemplateError(error);
+      return;
+    }
   }
-  QString error;
-  if (!m_templates.hasTemplate(code) && !m_templates.giveEmptyTemplate(code, &error)) {
-    showTemplateError(error);
-    return;
-  }
-  m_state.compositionOrigin = objectName();
-  if (!m_state.opener || !m_state.opener->openWindow(kComposition))
-    m.show(m.tr(QStringLiteral("Le processus de composition n'a pu démarrer")), ui::Icon::Critical);
+  startComposition(m_state, objectName());
 }
 
 void FTYP::escape() {

@@ -30,8 +30,8 @@ TariffModeBox::TariffModeBox(Kind kind, const QString& title, QWidget* parent)
     sellingChosen(false);
   } else {
     setObjectName("FRM_TARMO");
-    m_cost = radio("OPT_MO_R", QStringLiteral("Prix de r&evient"));
-    m_selling = radio("OPT_MO_V", QStringLiteral("Prix de ve&nte"));
+    m_cost = radio("OPT_MO_R", QStringLiteral("Prix de revient"));
+    m_selling = radio("OPT_MO_V", QStringLiteral("Prix de vente"));
     layout->addWidget(m_cost, 0, 0);
     layout->addWidget(m_selling, 1, 0);
     layout->setRowStretch(2, 1);

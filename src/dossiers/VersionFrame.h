@@ -4,6 +4,8 @@
 #include <QString>
 #include <functional>
 
+#include "QuoteVersions.h"
+
 namespace tarovent::core {
 class ProcessState;
 }
@@ -12,15 +14,6 @@ class DataControl;
 }
 
 namespace tarovent::dossiers {
-
-// The dossier on screen in the workspace, as the version frame needs it.
-struct DossierKey {
-  QString company;  // TDOS_SOC; empty: no dossier
-  long number = 0;  // TDOS_NUMDOSS
-  QString type;     // TDOS_TYPE
-  QString client;   // TDOS_CLIENT
-  bool present() const { return !company.isEmpty(); }
-};
 
 // The versions of the dossier on screen (Frm_dev with its boxes, displays and commands
 // Cmd_DevADD, Cmd_DevUpdate, Cmd_DevAnnul, Cmd_DevDelete, Cmd_DevVoir, Cmd_DevEditer), and the
@@ -46,6 +39,12 @@ class VersionFrame : public QFrame {
   bool hasVersions() const;
   bool isAdding() const;
   ui::DataControl* data() const;  // DBD_DEV
+  // The sequence of the version shown; -1 when none is stored (none, or one being added).
+  int currentSequence() const;
+  // True while a version is being added or one of its boxes holds a change.
+  bool hasPendingVersion() const;
+  // False while the empty-version panel stands in for the versions.
+  bool versionsShown() const;
 
   // The commands, also reached by their buttons; F10 is saveVersion().
   void addVersion();
@@ -64,6 +63,9 @@ class VersionFrame : public QFrame {
   void clientFocusRequested();
   // The client displays of the dossier are to be emptied (deleting with no version left).
   void clientDisplaysCleared();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   struct Impl;

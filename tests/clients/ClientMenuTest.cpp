@@ -23,6 +23,8 @@ class ClientMenu : public tarovent::test::DemoMenuTest {
   }
 };
 
+TEST_F(ClientMenu, AccessKeysOfEveryWindowWork) { expectWorkingAccessKeys(); }
+
 TEST_F(ClientMenu, TheClientFileOfTheDemoFamily) {
   ASSERT_TRUE(m_state->base(core::entry::Commercial).open());
   EXPECT_TRUE(m_menu->menuEntry("M_CLIDEV")->isEnabled());

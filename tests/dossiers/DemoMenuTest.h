@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QAction>
 #include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <functional>
@@ -44,6 +47,22 @@ class DemoMenuTest : public ::testing::Test {
     if (folder.isEmpty()) return;
     QApplication::processEvents();
     EXPECT_TRUE(ui::saveScreenshot(m_menu.get(), folder + '/' + name + ".png"));
+  }
+  // Every window the menu opens underlines letters that work: no label showing a bare "&", no
+  // letter given twice.
+  void expectWorkingAccessKeys() {
+    for (QAction* action : m_menu->findChildren<QAction*>()) {
+      const QString window = action->property("window").toString();
+      const ui::WindowSpec* spec = m_state->windows.find(window);
+      if (!spec || spec->modal || !action->isEnabled()) continue;
+      SCOPED_TRACE(window.toStdString());
+      action->trigger();
+      QApplication::processEvents();
+      QMdiSubWindow* sub = m_menu->workArea()->activeSubWindow();
+      ASSERT_TRUE(sub && sub->widget());
+      const QStringList faults = accessKeyFaults(sub->widget());
+      EXPECT_TRUE(faults.isEmpty()) << faults.join('\n').toStdString();
+    }
   }
   bool lit(const char* button) {
     return m_menu->findChild<QToolButton*>(button)->property("lit").toBool();

@@ -43,5 +43,7 @@ TEST_F(DossierMenu, EntriesOpenTheWindowsThatExist) {
   EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('|').toStdString();
 }
 
+TEST_F(DossierMenu, AccessKeysOfEveryWindowWork) { expectWorkingAccessKeys(); }
+
 }  // namespace
 }  // namespace tarovent::dossiers

@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QMap>
+#include <QStringList>
 #include <QWidget>
 
 #include "platform/db/DbTestSupport.h"
@@ -47,6 +51,43 @@ inline QString shownText(const QString& caption) {
     shown += caption.at(i);
   }
   return shown;
+}
+
+// The access key of a caption ("&Quitter" gives 'Q'), or a null character.
+inline QChar accessKey(const QString& caption) {
+  for (int i = 0; i + 1 < caption.size(); ++i) {
+    if (caption.at(i) != '&') continue;
+    if (caption.at(i + 1) != '&') return caption.at(i + 1).toUpper();
+    ++i;
+  }
+  return {};
+}
+
+// What is wrong with the access keys of a window as shown: a label whose "&" shows literally
+// because it names no box, or one letter given to two visible controls (Alt+letter then only
+// cycles between them).
+inline QStringList accessKeyFaults(QWidget* window) {
+  QStringList faults;
+  QMap<QChar, QString> owners;
+  auto take = [&](QWidget* w, const QString& caption) {
+    const QChar key = accessKey(caption);
+    if (key.isNull() || !w->isVisibleTo(window)) return;
+    const QString name = w->objectName().isEmpty() ? caption : w->objectName();
+    if (owners.contains(key))
+      faults << QStringLiteral("Alt+%1: %2 and %3").arg(key).arg(owners.value(key), name);
+    else
+      owners.insert(key, name);
+  };
+  for (QLabel* label : window->findChildren<QLabel*>()) {
+    if (accessKey(label->text()).isNull() || label->textFormat() == Qt::RichText) continue;
+    if (!label->buddy())
+      faults << QStringLiteral("label %1 shows its '&'").arg(label->objectName(), label->text());
+    else
+      take(label, label->text());
+  }
+  for (QAbstractButton* button : window->findChildren<QAbstractButton*>())
+    take(button, button->text());
+  return faults;
 }
 
 template <typename T>

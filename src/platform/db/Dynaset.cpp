@@ -12,19 +12,27 @@ namespace {
 struct DynRow {
   qint64 rowid = -1;
   QVector<QVariant> values;
+  bool loaded = false;
   bool deleted = false;
   quint64 stamp = 0;  // the connection's change stamp when the values were read
 };
 
 // The rows of a dynaset, shared by its clones.
 struct DynData {
+  DynData() = default;
+  DynData(const DynData&) = delete;
+  DynData& operator=(const DynData&) = delete;
+  ~DynData() { sqlite3_finalize(fetch); }
   QVector<DynRow> rows;
-  long live = 0;  // rows not deleted
+  long live = 0;                  // rows not deleted
+  sqlite3_stmt* fetch = nullptr;  // reads a block of rows by rowid; reset after each use
 };
 
-// A query's rows read once at opening; edits go to the table behind a single-table query and
-// are reflected in the rows kept here. Deleted rows stay as holes, so bookmarks (row numbers)
-// survive.
+// A query's rows. Over one table, only the rowids are read at opening, in the query's order;
+// the values come a block at a time as the cursor reaches them, so that a list of any length
+// opens at once and the set of records stays the one the query gave then. Other queries are
+// read whole at opening. Edits go to the table behind a single-table query and are reflected
+// in the rows kept here. Deleted rows stay as holes, so bookmarks (row numbers) survive.
 class Dynaset final : public RecordsetImpl {
  public:
   Dynaset(std::shared_ptr<Connection> c, const QString& source, bool isTable, bool readOnly,
@@ -45,6 +53,8 @@ class Dynaset final : public RecordsetImpl {
     m_table = other.m_table;
     m_schema = other.m_schema;
     m_origin = other.m_origin;
+    m_columns = other.m_columns;
+    m_known = other.m_known;
     m_data = other.m_data;
     m_pos = -1;
     m_mode = EditMode::None;
@@ -71,6 +81,7 @@ class Dynaset final : public RecordsetImpl {
   long absolutePosition() override {
     checkOpen();
     if (!onRow()) return -1;
+    if (m_data->live == rows().size()) return m_pos;
     long n = 0;
     for (int i = 0; i < m_pos; ++i) n += rows()[i].deleted ? 0 : 1;
     return n;
@@ -78,6 +89,11 @@ class Dynaset final : public RecordsetImpl {
 
   void setAbsolutePosition(long p) override {
     checkOpen();
+    if (p < 0 || p >= m_data->live) noCurrentRecord();
+    if (m_data->live == rows().size()) {
+      m_pos = static_cast<int>(p);
+      return;
+    }
     long n = 0;
     for (int i = 0; i < rows().size(); ++i) {
       if (rows()[i].deleted) continue;
@@ -128,17 +144,18 @@ class Dynaset final : public RecordsetImpl {
       m_criteriaText = criteria;
     }
     m_mode = EditMode::None;
-    const auto& r = rows();
+    const int size = rows().size();
     int start;
     if (fromEnd)
-      start = forward ? 0 : r.size() - 1;
+      start = forward ? 0 : size - 1;
     else if (forward)
       start = m_pos < 0 ? 0 : m_pos + 1;
     else
-      start = m_pos >= r.size() ? r.size() - 1 : m_pos - 1;
-    for (int i = start; i >= 0 && i < r.size(); i += forward ? 1 : -1) {
-      if (r[i].deleted) continue;
-      if (m_criteria->matches(r[i].values.constData())) {
+      start = m_pos >= size ? size - 1 : m_pos - 1;
+    for (int i = start; i >= 0 && i < size; i += forward ? 1 : -1) {
+      const DynRow& r = row(i);
+      if (r.deleted) continue;
+      if (m_criteria->matches(r.values.constData())) {
         m_pos = i;
         m_noMatch = false;
         return;
@@ -175,7 +192,7 @@ class Dynaset final : public RecordsetImpl {
 
   QVariant currentValue(int i) override {
     if (!onRow()) noCurrentRecord();
-    DynRow& r = m_data->rows[m_pos];
+    DynRow& r = row(m_pos);
     if (r.deleted) throw DbError(err::RecordDeleted, QStringLiteral("Enregistrement supprimé."));
     // Rows of a table are read again once anything may have changed them.
     const quint64 stamp = m_c->changeStamp();
@@ -187,7 +204,7 @@ class Dynaset final : public RecordsetImpl {
   }
 
   void loadForEdit() override {
-    DynRow& r = m_data->rows[m_pos];
+    DynRow& r = row(m_pos);
     if (r.deleted) throw DbError(err::RecordDeleted, QStringLiteral("Enregistrement supprimé."));
     refreshRow(r);  // the engine re-reads the record when editing begins
     m_buffer = r.values;
@@ -221,6 +238,7 @@ class Dynaset final : public RecordsetImpl {
     DynRow r;
     r.rowid = m_c->insertRow(qualifiedTable(), cols, values, m_table);
     r.values = m_buffer;
+    r.loaded = true;
     refreshRow(r);
     m_data->rows.push_back(r);
     ++m_data->live;
@@ -247,13 +265,73 @@ class Dynaset final : public RecordsetImpl {
   const QVector<DynRow>& rows() const { return m_data->rows; }
   bool onRow() const { return m_data && m_pos >= 0 && m_pos < rows().size(); }
 
-  int nextLive(int from, int dir) const {
-    const auto& r = rows();
+  // Rows are read as moves reach them, so that a row found gone is stepped over like a hole.
+  int nextLive(int from, int dir) {
+    const int size = rows().size();
     int i = from;
-    while (i >= 0 && i < r.size() && r[i].deleted) i += dir;
+    while (i >= 0 && i < size && row(i).deleted) i += dir;
     if (i < 0) return -1;
-    if (i >= r.size()) return r.size();
+    if (i >= size) return size;
     return i;
+  }
+
+  // Row `i`, its values read with the block around it when they are not yet.
+  DynRow& row(int i) {
+    DynRow& r = m_data->rows[i];
+    if (!r.loaded) fetchBlock(i - i % kBlock);
+    return r;
+  }
+
+  void fetchBlock(int from) {
+    auto& rows = m_data->rows;
+    const int to = std::min<int>(from + kBlock, rows.size());
+    if (!m_data->fetch) {
+      QStringList marks;
+      for (int i = 0; i < kBlock; ++i) marks << QStringLiteral("?");
+      m_data->fetch = m_c->prepare("SELECT * FROM (" + m_sql + ") WHERE __jet_rowid IN (" +
+                                   marks.join(',') + ')');
+    }
+    sqlite3_stmt* s = m_data->fetch;
+    m_c->use();
+    sqlite3_reset(s);
+    sqlite3_clear_bindings(s);
+    QHash<qint64, int> at;
+    for (int i = from; i < to; ++i) {
+      if (rows[i].loaded) continue;
+      sqlite3_bind_int64(s, i - from + 1, rows[i].rowid);
+      at.insert(rows[i].rowid, i);
+    }
+    const quint64 stamp = m_c->changeStamp();
+    int rc;
+    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+      const auto it = at.constFind(sqlite3_column_int64(s, 0));
+      if (it == at.cend()) continue;
+      DynRow& r = rows[*it];
+      at.erase(it);
+      readValues(s, r);
+      r.stamp = stamp;
+    }
+    sqlite3_reset(s);
+    if (rc != SQLITE_DONE) m_c->fail(rc, m_source);
+    // A row that no longer meets the query keeps its place with the table's values; a row
+    // deleted since the opening is a hole.
+    for (const int i : std::as_const(at)) {
+      DynRow& r = rows[i];
+      r.values = QVector<QVariant>(m_fields.size());
+      r.loaded = true;
+      r.stamp = stamp;
+      if (!refreshRow(r)) {
+        r.deleted = true;
+        --m_data->live;
+      }
+    }
+  }
+
+  void readValues(sqlite3_stmt* s, DynRow& r) const {
+    r.values.resize(m_fields.size());
+    for (int i = 0; i < m_fields.size(); ++i)
+      r.values[i] = columnValue(s, m_columns[i], m_fields[i].type, m_known[i]);
+    r.loaded = true;
   }
 
   QString qualifiedTable() const {
@@ -275,8 +353,9 @@ class Dynaset final : public RecordsetImpl {
     return fieldIndex(name);
   }
 
-  void refreshRow(DynRow& r) {
-    if (m_table.isEmpty() || r.rowid < 0) return;
+  // False when the row is no longer in the table.
+  bool refreshRow(DynRow& r) {
+    if (m_table.isEmpty() || r.rowid < 0) return true;
     const TableInfo& info = m_c->table(m_table, m_schema);
     sqlite3_stmt* s = m_c->cached("SELECT * FROM " + qualifiedTable() + " WHERE rowid = ?");
     sqlite3_bind_int64(s, 1, r.rowid);
@@ -290,6 +369,7 @@ class Dynaset final : public RecordsetImpl {
     }
     sqlite3_reset(s);
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) m_c->fail(rc, m_table);
+    return rc == SQLITE_ROW;
   }
 
   void load() {
@@ -313,7 +393,7 @@ class Dynaset final : public RecordsetImpl {
                       QStringLiteral("Opération non valide : une requête action ne peut pas être "
                                      "ouverte comme jeu d'enregistrements."));
       select = t.sql;
-      if (!t.updatableTable.isEmpty() && !m_readOnly) {
+      if (!t.updatableTable.isEmpty() && !m_snapshot) {
         static const QRegularExpression head(R"(^\s*SELECT\s+)",
                                              QRegularExpression::CaseInsensitiveOption);
         const auto m = head.match(select);
@@ -357,22 +437,28 @@ class Dynaset final : public RecordsetImpl {
       m_origin << (own && orig ? QString::fromUtf8(orig) : QString());
     }
     setFields(fields, qualifiers);
+    m_known = known;
     auto& rows = m_data->rows;
     const quint64 stamp = m_c->changeStamp();
+    if (first) {
+      // Over one table the rowids are enough: values are read when the cursor comes.
+      sqlite3_finalize(s);
+      s = m_c->prepare("SELECT __jet_rowid FROM (" + select + ')');
+    }
     int rc;
     while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
       DynRow r;
       r.stamp = stamp;
-      r.rowid = first ? sqlite3_column_int64(s, 0) : -1;
-      r.values.resize(fields.size());
-      for (int i = 0; i < fields.size(); ++i)
-        r.values[i] = columnValue(s, m_columns[i], fields[i].type, known[i]);
+      if (first)
+        r.rowid = sqlite3_column_int64(s, 0);
+      else
+        readValues(s, r);
       rows.push_back(std::move(r));
     }
     sqlite3_finalize(s);
     if (rc != SQLITE_DONE) m_c->fail(rc, m_source);
     m_data->live = rows.size();
-    m_pos = rows.isEmpty() ? 0 : 0;
+    m_pos = 0;
   }
 
   // A saved query over one table, read in place of its name with that table's rowids, so
@@ -413,7 +499,9 @@ class Dynaset final : public RecordsetImpl {
 
   bool m_snapshot = false;
   bool m_isTable = false;
+  static constexpr int kBlock = 64;
   QList<int> m_columns;  // the statement's column of each field
+  QList<bool> m_known;   // whether each field's declared type is known
   QString m_sql, m_table, m_schema = QStringLiteral("main");
   QStringList m_origin;
   std::shared_ptr<DynData> m_data;

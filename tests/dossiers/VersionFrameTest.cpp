@@ -1,0 +1,392 @@
+#include <QDate>
+#include <QDir>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "VersionTestSupport.h"
+#include "WindowTestSupport.h"
+#include "dossiers/VersionFrame.h"
+#include "ui/DataControl.h"
+
+namespace tarovent::dossiers {
+namespace {
+
+using ui::Answer;
+
+// The frame in a small host standing in for the workspace, over dossier AB 5 of client C1.
+class VersionFrameTest : public test::WindowTest {
+ protected:
+  struct Opener : ui::WindowOpener {
+    QStringList opened;
+    bool openWindow(const QString& name) override {
+      opened << name;
+      return true;
+    }
+  };
+
+  void SetUp() override {
+    WindowTest::SetUp();
+    m_dossier = test::setUpVersions(*m_state, m_db, m_dir.path() + '/');
+    m_state->openDocument = [this](const QString& file) {
+      m_viewed << file;
+      return m_viewerWorks;
+    };
+    m_state->opener = &m_opener;
+    auto* host = new QWidget;
+    host->setObjectName("FDEV");
+    auto* layout = new QVBoxLayout(host);
+    auto* client = new QLineEdit(host);
+    client->setObjectName("CTX_DOS_CodCli");
+    layout->addWidget(client);
+    m_frame = new VersionFrame(*m_state, host);
+    layout->addWidget(m_frame, 1);
+    new ui::FormNavigation(host);
+    QObject::connect(m_frame, &VersionFrame::clientFocusRequested, client,
+                     [client] { client->setFocus(); });
+    QObject::connect(m_frame, &VersionFrame::versionDateSaved,
+                     [this](const QString& date) { m_dates << date; });
+    QObject::connect(m_frame, &VersionFrame::dossierSaveRequested, [this] { ++m_saveRequests; });
+    QObject::connect(m_frame, &VersionFrame::clientDisplaysCleared, [this] { ++m_clientsCleared; });
+    m_window.reset(host);
+    host->resize(1280, 800);
+    tarovent::test::showActive(host);
+  }
+  QString text(const char* name) { return get<QLineEdit>(name)->text(); }
+  QString field(int sequence, const QString& name) {
+    return scalar(QStringLiteral("select %1 from TDEV where TDEV_SOC = 'AB' and TDEV_NUMDOSS = 5 "
+                                 "and TDEV_NSEQ = %2")
+                      .arg(name)
+                      .arg(sequence));
+  }
+  long versions() { return scalar("select count(*) from TDEV").toLong(); }
+  void load() { m_frame->loadVersions(m_dossier); }
+  // The commands that need a current version.
+  QList<bool> commandsEnabled() {
+    QList<bool> on;
+    for (const char* b :
+         {"Cmd_DevUpdate", "Cmd_DevAnnul", "Cmd_DevDelete", "Cmd_DevVoir", "Cmd_DevEditer"})
+      on << get(b)->isEnabled();
+    return on;
+  }
+  // A new version dated `date` (the date box proposes today when left empty).
+  void createVersion(const QString& date = {}) {
+    click("Cmd_DevADD");
+    if (!date.isEmpty()) type("FDEV_DATE", date);
+    click("Cmd_DevUpdate");
+  }
+  QString document(const QString& name) { return path("DOC_TAROVENT/" + name); }
+  void makeSubfolder() { ASSERT_TRUE(QDir(m_dir.path()).mkpath("DOC_TAROVENT")); }
+
+  DossierKey m_dossier;
+  VersionFrame* m_frame = nullptr;
+  Opener m_opener;
+  QStringList m_viewed;
+  bool m_viewerWorks = true;
+  QStringList m_dates;
+  int m_saveRequests = 0;
+  int m_clientsCleared = 0;
+};
+
+const QList<bool> kAllOn{true, true, true, true, true};
+const QList<bool> kAllOff{false, false, false, false, false};
+
+TEST_F(VersionFrameTest, FirstVersionTakesTheTypeTheSecondVersionZero) {
+  load();
+  EXPECT_FALSE(m_frame->hasVersions());
+  EXPECT_EQ(commandsEnabled(), kAllOff);
+  EXPECT_TRUE(get<QLineEdit>("FDEV_DATE")->isReadOnly());
+  EXPECT_FALSE(get("FDEV_NSEQ")->isVisible());
+  EXPECT_FALSE(get("CTL_NBRDEV")->isVisible());
+
+  click("Cmd_DevADD");
+  EXPECT_TRUE(m_frame->isAdding());
+  EXPECT_EQ(commandsEnabled(), kAllOn);
+  EXPECT_TRUE(get("FDEV_NSEQ")->isVisible());
+  EXPECT_EQ(text("FDEV_NSEQ"), "0");
+  EXPECT_EQ(text("CTX_TARMAT"), "V1");
+  EXPECT_EQ(text("CTX_TARMO"), "R");
+  EXPECT_EQ(text("CTX_TXTVA"), "20");
+  EXPECT_EQ(focused(), "FDEV_DATE");
+  EXPECT_EQ(text("FDEV_DATE"), QDate::currentDate().toString("dd/MM/yyyy"));
+  type("FDEV_MONTANT", "1000");
+  EXPECT_EQ(text("CTX_DEVISE").remove(',').remove('.'), "655957 FRF");
+  get<QLineEdit>("FDEV_TEMPS")->clear();
+  click("Cmd_DevUpdate");
+
+  EXPECT_FALSE(m_frame->isAdding());
+  EXPECT_EQ(field(0, "TDEV_TARMAT") + field(0, "TDEV_TARMO"), "VR");
+  EXPECT_EQ(field(0, "TDEV_MONTANT"), "1000");
+  EXPECT_EQ(field(0, "TDEV_TEMPS"), "0");
+  EXPECT_EQ(field(0, "TDEV_TXTVA"), "20");
+  EXPECT_EQ(m_dates, QStringList{QDate::currentDate().toString("dd/MM/yy")});
+  EXPECT_EQ(focused(), "Cmd_DevEditer");
+  EXPECT_EQ(text("CTX_NBRDEV"), "0");
+  EXPECT_TRUE(get("CTL_NBRDEV")->isVisible());
+
+  // The type changes afterwards: version 1 follows version 0 all the same.
+  m_db.Execute("UPDATE TTYP SET TTYP_TARMAT = 'P', TTYP_TARMO = 'V' WHERE TTYP_CODE = 'A1'");
+  m_db.Execute("UPDATE TDEV SET TDEV_TARMAT = 'R'");
+  load();
+  createVersion("03/04/26");
+  EXPECT_EQ(field(1, "TDEV_TARMAT") + field(1, "TDEV_TARMO"), "RR");
+  EXPECT_EQ(field(1, "TDEV_DATE").left(10), "2026-04-03");
+  EXPECT_EQ(text("FDEV_NSEQ"), "1");
+  EXPECT_EQ(text("CTX_NBRDEV"), "1");
+  EXPECT_EQ(m_dates.last(), "03/04/26");
+}
+
+TEST_F(VersionFrameTest, ANewVersionTakesOverTheReminderOnlyWhenSaved) {
+  test::insertVersion(m_db, 0);
+  test::insertVersion(m_db, 1, "V", "R", "#01/15/2027#");
+  load();
+  EXPECT_EQ(text("FDEV_NSEQ"), "1");
+  click("Cmd_DevADD");
+  EXPECT_EQ(text("FDEV_NSEQ"), "2");
+  EXPECT_EQ(text("FDEV_DATREL"), "15/01/2027");
+  // Given up: version 1 keeps its date.
+  click("Cmd_DevAnnul");
+  EXPECT_EQ(focused(), "CTX_DOS_CodCli");
+  EXPECT_FALSE(m_frame->isAdding());
+  EXPECT_EQ(field(1, "TDEV_DATREL").left(10), "2027-01-15");
+  EXPECT_EQ(versions(), 2);
+
+  createVersion();
+  EXPECT_EQ(field(1, "TDEV_DATREL"), "");
+  EXPECT_EQ(field(2, "TDEV_DATREL").left(10), "2027-01-15");
+  // Emptying the box removes the reminder.
+  get<QLineEdit>("FDEV_DATREL")->clear();
+  click("Cmd_DevUpdate");
+  EXPECT_EQ(field(2, "TDEV_DATREL"), "");
+}
+
+TEST_F(VersionFrameTest, DateAndNumberBoxesCheckWhatIsTyped) {
+  test::insertVersion(m_db, 0);
+  load();
+  type("FDEV_DATREL", "7.5.27");
+  get("FDEV_MONTANT")->setFocus();
+  EXPECT_EQ(text("FDEV_DATREL"), "07/05/2027");
+  type("FDEV_DATE", "32/13/26");
+  get("FDEV_MONTANT")->setFocus();
+  EXPECT_EQ(m_messages.texts(), QStringList{"Saisie d'une date attendue (jj/mm/aaaa)."});
+  EXPECT_EQ(focused(), "FDEV_DATE");
+  type("FDEV_DATE", "01/02/2027");
+  type("FDEV_MONTANT", "12a5");
+  EXPECT_EQ(text("FDEV_MONTANT"), "125");
+  EXPECT_EQ(m_messages.beeps(), 1);
+  get<QLineEdit>("FDEV_MONTANT")->clear();
+  EXPECT_EQ(text("CTX_DEVISE"), "");
+  // A date box left empty stays empty when it is not the version's date.
+  get("FDEV_DATREL")->setFocus();
+  get<QLineEdit>("FDEV_DATREL")->clear();
+  get("FDEV_TEMPS")->setFocus();
+  EXPECT_EQ(text("FDEV_DATREL"), "");
+}
+
+TEST_F(VersionFrameTest, SavingWaitsForTheDossier) {
+  m_frame->setDossierPending([] { return true; });
+  load();
+  click("Cmd_DevADD");
+  EXPECT_FALSE(m_frame->saveVersion());
+  EXPECT_EQ(m_messages.texts(), QStringList{"Enregistrez d'abord votre dossier"});
+  EXPECT_EQ(m_saveRequests, 1);
+  EXPECT_EQ(versions(), 0);
+  // No dossier at all: a beep.
+  m_frame->setDossierPending({});
+  m_frame->loadVersions({});
+  EXPECT_FALSE(m_frame->saveVersion());
+  m_frame->addVersion();
+  EXPECT_EQ(m_messages.beeps(), 3);
+}
+
+TEST_F(VersionFrameTest, PendingChangesHoldTheCommands) {
+  test::insertVersion(m_db, 0);
+  test::insertVersion(m_db, 1);
+  makeSubfolder();
+  test::writeFile(document("00005_01.AB"), "v1");
+  load();
+  get<QPlainTextEdit>("FDEV_NOTE")->setPlainText("à revoir");
+  for (const char* command : {"Cmd_DevADD", "Cmd_DevVoir", "Cmd_DevEditer"}) {
+    m_messages.clear();
+    click(command);
+    EXPECT_EQ(m_messages.texts(), QStringList{"Enregistrez ou annulez d'abord votre saisie"})
+        << command;
+  }
+  EXPECT_TRUE(m_viewed.isEmpty());
+  EXPECT_FALSE(m_frame->isAdding());
+  // Moving to another version is held too.
+  get<ui::DataControl>("DBD_DEV")->findChild<QToolButton*>("previous")->click();
+  EXPECT_EQ(text("FDEV_NSEQ"), "1");
+  click("Cmd_DevUpdate");
+  EXPECT_EQ(field(1, "TDEV_NOTE"), "à revoir");
+  EXPECT_EQ(focused(), "FDEV_DATE");
+}
+
+TEST_F(VersionFrameTest, DeletingAsksAboutTheTextOnlyWhenThereIsOne) {
+  test::insertVersion(m_db, 0);
+  test::insertVersion(m_db, 1);
+  makeSubfolder();
+  test::writeFile(document("00005_01.AB"), "v1");
+  load();
+  EXPECT_EQ(get<QLabel>("CTL_InfosDev")->text(), "Fichier Word : 00005_01.AB");
+  EXPECT_TRUE(get("CTL_MailPDF")->isVisible());
+  EXPECT_FALSE(get("CTL_MailPDF")->isEnabled());
+
+  struct Case {
+    QList<Answer> answers;
+    QStringList questions;
+    long versionsLeft;
+    bool documentLeft;
+  };
+  const QString confirm = "Confirmer la suppression du devis";
+  const QString textGoes = "Le texte du devis va être supprimé";
+  const Case cases[] = {
+      {{Answer::No}, {confirm}, 2, true},
+      {{Answer::Yes, Answer::No}, {confirm, textGoes}, 2, true},
+      {{Answer::Yes, Answer::Yes}, {confirm, textGoes}, 1, false},
+      // Version 0 has no text: one question.
+      {{Answer::Yes}, {confirm}, 0, false},
+  };
+  for (const Case& c : cases) {
+    m_messages.clear();
+    m_messages.script(c.answers);
+    click("Cmd_DevDelete");
+    EXPECT_EQ(m_messages.texts(), c.questions);
+    EXPECT_EQ(versions(), c.versionsLeft);
+    EXPECT_EQ(QFile::exists(document("00005_01.AB")), c.documentLeft);
+  }
+  EXPECT_EQ(text("CTX_NBRDEV"), "");
+  EXPECT_FALSE(get("FDEV_NSEQ")->isVisible());
+  EXPECT_EQ(focused(), "Cmd_DevADD");
+  EXPECT_EQ(commandsEnabled(), kAllOff);
+  EXPECT_FALSE(get("CTL_MailPDF")->isVisible());
+}
+
+TEST_F(VersionFrameTest, ViewOpensTheTextInTheWordProcessor) {
+  test::insertVersion(m_db, 0);
+  test::insertVersion(m_db, 1);
+  test::writeFile(path("00005_00.AB"), "v0");
+  load();
+  click("Cmd_DevVoir");
+  EXPECT_TRUE(m_viewed.isEmpty());
+  EXPECT_EQ(m_messages.texts(), QStringList{"Le texte du devis est introuvable."});
+  EXPECT_EQ(m_messages.beeps(), 1);
+  EXPECT_EQ(focused(), "Cmd_DevEditer");
+
+  m_messages.clear();
+  get<ui::DataControl>("DBD_DEV")->MoveFirst();
+  click("Cmd_DevVoir");
+  EXPECT_EQ(m_viewed, QStringList{path("00005_00.AB")});
+  EXPECT_TRUE(m_messages.texts().isEmpty());
+  m_viewerWorks = false;
+  click("Cmd_DevVoir");
+  EXPECT_EQ(m_messages.texts().size(), 1);
+}
+
+TEST_F(VersionFrameTest, EditHandsTheVersionToTheComposition) {
+  m_frame->editVersion();
+  EXPECT_EQ(m_messages.texts(), QStringList{"Enregistrer tout d'abord créer une première version "
+                                            "du devis (boutons 'Créer'/'Enreg.')..."});
+  // Version 0 stored with an empty materials mode; its text exists, read-only.
+  test::insertVersion(m_db, 0, "", "R");
+  test::writeFile(path("A1.dotx"), "template");
+  test::writeFile(path("00005_00.AB"), "v0", test::kReadOnly);
+  load();
+
+  // Without a composition window, the context is prepared and nothing opens.
+  m_messages.clear();
+  m_messages.script({Answer::No, Answer::No});
+  click("Cmd_DevEditer");
+  EXPECT_EQ(m_messages.texts(), (QStringList{"Voulez-vous conserver le texte existant ?",
+                                             "Confirmez-vous l'écrasement du texte existant ?"}));
+  EXPECT_FALSE(m_state->quote.newText);
+  EXPECT_EQ(m_state->quote.documentName, "00005_00.AB");
+  EXPECT_TRUE(m_opener.opened.isEmpty());
+
+  QWidget composition;
+  composition.setObjectName("FCOMPO");
+  m_state->windows.add("FCOMPO", {[](QWidget*) { return nullptr; }, false});
+  m_messages.clear();
+  m_messages.script({Answer::Yes});
+  click("Cmd_DevEditer");
+  EXPECT_EQ(m_opener.opened, QStringList{"FCOMPO"});
+  EXPECT_EQ(m_state->compositionOrigin, "FDEV");
+  EXPECT_EQ(m_state->quote.tarMat + m_state->quote.tarMo, "RR");
+
+  // A second one is refused while the first is open.
+  composition.show();
+  m_messages.clear();
+  m_messages.script({Answer::Yes});
+  click("Cmd_DevEditer");
+  EXPECT_EQ(m_messages.texts().last(),
+            "Une composition est déjà en cours, veuillez la terminer d'abord");
+  EXPECT_EQ(m_opener.opened.size(), 1);
+
+  // The composition closes: the default mode it used is written into the version.
+  composition.hide();
+  ASSERT_TRUE(m_state->compositionClosed);
+  m_state->compositionClosed();
+  EXPECT_EQ(field(0, "TDEV_TARMAT"), "R");
+  EXPECT_EQ(text("CTX_TARMAT"), "R");
+
+  // Marked final on the workstation: refused, though it can still be viewed.
+  QFile::setPermissions(path("00005_00.AB"), test::kReadOnlyArchived);
+  m_messages.clear();
+  click("Cmd_DevEditer");
+  ASSERT_EQ(m_messages.texts().size(), 1);
+  EXPECT_TRUE(m_messages.texts().first().contains("est vérrouillé en lecture seule"));
+  EXPECT_EQ(m_opener.opened.size(), 1);
+  click("Cmd_DevVoir");
+  EXPECT_EQ(m_viewed.size(), 1);
+}
+
+TEST_F(VersionFrameTest, EditWithAClientGoneSendsTheUserToTheClientBox) {
+  test::insertVersion(m_db, 0);
+  m_dossier.client = "GONE";
+  load();
+  click("Cmd_DevEditer");
+  EXPECT_EQ(m_messages.texts().size(), 1);
+  EXPECT_EQ(focused(), "CTX_DOS_CodCli");
+}
+
+TEST_F(VersionFrameTest, AVersionNumberTakenMeanwhileIsReported) {
+  test::insertVersion(m_db, 0);
+  load();
+  click("Cmd_DevADD");
+  // Another workstation stores version 1 first.
+  test::insertVersion(m_db, 1);
+  EXPECT_FALSE(m_frame->saveVersion());
+  ASSERT_EQ(m_messages.texts().size(), 2);
+  EXPECT_EQ(m_messages.texts().first(), "Le fichier des devis a été défaillant");
+  EXPECT_TRUE(m_messages.texts().last().startsWith("DBD_DEV : "));
+  EXPECT_TRUE(m_frame->isAdding()) << "the entry stays for the user to cancel";
+  click("Cmd_DevAnnul");
+  EXPECT_EQ(versions(), 2);
+}
+
+TEST_F(VersionFrameTest, ANewDossierShowsTheEmptyPanelAndKeepsTheCurrentVersion) {
+  for (int v = 0; v <= 2; ++v) test::insertVersion(m_db, v);
+  test::writeFile(path("00005_01.AB"), "v1");
+  load();
+  get<ui::DataControl>("DBD_DEV")->MovePrevious();
+  EXPECT_EQ(text("FDEV_NSEQ"), "1");
+  screenshot("Frm_dev");
+  // Repositioning on the same dossier keeps version 1.
+  load();
+  EXPECT_EQ(text("FDEV_NSEQ"), "1");
+  EXPECT_EQ(text("CTX_NBRDEV"), "2");
+
+  m_frame->showNewDossier();
+  EXPECT_FALSE(m_frame->versionsShown());
+  EXPECT_TRUE(get("FRM_SansVersion")->isVisible());
+  EXPECT_FALSE(m_frame->hasVersions());
+  screenshot("Frm_dev_nouveau_dossier");
+  load();
+  EXPECT_TRUE(m_frame->versionsShown());
+  EXPECT_EQ(text("FDEV_NSEQ"), "2");
+}
+
+}  // namespace
+}  // namespace tarovent::dossiers
