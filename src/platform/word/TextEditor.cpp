@@ -115,7 +115,30 @@ std::vector<pugi::xml_node> markersIn(pugi::xml_node tc) {
 
 }  // namespace
 
+// The usual cell takes new text in place: its run keeps its properties instead of having them
+// copied into a new one. The result is what the full rewrite below would leave.
+bool TextEditor::rewriteSingleRun(pugi::xml_node tc, const QList<TextPiece>& pieces) {
+  if (pieces.size() != 1) return false;
+  const TextPiece& piece = pieces.front();
+  if (piece.text.isEmpty()) return false;
+  for (const QChar c : piece.text)
+    if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QLatin1Char('\t') ||
+        c == QLatin1Char('\v'))
+      return false;
+  const xml::SoleRun sole = xml::soleRun(tc);
+  if (!sole.t) return false;
+  for (pugi::xml_node child = sole.rPr.first_child(); child; child = child.next_sibling())
+    if (xml::isRevisionMark(child)) return false;
+  xml::setText(sole.t, piece.text);
+  if (!piece.format.isEmpty()) {
+    const bool inherited = piece.format.hidden ? m_hiddenByStyles(sole.paragraph, sole.rPr) : false;
+    xml::applyFormat(xml::runProperties(sole.run, m_prefix), m_prefix, piece.format, inherited);
+  }
+  return true;
+}
+
 void TextEditor::writeCell(pugi::xml_node tc, const QList<TextPiece>& pieces) {
+  if (rewriteSingleRun(tc, pieces)) return;
   pugi::xml_node p1 = xml::firstParagraph(tc);
   if (!p1) p1 = tc.append_child((m_prefix + "p").c_str());
   pugi::xml_node rPr;

@@ -47,6 +47,7 @@ class TextEditor {
   void copyParagraphProperties(pugi::xml_node p, pugi::xml_node pPrSource);
   pugi::xml_node writePieces(pugi::xml_node first, const QList<TextPiece>& pieces,
                              pugi::xml_node templateRPr);
+  bool rewriteSingleRun(pugi::xml_node tc, const QList<TextPiece>& pieces);
   static void keepOnly(pugi::xml_node tc, pugi::xml_node p1, bool emptyParagraph);
 
   std::string m_prefix;

@@ -184,7 +184,7 @@ bool WordDocument::setBookmarkText(const QString& name, const QString& text,
   d->rowCache.clear();
   d->tablesChanged();
   // The range may have held markers of other bookmarks, paired differently once rewritten.
-  if (d->irregularMarks) d->indexBookmarks();
+  d->markersChanged();
   return true;
 }
 
@@ -293,7 +293,11 @@ int WordDocument::tableAt(int position) const {
 }
 
 QString WordDocument::cellText(const CellRef& cell) const {
-  return xml::blockText(d->cellNode(cell));
+  const pugi::xml_node tc = d->cellNode(cell);
+  // Most cells are one run of text: read it without the general walk.
+  if (const xml::SoleRun sole = xml::soleRun(tc); sole.t)
+    return QString::fromUtf8(sole.t.text().get());
+  return xml::blockText(tc);
 }
 
 void WordDocument::setCellText(const CellRef& cell, const QString& text, const CharFormat& format) {
@@ -302,6 +306,8 @@ void WordDocument::setCellText(const CellRef& cell, const QString& text, const C
 
 void WordDocument::setCellContent(const CellRef& cell, const QList<TextPiece>& pieces) {
   d->editor.writeCell(d->cellNode(cell), pieces);
+  // The cell's markers now stand at its two ends, starts first.
+  d->markersChanged();
   d->changed(0);
 }
 
@@ -324,18 +330,19 @@ int WordDocument::appendRow(int t) { return insertRow(t, rowCount(t), RowPlaceme
 void WordDocument::deleteRow(int t, int row) {
   const pugi::xml_node tbl = d->tableNode(t);
   const pugi::xml_node tr = d->rowNode(t, row);
-  bool dropped = d->dropMarksUnder(tr);
+  d->dropMarksUnder(tr);
   tr.parent().remove_child(tr);
   Impl::Rows& rows = d->rowsOf(tbl);
   rows.rows.erase(rows.rows.begin() + row - 1);
   rows.cells.erase(rows.cells.begin() + row - 1);
   if (rows.rows.empty()) {
-    dropped = d->dropMarksUnder(tbl) || dropped;
+    d->dropMarksUnder(tbl);
     d->rowCache.erase(tbl.internal_object());
     tbl.parent().remove_child(tbl);
     d->tablesChanged();
   }
-  if (dropped) d->marksDropped();
+  // The row may also have held markers the index does not: a shadowed start, a stray end.
+  d->markersChanged();
   d->changed(0);
 }
 
@@ -402,7 +409,10 @@ void WordDocument::setTableHidden(int t, bool hidden) {
 }
 
 bool WordDocument::isCellHidden(const CellRef& cell) const {
-  return d->allHidden(d->cellNode(cell));
+  const pugi::xml_node tc = d->cellNode(cell);
+  if (const xml::SoleRun sole = xml::soleRun(tc); sole.t && !xml::ancestor(tc, "del"))
+    return *sole.t.text().get() && d->runHidden(sole.run);
+  return d->allHidden(tc);
 }
 bool WordDocument::isRowHidden(int t, int row) const { return d->allHidden(d->rowNode(t, row)); }
 bool WordDocument::isTableHidden(int t) const { return d->allHidden(d->tableNode(t)); }

@@ -82,11 +82,15 @@ void WordDocument::Impl::indexBookmarks() {
           if (std::strcmp(local, "bookmarkStart") == 0) {
             const std::string id = xml::attr(n, "id").value();
             nextId = std::max(nextId, std::atoll(id.c_str()) + 1);
-            open.emplace(id, n);
+            // A second start under an open id is shadowed until the first one goes.
+            if (!open.emplace(id, n).second) irregularMarks = true;
             return false;
           }
           if (std::strcmp(local, "bookmarkEnd") == 0) {
-            const auto it = open.find(xml::attr(n, "id").value());
+            const char* id = xml::attr(n, "id").value();
+            // New bookmarks must not pair with a stray end either.
+            nextId = std::max(nextId, std::atoll(id) + 1);
+            const auto it = open.find(id);
             if (it != open.end()) {
               const QString name = QString::fromUtf8(xml::attr(it->second, "name").value());
               const QString key = name.toUpper();
@@ -367,12 +371,11 @@ void WordDocument::Impl::removeMark(const QString& key) {
     it->end.parent().remove_child(it->end);
     changed(it->story);
     marks.erase(it);
-    marksDropped();
+    markersChanged();
   }
 }
 
-bool WordDocument::Impl::dropMarksUnder(pugi::xml_node root) {
-  bool dropped = false;
+void WordDocument::Impl::dropMarksUnder(pugi::xml_node root) {
   for (auto it = marks.begin(); it != marks.end();) {
     const bool startIn = xml::isAncestorOf(root, it->start);
     const bool endIn = xml::isAncestorOf(root, it->end);
@@ -380,12 +383,10 @@ bool WordDocument::Impl::dropMarksUnder(pugi::xml_node root) {
       if (!startIn) it->start.parent().remove_child(it->start);
       if (!endIn) it->end.parent().remove_child(it->end);
       it = marks.erase(it);
-      dropped = true;
     } else {
       ++it;
     }
   }
-  return dropped;
 }
 
 pugi::xml_node WordDocument::Impl::newMarker(pugi::xml_node where, bool start, long long id,

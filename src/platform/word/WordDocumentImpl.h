@@ -152,10 +152,13 @@ struct WordDocument::Impl {
   void removeMark(const QString& key);
 
   // Forgets bookmarks with a marker under root (which is about to go), removing the other
-  // marker wherever it is. Tells whether it forgot any: call marksDropped() once root is gone.
-  bool dropMarksUnder(pugi::xml_node root);
+  // marker wherever it is. Call markersChanged() once root is gone.
+  void dropMarksUnder(pugi::xml_node root);
 
-  void marksDropped() {
+  // Markers went or moved. The index of a regular document is kept up to date by the edit;
+  // an irregular one is rebuilt, since markers it does not hold (a shadowed start, an end
+  // without its start) may pair differently now.
+  void markersChanged() {
     if (irregularMarks) indexBookmarks();
   }
 

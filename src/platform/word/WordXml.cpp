@@ -311,35 +311,72 @@ void applyFormat(pugi::xml_node rPr, const std::string& prefix, const CharFormat
 namespace {
 
 void appendText(pugi::xml_node run, const std::string& prefix, const QString& text) {
-  pugi::xml_node t = run.append_child((prefix + "t").c_str());
+  setText(run.append_child((prefix + "t").c_str()), text);
+}
+
+}  // namespace
+
+SoleRun soleRun(pugi::xml_node tc) {
+  pugi::xml_node p;
+  for (pugi::xml_node child = tc.first_child(); child; child = child.next_sibling()) {
+    if (isProperties(child)) continue;
+    if (p || !is(child, "p")) return {};
+    p = child;
+  }
+  pugi::xml_node run;
+  for (pugi::xml_node child = p.first_child(); child; child = child.next_sibling()) {
+    const char* local = child.type() == pugi::node_element ? localName(child) : "";
+    if (std::strcmp(local, "pPr") == 0) {
+      if (child != p.first_child()) return {};
+    } else if (std::strcmp(local, "bookmarkStart") == 0) {
+      if (run) return {};
+    } else if (std::strcmp(local, "bookmarkEnd") == 0) {
+      if (!run) return {};
+    } else if (std::strcmp(local, "r") == 0 && !run) {
+      run = child;
+    } else {
+      return {};
+    }
+  }
+  pugi::xml_node rPr, t;
+  for (pugi::xml_node child = run.first_child(); child; child = child.next_sibling()) {
+    if (!rPr && !t && is(child, "rPr"))
+      rPr = child;
+    else if (!t && is(child, "t"))
+      t = child;
+    else
+      return {};
+  }
+  if (!t) return {};
+  const pugi::xml_node text = t.first_child();
+  if (text && (text != t.last_child() || text.type() != pugi::node_pcdata)) return {};
+  return {p, run, rPr, t};
+}
+
+void setText(pugi::xml_node t, const QString& text) {
+  t.remove_attributes();
   if (text.startsWith(QLatin1Char(' ')) || text.endsWith(QLatin1Char(' ')) ||
       text.contains(QLatin1String("  ")))
     t.append_attribute("xml:space") = "preserve";
   t.text().set(text.toUtf8().constData());
 }
 
-}  // namespace
+bool isRevisionMark(pugi::xml_node node) {
+  if (node.type() != pugi::node_element) return false;
+  const char* local = localName(node);
+  // Formatting names mostly start elsewhere: the first letter spares the comparisons.
+  return local[0] && std::strchr("idmr", local[0]) &&
+         (std::strcmp(local, "ins") == 0 || std::strcmp(local, "del") == 0 ||
+          std::strcmp(local, "moveFrom") == 0 || std::strcmp(local, "moveTo") == 0 ||
+          std::strcmp(local, "rPrChange") == 0);
+}
 
 void appendRuns(pugi::xml_node paragraph, const std::string& prefix, const QString& text,
                 pugi::xml_node templateRPr, const CharFormat& format, bool inheritedHidden) {
   pugi::xml_node run = paragraph.append_child((prefix + "r").c_str());
   if (templateRPr) {
-    pugi::xml_node rPr = run.append_copy(templateRPr);
-    // Revision marks stay with the text they marked, in one pass over the copy.
-    for (pugi::xml_node child = rPr.first_child(); child;) {
-      const pugi::xml_node next = child.next_sibling();
-      if (child.type() == pugi::node_element) {
-        const char* local = localName(child);
-        // Formatting names mostly start elsewhere: the first letter spares the comparisons.
-        const bool mark =
-            local[0] && std::strchr("idmr", local[0]) &&
-            (std::strcmp(local, "ins") == 0 || std::strcmp(local, "del") == 0 ||
-             std::strcmp(local, "moveFrom") == 0 || std::strcmp(local, "moveTo") == 0 ||
-             std::strcmp(local, "rPrChange") == 0);
-        if (mark) rPr.remove_child(child);
-      }
-      child = next;
-    }
+    // Revision marks stay with the text they marked.
+    stripRevisionMarks(run.append_copy(templateRPr));
   }
   if (!format.isEmpty()) applyFormat(runProperties(run, prefix), prefix, format, inheritedHidden);
   // Text between tabs and line breaks goes in whole, without a copy when there is none.
@@ -445,8 +482,11 @@ QString styleOf(pugi::xml_node properties, const char* local) {
 }
 
 void stripRevisionMarks(pugi::xml_node rPr) {
-  for (const char* local : {"ins", "del", "moveFrom", "moveTo", "rPrChange"})
-    xml::removeChildren(rPr, local);
+  for (pugi::xml_node child = rPr.first_child(); child;) {
+    const pugi::xml_node next = child.next_sibling();
+    if (isRevisionMark(child)) rPr.remove_child(child);
+    child = next;
+  }
 }
 
 }  // namespace tarovent::word::xml

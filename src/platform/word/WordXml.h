@@ -106,6 +106,16 @@ bool toggleOn(pugi::xml_node node);  // w:b, w:vanish... with or without w:val
 QString styleOf(pugi::xml_node properties, const char* local);
 // The run properties worth copying for new text carry no revision marks.
 void stripRevisionMarks(pugi::xml_node rPr);
+bool isRevisionMark(pugi::xml_node node);  // w:ins, w:del... inside run properties
+// The usual cell: besides properties, one paragraph holding bookmark starts, one run and
+// bookmark ends, the run holding its properties and one w:t of plain text. Null nodes for
+// any other cell.
+struct SoleRun {
+  pugi::xml_node paragraph, run, rPr, t;
+};
+SoleRun soleRun(pugi::xml_node tc);
+// Sets the text of a w:t, keeping its spaces.
+void setText(pugi::xml_node t, const QString& text);
 
 template <class Pred>
 std::vector<pugi::xml_node> descendants(pugi::xml_node root, Pred pred) {
