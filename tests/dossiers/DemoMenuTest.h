@@ -53,8 +53,8 @@ class DemoMenuTest : public ::testing::Test {
   void expectWorkingAccessKeys() {
     for (QAction* action : m_menu->findChildren<QAction*>()) {
       const QString window = action->property("window").toString();
-      const ui::WindowSpec* spec = m_state->windows.find(window);
-      if (!spec || spec->modal || !action->isEnabled()) continue;
+      const ui::WindowSpec* registered = m_state->windows.find(window);
+      if (!registered || registered->modal || !action->isEnabled()) continue;
       SCOPED_TRACE(window.toStdString());
       action->trigger();
       QApplication::processEvents();
