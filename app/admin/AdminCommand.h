@@ -11,3 +11,4 @@ int runRecalcCommand(const QStringList& args);
 int runDocCommand(const QStringList& args);
 int runDemoCommand(const QStringList& args);
 int runDossierCommand(const QStringList& args);
+int runComposeCommand(const QStringList& args);

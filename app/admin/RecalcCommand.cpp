@@ -17,37 +17,6 @@
 
 using namespace tarovent;
 
-namespace {
-
-// Prints every message and question; questions take the scripted answers, then "no".
-class AnsweringFunnel : public ui::MessageFunnel {
- public:
-  AnsweringFunnel(QTextStream& out, QStringList answers) : m_out(out), m_answers(answers) {}
-  void show(const QString& text, ui::Icon icon, const QString&) override {
-    print(text);
-    if (icon == ui::Icon::Critical) m_failed = true;
-  }
-  ui::Answer ask(const QString& text, ui::Buttons buttons, int, ui::Icon, const QString&) override {
-    print("? " + text);
-    const QString a = m_answers.isEmpty() ? QStringLiteral("no") : m_answers.takeFirst();
-    const QString u = a.trimmed().toLower();
-    if (u == "yes" || u == "oui") return ui::Answer::Yes;
-    if (u == "ok") return ui::Answer::Ok;
-    if (u == "cancel") return ui::Answer::Cancel;
-    return buttons == ui::Buttons::OkCancel ? ui::Answer::Cancel : ui::Answer::No;
-  }
-  void beep() override {}
-  bool failed() const { return m_failed; }
-
- private:
-  void print(const QString& text) { m_out << admin::oneLine(text) << '\n'; }
-  QTextStream& m_out;
-  QStringList m_answers;
-  bool m_failed = false;
-};
-
-}  // namespace
-
 int runRecalcCommand(const QStringList& argsIn) {
   QTextStream out(stdout);
   QTextStream err(stderr);
@@ -99,7 +68,7 @@ int runRecalcCommand(const QStringList& argsIn) {
     err << "Document " << positional[1] << " introuvable.\n";
     return 1;
   }
-  AnsweringFunnel funnel(out, answers);
+  admin::AnsweringFunnel funnel(out, answers);
   // A forced amount left blank is refused as the adjustment window refuses it.
   if (o.adjustment.mode == 3 && !composition::Valider_Ajustement(3, {}, amount, funnel)) return 1;
   core::ProcessState state(funnel);

@@ -19,6 +19,10 @@ const std::map<QString, Verb>& verbs() {
       {"init", {runInitCommand, "init DOSSIER [--siblings]   crée une installation vide"}},
       {"demo",
        {runDemoCommand, "demo DOSSIER [--size small|large]   crée une famille de démonstration"}},
+      {"compose",
+       {runComposeCommand,
+        "compose DOSSIER FICHIER [--type CODE | --quote NUMDOSS NSEQ] --script SCRIPT   "
+        "exécute des commandes de composition"}},
       {"check", {runCheckCommand, "check DOSSIER   contrôles du démarrage, sans fenêtre"}},
       {"dossier",
        {runDossierCommand,

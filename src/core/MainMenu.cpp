@@ -26,6 +26,7 @@
 #include "ProcessState.h"
 #include "WindowTranslation.h"
 #include "platform/word/GWORD.h"
+#include "ui/FormAccessKeys.h"
 
 namespace tarovent::core {
 
@@ -38,6 +39,10 @@ constexpr int kButtonGap = 3;
 
 MainMenu::MainMenu(ProcessState& state, QWidget* parent) : QMainWindow(parent), m_s(state) {
   setObjectName("MENUDEV");
+  new ui::FormAccessKeys(this, [this]() -> QWidget* {
+    QWidget* form = activeForm();
+    return form == this ? nullptr : form;
+  });
   setWindowTitle(QStringLiteral("TAROVENT - Gestion des devis"));
   auto* central = new QWidget(this);
   auto* v = new QVBoxLayout(central);

@@ -109,8 +109,9 @@ class ProcessState {
   std::function<void(QWidget* window)> runMacros;
 
   // Hand-over values between windows.
-  QString compositionOrigin;  // window that started the composition in progress
-  QuoteContext quote;         // the quote the composition works on
+  QString compositionOrigin;           // window that started the composition in progress
+  bool compositionInProgress = false;  // only one composition at a time
+  QuoteContext quote;                  // the quote the composition works on
   // Set by the window that starts a composition; the composition calls it when it closes.
   std::function<void()> compositionClosed;
   // The reminders window asks the dossier workspace for the dossier quote.company/quote.dossier.

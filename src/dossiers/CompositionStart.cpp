@@ -9,6 +9,7 @@
 namespace tarovent::dossiers {
 
 bool compositionOpen(core::ProcessState& state) {
+  if (state.compositionInProgress) return true;  // a session opened without its window
   auto* menu = dynamic_cast<core::MainMenu*>(state.opener);
   if (auto* running = menu ? menu->findChild<QToolButton*>("CMD_M_COMPO") : nullptr;
       running && running->property("lit").toBool())

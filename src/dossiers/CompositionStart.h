@@ -12,8 +12,8 @@ namespace tarovent::dossiers {
 // The composition window's name in the window registry.
 inline const QString kCompositionWindow = QStringLiteral("FCOMPO");
 
-// True while a composition is open: its window is on screen, or the main menu shows its button.
-// Only one may be open at a time.
+// True while a composition is open: a session runs, its window is on screen, or the main menu
+// shows its button. Only one may be open at a time.
 bool compositionOpen(core::ProcessState& state);
 
 // Opens the composition for the window `origin` when none is open, `onClose` being what the

@@ -1,22 +1,12 @@
 #pragma once
 
-#include <QString>
+#include "core/DocumentNames.h"
 
 namespace tarovent::dossiers {
 
-// The quote number of a version, which is also its document's file name: dossier 12, version 0
-// of company AB gives "00012_00.AB". Callers keep dossiers to 99999 and versions to 99.
-QString Nom_Document(const QString& company, long dossier, int sequence);
-
-// The full path of a document of the documents folder (a folder with its trailing separator):
-// where it already is when it was written before the subfolder existed, else in the subfolder
-// DOC_TAROVENT when there is one, else in the folder itself.
-QString Chemin_Document(const QString& folder, const QString& name);
-
-// The key of a dossier in the commercial product: company code then the five-digit number.
-QString businessKey(const QString& company, long dossier);
-
-// The subfolder of the documents folder where new documents go.
-inline constexpr char kDocumentSubfolder[] = "DOC_TAROVENT";
+using core::businessKey;
+using core::Chemin_Document;
+using core::kDocumentSubfolder;
+using core::Nom_Document;
 
 }  // namespace tarovent::dossiers

@@ -1,5 +1,6 @@
 #include "DossierWindows.h"
 
+#include "FDEV.h"
 #include "FPERSO.h"
 #include "FPRO.h"
 #include "FSOC.h"
@@ -9,6 +10,8 @@
 namespace tarovent::dossiers {
 
 void registerDossierWindows(core::ProcessState& state) {
+  state.windows.add(QStringLiteral("FDEV"),
+                    {[&state](QWidget* parent) { return new FDEV(state, parent); }, false});
   state.windows.add(QStringLiteral("FSOC"),
                     {[&state](QWidget* parent) { return new FSOC(state, parent); }, false});
   state.windows.add(QStringLiteral("FPERSO"),

@@ -29,7 +29,7 @@ DuplicationPanel::DuplicationPanel(core::ProcessState& state, QWidget* parent)
   m_copyDocument->setObjectName(QStringLiteral("CHK_DupliWord"));
   m_copyUserFields = new QCheckBox(QStringLiteral("Recopier les champs &libres 3 à 15"), this);
   m_copyUserFields->setObjectName(QStringLiteral("CHK_DupliUser"));
-  auto* ok = new QPushButton(QStringLiteral("&Effectuer la duplication"), this);
+  auto* ok = new QPushButton(QStringLiteral("Effectuer la duplication"), this);
   ok->setObjectName(QStringLiteral("CMD_OKDupli"));
   auto* cancel = new QPushButton(QStringLiteral("Annuler"), this);
   cancel->setObjectName(QStringLiteral("CMD_AnnulDupli"));

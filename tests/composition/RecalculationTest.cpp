@@ -2,6 +2,7 @@
 
 #include <QTemporaryDir>
 
+#include "FamilyFixture.h"
 #include "QuoteDocs.h"
 #include "articles/ArticleFiles.h"
 #include "composition/LinePricing.h"
@@ -18,17 +19,11 @@ namespace {
 
 using fixtures::QuoteDoc;
 
-class RecalculationTest : public ::testing::Test {
+class RecalculationTest : public fixtures::FamilyTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(m_dir.isValid());
-    m_layout = install::initFamily(m_dir.filePath("f"), true);
-    m_state = std::make_unique<core::ProcessState>(m_messages);
-    m_state->workingFolder = m_layout.workingFolder;
-    core::Catalogue c(*m_state);
-    ASSERT_TRUE(c.Lire_Catalogue());
-    bool fatal = false;
-    ASSERT_TRUE(c.Ouvrir_Bases(fatal));
+    FamilyTest::SetUp();
+    if (HasFatalFailure()) return;
     m_state->params.txTvaDef = 20;
     m_files = std::make_unique<articles::ArticleFiles>(*m_state);
   }
@@ -44,10 +39,6 @@ class RecalculationTest : public ::testing::Test {
     return xml;
   }
 
-  QTemporaryDir m_dir;
-  install::FamilyLayout m_layout;
-  ui::ScriptedResponder m_messages;
-  std::unique_ptr<core::ProcessState> m_state;
   std::unique_ptr<articles::ArticleFiles> m_files;
 };
 

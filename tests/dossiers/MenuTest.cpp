@@ -1,14 +1,25 @@
 #include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
 
 #include "DemoMenuTest.h"
+#include "core/DocumentNames.h"
 #include "core/MainMenu.h"
 #include "dossiers/DossierWindows.h"
+#include "ui/BoundComboBox.h"
+#include "ui/ButtonEnterKey.h"
 
 namespace tarovent::dossiers {
 namespace {
+
+using tarovent::test::pressKey;
+using tarovent::test::typeText;
 
 // The windows of the dossiers opened from the main menu of the demo family.
 class DossierMenu : public tarovent::test::DemoMenuTest {
@@ -23,9 +34,8 @@ class DossierMenu : public tarovent::test::DemoMenuTest {
 };
 
 TEST_F(DossierMenu, EntriesOpenTheWindowsThatExist) {
-  for (const char* entry : {"M_TABL_SOCI", "M_TABL_PRO", "M_TABL_TYPE"})
+  for (const char* entry : {"M_TABL_SOCI", "M_TABL_PRO", "M_TABL_TYPE", "M_DEVI_DEVIS"})
     EXPECT_TRUE(m_menu->menuEntry(entry)->isEnabled()) << entry;
-  EXPECT_FALSE(m_menu->menuEntry("M_DEVI_DEVIS")->isEnabled());  // not written yet
 
   ASSERT_TRUE(openFromMenu("M_TABL_SOCI", "FSOC"));
   screenshot("menu-FSOC");
@@ -38,12 +48,119 @@ TEST_F(DossierMenu, EntriesOpenTheWindowsThatExist) {
   screenshot("menu-FTYP");
   types->findChild<QPushButton*>("Cmd_Quitter")->click();
   QApplication::processEvents();
-  EXPECT_TRUE(lit("CMD_M_TABL_TYPE"));                       // and on again once it is closed
+  EXPECT_TRUE(lit("CMD_M_TABL_TYPE"));  // and on again once it is closed
+  m_menu->Allumer_Menu("CMD_M_DEVI_DEVIS");
+  QWidget* dossiers = openFromMenu("M_DEVI_DEVIS", "FDEV");
+  ASSERT_TRUE(dossiers);
+  EXPECT_FALSE(lit("CMD_M_DEVI_DEVIS"));
+  screenshot("menu-FDEV");
+  dossiers->findChild<QPushButton*>("Cmd_Quitter")->click();
+  QApplication::processEvents();
+  EXPECT_TRUE(lit("CMD_M_DEVI_DEVIS"));
   EXPECT_EQ(m_menu->workArea()->subWindowList().size(), 3);  // home, FSOC and FPRO
   EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('|').toStdString();
 }
 
 TEST_F(DossierMenu, AccessKeysOfEveryWindowWork) { expectWorkingAccessKeys(); }
+
+// A newcomer's morning on the demo family with the keyboard alone: a dossier for a client, two
+// versions, a version's document viewed, the dossier duplicated.
+TEST_F(DossierMenu, ADossierFromStartToDuplicateWithTheKeyboardAlone) {
+  ui::installButtonEnterKey(*qApp);  // as the program does at start
+  QStringList viewed;
+  m_state->openDocument = [&viewed](const QString& path) {
+    viewed << path;
+    return true;
+  };
+  db::Database& main = m_state->mainDb();
+  const auto scalar = [&main](const QString& sql) {
+    return main.OpenRecordset(sql).value(0).toString();
+  };
+  const QString client = m_state->base(core::entry::Commercial)
+                             .db.OpenRecordset("select min(TCLI_CODE) from TCLI where TCLI_Valide")
+                             .value(0)
+                             .toString();
+  ASSERT_FALSE(client.isEmpty());
+  const long before = scalar("select TSOC_NSEQ from TSOC where TSOC_CODE = 'AB'").toLong();
+
+  m_menu->menuEntry("M_DEVI_DEVIS")->trigger();
+  QMdiSubWindow* sub = m_menu->workArea()->activeSubWindow();
+  ASSERT_TRUE(sub && sub->widget() && sub->widget()->objectName() == "FDEV");
+  QWidget* fdev = sub->widget();
+  const auto focused = [] {
+    return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+  };
+  const auto key = [](int k, Qt::KeyboardModifiers mods = Qt::NoModifier,
+                      const QString& text = {}) {
+    pressKey(QApplication::focusWidget(), k, mods, text);
+    // A button pressed by its access key clicks a moment later.
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 250) QApplication::processEvents();
+  };
+
+  key(Qt::Key_N, Qt::AltModifier);  // Nouveau
+  ASSERT_EQ(focused(), "DBC_SOC") << m_messages.texts().join(QLatin1Char('|')).toStdString();
+  key(Qt::Key_A, Qt::NoModifier, "A");
+  EXPECT_EQ(fdev->findChild<ui::BoundComboBox*>("DBC_SOC")->code(), "AB");
+  key(Qt::Key_Y, Qt::AltModifier);  // Type
+  ASSERT_EQ(focused(), "DBC_TYP");
+  key(Qt::Key_Down);
+  EXPECT_FALSE(fdev->findChild<ui::BoundComboBox*>("DBC_TYP")->code().isEmpty());
+  key(Qt::Key_C, Qt::AltModifier);  // Client
+  ASSERT_EQ(focused(), "CTX_DOS_CodCli");
+  typeText(QApplication::focusWidget(), client);
+  key(Qt::Key_Return);
+  key(Qt::Key_F8);
+  ASSERT_EQ(focused(), "Cmd_DevADD") << m_messages.texts().join('|').toStdString();
+  const long number = scalar("select TSOC_NSEQ from TSOC where TSOC_CODE = 'AB'").toLong();
+  EXPECT_EQ(number, before + 1);
+  EXPECT_EQ(scalar(QStringLiteral("select TDOS_CLIENT from TDOS where TDOS_SOC = 'AB' and "
+                                  "TDOS_NUMDOSS = %1")
+                       .arg(number)),
+            client);
+
+  // Version 0, then version 1: Enter on "Créer", today's date on entering the date box, F10.
+  for (int sequence : {0, 1}) {
+    key(Qt::Key_Return);
+    ASSERT_EQ(focused(), "FDEV_DATE");
+    key(Qt::Key_F10);
+    ASSERT_EQ(focused(), "Cmd_DevEditer") << m_messages.texts().join('|').toStdString();
+    EXPECT_EQ(scalar(QStringLiteral("select count(*) from TDEV where TDEV_SOC = 'AB' and "
+                                    "TDEV_NUMDOSS = %1 and TDEV_NSEQ = %2")
+                         .arg(number)
+                         .arg(sequence)),
+              "1");
+    if (sequence == 0)
+      for (int i = 0; i < 5; ++i) key(Qt::Key_Backtab, Qt::ShiftModifier);  // back to "Créer"
+  }
+  screenshot("FDEV_clavier");
+
+  // Version 1's document, as a composition would have left it, viewed from "Voir".
+  const QString folder = m_state->base(core::entry::Main).folder;
+  const QString document = core::Chemin_Document(folder, core::Nom_Document("AB", number, 1));
+  QDir().mkpath(QFileInfo(document).absolutePath());
+  ASSERT_TRUE(QFile(document).open(QIODevice::WriteOnly));
+  key(Qt::Key_Backtab, Qt::ShiftModifier);
+  ASSERT_EQ(focused(), "Cmd_DevVoir");
+  key(Qt::Key_Space);
+  EXPECT_EQ(viewed, QStringList{document}) << m_messages.texts().join('|').toStdString();
+
+  // Duplicated into the same company: the copy is the next number, with one version 0.
+  key(Qt::Key_U, Qt::AltModifier);  // Dupliquer
+  ASSERT_EQ(focused(), "DBC_NEWSOC");
+  for (int i = 0; i < 4 && focused() != "CMD_OKDupli"; ++i) key(Qt::Key_Tab);
+  ASSERT_EQ(focused(), "CMD_OKDupli");
+  m_messages.script({ui::Answer::Ok});  // "Confirmez la duplication …"
+  key(Qt::Key_Return);
+  const long copy = scalar("select TSOC_NSEQ from TSOC where TSOC_CODE = 'AB'").toLong();
+  EXPECT_EQ(copy, number + 1) << m_messages.texts().join('|').toStdString();
+  EXPECT_EQ(scalar(QStringLiteral("select count(*) from TDEV where TDEV_SOC = 'AB' and "
+                                  "TDEV_NUMDOSS = %1")
+                       .arg(copy)),
+            "1");
+  screenshot("FDEV_duplique");
+}
 
 }  // namespace
 }  // namespace tarovent::dossiers

@@ -323,6 +323,14 @@ TEST_F(VersionFrameTest, EditHandsTheVersionToTheComposition) {
   EXPECT_EQ(m_messages.texts().last(),
             "Une composition est déjà en cours, veuillez la terminer d'abord");
   EXPECT_EQ(m_opener.opened.size(), 1);
+  // So is one while a session runs without its window.
+  composition.hide();
+  m_state->compositionInProgress = true;
+  m_messages.clear();
+  m_messages.script({Answer::Yes});
+  click("Cmd_DevEditer");
+  EXPECT_EQ(m_opener.opened.size(), 1);
+  m_state->compositionInProgress = false;
 
   // The composition closes: the default mode it used is written into the version.
   composition.hide();

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <cmath>
 
@@ -312,6 +313,62 @@ TEST_F(DemoFamily, TheAdministrationCheckSaysOk) {
   ASSERT_TRUE(check.waitForFinished(30000));
   EXPECT_EQ(check.exitCode(), 0);
   EXPECT_EQ(QString::fromUtf8(check.readAllStandardOutput()), "OK\n");
+}
+
+// The composition's script on a demo quote: a sub-total after its line table, then the
+// recalculation, whose totals the sub-total does not change; then saved.
+TEST_F(DemoFamily, ComposeScriptAddsASubTotalAndRecalculates) {
+  QTemporaryDir work;
+  const QString file = work.filePath("00001_00.AB");
+  ASSERT_TRUE(QFile::copy(data("DOC_TAROVENT/00001_00.AB"), file));
+  int table = 0, rows = 0;
+  QString net;
+  {
+    auto doc = word::WordDocument::open(file, word::OpenMode::ReadOnly);
+    const auto layout =
+        composition::Reperer_Tableaux(doc, composition::LocatePurpose::Recalculation).layout;
+    ASSERT_TRUE(layout.has_value());
+    table = layout->firstLineTable;
+    rows = doc.rowCount(table);
+    net = doc.bookmarkText("SMTNET").remove(' ').replace(',', '.');
+  }
+  const auto compose = [&](const QString& script, QString& out) {
+    QFile f(work.filePath("script"));
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(script.toUtf8());
+    f.close();
+    QProcess p;
+    p.start(TAROVENT_ADMIN, {"compose", s_summary.layout.root, file, "--quote", "1", "0",
+                             "--script", f.fileName()});
+    EXPECT_TRUE(p.waitForFinished(60000));
+    out = QString::fromUtf8(p.readAllStandardOutput());
+    return p.exitCode();
+  };
+  QString out;
+  EXPECT_EQ(compose(QStringLiteral("cursor %1 %2\nsubtotal\nrecalc\n").arg(table).arg(rows), out),
+            0)
+      << out.toStdString();
+  const QRegularExpression total("^SMTNET=(.*)$", QRegularExpression::MultilineOption);
+  EXPECT_EQ(total.match(out).captured(1).remove(' ').replace(',', '.'), net) << out.toStdString();
+  EXPECT_TRUE(out.endsWith("? Enregistrer le document?\n")) << out.toStdString();
+  auto saved = word::WordDocument::open(file, word::OpenMode::ReadOnly);
+  EXPECT_EQ(saved.cellText({table + 1, 1, 1}), "*** Sous total");
+  EXPECT_EQ(composition::subTotalTables(saved), QSet<int>{table + 1});
+
+  // What needs the entry panel is refused, and the file is left alone.
+  const QByteArray before = [&] {
+    QFile f(file);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+  }();
+  EXPECT_EQ(
+      compose(QStringLiteral("cursor %1 1\nsubtotal+ Lot\npick article VIS6\nsplit\n").arg(table),
+              out),
+      1);
+  EXPECT_EQ(out, "commande non disponible : pick\n? Enregistrer le document?\n");
+  QFile f(file);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll(), before);
 }
 
 TEST_F(DemoFamily, StartsCleanlyAndSpeaksEnglishWithLanguageOne) {

@@ -70,8 +70,10 @@ class Dynaset final : public RecordsetImpl {
   }
   bool updatable() const override { return !m_readOnly && !m_table.isEmpty(); }
 
-  bool bof() const override { return m_pos < 0 || m_data->live == 0; }
-  bool eof() const override { return m_pos >= rows().size() || m_data->live == 0; }
+  // Deleting the last row left leaves the set on that hole, neither BOF nor EOF, until it moves.
+  bool bof() const override { return m_pos < 0 || (m_data->live == 0 && !onHole()); }
+  bool eof() const override { return m_pos >= rows().size() || (m_data->live == 0 && !onHole()); }
+  bool onHole() const { return m_pos >= 0 && m_pos < rows().size() && rows()[m_pos].deleted; }
 
   long recordCount() override {
     checkOpen();

@@ -390,6 +390,11 @@ void WordDocument::formatRow(int t, int row, const CharFormat& format) {
   d->changed(0);
 }
 
+void WordDocument::formatCell(const CellRef& cell, const CharFormat& format) {
+  d->editor.setFormat(d->cellNode(cell), format);
+  d->changed(0);
+}
+
 void WordDocument::setRowHidden(int t, int row, bool hidden) {
   CharFormat format;
   format.hidden = hidden;

@@ -129,6 +129,7 @@ class WordDocument {
 
   // Applies a format to all the text of a row, paragraph marks included.
   void formatRow(int table, int row, const CharFormat& format);
+  void formatCell(const CellRef& cell, const CharFormat& format);
   void setRowHidden(int table, int row, bool hidden);
   void setTableHidden(int table, bool hidden);
   // True when the cell/row/table has text and all of it is hidden (styles included).

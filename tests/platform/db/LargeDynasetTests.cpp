@@ -191,6 +191,26 @@ TEST_F(LargeDynasetTest, AHeldDynasetDoesNotPinTheJournal) {
   EXPECT_EQ(rs.value("MONTANT").toDouble(), 7);
 }
 
+// A dossier's versions as the workspace reads them, down to the last one deleted.
+TEST_F(LargeDynasetTest, DeletingTheOnlyRowLeavesAnEmptySet) {
+  Recordset rs = m_db.OpenRecordset("select * from TDOS where NUM = 7");
+  ASSERT_FALSE(rs.EOF_());
+  rs.Delete();
+  rs.MoveNext();
+  EXPECT_TRUE(rs.EOF_());
+  EXPECT_EQ(rs.RecordCount(), 0);
+  rs.Requery();
+  EXPECT_TRUE(rs.EOF_() && rs.BOF());
+
+  exec("CREATE TABLE ONE (K LONG, CONSTRAINT PrimaryKey PRIMARY KEY (K))");
+  exec("INSERT INTO ONE VALUES (1)");
+  Recordset table = m_db.OpenRecordset("ONE", RecordsetType::Table);
+  table.Delete();
+  table.MoveNext();
+  EXPECT_TRUE(table.EOF_());
+  EXPECT_EQ(table.RecordCount(), 0);
+}
+
 TEST_F(LargeDynasetTest, ReadOnlyAndSnapshotSets) {
   Recordset ro = m_db.OpenRecordset("select * from TDOS where SOC = 'B' order by NUM",
                                     RecordsetType::Dynaset, rsopt::ReadOnly);

@@ -2,9 +2,9 @@
 
 #include <QFileInfo>
 
-#include "core/Paths.h"
+#include "Paths.h"
 
-namespace tarovent::dossiers {
+namespace tarovent::core {
 
 namespace {
 
@@ -33,4 +33,4 @@ QString businessKey(const QString& company, long dossier) {
   return company + lastDigits(dossier, 5);
 }
 
-}  // namespace tarovent::dossiers
+}  // namespace tarovent::core

@@ -1,0 +1,205 @@
+// compose DIR FILE [--type CODE | --quote NUMDOSS NSEQ] --script SCRIPT: runs a script of
+// composition commands on a document, without windows, then closes it saving.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+
+#include "AdminCommand.h"
+#include "PrintingFunnel.h"
+#include "composition/CompositionSession.h"
+#include "core/DocumentNames.h"
+#include "core/Paths.h"
+#include "core/ProcessState.h"
+#include "install/DemoRecalc.h"
+#include "install/Installer.h"
+#include "platform/db/DbError.h"
+
+using namespace tarovent;
+
+namespace {
+
+QString quoted(const QString& text) { return "'" + QString(text).replace('\'', "''") + "'"; }
+
+bool isTariffMode(const QString& mode, const QString& allowed) {
+  return mode.size() == 1 && allowed.contains(mode.toUpper());
+}
+
+// The quote context the dossier workspace would hand over for version `seq` of `dossier`;
+// the company is the document's extension when it names one, else the dossier's only one.
+bool fillQuoteContext(core::ProcessState& state, const QString& file, long dossier, int seq,
+                      QTextStream& err) {
+  db::Database& db = state.mainDb();
+  const QString where = QStringLiteral(" TDEV_NUMDOSS=%1 and TDEV_NSEQ=%2").arg(dossier).arg(seq);
+  db::Recordset v = db.OpenRecordset(
+      "select * from TDEV where TDEV_SOC=" + quoted(QFileInfo(file).suffix()) + " and" + where);
+  if (v.EOF_()) v = db.OpenRecordset("select * from TDEV where" + where);
+  if (v.EOF_()) {
+    err << "La version " << seq << " du dossier " << dossier << " n'existe pas.\n";
+    return false;
+  }
+  core::QuoteContext& q = state.quote;
+  q.company = v.text("TDEV_SOC");
+  q.dossier = dossier;
+  q.sequence = QString::number(seq);
+  q.documentName = core::Nom_Document(q.company, dossier, seq);
+  // An unusable stored mode gives way to the default one, as in the workspace.
+  q.tarMat =
+      isTariffMode(v.text("TDEV_TARMAT"), "RVP") ? v.text("TDEV_TARMAT") : state.params.tarifMat;
+  q.tarMo = isTariffMode(v.text("TDEV_TARMO"), "RV") ? v.text("TDEV_TARMO") : state.params.tarifMo;
+  q.newText = !QFileInfo::exists(file);
+  db::Recordset d = db.OpenRecordset("select * from TDOS where TDOS_SOC=" + quoted(q.company) +
+                                     " and TDOS_NUMDOSS=" + QString::number(dossier));
+  if (!d.EOF_()) {
+    q.clientCode = d.text("TDOS_CLIENT");
+    q.templatePath =
+        core::withSeparator(state.base(core::entry::Main).folder) + d.text("TDOS_TYPE");
+  }
+  return true;
+}
+
+void readDefaultTariffModes(core::ProcessState& state) {
+  db::Recordset p = state.mainDb().OpenRecordset("select * from TPAR");
+  if (p.EOF_()) return;
+  state.params.tarifMat = p.text("TPAR_TYP_TARIF_MAT");
+  state.params.tarifMo = p.text("TPAR_TYP_TARIF_MO");
+}
+
+bool yesNo(const QString& word, bool& value) {
+  const QString w = word.toLower();
+  if (w == "yes" || w == "oui") return value = true, true;
+  if (w == "no" || w == "non") return value = false, true;
+  return false;
+}
+
+// Runs one script line; false when it stopped on a message.
+bool runLine(composition::CompositionSession& s, admin::AnsweringFunnel& funnel,
+             const QString& line, QTextStream& out) {
+  QStringList words = line.split(' ', Qt::SkipEmptyParts);
+  const QString verb = words.takeFirst().toLower();
+  const QString rest = line.trimmed().mid(verb.size()).trimmed();
+  const auto refuse = [&](const QString& text) {
+    funnel.show(text, ui::Icon::Warning, {});
+    return false;
+  };
+  bool flag = false;
+  if (verb == "cursor" && words.size() == 2) return s.setCursor(words[0].toInt(), words[1].toInt());
+  if (verb == "newtable") return s.newTable();
+  if (verb == "split") return s.split();
+  if (verb == "subtotal") return s.subTotal();
+  if (verb == "subtotal+") return s.extendedSubTotal(rest.isEmpty() ? "Sous-total" : rest);
+  if (verb == "print-price" && words.size() == 1 && yesNo(words[0], flag)) {
+    s.setPrintPrice(flag);
+    return true;
+  }
+  if (verb == "print-qty" && words.size() == 1 && yesNo(words[0], flag)) {
+    s.setPrintQuantity(flag);
+    return true;
+  }
+  if (verb == "levels" && words.size() <= 2) return s.applyLevels(words.value(0), words.value(1));
+  if (verb == "mask") return s.switchTableHidden();
+  if (verb == "recalc" || (verb == "adjust" && !words.isEmpty())) {
+    const bool done =
+        verb == "recalc" ? s.recalculate() : s.adjust(words.takeFirst().toInt(), words);
+    if (done) {
+      const auto& totals = s.lastRecalculation().bookmarks;
+      for (auto it = totals.cbegin(); it != totals.cend(); ++it)
+        out << it.key() << '=' << it.value() << '\n';
+      out.flush();
+    }
+    return done;
+  }
+  if (verb == "answers") {
+    funnel.setAnswers(rest.split(',', Qt::SkipEmptyParts));
+    return true;
+  }
+  if (verb == "pick" || verb == "set" || verb == "insert")
+    return refuse(QStringLiteral("commande non disponible : ") + verb);
+  return refuse(QStringLiteral("commande incomprise : ") + line.trimmed());
+}
+
+}  // namespace
+
+int runComposeCommand(const QStringList& argsIn) {
+  QTextStream out(stdout);
+  QTextStream err(stderr);
+  QStringList args = argsIn;
+  QStringList positional;
+  QString type, script;
+  long dossier = -1;
+  int seq = -1;
+  const auto usage = [&] {
+    err << "Utilisation : tarovent-admin compose DOSSIER FICHIER [--type CODE | --quote NUMDOSS "
+           "NSEQ] --script SCRIPT\n";
+    return 2;
+  };
+  while (!args.isEmpty()) {
+    const QString a = args.takeFirst();
+    const auto value = [&]() -> QString { return args.isEmpty() ? QString() : args.takeFirst(); };
+    if (a == "--type") {
+      type = value();
+    } else if (a == "--quote") {
+      bool ok1 = false, ok2 = false;
+      dossier = value().toLong(&ok1);
+      seq = value().toInt(&ok2);
+      if (!ok1 || !ok2) return usage();
+    } else if (a == "--script") {
+      script = value();
+    } else if (a.startsWith("--")) {
+      return usage();
+    } else {
+      positional << a;
+    }
+  }
+  if (positional.size() != 2 || script.isEmpty() || (!type.isEmpty() && dossier >= 0))
+    return usage();
+  QFile scriptFile(script);
+  if (!scriptFile.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    err << "Script " << script << " illisible.\n";
+    return 1;
+  }
+  const QStringList lines = QString::fromUtf8(scriptFile.readAll()).split('\n');
+  const QString file = QFileInfo(positional[1]).absoluteFilePath();
+
+  admin::AnsweringFunnel funnel(out);
+  core::ProcessState state(funnel);
+  state.workingFolder = install::familyLayout(positional[0]).workingFolder;
+  if (!install::openFamilyForRecalculation(state)) {
+    err << "La famille " << positional[0] << " ne peut pas être ouverte.\n";
+    return 1;
+  }
+  composition::OpenRequest request;
+  request.documentPath = file;
+  try {
+    readDefaultTariffModes(state);
+    if (dossier >= 0) {
+      request.origin = composition::Origin::Dossier;
+      if (!fillQuoteContext(state, file, dossier, seq, err)) return 1;
+    } else {
+      request.typeCode = type;
+      if (!QFileInfo::exists(file)) {
+        err << "Document " << positional[1] << " introuvable.\n";
+        return 1;
+      }
+    }
+  } catch (const db::DbError& e) {
+    err << e.description() << '\n';
+    return 1;
+  }
+  auto session = composition::CompositionSession::open(state, request);
+  if (!session) return 1;
+
+  bool stopped = false;
+  for (const QString& raw : lines) {
+    const QString line = raw.trimmed();
+    if (line.isEmpty() || line.startsWith('#')) continue;
+    if (!runLine(*session, funnel, line, out)) {
+      stopped = true;
+      break;
+    }
+  }
+  // A script stopped half-way leaves the file as it was.
+  funnel.setAnswers({stopped ? QStringLiteral("no") : QStringLiteral("yes")});
+  const bool closed = session->close();
+  return stopped || !closed || funnel.failed() ? 1 : 0;
+}

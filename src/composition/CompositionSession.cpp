@@ -1,0 +1,337 @@
+#include "composition/CompositionSession.h"
+
+#include <QFileInfo>
+
+#include "articles/ArticleFiles.h"
+#include "composition/NumberFormat.h"
+#include "composition/TableLocator.h"
+#include "core/DocumentNames.h"
+#include "core/Paths.h"
+#include "core/ProcessState.h"
+#include "platform/db/DbError.h"
+#include "platform/ooxml/OoxmlError.h"
+
+namespace tarovent::composition {
+
+namespace {
+
+const QStringList kTemplateExtensions = {QStringLiteral(".dot"), QStringLiteral(".dotm"),
+                                         QStringLiteral(".dotx")};
+
+// The first of base + ".dot", ".dotm", ".dotx", then base itself, that exists.
+QString existingTemplate(const QString& base) {
+  for (const QString& ext : kTemplateExtensions)
+    if (QFileInfo(core::localPath(base + ext)).isFile()) return core::localPath(base + ext);
+  if (QFileInfo(core::localPath(base)).isFile()) return core::localPath(base);
+  return {};
+}
+
+QString documentsFolder(core::ProcessState& state) {
+  return core::withSeparator(state.base(core::entry::Main).folder);
+}
+
+void showDbError(ui::MessageFunnel& m, const db::DbError& e) {
+  m.show(e.description() + m.tr(QStringLiteral("   Err. n° ")) + QString::number(e.number()),
+         ui::Icon::Critical);
+}
+
+}  // namespace
+
+CompositionSession::CompositionSession(core::ProcessState& state)
+    : m_state(state), m_files(std::make_unique<articles::ArticleFiles>(state)) {}
+
+CompositionSession::~CompositionSession() { release(); }
+
+void CompositionSession::release() {
+  if (!m_open) return;
+  m_open = false;
+  m_doc.reset();
+  m_state.compositionInProgress = false;
+  if (m_state.compositionClosed) m_state.compositionClosed();
+}
+
+std::unique_ptr<CompositionSession> CompositionSession::open(core::ProcessState& state,
+                                                             const OpenRequest& request) {
+  ui::MessageFunnel& m = state.messages();
+  if (state.compositionInProgress) {
+    m.show(m.tr(QStringLiteral("Une composition est déjà en cours, veuillez la terminer d'abord")),
+           ui::Icon::Warning);
+    return nullptr;
+  }
+  std::unique_ptr<CompositionSession> s(new CompositionSession(state));
+  s->m_origin = request.origin;
+  s->m_separator = workstationDecimalSeparator();
+  s->checkBases();
+
+  QString typeCode = request.typeCode;
+  HeadValues head;
+  if (request.origin == Origin::Dossier) {
+    try {
+      head = readHeadValues(state, state.quote);
+    } catch (const db::DbError& e) {
+      showDbError(m, e);
+    }
+    s->m_client = head.client;
+    s->m_vat = head.vatField;
+    if (typeCode.isEmpty()) typeCode = head.typeCode;
+  }
+  if (!s->openDocument(request)) return nullptr;
+  if (request.origin == Origin::Dossier) fillHeadBookmarks(*s->m_doc, head.bookmarks);
+
+  // The column layout is read once; a document without column bookmarks (a blank template)
+  // still opens, its commands will say what is missing.
+  const LocateResult located = Reperer_Tableaux(*s->m_doc, LocatePurpose::Recalculation);
+  if (located.layout) s->m_columns = ColumnMap::read(*s->m_doc, located.layout->headerTable);
+
+  s->readTypeOptions(typeCode);
+  QString materials = state.quote.tarMat, labour = state.quote.tarMo;
+  if (request.origin == Origin::QuoteTypes) {
+    materials = s->m_tarMat.isEmpty() ? state.params.tarifMat : s->m_tarMat;
+    labour = s->m_tarMo.isEmpty() ? state.params.tarifMo : s->m_tarMo;
+  }
+  s->setTariffModes(materials, labour);
+
+  s->m_open = true;
+  state.compositionInProgress = true;
+  return s;
+}
+
+void CompositionSession::checkBases() {
+  ui::MessageFunnel& m = m_state.messages();
+  for (int entry : {core::entry::Stock, core::entry::Tariffs, core::entry::Planning}) {
+    const core::BaseEntry& base = m_state.base(entry);
+    if (base.present() && !QFileInfo::exists(core::localPath(base.path())))
+      m.show(m.tr(QStringLiteral("Le fichier ")) + base.path() +
+                 m.tr(QStringLiteral(" n'est pas accessible.")),
+             ui::Icon::Warning);
+  }
+}
+
+bool CompositionSession::openDocument(const OpenRequest& request) {
+  ui::MessageFunnel& m = m_state.messages();
+  const QString folder = documentsFolder(m_state);
+  const core::QuoteContext& quote = m_state.quote;
+  try {
+    if (request.origin == Origin::QuoteTypes) {
+      m_path = request.documentPath.isEmpty() ? existingTemplate(folder + request.typeCode)
+                                              : request.documentPath;
+      if (m_path.isEmpty() || !QFileInfo(m_path).isFile()) {
+        m.show(m.tr(QStringLiteral("Le modèle du type ")) + request.typeCode +
+                   m.tr(QStringLiteral(" n'existe pas.")),
+               ui::Icon::Warning);
+        return false;
+      }
+      m_doc = word::WordDocument::open(m_path);
+      return true;
+    }
+    m_path = request.documentPath.isEmpty()
+                 ? core::localPath(core::Chemin_Document(folder, quote.documentName))
+                 : request.documentPath;
+    m_newText = quote.newText;
+    if (!m_newText) {
+      m_doc = word::WordDocument::open(m_path);
+      return true;
+    }
+    // A new version starts from the latest earlier text that exists, else from the template.
+    for (int seq = quote.sequence.toInt() - 1; seq >= 0; --seq) {
+      const QString earlier = core::localPath(
+          core::Chemin_Document(folder, core::Nom_Document(quote.company, quote.dossier, seq)));
+      if (QFileInfo(earlier).isFile()) {
+        m_doc = word::WordDocument::fromTemplate(earlier);
+        return true;
+      }
+    }
+    QString base = existingTemplate(quote.templatePath);
+    if (base.isEmpty()) base = existingTemplate(folder + QStringLiteral("VIDE"));
+    if (base.isEmpty()) {
+      m.show(m.tr(QStringLiteral("Aucun modèle de document n'a été trouvé pour ")) +
+                 quote.templatePath,
+             ui::Icon::Warning);
+      return false;
+    }
+    m_doc = word::WordDocument::fromTemplate(base);
+    return true;
+  } catch (const ooxml::OoxmlError& e) {
+    m.show(e.message(), ui::Icon::Critical);
+    m_doc.reset();
+    return false;
+  }
+}
+
+void CompositionSession::readTypeOptions(const QString& code) {
+  m_type = {};
+  if (code.isEmpty()) return;
+  try {
+    db::Recordset t = m_state.mainDb().OpenRecordset("select * from TTYP where TTYP_CODE ='" +
+                                                     QString(code).replace('\'', "''") + "'");
+    if (t.EOF_()) return;
+    for (const char* field :
+         {"TTYP_DART1A", "TTYP_DART2A", "TTYP_DART1F", "TTYP_DART2F", "TTYP_DTRF1", "TTYP_DTRF2",
+          "TTYP_DART1A_HT", "TTYP_DART2A_HT", "TTYP_DART1F_HT", "TTYP_DART2F_HT", "TTYP_DTRF1_HT",
+          "TTYP_DTRF2_HT", "TTYP_MASKET1", "TTYP_MASKET2", "TTYP_MASKHT1", "TTYP_MASKHT2",
+          "TTYP_LibEnTitre", "TTYP_TitreEnGras", "TTYP_TitreSouligne"}) {
+      const QString name = QString::fromLatin1(field);
+      if (t.hasField(name)) m_type.flags.insert(name, t.flag(name));
+    }
+    if (!t.value("TTYP_TitreCorps").isNull()) m_type.titleSize = int(t.number("TTYP_TitreCorps"));
+    if (m_origin == Origin::QuoteTypes) {
+      m_tarMat = t.text("TTYP_TARMAT");
+      m_tarMo = t.text("TTYP_TARMO");
+    }
+  } catch (const db::DbError& e) {
+    showDbError(m_state.messages(), e);
+  }
+}
+
+bool CompositionSession::setTariffModes(const QString& materials, const QString& labour) {
+  ui::MessageFunnel& m = m_state.messages();
+  const QString mat = materials.trimmed().toUpper(), mo = labour.trimmed().toUpper();
+  const bool matOk = mat.size() == 1 && QStringLiteral("RVP").contains(mat);
+  const bool moOk = mo.size() == 1 && QStringLiteral("RV").contains(mo);
+  m_tarMat = matOk ? mat : QString();
+  m_tarMo = moOk ? mo : QString();
+  if (!matOk)
+    m.show(m.tr(QStringLiteral("Le mode de tarification matières n'est pas correctement "
+                               "initialisé")),
+           ui::Icon::Warning);
+  if (!moOk)
+    m.show(m.tr(QStringLiteral("Le mode de tarification main d'oeuvre n'est pas correctement "
+                               "initialisé")),
+           ui::Icon::Warning);
+  return matOk && moOk;
+}
+
+bool CompositionSession::changedOnDisk() const { return m_doc && m_doc->changedOnDisk(); }
+
+bool CompositionSession::close() {
+  if (!m_open) return true;
+  ui::MessageFunnel& m = m_state.messages();
+  // A new text has no file yet: leaving it unsaved loses it, so it counts as changed.
+  if (m_newText || m_doc->isModified()) {
+    const ui::Answer a =
+        m.ask(m.tr(QStringLiteral("Enregistrer le document?")), ui::Buttons::YesNoCancel, 1,
+              ui::Icon::Question, m.tr(QStringLiteral("Enregistrement")));
+    if (a == ui::Answer::Cancel) return false;
+    if (a == ui::Answer::Yes) {
+      try {
+        if (m_newText) {
+          // Never replace a document that appeared while the new text was being written.
+          if (QFileInfo::exists(m_path)) {
+            m.show(m.tr(QStringLiteral("Le document ")) + m_path +
+                       m.tr(QStringLiteral(" existe déjà : il n'est pas remplacé.")),
+                   ui::Icon::Warning);
+            return false;
+          }
+          m_doc->saveAs(m_path);
+        } else {
+          m_doc->save();
+        }
+      } catch (const ooxml::OoxmlError& e) {
+        m.show(e.message(), ui::Icon::Critical);
+        return false;
+      }
+    }
+  }
+  if (m_origin == Origin::Dossier && !m_tarMat.isEmpty() && !m_tarMo.isEmpty()) {
+    const core::QuoteContext& q = m_state.quote;
+    try {
+      m_state.mainDb().Execute(
+          QStringLiteral("update TDEV set TDEV_TARMAT='%1', TDEV_TARMO='%2' where TDEV_SOC='%3' "
+                         "and TDEV_NUMDOSS=%4 and TDEV_NSEQ=%5")
+              .arg(m_tarMat, m_tarMo, QString(q.company).replace('\'', "''"))
+              .arg(q.dossier)
+              .arg(q.sequence.toInt()));
+    } catch (const db::DbError& e) {
+      showDbError(m, e);
+    }
+  }
+  release();
+  return true;
+}
+
+bool CompositionSession::setCursor(int table, int row) {
+  if (table < 1 || table > m_doc->tableCount() || row < 1 || row > m_doc->rowCount(table)) {
+    ui::MessageFunnel& m = m_state.messages();
+    m.show(m.tr(QStringLiteral("Le curseur doit être positionné dans un tableau.")),
+           ui::Icon::Warning);
+    return false;
+  }
+  m_cursor = {table, row};
+  return true;
+}
+
+template <class F>
+bool CompositionSession::guarded(F&& command) {
+  try {
+    return command();
+  } catch (const ooxml::OoxmlError& e) {
+    m_state.messages().show(e.message(), ui::Icon::Critical);
+    return false;
+  }
+}
+
+bool CompositionSession::newTable() {
+  return guarded([&] { return addLineTable(*m_doc, m_cursor, m_state.messages()); });
+}
+
+bool CompositionSession::split() {
+  return guarded([&] { return splitTableAtCursor(*m_doc, m_cursor, m_state.messages()); });
+}
+
+bool CompositionSession::subTotal() {
+  return guarded([&] {
+    return insertSubTotal(*m_doc, m_columns, m_cursor, m_state.messages(), std::nullopt,
+                          m_separator);
+  });
+}
+
+bool CompositionSession::extendedSubTotal(const QString& title) {
+  return guarded([&] {
+    return insertSubTotal(*m_doc, m_columns, m_cursor, m_state.messages(), title, m_separator);
+  });
+}
+
+bool CompositionSession::applyLevels(const QString& detailLevel, const QString& priceLevel) {
+  return guarded([&] {
+    return applyPrintLevels(*m_doc, m_columns, detailLevel, priceLevel, m_print,
+                            m_state.messages());
+  });
+}
+
+bool CompositionSession::switchTableHidden() {
+  return guarded([&] {
+    return composition::switchTableHidden(*m_doc, m_columns, m_cursor, m_state.messages());
+  });
+}
+
+bool CompositionSession::recalculate() { return runRecalculation({}); }
+
+bool CompositionSession::adjust(int option, const QStringList& values) {
+  const auto a = Valider_Ajustement(option, values, option == 3 ? values.value(0) : QString(),
+                                    m_state.messages());
+  return a && runRecalculation(*a);
+}
+
+bool CompositionSession::runRecalculation(const Adjustment& adjustment) {
+  RecalcOptions o;
+  o.fromQuote = m_origin == Origin::Dossier;
+  o.vatField = m_vat;
+  o.adjustment = adjustment;
+  // Base prices follow the tariff modes of the window.
+  o.adjustment.materialsPrice = m_tarMat == "R"   ? QStringLiteral("PDR")
+                                : m_tarMat == "P" ? QStringLiteral("PV2")
+                                                  : QStringLiteral("PV1");
+  o.adjustment.labourPrice = m_tarMo == "R" ? QStringLiteral("PDR") : QStringLiteral("PV");
+  o.decimalSeparator = m_separator;
+  try {
+    return guarded([&] {
+      m_lastRecalc = Recalcul_Document(m_state, *m_files, *m_doc, o);
+      return m_lastRecalc.completed;
+    });
+  } catch (const db::DbError& e) {
+    showDbError(m_state.messages(), e);
+    return false;
+  }
+}
+
+}  // namespace tarovent::composition

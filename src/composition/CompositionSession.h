@@ -1,0 +1,136 @@
+#pragma once
+
+#include <QChar>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+#include "composition/ColumnMap.h"
+#include "composition/HeadBookmarks.h"
+#include "composition/LayoutCommands.h"
+#include "composition/Recalculation.h"
+#include "platform/word/WordDocument.h"
+
+namespace tarovent::core {
+class ProcessState;
+}
+namespace tarovent::articles {
+class ArticleFiles;
+}
+
+namespace tarovent::composition {
+
+// Who started the composition: the quote types window on a type's template, or the dossier
+// workspace on a version's document (the state's quote context).
+enum class Origin { QuoteTypes, Dossier };
+
+struct OpenRequest {
+  Origin origin = Origin::QuoteTypes;
+  QString typeCode;      // the type whose template and options are used (quote types window)
+  QString documentPath;  // a file to use instead of the one the names give
+};
+
+// The options of the quote type: its yes/no fields (TTYP_DART1A…, TTYP_MASKET1…,
+// TTYP_LibEnTitre, TTYP_TitreEnGras, TTYP_TitreSouligne) by field name, and the title size.
+struct TypeOptions {
+  QHash<QString, bool> flags;
+  int titleSize = 10;
+  bool flag(const QString& field) const { return flags.value(field, false); }
+};
+
+// A composition in progress, without its window: the document, what was read at opening, the
+// cursor and the commands of the window. One at a time per process. Messages and questions go
+// through the state's funnel.
+class CompositionSession {
+ public:
+  // Opens a composition as the window does; none, after its message, when another one is in
+  // progress or no document could be opened.
+  static std::unique_ptr<CompositionSession> open(core::ProcessState& state,
+                                                  const OpenRequest& request);
+  ~CompositionSession();
+  CompositionSession(const CompositionSession&) = delete;
+  CompositionSession& operator=(const CompositionSession&) = delete;
+
+  // Asks "Enregistrer le document?" when the document was changed, saves on yes, writes the
+  // tariff modes back to the version. False when the user cancelled or the document could not
+  // be saved: the composition stays open.
+  bool close();
+  bool isOpen() const { return m_open; }
+
+  word::WordDocument& document() { return *m_doc; }
+  const ColumnMap& columns() const { return m_columns; }
+  Origin origin() const { return m_origin; }
+  bool isNewText() const { return m_newText; }
+  // Where the document is saved.
+  QString documentPath() const { return m_path; }
+  const ClientValues& client() const { return m_client; }
+  const TypeOptions& typeOptions() const { return m_type; }
+  QString vatField() const { return m_vat; }
+  // Whether another program rewrote the file since it was opened or saved here.
+  bool changedOnDisk() const;
+
+  // Tariff modes: materials "R", "V" or "P", labour "R" or "V"; empty when the mode handed
+  // over was not usable.
+  QString materialsMode() const { return m_tarMat; }
+  QString labourMode() const { return m_tarMo; }
+  bool setTariffModes(const QString& materials, const QString& labour);
+
+  QChar decimalSeparator() const { return m_separator; }
+  void setDecimalSeparator(QChar separator) { m_separator = separator; }
+
+  Cursor cursor() const { return m_cursor; }
+  // Puts the cursor on a row of a body table; false, after its message, for a row that does
+  // not exist.
+  bool setCursor(int table, int row);
+
+  PrintOptions printOptions() const { return m_print; }
+  void setPrintPrice(bool print) { m_print.printPrice = print; }
+  void setPrintQuantity(bool print) { m_print.printQuantity = print; }
+
+  // The commands of the "TABLEAUX" menu and of the window's buttons. False when the command
+  // stopped on a message.
+  bool newTable();
+  bool split();
+  bool subTotal();
+  bool extendedSubTotal(const QString& title);
+  bool applyLevels(const QString& detailLevel, const QString& priceLevel);
+  bool switchTableHidden();
+  bool recalculate();
+  // The adjustment window's option (0 to 5) with its percentages or, for option 3, the
+  // forced amount; then the recalculation that applies it.
+  bool adjust(int option, const QStringList& values);
+  const RecalcResult& lastRecalculation() const { return m_lastRecalc; }
+
+ private:
+  explicit CompositionSession(core::ProcessState& state);
+  bool openDocument(const OpenRequest& request);
+  void readTypeOptions(const QString& code);
+  void checkBases();
+  bool runRecalculation(const Adjustment& adjustment);
+  void release();
+  // Runs a command on the document; a document the engine cannot follow stops it with the
+  // engine's message instead of ending the program.
+  template <class F>
+  bool guarded(F&& command);
+
+  core::ProcessState& m_state;
+  std::unique_ptr<articles::ArticleFiles> m_files;
+  std::optional<word::WordDocument> m_doc;
+  Origin m_origin = Origin::QuoteTypes;
+  bool m_open = false;
+  bool m_newText = false;
+  QString m_path;
+  ColumnMap m_columns;
+  ClientValues m_client;
+  TypeOptions m_type;
+  QString m_vat;
+  QString m_tarMat, m_tarMo;
+  QChar m_separator = QLatin1Char(',');
+  Cursor m_cursor;
+  PrintOptions m_print;
+  RecalcResult m_lastRecalc;
+};
+
+}  // namespace tarovent::composition

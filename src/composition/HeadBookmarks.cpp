@@ -1,0 +1,144 @@
+#include "composition/HeadBookmarks.h"
+
+#include <QDate>
+#include <QStringList>
+
+#include "core/ProcessState.h"
+#include "core/QuoteContext.h"
+#include "platform/word/WordDocument.h"
+
+namespace tarovent::composition {
+
+namespace {
+
+QString quoted(const QString& text) {
+  return QLatin1Char('\'') + QString(text).replace(QLatin1Char('\''), QLatin1String("''")) +
+         QLatin1Char('\'');
+}
+
+// The first record of a query, or none.
+std::optional<db::Recordset> firstOf(db::Database& db, const QString& sql) {
+  db::Recordset rs = db.OpenRecordset(sql);
+  if (rs.EOF_()) return std::nullopt;
+  return rs;
+}
+
+// The client file lives in the commercial database when the family has one.
+db::Database& clientDatabase(core::ProcessState& state) {
+  return state.base(core::entry::Commercial).open() ? state.base(core::entry::Commercial).db
+                                                    : state.mainDb();
+}
+
+void readClient(core::ProcessState& state, const QString& code, const QString& contact,
+                HeadValues& head) {
+  db::Database& db = clientDatabase(state);
+  auto& b = head.bookmarks;
+  const auto client = firstOf(db, "select * from TCLI where TCLI_CODE=" + quoted(code));
+  if (!client) return;
+  const db::Recordset& c = *client;
+  head.client.discount = c.number("TCLI_PCRemise");
+  head.client.category = c.text("TCLI_Categ");
+  head.client.labourRate = c.number("TCLI_TauxMDO");
+  b["CODCLI"] = c.text("TCLI_CODE");
+  b["RS"] = c.text("TCLI_RS");
+  const QString town = (c.text("TCLI_CODP") + ' ' + c.text("TCLI_VILLE")).trimmed();
+  QStringList address;
+  for (const char* field : {"TCLI_ADR1", "TCLI_ADR2", "TCLI_ADR3"}) {
+    const QString line = c.text(QString::fromLatin1(field));
+    b["ADR" + QString::fromLatin1(field).right(1)] = line;
+    if (!line.trimmed().isEmpty()) address << line;
+  }
+  b["ADR4"] = town;
+  if (!town.isEmpty()) address << town;
+  b["ADR"] = address.join(QLatin1Char('\v'));
+  b["SCOND"] = (c.text("TCLI_CondPaie") + ' ' + c.text("TCLI_ModPaie")).trimmed();
+  b["CLIUSER1"] = c.text("TCLI_USER1");
+  b["CLIUSER2"] = c.text("TCLI_USER2");
+  b["TVAINTRA"] = c.text("TCLI_TVAIntra");
+  b["TEL"] = c.text("TCLI_TEL1");
+  b["FAX"] = c.text("TCLI_FAX1");
+  b["PORTABLE"] = c.text("TCLI_Portab1");
+  b["EMAIL"] = c.text("TCLI_EMail1");
+  if (const auto country = firstOf(
+          db, "select TPAYS_LIBELLE from TPAYS where TPAYS_CODE=" + quoted(c.text("TCLI_PAYS"))))
+    b["PAYS"] = country->text("TPAYS_LIBELLE");
+  // The dossier's contact has his own numbers when he is in the client's contact list.
+  if (contact.isEmpty()) return;
+  if (const auto person =
+          firstOf(db, "select * from TCLI_CONTACT where TCLI_CONTACT_CodCli=" + quoted(code) +
+                          " and TCLI_Contact_Nom=" + quoted(contact))) {
+    b["TEL"] = person->text("TCLI_CONTACT_Tel");
+    b["FAX"] = person->text("TCLI_CONTACT_Fax");
+    b["PORTABLE"] = person->text("TCLI_CONTACT_Portab");
+    b["EMAIL"] = person->text("TCLI_CONTACT_mail");
+  }
+}
+
+// The dossier's custom fields that have a label and a value, one per line.
+QString customFields(core::ProcessState& state, const db::Recordset& dossier) {
+  const auto params = firstOf(state.mainDb(), QStringLiteral("select * from TPAR"));
+  QStringList lines;
+  for (int i = 1; i <= 15; ++i) {
+    const QString value = dossier.text(QStringLiteral("TDOS_USER%1").arg(i));
+    const QString label =
+        params ? params->text(QStringLiteral("TPAR_LIBUSER%1").arg(i)) : QString();
+    if (!label.isEmpty() && !value.isEmpty()) lines << label + QStringLiteral(" : ") + value;
+  }
+  return lines.join(QLatin1Char('\v'));
+}
+
+}  // namespace
+
+HeadValues readHeadValues(core::ProcessState& state, const core::QuoteContext& quote) {
+  HeadValues head;
+  auto& b = head.bookmarks;
+  b["NUMDEV"] = b["NUMDEV_P2"] = quote.documentName;
+  const QString key = " where TDOS_SOC=" + quoted(quote.company) +
+                      " and TDOS_NUMDOSS=" + QString::number(quote.dossier);
+  const auto dossier = firstOf(state.mainDb(), "select * from TDOS" + key);
+  if (dossier) {
+    const db::Recordset& d = *dossier;
+    head.typeCode = d.text("TDOS_TYPE");
+    b["CM"] = d.text("TDOS_CM");
+    b["CONTACT"] = d.text("TDOS_CONTACT");
+    b["TYPVEH"] = d.text("TDOS_NATVEH");
+    b["IMMAT"] = d.text("TDOS_IMMAT");
+    b["COMPLIDENT"] = d.text("TDOS_ComplIdent");
+    b["OPERATION"] = d.text("TDOS_RESUME");
+    b["STYPTRAV"] = d.text("TDOS_STYPTRAV");
+    b["DEVUSER"] = customFields(state, d);
+    const QString client = quote.clientCode.isEmpty() ? d.text("TDOS_CLIENT") : quote.clientCode;
+    readClient(state, client, d.text("TDOS_CONTACT"), head);
+    if (const auto rep = firstOf(clientDatabase(state), "select * from TCAL where TCAL_CODE=" +
+                                                            quoted(d.text("TDOS_CAL")))) {
+      b["COMMERCIAL"] = b["NOMCAL"] = rep->text("TCAL_NOM");
+      b["TELCAL"] = rep->text("TCAL_TEL");
+      b["MAILCAL"] = rep->text("TCAL_MAIL");
+    }
+  }
+  if (const auto version = firstOf(
+          state.mainDb(), "select * from TDEV where TDEV_SOC=" + quoted(quote.company) +
+                              " and TDEV_NUMDOSS=" + QString::number(quote.dossier) +
+                              " and TDEV_NSEQ=" + QString::number(quote.sequence.toInt()))) {
+    const QDate date = version->value("TDEV_DATE").toDate();
+    if (date.isValid()) b["DATDEV"] = b["DATDEV_P2"] = date.toString(QStringLiteral("dd/MM/yyyy"));
+    if (!version->value("TDEV_TXTVA").isNull())
+      head.vatField = QString::number(version->number("TDEV_TXTVA"));
+  }
+  // The workspace's figures win over the stored ones: they are what the user sees there.
+  if (quote.clientDiscount != 0) head.client.discount = quote.clientDiscount;
+  if (!quote.clientCategory.isEmpty()) head.client.category = quote.clientCategory;
+  return head;
+}
+
+int fillHeadBookmarks(word::WordDocument& doc, const QMap<QString, QString>& values) {
+  int written = 0;
+  for (auto it = values.cbegin(); it != values.cend(); ++it)
+    // A head already up to date leaves the document unmodified.
+    if (doc.hasBookmark(it.key()) && doc.bookmarkText(it.key()) != it.value() &&
+        doc.setBookmarkText(it.key(), it.value()))
+      ++written;
+  return written;
+}
+
+}  // namespace tarovent::composition

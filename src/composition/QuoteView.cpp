@@ -1,0 +1,224 @@
+#include "composition/QuoteView.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <exception>
+
+#include "composition/QuoteDocumentModel.h"
+#include "ui/MessageFunnel.h"
+
+namespace tarovent::composition {
+
+namespace {
+
+constexpr int kIndentPerLevel = 14;
+
+// Indents the code and the designation by the line's level and rules off each table.
+class RowDelegate : public QStyledItemDelegate {
+ public:
+  RowDelegate(const ColumnMap& columns, QObject* parent)
+      : QStyledItemDelegate(parent),
+        m_code(columns.column("CODART") - 1),
+        m_designation(columns.column("LIBART") - 1) {}
+
+  void paint(QPainter* painter, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override {
+    QStyleOptionViewItem o(option);
+    initStyleOption(&o, index);
+    const QWidget* widget = o.widget;
+    QStyle* style = widget ? widget->style() : QApplication::style();
+    const int level = index.data(QuoteDocumentModel::LevelRole).toInt();
+    const bool indented =
+        level > 0 && (index.column() == m_code || index.column() == m_designation);
+    if (indented) {
+      QStyleOptionViewItem background(o);
+      background.text.clear();
+      style->drawControl(QStyle::CE_ItemViewItem, &background, painter, widget);
+      o.rect.setLeft(o.rect.left() + level * kIndentPerLevel);
+      o.state &= ~QStyle::State_HasFocus;
+    }
+    style->drawControl(QStyle::CE_ItemViewItem, &o, painter, widget);
+    if (index.row() > 0 && index.data(QuoteDocumentModel::FirstOfTableRole).toBool()) {
+      painter->save();
+      painter->setPen(QPen(QColor(0x60, 0x60, 0x60), 1));
+      painter->drawLine(option.rect.topLeft(), option.rect.topRight());
+      painter->restore();
+    }
+  }
+
+ private:
+  int m_code;
+  int m_designation;
+};
+
+int columnWidth(const QString& code) {
+  static const QHash<QString, int> widths{
+      {"CODART", 130}, {"QTE", 80},    {"UNITE", 60},    {"PUBRUT", 95}, {"PCREM", 70},
+      {"PUNET", 95},   {"MTNET", 110}, {"MTBRUT", 110},  {"MTREM", 95},  {"PDR", 95},
+      {"MTPDR", 110},  {"POIDS", 80},  {"POIDSTOT", 90}, {"TXTVA", 60},
+  };
+  return widths.value(code, 100);
+}
+
+QFrame* panel(const QString& name, QGridLayout*& grid, QWidget* parent) {
+  auto* frame = new QFrame(parent);
+  frame->setObjectName(name);
+  frame->setFrameShape(QFrame::StyledPanel);
+  grid = new QGridLayout(frame);
+  grid->setContentsMargins(8, 4, 8, 4);
+  grid->setHorizontalSpacing(10);
+  grid->setVerticalSpacing(2);
+  return frame;
+}
+
+void fill(QGridLayout* grid, const QList<BookmarkEntry>& entries, int pairsPerRow, bool numbers,
+          bool skipEmpty) {
+  while (QLayoutItem* item = grid->takeAt(0)) {
+    delete item->widget();
+    delete item;
+  }
+  int i = 0;
+  for (const BookmarkEntry& e : entries) {
+    if (skipEmpty && e.text.isEmpty()) continue;
+    auto* caption = new QLabel(e.caption + " :");
+    caption->setStyleSheet("color: #555");
+    auto* value = new QLabel(e.text);
+    value->setObjectName("CTL_" + e.name);
+    value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    value->setAlignment((numbers ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+    QFont bold = value->font();
+    bold.setBold(true);
+    value->setFont(bold);
+    grid->addWidget(caption, i / pairsPerRow, 2 * (i % pairsPerRow), Qt::AlignRight);
+    grid->addWidget(value, i / pairsPerRow, 2 * (i % pairsPerRow) + 1);
+    // Labels added to a panel already on screen stay hidden until shown.
+    caption->show();
+    value->show();
+    ++i;
+  }
+  for (int c = 0; c < pairsPerRow; ++c) grid->setColumnStretch(2 * c + 1, 1);
+}
+
+}  // namespace
+
+QuoteView::QuoteView(word::WordDocument& doc, const TableLayout& layout, const ColumnMap& columns,
+                     ui::MessageFunnel& messages, QWidget* parent)
+    : QWidget(parent), m_doc(doc), m_messages(messages) {
+  setObjectName("QuoteView");
+  m_model = new QuoteDocumentModel(doc, layout, columns, this);
+
+  m_grid = new QTableView(this);
+  m_grid->setObjectName("DBG_Document");
+  m_grid->setModel(m_model);
+  m_grid->setItemDelegate(new RowDelegate(columns, m_grid));
+  m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+  m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+  m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  m_grid->setTabKeyNavigation(false);
+  m_grid->setWordWrap(false);
+  m_grid->setAlternatingRowColors(true);
+  m_grid->setShowGrid(true);
+  // Fixed row heights and column widths: the grid then reads only the rows it draws.
+  QHeaderView* rows = m_grid->verticalHeader();
+  rows->setSectionResizeMode(QHeaderView::Fixed);
+  rows->setDefaultSectionSize(fontMetrics().height() + 6);
+  rows->hide();
+  QHeaderView* header = m_grid->horizontalHeader();
+  header->setSectionResizeMode(QHeaderView::Interactive);
+  for (int c = 1; c <= columns.columnCount(); ++c)
+    m_grid->setColumnWidth(c - 1, columnWidth(columns.codeAt(c)));
+  if (columns.has("LIBART"))
+    header->setSectionResizeMode(columns.column("LIBART") - 1, QHeaderView::Stretch);
+  m_grid->installEventFilter(this);
+
+  QFrame* head = panel("FRM_Entete", m_head, this);
+  QFrame* totals = panel("FRM_Totaux", m_totals, this);
+  auto* box = new QVBoxLayout(this);
+  box->setContentsMargins(0, 0, 0, 0);
+  box->addWidget(head);
+  box->addWidget(m_grid, 1);
+  box->addWidget(totals);
+
+  connect(m_model, &QuoteDocumentModel::bookmarksRead, this, &QuoteView::showBookmarks);
+  connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& current) {
+            emit cursorChanged(m_model->cursorAt(current.isValid() ? current.row() : -1));
+          });
+  // A whole reset keeps the cursor on the same row of the grid.
+  connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this,
+          [this] { m_rowBeforeReset = m_grid->currentIndex().row(); });
+  connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
+    if (m_rowBeforeReset >= 0) selectRow(m_rowBeforeReset);
+  });
+  showBookmarks();
+  if (m_model->rowCount() > 0) selectRow(0);
+}
+
+void QuoteView::showBookmarks() {
+  fill(m_head, m_model->head(), 4, false, true);
+  fill(m_totals, m_model->totals(), 4, true, false);
+}
+
+TableCursor QuoteView::cursor() const {
+  const QModelIndex current = m_grid->currentIndex();
+  return current.isValid() ? m_model->cursorAt(current.row()) : TableCursor{};
+}
+
+void QuoteView::setCursor(const TableCursor& cursor) {
+  const int row = m_model->rowAt(cursor);
+  if (row >= 0) selectRow(row);
+}
+
+void QuoteView::selectRow(int row) {
+  if (m_model->rowCount() == 0) return;
+  row = std::clamp(row, 0, m_model->rowCount() - 1);
+  const int column = std::max(m_grid->currentIndex().column(), 0);
+  const QModelIndex index = m_model->index(row, column);
+  m_grid->selectionModel()->setCurrentIndex(
+      index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  m_grid->scrollTo(index);
+}
+
+void QuoteView::deleteCurrentLine() {
+  const QModelIndex current = m_grid->currentIndex();
+  if (!current.isValid()) return;
+  // The grid moves its current row to the line that followed by itself.
+  try {
+    deleteLine(m_doc, m_model->layout(), m_model->cursorAt(current.row()), m_messages, m_model);
+  } catch (const std::exception& e) {
+    m_messages.show(QString::fromUtf8(e.what()), ui::Icon::Critical);
+  }
+}
+
+bool QuoteView::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != m_grid || event->type() != QEvent::KeyPress)
+    return QWidget::eventFilter(watched, event);
+  const auto* key = static_cast<QKeyEvent*>(event);
+  switch (key->key()) {
+    case Qt::Key_Home:
+      selectRow(0);
+      return true;
+    case Qt::Key_End:
+      selectRow(m_model->rowCount() - 1);
+      return true;
+    case Qt::Key_Delete:
+      deleteCurrentLine();
+      return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (cursor().isValid()) emit lineActivated(cursor());
+      return true;
+    default:
+      return QWidget::eventFilter(watched, event);
+  }
+}
+
+}  // namespace tarovent::composition

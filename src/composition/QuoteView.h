@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QWidget>
+
+#include "composition/ColumnMap.h"
+#include "composition/QuoteRows.h"
+#include "composition/TableLocator.h"
+
+class QGridLayout;
+class QTableView;
+
+namespace tarovent::word {
+class WordDocument;
+}
+namespace tarovent::ui {
+class MessageFunnel;
+}
+
+namespace tarovent::composition {
+
+class QuoteDocumentModel;
+
+// The quote document on screen: the head bookmarks, the lines and sub-totals as one grid whose
+// selected row is the cursor of the composition's commands, and the totals. Driven from the
+// keyboard: arrows, Home/End (first/last line), Page Up/Down, Delete (the line, once confirmed),
+// Enter (hands the line to the entry panel).
+class QuoteView : public QWidget {
+  Q_OBJECT
+
+ public:
+  QuoteView(word::WordDocument& doc, const TableLayout& layout, const ColumnMap& columns,
+            ui::MessageFunnel& messages, QWidget* parent = nullptr);
+
+  QuoteDocumentModel& model() { return *m_model; }
+  QTableView& grid() { return *m_grid; }
+
+  // The selected row; invalid when the document has no line.
+  TableCursor cursor() const;
+  void setCursor(const TableCursor& cursor);
+  // Asks, then deletes the line under the cursor; the cursor stays on the row that follows.
+  void deleteCurrentLine();
+
+ signals:
+  void cursorChanged(const composition::TableCursor& cursor);
+  void lineActivated(const composition::TableCursor& cursor);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void showBookmarks();
+  void selectRow(int row);
+
+  word::WordDocument& m_doc;
+  ui::MessageFunnel& m_messages;
+  QuoteDocumentModel* m_model = nullptr;
+  QTableView* m_grid = nullptr;
+  QGridLayout* m_head = nullptr;
+  QGridLayout* m_totals = nullptr;
+  int m_rowBeforeReset = -1;
+};
+
+}  // namespace tarovent::composition

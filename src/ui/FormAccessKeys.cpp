@@ -1,0 +1,81 @@
+#include "FormAccessKeys.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+
+namespace tarovent::ui {
+
+namespace {
+
+QChar accessKeyOf(const QString& caption) {
+  for (int i = 0; i + 1 < caption.size(); ++i) {
+    if (caption.at(i) != QLatin1Char('&')) continue;
+    if (caption.at(i + 1) != QLatin1Char('&')) return caption.at(i + 1).toUpper();
+    ++i;
+  }
+  return {};
+}
+
+QChar letterOf(const QKeyEvent* key) {
+  if (key->modifiers() != Qt::AltModifier) return {};
+  const int k = key->key();
+  if ((k >= Qt::Key_A && k <= Qt::Key_Z) || (k >= Qt::Key_0 && k <= Qt::Key_9)) return QChar(k);
+  return {};
+}
+
+}  // namespace
+
+FormAccessKeys::FormAccessKeys(QObject* parent, std::function<QWidget*()> activeForm)
+    : QObject(parent), m_activeForm(std::move(activeForm)) {
+  qApp->installEventFilter(this);
+}
+
+QWidget* FormAccessKeys::target(QWidget* form, QChar letter) {
+  QWidget* found = nullptr;
+  auto take = [&](QWidget* control, const QString& caption, QWidget* acts) {
+    if (accessKeyOf(caption) != letter || !control->isVisibleTo(form) || !acts->isEnabled())
+      return true;
+    if (found) return false;  // several: left to Qt, which cycles through them
+    found = control;
+    return true;
+  };
+  for (QAbstractButton* b : form->findChildren<QAbstractButton*>())
+    if (!take(b, b->text(), b)) return nullptr;
+  for (QLabel* l : form->findChildren<QLabel*>())
+    if (l->buddy() && !take(l, l->text(), l->buddy())) return nullptr;
+  return found;
+}
+
+bool FormAccessKeys::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if ((type != QEvent::ShortcutOverride && type != QEvent::KeyPress) || !watched->isWidgetType())
+    return false;
+  auto* key = static_cast<QKeyEvent*>(event);
+  const QChar letter = letterOf(key);
+  if (letter.isNull()) return false;
+  if (type == QEvent::KeyPress) {
+    QWidget* control = m_pending;
+    m_pending = nullptr;
+    if (!control) return false;
+    if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+      button->setFocus(Qt::ShortcutFocusReason);
+      button->animateClick();
+    } else if (auto* label = qobject_cast<QLabel*>(control); label && label->buddy()) {
+      label->buddy()->setFocus(Qt::ShortcutFocusReason);
+    }
+    return true;
+  }
+  m_pending = nullptr;
+  QWidget* form = m_activeForm ? m_activeForm() : nullptr;
+  auto* focus = static_cast<QWidget*>(watched);
+  if (!form || (focus != form && !form->isAncestorOf(focus))) return false;
+  m_pending = target(form, letter);
+  if (!m_pending) return false;
+  // Claimed as an ordinary key: no shortcut runs, and the key press comes back here.
+  event->accept();
+  return true;
+}
+
+}  // namespace tarovent::ui

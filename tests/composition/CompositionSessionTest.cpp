@@ -1,0 +1,322 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include "FamilyFixture.h"
+#include "QuoteDocs.h"
+#include "composition/CompositionSession.h"
+#include "composition/NumberFormat.h"
+#include "composition/TableLocator.h"
+#include "core/Catalogue.h"
+#include "core/DocumentNames.h"
+#include "core/ProcessState.h"
+#include "install/Installer.h"
+
+namespace tarovent::composition {
+namespace {
+
+using fixtures::QuoteDoc;
+using ui::Answer;
+
+const QStringList kCodes = {"CODART", "LIBART", "QTE",   "PUBRUT", "PCREM",
+                            "PUNET",  "MTBRUT", "MTNET", "MTREM"};
+
+// Two lines worth 26,97 and 200,00 net once recalculated.
+QuoteDoc twoLines() {
+  QuoteDoc q;
+  q.codes = kCodes;
+  q.lines = {{"X1", "Vis", "3", "9,99", "10", "", "", "", ""},
+             {"X2", "Plaque", "2", "100.00", "", "", "", "", ""}};
+  q.totals = fixtures::marked("SMTNET", "0", 900);
+  return q;
+}
+
+class CompositionSessionTest : public fixtures::FamilyTest {
+ protected:
+  void SetUp() override {
+    FamilyTest::SetUp();
+    if (HasFatalFailure()) return;
+    m_state->params.txTvaDef = 20;
+    m_state->params.tarifMat = "V";
+    m_state->params.tarifMo = "V";
+    db::Database& main = m_state->mainDb();
+    main.Execute(
+        "insert into TTYP (TTYP_CODE, TTYP_LIB, TTYP_TARMAT, TTYP_TARMO, TTYP_DART1A, "
+        "TTYP_TitreCorps) values ('DEV', 'Devis', 'P', 'R', True, 14)");
+    main.Execute(
+        "insert into TDOS (TDOS_SOC, TDOS_NUMDOSS, TDOS_CLIENT, TDOS_TYPE, TDOS_CONTACT, "
+        "TDOS_IMMAT) values ('AB', 12, 'C1', 'DEV', 'Jean', 'AA-123-BB')");
+    for (int seq = 0; seq <= 2; ++seq)
+      main.Execute(QStringLiteral("insert into TDEV (TDEV_SOC, TDEV_NUMDOSS, TDEV_NSEQ, "
+                                  "TDEV_DATE, TDEV_TXTVA, TDEV_TARMAT, TDEV_TARMO) values "
+                                  "('AB', 12, %1, #03/15/2026#, 20, 'V', 'V')")
+                       .arg(seq));
+    db::Database& clients = m_state->base(core::entry::Commercial).db;
+    clients.Execute(
+        "insert into TCLI (TCLI_CODE, TCLI_RS, TCLI_ADR1, TCLI_CODP, TCLI_VILLE, TCLI_PAYS, "
+        "TCLI_PCRemise, TCLI_TauxMDO, TCLI_TEL1) values ('C1', 'Client', '3 rue Haute', "
+        "'69000', 'Lyon', 'FR', 5, 42, '0400')");
+    clients.Execute("insert into TPAYS (TPAYS_CODE, TPAYS_LIBELLE) values ('FR', 'France')");
+    clients.Execute(
+        "insert into TCLI_CONTACT (TCLI_CONTACT_CodCli, TCLI_CONTACT_Num, TCLI_Contact_Nom, "
+        "TCLI_CONTACT_Tel) values ('C1', 1, 'Jean', '0611')");
+  }
+
+  QString folder() const { return m_layout.dataFolder; }
+  QString versionPath(int seq) const {
+    return core::Chemin_Document(folder(), core::Nom_Document("AB", 12, seq));
+  }
+  static void save(QuoteDoc q, const QString& path, const QString& marker = {}) {
+    if (!marker.isEmpty()) q.between = fixtures::para(marker);
+    word::WordDocument doc = q.build();
+    doc.setTemplate(path.endsWith(".dotx"));
+    doc.saveAs(path);
+  }
+  void handOver(int seq, bool newText) {
+    core::QuoteContext& q = m_state->quote;
+    q.company = "AB";
+    q.dossier = 12;
+    q.sequence = QString::number(seq);
+    q.documentName = core::Nom_Document("AB", 12, seq);
+    q.templatePath = folder() + "DEV";
+    q.tarMat = "V";
+    q.tarMo = "V";
+    q.newText = newText;
+    q.clientCode = "C1";
+  }
+  std::unique_ptr<CompositionSession> openVersion(int seq, bool newText) {
+    handOver(seq, newText);
+    OpenRequest r;
+    r.origin = Origin::Dossier;
+    auto s = CompositionSession::open(*m_state, r);
+    if (s) s->setDecimalSeparator(',');
+    return s;
+  }
+  // The first line table of the session's document.
+  int lineTable(CompositionSession& s) {
+    const auto layout = Reperer_Tableaux(s.document(), LocatePurpose::Recalculation).layout;
+    return layout ? layout->firstLineTable : 0;
+  }
+};
+
+TEST_F(CompositionSessionTest, SecondCompositionIsRefusedAndFirstUntouched) {
+  save(twoLines(), versionPath(0));
+  auto first = openVersion(0, false);
+  ASSERT_TRUE(first);
+  ASSERT_TRUE(first->setCursor(lineTable(*first), 1));
+  const QString body = first->document().bodyText();
+  m_messages.clear();
+  EXPECT_FALSE(openVersion(0, false));
+  EXPECT_EQ(m_messages.texts(),
+            QStringList{"Une composition est déjà en cours, veuillez la terminer d'abord"});
+  EXPECT_TRUE(first->isOpen());
+  EXPECT_EQ(first->cursor(), (Cursor{lineTable(*first), 1}));
+  EXPECT_EQ(first->document().bodyText(), body);
+  EXPECT_TRUE(m_state->compositionInProgress);
+  // Once the first is closed, a new one opens.
+  int closedCalls = 0;
+  m_state->compositionClosed = [&] { ++closedCalls; };
+  EXPECT_TRUE(first->close());
+  EXPECT_EQ(closedCalls, 1);
+  EXPECT_FALSE(m_state->compositionInProgress);
+  EXPECT_TRUE(openVersion(0, false));
+}
+
+TEST_F(CompositionSessionTest, NewTextStartsFromLatestEarlierTextElseTemplate) {
+  save(twoLines(), folder() + "DEV.dotx", "modèle du type");
+  save(twoLines(), versionPath(0), "texte de la version 0");
+  {
+    // Version 1 has no document: version 2 starts from version 0's text.
+    auto s = openVersion(2, true);
+    ASSERT_TRUE(s);
+    EXPECT_TRUE(s->document().bodyText().contains("texte de la version 0"));
+    EXPECT_FALSE(s->document().isTemplate());
+    EXPECT_EQ(s->documentPath(), versionPath(2));
+    EXPECT_TRUE(versionPath(2).contains("DOC_TAROVENT"));
+    m_messages.script({Answer::Yes});
+    EXPECT_TRUE(s->close());
+    EXPECT_TRUE(QFile::exists(versionPath(2)));
+  }
+  {
+    // Version 0 always starts from the type's template.
+    QFile::remove(versionPath(0));
+    auto s = openVersion(0, true);
+    ASSERT_TRUE(s);
+    EXPECT_TRUE(s->document().bodyText().contains("modèle du type"));
+    m_messages.script({Answer::No});
+    EXPECT_TRUE(s->close());
+    EXPECT_FALSE(QFile::exists(versionPath(0)));
+  }
+  {
+    // Without the type's template, the empty one.
+    QFile::remove(folder() + "DEV.dotx");
+    auto s = openVersion(0, true);
+    ASSERT_TRUE(s);
+    EXPECT_EQ(s->document().tableCount(), 0);
+  }
+}
+
+TEST_F(CompositionSessionTest, OpeningFillsTheHeadAndReadsTheClientAndType) {
+  QuoteDoc q = twoLines();
+  q.between = fixtures::marked("ADR", "?", 901) + fixtures::marked("PAYS", "?", 902) +
+              fixtures::marked("NUMDEV", "?", 903) + fixtures::marked("DATDEV", "?", 904) +
+              fixtures::marked("TEL", "?", 905) + fixtures::marked("IMMAT", "?", 906);
+  save(q, versionPath(0));
+  auto s = openVersion(0, false);
+  ASSERT_TRUE(s);
+  word::WordDocument& d = s->document();
+  EXPECT_EQ(d.bookmarkText("PAYS"), "France");
+  EXPECT_EQ(d.bookmarkText("NUMDEV"), "00012_00.AB");
+  EXPECT_EQ(d.bookmarkText("DATDEV"), "15/03/2026");
+  EXPECT_EQ(d.bookmarkText("TEL"), "0611");  // the dossier's contact, not the client's line
+  EXPECT_EQ(d.bookmarkText("IMMAT"), "AA-123-BB");
+  EXPECT_TRUE(d.bookmarkText("ADR").startsWith("3 rue Haute"));
+  EXPECT_DOUBLE_EQ(s->client().discount, 5);
+  EXPECT_DOUBLE_EQ(s->client().labourRate, 42);
+  EXPECT_EQ(s->vatField(), "20");
+  EXPECT_TRUE(s->typeOptions().flag("TTYP_DART1A"));
+  EXPECT_FALSE(s->typeOptions().flag("TTYP_DART2A"));
+  EXPECT_EQ(s->typeOptions().titleSize, 14);
+  EXPECT_TRUE(s->columns().has("MTNET"));
+}
+
+TEST_F(CompositionSessionTest, ClosingAsksOnlyAfterAChange) {
+  save(twoLines(), versionPath(0));
+  const QByteArray before = [&] {
+    QFile f(versionPath(0));
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+  }();
+  {
+    auto s = openVersion(0, false);
+    ASSERT_TRUE(s);
+    m_messages.clear();
+    EXPECT_TRUE(s->close());
+    EXPECT_TRUE(m_messages.entries().isEmpty());
+  }
+  QFile f(versionPath(0));
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll(), before);
+  f.close();
+
+  auto s = openVersion(0, false);
+  ASSERT_TRUE(s->setCursor(lineTable(*s), 1));
+  ASSERT_TRUE(s->subTotal());
+  m_messages.clear();
+  m_messages.script({Answer::Cancel});
+  EXPECT_FALSE(s->close());
+  EXPECT_TRUE(s->isOpen());
+  ASSERT_EQ(m_messages.entries().size(), 1);
+  EXPECT_EQ(m_messages.entries()[0].text, "Enregistrer le document?");
+  EXPECT_EQ(m_messages.entries()[0].buttons, ui::Buttons::YesNoCancel);
+  m_messages.script({Answer::Yes});
+  EXPECT_TRUE(s->close());
+  EXPECT_EQ(word::WordDocument::open(versionPath(0)).tableCount(), 3);
+}
+
+TEST_F(CompositionSessionTest, TariffModesAreCheckedAndWrittenBack) {
+  struct Case {
+    QString mat, mo;
+    QStringList messages;
+  };
+  const QString matMessage = "Le mode de tarification matières n'est pas correctement initialisé";
+  const QString moMessage =
+      "Le mode de tarification main d'oeuvre n'est pas correctement initialisé";
+  const Case cases[] = {{"P", "R", {}},
+                        {"X", "R", {matMessage}},
+                        {"V", "P", {moMessage}},
+                        {"", "", {matMessage, moMessage}}};
+  save(twoLines(), versionPath(0));
+  for (const Case& c : cases) {
+    handOver(0, false);
+    m_state->quote.tarMat = c.mat;
+    m_state->quote.tarMo = c.mo;
+    m_messages.clear();
+    OpenRequest r;
+    r.origin = Origin::Dossier;
+    auto s = CompositionSession::open(*m_state, r);
+    ASSERT_TRUE(s);
+    EXPECT_EQ(m_messages.texts(), c.messages) << c.mat.toStdString() << c.mo.toStdString();
+    if (c.messages.isEmpty()) {
+      EXPECT_EQ(s->materialsMode(), "P");
+      EXPECT_TRUE(s->setTariffModes("R", "V"));
+    }
+    EXPECT_TRUE(s->close());
+    db::Recordset v = m_state->mainDb().OpenRecordset(
+        "select * from TDEV where TDEV_SOC='AB' and TDEV_NUMDOSS=12 and TDEV_NSEQ=0");
+    if (c.messages.isEmpty()) {
+      EXPECT_EQ(v.text("TDEV_TARMAT") + v.text("TDEV_TARMO"), "RV");
+    }
+  }
+  // A template takes its type's modes.
+  save(twoLines(), folder() + "DEV.dotx");
+  OpenRequest r;
+  r.typeCode = "DEV";
+  m_messages.clear();
+  auto s = CompositionSession::open(*m_state, r);
+  ASSERT_TRUE(s);
+  EXPECT_EQ(s->materialsMode() + s->labourMode(), "PR");
+  EXPECT_TRUE(m_messages.texts().isEmpty());
+}
+
+TEST_F(CompositionSessionTest, DocumentChangedOnDiskIsNotOverwrittenSilently) {
+  save(twoLines(), versionPath(0));
+  auto s = openVersion(0, false);
+  ASSERT_TRUE(s);
+  ASSERT_TRUE(s->setCursor(lineTable(*s), 1));
+  ASSERT_TRUE(s->subTotal());
+  EXPECT_FALSE(s->changedOnDisk());
+  // Another program saves the file meanwhile.
+  QThread::msleep(20);
+  save(twoLines(), versionPath(0), "écrit ailleurs");
+  EXPECT_TRUE(s->changedOnDisk());
+  m_messages.clear();
+  m_messages.script({Answer::Yes});
+  EXPECT_FALSE(s->close());
+  EXPECT_TRUE(s->isOpen());
+  ASSERT_EQ(m_messages.texts().size(), 2);
+  EXPECT_TRUE(m_messages.texts()[1].contains("modifié par un autre programme"));
+  EXPECT_TRUE(word::WordDocument::open(versionPath(0)).bodyText().contains("écrit ailleurs"));
+}
+
+TEST_F(CompositionSessionTest, NewTextNeverReplacesAFileThatAppearedMeanwhile) {
+  save(twoLines(), versionPath(0), "texte de la version 0");
+  auto s = openVersion(1, true);
+  ASSERT_TRUE(s);
+  save(twoLines(), versionPath(1), "écrit ailleurs");
+  m_messages.clear();
+  m_messages.script({Answer::Yes});
+  EXPECT_FALSE(s->close());
+  EXPECT_TRUE(s->isOpen());
+  ASSERT_EQ(m_messages.texts().size(), 2);
+  EXPECT_TRUE(m_messages.texts()[1].endsWith("existe déjà : il n'est pas remplacé."));
+  EXPECT_TRUE(word::WordDocument::open(versionPath(1)).bodyText().contains("écrit ailleurs"));
+}
+
+TEST_F(CompositionSessionTest, SubTotalThenRecalculationKeepsTheTotals) {
+  save(twoLines(), versionPath(0));
+  auto s = openVersion(0, false);
+  ASSERT_TRUE(s);
+  ASSERT_TRUE(s->recalculate());
+  EXPECT_EQ(s->lastRecalculation().bookmarks.value("SMTNET"), "226,97");
+  const int t = lineTable(*s);
+  ASSERT_TRUE(s->setCursor(t, 2));
+  ASSERT_TRUE(s->subTotal());
+  word::WordDocument& d = s->document();
+  EXPECT_EQ(d.rowCount(t), 2);
+  EXPECT_EQ(d.cellText({t + 1, 1, 1}), "*** Sous total");
+  EXPECT_EQ(d.cellText({t + 1, 1, 8}), "226,97");
+  EXPECT_EQ(d.cellText({t + 1, 1, 7}), "229,97");
+  ASSERT_TRUE(s->recalculate());
+  EXPECT_EQ(s->lastRecalculation().bookmarks.value("SMTNET"), "226,97");
+  // Forcing 1 000 raises the lines, not the sub-total table.
+  ASSERT_TRUE(s->adjust(3, {"1000"}));
+  EXPECT_NEAR(parseNumber(s->lastRecalculation().bookmarks.value("SMTNET").remove(' ')), 1000,
+              0.011);
+  EXPECT_EQ(d.cellText({t + 1, 1, 8}), "226,97");
+}
+
+}  // namespace
+}  // namespace tarovent::composition

@@ -1,0 +1,306 @@
+#include <gtest/gtest.h>
+
+#include <QColor>
+#include <QFont>
+#include <QHeaderView>
+#include <QSet>
+#include <QTableView>
+
+#include "composition/QuoteRows.h"
+#include "composition/QuoteViewSupport.h"
+#include "ui/MessageFunnel.h"
+
+using namespace tarovent;
+using namespace tarovent::composition;
+using namespace tarovent::composition::test;
+
+namespace {
+
+class QuoteModel : public ::testing::Test {
+ protected:
+  QuoteModel() { quote.addStructure(); }
+
+  int column(const QString& code) const { return quote.columns.column(code) - 1; }
+  QVariant at(const QuoteDocumentModel& m, int row, const QString& code,
+              int role = Qt::DisplayRole) {
+    return m.index(row, column(code)).data(role);
+  }
+
+  DemoQuoteFile quote;
+};
+
+TEST_F(QuoteModel, ShowsLinesLevelsHiddenTextAndSubTotals) {
+  const auto m = quote.model();
+  // Six lines, the sub-total, then the two lines of the second table; neither the header nor
+  // the totals table.
+  ASSERT_EQ(m->rowCount(), 9);
+  EXPECT_EQ(m->headerData(column("LIBART"), Qt::Horizontal).toString(), "Désignation");
+  EXPECT_EQ(m->headerData(column("CODART"), Qt::Horizontal).toString(), "Code");
+
+  QList<int> levels;
+  for (int r = 0; r < m->rowCount(); ++r)
+    levels << at(*m, r, "CODART", QuoteDocumentModel::LevelRole).toInt();
+  EXPECT_EQ(levels, (QList<int>{0, 1, 2, 0, 0, 0, 0, 0, 1}));
+  EXPECT_EQ(at(*m, 2, "CODART").toString(), "VIS8");  // without its indentation
+  EXPECT_EQ(at(*m, 1, "QTE").toString(),
+            quote.doc->cellText({quote.lineTable, 2, quote.columns.column("QTE")}));
+  EXPECT_FALSE(at(*m, 1, "QTE").toString().isEmpty());
+
+  // The labour code is hidden text, the rest of its row is not.
+  EXPECT_EQ(at(*m, 3, "CODART").toString(), "MO*SOUD");
+  EXPECT_TRUE(at(*m, 3, "CODART", QuoteDocumentModel::LabourRole).toBool());
+  EXPECT_TRUE(at(*m, 3, "CODART", QuoteDocumentModel::HiddenRole).toBool());
+  EXPECT_FALSE(at(*m, 3, "LIBART", QuoteDocumentModel::HiddenRole).toBool());
+  EXPECT_TRUE(at(*m, 3, "CODART", Qt::FontRole).value<QFont>().italic());
+  EXPECT_FALSE(at(*m, 0, "CODART", Qt::ForegroundRole).isValid());
+
+  // The hidden row is greyed in every cell.
+  for (const QString code : {"CODART", "LIBART", "MTNET"}) {
+    EXPECT_TRUE(at(*m, 5, code, QuoteDocumentModel::HiddenRole).toBool()) << code.toStdString();
+    EXPECT_EQ(at(*m, 5, code, Qt::ForegroundRole).value<QColor>(), QColor(0x9a, 0x9a, 0x9a));
+  }
+  EXPECT_FALSE(at(*m, 4, "LIBART", QuoteDocumentModel::HiddenRole).toBool());
+  // Empty cells of a hidden row are greyed too.
+  EXPECT_TRUE(at(*m, 5, "PCREM", QuoteDocumentModel::HiddenRole).toBool());
+
+  // The sub-total reads as a titled, coloured row with its sum.
+  EXPECT_EQ(m->rowKind(6), QuoteDocumentModel::RowKind::SubTotal);
+  EXPECT_EQ(at(*m, 6, "LIBART").toString(), "*** Sous total");
+  EXPECT_EQ(at(*m, 6, "CODART").toString(), "");
+  EXPECT_EQ(at(*m, 6, "MTNET").toString(), "2 682,80");
+  EXPECT_TRUE(at(*m, 6, "MTNET", Qt::BackgroundRole).isValid());
+  EXPECT_TRUE(at(*m, 6, "MTNET", Qt::FontRole).value<QFont>().bold());
+  EXPECT_FALSE(at(*m, 5, "MTNET", Qt::BackgroundRole).isValid());
+  EXPECT_TRUE(at(*m, 7, "CODART", QuoteDocumentModel::FirstOfTableRole).toBool());
+  EXPECT_FALSE(at(*m, 8, "CODART", QuoteDocumentModel::FirstOfTableRole).toBool());
+  EXPECT_EQ(at(*m, 0, "MTNET", Qt::TextAlignmentRole).toInt() & Qt::AlignRight, Qt::AlignRight);
+}
+
+TEST_F(QuoteModel, ShowsTheHeadAndTheTotalsWithTheirValues) {
+  const auto m = quote.model();
+  QHash<QString, QString> head;
+  for (const BookmarkEntry& e : m->head()) head.insert(e.name, e.caption + "=" + e.text);
+  EXPECT_EQ(head.value("RS"), "Client=Serrurerie Marchal");
+  EXPECT_EQ(head.value("NUMDEV"), "N° de devis=00012_00.AB");
+  EXPECT_FALSE(head.contains("CODART"));
+  EXPECT_FALSE(head.contains("SMTNET"));
+  QStringList totals;
+  for (const BookmarkEntry& e : m->totals()) totals << e.name + "=" + e.text;
+  EXPECT_TRUE(totals.contains("SMTNET=3 195,60")) << totals.join(", ").toStdString();
+  EXPECT_TRUE(totals.contains("STTC=3 834,72"));
+  EXPECT_LT(totals.indexOf("SMTNET=3 195,60"), totals.indexOf("STTC=3 834,72"));
+
+  quote.doc->setBookmarkText("STTC", "4 000,00");
+  m->bookmarksChanged();
+  bool found = false;
+  for (const BookmarkEntry& e : m->totals()) found |= e.name == "STTC" && e.text == "4 000,00";
+  EXPECT_TRUE(found);
+}
+
+TEST_F(QuoteModel, MapsEveryRowToItsCursorAndBack) {
+  const auto m = quote.model();
+  QList<TableCursor> cursors;
+  for (int r = 0; r < m->rowCount(); ++r) {
+    cursors << m->cursorAt(r);
+    EXPECT_EQ(m->rowAt(cursors.last()), r);
+  }
+  EXPECT_EQ(cursors[0], (TableCursor{quote.lineTable, 1}));
+  EXPECT_EQ(cursors[5], (TableCursor{quote.lineTable, 6}));
+  EXPECT_EQ(cursors[6], (TableCursor{quote.subTotalTable, 1}));
+  EXPECT_EQ(cursors[8], (TableCursor{quote.secondTable, 2}));
+  EXPECT_EQ(m->rowAt({quote.layout.headerTable, 1}), -1);
+  EXPECT_EQ(m->rowAt({quote.lineTable, 7}), -1);
+  EXPECT_EQ(m->rowAt({quote.doc->tableCount(), 1}), -1);
+  EXPECT_FALSE(m->cursorAt(m->rowCount()).isValid());
+  EXPECT_FALSE(m->cursorAt(-1).isValid());
+}
+
+// Counts the rows read from the document, and which.
+struct ReadCounter {
+  explicit ReadCounter(QuoteDocumentModel& m) {
+    const auto plain = m.defaultRowReader();
+    m.setRowReader([this, plain](int table, int row) {
+      read << TableCursor{table, row};
+      return plain(table, row);
+    });
+  }
+  QList<TableCursor> read;
+};
+
+TEST(QuoteModelLaziness, DrawingAScreenReadsOnlyTheRowsShown) {
+  DemoQuoteFile big(400);
+  auto m = big.model();
+  ReadCounter reads(*m);
+  QTableView view;
+  view.resize(1280, 800);
+  view.setModel(m.get());
+  view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  view.grab();
+  ASSERT_EQ(m->rowCount(), 406);
+  EXPECT_GT(reads.read.size(), 10);
+  EXPECT_LT(reads.read.size(), 60);
+  // Drawing again reads nothing: rows are kept.
+  const qsizetype first = reads.read.size();
+  view.grab();
+  EXPECT_EQ(reads.read.size(), first);
+
+  view.scrollToBottom();
+  view.grab();
+  EXPECT_LT(reads.read.size(), 2 * first + 5);
+  for (qsizetype i = first; i < reads.read.size(); ++i) EXPECT_GT(reads.read[i].row, 300);
+}
+
+// Changes a document, tells the model, and checks that the model reads only the rows named and
+// then shows what a model built afresh shows.
+class QuoteModelUpdates : public QuoteModel {
+ protected:
+  QuoteModelUpdates() : m(quote.model()), reads(*m) {
+    snapshot(*m);
+    reads.read.clear();
+  }
+  void expectFresh() {
+    const auto fresh = quote.model();
+    EXPECT_EQ(snapshot(*m), snapshot(*fresh));
+  }
+
+  std::unique_ptr<QuoteDocumentModel> m;
+  ReadCounter reads;
+};
+
+TEST_F(QuoteModelUpdates, AnInsertedRowIsTheOnlyOneRead) {
+  const int row = quote.doc->insertRow(quote.lineTable, 2, word::RowPlacement::Above);
+  LineWriter(quote.columns, {})
+      .write(*quote.doc, quote.lineTable, row, line("CHAIN", 1, "Chaîne", 3, 4));
+  m->rowsInserted(quote.lineTable, row, 1);
+  EXPECT_EQ(m->rowCount(), 10);
+  snapshot(*m);
+  EXPECT_EQ(reads.read, (QList<TableCursor>{{quote.lineTable, 2}}));
+  expectFresh();
+
+  // At the top of a table, the row that opened it no longer does.
+  quote.doc->insertRow(quote.secondTable, 1, word::RowPlacement::Above);
+  m->rowsInserted(quote.secondTable, 1, 1);
+  expectFresh();
+}
+
+TEST_F(QuoteModelUpdates, RemovedAndChangedRowsMoveTheRest) {
+  quote.doc->deleteRow(quote.lineTable, 1);
+  m->rowsRemoved(quote.lineTable, 1, 1);
+  snapshot(*m);
+  EXPECT_TRUE(reads.read.isEmpty());
+  expectFresh();
+
+  quote.doc->setCellText({quote.secondTable, 2, quote.columns.column("QTE")}, "9,000");
+  m->rowsChanged(quote.secondTable, 2, 2);
+  snapshot(*m);
+  EXPECT_EQ(reads.read, (QList<TableCursor>{{quote.secondTable, 2}}));
+  expectFresh();
+}
+
+TEST_F(QuoteModelUpdates, SplitsAndTablesKeepTheRowsAlreadyRead) {
+  const int second = quote.doc->splitTable(quote.lineTable, 4);
+  m->tableSplit(quote.lineTable, 4);
+  snapshot(*m);
+  EXPECT_TRUE(reads.read.isEmpty());
+  expectFresh();
+  EXPECT_EQ(m->cursorAt(3), (TableCursor{second, 1}));
+
+  const int added = quote.doc->addTableAfter(second, quote.lineTable, 1);
+  m->tableInserted(added);
+  snapshot(*m);
+  EXPECT_EQ(reads.read, (QList<TableCursor>{{added, 1}}));
+  expectFresh();
+
+  quote.doc->deleteRow(added, 1);  // its only row: the table goes
+  m->tableRemoved(added);
+  expectFresh();
+}
+
+TEST_F(QuoteModelUpdates, ASubTotalMadeAsTheCommandMakesIt) {
+  const int row = quote.doc->appendRow(quote.secondTable);
+  m->rowsInserted(quote.secondTable, row, 1);
+  quote.doc->setCellText({quote.secondTable, row, 1}, "Total grilles");
+  quote.doc->addBookmark(QString("STOTPLUS%1").arg(quote.doc->rowStart(quote.secondTable, row)),
+                         {quote.secondTable, row, 1});
+  const int table = quote.doc->splitTable(quote.secondTable, row);
+  m->tableSplit(quote.secondTable, row);
+  expectFresh();
+  EXPECT_EQ(m->rowKind(m->rowAt({table, 1})), QuoteDocumentModel::RowKind::SubTotal);
+  EXPECT_EQ(m->rowKind(m->rowAt({quote.secondTable, 1})), QuoteDocumentModel::RowKind::Line);
+}
+
+// A grid refreshed while a sub-total bookmark sits in a line table shows that table as a
+// sub-total; splitting the row off gives both tables their own kind again.
+TEST_F(QuoteModelUpdates, ASplitTellsBothTablesTheirKind) {
+  const int last = quote.doc->rowCount(quote.lineTable);
+  quote.doc->addBookmark(QString("STOT%1").arg(quote.doc->rowStart(quote.lineTable, last)),
+                         {quote.lineTable, last, 1});
+  m->documentReset();
+  EXPECT_EQ(m->rowKind(0), QuoteDocumentModel::RowKind::SubTotal);
+  quote.doc->splitTable(quote.lineTable, last);
+  m->tableSplit(quote.lineTable, last);
+  EXPECT_EQ(m->rowKind(0), QuoteDocumentModel::RowKind::Line);
+  EXPECT_EQ(m->rowKind(last - 1), QuoteDocumentModel::RowKind::SubTotal);
+  expectFresh();
+}
+
+TEST_F(QuoteModelUpdates, DeletingALineAsksFirst) {
+  ui::ScriptedResponder messages;
+  messages.script({ui::Answer::No, ui::Answer::Yes});
+  EXPECT_FALSE(deleteLine(*quote.doc, quote.layout, {quote.lineTable, 2}, messages, m.get()));
+  EXPECT_EQ(m->rowCount(), 9);
+  EXPECT_TRUE(deleteLine(*quote.doc, quote.layout, {quote.lineTable, 2}, messages, m.get()));
+  EXPECT_EQ(messages.texts(), (QStringList{"Supprimer la ligne ?", "Supprimer la ligne ?"}));
+  EXPECT_EQ(messages.entries().at(0).defaultButton, 2);
+  EXPECT_EQ(m->rowCount(), 8);
+  EXPECT_EQ(quote.doc->rowCount(quote.lineTable), 5);
+  EXPECT_EQ(at(*m, 1, "CODART").toString(), "VIS8");
+  expectFresh();
+}
+
+TEST_F(QuoteModelUpdates, DeletingASubTotalTakesItsTable) {
+  ui::ScriptedResponder messages;
+  messages.setFallback(ui::Answer::Yes);
+  const int tables = quote.doc->tableCount();
+  EXPECT_TRUE(deleteLine(*quote.doc, quote.layout, {quote.subTotalTable, 1}, messages, m.get()));
+  EXPECT_EQ(messages.texts(), QStringList{"Supprimer le sous-total ?"});
+  EXPECT_EQ(quote.doc->tableCount(), tables - 1);
+  for (const word::BookmarkInfo& b : quote.doc->bookmarks())
+    EXPECT_FALSE(b.name.startsWith("STOT")) << b.name.toStdString();
+  expectFresh();
+  EXPECT_EQ(m->rowCount(), 8);
+}
+
+TEST_F(QuoteModelUpdates, TheLastLineOfTheLastTableIsEmptiedNotDeleted) {
+  ui::ScriptedResponder messages;
+  messages.setFallback(ui::Answer::Yes);
+  // The second table's lines go with it; then the first table alone is left.
+  const int before = quote.doc->tableCount();
+  for (int i = 0; i < 2; ++i)
+    deleteLine(*quote.doc, quote.layout, {quote.secondTable, 1}, messages, m.get());
+  EXPECT_EQ(quote.doc->tableCount(), before - 1);
+  expectFresh();
+  while (quote.doc->rowCount(quote.lineTable) > 1)
+    deleteLine(*quote.doc, quote.layout, {quote.lineTable, 1}, messages, m.get());
+  const int tables = quote.doc->tableCount();
+  EXPECT_TRUE(deleteLine(*quote.doc, quote.layout, {quote.lineTable, 1}, messages, m.get()));
+  EXPECT_EQ(quote.doc->tableCount(), tables);
+  EXPECT_EQ(quote.doc->cellText({quote.lineTable, 1, 2}), "");
+  expectFresh();
+}
+
+TEST_F(QuoteModelUpdates, OnlyLinesCanBeDeleted) {
+  ui::ScriptedResponder messages;
+  messages.setFallback(ui::Answer::Yes);
+  const int tables = quote.doc->tableCount();
+  for (const TableCursor& c : {TableCursor{quote.layout.headerTable, 1}, TableCursor{},
+                               TableCursor{quote.lineTable, 40}, TableCursor{tables, 1}}) {
+    EXPECT_FALSE(deleteLine(*quote.doc, quote.layout, c, messages, m.get()));
+  }
+  EXPECT_EQ(messages.entries().size(), 4);
+  EXPECT_FALSE(messages.entries().at(0).question);
+  EXPECT_EQ(quote.doc->tableCount(), tables);
+  EXPECT_EQ(m->rowCount(), 9);
+}
+
+}  // namespace

@@ -1,0 +1,568 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QProcess>
+#include <QSet>
+
+#include "WindowTestSupport.h"
+#include "dossiers/CustomFieldsPanel.h"
+#include "dossiers/DuplicationPanel.h"
+#include "dossiers/FDEV.h"
+#include "ui/BoundComboBox.h"
+#include "ui/BoundLineEdit.h"
+#include "ui/DataControl.h"
+
+namespace tarovent::dossiers {
+namespace {
+
+using tarovent::test::pressKey;
+using ui::Answer;
+
+const QString kRefusal = "Enregistrez ou annulez d'abord votre saisie";
+
+// The workspace over companies AB (active) and ZZ (deactivated): AB 5 of client C1 with three
+// versions, AB 3 of a client that no longer exists, ZZ 2 of representative JD.
+class FdevTest : public test::WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    for (const char* sql : {
+             "INSERT INTO TDOS (TDOS_SOC, TDOS_NUMDOSS, TDOS_CLIENT, TDOS_TYPE, TDOS_CAL, "
+             "TDOS_RESUME, TDOS_CONTACT) VALUES ('AB', 5, 'C1', 'A1', 'MA', 'Portail', 'Luc')",
+             "INSERT INTO TDOS (TDOS_SOC, TDOS_NUMDOSS, TDOS_CLIENT, TDOS_TYPE) "
+             "VALUES ('AB', 3, 'GONE', 'A1')",
+             "INSERT INTO TDOS (TDOS_SOC, TDOS_NUMDOSS, TDOS_CLIENT, TDOS_TYPE, TDOS_CAL) "
+             "VALUES ('ZZ', 2, 'C2', 'A1', 'JD')",
+             "INSERT INTO TDEV (TDEV_SOC, TDEV_NUMDOSS, TDEV_NSEQ, TDEV_DATE) "
+             "VALUES ('AB', 5, 0, #01/10/2026#)",
+             "INSERT INTO TDEV (TDEV_SOC, TDEV_NUMDOSS, TDEV_NSEQ, TDEV_DATE) "
+             "VALUES ('AB', 5, 2, #03/15/2026#)",
+             "INSERT INTO TDEV (TDEV_SOC, TDEV_NUMDOSS, TDEV_NSEQ, TDEV_DATE) "
+             "VALUES ('ZZ', 2, 0, #11/30/2025#)",
+             "INSERT INTO TCAL (TCAL_CODE, TCAL_NOM) VALUES ('MA', 'Marc Aubert')",
+             "INSERT INTO TCLI_CONTACT (TCLI_CONTACT_CodCli, TCLI_CONTACT_Num, "
+             "TCLI_Contact_Nom, TCLI_CONTACT_Tel, TCLI_CONTACT_mail) "
+             "VALUES ('C1', 1, 'Luc', '0102', 'luc@aubry.fr')",
+             "INSERT INTO TCLI_CONTACT (TCLI_CONTACT_CodCli, TCLI_CONTACT_Num, "
+             "TCLI_Contact_Nom, TCLI_CONTACT_Tel) VALUES ('C1', 2, 'Zoé', '0203')",
+             "UPDATE TCLI SET TCLI_Valide = True WHERE TCLI_CODE = 'C1'",
+         })
+      m_db.Execute(QString::fromUtf8(sql));
+  }
+
+  FDEV* openFdev() {
+    FDEV* w = open<FDEV>();
+    QApplication::processEvents();
+    return w;
+  }
+  FDEV* fdev() { return static_cast<FDEV*>(m_window.get()); }
+  ui::DataControl* data() { return get<ui::DataControl>("DBD_DOSS"); }
+  QString shown(const char* box) { return get<QLineEdit>(box)->text(); }
+  // The dossiers of the list, "AB 5", in list order.
+  QStringList listed() {
+    QStringList rows;
+    auto* model = get<QTableView>("DBG_ListeDOSS")->model();
+    for (int r = 0; r < model->rowCount(); ++r)
+      rows << model->index(r, 0).data().toString() + ' ' + model->index(r, 1).data().toString();
+    return rows;
+  }
+  QString cell(int row, int column) {
+    auto* view = get<QTableView>("DBG_ListeDOSS");
+    auto* delegate = static_cast<DossierListDelegate*>(view->itemDelegate());
+    return delegate->cellText(view->model()->index(row, column));
+  }
+  QStringList companiesOffered() {
+    QStringList codes;
+    auto* box = get<ui::BoundComboBox>("DBC_SOC");
+    for (int i = 0; i < box->count(); ++i) codes << box->model()->index(i, 0).data().toString();
+    return codes;
+  }
+  void goTo(const QString& company, long number) {
+    data()->Recordset().FindFirst(
+        QStringLiteral("TDOS_SOC = '%1' and TDOS_NUMDOSS = %2").arg(company).arg(number));
+    ASSERT_FALSE(data()->Recordset().NoMatch());
+    data()->showRecord();
+  }
+  // A new dossier entered with the keyboard: company, type, client, then F8.
+  void enterDossier(const QString& company, const QString& client, const QString& type) {
+    click("Cmd_DOSSADD");
+    get<ui::BoundComboBox>("DBC_SOC")->setCode(company);
+    get<ui::BoundComboBox>("DBC_TYP")->setCode(type);
+    type_("CTX_DOS_CodCli", client);
+    pressKey(QApplication::focusWidget(), Qt::Key_Return);
+    pressKey(QApplication::focusWidget(), Qt::Key_F8);
+  }
+  void type_(const char* box, const QString& text) { type(box, text); }
+};
+
+TEST_F(FdevTest, ListColumnsWithLastVersionDateAndClientName) {
+  openFdev();
+  EXPECT_EQ(listed(), (QStringList{"AB 5", "AB 3", "ZZ 2"}));
+  auto* model = get<QTableView>("DBG_ListeDOSS")->model();
+  QStringList headers;
+  for (int c = 0; c < model->columnCount(); ++c)
+    headers << model->headerData(c, Qt::Horizontal).toString();
+  EXPECT_EQ(headers,
+            (QStringList{"Soc.", "Doss.", "Client", "Type", "S/Type", "Cal.", "Libre 1", "Libre 2",
+                         "Opération", "Date", "Contremarque", "Immat.", "Nom du client"}));
+  // The last version is the highest sequence, not the first one, and not another dossier's.
+  EXPECT_EQ(cell(0, 9), "15/03/26");
+  EXPECT_EQ(cell(0, 12), "Aubry");
+  EXPECT_EQ(cell(1, 9), "");
+  EXPECT_EQ(cell(1, 12), "");
+  EXPECT_EQ(cell(2, 9), "30/11/25");
+  EXPECT_EQ(cell(2, 12), "Berthier");
+  // The first dossier's client, contact and representative fill the form.
+  EXPECT_EQ(shown("FCLI_RS"), "Aubry");
+  EXPECT_EQ(shown("FCLI_TEL1"), "0102");
+  EXPECT_EQ(shown("FCLI_Mail1"), "luc@aubry.fr");
+  EXPECT_TRUE(get<QLabel>("CTL_CliValide")->isVisible());
+  EXPECT_EQ(m_state->quote.representativeName, "Marc Aubert");
+  EXPECT_FALSE(get<QWidget>("DBC_SOC")->isEnabled());
+  // A dossier whose client was deleted says so.
+  goTo("AB", 3);
+  EXPECT_EQ(m_messages.texts().value(0),
+            "Le client GONE n'existe plus, choisissez un client valide");
+  EXPECT_EQ(shown("FCLI_RS"), "");
+  EXPECT_EQ(shown("FCLI_TEL1"), "");
+  EXPECT_FALSE(get<QLabel>("CTL_CliValide")->isVisible());
+}
+
+TEST_F(FdevTest, SalesRepresentativeSeesHisDossiersAndSignsNewOnes) {
+  m_state->config.salesRep = "JD";
+  openFdev();
+  EXPECT_EQ(listed(), QStringList{"ZZ 2"});
+  EXPECT_FALSE(get<QWidget>("FDOS_CAL")->isEnabled());
+  EXPECT_FALSE(get<QWidget>("DBC_Cal")->isVisible());
+  EXPECT_TRUE(fdev()->windowTitle().endsWith(" (JD)"));
+  click("Cmd_DOSSADD");
+  EXPECT_EQ(shown("FDOS_CAL"), "JD");
+  get<QLineEdit>("FDOS_CAL")->setText("MA");  // whatever was typed
+  get<ui::BoundComboBox>("DBC_SOC")->setCode("AB");
+  get<ui::BoundComboBox>("DBC_TYP")->setCode("A1");
+  get<QLineEdit>("CTX_DOS_CodCli")->setText("C2");
+  ASSERT_TRUE(fdev()->saveDossier()) << m_messages.texts().join('|').toStdString();
+  EXPECT_EQ(scalar("select TDOS_CAL from TDOS where TDOS_SOC = 'AB' and TDOS_NUMDOSS = 7"), "JD");
+  EXPECT_EQ(listed(), (QStringList{"ZZ 2", "AB 7"}));
+  EXPECT_EQ(fdev()->currentDossier().number, 7);
+}
+
+TEST_F(FdevTest, UnknownSalesRepresentativeStillOpens) {
+  m_state->config.salesRep = "XX";
+  openFdev();
+  EXPECT_EQ(m_messages.texts(), QStringList{"Code commercial <XX> inconnu !!!"});
+  EXPECT_TRUE(listed().isEmpty());
+  EXPECT_EQ(focused(), "Cmd_DOSSADD");
+}
+
+TEST_F(FdevTest, NewDossierNumberedByItsCompanyWithTheKeyboard) {
+  openFdev();
+  enterDossier("AB", "C2", "A1");
+  EXPECT_EQ(m_messages.texts(), QStringList{"Ce client n'est pas validé"});
+  EXPECT_EQ(counter("AB"), 7);
+  EXPECT_EQ(scalar("select TDOS_CLIENT from TDOS where TDOS_SOC = 'AB' and TDOS_NUMDOSS = 7"),
+            "C2");
+  EXPECT_FALSE(fdev()->isAdding());
+  EXPECT_EQ(fdev()->currentDossier().number, 7);
+  EXPECT_EQ(shown("FDOS_NUMDOSS"), "7");
+  EXPECT_FALSE(get<QWidget>("DBC_SOC")->isEnabled());
+  EXPECT_EQ(listed().size(), 4);
+  // Saving an existing dossier writes the changed box only.
+  type_("FDOS_CM", "Réf. 42");
+  pressKey(get<QWidget>("FDOS_CM"), Qt::Key_F8);
+  EXPECT_EQ(scalar("select TDOS_CM from TDOS where TDOS_SOC = 'AB' and TDOS_NUMDOSS = 7"),
+            "Réf. 42");
+  EXPECT_EQ(counter("AB"), 7);
+  EXPECT_EQ(focused(), "CTX_DOS_CodCli");
+}
+
+TEST_F(FdevTest, CreationRefusals) {
+  openFdev();
+  // Required data: nothing written, the entry stays open.
+  click("Cmd_DOSSADD");
+  get<ui::BoundComboBox>("DBC_SOC")->setCode("AB");
+  get<ui::BoundComboBox>("DBC_TYP")->setCode("A1");
+  click("Cmd_DOSSUpdate");
+  EXPECT_EQ(m_messages.texts(), QStringList{"Données incomplètes, enregistrement impossible"});
+  EXPECT_TRUE(fdev()->isAdding());
+  // A client code that does not exist is refused by the numbering's checks.
+  m_messages.clear();
+  get<QLineEdit>("CTX_DOS_CodCli")->setText("NOPE");
+  EXPECT_FALSE(fdev()->saveDossier());
+  EXPECT_EQ(m_messages.texts(), QStringList{"Le client NOPE n'existe pas, choisissez un client "
+                                            "valide"});
+  EXPECT_EQ(counter("AB"), 6);
+  click("Cmd_DOSSAnnul");
+  EXPECT_FALSE(fdev()->isAdding());
+  EXPECT_EQ(scalar("select count(*) from TDOS"), "3");
+  EXPECT_EQ(fdev()->currentDossier().number, 5);
+  // No quote type: refused before any row starts.
+  m_db.Execute("DELETE FROM TTYP");
+  m_messages.clear();
+  click("Cmd_DOSSADD");
+  EXPECT_EQ(m_messages.texts(),
+            QStringList{"Vous devez préalablement créer vos modèles (Types de devis)"});
+  EXPECT_FALSE(fdev()->isAdding());
+  EXPECT_EQ(data()->EditMode(), db::EditMode::None);
+}
+
+TEST_F(FdevTest, DeactivatedCompanyListedButNotOffered) {
+  m_state->config.defaultCompany = "AB";
+  openFdev();
+  EXPECT_TRUE(listed().contains("ZZ 2"));
+  goTo("ZZ", 2);
+  EXPECT_EQ(get<ui::BoundComboBox>("DBC_SOC")->code(), "ZZ");
+  click("Cmd_DOSSADD");
+  EXPECT_EQ(companiesOffered(), QStringList{"AB"});
+  EXPECT_EQ(get<ui::BoundComboBox>("DBC_SOC")->code(), "AB");
+  EXPECT_TRUE(get<QWidget>("DBC_SOC")->isEnabled());
+  EXPECT_EQ(focused(), "DBC_SOC");
+  click("Cmd_DOSSAnnul");
+  EXPECT_EQ(companiesOffered(), (QStringList{"AB", "ZZ"}));
+}
+
+TEST_F(FdevTest, NextCompanyWrapsToTheFirstDossier) {
+  openFdev();
+  click("CMD_SOCSUIV");
+  EXPECT_EQ(fdev()->currentDossier().company, "ZZ");
+  EXPECT_EQ(focused(), "DBG_ListeDOSS");
+  click("CMD_SOCSUIV");
+  EXPECT_EQ(fdev()->currentDossier().company, "AB");
+  EXPECT_EQ(fdev()->currentDossier().number, 5);
+}
+
+TEST_F(FdevTest, DeleteAsksAboutDocumentsOnlyWhenThereAre) {
+  openFdev();
+  goTo("AB", 3);
+  m_messages.clear();
+  m_messages.script({Answer::Yes});
+  click("Cmd_DOSSDelete");
+  EXPECT_EQ(m_messages.texts(), QStringList{"Confirmer la suppression du dossier"});
+  EXPECT_EQ(scalar("select count(*) from TDOS where TDOS_NUMDOSS = 3"), "0");
+  EXPECT_EQ(focused(), "DBG_ListeDOSS");
+
+  // AB 5: one document in the folder, one in the subfolder, another dossier's left alone.
+  ASSERT_TRUE(QDir(m_dir.path()).mkdir("DOC_TAROVENT"));
+  for (const char* name : {"00005_00.AB", "DOC_TAROVENT/00005_02.AB", "00015_00.AB"}) {
+    QFile f(path(name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  }
+  goTo("AB", 5);
+  m_messages.clear();
+  m_messages.script({Answer::Yes, Answer::No});
+  click("Cmd_DOSSDelete");
+  EXPECT_EQ(m_messages.texts(), (QStringList{"Confirmer la suppression du dossier",
+                                             "Les textes des devis de ce dossier vont être "
+                                             "supprimés"}));
+  EXPECT_TRUE(QFile::exists(path("00005_00.AB")));
+  EXPECT_EQ(scalar("select count(*) from TDOS where TDOS_NUMDOSS = 5"), "1");
+  m_messages.script({Answer::Yes, Answer::Yes});
+  click("Cmd_DOSSDelete");
+  EXPECT_FALSE(QFile::exists(path("00005_00.AB")));
+  EXPECT_FALSE(QFile::exists(path("DOC_TAROVENT/00005_02.AB")));
+  EXPECT_TRUE(QFile::exists(path("00015_00.AB")));
+  EXPECT_EQ(scalar("select count(*) from TDOS where TDOS_NUMDOSS = 5"), "0");
+  // The last dossier gone: the add button.
+  m_messages.clear();
+  m_messages.script({Answer::Yes});
+  click("Cmd_DOSSDelete");
+  EXPECT_EQ(m_messages.texts(), QStringList{"Confirmer la suppression du dossier"});
+  EXPECT_TRUE(listed().isEmpty()) << listed().join(',').toStdString();
+  EXPECT_EQ(focused(), "Cmd_DOSSADD");
+  m_messages.clear();
+  click("Cmd_DOSSDelete");
+  EXPECT_EQ(m_messages.beeps(), 1);
+  EXPECT_TRUE(m_messages.texts().isEmpty());
+}
+
+TEST_F(FdevTest, PendingChangeGuard) {
+  openFdev();
+  type_("FDOS_RESUME", "Clôture");
+  m_messages.clear();
+  click("CMD_REFRESH");
+  click("Cmd_DOSSADD");
+  click("Cmd_Quitter");
+  EXPECT_EQ(m_messages.texts(), (QStringList{kRefusal, kRefusal, kRefusal}));
+  EXPECT_FALSE(fdev()->isAdding());
+  EXPECT_TRUE(fdev()->isVisible());
+  // Another row of the list is refused, and the list goes back.
+  m_messages.clear();
+  auto* list = get<QTableView>("DBG_ListeDOSS");
+  list->setCurrentIndex(list->model()->index(2, 0));
+  EXPECT_EQ(m_messages.texts(), QStringList{kRefusal});
+  EXPECT_EQ(fdev()->currentDossier().number, 5);
+  EXPECT_EQ(focused(), "FDOS_RESUME");
+  click("Cmd_DOSSAnnul");
+  EXPECT_EQ(shown("FDOS_RESUME"), "Portail");
+  m_messages.clear();
+  list->setCurrentIndex(list->model()->index(2, 0));
+  EXPECT_TRUE(m_messages.texts().isEmpty());
+  EXPECT_EQ(fdev()->currentDossier().company, "ZZ");
+}
+
+TEST_F(FdevTest, ClientEntryAndClientList) {
+  m_db.Execute("INSERT INTO TCLI (TCLI_CODE, TCLI_RS) VALUES ('DUR', 'Durand')");
+  m_db.Execute("INSERT INTO TCLI (TCLI_CODE, TCLI_RS) VALUES ('DUV', 'Duval')");
+  openFdev();
+  // An exact code: name and contacts, the contact boxes emptied; not validated is said.
+  type_("CTX_DOS_CodCli", "C2");
+  pressKey(QApplication::focusWidget(), Qt::Key_Return);
+  EXPECT_EQ(shown("FCLI_RS"), "Berthier");
+  EXPECT_EQ(shown("FCLI_Contact"), "");
+  EXPECT_EQ(m_messages.texts(), QStringList{"Ce client n'est pas validé"});
+  // A partial code opens the list on the first code at or after it.
+  type_("CTX_DOS_CodCli", "D");
+  pressKey(QApplication::focusWidget(), Qt::Key_Return);
+  EXPECT_TRUE(get<QWidget>("FRM_ListeCli")->isVisible());
+  EXPECT_EQ(focused(), "CTX_Buffer");
+  auto* clients = get<ui::DataControl>("DBD_ListeCli");
+  EXPECT_EQ(clients->Recordset().text("TCLI_CODE"), "DUR");
+  // The search buffer moves on as it grows, to the last client past every code.
+  tarovent::test::typeText(get<QWidget>("CTX_Buffer"), "DUV");
+  EXPECT_EQ(clients->Recordset().text("TCLI_CODE"), "DUV");
+  click("Cmd_RazBuffer");
+  tarovent::test::typeText(get<QWidget>("CTX_Buffer"), "C");
+  EXPECT_EQ(clients->Recordset().text("TCLI_CODE"), "C1");
+  click("Cmd_RazBuffer");
+  tarovent::test::typeText(get<QWidget>("CTX_Buffer"), "Z");  // past every code: the last one
+  EXPECT_EQ(clients->Recordset().text("TCLI_CODE"), "DUV");
+  click("Cmd_RazBuffer");
+  tarovent::test::typeText(get<QWidget>("CTX_Buffer"), "C1");
+  pressKey(get<QWidget>("CTX_Buffer"), Qt::Key_Return);
+  EXPECT_FALSE(get<QWidget>("FRM_ListeCli")->isVisible());
+  EXPECT_EQ(shown("CTX_DOS_CodCli"), "C1");
+  EXPECT_EQ(shown("FCLI_RS"), "Aubry");
+  EXPECT_EQ(focused(), "FCLI_Contact");
+  // The contact picker fills the four boxes.
+  auto* contacts = get<QComboBox>("DBC_Contact");
+  ASSERT_EQ(contacts->count(), 2);
+  contacts->setCurrentIndex(1);
+  emit contacts->activated(1);
+  EXPECT_EQ(shown("FCLI_Contact"), "Zoé");
+  EXPECT_EQ(shown("FCLI_TEL1"), "0203");
+  // F4 opens the list too, on the first client for an empty box.
+  get<QLineEdit>("CTX_DOS_CodCli")->clear();
+  pressKey(get<QWidget>("CTX_DOS_CodCli"), Qt::Key_F4);
+  EXPECT_EQ(clients->Recordset().text("TCLI_CODE"), "C1");
+  pressKey(get<QWidget>("CTX_Buffer"), Qt::Key_Escape);
+  EXPECT_FALSE(get<QWidget>("FRM_ListeCli")->isVisible());
+  EXPECT_EQ(focused(), "CTX_DOS_CodCli");
+}
+
+TEST_F(FdevTest, RepresentativeAndQuoteTypeChecks) {
+  openFdev();
+  type_("FDOS_CAL", "QQ");
+  pressKey(QApplication::focusWidget(), Qt::Key_Return);
+  QApplication::processEvents();
+  EXPECT_EQ(m_messages.texts(), QStringList{"Commercial inconnu"});
+  EXPECT_EQ(shown("FDOS_CAL"), "");
+  EXPECT_EQ(focused(), "FDOS_CAL");
+  auto* reps = get<QComboBox>("DBC_Cal");
+  ASSERT_EQ(reps->count(), 2);
+  emit reps->activated(reps->findData("JD"));
+  EXPECT_EQ(shown("FDOS_CAL"), "JD");
+  EXPECT_EQ(m_state->quote.representativeName, "Jean Dupont");
+  // A deactivated type: Cancel empties the selector, OK keeps it.
+  auto* types = get<ui::BoundComboBox>("DBC_TYP");
+  m_messages.clear();
+  m_messages.script({Answer::Cancel, Answer::Ok});
+  types->setCode("OLD");
+  emit types->activated(types->currentIndex());
+  EXPECT_EQ(m_messages.texts(),
+            QStringList{"Ce modèle a été désactivé. Désirez-vous l'utiliser quand même ??"});
+  EXPECT_EQ(types->currentIndex(), -1);
+  types->setCode("OLD");
+  emit types->activated(types->currentIndex());
+  EXPECT_EQ(types->code(), "OLD");
+  types->setCode("A1");
+  emit types->activated(types->currentIndex());
+  EXPECT_EQ(m_messages.texts().size(), 2);
+}
+
+TEST_F(FdevTest, ChosenVehicleFillsTheDossier) {
+  m_db.Execute("INSERT INTO TPAR (TPAR_Ver) VALUES ('1')");
+  m_db.Execute(
+      "UPDATE TPAR SET TPAR_LIBUSER3 = 'Km', TPAR_USER3_TYP = 'C', TPAR_USER3_LNG = 20, "
+      "TPAR_LIBUSER4 = 'Energie', TPAR_USER4_TYP = 'C', TPAR_USER4_LNG = 20");
+  m_db.Execute(
+      "INSERT INTO TVEH (TVEH_CODCLI, TVEH_IMMAT, TVEH_COMPLIDENT, TVEH_MARQUE, TVEH_USER4) "
+      "VALUES ('C1', 'AB-123-CD', 'VF1X', 'Renault', 'Diesel')");
+  m_db.Execute("INSERT INTO TVEH (TVEH_CODCLI, TVEH_IMMAT) VALUES ('C2', 'ZZ-999-ZZ')");
+  m_db.Execute("UPDATE TDOS SET TDOS_USER3 = '120000' WHERE TDOS_NUMDOSS = 5");
+  openFdev();
+  auto* boxes = get<CustomFieldsPanel>("FRM_Infos");
+  EXPECT_EQ(boxes->box(3)->text(), "120000");
+  // Restricted to the dossier's client, positioned on a long enough registration.
+  get<QLineEdit>("FDOS_IMMAT")->setText("AB-123-CD");
+  get<QCheckBox>("OPT_Veh")->setChecked(true);
+  pressKey(get<QWidget>("FDOS_IMMAT"), Qt::Key_F4);
+  EXPECT_TRUE(get<QWidget>("Frm_Immat")->isVisible());
+  EXPECT_EQ(get<ui::DataControl>("DBD_Immat")->Recordset().RecordCount(), 1);
+  pressKey(get<QWidget>("DBG_Immat"), Qt::Key_Return);
+  EXPECT_FALSE(get<QWidget>("Frm_Immat")->isVisible());
+  EXPECT_EQ(shown("FDOS_COMPLIDENT"), "VF1X");
+  EXPECT_EQ(shown("FDOS_NatVeh"), "Renault");
+  EXPECT_EQ(boxes->box(3)->text(), "120000");  // Null in the vehicle: kept
+  EXPECT_EQ(boxes->box(4)->text(), "Diesel");
+  click("Cmd_DOSSUpdate");
+  EXPECT_EQ(scalar("select TDOS_USER4 & '/' & TDOS_USER3 & '/' & TDOS_NATVEH from TDOS where "
+                   "TDOS_NUMDOSS = 5"),
+            "Diesel/120000/Renault");
+  // The panel of fields 3 to 15 opens on its first box; Esc gives the focus back.
+  ASSERT_TRUE(get<QWidget>("Cmd_Infos")->isEnabled());
+  click("Cmd_Infos");
+  EXPECT_TRUE(boxes->isVisible());
+  EXPECT_EQ(QApplication::focusWidget(), boxes->box(3));
+  pressKey(boxes->box(3), Qt::Key_Escape);
+  EXPECT_FALSE(boxes->isVisible());
+  EXPECT_EQ(focused(), "Cmd_Infos");
+}
+
+TEST_F(FdevTest, ButtonsOfOtherWindowsFollowTheRegistry) {
+  m_state->windows.add("FREL", {[](QWidget*) { return nullptr; }, false});
+  openFdev();
+  EXPECT_TRUE(get<QWidget>("CMD_Relance")->isEnabled());
+  for (const char* name : {"Cmd_MailPDF", "CMD_Mail", "CMD_Mails", "CMD_DernDevis", "CMD_Affaire",
+                           "Cmd_Images", "CMD_StatPDR", "CTL_MailPDF"})
+    EXPECT_FALSE(get<QWidget>(name)->isEnabled()) << name;
+  EXPECT_FALSE(get<QWidget>("Cmd_Infos")->isEnabled());  // no field of the panel is used
+}
+
+// Records the windows the workspace asks for.
+struct RecordingOpener : ui::WindowOpener {
+  bool openWindow(const QString& name) override {
+    opened << name;
+    return true;
+  }
+  QStringList opened;
+};
+
+TEST_F(FdevTest, HandOversFromOtherWindows) {
+  m_ws.CreateDatabase(path("CTRLPRIX.MDB")).Close();
+  RecordingOpener opener;
+  m_state->opener = &opener;
+  m_state->windows.add("FCLIDEV", {[](QWidget*) { return nullptr; }, false});
+  openFdev();
+  EXPECT_TRUE(fdev()->holdsPriceControl());
+  click("Cmd_NouvCli");
+  EXPECT_EQ(opener.opened, QStringList{"FCLIDEV"});
+  EXPECT_TRUE(m_state->clientCreationRequest);
+  // A client created for the workspace comes back into the dossier on screen.
+  m_state->lastCreatedClient = "C2";
+  fdev()->activated();
+  EXPECT_FALSE(m_state->clientCreationRequest);
+  EXPECT_EQ(shown("CTX_DOS_CodCli"), "C2");
+  EXPECT_EQ(shown("FCLI_RS"), "Berthier");
+  click("Cmd_DOSSAnnul");
+  // The reminders window asks for a dossier.
+  m_state->dossierRequested = true;
+  m_state->quote.company = "ZZ";
+  m_state->quote.dossier = 2;
+  fdev()->activated();
+  EXPECT_FALSE(m_state->dossierRequested);
+  EXPECT_EQ(fdev()->currentDossier().company, "ZZ");
+  m_messages.clear();
+  m_state->dossierRequested = true;
+  m_state->quote.dossier = 77;
+  fdev()->activated();
+  EXPECT_EQ(m_messages.texts().value(0), "Erreur interne : dossier inaccessible");
+  m_state->opener = nullptr;
+}
+
+TEST_F(FdevTest, EscapeClosesThePanelsBeforeTheWindow) {
+  openFdev();
+  // F12 switches between normal and maximised, remembered by the program.
+  const bool before = qApp->property("FDEV_normalSize").toBool();
+  pressKey(get<QWidget>("FDOS_IMMAT"), Qt::Key_F12);
+  EXPECT_NE(qApp->property("FDEV_normalSize").toBool(), before);
+  EXPECT_EQ(fdev()->isMaximized(), before);
+  pressKey(get<QWidget>("FDOS_IMMAT"), Qt::Key_F12);
+  EXPECT_EQ(qApp->property("FDEV_normalSize").toBool(), before);
+  tarovent::test::showActive(fdev());
+  auto* duplication = get<DuplicationPanel>("FRM_DupliDoss");
+  ASSERT_TRUE(duplication->open("AB", 5, 0));
+  pressKey(get<QWidget>("DBC_NEWSOC"), Qt::Key_Escape);
+  EXPECT_FALSE(duplication->isVisible());
+  EXPECT_TRUE(fdev()->isVisible());
+  pressKey(get<QWidget>("FDOS_IMMAT"), Qt::Key_F4);
+  ASSERT_TRUE(get<QWidget>("Frm_Immat")->isVisible());
+  pressKey(get<QWidget>("DBG_Immat"), Qt::Key_Escape);
+  EXPECT_FALSE(get<QWidget>("Frm_Immat")->isVisible());
+  EXPECT_EQ(focused(), "FDOS_IMMAT");
+  pressKey(get<QWidget>("FDOS_IMMAT"), Qt::Key_Escape);
+  EXPECT_FALSE(fdev()->isVisible());
+}
+
+TEST_F(FdevTest, ToolsLeavingTheListEmptyShowEveryDossierAgain) {
+  openFdev();
+  data()->setRecordSource("select * from TDOS where TDOS_SOC = 'QQ'");
+  data()->Refresh();
+  QApplication::processEvents();
+  EXPECT_EQ(listed().size(), 3);
+  EXPECT_EQ(data()->RecordSource(), "select * from TDOS order by TDOS_SOC, TDOS_NUMDOSS DESC;");
+  EXPECT_EQ(focused(), "DBG_ListeDOSS");
+}
+
+TEST_F(FdevTest, Screenshots) {
+  const QString folder = qEnvironmentVariable("TAROVENT_SCREENSHOTS");
+  if (folder.isEmpty()) GTEST_SKIP() << "TAROVENT_SCREENSHOTS names no folder";
+  openFdev();
+  for (const QSize size : {QSize(1280, 800), QSize(1920, 1080)}) {
+    m_window->resize(size);
+    QApplication::processEvents();
+    EXPECT_TRUE(ui::saveScreenshot(
+        m_window.get(),
+        folder + QStringLiteral("/FDEV_%1x%2.png").arg(size.width()).arg(size.height())));
+  }
+  pressKey(get<QWidget>("CTX_DOS_CodCli"), Qt::Key_F4);
+  m_window->resize(1280, 800);
+  QApplication::processEvents();
+  EXPECT_TRUE(ui::saveScreenshot(m_window.get(), folder + "/FDEV_clients.png"));
+}
+
+// Run by TwoWorkstationsNeverShareANumber in processes of their own: the workspace of the
+// parent's family saving new dossiers of company AB one after another.
+TEST_F(FdevTest, ChildSavesDossiers) {
+  const QString family = qEnvironmentVariable("TAROVENT_FDEV_FAMILY");
+  if (family.isEmpty()) GTEST_SKIP() << "run by TwoWorkstationsNeverShareANumber";
+  m_state->base(core::entry::Main).folder = family + '/';
+  m_state->base(core::entry::Main).db = m_ws.OpenDatabase(family + "/TAROVENT.MDB");
+  openFdev();
+  for (int i = 0; i < 15; ++i) {
+    fdev()->newDossier();
+    get<ui::BoundComboBox>("DBC_SOC")->setCode("AB");
+    get<ui::BoundComboBox>("DBC_TYP")->setCode("A1");
+    get<QLineEdit>("CTX_DOS_CodCli")->setText("C1");
+    ASSERT_TRUE(fdev()->saveDossier()) << m_messages.texts().join('|').toStdString();
+  }
+}
+
+TEST_F(FdevTest, TwoWorkstationsNeverShareANumber) {
+  QList<QProcess*> children;
+  for (int i = 0; i < 2; ++i) {
+    auto* child = new QProcess;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TAROVENT_FDEV_FAMILY", m_dir.path());
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    child->setProcessEnvironment(env);
+    child->setProcessChannelMode(QProcess::MergedChannels);
+    child->start(QFile::symLinkTarget("/proc/self/exe"),
+                 {"--gtest_filter=FdevTest.ChildSavesDossiers"});
+    children << child;
+  }
+  for (QProcess* child : children) {
+    ASSERT_TRUE(child->waitForFinished(120000));
+    EXPECT_EQ(child->exitCode(), 0) << child->readAll().toStdString();
+    delete child;
+  }
+  EXPECT_EQ(scalar("select count(*) from TDOS where TDOS_SOC = 'AB'"), "32");
+  EXPECT_EQ(scalar("select count(*) from (select distinct TDOS_NUMDOSS from TDOS where "
+                   "TDOS_SOC = 'AB')"),
+            "32");
+  EXPECT_EQ(counter("AB"), 36);
+}
+
+}  // namespace
+}  // namespace tarovent::dossiers
