@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QSet>
 #include <algorithm>
+#include <memory>
 #include <optional>
 
 #include "articles/ArticleFiles.h"
@@ -237,40 +238,23 @@ void keepWorkTable(Run& run) {
   try {
     db::TransactionGuard g(local);
     local.Execute("delete * from TMP_TABLEAU;");
-    // A table-type set: added rows are neither read back nor kept in memory.
-    db::Recordset tmp = local.OpenRecordset("TMP_TABLEAU", db::RecordsetType::Table);
-    // Fields by number: a name is looked up once, not once per line.
-    const auto field = [&](const char* name) { return tmp.fieldIndex(QLatin1String(name)); };
-    const int num = field("TMP_NUM"), table = field("TMP_Numtab"), code = field("TMP_Codart"),
-              supplier = field("TMP_CodFourn"), type = field("TMP_Type"),
-              level = field("TMP_Niveau"), quantity = field("TMP_Qte"), unit = field("TMP_Unite"),
-              cost = field("TMP_PDR"), grossPrice = field("TMP_PUBRUT"),
-              discount = field("TMP_PCREM"), weight = field("TMP_POIDS"),
-              vatRate = field("TMP_TXTVA");
-    // A table without one of them is not ours: nothing is kept (the guard takes back the delete).
-    if (std::min({num, table, code, supplier, type, level, quantity, unit, cost, grossPrice,
-                  discount, weight, vatRate}) < 0)
-      return;
-    for (const WorkLine& l : run.lines) {
-      tmp.AddNew();
-      tmp.setValue(num, l.num);
-      tmp.setValue(table, l.table);
-      tmp.setValue(code, l.code);
-      tmp.setValue(supplier, l.supplier);
-      tmp.setValue(type, l.type);
-      tmp.setValue(level, l.level);
-      tmp.setValue(quantity, l.quantity);
-      tmp.setValue(unit, l.unit);
-      tmp.setValue(cost, l.costPrice);
-      tmp.setValue(grossPrice, l.grossPrice);
-      tmp.setValue(discount, l.discountPercent);
-      tmp.setValue(weight, l.weight);
-      tmp.setValue(vatRate, l.vatRate);
-      tmp.Update();
-    }
-    tmp.Close();
+    // A table without one of the fields is not ours: the inserter refuses it and the guard
+    // takes back the delete, so nothing is kept.
+    db::RowInserter rows(
+        local, "TMP_TABLEAU",
+        {"TMP_NUM", "TMP_Numtab", "TMP_Codart", "TMP_CodFourn", "TMP_Type", "TMP_Niveau", "TMP_Qte",
+         "TMP_Unite", "TMP_PDR", "TMP_PUBRUT", "TMP_PCREM", "TMP_POIDS", "TMP_TXTVA"});
+    for (const WorkLine& l : run.lines)
+      rows.add({l.num, l.table, l.code, l.supplier, l.type, l.level, l.quantity, l.unit,
+                l.costPrice, l.grossPrice, l.discountPercent, l.weight, l.vatRate});
     g.commit();
-  } catch (const db::DbError&) {
+  } catch (const db::DbError& e) {
+    // The trace is for later look-ups only: the computation goes on without it, but the
+    // user is told that it was not kept.
+    run.msg.show(run.msg.tr("Les lignes du devis n'ont pas pu être conservées dans la base "
+                            "locale (le calcul n'en dépend pas) :") +
+                     "\n" + e.description(),
+                 ui::Icon::Warning);
   }
 }
 
@@ -493,7 +477,18 @@ RecalcResult Recalcul_Document(core::ProcessState& state, articles::ArticleFiles
   run.planning = state.base(core::entry::Planning).open();
   run.tariffs = state.base(core::entry::Tariffs).open();
 
-  if (!readLines(run)) return run.res;
+  {
+    // The lines' articles, bills, sections and tariffs are read in one read transaction per
+    // base rather than one per look-up. Reading the lines writes nothing there (the trace
+    // goes to the workstation's own base, and a write would end the snapshot first). A base
+    // not in WAL mode takes none, so no other workstation is ever held back; the snapshots
+    // end with the reading, whichever way it ends.
+    std::vector<std::unique_ptr<db::ReadSnapshot>> snapshots;
+    for (const int base : {core::entry::Stock, core::entry::Planning, core::entry::Tariffs})
+      if (state.base(base).open())
+        snapshots.push_back(std::make_unique<db::ReadSnapshot>(state.base(base).db));
+    if (!readLines(run)) return run.res;
+  }
   keepWorkTable(run);
   for (WorkLine& l : run.lines) Calcul_Ligne(l);
   const bool forcedMissed = adjustPrices(run);

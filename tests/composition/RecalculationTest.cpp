@@ -79,6 +79,32 @@ TEST_F(RecalculationTest, LinesAndTotals) {
   EXPECT_EQ(rows, (QStringList{"X1 3 9.99", "X2 2 100", " 0 0"}));
 }
 
+// A workstation base whose work table is not ours keeps its rows; the user is told, and the
+// quote is computed all the same.
+TEST_F(RecalculationTest, AWorkTableLackingAFieldKeepsItsRowsAndWarns) {
+  db::Database& local = m_state->localDb;
+  local.Execute("DROP TABLE TMP_TABLEAU");
+  local.Execute("CREATE TABLE TMP_TABLEAU (TMP_NUM LONG, TMP_Codart TEXT(30))");
+  local.Execute("INSERT INTO TMP_TABLEAU VALUES (7, 'OLD')");
+  QuoteDoc q;
+  q.codes = {"CODART", "QTE", "PUBRUT", "MTNET"};
+  q.lines = {{"X1", "2", "10", ""}};
+  q.totals = totals({"SMTNET"});
+  word::WordDocument doc = q.build();
+  RecalcOptions o;
+  o.fromQuote = true;
+  const RecalcResult r = run(doc, o);
+  EXPECT_TRUE(r.completed);
+  EXPECT_EQ(r.bookmarks.value("SMTNET"), "20,00");
+  ASSERT_EQ(m_messages.texts().size(), 1);
+  EXPECT_TRUE(m_messages.texts().first().startsWith("Les lignes du devis n'ont pas pu"));
+  db::Recordset kept = local.OpenRecordset("select TMP_Codart from TMP_TABLEAU");
+  ASSERT_FALSE(kept.EOF_());
+  EXPECT_EQ(kept.text("TMP_Codart"), "OLD");
+  kept.MoveNext();
+  EXPECT_TRUE(kept.EOF_());
+}
+
 TEST_F(RecalculationTest, TwoVatRatesAndTemplateDefaultRate) {
   QuoteDoc q;
   q.codes = {"CODART", "QTE", "PUBRUT", "MTNET", "TXTVA"};

@@ -281,7 +281,8 @@ void Connection::close() {
   releaseCursors();
   for (auto* s : std::as_const(m_cache)) sqlite3_finalize(s);
   m_cache.clear();
-  if (m_begun > 0) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+  if (m_begun > 0 || m_snapshot) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+  m_snapshot = false;
   m_level = 0;
   m_begun = 0;
   sqlite3_close_v2(m_db);
@@ -402,6 +403,7 @@ QString Connection::attach(const QString& rawPath) {
     throw DbError(
         err::InvalidOperation,
         QStringLiteral("Impossible d'attacher la base '%1' pendant une transaction.").arg(rawPath));
+  endSnapshot();  // SQLite attaches nothing inside a transaction, even a read one
   releaseCursors();
   const QString schema = QStringLiteral("jetdb%1").arg(m_attached.size() + 1);
   // Not through prepare(): a transaction waiting for its first statement must not begin here.
@@ -591,6 +593,7 @@ void Connection::releaseCursors() {
 void Connection::beforeWrite() {
   if (m_readOnly)
     throw DbError(err::ReadOnly, QStringLiteral("La base de données est en lecture seule."));
+  endSnapshot();
   // Outside a transaction a pending read would keep the write from committing.
   if (m_level == 0) releaseCursors();
 }
@@ -609,8 +612,38 @@ void Connection::use() {
 }
 
 void Connection::begin() {
+  endSnapshot();
   releaseCursors();
   ++m_level;
+}
+
+bool Connection::beginSnapshot() {
+  if (!m_db || m_snapshot || m_level > 0) return false;
+  // Only where readers hold back no writer: in rollback-journal mode a reader's lock would
+  // keep every other process from committing for as long as the snapshot lasts.
+  if (m_wal < 0) {
+    sqlite3_stmt* s = nullptr;
+    m_wal = 0;
+    if (sqlite3_prepare_v2(m_db, "PRAGMA journal_mode", -1, &s, nullptr) == SQLITE_OK &&
+        sqlite3_step(s) == SQLITE_ROW)
+      m_wal = qstricmp(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)), "wal") == 0;
+    sqlite3_finalize(s);
+  }
+  if (!m_wal) return false;
+  // A deferred BEGIN takes its read lock at the first read and keeps it until COMMIT.
+  if (sqlite3_exec(m_db, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) return false;
+  m_snapshot = true;
+  return true;
+}
+
+void Connection::endSnapshot() {
+  if (!m_snapshot) return;
+  m_snapshot = false;
+  releaseCursors();
+  // Reads only: ending it cannot fail for want of writing, but nothing may stay open.
+  if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK &&
+      !sqlite3_get_autocommit(m_db))
+    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 void Connection::commit() {

@@ -115,6 +115,14 @@ class Connection : public std::enable_shared_from_this<Connection> {
   void commit();
   void rollback();
 
+  // One read transaction kept open over many reads, so that each statement does not open and
+  // close its own: they all see the file as it was at the first of them. Taken only outside
+  // a transaction; a write or a transaction begun meanwhile ends it first, so that it behaves
+  // as without. Nothing else of the process may rely on seeing newer data meanwhile.
+  bool beginSnapshot();
+  void endSnapshot();
+  bool inSnapshot() const { return m_snapshot; }
+
  private:
   Connection() = default;
   sqlite3* m_db = nullptr;
@@ -122,6 +130,8 @@ class Connection : public std::enable_shared_from_this<Connection> {
   bool m_readOnly = false;
   int m_level = 0;  // transaction levels begun by the caller
   int m_begun = 0;  // of which SQLite has been told
+  bool m_snapshot = false;
+  int m_wal = -1;  // journal mode is WAL: 1, not: 0, not yet asked: -1
   void run(const QString& sql);
   quint64 m_generation = 0;
   quint64 m_transactionSerial = 0;

@@ -4,6 +4,7 @@
 #include "DbError.h"
 #include "RecordsetImpl.h"
 #include "Schema.h"
+#include "SqliteValue.h"
 
 namespace tarovent::db {
 
@@ -365,6 +366,45 @@ void TransactionGuard::commit() {
   if (m_ws) m_ws->CommitTrans();
   if (m_db) m_db->CommitTrans();
   m_done = true;
+}
+
+RowInserter::RowInserter(Database& db, const QString& table, const QStringList& fields)
+    : m_c(db.connection()), m_table(table) {
+  if (!m_c || !m_c->isOpen())
+    throw DbError(err::ObjectClosed, QStringLiteral("La base de données est fermée."));
+  const TableInfo& info = m_c->table(table);
+  QStringList cols;
+  for (const QString& name : fields) {
+    const int i = info.indexOfField(name);
+    if (i < 0)
+      throw DbError(err::ItemNotFound,
+                    QStringLiteral("Élément '%1' non trouvé dans cette collection.").arg(name));
+    m_fields << info.fields[i];
+    cols << quoteIdentifier(info.fields[i].name);
+  }
+  m_sql = "INSERT INTO " + quoteIdentifier(info.name) + " (" + cols.join(", ") + ") VALUES (" +
+          QStringList(cols.size(), QStringLiteral("?")).join(", ") + ")";
+}
+
+RowInserter::~RowInserter() = default;
+
+void RowInserter::add(const QVariantList& values) {
+  if (values.size() != m_fields.size())
+    throw DbError(err::InvalidOperation,
+                  QStringLiteral("Nombre de valeurs incorrect pour la table '%1'.").arg(m_table));
+  m_values.clear();
+  for (qsizetype i = 0; i < values.size(); ++i) m_values << coerceToField(values[i], m_fields[i]);
+  m_c->beforeWrite();
+  // The connection keeps the statement: it is prepared at the first row only.
+  m_c->write(m_c->cached(m_sql), m_values, -1, m_table);
+}
+
+ReadSnapshot::ReadSnapshot(Database& db) {
+  if (db.isOpen() && db.connection()->beginSnapshot()) m_c = db.connection();
+}
+
+ReadSnapshot::~ReadSnapshot() {
+  if (m_c) m_c->endSnapshot();
 }
 
 QString sqlLiteral(const QString& text) { return quoteText(text); }

@@ -137,6 +137,39 @@ class TransactionGuard {
   bool m_done = false;
 };
 
+// Adds many rows to one table through one INSERT prepared once and bound again for each row:
+// no recordset, no row buffer. Values are converted to the fields' types as a recordset's
+// would be; a null value is stored as Null. Throws 3265 when the table lacks one of the fields.
+class RowInserter {
+ public:
+  RowInserter(Database& db, const QString& table, const QStringList& fields);
+  ~RowInserter();
+  // One value per field, in the order given; throws DbError when the row is refused.
+  void add(const QVariantList& values);
+  RowInserter(const RowInserter&) = delete;
+  RowInserter& operator=(const RowInserter&) = delete;
+
+ private:
+  std::shared_ptr<Connection> m_c;
+  QString m_table;
+  QList<FieldSpec> m_fields;
+  QString m_sql;
+  QVariantList m_values;
+};
+
+// Keeps one read transaction open on a database for a computation that reads it many times
+// (see Connection::beginSnapshot); ends it when it goes, whatever the way out.
+class ReadSnapshot {
+ public:
+  explicit ReadSnapshot(Database& db);
+  ~ReadSnapshot();
+  ReadSnapshot(const ReadSnapshot&) = delete;
+  ReadSnapshot& operator=(const ReadSnapshot&) = delete;
+
+ private:
+  std::shared_ptr<Connection> m_c;  // null when not taken (closed base, transaction open)
+};
+
 // Version of this database layer, as the start-up module check reads it.
 QString layerVersion();
 

@@ -69,47 +69,38 @@ void WordDocument::Impl::addStory(const QString& part, const char* rootChild) {
 void WordDocument::Impl::indexBookmarks() {
   marks.clear();
   irregularMarks = false;
+  // The position walk meets every marker: one pass over each story lays out the positions
+  // and indexes the bookmarks.
+  layout.clear();
   for (int s = 0; s < int(stories.size()); ++s) {
     std::unordered_map<std::string, pugi::xml_node> open;
-    xml::traverse(
-        stories[s].root,
-        [&](pugi::xml_node n) {
-          if (n.type() != pugi::node_element) return false;
-          const char* local = xml::localName(n);
-          // Text and properties hold no bookmark; the walk meets a great many of them.
-          if ((local[0] == 't' && local[1] == '\0') || xml::isProperties(n)) return false;
-          if (local[0] != 'b' && local[0] != 'F') return true;
-          if (std::strcmp(local, "bookmarkStart") == 0) {
-            const std::string id = xml::attr(n, "id").value();
-            nextId = std::max(nextId, std::atoll(id.c_str()) + 1);
-            // A second start under an open id is shadowed until the first one goes.
-            if (!open.emplace(id, n).second) irregularMarks = true;
-            return false;
-          }
-          if (std::strcmp(local, "bookmarkEnd") == 0) {
-            const char* id = xml::attr(n, "id").value();
-            // New bookmarks must not pair with a stray end either.
-            nextId = std::max(nextId, std::atoll(id) + 1);
-            const auto it = open.find(id);
-            if (it != open.end()) {
-              const QString name = QString::fromUtf8(xml::attr(it->second, "name").value());
-              const QString key = name.toUpper();
-              if (marks.contains(key))
-                irregularMarks = true;
-              else if (!name.isEmpty())
-                marks.insert(key, Mark{name, s, it->second, n});
-              open.erase(it);
-            } else {
-              irregularMarks = true;  // an end before its start, or without one
-            }
-            return false;
-          }
-          // Runs lead to text boxes; their VML copy repeats what the drawing holds.
-          return std::strcmp(local, "Fallback") != 0;
-        },
-        [](pugi::xml_node) {});
+    layOut(stories[s].root, [&](pugi::xml_node n) {
+      if (std::strcmp(xml::localName(n), "bookmarkStart") == 0) {
+        const std::string id = xml::attr(n, "id").value();
+        nextId = std::max(nextId, std::atoll(id.c_str()) + 1);
+        // A second start under an open id is shadowed until the first one goes.
+        if (!open.emplace(id, n).second) irregularMarks = true;
+        return;
+      }
+      const char* id = xml::attr(n, "id").value();
+      // New bookmarks must not pair with a stray end either.
+      nextId = std::max(nextId, std::atoll(id) + 1);
+      const auto it = open.find(id);
+      if (it == open.end()) {
+        irregularMarks = true;  // an end before its start, or without one
+        return;
+      }
+      const QString name = QString::fromUtf8(xml::attr(it->second, "name").value());
+      const QString key = name.toUpper();
+      if (marks.contains(key))
+        irregularMarks = true;
+      else if (!name.isEmpty())
+        marks.insert(key, Mark{name, s, it->second, n});
+      open.erase(it);
+    });
     if (!open.empty()) irregularMarks = true;
   }
+  layoutValid = true;
 }
 
 void WordDocument::Impl::changed(int story) {
@@ -221,7 +212,8 @@ WordDocument::Impl::LayoutKind WordDocument::Impl::layoutKind(const char* local)
   return LayoutKind::Enter;
 }
 
-void WordDocument::Impl::layOut(pugi::xml_node root) const {
+void WordDocument::Impl::layOut(pugi::xml_node root,
+                                const std::function<void(pugi::xml_node)>& onMarker) const {
   struct Open {
     pugi::xml_node node;
     LayoutKind kind;
@@ -253,6 +245,7 @@ void WordDocument::Impl::layOut(pugi::xml_node root) const {
         break;
       case LayoutKind::Marker:
         layout[n.internal_object()] = {pos, pos};
+        if (onMarker) onMarker(n);
         break;
       case LayoutKind::Table:
       case LayoutKind::Row:

@@ -112,7 +112,9 @@ struct WordDocument::Impl {
 
   // Positions of the tables, rows and bookmark markers of a story, each element named once.
   // The walk keeps its own stack: a crafted part may nest deeper than the call stack goes.
-  void layOut(pugi::xml_node root) const;
+  // `onMarker` sees each bookmark marker in document order.
+  void layOut(pugi::xml_node root,
+              const std::function<void(pugi::xml_node)>& onMarker = nullptr) const;
 
   void ensureLayout() const;
 

@@ -134,5 +134,26 @@ TEST_F(StatementCacheTest, FieldNamesFollowTheFieldsAfterRequery) {
   EXPECT_EQ(at(rs, "[d]"), "y");
 }
 
+// Many rows through one INSERT: converted like a recordset's values, refused rows reported,
+// and the whole undone with the transaction around it.
+TEST_F(StatementCacheTest, ARowInserterWritesConvertedRowsAndRefusesWhatTheTableCannotTake) {
+  EXPECT_THROW(RowInserter(m_db, "T", {"K", "Absent"}), DbError);
+  {
+    RowInserter ins(m_db, "T", {"k", "N", "C"});
+    ins.add({"A", "12", 1.5});
+    ins.add({"B", QVariant(), 2});
+    EXPECT_THROW(ins.add({"A", 1, 1}), DbError);  // the key is taken
+    EXPECT_THROW(ins.add({"C", 1}), DbError);     // one value short
+    ins.add({"C", 2.6, 0.25});                    // rounded as a Long
+  }
+  EXPECT_EQ(rows(), (QStringList{"A:12:1.5", "B::2", "C:3:0.25"}));
+  {
+    TransactionGuard g(m_db);
+    RowInserter ins(m_db, "T", {"K"});
+    for (const char* k : {"D", "E", "F"}) ins.add({k});
+  }
+  EXPECT_EQ(rows().size(), 3);
+}
+
 }  // namespace
 }  // namespace tarovent::db::test

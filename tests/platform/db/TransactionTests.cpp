@@ -83,5 +83,56 @@ TEST_F(TransactionTest, ACommitRefusedAtTheEndUndoesTheTransaction) {
   EXPECT_EQ(column("select PID from C", "PID"), QStringList{"99"});
 }
 
+// A read snapshot shows the file as at its first read, holds back no other writer, and gives
+// way to a write or a transaction of its own connection, which then behave as without it.
+TEST_F(TransactionTest, AReadSnapshotSeesOneStateAndGivesWayToWrites) {
+  Workspace other;
+  Database there = other.OpenDatabase(m_db.Name());
+  const auto seenThere = [&] {
+    Recordset rs = there.OpenRecordset("select N from T");
+    return rs.text("N");
+  };
+  {
+    ReadSnapshot snapshot(m_db);
+    EXPECT_EQ(column("select N from T", "N"), QStringList{"1"});
+    there.Execute("UPDATE T SET N = 2");  // not blocked
+    EXPECT_EQ(column("select N from T", "N"), QStringList{"1"});
+    Recordset table = m_db.OpenRecordset("T", RecordsetType::Table);
+    table.setIndex("PrimaryKey");
+    table.Seek("=", QStringLiteral("A"));
+    EXPECT_EQ(table.text("N"), "1");
+  }
+  EXPECT_EQ(column("select N from T", "N"), QStringList{"2"});
+  {
+    ReadSnapshot snapshot(m_db);
+    EXPECT_EQ(column("select N from T", "N"), QStringList{"2"});
+    exec("UPDATE T SET N = 3");  // ends the snapshot and commits at once
+    EXPECT_FALSE(m_db.connection()->inSnapshot());
+    EXPECT_EQ(seenThere(), "3");
+    ReadSnapshot again(m_db);
+    m_db.BeginTrans();
+    exec("UPDATE T SET N = 4");
+    m_db.CommitTrans();
+    EXPECT_EQ(seenThere(), "4");
+  }
+  // Inside a transaction there is nothing to take: the transaction stays the caller's.
+  m_db.BeginTrans();
+  {
+    ReadSnapshot snapshot(m_db);
+    EXPECT_FALSE(m_db.connection()->inSnapshot());
+    exec("UPDATE T SET N = 5");
+  }
+  m_db.Rollback();
+  EXPECT_EQ(column("select N from T", "N"), QStringList{"4"});
+}
+
+// Outside WAL mode a reader would hold back every writer for as long as it lasted: no snapshot.
+TEST_F(TransactionTest, NoReadSnapshotOnARollbackJournal) {
+  m_db.connection()->exec("PRAGMA journal_mode=DELETE");
+  ReadSnapshot snapshot(m_db);
+  EXPECT_FALSE(m_db.connection()->inSnapshot());
+  EXPECT_EQ(column("select N from T", "N"), QStringList{"1"});
+}
+
 }  // namespace
 }  // namespace tarovent::db::test
