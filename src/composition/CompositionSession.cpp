@@ -262,12 +262,15 @@ bool CompositionSession::setCursor(int table, int row) {
 
 template <class F>
 bool CompositionSession::guarded(F&& command) {
+  bool done = false;
   try {
-    return command();
+    done = command();
   } catch (const ooxml::OoxmlError& e) {
     m_state.messages().show(e.message(), ui::Icon::Critical);
-    return false;
   }
+  // A command that stopped half-way keeps what it did: the views read everything again.
+  if (m_changes) m_changes->documentReset();
+  return done;
 }
 
 bool CompositionSession::newTable() {

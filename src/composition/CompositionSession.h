@@ -85,6 +85,11 @@ class CompositionSession {
   // not exist.
   bool setCursor(int table, int row);
 
+  // Who is told of what the commands change in the document (the window's views); none by
+  // default. The listener must outlive the session or be removed first.
+  void setChangeListener(DocumentChanges* listener) { m_changes = listener; }
+  DocumentChanges* changeListener() const { return m_changes; }
+
   PrintOptions printOptions() const { return m_print; }
   void setPrintPrice(bool print) { m_print.printPrice = print; }
   void setPrintQuantity(bool print) { m_print.printQuantity = print; }
@@ -131,6 +136,7 @@ class CompositionSession {
   Cursor m_cursor;
   PrintOptions m_print;
   RecalcResult m_lastRecalc;
+  DocumentChanges* m_changes = nullptr;
 };
 
 }  // namespace tarovent::composition

@@ -17,7 +17,7 @@ const QString kSubTotalColour = QStringLiteral("000080");
 const QString kSubTotalMask = QStringLiteral("# ### ##0.000");
 
 bool requireTable(const Cursor& cursor, ui::MessageFunnel& messages, const char* text) {
-  if (cursor.inTable()) return true;
+  if (cursor.table > 0) return true;
   messages.show(messages.tr(QString::fromUtf8(text)), ui::Icon::Warning);
   return false;
 }

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "composition/ColumnMap.h"
+#include "composition/QuoteRows.h"
 
 namespace tarovent::ui {
 class MessageFunnel;
@@ -15,14 +16,9 @@ class WordDocument;
 
 namespace tarovent::composition {
 
-// The selected row of the document, which every command works at: a body table in document
-// order and a row, both from 1. Table 0: the cursor is not in a table.
-struct Cursor {
-  int table = 0;
-  int row = 0;
-  bool inTable() const { return table > 0; }
-  bool operator==(const Cursor&) const = default;
-};
+// The selected row of the document, which every command works at. Table 0: the cursor is not
+// in a table.
+using Cursor = TableCursor;
 
 // "Imprimer le prix", "Imprimer la quantité".
 struct PrintOptions {
