@@ -119,6 +119,13 @@ class ProcessState {
   // Opens a document in the workstation's word processor, outside the program; false when it
   // could not be started. The program sets the system's, tests a recording one.
   std::function<bool(const QString& path)> openDocument;
+  // Line entry hands a code found nowhere to the article creation form ("FCREART") or the
+  // tariff creation form ("FCRETRF"); the form leaves the code it saved in `createdCode`, which
+  // the composition takes back into its code field when it becomes active again.
+  QString creationCode, creationLabel, createdCode;
+  // The family code handed to the composite-code window ("FCOMPART"), then the code it composed,
+  // which the composition takes back into its code field when it becomes active again.
+  QString compositeCode;
   bool clientCreationRequest = false;  // the dossier workspace asked the client window for a client
   QString lastCreatedClient;           // code of the client saved for that request
 
