@@ -113,17 +113,27 @@ FDEV::FDEV(core::ProcessState& state, QWidget* parent)
     ui::showDbError(m_state.messages(), e, kErrors);
   }
 
-  m_add = button("Cmd_DOSSADD", QStringLiteral("&Nouveau"));
-  auto* save = button("Cmd_DOSSUpdate", QStringLiteral("&Enregistrer"));
-  auto* cancel = button("Cmd_DOSSAnnul", QStringLiteral("&Annuler"));
-  auto* remove = button("Cmd_DOSSDelete", QStringLiteral("&Supprimer"));
-  auto* duplicate = button("Cmd_DOSSDupli", QStringLiteral("D&upliquer"));
-  auto* refresh = button("CMD_REFRESH", QStringLiteral("Rafraîc&hir"));
-  auto* next = button("CMD_SOCSUIV", QStringLiteral("Société sui&vante"));
-  m_infosButton = button("Cmd_Infos", QStringLiteral("In&fos"));
-  auto* quit = button("Cmd_Quitter", QStringLiteral("&Quitter"));
-  save->setToolTip(QStringLiteral("Enregistrer le dossier (F8)"));
-  m_infosButton->setToolTip(QStringLiteral("Informations complémentaires"));
+  using Set = ui::RecordButtonSet;
+  ui::ButtonRow row = buttonRow(
+      Qt::Horizontal,
+      {{"Cmd_DOSSADD", QStringLiteral("&Nouveau"), nullptr, [this] { newDossier(); }},
+       {"Cmd_DOSSUpdate", QStringLiteral("&Enregistrer"), nullptr, [this] { saveDossier(); },
+        QStringLiteral("Enregistrer le dossier (F8)")},
+       {"Cmd_DOSSAnnul", QStringLiteral("&Annuler"), nullptr, [this] { cancelDossier(); }},
+       {"Cmd_DOSSDelete", QStringLiteral("&Supprimer"), nullptr, [this] { deleteDossier(); }},
+       {"Cmd_DOSSDupli", QStringLiteral("D&upliquer"), nullptr, [this] { duplicateDossier(); }},
+       {"CMD_REFRESH", QStringLiteral("Rafraîc&hir"), nullptr, [this] { refreshDossiers(); }},
+       {"CMD_SOCSUIV", QStringLiteral("Société sui&vante"), nullptr, [this] { nextCompany(); }},
+       {"Cmd_Infos",
+        QStringLiteral("In&fos"),
+        nullptr,
+        {},
+        QStringLiteral("Informations complémentaires")},
+       {},
+       {"Cmd_Quitter", QStringLiteral("&Quitter"), &Set::quit}});
+  m_add = row.at("Cmd_DOSSADD");
+  QPushButton* save = row.at("Cmd_DOSSUpdate");
+  m_infosButton = row.at("Cmd_Infos");
   m_infosButton->setEnabled(m_fields.panelUsed());
 
   // Commands of other parts of the program: enabled once their window is registered.
@@ -179,12 +189,7 @@ FDEV::FDEV(core::ProcessState& state, QWidget* parent)
   connect(m_infos, &CustomFieldsPanel::closed, m_infosButton,
           [this] { m_infosButton->setFocus(Qt::OtherFocusReason); });
 
-  auto* bar = new QHBoxLayout;
-  bar->setSpacing(4);
-  for (QPushButton* b : {m_add, save, cancel, remove, duplicate, refresh, next, m_infosButton})
-    bar->addWidget(b);
-  bar->addStretch();
-  bar->addWidget(quit);
+  row.layout->setSpacing(4);
   auto* otherBar = new QHBoxLayout;
   otherBar->setSpacing(4);
   otherBar->addWidget(mailLink);
@@ -208,25 +213,16 @@ FDEV::FDEV(core::ProcessState& state, QWidget* parent)
   layout->setSpacing(4);
   auto* buttons = new QWidget(this);
   buttons->setObjectName("Pic_Boutons_DOSS");
-  buttons->setLayout(bar);
+  buttons->setLayout(row.layout);
   layout->addWidget(buttons);
   layout->addLayout(otherBar);
   layout->addLayout(top, 1);
   layout->addLayout(bottom);
 
-  ui::RecordButtonSet set;
-  set.quit = quit;
-  auto* records = new ui::RecordButtons(this, m_data, m_state.messages(), set);
+  auto* records = new ui::RecordButtons(this, m_data, m_state.messages(), row.set);
   records->setRefusal(kRefusal);
   setRecordButtons(records);
 
-  connect(m_add, &QPushButton::clicked, this, &FDEV::newDossier);
-  connect(save, &QPushButton::clicked, this, &FDEV::saveDossier);
-  connect(cancel, &QPushButton::clicked, this, &FDEV::cancelDossier);
-  connect(remove, &QPushButton::clicked, this, &FDEV::deleteDossier);
-  connect(duplicate, &QPushButton::clicked, this, &FDEV::duplicateDossier);
-  connect(refresh, &QPushButton::clicked, this, &FDEV::refreshDossiers);
-  connect(next, &QPushButton::clicked, this, &FDEV::nextCompany);
   connect(m_infosButton, &QPushButton::clicked, m_infos, &CustomFieldsPanel::showPanel);
   connect(m_data, &ui::DataControl::repositioned, this, &FDEV::dossierShown);
   connect(m_data, &ui::DataControl::recordsChanged, this, &FDEV::listEmptied);
@@ -253,8 +249,7 @@ FDEV::FDEV(core::ProcessState& state, QWidget* parent)
                         m_make,
                         m_complement};
   for (int n = 1; n <= 2; ++n) chain << m_user12->box(n);
-  chain << m_add << save << cancel << remove << duplicate << refresh << next << m_infosButton
-        << quit;
+  chain << row.widgets();
   setTabChain(chain);
 
   setMenuButton(QStringLiteral("CMD_M_DEVI_DEVIS"));
