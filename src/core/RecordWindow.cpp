@@ -44,8 +44,8 @@ QPushButton* RecordWindow::button(const QString& name, const QString& caption) {
 }
 
 ui::ButtonRow RecordWindow::buttonRow(Qt::Orientation orientation,
-                                      std::initializer_list<ui::ButtonSpec> specs) {
-  ui::ButtonRow row = ui::buttonRow(this, orientation, specs);
+                                      std::initializer_list<ui::ButtonEntry> entries) {
+  ui::ButtonRow row = ui::buttonRow(this, orientation, entries);
   for (QPushButton* b : row.buttons) b->setAutoDefault(true);
   return row;
 }

@@ -36,7 +36,8 @@ class RecordWindow : public QWidget {
   QPushButton* button(const QString& name, const QString& caption);
   QLabel* label(const QString& caption, QWidget* buddy);
   // The window's command buttons in a row or a column; Enter presses the focused one.
-  ui::ButtonRow buttonRow(Qt::Orientation orientation, std::initializer_list<ui::ButtonSpec> specs);
+  ui::ButtonRow buttonRow(Qt::Orientation orientation,
+                          std::initializer_list<ui::ButtonEntry> entries);
   // The list on the left taking the spare width, the record (form, navigation, buttons) in a
   // column of fixed width on the right.
   void placeListBeside(QWidget* list, QLayout* form, QWidget* navigation, QLayout* buttons,

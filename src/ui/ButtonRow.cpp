@@ -14,20 +14,20 @@ QPushButton* ButtonRow::at(const char* name) const {
 QList<QWidget*> ButtonRow::widgets() const { return {buttons.cbegin(), buttons.cend()}; }
 
 ButtonRow buttonRow(QWidget* parent, Qt::Orientation orientation,
-                    std::initializer_list<ButtonSpec> specs) {
+                    std::initializer_list<ButtonEntry> entries) {
   ButtonRow row;
   row.layout =
       orientation == Qt::Horizontal ? static_cast<QBoxLayout*>(new QHBoxLayout) : new QVBoxLayout;
-  for (const ButtonSpec& spec : specs) {
-    if (!spec.name) {
+  for (const ButtonEntry& entry : entries) {
+    if (!entry.name) {
       row.layout->addStretch();
       continue;
     }
-    auto* b = new QPushButton(spec.caption, parent);
-    b->setObjectName(QString::fromLatin1(spec.name));
-    if (!spec.toolTip.isEmpty()) b->setToolTip(spec.toolTip);
-    if (spec.role) row.set.*spec.role = b;
-    if (spec.action) QObject::connect(b, &QPushButton::clicked, parent, spec.action);
+    auto* b = new QPushButton(entry.caption, parent);
+    b->setObjectName(QString::fromLatin1(entry.name));
+    if (!entry.toolTip.isEmpty()) b->setToolTip(entry.toolTip);
+    if (entry.role) row.set.*entry.role = b;
+    if (entry.action) QObject::connect(b, &QPushButton::clicked, parent, entry.action);
     row.layout->addWidget(b);
     row.buttons << b;
   }

@@ -14,12 +14,12 @@ class QWidget;
 namespace tarovent::ui {
 
 // One entry of a button row: a button, or a stretch where `name` is null.
-struct ButtonSpec {
-  ButtonSpec() = default;
+struct ButtonEntry {
+  ButtonEntry() = default;
   // `role`: the button's place among the record buttons, when they drive it; `action`: run on
   // a click, in the row's parent.
-  ButtonSpec(const char* name, QString caption, QAbstractButton* RecordButtonSet::*role = nullptr,
-             std::function<void()> action = {}, QString toolTip = {})
+  ButtonEntry(const char* name, QString caption, QAbstractButton* RecordButtonSet::*role = nullptr,
+              std::function<void()> action = {}, QString toolTip = {})
       : name(name),
         caption(std::move(caption)),
         role(role),
@@ -45,8 +45,8 @@ struct ButtonRow {
   QList<QWidget*> widgets() const;
 };
 
-// Creates the buttons of `specs` in `parent`, in order, in a row (Qt::Horizontal) or a column.
+// Creates the buttons of `entries` in `parent`, in order, in a row (Qt::Horizontal) or a column.
 ButtonRow buttonRow(QWidget* parent, Qt::Orientation orientation,
-                    std::initializer_list<ButtonSpec> specs);
+                    std::initializer_list<ButtonEntry> entries);
 
 }  // namespace tarovent::ui
