@@ -25,25 +25,11 @@
 #include "ui/MessageFunnel.h"
 #include "ui/OptionGroupFocus.h"
 #include "ui/QtFrench.h"
+#include "ui/StderrFunnel.h"
 
 using namespace tarovent;
 
 namespace {
-
-// For unattended runs (screenshots, measurements): messages go to stderr, questions take
-// their default button.
-class StderrFunnel : public ui::MessageFunnel {
- public:
-  void show(const QString& text, ui::Icon, const QString&) override {
-    fprintf(stderr, "%s\n", qPrintable(text));
-  }
-  ui::Answer ask(const QString& text, ui::Buttons buttons, int defaultButton, ui::Icon,
-                 const QString&) override {
-    fprintf(stderr, "? %s\n", qPrintable(text));
-    return ui::answerAt(buttons, defaultButton);
-  }
-  void beep() override {}
-};
 
 // Milliseconds since the process started: from the kernel's start time where it is known
 // (it counts the loading of the libraries), else from the start of main().
@@ -97,7 +83,7 @@ int main(int argc, char** argv) {
   QDir::setCurrent(work);
 
   ui::MessageBoxFunnel boxes(QStringLiteral("Tarovent"));
-  StderrFunnel unattended;
+  ui::StderrFunnel unattended;
   ui::MessageFunnel& funnel = parser.isSet(screenshot) || parser.isSet(quitWhenShown)
                                   ? static_cast<ui::MessageFunnel&>(unattended)
                                   : boxes;

@@ -1,0 +1,82 @@
+// Writes a PNG of the main menu and of every window its entries open, at 1280 x 800 and at
+// 1920 x 1080, on a small demo family built in a temporary folder.
+//   tarovent-screenshots FOLDER        (QT_QPA_PLATFORM=offscreen works without a display)
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTemporaryDir>
+#include <cstdio>
+
+#include "clients/ClientWindows.h"
+#include "core/CoreWindows.h"
+#include "core/MainMenu.h"
+#include "core/ProcessState.h"
+#include "dossiers/DossierWindows.h"
+#include "install/DemoFamily.h"
+#include "macros/MacroWindows.h"
+#include "platform/os/WindowPrinter.h"
+#include "ui/FormNavigation.h"
+#include "ui/StderrFunnel.h"
+
+using namespace tarovent;
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  if (argc != 2) {
+    fprintf(stderr, "usage : tarovent-screenshots DOSSIER\n");
+    return 2;
+  }
+  const QDir out(QString::fromLocal8Bit(argv[1]));
+  if (!out.mkpath(".")) {
+    fprintf(stderr, "Impossible de créer %s\n", argv[1]);
+    return 1;
+  }
+  QTemporaryDir dir;
+  install::buildDemoFamily(dir.filePath("demo"), install::DemoSize::Small);
+  ui::StderrFunnel funnel;
+  core::ProcessState state(funnel);
+  state.workingFolder = install::familyLayout(dir.filePath("demo")).workingFolder;
+  core::registerCoreWindows(state);
+  dossiers::registerDossierWindows(state);
+  clients::registerClientWindows(state);
+  os::SystemWindowPrinter printer(dir.filePath("Impressions"));
+  macros::registerMacroWindows(state, printer);
+  core::MainMenu menu(state);
+  state.opener = &menu;
+  if (!menu.start()) return 1;
+  menu.refreshEntries();
+  menu.show();
+
+  int written = 0;
+  const auto shoot = [&](const QString& name) {
+    for (const QSize size : {QSize(1280, 800), QSize(1920, 1080)}) {
+      menu.resize(size);
+      QApplication::processEvents();
+      const QString file = out.filePath(
+          QStringLiteral("%1-%2x%3.png").arg(name).arg(size.width()).arg(size.height()));
+      if (ui::saveScreenshot(&menu, file))
+        ++written;
+      else
+        fprintf(stderr, "Échec de l'écriture de %s\n", qPrintable(file));
+    }
+  };
+  shoot(QStringLiteral("menu"));
+  // Modal windows wait for an answer: only those living in the work area are taken.
+  for (QAction* action : menu.findChildren<QAction*>()) {
+    const QString window = action->property("window").toString();
+    const ui::WindowSpec* spec = state.windows.find(window);
+    if (!spec || spec->modal || !action->isEnabled()) continue;
+    action->trigger();
+    QApplication::processEvents();
+    QMdiSubWindow* sub = menu.workArea()->activeSubWindow();
+    if (!sub) continue;
+    sub->showMaximized();
+    shoot(window);
+    menu.workArea()->closeAllSubWindows();
+    QApplication::processEvents();
+  }
+  printf("%d images dans %s\n", written, qPrintable(out.absolutePath()));
+  return written > 0 ? 0 : 1;
+}
