@@ -52,14 +52,11 @@ TEST_F(ClientMenu, TheClientFileOfTheDemoFamily) {
   ASSERT_FALSE(busiest.EOF_());
   data->Recordset().FindFirst("TCLI_CODE = '" + busiest.text("TVIS_CodCli") + "'");
   data->showRecord();
-  screenshot("FCLIDEV");
   w->findChild<QPushButton*>("Cmd_Liste")->click();
-  screenshot("FCLIDEV_liste");
   EXPECT_EQ(w->findChild<QTableView*>("DBG_Cli")->model()->rowCount(), clients);
   w->findChild<QPushButton*>("Cmd_Liste")->click();
   w->findChild<QPushButton*>("Cmd_Suivis")->click();
   EXPECT_GT(w->findChild<QTableView*>("DBG_Vis")->model()->rowCount(), 0);
-  screenshot("FCLIDEV_visites");
   w->findChild<QPushButton*>("Cmd_Quitter")->click();
   QApplication::processEvents();
   EXPECT_TRUE(lit("CMD_M_CLIDEV"));

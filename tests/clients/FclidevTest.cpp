@@ -72,7 +72,6 @@ TEST_F(Fclidev, OpensOnTheFirstClientWithItsContactsAndPosition) {
   EXPECT_EQ(get<QLineEdit>("CTX_TCLI_CODP")->maxLength(), 10);
   EXPECT_EQ(get<QLineEdit>("CTX_TCLI_TEL1")->maxLength(), 20);
   EXPECT_TRUE(m_messages.texts().isEmpty()) << errors().toStdString();
-  screenshot("FCLIDEV_test");
 }
 
 TEST_F(Fclidev, ACodeNeverHoldsASpaceOrAnApostrophe) {
@@ -266,7 +265,6 @@ TEST_F(Fclidev, QuickSearchGoesToTheFirstCodeAtOrAfterTheText) {
   get<QLineEdit>("CTX_Recherche")->clear();
   typeText(get("CTX_Recherche"), "Z");
   EXPECT_EQ(code(), "C3");
-  screenshot("FCLIDEV_liste_test");
   click("Cmd_Liste");
   EXPECT_FALSE(get("FRM_Liste")->isVisible());
 }
@@ -311,7 +309,6 @@ TEST_F(Fclidev, VisitsNewestFirstUnderThreeFilters) {
   };
   EXPECT_EQ(resumes(),
             (QStringList{"Relance devis", QString::fromUtf8("Présentation"), "Premier contact"}));
-  screenshot("FCLIDEV_visites_test");
   qobject_cast<QRadioButton*>(ui::indexedControl(m_window.get(), "OPT_Visites", 1))->click();
   EXPECT_EQ(resumes(), QStringList{"Relance devis"});
   qobject_cast<QRadioButton*>(ui::indexedControl(m_window.get(), "OPT_Visites", 2))->click();

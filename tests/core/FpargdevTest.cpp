@@ -282,15 +282,10 @@ TEST_F(Fpargdev, EnterMovesOnAndRatesTakeOnlyNumbers) {
   EXPECT_DOUBLE_EQ(rs.number("TPAR_COEFFDEV"), 1.25);
 }
 
-TEST_F(Fpargdev, LooksRightOnScreen) {
+TEST_F(Fpargdev, EveryControlFitsInTheWindow) {
   FPARGDEV* w = open();
   w->adjustSize();
-  QString folder = qEnvironmentVariable("TAROVENT_SCREENSHOTS");
-  if (folder.isEmpty()) folder = m_dir.path();
-  const QString file = QDir(folder).filePath("FPARGDEV.png");
-  ASSERT_TRUE(ui::saveScreenshot(w, file));
-  const QImage image(file);
-  EXPECT_GE(image.width(), 600);
+  EXPECT_GE(w->width(), 600);
   // Every control fits inside the window.
   for (QWidget* c : w->findChildren<QWidget*>()) {
     if (!c->isVisible()) continue;

@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPageLayout>
-#include <QPainter>
 #include <QPrinter>
 #include <QProcess>
 #include <QRadioButton>
@@ -121,24 +120,6 @@ class GridToolsTest : public test::DatabaseFixture {
     for (int r = 0; r < rows(); ++r) out << m_grid->model()->index(r, c).data().toString();
     return out;
   }
-  void screenshot(QDialog* dialog, const QString& name) {
-    const QString folder = qEnvironmentVariable("TAROVENT_SCREENSHOTS");
-    if (folder.isEmpty()) return;
-    // What the user sees: the window at 1280 x 800 with the dialog over its middle.
-    dialog->adjustSize();
-    QApplication::processEvents();
-    QPixmap shot = m_window->grab();
-    const QPixmap box = dialog->grab();
-    QPainter p(&shot);
-    const QPoint at((shot.width() - box.width()) / 2, (shot.height() - box.height()) / 2);
-    p.fillRect(QRect(at, box.size()).adjusted(-1, -24, 1, 1), QColor(60, 60, 60));
-    p.setPen(Qt::white);
-    p.drawText(QRect(at.x() + 8, at.y() - 22, box.width(), 20), Qt::AlignVCenter,
-               dialog->windowTitle());
-    p.drawPixmap(at, box);
-    p.end();
-    EXPECT_TRUE(shot.save(folder + '/' + name + ".png"));
-  }
 
   ui::ScriptedResponder m_messages;
   std::unique_ptr<ProcessState> m_state;
@@ -178,7 +159,6 @@ TEST_F(GridToolsTest, ContainsFindsDupAnywhereThenNextUntilTheEnd) {
   EXPECT_EQ(code(), "C2");
   in<QLineEdit>(d, "CTX3_CHERCHE")->setText("dupu");
   EXPECT_EQ(go->text(), "Rechercher");
-  screenshot(d, "FCHERCHE");
 }
 
 TEST_F(GridToolsTest, SearchesOnADynasetFindDArtagnanAndDates) {
@@ -246,7 +226,6 @@ TEST_F(GridToolsTest, SortsDescendingThenOnAnotherKeyKeepingThePreviousOrder) {
   EXPECT_EQ(d->objectName(), "FCLASSE");
   EXPECT_EQ(d->windowTitle(), "Classer sur [Création]");
   option(d, "FND3_OPTClasser", 1)->setChecked(true);
-  screenshot(d, "FCLASSE");
   in<QAbstractButton>(d, "Cmd_GoClasser")->click();
   EXPECT_EQ(m_data->RecordSource(), "Select * From TCLI Order by TCLI_DATCRE DESC;");
   EXPECT_EQ(column(0), (QStringList{"C5", "C1", "C3", "C2", "C4"}));  // Null last when descending
@@ -270,7 +249,6 @@ TEST_F(GridToolsTest, SelectionsAccumulateAndMarkTheList) {
   QDialog* d = command(0, kNom);
   EXPECT_EQ(d->objectName(), "FSELECT");
   EXPECT_EQ(d->windowTitle(), "Sélection sur [Nom]");
-  screenshot(d, "FSELECT");
   run(d, "a", "Instr");
   EXPECT_EQ(column(0), (QStringList{"C1", "C3", "C5"}));
   EXPECT_TRUE(m_tools->isFiltered());
@@ -367,10 +345,6 @@ TEST_F(GridToolsTest, PrintsLandscapeToAPdfFileWithHeadersAndValues) {
   m_grid->setColumnWidth(kNom, 200);
   const QString pdf = m_dir.filePath("grille.pdf");
   ASSERT_TRUE(printGridToPdf(m_grid, pdf));
-  if (const QString shots = qEnvironmentVariable("TAROVENT_SCREENSHOTS"); !shots.isEmpty()) {
-    QFile::remove(shots + "/grille.pdf");
-    QFile::copy(pdf, shots + "/grille.pdf");
-  }
   QFile f(pdf);
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
   EXPECT_TRUE(f.read(5).startsWith("%PDF"));

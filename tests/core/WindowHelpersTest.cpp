@@ -77,8 +77,6 @@ TEST_F(WindowHelpers, F1OpensTheHelpAtTheContextOfTheFocusedControl) {
   test::pressKey(special, Qt::Key_F1);
   EXPECT_EQ(helpWindow(), help);  // the same window, moved on
   EXPECT_EQ(help->anchor(), "5300");
-  if (const QString folder = qEnvironmentVariable("TAROVENT_SCREENSHOTS"); !folder.isEmpty())
-    ui::saveScreenshot(help, folder + "/FAIDE.png");
 
   showHelp(m_state, 0);
   EXPECT_EQ(help->anchor(), "");
@@ -124,8 +122,6 @@ TEST_F(WindowHelpers, WaitingMessageOpensUpdatesAndCloses) {
   EXPECT_EQ(child<QLabel>(m, "CTL_Patienter")->text(), "Veuillez patienter ...");
   EXPECT_EQ(child<QLabel>(m, "CTL_Texte")->text(), "Génération du fichier PDF en cours ...");
   EXPECT_EQ(child<QLabel>(m, "CTL_Infos")->text(), "00012_00.AB");
-  if (const QString folder = qEnvironmentVariable("TAROVENT_SCREENSHOTS"); !folder.isEmpty())
-    ui::saveScreenshot(m, folder + "/Fmessage.png");
   Afficher_Message(m_state, "Préparation du mail en cours ...");
   EXPECT_EQ(openMessageWindow(), m);
   EXPECT_EQ(child<QLabel>(m, "CTL_Texte")->text(), "Préparation du mail en cours ...");
@@ -152,8 +148,6 @@ TEST_F(WindowHelpers, CalendarChosenByTheConfigurationFillsTheBox) {
         Envoyer_Touches("%a", true);  // the year's label
         yearByKey = year->hasFocus();
       }
-      if (const QString folder = qEnvironmentVariable("TAROVENT_SCREENSHOTS"); !folder.isEmpty())
-        ui::saveScreenshot(d, folder + "/" + d->objectName() + ".png");
       d->setDate(QDate(2026, 12, 24 + choice));
       d->accept();
     });

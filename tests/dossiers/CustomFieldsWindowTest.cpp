@@ -84,7 +84,6 @@ TEST_F(CustomFieldsWindow, PanelShowsUsedFieldsWithTheirLabels) {
   EXPECT_FALSE(m_panel->box(6)->isVisible());  // label cleared: hidden
   EXPECT_FALSE(m_panel->label(6)->isVisible());
   EXPECT_FALSE(m_form->box(2)->isVisible());
-  screenshot("FRM_Infos");
 
   // A number is formatted on leaving; Enter goes to the next visible box.
   typeText(m_panel->box(3), "1234.5");
@@ -111,7 +110,6 @@ TEST_F(CustomFieldsWindow, ValueNotInTheTableIsKeptAndTheListOffered) {
   EXPECT_EQ(get("FRM_TBUSER01")->findChild<QLabel*>()->text(), "Choix: Atelier");
   EXPECT_EQ(list->count(), 2);
   EXPECT_EQ(list->item(0)->text(), "Peinture");
-  screenshot("FRM_TBUSER01");
   EXPECT_EQ(QApplication::focusWidget(), list);
   pressKey(list, Qt::Key_Escape);  // kept as typed
   EXPECT_EQ(QApplication::focusWidget(), box);
@@ -162,7 +160,6 @@ TEST_F(Fperso, RowsFollowTheirKind) {
   EXPECT_FALSE(box("CTX_USER_LNG", 3)->isEnabled());  // "N": length fixed
   EXPECT_TRUE(box("CTX_USER_DEC", 3)->isEnabled());
   EXPECT_FALSE(box("CTX_USER_DEC", 1)->isEnabled());  // "C": no decimals
-  screenshot("FPERSO");
 
   // A length of 80 on a field of 50.
   box("CTX_USER_LNG", 1)->setFocus();

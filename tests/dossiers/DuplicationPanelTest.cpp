@@ -65,7 +65,6 @@ TEST_F(DuplicationPanelTest, OffersActiveCompaniesOwnFirst) {
   EXPECT_EQ(m_panel->target(), "AB");
   EXPECT_EQ(focused(), "DBC_NEWSOC");
   m_panel->resize(520, 260);
-  screenshot("FRM_DupliDoss");
   // A dossier of a deactivated company: its company is not offered.
   m_panel->hide();
   ASSERT_TRUE(m_panel->open("ZZ", 3, 0));

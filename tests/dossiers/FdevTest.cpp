@@ -505,23 +505,6 @@ TEST_F(FdevTest, ToolsLeavingTheListEmptyShowEveryDossierAgain) {
   EXPECT_EQ(focused(), "DBG_ListeDOSS");
 }
 
-TEST_F(FdevTest, Screenshots) {
-  const QString folder = qEnvironmentVariable("TAROVENT_SCREENSHOTS");
-  if (folder.isEmpty()) GTEST_SKIP() << "TAROVENT_SCREENSHOTS names no folder";
-  openFdev();
-  for (const QSize size : {QSize(1280, 800), QSize(1920, 1080)}) {
-    m_window->resize(size);
-    QApplication::processEvents();
-    EXPECT_TRUE(ui::saveScreenshot(
-        m_window.get(),
-        folder + QStringLiteral("/FDEV_%1x%2.png").arg(size.width()).arg(size.height())));
-  }
-  pressKey(get<QWidget>("CTX_DOS_CodCli"), Qt::Key_F4);
-  m_window->resize(1280, 800);
-  QApplication::processEvents();
-  EXPECT_TRUE(ui::saveScreenshot(m_window.get(), folder + "/FDEV_clients.png"));
-}
-
 // Run by TwoWorkstationsNeverShareANumber in processes of their own: the workspace of the
 // parent's family saving new dossiers of company AB one after another.
 TEST_F(FdevTest, ChildSavesDossiers) {

@@ -39,7 +39,6 @@ TEST_F(Fpro, ListsTheOptionsWithTheirPrices) {
   EXPECT_EQ(grid->model()->index(1, 2).data().toString(), "85,50");
   EXPECT_EQ(caption(), "Enregistrement: 1 / 2");
   EXPECT_EQ(get<QLineEdit>("FPRO_CODE")->text(), "GALVA");
-  screenshot("FPRO");
 }
 
 TEST_F(Fpro, NewOptionByKeyboardThenDeletion) {

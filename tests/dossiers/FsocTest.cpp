@@ -41,7 +41,6 @@ TEST_F(Fsoc, GridShowsTheFourFieldsUnderFrenchHeaders) {
   EXPECT_EQ(code(), "ZZ");
   EXPECT_TRUE(get<QCheckBox>("CHK_Desactive")->isChecked());
   EXPECT_EQ(caption(), "Enregistrement: 3 / 3");
-  screenshot("FSOC");
 }
 
 TEST_F(Fsoc, AddingACompanyByKeyboardAlone) {

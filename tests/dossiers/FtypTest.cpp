@@ -59,7 +59,6 @@ TEST_F(Ftyp, ShowsTheTypeWithItsModesAndOptions) {
   // Without the composition window the compose button stays off.
   EXPECT_FALSE(get("Cmd_Compo")->isEnabled());
   EXPECT_FALSE(get("FRM_Duplication")->isVisible());
-  screenshot("FTYP");
 }
 
 TEST_F(Ftyp, SwitchingMaterialsToCostPriceAndBack) {

@@ -38,14 +38,11 @@ TEST_F(DossierMenu, EntriesOpenTheWindowsThatExist) {
     EXPECT_TRUE(m_menu->menuEntry(entry)->isEnabled()) << entry;
 
   ASSERT_TRUE(openFromMenu("M_TABL_SOCI", "FSOC"));
-  screenshot("menu-FSOC");
   ASSERT_TRUE(openFromMenu("M_TABL_PRO", "FPRO"));
-  screenshot("menu-FPRO");
   m_menu->Allumer_Menu("CMD_M_TABL_TYPE");
   QWidget* types = openFromMenu("M_TABL_TYPE", "FTYP");
   ASSERT_TRUE(types);
   EXPECT_FALSE(lit("CMD_M_TABL_TYPE"));  // switched off while the window is open
-  screenshot("menu-FTYP");
   types->findChild<QPushButton*>("Cmd_Quitter")->click();
   QApplication::processEvents();
   EXPECT_TRUE(lit("CMD_M_TABL_TYPE"));  // and on again once it is closed
@@ -53,7 +50,6 @@ TEST_F(DossierMenu, EntriesOpenTheWindowsThatExist) {
   QWidget* dossiers = openFromMenu("M_DEVI_DEVIS", "FDEV");
   ASSERT_TRUE(dossiers);
   EXPECT_FALSE(lit("CMD_M_DEVI_DEVIS"));
-  screenshot("menu-FDEV");
   dossiers->findChild<QPushButton*>("Cmd_Quitter")->click();
   QApplication::processEvents();
   EXPECT_TRUE(lit("CMD_M_DEVI_DEVIS"));
@@ -134,7 +130,6 @@ TEST_F(DossierMenu, ADossierFromStartToDuplicateWithTheKeyboardAlone) {
     if (sequence == 0)
       for (int i = 0; i < 5; ++i) key(Qt::Key_Backtab, Qt::ShiftModifier);  // back to "Créer"
   }
-  screenshot("FDEV_clavier");
 
   // Version 1's document, as a composition would have left it, viewed from "Voir".
   const QString folder = m_state->base(core::entry::Main).folder;
@@ -159,7 +154,6 @@ TEST_F(DossierMenu, ADossierFromStartToDuplicateWithTheKeyboardAlone) {
                                   "TDEV_NUMDOSS = %1")
                        .arg(copy)),
             "1");
-  screenshot("FDEV_duplique");
 }
 
 }  // namespace

@@ -380,7 +380,6 @@ TEST_F(VersionFrameTest, ANewDossierShowsTheEmptyPanelAndKeepsTheCurrentVersion)
   load();
   get<ui::DataControl>("DBD_DEV")->MovePrevious();
   EXPECT_EQ(text("FDEV_NSEQ"), "1");
-  screenshot("Frm_dev");
   // Repositioning on the same dossier keeps version 1.
   load();
   EXPECT_EQ(text("FDEV_NSEQ"), "1");
@@ -390,7 +389,6 @@ TEST_F(VersionFrameTest, ANewDossierShowsTheEmptyPanelAndKeepsTheCurrentVersion)
   EXPECT_FALSE(m_frame->versionsShown());
   EXPECT_TRUE(get("FRM_SansVersion")->isVisible());
   EXPECT_FALSE(m_frame->hasVersions());
-  screenshot("Frm_dev_nouveau_dossier");
   load();
   EXPECT_TRUE(m_frame->versionsShown());
   EXPECT_EQ(text("FDEV_NSEQ"), "2");

@@ -48,14 +48,6 @@ class WindowTest : public MainDbTest {
     e->selectAll();
     tarovent::test::typeText(e, text);
   }
-  // Saves what the window shows when TAROVENT_SCREENSHOTS names a folder.
-  void screenshot(const QString& name) {
-    const QString folder = qEnvironmentVariable("TAROVENT_SCREENSHOTS");
-    if (folder.isEmpty()) return;
-    m_window->resize(1280, 800);
-    QApplication::processEvents();
-    EXPECT_TRUE(ui::saveScreenshot(m_window.get(), folder + '/' + name + ".png"));
-  }
 
   std::unique_ptr<core::ProcessState> m_state;
   std::unique_ptr<QWidget> m_window;

@@ -43,11 +43,9 @@ class MacroTest : public ::testing::Test {
     t.start();
     while (t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
   }
-  // Saves what `w` shows under TAROVENT_SCREENSHOTS (else the test's folder); the file's path.
+  // Saves what `w` shows in the test's folder; the file's path.
   QString screenshot(QWidget* w, const QString& name) {
-    QString folder = qEnvironmentVariable("TAROVENT_SCREENSHOTS");
-    if (folder.isEmpty()) folder = m_dir.path();
-    const QString file = folder + '/' + name + ".png";
+    const QString file = m_dir.filePath(name + ".png");
     EXPECT_TRUE(ui::saveScreenshot(w, file));
     return file;
   }

@@ -54,12 +54,6 @@ TEST(MessageBox, ButtonsAreFrenchAndEnterTakesTheAskedDefault) {
                                               Buttons::YesNo, 2, Icon::Question, nullptr));
   ASSERT_NE(box->escapeButton(), nullptr);
   EXPECT_EQ(box->escapeButton()->text(), "Non");
-  if (const QString folder = qEnvironmentVariable("TAROVENT_SCREENSHOTS"); !folder.isEmpty()) {
-    box->setText("Confirmer la suppression de l'enregistrement ?");
-    box->resize(1280, 800);
-    test::showActive(box.get());
-    EXPECT_TRUE(saveScreenshot(box.get(), folder + "/question-box.png"));
-  }
 }
 
 TEST(MessageBox, ScriptedResponderRecordsTheButtonsAndTheDefault) {

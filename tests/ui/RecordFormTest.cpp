@@ -125,11 +125,6 @@ TEST_F(GridForm, GridAndBoxesShowTheSameRecord) {
   EXPECT_EQ(m_code->text(), "C3");
   m_data->MovePrevious();
   EXPECT_EQ(currentRow(), 1);
-  if (const QString folder = qEnvironmentVariable("TAROVENT_SCREENSHOTS"); !folder.isEmpty()) {
-    m_window->resize(420, 560);
-    test::showActive(m_window.get());
-    EXPECT_TRUE(saveScreenshot(m_window.get(), folder + "/record-form.png"));
-  }
 }
 
 TEST_F(GridForm, ChoosingARowIsRefusedWhileAChangeIsPending) {
@@ -187,11 +182,6 @@ TEST_F(GridForm, ColumnsHeadersWidthsAndCurrentColumnSurviveSavesAndRefreshes) {
   m_data->MoveNext();
   look("after a move");
   EXPECT_EQ(m_model->index(currentRow(), 0).data().toString(), m_code->text());
-  if (const QString folder = qEnvironmentVariable("TAROVENT_SCREENSHOTS"); !folder.isEmpty()) {
-    m_window->resize(1280, 800);
-    test::showActive(m_window.get());
-    EXPECT_TRUE(saveScreenshot(m_window.get(), folder + "/grid-french-headers.png"));
-  }
 }
 
 TEST_F(RecordForm, ShowsRecordsInKeyOrderWithTheirPosition) {
