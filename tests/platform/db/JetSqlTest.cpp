@@ -396,19 +396,99 @@ TEST_F(JetSqlTest, DatesYesNoAndLiterals) {
             QStringList{"-1|-1"});
 }
 
-TEST_F(JetSqlTest, ArithmeticAndFunctions) {
-  EXPECT_EQ(jet("SELECT 7 / 2, 7 \\ 2, 7 Mod 2, 2 ^ 3, -2 + 1, 1 + 2 * 3"),
-            QStringList{"3.5|3|1|8.0|-1|7"});
-  EXPECT_EQ(jet("SELECT Nz(Null, 'x'), Nz(Null), IIf(1 > 2, 'a', 'b'), Len('abc'), "
-                "Mid('abcdef', 2, 3), Mid('abc', 2), Trim('  a  '), LCase('ÉA'), CLng('2.5'), "
-                "CLng(3.5), CInt(-1.5), Val('12.5abc'), CStr(2.50), Abs(-3), Int(-2.5)"),
-            QStringList{"x||b|3|bcd|bc|a|éa|2|4|-2|12.5|2.5|3|-3"});
-  EXPECT_EQ(jet("SELECT Left$('abc', 2), UCase$(Mid$('abc', 2)), DateAdd('d', 1, #12/31/2025#), "
-                "DateDiff('d', #12/31/2025#, DateAdd('m', 2, #12/31/2025#)) + 1"),
-            QStringList{"ab|BC|2026-01-01|60"});
-  EXPECT_EQ(jet("SELECT Format(1234567.5, '# ### ##0.00'), Format(3, '00000'), "
-                "Format(#03/04/2025#, 'dd/mm/yyyy'), 'a' + 'b'"),
-            QStringList{"1 234 567.50|00003|04/03/2025|ab"});
+// Each Jet operator and function, translated and run by SQLite.
+TEST_F(JetSqlTest, OperatorsAndFunctions) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"7 / 2", "3.5"},
+      {"7 \\ 2", "3"},
+      {"7.6 \\ 2", "4"},
+      {"7 Mod 2", "1"},
+      {"2 ^ 10", "1024.0"},
+      {"-2 + 1", "-1"},
+      {"1 + 2 * 3", "7"},
+      {"10 - 4", "6"},
+      {"'a' + 'b'", "ab"},
+      {"Left('abcdef', 2)", "ab"},
+      {"Left('ab', 5)", "ab"},
+      {"Left(Null, 2)", "~"},
+      {"Right('00000' & 12, 5)", "00012"},
+      {"Right(12345, 2)", "45"},
+      {"Mid('abcdef', 3)", "cdef"},
+      {"Mid('abcdef', 2, 3)", "bcd"},
+      {"Mid('abc', 9)", ""},
+      {"UCase$(Mid$('abc', 2))", "BC"},
+      {"InStr('abcabc', 'C')", "3"},
+      {"InStr(4, 'abcabc', 'c')", "6"},
+      {"InStr(1, 'abC', 'c', 0)", "0"},
+      {"InStr(Null, 'x')", "~"},
+      {"UCase('élève')", "ÉLÈVE"},
+      {"LCase('ÀB')", "àb"},
+      {"Trim('  a b  ')", "a b"},
+      {"LTrim('  a ')", "a "},
+      {"RTrim('  a ')", "  a"},
+      {"Len('élève')", "5"},
+      {"Len(Null)", "~"},
+      {"Space(3) & '|'", "   |"},
+      {"Replace('a-b-c', '-', '+')", "a+b+c"},
+      {"CStr(2.50)", "2.5"},
+      {"Chr(65) & Asc('é')", "A233"},
+      {"Nz(Null, 'x')", "x"},
+      {"Nz(Null)", ""},
+      {"IIf(1 > 2, 'a', 'b')", "b"},
+      {"CDbl('1,5')", "1.5"},
+      {"CDbl(' 2.25 ')", "2.25"},
+      {"CLng('2.5')", "2"},
+      {"CLng(3.5)", "4"},
+      {"CLng(-2.5)", "-2"},
+      {"CInt('7')", "7"},
+      {"CInt(-1.5)", "-2"},
+      {"CBool('Vrai')", "-1"},
+      {"Val('  12 5abc')", "125"},
+      {"Val('abc')", "0"},
+      {"Val('-3.5e2x')", "-350"},
+      {"Val('12.5abc')", "12.5"},
+      {"Int(-2.5)", "-3"},
+      {"Fix(-2.5)", "-2"},
+      {"Abs(-4)", "4"},
+      {"Sgn(-0.1)", "-1"},
+      {"Round(0.125, 2)", "0.12"},
+      {"Round(2.5)", "2"},
+      {"Year('2025-12-31')", "2025"},
+      {"Month('2025-12-31 10:20:30')", "12"},
+      {"Day('2025-12-31')", "31"},
+      {"Hour('2025-12-31 10:20:30')", "10"},
+      {"Weekday('2025-12-07')", "1"},
+      {"DateSerial(2025, 13, 1)", "2026-01-01"},
+      {"#12/31/2025# + 1", "2026-01-01"},
+      {"#12/31/2025# + 0.5", "2025-12-31 12:00:00"},
+      {"#03/01/2026# - #02/01/2026#", "28"},
+      {"CDate('31/12/2025')", "2025-12-31"},
+      {"DateAdd('d', 1, #12/31/2025#)", "2026-01-01"},
+      {"DateAdd('m', 1, #01/31/2025#)", "2025-02-28"},
+      {"DateAdd('yyyy', -1, #02/29/2024#)", "2023-02-28"},
+      {"DateAdd('ww', 2, #12/25/2025#)", "2026-01-08"},
+      {"DateAdd('h', 30, '2025-12-31 00:00:00')", "2026-01-01 06:00:00"},
+      {"DateDiff('d', '2025-12-31 23:00:00', '2026-01-01 01:00:00')", "1"},
+      {"DateDiff('d', #12/31/2025#, DateAdd('m', 2, #12/31/2025#)) + 1", "60"},
+      {"DateDiff('yyyy', #12/31/2025#, #01/01/2026#)", "1"},
+      {"DateDiff('m', #03/31/2026#, #01/01/2026#)", "-2"},
+      {"DateDiff('q', #12/31/2025#, #01/01/2026#)", "1"},
+      {"DateDiff('ww', #12/06/2025#, #12/07/2025#)", "1"},
+      {"DateDiff('h', '2025-12-31 10:59:59', '2025-12-31 11:00:00')", "1"},
+      {"Str(12) & '|' & Str(-1.5)", " 12|-1.5"},
+      {"Format('2025-03-04 05:06:07', 'dd/mm/yyyy hh:nn:ss')", "04/03/2025 05:06:07"},
+      {"Format(#03/04/2025#, 'd/m/yy')", "4/3/25"},
+      {"Format(1234567.456, '# ### ##0.00')", "1 234 567.46"},
+      {"Format(0.5, '# ### ##0.00')", "0.50"},
+      {"Format(-42, '##0.00')", "-42.00"},
+      {"Format(12, '00000')", "00012"},
+      {"Format(1234.5, 'Standard')", "1 234.50"},
+      {"Format(0.256, 'Percent')", "25.60%"},
+      {"Format(Null, '0')", "~"},
+  };
+  for (const auto& [expr, expected] : cases)
+    EXPECT_EQ(jet(QStringLiteral("SELECT ") + QString::fromUtf8(expr)), QStringList{expected})
+        << expr;
 }
 
 TEST_F(JetSqlTest, TopUnionSubqueriesAndJoins) {
