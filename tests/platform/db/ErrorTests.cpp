@@ -104,6 +104,8 @@ TEST_F(ErrorTest, LongFlatConditionsRunInTheDatabase) {
   Recordset rs = m_db.OpenRecordset("select * from T order by K");
   rs.FindFirst(ors.join(" Or "));
   EXPECT_EQ(at(rs, "K"), "B");
+  rs.FindFirst("K & " + parts.join(" & ") + " = 'A" + QString(5000, 'x') + "'");
+  EXPECT_EQ(at(rs, "K"), "A");
 }
 
 }  // namespace

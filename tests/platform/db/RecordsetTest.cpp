@@ -217,30 +217,6 @@ TEST_F(TableRecordsetTest, PositionsCloneAndKeyChanges) {
   EXPECT_EQ(key(rs), "B3/0");
 }
 
-TEST_F(TableRecordsetTest, NullKeysSortFirstAndAreWalkedThrough) {
-  exec("CREATE TABLE TN (A TEXT(5), B LONG)");
-  exec("CREATE INDEX IX ON TN (A, B)");
-  exec("INSERT INTO TN (A, B) VALUES ('x', 1)");
-  exec("INSERT INTO TN (A, B) VALUES (Null, 2)");
-  exec("INSERT INTO TN (A, B) VALUES ('x', Null)");
-  exec("INSERT INTO TN (A, B) VALUES (Null, Null)");
-  Recordset rs = m_db.OpenRecordset("TN");
-  rs.setIndex("IX");
-  QStringList seen;
-  while (!rs.EOF_()) {
-    seen << rs.text("A") + ":" + rs.text("B");
-    rs.MoveNext();
-  }
-  EXPECT_EQ(seen, QStringList({":", ":2", "x:", "x:1"}));
-  rs.Seek("=", QVariant(), 2);
-  ASSERT_FALSE(rs.NoMatch());
-  rs.MoveNext();
-  EXPECT_EQ(rs.text("A") + ":" + rs.text("B"), "x:");
-  rs.MovePrevious();
-  rs.MovePrevious();
-  EXPECT_EQ(rs.text("A") + ":" + rs.text("B"), ":");
-}
-
 TEST_F(TableRecordsetTest, DescendingIndexWalksBothWays) {
   exec("CREATE INDEX DESCIX ON TDEV (TDEV_SOC, TDEV_NUMDOSS DESC)");
   Recordset rs = m_db.OpenRecordset("TDEV");

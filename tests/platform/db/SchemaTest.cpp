@@ -191,15 +191,5 @@ TEST_F(SchemaTest, TransactionsRollBackAndGuardUndoesUncommittedWork) {
   EXPECT_DB_ERROR(m_ws.CommitTrans(); m_db.CommitTrans(), err::NotInTransaction);
 }
 
-TEST_F(SchemaTest, UntranslatableStatementFailsWithItsText) {
-  try {
-    exec("TRANSFORM Sum(X) SELECT Y FROM T PIVOT Z");
-    FAIL() << "no error";
-  } catch (const DbError& e) {
-    EXPECT_EQ(e.number(), err::UnsupportedSql);
-    EXPECT_TRUE(e.description().contains("TRANSFORM Sum(X)"));
-  }
-}
-
 }  // namespace
 }  // namespace tarovent::db::test
