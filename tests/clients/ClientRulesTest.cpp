@@ -107,29 +107,5 @@ TEST_F(ClientRules, QuickSearchAndCodeCriteriaTakeApostrophes) {
   EXPECT_TRUE(rs.NoMatch());
 }
 
-TEST_F(ClientRules, VisitsNewestFirstUnderEachFilter) {
-  for (const char* sql : {
-           "INSERT INTO TVIS (TVIS_CodCli, TVIS_DatePrev, TVIS_DateRea, TVIS_Resume) VALUES "
-           "('C1', #03/01/2026#, #03/02/2026#, 'faite')",
-           "INSERT INTO TVIS (TVIS_CodCli, TVIS_DatePrev, TVIS_Resume) VALUES ('C1', "
-           "#05/01/2026#, 'à faire')",
-           "INSERT INTO TVIS (TVIS_CodCli, TVIS_DatePrev, TVIS_Resume) VALUES ('C1', "
-           "#01/01/2026#, 'ancienne')",
-           "INSERT INTO TVIS (TVIS_CodCli, TVIS_DatePrev, TVIS_Resume) VALUES ('C2', "
-           "#01/01/2026#, 'autre')",
-       })
-    m_db.Execute(QString::fromUtf8(sql));
-  const auto resumes = [this](VisitFilter f) {
-    db::Recordset rs = m_db.OpenRecordset(visitsSql("C1", f));
-    QStringList out;
-    for (; !rs.EOF_(); rs.MoveNext()) out << rs.text("TVIS_Resume");
-    return out;
-  };
-  EXPECT_EQ(resumes(VisitFilter::All),
-            (QStringList{QString::fromUtf8("à faire"), "faite", "ancienne"}));
-  EXPECT_EQ(resumes(VisitFilter::ToDo), (QStringList{QString::fromUtf8("à faire"), "ancienne"}));
-  EXPECT_EQ(resumes(VisitFilter::Done), QStringList{"faite"});
-}
-
 }  // namespace
 }  // namespace tarovent::clients

@@ -276,18 +276,6 @@ TEST_F(GridToolsTest, SelectionsAccumulateAndMarkTheList) {
   EXPECT_EQ(m_window->windowTitle(), "Clients");
 }
 
-TEST_F(GridToolsTest, SelectionOnEmptyFieldsAndApostrophes) {
-  open();
-  QDialog* d = command(0, kDate);
-  run(d, "vide");
-  EXPECT_EQ(column(0), QStringList{"C4"});
-  m_tools->showAll();
-  d = command(0, kNom);
-  run(d, "d'Artagnan");
-  EXPECT_EQ(column(0), QStringList{"C3"});
-  EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('|').toStdString();
-}
-
 TEST_F(GridToolsTest, AnOperatorTheColumnCannotTakeIsRefused) {
   open();
   QDialog* d = command(0, kActif);
