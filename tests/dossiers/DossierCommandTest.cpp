@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
-#include <QSet>
 #include <QTemporaryDir>
 
 #include "install/Installer.h"
@@ -100,36 +99,6 @@ TEST_F(DossierCommandWithSiblings, ClientsAndRepresentativesComeFromTheCommercia
   const Run refused = admin(newArgs("AB"));
   EXPECT_EQ(refused.out, "Le client C1 n'existe pas, choisissez un client valide\n");
   EXPECT_EQ(scalar("select TDOS_CLIENT & '|' & TDOS_CAL from TDOS"), "C7|JD");
-}
-
-TEST_F(DossierCommand, ProcessesSavingAtOnceNeverShareANumber) {
-  constexpr int kProcesses = 3;
-  constexpr int kEach = 30;
-  // Each process runs the command kEach times in a row, all of them at once.
-  QList<QProcess*> loops;
-  const QString command = QStringLiteral(
-                              "for i in $(seq %1); do \"%2\" dossier new \"%3\" --company AB "
-                              "--client C1 --type A1 || exit 1; done")
-                              .arg(kEach)
-                              .arg(TAROVENT_ADMIN, m_layout.root);
-  for (int i = 0; i < kProcesses; ++i) {
-    auto* p = new QProcess;
-    p->start("/bin/sh", {"-c", command});
-    loops << p;
-  }
-  QStringList numbers;
-  for (QProcess* p : loops) {
-    ASSERT_TRUE(p->waitForFinished(300000));
-    EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
-    numbers += QString::fromUtf8(p->readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-    delete p;
-  }
-  EXPECT_EQ(numbers.size(), kProcesses * kEach);
-  EXPECT_EQ(QSet<QString>(numbers.cbegin(), numbers.cend()).size(), kProcesses * kEach);
-  EXPECT_EQ(scalar("select TSOC_NSEQ from TSOC where TSOC_CODE = 'AB'").toInt(),
-            41 + kProcesses * kEach);
-  EXPECT_EQ(scalar("select count(*) from TDOS").toInt(), kProcesses * kEach);
-  EXPECT_EQ(scalar("select min(TDOS_NUMDOSS) from TDOS").toInt(), 42);
 }
 
 }  // namespace

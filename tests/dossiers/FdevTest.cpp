@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QProcess>
 #include <QSet>
 
 #include "WindowTestSupport.h"
@@ -502,6 +503,48 @@ TEST_F(FdevTest, ToolsLeavingTheListEmptyShowEveryDossierAgain) {
   EXPECT_EQ(listed().size(), 3);
   EXPECT_EQ(data()->RecordSource(), "select * from TDOS order by TDOS_SOC, TDOS_NUMDOSS DESC;");
   EXPECT_EQ(focused(), "DBG_ListeDOSS");
+}
+
+// Run by TwoWorkstationsNeverShareANumber in processes of their own: the workspace of the
+// parent's family saving new dossiers of company AB one after another.
+TEST_F(FdevTest, ChildSavesDossiers) {
+  const QString family = qEnvironmentVariable("TAROVENT_FDEV_FAMILY");
+  if (family.isEmpty()) GTEST_SKIP() << "run by TwoWorkstationsNeverShareANumber";
+  m_state->base(core::entry::Main).folder = family + '/';
+  m_state->base(core::entry::Main).db = m_ws.OpenDatabase(family + "/TAROVENT.MDB");
+  openFdev();
+  for (int i = 0; i < 15; ++i) {
+    fdev()->newDossier();
+    get<ui::BoundComboBox>("DBC_SOC")->setCode("AB");
+    get<ui::BoundComboBox>("DBC_TYP")->setCode("A1");
+    get<QLineEdit>("CTX_DOS_CodCli")->setText("C1");
+    ASSERT_TRUE(fdev()->saveDossier()) << m_messages.texts().join('|').toStdString();
+  }
+}
+
+TEST_F(FdevTest, TwoWorkstationsNeverShareANumber) {
+  QList<QProcess*> children;
+  for (int i = 0; i < 2; ++i) {
+    auto* child = new QProcess;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TAROVENT_FDEV_FAMILY", m_dir.path());
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    child->setProcessEnvironment(env);
+    child->setProcessChannelMode(QProcess::MergedChannels);
+    child->start(QFile::symLinkTarget("/proc/self/exe"),
+                 {"--gtest_filter=FdevTest.ChildSavesDossiers"});
+    children << child;
+  }
+  for (QProcess* child : children) {
+    ASSERT_TRUE(child->waitForFinished(120000));
+    EXPECT_EQ(child->exitCode(), 0) << child->readAll().toStdString();
+    delete child;
+  }
+  EXPECT_EQ(scalar("select count(*) from TDOS where TDOS_SOC = 'AB'"), "32");
+  EXPECT_EQ(scalar("select count(*) from (select distinct TDOS_NUMDOSS from TDOS where "
+                   "TDOS_SOC = 'AB')"),
+            "32");
+  EXPECT_EQ(counter("AB"), 36);
 }
 
 }  // namespace
