@@ -80,7 +80,11 @@ FCOMPO* FCOMPO::create(core::ProcessState& state, QWidget* parent) {
       state.compositionOrigin == QLatin1String("FDEV") ? Origin::Dossier : Origin::QuoteTypes;
   if (request.origin == Origin::QuoteTypes) request.typeCode = state.compositionType;
   std::unique_ptr<CompositionSession> session = CompositionSession::open(state, request);
-  if (!session) return nullptr;
+  if (!session) {
+    // Nothing opened: nothing is to be told of a close.
+    state.compositionClosed = {};
+    return nullptr;
+  }
   return new FCOMPO(state, std::move(session), parent);
 }
 

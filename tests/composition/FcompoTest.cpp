@@ -122,10 +122,12 @@ TEST_F(FcompoTest, SecondCompositionIsRefusedAndTheFirstStaysAsItWas) {
 }
 
 TEST_F(FcompoTest, MissingTemplateOpensNothing) {
+  m_state->compositionClosed = [] {};
   m_state->compositionType = "NOPE";
   EXPECT_EQ(FCOMPO::create(*m_state), nullptr);
   EXPECT_EQ(m_messages.texts(), QStringList{"Le modèle du type NOPE n'existe pas."});
   EXPECT_FALSE(m_state->compositionInProgress);
+  EXPECT_FALSE(m_state->compositionClosed);
 }
 
 TEST_F(FcompoTest, ClosingAsksOnlyAfterAChangeAndCancelKeepsTheWindow) {
@@ -320,6 +322,8 @@ TEST_F(FcompoTest, KeyboardMovesBetweenDocumentEntryAndCommands) {
   grid->setFocus();
   tarovent::test::pressKey(grid, Qt::Key_Return);
   EXPECT_TRUE(inEntry());
+  const QStringList faults = tarovent::test::accessKeyFaults(m_window.get());
+  EXPECT_TRUE(faults.isEmpty()) << faults.join('\n').toStdString();
 }
 
 // Records what a command tells the views.
