@@ -111,6 +111,10 @@ bool WordDocument::changedOnDisk() const {
   return d->stamp && !d->path.isEmpty() && stampOf(d->path) != d->stamp;
 }
 
+void WordDocument::keepOverDiskVersion() {
+  if (!d->path.isEmpty()) d->stamp = stampOf(d->path);
+}
+
 void WordDocument::saveAs(const QString& path) {
   if (!d->path.isEmpty() && QFileInfo(path) == QFileInfo(d->path) && QFileInfo::exists(path) &&
       changedOnDisk())

@@ -75,6 +75,8 @@ class WordDocument {
   // Whether another program has rewritten the file since we opened or saved it. Saving over
   // such a file is refused, so that changes made outside are never lost.
   bool changedOnDisk() const;
+  // The user chose this version over the one another program saved: the next save replaces it.
+  void keepOverDiskVersion();
   void save();
   void saveAs(const QString& path);
 
