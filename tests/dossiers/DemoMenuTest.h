@@ -41,6 +41,13 @@ class DemoMenuTest : public ::testing::Test {
     m_menu.reset();
     m_state.reset();
   }
+  // Saves the main window when TAROVENT_SCREENSHOTS names a folder.
+  void screenshot(const QString& name) {
+    const QString folder = qEnvironmentVariable("TAROVENT_SCREENSHOTS");
+    if (folder.isEmpty()) return;
+    QApplication::processEvents();
+    EXPECT_TRUE(ui::saveScreenshot(m_menu.get(), folder + '/' + name + ".png"));
+  }
   // Every window the menu opens underlines letters that work: no label showing a bare "&", no
   // letter given twice.
   void expectWorkingAccessKeys() {
