@@ -69,15 +69,26 @@ void PdfConverter::finished(const QString& error) {
 }
 
 PdfOutcome convertAndWait(PdfConverter& converter, const PdfJob& job) {
-  PdfOutcome outcome{false, QStringLiteral("Une conversion en PDF est déjà en cours.")};
-  QEventLoop loop;
+  PdfOutcome outcome{false, QStringLiteral("La conversion en PDF a été interrompue.")};
   QPointer<PdfConverter> alive(&converter);
+  QEventLoop loop;
+  QObject::connect(&converter, &QObject::destroyed, &loop, &QEventLoop::quit);
+  // Another conversion (a preview) finishes first.
+  while (alive && converter.busy()) {
+    const auto c = QObject::connect(&converter, &PdfConverter::done, &loop, &QEventLoop::quit,
+                                    Qt::QueuedConnection);
+    loop.exec();
+    QObject::disconnect(c);
+  }
+  if (!alive) return outcome;
+  bool mine = false;
   const auto c = QObject::connect(&converter, &PdfConverter::done, &loop, [&](const PdfOutcome& o) {
+    if (!mine) return;
     outcome = o;
     loop.quit();
   });
-  QObject::connect(&converter, &QObject::destroyed, &loop, &QEventLoop::quit);
-  if (converter.convert(job)) loop.exec();
+  mine = converter.convert(job);
+  if (mine) loop.exec();
   if (alive) QObject::disconnect(c);
   return outcome;
 }
