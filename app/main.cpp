@@ -20,6 +20,7 @@
 #include "macros/MacroWindows.h"
 #include "platform/mail/SystemMailOpener.h"
 #include "platform/os/DocumentOpener.h"
+#include "platform/os/LibreOfficeConverter.h"
 #include "platform/os/WindowPrinter.h"
 #include "ui/ButtonEnterKey.h"
 #include "ui/MessageFunnel.h"
@@ -107,6 +108,8 @@ int main(int argc, char** argv) {
 
   state.mail = std::make_unique<mail::SystemMailOpener>(work);
   state.openDocument = [](const QString& path) { return os::openInWordProcessor(path); };
+  // Its own LibreOffice profile in the working folder, started at the first export.
+  state.pdfConverter = std::make_unique<os::LibreOfficeConverter>(work + QStringLiteral("PDF"));
   core::registerCoreWindows(state);
   dossiers::registerDossierWindows(state);
   clients::registerClientWindows(state);

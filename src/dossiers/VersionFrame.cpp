@@ -374,9 +374,7 @@ VersionFrame::VersionFrame(core::ProcessState& state, QWidget* parent)
   connect(d->remove, &QPushButton::clicked, this, &VersionFrame::deleteVersion);
   connect(d->view, &QPushButton::clicked, this, &VersionFrame::viewDocument);
   connect(d->edit, &QPushButton::clicked, this, &VersionFrame::editVersion);
-  connect(d->mailPdf, &QPushButton::clicked, this, [this] {
-    if (d->state.opener) d->state.opener->openWindow(kPdfWindow);
-  });
+  connect(d->mailPdf, &QPushButton::clicked, this, &VersionFrame::pdfOptionsRequested);
 
   try {
     if (d->state.mainDb().isOpen()) d->point(-1);
