@@ -22,6 +22,7 @@
 #include "platform/os/DocumentOpener.h"
 #include "platform/os/LibreOfficeConverter.h"
 #include "platform/os/WindowPrinter.h"
+#include "reports/FACPROF.h"
 #include "ui/ButtonEnterKey.h"
 #include "ui/MessageFunnel.h"
 #include "ui/OptionGroupFocus.h"
@@ -113,6 +114,7 @@ int main(int argc, char** argv) {
   core::registerCoreWindows(state);
   dossiers::registerDossierWindows(state);
   clients::registerClientWindows(state);
+  reports::registerReportWindows(state);
   // Without a printer, printed windows become PDF files in the working folder.
   os::SystemWindowPrinter printer(work + QStringLiteral("Impressions"));
   macros::registerMacroWindows(state, printer);
