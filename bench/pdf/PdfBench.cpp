@@ -60,6 +60,11 @@ bool coldConvert(const QString& soffice, const QString& profile, const QString& 
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
+  // "bench_pdf FILE" writes the quote only, to look at it or convert it by hand.
+  if (argc == 2) {
+    writeQuote(QString::fromLocal8Bit(argv[1]));
+    return 0;
+  }
   const QString soffice = QStandardPaths::findExecutable("soffice");
   if (soffice.isEmpty()) {
     std::printf("%s\n", qPrintable(os::libreOfficeMissingMessage()));
