@@ -19,10 +19,11 @@ FdevMailing::FdevMailing(core::ProcessState& state, FDEV* window, QPushButton* m
       m_window(window),
       m_mailPdf(mailPdf),
       m_panel(new PdfOptionsPanel(window)),
-      m_previewButton(new QPushButton(QStringLiteral("Aperç&u PDF"), window)),
+      m_previewButton(new QPushButton(QStringLiteral("Aperçu PDF"), window)),
       m_mailing(state) {
   // These buttons open no window of their own: their generic command gives way to ours.
-  for (QPushButton* b : {mailPdf, mail, mails}) b->disconnect(window);
+  for (QPushButton* b : {mailPdf, mail, mails})
+    QObject::disconnect(b, &QPushButton::clicked, window, nullptr);
   connect(mailPdf, &QPushButton::clicked, this, &FdevMailing::exportAndMail);
   connect(mail, &QPushButton::clicked, this, &FdevMailing::newMail);
   connect(mails, &QPushButton::clicked, this, &FdevMailing::openMailList);

@@ -72,11 +72,20 @@ TEST_F(PdfConverterTest, MissingDocumentStartsNothing) {
   EXPECT_TRUE(fake.jobs().isEmpty());
 }
 
-TEST_F(PdfConverterTest, MissingLibreOfficeNamesThePackage) {
+// LibreOffice, or its bridge for Python, missing: the message names the package to install.
+TEST_F(PdfConverterTest, MissingPiecesNameThePackage) {
   LibreOfficeConverter converter(m_dir.filePath("lo"), m_dir.filePath("no-soffice"));
-  const PdfOutcome o = convertAndWait(converter, {m_doc, m_pdf, 0, 0});
+  PdfOutcome o = convertAndWait(converter, {m_doc, m_pdf, 0, 0});
   EXPECT_FALSE(o.ok);
   EXPECT_TRUE(o.message.contains("libreoffice-writer-nogui")) << o.message.toStdString();
+
+  const QString python = QStandardPaths::findExecutable("python3");
+  if (python.isEmpty()) return;
+  write(m_dir.filePath("nouno.py"), "print('missing: python3-uno', flush=True)\n");
+  converter.setDriver(python, {m_dir.filePath("nouno.py")});
+  o = convertAndWait(converter, {m_doc, m_pdf, 0, 0});
+  EXPECT_FALSE(o.ok);
+  EXPECT_TRUE(o.message.contains("paquet python3-uno")) << o.message.toStdString();
 }
 
 // A driver that hangs on its first document: it is killed at the time limit, the user is told,

@@ -24,8 +24,7 @@ TEST(PdfRealTest, ConvertsThroughOneLibreOffice) {
     GTEST_SKIP() << "LibreOffice or pdftotext absent";
   QTemporaryDir dir;
   const QString doc = dir.filePath("00001_00.AB");
-  ASSERT_TRUE(QFile::copy(
-      qEnvironmentVariable("TAROVENT_SOURCE_DIR") + "/tests/data/lo-features.docx", doc));
+  ASSERT_TRUE(QFile::copy(QStringLiteral(TAROVENT_TEST_DATA "/lo-features.docx"), doc));
   LibreOfficeConverter converter(dir.filePath("lo"));
   const QString pdf = dir.filePath("00001_00_AB.PDF");
   PdfOutcome o = convertAndWait(converter, {doc, pdf, 0, 0});
