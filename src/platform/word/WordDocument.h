@@ -115,6 +115,9 @@ class WordDocument {
   // held, then format. Bookmarks in the cell stay around the new content.
   void setCellText(const CellRef& cell, const QString& text, const CharFormat& format = {});
   void setCellContent(const CellRef& cell, const QList<TextPiece>& pieces);
+  // setCellText with the text hidden exactly when isCellHidden was true before, the cell
+  // looked at once.
+  void rewriteCellText(const CellRef& cell, const QString& text);
   // Copies the row, formatting included and text emptied; returns the new row's number.
   int insertRow(int table, int row, RowPlacement placement);
   int appendRow(int table);
