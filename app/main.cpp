@@ -22,7 +22,9 @@
 #include "macros/MacroWindows.h"
 #include "platform/mail/SystemMailOpener.h"
 #include "platform/os/DocumentOpener.h"
+#include "platform/os/LibreOfficeConverter.h"
 #include "platform/os/WindowPrinter.h"
+#include "reports/FACPROF.h"
 #include "stock/StockWindows.h"
 #include "ui/ButtonEnterKey.h"
 #include "ui/MessageFunnel.h"
@@ -110,6 +112,8 @@ int main(int argc, char** argv) {
 
   state.mail = std::make_unique<mail::SystemMailOpener>(work);
   state.openDocument = [](const QString& path) { return os::openInWordProcessor(path); };
+  // Its own LibreOffice profile in the working folder, started at the first export.
+  state.pdfConverter = std::make_unique<os::LibreOfficeConverter>(work + QStringLiteral("PDF"));
   core::registerCoreWindows(state);
   dossiers::registerDossierWindows(state);
   state.windows.add(QStringLiteral("FCOMPO"), {[&state](QWidget* parent) -> QWidget* {
@@ -117,6 +121,7 @@ int main(int argc, char** argv) {
                                                },
                                                false});
   clients::registerClientWindows(state);
+  reports::registerReportWindows(state);
   // Without a printer, printed windows become PDF files in the working folder.
   os::SystemWindowPrinter printer(work + QStringLiteral("Impressions"));
   macros::registerMacroWindows(state, printer);
