@@ -10,7 +10,10 @@
 #include "composition/ColumnMap.h"
 #include "composition/HeadBookmarks.h"
 #include "composition/LayoutCommands.h"
+#include "composition/LinePricing.h"
 #include "composition/Recalculation.h"
+#include "composition/TableLocator.h"
+#include "platform/db/Recordset.h"
 #include "platform/word/WordDocument.h"
 
 namespace tarovent::core {
@@ -108,6 +111,15 @@ class CompositionSession {
   bool adjust(int option, const QStringList& values);
   const RecalcResult& lastRecalculation() const { return m_lastRecalc; }
 
+  // Writes the line into a new row above the cursor's row, after "Quantité égale à 0 ?" for a
+  // line without quantity and the components question for a manufactured article; the
+  // discount is decided on the way. The cursor stays on its row, one further down.
+  bool insertLine(const EntryLine& line);
+  // The client's values and the tariff modes the prices of a line follow.
+  PricingContext pricing() const;
+  core::ProcessState& state() { return m_state; }
+  articles::ArticleFiles& files() { return *m_files; }
+
  private:
   explicit CompositionSession(core::ProcessState& state);
   bool openDocument(const OpenRequest& request);
@@ -119,6 +131,7 @@ class CompositionSession {
   // engine's message instead of ending the program.
   template <class F>
   bool guarded(F&& command);
+  bool cursorOnLineTable();
 
   core::ProcessState& m_state;
   std::unique_ptr<articles::ArticleFiles> m_files;
@@ -128,6 +141,8 @@ class CompositionSession {
   bool m_newText = false;
   QString m_path;
   ColumnMap m_columns;
+  std::optional<TableLayout> m_layout;
+  db::Recordset m_discounts;  // TREMI, opened at the first line that needs it
   ClientValues m_client;
   TypeOptions m_type;
   QString m_vat;
