@@ -271,6 +271,7 @@ bool CompositionSession::guarded(F&& command) {
     m_state.messages().show(e.message(), ui::Icon::Critical);
   }
   // A command that stopped half-way keeps what it did: the views read everything again.
+  m_tableKinds.clear();
   if (m_changes) m_changes->documentReset();
   return done;
 }
@@ -357,8 +358,18 @@ bool CompositionSession::cursorOnLineTable() {
   ui::MessageFunnel& m = m_state.messages();
   const bool inTable = m_cursor.isValid() && m_cursor.table <= m_doc->tableCount() &&
                        m_cursor.row <= m_doc->rowCount(m_cursor.table);
-  const TableKind kind =
-      inTable && m_layout ? currentTableKind(*m_doc, *m_layout, m_cursor.table) : TableKind::Other;
+  if (m_tableKindsCount != m_doc->tableCount()) {
+    m_tableKinds.clear();
+    m_tableKindsCount = m_doc->tableCount();
+  }
+  TableKind kind = TableKind::Other;
+  if (inTable && m_layout) {
+    auto known = m_tableKinds.constFind(m_cursor.table);
+    if (known == m_tableKinds.cend())
+      known =
+          m_tableKinds.insert(m_cursor.table, currentTableKind(*m_doc, *m_layout, m_cursor.table));
+    kind = *known;
+  }
   if (kind == TableKind::Line) return true;
   m.show(kind == TableKind::SubTotal
              ? m.tr(QStringLiteral("Vous êtes positionné dans un tableau de sous-total"))

@@ -142,7 +142,11 @@ class CompositionSession {
   QString m_path;
   ColumnMap m_columns;
   std::optional<TableLayout> m_layout;
-  db::Recordset m_discounts;  // TREMI, opened at the first line that needs it
+  // Kinds of the tables as last found: finding them walks the document, and lines written
+  // into a table do not change them. Forgotten after every other command.
+  QHash<int, TableKind> m_tableKinds;
+  int m_tableKindsCount = -1;  // the document's tables when they were found
+  db::Recordset m_discounts;   // TREMI, opened at the first line that needs it
   ClientValues m_client;
   TypeOptions m_type;
   QString m_vat;
