@@ -10,6 +10,7 @@
 #include "EntryFixture.h"
 #include "composition/EntryPanel.h"
 #include "composition/NumberFormat.h"
+#include "ui/FormNavigation.h"
 #include "ui/UiTestSupport.h"
 
 namespace tarovent::composition {
@@ -159,6 +160,22 @@ TEST_F(EntryPanelTest, ComposedCodeComesBackAndUnconfiguredBasesAreOff) {
   press(Qt::Key_Return);
   EXPECT_EQ(shown("CTX_TPRO_LIB"), "Tôle");
   EXPECT_EQ(focused(), "CTX_QTE");
+}
+
+TEST_F(EntryPanelTest, Screenshots) {
+  const QString folder = qEnvironmentVariable("TAROVENT_SCREENSHOTS");
+  if (folder.isEmpty()) GTEST_SKIP() << "TAROVENT_SCREENSHOTS names no folder";
+  open();
+  m_state->compositeCode = "VIS";
+  panel->windowActivated();
+  press(Qt::Key_Return);
+  for (const QSize size : {QSize(1280, 330), QSize(1920, 440)}) {
+    panel->resize(size);
+    QApplication::processEvents();
+    EXPECT_TRUE(ui::saveScreenshot(
+        panel.get(),
+        folder + QStringLiteral("/EntryPanel_%1x%2.png").arg(size.width()).arg(size.height())));
+  }
 }
 
 }  // namespace

@@ -193,6 +193,7 @@ TEST_F(LineEntryTest, InsertionAboveTheCursorTellsTheListenerOneRow) {
   Recorder views;
   s->setChangeListener(&views);
   ASSERT_TRUE(s->setCursor(m_table, 1500));
+  s->document().setRowHidden(m_table, 1500, true);  // left out of the print by a level
   LineEntry e(*s);
   ASSERT_TRUE(e.pick(EntrySource::Tariffs, "R-12"));
   e.setText("CTX_QTE", "3");
@@ -203,6 +204,9 @@ TEST_F(LineEntryTest, InsertionAboveTheCursorTellsTheListenerOneRow) {
   EXPECT_EQ(cell(*s, 1500, 1), "R-12");
   EXPECT_EQ(cell(*s, 1501, 1), "L1500");
   EXPECT_EQ(s->document().bookmarkCell("SAVEPOS")->row, 1501);
+  // The new line does not take the hidden format of the row it was copied from.
+  EXPECT_FALSE(s->document().isRowHidden(m_table, 1500));
+  EXPECT_TRUE(s->document().isRowHidden(m_table, 1501));
   // Tariff lines take the client's discount.
   EXPECT_EQ(cell(*s, 1500, 5), "5,00");
   EXPECT_EQ(cell(*s, 1500, 7), "128,25");
@@ -236,6 +240,7 @@ TEST_F(LineEntryTest, QuestionsBeforeWriting) {
       {"no quantity, cancelled", "OPT1", "0", {Answer::Cancel}, {zero}, false, "", ""},
       {"no quantity, confirmed", "OPT1", "", {Answer::Ok}, {zero}, true, "", ""},
       {"components, cancelled", "PORTAIL", "1", {Answer::Cancel}, {components}, false, "", ""},
+      {"components, no", "PORTAIL", "1", {Answer::No}, {components}, true, "5,00", "855,00"},
       {"components, yes: the article alone",
        "PORTAIL",
        "1",
