@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "composition/CompositionSession.h"
+#include "composition/NumberFormat.h"
 #include "core/ProcessState.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"
@@ -38,8 +39,8 @@ const FieldSpec kFieldLayout[] = {
     {"CTX_TYPE", "Type", 0, 1, 1},
     {"CTX_UNITE", "Unité", 0, 2, 1},
     {"CTX_TPRO_LIB", "Désignation", 1, 0, 3},
-    {"CTX_TPRO_DESCR", "Descriptif 1", 2, 0, 2},
-    {"CTX_TPRO_DESCR2", "Descriptif 2", 2, 2, 1},
+    {"CTX_TPRO_DESCR", "Descriptif 1", 2, 0, 1},
+    {"CTX_TPRO_DESCR2", "Descriptif 2", 2, 1, 2},
     {"CTX_QTE", "Quantité", 3, 0, 1},
     {"CTX_TPRO_PU", "Prix unitaire", 3, 1, 1},
     {"CTX_TPRO_PU_Bis", "Autre prix", 3, 2, 1},
@@ -240,7 +241,9 @@ void EntryPanel::loadList(const QString& sql) {
       for (int c = 0; c < columns; ++c) {
         const QVariant v = rs.value(c);
         auto* item = new QStandardItem(
-            v.typeId() == QMetaType::Double ? QString::number(v.toDouble(), 'f', 2) : v.toString());
+            v.typeId() == QMetaType::Double
+                ? formatMasked(v.toDouble(), kPriceMask, m_session.decimalSeparator())
+                : v.toString());
         if (v.typeId() == QMetaType::Double)
           item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         row << item;
