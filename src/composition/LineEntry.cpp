@@ -312,18 +312,12 @@ db::Database* LineEntry::listDatabase(EntrySource source) const {
   return base.open() ? &base.db : nullptr;
 }
 
-QString LineEntry::listQuery(EntrySource source, const QString& from) const {
+QString LineEntry::listQuery(EntrySource source) const {
   const ListSource& s = listSource(source);
-  const QString code = codeField(s);
-  QStringList where;
-  if (*s.where) where << QString::fromLatin1(s.where);
-  if (!from.isEmpty())
-    where
-        << QStringLiteral("left(%1,%2) >= %3").arg(code).arg(from.size()).arg(db::sqlLiteral(from));
   QString sql = QStringLiteral("select %1 from %2")
                     .arg(QString::fromLatin1(s.select), QString::fromLatin1(s.table));
-  if (!where.isEmpty()) sql += " where " + where.join(" and ");
-  return sql + " order by " + code;
+  if (*s.where) sql += " where " + QString::fromLatin1(s.where);
+  return sql + " order by " + codeField(s);
 }
 
 QString LineEntry::nonReferencedQuery(const QString& column, const QString& value, bool contains) {

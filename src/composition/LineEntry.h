@@ -62,9 +62,8 @@ class LineEntry {
   // out of the process's hand-over values; empty when none.
   QString takeReturnedCode();
 
-  // The source's list, as shown: SQL ordered by code, its code field first. `from` keeps the
-  // codes at or after a typed beginning.
-  QString listQuery(EntrySource source, const QString& from = {}) const;
+  // The source's list, as shown: SQL ordered by code, its code field first.
+  QString listQuery(EntrySource source) const;
   // The database of a source's list; none when its base is not open.
   db::Database* listDatabase(EntrySource source) const;
   // The tariff lines without article ("*"), of which `column` begins with (or, with
