@@ -12,6 +12,7 @@
 #include <ctime>
 
 #include "clients/ClientWindows.h"
+#include "composition/FCOMPO.h"
 #include "core/CoreWindows.h"
 #include "core/Help.h"
 #include "core/MainMenu.h"
@@ -109,6 +110,10 @@ int main(int argc, char** argv) {
   state.openDocument = [](const QString& path) { return os::openInWordProcessor(path); };
   core::registerCoreWindows(state);
   dossiers::registerDossierWindows(state);
+  state.windows.add(QStringLiteral("FCOMPO"), {[&state](QWidget* parent) -> QWidget* {
+                                                 return composition::FCOMPO::create(state, parent);
+                                               },
+                                               false});
   clients::registerClientWindows(state);
   // Without a printer, printed windows become PDF files in the working folder.
   os::SystemWindowPrinter printer(work + QStringLiteral("Impressions"));

@@ -4,6 +4,7 @@
 
 #include "articles/ArticleFiles.h"
 #include "composition/LineWriter.h"
+#include "composition/LockFiles.h"
 #include "composition/NumberFormat.h"
 #include "composition/TableLocator.h"
 #include "core/DocumentNames.h"
@@ -203,6 +204,16 @@ bool CompositionSession::setTariffModes(const QString& materials, const QString&
   return matOk && moOk;
 }
 
+QString CompositionSession::materialsPrice() const {
+  return m_tarMat == "R"   ? QStringLiteral("PDR")
+         : m_tarMat == "P" ? QStringLiteral("PV2")
+                           : QStringLiteral("PV1");
+}
+
+QString CompositionSession::labourPrice() const {
+  return m_tarMo == "R" ? QStringLiteral("PDR") : QStringLiteral("PV");
+}
+
 bool CompositionSession::changedOnDisk() const { return m_doc && m_doc->changedOnDisk(); }
 
 bool CompositionSession::close() {
@@ -214,25 +225,7 @@ bool CompositionSession::close() {
         m.ask(m.tr(QStringLiteral("Enregistrer le document?")), ui::Buttons::YesNoCancel, 1,
               ui::Icon::Question, m.tr(QStringLiteral("Enregistrement")));
     if (a == ui::Answer::Cancel) return false;
-    if (a == ui::Answer::Yes) {
-      try {
-        if (m_newText) {
-          // Never replace a document that appeared while the new text was being written.
-          if (QFileInfo::exists(m_path)) {
-            m.show(m.tr(QStringLiteral("Le document ")) + m_path +
-                       m.tr(QStringLiteral(" existe déjà : il n'est pas remplacé.")),
-                   ui::Icon::Warning);
-            return false;
-          }
-          m_doc->saveAs(m_path);
-        } else {
-          m_doc->save();
-        }
-      } catch (const ooxml::OoxmlError& e) {
-        m.show(e.message(), ui::Icon::Critical);
-        return false;
-      }
-    }
+    if (a == ui::Answer::Yes && !save()) return false;
   }
   if (m_origin == Origin::Dossier && !m_tarMat.isEmpty() && !m_tarMo.isEmpty()) {
     const core::QuoteContext& q = m_state.quote;
@@ -251,6 +244,53 @@ bool CompositionSession::close() {
   return true;
 }
 
+bool CompositionSession::save() {
+  ui::MessageFunnel& m = m_state.messages();
+  const QString lock = wordProcessorLock(m_path);
+  if (!lock.isEmpty()) {
+    m.show(m.tr(QStringLiteral("Le document est ouvert dans le traitement de texte : "
+                               "fermez-le avant d'enregistrer. Rien n'a été enregistré.")),
+           ui::Icon::Warning);
+    return false;
+  }
+  try {
+    if (m_newText) {
+      // Never replace a document that appeared while the new text was being written.
+      if (QFileInfo::exists(m_path)) {
+        m.show(m.tr(QStringLiteral("Le document ")) + m_path +
+                   m.tr(QStringLiteral(" existe déjà : il n'est pas remplacé.")),
+               ui::Icon::Warning);
+        return false;
+      }
+      m_doc->saveAs(m_path);
+      m_newText = false;
+    } else {
+      m_doc->save();
+    }
+  } catch (const ooxml::OoxmlError& e) {
+    m.show(e.message(), ui::Icon::Critical);
+    return false;
+  }
+  return true;
+}
+
+bool CompositionSession::reload() {
+  try {
+    m_doc = word::WordDocument::open(m_path);
+  } catch (const ooxml::OoxmlError& e) {
+    m_state.messages().show(e.message(), ui::Icon::Critical);
+    return false;
+  }
+  m_newText = false;
+  const LocateResult located = Reperer_Tableaux(*m_doc, LocatePurpose::Recalculation);
+  m_columns = located.layout ? ColumnMap::read(*m_doc, located.layout->headerTable) : ColumnMap{};
+  m_layout = located.layout;
+  m_tableKinds.clear();
+  m_cursor = {};
+  if (m_changes) m_changes->documentReset();
+  return true;
+}
+
 bool CompositionSession::setCursor(int table, int row) {
   if (table < 1 || table > m_doc->tableCount() || row < 1 || row > m_doc->rowCount(table)) {
     ui::MessageFunnel& m = m_state.messages();
@@ -262,52 +302,89 @@ bool CompositionSession::setCursor(int table, int row) {
   return true;
 }
 
-template <class F>
-bool CompositionSession::guarded(F&& command) {
+template <class F, class N>
+bool CompositionSession::guarded(F&& command, N&& notify) {
+  const int tables = m_doc->tableCount();
+  m_tableKinds.clear();
   bool done = false;
   try {
     done = command();
   } catch (const ooxml::OoxmlError& e) {
     m_state.messages().show(e.message(), ui::Icon::Critical);
+    // Stopped half-way, it keeps what it did: the views read everything again.
+    if (m_changes) m_changes->documentReset();
+    return false;
   }
-  // A command that stopped half-way keeps what it did: the views read everything again.
-  m_tableKinds.clear();
-  if (m_changes) m_changes->documentReset();
+  if (m_changes) notify(tables);
   return done;
 }
 
+void CompositionSession::rowsChangedEverywhere() {
+  for (int t = 1; t <= m_doc->tableCount(); ++t) m_changes->rowsChanged(t, 1, m_doc->rowCount(t));
+}
+
 bool CompositionSession::newTable() {
-  return guarded([&] { return addLineTable(*m_doc, m_cursor, m_state.messages()); });
+  return guarded([&] { return addLineTable(*m_doc, m_cursor, m_state.messages()); },
+                 [&](int tables) {
+                   // Locating the tables may have split the header off first.
+                   if (m_doc->tableCount() == tables + 1)
+                     m_changes->tableInserted(m_cursor.table);
+                   else if (m_doc->tableCount() != tables)
+                     m_changes->documentReset();
+                 });
 }
 
 bool CompositionSession::split() {
-  return guarded([&] { return splitTableAtCursor(*m_doc, m_cursor, m_state.messages()); });
+  const Cursor at = m_cursor;
+  return guarded([&] { return splitTableAtCursor(*m_doc, m_cursor, m_state.messages()); },
+                 [&](int tables) {
+                   if (m_doc->tableCount() != tables) m_changes->tableSplit(at.table, at.row);
+                 });
 }
 
-bool CompositionSession::subTotal() {
-  return guarded([&] {
-    return insertSubTotal(*m_doc, m_columns, m_cursor, m_state.messages(), std::nullopt,
-                          m_separator);
-  });
-}
+bool CompositionSession::subTotal() { return insertSubTotal(std::nullopt); }
 
-bool CompositionSession::extendedSubTotal(const QString& title) {
-  return guarded([&] {
-    return insertSubTotal(*m_doc, m_columns, m_cursor, m_state.messages(), title, m_separator);
-  });
+bool CompositionSession::extendedSubTotal(const QString& title) { return insertSubTotal(title); }
+
+bool CompositionSession::insertSubTotal(const std::optional<QString>& title) {
+  const int table = m_cursor.table;
+  const int rows = table > 0 && table <= m_doc->tableCount() ? m_doc->rowCount(table) : 0;
+  return guarded(
+      [&] {
+        return composition::insertSubTotal(*m_doc, m_columns, m_cursor, m_state.messages(), title,
+                                           m_separator);
+      },
+      [&](int tables) {
+        if (m_doc->tableCount() != tables + 1) return;
+        // A row appended to the table, then made a table of its own with its colour.
+        m_changes->rowsInserted(table, rows + 1, 1);
+        m_changes->tableSplit(table, rows + 1);
+        m_changes->rowsChanged(table + 1, 1, 1);
+      });
 }
 
 bool CompositionSession::applyLevels(const QString& detailLevel, const QString& priceLevel) {
-  return guarded([&] {
-    return applyPrintLevels(*m_doc, m_columns, detailLevel, priceLevel, m_print,
-                            m_state.messages());
-  });
+  return guarded(
+      [&] {
+        return applyPrintLevels(*m_doc, m_columns, detailLevel, priceLevel, m_print,
+                                m_state.messages());
+      },
+      [&](int tables) {
+        if (m_doc->tableCount() != tables) return m_changes->documentReset();
+        rowsChangedEverywhere();
+      });
 }
 
 bool CompositionSession::switchTableHidden() {
-  return guarded([&] {
-    return composition::switchTableHidden(*m_doc, m_columns, m_cursor, m_state.messages());
-  });
+  const int table = m_cursor.table;
+  return guarded(
+      [&] {
+        return composition::switchTableHidden(*m_doc, m_columns, m_cursor, m_state.messages());
+      },
+      [&](int) {
+        if (table > 0 && table <= m_doc->tableCount())
+          m_changes->rowsChanged(table, 1, m_doc->rowCount(table));
+      });
 }
 
 bool CompositionSession::recalculate() { return runRecalculation({}); }
@@ -324,18 +401,23 @@ bool CompositionSession::runRecalculation(const Adjustment& adjustment) {
   o.vatField = m_vat;
   o.adjustment = adjustment;
   // Base prices follow the tariff modes of the window.
-  o.adjustment.materialsPrice = m_tarMat == "R"   ? QStringLiteral("PDR")
-                                : m_tarMat == "P" ? QStringLiteral("PV2")
-                                                  : QStringLiteral("PV1");
-  o.adjustment.labourPrice = m_tarMo == "R" ? QStringLiteral("PDR") : QStringLiteral("PV");
+  o.adjustment.materialsPrice = materialsPrice();
+  o.adjustment.labourPrice = labourPrice();
   o.decimalSeparator = m_separator;
   try {
-    return guarded([&] {
-      m_lastRecalc = Recalcul_Document(m_state, *m_files, *m_doc, o);
-      return m_lastRecalc.completed;
-    });
+    return guarded(
+        [&] {
+          m_lastRecalc = Recalcul_Document(m_state, *m_files, *m_doc, o);
+          return m_lastRecalc.completed;
+        },
+        [&](int tables) {
+          if (m_doc->tableCount() != tables) return m_changes->documentReset();
+          rowsChangedEverywhere();
+          m_changes->bookmarksChanged();
+        });
   } catch (const db::DbError& e) {
     showDbError(m_state.messages(), e);
+    if (m_changes) m_changes->documentReset();
     return false;
   }
 }

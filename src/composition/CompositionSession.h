@@ -61,6 +61,12 @@ class CompositionSession {
   // be saved: the composition stays open.
   bool close();
   bool isOpen() const { return m_open; }
+  // Saves the document where it belongs. Refused, with a message and nothing lost, while a
+  // word processor has it open or another program rewrote it.
+  bool save();
+  // Reads the document again from its file, dropping what was changed here; the listener
+  // reads everything again.
+  bool reload();
 
   word::WordDocument& document() { return *m_doc; }
   const ColumnMap& columns() const { return m_columns; }
@@ -70,6 +76,8 @@ class CompositionSession {
   QString documentPath() const { return m_path; }
   const ClientValues& client() const { return m_client; }
   const TypeOptions& typeOptions() const { return m_type; }
+  void setTypeOption(const QString& field, bool on) { m_type.flags.insert(field, on); }
+  void setTitleSize(int size) { m_type.titleSize = size; }
   QString vatField() const { return m_vat; }
   // Whether another program rewrote the file since it was opened or saved here.
   bool changedOnDisk() const;
@@ -79,6 +87,9 @@ class CompositionSession {
   QString materialsMode() const { return m_tarMat; }
   QString labourMode() const { return m_tarMo; }
   bool setTariffModes(const QString& materials, const QString& labour);
+  // The base prices the modes stand for: "PV1", "PV2" or "PDR"; "PV" or "PDR".
+  QString materialsPrice() const;
+  QString labourPrice() const;
 
   QChar decimalSeparator() const { return m_separator; }
   void setDecimalSeparator(QChar separator) { m_separator = separator; }
@@ -129,8 +140,11 @@ class CompositionSession {
   void release();
   // Runs a command on the document; a document the engine cannot follow stops it with the
   // engine's message instead of ending the program.
-  template <class F>
-  bool guarded(F&& command);
+  // `notify` tells the listener what the command changed, given the table count before it.
+  template <class F, class N>
+  bool guarded(F&& command, N&& notify);
+  void rowsChangedEverywhere();
+  bool insertSubTotal(const std::optional<QString>& title);
   bool cursorOnLineTable();
 
   core::ProcessState& m_state;

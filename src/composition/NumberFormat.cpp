@@ -1,7 +1,9 @@
 #include "composition/NumberFormat.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <string>
 
 #include "core/InputHelpers.h"
 #include "ui/NumericInput.h"
@@ -89,38 +91,45 @@ QString formatMasked(double value, const QString& mask, QChar decimalSeparator) 
 }
 
 double parseNumber(const QString& text) {
-  QString clean;
-  clean.reserve(text.size());
+  // Every cell of a recalculation passes here. Only ASCII can belong to the number, so the
+  // text is copied into bytes (a short one stays on the stack), any other character standing
+  // as DEL, which ends the number as that character would.
+  std::string clean;
+  clean.reserve(size_t(text.size()));
   for (QChar c : text) {
-    if (c == QLatin1Char(' ') || c == QChar(0x00A0) || c == QChar(0x202F)) continue;
-    clean += c == QLatin1Char(',') ? QLatin1Char('.') : c;
+    const char16_t u = c.unicode();
+    if (u == u' ' || u == 0x00A0 || u == 0x202F) continue;
+    clean += u == u',' ? '.' : u < 0x80 ? char(u) : '\x7f';
   }
-  // The leading number: [+-]?(d+.?d*|.d+)([eE][+-]?d+)?, read by hand since every cell of a
-  // recalculation passes here.
-  const qsizetype n = clean.size();
-  const auto digit = [&](qsizetype i) {
-    return i < n && clean.at(i) >= QLatin1Char('0') && clean.at(i) <= QLatin1Char('9');
-  };
-  const auto digitsFrom = [&](qsizetype i) {
+  // The leading number: [+-]?(d+.?d*|.d+)([eE][+-]?d+)?, read by hand.
+  const size_t n = clean.size();
+  const auto digit = [&](size_t i) { return i < n && clean[i] >= '0' && clean[i] <= '9'; };
+  const auto digitsFrom = [&](size_t i) {
     while (digit(i)) ++i;
     return i;
   };
-  qsizetype i = 0;
-  if (i < n && (clean.at(i) == QLatin1Char('+') || clean.at(i) == QLatin1Char('-'))) ++i;
-  qsizetype end = digitsFrom(i);
+  size_t i = 0;
+  if (i < n && (clean[i] == '+' || clean[i] == '-')) ++i;
+  size_t end = digitsFrom(i);
   if (end > i) {
-    if (end < n && clean.at(end) == QLatin1Char('.')) end = digitsFrom(end + 1);
-  } else if (i < n && clean.at(i) == QLatin1Char('.') && digit(i + 1)) {
+    if (end < n && clean[end] == '.') end = digitsFrom(end + 1);
+  } else if (i < n && clean[i] == '.' && digit(i + 1)) {
     end = digitsFrom(i + 1);
   } else {
     return 0.0;
   }
-  if (end < n && (clean.at(end) == QLatin1Char('e') || clean.at(end) == QLatin1Char('E'))) {
-    qsizetype e = end + 1;
-    if (e < n && (clean.at(e) == QLatin1Char('+') || clean.at(e) == QLatin1Char('-'))) ++e;
+  if (end < n && (clean[end] == 'e' || clean[end] == 'E')) {
+    size_t e = end + 1;
+    if (e < n && (clean[e] == '+' || clean[e] == '-')) ++e;
     if (digit(e)) end = digitsFrom(e);
   }
-  return QStringView(clean).left(end).toDouble();
+  // from_chars rounds correctly, as Qt does, and takes no '+'; what lies out of its range is
+  // left to Qt.
+  const char* first = clean.data() + (clean[0] == '+' ? 1 : 0);
+  double value = 0;
+  const auto [ptr, ec] = std::from_chars(first, clean.data() + end, value);
+  if (ec == std::errc() && ptr == clean.data() + end) return value;
+  return QString::fromLatin1(clean.data(), qsizetype(end)).toDouble();
 }
 
 }  // namespace tarovent::composition

@@ -291,10 +291,7 @@ void rewriteLines(Run& run) {
     if (l.code.isEmpty() && l.quantity == 0 && l.grossPrice == 0) continue;  // text lines
     const auto put = [&](int c, bool empty, double value, const QString& mask) {
       if (c <= 0) return;
-      const word::CellRef cell{l.docTable, l.row, c};
-      word::CharFormat f;
-      f.hidden = doc.isCellHidden(cell);
-      doc.setCellText(cell, empty ? blank : formatMasked(value, mask, sep), f);
+      doc.rewriteCellText({l.docTable, l.row, c}, empty ? blank : formatMasked(value, mask, sep));
     };
     const bool noAmounts = l.quantity == 0;
     const bool component = l.level > 0;

@@ -110,6 +110,7 @@ class ProcessState {
 
   // Hand-over values between windows.
   QString compositionOrigin;           // window that started the composition in progress
+  QString compositionType;             // the type whose template the quote types window composes
   bool compositionInProgress = false;  // only one composition at a time
   QuoteContext quote;                  // the quote the composition works on
   // Set by the window that starts a composition; the composition calls it when it closes.

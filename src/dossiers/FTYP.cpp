@@ -399,6 +399,7 @@ void FTYP::compose() {
       return;
     }
   }
+  m_state.compositionType = code;
   startComposition(m_state, objectName());
 }
 

@@ -95,6 +95,8 @@ TEST(NumberFormat, NumbersReadBackFromCells) {
   EXPECT_DOUBLE_EQ(parseNumber("-,"), 0);
   EXPECT_DOUBLE_EQ(parseNumber("--1"), 0);
   EXPECT_DOUBLE_EQ(parseNumber(QString::fromUtf8("٣")), 0);  // not an ASCII digit
+  EXPECT_EQ(parseNumber("0,1"), 0.1);  // the nearest double, not one a few units away
+  EXPECT_EQ(parseNumber(QString::fromUtf8("7\u0131")), 7);  // U+0131 is not 0x31
   for (double v : {0.0, 5.0, 1234.5, -98765.43, 0.07})
     EXPECT_DOUBLE_EQ(parseNumber(formatMasked(v, "## ### ##0.00", ',')), v);
 }

@@ -1,7 +1,10 @@
 #include "platform/ooxml/XmlPart.h"
 
 #include <algorithm>
-#include <cstring>
+
+#if defined(__SSE2__) && defined(__x86_64__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/ooxml/OoxmlError.h"
 
@@ -39,21 +42,40 @@ void check(const pugi::xml_document& doc, const pugi::xml_parse_result& result,
     throw OoxmlError(QStringLiteral("La partie %1 ne contient aucun élément").arg(partName));
 }
 
-// How many bytes of data equal c, eight at a time: this runs over every large part opened.
-qint64 countByte(const char* data, qint64 size, char c) {
-  constexpr quint64 kLow7 = 0x7F7F7F7F7F7F7F7FULL;
-  const quint64 pattern = 0x0101010101010101ULL * quint8(c);
-  qint64 count = 0, i = 0;
-  for (; i + 8 <= size; i += 8) {
-    quint64 word;
-    std::memcpy(&word, data + i, 8);
-    const quint64 x = word ^ pattern;  // zero bytes where c was
-    // 0x80 in each such byte; summed bytewise by a multiply, since the build targets processors
-    // without a popcount instruction and the library call costs more than the loop.
-    const quint64 hits = ~(((x & kLow7) + kLow7) | x | kLow7) >> 7;
-    count += qint64((hits * 0x0101010101010101ULL) >> 56);
+// How many bytes of data are '<' and how many '=', in one pass over every large part opened,
+// sixteen bytes at a time where the processor has SSE2 (every x86-64 one does).
+struct MarkupCount {
+  qint64 opens = 0, equals = 0;
+};
+
+MarkupCount countMarkup(const char* data, qint64 size) {
+  MarkupCount count;
+  qint64 i = 0;
+#if defined(__SSE2__) && defined(__x86_64__)
+  const __m128i open = _mm_set1_epi8('<'), equal = _mm_set1_epi8('=');
+  const __m128i zero = _mm_setzero_si128();
+  const auto sum = [&](__m128i bytes) {
+    const __m128i halves = _mm_sad_epu8(bytes, zero);
+    return qint64(_mm_cvtsi128_si64(halves) +
+                  _mm_cvtsi128_si64(_mm_unpackhi_epi64(halves, halves)));
+  };
+  while (size - i >= 16) {
+    // A byte counter holds 255 hits: the lanes are summed before they could wrap.
+    const qint64 blocks = std::min<qint64>((size - i) / 16, 255);
+    __m128i opens = zero, equals = zero;
+    for (qint64 k = 0; k < blocks; ++k, i += 16) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+      opens = _mm_sub_epi8(opens, _mm_cmpeq_epi8(v, open));  // a hit compares as -1
+      equals = _mm_sub_epi8(equals, _mm_cmpeq_epi8(v, equal));
+    }
+    count.opens += sum(opens);
+    count.equals += sum(equals);
   }
-  for (; i < size; ++i) count += data[i] == c;
+#endif
+  for (; i < size; ++i) {
+    count.opens += data[i] == '<';
+    count.equals += data[i] == '=';
+  }
   return count;
 }
 
@@ -64,8 +86,7 @@ qint64 countByte(const char* data, qint64 size, char c) {
 // small multiple of its size.
 void checkDensity(const char* data, qint64 size, const QString& partName) {
   if (size <= (qint64(1) << 20)) return;
-  const qint64 opens = countByte(data, size, '<');
-  const qint64 equals = countByte(data, size, '=');
+  const auto [opens, equals] = countMarkup(data, size);
   if (64 * opens + 40 * equals > 12 * size)
     throw OoxmlError(QStringLiteral("La partie %1 est refusée : ses %2 balises pour %3 octets "
                                     "demanderaient trop de mémoire (fichier piégé)")

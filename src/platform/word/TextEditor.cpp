@@ -117,7 +117,8 @@ std::vector<pugi::xml_node> markersIn(pugi::xml_node tc) {
 
 // The usual cell takes new text in place: its run keeps its properties instead of having them
 // copied into a new one. The result is what the full rewrite below would leave.
-bool TextEditor::rewriteSingleRun(pugi::xml_node tc, const QList<TextPiece>& pieces) {
+bool TextEditor::rewriteSingleRun(pugi::xml_node tc, const QList<TextPiece>& pieces,
+                                  const xml::SoleRun* known) {
   if (pieces.size() != 1) return false;
   const TextPiece& piece = pieces.front();
   if (piece.text.isEmpty()) return false;
@@ -125,7 +126,7 @@ bool TextEditor::rewriteSingleRun(pugi::xml_node tc, const QList<TextPiece>& pie
     if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QLatin1Char('\t') ||
         c == QLatin1Char('\v'))
       return false;
-  const xml::SoleRun sole = xml::soleRun(tc);
+  const xml::SoleRun sole = known ? *known : xml::soleRun(tc);
   if (!sole.t) return false;
   for (pugi::xml_node child = sole.rPr.first_child(); child; child = child.next_sibling())
     if (xml::isRevisionMark(child)) return false;
@@ -137,8 +138,9 @@ bool TextEditor::rewriteSingleRun(pugi::xml_node tc, const QList<TextPiece>& pie
   return true;
 }
 
-void TextEditor::writeCell(pugi::xml_node tc, const QList<TextPiece>& pieces) {
-  if (rewriteSingleRun(tc, pieces)) return;
+void TextEditor::writeCell(pugi::xml_node tc, const QList<TextPiece>& pieces,
+                           const xml::SoleRun* sole) {
+  if (rewriteSingleRun(tc, pieces, sole)) return;
   pugi::xml_node p1 = xml::firstParagraph(tc);
   if (!p1) p1 = tc.append_child((m_prefix + "p").c_str());
   pugi::xml_node rPr;

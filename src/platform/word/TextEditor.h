@@ -24,7 +24,9 @@ class TextEditor {
   void setPrefix(const std::string& prefix) { m_prefix = prefix; }
 
   // Replaces a cell's content, keeping its bookmarks and the formatting of its first run.
-  void writeCell(pugi::xml_node tc, const QList<TextPiece>& pieces);
+  // sole, when given, is what xml::soleRun says of tc.
+  void writeCell(pugi::xml_node tc, const QList<TextPiece>& pieces,
+                 const xml::SoleRun* sole = nullptr);
   // Empties a copied row: one paragraph per cell, an empty run with the first run's
   // properties, no bookmarks, no revision marks.
   void clearRow(pugi::xml_node tr);
@@ -47,7 +49,8 @@ class TextEditor {
   void copyParagraphProperties(pugi::xml_node p, pugi::xml_node pPrSource);
   pugi::xml_node writePieces(pugi::xml_node first, const QList<TextPiece>& pieces,
                              pugi::xml_node templateRPr);
-  bool rewriteSingleRun(pugi::xml_node tc, const QList<TextPiece>& pieces);
+  bool rewriteSingleRun(pugi::xml_node tc, const QList<TextPiece>& pieces,
+                        const xml::SoleRun* known);
   static void keepOnly(pugi::xml_node tc, pugi::xml_node p1, bool emptyParagraph);
 
   std::string m_prefix;

@@ -111,6 +111,10 @@ bool WordDocument::changedOnDisk() const {
   return d->stamp && !d->path.isEmpty() && stampOf(d->path) != d->stamp;
 }
 
+void WordDocument::keepOverDiskVersion() {
+  if (!d->path.isEmpty()) d->stamp = stampOf(d->path);
+}
+
 void WordDocument::saveAs(const QString& path) {
   if (!d->path.isEmpty() && QFileInfo(path) == QFileInfo(d->path) && QFileInfo::exists(path) &&
       changedOnDisk())
@@ -311,6 +315,17 @@ void WordDocument::setCellContent(const CellRef& cell, const QList<TextPiece>& p
   d->changed(0);
 }
 
+void WordDocument::rewriteCellText(const CellRef& cell, const QString& text) {
+  const pugi::xml_node tc = d->cellNode(cell);
+  const xml::SoleRun sole = xml::soleRun(tc);
+  CharFormat format;
+  format.hidden = d->cellHidden(tc, sole);
+  d->editor.writeCell(tc, {TextPiece{text, format}}, &sole);
+  // The cell's markers now stand at its two ends, starts first.
+  d->markersChanged();
+  d->changed(0);
+}
+
 int WordDocument::insertRow(int t, int row, RowPlacement placement) {
   const pugi::xml_node tbl = d->tableNode(t);
   const pugi::xml_node tr = d->rowNode(t, row);
@@ -410,9 +425,7 @@ void WordDocument::setTableHidden(int t, bool hidden) {
 
 bool WordDocument::isCellHidden(const CellRef& cell) const {
   const pugi::xml_node tc = d->cellNode(cell);
-  if (const xml::SoleRun sole = xml::soleRun(tc); sole.t && !xml::ancestor(tc, "del"))
-    return *sole.t.text().get() && d->runHidden(sole.run);
-  return d->allHidden(tc);
+  return d->cellHidden(tc, xml::soleRun(tc));
 }
 bool WordDocument::isRowHidden(int t, int row) const { return d->allHidden(d->rowNode(t, row)); }
 bool WordDocument::isTableHidden(int t) const { return d->allHidden(d->tableNode(t)); }

@@ -75,6 +75,8 @@ class WordDocument {
   // Whether another program has rewritten the file since we opened or saved it. Saving over
   // such a file is refused, so that changes made outside are never lost.
   bool changedOnDisk() const;
+  // The user chose this version over the one another program saved: the next save replaces it.
+  void keepOverDiskVersion();
   void save();
   void saveAs(const QString& path);
 
@@ -115,6 +117,9 @@ class WordDocument {
   // held, then format. Bookmarks in the cell stay around the new content.
   void setCellText(const CellRef& cell, const QString& text, const CharFormat& format = {});
   void setCellContent(const CellRef& cell, const QList<TextPiece>& pieces);
+  // setCellText with the text hidden exactly when isCellHidden was true before, the cell
+  // looked at once.
+  void rewriteCellText(const CellRef& cell, const QString& text);
   // Copies the row, formatting included and text emptied; returns the new row's number.
   int insertRow(int table, int row, RowPlacement placement);
   int appendRow(int table);

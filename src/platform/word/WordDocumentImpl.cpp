@@ -358,6 +358,11 @@ bool WordDocument::Impl::allHidden(pugi::xml_node root) const {
   return any && !shown;
 }
 
+bool WordDocument::Impl::cellHidden(pugi::xml_node tc, const xml::SoleRun& sole) const {
+  if (sole.t && !xml::ancestor(tc, "del")) return *sole.t.text().get() && runHidden(sole.run);
+  return allHidden(tc);
+}
+
 void WordDocument::Impl::removeMark(const QString& key) {
   for (auto it = marks.find(key); it != marks.end(); it = marks.find(key)) {
     it->start.parent().remove_child(it->start);

@@ -142,6 +142,8 @@ struct WordDocument::Impl {
   pugi::xml_node firstTextRun(pugi::xml_node root) const;
 
   bool allHidden(pugi::xml_node root) const;
+  // Whether all the text of a cell is hidden; sole is what xml::soleRun says of it.
+  bool cellHidden(pugi::xml_node tc, const xml::SoleRun& sole) const;
 
   // ---- bookmarks -----------------------------------------------------------------------
 

@@ -316,11 +316,15 @@ void appendText(pugi::xml_node run, const std::string& prefix, const QString& te
 
 }  // namespace
 
+// Every cell a recalculation reads or writes passes here: each node's type and name are
+// asked once, the accessors being calls into the library.
 SoleRun soleRun(pugi::xml_node tc) {
   pugi::xml_node p;
   for (pugi::xml_node child = tc.first_child(); child; child = child.next_sibling()) {
-    if (isProperties(child)) continue;
-    if (p || !is(child, "p")) return {};
+    if (child.type() != pugi::node_element) return {};
+    const char* local = localName(child);
+    if (isPropertiesName(local)) continue;
+    if (p || local[0] != 'p' || local[1] != '\0') return {};
     p = child;
   }
   pugi::xml_node run;
@@ -340,9 +344,11 @@ SoleRun soleRun(pugi::xml_node tc) {
   }
   pugi::xml_node rPr, t;
   for (pugi::xml_node child = run.first_child(); child; child = child.next_sibling()) {
-    if (!rPr && !t && is(child, "rPr"))
+    if (child.type() != pugi::node_element) return {};
+    const char* local = localName(child);
+    if (!rPr && !t && std::strcmp(local, "rPr") == 0)
       rPr = child;
-    else if (!t && is(child, "t"))
+    else if (!t && local[0] == 't' && local[1] == '\0')
       t = child;
     else
       return {};
@@ -399,11 +405,7 @@ bool isWrapper(pugi::xml_node node) {
 }
 
 bool isProperties(pugi::xml_node node) {
-  if (node.type() != pugi::node_element) return false;
-  const char* local = xml::localName(node);
-  const char* end = local;
-  while (*end) ++end;
-  return end - local > 2 && end[-2] == 'P' && end[-1] == 'r';
+  return node.type() == pugi::node_element && isPropertiesName(xml::localName(node));
 }
 
 bool isMarker(pugi::xml_node node) {

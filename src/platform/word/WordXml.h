@@ -97,6 +97,11 @@ void traverseRange(pugi::xml_node from, pugi::xml_node to, Enter&& enter, Leave&
 bool isWrapper(pugi::xml_node node);
 // Property elements (w:rPr, w:pPr, w:tcPr...), which hold no content.
 bool isProperties(pugi::xml_node node);
+inline bool isPropertiesName(const char* local) {
+  const char* end = local;
+  while (*end) ++end;
+  return end - local > 2 && end[-2] == 'P' && end[-1] == 'r';
+}
 bool isMarker(pugi::xml_node node);  // bookmark start or end
 // Children found through wrappers: rows of a table, cells of a row.
 std::vector<pugi::xml_node> wrappedChildren(pugi::xml_node parent, const char* local);

@@ -283,6 +283,25 @@ TEST_F(PackageTest, XmlPartsRefuseDoctypesAndKeepTheirText) {
     prose += "<w:p><w:r><w:t>Une ligne de devis ordinaire</w:t></w:r></w:p>";
   prose += "</r>";
   EXPECT_TRUE(messageOf([&] { ooxml::parseXml(doc, prose, "p.xml"); }).isEmpty());
+  // The count is exact to the byte, whatever the alignment: at the bound a part goes through
+  // (to the parser, which finds no XML there), one character more and it is refused.
+  const qint64 size = (2 << 20) + 13;
+  const struct {
+    char c;
+    qint64 count;
+    bool refused;
+  } bounds[] = {{'<', 12 * size / 64, false},
+                {'<', 12 * size / 64 + 1, true},
+                {'=', 12 * size / 40, false},
+                {'=', 12 * size / 40 + 1, true}};
+  for (const auto& b : bounds) {
+    QByteArray part(size, 'x');
+    for (qint64 k = 0; k + 1 < b.count; ++k) part[k * (size / b.count)] = b.c;
+    part[size - 1] = b.c;
+    EXPECT_EQ(messageOf([&] { ooxml::parseXml(doc, part, "p.xml"); }).contains("trop de mémoire"),
+              b.refused)
+        << b.c << b.count;
+  }
 
   const QByteArray faithful =
       "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?><r a=\"1\"><t "

@@ -44,6 +44,30 @@ QString formattedTable() {
          kFormattedRow + "</w:tbl>";
 }
 
+TEST(Table, RewrittenCellTextKeepsTheCellHiddenOrShown) {
+  const QString hidden = "<w:r><w:rPr><w:vanish/></w:rPr><w:t>1,00</w:t></w:r>";
+  const QString shown = "<w:r><w:rPr><w:b/></w:rPr><w:t>1,00</w:t></w:r>";
+  const QString cells[] = {
+      "<w:p>" + hidden + "</w:p>",                           // one run, hidden
+      "<w:p>" + shown + "</w:p>",                            // one run, shown
+      "<w:p>" + hidden + "</w:p><w:p>" + hidden + "</w:p>",  // all hidden, no single run
+      "<w:p>" + hidden + "</w:p><w:p>" + shown + "</w:p>",   // partly hidden: shown
+      "<w:p><w:r><w:rPr><w:vanish/></w:rPr></w:r></w:p>",    // no text: shown
+  };
+  QString row = "<w:tr>";
+  for (const QString& cell : cells) row += "<w:tc>" + cell + "</w:tc>";
+  WordDocument doc = build("<w:tbl><w:tblGrid/>" + row + "</w:tr></w:tbl>");
+  for (int c = 1; c <= int(std::size(cells)); ++c) {
+    const bool before = doc.isCellHidden({1, 1, c});
+    doc.rewriteCellText({1, 1, c}, "12,50");
+    EXPECT_EQ(doc.cellText({1, 1, c}), "12,50") << c;
+    EXPECT_EQ(doc.isCellHidden({1, 1, c}), before) << c;
+  }
+  EXPECT_TRUE(doc.isCellHidden({1, 1, 1}));
+  EXPECT_FALSE(doc.isCellHidden({1, 1, 2}));
+  EXPECT_TRUE(doc.isCellHidden({1, 1, 3}));
+}
+
 TEST(Table, CountsRowsCellsAndReadsCellText) {
   // A cell-level and a row-level content control must not hide cells or rows.
   const QString body =

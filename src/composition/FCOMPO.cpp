@@ -1,0 +1,617 @@
+#include "composition/FCOMPO.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QIntValidator>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "composition/AdjustmentFrame.h"
+#include "composition/CompositionSession.h"
+#include "composition/EntryPanel.h"
+#include "composition/QuoteDocumentModel.h"
+#include "composition/QuoteView.h"
+#include "core/MainMenu.h"
+#include "core/ProcessState.h"
+
+namespace tarovent::composition {
+
+namespace {
+
+const QString kMaterialsModes = QStringLiteral("RVP");
+const QString kLabourModes = QStringLiteral("RV");
+
+// The type's yes/no options as the composition shows them: field, caption.
+const char* const kTypeOptions[][2] = {
+    {"TTYP_DART1A", "Texte 1 des articles achetés"},
+    {"TTYP_DART2A", "Texte 2 des articles achetés"},
+    {"TTYP_DART1F", "Texte 1 des articles fabriqués"},
+    {"TTYP_DART2F", "Texte 2 des articles fabriqués"},
+    {"TTYP_DTRF1", "Texte 1 des tarifs fournisseurs"},
+    {"TTYP_DTRF2", "Texte 2 des tarifs fournisseurs"},
+    {"TTYP_DART1A_HT", "Texte 1 des articles achetés masqué"},
+    {"TTYP_DART2A_HT", "Texte 2 des articles achetés masqué"},
+    {"TTYP_DART1F_HT", "Texte 1 des articles fabriqués masqué"},
+    {"TTYP_DART2F_HT", "Texte 2 des articles fabriqués masqué"},
+    {"TTYP_DTRF1_HT", "Texte 1 des tarifs masqué"},
+    {"TTYP_DTRF2_HT", "Texte 2 des tarifs masqué"},
+    {"TTYP_MASKET1", "Texte 1 masqué dans le tableau"},
+    {"TTYP_MASKET2", "Texte 2 masqué dans le tableau"},
+    {"TTYP_MASKHT1", "Texte 1 masqué hors du tableau"},
+    {"TTYP_MASKHT2", "Texte 2 masqué hors du tableau"},
+    {"TTYP_LibEnTitre", "Désignation en titre"},
+    {"TTYP_TitreEnGras", "Titre en gras"},
+    {"TTYP_TitreSouligne", "Titre souligné"},
+};
+
+QString checkBoxName(const QString& field) {
+  return QStringLiteral("BXK_") + field.mid(5);  // TTYP_DART1A -> BXK_DART1A
+}
+
+}  // namespace
+
+FCOMPO* FCOMPO::create(core::ProcessState& state, QWidget* parent) {
+  OpenRequest request;
+  request.origin =
+      state.compositionOrigin == QLatin1String("FDEV") ? Origin::Dossier : Origin::QuoteTypes;
+  if (request.origin == Origin::QuoteTypes) request.typeCode = state.compositionType;
+  std::unique_ptr<CompositionSession> session = CompositionSession::open(state, request);
+  if (!session) {
+    // Nothing opened: nothing is to be told of a close.
+    state.compositionClosed = {};
+    return nullptr;
+  }
+  return new FCOMPO(state, std::move(session), parent);
+}
+
+FCOMPO::FCOMPO(core::ProcessState& state, std::unique_ptr<CompositionSession> session,
+               QWidget* parent)
+    : QWidget(parent), m_state(state), m_session(std::move(session)) {
+  setObjectName(QStringLiteral("FCOMPO"));
+  setWindowTitle(QStringLiteral("Composition - ") +
+                 QFileInfo(m_session->documentPath()).fileName());
+  m_callerButton = m_session->origin() == Origin::Dossier ? QStringLiteral("CMD_M_DEVI_DEVIS")
+                                                          : QStringLiteral("CMD_M_TABL_TYPE");
+
+  auto* box = new QVBoxLayout(this);
+  box->setContentsMargins(4, 0, 4, 0);
+  box->setSpacing(2);
+  box->setMenuBar(buildMenus());
+
+  m_entry = new EntryPanel(*m_session, this);
+  m_adjustment = new AdjustmentFrame(this);
+  m_lower = new QStackedWidget(this);
+  m_lower->setObjectName(QStringLiteral("FRM_Saisie"));
+  m_lower->addWidget(m_entry);
+  m_lower->addWidget(m_adjustment);
+  m_lower->addWidget(buildTitlePrompt());
+
+  m_splitter = new QSplitter(Qt::Vertical, this);
+  m_splitter->setObjectName(QStringLiteral("SPL_Composition"));
+  m_splitter->setChildrenCollapsible(false);
+  buildView();
+  auto* lower = new QWidget(m_splitter);
+  auto* beside = new QHBoxLayout(lower);
+  beside->setContentsMargins(0, 0, 0, 0);
+  beside->addWidget(m_lower, 1);
+  beside->addWidget(buildSidePanel());
+  m_splitter->addWidget(lower);
+  m_splitter->setStretchFactor(0, 3);
+  m_splitter->setStretchFactor(1, 2);
+  box->addWidget(m_splitter, 1);
+
+  m_status = new QStatusBar(this);
+  m_status->setObjectName(QStringLiteral("STB_Composition"));
+  m_status->setSizeGripEnabled(false);
+  m_place = new QLabel(this);
+  m_status->addPermanentWidget(m_place);
+  box->addWidget(m_status);
+  m_status->showMessage(m_session->documentPath());
+
+  connect(m_entry, &EntryPanel::lineWritten, this,
+          [this] { m_view->setCursor(m_session->cursor()); });
+  connect(m_entry, &EntryPanel::leaveRequested, this,
+          [this] { m_view->grid().setFocus(Qt::OtherFocusReason); });
+  connect(m_adjustment, &AdjustmentFrame::validated, this, &FCOMPO::Valider_Ajustement);
+  connect(m_adjustment, &AdjustmentFrame::cancelled, this, &FCOMPO::Annuler_Ajustement);
+
+  m_watcher = new QFileSystemWatcher(this);
+  m_diskCheck = new QTimer(this);
+  m_diskCheck->setSingleShot(true);
+  m_diskCheck->setInterval(250);
+  // Editors write in several steps: look once they are done.
+  connect(m_watcher, &QFileSystemWatcher::fileChanged, m_diskCheck, qOverload<>(&QTimer::start));
+  connect(m_watcher, &QFileSystemWatcher::directoryChanged, m_diskCheck,
+          qOverload<>(&QTimer::start));
+  connect(m_diskCheck, &QTimer::timeout, this, &FCOMPO::checkDisk);
+  watchFile();
+
+  switchMenuButtons(true);
+  m_view->grid().setFocus(Qt::OtherFocusReason);
+}
+
+FCOMPO::~FCOMPO() {
+  // The views read the session's document: they go first.
+  m_session->setChangeListener(nullptr);
+  delete m_splitter;
+  if (!m_closed) switchMenuButtons(false);
+}
+
+QWidget* FCOMPO::buildMenus() {
+  auto* bar = new QMenuBar(this);
+  bar->setObjectName(QStringLiteral("MNU_Composition"));
+  const auto command = [this](QMenu* menu, const char* name, const QString& caption,
+                              const QKeySequence& keys, auto slot) {
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(QString::fromLatin1(name));
+    if (!keys.isEmpty()) {
+      a->setShortcut(keys);
+      // Shortcuts of this window only, whichever other window is open beside it.
+      a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+      addAction(a);
+    }
+    connect(a, &QAction::triggered, this, slot);
+    return a;
+  };
+  QMenu* document = bar->addMenu(QStringLiteral("Doc&ument"));
+  document->setObjectName(QStringLiteral("M_DOCUMENT"));
+  command(document, "M_Enregistrer", QStringLiteral("&Enregistrer"), QKeySequence::Save,
+          [this] { save(); });
+  command(document, "M_TexteLibre", QStringLiteral("&Texte libre dans le traitement de texte"),
+          QKeySequence(Qt::CTRL | Qt::Key_E), &FCOMPO::editInWordProcessor);
+  document->addSeparator();
+  command(document, "M_Fermer", QStringLiteral("&Fermer la composition"),
+          QKeySequence(Qt::CTRL | Qt::Key_W), [this] { closeComposition(); });
+
+  QMenu* tables = bar->addMenu(QStringLiteral("Tableau&x"));
+  tables->setObjectName(QStringLiteral("M_TABLEAUX"));
+  command(tables, "M_Ajout_Tab", QStringLiteral("&Nouveau tableau"),
+          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N), &FCOMPO::newTable);
+  command(tables, "M_SplitTab", QStringLiteral("&Diviser le tableau"),
+          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D), &FCOMPO::split);
+  command(tables, "M_Insert_STOT", QStringLiteral("Créer un &sous total"),
+          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), &FCOMPO::subTotal);
+  command(tables, "M_Insert_STOT_Plus", QStringLiteral("Créer un sous total &étendu"),
+          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), &FCOMPO::extendedSubTotal);
+  tables->addSeparator();
+  command(tables, "M_Masque", QStringLiteral("&Masquage / Démasquage d'un tableau"),
+          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M), &FCOMPO::switchTableHidden);
+  command(tables, "M_Mask_Niv", QStringLiteral("&Effectuer l'affectation (échelonnement)"),
+          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L), &FCOMPO::applyPrintLevels);
+
+  QMenu* recalc = bar->addMenu(QStringLiteral("Rec&alculs"));
+  recalc->setObjectName(QStringLiteral("M_RECALCULS"));
+  command(recalc, "M_Totalisation", QStringLiteral("&Totalisation"), QKeySequence(Qt::Key_F9),
+          &FCOMPO::recalculate);
+  command(recalc, "M_Ajustement", QStringLiteral("&Ajustement des prix"),
+          QKeySequence(Qt::CTRL | Qt::Key_J), &FCOMPO::Ouvrir_Ajustement);
+
+  // The bar's own buttons, beside the menus.
+  auto* buttons = new QWidget(bar);
+  buttons->setObjectName(QStringLiteral("Pic_Boutons_Compo"));
+  auto* row = new QHBoxLayout(buttons);
+  row->setContentsMargins(0, 0, 4, 0);
+  auto* tablesButton = new QToolButton(buttons);
+  tablesButton->setObjectName(QStringLiteral("Cmd_Tableaux"));
+  tablesButton->setText(QStringLiteral("Tableaux"));
+  tablesButton->setToolTip(QStringLiteral("Gestion des tableaux dans le document"));
+  tablesButton->setMenu(tables);
+  tablesButton->setPopupMode(QToolButton::InstantPopup);
+  auto* mask = new QToolButton(buttons);
+  mask->setObjectName(QStringLiteral("Cmd_Masque"));
+  mask->setText(QStringLiteral("Masquer / démasquer"));
+  mask->setToolTip(QStringLiteral("Masquage / Démasquage d'un tableau"));
+  connect(mask, &QToolButton::clicked, this, &FCOMPO::switchTableHidden);
+  auto* total = new QToolButton(buttons);
+  total->setObjectName(QStringLiteral("Cmd_Recalcul"));
+  total->setText(QStringLiteral("Totalisation"));
+  total->setToolTip(QStringLiteral("Recalcul du document (F9)"));
+  connect(total, &QToolButton::clicked, this, &FCOMPO::recalculate);
+  for (QToolButton* b : {tablesButton, mask, total}) {
+    b->setFocusPolicy(Qt::NoFocus);
+    row->addWidget(b);
+  }
+  bar->setCornerWidget(buttons);
+  return bar;
+}
+
+QWidget* FCOMPO::buildSidePanel() {
+  auto* side = new QWidget(this);
+  side->setObjectName(QStringLiteral("FRM_Options"));
+  auto* column = new QVBoxLayout(side);
+  column->setContentsMargins(0, 0, 0, 0);
+
+  const auto modes = [&](const char* frame, const QString& title, const char* name,
+                         const QStringList& captions) {
+    auto* group = new QGroupBox(title, side);
+    group->setObjectName(QString::fromLatin1(frame));
+    auto* v = new QVBoxLayout(group);
+    auto* buttons = new QButtonGroup(group);
+    for (int i = 0; i < captions.size(); ++i) {
+      auto* b = new QRadioButton(captions[i], group);
+      b->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(i));
+      buttons->addButton(b, i);
+      v->addWidget(b);
+    }
+    column->addWidget(group);
+    connect(buttons, &QButtonGroup::idClicked, this, &FCOMPO::tariffModesChosen);
+    return buttons;
+  };
+  m_materials = modes("FRM_TarMat", QStringLiteral("Tarification matières"), "OPT_TarMat",
+                      {QStringLiteral("Prix de revient"), QStringLiteral("Prix de vente 1"),
+                       QStringLiteral("Prix de vente 2")});
+  m_labour = modes("FRM_TarMO", QStringLiteral("Tarification main d'oeuvre"), "OPT_TarMO",
+                   {QStringLiteral("Prix de revient"), QStringLiteral("Prix de vente")});
+  showTariffModes();
+
+  auto* print = new QGroupBox(QStringLiteral("Options d'impression"), side);
+  print->setObjectName(QStringLiteral("FRM_OptImpression"));
+  auto* g = new QGridLayout(print);
+  const auto level = [&](const char* name, const QString& caption, int row) {
+    auto* e = new QLineEdit(print);
+    e->setObjectName(QString::fromLatin1(name));
+    e->setValidator(new QIntValidator(0, 999, e));
+    e->setMaximumWidth(50);
+    auto* label = new QLabel(caption, print);
+    label->setBuddy(e);
+    label->setWordWrap(true);
+    g->addWidget(label, row, 0);
+    g->addWidget(e, row, 1);
+    return e;
+  };
+  m_detailLevel = level("CTX_MaxNivDet", QStringLiteral("Compositions jusqu'au niveau"), 0);
+  m_priceLevel = level("CTX_MaxNivPrix", QStringLiteral("Prix jusqu'au niveau"), 1);
+  const PrintOptions current = m_session->printOptions();
+  auto* price = new QCheckBox(QStringLiteral("Imprimer le prix"), print);
+  price->setObjectName(QStringLiteral("BXK_ImprimerPrix"));
+  price->setChecked(current.printPrice);
+  connect(price, &QCheckBox::toggled, this, [this](bool on) { m_session->setPrintPrice(on); });
+  auto* quantity = new QCheckBox(QStringLiteral("Imprimer la quantité"), print);
+  quantity->setObjectName(QStringLiteral("BXK_ImprimerQte"));
+  quantity->setChecked(current.printQuantity);
+  connect(quantity, &QCheckBox::toggled, this,
+          [this](bool on) { m_session->setPrintQuantity(on); });
+  auto* apply = new QPushButton(QStringLiteral("Effectuer l'affectation (échelonnement)"), print);
+  apply->setObjectName(QStringLiteral("CMD_Mask_Niv"));
+  connect(apply, &QPushButton::clicked, this, &FCOMPO::applyPrintLevels);
+  g->addWidget(price, 2, 0, 1, 2);
+  g->addWidget(quantity, 3, 0, 1, 2);
+  g->addWidget(apply, 4, 0, 1, 2);
+  column->addWidget(print);
+
+  auto* type = new QGroupBox(QStringLiteral("Options du type"), side);
+  type->setObjectName(QStringLiteral("FRM_OptType"));
+  auto* t = new QVBoxLayout(type);
+  const TypeOptions& options = m_session->typeOptions();
+  auto* size = new QSpinBox(type);
+  size->setObjectName(QStringLiteral("CTX_TitreCorps"));
+  size->setRange(4, 72);
+  size->setValue(options.titleSize);
+  connect(size, &QSpinBox::valueChanged, this, [this](int v) { m_session->setTitleSize(v); });
+  auto* sizeRow = new QHBoxLayout;
+  auto* sizeLabel = new QLabel(QStringLiteral("Corps du titre"), type);
+  sizeLabel->setBuddy(size);
+  sizeRow->addWidget(sizeLabel);
+  sizeRow->addWidget(size);
+  t->addLayout(sizeRow);
+  for (const auto& option : kTypeOptions) {
+    const QString field = QString::fromLatin1(option[0]);
+    auto* c = new QCheckBox(QString::fromUtf8(option[1]), type);
+    c->setObjectName(checkBoxName(field));
+    c->setChecked(options.flag(field));
+    connect(c, &QCheckBox::toggled, this,
+            [this, field](bool on) { m_session->setTypeOption(field, on); });
+    t->addWidget(c);
+  }
+
+  column->addWidget(type);
+  column->addStretch();
+
+  // Beside line entry, scrolled: the document above keeps the whole width.
+  auto* scroll = new QScrollArea(this);
+  scroll->setObjectName(QStringLiteral("SCR_Options"));
+  scroll->setWidget(side);
+  scroll->setWidgetResizable(true);
+  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  scroll->setFixedWidth(side->sizeHint().width() + scroll->verticalScrollBar()->sizeHint().width() +
+                        4);
+  return scroll;
+}
+
+QWidget* FCOMPO::buildTitlePrompt() {
+  m_titlePrompt = new QFrame(this);
+  m_titlePrompt->setObjectName(QStringLiteral("FRM_TitreSTOT"));
+  auto* g = new QGridLayout(m_titlePrompt);
+  auto* title = new QLabel(QStringLiteral("<b>Titre du sous-total</b>"), m_titlePrompt);
+  m_title = new QLineEdit(m_titlePrompt);
+  m_title->setObjectName(QStringLiteral("CTX_TitreSTOT"));
+  auto* label = new QLabel(QStringLiteral("Insérer un sous-total au tableau"), m_titlePrompt);
+  label->setBuddy(m_title);
+  auto* ok = new QPushButton(QStringLiteral("OK"), m_titlePrompt);
+  ok->setObjectName(QStringLiteral("Cmd_OKTitre"));
+  auto* cancel = new QPushButton(QStringLiteral("Annuler"), m_titlePrompt);
+  cancel->setObjectName(QStringLiteral("Cmd_AnnulTitre"));
+  g->addWidget(title, 0, 0, 1, 3);
+  g->addWidget(label, 1, 0);
+  g->addWidget(m_title, 1, 1, 1, 2);
+  g->addWidget(ok, 2, 1);
+  g->addWidget(cancel, 2, 2);
+  g->setColumnStretch(1, 1);
+  g->setRowStretch(3, 1);
+  const auto insert = [this] {
+    const QString text = m_title->text();
+    backToEntry();
+    atCursor([&] { return m_session->extendedSubTotal(text); });
+  };
+  connect(ok, &QPushButton::clicked, this, insert);
+  connect(m_title, &QLineEdit::returnPressed, this, insert);
+  connect(cancel, &QPushButton::clicked, this, &FCOMPO::backToEntry);
+  m_title->installEventFilter(this);
+  return m_titlePrompt;
+}
+
+void FCOMPO::buildView() {
+  const int at = m_view ? m_splitter->indexOf(m_view) : 0;
+  const TableCursor cursor = m_view ? m_view->cursor() : TableCursor{};
+  delete m_view;
+  const LocateResult located =
+      Reperer_Tableaux(m_session->document(), LocatePurpose::Recalculation);
+  m_view = new QuoteView(m_session->document(), located.layout.value_or(TableLayout{}),
+                         m_session->columns(), m_state.messages());
+  m_splitter->insertWidget(at, m_view);
+  m_session->setChangeListener(&m_view->model());
+  connect(m_view, &QuoteView::cursorChanged, this, [this](const TableCursor& c) {
+    if (c.isValid()) m_session->setCursor(c.table, c.row);
+    m_place->setText(c.isValid() ? QStringLiteral("Tableau %1, ligne %2").arg(c.table).arg(c.row)
+                                 : QString());
+  });
+  connect(m_view, &QuoteView::lineActivated, this, [this] { m_entry->takeFocus(); });
+  m_view->grid().installEventFilter(this);
+  if (cursor.isValid()) m_view->setCursor(cursor);
+  const TableCursor now = m_view->cursor();
+  if (now.isValid()) m_session->setCursor(now.table, now.row);
+}
+
+void FCOMPO::showTariffModes() {
+  const auto select = [](QButtonGroup* group, const QString& modes, const QString& mode) {
+    const int index = mode.isEmpty() ? -1 : int(modes.indexOf(mode));
+    group->setExclusive(index >= 0);
+    for (QAbstractButton* b : group->buttons()) b->setChecked(group->id(b) == index);
+    group->setExclusive(true);
+  };
+  select(m_materials, kMaterialsModes, m_session->materialsMode());
+  select(m_labour, kLabourModes, m_session->labourMode());
+}
+
+void FCOMPO::tariffModesChosen() {
+  const int mat = m_materials->checkedId(), mo = m_labour->checkedId();
+  if (mat < 0 || mo < 0) return;  // the other group is still to be chosen
+  m_session->setTariffModes(kMaterialsModes.mid(mat, 1), kLabourModes.mid(mo, 1));
+}
+
+template <class F>
+void FCOMPO::atCursor(F&& command) {
+  const TableCursor c = m_view->cursor();
+  if (c.isValid()) m_session->setCursor(c.table, c.row);
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  command();
+  QApplication::restoreOverrideCursor();
+  const TableCursor after = m_session->cursor();
+  if (after.isValid()) m_view->setCursor(after);
+  if (m_session->document().isModified())
+    showStatus(QStringLiteral("Document modifié (non enregistré)"));
+}
+
+void FCOMPO::newTable() {
+  atCursor([this] { return m_session->newTable(); });
+}
+
+void FCOMPO::split() {
+  atCursor([this] { return m_session->split(); });
+}
+
+void FCOMPO::subTotal() {
+  atCursor([this] { return m_session->subTotal(); });
+}
+
+void FCOMPO::extendedSubTotal() {
+  m_title->setText(QStringLiteral("Sous-total"));
+  m_title->selectAll();
+  m_lower->setCurrentWidget(m_titlePrompt);
+  m_title->setFocus(Qt::OtherFocusReason);
+}
+
+void FCOMPO::applyPrintLevels() {
+  atCursor([this] { return m_session->applyLevels(m_detailLevel->text(), m_priceLevel->text()); });
+}
+
+void FCOMPO::switchTableHidden() {
+  atCursor([this] { return m_session->switchTableHidden(); });
+}
+
+void FCOMPO::recalculate() {
+  atCursor([this] { return m_session->recalculate(); });
+}
+
+void FCOMPO::Ouvrir_Ajustement() {
+  m_lower->setCurrentWidget(m_adjustment);
+  m_adjustment->Ouvrir_Ajustement(m_session->materialsPrice(), m_session->labourPrice());
+}
+
+void FCOMPO::Valider_Ajustement() {
+  const int option = m_adjustment->option();
+  if (option == 3 && m_adjustment->values().value(0).trimmed().isEmpty()) {
+    ui::MessageFunnel& m = m_state.messages();
+    m.show(m.tr(QStringLiteral("Vous n'avez pas saisi le montant à forcer")), ui::Icon::Warning);
+    m_adjustment->focusAmount();
+    return;
+  }
+  m_adjustment->setBusy(true);
+  atCursor([&] { return m_session->adjust(option, m_adjustment->values()); });
+  m_adjustment->setBusy(false);
+  backToEntry();
+}
+
+void FCOMPO::Annuler_Ajustement() { backToEntry(); }
+
+void FCOMPO::backToEntry() {
+  m_lower->setCurrentWidget(m_entry);
+  m_entry->takeFocus();
+}
+
+bool FCOMPO::save() {
+  if (!m_session->save()) return false;
+  showStatus(QStringLiteral("Document enregistré"));
+  watchFile();
+  return true;
+}
+
+void FCOMPO::editInWordProcessor() {
+  ui::MessageFunnel& m = m_state.messages();
+  // The word processor reads the file: what was done here goes into it first.
+  if (m_session->isNewText() || m_session->document().isModified()) {
+    if (m.ask(m.tr(QStringLiteral("Le document doit être enregistré avant d'être ouvert dans le "
+                                  "traitement de texte. L'enregistrer maintenant ?")),
+              ui::Buttons::YesNo, 1) != ui::Answer::Yes ||
+        !save())
+      return;
+  }
+  if (!m_state.openDocument || !m_state.openDocument(m_session->documentPath())) {
+    m.show(m.tr(QStringLiteral("Le traitement de texte n'a pas pu être lancé.")),
+           ui::Icon::Warning);
+    return;
+  }
+  watchFile();
+  showStatus(
+      QStringLiteral("Document ouvert dans le traitement de texte : ce qui y sera "
+                     "enregistré sera relu ici"));
+}
+
+void FCOMPO::watchFile() {
+  const QString path = m_session->documentPath();
+  if (!QFileInfo::exists(path)) return;
+  // Editors that save by replacing the file leave the watcher on the old one: watch again,
+  // and the folder too, where the new file appears.
+  if (!m_watcher->files().contains(path)) m_watcher->addPath(path);
+  const QString folder = QFileInfo(path).absolutePath();
+  if (!m_watcher->directories().contains(folder)) m_watcher->addPath(folder);
+}
+
+void FCOMPO::checkDisk() {
+  watchFile();
+  if (m_asking || !m_session->isOpen() || !m_session->changedOnDisk()) return;
+  if (!m_session->document().isModified()) return reloadFromDisk();
+  ui::MessageFunnel& m = m_state.messages();
+  m_asking = true;
+  const ui::Answer a = m.ask(
+      m.tr(QStringLiteral("Le document a été modifié en dehors de Tarovent alors que des "
+                          "modifications faites ici ne sont pas enregistrées.\n"
+                          "Oui : garder la version de Tarovent, qui remplacera le fichier à "
+                          "l'enregistrement.\n"
+                          "Non : reprendre la version du fichier et abandonner les "
+                          "modifications faites ici.\n"
+                          "Annuler : ne rien décider pour l'instant.")),
+      ui::Buttons::YesNoCancel, 3, ui::Icon::Question, m.tr(QStringLiteral("Document modifié")));
+  m_asking = false;
+  if (a == ui::Answer::Yes) {
+    m_session->document().keepOverDiskVersion();
+    showStatus(
+        QStringLiteral("Version de Tarovent conservée : elle remplacera le fichier à "
+                       "l'enregistrement"));
+  } else if (a == ui::Answer::No) {
+    reloadFromDisk();
+  }
+}
+
+void FCOMPO::reloadFromDisk() {
+  m_session->setChangeListener(nullptr);
+  const bool done = m_session->reload();
+  buildView();
+  if (done) showStatus(QStringLiteral("Document relu : il a été modifié en dehors de Tarovent"));
+}
+
+void FCOMPO::activated() { m_entry->windowActivated(); }
+
+void FCOMPO::showStatus(const QString& text) { m_status->showMessage(m_state.Traduire(text)); }
+
+void FCOMPO::switchMenuButtons(bool composing) {
+  auto* menu = dynamic_cast<core::MainMenu*>(m_state.opener);
+  if (!menu) return;
+  if (composing) {
+    menu->Eteindre_Menu(m_callerButton);
+    menu->Allumer_Menu(QStringLiteral("CMD_M_COMPO"));
+  } else {
+    menu->Eteindre_Menu(QStringLiteral("CMD_M_COMPO"));
+    menu->Allumer_Menu(m_callerButton);
+  }
+}
+
+bool FCOMPO::closeComposition() {
+  if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) return sub->close();
+  return close();
+}
+
+void FCOMPO::closeEvent(QCloseEvent* event) {
+  if (m_session->isOpen() && !m_session->close()) {
+    event->ignore();
+    return;
+  }
+  if (!m_closed) switchMenuButtons(false);
+  m_closed = true;
+  event->accept();
+}
+
+bool FCOMPO::event(QEvent* event) {
+  // A code composed or created in another window comes back into line entry, whether the
+  // program or this sub-window of it became active again.
+  if (event->type() == QEvent::WindowActivate && m_entry) m_entry->windowActivated();
+  if (event->type() == QEvent::ParentChange)
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+      connect(sub, &QMdiSubWindow::aboutToActivate, this, &FCOMPO::activated, Qt::UniqueConnection);
+      // The sub-window closes on the same keys by itself: one shortcut each.
+      if (auto* close = findChild<QAction*>(QStringLiteral("M_Fermer")))
+        close->setShortcut(QKeySequence());
+    }
+  return QWidget::event(event);
+}
+
+bool FCOMPO::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+    if (m_view && watched == &m_view->grid()) {
+      closeComposition();
+      return true;
+    }
+    if (watched == m_title) {
+      backToEntry();
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace tarovent::composition

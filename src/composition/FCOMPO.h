@@ -1,0 +1,109 @@
+#pragma once
+
+#include <QWidget>
+#include <memory>
+
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QFileSystemWatcher;
+class QLabel;
+class QLineEdit;
+class QSplitter;
+class QStackedWidget;
+class QStatusBar;
+class QTimer;
+
+namespace tarovent::core {
+class ProcessState;
+}
+
+namespace tarovent::composition {
+
+class AdjustmentFrame;
+class CompositionSession;
+class EntryPanel;
+class QuoteView;
+
+// The composition window: the quote document on screen (upper part), line entry (lower part),
+// the "TABLEAUX" commands, the recalculation and the price adjustment, the tariff modes, the
+// type's options and the print options. Every command works at the row selected in the
+// document. The window also watches the file, which the user may edit in the word processor.
+class FCOMPO : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Opens the composition for the window that asked for it (`compositionOrigin`): none,
+  // after the message saying why, when it cannot open.
+  static FCOMPO* create(core::ProcessState& state, QWidget* parent = nullptr);
+  ~FCOMPO() override;
+
+  CompositionSession& session() { return *m_session; }
+  QuoteView& view() { return *m_view; }
+  EntryPanel& entryPanel() { return *m_entry; }
+  AdjustmentFrame& adjustmentFrame() { return *m_adjustment; }
+  QStatusBar& statusBar() { return *m_status; }
+
+  // The window's commands, also reachable from its menus, buttons and shortcuts.
+  void newTable();
+  void split();
+  void subTotal();
+  void extendedSubTotal();
+  void applyPrintLevels();
+  void switchTableHidden();
+  void recalculate();
+  void Ouvrir_Ajustement();
+  void Valider_Ajustement();
+  void Annuler_Ajustement();
+  bool save();
+  void editInWordProcessor();
+  // Closes the window as its close box does: false when the user kept it open.
+  bool closeComposition();
+  // Looks at the file on disk now instead of waiting for the watcher.
+  void checkDisk();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  FCOMPO(core::ProcessState& state, std::unique_ptr<CompositionSession> session, QWidget* parent);
+  QWidget* buildMenus();
+  QWidget* buildSidePanel();
+  QWidget* buildTitlePrompt();
+  void buildView();
+  void showTariffModes();
+  void tariffModesChosen();
+  template <class F>
+  void atCursor(F&& command);
+  void reloadFromDisk();
+  void watchFile();
+  void switchMenuButtons(bool composing);
+  void showStatus(const QString& text);
+  void backToEntry();
+  void activated();
+
+  core::ProcessState& m_state;
+  std::unique_ptr<CompositionSession> m_session;
+  QString m_callerButton;
+  QSplitter* m_splitter = nullptr;
+  QuoteView* m_view = nullptr;
+  EntryPanel* m_entry = nullptr;
+  QStackedWidget* m_lower = nullptr;
+  AdjustmentFrame* m_adjustment = nullptr;
+  QWidget* m_titlePrompt = nullptr;
+  QLineEdit* m_title = nullptr;
+  QButtonGroup* m_materials = nullptr;
+  QButtonGroup* m_labour = nullptr;
+  QLineEdit* m_detailLevel = nullptr;
+  QLineEdit* m_priceLevel = nullptr;
+  QStatusBar* m_status = nullptr;
+  QLabel* m_place = nullptr;
+  QFileSystemWatcher* m_watcher = nullptr;
+  QTimer* m_diskCheck = nullptr;
+  bool m_asking = false;
+  bool m_closed = false;
+};
+
+}  // namespace tarovent::composition

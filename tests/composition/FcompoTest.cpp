@@ -1,0 +1,387 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTableView>
+#include <QThread>
+
+#include "FamilyFixture.h"
+#include "QuoteViewSupport.h"
+#include "composition/AdjustmentFrame.h"
+#include "composition/CompositionSession.h"
+#include "composition/EntryPanel.h"
+#include "composition/FCOMPO.h"
+#include "composition/QuoteView.h"
+#include "ui/FormNavigation.h"
+#include "ui/UiTestSupport.h"
+
+namespace tarovent::composition {
+namespace {
+
+using test::line;
+using ui::Answer;
+
+// Lines worth 26,97 and 200,00 net.
+const QList<QuoteLine> kTwoLines = {line("X1", 0, "Vis", 3, 8.99), line("X2", 0, "Plaque", 2, 100)};
+
+// Lets the event loop run until `done` or five seconds.
+template <class F>
+bool waitFor(F done) {
+  QElapsedTimer t;
+  t.start();
+  while (!done() && t.elapsed() < 5000) {
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+    QThread::msleep(10);
+  }
+  return done();
+}
+
+// The document a composition writes to, as another program would rewrite it.
+void rewriteOutside(const QString& path, const QString& designation) {
+  QThread::msleep(20);
+  word::WordDocument other = word::WordDocument::open(path);
+  const auto layout = Reperer_Tableaux(other, LocatePurpose::Recalculation).layout;
+  other.setCellText({layout->firstLineTable, 1, 2}, designation);
+  other.saveAs(path);
+}
+
+// The composition window on the template of type "DEV", written with the given lines.
+class FcompoTest : public fixtures::FamilyTest {
+ protected:
+  void SetUp() override {
+    FamilyTest::SetUp();
+    if (HasFatalFailure()) return;
+    m_state->params.tarifMat = "V";
+    m_state->params.tarifMo = "V";
+    m_state->compositionOrigin = "FTYP";
+    m_state->compositionType = "DEV";
+  }
+  void TearDown() override { m_window.reset(); }
+
+  QString write(const QList<QuoteLine>& lines) {
+    const QString dotx = m_dir.filePath("STD.dotx");
+    templates::buildQuoteTemplate(dotx, templates::QuoteTemplateKind::Standard);
+    install::DemoQuote q;
+    q.fileName = "DEV.dotx";
+    q.templatePath = dotx;
+    q.head = {{"RS", "Serrurerie Marchal"}, {"NUMDEV", "00012_00.AB"}};
+    q.lines = lines;
+    install::writeDemoQuote(m_layout.dataFolder, q);
+    return m_layout.dataFolder + "DEV.dotx";
+  }
+  FCOMPO* open(const QList<QuoteLine>& lines) {
+    m_path = write(lines);
+    m_window.reset(FCOMPO::create(*m_state));
+    if (!m_window) return nullptr;
+    m_window->session().setDecimalSeparator(',');
+    m_window->resize(1280, 800);
+    tarovent::test::showActive(m_window.get());
+    return m_window.get();
+  }
+  QuoteDocumentModel& model() { return m_window->view().model(); }
+  int rowOf(const QString& code) {
+    const int column = model().columns().column("CODART") - 1;
+    for (int r = 0; r < model().rowCount(); ++r)
+      if (model().index(r, column).data().toString() == code) return r;
+    return -1;
+  }
+  QVariant cell(int row, const char* code, int role = Qt::DisplayRole) {
+    return model().index(row, model().columns().column(code) - 1).data(role);
+  }
+  void select(const QString& code) { m_window->view().setCursor(model().cursorAt(rowOf(code))); }
+  template <typename T = QWidget>
+  T* get(const char* name) {
+    return tarovent::test::child<T>(m_window.get(), name);
+  }
+  QByteArray bytes() {
+    QFile f(m_path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  }
+
+  std::unique_ptr<FCOMPO> m_window;
+  QString m_path;
+};
+
+TEST_F(FcompoTest, SecondCompositionIsRefusedAndTheFirstStaysAsItWas) {
+  ASSERT_TRUE(open(kTwoLines));
+  select("X2");
+  const QString body = m_window->session().document().bodyText();
+  m_messages.clear();
+  EXPECT_EQ(FCOMPO::create(*m_state), nullptr);
+  EXPECT_EQ(m_messages.texts(),
+            QStringList{"Une composition est déjà en cours, veuillez la terminer d'abord"});
+  EXPECT_EQ(m_window->session().document().bodyText(), body);
+  EXPECT_EQ(m_window->view().cursor(), model().cursorAt(rowOf("X2")));
+  EXPECT_TRUE(m_window->session().isOpen());
+}
+
+TEST_F(FcompoTest, MissingTemplateOpensNothing) {
+  m_state->compositionClosed = [] {};
+  m_state->compositionType = "NOPE";
+  EXPECT_EQ(FCOMPO::create(*m_state), nullptr);
+  EXPECT_EQ(m_messages.texts(), QStringList{"Le modèle du type NOPE n'existe pas."});
+  EXPECT_FALSE(m_state->compositionInProgress);
+  EXPECT_FALSE(m_state->compositionClosed);
+}
+
+TEST_F(FcompoTest, ClosingAsksOnlyAfterAChangeAndCancelKeepsTheWindow) {
+  ASSERT_TRUE(open(kTwoLines));
+  int closed = 0;
+  m_state->compositionClosed = [&] { ++closed; };
+  select("X2");
+  m_window->subTotal();
+  m_messages.clear();
+  m_messages.script({Answer::Cancel});
+  tarovent::test::pressKey(&m_window->view().grid(), Qt::Key_Escape);
+  EXPECT_EQ(m_messages.texts(), QStringList{"Enregistrer le document?"});
+  EXPECT_TRUE(m_window->isVisible());
+  EXPECT_TRUE(m_window->session().isOpen());
+  EXPECT_EQ(closed, 0);
+  // Saved from the menu, it closes without a question.
+  ASSERT_TRUE(m_window->save());
+  m_messages.clear();
+  EXPECT_TRUE(m_window->closeComposition());
+  EXPECT_TRUE(m_messages.texts().isEmpty());
+  EXPECT_EQ(closed, 1);
+  EXPECT_FALSE(m_state->compositionInProgress);
+  EXPECT_TRUE(word::WordDocument::open(m_path).bodyText().contains("*** Sous total"));
+}
+
+TEST_F(FcompoTest, SubTotalsShowTheirSumAndRefuseASubTotalTable) {
+  ASSERT_TRUE(open(kTwoLines));
+  select("X2");
+  m_window->subTotal();
+  const int sub = rowOf("X2") + 1;
+  ASSERT_EQ(model().rowKind(sub), QuoteDocumentModel::RowKind::SubTotal);
+  EXPECT_EQ(cell(sub, "MTNET").toString(), "226,97");
+  EXPECT_EQ(m_window->view().cursor(), model().cursorAt(rowOf("X2")));
+
+  m_window->view().setCursor(model().cursorAt(sub));
+  const int rows = model().rowCount();
+  m_messages.clear();
+  m_window->subTotal();
+  EXPECT_EQ(m_messages.texts(), QStringList{"Vous êtes positionné dans un tableau de sous-total"});
+  EXPECT_EQ(model().rowCount(), rows);
+
+  // The extended one takes its title from the window's prompt.
+  select("X1");
+  m_window->extendedSubTotal();
+  auto* title = get<QLineEdit>("CTX_TitreSTOT");
+  ASSERT_TRUE(title->hasFocus());
+  EXPECT_EQ(title->text(), "Sous-total");
+  title->setText("Quincaillerie");
+  tarovent::test::pressKey(title, Qt::Key_Return);
+  EXPECT_EQ(cell(rowOf("X2") + 1, "LIBART").toString(), "Quincaillerie");
+}
+
+TEST_F(FcompoTest, PrintLevelsHideDeepRowsAndPrices) {
+  ASSERT_TRUE(open({line("PORT800", 0, "Portail", 1, 1850), line("RAIL4", 1, "Rail", 2, 95.5),
+                    line("VIS8", 2, "Vis", 24, 0.45)}));
+  get<QLineEdit>("CTX_MaxNivDet")->setText("1");
+  get<QLineEdit>("CTX_MaxNivPrix")->setText("0");
+  get<QPushButton>("CMD_Mask_Niv")->click();
+  const auto hidden = [&](const char* code, const char* column) {
+    return cell(rowOf(code), column, QuoteDocumentModel::HiddenRole).toBool();
+  };
+  EXPECT_TRUE(hidden("VIS8", "LIBART"));
+  EXPECT_FALSE(hidden("RAIL4", "LIBART"));
+  EXPECT_TRUE(hidden("RAIL4", "PUBRUT"));
+  EXPECT_FALSE(hidden("PORT800", "PUBRUT"));
+}
+
+TEST_F(FcompoTest, AdjustmentFrameForcesTheAmount) {
+  ASSERT_TRUE(open({line("A", 0, "Tôle", 2, 300), line("B", 0, "Profilé", 4, 100)}));
+  AdjustmentFrame& frame = m_window->adjustmentFrame();
+  tarovent::test::pressKey(&m_window->view().grid(), Qt::Key_J, Qt::ControlModifier);
+  ASSERT_TRUE(frame.isVisible());
+  EXPECT_EQ(get<QRadioButton>("OPT_Ajust_4")->text(), "Recalcul avec Mat au PV1, MO au PV");
+  // The fields of the chosen option only.
+  const QList<QStringList> fields = {
+      {"CTX_PcMatiere", "CTX_PcComposants", "CTX_PcMO", "CTX_PcFournitures"},
+      {"CTX_PcGlobal"},
+      {},
+      {"CTX_Montant"},
+      {},
+      {"CTX_Majoration"}};
+  for (int option = 0; option < 6; ++option) {
+    frame.Choisir_Ajustement(option);
+    for (QLineEdit* e : frame.findChildren<QLineEdit*>())
+      EXPECT_EQ(e->isEnabled(), fields[option].contains(e->objectName()))
+          << option << e->objectName().toStdString();
+  }
+  frame.Choisir_Ajustement(3);
+  const QString before = cell(rowOf("A"), "PUBRUT").toString();
+  get<QPushButton>("Cmd_OKAjust")->click();
+  EXPECT_EQ(m_messages.texts(), QStringList{"Vous n'avez pas saisi le montant à forcer"});
+  EXPECT_TRUE(get("CTX_Montant")->hasFocus());
+  EXPECT_EQ(cell(rowOf("A"), "PUBRUT").toString(), before);
+
+  tarovent::test::typeText(get("CTX_Montant"), "1200");
+  m_messages.script({Answer::Yes});  // the recalculation of a template is asked for
+  tarovent::test::pressKey(get("CTX_Montant"), Qt::Key_Return);
+  EXPECT_EQ(cell(rowOf("A"), "PUBRUT").toString(), "360,00")
+      << m_messages.texts().join('|').toStdString();
+  EXPECT_EQ(cell(rowOf("B"), "PUBRUT").toString(), "120,00");
+  EXPECT_EQ(get<QLabel>("CTL_SMTNET")->text(), "1 200,00");
+  EXPECT_FALSE(frame.isVisible());
+}
+
+// What the window does when the file changes on disk, by the answer to its question.
+TEST_F(FcompoTest, FileChangedOutsideIsReloadedWhenCleanElseTheUserChooses) {
+  ASSERT_TRUE(open(kTwoLines));
+  QStringList opened;
+  m_state->openDocument = [&](const QString& path) {
+    opened << path;
+    return true;
+  };
+  tarovent::test::pressKey(&m_window->view().grid(), Qt::Key_E, Qt::ControlModifier);
+  EXPECT_EQ(opened, QStringList{m_path});
+  rewriteOutside(m_path, "Vis écrite ailleurs");
+  // Nothing changed here: the watcher reloads it by itself.
+  EXPECT_TRUE(waitFor([&] { return cell(0, "LIBART").toString() == "Vis écrite ailleurs"; }));
+  EXPECT_TRUE(m_window->statusBar().currentMessage().contains("relu"));
+  EXPECT_TRUE(m_messages.texts().isEmpty());
+
+  struct Case {
+    Answer answer;
+    QString shown;  // first designation in the window afterwards
+    bool saves;     // whether saving then goes through
+  };
+  for (const Case& c :
+       {Case{Answer::Yes, "Vis écrite ailleurs", true}, Case{Answer::No, "Encore ailleurs", true},
+        Case{Answer::Cancel, "Vis écrite ailleurs", false}}) {
+    SCOPED_TRACE(int(c.answer));
+    select("X2");
+    m_window->subTotal();
+    rewriteOutside(m_path, "Encore ailleurs");
+    m_messages.clear();
+    m_messages.script({c.answer});
+    m_window->checkDisk();
+    ASSERT_EQ(m_messages.texts().size(), 1);
+    EXPECT_TRUE(
+        m_messages.texts()[0].startsWith("Le document a été modifié en dehors de Tarovent"));
+    EXPECT_EQ(cell(0, "LIBART").toString(), c.shown);
+    EXPECT_EQ(m_window->save(), c.saves);
+    EXPECT_EQ(word::WordDocument::open(m_path).bodyText().contains("Encore ailleurs"),
+              c.answer != Answer::Yes);
+    // Back to a state the next case starts from.
+    if (!c.saves) m_window->session().reload(), m_window->checkDisk();
+    rewriteOutside(m_path, "Vis écrite ailleurs");
+    m_window->checkDisk();
+  }
+}
+
+TEST_F(FcompoTest, SavingWhileTheWordProcessorHoldsTheFileIsRefused) {
+  for (const QString& lock : {QString(".~lock.DEV.dotx#"), QString("~$V.dotx")}) {
+    SCOPED_TRACE(lock.toStdString());
+    ASSERT_TRUE(open(kTwoLines));
+    select("X2");
+    m_window->subTotal();
+    const QByteArray before = bytes();
+    QFile owner(m_layout.dataFolder + lock);
+    ASSERT_TRUE(owner.open(QIODevice::WriteOnly));
+    owner.close();
+    m_messages.clear();
+    EXPECT_FALSE(m_window->save());
+    m_messages.script({Answer::Yes});
+    EXPECT_FALSE(m_window->closeComposition());
+    EXPECT_TRUE(m_window->isVisible());
+    ASSERT_EQ(m_messages.texts().size(), 3);
+    EXPECT_TRUE(m_messages.texts()[0].startsWith("Le document est ouvert dans le traitement"));
+    EXPECT_EQ(bytes(), before);
+    // Once the word processor let it go, nothing was lost.
+    owner.remove();
+    EXPECT_TRUE(m_window->save());
+    EXPECT_TRUE(word::WordDocument::open(m_path).bodyText().contains("*** Sous total"));
+    EXPECT_TRUE(m_window->closeComposition());
+    m_window.reset();
+  }
+}
+
+TEST_F(FcompoTest, KeyboardMovesBetweenDocumentEntryAndCommands) {
+  ASSERT_TRUE(open(kTwoLines));
+  QTableView* grid = &m_window->view().grid();
+  grid->setFocus();
+  select("X2");
+  tarovent::test::pressKey(grid, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(model().rowKind(rowOf("X2") + 1), QuoteDocumentModel::RowKind::SubTotal);
+  tarovent::test::pressKey(grid, Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
+  ASSERT_TRUE(get("CTX_TitreSTOT")->hasFocus());
+  tarovent::test::pressKey(get("CTX_TitreSTOT"), Qt::Key_Escape);
+  const auto inEntry = [&] {
+    QWidget* f = QApplication::focusWidget();
+    return f && (f == &m_window->entryPanel() || m_window->entryPanel().isAncestorOf(f));
+  };
+  EXPECT_TRUE(inEntry());
+  grid->setFocus();
+  tarovent::test::pressKey(grid, Qt::Key_Return);
+  EXPECT_TRUE(inEntry());
+  const QStringList faults = tarovent::test::accessKeyFaults(m_window.get());
+  EXPECT_TRUE(faults.isEmpty()) << faults.join('\n').toStdString();
+}
+
+// Records what a command tells the views.
+class Recorder : public DocumentChanges {
+ public:
+  void rowsInserted(int, int, int) override { calls << "rowsInserted"; }
+  void rowsRemoved(int, int, int) override { calls << "rowsRemoved"; }
+  void rowsChanged(int, int, int) override { ++changed; }
+  void tableInserted(int) override { calls << "tableInserted"; }
+  void tableRemoved(int) override { calls << "tableRemoved"; }
+  void tableSplit(int, int) override { calls << "tableSplit"; }
+  void bookmarksChanged() override { calls << "bookmarksChanged"; }
+  void documentReset() override { calls << "documentReset"; }
+  QStringList calls;
+  int changed = 0;
+};
+
+TEST_F(FcompoTest, SubTotalOnALongQuoteDoesNotRebuildTheView) {
+  QList<QuoteLine> lines;
+  for (int i = 0; i < 2000; ++i)
+    lines << line(QString("ART%1").arg(i * 7919 % 10007), i % 3 == 2 ? 1 : 0,
+                  QString("Article de série n° %1").arg(i * 31 % 977), i % 5 + 1, 10 + i % 40);
+  OpenRequest r;
+  r.documentPath = write(lines);
+  auto s = CompositionSession::open(*m_state, r);
+  ASSERT_TRUE(s) << m_messages.texts().join('|').toStdString();
+  Recorder recorder;
+  s->setChangeListener(&recorder);
+  const int table =
+      Reperer_Tableaux(s->document(), LocatePurpose::Recalculation).layout->firstLineTable;
+  ASSERT_TRUE(s->setCursor(table, 1000));
+  ASSERT_TRUE(s->subTotal());
+  EXPECT_EQ(recorder.calls, (QStringList{"rowsInserted", "tableSplit"}));
+  EXPECT_EQ(recorder.changed, 1);
+}
+
+// Each command keeps the grid as a grid built afresh shows the document.
+TEST_F(FcompoTest, CommandsKeepTheGridInStepWithTheDocument) {
+  ASSERT_TRUE(open({line("PORT800", 0, "Portail", 1, 1850), line("RAIL4", 1, "Rail", 2, 95.5),
+                    line("VIS8", 2, "Vis", 24, 0.45), line("MO*SOUD", 0, "Soudure", 6, 48),
+                    line("PEINT", 0, "Peinture", 1, 320)}));
+  const std::pair<const char*, std::function<void()>> commands[] = {
+      {"split", [&] { m_window->split(); }},
+      {"subtotal", [&] { m_window->subTotal(); }},
+      {"new table", [&] { m_window->newTable(); }},
+      {"mask", [&] { m_window->switchTableHidden(); }},
+      {"levels", [&] { m_window->applyPrintLevels(); }},
+      {"recalc", [&] { m_window->recalculate(); }},
+  };
+  for (const auto& [name, run] : commands) {
+    SCOPED_TRACE(name);
+    select("VIS8");
+    run();
+    const QuoteDocumentModel fresh(m_window->session().document(), model().layout(),
+                                   model().columns());
+    EXPECT_EQ(test::snapshot(model()), test::snapshot(fresh));
+  }
+}
+
+}  // namespace
+}  // namespace tarovent::composition
