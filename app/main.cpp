@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "articles/CreationForms.h"
 #include "clients/ClientWindows.h"
 #include "composition/FCOMPO.h"
 #include "core/CoreWindows.h"
@@ -22,6 +23,7 @@
 #include "platform/mail/SystemMailOpener.h"
 #include "platform/os/DocumentOpener.h"
 #include "platform/os/WindowPrinter.h"
+#include "stock/StockWindows.h"
 #include "ui/ButtonEnterKey.h"
 #include "ui/MessageFunnel.h"
 #include "ui/OptionGroupFocus.h"
@@ -118,6 +120,8 @@ int main(int argc, char** argv) {
   // Without a printer, printed windows become PDF files in the working folder.
   os::SystemWindowPrinter printer(work + QStringLiteral("Impressions"));
   macros::registerMacroWindows(state, printer);
+  stock::registerStockWindows(state);
+  articles::registerCreationWindows(state);
   core::MainMenu menu(state);
   menu.setHelpHandler([&state](int context) { core::showHelp(state, context); });
   if (!menu.start()) return 1;

@@ -66,27 +66,37 @@ FCLIDEV::FCLIDEV(core::ProcessState& state, QWidget* parent)
   m_visits->setReadOnly(true);
   m_visits->hide();
 
-  m_add = button("Cmd_ADD", QStringLiteral("&Ajouter"));
-  auto* save = button("Cmd_Update", QStringLiteral("&Enregistrer"));
-  auto* cancel = button("Cmd_Annul", QStringLiteral("A&nnuler"));
-  auto* remove = button("Cmd_Delete", QStringLiteral("&Supprimer"));
-  auto* refresh = button("CMD_REFRESH", QStringLiteral("Rafraîc&hir"));
-  auto* list = button("Cmd_Liste", QStringLiteral("&Liste"));
-  auto* visits = button("Cmd_Suivis", QStringLiteral("&Visites"));
-  auto* memo = button("Cmd_memo", QStringLiteral("&Mémo"));
-  auto* quit = button("Cmd_Quitter", QStringLiteral("&Quitter"));
-  save->setToolTip(QStringLiteral("Enregistrer (F10)"));
+  using Set = ui::RecordButtonSet;
+  ui::ButtonRow row = buttonRow(
+      Qt::Horizontal,
+      {{"Cmd_ADD", QStringLiteral("&Ajouter"), &Set::add},
+       {"Cmd_Update",
+        QStringLiteral("&Enregistrer"),
+        &Set::save,
+        {},
+        QStringLiteral("Enregistrer (F10)")},
+       {"Cmd_Annul", QStringLiteral("A&nnuler"), &Set::cancel},
+       {"Cmd_Delete", QStringLiteral("&Supprimer"), nullptr, [this] { removeClient(); }},
+       {"CMD_REFRESH", QStringLiteral("Rafraîc&hir"), nullptr, [this] { refreshClient(); }},
+       {"Cmd_Liste", QStringLiteral("&Liste"), &Set::list},
+       {"Cmd_Suivis", QStringLiteral("&Visites"), nullptr, [this] { toggleVisits(); }},
+       {"Cmd_memo", QStringLiteral("&Mémo"), nullptr,
+        [this] {
+          m_memo->setGeometry(m_data->x() + 40, m_data->y() + 50, 520, 300);
+          m_memo->setVisible(!m_memo->isVisible());
+          m_memo->raise();
+          if (m_memo->isVisible()) m_memo->setFocus(Qt::OtherFocusReason);
+        }},
+       {"Cmd_Quitter", QStringLiteral("&Quitter"), nullptr, [this] { quit(); }},
+       {}});
+  m_add = row.at("Cmd_ADD");
 
   QWidget* record = buildRecord();
   QWidget* contacts = buildContacts();
   QWidget* listFrame = buildList();
   QWidget* visitsFrame = buildVisits();
 
-  auto* top = new QHBoxLayout;
-  top->addWidget(m_data);
-  for (QPushButton* b : {m_add, save, cancel, remove, refresh, list, visits, memo, quit})
-    top->addWidget(b);
-  top->addStretch();
+  row.layout->insertWidget(0, m_data);
   auto* left = new QVBoxLayout;
   left->addWidget(record);
   left->addWidget(contacts, 1);
@@ -96,7 +106,7 @@ FCLIDEV::FCLIDEV(core::ProcessState& state, QWidget* parent)
   middle->addWidget(visitsFrame);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(6, 6, 6, 6);
-  layout->addLayout(top);
+  layout->addLayout(row.layout);
   layout->addLayout(middle, 1);
 
   // The memo opens over the record; Esc hides it.
@@ -104,12 +114,7 @@ FCLIDEV::FCLIDEV(core::ProcessState& state, QWidget* parent)
   m_memo->setObjectName("CTX_TCLI_MEMO");
   m_memo->hide();
 
-  ui::RecordButtonSet set;
-  set.add = m_add;
-  set.save = save;
-  set.cancel = cancel;
-  set.list = list;
-  auto* records = recordButtons(m_data, set, m_code);
+  auto* records = recordButtons(m_data, row.set, m_code);
   records->setDeleteQuestion(QStringLiteral("Confirmer la suppression"));
   records->setSaveCheck([this] { return readyToSave(); });
   records->setDeleteCheck([this] { return deletable(); });
@@ -124,16 +129,6 @@ FCLIDEV::FCLIDEV(core::ProcessState& state, QWidget* parent)
     m_code->setFocus(Qt::OtherFocusReason);
   });
   connect(records, &ui::RecordButtons::listRequested, this, &FCLIDEV::toggleList);
-  connect(remove, &QPushButton::clicked, this, &FCLIDEV::removeClient);
-  connect(refresh, &QPushButton::clicked, this, &FCLIDEV::refreshClient);
-  connect(visits, &QPushButton::clicked, this, &FCLIDEV::toggleVisits);
-  connect(quit, &QPushButton::clicked, this, &FCLIDEV::quit);
-  connect(memo, &QPushButton::clicked, this, [this] {
-    m_memo->setGeometry(m_data->x() + 40, m_data->y() + 50, 520, 300);
-    m_memo->setVisible(!m_memo->isVisible());
-    m_memo->raise();
-    if (m_memo->isVisible()) m_memo->setFocus(Qt::OtherFocusReason);
-  });
   connect(m_data, &ui::DataControl::repositioned, this, [this] {
     // Saving shows the same client again: the contact being entered stays for the save.
     if (m_data->EditMode() != db::EditMode::Add && recordCode() != m_contactsOf) loadContacts();
@@ -149,7 +144,7 @@ FCLIDEV::FCLIDEV(core::ProcessState& state, QWidget* parent)
         "CTX_CONTACT_Portab", "CTX_CONTACT_mail", "CMD_MailContact", "CMD_NouvContact",
         "CMD_OKNouvContact", "CMD_AnnuleNouvContact"})
     chain << findChild<QWidget*>(n);
-  chain << m_add << save << cancel << remove << refresh << list << visits << memo << quit;
+  chain << row.widgets();
   setTabChain(chain);
 
   setMenuButton(QStringLiteral("CMD_M_CLIDEV"));

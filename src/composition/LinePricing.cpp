@@ -198,8 +198,10 @@ DescriptionRules descriptionRules(const std::function<bool(const QString& field)
 }
 
 void Ecrire_Ligne(word::WordDocument& doc, int table, int row, const LineWriter& writer,
-                  const EntryLine& line, double discountPercent, const DescriptionRules& rules) {
+                  const EntryLine& line, double discountPercent, const DescriptionRules& rules,
+                  int level) {
   QuoteLine q = priceLine(line, discountPercent);
+  q.level = level;
   const DescriptionRule rule = rules.value(line.type);
   if (!rule.text1) q.description1.clear();
   if (!rule.text2) q.description2.clear();

@@ -79,8 +79,10 @@ DescriptionRules descriptionRules(const std::function<bool(const QString& field)
 
 // `Ecrire_Ligne`: writes the priced line, with its discount, into one row of a line table. Its
 // descriptive texts go under the designation as the quote type's options for its type letter
-// say; a letter without options (option, labour section) writes none.
+// say; a letter without options (option, labour section) writes none. A component of an
+// explosion is written at its depth (`level`).
 void Ecrire_Ligne(word::WordDocument& doc, int table, int row, const LineWriter& writer,
-                  const EntryLine& line, double discountPercent, const DescriptionRules& rules);
+                  const EntryLine& line, double discountPercent, const DescriptionRules& rules,
+                  int level = 0);
 
 }  // namespace tarovent::composition

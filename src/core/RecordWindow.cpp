@@ -43,6 +43,13 @@ QPushButton* RecordWindow::button(const QString& name, const QString& caption) {
   return b;
 }
 
+ui::ButtonRow RecordWindow::buttonRow(Qt::Orientation orientation,
+                                      std::initializer_list<ui::ButtonEntry> entries) {
+  ui::ButtonRow row = ui::buttonRow(this, orientation, entries);
+  for (QPushButton* b : row.buttons) b->setAutoDefault(true);
+  return row;
+}
+
 QLabel* RecordWindow::label(const QString& caption, QWidget* buddy) {
   auto* l = new QLabel(caption, this);
   l->setBuddy(buddy);

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QWidget>
 
+#include "ui/ButtonRow.h"
+
 class QLabel;
 class QLayout;
 class QPushButton;
@@ -13,7 +15,6 @@ class ProcessState;
 namespace tarovent::ui {
 class DataControl;
 class RecordButtons;
-struct RecordButtonSet;
 }  // namespace tarovent::ui
 
 namespace tarovent::core {
@@ -34,6 +35,9 @@ class RecordWindow : public QWidget {
  protected:
   QPushButton* button(const QString& name, const QString& caption);
   QLabel* label(const QString& caption, QWidget* buddy);
+  // The window's command buttons in a row or a column; Enter presses the focused one.
+  ui::ButtonRow buttonRow(Qt::Orientation orientation,
+                          std::initializer_list<ui::ButtonEntry> entries);
   // The list on the left taking the spare width, the record (form, navigation, buttons) in a
   // column of fixed width on the right.
   void placeListBeside(QWidget* list, QLayout* form, QWidget* navigation, QLayout* buttons,

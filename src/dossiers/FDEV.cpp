@@ -113,17 +113,27 @@ FDEV::FDEV(core::ProcessState& state, QWidget* parent)
     ui::showDbError(m_state.messages(), e, kErrors);
   }
 
-  m_add = button("Cmd_DOSSADD", QStringLiteral("&Nouveau"));
-  auto* save = button("Cmd_DOSSUpdate", QStringLiteral("&Enregistrer"));
-  auto* cancel = button("Cmd_DOSSAnnul", QStringLiteral("&Annuler"));
-  auto* remove = button("Cmd_DOSSDelete", QStringLiteral("&Supprimer"));
-  auto* duplicate = button("Cmd_DOSSDupli", QStringLiteral("D&upliquer"));
-  auto* refresh = button("CMD_REFRESH", QStringLiteral("Rafraîc&hir"));
-  auto* next = button("CMD_SOCSUIV", QStringLiteral("Société sui&vante"));
-  m_infosButton = button("Cmd_Infos", QStringLiteral("In&fos"));
-  auto* quit = button("Cmd_Quitter", QStringLiteral("&Quitter"));
-  save->setToolTip(QStringLiteral("Enregistrer le dossier (F8)"));
-  m_infosButton->setToolTip(QStringLiteral("Informations complémentaires"));
+  using Set = ui::RecordButtonSet;
+  ui::ButtonRow row = buttonRow(
+      Qt::Horizontal,
+      {{"Cmd_DOSSADD", QStringLiteral("&Nouveau"), nullptr, [this] { newDossier(); }},
+       {"Cmd_DOSSUpdate", QStringLiteral("&Enregistrer"), nullptr, [this] { saveDossier(); },
+        QStringLiteral("Enregistrer le dossier (F8)")},
+       {"Cmd_DOSSAnnul", QStringLiteral("&Annuler"), nullptr, [this] { cancelDossier(); }},
+       {"Cmd_DOSSDelete", QStringLiteral("&Supprimer"), nullptr, [this] { deleteDossier(); }},
+       {"Cmd_DOSSDupli", QStringLiteral("D&upliquer"), nullptr, [this] { duplicateDossier(); }},
+       {"CMD_REFRESH", QStringLiteral("Rafraîc&hir"), nullptr, [this] { refreshDossiers(); }},
+       {"CMD_SOCSUIV", QStringLiteral("Société sui&vante"), nullptr, [this] { nextCompany(); }},
+       {"Cmd_Infos",
+        QStringLiteral("In&fos"),
+        nullptr,
+        {},
+        QStringLiteral("Informations complémentaires")},
+       {},
+       {"Cmd_Quitter", QStringLiteral("&Quitter"), &Set::quit}});
+  m_add = row.at("Cmd_DOSSADD");
+  QPushButton* save = row.at("Cmd_DOSSUpdate");
+  m_infosButton = row.at("Cmd_Infos");
   m_infosButton->setEnabled(m_fields.panelUsed());
 
   // Commands of other parts of the program: enabled once their window is registered.
@@ -179,12 +189,7 @@ FDEV::FDEV(core::ProcessState& state, QWidget* parent)
   connect(m_infos, &CustomFieldsPanel::closed, m_infosButton,
           [this] { m_infosButton->setFocus(Qt::OtherFocusReason); });
 
-  auto* bar = new QHBoxLayout;
-  bar->setSpacing(4);
-  for (QPushButton* b : {m_add, save, cancel, remove, duplicate, refresh, next, m_infosButton})
-    bar->addWidget(b);
-  bar->addStretch();
-  bar->addWidget(quit);
+  row.layout->setSpacing(4);
   auto* otherBar = new QHBoxLayout;
   otherBar->setSpacing(4);
   otherBar->addWidget(mailLink);
@@ -208,25 +213,16 @@ FDEV::FDEV(core::ProcessState& state, QWidget* parent)
   layout->setSpacing(4);
   auto* buttons = new QWidget(this);
   buttons->setObjectName("Pic_Boutons_DOSS");
-  buttons->setLayout(bar);
+  buttons->setLayout(row.layout);
   layout->addWidget(buttons);
   layout->addLayout(otherBar);
   layout->addLayout(top, 1);
   layout->addLayout(bottom);
 
-  ui::RecordButtonSet set;
-  set.quit = quit;
-  auto* records = new ui::RecordButtons(this, m_data, m_state.messages(), set);
+  auto* records = new ui::RecordButtons(this, m_data, m_state.messages(), row.set);
   records->setRefusal(kRefusal);
   setRecordButtons(records);
 
-  connect(m_add, &QPushButton::clicked, this, &FDEV::newDossier);
-  connect(save, &QPushButton::clicked, this, &FDEV::saveDossier);
-  connect(cancel, &QPushButton::clicked, this, &FDEV::cancelDossier);
-  connect(remove, &QPushButton::clicked, this, &FDEV::deleteDossier);
-  connect(duplicate, &QPushButton::clicked, this, &FDEV::duplicateDossier);
-  connect(refresh, &QPushButton::clicked, this, &FDEV::refreshDossiers);
-  connect(next, &QPushButton::clicked, this, &FDEV::nextCompany);
   connect(m_infosButton, &QPushButton::clicked, m_infos, &CustomFieldsPanel::showPanel);
   connect(m_data, &ui::DataControl::repositioned, this, &FDEV::dossierShown);
   connect(m_data, &ui::DataControl::recordsChanged, this, &FDEV::listEmptied);
@@ -253,8 +249,7 @@ FDEV::FDEV(core::ProcessState& state, QWidget* parent)
                         m_make,
                         m_complement};
   for (int n = 1; n <= 2; ++n) chain << m_user12->box(n);
-  chain << m_add << save << cancel << remove << duplicate << refresh << next << m_infosButton
-        << quit;
+  chain << row.widgets();
   setTabChain(chain);
 
   setMenuButton(QStringLiteral("CMD_M_DEVI_DEVIS"));
@@ -446,100 +441,6 @@ QWidget* FDEV::buildList() {
   return frame;
 }
 
-QWidget* FDEV::buildClientList() {
-  m_clientFrame = new QFrame(this);
-  m_clientFrame->setObjectName("FRM_ListeCli");
-  m_clientFrame->setFrameShape(QFrame::StyledPanel);
-  m_clientFrame->setFixedWidth(420);
-  m_clientList = dataControl("DBD_ListeCli", dossierSql::clientList());
-  m_clientList->setReadOnly(true);
-  m_clientList->hide();
-  m_clientGrid = new QTableView(m_clientFrame);
-  m_clientGrid->setObjectName("DBG_ListeCli");
-  m_clientGrid->installEventFilter(this);
-  auto* model = new ui::RecordsetModel(m_clientGrid);
-  new ui::GridLink(m_clientGrid, model, m_clientList);
-  new ui::GridColumns(m_clientGrid, model, m_clientList,
-                      {gridColumn("TCLI_CODE", QStringLiteral("Code")),
-                       gridColumn("TCLI_RS", QStringLiteral("Raison sociale")),
-                       gridColumn("TCLI_VILLE", QStringLiteral("Ville"))},
-                      {80, 180, 110}, 1);
-  m_clientTools = core::addGridTools(m_state, m_clientGrid, m_clientList);
-  connect(m_clientGrid, &QTableView::doubleClicked, this, &FDEV::chooseClient);
-  m_buffer = new QLineEdit(m_clientFrame);
-  m_buffer->setObjectName("CTX_Buffer");
-  m_buffer->installEventFilter(this);
-  connect(m_buffer, &QLineEdit::textEdited, this, &FDEV::bufferEdited);
-  auto* clear = button("Cmd_RazBuffer", QStringLiteral("RAZ"));
-  connect(clear, &QPushButton::clicked, this, [this] {
-    m_buffer->clear();
-    m_buffer->setFocus(Qt::OtherFocusReason);
-  });
-  auto* tools = button("Cmd_ToolBarCli", QStringLiteral("Outils"));
-  connect(tools, &QPushButton::clicked, this,
-          [this, tools] { showToolsMenu(m_clientGrid, tools); });
-  auto* close = button("Cmd_FermerCli", QStringLiteral("Fermer"));
-  connect(close, &QPushButton::clicked, this, [this] {
-    m_clientFrame->hide();
-    m_code->setFocus(Qt::OtherFocusReason);
-  });
-  auto* search = new QHBoxLayout;
-  auto* searchLabel = new QLabel(QStringLiteral("Recherche"), m_clientFrame);
-  searchLabel->setBuddy(m_buffer);
-  search->addWidget(searchLabel);
-  search->addWidget(m_buffer, 1);
-  search->addWidget(clear);
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(tools);
-  buttons->addStretch();
-  buttons->addWidget(close);
-  auto* layout = new QVBoxLayout(m_clientFrame);
-  layout->addWidget(new QLabel(QStringLiteral("<b>Liste des clients</b>"), m_clientFrame));
-  layout->addLayout(search);
-  layout->addWidget(m_clientGrid, 1);
-  layout->addLayout(buttons);
-  setTabOrder(m_buffer, m_clientGrid);
-  m_clientFrame->hide();
-  return m_clientFrame;
-}
-
-QWidget* FDEV::buildVehicleList() {
-  m_vehicleFrame = new QFrame(this);
-  m_vehicleFrame->setObjectName("Frm_Immat");
-  m_vehicleFrame->setFrameShape(QFrame::StyledPanel);
-  m_vehicleFrame->setFixedWidth(420);
-  m_vehicles = dataControl("DBD_Immat", dossierSql::vehicles(QString()));
-  m_vehicles->setReadOnly(true);
-  m_vehicles->hide();
-  m_vehicleGrid = new QTableView(m_vehicleFrame);
-  m_vehicleGrid->setObjectName("DBG_Immat");
-  m_vehicleGrid->installEventFilter(this);
-  auto* model = new ui::RecordsetModel(m_vehicleGrid);
-  new ui::GridLink(m_vehicleGrid, model, m_vehicles);
-  new ui::GridColumns(m_vehicleGrid, model, m_vehicles,
-                      {gridColumn("TVEH_IMMAT", QStringLiteral("Immat.")),
-                       gridColumn("TVEH_COMPLIDENT", QStringLiteral("Compl.id")),
-                       gridColumn("TVEH_CODCLI", QStringLiteral("Client")),
-                       gridColumn("TVEH_MARQUE", QStringLiteral("Marque"))},
-                      {90, 120, 70, 100}, 1);
-  connect(m_vehicleGrid, &QTableView::doubleClicked, this, &FDEV::chooseVehicle);
-  m_ownVehicles = new QCheckBox(QStringLiteral("Véhicules du client seulement"), m_vehicleFrame);
-  m_ownVehicles->setObjectName("OPT_Veh");
-  connect(m_ownVehicles, &QCheckBox::toggled, this, [this] { showVehicles(); });
-  auto* close = button("Cmd_FermerImmat", QStringLiteral("Fermer"));
-  connect(close, &QPushButton::clicked, this, [this] {
-    m_vehicleFrame->hide();
-    m_immat->setFocus(Qt::OtherFocusReason);
-  });
-  auto* layout = new QVBoxLayout(m_vehicleFrame);
-  layout->addWidget(new QLabel(QStringLiteral("<b>Véhicules</b>"), m_vehicleFrame));
-  layout->addWidget(m_ownVehicles);
-  layout->addWidget(m_vehicleGrid, 1);
-  layout->addWidget(close, 0, Qt::AlignRight);
-  m_vehicleFrame->hide();
-  return m_vehicleFrame;
-}
-
 db::Database& FDEV::clientsDb() {
   core::BaseEntry& clients = m_state.base(core::entry::Commercial);
   return clients.open() ? clients.db : m_state.mainDb();
@@ -641,166 +542,6 @@ void FDEV::dossierShown() {
   }
   if (!m_repositioning && !m_adding) m_versions->loadVersions(key);
   if (!m_adding && !key.present() && isVisible()) m_add->setFocus(Qt::OtherFocusReason);
-}
-
-void FDEV::clearClient(bool contactToo) {
-  m_clientName->clear();
-  m_valid->hide();
-  m_clientShown.clear();
-  for (QLineEdit* e : m_contactBoxes) e->clear();
-  if (contactToo) m_contactPicker->clear();
-  m_state.quote.clientDiscount = 0;
-  m_state.quote.clientCategory.clear();
-}
-
-bool FDEV::loadClient(const QString& code, bool reportMissing) {
-  clearClient(true);
-  if (!m_clientsByKey.isOpen() || code.trimmed().isEmpty()) return false;
-  auto& m = m_state.messages();
-  try {
-    m_clientsByKey.Seek("=", code.trimmed());
-    if (m_clientsByKey.NoMatch()) {
-      if (reportMissing)
-        m.show(m.tr(QStringLiteral("Le client ")) + code +
-                   m.tr(QStringLiteral(" n'existe plus, choisissez un client valide")),
-               ui::Icon::Warning);
-      return false;
-    }
-    m_clientName->setText(m_clientsByKey.text("TCLI_RS"));
-    m_state.quote.clientCode = m_clientsByKey.text("TCLI_CODE");
-    m_state.quote.clientDiscount = m_clientsByKey.number("TCLI_Pcremise");
-    m_state.quote.clientCategory = m_clientsByKey.text("TCLI_Categ");
-    m_valid->setVisible(m_clientsByKey.flag("TCLI_Valide"));
-    m_clientShown = m_clientsByKey.text("TCLI_CODE");
-    loadContacts(m_clientShown);
-  } catch (const db::DbError& e) {
-    ui::showDbError(m, e, kErrors);
-    return false;
-  }
-  return true;
-}
-
-void FDEV::loadContacts(const QString& client) {
-  m_contactPicker->clear();
-  m_contacts = clientsDb().OpenRecordset(dossierSql::contacts(client), db::RecordsetType::Dynaset,
-                                         db::rsopt::ReadOnly);
-  for (; !m_contacts.EOF_(); m_contacts.MoveNext())
-    m_contactPicker->addItem(m_contacts.text("TCLI_CONTACT_Nom"));
-  m_contactPicker->setCurrentIndex(-1);
-}
-
-void FDEV::showContact(const QString& name) {
-  for (QLineEdit* e : m_contactBoxes) e->clear();
-  if (!m_contacts.isOpen() || name.trimmed().isEmpty()) return;
-  try {
-    m_contacts.FindFirst("TCLI_CONTACT_Nom = '" + QString(name).replace('\'', "''") + "'");
-    if (m_contacts.NoMatch()) return;
-    const char* fields[] = {"TCLI_CONTACT_Tel", "TCLI_CONTACT_Fax", "TCLI_CONTACT_Portab",
-                            "TCLI_CONTACT_mail"};
-    for (int i = 0; i < 4; ++i) m_contactBoxes[i]->setText(m_contacts.text(fields[i]));
-  } catch (const db::DbError& e) {
-    ui::showDbError(m_state.messages(), e, kErrors);
-  }
-}
-
-void FDEV::clientLeft() {
-  if (m_clientFrame->isVisible()) return;
-  const QString code = m_code->text().trimmed();
-  if (code.compare(m_clientShown, Qt::CaseInsensitive) == 0 && !code.isEmpty()) return;
-  if (code.isEmpty()) {
-    if (!m_code->DataChanged()) return;
-    clearClient(true);
-    m_contact->clear();
-    return;
-  }
-  auto& m = m_state.messages();
-  try {
-    m_clientsByKey.Seek(">=", code);
-    if (m_clientsByKey.NoMatch() ||
-        m_clientsByKey.text("TCLI_CODE").compare(code, Qt::CaseInsensitive) != 0) {
-      showClientList(code);
-      return;
-    }
-    const bool valid = m_clientsByKey.flag("TCLI_Valide");
-    loadClient(code, false);
-    m_contact->clear();
-    if (!valid) m.show(m.tr(QStringLiteral("Ce client n'est pas validé")), ui::Icon::Information);
-  } catch (const db::DbError& e) {
-    ui::showDbError(m, e, kErrors);
-  }
-}
-
-void FDEV::showClientList(const QString& from) {
-  m_vehicleFrame->hide();
-  try {
-    if (!m_clientList->isOpen()) m_clientList->Refresh();
-    db::Recordset& rs = m_clientList->Recordset();
-    if (!rs.EOF_() || !rs.BOF()) {
-      if (from.trimmed().isEmpty()) {
-        rs.MoveFirst();
-      } else {
-        rs.FindFirst("TCLI_CODE >= '" + QString(from.trimmed()).replace('\'', "''") + "'");
-        if (rs.NoMatch()) rs.MoveFirst();
-      }
-    }
-    m_clientList->showRecord();
-  } catch (const db::DbError& e) {
-    ui::showDbError(m_state.messages(), e, kErrors);
-    return;
-  }
-  m_buffer->clear();
-  m_clientFrame->show();
-  m_buffer->setFocus(Qt::OtherFocusReason);
-}
-
-void FDEV::bufferEdited(const QString& text) {
-  if (text.isEmpty()) return;
-  try {
-    db::Recordset& rs = m_clientList->Recordset();
-    rs.FindFirst(dossierSql::clientBuffer(text));
-    if (rs.NoMatch()) rs.MoveLast();
-    m_clientList->showRecord();
-  } catch (const db::DbError& e) {
-    ui::showDbError(m_state.messages(), e, kErrors);
-  }
-}
-
-void FDEV::chooseClient() {
-  db::Recordset& rs = m_clientList->Recordset();
-  if (!rs.isOpen() || rs.BOF() || rs.EOF_()) return;
-  const QString code = rs.text("TCLI_CODE");
-  m_code->setText(code);
-  m_clientFrame->hide();
-  m_contact->clear();
-  if (!loadClient(code, false)) {
-    auto& m = m_state.messages();
-    m.show(m.tr(QStringLiteral("Le client ")) + code +
-               m.tr(QStringLiteral(" vient d'être supprimé !")),
-           ui::Icon::Warning);
-    m_code->setFocus(Qt::OtherFocusReason);
-    return;
-  }
-  m_contact->setFocus(Qt::OtherFocusReason);
-}
-
-void FDEV::contactChosen(int row) {
-  const QString name = m_contactPicker->itemText(row);
-  try {
-    m_clientsByKey.Seek("=", m_code->text().trimmed());
-    if (m_clientsByKey.NoMatch()) {
-      auto& m = m_state.messages();
-      m.show(m.tr(QStringLiteral("Le client ")) + m_code->text().trimmed() +
-                 m.tr(QStringLiteral(" n'existe plus !")),
-             ui::Icon::Warning);
-      return;
-    }
-  } catch (const db::DbError& e) {
-    ui::showDbError(m_state.messages(), e, kErrors);
-    return;
-  }
-  m_contact->setText(name);
-  showContact(name);
-  m_contact->setFocus(Qt::OtherFocusReason);
 }
 
 void FDEV::representativeChanged() {
@@ -1105,50 +846,6 @@ void FDEV::activated() {
       }
     }
   }
-}
-
-void FDEV::showVehicles() {
-  m_clientFrame->hide();
-  const QString client = m_ownVehicles->isChecked() ? m_code->text().trimmed() : QString();
-  m_vehicles->setRecordSource(dossierSql::vehicles(client));
-  try {
-    m_vehicles->Refresh();
-    const QString immat = m_immat->text().trimmed();
-    db::Recordset& rs = m_vehicles->Recordset();
-    if (immat.size() >= 5 && !(rs.BOF() && rs.EOF_())) {
-      rs.FindFirst("TVEH_IMMAT = '" + QString(immat).replace('\'', "''") + "'");
-      if (rs.NoMatch()) rs.MoveFirst();
-      m_vehicles->showRecord();
-    }
-  } catch (const db::DbError& e) {
-    ui::showDbError(m_state.messages(), e, kErrors);
-    return;
-  }
-  m_vehicleFrame->show();
-  m_vehicleGrid->setFocus(Qt::OtherFocusReason);
-}
-
-void FDEV::chooseVehicle() {
-  db::Recordset& rs = m_vehicles->Recordset();
-  if (!rs.isOpen() || rs.BOF() || rs.EOF_()) return;
-  const QString immat = rs.text("TVEH_IMMAT");
-  const QString complement = rs.text("TVEH_COMPLIDENT");
-  m_immat->setText(immat);
-  m_complement->setText(complement);
-  m_vehicleFrame->hide();
-  try {
-    if (const auto fill = vehicleFill(clientsDb(), immat, complement)) {
-      for (auto it = fill->userFields.cbegin(); it != fill->userFields.cend(); ++it) {
-        QLineEdit* b = it.key() <= 2 ? static_cast<QLineEdit*>(m_user12->box(it.key()))
-                                     : m_infos->box(it.key());
-        b->setText(it.value());
-      }
-      m_make->setText(fill->make);
-    }
-  } catch (const db::DbError& e) {
-    ui::showDbError(m_state.messages(), e, kErrors);
-  }
-  m_immat->setFocus(Qt::OtherFocusReason);
 }
 
 void FDEV::toggleSize() {

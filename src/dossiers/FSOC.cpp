@@ -27,11 +27,7 @@ namespace tarovent::dossiers {
 
 FSOC::FSOC(core::ProcessState& state, QWidget* parent)
     : RecordWindow(state, QStringLiteral("FSOC"), QStringLiteral("Sociétés"), 5100, parent) {
-  m_data = new ui::DataControl(this);
-  m_data->setObjectName("DBD_SOC");
-  m_data->setMessages(&state.messages());
-  m_data->setDatabase(state.mainDb());
-  m_data->setRecordSource("TSOC");
+  m_data = dataControl(QStringLiteral("DBD_SOC"), QStringLiteral("TSOC"));
 
   m_code = new ui::BoundLineEdit(this);
   m_code->setObjectName("FSOC_CODE");
@@ -64,46 +60,32 @@ FSOC::FSOC(core::ProcessState& state, QWidget* parent)
   grid->setToolTip(QStringLiteral("Sociétés"));
   core::addGridTools(state, grid, m_data);
 
-  m_add = button("Cmd_Ajouter", QStringLiteral("&Ajouter"));
-  auto* save = button("Cmd_Update", QStringLiteral("&Enregistrer"));
-  auto* cancel = button("Cmd_Annuler", QStringLiteral("A&nnuler"));
-  auto* remove = button("Cmd_Supprimer", QStringLiteral("&Supprimer"));
-  auto* refresh = button("Cmd_Rafraichir", QStringLiteral("&Rafraîchir"));
-  auto* quit = button("Cmd_Quitter", QStringLiteral("&Quitter"));
-  auto* renumber = button("CMD_ActuSOC", QStringLiteral("Mettre à &jour les numéros"));
-  renumber->setToolTip(
-      QStringLiteral("Relève le dernier numéro de chaque société jusqu'à son plus grand dossier"));
+  using Set = ui::RecordButtonSet;
+  ui::ButtonRow row =
+      buttonRow(Qt::Vertical,
+                {{"Cmd_Ajouter", QStringLiteral("&Ajouter"), &Set::add},
+                 {"Cmd_Update", QStringLiteral("&Enregistrer"), &Set::save},
+                 {"Cmd_Annuler", QStringLiteral("A&nnuler"), &Set::cancel},
+                 {"Cmd_Supprimer", QStringLiteral("&Supprimer"), &Set::remove},
+                 {"Cmd_Rafraichir", QStringLiteral("&Rafraîchir"), &Set::refresh},
+                 {"CMD_ActuSOC", QStringLiteral("Mettre à &jour les numéros"), nullptr,
+                  [this] { recalculate(); },
+                  QStringLiteral(
+                      "Relève le dernier numéro de chaque société jusqu'à son plus grand dossier")},
+                 {"Cmd_Quitter", QStringLiteral("&Quitter"), &Set::quit}});
 
   auto* form = new QFormLayout;
   form->addRow(label(QStringLiteral("&Code"), m_code), m_code);
   form->addRow(label(QStringLiteral("N&om en clair"), name), name);
   form->addRow(label(QStringLiteral("&Dernier N° de dossier"), counter), counter);
   form->addRow(QString(), inactive);
-  auto* buttons = new QVBoxLayout;
-  for (QPushButton* b : {m_add, save, cancel, remove, refresh, renumber, quit})
-    buttons->addWidget(b);
-  placeListBeside(grid, form, m_data, buttons, 420);
+  placeListBeside(grid, form, m_data, row.layout, 420);
+  setTabChain(QList<QWidget*>{m_code, name, counter, inactive} + row.widgets() +
+              QList<QWidget*>{grid});
 
-  setTabChain({m_code, name, counter, inactive, m_add, save, cancel, remove, refresh, renumber,
-               quit, grid});
-
-  ui::RecordButtonSet set;
-  set.add = m_add;
-  set.save = save;
-  set.cancel = cancel;
-  set.remove = remove;
-  set.refresh = refresh;
-  set.quit = quit;
-  auto* records = new ui::RecordButtons(this, m_data, state.messages(), set);
-  records->setFirstField(m_code);
+  auto* records = recordButtons(m_data, row.set, m_code);
   records->setDeleteQuestion(QStringLiteral("Confirmer la suppression"));
   records->setSaveCheck([this] { return codeGiven(); });
-  setRecordButtons(records);
-  connect(records, &ui::RecordButtons::added, this, [this] { m_adding = true; });
-  connect(records, &ui::RecordButtons::cancelled, this, [this] { m_adding = false; });
-  connect(records, &ui::RecordButtons::saved, this, &FSOC::afterSave);
-  connect(records, &ui::RecordButtons::removed, this, &FSOC::afterDelete);
-  connect(renumber, &QPushButton::clicked, this, &FSOC::recalculate);
 
   finishSetup(m_data);
 }
@@ -114,16 +96,6 @@ bool FSOC::codeGiven() {
                           ui::Icon::Warning);
   m_code->setFocus(Qt::OtherFocusReason);
   return false;
-}
-
-void FSOC::afterSave() {
-  QWidget* next = m_adding ? static_cast<QWidget*>(m_add) : m_code;
-  m_adding = false;
-  next->setFocus(Qt::OtherFocusReason);
-}
-
-void FSOC::afterDelete() {
-  if (m_data->Recordset().RecordCount() == 0) m_add->setFocus(Qt::OtherFocusReason);
 }
 
 void FSOC::recalculate() {

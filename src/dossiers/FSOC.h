@@ -2,8 +2,6 @@
 
 #include "core/RecordWindow.h"
 
-class QPushButton;
-
 namespace tarovent::ui {
 class BoundLineEdit;
 class DataControl;
@@ -20,14 +18,10 @@ class FSOC : public core::RecordWindow {
 
  private:
   bool codeGiven();
-  void afterSave();
-  void afterDelete();
   void recalculate();
 
   ui::DataControl* m_data = nullptr;
   ui::BoundLineEdit* m_code = nullptr;
-  QPushButton* m_add = nullptr;
-  bool m_adding = false;
 };
 
 }  // namespace tarovent::dossiers

@@ -12,7 +12,6 @@
 #include <QPushButton>
 #include <QStackedLayout>
 #include <QVBoxLayout>
-#include <iterator>
 
 #include "CompositionStart.h"
 #include "DocumentNames.h"
@@ -23,6 +22,7 @@
 #include "ui/BoundControl.h"
 #include "ui/BoundLineEdit.h"
 #include "ui/BoundTextEdit.h"
+#include "ui/ButtonRow.h"
 #include "ui/DataControl.h"
 #include "ui/DbErrorMessage.h"
 #include "ui/NumberBox.h"
@@ -276,23 +276,27 @@ VersionFrame::VersionFrame(core::ProcessState& state, QWidget* parent)
   d->mailPdf->setToolTip(QStringLiteral("Envoi du devis par mail (PDF)"));
   d->mailPdf->hide();
 
-  const auto command = [this](const char* name, const QString& caption, const QString& tip) {
-    auto* b = new QPushButton(caption, d->versions);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setToolTip(tip);
-    return b;
-  };
-  d->add = command("Cmd_DevADD", QStringLiteral("Créer"), QStringLiteral("Nouvelle version"));
-  d->save = command("Cmd_DevUpdate", QStringLiteral("Enreg."),
-                    QStringLiteral("Enregistrer la version (F10)"));
-  d->cancel = command("Cmd_DevAnnul", QStringLiteral("Annuler"),
-                      QStringLiteral("Annuler la saisie de la version"));
-  d->remove = command("Cmd_DevDelete", QStringLiteral("Supprimer"),
-                      QStringLiteral("Supprimer la version et son texte"));
-  d->view = command("Cmd_DevVoir", QStringLiteral("Voir"),
-                    QStringLiteral("Ouvrir le texte du devis dans le traitement de texte"));
-  d->edit = command("Cmd_DevEditer", QStringLiteral("Composer"),
-                    QStringLiteral("Composer le devis de cette version"));
+  ui::ButtonRow commands = ui::buttonRow(
+      d->versions, Qt::Horizontal,
+      {{"Cmd_DevADD", QStringLiteral("Créer"), nullptr, [this] { addVersion(); },
+        QStringLiteral("Nouvelle version")},
+       {"Cmd_DevUpdate", QStringLiteral("Enreg."), nullptr, [this] { saveVersion(); },
+        QStringLiteral("Enregistrer la version (F10)")},
+       {"Cmd_DevAnnul", QStringLiteral("Annuler"), nullptr, [this] { cancelVersion(); },
+        QStringLiteral("Annuler la saisie de la version")},
+       {"Cmd_DevDelete", QStringLiteral("Supprimer"), nullptr, [this] { deleteVersion(); },
+        QStringLiteral("Supprimer la version et son texte")},
+       {"Cmd_DevVoir", QStringLiteral("Voir"), nullptr, [this] { viewDocument(); },
+        QStringLiteral("Ouvrir le texte du devis dans le traitement de texte")},
+       {"Cmd_DevEditer", QStringLiteral("Composer"), nullptr, [this] { editVersion(); },
+        QStringLiteral("Composer le devis de cette version")},
+       {}});
+  d->add = commands.at("Cmd_DevADD");
+  d->save = commands.at("Cmd_DevUpdate");
+  d->cancel = commands.at("Cmd_DevAnnul");
+  d->remove = commands.at("Cmd_DevDelete");
+  d->view = commands.at("Cmd_DevVoir");
+  d->edit = commands.at("Cmd_DevEditer");
 
   auto* head = new QHBoxLayout;
   head->addWidget(new QLabel(QStringLiteral("<b>Versions du devis</b>"), d->versions));
@@ -333,17 +337,12 @@ VersionFrame::VersionFrame(core::ProcessState& state, QWidget* parent)
   document->addWidget(d->mailPdf);
   document->addStretch();
 
-  auto* commands = new QHBoxLayout;
-  for (QPushButton* b : {d->add, d->save, d->cancel, d->remove, d->view, d->edit})
-    commands->addWidget(b);
-  commands->addStretch();
-
   auto* column = new QVBoxLayout(d->versions);
   column->setContentsMargins(4, 4, 4, 4);
   column->addLayout(head);
   column->addLayout(grid);
   column->addLayout(document);
-  column->addLayout(commands);
+  column->addLayout(commands.layout);
   column->addStretch();
 
   d->emptyPanel = new QLabel(
@@ -359,21 +358,16 @@ VersionFrame::VersionFrame(core::ProcessState& state, QWidget* parent)
   d->pages->addWidget(d->emptyPanel);
 
   // Tab and Enter go through the boxes, then the commands.
-  QWidget* chain[] = {d->date, d->reminder, d->amount, d->time,   d->vat,  d->note,
-                      d->add,  d->save,     d->cancel, d->remove, d->view, d->edit};
-  for (size_t i = 1; i < std::size(chain); ++i) setTabOrder(chain[i - 1], chain[i]);
+  const QList<QWidget*> chain =
+      QList<QWidget*>{d->date, d->reminder, d->amount, d->time, d->vat, d->note} +
+      commands.widgets();
+  for (qsizetype i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 
   d->date->installEventFilter(this);
   for (ui::BoundLineEdit* dateBox : {d->date, d->reminder})
     connect(dateBox, &QLineEdit::editingFinished, this, [this, dateBox] { d->checkDate(dateBox); });
   connect(d->amount, &QLineEdit::textChanged, this, [this] { d->showCurrency(); });
   connect(d->data, &ui::DataControl::repositioned, this, [this] { d->showVersion(); });
-  connect(d->add, &QPushButton::clicked, this, &VersionFrame::addVersion);
-  connect(d->save, &QPushButton::clicked, this, &VersionFrame::saveVersion);
-  connect(d->cancel, &QPushButton::clicked, this, &VersionFrame::cancelVersion);
-  connect(d->remove, &QPushButton::clicked, this, &VersionFrame::deleteVersion);
-  connect(d->view, &QPushButton::clicked, this, &VersionFrame::viewDocument);
-  connect(d->edit, &QPushButton::clicked, this, &VersionFrame::editVersion);
   connect(d->mailPdf, &QPushButton::clicked, this, [this] {
     if (d->state.opener) d->state.opener->openWindow(kPdfWindow);
   });

@@ -19,6 +19,7 @@
 #include "core/WindowTranslation.h"
 #include "platform/db/DbError.h"
 #include "ui/BoundLineEdit.h"
+#include "ui/ButtonRow.h"
 #include "ui/DataControl.h"
 #include "ui/DbErrorMessage.h"
 #include "ui/FormNavigation.h"
@@ -136,18 +137,23 @@ void FMACRO::build() {
   m_help->installEventFilter(this);
   connect(m_help, &QTableWidget::cellClicked, this, [this](int row) { insertHelpKey(row); });
 
-  const auto button = [this](const char* name, const QString& caption) {
-    auto* b = new QPushButton(caption, this);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-  };
-  m_add = button("Cmd_Ajouter", QStringLiteral("&Ajouter"));
-  m_edit = button("Cmd_Modifier", QStringLiteral("&Modifier"));
-  m_save = button("Cmd_Update", QStringLiteral("&Enregistrer"));
-  m_cancel = button("Cmd_Annuler", QStringLiteral("A&nnuler"));
-  m_remove = button("Cmd_Supprimer", QStringLiteral("&Supprimer"));
-  m_quit = button("Cmd_Quitter", QStringLiteral("&Quitter"));
+  using Set = ui::RecordButtonSet;
+  ui::ButtonRow row =
+      ui::buttonRow(this, Qt::Horizontal,
+                    {{"Cmd_Ajouter", QStringLiteral("&Ajouter"), nullptr, [this] { add(); }},
+                     {"Cmd_Modifier", QStringLiteral("&Modifier"), nullptr, [this] { edit(); }},
+                     {"Cmd_Update", QStringLiteral("&Enregistrer"), &Set::save},
+                     {"Cmd_Annuler", QStringLiteral("A&nnuler"), &Set::cancel},
+                     {"Cmd_Supprimer", QStringLiteral("&Supprimer"), &Set::remove},
+                     {"Cmd_Quitter", QStringLiteral("&Quitter"), nullptr, [this] { quit(); }},
+                     {}});
+  for (QPushButton* b : row.buttons) b->setAutoDefault(false);
+  m_add = row.at("Cmd_Ajouter");
+  m_edit = row.at("Cmd_Modifier");
+  m_save = row.at("Cmd_Update");
+  m_cancel = row.at("Cmd_Annuler");
+  m_remove = row.at("Cmd_Supprimer");
+  m_quit = row.at("Cmd_Quitter");
 
   const auto label = [this](const char* name, const QString& caption, QWidget* buddy) {
     auto* l = new QLabel(caption, this);
@@ -184,17 +190,13 @@ void FMACRO::build() {
   form->addWidget(helpCaption, 5, 1);
   form->setColumnStretch(1, 1);
 
-  auto* buttons = new QHBoxLayout;
-  for (QPushButton* b : {m_add, m_edit, m_save, m_cancel, m_remove, m_quit}) buttons->addWidget(b);
-  buttons->addStretch();
-
   auto* left = new QVBoxLayout;
   left->addWidget(listCaption);
   left->addWidget(m_list, 1);
   auto* middle = new QVBoxLayout;
   middle->addLayout(form);
   middle->addSpacing(8);
-  middle->addLayout(buttons);
+  middle->addLayout(row.layout);
   middle->addWidget(m_data);
   middle->addStretch();
   auto* helpColumn = new QVBoxLayout;
@@ -205,23 +207,16 @@ void FMACRO::build() {
   layout->addLayout(middle, 3);
   layout->addLayout(helpColumn);
 
-  QWidget* order[] = {m_list, m_name, m_form,   m_detail, m_help, m_add,
-                      m_edit, m_save, m_cancel, m_remove, m_quit};
-  for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+  const QList<QWidget*> order =
+      QList<QWidget*>{m_list, m_name, m_form, m_detail, m_help} + row.widgets();
+  for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 
-  ui::RecordButtonSet set;
-  set.save = m_save;
-  set.cancel = m_cancel;
-  set.remove = m_remove;
-  m_records = new ui::RecordButtons(this, m_data, m_state.messages(), set);
+  m_records = new ui::RecordButtons(this, m_data, m_state.messages(), row.set);
   m_records->setRefusal(
       QStringLiteral("Veuillez d'abord enregistrer ou annuler vos modifications"));
   m_records->setDeleteQuestion(QStringLiteral("Etes-vous sur de vouloir supprimer cette macro ?"));
   m_records->setFirstField(m_name);
   m_records->setSaveCheck([this] { return checkBeforeSave(); });
-  connect(m_add, &QPushButton::clicked, this, &FMACRO::add);
-  connect(m_edit, &QPushButton::clicked, this, &FMACRO::edit);
-  connect(m_quit, &QPushButton::clicked, this, &FMACRO::quit);
   connect(m_records, &ui::RecordButtons::saved, this, &FMACRO::afterSave);
   connect(m_records, &ui::RecordButtons::cancelled, this, [this] {
     m_adding = false;

@@ -107,6 +107,13 @@ class GridToolsTest : public test::DatabaseFixture {
     ADD_FAILURE() << "no option " << name << ' ' << index;
     return nullptr;
   }
+  // Types `value` (after choosing the operator `op`) and presses the dialog's command.
+  static void run(QDialog* d, const QString& value, const char* op = nullptr) {
+    const bool search = d->objectName() == "FCHERCHE";
+    if (op) in<QComboBox>(d, "DBC3_SELECTION")->setCurrentText(op);
+    in<QLineEdit>(d, search ? "CTX3_CHERCHE" : "CTX3_SELECTION")->setText(value);
+    in<QAbstractButton>(d, search ? "Cmd_GoCherche" : "Cmd_GoSelection")->click();
+  }
   QString code() const { return m_data->Recordset().text("TCLI_CODE"); }
   int rows() const { return m_grid->model()->rowCount(); }
   QStringList column(int c) const {
@@ -178,25 +185,21 @@ TEST_F(GridToolsTest, SearchesOnADynasetFindDArtagnanAndDates) {
   open("SELECT * FROM TCLI ORDER BY TCLI_NOM");
   QDialog* d = command(1, kNom);
   option(d, "FND3_OPTRECH", 0)->setChecked(true);
-  in<QLineEdit>(d, "CTX3_CHERCHE")->setText("D'ARTAGNAN");
-  in<QAbstractButton>(d, "Cmd_GoCherche")->click();
+  run(d, "D'ARTAGNAN");
   EXPECT_EQ(code(), "C3");
   option(d, "FND3_OPTRECH", 1)->setChecked(true);
-  in<QLineEdit>(d, "CTX3_CHERCHE")->setText("lef");
-  in<QAbstractButton>(d, "Cmd_GoCherche")->click();
+  run(d, "lef");
   EXPECT_EQ(code(), "C4");
   d->close();
 
   d = command(1, kDate);
   EXPECT_EQ(d->findChild<QRadioButton*>("FND3_OPTRECH"), nullptr) << "options: text columns";
-  in<QLineEdit>(d, "CTX3_CHERCHE")->setText("01/12/2024");
-  in<QAbstractButton>(d, "Cmd_GoCherche")->click();
+  run(d, "01/12/2024");
   EXPECT_EQ(code(), "C2");
   d->close();
 
   d = command(1, kActif);
-  in<QLineEdit>(d, "CTX3_CHERCHE")->setText("non");
-  in<QAbstractButton>(d, "Cmd_GoCherche")->click();
+  run(d, "non");
   EXPECT_EQ(code(), "C2");  // the first inactive client in name order
   EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('|').toStdString();
 }
@@ -225,11 +228,16 @@ TEST_F(GridToolsTest, ANumericColumnRefusesText) {
   EXPECT_EQ(code(), "C3");
 }
 
-TEST_F(GridToolsTest, ACommandOnAColumnWithoutFieldBeeps) {
+TEST_F(GridToolsTest, PrintGoesToThePrinterACommandWithoutFieldBeepsToolsAreAddedOnce) {
   open();
+  EXPECT_EQ(Outil_Grille(*m_state, 3, m_grid, m_data), nullptr);
+  EXPECT_EQ(m_printer.printed, QList<QTableView*>{m_grid});
   EXPECT_EQ(command(0, kNote), nullptr);
   EXPECT_EQ(m_messages.beeps(), 1);
   EXPECT_EQ(m_messages.texts(), QStringList{"Opération impossible sur cette colonne."});
+  EXPECT_EQ(addGridTools(*m_state, m_grid, m_data), m_tools);
+  EXPECT_EQ(m_grid->findChildren<GridTools*>().size(), 1);
+  EXPECT_EQ(m_grid->contextMenuPolicy(), Qt::CustomContextMenu);
 }
 
 TEST_F(GridToolsTest, SortsDescendingThenOnAnotherKeyKeepingThePreviousOrder) {
@@ -262,18 +270,14 @@ TEST_F(GridToolsTest, SelectionsAccumulateAndMarkTheList) {
   QDialog* d = command(0, kNom);
   EXPECT_EQ(d->objectName(), "FSELECT");
   EXPECT_EQ(d->windowTitle(), "Sélection sur [Nom]");
-  in<QComboBox>(d, "DBC3_SELECTION")->setCurrentText("Instr");
-  in<QLineEdit>(d, "CTX3_SELECTION")->setText("a");
   screenshot(d, "FSELECT");
-  in<QAbstractButton>(d, "Cmd_GoSelection")->click();
+  run(d, "a", "Instr");
   EXPECT_EQ(column(0), (QStringList{"C1", "C3", "C5"}));
   EXPECT_TRUE(m_tools->isFiltered());
   EXPECT_EQ(m_window->windowTitle(), "Clients ***");
 
   d = command(0, kEncours);
-  in<QComboBox>(d, "DBC3_SELECTION")->setCurrentText(">");
-  in<QLineEdit>(d, "CTX3_SELECTION")->setText("200");
-  in<QAbstractButton>(d, "Cmd_GoSelection")->click();
+  run(d, "200", ">");
   EXPECT_EQ(m_data->RecordSource().toStdString(),
             "SELECT * FROM TCLI Where InStr(1, TCLI_NOM, 'a') <> 0 and TCLI_ENCOURS > 200 "
             "Order by TCLI_CODE;");
@@ -281,8 +285,7 @@ TEST_F(GridToolsTest, SelectionsAccumulateAndMarkTheList) {
 
   // An empty result says so and gives the list back as it was.
   d = command(0, kDate);
-  in<QLineEdit>(d, "CTX3_SELECTION")->setText("01/01/2000");
-  in<QAbstractButton>(d, "Cmd_GoSelection")->click();
+  run(d, "01/01/2000");
   EXPECT_EQ(m_messages.texts(), QStringList{"Sélection vide."});
   EXPECT_EQ(column(0), (QStringList{"C1", "C3"}));
   EXPECT_TRUE(d->isVisible());
@@ -298,13 +301,11 @@ TEST_F(GridToolsTest, SelectionsAccumulateAndMarkTheList) {
 TEST_F(GridToolsTest, SelectionOnEmptyFieldsAndApostrophes) {
   open();
   QDialog* d = command(0, kDate);
-  in<QLineEdit>(d, "CTX3_SELECTION")->setText("vide");
-  in<QAbstractButton>(d, "Cmd_GoSelection")->click();
+  run(d, "vide");
   EXPECT_EQ(column(0), QStringList{"C4"});
   m_tools->showAll();
   d = command(0, kNom);
-  in<QLineEdit>(d, "CTX3_SELECTION")->setText("d'Artagnan");
-  in<QAbstractButton>(d, "Cmd_GoSelection")->click();
+  run(d, "d'Artagnan");
   EXPECT_EQ(column(0), QStringList{"C3"});
   EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('|').toStdString();
 }
@@ -312,9 +313,7 @@ TEST_F(GridToolsTest, SelectionOnEmptyFieldsAndApostrophes) {
 TEST_F(GridToolsTest, AnOperatorTheColumnCannotTakeIsRefused) {
   open();
   QDialog* d = command(0, kActif);
-  in<QComboBox>(d, "DBC3_SELECTION")->setCurrentText(">");
-  in<QLineEdit>(d, "CTX3_SELECTION")->setText("oui");
-  in<QAbstractButton>(d, "Cmd_GoSelection")->click();
+  run(d, "oui", ">");
   EXPECT_EQ(m_messages.texts(),
             QStringList{"Ce mode de sélection est impossible sur ce type colonne..."});
   EXPECT_EQ(m_data->RecordSource(), "TCLI");
@@ -351,13 +350,6 @@ TEST_F(GridToolsTest, KeyboardPromptsFilterByBeginningAndFindByContent) {
   m_tools->promptSearch();
   EXPECT_EQ(code(), "C5");
   EXPECT_EQ(m_messages.texts(), QStringList{"Elément non trouvé. Fin de la recherche."});
-}
-
-TEST_F(GridToolsTest, PrintGoesToThePrinterOfTheTools) {
-  open();
-  EXPECT_EQ(Outil_Grille(*m_state, 3, m_grid, m_data), nullptr);
-  ASSERT_EQ(m_printer.printed.size(), 1);
-  EXPECT_EQ(m_printer.printed[0], m_grid);
 }
 
 // Text of a PDF through poppler's tools; empty when they are missing.
@@ -495,16 +487,13 @@ TEST_F(GridToolsTest, ExportWritesTheGridToClientsXlsxAndKeepsTheRecord) {
   EXPECT_FALSE(cells.contains("A7"));
 }
 
-TEST_F(GridToolsTest, ExportAnsweredNoWritesNothing) {
+TEST_F(GridToolsTest, ExportAnsweredNoOrIntoAFolderThatCannotTakeItLosesNothing) {
   open();
   m_messages.script({Answer::No});
   Outil_Grille(*m_state, 4, m_grid, m_data);
   EXPECT_EQ(m_messages.texts(), QStringList{"Confirmez-vous la création du fichier Excel ?"});
   EXPECT_FALSE(QFile::exists(m_dir.filePath("Clients.xlsx")));
-}
-
-TEST_F(GridToolsTest, ExportOfAFilteredListIntoAFolderThatCannotTakeItLosesNothing) {
-  open();
+  m_messages.clear();
   QFile old(m_dir.filePath("Clients.xlsx"));
   ASSERT_TRUE(old.open(QIODevice::WriteOnly));
   old.write("ancien");
@@ -558,13 +547,6 @@ TEST_F(GridToolsTest, LibreOfficeReadsTheExportedWorkbook) {
   EXPECT_EQ(lines[3], "C3,d'Artagnan,250,7,02/01/2025,TRUE");
   EXPECT_EQ(lines[4], "C4,Lefebvre-DUPUIS,,2,,FALSE");
   EXPECT_EQ(lines[5], "C5,Martin,99.9,5,14/07/2025,TRUE");
-}
-
-TEST_F(GridToolsTest, AddingTheToolsTwiceKeepsOneSet) {
-  open();
-  EXPECT_EQ(addGridTools(*m_state, m_grid, m_data), m_tools);
-  EXPECT_EQ(m_grid->findChildren<GridTools*>().size(), 1);
-  EXPECT_EQ(m_grid->contextMenuPolicy(), Qt::CustomContextMenu);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "core/Translator.h"
 #include "install/DemoFamily.h"
 #include "install/DemoRecalc.h"
+#include "install/DemoTables.h"
 #include "install/Installer.h"
 #include "platform/db/Database.h"
 #include "platform/word/WordDocument.h"
@@ -282,6 +283,13 @@ TEST_F(DemoFamily, EveryVersionHasItsPricedDocument) {
 }
 
 // Regression: a document the recalculation could not read was skipped without a word.
+// Demo prices are money: half a cent goes up, whatever the sign, never truncated.
+TEST(DemoPrices, RoundHalfUpToTheCent) {
+  EXPECT_DOUBLE_EQ(install::demo::round2(0.125), 0.13);
+  EXPECT_DOUBLE_EQ(install::demo::round2(10.994), 10.99);
+  EXPECT_DOUBLE_EQ(install::demo::round2(-0.125), -0.12);
+}
+
 TEST(DemoRecalculation, StopsWithAMessageOnADocumentItCannotRecalculate) {
   QTemporaryDir dir;
   const auto layout = install::initFamily(dir.filePath("fam"), false);

@@ -297,27 +297,6 @@ TEST_F(JetSqlTest, SelectIntoAndInsertAcrossAttachedFiles) {
   EXPECT_EQ(query("SELECT count(*) FROM " + attach(other) + ".TDOS"), QStringList{"0"});
 }
 
-TEST_F(JetSqlTest, TranslationsAreLoadedFromTheTranslationFile) {
-  const QString trad = m_dir.filePath("BDTRAD.MDB");
-  exec(QStringLiteral(R"(CREATE TABLE %1.TTRAD ("T_VALEUR" TEXT(255) COLLATE JET,
-                           "T_TRAD1" TEXT(255) COLLATE JET, "T_TRAD2" TEXT(255) COLLATE JET);
-                         INSERT INTO %1.TTRAD VALUES
-                           ('Quitter l''application maintenant', 'Quit the program now', NULL),
-                           ('Annuler', '', 'Cancel'), ('Ajouter', 'Add', NULL);)")
-           .arg(attach(trad)));
-  exec(R"(CREATE TABLE TMP_TRAD ("T_ABREGE" TEXT(20) COLLATE JET, "T_VALEUR" TEXT(255) COLLATE JET,
-          "T_TRAD" TEXT(255) COLLATE JET))");
-  const int n = 1;
-  jet("INSERT INTO TMP_TRAD ( T_ABREGE, T_VALEUR, T_TRAD ) SELECT Left([T_VALEUR],20) AS Expr1, "
-      "TTRAD.T_VALEUR, TTRAD.T_TRAD" +
-      QString::number(n) + " FROM [" + trad +
-      "].TTRAD where "
-      "TTRAD.T_TRAD" +
-      QString::number(n) + " & '' <> '' order by T_VALEUR; ");
-  EXPECT_EQ(query("SELECT T_ABREGE, T_TRAD FROM TMP_TRAD"),
-            (QStringList{"Ajouter|Add", "Quitter l'applicatio|Quit the program now"}));
-}
-
 TEST_F(JetSqlTest, OrderCostTotalsWithDistinctRowAndHaving) {
   const QString planning = m_dir.filePath("PLANNING.MDB");
   const QString s = attach(planning);
