@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "articles/CreationForms.h"
 #include "clients/ClientWindows.h"
 #include "composition/FCOMPO.h"
 #include "core/CoreWindows.h"
@@ -21,7 +22,10 @@
 #include "macros/MacroWindows.h"
 #include "platform/mail/SystemMailOpener.h"
 #include "platform/os/DocumentOpener.h"
+#include "platform/os/LibreOfficeConverter.h"
 #include "platform/os/WindowPrinter.h"
+#include "reports/FACPROF.h"
+#include "stock/StockWindows.h"
 #include "ui/ButtonEnterKey.h"
 #include "ui/MessageFunnel.h"
 #include "ui/OptionGroupFocus.h"
@@ -94,6 +98,8 @@ int main(int argc, char** argv) {
 
   state.mail = std::make_unique<mail::SystemMailOpener>(work);
   state.openDocument = [](const QString& path) { return os::openInWordProcessor(path); };
+  // Its own LibreOffice profile in the working folder, started at the first export.
+  state.pdfConverter = std::make_unique<os::LibreOfficeConverter>(work + QStringLiteral("PDF"));
   core::registerCoreWindows(state);
   dossiers::registerDossierWindows(state);
   state.windows.add(QStringLiteral("FCOMPO"), {[&state](QWidget* parent) -> QWidget* {
@@ -101,9 +107,12 @@ int main(int argc, char** argv) {
                                                },
                                                false});
   clients::registerClientWindows(state);
+  reports::registerReportWindows(state);
   // Without a printer, printed windows become PDF files in the working folder.
   os::SystemWindowPrinter printer(work + QStringLiteral("Impressions"));
   macros::registerMacroWindows(state, printer);
+  stock::registerStockWindows(state);
+  articles::registerCreationWindows(state);
   core::MainMenu menu(state);
   menu.setHelpHandler([&state](int context) { core::showHelp(state, context); });
   if (!menu.start()) return 1;

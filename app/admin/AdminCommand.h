@@ -12,3 +12,4 @@ int runDocCommand(const QStringList& args);
 int runDemoCommand(const QStringList& args);
 int runDossierCommand(const QStringList& args);
 int runComposeCommand(const QStringList& args);
+int runProFormaCommand(const QStringList& args);

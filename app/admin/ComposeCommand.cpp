@@ -3,11 +3,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QTextStream>
+#include <optional>
 
 #include "AdminCommand.h"
 #include "PrintingFunnel.h"
 #include "composition/CompositionSession.h"
+#include "composition/LineEntry.h"
 #include "core/DocumentNames.h"
 #include "core/Paths.h"
 #include "core/ProcessState.h"
@@ -72,9 +75,20 @@ bool yesNo(const QString& word, bool& value) {
   return false;
 }
 
+std::optional<composition::EntrySource> sourceNamed(const QString& word) {
+  using composition::EntrySource;
+  static const QHash<QString, EntrySource> sources = {{"option", EntrySource::Options},
+                                                      {"article", EntrySource::Stock},
+                                                      {"labour", EntrySource::Labour},
+                                                      {"tariff", EntrySource::Tariffs}};
+  const auto it = sources.constFind(word.toLower());
+  if (it == sources.cend()) return std::nullopt;
+  return *it;
+}
+
 // Runs one script line; false when it stopped on a message.
-bool runLine(composition::CompositionSession& s, admin::AnsweringFunnel& funnel,
-             const QString& line, QTextStream& out) {
+bool runLine(composition::CompositionSession& s, composition::LineEntry& entry,
+             admin::AnsweringFunnel& funnel, const QString& line, QTextStream& out) {
   QStringList words = line.split(' ', Qt::SkipEmptyParts);
   const QString verb = words.takeFirst().toLower();
   const QString rest = line.trimmed().mid(verb.size()).trimmed();
@@ -113,8 +127,18 @@ bool runLine(composition::CompositionSession& s, admin::AnsweringFunnel& funnel,
     funnel.setAnswers(rest.split(',', Qt::SkipEmptyParts));
     return true;
   }
-  if (verb == "pick" || verb == "set" || verb == "insert")
-    return refuse(QStringLiteral("commande non disponible : ") + verb);
+  if (verb == "pick" && (words.size() == 2 || words.size() == 3)) {
+    const auto source = sourceNamed(words[0]);
+    if (!source) return refuse(QStringLiteral("source inconnue : ") + words[0]);
+    return entry.pick(*source, words[1], words.value(2));
+  }
+  if (verb == "set" && !words.isEmpty()) {
+    const QString value = rest.mid(words[0].size()).trimmed();
+    if (!entry.setText(words[0], value))
+      return refuse(QStringLiteral("champ inconnu : ") + words[0]);
+    return entry.leave(words[0]) != composition::LeaveOutcome::NotFound;
+  }
+  if (verb == "insert") return entry.insert();
   return refuse(QStringLiteral("commande incomprise : ") + line.trimmed());
 }
 
@@ -189,11 +213,12 @@ int runComposeCommand(const QStringList& argsIn) {
   auto session = composition::CompositionSession::open(state, request);
   if (!session) return 1;
 
+  composition::LineEntry entry(*session);
   bool stopped = false;
   for (const QString& raw : lines) {
     const QString line = raw.trimmed();
     if (line.isEmpty() || line.startsWith('#')) continue;
-    if (!runLine(*session, funnel, line, out)) {
+    if (!runLine(*session, entry, funnel, line, out)) {
       stopped = true;
       break;
     }

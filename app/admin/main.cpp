@@ -15,7 +15,11 @@ struct Verb {
 
 const std::map<QString, Verb>& verbs() {
   static const std::map<QString, Verb> table = {
-      {"doc", {runDocCommand, "doc inspect FICHIER   structure d'un document en JSON"}},
+      {"doc",
+       {runDocCommand,
+        "doc inspect FICHIER   structure d'un document en JSON\n"
+        "  tarovent-admin doc pdf FICHIER [--pages PREMIERE-DERNIERE]   exporte le document en "
+        "PDF"}},
       {"init", {runInitCommand, "init DOSSIER [--siblings]   crée une installation vide"}},
       {"demo",
        {runDemoCommand, "demo DOSSIER [--size small|large]   crée une famille de démonstration"}},
@@ -29,6 +33,10 @@ const std::map<QString, Verb>& verbs() {
         "dossier new DOSSIER --company CODE --client CODE --type CODE [--summary TEXTE] "
         "[--contact NOM] [--rep CODE]   crée un dossier\n"
         "  tarovent-admin dossier renumber DOSSIER   relève les compteurs de dossiers"}},
+      {"proforma",
+       {runProFormaCommand,
+        "proforma DOSSIER DEVIS --vat TAUX [--with-text] [--answers oui,non,...]   facture "
+        "pro forma d'un devis (00012_00.AB)"}},
       {"sql",
        {runSqlCommand, "sql [--create] FICHIER INSTRUCTION...   exécute du SQL Jet sur une base"}},
   };

@@ -15,7 +15,9 @@
 
 #include "articles/ArticleFiles.h"
 #include "articles/CostRollup.h"
+#include "common/DeepBill.h"
 #include "common/PackageFloor.h"
+#include "common/QuietFunnel.h"
 #include "composition/NumberFormat.h"
 #include "composition/Recalculation.h"
 #include "core/Catalogue.h"
@@ -33,16 +35,6 @@ namespace {
 constexpr int kRows = 2000;
 const QStringList kCodes{"CODART", "LIBART", "QTE",   "UNITE", "PUBRUT",
                          "PCREM",  "PUNET",  "MTNET", "PDR",   "MTPDR"};
-
-class Quiet : public ui::MessageFunnel {
- public:
-  void show(const QString&, ui::Icon, const QString&) override { ++shown; }
-  ui::Answer ask(const QString&, ui::Buttons, int, ui::Icon, const QString&) override {
-    return ui::Answer::Yes;
-  }
-  void beep() override {}
-  int shown = 0;
-};
 
 QString cell(const QString& text) {
   return "<w:tc><w:tcPr><w:tcW w:w=\"960\" w:type=\"dxa\"/></w:tcPr><w:p><w:r><w:t "
@@ -114,7 +106,7 @@ int main(int argc, char** argv) {
   install::buildDemoFamily(root, install::DemoSize::Small);
   const auto layout = install::familyLayout(root);
 
-  Quiet quiet;
+  bench::QuietFunnel quiet;
   core::ProcessState state(quiet);
   state.workingFolder = layout.workingFolder;
   core::Catalogue catalogue(state);
@@ -151,49 +143,8 @@ int main(int argc, char** argv) {
               static_cast<long long>(made.size()));
   bench::printTimings(t, "recalculation and durable save", 3);
 
-  // A four-level bill: 10 x 10 x 10 sub-assemblies, four bought parts under each of the last.
   db::Database& stock = state.base(core::entry::Stock).db;
-  {
-    db::TransactionGuard g(stock);
-    const auto art = [&](const QString& code, const char* type) {
-      stock.Execute("INSERT INTO TARTI (TARTI_CODART, TARTI_Type, TARTI_PMP) VALUES ('" + code +
-                    "', '" + type + "', 2)");
-    };
-    const auto link = [&](const QString& p, const QString& c) {
-      stock.Execute(
-          "INSERT INTO TLIEN (TLIEN_PERE, TLIEN_VARPERE, TLIEN_FILS, TLIEN_VARFILS, "
-          "TLIEN_QTEUNI) VALUES ('" +
-          p + "', '00', '" + c + "', '00', 2)");
-    };
-    art("BENCHROOT", "F");
-    int links = 0;
-    for (int a = 0; a < 10; ++a) {
-      const QString l1 = QStringLiteral("BN1-%1").arg(a);
-      art(l1, "F");
-      link("BENCHROOT", l1);
-      ++links;
-      for (int b = 0; b < 10; ++b) {
-        const QString l2 = l1 + QStringLiteral("-%1").arg(b);
-        art(l2, "F");
-        link(l1, l2);
-        ++links;
-        for (int c = 0; c < 10; ++c) {
-          const QString l3 = l2 + QStringLiteral("-%1").arg(c);
-          art(l3, "F");
-          link(l2, l3);
-          ++links;
-          for (int d = 0; d < 4; ++d) {
-            const QString leaf = l3 + QStringLiteral("-%1").arg(d);
-            art(leaf, "A");
-            link(l3, leaf);
-            ++links;
-          }
-        }
-      }
-    }
-    g.commit();
-    std::printf("bill of materials: %d links on four levels\n", links);
-  }
+  std::printf("bill of materials: %d links on four levels\n", bench::addDeepBill(stock));
   double cost = 0;
   std::vector<double> rolls;
   for (int i = 0; i < 3; ++i) {

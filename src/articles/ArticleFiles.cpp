@@ -1,12 +1,19 @@
 #include "ArticleFiles.h"
 
+#include "CostRollup.h"
 #include "core/Catalogue.h"
 #include "core/ProcessState.h"
+#include "platform/db/Connection.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"
 #include "ui/BusyCursor.h"
 
 namespace tarovent::articles {
+
+ArticleFiles::ArticleFiles(core::ProcessState& state)
+    : m_s(state), m_rollups(std::make_unique<RollupCache>()) {}
+
+ArticleFiles::~ArticleFiles() = default;
 
 bool ArticleFiles::ensureStock() { return core::Catalogue(m_s).Ouvrir_Stock(); }
 
@@ -64,9 +71,40 @@ bool ArticleFiles::findTariffLine(const QString& supplier, const QString& refere
   return !m_tariffs.EOF_();
 }
 
+db::Database& ArticleFiles::stockDatabase() { return m_s.base(core::entry::Stock).db; }
+
+db::Database& ArticleFiles::planningDatabase() { return m_s.base(core::entry::Planning).db; }
+
+DataStamp ArticleFiles::dataStamp() {
+  const auto stamp = [](const db::Database& d) {
+    return d.isOpen() ? d.connection()->changeStamp() : 0;
+  };
+  return {stamp(stockDatabase()), stamp(planningDatabase())};
+}
+
+const std::vector<ExplosionLink>* ArticleFiles::explosionLinks(const QString& parent) {
+  db::Database& stock = stockDatabase();
+  const quint64 stamp = stock.connection()->changeStamp();
+  if (m_explosionStamp != stamp) {
+    m_explosionLinks.clear();
+    db::Recordset rs = stock.OpenRecordset(
+        "select TLIEN_PERE, TLIEN_FILS, TLIEN_QTEUNI, TLIEN_DebApplic, TLIEN_FinApplic from "
+        "TLIEN where TLIEN_VARPERE = '00' order by TLIEN_PERE, TLIEN_VARPERE, TLIEN_NUMORD");
+    for (; !rs.EOF_(); rs.MoveNext())
+      m_explosionLinks[rs.text("TLIEN_PERE").toUpper()].push_back(
+          {rs.text("TLIEN_FILS"), rs.number("TLIEN_QTEUNI"), rs.value("TLIEN_DebApplic"),
+           rs.value("TLIEN_FinApplic")});
+    m_explosionStamp = stamp;
+  }
+  const auto it = m_explosionLinks.constFind(parent.toUpper());
+  return it == m_explosionLinks.cend() ? nullptr : &*it;
+}
+
 bool Lien_Valide(const db::Recordset& link, const QDate& day) {
-  const QVariant from = link.value("TLIEN_DebApplic");
-  const QVariant to = link.value("TLIEN_FinApplic");
+  return Lien_Valide(link.value("TLIEN_DebApplic"), link.value("TLIEN_FinApplic"), day);
+}
+
+bool Lien_Valide(const QVariant& from, const QVariant& to, const QDate& day) {
   const auto asDay = [](const QVariant& v) {
     return v.typeId() == QMetaType::QDateTime ? v.toDateTime().date() : v.toDate();
   };

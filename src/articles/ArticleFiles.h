@@ -1,8 +1,14 @@
 #pragma once
 
 #include <QDate>
+#include <QHash>
 #include <QString>
+#include <QVariant>
+#include <memory>
+#include <optional>
+#include <vector>
 
+#include "platform/db/Database.h"
 #include "platform/db/Recordset.h"
 
 namespace tarovent::core {
@@ -11,11 +17,28 @@ class ProcessState;
 
 namespace tarovent::articles {
 
+class RollupCache;
+
+// Where the article, link and routing data stood: any write to the stock or planning base,
+// from this process or another, gives another stamp.
+struct DataStamp {
+  quint64 stock = 0, planning = 0;
+  bool operator==(const DataStamp&) const = default;
+};
+
+// One link of a parent, variant "00", as the explosion walks them.
+struct ExplosionLink {
+  QString component;
+  double quantity = 0;
+  QVariant from, to;  // validity dates, Null for none
+};
+
 // Access to the sibling products' article, bill-of-materials, routing, section and supplier
 // tariff tables, shared by pricing, explosion and recalculation.
 class ArticleFiles {
  public:
-  explicit ArticleFiles(core::ProcessState& state) : m_s(state) {}
+  explicit ArticleFiles(core::ProcessState& state);
+  ~ArticleFiles();
 
   // Opens the stock tables when needed (its messages when they cannot be).
   bool ensureStock();
@@ -34,8 +57,20 @@ class ArticleFiles {
   bool findTariffLine(const QString& supplier, const QString& reference);
   db::Recordset& tariffs() { return m_tariffs; }
 
+  db::Database& stockDatabase();
+  db::Database& planningDatabase();
+  DataStamp dataStamp();
+  // What the roll-ups keep between calls while the data stays as it was.
+  RollupCache& rollupMemo() { return *m_rollups; }
+  // The links of `parent` whose parent variant is "00", in order number order; null when it
+  // has none. All links are read at once and kept until the stock base changes.
+  const std::vector<ExplosionLink>* explosionLinks(const QString& parent);
+
  private:
   core::ProcessState& m_s;
+  std::unique_ptr<RollupCache> m_rollups;
+  QHash<QString, std::vector<ExplosionLink>> m_explosionLinks;  // by upper-case parent
+  std::optional<quint64> m_explosionStamp;
   db::Recordset m_links;
   db::Recordset m_sections;
   db::Recordset m_tariffs;
@@ -43,6 +78,7 @@ class ArticleFiles {
 
 // A link is valid on `day` when it started before or on it and has not ended before it.
 bool Lien_Valide(const db::Recordset& link, const QDate& day);
+bool Lien_Valide(const QVariant& from, const QVariant& to, const QDate& day);
 // Unit cost price of a bought article: PMP × (1 + overhead % / 100), current record.
 double Prix_Revient_Article(const db::Recordset& article);
 

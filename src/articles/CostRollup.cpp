@@ -1,9 +1,12 @@
 #include "CostRollup.h"
 
 #include <QHash>
+#include <QSet>
+#include <algorithm>
 #include <vector>
 
 #include "ArticleFiles.h"
+#include "platform/db/Database.h"
 #include "platform/db/Recordset.h"
 #include "ui/BusyCursor.h"
 
@@ -27,6 +30,13 @@ struct Link {
   bool valid = false;
 };
 
+// What one unit of a manufactured article adds up to, and how many levels of lists lie
+// under it (0 without components), so that a memoised one is still held to the depth limit.
+struct Assembly {
+  ArticleValue value;
+  int height = 0;
+};
+
 // A parent's links: the records from the key (parent, variant) on that keep that parent and
 // variant. The first must lead to the same variant, or the parent has no list.
 std::vector<Link> linksOf(db::Recordset& links, const QString& parent, const QString& variante,
@@ -45,121 +55,164 @@ std::vector<Link> linksOf(db::Recordset& links, const QString& parent, const QSt
   return list;
 }
 
+void addScaled(ArticleValue& to, const ArticleValue& v, double q) {
+  to.cout_matiere += q * v.cout_matiere;
+  to.cout_mo += q * v.cout_mo;
+  to.poids += q * v.poids;
+  to.valeur_pv1 += q * v.valeur_pv1;
+  to.valeur_pv2 += q * v.valeur_pv2;
+  to.valeur_mo_vente += q * v.valeur_mo_vente;
+}
+
 }  // namespace
 
 struct RollupCache::Data {
   QDate day;
   QString variante;
+  DataStamp stamp;
   QHash<QString, ArticleFacts> articles;
   QHash<QString, std::vector<Link>> links;
+  QHash<QString, Assembly> assemblies;
+  void clear() {
+    articles.clear();
+    links.clear();
+    assemblies.clear();
+  }
 };
 
 RollupCache::RollupCache() : m_data(std::make_unique<Data>()) {}
 RollupCache::~RollupCache() = default;
 
-// The walk reads each parent's list of links in one pass and each article once: a bill
-// repeats the same parts under many sub-assemblies, and re-seeking costs more than the sums.
+namespace {
+
+// One roll-up: the depth-first walk written as a recursion over manufactured articles, each
+// of which is valued once per unit and kept, since a sub-assembly is worth the same wherever
+// it is used.
+class Walk {
+ public:
+  Walk(ArticleFiles& files, ui::MessageFunnel& messages, RollupCache::Data& memo,
+       const QString& variante, const QDate& today)
+      : m_files(files), m_msg(messages), m_memo(memo), m_variante(variante), m_today(today) {}
+
+  const ArticleFacts* facts(const QString& code) {
+    auto it = m_memo.articles.constFind(code);
+    if (it != m_memo.articles.cend()) return &*it;
+    if (!m_files.Trouver_Article(code)) {
+      m_msg.show(m_msg.tr("L'article ") + code + m_msg.tr(" n'existe plus"), ui::Icon::Warning);
+      return nullptr;
+    }
+    const db::Recordset& art = m_files.articles();
+    ArticleFacts f;
+    f.manufactured = art.text("TARTI_Type") == "F";
+    if (f.manufactured) {
+      f.lancement = art.number("TARTI_QTE_LANC");
+      if (f.lancement == 0) f.lancement = 1;
+    } else {
+      f.cost = Prix_Revient_Article(art);
+      f.weight = art.number("TARTI_POIDS");
+      f.pv1 = art.number("TARTI_PVU1");
+      f.pv2 = art.number("TARTI_PVU2");
+    }
+    return &*m_memo.articles.insert(code, f);
+  }
+
+  // The value of one unit of a manufactured article entered at `depth`; none after a message.
+  const Assembly* assembly(const QString& code, const ArticleFacts& f, int depth) {
+    auto known = m_memo.assemblies.constFind(code);
+    if (known != m_memo.assemblies.cend()) return fits(*known, depth) ? &*known : nullptr;
+    if (m_open.contains(code)) return tooDeep();  // a circular bill never reaches its end
+    Assembly a;
+    routing(code, f, a.value);
+    auto list = m_memo.links.constFind(code);
+    if (list == m_memo.links.cend())
+      list = m_memo.links.insert(code, linksOf(m_files.Ouvrir_Liens(), code, m_variante, m_today));
+    const std::vector<Link> links = *list;  // the hash may grow below
+    if (!links.empty()) {
+      if (depth + 1 > kMaxDepth) return tooDeep();
+      m_open.insert(code);
+      a.height = 1;
+      for (const Link& link : links) {
+        const ArticleFacts* c = facts(link.component);
+        if (!c) return nullptr;
+        if (c->manufactured) {
+          const ArticleFacts copy = *c;
+          const Assembly* sub = assembly(link.component, copy, depth + 1);
+          if (!sub) return nullptr;
+          addScaled(a.value, sub->value, link.quantity);
+          a.height = std::max(a.height, 1 + sub->height);
+        } else if (link.valid) {
+          addScaled(a.value, {c->cost, 0, c->weight, c->pv1, c->pv2, 0}, link.quantity);
+        }
+      }
+      m_open.remove(code);
+    }
+    return &*m_memo.assemblies.insert(code, a);
+  }
+
+ private:
+  bool fits(const Assembly& a, int depth) {
+    if (depth + a.height <= kMaxDepth) return true;
+    tooDeep();
+    return false;
+  }
+  const Assembly* tooDeep() {
+    m_msg.show(m_msg.tr("Le nombre de niveaux dépasse les possibilités actuelles du programme"),
+               ui::Icon::Warning);
+    return nullptr;
+  }
+  void routing(const QString& code, const ArticleFacts& f, ArticleValue& v) {
+    if (!m_files.hasRoutings()) return;
+    db::Recordset& gam = m_files.routings();
+    gam.Seek(">=", code);
+    for (; !gam.NoMatch() && !gam.EOF_() && gam.text("TGAM_Codart") == code; gam.MoveNext()) {
+      const QString section = gam.text("TGAM_CodSec");
+      if (!m_files.Chercher_Section(section)) {
+        m_msg.show(m_msg.tr("La section ") + section + m_msg.tr(" n'existe plus ! "),
+                   ui::Icon::Warning);
+        continue;
+      }
+      const double temps = gam.number("TGAM_TmpPie") + gam.number("TGAM_TmpPrep") / f.lancement;
+      v.cout_mo += m_files.sections().number("TSEC_CoutHRevient") * temps;
+      v.valeur_mo_vente += m_files.sections().number("TSEC_COUTHVENTE") * temps;
+    }
+  }
+
+  ArticleFiles& m_files;
+  ui::MessageFunnel& m_msg;
+  RollupCache::Data& m_memo;
+  const QString& m_variante;
+  const QDate& m_today;
+  QSet<QString> m_open;  // the manufactured articles being valued, root first
+};
+
+}  // namespace
+
 std::optional<ArticleValue> Valoriser_Article(ArticleFiles& files, ui::MessageFunnel& messages,
                                               const QString& code, const QString& variante,
                                               const QDate& today, RollupCache* cache) {
   ui::BusyCursor busy;
   if (!files.ensureStock()) return std::nullopt;
-  db::Recordset& links = files.Ouvrir_Liens();
-  db::Recordset& art = files.articles();
-  ArticleValue v;
-  RollupCache own;
-  RollupCache::Data& memo = (cache ? *cache : own).data();
-  // Link validity depends on the day and lists on the variant: another of either starts afresh.
-  if (memo.day != today || memo.variante != variante) {
-    memo.articles.clear();
-    memo.links.clear();
+  RollupCache::Data& memo = (cache ? *cache : files.rollupMemo()).data();
+  // Link validity depends on the day, lists on the variant, everything on the data: another
+  // of any starts afresh.
+  const DataStamp stamp = files.dataStamp();
+  if (memo.day != today || memo.variante != variante || memo.stamp != stamp) {
+    memo.clear();
     memo.day = today;
     memo.variante = variante;
+    memo.stamp = stamp;
   }
-  QHash<QString, ArticleFacts>& known = memo.articles;
-
-  // One frame per depth entered: its list of links, the next to follow, the quantity of the
-  // parent whose list it is.
-  struct Frame {
-    std::vector<Link> list;
-    size_t next = 0;
-    double quantity = 0;
-  };
-  std::vector<Frame> frames;
-  QString current = code;
-  double quantity = 1;
-  bool viaValidLink = true;  // the valued article itself counts
-
-  for (;;) {
-    auto facts = known.constFind(current);
-    if (facts == known.cend()) {
-      if (!files.Trouver_Article(current)) {
-        messages.show(messages.tr("L'article ") + current + messages.tr(" n'existe plus"),
-                      ui::Icon::Warning);
-        return std::nullopt;
-      }
-      ArticleFacts f;
-      f.manufactured = art.text("TARTI_Type") == "F";
-      if (f.manufactured) {
-        f.lancement = art.number("TARTI_QTE_LANC");
-        if (f.lancement == 0) f.lancement = 1;
-      } else {
-        f.cost = Prix_Revient_Article(art);
-        f.weight = art.number("TARTI_POIDS");
-        f.pv1 = art.number("TARTI_PVU1");
-        f.pv2 = art.number("TARTI_PVU2");
-      }
-      facts = known.insert(current, f);
-    }
-    std::vector<Link> components;
-    if (facts->manufactured) {
-      if (files.hasRoutings()) {
-        db::Recordset& gam = files.routings();
-        gam.Seek(">=", current);
-        for (; !gam.NoMatch() && !gam.EOF_() && gam.text("TGAM_Codart") == current;
-             gam.MoveNext()) {
-          const QString section = gam.text("TGAM_CodSec");
-          if (!files.Chercher_Section(section)) {
-            messages.show(messages.tr("La section ") + section + messages.tr(" n'existe plus ! "),
-                          ui::Icon::Warning);
-            continue;
-          }
-          const double temps =
-              gam.number("TGAM_TmpPie") + gam.number("TGAM_TmpPrep") / facts->lancement;
-          v.cout_mo += quantity * files.sections().number("TSEC_CoutHRevient") * temps;
-          v.valeur_mo_vente += quantity * files.sections().number("TSEC_COUTHVENTE") * temps;
-        }
-      }
-      auto list = memo.links.constFind(current);
-      if (list == memo.links.cend())
-        list = memo.links.insert(current, linksOf(links, current, variante, today));
-      components = *list;
-    } else if (viaValidLink) {
-      v.cout_matiere += quantity * facts->cost;
-      v.poids += quantity * facts->weight;
-      v.valeur_pv1 += quantity * facts->pv1;
-      v.valeur_pv2 += quantity * facts->pv2;
-    }
-
-    if (!components.empty()) {
-      if (int(frames.size()) + 1 > kMaxDepth) {
-        messages.show(messages.tr("Le nombre de niveaux dépasse les possibilités actuelles du "
-                                  "programme"),
-                      ui::Icon::Warning);
-        return std::nullopt;
-      }
-      frames.push_back({std::move(components), 0, quantity});
-    }
-
-    // Next link, climbing as long as a list is finished.
-    while (!frames.empty() && frames.back().next == frames.back().list.size()) frames.pop_back();
-    if (frames.empty()) return v;
-    Frame& f = frames.back();
-    const Link& link = f.list[f.next++];
-    current = link.component;
-    quantity = f.quantity * link.quantity;
-    viaValidLink = link.valid;
-  }
+  // One read transaction per base for the whole walk rather than one per seek.
+  db::ReadSnapshot stockRead(files.stockDatabase());
+  db::ReadSnapshot planningRead(files.planningDatabase());
+  Walk walk(files, messages, memo, variante, today);
+  const ArticleFacts* f = walk.facts(code);
+  if (!f) return std::nullopt;
+  if (!f->manufactured) return ArticleValue{f->cost, 0, f->weight, f->pv1, f->pv2, 0};
+  const ArticleFacts root = *f;
+  const Assembly* a = walk.assembly(code, root, 0);
+  if (!a) return std::nullopt;
+  return a->value;
 }
 
 }  // namespace tarovent::articles

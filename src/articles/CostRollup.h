@@ -5,11 +5,10 @@
 #include <memory>
 #include <optional>
 
+#include "articles/ArticleFiles.h"
 #include "ui/MessageFunnel.h"
 
 namespace tarovent::articles {
-
-class ArticleFiles;
 
 // What one unit of an article costs and is worth, rolled up through its bill of materials and
 // routing.
@@ -22,8 +21,9 @@ struct ArticleValue {
   double valeur_mo_vente = 0;
 };
 
-// What roll-ups made one after the other may share: the articles and link lists they read.
-// Keep one only while the article files cannot change (one recalculation, say).
+// What roll-ups made one after the other share: the articles and link lists they read and the
+// value of each manufactured article met. It forgets them all when the article, link or
+// routing data, the day or the variant change.
 class RollupCache {
  public:
   RollupCache();
@@ -37,7 +37,9 @@ class RollupCache {
   std::unique_ptr<Data> m_data;
 };
 
-// Walks the article's bill of materials depth first (20 levels at most) and its routings.
+// Walks the article's bill of materials depth first (20 levels at most) and its routings; a
+// sub-assembly met again counts what it counted the first time. Without `cache` the files'
+// own memo is used.
 // Bought components count through links valid on `today`; manufactured ones are entered
 // whatever their link's dates and count only through their components and routing. Returns
 // nothing, after its message, when an article or the depth stops the walk.

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 
 #include "articles/ArticleFiles.h"
+#include "composition/LineWriter.h"
 #include "composition/LockFiles.h"
 #include "composition/NumberFormat.h"
 #include "composition/TableLocator.h"
@@ -83,6 +84,7 @@ std::unique_ptr<CompositionSession> CompositionSession::open(core::ProcessState&
   // still opens, its commands will say what is missing.
   const LocateResult located = Reperer_Tableaux(*s->m_doc, LocatePurpose::Recalculation);
   if (located.layout) s->m_columns = ColumnMap::read(*s->m_doc, located.layout->headerTable);
+  s->m_layout = located.layout;
 
   s->readTypeOptions(typeCode);
   QString materials = state.quote.tarMat, labour = state.quote.tarMo;
@@ -282,6 +284,8 @@ bool CompositionSession::reload() {
   m_newText = false;
   const LocateResult located = Reperer_Tableaux(*m_doc, LocatePurpose::Recalculation);
   m_columns = located.layout ? ColumnMap::read(*m_doc, located.layout->headerTable) : ColumnMap{};
+  m_layout = located.layout;
+  m_tableKinds.clear();
   m_cursor = {};
   if (m_changes) m_changes->documentReset();
   return true;
@@ -301,6 +305,7 @@ bool CompositionSession::setCursor(int table, int row) {
 template <class F, class N>
 bool CompositionSession::guarded(F&& command, N&& notify) {
   const int tables = m_doc->tableCount();
+  m_tableKinds.clear();
   bool done = false;
   try {
     done = command();
@@ -415,6 +420,101 @@ bool CompositionSession::runRecalculation(const Adjustment& adjustment) {
     if (m_changes) m_changes->documentReset();
     return false;
   }
+}
+
+}  // namespace tarovent::composition
+
+namespace tarovent::composition {
+
+PricingContext CompositionSession::pricing() const {
+  PricingContext c;
+  c.tarMat = m_tarMat;
+  c.tarMo = m_tarMo;
+  c.clientDiscount = m_client.discount;
+  c.clientCategory = m_client.category;
+  c.clientHourlyRate = m_client.labourRate;
+  return c;
+}
+
+bool CompositionSession::cursorOnLineTable() {
+  ui::MessageFunnel& m = m_state.messages();
+  const bool inTable = m_cursor.isValid() && m_cursor.table <= m_doc->tableCount() &&
+                       m_cursor.row <= m_doc->rowCount(m_cursor.table);
+  if (m_tableKindsCount != m_doc->tableCount()) {
+    m_tableKinds.clear();
+    m_tableKindsCount = m_doc->tableCount();
+  }
+  TableKind kind = TableKind::Other;
+  if (inTable && m_layout) {
+    auto known = m_tableKinds.constFind(m_cursor.table);
+    if (known == m_tableKinds.cend())
+      known =
+          m_tableKinds.insert(m_cursor.table, currentTableKind(*m_doc, *m_layout, m_cursor.table));
+    kind = *known;
+  }
+  if (kind == TableKind::Line) return true;
+  m.show(kind == TableKind::SubTotal
+             ? m.tr(QStringLiteral("Vous êtes positionné dans un tableau de sous-total"))
+             : m.tr(QStringLiteral("Le curseur doit être positionné dans un tableau.")),
+         ui::Icon::Warning);
+  return false;
+}
+
+bool CompositionSession::insertLine(const EntryLine& line) {
+  ui::MessageFunnel& m = m_state.messages();
+  if (!cursorOnLineTable()) return false;
+  if (line.quantity == 0 &&
+      m.ask(m.tr(QStringLiteral("Quantité égale à 0 ?")), ui::Buttons::OkCancel, 1,
+            ui::Icon::Question, m.tr(QStringLiteral("Insérer dans le document"))) != ui::Answer::Ok)
+    return false;
+  // Writing the components needs the explosion of bills of materials, not part of the program
+  // yet: the question says that "yes" writes the article alone.
+  if (line.type.compare(QStringLiteral("F"), Qt::CaseInsensitive) == 0 &&
+      m.ask(m.tr(QStringLiteral("Voulez-vous composer la décomposition de l'article ")) +
+                line.code + m.tr(QStringLiteral(" ?")) + "\n" +
+                m.tr(QStringLiteral("(La décomposition n'est pas encore disponible : l'article "
+                                    "sera inséré seul.)")),
+            ui::Buttons::YesNoCancel, 1) == ui::Answer::Cancel)
+    return false;
+
+  const PricingContext c = pricing();
+  if (!m_discounts.isOpen() && line.type == QStringLiteral("A")) {
+    core::BaseEntry& commercial = m_state.base(core::entry::Commercial);
+    try {
+      if (commercial.open()) {
+        m_discounts =
+            commercial.db.OpenRecordset(QStringLiteral("TREMI"), db::RecordsetType::Table);
+        m_discounts.setIndex(QStringLiteral("PrimaryKey"));
+      }
+    } catch (const db::DbError&) {
+      m_discounts = {};  // without discount classes the client's discount applies
+    }
+  }
+  const double discount = lineDiscount(line, c, &m_discounts, m);
+
+  LineOptions options;
+  options.printPrice = m_print.printPrice;
+  options.printQuantity = m_print.printQuantity;
+  options.quantityDecimals = m_state.Nb_Decimales;
+  options.decimalSeparator = m_separator;
+  const LineWriter writer(m_columns, options);
+  const DescriptionRules rules =
+      descriptionRules([&](const QString& field) { return m_type.flag(field); });
+  const int table = m_cursor.table;
+  try {
+    const int row = m_doc->insertRow(table, m_cursor.row, word::RowPlacement::Above);
+    // The copy takes the cursor row's format, which a print level may have hidden.
+    m_doc->setRowHidden(table, row, false);
+    m_cursor.row = row + 1;
+    m_doc->addBookmark(QStringLiteral("SAVEPOS"), {table, m_cursor.row, 1});
+    Ecrire_Ligne(*m_doc, table, row, writer, line, discount, rules);
+    if (m_changes) m_changes->rowsInserted(table, row, 1);
+  } catch (const ooxml::OoxmlError& e) {
+    m.show(e.message(), ui::Icon::Critical);
+    if (m_changes) m_changes->documentReset();
+    return false;
+  }
+  return true;
 }
 
 }  // namespace tarovent::composition

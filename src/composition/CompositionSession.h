@@ -10,7 +10,10 @@
 #include "composition/ColumnMap.h"
 #include "composition/HeadBookmarks.h"
 #include "composition/LayoutCommands.h"
+#include "composition/LinePricing.h"
 #include "composition/Recalculation.h"
+#include "composition/TableLocator.h"
+#include "platform/db/Recordset.h"
 #include "platform/word/WordDocument.h"
 
 namespace tarovent::core {
@@ -119,6 +122,15 @@ class CompositionSession {
   bool adjust(int option, const QStringList& values);
   const RecalcResult& lastRecalculation() const { return m_lastRecalc; }
 
+  // Writes the line into a new row above the cursor's row, after "Quantité égale à 0 ?" for a
+  // line without quantity and the components question for a manufactured article; the
+  // discount is decided on the way. The cursor stays on its row, one further down.
+  bool insertLine(const EntryLine& line);
+  // The client's values and the tariff modes the prices of a line follow.
+  PricingContext pricing() const;
+  core::ProcessState& state() { return m_state; }
+  articles::ArticleFiles& files() { return *m_files; }
+
  private:
   explicit CompositionSession(core::ProcessState& state);
   bool openDocument(const OpenRequest& request);
@@ -133,6 +145,7 @@ class CompositionSession {
   bool guarded(F&& command, N&& notify);
   void rowsChangedEverywhere();
   bool insertSubTotal(const std::optional<QString>& title);
+  bool cursorOnLineTable();
 
   core::ProcessState& m_state;
   std::unique_ptr<articles::ArticleFiles> m_files;
@@ -142,6 +155,12 @@ class CompositionSession {
   bool m_newText = false;
   QString m_path;
   ColumnMap m_columns;
+  std::optional<TableLayout> m_layout;
+  // Kinds of the tables as last found: finding them walks the document, and lines written
+  // into a table do not change them. Forgotten after every other command.
+  QHash<int, TableKind> m_tableKinds;
+  int m_tableKindsCount = -1;  // the document's tables when they were found
+  db::Recordset m_discounts;   // TREMI, opened at the first line that needs it
   ClientValues m_client;
   TypeOptions m_type;
   QString m_vat;

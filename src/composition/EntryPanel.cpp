@@ -1,18 +1,383 @@
 #include "composition/EntryPanel.h"
 
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
 #include "composition/CompositionSession.h"
+#include "composition/NumberFormat.h"
+#include "core/ProcessState.h"
+#include "platform/db/Database.h"
+#include "platform/db/DbError.h"
 
 namespace tarovent::composition {
 
+namespace {
+
+const QString kCode = QStringLiteral("CTX_CODART");
+const QString kQuantity = QStringLiteral("CTX_QTE");
+
+struct FieldSpec {
+  const char* name;
+  const char* label;
+  int row, column, span;
+};
+
+// Three label + field pairs a row; the designation and the descriptions are wider.
+const FieldSpec kFieldLayout[] = {
+    {"CTX_CODART", "Code", 0, 0, 1},
+    {"CTX_TYPE", "Type", 0, 1, 1},
+    {"CTX_UNITE", "Unité", 0, 2, 1},
+    {"CTX_TPRO_LIB", "Désignation", 1, 0, 3},
+    {"CTX_TPRO_DESCR", "Descriptif 1", 2, 0, 1},
+    {"CTX_TPRO_DESCR2", "Descriptif 2", 2, 1, 2},
+    {"CTX_QTE", "Quantité", 3, 0, 1},
+    {"CTX_TPRO_PU", "Prix unitaire", 3, 1, 1},
+    {"CTX_TPRO_PU_Bis", "Autre prix", 3, 2, 1},
+    {"CTX_PDR", "Prix de revient", 4, 0, 1},
+    {"CTX_POIDS", "Poids", 4, 1, 1},
+    {"CTX_CODFOURN", "Fournisseur", 4, 2, 1},
+    {"CTX_USER1", "Libre 1", 5, 0, 1},
+    {"CTX_USER2", "Libre 2", 5, 1, 1},
+    {"CTX_USER3", "Libre 3", 5, 2, 1},
+    {"CTX_USER4", "Libre 4", 6, 0, 1},
+    {"CTX_REMPL", "Remplacement", 6, 1, 1},
+    {"CTX_CLREM", "Classe de remise", 6, 2, 1},
+    {"CTX_TXTVA", "Taux de TVA", 7, 0, 1},
+};
+
+struct SourceSpec {
+  EntrySource source;
+  const char* caption;
+  QStringList headers;
+};
+
+const SourceSpec kSources[] = {
+    {EntrySource::Options, "Options", {"Code", "Désignation", "Prix"}},
+    {EntrySource::Stock, "Article stock", {"Code", "Désignation", "Unité", "Prix"}},
+    {EntrySource::Labour, "Main d'oeuvre", {"Section", "Libellé", "Taux horaire"}},
+    {EntrySource::Tariffs,
+     "Article non stocké",
+     {"Référence", "Fournisseur", "Désignation", "Prix de vente"}},
+};
+
+// The tariff list's columns, for the search of non-referenced lines.
+const char* const kTariffFields[] = {"TTRF_REFFOURN", "TTRF_CODFOURN", "TTRF_LIBART",
+                                     "TTRF_LIBART"};
+
+QString widgetText(QWidget* w) {
+  if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text();
+  if (auto* p = qobject_cast<QPlainTextEdit*>(w)) return p->toPlainText();
+  return {};
+}
+
+void setWidgetText(QWidget* w, const QString& text) {
+  if (widgetText(w) == text) return;
+  if (auto* e = qobject_cast<QLineEdit*>(w)) e->setText(text);
+  if (auto* p = qobject_cast<QPlainTextEdit*>(w)) p->setPlainText(text);
+}
+
+bool isEnter(const QKeyEvent* k) { return k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter; }
+
+}  // namespace
+
 EntryPanel::EntryPanel(CompositionSession& session, QWidget* parent)
-    : QWidget(parent), m_session(session) {
+    : QWidget(parent), m_session(session), m_entry(session) {
   setObjectName(QStringLiteral("EntryPanel"));
+  core::ProcessState& state = session.state();
+  const auto tr = [&](const char* text) { return state.Traduire(QString::fromUtf8(text)); };
+
+  m_tree = new QTreeWidget(this);
+  m_tree->setObjectName(QStringLiteral("TRV_Sources"));
+  m_tree->setHeaderHidden(true);
+  m_tree->setRootIsDecorated(false);
+  m_tree->setMaximumWidth(170);
+  for (const SourceSpec& s : kSources) {
+    auto* item = new QTreeWidgetItem(m_tree, {tr(s.caption)});
+    item->setData(0, Qt::UserRole, int(s.source));
+    // A source whose base is not configured has nothing to offer.
+    if (!m_entry.lookupEnabled(s.source)) item->setFlags(item->flags() & ~Qt::ItemIsEnabled);
+  }
+  m_tree->installEventFilter(this);
+
+  m_model = new QStandardItemModel(this);
+  m_list = new QTableView(this);
+  m_list->setObjectName(QStringLiteral("DBG_Liste"));
+  m_list->setModel(m_model);
+  m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+  m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+  m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  m_list->verticalHeader()->hide();
+  m_list->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+  m_list->horizontalHeader()->setStretchLastSection(true);
+  m_list->installEventFilter(this);
+  connect(m_list, &QTableView::doubleClicked, this, [this] { pickCurrent(); });
+  m_typedLabel = new QLabel(this);
+  m_typedLabel->setObjectName(QStringLiteral("CTL_Recherche"));
+
+  auto* listBox = new QVBoxLayout;
+  listBox->addWidget(m_list, 1);
+  auto* searchRow = new QHBoxLayout;
+  m_selectButton = new QPushButton(tr("Sélection non référencés"), this);
+  m_selectButton->setObjectName(QStringLiteral("Cmd_TrfSelection"));
+  m_searchButton = new QPushButton(tr("Recherche non référencés"), this);
+  m_searchButton->setObjectName(QStringLiteral("Cmd_TrfRecherche"));
+  connect(m_selectButton, &QPushButton::clicked, this, [this] { searchNonReferenced(false); });
+  connect(m_searchButton, &QPushButton::clicked, this, [this] { searchNonReferenced(true); });
+  searchRow->addWidget(m_typedLabel, 1);
+  searchRow->addWidget(m_selectButton);
+  searchRow->addWidget(m_searchButton);
+  listBox->addLayout(searchRow);
+
+  auto* grid = new QGridLayout;
+  buildFields(grid);
+  auto* insert = new QPushButton(tr("Ajouter l'aticle au dessus du pointeur"), this);
+  insert->setObjectName(QStringLiteral("Cmd_Inserer"));
+  connect(insert, &QPushButton::clicked, this, [this] { insertLine(); });
+  grid->addWidget(insert, 7, 2, 1, 4);
+
+  auto* top = new QHBoxLayout(this);
+  top->setContentsMargins(4, 4, 4, 4);
+  top->addWidget(m_tree);
+  top->addLayout(listBox, 2);
+  top->addLayout(grid, 3);
+
+  m_prompt = [this](const QString& question) -> std::optional<QString> {
+    bool ok = false;
+    const QString answer =
+        QInputDialog::getText(window(), m_session.state().Traduire(QStringLiteral("Recherche")),
+                              question, QLineEdit::Normal, QString(), &ok);
+    if (!ok) return std::nullopt;
+    return answer;
+  };
+  connect(m_tree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
+    if (item) setSource(EntrySource(item->data(0, Qt::UserRole).toInt()));
+  });
+  m_tree->setCurrentItem(m_tree->topLevelItem(int(EntrySource::Stock)));
+  showTexts();
 }
 
 EntryPanel::~EntryPanel() = default;
 
-void EntryPanel::takeFocus() { setFocus(); }
+void EntryPanel::buildFields(QGridLayout* grid) {
+  core::ProcessState& state = m_session.state();
+  for (const FieldSpec& f : kFieldLayout) {
+    const QString name = QString::fromLatin1(f.name);
+    QWidget* w = nullptr;
+    if (name.startsWith(QStringLiteral("CTX_TPRO_DESCR"))) {
+      auto* p = new QPlainTextEdit(this);
+      p->setTabChangesFocus(true);
+      p->setFixedHeight(fontMetrics().lineSpacing() * 2 + 12);
+      w = p;
+    } else {
+      auto* e = new QLineEdit(this);
+      connect(e, &QLineEdit::textEdited, this,
+              [this, name](const QString& text) { m_entry.setText(name, text); });
+      if (name == QStringLiteral("CTX_TPRO_PU") || name == QStringLiteral("CTX_TPRO_PU_Bis") ||
+          name == QStringLiteral("CTX_PDR") || name == kQuantity ||
+          name == QStringLiteral("CTX_POIDS"))
+        e->setAlignment(Qt::AlignRight);
+      w = e;
+    }
+    w->setObjectName(name);
+    w->installEventFilter(this);
+    auto* label = new QLabel(state.Traduire(QString::fromUtf8(f.label)), this);
+    label->setBuddy(w);
+    grid->addWidget(label, f.row, f.column * 2);
+    grid->addWidget(w, f.row, f.column * 2 + 1, 1, f.span * 2 - 1);
+    m_fields.insert(name, w);
+  }
+  grid->setColumnStretch(1, 2);
+  grid->setColumnStretch(3, 1);
+  grid->setColumnStretch(5, 1);
+}
 
-void EntryPanel::windowActivated() {}
+void EntryPanel::takeFocus() {
+  auto* code = qobject_cast<QLineEdit*>(field(kCode));
+  code->setFocus(Qt::OtherFocusReason);
+  code->selectAll();
+}
+
+void EntryPanel::windowActivated() {
+  if (m_entry.takeReturnedCode().isEmpty()) return;
+  showTexts();
+  takeFocus();
+}
+
+void EntryPanel::setSource(EntrySource source) {
+  m_entry.setSource(source);
+  m_typed.clear();
+  m_typedLabel->clear();
+  QTreeWidgetItem* item = m_tree->topLevelItem(int(source));
+  if (m_tree->currentItem() != item) m_tree->setCurrentItem(item);
+  m_selectButton->setEnabled(source == EntrySource::Tariffs);
+  m_searchButton->setEnabled(source == EntrySource::Tariffs);
+  loadList(m_entry.listQuery(source));
+}
+
+void EntryPanel::loadList(const QString& sql) {
+  const SourceSpec& spec = kSources[int(m_entry.source())];
+  m_model->clear();
+  QStringList headers;
+  for (const QString& h : spec.headers) headers << m_session.state().Traduire(h);
+  m_model->setHorizontalHeaderLabels(headers);
+  db::Database* db = m_entry.listDatabase(m_entry.source());
+  if (!db) return;
+  try {
+    db::Recordset rs = db->OpenRecordset(sql, db::RecordsetType::Snapshot, db::rsopt::ReadOnly);
+    const int columns = std::min(rs.fieldCount(), int(headers.size()));
+    for (; !rs.EOF_(); rs.MoveNext()) {
+      QList<QStandardItem*> row;
+      for (int c = 0; c < columns; ++c) {
+        const QVariant v = rs.value(c);
+        auto* item = new QStandardItem(
+            v.typeId() == QMetaType::Double
+                ? formatMasked(v.toDouble(), kPriceMask, m_session.decimalSeparator())
+                : v.toString());
+        if (v.typeId() == QMetaType::Double)
+          item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        row << item;
+      }
+      m_model->appendRow(row);
+    }
+  } catch (const db::DbError& e) {
+    ui::MessageFunnel& m = m_session.state().messages();
+    m.show(e.description() + m.tr(QStringLiteral("   Err. n° ")) + QString::number(e.number()),
+           ui::Icon::Critical);
+  }
+  m_list->resizeColumnToContents(0);
+  if (m_model->rowCount() > 0) m_list->selectRow(0);
+}
+
+void EntryPanel::positionList(const QString& typed) {
+  QStringList codes;
+  codes.reserve(m_model->rowCount());
+  for (int r = 0; r < m_model->rowCount(); ++r) codes << m_model->item(r, 0)->text();
+  const int row = firstCodeAtOrAfter(codes, typed);
+  if (row < 0) return;
+  m_list->selectRow(row);
+  m_list->scrollTo(m_model->index(row, 0), QAbstractItemView::PositionAtTop);
+}
+
+void EntryPanel::pickCurrent() {
+  const QModelIndex current = m_list->currentIndex();
+  if (!current.isValid()) return;
+  const QString code = m_model->item(current.row(), 0)->text();
+  const QString supplier = m_entry.source() == EntrySource::Tariffs
+                               ? m_model->item(current.row(), 1)->text()
+                               : QString();
+  m_typed.clear();
+  m_typedLabel->clear();
+  if (!m_entry.pick(m_entry.source(), code, supplier)) return;
+  showTexts();
+  auto* quantity = qobject_cast<QLineEdit*>(field(kQuantity));
+  quantity->setFocus(Qt::OtherFocusReason);
+  quantity->selectAll();
+}
+
+void EntryPanel::showTexts() {
+  for (auto it = m_fields.cbegin(); it != m_fields.cend(); ++it)
+    setWidgetText(it.value(), m_entry.text(it.key()));
+}
+
+void EntryPanel::leaveField(const QString& name) {
+  if (m_leaving) return;
+  m_leaving = true;
+  m_entry.setText(name, widgetText(field(name)));
+  const LeaveOutcome outcome = m_entry.leave(name);
+  showTexts();
+  m_leaving = false;
+  if (outcome == LeaveOutcome::Filled) {
+    auto* quantity = qobject_cast<QLineEdit*>(field(kQuantity));
+    quantity->setFocus(Qt::OtherFocusReason);
+    quantity->selectAll();
+  }
+}
+
+bool EntryPanel::insertLine() {
+  for (const QString& name : LineEntry::fieldNames())
+    m_entry.setText(name, widgetText(field(name)));
+  const bool written = m_entry.insert();
+  showTexts();
+  if (written) {
+    emit lineWritten();
+    takeFocus();
+  }
+  return written;
+}
+
+void EntryPanel::searchNonReferenced(bool contains) {
+  if (m_entry.source() != EntrySource::Tariffs) return;
+  const int column = std::max(0, m_list->currentIndex().column());
+  const QString title = m_model->headerData(column, Qt::Horizontal).toString();
+  ui::MessageFunnel& m = m_session.state().messages();
+  const QString question =
+      contains
+          ? m.tr(QStringLiteral("Expression à rechercher (")) + title + ")"
+          : m.tr(QStringLiteral("Critère de sélection (")) + title + m.tr(QStringLiteral(") : "));
+  const std::optional<QString> answer = m_prompt(question);
+  if (!answer) return;
+  loadList(LineEntry::nonReferencedQuery(QString::fromLatin1(kTariffFields[std::min(column, 3)]),
+                                         *answer, contains));
+  m_list->setFocus(Qt::OtherFocusReason);
+}
+
+bool EntryPanel::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusOut) {
+    const auto reason = static_cast<QFocusEvent*>(event)->reason();
+    // A message box or another window taking the keyboard is not leaving the field.
+    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
+        m_fields.contains(watched->objectName()) && watched->isWidgetType() &&
+        m_fields.value(watched->objectName()) == watched)
+      leaveField(watched->objectName());
+    return false;
+  }
+  if (event->type() != QEvent::KeyPress) return false;
+  auto* key = static_cast<QKeyEvent*>(event);
+  if (key->key() == Qt::Key_Escape) {
+    emit leaveRequested();
+    return true;
+  }
+  if (watched == m_tree && isEnter(key)) {
+    m_list->setFocus(Qt::OtherFocusReason);
+    return true;
+  }
+  if (watched == m_list) {
+    if (isEnter(key)) {
+      pickCurrent();
+      return true;
+    }
+    if (key->key() == Qt::Key_Backspace && !m_typed.isEmpty()) {
+      m_typed.chop(1);
+    } else if (!key->text().isEmpty() && key->text().at(0).isPrint() &&
+               !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+      m_typed += key->text();
+    } else {
+      return false;
+    }
+    m_typedLabel->setText(m_typed);
+    positionList(m_typed);
+    return true;
+  }
+  const QString name = watched->objectName();
+  if (isEnter(key) && m_fields.value(name) == watched &&
+      !(qobject_cast<QPlainTextEdit*>(watched) && key->modifiers() & Qt::ShiftModifier)) {
+    leaveField(name);
+    // Enter on the code looks it up; anywhere else it writes the line.
+    if (name != kCode) insertLine();
+    return true;
+  }
+  return false;
+}
 
 }  // namespace tarovent::composition

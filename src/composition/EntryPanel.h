@@ -1,6 +1,20 @@
 #pragma once
 
+#include <QHash>
+#include <QStringList>
 #include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "composition/LineEntry.h"
+
+class QGridLayout;
+class QLabel;
+class QPushButton;
+class QStandardItemModel;
+class QTableView;
+class QTreeWidget;
 
 namespace tarovent::composition {
 
@@ -8,7 +22,9 @@ class CompositionSession;
 
 // The lower part of the composition window: the four sources (options, stock articles, labour
 // sections, non-stocked tariff lines), the fields of the line being entered and the commands
-// that write it into the document above the session's cursor.
+// that write it into the document above the session's cursor. Keyboard first: arrows in the
+// tree and the list, typing positions the list, Enter picks a record or inserts the line,
+// Escape hands the keyboard back to the document.
 class EntryPanel : public QWidget {
   Q_OBJECT
 
@@ -22,14 +38,49 @@ class EntryPanel : public QWidget {
   // comes back into the code field.
   void windowActivated();
 
+  LineEntry& entry() { return m_entry; }
+  void setSource(EntrySource source);
+  // Writes the line above the cursor ("Ajouter l'aticle au dessus du pointeur").
+  bool insertLine();
+  // The non-referenced tariff lines, on the list's current column: those beginning with the
+  // answer to "Critère de sélection (…) : ", or with `contains` those holding the answer to
+  // "Expression à rechercher (…".
+  void searchNonReferenced(bool contains);
+
+  // Asks a question with a text answer; none when cancelled. Tests script it.
+  using Prompt = std::function<std::optional<QString>(const QString& question)>;
+  void setPrompt(Prompt prompt) { m_prompt = std::move(prompt); }
+
  signals:
   // A line was written into the document; the session's cursor says where the user now is.
   void lineWritten();
   // Escape in the panel: the keyboard goes back to the document.
   void leaveRequested();
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
+  void buildFields(QGridLayout* grid);
+  void loadList(const QString& sql);
+  void positionList(const QString& typed);
+  void pickCurrent();
+  void leaveField(const QString& name);
+  void showTexts();
+  QWidget* field(const QString& name) const { return m_fields.value(name); }
+
   CompositionSession& m_session;
+  LineEntry m_entry;
+  QTreeWidget* m_tree = nullptr;
+  QTableView* m_list = nullptr;
+  QStandardItemModel* m_model = nullptr;
+  QLabel* m_typedLabel = nullptr;
+  QPushButton* m_selectButton = nullptr;
+  QPushButton* m_searchButton = nullptr;
+  QHash<QString, QWidget*> m_fields;
+  QString m_typed;  // the beginning of a code typed in the list
+  bool m_leaving = false;
+  Prompt m_prompt;
 };
 
 }  // namespace tarovent::composition

@@ -180,21 +180,28 @@ QuoteLine priceLine(const EntryLine& e, double pcrem) {
 }
 
 DescriptionRules descriptionRules(const db::Recordset& t) {
-  const auto yes = [&](const char* field) {
+  return descriptionRules([&](const QString& field) {
     return t.hasField(field) && !t.value(field).isNull() && t.value(field).toInt() != 0;
-  };
-  const bool hide1 = yes("TTYP_MASKET1");
-  const bool hide2 = yes("TTYP_MASKET2");
+  });
+}
+
+DescriptionRules descriptionRules(const std::function<bool(const QString& field)>& yes) {
+  const bool hide1 = yes(QStringLiteral("TTYP_MASKET1"));
+  const bool hide2 = yes(QStringLiteral("TTYP_MASKET2"));
   DescriptionRules rules;
-  rules["A"] = {yes("TTYP_DART1A"), yes("TTYP_DART2A"), hide1, hide2};
-  rules["F"] = {yes("TTYP_DART1F"), yes("TTYP_DART2F"), hide1, hide2};
-  rules["N"] = {yes("TTYP_DTRF1"), yes("TTYP_DTRF2"), hide1, hide2};
+  rules["A"] = {yes(QStringLiteral("TTYP_DART1A")), yes(QStringLiteral("TTYP_DART2A")), hide1,
+                hide2};
+  rules["F"] = {yes(QStringLiteral("TTYP_DART1F")), yes(QStringLiteral("TTYP_DART2F")), hide1,
+                hide2};
+  rules["N"] = {yes(QStringLiteral("TTYP_DTRF1")), yes(QStringLiteral("TTYP_DTRF2")), hide1, hide2};
   return rules;
 }
 
 void Ecrire_Ligne(word::WordDocument& doc, int table, int row, const LineWriter& writer,
-                  const EntryLine& line, double discountPercent, const DescriptionRules& rules) {
+                  const EntryLine& line, double discountPercent, const DescriptionRules& rules,
+                  int level) {
   QuoteLine q = priceLine(line, discountPercent);
+  q.level = level;
   const DescriptionRule rule = rules.value(line.type);
   if (!rule.text1) q.description1.clear();
   if (!rule.text2) q.description2.clear();

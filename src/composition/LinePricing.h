@@ -2,6 +2,7 @@
 
 #include <QMap>
 #include <QString>
+#include <functional>
 
 #include "composition/LineWriter.h"
 #include "ui/MessageFunnel.h"
@@ -73,11 +74,15 @@ using DescriptionRules = QMap<QString, DescriptionRule>;
 // The description options of a quote type (`TTYP` record): type letters A, F and N, each with
 // its two texts, hidden in the table when the type says so.
 DescriptionRules descriptionRules(const db::Recordset& quoteType);
+// The same from the type's yes/no fields by name.
+DescriptionRules descriptionRules(const std::function<bool(const QString& field)>& yes);
 
 // `Ecrire_Ligne`: writes the priced line, with its discount, into one row of a line table. Its
 // descriptive texts go under the designation as the quote type's options for its type letter
-// say; a letter without options (option, labour section) writes none.
+// say; a letter without options (option, labour section) writes none. A component of an
+// explosion is written at its depth (`level`).
 void Ecrire_Ligne(word::WordDocument& doc, int table, int row, const LineWriter& writer,
-                  const EntryLine& line, double discountPercent, const DescriptionRules& rules);
+                  const EntryLine& line, double discountPercent, const DescriptionRules& rules,
+                  int level = 0);
 
 }  // namespace tarovent::composition

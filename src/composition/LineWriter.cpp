@@ -32,6 +32,7 @@ void LineWriter::write(word::WordDocument& doc, int table, int row, const QuoteL
   };
   auto number = [&](const QString& code, bool show, double value, const QString& mask,
                     bool visible) {
+    show = show && !(m_options.blankZeros && value == 0);
     put(code, {{show ? formatMasked(value, mask, m_options.decimalSeparator) : QString(),
                 hidden(!visible)}});
   };

@@ -20,6 +20,7 @@ struct LineOptions {
   bool hideDescription1 = false;  // "Masquer Descriptif" options of the line's type
   bool hideDescription2 = false;
   QChar decimalSeparator = QLatin1Char(',');
+  bool blankZeros = false;  // a price or amount of 0 leaves its cell empty (explosion lines)
 };
 
 // Writes a line into one row of a line table, cell by cell, following the columns the

@@ -53,7 +53,6 @@ struct Run {
   // What the stock said of each code met, so that a code met again is not sought again. It
   // lives as long as the run: the next run reads the articles afresh.
   QHash<QString, std::optional<StockArticle>> stockArticles;
-  articles::RollupCache rollups;  // the parts and bills the roll-ups of this run share
   bool stock = false, planning = false, tariffs = false;
   RecalcResult res;
 };
@@ -143,8 +142,7 @@ void valueMaterials(Run& run, WorkLine& l) {
     } else if (l.type == "F") {
       auto known = run.rolledUp.constFind(l.code);
       if (known == run.rolledUp.cend()) {
-        const auto v = articles::Valoriser_Article(files, run.msg, l.code, "00",
-                                                   QDate::currentDate(), &run.rollups);
+        const auto v = articles::Valoriser_Article(files, run.msg, l.code, "00");
         // Rounded as the cell shows it, so that quantity x shown cost is the cost counted.
         known = run.rolledUp.insert(l.code, v ? round2(v->cout_matiere + v->cout_mo) : 0.0);
       }

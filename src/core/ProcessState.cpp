@@ -1,6 +1,7 @@
 #include "ProcessState.h"
 
 #include "Translator.h"
+#include "platform/os/PdfConverter.h"
 #include "platform/word/GWORD.h"
 
 namespace tarovent::core {

@@ -17,6 +17,9 @@
 namespace tarovent::word {
 class GWORD;
 }
+namespace tarovent::os {
+class PdfConverter;
+}
 
 namespace tarovent::core {
 
@@ -105,6 +108,8 @@ class ProcessState {
   ui::WindowOpener* opener = nullptr;
   // New mails for the user to complete; the program sets the workstation's, tests a recording one.
   std::unique_ptr<mail::MailOpener> mail;
+  // Turns quote documents into PDF; the program sets LibreOffice's, tests a fake. None: no PDF.
+  std::unique_ptr<os::PdfConverter> pdfConverter;
   // The macro button's action: runs the macros of the window given (none: no macros).
   std::function<void(QWidget* window)> runMacros;
 
@@ -117,6 +122,8 @@ class ProcessState {
   std::function<void()> compositionClosed;
   // The reminders window asks the dossier workspace for the dossier quote.company/quote.dossier.
   bool dossierRequested = false;
+  // The contact's mail address the dossier workspace hands to the mail list window ("FMAILS").
+  QString mailListAddress;
   // Opens a document in the workstation's word processor, outside the program; false when it
   // could not be started. The program sets the system's, tests a recording one.
   std::function<bool(const QString& path)> openDocument;

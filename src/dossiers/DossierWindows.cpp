@@ -5,6 +5,7 @@
 #include "FPRO.h"
 #include "FSOC.h"
 #include "FTYP.h"
+#include "MailList.h"
 #include "core/ProcessState.h"
 
 namespace tarovent::dossiers {
@@ -20,6 +21,11 @@ void registerDossierWindows(core::ProcessState& state) {
                     {[&state](QWidget* parent) { return new FPRO(state, parent); }, false});
   state.windows.add(QStringLiteral("FTYP"),
                     {[&state](QWidget* parent) { return new FTYP(state, parent); }, false});
+  // The PDF options are a panel of the dossier workspace, never a window of their own: the
+  // entry says the export is there, so that the workspace enables its commands.
+  state.windows.add(QStringLiteral("FRM_OptPDF"), {[](QWidget*) { return nullptr; }, false});
+  state.windows.add(QStringLiteral("FMAILS"),
+                    {[&state](QWidget* parent) { return new MailList(state, parent); }, false});
 }
 
 }  // namespace tarovent::dossiers

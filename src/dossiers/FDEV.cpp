@@ -19,6 +19,7 @@
 #include "CustomFieldsPanel.h"
 #include "DossierCreation.h"
 #include "DuplicationPanel.h"
+#include "FdevMailing.h"
 #include "PickList.h"
 #include "core/GridTools.h"
 #include "core/ProcessState.h"
@@ -149,9 +150,6 @@ FDEV::FDEV(core::ProcessState& state, QWidget* parent)
   others[0]->setToolTip(QStringLiteral("Envoi devis par mail (PDF)"));
   others[5]->setToolTip(QStringLiteral("Documents liés au devis"));
   others[7]->setToolTip(QStringLiteral("Statistique des prix de revient comparés"));
-  auto* mailLink = new QLabel(QStringLiteral("<a href=\"pdf\">PDF et mail</a>"), this);
-  mailLink->setObjectName("CTL_MailPDF");
-  mailLink->setEnabled(m_state.windows.has(QStringLiteral("FRM_OptPDF")));
 
   QWidget* form = buildForm();
   QWidget* list = buildList();
@@ -168,6 +166,7 @@ FDEV::FDEV(core::ProcessState& state, QWidget* parent)
   connect(m_versions, &VersionFrame::clientFocusRequested, m_code,
           [this] { m_code->setFocus(Qt::OtherFocusReason); });
   connect(m_versions, &VersionFrame::clientDisplaysCleared, this, [this] { clearClient(true); });
+  auto* mailing = new FdevMailing(m_state, this, others[0], others[1], others[2]);
 
   m_duplication = new DuplicationPanel(m_state, this);
   m_duplication->setGuard([this] { return guard(); });
@@ -192,8 +191,8 @@ FDEV::FDEV(core::ProcessState& state, QWidget* parent)
   row.layout->setSpacing(4);
   auto* otherBar = new QHBoxLayout;
   otherBar->setSpacing(4);
-  otherBar->addWidget(mailLink);
   for (QPushButton* b : others) otherBar->addWidget(b);
+  otherBar->addWidget(mailing->previewButton());
   otherBar->addStretch();
   otherBar->addWidget(m_data);
 

@@ -368,9 +368,7 @@ VersionFrame::VersionFrame(core::ProcessState& state, QWidget* parent)
     connect(dateBox, &QLineEdit::editingFinished, this, [this, dateBox] { d->checkDate(dateBox); });
   connect(d->amount, &QLineEdit::textChanged, this, [this] { d->showCurrency(); });
   connect(d->data, &ui::DataControl::repositioned, this, [this] { d->showVersion(); });
-  connect(d->mailPdf, &QPushButton::clicked, this, [this] {
-    if (d->state.opener) d->state.opener->openWindow(kPdfWindow);
-  });
+  connect(d->mailPdf, &QPushButton::clicked, this, &VersionFrame::pdfOptionsRequested);
 
   try {
     if (d->state.mainDb().isOpen()) d->point(-1);

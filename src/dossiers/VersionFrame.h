@@ -63,6 +63,8 @@ class VersionFrame : public QFrame {
   void clientFocusRequested();
   // The client displays of the dossier are to be emptied (deleting with no version left).
   void clientDisplaysCleared();
+  // CTL_MailPDF: the workspace shows its PDF options.
+  void pdfOptionsRequested();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

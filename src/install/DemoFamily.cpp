@@ -19,6 +19,7 @@ void writeTemplates(const QString& folder) {
   templates::buildEmptyTemplate(folder + "VIDE.dotx");
   for (const demo::QuoteType& t : demo::kTypes)
     templates::buildQuoteTemplate(folder + t.code + ".dotx", t.kind);
+  templates::buildProFormaTemplate(folder + "FACPROF.dotx");
 }
 
 void writeIni(const QString& root) {

@@ -118,6 +118,13 @@ TEST_F(CostRollupTest, PartsMetUnderSeveralParentsCountEachTimeAndChangesShowNex
   v = value("Q");
   ASSERT_TRUE(v.has_value());
   EXPECT_DOUBLE_EQ(v->cout_matiere, 2 * 32 + 11 + 5 * 32);
+
+  // SUB is valued once for both places: its missing section is told once.
+  m_state->base(core::entry::Planning).db.Execute("DELETE FROM TSEC");
+  v = value("Q");
+  ASSERT_TRUE(v.has_value());
+  EXPECT_DOUBLE_EQ(v->cout_mo, 0);
+  EXPECT_EQ(m_messages.texts(), QStringList{"La section SOUD n'existe plus ! "});
 }
 
 TEST_F(CostRollupTest, BoughtArticleValuesItself) {

@@ -324,7 +324,7 @@ TEST_F(DemoFamily, TheAdministrationCheckSaysOk) {
 }
 
 // The composition's script on a demo quote: a sub-total after its line table, then the
-// recalculation, whose totals the sub-total does not change; then saved.
+// recalculation, whose totals the sub-total does not change; then saved. Then lines entered.
 TEST_F(DemoFamily, ComposeScriptAddsASubTotalAndRecalculates) {
   QTemporaryDir work;
   const QString file = work.filePath("00001_00.AB");
@@ -363,20 +363,37 @@ TEST_F(DemoFamily, ComposeScriptAddsASubTotalAndRecalculates) {
   EXPECT_EQ(saved.cellText({table + 1, 1, 1}), "*** Sous total");
   EXPECT_EQ(composition::subTotalTables(saved), QSet<int>{table + 1});
 
-  // What needs the entry panel is refused, and the file is left alone.
+  // A command stopping on its message ends the script, and the file is left alone.
   const QByteArray before = [&] {
     QFile f(file);
     f.open(QIODevice::ReadOnly);
     return f.readAll();
   }();
   EXPECT_EQ(
-      compose(QStringLiteral("cursor %1 1\nsubtotal+ Lot\npick article VIS6\nsplit\n").arg(table),
+      compose(QStringLiteral("cursor %1 1\nsubtotal+ Lot\npick article NOPE\nsplit\n").arg(table),
               out),
       1);
-  EXPECT_EQ(out, "commande non disponible : pick\n? Enregistrer le document?\n");
+  EXPECT_EQ(out, "Erreur interne : article introuvable : NOPE\n? Enregistrer le document?\n");
   QFile f(file);
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
   EXPECT_EQ(f.readAll(), before);
+  f.close();
+
+  // Line entry: a typed code held at its floor price, an option without quantity confirmed,
+  // both written above the first line.
+  EXPECT_EQ(compose(QStringLiteral("cursor %1 1\nset CTX_CODART ELEC0001\nset CTX_QTE 10\nset "
+                                   "CTX_TPRO_PU 5\ninsert\npick option GAR1\nanswers ok\nset "
+                                   "CTX_QTE 0\ninsert\n")
+                        .arg(table),
+                    out),
+            0)
+      << out.toStdString();
+  EXPECT_TRUE(out.startsWith("Le prix plancher est de 12")) << out.toStdString();
+  EXPECT_TRUE(out.contains("\n? Quantité égale à 0 ?\n")) << out.toStdString();
+  auto entered = word::WordDocument::open(file, word::OpenMode::ReadOnly);
+  EXPECT_EQ(entered.cellText({table, 1, 1}), "ELEC0001");
+  EXPECT_EQ(entered.cellText({table, 2, 1}), "GAR1");
+  EXPECT_EQ(entered.rowCount(table), rows + 2);
 }
 
 TEST_F(DemoFamily, StartsCleanlyAndSpeaksEnglishWithLanguageOne) {

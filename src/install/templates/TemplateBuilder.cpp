@@ -81,6 +81,25 @@ QString emptyLineRow(const QStringList& codes, const QList<int>& widths) {
   return Xml::row(cells);
 }
 
+// A right-aligned table of labelled amounts, each in its bookmark; the net and the total with
+// tax stand out.
+QString amountsTable(Xml& xml, const QList<QPair<QString, QString>>& lines) {
+  QStringList rows;
+  for (const auto& [label, name] : lines) {
+    const bool strong = name == QLatin1String("STTC") || name == QLatin1String("SMTNET");
+    const QString props = strong ? QStringLiteral("<w:rPr><w:b/><w:bCs/></w:rPr>") : QString();
+    rows << Xml::row({{Xml::paragraph(QList<Xml::Run>{{label, strong, 0}}, "right"), 2800, {}},
+                      {"<w:p><w:pPr><w:jc w:val=\"right\"/></w:pPr>" +
+                           xml.bookmark(name, "<w:r>" + props + "</w:r>") + "</w:p>",
+                       1600, strong ? "D9E2F3" : QString()}});
+  }
+  // Right-aligned under the amounts.
+  QString table = Xml::table({2800, 1600}, rows, true);
+  table.replace("w:type=\"dxa\"/><w:tblBorders>",
+                "w:type=\"dxa\"/><w:jc w:val=\"right\"/><w:tblBorders>");
+  return table;
+}
+
 QString totalsTable(Xml& xml, QuoteTemplateKind kind) {
   QList<QPair<QString, QString>> lines{
       {"Total brut HT", "SMTBRUT"}, {"Remise", "SMTREM"}, {"Total net HT", "SMTNET"}};
@@ -106,20 +125,16 @@ QString totalsTable(Xml& xml, QuoteTemplateKind kind) {
           << QPair<QString, QString>{"Marge (%)", "SPCMARGE"}
           << QPair<QString, QString>{"Poids total", "SPOIDS"};
   }
-  QStringList rows;
-  for (const auto& [label, name] : lines) {
-    const bool strong = name == QLatin1String("STTC") || name == QLatin1String("SMTNET");
-    const QString props = strong ? QStringLiteral("<w:rPr><w:b/><w:bCs/></w:rPr>") : QString();
-    rows << Xml::row({{Xml::paragraph(QList<Xml::Run>{{label, strong, 0}}, "right"), 2800, {}},
-                      {"<w:p><w:pPr><w:jc w:val=\"right\"/></w:pPr>" +
-                           xml.bookmark(name, "<w:r>" + props + "</w:r>") + "</w:p>",
-                       1600, strong ? "D9E2F3" : QString()}});
-  }
-  // Right-aligned under the amounts.
-  QString table = Xml::table({2800, 1600}, rows, true);
-  table.replace("w:type=\"dxa\"/><w:tblBorders>",
-                "w:type=\"dxa\"/><w:jc w:val=\"right\"/><w:tblBorders>");
-  return table;
+  return amountsTable(xml, lines);
+}
+
+// The running head of the following pages: "label" then the number and the date bookmarks.
+QString runningHead(Xml& xml, const QString& label, const QString& number, const QString& date) {
+  return "<w:p><w:pPr><w:pStyle w:val=\"Header\"/><w:jc w:val=\"right\"/></w:pPr><w:r><w:t "
+         "xml:space=\"preserve\">" +
+         label.toHtmlEscaped() + "</w:t></w:r>" + xml.bookmark(number, "<w:r></w:r>") +
+         "<w:r><w:t xml:space=\"preserve\"> du </w:t></w:r>" + xml.bookmark(date, "<w:r></w:r>") +
+         "</w:p>";
 }
 
 QString headOfDocument(Xml& xml, int textWidth) {
@@ -193,18 +208,42 @@ void buildQuoteTemplate(const QString& path, QuoteTemplateKind kind) {
   body += xml.labelled("Conditions de paiement : ", "SCOND");
   body += Xml::paragraph("Bon pour accord, date et signature :");
 
-  const QString header =
-      "<w:p><w:pPr><w:pStyle w:val=\"Header\"/><w:jc w:val=\"right\"/></w:pPr><w:r><w:t "
-      "xml:space=\"preserve\">Devis n° </w:t></w:r>" +
-      xml.bookmark("NUMDEV_P2", "<w:r></w:r>") +
-      "<w:r><w:t xml:space=\"preserve\"> du </w:t></w:r>" +
-      xml.bookmark("DATDEV_P2", "<w:r></w:r>") + "</w:p>";
+  const QString header = runningHead(xml, "Devis n° ", "NUMDEV_P2", "DATDEV_P2");
   const QString footer =
       "<w:p><w:pPr><w:pStyle w:val=\"Footer\"/><w:jc w:val=\"center\"/></w:pPr>"
       "<w:r><w:t xml:space=\"preserve\">Page </w:t></w:r>" +
       Xml::field("PAGE", "1") + "<w:r><w:t xml:space=\"preserve\"> / </w:t></w:r>" +
       Xml::field("NUMPAGES", "1") + "</w:p>";
   Xml::package(body, header, footer, true, landscape).saveAs(path);
+}
+
+void buildProFormaTemplate(const QString& path) {
+  Xml xml;
+  const int half = kPortraitWidth / 2;
+  const auto line = [&](const QString& label, const QString& name) {
+    return xml.labelled(label, name);
+  };
+  const QString ours = Xml::paragraph(QList<Xml::Run>{{"FACTURE PRO FORMA", true, 32}}) +
+                       xml.labelled("Devis n° ", "NUMDEV", true) + line("Date : ", "DATFACT") +
+                       line("Affaire suivie par ", "COMMERCIAL") + line("Travaux : ", "STYPTRAV") +
+                       line("", "CLIUSER1") + line("", "CLIUSER2");
+  const QString client = xml.labelled("", "RS", true) + line("", "ADR1") + line("", "ADR2") +
+                         line("", "ADR3") + line("", "ADR4") + Xml::paragraph(QString()) +
+                         line("À l'attention de ", "CONTACT") + line("Tél. ", "TEL") +
+                         line("Fax ", "FAX") + line("TVA intracom. : ", "TVAINTRA");
+  QString body =
+      Xml::table({half, half}, {Xml::row({{ours, half, {}}, {client, half, {}}})}, false);
+  body += Xml::paragraph(QString());
+  body += xml.anchor("DEBTEXTE");
+  body += xml.anchor("FINTEXTE");
+  const QList<QPair<QString, QString>> totals = {
+      {"Total brut HT", "SHTBRUT"},     {"Remise", "SMTREM"},       {"Total net HT", "SHTNET"},
+      {"Taux de TVA", "STXTVA"},        {"Montant TVA", "SMTTVA"},  {"Total TTC", "STTC"},
+      {"Net HT en francs", "DEVISEHT"}, {"TTC en francs", "DEVISE"}};
+  body += Xml::paragraph(QString()) + amountsTable(xml, totals);
+  const QString header =
+      runningHead(xml, "Facture pro forma, devis n° ", "NUMDEV_P1", "DATFACT_P1");
+  Xml::package(body, header, "<w:p/>", true, false).saveAs(path);
 }
 
 }  // namespace tarovent::templates

@@ -26,4 +26,9 @@ void buildEmptyTemplate(const QString& path);
 // pages, DESCRHT, DESCRTHT and OPTIONS. Throws ooxml::OoxmlError.
 void buildQuoteTemplate(const QString& path, QuoteTemplateKind kind);
 
+// Writes the pro-forma invoice template FACPROF.dotx: the client's head, DEBTEXTE and FINTEXTE
+// around the place of the quote's text, the totals with VAT and in the second currency, and
+// NUMDEV_P1/DATFACT_P1 in the running head. Throws ooxml::OoxmlError.
+void buildProFormaTemplate(const QString& path);
+
 }  // namespace tarovent::templates

@@ -1,0 +1,264 @@
+#include "articles/CreationForms.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "articles/ArticleCreation.h"
+#include "articles/ArticleFiles.h"
+#include "articles/FNOMENC.h"
+#include "core/ProcessState.h"
+#include "platform/db/DbError.h"
+#include "ui/DbErrorMessage.h"
+
+namespace tarovent::articles {
+
+namespace {
+
+QLineEdit* field(QWidget* form, QFormLayout* layout, const char* name, const QString& caption) {
+  auto* box = new QLineEdit(form);
+  box->setObjectName(QLatin1String(name));
+  box->installEventFilter(form);
+  layout->addRow(caption, box);
+  return box;
+}
+
+template <class Form>
+QHBoxLayout* buttons(Form* form, ui::MessageFunnel& m, void (Form::*save)(), void (Form::*cancel)(),
+                     void (Form::*quit)()) {
+  auto* row = new QHBoxLayout;
+  row->addStretch();
+  const auto add = [&](const char* name, const QString& caption, void (Form::*slot)()) {
+    auto* b = new QPushButton(caption, form);
+    b->setObjectName(QLatin1String(name));
+    b->setAutoDefault(false);
+    QObject::connect(b, &QPushButton::clicked, form, slot);
+    row->addWidget(b);
+  };
+  add("Cmd_Enregistrer", m.tr("&Enregistrer"), save);
+  add("Cmd_Annuler", m.tr("&Annuler"), cancel);
+  add("Cmd_Quitter", m.tr("&Quitter"), quit);
+  return row;
+}
+
+void closeForm(QWidget* form) {
+  if (auto* sub = qobject_cast<QMdiSubWindow*>(form->parentWidget()))
+    sub->close();
+  else
+    form->close();
+}
+
+bool isEnter(QEvent* e) {
+  if (e->type() != QEvent::KeyPress) return false;
+  const int key = static_cast<QKeyEvent*>(e)->key();
+  return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+}  // namespace
+
+FCREART::FCREART(core::ProcessState& state, QWidget* parent)
+    : QWidget(parent), m_state(state), m_files(std::make_unique<ArticleFiles>(state)) {
+  setObjectName(QStringLiteral("FCREART"));
+  ui::MessageFunnel& m = state.messages();
+  setWindowTitle(m.tr("Création d'un article"));
+  auto* form = new QFormLayout;
+  m_code = field(this, form, "CTX_CODART", m.tr("Code"));
+  m_label = field(this, form, "CTX_LIBART", m.tr("Libellé"));
+  m_unit = field(this, form, "CTX_UNITE", m.tr("Unité"));
+  m_type = field(this, form, "CTX_TYPE", m.tr("Type (A/F)"));
+  m_supplier = field(this, form, "CTX_FOURN", m.tr("Fournisseur"));
+  m_pmp = field(this, form, "CTX_PMP", m.tr("Prix d'achat"));
+  m_overhead = field(this, form, "CTX_COEFFRG", m.tr("Frais généraux %"));
+  m_margin1 = field(this, form, "CTX_COEFU1", m.tr("Marge 1 %"));
+  m_margin2 = field(this, form, "CTX_COEFU2", m.tr("Marge 2 %"));
+  m_price1 = field(this, form, "CTX_PVU1", m.tr("Prix de vente 1"));
+  m_price2 = field(this, form, "CTX_PVU2", m.tr("Prix de vente 2"));
+  m_code->setReadOnly(true);
+  const NewArticle fresh;
+  m_code->setText(state.creationCode);
+  m_label->setText(state.creationLabel);
+  m_unit->setText(fresh.unit);
+  m_type->setText(fresh.type);
+  m_price1->setText(fresh.price1);
+  m_price2->setText(fresh.price2);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(form);
+  layout->addLayout(buttons(this, m, &FCREART::save, &FCREART::cancel, &FCREART::quit));
+}
+
+FCREART::~FCREART() = default;
+
+bool FCREART::eventFilter(QObject* watched, QEvent* event) {
+  if (isEnter(event)) {
+    focusNextChild();
+    return true;
+  }
+  if (event->type() == QEvent::FocusOut) {
+    if (watched == m_type) {
+      QString type = m_type->text();
+      const bool ok = acceptArticleType(type);
+      m_type->setText(type);
+      if (!ok) {
+        m_state.messages().beep();
+        m_type->setFocus();
+      }
+    } else if (watched == m_pmp || watched == m_overhead || watched == m_margin1 ||
+               watched == m_margin2) {
+      computePrices();
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void FCREART::computePrices() {
+  NewArticle a;
+  a.purchasePrice = m_pmp->text();
+  a.overhead = m_overhead->text();
+  a.margin1 = m_margin1->text();
+  a.margin2 = m_margin2->text();
+  a.price1 = m_price1->text();
+  a.price2 = m_price2->text();
+  Calculer_Prix_Vente(a);
+  m_price1->setText(a.price1);
+  m_price2->setText(a.price2);
+}
+
+void FCREART::save() {
+  NewArticle a{m_code->text(),     m_label->text(),  m_unit->text(),     m_type->text(),
+               m_supplier->text(), m_pmp->text(),    m_overhead->text(), m_margin1->text(),
+               m_margin2->text(),  m_price1->text(), m_price2->text()};
+  ui::MessageFunnel& m = m_state.messages();
+  try {
+    if (!m_files->ensureStock()) return;
+    switch (Creer_Article(*m_files, a, m)) {
+      case ArticleField::Label:
+        m_label->setFocus();
+        return;
+      case ArticleField::Type:
+        m_type->setFocus();
+        return;
+      case ArticleField::Unit:
+        m_unit->setFocus();
+        return;
+      case ArticleField::None:
+        break;
+    }
+    m_state.createdCode = a.code;
+    if (offerNomenclature(m_state, a, m) && m_state.opener)
+      m_state.opener->openWindow(QStringLiteral("FNOMENC"));
+  } catch (const db::DbError& e) {
+    ui::showDbError(m, e);
+    return;
+  }
+  closeForm(this);
+}
+
+void FCREART::cancel() {
+  m_state.creationCode.clear();
+  m_state.creationLabel.clear();
+  closeForm(this);
+}
+
+void FCREART::quit() { closeForm(this); }
+
+FCRETRF::FCRETRF(core::ProcessState& state, QWidget* parent) : QWidget(parent), m_state(state) {
+  setObjectName(QStringLiteral("FCRETRF"));
+  ui::MessageFunnel& m = state.messages();
+  setWindowTitle(m.tr("Création d'un tarif"));
+  auto* form = new QFormLayout;
+  m_supplier = new QComboBox(this);
+  m_supplier->setObjectName(QStringLiteral("DBC_FOURN"));
+  m_supplier->setEditable(true);
+  m_supplier->installEventFilter(this);
+  m_supplierName = new QLabel(this);
+  m_supplierName->setObjectName(QStringLiteral("CTL_RSFOURN"));
+  auto* supplierRow = new QHBoxLayout;
+  supplierRow->addWidget(m_supplier);
+  supplierRow->addWidget(m_supplierName, 1);
+  form->addRow(m.tr("Fournisseur"), supplierRow);
+  m_reference = field(this, form, "CTX_REFFOURN", m.tr("Référence"));
+  m_label = field(this, form, "CTX_LIBART", m.tr("Libellé"));
+  m_unit = field(this, form, "CTX_UNITE", m.tr("Unité"));
+  m_purchase = field(this, form, "CTX_PUNIT", m.tr("Prix d'achat"));
+  m_sale = field(this, form, "CTX_PRIXVEN", m.tr("Prix de vente"));
+  m_reference->setText(state.creationCode);
+  m_label->setText(state.creationLabel);
+  try {
+    db::Recordset suppliers =
+        state.base(core::entry::Tariffs).db.OpenRecordset("TFOU", db::RecordsetType::Table);
+    suppliers.setIndex("PrimaryKey");
+    for (; !suppliers.EOF_(); suppliers.MoveNext())
+      m_supplier->addItem(suppliers.text("TFOU_CodFourn"));
+  } catch (const db::DbError&) {
+    m.show(m.tr("Le fichier des fournisseurs n'a pu être ouvert"), ui::Icon::Warning);
+  }
+  m_supplier->setCurrentIndex(-1);
+  connect(m_supplier, &QComboBox::currentTextChanged, this, &FCRETRF::showSupplierName);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(form);
+  layout->addLayout(buttons(this, m, &FCRETRF::save, &FCRETRF::cancel, &FCRETRF::quit));
+}
+
+bool FCRETRF::eventFilter(QObject*, QEvent* event) {
+  if (isEnter(event)) {
+    focusNextChild();
+    return true;
+  }
+  return false;
+}
+
+void FCRETRF::showSupplierName() {
+  try {
+    m_supplierName->setText(supplierName(m_state, m_supplier->currentText()));
+  } catch (const db::DbError&) {
+    m_supplierName->clear();
+  }
+}
+
+void FCRETRF::save() {
+  NewTariffLine l{m_supplier->currentText(), m_reference->text(), m_label->text(), m_unit->text(),
+                  m_purchase->text(),        m_sale->text()};
+  ui::MessageFunnel& m = m_state.messages();
+  try {
+    switch (Creer_Tarif(m_state, l, m)) {
+      case TariffField::Supplier:
+        m_supplier->setFocus();
+        return;
+      case TariffField::Label:
+        m_label->setFocus();
+        return;
+      case TariffField::None:
+        break;
+    }
+  } catch (const db::DbError& e) {
+    ui::showDbError(m, e);
+    return;
+  }
+  m_state.createdCode = l.reference;
+  closeForm(this);
+}
+
+void FCRETRF::cancel() {
+  m_state.creationCode.clear();
+  m_state.creationLabel.clear();
+  closeForm(this);
+}
+
+void FCRETRF::quit() { closeForm(this); }
+
+void registerCreationWindows(core::ProcessState& state) {
+  state.windows.add(QStringLiteral("FCREART"),
+                    {[&state](QWidget* parent) { return new FCREART(state, parent); }, false});
+  state.windows.add(QStringLiteral("FCRETRF"),
+                    {[&state](QWidget* parent) { return new FCRETRF(state, parent); }, false});
+  state.windows.add(QStringLiteral("FNOMENC"),
+                    {[&state](QWidget* parent) { return new FNOMENC(state, parent); }, false});
+}
+
+}  // namespace tarovent::articles

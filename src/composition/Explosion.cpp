@@ -1,0 +1,336 @@
+#include "composition/Explosion.h"
+
+#include <vector>
+
+#include "articles/ArticleFiles.h"
+#include "composition/TableLocator.h"
+#include "platform/db/Recordset.h"
+#include "platform/word/WordDocument.h"
+#include "ui/BusyCursor.h"
+
+namespace tarovent::composition {
+
+namespace {
+
+constexpr int kMaxDepth = 32;
+
+// Takes the rows an explosion writes: the first above the cursor row or at the end of the
+// cursor's table, each next one right below the previous.
+class RowTaker {
+ public:
+  RowTaker(word::WordDocument& doc, TableCursor& cursor, bool insert, DocumentChanges* changes)
+      : m_doc(doc), m_cursor(cursor), m_insert(insert), m_changes(changes) {}
+
+  int take() {
+    const int table = m_cursor.table;
+    bool reused = false;
+    if (m_insert) {
+      m_row = m_row == 0 ? m_doc.insertRow(table, m_cursor.row, word::RowPlacement::Above)
+                         : m_doc.insertRow(table, m_row, word::RowPlacement::Below);
+      ++m_cursor.row;
+    } else if (m_row == 0 && lastRowBlank()) {
+      m_row = m_doc.rowCount(table);
+      reused = true;
+    } else {
+      m_row = m_doc.appendRow(table);
+    }
+    if (m_changes) {
+      if (reused)
+        m_changes->rowsChanged(table, m_row, m_row);
+      else
+        m_changes->rowsInserted(table, m_row, 1);
+    }
+    ++m_written;
+    return m_row;
+  }
+  int table() const { return m_cursor.table; }
+  int written() const { return m_written; }
+
+ private:
+  // A table's last row left empty (a new document's) takes the first line.
+  bool lastRowBlank() const {
+    const int t = m_cursor.table, r = m_doc.rowCount(t);
+    for (int c = 1; c <= m_doc.cellCount(t, r); ++c)
+      if (!m_doc.cellText({t, r, c}).trimmed().isEmpty()) return false;
+    return true;
+  }
+
+  word::WordDocument& m_doc;
+  TableCursor& m_cursor;
+  bool m_insert;
+  DocumentChanges* m_changes;
+  int m_row = 0;
+  int m_written = 0;
+};
+
+// One explosion: the article files, the document and what the lines are written with.
+class Exploder {
+ public:
+  Exploder(articles::ArticleFiles& files, word::WordDocument& doc, const ColumnMap& columns,
+           RowTaker& rows, const ExplosionOptions& options, ui::MessageFunnel& messages)
+      : m_files(files),
+        m_doc(doc),
+        m_rows(rows),
+        m_options(options),
+        m_msg(messages),
+        m_writer(columns, withBlankZeros(options.lines, options.lines.quantityDecimals)),
+        m_labourWriter(columns, withBlankZeros(options.lines, 2)) {}
+
+  bool run(const EntryLine& line);
+
+ private:
+  // Explosion lines leave zero cells empty; labour lines count hours with two decimals.
+  static LineOptions withBlankZeros(LineOptions o, int quantityDecimals) {
+    o.blankZeros = true;
+    o.quantityDecimals = quantityDecimals;
+    return o;
+  }
+  bool stop(const QString& message) {
+    m_msg.show(message, ui::Icon::Warning);
+    return false;
+  }
+  // `Ecrire_Ligne_Nomenclature` for a component: the current article record at `level`.
+  bool writeComponent(int level, double quantity);
+  // `Ecrire_Lignes_Gamme`: the routing of `code` for `quantity` pieces, one level deeper.
+  void writeRouting(const QString& code, double quantity, int level);
+  // `Ecrire_Descriptions`: the texts of an article of type `type` outside the table.
+  void writeDescriptions(const QString& type, const QString& label, const QString& text1,
+                         const QString& text2);
+  bool routingsKept() { return m_files.hasRoutings(); }
+
+  articles::ArticleFiles& m_files;
+  word::WordDocument& m_doc;
+  RowTaker& m_rows;
+  const ExplosionOptions& m_options;
+  ui::MessageFunnel& m_msg;
+  LineWriter m_writer;
+  LineWriter m_labourWriter;
+};
+
+bool Exploder::run(const EntryLine& line) {
+  const QString code = line.code;
+  if (!m_files.Trouver_Article(code))
+    return stop(m_msg.tr("Erreur interne, article introuvable : ") + code);
+  const std::vector<articles::ExplosionLink>* first = m_files.explosionLinks(code);
+  if (!first) return stop(code + m_msg.tr(" sans décomposition!"));
+  const db::Recordset& art = m_files.articles();
+  const QString type = art.text("TARTI_Type"), label = art.text("TARTI_LIBART");
+  const QString text1 = art.text("TARTI_DESCR"), text2 = art.text("TARTI_INFOS");
+
+  Ecrire_Ligne(m_doc, m_rows.table(), m_rows.take(), m_writer, line, m_options.discountPercent,
+               m_options.rules);
+  writeDescriptions(type, label, text1, text2);
+  if (type == "F") writeRouting(code, line.quantity, 1);
+
+  // One frame per depth entered: the list of the sub-assembly that opened it, the next link,
+  // the quantity of that sub-assembly.
+  struct Frame {
+    const std::vector<articles::ExplosionLink>* links;
+    size_t next;
+    double quantity;
+    QString parent;
+  };
+  std::vector<Frame> frames{{first, 0, line.quantity, code}};
+  while (!frames.empty()) {
+    Frame& top = frames.back();
+    if (top.next == top.links->size()) {
+      frames.pop_back();
+      continue;
+    }
+    const articles::ExplosionLink& link = (*top.links)[top.next++];
+    if (!articles::Lien_Valide(link.from, link.to, m_options.today)) continue;
+    const int depth = int(frames.size());
+    const double quantity = link.quantity * top.quantity;
+    const QString component = link.component;
+    if (!m_files.Trouver_Article(component))
+      return stop(m_msg.tr("Nomenclature erronée, article ") + component + m_msg.tr(" inconnu !"));
+    const std::vector<articles::ExplosionLink>* sub = m_files.explosionLinks(component);
+    if (!sub) {
+      if (quantity != 0 && !writeComponent(depth, quantity)) return false;
+      continue;
+    }
+    // A sub-assembly already open above it: the bill goes round. The exploded article itself
+    // is not looked for, so that a bill going back to it shows it once more.
+    for (size_t i = 1; i < frames.size(); ++i) {
+      if (frames[i].parent.compare(component, Qt::CaseInsensitive) == 0) {
+        m_msg.beep();
+        return stop(m_msg.tr("Attention, nomenclature bouclante entre ") + frames[i].parent +
+                    m_msg.tr(" et ") + top.parent);
+      }
+    }
+    if (depth + 1 > kMaxDepth)
+      return stop(
+          m_msg.tr("Le nombre de niveaux dépasse les possibilités actuelles du "
+                   "programme"));
+    if (quantity != 0 && !writeComponent(depth, quantity)) return false;
+    frames.push_back({sub, 0, quantity, component});
+  }
+  return true;
+}
+
+bool Exploder::writeComponent(int level, double quantity) {
+  const db::Recordset& a = m_files.articles();
+  EntryLine l;
+  l.code = a.text("TARTI_CODART");
+  l.type = a.text("TARTI_Type");
+  l.designation = a.text("TARTI_LIBART");
+  l.unit = a.text("TARTI_UNST_LIB");
+  l.weight = a.number("TARTI_POIDS");
+  l.user1 = a.text("TARTI_USER1");
+  l.user2 = a.text("TARTI_USER2");
+  l.user3 = a.text("TARTI_USER3");
+  l.user4 = a.text("TARTI_USER4");
+  l.replacement = a.text("TARTI_REMPL");
+  l.description1 = a.text("TARTI_DESCR");
+  l.description2 = a.text("TARTI_INFOS");
+  l.quantity = quantity;
+  if (l.type == "A") {
+    l.costPrice = articles::Prix_Revient_Article(a);
+    const QString& mode = m_options.pricing.tarMat;
+    if (mode == "R")
+      l.unitPrice = l.costPrice;
+    else if (mode == "V")
+      l.unitPrice = a.number("TARTI_PVU1");
+    else if (mode == "P")
+      l.unitPrice = a.number("TARTI_PVU2");
+    else
+      return stop(m_msg.tr("Le type de tarification n'a pas été initialisé ") + "\n" +
+                  m_msg.tr("Voir Paramètres Généraux"));
+  }
+  // Components show no discount: the line's discount belongs to the article's own line.
+  Ecrire_Ligne(m_doc, m_rows.table(), m_rows.take(), m_writer, l, 0, m_options.rules, level);
+  writeDescriptions(l.type, l.designation, l.description1, l.description2);
+  if (l.type == "F") writeRouting(l.code, quantity, level + 1);
+  return true;
+}
+
+void Exploder::writeRouting(const QString& code, double quantity, int level) {
+  if (!routingsKept()) return;
+  db::Recordset& gam = m_files.routings();
+  gam.Seek(">=", code, QStringLiteral("00"), 0);
+  for (; !gam.NoMatch() && !gam.EOF_() && gam.text("TGAM_Codart").trimmed() == code;
+       gam.MoveNext()) {
+    const QString section = gam.text("TGAM_CodSec");
+    QuoteLine q;
+    q.code = "MO*" + section;
+    q.level = level;
+    q.designation = gam.text("TGAM_Libope");
+    q.quantity = gam.number("TGAM_TmpPrep") + gam.number("TGAM_TmpPie") * quantity;
+    q.unit = "H";
+    q.supplier = gam.text("TGAM_CodFourn");
+    if (m_files.Chercher_Section(section)) {
+      const db::Recordset& s = m_files.sections();
+      q.costPrice = s.number("TSEC_CoutHRevient");
+      const QString& mode = m_options.pricing.tarMo;
+      if (mode == "R")
+        q.grossPrice = q.costPrice;
+      else if (mode == "V")
+        q.grossPrice = s.number("TSEC_COUTHVENTE");
+    } else {
+      m_msg.show(m_msg.tr("Erreur GAMME: Code de section [") + section + m_msg.tr("] inconnu !! "),
+                 ui::Icon::Warning);
+    }
+    q.discountPercent = 0;
+    Calcul_Ligne(q);
+    m_labourWriter.write(m_doc, m_rows.table(), m_rows.take(), q);
+  }
+}
+
+void Exploder::writeDescriptions(const QString& type, const QString& label, const QString& text1,
+                                 const QString& text2) {
+  const TypeOptions& t = m_options.type;
+  const auto switchOf = [&](int n) {
+    return type == "N" ? t.flag(QStringLiteral("TTYP_DTRF%1_HT").arg(n))
+                       : t.flag(QStringLiteral("TTYP_DART%1%2_HT").arg(n).arg(type));
+  };
+  const struct {
+    const QString& text;
+    const char* bookmark;
+    int n;
+  } texts[] = {{text1, "DESCRHT", 1}, {text2, "DESCRTHT", 2}};
+  for (const auto& d : texts) {
+    if (d.text.trimmed().isEmpty() || !switchOf(d.n)) continue;
+    const QString bookmark = QString::fromLatin1(d.bookmark);
+    if (!m_doc.hasBookmark(bookmark)) continue;
+    word::CharFormat plain;
+    if (t.flag(QStringLiteral("TTYP_MASKHT%1").arg(d.n))) plain.hidden = true;
+    QList<word::TextPiece> paragraphs;
+    if (t.flag("TTYP_LibEnTitre")) {
+      word::CharFormat title = plain;
+      if (t.flag("TTYP_TitreEnGras")) title.bold = true;
+      if (t.flag("TTYP_TitreSouligne")) title.underline = true;
+      if (t.titleSize != 0) title.pointSize = t.titleSize;
+      paragraphs.append({label, title});
+    }
+    paragraphs.append({d.text, plain});
+    m_doc.insertParagraphsAt(bookmark, paragraphs);
+  }
+}
+
+}  // namespace
+
+ExplosionResult Eclater_Article(articles::ArticleFiles& files, word::WordDocument& doc,
+                                const ColumnMap& columns, TableCursor& cursor,
+                                const EntryLine& line, const ExplosionOptions& options,
+                                ui::MessageFunnel& messages, DocumentChanges* changes) {
+  ui::BusyCursor busy;
+  ExplosionResult result;
+  if (!files.ensureStock()) return result;
+  RowTaker rows(doc, cursor, options.insert, changes);
+  Exploder exploder(files, doc, columns, rows, options, messages);
+  result.completed = exploder.run(line);
+  result.rows = rows.written();
+  return result;
+}
+
+bool addOptionLine(word::WordDocument& doc, const QString& label) {
+  return doc.insertParagraphsAt(QStringLiteral("OPTIONS"), {{label, {}}});
+}
+
+int addLineAtEnd(articles::ArticleFiles& files, word::WordDocument& doc, const TableLayout& layout,
+                 const ColumnMap& columns, TableCursor& cursor, const EntryLine& line,
+                 const ExplosionOptions& options, ui::MessageFunnel& messages,
+                 DocumentChanges* changes) {
+  const bool option = line.type == "O";
+  if (!option) {
+    if (!cursor.isValid()) {
+      messages.show(messages.tr("Le curseur doit être positionné dans un tableau."),
+                    ui::Icon::Warning);
+      return -1;
+    }
+    if (currentTableKind(doc, layout, cursor.table) == TableKind::SubTotal) {
+      messages.show(messages.tr("Vous êtes positionné dans un tableau de sous-total"),
+                    ui::Icon::Warning);
+      return -1;
+    }
+  }
+  if (line.code.isEmpty() && line.designation.isEmpty()) return 0;
+  if (line.quantity == 0 && messages.ask(messages.tr("Quantité égale à 0 ?"), ui::Buttons::OkCancel,
+                                         1, ui::Icon::Question) != ui::Answer::Ok)
+    return -1;
+  ui::BusyCursor busy;
+  if (option) return addOptionLine(doc, line.designation) ? 1 : 0;
+
+  ExplosionOptions atEnd = options;
+  atEnd.insert = false;
+  if (line.type == "F") {
+    if (!files.ensureStock() || !files.Trouver_Article(line.code)) {
+      messages.show(messages.tr("Erreur interne : article introuvable : ") + line.code,
+                    ui::Icon::Warning);
+      return -1;
+    }
+    const ui::Answer a =
+        messages.ask(messages.tr("Voulez-vous utiliser la décomposition de l'article ") +
+                         line.code + messages.tr(" ?"),
+                     ui::Buttons::YesNoCancel, 1, ui::Icon::Question);
+    if (a == ui::Answer::Cancel) return -1;
+    if (a == ui::Answer::Yes)
+      return Eclater_Article(files, doc, columns, cursor, line, atEnd, messages, changes).rows;
+  }
+  RowTaker rows(doc, cursor, false, changes);
+  Ecrire_Ligne(doc, rows.table(), rows.take(), LineWriter(columns, options.lines), line,
+               options.discountPercent, options.rules);
+  return rows.written();
+}
+
+}  // namespace tarovent::composition

@@ -1,0 +1,341 @@
+#include "composition/LineEntry.h"
+
+#include "articles/ArticleFiles.h"
+#include "composition/CompositionSession.h"
+#include "composition/NumberFormat.h"
+#include "core/ProcessState.h"
+#include "platform/db/Database.h"
+#include "platform/db/DbError.h"
+
+namespace tarovent::composition {
+
+namespace {
+
+const QString kCode = QStringLiteral("CTX_CODART");
+const QString kQuantity = QStringLiteral("CTX_QTE");
+const QString kPrice = QStringLiteral("CTX_TPRO_PU");
+const QString kAltPrice = QStringLiteral("CTX_TPRO_PU_Bis");
+const QString kCost = QStringLiteral("CTX_PDR");
+
+struct ListSource {
+  int base;
+  const char* select;  // its first field is the code the list is ordered and positioned by
+  const char* table;
+  const char* where;
+};
+
+const ListSource& listSource(EntrySource source) {
+  static const ListSource sources[] = {
+      {core::entry::Main, "TPRO_Code, TPRO_LIB, TPRO_PU", "TPRO", ""},
+      {core::entry::Stock, "TARTI_CODART, TARTI_LIBART, TARTI_UNST_LIB, TARTI_PVU1", "TARTI",
+       "TARTI_Desactive=False"},
+      {core::entry::Planning, "TSEC_CODSEC, TSEC_Libsec, TSEC_COUTHVENTE", "TSEC", ""},
+      {core::entry::Tariffs, "TTRF_REFFOURN, TTRF_CODFOURN, TTRF_LIBART, TTRF_PrixVen", "TTRF", ""},
+  };
+  return sources[int(source)];
+}
+
+QString codeField(const ListSource& s) {
+  return QString::fromLatin1(s.select).section(QLatin1Char(','), 0, 0);
+}
+
+}  // namespace
+
+LineEntry::LineEntry(CompositionSession& session) : m_session(session) {
+  for (const QString& f : fieldNames()) m_texts.insert(f, QString());
+  m_texts[kQuantity] = QStringLiteral("0");
+  m_texts[QStringLiteral("CTX_TXTVA")] = session.vatField();
+}
+
+const QStringList& LineEntry::fieldNames() {
+  static const QStringList names = {
+      kCode,       "CTX_TPRO_LIB", "CTX_TPRO_DESCR", "CTX_TPRO_DESCR2", "CTX_UNITE",
+      "CTX_TYPE",  kQuantity,      kPrice,           kAltPrice,         kCost,
+      "CTX_POIDS", "CTX_CODFOURN", "CTX_USER1",      "CTX_USER2",       "CTX_USER3",
+      "CTX_USER4", "CTX_REMPL",    "CTX_CLREM",      "CTX_TXTVA"};
+  return names;
+}
+
+bool LineEntry::lookupEnabled(EntrySource source) const {
+  core::ProcessState& s = m_session.state();
+  return s.base(listSource(source).base).present();
+}
+
+bool LineEntry::setText(const QString& field, const QString& text) {
+  auto it = m_texts.find(field);
+  if (it == m_texts.end()) return false;
+  if (field == kCode && *it != text) m_codeChanged = true;
+  *it = text;
+  return true;
+}
+
+QString LineEntry::number(double value, const QString& mask) const {
+  return formatMasked(value, mask, m_session.decimalSeparator());
+}
+
+EntryLine LineEntry::line() const {
+  EntryLine l;
+  l.code = text(kCode);
+  l.designation = text("CTX_TPRO_LIB");
+  l.description1 = text("CTX_TPRO_DESCR");
+  l.description2 = text("CTX_TPRO_DESCR2");
+  l.unit = text("CTX_UNITE");
+  l.type = text("CTX_TYPE").trimmed().toUpper();
+  l.quantity = parseNumber(text(kQuantity));
+  l.unitPrice = parseNumber(text(kPrice));
+  l.hasAltPrice = !text(kAltPrice).trimmed().isEmpty();
+  l.altPrice = parseNumber(text(kAltPrice));
+  l.costPrice = parseNumber(text(kCost));
+  l.weight = parseNumber(text("CTX_POIDS"));
+  l.supplier = text("CTX_CODFOURN");
+  l.user1 = text("CTX_USER1");
+  l.user2 = text("CTX_USER2");
+  l.user3 = text("CTX_USER3");
+  l.user4 = text("CTX_USER4");
+  l.replacement = text("CTX_REMPL");
+  l.discountClass = text("CTX_CLREM");
+  l.vatRate = text("CTX_TXTVA");
+  return l;
+}
+
+void LineEntry::fill(const EntryLine& l) {
+  const QString quantity = text(kQuantity);
+  m_texts[kCode] = l.code;
+  m_texts["CTX_TPRO_LIB"] = l.designation;
+  m_texts["CTX_TPRO_DESCR"] = l.description1;
+  m_texts["CTX_TPRO_DESCR2"] = l.description2;
+  m_texts["CTX_UNITE"] = l.unit;
+  m_texts["CTX_TYPE"] = l.type;
+  m_texts[kQuantity] = quantity;
+  m_texts[kPrice] = number(l.unitPrice, kPriceMask);
+  m_texts[kAltPrice] = l.hasAltPrice ? number(l.altPrice, kPriceMask) : QString();
+  m_texts[kCost] = number(l.costPrice, kPriceMask);
+  m_texts["CTX_POIDS"] = l.weight != 0 ? number(l.weight, kWeightMask) : QString();
+  m_texts["CTX_CODFOURN"] = l.supplier;
+  m_texts["CTX_USER1"] = l.user1;
+  m_texts["CTX_USER2"] = l.user2;
+  m_texts["CTX_USER3"] = l.user3;
+  m_texts["CTX_USER4"] = l.user4;
+  m_texts["CTX_REMPL"] = l.replacement;
+  m_texts["CTX_CLREM"] = l.discountClass;
+  m_texts["CTX_TXTVA"] = l.vatRate.isEmpty() ? m_session.vatField() : l.vatRate;
+  m_stockArticle = l.type == "A" || l.type == "F" ? l.code : QString();
+  m_codeChanged = false;
+}
+
+LeaveOutcome LineEntry::leave(const QString& field) {
+  if (field == kCode) {
+    if (!m_codeChanged) return LeaveOutcome::Nothing;
+    m_codeChanged = false;
+    return lookUpCode();
+  }
+  if (field == kQuantity) {
+    if (text(kQuantity).trimmed().isEmpty()) m_texts[kQuantity] = QStringLiteral("0");
+    EntryLine l = line();
+    db::Recordset* breaks = priceBreaks();
+    if (breaks && !l.code.isEmpty() && applyPriceBreaks(*breaks, l, m_session.pricing())) {
+      m_texts[kPrice] = number(l.unitPrice, kPriceMask);
+      m_texts[kAltPrice] = number(l.altPrice, kPriceMask);
+    }
+    return LeaveOutcome::Nothing;
+  }
+  if (field == kPrice || field == kAltPrice || field == kCost) {
+    if (!text(field).trimmed().isEmpty())
+      m_texts[field] = number(parseNumber(text(field)), kPriceMask);
+    if (field != kPrice || m_stockArticle.isEmpty() ||
+        m_stockArticle.compare(text(kCode), Qt::CaseInsensitive) != 0)
+      return LeaveOutcome::Nothing;
+    EntryLine l = line();
+    articles::ArticleFiles& files = m_session.files();
+    if (files.Trouver_Article(m_stockArticle) &&
+        applyFloorPrice(files.articles(), l, m_session.state().messages()))
+      m_texts[kPrice] = number(l.unitPrice, kPriceMask);
+  }
+  return LeaveOutcome::Nothing;
+}
+
+db::Recordset* LineEntry::priceBreaks() {
+  core::ProcessState& s = m_session.state();
+  if (s.priceTable.isOpen()) return &s.priceTable;
+  if (m_breaks.isOpen()) return &m_breaks;
+  core::BaseEntry& commercial = s.base(core::entry::Commercial);
+  if (!commercial.open()) return nullptr;
+  try {
+    m_breaks = commercial.db.OpenRecordset(QStringLiteral("TPRIX"), db::RecordsetType::Table);
+    m_breaks.setIndex(QStringLiteral("PrimaryKey"));
+  } catch (const db::DbError&) {
+    m_breaks = {};
+    return nullptr;
+  }
+  return &m_breaks;
+}
+
+LeaveOutcome LineEntry::lookUpCode() {
+  const QString code = text(kCode).trimmed();
+  if (code.isEmpty() || !lookupEnabled(m_source)) return LeaveOutcome::Nothing;
+  try {
+    if (m_source == EntrySource::Stock) return lookUpArticle(code);
+    if (m_source == EntrySource::Tariffs) return lookUpTariff(code);
+  } catch (const db::DbError& e) {
+    ui::MessageFunnel& m = m_session.state().messages();
+    m.show(e.description() + m.tr(QStringLiteral("   Err. n° ")) + QString::number(e.number()),
+           ui::Icon::Critical);
+  }
+  return LeaveOutcome::Nothing;
+}
+
+LeaveOutcome LineEntry::lookUpArticle(const QString& code) {
+  core::ProcessState& s = m_session.state();
+  articles::ArticleFiles& files = m_session.files();
+  if (!files.ensureStock()) return LeaveOutcome::Nothing;
+  // A family code is composed in its own window, when the program has it.
+  if (s.familyTable.isOpen() && s.windows.has(QStringLiteral("FCOMPART")) && s.opener) {
+    s.familyTable.Seek("=", code);
+    if (!s.familyTable.NoMatch()) {
+      s.compositeCode = code;
+      m_handedFamily = code;
+      openWindow(QStringLiteral("FCOMPART"));
+      return LeaveOutcome::WindowOpened;
+    }
+  }
+  if (!files.Trouver_Article(code)) {
+    ui::MessageFunnel& m = s.messages();
+    offerCreation(QStringLiteral("FCREART"),
+                  m.tr(QStringLiteral("Cet article n'existe pas en stock.")),
+                  m.tr(QStringLiteral("Désirez-vous le créer ?")), code);
+    return LeaveOutcome::NotFound;
+  }
+  fill(lineFromArticle(files.articles(), m_session.pricing()));
+  return LeaveOutcome::Filled;
+}
+
+LeaveOutcome LineEntry::lookUpTariff(const QString& code) {
+  core::ProcessState& s = m_session.state();
+  db::Recordset t =
+      s.base(core::entry::Tariffs)
+          .db.OpenRecordset("select * from TTRF where TTRF_REFFOURN = " + db::sqlLiteral(code));
+  if (t.EOF_()) {
+    ui::MessageFunnel& m = s.messages();
+    offerCreation(QStringLiteral("FCRETRF"),
+                  m.tr(QStringLiteral("Cet article n'existe pas en tarif.")),
+                  m.tr(QStringLiteral("Désirez-vous le créer dans la base tarif ?")), code);
+    return LeaveOutcome::NotFound;
+  }
+  fill(lineFromTariff(t, m_session.pricing()));
+  return LeaveOutcome::Filled;
+}
+
+void LineEntry::offerCreation(const QString& window, const QString& missing,
+                              const QString& question, const QString& code) {
+  core::ProcessState& s = m_session.state();
+  ui::MessageFunnel& m = s.messages();
+  if (!s.windows.has(window) || !s.opener) {
+    // No creation form in this program yet: asking would lead nowhere.
+    m.show(missing + "\n" + m.tr(QStringLiteral("La création n'est pas disponible ici.")),
+           ui::Icon::Information);
+    return;
+  }
+  m.show(missing, ui::Icon::Information);
+  if (m.ask(question, ui::Buttons::YesNo, 1) != ui::Answer::Yes) return;
+  s.creationCode = code;
+  s.creationLabel = text("CTX_TPRO_LIB");
+  openWindow(window);
+}
+
+bool LineEntry::openWindow(const QString& name) {
+  core::ProcessState& s = m_session.state();
+  return s.opener && s.opener->openWindow(name);
+}
+
+QString LineEntry::takeReturnedCode() {
+  core::ProcessState& s = m_session.state();
+  QString code = s.compositeCode;
+  s.compositeCode.clear();
+  // The family code itself comes back when nothing was composed: leaving the field again
+  // would only reopen the window.
+  if (!code.isEmpty() && code.compare(m_handedFamily, Qt::CaseInsensitive) == 0) code.clear();
+  m_handedFamily.clear();
+  if (code.isEmpty()) {
+    code = s.createdCode;
+    s.createdCode.clear();
+  }
+  if (!code.isEmpty()) setText(kCode, code);
+  return code;
+}
+
+bool LineEntry::pick(EntrySource source, const QString& code, const QString& supplier) {
+  m_source = source;
+  core::ProcessState& s = m_session.state();
+  ui::MessageFunnel& m = s.messages();
+  articles::ArticleFiles& files = m_session.files();
+  const PricingContext c = m_session.pricing();
+  bool found = false;
+  try {
+    switch (source) {
+      case EntrySource::Options: {
+        db::Recordset o = s.mainDb().OpenRecordset("select * from TPRO where TPRO_Code = " +
+                                                   db::sqlLiteral(code));
+        if ((found = !o.EOF_())) fill(lineFromOption(o));
+        break;
+      }
+      case EntrySource::Stock:
+        if ((found = files.ensureStock() && files.Trouver_Article(code)))
+          fill(lineFromArticle(files.articles(), c));
+        break;
+      case EntrySource::Labour: {
+        const QString section = code.startsWith(QStringLiteral("MO*")) ? code.mid(3) : code;
+        if ((found = files.Chercher_Section(section))) fill(lineFromSection(files.sections(), c));
+        break;
+      }
+      case EntrySource::Tariffs: {
+        if (!s.base(core::entry::Tariffs).open()) break;
+        QString sql = "select * from TTRF where TTRF_REFFOURN = " + db::sqlLiteral(code);
+        if (!supplier.isEmpty()) sql += " and TTRF_CODFOURN = " + db::sqlLiteral(supplier);
+        db::Recordset t = s.base(core::entry::Tariffs).db.OpenRecordset(sql);
+        if ((found = !t.EOF_())) fill(lineFromTariff(t, c));
+        break;
+      }
+    }
+  } catch (const db::DbError&) {
+    found = false;
+  }
+  if (!found)
+    m.show(m.tr(QStringLiteral("Erreur interne : article introuvable : ")) + code,
+           ui::Icon::Critical);
+  return found;
+}
+
+bool LineEntry::insert() { return m_session.insertLine(line()); }
+
+db::Database* LineEntry::listDatabase(EntrySource source) const {
+  core::BaseEntry& base = m_session.state().base(listSource(source).base);
+  return base.open() ? &base.db : nullptr;
+}
+
+QString LineEntry::listQuery(EntrySource source) const {
+  const ListSource& s = listSource(source);
+  QString sql = QStringLiteral("select %1 from %2")
+                    .arg(QString::fromLatin1(s.select), QString::fromLatin1(s.table));
+  if (*s.where) sql += " where " + QString::fromLatin1(s.where);
+  return sql + " order by " + codeField(s);
+}
+
+QString LineEntry::nonReferencedQuery(const QString& column, const QString& value, bool contains) {
+  const QString test =
+      contains ? QStringLiteral("instr(1,%1,%2) <> 0").arg(column, db::sqlLiteral(value))
+               : QStringLiteral("Left(%1,%2) = %3")
+                     .arg(column)
+                     .arg(value.size())
+                     .arg(db::sqlLiteral(value));
+  return QStringLiteral("select %1 from TTRF where TTRF_Codart = '*' and %2 order by %3")
+      .arg(QString::fromLatin1(listSource(EntrySource::Tariffs).select), test, column);
+}
+
+int firstCodeAtOrAfter(const QStringList& codes, const QString& typed) {
+  if (codes.isEmpty()) return -1;
+  for (int i = 0; i < codes.size(); ++i)
+    if (codes[i].left(typed.size()).compare(typed, Qt::CaseInsensitive) >= 0) return i;
+  return int(codes.size()) - 1;
+}
+
+}  // namespace tarovent::composition

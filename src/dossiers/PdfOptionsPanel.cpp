@@ -1,0 +1,72 @@
+#include "PdfOptionsPanel.h"
+
+#include <QGridLayout>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace tarovent::dossiers {
+
+PdfOptionsPanel::PdfOptionsPanel(QWidget* parent) : QFrame(parent) {
+  setObjectName("FRM_OptPDF");
+  setFrameShape(QFrame::StyledPanel);
+  m_whole = new QRadioButton(QStringLiteral("&Tout le document"), this);
+  m_whole->setObjectName("OPT_PagePDF_0");
+  m_range = new QRadioButton(QStringLiteral("&Pages"), this);
+  m_range->setObjectName("OPT_PagePDF_1");
+  m_whole->setChecked(true);
+  const auto box = [this](const char* name) {
+    auto* e = new QLineEdit(this);
+    e->setObjectName(QString::fromLatin1(name));
+    e->setValidator(new QIntValidator(1, 9999, e));
+    e->setMaximumWidth(60);
+    return e;
+  };
+  m_first = box("CTX_PagePDF_0");
+  m_last = box("CTX_PagePDF_1");
+  auto* ok = new QPushButton(QStringLiteral("OK"), this);
+  ok->setObjectName("CMD_OKPDF");
+  auto* cancel = new QPushButton(QStringLiteral("Annuler"), this);
+  cancel->setObjectName("CMD_AnnulPDF");
+
+  auto* grid = new QGridLayout(this);
+  grid->addWidget(new QLabel(QStringLiteral("Export PDF"), this), 0, 0, 1, 4);
+  grid->addWidget(m_whole, 1, 0, 1, 4);
+  grid->addWidget(m_range, 2, 0);
+  grid->addWidget(new QLabel(QStringLiteral("de"), this), 2, 1);
+  grid->addWidget(m_first, 2, 2);
+  grid->addWidget(new QLabel(QStringLiteral("à"), this), 2, 3);
+  grid->addWidget(m_last, 2, 4);
+  grid->addWidget(ok, 3, 2, 1, 1);
+  grid->addWidget(cancel, 3, 3, 1, 2);
+
+  connect(m_range, &QRadioButton::toggled, this, &PdfOptionsPanel::enableBoxes);
+  connect(ok, &QPushButton::clicked, this, [this] {
+    hide();
+    emit accepted();
+  });
+  connect(cancel, &QPushButton::clicked, this, &QWidget::hide);
+  enableBoxes();
+  hide();
+}
+
+void PdfOptionsPanel::open() {
+  m_whole->setChecked(true);
+  enableBoxes();
+  show();
+  raise();
+  m_whole->setFocus(Qt::OtherFocusReason);
+}
+
+PdfPages PdfOptionsPanel::pages() const {
+  return {m_range->isChecked(), m_first->text(), m_last->text()};
+}
+
+void PdfOptionsPanel::enableBoxes() {
+  m_first->setEnabled(m_range->isChecked());
+  m_last->setEnabled(m_range->isChecked());
+}
+
+}  // namespace tarovent::dossiers

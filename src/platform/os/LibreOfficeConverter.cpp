@@ -1,0 +1,272 @@
+#include "LibreOfficeConverter.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStandardPaths>
+
+namespace tarovent::os {
+
+namespace {
+
+// Replies, one line each: "ready" once LibreOffice answers, then "ok" or "error: why" per job;
+// "missing: package" when the UNO bridge for Python is absent.
+constexpr char kDriver[] = R"PY(import json, subprocess, sys, time
+try:
+    import uno
+    from com.sun.star.beans import PropertyValue
+    from com.sun.star.connection import NoConnectException
+except ImportError:
+    print("missing: python3-uno", flush=True)
+    sys.exit(3)
+
+def prop(name, value):
+    p = PropertyValue()
+    p.Name = name
+    p.Value = value
+    return p
+
+def reply(text):
+    sys.stdout.write(text.replace("\n", " ") + "\n")
+    sys.stdout.flush()
+
+soffice, profile, pipe = sys.argv[1], sys.argv[2], sys.argv[3]
+url = "pipe,name=%s;urp;StarOffice.ComponentContext" % pipe
+office = subprocess.Popen([soffice, "--headless", "--invisible", "--nologo", "--norestore",
+                           "--nodefault", "--nolockcheck",
+                           "-env:UserInstallation=" + uno.systemPathToFileUrl(profile),
+                           "--accept=" + url],
+                          stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL)
+local = uno.getComponentContext()
+resolver = local.ServiceManager.createInstanceWithContext("com.sun.star.bridge.UnoUrlResolver",
+                                                          local)
+ctx = None
+while ctx is None:
+    if office.poll() is not None:
+        reply("error: LibreOffice s'est arrêté au démarrage.")
+        sys.exit(2)
+    try:
+        ctx = resolver.resolve("uno:" + url)
+    except NoConnectException:
+        time.sleep(0.1)
+desktop = ctx.ServiceManager.createInstanceWithContext("com.sun.star.frame.Desktop", ctx)
+reply("ready")
+try:
+    for line in sys.stdin:
+        if not line.strip():
+            continue
+        job = json.loads(line)
+        doc = None
+        try:
+            doc = desktop.loadComponentFromURL(uno.systemPathToFileUrl(job["in"]), "_blank", 0,
+                                               (prop("Hidden", True), prop("ReadOnly", True)))
+            if doc is None:
+                reply("error: LibreOffice ne sait pas lire ce document.")
+                continue
+            data = [prop("ExportBookmarks", False)]
+            if job.get("range"):
+                data.append(prop("PageRange", job["range"]))
+            doc.storeToURL(uno.systemPathToFileUrl(job["out"]),
+                           (prop("FilterName", "writer_pdf_Export"),
+                            prop("FilterData",
+                                 uno.Any("[]com.sun.star.beans.PropertyValue", tuple(data)))))
+            reply("ok")
+        except Exception as e:
+            reply("error: " + str(e))
+        finally:
+            if doc is not None:
+                try:
+                    doc.close(True)
+                except Exception:
+                    pass
+finally:
+    try:
+        desktop.terminate()
+    except Exception:
+        pass
+    try:
+        office.wait(10)
+    except subprocess.TimeoutExpired:
+        office.kill()
+)PY";
+
+// The Python that has the distribution's UNO bridge (a private Python on PATH usually lacks it).
+QString systemPython() {
+  for (const char* p : {"/usr/bin/python3", "/usr/local/bin/python3"})
+    if (QFileInfo::exists(QString::fromLatin1(p))) return QString::fromLatin1(p);
+  return QStandardPaths::findExecutable(QStringLiteral("python3"));
+}
+
+}  // namespace
+
+LibreOfficeConverter::LibreOfficeConverter(QString profileFolder, QString soffice, QObject* parent)
+    : PdfConverter(parent), m_profile(std::move(profileFolder)), m_soffice(std::move(soffice)) {
+  m_timer.setSingleShot(true);
+  connect(&m_timer, &QTimer::timeout, this, &LibreOfficeConverter::timedOut);
+}
+
+LibreOfficeConverter::~LibreOfficeConverter() { stop(); }
+
+void LibreOfficeConverter::setDriver(const QString& program, const QStringList& arguments) {
+  m_program = program;
+  m_arguments = arguments;
+}
+
+bool LibreOfficeConverter::running() const {
+  return m_driver && m_driver->state() == QProcess::Running && m_ready;
+}
+
+void LibreOfficeConverter::stop() {
+  m_timer.stop();
+  if (!m_driver) return;
+  QProcess* driver = m_driver;
+  m_driver = nullptr;
+  driver->disconnect(this);
+  if (driver->state() != QProcess::NotRunning) {
+    // End of input: the driver closes LibreOffice and leaves; killed when it lingers.
+    driver->closeWriteChannel();
+    if (!driver->waitForFinished(8000)) {
+      ::kill(-pid_t(driver->processId()), SIGKILL);
+      driver->waitForFinished(2000);
+    }
+  }
+  delete driver;
+  m_ready = false;
+}
+
+bool LibreOfficeConverter::launch(QString* error) {
+  QString program = m_program;
+  QStringList arguments = m_arguments;
+  if (program.isEmpty()) {
+    const QString soffice =
+        m_soffice.isEmpty() ? QStandardPaths::findExecutable(QStringLiteral("soffice")) : m_soffice;
+    if (soffice.isEmpty() || !QFileInfo(soffice).isExecutable()) {
+      *error = libreOfficeMissingMessage();
+      return false;
+    }
+    program = systemPython();
+    if (program.isEmpty()) {
+      *error = QStringLiteral(
+          "Python 3 est introuvable : installez le paquet python3-uno pour créer des fichiers "
+          "PDF.");
+      return false;
+    }
+    QDir().mkpath(m_profile);
+    const QString script = QDir(m_profile).filePath(QStringLiteral("convert.py"));
+    QFile f(script);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(kDriver) < 0) {
+      *error = QStringLiteral("Le dossier %1 n'est pas accessible en écriture.").arg(m_profile);
+      return false;
+    }
+    f.close();
+    static int serial = 0;
+    const QString pipe = QStringLiteral("tarovent_pdf_%1_%2").arg(getpid()).arg(++serial);
+    arguments = {script, soffice, QDir(m_profile).filePath(QStringLiteral("profil")), pipe};
+  }
+  m_driver = new QProcess(this);
+  // Its own process group, so that a kill reaches LibreOffice too.
+  m_driver->setChildProcessModifier([] { ::setsid(); });
+  m_driver->setProcessChannelMode(QProcess::SeparateChannels);
+  m_driver->setStandardErrorFile(QProcess::nullDevice());
+  connect(m_driver, &QProcess::readyReadStandardOutput, this, &LibreOfficeConverter::readReplies);
+  connect(m_driver, &QProcess::finished, this, &LibreOfficeConverter::driverEnded);
+  connect(m_driver, &QProcess::errorOccurred, this, [this](QProcess::ProcessError e) {
+    if (e == QProcess::FailedToStart) driverEnded();
+  });
+  m_ready = false;
+  m_driver->start(program, arguments);
+  return true;
+}
+
+void LibreOfficeConverter::start(const PdfJob& job) {
+  m_job = job;
+  m_pending = true;
+  m_timer.start(m_timeLimit);
+  if (m_driver && m_driver->state() == QProcess::NotRunning) stop();
+  if (!m_driver) {
+    QString error;
+    if (!launch(&error)) {
+      // Reported from the event loop, as every outcome is.
+      QMetaObject::invokeMethod(
+          this, [this, error] { fail(error); }, Qt::QueuedConnection);
+      return;
+    }
+  }
+  if (m_ready) send();
+}
+
+void LibreOfficeConverter::send() {
+  QJsonObject o{{"in", QFileInfo(m_job.document).absoluteFilePath()},
+                {"out", QFileInfo(m_job.pdf).absoluteFilePath()}};
+  if (!m_job.wholeDocument()) o.insert("range", m_job.pageRange());
+  m_driver->write(QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n');
+}
+
+void LibreOfficeConverter::readReplies() {
+  while (m_driver && m_driver->canReadLine()) {
+    const QString line = QString::fromUtf8(m_driver->readLine()).trimmed();
+    if (line == QLatin1String("ready")) {
+      m_ready = true;
+      if (m_pending) send();
+    } else if (line.startsWith(QLatin1String("missing: "))) {
+      const QString package = line.mid(9);
+      killAll();
+      fail(QStringLiteral("Le module Python de LibreOffice est introuvable : installez le paquet "
+                          "%1 pour créer des fichiers PDF.")
+               .arg(package));
+    } else if (m_pending && (line == QLatin1String("ok") || line.startsWith("error: "))) {
+      m_timer.stop();
+      m_pending = false;
+      finished(line == QLatin1String("ok")
+                   ? QString()
+                   : QStringLiteral("La conversion en PDF a échoué : %1").arg(line.mid(7)));
+    }
+  }
+}
+
+void LibreOfficeConverter::driverEnded() {
+  // Cleaned up from the event loop: we may be inside one of the process's own signals.
+  if (m_driver) {
+    m_driver->disconnect(this);
+    m_driver->deleteLater();
+    m_driver = nullptr;
+  }
+  m_ready = false;
+  if (m_pending) fail(QStringLiteral("LibreOffice s'est arrêté pendant la conversion en PDF."));
+}
+
+void LibreOfficeConverter::timedOut() {
+  if (!m_pending) return;
+  killAll();
+  fail(QStringLiteral("La conversion en PDF n'a pas abouti en %1 secondes : LibreOffice a été "
+                      "arrêté. Réessayez ; un nouveau LibreOffice sera démarré.")
+           .arg((m_timeLimit + 999) / 1000));
+}
+
+void LibreOfficeConverter::killAll() {
+  if (!m_driver) return;
+  QProcess* driver = m_driver;
+  m_driver = nullptr;
+  driver->disconnect(this);
+  if (driver->state() != QProcess::NotRunning) {
+    ::kill(-pid_t(driver->processId()), SIGKILL);
+    driver->waitForFinished(3000);
+  }
+  driver->deleteLater();
+  m_ready = false;
+}
+
+void LibreOfficeConverter::fail(const QString& message) {
+  m_timer.stop();
+  if (!m_pending) return;
+  m_pending = false;
+  finished(message);
+}
+
+}  // namespace tarovent::os

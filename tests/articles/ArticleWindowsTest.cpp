@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+
+#include "../composition/FamilyFixture.h"
+#include "../ui/UiTestSupport.h"
+#include "articles/CreationForms.h"
+#include "articles/FNOMENC.h"
+#include "platform/db/Database.h"
+
+namespace tarovent::articles {
+namespace {
+
+class ArticleWindowsTest : public fixtures::FamilyTest {
+ protected:
+  void stock(const QString& sql) { m_state->base(core::entry::Stock).db.Execute(sql); }
+};
+
+TEST_F(ArticleWindowsTest, ArticleFormStartsFromLineEntryAndHandsTheCodeBack) {
+  m_state->creationCode = "POMPE";
+  m_state->creationLabel = "Pompe de relevage";
+  FCREART w(*m_state);
+  test::showActive(&w);
+  const auto box = [&](const char* name) { return w.findChild<QLineEdit*>(name); };
+  EXPECT_EQ(box("CTX_LIBART")->text(), "Pompe de relevage");
+  EXPECT_EQ(box("CTX_UNITE")->text(), "UN");
+  box("CTX_TYPE")->setFocus();
+  box("CTX_TYPE")->setText("x");
+  test::pressKey(box("CTX_TYPE"), Qt::Key_Return);  // leaves the box: refused
+  EXPECT_EQ(m_messages.beeps(), 1);
+  EXPECT_EQ(QApplication::focusWidget(), box("CTX_TYPE"));
+  box("CTX_TYPE")->setText("a");
+  box("CTX_PMP")->setText("100");
+  box("CTX_COEFFRG")->setText("10");
+  box("CTX_COEFU1")->setFocus();
+  box("CTX_COEFU1")->setText("20");
+  test::pressKey(box("CTX_COEFU1"), Qt::Key_Return);
+  EXPECT_EQ(box("CTX_PVU1")->text(), "132,00");
+  w.findChild<QPushButton*>("Cmd_Enregistrer")->click();
+  EXPECT_EQ(m_state->createdCode, "POMPE");
+  EXPECT_FALSE(m_state->base(core::entry::Stock)
+                   .db.OpenRecordset("select * from TARTI where TARTI_CODART = 'POMPE'")
+                   .EOF_());
+}
+
+TEST_F(ArticleWindowsTest, NomenclatureEditorAddsChecksAndDeletesLines) {
+  stock("INSERT INTO TARTI (TARTI_CODART, TARTI_LIBART, TARTI_Type) VALUES ('P', 'Pompe', 'F')");
+  stock("INSERT INTO TARTI (TARTI_CODART, TARTI_LIBART, TARTI_Type) VALUES ('A', 'Vis', 'A')");
+  m_state->createdCode = "P";
+  FNOMENC w(*m_state);
+  QTableWidget* grid = w.grid();
+  w.Ajouter_Composant();
+  grid->item(0, FNOMENC::Code)->setText("A");
+  EXPECT_EQ(grid->item(0, FNOMENC::Label)->text(), "Vis");
+  w.Ajouter_Composant();
+  m_messages.script({ui::Answer::Yes});
+  grid->item(1, FNOMENC::Code)->setText("NEW");
+  EXPECT_EQ(grid->item(1, FNOMENC::Type)->text(), "A");  // created on save
+  grid->item(1, FNOMENC::Type)->setText("Z");
+  EXPECT_EQ(m_messages.texts().last(), "Le type doit être M (main d'oeuvre) ou A/F (article)");
+  grid->item(1, FNOMENC::Type)->setText("f");
+  grid->setCurrentCell(1, FNOMENC::Code);
+  w.Ajouter_Composant();
+  grid->item(2, FNOMENC::Level)->setText("2");
+  grid->setCurrentCell(1, FNOMENC::Code);
+  m_messages.script({ui::Answer::Yes});
+  test::pressKey(grid, Qt::Key_Delete);  // NEW goes with the line below it
+  EXPECT_EQ(grid->rowCount(), 1);
+  m_messages.script({ui::Answer::Ok});
+  EXPECT_TRUE(w.save());
+  EXPECT_FALSE(m_state->base(core::entry::Stock)
+                   .db
+                   .OpenRecordset("select * from TLIEN where TLIEN_PERE = 'P' and "
+                                  "TLIEN_FILS = 'A'")
+                   .EOF_());
+}
+
+}  // namespace
+}  // namespace tarovent::articles

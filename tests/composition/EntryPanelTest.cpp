@@ -1,0 +1,182 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QTreeWidget>
+
+#include "EntryFixture.h"
+#include "composition/EntryPanel.h"
+#include "composition/NumberFormat.h"
+#include "ui/FormNavigation.h"
+#include "ui/UiTestSupport.h"
+
+namespace tarovent::composition {
+namespace {
+
+using ui::Answer;
+
+class EntryPanelTest : public fixtures::EntryTest {
+ protected:
+  void open() {
+    m_session = openQuote();
+    ASSERT_TRUE(m_session);
+    panel = std::make_unique<EntryPanel>(*m_session);
+    QObject::connect(panel.get(), &EntryPanel::lineWritten, [this] { ++written; });
+    QObject::connect(panel.get(), &EntryPanel::leaveRequested, [this] { ++left; });
+    panel->resize(1100, 320);
+    test::showActive(panel.get());
+  }
+  static void press(int key, const QString& text = {}) {
+    test::pressKey(QApplication::focusWidget(), key, Qt::NoModifier, text);
+  }
+  static void type(const QString& text) {
+    for (const QChar c : text) press(c.toUpper().unicode(), QString(c));
+  }
+  static QString focused() {
+    return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+  }
+  QString shown(const char* name) const {
+    return panel->findChild<QLineEdit*>(QString::fromLatin1(name))->text();
+  }
+  QTableView* list() const { return panel->findChild<QTableView*>("DBG_Liste"); }
+  QStringList listCodes() const {
+    QStringList codes;
+    for (int r = 0; r < list()->model()->rowCount(); ++r)
+      codes << list()->model()->index(r, 0).data().toString();
+    return codes;
+  }
+
+  std::unique_ptr<CompositionSession> m_session;
+  std::unique_ptr<EntryPanel> panel;
+  int written = 0, left = 0;
+};
+
+TEST_F(EntryPanelTest, ALineIsComposedFromTheKeyboard) {
+  open();
+  for (const QString& name : LineEntry::fieldNames())
+    EXPECT_TRUE(panel->findChild<QWidget*>(name)) << name.toStdString();
+  auto* tree = panel->findChild<QTreeWidget*>("TRV_Sources");
+  QStringList captions;
+  for (int i = 0; i < tree->topLevelItemCount(); ++i) captions << tree->topLevelItem(i)->text(0);
+  EXPECT_EQ(captions,
+            (QStringList{"Options", "Article stock", "Main d'oeuvre", "Article non stocké"}));
+
+  panel->takeFocus();
+  EXPECT_EQ(focused(), "CTX_CODART");
+  type("VIS");
+  press(Qt::Key_Return);
+  EXPECT_EQ(focused(), "CTX_QTE");
+  EXPECT_EQ(shown("CTX_TPRO_PU"), "12,50");
+  EXPECT_EQ(shown("CTX_TPRO_PU_Bis"), "12,50");
+  EXPECT_EQ(shown("CTX_TPRO_LIB"), "Vis M8");
+
+  // A price below the floor, left with Tab, goes back up with its message.
+  press(Qt::Key_Tab);
+  EXPECT_EQ(focused(), "CTX_TPRO_PU");
+  panel->findChild<QLineEdit*>("CTX_TPRO_PU")->selectAll();
+  type("15");
+  press(Qt::Key_Tab);
+  EXPECT_EQ(shown("CTX_TPRO_PU"), "20,00");
+  EXPECT_EQ(m_messages.texts(),
+            QStringList{"Le prix plancher est de " + formatMasked(20, "### ##0.00")});
+
+  // Enter in the quantity writes the line above the cursor; the class rate 0 is refused.
+  panel->findChild<QLineEdit*>("CTX_QTE")->setFocus();
+  panel->findChild<QLineEdit*>("CTX_QTE")->selectAll();
+  type("2");
+  m_messages.clear();
+  m_messages.script({Answer::No});
+  press(Qt::Key_Enter);
+  EXPECT_EQ(written, 1);
+  EXPECT_EQ(m_messages.entries().size(), 1);
+  EXPECT_EQ(m_session->cursor(), (Cursor{m_table, 2}));
+  EXPECT_EQ(cell(*m_session, 1, 1), "VIS");
+  EXPECT_EQ(cell(*m_session, 1, 7), "38,00");  // 2 × 20,00 less the client's 5 %
+  EXPECT_EQ(focused(), "CTX_CODART");
+
+  press(Qt::Key_Escape);
+  EXPECT_EQ(left, 1);
+}
+
+TEST_F(EntryPanelTest, ListsFollowTheTreeAndTyping) {
+  open();
+  auto* tree = panel->findChild<QTreeWidget*>("TRV_Sources");
+  tree->setFocus();
+  press(Qt::Key_Up);
+  EXPECT_EQ(panel->entry().source(), EntrySource::Options);
+  EXPECT_EQ(listCodes(), QStringList{"OPT1"});
+  press(Qt::Key_Down);
+  EXPECT_EQ(panel->entry().source(), EntrySource::Stock);
+  EXPECT_EQ(listCodes(), (QStringList{"PORTAIL", "TOLE", "VIS"}));  // no inactive article
+  press(Qt::Key_Return);
+  EXPECT_EQ(focused(), "DBG_Liste");
+  type("t");
+  EXPECT_EQ(list()->currentIndex().row(), 1);
+  EXPECT_EQ(panel->findChild<QLabel*>("CTL_Recherche")->text(), "t");
+  type("z");
+  EXPECT_EQ(list()->currentIndex().row(), 2);
+  press(Qt::Key_Backspace);
+  press(Qt::Key_Return);
+  EXPECT_EQ(shown("CTX_CODART"), "TOLE");
+  EXPECT_EQ(focused(), "CTX_QTE");
+
+  // Non-referenced tariff lines, by the beginning of the column or by what it holds.
+  panel->setSource(EntrySource::Tariffs);
+  QStringList asked;
+  QString answer = "R";
+  panel->setPrompt([&](const QString& q) -> std::optional<QString> {
+    asked << q;
+    return answer;
+  });
+  panel->searchNonReferenced(false);
+  EXPECT_EQ(listCodes(), QStringList{"R-12"});
+  list()->setCurrentIndex(list()->model()->index(0, 2));
+  answer = "ag";
+  panel->searchNonReferenced(true);
+  EXPECT_EQ(listCodes(), QStringList{"B-7"});
+  EXPECT_EQ(asked, (QStringList{"Critère de sélection (Référence) : ",
+                                "Expression à rechercher (Désignation)"}));
+  press(Qt::Key_Return);
+  EXPECT_EQ(shown("CTX_CODFOURN"), "F2");
+}
+
+TEST_F(EntryPanelTest, ComposedCodeComesBackAndUnconfiguredBasesAreOff) {
+  m_state->base(core::entry::Tariffs).folder.clear();
+  open();
+  auto* tree = panel->findChild<QTreeWidget*>("TRV_Sources");
+  EXPECT_FALSE(tree->topLevelItem(int(EntrySource::Tariffs))->flags() & Qt::ItemIsEnabled);
+  EXPECT_TRUE(tree->topLevelItem(int(EntrySource::Stock))->flags() & Qt::ItemIsEnabled);
+
+  panel->windowActivated();  // nothing waiting
+  EXPECT_EQ(shown("CTX_CODART"), "");
+  m_state->compositeCode = "TOLE";
+  panel->windowActivated();
+  EXPECT_EQ(shown("CTX_CODART"), "TOLE");
+  EXPECT_EQ(focused(), "CTX_CODART");
+  EXPECT_TRUE(m_state->compositeCode.isEmpty());
+  press(Qt::Key_Return);
+  EXPECT_EQ(shown("CTX_TPRO_LIB"), "Tôle");
+  EXPECT_EQ(focused(), "CTX_QTE");
+}
+
+TEST_F(EntryPanelTest, Screenshots) {
+  const QString folder = qEnvironmentVariable("TAROVENT_SCREENSHOTS");
+  if (folder.isEmpty()) GTEST_SKIP() << "TAROVENT_SCREENSHOTS names no folder";
+  open();
+  m_state->compositeCode = "VIS";
+  panel->windowActivated();
+  press(Qt::Key_Return);
+  for (const QSize size : {QSize(1280, 330), QSize(1920, 440)}) {
+    panel->resize(size);
+    QApplication::processEvents();
+    EXPECT_TRUE(ui::saveScreenshot(
+        panel.get(),
+        folder + QStringLiteral("/EntryPanel_%1x%2.png").arg(size.width()).arg(size.height())));
+  }
+}
+
+}  // namespace
+}  // namespace tarovent::composition

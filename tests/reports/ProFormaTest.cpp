@@ -1,0 +1,210 @@
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QTableWidget>
+
+#include "core/ProcessState.h"
+#include "dossiers/DossierTestSupport.h"
+#include "install/templates/TemplateBuilder.h"
+#include "platform/word/WordDocument.h"
+#include "reports/FACPROF.h"
+#include "reports/ProForma.h"
+#include "ui/UiTestSupport.h"
+
+namespace tarovent::reports {
+namespace {
+
+using ui::Answer;
+
+TEST(ProFormaRules, TotalsNamesAndHead) {
+  const ProFormaTotals t = proFormaTotals(250.00, 23.03, 226.97, 20);
+  EXPECT_DOUBLE_EQ(t.vat, 45.39);
+  EXPECT_DOUBLE_EQ(t.withTax, 272.36);
+  EXPECT_DOUBLE_EQ(t.netSecond, 34.60);
+  EXPECT_DOUBLE_EQ(t.withTaxSecond, 41.52);
+  // Half up on the third decimal: 0.125 % of 100 is 0.125.
+  EXPECT_DOUBLE_EQ(proFormaTotals(0, 0, 100, 0.125).vat, 0.13);
+
+  EXPECT_EQ(invoiceFileName("00012_00.AB"), "00012.AB.PRF");
+  EXPECT_EQ(invoiceFileName("00012_03.ABC"), "00012ABC.PRF");
+
+  const struct {
+    QStringList parts;  // ADR1..ADR4 of the quote
+    QStringList written;
+  } cases[] = {
+      {{"1 rue Haute", "", "BP 7", "75001 Paris"}, {"1 rue Haute", "BP 7", "75001 Paris", ""}},
+      {{"", "", "", "75001 Paris"}, {"75001 Paris", "", "", ""}},
+      {{"a", "b", "c", "d"}, {"a", "b", "c", "d"}},
+  };
+  for (const auto& c : cases) {
+    QMap<QString, QString> quote{{"RS", "Aubry"}, {"CODCLI", "C1"}};
+    for (int i = 0; i < 4; ++i) quote[QStringLiteral("ADR%1").arg(i + 1)] = c.parts[i];
+    const QMap<QString, QString> head = invoiceHead(quote, "00005_00.AB", QDate(2026, 12, 6));
+    for (int i = 0; i < 4; ++i)
+      EXPECT_EQ(head.value(QStringLiteral("ADR%1").arg(i + 1)), c.written[i]) << i;
+    EXPECT_EQ(head.value("NUMDEV"), "00005_00.AB");
+    EXPECT_EQ(head.value("DATFACT"), "06/12/2026");
+    EXPECT_FALSE(head.contains("CODCLI"));
+  }
+}
+
+// Quote AB 5 version 0 of client C1 (representative MA), its document with totals and one line,
+// the FACPROF template in the documents folder.
+class ProFormaTest : public dossiers::test::MainDbTest {
+ protected:
+  void SetUp() override {
+    MainDbTest::SetUp();
+    for (const char* sql : {
+             "INSERT INTO TDOS (TDOS_SOC, TDOS_NUMDOSS, TDOS_CLIENT, TDOS_TYPE, TDOS_CAL, "
+             "TDOS_CONTACT) VALUES ('AB', 5, 'C1', 'A1', 'MA', 'Luc')",
+             "INSERT INTO TDEV (TDEV_SOC, TDEV_NUMDOSS, TDEV_NSEQ, TDEV_DATE) "
+             "VALUES ('AB', 5, 0, #01/10/2026#)",
+             "INSERT INTO TDEV (TDEV_SOC, TDEV_NUMDOSS, TDEV_NSEQ, TDEV_DATE) "
+             "VALUES ('AB', 5, 1, #01/12/2026#)",
+             "UPDATE TCLI SET TCLI_ADR1 = '1 rue Haute', TCLI_ADR2 = '', TCLI_ADR3 = 'BP 7', "
+             "TCLI_CODP = '75001', TCLI_VILLE = 'Paris' WHERE TCLI_CODE = 'C1'",
+         })
+      m_db.Execute(QString::fromUtf8(sql));
+    m_state = std::make_unique<core::ProcessState>(m_messages);
+    m_state->base(core::entry::Main).folder = m_dir.path() + '/';
+    m_state->base(core::entry::Main).file = "TAROVENT.MDB";
+    m_state->base(core::entry::Main).db = m_db;
+    m_state->config.salesRep = "MA";
+    m_state->openDocument = [this](const QString& path) {
+      m_opened << path;
+      return true;
+    };
+    QDir(m_dir.path()).mkdir("DOC_TAROVENT");
+    templates::buildProFormaTemplate(path("FACPROF.dotx"));
+    templates::buildQuoteTemplate(path("A1.dotx"), templates::QuoteTemplateKind::Standard);
+    word::WordDocument quote = word::WordDocument::fromTemplate(path("A1.dotx"));
+    quote.setBookmarkText("NUMDEV", "00005_00.AB");
+    quote.setBookmarkText("SMTBRUT", "250,00");
+    quote.setBookmarkText("SMTREM", "23,03");
+    quote.setBookmarkText("SMTNET", "226,97");
+    quote.setCellText({3, 1, 2}, "Portail coulissant");
+    quote.saveAs(document("00005_00.AB"));
+  }
+  QString document(const QString& name) { return m_dir.filePath("DOC_TAROVENT/" + name); }
+  ProForma::Outcome make(const QString& vat, bool withText, const QString& number = "00005_00.AB") {
+    ProForma p(*m_state, [this](const QStringList& t, const QString&, const QString&) {
+      m_offered = t;
+      return m_choice;
+    });
+    return p.make({number, vat, withText});
+  }
+  QString invoiceText() {
+    return word::WordDocument::open(document("00005.AB.PRF"), word::OpenMode::ReadOnly).bodyText();
+  }
+  QString mark(const QString& name) {
+    return word::WordDocument::open(document("00005.AB.PRF"), word::OpenMode::ReadOnly)
+        .bookmarkText(name);
+  }
+  QByteArray hash() {
+    QFile f(document("00005.AB.PRF"));
+    f.open(QIODevice::ReadOnly);
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1);
+  }
+
+  std::unique_ptr<core::ProcessState> m_state;
+  QStringList m_opened, m_offered;
+  QString m_choice;
+};
+
+// Every stop says its message and writes nothing.
+TEST_F(ProFormaTest, StopsWithTheirMessages) {
+  const struct {
+    QString vat, number;
+    ProForma::Outcome outcome;
+    QString message;
+  } cases[] = {
+      {"", "00005_00.AB", ProForma::Outcome::NoVat, "Saisir un taux de T.V.A."},
+      {"20", "00005_01.AB", ProForma::Outcome::NoDocument, "Texte du devis introuvable."},
+      {"", "00005_01.AB", ProForma::Outcome::NoVat, "Saisir un taux de T.V.A."},
+  };
+  for (const auto& c : cases) {
+    m_messages.clear();
+    EXPECT_EQ(make(c.vat, false, c.number), c.outcome);
+    EXPECT_EQ(m_messages.texts(), QStringList{c.message});
+  }
+  QFile::remove(path("FACPROF.dotx"));
+  m_messages.clear();
+  EXPECT_EQ(make("20", false), ProForma::Outcome::NoTemplate);
+  EXPECT_EQ(m_messages.texts(), QStringList{"Le modèle WORD <FACPROF> est introuvable."});
+  EXPECT_FALSE(QFile::exists(document("00005.AB.PRF")));
+  EXPECT_TRUE(m_opened.isEmpty());
+}
+
+// The invoice: head and totals written, the quote's text carried only when asked, without its
+// bookmarks; then "Yes" to the question keeps it untouched whatever the rate, "No" remakes it.
+TEST_F(ProFormaTest, MakesKeepsAndRemakesTheInvoice) {
+  ASSERT_EQ(make("20", true), ProForma::Outcome::Made);
+  EXPECT_EQ(m_opened, QStringList{document("00005.AB.PRF")});
+  const QMap<QString, QString> expected{{"SHTNET", "226,97"},
+                                        {"SMTTVA", "45,39"},
+                                        {"STTC", "272,36"},
+                                        {"DEVISEHT", "34,60"},
+                                        {"DEVISE", "41,52"},
+                                        {"STXTVA", "20,00%"},
+                                        {"RS", "Aubry"},
+                                        {"ADR2", "BP 7"},
+                                        {"ADR3", "75001 Paris"},
+                                        {"NUMDEV", "00005_00.AB"},
+                                        {"NUMDEV_P1", "00005_00.AB"},
+                                        {"CONTACT", "Luc"}};
+  for (auto it = expected.cbegin(); it != expected.cend(); ++it)
+    EXPECT_EQ(mark(it.key()).replace('.', ',').trimmed(), QString(it.value()).replace('.', ','))
+        << it.key().toStdString();
+  EXPECT_TRUE(invoiceText().contains("Portail coulissant"));
+  const word::WordDocument invoice =
+      word::WordDocument::open(document("00005.AB.PRF"), word::OpenMode::ReadOnly);
+  EXPECT_FALSE(invoice.hasBookmark("CODART"));
+  EXPECT_FALSE(invoice.isTemplate());
+
+  const QByteArray made = hash();
+  m_messages.script({Answer::Yes});
+  m_opened.clear();
+  EXPECT_EQ(make("5,5", false), ProForma::Outcome::KeptExisting);
+  EXPECT_EQ(m_messages.texts().last(),
+            "Cette facture existe déjà. Voulez-vous conserver le texte existant ?");
+  EXPECT_EQ(hash(), made);
+  EXPECT_EQ(m_opened, QStringList{document("00005.AB.PRF")});
+
+  m_messages.script({Answer::No});
+  EXPECT_EQ(make("5,5", false), ProForma::Outcome::Made);
+  EXPECT_EQ(mark("SMTTVA").replace('.', ',').trimmed(), "12,48");
+  EXPECT_FALSE(invoiceText().contains("Portail coulissant"));
+}
+
+TEST_F(ProFormaTest, SeveralTemplatesAreChosen) {
+  QFile::copy(path("FACPROF.dotx"), path("FACPROF_EXPORT.dotx"));
+  m_choice.clear();
+  EXPECT_EQ(make("20", false), ProForma::Outcome::Cancelled);
+  EXPECT_EQ(m_offered, QStringList({path("FACPROF.dotx"), path("FACPROF_EXPORT.dotx")}));
+  m_choice = path("FACPROF_EXPORT.dotx");
+  EXPECT_EQ(make("20", false), ProForma::Outcome::Made);
+}
+
+TEST_F(ProFormaTest, WindowListsTheRepresentativesQuotesWithTheirMarks) {
+  std::unique_ptr<FACPROF> w(FACPROF::create(*m_state));
+  ASSERT_TRUE(w);
+  auto* list = w->findChild<QTableWidget*>("DBG_Devis");
+  ASSERT_EQ(list->rowCount(), 2);
+  const int first = list->item(0, 0)->text() == "00005_00.AB" ? 0 : 1;
+  EXPECT_EQ(list->item(1 - first, 0)->text(), "00005_01.AB");
+  EXPECT_EQ(list->item(first, 3)->text(), "X");  // its text exists, the other's does not
+  EXPECT_EQ(list->item(1 - first, 3)->text(), "");
+  EXPECT_EQ(list->item(first, 4)->text(), "");
+  w->makeInvoice();  // nothing selected
+  EXPECT_EQ(m_messages.beeps(), 1);
+  list->selectRow(first);
+  w->makeInvoice();
+  EXPECT_EQ(list->item(first, 4)->text(), "X");
+
+  m_state->config.salesRep = "JD";
+  EXPECT_FALSE(FACPROF::create(*m_state));
+  EXPECT_EQ(m_messages.texts().last(), "Aucun devis n'a été trouvé ...");
+}
+
+}  // namespace
+}  // namespace tarovent::reports
