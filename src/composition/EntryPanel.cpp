@@ -226,10 +226,10 @@ void EntryPanel::setSource(EntrySource source) {
 }
 
 void EntryPanel::loadList(const QString& sql) {
-  const SourceSpec& spec = kSources[int(m_entry.source())];
+  const SourceSpec& source = kSources[int(m_entry.source())];
   m_model->clear();
   QStringList headers;
-  for (const QString& h : spec.headers) headers << m_session.state().Traduire(h);
+  for (const QString& h : source.headers) headers << m_session.state().Traduire(h);
   m_model->setHorizontalHeaderLabels(headers);
   db::Database* db = m_entry.listDatabase(m_entry.source());
   if (!db) return;

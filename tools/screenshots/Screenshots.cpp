@@ -66,8 +66,8 @@ int main(int argc, char** argv) {
   // Modal windows wait for an answer: only those living in the work area are taken.
   for (QAction* action : menu.findChildren<QAction*>()) {
     const QString window = action->property("window").toString();
-    const ui::WindowSpec* spec = state.windows.find(window);
-    if (!spec || spec->modal || !action->isEnabled()) continue;
+    const ui::WindowSpec* entry = state.windows.find(window);
+    if (!entry || entry->modal || !action->isEnabled()) continue;
     action->trigger();
     QApplication::processEvents();
     QMdiSubWindow* sub = menu.workArea()->activeSubWindow();
