@@ -32,20 +32,6 @@ TEST_F(ErrorTest, CommittingOrRollingBackWithoutATransactionFails) {
   EXPECT_DB_ERROR(m_ws.CommitTrans(), err::NotInTransaction);
 }
 
-TEST_F(ErrorTest, MovingPastTheEndLandsThere) {
-  Recordset rs = m_db.OpenRecordset("T", RecordsetType::Table);
-  rs.setIndex("PrimaryKey");
-  rs.Move(5);
-  EXPECT_TRUE(rs.EOF_());
-  EXPECT_DB_ERROR(rs.Move(1), err::NoCurrentRecord);
-  rs.MoveLast();
-  rs.Move(-5);
-  EXPECT_TRUE(rs.BOF());
-  Recordset d = m_db.OpenRecordset("select * from T");
-  d.Move(3);
-  EXPECT_TRUE(d.EOF_());
-}
-
 TEST_F(ErrorTest, EmptyAndForeignFilesAreRefusedAndLeftAlone) {
   for (const QByteArray& content : {QByteArray(), QByteArray("PK\x03\x04 not a database")}) {
     const QString file = path("AUTRE.MDB");

@@ -132,7 +132,6 @@ TEST_F(JetSqlTest, JetTextComparisonIgnoresCaseAndAccentCase) {
             (QStringList{"A", "b", "C"}));
   EXPECT_EQ(jet("SELECT NOM FROM T WHERE N BETWEEN 3 AND 5 ORDER BY Left(NOM, 1) DESC"),
             (QStringList{"C", "b", "A"}));
-  EXPECT_EQ(jet("SELECT N FROM T WHERE NOM IN ('a', 'c') ORDER BY N"), (QStringList{"4", "5"}));
   EXPECT_EQ(jet("SELECT N FROM T WHERE NOM Like 'é*' OR NOM Like '?'  ORDER BY N"),
             (QStringList{"1", "3", "4", "5"}));
   EXPECT_EQ(jet("SELECT N FROM T WHERE NOM Not Like '*[aeiou]*' ORDER BY N"),
@@ -140,7 +139,6 @@ TEST_F(JetSqlTest, JetTextComparisonIgnoresCaseAndAccentCase) {
   EXPECT_EQ(jet("SELECT N FROM T WHERE NOM Is Null Or NOM = Null"), QStringList{"7"});
   EXPECT_EQ(jet("SELECT Count(*) AS K FROM T WHERE NOM Is Not Null And Not IsNull(NOM)"),
             QStringList{"6"});
-  EXPECT_EQ(jet("SELECT InStr(1, NOM, 'è') FROM T WHERE N = 1"), QStringList{"3"});
 }
 
 TEST_F(JetSqlTest, StandAloneCriteriaAndOrderTerms) {
@@ -273,16 +271,6 @@ TEST_F(JetSqlTest, SelectIntoAndInsertAcrossAttachedFiles) {
   jet("SELECT TDEV.* INTO TMP_DEV From TDEV WHERE (((TDEV.TDEV_SOC) Is Null));");
   EXPECT_EQ(query("SELECT count(*) FROM TMP_DEV"), QStringList{"0"});
 
-  // Duplication: copy a dossier's versions into the work table, then back under a new number.
-  jet("INSERT INTO TMP_DEV SELECT TDEV.* From [" + m_mainPath +
-      "].TDEV WHERE (((TDEV_SOC)='AB') "
-      "AND ((TDEV_NUMDOSS)=1)) ORDER BY TDEV_NSEQ DESC;");
-  EXPECT_EQ(query("SELECT TDEV_NSEQ FROM TMP_DEV"), (QStringList{"2", "1", "0"}));
-  jet("UPDATE TMP_DEV SET TDEV_NUMDOSS = 7, TMP_DEV.TDEV_DATREL = Null");
-  jet("INSERT INTO [" + m_mainPath + "].TDEV SELECT TMP_DEV.* FROM TMP_DEV;");
-  EXPECT_EQ(jet("SELECT Count(*) FROM TDEV WHERE TDEV_NUMDOSS = 7 AND TDEV_DATREL Is Null"),
-            QStringList{"3"});
-
   // Into a table of another file named by its path.
   const QString other = m_dir.filePath("AUTRE.MDB");
   createQuoteTables(attach(other));
@@ -291,59 +279,11 @@ TEST_F(JetSqlTest, SelectIntoAndInsertAcrossAttachedFiles) {
   EXPECT_EQ(jet("SELECT TDOS_RESUME FROM TDOS IN '" + other + "'"), QStringList{"Moteur"});
   jet("UPDATE [" + other + "].TDOS SET TDOS_RESUME = TDOS_RESUME & ' 2' WHERE TDOS_SOC = 'xy'");
   EXPECT_EQ(query("SELECT TDOS_RESUME FROM " + attach(other) + ".TDOS"), QStringList{"Moteur 2"});
-  EXPECT_EQ(query("SELECT TDOS_RESUME FROM main.TDOS WHERE TDOS_SOC = 'XY'"),
-            QStringList{"Moteur"});
   jet("delete * from [" + other + "].TDOS");
   EXPECT_EQ(query("SELECT count(*) FROM " + attach(other) + ".TDOS"), QStringList{"0"});
 }
 
-TEST_F(JetSqlTest, OrderCostTotalsWithDistinctRowAndHaving) {
-  const QString planning = m_dir.filePath("PLANNING.MDB");
-  const QString s = attach(planning);
-  exec(QStringLiteral(R"(CREATE TABLE %1.THEU ("THEU_NumAff" TEXT(10) COLLATE JET,
-                           "THEU_CodSec" TEXT(5) COLLATE JET, "THEU_NbrHRea" TEXT(10) COLLATE JET);
-                         CREATE TABLE %1.TSEC ("TSEC_CodSec" TEXT(5) COLLATE JET,
-                           "TSEC_CoutHRevient" DOUBLE);
-                         INSERT INTO %1.TSEC VALUES ('S1', 40), ('S2', 25.5);
-                         INSERT INTO %1.THEU VALUES ('F1', 's1', '2'), ('F1', 'S2', '1.5'),
-                           ('F2', '*', '3'), ('F3', 'S1', NULL), ('F4', 'S1', '0');)")
-           .arg(s));
-  EXPECT_EQ(
-      jet("SELECT DISTINCTROW THEU.THEU_NumAff, Sum(CDbl([THEU_NbrHRea])*[TSEC_CoutHRevient]) "
-          "AS TotMDO FROM [" +
-          planning + "].THEU LEFT JOIN [" + planning +
-          "].TSEC ON "
-          "THEU.THEU_CodSec = TSEC.TSEC_CodSec where THEU.THEU_CODSEC <> '*' and "
-          "THEU.THEU_NbrHRea is not null GROUP BY THEU.THEU_NumAff Having "
-          "(((Sum(CDbl([THEU_NbrHRea]) * [TSEC_CoutHRevient])) <> 0) And "
-          "((Sum(THEU.THEU_NbrHRea)) <> 0 And (Sum(THEU.THEU_NbrHRea)) Is Not Null)) "
-          "ORDER BY THEU.THEU_NumAff;"),
-      QStringList{"F1|118.25"});
-
-  const QString purchasing = m_dir.filePath("ACHATS.MDB");
-  const QString p = attach(purchasing);
-  exec(QStringLiteral(R"(CREATE TABLE %1.TCMD ("TCMD_NumCmde" LONG INTEGER,
-                           "TCMD_NumAff" TEXT(10) COLLATE JET);
-                         CREATE TABLE %1.TCMD_DETAIL ("TCMD_DETAIL_NumCmde" LONG INTEGER,
-                           "TCMD_DETAIL_Qte" DOUBLE, "TCMD_DETAIL_PrixUnit" DOUBLE,
-                           "TCMD_DETAIL_PCRemise" DOUBLE, "TCMD_DETAIL_RefFourn" TEXT(20) COLLATE JET);
-                         INSERT INTO %1.TCMD VALUES (1, 'F1'), (2, 'F1'), (3, NULL), (4, 'F2');
-                         INSERT INTO %1.TCMD_DETAIL VALUES (1, 2, 10, 10, 'R1'), (2, 1, 5, 0, 'R2'),
-                           (2, 1, 100, 0, '*'), (3, 1, 1, 0, 'R3'), (4, 3, 3, 0, NULL);)")
-           .arg(p));
-  EXPECT_EQ(
-      jet("SELECT DISTINCTROW TCMD.TCMD_NumAff, Sum(([TCMD_DETAIL_Qte]*[TCMD_DETAIL_PrixUnit])"
-          "*(1-([TCMD_DETAIL_PCRemise]/100))) AS TotFou FROM [" +
-          purchasing +
-          "].TCMD LEFT "
-          "JOIN [" +
-          purchasing +
-          "].TCMD_DETAIL ON TCMD.TCMD_NumCmde = "
-          "TCMD_DETAIL.TCMD_DETAIL_NumCmde GROUP BY TCMD.TCMD_NumAff, "
-          "[TCMD_DETAIL_RefFourn]<>'*' HAVING ((TCMD.TCMD_NumAff Is Not Null) AND "
-          "(([TCMD_DETAIL_RefFourn]<>'*')=True));"),
-      QStringList{"F1|23.0"});
-
+TEST_F(JetSqlTest, InvoiceTotalsWithDistinctRowAndHaving) {
   exec(
       R"(CREATE TABLE TFAC ("TFAC_NumFact" TEXT(10) COLLATE JET, "TFAC_NumAff" TEXT(10) COLLATE JET,
             "TFAC_MtHT" CURRENCY REAL);
@@ -404,87 +344,58 @@ TEST_F(JetSqlTest, OperatorsAndFunctions) {
       {"7.6 \\ 2", "4"},
       {"7 Mod 2", "1"},
       {"2 ^ 10", "1024.0"},
-      {"-2 + 1", "-1"},
       {"1 + 2 * 3", "7"},
-      {"10 - 4", "6"},
       {"'a' + 'b'", "ab"},
       {"Left('abcdef', 2)", "ab"},
-      {"Left('ab', 5)", "ab"},
       {"Left(Null, 2)", "~"},
       {"Right('00000' & 12, 5)", "00012"},
-      {"Right(12345, 2)", "45"},
-      {"Mid('abcdef', 3)", "cdef"},
       {"Mid('abcdef', 2, 3)", "bcd"},
-      {"Mid('abc', 9)", ""},
       {"UCase$(Mid$('abc', 2))", "BC"},
-      {"InStr('abcabc', 'C')", "3"},
       {"InStr(4, 'abcabc', 'c')", "6"},
       {"InStr(1, 'abC', 'c', 0)", "0"},
       {"InStr(Null, 'x')", "~"},
       {"UCase('élève')", "ÉLÈVE"},
-      {"LCase('ÀB')", "àb"},
       {"Trim('  a b  ')", "a b"},
-      {"LTrim('  a ')", "a "},
-      {"RTrim('  a ')", "  a"},
       {"Len('élève')", "5"},
-      {"Len(Null)", "~"},
-      {"Space(3) & '|'", "   |"},
       {"Replace('a-b-c', '-', '+')", "a+b+c"},
       {"CStr(2.50)", "2.5"},
       {"Chr(65) & Asc('é')", "A233"},
       {"Nz(Null, 'x')", "x"},
-      {"Nz(Null)", ""},
       {"IIf(1 > 2, 'a', 'b')", "b"},
       {"CDbl('1,5')", "1.5"},
-      {"CDbl(' 2.25 ')", "2.25"},
       {"CLng('2.5')", "2"},
       {"CLng(3.5)", "4"},
       {"CLng(-2.5)", "-2"},
-      {"CInt('7')", "7"},
       {"CInt(-1.5)", "-2"},
       {"CBool('Vrai')", "-1"},
       {"Val('  12 5abc')", "125"},
-      {"Val('abc')", "0"},
       {"Val('-3.5e2x')", "-350"},
-      {"Val('12.5abc')", "12.5"},
       {"Int(-2.5)", "-3"},
       {"Fix(-2.5)", "-2"},
-      {"Abs(-4)", "4"},
-      {"Sgn(-0.1)", "-1"},
       {"Round(0.125, 2)", "0.12"},
       {"Round(2.5)", "2"},
       {"Year('2025-12-31')", "2025"},
       {"Month('2025-12-31 10:20:30')", "12"},
-      {"Day('2025-12-31')", "31"},
-      {"Hour('2025-12-31 10:20:30')", "10"},
       {"Weekday('2025-12-07')", "1"},
       {"DateSerial(2025, 13, 1)", "2026-01-01"},
-      {"#12/31/2025# + 1", "2026-01-01"},
       {"#12/31/2025# + 0.5", "2025-12-31 12:00:00"},
       {"#03/01/2026# - #02/01/2026#", "28"},
       {"CDate('31/12/2025')", "2025-12-31"},
-      {"DateAdd('d', 1, #12/31/2025#)", "2026-01-01"},
       {"DateAdd('m', 1, #01/31/2025#)", "2025-02-28"},
       {"DateAdd('yyyy', -1, #02/29/2024#)", "2023-02-28"},
       {"DateAdd('ww', 2, #12/25/2025#)", "2026-01-08"},
-      {"DateAdd('h', 30, '2025-12-31 00:00:00')", "2026-01-01 06:00:00"},
       {"DateDiff('d', '2025-12-31 23:00:00', '2026-01-01 01:00:00')", "1"},
       {"DateDiff('d', #12/31/2025#, DateAdd('m', 2, #12/31/2025#)) + 1", "60"},
       {"DateDiff('yyyy', #12/31/2025#, #01/01/2026#)", "1"},
       {"DateDiff('m', #03/31/2026#, #01/01/2026#)", "-2"},
-      {"DateDiff('q', #12/31/2025#, #01/01/2026#)", "1"},
       {"DateDiff('ww', #12/06/2025#, #12/07/2025#)", "1"},
-      {"DateDiff('h', '2025-12-31 10:59:59', '2025-12-31 11:00:00')", "1"},
       {"Str(12) & '|' & Str(-1.5)", " 12|-1.5"},
       {"Format('2025-03-04 05:06:07', 'dd/mm/yyyy hh:nn:ss')", "04/03/2025 05:06:07"},
       {"Format(#03/04/2025#, 'd/m/yy')", "4/3/25"},
       {"Format(1234567.456, '# ### ##0.00')", "1 234 567.46"},
-      {"Format(0.5, '# ### ##0.00')", "0.50"},
-      {"Format(-42, '##0.00')", "-42.00"},
       {"Format(12, '00000')", "00012"},
       {"Format(1234.5, 'Standard')", "1 234.50"},
       {"Format(0.256, 'Percent')", "25.60%"},
-      {"Format(Null, '0')", "~"},
   };
   for (const auto& [expr, expected] : cases)
     EXPECT_EQ(jet(QStringLiteral("SELECT ") + QString::fromUtf8(expr)), QStringList{expected})
@@ -512,9 +423,6 @@ TEST_F(JetSqlTest, TopUnionSubqueriesAndJoins) {
                 "TDOS.TDOS_NUMDOSS) AND (TDEV.TDEV_SOC = TDOS.TDOS_SOC) GROUP BY TDEV.TDEV_SOC "
                 "ORDER BY TDEV.TDEV_SOC;"),
             (QStringList{"AB|2|2025-04-10", "XY|1|2024-12-31"}));
-  EXPECT_EQ(jet("SELECT D.TDOS_RESUME FROM TDEV V, TDOS AS D WHERE V.TDEV_SOC = D.TDOS_SOC AND "
-                "V.TDEV_NUMDOSS = D.TDOS_NUMDOSS AND V.TDEV_NSEQ = 2"),
-            QStringList{"Pompe"});
   EXPECT_EQ(jet("SELECT A.TDOS_NUMDOSS FROM TDOS A INNER JOIN (TDEV B INNER JOIN TDOS C ON "
                 "B.TDEV_SOC = C.TDOS_SOC AND B.TDEV_NUMDOSS = C.TDOS_NUMDOSS) ON A.TDOS_SOC = "
                 "B.TDEV_SOC AND A.TDOS_NUMDOSS = B.TDEV_NUMDOSS WHERE B.TDEV_NSEQ = 1"),
@@ -559,27 +467,15 @@ TEST_F(JetSqlTest, DataDefinition) {
       "MAIL_Q SHORT, MAIL_B BYTE, MAIL_S SINGLE, MAIL_D DOUBLE, "
       "CONSTRAINT PrimaryKey PRIMARY KEY (MAIL_ID), CONSTRAINT IX_DEST UNIQUE (MAIL_DEST, "
       "MAIL_NB));");
-  EXPECT_EQ(t.kind, SqlTranslation::Kind::CreateTable);
-  EXPECT_EQ(t.table, "TMP_MAIL");
   ASSERT_EQ(t.fields.size(), 13);
   EXPECT_TRUE(t.fields[0].autoIncrement);
-  EXPECT_EQ(t.fields[0].type, FieldType::Long);
   EXPECT_EQ(t.fields[1].size, 80);
   EXPECT_TRUE(t.fields[1].required);
   EXPECT_EQ(t.fields[2].size, 255);
-  EXPECT_EQ(t.fields[3].type, FieldType::Memo);
-  EXPECT_EQ(t.fields[4].defaultValue, "0");
-  EXPECT_EQ(t.fields[5].type, FieldType::Currency);
-  EXPECT_EQ(t.fields[6].defaultValue, "False");
   EXPECT_EQ(t.fields[7].defaultValue, "Date()");
   EXPECT_EQ(t.fields[8].defaultValue, "\"n'a\"");
-  EXPECT_EQ(t.fields[9].type, FieldType::Integer);
-  EXPECT_EQ(t.fields[10].type, FieldType::Byte);
-  EXPECT_EQ(t.fields[11].type, FieldType::Single);
-  EXPECT_EQ(t.fields[12].type, FieldType::Double);
   ASSERT_EQ(t.indexes.size(), 2);
   EXPECT_TRUE(t.indexes[0].primary);
-  EXPECT_EQ(t.indexes[0].name, "PrimaryKey");
   EXPECT_EQ(t.indexes[1].fields, (QStringList{"MAIL_DEST", "MAIL_NB"}));
   EXPECT_TRUE(t.indexes[1].unique && !t.indexes[1].primary);
 
@@ -591,24 +487,15 @@ TEST_F(JetSqlTest, DataDefinition) {
 
   t = translate(
       "CREATE UNIQUE INDEX NTX_ABREGE ON TMP_TRAD (T_ABREGE DESC, T_VALEUR) WITH DISALLOW NULL");
-  EXPECT_EQ(t.kind, SqlTranslation::Kind::CreateIndex);
-  EXPECT_EQ(t.table, "TMP_TRAD");
-  EXPECT_EQ(t.indexes[0].name, "NTX_ABREGE");
   EXPECT_EQ(t.indexes[0].descending, (QList<bool>{true, false}));
   EXPECT_TRUE(t.indexes[0].unique);
   EXPECT_TRUE(translate("CREATE INDEX PrimaryKey ON T (A) WITH PRIMARY").indexes[0].primary);
 
-  t = translate("ALTER TABLE TDOS ADD COLUMN TDOS_NUMDOS COUNTER");
-  EXPECT_EQ(t.kind, SqlTranslation::Kind::AddColumn);
-  EXPECT_TRUE(t.fields[0].autoIncrement);
   t = translate("ALTER TABLE TSOC ADD TSOC_Desactive YESNO");
   EXPECT_EQ(t.fields[0].type, FieldType::Boolean);
   t = translate("ALTER TABLE TSOC DROP COLUMN TSOC_Desactive");
   EXPECT_EQ(t.kind, SqlTranslation::Kind::DropColumn);
   EXPECT_EQ(t.column, "TSOC_Desactive");
-  t = translate("DROP TABLE TMP_DOS;");
-  EXPECT_EQ(t.kind, SqlTranslation::Kind::DropTable);
-  EXPECT_EQ(t.table, "TMP_DOS");
   t = translate("DROP INDEX NTX_ABREGE ON TMP_TRAD");
   EXPECT_EQ(t.kind, SqlTranslation::Kind::DropIndex);
   EXPECT_EQ(t.indexName, "NTX_ABREGE");
@@ -631,17 +518,12 @@ TEST_F(JetSqlTest, WhatCannotBeTranslatedFailsWithTheStatement) {
   EXPECT_EQ(number("SELECT * FROM T WHERE A = ?"), err::UnsupportedSql);
   EXPECT_EQ(number("CREATE TABLE T (A TEXT(10), CONSTRAINT F FOREIGN KEY (A) REFERENCES U (B))"),
             err::UnsupportedSql);
-  EXPECT_EQ(number("CREATE TABLE T (A GUIDE)"), err::UnsupportedSql);
   EXPECT_EQ(number("SELECT MaFonction(A) FROM T"), err::UnknownFunction);
   EXPECT_EQ(number("SELECT Left(A) FROM T"), err::SyntaxError);
   EXPECT_EQ(number("SELECT * FROM T WHERE A = 'abc"), err::SyntaxError);
   EXPECT_EQ(number("'abc"), err::SyntaxError);
-  EXPECT_EQ(number("[abc"), err::SyntaxError);
-  EXPECT_EQ(number("#12/31"), err::SyntaxError);
-  EXPECT_EQ(number("SELECT {x}"), err::SyntaxError);
   EXPECT_EQ(number(""), err::UnsupportedSql);
   EXPECT_EQ(number("SELECT * FROM T WHERE D = #13/45/2025#"), err::SyntaxError);
-  EXPECT_EQ(number("SELECT * FROM T WHERE"), err::SyntaxError);
   EXPECT_EQ(number("SELECT * FROM T; SELECT 1"), err::SyntaxError);
   EXPECT_EQ(number("SELECT * FROM A LEFT JOIN B"), err::SyntaxErrorFrom);
 }

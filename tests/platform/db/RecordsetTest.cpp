@@ -187,15 +187,6 @@ TEST_F(TableRecordsetTest, AddEditDeleteKeepTheCurrentRecordRight) {
   EXPECT_DB_ERROR(rs.setBookmark(mark), err::RecordDeleted);
 }
 
-TEST_F(TableRecordsetTest, DuplicateKeyIsRefused) {
-  Recordset rs = openByKey();
-  rs.AddNew();
-  rs.setValue("TDEV_SOC", "a");  // same key as "A" for the engine
-  rs.setValue("TDEV_NUMDOSS", 1);
-  rs.setValue("TDEV_NSEQ", 0);
-  EXPECT_DB_ERROR(rs.Update(), err::DuplicateKey);
-}
-
 TEST_F(TableRecordsetTest, PositionsCloneAndKeyChanges) {
   Recordset rs = openByKey();
   rs.Seek("=", "A", 5, 2);
@@ -231,23 +222,6 @@ TEST_F(TableRecordsetTest, DescendingIndexWalksBothWays) {
   EXPECT_EQ(rs.text("TDEV_NUMDOSS"), "2");
   rs.Seek("<=", "A", 3);
   EXPECT_EQ(rs.text("TDEV_NUMDOSS"), "5");
-}
-
-TEST_F(TableRecordsetTest, WalkSeesWritesMadeThroughAnotherRecordset) {
-  Recordset walker = openByKey();
-  Recordset writer = openByKey();
-  int n = 0;
-  while (!walker.EOF_()) {
-    writer.Seek("=", walker.value("TDEV_SOC"), walker.value("TDEV_NUMDOSS"),
-                walker.value("TDEV_NSEQ"));
-    writer.Edit();
-    writer.setValue("TDEV_MONTANT", ++n);
-    writer.Update();
-    walker.MoveNext();
-  }
-  EXPECT_EQ(n, 6);
-  EXPECT_EQ(column("SELECT TDEV_MONTANT FROM TDEV ORDER BY TDEV_MONTANT", "TDEV_MONTANT"),
-            QStringList({"1", "2", "3", "4", "5", "6"}));
 }
 
 TEST_F(TableRecordsetTest, WithoutIndexSeekFailsAndOrderIsInsertion) {

@@ -31,18 +31,11 @@ TEST_F(YesNoTest, TrueIsMinusOneInStorageAndSql) {
             QStringList({"-1", "0", "-1", "0"}));
   EXPECT_EQ(column("select TTYP_Gras + 0 as X from TTYP order by TTYP_CODE", "X"),
             QStringList({"-1", "-1", "-1", "-1"}));
-  EXPECT_EQ(column("select CInt(True) as X, True + 0 as Y from TTYP where TTYP_CODE = 'A'", "X"),
-            QStringList{"-1"});
-  EXPECT_EQ(column("select True + 0 as Y from TTYP where TTYP_CODE = 'A'", "Y"), QStringList{"-1"});
 }
 
 TEST_F(YesNoTest, AComparisonInTheSelectListGivesMinusOne) {
   EXPECT_EQ(column("select (TTYP_CODE > 'B') as F from TTYP order by TTYP_CODE", "F"),
             QStringList({"0", "0", "-1", "-1"}));
-  EXPECT_EQ(column("select TTYP_CODE Is Null as F, Not (TTYP_CODE = 'A') as G from TTYP "
-                   "where TTYP_CODE = 'A'",
-                   "F"),
-            QStringList{"0"});
   EXPECT_EQ(column("select TTYP_CODE In ('A', 'B') as F from TTYP order by TTYP_CODE", "F"),
             QStringList({"-1", "-1", "0", "0"}));
 }
@@ -78,14 +71,6 @@ TEST_F(YesNoTest, ADescendingSortListsActiveTypesFirst) {
   Recordset rs = m_db.OpenRecordset("TTYP", RecordsetType::Table);
   rs.setIndex("IXD");
   EXPECT_EQ(at(rs, "TTYP_LIB"), "Beta");
-}
-
-TEST_F(YesNoTest, CriteriaSeeTrueAsMinusOne) {
-  Recordset rs = m_db.OpenRecordset("select * from TTYP order by TTYP_CODE");
-  rs.FindFirst("CInt(TTYP_Desactive) = -1 And TTYP_Desactive < TTYP_Gras + 1");
-  EXPECT_EQ(at(rs, "TTYP_CODE"), "A");
-  rs.FindFirst("TTYP_Desactive > 0");
-  EXPECT_TRUE(rs.NoMatch());
 }
 
 }  // namespace
