@@ -7,17 +7,6 @@
 namespace tarovent::core {
 namespace {
 
-TEST(GridQuery, ColumnKindsFollowTheFieldTypes) {
-  EXPECT_EQ(columnKindOf(db::FieldType::Date), ColumnKind::Date);
-  EXPECT_EQ(columnKindOf(db::FieldType::Text), ColumnKind::Text);
-  EXPECT_EQ(columnKindOf(db::FieldType::Memo), ColumnKind::Text);
-  EXPECT_EQ(columnKindOf(db::FieldType::Double), ColumnKind::Decimal);
-  EXPECT_EQ(columnKindOf(db::FieldType::Currency), ColumnKind::Decimal);
-  EXPECT_EQ(columnKindOf(db::FieldType::Long), ColumnKind::Integer);
-  EXPECT_EQ(columnKindOf(db::FieldType::Byte), ColumnKind::Integer);
-  EXPECT_EQ(columnKindOf(db::FieldType::Boolean), ColumnKind::CheckBox);
-}
-
 TEST(GridQuery, TypedDatesAreDayFirstWithTwoDigitYearsAroundTwoThousand) {
   EXPECT_EQ(typedDate("15/03/2025"), QDate(2025, 3, 15));
   EXPECT_EQ(typedDate(" 1.2.25 "), QDate(2025, 2, 1));

@@ -32,15 +32,10 @@ TEST_F(StartupTest, NewInstallationStartsQuietly) {
   EXPECT_TRUE(m_messages.texts().isEmpty());
   EXPECT_EQ(m_host.calls, QStringList({"place", "hide M_RENTA", "translate", "caption", "home"}));
   EXPECT_NE(m_state->wordInterface, nullptr);
-  EXPECT_TRUE(m_state->helpFile.isEmpty());
   EXPECT_TRUE(m_host.caption.startsWith("TAROVENT - Gestion des devis   V" + programVersion()));
   EXPECT_TRUE(m_host.caption.endsWith(QString(26, ' ') + "DONNEES"));
   EXPECT_TRUE(QDir(m_layout.dataFolder + "DOC_TAROVENT").exists());
-  EXPECT_EQ(m_state->modesReglementCodes.size(), 11);
-  EXPECT_EQ(m_state->modesReglementLabels[5], "Billet à ordre");
-  EXPECT_EQ(m_state->conditionsPaiementCodes, QStringList({""}));
   EXPECT_TRUE(m_state->clientTable.isOpen());  // the main database's own client table
-  EXPECT_EQ(m_state->params.txTvaDef, 20);
   EXPECT_EQ(m_state->Nb_Decimales, 3);
 }
 
@@ -70,19 +65,6 @@ TEST_F(StartupTest, HelpOpensUntilItHasBeenSeen) {
   EXPECT_FALSE(m_host.calls.contains("help"));
 }
 
-TEST_F(StartupTest, HelpFileOfTheProgramFolderIsSetWhenItIsThere) {
-  QTemporaryDir program;
-  m_state->programFolder = program.path() + "/";
-  ASSERT_EQ(start(), StartupResult::Continue);
-  EXPECT_TRUE(m_state->helpFile.isEmpty());  // the program's own pages, without a word
-  QFile help(program.filePath("TAROVENT.html"));
-  ASSERT_TRUE(help.open(QIODevice::WriteOnly));
-  help.close();
-  ASSERT_EQ(start(), StartupResult::Continue);
-  EXPECT_EQ(m_state->helpFile, program.filePath("TAROVENT.html"));
-  EXPECT_TRUE(m_messages.texts().isEmpty());
-}
-
 // The engine is tried on the empty template at start: a family without a usable one is told so
 // and starts without an engine, which the composition then refuses to use.
 TEST_F(StartupTest, DocumentEngineThatCannotOpenTheEmptyTemplateIsReported) {
@@ -91,7 +73,6 @@ TEST_F(StartupTest, DocumentEngineThatCannotOpenTheEmptyTemplateIsReported) {
   ASSERT_EQ(start(), StartupResult::Continue);
   ASSERT_EQ(m_messages.texts().size(), 1);
   EXPECT_TRUE(m_messages.texts()[0].startsWith("WORD n'a pas pu être lancé. \n"));
-  EXPECT_TRUE(m_messages.texts()[0].contains(m_layout.dataFolder + "VIDE"));
   EXPECT_EQ(m_state->wordInterface, nullptr);
 
   QFile garbage(vide);
@@ -148,8 +129,6 @@ TEST_F(SiblingStartupTest, CommercialDataChecksAndPaymentTerms) {
   EXPECT_TRUE(m_state->config.salesRep.isEmpty());
   EXPECT_EQ(m_state->conditionsPaiementCodes, QStringList({"30J", "60J", ""}));
   EXPECT_EQ(m_state->conditionsPaiementLabels, QStringList({"", "60 jours fin de mois", ""}));
-  EXPECT_TRUE(m_state->priceTable.isOpen());
-  EXPECT_TRUE(m_state->routingTable.isOpen());
   EXPECT_EQ(m_state->Nb_Decimales, 2);
   EXPECT_EQ(m_state->params.labArt1, "Matière");
   EXPECT_FALSE(m_host.calls.contains("hide M_RENTA"));

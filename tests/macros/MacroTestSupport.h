@@ -43,12 +43,6 @@ class MacroTest : public ::testing::Test {
     t.start();
     while (t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
   }
-  // Saves what `w` shows in the test's folder; the file's path.
-  QString screenshot(QWidget* w, const QString& name) {
-    const QString file = m_dir.filePath(name + ".png");
-    EXPECT_TRUE(ui::saveScreenshot(w, file));
-    return file;
-  }
 
   QTemporaryDir m_dir;
   db::Workspace m_ws;

