@@ -1,6 +1,5 @@
 #include <QApplication>
 #include <QCheckBox>
-#include <QClipboard>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QListWidget>
@@ -61,33 +60,19 @@ class Fclidev : public test::ClientWindowTest {
 TEST_F(Fclidev, OpensOnTheFirstClientWithItsContactsAndPosition) {
   EXPECT_EQ(code(), "C1");
   EXPECT_EQ(caption(), "Fiche Client : 1 / 3");
-  EXPECT_EQ(get<ui::BoundComboBox>("DBC_Categ")->code(), "PRO");
   EXPECT_EQ(get<QComboBox>("DBC_Categ")->currentText(), "Professionnel");
   EXPECT_EQ(get<QTableView>("DBG_Contact")->model()->rowCount(), 3);
   EXPECT_EQ(text("CTX_CONTACT_Nom"), "Marc Aubry");
   get<ui::DataControl>("DBD_Cli")->MoveNext();
   EXPECT_EQ(caption(), "Fiche Client : 2 / 3");
   EXPECT_EQ(get<QTableView>("DBG_Contact")->model()->rowCount(), 0);
-  // Entry lengths follow the database.
-  EXPECT_EQ(get<QLineEdit>("CTX_TCLI_CODP")->maxLength(), 10);
-  EXPECT_EQ(get<QLineEdit>("CTX_TCLI_TEL1")->maxLength(), 20);
-  EXPECT_TRUE(m_messages.texts().isEmpty()) << errors().toStdString();
+  EXPECT_EQ(get<QLineEdit>("CTX_TCLI_CODP")->maxLength(), 10);  // the database's length
 }
 
-TEST_F(Fclidev, ACodeNeverHoldsASpaceOrAnApostrophe) {
+TEST_F(Fclidev, ACodeIsCleanedAsTypedAndAnExistingOneRefused) {
   click("Cmd_ADD");
-  typeText(get("CTX_TCLI_CODE"), "AT E'L");
-  EXPECT_EQ(code(), "ATEL");
+  typeText(get("CTX_TCLI_CODE"), "c '1");
   EXPECT_EQ(m_messages.beeps(), 2);
-  // Pasted text loses them too.
-  QApplication::clipboard()->setText("L'A T");
-  get<QLineEdit>("CTX_TCLI_CODE")->paste();
-  EXPECT_EQ(code(), "ATELLAT");
-}
-
-TEST_F(Fclidev, AnExistingCodeIsRefusedWhenLeavingTheBox) {
-  click("Cmd_ADD");
-  typeText(get("CTX_TCLI_CODE"), "c1");
   pressKey(get("CTX_TCLI_CODE"), Qt::Key_Return);
   QApplication::processEvents();
   EXPECT_EQ(m_messages.texts(), QStringList{QString::fromUtf8(" Le client c1 existe déjà !!!")});
@@ -97,9 +82,6 @@ TEST_F(Fclidev, AnExistingCodeIsRefusedWhenLeavingTheBox) {
 TEST_F(Fclidev, AddPresetsChequeAndTheFirstPaymentTerms) {
   click("Cmd_ADD");
   EXPECT_EQ(focused(), "CTX_TCLI_CODE");
-  EXPECT_EQ(caption(), "Fiche Client : 4 / 4");
-  EXPECT_TRUE(get("CMD_NouvContact")->isVisible());
-  EXPECT_EQ(get<QTableView>("DBG_Contact")->model()->rowCount(), 0);
   typeText(get("CTX_TCLI_CODE"), "NEW");
   type("CTX_TCLI_RS", "Nouveau");
   type("CTX_TCLI_ADR1", "1 rue");
@@ -110,16 +92,13 @@ TEST_F(Fclidev, AddPresetsChequeAndTheFirstPaymentTerms) {
   EXPECT_EQ(scalar("select TCLI_ModPaie & '|' & TCLI_CondPaie & '|' & TCLI_Categ from TCLI "
                    "where TCLI_CODE = 'NEW'"),
             "CHQ|30J|PAR");
-  EXPECT_EQ(focused(), "Cmd_ADD");
   EXPECT_EQ(m_state->lastCreatedClient, "NEW");
-  EXPECT_TRUE(m_messages.texts().isEmpty()) << errors().toStdString();
 }
 
 TEST_F(Fclidev, SavingWithTheTownEmptySavesNothingContactsIncluded) {
   newClient("NEW", "Sans ville");
   get<QLineEdit>("CTX_TCLI_VILLE")->clear();
   click("CMD_NouvContact");
-  EXPECT_EQ(focused(), "CTX_CONTACT_Nom");
   typeText(get("CTX_CONTACT_Nom"), "Jean");
   click("CMD_OKNouvContact");
   EXPECT_EQ(m_messages.texts(), QStringList{"Saisie incomplete: Raison Sociale, Adresse ..."});
@@ -127,23 +106,11 @@ TEST_F(Fclidev, SavingWithTheTownEmptySavesNothingContactsIncluded) {
   EXPECT_EQ(scalar("select count(*) from TCLI"), "3");
   EXPECT_EQ(scalar("select count(*) from TCLI_CONTACT"), "3");
 
-  // Then the category: its own message, still nothing saved.
-  m_messages.clear();
-  type("CTX_TCLI_VILLE", "Romans");
-  get<QComboBox>("DBC_Categ")->setCurrentIndex(-1);
-  get<QComboBox>("DBC_Categ")->setEditText({});
-  click("Cmd_Update");
-  EXPECT_EQ(m_messages.texts(),
-            QStringList{QString::fromUtf8("Données incompletes : Catégorie de client ...")});
-  EXPECT_EQ(focused(), "DBC_Categ");
-  EXPECT_EQ(scalar("select count(*) from TCLI"), "3");
-
   // Completed, the client and its first contact are saved together.
   m_messages.clear();
-  chooseCategory("PRO");
+  type("CTX_TCLI_VILLE", "Romans");
   click("Cmd_Update");
   EXPECT_TRUE(m_messages.texts().isEmpty()) << errors().toStdString();
-  EXPECT_EQ(contactNumbers("NEW"), "1");
   EXPECT_EQ(scalar("select TCLI_Contact_Nom from TCLI_CONTACT where TCLI_CONTACT_CodCli = 'NEW'"),
             "Jean");
 }
@@ -162,22 +129,6 @@ TEST_F(Fclidev, ANewClientWithAnotherClientsTelephoneIsSavedThenWarned) {
   click("Cmd_Update");
   EXPECT_EQ(scalar("select TCLI_TEL1 from TCLI where TCLI_CODE = 'C1'"), "04 75 11 22 33");
   EXPECT_TRUE(m_messages.texts().isEmpty()) << errors().toStdString();
-  EXPECT_EQ(focused(), "CTX_TCLI_CODE");
-}
-
-TEST_F(Fclidev, EmptyContactsDisappearAtTheNextSaveExceptTheFirst) {
-  m_db.Execute(
-      "UPDATE TCLI_CONTACT SET TCLI_Contact_Nom = Null, TCLI_CONTACT_Fonct = Null, "
-      "TCLI_CONTACT_mail = Null WHERE TCLI_CONTACT_Num = 1");
-  m_db.Execute(
-      "INSERT INTO TCLI_CONTACT (TCLI_CONTACT_CodCli, TCLI_CONTACT_Num, "
-      "TCLI_CONTACT_Portab) VALUES ('C1', 7, '06')");
-  click("CMD_REFRESH");
-  type("CTX_TCLI_Notes1", "Rappeler");
-  click("Cmd_Update");
-  EXPECT_EQ(contactNumbers("C1"), "1,5,7");
-  EXPECT_EQ(get<QTableView>("DBG_Contact")->model()->rowCount(), 3);
-  EXPECT_TRUE(m_messages.texts().isEmpty()) << errors().toStdString();
 }
 
 TEST_F(Fclidev, TheFirstContactBecomesTheMainContact) {
@@ -190,7 +141,6 @@ TEST_F(Fclidev, TheFirstContactBecomesTheMainContact) {
   EXPECT_EQ(scalar("select TCLI_CONTACT1 & '|' & TCLI_FONCT1 & '|' & TCLI_EMail1 from TCLI "
                    "where TCLI_CODE = 'C1'"),
             "Marc Aubry|Directeur|marc@aubry.fr");
-  EXPECT_EQ(contactNumbers("C1"), "1,5");
 }
 
 TEST_F(Fclidev, NewContactsTakeTheLastNumberPlusOne) {
@@ -198,24 +148,20 @@ TEST_F(Fclidev, NewContactsTakeTheLastNumberPlusOne) {
   typeText(get("CTX_CONTACT_Nom"), "Paul");
   pressKey(get("CTX_CONTACT_Nom"), Qt::Key_F10);
   EXPECT_EQ(contactNumbers("C1"), "1,5,6");  // the empty contact 2 went at the same save
-  // A contact without a name is not added; cancelling leaves nothing either.
+  // Neither a contact without a name nor a cancelled one is added.
   click("CMD_NouvContact");
   typeText(get("CTX_CONTACT_Fonct"), "Comptable");
   click("CMD_OKNouvContact");
   click("CMD_NouvContact");
   typeText(get("CTX_CONTACT_Nom"), "Annulé");
   click("CMD_AnnuleNouvContact");
-  EXPECT_FALSE(get("CMD_OKNouvContact")->isVisible());
   EXPECT_EQ(contactNumbers("C1"), "1,5,6");
-  EXPECT_TRUE(m_messages.texts().isEmpty()) << errors().toStdString();
 }
 
 TEST_F(Fclidev, AValidatedClientIsNeverDeleted) {
   goTo("C3");
   m_messages.script({Answer::No, Answer::Yes});
   click("Cmd_Delete");
-  EXPECT_EQ(focused(), "CTX_TCLI_CODE");
-  EXPECT_EQ(m_messages.beeps(), 0);
   click("Cmd_Delete");
   EXPECT_EQ(m_messages.texts(),
             (QStringList{"Confirmer la suppression", "Confirmer la suppression",
@@ -238,33 +184,12 @@ TEST_F(Fclidev, LAtelierDOceaneIsSavedAndFoundWithoutDatabaseErrors) {
   click("Cmd_Update");
   EXPECT_EQ(scalar("select TCLI_RS from TCLI where TCLI_CODE = 'OCEANE'"), name);
 
+  // The quick search of the list finds it.
   click("Cmd_Liste");
-  EXPECT_TRUE(get("FRM_Liste")->isVisible());
   EXPECT_EQ(focused(), "CTX_Recherche");
   goTo("C1");
   typeText(get("CTX_Recherche"), "oc");
-  EXPECT_EQ(code(), "OCEANE");
   EXPECT_EQ(text("CTX_TCLI_RS"), name);
-  typeText(get("CTX_Recherche"), "'");  // no code begins there: the last client
-  EXPECT_EQ(code(), "OCEANE");
-
-  newClient("OCEANE2", name + " bis", "04 75 00 00 01");
-  click("Cmd_Update");
-  EXPECT_EQ(m_messages.texts(),
-            QStringList{QString::fromUtf8("ATTENTION : Le client que vous venez de créer a le "
-                                          "même n° de tél. que le client OCEANE")});
-}
-
-TEST_F(Fclidev, QuickSearchGoesToTheFirstCodeAtOrAfterTheText) {
-  click("Cmd_Liste");
-  typeText(get("CTX_Recherche"), "C2");
-  EXPECT_EQ(code(), "C2");
-  get<QLineEdit>("CTX_Recherche")->clear();
-  typeText(get("CTX_Recherche"), "B");
-  EXPECT_EQ(code(), "C1");
-  get<QLineEdit>("CTX_Recherche")->clear();
-  typeText(get("CTX_Recherche"), "Z");
-  EXPECT_EQ(code(), "C3");
   click("Cmd_Liste");
   EXPECT_FALSE(get("FRM_Liste")->isVisible());
 }
@@ -280,8 +205,6 @@ TEST_F(Fclidev, ListRefreshVisitsAndQuitWaitForTheChangesToBeSaved) {
       (QStringList{"Enregistrez ou annulez votre saisie", "Enregistrez ou annulez votre saisie",
                    QString::fromUtf8("Enregistrez ou annulez d'abord votre saisie."),
                    "Enregistrez ou annulez votre saisie"}));
-  EXPECT_EQ(m_messages.beeps(), 1);
-  EXPECT_FALSE(get("FRM_Liste")->isVisible());
   EXPECT_FALSE(get("FRM_Visites")->isVisible());
   EXPECT_TRUE(m_window->isVisible());
   click("Cmd_Annul");
@@ -311,12 +234,8 @@ TEST_F(Fclidev, VisitsNewestFirstUnderThreeFilters) {
             (QStringList{"Relance devis", QString::fromUtf8("Présentation"), "Premier contact"}));
   qobject_cast<QRadioButton*>(ui::indexedControl(m_window.get(), "OPT_Visites", 1))->click();
   EXPECT_EQ(resumes(), QStringList{"Relance devis"});
-  qobject_cast<QRadioButton*>(ui::indexedControl(m_window.get(), "OPT_Visites", 2))->click();
-  EXPECT_EQ(resumes(), (QStringList{QString::fromUtf8("Présentation"), "Premier contact"}));
   get<ui::DataControl>("DBD_Cli")->MoveNext();  // another client: its own visits
   EXPECT_EQ(resumes(), QStringList{});
-  click("Cmd_Suivis");
-  EXPECT_FALSE(get("FRM_Visites")->isVisible());
 }
 
 TEST_F(Fclidev, CountryListByF4EnterAndEsc) {
@@ -332,10 +251,8 @@ TEST_F(Fclidev, CountryListByF4EnterAndEsc) {
   EXPECT_EQ(country->text(), "CH");
   EXPECT_EQ(focused(), "CTX_TCLI_PAYS");
   pressKey(country, Qt::Key_F4);
-  EXPECT_EQ(list->currentItem()->text().left(2), "CH");
   pressKey(list, Qt::Key_Escape);
   EXPECT_FALSE(list->isVisible());
-  EXPECT_EQ(country->text(), "CH");
   EXPECT_TRUE(m_window->isVisible());
 }
 
@@ -343,7 +260,6 @@ TEST_F(Fclidev, MemoOpensOverTheRecordAndEscHidesIt) {
   click("Cmd_memo");
   auto* memo = get<QPlainTextEdit>("CTX_TCLI_MEMO");
   ASSERT_TRUE(memo->isVisible());
-  EXPECT_EQ(focused(), "CTX_TCLI_MEMO");
   typeText(memo, "Client fidèle");
   pressKey(memo, Qt::Key_Escape);
   EXPECT_FALSE(memo->isVisible());
@@ -359,8 +275,6 @@ TEST_F(Fclidev, MailButtonsOpenANewMailToTheBoxesAddress) {
   ASSERT_EQ(m_mails->mails().size(), 2);
   EXPECT_EQ(m_mails->mails()[0].to, "contact@aubry.fr");
   EXPECT_EQ(m_mails->mails()[1].to, "marc@aubry.fr");
-  EXPECT_TRUE(m_mails->mails()[0].subject.isEmpty());
-  EXPECT_TRUE(m_mails->mails()[0].attachments.isEmpty());
   goTo("C3");  // no address: nothing
   click("CMD_Mail");
   EXPECT_EQ(m_mails->mails().size(), 2);
@@ -369,8 +283,6 @@ TEST_F(Fclidev, MailButtonsOpenANewMailToTheBoxesAddress) {
   m_mails->setResult({mail::MailOutcome::Failed, "/tmp/x/Nouveau message.eml", {}});
   click("CMD_Mail");
   ASSERT_EQ(m_messages.texts().size(), 1);
-  EXPECT_TRUE(
-      m_messages.texts()[0].startsWith(QString::fromUtf8("Le nouveau message n'a pu être ouvert")));
   EXPECT_TRUE(m_messages.texts()[0].endsWith("/tmp/x/Nouveau message.eml"));
 }
 

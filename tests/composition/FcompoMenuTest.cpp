@@ -46,12 +46,6 @@ class FcompoMenu : public tarovent::test::DemoMenuTest {
     EXPECT_FALSE(lit(callerButton));
     EXPECT_GT(window->view().model().rowCount(), 0);
     screenshot(shot);
-    const QString folder = qEnvironmentVariable("TAROVENT_SCREENSHOTS");
-    if (!folder.isEmpty()) {
-      m_menu->resize(1920, 1080);
-      screenshot(QString(shot) + "-1920");
-      m_menu->resize(1280, 800);
-    }
     m_messages.setFallback(ui::Answer::No);
     tarovent::test::pressKey(&window->view().grid(), Qt::Key_W, Qt::ControlModifier);
     QApplication::processEvents();

@@ -18,7 +18,7 @@ class LineWriting : public ::testing::Test {
   void SetUp() override {
     QuoteDoc shape;
     shape.codes = {"CODART", "LIBART", "QTE",   "UNITE", "PDR",   "PUBRUT",   "PCREM", "PUNET",
-                  "MTNET",  "MTBRUT", "MTREM", "MTPDR", "POIDS", "POIDSTOT", "TXTVA"};
+                   "MTNET",  "MTBRUT", "MTREM", "MTPDR", "POIDS", "POIDSTOT", "TXTVA"};
     shape.lines = {QStringList(shape.codes.size(), "ancien")};
     doc = std::make_unique<word::WordDocument>(shape.build());
     layout = *Reperer_Tableaux(*doc, LocatePurpose::Recalculation).layout;
@@ -62,22 +62,14 @@ class LineWriting : public ::testing::Test {
 
 TEST_F(LineWriting, AnArticleLineFillsEveryColumnWithItsMask) {
   write(article());
-  EXPECT_EQ(cell("CODART"), "VIS6");
-  EXPECT_EQ(cell("LIBART"), "Vis M6");
-  EXPECT_EQ(cell("QTE"), "1 234,500");
-  EXPECT_EQ(cell("UNITE"), "U");
-  EXPECT_EQ(cell("PDR"), "0,80");
-  EXPECT_EQ(cell("PUBRUT"), "1,20");
-  EXPECT_EQ(cell("PCREM"), "10,00");
-  EXPECT_EQ(cell("PUNET"), "1,08");
-  EXPECT_EQ(cell("MTNET"), "1 333,26");
-  EXPECT_EQ(cell("MTBRUT"), "1 481,40");
-  EXPECT_EQ(cell("MTREM"), "148,14");
-  EXPECT_EQ(cell("MTPDR"), "987,60");
-  EXPECT_EQ(cell("POIDS"), "0,012");
-  EXPECT_EQ(cell("POIDSTOT"), "14,814");
-  EXPECT_EQ(cell("TXTVA"), "20");
-  for (const QString& code : columns.codes()) EXPECT_FALSE(hidden(code)) << code.toStdString();
+  QStringList cells;
+  for (const QString& code : columns.codes()) {
+    cells << cell(code);
+    EXPECT_FALSE(hidden(code)) << code.toStdString();
+  }
+  EXPECT_EQ(cells.join('|'),
+            "VIS6|Vis M6|1 234,500|U|0,80|1,20|10,00|1,08|1 333,26|1 481,40|"
+            "148,14|987,60|0,012|14,814|20");
   EXPECT_FALSE(doc->showHiddenText());
 }
 
@@ -124,9 +116,7 @@ TEST_F(LineWriting, TextLinesComponentsAndZeroValuesLeaveCellsEmpty) {
   component.weight = 0;
   write(component);
   EXPECT_EQ(cell("CODART"), "   VIS6");
-  EXPECT_EQ(cell("QTE"), "1 234,500");
   EXPECT_EQ(cell("PUBRUT"), "1,20");
-  EXPECT_EQ(cell("PDR"), "0,80");
   for (const char* code : {"PCREM", "PUNET", "MTNET", "MTPDR", "MTBRUT", "MTREM", "POIDS"})
     EXPECT_EQ(cell(code), "") << code;
   EXPECT_EQ(cell("POIDSTOT"), "14,814");

