@@ -33,8 +33,9 @@ class RowTaker {
     } else {
       m_row = m_doc.appendRow(table);
     }
-    // A new row copies its neighbour's format, which a print level may have hidden.
-    if (!reused) m_doc.setRowHidden(table, m_row, false);
+    // The first new row copies a row of the quote, which a print level may have hidden; the
+    // next ones copy the rows written here.
+    if (!reused && m_written == 0) m_doc.setRowHidden(table, m_row, false);
     if (m_changes) {
       if (reused)
         m_changes->rowsChanged(table, m_row, m_row);
