@@ -139,6 +139,7 @@ bool runLine(composition::CompositionSession& s, composition::LineEntry& entry,
     return entry.leave(words[0]) != composition::LeaveOutcome::NotFound;
   }
   if (verb == "insert") return entry.insert();
+  if (verb == "append") return entry.append();
   return refuse(QStringLiteral("commande incomprise : ") + line.trimmed());
 }
 

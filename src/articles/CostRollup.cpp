@@ -30,6 +30,12 @@ struct Link {
   bool valid = false;
 };
 
+// One operation of a routing.
+struct Operation {
+  QString section;
+  double perPiece = 0, preparation = 0;
+};
+
 // What one unit of a manufactured article adds up to, and how many levels of lists lie
 // under it (0 without components), so that a memoised one is still held to the depth limit.
 struct Assembly {
@@ -55,6 +61,21 @@ std::vector<Link> linksOf(db::Recordset& links, const QString& parent, const QSt
   return list;
 }
 
+ArticleFacts factsOf(const db::Recordset& art) {
+  ArticleFacts f;
+  f.manufactured = art.text("TARTI_Type") == "F";
+  if (f.manufactured) {
+    f.lancement = art.number("TARTI_QTE_LANC");
+    if (f.lancement == 0) f.lancement = 1;
+  } else {
+    f.cost = Prix_Revient_Article(art);
+    f.weight = art.number("TARTI_POIDS");
+    f.pv1 = art.number("TARTI_PVU1");
+    f.pv2 = art.number("TARTI_PVU2");
+  }
+  return f;
+}
+
 void addScaled(ArticleValue& to, const ArticleValue& v, double q) {
   to.cout_matiere += q * v.cout_matiere;
   to.cout_mo += q * v.cout_mo;
@@ -72,10 +93,12 @@ struct RollupCache::Data {
   DataStamp stamp;
   QHash<QString, ArticleFacts> articles;
   QHash<QString, std::vector<Link>> links;
+  QHash<QString, std::vector<Operation>> routings;
   QHash<QString, Assembly> assemblies;
   void clear() {
     articles.clear();
     links.clear();
+    routings.clear();
     assemblies.clear();
   }
 };
@@ -101,19 +124,7 @@ class Walk {
       m_msg.show(m_msg.tr("L'article ") + code + m_msg.tr(" n'existe plus"), ui::Icon::Warning);
       return nullptr;
     }
-    const db::Recordset& art = m_files.articles();
-    ArticleFacts f;
-    f.manufactured = art.text("TARTI_Type") == "F";
-    if (f.manufactured) {
-      f.lancement = art.number("TARTI_QTE_LANC");
-      if (f.lancement == 0) f.lancement = 1;
-    } else {
-      f.cost = Prix_Revient_Article(art);
-      f.weight = art.number("TARTI_POIDS");
-      f.pv1 = art.number("TARTI_PVU1");
-      f.pv2 = art.number("TARTI_PVU2");
-    }
-    return &*m_memo.articles.insert(code, f);
+    return &*m_memo.articles.insert(code, factsOf(m_files.articles()));
   }
 
   // The value of one unit of a manufactured article entered at `depth`; none after a message.
@@ -162,16 +173,23 @@ class Walk {
   }
   void routing(const QString& code, const ArticleFacts& f, ArticleValue& v) {
     if (!m_files.hasRoutings()) return;
-    db::Recordset& gam = m_files.routings();
-    gam.Seek(">=", code);
-    for (; !gam.NoMatch() && !gam.EOF_() && gam.text("TGAM_Codart") == code; gam.MoveNext()) {
-      const QString section = gam.text("TGAM_CodSec");
-      if (!m_files.Chercher_Section(section)) {
-        m_msg.show(m_msg.tr("La section ") + section + m_msg.tr(" n'existe plus ! "),
+    auto ops = m_memo.routings.constFind(code);
+    if (ops == m_memo.routings.cend()) {
+      std::vector<Operation> read;
+      db::Recordset& gam = m_files.routings();
+      gam.Seek(">=", code);
+      for (; !gam.NoMatch() && !gam.EOF_() && gam.text("TGAM_Codart") == code; gam.MoveNext())
+        read.push_back(
+            {gam.text("TGAM_CodSec"), gam.number("TGAM_TmpPie"), gam.number("TGAM_TmpPrep")});
+      ops = m_memo.routings.insert(code, std::move(read));
+    }
+    for (const Operation& op : *ops) {
+      if (!m_files.Chercher_Section(op.section)) {
+        m_msg.show(m_msg.tr("La section ") + op.section + m_msg.tr(" n'existe plus ! "),
                    ui::Icon::Warning);
         continue;
       }
-      const double temps = gam.number("TGAM_TmpPie") + gam.number("TGAM_TmpPrep") / f.lancement;
+      const double temps = op.perPiece + op.preparation / f.lancement;
       v.cout_mo += m_files.sections().number("TSEC_CoutHRevient") * temps;
       v.valeur_mo_vente += m_files.sections().number("TSEC_COUTHVENTE") * temps;
     }
@@ -184,6 +202,87 @@ class Walk {
   const QDate& m_today;
   QSet<QString> m_open;  // the manufactured articles being valued, root first
 };
+
+// Runs `select` once per slice of `codes`, with the slice's codes as a list of literals.
+template <class Row>
+void readByCodes(db::Database& db, const QStringList& codes, const QString& select, Row&& row) {
+  constexpr int kSlice = 500;
+  for (int from = 0; from < codes.size(); from += kSlice) {
+    QStringList literals;
+    for (const QString& c : codes.mid(from, kSlice)) literals << db::sqlLiteral(c);
+    db::Recordset rs = db.OpenRecordset(select.arg(literals.join(',')));
+    for (; !rs.EOF_(); rs.MoveNext()) row(rs);
+  }
+}
+
+// Reads the bill under `root` a level at a time, links joined to their articles and the
+// routings in one query each, into what the walk would otherwise seek one by one. Codes are
+// matched as the seeks match them (case and accents ignored for articles, exact parent codes
+// for links and routings).
+void prefetch(ArticleFiles& files, RollupCache::Data& memo, const QString& root,
+              const QString& variante, const QDate& today) {
+  db::Database& stock = files.stockDatabase();
+  const bool routings = files.hasRoutings();
+  QStringList level{root};
+  QSet<QString> seen{root};
+  while (!level.isEmpty()) {
+    QStringList parents, operated;
+    for (const QString& c : level) {
+      if (!memo.links.contains(c)) parents << c;
+      if (routings && !memo.routings.contains(c)) operated << c;
+    }
+    // The links with their components' records: one query a level.
+    QHash<QString, std::vector<Link>> lists;
+    QHash<QString, bool> opened;  // whether the first link of a parent leads to the variant
+    readByCodes(
+        stock, parents,
+        "select TLIEN_PERE, TLIEN_VARPERE, TLIEN_VARFILS, TLIEN_FILS, TLIEN_QTEUNI, "
+        "TLIEN_DebApplic, TLIEN_FinApplic, TARTI_CODART, TARTI_Type, TARTI_QTE_LANC, TARTI_PMP, "
+        "TARTI_COEFFRG, TARTI_POIDS, TARTI_PVU1, TARTI_PVU2 from TLIEN left join TARTI on "
+        "TLIEN_FILS = TARTI_CODART where TLIEN_VARPERE = " +
+            db::sqlLiteral(variante) +
+            " and TLIEN_PERE in (%1) order by TLIEN_PERE, TLIEN_VARPERE, TLIEN_FILS, "
+            "TLIEN_VARFILS",
+        [&](const db::Recordset& rs) {
+          const QString parent = rs.text("TLIEN_PERE");
+          if (rs.text("TLIEN_VARPERE") != variante) return;
+          if (!opened.contains(parent)) opened.insert(parent, rs.text("TLIEN_VARFILS") == variante);
+          if (!opened.value(parent)) return;
+          const QString component = rs.text("TLIEN_FILS");
+          lists[parent].push_back({component, rs.number("TLIEN_QTEUNI"), Lien_Valide(rs, today)});
+          // A component not found is left for the walk, which says so.
+          if (!rs.value("TARTI_CODART").isNull() && !memo.articles.contains(component))
+            memo.articles.insert(component, factsOf(rs));
+        });
+    for (const QString& p : parents) memo.links.insert(p, lists.value(p));
+    if (!operated.isEmpty()) {
+      QHash<QString, std::vector<Operation>> ops;
+      readByCodes(
+          files.planningDatabase(), operated,
+          QStringLiteral("select TGAM_Codart, TGAM_CodSec, TGAM_TmpPie, TGAM_TmpPrep "
+                         "from TGAM where TGAM_Codart in (%1) order by TGAM_Codart, "
+                         "TGAM_Vargam, TGAM_Numope"),
+          [&](const db::Recordset& rs) {
+            ops[rs.text("TGAM_Codart")].push_back(
+                {rs.text("TGAM_CodSec"), rs.number("TGAM_TmpPie"), rs.number("TGAM_TmpPrep")});
+          });
+      for (const QString& c : operated) memo.routings.insert(c, ops.value(c));
+    }
+
+    QStringList components;
+    for (const QString& c : level)
+      for (const Link& l : memo.links.value(c))
+        if (!seen.contains(l.component)) {
+          seen.insert(l.component);
+          components << l.component;
+        }
+    level.clear();
+    for (const QString& c : components) {
+      auto f = memo.articles.constFind(c);
+      if (f != memo.articles.cend() && f->manufactured) level << c;
+    }
+  }
+}
 
 }  // namespace
 
@@ -210,6 +309,7 @@ std::optional<ArticleValue> Valoriser_Article(ArticleFiles& files, ui::MessageFu
   if (!f) return std::nullopt;
   if (!f->manufactured) return ArticleValue{f->cost, 0, f->weight, f->pv1, f->pv2, 0};
   const ArticleFacts root = *f;
+  if (!memo.assemblies.contains(code)) prefetch(files, memo, code, variante, today);
   const Assembly* a = walk.assembly(code, root, 0);
   if (!a) return std::nullopt;
   return a->value;

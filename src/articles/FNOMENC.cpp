@@ -1,13 +1,17 @@
 #include "articles/FNOMENC.h"
 
+#include <QDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QStandardItemModel>
+#include <QTableView>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "articles/ArticleFiles.h"
 #include "articles/Nomenclature.h"
@@ -122,6 +126,71 @@ void FNOMENC::addLine(bool operation) {
   }
   m_filling = false;
   m_grid->setCurrentCell(row, Code);
+}
+
+void FNOMENC::openList() {
+  const int row = m_grid->currentRow();
+  if (row < 0 || m_grid->currentColumn() != Code) return;
+  ui::MessageFunnel& m = m_state.messages();
+  const bool sections = m_grid->item(row, Type)->text() == "M";
+  const QString typed = m_grid->item(row, Code)->text().trimmed();
+  core::BaseEntry& base = m_state.base(sections ? core::entry::Planning : core::entry::Stock);
+  if (!base.open()) return;
+  auto* model = new QStandardItemModel(this);
+  int current = 0;
+  try {
+    db::Recordset rs = base.db.OpenRecordset(
+        sections ? QStringLiteral("select TSEC_CODSEC, TSEC_Libsec from TSEC order by TSEC_CODSEC")
+                 : "select TARTI_CODART, TARTI_LIBART, TARTI_UNST_LIB, TARTI_Type, TARTI_PMP, "
+                   "TARTI_PVU1, TARTI_PVU2 from TARTI where TARTI_CODART >= " +
+                       db::sqlLiteral(typed) + " order by TARTI_CODART");
+    for (; !rs.EOF_(); rs.MoveNext()) {
+      QList<QStandardItem*> items;
+      for (int c = 0; c < (sections ? 2 : 7); ++c) {
+        const QVariant v = rs.value(c);
+        items << new QStandardItem(v.isNull() ? QString() : v.toString());
+      }
+      // The sections all stay listed, from the first at or after the typed code.
+      if (sections && items[0]->text().compare(typed, Qt::CaseInsensitive) < 0)
+        current = model->rowCount() + 1;
+      model->appendRow(items);
+    }
+  } catch (const db::DbError& e) {
+    delete model;
+    ui::showDbError(m, e);
+    return;
+  }
+  model->setHorizontalHeaderLabels(sections ? QStringList{m.tr("Section"), m.tr("Libellé")}
+                                            : QStringList{m.tr("Code"), m.tr("Libellé"),
+                                                          m.tr("Unité"), m.tr("Type"), m.tr("PMP"),
+                                                          m.tr("PV 1"), m.tr("PV 2")});
+  auto* list = new QDialog(this);
+  list->setAttribute(Qt::WA_DeleteOnClose);
+  list->setWindowTitle(sections ? m.tr("Sections") : m.tr("Articles"));
+  model->setParent(list);
+  auto* view = new QTableView(list);
+  view->setObjectName(sections ? QStringLiteral("DBG_SECTIONS") : QStringLiteral("DBG_ARTICLES"));
+  view->setModel(model);
+  view->setSelectionBehavior(QAbstractItemView::SelectRows);
+  view->setSelectionMode(QAbstractItemView::SingleSelection);
+  view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  view->verticalHeader()->hide();
+  view->horizontalHeader()->setStretchLastSection(true);
+  if (model->rowCount() > 0)
+    view->setCurrentIndex(model->index(std::min(current, model->rowCount() - 1), 0));
+  (new QVBoxLayout(list))->addWidget(view);
+  list->resize(sections ? 420 : 720, 360);
+  // Enter or a double click takes the code into the cell the list was opened on.
+  connect(view, &QAbstractItemView::activated, list, [this, list, row](const QModelIndex& index) {
+    const QString code = index.siblingAtColumn(0).data().toString();
+    list->accept();
+    if (row < m_grid->rowCount()) {
+      m_grid->setCurrentCell(row, Code);
+      m_grid->item(row, Code)->setText(code);
+    }
+  });
+  list->open();
+  view->setFocus(Qt::OtherFocusReason);
 }
 
 void FNOMENC::cellEdited(int row, int column) {
@@ -240,6 +309,9 @@ bool FNOMENC::eventFilter(QObject* watched, QEvent* event) {
         return true;
       case Qt::Key_F6:
         Ajouter_Operation();
+        return true;
+      case Qt::Key_F4:
+        openList();
         return true;
       case Qt::Key_Delete:
         deleteLine();

@@ -16,8 +16,9 @@ class ArticleFiles;
 
 // "Décomposition de l'article (nomenclature)": the whole bill and routing of the article named
 // by the state's `createdCode` in one grid; F5 adds a component under the current line, F6 an
-// operation, Delete removes a line (with what hangs below a manufactured one). The save writes
-// what the new lines add to the links, articles and routings.
+// operation, Delete removes a line (with what hangs below a manufactured one), F4 in the code
+// column lists the articles from the typed code on, or the sections on an operation line. The
+// save writes what the new lines add to the links, articles and routings.
 class FNOMENC : public QWidget {
   Q_OBJECT
  public:
@@ -30,6 +31,8 @@ class FNOMENC : public QWidget {
   // F5 / F6: a new line under the current one.
   void Ajouter_Composant();
   void Ajouter_Operation();
+  // F4: the list of the current line's code, whose Enter puts the chosen code in the cell.
+  void openList();
   bool save();
 
  protected:

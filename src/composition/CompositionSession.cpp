@@ -3,6 +3,7 @@
 #include <QFileInfo>
 
 #include "articles/ArticleFiles.h"
+#include "composition/Explosion.h"
 #include "composition/LineWriter.h"
 #include "composition/LockFiles.h"
 #include "composition/NumberFormat.h"
@@ -12,6 +13,7 @@
 #include "core/ProcessState.h"
 #include "platform/db/DbError.h"
 #include "platform/ooxml/OoxmlError.h"
+#include "ui/BusyCursor.h"
 
 namespace tarovent::composition {
 
@@ -460,24 +462,11 @@ bool CompositionSession::cursorOnLineTable() {
   return false;
 }
 
-bool CompositionSession::insertLine(const EntryLine& line) {
-  ui::MessageFunnel& m = m_state.messages();
-  if (!cursorOnLineTable()) return false;
-  if (line.quantity == 0 &&
-      m.ask(m.tr(QStringLiteral("Quantité égale à 0 ?")), ui::Buttons::OkCancel, 1,
-            ui::Icon::Question, m.tr(QStringLiteral("Insérer dans le document"))) != ui::Answer::Ok)
-    return false;
-  // Writing the components needs the explosion of bills of materials, not part of the program
-  // yet: the question says that "yes" writes the article alone.
-  if (line.type.compare(QStringLiteral("F"), Qt::CaseInsensitive) == 0 &&
-      m.ask(m.tr(QStringLiteral("Voulez-vous composer la décomposition de l'article ")) +
-                line.code + m.tr(QStringLiteral(" ?")) + "\n" +
-                m.tr(QStringLiteral("(La décomposition n'est pas encore disponible : l'article "
-                                    "sera inséré seul.)")),
-            ui::Buttons::YesNoCancel, 1) == ui::Answer::Cancel)
-    return false;
+bool CompositionSession::insertLine(const EntryLine& line) { return writeLine(line, false); }
 
-  const PricingContext c = pricing();
+bool CompositionSession::appendLine(const EntryLine& line) { return writeLine(line, true); }
+
+double CompositionSession::discountOf(const EntryLine& line) {
   if (!m_discounts.isOpen() && line.type == QStringLiteral("A")) {
     core::BaseEntry& commercial = m_state.base(core::entry::Commercial);
     try {
@@ -490,31 +479,67 @@ bool CompositionSession::insertLine(const EntryLine& line) {
       m_discounts = {};  // without discount classes the client's discount applies
     }
   }
-  const double discount = lineDiscount(line, c, &m_discounts, m);
+  return lineDiscount(line, pricing(), &m_discounts, m_state.messages());
+}
 
-  LineOptions options;
-  options.printPrice = m_print.printPrice;
-  options.printQuantity = m_print.printQuantity;
-  options.quantityDecimals = m_state.Nb_Decimales;
-  options.decimalSeparator = m_separator;
-  const LineWriter writer(m_columns, options);
-  const DescriptionRules rules =
-      descriptionRules([&](const QString& field) { return m_type.flag(field); });
-  const int table = m_cursor.table;
+bool CompositionSession::writeLine(const EntryLine& line, bool atEnd) {
+  ui::MessageFunnel& m = m_state.messages();
+  const bool option = atEnd && line.type.compare(QStringLiteral("O"), Qt::CaseInsensitive) == 0;
+  if (!option && !cursorOnLineTable()) return false;
+  if (atEnd && line.code.isEmpty() && line.designation.isEmpty()) return false;
+  if (line.quantity == 0 &&
+      m.ask(m.tr(QStringLiteral("Quantité égale à 0 ?")), ui::Buttons::OkCancel, 1,
+            ui::Icon::Question, m.tr(QStringLiteral("Insérer dans le document"))) != ui::Answer::Ok)
+    return false;
+  if (option) {
+    ui::BusyCursor busy;
+    if (!addOptionLine(*m_doc, line.designation)) return false;
+    if (m_changes) m_changes->bookmarksChanged();
+    return true;
+  }
+  bool explode = false;
+  if (line.type.compare(QStringLiteral("F"), Qt::CaseInsensitive) == 0) {
+    if (atEnd && !(m_files->ensureStock() && m_files->Trouver_Article(line.code))) {
+      m.show(m.tr(QStringLiteral("Erreur interne : article introuvable : ")) + line.code,
+             ui::Icon::Warning);
+      return false;
+    }
+    const QString question =
+        atEnd ? QStringLiteral("Voulez-vous utiliser la décomposition de l'article ")
+              : QStringLiteral("Voulez-vous composer la décomposition de l'article ");
+    const ui::Answer a = m.ask(m.tr(question) + line.code + m.tr(QStringLiteral(" ?")),
+                               ui::Buttons::YesNoCancel, 1, ui::Icon::Question);
+    if (a == ui::Answer::Cancel) return false;
+    explode = a == ui::Answer::Yes;
+  }
+
+  ExplosionOptions o;
+  o.lines.printPrice = m_print.printPrice;
+  o.lines.printQuantity = m_print.printQuantity;
+  o.lines.quantityDecimals = m_state.Nb_Decimales;
+  o.lines.decimalSeparator = m_separator;
+  o.pricing = pricing();
+  o.type = m_type;
+  o.rules = descriptionRules([&](const QString& field) { return m_type.flag(field); });
+  o.discountPercent = discountOf(line);
+  o.insert = !atEnd;
   try {
-    const int row = m_doc->insertRow(table, m_cursor.row, word::RowPlacement::Above);
-    // The copy takes the cursor row's format, which a print level may have hidden.
-    m_doc->setRowHidden(table, row, false);
-    m_cursor.row = row + 1;
-    m_doc->addBookmark(QStringLiteral("SAVEPOS"), {table, m_cursor.row, 1});
-    Ecrire_Ligne(*m_doc, table, row, writer, line, discount, rules);
-    if (m_changes) m_changes->rowsInserted(table, row, 1);
+    ui::BusyCursor busy;
+    bool done = true;
+    if (explode)
+      done =
+          Eclater_Article(*m_files, *m_doc, m_columns, m_cursor, line, o, m, m_changes).completed;
+    else
+      writeEntryLine(*m_doc, m_columns, m_cursor, line, o, m_changes);
+    if (!atEnd) m_doc->addBookmark(QStringLiteral("SAVEPOS"), {m_cursor.table, m_cursor.row, 1});
+    return done;
   } catch (const ooxml::OoxmlError& e) {
     m.show(e.message(), ui::Icon::Critical);
-    if (m_changes) m_changes->documentReset();
-    return false;
+  } catch (const db::DbError& e) {
+    showDbError(m, e);
   }
-  return true;
+  if (m_changes) m_changes->documentReset();
+  return false;
 }
 
 }  // namespace tarovent::composition

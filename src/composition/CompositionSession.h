@@ -123,9 +123,13 @@ class CompositionSession {
   const RecalcResult& lastRecalculation() const { return m_lastRecalc; }
 
   // Writes the line into a new row above the cursor's row, after "Quantité égale à 0 ?" for a
-  // line without quantity and the components question for a manufactured article; the
-  // discount is decided on the way. The cursor stays on its row, one further down.
+  // line without quantity and the components question for a manufactured article, whose "yes"
+  // writes its bill below it; the discount is decided on the way. The cursor stays on its
+  // row, one further down.
   bool insertLine(const EntryLine& line);
+  // "Ajout en fin de tableau": the same at the end of the cursor's line table; a line with
+  // neither code nor label is ignored and an option's label goes to the bookmark OPTIONS.
+  bool appendLine(const EntryLine& line);
   // The client's values and the tariff modes the prices of a line follow.
   PricingContext pricing() const;
   core::ProcessState& state() { return m_state; }
@@ -146,6 +150,8 @@ class CompositionSession {
   void rowsChangedEverywhere();
   bool insertSubTotal(const std::optional<QString>& title);
   bool cursorOnLineTable();
+  bool writeLine(const EntryLine& line, bool atEnd);
+  double discountOf(const EntryLine& line);
 
   core::ProcessState& m_state;
   std::unique_ptr<articles::ArticleFiles> m_files;

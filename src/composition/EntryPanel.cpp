@@ -144,7 +144,11 @@ EntryPanel::EntryPanel(CompositionSession& session, QWidget* parent)
   auto* insert = new QPushButton(tr("Ajouter l'aticle au dessus du pointeur"), this);
   insert->setObjectName(QStringLiteral("Cmd_Inserer"));
   connect(insert, &QPushButton::clicked, this, [this] { insertLine(); });
-  grid->addWidget(insert, 7, 2, 1, 4);
+  grid->addWidget(insert, 7, 2, 1, 2);
+  auto* append = new QPushButton(tr("Ajout en &fin de tableau"), this);
+  append->setObjectName(QStringLiteral("Cmd_AjoutFin"));
+  connect(append, &QPushButton::clicked, this, [this] { appendLine(); });
+  grid->addWidget(append, 7, 4, 1, 2);
 
   auto* top = new QHBoxLayout(this);
   top->setContentsMargins(4, 4, 4, 4);
@@ -304,10 +308,10 @@ void EntryPanel::leaveField(const QString& name) {
   }
 }
 
-bool EntryPanel::insertLine() {
+bool EntryPanel::writeLine(bool atEnd) {
   for (const QString& name : LineEntry::fieldNames())
     m_entry.setText(name, widgetText(field(name)));
-  const bool written = m_entry.insert();
+  const bool written = atEnd ? m_entry.append() : m_entry.insert();
   showTexts();
   if (written) {
     emit lineWritten();

@@ -41,7 +41,9 @@ class EntryPanel : public QWidget {
   LineEntry& entry() { return m_entry; }
   void setSource(EntrySource source);
   // Writes the line above the cursor ("Ajouter l'aticle au dessus du pointeur").
-  bool insertLine();
+  bool insertLine() { return writeLine(false); }
+  // Writes the line at the end of the cursor's table ("Ajout en fin de tableau").
+  bool appendLine() { return writeLine(true); }
   // The non-referenced tariff lines, on the list's current column: those beginning with the
   // answer to "Critère de sélection (…) : ", or with `contains` those holding the answer to
   // "Expression à rechercher (…".
@@ -67,6 +69,7 @@ class EntryPanel : public QWidget {
   void pickCurrent();
   void leaveField(const QString& name);
   void showTexts();
+  bool writeLine(bool atEnd);
   QWidget* field(const QString& name) const { return m_fields.value(name); }
 
   CompositionSession& m_session;

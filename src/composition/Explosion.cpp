@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "articles/ArticleFiles.h"
-#include "composition/TableLocator.h"
 #include "platform/db/Recordset.h"
 #include "platform/word/WordDocument.h"
 #include "ui/BusyCursor.h"
@@ -34,6 +33,9 @@ class RowTaker {
     } else {
       m_row = m_doc.appendRow(table);
     }
+    // The first new row copies a row of the quote, which a print level may have hidden; the
+    // next ones copy the rows written here.
+    if (!reused && m_written == 0) m_doc.setRowHidden(table, m_row, false);
     if (m_changes) {
       if (reused)
         m_changes->rowsChanged(table, m_row, m_row);
@@ -276,50 +278,14 @@ bool addOptionLine(word::WordDocument& doc, const QString& label) {
   return doc.insertParagraphsAt(QStringLiteral("OPTIONS"), {{label, {}}});
 }
 
-int addLineAtEnd(articles::ArticleFiles& files, word::WordDocument& doc, const TableLayout& layout,
-                 const ColumnMap& columns, TableCursor& cursor, const EntryLine& line,
-                 const ExplosionOptions& options, ui::MessageFunnel& messages,
-                 DocumentChanges* changes) {
-  const bool option = line.type == "O";
-  if (!option) {
-    if (!cursor.isValid()) {
-      messages.show(messages.tr("Le curseur doit être positionné dans un tableau."),
-                    ui::Icon::Warning);
-      return -1;
-    }
-    if (currentTableKind(doc, layout, cursor.table) == TableKind::SubTotal) {
-      messages.show(messages.tr("Vous êtes positionné dans un tableau de sous-total"),
-                    ui::Icon::Warning);
-      return -1;
-    }
-  }
-  if (line.code.isEmpty() && line.designation.isEmpty()) return 0;
-  if (line.quantity == 0 && messages.ask(messages.tr("Quantité égale à 0 ?"), ui::Buttons::OkCancel,
-                                         1, ui::Icon::Question) != ui::Answer::Ok)
-    return -1;
-  ui::BusyCursor busy;
-  if (option) return addOptionLine(doc, line.designation) ? 1 : 0;
-
-  ExplosionOptions atEnd = options;
-  atEnd.insert = false;
-  if (line.type == "F") {
-    if (!files.ensureStock() || !files.Trouver_Article(line.code)) {
-      messages.show(messages.tr("Erreur interne : article introuvable : ") + line.code,
-                    ui::Icon::Warning);
-      return -1;
-    }
-    const ui::Answer a =
-        messages.ask(messages.tr("Voulez-vous utiliser la décomposition de l'article ") +
-                         line.code + messages.tr(" ?"),
-                     ui::Buttons::YesNoCancel, 1, ui::Icon::Question);
-    if (a == ui::Answer::Cancel) return -1;
-    if (a == ui::Answer::Yes)
-      return Eclater_Article(files, doc, columns, cursor, line, atEnd, messages, changes).rows;
-  }
-  RowTaker rows(doc, cursor, false, changes);
-  Ecrire_Ligne(doc, rows.table(), rows.take(), LineWriter(columns, options.lines), line,
+int writeEntryLine(word::WordDocument& doc, const ColumnMap& columns, TableCursor& cursor,
+                   const EntryLine& line, const ExplosionOptions& options,
+                   DocumentChanges* changes) {
+  RowTaker rows(doc, cursor, options.insert, changes);
+  const int row = rows.take();
+  Ecrire_Ligne(doc, rows.table(), row, LineWriter(columns, options.lines), line,
                options.discountPercent, options.rules);
-  return rows.written();
+  return row;
 }
 
 }  // namespace tarovent::composition

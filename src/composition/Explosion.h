@@ -47,13 +47,11 @@ ExplosionResult Eclater_Article(articles::ArticleFiles& files, word::WordDocumen
                                 const EntryLine& line, const ExplosionOptions& options,
                                 ui::MessageFunnel& messages, DocumentChanges* changes = nullptr);
 
-// "Ajout en fin de tableau": the line at the end of the cursor's line table, exploded when
-// the user wants a manufactured article's bill, or an option line at the bookmark OPTIONS.
-// Rows written; -1 when the command was refused or abandoned (after its message).
-int addLineAtEnd(articles::ArticleFiles& files, word::WordDocument& doc, const TableLayout& layout,
-                 const ColumnMap& columns, TableCursor& cursor, const EntryLine& line,
-                 const ExplosionOptions& options, ui::MessageFunnel& messages,
-                 DocumentChanges* changes = nullptr);
+// The line alone, in the row an explosion gives its first line: above the cursor row (the
+// cursor follows its row) or at the end of the cursor's table. Returns that row.
+int writeEntryLine(word::WordDocument& doc, const ColumnMap& columns, TableCursor& cursor,
+                   const EntryLine& line, const ExplosionOptions& options,
+                   DocumentChanges* changes = nullptr);
 
 // An option's label listed at the bookmark OPTIONS, below those listed before. False when
 // the document has no such bookmark.

@@ -307,6 +307,8 @@ bool LineEntry::pick(EntrySource source, const QString& code, const QString& sup
 
 bool LineEntry::insert() { return m_session.insertLine(line()); }
 
+bool LineEntry::append() { return m_session.appendLine(line()); }
+
 db::Database* LineEntry::listDatabase(EntrySource source) const {
   core::BaseEntry& base = m_session.state().base(listSource(source).base);
   return base.open() ? &base.db : nullptr;

@@ -57,6 +57,8 @@ class LineEntry {
   // Writes the line above the session's cursor, as the fields stand (the quantity's rule
   // applies when the quantity is left, not again here: a price typed after it stays).
   bool insert();
+  // "Ajout en fin de tableau": the line at the end of the cursor's table.
+  bool append();
 
   // A code that the composite-code window or a creation form left for the code field, taken
   // out of the process's hand-over values; empty when none.

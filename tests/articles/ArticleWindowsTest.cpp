@@ -2,6 +2,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTableWidget>
 
 #include "../composition/FamilyFixture.h"
@@ -75,6 +76,50 @@ TEST_F(ArticleWindowsTest, NomenclatureEditorAddsChecksAndDeletesLines) {
                    .OpenRecordset("select * from TLIEN where TLIEN_PERE = 'P' and "
                                   "TLIEN_FILS = 'A'")
                    .EOF_());
+}
+
+TEST_F(ArticleWindowsTest, NomenclatureListsHandTheChosenCodeToTheLine) {
+  for (const char* a : {"'P', 'Pompe', 'F'", "'A', 'Vis', 'A'", "'B', 'Bague', 'A'"})
+    stock(QStringLiteral("INSERT INTO TARTI (TARTI_CODART, TARTI_LIBART, TARTI_Type) VALUES (%1)")
+              .arg(a));
+  db::Database& plan = m_state->base(core::entry::Planning).db;
+  plan.Execute("INSERT INTO TSEC VALUES ('PEINT', 'Peinture', 30, 45)");
+  plan.Execute("INSERT INTO TSEC VALUES ('SOUD', 'Soudure', 40, 60)");
+  m_state->routingTable = plan.OpenRecordset("TGAM", db::RecordsetType::Table);
+  m_state->routingTable.setIndex("PrimaryKey");
+  m_state->createdCode = "P";
+  FNOMENC w(*m_state);
+  test::showActive(&w);
+  QTableWidget* grid = w.grid();
+  const auto listKey = [&](const char* list, int key) {
+    QTableView* view = w.findChild<QTableView*>(list);
+    ASSERT_NE(view, nullptr) << list;
+    test::pressKey(view, key);
+    QApplication::processEvents();
+  };
+  w.Ajouter_Composant();
+  // Articles from the typed code on: "B" lists B and P, and Enter takes the first.
+  grid->item(0, FNOMENC::Code)->setText("B");
+  test::pressKey(grid, Qt::Key_F4);
+  QTableView* articles = w.findChild<QTableView*>("DBG_ARTICLES");
+  ASSERT_NE(articles, nullptr);
+  EXPECT_EQ(articles->model()->rowCount(), 2);
+  listKey("DBG_ARTICLES", Qt::Key_Down);
+  listKey("DBG_ARTICLES", Qt::Key_Return);
+  EXPECT_EQ(grid->item(0, FNOMENC::Code)->text(), "P");
+  EXPECT_EQ(grid->item(0, FNOMENC::Label)->text(), "Pompe");
+  // On an operation line, the sections, from the first at or after the typed code; Escape
+  // leaves the line as it was.
+  w.Ajouter_Operation();
+  grid->item(1, FNOMENC::Code)->setText("R");
+  test::pressKey(grid, Qt::Key_F4);
+  listKey("DBG_SECTIONS", Qt::Key_Escape);
+  EXPECT_EQ(grid->item(1, FNOMENC::Code)->text(), "R");
+  test::pressKey(grid, Qt::Key_F4);
+  listKey("DBG_SECTIONS", Qt::Key_Return);
+  EXPECT_EQ(grid->item(1, FNOMENC::Code)->text(), "SOUD");
+  EXPECT_EQ(grid->item(1, FNOMENC::Label)->text(), "Soudure");
+  EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('|').toStdString();
 }
 
 }  // namespace

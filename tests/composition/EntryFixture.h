@@ -1,8 +1,8 @@
 #pragma once
 
-// A dossier version whose document has a line table of `lines` rows, with articles, price
-// breaks, discount classes, a family, a labour section, tariff lines and an option in the
-// family's bases: what line entry reads.
+// A dossier version whose document has a line table of `lines` rows and the bookmark OPTIONS,
+// with articles, a bill (PORTAIL: two VIS), price breaks, discount classes, a family, a labour
+// section, tariff lines and an option in the family's bases: what line entry reads.
 
 #include <QStringList>
 
@@ -59,7 +59,9 @@ class EntryTest : public FamilyTest {
          "('PORTAIL', 'Portail', 'F', 900)",
          "insert into TARTI (TARTI_CODART, TARTI_LIBART, TARTI_Desactive) values ('VIEUX', "
          "'Ancien', True)",
-         "insert into TFAM (TFAM_CODE, TFAM_LIB) values ('FAM', 'Profilés')"});
+         "insert into TFAM (TFAM_CODE, TFAM_LIB) values ('FAM', 'Profilés')",
+         "insert into TLIEN (TLIEN_PERE, TLIEN_VARPERE, TLIEN_NUMORD, TLIEN_FILS, "
+         "TLIEN_VARFILS, TLIEN_QTEUNI) values ('PORTAIL', '00', 1, 'VIS', '00', 2)"});
     run(core::entry::Planning, {"insert into TSEC (TSEC_CODSEC, TSEC_Libsec, TSEC_CoutHRevient, "
                                 "TSEC_COUTHVENTE) values ('SOUD', 'Soudure', 40, 60)"});
     run(core::entry::Tariffs,
@@ -77,6 +79,7 @@ class EntryTest : public FamilyTest {
     q.codes = {"CODART", "LIBART", "QTE", "PUBRUT", "PCREM", "PUNET", "MTNET"};
     for (int i = 1; i <= lines; ++i)
       q.lines << QStringList{QString("L%1").arg(i), "Ligne", "1", "10", "", "10", "10"};
+    q.between = marked("OPTIONS", "", 951);
     word::WordDocument doc = q.build();
     const QString path =
         core::Chemin_Document(m_layout.dataFolder, core::Nom_Document("AB", 12, 0));

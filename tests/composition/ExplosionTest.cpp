@@ -246,39 +246,6 @@ TEST_F(ExplosionTest, RecalculationCountsTheExplodedArticleOnce) {
   EXPECT_DOUBLE_EQ(r.hours, 0);
 }
 
-TEST_F(ExplosionTest, AddAtEndAsksForTheBillAndListsOptions) {
-  word::WordDocument doc =
-      quote({{"X1", "Avant", "1", "", "", "", "", ""}}, fixtures::marked("OPTIONS", "", 951));
-  const TableLayout layout = Reperer_Tableaux(doc, LocatePurpose::Recalculation).layout.value();
-  stock("DELETE FROM TLIEN WHERE TLIEN_PERE = 'P' AND TLIEN_FILS <> 'A'");
-  EntryLine line;
-  line.code = "P";
-  line.type = "F";
-  line.quantity = 1;
-  m_messages.script({ui::Answer::No, ui::Answer::Yes, ui::Answer::Cancel});
-  EXPECT_EQ(addLineAtEnd(*m_files, doc, layout, m_columns, m_cursor, line, m_options, m_messages),
-            1);
-  EXPECT_EQ(addLineAtEnd(*m_files, doc, layout, m_columns, m_cursor, line, m_options, m_messages),
-            3);
-  EXPECT_EQ(addLineAtEnd(*m_files, doc, layout, m_columns, m_cursor, line, m_options, m_messages),
-            -1);
-  EXPECT_EQ(rows(doc), QStringList({"X1|1", "P|1", "P|1", "   MO*SOUD|1,50", "   A|2"}));
-
-  EntryLine option;
-  option.type = "O";
-  option.designation = "Garantie 3 ans";
-  option.quantity = 1;
-  TableCursor nowhere;
-  EXPECT_EQ(addLineAtEnd(*m_files, doc, layout, m_columns, nowhere, option, m_options, m_messages),
-            1);
-  EXPECT_TRUE(doc.bodyText().contains("Garantie 3 ans"));
-  line.code = "A";
-  line.type = "A";
-  EXPECT_EQ(addLineAtEnd(*m_files, doc, layout, m_columns, nowhere, line, m_options, m_messages),
-            -1);
-  EXPECT_EQ(m_messages.texts().last(), "Le curseur doit être positionné dans un tableau.");
-}
-
 TEST_F(ExplosionTest, ExplodedQuoteKeepsItsIndentationAndHiddenCodesInLibreOffice) {
   if (QStandardPaths::findExecutable("soffice").isEmpty()) GTEST_SKIP() << "no LibreOffice";
   word::WordDocument doc = quote();

@@ -223,36 +223,73 @@ TEST_F(LineEntryTest, QuestionsBeforeWriting) {
   ASSERT_TRUE(s);
   LineEntry e(*s);
   const QString zero = "Quantité égale à 0 ?";
-  const QString components =
-      "Voulez-vous composer la décomposition de l'article PORTAIL ?\n(La décomposition n'est pas "
-      "encore disponible : l'article sera inséré seul.)";
+  const QString compose = "Voulez-vous composer la décomposition de l'article PORTAIL ?";
+  const QString use = "Voulez-vous utiliser la décomposition de l'article PORTAIL ?";
   const QString classZero =
       "Classe de remise CL0: Taux de remise à 0% pour cet article et cette catégorie de "
       "client.\nPar défaut la remise client sera appliquée.\n Appliquer ce taux de remise 0% ? ";
   struct Case {
     const char* name;
+    bool atEnd;
     QString code, quantity;
     QList<Answer> answers;
     QStringList questions;
-    bool written;
+    QStringList written;  // codes of the rows written, in order
     QString discount, net;
   } cases[] = {
-      {"no quantity, cancelled", "OPT1", "0", {Answer::Cancel}, {zero}, false, "", ""},
-      {"no quantity, confirmed", "OPT1", "", {Answer::Ok}, {zero}, true, "", ""},
-      {"components, cancelled", "PORTAIL", "1", {Answer::Cancel}, {components}, false, "", ""},
-      {"components, no", "PORTAIL", "1", {Answer::No}, {components}, true, "5,00", "855,00"},
-      {"components, yes: the article alone",
+      {"no quantity, cancelled", false, "OPT1", "0", {Answer::Cancel}, {zero}, {}, "", ""},
+      {"no quantity, confirmed", false, "OPT1", "", {Answer::Ok}, {zero}, {"OPT1"}, "", ""},
+      {"components, cancelled", false, "PORTAIL", "1", {Answer::Cancel}, {compose}, {}, "", ""},
+      {"components, no",
+       false,
+       "PORTAIL",
+       "1",
+       {Answer::No},
+       {compose},
+       {"PORTAIL"},
+       "5,00",
+       "855,00"},
+      // The bill goes above the cursor, its components without discount.
+      {"components, yes",
+       false,
+       "PORTAIL",
+       "3",
+       {Answer::Yes},
+       {compose},
+       {"PORTAIL", "   VIS|6,000"},
+       "5,00",
+       "2 565,00"},
+      {"at the end, components, yes",
+       true,
        "PORTAIL",
        "1",
        {Answer::Yes},
-       {components},
-       true,
+       {use},
+       {"PORTAIL", "   VIS|2,000"},
        "5,00",
        "855,00"},
+      {"at the end, components, no",
+       true,
+       "PORTAIL",
+       "1",
+       {Answer::No},
+       {use},
+       {"PORTAIL"},
+       "5,00",
+       "855,00"},
+      {"at the end, components, cancelled",
+       true,
+       "PORTAIL",
+       "1",
+       {Answer::Cancel},
+       {use},
+       {},
+       "",
+       ""},
       // A class rate of 0 refused: the client's discount applies.
-      {"class rate 0, no", "VIS", "2", {Answer::No}, {classZero}, true, "5,00", "23,76"},
-      {"class rate 0, yes", "VIS", "2", {Answer::Yes}, {classZero}, true, "", "25,00"},
-      {"class rate 12", "TOLE", "1", {}, {}, true, "12,00", "17,60"},
+      {"class rate 0, no", false, "VIS", "2", {Answer::No}, {classZero}, {"VIS"}, "5,00", "23,76"},
+      {"class rate 0, yes", false, "VIS", "2", {Answer::Yes}, {classZero}, {"VIS"}, "", "25,00"},
+      {"class rate 12", true, "TOLE", "1", {}, {}, {"TOLE"}, "12,00", "17,60"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -261,14 +298,65 @@ TEST_F(LineEntryTest, QuestionsBeforeWriting) {
     m_messages.clear();
     m_messages.script(c.answers);
     const int rows = s->document().rowCount(m_table);
-    EXPECT_EQ(e.insert(), c.written);
+    const Cursor before = s->cursor();
+    EXPECT_EQ(c.atEnd ? e.append() : e.insert(), !c.written.isEmpty());
     EXPECT_EQ(m_messages.texts(), c.questions);
-    ASSERT_EQ(s->document().rowCount(m_table), rows + (c.written ? 1 : 0));
-    if (!c.written) continue;
-    const int row = s->cursor().row - 1;
-    EXPECT_EQ(cell(*s, row, 1), c.code);
-    EXPECT_EQ(cell(*s, row, 5), c.discount);
-    EXPECT_EQ(cell(*s, row, 7), c.net);
+    ASSERT_EQ(s->document().rowCount(m_table), rows + c.written.size());
+    // Rows inserted above the cursor push it down; rows added at the end leave it.
+    EXPECT_EQ(s->cursor().row, before.row + (c.atEnd ? 0 : c.written.size()));
+    if (c.written.isEmpty()) continue;
+    const int first = c.atEnd ? rows + 1 : before.row;
+    for (int i = 0; i < c.written.size(); ++i) {
+      const QStringList expected = c.written[i].split('|');
+      EXPECT_EQ(cell(*s, first + i, 1), expected[0]);
+      if (expected.size() > 1) {
+        EXPECT_EQ(cell(*s, first + i, 3), expected[1]);
+        EXPECT_EQ(cell(*s, first + i, 5), "");
+      }
+    }
+    EXPECT_EQ(cell(*s, first, 5), c.discount);
+    EXPECT_EQ(cell(*s, first, 7), c.net);
+  }
+}
+
+TEST_F(LineEntryTest, AddingAtTheEndListsOptionsAndIgnoresEmptyLines) {
+  auto s = openQuote();
+  ASSERT_TRUE(s);
+  LineEntry e(*s);
+  ASSERT_TRUE(e.pick(EntrySource::Options, "OPT1"));
+  e.setText("CTX_QTE", "1");
+  // An option needs no table: its label goes below those listed at OPTIONS.
+  ASSERT_TRUE(s->setCursor(1, 1));
+  ASSERT_TRUE(e.append());
+  e.setText("CTX_TPRO_LIB", "Garantie 3 ans");
+  ASSERT_TRUE(e.append());
+  const QString body = s->document().bodyText();
+  EXPECT_GT(body.indexOf("Garantie 3 ans"), body.indexOf("Peinture")) << body.toStdString();
+  EXPECT_EQ(s->document().rowCount(m_table), 3);
+
+  struct Case {
+    const char* name;
+    QString code, type, designation;
+    QStringList messages;
+  } cases[] = {
+      {"nothing to write", "", "A", "", {}},
+      {"not in a table", "VIS", "A", "Vis", {"Le curseur doit être positionné dans un tableau."}},
+      {"unknown manufactured article",
+       "NOPE",
+       "F",
+       "?",
+       {"Erreur interne : article introuvable : NOPE"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(s->setCursor(c.code == "VIS" ? 1 : m_table, 1));
+    e.setText("CTX_CODART", c.code);
+    e.setText("CTX_TYPE", c.type);
+    e.setText("CTX_TPRO_LIB", c.designation);
+    m_messages.clear();
+    EXPECT_FALSE(e.append());
+    EXPECT_EQ(m_messages.texts(), c.messages);
+    EXPECT_EQ(s->document().rowCount(m_table), 3);
   }
 }
 

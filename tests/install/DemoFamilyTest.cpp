@@ -321,6 +321,23 @@ TEST_F(DemoFamily, ComposeScriptAddsASubTotalAndRecalculates) {
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
   EXPECT_EQ(f.readAll(), before);
   f.close();
+
+  // Line entry: a typed code held at its floor price, written above the first line and at the
+  // end of the table, an option without quantity confirmed, written above the first line.
+  EXPECT_EQ(compose(QStringLiteral("cursor %1 1\nset CTX_CODART ELEC0001\nset CTX_QTE 10\nset "
+                                   "CTX_TPRO_PU 5\ninsert\nappend\npick option GAR1\nanswers "
+                                   "ok\nset CTX_QTE 0\ninsert\n")
+                        .arg(table),
+                    out),
+            0)
+      << out.toStdString();
+  EXPECT_TRUE(out.startsWith("Le prix plancher est de 12")) << out.toStdString();
+  EXPECT_TRUE(out.contains("\n? Quantité égale à 0 ?\n")) << out.toStdString();
+  auto entered = word::WordDocument::open(file, word::OpenMode::ReadOnly);
+  EXPECT_EQ(entered.cellText({table, 1, 1}), "ELEC0001");
+  EXPECT_EQ(entered.cellText({table, 2, 1}), "GAR1");
+  EXPECT_EQ(entered.rowCount(table), rows + 3);
+  EXPECT_EQ(entered.cellText({table, rows + 3, 1}), "ELEC0001");
 }
 
 TEST_F(DemoFamily, StartsWithoutAMessage) {
