@@ -10,12 +10,12 @@
 #include <cstdio>
 #include <random>
 
+#include "common/OpenFamily.h"
 #include "common/Timing.h"
 #include "composition/CompositionSession.h"
 #include "composition/LineEntry.h"
 #include "composition/LineWriter.h"
 #include "composition/TableLocator.h"
-#include "core/Catalogue.h"
 #include "core/ProcessState.h"
 #include "install/Installer.h"
 #include "install/templates/TemplateBuilder.h"
@@ -72,11 +72,7 @@ class Bench {
  public:
   explicit Bench(const QString& folder) : m_folder(folder), m_state(m_yes) {
     const install::FamilyLayout family = install::initFamily(folder + "/f", true);
-    m_state.workingFolder = family.workingFolder;
-    core::Catalogue catalogue(m_state);
-    bool fatal = false;
-    if (!catalogue.Lire_Catalogue() || !catalogue.Ouvrir_Bases(fatal) || fatal)
-      throw std::runtime_error("family");
+    if (!bench::openFamily(m_state, family.workingFolder)) throw std::runtime_error("family");
     m_state.params.tarifMat = "V";
     m_state.params.tarifMo = "V";
     m_state.mainDb().Execute(

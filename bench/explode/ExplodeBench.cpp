@@ -10,11 +10,11 @@
 #include "articles/ArticleFiles.h"
 #include "articles/CostRollup.h"
 #include "common/DeepBill.h"
+#include "common/OpenFamily.h"
 #include "common/PackageFloor.h"
 #include "common/QuietFunnel.h"
 #include "composition/ColumnMap.h"
 #include "composition/Explosion.h"
-#include "core/Catalogue.h"
 #include "core/ProcessState.h"
 #include "install/Installer.h"
 #include "install/templates/WordprocessingXml.h"
@@ -60,10 +60,7 @@ int main() {
   const auto layout = install::initFamily(dir.filePath("f"), true);
   bench::QuietFunnel quiet;
   core::ProcessState state(quiet);
-  state.workingFolder = layout.workingFolder;
-  core::Catalogue catalogue(state);
-  bool fatal = false;
-  if (!catalogue.Lire_Catalogue() || !catalogue.Ouvrir_Bases(fatal)) return 1;
+  if (!bench::openFamily(state, layout.workingFolder)) return 1;
   db::Database& stock = state.base(core::entry::Stock).db;
   db::Database& plan = state.base(core::entry::Planning).db;
   articles::ArticleFiles files(state);
@@ -114,8 +111,7 @@ int main() {
     gs.commit();
     gp.commit();
   }
-  state.routingTable = plan.OpenRecordset("TGAM", db::RecordsetType::Table);
-  state.routingTable.setIndex("PrimaryKey");
+  bench::openRoutings(state);
 
   composition::ExplosionOptions options;
   options.lines.quantityDecimals = 2;

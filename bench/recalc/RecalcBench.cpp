@@ -16,11 +16,11 @@
 #include "articles/ArticleFiles.h"
 #include "articles/CostRollup.h"
 #include "common/DeepBill.h"
+#include "common/OpenFamily.h"
 #include "common/PackageFloor.h"
 #include "common/QuietFunnel.h"
 #include "composition/NumberFormat.h"
 #include "composition/Recalculation.h"
-#include "core/Catalogue.h"
 #include "core/ProcessState.h"
 #include "install/DemoFamily.h"
 #include "install/Installer.h"
@@ -108,13 +108,8 @@ int main(int argc, char** argv) {
 
   bench::QuietFunnel quiet;
   core::ProcessState state(quiet);
-  state.workingFolder = layout.workingFolder;
-  core::Catalogue catalogue(state);
-  bool fatal = false;
-  if (!catalogue.Lire_Catalogue() || !catalogue.Ouvrir_Bases(fatal)) return 1;
-  state.routingTable =
-      state.base(core::entry::Planning).db.OpenRecordset("TGAM", db::RecordsetType::Table);
-  state.routingTable.setIndex("PrimaryKey");
+  if (!bench::openFamily(state, layout.workingFolder)) return 1;
+  bench::openRoutings(state);
   articles::ArticleFiles files(state);
 
   QStringList bought, made;

@@ -21,39 +21,6 @@ namespace tarovent::articles {
 
 namespace {
 
-QLineEdit* field(QWidget* form, QFormLayout* layout, const char* name, const QString& caption) {
-  auto* box = new QLineEdit(form);
-  box->setObjectName(QLatin1String(name));
-  box->installEventFilter(form);
-  layout->addRow(caption, box);
-  return box;
-}
-
-template <class Form>
-QHBoxLayout* buttons(Form* form, ui::MessageFunnel& m, void (Form::*save)(), void (Form::*cancel)(),
-                     void (Form::*quit)()) {
-  auto* row = new QHBoxLayout;
-  row->addStretch();
-  const auto add = [&](const char* name, const QString& caption, void (Form::*slot)()) {
-    auto* b = new QPushButton(caption, form);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    QObject::connect(b, &QPushButton::clicked, form, slot);
-    row->addWidget(b);
-  };
-  add("Cmd_Enregistrer", m.tr("&Enregistrer"), save);
-  add("Cmd_Annuler", m.tr("&Annuler"), cancel);
-  add("Cmd_Quitter", m.tr("&Quitter"), quit);
-  return row;
-}
-
-void closeForm(QWidget* form) {
-  if (auto* sub = qobject_cast<QMdiSubWindow*>(form->parentWidget()))
-    sub->close();
-  else
-    form->close();
-}
-
 bool isEnter(QEvent* e) {
   if (e->type() != QEvent::KeyPress) return false;
   const int key = static_cast<QKeyEvent*>(e)->key();
@@ -62,23 +29,77 @@ bool isEnter(QEvent* e) {
 
 }  // namespace
 
+CreationForm::CreationForm(core::ProcessState& state, const QString& name, const QString& title,
+                           QWidget* parent)
+    : QWidget(parent), m_state(state), m_form(new QFormLayout) {
+  setObjectName(name);
+  setWindowTitle(state.messages().tr(title));
+}
+
+bool CreationForm::eventFilter(QObject* watched, QEvent* event) {
+  if (isEnter(event)) {
+    focusNextChild();
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+QLineEdit* CreationForm::field(const char* name, const QString& caption) {
+  auto* box = new QLineEdit(this);
+  box->setObjectName(QLatin1String(name));
+  box->installEventFilter(this);
+  m_form->addRow(caption, box);
+  return box;
+}
+
+void CreationForm::addButtons() {
+  ui::MessageFunnel& m = m_state.messages();
+  auto* row = new QHBoxLayout;
+  row->addStretch();
+  const auto add = [&](const char* name, const QString& caption, void (CreationForm::*slot)()) {
+    auto* b = new QPushButton(caption, this);
+    b->setObjectName(QLatin1String(name));
+    b->setAutoDefault(false);
+    connect(b, &QPushButton::clicked, this, slot);
+    row->addWidget(b);
+  };
+  add("Cmd_Enregistrer", m.tr("&Enregistrer"), &CreationForm::save);
+  add("Cmd_Annuler", m.tr("&Annuler"), &CreationForm::cancel);
+  add("Cmd_Quitter", m.tr("&Quitter"), &CreationForm::closeForm);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(m_form);
+  layout->addLayout(row);
+}
+
+void CreationForm::closeForm() {
+  if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+    sub->close();
+  else
+    close();
+}
+
+void CreationForm::cancel() {
+  m_state.creationCode.clear();
+  m_state.creationLabel.clear();
+  closeForm();
+}
+
 FCREART::FCREART(core::ProcessState& state, QWidget* parent)
-    : QWidget(parent), m_state(state), m_files(std::make_unique<ArticleFiles>(state)) {
-  setObjectName(QStringLiteral("FCREART"));
+    : CreationForm(state, QStringLiteral("FCREART"), QStringLiteral("Création d'un article"),
+                   parent),
+      m_files(std::make_unique<ArticleFiles>(state)) {
   ui::MessageFunnel& m = state.messages();
-  setWindowTitle(m.tr("Création d'un article"));
-  auto* form = new QFormLayout;
-  m_code = field(this, form, "CTX_CODART", m.tr("Code"));
-  m_label = field(this, form, "CTX_LIBART", m.tr("Libellé"));
-  m_unit = field(this, form, "CTX_UNITE", m.tr("Unité"));
-  m_type = field(this, form, "CTX_TYPE", m.tr("Type (A/F)"));
-  m_supplier = field(this, form, "CTX_FOURN", m.tr("Fournisseur"));
-  m_pmp = field(this, form, "CTX_PMP", m.tr("Prix d'achat"));
-  m_overhead = field(this, form, "CTX_COEFFRG", m.tr("Frais généraux %"));
-  m_margin1 = field(this, form, "CTX_COEFU1", m.tr("Marge 1 %"));
-  m_margin2 = field(this, form, "CTX_COEFU2", m.tr("Marge 2 %"));
-  m_price1 = field(this, form, "CTX_PVU1", m.tr("Prix de vente 1"));
-  m_price2 = field(this, form, "CTX_PVU2", m.tr("Prix de vente 2"));
+  m_code = field("CTX_CODART", m.tr("Code"));
+  m_label = field("CTX_LIBART", m.tr("Libellé"));
+  m_unit = field("CTX_UNITE", m.tr("Unité"));
+  m_type = field("CTX_TYPE", m.tr("Type (A/F)"));
+  m_supplier = field("CTX_FOURN", m.tr("Fournisseur"));
+  m_pmp = field("CTX_PMP", m.tr("Prix d'achat"));
+  m_overhead = field("CTX_COEFFRG", m.tr("Frais généraux %"));
+  m_margin1 = field("CTX_COEFU1", m.tr("Marge 1 %"));
+  m_margin2 = field("CTX_COEFU2", m.tr("Marge 2 %"));
+  m_price1 = field("CTX_PVU1", m.tr("Prix de vente 1"));
+  m_price2 = field("CTX_PVU2", m.tr("Prix de vente 2"));
   m_code->setReadOnly(true);
   const NewArticle fresh;
   m_code->setText(state.creationCode);
@@ -87,18 +108,12 @@ FCREART::FCREART(core::ProcessState& state, QWidget* parent)
   m_type->setText(fresh.type);
   m_price1->setText(fresh.price1);
   m_price2->setText(fresh.price2);
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(form);
-  layout->addLayout(buttons(this, m, &FCREART::save, &FCREART::cancel, &FCREART::quit));
+  addButtons();
 }
 
 FCREART::~FCREART() = default;
 
 bool FCREART::eventFilter(QObject* watched, QEvent* event) {
-  if (isEnter(event)) {
-    focusNextChild();
-    return true;
-  }
   if (event->type() == QEvent::FocusOut) {
     if (watched == m_type) {
       QString type = m_type->text();
@@ -113,7 +128,7 @@ bool FCREART::eventFilter(QObject* watched, QEvent* event) {
       computePrices();
     }
   }
-  return QWidget::eventFilter(watched, event);
+  return CreationForm::eventFilter(watched, event);
 }
 
 void FCREART::computePrices() {
@@ -156,22 +171,13 @@ void FCREART::save() {
     ui::showDbError(m, e);
     return;
   }
-  closeForm(this);
+  closeForm();
 }
 
-void FCREART::cancel() {
-  m_state.creationCode.clear();
-  m_state.creationLabel.clear();
-  closeForm(this);
-}
-
-void FCREART::quit() { closeForm(this); }
-
-FCRETRF::FCRETRF(core::ProcessState& state, QWidget* parent) : QWidget(parent), m_state(state) {
-  setObjectName(QStringLiteral("FCRETRF"));
+FCRETRF::FCRETRF(core::ProcessState& state, QWidget* parent)
+    : CreationForm(state, QStringLiteral("FCRETRF"), QStringLiteral("Création d'un tarif"),
+                   parent) {
   ui::MessageFunnel& m = state.messages();
-  setWindowTitle(m.tr("Création d'un tarif"));
-  auto* form = new QFormLayout;
   m_supplier = new QComboBox(this);
   m_supplier->setObjectName(QStringLiteral("DBC_FOURN"));
   m_supplier->setEditable(true);
@@ -181,12 +187,12 @@ FCRETRF::FCRETRF(core::ProcessState& state, QWidget* parent) : QWidget(parent), 
   auto* supplierRow = new QHBoxLayout;
   supplierRow->addWidget(m_supplier);
   supplierRow->addWidget(m_supplierName, 1);
-  form->addRow(m.tr("Fournisseur"), supplierRow);
-  m_reference = field(this, form, "CTX_REFFOURN", m.tr("Référence"));
-  m_label = field(this, form, "CTX_LIBART", m.tr("Libellé"));
-  m_unit = field(this, form, "CTX_UNITE", m.tr("Unité"));
-  m_purchase = field(this, form, "CTX_PUNIT", m.tr("Prix d'achat"));
-  m_sale = field(this, form, "CTX_PRIXVEN", m.tr("Prix de vente"));
+  m_form->addRow(m.tr("Fournisseur"), supplierRow);
+  m_reference = field("CTX_REFFOURN", m.tr("Référence"));
+  m_label = field("CTX_LIBART", m.tr("Libellé"));
+  m_unit = field("CTX_UNITE", m.tr("Unité"));
+  m_purchase = field("CTX_PUNIT", m.tr("Prix d'achat"));
+  m_sale = field("CTX_PRIXVEN", m.tr("Prix de vente"));
   m_reference->setText(state.creationCode);
   m_label->setText(state.creationLabel);
   try {
@@ -200,17 +206,7 @@ FCRETRF::FCRETRF(core::ProcessState& state, QWidget* parent) : QWidget(parent), 
   }
   m_supplier->setCurrentIndex(-1);
   connect(m_supplier, &QComboBox::currentTextChanged, this, &FCRETRF::showSupplierName);
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(form);
-  layout->addLayout(buttons(this, m, &FCRETRF::save, &FCRETRF::cancel, &FCRETRF::quit));
-}
-
-bool FCRETRF::eventFilter(QObject*, QEvent* event) {
-  if (isEnter(event)) {
-    focusNextChild();
-    return true;
-  }
-  return false;
+  addButtons();
 }
 
 void FCRETRF::showSupplierName() {
@@ -241,16 +237,8 @@ void FCRETRF::save() {
     return;
   }
   m_state.createdCode = l.reference;
-  closeForm(this);
+  closeForm();
 }
-
-void FCRETRF::cancel() {
-  m_state.creationCode.clear();
-  m_state.creationLabel.clear();
-  closeForm(this);
-}
-
-void FCRETRF::quit() { closeForm(this); }
 
 void registerCreationWindows(core::ProcessState& state) {
   state.windows.add(QStringLiteral("FCREART"),

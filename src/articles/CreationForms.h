@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class QComboBox;
+class QFormLayout;
 class QLabel;
 class QLineEdit;
 
@@ -14,10 +15,32 @@ namespace tarovent::articles {
 
 class ArticleFiles;
 
+// What the creation forms share: fields where Enter moves on, and the Enregistrer, Annuler and
+// Quitter buttons below them.
+class CreationForm : public QWidget {
+  Q_OBJECT
+ public:
+  CreationForm(core::ProcessState& state, const QString& name, const QString& title,
+               QWidget* parent);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  virtual void save() = 0;
+  // Forgets what line entry handed over.
+  void cancel();
+  void closeForm();
+  QLineEdit* field(const char* name, const QString& caption);
+  // Puts the buttons below the fields: last, so that they come last in the focus chain.
+  void addButtons();
+
+  core::ProcessState& m_state;
+  QFormLayout* m_form;
+};
+
 // "FCREART": creates the article whose code and label line entry handed over
 // (`creationCode`, `creationLabel`); after a save the code is left in `createdCode` and, for a
 // manufactured article, the nomenclature editor may be opened.
-class FCREART : public QWidget {
+class FCREART : public CreationForm {
   Q_OBJECT
  public:
   explicit FCREART(core::ProcessState& state, QWidget* parent = nullptr);
@@ -27,12 +50,9 @@ class FCREART : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void save();
-  void cancel();
-  void quit();
+  void save() override;
   void computePrices();
 
-  core::ProcessState& m_state;
   std::unique_ptr<ArticleFiles> m_files;
   QLineEdit *m_code, *m_label, *m_unit, *m_type, *m_supplier;
   QLineEdit *m_pmp, *m_overhead, *m_margin1, *m_margin2, *m_price1, *m_price2;
@@ -40,21 +60,15 @@ class FCREART : public QWidget {
 
 // "FCRETRF": creates a supplier tariff line for the reference and label line entry handed
 // over; after a save the reference is left in `createdCode`.
-class FCRETRF : public QWidget {
+class FCRETRF : public CreationForm {
   Q_OBJECT
  public:
   explicit FCRETRF(core::ProcessState& state, QWidget* parent = nullptr);
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
-  void save();
-  void cancel();
-  void quit();
+  void save() override;
   void showSupplierName();
 
-  core::ProcessState& m_state;
   QComboBox* m_supplier;
   QLabel* m_supplierName;
   QLineEdit *m_reference, *m_label, *m_unit, *m_purchase, *m_sale;

@@ -170,19 +170,8 @@ bool Exploder::run(const EntryLine& line) {
 
 bool Exploder::writeComponent(int level, double quantity) {
   const db::Recordset& a = m_files.articles();
-  EntryLine l;
-  l.code = a.text("TARTI_CODART");
-  l.type = a.text("TARTI_Type");
+  EntryLine l = articleFields(a);
   l.designation = a.text("TARTI_LIBART");
-  l.unit = a.text("TARTI_UNST_LIB");
-  l.weight = a.number("TARTI_POIDS");
-  l.user1 = a.text("TARTI_USER1");
-  l.user2 = a.text("TARTI_USER2");
-  l.user3 = a.text("TARTI_USER3");
-  l.user4 = a.text("TARTI_USER4");
-  l.replacement = a.text("TARTI_REMPL");
-  l.description1 = a.text("TARTI_DESCR");
-  l.description2 = a.text("TARTI_INFOS");
   l.quantity = quantity;
   if (l.type == "A") {
     l.costPrice = articles::Prix_Revient_Article(a);

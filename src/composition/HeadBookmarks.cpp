@@ -23,6 +23,13 @@ std::optional<db::Recordset> firstOf(db::Database& db, const QString& sql) {
   return rs;
 }
 
+// Bookmarks that take a field of the record as it stands.
+void copyFields(QMap<QString, QString>& bookmarks, const db::Recordset& record,
+                std::initializer_list<std::pair<const char*, const char*>> fields) {
+  for (const auto& [bookmark, field] : fields)
+    bookmarks[QString::fromLatin1(bookmark)] = record.text(QString::fromLatin1(field));
+}
+
 // The client file lives in the commercial database when the family has one.
 db::Database& clientDatabase(core::ProcessState& state) {
   return state.base(core::entry::Commercial).open() ? state.base(core::entry::Commercial).db
@@ -39,8 +46,16 @@ void readClient(core::ProcessState& state, const QString& code, const QString& c
   head.client.discount = c.number("TCLI_PCRemise");
   head.client.category = c.text("TCLI_Categ");
   head.client.labourRate = c.number("TCLI_TauxMDO");
-  b["CODCLI"] = c.text("TCLI_CODE");
-  b["RS"] = c.text("TCLI_RS");
+  copyFields(b, c,
+             {{"CODCLI", "TCLI_CODE"},
+              {"RS", "TCLI_RS"},
+              {"CLIUSER1", "TCLI_USER1"},
+              {"CLIUSER2", "TCLI_USER2"},
+              {"TVAINTRA", "TCLI_TVAIntra"},
+              {"TEL", "TCLI_TEL1"},
+              {"FAX", "TCLI_FAX1"},
+              {"PORTABLE", "TCLI_Portab1"},
+              {"EMAIL", "TCLI_EMail1"}});
   const QString town = (c.text("TCLI_CODP") + ' ' + c.text("TCLI_VILLE")).trimmed();
   QStringList address;
   for (const char* field : {"TCLI_ADR1", "TCLI_ADR2", "TCLI_ADR3"}) {
@@ -52,13 +67,6 @@ void readClient(core::ProcessState& state, const QString& code, const QString& c
   if (!town.isEmpty()) address << town;
   b["ADR"] = address.join(QLatin1Char('\v'));
   b["SCOND"] = (c.text("TCLI_CondPaie") + ' ' + c.text("TCLI_ModPaie")).trimmed();
-  b["CLIUSER1"] = c.text("TCLI_USER1");
-  b["CLIUSER2"] = c.text("TCLI_USER2");
-  b["TVAINTRA"] = c.text("TCLI_TVAIntra");
-  b["TEL"] = c.text("TCLI_TEL1");
-  b["FAX"] = c.text("TCLI_FAX1");
-  b["PORTABLE"] = c.text("TCLI_Portab1");
-  b["EMAIL"] = c.text("TCLI_EMail1");
   if (const auto country = firstOf(
           db, "select TPAYS_LIBELLE from TPAYS where TPAYS_CODE=" + quoted(c.text("TCLI_PAYS"))))
     b["PAYS"] = country->text("TPAYS_LIBELLE");
@@ -67,10 +75,11 @@ void readClient(core::ProcessState& state, const QString& code, const QString& c
   if (const auto person =
           firstOf(db, "select * from TCLI_CONTACT where TCLI_CONTACT_CodCli=" + quoted(code) +
                           " and TCLI_Contact_Nom=" + quoted(contact))) {
-    b["TEL"] = person->text("TCLI_CONTACT_Tel");
-    b["FAX"] = person->text("TCLI_CONTACT_Fax");
-    b["PORTABLE"] = person->text("TCLI_CONTACT_Portab");
-    b["EMAIL"] = person->text("TCLI_CONTACT_mail");
+    copyFields(b, *person,
+               {{"TEL", "TCLI_CONTACT_Tel"},
+                {"FAX", "TCLI_CONTACT_Fax"},
+                {"PORTABLE", "TCLI_CONTACT_Portab"},
+                {"EMAIL", "TCLI_CONTACT_mail"}});
   }
 }
 
@@ -99,21 +108,21 @@ HeadValues readHeadValues(core::ProcessState& state, const core::QuoteContext& q
   if (dossier) {
     const db::Recordset& d = *dossier;
     head.typeCode = d.text("TDOS_TYPE");
-    b["CM"] = d.text("TDOS_CM");
-    b["CONTACT"] = d.text("TDOS_CONTACT");
-    b["TYPVEH"] = d.text("TDOS_NATVEH");
-    b["IMMAT"] = d.text("TDOS_IMMAT");
-    b["COMPLIDENT"] = d.text("TDOS_ComplIdent");
-    b["OPERATION"] = d.text("TDOS_RESUME");
-    b["STYPTRAV"] = d.text("TDOS_STYPTRAV");
+    copyFields(b, d,
+               {{"CM", "TDOS_CM"},
+                {"CONTACT", "TDOS_CONTACT"},
+                {"TYPVEH", "TDOS_NATVEH"},
+                {"IMMAT", "TDOS_IMMAT"},
+                {"COMPLIDENT", "TDOS_ComplIdent"},
+                {"OPERATION", "TDOS_RESUME"},
+                {"STYPTRAV", "TDOS_STYPTRAV"}});
     b["DEVUSER"] = customFields(state, d);
     const QString client = quote.clientCode.isEmpty() ? d.text("TDOS_CLIENT") : quote.clientCode;
     readClient(state, client, d.text("TDOS_CONTACT"), head);
     if (const auto rep = firstOf(clientDatabase(state), "select * from TCAL where TCAL_CODE=" +
                                                             quoted(d.text("TDOS_CAL")))) {
       b["COMMERCIAL"] = b["NOMCAL"] = rep->text("TCAL_NOM");
-      b["TELCAL"] = rep->text("TCAL_TEL");
-      b["MAILCAL"] = rep->text("TCAL_MAIL");
+      copyFields(b, *rep, {{"TELCAL", "TCAL_TEL"}, {"MAILCAL", "TCAL_MAIL"}});
     }
   }
   if (const auto version = firstOf(

@@ -29,7 +29,7 @@ void showPrices(EntryLine& line, const QString& mode, double pv1, double pv2) {
 
 }  // namespace
 
-EntryLine lineFromArticle(const db::Recordset& a, const PricingContext& c) {
+EntryLine articleFields(const db::Recordset& a) {
   EntryLine l;
   l.code = a.text("TARTI_CODART");
   l.unit = a.text("TARTI_UNST_LIB");
@@ -40,6 +40,13 @@ EntryLine lineFromArticle(const db::Recordset& a, const PricingContext& c) {
   l.user3 = a.text("TARTI_USER3");
   l.user4 = a.text("TARTI_USER4");
   l.replacement = a.text("TARTI_REMPL");
+  l.description1 = a.text("TARTI_DESCR");
+  l.description2 = a.text("TARTI_INFOS");
+  return l;
+}
+
+EntryLine lineFromArticle(const db::Recordset& a, const PricingContext& c) {
+  EntryLine l = articleFields(a);
   l.discountClass = a.text("TARTI_CLREM");
   l.costPrice = articles::Prix_Revient_Article(a);
   double pv1 = l.costPrice, pv2 = l.costPrice;
@@ -51,8 +58,6 @@ EntryLine lineFromArticle(const db::Recordset& a, const PricingContext& c) {
   showPrices(l, c.tarMat, pv1, pv2);
   const QString alt = a.text("TARTI_libart2");
   l.designation = alt.trimmed().isEmpty() ? a.text("TARTI_LIBART") : alt;
-  l.description1 = a.text("TARTI_DESCR");
-  l.description2 = a.text("TARTI_INFOS");
   return l;
 }
 

@@ -42,6 +42,8 @@ struct EntryLine {
   QString vatRate;
 };
 
+// The fields an article gives every line, whatever its price and designation.
+EntryLine articleFields(const db::Recordset& article);
 // Fills the line from the current record of each source.
 EntryLine lineFromArticle(const db::Recordset& article, const PricingContext& c);
 EntryLine lineFromTariff(const db::Recordset& tariff, const PricingContext& c);

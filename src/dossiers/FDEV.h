@@ -31,6 +31,7 @@ namespace tarovent::dossiers {
 
 class CustomFieldsPanel;
 class DuplicationPanel;
+class FdevMailing;
 
 // The Date and client-name cells of the dossier list, computed when a row is drawn.
 class DossierListDelegate : public QStyledItemDelegate {
@@ -87,10 +88,12 @@ class FDEV : public core::RecordWindow {
   QWidget* buildList();
   QWidget* buildClientList();
   QWidget* buildVehicleList();
+  QList<QPushButton*> otherPartButtons();
   QPushButton* otherPartButton(const char* name, const QString& caption, const char* window);
+  FdevMailing* buildVersions(QPushButton* save, const QList<QPushButton*>& others);
+  void buildDuplication();
   void openSources();
   void fillPickers();
-  void showError(const std::exception& e);
 
   db::Database& clientsDb();
   void dossierShown();
@@ -113,6 +116,12 @@ class FDEV : public core::RecordWindow {
   void listEmptied();
   void findDossier(const QString& company, long number);
   QString companyShown() const;
+
+  // What the window says when a command meets unsaved entry, and the prefix of its database
+  // errors.
+  static inline const QString kRefusal =
+      QStringLiteral("Enregistrez ou annulez d'abord votre saisie");
+  static inline const QString kErrors = QStringLiteral("DBD_DOSS : ");
 
   DossierRowCells m_cells;
   CustomFields m_fields;

@@ -26,8 +26,6 @@ namespace {
 
 using ui::gridColumn;
 
-const QString kErrors = QStringLiteral("DBD_DOSS : ");
-
 }  // namespace
 
 QWidget* FDEV::buildClientList() {

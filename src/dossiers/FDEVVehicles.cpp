@@ -25,8 +25,6 @@ namespace {
 
 using ui::gridColumn;
 
-const QString kErrors = QStringLiteral("DBD_DOSS : ");
-
 }  // namespace
 
 QWidget* FDEV::buildVehicleList() {

@@ -1,0 +1,313 @@
+// FDEV's form and dossier list as built, the pickers beside them and the checks made as the
+// sales representative and the quote type are entered.
+#include <QComboBox>
+#include <QFile>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "CustomFieldsPanel.h"
+#include "FDEV.h"
+#include "PickList.h"
+#include "core/GridTools.h"
+#include "core/ProcessState.h"
+#include "platform/db/DbError.h"
+#include "ui/BoundComboBox.h"
+#include "ui/BoundLineEdit.h"
+#include "ui/DataControl.h"
+#include "ui/DbErrorMessage.h"
+#include "ui/GridColumns.h"
+#include "ui/GridLink.h"
+#include "ui/RecordsetModel.h"
+
+namespace tarovent::dossiers {
+
+namespace {
+
+using ui::gridColumn;
+
+constexpr int kDateColumn = 9;
+constexpr int kNameColumn = 12;
+
+QGroupBox* group(const QString& title, QLayout* content, QWidget* parent) {
+  auto* g = new QGroupBox(title, parent);
+  g->setLayout(content);
+  return g;
+}
+
+QLineEdit* display(const char* name, QWidget* parent) {
+  auto* e = new QLineEdit(parent);
+  e->setObjectName(QString::fromLatin1(name));
+  e->setReadOnly(true);
+  e->setFocusPolicy(Qt::NoFocus);
+  return e;
+}
+
+}  // namespace
+
+QWidget* FDEV::buildForm() {
+  const auto box = [this](const char* name, const char* field, int width = 0) {
+    auto* b = new ui::BoundLineEdit(this);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setDataSource(m_data, QString::fromLatin1(field));
+    if (width > 0) b->setMaximumWidth(width);
+    return b;
+  };
+  m_company = new ui::BoundComboBox(this);
+  m_company->setObjectName("DBC_SOC");
+  m_company->setDataSource(m_data, "TDOS_SOC");
+  m_company->setShownColumn(1);
+  m_company->setMinimumWidth(200);
+  m_company->setEnabled(false);
+  auto* number = box("FDOS_NUMDOSS", "TDOS_NUMDOSS", 80);
+  number->setReadOnly(true);
+  number->setFocusPolicy(Qt::NoFocus);
+  m_type = new ui::BoundComboBox(this);
+  m_type->setObjectName("DBC_TYP");
+  m_type->setDataSource(m_data, "TDOS_TYPE");
+  m_type->setShownColumn(1);
+  m_type->setMinimumWidth(180);
+  connect(m_type, &QComboBox::activated, this, &FDEV::typeChosen);
+
+  m_code = box("CTX_DOS_CodCli", "TDOS_CLIENT", 120);
+  m_code->setToolTip(QStringLiteral("F4 : liste des clients"));
+  m_code->installEventFilter(this);
+  connect(m_code, &QLineEdit::editingFinished, this, &FDEV::clientLeft);
+  auto* listButton = button("Cmd_Lst_CodCli", QStringLiteral("..."));
+  listButton->setFixedWidth(30);
+  listButton->setToolTip(QStringLiteral("Liste des clients (F4)"));
+  listButton->setFocusPolicy(Qt::ClickFocus);
+  connect(listButton, &QPushButton::clicked, this, [this] { showClientList(m_code->text()); });
+  auto* newClientButton = button("Cmd_NouvCli", QStringLiteral("Nouveau c&lient"));
+  connect(newClientButton, &QPushButton::clicked, this, &FDEV::newClient);
+  m_clientName = display("FCLI_RS", this);
+  m_valid = new QLabel(QStringLiteral("(Client validé)"), this);
+  m_valid->setObjectName("CTL_CliValide");
+  m_valid->hide();
+
+  m_contact = box("FCLI_Contact", "TDOS_CONTACT", 220);
+  m_contactPicker = new QComboBox(this);
+  m_contactPicker->setObjectName("DBC_Contact");
+  m_contactPicker->setMinimumWidth(160);
+  m_contactPicker->setFocusPolicy(Qt::ClickFocus);
+  connect(m_contactPicker, &QComboBox::activated, this, &FDEV::contactChosen);
+  for (const char* name : {"FCLI_TEL1", "FCLI_FAX1", "FCLI_Portab1", "FCLI_Mail1"})
+    m_contactBoxes << display(name, this);
+
+  m_rep = box("FDOS_CAL", "TDOS_CAL", 80);
+  connect(m_rep, &QLineEdit::textChanged, this, &FDEV::representativeChanged);
+  connect(m_rep, &QLineEdit::editingFinished, this, &FDEV::representativeLeft);
+  m_repPicker = new QComboBox(this);
+  m_repPicker->setObjectName("DBC_Cal");
+  m_repPicker->setMinimumWidth(180);
+  m_repPicker->setFocusPolicy(Qt::ClickFocus);
+  connect(m_repPicker, &QComboBox::activated, this, [this](int row) {
+    m_rep->setText(m_repPicker->itemData(row).toString());
+    m_rep->setFocus(Qt::OtherFocusReason);
+  });
+  auto* cm = box("FDOS_CM", "TDOS_CM");
+  m_operation = box("FDOS_RESUME", "TDOS_RESUME");
+  auto* operations =
+      new PickList(m_state.mainDb(), QStringLiteral("TBUSER_LIBOPE"), m_operation, this);
+  operations->setObjectName("BXC_LibOpe");
+  operations->setFocusPolicy(Qt::ClickFocus);
+  auto* subtype = box("CTX_STYPTRAV", "TDOS_STYPTRAV", 160);
+  m_immat = box("FDOS_IMMAT", "TDOS_IMMAT", 140);
+  m_immat->setToolTip(QStringLiteral("F4 : liste des véhicules"));
+  m_immat->installEventFilter(this);
+  auto* vehicleLink = button("CTL_LstImmat", QStringLiteral("Véhicules"));
+  vehicleLink->setFlat(true);
+  vehicleLink->setFocusPolicy(Qt::ClickFocus);
+  connect(vehicleLink, &QPushButton::clicked, this, &FDEV::showVehicles);
+  m_make = box("FDOS_NatVeh", "TDOS_NATVEH", 160);
+  auto* makes = new PickList(m_state.mainDb(), QStringLiteral("TBUSER_NATVEH"), m_make, this);
+  makes->setObjectName("BXC_NatVeh");
+  makes->setFocusPolicy(Qt::ClickFocus);
+  m_complement = box("FDOS_COMPLIDENT", "TDOS_ComplIdent", 200);
+  m_user12 = new CustomFieldsPanel(m_state, m_fields, 1, 2, this);
+  for (int n = 1; n <= 2; ++n)
+    m_user12->box(n)->setDataSource(m_data, QStringLiteral("TDOS_USER%1").arg(n));
+
+  const auto row = [](std::initializer_list<QWidget*> widgets, bool stretch = true) {
+    auto* h = new QHBoxLayout;
+    h->setSpacing(4);
+    for (QWidget* w : widgets) h->addWidget(w);
+    if (stretch) h->addStretch();
+    return h;
+  };
+  auto* f = new QFormLayout;
+  f->setVerticalSpacing(3);
+  f->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  f->addRow(label(QStringLiteral("Soc&iété"), m_company),
+            row({m_company, label(QStringLiteral("N°"), number), number,
+                 label(QStringLiteral("T&ype"), m_type), m_type}));
+  f->addRow(label(QStringLiteral("&Client (F4)"), m_code),
+            row({m_code, listButton, m_clientName, m_valid, newClientButton}, false));
+  f->addRow(label(QStringLiteral("C&ontact"), m_contact), row({m_contact, m_contactPicker}));
+  f->addRow(
+      QString(),
+      row({m_contactBoxes[0], m_contactBoxes[1], m_contactBoxes[2], m_contactBoxes[3]}, false));
+  f->addRow(label(QStringLiteral("Co&mmercial"), m_rep), row({m_rep, m_repPicker}));
+  f->addRow(label(QStringLiteral("Cont&remarque"), cm), cm);
+  f->addRow(label(QStringLiteral("O&pération"), m_operation),
+            row({m_operation, operations}, false));
+  f->addRow(label(QStringLiteral("Sous-type"), subtype), subtype);
+  f->addRow(label(QStringLiteral("Imma&t. (F4)"), m_immat),
+            row({m_immat, vehicleLink, label(QStringLiteral("Marque"), m_make), m_make, makes}));
+  f->addRow(label(QStringLiteral("Compl.i&d"), m_complement), m_complement);
+  f->addRow(m_user12);
+  return group(QStringLiteral("Dossier"), f, this);
+}
+
+QWidget* FDEV::buildList() {
+  auto* frame = new QWidget(this);
+  m_list = new QTableView(frame);
+  m_list->setObjectName("DBG_ListeDOSS");
+  m_model = new ui::RecordsetModel(m_list);
+  new ui::GridLink(m_list, m_model, m_data);
+  const auto label = [this](int n, const char* fallback) {
+    const QString l = m_fields.definition(n).label;
+    return l.isEmpty() ? QString::fromLatin1(fallback) : l;
+  };
+  new ui::GridColumns(
+      m_list, m_model, m_data,
+      {gridColumn("TDOS_SOC", QStringLiteral("Soc.")),
+       gridColumn("TDOS_NUMDOSS", QStringLiteral("Doss.")),
+       gridColumn("TDOS_CLIENT", QStringLiteral("Client")),
+       gridColumn("TDOS_TYPE", QStringLiteral("Type")),
+       gridColumn("TDOS_STYPTRAV", QStringLiteral("S/Type")),
+       gridColumn("TDOS_CAL", QStringLiteral("Cal.")),
+       gridColumn("TDOS_USER1", label(1, "Libre 1")), gridColumn("TDOS_USER2", label(2, "Libre 2")),
+       gridColumn("TDOS_RESUME", QStringLiteral("Opération")),
+       gridColumn(QString(), QStringLiteral("Date")),
+       gridColumn("TDOS_CM", QStringLiteral("Contremarque")),
+       gridColumn("TDOS_IMMAT", QStringLiteral("Immat.")),
+       gridColumn(QString(), QStringLiteral("Nom du client"))},
+      {40, 55, 80, 45, 60, 40, 90, 90, 200, 65, 110, 85, 180}, 8);
+  m_list->setItemDelegate(new DossierListDelegate(m_cells, kDateColumn, kNameColumn, m_list));
+  m_list->verticalHeader()->setDefaultSectionSize(20);
+  m_listTools = core::addGridTools(m_state, m_list, m_data);
+  auto* tools = button("Cmd_ToolBar", QStringLiteral("Outils"));
+  tools->setToolTip(QStringLiteral("Recherche, tri, sélection et export de la liste"));
+  connect(tools, &QPushButton::clicked, this, [this, tools] { showToolsMenu(m_list, tools); });
+  auto* layout = new QVBoxLayout(frame);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(m_list, 1);
+  layout->addWidget(tools, 0, Qt::AlignLeft);
+  return frame;
+}
+
+db::Database& FDEV::clientsDb() {
+  core::BaseEntry& clients = m_state.base(core::entry::Commercial);
+  return clients.open() ? clients.db : m_state.mainDb();
+}
+
+void FDEV::openSources() {
+  db::Database& clients = clientsDb();
+  for (ui::DataControl* d : {m_clientList, m_vehicles}) d->setDatabase(clients);
+  auto& m = m_state.messages();
+  try {
+    m_reps = clients.OpenRecordset("TCAL", db::RecordsetType::Table, db::rsopt::ReadOnly);
+    m_reps.setIndex("PrimaryKey");
+    m_clientsByKey = clients.OpenRecordset("TCLI", db::RecordsetType::Table, db::rsopt::ReadOnly);
+    m_clientsByKey.setIndex("PrimaryKey");
+    m_cells.open(m_state.mainDb(), clients);
+  } catch (const db::DbError& e) {
+    ui::showDbError(m, e, kErrors);
+  }
+  const QString ctrl = m_state.base(core::entry::Main).folder + QStringLiteral("CTRLPRIX.MDB");
+  if (!m_state.base(core::entry::Main).folder.isEmpty() && QFile::exists(ctrl)) {
+    try {
+      m_ctrlPrix = m_state.workspace.OpenDatabase(ctrl);
+    } catch (const db::DbError& e) {
+      ui::showDbError(m, e, kErrors);
+    }
+  }
+}
+
+void FDEV::fillPickers() {
+  auto& m = m_state.messages();
+  const QString rep = m_state.config.salesRep;
+  if (m_reps.isOpen()) {
+    try {
+      if (!rep.isEmpty()) {
+        m_reps.Seek("=", rep);
+        if (m_reps.NoMatch())
+          m.show(m.tr(QStringLiteral("Code commercial <")) + rep +
+                     m.tr(QStringLiteral("> inconnu !!!")),
+                 ui::Icon::Warning);
+        else
+          m_repPicker->addItem(rep + '\t' + m_reps.text("TCAL_NOM"), rep);
+      } else {
+        for (m_reps.MoveFirst(); !m_reps.EOF_(); m_reps.MoveNext())
+          m_repPicker->addItem(m_reps.text("TCAL_CODE") + '\t' + m_reps.text("TCAL_NOM"),
+                               m_reps.text("TCAL_CODE"));
+      }
+    } catch (const db::DbError& e) {
+      ui::showDbError(m, e, kErrors);
+    }
+    m_repPicker->setCurrentIndex(-1);
+  }
+  try {
+    m_company->setRowSource(m_state.mainDb(),
+                            "select TSOC_CODE, TSOC_LIB from TSOC order by TSOC_CODE");
+    m_type->setRowSource(m_state.mainDb(),
+                         "select TTYP_CODE, TTYP_LIB from TTYP order by "
+                         "TTYP_Desactive DESC, TTYP_LIB");
+    db::Recordset types = m_state.mainDb().OpenRecordset(
+        dossierSql::quoteTypes(), db::RecordsetType::Snapshot, db::rsopt::ReadOnly);
+    for (; !types.EOF_(); types.MoveNext())
+      if (types.flag("TTYP_Desactive")) m_retiredTypes.insert(types.text("TTYP_CODE").toUpper());
+  } catch (const db::DbError& e) {
+    ui::showDbError(m, e, kErrors);
+  }
+  m_data->showRecord();
+}
+
+void FDEV::representativeChanged() {
+  const QString code = m_rep->text().trimmed();
+  m_state.quote.representativeName.clear();
+  if (code.isEmpty() || !m_reps.isOpen()) return;
+  try {
+    m_reps.Seek("=", code);
+    if (!m_reps.NoMatch()) m_state.quote.representativeName = m_reps.text("TCAL_NOM");
+  } catch (const db::DbError&) {
+    // The name is only a convenience for the composition.
+  }
+}
+
+void FDEV::representativeLeft() {
+  const QString code = m_rep->text().trimmed();
+  if (code.isEmpty() || !m_reps.isOpen()) return;
+  try {
+    m_reps.Seek("=", code);
+    if (!m_reps.NoMatch()) return;
+  } catch (const db::DbError& e) {
+    ui::showDbError(m_state.messages(), e, kErrors);
+    return;
+  }
+  m_state.messages().show(m_state.Traduire(QStringLiteral("Commercial inconnu")),
+                          ui::Icon::Warning);
+  m_rep->clear();
+  QMetaObject::invokeMethod(
+      this, [this] { m_rep->setFocus(Qt::OtherFocusReason); }, Qt::QueuedConnection);
+}
+
+void FDEV::typeChosen(int) {
+  if (!m_retiredTypes.contains(m_type->code().toUpper())) return;
+  auto& m = m_state.messages();
+  if (m.ask(
+          m.tr(QStringLiteral("Ce modèle a été désactivé. Désirez-vous l'utiliser quand même ??")),
+          ui::Buttons::OkCancel) == ui::Answer::Ok)
+    return;
+  m_type->setCurrentIndex(-1);
+  m_type->setFocus(Qt::OtherFocusReason);
+}
+
+}  // namespace tarovent::dossiers
