@@ -1,6 +1,8 @@
 // Exports a 200-line quote to PDF ten times through the converter kept running, against ten
 // runs of `soffice --convert-to pdf` started for each document (its profile folder already
 // made), runs interleaved; prints the medians, the totals and the ratio.
+// TAROVENT_PDF_TIMES=1 also prints, for each warm export, how long LibreOffice took to load,
+// store and close the document.
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>

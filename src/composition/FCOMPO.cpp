@@ -33,6 +33,7 @@
 #include "composition/AdjustmentFrame.h"
 #include "composition/CompositionSession.h"
 #include "composition/EntryPanel.h"
+#include "composition/PreviewPane.h"
 #include "composition/QuoteDocumentModel.h"
 #include "composition/QuoteView.h"
 #include "core/MainMenu.h"
@@ -122,7 +123,15 @@ FCOMPO::FCOMPO(core::ProcessState& state, std::unique_ptr<CompositionSession> se
   m_splitter->addWidget(lower);
   m_splitter->setStretchFactor(0, 3);
   m_splitter->setStretchFactor(1, 2);
-  box->addWidget(m_splitter, 1);
+  auto* withPreview = new QSplitter(Qt::Horizontal, this);
+  withPreview->setObjectName(QStringLiteral("SPL_Apercu"));
+  withPreview->setChildrenCollapsible(false);
+  withPreview->addWidget(m_splitter);
+  m_preview = new PreviewPane(m_state, withPreview);
+  withPreview->addWidget(m_preview);
+  withPreview->setStretchFactor(0, 3);
+  withPreview->setStretchFactor(1, 2);
+  box->addWidget(withPreview, 1);
 
   m_status = new QStatusBar(this);
   m_status->setObjectName(QStringLiteral("STB_Composition"));
@@ -181,6 +190,8 @@ QWidget* FCOMPO::buildMenus() {
   document->setObjectName(QStringLiteral("M_DOCUMENT"));
   command(document, "M_Enregistrer", QStringLiteral("&Enregistrer"), QKeySequence::Save,
           [this] { save(); });
+  command(document, "M_Apercu", QStringLiteral("&Aperçu PDF"),
+          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P), &FCOMPO::switchPreview);
   command(document, "M_TexteLibre", QStringLiteral("&Texte libre dans le traitement de texte"),
           QKeySequence(Qt::CTRL | Qt::Key_E), &FCOMPO::editInWordProcessor);
   document->addSeparator();
@@ -487,7 +498,15 @@ bool FCOMPO::save() {
   if (!m_session->save()) return false;
   showStatus(QStringLiteral("Document enregistré"));
   watchFile();
+  m_preview->saved(m_session->documentPath());
   return true;
+}
+
+void FCOMPO::switchPreview() {
+  m_preview->toggle(m_session->documentPath());
+  // The file is converted, not the screen: what is not saved is not in it yet.
+  if (!m_preview->isHidden() && m_session->document().isModified())
+    showStatus(QStringLiteral("L'aperçu montre le document tel qu'il est enregistré"));
 }
 
 void FCOMPO::editInWordProcessor() {

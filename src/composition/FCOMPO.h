@@ -23,6 +23,7 @@ namespace tarovent::composition {
 class AdjustmentFrame;
 class CompositionSession;
 class EntryPanel;
+class PreviewPane;
 class QuoteView;
 
 // The composition window: the quote document on screen (upper part), line entry (lower part),
@@ -57,6 +58,8 @@ class FCOMPO : public QWidget {
   void Annuler_Ajustement();
   bool save();
   void editInWordProcessor();
+  // Shows or hides the PDF of the saved document beside it.
+  void switchPreview();
   // Closes the window as its close box does: false when the user kept it open.
   bool closeComposition();
   // Looks at the file on disk now instead of waiting for the watcher.
@@ -88,6 +91,7 @@ class FCOMPO : public QWidget {
   std::unique_ptr<CompositionSession> m_session;
   QString m_callerButton;
   QSplitter* m_splitter = nullptr;
+  PreviewPane* m_preview = nullptr;
   QuoteView* m_view = nullptr;
   EntryPanel* m_entry = nullptr;
   QStackedWidget* m_lower = nullptr;

@@ -29,9 +29,9 @@ DocumentPreview::DocumentPreview(core::ProcessState& state, QWidget* parent)
   layout->addWidget(m_status);
   layout->addWidget(m_view, 1);
   m_later.setSingleShot(true);
-  connect(&m_later, &QTimer::timeout, this, &DocumentPreview::convert);
   // Word processors save by writing a new file and renaming it: the watch is renewed each time.
   connect(m_watcher, &QFileSystemWatcher::fileChanged, this, [this] { m_later.start(400); });
+  connect(&m_later, &QTimer::timeout, this, &DocumentPreview::fileChanged);
   if (m_state.pdfConverter)
     connect(m_state.pdfConverter.get(), &os::PdfConverter::done, this, &DocumentPreview::converted);
 }
@@ -48,6 +48,17 @@ void DocumentPreview::showDocument(const QString& path) {
   }
   if (QFileInfo(path).isFile()) m_watcher->addPath(path);
   convert();
+}
+
+void DocumentPreview::refresh() {
+  m_later.stop();
+  convert();
+}
+
+void DocumentPreview::fileChanged() {
+  // Our own save was converted already; the watch sees it too.
+  const QFileInfo file(m_document);
+  if (!file.isFile() || file.lastModified() != m_converting) convert();
 }
 
 int DocumentPreview::pageCount() const { return m_pdfDocument->pageCount(); }
@@ -72,20 +83,31 @@ void DocumentPreview::convert() {
     emit refreshed();
     return;
   }
-  if (m_waiting) return;  // the running one is followed by another when it ends
+  if (m_waiting) {
+    m_again = true;
+    return;
+  }
   // A new name each time: the document shown keeps its file until the next one is ready.
   m_pdf = m_folder.filePath(QStringLiteral("apercu-%1.pdf").arg(++m_generation));
   if (!m_state.pdfConverter->convert({m_document, m_pdf, 0, 0})) {
+    m_converting = {};  // so that the retry converts
     m_later.start(500);
     return;
   }
   m_waiting = true;
+  m_converting = QFileInfo(m_document).lastModified();
   setStatus(m_state.Traduire(QStringLiteral("Génération de l'aperçu en cours ...")));
 }
 
 void DocumentPreview::converted(const os::PdfOutcome& outcome) {
   if (!m_waiting) return;  // someone else's conversion
   m_waiting = false;
+  if (m_again) {
+    m_again = false;
+    QFile::remove(m_pdf);
+    convert();
+    return;
+  }
   if (!outcome.ok) {
     setStatus(outcome.message);
   } else {

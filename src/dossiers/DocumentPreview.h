@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
@@ -20,7 +21,8 @@ namespace tarovent::dossiers {
 
 // The PDF of a document shown page by page inside the program. Converted in the background
 // through the process's converter, and again each time the document is saved: the window
-// never waits for it. A conversion running for someone else (an export) is waited for.
+// never waits for it. A conversion running for someone else (an export) is waited for; a save
+// during a conversion drops its result and converts again.
 class DocumentPreview : public QWidget {
   Q_OBJECT
  public:
@@ -29,6 +31,8 @@ class DocumentPreview : public QWidget {
 
   // Shows `path` (empty: nothing); converted now and after each save.
   void showDocument(const QString& path);
+  // The document was just saved: converted again now, without waiting for the file watch.
+  void refresh();
   QString document() const { return m_document; }
   int pageCount() const;
   // What the preview says instead of pages ("Conversion en cours ...", a failure).
@@ -40,6 +44,7 @@ class DocumentPreview : public QWidget {
 
  private:
   void convert();
+  void fileChanged();
   void converted(const tarovent::os::PdfOutcome& outcome);
   void setStatus(const QString& text);
 
@@ -49,8 +54,10 @@ class DocumentPreview : public QWidget {
   QString m_pdf;    // being made
   QString m_shown;  // on screen
   int m_generation = 0;
+  QDateTime m_converting;  // the document's time when its conversion began
   bool m_waiting = false;
-  QTimer m_later;  // debounces saves, retries while the converter is busy
+  bool m_again = false;  // saved since the running conversion began
+  QTimer m_later;        // debounces saves, retries while the converter is busy
   QFileSystemWatcher* m_watcher;
   QLabel* m_status;
   QPdfDocument* m_pdfDocument;

@@ -17,7 +17,10 @@
 #include "composition/CompositionSession.h"
 #include "composition/EntryPanel.h"
 #include "composition/FCOMPO.h"
+#include "composition/PreviewPane.h"
 #include "composition/QuoteView.h"
+#include "dossiers/DocumentPreview.h"
+#include "platform/os/FakePdfConverter.h"
 #include "ui/FormNavigation.h"
 #include "ui/UiTestSupport.h"
 
@@ -317,6 +320,61 @@ TEST_F(FcompoTest, CommandsKeepTheGridInStepWithTheDocument) {
                                    model().columns());
     EXPECT_EQ(test::snapshot(model()), test::snapshot(fresh));
   }
+}
+
+// The preview converts the saved file in the background and again after each save: a save
+// during a conversion makes it start over, and a failure is told in the pane.
+TEST_F(FcompoTest, PreviewFollowsEachSaveInTheBackground) {
+  auto* fake = new os::FakePdfConverter;
+  m_state->pdfConverter.reset(fake);
+  ASSERT_TRUE(open(kTwoLines));
+  auto* pane = get<PreviewPane>("FRM_Apercu");
+  dossiers::DocumentPreview& preview = pane->preview();
+  int refreshed = 0;
+  QObject::connect(&preview, &dossiers::DocumentPreview::refreshed, [&] { ++refreshed; });
+  const auto settle = [] {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 900) QApplication::processEvents(QEventLoop::AllEvents, 20);
+  };
+  tarovent::test::pressKey(&m_window->view().grid(), Qt::Key_P,
+                           Qt::ControlModifier | Qt::ShiftModifier);
+  ASSERT_FALSE(pane->isHidden());
+  ASSERT_TRUE(waitFor([&] { return refreshed == 1; }));
+  EXPECT_EQ(preview.pageCount(), 1);
+  ASSERT_EQ(fake->jobs().size(), 1);
+  EXPECT_EQ(fake->jobs()[0].document, m_path);
+  EXPECT_TRUE(fake->jobs()[0].wholeDocument());
+
+  // The save returns before the conversion ends; the second one supersedes the first.
+  select("X2");
+  m_window->subTotal();
+  ASSERT_TRUE(m_window->save());
+  EXPECT_EQ(preview.status(), "Génération de l'aperçu en cours ...");
+  EXPECT_EQ(preview.pageCount(), 1);
+  QThread::msleep(20);
+  m_window->subTotal();
+  ASSERT_TRUE(m_window->save());
+  settle();
+  EXPECT_EQ(refreshed, 2);
+  EXPECT_EQ(fake->jobs().size(), 3);  // the file watch does not convert a save twice
+  EXPECT_TRUE(preview.status().isEmpty());
+
+  fake->setBehaviour(os::FakePdfConverter::Behaviour::Fail,
+                     "La conversion en PDF a échoué : essai");
+  m_messages.clear();
+  ASSERT_TRUE(m_window->save());
+  ASSERT_TRUE(waitFor([&] { return refreshed == 3; }));
+  EXPECT_EQ(preview.status(), "La conversion en PDF a échoué : essai");
+  EXPECT_TRUE(m_messages.texts().isEmpty());
+
+  tarovent::test::pressKey(&m_window->view().grid(), Qt::Key_P,
+                           Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_TRUE(pane->isHidden());
+  const qsizetype jobs = fake->jobs().size();
+  ASSERT_TRUE(m_window->save());
+  settle();
+  EXPECT_EQ(fake->jobs().size(), jobs);
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ namespace {
 
 // Replies, one line each: "ready" once LibreOffice answers, then "ok" or "error: why" per job;
 // "missing: package" when the UNO bridge for Python is absent.
-constexpr char kDriver[] = R"PY(import json, subprocess, sys, time
+constexpr char kDriver[] = R"PY(import json, os, subprocess, sys, time
 try:
     import uno
     from com.sun.star.beans import PropertyValue
@@ -35,7 +35,42 @@ def reply(text):
     sys.stdout.write(text.replace("\n", " ") + "\n")
     sys.stdout.flush()
 
+# Settings a converter that runs for hours needs off: recovery and autosave copies, locking,
+# word completion, Java. Written once, before the first start.
+SETTINGS = [
+    ("Common/History", "PickListSize", "0"),
+    ("Common/History", "RecentDocsThumbnail", "false"),
+    ("Common/Misc", "UseLocking", "false"),
+    ("Common/Misc", "UseOpenCL", "false"),
+    ("Common/Misc", "FirstRun", "false"),
+    ("Common/Save/Document", "AutoSave", "false"),
+    ("Recovery/AutoSave", "Enabled", "false"),
+    ("Recovery/RecoveryInfo", "Enabled", "false"),
+    ("Linguistic/SpellChecking", "IsSpellAuto", "false"),
+    ("Writer/AutoFunction/Completion", "Enable", "false"),
+    ("Writer/AutoFunction/Completion", "CollectWords", "false"),
+    ("Java/VirtualMachine", "Enable", "false"),
+]
+
+def write_settings(profile):
+    path = os.path.join(profile, "user", "registrymodifications.xcu")
+    if os.path.exists(path):
+        return
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    items = "".join('<item oor:path="/org.openoffice.Office.%s"><prop oor:name="%s" oor:op="fuse">'
+                    "<value>%s</value></prop></item>\n" % s for s in SETTINGS)
+    with open(path, "w") as f:
+        f.write('<?xml version="1.0" encoding="UTF-8"?>\n<oor:items '
+                'xmlns:oor="http://openoffice.org/2001/registry" '
+                'xmlns:xs="http://www.w3.org/2001/XMLSchema" '
+                'xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance">\n' + items +
+                "</oor:items>\n")
+
+# TAROVENT_PDF_TIMES set: each conversion's steps timed on standard error.
+timing = bool(os.environ.get("TAROVENT_PDF_TIMES"))
+
 soffice, profile, pipe = sys.argv[1], sys.argv[2], sys.argv[3]
+write_settings(profile)
 url = "pipe,name=%s;urp;StarOffice.ComponentContext" % pipe
 office = subprocess.Popen([soffice, "--headless", "--invisible", "--nologo", "--norestore",
                            "--nodefault", "--nolockcheck",
@@ -63,19 +98,27 @@ try:
             continue
         job = json.loads(line)
         doc = None
+        started = loaded = stored = time.monotonic()
         try:
+            # No macros, no links updated: the document is only printed.
             doc = desktop.loadComponentFromURL(uno.systemPathToFileUrl(job["in"]), "_blank", 0,
-                                               (prop("Hidden", True), prop("ReadOnly", True)))
+                                               (prop("Hidden", True), prop("ReadOnly", True),
+                                                prop("MacroExecutionMode", 0),
+                                                prop("UpdateDocMode", 0)))
+            loaded = time.monotonic()
             if doc is None:
                 reply("error: LibreOffice ne sait pas lire ce document.")
                 continue
-            data = [prop("ExportBookmarks", False)]
+            data = [prop("ExportBookmarks", False), prop("ExportNotes", False),
+                    prop("ExportFormFields", False), prop("ReduceImageResolution", False)]
             if job.get("range"):
                 data.append(prop("PageRange", job["range"]))
             doc.storeToURL(uno.systemPathToFileUrl(job["out"]),
                            (prop("FilterName", "writer_pdf_Export"),
                             prop("FilterData",
                                  uno.Any("[]com.sun.star.beans.PropertyValue", tuple(data)))))
+            stored = time.monotonic()
+            # The PDF is complete: the caller need not wait for the document to close.
             reply("ok")
         except Exception as e:
             reply("error: " + str(e))
@@ -85,6 +128,11 @@ try:
                     doc.close(True)
                 except Exception:
                     pass
+            if timing and doc is not None:
+                sys.stderr.write("pdf: load %d ms, store %d ms, close %d ms\n" % (
+                    (loaded - started) * 1000, (stored - loaded) * 1000,
+                    (time.monotonic() - stored) * 1000))
+                sys.stderr.flush()
 finally:
     try:
         desktop.terminate()
@@ -173,7 +221,10 @@ bool LibreOfficeConverter::launch(QString* error) {
   // Its own process group, so that a kill reaches LibreOffice too.
   m_driver->setChildProcessModifier([] { ::setsid(); });
   m_driver->setProcessChannelMode(QProcess::SeparateChannels);
-  m_driver->setStandardErrorFile(QProcess::nullDevice());
+  if (qEnvironmentVariableIsEmpty("TAROVENT_PDF_TIMES"))
+    m_driver->setStandardErrorFile(QProcess::nullDevice());
+  else
+    m_driver->setProcessChannelMode(QProcess::ForwardedErrorChannel);
   connect(m_driver, &QProcess::readyReadStandardOutput, this, &LibreOfficeConverter::readReplies);
   connect(m_driver, &QProcess::finished, this, &LibreOfficeConverter::driverEnded);
   connect(m_driver, &QProcess::errorOccurred, this, [this](QProcess::ProcessError e) {
