@@ -1,5 +1,7 @@
 #include "ArticleFiles.h"
 
+#include <sqlite3.h>
+
 #include "CostRollup.h"
 #include "core/Catalogue.h"
 #include "core/ProcessState.h"
@@ -75,9 +77,21 @@ db::Database& ArticleFiles::stockDatabase() { return m_s.base(core::entry::Stock
 
 db::Database& ArticleFiles::planningDatabase() { return m_s.base(core::entry::Planning).db; }
 
+bool BaseStamp::operator==(const BaseStamp& o) const {
+  return !connection.owner_before(o.connection) && !o.connection.owner_before(connection) &&
+         ownChanges == o.ownChanges && fileVersion == o.fileVersion;
+}
+
 DataStamp ArticleFiles::dataStamp() {
+  // Not the connection's change stamp: that one also moves at every commit of the process
+  // to any base, and the recalculation writes its work table to the workstation's base.
   const auto stamp = [](const db::Database& d) {
-    return d.isOpen() ? d.connection()->changeStamp() : 0;
+    BaseStamp s;
+    if (!d.isOpen()) return s;
+    s.connection = d.connection();
+    s.ownChanges = sqlite3_total_changes64(d.connection()->handle());
+    s.fileVersion = d.connection()->dataVersion();
+    return s;
   };
   return {stamp(stockDatabase()), stamp(planningDatabase())};
 }

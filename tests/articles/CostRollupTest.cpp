@@ -17,6 +17,7 @@ class CostRollupTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(m_dir.isValid());
     const auto layout = install::initFamily(m_dir.filePath("f"), true);
+    m_dataFolder = layout.dataFolder;
     db::Workspace ws;
     db::Database stock = ws.OpenDatabase(layout.dataFolder + "CORVELIN.MDB");
     // The links as the stock product keys them: parent, variant, component, variant.
@@ -76,6 +77,7 @@ class CostRollupTest : public ::testing::Test {
   }
 
   QTemporaryDir m_dir;
+  QString m_dataFolder;
   ui::ScriptedResponder m_messages;
   std::unique_ptr<core::ProcessState> m_state;
   std::unique_ptr<ArticleFiles> m_files;
@@ -125,6 +127,28 @@ TEST_F(CostRollupTest, PartsMetUnderSeveralParentsCountEachTimeAndChangesShowNex
   ASSERT_TRUE(v.has_value());
   EXPECT_DOUBLE_EQ(v->cout_mo, 0);
   EXPECT_EQ(m_messages.texts(), QStringList{"La section SOUD n'existe plus ! "});
+}
+
+TEST_F(CostRollupTest, KeptValuesSurviveOtherBasesButNotAnotherConnectionsWrite) {
+  m_state->base(core::entry::Planning).db.Execute("DELETE FROM TSEC");
+  ASSERT_TRUE(value("P").has_value());
+  ASSERT_EQ(m_messages.texts().size(), 2);  // the missing section, for P and for SUB
+
+  // A commit to an unrelated base keeps what was valued: no walk, no message again.
+  db::Workspace ws;
+  db::Database other = ws.CreateDatabase(m_dir.filePath("other.mdb"));
+  other.Execute("CREATE TABLE T (N LONG)");
+  other.Execute("INSERT INTO T VALUES (1)");
+  ASSERT_TRUE(value("P").has_value());
+  EXPECT_EQ(m_messages.texts().size(), 2);
+
+  // Another connection to the stock base, as another workstation would write.
+  db::Database stock = ws.OpenDatabase(m_dataFolder + "CORVELIN.MDB");
+  stock.Execute("UPDATE TARTI SET TARTI_PMP = 20 WHERE TARTI_CODART = 'A'");
+  const auto v = value("P");
+  ASSERT_TRUE(v.has_value());
+  EXPECT_DOUBLE_EQ(v->cout_matiere, 44 + 60);
+  EXPECT_EQ(m_messages.texts().size(), 4);
 }
 
 TEST_F(CostRollupTest, BoughtArticleValuesItself) {
