@@ -128,7 +128,9 @@ bool Lien_Valide(const QVariant& from, const QVariant& to, const QDate& day) {
 }
 
 double Prix_Revient_Article(const db::Recordset& article) {
-  return article.number("TARTI_PMP") * (1 + article.number("TARTI_COEFFRG") / 100);
+  return Prix_Revient_Article(article.number("TARTI_PMP"), article.number("TARTI_COEFFRG"));
 }
+
+double Prix_Revient_Article(double pmp, double coeffrg) { return pmp * (1 + coeffrg / 100); }
 
 }  // namespace tarovent::articles

@@ -91,5 +91,6 @@ bool Lien_Valide(const db::Recordset& link, const QDate& day);
 bool Lien_Valide(const QVariant& from, const QVariant& to, const QDate& day);
 // Unit cost price of a bought article: PMP × (1 + overhead % / 100), current record.
 double Prix_Revient_Article(const db::Recordset& article);
+double Prix_Revient_Article(double pmp, double coeffrg);
 
 }  // namespace tarovent::articles

@@ -61,14 +61,16 @@ std::vector<Link> linksOf(db::Recordset& links, const QString& parent, const QSt
   return list;
 }
 
-ArticleFacts factsOf(const db::Recordset& art) {
+// The article fields a roll-up needs, read by `number` and `text` under their names.
+template <class Fields>
+ArticleFacts factsOf(const Fields& art) {
   ArticleFacts f;
-  f.manufactured = art.text("TARTI_Type") == "F";
+  f.manufactured = art.text("TARTI_Type") == u"F";
   if (f.manufactured) {
     f.lancement = art.number("TARTI_QTE_LANC");
     if (f.lancement == 0) f.lancement = 1;
   } else {
-    f.cost = Prix_Revient_Article(art);
+    f.cost = Prix_Revient_Article(art.number("TARTI_PMP"), art.number("TARTI_COEFFRG"));
     f.weight = art.number("TARTI_POIDS");
     f.pv1 = art.number("TARTI_PVU1");
     f.pv2 = art.number("TARTI_PVU2");
@@ -203,15 +205,16 @@ class Walk {
   QSet<QString> m_open;  // the manufactured articles being valued, root first
 };
 
-// Runs `select` once per slice of `codes`, with the slice's codes as a list of literals.
+// Runs `select` once per slice of `codes`, with the slice's codes as a list of literals. The
+// rows are read forward once: a bill's thousands of rows copied into a dynaset
+// first cost more than the whole walk.
 template <class Row>
 void readByCodes(db::Database& db, const QStringList& codes, const QString& select, Row&& row) {
   constexpr int kSlice = 500;
   for (int from = 0; from < codes.size(); from += kSlice) {
     QStringList literals;
     for (const QString& c : codes.mid(from, kSlice)) literals << db::sqlLiteral(c);
-    db::Recordset rs = db.OpenRecordset(select.arg(literals.join(',')));
-    for (; !rs.EOF_(); rs.MoveNext()) row(rs);
+    db.forEachRow(select.arg(literals.join(',')), row);
   }
 }
 
@@ -243,15 +246,17 @@ void prefetch(ArticleFiles& files, RollupCache::Data& memo, const QString& root,
             db::sqlLiteral(variante) +
             " and TLIEN_PERE in (%1) order by TLIEN_PERE, TLIEN_VARPERE, TLIEN_FILS, "
             "TLIEN_VARFILS",
-        [&](const db::Recordset& rs) {
+        [&](const db::RowReader& rs) {
           const QString parent = rs.text("TLIEN_PERE");
           if (rs.text("TLIEN_VARPERE") != variante) return;
           if (!opened.contains(parent)) opened.insert(parent, rs.text("TLIEN_VARFILS") == variante);
           if (!opened.value(parent)) return;
           const QString component = rs.text("TLIEN_FILS");
-          lists[parent].push_back({component, rs.number("TLIEN_QTEUNI"), Lien_Valide(rs, today)});
+          const bool valid =
+              Lien_Valide(rs.value("TLIEN_DebApplic"), rs.value("TLIEN_FinApplic"), today);
+          lists[parent].push_back({component, rs.number("TLIEN_QTEUNI"), valid});
           // A component not found is left for the walk, which says so.
-          if (!rs.value("TARTI_CODART").isNull() && !memo.articles.contains(component))
+          if (!rs.isNull("TARTI_CODART") && !memo.articles.contains(component))
             memo.articles.insert(component, factsOf(rs));
         });
     for (const QString& p : parents) memo.links.insert(p, lists.value(p));
@@ -262,7 +267,7 @@ void prefetch(ArticleFiles& files, RollupCache::Data& memo, const QString& root,
           QStringLiteral("select TGAM_Codart, TGAM_CodSec, TGAM_TmpPie, TGAM_TmpPrep "
                          "from TGAM where TGAM_Codart in (%1) order by TGAM_Codart, "
                          "TGAM_Vargam, TGAM_Numope"),
-          [&](const db::Recordset& rs) {
+          [&](const db::RowReader& rs) {
             ops[rs.text("TGAM_Codart")].push_back(
                 {rs.text("TGAM_CodSec"), rs.number("TGAM_TmpPie"), rs.number("TGAM_TmpPrep")});
           });

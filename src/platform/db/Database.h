@@ -3,11 +3,13 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 #include "JetSql.h"
 #include "JetType.h"
 #include "Recordset.h"
+#include "RowReader.h"
 
 namespace tarovent::db {
 
@@ -53,6 +55,9 @@ class Database {
 
   // Opens a table (type Table: ordered by its current index, Seek) or a query/saved query
   // (Dynaset). `source` is a table name, a saved query name or a Jet SQL statement.
+  // Steps a read-only SELECT once, handing each row to `row`: no recordset, no copy of the
+  // rows. Errors as OpenRecordset's.
+  void forEachRow(const QString& jetSelect, const std::function<void(const RowReader&)>& row);
   Recordset OpenRecordset(const QString& source, RecordsetType type = RecordsetType::Default,
                           int options = 0);
   // Runs an action query (or DDL); returns the number of rows affected.

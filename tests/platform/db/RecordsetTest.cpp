@@ -240,3 +240,50 @@ TEST_F(TableRecordsetTest, ReadOnlyRecordsetRefusesChanges) {
 
 }  // namespace
 }  // namespace tarovent::db::test
+
+namespace tarovent::db::test {
+namespace {
+
+// The forward reader must give what a recordset gives for the same rows, the roll-up of bills
+// relying on it: Null as 0 or empty, dates typed, a number kept as text with a comma, joins
+// compared the engine's way (case ignored).
+TEST_F(DbTest, ForwardRowsReadAsARecordsetDoes) {
+  exec(
+      "CREATE TABLE TL (TL_PERE TEXT(20), TL_FILS TEXT(20), TL_QTE DOUBLE, TL_DEB DATETIME, "
+      "TL_NOTE TEXT(10))");
+  exec("CREATE TABLE TA (TA_CODE TEXT(20), TA_PMP DOUBLE)");
+  exec("INSERT INTO TL VALUES ('P', 'vis', 2.5, #03/15/2026#, '1,5')");
+  exec("INSERT INTO TL (TL_PERE, TL_FILS) VALUES ('P', 'ECROU')");
+  exec("INSERT INTO TA VALUES ('VIS', 12.25)");
+  const QString sql =
+      "select TL_FILS, TL_QTE, TL_DEB, TL_NOTE, TA_CODE, TA_PMP from TL left join TA on "
+      "TL_FILS = TA_CODE where TL_PERE in ('P') order by TL_FILS";
+  // Both read through the same names: RowReader by literal, Recordset by QString.
+  const auto line = [](const auto& r) {
+    return QStringLiteral("%1|%2|%3|%4|%5|%6")
+        .arg(r.text("tl_fils"))
+        .arg(r.number("TL_QTE"))
+        .arg(r.value("TL_DEB").toDate().toString(Qt::ISODate) + r.value("TL_DEB").typeName())
+        .arg(r.number("TL_NOTE"))
+        .arg(r.value("TA_CODE").isNull() ? "-" : r.text("TA_CODE"))
+        .arg(r.number("TA_PMP"));
+  };
+  QStringList forward, dynaset;
+  m_db.forEachRow(sql, [&](const RowReader& r) { forward << line(r); });
+  for (Recordset rs = m_db.OpenRecordset(sql); !rs.EOF_(); rs.MoveNext()) dynaset << line(rs);
+  EXPECT_EQ(forward, (QStringList{"ECROU|0||0|-|0", "vis|2.5|2026-03-15QDate|1.5|VIS|12.25"}));
+  EXPECT_EQ(forward, dynaset);
+
+  // An unknown field and an action query fail with the engine's errors, as a recordset would.
+  try {
+    m_db.forEachRow(sql, [](const RowReader& r) { r.text("TL_ABSENT"); });
+    ADD_FAILURE() << "unknown field read";
+  } catch (const DbError& e) {
+    EXPECT_EQ(e.number(), err::ItemNotFound);
+  }
+  EXPECT_THROW(m_db.forEachRow("delete * from TL", [](const RowReader&) {}), DbError);
+  EXPECT_EQ(column("select TL_FILS from TL", "TL_FILS").size(), 2);
+}
+
+}  // namespace
+}  // namespace tarovent::db::test
