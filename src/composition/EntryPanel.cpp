@@ -144,11 +144,12 @@ EntryPanel::EntryPanel(CompositionSession& session, QWidget* parent)
   auto* insert = new QPushButton(tr("Ajouter l'aticle au dessus du pointeur"), this);
   insert->setObjectName(QStringLiteral("Cmd_Inserer"));
   connect(insert, &QPushButton::clicked, this, [this] { insertLine(); });
-  grid->addWidget(insert, 7, 2, 1, 2);
+  // Both commands on a row of their own: beside the VAT rate they widened the window.
+  grid->addWidget(insert, 8, 0, 1, 3);
   auto* append = new QPushButton(tr("Ajout en &fin de tableau"), this);
   append->setObjectName(QStringLiteral("Cmd_AjoutFin"));
   connect(append, &QPushButton::clicked, this, [this] { appendLine(); });
-  grid->addWidget(append, 7, 4, 1, 2);
+  grid->addWidget(append, 8, 3, 1, 3);
 
   auto* top = new QHBoxLayout(this);
   top->setContentsMargins(4, 4, 4, 4);
