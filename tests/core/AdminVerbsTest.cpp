@@ -1,24 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
+
+#include "AdminRun.h"
 
 namespace {
 
-struct AdminRun {
-  int status;
-  QString out, err;
-};
-
-AdminRun admin(const QStringList& args) {
-  QProcess p;
-  p.start(QStringLiteral(TAROVENT_ADMIN), args);
-  p.waitForFinished(60000);
-  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-          QString::fromUtf8(p.readAllStandardOutput()),
-          QString::fromUtf8(p.readAllStandardError())};
-}
+using tarovent::test::admin;
+using tarovent::test::AdminRun;
 
 // Regression: a bad or missing size crashed (segmentation fault), and a failed recalculation
 // of a missing family said nothing.
