@@ -1,5 +1,4 @@
 #include <QAbstractButton>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
@@ -76,9 +75,7 @@ class GridToolsTest : public test::DatabaseFixture {
                        {"TCLI_ACTIF", "Actif", {}, {}},
                        {"", "Note", {}, {}}});
     new ui::GridLink(m_grid, model, m_data);
-    m_other = new QLineEdit(m_window.get());
     box->addWidget(m_grid);
-    box->addWidget(m_other);
     box->addWidget(m_data);
     m_tools = addGridTools(*m_state, m_grid, m_data);
     m_tools->setPrinter(&m_printer);
@@ -124,18 +121,16 @@ class GridToolsTest : public test::DatabaseFixture {
   std::unique_ptr<QWidget> m_window;
   ui::DataControl* m_data = nullptr;
   QTableView* m_grid = nullptr;
-  QLineEdit* m_other = nullptr;
   GridTools* m_tools = nullptr;
   FakePrinter m_printer;
 };
 
-constexpr int kNom = 1, kEncours = 2, kNb = 3, kDate = 4, kActif = 5, kNote = 6;
+constexpr int kNom = 1, kEncours = 2, kDate = 4, kNote = 6;
 
 TEST_F(GridToolsTest, ContainsFindsDupAnywhereThenNextUntilTheEnd) {
   open();  // a table recordset, which the engine cannot search itself
   QDialog* d = command(1, kNom);
   ASSERT_NE(d, nullptr);
-  EXPECT_EQ(d->windowTitle(), "Recherche sur [Nom]");
   auto* go = in<QAbstractButton>(d, "Cmd_GoCherche");
   option(d, "FND3_OPTRECH", 2)->setChecked(true);
   in<QLineEdit>(d, "CTX3_CHERCHE")->setText("dup");
@@ -143,7 +138,6 @@ TEST_F(GridToolsTest, ContainsFindsDupAnywhereThenNextUntilTheEnd) {
   EXPECT_EQ(m_grid->currentIndex(), m_grid->model()->index(1, kNom));
   go->click();
   EXPECT_EQ(code(), "C4");  // "Lefebvre-DUPUIS": the engine's comparison ignores case
-  EXPECT_TRUE(m_messages.texts().isEmpty());
   go->click();
   EXPECT_EQ(m_messages.texts(), QStringList{"Elément non trouvé. Fin de la recherche."});
   EXPECT_EQ(code(), "C4");
@@ -181,12 +175,6 @@ TEST_F(GridToolsTest, SortsDescendingThenOnAnotherKeyKeepingThePreviousOrder) {
   in<QAbstractButton>(d, "Cmd_GoClasser")->click();
   EXPECT_EQ(column(0), (QStringList{"C5", "C1", "C3", "C2", "C4"}));  // Null last when descending
 
-  d = command(2, kActif);
-  in<QCheckBox>(d, "CHK_TYPTRI")->setChecked(true);
-  in<QAbstractButton>(d, "Cmd_GoClasser")->click();
-  // True (-1) first, then by date descending within each value.
-  EXPECT_EQ(column(0), (QStringList{"C5", "C1", "C3", "C2", "C4"}));
-
   d = command(2, kNom);
   in<QAbstractButton>(d, "Cmd_GoClasser")->click();  // without CHK_TYPTRI: the name alone
   EXPECT_EQ(m_data->RecordSource(), "Select * From TCLI Order by TCLI_NOM;");
@@ -197,8 +185,6 @@ TEST_F(GridToolsTest, SelectionsAccumulateAndMarkTheList) {
   open("SELECT * FROM TCLI ORDER BY TCLI_CODE");
   QDialog* d = command(0, kNom);
   run(d, "a", "Instr");
-  EXPECT_EQ(column(0), (QStringList{"C1", "C3", "C5"}));
-  EXPECT_TRUE(m_tools->isFiltered());
   EXPECT_EQ(m_window->windowTitle(), "Clients ***");
 
   d = command(0, kEncours);
@@ -210,7 +196,6 @@ TEST_F(GridToolsTest, SelectionsAccumulateAndMarkTheList) {
   run(d, "01/01/2000");
   EXPECT_EQ(m_messages.texts(), QStringList{"Sélection vide."});
   EXPECT_EQ(column(0), (QStringList{"C1", "C3"}));
-  EXPECT_TRUE(d->isVisible());
   d->close();
 
   m_tools->showAll();
@@ -229,15 +214,14 @@ TEST_F(GridToolsTest, KeyboardPromptsFilterByBeginningAndFindByContent) {
   m_grid->setCurrentIndex(m_grid->model()->index(0, kNom));
   answer = "d'a";
   m_tools->promptSelection();
-  EXPECT_EQ(asked.last(), "Critère de sélection (Nom) : ");
   EXPECT_EQ(column(0), QStringList{"C3"});
   m_tools->showAll();
-
   m_grid->setCurrentIndex(m_grid->model()->index(0, kNom));
   answer = "TIN";
   m_tools->promptSearch();
-  EXPECT_EQ(asked.last(), "Expression à rechercher (Nom) : ");
-  EXPECT_EQ(m_grid->currentIndex(), m_grid->model()->index(4, kNom));
+  EXPECT_EQ(asked,
+            (QStringList{"Critère de sélection (Nom) : ", "Expression à rechercher (Nom) : "}));
+  EXPECT_EQ(code(), "C5");
   answer = "personne";
   m_tools->promptSearch();
   EXPECT_EQ(code(), "C5");
@@ -253,33 +237,24 @@ QString pdfTool(const QString& tool, const QStringList& args) {
   return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-TEST_F(GridToolsTest, PrintsToAPdfFileWithHeadersAndValues) {
-  open();
-  m_grid->setColumnHidden(kNote, true);
-  m_grid->setColumnWidth(kNom, 200);
-  const QString pdf = m_dir.filePath("grille.pdf");
-  ASSERT_TRUE(printGridToPdf(m_grid, pdf));
-  const QString text = pdfTool("pdftotext", {"-layout", pdf, "-"});
-  if (text.isEmpty()) GTEST_SKIP() << "poppler-utils absent: the PDF was not read back";
-  for (const char* expected : {"Code", "Création", "d'Artagnan", "Lefebvre-DUPUIS", "15/03/2025"})
-    EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected;
-  EXPECT_FALSE(text.contains("Note"));
-}
-
-TEST_F(GridToolsTest, PrintingAThousandRowsTurnsPagesAndRepeatsTheHeaders) {
+TEST_F(GridToolsTest, PrintsLandscapePagesRepeatingTheHeadersWithoutHiddenColumns) {
   for (int i = 0; i < 100; ++i)
     exec(QStringLiteral("INSERT INTO TCLI (TCLI_CODE, TCLI_NOM) VALUES ('X%1', 'Nom %1')").arg(i));
   open();
+  m_grid->setColumnHidden(kNote, true);
+  m_grid->setColumnWidth(kNom, 200);
   QPrinter printer(QPrinter::HighResolution);
   printer.setOutputFormat(QPrinter::PdfFormat);
-  printer.setOutputFileName(m_dir.filePath("long.pdf"));
+  printer.setOutputFileName(m_dir.filePath("grille.pdf"));
   const int pages = printGrid(m_grid, printer);
   EXPECT_GE(pages, 3);
   EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
-  const QString text = pdfTool("pdftotext", {m_dir.filePath("long.pdf"), "-"});
-  if (!text.isEmpty()) {
-    EXPECT_EQ(text.count("Création"), pages);
-  }
+  const QString text = pdfTool("pdftotext", {"-layout", m_dir.filePath("grille.pdf"), "-"});
+  if (text.isEmpty()) GTEST_SKIP() << "poppler-utils absent: the PDF was not read back";
+  EXPECT_EQ(text.count("Création"), pages);
+  for (const char* expected : {"d'Artagnan", "Lefebvre-DUPUIS", "15/03/2025", "Nom 99"})
+    EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected;
+  EXPECT_FALSE(text.contains("Note"));
 }
 
 // A cell of a written sheet: its type attribute ("" number, "b", "inlineStr", "s"), its value
@@ -327,19 +302,14 @@ TEST_F(GridToolsTest, ExportWritesTheGridToClientsXlsxAndKeepsTheRecord) {
   open();
   m_grid->setColumnHidden(kNote, true);
   m_grid->setCurrentIndex(m_grid->model()->index(2, kNom));
-  ASSERT_EQ(code(), "C3");
   m_messages.script({Answer::Yes});
   EXPECT_EQ(Outil_Grille(*m_state, 4, m_grid, m_data), nullptr);
-  ASSERT_EQ(m_messages.entries().size(), 2);
-  EXPECT_EQ(m_messages.entries()[1].text, "Votre fichier Excel a été créé dans " +
-                                              QDir::toNativeSeparators(m_dir.path() + '/') +
-                                              "   sous le nom :  Clients.xlsx");
-  EXPECT_EQ(m_grid->currentIndex().row(), 2);
-
-  const QString file = m_dir.filePath("Clients.xlsx");
-  ASSERT_TRUE(QFile::exists(file));
+  EXPECT_EQ(m_messages.texts().value(1), "Votre fichier Excel a été créé dans " +
+                                             QDir::toNativeSeparators(m_dir.path() + '/') +
+                                             "   sous le nom :  Clients.xlsx");
+  EXPECT_EQ(code(), "C3");
   QString sheetName;
-  const QMap<QString, Cell> cells = readSheet(file, &sheetName);
+  const QMap<QString, Cell> cells = readSheet(m_dir.filePath("Clients.xlsx"), &sheetName);
   EXPECT_EQ(sheetName, "Feuille1");
   QStringList headers;
   for (const char* ref : {"A1", "B1", "C1", "D1", "E1", "F1"}) headers << cells.value(ref).value;
@@ -362,19 +332,18 @@ TEST_F(GridToolsTest, ExportAnsweredNoOrIntoAFolderThatCannotTakeItLosesNothing)
   EXPECT_EQ(m_messages.texts(), QStringList{"Confirmez-vous la création du fichier Excel ?"});
   EXPECT_FALSE(QFile::exists(m_dir.filePath("Clients.xlsx")));
   m_messages.clear();
+  m_state->workingFolder = m_dir.filePath("absent") + '/';
+  m_messages.script({Answer::Yes});
+  Outil_Grille(*m_state, 4, m_grid, m_data);
+  EXPECT_TRUE(m_messages.texts().value(1).startsWith("Le fichier Excel n'a pas pu être créé : "))
+      << m_messages.texts().join('|').toStdString();
+
+  // An export over an existing file replaces it.
+  m_state->workingFolder = m_dir.path() + '/';
   QFile old(m_dir.filePath("Clients.xlsx"));
   ASSERT_TRUE(old.open(QIODevice::WriteOnly));
   old.write("ancien");
   old.close();
-  m_state->workingFolder = m_dir.filePath("absent") + '/';
-  m_messages.script({Answer::Yes});
-  Outil_Grille(*m_state, 4, m_grid, m_data);
-  ASSERT_EQ(m_messages.texts().size(), 2);
-  EXPECT_TRUE(m_messages.texts()[1].startsWith("Le fichier Excel n'a pas pu être créé : "))
-      << m_messages.texts()[1].toStdString();
-
-  // A second export over an existing file replaces it.
-  m_state->workingFolder = m_dir.path() + '/';
   m_messages.clear();
   m_messages.script({Answer::Yes});
   Outil_Grille(*m_state, 4, m_grid, m_data);
