@@ -271,14 +271,5 @@ TEST_F(Fclidev, ANewClientByKeyboardAlone) {
   EXPECT_TRUE(m_messages.texts().isEmpty()) << errors().toStdString();
 }
 
-TEST_F(Fclidev, DatabaseErrorsNameTheClientSource) {
-  newClient("NEW", "Trop long");
-  // More than the field keeps, past the box's own limit.
-  get<QLineEdit>("CTX_TCLI_Fiabilite")->setMaxLength(100);
-  type("CTX_TCLI_Fiabilite", QString(30, 'x'));
-  click("Cmd_Update");
-  EXPECT_TRUE(errors().startsWith("DBD_Cli : ")) << errors().toStdString();
-}
-
 }  // namespace
 }  // namespace tarovent::clients
