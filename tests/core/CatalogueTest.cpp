@@ -3,7 +3,6 @@
 #include <QTextStream>
 
 #include "CoreTestSupport.h"
-#include "core/Catalogue.h"
 #include "core/Translator.h"
 
 namespace tarovent::core::test {
@@ -16,12 +15,6 @@ class CatalogueTest : public FamilyTest {
   QString readLog() const {
     QFile f(m_layout.workingFolder + "DAOCHECK.LOG");
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-  }
-  // Reads the catalogue and opens the bases, as start-up does.
-  void openBases(Catalogue& c) {
-    ASSERT_TRUE(c.Lire_Catalogue());
-    bool fatal = false;
-    ASSERT_TRUE(c.Ouvrir_Bases(fatal)) << m_messages.texts().join('|').toStdString();
   }
 };
 

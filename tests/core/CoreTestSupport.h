@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "core/Catalogue.h"
 #include "core/ProcessState.h"
 #include "install/Installer.h"
 #include "platform/db/Database.h"
@@ -37,6 +38,12 @@ class FamilyTest : public ::testing::Test {
     for (const auto& s : statements) db.Execute(s);
   }
   QString mainFile() const { return m_layout.dataFolder + "TAROVENT.MDB"; }
+  // Reads the catalogue and opens the bases, as start-up does.
+  void openBases(Catalogue& c) {
+    ASSERT_TRUE(c.Lire_Catalogue());
+    bool fatal = false;
+    ASSERT_TRUE(c.Ouvrir_Bases(fatal)) << m_messages.texts().join('|').toStdString();
+  }
 
   QTemporaryDir m_dir;
   install::FamilyLayout m_layout;

@@ -5,11 +5,13 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QToolButton>
 
 #include "CoreTestSupport.h"
 #include "core/CoreWindows.h"
+#include "core/FPARGDEV.h"
 #include "core/Help.h"
 #include "core/HelpWindow.h"
 #include "core/HomeWindow.h"
@@ -149,6 +151,25 @@ TEST_F(MainMenuTest, HelpFromQuestionMarkOpensAboveTheMenuAndClosingItMarksItSee
   EXPECT_FALSE(help->isVisible());
   db::Workspace ws;
   EXPECT_TRUE(ws.OpenDatabase(mainFile()).OpenRecordset("TPAR").flag("TPAR_DOCINIT"));
+}
+
+TEST_F(MainMenuTest, ParametersOpenOnTheMainDatabaseInTheMiddleOfTheScreen) {
+  auto menu = startMenu();
+  tarovent::test::showActive(menu.get());
+  QString caption;
+  QRect frame;
+  QTimer::singleShot(0, [&] {
+    auto* w = qobject_cast<FPARGDEV*>(QApplication::activeModalWidget());
+    if (!w) return;
+    caption = w->windowTitle();
+    frame = w->frameGeometry();
+    w->findChild<QPushButton*>("Cmd_Quitter")->click();
+  });
+  menu->menuEntry("M_PARAM")->trigger();
+  EXPECT_EQ(caption, "Paramètres généraux" + QString(20, ' ') + "DONNEES");
+  EXPECT_NEAR(frame.center().x(),
+              QGuiApplication::primaryScreen()->availableGeometry().center().x(), 2);
+  EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('|').toStdString();
 }
 
 TEST_F(MainMenuTest, EnglishCaptionsWithALanguage) {

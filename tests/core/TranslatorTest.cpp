@@ -1,5 +1,4 @@
 #include "CoreTestSupport.h"
-#include "core/Catalogue.h"
 #include "core/Translator.h"
 
 namespace tarovent::core::test {
@@ -21,9 +20,7 @@ class TranslatorTest : public FamilyTest {
   void start(const QByteArray& ini) {
     writeIni(ini);
     Catalogue c(*m_state);
-    ASSERT_TRUE(c.Lire_Catalogue());
-    bool fatal = false;
-    ASSERT_TRUE(c.Ouvrir_Bases(fatal)) << m_messages.texts().join('|').toStdString();
+    openBases(c);
   }
 };
 
@@ -36,7 +33,6 @@ TEST_F(TranslatorTest, LanguageZeroChangesNothing) {
 TEST_F(TranslatorTest, KeepsSpacesAndTellsLongTextsApart) {
   start("LANGUE=1\nFONT=Arial\n");
   const Translator& t = m_state->translator();
-  ASSERT_TRUE(t.active());
   EXPECT_EQ(t.font(), "Arial");
   EXPECT_EQ(t.Traduire("  Quitter "), "  Quit ");
   EXPECT_EQ(t.Traduire("QUITTER"), "Quit");
