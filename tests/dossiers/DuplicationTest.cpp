@@ -11,6 +11,9 @@
 namespace tarovent::dossiers {
 namespace {
 
+using test::readFile;
+using test::writeFile;
+
 // Dossier AB 5 with versions 0, 1 and 2, its fifteen custom fields filled, the document of
 // version 1 in the documents subfolder; an active company CD whose counter is at 10.
 class Duplication : public test::MainDbTest {
@@ -33,7 +36,7 @@ class Duplication : public test::MainDbTest {
         "TDEV_MONTANT, TDEV_TARMAT) VALUES ('AB', 5, 2, #03/10/2025#, #04/15/2025#, 300, 'P')");
     m_local = workDatabase();
     ASSERT_TRUE(QDir(m_dir.path()).mkdir("DOC_TAROVENT"));
-    writeFile(document("00005_01.AB"), "version 1");
+    ASSERT_TRUE(writeFile(document("00005_01.AB"), "version 1"));
   }
   static QString userColumns() {
     QStringList names;
@@ -41,15 +44,6 @@ class Duplication : public test::MainDbTest {
     return names.join(", ");
   }
   QString document(const QString& name) const { return path("DOC_TAROVENT/" + name); }
-  static void writeFile(const QString& file, const QByteArray& content) {
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(content);
-  }
-  static QByteArray readFile(const QString& file) {
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-  }
   DuplicationRequest request(const QString& target) const {
     DuplicationRequest r;
     r.company = "AB";

@@ -49,11 +49,6 @@ class FdevTest : public test::WindowTest {
       m_db.Execute(QString::fromUtf8(sql));
   }
 
-  FDEV* openFdev() {
-    FDEV* w = open<FDEV>();
-    QApplication::processEvents();
-    return w;
-  }
   FDEV* fdev() { return static_cast<FDEV*>(m_window.get()); }
   ui::DataControl* data() { return get<ui::DataControl>("DBD_DOSS"); }
   QString shown(const char* box) { return get<QLineEdit>(box)->text(); }
@@ -95,7 +90,7 @@ class FdevTest : public test::WindowTest {
 };
 
 TEST_F(FdevTest, ListColumnsWithLastVersionDateAndClientName) {
-  openFdev();
+  open<FDEV>();
   EXPECT_EQ(listed(), (QStringList{"AB 5", "AB 3", "ZZ 2"}));
   EXPECT_EQ(cell(0, 9), "15/03/26");
   EXPECT_EQ(cell(2, 12), "Berthier");
@@ -112,7 +107,7 @@ TEST_F(FdevTest, ListColumnsWithLastVersionDateAndClientName) {
 
 TEST_F(FdevTest, SalesRepresentativeSeesHisDossiersAndSignsNewOnes) {
   m_state->config.salesRep = "JD";
-  openFdev();
+  open<FDEV>();
   EXPECT_EQ(listed(), QStringList{"ZZ 2"});
   click("Cmd_DOSSADD");
   get<QLineEdit>("FDOS_CAL")->setText("MA");  // whatever was typed
@@ -125,13 +120,13 @@ TEST_F(FdevTest, SalesRepresentativeSeesHisDossiersAndSignsNewOnes) {
   // An unknown one still opens, on an empty list.
   m_state->config.salesRep = "XX";
   m_messages.clear();
-  openFdev();
+  open<FDEV>();
   EXPECT_EQ(m_messages.texts(), QStringList{"Code commercial <XX> inconnu !!!"});
   EXPECT_TRUE(listed().isEmpty());
 }
 
 TEST_F(FdevTest, CreationRefusals) {
-  openFdev();
+  open<FDEV>();
   // Required data: nothing written, the entry stays open.
   click("Cmd_DOSSADD");
   get<ui::BoundComboBox>("DBC_SOC")->setCode("AB");
@@ -152,7 +147,7 @@ TEST_F(FdevTest, CreationRefusals) {
 
 TEST_F(FdevTest, DeactivatedCompanyListedButNotOffered) {
   m_state->config.defaultCompany = "AB";
-  openFdev();
+  open<FDEV>();
   EXPECT_TRUE(listed().contains("ZZ 2"));
   goTo("ZZ", 2);
   click("Cmd_DOSSADD");
@@ -163,7 +158,7 @@ TEST_F(FdevTest, DeactivatedCompanyListedButNotOffered) {
 }
 
 TEST_F(FdevTest, NextCompanyWrapsToTheFirstDossier) {
-  openFdev();
+  open<FDEV>();
   click("CMD_SOCSUIV");
   EXPECT_EQ(fdev()->currentDossier().company, "ZZ");
   click("CMD_SOCSUIV");
@@ -178,7 +173,7 @@ TEST_F(FdevTest, DeleteAsksAboutDocumentsOnlyWhenThereAre) {
     QFile f(path(name));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
   }
-  openFdev();
+  open<FDEV>();
   m_messages.clear();
   m_messages.script({Answer::Yes, Answer::No});
   click("Cmd_DOSSDelete");
@@ -196,7 +191,7 @@ TEST_F(FdevTest, DeleteAsksAboutDocumentsOnlyWhenThereAre) {
 }
 
 TEST_F(FdevTest, PendingChangeGuard) {
-  openFdev();
+  open<FDEV>();
   type("FDOS_RESUME", "Clôture");
   m_messages.clear();
   click("CMD_REFRESH");
@@ -211,7 +206,7 @@ TEST_F(FdevTest, PendingChangeGuard) {
 TEST_F(FdevTest, ClientEntryAndClientList) {
   m_db.Execute("INSERT INTO TCLI (TCLI_CODE, TCLI_RS) VALUES ('DUR', 'Durand')");
   m_db.Execute("INSERT INTO TCLI (TCLI_CODE, TCLI_RS) VALUES ('DUV', 'Duval')");
-  openFdev();
+  open<FDEV>();
   // An exact code: name and contacts, the contact boxes emptied; not validated is said.
   enter("CTX_DOS_CodCli", "C2");
   EXPECT_EQ(shown("FCLI_RS"), "Berthier");
@@ -242,7 +237,7 @@ TEST_F(FdevTest, ClientEntryAndClientList) {
 }
 
 TEST_F(FdevTest, RepresentativeAndQuoteTypeChecks) {
-  openFdev();
+  open<FDEV>();
   enter("FDOS_CAL", "QQ");
   QApplication::processEvents();
   EXPECT_EQ(m_messages.texts(), QStringList{"Commercial inconnu"});
@@ -271,7 +266,7 @@ TEST_F(FdevTest, ChosenVehicleFillsTheDossier) {
       "VALUES ('C1', 'AB-123-CD', 'VF1X', 'Renault', 'Diesel')");
   m_db.Execute("INSERT INTO TVEH (TVEH_CODCLI, TVEH_IMMAT) VALUES ('C2', 'ZZ-999-ZZ')");
   m_db.Execute("UPDATE TDOS SET TDOS_USER3 = '120000' WHERE TDOS_NUMDOSS = 5");
-  openFdev();
+  open<FDEV>();
   // Restricted to the dossier's client, positioned on a long enough registration.
   get<QLineEdit>("FDOS_IMMAT")->setText("AB-123-CD");
   get<QCheckBox>("OPT_Veh")->setChecked(true);
@@ -285,21 +280,12 @@ TEST_F(FdevTest, ChosenVehicleFillsTheDossier) {
             "Diesel/120000/Renault");
 }
 
-// Records the windows the workspace asks for.
-struct RecordingOpener : ui::WindowOpener {
-  bool openWindow(const QString& name) override {
-    opened << name;
-    return true;
-  }
-  QStringList opened;
-};
-
 TEST_F(FdevTest, HandOversFromOtherWindows) {
   m_ws.CreateDatabase(path("CTRLPRIX.MDB")).Close();
-  RecordingOpener opener;
+  test::RecordingOpener opener;
   m_state->opener = &opener;
-  m_state->windows.add("FCLIDEV", {[](QWidget*) { return nullptr; }, false});
-  openFdev();
+  registerStub("FCLIDEV");
+  open<FDEV>();
   EXPECT_TRUE(fdev()->holdsPriceControl());
   click("Cmd_NouvCli");
   EXPECT_EQ(opener.opened, QStringList{"FCLIDEV"});
@@ -324,7 +310,7 @@ TEST_F(FdevTest, HandOversFromOtherWindows) {
 }
 
 TEST_F(FdevTest, EscapeClosesThePanelsBeforeTheWindow) {
-  openFdev();
+  open<FDEV>();
   auto* duplication = get<DuplicationPanel>("FRM_DupliDoss");
   ASSERT_TRUE(duplication->open("AB", 5, 0));
   pressKey(get<QWidget>("DBC_NEWSOC"), Qt::Key_Escape);
@@ -335,7 +321,7 @@ TEST_F(FdevTest, EscapeClosesThePanelsBeforeTheWindow) {
 }
 
 TEST_F(FdevTest, ToolsLeavingTheListEmptyShowEveryDossierAgain) {
-  openFdev();
+  open<FDEV>();
   data()->setRecordSource("select * from TDOS where TDOS_SOC = 'QQ'");
   data()->Refresh();
   QApplication::processEvents();
@@ -349,7 +335,7 @@ TEST_F(FdevTest, ChildSavesDossiers) {
   if (family.isEmpty()) GTEST_SKIP() << "run by TwoWorkstationsNeverShareANumber";
   m_state->base(core::entry::Main).folder = family + '/';
   m_state->base(core::entry::Main).db = m_ws.OpenDatabase(family + "/TAROVENT.MDB");
-  openFdev();
+  open<FDEV>();
   for (int i = 0; i < 15; ++i) {
     fdev()->newDossier();
     get<ui::BoundComboBox>("DBC_SOC")->setCode("AB");

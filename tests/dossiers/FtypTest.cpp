@@ -26,14 +26,9 @@ class Ftyp : public test::WindowTest {
     open<FTYP>();
   }
   void write(const QString& name, const QByteArray& content) {
-    QFile f(path(name));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(content);
+    ASSERT_TRUE(test::writeFile(path(name), content));
   }
-  QByteArray read(const QString& name) {
-    QFile f(path(name));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
-  }
+  QByteArray read(const QString& name) { return test::readFile(path(name)); }
   QRadioButton* radio(const char* name) { return get<QRadioButton>(name); }
   QString materials() { return get<TariffModeBox>("FRM_TARMAT")->letter(); }
   QString code() { return get<QLineEdit>("FTYP_CODE")->text(); }
@@ -180,23 +175,15 @@ TEST_F(Ftyp, TabGoesThroughTheFormInReadingOrder) {
 // Once a composition window is registered, the type window reaches it.
 class FtypComposing : public Ftyp {
  protected:
-  struct Opener : ui::WindowOpener {
-    QStringList opened;
-    bool works = true;
-    bool openWindow(const QString& name) override {
-      opened << name;
-      return works;
-    }
-  };
   void SetUp() override {
     test::WindowTest::SetUp();
     write("VIDE.dotx", "empty template");
     write("A1.dotx", "template of A1");
-    m_state->windows.add("FCOMPO", {[](QWidget*) { return nullptr; }, false});
+    registerStub("FCOMPO");
     m_state->opener = &m_opener;
     open<FTYP>();
   }
-  Opener m_opener;
+  test::RecordingOpener m_opener;
 };
 
 TEST_F(FtypComposing, ComposeGivesTheTypeATemplateAndOpensTheComposition) {

@@ -18,14 +18,6 @@ namespace {
 
 using os::FakePdfConverter;
 
-struct Opener : ui::WindowOpener {
-  bool openWindow(const QString& name) override {
-    opened << name;
-    return true;
-  }
-  QStringList opened;
-};
-
 TEST(PdfNames, ThePdfIsBesideTheDocumentAndNeverTheDocument) {
   const struct {
     QString document, pdf;
@@ -70,16 +62,11 @@ class MailingTest : public test::WindowTest {
     auto recording = std::make_unique<mail::RecordingMailOpener>();
     m_mails = recording.get();
     m_state->mail = std::move(recording);
-    m_state->windows.add("FRM_OptPDF", {[](QWidget*) { return nullptr; }, false});
-    m_state->windows.add("FMAILS", {[](QWidget*) { return nullptr; }, false});
+    registerStub("FRM_OptPDF");
+    registerStub("FMAILS");
   }
   QString document(const QString& name) { return m_dir.filePath("DOC_TAROVENT/" + name); }
   FakePdfConverter& fake() { return static_cast<FakePdfConverter&>(*m_state->pdfConverter); }
-  FDEV* openFdev() {
-    FDEV* w = open<FDEV>();
-    QApplication::processEvents();
-    return w;
-  }
   QString pdfText() {
     QFile f(document("00005_02_AB.PDF"));
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
@@ -92,7 +79,7 @@ class MailingTest : public test::WindowTest {
 // 99, a second export overwrites, a document marked read-only exports as any other.
 TEST_F(MailingTest, PanelExportAndMail) {
   ASSERT_TRUE(test::writeFile(document("00005_02.AB"), "texte", test::kReadOnly));
-  openFdev();
+  open<FDEV>();
   click("CTL_MailPDF");
   EXPECT_FALSE(get("CTX_PagePDF_0")->isEnabled());
   click("OPT_PagePDF_1");
@@ -117,7 +104,7 @@ TEST_F(MailingTest, PanelExportAndMail) {
 
 // A missing document, then a failed export: each says why, and no mail opens.
 TEST_F(MailingTest, MissingDocumentOrFailedExportOpensNoMail) {
-  openFdev();
+  open<FDEV>();
   click("Cmd_MailPDF");
   EXPECT_TRUE(fake().jobs().isEmpty());
   ASSERT_TRUE(test::writeFile(document("00005_02.AB"), "texte"));
@@ -132,9 +119,9 @@ TEST_F(MailingTest, MissingDocumentOrFailedExportOpensNoMail) {
 // shows what was opened for it, latest first, and opens it again with its attachment.
 TEST_F(MailingTest, MailsToTheContactAndTheirList) {
   ASSERT_TRUE(test::writeFile(document("00005_02.AB"), "texte"));
-  Opener opener;
+  test::RecordingOpener opener;
   m_state->opener = &opener;
-  openFdev();
+  open<FDEV>();
   click("CMD_Mail");
   click("Cmd_MailPDF");
   EXPECT_TRUE(m_mails->mails().value(0).attachments.isEmpty());
@@ -157,7 +144,7 @@ TEST_F(MailingTest, MailsToTheContactAndTheirList) {
   m_state->mailListAddress.clear();
   m_db.Execute("UPDATE TCLI_CONTACT SET TCLI_CONTACT_mail = Null");
   opener.opened.clear();
-  openFdev();
+  open<FDEV>();
   click("CMD_Mail");
   click("CMD_Mails");
   EXPECT_EQ(m_mails->mails().size(), 3);

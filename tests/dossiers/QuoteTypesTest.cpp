@@ -39,14 +39,9 @@ class QuoteTypes : public test::MainDbTest {
     write("A1.dotx", "template of A1");
   }
   void write(const QString& name, const QByteArray& content) {
-    QFile f(m_folder + name);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(content);
+    ASSERT_TRUE(test::writeFile(m_folder + name, content));
   }
-  QByteArray read(const QString& name) {
-    QFile f(m_folder + name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
-  }
+  QByteArray read(const QString& name) { return test::readFile(m_folder + name); }
   // Every field of a type but its code and label, as text.
   QStringList options(const QString& code) {
     db::Recordset rs = m_db.OpenRecordset("select * from TTYP where TTYP_CODE = '" + code + "'");

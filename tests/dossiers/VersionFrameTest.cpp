@@ -19,14 +19,6 @@ using ui::Answer;
 // The frame in a small host standing in for the workspace, over dossier AB 5 of client C1.
 class VersionFrameTest : public test::WindowTest {
  protected:
-  struct Opener : ui::WindowOpener {
-    QStringList opened;
-    bool openWindow(const QString& name) override {
-      opened << name;
-      return true;
-    }
-  };
-
   void SetUp() override {
     WindowTest::SetUp();
     m_dossier = test::setUpVersions(*m_state, m_db, m_dir.path() + '/');
@@ -81,7 +73,7 @@ class VersionFrameTest : public test::WindowTest {
 
   DossierKey m_dossier;
   VersionFrame* m_frame = nullptr;
-  Opener m_opener;
+  test::RecordingOpener m_opener;
   QStringList m_viewed;
   QStringList m_dates;
   int m_saveRequests = 0;
@@ -247,7 +239,7 @@ TEST_F(VersionFrameTest, EditHandsTheVersionToTheComposition) {
 
   QWidget composition;
   composition.setObjectName("FCOMPO");
-  m_state->windows.add("FCOMPO", {[](QWidget*) { return nullptr; }, false});
+  registerStub("FCOMPO");
   click("Cmd_DevEditer");
   EXPECT_EQ(m_opener.opened, QStringList{"FCOMPO"});
   EXPECT_EQ(m_state->compositionOrigin, "FDEV");

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QFile>
-
 #include "core/ProcessState.h"
 #include "dossiers/QuoteVersions.h"
 #include "platform/db/Database.h"
@@ -42,20 +40,5 @@ inline void insertVersion(db::Database& db, int sequence, const QString& mat = "
                  .arg(sequence)
                  .arg(reminder, mat, mo));
 }
-
-inline bool writeFile(const QString& path, const QByteArray& content,
-                      QFileDevice::Permissions permissions = QFileDevice::ReadOwner |
-                                                             QFileDevice::WriteOwner) {
-  QFile f(path);
-  if (!f.open(QIODevice::WriteOnly)) return false;
-  f.write(content);
-  f.close();
-  return QFile::setPermissions(path, permissions);
-}
-
-// Read-only for everyone; with the owner execute bit, archived too.
-inline constexpr QFileDevice::Permissions kReadOnly =
-    QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
-inline constexpr QFileDevice::Permissions kReadOnlyArchived = kReadOnly | QFileDevice::ExeOwner;
 
 }  // namespace tarovent::dossiers::test
