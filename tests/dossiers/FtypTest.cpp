@@ -41,17 +41,10 @@ class Ftyp : public test::WindowTest {
   }
 };
 
-TEST_F(Ftyp, ShowsTheTypeWithItsModesAndOptions) {
-  EXPECT_EQ(get<QLineEdit>("FTYP_LIB")->text(), "Atelier");
-  EXPECT_TRUE(radio("OPT_MAT_PV1")->isChecked());
-  EXPECT_TRUE(radio("OPT_MO_R")->isChecked());
-  EXPECT_TRUE(get<QCheckBox>("CHK_DART1A")->isChecked());
-  EXPECT_EQ(get<QLineEdit>("FTYP_TitreCorps")->text(), "12");
-  // Without the composition window the compose button stays off.
-  EXPECT_FALSE(get("Cmd_Compo")->isEnabled());
-}
-
 TEST_F(Ftyp, SwitchingMaterialsToCostPriceAndBack) {
+  EXPECT_TRUE(radio("OPT_MAT_PV1")->isChecked());  // A1 is at selling price 1
+  EXPECT_TRUE(get<QCheckBox>("CHK_DART1A")->isChecked());
+  EXPECT_FALSE(get("Cmd_Compo")->isEnabled());  // no composition window registered
   radio("OPT_MAT_R")->click();
   EXPECT_FALSE(radio("OPT_MAT_PV1")->isEnabled());
   EXPECT_EQ(materials(), "R");
