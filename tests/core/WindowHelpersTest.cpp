@@ -142,13 +142,8 @@ TEST_F(WindowHelpers, CalendarChosenByTheConfigurationFillsTheBox) {
   });
   EXPECT_FALSE(Afficher_Calendrier(m_state, date).isValid());
   EXPECT_EQ(date->text(), "25/12/2026");
-}
-
-TEST_F(WindowHelpers, F4InADateBoxOpensTheCalendar) {
-  QWidget window;
-  auto* date = new QLineEdit(&window);
+  // F4 in a date box opens it too.
   attachCalendar(m_state, date);
-  test::showActive(&window);
   date->setFocus();
   QTimer::singleShot(0, [] {
     if (auto* d = qobject_cast<CalendarDialog*>(QApplication::activeModalWidget())) {

@@ -19,10 +19,7 @@ class QuoteVersionsTest : public test::MainDbTest {
     m_rules = std::make_unique<QuoteVersions>(*m_state);
   }
   QString field(int sequence, const QString& name) {
-    return scalar(QStringLiteral("select %1 from TDEV where TDEV_SOC = 'AB' and TDEV_NUMDOSS = 5 "
-                                 "and TDEV_NSEQ = %2")
-                      .arg(name)
-                      .arg(sequence));
+    return test::versionField(m_db, sequence, name);
   }
   HandOver prepare(int sequence = 1, const QString& mat = "V", const QString& mo = "R") {
     return m_rules->prepareComposition(m_dossier, sequence, mat, mo);

@@ -30,14 +30,10 @@ class VersionFrameTest : public test::WindowTest {
     auto* host = new QWidget;
     host->setObjectName("FDEV");
     auto* layout = new QVBoxLayout(host);
-    auto* client = new QLineEdit(host);
-    client->setObjectName("CTX_DOS_CodCli");
-    layout->addWidget(client);
+    layout->addWidget(new QLineEdit(host));  // the dossier's boxes, where the focus starts
     m_frame = new VersionFrame(*m_state, host);
-    layout->addWidget(m_frame, 1);
+    layout->addWidget(m_frame);
     new ui::FormNavigation(host);
-    QObject::connect(m_frame, &VersionFrame::clientFocusRequested, client,
-                     [client] { client->setFocus(); });
     QObject::connect(m_frame, &VersionFrame::versionDateSaved,
                      [this](const QString& date) { m_dates << date; });
     QObject::connect(m_frame, &VersionFrame::dossierSaveRequested, [this] { ++m_saveRequests; });
@@ -47,10 +43,7 @@ class VersionFrameTest : public test::WindowTest {
   }
   QString text(const char* name) { return get<QLineEdit>(name)->text(); }
   QString field(int sequence, const QString& name) {
-    return scalar(QStringLiteral("select %1 from TDEV where TDEV_SOC = 'AB' and TDEV_NUMDOSS = 5 "
-                                 "and TDEV_NSEQ = %2")
-                      .arg(name)
-                      .arg(sequence));
+    return test::versionField(m_db, sequence, name);
   }
   long versions() { return scalar("select count(*) from TDEV").toLong(); }
   void load() { m_frame->loadVersions(m_dossier); }
@@ -68,8 +61,13 @@ class VersionFrameTest : public test::WindowTest {
     if (!date.isEmpty()) type("FDEV_DATE", date);
     click("Cmd_DevUpdate");
   }
-  QString document(const QString& name) { return path("DOC_TAROVENT/" + name); }
-  void makeSubfolder() { ASSERT_TRUE(QDir(m_dir.path()).mkpath("DOC_TAROVENT")); }
+  // Version 1's text in the documents subfolder.
+  QString document() {
+    EXPECT_TRUE(QDir(m_dir.path()).mkpath("DOC_TAROVENT"));
+    const QString file = path("DOC_TAROVENT/00005_01.AB");
+    EXPECT_TRUE(test::writeFile(file, "v1"));
+    return file;
+  }
 
   DossierKey m_dossier;
   VersionFrame* m_frame = nullptr;
@@ -162,8 +160,7 @@ TEST_F(VersionFrameTest, SavingWaitsForTheDossier) {
 TEST_F(VersionFrameTest, PendingChangesHoldTheCommands) {
   test::insertVersion(m_db, 0);
   test::insertVersion(m_db, 1);
-  makeSubfolder();
-  test::writeFile(document("00005_01.AB"), "v1");
+  document();
   load();
   get<QPlainTextEdit>("FDEV_NOTE")->setPlainText("à revoir");
   for (const char* command : {"Cmd_DevADD", "Cmd_DevVoir", "Cmd_DevEditer"}) {
@@ -182,8 +179,7 @@ TEST_F(VersionFrameTest, PendingChangesHoldTheCommands) {
 TEST_F(VersionFrameTest, DeletingAsksAboutTheTextOnlyWhenThereIsOne) {
   test::insertVersion(m_db, 0);
   test::insertVersion(m_db, 1);
-  makeSubfolder();
-  test::writeFile(document("00005_01.AB"), "v1");
+  const QString doc = document();
   load();
   EXPECT_EQ(get<QLabel>("CTL_InfosDev")->text(), "Fichier Word : 00005_01.AB");
 
@@ -208,7 +204,7 @@ TEST_F(VersionFrameTest, DeletingAsksAboutTheTextOnlyWhenThereIsOne) {
     click("Cmd_DevDelete");
     EXPECT_EQ(m_messages.texts(), c.questions);
     EXPECT_EQ(versions(), c.versionsLeft);
-    EXPECT_EQ(QFile::exists(document("00005_01.AB")), c.documentLeft);
+    EXPECT_EQ(QFile::exists(doc), c.documentLeft);
   }
   EXPECT_EQ(commandsEnabled(), kAllOff);
 }

@@ -31,6 +31,16 @@ inline DossierKey setUpVersions(core::ProcessState& state, db::Database& db,
   return {"AB", 5, "A1", "C1"};
 }
 
+// A field of version `sequence` of dossier AB 5, as text.
+inline QString versionField(db::Database& db, int sequence, const QString& name) {
+  db::Recordset rs = db.OpenRecordset(
+      QStringLiteral("select %1 from TDEV where TDEV_SOC = 'AB' and TDEV_NUMDOSS = 5 and "
+                     "TDEV_NSEQ = %2")
+          .arg(name)
+          .arg(sequence));
+  return rs.EOF_() ? QStringLiteral("<none>") : rs.value(0).toString();
+}
+
 // Version `sequence` of dossier AB 5; `reminder` in Jet form ("#01/15/2027#") or "Null".
 inline void insertVersion(db::Database& db, int sequence, const QString& mat = "V",
                           const QString& mo = "R", const QString& reminder = "Null") {
