@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 
 #include "AdminRun.h"
+#include "CoreTestSupport.h"
 
 namespace {
 
@@ -44,17 +45,13 @@ TEST(AdminVerbs, CheckOnAReadOnlyFamily) {
   QTemporaryDir dir;
   const QString fam = dir.filePath("fam");
   ASSERT_EQ(admin({"init", fam}).status, 0);
-  const QStringList locked = {fam + "/DBPATH.MDB", fam};
-  bool ok = true;
-  for (const QString& p : locked) ok &= QProcess::execute("chattr", {"+i", p}) == 0;
-  if (ok) {
-    const AdminRun r = admin({"check", fam});
-    EXPECT_EQ(r.status, 0) << r.out.toStdString();
-    EXPECT_EQ(r.out, "Le catalogue des bases de données " + fam +
-                         "/DBPATH.MDB est en lecture seule : il est lu sans être modifié.\nOK\n");
-  }
-  for (const QString& p : locked) QProcess::execute("chattr", {"-i", p});
-  if (!ok) GTEST_SKIP() << "chattr cannot make files read-only here";
+  tarovent::core::test::Immutable lock;
+  if (!lock.set(fam + "/DBPATH.MDB") || !lock.set(fam))
+    GTEST_SKIP() << "chattr cannot make files read-only here";
+  const AdminRun r = admin({"check", fam});
+  EXPECT_EQ(r.status, 0) << r.out.toStdString();
+  EXPECT_EQ(r.out, "Le catalogue des bases de données " + fam +
+                       "/DBPATH.MDB est en lecture seule : il est lu sans être modifié.\nOK\n");
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
 #include <QFileInfo>
-#include <QProcess>
 #include <QTextStream>
 
 #include "CoreTestSupport.h"
@@ -125,22 +124,6 @@ TEST_F(CatalogueTest, StockOpensOnDemandWithItsMessages) {
   EXPECT_FALSE(c.Ouvrir_Stock());
   EXPECT_EQ(m_messages.texts().last(), "Cette fonction ne peut pas fonctionner sans CORVELIN");
 }
-
-// Files made immutable (the superuser ignores permission bits), made mutable again at the end.
-class Immutable {
- public:
-  bool set(const QString& path) {
-    if (QProcess::execute("chattr", {"+i", path}) != 0) return false;
-    m_paths << path;
-    return true;
-  }
-  ~Immutable() {
-    for (const QString& p : m_paths) QProcess::execute("chattr", {"-i", p});
-  }
-
- private:
-  QStringList m_paths;
-};
 
 // Regression: the catalogue was opened for writing, so a read-only family did not start.
 TEST_F(CatalogueTest, ReadOnlyCatalogueAndFamilyFolderStillStart) {

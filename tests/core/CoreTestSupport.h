@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include "core/Catalogue.h"
@@ -13,6 +14,22 @@
 #include "ui/MessageFunnel.h"
 
 namespace tarovent::core::test {
+
+// Files made immutable (the superuser ignores permission bits), made mutable again at the end.
+class Immutable {
+ public:
+  bool set(const QString& path) {
+    if (QProcess::execute("chattr", {"+i", path}) != 0) return false;
+    m_paths << path;
+    return true;
+  }
+  ~Immutable() {
+    for (const QString& p : m_paths) QProcess::execute("chattr", {"-i", p});
+  }
+
+ private:
+  QStringList m_paths;
+};
 
 // A new installation in a temporary folder, with a state whose messages are recorded.
 class FamilyTest : public ::testing::Test {
