@@ -119,10 +119,6 @@ class Fperso : public CustomFieldsWindow {
   ui::BoundLineEdit* box(const char* name, int n) {
     return static_cast<ui::BoundLineEdit*>(ui::indexedControl(m_window.get(), name, n));
   }
-  void leaveTo(QWidget* from, QWidget* to) {
-    from->setFocus();
-    to->setFocus();
-  }
 };
 
 TEST_F(Fperso, RowsFollowTheirKind) {
