@@ -142,19 +142,27 @@ TEST_F(VersionFrameTest, DateAndNumberBoxesCheckWhatIsTyped) {
   EXPECT_EQ(text("FDEV_DATREL"), "");
 }
 
-TEST_F(VersionFrameTest, SavingWaitsForTheDossier) {
+// Saving waits for the dossier; a version number another workstation took meanwhile is
+// reported, the entry staying for the user to cancel; without a dossier, a beep.
+TEST_F(VersionFrameTest, SavingRefusals) {
   m_frame->setDossierPending([] { return true; });
+  test::insertVersion(m_db, 0);
   load();
   click("Cmd_DevADD");
   EXPECT_FALSE(m_frame->saveVersion());
   EXPECT_EQ(m_messages.texts(), QStringList{"Enregistrez d'abord votre dossier"});
   EXPECT_EQ(m_saveRequests, 1);
-  // No dossier at all: a beep.
   m_frame->setDossierPending({});
+  test::insertVersion(m_db, 1);
+  m_messages.clear();
+  EXPECT_FALSE(m_frame->saveVersion());
+  EXPECT_EQ(m_messages.texts().value(0), "Le fichier des devis a été défaillant");
+  EXPECT_TRUE(m_frame->isAdding());
+  m_messages.clear();
   m_frame->loadVersions({});
   EXPECT_FALSE(m_frame->saveVersion());
   m_frame->addVersion();
-  EXPECT_EQ(m_messages.beeps(), 3);
+  EXPECT_EQ(m_messages.beeps(), 2);
 }
 
 TEST_F(VersionFrameTest, PendingChangesHoldTheCommands) {
@@ -253,17 +261,6 @@ TEST_F(VersionFrameTest, EditHandsTheVersionToTheComposition) {
   m_state->compositionClosed();
   EXPECT_EQ(field(0, "TDEV_TARMAT"), "R");
   EXPECT_EQ(text("CTX_TARMAT"), "R");
-}
-
-TEST_F(VersionFrameTest, AVersionNumberTakenMeanwhileIsReported) {
-  test::insertVersion(m_db, 0);
-  load();
-  click("Cmd_DevADD");
-  // Another workstation stores version 1 first.
-  test::insertVersion(m_db, 1);
-  EXPECT_FALSE(m_frame->saveVersion());
-  EXPECT_EQ(m_messages.texts().value(0), "Le fichier des devis a été défaillant");
-  EXPECT_TRUE(m_frame->isAdding()) << "the entry stays for the user to cancel";
 }
 
 TEST_F(VersionFrameTest, ANewDossierShowsTheEmptyPanelAndKeepsTheCurrentVersion) {
