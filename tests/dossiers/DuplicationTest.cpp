@@ -21,10 +21,13 @@ class Duplication : public test::MainDbTest {
   void SetUp() override {
     MainDbTest::SetUp();
     m_db.Execute("INSERT INTO TSOC VALUES ('CD', 'Carrosserie Dubois', 10, False)");
-    QString users;
-    for (int n = 1; n <= 15; ++n) users += QStringLiteral(", 'u%1'").arg(n);
-    m_db.Execute("INSERT INTO TDOS (TDOS_SOC, TDOS_NUMDOSS, TDOS_CLIENT, TDOS_TYPE, TDOS_CAL, " +
-                 userColumns() + ") VALUES ('AB', 5, 'C1', 'A1', 'JD'" + users + ")");
+    QString columns, users;
+    for (int n = 1; n <= 15; ++n) {
+      columns += QStringLiteral(", TDOS_USER%1").arg(n);
+      users += QStringLiteral(", 'u%1'").arg(n);
+    }
+    m_db.Execute("INSERT INTO TDOS (TDOS_SOC, TDOS_NUMDOSS, TDOS_CLIENT, TDOS_TYPE, TDOS_CAL" +
+                 columns + ") VALUES ('AB', 5, 'C1', 'A1', 'JD'" + users + ")");
     m_db.Execute(
         "INSERT INTO TDEV (TDEV_SOC, TDEV_NUMDOSS, TDEV_NSEQ, TDEV_DATE, TDEV_MONTANT) VALUES "
         "('AB', 5, 0, #01/10/2025#, 100)");
@@ -38,20 +41,10 @@ class Duplication : public test::MainDbTest {
     ASSERT_TRUE(QDir(m_dir.path()).mkdir("DOC_TAROVENT"));
     ASSERT_TRUE(writeFile(document("00005_01.AB"), "version 1"));
   }
-  static QString userColumns() {
-    QStringList names;
-    for (int n = 1; n <= 15; ++n) names << QStringLiteral("TDOS_USER%1").arg(n);
-    return names.join(", ");
-  }
   QString document(const QString& name) const { return path("DOC_TAROVENT/" + name); }
-  DuplicationRequest request(const QString& target) const {
-    DuplicationRequest r;
-    r.company = "AB";
-    r.number = 5;
-    r.sequence = 1;
-    r.target = target;
-    r.copyDocument = true;
-    return r;
+  // Version 1 of AB 5 with its document, without the custom fields.
+  static DuplicationRequest request(const QString& target) {
+    return {"AB", 5, 1, target, true, false};
   }
   DossierDuplication duplication() {
     return DossierDuplication(m_local, path("TAROVENT.MDB"), m_dir.path() + '/', m_messages);
@@ -114,16 +107,12 @@ TEST_F(Duplication, DeactivatedOrMissingTargetAndNoVersionAreRefused) {
       "INSERT INTO TDOS (TDOS_SOC, TDOS_NUMDOSS, TDOS_CLIENT, TDOS_TYPE) VALUES "
       "('ZZ', 3, 'C1', 'A1')");
   m_db.Execute("INSERT INTO TDEV (TDEV_SOC, TDEV_NUMDOSS, TDEV_NSEQ) VALUES ('ZZ', 3, 0)");
-  DuplicationRequest own = request("ZZ");
-  own.company = "ZZ";
-  own.number = 3;
-  own.sequence = 0;
-  EXPECT_EQ(duplication().run(own).refusal, "La société ZZ est désactivée, duplication impossible");
+  EXPECT_EQ(duplication().run({"ZZ", 3, 0, "ZZ", true, false}).refusal,
+            "La société ZZ est désactivée, duplication impossible");
   EXPECT_EQ(counter("ZZ"), 40);
   EXPECT_FALSE(duplication().run(request("XX")).done());
-  DuplicationRequest none = request("CD");
-  none.sequence = -1;
-  EXPECT_EQ(duplication().run(none).refusal, "Aucune version de ce devis n'a encore été créée");
+  EXPECT_EQ(duplication().run({"AB", 5, -1, "CD", true, false}).refusal,
+            "Aucune version de ce devis n'a encore été créée");
   db::Database closed;
   EXPECT_THROW(
       DossierDuplication(closed, path("TAROVENT.MDB"), m_dir.path(), m_messages).run(request("CD")),
