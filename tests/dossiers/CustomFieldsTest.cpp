@@ -29,32 +29,28 @@ TEST(CustomValue, DatesAreReadAndWrittenBack) {
   EXPECT_EQ(formatCustomValue(text, "1234.5", ','), "1234.5");
 }
 
+// A definition row as its boxes show it: kind|length|decimals, then the boxes left open.
+QString shown(const DefinitionRow& r) {
+  return r.kind + '|' + r.length + '|' + r.decimals + (r.lengthEnabled ? " L" : "") +
+         (r.decimalsEnabled ? " D" : "");
+}
+
 TEST(DefinitionRules, KindSetsLengthAndDecimals) {
-  DefinitionRow row{"Atelier", "c", "80", "3"};
-  EXPECT_FALSE(leaveKind(row, 50));
-  EXPECT_EQ(row.kind + '|' + row.length + '|' + row.decimals,
-            "C|50|0");  // no longer than the field
-  EXPECT_TRUE(row.lengthEnabled && !row.decimalsEnabled);
-
-  row.kind = "n";
-  row.decimals = "2";
-  leaveKind(row, 50);
-  EXPECT_EQ(row.length + row.decimals, "152");
-  EXPECT_TRUE(!row.lengthEnabled && row.decimalsEnabled);
-
-  row.kind = "D";
-  leaveKind(row, 50);
-  EXPECT_EQ(row.length + row.decimals, "100");
-  EXPECT_FALSE(row.lengthEnabled || row.decimalsEnabled);
-
-  row.kind = "";
-  EXPECT_TRUE(leaveKind(row, 50));  // beeps and becomes text
-  EXPECT_EQ(row.kind, "C");
-
-  row.kind = "x";
-  row.length = "12";
-  leaveKind(row, 50);
-  EXPECT_EQ(row.kind + row.length, "X12");
+  const struct {
+    DefinitionRow row;
+    bool beeps;
+    const char* shown;
+  } cases[] = {
+      {{"Atelier", "c", "80", "3"}, false, "C|50|0 L"},  // no longer than the field
+      {{"Poids", "n", "80", "2"}, false, "N|15|2 D"},
+      {{"Livraison", "D", "80", "2"}, false, "D|10|0"},
+      {{"Atelier", "", "12", "0"}, true, "C|12|0 L"},      // becomes text
+      {{"Atelier", "x", "12", "0"}, false, "X|12|0 L D"},  // unknown: left as typed
+  };
+  for (auto c : cases) {
+    EXPECT_EQ(leaveKind(c.row, 50), c.beeps) << c.shown;
+    EXPECT_EQ(shown(c.row), c.shown);
+  }
 }
 
 TEST(DefinitionRules, EmptyLabelSwitchesTheFieldOff) {
