@@ -10,17 +10,14 @@
 namespace tarovent::core {
 namespace {
 
+// "S-41'A'": the modifiers, the key in hexadecimal, the printable text.
 QString describe(const QList<KeyStroke>& keys) {
   QStringList out;
-  for (const KeyStroke& k : keys) {
-    QString s;
-    if (k.modifiers & Qt::ShiftModifier) s += "S-";
-    if (k.modifiers & Qt::ControlModifier) s += "C-";
-    if (k.modifiers & Qt::AltModifier) s += "A-";
-    s += QString::number(k.key, 16);
-    if (!k.text.isEmpty() && k.text.at(0).isPrint()) s += "'" + k.text + "'";
-    out << s;
-  }
+  for (const KeyStroke& k : keys)
+    out << QString(k.modifiers & Qt::ShiftModifier ? "S-" : "") +
+               (k.modifiers & Qt::ControlModifier ? "C-" : "") +
+               (k.modifiers & Qt::AltModifier ? "A-" : "") + QString::number(k.key, 16) +
+               (!k.text.isEmpty() && k.text.at(0).isPrint() ? "'" + k.text + "'" : "");
   return out.join(' ');
 }
 

@@ -146,7 +146,7 @@ TEST_F(MainMenuTest, HelpFromQuestionMarkOpensAboveTheMenuAndClosingItMarksItSee
   for (QWidget* w : QApplication::topLevelWidgets())
     if (auto* h = qobject_cast<HelpWindow*>(w); h && h->isVisible()) help = h;
   ASSERT_NE(help, nullptr);
-  EXPECT_EQ(help->parentWidget(), menu.get());
+  EXPECT_EQ(help->parentWidget(), menu.get());  // above the menu
   tarovent::test::pressKey(help, Qt::Key_Escape);
   EXPECT_FALSE(help->isVisible());
   db::Workspace ws;

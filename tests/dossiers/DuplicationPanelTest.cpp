@@ -25,10 +25,7 @@ class DuplicationPanelTest : public test::WindowTest {
                                   "('AB', 5, %1)")
                        .arg(v));
     m_state->localDb = workDatabase();
-    QFile doc(path("00005_02.AB"));
-    ASSERT_TRUE(doc.open(QIODevice::WriteOnly));
-    doc.write("v2");
-    doc.close();
+    ASSERT_TRUE(test::writeFile(path("00005_02.AB"), "v2"));
     auto* host = new QWidget;
     host->setObjectName("FDEV");
     m_window.reset(host);
