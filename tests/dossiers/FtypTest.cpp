@@ -55,35 +55,31 @@ TEST_F(Ftyp, SwitchingMaterialsToCostPriceAndBack) {
   EXPECT_EQ(scalar("select TTYP_TARMAT from TTYP where TTYP_CODE = 'A1'"), "P");
 }
 
-TEST_F(Ftyp, ANewTypeWithoutTemplateGetsACopyOfTheEmptyOne) {
+// A new type gets a copy of the empty template, asking first when it has one already.
+TEST_F(Ftyp, ANewTypeGetsTheEmptyTemplate) {
   m_state->params.tarifMat = "P";
-  newType("B2", "Bureau");
-  EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('|').toStdString();
-  EXPECT_EQ(scalar("select TTYP_LIB & '|' & TTYP_TARMAT & '|' & TTYP_TARMO & '|' & "
-                   "TTYP_TitreCorps from TTYP where TTYP_CODE = 'B2'"),
-            "Bureau|P|V|10");
-  EXPECT_EQ(read("B2.dotx"), "empty template");
-}
-
-TEST_F(Ftyp, ANewTypeWhoseTemplateExistsAsksBeforeReplacingIt) {
   const QString keep =
       "Le modèle Word correspondant à ce type existe déjà souhaitez-vous le conserver ?";
   const QString overwrite = "Confirmez-vous l'écrasement du modèle existant ?";
   const struct {
     const char* code;
-    QList<Answer> answers;
+    QList<Answer> answers;  // none: no template yet
     QStringList questions;
     const char* left;
-  } cases[] = {{"D4", {Answer::No, Answer::No}, {keep, overwrite}, "old"},
+  } cases[] = {{"B2", {}, {}, "empty template"},
+               {"D4", {Answer::No, Answer::No}, {keep, overwrite}, "old"},
                {"E5", {Answer::No, Answer::Yes}, {keep, overwrite}, "empty template"}};
   for (const auto& c : cases) {
-    write(QString(c.code) + ".dotx", "old");
+    if (!c.answers.isEmpty()) write(QString(c.code) + ".dotx", "old");
     m_messages.clear();
     m_messages.script(c.answers);
     newType(c.code, "Nouveau");
     EXPECT_EQ(m_messages.texts(), c.questions) << c.code;
     EXPECT_EQ(read(QString(c.code) + ".dotx"), c.left) << c.code;
   }
+  EXPECT_EQ(scalar("select TTYP_LIB & '|' & TTYP_TARMAT & '|' & TTYP_TARMO & '|' & "
+                   "TTYP_TitreCorps from TTYP where TTYP_CODE = 'B2'"),
+            "Nouveau|P|V|10");
 }
 
 TEST_F(Ftyp, SavingRefusesAMissingCodeOrAnUnknownMode) {
