@@ -30,19 +30,18 @@ TEST_F(CatalogueTest, AbsentEmptyAndMissingSiblingEntries) {
 }
 
 TEST_F(CatalogueTest, UnusableCatalogueEndsTheProgram) {
-  sql(catalogue(), {"DELETE FROM TPATH WHERE TPATH_NUM = 4"});
-  EXPECT_FALSE(Catalogue(*m_state).Lire_Catalogue());
-  EXPECT_EQ(m_messages.texts().last(),
-            "Erreur interne. Description de l'application non reconnue (voir DBPATH.MDB).");
-
-  m_messages.clear();
-  sql(catalogue(),
-      {"INSERT INTO TPATH VALUES (4, 'AUTRE.MDB', '" + m_layout.dataFolder + "', '')"});
-  EXPECT_FALSE(Catalogue(*m_state).Lire_Catalogue());
-  EXPECT_EQ(m_messages.texts().last(),
-            "Base de données " + m_layout.dataFolder + "AUTRE.MDB introuvable.");
-
-  m_messages.clear();
+  // Without its own entry, or with one naming a missing file.
+  const std::pair<QString, QString> entries[] = {
+      {"DELETE FROM TPATH WHERE TPATH_NUM = 4",
+       "Erreur interne. Description de l'application non reconnue (voir DBPATH.MDB)."},
+      {"INSERT INTO TPATH VALUES (4, 'AUTRE.MDB', '" + m_layout.dataFolder + "', '')",
+       "Base de données " + m_layout.dataFolder + "AUTRE.MDB introuvable."}};
+  for (const auto& [statement, said] : entries) {
+    sql(catalogue(), {statement});
+    EXPECT_FALSE(Catalogue(*m_state).Lire_Catalogue());
+    EXPECT_EQ(m_messages.texts().value(0), said);
+    m_messages.clear();
+  }
   sql(catalogue(), {"delete * from TPATH"});
   EXPECT_TRUE(Catalogue(*m_state).Lire_Catalogue());
   EXPECT_EQ(m_messages.texts(),
