@@ -177,33 +177,24 @@ TEST_F(JetSqlTest, LastTakesTheLastRowOfEachGroupAcrossFiles) {
                          INSERT INTO %1.TCLI VALUES ('c1', 'IND'), ('C2', 'PAR');)")
            .arg(schema));
   exec(R"(CREATE TABLE TMP_RENTA ("SOC" TEXT(2) COLLATE JET, "NUMDOSS" LONG INTEGER,
-            "NUMDEV" LONG INTEGER, "DATDEV" DATETIME, "DATREL" DATETIME, "MONTANT" DOUBLE,
-            "CLIENT" TEXT(10) COLLATE JET, "TYPE" TEXT(5) COLLATE JET, "CAL" TEXT(5) COLLATE JET,
-            "RESUME" TEXT(50) COLLATE JET, "USER1" TEXT(20) COLLATE JET,
-            "USER2" TEXT(20) COLLATE JET, "NUMAFF" TEXT(20) COLLATE JET, "CM" TEXT(10) COLLATE JET))");
-  const QString condition =
-      "where TDEV_DATE >= #01/01/2025# AND TDEV_DATE <= #12/31/2100# AND "
-      "TCLI_CATEG = 'ind' ";
+            "NUMDEV" LONG INTEGER, "DATREL" DATETIME, "MONTANT" DOUBLE, "CLIENT" TEXT(10) COLLATE JET,
+            "NUMAFF" TEXT(20) COLLATE JET, "CM" TEXT(10) COLLATE JET))");
   jet("delete * from TMP_RENTA");
-  jet("INSERT INTO TMP_RENTA ( SOC, NUMDOSS, NUMDEV, DATDEV, DATREL, MONTANT, CLIENT, TYPE, CAL, "
-      "RESUME, USER1, USER2, NUMAFF, CM) "
+  jet("INSERT INTO TMP_RENTA ( SOC, NUMDOSS, NUMDEV, DATREL, MONTANT, CLIENT, NUMAFF, CM) "
       "SELECT TDEV.TDEV_SOC, TDEV.TDEV_NUMDOSS, Last(TDEV.TDEV_NSEQ) AS DNSEQ, "
-      "Last(TDEV.TDEV_DATE) AS DDATE, Last(TDEV.TDEV_DATREL) AS DDATREL, "
-      "Last(TDEV.TDEV_MONTANT) AS DMONTANT, Last(TDOS.TDOS_CLIENT) AS DCLIENT, "
-      "Last(TDOS.TDOS_TYPE) AS DTYPE, Last(TDOS.TDOS_CAL) AS DCAL, Last(TDOS.TDOS_RESUME) AS "
-      "DRESUME, Last(TDOS.TDOS_USER1) AS DUSER1, Last(TDOS.TDOS_USER2) AS DUSER2, '' AS Expr1 , "
-      "last(TDOS.TDOS_CM) as CM "
+      "Last(TDEV.TDEV_DATREL) AS DDATREL, Last(TDEV.TDEV_MONTANT) AS DMONTANT, "
+      "Last(TDOS.TDOS_CLIENT) AS DCLIENT, '' AS Expr1 , last(TDOS.TDOS_CM) as CM "
       "FROM ([" +
       m_mainPath + "].TDEV LEFT JOIN [" + m_mainPath +
       "].TDOS "
       "ON (TDEV.TDEV_NUMDOSS = TDOS.TDOS_NUMDOSS) AND (TDEV.TDEV_SOC = TDOS.TDOS_SOC)) "
       "left join [" +
-      clients + "].TCLI on TDOS.TDOS_CLIENT = TCLI.TCLI_CODE " + condition +
+      clients +
+      "].TCLI on TDOS.TDOS_CLIENT = TCLI.TCLI_CODE "
+      "where TDEV_DATE >= #01/01/2025# AND TDEV_DATE <= #12/31/2100# AND TCLI_CATEG = 'ind' "
       "GROUP BY TDEV.TDEV_SOC, TDEV.TDEV_NUMDOSS ORDER BY TDEV.TDEV_SOC, TDEV.TDEV_NUMDOSS; ");
   // XY's only version is from 2024: filtered out before grouping.
-  EXPECT_EQ(query("SELECT SOC, NUMDOSS, NUMDEV, DATDEV, DATREL, MONTANT, CLIENT, NUMAFF, CM "
-                  "FROM TMP_RENTA"),
-            QStringList{"AB|1|2|2025-04-10|2025-05-01|300.0|C1||cm1"});
+  EXPECT_EQ(query("SELECT * FROM TMP_RENTA"), QStringList{"AB|1|2|2025-05-01|300.0|C1||cm1"});
   EXPECT_EQ(jet("SELECT First(TDEV_NSEQ) AS F, Last(TDEV_NSEQ) AS L FROM TDEV "
                 "WHERE TDEV_SOC = 'AB' GROUP BY TDEV_NUMDOSS"),
             (QStringList{"0|2", "0|0"}));
@@ -223,7 +214,6 @@ TEST_F(JetSqlTest, RightJoinKeepsVersionsWithoutDossierUpToToday) {
             (QStringList{"AB|1|0|C1", "AB|1|2|C1", "ZZ|9|0|~"}));
   EXPECT_EQ(jet("SELECT TDEV.TDEV_NSEQ " + from + "and TDOS.TDOS_CAL = 'jm' " + order),
             (QStringList{"0", "2"}));
-  EXPECT_EQ(jet("SELECT * " + from + order).size(), 3);
 }
 
 TEST_F(JetSqlTest, QuoteNumbersArePaddedWithRightAndConcatenation) {
@@ -281,19 +271,6 @@ TEST_F(JetSqlTest, SelectIntoAndInsertAcrossAttachedFiles) {
   EXPECT_EQ(query("SELECT TDOS_RESUME FROM " + attach(other) + ".TDOS"), QStringList{"Moteur 2"});
   jet("delete * from [" + other + "].TDOS");
   EXPECT_EQ(query("SELECT count(*) FROM " + attach(other) + ".TDOS"), QStringList{"0"});
-}
-
-TEST_F(JetSqlTest, InvoiceTotalsWithDistinctRowAndHaving) {
-  exec(
-      R"(CREATE TABLE TFAC ("TFAC_NumFact" TEXT(10) COLLATE JET, "TFAC_NumAff" TEXT(10) COLLATE JET,
-            "TFAC_MtHT" CURRENCY REAL);
-          INSERT INTO TFAC VALUES ('FA1', 'F1', 100), ('FA2', 'F1', 50), ('PF-1', 'F1', 999),
-            ('pf-2', 'F2', 999), ('FA3', '*', 10), ('FA4', 'F3', -5);)");
-  EXPECT_EQ(jet("SELECT DISTINCTROW TFAC.TFAC_NumAff, Sum(TFAC.TFAC_MtHT) AS TotFac From TFAC "
-                "GROUP BY TFAC.TFAC_NumFact, TFAC.TFAC_NumAff Having ((TFAC.TFAC_NumFact < 'PF-') "
-                "And (TFAC.TFAC_NumAff <> '*') And ((Sum(TFAC.TFAC_MtHT)) > 0)) ORDER BY "
-                "TFAC.TFAC_NumAff, TotFac;"),
-            (QStringList{"F1|50.0", "F1|100.0"}));
 }
 
 TEST_F(JetSqlTest, DeleteFormsAndUpdate) {
