@@ -1,6 +1,4 @@
 // The statements the program builds, run on small tables, with the rows they must produce.
-#include <QDate>
-
 #include "DbTestSupport.h"
 
 namespace tarovent::db::test {
@@ -70,11 +68,6 @@ TEST_F(QueryShapesTest, TranslationsLoadedFromAnotherFile) {
   Recordset rs = local.OpenRecordset("select * from TMP_TRAD order by T_ABREGE");
   for (; !rs.EOF_(); rs.MoveNext()) abr << rs.text("T_ABREGE") + "=" + rs.text("T_TRAD");
   EXPECT_EQ(abr, QStringList({"Enregistrez ou annul=Save or cancel", "Quitter=Quit"}));
-  local.Execute("CREATE INDEX NTX_ABREGE ON TMP_TRAD (T_ABREGE)");
-  Recordset t = local.OpenRecordset("TMP_TRAD");
-  t.setIndex("NTX_ABREGE");
-  t.Seek("=", "QUITTER");
-  EXPECT_FALSE(t.NoMatch());
 }
 
 TEST_F(QueryShapesTest, DuplicationThroughWorkTablesOfTheSameDeclarations) {
@@ -100,68 +93,6 @@ TEST_F(QueryShapesTest, DuplicationThroughWorkTablesOfTheSameDeclarations) {
                    "TDEV_NSEQ",
                    "TDEV_MONTANT"),
             QStringList({"100", "150"}));
-}
-
-// The same statements without the files are in JetSqlTest; here the files are real databases.
-TEST_F(QueryShapesTest, OrderCostTotalsFromTheOtherFilesOfTheFamily) {
-  createSibling(
-      "PLAN.MDB",
-      {"CREATE TABLE THEU (THEU_NumAff TEXT(10), THEU_CodSec TEXT(5), THEU_NbrHRea TEXT(10))",
-       "CREATE TABLE TSEC (TSEC_CodSec TEXT(5), TSEC_CoutHRevient DOUBLE)",
-       "INSERT INTO TSEC VALUES ('SOU', 40)", "INSERT INTO TSEC VALUES ('TOU', 50)",
-       "INSERT INTO THEU VALUES ('AF1', 'SOU', '2')",
-       "INSERT INTO THEU VALUES ('AF1', 'TOU', '1.5')", "INSERT INTO THEU VALUES ('AF1', '*', '9')",
-       "INSERT INTO THEU VALUES ('AF2', 'SOU', Null)"});
-  createSibling("STOCK.MDB",
-                {"CREATE TABLE TMVTS (TMVTS_IMP1 TEXT(10), TMVTS_CODMVT TEXT(1), TMVTS_QTE DOUBLE, "
-                 "TMVTS_PU DOUBLE)",
-                 "INSERT INTO TMVTS VALUES ('AF1', 'S', 3, 10)",
-                 "INSERT INTO TMVTS VALUES ('AF1', 'E', 5, 10)",
-                 "INSERT INTO TMVTS VALUES ('AF2', 'S', 1, 0)"});
-  createSibling("GESCOM.MDB",
-                {"CREATE TABLE TAFF (TAFF_Numaff TEXT(10), TAFF_NomClient TEXT(50), TAFF_DatCrea "
-                 "DATETIME, TAFF_QTE DOUBLE, TAFF_DatMaj DATETIME, TAFF_TYPTRAV TEXT(5), TAFF_Etat "
-                 "TEXT(1), TAFF_NUMDEV TEXT(20))",
-                 "INSERT INTO TAFF VALUES ('AF2', 'Zoé', #02/01/2026#, 2, #06/10/2026#, 'REP', "
-                 "'F', 'AB00001')",
-                 "INSERT INTO TAFF VALUES ('AF1', 'Ateliers d''Épinal', #01/01/2026#, Null, "
-                 "#06/01/2026#, 'REP', 'F', Null)",
-                 "INSERT INTO TAFF VALUES ('AF3', 'X', #01/01/2026#, 1, #06/01/2026#, 'FAB', "
-                 "'F', 'CD00003')"});
-  const QString plan = path("PLAN.MDB"), stock = path("STOCK.MDB"), gescom = path("GESCOM.MDB");
-  exec("CREATE TABLE TMP_STATAFF (NumAff TEXT(10), Client TEXT(50), DateAff DATETIME, Qte DOUBLE)");
-  exec(
-      "INSERT INTO TMP_STATAFF ( NumAff, Client, DateAff, Qte ) SELECT DISTINCTROW "
-      "TAFF.TAFF_Numaff, TAFF.TAFF_NomClient, TAFF.TAFF_DatCrea, TAFF.TAFF_QTE FROM [" +
-      gescom +
-      "].TAFF where TAFF_DatMaj>=#05/01/2026# and TAFF_DatMaj<=#06/30/2026# and TAFF_TYPTRAV = "
-      "'REP' and TAFF_Etat ='F' order by TAFF_NumAFF;");
-  EXPECT_EQ(column("TMP_STATAFF", "NumAff"), QStringList({"AF1", "AF2"}));
-
-  const QString labour =
-      "SELECT DISTINCTROW THEU.THEU_NumAff, Sum(CDbl([THEU_NbrHRea])*[TSEC_CoutHRevient]) AS "
-      "TotMDO FROM [" +
-      plan + "].THEU LEFT JOIN [" + plan +
-      "].TSEC ON THEU.THEU_CodSec = TSEC.TSEC_CodSec where THEU.THEU_CODSEC <> '*' and "
-      "THEU.THEU_NbrHRea is not null GROUP BY THEU.THEU_NumAff ORDER BY THEU.THEU_NumAff;";
-  Recordset mdo = m_db.OpenRecordset(labour);
-  mdo.FindFirst("THEU_NumAff='AF1'");
-  ASSERT_FALSE(mdo.NoMatch());
-  EXPECT_EQ(mdo.text("TotMDO"), "155");
-
-  const QString store =
-      "SELECT DISTINCTROW TMVTS.TMVTS_IMP1, Sum([TMVTS_QTE]*[TMVTS_PU]) AS TotMag From [" + stock +
-      "].TMVTS GROUP BY TMVTS.TMVTS_IMP1, TMVTS.TMVTS_CODMVT HAVING (((Sum([TMVTS_QTE]*[TMVTS_PU]))"
-      "<>0) AND (TMVTS.TMVTS_CODMVT='S')) ORDER BY TMVTS.TMVTS_IMP1;";
-  EXPECT_EQ(column(store, "TotMag"), QStringList({"30"}));
-
-  // Business number of a quote.
-  Database com = m_ws.OpenDatabase(gescom);
-  Recordset aff = com.OpenRecordset("select * from TAFF where TAFF_NUMDEV & '' <> ''");
-  EXPECT_EQ(aff.RecordCount(), 2);
-  aff.FindFirst("left(TAFF_NUMDEV,7) = 'CD00003'");
-  ASSERT_FALSE(aff.NoMatch());
-  EXPECT_EQ(aff.text("TAFF_Numaff"), "AF3");
 }
 
 }  // namespace

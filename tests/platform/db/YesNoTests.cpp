@@ -26,14 +26,12 @@ class YesNoTest : public DbTest {
   }
 };
 
+// Stored, defaulted and computed alike.
 TEST_F(YesNoTest, TrueIsMinusOneInStorageAndSql) {
   EXPECT_EQ(column("select TTYP_Desactive + 0 as X from TTYP order by TTYP_CODE", "X"),
             QStringList({"-1", "0", "-1", "0"}));
   EXPECT_EQ(column("select TTYP_Gras + 0 as X from TTYP order by TTYP_CODE", "X"),
             QStringList({"-1", "-1", "-1", "-1"}));
-}
-
-TEST_F(YesNoTest, AComparisonInTheSelectListGivesMinusOne) {
   EXPECT_EQ(column("select (TTYP_CODE > 'B') as F from TTYP order by TTYP_CODE", "F"),
             QStringList({"0", "0", "-1", "-1"}));
   EXPECT_EQ(column("select TTYP_CODE In ('A', 'B') as F from TTYP order by TTYP_CODE", "F"),
