@@ -29,6 +29,15 @@ TEST_F(CatalogueTest, AbsentEmptyAndMissingSiblingEntries) {
                                              m_layout.dataFolder + "NONE.MDB introuvable."}));
 }
 
+// The working folder as typed, separators and all: the family is the folder above it.
+TEST_F(CatalogueTest, FamilyFolderIgnoresTrailingSeparators) {
+  const QString family = Catalogue(*m_state).familyFolder();
+  EXPECT_EQ(QFileInfo(family + "DBPATH.MDB").absoluteFilePath(),
+            QFileInfo(catalogue()).absoluteFilePath());
+  m_state->workingFolder += "//\\";
+  EXPECT_EQ(Catalogue(*m_state).familyFolder(), family);
+}
+
 TEST_F(CatalogueTest, UnusableCatalogueEndsTheProgram) {
   // Without its own entry, or with one naming a missing file.
   const std::pair<QString, QString> entries[] = {
