@@ -127,7 +127,7 @@ TEST_F(PackageTest, ZipBombsAreRefusedBeforeInflating) {
 
   // Under 1 MiB any ratio is fine; past it, real parts compress well under a hundred times.
   QByteArray text;
-  for (int n = 0; text.size() < (3 << 20); ++n) text += QByteArray::number(n * 7919) + ' ';
+  for (qint64 n = 0; text.size() < (3 << 20); ++n) text += QByteArray::number(n * 7919) + ' ';
   writeZip(file("ok.docx"), {{"small.xml", QByteArray(512 << 10, '\0')}, {"big.xml", text}});
   EXPECT_EQ(Package::open(file("ok.docx")).read("big.xml"), text);
 }
