@@ -4,13 +4,11 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QStackedWidget>
 #include <QStatusBar>
 #include <QTableView>
 #include <QThread>
 
+#include "ChangeLog.h"
 #include "FamilyFixture.h"
 #include "QuoteViewSupport.h"
 #include "composition/AdjustmentFrame.h"
@@ -106,6 +104,9 @@ class FcompoTest : public fixtures::FamilyTest {
     QFile f(m_path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
   }
+  bool saved(const QString& text) {
+    return word::WordDocument::open(m_path).bodyText().contains(text);
+  }
 
   std::unique_ptr<FCOMPO> m_window;
   QString m_path;
@@ -131,26 +132,10 @@ TEST_F(FcompoTest, ClosingAsksOnlyAfterAChangeAndCancelKeepsTheWindow) {
   tarovent::test::pressKey(&m_window->view().grid(), Qt::Key_Escape);
   EXPECT_EQ(m_messages.texts(), QStringList{"Enregistrer le document?"});
   EXPECT_TRUE(m_window->isVisible());
-  EXPECT_EQ(closed, 0);
-  // Saved from the menu, it closes without a question.
-  ASSERT_TRUE(m_window->save());
-  m_messages.clear();
-  EXPECT_TRUE(m_window->closeComposition());
-  EXPECT_TRUE(m_messages.texts().isEmpty());
+  m_messages.script({Answer::Yes});
+  tarovent::test::pressKey(&m_window->view().grid(), Qt::Key_Escape);
   EXPECT_EQ(closed, 1);
-  EXPECT_TRUE(word::WordDocument::open(m_path).bodyText().contains("*** Sous total"));
-}
-
-TEST_F(FcompoTest, TheExtendedSubTotalTakesItsTitleFromThePrompt) {
-  ASSERT_TRUE(open(kTwoLines));
-  select("X1");
-  m_window->extendedSubTotal();
-  auto* title = get<QLineEdit>("CTX_TitreSTOT");
-  ASSERT_TRUE(title->hasFocus());
-  EXPECT_EQ(title->text(), "Sous-total");
-  title->setText("Quincaillerie");
-  tarovent::test::pressKey(title, Qt::Key_Return);
-  EXPECT_EQ(cell(rowOf("X2") + 1, "LIBART").toString(), "Quincaillerie");
+  EXPECT_TRUE(saved("*** Sous total"));
 }
 
 TEST_F(FcompoTest, AdjustmentFrameForcesTheAmount) {
@@ -207,8 +192,7 @@ TEST_F(FcompoTest, FileChangedOutsideIsReloadedWhenCleanElseTheUserChooses) {
         m_messages.texts()[0].startsWith("Le document a été modifié en dehors de Tarovent"));
     EXPECT_EQ(cell(0, "LIBART").toString(), c.shown);
     EXPECT_EQ(m_window->save(), c.saves);
-    EXPECT_EQ(word::WordDocument::open(m_path).bodyText().contains("Encore ailleurs"),
-              c.answer != Answer::Yes);
+    EXPECT_EQ(saved("Encore ailleurs"), c.answer != Answer::Yes);
     // Back to a state the next case starts from.
     if (!c.saves) m_window->session().reload(), m_window->checkDisk();
     rewriteOutside(m_path, "Vis écrite ailleurs");
@@ -237,8 +221,7 @@ TEST_F(FcompoTest, SavingWhileTheWordProcessorHoldsTheFileIsRefused) {
     // Once the word processor let it go, nothing was lost.
     owner.remove();
     EXPECT_TRUE(m_window->save());
-    EXPECT_TRUE(word::WordDocument::open(m_path).bodyText().contains("*** Sous total"));
-    EXPECT_TRUE(m_window->closeComposition());
+    EXPECT_TRUE(saved("*** Sous total"));
     m_window.reset();
   }
 }
@@ -247,12 +230,21 @@ TEST_F(FcompoTest, KeyboardMovesBetweenDocumentEntryAndCommands) {
   ASSERT_TRUE(open(kTwoLines));
   QTableView* grid = &m_window->view().grid();
   grid->setFocus();
+  // The extended sub-total takes its title from the prompt; Escape leaves it for the entry.
+  select("X1");
+  tarovent::test::pressKey(grid, Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
+  auto* title = get<QLineEdit>("CTX_TitreSTOT");
+  ASSERT_TRUE(title->hasFocus());
+  EXPECT_EQ(title->text(), "Sous-total");
+  title->setText("Quincaillerie");
+  tarovent::test::pressKey(title, Qt::Key_Return);
+  EXPECT_EQ(cell(rowOf("X2") + 1, "LIBART").toString(), "Quincaillerie");
+  grid->setFocus();
   select("X2");
   tarovent::test::pressKey(grid, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
-  EXPECT_EQ(model().rowKind(rowOf("X2") + 1), QuoteDocumentModel::RowKind::SubTotal);
+  EXPECT_EQ(cell(rowOf("X2") + 1, "LIBART").toString(), "*** Sous total");
   tarovent::test::pressKey(grid, Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
-  ASSERT_TRUE(get("CTX_TitreSTOT")->hasFocus());
-  tarovent::test::pressKey(get("CTX_TitreSTOT"), Qt::Key_Escape);
+  tarovent::test::pressKey(title, Qt::Key_Escape);
   const auto inEntry = [&] {
     QWidget* f = QApplication::focusWidget();
     return f && (f == &m_window->entryPanel() || m_window->entryPanel().isAncestorOf(f));
@@ -265,21 +257,6 @@ TEST_F(FcompoTest, KeyboardMovesBetweenDocumentEntryAndCommands) {
   EXPECT_TRUE(faults.isEmpty()) << faults.join('\n').toStdString();
 }
 
-// Records what a command tells the views.
-class Recorder : public DocumentChanges {
- public:
-  void rowsInserted(int, int, int) override { calls << "rowsInserted"; }
-  void rowsRemoved(int, int, int) override { calls << "rowsRemoved"; }
-  void rowsChanged(int, int, int) override { ++changed; }
-  void tableInserted(int) override { calls << "tableInserted"; }
-  void tableRemoved(int) override { calls << "tableRemoved"; }
-  void tableSplit(int, int) override { calls << "tableSplit"; }
-  void bookmarksChanged() override { calls << "bookmarksChanged"; }
-  void documentReset() override { calls << "documentReset"; }
-  QStringList calls;
-  int changed = 0;
-};
-
 TEST_F(FcompoTest, SubTotalOnALongQuoteDoesNotRebuildTheView) {
   QList<QuoteLine> lines;
   for (int i = 0; i < 2000; ++i)
@@ -289,14 +266,13 @@ TEST_F(FcompoTest, SubTotalOnALongQuoteDoesNotRebuildTheView) {
   r.documentPath = write(lines);
   auto s = CompositionSession::open(*m_state, r);
   ASSERT_TRUE(s) << m_messages.texts().join('|').toStdString();
-  Recorder recorder;
+  fixtures::ChangeLog recorder;
   s->setChangeListener(&recorder);
   const int table =
       Reperer_Tableaux(s->document(), LocatePurpose::Recalculation).layout->firstLineTable;
   ASSERT_TRUE(s->setCursor(table, 1000));
   ASSERT_TRUE(s->subTotal());
-  EXPECT_EQ(recorder.calls, (QStringList{"rowsInserted", "tableSplit"}));
-  EXPECT_EQ(recorder.changed, 1);
+  EXPECT_EQ(recorder.kinds(), (QStringList{"inserted", "split", "changed"}));
 }
 
 // Each command keeps the grid as a grid built afresh shows the document.
@@ -341,17 +317,14 @@ TEST_F(FcompoTest, PreviewFollowsEachSaveInTheBackground) {
                            Qt::ControlModifier | Qt::ShiftModifier);
   ASSERT_FALSE(pane->isHidden());
   ASSERT_TRUE(waitFor([&] { return refreshed == 1; }));
-  EXPECT_EQ(preview.pageCount(), 1);
   ASSERT_EQ(fake->jobs().size(), 1);
   EXPECT_EQ(fake->jobs()[0].document, m_path);
-  EXPECT_TRUE(fake->jobs()[0].wholeDocument());
 
   // The save returns before the conversion ends; the second one supersedes the first.
   select("X2");
   m_window->subTotal();
   ASSERT_TRUE(m_window->save());
   EXPECT_EQ(preview.status(), "Génération de l'aperçu en cours ...");
-  EXPECT_EQ(preview.pageCount(), 1);
   QThread::msleep(20);
   m_window->subTotal();
   ASSERT_TRUE(m_window->save());
