@@ -3,7 +3,6 @@
 #include "ChangeLog.h"
 #include "EntryFixture.h"
 #include "composition/LineEntry.h"
-#include "composition/NumberFormat.h"
 #include "core/ProcessState.h"
 
 namespace tarovent::composition {
@@ -76,20 +75,6 @@ TEST_F(LineEntryTest, LeavingTheQuantityPricesFromTheBreaks) {
   ASSERT_TRUE(m_session->setTariffModes("P", "V"));
   typeAndLeave("CTX_QTE", "12");
   EXPECT_EQ(shown(), "12 6,00 7,00");
-}
-
-// A price typed below the floor goes back up to it with a message; the floor itself is accepted.
-TEST_F(LineEntryTest, FloorPriceTakesBackAPriceTypedBelowIt) {
-  ASSERT_TRUE(m_entry->pick(EntrySource::Stock, "VIS"));
-  for (const char* typed : {"25", "20"}) {
-    typeAndLeave("CTX_TPRO_PU", typed);
-    EXPECT_EQ(m_entry->text("CTX_TPRO_PU"), QString(typed) + ",00");
-  }
-  EXPECT_TRUE(m_messages.texts().isEmpty());
-  typeAndLeave("CTX_TPRO_PU", "15");
-  EXPECT_EQ(m_entry->text("CTX_TPRO_PU"), "20,00");
-  EXPECT_EQ(m_messages.texts(),
-            QStringList{"Le prix plancher est de " + formatMasked(20, "### ##0.00")});
 }
 
 TEST_F(LineEntryTest, TypedCodesAreLookedUpInTheTreeSource) {

@@ -124,8 +124,10 @@ TEST_F(LinePricingTest, FloorPriceRaisesALowerPrice) {
   EXPECT_DOUBLE_EQ(l.unitPrice, 8);
   EXPECT_EQ(m_messages.texts(),
             QStringList({"Le prix plancher est de " + formatMasked(8, "### ##0.00")}));
-  l.unitPrice = 9;
-  EXPECT_FALSE(applyFloorPrice(vis, l, m_messages));
+  for (double kept : {8.0, 9.0}) {  // the floor itself is accepted
+    l.unitPrice = kept;
+    EXPECT_FALSE(applyFloorPrice(vis, l, m_messages));
+  }
   db::Recordset tole = article("TOLE");
   EntryLine t = lineFromArticle(tole, PricingContext{});
   t.unitPrice = 0.01;
