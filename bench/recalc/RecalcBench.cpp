@@ -121,6 +121,14 @@ int main(int argc, char** argv) {
 
   const QString quote = dir.filePath("quote.docx");
   writeQuote(quote, bought, made);
+  if (mode == "--loop" || mode == "--floorloop") {
+    for (int i = 0; i < 40; ++i)
+      if (mode == "--loop")
+        recalculateOnce(state, files, quote, dir.filePath("recalculated.docx"));
+      else
+        plainRewriteOnce(quote, dir.filePath("plain.docx"));
+    return 0;
+  }
   if (mode == "--once" || mode == "--floor") {
     QElapsedTimer timer;
     timer.start();

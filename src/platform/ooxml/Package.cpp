@@ -291,39 +291,75 @@ QString Package::mainPart() const {
 }
 
 void Package::saveAs(const QString& path) const {
-  replaceFileDurably(path, [this](const QString& tempPath) {
-    int code = 0;
-    ArchivePtr out(
-        zip_open(QFile::encodeName(tempPath).constData(), ZIP_CREATE | ZIP_TRUNCATE, &code));
-    if (!out) throw OoxmlError(openFailure(tempPath, code));
-    auto fail = [&](const QString& part) {
-      throw OoxmlError(QStringLiteral("Impossible d'écrire la partie %1 : %2")
-                           .arg(part, QString::fromUtf8(zip_strerror(out.get()))));
-    };
-    for (const Impl::Entry& e : d->entries) {
-      zip_source_t* src = nullptr;
-      if (e.sourceIndex >= 0)
-        src = zip_source_zip(out.get(), d->source.get(), zip_uint64_t(e.sourceIndex), 0, 0, -1);
-      else
-        src = zip_source_buffer(out.get(), e.data.constData(), zip_uint64_t(e.data.size()), 0);
-      if (!src) fail(e.name);
-      const zip_int64_t index =
-          zip_file_add(out.get(), e.name.toUtf8().constData(), src, ZIP_FL_ENC_UTF_8);
-      if (index < 0) {
-        zip_source_free(src);
-        fail(e.name);
-      }
-      // Parts we write are compressed at the usual level: the maximum that libzip would
-      // pick costs three times the time for a few percent. An
-      // untouched entry keeps its method, so that libzip copies its bytes as they are.
-      if (e.sourceIndex < 0)
-        zip_set_file_compression(out.get(), zip_uint64_t(index), ZIP_CM_DEFLATE,
-                                 zip_uint32_t(Package::kCompressionLevel));
-      else
-        zip_set_file_compression(out.get(), zip_uint64_t(index), e.method, 0);
+  // The archive is made in memory and written in one go into the file that replaces the old
+  // one: libzip writing to a path makes a temporary file of its own and renames it, a second
+  // file created for every save.
+  zip_error_t error;
+  zip_error_init(&error);
+  zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
+  ArchivePtr out(buffer ? zip_open_from_source(buffer, ZIP_TRUNCATE, &error) : nullptr);
+  if (!out) {
+    if (buffer) zip_source_free(buffer);
+    const int code = zip_error_code_zip(&error);
+    zip_error_fini(&error);
+    throw OoxmlError(openFailure(path, code));
+  }
+  zip_error_fini(&error);
+  // The archive owns the buffer; this reference keeps it readable after the archive closes.
+  zip_source_keep(buffer);
+  const std::unique_ptr<zip_source_t, decltype(&zip_source_free)> kept(buffer, zip_source_free);
+  auto fail = [&](const QString& part) {
+    throw OoxmlError(QStringLiteral("Impossible d'écrire la partie %1 : %2")
+                         .arg(part, QString::fromUtf8(zip_strerror(out.get()))));
+  };
+  for (const Impl::Entry& e : d->entries) {
+    zip_source_t* src = nullptr;
+    if (e.sourceIndex >= 0)
+      src = zip_source_zip(out.get(), d->source.get(), zip_uint64_t(e.sourceIndex), 0, 0, -1);
+    else
+      src = zip_source_buffer(out.get(), e.data.constData(), zip_uint64_t(e.data.size()), 0);
+    if (!src) fail(e.name);
+    const zip_int64_t index =
+        zip_file_add(out.get(), e.name.toUtf8().constData(), src, ZIP_FL_ENC_UTF_8);
+    if (index < 0) {
+      zip_source_free(src);
+      fail(e.name);
     }
-    if (zip_close(out.get()) != 0) fail(tempPath);
-    out.release();
+    // Parts we write are compressed at the usual level: the maximum that libzip would
+    // pick costs three times the time for a few percent. An
+    // untouched entry keeps its method, so that libzip copies its bytes as they are.
+    if (e.sourceIndex < 0)
+      zip_set_file_compression(out.get(), zip_uint64_t(index), ZIP_CM_DEFLATE,
+                               zip_uint32_t(Package::kCompressionLevel));
+    else
+      zip_set_file_compression(out.get(), zip_uint64_t(index), e.method, 0);
+  }
+  if (zip_close(out.get()) != 0) fail(path);
+  out.release();
+
+  const QString unreadable =
+      QStringLiteral("Impossible d'écrire %1 : archive incomplète").arg(path);
+  zip_stat_t st;
+  zip_stat_init(&st);
+  if (zip_source_stat(buffer, &st) != 0 || !(st.valid & ZIP_STAT_SIZE) ||
+      zip_source_open(buffer) != 0)
+    throw OoxmlError(unreadable);
+  QByteArray bytes(qsizetype(st.size), Qt::Uninitialized);
+  qsizetype got = 0;
+  while (got < bytes.size()) {
+    const zip_int64_t n =
+        zip_source_read(buffer, bytes.data() + got, zip_uint64_t(bytes.size() - got));
+    if (n <= 0) break;
+    got += qsizetype(n);
+  }
+  zip_source_close(buffer);
+  if (got != bytes.size()) throw OoxmlError(unreadable);
+
+  replaceFileDurably(path, [&](const QString& tempPath) {
+    QFile file(tempPath);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered) ||
+        file.write(bytes) != bytes.size())
+      throw OoxmlError(QStringLiteral("Impossible d'écrire %1 : %2").arg(path, file.errorString()));
   });
 }
 
