@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QTemporaryDir>
 #include <QThread>
 
 #include "FamilyFixture.h"
@@ -189,27 +188,21 @@ TEST_F(CompositionSessionTest, ClosingAsksOnlyAfterAChange) {
 }
 
 TEST_F(CompositionSessionTest, TariffModesAreCheckedAndWrittenBack) {
-  struct Case {
-    QString mat, mo;
-    QStringList messages;
-  };
-  const QString matMessage = "Le mode de tarification matières n'est pas correctement initialisé";
-  const QString moMessage =
-      "Le mode de tarification main d'oeuvre n'est pas correctement initialisé";
-  const Case cases[] = {{"P", "R", {}},
-                        {"X", "R", {matMessage}},
-                        {"V", "P", {moMessage}},
-                        {"", "", {matMessage, moMessage}}};
+  const QString mat = "Le mode de tarification matières n'est pas correctement initialisé";
+  const QString mo = "Le mode de tarification main d'oeuvre n'est pas correctement initialisé";
+  // The materials and labour modes handed over, then the messages.
+  const std::pair<QString, QString> cases[] = {
+      {"PR", ""}, {"XR", mat}, {"VP", mo}, {"", mat + "|" + mo}};
   save(twoLines(), versionPath(0));
-  for (const Case& c : cases) {
+  for (const auto& [modes, messages] : cases) {
     handOver(0, false);
-    m_state->quote.tarMat = c.mat;
-    m_state->quote.tarMo = c.mo;
+    m_state->quote.tarMat = modes.left(1);
+    m_state->quote.tarMo = modes.mid(1);
     m_messages.clear();
     auto s = openVersion(0, false, true);
     ASSERT_TRUE(s);
-    EXPECT_EQ(m_messages.texts(), c.messages) << c.mat.toStdString() << c.mo.toStdString();
-    if (!c.messages.isEmpty()) continue;
+    EXPECT_EQ(m_messages.texts().join('|'), messages) << modes.toStdString();
+    if (!messages.isEmpty()) continue;
     EXPECT_EQ(s->materialsMode(), "P");
     EXPECT_TRUE(s->setTariffModes("R", "V"));
     EXPECT_TRUE(s->close());

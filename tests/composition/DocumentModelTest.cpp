@@ -109,9 +109,11 @@ TEST(ColumnMap, MapsEachCodeToItsHeaderColumnAndBack) {
   shape.codes = {"CODART", "LIBART", "QTE", "UNITE", "PUBRUT", "PCREM", "PUNET", "MTNET", "TXTVA"};
   word::WordDocument doc = shape.build();
   const ColumnMap map = ColumnMap::read(doc, 1);
-  EXPECT_EQ(QList<int>({map.column("CODART"), map.column("TXTVA"), map.column("POIDS")}),
-            QList<int>({1, 9, 0}));
-  EXPECT_EQ(map.codeAt(3) + "|" + map.codeAt(10), "QTE|");
+  EXPECT_EQ(map.column("CODART"), 1);
+  EXPECT_EQ(map.column("TXTVA"), 9);
+  EXPECT_EQ(map.column("POIDS"), 0);
+  EXPECT_EQ(map.codeAt(3), "QTE");
+  EXPECT_EQ(map.codeAt(10), "");
 }
 
 TEST(ColumnMap, IgnoresColumnsPastTheTwentyFifthAndUnknownCells) {
@@ -132,20 +134,16 @@ TEST(Totals, TotalBookmarksAreWrittenWithTheirMasks) {
   shape.totals = fixtures::marked("SMTNET", "", 10) + fixtures::marked("SPOIDS", "", 11) +
                  fixtures::marked("PCPLUS", "", 12) + fixtures::marked("MTPLUS", "", 13);
   word::WordDocument doc = shape.build();
-  const struct {
-    const char* name;
-    double value;
-    const char* shown;
-  } cases[] = {{"SMTNET", 1234.5, "1 234,50"},
-               {"SPOIDS", 12.3456, "12,346"},
-               {"PCPLUS", 7.6, "8"},
-               {"MTPLUS", 1234567, "1234 567,00"}};  // the mask has six digit places
-  for (const auto& c : cases) {
-    EXPECT_TRUE(writeTotal(doc, c.name, c.value, ','));
-    EXPECT_EQ(doc.bookmarkText(c.name), c.shown);
-  }
+  EXPECT_TRUE(writeTotal(doc, "SMTNET", 1234.5, ','));
+  EXPECT_TRUE(writeTotal(doc, "SPOIDS", 12.3456, ','));
+  EXPECT_TRUE(writeTotal(doc, "PCPLUS", 7.6, ','));
+  EXPECT_TRUE(writeTotal(doc, "MTPLUS", 1234567, ','));
   EXPECT_FALSE(writeTotal(doc, "STTC", 1, ','));  // not in this document
   EXPECT_FALSE(writeTotal(doc, "RS", 1, ','));    // not a total
+  EXPECT_EQ(doc.bookmarkText("SMTNET"), "1 234,50");
+  EXPECT_EQ(doc.bookmarkText("SPOIDS"), "12,346");
+  EXPECT_EQ(doc.bookmarkText("PCPLUS"), "8");
+  EXPECT_EQ(doc.bookmarkText("MTPLUS"), "1234 567,00");  // the mask has six digit places
 }
 
 }  // namespace

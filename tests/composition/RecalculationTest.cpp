@@ -1,16 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
-
 #include "FamilyFixture.h"
 #include "QuoteDocs.h"
 #include "articles/ArticleFiles.h"
 #include "composition/LinePricing.h"
 #include "composition/Recalculation.h"
 #include "composition/TableLocator.h"
-#include "core/Catalogue.h"
 #include "core/ProcessState.h"
-#include "install/Installer.h"
 #include "platform/db/Database.h"
 #include "platform/word/LibreOffice.h"
 
