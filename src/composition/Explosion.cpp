@@ -1,5 +1,7 @@
 #include "composition/Explosion.h"
 
+#include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "articles/ArticleFiles.h"
@@ -91,8 +93,16 @@ class Exploder {
     m_msg.show(message, ui::Icon::Warning);
     return false;
   }
-  // `Ecrire_Ligne_Nomenclature` for a component: the current article record at `level`.
-  bool writeComponent(int level, double quantity);
+  // What a component's line takes from its article, read once per explosion: a bill names
+  // the same bought parts again and again.
+  struct Component {
+    EntryLine line;  // the article's fields and designation
+    double costPrice = 0, salePrice1 = 0, salePrice2 = 0;
+  };
+  // The article `code`, null when it is unknown.
+  const Component* component(const QString& code);
+  // `Ecrire_Ligne_Nomenclature` for a component at `level`.
+  bool writeComponent(const Component& c, int level, double quantity);
   // `Ecrire_Lignes_Gamme`: the routing of `code` for `quantity` pieces, one level deeper.
   void writeRouting(const QString& code, double quantity, int level);
   // `Ecrire_Descriptions`: the texts of an article of type `type` outside the table.
@@ -107,6 +117,8 @@ class Exploder {
   ui::MessageFunnel& m_msg;
   LineWriter m_writer;
   LineWriter m_labourWriter;
+  // Node-based: a component's address holds while others are added.
+  std::unordered_map<QString, std::optional<Component>> m_components;
 };
 
 bool Exploder::run(const EntryLine& line) {
@@ -144,11 +156,12 @@ bool Exploder::run(const EntryLine& line) {
     const int depth = int(frames.size());
     const double quantity = link.quantity * top.quantity;
     const QString component = link.component;
-    if (!m_files.Trouver_Article(component))
+    const Component* article = this->component(component);
+    if (!article)
       return stop(m_msg.tr("Nomenclature erronée, article ") + component + m_msg.tr(" inconnu !"));
     const std::vector<articles::ExplosionLink>* sub = m_files.explosionLinks(component);
     if (!sub) {
-      if (quantity != 0 && !writeComponent(depth, quantity)) return false;
+      if (quantity != 0 && !writeComponent(*article, depth, quantity)) return false;
       continue;
     }
     // A sub-assembly already open above it: the bill goes round. The exploded article itself
@@ -164,26 +177,42 @@ bool Exploder::run(const EntryLine& line) {
       return stop(
           m_msg.tr("Le nombre de niveaux dépasse les possibilités actuelles du "
                    "programme"));
-    if (quantity != 0 && !writeComponent(depth, quantity)) return false;
+    if (quantity != 0 && !writeComponent(*article, depth, quantity)) return false;
     frames.push_back({sub, 0, quantity, component});
   }
   return true;
 }
 
-bool Exploder::writeComponent(int level, double quantity) {
-  const db::Recordset& a = m_files.articles();
-  EntryLine l = articleFields(a);
-  l.designation = a.text("TARTI_LIBART");
+const Exploder::Component* Exploder::component(const QString& code) {
+  auto it = m_components.find(code);
+  if (it == m_components.end()) {
+    std::optional<Component> c;
+    if (m_files.Trouver_Article(code)) {
+      const db::Recordset& a = m_files.articles();
+      c.emplace();
+      c->line = articleFields(a);
+      c->line.designation = a.text("TARTI_LIBART");
+      c->costPrice = articles::Prix_Revient_Article(a);
+      c->salePrice1 = a.number("TARTI_PVU1");
+      c->salePrice2 = a.number("TARTI_PVU2");
+    }
+    it = m_components.emplace(code, std::move(c)).first;
+  }
+  return it->second ? &*it->second : nullptr;
+}
+
+bool Exploder::writeComponent(const Component& c, int level, double quantity) {
+  EntryLine l = c.line;
   l.quantity = quantity;
   if (l.type == "A") {
-    l.costPrice = articles::Prix_Revient_Article(a);
+    l.costPrice = c.costPrice;
     const QString& mode = m_options.pricing.tarMat;
     if (mode == "R")
       l.unitPrice = l.costPrice;
     else if (mode == "V")
-      l.unitPrice = a.number("TARTI_PVU1");
+      l.unitPrice = c.salePrice1;
     else if (mode == "P")
-      l.unitPrice = a.number("TARTI_PVU2");
+      l.unitPrice = c.salePrice2;
     else
       return stop(m_msg.tr("Le type de tarification n'a pas été initialisé ") + "\n" +
                   m_msg.tr("Voir Paramètres Généraux"));

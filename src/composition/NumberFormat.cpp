@@ -38,7 +38,7 @@ QString formatMasked(double value, const QString& mask, QChar decimalSeparator) 
 
   // The digits of the value rounded as the computation rounds it.
   const double rounded = roundHalfUp(value, decimals);
-  const double scaled = std::round(std::fabs(rounded) * std::pow(10.0, decimals));
+  const double scaled = std::round(std::fabs(rounded) * core::powerOfTen(decimals));
   // Below 10^15 the double is an exact integer, which a 64-bit conversion prints alike.
   const QString digits =
       (scaled < 1e15 ? QString::number(qint64(scaled)) : QString::number(scaled, 'f', 0))

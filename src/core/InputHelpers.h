@@ -24,6 +24,8 @@ double Valeur_Numerique(const QString& text, bool* ok = nullptr);
 // Rounds half up to `decimals` places: floor(value x 10^n + 0.5) / 10^n, so negative halves
 // go towards zero (-1.125 -> -1.12).
 double Arrondi(double value, int decimals);
+// 10^n, from a table for the exact powers a double holds (every amount rounded passes here).
+double powerOfTen(int n);
 
 inline double Plus_Grand(double a, double b) { return a > b ? a : b; }
 inline double Plus_Petit(double a, double b) { return a < b ? a : b; }

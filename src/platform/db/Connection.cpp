@@ -281,6 +281,7 @@ void Connection::close() {
   releaseCursors();
   for (auto* s : std::as_const(m_cache)) sqlite3_finalize(s);
   m_cache.clear();
+  ++m_statementEpoch;
   if (m_begun > 0 || m_snapshot) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
   m_snapshot = false;
   m_level = 0;
@@ -545,6 +546,7 @@ void Connection::schemaChanged(bool undone) {
   m_tables.clear();
   for (auto* s : std::as_const(m_cache)) sqlite3_finalize(s);
   m_cache.clear();
+  ++m_statementEpoch;
   ++m_generation;
 }
 

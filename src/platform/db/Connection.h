@@ -89,6 +89,9 @@ class Connection : public std::enable_shared_from_this<Connection> {
   // Runs a write prepared by the caller, `values` then `rowid` (when not negative) bound in
   // order. The caller calls beforeWrite() before it fetches or prepares the statement.
   void write(sqlite3_stmt* s, const QVariantList& values, qint64 rowid, const QString& context);
+  // Moves when the cached statements are finalized (schema change, close): a statement kept
+  // from cached() is valid while this has not moved.
+  quint64 statementEpoch() const { return m_statementEpoch; }
 
   // Writes bump the generation so that cached counts and rows read ahead notice; a committed
   // write also tells the other connections of this process (see changeStamp).
@@ -134,6 +137,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
   int m_wal = -1;  // journal mode is WAL: 1, not: 0, not yet asked: -1
   void run(const QString& sql);
   quint64 m_generation = 0;
+  quint64 m_statementEpoch = 0;
   quint64 m_transactionSerial = 0;
   int m_dataVersion = -1;
   qint64 m_lookedAt = -1;                     // steady clock, ms

@@ -395,8 +395,14 @@ void RowInserter::add(const QVariantList& values) {
   m_values.clear();
   for (qsizetype i = 0; i < values.size(); ++i) m_values << coerceToField(values[i], m_fields[i]);
   m_c->beforeWrite();
-  // The connection keeps the statement: it is prepared at the first row only.
-  m_c->write(m_c->cached(m_sql), m_values, -1, m_table);
+  // The connection keeps the statement, prepared at the first row; write() leaves it reset.
+  if (!m_statement || m_epoch != m_c->statementEpoch()) {
+    m_statement = m_c->cached(m_sql);
+    m_epoch = m_c->statementEpoch();
+  } else {
+    m_c->use();  // a transaction begun since the last row takes the lock now
+  }
+  m_c->write(m_statement, m_values, -1, m_table);
 }
 
 ReadSnapshot::ReadSnapshot(Database& db) {

@@ -11,6 +11,8 @@
 #include "Recordset.h"
 #include "RowReader.h"
 
+struct sqlite3_stmt;
+
 namespace tarovent::db {
 
 class Connection;
@@ -160,6 +162,8 @@ class RowInserter {
   QList<FieldSpec> m_fields;
   QString m_sql;
   QVariantList m_values;
+  sqlite3_stmt* m_statement = nullptr;  // from the connection's cache, kept between rows
+  quint64 m_epoch = 0;
 };
 
 // Keeps one read transaction open on a database for a computation that reads it many times

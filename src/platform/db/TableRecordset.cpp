@@ -161,7 +161,9 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
         k << key[i];
       }
     }
-    walk(rel, k);
+    // A seek mostly reads the record it lands on and a few after it (the operations of one
+    // routing): it starts with a small read, which doubles while the walk goes on.
+    walk(rel, k, kSeekBatch);
     // An equality seek is not a walk: moving on starts again from the key.
     if (rel == KeyRel::Equal) m_bufDir = 0;
     m_noMatch = m_state != State::OnRow;
@@ -283,6 +285,7 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
   enum class State { Bof, OnRow, Eof };
   enum class Write : char { Insert = 'I', Update = 'U' };
   static constexpr int kFirstBatch = 8;
+  static constexpr int kSeekBatch = 2;
   static constexpr int kMaxBatch = 1024;
 
   void setOrder(const QStringList& fields, const QList<bool>& desc) {

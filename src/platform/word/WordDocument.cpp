@@ -318,6 +318,9 @@ void WordDocument::setCellContent(const CellRef& cell, const QList<TextPiece>& p
 void WordDocument::rewriteCellText(const CellRef& cell, const QString& text) {
   const pugi::xml_node tc = d->cellNode(cell);
   const xml::SoleRun sole = xml::soleRun(tc);
+  // A cell that already reads so is left as it stands (a recalculation rewrites every amount,
+  // most of them unchanged).
+  if (sole.t && QAnyStringView::equal(text, QUtf8StringView(sole.t.text().get()))) return;
   CharFormat format;
   format.hidden = d->cellHidden(tc, sole);
   d->editor.writeCell(tc, {TextPiece{text, format}}, &sole);

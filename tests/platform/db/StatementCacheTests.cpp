@@ -153,6 +153,17 @@ TEST_F(StatementCacheTest, ARowInserterWritesConvertedRowsAndRefusesWhatTheTable
     for (const char* k : {"D", "E", "F"}) ins.add({k});
   }
   EXPECT_EQ(rows().size(), 3);
+  // One inserter across a schema change (its statement finalized) and a transaction begun
+  // between two rows (which must hold the second one).
+  RowInserter ins(m_db, "T", {"K"});
+  ins.add({"G"});
+  m_db.Execute("CREATE TABLE T2 (X LONG)");
+  ins.add({"H"});
+  {
+    TransactionGuard g(m_db);
+    ins.add({"I"});
+  }
+  EXPECT_EQ(rows().size(), 5);
 }
 
 }  // namespace
