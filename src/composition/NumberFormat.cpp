@@ -25,10 +25,10 @@ QString formatMasked(double value, const QString& mask) {
   return formatMasked(value, mask, workstationDecimalSeparator());
 }
 
-// Runs for every amount a recalculation writes: views instead of copies, the output filled
-// backwards then turned round.
-QString formatMasked(double value, const QString& mask, QChar decimalSeparator) {
-  const QStringView whole(mask);
+namespace {
+
+// The general case: any length of mask, any size of number.
+QString formatMaskedGeneral(double value, QStringView whole, QChar decimalSeparator) {
   const qsizetype point = whole.indexOf(QLatin1Char('.'));
   const QStringView intMask = point < 0 ? whole : whole.left(point);
   const QStringView fracMask = point < 0 ? QStringView() : whole.mid(point + 1);
@@ -88,6 +88,78 @@ QString formatMasked(double value, const QString& mask, QChar decimalSeparator) 
       std::all_of(digits.begin(), digits.end(), [](QChar c) { return c == QLatin1Char('0'); });
   if (rounded < 0 && !zero) out.prepend(QLatin1Char('-'));
   return out;
+}
+
+}  // namespace
+
+// Runs for every amount a recalculation writes: the usual masks and amounts are put together
+// in buffers on the stack, with one string made at the end; the rest goes the general way.
+QString formatMasked(double value, const QString& mask, QChar decimalSeparator) {
+  const QStringView whole(mask);
+  constexpr qsizetype kPlaces = 48;
+  if (whole.size() > kPlaces) return formatMaskedGeneral(value, whole, decimalSeparator);
+  const qsizetype point = whole.indexOf(QLatin1Char('.'));
+  const QStringView intMask = point < 0 ? whole : whole.left(point);
+  const QStringView fracMask = point < 0 ? QStringView() : whole.mid(point + 1);
+  int decimals = 0;
+  for (QChar c : fracMask)
+    if (c == QLatin1Char('0') || c == QLatin1Char('#')) ++decimals;
+
+  const double rounded = roundHalfUp(value, decimals);
+  const double scaled = std::round(std::fabs(rounded) * core::powerOfTen(decimals));
+  if (!(scaled < 1e15)) return formatMaskedGeneral(value, whole, decimalSeparator);
+  // The digits, at least decimals + 1 of them.
+  char raw[24];
+  const auto printed =
+      std::to_chars(raw, raw + sizeof raw, static_cast<unsigned long long>(scaled));
+  const int rawLength = int(printed.ptr - raw);
+  const int length = std::max(rawLength, decimals + 1);
+  char digits[kPlaces + 24];
+  std::fill(digits, digits + (length - rawLength), '0');
+  std::copy(raw, printed.ptr, digits + (length - rawLength));
+  int intLength = length - decimals;
+  const char* fracDigits = digits + intLength;
+  if (intLength == 1 && digits[0] == '0') intLength = 0;
+  const bool zero = std::all_of(digits, digits + length, [](char c) { return c == '0'; });
+
+  // Integer part, filled leftwards from the middle of the buffer; decimals rightwards.
+  char16_t buffer[4 * kPlaces + 64];
+  char16_t* const middle = buffer + 2 * kPlaces + 32;
+  char16_t* first = middle;
+  const qsizetype firstZero = intMask.indexOf(QLatin1Char('0'));
+  int next = intLength;
+  for (qsizetype i = intMask.size() - 1; i >= 0; --i) {
+    const char16_t m = intMask.at(i).unicode();
+    if (m == u'#' || m == u'0') {
+      if (next > 0)
+        *--first = char16_t(digits[--next]);
+      else if (m == u'0')
+        *--first = u'0';
+    } else if (next > 0 || (firstZero >= 0 && firstZero < i)) {
+      *--first = m;
+    }
+  }
+  while (next > 0) *--first = char16_t(digits[--next]);  // more digits than the mask has places
+  // '#' places drop trailing zeros.
+  int fracLength = decimals;
+  for (qsizetype i = fracMask.size() - 1; i >= 0 && fracLength > 0; --i) {
+    const QChar m = fracMask.at(i);
+    if (m == QLatin1Char('0')) break;
+    if (m == QLatin1Char('#')) {
+      if (fracDigits[fracLength - 1] != '0') break;
+      --fracLength;
+    }
+  }
+  char16_t* last = middle;
+  if (fracLength > 0) {
+    *last++ = decimalSeparator.unicode();
+    for (int i = 0; i < fracLength; ++i) *last++ = char16_t(fracDigits[i]);
+  }
+  // Trimmed as a string is, then signed.
+  while (first < last && QChar(*first).isSpace()) ++first;
+  while (last > first && QChar(last[-1]).isSpace()) --last;
+  if (rounded < 0 && !zero) *--first = u'-';
+  return QString(reinterpret_cast<const QChar*>(first), last - first);
 }
 
 double parseNumber(const QString& text) {

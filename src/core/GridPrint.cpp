@@ -109,11 +109,4 @@ int printGrid(QTableView* grid, QPrinter& printer) {
   return pages;
 }
 
-bool printGridToPdf(QTableView* grid, const QString& path) {
-  QPrinter printer(QPrinter::HighResolution);
-  printer.setOutputFormat(QPrinter::PdfFormat);
-  printer.setOutputFileName(path);
-  return printGrid(grid, printer) > 0;
-}
-
 }  // namespace tarovent::core

@@ -26,7 +26,4 @@ class PreviewGridPrinter : public GridPrinter {
 // of the model, page after page with the headers again. Returns the number of pages.
 int printGrid(QTableView* grid, QPrinter& printer);
 
-// Prints the grid to a PDF file, with no printer and no dialog. False when it cannot be written.
-bool printGridToPdf(QTableView* grid, const QString& path);
-
 }  // namespace tarovent::core

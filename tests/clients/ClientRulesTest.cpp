@@ -75,8 +75,7 @@ TEST_F(ClientRules, ContactNumbersFollowTheLastEvenWithGaps) {
 TEST_F(ClientRules, TidyingDropsEmptyContactsButTheFirstAndGivesTheFirst) {
   const auto first = tidyContacts(m_db, "C1");
   ASSERT_TRUE(first);
-  EXPECT_EQ(first->name, "Marc Aubry");
-  EXPECT_EQ(first->function, QString::fromUtf8("Gérant"));
+  EXPECT_EQ(first->name + ' ' + first->function, QString::fromUtf8("Marc Aubry Gérant"));
   // Blanks count as empty; one field (the fax) is enough to stay.
   EXPECT_EQ(numbers("C1"), "1,3");
   // An empty first contact stays.
@@ -94,13 +93,10 @@ TEST_F(ClientRules, TelephoneCheckFindsAnotherClientOnly) {
 
 TEST_F(ClientRules, QuickSearchAndCodeCriteriaTakeApostrophes) {
   db::Recordset rs = m_db.OpenRecordset("select * from TCLI order by TCLI_CODE");
-  rs.FindFirst(quickSearchCriteria("oc"));
-  ASSERT_FALSE(rs.NoMatch());
-  EXPECT_EQ(rs.text("TCLI_CODE"), "OCEANE");
-  rs.FindFirst(quickSearchCriteria("C2"));
-  EXPECT_EQ(rs.text("TCLI_CODE"), "C2");
-  rs.FindFirst(quickSearchCriteria("L'A"));
-  EXPECT_EQ(rs.text("TCLI_CODE"), "OCEANE");
+  for (const auto& [typed, found] : {std::pair{"oc", "OCEANE"}, {"C2", "C2"}, {"L'A", "OCEANE"}}) {
+    rs.FindFirst(quickSearchCriteria(typed));
+    EXPECT_EQ(rs.NoMatch() ? "" : rs.text("TCLI_CODE"), found) << typed;
+  }
   rs.FindFirst(quickSearchCriteria("Z'"));
   EXPECT_TRUE(rs.NoMatch());
   rs.FindFirst(codeCriteria("C'1"));

@@ -46,14 +46,6 @@ class ClientWindowTest : public dossiers::test::WindowTest {
     m_mails = mails.get();
     m_state->mail = std::move(mails);
   }
-  QString contactNumbers(const QString& client) {
-    db::Recordset rs = m_db.OpenRecordset(
-        "select TCLI_CONTACT_Num from TCLI_CONTACT where TCLI_CONTACT_CodCli = '" + client +
-        "' order by TCLI_CONTACT_Num");
-    QStringList out;
-    for (; !rs.EOF_(); rs.MoveNext()) out << rs.text("TCLI_CONTACT_Num");
-    return out.join(',');
-  }
 
   mail::RecordingMailOpener* m_mails = nullptr;
 };

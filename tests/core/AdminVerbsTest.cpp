@@ -1,24 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
+
+#include "AdminRun.h"
+#include "CoreTestSupport.h"
 
 namespace {
 
-struct AdminRun {
-  int status;
-  QString out, err;
-};
-
-AdminRun admin(const QStringList& args) {
-  QProcess p;
-  p.start(QStringLiteral(TAROVENT_ADMIN), args);
-  p.waitForFinished(60000);
-  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-          QString::fromUtf8(p.readAllStandardOutput()),
-          QString::fromUtf8(p.readAllStandardError())};
-}
+using tarovent::test::admin;
+using tarovent::test::AdminRun;
 
 // Regression: a bad or missing size crashed (segmentation fault), and a failed recalculation
 // of a missing family said nothing.
@@ -54,17 +45,13 @@ TEST(AdminVerbs, CheckOnAReadOnlyFamily) {
   QTemporaryDir dir;
   const QString fam = dir.filePath("fam");
   ASSERT_EQ(admin({"init", fam}).status, 0);
-  const QStringList locked = {fam + "/DBPATH.MDB", fam};
-  bool ok = true;
-  for (const QString& p : locked) ok &= QProcess::execute("chattr", {"+i", p}) == 0;
-  if (ok) {
-    const AdminRun r = admin({"check", fam});
-    EXPECT_EQ(r.status, 0) << r.out.toStdString();
-    EXPECT_EQ(r.out, "Le catalogue des bases de données " + fam +
-                         "/DBPATH.MDB est en lecture seule : il est lu sans être modifié.\nOK\n");
-  }
-  for (const QString& p : locked) QProcess::execute("chattr", {"-i", p});
-  if (!ok) GTEST_SKIP() << "chattr cannot make files read-only here";
+  tarovent::core::test::Immutable lock;
+  if (!lock.set(fam + "/DBPATH.MDB") || !lock.set(fam))
+    GTEST_SKIP() << "chattr cannot make files read-only here";
+  const AdminRun r = admin({"check", fam});
+  EXPECT_EQ(r.status, 0) << r.out.toStdString();
+  EXPECT_EQ(r.out, "Le catalogue des bases de données " + fam +
+                       "/DBPATH.MDB est en lecture seule : il est lu sans être modifié.\nOK\n");
 }
 
 }  // namespace

@@ -1,9 +1,7 @@
 #include <QFileInfo>
-#include <QProcess>
 #include <QTextStream>
 
 #include "CoreTestSupport.h"
-#include "core/Catalogue.h"
 #include "core/Translator.h"
 
 namespace tarovent::core::test {
@@ -15,8 +13,7 @@ class CatalogueTest : public FamilyTest {
   QString catalogue() const { return m_layout.root + "DBPATH.MDB"; }
   QString readLog() const {
     QFile f(m_layout.workingFolder + "DAOCHECK.LOG");
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return QString::fromUtf8(f.readAll());
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
   }
 };
 
@@ -26,27 +23,34 @@ TEST_F(CatalogueTest, AbsentEmptyAndMissingSiblingEntries) {
                     "UPDATE TPATH SET TPATH_NOMMDB = 'NONE.MDB' WHERE TPATH_NUM = 5"});
   Catalogue c(*m_state);
   ASSERT_TRUE(c.Lire_Catalogue());
-  EXPECT_FALSE(m_state->base(2).present());
-  EXPECT_FALSE(m_state->base(3).present());
+  EXPECT_FALSE(m_state->base(2).present() || m_state->base(3).present());
   EXPECT_TRUE(m_state->base(1).present());
   EXPECT_EQ(m_messages.texts(), QStringList({"(Control Appli.): Base de données " +
                                              m_layout.dataFolder + "NONE.MDB introuvable."}));
 }
 
+// The working folder as typed, separators and all: the family is the folder above it.
+TEST_F(CatalogueTest, FamilyFolderIgnoresTrailingSeparators) {
+  const QString family = Catalogue(*m_state).familyFolder();
+  EXPECT_EQ(QFileInfo(family + "DBPATH.MDB").absoluteFilePath(),
+            QFileInfo(catalogue()).absoluteFilePath());
+  m_state->workingFolder += "//\\";
+  EXPECT_EQ(Catalogue(*m_state).familyFolder(), family);
+}
+
 TEST_F(CatalogueTest, UnusableCatalogueEndsTheProgram) {
-  sql(catalogue(), {"DELETE FROM TPATH WHERE TPATH_NUM = 4"});
-  EXPECT_FALSE(Catalogue(*m_state).Lire_Catalogue());
-  EXPECT_EQ(m_messages.texts().last(),
-            "Erreur interne. Description de l'application non reconnue (voir DBPATH.MDB).");
-
-  m_messages.clear();
-  sql(catalogue(),
-      {"INSERT INTO TPATH VALUES (4, 'AUTRE.MDB', '" + m_layout.dataFolder + "', '')"});
-  EXPECT_FALSE(Catalogue(*m_state).Lire_Catalogue());
-  EXPECT_EQ(m_messages.texts().last(),
-            "Base de données " + m_layout.dataFolder + "AUTRE.MDB introuvable.");
-
-  m_messages.clear();
+  // Without its own entry, or with one naming a missing file.
+  const std::pair<QString, QString> entries[] = {
+      {"DELETE FROM TPATH WHERE TPATH_NUM = 4",
+       "Erreur interne. Description de l'application non reconnue (voir DBPATH.MDB)."},
+      {"INSERT INTO TPATH VALUES (4, 'AUTRE.MDB', '" + m_layout.dataFolder + "', '')",
+       "Base de données " + m_layout.dataFolder + "AUTRE.MDB introuvable."}};
+  for (const auto& [statement, said] : entries) {
+    sql(catalogue(), {statement});
+    EXPECT_FALSE(Catalogue(*m_state).Lire_Catalogue());
+    EXPECT_EQ(m_messages.texts().value(0), said);
+    m_messages.clear();
+  }
   sql(catalogue(), {"delete * from TPATH"});
   EXPECT_TRUE(Catalogue(*m_state).Lire_Catalogue());
   EXPECT_EQ(m_messages.texts(),
@@ -83,11 +87,9 @@ TEST_F(CatalogueTest, ModuleCheckLogsOtherBuildsAndStopsOnOtherVersions) {
 
 TEST_F(CatalogueTest, ReadsEntriesAndOpensTheBasesWithRealModules) {
   Catalogue c(*m_state);
-  ASSERT_TRUE(c.Lire_Catalogue());
+  openBases(c);
   EXPECT_EQ(m_state->base(2).file, "PALUNDA.MDB");
   EXPECT_EQ(m_state->dataFolderName, "DONNEES");
-  bool fatal = true;
-  ASSERT_TRUE(c.Ouvrir_Bases(fatal)) << m_messages.texts().join('|').toStdString();
   EXPECT_TRUE(readLog().startsWith("Contrôle des Version"));
   for (int n : {1, 2, 3, 4, 5}) EXPECT_TRUE(m_state->base(n).open()) << n;
   EXPECT_FALSE(m_state->base(6).open());  // purchasing is not in the list of entries to open
@@ -96,32 +98,25 @@ TEST_F(CatalogueTest, ReadsEntriesAndOpensTheBasesWithRealModules) {
 TEST_F(CatalogueTest, EachStartRebuildsTheLocalWorkDatabase) {
   {
     Catalogue c(*m_state);
-    ASSERT_TRUE(c.Lire_Catalogue());
-    bool fatal = false;
-    ASSERT_TRUE(c.Ouvrir_Bases(fatal));
+    openBases(c);
     m_state->localDb.Execute("INSERT INTO TMP_RENTA (SOC) VALUES ('XX')");
-    EXPECT_TRUE(m_state->localDb.hasTable("TMP_DOS"));
   }
   sql(mainFile(), {"INSERT INTO TMP_RENTA (SOC) VALUES ('AB')", "CREATE TABLE TMP_NEW (A LONG)"});
   m_state = std::make_unique<ProcessState>(m_messages);
   m_state->workingFolder = m_layout.workingFolder;
   Catalogue c(*m_state);
-  ASSERT_TRUE(c.Lire_Catalogue());
-  bool fatal = false;
-  ASSERT_TRUE(c.Ouvrir_Bases(fatal));
+  openBases(c);
   db::Recordset rs = m_state->localDb.OpenRecordset("select SOC from TMP_RENTA");
   ASSERT_EQ(rs.RecordCount(), 1);  // the row of the first run is gone
   EXPECT_EQ(rs.text("SOC"), "AB");
   EXPECT_TRUE(m_state->localDb.hasTable("TMP_NEW"));
-  QDir work(m_layout.workingFolder);
-  EXPECT_EQ(work.entryList({"*.MDB"}, QDir::Files), QStringList({"BDLOC.MDB"}));
+  EXPECT_EQ(QDir(m_layout.workingFolder).entryList({"*.MDB"}, QDir::Files),
+            QStringList({"BDLOC.MDB"}));
 }
 
 TEST_F(CatalogueTest, StockOpensOnDemandWithItsMessages) {
   Catalogue c(*m_state);
-  ASSERT_TRUE(c.Lire_Catalogue());
-  bool fatal = false;
-  ASSERT_TRUE(c.Ouvrir_Bases(fatal));
+  openBases(c);
   sql(m_layout.dataFolder + "CORVELIN.MDB",
       {"INSERT INTO TPARA (TPARA_LABIMP1, TPARA_NBRDEC, TPARA_GestLots) VALUES ('Lot', Null, "
        "True)",
@@ -137,22 +132,6 @@ TEST_F(CatalogueTest, StockOpensOnDemandWithItsMessages) {
   EXPECT_FALSE(c.Ouvrir_Stock());
   EXPECT_EQ(m_messages.texts().last(), "Cette fonction ne peut pas fonctionner sans CORVELIN");
 }
-
-// Files made immutable (the superuser ignores permission bits), made mutable again at the end.
-class Immutable {
- public:
-  bool set(const QString& path) {
-    if (QProcess::execute("chattr", {"+i", path}) != 0) return false;
-    m_paths << path;
-    return true;
-  }
-  ~Immutable() {
-    for (const QString& p : m_paths) QProcess::execute("chattr", {"-i", p});
-  }
-
- private:
-  QStringList m_paths;
-};
 
 // Regression: the catalogue was opened for writing, so a read-only family did not start.
 TEST_F(CatalogueTest, ReadOnlyCatalogueAndFamilyFolderStillStart) {
@@ -174,8 +153,7 @@ TEST_F(CatalogueTest, GarbageCatalogueIsReportedInFrench) {
   f.write(QByteArray(4096, 'x'));
   f.close();
   EXPECT_FALSE(Catalogue(*m_state).Lire_Catalogue());
-  ASSERT_EQ(m_messages.texts().size(), 1);
-  const QString text = m_messages.texts().first();
+  const QString text = m_messages.texts().join('|');
   EXPECT_TRUE(text.startsWith("Le catalogue des bases de données " + catalogue() +
                               " n'est pas une base de données utilisable."))
       << text.toStdString();
@@ -185,15 +163,14 @@ TEST_F(CatalogueTest, GarbageCatalogueIsReportedInFrench) {
 // Regression: a BDLOC.MDB that could not be deleted gave "already exists" from the engine.
 TEST_F(CatalogueTest, LocalWorkDatabaseThatCannotBeDeletedSaysSo) {
   Catalogue c(*m_state);
-  ASSERT_TRUE(c.Lire_Catalogue());
-  bool fatal = false;
-  ASSERT_TRUE(c.Ouvrir_Bases(fatal));
+  openBases(c);
   m_state->localDb.Close();
   m_state->localDb = {};
   Immutable lock;
   if (!lock.set(m_layout.workingFolder + "BDLOC.MDB"))
     GTEST_SKIP() << "chattr cannot make files read-only here";
   const QString here = QDir::currentPath();
+  bool fatal = false;
   EXPECT_FALSE(c.Ouvrir_Bases(fatal));
   EXPECT_TRUE(fatal);
   ASSERT_FALSE(m_messages.texts().isEmpty());

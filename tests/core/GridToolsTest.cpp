@@ -1,15 +1,12 @@
 #include <QAbstractButton>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPageLayout>
 #include <QPrinter>
 #include <QProcess>
 #include <QRadioButton>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -78,9 +75,7 @@ class GridToolsTest : public test::DatabaseFixture {
                        {"TCLI_ACTIF", "Actif", {}, {}},
                        {"", "Note", {}, {}}});
     new ui::GridLink(m_grid, model, m_data);
-    m_other = new QLineEdit(m_window.get());
     box->addWidget(m_grid);
-    box->addWidget(m_other);
     box->addWidget(m_data);
     m_tools = addGridTools(*m_state, m_grid, m_data);
     m_tools->setPrinter(&m_printer);
@@ -114,10 +109,10 @@ class GridToolsTest : public test::DatabaseFixture {
     in<QAbstractButton>(d, search ? "Cmd_GoCherche" : "Cmd_GoSelection")->click();
   }
   QString code() const { return m_data->Recordset().text("TCLI_CODE"); }
-  int rows() const { return m_grid->model()->rowCount(); }
   QStringList column(int c) const {
     QStringList out;
-    for (int r = 0; r < rows(); ++r) out << m_grid->model()->index(r, c).data().toString();
+    for (int r = 0; r < m_grid->model()->rowCount(); ++r)
+      out << m_grid->model()->index(r, c).data().toString();
     return out;
   }
 
@@ -126,27 +121,23 @@ class GridToolsTest : public test::DatabaseFixture {
   std::unique_ptr<QWidget> m_window;
   ui::DataControl* m_data = nullptr;
   QTableView* m_grid = nullptr;
-  QLineEdit* m_other = nullptr;
   GridTools* m_tools = nullptr;
   FakePrinter m_printer;
 };
 
-constexpr int kNom = 1, kEncours = 2, kNb = 3, kDate = 4, kActif = 5, kNote = 6;
+constexpr int kNom = 1, kEncours = 2, kDate = 4, kNote = 6;
 
 TEST_F(GridToolsTest, ContainsFindsDupAnywhereThenNextUntilTheEnd) {
   open();  // a table recordset, which the engine cannot search itself
   QDialog* d = command(1, kNom);
   ASSERT_NE(d, nullptr);
-  EXPECT_EQ(d->windowTitle(), "Recherche sur [Nom]");
   auto* go = in<QAbstractButton>(d, "Cmd_GoCherche");
   option(d, "FND3_OPTRECH", 2)->setChecked(true);
   in<QLineEdit>(d, "CTX3_CHERCHE")->setText("dup");
   go->click();
   EXPECT_EQ(m_grid->currentIndex(), m_grid->model()->index(1, kNom));
-  EXPECT_EQ(go->text(), "Suivant");
   go->click();
   EXPECT_EQ(code(), "C4");  // "Lefebvre-DUPUIS": the engine's comparison ignores case
-  EXPECT_TRUE(m_messages.texts().isEmpty());
   go->click();
   EXPECT_EQ(m_messages.texts(), QStringList{"Elément non trouvé. Fin de la recherche."});
   EXPECT_EQ(code(), "C4");
@@ -162,36 +153,25 @@ TEST_F(GridToolsTest, SearchesOnADynasetFindDArtagnanAndDates) {
   EXPECT_EQ(code(), "C3");
   d->close();
 
-  d = command(1, kDate);
-  run(d, "01/12/2024");
+  run(command(1, kDate), "01/12/2024");
   EXPECT_EQ(code(), "C2");
   EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('|').toStdString();
 }
 
-TEST_F(GridToolsTest, PrintGoesToThePrinterACommandWithoutFieldBeepsToolsAreAddedOnce) {
+// Print goes to the printer, a column without field refuses with a beep, sorts rebuild the source.
+TEST_F(GridToolsTest, PrintRefusalAndSorts) {
   open();
   EXPECT_EQ(Outil_Grille(*m_state, 3, m_grid, m_data), nullptr);
   EXPECT_EQ(m_printer.printed, QList<QTableView*>{m_grid});
+  EXPECT_EQ(addGridTools(*m_state, m_grid, m_data), m_tools);  // added once
   EXPECT_EQ(command(0, kNote), nullptr);
   EXPECT_EQ(m_messages.beeps(), 1);
   EXPECT_EQ(m_messages.texts(), QStringList{"Opération impossible sur cette colonne."});
-  EXPECT_EQ(addGridTools(*m_state, m_grid, m_data), m_tools);
-  EXPECT_EQ(m_grid->findChildren<GridTools*>().size(), 1);
-  EXPECT_EQ(m_grid->contextMenuPolicy(), Qt::CustomContextMenu);
-}
-
-TEST_F(GridToolsTest, SortsDescendingThenOnAnotherKeyKeepingThePreviousOrder) {
-  open();
+  m_messages.clear();
   QDialog* d = command(2, kDate);
   option(d, "FND3_OPTClasser", 1)->setChecked(true);
   in<QAbstractButton>(d, "Cmd_GoClasser")->click();
   EXPECT_EQ(column(0), (QStringList{"C5", "C1", "C3", "C2", "C4"}));  // Null last when descending
-
-  d = command(2, kActif);
-  in<QCheckBox>(d, "CHK_TYPTRI")->setChecked(true);
-  in<QAbstractButton>(d, "Cmd_GoClasser")->click();
-  // True (-1) first, then by date descending within each value.
-  EXPECT_EQ(column(0), (QStringList{"C5", "C1", "C3", "C2", "C4"}));
 
   d = command(2, kNom);
   in<QAbstractButton>(d, "Cmd_GoClasser")->click();  // without CHK_TYPTRI: the name alone
@@ -201,26 +181,19 @@ TEST_F(GridToolsTest, SortsDescendingThenOnAnotherKeyKeepingThePreviousOrder) {
 
 TEST_F(GridToolsTest, SelectionsAccumulateAndMarkTheList) {
   open("SELECT * FROM TCLI ORDER BY TCLI_CODE");
-  QDialog* d = command(0, kNom);
-  run(d, "a", "Instr");
-  EXPECT_EQ(column(0), (QStringList{"C1", "C3", "C5"}));
-  EXPECT_TRUE(m_tools->isFiltered());
+  run(command(0, kNom), "a", "Instr");
   EXPECT_EQ(m_window->windowTitle(), "Clients ***");
-
-  d = command(0, kEncours);
-  run(d, "200", ">");
+  run(command(0, kEncours), "200", ">");
   EXPECT_EQ(column(0), (QStringList{"C1", "C3"}));
-
   // An empty result says so and gives the list back as it was.
-  d = command(0, kDate);
+  QDialog* d = command(0, kDate);
   run(d, "01/01/2000");
   EXPECT_EQ(m_messages.texts(), QStringList{"Sélection vide."});
   EXPECT_EQ(column(0), (QStringList{"C1", "C3"}));
-  EXPECT_TRUE(d->isVisible());
   d->close();
 
   m_tools->showAll();
-  EXPECT_EQ(rows(), 5);
+  EXPECT_EQ(column(0).size(), 5);
   EXPECT_EQ(m_window->windowTitle(), "Clients");
 }
 
@@ -235,15 +208,14 @@ TEST_F(GridToolsTest, KeyboardPromptsFilterByBeginningAndFindByContent) {
   m_grid->setCurrentIndex(m_grid->model()->index(0, kNom));
   answer = "d'a";
   m_tools->promptSelection();
-  EXPECT_EQ(asked.last(), "Critère de sélection (Nom) : ");
   EXPECT_EQ(column(0), QStringList{"C3"});
   m_tools->showAll();
-
   m_grid->setCurrentIndex(m_grid->model()->index(0, kNom));
   answer = "TIN";
   m_tools->promptSearch();
-  EXPECT_EQ(asked.last(), "Expression à rechercher (Nom) : ");
-  EXPECT_EQ(m_grid->currentIndex(), m_grid->model()->index(4, kNom));
+  EXPECT_EQ(asked,
+            (QStringList{"Critère de sélection (Nom) : ", "Expression à rechercher (Nom) : "}));
+  EXPECT_EQ(code(), "C5");
   answer = "personne";
   m_tools->promptSearch();
   EXPECT_EQ(code(), "C5");
@@ -259,41 +231,24 @@ QString pdfTool(const QString& tool, const QStringList& args) {
   return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-TEST_F(GridToolsTest, PrintsLandscapeToAPdfFileWithHeadersAndValues) {
-  open();
-  m_grid->setColumnHidden(kNote, true);
-  m_grid->setColumnWidth(kNom, 200);
-  const QString pdf = m_dir.filePath("grille.pdf");
-  ASSERT_TRUE(printGridToPdf(m_grid, pdf));
-  QFile f(pdf);
-  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-  EXPECT_TRUE(f.read(5).startsWith("%PDF"));
-  const QString info = pdfTool("pdfinfo", {pdf});
-  const QString text = pdfTool("pdftotext", {"-layout", pdf, "-"});
-  if (info.isEmpty()) GTEST_SKIP() << "poppler-utils absent: the PDF was not read back";
-  const QRegularExpression size("Page size:\\s+([\\d.]+) x ([\\d.]+)");
-  const auto m = size.match(info);
-  ASSERT_TRUE(m.hasMatch()) << info.toStdString();
-  EXPECT_GT(m.captured(1).toDouble(), m.captured(2).toDouble()) << "landscape";
-  for (const char* expected : {"Code", "Création", "d'Artagnan", "Lefebvre-DUPUIS", "15/03/2025"})
-    EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected;
-  EXPECT_FALSE(text.contains("Note"));
-}
-
-TEST_F(GridToolsTest, PrintingAThousandRowsTurnsPagesAndRepeatsTheHeaders) {
+TEST_F(GridToolsTest, PrintsLandscapePagesRepeatingTheHeadersWithoutHiddenColumns) {
   for (int i = 0; i < 100; ++i)
     exec(QStringLiteral("INSERT INTO TCLI (TCLI_CODE, TCLI_NOM) VALUES ('X%1', 'Nom %1')").arg(i));
   open();
+  m_grid->setColumnHidden(kNote, true);
+  m_grid->setColumnWidth(kNom, 200);
   QPrinter printer(QPrinter::HighResolution);
   printer.setOutputFormat(QPrinter::PdfFormat);
-  printer.setOutputFileName(m_dir.filePath("long.pdf"));
+  printer.setOutputFileName(m_dir.filePath("grille.pdf"));
   const int pages = printGrid(m_grid, printer);
   EXPECT_GE(pages, 3);
   EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
-  const QString text = pdfTool("pdftotext", {m_dir.filePath("long.pdf"), "-"});
-  if (!text.isEmpty()) {
-    EXPECT_EQ(text.count("Création"), pages);
-  }
+  const QString text = pdfTool("pdftotext", {"-layout", m_dir.filePath("grille.pdf"), "-"});
+  if (text.isEmpty()) GTEST_SKIP() << "poppler-utils absent: the PDF was not read back";
+  EXPECT_EQ(text.count("Création"), pages);
+  for (const char* expected : {"d'Artagnan", "Lefebvre-DUPUIS", "15/03/2025", "Nom 99"})
+    EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected;
+  EXPECT_FALSE(text.contains("Note"));
 }
 
 // A cell of a written sheet: its type attribute ("" number, "b", "inlineStr", "s"), its value
@@ -337,41 +292,31 @@ QMap<QString, Cell> readSheet(const QString& path, QString* sheetName) {
   return cells;
 }
 
-QString text(const Cell& c) { return c.value; }
-
 TEST_F(GridToolsTest, ExportWritesTheGridToClientsXlsxAndKeepsTheRecord) {
   open();
   m_grid->setColumnHidden(kNote, true);
   m_grid->setCurrentIndex(m_grid->model()->index(2, kNom));
-  ASSERT_EQ(code(), "C3");
   m_messages.script({Answer::Yes});
   EXPECT_EQ(Outil_Grille(*m_state, 4, m_grid, m_data), nullptr);
-  ASSERT_EQ(m_messages.entries().size(), 2);
-  EXPECT_EQ(m_messages.entries()[1].text, "Votre fichier Excel a été créé dans " +
-                                              QDir::toNativeSeparators(m_dir.path() + '/') +
-                                              "   sous le nom :  Clients.xlsx");
-  EXPECT_EQ(m_grid->currentIndex().row(), 2);
-
-  const QString file = m_dir.filePath("Clients.xlsx");
-  ASSERT_TRUE(QFile::exists(file));
+  EXPECT_EQ(m_messages.texts().value(1), "Votre fichier Excel a été créé dans " +
+                                             QDir::toNativeSeparators(m_dir.path() + '/') +
+                                             "   sous le nom :  Clients.xlsx");
+  EXPECT_EQ(code(), "C3");
   QString sheetName;
-  const QMap<QString, Cell> cells = readSheet(file, &sheetName);
+  const QMap<QString, Cell> cells = readSheet(m_dir.filePath("Clients.xlsx"), &sheetName);
   EXPECT_EQ(sheetName, "Feuille1");
   QStringList headers;
-  for (const char* ref : {"A1", "B1", "C1", "D1", "E1", "F1"}) headers << text(cells.value(ref));
+  for (const char* ref : {"A1", "B1", "C1", "D1", "E1", "F1"}) headers << cells.value(ref).value;
   EXPECT_EQ(headers, (QStringList{"Code", "Nom", "Encours", "Devis", "Création", "Actif"}));
   EXPECT_FALSE(cells.contains("G1")) << "hidden columns stay out";
   // C1 on row 2: numbers as numbers, the date as a date serial with a date style, a boolean.
-  EXPECT_EQ(cells["C2"].type, "");
+  EXPECT_EQ(cells["C2"].type + cells["E2"].type, "");
   EXPECT_DOUBLE_EQ(cells["C2"].value.toDouble(), 1500.5);
-  EXPECT_EQ(cells["E2"].type, "");
   EXPECT_DOUBLE_EQ(cells["E2"].value.toDouble(), QDate(1899, 12, 30).daysTo(QDate(2025, 3, 15)));
   EXPECT_NE(cells["E2"].style, 0);
-  EXPECT_EQ(cells["F2"].type, "b");
-  EXPECT_EQ(cells["F2"].value, "1");
-  EXPECT_EQ(text(cells["B4"]), "d'Artagnan");
+  EXPECT_EQ(cells["F2"].type + cells["F2"].value, "b1");
+  EXPECT_EQ(cells["B4"].value, "d'Artagnan");
   EXPECT_FALSE(cells.contains("C5")) << "Null stays empty";
-  EXPECT_FALSE(cells.contains("A7"));
 }
 
 TEST_F(GridToolsTest, ExportAnsweredNoOrIntoAFolderThatCannotTakeItLosesNothing) {
@@ -381,55 +326,23 @@ TEST_F(GridToolsTest, ExportAnsweredNoOrIntoAFolderThatCannotTakeItLosesNothing)
   EXPECT_EQ(m_messages.texts(), QStringList{"Confirmez-vous la création du fichier Excel ?"});
   EXPECT_FALSE(QFile::exists(m_dir.filePath("Clients.xlsx")));
   m_messages.clear();
+  m_state->workingFolder = m_dir.filePath("absent") + '/';
+  m_messages.script({Answer::Yes});
+  Outil_Grille(*m_state, 4, m_grid, m_data);
+  EXPECT_TRUE(m_messages.texts().value(1).startsWith("Le fichier Excel n'a pas pu être créé : "))
+      << m_messages.texts().join('|').toStdString();
+
+  // An export over an existing file replaces it.
+  m_state->workingFolder = m_dir.path() + '/';
   QFile old(m_dir.filePath("Clients.xlsx"));
   ASSERT_TRUE(old.open(QIODevice::WriteOnly));
   old.write("ancien");
   old.close();
-  m_state->workingFolder = m_dir.filePath("absent") + '/';
-  m_messages.script({Answer::Yes});
-  Outil_Grille(*m_state, 4, m_grid, m_data);
-  ASSERT_EQ(m_messages.texts().size(), 2);
-  EXPECT_TRUE(m_messages.texts()[1].startsWith("Le fichier Excel n'a pas pu être créé : "))
-      << m_messages.texts()[1].toStdString();
-
-  // A second export over an existing file replaces it.
-  m_state->workingFolder = m_dir.path() + '/';
   m_messages.clear();
   m_messages.script({Answer::Yes});
   Outil_Grille(*m_state, 4, m_grid, m_data);
   QString sheetName;
   EXPECT_EQ(readSheet(m_dir.filePath("Clients.xlsx"), &sheetName)["A1"].value, "Code");
-}
-
-TEST_F(GridToolsTest, LibreOfficeReadsTheExportedWorkbook) {
-  const QString soffice = QStandardPaths::findExecutable("soffice");
-  if (soffice.isEmpty()) GTEST_SKIP() << "soffice absent: LibreOffice cannot read the workbook";
-  open();
-  m_grid->setColumnHidden(kNote, true);
-  m_messages.script({Answer::Yes});
-  Outil_Grille(*m_state, 4, m_grid, m_data);
-  QDir(m_dir.path()).mkdir("csv");
-  QProcess p;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("LC_ALL", "C.UTF-8");  // numbers and booleans written the same on every machine
-  p.setProcessEnvironment(env);
-  p.start(soffice, {"-env:UserInstallation=file://" + m_dir.filePath("profile"), "--headless",
-                    "--convert-to", "csv:Text - txt - csv (StarCalc):44,34,76", "--outdir",
-                    m_dir.filePath("csv"), m_dir.filePath("Clients.xlsx")});
-  if (!p.waitForFinished(180000)) {
-    p.kill();
-    p.waitForFinished();
-  }
-  QFile csv(m_dir.filePath("csv/Clients.csv"));
-  ASSERT_TRUE(csv.open(QIODevice::ReadOnly))
-      << "LibreOffice wrote no CSV: " << p.readAllStandardError().toStdString();
-  const QStringList lines =
-      QString::fromUtf8(csv.readAll()).split(QRegularExpression("\r?\n"), Qt::SkipEmptyParts);
-  ASSERT_EQ(lines.size(), 6);
-  EXPECT_EQ(lines[0], "Code,Nom,Encours,Devis,Création,Actif");
-  // Typed values as LibreOffice shows them: numbers, dates in their format, booleans.
-  EXPECT_EQ(lines[1], "C1,Aubry,1500.5,3,15/03/2025,TRUE");
-  EXPECT_EQ(lines[4], "C4,Lefebvre-DUPUIS,,2,,FALSE");
 }
 
 }  // namespace

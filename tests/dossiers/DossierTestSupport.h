@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include "install/Schemas.h"
@@ -10,6 +11,27 @@
 #include "ui/MessageFunnel.h"
 
 namespace tarovent::dossiers::test {
+
+// Writes a file with the given permissions; false when it cannot.
+inline bool writeFile(const QString& path, const QByteArray& content,
+                      QFileDevice::Permissions permissions = QFileDevice::ReadOwner |
+                                                             QFileDevice::WriteOwner) {
+  QFile f(path);
+  if (!f.open(QIODevice::WriteOnly)) return false;
+  f.write(content);
+  f.close();
+  return QFile::setPermissions(path, permissions);
+}
+
+inline QByteArray readFile(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
+}
+
+// Read-only for everyone; with the owner execute bit, archived too.
+inline constexpr QFileDevice::Permissions kReadOnly =
+    QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+inline constexpr QFileDevice::Permissions kReadOnlyArchived = kReadOnly | QFileDevice::ExeOwner;
 
 // A main database of the family's schema in a folder of its own, with two companies, two
 // clients, two quote types and a sales representative.

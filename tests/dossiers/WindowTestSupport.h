@@ -11,6 +11,16 @@
 
 namespace tarovent::dossiers::test {
 
+// Records the windows asked for; `works` is what opening them gives.
+struct RecordingOpener : ui::WindowOpener {
+  bool openWindow(const QString& name) override {
+    opened << name;
+    return works;
+  }
+  QStringList opened;
+  bool works = true;
+};
+
 // A window of this folder on the test database, its questions answered by the script.
 class WindowTest : public MainDbTest {
  protected:
@@ -31,6 +41,7 @@ class WindowTest : public MainDbTest {
     m_window.reset(w);
     w->resize(1280, 760);
     tarovent::test::showActive(w);
+    QApplication::processEvents();
     return w;
   }
   template <typename T = QWidget>
@@ -38,6 +49,10 @@ class WindowTest : public MainDbTest {
     return tarovent::test::child<T>(m_window.get(), name);
   }
   void click(const char* name) { get<QAbstractButton>(name)->click(); }
+  // A window of that name, registered but never opened for real.
+  void registerStub(const QString& name) {
+    m_state->windows.add(name, {[](QWidget*) { return nullptr; }, false});
+  }
   QString focused() const {
     QWidget* f = QApplication::focusWidget();
     return f ? f->objectName() : QString();

@@ -44,14 +44,12 @@ TEST(MessageBox, ButtonsAreFrenchAndEnterTakesTheAskedDefault) {
                                                 "Voulez-vous enregistrer votre saisie ?", c.buttons,
                                                 c.defaultButton, Icon::Question, nullptr));
     EXPECT_EQ(captions(*box), c.captions);
-    ASSERT_NE(box->defaultButton(), nullptr);
-    EXPECT_EQ(box->defaultButton()->text(), c.defaultCaption);
+    EXPECT_EQ(box->defaultButton() ? box->defaultButton()->text() : "", c.defaultCaption);
   }
   // Escape answers "No" to a yes/no question.
   std::unique_ptr<QMessageBox> box(messageBox("Tarovent", "Confirmer la suppression",
                                               Buttons::YesNo, 2, Icon::Question, nullptr));
-  ASSERT_NE(box->escapeButton(), nullptr);
-  EXPECT_EQ(box->escapeButton()->text(), "Non");
+  EXPECT_EQ(box->escapeButton() ? box->escapeButton()->text() : "", "Non");
 }
 
 TEST(QtFrench, StandardDialogsSpeakFrenchAndAMissingFileIsNoFailure) {

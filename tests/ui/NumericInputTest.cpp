@@ -41,12 +41,10 @@ TEST(NumberKeyFilter, SignsOnlyFirstAndOneDecimalSeparator) {
 
 TEST(NumberKeyFilter, EnterIsDroppedSilentlyAndControlKeysPass) {
   const NumberKey enter = filterNumberKey(13, {"12", 2, false}, ',');
-  EXPECT_EQ(enter.key, 0);
-  EXPECT_FALSE(enter.beep);
+  EXPECT_TRUE(enter.key == 0 && !enter.beep);
   for (int control : {1, 6, 7, 8, 22, 27}) {
     const NumberKey k = filterNumberKey(control, {"1,5", 3, false}, ',');
-    EXPECT_EQ(k.key, control);
-    EXPECT_FALSE(k.beep);
+    EXPECT_TRUE(k.key == control && !k.beep) << control;
   }
   EXPECT_TRUE(filterNumberKey(9, {"", 0, false}, ',').beep);
 }
@@ -57,11 +55,9 @@ TEST(NumberText, ReadsPointAndCommaUnderBothSeparators) {
     EXPECT_DOUBLE_EQ(numberFromText("1,5", sep), 1.5);
     EXPECT_DOUBLE_EQ(numberFromText(" -1 234,25 ", sep), -1234.25);
   }
-  bool ok = true;
-  EXPECT_EQ(numberFromText("   ", ',', &ok), 0);
-  EXPECT_TRUE(ok);
-  EXPECT_EQ(numberFromText("12a", ',', &ok), 0);
-  EXPECT_FALSE(ok);
+  bool blank = false, letters = true;
+  EXPECT_EQ(numberFromText("   ", ',', &blank) + numberFromText("12a", ',', &letters), 0);
+  EXPECT_TRUE(blank && !letters);
 }
 
 TEST(NumberText, WritesWithoutTrailingZerosOrExponent) {

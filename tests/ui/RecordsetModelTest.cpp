@@ -39,17 +39,13 @@ TEST_F(GridModel, ALongListOpensWithoutReadingItsRows) {
                            {}}});
   EXPECT_EQ(model.rowCount(), kRows);
   EXPECT_EQ(model.rowsRead(), 0);
-  EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), "Libellé");
-
   EXPECT_EQ(model.index(kRows - 1, 1).data().toString(), "Article 49999");
   EXPECT_EQ(model.index(kRows - 1, 2).data().toString(), "24999.50");
-  EXPECT_EQ(model.index(10, 0).data().toString(), "10");
   EXPECT_LE(model.rowsRead(), 200);
   EXPECT_EQ(model.index(10, 2).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight,
             Qt::AlignRight);
 
   // The model's cursor is its own: the caller's recordset has not moved.
-  rs.MoveFirst();
   EXPECT_EQ(rs.text("TART_CODE"), "0");
   rs.setBookmark(model.bookmark(1234));
   EXPECT_EQ(rs.text("TART_LIB"), "Article 1234");

@@ -42,17 +42,6 @@ inline void typeText(QWidget* w, const QString& text) {
   for (const QChar c : text) pressKey(w, c.toUpper().unicode(), Qt::NoModifier, QString(c));
 }
 
-// A caption as the user reads it: the "&" of its access key only underlines the next letter, and
-// "&&" shows one "&".
-inline QString shownText(const QString& caption) {
-  QString shown;
-  for (int i = 0; i < caption.size(); ++i) {
-    if (caption.at(i) == '&' && i + 1 < caption.size()) ++i;
-    shown += caption.at(i);
-  }
-  return shown;
-}
-
 // The access key of a caption ("&Quitter" gives 'Q'), or a null character.
 inline QChar accessKey(const QString& caption) {
   for (int i = 0; i + 1 < caption.size(); ++i) {

@@ -1,23 +1,11 @@
-#include <QProcess>
-
 #include "DbTestSupport.h"
+#include "core/AdminRun.h"
 
 namespace tarovent::db::test {
 namespace {
 
-struct AdminRun {
-  int status;
-  QString out;
-  QString err;
-};
-
-AdminRun admin(const QStringList& args) {
-  QProcess p;
-  p.start(QStringLiteral(TAROVENT_ADMIN), args);
-  p.waitForFinished(60000);
-  return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-          QString::fromUtf8(p.readAllStandardError())};
-}
+using tarovent::test::admin;
+using tarovent::test::AdminRun;
 
 class AdminSqlTest : public ::testing::Test {
  protected:
