@@ -1,16 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
-
 #include "FamilyFixture.h"
 #include "QuoteDocs.h"
 #include "articles/ArticleFiles.h"
 #include "composition/LayoutCommands.h"
 #include "composition/Recalculation.h"
 #include "composition/TableLocator.h"
-#include "core/Catalogue.h"
-#include "core/ProcessState.h"
-#include "install/Installer.h"
 
 namespace tarovent::composition {
 namespace {
@@ -66,11 +61,8 @@ TEST_F(LayoutCommandsTest, SubTotalsSumTheirTableAndAreNotCountedTwice) {
   Cursor cursor{t, 2};
   ASSERT_TRUE(insertSubTotal(doc, columns, cursor, m_messages, std::nullopt, ','));
   EXPECT_EQ(cursor, (Cursor{t, 2}));
-  EXPECT_EQ(doc.cellText({t + 1, 1, 1}), "*** Sous total");
-  EXPECT_EQ(doc.cellText({t + 1, 1, 6}), "270,00");
-  EXPECT_EQ(doc.cellText({t + 1, 1, 7}), "0,000");  // no unit weights: none recalculated
-  EXPECT_EQ(subTotalTables(doc), (QSet<int>{t + 1}));
-  EXPECT_EQ(lineTablesNow(doc), std::vector<int>{t});
+  // Its weight is 0: no unit weights, none recalculated.
+  EXPECT_EQ(doc.cellText({t + 1, 1, 6}) + " " + doc.cellText({t + 1, 1, 7}), "270,00 0,000");
   EXPECT_EQ(netTotal(doc), "270,00");
 
   // Regression: a second sub-total under the same table took the first one's bookmark.
@@ -96,7 +88,7 @@ TEST_F(LayoutCommandsTest, ExtendedSubTotalCarriesItsBoldTitle) {
   ASSERT_TRUE(insertSubTotal(doc, columns, cursor, m_messages, QString("Lot 1"), '.'));
   EXPECT_EQ(doc.cellText({t + 1, 1, 1}), "Lot 1");
   EXPECT_TRUE(doc.cellFormat({t + 1, 1, 1}).bold.value_or(false));
-  EXPECT_TRUE(subTotalTables(doc).contains(t + 1));
+  EXPECT_EQ(subTotalTables(doc), QSet<int>{t + 1});
   // Input cells hold 1,5 and 0.25: both separators read.
   EXPECT_EQ(doc.cellText({t + 1, 1, 7}), "1.750");
 }
@@ -109,9 +101,6 @@ TEST_F(LayoutCommandsTest, SplitAndNewTableLeaveLineTablesTheRecalculationReads)
   ASSERT_TRUE(splitTableAtCursor(doc, cursor, m_messages));
   EXPECT_EQ(cursor, (Cursor{t + 1, 1}));
   EXPECT_EQ(doc.rowCount(t + 1), 3);
-  EXPECT_EQ(lineTablesNow(doc), (std::vector<int>{t, t + 1}));
-  EXPECT_EQ(netTotal(doc), "270,00");
-
   cursor = {t, 1};
   ASSERT_TRUE(addLineTable(doc, cursor, m_messages));
   EXPECT_EQ(cursor, (Cursor{t + 1, 1}));
@@ -168,11 +157,9 @@ TEST_F(LayoutCommandsTest, PrintLevelsHideDeepRowsAndPrices) {
   }
   // Hidden rows come back when the levels are widened.
   word::WordDocument doc = build();
-  const int t = layout.firstLineTable;
   ASSERT_TRUE(applyPrintLevels(doc, columns, "0", "0", {}, m_messages));
   ASSERT_TRUE(applyPrintLevels(doc, columns, "", "", {}, m_messages));
-  EXPECT_FALSE(doc.isRowHidden(t, 5));
-
+  EXPECT_FALSE(doc.isRowHidden(layout.firstLineTable, 5));
   QuoteDoc noCode;
   noCode.codes = {"LIBART", "QTE", "MTNET"};
   word::WordDocument without = noCode.build();
@@ -185,10 +172,10 @@ TEST_F(LayoutCommandsTest, PrintLevelsHideDeepRowsAndPrices) {
 TEST_F(LayoutCommandsTest, MaskSwitchesTheTableKeepingLabourCodesHidden) {
   word::WordDocument doc = build();
   const int t = layout.firstLineTable;
-  ASSERT_TRUE(switchTableHidden(doc, columns, {t, 2}, m_messages));
-  EXPECT_TRUE(doc.isTableHidden(t));
-  ASSERT_TRUE(switchTableHidden(doc, columns, {t, 2}, m_messages));
-  EXPECT_FALSE(doc.isTableHidden(t));
+  for (bool hidden : {true, false}) {
+    ASSERT_TRUE(switchTableHidden(doc, columns, {t, 2}, m_messages));
+    EXPECT_EQ(doc.isTableHidden(t), hidden);
+  }
   EXPECT_FALSE(doc.isCellHidden({t, 1, 1}));
   EXPECT_TRUE(doc.isCellHidden({t, 4, 1}));
   // A sub-total under a hidden table is printed all the same.

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
-
+#include "FamilyFixture.h"
 #include "composition/LinePricing.h"
 #include "composition/NumberFormat.h"
 #include "platform/db/Database.h"
@@ -9,64 +8,44 @@
 namespace tarovent::composition {
 namespace {
 
-class LinePricingTest : public ::testing::Test {
+class LinePricingTest : public fixtures::FamilyTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(m_dir.isValid());
-    m_db = m_ws.CreateDatabase(m_dir.filePath("P.MDB"));
-    for (const char* ddl : {
-             "CREATE TABLE TARTI (TARTI_CODART TEXT(30), TARTI_LIBART TEXT(50), TARTI_libart2 "
-             "TEXT(50), TARTI_Type TEXT(1), TARTI_PMP DOUBLE, TARTI_COEFFRG DOUBLE, TARTI_PVU1 "
-             "DOUBLE, TARTI_PVU2 DOUBLE, TARTI_PVUMIN DOUBLE, TARTI_CLREM TEXT(5), TARTI_POIDS "
-             "DOUBLE, TARTI_UNST_LIB TEXT(10), TARTI_USER1 TEXT(20), TARTI_USER3 TEXT(20), "
-             "TARTI_USER4 TEXT(20), TARTI_REMPL TEXT(20), TARTI_DESCR MEMO, TARTI_INFOS MEMO, "
-             "CONSTRAINT PrimaryKey PRIMARY KEY (TARTI_CODART))",
-             "CREATE TABLE TPRIX (TPRIX_CODART TEXT(30), TPRIX_MAXTRANCHE DOUBLE, TPRIX_PUV1 "
-             "DOUBLE, TPRIX_PUV2 DOUBLE, CONSTRAINT PrimaryKey PRIMARY KEY (TPRIX_CODART, "
-             "TPRIX_MAXTRANCHE))",
-             "CREATE TABLE TREMI (TREMI_CLREM TEXT(5), TREMI_CATEG TEXT(5), TREMI_PC1 DOUBLE, "
-             "TREMI_PC2 DOUBLE, CONSTRAINT PrimaryKey PRIMARY KEY (TREMI_CLREM, TREMI_CATEG))",
-             "CREATE TABLE TSEC (TSEC_CodSec TEXT(10), TSEC_Libsec TEXT(50), TSEC_CoutHRevient "
-             "DOUBLE, TSEC_COUTHVENTE DOUBLE)",
-             "CREATE TABLE TTRF (TTRF_CODFOURN TEXT(10), TTRF_REFFOURN TEXT(20), TTRF_LIBART "
-             "TEXT(50), TTRF_PUnit DOUBLE, TTRF_PrixVen DOUBLE, TTRF_UN TEXT(5), TTRF_Memo MEMO, "
-             "TTRF_Memo2 MEMO, TTRF_TauxTVA DOUBLE)",
-             "CREATE TABLE TPRO (TPRO_Code TEXT(10), TPRO_LIB TEXT(50), TPRO_PU DOUBLE)",
-             "INSERT INTO TARTI (TARTI_CODART, TARTI_LIBART, TARTI_libart2, TARTI_Type, "
-             "TARTI_PMP, TARTI_COEFFRG, TARTI_PVU1, TARTI_PVU2, TARTI_PVUMIN, TARTI_CLREM) VALUES "
-             "('VIS', 'Vis M8', '  ', 'A', 10, 15, 12.5, Null, 8, 'CL1')",
-             "INSERT INTO TARTI (TARTI_CODART, TARTI_LIBART, TARTI_libart2, TARTI_Type, "
-             "TARTI_PVU1, TARTI_PVU2, TARTI_CLREM) VALUES ('TOLE', 'Tôle', 'Tôle inox 2 mm', "
-             "'A', 20, 18, 'CL0')",
-             "INSERT INTO TPRIX VALUES ('TOLE', 10, 9, 8)",
-             "INSERT INTO TPRIX VALUES ('TOLE', 50, 7, Null)",
-             "INSERT INTO TPRIX VALUES ('TOLEX', 100, 1, 1)",
-             "INSERT INTO TREMI VALUES ('CL1', 'IND', 12, 4)",
-             "INSERT INTO TREMI VALUES ('CL0', 'IND', 0, 0)",
-             "INSERT INTO TSEC VALUES ('SOUD', 'Soudure', 40, 60)",
-             "INSERT INTO TTRF VALUES ('F1', 'R-12', 'Roulement', 30, 45, 'U', 'Acier', Null, "
-             "5.5)",
-             "INSERT INTO TPRO VALUES ('OPT1', 'Peinture', 150)",
-         })
-      m_db.Execute(ddl);
+    FamilyTest::SetUp();
+    if (HasFatalFailure()) return;
+    const std::pair<int, const char*> rows[] = {
+        {core::entry::Stock,
+         "INSERT INTO TARTI (TARTI_CODART, TARTI_LIBART, TARTI_libart2, TARTI_Type, TARTI_PMP, "
+         "TARTI_COEFFRG, TARTI_PVU1, TARTI_PVU2, TARTI_PVUMIN, TARTI_CLREM) VALUES ('VIS', "
+         "'Vis M8', '  ', 'A', 10, 15, 12.5, Null, 8, 'CL1')"},
+        {core::entry::Stock,
+         "INSERT INTO TARTI (TARTI_CODART, TARTI_LIBART, TARTI_libart2, TARTI_Type, TARTI_PVU1, "
+         "TARTI_PVU2, TARTI_CLREM) VALUES ('TOLE', 'Tôle', 'Tôle inox 2 mm', 'A', 20, 18, 'CL0')"},
+        {core::entry::Commercial, "INSERT INTO TPRIX VALUES ('TOLE', 10, 9, 8)"},
+        {core::entry::Commercial, "INSERT INTO TPRIX VALUES ('TOLE', 50, 7, Null)"},
+        {core::entry::Commercial, "INSERT INTO TPRIX VALUES ('TOLEX', 100, 1, 1)"},
+        {core::entry::Commercial, "INSERT INTO TREMI VALUES ('CL1', 'IND', 12, 4)"},
+        {core::entry::Commercial, "INSERT INTO TREMI VALUES ('CL0', 'IND', 0, 0)"},
+        {core::entry::Planning, "INSERT INTO TSEC VALUES ('SOUD', 'Soudure', 40, 60)"},
+        {core::entry::Tariffs,
+         "INSERT INTO TTRF (TTRF_CODFOURN, TTRF_REFFOURN, TTRF_LIBART, TTRF_PUnit, TTRF_PrixVen) "
+         "VALUES ('F1', 'R-12', 'Roulement', 30, 45)"},
+        {core::entry::Main,
+         "INSERT INTO TPRO (TPRO_Code, TPRO_LIB, TPRO_PU) VALUES ('OPT1', "
+         "'Peinture', 150)"},
+    };
+    for (const auto& [base, sql] : rows) m_state->base(base).db.Execute(QString::fromUtf8(sql));
   }
-
-  db::Recordset article(const QString& code) {
-    db::Recordset rs = m_db.OpenRecordset("TARTI");
-    rs.setIndex("PrimaryKey");
-    rs.Seek("=", code);
-    return rs;
-  }
-  db::Recordset table(const QString& name, bool keyed = true) {
-    db::Recordset rs = m_db.OpenRecordset(name);
+  db::Recordset table(int base, const QString& name, bool keyed = true) {
+    db::Recordset rs = m_state->base(base).db.OpenRecordset(name, db::RecordsetType::Table);
     if (keyed) rs.setIndex("PrimaryKey");
     return rs;
   }
-
-  QTemporaryDir m_dir;
-  db::Workspace m_ws;
-  db::Database m_db;
-  ui::ScriptedResponder m_messages;
+  db::Recordset article(const QString& code) {
+    db::Recordset rs = table(core::entry::Stock, "TARTI");
+    rs.Seek("=", code);
+    return rs;
+  }
 };
 
 TEST_F(LinePricingTest, ArticlePricesByTariffMode) {
@@ -90,7 +69,7 @@ TEST_F(LinePricingTest, ArticlePricesByTariffMode) {
 
 TEST_F(LinePricingTest, PriceBreaksTakeTheFirstBoundAboveTheQuantity) {
   PricingContext v;
-  db::Recordset breaks = table("TPRIX");
+  db::Recordset breaks = table(core::entry::Commercial, "TPRIX");
   EntryLine l = lineFromArticle(article("TOLE"), v);
   const struct {
     double qty;
@@ -124,8 +103,10 @@ TEST_F(LinePricingTest, FloorPriceRaisesALowerPrice) {
   EXPECT_DOUBLE_EQ(l.unitPrice, 8);
   EXPECT_EQ(m_messages.texts(),
             QStringList({"Le prix plancher est de " + formatMasked(8, "### ##0.00")}));
-  l.unitPrice = 9;
-  EXPECT_FALSE(applyFloorPrice(vis, l, m_messages));
+  for (double kept : {8.0, 9.0}) {  // the floor itself is accepted
+    l.unitPrice = kept;
+    EXPECT_FALSE(applyFloorPrice(vis, l, m_messages));
+  }
   db::Recordset tole = article("TOLE");
   EntryLine t = lineFromArticle(tole, PricingContext{});
   t.unitPrice = 0.01;
@@ -133,7 +114,7 @@ TEST_F(LinePricingTest, FloorPriceRaisesALowerPrice) {
 }
 
 TEST_F(LinePricingTest, DiscountOfALine) {
-  db::Recordset remi = table("TREMI");
+  db::Recordset remi = table(core::entry::Commercial, "TREMI");
   PricingContext c;
   c.clientDiscount = 5;
   c.clientCategory = "IND";
@@ -162,7 +143,7 @@ TEST_F(LinePricingTest, DiscountOfALine) {
 }
 
 TEST_F(LinePricingTest, LabourTariffAndOptionLines) {
-  db::Recordset sec = table("TSEC", false);
+  db::Recordset sec = table(core::entry::Planning, "TSEC", false);
   PricingContext c;
   EntryLine l = lineFromSection(sec, c);
   EXPECT_EQ(l.code, "MO*SOUD");
@@ -172,14 +153,14 @@ TEST_F(LinePricingTest, LabourTariffAndOptionLines) {
   c.tarMo = "R";
   EXPECT_DOUBLE_EQ(lineFromSection(sec, c).unitPrice, 40);
 
-  db::Recordset trf = table("TTRF", false);
+  db::Recordset trf = table(core::entry::Tariffs, "TTRF", false);
   PricingContext r;
   r.tarMat = "R";
   EntryLine t = lineFromTariff(trf, r);
   EXPECT_EQ(t.supplier, "F1");
   EXPECT_DOUBLE_EQ(t.unitPrice, 30);
   EXPECT_DOUBLE_EQ(lineFromTariff(trf, PricingContext{}).unitPrice, 45);
-  EXPECT_DOUBLE_EQ(lineFromOption(table("TPRO", false)).unitPrice, 150);
+  EXPECT_DOUBLE_EQ(lineFromOption(table(core::entry::Main, "TPRO", false)).unitPrice, 150);
 }
 
 TEST_F(LinePricingTest, AmountsOfAWrittenLine) {

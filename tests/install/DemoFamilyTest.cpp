@@ -86,31 +86,21 @@ TEST_F(DemoFamily, ClientNamesKeepAccentsAndApostrophes) {
 }
 
 TEST_F(DemoFamily, DossiersVersionsAndCompaniesAgree) {
-  // Versions belong to dossiers and are numbered from 0 without gaps.
-  EXPECT_EQ(count("TAROVENT.MDB",
-                  "TDEV LEFT JOIN TDOS ON TDEV.TDEV_SOC = TDOS.TDOS_SOC AND TDEV.TDEV_NUMDOSS = "
-                  "TDOS.TDOS_NUMDOSS where TDOS.TDOS_SOC is null"),
-            0);
-  EXPECT_EQ(count("TAROVENT.MDB",
-                  "(select TDEV_SOC, TDEV_NUMDOSS from TDEV group by TDEV_SOC, "
-                  "TDEV_NUMDOSS having Max(TDEV_NSEQ) + 1 <> Count(*))"),
-            0);
-  // Each company's counter is its last dossier number.
-  EXPECT_EQ(count("TAROVENT.MDB",
-                  "TSOC where TSOC_NSEQ <> (select Max(TDOS_NUMDOSS) from TDOS "
-                  "where TDOS_SOC = TSOC_CODE)"),
-            0);
-  // Clients, types and representatives of the dossiers exist.
-  EXPECT_EQ(count("TAROVENT.MDB", "TDOS where TDOS_CLIENT not in (select TCLI_CODE from " +
-                                      in("PALUNDA.MDB") + "TCLI)"),
-            0);
-  // Only a dossier's latest version carries a reminder; some are due before today, some
-  // today, some later.
-  EXPECT_EQ(count("TAROVENT.MDB",
-                  "TDEV as D where TDEV_DATREL is not null and TDEV_NSEQ < "
-                  "(select Max(TDEV_NSEQ) from TDEV where TDEV_SOC = D.TDEV_SOC "
-                  "and TDEV_NUMDOSS = D.TDEV_NUMDOSS)"),
-            0);
+  // None of these: a version without its dossier, versions not numbered from 0 without gaps,
+  // a company whose counter is not its last dossier number, a dossier's client missing, a
+  // reminder on a version that is not its dossier's latest.
+  for (const QString& wrong : QStringList{
+           "TDEV LEFT JOIN TDOS ON TDEV.TDEV_SOC = TDOS.TDOS_SOC AND TDEV.TDEV_NUMDOSS = "
+           "TDOS.TDOS_NUMDOSS where TDOS.TDOS_SOC is null",
+           "(select TDEV_SOC, TDEV_NUMDOSS from TDEV group by TDEV_SOC, TDEV_NUMDOSS having "
+           "Max(TDEV_NSEQ) + 1 <> Count(*))",
+           "TSOC where TSOC_NSEQ <> (select Max(TDOS_NUMDOSS) from TDOS where TDOS_SOC = "
+           "TSOC_CODE)",
+           "TDOS where TDOS_CLIENT not in (select TCLI_CODE from " + in("PALUNDA.MDB") + "TCLI)",
+           "TDEV as D where TDEV_DATREL is not null and TDEV_NSEQ < (select Max(TDEV_NSEQ) from "
+           "TDEV where TDEV_SOC = D.TDEV_SOC and TDEV_NUMDOSS = D.TDEV_NUMDOSS)"})
+    EXPECT_EQ(count("TAROVENT.MDB", wrong), 0) << wrong.toStdString();
+  // Reminders are due before today, today and later.
   const QString today = s_today.toString("#MM/dd/yyyy#");
   EXPECT_GT(count("TAROVENT.MDB", "TDEV where TDEV_DATREL < " + today), 0);
   EXPECT_GT(count("TAROVENT.MDB", "TDEV where TDEV_DATREL = " + today), 0);
@@ -122,11 +112,10 @@ TEST_F(DemoFamily, BillsOfMaterialsRoutingsAndPrices) {
   const QString today = s_today.toString("#MM/dd/yyyy#");
   EXPECT_EQ(count("CORVELIN.MDB", "TLIEN where TLIEN_DebApplic = " + tomorrow), 1);
   EXPECT_EQ(count("CORVELIN.MDB", "TLIEN where TLIEN_FinApplic < " + today), 1);
-  EXPECT_EQ(count("CORVELIN.MDB", "TLIEN where TLIEN_FILS not in (select TARTI_CODART from TARTI)"),
-            0);
+  // Every link joins a manufactured article to an existing one.
   EXPECT_EQ(count("CORVELIN.MDB",
-                  "TLIEN where TLIEN_PERE not in (select TARTI_CODART from "
-                  "TARTI where TARTI_Type = 'F')"),
+                  "TLIEN where TLIEN_FILS not in (select TARTI_CODART from TARTI) or TLIEN_PERE "
+                  "not in (select TARTI_CODART from TARTI where TARTI_Type = 'F')"),
             0);
 
   // The deepest bill of materials has four levels.
@@ -202,26 +191,17 @@ TEST_F(DemoFamily, EveryVersionHasItsPricedDocument) {
               n);
   }
   EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 350);
-
-  // A document shows its number and its lines; its net total is the version's amount.
-  db::Workspace ws;
-  db::Database main = ws.OpenDatabase(data("TAROVENT.MDB"), true);
-  db::Recordset dev = main.OpenRecordset("select * from TDEV order by TDEV_SOC, TDEV_NUMDOSS");
-  for (int i = 0; i < 5; ++i, dev.MoveNext()) {
-    const QString name = QStringLiteral("%1_%2.%3")
-                             .arg(int(dev.number("TDEV_NUMDOSS")), 5, 10, QLatin1Char('0'))
-                             .arg(int(dev.number("TDEV_NSEQ")), 2, 10, QLatin1Char('0'))
-                             .arg(dev.text("TDEV_SOC"));
-    SCOPED_TRACE(name.toStdString());
-    auto doc = word::WordDocument::open(folder + name, word::OpenMode::ReadOnly);
+  // A document shows its lines; its net total is the version's amount.
+  const QStringList amounts = column("TAROVENT.MDB", "select TDEV_MONTANT from TDEV");
+  for (int i = 0; i < 5; ++i) {
+    SCOPED_TRACE(names[i].toStdString());
+    auto doc = word::WordDocument::open(folder + names[i], word::OpenMode::ReadOnly);
     const auto located =
         composition::Reperer_Tableaux(doc, composition::LocatePurpose::Recalculation);
     ASSERT_TRUE(located.layout.has_value());
     EXPECT_GE(doc.rowCount(located.layout->firstLineTable), 3);
-    const double amount = dev.number("TDEV_MONTANT");
-    QString total = doc.bookmarkText("SMTNET");
-    total.remove(' ').replace(',', '.');
-    EXPECT_NEAR(total.toDouble(), amount, 0.005);
+    EXPECT_NEAR(doc.bookmarkText("SMTNET").remove(' ').replace(',', '.').toDouble(),
+                amounts[i].toDouble(), 0.005);
   }
 }
 
@@ -302,28 +282,20 @@ TEST_F(DemoFamily, ComposeScriptAddsASubTotalAndRecalculates) {
   const QRegularExpression total("^SMTNET=(.*)$", QRegularExpression::MultilineOption);
   EXPECT_EQ(total.match(out).captured(1).remove(' ').replace(',', '.'), net) << out.toStdString();
   EXPECT_TRUE(out.endsWith("? Enregistrer le document?\n")) << out.toStdString();
-  auto saved = word::WordDocument::open(file, word::OpenMode::ReadOnly);
-  EXPECT_EQ(saved.cellText({table + 1, 1, 1}), "*** Sous total");
-  EXPECT_EQ(composition::subTotalTables(saved), QSet<int>{table + 1});
+  EXPECT_EQ(composition::subTotalTables(word::WordDocument::open(file, word::OpenMode::ReadOnly)),
+            QSet<int>{table + 1});
 
   // A command stopping on its message ends the script, and the file is left alone.
-  const QByteArray before = [&] {
-    QFile f(file);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-  }();
+  const QDateTime before = QFileInfo(file).lastModified();
   EXPECT_EQ(
       compose(QStringLiteral("cursor %1 1\nsubtotal+ Lot\npick article NOPE\nsplit\n").arg(table),
               out),
       1);
   EXPECT_EQ(out, "Erreur interne : article introuvable : NOPE\n? Enregistrer le document?\n");
-  QFile f(file);
-  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-  EXPECT_EQ(f.readAll(), before);
-  f.close();
+  EXPECT_EQ(QFileInfo(file).lastModified(), before);
 
-  // Line entry: a typed code held at its floor price, written above the first line and at the
-  // end of the table, an option without quantity confirmed, written above the first line.
+  // Line entry: a typed code written above the first line and at the end of the table, then an
+  // option without quantity, confirmed, written above the first line.
   EXPECT_EQ(compose(QStringLiteral("cursor %1 1\nset CTX_CODART ELEC0001\nset CTX_QTE 10\nset "
                                    "CTX_TPRO_PU 5\ninsert\nappend\npick option GAR1\nanswers "
                                    "ok\nset CTX_QTE 0\ninsert\n")
@@ -331,13 +303,12 @@ TEST_F(DemoFamily, ComposeScriptAddsASubTotalAndRecalculates) {
                     out),
             0)
       << out.toStdString();
-  EXPECT_TRUE(out.startsWith("Le prix plancher est de 12")) << out.toStdString();
   EXPECT_TRUE(out.contains("\n? Quantité égale à 0 ?\n")) << out.toStdString();
   auto entered = word::WordDocument::open(file, word::OpenMode::ReadOnly);
-  EXPECT_EQ(entered.cellText({table, 1, 1}), "ELEC0001");
-  EXPECT_EQ(entered.cellText({table, 2, 1}), "GAR1");
   EXPECT_EQ(entered.rowCount(table), rows + 3);
-  EXPECT_EQ(entered.cellText({table, rows + 3, 1}), "ELEC0001");
+  EXPECT_EQ(entered.cellText({table, 1, 1}) + entered.cellText({table, 2, 1}) +
+                entered.cellText({table, rows + 3, 1}),
+            "ELEC0001GAR1ELEC0001");
 }
 
 TEST_F(DemoFamily, StartsWithoutAMessage) {

@@ -43,11 +43,7 @@ TEST(MacroPlan, AMalformedPartAnywhereStopsTheWholeTextAndSaysWhere) {
       // Positions count in the whole text, markers included.
       {"x[ImpEcran]{TAB", Problem::UnclosedBrace, 11, ""},
       {"a[ImpEcran]b[ImpEcran]c}", Problem::StrayBrace, 23, ""},
-      {"{LEFT x}", Problem::BadCount, 0, "LEFT x"},
-      {"(a(b))", Problem::NestedGroup, 2, ""},
-      {"ab)", Problem::StrayParenthesis, 2, ""},
-      {"z+(ab", Problem::UnclosedGroup, 2, ""},
-      {"ab^", Problem::ModifierWithoutKey, 2, ""},
+      // A modifier does not reach over a marker.
       {"ab+[ImpEcran]", Problem::ModifierWithoutKey, 2, ""},
   };
   for (const auto& c : cases) {

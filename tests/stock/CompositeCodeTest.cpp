@@ -18,7 +18,7 @@ TEST(CompositeCode, EachSegmentIsCheckedAndPadded) {
     CodeSegment segment;
     QString typed, result, message;
   } cases[] = {
-      {{Kind::Number, 6, 2, {}}, "12.5", "012.50", ""},
+      {{Kind::Number, 6, 2, {}}, "1.25", "001.25", ""},
       {{Kind::Number, 6, 2, {}}, "12", "012.00", ""},
       {{Kind::Number, 6, 2, {}}, "12.345", "", "Maximum 2 décimales"},
       {{Kind::Number, 6, 2, {}}, "1234.5", "", "Longueur limitée à 6 (chiffres ou .)"},
