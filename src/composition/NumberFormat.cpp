@@ -27,18 +27,29 @@ QString formatMasked(double value, const QString& mask) {
 
 namespace {
 
+// A mask cut at its point, and the value rounded as the computation rounds it: `scaled` is
+// its absolute value in units of the last decimal place.
+struct MaskedValue {
+  QStringView intMask, fracMask;
+  int decimals = 0;
+  double rounded = 0, scaled = 0;
+};
+
+MaskedValue maskedValue(double value, QStringView whole) {
+  MaskedValue m;
+  const qsizetype point = whole.indexOf(QLatin1Char('.'));
+  m.intMask = point < 0 ? whole : whole.left(point);
+  m.fracMask = point < 0 ? QStringView() : whole.mid(point + 1);
+  for (QChar c : m.fracMask)
+    if (c == QLatin1Char('0') || c == QLatin1Char('#')) ++m.decimals;
+  m.rounded = roundHalfUp(value, m.decimals);
+  m.scaled = std::round(std::fabs(m.rounded) * core::powerOfTen(m.decimals));
+  return m;
+}
+
 // The general case: any length of mask, any size of number.
 QString formatMaskedGeneral(double value, QStringView whole, QChar decimalSeparator) {
-  const qsizetype point = whole.indexOf(QLatin1Char('.'));
-  const QStringView intMask = point < 0 ? whole : whole.left(point);
-  const QStringView fracMask = point < 0 ? QStringView() : whole.mid(point + 1);
-  int decimals = 0;
-  for (QChar c : fracMask)
-    if (c == QLatin1Char('0') || c == QLatin1Char('#')) ++decimals;
-
-  // The digits of the value rounded as the computation rounds it.
-  const double rounded = roundHalfUp(value, decimals);
-  const double scaled = std::round(std::fabs(rounded) * core::powerOfTen(decimals));
+  const auto [intMask, fracMask, decimals, rounded, scaled] = maskedValue(value, whole);
   // Below 10^15 the double is an exact integer, which a 64-bit conversion prints alike.
   const QString digits =
       (scaled < 1e15 ? QString::number(qint64(scaled)) : QString::number(scaled, 'f', 0))
@@ -98,15 +109,7 @@ QString formatMasked(double value, const QString& mask, QChar decimalSeparator) 
   const QStringView whole(mask);
   constexpr qsizetype kPlaces = 48;
   if (whole.size() > kPlaces) return formatMaskedGeneral(value, whole, decimalSeparator);
-  const qsizetype point = whole.indexOf(QLatin1Char('.'));
-  const QStringView intMask = point < 0 ? whole : whole.left(point);
-  const QStringView fracMask = point < 0 ? QStringView() : whole.mid(point + 1);
-  int decimals = 0;
-  for (QChar c : fracMask)
-    if (c == QLatin1Char('0') || c == QLatin1Char('#')) ++decimals;
-
-  const double rounded = roundHalfUp(value, decimals);
-  const double scaled = std::round(std::fabs(rounded) * core::powerOfTen(decimals));
+  const auto [intMask, fracMask, decimals, rounded, scaled] = maskedValue(value, whole);
   if (!(scaled < 1e15)) return formatMaskedGeneral(value, whole, decimalSeparator);
   // The digits, at least decimals + 1 of them.
   char raw[24];
