@@ -326,6 +326,16 @@ TEST_F(RecalculationTest, ForcedRemainderSettlesOnTheFirstLineThatCanTakeACent) 
   Calcul_Ligne(one[0]);
   EXPECT_DOUBLE_EQ(Solder_Reste(one, 0.29), 0);
   EXPECT_DOUBLE_EQ(one[0].grossPrice, 1.01);
+
+  // The prorata rounds the new unit price before the amount: 1.125 shows 1,13, ten make 11,30.
+  QVector<WorkLine> ten(1);
+  ten[0].table = 1;
+  ten[0].quantity = 10;
+  ten[0].grossPrice = 1;
+  Calcul_Ligne(ten[0]);
+  o.adjustment.forcedAmount = 11.25;
+  EXPECT_DOUBLE_EQ(Ajuster_Prorata(ten, false, o.adjustment, zero), 11.3);
+  EXPECT_DOUBLE_EQ(ten[0].grossPrice, 1.13);
 }
 
 TEST_F(RecalculationTest, AdjustmentWindowChoices) {
