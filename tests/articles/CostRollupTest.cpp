@@ -131,6 +131,21 @@ TEST_F(CostRollupTest, BoughtArticleValuesItself) {
   EXPECT_DOUBLE_EQ(v->cout_mo, 0);
 }
 
+// A launch quantity left at 0 counts as 1: the set-up time is spent on one piece.
+TEST_F(CostRollupTest, LaunchQuantityZeroCountsAsOne) {
+  stockSql(
+      "INSERT INTO TARTI (TARTI_CODART, TARTI_Type, TARTI_PMP, TARTI_QTE_LANC) VALUES "
+      "('L', 'F', 0, 0)");
+  stockSql("INSERT INTO TLIEN VALUES ('L', '00', 1, 'A', '00', 1, Null, Null)");
+  m_state->base(core::entry::Planning)
+      .db.Execute(
+          "INSERT INTO TGAM (TGAM_Codart, TGAM_Vargam, TGAM_Numope, TGAM_CodSec, "
+          "TGAM_TmpPrep, TGAM_TmpPie) VALUES ('L', '00', 10, 'SOUD', 2, 1)");
+  const auto v = value("L");
+  ASSERT_TRUE(v.has_value()) << m_messages.texts().join('|').toStdString();
+  EXPECT_DOUBLE_EQ(v->cout_mo, 40 * (1 + 2));
+}
+
 TEST_F(CostRollupTest, MissingArticleStopsAndMissingSectionIsSkipped) {
   stockSql("DELETE FROM TARTI WHERE TARTI_CODART = 'C'");
   EXPECT_FALSE(value("P").has_value());
