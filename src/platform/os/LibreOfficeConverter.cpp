@@ -16,11 +16,12 @@ namespace {
 
 // Replies, one line each: "ready" once LibreOffice answers, then "ok" or "error: why" per job;
 // "missing: package" when the UNO bridge for Python is absent.
-constexpr char kDriver[] = R"PY(import ctypes.util, json, os, subprocess, sys, time
+constexpr char kDriver[] = R"PY(import ctypes.util, json, os, subprocess, sys, time, zipfile
 try:
     import uno
     from com.sun.star.beans import PropertyValue
     from com.sun.star.connection import NoConnectException
+    from com.sun.star.lang import DisposedException
 except ImportError:
     print("missing: python3-uno", flush=True)
     sys.exit(3)
@@ -97,6 +98,56 @@ while ctx is None:
     except NoConnectException:
         time.sleep(0.1)
 desktop = ctx.ServiceManager.createInstanceWithContext("com.sun.star.frame.Desktop", ctx)
+
+# One hidden frame serves every document, without a layout manager: a frame made per document
+# had its layout manager build a status bar and toolbars, each through a library lookup that
+# scans LibreOffice's whole symbol table (nine of them a document).
+def new_frame():
+    creator = ctx.ServiceManager.createInstanceWithContext("com.sun.star.frame.TaskCreator", ctx)
+    made = creator.createInstanceWithArguments((prop("IsVisible", False),
+                                                prop("FrameName", "tarovent_pdf")))
+    made.LayoutManager = None
+    return made
+
+# A Word package, whatever its extension (a quote keeps the company code as its extension), is
+# named to the import filter, which spares LibreOffice its type detection; anything else is left
+# to detection.
+WORD = "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml"
+def word_filter(path):
+    try:
+        with zipfile.ZipFile(path) as z:
+            if WORD in z.read("[Content_Types].xml").decode("utf-8", "replace"):
+                return [prop("FilterName", "MS Word 2007 XML")]
+    except Exception:
+        pass
+    return []
+
+def load(url, args):
+    global frame
+    if frame is None:
+        frame = new_frame()
+    try:
+        return frame.loadComponentFromURL(url, "_self", 0, args)
+    except DisposedException:
+        frame = new_frame()
+        return frame.loadComponentFromURL(url, "_self", 0, args)
+
+def release(doc):
+    # The frame gives the document back before it is closed, so that it stays for the next one.
+    global frame
+    try:
+        controller = doc.getCurrentController()
+        frame.setComponent(None, None)
+        if controller is not None:
+            controller.dispose()
+    except Exception:
+        frame = None
+    try:
+        doc.close(True)
+    except Exception:
+        pass
+
+frame = None
 reply("ready")
 try:
     for line in sys.stdin:
@@ -107,10 +158,10 @@ try:
         started = loaded = stored = time.monotonic()
         try:
             # No macros, no links updated: the document is only printed.
-            doc = desktop.loadComponentFromURL(uno.systemPathToFileUrl(job["in"]), "_blank", 0,
-                                               (prop("Hidden", True), prop("ReadOnly", True),
-                                                prop("MacroExecutionMode", 0),
-                                                prop("UpdateDocMode", 0)))
+            doc = load(uno.systemPathToFileUrl(job["in"]),
+                       tuple([prop("Hidden", True), prop("ReadOnly", True),
+                              prop("MacroExecutionMode", 0), prop("UpdateDocMode", 0)] +
+                             word_filter(job["in"])))
             loaded = time.monotonic()
             if doc is None:
                 reply("error: LibreOffice ne sait pas lire ce document.")
@@ -130,10 +181,7 @@ try:
             reply("error: " + str(e))
         finally:
             if doc is not None:
-                try:
-                    doc.close(True)
-                except Exception:
-                    pass
+                release(doc)
             if timing and doc is not None:
                 sys.stderr.write("pdf: load %d ms, store %d ms, close %d ms\n" % (
                     (loaded - started) * 1000, (stored - loaded) * 1000,
