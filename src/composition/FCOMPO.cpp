@@ -114,7 +114,17 @@ FCOMPO::FCOMPO(core::ProcessState& state, std::unique_ptr<CompositionSession> se
   m_splitter = new QSplitter(Qt::Vertical, this);
   m_splitter->setObjectName(QStringLiteral("SPL_Composition"));
   m_splitter->setChildrenCollapsible(false);
+  // The preview shares the width of the document's view only: the entry below keeps the whole
+  // width of the window, which its fields need.
+  m_withPreview = new QSplitter(Qt::Horizontal, m_splitter);
+  m_withPreview->setObjectName(QStringLiteral("SPL_Apercu"));
+  m_withPreview->setChildrenCollapsible(false);
   buildView();
+  m_preview = new PreviewPane(m_state, m_withPreview);
+  m_withPreview->addWidget(m_preview);
+  m_withPreview->setStretchFactor(0, 3);
+  m_withPreview->setStretchFactor(1, 2);
+  m_splitter->addWidget(m_withPreview);
   auto* lower = new QWidget(m_splitter);
   auto* beside = new QHBoxLayout(lower);
   beside->setContentsMargins(0, 0, 0, 0);
@@ -123,15 +133,7 @@ FCOMPO::FCOMPO(core::ProcessState& state, std::unique_ptr<CompositionSession> se
   m_splitter->addWidget(lower);
   m_splitter->setStretchFactor(0, 3);
   m_splitter->setStretchFactor(1, 2);
-  auto* withPreview = new QSplitter(Qt::Horizontal, this);
-  withPreview->setObjectName(QStringLiteral("SPL_Apercu"));
-  withPreview->setChildrenCollapsible(false);
-  withPreview->addWidget(m_splitter);
-  m_preview = new PreviewPane(m_state, withPreview);
-  withPreview->addWidget(m_preview);
-  withPreview->setStretchFactor(0, 3);
-  withPreview->setStretchFactor(1, 2);
-  box->addWidget(withPreview, 1);
+  box->addWidget(m_splitter, 1);
 
   m_status = new QStatusBar(this);
   m_status->setObjectName(QStringLiteral("STB_Composition"));
@@ -386,14 +388,14 @@ QWidget* FCOMPO::buildTitlePrompt() {
 }
 
 void FCOMPO::buildView() {
-  const int at = m_view ? m_splitter->indexOf(m_view) : 0;
+  const int at = m_view ? m_withPreview->indexOf(m_view) : 0;
   const TableCursor cursor = m_view ? m_view->cursor() : TableCursor{};
   delete m_view;
   const LocateResult located =
       Reperer_Tableaux(m_session->document(), LocatePurpose::Recalculation);
   m_view = new QuoteView(m_session->document(), located.layout.value_or(TableLayout{}),
                          m_session->columns(), m_state.messages());
-  m_splitter->insertWidget(at, m_view);
+  m_withPreview->insertWidget(at, m_view);
   m_session->setChangeListener(&m_view->model());
   connect(m_view, &QuoteView::cursorChanged, this, [this](const TableCursor& c) {
     if (c.isValid()) m_session->setCursor(c.table, c.row);

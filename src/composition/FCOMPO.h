@@ -92,6 +92,7 @@ class FCOMPO : public QWidget {
   QString m_callerButton;
   QSplitter* m_splitter = nullptr;
   PreviewPane* m_preview = nullptr;
+  QSplitter* m_withPreview = nullptr;
   QuoteView* m_view = nullptr;
   EntryPanel* m_entry = nullptr;
   QStackedWidget* m_lower = nullptr;
