@@ -314,9 +314,13 @@ TEST_F(FcompoTest, PreviewFollowsEachSaveInTheBackground) {
     t.start();
     while (t.elapsed() < 900) QApplication::processEvents(QEventLoop::AllEvents, 20);
   };
+  // The pane takes its width from the document's view: the entry keeps the width its fields need.
+  auto* entry = get<QWidget>("FRM_Saisie");
+  const int entryWidth = entry->width();
   onGrid(Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
   ASSERT_FALSE(pane->isHidden());
   ASSERT_TRUE(waitFor([&] { return refreshed == 1; }));
+  EXPECT_EQ(entry->width(), entryWidth);
   ASSERT_EQ(fake->jobs().size(), 1);
   EXPECT_EQ(fake->jobs()[0].document, m_path);
 
