@@ -18,12 +18,15 @@
 #include "macros/MacroWindows.h"
 #include "platform/os/WindowPrinter.h"
 #include "ui/FormNavigation.h"
+#include "ui/QtFrench.h"
 #include "ui/StderrFunnel.h"
 
 using namespace tarovent;
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  // As the program does, so that Qt's own captions (window menus, standard buttons) show in French.
+  ui::installQtFrench(app);
   if (argc != 2) {
     fprintf(stderr, "usage : tarovent-screenshots DOSSIER\n");
     return 2;
