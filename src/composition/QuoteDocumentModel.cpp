@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFont>
 #include <QHash>
+#include <QRegularExpression>
 #include <algorithm>
 
 #include "composition/LineCode.h"
@@ -11,6 +12,13 @@
 namespace tarovent::composition {
 
 namespace {
+
+// A head value shown on one line: the lines of an address (line breaks, paragraphs) are
+// separated by commas.
+QString oneLine(const QString& text) {
+  static const QRegularExpression breaks(QStringLiteral("\\s*[\\r\\n\\v\\f]+\\s*"));
+  return text.trimmed().split(breaks, Qt::SkipEmptyParts).join(QStringLiteral(", "));
+}
 
 const QHash<QString, QString>& headCaptions() {
   static const QHash<QString, QString> captions{
@@ -187,7 +195,7 @@ void QuoteDocumentModel::readBookmarks() {
         columnCodes().contains(b.name, Qt::CaseInsensitive))
       continue;
     m_head << BookmarkEntry{b.name, headCaptions().value(b.name.toUpper(), b.name),
-                            m_doc.bookmarkText(b.name).replace('\r', ' ').trimmed()};
+                            oneLine(m_doc.bookmarkText(b.name))};
   }
   for (const auto& [name, caption] : totalCaptions()) {
     const QString bookmark = QString::fromLatin1(name);
