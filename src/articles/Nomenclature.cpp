@@ -56,8 +56,8 @@ struct Loader {
       const QString type = a.text("TARTI_Type");
       if (type == "F" && path.contains(l.code, Qt::CaseInsensitive)) {
         if (depth > 1) msg.beep();
-        return stop(msg.tr("Attention, nomenclature bouclante entre ") + l.code + msg.tr(" et ") +
-                    parent);
+        return stop(msg.tr("Attention, nomenclature bouclante entre ") + parent + msg.tr(" et ") +
+                    l.code);
       }
       rows.add({++line, depth, l.code, type, parent, false, a.text("TARTI_LIBART"),
                 a.text("TARTI_UNST_LIB"), a.number("TARTI_PMP"), a.number("TARTI_PVU1"),

@@ -67,6 +67,17 @@ TEST_F(NomenclatureTest, LoadsComponentsAndOperationsDepthFirst) {
       "('SUB', '00', 'NOPE', '00')");
   EXPECT_FALSE(Charger_Nomenclature(*m_files, m_state->localDb, "P", m_messages));
   EXPECT_EQ(m_messages.texts().last(), "Nomenclature erronée, article NOPE inconnu !");
+
+  // C made of SUB, which is made of C: the loop is told from the parent to the component.
+  stock("DELETE FROM TLIEN WHERE TLIEN_FILS = 'NOPE'");
+  stock("UPDATE TARTI SET TARTI_Type = 'F' WHERE TARTI_CODART = 'C'");
+  stock(
+      "INSERT INTO TLIEN (TLIEN_PERE, TLIEN_VARPERE, TLIEN_FILS, TLIEN_VARFILS) VALUES "
+      "('C', '00', 'SUB', '00')");
+  m_messages.clear();
+  EXPECT_FALSE(Charger_Nomenclature(*m_files, m_state->localDb, "P", m_messages));
+  EXPECT_EQ(m_messages.texts(), QStringList{"Attention, nomenclature bouclante entre C et SUB"});
+  EXPECT_EQ(m_messages.beeps(), 1);
 }
 
 TEST_F(NomenclatureTest, SaveCreatesWhatTheNewLinesAdd) {
