@@ -182,6 +182,8 @@ bool toNumber(const Value& v, double* out) {
       bool ok = false;
       double d = t.toDouble(&ok);
       if (!ok && t.contains(u',')) d = t.toString().replace(u',', u'.').toDouble(&ok);
+      // "nan" and "inf" are words to the engine, not numbers.
+      ok = ok && std::isfinite(d);
       if (ok) *out = d;
       return ok;
     }
@@ -280,8 +282,9 @@ Value arithmetic(char op, const Value& a, const Value& b) {
       return Value::real(x / y);
     case '\\':
     case '%': {
-      // Integer division works on whole numbers that fit the engine's Long.
-      if (std::fabs(x) >= 2147483648.0 || std::fabs(y) >= 2147483648.0)
+      // Integer division works on whole numbers that fit the engine's Long (not NaN either: a
+      // negative number raised to a fraction gives one).
+      if (!(std::fabs(x) < 2147483648.0) || !(std::fabs(y) < 2147483648.0))
         throw DbError(err::DataTypeMismatch, QStringLiteral("Dépassement de capacité."));
       const qint64 p = qint64(roundEven(x));
       const qint64 q = qint64(roundEven(y));

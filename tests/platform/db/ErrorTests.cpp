@@ -72,6 +72,10 @@ TEST_F(ErrorTest, DivisionByZeroRaises) {
   EXPECT_EQ(column("select N / 2 as X from T order by K", "X"), QStringList({"0.5", "1"}));
   Recordset rs = m_db.OpenRecordset("select * from T");
   EXPECT_DB_ERROR(rs.FindFirst("N / (N - 1) > 0"), err::DivisionByZero);
+  // Neither a text reading "nan" nor the NaN of a negative number raised to a fraction is a
+  // number the engine divides.
+  EXPECT_DB_ERROR(rs.FindFirst("'nan' + N > 0"), err::DataTypeMismatch);
+  EXPECT_DB_ERROR(rs.FindFirst("((N - 3) ^ 0.5) \\ 2 = 1"), err::DataTypeMismatch);
 }
 
 TEST_F(ErrorTest, LongFlatConditionsRunInTheDatabase) {
