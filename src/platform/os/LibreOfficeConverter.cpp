@@ -106,7 +106,10 @@ def new_frame():
     creator = ctx.ServiceManager.createInstanceWithContext("com.sun.star.frame.TaskCreator", ctx)
     made = creator.createInstanceWithArguments((prop("IsVisible", False),
                                                 prop("FrameName", "tarovent_pdf")))
-    made.LayoutManager = None
+    try:
+        made.LayoutManager = None
+    except Exception:
+        pass  # slower with one, not wrong
     return made
 
 # A Word package, whatever its extension (a quote keeps the company code as its extension), is
