@@ -60,6 +60,26 @@ TEST(NumberText, ReadsPointAndCommaUnderBothSeparators) {
   EXPECT_TRUE(blank && !letters);
 }
 
+TEST(NumberText, ReadsWhatAFrenchUserTypesAndRefusesTheRest) {
+  const struct {
+    const char* typed;
+    double value;
+  } good[] = {{"1 234,50", 1234.5}, {"1.234,50", 1234.5}, {"1,234.50", 1234.5},
+              {"1234,5", 1234.5},   {"1234.5", 1234.5},   {"1.234.567", 1234567},
+              {"+,5", 0.5},         {"-12.", -12},        {"1\u202F234,5", 1234.5}};
+  for (const auto& c : good) {
+    bool ok = false;
+    EXPECT_DOUBLE_EQ(readTypedNumber(QString::fromUtf8(c.typed), &ok), c.value) << c.typed;
+    EXPECT_TRUE(ok) << c.typed;
+  }
+  for (const char* bad : {"12abc", "1e3", "nan", "inf", "1,2,3", "1.23.4", "12,34.5,6", "--1",
+                          "1-2", ".", ",", "+", "1.234,5.6", "12 34,5.6"}) {
+    bool ok = true;
+    EXPECT_EQ(readTypedNumber(bad, &ok), 0) << bad;
+    EXPECT_FALSE(ok) << bad;
+  }
+}
+
 TEST(NumberText, WritesWithoutTrailingZerosOrExponent) {
   EXPECT_EQ(textFromNumber(19.6, ','), "19,6");
   EXPECT_EQ(textFromNumber(6.55957, '.'), "6.55957");
