@@ -14,6 +14,7 @@
 
 #include "ProcessState.h"
 #include "WindowTranslation.h"
+#include "platform/text/TypedText.h"
 
 namespace tarovent::core {
 
@@ -120,11 +121,7 @@ QDate Afficher_Calendrier(ProcessState& state, QWidget* box) {
   Traduire_Fenetre(state, dialog);
   QDate start;
   if (edit) {
-    for (const char* f : {"dd/MM/yyyy", "d/M/yyyy", "dd/MM/yy"}) {
-      start = QDate::fromString(edit->text().trimmed(), f);
-      if (start.isValid()) break;
-    }
-    if (start.isValid() && start.year() < 1950) start = start.addYears(100);
+    start = text::readTypedDay(edit->text());
   }
   dialog->setDate(start);
   QDate result;

@@ -6,6 +6,7 @@
 #include "platform/db/Criteria.h"
 #include "platform/db/Database.h"
 #include "platform/db/Recordset.h"
+#include "platform/text/TypedText.h"
 
 namespace tarovent::core {
 
@@ -28,15 +29,7 @@ ColumnKind columnKindOf(db::FieldType type) {
   }
 }
 
-QDate typedDate(const QString& text) {
-  static const QRegularExpression form(
-      QStringLiteral("^(\\d{1,2})[/.-](\\d{1,2})[/.-](\\d{2}|\\d{4})$"));
-  const QRegularExpressionMatch m = form.match(text.trimmed());
-  if (!m.hasMatch()) return {};
-  int year = m.captured(3).toInt();
-  if (m.captured(3).size() == 2) year += year < 30 ? 2000 : 1900;
-  return QDate(year, m.captured(2).toInt(), m.captured(1).toInt());
-}
+QDate typedDate(const QString& text) { return text::readTypedDay(text, {.time = false}); }
 
 bool typedNumber(const QString& text, QString* sql) {
   if (text.trimmed().isEmpty()) return false;
@@ -48,12 +41,10 @@ bool typedNumber(const QString& text, QString* sql) {
 
 namespace {
 
-// "OUI", "VRAI", "TRUE" -> 1, "NON", "FAUX", "FALSE" -> 0, anything else -> -1.
+// 1 yes, 0 no, -1 neither.
 int typedTruth(const QString& text) {
-  const QString t = text.trimmed().toUpper();
-  if (t == "OUI" || t == "VRAI" || t == "TRUE") return 1;
-  if (t == "NON" || t == "FAUX" || t == "FALSE") return 0;
-  return -1;
+  const auto yes = text::readYesNo(text);
+  return yes ? int(*yes) : -1;
 }
 
 QString jetDate(const QDate& d) { return '#' + d.toString(QStringLiteral("MM/dd/yyyy")) + '#'; }

@@ -6,26 +6,16 @@
 #include "core/InputHelpers.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"
+#include "platform/text/TypedText.h"
 
 namespace tarovent::dossiers {
 
 namespace {
 
-// A date as users type it: with or without separators, the year on two or four digits.
+// A date as users type it: with or without separators, the year on two or four digits or
+// left out (this year).
 QDate readDate(const QString& text) {
-  QString t = text.trimmed();
-  t.replace('.', '/').replace('-', '/');
-  for (const char* format : {"d/M/yyyy", "d/M/yy", "ddMMyyyy", "ddMMyy", "d/M"}) {
-    QDate d = QDate::fromString(t, QLatin1String(format));
-    if (!d.isValid()) continue;
-    if (QLatin1String(format) == QLatin1String("d/M"))
-      d.setDate(QDate::currentDate().year(), d.month(), d.day());
-    // Two-digit years are read in the window the workstations use: 00-29 is 20xx.
-    else if (!QLatin1String(format).contains(QLatin1String("yyyy")) && d.year() < 1930)
-      d = d.addYears(100);
-    return d;
-  }
-  return {};
+  return text::readTypedDay(text, {.time = false, .compact = true, .dayAndMonth = true});
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "core/GridQuery.h"
 #include "core/ProcessState.h"
 #include "platform/db/DbError.h"
+#include "platform/text/TypedText.h"
 #include "ui/BoundControl.h"
 #include "ui/BoundLineEdit.h"
 #include "ui/BoundTextEdit.h"
@@ -44,8 +45,7 @@ QString shownDate(const QVariant& v) {
 
 // A date typed in a date box, in the boxes' format; empty when it is not a date.
 QString typedDateText(const QString& text) {
-  QDate date = core::typedDate(text);
-  if (!date.isValid()) date = QDate::fromString(text.trimmed(), Qt::ISODate);
+  const QDate date = text::readTypedDay(text);
   return date.isValid() ? date.toString(QStringLiteral("dd/MM/yyyy")) : QString();
 }
 

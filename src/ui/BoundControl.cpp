@@ -8,6 +8,7 @@
 #include "DataControl.h"
 #include "NumericInput.h"
 #include "platform/db/Recordset.h"
+#include "platform/text/TypedText.h"
 
 namespace tarovent::ui {
 
@@ -101,15 +102,17 @@ QVariant valueForField(const QString& text, const db::FieldSpec& field) {
   if (field.type == db::FieldType::Date) {
     const QString t = text.trimmed();
     if (t.isEmpty()) return QVariant();
-    for (const char* f : {"dd/MM/yyyy", "d/M/yyyy", "yyyy-MM-dd"}) {
-      const QDate d = QDate::fromString(t, f);
-      if (d.isValid()) return d;
-    }
-    const QDateTime dt = QDateTime::fromString(t, "dd/MM/yyyy hh:mm:ss");
-    if (dt.isValid()) return dt;
-    return text;
+    const QDateTime dt = text::readTypedDate(t);
+    if (!dt.isValid()) return text;  // the engine reports the conversion error
+    return dt.time() == QTime(0, 0) ? QVariant(dt.date()) : QVariant(dt);
   }
-  if (field.type == db::FieldType::Boolean) return !text.isEmpty() && text != "0";
+  if (field.type == db::FieldType::Boolean) {
+    if (text.trimmed().isEmpty()) return false;
+    if (const auto yes = text::readYesNo(text)) return *yes;
+    bool ok = false;
+    const double v = text::readTypedNumber(text, &ok);
+    return ok ? QVariant(v != 0) : QVariant(text);  // a word: the engine's type mismatch
+  }
   if (text.isEmpty() && !field.allowZeroLength) return QVariant();
   return text;
 }

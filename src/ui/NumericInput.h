@@ -3,6 +3,8 @@
 #include <QChar>
 #include <QString>
 
+#include "platform/text/TypedText.h"
+
 namespace tarovent::ui {
 
 // What a number box holds when a key arrives.
@@ -27,13 +29,10 @@ NumberKey filterNumberKey(int key, const NumberBoxState& box, QChar decimalSepar
 // The decimal separator of the workstation (the default locale of the process).
 QChar workstationDecimalSeparator();
 
-// A number typed by a user, read strictly: blank gives 0; spaces are ignored; a sign may lead;
-// "1 234,50", "1.234,50", "1,234.50", "1234,5" and "1234.5" are all read (with both marks the
-// last one is the decimal separator, a mark repeated alone separates thousands by threes).
-// Anything else ("12abc", "1e3", "nan", "1,2,3") gives 0 with `ok` false.
-double readTypedNumber(const QString& text, bool* ok = nullptr);
+// Number boxes read what users type with the one strict reader.
+using text::readTypedNumber;
 
-// The same reading for callers that pass the workstation's separator (both marks are read).
+// A number typed in a box (text::readTypedNumber: both marks are read whatever the separator).
 double numberFromText(const QString& text, QChar decimalSeparator, bool* ok = nullptr);
 
 // A number written for a box: no thousands separator, no exponent, no trailing zeros, the

@@ -9,8 +9,8 @@ namespace {
 
 TEST(GridQuery, TypedDatesAreDayFirstWithTwoDigitYearsAroundTwoThousand) {
   EXPECT_EQ(typedDate(" 1.2.25 "), QDate(2025, 2, 1));
-  EXPECT_EQ(typedDate("31-12-29"), QDate(2029, 12, 31));
-  EXPECT_EQ(typedDate("01/01/30"), QDate(1930, 1, 1));
+  EXPECT_EQ(typedDate("31-12-49"), QDate(2049, 12, 31));
+  EXPECT_EQ(typedDate("01/01/50"), QDate(1950, 1, 1));
   for (const char* wrong : {"31/02/2025", "2025", ""}) EXPECT_FALSE(typedDate(wrong).isValid());
 }
 

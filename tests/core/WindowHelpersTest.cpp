@@ -112,7 +112,8 @@ TEST_F(WindowHelpers, WaitingMessageOpensUpdatesAndCloses) {
 
 TEST_F(WindowHelpers, CalendarChosenByTheConfigurationFillsTheBox) {
   QWidget window;
-  auto* date = new QLineEdit("14/07/2026", &window);
+  // A year typed on four digits opens the calendar on that year, however old.
+  auto* date = new QLineEdit("14/07/1945", &window);
   test::showActive(&window);
   for (int choice : {0, 1}) {
     m_state.config.calendar = choice;
@@ -132,7 +133,7 @@ TEST_F(WindowHelpers, CalendarChosenByTheConfigurationFillsTheBox) {
     });
     const QDate chosen = Afficher_Calendrier(m_state, date);
     EXPECT_EQ(shown, QString(choice ? "F_CALENDAR2 " : "F_CALENDAR ") +
-                         (choice ? "24/12/2026" : "14/07/2026"));
+                         (choice ? "24/12/2026" : "14/07/1945"));
     EXPECT_EQ(chosen, QDate(2026, 12, 24 + choice));
     EXPECT_EQ(yearByKey, choice == 1);
     EXPECT_EQ(date->text(), QDate(2026, 12, 24 + choice).toString("dd/MM/yyyy"));

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "platform/db/JetType.h"
+#include "ui/BoundControl.h"
 #include "ui/NumericInput.h"
 
 namespace tarovent::ui {
@@ -60,26 +62,6 @@ TEST(NumberText, ReadsPointAndCommaUnderBothSeparators) {
   EXPECT_TRUE(blank && !letters);
 }
 
-TEST(NumberText, ReadsWhatAFrenchUserTypesAndRefusesTheRest) {
-  const struct {
-    const char* typed;
-    double value;
-  } good[] = {{"1 234,50", 1234.5}, {"1.234,50", 1234.5}, {"1,234.50", 1234.5},
-              {"1234,5", 1234.5},   {"1234.5", 1234.5},   {"1.234.567", 1234567},
-              {"+,5", 0.5},         {"-12.", -12},        {"1\u202F234,5", 1234.5}};
-  for (const auto& c : good) {
-    bool ok = false;
-    EXPECT_DOUBLE_EQ(readTypedNumber(QString::fromUtf8(c.typed), &ok), c.value) << c.typed;
-    EXPECT_TRUE(ok) << c.typed;
-  }
-  for (const char* bad : {"12abc", "1e3", "nan", "inf", "1,2,3", "1.23.4", "12,34.5,6", "--1",
-                          "1-2", ".", ",", "+", "1.234,5.6", "12 34,5.6"}) {
-    bool ok = true;
-    EXPECT_EQ(readTypedNumber(bad, &ok), 0) << bad;
-    EXPECT_FALSE(ok) << bad;
-  }
-}
-
 TEST(NumberText, WritesWithoutTrailingZerosOrExponent) {
   EXPECT_EQ(textFromNumber(19.6, ','), "19,6");
   EXPECT_EQ(textFromNumber(6.55957, '.'), "6.55957");
@@ -88,4 +70,26 @@ TEST(NumberText, WritesWithoutTrailingZerosOrExponent) {
 }
 
 }  // namespace
+TEST(BoundValue, TextsOfBoundBoxesBecomeTheFieldsValues) {
+  const auto spec = [](db::FieldType type) {
+    db::FieldSpec f;
+    f.name = "F";
+    f.type = type;
+    return f;
+  };
+  const db::FieldSpec flag = spec(db::FieldType::Boolean);
+  for (const char* yes : {"Vrai", "-1", "oui", "2"})
+    EXPECT_EQ(valueForField(yes, flag), true) << yes;
+  for (const char* no : {"Faux", "false", "0", ""}) EXPECT_EQ(valueForField(no, flag), false) << no;
+  // A word that is neither goes to the engine, which refuses it.
+  EXPECT_EQ(valueForField("peut-être", flag), "peut-être");
+  const db::FieldSpec date = spec(db::FieldType::Date);
+  EXPECT_EQ(valueForField("15/03/45", date), QDate(2045, 3, 15));
+  EXPECT_EQ(valueForField("15/03/1945 10:30", date), QDateTime(QDate(1945, 3, 15), QTime(10, 30)));
+  EXPECT_EQ(valueForField(" ", date), QVariant());
+  const db::FieldSpec amount = spec(db::FieldType::Double);
+  EXPECT_EQ(valueForField("1.234,5", amount), 1234.5);
+  EXPECT_EQ(valueForField("12abc", amount), "12abc");
+}
+
 }  // namespace tarovent::ui

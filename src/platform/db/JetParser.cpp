@@ -6,6 +6,7 @@
 
 #include "DbError.h"
 #include "SqliteValue.h"
+#include "platform/text/TypedText.h"
 
 namespace tarovent::db::jet {
 
@@ -22,7 +23,7 @@ constexpr std::array kReserved = {
 // Parses the inside of #…#: m/d/yyyy with an optional time, or yyyy-mm-dd.
 bool parseDateLiteral(const QString& raw, QString* stored, double* serial) {
   const QString t = raw.simplified();
-  QDateTime dt = parseTypedDate(t, true);
+  QDateTime dt = text::readTypedDate(t, {.monthFirst = true});
   for (const char* f : {"H:m:s", "H:m"}) {
     if (dt.isValid()) break;
     const QTime time = QTime::fromString(t, QString::fromLatin1(f));

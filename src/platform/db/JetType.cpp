@@ -2,6 +2,8 @@
 
 #include <QRegularExpression>
 
+#include "platform/text/TypedText.h"
+
 namespace tarovent::db {
 
 int FieldSpec::effectiveSize() const {
@@ -90,8 +92,11 @@ QString sqliteDefaultTerm(const FieldSpec& field) {
   if (d.startsWith('=')) d = d.mid(1).trimmed();
   if (d.isEmpty()) return {};
   const QString up = d.toUpper();
-  if (up == "FALSE" || up == "NO") return "0";
-  if (up == "TRUE" || up == "YES") return "-1";
+  bool numeric = false;
+  d.toDouble(&numeric);
+  // Yes/no words; a number stays the number it is ("1" is not True in a number field).
+  if (!numeric)
+    if (const auto yes = text::readYesNo(d)) return *yes ? "-1" : "0";
   if (up == "NULL") return "NULL";
   if (up == "DATE()") return "(date('now','localtime'))";
   if (up == "NOW()") return "(datetime('now','localtime'))";
@@ -102,9 +107,7 @@ QString sqliteDefaultTerm(const FieldSpec& field) {
     inner.replace(QString(q) + q, QString(q));
     return quoteText(inner);
   }
-  bool ok = false;
-  d.toDouble(&ok);
-  if (ok) return d;
+  if (numeric) return d;
   return quoteText(d);
 }
 

@@ -8,6 +8,7 @@
 #include "JetFunctions.h"
 #include "JetValueSupport.h"
 #include "SqliteValue.h"
+#include "platform/text/TypedText.h"
 
 namespace tarovent::db::jet {
 
@@ -121,7 +122,7 @@ bool serialFromText(QStringView text, double* serial) {
                                              : serialFromDateTime(v.toDateTime());
     return true;
   }
-  const QDateTime dt = parseTypedDate(t, false);
+  const QDateTime dt = text::readTypedDate(t);
   if (!dt.isValid()) return false;
   *serial = serialFromDateTime(dt);
   return true;

@@ -2,6 +2,7 @@
 
 #include "DbError.h"
 #include "RecordsetImpl.h"
+#include "platform/text/TypedText.h"
 
 namespace tarovent::db {
 
@@ -101,8 +102,7 @@ bool Recordset::flag(const QString& name) const {
   const QVariant v = value(name);
   if (v.isNull() || !v.isValid()) return false;
   if (v.typeId() == QMetaType::QString) {
-    const QString u = v.toString().trimmed().toUpper();
-    return u == "TRUE" || u == "VRAI" || u == "-1" || u == "1";
+    return text::readYesNo(v.toString()).value_or(false);
   }
   return v.toDouble() != 0;
 }

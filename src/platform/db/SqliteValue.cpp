@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "DbError.h"
+#include "platform/text/TypedText.h"
 
 namespace tarovent::db {
 
@@ -132,39 +133,6 @@ QVariant columnValue(sqlite3_stmt* stmt, int col) {
   return columnValue(stmt, col, fieldTypeFromDeclared(QString::fromUtf8(decl)), true);
 }
 
-QDateTime parseTypedDate(const QString& text, bool monthFirst) {
-  static const char* const kDayFirst[] = {
-      "d/M/yyyy",   "d/M/yyyy H:m:s", "d/M/yyyy H:m",   "d/M/yy",       "d/M/yy H:m:s",
-      "d/M/yy H:m", "yyyy-M-d",       "yyyy-M-d H:m:s", "yyyy-M-d H:m", "yyyy-MM-ddTHH:mm:ss",
-  };
-  static const char* const kMonthFirst[] = {
-      "M/d/yyyy",        "M/d/yyyy H:m:s", "M/d/yyyy H:m", "M/d/yyyy h:m:s AP",
-      "M/d/yyyy h:m AP", "M/d/yy",         "M/d/yy H:m:s", "M/d/yy H:m",
-      "yyyy-M-d",        "yyyy-M-d H:m:s", "yyyy-M-d H:m", "M-d-yyyy",
-  };
-  const QString t = text.simplified();
-  const auto tryFormat = [&](const char* f) {
-    const QString fmt = QString::fromLatin1(f);
-    QDateTime dt = QDateTime::fromString(t, fmt);
-    if (!dt.isValid()) {
-      const QDate d = QDate::fromString(t, fmt);
-      if (d.isValid()) dt = QDateTime(d, QTime(0, 0));
-    }
-    // Qt reads two digits as 19xx.
-    if (dt.isValid() && !fmt.contains(QLatin1String("yyyy")) && dt.date().year() < 1930)
-      dt = dt.addYears(100);
-    return dt;
-  };
-  if (monthFirst) {
-    for (const char* f : kMonthFirst)
-      if (QDateTime dt = tryFormat(f); dt.isValid()) return dt;
-  } else {
-    for (const char* f : kDayFirst)
-      if (QDateTime dt = tryFormat(f); dt.isValid()) return dt;
-  }
-  return {};
-}
-
 static QVariant numberFromText(const QString& s, bool* ok) {
   QString t = s.trimmed();
   t.replace(',', '.');
@@ -187,9 +155,8 @@ QVariant coerceToField(const QVariant& value, const FieldSpec& field) {
   switch (field.type) {
     case FieldType::Boolean:
       if (isText) {
-        const QString u = value.toString().trimmed().toUpper();
-        if (u == "TRUE" || u == "VRAI" || u == "-1" || u == "1" || u == "YES") return true;
-        if (u == "FALSE" || u == "FAUX" || u == "0" || u == "NO" || u.isEmpty()) return false;
+        if (value.toString().trimmed().isEmpty()) return false;
+        if (const auto yes = text::readYesNo(value.toString())) return *yes;
         throw mismatch();
       }
       return value.toDouble() != 0;
@@ -221,7 +188,7 @@ QVariant coerceToField(const QVariant& value, const FieldSpec& field) {
         if (t.isEmpty()) return {};
         QVariant d = dateFromStorage(t);
         if (d.isValid()) return d;
-        const QDateTime dt = parseTypedDate(t, false);
+        const QDateTime dt = text::readTypedDate(t);
         if (dt.isValid()) return dt.time() == QTime(0, 0) ? QVariant(dt.date()) : QVariant(dt);
       }
       throw conversion();

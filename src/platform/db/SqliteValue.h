@@ -21,11 +21,6 @@ QVariant dateFromStorage(const QString& text);
 // True when `text` has exactly the stored date shape.
 bool looksLikeStoredDate(const QString& text);
 
-// A date as people type it: day first (15/03/2025, in values and criteria) or month first
-// (#3/15/2025# literals), with an optional time, or 2025-03-15. Two-digit years 00-29 are
-// 2000-2029 and 30-99 are 1930-1999; four digits are kept as written. Invalid when no date.
-QDateTime parseTypedDate(const QString& text, bool monthFirst);
-
 void bindValue(sqlite3_stmt* stmt, int index, const QVariant& value);
 
 // Reads column `col` of the current row, converting by the field type when known.
