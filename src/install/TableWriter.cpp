@@ -26,7 +26,7 @@ TableWriter::~TableWriter() { sqlite3_finalize(m_stmt); }
 
 void TableWriter::add(const QVariantList& values) {
   if (values.size() != m_fields.size())
-    throw db::DbError(3265, QStringLiteral("%1 : %2 valeurs pour %3 champs.")
+    throw db::DbError(db::err::ItemNotFound, QStringLiteral("%1 : %2 valeurs pour %3 champs.")
                                 .arg(m_table)
                                 .arg(values.size())
                                 .arg(m_fields.size()));

@@ -52,7 +52,8 @@ FieldSpec TableDef::CreateField(const QString& name, FieldType type, int size) {
 
 Connection& Database::conn() const {
   if (!m_c || !m_c->isOpen())
-    throw DbError(3420, QStringLiteral("Objet invalide ou n'est plus défini (base de données)."));
+    throw DbError(err::ObjectClosed,
+                  QStringLiteral("Objet invalide ou n'est plus défini (base de données)."));
   return *m_c;
 }
 
@@ -80,9 +81,10 @@ Recordset Database::OpenRecordset(const QString& source, RecordsetType type, int
       return Recordset(
           openDynaset(m_c, QueryDefSql(name), false, readOnly, type == RecordsetType::Snapshot));
     }
-    throw DbError(3078, QStringLiteral("Le moteur de base de données ne peut pas trouver la table "
-                                       "ou la requête source '%1'.")
-                            .arg(name));
+    throw DbError(err::SourceNotFound,
+                  QStringLiteral("Le moteur de base de données ne peut pas trouver la table "
+                                 "ou la requête source '%1'.")
+                      .arg(name));
   }
   if (type == RecordsetType::Table)
     throw DbError(err::InvalidOperation,
@@ -100,7 +102,8 @@ int Database::Execute(const QString& sql) {
   using K = SqlTranslation::Kind;
   switch (t.kind) {
     case K::Select:
-      throw DbError(3065, QStringLiteral("Impossible d'exécuter une requête Sélection."));
+      throw DbError(err::CannotExecuteSelect,
+                    QStringLiteral("Impossible d'exécuter une requête Sélection."));
     case K::SelectInto:
       m_affected = schema.selectInto(t.schema, t.table, t.sql);
       break;
@@ -202,7 +205,7 @@ void Database::ensureQueryTable() {
 void Database::CreateQueryDef(const QString& name, const QString& sql) {
   Connection& c = conn();
   if (hasQueryDef(name) || c.hasTable(name))
-    throw DbError(3012, QStringLiteral("L'objet '%1' existe déjà.").arg(name));
+    throw DbError(err::ObjectExists, QStringLiteral("L'objet '%1' existe déjà.").arg(name));
   // Checked now, so that a bad query fails at its creation as with the engine.
   const SqlTranslation t = c.translate(sql);
   c.beforeWrite();

@@ -47,6 +47,10 @@ constexpr int CannotExecuteSelect = 3065;
 constexpr int FieldTooSmall = 3163;
 constexpr int TypeConversion = 3421;
 constexpr int DivisionByZero = 11;
+constexpr int ObjectVariableNotSet = 91;
+constexpr int ObjectExists = 3012;
+constexpr int FieldInIndex = 3280;
+constexpr int PrimaryKeyExists = 3283;
 // A statement our SQL translator does not handle.
 constexpr int UnsupportedSql = 3900;
 }  // namespace err

@@ -175,7 +175,8 @@ class Dynaset final : public RecordsetImpl {
   void setBookmark(const QByteArray& b) override {
     checkOpen();
     const qint64 p = decodeBookmark(b);
-    if (p < 0 || p >= rows().size()) throw DbError(3159, QStringLiteral("Signet non valide."));
+    if (p < 0 || p >= rows().size())
+      throw DbError(err::InvalidBookmark, QStringLiteral("Signet non valide."));
     m_mode = EditMode::None;
     m_pos = static_cast<int>(p);
   }

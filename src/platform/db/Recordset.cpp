@@ -8,7 +8,8 @@ namespace tarovent::db {
 
 RecordsetImpl& Recordset::impl() const {
   if (!m_impl)
-    throw DbError(91, QStringLiteral("Variable objet non définie (jeu d'enregistrements)."));
+    throw DbError(err::ObjectVariableNotSet,
+                  QStringLiteral("Variable objet non définie (jeu d'enregistrements)."));
   m_impl->checkOpen();
   return *m_impl;
 }

@@ -14,7 +14,7 @@ QByteArray encodeBookmark(qint64 v) {
 }
 
 qint64 decodeBookmark(const QByteArray& b) {
-  if (b.size() != 8) throw DbError(3159, QStringLiteral("Signet non valide."));
+  if (b.size() != 8) throw DbError(err::InvalidBookmark, QStringLiteral("Signet non valide."));
   return qFromLittleEndian<qint64>(b.constData());
 }
 
@@ -24,7 +24,7 @@ void RecordsetImpl::noCurrentRecord() {
 
 void RecordsetImpl::checkOpen() const {
   if (m_closed || !m_c || !m_c->isOpen())
-    throw DbError(3420, QStringLiteral("Objet invalide ou n'est plus défini."));
+    throw DbError(err::ObjectClosed, QStringLiteral("Objet invalide ou n'est plus défini."));
 }
 
 QString RecordsetImpl::index() const { return {}; }
@@ -98,7 +98,8 @@ void RecordsetImpl::setValue(int i, const QVariant& v) {
                   QStringLiteral("Mise à jour sans AddNew ou Edit (champ %1).").arg(f.name));
   checkWritable(i);
   if (f.autoIncrement)
-    throw DbError(3164, QStringLiteral("Le champ '%1' ne peut pas être mis à jour.").arg(f.name));
+    throw DbError(err::FieldNotUpdatable,
+                  QStringLiteral("Le champ '%1' ne peut pas être mis à jour.").arg(f.name));
   m_buffer[i] = coerceToField(v, f);
   m_dirty[i] = true;
 }

@@ -84,7 +84,8 @@ void Schema::counterSupport(const QString& schema, const QString& table, const Q
 void Schema::createTable(const QString& schema, const QString& table,
                          const QList<FieldSpec>& fields, const QList<IndexSpec>& indexes) {
   if (table.isEmpty() || fields.isEmpty())
-    throw DbError(3284, QStringLiteral("Une table doit avoir un nom et au moins un champ."));
+    throw DbError(err::TableNeedsField,
+                  QStringLiteral("Une table doit avoir un nom et au moins un champ."));
   if (m_c.hasTable(table, schema)) throw tableExists(table);
   const IndexSpec* primary = nullptr;
   for (const auto& ix : indexes)
@@ -185,9 +186,10 @@ void Schema::dropField(const QString& schema, const QString& table, const QStrin
   for (const auto& ix : info.indexes)
     for (const auto& f : ix.fields)
       if (f.compare(field, Qt::CaseInsensitive) == 0)
-        throw DbError(3280, QStringLiteral("Impossible de supprimer le champ '%1' : il fait partie "
-                                           "de l'index '%2'.")
-                                .arg(field, ix.name));
+        throw DbError(err::FieldInIndex,
+                      QStringLiteral("Impossible de supprimer le champ '%1' : il fait partie "
+                                     "de l'index '%2'.")
+                          .arg(field, ix.name));
   const QString name = info.fields[pos].name;
   atomically([&] {
     if (info.fields[pos].autoIncrement) {
@@ -214,7 +216,8 @@ void Schema::createIndex(const QString& schema, const QString& table, const Inde
   atomically([&] {
     if (index.primary) {
       for (const auto& ix : info.indexes)
-        if (ix.primary) throw DbError(3283, QStringLiteral("La clé primaire existe déjà."));
+        if (ix.primary)
+          throw DbError(err::PrimaryKeyExists, QStringLiteral("La clé primaire existe déjà."));
       rebuild(schema, table, info.fields, &index);
     } else {
       m_c.exec(QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")

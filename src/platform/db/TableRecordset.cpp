@@ -80,7 +80,7 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
 
   void setAbsolutePosition(long p) override {
     checkOpen();
-    if (p < 0) throw DbError(3001, QStringLiteral("Argument non valide."));
+    if (p < 0) throw DbError(err::InvalidArgument, QStringLiteral("Argument non valide."));
     m_mode = EditMode::None;
     QVariantList binds;
     QString sql = keyWalkSql(selectText(), keySegments(m_order, KeyRel::AfterOrEqual, {}),
@@ -129,7 +129,8 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
     if (m_keyFieldPos.isEmpty())
       throw DbError(err::NoIndex, QStringLiteral("Opération non valide sans index en cours."));
     if (key.isEmpty() || key.size() > m_keyFieldPos.size())
-      throw DbError(3001, QStringLiteral("Argument non valide (clé de recherche)."));
+      throw DbError(err::InvalidArgument,
+                    QStringLiteral("Argument non valide (clé de recherche)."));
     m_mode = EditMode::None;
     const QString o = op.trimmed();
     KeyRel rel;
@@ -144,7 +145,8 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
     else if (o == "<")
       rel = KeyRel::Before;
     else
-      throw DbError(3001, QStringLiteral("Argument non valide (comparaison '%1').").arg(op));
+      throw DbError(err::InvalidArgument,
+                    QStringLiteral("Argument non valide (comparaison '%1').").arg(op));
     // Key fields left out count as lower than any value, as the engine has it: ">" on the
     // leading fields lands on the first record that has them, "<=" before it.
     if (key.size() < m_keyFieldPos.size()) {
