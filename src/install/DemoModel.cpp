@@ -7,6 +7,7 @@
 
 #include "DemoTables.h"
 #include "composition/LinePricing.h"
+#include "core/DocumentNames.h"
 
 namespace tarovent::install::demo {
 
@@ -417,7 +418,7 @@ class ModelBuilder {
     const Contact* contact = &c.contacts.first();
     for (const Contact& k : c.contacts)
       if (k.name == d.contact) contact = &k;
-    const QString number = quoteNumber(d.company, d.number, v.seq);
+    const QString number = core::Nom_Document(d.company, d.number, v.seq);
     QHash<QString, QString> h;
     h["NUMDEV"] = h["NUMDEV_P2"] = number;
     h["DATDEV"] = h["DATDEV_P2"] = v.date.toString("dd/MM/yyyy");
@@ -502,7 +503,7 @@ class ModelBuilder {
           v.note = QStringLiteral("Version révisée à la demande du client.");
         if (m_model.documents.size() < m_counts.documents) {
           DemoQuote q;
-          q.fileName = quoteNumber(d.company, d.number, seq);
+          q.fileName = core::Nom_Document(d.company, d.number, seq);
           q.templatePath = m_templates + type.code + ".dotx";
           q.head = head(d, v);
           q.lines = v.lines;
@@ -527,7 +528,7 @@ class ModelBuilder {
       a.number = QStringLiteral("AF%1-%2")
                      .arg(v.date.year() % 100, 2, 10, QLatin1Char('0'))
                      .arg(++count, 5, 10, QLatin1Char('0'));
-      a.quote = businessKey(d.company, d.number) +
+      a.quote = core::businessKey(d.company, d.number) +
                 QStringLiteral("/%1").arg(v.seq, 2, 10, QLatin1Char('0'));
       a.client = m_model.clients[d.client].name;
       a.type = kTypes[d.type].code;

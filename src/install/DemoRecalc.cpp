@@ -9,6 +9,7 @@
 #include "composition/NumberFormat.h"
 #include "composition/Recalculation.h"
 #include "core/Catalogue.h"
+#include "core/DocumentNames.h"
 #include "core/ProcessState.h"
 #include "platform/db/DbError.h"
 #include "platform/ooxml/OoxmlError.h"
@@ -38,10 +39,8 @@ class SilentFunnel : public ui::MessageFunnel {
 };
 
 QString documentName(const db::Recordset& version) {
-  return QStringLiteral("%1_%2.%3")
-      .arg(static_cast<int>(version.number("TDEV_NUMDOSS")), 5, 10, QLatin1Char('0'))
-      .arg(static_cast<int>(version.number("TDEV_NSEQ")), 2, 10, QLatin1Char('0'))
-      .arg(version.text("TDEV_SOC"));
+  return core::Nom_Document(version.text("TDEV_SOC"), long(version.number("TDEV_NUMDOSS")),
+                            int(version.number("TDEV_NSEQ")));
 }
 
 [[noreturn]] void refuse(const QString& text) { throw std::runtime_error(text.toStdString()); }

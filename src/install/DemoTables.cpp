@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "core/InputHelpers.h"
+
 namespace tarovent::install::demo {
 
 using templates::QuoteTemplateKind;
@@ -225,23 +227,12 @@ double classDiscount(int discountClass, int category, const QString& mode) {
                                     : base[discountClass] + category;
 }
 
-double round2(double x) { return std::floor(x * 100 + 0.5) / 100; }
+double round2(double x) { return core::Arrondi(x, 2); }
 
 QString countryLabel(const QString& code) {
   for (const auto& [c, label] : kCountries)
     if (code == QLatin1String(c)) return QString::fromUtf8(label);
   return {};
-}
-
-QString quoteNumber(const QString& company, int dossier, int version) {
-  return QStringLiteral("%1_%2.%3")
-      .arg(dossier, 5, 10, QLatin1Char('0'))
-      .arg(version, 2, 10, QLatin1Char('0'))
-      .arg(company);
-}
-
-QString businessKey(const QString& company, int dossier) {
-  return company + QStringLiteral("%1").arg(dossier, 5, 10, QLatin1Char('0'));
 }
 
 QString codeLetters(const QString& name, int count) {

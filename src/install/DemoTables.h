@@ -68,10 +68,9 @@ constexpr const char* kSecondCurrency = "Franc suisse";
 // price `mode` V (first rate) or P (second rate); class D has none, the user is asked.
 double classDiscount(int discountClass, int category, const QString& mode);
 
+// Money: the program's own rounding to the cent.
 double round2(double x);
 QString countryLabel(const QString& code);
-QString quoteNumber(const QString& company, int dossier, int version);  // 00012_00.AB
-QString businessKey(const QString& company, int dossier);               // AB00012
 // The first `count` letters of a name, upper case and without accents, for codes.
 QString codeLetters(const QString& name, int count);
 QString thousands(qint64 n);  // "12 500"

@@ -209,6 +209,8 @@ TEST_F(DemoFamily, EveryVersionHasItsPricedDocument) {
 // Demo prices are money: half a cent goes up, whatever the sign, never truncated.
 TEST(DemoPrices, RoundHalfUpToTheCent) {
   EXPECT_DOUBLE_EQ(install::demo::round2(0.125), 0.13);
+  // 1.005 is stored a hair below: the program's rounding still gives the cent above.
+  EXPECT_DOUBLE_EQ(install::demo::round2(1.005), 1.01);
   EXPECT_DOUBLE_EQ(install::demo::round2(10.994), 10.99);
   EXPECT_DOUBLE_EQ(install::demo::round2(-0.125), -0.12);
 }
