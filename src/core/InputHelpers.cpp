@@ -1,10 +1,9 @@
 #include "InputHelpers.h"
 
 #include <QRegularExpression>
-#include <cmath>
-#include <limits>
 
 #include "ProcessState.h"
+#include "platform/text/NumberMask.h"
 
 namespace tarovent::core {
 
@@ -21,21 +20,9 @@ double Valeur_Numerique(const QString& text, bool* ok) {
   return ui::numberFromText(text, ui::workstationDecimalSeparator(), ok);
 }
 
-double powerOfTen(int n) {
-  static constexpr double kExact[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                      1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                      1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-  return n >= 0 && n <= 22 ? kExact[n] : std::pow(10.0, n);
-}
+double powerOfTen(int n) { return text::powerOfTen(n); }
 
-double Arrondi(double value, int decimals) {
-  const double scale = powerOfTen(decimals);
-  // The product of a decimal value and a power of ten lands a hair below the half it stands
-  // for (1.125 x 100 = 112.49999...): nudge by a few units of the last place before flooring.
-  const double scaled = value * scale;
-  const double nudge = std::abs(scaled) * 4 * std::numeric_limits<double>::epsilon();
-  return std::floor(scaled + 0.5 + nudge) / scale;
-}
+double Arrondi(double value, int decimals) { return text::roundHalfUp(value, decimals); }
 
 namespace {
 
