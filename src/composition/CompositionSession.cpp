@@ -11,6 +11,7 @@
 #include "core/DocumentNames.h"
 #include "core/Paths.h"
 #include "core/ProcessState.h"
+#include "platform/db/Database.h"
 #include "platform/db/DbError.h"
 #include "platform/ooxml/OoxmlError.h"
 #include "ui/BusyCursor.h"
@@ -167,8 +168,8 @@ void CompositionSession::readTypeOptions(const QString& code) {
   m_type = {};
   if (code.isEmpty()) return;
   try {
-    db::Recordset t = m_state.mainDb().OpenRecordset("select * from TTYP where TTYP_CODE ='" +
-                                                     QString(code).replace('\'', "''") + "'");
+    db::Recordset t = m_state.mainDb().OpenRecordset("select * from TTYP where TTYP_CODE =" +
+                                                     db::sqlLiteral(code));
     if (t.EOF_()) return;
     for (const char* field :
          {"TTYP_DART1A", "TTYP_DART2A", "TTYP_DART1F", "TTYP_DART2F", "TTYP_DTRF1", "TTYP_DTRF2",
@@ -233,9 +234,9 @@ bool CompositionSession::close() {
     const core::QuoteContext& q = m_state.quote;
     try {
       m_state.mainDb().Execute(
-          QStringLiteral("update TDEV set TDEV_TARMAT='%1', TDEV_TARMO='%2' where TDEV_SOC='%3' "
+          QStringLiteral("update TDEV set TDEV_TARMAT=%1, TDEV_TARMO=%2 where TDEV_SOC=%3 "
                          "and TDEV_NUMDOSS=%4 and TDEV_NSEQ=%5")
-              .arg(m_tarMat, m_tarMo, QString(q.company).replace('\'', "''"))
+              .arg(db::sqlLiteral(m_tarMat), db::sqlLiteral(m_tarMo), db::sqlLiteral(q.company))
               .arg(q.dossier)
               .arg(q.sequence.toInt()));
     } catch (const db::DbError& e) {
