@@ -27,6 +27,7 @@
 #include "reports/FACPROF.h"
 #include "stock/StockWindows.h"
 #include "ui/ButtonEnterKey.h"
+#include "ui/MessageBox.h"
 #include "ui/MessageFunnel.h"
 #include "ui/OptionGroupFocus.h"
 #include "ui/QtFrench.h"

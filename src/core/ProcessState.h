@@ -112,6 +112,12 @@ class ProcessState {
   std::unique_ptr<os::PdfConverter> pdfConverter;
   // The macro button's action: runs the macros of the window given (none: no macros).
   std::function<void(QWidget* window)> runMacros;
+  // Shows the waiting message of a long operation (an empty text closes it); set by the
+  // windows, so logic run without them (tests, command line) shows nothing.
+  std::function<void(const QString& text, const QString& infos)> waitingMessage;
+  void showWaiting(const QString& text, const QString& infos = {}) {
+    if (waitingMessage) waitingMessage(text, infos);
+  }
 
   // Hand-over values between windows.
   QString compositionOrigin;           // window that started the composition in progress

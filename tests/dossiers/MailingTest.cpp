@@ -6,7 +6,7 @@
 
 #include "VersionTestSupport.h"
 #include "WindowTestSupport.h"
-#include "dossiers/DocumentPreview.h"
+#include "core/DocumentPreview.h"
 #include "dossiers/FDEV.h"
 #include "dossiers/MailList.h"
 #include "dossiers/QuoteMailing.h"
@@ -16,6 +16,7 @@
 namespace tarovent::dossiers {
 namespace {
 
+using core::DocumentPreview;
 using os::FakePdfConverter;
 
 TEST(PdfNames, ThePdfIsBesideTheDocumentAndNeverTheDocument) {

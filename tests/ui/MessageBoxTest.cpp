@@ -10,6 +10,7 @@
 
 #include "UiTestSupport.h"
 #include "ui/FormNavigation.h"
+#include "ui/MessageBox.h"
 #include "ui/MessageFunnel.h"
 #include "ui/QtFrench.h"
 
