@@ -62,7 +62,18 @@ void readClient(core::ProcessState& state, const QString& code, const QString& c
   b["ADR4"] = town;
   if (!town.isEmpty()) address << town;
   b["ADR"] = address.join(QLatin1Char('\v'));
-  b["SCOND"] = (c.text("TCLI_CondPaie") + ' ' + c.text("TCLI_ModPaie")).trimmed();
+  // The client reads the terms and the mode by their labels, not by their codes.
+  const auto label = [](const QString& code, const QStringList& codes, const QStringList& labels) {
+    const qsizetype i = codes.indexOf(code);
+    return i >= 0 && !labels.value(i).trimmed().isEmpty() ? labels.value(i) : code;
+  };
+  const QString terms =
+      label(c.text("TCLI_CondPaie"), state.conditionsPaiementCodes, state.conditionsPaiementLabels);
+  const QString mode =
+      label(c.text("TCLI_ModPaie"), state.modesReglementCodes, state.modesReglementLabels);
+  b["SCOND"] = !terms.trimmed().isEmpty() && !mode.trimmed().isEmpty()
+                   ? terms.trimmed() + QStringLiteral(" - ") + mode.trimmed()
+                   : (terms + mode).trimmed();
   if (const auto country = firstOf(db, "select TPAYS_LIBELLE from TPAYS where TPAYS_CODE=" +
                                            db::sqlLiteral(c.text("TCLI_PAYS"))))
     b["PAYS"] = country->text("TPAYS_LIBELLE");
@@ -98,6 +109,10 @@ HeadValues readHeadValues(core::ProcessState& state, const core::QuoteContext& q
   HeadValues head;
   auto& b = head.bookmarks;
   b["NUMDEV"] = b["NUMDEV_P2"] = quote.documentName;
+  // The issuing company, by its name: a family holds several.
+  if (const auto company = firstOf(state.mainDb(), "select TSOC_LIB from TSOC where TSOC_CODE=" +
+                                                       db::sqlLiteral(quote.company)))
+    b["SOCIETE"] = company->text("TSOC_LIB");
   const QString key = " where TDOS_SOC=" + db::sqlLiteral(quote.company) +
                       " and TDOS_NUMDOSS=" + QString::number(quote.dossier);
   const auto dossier = firstOf(state.mainDb(), "select * from TDOS" + key);

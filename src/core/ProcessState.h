@@ -14,6 +14,8 @@
 #include "ui/MessageFunnel.h"
 #include "ui/WindowRegistry.h"
 
+class QLockFile;
+
 namespace tarovent::word {
 class GWORD;
 }
@@ -91,6 +93,9 @@ class ProcessState {
   QString translationFolder;
   QString translationFile = QStringLiteral("BDTRAD.MDB");
   db::Database localDb;
+  // Held while this process uses the working folder's work base: a second instance on the same
+  // folder would otherwise delete it from under the first.
+  std::unique_ptr<QLockFile> workingFolderLock;
   QString upgradeLog;
 
   GeneralParameters params;

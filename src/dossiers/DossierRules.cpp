@@ -122,6 +122,8 @@ std::optional<VehicleFill> vehicleFill(db::Database& clients, const QString& reg
 }
 
 QStringList dossierDocuments(const QString& folder, const QString& company, long number) {
+  // A number beyond the names has no documents: the names found would be another dossier's.
+  if (!hasOwnName(number)) return {};
   const QString base = core::localPath(core::withSeparator(folder));
   // Nom_Document with "??" for the sequence.
   const QString pattern =

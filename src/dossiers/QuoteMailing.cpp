@@ -117,9 +117,22 @@ bool QuoteMailing::openMail(const QString& to, const QString& subject, const QSt
   mail::NewMail mail{to.trimmed(), subject, {}};
   if (!attachment.isEmpty()) mail.attachments << attachment;
   const mail::MailResult r = m_state.mail->open(mail);
-  if (r.outcome == mail::MailOutcome::Failed) {
+  // What follows is said over the window, not under the waiting message.
+  core::Afficher_Message(m_state, {});
+  if (r.outcome == mail::MailOutcome::Failed && !r.draft.isEmpty()) {
+    // No program could show it, but the mail is ready: the user sends it from his own.
+    m_state.messages().show(
+        m_state.Traduire(QStringLiteral("Aucune messagerie n'a pu être lancée sur ce poste. Le "
+                                        "mail est prêt dans le fichier :")) +
+            '\n' + r.draft + '\n' +
+            m_state.Traduire(QStringLiteral("Ouvrez-le avec votre messagerie pour l'envoyer.")),
+        ui::Icon::Information);
+  } else if (r.outcome == mail::MailOutcome::Failed) {
     QString text = m_state.Traduire(QStringLiteral("Le mail n'a pas pu être préparé."));
-    if (!r.detail.isEmpty()) text += '\n' + r.detail;
+    text += '\n' + (r.detail.isEmpty()
+                        ? m_state.Traduire(QStringLiteral("Aucune messagerie n'a pu être lancée "
+                                                          "et le brouillon n'a pas pu être écrit."))
+                        : r.detail);
     m_state.messages().show(text, ui::Icon::Warning);
     return false;
   }

@@ -34,16 +34,17 @@ QString buttonText(Answer button) {
       return QStringLiteral("OK");
     case Answer::Cancel:
       return QStringLiteral("Annuler");
+    // Access keys, so that Alt+O or Alt+N answers as in every other program of the desktop.
     case Answer::Yes:
-      return QStringLiteral("Oui");
+      return QStringLiteral("&Oui");
     case Answer::No:
-      return QStringLiteral("Non");
+      return QStringLiteral("&Non");
     case Answer::Retry:
-      return QStringLiteral("Réessayer");
+      return QStringLiteral("&Réessayer");
     case Answer::Abort:
-      return QStringLiteral("Abandonner");
+      return QStringLiteral("A&bandonner");
     case Answer::Ignore:
-      return QStringLiteral("Ignorer");
+      return QStringLiteral("&Ignorer");
   }
   return {};
 }
