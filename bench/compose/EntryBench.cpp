@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <stdexcept>
 #include <vector>
 
 #include "common/OpenFamily.h"

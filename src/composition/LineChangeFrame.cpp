@@ -1,5 +1,7 @@
 #include "composition/LineChangeFrame.h"
 
+#include <algorithm>
+
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>

@@ -1,6 +1,7 @@
 #include "FormAccessKeys.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>

@@ -165,10 +165,12 @@ TEST_F(FcompoTest, AdjustmentFrameForcesTheAmount) {
 TEST_F(FcompoTest, EveryMenuCommandRunsFromItsKey) {
   ASSERT_TRUE(open(kTwoLines));
   auto* bar = get<QMenuBar>("MNU_Composition");
-  for (QAction* menu : bar->actions())
-    for (QAction* a : menu->menu()->actions())
-      if (!a->isSeparator())
-        EXPECT_FALSE(a->shortcut().isEmpty()) << a->text().toStdString();
+  for (QAction* menu : bar->actions()) {
+    for (QAction* a : menu->menu()->actions()) {
+      if (a->isSeparator()) continue;
+      EXPECT_FALSE(a->shortcut().isEmpty()) << a->text().toStdString();
+    }
+  }
   EXPECT_EQ(get<QAction>("M_ReAjustements")->text(), "&ReAjustements");
   EXPECT_TRUE(get("TLB_MACRO"));
 
