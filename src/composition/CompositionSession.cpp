@@ -471,9 +471,10 @@ PricingContext CompositionSession::pricing() const {
   return c;
 }
 
-Cursor CompositionSession::endOfLines() const {
-  if (!m_layout) return {};
-  const std::vector<int> tables = lineTables(*m_doc, *m_layout);
+Cursor CompositionSession::endOfLines() {
+  const LocateResult located = Reperer_Tableaux(*m_doc, LocatePurpose::Recalculation);
+  if (!located.layout) return {};
+  const std::vector<int> tables = lineTables(*m_doc, *located.layout);
   if (tables.empty()) return {};
   const int table = tables.back();
   const int rows = m_doc->rowCount(table);

@@ -98,7 +98,7 @@ class CompositionSession {
   Cursor cursor() const { return m_cursor; }
   // Where the next line goes when the quote is opened: the row after the last written line of
   // the last line table (its last row when all are written); none without line table.
-  Cursor endOfLines() const;
+  Cursor endOfLines();
   // Puts the cursor on a row of a body table; false, after its message, for a row that does
   // not exist.
   bool setCursor(int table, int row);

@@ -426,8 +426,10 @@ void FCOMPO::buildView() {
   m_session->setChangeListener(&m_view->model());
   connect(m_view, &QuoteView::cursorChanged, this, [this](const TableCursor& c) {
     if (c.isValid()) m_session->setCursor(c.table, c.row);
-    m_place->setText(c.isValid() ? QStringLiteral("Tableau %1, ligne %2").arg(c.table).arg(c.row)
-                                 : QString());
+    // The status bar comes after the view: at opening there is no place to show yet.
+    if (m_place)
+      m_place->setText(c.isValid() ? QStringLiteral("Tableau %1, ligne %2").arg(c.table).arg(c.row)
+                                   : QString());
   });
   connect(m_view, &QuoteView::lineActivated, this, [this] { m_entry->takeFocus(); });
   m_view->grid().installEventFilter(this);

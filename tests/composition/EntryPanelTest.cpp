@@ -118,7 +118,7 @@ TEST_F(EntryPanelTest, ALineIsComposedFromTheKeyboard) {
   EXPECT_EQ(focused(), "Cmd_Inserer");
   press(Qt::Key_Return);
   EXPECT_EQ(written, 2);
-  EXPECT_EQ(cell(*m_session, 2, 1) + " " + cell(*m_session, 2, 3), "TOLE 3");
+  EXPECT_EQ(cell(*m_session, 2, 1) + " " + cell(*m_session, 2, 3), "TOLE 3,000");
 
   press(Qt::Key_Escape);
   EXPECT_EQ(left, 1);

@@ -104,7 +104,7 @@ TEST_F(DossierRules, ClientSearchTakesTheCodeThenTheName) {
       {"SC", "SCIE"},      // a code beginning so
       {"Morvan", "MENU"},  // no code: the name holding it
       {"dupont", "DUP"},   // a name, whatever its case
-      {"B", "DUP"},        // no code, no name holding it: the first code after
+      {"B", "C1"},         // no code, no name holding it: the first code after
       {"ZZ", "SCIE"},      // past every code: the last client
   };
   for (const auto& c : cases) {
