@@ -257,6 +257,7 @@ TEST_F(LineEntryTest, AddingAtTheEndListsOptionsAndIgnoresEmptyLines) {
     e.setText("CTX_CODART", c.code);
     e.setText("CTX_TYPE", c.type);
     e.setText("CTX_TPRO_LIB", c.designation);
+    e.setText("CTX_QTE", "1");
     m_messages.clear();
     EXPECT_FALSE(e.append());
     EXPECT_EQ(m_messages.texts().join('|'), c.message);
