@@ -136,7 +136,9 @@ bool runLine(composition::CompositionSession& s, composition::LineEntry& entry,
     const QString value = rest.mid(words[0].size()).trimmed();
     if (!entry.setText(words[0], value))
       return refuse(QStringLiteral("champ inconnu : ") + words[0]);
-    return entry.leave(words[0]) != composition::LeaveOutcome::NotFound;
+    const composition::LeaveOutcome left = entry.leave(words[0]);
+    return left != composition::LeaveOutcome::NotFound &&
+           left != composition::LeaveOutcome::Refused;
   }
   if (verb == "insert") return entry.insert();
   if (verb == "append") return entry.append();
