@@ -33,6 +33,7 @@ FPRO::FPRO(core::ProcessState& state, QWidget* parent)
   price->setObjectName("FPRO_PU");
   price->setMessages(&state.messages());
   price->setDataSource(m_data, "TPRO_PU");
+  price->setShownDecimals(2);
   price->setMaximumWidth(140);
 
   auto* grid = new QTableView(this);

@@ -256,6 +256,7 @@ VersionFrame::VersionFrame(core::ProcessState& state, QWidget* parent)
   d->reminder = box(new ui::BoundLineEdit, "FDEV_DATREL", "TDEV_DATREL", 110);
   d->reminder->setToolTip(QStringLiteral("Date de relance du devis (vide : aucune)"));
   d->amount = number("FDEV_MONTANT", "TDEV_MONTANT", 130);
+  d->amount->setShownDecimals(2);
   d->time = number("FDEV_TEMPS", "TDEV_TEMPS", 80);
   d->vat = number("CTX_TXTVA", "TDEV_TXTVA", 70);
   d->note = new ui::BoundTextEdit(d->versions);
