@@ -752,13 +752,22 @@ void FCLIDEV::mailTo(const QLineEdit* address) {
   core::openNewMail(m_state, mail::NewMail{to, QString(), {}});
 }
 
-void FCLIDEV::quit() {
+void FCLIDEV::dropBlankAddition() {
   if (currentCode().isEmpty() && m_data->EditMode() == db::EditMode::Add) {
     m_data->CancelUpdate();
     cancelContact();
     for (auto* b : m_data->boundControls()) b->setDataChanged(false);
   }
+}
+
+void FCLIDEV::quit() {
+  dropBlankAddition();
   m_recordButtons->quit();
+}
+
+bool FCLIDEV::mayClose() {
+  dropBlankAddition();
+  return RecordWindow::mayClose();
 }
 
 void FCLIDEV::escape() {

@@ -373,7 +373,25 @@ void MainMenu::changeEvent(QEvent* e) {
 }
 
 void MainMenu::closeEvent(QCloseEvent* e) {
-  m_area->closeAllSubWindows();
+  // Each window may still hold unsaved work: it is asked in turn, shown while it asks, and the
+  // first one kept open stops the program from ending.
+  const QList<QMdiSubWindow*> subs = m_area->subWindowList(QMdiArea::StackingOrder);
+  for (auto it = subs.crbegin(); it != subs.crend(); ++it) {
+    QMdiSubWindow* sub = *it;
+    if (sub != m_home) m_area->setActiveSubWindow(sub);
+    if (!sub->close()) {
+      e->ignore();
+      return;
+    }
+  }
+  // Windows of their own (modal record windows, help) are asked as well.
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (w == this || !w->isVisible() || qobject_cast<QMenu*>(w)) continue;
+    if (!w->close()) {
+      e->ignore();
+      return;
+    }
+  }
   m_s.wordInterface.reset();
   QMainWindow::closeEvent(e);
   qApp->quit();

@@ -152,8 +152,10 @@ bool RecordWindow::closeWindow() {
   return close();
 }
 
+bool RecordWindow::mayClose() { return !m_recordButtons || m_recordButtons->mayClose(); }
+
 void RecordWindow::closeEvent(QCloseEvent* e) {
-  if (m_recordButtons && !m_recordButtons->mayLeave()) {
+  if (!mayClose()) {
     e->ignore();
     return;
   }

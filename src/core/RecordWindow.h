@@ -31,6 +31,10 @@ class RecordWindow : public QWidget {
 
   // Closes the window (its sub-window in the work area); false when refused.
   bool closeWindow();
+  // Whether the window may close now, closed by other means than its quit command (the close
+  // box, Alt+F4, the program quitting): unsaved changes are saved, dropped or kept as the user
+  // answers; false keeps the window open.
+  virtual bool mayClose();
 
  protected:
   QPushButton* button(const QString& name, const QString& caption);

@@ -77,6 +77,8 @@ class FDEV : public core::RecordWindow {
   bool holdsPriceControl() const { return m_ctrlPrix.isOpen(); }
   VersionFrame* versionFrame() const { return m_versions; }
   DossierKey currentDossier();
+  // Closing with a pending dossier or version asks whether to save both.
+  bool mayClose() override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -14,6 +14,7 @@
 #include "ui/DataControl.h"
 #include "ui/DbErrorMessage.h"
 #include "ui/FormNavigation.h"
+#include "ui/RecordButtons.h"
 
 namespace tarovent::dossiers {
 
@@ -114,6 +115,25 @@ bool FDEV::saveDossier() {
   else
     m_list->setFocus(Qt::OtherFocusReason);
   return true;
+}
+
+bool FDEV::mayClose() {
+  const auto pending = [this] {
+    return m_adding || ui::hasPendingChanges(this) || m_versions->hasPendingVersion();
+  };
+  if (!pending()) return true;
+  return ui::askBeforeLeaving(
+      m_state.messages(), QString::fromUtf8(ui::kSaveQuestion),
+      [this, pending] {
+        if ((m_adding || m_data->hasChanges()) && !saveDossier()) return false;
+        if (m_versions->hasPendingVersion() && !m_versions->saveVersion()) return false;
+        return !pending();
+      },
+      [this] {
+        m_versions->cancelVersion();
+        cancelDossier();
+        return true;
+      });
 }
 
 void FDEV::findDossier(const QString& company, long number) {

@@ -350,7 +350,7 @@ void FMACRO::quit() {
 }
 
 void FMACRO::closeEvent(QCloseEvent* e) {
-  if (!m_closing && m_records->refuseWhilePending()) {
+  if (!m_closing && !m_records->mayClose()) {
     e->ignore();
     return;
   }
