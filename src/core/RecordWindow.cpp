@@ -3,6 +3,7 @@
 #include <QBoxLayout>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QShortcut>
@@ -95,6 +96,17 @@ ui::RecordButtons* RecordWindow::recordButtons(ui::DataControl* data,
       m_addButton->setFocus(Qt::OtherFocusReason);
   });
   return records;
+}
+
+void RecordWindow::lockSavedCode(QLineEdit* code) {
+  const auto follow = [this, code] {
+    code->setReadOnly(!m_data || m_data->EditMode() != db::EditMode::Add);
+  };
+  connect(m_data, &ui::DataControl::repositioned, code, follow);
+  for (auto signal : {&ui::RecordButtons::added, &ui::RecordButtons::saved,
+                      &ui::RecordButtons::cancelled, &ui::RecordButtons::removed})
+    connect(m_recordButtons, signal, code, follow);
+  follow();
 }
 
 void RecordWindow::recordSaved(bool wasNew) {

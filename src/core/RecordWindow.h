@@ -6,6 +6,7 @@
 #include "ui/ButtonRow.h"
 
 class QLabel;
+class QLineEdit;
 class QLayout;
 class QPushButton;
 
@@ -57,6 +58,9 @@ class RecordWindow : public QWidget {
   // deleted the add button takes the focus.
   ui::RecordButtons* recordButtons(ui::DataControl* data, const ui::RecordButtonSet& set,
                                    QWidget* firstField);
+  // The code box of the record takes typing only while a new record is entered: a saved
+  // record keeps its code, which the rows of other tables refer to.
+  void lockSavedCode(QLineEdit* code);
   // After a save: the add button after a new record, else the first field.
   virtual void recordSaved(bool wasNew);
   // Once the controls exist: their keys, the macro button, the translation of the window and

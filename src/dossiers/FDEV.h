@@ -96,8 +96,12 @@ class FDEV : public core::RecordWindow {
   void buildDuplication();
   void openSources();
   void fillPickers();
+  // The quote types offered: the active ones while a new dossier is entered, else every one.
+  void offerTypes(bool activeOnly);
 
   db::Database& clientsDb();
+  // The client table as the dossier list's SQL names it.
+  QString clientsTable() const;
   void dossierShown();
   void clearClient(bool contactToo);
   bool loadClient(const QString& code, bool reportMissing);

@@ -257,9 +257,7 @@ void FDEV::fillPickers() {
   try {
     m_company->setRowSource(m_state.mainDb(),
                             "select TSOC_CODE, TSOC_LIB from TSOC order by TSOC_CODE");
-    m_type->setRowSource(m_state.mainDb(),
-                         "select TTYP_CODE, TTYP_LIB from TTYP order by "
-                         "TTYP_Desactive DESC, TTYP_LIB");
+    offerTypes(false);
     db::Recordset types = m_state.mainDb().OpenRecordset(
         dossierSql::quoteTypes(), db::RecordsetType::Snapshot, db::rsopt::ReadOnly);
     for (; !types.EOF_(); types.MoveNext())
@@ -268,6 +266,14 @@ void FDEV::fillPickers() {
     ui::showDbError(m, e, kErrors);
   }
   m_data->showRecord();
+}
+
+void FDEV::offerTypes(bool activeOnly) {
+  m_type->setRowSource(m_state.mainDb(), activeOnly
+                                             ? "select TTYP_CODE, TTYP_LIB from TTYP where "
+                                               "TTYP_Desactive=false order by TTYP_LIB"
+                                             : "select TTYP_CODE, TTYP_LIB from TTYP order by "
+                                               "TTYP_Desactive DESC, TTYP_LIB");
 }
 
 void FDEV::representativeChanged() {

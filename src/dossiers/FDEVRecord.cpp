@@ -44,6 +44,7 @@ void FDEV::newDossier() {
     m_company->setRowSource(m_state.mainDb(),
                             "select TSOC_CODE, TSOC_LIB from TSOC where "
                             "TSOC_Desactive=false order by TSOC_CODE");
+    offerTypes(true);
     m_company->setCurrentIndex(-1);
     const QString company = m_state.config.defaultCompany;
     if (!company.isEmpty()) m_company->setCode(company);
@@ -100,6 +101,7 @@ bool FDEV::saveDossier() {
     m_data->CancelUpdate();
     m_company->setRowSource(m_state.mainDb(),
                             "select TSOC_CODE, TSOC_LIB from TSOC order by TSOC_CODE");
+    offerTypes(false);
     m_repositioning = true;
     m_data->Refresh();
     findDossier(r.company, r.number);
@@ -155,6 +157,7 @@ void FDEV::cancelDossier() {
       m_adding = false;
       m_company->setRowSource(m_state.mainDb(),
                               "select TSOC_CODE, TSOC_LIB from TSOC order by TSOC_CODE");
+      offerTypes(false);
     }
     m_data->CancelUpdate();
     for (auto* b : m_data->boundControls()) b->setDataChanged(false);

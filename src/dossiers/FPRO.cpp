@@ -74,6 +74,7 @@ FPRO::FPRO(core::ProcessState& state, QWidget* parent)
   set.refresh = refresh;
   set.quit = quit;
   ui::RecordButtons* records = recordButtons(m_data, set, m_code);
+  lockSavedCode(m_code);
   records->setDeleteQuestion(QStringLiteral("Confirmer la suppression"));
   records->setSaveCheck([this] { return codeGiven(); });
   connect(records, &ui::RecordButtons::added, this, [this] { m_adding = true; });

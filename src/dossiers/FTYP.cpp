@@ -125,6 +125,7 @@ FTYP::FTYP(core::ProcessState& state, QWidget* parent)
   set.refresh = refresh;
   set.quit = quit;
   ui::RecordButtons* records = recordButtons(m_data, set, m_code);
+  lockSavedCode(m_code);
   records->setSaveCheck([this] { return checkBeforeSave(); });
   connect(records, &ui::RecordButtons::added, this, &FTYP::added);
   connect(records, &ui::RecordButtons::cancelled, this, [this] { m_adding = false; });

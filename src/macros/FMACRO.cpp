@@ -260,12 +260,14 @@ void FMACRO::add() {
   }
   m_adding = true;
   setLocked(false);
+  m_name->setReadOnly(false);
   m_name->setFocus(Qt::OtherFocusReason);
 }
 
 void FMACRO::edit() {
   if (m_data->Recordset().BOF() || m_data->Recordset().EOF_()) return;
   setLocked(false);
+  m_name->setReadOnly(true);  // the name is the macro's key
   m_detail->setFocus(Qt::OtherFocusReason);
 }
 
