@@ -177,7 +177,7 @@ void FDEV::deleteDossier() {
     if (!m_adding) m_add->setFocus(Qt::OtherFocusReason);
     return;
   }
-  if (m.ask(m.tr(QStringLiteral("Confirmer la suppression du dossier")), ui::Buttons::YesNo) !=
+  if (m.ask(m.tr(QStringLiteral("Confirmer la suppression du dossier")), ui::Buttons::YesNo, 2) !=
       ui::Answer::Yes) {
     m_company->setFocus(Qt::OtherFocusReason);
     return;
@@ -186,7 +186,7 @@ void FDEV::deleteDossier() {
       dossierDocuments(m_state.base(core::entry::Main).folder, key.company, key.number);
   if (!documents.isEmpty()) {
     if (m.ask(m.tr(QStringLiteral("Les textes des devis de ce dossier vont être supprimés")),
-              ui::Buttons::YesNo) != ui::Answer::Yes)
+              ui::Buttons::YesNo, 2) != ui::Answer::Yes)
       return;
     for (const QString& file : documents) QFile::remove(file);
   }

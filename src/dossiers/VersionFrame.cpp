@@ -16,6 +16,7 @@
 #include "CompositionStart.h"
 #include "DocumentNames.h"
 #include "WriteTransaction.h"
+#include "core/CalendarDialog.h"
 #include "core/GridQuery.h"
 #include "core/ProcessState.h"
 #include "platform/db/DbError.h"
@@ -365,8 +366,10 @@ VersionFrame::VersionFrame(core::ProcessState& state, QWidget* parent)
   for (qsizetype i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 
   d->date->installEventFilter(this);
-  for (ui::BoundLineEdit* dateBox : {d->date, d->reminder})
+  for (ui::BoundLineEdit* dateBox : {d->date, d->reminder}) {
     connect(dateBox, &QLineEdit::editingFinished, this, [this, dateBox] { d->checkDate(dateBox); });
+    core::attachCalendar(d->state, dateBox);
+  }
   connect(d->amount, &QLineEdit::textChanged, this, [this] { d->showCurrency(); });
   connect(d->data, &ui::DataControl::repositioned, this, [this] { d->showVersion(); });
   connect(d->mailPdf, &QPushButton::clicked, this, &VersionFrame::pdfOptionsRequested);
@@ -516,7 +519,7 @@ void VersionFrame::deleteVersion() {
     m.beep();
     return;
   }
-  if (m.ask(m.tr(QStringLiteral("Confirmer la suppression du devis")), ui::Buttons::YesNo) !=
+  if (m.ask(m.tr(QStringLiteral("Confirmer la suppression du devis")), ui::Buttons::YesNo, 2) !=
       ui::Answer::Yes) {
     d->focus(d->date);
     return;
@@ -536,7 +539,7 @@ void VersionFrame::deleteVersion() {
   const QString path = d->rules.documentPath(d->dossier, currentSequence());
   const bool withDocument = QFileInfo(path).isFile();
   if (withDocument && m.ask(m.tr(QStringLiteral("Le texte du devis va être supprimé")),
-                            ui::Buttons::YesNo) != ui::Answer::Yes) {
+                            ui::Buttons::YesNo, 2) != ui::Answer::Yes) {
     d->focus(d->date);
     return;
   }
