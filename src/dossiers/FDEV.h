@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QSet>
-#include <QStyledItemDelegate>
 
 #include "CustomFields.h"
 #include "DossierRules.h"
@@ -32,22 +31,6 @@ namespace tarovent::dossiers {
 class CustomFieldsPanel;
 class DuplicationPanel;
 class FdevMailing;
-
-// The Date and client-name cells of the dossier list, computed when a row is drawn.
-class DossierListDelegate : public QStyledItemDelegate {
-  Q_OBJECT
- public:
-  DossierListDelegate(DossierRowCells& cells, int dateColumn, int nameColumn, QObject* parent);
-  // What the cell shows.
-  QString cellText(const QModelIndex& index) const;
-
- protected:
-  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
-
- private:
-  DossierRowCells& m_cells;
-  int m_dateColumn, m_nameColumn;
-};
 
 // The dossier workspace: the dossier list, the dossier form with its client, contact, sales
 // representative, quote type and vehicle, the commands on dossiers, and the version frame of
