@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QMap>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -111,6 +112,7 @@ QToolButton* MainMenu::pictureButton(const QString& name, const QString& tip,
   b->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
   b->setFixedSize(150, 34);
   b->hide();
+  b->setProperty("opens", window);
   connect(b, &QToolButton::clicked, this, [this, window] {
     if (auto* a = menuEntry(window)) {
       a->trigger();
@@ -214,6 +216,21 @@ QWidget* MainMenu::activeForm() const {
   QMdiSubWindow* sub = m_area->activeSubWindow();
   if (sub && sub != m_home && sub->widget()) return sub->widget();
   return const_cast<MainMenu*>(this);
+}
+
+QList<std::pair<QString, QString>> MainMenu::windowCaptions() const {
+  QMap<QString, std::pair<QString, QString>> byCaption;
+  const auto take = [&](QString caption, const QString& window) {
+    caption.remove('&');
+    if (window.isEmpty() || !m_s.windows.has(window)) return;
+    for (const auto& known : std::as_const(byCaption))
+      if (known.second.compare(window, Qt::CaseInsensitive) == 0) return;
+    byCaption.insert(caption.toUpper(), {caption, window});
+  };
+  for (auto it = m_entryWindow.cbegin(); it != m_entryWindow.cend(); ++it)
+    if (const QAction* a = m_entries.value(it.key())) take(a->text(), it.value());
+  for (const QToolButton* b : m_pictureButtons) take(b->toolTip(), b->property("opens").toString());
+  return byCaption.values();
 }
 
 void MainMenu::setHelpHandler(std::function<void(int)> help) {
