@@ -54,6 +54,7 @@ ui::ButtonRow RecordWindow::buttonRow(Qt::Orientation orientation,
 QLabel* RecordWindow::label(const QString& caption, QWidget* buddy) {
   auto* l = new QLabel(caption, this);
   l->setBuddy(buddy);
+  l->setMinimumWidth(l->sizeHint().width());  // a caption is read whole, never cut
   return l;
 }
 
