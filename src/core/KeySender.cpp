@@ -21,10 +21,15 @@ namespace tarovent::core {
 
 namespace {
 
-void send(const KeyStroke& k) {
+// Sends one key; `lastWindow` is where the keys went before, kept for the moment a closed dialog
+// has not given the focus back yet.
+void send(const KeyStroke& k, QPointer<QWidget>& lastWindow) {
   // The focus may move with each key (Tab): look for the target every time.
   QPointer<QWidget> target = keyTarget();
+  if (!target && lastWindow)
+    target = lastWindow->focusWidget() ? lastWindow->focusWidget() : lastWindow.data();
   if (!target) return;
+  if (!QApplication::activeModalWidget()) lastWindow = target->window();
   QKeyEvent press(QEvent::KeyPress, k.key, k.modifiers, k.text);
   if (qt_sendShortcutOverrideEvent(target, press.timestamp(), k.key, k.modifiers, k.text, false, 1))
     return;
@@ -37,6 +42,7 @@ void send(const KeyStroke& k) {
 struct Delivery {
   QList<KeyStroke> strokes;
   qsizetype next = 0;
+  QPointer<QWidget> lastWindow;
 };
 
 void run(const std::shared_ptr<Delivery>& d);
@@ -72,7 +78,7 @@ void run(const std::shared_ptr<Delivery>& d) {
   while (d->next < d->strokes.size() && QApplication::activeModalWidget() == modal) {
     const KeyStroke k = d->strokes.at(d->next++);
     DialogWatch watch(d);
-    send(k);
+    send(k, d->lastWindow);
   }
 }
 
