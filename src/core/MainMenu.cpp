@@ -75,6 +75,9 @@ MainMenu::MainMenu(ProcessState& state, QWidget* parent) : QMainWindow(parent), 
   m_area = new QMdiArea(central);
   m_area->setObjectName("Zone_Travail");
   m_area->setViewMode(QMdiArea::SubWindowView);
+  // A window that closes gives the work area back to the one used before it (the one that
+  // opened it), not to the first one opened, which is the home page covering every other.
+  m_area->setActivationOrder(QMdiArea::ActivationHistoryOrder);
   v->addWidget(m_area, 1);
   setCentralWidget(central);
   buildMenus();

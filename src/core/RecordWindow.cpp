@@ -2,11 +2,11 @@
 
 #include <QBoxLayout>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
-#include <QShortcut>
 
 #include "core/MacroButton.h"
 #include "core/MainMenu.h"
@@ -26,9 +26,6 @@ RecordWindow::RecordWindow(ProcessState& state, const QString& name, const QStri
   setObjectName(name);
   setWindowTitle(caption);
   setProperty("helpContext", helpContext);
-  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-  escape->setContext(Qt::WidgetWithChildrenShortcut);
-  connect(escape, &QShortcut::activated, this, &RecordWindow::escape);
 }
 
 RecordWindow::~RecordWindow() {
@@ -154,6 +151,30 @@ void RecordWindow::switchMenuButton(bool on) {
     menu->Allumer_Menu(m_menuButton);
   else
     menu->Eteindre_Menu(m_menuButton);
+}
+
+void RecordWindow::keyPressEvent(QKeyEvent* e) {
+  // Esc that no control used. A shortcut would also hear the Esc that closes a drop-down list,
+  // whose key stays with the list.
+  if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+    escape();
+    return;
+  }
+  QWidget::keyPressEvent(e);
+}
+
+bool RecordWindow::event(QEvent* e) {
+  // Back in front (another window that had switched its menu button on has closed, say): the
+  // button that leads here stays off while the window is open.
+  if (e->type() == QEvent::ParentChange)
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+      connect(sub, &QMdiSubWindow::aboutToActivate, this, &RecordWindow::cameToFront,
+              Qt::UniqueConnection);
+  return QWidget::event(e);
+}
+
+void RecordWindow::cameToFront() {
+  if (!m_menuButton.isEmpty()) switchMenuButton(false);
 }
 
 void RecordWindow::escape() {

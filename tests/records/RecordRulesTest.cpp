@@ -2,7 +2,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QHeaderView>
 #include <QLabel>
+#include <QTableView>
 #include <QTimer>
 
 #include "RecordKeys.h"
@@ -223,6 +225,41 @@ TEST_F(RecordRules, F4OpensTheCalendarOnTheVersionDates) {
     EXPECT_FALSE(date->text().isEmpty()) << box;
   }
   EXPECT_EQ(shown, 2);
+}
+
+// Regression: the deletion questions of the workspace chose Oui on Enter.
+TEST_F(RecordRules, DeletionQuestionsDefaultToNo) {
+  QWidget* window = open("M_DEVI_DEVIS");
+  ASSERT_TRUE(window);
+  for (const char* command : {"Cmd_DevDelete", "Cmd_DOSSDelete"}) {
+    m_messages.clear();
+    m_messages.script({Answer::No});
+    child<QAbstractButton>(window, command)->click();
+    ASSERT_FALSE(m_messages.entries().isEmpty()) << command;
+    EXPECT_EQ(m_messages.entries().at(0).defaultButton, 2) << command;
+  }
+}
+
+// Regression: Esc closing a drop-down list also tried to leave the window ("Enregistrez ou
+// annulez d'abord votre saisie").
+TEST_F(RecordRules, EscInADropDownClosesOnlyTheList) {
+  QWidget* window = open("M_DEVI_DEVIS");
+  ASSERT_TRUE(window);
+  child<QLineEdit>(window, "FDOS_RESUME")->setFocus();
+  retype("Véranda");  // pending: leaving the window would be refused
+  auto* types = child<QComboBox>(window, "DBC_TYP");
+  types->setFocus();
+  types->showPopup();
+  QApplication::processEvents();
+  QWidget* popup = QApplication::activePopupWidget();
+  ASSERT_TRUE(popup);
+  pressKey(popup->focusWidget() ? popup->focusWidget() : popup, Qt::Key_Escape);
+  QApplication::processEvents();
+  EXPECT_TRUE(m_messages.entries().isEmpty()) << said().toStdString();
+  // Esc in the window itself still asks to leave it.
+  child<QLineEdit>(window, "FDOS_RESUME")->setFocus();
+  key(Qt::Key_Escape);
+  EXPECT_EQ(said(), "Enregistrez ou annulez d'abord votre saisie");
 }
 
 // Regression: captions were cut at 1280 x 800 ("ate souhaité", "érat").
