@@ -269,6 +269,17 @@ TEST_F(RecordRules, CaptionsAreShownWhole) {
     QWidget* window = open(entry);
     ASSERT_TRUE(window);
     QApplication::processEvents();
+    for (QTableView* grid : window->findChildren<QTableView*>()) {
+      QHeaderView* header = grid->horizontalHeader();
+      if (!grid->isVisible() || !header->isVisible()) continue;
+      for (int c = 0; c < header->count(); ++c) {
+        if (header->isSectionHidden(c) || header->sectionResizeMode(c) == QHeaderView::Stretch)
+          continue;
+        EXPECT_GE(header->sectionSize(c), header->sectionSizeHint(c))
+            << entry << ' '
+            << grid->model()->headerData(c, Qt::Horizontal).toString().toStdString();
+      }
+    }
     for (QLabel* label : window->findChildren<QLabel*>()) {
       if (!label->isVisible() || label->text().isEmpty() || label->wordWrap()) continue;
       EXPECT_GE(label->width(), label->sizeHint().width())
