@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "KeyNotation.h"
+#include "ProcessState.h"
 
 // Qt's own entry for keys that do not come from the window system (its test library uses it):
 // it offers the key to shortcuts, access keys and menu mnemonics first, as a typed key is.
@@ -126,6 +127,10 @@ int Touche_Navigation(int keyCode) {
     default:
       return keyCode;
   }
+}
+
+void Touche_Word_Rapide(ProcessState& state) {
+  if (state.params.wordRapide) Envoyer_Touches(QStringLiteral("{F10}"), true);
 }
 
 }  // namespace tarovent::core
