@@ -118,7 +118,7 @@ bool QuoteMailing::openMail(const QString& to, const QString& subject, const QSt
   if (!attachment.isEmpty()) mail.attachments << attachment;
   const mail::MailResult r = m_state.mail->open(mail);
   // What follows is said over the window, not under the waiting message.
-  core::Afficher_Message(m_state, {});
+  m_state.showWaiting({});
   if (r.outcome == mail::MailOutcome::Failed && !r.draft.isEmpty()) {
     // No program could show it, but the mail is ready: the user sends it from his own.
     m_state.messages().show(
