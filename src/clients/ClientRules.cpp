@@ -114,4 +114,12 @@ QString visitsSql(const QString& clientCode, VisitFilter filter) {
   return sql + "ORDER BY TVIS_DatePrev DESC;";
 }
 
+long dossierCount(db::Database& main, const QString& clientCode) {
+  db::Recordset rs =
+      main.OpenRecordset(QStringLiteral("SELECT Count(*) AS NB FROM TDOS WHERE TDOS_CLIENT = %1")
+                             .arg(db::sqlLiteral(clientCode)),
+                         db::RecordsetType::Snapshot, db::rsopt::ReadOnly);
+  return rs.EOF_() ? 0 : long(rs.number(QStringLiteral("NB")));
+}
+
 }  // namespace tarovent::clients

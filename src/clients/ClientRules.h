@@ -42,6 +42,9 @@ std::optional<Contact> tidyContacts(db::Database& db, const QString& clientCode)
 QString clientWithSameTelephone(db::Database& db, const QString& telephone,
                                 const QString& clientCode);
 
+// How many dossiers of the main database are made out to the client. Throws db::DbError.
+long dossierCount(db::Database& main, const QString& clientCode);
+
 // The criteria that puts the client list on the first code at or after the typed text.
 QString quickSearchCriteria(const QString& typed);
 // Criteria that finds one client by its code.

@@ -68,6 +68,7 @@ FCAT::FCAT(core::ProcessState& state, QWidget* parent)
   set.remove = remove;
   set.quit = quit;
   ui::RecordButtons* records = recordButtons(data, set, m_code);
+  lockSavedCode(m_code);
   records->setDeleteQuestion(QStringLiteral("Confirmer la suppression"));
   records->setSaveCheck([this] { return codeGiven(); });
   finishSetup(data);

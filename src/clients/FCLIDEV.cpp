@@ -115,6 +115,7 @@ FCLIDEV::FCLIDEV(core::ProcessState& state, QWidget* parent)
   m_memo->hide();
 
   auto* records = recordButtons(m_data, row.set, m_code);
+  lockSavedCode(m_code);
   records->setDeleteQuestion(QStringLiteral("Confirmer la suppression"));
   records->setSaveCheck([this] { return readyToSave(); });
   records->setDeleteCheck([this] { return deletable(); });
@@ -631,11 +632,28 @@ void FCLIDEV::cancelContact() {
 }
 
 bool FCLIDEV::deletable() {
-  if (!m_valid->isChecked()) return true;
   auto& m = m_state.messages();
-  m.beep();
-  m.show(m.tr(QStringLiteral("Ce client a été validé. Suppression impossible.")),
-         ui::Icon::Warning);
+  if (m_valid->isChecked()) {
+    m.beep();
+    m.show(m.tr(QStringLiteral("Ce client a été validé. Suppression impossible.")),
+           ui::Icon::Warning);
+    return false;
+  }
+  if (!m_state.mainDb().isOpen()) return true;  // no dossier to keep
+  try {
+    const QString code = currentCode();
+    const long dossiers = dossierCount(m_state.mainDb(), code);
+    if (dossiers == 0) return true;
+    const QString question =
+        m.tr(QStringLiteral("Le client ")) + code + m.tr(QStringLiteral(" a ")) +
+        QString::number(dossiers) +
+        m.tr(QStringLiteral(" dossier(s), qui garderont son code sans sa fiche.\n"
+                            "Supprimer le client quand même ?"));
+    if (m.ask(question, ui::Buttons::YesNo, 2, ui::Icon::Warning) == ui::Answer::Yes) return true;
+  } catch (const db::DbError& e) {
+    ui::showDbError(m, e, kClientErrors);
+  }
+  m_code->setFocus(Qt::OtherFocusReason);
   return false;
 }
 
@@ -752,13 +770,22 @@ void FCLIDEV::mailTo(const QLineEdit* address) {
   core::openNewMail(m_state, mail::NewMail{to, QString(), {}});
 }
 
-void FCLIDEV::quit() {
+void FCLIDEV::dropBlankAddition() {
   if (currentCode().isEmpty() && m_data->EditMode() == db::EditMode::Add) {
     m_data->CancelUpdate();
     cancelContact();
     for (auto* b : m_data->boundControls()) b->setDataChanged(false);
   }
+}
+
+void FCLIDEV::quit() {
+  dropBlankAddition();
   m_recordButtons->quit();
+}
+
+bool FCLIDEV::mayClose() {
+  dropBlankAddition();
+  return RecordWindow::mayClose();
 }
 
 void FCLIDEV::escape() {

@@ -28,6 +28,7 @@ class FCLIDEV : public core::RecordWindow {
 
  protected:
   void escape() override;
+  bool mayClose() override;
   void recordSaved(bool wasNew) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -60,6 +61,8 @@ class FCLIDEV : public core::RecordWindow {
   void cancelContact();
   void mailTo(const QLineEdit* address);
   void quit();
+  // A client being added whose code is still blank has nothing worth keeping: dropped.
+  void dropBlankAddition();
 
   ui::DataControl* m_data = nullptr;
   ui::DataControl* m_contacts = nullptr;

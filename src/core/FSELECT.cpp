@@ -15,7 +15,10 @@ FSELECT::FSELECT(const GridContext& context)
     : GridDialog(context, QStringLiteral("FSELECT"), QStringLiteral("Sélection sur [")) {
   m_operator = new QComboBox(this);
   m_operator->setObjectName("DBC3_SELECTION");
-  m_operator->addItems(selectionOperators());
+  // Each operator shown in words a user reads; the item's data is the operator itself.
+  for (const QString& op : selectionOperators())
+    m_operator->addItem(op == QLatin1String("Instr") ? translate(QStringLiteral("contient")) : op,
+                        op);
   m_value = new QLineEdit(this);
   m_value->setObjectName("CTX3_SELECTION");
   m_value->setMinimumWidth(260);
@@ -34,8 +37,8 @@ FSELECT::FSELECT(const GridContext& context)
 }
 
 void FSELECT::go() {
-  const GridCondition condition = selectionCondition(m_context.field, m_context.kind,
-                                                     m_operator->currentText(), m_value->text());
+  const GridCondition condition = selectionCondition(
+      m_context.field, m_context.kind, m_operator->currentData().toString(), m_value->text());
   if (!condition.ok()) {
     message(condition.error);
     retype(m_value);

@@ -82,6 +82,13 @@ QString writeGridWorkbook(const db::Recordset& source, const QList<ExportColumn>
       if (rs.isOpen() && !(rs.BOF() && rs.EOF_())) rs.MoveFirst();
       for (; rs.isOpen() && !rs.EOF_(); rs.MoveNext(), ++row) {
         for (int c = 0; c < columns.size(); ++c) {
+          if (fieldOf[c] < 0 && columns[c].compute) {
+            const QByteArray text =
+                columns[c].compute([&rs](const QString& f) { return rs.value(f); }).toUtf8();
+            if (!text.isEmpty())
+              worksheet_write_string(sheet, row, lxw_col_t(c), text.constData(), nullptr);
+            continue;
+          }
           if (fieldOf[c] < 0) continue;
           const QVariant v = rs.value(fieldOf[c]);
           if (v.isNull() || !v.isValid()) continue;

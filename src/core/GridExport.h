@@ -18,6 +18,8 @@ struct ExportColumn {
   QString header;
   std::function<QString(const QVariant&)> format;
   double width = 0;
+  // A column without a field, worked out from its row (ui::GridColumn::compute).
+  std::function<QString(const std::function<QVariant(const QString&)>&)> compute = {};
 };
 
 // Writes every record of `rs` (through a cursor of its own: the caller's record is kept) to a

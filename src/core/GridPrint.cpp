@@ -1,6 +1,7 @@
 #include "GridPrint.h"
 
 #include <QAbstractItemModel>
+#include <QDate>
 #include <QHeaderView>
 #include <QPageLayout>
 #include <QPainter>
@@ -32,6 +33,13 @@ Qt::Alignment horizontal(const QAbstractItemModel* model, int row, int column) {
   const QVariant a = model->data(model->index(row, column), Qt::TextAlignmentRole);
   const auto align = a.isValid() ? Qt::Alignment(a.toInt()) : Qt::Alignment(Qt::AlignLeft);
   return align & Qt::AlignHorizontal_Mask;
+}
+
+// What the printout is titled: the caption of the window holding the grid.
+QString printTitle(const QTableView* grid) {
+  for (const QWidget* w = grid; w; w = w->parentWidget())
+    if (!w->windowTitle().isEmpty()) return w->windowTitle();
+  return grid->toolTip();
 }
 
 }  // namespace
@@ -76,9 +84,22 @@ int printGrid(QTableView* grid, QPrinter& printer) {
   p.setFont(font);
   const double rowHeight = p.fontMetrics().height() + 6;
 
-  int pages = 1;
+  // Each page: the title and the date above, the headers, the rows, its number below.
+  const double band = rowHeight * 1.5;
+  const int perPage = std::max(1, int((pageHeight - 2 * band) / rowHeight) - 1);
+  const int pages = std::max(1, (model->rowCount() + perPage - 1) / perPage);
+  const QString title = printTitle(grid);
+  const QString today = QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy"));
   double y = 0;
-  const auto headers = [&] {
+  const auto startPage = [&](int page) {
+    const double width = total;
+    p.setFont(bold);
+    p.drawText(QRectF(0, 0, width, rowHeight), int(Qt::AlignLeft | Qt::AlignVCenter), title);
+    p.setFont(font);
+    p.drawText(QRectF(0, 0, width, rowHeight), int(Qt::AlignRight | Qt::AlignVCenter), today);
+    p.drawText(QRectF(0, pageHeight - rowHeight, width, rowHeight), int(Qt::AlignCenter),
+               QStringLiteral("Page %1 / %2").arg(page).arg(pages));
+    y = band;
     p.setFont(bold);
     double x = 0;
     for (int i = 0; i < columns.size(); ++i) {
@@ -89,13 +110,11 @@ int printGrid(QTableView* grid, QPrinter& printer) {
     p.setFont(font);
     y += rowHeight;
   };
-  headers();
+  startPage(1);
   for (int r = 0; r < model->rowCount(); ++r) {
-    if (y + rowHeight > pageHeight) {
+    if (r > 0 && r % perPage == 0) {
       printer.newPage();
-      ++pages;
-      y = 0;
-      headers();
+      startPage(r / perPage + 1);
     }
     double x = 0;
     for (int i = 0; i < columns.size(); ++i) {

@@ -78,12 +78,15 @@ void GridTools::setPrinter(GridPrinter* printer) {
 
 QString GridTools::translate(const QString& fixed) const { return m_state.Traduire(fixed); }
 
-std::optional<GridContext> GridTools::context(int column) {
+std::optional<GridContext> GridTools::context(int column, bool sorting) {
   if (!m_grid || !m_data) return std::nullopt;
   auto* model = qobject_cast<ui::RecordsetModel*>(m_grid->model());
   const QModelIndex current = m_grid->currentIndex();
   if (column < 0) column = current.isValid() ? current.column() : 0;
-  if (!model || !model->hasField(column)) {
+  const bool sortedByKey = sorting && model && !model->hasField(column) &&
+                           column < model->columnCount() &&
+                           !model->column(column).sortKey.isEmpty();
+  if (!model || (!model->hasField(column) && !sortedByKey)) {
     m_state.messages().beep();
     m_state.messages().show(translate(QStringLiteral("Opération impossible sur cette colonne.")),
                             ui::Icon::Information);
@@ -95,7 +98,7 @@ std::optional<GridContext> GridTools::context(int column) {
   c.data = m_data;
   c.column = column;
   c.row = current.row();
-  c.field = model->column(column).field;
+  c.field = sortedByKey ? model->column(column).sortKey : model->column(column).field;
   c.title = model->headerData(column, Qt::Horizontal).toString();
   c.kind = columnKindOf(model->fieldSpec(column).type);
   c.parts = Decouper_Requete(m_data->RecordSource());
@@ -111,7 +114,7 @@ QDialog* GridTools::run(GridAction action, int column) {
     exportGrid();
     return nullptr;
   }
-  const std::optional<GridContext> c = context(column);
+  const std::optional<GridContext> c = context(column, action == GridAction::Sort);
   if (!c) return nullptr;
   QDialog* dialog = nullptr;
   if (action == GridAction::Select)
@@ -140,7 +143,7 @@ void GridTools::exportGrid() {
     auto format = column.format;
     if (!format) format = [fieldType](const QVariant& v) { return ui::textForField(v, fieldType); };
     columns << ExportColumn{column.field, model->headerData(c, Qt::Horizontal).toString(), format,
-                            m_grid->columnWidth(c) / 7.0};
+                            m_grid->columnWidth(c) / 7.0, column.compute};
   }
   QString folder = m_state.workingFolder;
   if (folder.isEmpty()) folder = QDir::currentPath() + '/';

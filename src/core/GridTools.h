@@ -63,7 +63,8 @@ class GridTools : public QObject {
   void filteredChanged(bool filtered);
 
  private:
-  std::optional<GridContext> context(int column);
+  // `sorting`: a column without a field that has a sort key is accepted (sorting only).
+  std::optional<GridContext> context(int column, bool sorting = false);
   std::optional<QString> ask(const GridContext& c, const QString& question);
   void exportGrid();
   void sourceChanged();

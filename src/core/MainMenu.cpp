@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QMap>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -75,6 +76,9 @@ MainMenu::MainMenu(ProcessState& state, QWidget* parent) : QMainWindow(parent), 
   m_area = new QMdiArea(central);
   m_area->setObjectName("Zone_Travail");
   m_area->setViewMode(QMdiArea::SubWindowView);
+  // A window that closes gives the work area back to the one used before it (the one that
+  // opened it), not to the first one opened, which is the home page covering every other.
+  m_area->setActivationOrder(QMdiArea::ActivationHistoryOrder);
   v->addWidget(m_area, 1);
   setCentralWidget(central);
   buildMenus();
@@ -112,6 +116,7 @@ QToolButton* MainMenu::pictureButton(const QString& name, const QString& tip,
   b->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
   b->setFixedSize(150, 34);
   b->hide();
+  b->setProperty("opens", window);
   connect(b, &QToolButton::clicked, this, [this, window] {
     if (auto* a = menuEntry(window)) {
       a->trigger();
@@ -214,6 +219,21 @@ QWidget* MainMenu::activeForm() const {
   QMdiSubWindow* sub = m_area->activeSubWindow();
   if (sub && sub != m_home && sub->widget()) return sub->widget();
   return const_cast<MainMenu*>(this);
+}
+
+QList<std::pair<QString, QString>> MainMenu::windowCaptions() const {
+  QMap<QString, std::pair<QString, QString>> byCaption;
+  const auto take = [&](QString caption, const QString& window) {
+    caption.remove('&');
+    if (window.isEmpty() || !m_s.windows.has(window)) return;
+    for (const auto& known : std::as_const(byCaption))
+      if (known.second.compare(window, Qt::CaseInsensitive) == 0) return;
+    byCaption.insert(caption.toUpper(), {caption, window});
+  };
+  for (auto it = m_entryWindow.cbegin(); it != m_entryWindow.cend(); ++it)
+    if (const QAction* a = m_entries.value(it.key())) take(a->text(), it.value());
+  for (const QToolButton* b : m_pictureButtons) take(b->toolTip(), b->property("opens").toString());
+  return byCaption.values();
 }
 
 void MainMenu::setHelpHandler(std::function<void(int)> help) {
@@ -382,7 +402,25 @@ void MainMenu::changeEvent(QEvent* e) {
 }
 
 void MainMenu::closeEvent(QCloseEvent* e) {
-  m_area->closeAllSubWindows();
+  // Each window may still hold unsaved work: it is asked in turn, shown while it asks, and the
+  // first one kept open stops the program from ending.
+  const QList<QMdiSubWindow*> subs = m_area->subWindowList(QMdiArea::StackingOrder);
+  for (auto it = subs.crbegin(); it != subs.crend(); ++it) {
+    QMdiSubWindow* sub = *it;
+    if (sub != m_home) m_area->setActiveSubWindow(sub);
+    if (!sub->close()) {
+      e->ignore();
+      return;
+    }
+  }
+  // Windows of their own (modal record windows, help) are asked as well.
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (w == this || !w->isVisible() || qobject_cast<QMenu*>(w)) continue;
+    if (!w->close()) {
+      e->ignore();
+      return;
+    }
+  }
   m_s.wordInterface.reset();
   QMainWindow::closeEvent(e);
   qApp->quit();

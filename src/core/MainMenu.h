@@ -43,6 +43,9 @@ class MainMenu : public QMainWindow, public StartupHost, public ui::WindowOpener
   void refreshEntries();
   // The window whose macros the macro button runs: the active one of the work area, else this.
   QWidget* activeForm() const;
+  // The windows the menu opens, as (caption, window name), in caption order: what users call
+  // the windows that the program names.
+  QList<std::pair<QString, QString>> windowCaptions() const;
 
   // StartupHost
   void placeMainWindow() override;

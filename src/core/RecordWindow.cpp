@@ -2,10 +2,11 @@
 
 #include <QBoxLayout>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
-#include <QShortcut>
 
 #include "core/MacroButton.h"
 #include "core/MainMenu.h"
@@ -25,9 +26,6 @@ RecordWindow::RecordWindow(ProcessState& state, const QString& name, const QStri
   setObjectName(name);
   setWindowTitle(caption);
   setProperty("helpContext", helpContext);
-  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-  escape->setContext(Qt::WidgetWithChildrenShortcut);
-  connect(escape, &QShortcut::activated, this, &RecordWindow::escape);
 }
 
 RecordWindow::~RecordWindow() {
@@ -53,6 +51,7 @@ ui::ButtonRow RecordWindow::buttonRow(Qt::Orientation orientation,
 QLabel* RecordWindow::label(const QString& caption, QWidget* buddy) {
   auto* l = new QLabel(caption, this);
   l->setBuddy(buddy);
+  l->setMinimumWidth(l->sizeHint().width());  // a caption is read whole, never cut
   return l;
 }
 
@@ -95,6 +94,17 @@ ui::RecordButtons* RecordWindow::recordButtons(ui::DataControl* data,
       m_addButton->setFocus(Qt::OtherFocusReason);
   });
   return records;
+}
+
+void RecordWindow::lockSavedCode(QLineEdit* code) {
+  const auto follow = [this, code] {
+    code->setReadOnly(!m_data || m_data->EditMode() != db::EditMode::Add);
+  };
+  connect(m_data, &ui::DataControl::repositioned, code, follow);
+  for (auto signal : {&ui::RecordButtons::added, &ui::RecordButtons::saved,
+                      &ui::RecordButtons::cancelled, &ui::RecordButtons::removed})
+    connect(m_recordButtons, signal, code, follow);
+  follow();
 }
 
 void RecordWindow::recordSaved(bool wasNew) {
@@ -143,6 +153,30 @@ void RecordWindow::switchMenuButton(bool on) {
     menu->Eteindre_Menu(m_menuButton);
 }
 
+void RecordWindow::keyPressEvent(QKeyEvent* e) {
+  // Esc that no control used. A shortcut would also hear the Esc that closes a drop-down list,
+  // whose key stays with the list.
+  if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+    escape();
+    return;
+  }
+  QWidget::keyPressEvent(e);
+}
+
+bool RecordWindow::event(QEvent* e) {
+  // Back in front (another window that had switched its menu button on has closed, say): the
+  // button that leads here stays off while the window is open.
+  if (e->type() == QEvent::ParentChange)
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+      connect(sub, &QMdiSubWindow::aboutToActivate, this, &RecordWindow::cameToFront,
+              Qt::UniqueConnection);
+  return QWidget::event(e);
+}
+
+void RecordWindow::cameToFront() {
+  if (!m_menuButton.isEmpty()) switchMenuButton(false);
+}
+
 void RecordWindow::escape() {
   if (m_recordButtons) m_recordButtons->quit();
 }
@@ -152,8 +186,10 @@ bool RecordWindow::closeWindow() {
   return close();
 }
 
+bool RecordWindow::mayClose() { return !m_recordButtons || m_recordButtons->mayClose(); }
+
 void RecordWindow::closeEvent(QCloseEvent* e) {
-  if (m_recordButtons && !m_recordButtons->mayLeave()) {
+  if (!mayClose()) {
     e->ignore();
     return;
   }

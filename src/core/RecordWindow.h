@@ -6,6 +6,7 @@
 #include "ui/ButtonRow.h"
 
 class QLabel;
+class QLineEdit;
 class QLayout;
 class QPushButton;
 
@@ -31,6 +32,10 @@ class RecordWindow : public QWidget {
 
   // Closes the window (its sub-window in the work area); false when refused.
   bool closeWindow();
+  // Whether the window may close now, closed by other means than its quit command (the close
+  // box, Alt+F4, the program quitting): unsaved changes are saved, dropped or kept as the user
+  // answers; false keeps the window open.
+  virtual bool mayClose();
 
  protected:
   QPushButton* button(const QString& name, const QString& caption);
@@ -53,6 +58,9 @@ class RecordWindow : public QWidget {
   // deleted the add button takes the focus.
   ui::RecordButtons* recordButtons(ui::DataControl* data, const ui::RecordButtonSet& set,
                                    QWidget* firstField);
+  // The code box of the record takes typing only while a new record is entered: a saved
+  // record keeps its code, which the rows of other tables refer to.
+  void lockSavedCode(QLineEdit* code);
   // After a save: the add button after a new record, else the first field.
   virtual void recordSaved(bool wasNew);
   // Once the controls exist: their keys, the macro button, the translation of the window and
@@ -64,12 +72,15 @@ class RecordWindow : public QWidget {
   // Esc: quits (a window with a panel of its own may close that first).
   virtual void escape();
   void closeEvent(QCloseEvent* e) override;
+  bool event(QEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
 
   core::ProcessState& m_state;
   ui::RecordButtons* m_recordButtons = nullptr;
 
  private:
   void switchMenuButton(bool on);
+  void cameToFront();
 
   QWidget* m_firstField = nullptr;
   QWidget* m_addButton = nullptr;

@@ -67,6 +67,7 @@ CustomFieldsPanel::CustomFieldsPanel(core::ProcessState& state, CustomFields& fi
     caption->setObjectName(QStringLiteral("CTL_USER"));
     caption->setProperty("index", n);
     caption->setBuddy(box);
+    caption->setMinimumWidth(caption->sizeHint().width());
     box->setVisible(def.used());
     caption->setVisible(def.used());
     box->installEventFilter(this);

@@ -36,35 +36,6 @@ bool isEnter(QEvent* event) { return isKey(event, Qt::Key_Return) || isKey(event
 
 }  // namespace
 
-DossierListDelegate::DossierListDelegate(DossierRowCells& cells, int dateColumn, int nameColumn,
-                                         QObject* parent)
-    : QStyledItemDelegate(parent),
-      m_cells(cells),
-      m_dateColumn(dateColumn),
-      m_nameColumn(nameColumn) {}
-
-QString DossierListDelegate::cellText(const QModelIndex& index) const {
-  const auto* model = qobject_cast<const ui::RecordsetModel*>(index.model());
-  if (!model) return {};
-  try {
-    if (index.column() == m_dateColumn)
-      return m_cells.lastVersionDate(model->value(index.row(), "TDOS_SOC").toString(),
-                                     model->value(index.row(), "TDOS_NUMDOSS").toLongLong());
-    if (index.column() == m_nameColumn)
-      return m_cells.clientName(model->value(index.row(), "TDOS_CLIENT").toString());
-  } catch (const db::DbError&) {
-    // A row that cannot be read shows blank cells; the list stays usable.
-  }
-  return index.data().toString();
-}
-
-void DossierListDelegate::initStyleOption(QStyleOptionViewItem* option,
-                                          const QModelIndex& index) const {
-  QStyledItemDelegate::initStyleOption(option, index);
-  if (index.column() == m_dateColumn || index.column() == m_nameColumn)
-    option->text = cellText(index);
-}
-
 FDEV::FDEV(core::ProcessState& state, QWidget* parent)
     : RecordWindow(state, QStringLiteral("FDEV"), QStringLiteral("Gestion des devis"), 1100,
                    parent) {

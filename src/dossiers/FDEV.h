@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QSet>
-#include <QStyledItemDelegate>
 
 #include "CustomFields.h"
 #include "DossierRules.h"
@@ -33,22 +32,6 @@ class CustomFieldsPanel;
 class DuplicationPanel;
 class FdevMailing;
 
-// The Date and client-name cells of the dossier list, computed when a row is drawn.
-class DossierListDelegate : public QStyledItemDelegate {
-  Q_OBJECT
- public:
-  DossierListDelegate(DossierRowCells& cells, int dateColumn, int nameColumn, QObject* parent);
-  // What the cell shows.
-  QString cellText(const QModelIndex& index) const;
-
- protected:
-  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
-
- private:
-  DossierRowCells& m_cells;
-  int m_dateColumn, m_nameColumn;
-};
-
 // The dossier workspace: the dossier list, the dossier form with its client, contact, sales
 // representative, quote type and vehicle, the commands on dossiers, and the version frame of
 // the dossier shown.
@@ -77,6 +60,8 @@ class FDEV : public core::RecordWindow {
   bool holdsPriceControl() const { return m_ctrlPrix.isOpen(); }
   VersionFrame* versionFrame() const { return m_versions; }
   DossierKey currentDossier();
+  // Closing with a pending dossier or version asks whether to save both.
+  bool mayClose() override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -94,8 +79,12 @@ class FDEV : public core::RecordWindow {
   void buildDuplication();
   void openSources();
   void fillPickers();
+  // The quote types offered: the active ones while a new dossier is entered, else every one.
+  void offerTypes(bool activeOnly);
 
   db::Database& clientsDb();
+  // The client table as the dossier list's SQL names it.
+  QString clientsTable() const;
   void dossierShown();
   void clearClient(bool contactToo);
   bool loadClient(const QString& code, bool reportMissing);

@@ -32,8 +32,21 @@ namespace {
 
 using ui::gridColumn;
 
-constexpr int kDateColumn = 9;
-constexpr int kNameColumn = 12;
+// A column worked out from its row when it is shown, printed or exported; a row that cannot be
+// read leaves it blank and the list usable.
+ui::GridColumn computed(const QString& header, std::function<QString(const ui::RowValue&)> cell,
+                        const QString& sortKey) {
+  ui::GridColumn c = gridColumn(QString(), header);
+  c.sortKey = sortKey;
+  c.compute = [cell = std::move(cell)](const ui::RowValue& v) {
+    try {
+      return cell(v);
+    } catch (const db::DbError&) {
+      return QString();
+    }
+  };
+  return c;
+}
 
 QGroupBox* group(const QString& title, QLayout* content, QWidget* parent) {
   auto* g = new QGroupBox(title, parent);
@@ -187,12 +200,27 @@ QWidget* FDEV::buildList() {
        gridColumn("TDOS_CAL", QStringLiteral("Cal.")),
        gridColumn("TDOS_USER1", label(1, "Libre 1")), gridColumn("TDOS_USER2", label(2, "Libre 2")),
        gridColumn("TDOS_RESUME", QStringLiteral("Opération")),
-       gridColumn(QString(), QStringLiteral("Date")),
+       computed(
+           QStringLiteral("Date"),
+           [this](const ui::RowValue& v) {
+             return m_cells.lastVersionDate(v("TDOS_SOC").toString(),
+                                            v("TDOS_NUMDOSS").toLongLong());
+           },
+           QStringLiteral("(SELECT V.TDEV_DATE FROM TDEV AS V WHERE V.TDEV_SOC = "
+                          "TDOS.TDOS_SOC AND V.TDEV_NUMDOSS = TDOS.TDOS_NUMDOSS AND "
+                          "V.TDEV_NSEQ = (SELECT Max(W.TDEV_NSEQ) FROM TDEV AS W WHERE "
+                          "W.TDEV_SOC = TDOS.TDOS_SOC AND W.TDEV_NUMDOSS = "
+                          "TDOS.TDOS_NUMDOSS))")),
        gridColumn("TDOS_CM", QStringLiteral("Contremarque")),
        gridColumn("TDOS_IMMAT", QStringLiteral("Immat.")),
-       gridColumn(QString(), QStringLiteral("Nom du client"))},
+       computed(
+           QStringLiteral("Nom du client"),
+           [this](const ui::RowValue& v) {
+             return m_cells.clientName(v("TDOS_CLIENT").toString());
+           },
+           "(SELECT C.TCLI_RS FROM " + clientsTable() +
+               " AS C WHERE C.TCLI_CODE = TDOS.TDOS_CLIENT)")},
       {40, 55, 80, 45, 60, 40, 90, 90, 200, 65, 110, 85, 180}, 8);
-  m_list->setItemDelegate(new DossierListDelegate(m_cells, kDateColumn, kNameColumn, m_list));
   m_list->verticalHeader()->setDefaultSectionSize(20);
   m_listTools = core::addGridTools(m_state, m_list, m_data);
   auto* tools = button("Cmd_ToolBar", QStringLiteral("Outils"));
@@ -203,6 +231,11 @@ QWidget* FDEV::buildList() {
   layout->addWidget(m_list, 1);
   layout->addWidget(tools, 0, Qt::AlignLeft);
   return frame;
+}
+
+QString FDEV::clientsTable() const {
+  const core::BaseEntry& clients = m_state.base(core::entry::Commercial);
+  return clients.open() ? '[' + clients.path() + "].TCLI" : QStringLiteral("TCLI");
 }
 
 db::Database& FDEV::clientsDb() {
@@ -259,9 +292,7 @@ void FDEV::fillPickers() {
   try {
     m_company->setRowSource(m_state.mainDb(),
                             "select TSOC_CODE, TSOC_LIB from TSOC order by TSOC_CODE");
-    m_type->setRowSource(m_state.mainDb(),
-                         "select TTYP_CODE, TTYP_LIB from TTYP order by "
-                         "TTYP_Desactive DESC, TTYP_LIB");
+    offerTypes(false);
     db::Recordset types = m_state.mainDb().OpenRecordset(
         dossierSql::quoteTypes(), db::RecordsetType::Snapshot, db::rsopt::ReadOnly);
     for (; !types.EOF_(); types.MoveNext())
@@ -270,6 +301,14 @@ void FDEV::fillPickers() {
     ui::showDbError(m, e, kErrors);
   }
   m_data->showRecord();
+}
+
+void FDEV::offerTypes(bool activeOnly) {
+  m_type->setRowSource(m_state.mainDb(), activeOnly
+                                             ? "select TTYP_CODE, TTYP_LIB from TTYP where "
+                                               "TTYP_Desactive=false order by TTYP_LIB"
+                                             : "select TTYP_CODE, TTYP_LIB from TTYP order by "
+                                               "TTYP_Desactive DESC, TTYP_LIB");
 }
 
 void FDEV::representativeChanged() {

@@ -15,6 +15,7 @@
 #include "ui/DataControl.h"
 #include "ui/DbErrorMessage.h"
 #include "ui/FormNavigation.h"
+#include "ui/RecordButtons.h"
 
 namespace tarovent::dossiers {
 
@@ -44,6 +45,7 @@ void FDEV::newDossier() {
     m_company->setRowSource(m_state.mainDb(),
                             "select TSOC_CODE, TSOC_LIB from TSOC where "
                             "TSOC_Desactive=false order by TSOC_CODE");
+    offerTypes(true);
     m_company->setCode(QString());
     const QString company = m_state.config.defaultCompany;
     if (!company.isEmpty()) m_company->setCode(company);
@@ -100,6 +102,7 @@ bool FDEV::saveDossier() {
     m_data->CancelUpdate();
     m_company->setRowSource(m_state.mainDb(),
                             "select TSOC_CODE, TSOC_LIB from TSOC order by TSOC_CODE");
+    offerTypes(false);
     m_repositioning = true;
     m_data->Refresh();
     findDossier(r.company, r.number);
@@ -115,6 +118,25 @@ bool FDEV::saveDossier() {
   else
     m_list->setFocus(Qt::OtherFocusReason);
   return true;
+}
+
+bool FDEV::mayClose() {
+  const auto pending = [this] {
+    return m_adding || ui::hasPendingChanges(this) || m_versions->hasPendingVersion();
+  };
+  if (!pending()) return true;
+  return ui::askBeforeLeaving(
+      m_state.messages(), QString::fromUtf8(ui::kSaveQuestion),
+      [this, pending] {
+        if ((m_adding || m_data->hasChanges()) && !saveDossier()) return false;
+        if (m_versions->hasPendingVersion() && !m_versions->saveVersion()) return false;
+        return !pending();
+      },
+      [this] {
+        m_versions->cancelVersion();
+        cancelDossier();
+        return true;
+      });
 }
 
 void FDEV::findDossier(const QString& company, long number) {
@@ -136,6 +158,7 @@ void FDEV::cancelDossier() {
       m_adding = false;
       m_company->setRowSource(m_state.mainDb(),
                               "select TSOC_CODE, TSOC_LIB from TSOC order by TSOC_CODE");
+      offerTypes(false);
     }
     m_data->CancelUpdate();
     for (auto* b : m_data->boundControls()) b->setDataChanged(false);
@@ -155,7 +178,7 @@ void FDEV::deleteDossier() {
     if (!m_adding) m_add->setFocus(Qt::OtherFocusReason);
     return;
   }
-  if (m.ask(m.tr(QStringLiteral("Confirmer la suppression du dossier")), ui::Buttons::YesNo) !=
+  if (m.ask(m.tr(QStringLiteral("Confirmer la suppression du dossier")), ui::Buttons::YesNo, 2) !=
       ui::Answer::Yes) {
     m_company->setFocus(Qt::OtherFocusReason);
     return;
@@ -164,7 +187,7 @@ void FDEV::deleteDossier() {
       dossierDocuments(m_state.base(core::entry::Main).folder, key.company, key.number);
   if (!documents.isEmpty() &&
       m.ask(m.tr(QStringLiteral("Les textes des devis de ce dossier vont être supprimés")),
-            ui::Buttons::YesNo) != ui::Answer::Yes)
+            ui::Buttons::YesNo, 2) != ui::Answer::Yes)
     return;
   // The rows go first, the dossier with its versions at once: when they cannot, the texts stay.
   try {

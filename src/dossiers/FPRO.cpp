@@ -33,6 +33,7 @@ FPRO::FPRO(core::ProcessState& state, QWidget* parent)
   price->setObjectName("FPRO_PU");
   price->setMessages(&state.messages());
   price->setDataSource(m_data, "TPRO_PU");
+  price->setShownDecimals(2);
   price->setMaximumWidth(140);
 
   auto* grid = new QTableView(this);
@@ -73,6 +74,7 @@ FPRO::FPRO(core::ProcessState& state, QWidget* parent)
   set.refresh = refresh;
   set.quit = quit;
   ui::RecordButtons* records = recordButtons(m_data, set, m_code);
+  lockSavedCode(m_code);
   records->setDeleteQuestion(QStringLiteral("Confirmer la suppression"));
   records->setSaveCheck([this] { return codeGiven(); });
   connect(records, &ui::RecordButtons::added, this, [this] { m_adding = true; });

@@ -7,6 +7,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "CompanyDossiers.h"
 #include "DossierNumbering.h"
 #include "core/GridQuery.h"
 #include "core/GridTools.h"
@@ -35,12 +36,12 @@ FSOC::FSOC(core::ProcessState& state, QWidget* parent)
   auto* name = new ui::BoundLineEdit(this);
   name->setObjectName("FSOC_LIB");
   name->setDataSource(m_data, "TSOC_LIB");
-  auto* counter = new ui::NumberBox(this);
+  auto* counter = m_counter = new ui::NumberBox(this);
   counter->setObjectName("FSOC_NSEQ");
   counter->setDecimals(false);
   counter->setMessages(&state.messages());
   counter->setDataSource(m_data, "TSOC_NSEQ");
-  auto* inactive = new ui::BoundCheckBox(this);
+  auto* inactive = m_inactive = new ui::BoundCheckBox(this);
   inactive->setObjectName("CHK_Desactive");
   inactive->setText(QStringLiteral("Désac&tivée"));
   inactive->setDataSource(m_data, "TSOC_Desactive");
@@ -84,8 +85,10 @@ FSOC::FSOC(core::ProcessState& state, QWidget* parent)
               QList<QWidget*>{grid});
 
   auto* records = recordButtons(m_data, row.set, m_code);
+  lockSavedCode(m_code);
   records->setDeleteQuestion(QStringLiteral("Confirmer la suppression"));
-  records->setSaveCheck([this] { return codeGiven(); });
+  records->setSaveCheck([this] { return codeGiven() && counterKept(); });
+  records->setDeleteCheck([this] { return deleteOrDeactivate(); });
 
   finishSetup(m_data);
 }
@@ -96,6 +99,56 @@ bool FSOC::codeGiven() {
                           ui::Icon::Warning);
   m_code->setFocus(Qt::OtherFocusReason);
   return false;
+}
+
+bool FSOC::counterKept() {
+  if (!m_counter->DataChanged()) return true;
+  auto& m = m_state.messages();
+  try {
+    const CompanyDossiers stored = companyDossiers(m_state.mainDb(), m_code->text().trimmed());
+    if (stored.count == 0 || m_counter->number() >= stored.highest) return true;
+    const QString question =
+        m.tr(QStringLiteral("Le dernier N° de dossier est inférieur au plus grand dossier de la "
+                            "société (")) +
+        QString::number(stored.highest) +
+        m.tr(QStringLiteral(") : les prochains dossiers reprendraient des numéros déjà "
+                            "utilisés.\nEnregistrer quand même ?"));
+    if (m.ask(question, ui::Buttons::YesNo, 2, ui::Icon::Warning) == ui::Answer::Yes) return true;
+  } catch (const db::DbError& e) {
+    ui::showDbError(m, e);
+  }
+  m_counter->setFocus(Qt::OtherFocusReason);
+  return false;
+}
+
+bool FSOC::deleteOrDeactivate() {
+  auto& m = m_state.messages();
+  const QString code = m_data->Recordset().text("TSOC_CODE");
+  try {
+    const CompanyDossiers stored = companyDossiers(m_state.mainDb(), code);
+    if (stored.count == 0) return true;
+    const QString question =
+        m.tr(QStringLiteral("La société ")) + code + m.tr(QStringLiteral(" a ")) +
+        QString::number(stored.count) +
+        m.tr(QStringLiteral(" dossier(s), qui garderont son code.\n\nOui : la désactiver "
+                            "(ses dossiers restent consultables, elle n'est plus proposée)\n"
+                            "Non : la supprimer quand même\nAnnuler : ne rien changer"));
+    switch (m.ask(question, ui::Buttons::YesNoCancel, 1, ui::Icon::Warning)) {
+      case ui::Answer::Yes:
+        if (!m_inactive->isChecked()) {
+          m_inactive->setChecked(true);
+          m_recordButtons->save();
+        }
+        return false;
+      case ui::Answer::No:
+        return true;
+      default:
+        return false;
+    }
+  } catch (const db::DbError& e) {
+    ui::showDbError(m, e);
+    return false;
+  }
 }
 
 void FSOC::recalculate() {

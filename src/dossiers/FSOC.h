@@ -3,8 +3,10 @@
 #include "core/RecordWindow.h"
 
 namespace tarovent::ui {
+class BoundCheckBox;
 class BoundLineEdit;
 class DataControl;
+class NumberBox;
 }  // namespace tarovent::ui
 
 namespace tarovent::dossiers {
@@ -18,10 +20,17 @@ class FSOC : public core::RecordWindow {
 
  private:
   bool codeGiven();
+  // A counter lowered below the company's stored dossiers is saved only when the user says so.
+  bool counterKept();
+  // A company holding dossiers is deactivated rather than deleted when the user says so;
+  // true when it is to be deleted.
+  bool deleteOrDeactivate();
   void recalculate();
 
   ui::DataControl* m_data = nullptr;
   ui::BoundLineEdit* m_code = nullptr;
+  ui::NumberBox* m_counter = nullptr;
+  ui::BoundCheckBox* m_inactive = nullptr;
 };
 
 }  // namespace tarovent::dossiers

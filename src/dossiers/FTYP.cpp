@@ -70,7 +70,7 @@ FTYP::FTYP(core::ProcessState& state, QWidget* parent)
   m_add = button("Cmd_Ajouter", QStringLiteral("&Nouveau"));
   auto* save = button("Cmd_Update", QStringLiteral("&Enregistrer"));
   auto* cancel = button("Cmd_Annuler", QStringLiteral("&Annuler"));
-  auto* remove = button("Cmd_Supprimer", QStringLiteral("Su&pprimer"));
+  auto* remove = button("Cmd_Supprimer", QStringLiteral("&Supprimer"));
   auto* refresh = button("Cmd_Rafraichir", QStringLiteral("Ra&fraîchir"));
   m_duplicate = button("Cmd_Dupliquer", QStringLiteral("Dupl&iquer"));
   m_compose = button("Cmd_Compo", QStringLiteral("C&omposer le modèle"));
@@ -125,6 +125,7 @@ FTYP::FTYP(core::ProcessState& state, QWidget* parent)
   set.refresh = refresh;
   set.quit = quit;
   ui::RecordButtons* records = recordButtons(m_data, set, m_code);
+  lockSavedCode(m_code);
   records->setSaveCheck([this] { return checkBeforeSave(); });
   connect(records, &ui::RecordButtons::added, this, &FTYP::added);
   connect(records, &ui::RecordButtons::cancelled, this, [this] { m_adding = false; });
@@ -198,7 +199,7 @@ QWidget* FTYP::buildOptions() {
   size->setMessages(&m_state.messages());
   size->setDataSource(m_data, "TTYP_TitreCorps");
   size->setMaximumWidth(60);
-  auto* sizeLabel = new QLabel(QStringLiteral("Corp&s"), title);
+  auto* sizeLabel = new QLabel(QStringLiteral("Cor&ps"), title);
   sizeLabel->setBuddy(size);
   t->addWidget(sizeLabel);
   t->addWidget(size);

@@ -16,6 +16,7 @@
 #include "CompositionStart.h"
 #include "DocumentNames.h"
 #include "WriteTransaction.h"
+#include "core/CalendarDialog.h"
 #include "core/GridQuery.h"
 #include "core/ProcessState.h"
 #include "platform/db/DbError.h"
@@ -256,6 +257,7 @@ VersionFrame::VersionFrame(core::ProcessState& state, QWidget* parent)
   d->reminder = box(new ui::BoundLineEdit, "FDEV_DATREL", "TDEV_DATREL", 110);
   d->reminder->setToolTip(QStringLiteral("Date de relance du devis (vide : aucune)"));
   d->amount = number("FDEV_MONTANT", "TDEV_MONTANT", 130);
+  d->amount->setShownDecimals(2);
   d->time = number("FDEV_TEMPS", "TDEV_TEMPS", 80);
   d->vat = number("CTX_TXTVA", "TDEV_TXTVA", 70);
   d->note = new ui::BoundTextEdit(d->versions);
@@ -364,8 +366,10 @@ VersionFrame::VersionFrame(core::ProcessState& state, QWidget* parent)
   for (qsizetype i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 
   d->date->installEventFilter(this);
-  for (ui::BoundLineEdit* dateBox : {d->date, d->reminder})
+  for (ui::BoundLineEdit* dateBox : {d->date, d->reminder}) {
     connect(dateBox, &QLineEdit::editingFinished, this, [this, dateBox] { d->checkDate(dateBox); });
+    core::attachCalendar(d->state, dateBox);
+  }
   connect(d->amount, &QLineEdit::textChanged, this, [this] { d->showCurrency(); });
   connect(d->data, &ui::DataControl::repositioned, this, [this] { d->showVersion(); });
   connect(d->mailPdf, &QPushButton::clicked, this, &VersionFrame::pdfOptionsRequested);
@@ -517,7 +521,7 @@ void VersionFrame::deleteVersion() {
     m.beep();
     return;
   }
-  if (m.ask(m.tr(QStringLiteral("Confirmer la suppression du devis")), ui::Buttons::YesNo) !=
+  if (m.ask(m.tr(QStringLiteral("Confirmer la suppression du devis")), ui::Buttons::YesNo, 2) !=
       ui::Answer::Yes) {
     d->focus(d->date);
     return;
@@ -537,7 +541,7 @@ void VersionFrame::deleteVersion() {
   const QString path = d->rules.documentPath(d->dossier, currentSequence());
   const bool withDocument = QFileInfo(path).isFile();
   if (withDocument && m.ask(m.tr(QStringLiteral("Le texte du devis va être supprimé")),
-                            ui::Buttons::YesNo) != ui::Answer::Yes) {
+                            ui::Buttons::YesNo, 2) != ui::Answer::Yes) {
     d->focus(d->date);
     return;
   }

@@ -1,6 +1,7 @@
 #include "FMACRO.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -15,6 +16,7 @@
 
 #include "MacroSource.h"
 #include "MacroText.h"
+#include "core/MainMenu.h"
 #include "core/ProcessState.h"
 #include "core/WindowTranslation.h"
 #include "platform/db/DbError.h"
@@ -107,6 +109,13 @@ void FMACRO::build() {
   connect(m_form, &QLineEdit::editingFinished, this, [this] {
     if (!locked() && m_form->text().trimmed().isEmpty()) m_form->setText(kEveryWindow);
   });
+  m_windows = new QComboBox(this);
+  m_windows->setObjectName("DBC_Fenetres");
+  m_windows->setToolTip(QStringLiteral("Choisir la fenêtre par son titre"));
+  fillWindows();
+  connect(m_windows, &QComboBox::activated, this,
+          [this](int i) { m_form->setText(m_windows->itemData(i).toString()); });
+  connect(m_form, &QLineEdit::textChanged, this, &FMACRO::showWindowChosen);
 
   m_list = new QListView(this);
   m_list->setObjectName("BXL_Macros");
@@ -166,7 +175,11 @@ void FMACRO::build() {
   form->addWidget(label("CTL_NomMacro", QStringLiteral("N&om de la macro"), m_name), 0, 0);
   form->addWidget(m_name, 0, 1);
   form->addWidget(label("CTL_Form", QStringLiteral("&Fenêtre"), m_form), 1, 0);
-  form->addWidget(m_form, 1, 1, Qt::AlignLeft);
+  auto* formRow = new QHBoxLayout;
+  formRow->addWidget(m_form);
+  formRow->addWidget(m_windows);
+  formRow->addStretch();
+  form->addLayout(formRow, 1, 1);
   auto* everyWindow = new QLabel(
       QStringLiteral("Le signe * signifie que la macro est applicable à tous les formulaires"),
       this);
@@ -238,7 +251,7 @@ bool FMACRO::locked() const { return !m_name->isEnabled(); }
 
 void FMACRO::setLocked(bool locked) {
   for (QWidget* w : {static_cast<QWidget*>(m_name), static_cast<QWidget*>(m_form),
-                     static_cast<QWidget*>(m_detail)})
+                     static_cast<QWidget*>(m_windows), static_cast<QWidget*>(m_detail)})
     w->setEnabled(!locked);
   m_save->setEnabled(!locked);
   m_cancel->setEnabled(!locked);
@@ -260,13 +273,28 @@ void FMACRO::add() {
   }
   m_adding = true;
   setLocked(false);
+  m_name->setReadOnly(false);
   m_name->setFocus(Qt::OtherFocusReason);
 }
 
 void FMACRO::edit() {
   if (m_data->Recordset().BOF() || m_data->Recordset().EOF_()) return;
   setLocked(false);
+  m_name->setReadOnly(true);  // the name is the macro's key
   m_detail->setFocus(Qt::OtherFocusReason);
+}
+
+void FMACRO::fillWindows() {
+  m_windows->addItem(QStringLiteral("* ") + m_state.Traduire(QStringLiteral("Toutes les fenêtres")),
+                     kEveryWindow);
+  if (auto* menu = dynamic_cast<core::MainMenu*>(m_state.opener))
+    for (const auto& [caption, window] : menu->windowCaptions())
+      m_windows->addItem(m_state.Traduire(caption), window);
+}
+
+void FMACRO::showWindowChosen() {
+  const int i = m_windows->findData(m_form->text().trimmed(), Qt::UserRole, Qt::MatchFixedString);
+  m_windows->setCurrentIndex(i);
 }
 
 bool FMACRO::checkBeforeSave() {
@@ -350,7 +378,7 @@ void FMACRO::quit() {
 }
 
 void FMACRO::closeEvent(QCloseEvent* e) {
-  if (!m_closing && m_records->refuseWhilePending()) {
+  if (!m_closing && !m_records->mayClose()) {
     e->ignore();
     return;
   }

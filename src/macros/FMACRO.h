@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class QComboBox;
 class QListView;
 class QPushButton;
 class QTableWidget;
@@ -41,6 +42,9 @@ class FMACRO : public QWidget {
   bool checkBeforeSave();
   void afterSave();
   void quit();
+  // The windows offered by their captions beside the window box.
+  void fillWindows();
+  void showWindowChosen();
 
   core::ProcessState& m_state;
   ui::DataControl* m_data = nullptr;
@@ -48,6 +52,7 @@ class FMACRO : public QWidget {
   QListView* m_list = nullptr;
   ui::BoundLineEdit* m_name = nullptr;
   ui::BoundLineEdit* m_form = nullptr;
+  QComboBox* m_windows = nullptr;
   ui::BoundLineEdit* m_detail = nullptr;
   QTableWidget* m_help = nullptr;
   QPushButton* m_add = nullptr;

@@ -1,6 +1,7 @@
 #include "MacroPlayer.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -101,8 +102,17 @@ void MacroPlayer::printActiveWindow() {
   const QImage image = form->grab().toImage();
   const QPageLayout::Orientation before = m_printer.orientation();
   m_printer.setOrientation(QPageLayout::Landscape);
-  m_printer.printImage(image);
+  const bool printed = m_printer.printImage(image);
   m_printer.setOrientation(before);
+  // The user is told where the print went when no paper comes out.
+  if (!printed)
+    m_state.messages().show(m_state.Traduire(QStringLiteral("La fenêtre n'a pas été imprimée.")),
+                            ui::Icon::Warning);
+  else if (const QString file = m_printer.lastFile(); !file.isEmpty())
+    m_state.messages().show(
+        m_state.Traduire(QStringLiteral("Aucune imprimante : la fenêtre est enregistrée dans le "
+                                        "fichier ")) +
+        QDir::toNativeSeparators(file));
 }
 
 }  // namespace tarovent::macros

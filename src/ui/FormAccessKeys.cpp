@@ -64,7 +64,8 @@ bool FormAccessKeys::eventFilter(QObject* watched, QEvent* event) {
   if (type == QEvent::KeyPress) {
     QWidget* control = m_pending;
     m_pending = nullptr;
-    if (!control) return false;
+    // Alt+letter that no control or shortcut took: a text box would type the letter.
+    if (!control) return true;
     if (auto* button = qobject_cast<QAbstractButton*>(control)) {
       button->setFocus(Qt::ShortcutFocusReason);
       button->animateClick();

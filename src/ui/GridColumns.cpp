@@ -27,12 +27,15 @@ GridColumns::GridColumns(QTableView* view, RecordsetModel* model, DataControl* d
 void GridColumns::apply() {
   if (!m_view || !m_model || m_model->columnCount() != m_columnCount) return;
   // The widths are given once; the grid link keeps them (and the user's) across reloads.
+  // A header is read whole ("Date souhaitée", not "ate souhaité"): no column starts narrower.
+  QHeaderView* header = m_view->horizontalHeader();
   if (!m_widthsGiven) {
-    for (int i = 0; i < m_widths.size(); ++i) m_view->setColumnWidth(i, m_widths[i]);
+    for (int i = 0; i < m_widths.size(); ++i)
+      m_view->setColumnWidth(i, std::max(m_widths[i], header->sectionSizeHint(i)));
     m_widthsGiven = true;
   }
   if (m_stretch >= 0 && m_stretch < m_columnCount)
-    m_view->horizontalHeader()->setSectionResizeMode(m_stretch, QHeaderView::Stretch);
+    header->setSectionResizeMode(m_stretch, QHeaderView::Stretch);
 }
 
 }  // namespace tarovent::ui

@@ -16,7 +16,10 @@ namespace tarovent::ui {
 
 // A column of a field under its header, written the usual way.
 inline ui::GridColumn gridColumn(const QString& field, const QString& header) {
-  return ui::GridColumn{field, header, {}, {}};
+  ui::GridColumn c;
+  c.field = field;
+  c.header = header;
+  return c;
 }
 
 // Gives a linked data grid its columns (fields, French headers), their first widths, and the

@@ -12,6 +12,16 @@ NumberBox::NumberBox(QWidget* parent) : BoundLineEdit(parent) {
   setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 }
 
+void NumberBox::show(const QVariant& value, const db::FieldSpec& field) {
+  BoundLineEdit::show(value, field);
+  if (m_shownDecimals < 0 || value.isNull() || !value.isValid()) return;
+  bool ok = false;
+  const double v = value.toDouble(&ok) + 0.0;  // no "-0,00"
+  if (!ok) return;
+  setText(QString::number(v, 'f', m_shownDecimals).replace('.', workstationDecimalSeparator()));
+  setCursorPosition(0);
+}
+
 double NumberBox::number() const { return numberFromText(text(), workstationDecimalSeparator()); }
 
 void NumberBox::keyPressEvent(QKeyEvent* e) {
@@ -33,6 +43,11 @@ void NumberBox::keyPressEvent(QKeyEvent* e) {
       else
         QApplication::beep();
     }
+    e->accept();
+    return;
+  }
+  if (k.key != typed.at(0).unicode()) {
+    insert(QString(QChar(k.key)));  // the other decimal mark, written as the workstation's
     e->accept();
     return;
   }

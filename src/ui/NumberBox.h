@@ -15,6 +15,9 @@ class NumberBox : public BoundLineEdit {
   // Whether the decimal separator is accepted (true by default).
   void setDecimals(bool decimals) { m_decimals = decimals; }
   bool decimals() const { return m_decimals; }
+  // Amounts: the value read from the record is shown with this many decimals ("86643,80");
+  // -1 (the default) shows the digits the value has.
+  void setShownDecimals(int decimals) { m_shownDecimals = decimals; }
   // Where the beep goes; without a funnel the application beeps.
   void setMessages(MessageFunnel* messages) { m_messages = messages; }
 
@@ -22,9 +25,11 @@ class NumberBox : public BoundLineEdit {
 
  protected:
   void keyPressEvent(QKeyEvent* e) override;
+  void show(const QVariant& value, const db::FieldSpec& field) override;
 
  private:
   bool m_decimals = true;
+  int m_shownDecimals = -1;
   MessageFunnel* m_messages = nullptr;
 };
 

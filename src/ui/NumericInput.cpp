@@ -17,9 +17,13 @@ NumberKey filterNumberKey(int key, const NumberBoxState& box, QChar decimalSepar
   const bool signed_ = box.text.startsWith('+') || box.text.startsWith('-');
   if ((box.text.isEmpty() || box.cursor == 0 || box.allSelected) && !signed_)
     allowed += QStringLiteral("+-");
-  if (decimals && !box.text.contains(decimalSeparator)) allowed += decimalSeparator;
-
   if (key > 0 && key <= 0xFFFF && allowed.contains(QChar(key))) return {key, false};
+
+  // The numeric keypad types a point whatever the workstation uses: either mark is taken as
+  // the decimal separator and written as the workstation's, once.
+  const bool mark = key == '.' || key == ',';
+  const bool hasMark = box.text.contains('.') || box.text.contains(',');
+  if (mark && decimals && (!hasMark || box.allSelected)) return {decimalSeparator.unicode(), false};
   return {0, true};
 }
 

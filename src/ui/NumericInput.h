@@ -21,8 +21,9 @@ struct NumberKey {
 };
 
 // The key filter of number boxes: digits and the space (thousands) always; a sign only as the
-// first character; the decimal separator once, when decimals are allowed; control characters
-// (backspace, escape, copy/paste) pass. Enter (13) is dropped: the caller moves on instead.
+// first character; a decimal mark once, when decimals are allowed: "." and "," both give the
+// workstation's separator (the key returned); control characters (backspace, escape,
+// copy/paste) pass. Enter (13) is dropped: the caller moves on instead.
 NumberKey filterNumberKey(int key, const NumberBoxState& box, QChar decimalSeparator,
                           bool decimals = true);
 

@@ -39,11 +39,14 @@ bool RecordButtons::eventFilter(QObject* watched, QEvent* event) {
   return QObject::eventFilter(watched, event);
 }
 
+bool RecordButtons::pending() const {
+  return hasPendingChanges(m_window) || (m_data && m_data->EditMode() == db::EditMode::Add);
+}
+
 bool RecordButtons::refuseWhilePending() {
-  const bool pending =
-      hasPendingChanges(m_window) || (m_data && m_data->EditMode() == db::EditMode::Add);
-  if (pending) m_messages.show(m_messages.tr(m_refusal), Icon::Information);
-  return pending;
+  const bool refused = pending();
+  if (refused) m_messages.show(m_messages.tr(m_refusal), Icon::Information);
+  return refused;
 }
 
 bool RecordButtons::guarded(const std::function<void()>& action) {
@@ -111,13 +114,23 @@ bool RecordButtons::list() {
 
 bool RecordButtons::mayLeave() {
   if (m_saveQuestion.isEmpty()) return !refuseWhilePending();
-  if (!hasPendingChanges(m_window) && !(m_data && m_data->EditMode() == db::EditMode::Add))
-    return true;
-  switch (m_messages.ask(m_messages.tr(m_saveQuestion), Buttons::YesNoCancel, 1)) {
+  return mayClose();
+}
+
+bool RecordButtons::mayClose() {
+  if (!pending()) return true;
+  return askBeforeLeaving(
+      m_messages, m_saveQuestion.isEmpty() ? QString::fromUtf8(kSaveQuestion) : m_saveQuestion,
+      [this] { return save() && !pending(); }, [this] { return cancel(); });
+}
+
+bool askBeforeLeaving(MessageFunnel& messages, const QString& question,
+                      const std::function<bool()>& save, const std::function<bool()>& discard) {
+  switch (messages.ask(messages.tr(question), Buttons::YesNoCancel, 1)) {
     case Answer::Yes:
-      return save() && !hasPendingChanges(m_window);
+      return save();
     case Answer::No:
-      return cancel();
+      return discard();
     default:
       return false;
   }

@@ -52,6 +52,12 @@ class RecordButtons : public QObject {
   bool refuseWhilePending();
   // Whether the window may close now: the refusal, or the save question when there is one.
   bool mayLeave();
+  // Whether the window may close when closed by other means than its quit command (close box,
+  // Alt+F4, the program quitting): unsaved changes are saved, dropped or kept as the user
+  // answers the save question; nothing is lost without being asked.
+  bool mayClose();
+  // Whether a bound control holds an unsaved change or a new record is being entered.
+  bool pending() const;
 
  public slots:
   bool add();
@@ -89,5 +95,13 @@ class RecordButtons : public QObject {
   std::function<bool()> m_deleteCheck;
   QString m_saveQuestion;
 };
+
+// The question asked before a window with unsaved changes goes away.
+inline constexpr const char* kSaveQuestion = "Voulez-vous enregistrer votre saisie ?";
+
+// Asks `question` (Yes, No, Cancel; Yes by default) and runs `save` for Yes, `discard` for No.
+// True when the window may go: the chosen action succeeded.
+bool askBeforeLeaving(MessageFunnel& messages, const QString& question,
+                      const std::function<bool()>& save, const std::function<bool()>& discard);
 
 }  // namespace tarovent::ui

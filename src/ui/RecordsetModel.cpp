@@ -114,6 +114,11 @@ QVariant RecordsetModel::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::UserRole) return {};
   const Row* r = row(index.row());
   if (!r) return {};
+  if (m_columns[c].compute && !hasField(c)) {
+    if (role == Qt::UserRole) return {};
+    const int at = index.row();
+    return m_columns[c].compute([this, at](const QString& field) { return value(at, field); });
+  }
   const QVariant& v = r->values[c];
   if (role == Qt::UserRole) return v;
   if (yesNo) return {};

@@ -11,12 +11,21 @@
 
 namespace tarovent::ui {
 
+// The value of a field of the row being written.
+using RowValue = std::function<QVariant(const QString& field)>;
+
 // One column of a data grid: a field, its header and how its values are written.
 struct GridColumn {
   QString field;
   QString header;                                  // the field name when empty
   std::function<QString(const QVariant&)> format;  // textForField when empty
   Qt::Alignment alignment = {};                    // numbers right, the rest left when empty
+  // A column without a field: its text worked out from the other fields of its row (shown,
+  // printed and exported alike).
+  std::function<QString(const RowValue&)> compute = {};
+  // How the list sorts on such a column: an expression of the record source's SQL (a sub-query
+  // of the joined table); empty: the column cannot be sorted.
+  QString sortKey = {};
 };
 
 // The rows of a recordset for a data grid (DBG_ grids). Rows are read when a view asks for

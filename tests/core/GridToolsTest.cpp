@@ -1,5 +1,6 @@
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QDate>
 #include <QDialog>
 #include <QDir>
 #include <QLineEdit>
@@ -104,7 +105,10 @@ class GridToolsTest : public test::DatabaseFixture {
   // Types `value` (after choosing the operator `op`) and presses the dialog's command.
   static void run(QDialog* d, const QString& value, const char* op = nullptr) {
     const bool search = d->objectName() == "FCHERCHE";
-    if (op) in<QComboBox>(d, "DBC3_SELECTION")->setCurrentText(op);
+    if (op) {
+      auto* ops = in<QComboBox>(d, "DBC3_SELECTION");
+      ops->setCurrentIndex(ops->findData(QString::fromLatin1(op)));
+    }
     in<QLineEdit>(d, search ? "CTX3_CHERCHE" : "CTX3_SELECTION")->setText(value);
     in<QAbstractButton>(d, search ? "Cmd_GoCherche" : "Cmd_GoSelection")->click();
   }
@@ -181,7 +185,10 @@ TEST_F(GridToolsTest, PrintRefusalAndSorts) {
 
 TEST_F(GridToolsTest, SelectionsAccumulateAndMarkTheList) {
   open("SELECT * FROM TCLI ORDER BY TCLI_CODE");
-  run(command(0, kNom), "a", "Instr");
+  QDialog* contains = command(0, kNom);
+  auto* ops = in<QComboBox>(contains, "DBC3_SELECTION");
+  EXPECT_EQ(ops->itemText(ops->findData(QStringLiteral("Instr"))), "contient");
+  run(contains, "a", "Instr");
   EXPECT_EQ(m_window->windowTitle(), "Clients ***");
   run(command(0, kEncours), "200", ">");
   EXPECT_EQ(column(0), (QStringList{"C1", "C3"}));
@@ -250,6 +257,11 @@ TEST_F(GridToolsTest, PrintsLandscapePagesRepeatingTheHeadersWithoutHiddenColumn
   for (const char* expected : {"d'Artagnan", "Lefebvre-DUPUIS", "15/03/2025", "Nom 99"})
     EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected;
   EXPECT_FALSE(text.contains("Note"));
+  // Each page titled and dated, and numbered out of the whole.
+  EXPECT_EQ(text.count(m_window->windowTitle()), pages);
+  EXPECT_EQ(text.count(QDate::currentDate().toString("dd/MM/yyyy")), pages);
+  EXPECT_TRUE(text.contains(QStringLiteral("Page 1 / %1").arg(pages)));
+  EXPECT_TRUE(text.contains(QStringLiteral("Page %1 / %1").arg(pages)));
 }
 
 // A cell of a written sheet: its type attribute ("" number, "b", "inlineStr", "s"), its value

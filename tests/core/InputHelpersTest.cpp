@@ -32,7 +32,8 @@ TEST(InputHelpers, NumericFilterBeepsThroughTheFunnel) {
   ui::ScriptedResponder messages;
   ProcessState state(messages);
   EXPECT_EQ(Filtre_Numerique(state, '-', {"12", 0, false}), '-');
-  EXPECT_EQ(Filtre_Numerique(state, '.', {"12", 2, false}), 0);  // not this workstation's
+  EXPECT_EQ(Filtre_Numerique(state, '.', {"12", 2, false}), ',');  // the keypad's point
+  EXPECT_EQ(Filtre_Numerique(state, 'x', {"12", 2, false}), 0);
   EXPECT_EQ(messages.beeps(), 1);
 }
 

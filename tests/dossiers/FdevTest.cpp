@@ -1,10 +1,12 @@
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 
 #include "WindowTestSupport.h"
+#include "core/GridTools.h"
 #include "dossiers/DuplicationPanel.h"
 #include "dossiers/FDEV.h"
 #include "platform/db/Connection.h"
@@ -63,8 +65,7 @@ class FdevTest : public test::WindowTest {
   }
   QString cell(int row, int column) {
     auto* view = get<QTableView>("DBG_ListeDOSS");
-    auto* delegate = static_cast<DossierListDelegate*>(view->itemDelegate());
-    return delegate->cellText(view->model()->index(row, column));
+    return view->model()->index(row, column).data().toString();
   }
   QStringList companiesOffered() {
     QStringList codes;
@@ -110,6 +111,28 @@ TEST_F(FdevTest, ListColumnsWithLastVersionDateAndClientName) {
   EXPECT_EQ(m_messages.texts().value(0),
             "Le client GONE n'existe plus, choisissez un client valide");
   EXPECT_EQ(shown("FCLI_RS"), "");
+}
+
+// Regression: the Date and client-name columns were only drawn: printed and exported blank,
+// and sorting on them was refused.
+TEST_F(FdevTest, TheDateAndClientNameColumnsSort) {
+  open<FDEV>();
+  auto* view = get<QTableView>("DBG_ListeDOSS");
+  const auto sortOn = [&](int column) {
+    view->setCurrentIndex(view->model()->index(0, column));
+    QDialog* d = core::Outil_Grille(*m_state, 2, view, data());
+    ASSERT_TRUE(d) << m_messages.texts().join('|').toStdString();
+    tarovent::test::child<QAbstractButton>(d, "Cmd_GoClasser")->click();
+    QApplication::processEvents();
+  };
+  sortOn(12);
+  EXPECT_EQ(listed(), (QStringList{"AB 3", "AB 5", "ZZ 2"}))
+      << m_messages.texts().join('|').toStdString();
+  EXPECT_EQ(cell(2, 12), "Berthier");
+  sortOn(9);
+  EXPECT_EQ(listed(), (QStringList{"AB 3", "ZZ 2", "AB 5"}))
+      << m_messages.texts().join('|').toStdString();
+  EXPECT_EQ(cell(2, 9), "15/03/26");
 }
 
 TEST_F(FdevTest, SalesRepresentativeSeesHisDossiersAndSignsNewOnes) {

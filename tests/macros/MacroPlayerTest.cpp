@@ -1,9 +1,11 @@
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPrinterInfo>
+#include <QShortcut>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -23,6 +25,8 @@ class WatchingPrinter : public os::FakeWindowPrinter {
  public:
   QLineEdit* box = nullptr;
   QStringList textsAtPrint;
+  QString file;  // where the print went, when not on paper
+  QString lastFile() const override { return file; }
   bool printImage(const QImage& image) override {
     textsAtPrint << (box ? box->text() : QString());
     return FakeWindowPrinter::printImage(image);
@@ -81,6 +85,33 @@ TEST_F(Player, AFailedPrintStillRestoresTheOrientationAndGoesOn) {
   EXPECT_TRUE(m_player->play("[ImpEcran]z"));
   EXPECT_EQ(m_box->text(), "z");
   EXPECT_EQ(m_printer.log(), (QStringList{"paysage", "paysage", "impression", "paysage"}));
+  EXPECT_EQ(m_messages.texts(), QStringList{"La fenêtre n'a pas été imprimée."});
+}
+
+// Regression: without a printer the window went to a PDF file that nobody was told of.
+TEST_F(Player, APrintWrittenToAFileSaysWhere) {
+  m_printer.file = QStringLiteral("/tmp/Fenetre_1.pdf");
+  EXPECT_TRUE(m_player->play("[ImpEcran]"));
+  ASSERT_EQ(m_messages.texts().size(), 1);
+  EXPECT_TRUE(m_messages.texts().first().endsWith("Fenetre_1.pdf"));
+}
+
+// Regression: the keys after one that opens a dialog waited for the dialog to close; they go
+// into the dialog.
+TEST_F(Player, KeysAfterADialogOpensGoIntoTheDialog) {
+  QString typedInDialog;
+  auto* opener = new QShortcut(QKeySequence(Qt::Key_F2), m_window.get());
+  QObject::connect(opener, &QShortcut::activated, [&] {
+    QDialog d(m_window.get());
+    auto* e = new QLineEdit(&d);
+    e->setFocus();
+    QTimer::singleShot(5000, &d, &QDialog::reject);  // never left open should the keys miss it
+    d.exec();
+    typedInDialog = e->text();
+  });
+  EXPECT_TRUE(m_player->play("{F2}xy{ESC}z"));
+  EXPECT_EQ(typedInDialog, "xy");
+  EXPECT_EQ(m_box->text(), "z");
 }
 
 TEST_F(Player, MalformedKeysSendNothingAndSayWhere) {

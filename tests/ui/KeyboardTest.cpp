@@ -3,12 +3,15 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
 #include "UiTestSupport.h"
 #include "ui/ButtonEnterKey.h"
+#include "ui/NumberBox.h"
+#include "ui/NumericInput.h"
 #include "ui/OptionGroupFocus.h"
 
 namespace tarovent::ui {
@@ -32,6 +35,41 @@ TEST(Keyboard, EnterPressesTheFocusedButton) {
   second->setEnabled(false);
   test::pressKey(second, Qt::Key_Return);
   EXPECT_EQ(clicks, 2);
+}
+
+// Regression: on a French workstation the keypad's point was dropped: "0.95" became 95.
+TEST(Keyboard, NumberBoxesTakeThePointAndTheCommaAsTheDecimalMark) {
+  QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+  QWidget window;
+  auto* box = new NumberBox(&window);
+  test::showActive(&window);
+  box->setFocus();
+  for (const char* typed : {"0.95", "0,95"}) {
+    box->clear();
+    test::typeText(box, QString::fromLatin1(typed));
+    EXPECT_EQ(box->text(), "0,95") << typed;
+    EXPECT_DOUBLE_EQ(box->number(), 0.95) << typed;
+  }
+  test::typeText(box, ".");  // a second mark is refused, not typed
+  EXPECT_EQ(box->text(), "0,95");
+  QLocale::setDefault(QLocale::c());
+}
+
+// Regression: an amount read from the base showed "86643,8".
+TEST(Keyboard, AmountBoxesShowTheirTwoDecimals) {
+  db::FieldSpec amount;
+  amount.name = "M";
+  amount.type = db::FieldType::Double;
+  struct Box : NumberBox {
+    using NumberBox::show;
+  } box;
+  box.setShownDecimals(2);
+  box.show(QVariant(86643.8), amount);
+  EXPECT_EQ(box.text(), QString("86643") + workstationDecimalSeparator() + "80");
+  box.show(QVariant(-0.0), amount);
+  EXPECT_EQ(box.text(), QString("0") + workstationDecimalSeparator() + "00");
+  box.show(QVariant(), amount);
+  EXPECT_TRUE(box.text().isEmpty());
 }
 
 // Regression: Tab entered a group of option buttons on its first one, checked or not.

@@ -30,8 +30,11 @@ TEST(NumberKeyFilter, SignsOnlyFirstAndOneDecimalSeparator) {
       {"thousands space", "1", 1, false, ' ', ',', true, true},
       {"comma once", "12", 2, false, ',', ',', true, true},
       {"comma twice", "1,2", 3, false, ',', ',', true, false},
-      {"point where the comma is used", "12", 2, false, '.', ',', true, false},
+      {"point where the comma is used", "12", 2, false, '.', ',', true, true},
       {"point where the point is used", "12", 2, false, '.', '.', true, true},
+      {"point after a comma", "1,2", 3, false, '.', ',', true, false},
+      {"comma after a point", "1.2", 3, false, ',', ',', true, false},
+      {"point over a whole 1,2", "1,2", 3, true, '.', ',', true, true},
       {"separator without decimals", "12", 2, false, ',', ',', false, false},
       {"letter", "12", 2, false, 'a', ',', true, false},
   };
@@ -41,6 +44,14 @@ TEST(NumberKeyFilter, SignsOnlyFirstAndOneDecimalSeparator) {
     EXPECT_EQ(k.key != 0, c.kept) << c.what;
     EXPECT_EQ(k.beep, !c.kept) << c.what;
   }
+}
+
+// The keypad of a French keyboard types a point: it becomes the workstation's mark.
+TEST(NumberKeyFilter, EitherDecimalMarkIsWrittenAsTheWorkstations) {
+  for (const QChar sep : {QChar(','), QChar('.')})
+    for (const char typed : {'.', ','})
+      EXPECT_EQ(filterNumberKey(typed, {"12", 2, false}, sep).key, sep.unicode())
+          << typed << " under " << sep.toLatin1();
 }
 
 TEST(NumberKeyFilter, EnterIsDroppedSilentlyAndControlKeysPass) {

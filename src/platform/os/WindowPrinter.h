@@ -20,6 +20,8 @@ class WindowPrinter {
   virtual void setOrientation(QPageLayout::Orientation orientation) = 0;
   // Prints `image` on one page, scaled to fit; false when nothing was printed.
   virtual bool printImage(const QImage& image) = 0;
+  // The file written by the last print when it went to a file rather than a printer.
+  virtual QString lastFile() const { return {}; }
 };
 
 // The workstation's printer, chosen in Qt's print dialog; without any printer, each print
@@ -33,7 +35,7 @@ class SystemWindowPrinter : public WindowPrinter {
   void setOrientation(QPageLayout::Orientation orientation) override;
   bool printImage(const QImage& image) override;
   // The PDF file written by the last print, when it went to a file.
-  QString lastFile() const { return m_lastFile; }
+  QString lastFile() const override { return m_lastFile; }
 
  private:
   QString m_pdfFolder;
