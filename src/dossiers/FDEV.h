@@ -4,6 +4,7 @@
 #include <QStyledItemDelegate>
 
 #include "CustomFields.h"
+#include "DossierLookups.h"
 #include "DossierRules.h"
 #include "VersionFrame.h"
 #include "core/RecordWindow.h"
@@ -32,6 +33,7 @@ namespace tarovent::dossiers {
 class CustomFieldsPanel;
 class DuplicationPanel;
 class FdevMailing;
+class StatsPeriodPanel;
 
 // The Date and client-name cells of the dossier list, computed when a row is drawn.
 class DossierListDelegate : public QStyledItemDelegate {
@@ -67,6 +69,13 @@ class FDEV : public core::RecordWindow {
   void nextCompany();
   void duplicateDossier();
   void newClient();
+  // CMD_DernDevis: the latest dossier of the next company sharing the latest date.
+  void latestDossier();
+  // CMD_Affaire: the affair number the commercial product gave the dossier's quote.
+  void showBusinessNumber();
+  // CMD_StatPDR: the period panel of the order cost statistics.
+  void showStatsPanel();
+  StatsPeriodPanel* statsPanel() const { return m_stats; }
   // What the window does each time it becomes active: takes back a client created for it and
   // shows the dossier the reminders window asked for.
   void activated();
@@ -90,6 +99,7 @@ class FDEV : public core::RecordWindow {
   QWidget* buildVehicleList();
   QList<QPushButton*> otherPartButtons();
   QPushButton* otherPartButton(const char* name, const QString& caption, const char* window);
+  QPushButton* lookUpButton(const char* name, const QString& caption, void (FDEV::*command)());
   FdevMailing* buildVersions(QPushButton* save, const QList<QPushButton*>& others);
   void buildDuplication();
   void openSources();
@@ -158,6 +168,9 @@ class FDEV : public core::RecordWindow {
   CustomFieldsPanel* m_infos = nullptr;
   DuplicationPanel* m_duplication = nullptr;
   VersionFrame* m_versions = nullptr;
+  StatsPeriodPanel* m_stats = nullptr;
+  LatestDossier m_latest;
+  BusinessNumber m_businessNumber;
 
   db::Recordset m_clientsByKey;  // TCLI on PrimaryKey
   db::Recordset m_reps;          // TCAL on PrimaryKey
