@@ -25,6 +25,7 @@ class CompositionSession;
 class EntryPanel;
 class PreviewPane;
 class QuoteView;
+class WorkbookImportFrame;
 
 // The composition window: the quote document on screen (upper part), line entry (lower part),
 // the "TABLEAUX" commands, the recalculation and the price adjustment, the tariff modes, the
@@ -58,6 +59,8 @@ class FCOMPO : public QWidget {
   void Annuler_Ajustement();
   bool save();
   void editInWordProcessor();
+  // The workbook import frame (`Ouvrir_Import_Classeur`).
+  void importWorkbook();
   // Shows or hides the PDF of the saved document beside it.
   void switchPreview();
   // Closes the window as its close box does: false when the user kept it open.
@@ -107,6 +110,7 @@ class FCOMPO : public QWidget {
   QLabel* m_place = nullptr;
   QFileSystemWatcher* m_watcher = nullptr;
   QTimer* m_diskCheck = nullptr;
+  WorkbookImportFrame* m_import = nullptr;
   bool m_asking = false;
   bool m_closed = false;
 };
