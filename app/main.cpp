@@ -27,6 +27,8 @@
 #include "reports/FACPROF.h"
 #include "stock/StockWindows.h"
 #include "ui/ButtonEnterKey.h"
+#include "ui/GuardedApplication.h"
+#include "ui/MessageBox.h"
 #include "ui/MessageFunnel.h"
 #include "ui/OptionGroupFocus.h"
 #include "ui/QtFrench.h"
@@ -59,7 +61,7 @@ double msSinceProcessStart(const QElapsedTimer& sinceMain) {
 int main(int argc, char** argv) {
   QElapsedTimer sinceMain;
   sinceMain.start();
-  QApplication app(argc, argv);
+  ui::GuardedApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tarovent"));
   ui::installButtonEnterKey(app);
   ui::installOptionGroupFocus(app);
@@ -93,6 +95,7 @@ int main(int argc, char** argv) {
                                   ? static_cast<ui::MessageFunnel&>(unattended)
                                   : boxes;
   core::ProcessState state(funnel);
+  app.setMessages(&funnel);
   state.workingFolder = work;
   state.programFolder = QApplication::applicationDirPath() + '/';
 

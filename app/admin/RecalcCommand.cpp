@@ -92,6 +92,11 @@ int runRecalcCommand(const QStringList& argsIn) {
     out.flush();
     err << "Impossible de recalculer le document " << positional[1] << " : " << e.message() << '\n';
     return 1;
+  } catch (const db::DbError& e) {
+    out.flush();
+    err << "Impossible de recalculer le document " << positional[1] << " : " << e.description()
+        << "   Err. n° " << e.number() << '\n';
+    return 1;
   }
   return funnel.failed() ? 1 : 0;
 }

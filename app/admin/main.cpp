@@ -5,6 +5,7 @@
 #include <map>
 
 #include "AdminCommand.h"
+#include "platform/db/DbError.h"
 
 namespace {
 
@@ -63,5 +64,13 @@ int main(int argc, char** argv) {
   const QString verb = args.takeFirst();
   auto it = verbs().find(verb);
   if (it == verbs().end()) return usage();
-  return it->second.run(args);
+  try {
+    return it->second.run(args);
+  } catch (const tarovent::db::DbError& e) {
+    QTextStream(stderr) << "Erreur de la base de données : " << e.description() << "   Err. n° "
+                        << e.number() << "\n";
+  } catch (const std::exception& e) {
+    QTextStream(stderr) << "Erreur : " << QString::fromLocal8Bit(e.what()) << "\n";
+  }
+  return 1;
 }

@@ -1,5 +1,7 @@
 #include "composition/CompositionSession.h"
 
+#include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 
 #include "articles/ArticleFiles.h"
@@ -11,8 +13,10 @@
 #include "core/DocumentNames.h"
 #include "core/Paths.h"
 #include "core/ProcessState.h"
+#include "platform/db/Database.h"
 #include "platform/db/DbError.h"
 #include "platform/ooxml/OoxmlError.h"
+#include "platform/os/RunningPrograms.h"
 #include "ui/BusyCursor.h"
 
 namespace tarovent::composition {
@@ -28,6 +32,26 @@ QString existingTemplate(const QString& base) {
     if (QFileInfo(core::localPath(base + ext)).isFile()) return core::localPath(base + ext);
   if (QFileInfo(core::localPath(base)).isFile()) return core::localPath(base);
   return {};
+}
+
+// What tells a file apart from the one seen earlier; empty when there is none.
+QString fileStamp(const QString& path) {
+  const QFileInfo f(path);
+  if (!f.isFile()) return {};
+  return QString::number(f.size()) + '@' + QString::number(f.lastModified().toMSecsSinceEpoch());
+}
+
+// Whether anybody may write the file: the super-user may write anything, so the permissions
+// are read rather than tried.
+bool writable(const QString& path) {
+  return QFileInfo(path).permissions() &
+         (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther);
+}
+
+QString readOnlyMessage(ui::MessageFunnel& m, const QString& path) {
+  return m.tr(QStringLiteral("Le document ")) + path +
+         m.tr(QStringLiteral(" est en lecture seule : il peut être consulté et composé, mais "
+                             "pas enregistré."));
 }
 
 QString documentsFolder(core::ProcessState& state) {
@@ -118,8 +142,14 @@ bool CompositionSession::openDocument(const OpenRequest& request) {
   const core::QuoteContext& quote = m_state.quote;
   try {
     if (request.origin == Origin::QuoteTypes) {
-      m_path = request.documentPath.isEmpty() ? existingTemplate(folder + request.typeCode)
-                                              : request.documentPath;
+      // A code naming a file elsewhere has no template here.
+      const bool plain = !request.typeCode.isEmpty() &&
+                         QFileInfo(request.typeCode).fileName() == request.typeCode &&
+                         request.typeCode != QLatin1String("..") &&
+                         !request.typeCode.contains('\\');
+      m_path = !request.documentPath.isEmpty() ? request.documentPath
+               : plain                         ? existingTemplate(folder + request.typeCode)
+                                               : QString();
       if (m_path.isEmpty() || !QFileInfo(m_path).isFile()) {
         m.show(m.tr(QStringLiteral("Le modèle du type ")) + request.typeCode +
                    m.tr(QStringLiteral(" n'existe pas.")),
@@ -133,8 +163,12 @@ bool CompositionSession::openDocument(const OpenRequest& request) {
                  ? core::localPath(core::Chemin_Document(folder, quote.documentName))
                  : request.documentPath;
     m_newText = quote.newText;
+    // A new text over an existing file: the user agreed to replace that file, as it is now.
+    if (m_newText) m_replaced = fileStamp(m_path);
     if (!m_newText) {
       m_doc = word::WordDocument::open(m_path);
+      m_readOnly = !writable(m_path);
+      if (m_readOnly) m.show(readOnlyMessage(m, m_path), ui::Icon::Information);
       return true;
     }
     // A new version starts from the latest earlier text that exists, else from the template.
@@ -167,8 +201,8 @@ void CompositionSession::readTypeOptions(const QString& code) {
   m_type = {};
   if (code.isEmpty()) return;
   try {
-    db::Recordset t = m_state.mainDb().OpenRecordset("select * from TTYP where TTYP_CODE ='" +
-                                                     QString(code).replace('\'', "''") + "'");
+    db::Recordset t = m_state.mainDb().OpenRecordset("select * from TTYP where TTYP_CODE =" +
+                                                     db::sqlLiteral(code));
     if (t.EOF_()) return;
     for (const char* field :
          {"TTYP_DART1A", "TTYP_DART2A", "TTYP_DART1F", "TTYP_DART2F", "TTYP_DTRF1", "TTYP_DTRF2",
@@ -221,8 +255,14 @@ bool CompositionSession::changedOnDisk() const { return m_doc && m_doc->changedO
 bool CompositionSession::close() {
   if (!m_open) return true;
   ui::MessageFunnel& m = m_state.messages();
-  // A new text has no file yet: leaving it unsaved loses it, so it counts as changed.
-  if (m_newText || m_doc->isModified()) {
+  if (m_readOnly && m_doc->isModified()) {
+    if (m.ask(m.tr(QStringLiteral("Le document est en lecture seule : ce qui y a été changé ne "
+                                  "sera pas enregistré. Fermer quand même ?")),
+              ui::Buttons::OkCancel, 2, ui::Icon::Question,
+              m.tr(QStringLiteral("Enregistrement"))) != ui::Answer::Ok)
+      return false;
+  } else if (m_newText || m_doc->isModified()) {
+    // A new text has no file yet: leaving it unsaved loses it, so it counts as changed.
     const ui::Answer a =
         m.ask(m.tr(QStringLiteral("Enregistrer le document?")), ui::Buttons::YesNoCancel, 1,
               ui::Icon::Question, m.tr(QStringLiteral("Enregistrement")));
@@ -230,12 +270,16 @@ bool CompositionSession::close() {
     if (a == ui::Answer::Yes && !save()) return false;
   }
   if (m_origin == Origin::Dossier && !m_tarMat.isEmpty() && !m_tarMo.isEmpty()) {
-    const core::QuoteContext& q = m_state.quote;
+    core::QuoteContext& q = m_state.quote;
+    // The workspace writes the context's modes back when told of the close: they are the ones
+    // chosen here.
+    q.tarMat = m_tarMat;
+    q.tarMo = m_tarMo;
     try {
       m_state.mainDb().Execute(
-          QStringLiteral("update TDEV set TDEV_TARMAT='%1', TDEV_TARMO='%2' where TDEV_SOC='%3' "
+          QStringLiteral("update TDEV set TDEV_TARMAT=%1, TDEV_TARMO=%2 where TDEV_SOC=%3 "
                          "and TDEV_NUMDOSS=%4 and TDEV_NSEQ=%5")
-              .arg(m_tarMat, m_tarMo, QString(q.company).replace('\'', "''"))
+              .arg(db::sqlLiteral(m_tarMat), db::sqlLiteral(m_tarMo), db::sqlLiteral(q.company))
               .arg(q.dossier)
               .arg(q.sequence.toInt()));
     } catch (const db::DbError& e) {
@@ -248,8 +292,11 @@ bool CompositionSession::close() {
 
 bool CompositionSession::save() {
   ui::MessageFunnel& m = m_state.messages();
-  const QString lock = wordProcessorLock(m_path);
-  if (!lock.isEmpty()) {
+  if (!m_newText && QFileInfo::exists(m_path) && !writable(m_path)) {
+    m.show(readOnlyMessage(m, m_path), ui::Icon::Warning);
+    return false;
+  }
+  if (!releaseLock()) {
     m.show(m.tr(QStringLiteral("Le document est ouvert dans le traitement de texte : "
                                "fermez-le avant d'enregistrer. Rien n'a été enregistré.")),
            ui::Icon::Warning);
@@ -257,8 +304,8 @@ bool CompositionSession::save() {
   }
   try {
     if (m_newText) {
-      // Never replace a document that appeared while the new text was being written.
-      if (QFileInfo::exists(m_path)) {
+      // Never replace a document that appeared or changed while the new text was written.
+      if (QFileInfo::exists(m_path) && fileStamp(m_path) != m_replaced) {
         m.show(m.tr(QStringLiteral("Le document ")) + m_path +
                    m.tr(QStringLiteral(" existe déjà : il n'est pas remplacé.")),
                ui::Icon::Warning);
@@ -276,6 +323,20 @@ bool CompositionSession::save() {
   return true;
 }
 
+bool CompositionSession::releaseLock() {
+  const LockOwner lock = wordProcessorLockOwner(m_path, m_runningPrograms);
+  if (lock.file.isEmpty()) return true;
+  if (!lock.stale) return false;
+  // A crashed word processor leaves its lock behind, which would block every save.
+  ui::MessageFunnel& m = m_state.messages();
+  const QString who = lock.user.isEmpty() ? QString() : m.tr(QStringLiteral(" par ")) + lock.user;
+  return m.ask(m.tr(QStringLiteral("Le document est marqué ouvert")) + who +
+                   m.tr(QStringLiteral(" dans un traitement de texte qui ne tourne plus sur ce "
+                                       "poste. Retirer cette marque et enregistrer ?")),
+               ui::Buttons::YesNo, 2, ui::Icon::Question) == ui::Answer::Yes &&
+         QFile::remove(lock.file);
+}
+
 bool CompositionSession::reload() {
   try {
     m_doc = word::WordDocument::open(m_path);
@@ -284,6 +345,7 @@ bool CompositionSession::reload() {
     return false;
   }
   m_newText = false;
+  m_readOnly = !writable(m_path);
   const LocateResult located = Reperer_Tableaux(*m_doc, LocatePurpose::Recalculation);
   m_columns = located.layout ? ColumnMap::read(*m_doc, located.layout->headerTable) : ColumnMap{};
   m_layout = located.layout;

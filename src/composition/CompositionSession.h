@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -14,6 +15,7 @@
 #include "composition/Recalculation.h"
 #include "composition/TableLocator.h"
 #include "platform/db/Recordset.h"
+#include "platform/os/RunningPrograms.h"
 #include "platform/word/WordDocument.h"
 
 namespace tarovent::core {
@@ -72,6 +74,8 @@ class CompositionSession {
   const ColumnMap& columns() const { return m_columns; }
   Origin origin() const { return m_origin; }
   bool isNewText() const { return m_newText; }
+  // The document's file may not be written: it is shown and composed, never saved.
+  bool isReadOnly() const { return m_readOnly; }
   // Where the document is saved.
   QString documentPath() const { return m_path; }
   const ClientValues& client() const { return m_client; }
@@ -90,6 +94,11 @@ class CompositionSession {
   // The base prices the modes stand for: "PV1", "PV2" or "PDR"; "PV" or "PDR".
   QString materialsPrice() const;
   QString labourPrice() const;
+
+  // What lists the programs running on this machine, which tells a lock left by a crash.
+  void setRunningPrograms(std::function<QList<QStringList>()> running) {
+    m_runningPrograms = std::move(running);
+  }
 
   QChar decimalSeparator() const { return m_separator; }
   void setDecimalSeparator(QChar separator) { m_separator = separator; }
@@ -142,6 +151,9 @@ class CompositionSession {
   void checkBases();
   bool runRecalculation(const Adjustment& adjustment);
   void release();
+  // True when no word processor holds the file, after removing a lock left by a crash if the
+  // user agrees.
+  bool releaseLock();
   // Runs a command on the document; a document the engine cannot follow stops it with the
   // engine's message instead of ending the program.
   // `notify` tells the listener what the command changed, given the table count before it.
@@ -160,6 +172,8 @@ class CompositionSession {
   bool m_open = false;
   bool m_newText = false;
   QString m_path;
+  bool m_readOnly = false;  // the file may not be written: nothing is saved into it
+  QString m_replaced;       // size and time of the file a new text was agreed to replace
   ColumnMap m_columns;
   std::optional<TableLayout> m_layout;
   // Kinds of the tables as last found: finding them walks the document, and lines written
@@ -176,6 +190,7 @@ class CompositionSession {
   PrintOptions m_print;
   RecalcResult m_lastRecalc;
   DocumentChanges* m_changes = nullptr;
+  std::function<QList<QStringList>()> m_runningPrograms = os::runningCommandLines;
 };
 
 }  // namespace tarovent::composition

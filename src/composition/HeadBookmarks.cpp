@@ -5,16 +5,12 @@
 
 #include "core/ProcessState.h"
 #include "core/QuoteContext.h"
+#include "platform/db/Database.h"
 #include "platform/word/WordDocument.h"
 
 namespace tarovent::composition {
 
 namespace {
-
-QString quoted(const QString& text) {
-  return QLatin1Char('\'') + QString(text).replace(QLatin1Char('\''), QLatin1String("''")) +
-         QLatin1Char('\'');
-}
 
 // The first record of a query, or none.
 std::optional<db::Recordset> firstOf(db::Database& db, const QString& sql) {
@@ -40,7 +36,7 @@ void readClient(core::ProcessState& state, const QString& code, const QString& c
                 HeadValues& head) {
   db::Database& db = clientDatabase(state);
   auto& b = head.bookmarks;
-  const auto client = firstOf(db, "select * from TCLI where TCLI_CODE=" + quoted(code));
+  const auto client = firstOf(db, "select * from TCLI where TCLI_CODE=" + db::sqlLiteral(code));
   if (!client) return;
   const db::Recordset& c = *client;
   head.client.discount = c.number("TCLI_PCRemise");
@@ -66,15 +62,26 @@ void readClient(core::ProcessState& state, const QString& code, const QString& c
   b["ADR4"] = town;
   if (!town.isEmpty()) address << town;
   b["ADR"] = address.join(QLatin1Char('\v'));
-  b["SCOND"] = (c.text("TCLI_CondPaie") + ' ' + c.text("TCLI_ModPaie")).trimmed();
-  if (const auto country = firstOf(
-          db, "select TPAYS_LIBELLE from TPAYS where TPAYS_CODE=" + quoted(c.text("TCLI_PAYS"))))
+  // The client reads the terms and the mode by their labels, not by their codes.
+  const auto label = [](const QString& code, const QStringList& codes, const QStringList& labels) {
+    const qsizetype i = codes.indexOf(code);
+    return i >= 0 && !labels.value(i).trimmed().isEmpty() ? labels.value(i) : code;
+  };
+  const QString terms =
+      label(c.text("TCLI_CondPaie"), state.conditionsPaiementCodes, state.conditionsPaiementLabels);
+  const QString mode =
+      label(c.text("TCLI_ModPaie"), state.modesReglementCodes, state.modesReglementLabels);
+  b["SCOND"] = !terms.trimmed().isEmpty() && !mode.trimmed().isEmpty()
+                   ? terms.trimmed() + QStringLiteral(" - ") + mode.trimmed()
+                   : (terms + mode).trimmed();
+  if (const auto country = firstOf(db, "select TPAYS_LIBELLE from TPAYS where TPAYS_CODE=" +
+                                           db::sqlLiteral(c.text("TCLI_PAYS"))))
     b["PAYS"] = country->text("TPAYS_LIBELLE");
   // The dossier's contact has his own numbers when he is in the client's contact list.
   if (contact.isEmpty()) return;
-  if (const auto person =
-          firstOf(db, "select * from TCLI_CONTACT where TCLI_CONTACT_CodCli=" + quoted(code) +
-                          " and TCLI_Contact_Nom=" + quoted(contact))) {
+  if (const auto person = firstOf(
+          db, "select * from TCLI_CONTACT where TCLI_CONTACT_CodCli=" + db::sqlLiteral(code) +
+                  " and TCLI_Contact_Nom=" + db::sqlLiteral(contact))) {
     copyFields(b, *person,
                {{"TEL", "TCLI_CONTACT_Tel"},
                 {"FAX", "TCLI_CONTACT_Fax"},
@@ -102,7 +109,11 @@ HeadValues readHeadValues(core::ProcessState& state, const core::QuoteContext& q
   HeadValues head;
   auto& b = head.bookmarks;
   b["NUMDEV"] = b["NUMDEV_P2"] = quote.documentName;
-  const QString key = " where TDOS_SOC=" + quoted(quote.company) +
+  // The issuing company, by its name: a family holds several.
+  if (const auto company = firstOf(state.mainDb(), "select TSOC_LIB from TSOC where TSOC_CODE=" +
+                                                       db::sqlLiteral(quote.company)))
+    b["SOCIETE"] = company->text("TSOC_LIB");
+  const QString key = " where TDOS_SOC=" + db::sqlLiteral(quote.company) +
                       " and TDOS_NUMDOSS=" + QString::number(quote.dossier);
   const auto dossier = firstOf(state.mainDb(), "select * from TDOS" + key);
   if (dossier) {
@@ -120,13 +131,13 @@ HeadValues readHeadValues(core::ProcessState& state, const core::QuoteContext& q
     const QString client = quote.clientCode.isEmpty() ? d.text("TDOS_CLIENT") : quote.clientCode;
     readClient(state, client, d.text("TDOS_CONTACT"), head);
     if (const auto rep = firstOf(clientDatabase(state), "select * from TCAL where TCAL_CODE=" +
-                                                            quoted(d.text("TDOS_CAL")))) {
+                                                            db::sqlLiteral(d.text("TDOS_CAL")))) {
       b["COMMERCIAL"] = b["NOMCAL"] = rep->text("TCAL_NOM");
       copyFields(b, *rep, {{"TELCAL", "TCAL_TEL"}, {"MAILCAL", "TCAL_MAIL"}});
     }
   }
   if (const auto version = firstOf(
-          state.mainDb(), "select * from TDEV where TDEV_SOC=" + quoted(quote.company) +
+          state.mainDb(), "select * from TDEV where TDEV_SOC=" + db::sqlLiteral(quote.company) +
                               " and TDEV_NUMDOSS=" + QString::number(quote.dossier) +
                               " and TDEV_NSEQ=" + QString::number(quote.sequence.toInt()))) {
     const QDate date = version->value("TDEV_DATE").toDate();

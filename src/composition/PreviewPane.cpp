@@ -5,12 +5,12 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "dossiers/DocumentPreview.h"
+#include "core/DocumentPreview.h"
 
 namespace tarovent::composition {
 
 PreviewPane::PreviewPane(core::ProcessState& state, QWidget* parent)
-    : QWidget(parent), m_preview(new dossiers::DocumentPreview(state, this)) {
+    : QWidget(parent), m_preview(new core::DocumentPreview(state, this)) {
   setObjectName(QStringLiteral("FRM_Apercu"));
   auto* title =
       new QLabel(QStringLiteral("<b>Aperçu PDF</b> (mis à jour à chaque enregistrement)"), this);

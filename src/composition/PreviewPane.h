@@ -3,11 +3,9 @@
 #include <QWidget>
 
 namespace tarovent::core {
-class ProcessState;
-}
-namespace tarovent::dossiers {
 class DocumentPreview;
-}
+class ProcessState;
+}  // namespace tarovent::core
 
 namespace tarovent::composition {
 
@@ -22,10 +20,10 @@ class PreviewPane : public QWidget {
   void toggle(const QString& path);
   // The document was saved to `path`: the pane, when shown, converts it again.
   void saved(const QString& path);
-  dossiers::DocumentPreview& preview() { return *m_preview; }
+  core::DocumentPreview& preview() { return *m_preview; }
 
  private:
-  dossiers::DocumentPreview* m_preview;
+  core::DocumentPreview* m_preview;
 };
 
 }  // namespace tarovent::composition

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 
 #include "Paths.h"
 #include "ProcessState.h"
@@ -132,6 +133,29 @@ bool Catalogue::Lire_Catalogue() {
   return true;
 }
 
+bool Catalogue::lockWorkingFolder(const QString& workBase) {
+  if (m_s.workingFolderLock && m_s.workingFolderLock->isLocked()) return true;
+  auto lock = std::make_unique<QLockFile>(workBase + ".lock");
+  // Only a lock whose process is gone is stale, however old it is.
+  lock->setStaleLockTime(0);
+  if (!lock->tryLock(0)) {
+    auto& msg = m_s.messages();
+    if (lock->error() == QLockFile::LockFailedError)
+      msg.show(msg.tr("Tarovent est déjà lancé sur ce poste avec le dossier de travail ") +
+                   localPath(m_s.workingFolder) +
+                   msg.tr(" : utilisez la fenêtre déjà ouverte, ou fermez-la avant de "
+                          "relancer le programme."),
+               ui::Icon::Critical);
+    else
+      msg.show(msg.tr("(Ouverture Bases): Le dossier de travail ") + localPath(m_s.workingFolder) +
+                   msg.tr(" n'est pas accessible en écriture."),
+               ui::Icon::Critical);
+    return false;
+  }
+  m_s.workingFolderLock = std::move(lock);
+  return true;
+}
+
 bool Catalogue::Ouvrir_Bases(bool& fatal) {
   fatal = false;
   auto& msg = m_s.messages();
@@ -156,6 +180,10 @@ bool Catalogue::Ouvrir_Bases(bool& fatal) {
 
   // The per-workstation work database is thrown away and rebuilt from the main database.
   const QString local = localPath(m_s.workingFolder) + "BDLOC.MDB";
+  if (!lockWorkingFolder(local)) {
+    fatal = true;
+    return false;
+  }
   m_s.localDb.Close();
   m_s.localDb = {};
   if (!removeDatabaseFile(local)) {

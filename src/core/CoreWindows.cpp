@@ -4,11 +4,15 @@
 #include "FPARGDEV.h"
 #include "Help.h"
 #include "HelpPages.h"
+#include "MessageWindow.h"
 #include "ProcessState.h"
 
 namespace tarovent::core {
 
 void registerCoreWindows(ProcessState& state) {
+  state.waitingMessage = [&state](const QString& text, const QString& infos) {
+    Afficher_Message(state, text, infos);
+  };
   state.windows.add(QStringLiteral("FPARGDEV"),
                     {[&state](QWidget* parent) { return new FPARGDEV(state, parent); }, true});
   const auto calendar = [](CalendarDialog::Style style) {

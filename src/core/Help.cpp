@@ -48,12 +48,6 @@ class HelpKey : public QObject {
 
 }  // namespace
 
-QString Fichier_Aide(ProcessState& state, const QString& programName) {
-  const QString file = state.programFolder + programName + QStringLiteral(".html");
-  state.helpFile = !state.programFolder.isEmpty() && QFileInfo(file).isFile() ? file : QString();
-  return state.helpFile;
-}
-
 int helpContextOf(const QWidget* w) {
   // In an open menu, the highlighted entry's context, else the menu's own.
   if (auto* menu = qobject_cast<const QMenu*>(w)) {

@@ -2,17 +2,14 @@
 
 #include <QString>
 
+#include "HelpPages.h"
+
 class QObject;
 class QWidget;
 
 namespace tarovent::core {
 
 class ProcessState;
-
-// Sets the help file of the program: the program folder + name + ".html" (pages with one anchor
-// per help context number) when it is there; otherwise none, and the program's own pages are
-// shown. Returns the file set.
-QString Fichier_Aide(ProcessState& state, const QString& programName);
 
 // Opens the help window (or brings it forward) at the page of a help context; 0 or an unknown
 // context shows the start of the help.

@@ -1,6 +1,16 @@
 #include "HelpPages.h"
 
+#include <QFileInfo>
+
+#include "ProcessState.h"
+
 namespace tarovent::core {
+
+QString Fichier_Aide(ProcessState& state, const QString& programName) {
+  const QString file = state.programFolder + programName + QStringLiteral(".html");
+  state.helpFile = !state.programFolder.isEmpty() && QFileInfo(file).isFile() ? file : QString();
+  return state.helpFile;
+}
 
 const QString& helpPages() {
   static const QString html = QString::fromUtf8(R"html(<!DOCTYPE html>

@@ -4,6 +4,13 @@
 
 namespace tarovent::core {
 
+class ProcessState;
+
+// Sets the help file of the program: the program folder + name + ".html" (pages with one anchor
+// per help context number) when it is there; otherwise none, and the program's own pages are
+// shown. Returns the file set.
+QString Fichier_Aide(ProcessState& state, const QString& programName);
+
 // The program's help pages, used when the program folder holds no help file: one HTML text
 // with an anchor per help context number.
 const QString& helpPages();

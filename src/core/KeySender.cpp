@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "KeyNotation.h"
+#include "ProcessState.h"
 
 // Qt's own entry for keys that do not come from the window system (its test library uses it):
 // it offers the key to shortcuts, access keys and menu mnemonics first, as a typed key is.
@@ -68,6 +69,10 @@ int Touche_Navigation(int keyCode) {
     default:
       return keyCode;
   }
+}
+
+void Touche_Word_Rapide(ProcessState& state) {
+  if (state.params.wordRapide) Envoyer_Touches(QStringLiteral("{F10}"), true);
 }
 
 }  // namespace tarovent::core

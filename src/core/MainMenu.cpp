@@ -26,6 +26,7 @@
 #include "ProcessState.h"
 #include "WindowTranslation.h"
 #include "platform/word/GWORD.h"
+#include "ui/BusyCursor.h"
 #include "ui/FormAccessKeys.h"
 
 namespace tarovent::core {
@@ -130,11 +131,10 @@ void MainMenu::buildMenus() {
   m_entries.insert("M_DEVIS", devis->menuAction());
   QAction* gestion = entry(devis, "M_DEVI_DEVIS", QStringLiteral("Gestion des &devis"), 1100, {});
   connect(gestion, &QAction::triggered, this, [this] {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const ui::BusyCursor busy;
     auto* compo = findChild<QToolButton*>("CMD_M_COMPO");
     const bool composing = compo && compo->isVisible();
     openWindow(composing && m_s.compositionOrigin == "FDEV" ? "FCOMPO" : "FDEV");
-    QApplication::restoreOverrideCursor();
   });
   m_entryWindow.insert("M_DEVI_DEVIS", "FDEV");
   entry(devis, "M_FACPROF", QStringLiteral("&Factures PROFORMA"), 1200, "FACPROF");
@@ -258,7 +258,7 @@ bool MainMenu::openWindow(const QString& name) {
   if (!registered->modal) {
     for (QMdiSubWindow* sub : m_area->subWindowList()) {
       if (sub->widget() && sub->widget()->objectName().compare(name, Qt::CaseInsensitive) == 0) {
-        sub->showMaximized();
+        showInWorkArea(sub, name);
         m_area->setActiveSubWindow(sub);
         return true;
       }
@@ -280,8 +280,17 @@ bool MainMenu::openWindow(const QString& name) {
   w->setAttribute(Qt::WA_DeleteOnClose);
   QMdiSubWindow* sub = m_area->addSubWindow(w);
   sub->setAttribute(Qt::WA_DeleteOnClose);
-  sub->showMaximized();
+  showInWorkArea(sub, name);
   return true;
+}
+
+void MainMenu::showInWorkArea(QMdiSubWindow* sub, const QString& name) {
+  // Maximised, unless the user chose the normal size for that window (F12) since the start.
+  if (qApp->property((name.toUpper() + QStringLiteral("_normalSize")).toUtf8().constData())
+          .toBool())
+    sub->showNormal();
+  else
+    sub->showMaximized();
 }
 
 void MainMenu::placeMainWindow() {

@@ -58,6 +58,7 @@ class MainMenu : public QMainWindow, public StartupHost, public ui::WindowOpener
   void closeEvent(QCloseEvent* e) override;
 
  private:
+  void showInWorkArea(QMdiSubWindow* sub, const QString& name);
   QAction* entry(QWidget* menu, const QString& name, const QString& caption, int help,
                  const QString& window);
   QToolButton* pictureButton(const QString& name, const QString& tip, const QString& window);

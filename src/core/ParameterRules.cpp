@@ -1,6 +1,5 @@
 #include "ParameterRules.h"
 
-#include "KeySender.h"
 #include "ProcessState.h"
 #include "platform/db/Recordset.h"
 
@@ -22,10 +21,6 @@ void reloadCurrencyAndTariffs(GeneralParameters& params, const db::Recordset& tp
   params.coeffDev = tpar.number("TPAR_COEFFDEV");
   params.tarifMat = tpar.text("TPAR_TYP_TARIF_MAT");
   params.tarifMo = tpar.text("TPAR_TYP_TARIF_MO");
-}
-
-void Touche_Word_Rapide(ProcessState& state) {
-  if (state.params.wordRapide) Envoyer_Touches(QStringLiteral("{F10}"), true);
 }
 
 }  // namespace tarovent::core

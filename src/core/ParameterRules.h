@@ -32,8 +32,4 @@ inline QString labourLetter(bool sellingPrice) {
 // the current record of TPAR.
 void reloadCurrencyAndTariffs(GeneralParameters& params, const db::Recordset& tpar);
 
-// The fast word-processor mode: when it is on, F10 goes to the active window, processed before
-// this returns; otherwise nothing happens.
-void Touche_Word_Rapide(ProcessState& state);
-
 }  // namespace tarovent::core

@@ -1,5 +1,7 @@
 #include "ProcessState.h"
 
+#include <QLockFile>
+
 #include "Translator.h"
 #include "platform/os/PdfConverter.h"
 #include "platform/word/GWORD.h"

@@ -14,6 +14,8 @@
 #include "ui/MessageFunnel.h"
 #include "ui/WindowRegistry.h"
 
+class QLockFile;
+
 namespace tarovent::word {
 class GWORD;
 }
@@ -91,6 +93,9 @@ class ProcessState {
   QString translationFolder;
   QString translationFile = QStringLiteral("BDTRAD.MDB");
   db::Database localDb;
+  // Held while this process uses the working folder's work base: a second instance on the same
+  // folder would otherwise delete it from under the first.
+  std::unique_ptr<QLockFile> workingFolderLock;
   QString upgradeLog;
 
   GeneralParameters params;
@@ -112,6 +117,12 @@ class ProcessState {
   std::unique_ptr<os::PdfConverter> pdfConverter;
   // The macro button's action: runs the macros of the window given (none: no macros).
   std::function<void(QWidget* window)> runMacros;
+  // Shows the waiting message of a long operation (an empty text closes it); set by the
+  // windows, so logic run without them (tests, command line) shows nothing.
+  std::function<void(const QString& text, const QString& infos)> waitingMessage;
+  void showWaiting(const QString& text, const QString& infos = {}) {
+    if (waitingMessage) waitingMessage(text, infos);
+  }
 
   // Hand-over values between windows.
   QString compositionOrigin;           // window that started the composition in progress

@@ -5,7 +5,7 @@
 
 #include "Catalogue.h"
 #include "ConfigFile.h"
-#include "Help.h"
+#include "HelpPages.h"
 #include "Paths.h"
 #include "ProcessState.h"
 #include "SchemaUpgrade.h"

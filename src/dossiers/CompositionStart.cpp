@@ -19,14 +19,18 @@ bool compositionOpen(core::ProcessState& state) {
   return false;
 }
 
+bool refuseSecondComposition(core::ProcessState& state) {
+  if (!compositionOpen(state)) return false;
+  ui::MessageFunnel& m = state.messages();
+  m.show(m.tr(QStringLiteral("Une composition est déjà en cours, veuillez la terminer d'abord")),
+         ui::Icon::Warning);
+  return true;
+}
+
 bool startComposition(core::ProcessState& state, const QString& origin,
                       std::function<void()> onClose) {
   ui::MessageFunnel& m = state.messages();
-  if (compositionOpen(state)) {
-    m.show(m.tr(QStringLiteral("Une composition est déjà en cours, veuillez la terminer d'abord")),
-           ui::Icon::Warning);
-    return false;
-  }
+  if (refuseSecondComposition(state)) return false;
   state.compositionOrigin = origin;
   state.compositionClosed = std::move(onClose);
   if (state.opener && state.opener->openWindow(kCompositionWindow)) return true;

@@ -16,6 +16,9 @@ inline const QString kCompositionWindow = QStringLiteral("FCOMPO");
 // shows its button. Only one may be open at a time.
 bool compositionOpen(core::ProcessState& state);
 
+// True, after telling the user, when a composition is open and another may not start.
+bool refuseSecondComposition(core::ProcessState& state);
+
 // Opens the composition for the window `origin` when none is open, `onClose` being what the
 // composition calls when it closes. False with a message when it cannot start.
 bool startComposition(core::ProcessState& state, const QString& origin,

@@ -1,11 +1,20 @@
 #include "DossierCreation.h"
 
+#include <optional>
+
+#include "DocumentNames.h"
 #include "WriteTransaction.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"
 #include "ui/MessageFunnel.h"
 
 namespace tarovent::dossiers {
+
+QString tooManyDossiers(const ui::MessageFunnel& m) {
+  return m.tr(QStringLiteral("Le dernier numéro de dossier (")) +
+         QString::number(kLastDossierNumber) +
+         m.tr(QStringLiteral(") est atteint pour cette société : aucun dossier n'a été créé."));
+}
 
 DossierCreation::DossierCreation(db::Database& main, db::Database& clients,
                                  const ui::MessageFunnel& messages)
@@ -39,8 +48,6 @@ QString DossierCreation::refusal(const NewDossier& d) {
            m.tr(QStringLiteral(" n'existe pas, choisissez un client valide"));
   if (!exists(m_main, QStringLiteral("TTYP"), type))
     return m.tr(QStringLiteral("Le type de devis ")) + type + m.tr(QStringLiteral(" n'existe pas"));
-  if (!d.rep.trimmed().isEmpty() && !exists(m_clients, QStringLiteral("TCAL"), d.rep.trimmed()))
-    return m.tr(QStringLiteral("Commercial inconnu"));
   return {};
 }
 
@@ -48,7 +55,9 @@ DossierCreation::Result DossierCreation::create(const NewDossier& d) {
   Result result;
   result.refusal = refusal(d);
   if (!result.saved()) return result;
+  std::optional<db::DbError> numberTaken;
   inWriteTransaction(m_main, [&] {
+    numberTaken.reset();
     db::Recordset soc = m_main.OpenRecordset(QStringLiteral("TSOC"), db::RecordsetType::Table);
     soc.setIndex(QStringLiteral("PrimaryKey"));
     soc.Seek(QStringLiteral("="), d.company.trimmed());
@@ -56,8 +65,12 @@ DossierCreation::Result DossierCreation::create(const NewDossier& d) {
     if (soc.NoMatch())
       throw db::DbError(db::err::NoCurrentRecord,
                         m_messages.tr(QStringLiteral("Société introuvable")));
-    soc.Edit();
     const long number = long(soc.number(QStringLiteral("TSOC_NSEQ"))) + 1;
+    if (!hasOwnName(number)) {
+      result.refusal = tooManyDossiers(m_messages);
+      return;
+    }
+    soc.Edit();
     soc.setValue(QStringLiteral("TSOC_NSEQ"), qlonglong(number));
     soc.Update();
 
@@ -75,10 +88,20 @@ DossierCreation::Result DossierCreation::create(const NewDossier& d) {
     optional("TDOS_CAL", d.rep);
     optional("TDOS_CONTACT", d.contact);
     optional("TDOS_RESUME", d.summary);
-    dos.Update();
+    try {
+      dos.Update();
+    } catch (const db::DbError& e) {
+      if (e.number() != db::err::DuplicateKey) throw;
+      // The number was taken outside the counter: the counter keeps its step, so the next
+      // save tries the number after it.
+      dos.CancelUpdate();
+      numberTaken = e;
+      return;
+    }
     result.number = number;
     result.company = soc.text(QStringLiteral("TSOC_CODE"));
   });
+  if (numberTaken) throw *numberTaken;
   return result;
 }
 

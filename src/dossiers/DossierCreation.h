@@ -12,6 +12,9 @@ class MessageFunnel;
 
 namespace tarovent::dossiers {
 
+// Why a company whose numbers are used up can take no more dossiers.
+QString tooManyDossiers(const ui::MessageFunnel& messages);
+
 // What the first save of a dossier writes: the required company, client and quote type, and
 // any other TDOS field by name.
 struct NewDossier {
@@ -26,7 +29,8 @@ struct NewDossier {
 
 // The first save of a dossier: checks it, takes the next number of its company and inserts it.
 // The counter and the dossier are written in one write transaction, so two workstations saving
-// at once never share a number, and a refused insert leaves the counter as it was.
+// at once never share a number. A number already used by a stored dossier is refused by the
+// database, the counter keeping its step; any other failure leaves the counter as it was.
 class DossierCreation {
  public:
   // `clients` is the database holding TCLI and TCAL (the main one when the family has no
@@ -40,8 +44,8 @@ class DossierCreation {
     bool saved() const { return refusal.isEmpty(); }
   };
 
-  // Why `d` cannot be saved (company missing or deactivated, client, type or representative
-  // unknown, required data empty); empty when it can. Throws db::DbError.
+  // Why `d` cannot be saved (company missing or deactivated, client or type unknown, required
+  // data empty); empty when it can. Throws db::DbError.
   QString refusal(const NewDossier& d);
   // Checks, numbers and inserts `d`. Throws db::DbError (nothing written then).
   Result create(const NewDossier& d);

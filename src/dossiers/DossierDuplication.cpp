@@ -4,6 +4,7 @@
 #include <QFile>
 
 #include "DocumentNames.h"
+#include "DossierCreation.h"
 #include "WriteTransaction.h"
 #include "core/Paths.h"
 #include "platform/db/Connection.h"
@@ -138,6 +139,10 @@ DossierDuplication::Result DossierDuplication::run(const DuplicationRequest& r) 
             m_messages.tr(QStringLiteral("Aucune version de ce devis n'a encore été créée"));
         return;
       }
+      if (!hasOwnName(number)) {
+        result.refusal = tooManyDossiers(m_messages);
+        return;
+      }
       if (r.copyDocument) staged = stageDocument(r, r.target, number);
       m_local.Execute("INSERT INTO " + mainTable("TDOS") + " SELECT TMP_DOS.* FROM TMP_DOS;");
       m_local.Execute("INSERT INTO " + mainTable("TDEV") + " SELECT TMP_DEV.* FROM TMP_DEV;");
@@ -155,8 +160,8 @@ DossierDuplication::Result DossierDuplication::run(const DuplicationRequest& r) 
   if (!staged.isEmpty()) {
     // An existing document of that name is replaced.
     const QString final = staged.chopped(kStagedSuffix.size());
-    QFile::remove(final);
-    QFile::rename(staged, final);
+    if ((QFile::exists(final) && !QFile::remove(final)) || !QFile::rename(staged, final))
+      result.documentLeft = staged;
   }
   return result;
 }

@@ -38,6 +38,8 @@ class DossierDuplication {
     QString company;  // the copy's company and number
     long number = 0;
     QString refusal;  // why nothing was written, else empty
+    // The copy is stored but its text could not take its name: where it was left.
+    QString documentLeft;
     bool done() const { return refusal.isEmpty(); }
   };
 

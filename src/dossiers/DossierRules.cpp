@@ -11,10 +11,6 @@ namespace tarovent::dossiers {
 
 namespace {
 
-QString quoted(const QString& text) {
-  return QString(text).replace(QLatin1Char('\''), QLatin1String("''"));
-}
-
 db::Recordset tableOnKey(db::Database& db, const QString& table, const QString& index) {
   db::Recordset rs = db.OpenRecordset(table, db::RecordsetType::Table, db::rsopt::ReadOnly);
   rs.setIndex(index);
@@ -28,8 +24,8 @@ namespace dossierSql {
 QString dossiers(const QString& salesRep) {
   if (salesRep.isEmpty())
     return QStringLiteral("select * from TDOS order by TDOS_SOC, TDOS_NUMDOSS DESC;");
-  return QStringLiteral("select * from TDOS WHERE TDOS.TDOS_CAL = '") + quoted(salesRep) +
-         QStringLiteral("' ");
+  return QStringLiteral("select * from TDOS WHERE TDOS.TDOS_CAL = ") + db::sqlLiteral(salesRep) +
+         QStringLiteral(" ");
 }
 
 QString companies(bool activeOnly) {
@@ -44,29 +40,29 @@ QString quoteTypes() {
 QString clientList() { return QStringLiteral("select * from TCLI order by TCLI_CODE"); }
 
 QString contacts(const QString& client) {
-  return QStringLiteral("select * from TCLI_CONTACT where TCLI_CONTACT_CodCli = '") +
-         quoted(client) + QStringLiteral("' order by TCLI_CONTACT_Num; ");
+  return QStringLiteral("select * from TCLI_CONTACT where TCLI_CONTACT_CodCli = ") +
+         db::sqlLiteral(client) + QStringLiteral(" order by TCLI_CONTACT_Num; ");
 }
 
 QString vehicles(const QString& client) {
   if (client.isEmpty())
     return QStringLiteral("select * from TVEH order by TVEH_CODCLI, TVEH_IMMAT");
-  return QStringLiteral("select * from TVEH where TVEH_CODCLI='") + quoted(client) +
-         QStringLiteral("' order by TVEH_CODCLI, TVEH_IMMAT");
+  return QStringLiteral("select * from TVEH where TVEH_CODCLI=") + db::sqlLiteral(client) +
+         QStringLiteral(" order by TVEH_CODCLI, TVEH_IMMAT");
 }
 
 QString dossier(const QString& company, long number) {
-  return QStringLiteral("TDOS_SOC = '") + quoted(company) +
-         QStringLiteral("' and TDOS_NUMDOSS = ") + QString::number(number);
+  return QStringLiteral("TDOS_SOC = ") + db::sqlLiteral(company) +
+         QStringLiteral(" and TDOS_NUMDOSS = ") + QString::number(number);
 }
 
 QString nextCompany(const QString& company) {
-  return QStringLiteral("TDOS_SOC > '") + quoted(company) + QLatin1Char('\'');
+  return QStringLiteral("TDOS_SOC > ") + db::sqlLiteral(company);
 }
 
 QString clientBuffer(const QString& buffer) {
   return QStringLiteral("left(TCLI_Code,") + QString::number(buffer.size()) +
-         QStringLiteral(") >='") + quoted(buffer) + QLatin1Char('\'');
+         QStringLiteral(") >=") + db::sqlLiteral(buffer);
 }
 
 }  // namespace dossierSql
@@ -108,11 +104,11 @@ std::optional<VehicleFill> vehicleFill(db::Database& clients, const QString& reg
                                            db::rsopt::ReadOnly);
   bool found = false;
   if (!complement.trimmed().isEmpty()) {
-    rs.FindFirst(QStringLiteral("TVEH_COMPLIDENT ='") + quoted(complement) + QLatin1Char('\''));
+    rs.FindFirst(QStringLiteral("TVEH_COMPLIDENT =") + db::sqlLiteral(complement));
     found = !rs.NoMatch();
   }
   if (!found && registration.size() >= 5) {
-    rs.FindFirst(QStringLiteral("TVEH_IMMAT='") + quoted(registration) + QLatin1Char('\''));
+    rs.FindFirst(QStringLiteral("TVEH_IMMAT=") + db::sqlLiteral(registration));
     found = !rs.NoMatch();
   }
   if (!found) return std::nullopt;
@@ -126,6 +122,8 @@ std::optional<VehicleFill> vehicleFill(db::Database& clients, const QString& reg
 }
 
 QStringList dossierDocuments(const QString& folder, const QString& company, long number) {
+  // A number beyond the names has no documents: the names found would be another dossier's.
+  if (!hasOwnName(number)) return {};
   const QString base = core::localPath(core::withSeparator(folder));
   // Nom_Document with "??" for the sequence.
   const QString pattern =

@@ -127,6 +127,13 @@ void DuplicationPanel::duplicate() {
     m_state.messages().show(result.refusal, ui::Icon::Warning);
     return;
   }
+  if (!result.documentLeft.isEmpty()) {
+    ui::MessageFunnel& m = m_state.messages();
+    m.show(m.tr(QStringLiteral("Le dossier est copié, mais son texte n'a pas pu prendre son nom : "
+                               "il est resté dans ")) +
+               result.documentLeft,
+           ui::Icon::Warning);
+  }
   hide();
   emit duplicated(result.company, result.number);
 }

@@ -29,6 +29,10 @@ class DuplicationPanel : public QFrame {
   bool open(const QString& company, long number, int sequence);
   // CMD_OKDupli.
   void duplicate();
+  // Whether the panel is open for that dossier.
+  bool isFor(const QString& company, long number) const {
+    return m_request.company == company && m_request.number == number;
+  }
   // The company chosen in DBC_NEWSOC.
   QString target() const;
   // The duplication itself, for tests that inject a failure.

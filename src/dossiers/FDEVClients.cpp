@@ -12,6 +12,7 @@
 #include "FDEV.h"
 #include "core/GridTools.h"
 #include "core/ProcessState.h"
+#include "platform/db/Database.h"
 #include "platform/db/DbError.h"
 #include "ui/BoundLineEdit.h"
 #include "ui/DataControl.h"
@@ -135,7 +136,7 @@ void FDEV::showContact(const QString& name) {
   for (QLineEdit* e : m_contactBoxes) e->clear();
   if (!m_contacts.isOpen() || name.trimmed().isEmpty()) return;
   try {
-    m_contacts.FindFirst("TCLI_CONTACT_Nom = '" + QString(name).replace('\'', "''") + "'");
+    m_contacts.FindFirst("TCLI_CONTACT_Nom = " + db::sqlLiteral(name));
     if (m_contacts.NoMatch()) return;
     const char* fields[] = {"TCLI_CONTACT_Tel", "TCLI_CONTACT_Fax", "TCLI_CONTACT_Portab",
                             "TCLI_CONTACT_mail"};
@@ -181,7 +182,7 @@ void FDEV::showClientList(const QString& from) {
       if (from.trimmed().isEmpty()) {
         rs.MoveFirst();
       } else {
-        rs.FindFirst("TCLI_CODE >= '" + QString(from.trimmed()).replace('\'', "''") + "'");
+        rs.FindFirst("TCLI_CODE >= " + db::sqlLiteral(from.trimmed()));
         if (rs.NoMatch()) rs.MoveFirst();
       }
     }

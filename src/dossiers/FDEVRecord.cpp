@@ -7,6 +7,7 @@
 #include "DossierCreation.h"
 #include "DuplicationPanel.h"
 #include "FDEV.h"
+#include "WriteTransaction.h"
 #include "core/ProcessState.h"
 #include "platform/db/DbError.h"
 #include "ui/BoundComboBox.h"
@@ -43,7 +44,7 @@ void FDEV::newDossier() {
     m_company->setRowSource(m_state.mainDb(),
                             "select TSOC_CODE, TSOC_LIB from TSOC where "
                             "TSOC_Desactive=false order by TSOC_CODE");
-    m_company->setCurrentIndex(-1);
+    m_company->setCode(QString());
     const QString company = m_state.config.defaultCompany;
     if (!company.isEmpty()) m_company->setCode(company);
   } catch (const db::DbError& e) {
@@ -161,25 +162,35 @@ void FDEV::deleteDossier() {
   }
   const QStringList documents =
       dossierDocuments(m_state.base(core::entry::Main).folder, key.company, key.number);
-  if (!documents.isEmpty()) {
-    if (m.ask(m.tr(QStringLiteral("Les textes des devis de ce dossier vont être supprimés")),
-              ui::Buttons::YesNo) != ui::Answer::Yes)
-      return;
-    for (const QString& file : documents) QFile::remove(file);
-  }
+  if (!documents.isEmpty() &&
+      m.ask(m.tr(QStringLiteral("Les textes des devis de ce dossier vont être supprimés")),
+            ui::Buttons::YesNo) != ui::Answer::Yes)
+    return;
+  // The rows go first, the dossier with its versions at once: when they cannot, the texts stay.
   try {
     for (auto* b : m_data->boundControls()) b->setDataChanged(false);
-    if (m_data->Recordset().RecordCount() > 1) {
-      m_data->Delete();
-    } else {
-      // The last one: nothing to move to, the empty list is read again.
-      m_data->Recordset().Delete();
-      m_data->Refresh();
-    }
+    const bool last = m_data->Recordset().RecordCount() <= 1;
+    inWriteTransaction(m_state.mainDb(), [&] {
+      m_state.mainDb().Execute("DELETE FROM TDEV WHERE TDEV_SOC = " + db::sqlLiteral(key.company) +
+                               " AND TDEV_NUMDOSS = " + QString::number(key.number));
+      if (last)
+        m_data->Recordset().Delete();
+      else
+        m_data->Delete();
+    });
+    // The last one: nothing to move to, the empty list is read again.
+    if (last) m_data->Refresh();
   } catch (const db::DbError& e) {
     ui::showDbError(m, e, kErrors);
     return;
   }
+  QStringList kept;
+  for (const QString& file : documents)
+    if (!QFile::remove(file)) kept << file;
+  if (!kept.isEmpty())
+    m.show(m.tr(QStringLiteral("Le dossier est supprimé, mais ces textes n'ont pas pu l'être :")) +
+               '\n' + kept.join('\n'),
+           ui::Icon::Warning);
   if (m_data->Recordset().RecordCount() == 0) {
     m_versions->loadVersions({});
     m_add->setFocus(Qt::OtherFocusReason);
@@ -242,6 +253,9 @@ bool FDEV::guard() {
 void FDEV::dossierShown() {
   if (!m_adding) m_company->setEnabled(false);
   const DossierKey key = currentDossier();
+  // The panel copies the dossier it was opened for: it goes when another one is shown.
+  if (m_duplication->isVisible() && !m_duplication->isFor(key.company, key.number))
+    m_duplication->hide();
   if (!m_adding) {
     if (key.present()) {
       loadClient(key.client, true);

@@ -11,6 +11,7 @@
 #include "CustomFieldsPanel.h"
 #include "FDEV.h"
 #include "core/ProcessState.h"
+#include "platform/db/Database.h"
 #include "platform/db/DbError.h"
 #include "ui/BoundLineEdit.h"
 #include "ui/DataControl.h"
@@ -73,7 +74,7 @@ void FDEV::showVehicles() {
     const QString immat = m_immat->text().trimmed();
     db::Recordset& rs = m_vehicles->Recordset();
     if (immat.size() >= 5 && !(rs.BOF() && rs.EOF_())) {
-      rs.FindFirst("TVEH_IMMAT = '" + QString(immat).replace('\'', "''") + "'");
+      rs.FindFirst("TVEH_IMMAT = " + db::sqlLiteral(immat));
       if (rs.NoMatch()) rs.MoveFirst();
       m_vehicles->showRecord();
     }

@@ -251,6 +251,12 @@ bool FTYP::checkBeforeSave() {
   };
   if (m_code->text().trimmed().isEmpty())
     return refuse(QStringLiteral("Le code du type de devis est obligatoire"), m_code);
+  if (const QString refusal = QuoteTypeTemplates::codeRefusal(m_code->text(), m);
+      !refusal.isEmpty()) {
+    m.show(refusal, ui::Icon::Warning);
+    m_code->setFocus(Qt::OtherFocusReason);
+    return false;
+  }
   if (!validMaterialsMode(m_materials->letter()))
     return refuse(
         QStringLiteral("Le mode de tarification matières n'est pas correctement initialisé"),

@@ -3,10 +3,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "DocumentPreview.h"
 #include "FDEV.h"
 #include "PdfOptionsPanel.h"
 #include "VersionFrame.h"
+#include "core/DocumentPreview.h"
 #include "core/ProcessState.h"
 #include "ui/DataControl.h"
 
@@ -55,7 +55,7 @@ void FdevMailing::showPreview() {
     return;
   }
   if (!m_preview) {
-    m_preview = new DocumentPreview(m_state, m_window);
+    m_preview = new core::DocumentPreview(m_state, m_window);
     m_preview->setWindowFlag(Qt::Window);
     m_preview->setWindowTitle(QStringLiteral("Aperçu du devis"));
     m_preview->resize(700, 900);

@@ -7,12 +7,12 @@
 class QPushButton;
 
 namespace tarovent::core {
+class DocumentPreview;
 class ProcessState;
-}
+}  // namespace tarovent::core
 
 namespace tarovent::dossiers {
 
-class DocumentPreview;
 class FDEV;
 class PdfOptionsPanel;
 
@@ -32,7 +32,7 @@ class FdevMailing : public QObject {
   // Cmd_ApercuPDF: the PDF of the version's document in a window of its own, kept up to date.
   QPushButton* previewButton() const { return m_previewButton; }
   void showPreview();
-  DocumentPreview* preview() const { return m_preview; }
+  core::DocumentPreview* preview() const { return m_preview; }
 
  private:
   QString contactMail() const;
@@ -44,7 +44,7 @@ class FdevMailing : public QObject {
   QPushButton* m_mailPdf;
   PdfOptionsPanel* m_panel;
   QPushButton* m_previewButton;
-  DocumentPreview* m_preview = nullptr;
+  core::DocumentPreview* m_preview = nullptr;
   QuoteMailing m_mailing;
 };
 

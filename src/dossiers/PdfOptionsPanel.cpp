@@ -11,6 +11,8 @@ namespace tarovent::dossiers {
 
 PdfOptionsPanel::PdfOptionsPanel(QWidget* parent) : QFrame(parent) {
   setObjectName("FRM_OptPDF");
+  // Drawn over the dossier list: it hides what is under it.
+  setAutoFillBackground(true);
   setFrameShape(QFrame::StyledPanel);
   m_whole = new QRadioButton(QStringLiteral("&Tout le document"), this);
   m_whole->setObjectName("OPT_PagePDF_0");
@@ -44,6 +46,11 @@ PdfOptionsPanel::PdfOptionsPanel(QWidget* parent) : QFrame(parent) {
 
   connect(m_range, &QRadioButton::toggled, this, &PdfOptionsPanel::enableBoxes);
   connect(ok, &QPushButton::clicked, this, [this] {
+    // Empty boxes stand for the first and the last page: they say so.
+    if (m_range->isChecked() && m_first->text().trimmed().isEmpty())
+      m_first->setText(QStringLiteral("1"));
+    if (m_range->isChecked() && m_last->text().trimmed().isEmpty())
+      m_last->setText(QStringLiteral("99"));
     hide();
     emit accepted();
   });

@@ -5,8 +5,8 @@
 #include <QFileInfo>
 
 #include "DocumentNames.h"
-#include "core/MessageWindow.h"
 #include "core/ProcessState.h"
+#include "platform/db/Database.h"
 #include "platform/db/DbError.h"
 #include "platform/os/PdfConverter.h"
 #include "ui/BusyCursor.h"
@@ -62,10 +62,9 @@ QuoteMailing::Outcome QuoteMailing::exportAndMail(const DossierKey& dossier, int
   os::PdfOutcome converted;
   {
     ui::BusyCursor busy;
-    core::Afficher_Message(
-        m_state, m_state.Traduire(QStringLiteral("Génération du fichier PDF en cours ...")));
+    m_state.showWaiting(m_state.Traduire(QStringLiteral("Génération du fichier PDF en cours ...")));
     converted = os::convertAndWait(*m_state.pdfConverter, job);
-    core::Afficher_Message(m_state, {});
+    m_state.showWaiting({});
   }
   m_running = false;
   if (!converted.ok) {
@@ -76,10 +75,9 @@ QuoteMailing::Outcome QuoteMailing::exportAndMail(const DossierKey& dossier, int
   const QString subject = m_state.Traduire(QStringLiteral("Devis n° ")) +
                           Nom_Document(dossier.company, dossier.number, sequence);
   ui::BusyCursor busy;
-  core::Afficher_Message(m_state,
-                         m_state.Traduire(QStringLiteral("Préparation du mail en cours ...")));
+  m_state.showWaiting(m_state.Traduire(QStringLiteral("Préparation du mail en cours ...")));
   const bool opened = openMail(to, subject, pdf);
-  core::Afficher_Message(m_state, {});
+  m_state.showWaiting({});
   return opened ? Outcome::Mailed : Outcome::MailFailed;
 }
 
@@ -97,12 +95,10 @@ QList<MailEntry> QuoteMailing::mailsTo(const QString& to) {
   QList<MailEntry> list;
   db::Database& db = m_state.mainDb();
   if (!db.isOpen() || !db.hasTable(QStringLiteral("TMP_MAIL"))) return list;
-  QString quoted = to.trimmed();
-  quoted.replace('\'', QStringLiteral("''"));
   db::Recordset rs =
-      db.OpenRecordset(QStringLiteral("SELECT * FROM TMP_MAIL WHERE TMAIL_ADRESSE = '%1' "
+      db.OpenRecordset(QStringLiteral("SELECT * FROM TMP_MAIL WHERE TMAIL_ADRESSE = %1 "
                                       "ORDER BY TMAIL_DATE DESC, TMAIL_NUM DESC")
-                           .arg(quoted),
+                           .arg(db::sqlLiteral(to.trimmed())),
                        db::RecordsetType::Snapshot);
   for (; !rs.EOF_(); rs.MoveNext())
     list.append({long(rs.number(QStringLiteral("TMAIL_NUM"))),
@@ -121,9 +117,22 @@ bool QuoteMailing::openMail(const QString& to, const QString& subject, const QSt
   mail::NewMail mail{to.trimmed(), subject, {}};
   if (!attachment.isEmpty()) mail.attachments << attachment;
   const mail::MailResult r = m_state.mail->open(mail);
-  if (r.outcome == mail::MailOutcome::Failed) {
+  // What follows is said over the window, not under the waiting message.
+  m_state.showWaiting({});
+  if (r.outcome == mail::MailOutcome::Failed && !r.draft.isEmpty()) {
+    // No program could show it, but the mail is ready: the user sends it from his own.
+    m_state.messages().show(
+        m_state.Traduire(QStringLiteral("Aucune messagerie n'a pu être lancée sur ce poste. Le "
+                                        "mail est prêt dans le fichier :")) +
+            '\n' + r.draft + '\n' +
+            m_state.Traduire(QStringLiteral("Ouvrez-le avec votre messagerie pour l'envoyer.")),
+        ui::Icon::Information);
+  } else if (r.outcome == mail::MailOutcome::Failed) {
     QString text = m_state.Traduire(QStringLiteral("Le mail n'a pas pu être préparé."));
-    if (!r.detail.isEmpty()) text += '\n' + r.detail;
+    text += '\n' + (r.detail.isEmpty()
+                        ? m_state.Traduire(QStringLiteral("Aucune messagerie n'a pu être lancée "
+                                                          "et le brouillon n'a pas pu être écrit."))
+                        : r.detail);
     m_state.messages().show(text, ui::Icon::Warning);
     return false;
   }

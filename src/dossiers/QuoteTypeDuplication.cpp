@@ -23,6 +23,8 @@ QString QuoteTypeDuplication::sourceRefusal(const QString& code) const {
 QString QuoteTypeDuplication::targetRefusal(const QString& newCode) {
   const QString code = newCode.trimmed();
   if (code.isEmpty()) return m_messages.tr(QStringLiteral("Le nouveau code est obligatoire"));
+  if (QString refusal = QuoteTypeTemplates::codeRefusal(code, m_messages); !refusal.isEmpty())
+    return refusal;
   db::Recordset typ =
       m_main.OpenRecordset(QStringLiteral("TTYP"), db::RecordsetType::Table, db::rsopt::ReadOnly);
   typ.setIndex(QStringLiteral("PrimaryKey"));

@@ -17,12 +17,28 @@ constexpr char kEmpty[] = "VIDE";
 QuoteTypeTemplates::QuoteTypeTemplates(const QString& folder)
     : m_folder(core::localPath(core::withSeparator(folder))) {}
 
+bool QuoteTypeTemplates::usableCode(const QString& code) {
+  if (code.isEmpty() || code == QLatin1String(".") || code == QLatin1String("..")) return false;
+  for (const QChar c : code)
+    if (c.unicode() < 32 || QStringLiteral("/\\:*?\"<>|").contains(c)) return false;
+  return true;
+}
+
+QString QuoteTypeTemplates::codeRefusal(const QString& code, const ui::MessageFunnel& messages) {
+  if (usableCode(code.trimmed())) return {};
+  return messages.tr(QStringLiteral("Le code ")) + code +
+         messages.tr(QStringLiteral(" ne peut pas nommer un modèle : il ne doit contenir aucun "
+                                    "des caractères / \\ : * ? \" < > | et ne pas être . ou .."));
+}
+
 QString QuoteTypeTemplates::tr(const char* fixed) const {
   const QString text = QString::fromUtf8(fixed);
   return m_messages ? m_messages->tr(text) : text;
 }
 
 QString QuoteTypeTemplates::existing(const QString& base) const {
+  // A code that is not a plain name has no template: it would name a file elsewhere.
+  if (!usableCode(base)) return {};
   for (const char* ext : kExtensions) {
     const QString path = m_folder + base + QLatin1String(ext);
     if (QFileInfo(path).isFile()) return path;
@@ -32,7 +48,8 @@ QString QuoteTypeTemplates::existing(const QString& base) const {
 
 QString QuoteTypeTemplates::templateFile(const QString& code) const {
   const QString found = existing(code);
-  return found.isEmpty() ? m_folder + code + QLatin1String(kNewExtension) : found;
+  if (!found.isEmpty()) return found;
+  return usableCode(code) ? m_folder + code + QLatin1String(kNewExtension) : QString();
 }
 
 bool QuoteTypeTemplates::hasTemplate(const QString& code) const {
@@ -58,6 +75,10 @@ bool QuoteTypeTemplates::copyOver(const QString& source, const QString& target, 
 }
 
 bool QuoteTypeTemplates::giveEmptyTemplate(const QString& code, QString* error) {
+  if (!usableCode(code)) {
+    if (error) *error = tr("Le code ") + code + tr(" ne peut pas nommer un modèle");
+    return false;
+  }
   const QString empty = emptyTemplate();
   if (empty.isEmpty()) {
     if (error)
@@ -74,6 +95,10 @@ bool QuoteTypeTemplates::giveEmptyTemplate(const QString& code, QString* error) 
 }
 
 bool QuoteTypeTemplates::copyTemplate(const QString& from, const QString& to, QString* error) {
+  if (!usableCode(to)) {
+    if (error) *error = tr("Le code ") + to + tr(" ne peut pas nommer un modèle");
+    return false;
+  }
   const QString source = existing(from);
   if (source.isEmpty()) {
     if (error) *error = tr("Modèle ") + from + tr(" introuvable ...");

@@ -16,6 +16,11 @@ class QuoteTypeTemplates {
   // `folder`: the documents folder, with or without its trailing separator.
   explicit QuoteTypeTemplates(const QString& folder);
 
+  // Whether a type code can name a template: a plain file name, which stays in the folder.
+  static bool usableCode(const QString& code);
+  // Why `code` cannot be a type's code, in French; empty when it can.
+  static QString codeRefusal(const QString& code, const ui::MessageFunnel& messages);
+
   // What translates the fixed pieces of the reasons given.
   void setMessages(const ui::MessageFunnel* messages) { m_messages = messages; }
 

@@ -68,6 +68,13 @@ void QuoteVersions::deleteVersion(const DossierKey& dossier, int sequence) {
                            " and TDEV_NSEQ = " + QString::number(sequence));
 }
 
+QString QuoteVersions::tooManyVersions(const ui::MessageFunnel& m) {
+  return m.tr(QStringLiteral("Un dossier ne peut avoir plus de ")) +
+         QString::number(kLastSequence + 1) + m.tr(QStringLiteral(" versions (0 à ")) +
+         QString::number(kLastSequence) +
+         m.tr(QStringLiteral(") : créez un nouveau dossier ou dupliquez celui-ci."));
+}
+
 double QuoteVersions::vatRate(const QString& country, double defaultRate) {
   const QString c = country.trimmed();
   return c.isEmpty() || c.compare(QLatin1String("F"), Qt::CaseInsensitive) == 0 ? defaultRate : 0;
@@ -91,6 +98,7 @@ QString QuoteVersions::documentsFolder() const {
 }
 
 QString QuoteVersions::documentPath(const DossierKey& dossier, int sequence) const {
+  if (!hasOwnName(dossier.number, sequence)) return {};
   return Chemin_Document(documentsFolder(),
                          Nom_Document(dossier.company, dossier.number, sequence));
 }
@@ -130,6 +138,10 @@ HandOver QuoteVersions::prepareComposition(const DossierKey& dossier, int sequen
     return HandOver::ClientMissing;
   }
 
+  if (!hasOwnName(dossier.number, sequence)) {
+    m.show(tooManyVersions(m), ui::Icon::Warning);
+    return HandOver::Stopped;
+  }
   core::QuoteContext& q = m_state.quote;
   q.company = dossier.company;
   q.dossier = dossier.number;

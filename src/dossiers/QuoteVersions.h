@@ -9,6 +9,9 @@ namespace tarovent::core {
 class ProcessState;
 struct GeneralParameters;
 }  // namespace tarovent::core
+namespace tarovent::ui {
+class MessageFunnel;
+}
 
 namespace tarovent::dossiers {
 
@@ -54,6 +57,8 @@ class QuoteVersions {
   // Deletes the row of version `sequence` (its document is the caller's). Throws db::DbError.
   void deleteVersion(const DossierKey& dossier, int sequence);
 
+  // Why a dossier whose version numbers are used up takes no more versions.
+  static QString tooManyVersions(const ui::MessageFunnel& messages);
   // 0 for a client abroad (a country other than "F"), else the default rate.
   static double vatRate(const QString& country, double defaultRate);
   // The materials mode as shown: "R", "V1" (first selling price), "V2" (second), else nothing.

@@ -397,13 +397,11 @@ void VersionFrame::loadVersions(const DossierKey& dossier) {
   } catch (const db::DbError& e) {
     d->failed(e);
   }
-  d->pages->setCurrentWidget(d->versions);
+  // Without a dossier (the last one deleted, a new one being entered) there is no version page.
+  d->pages->setCurrentWidget(dossier.present() ? d->versions : d->emptyPanel);
 }
 
-void VersionFrame::showNewDossier() {
-  loadVersions({});
-  d->pages->setCurrentWidget(d->emptyPanel);
-}
+void VersionFrame::showNewDossier() { loadVersions({}); }
 
 bool VersionFrame::hasVersions() const { return d->hasStored(); }
 bool VersionFrame::isAdding() const { return d->adding; }
@@ -428,6 +426,10 @@ void VersionFrame::addVersion() {
       d->plan = d->rules.newVersion(d->dossier);
     } catch (const db::DbError& e) {
       d->failed(e);
+      return;
+    }
+    if (!hasOwnName(d->dossier.number, d->plan.sequence)) {
+      d->messages().show(QuoteVersions::tooManyVersions(d->messages()), ui::Icon::Warning);
       return;
     }
     d->adding = true;
@@ -581,6 +583,8 @@ void VersionFrame::editVersion() {
            ui::Icon::Information);
     return;
   }
+  // The quote context belongs to the open composition: nothing is asked nor filled.
+  if (refuseSecondComposition(d->state)) return;
   if (!d->guardPasses()) return;
   if (!d->dossier.present() || !d->onVersion()) {
     m.beep();
@@ -605,8 +609,10 @@ void VersionFrame::editVersion() {
   startComposition(d->state, kOrigin, [state, frame, dossier, sequence] {
     if (state->compositionOrigin != kOrigin) return;
     try {
-      if (QuoteVersions::writeBackModes(*state, dossier.company, dossier.number, sequence) &&
-          frame && !frame->hasPendingVersion() && frame->d->dossier.company == dossier.company &&
+      QuoteVersions::writeBackModes(*state, dossier.company, dossier.number, sequence);
+      // Shown again even when nothing was written here: the composition may have stored the
+      // version's modes itself.
+      if (frame && !frame->hasPendingVersion() && frame->d->dossier.company == dossier.company &&
           frame->d->dossier.number == dossier.number)
         frame->loadVersions(dossier);
     } catch (const db::DbError& e) {

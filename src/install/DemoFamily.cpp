@@ -27,7 +27,8 @@ void writeIni(const QString& root) {
   if (!ini.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
     throw std::runtime_error(
         QStringLiteral("Impossible d'écrire %1.").arg(ini.fileName()).toStdString());
-  ini.write("LANGUE=0\nCHARSET=0\nFONT=\nMIRE=ON\nDEVCAL=\nSITE=ATEL\nDEVSOC=AB\n");
+  // The workstation of a sales representative: his dossiers, his pro-forma invoices.
+  ini.write("LANGUE=0\nCHARSET=0\nFONT=\nMIRE=ON\nDEVCAL=JMD\nSITE=ATEL\nDEVSOC=AB\n");
 }
 
 DemoSummary writeFamily(const QString& root, DemoSize size, const QDate& today) {

@@ -1,6 +1,7 @@
 #include "DemoModel.h"
 
 #include <QHash>
+#include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
 #include <random>
@@ -422,11 +423,15 @@ class ModelBuilder {
     QHash<QString, QString> h;
     h["NUMDEV"] = h["NUMDEV_P2"] = number;
     h["DATDEV"] = h["DATDEV_P2"] = v.date.toString("dd/MM/yyyy");
+    for (const Company& k : m_model.companies)
+      if (k.code == d.company) h["SOCIETE"] = k.name;
     h["CODCLI"] = c.code;
     h["RS"] = c.name;
     h["ADR1"] = c.adr1;
     h["ADR2"] = c.adr2;
-    h["ADR"] = c.postcode + ' ' + c.town;
+    h["ADR4"] = c.postcode + ' ' + c.town;
+    h["ADR"] =
+        QStringList({c.adr1, c.adr2, h["ADR4"]}).filter(QRegularExpression("\\S")).join('\v');
     h["PAYS"] = countryLabel(c.country);
     h["COMMERCIAL"] = d.rep;
     for (const Rep& r : m_model.reps)

@@ -60,9 +60,10 @@ extern const std::span<const Option> kOptions;
 extern const std::span<const std::pair<const char*, const char*>> kEnglish;
 extern const std::span<const std::pair<const char*, const char*>> kCountries;
 
-// The second currency of the demo's parameters: Swiss francs.
-constexpr double kExchangeRate = 0.94;
-constexpr const char* kSecondCurrency = "Franc suisse";
+// The demo's amounts are francs and its second currency the euro, at the fixed rate the
+// pro-forma invoice converts with: the quote and its invoice show the same counter-value.
+constexpr double kExchangeRate = 1.0 / 6.55957;
+constexpr const char* kSecondCurrency = "Euros";
 
 // Discount of a class (A to D) for a client category in the discount table, for the selling
 // price `mode` V (first rate) or P (second rate); class D has none, the user is asked.

@@ -16,6 +16,7 @@
 #include "composition/NumberFormat.h"
 #include "core/DocumentNames.h"
 #include "core/ProcessState.h"
+#include "platform/db/Database.h"
 #include "platform/db/DbError.h"
 #include "ui/DbErrorMessage.h"
 
@@ -24,14 +25,12 @@ namespace tarovent::reports {
 namespace {
 
 QString listSource(const QString& representative) {
-  QString rep = representative;
-  rep.replace('\'', QStringLiteral("''"));
   return QStringLiteral(
              "SELECT Right('00000' & TDEV_NUMDOSS,5) & '_' & Right('00' & TDEV_NSEQ,2) & '.' & "
              "TDEV_SOC AS NumDevis, * FROM TDOS RIGHT JOIN TDEV ON (TDOS.TDOS_NUMDOSS = "
              "TDEV.TDEV_NUMDOSS) AND (TDOS.TDOS_SOC = TDEV.TDEV_SOC) Where (((TDOS.TDOS_CAL) = "
-             "'%1')) ORDER BY TDEV.TDEV_NUMDOSS DESC;")
-      .arg(rep);
+             "%1)) ORDER BY TDEV.TDEV_NUMDOSS DESC;")
+      .arg(db::sqlLiteral(representative));
 }
 
 enum Column { Number, Client, Date, Text, Invoice, Columns };

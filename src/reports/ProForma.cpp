@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <pugixml.hpp>
-#include <sstream>
 
 #include "composition/HeadBookmarks.h"
 #include "composition/NumberFormat.h"
@@ -16,6 +15,7 @@
 #include "platform/db/DbError.h"
 #include "platform/ooxml/OoxmlError.h"
 #include "platform/ooxml/Package.h"
+#include "platform/ooxml/XmlPart.h"
 #include "platform/word/WordDocument.h"
 
 namespace tarovent::reports {
@@ -83,16 +83,14 @@ void cleanCopy(pugi::xml_node node) {
   for (auto it = doomed.rbegin(); it != doomed.rend(); ++it) it->parent().remove_child(*it);
 }
 
+// Parsed as the document engine does: the spaces of a run that holds nothing else are text.
 bool parse(const ooxml::Package& p, pugi::xml_document& doc) {
-  const QByteArray xml = p.read(p.mainPart());
-  return doc.load_buffer(xml.constData(), size_t(xml.size()), pugi::parse_default,
-                         pugi::encoding_utf8);
-}
-
-QByteArray serialize(const pugi::xml_document& doc) {
-  std::ostringstream out;
-  doc.save(out, "", pugi::format_raw, pugi::encoding_utf8);
-  return QByteArray::fromStdString(out.str());
+  try {
+    ooxml::parseXml(doc, p.read(p.mainPart()), p.mainPart());
+  } catch (const ooxml::OoxmlError&) {
+    return false;
+  }
+  return true;
 }
 
 // "00012_00.AB" -> company AB, dossier 12, version 0.
@@ -178,7 +176,7 @@ int carryQuoteText(const ooxml::Package& quote, ooxml::Package& invoice) {
     cleanCopy(after);
     ++carried;
   }
-  if (carried) invoice.write(invoice.mainPart(), serialize(to));
+  if (carried) invoice.write(invoice.mainPart(), ooxml::serializeXml(to));
   return carried;
 }
 

@@ -20,7 +20,13 @@ BoundComboBox::BoundComboBox(QWidget* parent) : QComboBox(parent) {
   view->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   setView(view);
   setModelColumn(0);
-  connect(this, &QComboBox::currentIndexChanged, this, [this] { noteChange(); });
+  connect(this, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (index >= 0 && !m_unlisted.isEmpty()) {
+      m_unlisted.clear();
+      setPlaceholderText({});
+    }
+    noteChange();
+  });
   connect(this, &QComboBox::editTextChanged, this, [this] { noteChange(); });
 }
 
@@ -73,13 +79,17 @@ QString BoundComboBox::code() const {
     const int i = rowOfCode(currentText());
     return i >= 0 ? model()->index(i, 0).data().toString() : currentText();
   }
-  return currentIndex() >= 0 ? model()->index(currentIndex(), 0).data().toString() : QString();
+  return currentIndex() >= 0 ? model()->index(currentIndex(), 0).data().toString() : m_unlisted;
 }
 
 void BoundComboBox::setCode(const QString& c) {
   const int i = rowOfCode(c);
   setCurrentIndex(i);
   if (isEditable() && i < 0) setEditText(c);
+  // A stored code the list no longer holds (a deleted company or type) is shown and kept: the
+  // record is saved with it unless the user chooses another.
+  m_unlisted = !isEditable() && i < 0 ? c : QString();
+  if (!isEditable()) setPlaceholderText(m_unlisted);
 }
 
 QVariant BoundComboBox::shownValue(const db::FieldSpec& field) const {

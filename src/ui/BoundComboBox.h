@@ -32,7 +32,8 @@ class BoundComboBox : public QComboBox, public BoundControl {
 
   // The code of the chosen row, or the text typed when it matches none.
   QString code() const;
-  // Chooses the row of `code`; an unknown code leaves no row chosen (its text when editable).
+  // Chooses the row of `code`; an unknown code leaves no row chosen, its text shown (typed in
+  // when editable, greyed otherwise) and kept as the code until a row is chosen.
   void setCode(const QString& code);
 
  protected:
@@ -43,6 +44,7 @@ class BoundComboBox : public QComboBox, public BoundControl {
   int rowOfCode(const QString& code) const;
 
   QString m_rowSource;
+  QString m_unlisted;  // the code shown that no row holds
 };
 
 }  // namespace tarovent::ui

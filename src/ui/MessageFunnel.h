@@ -5,9 +5,6 @@
 #include <QStringList>
 #include <functional>
 
-class QMessageBox;
-class QWidget;
-
 namespace tarovent::ui {
 
 enum class Icon { None, Information, Warning, Critical, Question };
@@ -16,8 +13,8 @@ enum class Answer { Ok, Cancel, Yes, No, Retry, Abort, Ignore };
 
 // Every message and question of the program goes through one funnel. The caller assembles the
 // text, passing each fixed piece through tr() (the translation table) and leaving data as it is.
-// Windows use the message-box funnel; tests use ScriptedResponder; the admin command line
-// prints.
+// Windows use the message-box funnel (MessageBox.h); tests use ScriptedResponder; the admin command
+// line prints.
 class MessageFunnel {
  public:
   virtual ~MessageFunnel() = default;
@@ -37,19 +34,6 @@ class MessageFunnel {
 
  private:
   std::function<QString(const QString&)> m_translate;
-};
-
-// Message boxes on screen (the application title as caption).
-class MessageBoxFunnel : public MessageFunnel {
- public:
-  explicit MessageBoxFunnel(QString appTitle) : m_title(std::move(appTitle)) {}
-  void show(const QString& text, Icon icon, const QString& title) override;
-  Answer ask(const QString& text, Buttons buttons, int defaultButton, Icon icon,
-             const QString& title) override;
-  void beep() override;
-
- private:
-  QString m_title;
 };
 
 // Records what would be shown and answers questions from a script; never blocks.
@@ -89,11 +73,9 @@ class ScriptedResponder : public MessageFunnel {
 
 // The answer a button set gives for its 1-based button position.
 Answer answerAt(Buttons buttons, int position);
+// The answers of a button set, in the order its buttons are shown.
+QList<Answer> answersOf(Buttons buttons);
 
-// The box a message or a question shows: French buttons (Oui, Non, Annuler, OK...), the
-// `defaultButton`-th one (1-based) taken by Enter. The caller owns it and runs exec().
-QMessageBox* messageBox(const QString& title, const QString& text, Buttons buttons,
-                        int defaultButton, Icon icon, QWidget* parent);
 // The French caption of a button of the message boxes.
 QString buttonText(Answer button);
 

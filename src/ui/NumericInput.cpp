@@ -24,7 +24,11 @@ NumberKey filterNumberKey(int key, const NumberBoxState& box, QChar decimalSepar
 }
 
 QChar workstationDecimalSeparator() {
-  const QString point = QLocale().decimalPoint();
+  const QLocale locale;
+  // A workstation without regional settings (C, POSIX) writes numbers the French way, as this
+  // program does everywhere else.
+  if (locale.language() == QLocale::C) return QLatin1Char(',');
+  const QString point = locale.decimalPoint();
   return point.isEmpty() ? QChar('.') : point.at(0);
 }
 

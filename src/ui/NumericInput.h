@@ -26,7 +26,8 @@ struct NumberKey {
 NumberKey filterNumberKey(int key, const NumberBoxState& box, QChar decimalSeparator,
                           bool decimals = true);
 
-// The decimal separator of the workstation (the default locale of the process).
+// The decimal separator of the workstation (the default locale of the process); the comma
+// where the workstation has no regional settings (C, POSIX).
 QChar workstationDecimalSeparator();
 
 // Number boxes read what users type with the one strict reader.

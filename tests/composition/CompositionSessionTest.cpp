@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
+#include <QSysInfo>
 #include <QThread>
 
 #include "FamilyFixture.h"
@@ -165,6 +167,27 @@ TEST_F(CompositionSessionTest, OpeningFillsTheHeadAndReadsTheClientAndType) {
   EXPECT_EQ(s->typeOptions().titleSize, 14);
 }
 
+// Regression: the payment terms and mode were printed as their codes ("30J CHQ"), and the
+// issuing company not at all.
+TEST_F(CompositionSessionTest, PaymentTermsAndTheCompanyAreWrittenByTheirNames) {
+  m_state->base(core::entry::Commercial)
+      .db.Execute(
+          "update TCLI set TCLI_CondPaie = '30J', TCLI_ModPaie = 'CHQ' where TCLI_CODE = 'C1'");
+  m_state->conditionsPaiementCodes = {"30J", ""};
+  m_state->conditionsPaiementLabels = {"30 jours fin de mois", ""};
+  m_state->modesReglementCodes = {"CHQ"};
+  m_state->modesReglementLabels = {"Chèque"};
+  QuoteDoc q = twoLines();
+  q.between = fixtures::marked("SCOND", "?", 901) + fixtures::marked("SOCIETE", "?", 902);
+  m_state->mainDb().Execute("insert into TSOC (TSOC_CODE, TSOC_LIB) values ('AB', 'Ateliers Martin')");
+  save(q, versionPath(0));
+  auto s = openVersion(0, false);
+  ASSERT_TRUE(s);
+  EXPECT_EQ(s->document().bookmarkText("SCOND"), "30 jours fin de mois - Chèque");
+  // The issuing company is named too.
+  EXPECT_EQ(s->document().bookmarkText("SOCIETE"), "Ateliers Martin");
+}
+
 TEST_F(CompositionSessionTest, ClosingAsksOnlyAfterAChange) {
   save(twoLines(), versionPath(0));
   const QByteArray before = bytes(versionPath(0));
@@ -209,6 +232,8 @@ TEST_F(CompositionSessionTest, TariffModesAreCheckedAndWrittenBack) {
     db::Recordset v = m_state->mainDb().OpenRecordset(
         "select * from TDEV where TDEV_SOC='AB' and TDEV_NUMDOSS=12 and TDEV_NSEQ=0");
     EXPECT_EQ(v.text("TDEV_TARMAT") + v.text("TDEV_TARMO"), "RV");
+    // The workspace writes the context's modes back after the close: they are the chosen ones.
+    EXPECT_EQ(m_state->quote.tarMat + m_state->quote.tarMo, "RV");
   }
   // A template takes its type's modes.
   save(twoLines(), folder() + "DEV.dotx");
@@ -219,6 +244,96 @@ TEST_F(CompositionSessionTest, TariffModesAreCheckedAndWrittenBack) {
   ASSERT_TRUE(s);
   EXPECT_EQ(s->materialsMode() + s->labourMode(), "PR");
   EXPECT_TRUE(m_messages.texts().isEmpty());
+}
+
+// Regression: a text the user agreed to replace could never be saved, the file being there.
+TEST_F(CompositionSessionTest, AnAgreedReplacementIsSavedUnlessTheFileChangedMeanwhile) {
+  save(twoLines(), folder() + "DEV.dotx", "modèle du type");
+  save(twoLines(), versionPath(1), "ancien texte");
+  auto s = openVersion(1, true);
+  ASSERT_TRUE(s);
+  m_messages.clear();
+  EXPECT_TRUE(s->save()) << m_messages.texts().join('|').toStdString();
+  EXPECT_FALSE(s->isNewText());
+  EXPECT_FALSE(holds(versionPath(1), "ancien texte"));
+  EXPECT_TRUE(s->close());
+
+  // Rewritten by another program after the choice: that file is not replaced.
+  s = openVersion(1, true);
+  ASSERT_TRUE(s);
+  QThread::msleep(20);
+  save(twoLines(), versionPath(1), "écrit ailleurs");
+  m_messages.clear();
+  EXPECT_FALSE(s->save());
+  EXPECT_TRUE(m_messages.texts().value(0).contains("existe déjà"));
+  EXPECT_TRUE(holds(versionPath(1), "écrit ailleurs"));
+  m_messages.script({Answer::No});
+  EXPECT_TRUE(s->close());
+}
+
+// Regression: a lock left by a crashed word processor blocked every save for good.
+TEST_F(CompositionSessionTest, ALockLeftByACrashIsRemovedWhenTheUserAgrees) {
+  save(twoLines(), versionPath(0));
+  const QString lock = QFileInfo(versionPath(0)).absolutePath() + "/.~lock." +
+                       QFileInfo(versionPath(0)).fileName() + '#';
+  const auto writeLock = [&](const QString& host) {
+    QFile f(lock);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(("Jean Martin,jmartin," + host + ",07.12.2026 09:12,file:///home/jmartin;").toUtf8());
+  };
+  QList<QStringList> running = {{"/usr/bin/bash"}};
+  auto s = openVersion(0, false);
+  ASSERT_TRUE(s);
+  s->setRunningPrograms([&] { return running; });
+  ASSERT_TRUE(s->setCursor(lineTable(*s), 1));
+  ASSERT_TRUE(s->subTotal());
+
+  // Another machine's lock, or this one's while LibreOffice runs: refused, nothing asked.
+  writeLock("poste-compta");
+  m_messages.clear();
+  EXPECT_FALSE(s->save());
+  writeLock(QSysInfo::machineHostName());
+  running << QStringList{"/usr/lib/libreoffice/program/soffice.bin", "--writer"};
+  EXPECT_FALSE(s->save());
+  EXPECT_EQ(m_messages.entries().size(), 2);
+  EXPECT_TRUE(m_messages.texts()[0].startsWith("Le document est ouvert dans le traitement"));
+
+  // LibreOffice is gone: the user is asked; No keeps the lock, Yes removes it and saves.
+  running.removeLast();
+  m_messages.clear();
+  m_messages.script({Answer::No});
+  EXPECT_FALSE(s->save());
+  EXPECT_TRUE(m_messages.texts()[0].startsWith("Le document est marqué ouvert par jmartin"));
+  EXPECT_TRUE(QFile::exists(lock));
+  m_messages.script({Answer::Yes});
+  EXPECT_TRUE(s->save()) << m_messages.texts().join('|').toStdString();
+  EXPECT_FALSE(QFile::exists(lock));
+  EXPECT_EQ(word::WordDocument::open(versionPath(0)).tableCount(), 3);
+}
+
+// Regression: the save's rename replaced a document nobody was allowed to write.
+TEST_F(CompositionSessionTest, AReadOnlyDocumentIsComposedButNeverSaved) {
+  save(twoLines(), versionPath(0));
+  const QByteArray before = bytes(versionPath(0));
+  ASSERT_TRUE(QFile::setPermissions(
+      versionPath(0), QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+  m_messages.clear();
+  auto s = openVersion(0, false);
+  ASSERT_TRUE(s);
+  EXPECT_TRUE(s->isReadOnly());
+  ASSERT_EQ(m_messages.texts().size(), 1);
+  EXPECT_TRUE(m_messages.texts()[0].endsWith(
+      " est en lecture seule : il peut être consulté et composé, mais pas enregistré."));
+  ASSERT_TRUE(s->setCursor(lineTable(*s), 1));
+  ASSERT_TRUE(s->subTotal());
+  EXPECT_FALSE(s->save());
+  m_messages.clear();
+  m_messages.script({Answer::Cancel});
+  EXPECT_FALSE(s->close());
+  m_messages.script({Answer::Ok});
+  EXPECT_TRUE(s->close());
+  EXPECT_EQ(m_messages.texts().size(), 2);
+  EXPECT_EQ(bytes(versionPath(0)), before);
 }
 
 TEST_F(CompositionSessionTest, DocumentChangedOnDiskIsNotOverwrittenSilently) {

@@ -17,7 +17,7 @@
 #include "composition/FCOMPO.h"
 #include "composition/PreviewPane.h"
 #include "composition/QuoteView.h"
-#include "dossiers/DocumentPreview.h"
+#include "core/DocumentPreview.h"
 #include "platform/os/FakePdfConverter.h"
 #include "ui/FormNavigation.h"
 #include "ui/UiTestSupport.h"
@@ -306,9 +306,9 @@ TEST_F(FcompoTest, PreviewFollowsEachSaveInTheBackground) {
   m_state->pdfConverter.reset(fake);
   ASSERT_TRUE(open(kTwoLines));
   auto* pane = get<PreviewPane>("FRM_Apercu");
-  dossiers::DocumentPreview& preview = pane->preview();
+  core::DocumentPreview& preview = pane->preview();
   int refreshed = 0;
-  QObject::connect(&preview, &dossiers::DocumentPreview::refreshed, [&] { ++refreshed; });
+  QObject::connect(&preview, &core::DocumentPreview::refreshed, [&] { ++refreshed; });
   const auto settle = [] {
     QElapsedTimer t;
     t.start();

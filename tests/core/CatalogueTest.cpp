@@ -1,5 +1,8 @@
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <QSysInfo>
 #include <QTextStream>
+#include <limits>
 
 #include "CoreTestSupport.h"
 #include "core/Translator.h"
@@ -112,6 +115,47 @@ TEST_F(CatalogueTest, EachStartRebuildsTheLocalWorkDatabase) {
   EXPECT_TRUE(m_state->localDb.hasTable("TMP_NEW"));
   EXPECT_EQ(QDir(m_layout.workingFolder).entryList({"*.MDB"}, QDir::Files),
             QStringList({"BDLOC.MDB"}));
+}
+
+// Regression: a second start on the same working folder deleted the work base the first one
+// had open.
+TEST_F(CatalogueTest, ASecondInstanceOnTheSameWorkingFolderIsRefused) {
+  Catalogue first(*m_state);
+  openBases(first);
+  m_state->localDb.Execute("INSERT INTO TMP_RENTA (SOC) VALUES ('XX')");
+
+  ProcessState other(m_messages);
+  other.workingFolder = m_layout.workingFolder;
+  Catalogue second(other);
+  ASSERT_TRUE(second.Lire_Catalogue());
+  bool fatal = false;
+  EXPECT_FALSE(second.Ouvrir_Bases(fatal));
+  EXPECT_TRUE(fatal);
+  ASSERT_FALSE(m_messages.texts().isEmpty());
+  EXPECT_EQ(m_messages.texts().last(),
+            "Tarovent est déjà lancé sur ce poste avec le dossier de travail " +
+                m_layout.workingFolder +
+                " : utilisez la fenêtre déjà ouverte, ou fermez-la avant de relancer le "
+                "programme.");
+  EXPECT_EQ(m_state->localDb.OpenRecordset("select count(*) from TMP_RENTA").value(0).toInt(), 1);
+
+  // Once the first has ended, the second starts.
+  m_state.reset();
+  EXPECT_TRUE(second.Ouvrir_Bases(fatal));
+  EXPECT_FALSE(fatal);
+}
+
+// The lock of an instance that ended without removing it does not stop the next start.
+TEST_F(CatalogueTest, TheLockOfAnInstanceThatDiedIsTakenOver) {
+  QFile stale(m_layout.workingFolder + "BDLOC.MDB.lock");
+  ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+  stale.write(QByteArray::number(std::numeric_limits<int>::max() - 1) + '\n' +
+              QCoreApplication::applicationName().toUtf8() + '\n' +
+              QSysInfo::machineHostName().toUtf8() + '\n');
+  stale.close();
+  Catalogue c(*m_state);
+  openBases(c);
+  EXPECT_TRUE(m_state->localDb.isOpen());
 }
 
 TEST_F(CatalogueTest, StockOpensOnDemandWithItsMessages) {

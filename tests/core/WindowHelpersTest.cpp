@@ -99,14 +99,16 @@ TEST_F(WindowHelpers, HelpFileOfTheProgramFolderComesFirst) {
 }
 
 TEST_F(WindowHelpers, WaitingMessageOpensUpdatesAndCloses) {
-  Afficher_Message(m_state, "Génération du fichier PDF en cours ...", "00012_00.AB");
+  // Logic asks through the process state; the windows' registration makes it show.
+  registerCoreWindows(m_state);
+  m_state.showWaiting("Génération du fichier PDF en cours ...", "00012_00.AB");
   MessageWindow* m = openMessageWindow();
   ASSERT_NE(m, nullptr);
   EXPECT_EQ(child<QLabel>(m, "CTL_Infos")->text(), "00012_00.AB");
   Afficher_Message(m_state, "Préparation du mail en cours ...");
   EXPECT_EQ(child<QLabel>(openMessageWindow(), "CTL_Texte")->text(),
             "Préparation du mail en cours ...");
-  Afficher_Message(m_state, "");
+  m_state.showWaiting({});
   EXPECT_EQ(openMessageWindow(), nullptr);
 }
 

@@ -90,6 +90,8 @@ TEST_F(DossierRules, DocumentsOfADossierInFolderAndSubfolder) {
   EXPECT_EQ(names(dossierDocuments(m_dir.path() + '/', "AB", 12)),
             (QStringList{"00012_00.AB", "DOC_TAROVENT/00012_01.AB"}));
   EXPECT_TRUE(dossierDocuments(m_dir.path() + '/', "AB", 13).isEmpty());
+  // Dossier 100012 would find dossier 12's texts, whose names it shares.
+  EXPECT_TRUE(dossierDocuments(m_dir.path() + '/', "AB", 100012).isEmpty());
 }
 
 TEST_F(DossierRules, SourcesOfTheWorkspace) {

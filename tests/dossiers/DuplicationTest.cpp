@@ -100,6 +100,12 @@ TEST_F(Duplication, CustomFieldsAndDocumentFollowTheChoices) {
   EXPECT_EQ(duplication().run(r).number, 9);
   EXPECT_EQ(readFile(document("00009_00.AB")), "version 1");
   EXPECT_TRUE(m_messages.texts().isEmpty());
+  // Regression: a target that cannot be replaced left the staged copy without a word.
+  ASSERT_TRUE(QDir().mkpath(document("00010_00.AB/occupé")));
+  const auto left = duplication().run(r);
+  EXPECT_EQ(left.number, 10);
+  EXPECT_TRUE(left.documentLeft.startsWith(document("00010_00.AB")));
+  EXPECT_EQ(readFile(left.documentLeft), "version 1");
 }
 
 TEST_F(Duplication, DeactivatedOrMissingTargetAndNoVersionAreRefused) {
@@ -146,6 +152,17 @@ TEST_F(Duplication, NumberAlreadyUsedInTheTargetChangesNothing) {
   EXPECT_EQ(counter("CD"), 10);
   EXPECT_EQ(scalar("select TDOS_CLIENT from TDOS where TDOS_SOC = 'CD'"), "C2");
   EXPECT_EQ(scalar("select count(*) from TDEV where TDEV_SOC = 'CD'"), "0");
+}
+
+TEST_F(Duplication, ACompanyAtItsLastNumberTakesNoCopy) {
+  m_db.Execute("UPDATE TSOC SET TSOC_NSEQ = 99999 WHERE TSOC_CODE = 'CD'");
+  const auto r = duplication().run(request("CD"));
+  EXPECT_EQ(r.refusal,
+            "Le dernier numéro de dossier (99999) est atteint pour cette société : aucun dossier "
+            "n'a été créé.");
+  EXPECT_EQ(counter("CD"), 99999);
+  EXPECT_EQ(scalar("select count(*) from TDOS where TDOS_SOC = 'CD'"), "0");
+  EXPECT_FALSE(QFile::exists(document("00000_00.CD")));
 }
 
 // Run by KilledInsideTheTransaction in a process of its own: the duplication of its parent's

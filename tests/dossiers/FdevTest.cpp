@@ -7,6 +7,7 @@
 #include "WindowTestSupport.h"
 #include "dossiers/DuplicationPanel.h"
 #include "dossiers/FDEV.h"
+#include "platform/db/Connection.h"
 #include "ui/BoundComboBox.h"
 #include "ui/BoundLineEdit.h"
 #include "ui/DataControl.h"
@@ -191,6 +192,58 @@ TEST_F(FdevTest, DeleteAsksAboutDocumentsOnlyWhenThereAre) {
   EXPECT_FALSE(QFile::exists(path("DOC_TAROVENT/00005_02.AB")));
   EXPECT_TRUE(QFile::exists(path("00015_00.AB")));
   EXPECT_EQ(scalar("select count(*) from TDOS where TDOS_NUMDOSS = 5"), "0");
+}
+
+// The rows go before the texts and together: a database that refuses keeps the dossier, its
+// versions and its texts; once it accepts, the versions go with the dossier.
+TEST_F(FdevTest, DeletingADossierTakesItsVersionsAndKeepsTheTextsWhenRefused) {
+  {
+    QFile f(path("00005_00.AB"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  }
+  m_db.connection()->exec(
+      "CREATE TRIGGER keep_dossiers BEFORE DELETE ON TDOS BEGIN SELECT RAISE(ABORT, "
+      "'dossier verrouillé'); END");
+  open<FDEV>();
+  ASSERT_EQ(fdev()->currentDossier().number, 5);
+  m_messages.clear();
+  m_messages.script({Answer::Yes, Answer::Yes});
+  click("Cmd_DOSSDelete");
+  EXPECT_EQ(m_messages.texts().size(), 3) << m_messages.texts().join('|').toStdString();
+  EXPECT_TRUE(QFile::exists(path("00005_00.AB")));
+  EXPECT_EQ(scalar("select count(*) from TDEV where TDEV_SOC = 'AB' and TDEV_NUMDOSS = 5"), "2");
+  EXPECT_EQ(scalar("select count(*) from TDOS where TDOS_SOC = 'AB' and TDOS_NUMDOSS = 5"), "1");
+
+  m_db.connection()->exec("DROP TRIGGER keep_dossiers");
+  data()->Refresh();
+  goTo("AB", 5);
+  m_messages.clear();
+  m_messages.script({Answer::Yes, Answer::Yes});
+  click("Cmd_DOSSDelete");
+  EXPECT_FALSE(QFile::exists(path("00005_00.AB")));
+  EXPECT_EQ(scalar("select count(*) from TDEV where TDEV_SOC = 'AB' and TDEV_NUMDOSS = 5"), "0");
+  EXPECT_EQ(scalar("select count(*) from TDOS where TDOS_SOC = 'AB' and TDOS_NUMDOSS = 5"), "0");
+  EXPECT_EQ(scalar("select count(*) from TDEV where TDEV_SOC = 'ZZ'"), "1");
+
+  // Regression: once the last dossier was deleted, the versions page stayed on screen.
+  for (int left = 2; left > 0; --left) {
+    m_messages.script({Answer::Yes, Answer::Yes});
+    click("Cmd_DOSSDelete");
+  }
+  EXPECT_EQ(scalar("select count(*) from TDOS"), "0");
+  EXPECT_TRUE(get("FRM_SansVersion")->isVisible());
+}
+
+// Regression: moving in the list while the duplication panel was open copied the dossier it was
+// opened for, not the one on screen.
+TEST_F(FdevTest, TheDuplicationPanelGoesWhenAnotherDossierIsShown) {
+  open<FDEV>();
+  goTo("AB", 5);
+  click("Cmd_DOSSDupli");
+  auto* panel = m_window->findChild<DuplicationPanel*>();
+  ASSERT_TRUE(panel && panel->isVisible()) << m_messages.texts().join('|').toStdString();
+  goTo("ZZ", 2);
+  EXPECT_FALSE(panel->isVisible());
 }
 
 TEST_F(FdevTest, PendingChangeGuard) {

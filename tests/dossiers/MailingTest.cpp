@@ -6,7 +6,7 @@
 
 #include "VersionTestSupport.h"
 #include "WindowTestSupport.h"
-#include "dossiers/DocumentPreview.h"
+#include "core/DocumentPreview.h"
 #include "dossiers/FDEV.h"
 #include "dossiers/MailList.h"
 #include "dossiers/QuoteMailing.h"
@@ -16,6 +16,7 @@
 namespace tarovent::dossiers {
 namespace {
 
+using core::DocumentPreview;
 using os::FakePdfConverter;
 
 TEST(PdfNames, ThePdfIsBesideTheDocumentAndNeverTheDocument) {
@@ -86,6 +87,10 @@ TEST_F(MailingTest, PanelExportAndMail) {
   EXPECT_TRUE(get("CTX_PagePDF_0")->isEnabled());
   click("CMD_OKPDF");
   EXPECT_TRUE(pdfText().contains("pages 1-99")) << pdfText().toStdString();
+  // The empty boxes are filled back with the pages they stood for; the panel hides the list.
+  EXPECT_EQ(get<QLineEdit>("CTX_PagePDF_0")->text() + '-' + get<QLineEdit>("CTX_PagePDF_1")->text(),
+            "1-99");
+  EXPECT_TRUE(get("FRM_OptPDF")->autoFillBackground());
   ASSERT_EQ(m_mails->mails().size(), 1);
   const mail::NewMail& sent = m_mails->mails().first();
   EXPECT_EQ(sent.to + ' ' + sent.subject, "luc@aubry.fr Devis n° 00005_02.AB");
@@ -113,6 +118,29 @@ TEST_F(MailingTest, MissingDocumentOrFailedExportOpensNoMail) {
   EXPECT_EQ(m_messages.texts(),
             (QStringList{"Le texte du devis est introuvable.", "LibreOffice en panne"}));
   EXPECT_TRUE(m_mails->mails().isEmpty());
+}
+
+// Regression: "Le mail n'a pas pu être préparé." was said, without a reason, although the mail
+// was ready in its draft; where it was, the user was not told.
+TEST_F(MailingTest, ADraftNoProgramCouldOpenIsReadyAndTheUserIsToldWhere) {
+  ASSERT_TRUE(test::writeFile(document("00005_02.AB"), "texte"));
+  const QString draft = document("00005_02_AB.eml");
+  m_mails->setResult({mail::MailOutcome::Failed, draft, {}});
+  open<FDEV>();
+  m_messages.clear();
+  click("Cmd_MailPDF");
+  ASSERT_EQ(m_messages.texts().size(), 1);
+  EXPECT_EQ(m_messages.texts()[0],
+            "Aucune messagerie n'a pu être lancée sur ce poste. Le mail est prêt dans le fichier "
+            ":\n" +
+                draft + "\nOuvrez-le avec votre messagerie pour l'envoyer.");
+  // Without a draft either, the reason is given.
+  m_mails->setResult({mail::MailOutcome::Failed, {}, {}});
+  m_messages.clear();
+  click("Cmd_MailPDF");
+  EXPECT_EQ(m_messages.texts(),
+            QStringList{"Le mail n'a pas pu être préparé.\nAucune messagerie n'a pu être lancée et "
+                        "le brouillon n'a pas pu être écrit."});
 }
 
 // The plain mail goes to the contact without subject; the list window gets the address and

@@ -45,6 +45,24 @@ TEST_F(DossierMenu, EntriesOpenTheWindowsThatExist) {
 
 TEST_F(DossierMenu, AccessKeysOfEveryWindowWork) { expectWorkingAccessKeys(); }
 
+// Regression: the size chosen with F12 was remembered but the workspace opened maximised again.
+TEST_F(DossierMenu, TheWorkspaceOpensAgainInTheSizeChosenWithF12) {
+  QWidget* fdev = openFromMenu("M_DEVI_DEVIS", "FDEV");
+  ASSERT_TRUE(fdev);
+  auto* sub = qobject_cast<QMdiSubWindow*>(fdev->parentWidget());
+  ASSERT_TRUE(sub && sub->isMaximized());
+  pressKey(QApplication::focusWidget(), Qt::Key_F12);
+  EXPECT_FALSE(sub->isMaximized());
+  fdev->findChild<QPushButton*>("Cmd_Quitter")->click();
+  QApplication::processEvents();
+  fdev = openFromMenu("M_DEVI_DEVIS", "FDEV");
+  ASSERT_TRUE(fdev);
+  EXPECT_FALSE(qobject_cast<QMdiSubWindow*>(fdev->parentWidget())->isMaximized());
+  // Back to maximised: the choice lasts as long as the process.
+  pressKey(QApplication::focusWidget(), Qt::Key_F12);
+  EXPECT_TRUE(qobject_cast<QMdiSubWindow*>(fdev->parentWidget())->isMaximized());
+}
+
 // A newcomer's morning on the demo family with the keyboard alone: a dossier for a client, two
 // versions, the dossier duplicated.
 TEST_F(DossierMenu, ADossierFromStartToDuplicateWithTheKeyboardAlone) {

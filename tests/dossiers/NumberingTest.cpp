@@ -94,28 +94,46 @@ TEST_F(Creation, RefusedDossiersWriteNothing) {
       {dossier("ZZ", "C1", "A1"), "La société ZZ est désactivée, enregistrement impossible"},
       {dossier("AB", "C9", "A1"), "Le client C9 n'existe pas, choisissez un client valide"},
       {dossier("AB", "C1", "B7"), "Le type de devis B7 n'existe pas"},
-      {dossier("AB", "C1", "A1", "XX"), "Commercial inconnu"},
   };
   for (const Case& c : cases) EXPECT_EQ(create(c.d).refusal, c.message);
   EXPECT_EQ(dossiers(), 0);
   EXPECT_EQ(counter("AB"), 6);
 }
 
-TEST_F(Creation, AFailedInsertLeavesTheCounterBehindNothing) {
-  // Number 7 is already taken by a dossier stored without the counter.
+// Regression: a representative missing from TCAL (the workstation's own code, say) could never
+// create a dossier; the box says so when it is typed, the save does not refuse.
+TEST_F(Creation, ARepresentativeMissingFromTheListDoesNotBlockTheSave) {
+  const auto r = create(dossier("AB", "C1", "A1", "XX"));
+  EXPECT_EQ(r.refusal, "");
+  EXPECT_EQ(scalar("select TDOS_CAL from TDOS where TDOS_NUMDOSS = 7"), "XX");
+}
+
+// A number taken outside the counter is refused once, the counter keeping its step: the next
+// save takes the number after it instead of meeting the same refusal forever.
+TEST_F(Creation, ANumberTakenOutsideTheCounterIsPassedOverAtTheNextSave) {
   m_db.Execute("INSERT INTO TDOS (TDOS_SOC, TDOS_NUMDOSS) VALUES ('AB', 7)");
   const NewDossier d = dossier("AB", "C1", "A1");
   EXPECT_DB_ERROR(create(d), db::err::DuplicateKey);
-  EXPECT_EQ(counter("AB"), 6);
-  Recalcul_Numeros(m_db);
   EXPECT_EQ(counter("AB"), 7);
-  // A field the table does not have fails after the counter was raised: undone as well.
+  EXPECT_EQ(dossiers(), 1);
+  // A field the table does not have fails after the counter was raised: undone.
   NewDossier unknownField = d;
   unknownField.otherFields.insert("TDOS_NOPE", "x");
   EXPECT_DB_ERROR(create(unknownField), db::err::ItemNotFound);
   EXPECT_EQ(counter("AB"), 7);
   EXPECT_EQ(dossiers(), 1);
   EXPECT_EQ(create(d).number, 8);
+}
+
+// Dossier 100000 would share dossier 0's document names: refused before anything is written.
+TEST_F(Creation, NumbersStopAtTheLastOneWithItsOwnDocumentNames) {
+  m_db.Execute("UPDATE TSOC SET TSOC_NSEQ = 99998 WHERE TSOC_CODE = 'AB'");
+  EXPECT_EQ(create(dossier("AB", "C1", "A1")).number, 99999);
+  EXPECT_EQ(create(dossier("AB", "C1", "A1")).refusal,
+            "Le dernier numéro de dossier (99999) est atteint pour cette société : aucun dossier "
+            "n'a été créé.");
+  EXPECT_EQ(counter("AB"), 99999);
+  EXPECT_EQ(dossiers(), 1);
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QFile>
 
 #include "DossierTestSupport.h"
@@ -100,6 +101,30 @@ TEST_F(QuoteTypes, DuplicationRefusals) {
   EXPECT_EQ(d.duplicate("A1", "  ", "x"), "Le nouveau code est obligatoire");
   EXPECT_EQ(scalar("select count(*) from TTYP"), "2");
   EXPECT_FALSE(t.hasTemplate("old"));
+}
+
+// Regression: a code such as "../X" created and deleted templates outside the documents folder.
+TEST_F(QuoteTypes, CodesThatAreNotPlainFileNamesNameNoTemplate) {
+  ASSERT_TRUE(QDir(m_folder).mkdir("docs"));
+  ASSERT_TRUE(test::writeFile(m_folder + "docs/VIDE.dotx", "empty template"));
+  ASSERT_TRUE(test::writeFile(m_folder + "docs/A1.dotx", "template of A1"));
+  QuoteTypeTemplates t(m_folder + "docs");
+  QString error;
+  for (const QString code : {"../A1", "..", "a/b", "a\\b", "X*", ""}) {
+    SCOPED_TRACE(code.toStdString());
+    EXPECT_FALSE(QuoteTypeTemplates::usableCode(code));
+    EXPECT_FALSE(t.hasTemplate(code));
+    EXPECT_FALSE(t.giveEmptyTemplate(code, &error));
+    EXPECT_TRUE(t.removeTemplate(code));
+  }
+  EXPECT_EQ(read("A1.dotx"), "template of A1");  // outside the folder: untouched
+  EXPECT_FALSE(QFile::exists(m_folder + "X*.dotx"));
+  EXPECT_TRUE(QuoteTypeTemplates::usableCode("DEV-2"));
+
+  QuoteTypeDuplication d(m_db, t, m_messages);
+  EXPECT_TRUE(d.duplicate("A1", "../B2", "x").startsWith("Le code ../B2 ne peut pas nommer"));
+  EXPECT_EQ(scalar("select count(*) from TTYP"), "2");
+  EXPECT_FALSE(QFile::exists(m_folder + "B2.dotx"));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -261,6 +262,31 @@ TEST_F(VersionFrameTest, EditHandsTheVersionToTheComposition) {
   m_state->compositionClosed();
   EXPECT_EQ(field(0, "TDEV_TARMAT"), "R");
   EXPECT_EQ(text("CTX_TARMAT"), "R");
+}
+
+// Version 100 would be named as version 0: it is refused, and nothing of version 0 is touched.
+TEST_F(VersionFrameTest, NoVersionBeyondTheLastNumberWithItsOwnName) {
+  test::insertVersion(m_db, 0);
+  test::insertVersion(m_db, 99);
+  test::writeFile(path("00005_00.AB"), "v0");
+  load();
+  m_messages.clear();
+  click("Cmd_DevADD");
+  EXPECT_EQ(m_messages.texts(),
+            QStringList{"Un dossier ne peut avoir plus de 100 versions (0 à 99) : créez un "
+                        "nouveau dossier ou dupliquez celui-ci."});
+  EXPECT_EQ(text("FDEV_NSEQ"), "99");
+  EXPECT_EQ(versions(), 2);
+
+  // A version 100 stored by other means: deleting it leaves version 0's text alone.
+  m_db.Execute("UPDATE TDEV SET TDEV_NSEQ = 100 WHERE TDEV_NSEQ = 99");
+  load();
+  ASSERT_EQ(text("FDEV_NSEQ"), "100");
+  m_messages.clear();
+  m_messages.script({Answer::Yes, Answer::Yes});
+  click("Cmd_DevDelete");
+  EXPECT_EQ(versions(), 1);
+  EXPECT_TRUE(QFile::exists(path("00005_00.AB")));
 }
 
 TEST_F(VersionFrameTest, ANewDossierShowsTheEmptyPanelAndKeepsTheCurrentVersion) {

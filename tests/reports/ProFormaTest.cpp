@@ -5,6 +5,8 @@
 #include "core/ProcessState.h"
 #include "dossiers/DossierTestSupport.h"
 #include "install/templates/TemplateBuilder.h"
+#include "platform/ooxml/Package.h"
+#include "platform/word/MiniDocx.h"
 #include "platform/word/WordDocument.h"
 #include "reports/FACPROF.h"
 #include "reports/ProForma.h"
@@ -41,6 +43,20 @@ TEST(ProFormaRules, TotalsNamesAndHead) {
     EXPECT_EQ(head.value("NUMDEV") + " " + head.value("DATFACT"), "00005_00.AB 06/12/2026");
     EXPECT_FALSE(head.contains("CODCLI"));
   }
+}
+
+// Regression: a run holding only a space was dropped, so words ran together in the invoice.
+TEST(ProFormaRules, TheQuotesTextKeepsItsSpaces) {
+  const QString words =
+      "<w:p><w:r><w:t>Portail</w:t></w:r><w:r><w:t xml:space=\"preserve\"> </w:t></w:r>"
+      "<w:r><w:t>coulissant</w:t></w:r></w:p>";
+  const ooxml::Package quote = fixtures::MiniDocx{fixtures::marked("DEBTEXTE", "", 1) + words +
+                                                  fixtures::marked("FINTEXTE", "", 2)}
+                                   .package();
+  ooxml::Package invoice = fixtures::MiniDocx{fixtures::marked("DEBTEXTE", "", 1)}.package();
+  ASSERT_EQ(carryQuoteText(quote, invoice), 1);
+  const QString xml = QString::fromUtf8(invoice.read(invoice.mainPart()));
+  EXPECT_TRUE(xml.contains("<w:t xml:space=\"preserve\"> </w:t>")) << xml.toStdString();
 }
 
 // Quote AB 5 version 0 of client C1 (representative MA), its document with totals and one line,

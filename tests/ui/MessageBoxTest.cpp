@@ -10,6 +10,7 @@
 
 #include "UiTestSupport.h"
 #include "ui/FormNavigation.h"
+#include "ui/MessageBox.h"
 #include "ui/MessageFunnel.h"
 #include "ui/QtFrench.h"
 
@@ -24,7 +25,7 @@ QStringList captions(QMessageBox& box) {
 }
 
 // Regression: the boxes showed Qt's English "Yes", "No", "Cancel" and always defaulted to the
-// first button's role.
+// first button's role; then their buttons had no access keys.
 TEST(MessageBox, ButtonsAreFrenchAndEnterTakesTheAskedDefault) {
   const struct {
     Buttons buttons;
@@ -34,9 +35,9 @@ TEST(MessageBox, ButtonsAreFrenchAndEnterTakesTheAskedDefault) {
   } cases[] = {
       {Buttons::Ok, 1, {"OK"}, "OK"},
       {Buttons::OkCancel, 2, {"Annuler", "OK"}, "Annuler"},
-      {Buttons::YesNo, 2, {"Non", "Oui"}, "Non"},
-      {Buttons::YesNoCancel, 3, {"Annuler", "Non", "Oui"}, "Annuler"},
-      {Buttons::AbortRetryIgnore, 3, {"Abandonner", "Ignorer", "Réessayer"}, "Ignorer"},
+      {Buttons::YesNo, 2, {"&Non", "&Oui"}, "&Non"},
+      {Buttons::YesNoCancel, 3, {"&Non", "&Oui", "Annuler"}, "Annuler"},
+      {Buttons::AbortRetryIgnore, 3, {"&Ignorer", "&Réessayer", "A&bandonner"}, "&Ignorer"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.defaultCaption.toStdString());
@@ -49,7 +50,7 @@ TEST(MessageBox, ButtonsAreFrenchAndEnterTakesTheAskedDefault) {
   // Escape answers "No" to a yes/no question.
   std::unique_ptr<QMessageBox> box(messageBox("Tarovent", "Confirmer la suppression",
                                               Buttons::YesNo, 2, Icon::Question, nullptr));
-  EXPECT_EQ(box->escapeButton() ? box->escapeButton()->text() : "", "Non");
+  EXPECT_EQ(box->escapeButton() ? box->escapeButton()->text() : "", "&Non");
 }
 
 TEST(QtFrench, StandardDialogsSpeakFrenchAndAMissingFileIsNoFailure) {

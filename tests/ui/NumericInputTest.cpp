@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QLocale>
+
 #include "platform/db/JetType.h"
 #include "ui/BoundControl.h"
 #include "ui/NumericInput.h"
@@ -60,6 +62,19 @@ TEST(NumberText, ReadsPointAndCommaUnderBothSeparators) {
   bool blank = false, letters = true;
   EXPECT_EQ(numberFromText("   ", ',', &blank) + numberFromText("12a", ',', &letters), 0);
   EXPECT_TRUE(blank && !letters);
+}
+
+// Regression: under C.UTF-8 every amount was written with a point, beside the commas of
+// documents made on French workstations.
+TEST(NumberText, AWorkstationWithoutRegionalSettingsWritesTheComma) {
+  const QLocale before;
+  QLocale::setDefault(QLocale::c());
+  EXPECT_EQ(workstationDecimalSeparator(), QChar(','));
+  QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+  EXPECT_EQ(workstationDecimalSeparator(), QChar('.'));
+  QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+  EXPECT_EQ(workstationDecimalSeparator(), QChar(','));
+  QLocale::setDefault(before);
 }
 
 TEST(NumberText, WritesWithoutTrailingZerosOrExponent) {

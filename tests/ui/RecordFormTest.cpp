@@ -307,5 +307,21 @@ TEST_F(RecordForm, ComboListsCodeAndLabelAndCanBeEmptied) {
   EXPECT_EQ(stored("C2", "TCLI_CAT"), "IND");
 }
 
+// Regression: a dossier whose type was deleted showed no type and could no longer be saved.
+TEST(BoundComboBoxAlone, ACodeTheListNoLongerHoldsIsKeptUntilAnotherIsChosen) {
+  BoundComboBox box;
+  box.setRows({{"A1", "Devis"}, {"B2", "Facture"}});
+  box.setCode("OLD");
+  EXPECT_EQ(box.code(), "OLD");
+  EXPECT_EQ(box.placeholderText(), "OLD");
+  box.setRows({{"A1", "Devis"}});  // the list read again keeps it
+  EXPECT_EQ(box.code(), "OLD");
+  box.setCurrentIndex(0);
+  EXPECT_EQ(box.code(), "A1");
+  EXPECT_EQ(box.placeholderText(), "");
+  box.setCode(QString());
+  EXPECT_EQ(box.code(), "");
+}
+
 }  // namespace
 }  // namespace tarovent::ui

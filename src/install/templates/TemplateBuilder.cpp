@@ -140,17 +140,18 @@ QString runningHead(Xml& xml, const QString& label, const QString& number, const
 QString headOfDocument(Xml& xml, int textWidth) {
   const int half = textWidth / 2;
   auto left = [&](const QString& label, const QString& name) { return xml.labelled(label, name); };
-  QString ours = Xml::paragraph(QList<Xml::Run>{{"DEVIS", true, 32}}) +
+  QString ours = xml.labelled("", "SOCIETE", true) +
+                 Xml::paragraph(QList<Xml::Run>{{"DEVIS", true, 32}}) +
                  xml.labelled("N° ", "NUMDEV", true) + left("Date : ", "DATDEV") +
                  left("Client n° ", "CODCLI") + left("Affaire suivie par ", "COMMERCIAL") +
                  left("", "NOMCAL") + left("Tél. ", "TELCAL") + left("Courriel : ", "MAILCAL") +
-                 left("Travaux : ", "STYPTRAV");
+                 left("Travaux : ", "STYPTRAV") + left("Votre référence : ", "CM");
+  // The address line by line; ADR holds the same lines joined, for templates of one box.
   QString client = xml.labelled("", "RS", true) + left("", "ADR1") + left("", "ADR2") +
-                   left("", "ADR3") + left("", "ADR") + left("", "PAYS") +
-                   Xml::paragraph(QString()) + left("À l'attention de ", "CM") +
-                   left("", "CONTACT") + left("Tél. ", "TEL") + left("Fax ", "FAX") +
-                   left("Portable ", "PORTABLE") + left("Courriel : ", "EMAIL") +
-                   left("TVA intracom. : ", "TVAINTRA");
+                   left("", "ADR3") + left("", "ADR4") + left("", "PAYS") +
+                   Xml::paragraph(QString()) + left("À l'attention de ", "CONTACT") +
+                   left("Tél. ", "TEL") + left("Fax ", "FAX") + left("Portable ", "PORTABLE") +
+                   left("Courriel : ", "EMAIL") + left("TVA intracom. : ", "TVAINTRA");
   QString head =
       Xml::table({half, half}, {Xml::row({{ours, half, {}}, {client, half, {}}})}, false);
   head += Xml::paragraph(QString());
@@ -176,9 +177,9 @@ QStringList templateColumns(QuoteTemplateKind kind) {
 }
 
 QStringList headBookmarks() {
-  return {"NUMDEV",    "DATDEV",   "CODCLI",   "COMMERCIAL", "NOMCAL", "TELCAL",
+  return {"SOCIETE",   "NUMDEV",    "DATDEV",   "CODCLI",   "COMMERCIAL", "NOMCAL", "TELCAL",
           "MAILCAL",   "STYPTRAV", "RS",       "ADR1",       "ADR2",   "ADR3",
-          "ADR",       "PAYS",     "CM",       "CONTACT",    "TEL",    "FAX",
+          "ADR4",      "PAYS",     "CM",       "CONTACT",    "TEL",    "FAX",
           "PORTABLE",  "EMAIL",    "TVAINTRA", "TYPVEH",     "IMMAT",  "COMPLIDENT",
           "OPERATION", "DEVUSER",  "CLIUSER1", "CLIUSER2",   "SCOND"};
 }
@@ -237,9 +238,9 @@ void buildProFormaTemplate(const QString& path) {
   body += xml.anchor("DEBTEXTE");
   body += xml.anchor("FINTEXTE");
   const QList<QPair<QString, QString>> totals = {
-      {"Total brut HT", "SHTBRUT"},     {"Remise", "SMTREM"},       {"Total net HT", "SHTNET"},
-      {"Taux de TVA", "STXTVA"},        {"Montant TVA", "SMTTVA"},  {"Total TTC", "STTC"},
-      {"Net HT en francs", "DEVISEHT"}, {"TTC en francs", "DEVISE"}};
+      {"Total brut HT", "SHTBRUT"},    {"Remise", "SMTREM"},      {"Total net HT", "SHTNET"},
+      {"Taux de TVA", "STXTVA"},       {"Montant TVA", "SMTTVA"}, {"Total TTC", "STTC"},
+      {"Net HT en euros", "DEVISEHT"}, {"TTC en euros", "DEVISE"}};
   body += Xml::paragraph(QString()) + amountsTable(xml, totals);
   const QString header =
       runningHead(xml, "Facture pro forma, devis n° ", "NUMDEV_P1", "DATFACT_P1");

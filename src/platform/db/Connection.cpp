@@ -1,5 +1,13 @@
 #include "Connection.h"
 
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+#ifdef __linux__
+#include <linux/fs.h>
+#endif
+
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -129,6 +137,24 @@ bool writable(const QFileInfo& fi) {
   return allowed(fi) && allowed(QFileInfo(fi.absolutePath()));
 }
 
+// Whether the file cannot change under us: on a read-only medium, or marked immutable.
+bool cannotChange(const QString& path) {
+  const QByteArray p = QFile::encodeName(path);
+  struct statvfs fs {};
+  if (::statvfs(p.constData(), &fs) == 0 && (fs.f_flag & ST_RDONLY)) return true;
+#ifdef __linux__
+  const int fd = ::open(p.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  int attributes = 0;
+  const bool immutable =
+      ::ioctl(fd, FS_IOC_GETFLAGS, &attributes) == 0 && (attributes & FS_IMMUTABLE_FL);
+  ::close(fd);
+  return immutable;
+#else
+  return false;
+#endif
+}
+
 // After a commit: once the journal holds 100 pages they are copied back into the database and
 // the journal starts again from its beginning. Readers let go within a call, so waiting a
 // little for them keeps the journal small even while other processes read all the time.
@@ -229,27 +255,23 @@ std::shared_ptr<Connection> Connection::open(const QString& path, bool create, b
   std::shared_ptr<Connection> c(new Connection);
   c->m_path = fi.absoluteFilePath();
   // A file or folder the user may not write is opened for reading, as the engine does.
-  const bool lockedDown = !create && !readOnly && !writable(fi);
+  const bool frozen = !create && cannotChange(c->m_path);
+  const bool lockedDown = !create && !readOnly && (frozen || !writable(fi));
   c->m_readOnly = readOnly || lockedDown;
   int flags = c->m_readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
   if (create) flags |= SQLITE_OPEN_CREATE;
-  QByteArray p = QFile::encodeName(c->m_path);
-  // Nobody can write there (or we only read, from a folder where the -shm file cannot be
-  // made): open the file as immutable, without the shared memory SQLite cannot create.
+  // Only a file that cannot change is read as immutable: another user may write one we may not,
+  // and an immutable reader would then see stale pages or report a corruption.
   const bool folderLocked = !writable(QFileInfo(fi.absolutePath()));
-  if (lockedDown ||
-      (readOnly && folderLocked && !QFileInfo::exists(c->m_path + QStringLiteral("-shm")))) {
-    flags |= SQLITE_OPEN_URI;
-    p = QUrl::fromLocalFile(c->m_path).toEncoded() + "?immutable=1";
-  }
-  const int rc = sqlite3_open_v2(p.constData(), &c->m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
-  if (rc != SQLITE_OK) {
-    const QString msg = c->m_db ? QString::fromUtf8(sqlite3_errmsg(c->m_db)) : QString();
-    if (c->m_db) sqlite3_close_v2(c->m_db);
+  c->openHandle(path, flags, frozen);
+  // A read-only reader of a database in WAL mode needs its shared memory file. Where it does
+  // not exist and cannot be made, nobody writes the file right now: it is read as it is.
+  if (c->m_readOnly && !frozen && folderLocked &&
+      !QFileInfo::exists(c->m_path + QStringLiteral("-shm")) &&
+      sqlite3_exec(c->m_db, "PRAGMA schema_version", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    sqlite3_close_v2(c->m_db);
     c->m_db = nullptr;
-    throw DbError(
-        err::CannotOpen,
-        QStringLiteral("Impossible d'ouvrir la base de données '%1' (%2).").arg(path, msg));
+    c->openHandle(path, flags, true);
   }
   sqlite3_extended_result_codes(c->m_db, 1);
   sqlite3_busy_timeout(c->m_db, 5000);
@@ -272,6 +294,23 @@ std::shared_ptr<Connection> Connection::open(const QString& path, bool create, b
         QStringLiteral("La base de données '%1' est inutilisable : %2").arg(path, e.description()));
   }
   return c;
+}
+
+void Connection::openHandle(const QString& path, int flags, bool immutable) {
+  QByteArray p = QFile::encodeName(m_path);
+  if (immutable) {
+    flags |= SQLITE_OPEN_URI;
+    p = QUrl::fromLocalFile(m_path).toEncoded() + "?immutable=1";
+  }
+  const int rc = sqlite3_open_v2(p.constData(), &m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+  if (rc != SQLITE_OK) {
+    const QString msg = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
+    if (m_db) sqlite3_close_v2(m_db);
+    m_db = nullptr;
+    throw DbError(
+        err::CannotOpen,
+        QStringLiteral("Impossible d'ouvrir la base de données '%1' (%2).").arg(path, msg));
+  }
 }
 
 Connection::~Connection() { close(); }

@@ -128,6 +128,8 @@ class Connection : public std::enable_shared_from_this<Connection> {
 
  private:
   Connection() = default;
+  // Opens the SQLite handle of m_path; throws CannotOpen with `path` in the message.
+  void openHandle(const QString& path, int flags, bool immutable);
   sqlite3* m_db = nullptr;
   QString m_path;
   bool m_readOnly = false;

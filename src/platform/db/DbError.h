@@ -51,6 +51,8 @@ constexpr int ObjectVariableNotSet = 91;
 constexpr int ObjectExists = 3012;
 constexpr int FieldInIndex = 3280;
 constexpr int PrimaryKeyExists = 3283;
+constexpr int FieldExists = 3191;
+constexpr int IndexExists = 3375;
 // A statement our SQL translator does not handle.
 constexpr int UnsupportedSql = 3900;
 }  // namespace err

@@ -344,7 +344,8 @@ class Dynaset final : public RecordsetImpl {
   QString writableColumn(int i) const {
     if (m_origin.value(i).isEmpty())
       throw DbError(
-          3164, QStringLiteral("Le champ '%1' ne peut pas être mis à jour.").arg(m_fields[i].name));
+          err::FieldNotUpdatable,
+          QStringLiteral("Le champ '%1' ne peut pas être mis à jour.").arg(m_fields[i].name));
     return m_origin[i];
   }
 

@@ -1,6 +1,7 @@
 #include <QDateTime>
 #include <array>
 #include <cmath>
+#include <optional>
 
 #include "DbError.h"
 #include "JetFunctions.h"
@@ -310,17 +311,22 @@ const FnInfo* functionTable(int* count) {
   return kFunctions.data();
 }
 
-Value call(Fn fn, const Value* a, int n) {
+namespace {
+
+bool anyNull(const Value* a, int n) {
+  for (int k = 0; k < n; ++k)
+    if (a[k].isNull()) return true;
+  return false;
+}
+
+// Text functions: Left, Mid, InStr, Trim, Replace, Chr... and the & operator. None for another
+// function.
+std::optional<Value> callText(Fn fn, const Value* a, int n) {
   using T = Value::Type;
-  const auto anyNull = [&] {
-    for (int k = 0; k < n; ++k)
-      if (a[k].isNull()) return true;
-    return false;
-  };
   switch (fn) {
     case Fn::Left:
     case Fn::Right: {
-      if (anyNull()) return Value::null();
+      if (anyNull(a, n)) return Value::null();
       const qint64 k = toInteger(a[1], fn == Fn::Left ? "Left" : "Right");
       if (k < 0) throw invalidArgument(fn == Fn::Left ? "Left" : "Right");
       const qsizetype len = textLength(a[0]);
@@ -403,6 +409,23 @@ Value call(Fn fn, const Value* a, int n) {
       if (t.isEmpty()) throw invalidArgument("Asc");
       return Value::integer(t[0].unicode());
     }
+    case Fn::Cat: {
+      QString s;
+      bool all = n > 0;
+      for (int k = 0; k < n; ++k) {
+        if (!a[k].isNull()) all = false;
+        s += toText(a[k]);
+      }
+      return all ? Value::null() : Value::text(s);
+    }
+    default:
+      return std::nullopt;
+  }
+}
+
+// Conversions between types, Val, Str, Format, Nz and IIf. None for another function.
+std::optional<Value> callConversion(Fn fn, const Value* a, int n) {
+  switch (fn) {
     case Fn::CDbl:
     case Fn::CSng:
     case Fn::CCur: {
@@ -465,6 +488,27 @@ Value call(Fn fn, const Value* a, int n) {
       const double d = digits.toDouble(&ok);
       return numberValue(ok ? d : 0);
     }
+    case Fn::Str: {
+      if (a[0].isNull()) return Value::null();
+      double d = 0;
+      if (!toNumber(a[0], &d)) throw mismatch();
+      return Value::text((d >= 0 ? QStringLiteral(" ") : QString()) + numberText(d));
+    }
+    case Fn::Format:
+      return format(a[0], n > 1 && !a[1].isNull() ? QStringView(toText(a[1])) : QStringView());
+    case Fn::Nz:
+      if (!a[0].isNull()) return a[0];
+      return n > 1 ? a[1] : Value::text(QString());
+    case Fn::IIf:
+      return isTrue(a[0]) ? a[1] : a[2];
+    default:
+      return std::nullopt;
+  }
+}
+
+// The clock and the date functions. None for another function.
+std::optional<Value> callDate(Fn fn, const Value* a, int n) {
+  switch (fn) {
     case Fn::Date:
       return Value::date(serialFromDate(QDate::currentDate()));
     case Fn::Now: {
@@ -506,7 +550,7 @@ Value call(Fn fn, const Value* a, int n) {
       }
     }
     case Fn::DateSerial: {
-      if (anyNull()) return Value::null();
+      if (anyNull(a, n)) return Value::null();
       const qint64 y = toInteger(a[0], "DateSerial");
       const qint64 m = toInteger(a[1], "DateSerial");
       const qint64 d = toInteger(a[2], "DateSerial");
@@ -517,7 +561,7 @@ Value call(Fn fn, const Value* a, int n) {
     }
     case Fn::DateAdd:
     case Fn::DateDiff: {
-      if (anyNull()) return Value::null();
+      if (anyNull(a, n)) return Value::null();
       const char* name = fn == Fn::DateAdd ? "DateAdd" : "DateDiff";
       const QString interval = toText(a[0]);
       double x = 0;
@@ -529,12 +573,15 @@ Value call(Fn fn, const Value* a, int n) {
       if (!toSerial(a[1], &x) || !toSerial(a[2], &y)) throw invalidArgument(name);
       return dateDiff(interval, x, y);
     }
-    case Fn::Str: {
-      if (a[0].isNull()) return Value::null();
-      double d = 0;
-      if (!toNumber(a[0], &d)) throw mismatch();
-      return Value::text((d >= 0 ? QStringLiteral(" ") : QString()) + numberText(d));
-    }
+    default:
+      return std::nullopt;
+  }
+}
+
+// Arithmetic and the number functions. None for another function.
+std::optional<Value> callNumber(Fn fn, const Value* a, int n) {
+  using T = Value::Type;
+  switch (fn) {
     case Fn::Abs: {
       if (a[0].isNull()) return Value::null();
       if (a[0].type == T::Int) return Value::integer(std::llabs(a[0].i));
@@ -565,13 +612,6 @@ Value call(Fn fn, const Value* a, int n) {
       const double r = roundEven(d * p) / p;
       return k == 0 ? numberValue(r) : Value::real(r);
     }
-    case Fn::Format:
-      return format(a[0], n > 1 && !a[1].isNull() ? QStringView(toText(a[1])) : QStringView());
-    case Fn::Nz:
-      if (!a[0].isNull()) return a[0];
-      return n > 1 ? a[1] : Value::text(QString());
-    case Fn::IIf:
-      return isTrue(a[0]) ? a[1] : a[2];
     case Fn::Add:
       return arithmetic('+', a[0], a[1]);
     case Fn::Sub:
@@ -584,16 +624,16 @@ Value call(Fn fn, const Value* a, int n) {
       return arithmetic('\\', a[0], a[1]);
     case Fn::Pow:
       return arithmetic('^', a[0], a[1]);
-    case Fn::Cat: {
-      QString s;
-      bool all = n > 0;
-      for (int k = 0; k < n; ++k) {
-        if (!a[k].isNull()) all = false;
-        s += toText(a[k]);
-      }
-      return all ? Value::null() : Value::text(s);
-    }
+    default:
+      return std::nullopt;
   }
+}
+
+}  // namespace
+
+Value call(Fn fn, const Value* a, int n) {
+  for (auto group : {callText, callConversion, callDate, callNumber})
+    if (std::optional<Value> v = group(fn, a, n)) return *std::move(v);
   throw mismatch();
 }
 

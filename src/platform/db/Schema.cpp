@@ -145,7 +145,7 @@ void Schema::addField(const QString& schema, const QString& table, const FieldSp
   const TableInfo& info = m_c.table(table, schema);
   if (info.indexOfField(field.name) >= 0)
     throw DbError(
-        3191,
+        err::FieldExists,
         QStringLiteral("Le champ '%1' existe déjà dans la table '%2'.").arg(field.name, table));
   atomically([&] {
     const QString dflt = sqliteDefaultTerm(field);
@@ -208,7 +208,8 @@ void Schema::createIndex(const QString& schema, const QString& table, const Inde
   const TableInfo info = m_c.table(table, schema);
   if (info.findIndex(index.name))
     throw DbError(
-        3375, QStringLiteral("La table '%1' a déjà un index nommé '%2'.").arg(table, index.name));
+        err::IndexExists,
+        QStringLiteral("La table '%1' a déjà un index nommé '%2'.").arg(table, index.name));
   for (const auto& f : index.fields)
     if (info.indexOfField(f) < 0)
       throw DbError(err::ItemNotFound,

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QSaveFile>
 #include <QUrl>
 #include <QUuid>
 
@@ -129,13 +130,14 @@ QString writeEmlDraft(const NewMail& mail, const QString& fallbackFolder, QStrin
   }
   QDir dir(folder);
   QString path = dir.filePath(base + ".eml");
-  for (int n = 2; QFileInfo::exists(path); ++n)
-    path = dir.filePath(QStringLiteral("%1 (%2).eml").arg(base).arg(n));
-  QFile f(path);
-  if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly) || f.write(bytes) != bytes.size() ||
-      !f.flush()) {
+  // The draft of a document replaces the one an earlier try left beside it; new messages
+  // without attachment each get their own.
+  if (mail.attachments.isEmpty())
+    for (int n = 2; QFileInfo::exists(path); ++n)
+      path = dir.filePath(QStringLiteral("%1 (%2).eml").arg(base).arg(n));
+  QSaveFile f(path);
+  if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) {
     if (error) *error = folder;
-    f.remove();
     return {};
   }
   return path;

@@ -35,6 +35,11 @@ void syncPath(const QByteArray& path, bool directory) {
 void replaceFileDurably(const QString& target,
                         const std::function<void(const QString& tempPath)>& writer) {
   const QFileInfo info(target);
+  // A rename replaces a file whatever its permissions: a file nobody may write is left alone.
+  if (info.exists() && !(info.permissions() & (QFileDevice::WriteOwner | QFileDevice::WriteGroup |
+                                               QFileDevice::WriteOther)))
+    throw OoxmlError(QStringLiteral("Le fichier %1 est en lecture seule : il n'a pas été remplacé.")
+                         .arg(target));
   const QByteArray folder = QFile::encodeName(info.absolutePath());
   QByteArray pattern = folder + "/." + QFile::encodeName(info.fileName()) + ".tmp-XXXXXX";
   const int fd = ::mkstemp(pattern.data());

@@ -42,6 +42,9 @@ TEST_F(Templates, QuoteTemplatesCarryTheModelTheCompositionReads) {
     for (const char* name :
          {"DESCRHT", "DESCRTHT", "OPTIONS", "SMTBRUT", "SMTNET", "STTC", "DEVISE"})
       EXPECT_TRUE(doc.hasBookmark(name)) << name;
+    // The address once, line by line; the counter-mark is the client's reference, not a name.
+    EXPECT_FALSE(doc.hasBookmark("ADR"));
+    EXPECT_TRUE(doc.bodyText().contains("Votre référence : "));
     EXPECT_TRUE(doc.bookmark("NUMDEV_P2")->part.startsWith("word/header"));
     EXPECT_TRUE(doc.bookmark("DATDEV_P2")->part.startsWith("word/header"));
 

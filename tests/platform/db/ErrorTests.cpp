@@ -65,6 +65,21 @@ TEST_F(ErrorTest, AReadOnlyFileOrFolderOpensForReading) {
   QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
+// Regression: a file this user may not write was read as immutable, so what another user
+// wrote meanwhile was missed or reported as a corruption.
+TEST_F(ErrorTest, AFileOnlyOthersMayWriteShowsWhatTheyWrite) {
+  const QString file = m_db.Name();
+  QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+  Workspace ws;
+  Database reader = ws.OpenDatabase(file);
+  const auto rows = [&] { return reader.OpenRecordset("select count(*) from T").value(0).toInt(); };
+  EXPECT_EQ(rows(), 2);
+  QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+  exec("INSERT INTO T VALUES ('C', 3)");  // by the connection that may write
+  EXPECT_EQ(rows(), 3);
+  EXPECT_DB_ERROR(reader.Execute("UPDATE T SET N = 5"), err::ReadOnly);
+}
+
 TEST_F(ErrorTest, DivisionByZeroRaises) {
   EXPECT_DB_ERROR(column("select N / 0 as X from T", "X"), err::DivisionByZero);
   EXPECT_DB_ERROR(column("select N \\ (N - N) as X from T", "X"), err::DivisionByZero);

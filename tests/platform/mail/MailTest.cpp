@@ -87,6 +87,18 @@ TEST_F(Mail, DraftWithoutAttachmentOrRecipientGoesToTheWorkingFolderUnderAFreeNa
   EXPECT_TRUE(parsedByPython(second).startsWith("to=a@b.fr\nsubject=Relance\n"));
 }
 
+// Regression: each try at mailing a quote left one more draft beside it.
+TEST_F(Mail, TheDraftOfADocumentReplacesTheOneAnEarlierTryLeft) {
+  const QString attachment = file("00012_00_AB.PDF", "%PDF-1.4\n");
+  QString error;
+  const QString first = writeEmlDraft({"a@b.fr", "Devis", {attachment}}, {}, &error);
+  const QString second = writeEmlDraft({"c@d.fr", "Devis", {attachment}}, {}, &error);
+  EXPECT_EQ(first, m_dir.filePath("00012_00_AB.eml"));
+  EXPECT_EQ(second, first);
+  EXPECT_EQ(QDir(m_dir.path()).entryList({"*.eml"}, QDir::Files).size(), 1);
+  EXPECT_TRUE(parsedByPython(second).startsWith("to=c@d.fr\n"));
+}
+
 TEST_F(Mail, AMissingAttachmentWritesNoDraftAndNamesTheFile) {
   QString error;
   const QString missing = m_dir.filePath("absent.pdf");

@@ -80,7 +80,11 @@ TEST_F(OsTest, DocumentsOpenInLibreOfficeFirstThenTheDesktopHandler) {
   EXPECT_TRUE(openInWordProcessor(doc, here));
   EXPECT_EQ(waitFor(desktop), doc.toUtf8() + '\n');
 
+  // Regression: a LibreOffice without its screen part was started, and nothing showed.
   const QString office = program("libreoffice");
+  QFile::remove(m_dir.filePath("xdg-open"));
+  EXPECT_FALSE(openInWordProcessor(doc, here));
+  write("libvclplug_gen.so", "", kRead);
   EXPECT_TRUE(openInWordProcessor(doc, here));
   EXPECT_EQ(waitFor(office), doc.toUtf8() + '\n');
 

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QThread>
 
+#include "platform/ooxml/OoxmlError.h"
 #include "platform/word/MiniDocx.h"
 #include "platform/word/WordDocument.h"
 
@@ -34,6 +37,24 @@ TEST(Durability, KillingAWriterMidSaveLeavesAWholeDocument) {
     EXPECT_TRUE(number || text == "0") << text.left(20).toStdString();
     EXPECT_EQ(doc.cellText({1, 1, 2}), "b");
   }
+}
+
+// Regression: the rename replaced a document nobody was allowed to write.
+TEST(Durability, AReadOnlyDocumentIsNotReplaced) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("00012_00.AB");
+  fixtures::MiniDocx{fixtures::marked("RS", "avant", 1)}.package().saveAs(path);
+  ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+  word::WordDocument doc = word::WordDocument::open(path);
+  ASSERT_TRUE(doc.setBookmarkText("RS", "après"));
+  try {
+    doc.save();
+    FAIL() << "a read-only document was replaced";
+  } catch (const ooxml::OoxmlError& e) {
+    EXPECT_TRUE(e.message().contains("lecture seule")) << e.message().toStdString();
+  }
+  EXPECT_EQ(word::WordDocument::open(path).bookmarkText("RS"), "avant");
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
 }  // namespace

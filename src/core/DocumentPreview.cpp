@@ -7,12 +7,12 @@
 #include <QPdfView>
 #include <QVBoxLayout>
 
-#include "core/ProcessState.h"
+#include "ProcessState.h"
 #include "platform/os/PdfConverter.h"
 
-namespace tarovent::dossiers {
+namespace tarovent::core {
 
-DocumentPreview::DocumentPreview(core::ProcessState& state, QWidget* parent)
+DocumentPreview::DocumentPreview(ProcessState& state, QWidget* parent)
     : QWidget(parent),
       m_state(state),
       m_watcher(new QFileSystemWatcher(this)),
@@ -119,4 +119,4 @@ void DocumentPreview::converted(const os::PdfOutcome& outcome) {
   emit refreshed();
 }
 
-}  // namespace tarovent::dossiers
+}  // namespace tarovent::core

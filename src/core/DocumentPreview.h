@@ -10,14 +10,13 @@ class QLabel;
 class QPdfDocument;
 class QPdfView;
 
-namespace tarovent::core {
-class ProcessState;
-}
 namespace tarovent::os {
 struct PdfOutcome;
 }
 
-namespace tarovent::dossiers {
+namespace tarovent::core {
+
+class ProcessState;
 
 // The PDF of a document shown page by page inside the program. Converted in the background
 // through the process's converter, and again each time the document is saved: the window
@@ -26,7 +25,7 @@ namespace tarovent::dossiers {
 class DocumentPreview : public QWidget {
   Q_OBJECT
  public:
-  explicit DocumentPreview(core::ProcessState& state, QWidget* parent = nullptr);
+  explicit DocumentPreview(ProcessState& state, QWidget* parent = nullptr);
   ~DocumentPreview() override;
 
   // Shows `path` (empty: nothing); converted now and after each save.
@@ -48,7 +47,7 @@ class DocumentPreview : public QWidget {
   void converted(const tarovent::os::PdfOutcome& outcome);
   void setStatus(const QString& text);
 
-  core::ProcessState& m_state;
+  ProcessState& m_state;
   QString m_document;
   QTemporaryDir m_folder;
   QString m_pdf;    // being made
@@ -64,4 +63,4 @@ class DocumentPreview : public QWidget {
   QPdfView* m_view;
 };
 
-}  // namespace tarovent::dossiers
+}  // namespace tarovent::core
