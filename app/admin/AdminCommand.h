@@ -14,3 +14,4 @@ int runDossierCommand(const QStringList& args);
 int runComposeCommand(const QStringList& args);
 int runProFormaCommand(const QStringList& args);
 int runReportCommand(const QStringList& args);
+int runImportCommand(const QStringList& args);

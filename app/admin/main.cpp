@@ -30,6 +30,10 @@ const std::map<QString, Verb>& verbs() {
        {runComposeCommand,
         "compose DOSSIER FICHIER [--type CODE | --quote NUMDOSS NSEQ] --script SCRIPT   "
         "exécute des commandes de composition"}},
+      {"import",
+       {runImportCommand,
+        "import DOSSIER DEVIS CLASSEUR --sheet FEUILLE --presentation X|M|A|B|C "
+        "[--cursor TABLEAU LIGNE] [--answers oui,non,...]   importe les lignes d'un classeur"}},
       {"check", {runCheckCommand, "check DOSSIER   contrôles du démarrage, sans fenêtre"}},
       {"dossier",
        {runDossierCommand,

@@ -39,6 +39,7 @@
 #include "composition/QuoteDocumentModel.h"
 #include "composition/QuoteView.h"
 #include "core/MacroButton.h"
+#include "composition/WorkbookImportFrame.h"
 #include "core/MainMenu.h"
 #include "core/ProcessState.h"
 
@@ -212,6 +213,8 @@ QWidget* FCOMPO::buildMenus() {
           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P), &FCOMPO::switchPreview);
   command(document, "M_TexteLibre", QStringLiteral("&Texte libre dans le traitement de texte"),
           QKeySequence(Qt::CTRL | Qt::Key_E), &FCOMPO::editInWordProcessor);
+  command(document, "M_Import_Classeur", QStringLiteral("&Import d'un classeur de calcul"),
+          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I), &FCOMPO::importWorkbook);
   document->addSeparator();
   command(document, "M_Fermer", QStringLiteral("&Fermer la composition"),
           QKeySequence(Qt::CTRL | Qt::Key_W), [this] { closeComposition(); });
@@ -578,6 +581,19 @@ void FCOMPO::switchPreview() {
   // The file is converted, not the screen: what is not saved is not in it yet.
   if (!m_preview->isHidden() && m_session->document().isModified())
     showStatus(QStringLiteral("L'aperçu montre le document tel qu'il est enregistré"));
+}
+
+void FCOMPO::importWorkbook() {
+  if (!m_import)
+    m_import = new WorkbookImportFrame(
+        *m_session,
+        // The views read the document again on their own; the print levels apply again.
+        [this] { applyPrintLevels(); },
+        this);
+  if (m_import->isVisible() || m_import->start()) {
+    m_import->show();
+    m_import->raise();
+  }
 }
 
 void FCOMPO::editInWordProcessor() {

@@ -29,6 +29,7 @@ class CompositionSession;
 class LineChangeFrame;
 class PreviewPane;
 class QuoteView;
+class WorkbookImportFrame;
 
 // The composition window: the quote document on screen (upper part), line entry (lower part),
 // the "TABLEAUX" commands, the recalculation and the price adjustment, the tariff modes, the
@@ -69,6 +70,8 @@ class FCOMPO : public QWidget {
   void Annuler_Ajustement();
   bool save();
   void editInWordProcessor();
+  // The workbook import frame (`Ouvrir_Import_Classeur`).
+  void importWorkbook();
   // Shows or hides the PDF of the saved document beside it.
   void switchPreview();
   // Asks a question with a text answer (title, question, proposed answer); none when
@@ -128,6 +131,7 @@ class FCOMPO : public QWidget {
   QFileSystemWatcher* m_watcher = nullptr;
   QTimer* m_diskCheck = nullptr;
   Prompt m_prompt;
+  WorkbookImportFrame* m_import = nullptr;
   bool m_asking = false;
   bool m_closed = false;
 };
