@@ -38,8 +38,8 @@
 #include "composition/PreviewPane.h"
 #include "composition/QuoteDocumentModel.h"
 #include "composition/QuoteView.h"
-#include "core/MacroButton.h"
 #include "composition/WorkbookImportFrame.h"
+#include "core/MacroButton.h"
 #include "core/MainMenu.h"
 #include "core/ProcessState.h"
 
