@@ -68,10 +68,10 @@ QString clientBuffer(const QString& buffer) {
 }  // namespace dossierSql
 
 void findClient(db::Recordset& clients, const QString& typed) {
-  const QString text = quoted(typed);
+  const QString text = db::sqlLiteral(typed);
   const QString criteria[] = {
-      QStringLiteral("left(TCLI_Code,%1) = '%2'").arg(typed.size()).arg(text),
-      QStringLiteral("instr(1,TCLI_RS,'%1') <> 0").arg(text),
+      QStringLiteral("left(TCLI_Code,%1) = %2").arg(typed.size()).arg(text),
+      QStringLiteral("instr(1,TCLI_RS,%1) <> 0").arg(text),
       dossierSql::clientBuffer(typed),
   };
   for (const QString& c : criteria) {
