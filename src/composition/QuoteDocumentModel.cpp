@@ -36,6 +36,7 @@ const QHash<QString, QString>& headCaptions() {
       {"ADR1", "Adresse 1"},
       {"ADR2", "Adresse 2"},
       {"ADR3", "Adresse 3"},
+      {"ADR4", "Adresse 4"},
       {"PAYS", "Pays"},
       {"CM", "Contremarque"},
       {"CONTACT", "Contact"},
