@@ -13,3 +13,5 @@ int runDemoCommand(const QStringList& args);
 int runDossierCommand(const QStringList& args);
 int runComposeCommand(const QStringList& args);
 int runProFormaCommand(const QStringList& args);
+int runReportCommand(const QStringList& args);
+int runImportCommand(const QStringList& args);

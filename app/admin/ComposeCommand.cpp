@@ -9,6 +9,7 @@
 
 #include "AdminCommand.h"
 #include "PrintingFunnel.h"
+#include "QuoteOpening.h"
 #include "composition/CompositionSession.h"
 #include "composition/LineEntry.h"
 #include "core/DocumentNames.h"
@@ -21,52 +22,6 @@
 using namespace tarovent;
 
 namespace {
-
-QString quoted(const QString& text) { return "'" + QString(text).replace('\'', "''") + "'"; }
-
-bool isTariffMode(const QString& mode, const QString& allowed) {
-  return mode.size() == 1 && allowed.contains(mode.toUpper());
-}
-
-// The quote context the dossier workspace would hand over for version `seq` of `dossier`;
-// the company is the document's extension when it names one, else the dossier's only one.
-bool fillQuoteContext(core::ProcessState& state, const QString& file, long dossier, int seq,
-                      QTextStream& err) {
-  db::Database& db = state.mainDb();
-  const QString where = QStringLiteral(" TDEV_NUMDOSS=%1 and TDEV_NSEQ=%2").arg(dossier).arg(seq);
-  db::Recordset v = db.OpenRecordset(
-      "select * from TDEV where TDEV_SOC=" + quoted(QFileInfo(file).suffix()) + " and" + where);
-  if (v.EOF_()) v = db.OpenRecordset("select * from TDEV where" + where);
-  if (v.EOF_()) {
-    err << "La version " << seq << " du dossier " << dossier << " n'existe pas.\n";
-    return false;
-  }
-  core::QuoteContext& q = state.quote;
-  q.company = v.text("TDEV_SOC");
-  q.dossier = dossier;
-  q.sequence = QString::number(seq);
-  q.documentName = core::Nom_Document(q.company, dossier, seq);
-  // An unusable stored mode gives way to the default one, as in the workspace.
-  q.tarMat =
-      isTariffMode(v.text("TDEV_TARMAT"), "RVP") ? v.text("TDEV_TARMAT") : state.params.tarifMat;
-  q.tarMo = isTariffMode(v.text("TDEV_TARMO"), "RV") ? v.text("TDEV_TARMO") : state.params.tarifMo;
-  q.newText = !QFileInfo::exists(file);
-  db::Recordset d = db.OpenRecordset("select * from TDOS where TDOS_SOC=" + quoted(q.company) +
-                                     " and TDOS_NUMDOSS=" + QString::number(dossier));
-  if (!d.EOF_()) {
-    q.clientCode = d.text("TDOS_CLIENT");
-    q.templatePath =
-        core::withSeparator(state.base(core::entry::Main).folder) + d.text("TDOS_TYPE");
-  }
-  return true;
-}
-
-void readDefaultTariffModes(core::ProcessState& state) {
-  db::Recordset p = state.mainDb().OpenRecordset("select * from TPAR");
-  if (p.EOF_()) return;
-  state.params.tarifMat = p.text("TPAR_TYP_TARIF_MAT");
-  state.params.tarifMo = p.text("TPAR_TYP_TARIF_MO");
-}
 
 bool yesNo(const QString& word, bool& value) {
   const QString w = word.toLower();
@@ -136,7 +91,9 @@ bool runLine(composition::CompositionSession& s, composition::LineEntry& entry,
     const QString value = rest.mid(words[0].size()).trimmed();
     if (!entry.setText(words[0], value))
       return refuse(QStringLiteral("champ inconnu : ") + words[0]);
-    return entry.leave(words[0]) != composition::LeaveOutcome::NotFound;
+    const composition::LeaveOutcome left = entry.leave(words[0]);
+    return left != composition::LeaveOutcome::NotFound &&
+           left != composition::LeaveOutcome::Refused;
   }
   if (verb == "insert") return entry.insert();
   if (verb == "append") return entry.append();
@@ -196,10 +153,10 @@ int runComposeCommand(const QStringList& argsIn) {
   composition::OpenRequest request;
   request.documentPath = file;
   try {
-    readDefaultTariffModes(state);
+    admin::readDefaultTariffModes(state);
     if (dossier >= 0) {
       request.origin = composition::Origin::Dossier;
-      if (!fillQuoteContext(state, file, dossier, seq, err)) return 1;
+      if (!admin::fillQuoteContext(state, file, dossier, seq, err)) return 1;
     } else {
       request.typeCode = type;
       if (!QFileInfo::exists(file)) {

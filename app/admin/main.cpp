@@ -1,8 +1,10 @@
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <memory>
 
 #include "AdminCommand.h"
 #include "platform/db/DbError.h"
@@ -28,6 +30,10 @@ const std::map<QString, Verb>& verbs() {
        {runComposeCommand,
         "compose DOSSIER FICHIER [--type CODE | --quote NUMDOSS NSEQ] --script SCRIPT   "
         "exécute des commandes de composition"}},
+      {"import",
+       {runImportCommand,
+        "import DOSSIER DEVIS CLASSEUR --sheet FEUILLE --presentation X|M|A|B|C "
+        "[--cursor TABLEAU LIGNE] [--answers oui,non,...]   importe les lignes d'un classeur"}},
       {"check", {runCheckCommand, "check DOSSIER   contrôles du démarrage, sans fenêtre"}},
       {"dossier",
        {runDossierCommand,
@@ -38,6 +44,13 @@ const std::map<QString, Verb>& verbs() {
        {runProFormaCommand,
         "proforma DOSSIER DEVIS --vat TAUX [--with-text] [--answers oui,non,...]   facture "
         "pro forma d'un devis (00012_00.AB)"}},
+      {"report",
+       {runReportCommand,
+        "report DOSSIER FRENTA [--from JJ/MM/AAAA] [--to JJ/MM/AAAA] [--client C] "
+        "[--category C] [--rep C] [--type T] [--user1 V] [--user2 V] [--won|--lost|--all] "
+        "[--pdf FICHIER]   statistiques des devis\n"
+        "  tarovent-admin report DOSSIER FLSTAFF --from JJ/MM/AAAA --to JJ/MM/AAAA "
+        "[--work-type T]   prix de revient comparés des affaires terminées"}},
       {"sql",
        {runSqlCommand, "sql [--create] FICHIER INSTRUCTION...   exécute du SQL Jet sur une base"}},
   };
@@ -54,8 +67,14 @@ int usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
-  QStringList args = app.arguments().mid(1);
+  // Reports paint their pages with fonts: a GUI application, on no screen.
+  const bool painting = argc > 1 && QByteArray(argv[1]) == "report";
+  if (painting && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  std::unique_ptr<QCoreApplication> app = painting
+                                              ? std::make_unique<QGuiApplication>(argc, argv)
+                                              : std::make_unique<QCoreApplication>(argc, argv);
+  QStringList args = app->arguments().mid(1);
   if (args.isEmpty()) return usage();
   const QString verb = args.takeFirst();
   auto it = verbs().find(verb);

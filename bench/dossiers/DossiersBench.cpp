@@ -19,6 +19,7 @@
 #include <memory>
 #include <vector>
 
+#include "common/LargeDemo.h"
 #include "common/Timing.h"
 #include "core/CoreWindows.h"
 #include "core/MainMenu.h"
@@ -32,6 +33,7 @@
 #include "ui/MessageFunnel.h"
 
 using namespace tarovent;
+using bench::largeDemo;
 using bench::median;
 using bench::timed;
 
@@ -42,30 +44,6 @@ constexpr double kTargetMs = 200;
 const QString kDossiers =
     QStringLiteral("select * from TDOS order by TDOS_SOC, TDOS_NUMDOSS DESC;");
 const QString kClients = QStringLiteral("select * from TCLI order by TCLI_CODE;");
-
-// The large family, built on the first run only: a marker written last tells a finished
-// family from one a killed run left half written.
-install::FamilyLayout largeDemo(const QString& root) {
-  const QString marker = root + "/.complet";
-  if (QFile::exists(marker)) {
-    printf("famille de démonstration (grande) reprise de %s\n", qPrintable(root));
-    return install::familyLayout(root);
-  }
-  QDir(root).removeRecursively();
-  QElapsedTimer t;
-  t.start();
-  const auto demo = install::buildDemoFamily(root, install::DemoSize::Large);
-  QFile f(marker);
-  if (!f.open(QIODevice::WriteOnly)) {
-    fprintf(stderr, "Impossible d'écrire %s\n", qPrintable(marker));
-    std::exit(1);
-  }
-  printf(
-      "famille de démonstration (grande) : %d sociétés, %d clients, %d dossiers, %d versions "
-      "construite en %.1f s\n",
-      demo.companies, demo.clients, demo.dossiers, demo.versions, t.elapsed() / 1000.0);
-  return demo.layout;
-}
 
 void key(QWidget* to, int key, Qt::KeyboardModifiers mods = {}, const QString& text = {}) {
   QKeyEvent press(QEvent::KeyPress, key, mods, text);

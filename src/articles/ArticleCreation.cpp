@@ -1,6 +1,7 @@
 #include "articles/ArticleCreation.h"
 
 #include "articles/ArticleFiles.h"
+#include "articles/PendingEdit.h"
 #include "core/InputHelpers.h"
 #include "core/ProcessState.h"
 #include "platform/db/Database.h"
@@ -51,10 +52,18 @@ ArticleField Creer_Article(ArticleFiles& files, NewArticle& a, ui::MessageFunnel
       return r.field;
     }
   }
+  // Whichever way the form was saved, the type is checked as leaving its field checks it.
+  if (!acceptArticleType(a.type)) {
+    messages.beep();
+    messages.show(messages.tr("Le type doit être A (article acheté) ou F (article fabriqué)."),
+                  ui::Icon::Warning);
+    return ArticleField::Type;
+  }
   for (QString* n : {&a.purchasePrice, &a.price1, &a.price2, &a.overhead, &a.margin1, &a.margin2})
     *n = zeroIfBlank(*n);
   files.ensureStock();  // without it the write below fails with the base's error
   db::Recordset& art = files.articles();
+  const PendingEdit pending(art);
   art.AddNew();
   art.setValue("TARTI_CODART", a.code);
   art.setValue("TARTI_LIBART", a.label);

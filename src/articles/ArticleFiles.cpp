@@ -24,6 +24,8 @@ db::Recordset& ArticleFiles::articles() { return m_s.articleTable; }
 bool ArticleFiles::Trouver_Article(const QString& code) {
   db::Recordset& rs = m_s.articleTable;
   if (!rs.isOpen()) return false;
+  // A record being added is no article yet.
+  if (rs.EditMode() != db::EditMode::None) rs.CancelUpdate();
   if (rs.RecordCount() > 0 && !rs.EOF_() && !rs.BOF()) {
     try {
       if (rs.text("TARTI_CODART") == code) return true;

@@ -43,21 +43,28 @@ struct Assembly {
   int height = 0;
 };
 
+// Codes are matched as the database matches them, whatever their case: "kit" is KIT.
+QString key(const QString& code) { return code.toUpper(); }
+bool sameCode(const QString& a, const QString& b) {
+  return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
 // A parent's links: the records from the key (parent, variant) on that keep that parent and
 // variant. The first must lead to the same variant, or the parent has no list.
 std::vector<Link> linksOf(db::Recordset& links, const QString& parent, const QString& variante,
                           const QDate& today) {
   std::vector<Link> list;
   links.Seek(">=", parent, variante);
-  if (links.NoMatch() || links.EOF_() || links.text("TLIEN_PERE") != parent ||
-      links.text("TLIEN_VARPERE") != variante || links.text("TLIEN_VARFILS") != variante)
+  if (links.NoMatch() || links.EOF_() || !sameCode(links.text("TLIEN_PERE"), parent) ||
+      !sameCode(links.text("TLIEN_VARPERE"), variante) ||
+      !sameCode(links.text("TLIEN_VARFILS"), variante))
     return list;
   do {
     list.push_back(
         {links.text("TLIEN_FILS"), links.number("TLIEN_QTEUNI"), Lien_Valide(links, today)});
     links.MoveNext();
-  } while (!links.EOF_() && links.text("TLIEN_PERE") == parent &&
-           links.text("TLIEN_VARPERE") == variante);
+  } while (!links.EOF_() && sameCode(links.text("TLIEN_PERE"), parent) &&
+           sameCode(links.text("TLIEN_VARPERE"), variante));
   return list;
 }
 
@@ -120,29 +127,30 @@ class Walk {
       : m_files(files), m_msg(messages), m_memo(memo), m_variante(variante), m_today(today) {}
 
   const ArticleFacts* facts(const QString& code) {
-    auto it = m_memo.articles.constFind(code);
+    auto it = m_memo.articles.constFind(key(code));
     if (it != m_memo.articles.cend()) return &*it;
     if (!m_files.Trouver_Article(code)) {
       m_msg.show(m_msg.tr("L'article ") + code + m_msg.tr(" n'existe plus"), ui::Icon::Warning);
       return nullptr;
     }
-    return &*m_memo.articles.insert(code, factsOf(m_files.articles()));
+    return &*m_memo.articles.insert(key(code), factsOf(m_files.articles()));
   }
 
   // The value of one unit of a manufactured article entered at `depth`; none after a message.
   const Assembly* assembly(const QString& code, const ArticleFacts& f, int depth) {
-    auto known = m_memo.assemblies.constFind(code);
+    auto known = m_memo.assemblies.constFind(key(code));
     if (known != m_memo.assemblies.cend()) return fits(*known, depth) ? &*known : nullptr;
-    if (m_open.contains(code)) return tooDeep();  // a circular bill never reaches its end
+    if (m_open.contains(key(code))) return tooDeep();  // a circular bill never reaches its end
     Assembly a;
     routing(code, f, a.value);
-    auto list = m_memo.links.constFind(code);
+    auto list = m_memo.links.constFind(key(code));
     if (list == m_memo.links.cend())
-      list = m_memo.links.insert(code, linksOf(m_files.Ouvrir_Liens(), code, m_variante, m_today));
+      list = m_memo.links.insert(key(code),
+                                 linksOf(m_files.Ouvrir_Liens(), code, m_variante, m_today));
     const std::vector<Link> links = *list;  // the hash may grow below
     if (!links.empty()) {
       if (depth + 1 > kMaxDepth) return tooDeep();
-      m_open.insert(code);
+      m_open.insert(key(code));
       a.height = 1;
       for (const Link& link : links) {
         const ArticleFacts* c = facts(link.component);
@@ -157,9 +165,9 @@ class Walk {
           addScaled(a.value, {c->cost, 0, c->weight, c->pv1, c->pv2, 0}, link.quantity);
         }
       }
-      m_open.remove(code);
+      m_open.remove(key(code));
     }
-    return &*m_memo.assemblies.insert(code, a);
+    return &*m_memo.assemblies.insert(key(code), a);
   }
 
  private:
@@ -175,15 +183,16 @@ class Walk {
   }
   void routing(const QString& code, const ArticleFacts& f, ArticleValue& v) {
     if (!m_files.hasRoutings()) return;
-    auto ops = m_memo.routings.constFind(code);
+    auto ops = m_memo.routings.constFind(key(code));
     if (ops == m_memo.routings.cend()) {
       std::vector<Operation> read;
       db::Recordset& gam = m_files.routings();
       gam.Seek(">=", code);
-      for (; !gam.NoMatch() && !gam.EOF_() && gam.text("TGAM_Codart") == code; gam.MoveNext())
+      for (; !gam.NoMatch() && !gam.EOF_() && sameCode(gam.text("TGAM_Codart"), code);
+           gam.MoveNext())
         read.push_back(
             {gam.text("TGAM_CodSec"), gam.number("TGAM_TmpPie"), gam.number("TGAM_TmpPrep")});
-      ops = m_memo.routings.insert(code, std::move(read));
+      ops = m_memo.routings.insert(key(code), std::move(read));
     }
     for (const Operation& op : *ops) {
       if (!m_files.Chercher_Section(op.section)) {
@@ -220,19 +229,18 @@ void readByCodes(db::Database& db, const QStringList& codes, const QString& sele
 
 // Reads the bill under `root` a level at a time, links joined to their articles and the
 // routings in one query each, into what the walk would otherwise seek one by one. Codes are
-// matched as the seeks match them (case and accents ignored for articles, exact parent codes
-// for links and routings).
+// matched as the seeks match them, whatever their case.
 void prefetch(ArticleFiles& files, RollupCache::Data& memo, const QString& root,
               const QString& variante, const QDate& today) {
   db::Database& stock = files.stockDatabase();
   const bool routings = files.hasRoutings();
   QStringList level{root};
-  QSet<QString> seen{root};
+  QSet<QString> seen{key(root)};
   while (!level.isEmpty()) {
     QStringList parents, operated;
     for (const QString& c : level) {
-      if (!memo.links.contains(c)) parents << c;
-      if (routings && !memo.routings.contains(c)) operated << c;
+      if (!memo.links.contains(key(c))) parents << c;
+      if (routings && !memo.routings.contains(key(c))) operated << c;
     }
     // The links with their components' records: one query a level.
     QHash<QString, std::vector<Link>> lists;
@@ -247,19 +255,20 @@ void prefetch(ArticleFiles& files, RollupCache::Data& memo, const QString& root,
             " and TLIEN_PERE in (%1) order by TLIEN_PERE, TLIEN_VARPERE, TLIEN_FILS, "
             "TLIEN_VARFILS",
         [&](const db::RowReader& rs) {
-          const QString parent = rs.text("TLIEN_PERE");
-          if (rs.text("TLIEN_VARPERE") != variante) return;
-          if (!opened.contains(parent)) opened.insert(parent, rs.text("TLIEN_VARFILS") == variante);
+          const QString parent = key(rs.text("TLIEN_PERE"));
+          if (!sameCode(rs.text("TLIEN_VARPERE"), variante)) return;
+          if (!opened.contains(parent))
+            opened.insert(parent, sameCode(rs.text("TLIEN_VARFILS"), variante));
           if (!opened.value(parent)) return;
           const QString component = rs.text("TLIEN_FILS");
           const bool valid =
               Lien_Valide(rs.value("TLIEN_DebApplic"), rs.value("TLIEN_FinApplic"), today);
           lists[parent].push_back({component, rs.number("TLIEN_QTEUNI"), valid});
           // A component not found is left for the walk, which says so.
-          if (!rs.isNull("TARTI_CODART") && !memo.articles.contains(component))
-            memo.articles.insert(component, factsOf(rs));
+          if (!rs.isNull("TARTI_CODART") && !memo.articles.contains(key(component)))
+            memo.articles.insert(key(component), factsOf(rs));
         });
-    for (const QString& p : parents) memo.links.insert(p, lists.value(p));
+    for (const QString& p : parents) memo.links.insert(key(p), lists.value(key(p)));
     if (!operated.isEmpty()) {
       QHash<QString, std::vector<Operation>> ops;
       readByCodes(
@@ -268,22 +277,22 @@ void prefetch(ArticleFiles& files, RollupCache::Data& memo, const QString& root,
                          "from TGAM where TGAM_Codart in (%1) order by TGAM_Codart, "
                          "TGAM_Vargam, TGAM_Numope"),
           [&](const db::RowReader& rs) {
-            ops[rs.text("TGAM_Codart")].push_back(
+            ops[key(rs.text("TGAM_Codart"))].push_back(
                 {rs.text("TGAM_CodSec"), rs.number("TGAM_TmpPie"), rs.number("TGAM_TmpPrep")});
           });
-      for (const QString& c : operated) memo.routings.insert(c, ops.value(c));
+      for (const QString& c : operated) memo.routings.insert(key(c), ops.value(key(c)));
     }
 
     QStringList components;
     for (const QString& c : level)
-      for (const Link& l : memo.links.value(c))
-        if (!seen.contains(l.component)) {
-          seen.insert(l.component);
+      for (const Link& l : memo.links.value(key(c)))
+        if (!seen.contains(key(l.component))) {
+          seen.insert(key(l.component));
           components << l.component;
         }
     level.clear();
     for (const QString& c : components) {
-      auto f = memo.articles.constFind(c);
+      auto f = memo.articles.constFind(key(c));
       if (f != memo.articles.cend() && f->manufactured) level << c;
     }
   }
@@ -314,7 +323,7 @@ std::optional<ArticleValue> Valoriser_Article(ArticleFiles& files, ui::MessageFu
   if (!f) return std::nullopt;
   if (!f->manufactured) return ArticleValue{f->cost, 0, f->weight, f->pv1, f->pv2, 0};
   const ArticleFacts root = *f;
-  if (!memo.assemblies.contains(code)) prefetch(files, memo, code, variante, today);
+  if (!memo.assemblies.contains(key(code))) prefetch(files, memo, code, variante, today);
   const Assembly* a = walk.assembly(code, root, 0);
   if (!a) return std::nullopt;
   return a->value;

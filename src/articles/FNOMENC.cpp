@@ -26,6 +26,7 @@ namespace tarovent::articles {
 namespace {
 
 constexpr int kNewRole = Qt::UserRole + 1;
+constexpr int kOperationRole = Qt::UserRole + 2;  // the number of a loaded operation
 
 const char* const kFields[] = {"TMP_Niveau", "TMP_Type",     "TMP_Codart",  "TMP_Libart",
                                "TMP_Unite",  "TMP_QTEUNI",   "TMP_PMP",     "TMP_PVU1",
@@ -88,6 +89,7 @@ void FNOMENC::load() {
         const QVariant v = rs.value(QLatin1String(kFields[c]));
         m_grid->setItem(row, c, new QTableWidgetItem(v.isNull() ? QString() : v.toString()));
       }
+      m_grid->item(row, Level)->setData(kOperationRole, int(rs.number("TGAM_Numope")));
     }
     m_filling = false;
   } catch (const db::DbError& e) {
@@ -247,6 +249,19 @@ void FNOMENC::deleteLine() {
       ui::Answer::Yes)
     return;
   const int level = m_grid->item(row, Level)->text().toInt();
+  // A line read from the database goes from it at the save: its parent is the edited article
+  // at depth 1, else the nearest line one depth up.
+  if (!isNew(row)) {
+    QString parent = m_article;
+    for (int r = row - 1; r >= 0 && level > 1; --r)
+      if (m_grid->item(r, Level)->text().toInt() == level - 1) {
+        parent = m_grid->item(r, Code)->text().trimmed();
+        break;
+      }
+    m_removed.push_back({parent, m_grid->item(row, Code)->text().trimmed(),
+                         m_grid->item(row, Type)->text(),
+                         m_grid->item(row, Level)->data(kOperationRole).toInt()});
+  }
   int last = row;
   if (m_grid->item(row, Type)->text() == "F")
     while (last + 1 < m_grid->rowCount() && m_grid->item(last + 1, Level)->text().toInt() > level)
@@ -278,7 +293,8 @@ bool FNOMENC::save() {
       }
       g.commit();
     }
-    Enregistrer_Nomenclature(*m_files, local, m_article);
+    Enregistrer_Nomenclature(*m_files, local, m_article, m_removed);
+    m_removed.clear();
   } catch (const db::DbError& e) {
     m.show(m.tr("Err. enreg. nomenc. : ") + QString::number(e.number()), ui::Icon::Critical);
     return false;

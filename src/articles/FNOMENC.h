@@ -2,6 +2,9 @@
 
 #include <QWidget>
 #include <memory>
+#include <vector>
+
+#include "articles/Nomenclature.h"
 
 class QLabel;
 class QTableWidget;
@@ -52,6 +55,7 @@ class FNOMENC : public QWidget {
   QString m_article;
   QTableWidget* m_grid = nullptr;
   bool m_filling = false;
+  std::vector<RemovedLine> m_removed;  // loaded lines deleted since the last save
 };
 
 }  // namespace tarovent::articles

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "articles/ArticleFiles.h"
+#include "articles/PendingEdit.h"
 #include "platform/db/Database.h"
 
 namespace tarovent::articles {
@@ -30,7 +31,9 @@ struct Loader {
     if (!files.hasRoutings()) return;
     db::Recordset& gam = files.routings();
     gam.Seek(">=", code, QStringLiteral("00"));
-    for (; !gam.NoMatch() && !gam.EOF_() && gam.text("TGAM_Codart") == code; gam.MoveNext())
+    for (; !gam.NoMatch() && !gam.EOF_() &&
+           gam.text("TGAM_Codart").compare(code, Qt::CaseInsensitive) == 0;
+         gam.MoveNext())
       rows.add({++line, depth, gam.text("TGAM_CodSec"), "M", code, false, gam.text("TGAM_Libope"),
                 "H", 0, 0, 0, 0, gam.number("TGAM_TmpPrep"), gam.number("TGAM_TmpPie"),
                 gam.text("TGAM_Note"), gam.number("TGAM_Numope")});
@@ -44,11 +47,19 @@ struct Loader {
     };
     std::vector<Link> list;
     db::Recordset& links = files.Ouvrir_Liens();
+    const QDate today = QDate::currentDate();
+    bool any = false;
     links.Seek(">=", parent, QStringLiteral("00"));
-    for (; !links.NoMatch() && !links.EOF_() && links.text("TLIEN_PERE") == parent &&
+    for (; !links.NoMatch() && !links.EOF_() &&
+           links.text("TLIEN_PERE").compare(parent, Qt::CaseInsensitive) == 0 &&
            links.text("TLIEN_VARPERE") == "00";
-         links.MoveNext())
-      list.push_back({links.text("TLIEN_FILS"), links.number("TLIEN_QTEUNI")});
+         links.MoveNext()) {
+      any = true;
+      if (Lien_Valide(links, today))
+        list.push_back({links.text("TLIEN_FILS"), links.number("TLIEN_QTEUNI")});
+    }
+    // The edited article may be new: its bill is what is about to be entered.
+    if (!any && depth > 1) msg.show(parent + msg.tr(" sans décomposition!"), ui::Icon::Warning);
     for (const Link& l : list) {
       if (!files.Trouver_Article(l.code))
         return stop(msg.tr("Nomenclature erronée, article ") + l.code + msg.tr(" inconnu !"));
@@ -100,7 +111,8 @@ bool Charger_Nomenclature(ArticleFiles& files, db::Database& local, const QStrin
   return complete;
 }
 
-void Enregistrer_Nomenclature(ArticleFiles& files, db::Database& local, const QString& article) {
+void Enregistrer_Nomenclature(ArticleFiles& files, db::Database& local, const QString& article,
+                              const std::vector<RemovedLine>& removed) {
   local.Execute("delete * from TMP_NOMENC where TMP_Codart Is Null or Trim(TMP_Codart) = '';");
   struct Line {
     int number = 0, depth = 1;
@@ -146,6 +158,17 @@ void Enregistrer_Nomenclature(ArticleFiles& files, db::Database& local, const QS
   db::TransactionGuard gs(stock);
   std::optional<db::TransactionGuard> gp;
   if (plan.isOpen()) gp.emplace(plan);
+  for (const RemovedLine& r : removed) {
+    if (r.type == "M") {
+      if (plan.isOpen())
+        plan.Execute("delete * from TGAM where TGAM_Codart = " + db::sqlLiteral(r.parent) +
+                     " and TGAM_Vargam = '00' and TGAM_Numope = " + QString::number(r.operation));
+    } else {
+      stock.Execute("delete * from TLIEN where TLIEN_PERE = " + db::sqlLiteral(r.parent) +
+                    " and TLIEN_VARPERE = '00' and TLIEN_FILS = " + db::sqlLiteral(r.code) +
+                    " and TLIEN_VARFILS = '00'");
+    }
+  }
   db::Recordset& links = files.Ouvrir_Liens();
   int counter = 1;
   for (const Line& l : lines) {
@@ -153,6 +176,7 @@ void Enregistrer_Nomenclature(ArticleFiles& files, db::Database& local, const QS
     if (l.type == "M") {
       if (!files.hasRoutings()) continue;
       db::Recordset& gam = files.routings();
+      const PendingEdit pendingOperation(gam);
       int number = counter;
       for (;; number += 5) {
         gam.Seek("=", l.parent, QStringLiteral("00"), number);
@@ -174,6 +198,7 @@ void Enregistrer_Nomenclature(ArticleFiles& files, db::Database& local, const QS
     counter = 1;
     if (!files.Trouver_Article(l.code)) {
       db::Recordset& a = files.articles();
+      const PendingEdit pendingArticle(a);
       a.AddNew();
       a.setValue("TARTI_CODART", l.code);
       a.setValue("TARTI_LIBART", l.label);
@@ -187,6 +212,7 @@ void Enregistrer_Nomenclature(ArticleFiles& files, db::Database& local, const QS
     }
     links.Seek("=", l.parent, QStringLiteral("00"), l.code, QStringLiteral("00"));
     if (!links.NoMatch()) continue;
+    const PendingEdit pendingLink(links);
     links.AddNew();
     links.setValue("TLIEN_PERE", l.parent);
     links.setValue("TLIEN_VARPERE", QStringLiteral("00"));

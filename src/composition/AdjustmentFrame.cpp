@@ -84,6 +84,7 @@ AdjustmentFrame::AdjustmentFrame(QWidget* parent) : QFrame(parent) {
   grid->setColumnStretch(3, 1);
   grid->setRowStretch(row + 1, 1);
   connect(m_ok, &QPushButton::clicked, this, &AdjustmentFrame::validated);
+  m_ok->installEventFilter(this);
   connect(cancel, &QPushButton::clicked, this, &AdjustmentFrame::cancelled);
   connect(group, &QButtonGroup::idToggled, this, [this](int id, bool on) {
     if (on) Choisir_Ajustement(id);
@@ -135,16 +136,16 @@ bool AdjustmentFrame::eventFilter(QObject* watched, QEvent* event) {
     return true;
   }
   if (key != Qt::Key_Return && key != Qt::Key_Enter) return QFrame::eventFilter(watched, event);
-  // Enter on an option moves to its first field, or validates an option without any; Enter
-  // in a field validates.
+  // Enter on an option moves to its first field, or to OK for an option without any: every
+  // price of the quote changes only on OK. Enter in a field or on OK validates.
   if (auto* b = qobject_cast<QRadioButton*>(watched)) {
     const int index = int(m_options.indexOf(b));
     Choisir_Ajustement(index);
     if (m_fields[index].isEmpty())
-      emit validated();
+      m_ok->setFocus(Qt::TabFocusReason);
     else
       m_fields[index][1]->setFocus(Qt::TabFocusReason);
-  } else {
+  } else if (watched != m_ok || m_ok->isEnabled()) {
     emit validated();
   }
   return true;

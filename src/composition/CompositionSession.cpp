@@ -17,6 +17,7 @@
 #include "platform/db/DbError.h"
 #include "platform/ooxml/OoxmlError.h"
 #include "platform/os/RunningPrograms.h"
+#include "platform/text/TypedText.h"
 #include "ui/BusyCursor.h"
 
 namespace tarovent::composition {
@@ -459,6 +460,38 @@ bool CompositionSession::adjust(int option, const QStringList& values) {
   return a && runRecalculation(*a);
 }
 
+bool CompositionSession::majorate(const QString& percentText) {
+  bool ok = false;
+  text::readTypedNumber(percentText, &ok);
+  if (!ok) {
+    ui::MessageFunnel& m = m_state.messages();
+    m.show(m.tr(QStringLiteral("« ")) + percentText.trimmed() +
+               m.tr(QStringLiteral(" » n'est pas un pourcentage.")),
+           ui::Icon::Warning);
+    return false;
+  }
+  return guarded(
+      [&] { return Majoration_Total(*m_doc, m_state.messages(), percentText, m_separator); },
+      [&](int) { m_changes->bookmarksChanged(); });
+}
+
+int CompositionSession::updateDesignations() {
+  int rewritten = -1;
+  try {
+    guarded(
+        [&] {
+          rewritten = Maj_Designations(
+              m_state, *m_files, *m_doc,
+              descriptionRules([&](const QString& field) { return m_type.flag(field); }));
+          return rewritten >= 0;
+        },
+        [&](int) { rowsChangedEverywhere(); });
+  } catch (const db::DbError& e) {
+    showDbError(m_state.messages(), e);
+  }
+  return rewritten;
+}
+
 bool CompositionSession::runRecalculation(const Adjustment& adjustment) {
   RecalcOptions o;
   o.fromQuote = m_origin == Origin::Dossier;
@@ -498,6 +531,91 @@ PricingContext CompositionSession::pricing() const {
   c.clientCategory = m_client.category;
   c.clientHourlyRate = m_client.labourRate;
   return c;
+}
+
+Cursor CompositionSession::endOfLines() {
+  const LocateResult located = Reperer_Tableaux(*m_doc, LocatePurpose::Recalculation);
+  if (!located.layout) return {};
+  const std::vector<int> tables = lineTables(*m_doc, *located.layout);
+  if (tables.empty()) return {};
+  const int table = tables.back();
+  const int rows = m_doc->rowCount(table);
+  const auto written = [&](int row) {
+    for (int c = 1; c <= m_doc->cellCount(table, row); ++c)
+      if (!m_doc->cellText({table, row, c}).trimmed().isEmpty()) return true;
+    return false;
+  };
+  int last = rows;
+  while (last > 0 && !written(last)) --last;
+  return {table, std::min(last + 1, rows)};
+}
+
+db::Recordset* CompositionSession::priceBreaks() {
+  if (m_state.priceTable.isOpen()) return &m_state.priceTable;
+  if (m_breaks.isOpen()) return &m_breaks;
+  core::BaseEntry& commercial = m_state.base(core::entry::Commercial);
+  if (!commercial.open()) return nullptr;
+  try {
+    m_breaks = commercial.db.OpenRecordset(QStringLiteral("TPRIX"), db::RecordsetType::Table);
+    m_breaks.setIndex(QStringLiteral("PrimaryKey"));
+  } catch (const db::DbError&) {
+    m_breaks = {};
+    return nullptr;
+  }
+  return &m_breaks;
+}
+
+std::optional<LineChange> CompositionSession::lineAtCursor() {
+  if (!cursorOnLineTable()) return std::nullopt;
+  const auto line = readWrittenLine(*m_doc, m_columns, m_cursor.table, m_cursor.row);
+  if (!line) {
+    ui::MessageFunnel& m = m_state.messages();
+    m.show(m.tr(QStringLiteral("Cette ligne n'a ni quantité ni prix à modifier.")),
+           ui::Icon::Information);
+    return std::nullopt;
+  }
+  return shownChange(*line, m_state.Nb_Decimales, m_separator);
+}
+
+bool CompositionSession::changeLine(const LineChange& typed) {
+  if (!lineAtCursor()) return false;
+  ui::MessageFunnel& m = m_state.messages();
+  const auto quantity = typedNumber(m, m.tr(QStringLiteral("Quantité")), typed.quantity);
+  if (!quantity) return false;
+  const auto price = typedNumber(m, m.tr(QStringLiteral("Prix unitaire")), typed.price);
+  if (!price) return false;
+  const auto discount = typedNumber(m, m.tr(QStringLiteral("Remise %")), typed.discount);
+  if (!discount) return false;
+  const int table = m_cursor.table, row = m_cursor.row;
+  QuoteLine line = *readWrittenLine(*m_doc, m_columns, table, row);
+  // The line is priced again as line entry prices it: breaks, then the floor price.
+  EntryLine entry;
+  entry.code = line.code;
+  entry.quantity = *quantity;
+  entry.unitPrice = *price;
+  const bool priceTyped = !sameAmount(*price, line.grossPrice);
+  try {
+    const PricingContext c = pricing();
+    db::Recordset* breaks = priceBreaks();
+    if (!priceTyped && *quantity != line.quantity && breaks && !entry.code.isEmpty())
+      applyPriceBreaks(*breaks, entry, c);
+    if (priceTyped && !entry.code.isEmpty() && m_files->ensureStock() &&
+        m_files->Trouver_Article(entry.code))
+      applyFloorPrice(m_files->articles(), entry, m);
+  } catch (const db::DbError& e) {
+    showDbError(m, e);
+    return false;
+  }
+  line.quantity = *quantity;
+  line.grossPrice = entry.unitPrice;
+  line.discountPercent = *discount;
+  return guarded(
+      [&] {
+        rewriteWrittenLine(*m_doc, m_columns, table, row, line, m_state.Nb_Decimales,
+                           m_separator);
+        return true;
+      },
+      [&](int) { m_changes->rowsChanged(table, row, 1); });
 }
 
 bool CompositionSession::cursorOnLineTable() {

@@ -11,6 +11,7 @@
 #include "composition/ColumnMap.h"
 #include "composition/HeadBookmarks.h"
 #include "composition/LayoutCommands.h"
+#include "composition/LineChange.h"
 #include "composition/LinePricing.h"
 #include "composition/Recalculation.h"
 #include "composition/TableLocator.h"
@@ -104,6 +105,9 @@ class CompositionSession {
   void setDecimalSeparator(QChar separator) { m_separator = separator; }
 
   Cursor cursor() const { return m_cursor; }
+  // Where the next line goes when the quote is opened: the row after the last written line of
+  // the last line table (its last row when all are written); none without line table.
+  Cursor endOfLines();
   // Puts the cursor on a row of a body table; false, after its message, for a row that does
   // not exist.
   bool setCursor(int table, int row);
@@ -130,6 +134,12 @@ class CompositionSession {
   // forced amount; then the recalculation that applies it.
   bool adjust(int option, const QStringList& values);
   const RecalcResult& lastRecalculation() const { return m_lastRecalc; }
+  // "Majoration du Total HT Net" with the percentage the user answered (blank: nothing
+  // changes); a percentage that is not a number is refused with a message.
+  bool majorate(const QString& percentText);
+  // "Maj des désignations (articles stock)": the number of lines rewritten, -1 when the tables
+  // could not be located (message shown).
+  int updateDesignations();
 
   // Writes the line into a new row above the cursor's row, after "Quantité égale à 0 ?" for a
   // line without quantity and the components question for a manufactured article, whose "yes"
@@ -139,8 +149,18 @@ class CompositionSession {
   // "Ajout en fin de tableau": the same at the end of the cursor's line table; a line with
   // neither code nor label is ignored and an option's label goes to the bookmark OPTIONS.
   bool appendLine(const EntryLine& line);
+  // Changes the quantity, gross unit price and discount of the written line at the cursor, as
+  // typed, and recomputes that line: a new quantity takes the article's price breaks (unless
+  // the price was changed too), a price below the floor price goes back up to it. Refused,
+  // after its message, for a number that is not one or a row that is no line.
+  bool changeLine(const LineChange& typed);
+  // What the cursor's line holds, for the user to change it; none for a text line or outside
+  // a line table (message shown).
+  std::optional<LineChange> lineAtCursor();
   // The client's values and the tariff modes the prices of a line follow.
   PricingContext pricing() const;
+  // The price breaks (TPRIX, index PrimaryKey); none when the commercial base is not open.
+  db::Recordset* priceBreaks();
   core::ProcessState& state() { return m_state; }
   articles::ArticleFiles& files() { return *m_files; }
 
@@ -181,6 +201,7 @@ class CompositionSession {
   QHash<int, TableKind> m_tableKinds;
   int m_tableKindsCount = -1;  // the document's tables when they were found
   db::Recordset m_discounts;   // TREMI, opened at the first line that needs it
+  db::Recordset m_breaks;      // TPRIX, when the process does not hold it open
   ClientValues m_client;
   TypeOptions m_type;
   QString m_vat;

@@ -1,5 +1,6 @@
 #include "composition/EntryPanel.h"
 
+#include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -19,8 +20,11 @@
 #include "core/ProcessState.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"
+#include "ui/FormNavigation.h"
 
 namespace tarovent::composition {
+
+using ui::FormNavigation;
 
 namespace {
 
@@ -73,7 +77,7 @@ const SourceSpec kSources[] = {
 
 // The tariff list's columns, for the search of non-referenced lines.
 const char* const kTariffFields[] = {"TTRF_REFFOURN", "TTRF_CODFOURN", "TTRF_LIBART",
-                                     "TTRF_LIBART"};
+                                     "TTRF_PrixVen"};
 
 QString widgetText(QWidget* w) {
   if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text();
@@ -128,9 +132,9 @@ EntryPanel::EntryPanel(CompositionSession& session, QWidget* parent)
   auto* listBox = new QVBoxLayout;
   listBox->addWidget(m_list, 1);
   auto* searchRow = new QHBoxLayout;
-  m_selectButton = new QPushButton(tr("Sélection non référencés"), this);
+  m_selectButton = new QPushButton(tr("&Sélection non référencés"), this);
   m_selectButton->setObjectName(QStringLiteral("Cmd_TrfSelection"));
-  m_searchButton = new QPushButton(tr("Recherche non référencés"), this);
+  m_searchButton = new QPushButton(tr("Rec&herche non référencés"), this);
   m_searchButton->setObjectName(QStringLiteral("Cmd_TrfRecherche"));
   connect(m_selectButton, &QPushButton::clicked, this, [this] { searchNonReferenced(false); });
   connect(m_searchButton, &QPushButton::clicked, this, [this] { searchNonReferenced(true); });
@@ -141,8 +145,9 @@ EntryPanel::EntryPanel(CompositionSession& session, QWidget* parent)
 
   auto* grid = new QGridLayout;
   buildFields(grid);
-  auto* insert = new QPushButton(tr("Ajouter l'aticle au dessus du pointeur"), this);
+  auto* insert = new QPushButton(tr("Ajouter l'article au dessus du &pointeur"), this);
   insert->setObjectName(QStringLiteral("Cmd_Inserer"));
+  insert->setToolTip(tr("Ctrl+Entrée depuis un champ de la ligne"));
   connect(insert, &QPushButton::clicked, this, [this] { insertLine(); });
   // Both commands on a row of their own: beside the VAT rate they widened the window.
   grid->addWidget(insert, 8, 0, 1, 3);
@@ -188,10 +193,14 @@ void EntryPanel::buildFields(QGridLayout* grid) {
       auto* e = new QLineEdit(this);
       connect(e, &QLineEdit::textEdited, this,
               [this, name](const QString& text) { m_entry.setText(name, text); });
-      if (name == QStringLiteral("CTX_TPRO_PU") || name == QStringLiteral("CTX_TPRO_PU_Bis") ||
-          name == QStringLiteral("CTX_PDR") || name == kQuantity ||
-          name == QStringLiteral("CTX_POIDS"))
+      if (LineEntry::isNumberField(name)) {
         e->setAlignment(Qt::AlignRight);
+        // Wide enough for the largest price the masks write, whatever the window's width.
+        e->setMinimumWidth(e->fontMetrics().horizontalAdvance(QStringLiteral("9 999 999,99")) +
+                           2 * e->fontMetrics().averageCharWidth() + 8);
+      } else if (name == QStringLiteral("CTX_CODFOURN")) {
+        e->setMinimumWidth(e->fontMetrics().horizontalAdvance(QStringLiteral("FOURNISSEUR")) + 8);
+      }
       w = e;
     }
     w->setObjectName(name);
@@ -213,8 +222,11 @@ void EntryPanel::takeFocus() {
   code->selectAll();
 }
 
+void EntryPanel::focusQuantity() { focusField(kQuantity); }
+
 void EntryPanel::windowActivated() {
-  if (m_entry.takeReturnedCode().isEmpty()) return;
+  const bool cancelled = m_entry.takeCancelledCreation();
+  if (m_entry.takeReturnedCode().isEmpty() && !cancelled) return;
   showTexts();
   takeFocus();
 }
@@ -233,6 +245,7 @@ void EntryPanel::setSource(EntrySource source) {
 void EntryPanel::loadList(const QString& sql) {
   const SourceSpec& source = kSources[int(m_entry.source())];
   m_model->clear();
+  m_sortedBy = 0;  // the lists are read in the order of their codes
   QStringList headers;
   for (const QString& h : source.headers) headers << m_session.state().Traduire(h);
   m_model->setHorizontalHeaderLabels(headers);
@@ -260,18 +273,47 @@ void EntryPanel::loadList(const QString& sql) {
     m.show(e.description() + m.tr(QStringLiteral("   Err. n° ")) + QString::number(e.number()),
            ui::Icon::Critical);
   }
-  m_list->resizeColumnToContents(0);
+  // Codes, units and prices as wide as they are; the designation takes the rest.
+  m_list->resizeColumnsToContents();
+  if (m_model->columnCount() > 1) {
+    QHeaderView* header = m_list->horizontalHeader();
+    header->setStretchLastSection(false);
+    const int designation = m_entry.source() == EntrySource::Tariffs ? 2 : 1;
+    for (int c = 0; c < m_model->columnCount(); ++c)
+      header->setSectionResizeMode(
+          c, c == designation ? QHeaderView::Stretch : QHeaderView::ResizeToContents);
+  }
   if (m_model->rowCount() > 0) m_list->selectRow(0);
 }
 
 void EntryPanel::positionList(const QString& typed) {
+  // The tariff lines can be found by supplier too: on that column the list is in its order.
+  const int column = m_entry.source() == EntrySource::Tariffs && m_list->currentIndex().column() == 1
+                         ? 1
+                         : 0;
+  if (m_sortedBy != column) {
+    m_model->sort(column);
+    m_sortedBy = column;
+  }
   QStringList codes;
   codes.reserve(m_model->rowCount());
-  for (int r = 0; r < m_model->rowCount(); ++r) codes << m_model->item(r, 0)->text();
+  for (int r = 0; r < m_model->rowCount(); ++r) codes << m_model->item(r, column)->text();
   const int row = firstCodeAtOrAfter(codes, typed);
   if (row < 0) return;
-  m_list->selectRow(row);
-  m_list->scrollTo(m_model->index(row, 0), QAbstractItemView::PositionAtTop);
+  m_list->setCurrentIndex(m_model->index(row, column));
+  m_list->scrollTo(m_model->index(row, column), QAbstractItemView::PositionAtTop);
+}
+
+void EntryPanel::showInList(const QString& code, const QString& supplier) {
+  for (int r = 0; r < m_model->rowCount(); ++r) {
+    if (m_model->item(r, 0)->text().compare(code, Qt::CaseInsensitive) != 0) continue;
+    if (!supplier.isEmpty() && m_model->columnCount() > 1 &&
+        m_model->item(r, 1)->text().compare(supplier, Qt::CaseInsensitive) != 0)
+      continue;
+    m_list->selectRow(r);
+    m_list->scrollTo(m_model->index(r, 0), QAbstractItemView::PositionAtCenter);
+    return;
+  }
 }
 
 void EntryPanel::pickCurrent() {
@@ -295,23 +337,66 @@ void EntryPanel::showTexts() {
     setWidgetText(it.value(), m_entry.text(it.key()));
 }
 
-void EntryPanel::leaveField(const QString& name) {
-  if (m_leaving) return;
+void EntryPanel::focusField(const QString& name) {
+  QWidget* w = field(name);
+  w->setFocus(Qt::OtherFocusReason);
+  if (auto* e = qobject_cast<QLineEdit*>(w)) e->selectAll();
+}
+
+LeaveOutcome EntryPanel::leaveField(const QString& name) {
+  if (m_leaving) return LeaveOutcome::Nothing;
   m_leaving = true;
   m_entry.setText(name, widgetText(field(name)));
   const LeaveOutcome outcome = m_entry.leave(name);
-  showTexts();
+  // A refused number stays as typed, for the user to correct it.
+  if (outcome != LeaveOutcome::Refused) showTexts();
+  m_refused = outcome == LeaveOutcome::Refused ? name : QString();
   m_leaving = false;
   if (outcome == LeaveOutcome::Filled) {
-    auto* quantity = qobject_cast<QLineEdit*>(field(kQuantity));
-    quantity->setFocus(Qt::OtherFocusReason);
-    quantity->selectAll();
+    // The list follows the code typed, as if it had been picked there.
+    showInList(m_entry.text(kCode), m_entry.source() == EntrySource::Tariffs
+                                        ? m_entry.text(QStringLiteral("CTX_CODFOURN"))
+                                        : QString());
+    focusField(kQuantity);
   }
+  return outcome;
+}
+
+void EntryPanel::moveOn(QWidget* from, bool forward) {
+  const QString name = from->objectName();
+  const LeaveOutcome outcome = leaveField(name);
+  switch (outcome) {
+    case LeaveOutcome::Refused:
+    case LeaveOutcome::NotFound:
+      focusField(name);
+      return;
+    case LeaveOutcome::Filled:
+    case LeaveOutcome::WindowOpened:
+      return;
+    case LeaveOutcome::Nothing:
+      break;
+  }
+  // A code already looked up: on to its quantity.
+  if (forward && name == kCode && !m_entry.text(kCode).trimmed().isEmpty())
+    return focusField(kQuantity);
+  m_leaving = true;  // the field was just left: the focus change repeats nothing
+  focusNextPrevChild(forward);
+  m_leaving = false;
+  FormNavigation::selectAll(QApplication::focusWidget());
 }
 
 bool EntryPanel::writeLine(bool atEnd) {
+  // The number just refused was told already: back to it, without a second message.
+  if (!m_refused.isEmpty()) {
+    focusField(m_refused);
+    return false;
+  }
   for (const QString& name : LineEntry::fieldNames())
     m_entry.setText(name, widgetText(field(name)));
+  if (const std::optional<QString> refused = m_entry.refusedNumberField()) {
+    focusField(*refused);
+    return false;
+  }
   const bool written = atEnd ? m_entry.append() : m_entry.insert();
   showTexts();
   if (written) {
@@ -326,10 +411,9 @@ void EntryPanel::searchNonReferenced(bool contains) {
   const int column = std::max(0, m_list->currentIndex().column());
   const QString title = m_model->headerData(column, Qt::Horizontal).toString();
   ui::MessageFunnel& m = m_session.state().messages();
-  const QString question =
-      contains
-          ? m.tr(QStringLiteral("Expression à rechercher (")) + title + ")"
-          : m.tr(QStringLiteral("Critère de sélection (")) + title + m.tr(QStringLiteral(") : "));
+  const QString question = m.tr(contains ? QStringLiteral("Expression à rechercher (")
+                                          : QStringLiteral("Critère de sélection (")) +
+                           title + m.tr(QStringLiteral(") : "));
   const std::optional<QString> answer = m_prompt(question);
   if (!answer) return;
   loadList(LineEntry::nonReferencedQuery(QString::fromLatin1(kTariffFields[std::min(column, 3)]),
@@ -343,8 +427,13 @@ bool EntryPanel::eventFilter(QObject* watched, QEvent* event) {
     // A message box or another window taking the keyboard is not leaving the field.
     if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
         m_fields.contains(watched->objectName()) && watched->isWidgetType() &&
-        m_fields.value(watched->objectName()) == watched)
-      leaveField(watched->objectName());
+        m_fields.value(watched->objectName()) == watched &&
+        leaveField(watched->objectName()) == LeaveOutcome::Refused) {
+      // Left by Tab or the mouse: the keyboard comes back once the focus has moved.
+      const QString name = watched->objectName();
+      QMetaObject::invokeMethod(
+          this, [this, name] { focusField(name); }, Qt::QueuedConnection);
+    }
     return false;
   }
   if (event->type() != QEvent::KeyPress) return false;
@@ -375,11 +464,25 @@ bool EntryPanel::eventFilter(QObject* watched, QEvent* event) {
     return true;
   }
   const QString name = watched->objectName();
-  if (isEnter(key) && m_fields.value(name) == watched &&
-      !(qobject_cast<QPlainTextEdit*>(watched) && key->modifiers() & Qt::ShiftModifier)) {
-    leaveField(name);
-    // Enter on the code looks it up; anywhere else it writes the line.
-    if (name != kCode) insertLine();
+  if (m_fields.value(name) != watched) return false;
+  const bool text = qobject_cast<QPlainTextEdit*>(watched) != nullptr;
+  // Ctrl+Enter writes the line from any field.
+  if (isEnter(key) && key->modifiers() & Qt::ControlModifier) {
+    if (leaveField(name) == LeaveOutcome::Refused)
+      focusField(name);
+    else
+      insertLine();
+    return true;
+  }
+  // Enter and Down move to the next field (the code is looked up on the way), Up to the
+  // previous one; in the descriptions Shift+Enter starts a new line and the arrows move in
+  // the text.
+  if (isEnter(key) && !(text && key->modifiers() & Qt::ShiftModifier)) {
+    moveOn(static_cast<QWidget*>(watched), true);
+    return true;
+  }
+  if (!text && (key->key() == Qt::Key_Down || key->key() == Qt::Key_Up)) {
+    moveOn(static_cast<QWidget*>(watched), key->key() == Qt::Key_Down);
     return true;
   }
   return false;

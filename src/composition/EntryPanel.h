@@ -23,8 +23,9 @@ class CompositionSession;
 // The lower part of the composition window: the four sources (options, stock articles, labour
 // sections, non-stocked tariff lines), the fields of the line being entered and the commands
 // that write it into the document above the session's cursor. Keyboard first: arrows in the
-// tree and the list, typing positions the list, Enter picks a record or inserts the line,
-// Escape hands the keyboard back to the document.
+// tree and the list, typing positions the list, Enter picks a record and moves from field to
+// field, Ctrl+Enter (or Enter on the insertion button) writes the line, Escape hands the
+// keyboard back to the document.
 class EntryPanel : public QWidget {
   Q_OBJECT
 
@@ -34,13 +35,16 @@ class EntryPanel : public QWidget {
 
   // Gives the keyboard to the panel: Enter on a line of the document.
   void takeFocus();
+  // The keyboard on the quantity, as after an adjustment of the prices.
+  void focusQuantity();
+  enum class Field { Code, Quantity };
   // The composition window became active again: a composed code waiting in the process
   // comes back into the code field.
   void windowActivated();
 
   LineEntry& entry() { return m_entry; }
   void setSource(EntrySource source);
-  // Writes the line above the cursor ("Ajouter l'aticle au dessus du pointeur").
+  // Writes the line above the cursor ("Ajouter l'article au dessus du pointeur").
   bool insertLine() { return writeLine(false); }
   // Writes the line at the end of the cursor's table ("Ajout en fin de tableau").
   bool appendLine() { return writeLine(true); }
@@ -66,8 +70,14 @@ class EntryPanel : public QWidget {
   void buildFields(QGridLayout* grid);
   void loadList(const QString& sql);
   void positionList(const QString& typed);
+  // Selects the record of a code (and supplier) in the list, when it is there.
+  void showInList(const QString& code, const QString& supplier);
   void pickCurrent();
-  void leaveField(const QString& name);
+  LeaveOutcome leaveField(const QString& name);
+  // Enter, Down or Up in a field: the field is left, then the next or previous one is entered
+  // unless the field was refused or a look-up decided where the keyboard goes.
+  void moveOn(QWidget* from, bool forward);
+  void focusField(const QString& name);
   void showTexts();
   bool writeLine(bool atEnd);
   QWidget* field(const QString& name) const { return m_fields.value(name); }
@@ -82,7 +92,9 @@ class EntryPanel : public QWidget {
   QPushButton* m_searchButton = nullptr;
   QHash<QString, QWidget*> m_fields;
   QString m_typed;  // the beginning of a code typed in the list
+  int m_sortedBy = 0;  // the column the list is in the order of
   bool m_leaving = false;
+  QString m_refused;  // the field whose number was refused when it was left
   Prompt m_prompt;
 };
 

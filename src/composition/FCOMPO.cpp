@@ -10,6 +10,7 @@
 #include <QFileSystemWatcher>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QInputDialog>
 #include <QIntValidator>
 #include <QKeyEvent>
 #include <QLabel>
@@ -33,9 +34,12 @@
 #include "composition/AdjustmentFrame.h"
 #include "composition/CompositionSession.h"
 #include "composition/EntryPanel.h"
+#include "composition/LineChangeFrame.h"
 #include "composition/PreviewPane.h"
 #include "composition/QuoteDocumentModel.h"
 #include "composition/QuoteView.h"
+#include "composition/WorkbookImportFrame.h"
+#include "core/MacroButton.h"
 #include "core/MainMenu.h"
 #include "core/ProcessState.h"
 
@@ -110,6 +114,8 @@ FCOMPO::FCOMPO(core::ProcessState& state, std::unique_ptr<CompositionSession> se
   m_lower->addWidget(m_entry);
   m_lower->addWidget(m_adjustment);
   m_lower->addWidget(buildTitlePrompt());
+  m_change = new LineChangeFrame(this);
+  m_lower->addWidget(m_change);
 
   m_splitter = new QSplitter(Qt::Vertical, this);
   m_splitter->setObjectName(QStringLiteral("SPL_Composition"));
@@ -149,6 +155,8 @@ FCOMPO::FCOMPO(core::ProcessState& state, std::unique_ptr<CompositionSession> se
           [this] { m_view->grid().setFocus(Qt::OtherFocusReason); });
   connect(m_adjustment, &AdjustmentFrame::validated, this, &FCOMPO::Valider_Ajustement);
   connect(m_adjustment, &AdjustmentFrame::cancelled, this, &FCOMPO::Annuler_Ajustement);
+  connect(m_change, &LineChangeFrame::validated, this, &FCOMPO::lineChanged);
+  connect(m_change, &LineChangeFrame::cancelled, this, &FCOMPO::backToDocument);
 
   m_watcher = new QFileSystemWatcher(this);
   m_diskCheck = new QTimer(this);
@@ -160,6 +168,15 @@ FCOMPO::FCOMPO(core::ProcessState& state, std::unique_ptr<CompositionSession> se
           qOverload<>(&QTimer::start));
   connect(m_diskCheck, &QTimer::timeout, this, &FCOMPO::checkDisk);
   watchFile();
+
+  m_prompt = [this](const QString& title, const QString& question,
+                    const QString& proposed) -> std::optional<QString> {
+    bool ok = false;
+    const QString answer =
+        QInputDialog::getText(this, title, question, QLineEdit::Normal, proposed, &ok);
+    if (!ok) return std::nullopt;
+    return answer;
+  };
 
   switchMenuButtons(true);
   m_view->grid().setFocus(Qt::OtherFocusReason);
@@ -188,7 +205,7 @@ QWidget* FCOMPO::buildMenus() {
     connect(a, &QAction::triggered, this, slot);
     return a;
   };
-  QMenu* document = bar->addMenu(QStringLiteral("Doc&ument"));
+  QMenu* document = bar->addMenu(QStringLiteral("&Document"));
   document->setObjectName(QStringLiteral("M_DOCUMENT"));
   command(document, "M_Enregistrer", QStringLiteral("&Enregistrer"), QKeySequence::Save,
           [this] { save(); });
@@ -196,9 +213,16 @@ QWidget* FCOMPO::buildMenus() {
           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P), &FCOMPO::switchPreview);
   command(document, "M_TexteLibre", QStringLiteral("&Texte libre dans le traitement de texte"),
           QKeySequence(Qt::CTRL | Qt::Key_E), &FCOMPO::editInWordProcessor);
+  command(document, "M_Import_Classeur", QStringLiteral("&Import d'un classeur de calcul"),
+          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I), &FCOMPO::importWorkbook);
   document->addSeparator();
   command(document, "M_Fermer", QStringLiteral("&Fermer la composition"),
           QKeySequence(Qt::CTRL | Qt::Key_W), [this] { closeComposition(); });
+
+  QMenu* lines = bar->addMenu(QStringLiteral("&Lignes"));
+  lines->setObjectName(QStringLiteral("M_LIGNES"));
+  command(lines, "M_ModifLigne", QStringLiteral("&Modifier la ligne (quantité, prix, remise)"),
+          QKeySequence(Qt::Key_F2), &FCOMPO::changeLine);
 
   QMenu* tables = bar->addMenu(QStringLiteral("Tableau&x"));
   tables->setObjectName(QStringLiteral("M_TABLEAUX"));
@@ -220,7 +244,12 @@ QWidget* FCOMPO::buildMenus() {
   recalc->setObjectName(QStringLiteral("M_RECALCULS"));
   command(recalc, "M_Totalisation", QStringLiteral("&Totalisation"), QKeySequence(Qt::Key_F9),
           &FCOMPO::recalculate);
-  command(recalc, "M_Ajustement", QStringLiteral("&Ajustement des prix"),
+  command(recalc, "M_Majoration", QStringLiteral("&Majoration du Total HT Net"),
+          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T), &FCOMPO::majorate);
+  command(recalc, "M_MajDesignations", QStringLiteral("Maj des &désignations (articles stock)"),
+          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_U), &FCOMPO::updateDesignations);
+  recalc->addSeparator();
+  command(recalc, "M_ReAjustements", QStringLiteral("&ReAjustements"),
           QKeySequence(Qt::CTRL | Qt::Key_J), &FCOMPO::Ouvrir_Ajustement);
 
   // The bar's own buttons, beside the menus.
@@ -248,6 +277,7 @@ QWidget* FCOMPO::buildMenus() {
     b->setFocusPolicy(Qt::NoFocus);
     row->addWidget(b);
   }
+  row->addWidget(core::createMacroButton(m_state, this, buttons));
   bar->setCornerWidget(buttons);
   return bar;
 }
@@ -382,7 +412,7 @@ QWidget* FCOMPO::buildTitlePrompt() {
   };
   connect(ok, &QPushButton::clicked, this, insert);
   connect(m_title, &QLineEdit::returnPressed, this, insert);
-  connect(cancel, &QPushButton::clicked, this, &FCOMPO::backToEntry);
+  connect(cancel, &QPushButton::clicked, this, [this] { backToEntry(); });
   m_title->installEventFilter(this);
   return m_titlePrompt;
 }
@@ -399,12 +429,15 @@ void FCOMPO::buildView() {
   m_session->setChangeListener(&m_view->model());
   connect(m_view, &QuoteView::cursorChanged, this, [this](const TableCursor& c) {
     if (c.isValid()) m_session->setCursor(c.table, c.row);
-    m_place->setText(c.isValid() ? QStringLiteral("Tableau %1, ligne %2").arg(c.table).arg(c.row)
-                                 : QString());
+    // The status bar comes after the view: at opening there is no place to show yet.
+    if (m_place)
+      m_place->setText(c.isValid() ? QStringLiteral("Tableau %1, ligne %2").arg(c.table).arg(c.row)
+                                   : QString());
   });
   connect(m_view, &QuoteView::lineActivated, this, [this] { m_entry->takeFocus(); });
   m_view->grid().installEventFilter(this);
-  if (cursor.isValid()) m_view->setCursor(cursor);
+  // At opening, the cursor waits after the last line: Enter adds the next one there.
+  m_view->setCursor(cursor.isValid() ? cursor : m_session->endOfLines());
   const TableCursor now = m_view->cursor();
   if (now.isValid()) m_session->setCursor(now.table, now.row);
 }
@@ -470,6 +503,42 @@ void FCOMPO::recalculate() {
   atCursor([this] { return m_session->recalculate(); });
 }
 
+void FCOMPO::changeLine() {
+  const TableCursor c = m_view->cursor();
+  if (c.isValid()) m_session->setCursor(c.table, c.row);
+  const std::optional<LineChange> shown = m_session->lineAtCursor();
+  if (!shown) return;
+  m_lower->setCurrentWidget(m_change);
+  m_change->start(*shown);
+}
+
+void FCOMPO::lineChanged() {
+  bool changed = false;
+  atCursor([&] { return changed = m_session->changeLine(m_change->values()); });
+  if (changed) backToDocument();
+}
+
+void FCOMPO::backToDocument() {
+  m_lower->setCurrentWidget(m_entry);
+  m_view->grid().setFocus(Qt::OtherFocusReason);
+}
+
+void FCOMPO::majorate() {
+  const std::optional<QString> answer =
+      m_prompt(m_state.Traduire(QStringLiteral("Majoration Total HT net")),
+               m_state.Traduire(QStringLiteral("Appliquer une majoration au total HT Net (%) :")),
+               QStringLiteral("0"));
+  if (!answer) return;
+  atCursor([&] { return m_session->majorate(*answer); });
+}
+
+void FCOMPO::updateDesignations() {
+  int rewritten = -1;
+  atCursor([&] { return (rewritten = m_session->updateDesignations()) >= 0; });
+  if (rewritten >= 0)
+    showStatus(QStringLiteral("Désignations mises à jour : %1 ligne(s)").arg(rewritten));
+}
+
 void FCOMPO::Ouvrir_Ajustement() {
   m_lower->setCurrentWidget(m_adjustment);
   m_adjustment->Ouvrir_Ajustement(m_session->materialsPrice(), m_session->labourPrice());
@@ -486,14 +555,17 @@ void FCOMPO::Valider_Ajustement() {
   m_adjustment->setBusy(true);
   atCursor([&] { return m_session->adjust(option, m_adjustment->values()); });
   m_adjustment->setBusy(false);
-  backToEntry();
+  backToEntry(EntryPanel::Field::Quantity);
 }
 
-void FCOMPO::Annuler_Ajustement() { backToEntry(); }
+void FCOMPO::Annuler_Ajustement() { backToEntry(EntryPanel::Field::Quantity); }
 
-void FCOMPO::backToEntry() {
+void FCOMPO::backToEntry(EntryPanel::Field field) {
   m_lower->setCurrentWidget(m_entry);
-  m_entry->takeFocus();
+  if (field == EntryPanel::Field::Quantity)
+    m_entry->focusQuantity();
+  else
+    m_entry->takeFocus();
 }
 
 bool FCOMPO::save() {
@@ -509,6 +581,19 @@ void FCOMPO::switchPreview() {
   // The file is converted, not the screen: what is not saved is not in it yet.
   if (!m_preview->isHidden() && m_session->document().isModified())
     showStatus(QStringLiteral("L'aperçu montre le document tel qu'il est enregistré"));
+}
+
+void FCOMPO::importWorkbook() {
+  if (!m_import)
+    m_import = new WorkbookImportFrame(
+        *m_session,
+        // The views read the document again on their own; the print levels apply again.
+        [this] { applyPrintLevels(); },
+        this);
+  if (m_import->isVisible() || m_import->start()) {
+    m_import->show();
+    m_import->raise();
+  }
 }
 
 void FCOMPO::editInWordProcessor() {

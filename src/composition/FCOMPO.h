@@ -1,7 +1,11 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <memory>
+#include <optional>
+
+#include "composition/EntryPanel.h"
 
 class QAction;
 class QButtonGroup;
@@ -22,9 +26,10 @@ namespace tarovent::composition {
 
 class AdjustmentFrame;
 class CompositionSession;
-class EntryPanel;
+class LineChangeFrame;
 class PreviewPane;
 class QuoteView;
+class WorkbookImportFrame;
 
 // The composition window: the quote document on screen (upper part), line entry (lower part),
 // the "TABLEAUX" commands, the recalculation and the price adjustment, the tariff modes, the
@@ -53,13 +58,28 @@ class FCOMPO : public QWidget {
   void applyPrintLevels();
   void switchTableHidden();
   void recalculate();
+  // The quantity, price and discount of the line under the cursor, changed in place.
+  void changeLine();
+  // "Majoration du Total HT Net": asks for the percentage.
+  void majorate();
+  // "Maj des désignations (articles stock)".
+  void updateDesignations();
+  // "ReAjustements": the adjustment frame in place of line entry.
   void Ouvrir_Ajustement();
   void Valider_Ajustement();
   void Annuler_Ajustement();
   bool save();
   void editInWordProcessor();
+  // The workbook import frame (`Ouvrir_Import_Classeur`).
+  void importWorkbook();
   // Shows or hides the PDF of the saved document beside it.
   void switchPreview();
+  // Asks a question with a text answer (title, question, proposed answer); none when
+  // cancelled. Tests script it.
+  using Prompt = std::function<std::optional<QString>(const QString& title,
+                                                      const QString& question,
+                                                      const QString& proposed)>;
+  void setPrompt(Prompt prompt) { m_prompt = std::move(prompt); }
   // Closes the window as its close box does: false when the user kept it open.
   bool closeComposition();
   // Looks at the file on disk now instead of waiting for the watcher.
@@ -84,7 +104,9 @@ class FCOMPO : public QWidget {
   void watchFile();
   void switchMenuButtons(bool composing);
   void showStatus(const QString& text);
-  void backToEntry();
+  void backToEntry(EntryPanel::Field field = EntryPanel::Field::Code);
+  void backToDocument();
+  void lineChanged();
   void activated();
 
   core::ProcessState& m_state;
@@ -97,6 +119,7 @@ class FCOMPO : public QWidget {
   EntryPanel* m_entry = nullptr;
   QStackedWidget* m_lower = nullptr;
   AdjustmentFrame* m_adjustment = nullptr;
+  LineChangeFrame* m_change = nullptr;
   QWidget* m_titlePrompt = nullptr;
   QLineEdit* m_title = nullptr;
   QButtonGroup* m_materials = nullptr;
@@ -107,6 +130,8 @@ class FCOMPO : public QWidget {
   QLabel* m_place = nullptr;
   QFileSystemWatcher* m_watcher = nullptr;
   QTimer* m_diskCheck = nullptr;
+  Prompt m_prompt;
+  WorkbookImportFrame* m_import = nullptr;
   bool m_asking = false;
   bool m_closed = false;
 };

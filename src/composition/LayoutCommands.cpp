@@ -1,6 +1,7 @@
 #include "composition/LayoutCommands.h"
 
 #include <algorithm>
+#include <array>
 
 #include "composition/LineCode.h"
 #include "composition/NumberFormat.h"
@@ -45,7 +46,49 @@ int levelOf(const QString& text) {
   return text.trimmed().isEmpty() ? kAllLevels : int(parseNumber(text));
 }
 
+// A sum a sub-total shows: its column (0 when the table has none) and its mask.
+struct Sum {
+  const char* code;
+  const QString& mask;
+  int column = 0;
+  double total = 0;
+};
+using Sums = std::array<Sum, 4>;
+
+// The amounts and weights of the rows of `table`, empty cells counting 0.
+Sums sumsOf(const word::WordDocument& doc, const ColumnMap& columns, int table) {
+  Sums sums = {Sum{"MTNET", kPriceMask}, Sum{"MTBRUT", kPriceMask}, Sum{"MTPDR", kPriceMask},
+               Sum{"POIDSTOT", kSubTotalMask}};
+  const int rows = doc.rowCount(table);
+  for (Sum& s : sums) {
+    s.column = columns.column(QString::fromLatin1(s.code));
+    if (s.column == 0) continue;
+    for (int r = 1; r <= rows; ++r)
+      if (s.column <= doc.cellCount(table, r))
+        s.total += parseNumber(doc.cellText({table, r, s.column}));
+  }
+  return sums;
+}
+
 }  // namespace
+
+int refreshSubTotals(word::WordDocument& doc, const ColumnMap& columns,
+                     const std::vector<int>& lineTables, QChar decimalSeparator) {
+  int refreshed = 0;
+  const QSet<int> subTotals = subTotalTables(doc);
+  for (const int subTotal : subTotals) {
+    // Several sub-totals may close one table.
+    int above = subTotal - 1;
+    while (subTotals.contains(above)) --above;
+    if (std::find(lineTables.begin(), lineTables.end(), above) == lineTables.end()) continue;
+    for (const Sum& s : sumsOf(doc, columns, above))
+      if (s.column > 0 && s.column <= doc.cellCount(subTotal, 1))
+        doc.rewriteCellText({subTotal, 1, s.column},
+                            formatMasked(s.total, s.mask, decimalSeparator));
+    ++refreshed;
+  }
+  return refreshed;
+}
 
 bool insertSubTotal(word::WordDocument& doc, const ColumnMap& columns, Cursor& cursor,
                     ui::MessageFunnel& messages, const std::optional<QString>& title,
@@ -59,25 +102,7 @@ bool insertSubTotal(word::WordDocument& doc, const ColumnMap& columns, Cursor& c
   }
   if (title && title->isEmpty()) return true;
 
-  struct Sum {
-    const char* code;
-    const QString& mask;
-    int column = 0;
-    double total = 0;
-  };
-  Sum sums[] = {{"MTNET", kPriceMask},
-                {"MTBRUT", kPriceMask},
-                {"MTPDR", kPriceMask},
-                {"POIDSTOT", kSubTotalMask}};
-  const int rows = doc.rowCount(table);
-  for (Sum& s : sums) {
-    s.column = columns.column(QString::fromLatin1(s.code));
-    if (s.column == 0) continue;
-    for (int r = 1; r <= rows; ++r)
-      if (s.column <= doc.cellCount(table, r))
-        s.total += parseNumber(doc.cellText({table, r, s.column}));
-  }
-
+  const Sums sums = sumsOf(doc, columns, table);
   const int row = doc.appendRow(table);
   // The row copies the last line's formatting, which may be hidden.
   doc.setRowHidden(table, row, false);

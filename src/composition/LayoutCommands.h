@@ -3,6 +3,7 @@
 #include <QChar>
 #include <QString>
 #include <optional>
+#include <vector>
 
 #include "composition/ColumnMap.h"
 #include "composition/QuoteRows.h"
@@ -38,6 +39,11 @@ constexpr int kAllLevels = 999;
 bool insertSubTotal(word::WordDocument& doc, const ColumnMap& columns, Cursor& cursor,
                     ui::MessageFunnel& messages, const std::optional<QString>& title,
                     QChar decimalSeparator);
+
+// Writes again the sums of every sub-total that closes one of `lineTables`, from that table's
+// rows as they now stand. Returns how many sub-totals were rewritten.
+int refreshSubTotals(word::WordDocument& doc, const ColumnMap& columns,
+                     const std::vector<int>& lineTables, QChar decimalSeparator);
 
 // Splits the cursor's table above the cursor row; the cursor goes to the first row of the
 // lower part. Splitting at the first row changes nothing.

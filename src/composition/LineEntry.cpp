@@ -2,10 +2,12 @@
 
 #include "articles/ArticleFiles.h"
 #include "composition/CompositionSession.h"
+#include "composition/LineChange.h"
 #include "composition/NumberFormat.h"
 #include "core/ProcessState.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"
+#include "platform/text/TypedText.h"
 
 namespace tarovent::composition {
 
@@ -16,6 +18,17 @@ const QString kQuantity = QStringLiteral("CTX_QTE");
 const QString kPrice = QStringLiteral("CTX_TPRO_PU");
 const QString kAltPrice = QStringLiteral("CTX_TPRO_PU_Bis");
 const QString kCost = QStringLiteral("CTX_PDR");
+const QString kWeight = QStringLiteral("CTX_POIDS");
+const QString kVat = QStringLiteral("CTX_TXTVA");
+
+// The number fields and the labels their messages name them by, in the order of the panel.
+const std::pair<const QString*, const char*> kNumberFields[] = {
+    {&kQuantity, "Quantité"},      {&kPrice, "Prix unitaire"}, {&kAltPrice, "Autre prix"},
+    {&kCost, "Prix de revient"}, {&kWeight, "Poids"},        {&kVat, "Taux de TVA"},
+};
+
+// A number typed in a field; an invalid one has been refused before the line is read.
+double numberIn(const QString& text) { return text::readTypedNumber(text); }
 
 struct ListSource {
   int base;
@@ -44,7 +57,7 @@ QString codeField(const ListSource& s) {
 LineEntry::LineEntry(CompositionSession& session) : m_session(session) {
   for (const QString& f : fieldNames()) m_texts.insert(f, QString());
   m_texts[kQuantity] = QStringLiteral("0");
-  m_texts[QStringLiteral("CTX_TXTVA")] = session.vatField();
+  m_texts[kVat] = session.vatField();
 }
 
 const QStringList& LineEntry::fieldNames() {
@@ -81,12 +94,12 @@ EntryLine LineEntry::line() const {
   l.description2 = text("CTX_TPRO_DESCR2");
   l.unit = text("CTX_UNITE");
   l.type = text("CTX_TYPE").trimmed().toUpper();
-  l.quantity = parseNumber(text(kQuantity));
-  l.unitPrice = parseNumber(text(kPrice));
+  l.quantity = numberIn(text(kQuantity));
+  l.unitPrice = numberIn(text(kPrice));
   l.hasAltPrice = !text(kAltPrice).trimmed().isEmpty();
-  l.altPrice = parseNumber(text(kAltPrice));
-  l.costPrice = parseNumber(text(kCost));
-  l.weight = parseNumber(text("CTX_POIDS"));
+  l.altPrice = numberIn(text(kAltPrice));
+  l.costPrice = numberIn(text(kCost));
+  l.weight = numberIn(text(kWeight));
   l.supplier = text("CTX_CODFOURN");
   l.user1 = text("CTX_USER1");
   l.user2 = text("CTX_USER2");
@@ -110,7 +123,7 @@ void LineEntry::fill(const EntryLine& l) {
   m_texts[kPrice] = number(l.unitPrice, kPriceMask);
   m_texts[kAltPrice] = l.hasAltPrice ? number(l.altPrice, kPriceMask) : QString();
   m_texts[kCost] = number(l.costPrice, kPriceMask);
-  m_texts["CTX_POIDS"] = l.weight != 0 ? number(l.weight, kWeightMask) : QString();
+  m_texts[kWeight] = l.weight != 0 ? number(l.weight, kWeightMask) : QString();
   m_texts["CTX_CODFOURN"] = l.supplier;
   m_texts["CTX_USER1"] = l.user1;
   m_texts["CTX_USER2"] = l.user2;
@@ -118,12 +131,40 @@ void LineEntry::fill(const EntryLine& l) {
   m_texts["CTX_USER4"] = l.user4;
   m_texts["CTX_REMPL"] = l.replacement;
   m_texts["CTX_CLREM"] = l.discountClass;
-  m_texts["CTX_TXTVA"] = l.vatRate.isEmpty() ? m_session.vatField() : l.vatRate;
+  m_texts[kVat] = l.vatRate.isEmpty() ? m_session.vatField() : l.vatRate;
   m_stockArticle = l.type == "A" || l.type == "F" ? l.code : QString();
   m_codeChanged = false;
 }
 
+bool LineEntry::isNumberField(const QString& field) {
+  for (const auto& f : kNumberFields)
+    if (*f.first == field) return true;
+  return false;
+}
+
+bool LineEntry::numberRefused(const QString& field) {
+  for (const auto& f : kNumberFields)
+    if (*f.first == field)
+      return !typedNumber(m_session.state().messages(), QString::fromUtf8(f.second), text(field));
+  return false;
+}
+
+std::optional<QString> LineEntry::refusedNumberField() {
+  for (const auto& f : kNumberFields)
+    if (numberRefused(*f.first)) return *f.first;
+  return std::nullopt;
+}
+
+void LineEntry::clear() {
+  for (auto it = m_texts.begin(); it != m_texts.end(); ++it) it->clear();
+  m_texts[kQuantity] = QStringLiteral("0");
+  m_texts[kVat] = m_session.vatField();
+  m_stockArticle.clear();
+  m_codeChanged = false;
+}
+
 LeaveOutcome LineEntry::leave(const QString& field) {
+  if (isNumberField(field) && numberRefused(field)) return LeaveOutcome::Refused;
   if (field == kCode) {
     if (!m_codeChanged) return LeaveOutcome::Nothing;
     m_codeChanged = false;
@@ -132,7 +173,7 @@ LeaveOutcome LineEntry::leave(const QString& field) {
   if (field == kQuantity) {
     if (text(kQuantity).trimmed().isEmpty()) m_texts[kQuantity] = QStringLiteral("0");
     EntryLine l = line();
-    db::Recordset* breaks = priceBreaks();
+    db::Recordset* breaks = m_session.priceBreaks();
     if (breaks && !l.code.isEmpty() && applyPriceBreaks(*breaks, l, m_session.pricing())) {
       m_texts[kPrice] = number(l.unitPrice, kPriceMask);
       m_texts[kAltPrice] = number(l.altPrice, kPriceMask);
@@ -141,7 +182,7 @@ LeaveOutcome LineEntry::leave(const QString& field) {
   }
   if (field == kPrice || field == kAltPrice || field == kCost) {
     if (!text(field).trimmed().isEmpty())
-      m_texts[field] = number(parseNumber(text(field)), kPriceMask);
+      m_texts[field] = number(numberIn(text(field)), kPriceMask);
     if (field != kPrice || m_stockArticle.isEmpty() ||
         m_stockArticle.compare(text(kCode), Qt::CaseInsensitive) != 0)
       return LeaveOutcome::Nothing;
@@ -152,22 +193,6 @@ LeaveOutcome LineEntry::leave(const QString& field) {
       m_texts[kPrice] = number(l.unitPrice, kPriceMask);
   }
   return LeaveOutcome::Nothing;
-}
-
-db::Recordset* LineEntry::priceBreaks() {
-  core::ProcessState& s = m_session.state();
-  if (s.priceTable.isOpen()) return &s.priceTable;
-  if (m_breaks.isOpen()) return &m_breaks;
-  core::BaseEntry& commercial = s.base(core::entry::Commercial);
-  if (!commercial.open()) return nullptr;
-  try {
-    m_breaks = commercial.db.OpenRecordset(QStringLiteral("TPRIX"), db::RecordsetType::Table);
-    m_breaks.setIndex(QStringLiteral("PrimaryKey"));
-  } catch (const db::DbError&) {
-    m_breaks = {};
-    return nullptr;
-  }
-  return &m_breaks;
 }
 
 LeaveOutcome LineEntry::lookUpCode() {
@@ -238,6 +263,7 @@ void LineEntry::offerCreation(const QString& window, const QString& missing,
   m.show(missing, ui::Icon::Information);
   if (m.ask(question, ui::Buttons::YesNo, 1) != ui::Answer::Yes) return;
   s.creationCode = code;
+  m_creationOffered = true;
   s.creationLabel = text("CTX_TPRO_LIB");
   openWindow(window);
 }
@@ -261,6 +287,22 @@ QString LineEntry::takeReturnedCode() {
   }
   if (!code.isEmpty()) setText(kCode, code);
   return code;
+}
+
+bool LineEntry::takeCancelledCreation() {
+  core::ProcessState& s = m_session.state();
+  // Saved, the form leaves its code; cancelled, it takes back the one it was given. Closed
+  // otherwise, or still open, it leaves both as they are.
+  if (!m_creationOffered || !s.createdCode.isEmpty() || !s.creationCode.isEmpty()) {
+    if (!s.createdCode.isEmpty()) m_creationOffered = false;
+    return false;
+  }
+  m_creationOffered = false;
+  for (const char* field : {"CTX_CODART", "CTX_TPRO_LIB", "CTX_UNITE", "CTX_TYPE"})
+    m_texts[QLatin1String(field)].clear();
+  m_stockArticle.clear();
+  m_codeChanged = false;
+  return true;
 }
 
 bool LineEntry::pick(EntrySource source, const QString& code, const QString& supplier) {
@@ -305,9 +347,18 @@ bool LineEntry::pick(EntrySource source, const QString& code, const QString& sup
   return found;
 }
 
-bool LineEntry::insert() { return m_session.insertLine(line()); }
+bool LineEntry::write(bool atEnd) {
+  if (refusedNumberField()) return false;
+  const EntryLine l = line();
+  if (l.code.trimmed().isEmpty() && l.designation.trimmed().isEmpty()) return false;
+  if (!(atEnd ? m_session.appendLine(l) : m_session.insertLine(l))) return false;
+  clear();
+  return true;
+}
 
-bool LineEntry::append() { return m_session.appendLine(line()); }
+bool LineEntry::insert() { return write(false); }
+
+bool LineEntry::append() { return write(true); }
 
 db::Database* LineEntry::listDatabase(EntrySource source) const {
   core::BaseEntry& base = m_session.state().base(listSource(source).base);

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 #include "composition/LinePricing.h"
 #include "platform/db/Recordset.h"
@@ -24,6 +25,7 @@ enum class LeaveOutcome {
   Filled,        // the line was filled from a record: on to the quantity
   WindowOpened,  // another window took the code (composite code, creation form)
   NotFound,      // the code is in no record (its message was shown)
+  Refused,       // a number field holds no number (its message was shown): stay on it
 };
 
 // The line being entered, without widgets: the fields by their objectName, the rules applied
@@ -44,8 +46,17 @@ class LineEntry {
   // Typing into a field; false for a field that does not exist.
   bool setText(const QString& field, const QString& text);
   // Leaving a field: a changed code is looked up, an empty quantity becomes 0 and takes the
-  // price breaks, a unit price below the article's floor price goes back up to it.
+  // price breaks, a unit price below the article's floor price goes back up to it. A number
+  // field that does not hold a whole number is refused with a message and left as typed.
   LeaveOutcome leave(const QString& field);
+
+  // The fields read as numbers: quantity, prices, cost, weight and VAT rate.
+  static bool isNumberField(const QString& field);
+  // Whether every number field holds a number; otherwise the first one that does not, after
+  // its message.
+  std::optional<QString> refusedNumberField();
+  // Empties the fields after a line was written (the VAT rate goes back to the quote's).
+  void clear();
 
   // Fills the fields from the record `code` of a source's list; false, after "Erreur interne :
   // article introuvable : ", when it cannot be read again.
@@ -55,14 +66,20 @@ class LineEntry {
   // The line as the fields say.
   EntryLine line() const;
   // Writes the line above the session's cursor, as the fields stand (the quantity's rule
-  // applies when the quantity is left, not again here: a price typed after it stays).
+  // applies when the quantity is left, not again here: a price typed after it stays), then
+  // empties the fields. Nothing is written while a number field holds no number, nor for a
+  // line with neither code nor designation.
   bool insert();
-  // "Ajout en fin de tableau": the line at the end of the cursor's table.
+  // "Ajout en fin de tableau": the line at the end of the cursor's table, then the fields are
+  // emptied.
   bool append();
 
   // A code that the composite-code window or a creation form left for the code field, taken
   // out of the process's hand-over values; empty when none.
   QString takeReturnedCode();
+  // Whether the creation form opened from here was cancelled (it took back the code it was
+  // given without leaving one): the code, designation, unit and type fields are then emptied.
+  bool takeCancelledCreation();
 
   // The source's list, as shown: SQL ordered by code, its code field first.
   QString listQuery(EntrySource source) const;
@@ -81,17 +98,17 @@ class LineEntry {
   void offerCreation(const QString& window, const QString& missing, const QString& question,
                      const QString& code);
   bool openWindow(const QString& name);
-  db::Recordset* priceBreaks();
+  bool numberRefused(const QString& field);
+  bool write(bool atEnd);
   QString number(double value, const QString& mask) const;
 
   CompositionSession& m_session;
   EntrySource m_source = EntrySource::Stock;
   QHash<QString, QString> m_texts;
   bool m_codeChanged = false;
-  QString m_stockArticle;
-  QString m_handedFamily;  // the family code handed to the composite-code window  // the stock
-                           // article the fields were filled from
-  db::Recordset m_breaks;
+  QString m_stockArticle;  // the stock article the fields were filled from
+  QString m_handedFamily;  // the family code handed to the composite-code window
+  bool m_creationOffered = false;  // a creation form was opened for the code typed
 };
 
 // The first row of `codes` (sorted) whose beginning, as long as `typed`, is at or after it;

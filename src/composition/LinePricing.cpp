@@ -7,15 +7,14 @@
 
 namespace tarovent::composition {
 
-namespace {
-
-// Price 2 falls back on price 1 and the other way round.
 void completePrices(double& pv1, double& pv2) {
   if (pv2 == 0)
     pv2 = pv1;
   else if (pv1 == 0)
     pv1 = pv2;
 }
+
+namespace {
 
 void showPrices(EntryLine& line, const QString& mode, double pv1, double pv2) {
   if (mode == "V") {

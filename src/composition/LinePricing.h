@@ -43,6 +43,9 @@ struct EntryLine {
 };
 
 // The fields an article gives every line, whatever its price and designation.
+// Selling price 2 falls back on price 1 when it is 0, else price 1 on price 2.
+void completePrices(double& pv1, double& pv2);
+
 EntryLine articleFields(const db::Recordset& article);
 // Fills the line from the current record of each source.
 EntryLine lineFromArticle(const db::Recordset& article, const PricingContext& c);

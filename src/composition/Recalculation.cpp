@@ -9,13 +9,16 @@
 #include "articles/ArticleFiles.h"
 #include "articles/CostRollup.h"
 #include "composition/ColumnMap.h"
+#include "composition/LayoutCommands.h"
 #include "composition/LineCode.h"
+#include "composition/LinePricing.h"
 #include "composition/NumberFormat.h"
 #include "composition/TableLocator.h"
 #include "composition/Totals.h"
 #include "core/ProcessState.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"
+#include "platform/text/TypedText.h"
 #include "platform/word/WordDocument.h"
 #include "ui/BusyCursor.h"
 
@@ -143,8 +146,8 @@ void valueMaterials(Run& run, WorkLine& l) {
       auto known = run.rolledUp.constFind(l.code);
       if (known == run.rolledUp.cend()) {
         const auto v = articles::Valoriser_Article(files, run.msg, l.code, "00");
-        // Rounded as the cell shows it, so that quantity x shown cost is the cost counted.
-        known = run.rolledUp.insert(l.code, v ? round2(v->cout_matiere + v->cout_mo) : 0.0);
+        // Used as rolled up: only the amounts computed from it are rounded.
+        known = run.rolledUp.insert(l.code, v ? v->cout_matiere + v->cout_mo : 0.0);
       }
       l.costPrice = *known;
     }
@@ -159,20 +162,29 @@ void valueMaterials(Run& run, WorkLine& l) {
 // Step 6, modes 2 and 4: the gross unit price taken from the cost or the base prices.
 void applyBasePrice(Run& run, WorkLine& l) {
   const Adjustment& adj = run.options.adjustment;
+  // Only a coded line found in no file is "non référencé"; a known article without cost or
+  // price keeps its price quietly.
+  const bool unreferenced = !l.code.isEmpty() && !l.baseKnown && l.type != "M";
   if (adj.mode == 2) {
     if (l.costPrice != 0)
       l.grossPrice = l.costPrice;
-    else if (!l.code.isEmpty())
+    else if (unreferenced)
       run.unknownBase = true;
   } else if (adj.mode == 4 && !l.code.isEmpty()) {
-    if (!l.baseKnown) {
-      if (l.type != "M") run.unknownBase = true;
+    if (unreferenced) {
+      run.unknownBase = true;
+    } else if (!l.baseKnown) {
+      return;  // a labour line whose section is gone keeps its price
     } else if (l.type == "M") {
       l.grossPrice = adj.labourPrice == "PDR" ? l.costPrice : l.basePrice1;
     } else {
-      l.grossPrice = adj.materialsPrice == "PDR"   ? l.costPrice
-                     : adj.materialsPrice == "PV2" ? l.basePrice2
-                                                   : l.basePrice1;
+      // The prices line entry would give: price 2 falls back on price 1 and back.
+      double pv1 = l.basePrice1, pv2 = l.basePrice2;
+      completePrices(pv1, pv2);
+      const double base = adj.materialsPrice == "PDR"   ? l.costPrice
+                          : adj.materialsPrice == "PV2" ? pv2
+                                                        : pv1;
+      if (base != 0) l.grossPrice = base;
     }
   }
 }
@@ -346,21 +358,9 @@ Sums sumLines(Run& run) {
 // is left, with a warning.
 void checkRounding(Run& run, Sums& s, bool forcedMissed) {
   ui::MessageFunnel& msg = run.msg;
-  const qint64 gap = cents(s.gross - s.net);
-  if (gap != cents(s.discount)) {
-    if (cents(s.discount) <= 1) {
-      if (gap <= 10)
-        s.gross = s.net;
-      else
-        msg.show(msg.tr("Vérifiez votre calcul, un problème d'arrondi a pu se produire"),
-                 ui::Icon::Warning);
-    } else if (gap < 50) {
-      s.gross = round2(s.net + s.discount);
-    } else {
-      msg.show(msg.tr("Vérifiez votre remise, un écart d'arrondi est intervenu dans le calcul"),
-               ui::Icon::Warning);
-    }
-  }
+  const GrossCheck checked = checkGrossTotal(s.gross, s.net, s.discount);
+  s.gross = checked.gross;
+  if (!checked.warning.isEmpty()) msg.show(msg.tr(checked.warning), ui::Icon::Warning);
   const Adjustment& adj = run.options.adjustment;
   if (adj.mode == 3 && (forcedMissed || !sameAmount(s.net, adj.forcedAmount)))
     msg.show(msg.tr("L'ajustement parfait est impossible du fait des arrondis") + "\n" +
@@ -488,6 +488,8 @@ RecalcResult Recalcul_Document(core::ProcessState& state, articles::ArticleFiles
   for (WorkLine& l : run.lines) Calcul_Ligne(l);
   const bool forcedMissed = adjustPrices(run);
   rewriteLines(run);
+  // A sub-total is printed with the quote: it follows its lines as they now stand.
+  refreshSubTotals(doc, run.cols, lineTables(doc, run.layout), options.decimalSeparator);
   Sums sums = sumLines(run);
   checkRounding(run, sums, forcedMissed);
   writeTotals(run, sums);
@@ -504,7 +506,7 @@ bool Majoration_Total(word::WordDocument& doc, ui::MessageFunnel& msg, const QSt
   }
   if (percentText.trimmed().isEmpty()) return false;
   const double tn = parseNumber(doc.bookmarkText("SMTNET"));
-  const double p = parseNumber(percentText);
+  const double p = text::readTypedNumber(percentText);
   const double m = tn * p / 100;
   const double vat = (tn + m) * 0.2;
   const double ttc = tn + m + vat;

@@ -30,4 +30,22 @@ bool writeTotal(word::WordDocument& doc, const QString& bookmark, double value,
   return doc.setBookmarkText(bookmark, formatMasked(value, mask, decimalSeparator));
 }
 
+GrossCheck checkGrossTotal(double gross, double net, double discount) {
+  GrossCheck c{gross, {}};
+  const qint64 gap = cents(gross - net);
+  if (gap == cents(discount)) return c;
+  if (cents(discount) <= 1) {
+    if (gap <= 10)
+      c.gross = net;
+    else
+      c.warning = QStringLiteral("Vérifiez votre calcul, un problème d'arrondi a pu se produire");
+  } else if (gap < 50) {
+    c.gross = round2(net + discount);
+  } else {
+    c.warning =
+        QStringLiteral("Vérifiez votre remise, un écart d'arrondi est intervenu dans le calcul");
+  }
+  return c;
+}
+
 }  // namespace tarovent::composition

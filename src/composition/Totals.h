@@ -20,4 +20,12 @@ QString totalMask(const QString& bookmark);
 bool writeTotal(word::WordDocument& doc, const QString& bookmark, double value,
                 QChar decimalSeparator);
 
+// The gross total checked against net + discount: brought back when a rounding away from
+// it, else kept with a warning (empty when none) for the user to look at the lines.
+struct GrossCheck {
+  double gross = 0;
+  QString warning;
+};
+GrossCheck checkGrossTotal(double gross, double net, double discount);
+
 }  // namespace tarovent::composition

@@ -74,6 +74,23 @@ bool Catalogue::Controle_Base(int n, QString& folder, QString& file) {
   return true;
 }
 
+BaseEntry Catalogue::lookUp(int n) const {
+  db::Workspace ws;
+  db::Database cat = ws.OpenDatabase(localPath(familyFolder() + "DBPATH.MDB"), true);
+  db::Recordset tpath = cat.OpenRecordset("TPATH", db::RecordsetType::Table, db::rsopt::ReadOnly);
+  tpath.setIndex("PrimaryKey");
+  BaseEntry found;
+  if (tpath.RecordCount() == 0) return found;
+  tpath.Seek("=", n);
+  if (tpath.NoMatch()) return found;
+  const QString folder = tpath.text("TPATH_path");
+  const QString file = tpath.text("TPATH_NOMMDB");
+  if (folder.isEmpty() || !fileExists(folder + file)) return found;
+  found.folder = folder;
+  found.file = file;
+  return found;
+}
+
 bool Catalogue::Lire_Catalogue() {
   for (auto& b : m_s.Table_Bases) {
     b.folder.clear();

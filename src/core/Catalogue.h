@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "EngineModules.h"
+#include "ProcessState.h"
 #include "platform/db/Recordset.h"
 
 namespace tarovent::core {
@@ -25,6 +26,10 @@ class Catalogue {
   bool Ouvrir_Bases(bool& fatal);
   // Opens the stock tables on demand; false (message shown) when they cannot be used.
   bool Ouvrir_Stock();
+  // Entry `n` read from the catalogue alone, for a database the start-up leaves aside (the
+  // purchasing one): its folder and file when the catalogue names it and the file is there, an
+  // entry not present otherwise. Nothing is shown; db::DbError when the catalogue is unreadable.
+  BaseEntry lookUp(int n) const;
 
   // Modules checked by Ouvrir_Bases; tests replace them.
   void setEngineModules(QList<EngineModule> modules) {

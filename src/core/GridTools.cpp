@@ -56,6 +56,16 @@ GridTools::GridTools(ProcessState& state, QTableView* grid, ui::DataControl* dat
   search->setShortcutContext(Qt::WidgetShortcut);
   connect(search, &QAction::triggered, this, [this] { run(GridAction::Search); });
   grid->addAction(search);
+  // Without the dialogs: F7 keeps the rows beginning with the answer, F3 finds one holding it.
+  const auto key = [&](int k, void (GridTools::*prompt)()) {
+    auto* a = new QAction(grid);
+    a->setShortcut(QKeySequence(k));
+    a->setShortcutContext(Qt::WidgetShortcut);
+    connect(a, &QAction::triggered, this, prompt);
+    grid->addAction(a);
+  };
+  key(Qt::Key_F7, &GridTools::promptSelection);
+  key(Qt::Key_F3, &GridTools::promptSearch);
   connect(data, &ui::DataControl::recordsChanged, this, &GridTools::sourceChanged);
   showMarker();
 }
@@ -234,6 +244,10 @@ void GridTools::showMenu(const QPoint& at) {
   add(QStringLiteral("&Sélection..."), GridAction::Select);
   add(QStringLiteral("&Rechercher...\tCtrl+F"), GridAction::Search);
   add(QStringLiteral("&Classer..."), GridAction::Sort);
+  connect(menu.addAction(translate(QStringLiteral("Sélection &rapide\tF7"))), &QAction::triggered,
+          this, &GridTools::promptSelection);
+  connect(menu.addAction(translate(QStringLiteral("Recherche r&apide\tF3"))), &QAction::triggered,
+          this, &GridTools::promptSearch);
   menu.addSeparator();
   add(QStringLiteral("Im&primer..."), GridAction::Print);
   add(QStringLiteral("E&xporter vers Excel..."), GridAction::Export);

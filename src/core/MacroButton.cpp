@@ -59,7 +59,13 @@ class MacroButtonPlace : public QObject {
 }  // namespace
 
 QToolButton* addMacroButton(ProcessState& state, QWidget* window) {
-  auto* button = new QToolButton(window);
+  QToolButton* button = createMacroButton(state, window, window);
+  new MacroButtonPlace(window, button);
+  return button;
+}
+
+QToolButton* createMacroButton(ProcessState& state, QWidget* window, QWidget* parent) {
+  auto* button = new QToolButton(parent);
   button->setObjectName("TLB_MACRO");
   button->setText(state.Traduire(QStringLiteral("Macros")));
   button->setToolTip(state.Traduire(QStringLiteral("Exécuter une macro")));
@@ -73,7 +79,6 @@ QToolButton* addMacroButton(ProcessState& state, QWidget* window) {
   QObject::connect(button, &QToolButton::clicked, button, [&state, target] {
     if (target && state.runMacros) state.runMacros(target);
   });
-  new MacroButtonPlace(window, button);
   return button;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -145,6 +146,10 @@ class ProcessState {
   // The family code handed to the composite-code window ("FCOMPART"), then the code it composed,
   // which the composition takes back into its code field when it becomes active again.
   QString compositeCode;
+  // The period and work type ("" for all) the dossier workspace hands to the order cost
+  // statistics ("FLSTAFF").
+  QDate statsFrom, statsTo;
+  QString statsWorkType;
   bool clientCreationRequest = false;  // the dossier workspace asked the client window for a client
   QString lastCreatedClient;           // code of the client saved for that request
 

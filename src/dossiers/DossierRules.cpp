@@ -67,6 +67,20 @@ QString clientBuffer(const QString& buffer) {
 
 }  // namespace dossierSql
 
+void findClient(db::Recordset& clients, const QString& typed) {
+  const QString text = db::sqlLiteral(typed);
+  const QString criteria[] = {
+      QStringLiteral("left(TCLI_Code,%1) = %2").arg(typed.size()).arg(text),
+      QStringLiteral("instr(1,TCLI_RS,%1) <> 0").arg(text),
+      dossierSql::clientBuffer(typed),
+  };
+  for (const QString& c : criteria) {
+    clients.FindFirst(c);
+    if (!clients.NoMatch()) return;
+  }
+  clients.MoveLast();
+}
+
 void DossierRowCells::open(db::Database& main, db::Database& clients) {
   m_versions = tableOnKey(main, QStringLiteral("TDEV"), QStringLiteral("Primarykey"));
   m_clients = tableOnKey(clients, QStringLiteral("TCLI"), QStringLiteral("PrimaryKey"));

@@ -34,6 +34,11 @@ QString nextCompany(const QString& company);
 QString clientBuffer(const QString& buffer);
 }  // namespace dossierSql
 
+// Positions the client list (TCLI_CODE, TCLI_RS) on what the user typed in its search box:
+// the first code beginning with it, else the first name holding it ("Morvan" finds
+// "Menuiserie du Morvan"), else the first code at or after it, else the last client.
+void findClient(db::Recordset& clients, const QString& typed);
+
 // The date and client-name cells of a row of the dossier list, read by seeks when the row is
 // drawn: the versions and clients are opened once on their primary keys.
 class DossierRowCells {

@@ -13,6 +13,7 @@
 #include "CustomFieldsPanel.h"
 #include "DuplicationPanel.h"
 #include "FdevMailing.h"
+#include "StatsPeriodPanel.h"
 #include "core/GridTools.h"
 #include "core/ProcessState.h"
 #include "platform/db/DbError.h"
@@ -85,6 +86,8 @@ FDEV::FDEV(core::ProcessState& state, QWidget* parent)
   QWidget* vehicleFrame = buildVehicleList();
   FdevMailing* mailing = buildVersions(save, others);
   buildDuplication();
+  m_stats = new StatsPeriodPanel(m_state, this);
+  for (auto* s : m_stats->findChildren<QShortcut*>()) s->setEnabled(false);
   m_infos = new CustomFieldsPanel(m_state, m_fields, 3, 15, this);
   for (int n = 3; n <= 15; ++n)
     m_infos->box(n)->setDataSource(m_data, QStringLiteral("TDOS_USER%1").arg(n));
@@ -101,6 +104,7 @@ FDEV::FDEV(core::ProcessState& state, QWidget* parent)
 
   auto* side = new QVBoxLayout;
   side->addWidget(m_duplication);
+  side->addWidget(m_stats);
   side->addWidget(m_infos);
   side->addWidget(clientFrame, 1);
   side->addWidget(vehicleFrame, 1);
@@ -163,6 +167,7 @@ FDEV::FDEV(core::ProcessState& state, QWidget* parent)
     w->removeEventFilter(this);
     w->installEventFilter(this);
   }
+  m_stats->takeKeys();
   fillPickers();
   if (!rep.isEmpty()) {
     m_rep->setEnabled(false);
@@ -225,6 +230,8 @@ void FDEV::escape() {
     m_immat->setFocus(Qt::OtherFocusReason);
   } else if (m_duplication->isVisible()) {
     m_duplication->hide();
+  } else if (m_stats->isVisible()) {
+    m_stats->hide();
   } else if (m_infos->isVisible()) {
     m_infos->hide();
     m_infosButton->setFocus(Qt::OtherFocusReason);

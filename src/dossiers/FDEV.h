@@ -3,6 +3,7 @@
 #include <QSet>
 
 #include "CustomFields.h"
+#include "DossierLookups.h"
 #include "DossierRules.h"
 #include "VersionFrame.h"
 #include "core/RecordWindow.h"
@@ -31,6 +32,7 @@ namespace tarovent::dossiers {
 class CustomFieldsPanel;
 class DuplicationPanel;
 class FdevMailing;
+class StatsPeriodPanel;
 
 // The dossier workspace: the dossier list, the dossier form with its client, contact, sales
 // representative, quote type and vehicle, the commands on dossiers, and the version frame of
@@ -50,6 +52,13 @@ class FDEV : public core::RecordWindow {
   void nextCompany();
   void duplicateDossier();
   void newClient();
+  // CMD_DernDevis: the latest dossier of the next company sharing the latest date.
+  void latestDossier();
+  // CMD_Affaire: the affair number the commercial product gave the dossier's quote.
+  void showBusinessNumber();
+  // CMD_StatPDR: the period panel of the order cost statistics.
+  void showStatsPanel();
+  StatsPeriodPanel* statsPanel() const { return m_stats; }
   // What the window does each time it becomes active: takes back a client created for it and
   // shows the dossier the reminders window asked for.
   void activated();
@@ -75,6 +84,7 @@ class FDEV : public core::RecordWindow {
   QWidget* buildVehicleList();
   QList<QPushButton*> otherPartButtons();
   QPushButton* otherPartButton(const char* name, const QString& caption, const char* window);
+  QPushButton* lookUpButton(const char* name, const QString& caption, void (FDEV::*command)());
   FdevMailing* buildVersions(QPushButton* save, const QList<QPushButton*>& others);
   void buildDuplication();
   void openSources();
@@ -147,6 +157,9 @@ class FDEV : public core::RecordWindow {
   CustomFieldsPanel* m_infos = nullptr;
   DuplicationPanel* m_duplication = nullptr;
   VersionFrame* m_versions = nullptr;
+  StatsPeriodPanel* m_stats = nullptr;
+  LatestDossier m_latest;
+  BusinessNumber m_businessNumber;
 
   db::Recordset m_clientsByKey;  // TCLI on PrimaryKey
   db::Recordset m_reps;          // TCAL on PrimaryKey

@@ -200,8 +200,7 @@ void FDEV::bufferEdited(const QString& text) {
   if (text.isEmpty()) return;
   try {
     db::Recordset& rs = m_clientList->Recordset();
-    rs.FindFirst(dossierSql::clientBuffer(text));
-    if (rs.NoMatch()) rs.MoveLast();
+    findClient(rs, text);
     m_clientList->showRecord();
   } catch (const db::DbError& e) {
     ui::showDbError(m_state.messages(), e, kErrors);

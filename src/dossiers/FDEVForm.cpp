@@ -119,6 +119,8 @@ QWidget* FDEV::buildForm() {
   m_repPicker = new QComboBox(this);
   m_repPicker->setObjectName("DBC_Cal");
   m_repPicker->setMinimumWidth(180);
+  // The names are read whole: the box grows to the longest.
+  m_repPicker->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   m_repPicker->setFocusPolicy(Qt::ClickFocus);
   connect(m_repPicker, &QComboBox::activated, this, [this](int row) {
     m_rep->setText(m_repPicker->itemData(row).toString());

@@ -22,14 +22,17 @@ QList<QPushButton*> FDEV::otherPartButtons() {
       otherPartButton("Cmd_MailPDF", QStringLiteral(">> PDF"), "FRM_OptPDF"),
       otherPartButton("CMD_Mail", QStringLiteral("Envoyer un mail"), "FRM_OptPDF"),
       otherPartButton("CMD_Mails", QStringLiteral("Listes de mails"), "FMAILS"),
-      otherPartButton("CMD_DernDevis", QStringLiteral("Dernier devis"), "FLIENS"),
-      otherPartButton("CMD_Affaire", QStringLiteral("Affaire"), "FLIENS"),
+      lookUpButton("CMD_DernDevis", QStringLiteral("Dernier devis"), &FDEV::latestDossier),
+      lookUpButton("CMD_Affaire", QStringLiteral("Affaire"), &FDEV::showBusinessNumber),
       otherPartButton("Cmd_Images", QStringLiteral("Documents liés"), "FIMAGES"),
       otherPartButton("CMD_Relance", QStringLiteral("Relances"), "FREL"),
       otherPartButton("CMD_StatPDR", QStringLiteral("Stat. prix de revient"), "FLSTAFF")};
   others[0]->setToolTip(QStringLiteral("Envoi devis par mail (PDF)"));
   others[5]->setToolTip(QStringLiteral("Documents liés au devis"));
   others[7]->setToolTip(QStringLiteral("Statistique des prix de revient comparés"));
+  // The period panel comes first; FLSTAFF opens from its OK button.
+  disconnect(others[7], &QPushButton::clicked, this, nullptr);
+  connect(others[7], &QPushButton::clicked, this, &FDEV::showStatsPanel);
   return others;
 }
 

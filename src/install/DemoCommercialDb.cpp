@@ -1,5 +1,6 @@
 #include "DemoTables.h"
 #include "DemoWriters.h"
+#include "ReportFiles.h"
 #include "TableWriter.h"
 
 namespace tarovent::install::demo {
@@ -112,6 +113,8 @@ void writeCommercialDatabase(db::Database& db, const DemoModel& m) {
   writePricing(db, m);
   writeAffairs(db, m);
   g.commit();
+  // The visits window re-creates it at each print; IMPVISIT.RPT can be tried before.
+  db.CreateQueryDef(QStringLiteral("RimpVis"), QString::fromLatin1(kVisitReportQuery));
 }
 
 }  // namespace tarovent::install::demo

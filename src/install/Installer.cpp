@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <stdexcept>
 
+#include "ReportFiles.h"
 #include "Schemas.h"
 #include "core/Startup.h"
 #include "install/templates/TemplateBuilder.h"
@@ -55,6 +56,7 @@ FamilyLayout initFamily(const QString& root, bool siblings) {
     fail(QStringLiteral("Le dossier %1 contient déjà une installation (DBPATH.MDB).").arg(l.root));
   for (const QString& d : {l.root, l.dataFolder, l.dataFolder + "DOC_TAROVENT", l.workingFolder})
     if (!QDir().mkpath(d)) fail(QStringLiteral("Impossible de créer le dossier %1.").arg(d));
+  writeReportFiles(l.workingFolder);
 
   QFile ini(l.root + "milostar.ini");
   if (!ini.open(QIODevice::WriteOnly | QIODevice::Text))

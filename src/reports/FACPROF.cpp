@@ -13,6 +13,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "FLSTAFF.h"
+#include "FRENTA.h"
 #include "composition/NumberFormat.h"
 #include "core/DocumentNames.h"
 #include "core/ProcessState.h"
@@ -164,6 +166,15 @@ void registerReportWindows(core::ProcessState& state) {
   state.windows.add(
       QStringLiteral("FACPROF"),
       {[&state](QWidget* parent) -> QWidget* { return FACPROF::create(state, parent); }, false});
+  state.windows.add(
+      QStringLiteral("FRENTA"),
+      {[&state](QWidget* parent) -> QWidget* { return FRENTA::create(state, parent); }, true});
+  // Opened by the dossier workspace for the period it hands over.
+  state.windows.add(QStringLiteral("FLSTAFF"), {[&state](QWidget* parent) -> QWidget* {
+                      return FLSTAFF::create(
+                          state, {state.statsFrom, state.statsTo, state.statsWorkType}, parent);
+                    },
+                                                false});
 }
 
 }  // namespace tarovent::reports

@@ -42,7 +42,7 @@ class FACPROF : public QWidget {
 QString chooseWordTemplate(QWidget* parent, const QStringList& templates, const QString& folder,
                            const QString& prefix);
 
-// Puts FACPROF in the window registry.
+// Puts FACPROF, FRENTA and FLSTAFF in the window registry.
 void registerReportWindows(core::ProcessState& state);
 
 }  // namespace tarovent::reports

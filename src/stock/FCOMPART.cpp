@@ -143,6 +143,16 @@ void FCOMPART::cancel() {
 }
 
 void FCOMPART::accept() {
+  // A value typed but never validated with Enter is checked and padded now: the code handed
+  // back is one the family's rules accept.
+  for (int i = 0; i < m_segments.size(); ++i) {
+    if (m_segments[i].kind == CodeSegment::Kind::Constant) continue;
+    if (!validate(i)) {
+      m_boxes[i]->setFocus(Qt::OtherFocusReason);
+      return;
+    }
+  }
+  if (m_segments.isEmpty()) return;
   m_state.compositeCode = composedCode();
   quit();
 }

@@ -1,9 +1,11 @@
 #include "FormAccessKeys.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenuBar>
 
 namespace tarovent::ui {
 
@@ -45,6 +47,10 @@ QWidget* FormAccessKeys::target(QWidget* form, QChar letter) {
     if (!take(b, b->text(), b)) return nullptr;
   for (QLabel* l : form->findChildren<QLabel*>())
     if (l->buddy() && !take(l, l->text(), l->buddy())) return nullptr;
+  // A form with menus of its own: their letters are the form's too.
+  for (QMenuBar* bar : form->findChildren<QMenuBar*>())
+    for (QAction* a : bar->actions())
+      if (a->isVisible() && a->isEnabled() && !take(bar, a->text(), bar)) return nullptr;
   return found;
 }
 
@@ -69,6 +75,12 @@ bool FormAccessKeys::eventFilter(QObject* watched, QEvent* event) {
       button->animateClick();
     } else if (auto* label = qobject_cast<QLabel*>(control); label && label->buddy()) {
       label->buddy()->setFocus(Qt::ShortcutFocusReason);
+    } else if (auto* bar = qobject_cast<QMenuBar*>(control)) {
+      for (QAction* a : bar->actions())
+        if (a->isVisible() && a->isEnabled() && accessKeyOf(a->text()) == letter) {
+          bar->setActiveAction(a);
+          break;
+        }
     }
     return true;
   }

@@ -4,6 +4,7 @@
 #include "articles/ArticleCreation.h"
 #include "articles/ArticleFiles.h"
 #include "platform/db/Database.h"
+#include "platform/db/DbError.h"
 
 namespace tarovent::articles {
 namespace {
@@ -75,6 +76,34 @@ TEST_F(CreationTest, ArticleNeedsLabelTypeAndUnitThenIsWritten) {
   EXPECT_TRUE(m_state->localDb.OpenRecordset("select * from TMP_NOMENC").EOF_());
   a.type = "A";
   EXPECT_FALSE(offerNomenclature(*m_state, a, m_messages));  // not asked for a bought one
+}
+
+// Saved with the mouse, the type was never left: the save checks it all the same. A record the
+// base refuses leaves nothing behind for the look-ups to find.
+TEST_F(CreationTest, ArticleSaveChecksTheTypeAndLeavesNoPhantom) {
+  ArticleFiles files(*m_state);
+  NewArticle a;
+  a.code = "ROUE";
+  a.label = "Roue";
+  a.type = "Z";
+  EXPECT_EQ(Creer_Article(files, a, m_messages), ArticleField::Type);
+  EXPECT_EQ(m_messages.texts(),
+            QStringList{"Le type doit être A (article acheté) ou F (article fabriqué)."});
+  EXPECT_EQ(m_messages.beeps(), 1);
+  EXPECT_FALSE(files.Trouver_Article("ROUE"));
+  a.type = "f";
+  ASSERT_EQ(Creer_Article(files, a, m_messages), ArticleField::None);
+  ASSERT_TRUE(files.Trouver_Article("ROUE"));
+  EXPECT_EQ(files.articles().text("TARTI_Type"), "F");
+
+  NewArticle tooLong;
+  tooLong.code = "LONG";
+  tooLong.label = QString(500, 'x');
+  EXPECT_THROW(Creer_Article(files, tooLong, m_messages), db::DbError);
+  EXPECT_EQ(files.articles().EditMode(), db::EditMode::None);
+  EXPECT_FALSE(files.Trouver_Article("LONG"));
+  EXPECT_TRUE(files.Trouver_Article("ROUE"));
+  EXPECT_TRUE(stock().OpenRecordset("select * from TARTI where TARTI_CODART = 'LONG'").EOF_());
 }
 
 TEST_F(CreationTest, TariffLineNeedsSupplierAndLabelAndIsNotAnArticle) {

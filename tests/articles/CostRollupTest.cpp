@@ -71,6 +71,22 @@ TEST_F(CostRollupTest, WalksComponentsAndRoutingsWithValidityRules) {
   EXPECT_TRUE(m_messages.texts().isEmpty());
 }
 
+// The database ignores the case of codes: so does the roll-up, in the code asked for as in
+// the links (a quote line typed "p" is the pump P, not an article of cost 0).
+TEST_F(CostRollupTest, CodesInAnotherCaseAreTheSameArticle) {
+  stockSql("INSERT INTO TARTI (TARTI_CODART, TARTI_Type) VALUES ('Q', 'F')");
+  stockSql("INSERT INTO TLIEN VALUES ('q', '00', 1, 'a', '00', 3, Null, Null)");
+  const auto lower = value("p");
+  ASSERT_TRUE(lower.has_value());
+  EXPECT_DOUBLE_EQ(lower->cout_matiere, 22 + 60);
+  EXPECT_DOUBLE_EQ(lower->cout_mo, 24 + 120);
+  const auto q = value("Q");
+  ASSERT_TRUE(q.has_value());
+  EXPECT_DOUBLE_EQ(q->cout_matiere, 3 * 11);
+  EXPECT_DOUBLE_EQ(value("P")->cout_matiere, 22 + 60);
+  EXPECT_TRUE(m_messages.texts().isEmpty());
+}
+
 TEST_F(CostRollupTest, PartsMetUnderSeveralParentsCountEachTimeAndChangesShowNextCall) {
   // A second SUB under P, and A under SUB as well as under P.
   stockSql(

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "../composition/FamilyFixture.h"
+#include <QDate>
+
 #include "articles/ArticleFiles.h"
 #include "articles/Nomenclature.h"
 #include "platform/db/Database.h"
@@ -78,6 +80,34 @@ TEST_F(NomenclatureTest, LoadsComponentsAndOperationsDepthFirst) {
   EXPECT_FALSE(Charger_Nomenclature(*m_files, m_state->localDb, "P", m_messages));
   EXPECT_EQ(m_messages.texts(), QStringList{"Attention, nomenclature bouclante entre C et SUB"});
   EXPECT_EQ(m_messages.beeps(), 1);
+}
+
+// As the explosion walks it: links out of date are left out, a sub-assembly without bill is
+// told; deleted loaded lines go from the database at the save, sub-assemblies keeping their
+// own bill.
+TEST_F(NomenclatureTest, LoadsTodaysLinksAndSavesDeletions) {
+  stock("INSERT INTO TARTI (TARTI_CODART, TARTI_LIBART, TARTI_Type) VALUES ('VIDE', 'Kit', 'F')");
+  stock("INSERT INTO TARTI (TARTI_CODART, TARTI_LIBART, TARTI_Type) VALUES ('OLD', 'Ancien', 'A')");
+  stock("INSERT INTO TLIEN (TLIEN_PERE, TLIEN_FILS, TLIEN_QTEUNI, TLIEN_VARPERE, TLIEN_VARFILS) "
+        "VALUES ('P', 'VIDE', 1, '00', '00')");
+  stock("INSERT INTO TLIEN (TLIEN_PERE, TLIEN_FILS, TLIEN_QTEUNI, TLIEN_VARPERE, TLIEN_VARFILS, "
+        "TLIEN_FinApplic) VALUES ('P', 'OLD', 1, '00', '00', " +
+        QDate::currentDate().addDays(-1).toString("#MM/dd/yyyy#") + ")");
+  ASSERT_TRUE(Charger_Nomenclature(*m_files, m_state->localDb, "P", m_messages));
+  EXPECT_EQ(m_messages.texts(), QStringList{"VIDE sans décomposition!"});
+  EXPECT_EQ(query(m_state->localDb, "select * from TMP_NOMENC order by TMP_NumLig",
+                  {"TMP_Niveau", "TMP_Codart"}),
+            QStringList({"1 A", "1 SUB", "2 SOUD", "2 C", "1 VIDE"}));
+
+  Enregistrer_Nomenclature(*m_files, m_state->localDb, "P",
+                           {{"P", "SUB", "F", 0}, {"SUB", "SOUD", "M", 10}});
+  db::Database& stockDb = m_state->base(core::entry::Stock).db;
+  EXPECT_EQ(query(stockDb, "select * from TLIEN order by TLIEN_PERE, TLIEN_FILS",
+                  {"TLIEN_PERE", "TLIEN_FILS"}),
+            QStringList({"P A", "P OLD", "P VIDE", "SUB C"}));
+  EXPECT_TRUE(query(m_state->base(core::entry::Planning).db, "select * from TGAM",
+                    {"TGAM_Numope"})
+                  .isEmpty());
 }
 
 TEST_F(NomenclatureTest, SaveCreatesWhatTheNewLinesAdd) {

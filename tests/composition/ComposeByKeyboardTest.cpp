@@ -62,7 +62,8 @@ TEST_F(ComposeByKeyboardTest, AWholeQuoteIsComposedWithTheKeyboardAlone) {
   const int table = Reperer_Tableaux(window->session().document(), LocatePurpose::Recalculation)
                         .layout->firstLineTable;
 
-  // On the first line, Enter goes to line entry; a typed code, its quantity, Enter writes it.
+  // On the first line, Enter goes to line entry; a typed code, its quantity,
+  // Ctrl+Enter writes it.
   window->view().grid().setFocus();
   press(Qt::Key_Home);
   press(Qt::Key_Return);
@@ -71,7 +72,7 @@ TEST_F(ComposeByKeyboardTest, AWholeQuoteIsComposedWithTheKeyboardAlone) {
   press(Qt::Key_Return);
   EXPECT_EQ(focused(), "CTX_QTE");
   type("3");
-  press(Qt::Key_Return);
+  press(Qt::Key_Return, Qt::ControlModifier);
   EXPECT_EQ(window->session().document().cellText({table, 1, 1}), "TOLE");
   EXPECT_EQ(window->session().cursor(), (Cursor{table, 2}));
   EXPECT_EQ(focused(), "CTX_CODART");

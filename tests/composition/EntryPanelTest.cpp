@@ -7,6 +7,7 @@
 
 #include "EntryFixture.h"
 #include "composition/EntryPanel.h"
+#include "ui/ButtonEnterKey.h"
 #include "ui/FormNavigation.h"
 #include "ui/UiTestSupport.h"
 
@@ -26,8 +27,9 @@ class EntryPanelTest : public fixtures::EntryTest {
     panel->resize(1100, 320);
     test::showActive(panel.get());
   }
-  static void press(int key, const QString& text = {}) {
-    test::pressKey(QApplication::focusWidget(), key, Qt::NoModifier, text);
+  static void press(int key, const QString& text = {},
+                    Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    test::pressKey(QApplication::focusWidget(), key, mods, text);
   }
   static void type(const QString& text) {
     for (const QChar c : text) press(c.toUpper().unicode(), QString(c));
@@ -59,6 +61,8 @@ TEST_F(EntryPanelTest, ALineIsComposedFromTheKeyboard) {
   press(Qt::Key_Return);
   EXPECT_EQ(focused(), "CTX_QTE");
   EXPECT_EQ(shown("CTX_TPRO_LIB") + " " + shown("CTX_TPRO_PU"), "Vis M8 12,50");
+  // The list follows the code typed.
+  EXPECT_EQ(list()->model()->index(list()->currentIndex().row(), 0).data().toString(), "VIS");
 
   // A price below the floor, left with Tab, goes back up with its message.
   press(Qt::Key_Tab);
@@ -69,18 +73,52 @@ TEST_F(EntryPanelTest, ALineIsComposedFromTheKeyboard) {
   EXPECT_EQ(shown("CTX_TPRO_PU"), "20,00");
   EXPECT_EQ(m_messages.texts().size(), 1);  // the floor price's
 
-  // Enter in the quantity writes the line above the cursor; the class rate 0 is refused.
-  panel->findChild<QLineEdit*>("CTX_QTE")->setFocus();
+  // Enter and the arrows move from field to field; a quantity that is not a number keeps the
+  // keyboard, with its message, and writes nothing.
+  EXPECT_EQ(focused(), "CTX_TPRO_PU_Bis");
+  press(Qt::Key_Up);
+  press(Qt::Key_Up);
+  EXPECT_EQ(focused(), "CTX_QTE");
+  type("2x");
+  m_messages.clear();
+  press(Qt::Key_Enter);
+  EXPECT_EQ(focused(), "CTX_QTE");
+  EXPECT_EQ(shown("CTX_QTE"), "2x");
+  EXPECT_EQ(m_messages.texts().size(), 1);
+  press(Qt::Key_Enter, {}, Qt::ControlModifier);
+  EXPECT_EQ(written, 0);
+  EXPECT_EQ(m_messages.texts().size(), 2);
   panel->findChild<QLineEdit*>("CTX_QTE")->selectAll();
   type("2");
+  press(Qt::Key_Down);
+  EXPECT_EQ(focused(), "CTX_TPRO_PU");
+  EXPECT_EQ(written, 0);
+
+  // Ctrl+Enter writes the line above the cursor; the class rate 0 is refused.
   m_messages.clear();
   m_messages.script({Answer::No});
-  press(Qt::Key_Enter);
+  press(Qt::Key_Enter, {}, Qt::ControlModifier);
   EXPECT_EQ(written, 1);
   EXPECT_EQ(m_messages.entries().size(), 1);
   EXPECT_EQ(m_session->cursor(), (Cursor{m_table, 2}));
   EXPECT_EQ(cell(*m_session, 1, 1) + " " + cell(*m_session, 1, 7), "VIS 38,00");
   EXPECT_EQ(focused(), "CTX_CODART");
+  // The fields are emptied: Enter again writes no second line.
+  EXPECT_EQ(shown("CTX_CODART") + shown("CTX_TPRO_LIB") + shown("CTX_TPRO_PU"), "");
+  press(Qt::Key_Enter, {}, Qt::ControlModifier);
+  EXPECT_EQ(written, 1);
+
+  // Enter from the last field reaches the insertion button, which Enter presses.
+  ui::installButtonEnterKey(*qApp);
+  type("TOLE");
+  press(Qt::Key_Return);
+  type("3");
+  panel->findChild<QLineEdit*>("CTX_TXTVA")->setFocus();
+  press(Qt::Key_Return);
+  EXPECT_EQ(focused(), "Cmd_Inserer");
+  press(Qt::Key_Return);
+  EXPECT_EQ(written, 2);
+  EXPECT_EQ(cell(*m_session, 2, 1) + " " + cell(*m_session, 2, 3), "TOLE 3,000");
 
   press(Qt::Key_Escape);
   EXPECT_EQ(left, 1);
@@ -122,9 +160,24 @@ TEST_F(EntryPanelTest, ListsFollowTheTreeAndTyping) {
   panel->searchNonReferenced(true);
   EXPECT_EQ(listCodes(), QStringList{"B-7"});
   EXPECT_EQ(asked, (QStringList{"Critère de sélection (Référence) : ",
-                                "Expression à rechercher (Désignation)"}));
+                                "Expression à rechercher (Désignation) : "}));
   press(Qt::Key_Return);
   EXPECT_EQ(shown("CTX_CODFOURN"), "F2");
+
+  // The price column is searched in the prices.
+  list()->setCurrentIndex(list()->model()->index(0, 3));
+  answer = "4";
+  panel->searchNonReferenced(true);
+  EXPECT_EQ(listCodes(), QStringList{"R-12"});
+
+  // On the supplier column, typing positions the tariff list by supplier.
+  panel->setSource(EntrySource::Tariffs);
+  list()->setFocus();
+  list()->setCurrentIndex(list()->model()->index(0, 1));
+  type("f2");
+  EXPECT_EQ(list()->model()->index(list()->currentIndex().row(), 0).data().toString(), "B-7");
+  type("0");  // past every supplier: the last one
+  EXPECT_EQ(list()->model()->index(list()->currentIndex().row(), 1).data().toString(), "F2");
 }
 
 TEST_F(EntryPanelTest, ComposedCodeComesBackAndUnconfiguredBasesAreOff) {
@@ -138,6 +191,22 @@ TEST_F(EntryPanelTest, ComposedCodeComesBackAndUnconfiguredBasesAreOff) {
   press(Qt::Key_Return);
   EXPECT_EQ(shown("CTX_TPRO_LIB"), "Tôle");
   EXPECT_EQ(focused(), "CTX_QTE");
+
+  // A creation form cancelled (it takes back the code it was given) leaves the code and what
+  // came with it empty; one still open leaves them.
+  registerWindows({"FCREART"});
+  panel->takeFocus();
+  type("NOPE");
+  m_messages.script({Answer::Yes});
+  press(Qt::Key_Return);
+  EXPECT_EQ(m_opener.opened, QStringList{"FCREART"});
+  panel->windowActivated();
+  EXPECT_EQ(shown("CTX_CODART"), "NOPE");
+  m_state->creationCode.clear();
+  panel->windowActivated();
+  EXPECT_EQ(shown("CTX_CODART") + shown("CTX_TPRO_LIB") + shown("CTX_UNITE") + shown("CTX_TYPE"),
+            "");
+  EXPECT_EQ(focused(), "CTX_CODART");
 }
 
 TEST_F(EntryPanelTest, Screenshots) {

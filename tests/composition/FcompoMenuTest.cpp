@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTableView>
 
+#include "composition/EntryPanel.h"
 #include "composition/FCOMPO.h"
 #include "composition/QuoteDocumentModel.h"
 #include "composition/QuoteView.h"
@@ -58,6 +61,31 @@ class FcompoMenu : public tarovent::test::DemoMenuTest {
 TEST_F(FcompoMenu, QuoteTypesAndDossiersOpenTheCompositionAndGetTheirButtonBack) {
   compose("M_TABL_TYPE", "Cmd_Compo", "CMD_M_TABL_TYPE", "FCOMPO-type");
   compose("M_DEVI_DEVIS", "Cmd_DevEditer", "CMD_M_DEVI_DEVIS", "FCOMPO");
+}
+
+// Alt and a letter in the composition open its own menus, from a field of line entry too,
+// before the main window's menu with the same letter ("&Devis").
+TEST_F(FcompoMenu, AltLettersInTheCompositionOpenItsOwnMenus) {
+  QWidget* caller = open("M_DEVI_DEVIS");
+  ASSERT_TRUE(caller);
+  m_messages.setFallback(ui::Answer::Yes);
+  caller->findChild<QAbstractButton*>("Cmd_DevEditer")->click();
+  QApplication::processEvents();
+  auto* window = qobject_cast<FCOMPO*>(active());
+  ASSERT_TRUE(window);
+  auto* bar = window->findChild<QMenuBar*>("MNU_Composition");
+  for (const auto& [letter, menu] : {std::pair{Qt::Key_D, "&Document"}, {Qt::Key_A, "Rec&alculs"},
+                                     {Qt::Key_L, "&Lignes"}}) {
+    window->entryPanel().takeFocus();
+    tarovent::test::pressKey(QApplication::focusWidget(), letter, Qt::AltModifier);
+    ASSERT_TRUE(bar->activeAction()) << menu;
+    EXPECT_EQ(bar->activeAction()->text(), menu);
+    bar->activeAction()->menu()->hide();
+    bar->setActiveAction(nullptr);
+  }
+  m_messages.setFallback(ui::Answer::No);
+  window->closeComposition();
+  QApplication::processEvents();
 }
 
 }  // namespace

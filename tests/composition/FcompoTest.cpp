@@ -4,6 +4,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QStatusBar>
 #include <QTableView>
 #include <QThread>
@@ -156,6 +158,59 @@ TEST_F(FcompoTest, AdjustmentFrameForcesTheAmount) {
   EXPECT_EQ(cell(rowOf("B"), "PUBRUT"), "120,00");
   EXPECT_EQ(get<QLabel>("CTL_SMTNET")->text(), "1 200,00");
   EXPECT_FALSE(frame.isVisible());
+}
+
+// Every command of the menus has its key; the recalculations all run from the keyboard, and
+// an option without field waits for OK before rewriting any price.
+TEST_F(FcompoTest, EveryMenuCommandRunsFromItsKey) {
+  ASSERT_TRUE(open(kTwoLines));
+  auto* bar = get<QMenuBar>("MNU_Composition");
+  for (QAction* menu : bar->actions()) {
+    for (QAction* a : menu->menu()->actions()) {
+      if (a->isSeparator()) continue;
+      EXPECT_FALSE(a->shortcut().isEmpty()) << a->text().toStdString();
+    }
+  }
+  EXPECT_EQ(get<QAction>("M_ReAjustements")->text(), "&ReAjustements");
+  EXPECT_TRUE(get("TLB_MACRO"));
+
+  QStringList asked;
+  m_window->setPrompt([&](const QString& title, const QString& question, const QString& proposed)
+                          -> std::optional<QString> {
+    asked << title + "|" + question + "|" + proposed;
+    return QString("10");
+  });
+  word::WordDocument& doc = m_window->session().document();
+  const bool majorable = doc.hasBookmark("MTPLUS") && doc.hasBookmark("PCPLUS");
+  m_messages.clear();
+  onGrid(Qt::Key_T, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(asked, QStringList{"Majoration Total HT net|Appliquer une majoration au total HT Net "
+                               "(%) :|0"});
+  if (majorable) {
+    EXPECT_EQ(doc.bookmarkText("PCPLUS"), "10");
+  } else {
+    EXPECT_EQ(m_messages.texts(),
+              QStringList{"Modèle incomplet pour cette fonctionnalité (Signets manquants) ..."});
+  }
+
+  m_messages.clear();
+  onGrid(Qt::Key_U, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(m_window->statusBar().currentMessage(), "Désignations mises à jour : 0 ligne(s)")
+      << m_messages.texts().join('|').toStdString();
+
+  // Cost prices: Enter on the option goes to OK, nothing changes until OK.
+  onGrid(Qt::Key_J, Qt::ControlModifier);
+  const QString price = cell(rowOf("X1"), "PUBRUT");
+  auto* costs = get("OPT_Ajust_2");
+  costs->setFocus();
+  tarovent::test::pressKey(costs, Qt::Key_Return);
+  EXPECT_EQ(QApplication::focusWidget(), get("Cmd_OKAjust"));
+  EXPECT_EQ(cell(rowOf("X1"), "PUBRUT"), price);
+  EXPECT_TRUE(m_window->adjustmentFrame().isVisible());
+  m_messages.setFallback(Answer::Yes);
+  tarovent::test::pressKey(get("Cmd_OKAjust"), Qt::Key_Return);
+  EXPECT_FALSE(m_window->adjustmentFrame().isVisible());
+  EXPECT_EQ(QApplication::focusWidget()->objectName(), "CTX_QTE");
 }
 
 // What the window does when the file changes on disk, by the answer to its question.

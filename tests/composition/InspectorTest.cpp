@@ -62,7 +62,7 @@ TEST(Inspector, DescribesAQuoteTemplate) {
   EXPECT_EQ(lines[0]["kind"].toString(), "text");
   // Bookmarks come in document order, the running head last.
   const QJsonArray bookmarks = json["bookmarks"].toArray();
-  EXPECT_EQ(bookmarks.first()["name"].toString(), "NUMDEV");
+  EXPECT_EQ(bookmarks.first()["name"].toString(), "SOCIETE");
   EXPECT_TRUE(bookmarks.last()["part"].toString().startsWith("word/header"));
 }
 

@@ -70,6 +70,13 @@ TEST_F(LayoutCommandsTest, SubTotalsSumTheirTableAndAreNotCountedTwice) {
   EXPECT_EQ(subTotalTables(doc), (QSet<int>{t + 1, t + 2}));
   EXPECT_EQ(lineTablesNow(doc), std::vector<int>{t});
 
+  // Every recalculation refreshes them from the lines above, as they now stand.
+  doc.setCellText({t, 1, 3}, "4");
+  m_messages.clear();
+  EXPECT_EQ(netTotal(doc), "280,00");
+  EXPECT_EQ(doc.cellText({t + 1, 1, 6}) + " " + doc.cellText({t + 2, 1, 6}), "280,00 280,00");
+  EXPECT_EQ(doc.cellText({t + 1, 1, 1}), "*** Sous total");
+
   // In the sub-total table: refused, nothing added.
   Cursor inSubTotal{t + 1, 1};
   m_messages.clear();

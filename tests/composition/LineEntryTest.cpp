@@ -165,6 +165,7 @@ TEST_F(LineEntryTest, InsertionAboveTheCursorTellsTheListenerOneRow) {
   EXPECT_EQ(cell(*s, 1500, 5) + " " + cell(*s, 1500, 7), "5,00 128,25");
   // The next line goes above the same row, after the first.
   ASSERT_TRUE(e.pick(EntrySource::Options, "OPT1"));
+  e.setText("CTX_QTE", "1");
   ASSERT_TRUE(e.insert());
   EXPECT_EQ(cell(*s, 1500, 1) + " " + cell(*s, 1501, 1) + " " + cell(*s, 1502, 1),
             "R-12 OPT1 L1500");
@@ -237,7 +238,9 @@ TEST_F(LineEntryTest, AddingAtTheEndListsOptionsAndIgnoresEmptyLines) {
   // An option needs no table: its label goes below those listed at OPTIONS.
   ASSERT_TRUE(s.setCursor(1, 1));
   ASSERT_TRUE(e.append());
+  e.setText("CTX_TYPE", "O");
   e.setText("CTX_TPRO_LIB", "Garantie 3 ans");
+  e.setText("CTX_QTE", "1");
   ASSERT_TRUE(e.append());
   const QString body = s.document().bodyText();
   EXPECT_GT(body.indexOf("Garantie 3 ans"), body.indexOf("Peinture")) << body.toStdString();
@@ -254,6 +257,7 @@ TEST_F(LineEntryTest, AddingAtTheEndListsOptionsAndIgnoresEmptyLines) {
     e.setText("CTX_CODART", c.code);
     e.setText("CTX_TYPE", c.type);
     e.setText("CTX_TPRO_LIB", c.designation);
+    e.setText("CTX_QTE", "1");
     m_messages.clear();
     EXPECT_FALSE(e.append());
     EXPECT_EQ(m_messages.texts().join('|'), c.message);
@@ -272,6 +276,125 @@ TEST_F(LineEntryTest, AddingAtTheEndListsOptionsAndIgnoresEmptyLines) {
   EXPECT_EQ(m_messages.texts(), (QStringList{"Vous êtes positionné dans un tableau de sous-total",
                                              "Le curseur doit être positionné dans un tableau."}));
   EXPECT_EQ(s.document().rowCount(m_table), 3);
+}
+
+TEST_F(LineEntryTest, NumbersAreReadWholeOrRefused) {
+  LineEntry& e = *m_entry;
+  ASSERT_TRUE(e.pick(EntrySource::Stock, "TOLE"));
+  EXPECT_EQ(typeAndLeave("CTX_QTE", "2"), LeaveOutcome::Nothing);
+  // What a French user types, thousands and decimals alike.
+  for (const QString typed : {"1 234,50", "1.234,50", "1234,5", "1234.5", "1,234.50", "+1234,50"}) {
+    SCOPED_TRACE(typed.toStdString());
+    EXPECT_EQ(typeAndLeave("CTX_TPRO_PU", typed), LeaveOutcome::Nothing);
+    EXPECT_EQ(e.text("CTX_TPRO_PU"), "1 234,50");
+  }
+  EXPECT_TRUE(m_messages.texts().isEmpty());
+
+  // Anything else is refused as typed, with its message, in every number field.
+  const struct {
+    QString field, typed, message;
+  } refused[] = {
+      {"CTX_QTE", "12abc", "Quantité : « 12abc » n'est pas un nombre."},
+      {"CTX_TPRO_PU", "1,2,3", "Prix unitaire : « 1,2,3 » n'est pas un nombre."},
+      {"CTX_TPRO_PU_Bis", "9 €", "Autre prix : « 9 € » n'est pas un nombre."},
+      {"CTX_PDR", "1e3", "Prix de revient : « 1e3 » n'est pas un nombre."},
+      {"CTX_POIDS", "2kg", "Poids : « 2kg » n'est pas un nombre."},
+      {"CTX_TXTVA", "20%", "Taux de TVA : « 20% » n'est pas un nombre."},
+  };
+  for (const auto& r : refused) {
+    SCOPED_TRACE(r.field.toStdString());
+    const QString before = e.text("CTX_TPRO_PU");
+    m_messages.clear();
+    EXPECT_EQ(typeAndLeave(r.field, r.typed), LeaveOutcome::Refused);
+    EXPECT_EQ(e.text(r.field), r.typed);
+    EXPECT_EQ(e.text("CTX_TPRO_PU"), r.field == "CTX_TPRO_PU" ? r.typed : before);
+    ASSERT_EQ(m_messages.texts().size(), 1);
+    EXPECT_TRUE(m_messages.texts()[0].startsWith(r.message)) << m_messages.texts()[0].toStdString();
+    // Nothing is written from it, and no question is asked about a quantity read as 0.
+    m_messages.clear();
+    EXPECT_FALSE(e.insert());
+    EXPECT_FALSE(e.append());
+    EXPECT_EQ(m_messages.texts().size(), 2);
+    EXPECT_FALSE(m_messages.texts().join('|').contains("Quantité égale à 0"));
+    EXPECT_EQ(m_session->document().rowCount(m_table), 3);
+    e.setText(r.field, r.field == "CTX_QTE" ? "2" : r.field == "CTX_TPRO_PU" ? "1234,5" : "");
+  }
+
+  // Written as read; then the fields are emptied, so a second insertion writes nothing.
+  ASSERT_TRUE(e.insert());
+  EXPECT_EQ(cell(*m_session, 1, 1) + "|" + cell(*m_session, 1, 3) + "|" + cell(*m_session, 1, 4) +
+                "|" + cell(*m_session, 1, 7),
+            "TOLE|2,000|1 234,50|2 172,72");
+  for (const QString& f : LineEntry::fieldNames())
+    EXPECT_EQ(e.text(f), f == "CTX_QTE" ? "0" : f == "CTX_TXTVA" ? m_session->vatField() : "")
+        << f.toStdString();
+  m_messages.clear();
+  EXPECT_FALSE(e.insert());
+  EXPECT_FALSE(e.append());
+  EXPECT_TRUE(m_messages.texts().isEmpty());
+  EXPECT_EQ(m_session->document().rowCount(m_table), 4);
+}
+
+// Quantity, price and discount of a written line changed in place, priced as line entry
+// prices them, only that line recomputed.
+TEST_F(LineEntryTest, AWrittenLineIsChangedInPlace) {
+  CompositionSession& s = *m_session;
+  ASSERT_TRUE(m_entry->pick(EntrySource::Stock, "TOLE"));
+  m_entry->setText("CTX_QTE", "2");
+  ASSERT_TRUE(m_entry->insert());
+  const auto row = [&](int r) {
+    QStringList cells;
+    for (int c = 3; c <= 7; ++c) cells << cell(s, r, c);
+    return cells.join('|');
+  };
+  EXPECT_EQ(row(1), "2,000|20,00|12,00|17,60|35,20");
+  ASSERT_TRUE(s.setCursor(m_table, 1));
+  const std::optional<LineChange> shown = s.lineAtCursor();
+  ASSERT_TRUE(shown);
+  EXPECT_EQ(shown->price + "|" + shown->discount, "20,00|12,00");
+
+  const struct {
+    LineChange typed;
+    QString cells, message;
+  } cases[] = {
+      // A new quantity takes the price breaks: 12 is in the break bounded 50.
+      {{"12", "20,00", "12"}, "12,000|7,00|12,00|6,16|73,92", ""},
+      // A price typed stays, French thousands and all; no discount leaves its cell empty.
+      {{"12", "1.234,50", ""}, "12,000|1 234,50||1 234,50|14 814,00", ""},
+      {{"12x", "1", ""}, "12,000|1 234,50||1 234,50|14 814,00",
+       "Quantité : « 12x » n'est pas un nombre."},
+      {{"1", "5", "1,2,3"}, "12,000|1 234,50||1 234,50|14 814,00",
+       "Remise % : « 1,2,3 » n'est pas un nombre."},
+      {{"0", "5", ""}, "||||", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.cells.toStdString());
+    m_messages.clear();
+    EXPECT_EQ(s.changeLine(c.typed), c.message.isEmpty());
+    EXPECT_EQ(row(1), c.cells);
+    EXPECT_EQ(m_messages.texts().join('|').section('\n', 0, 0), c.message);
+  }
+  // The other lines are left as they were; a price under the floor goes back up to it.
+  EXPECT_EQ(row(2), "1|10||10|10");
+  ASSERT_TRUE(m_entry->pick(EntrySource::Stock, "VIS"));
+  m_entry->setText("CTX_QTE", "1");
+  m_messages.setFallback(Answer::Yes);
+  ASSERT_TRUE(m_entry->insert());
+  ASSERT_TRUE(s.setCursor(m_table, 1));
+  ASSERT_EQ(cell(s, 1, 1), "VIS");
+  m_messages.clear();
+  EXPECT_TRUE(s.changeLine({"1", "15", ""}));
+  ASSERT_EQ(m_messages.texts().size(), 1);
+  EXPECT_TRUE(m_messages.texts()[0].startsWith("Le prix plancher est de 20"));
+  EXPECT_EQ(cell(s, 1, 4), "20,00");
+}
+
+// Opened again, the next line goes after the last one written, not above the first.
+TEST_F(LineEntryTest, TheCursorWaitsAfterTheLastLine) {
+  CompositionSession& s = *m_session;
+  EXPECT_EQ(s.endOfLines(), (Cursor{m_table, 3}));  // every row written: the last one
+  s.document().appendRow(m_table);
+  EXPECT_EQ(s.endOfLines(), (Cursor{m_table, 4}));
 }
 
 TEST(LineEntryLists, TypingPositionsAtTheFirstCodeAtOrAfter) {

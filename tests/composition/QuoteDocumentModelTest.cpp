@@ -61,12 +61,12 @@ TEST_F(QuoteModel, ShowsLinesLevelsHiddenTextAndSubTotals) {
 }
 
 TEST_F(QuoteModel, ShowsTheHeadAndTheTotalsWithTheirValues) {
-  quote.doc->setBookmarkText("ADR", "12 rue des Forges\vBP 4\v\v54000 Nancy");
+  quote.doc->setBookmarkText("ADR1", "12 rue des Forges\vBP 4\v\v54000 Nancy");
   const auto m = quote.model();
   QHash<QString, QString> head;
   for (const BookmarkEntry& e : m->head()) head.insert(e.name, e.caption + "=" + e.text);
   EXPECT_EQ(head.value("NUMDEV"), "N° de devis=00012_00.AB");
-  EXPECT_EQ(head.value("ADR"), "Adresse=12 rue des Forges, BP 4, 54000 Nancy");
+  EXPECT_EQ(head.value("ADR1"), "Adresse 1=12 rue des Forges, BP 4, 54000 Nancy");
   EXPECT_FALSE(head.contains("SMTNET"));
   QStringList totals;
   for (const BookmarkEntry& e : m->totals()) totals << e.name + "=" + e.text;

@@ -6,6 +6,7 @@
 #include "composition/LinePricing.h"
 #include "composition/Recalculation.h"
 #include "composition/TableLocator.h"
+#include "composition/Totals.h"
 #include "core/ProcessState.h"
 #include "platform/db/Database.h"
 #include "platform/word/LibreOffice.h"
@@ -203,9 +204,9 @@ TEST_F(RecalculationTest, AnArticleMetAgainCostsTheSameAndAChangeIsSeenByTheNext
   EXPECT_EQ(r.bookmarks.value("SPDRMAT"), "70,00");
 }
 
-// A component bought at 1,005 makes a kit cost 1,01 a piece, as its cell shows: three kits
-// cost 3,03, not 3,015.
-TEST_F(RecalculationTest, AFractionalComponentCostIsRoundedOnceForTheKit) {
+// A component bought at 1,005 makes a kit cost 1,005 a piece (its cell shows 1,01): three
+// kits cost 3,015, rounded once to 3,02, not 3 x 1,01.
+TEST_F(RecalculationTest, ARolledUpCostIsRoundedOnlyInTheAmounts) {
   stock(
       "INSERT INTO TARTI (TARTI_CODART, TARTI_Type, TARTI_UNST_LIB, TARTI_PMP) VALUES "
       "('RIVET', 'A', 'U', 1.005)");
@@ -216,8 +217,8 @@ TEST_F(RecalculationTest, AFractionalComponentCostIsRoundedOnceForTheKit) {
   word::WordDocument doc = quote({"CODART", "QTE", "PUBRUT", "MTNET", "PDR", "MTPDR"},
                                  {{"KIT", "3", "20", "", "", ""}}, {"SPDRMAT"});
   const RecalcResult r = run(doc);
-  EXPECT_EQ(column(doc, 5) + " " + column(doc, 6), "1,01 3,03");
-  EXPECT_EQ(r.bookmarks.value("SPDRMAT"), "3,03");
+  EXPECT_EQ(column(doc, 5) + " " + column(doc, 6), "1,01 3,02");
+  EXPECT_EQ(r.bookmarks.value("SPDRMAT"), "3,02");
 }
 
 TEST_F(RecalculationTest, ComponentsAddNothingTheirParentLineCarries) {
@@ -381,6 +382,117 @@ TEST_F(RecalculationTest, LineWrittenFromTheEntryPanelWithTheTypesDescriptions) 
   }
   EXPECT_EQ(doc.cellText({t, 1, 6}) + " " + doc.cellText({t, 1, 7}), "8,99 26,97");
   EXPECT_TRUE(doc.showHiddenText());  // text 1 is hidden in the table for this type
+}
+
+// Cost prices (mode 2), base prices (mode 4) and the majoration of the net total (mode 5).
+TEST_F(RecalculationTest, CostBaseAndMajorationModes) {
+  stock(
+      "INSERT INTO TARTI (TARTI_CODART, TARTI_Type, TARTI_UNST_LIB, TARTI_PMP, TARTI_PVU1) "
+      "VALUES ('P1', 'A', 'U', 10, 20)");
+  stock(
+      "INSERT INTO TARTI (TARTI_CODART, TARTI_Type, TARTI_UNST_LIB, TARTI_PMP, TARTI_PVU2) "
+      "VALUES ('P2', 'A', 'U', 8, 15)");
+  stock(
+      "INSERT INTO TARTI (TARTI_CODART, TARTI_Type, TARTI_UNST_LIB, TARTI_PMP, TARTI_PVU1) "
+      "VALUES ('P0', 'A', 'U', 0, 5)");
+  m_state->base(core::entry::Planning)
+      .db.Execute("INSERT INTO TSEC VALUES ('SOUD', 'Soudure', 40, 60)");
+  m_state->base(core::entry::Tariffs)
+      .db.Execute(
+          "INSERT INTO TTRF (TTRF_CODFOURN, TTRF_REFFOURN, TTRF_CODART, TTRF_LIBART, "
+          "TTRF_PUnit, TTRF_PrixVen) VALUES ('F1', 'R-1', '*', 'Roulement', 30, 45)");
+  const QStringList codes = {"CODART", "QTE", "PUBRUT", "PDR", "CODFOURN", "MTNET"};
+  const QList<QStringList> known = {{"P1", "1", "50", "", "", ""},
+                                    {"P2", "1", "50", "", "", ""},
+                                    {"P0", "1", "50", "", "", ""},
+                                    {"R-1", "1", "50", "", "F1", ""},
+                                    {"MO*SOUD", "1", "50", "", "", ""}};
+  const QString unreferenced = "Les articles non référencés n'ont pu être traités, \r";
+  const struct {
+    int mode;
+    QString materials, labour;
+    bool withUnknown;
+    QString prices, message;
+  } cases[] = {
+      // A known article without cost keeps its price quietly; only ZZ is "non référencé".
+      {2, "", "", false, "10,00 8,00 50,00 30,00 40,00", ""},
+      {2, "", "", true, "10,00 8,00 50,00 30,00 40,00 7,00",
+       unreferenced + "leur prix de revient étant inconnu !"},
+      // Price 2 falls back on price 1 and back, as line entry prices them: never 0.
+      {4, "PV1", "PV", false, "20,00 15,00 5,00 45,00 60,00", ""},
+      {4, "PV2", "PV", true, "20,00 15,00 5,00 45,00 60,00 7,00",
+       unreferenced + "leur prix de base étant inconnu !"},
+      {4, "PDR", "PDR", false, "10,00 8,00 50,00 30,00 40,00", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.prices.toStdString());
+    QList<QStringList> lines = known;
+    if (c.withUnknown) lines << QStringList{"ZZ", "1", "7", "", "", ""};
+    word::WordDocument doc = quote(codes, lines);
+    RecalcOptions o = fromQuote();
+    o.adjustment.mode = c.mode;
+    if (!c.materials.isEmpty()) o.adjustment.materialsPrice = c.materials;
+    if (!c.labour.isEmpty()) o.adjustment.labourPrice = c.labour;
+    m_messages.clear();
+    EXPECT_TRUE(run(doc, o).completed);
+    EXPECT_EQ(column(doc, 3), c.prices);
+    EXPECT_EQ(messages(), c.message);
+  }
+
+  word::WordDocument doc =
+      quote({"CODART", "QTE", "PUBRUT", "MTNET"}, {{"A", "2", "500", ""}},
+            {"SMTNET", "PCPLUS", "MTPLUS", "SMTNETPLUS"});
+  RecalcOptions o = fromQuote();
+  o.adjustment.mode = 5;
+  o.adjustment.majoration = 7.5;
+  EXPECT_EQ(values(run(doc, o), {"SMTNET", "PCPLUS", "MTPLUS", "SMTNETPLUS"}),
+            "1 000,00|8|75,00|1 075,00");
+}
+
+TEST(GrossTotalCheck, ARoundingGapIsClosedALargerOneWarned) {
+  const QString calcul = "Vérifiez votre calcul, un problème d'arrondi a pu se produire";
+  const QString remise = "Vérifiez votre remise, un écart d'arrondi est intervenu dans le calcul";
+  const struct {
+    double gross, net, discount, checked;
+    QString warning;
+  } cases[] = {
+      {110, 100, 10, 110, ""},         // gross = net + discount
+      {100.10, 100, 0, 100, ""},       // no discount: up to 10 cents brought back
+      {100.11, 100, 0.01, 100.11, calcul},
+      {100.40, 100, 10, 110, ""},      // with a discount: below 50 cents brought back
+      {100.50, 100, 10, 100.50, remise},
+      {99.95, 100, 0, 100, ""},        // a gross below the net is a gap too
+  };
+  for (const auto& c : cases) {
+    const GrossCheck r = checkGrossTotal(c.gross, c.net, c.discount);
+    EXPECT_DOUBLE_EQ(r.gross, c.checked) << c.gross;
+    EXPECT_EQ(r.warning, c.warning) << c.gross;
+  }
+}
+
+// A quote worth nothing cannot be forced; a remainder no line can take is left to the user.
+TEST_F(RecalculationTest, ProrataMessages) {
+  RecalcOptions o = fromQuote();
+  o.adjustment.mode = 3;
+  o.adjustment.forcedAmount = 100;
+  word::WordDocument nothing = quote({"CODART", "QTE", "PUBRUT", "MTNET"}, {{"A", "1", "0", ""}});
+  run(nothing, o);
+  ASSERT_FALSE(m_messages.texts().isEmpty());
+  EXPECT_EQ(m_messages.texts().first(),
+            "La valorisation de votre devis est nulle !\nL'ajustement au prorata des valeurs des "
+            "lignes n'est donc pas possible");
+
+  // 1 000 pieces at 1,00 cannot reach 1 000,05: a cent more a piece is 10,00 more.
+  word::WordDocument many =
+      quote({"CODART", "QTE", "PUBRUT", "MTNET"}, {{"A", "1000", "1", ""}});
+  o.adjustment = {};
+  o.adjustment.mode = 3;
+  o.adjustment.forcedAmount = 1000.05;
+  m_messages.clear();
+  EXPECT_EQ(run(many, o).bookmarks.value("SMTNET"), "1 000,00");
+  EXPECT_EQ(messages(),
+            "L'ajustement parfait est impossible du fait des arrondis\nVous devrez le terminer "
+            "manuellement");
 }
 
 TEST_F(RecalculationTest, MajorationOfTheNetTotal) {

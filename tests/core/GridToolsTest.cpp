@@ -212,14 +212,15 @@ TEST_F(GridToolsTest, KeyboardPromptsFilterByBeginningAndFindByContent) {
     asked << q;
     return answer;
   });
+  // From the grid's keys: F7 selects, F3 searches.
   m_grid->setCurrentIndex(m_grid->model()->index(0, kNom));
   answer = "d'a";
-  m_tools->promptSelection();
+  tarovent::test::pressKey(m_grid, Qt::Key_F7);
   EXPECT_EQ(column(0), QStringList{"C3"});
   m_tools->showAll();
   m_grid->setCurrentIndex(m_grid->model()->index(0, kNom));
   answer = "TIN";
-  m_tools->promptSearch();
+  tarovent::test::pressKey(m_grid, Qt::Key_F3);
   EXPECT_EQ(asked,
             (QStringList{"Critère de sélection (Nom) : ", "Expression à rechercher (Nom) : "}));
   EXPECT_EQ(code(), "C5");

@@ -94,6 +94,27 @@ TEST_F(DossierRules, DocumentsOfADossierInFolderAndSubfolder) {
   EXPECT_TRUE(dossierDocuments(m_dir.path() + '/', "AB", 100012).isEmpty());
 }
 
+TEST_F(DossierRules, ClientSearchTakesTheCodeThenTheName) {
+  for (const char* c : {"'MENU', 'Menuiserie du Morvan'", "'SCIE', 'Scierie des Vosges'",
+                        "'DUP', 'Dupont'"})
+    m_db.Execute(QStringLiteral("INSERT INTO TCLI (TCLI_CODE, TCLI_RS) VALUES (%1)").arg(c));
+  db::Recordset clients = m_db.OpenRecordset("select TCLI_CODE, TCLI_RS from TCLI order by TCLI_CODE");
+  const struct {
+    const char* typed;
+    const char* found;
+  } cases[] = {
+      {"SC", "SCIE"},      // a code beginning so
+      {"Morvan", "MENU"},  // no code: the name holding it
+      {"dupont", "DUP"},   // a name, whatever its case
+      {"B", "C1"},         // no code, no name holding it: the first code after
+      {"ZZ", "SCIE"},      // past every code: the last client
+  };
+  for (const auto& c : cases) {
+    findClient(clients, c.typed);
+    EXPECT_EQ(clients.text("TCLI_CODE"), c.found) << c.typed;
+  }
+}
+
 TEST_F(DossierRules, SourcesOfTheWorkspace) {
   m_db.Execute(
       "INSERT INTO TDOS (TDOS_SOC, TDOS_NUMDOSS, TDOS_CLIENT, TDOS_CAL) VALUES "

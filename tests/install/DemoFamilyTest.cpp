@@ -296,12 +296,12 @@ TEST_F(DemoFamily, ComposeScriptAddsASubTotalAndRecalculates) {
   EXPECT_EQ(out, "Erreur interne : article introuvable : NOPE\n? Enregistrer le document?\n");
   EXPECT_EQ(QFileInfo(file).lastModified(), before);
 
-  // Line entry: a typed code written above the first line and at the end of the table, then an
-  // option without quantity, confirmed, written above the first line.
-  EXPECT_EQ(compose(QStringLiteral("cursor %1 1\nset CTX_CODART ELEC0001\nset CTX_QTE 10\nset "
-                                   "CTX_TPRO_PU 5\ninsert\nappend\npick option GAR1\nanswers "
-                                   "ok\nset CTX_QTE 0\ninsert\n")
-                        .arg(table),
+  // Line entry: a typed code written above the first line and, typed again (a written line
+  // empties the fields), at the end of the table, then an option without quantity, confirmed,
+  // written above the first line.
+  const QString typed = QStringLiteral("set CTX_CODART ELEC0001\nset CTX_QTE 10\nset CTX_TPRO_PU 5\n");
+  EXPECT_EQ(compose(QStringLiteral("cursor %1 1\n").arg(table) + typed + "insert\n" + typed +
+                        "append\npick option GAR1\nanswers ok\nset CTX_QTE 0\ninsert\n",
                     out),
             0)
       << out.toStdString();

@@ -77,6 +77,23 @@ TEST_F(FcompartTest, ComposesTheCodePassingTheConstantByAndHandsItBack) {
   EXPECT_TRUE(m_messages.texts().isEmpty());
 }
 
+// Values typed without Enter are checked and padded by OK: a code breaking the family's rules
+// never goes back to line entry.
+TEST_F(FcompartTest, OkChecksAndPadsEverySegment) {
+  m_state->compositeCode = "TUBE";
+  FCOMPART w(*m_state);
+  test::showActive(&w);
+  box(&w, 1)->setText("7.5");
+  box(&w, 3)->setText("IN");
+  w.findChild<QPushButton*>("Cmd_OK")->click();
+  EXPECT_EQ(m_state->compositeCode, "TUBE");
+  EXPECT_EQ(m_messages.texts(), QStringList{"Longueur obligatoire : 3 caractères"});
+  EXPECT_EQ(QApplication::focusWidget(), box(&w, 3));
+  box(&w, 3)->setText("INX");
+  w.findChild<QPushButton*>("Cmd_OK")->click();
+  EXPECT_EQ(m_state->compositeCode, "007.50XINX");
+}
+
 TEST_F(FcompartTest, RefusedValueKeepsTheFocusAndAFamilyWithoutDefinitionSaysSo) {
   m_state->compositeCode = "TUBE";
   {

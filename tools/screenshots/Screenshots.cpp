@@ -16,6 +16,10 @@
 #include "dossiers/DossierWindows.h"
 #include "install/DemoFamily.h"
 #include "macros/MacroWindows.h"
+#include "platform/report/Report.h"
+#include "platform/report/ReportViewer.h"
+#include "reports/FACPROF.h"
+#include "reports/FRENTA.h"
 #include "platform/os/WindowPrinter.h"
 #include "ui/FormNavigation.h"
 #include "ui/QtFrench.h"
@@ -46,6 +50,7 @@ int main(int argc, char** argv) {
   clients::registerClientWindows(state);
   os::SystemWindowPrinter printer(dir.filePath("Impressions"));
   macros::registerMacroWindows(state, printer);
+  reports::registerReportWindows(state);
   core::MainMenu menu(state);
   state.opener = &menu;
   if (!menu.start()) return 1;
@@ -79,6 +84,40 @@ int main(int argc, char** argv) {
     shoot(window);
     menu.workArea()->closeAllSubWindows();
     QApplication::processEvents();
+  }
+  // The statistics: the order costs of every finished order, then the quote statistics window
+  // and the preview of its report, shown without waiting for an answer.
+  state.statsFrom = QDate(2000, 1, 1);
+  state.statsTo = QDate(2100, 12, 31);
+  if (menu.openWindow(QStringLiteral("FLSTAFF"))) {
+    QApplication::processEvents();
+    if (QMdiSubWindow* sub = menu.workArea()->activeSubWindow()) sub->showMaximized();
+    shoot(QStringLiteral("FLSTAFF"));
+    menu.workArea()->closeAllSubWindows();
+  }
+  const auto shootDialog = [&](QWidget* w, const QString& name) {
+    w->setWindowModality(Qt::NonModal);
+    w->show();
+    QApplication::processEvents();
+    const QString file = out.filePath(name + QStringLiteral("-1280x800.png"));
+    if (ui::saveScreenshot(w, file))
+      ++written;
+    else
+      fprintf(stderr, "Échec de l'écriture de %s\n", qPrintable(file));
+  };
+  if (reports::FRENTA* frenta = reports::FRENTA::create(state, &menu)) {
+    shootDialog(frenta, QStringLiteral("FRENTA"));
+    if (frenta->statistics().fill({}) == reports::QuoteStatistics::Outcome::Filled) {
+      report::Report r(state.workingFolder + QStringLiteral("IMPRENTA.RPT"));
+      const QHash<QString, QString> parameters = reports::QuoteStatistics::reportParameters({});
+      for (auto it = parameters.cbegin(); it != parameters.cend(); ++it)
+        r.setParameter(it.key(), *it);
+      r.start(state.localDb);
+      report::ReportViewer viewer(std::move(r), &menu);
+      viewer.resize(1280, 800);
+      shootDialog(&viewer, QStringLiteral("F_RPT"));
+    }
+    delete frenta;
   }
   printf("%d images dans %s\n", written, qPrintable(out.absolutePath()));
   return written > 0 ? 0 : 1;

@@ -8,13 +8,18 @@ TextEditor::TextEditor(HiddenByStyles hiddenByStyles)
     : m_hiddenByStyles(std::move(hiddenByStyles)) {}
 
 void TextEditor::setFormat(pugi::xml_node root, const CharFormat& format) {
-  for (pugi::xml_node run :
-       xml::descendants(root, [](pugi::xml_node n) { return xml::is(n, "r"); })) {
+  formatRuns(xml::descendants(root, [](pugi::xml_node n) { return xml::is(n, "r"); }),
+             xml::descendants(root, [](pugi::xml_node n) { return xml::is(n, "p"); }), format);
+}
+
+void TextEditor::formatRuns(const std::vector<pugi::xml_node>& runs,
+                            const std::vector<pugi::xml_node>& paragraphMarks,
+                            const CharFormat& format) {
+  for (pugi::xml_node run : runs) {
     const pugi::xml_node rPr = xml::runProperties(run, m_prefix);
     xml::applyFormat(rPr, m_prefix, format, m_hiddenByStyles(xml::ancestor(run, "p"), rPr));
   }
-  for (pugi::xml_node p :
-       xml::descendants(root, [](pugi::xml_node n) { return xml::is(n, "p"); })) {
+  for (pugi::xml_node p : paragraphMarks) {
     const pugi::xml_node rPr = xml::paragraphMarkProperties(p, m_prefix);
     xml::applyFormat(rPr, m_prefix, format, m_hiddenByStyles(p, rPr));
   }

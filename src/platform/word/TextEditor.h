@@ -39,6 +39,9 @@ class TextEditor {
   void insertParagraphsBefore(pugi::xml_node anchor, const QList<TextPiece>& paragraphs);
   // Formats every run and paragraph mark under root.
   void setFormat(pugi::xml_node root, const CharFormat& format);
+  // The same for given runs and the marks of given paragraphs.
+  void formatRuns(const std::vector<pugi::xml_node>& runs,
+                  const std::vector<pugi::xml_node>& paragraphMarks, const CharFormat& format);
 
   // First paragraph met walking forward from node up to `limit` (excluded).
   static pugi::xml_node paragraphAfter(pugi::xml_node node, pugi::xml_node limit);

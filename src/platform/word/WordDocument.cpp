@@ -192,6 +192,25 @@ bool WordDocument::setBookmarkText(const QString& name, const QString& text,
   return true;
 }
 
+bool WordDocument::formatBookmark(const QString& name, const CharFormat& format) {
+  const Impl::Mark* m = d->findMark(name);
+  if (!m) return false;
+  std::vector<pugi::xml_node> runs, paragraphs;
+  xml::traverseRange(
+      m->start, m->end,
+      [&](pugi::xml_node n) {
+        if (!xml::is(n, "r")) return true;
+        runs.push_back(n);
+        return false;
+      },
+      [&](pugi::xml_node n) {
+        if (xml::is(n, "p")) paragraphs.push_back(n);
+      });
+  d->editor.formatRuns(runs, paragraphs, format);
+  d->changed(m->story);
+  return true;
+}
+
 void WordDocument::addBookmark(const QString& name, const CellRef& cell) {
   pugi::xml_node tc = d->cellNode(cell);
   d->removeMark(name.toUpper());
@@ -401,6 +420,23 @@ int WordDocument::addTableAfter(int afterTable, int layoutTable, int layoutRow) 
   d->tablesChanged();
   d->changed(0);
   return d->tableIndexOf(tbl);
+}
+
+void WordDocument::insertParagraphsBeforeTable(int t, const QList<TextPiece>& paragraphs) {
+  d->editor.insertParagraphsBefore(d->tableNode(t), paragraphs);
+  d->tablesChanged();
+  d->changed(0);
+}
+
+void WordDocument::insertParagraphsAfterTable(int t, const QList<TextPiece>& paragraphs) {
+  const pugi::xml_node tbl = d->tableNode(t);
+  // Plain paragraphs: the one that follows may be a 1-point spacer whose look they must not
+  // take.
+  const pugi::xml_node marker = d->editor.spacerParagraph(tbl, SplitGap::Normal);
+  d->editor.insertParagraphsBefore(marker, paragraphs);
+  tbl.parent().remove_child(marker);
+  d->tablesChanged();
+  d->changed(0);
 }
 
 void WordDocument::formatRow(int t, int row, const CharFormat& format) {

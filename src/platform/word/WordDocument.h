@@ -97,6 +97,9 @@ class WordDocument {
   // Adds a bookmark around the content of a cell (replacing any bookmark of that name).
   void addBookmark(const QString& name, const CellRef& cell);
   bool deleteBookmark(const QString& name);
+  // Applies a format to the text of a bookmark, the paragraph marks it covers included,
+  // whatever it holds (runs, paragraphs, tables). False when the bookmark does not exist.
+  bool formatBookmark(const QString& name, const CharFormat& format);
   // The body cell that holds the start of the bookmark, if any.
   std::optional<CellRef> bookmarkCell(const QString& name) const;
   // Inserts paragraphs just before the paragraph that holds the bookmark, so that successive
@@ -131,6 +134,10 @@ class WordDocument {
   // Adds a table after `afterTable` with the table and row layout of one row of another
   // table and a single empty row; returns its number.
   int addTableAfter(int afterTable, int layoutTable, int layoutRow);
+  // Types paragraphs of their own right before or right after a body table (a title, a
+  // text between two tables).
+  void insertParagraphsBeforeTable(int table, const QList<TextPiece>& paragraphs);
+  void insertParagraphsAfterTable(int table, const QList<TextPiece>& paragraphs);
 
   // Applies a format to all the text of a row, paragraph marks included.
   void formatRow(int table, int row, const CharFormat& format);

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QChar>
+#include <QString>
+#include <optional>
+
+#include "composition/ColumnMap.h"
+#include "composition/QuoteLine.h"
+
+namespace tarovent::ui {
+class MessageFunnel;
+}
+namespace tarovent::word {
+class WordDocument;
+}
+
+namespace tarovent::composition {
+
+// A number typed by the user for the field `label` ("Quantité", "Prix unitaire"...): none,
+// after the message naming the field and the text, when it is not a whole number.
+std::optional<double> typedNumber(ui::MessageFunnel& messages, const QString& label,
+                                  const QString& text);
+
+// The values of a written line the user may change in place, as shown or typed.
+struct LineChange {
+  QString quantity, price, discount;
+};
+
+// A written line as its row holds it: code and level, quantity, prices, discount, cost and
+// unit weight; none for a row without code and quantity (a text line).
+std::optional<QuoteLine> readWrittenLine(const word::WordDocument& doc, const ColumnMap& columns,
+                                         int table, int row);
+
+// What the change prompt shows for a written line.
+LineChange shownChange(const QuoteLine& line, int quantityDecimals, QChar decimalSeparator);
+
+// Rewrites the quantity, gross and net prices, discount and amounts of one row from `line`,
+// recomputed with the line formulas; each cell keeps its format (hidden stays hidden). A
+// quantity of 0 leaves them empty, a component gets no net price or amounts.
+void rewriteWrittenLine(word::WordDocument& doc, const ColumnMap& columns, int table, int row,
+                        QuoteLine& line, int quantityDecimals, QChar decimalSeparator);
+
+}  // namespace tarovent::composition
