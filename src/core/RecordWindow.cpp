@@ -163,20 +163,6 @@ void RecordWindow::keyPressEvent(QKeyEvent* e) {
   QWidget::keyPressEvent(e);
 }
 
-bool RecordWindow::event(QEvent* e) {
-  // Back in front (another window that had switched its menu button on has closed, say): the
-  // button that leads here stays off while the window is open.
-  if (e->type() == QEvent::ParentChange)
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
-      connect(sub, &QMdiSubWindow::aboutToActivate, this, &RecordWindow::cameToFront,
-              Qt::UniqueConnection);
-  return QWidget::event(e);
-}
-
-void RecordWindow::cameToFront() {
-  if (!m_menuButton.isEmpty()) switchMenuButton(false);
-}
-
 void RecordWindow::escape() {
   if (m_recordButtons) m_recordButtons->quit();
 }

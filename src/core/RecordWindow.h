@@ -72,7 +72,6 @@ class RecordWindow : public QWidget {
   // Esc: quits (a window with a panel of its own may close that first).
   virtual void escape();
   void closeEvent(QCloseEvent* e) override;
-  bool event(QEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
 
   core::ProcessState& m_state;
@@ -80,7 +79,6 @@ class RecordWindow : public QWidget {
 
  private:
   void switchMenuButton(bool on);
-  void cameToFront();
 
   QWidget* m_firstField = nullptr;
   QWidget* m_addButton = nullptr;

@@ -64,8 +64,12 @@ bool FormAccessKeys::eventFilter(QObject* watched, QEvent* event) {
   if (type == QEvent::KeyPress) {
     QWidget* control = m_pending;
     m_pending = nullptr;
-    // Alt+letter that no control or shortcut took: a text box would type the letter.
-    if (!control) return true;
+    if (!control) {
+      // Alt+letter that no control or shortcut took: a text box of the form would type it.
+      QWidget* form = m_activeForm ? m_activeForm() : nullptr;
+      auto* focus = static_cast<QWidget*>(watched);
+      return form && (focus == form || form->isAncestorOf(focus));
+    }
     if (auto* button = qobject_cast<QAbstractButton*>(control)) {
       button->setFocus(Qt::ShortcutFocusReason);
       button->animateClick();
