@@ -197,7 +197,7 @@ TEST_F(QuoteChain, AComposedQuoteComesBackToTheWorkspaceAsSaved) {
   key(Qt::Key_Return);
   ASSERT_EQ(focused(), "CTX_QTE");
   type("3");
-  key(Qt::Key_Return);
+  key(Qt::Key_Return, Qt::ControlModifier);  // Ctrl+Enter writes the line
   EXPECT_EQ(window->session().document().cellText({table, 1, 1}), article)
       << messages().toStdString();
   key(Qt::Key_Escape);
@@ -297,7 +297,7 @@ TEST_F(QuoteChain, AnAgreedOverwriteIsSaved) {
   type(article);
   key(Qt::Key_Return);
   type("2");
-  key(Qt::Key_Return);
+  key(Qt::Key_Return, Qt::ControlModifier);
   key(Qt::Key_Escape);
   m_messages.script({Answer::Yes});  // "Enregistrer le document?"
   key(Qt::Key_W, Qt::ControlModifier);
