@@ -97,23 +97,23 @@ TEST(NumberText, WritesWithoutTrailingZerosOrExponent) {
 
 }  // namespace
 TEST(BoundValue, TextsOfBoundBoxesBecomeTheFieldsValues) {
-  const auto spec = [](db::FieldType type) {
+  const auto fieldOf = [](db::FieldType type) {
     db::FieldSpec f;
     f.name = "F";
     f.type = type;
     return f;
   };
-  const db::FieldSpec flag = spec(db::FieldType::Boolean);
+  const db::FieldSpec flag = fieldOf(db::FieldType::Boolean);
   for (const char* yes : {"Vrai", "-1", "oui", "2"})
     EXPECT_EQ(valueForField(yes, flag), true) << yes;
   for (const char* no : {"Faux", "false", "0", ""}) EXPECT_EQ(valueForField(no, flag), false) << no;
   // A word that is neither goes to the engine, which refuses it.
   EXPECT_EQ(valueForField("peut-être", flag), "peut-être");
-  const db::FieldSpec date = spec(db::FieldType::Date);
+  const db::FieldSpec date = fieldOf(db::FieldType::Date);
   EXPECT_EQ(valueForField("15/03/45", date), QDate(2045, 3, 15));
   EXPECT_EQ(valueForField("15/03/1945 10:30", date), QDateTime(QDate(1945, 3, 15), QTime(10, 30)));
   EXPECT_EQ(valueForField(" ", date), QVariant());
-  const db::FieldSpec amount = spec(db::FieldType::Double);
+  const db::FieldSpec amount = fieldOf(db::FieldType::Double);
   EXPECT_EQ(valueForField("1.234,5", amount), 1234.5);
   EXPECT_EQ(valueForField("12abc", amount), "12abc");
 }
