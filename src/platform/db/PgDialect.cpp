@@ -65,9 +65,10 @@ class PostgresDialect final : public SqlDialect {
     return negated ? "(NOT " + call + ')' : call;
   }
 
-  // Null counts as empty; numbers read as their text.
+  // Null counts as empty, unless every part is Null; numbers read as their text.
   QString concatenation(const QStringList& parts) const override {
-    return "concat(" + parts.join(QStringLiteral(", ")) + ')';
+    const QString list = parts.join(QStringLiteral(", "));
+    return "(CASE WHEN num_nonnulls(" + list + ") = 0 THEN NULL ELSE concat(" + list + ") END)";
   }
 
   QString ifNull(const QString& value, const QString& otherwise) const override {

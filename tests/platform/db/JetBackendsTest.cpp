@@ -206,8 +206,8 @@ TEST_P(JetBackendsTest, FunctionsConcatenationAndDatesAsTheEngineComputesThem) {
   exec("CREATE TABLE T (NOM TEXT(20), N LONG, D DATETIME)");
   exec("INSERT INTO T (NOM, N, D) VALUES ('Durand', 7, #01/31/2024#)");
   exec("INSERT INTO T (NOM, N) VALUES ('martin', Null)");
-  EXPECT_EQ(rows("SELECT Left(NOM, 3) & '-' & N FROM T ORDER BY NOM"),
-            QStringList({"Dur-7", "mar-"}));
+  EXPECT_EQ(rows("SELECT Left(NOM, 3) & '-' & N, N & Null, '' & Null FROM T ORDER BY NOM"),
+            QStringList({"Dur-7|7|", "mar-|<null>|"}));
   EXPECT_EQ(rows("SELECT UCase(Mid(NOM, 2, 3)) FROM T ORDER BY NOM"), QStringList({"URA", "ART"}));
   EXPECT_EQ(rows("SELECT InStr(NOM, 'R') FROM T ORDER BY NOM"), QStringList({"3", "3"}));
   EXPECT_EQ(rows("SELECT Len(NOM) FROM T WHERE N Is Null"), QStringList{"6"});
