@@ -9,6 +9,7 @@
 #include "articles/ArticleFiles.h"
 #include "composition/NumberFormat.h"
 #include "composition/Recalculation.h"
+#include "composition/Totals.h"
 #include "core/ProcessState.h"
 #include "platform/db/DbError.h"
 #include "platform/ooxml/OoxmlError.h"
@@ -76,7 +77,8 @@ int runRecalcCommand(const QStringList& argsIn) {
   articles::ArticleFiles files(state);
   try {
     word::WordDocument doc = word::WordDocument::open(positional[1]);
-    o.decimalSeparator = composition::workstationDecimalSeparator();
+    o.decimalSeparator =
+        composition::documentDecimalSeparator(doc, composition::workstationDecimalSeparator());
     const composition::RecalcResult r = composition::Recalcul_Document(state, files, doc, o);
     out.flush();
     if (!r.completed) return 1;

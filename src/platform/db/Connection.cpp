@@ -1,5 +1,6 @@
 #include "Connection.h"
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/statvfs.h>
@@ -15,6 +16,7 @@
 #include <QUrl>
 #include <atomic>
 
+#include "Database.h"
 #include "DbError.h"
 #include "JetFunctions.h"
 #include "JetValue.h"
@@ -78,33 +80,6 @@ int mapSqliteError(int extended, const QString& message) {
       return err::EngineError;
   }
 }
-
-QString describe(int number, const QString& message) {
-  switch (number) {
-    case err::DuplicateKey:
-      return QStringLiteral(
-                 "Les modifications n'ont pas été effectuées car elles créeraient des doublons "
-                 "dans un "
-                 "index, une clé primaire ou une relation (%1).")
-          .arg(message);
-    case err::Locked:
-      return QStringLiteral("La base de données est verrouillée par un autre utilisateur (%1).")
-          .arg(message);
-    case err::FieldRequired:
-      return QStringLiteral("Un champ obligatoire est vide (%1).").arg(message);
-    case err::ZeroLengthNotAllowed:
-      return QStringLiteral("Le champ ne peut pas être une chaîne de longueur nulle (%1).")
-          .arg(message);
-    case err::UnrecognizedFormat:
-      return QStringLiteral("Format de base de données non reconnu (%1).").arg(message);
-    default:
-      return message;
-  }
-}
-
-}  // namespace
-
-namespace {
 
 // Committed writes and schema changes of every connection of this process, so that the others
 // notice them at once rather than at the next look at the file.
@@ -404,7 +379,7 @@ void Connection::fail(int rc, const QString& context) const {
       m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("base fermée");
   const int extended = m_db ? sqlite3_extended_errcode(m_db) : rc;
   const int number = mapSqliteError((extended & 0xff) == (rc & 0xff) ? extended : rc, msg);
-  QString text = describe(number, msg);
+  QString text = engineDescription(number, msg);
   if (!context.isEmpty() && number != err::DuplicateKey && number != err::Locked)
     text += QStringLiteral(" [%1]").arg(context);
   throw DbError(number, text);
@@ -672,6 +647,8 @@ int Connection::dataVersion() {
   return v;
 }
 
+qint64 Connection::ownChanges() const { return m_db ? sqlite3_total_changes64(m_db) : 0; }
+
 quint64 Connection::changeStamp() {
   // Inside a transaction this connection holds the write lock: nobody else commits.
   if (m_begun > 0 || !m_db) return m_generation;
@@ -805,6 +782,22 @@ void Connection::rollback() {
     }
   }
   schemaChanged(true);
+}
+
+}  // namespace tarovent::db
+
+namespace tarovent::db {
+
+EngineLibrary engineLibrary() {
+  EngineLibrary lib;
+  Dl_info info{};
+  if (dladdr(reinterpret_cast<void*>(&sqlite3_libversion), &info) && info.dli_fname)
+    lib.path = QString::fromLocal8Bit(info.dli_fname);
+  else
+    lib.path = QStringLiteral("libsqlite3");
+  lib.builtVersion = QStringLiteral(SQLITE_VERSION);
+  lib.loadedVersion = QString::fromLatin1(sqlite3_libversion());
+  return lib;
 }
 
 }  // namespace tarovent::db
