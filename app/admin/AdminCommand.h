@@ -15,3 +15,4 @@ int runComposeCommand(const QStringList& args);
 int runProFormaCommand(const QStringList& args);
 int runReportCommand(const QStringList& args);
 int runImportCommand(const QStringList& args);
+int runRemindersCommand(const QStringList& args);
