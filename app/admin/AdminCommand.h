@@ -22,3 +22,4 @@ int runMigrateCommand(const QStringList& args);
 int copyFamilyToServer(const QString& root, const QString& conninfo);
 // Takes `option` and its value out of `args`; false when the value is missing.
 bool takeServerOption(QStringList& args, const QString& option, QString* url);
+int runRemindersCommand(const QStringList& args);

@@ -58,6 +58,9 @@ const std::map<QString, Verb>& verbs() {
         "[--pdf FICHIER]   statistiques des devis\n"
         "  tarovent-admin report DOSSIER FLSTAFF --from JJ/MM/AAAA --to JJ/MM/AAAA "
         "[--work-type T]   prix de revient comparés des affaires terminées"}},
+      {"reminders",
+       {runRemindersCommand,
+        "reminders DOSSIER [--rep CODE]   liste des relances échues, une par ligne"}},
       {"sql",
        {runSqlCommand, "sql [--create] FICHIER INSTRUCTION...   exécute du SQL Jet sur une base"}},
   };
