@@ -15,3 +15,6 @@ int runComposeCommand(const QStringList& args);
 int runProFormaCommand(const QStringList& args);
 int runReportCommand(const QStringList& args);
 int runImportCommand(const QStringList& args);
+int runGuardCommand(const QStringList& args);
+int runCompareCommand(const QStringList& args);
+int runIndexCommand(const QStringList& args);

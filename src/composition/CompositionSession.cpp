@@ -321,6 +321,7 @@ bool CompositionSession::save() {
     m.show(e.message(), ui::Icon::Critical);
     return false;
   }
+  if (m_onSaved) m_onSaved(*m_doc, m_path);
   return true;
 }
 
