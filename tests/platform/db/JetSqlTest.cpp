@@ -200,6 +200,16 @@ TEST_F(JetSqlTest, LastTakesTheLastRowOfEachGroupAcrossFiles) {
             (QStringList{"0|2", "0|0"}));
 }
 
+// Last() keeps each row's value in place of the one before: a shorter text, a Null, a number.
+TEST_F(JetSqlTest, FirstAndLastKeepTextNumbersAndNulls) {
+  exec(R"(CREATE TABLE L ("G" LONG INTEGER, "V" TEXT(20) COLLATE JET, "N" DOUBLE);
+          INSERT INTO L VALUES (1, 'une longue valeur', 1.5), (1, 'ab', NULL), (2, 'xyz', 2),
+                               (2, NULL, 7), (3, NULL, NULL), (3, 'z', 0.25);)");
+  EXPECT_EQ(jet("SELECT G, First(V) AS F, Last(V) AS L, First(N) AS FN, Last(N) AS LN FROM L "
+                "GROUP BY G"),
+            (QStringList{"1|une longue valeur|ab|1.5|~", "2|xyz|~|2.0|7.0", "3|~|z|~|0.25"}));
+}
+
 TEST_F(JetSqlTest, RightJoinKeepsVersionsWithoutDossierUpToToday) {
   fillQuotes();
   const QString tomorrow = QDate::currentDate().addDays(1).toString("yyyy-MM-dd");
