@@ -42,6 +42,15 @@ const std::map<QString, Verb>& verbs() {
         "import DOSSIER DEVIS CLASSEUR --sheet FEUILLE --presentation X|M|A|B|C "
         "[--cursor TABLEAU LIGNE] [--answers oui,non,...]   importe les lignes d'un classeur"}},
       {"check", {runCheckCommand, "check DOSSIER   contrôles du démarrage, sans fenêtre"}},
+      {"compare",
+       {runCompareCommand,
+        "compare DOSSIER DEVIS1 DEVIS2   lignes ajoutées (+), retirées (-), modifiées (~) et "
+        "totaux nets"}},
+      {"guard",
+       {runGuardCommand,
+        "guard DOSSIER DEVIS   lignes vendues sous leur prix de revient ou leur prix plancher, "
+        "taux de marge sous le seuil"}},
+      {"index", {runIndexCommand, "index DOSSIER   reconstruit la mémoire des prix des clients"}},
       {"dossier",
        {runDossierCommand,
         "dossier new DOSSIER --company CODE --client CODE --type CODE [--summary TEXTE] "
