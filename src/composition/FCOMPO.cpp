@@ -42,6 +42,8 @@
 #include "core/MacroButton.h"
 #include "core/MainMenu.h"
 #include "core/ProcessState.h"
+#include "guard/PriceMemory.h"
+#include "guard/QuoteGuard.h"
 
 namespace tarovent::composition {
 
@@ -107,6 +109,10 @@ FCOMPO::FCOMPO(core::ProcessState& state, std::unique_ptr<CompositionSession> se
   box->setSpacing(2);
   box->setMenuBar(buildMenus());
 
+  // Every save keeps the client's price memory up to date.
+  m_session->setOnSaved([&state](word::WordDocument& doc, const QString& path) {
+    guard::recordSavedQuote(state, path, doc);
+  });
   m_entry = new EntryPanel(*m_session, this);
   m_adjustment = new AdjustmentFrame(this);
   m_lower = new QStackedWidget(this);
@@ -146,11 +152,17 @@ FCOMPO::FCOMPO(core::ProcessState& state, std::unique_ptr<CompositionSession> se
   m_status->setSizeGripEnabled(false);
   m_place = new QLabel(this);
   m_status->addPermanentWidget(m_place);
+  m_margin = new QLabel(this);
+  m_margin->setObjectName(QStringLiteral("CTL_TauxMarge"));
+  m_status->addPermanentWidget(m_margin);
+  showMarginRate();
   box->addWidget(m_status);
   m_status->showMessage(m_session->documentPath());
 
-  connect(m_entry, &EntryPanel::lineWritten, this,
-          [this] { m_view->setCursor(m_session->cursor()); });
+  connect(m_entry, &EntryPanel::lineWritten, this, [this] {
+    m_view->setCursor(m_session->cursor());
+    showMarginRate();
+  });
   connect(m_entry, &EntryPanel::leaveRequested, this,
           [this] { m_view->grid().setFocus(Qt::OtherFocusReason); });
   connect(m_adjustment, &AdjustmentFrame::validated, this, &FCOMPO::Valider_Ajustement);
@@ -476,6 +488,17 @@ void FCOMPO::atCursor(F&& command) {
   if (after.isValid()) m_view->setCursor(after);
   if (m_session->document().isModified())
     showStatus(QStringLiteral("Document modifié (non enregistré)"));
+  showMarginRate();
+}
+
+void FCOMPO::showMarginRate() {
+  const std::optional<guard::QuoteReading> quote = guard::readQuote(m_session->document());
+  if (!quote) {
+    m_margin->clear();
+    return;
+  }
+  const guard::GuardRules rules = guard::readGuardRules(m_state, *quote);
+  m_margin->setText(guard::marginText(guard::quoteMargin(*quote, rules), rules.marginThreshold));
 }
 
 void FCOMPO::newTable() {

@@ -102,6 +102,8 @@ class FCOMPO : public QWidget {
   void atCursor(F&& command);
   void reloadFromDisk();
   void watchFile();
+  // The quote's margin rate in the status bar, read again from the document.
+  void showMarginRate();
   void switchMenuButtons(bool composing);
   void showStatus(const QString& text);
   void backToEntry(EntryPanel::Field field = EntryPanel::Field::Code);
@@ -130,6 +132,7 @@ class FCOMPO : public QWidget {
   QLineEdit* m_priceLevel = nullptr;
   QStatusBar* m_status = nullptr;
   QLabel* m_place = nullptr;
+  QLabel* m_margin = nullptr;
   QFileSystemWatcher* m_watcher = nullptr;
   QTimer* m_diskCheck = nullptr;
   Prompt m_prompt;

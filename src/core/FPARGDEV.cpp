@@ -112,6 +112,7 @@ void FPARGDEV::buildBoxes(QGridLayout* grid) {
   m_libDev2 = textBox("CTX_PAR_LIBDEV2", 30);
   m_coeffDev = numberBox("CTX_PAR_COEFFDEV");
   m_tva = numberBox("CTX_PAR_TxTVADef");
+  auto* threshold = numberBox("CTX_PAR_SEUILMARGE");
   m_pathExcel = textBox("CTX_PATH_EXCEL", 255);
   m_nomFichExcel = textBox("CTX_NOMFICH_EXCEL", 255);
   addRow(m_libDev1, "TPAR_LIBDEV1", "CTL_PAR_LIBDEV1", "&Libellé devise principale", 220);
@@ -119,6 +120,9 @@ void FPARGDEV::buildBoxes(QGridLayout* grid) {
   addRow(m_coeffDev, "TPAR_COEFFDEV", "CTL_PAR_COEFFDEV",
          "&Coeff. conversion dev. principale en dev. secondaire", 110);
   addRow(m_tva, "TPAR_TxTVADef", "CTL_PAR_TxTVADef", "&TVA par défaut", 110);
+  // The quote guard warns under this margin rate; 0 leaves the margin unchecked.
+  addRow(threshold, "TPAR_SEUILMARGE", "CTL_PAR_SEUILMARGE",
+         "Seuil du taux de ma&rge des devis (%, 0 = sans contrôle)", 110);
   addRow(m_pathExcel, "TPAR_PATH_EXCEL", "CTL_PATH_EXCEL", "C&hemin");
   addRow(m_nomFichExcel, "TPAR_NOMFICH_EXCEL", "CTL_NOMFICH_EXCEL",
          "&Nom du fichier des modèles de calcul Excel");

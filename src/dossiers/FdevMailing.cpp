@@ -8,6 +8,7 @@
 #include "VersionFrame.h"
 #include "core/DocumentPreview.h"
 #include "core/ProcessState.h"
+#include "guard/GuardWindow.h"
 #include "ui/DataControl.h"
 
 namespace tarovent::dossiers {
@@ -88,6 +89,10 @@ void FdevMailing::exportAndMail() {
   const int sequence = versions->hasVersions() ? versions->currentSequence() : -1;
   const QuoteMailing::Outcome outcome =
       m_mailing.exportAndMail(dossier, sequence, contactMail(), m_panel->pages());
+  // The quote has left as a draft mail: what it sells under cost or floor shows beside it.
+  if (outcome == QuoteMailing::Outcome::Mailed || outcome == QuoteMailing::Outcome::MailFailed)
+    guard::warnBeforeSending(m_state, versionDocument(), QStringLiteral("l'envoi du devis"),
+                             m_window);
   if (outcome == QuoteMailing::Outcome::NoDocument) {
     if (auto* edit = m_window->findChild<QWidget*>(QStringLiteral("Cmd_DevEditer")))
       edit->setFocus(Qt::OtherFocusReason);

@@ -17,7 +17,9 @@
 #include "FRENTA.h"
 #include "composition/NumberFormat.h"
 #include "core/DocumentNames.h"
+#include "core/Paths.h"
 #include "core/ProcessState.h"
+#include "guard/GuardWindow.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"
 #include "ui/DbErrorMessage.h"
@@ -135,7 +137,15 @@ void FACPROF::makeInvoice() {
   const ProForma::Outcome outcome =
       proForma.make({m_list->item(row, Number)->text(), m_vat->text(), m_withText->isChecked()});
   if (outcome == ProForma::Outcome::NoVat) m_vat->setFocus(Qt::OtherFocusReason);
-  if (outcome == ProForma::Outcome::Made) m_list->item(row, Invoice)->setText(QStringLiteral("X"));
+  if (outcome == ProForma::Outcome::Made) {
+    m_list->item(row, Invoice)->setText(QStringLiteral("X"));
+    const QString number = m_list->item(row, Number)->text();
+    guard::warnBeforeSending(
+        m_state,
+        core::Chemin_Document(
+            core::withSeparator(core::localPath(m_state.base(core::entry::Main).folder)), number),
+        QStringLiteral("la facture pro forma"), this);
+  }
 }
 
 QString chooseWordTemplate(QWidget* parent, const QStringList& templates, const QString& folder,
