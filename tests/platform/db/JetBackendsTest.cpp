@@ -109,6 +109,29 @@ class JetBackendsTest : public ::testing::TestWithParam<Backend> {
     return 0;
   }
 
+  // Dossiers and their quote versions, as the statistics and numbering read them.
+  void fillQuotes() {
+    exec(
+        "CREATE TABLE TDOS (TDOS_SOC TEXT(2), TDOS_NUMDOSS LONG, TDOS_CLIENT TEXT(10), "
+        "TDOS_CAL TEXT(5), TDOS_RESUME TEXT(50), TDOS_CM TEXT(10), "
+        "CONSTRAINT PrimaryKey PRIMARY KEY (TDOS_SOC, TDOS_NUMDOSS))");
+    exec(
+        "CREATE TABLE TDEV (TDEV_SOC TEXT(2), TDEV_NUMDOSS LONG, TDEV_NSEQ LONG, "
+        "TDEV_DATE DATETIME, TDEV_DATREL DATETIME, TDEV_MONTANT DOUBLE, "
+        "CONSTRAINT PrimaryKey PRIMARY KEY (TDEV_SOC, TDEV_NUMDOSS, TDEV_NSEQ))");
+    for (const char* values :
+         {"'AB', 1, 'C1', 'JM', 'Pompe', 'cm1'", "'AB', 2, 'C2', 'PL', 'Vanne', Null",
+          "'XY', 1, 'C1', 'JM', 'Moteur', Null"})
+      exec(QStringLiteral("INSERT INTO TDOS VALUES (%1)").arg(values));
+    for (const char* values :
+         {"'AB', 1, 0, #01/10/2025#, #02/01/2025#, 100.5", "'AB', 1, 1, #03/10/2025#, Null, 200",
+          "'AB', 1, 2, #04/10/2025#, #05/01/2025#, 300",
+          "'AB', 2, 0, #02/15/2025#, #01/01/2100#, 50",
+          "'XY', 1, 0, #12/31/2024#, #01/15/2025#, 75",
+          "'ZZ', 9, 0, #06/01/2025#, #06/02/2025#, 10"})
+      exec(QStringLiteral("INSERT INTO TDEV VALUES (%1)").arg(values));
+  }
+
   std::unique_ptr<JetBackend> m_b;
   QString m_lastMessage;
 };
@@ -224,6 +247,71 @@ TEST_P(JetBackendsTest, RefusedStatementsAndValuesGiveTheEnginesNumbers) {
   EXPECT_EQ(errorOf("CREATE TABLE T (X LONG)"), err::TableExists);
   EXPECT_EQ(errorOf("SELECT * FROM T"), err::CannotExecuteSelect);
   EXPECT_EQ(rows("SELECT Count(*) FROM T"), QStringList{"0"});
+}
+
+TEST_P(JetBackendsTest, RightJoinKeepsVersionsWithoutDossierUpToToday) {
+  fillQuotes();
+  exec("UPDATE TDEV SET TDEV_DATREL = Date() + 1 WHERE TDEV_SOC = 'XY'");
+  const QString from =
+      "FROM TDOS RIGHT JOIN TDEV ON (TDOS.TDOS_NUMDOSS = TDEV.TDEV_NUMDOSS) AND "
+      "(TDOS.TDOS_SOC = TDEV.TDEV_SOC) where TDEV.TDEV_DATREL Is Not Null And "
+      "TDEV.TDEV_DATREL <= Date() ";
+  const QString order =
+      "ORDER BY TDEV.TDEV_DATREL, TDEV.TDEV_SOC, TDEV.TDEV_NUMDOSS, TDEV.TDEV_NSEQ;";
+  EXPECT_EQ(rows("SELECT TDEV_SOC, TDEV_NUMDOSS, TDEV_NSEQ, TDOS_CLIENT " + from + order),
+            (QStringList{"AB|1|0|C1", "AB|1|2|C1", "ZZ|9|0|<null>"}));
+  EXPECT_EQ(rows("SELECT TDEV.TDEV_NSEQ " + from + "and TDOS.TDOS_CAL = 'jm' " + order),
+            (QStringList{"0", "2"}));
+}
+
+TEST_P(JetBackendsTest, TopUnionSubqueriesAndJoins) {
+  fillQuotes();
+  EXPECT_EQ(rows("SELECT TOP 2 TDEV_MONTANT FROM TDEV ORDER BY TDEV_MONTANT DESC"),
+            (QStringList{"300", "200"}));
+  EXPECT_EQ(rows("SELECT TDOS_SOC FROM TDOS UNION SELECT TDEV_SOC FROM TDEV ORDER BY 1"),
+            (QStringList{"AB", "XY", "ZZ"}));
+  EXPECT_EQ(rows("SELECT DISTINCT TDEV_SOC FROM TDEV WHERE TDEV_SOC NOT IN (SELECT TDOS_SOC FROM "
+                 "TDOS) OR EXISTS (SELECT * FROM TDOS WHERE TDOS_SOC = 'zz')"),
+            QStringList{"ZZ"});
+  EXPECT_EQ(rows("SELECT X.N FROM (SELECT Count(*) AS N FROM TDEV) AS X"), QStringList{"6"});
+  // Computed text keeps the engine's comparison rules outside the query that computes it.
+  const QString mixed = "IIf(TDOS_SOC = 'XY', LCase(TDOS_RESUME), UCase(TDOS_RESUME)) & ''";
+  EXPECT_EQ(rows("SELECT X.R FROM (SELECT " + mixed + " AS R FROM TDOS) AS X ORDER BY X.R"),
+            (QStringList{"moteur", "POMPE", "VANNE"}));
+  EXPECT_EQ(rows("SELECT Max(" + mixed + "), Min(" + mixed + ") FROM TDOS"),
+            QStringList{"VANNE|moteur"});
+  EXPECT_EQ(rows("SELECT TDEV.TDEV_SOC AS SOC, Max(TDEV.TDEV_NUMDOSS) AS NUMDOSS, "
+                 "Max(TDEV.TDEV_DATE) AS DATMAX FROM TDEV INNER JOIN TDOS ON (TDEV.TDEV_NUMDOSS = "
+                 "TDOS.TDOS_NUMDOSS) AND (TDEV.TDEV_SOC = TDOS.TDOS_SOC) GROUP BY TDEV.TDEV_SOC "
+                 "ORDER BY TDEV.TDEV_SOC;"),
+            (QStringList{"AB|2|2025-04-10", "XY|1|2024-12-31"}));
+  EXPECT_EQ(rows("SELECT A.TDOS_NUMDOSS FROM TDOS A INNER JOIN (TDEV B INNER JOIN TDOS C ON "
+                 "B.TDEV_SOC = C.TDOS_SOC AND B.TDEV_NUMDOSS = C.TDOS_NUMDOSS) ON A.TDOS_SOC = "
+                 "B.TDEV_SOC AND A.TDOS_NUMDOSS = B.TDEV_NUMDOSS WHERE B.TDEV_NSEQ = 1"),
+            QStringList{"1"});
+}
+
+TEST_P(JetBackendsTest, DeleteFormsUpdateAndConcatenationWithEmptyText) {
+  fillQuotes();
+  exec("DELETE TDEV.* FROM TDEV WHERE TDEV.TDEV_SOC = 'ab' AND TDEV_NSEQ > 0");
+  EXPECT_EQ(rows("SELECT Count(*) FROM TDEV"), QStringList{"4"});
+  exec("DELETE FROM TDEV WHERE TDEV_SOC = 'zz';");
+  EXPECT_EQ(rows("SELECT Count(*) FROM TDEV"), QStringList{"3"});
+  exec(
+      "UPDATE TDEV SET TDEV.TDEV_DATREL = #01/01/2100#, TDEV_MONTANT = TDEV_MONTANT * 2 "
+      "WHERE TDEV_SOC = 'xy'");
+  EXPECT_EQ(rows("SELECT TDEV_DATREL, TDEV_MONTANT FROM TDEV WHERE TDEV_SOC = 'XY'"),
+            QStringList{"2100-01-01|150"});
+  exec("delete * from TDEV");
+  EXPECT_EQ(rows("SELECT Count(*) FROM TDEV"), QStringList{"0"});
+
+  exec("CREATE TABLE TAFF (TAFF_NUMAFF TEXT(10), TAFF_NUMDEV TEXT(20))");
+  for (const char* values : {"'A1', 'AB00012_00'", "'A2', ''", "'A3', Null", "'A4', 'ab00013'"})
+    exec(QStringLiteral("INSERT INTO TAFF VALUES (%1)").arg(values));
+  EXPECT_EQ(rows("select TAFF_NUMAFF from TAFF where TAFF_NUMDEV & '' <> '' ORDER BY 1"),
+            (QStringList{"A1", "A4"}));
+  EXPECT_EQ(rows("select TAFF_NUMAFF from TAFF where left(TAFF_NUMDEV,7) = 'AB00013'"),
+            QStringList{"A4"});
 }
 
 }  // namespace
