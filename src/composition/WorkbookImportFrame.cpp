@@ -37,7 +37,7 @@ WorkbookImportFrame::WorkbookImportFrame(CompositionSession& session,
   m_workbooks = new QListWidget(this);
   m_workbooks->setObjectName(QStringLiteral("BXL_Classeurs"));
   workbooksLabel->setBuddy(m_workbooks);
-  auto* sheetsLabel = new QLabel(QStringLiteral("&Feuilles"), this);
+  auto* sheetsLabel = new QLabel(QStringLiteral("F&euilles"), this);
   m_sheets = new QListWidget(this);
   m_sheets->setObjectName(QStringLiteral("BXL_Feuilles"));
   sheetsLabel->setBuddy(m_sheets);
