@@ -431,6 +431,7 @@ TEST_F(FcompoTest, TheImagesButtonHandsTheSelectedStockArticleToItsInformationWi
   EXPECT_EQ(opener.opened, QStringList{"FARTINFOS"});
   EXPECT_EQ(m_state->pictureArticle, list->model()->index(1, 0).data().toString());
   EXPECT_EQ(m_state->pictureArticleLabel, list->model()->index(1, 1).data().toString());
+  m_state->opener = nullptr;
 }
 
 }  // namespace
