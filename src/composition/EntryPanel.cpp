@@ -310,8 +310,8 @@ void EntryPanel::showInList(const QString& code, const QString& supplier) {
     if (!supplier.isEmpty() && m_model->columnCount() > 1 &&
         m_model->item(r, 1)->text().compare(supplier, Qt::CaseInsensitive) != 0)
       continue;
-    m_list->selectRow(r);
-    m_list->scrollTo(m_model->index(r, 0), QAbstractItemView::PositionAtCenter);
+    if (m_list->currentIndex().row() != r) m_list->selectRow(r);
+    m_list->scrollTo(m_model->index(r, 0));
     return;
   }
 }
@@ -359,14 +359,15 @@ LeaveOutcome EntryPanel::leaveField(const QString& name) {
   // A refused number stays as typed, for the user to correct it.
   if (outcome != LeaveOutcome::Refused) showTexts();
   m_refused = outcome == LeaveOutcome::Refused ? name : QString();
-  m_leaving = false;
   if (outcome == LeaveOutcome::Filled) {
-    // The list follows the code typed, as if it had been picked there.
+    // The list follows the code typed, as if it had been picked there; the code, left just
+    // now, is not left again when the keyboard moves on.
     showInList(m_entry.text(kCode), m_entry.source() == EntrySource::Tariffs
                                         ? m_entry.text(QStringLiteral("CTX_CODFOURN"))
                                         : QString());
     focusField(kQuantity);
   }
+  m_leaving = false;
   return outcome;
 }
 
@@ -409,7 +410,10 @@ bool EntryPanel::writeLine(bool atEnd) {
   showTexts();
   if (written) {
     emit lineWritten();
+    // Back to the code: the emptied quantity being left has nothing to apply.
+    m_leaving = true;
     takeFocus();
+    m_leaving = false;
   }
   return written;
 }

@@ -491,6 +491,10 @@ void FCOMPO::subTotal() {
 }
 
 void FCOMPO::extendedSubTotal() {
+  // Nothing is asked for a sub-total that could not go there.
+  const TableCursor c = m_view->cursor();
+  if (c.isValid()) m_session->setCursor(c.table, c.row);
+  if (!m_session->subTotalAllowed()) return;
   m_title->setText(QStringLiteral("Sous-total"));
   m_title->selectAll();
   m_lower->setCurrentWidget(m_titlePrompt);
@@ -594,8 +598,7 @@ void FCOMPO::importWorkbook() {
     m_import = new WorkbookImportFrame(
         *m_session,
         // The views read the document again on their own; the print levels apply again.
-        [this] { applyPrintLevels(); },
-        this);
+        [this] { applyPrintLevels(); }, this);
   if (m_import->isVisible() || m_import->start()) {
     m_import->show();
     m_import->raise();

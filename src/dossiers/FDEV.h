@@ -11,6 +11,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QFormLayout;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -81,6 +82,10 @@ class FDEV : public core::RecordWindow {
 
  private:
   QWidget* buildForm();
+  void addCompanyRow(QFormLayout* f);
+  void addClientRows(QFormLayout* f);
+  void addRepresentativeRow(QFormLayout* f);
+  void addWorkRows(QFormLayout* f);
   QWidget* buildList();
   QWidget* buildClientList();
   QWidget* buildVehicleList();

@@ -176,8 +176,8 @@ TEST_F(FcompoTest, EveryMenuCommandRunsFromItsKey) {
   EXPECT_TRUE(get("TLB_MACRO"));
 
   QStringList asked;
-  m_window->setPrompt([&](const QString& title, const QString& question, const QString& proposed)
-                          -> std::optional<QString> {
+  m_window->setPrompt([&](const QString& title, const QString& question,
+                          const QString& proposed) -> std::optional<QString> {
     asked << title + "|" + question + "|" + proposed;
     return QString("10");
   });
@@ -300,6 +300,13 @@ TEST_F(FcompoTest, KeyboardMovesBetweenDocumentEntryAndCommands) {
   select("X2");
   tarovent::test::pressKey(grid, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(cell(rowOf("X2") + 1, "LIBART"), "*** Sous total");
+  // On a sub-total, nothing is asked before the message that says it cannot go there.
+  m_window->view().setCursor(model().cursorAt(rowOf("X2") + 1));
+  m_messages.clear();
+  tarovent::test::pressKey(grid, Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(m_messages.texts(), QStringList{"Vous êtes positionné dans un tableau de sous-total"});
+  EXPECT_FALSE(title->isVisible());
+  select("X2");
   tarovent::test::pressKey(grid, Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
   tarovent::test::pressKey(title, Qt::Key_Escape);
   const auto inEntry = [&] {
