@@ -17,10 +17,11 @@ int runRemindersCommand(const QStringList& args) {
   QStringList rest = args;
   QString rep;
   const int at = rest.indexOf(QStringLiteral("--rep"));
-  if (at >= 0) {
-    if (at + 1 >= rest.size()) rest.clear();
+  if (at >= 0 && at + 1 < rest.size()) {
     rep = rest.value(at + 1);
-    rest.remove(at, std::min<qsizetype>(2, rest.size() - at));
+    rest.remove(at, 2);
+  } else if (at >= 0) {
+    rest.clear();  // --rep without its code
   }
   if (rest.size() != 1 || rest.first().startsWith(QStringLiteral("--"))) {
     err << "Utilisation : tarovent-admin reminders DOSSIER [--rep CODE]\n";

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include "composition/TableLocator.h"
+#include "core/AdminRun.h"
 #include "core/ProcessState.h"
 #include "core/Startup.h"
 #include "install/DemoFamily.h"
@@ -182,14 +183,17 @@ TEST_F(DemoFamily, FollowUpHasRemindersVisitsAndLinkedDocumentsForEveryMorning) 
     for (int days : {-1, 0, 7})
       EXPECT_GT(count("TAROVENT.MDB",
                       "TDEV inner join TDOS on TDOS_SOC = TDEV_SOC and TDOS_NUMDOSS = TDEV_NUMDOSS "
-                      "where TDOS_CAL = '" + QString::fromLatin1(rep) + "' and TDEV_DATREL = " +
-                          s_today.addDays(days).toString("#MM/dd/yyyy#")),
+                      "where TDOS_CAL = '" +
+                          QString::fromLatin1(rep) +
+                          "' and TDEV_DATREL = " + s_today.addDays(days).toString("#MM/dd/yyyy#")),
                 0)
           << rep << days;
   const QString today = s_today.toString("#MM/dd/yyyy#");
   EXPECT_GT(count("PALUNDA.MDB", "TVIS where TVIS_DateRea is not null"), 0);
-  EXPECT_GT(count("PALUNDA.MDB", "TVIS where TVIS_DateRea is null and TVIS_DatePrev < " + today), 0);
-  EXPECT_GT(count("PALUNDA.MDB", "TVIS where TVIS_DateRea is null and TVIS_DatePrev > " + today), 0);
+  EXPECT_GT(count("PALUNDA.MDB", "TVIS where TVIS_DateRea is null and TVIS_DatePrev < " + today),
+            0);
+  EXPECT_GT(count("PALUNDA.MDB", "TVIS where TVIS_DateRea is null and TVIS_DatePrev > " + today),
+            0);
   // Both projects, and pictures and PDFs on dossiers and articles, every file there.
   EXPECT_EQ(count("BASEDOC.MDB", "TPROJ"), 2);
   for (const char* project : {"ZORVANE", "QUILMORA"})
@@ -199,6 +203,34 @@ TEST_F(DemoFamily, FollowUpHasRemindersVisitsAndLinkedDocumentsForEveryMorning) 
   for (const QString& file :
        column("BASEDOC.MDB", "select PATHDOC & NOMDOC from TPROJ_DETAIL where PROJET = 'ZORVANE'"))
     EXPECT_TRUE(QFileInfo::exists(file)) << file.toStdString();
+}
+
+TEST_F(DemoFamily, TheAdminPrintsTheRemindersAsTheWindowListsThem) {
+  using tarovent::test::admin;
+  const QString root = s_summary.layout.root;
+  const auto r = admin({"reminders", root, "--rep", "SLB"});
+  ASSERT_EQ(r.status, 0) << r.err.toStdString();
+  QStringList days;
+  for (const QString& line : r.lines()) {
+    const QStringList cells = line.split('\t');
+    ASSERT_EQ(cells.size(), 12) << line.toStdString();
+    EXPECT_EQ(cells[5], "SLB");
+    const QDate due = QDate::fromString(cells[6], "dd/MM/yyyy");
+    EXPECT_LE(due, s_today);
+    days << cells[6];
+  }
+  EXPECT_TRUE(days.contains(s_today.toString("dd/MM/yyyy")));
+  EXPECT_TRUE(days.contains(s_today.addDays(-1).toString("dd/MM/yyyy")));
+  EXPECT_FALSE(days.contains(s_today.addDays(7).toString("dd/MM/yyyy")));
+  // Oldest first; everybody's list holds more.
+  QStringList sorted = days;
+  std::sort(sorted.begin(), sorted.end(), [](const QString& a, const QString& b) {
+    return QDate::fromString(a, "dd/MM/yyyy") < QDate::fromString(b, "dd/MM/yyyy");
+  });
+  EXPECT_EQ(days, sorted);
+  EXPECT_GT(admin({"reminders", root}).lines().size(), r.lines().size());
+  EXPECT_EQ(admin({"reminders", root, "--rep"}).status, 2);
+  EXPECT_EQ(admin({"reminders"}).status, 2);
 }
 
 TEST_F(DemoFamily, EveryVersionHasItsPricedDocument) {
@@ -324,7 +356,8 @@ TEST_F(DemoFamily, ComposeScriptAddsASubTotalAndRecalculates) {
   // Line entry: a typed code written above the first line and, typed again (a written line
   // empties the fields), at the end of the table, then an option without quantity, confirmed,
   // written above the first line.
-  const QString typed = QStringLiteral("set CTX_CODART ELEC0001\nset CTX_QTE 10\nset CTX_TPRO_PU 5\n");
+  const QString typed =
+      QStringLiteral("set CTX_CODART ELEC0001\nset CTX_QTE 10\nset CTX_TPRO_PU 5\n");
   EXPECT_EQ(compose(QStringLiteral("cursor %1 1\n").arg(table) + typed + "insert\n" + typed +
                         "append\npick option GAR1\nanswers ok\nset CTX_QTE 0\ninsert\n",
                     out),
