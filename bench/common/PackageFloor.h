@@ -19,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/Timing.h"
 #include "platform/ooxml/Package.h"
 
 namespace tarovent::bench {
@@ -54,11 +55,6 @@ inline void plainRewrite(const QString& in, const QString& out,
   }
   zip_close(dst);
   zip_discard(src);
-}
-
-inline double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
 }
 
 inline double cpuMs() {

@@ -8,63 +8,31 @@
 #include <memory>
 
 #include "common/PackageFloor.h"
+#include "common/QuietFunnel.h"
+#include "common/QuoteLines.h"
 #include "composition/ColumnMap.h"
-#include "composition/LineWriter.h"
 #include "composition/QuoteDocumentModel.h"
 #include "composition/QuoteView.h"
 #include "composition/TableLocator.h"
-#include "install/templates/TemplateBuilder.h"
 #include "platform/word/WordDocument.h"
-#include "ui/MessageFunnel.h"
 
 using namespace tarovent;
 using namespace tarovent::composition;
 
 namespace {
 
-QuoteLine article(int i) {
-  QuoteLine l;
-  l.code = QStringLiteral("ART%1").arg(i, 5, 10, QLatin1Char('0'));
-  l.level = i % 4 == 3 ? 1 : 0;
-  l.designation = QStringLiteral("Article de série n° %1").arg(i);
-  l.quantity = i % 7 + 1;
-  l.unit = QStringLiteral("U");
-  l.grossPrice = 10 + i % 50;
-  l.discountPercent = i % 3 == 0 ? 5 : 0;
-  Calcul_Ligne(l);
-  return l;
-}
-
 struct Quote {
-  Quote(const QString& folder, int lines) {
-    const QString dotx = folder + "/STD.dotx";
-    templates::buildQuoteTemplate(dotx, templates::QuoteTemplateKind::Standard);
-    word::WordDocument built = word::WordDocument::fromTemplate(dotx);
-    layout = *Reperer_Tableaux(built, LocatePurpose::Recalculation).layout;
-    columns = ColumnMap::read(built, layout.headerTable);
-    const LineWriter writer(columns, LineOptions{});
-    for (int i = 0; i < lines; ++i)
-      writer.write(built, layout.firstLineTable,
-                   i == 0 ? 1 : built.appendRow(layout.firstLineTable), article(i));
-    const QString path = folder + QStringLiteral("/quote%1.docx").arg(lines);
-    built.saveAs(path);
-    doc = std::make_unique<word::WordDocument>(word::WordDocument::open(path));
-  }
+  Quote(const QString& folder, int lines)
+      : doc(std::make_unique<word::WordDocument>(
+            word::WordDocument::open(bench::writeQuote(folder, lines)))),
+        layout(*Reperer_Tableaux(*doc, LocatePurpose::Recalculation).layout),
+        columns(ColumnMap::read(*doc, layout.headerTable)) {}
   std::unique_ptr<word::WordDocument> doc;
   TableLayout layout;
   ColumnMap columns;
 };
 
-class Quiet : public ui::MessageFunnel {
- public:
-  void show(const QString&, ui::Icon, const QString&) override {}
-  ui::Answer ask(const QString&, ui::Buttons, int, ui::Icon, const QString&) override {
-    return ui::Answer::Yes;
-  }
-  void beep() override {}
-};
-
-void firstScreen(Quote& q, Quiet& quiet) {
+void firstScreen(Quote& q, bench::QuietFunnel& quiet) {
   QuoteView view(*q.doc, q.layout, q.columns, quiet);
   view.resize(1280, 800);
   view.grab();
@@ -80,7 +48,7 @@ void everyRow(Quote& q) {
 void insertLine(Quote& q, QuoteView& view, int i, bool rebuild) {
   const int table = q.layout.firstLineTable;
   const int row = q.doc->insertRow(table, q.doc->rowCount(table) / 2, word::RowPlacement::Above);
-  LineWriter(q.columns, LineOptions{}).write(*q.doc, table, row, article(100000 + i));
+  LineWriter(q.columns, LineOptions{}).write(*q.doc, table, row, bench::seriesArticle(100000 + i));
   if (rebuild)
     view.model().documentReset();
   else
@@ -101,7 +69,7 @@ int main(int argc, char** argv) {
   QTemporaryDir dir;
   Quote small(dir.path(), 200);
   Quote large(dir.path(), 2000);
-  Quiet quiet;
+  bench::QuietFunnel quiet;
   firstScreen(small, quiet);  // fonts and styles loaded once
 
   const bench::Timings draw = bench::interleaved(

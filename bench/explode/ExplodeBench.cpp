@@ -10,13 +10,12 @@
 #include "articles/ArticleFiles.h"
 #include "articles/CostRollup.h"
 #include "common/DeepBill.h"
+#include "common/NewFamily.h"
 #include "common/OpenFamily.h"
 #include "common/PackageFloor.h"
-#include "common/QuietFunnel.h"
 #include "composition/ColumnMap.h"
 #include "composition/Explosion.h"
 #include "core/ProcessState.h"
-#include "install/Installer.h"
 #include "install/templates/WordprocessingXml.h"
 #include "platform/db/Database.h"
 #include "platform/word/WordDocument.h"
@@ -57,10 +56,9 @@ word::WordDocument emptyQuote() {
 
 int main() {
   QTemporaryDir dir;
-  const auto layout = install::initFamily(dir.filePath("f"), true);
-  bench::QuietFunnel quiet;
-  core::ProcessState state(quiet);
-  if (!bench::openFamily(state, layout.workingFolder)) return 1;
+  bench::NewFamily family(dir.filePath("f"));
+  core::ProcessState& state = family.state;
+  bench::QuietFunnel& quiet = family.quiet;
   db::Database& stock = state.base(core::entry::Stock).db;
   db::Database& plan = state.base(core::entry::Planning).db;
   articles::ArticleFiles files(state);

@@ -326,6 +326,7 @@ bool CompositionSession::save() {
     return false;
   }
   if (m_origin == Origin::Dossier) storeFigures();
+  if (m_onSaved) m_onSaved(*m_doc, m_path);
   return true;
 }
 

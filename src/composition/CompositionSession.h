@@ -97,6 +97,10 @@ class CompositionSession {
   QString materialsPrice() const;
   QString labourPrice() const;
 
+  // Called after each save that went through, with the document as saved.
+  void setOnSaved(std::function<void(word::WordDocument&, const QString& path)> saved) {
+    m_onSaved = std::move(saved);
+  }
   // What lists the programs running on this machine, which tells a lock left by a crash.
   void setRunningPrograms(std::function<QList<QStringList>()> running) {
     m_runningPrograms = std::move(running);
@@ -217,6 +221,7 @@ class CompositionSession {
   RecalcResult m_lastRecalc;
   DocumentChanges* m_changes = nullptr;
   std::function<QList<QStringList>()> m_runningPrograms = os::runningCommandLines;
+  std::function<void(word::WordDocument&, const QString&)> m_onSaved;
 };
 
 }  // namespace tarovent::composition

@@ -310,8 +310,8 @@ void EntryPanel::showInList(const QString& code, const QString& supplier) {
     if (!supplier.isEmpty() && m_model->columnCount() > 1 &&
         m_model->item(r, 1)->text().compare(supplier, Qt::CaseInsensitive) != 0)
       continue;
-    m_list->selectRow(r);
-    m_list->scrollTo(m_model->index(r, 0), QAbstractItemView::PositionAtCenter);
+    if (m_list->currentIndex().row() != r) m_list->selectRow(r);
+    m_list->scrollTo(m_model->index(r, 0));
     return;
   }
 }
@@ -330,6 +330,14 @@ void EntryPanel::pickCurrent() {
   auto* quantity = qobject_cast<QLineEdit*>(field(kQuantity));
   quantity->setFocus(Qt::OtherFocusReason);
   quantity->selectAll();
+}
+
+std::pair<QString, QString> EntryPanel::selectedArticle() {
+  m_list->setFocus(Qt::OtherFocusReason);
+  const QModelIndex current = m_list->currentIndex();
+  if (m_entry.source() != EntrySource::Stock || !current.isValid()) return {};
+  const QStandardItem* label = m_model->item(current.row(), 1);
+  return {m_model->item(current.row(), 0)->text(), label ? label->text() : QString()};
 }
 
 void EntryPanel::showTexts() {
@@ -351,14 +359,15 @@ LeaveOutcome EntryPanel::leaveField(const QString& name) {
   // A refused number stays as typed, for the user to correct it.
   if (outcome != LeaveOutcome::Refused) showTexts();
   m_refused = outcome == LeaveOutcome::Refused ? name : QString();
-  m_leaving = false;
   if (outcome == LeaveOutcome::Filled) {
-    // The list follows the code typed, as if it had been picked there.
+    // The list follows the code typed, as if it had been picked there; the code, left just
+    // now, is not left again when the keyboard moves on.
     showInList(m_entry.text(kCode), m_entry.source() == EntrySource::Tariffs
                                         ? m_entry.text(QStringLiteral("CTX_CODFOURN"))
                                         : QString());
     focusField(kQuantity);
   }
+  m_leaving = false;
   return outcome;
 }
 
@@ -401,7 +410,10 @@ bool EntryPanel::writeLine(bool atEnd) {
   showTexts();
   if (written) {
     emit lineWritten();
+    // Back to the code: the emptied quantity being left has nothing to apply.
+    m_leaving = true;
     takeFocus();
+    m_leaving = false;
   }
   return written;
 }

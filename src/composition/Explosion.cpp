@@ -76,6 +76,7 @@ class Exploder {
         m_doc(doc),
         m_rows(rows),
         m_options(options),
+        m_today(options.day.isValid() ? options.day : QDate::currentDate()),
         m_msg(messages),
         m_writer(columns, withBlankZeros(options.lines, options.lines.quantityDecimals)),
         m_labourWriter(columns, withBlankZeros(options.lines, 2)) {}
@@ -114,6 +115,7 @@ class Exploder {
   word::WordDocument& m_doc;
   RowTaker& m_rows;
   const ExplosionOptions& m_options;
+  const QDate m_today;
   ui::MessageFunnel& m_msg;
   LineWriter m_writer;
   LineWriter m_labourWriter;
@@ -152,7 +154,7 @@ bool Exploder::run(const EntryLine& line) {
       continue;
     }
     const articles::ExplosionLink& link = (*top.links)[top.next++];
-    if (!articles::Lien_Valide(link.from, link.to, m_options.today)) continue;
+    if (!articles::Lien_Valide(link.from, link.to, m_today)) continue;
     const int depth = int(frames.size());
     const double quantity = link.quantity * top.quantity;
     const QString component = link.component;

@@ -28,7 +28,9 @@ struct ExplosionOptions {
   double discountPercent = 0;  // the discount of the article's own line
   // Rows go above the cursor row (the cursor follows its row), else at the end of its table.
   bool insert = false;
-  QDate today = QDate::currentDate();
+  // The day the bill's links must be valid on; none for today. Reading the clock costs more than
+  // writing a plain line, so it is read only when an article is exploded.
+  QDate day;
 };
 
 struct ExplosionResult {

@@ -273,7 +273,13 @@ QWidget* FCOMPO::buildMenus() {
   total->setText(QStringLiteral("Totalisation"));
   total->setToolTip(QStringLiteral("Recalcul du document (F9)"));
   connect(total, &QToolButton::clicked, this, &FCOMPO::recalculate);
-  for (QToolButton* b : {tablesButton, mask, total}) {
+  auto* images = new QToolButton(buttons);
+  images->setObjectName(QStringLiteral("Cmd_Images"));
+  images->setText(QStringLiteral("Photos"));
+  images->setToolTip(QStringLiteral("Photos de l'article sélectionné dans la liste"));
+  images->setEnabled(m_state.windows.has(QStringLiteral("FARTINFOS")));
+  connect(images, &QToolButton::clicked, this, &FCOMPO::showArticlePictures);
+  for (QToolButton* b : {tablesButton, mask, total, images}) {
     b->setFocusPolicy(Qt::NoFocus);
     row->addWidget(b);
   }
@@ -661,6 +667,14 @@ void FCOMPO::reloadFromDisk() {
   const bool done = m_session->reload();
   buildView();
   if (done) showStatus(QStringLiteral("Document relu : il a été modifié en dehors de Tarovent"));
+}
+
+void FCOMPO::showArticlePictures() {
+  const auto [code, label] = m_entry->selectedArticle();
+  if (code.isEmpty() || !m_state.opener) return;
+  m_state.pictureArticle = code;
+  m_state.pictureArticleLabel = label;
+  m_state.opener->openWindow(QStringLiteral("FARTINFOS"));
 }
 
 void FCOMPO::activated() { m_entry->windowActivated(); }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -413,6 +414,30 @@ TEST_F(FcompoTest, PreviewFollowsEachSaveInTheBackground) {
   ASSERT_TRUE(m_window->save());
   settle();
   EXPECT_EQ(fake->jobs().size(), jobs);
+}
+
+TEST_F(FcompoTest, TheImagesButtonHandsTheSelectedStockArticleToItsInformationWindow) {
+  struct Opener : ui::WindowOpener {
+    bool openWindow(const QString& name) override {
+      opened << name;
+      return true;
+    }
+    QStringList opened;
+  } opener;
+  m_state->windows.add("FARTINFOS", {});
+  m_state->opener = &opener;
+  ASSERT_TRUE(open(kTwoLines));
+  auto* list = get<QTableView>("DBG_Liste");
+  ASSERT_GT(list->model()->rowCount(), 1);
+  list->setCurrentIndex(QModelIndex());
+  get<QAbstractButton>("Cmd_Images")->click();
+  EXPECT_TRUE(opener.opened.isEmpty());  // no article selected
+  EXPECT_EQ(QApplication::focusWidget(), list);
+  list->setCurrentIndex(list->model()->index(1, 0));
+  get<QAbstractButton>("Cmd_Images")->click();
+  EXPECT_EQ(opener.opened, QStringList{"FARTINFOS"});
+  EXPECT_EQ(m_state->pictureArticle, list->model()->index(1, 0).data().toString());
+  EXPECT_EQ(m_state->pictureArticleLabel, list->model()->index(1, 1).data().toString());
 }
 
 }  // namespace

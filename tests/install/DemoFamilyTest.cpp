@@ -176,6 +176,31 @@ TEST_F(DemoFamily, TheDocumentViewerFindsTheDossiers) {
   EXPECT_EQ(missing, 1);
 }
 
+TEST_F(DemoFamily, FollowUpHasRemindersVisitsAndLinkedDocumentsForEveryMorning) {
+  // Yesterday, today and next week for each of the first two representatives.
+  for (const char* rep : {"JMD", "SLB"})
+    for (int days : {-1, 0, 7})
+      EXPECT_GT(count("TAROVENT.MDB",
+                      "TDEV inner join TDOS on TDOS_SOC = TDEV_SOC and TDOS_NUMDOSS = TDEV_NUMDOSS "
+                      "where TDOS_CAL = '" + QString::fromLatin1(rep) + "' and TDEV_DATREL = " +
+                          s_today.addDays(days).toString("#MM/dd/yyyy#")),
+                0)
+          << rep << days;
+  const QString today = s_today.toString("#MM/dd/yyyy#");
+  EXPECT_GT(count("PALUNDA.MDB", "TVIS where TVIS_DateRea is not null"), 0);
+  EXPECT_GT(count("PALUNDA.MDB", "TVIS where TVIS_DateRea is null and TVIS_DatePrev < " + today), 0);
+  EXPECT_GT(count("PALUNDA.MDB", "TVIS where TVIS_DateRea is null and TVIS_DatePrev > " + today), 0);
+  // Both projects, and pictures and PDFs on dossiers and articles, every file there.
+  EXPECT_EQ(count("BASEDOC.MDB", "TPROJ"), 2);
+  for (const char* project : {"ZORVANE", "QUILMORA"})
+    EXPECT_GT(count("BASEDOC.MDB", "TPROJ_DETAIL where NOMDOC like '*.pdf' and PROJET = '" +
+                                       QString::fromLatin1(project) + "'"),
+              0);
+  for (const QString& file :
+       column("BASEDOC.MDB", "select PATHDOC & NOMDOC from TPROJ_DETAIL where PROJET = 'ZORVANE'"))
+    EXPECT_TRUE(QFileInfo::exists(file)) << file.toStdString();
+}
+
 TEST_F(DemoFamily, EveryVersionHasItsPricedDocument) {
   const QStringList names =
       column("TAROVENT.MDB",
