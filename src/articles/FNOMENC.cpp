@@ -245,7 +245,7 @@ void FNOMENC::deleteLine() {
   const int row = m_grid->currentRow();
   if (row < 0) return;
   ui::MessageFunnel& m = m_state.messages();
-  if (m.ask(m.tr("Confirmez-vous la suppression?"), ui::Buttons::YesNo, 1, ui::Icon::Question) !=
+  if (m.ask(m.tr("Confirmez-vous la suppression?"), ui::Buttons::YesNo, 2, ui::Icon::Question) !=
       ui::Answer::Yes)
     return;
   const int level = m_grid->item(row, Level)->text().toInt();

@@ -74,7 +74,7 @@ QFormLayout* FCLIDEV::buildIdentity() {
   connect(mailButton, &QPushButton::clicked, this, [this, mail] { mailTo(mail); });
 
   auto* identity = form();
-  identity->addRow(label(QStringLiteral("&Code"), m_code), m_code);
+  identity->addRow(label(QStringLiteral("Code"), m_code), m_code);
   identity->addRow(label(QStringLiteral("&Raison sociale"), name), name);
   identity->addRow(label(QStringLiteral("A&dresse"), a1), a1);
   identity->addRow(QString(), a2);
@@ -90,7 +90,7 @@ QFormLayout* FCLIDEV::buildIdentity() {
   phones->addWidget(label(QStringLiteral("Fa&x"), fax));
   phones->addWidget(fax);
   phones->addStretch();
-  identity->addRow(label(QStringLiteral("&Téléphone"), tel), phones);
+  identity->addRow(label(QStringLiteral("Téléphone"), tel), phones);
   auto* mailRow = new QHBoxLayout;
   mailRow->addWidget(mail, 1);
   mailRow->addWidget(mailButton);

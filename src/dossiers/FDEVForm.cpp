@@ -191,7 +191,7 @@ void FDEV::addWorkRows(QFormLayout* f) {
   f->addRow(label(QStringLiteral("O&pération"), m_operation),
             rowOf({m_operation, operations}, false));
   f->addRow(label(QStringLiteral("Sous-type"), subtype), subtype);
-  f->addRow(label(QStringLiteral("Imma&t. (F4)"), m_immat),
+  f->addRow(label(QStringLiteral("Immat. (F4)"), m_immat),
             rowOf({m_immat, vehicleLink, label(QStringLiteral("Marque"), m_make), m_make, makes}));
   f->addRow(label(QStringLiteral("Compl.i&d"), m_complement), m_complement);
 }

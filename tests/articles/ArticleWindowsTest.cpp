@@ -69,6 +69,8 @@ TEST_F(ArticleWindowsTest, NomenclatureEditorAddsChecksAndDeletesLines) {
   m_messages.script({ui::Answer::Yes});
   test::pressKey(grid, Qt::Key_Delete);  // NEW goes with the line below it
   EXPECT_EQ(grid->rowCount(), 1);
+  // Enter on the question keeps the line.
+  EXPECT_EQ(m_messages.entries().last().defaultButton, 2);
   m_messages.script({ui::Answer::Ok});
   EXPECT_TRUE(w.save());
   EXPECT_FALSE(m_state->base(core::entry::Stock)

@@ -52,6 +52,11 @@ TEST_F(ClientMenu, TheClientFileOfTheDemoFamily) {
   w->findChild<QPushButton*>("Cmd_Suivis")->click();
   EXPECT_GT(w->findChild<QTableView*>("DBG_Vis")->model()->rowCount(), 0);
   EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('|').toStdString();
+
+  // Regression: Alt+C and Alt+T went to the code and telephone boxes; they open the menus.
+  w->findChild<QWidget*>("CTX_TCLI_RS")->setFocus();
+  EXPECT_EQ(menuOpenedBy('C'), "&Clients");
+  EXPECT_EQ(menuOpenedBy('T'), "&Tables");
 }
 
 TEST_F(ClientMenu, TheRepresentativesRemindersAndTheVisitsOfTheDemoFamily) {

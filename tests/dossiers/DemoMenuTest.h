@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <functional>
@@ -63,6 +64,21 @@ class DemoMenuTest : public ::testing::Test {
       const QStringList faults = accessKeyFaults(sub->widget());
       EXPECT_TRUE(faults.isEmpty()) << faults.join('\n').toStdString();
     }
+  }
+  // Alt + `letter` pressed in the focused control: the title of the main menu's menu it
+  // opened (closed again), empty when it opened none.
+  static QString menuOpenedBy(char letter) {
+    QWidget* focused = QApplication::focusWidget();
+    pressKey(focused, Qt::Key_A + (letter - 'A'), Qt::AltModifier);
+    QApplication::processEvents();
+    auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!popup) return {};
+    const QString title = popup->title();
+    popup->close();
+    QApplication::processEvents();
+    // Closed by Esc on screen, the menu gives the keyboard back to where it was.
+    if (focused) focused->setFocus();
+    return title;
   }
   bool lit(const char* button) {
     return m_menu->findChild<QToolButton*>(button)->property("lit").toBool();

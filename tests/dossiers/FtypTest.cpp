@@ -105,6 +105,8 @@ TEST_F(Ftyp, DeletingAsksForTheTypeThenItsTemplate) {
   EXPECT_EQ(m_messages.texts(), (QStringList{"Confirmer la suppression",
                                              "Souhaitez vous aussi détruire le modèle Word ?"}));
   EXPECT_EQ(read("A1.dotx"), "template of A1");
+  // Enter answers "Non" to both.
+  for (const auto& e : m_messages.entries()) EXPECT_EQ(e.defaultButton, 2) << e.text.toStdString();
   write("OLD.dotx", "x");
   m_messages.script({Answer::Yes, Answer::Yes});
   click("Cmd_Supprimer");

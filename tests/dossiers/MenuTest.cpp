@@ -99,6 +99,9 @@ TEST_F(DossierMenu, ADossierFromStartToDuplicateWithTheKeyboardAlone) {
   key(Qt::Key_Down);
   key(Qt::Key_C, Qt::AltModifier);  // Client
   ASSERT_EQ(focused(), "CTX_DOS_CodCli");
+  // Regression: Alt+T went to the vehicle box instead of the Tables menu.
+  EXPECT_EQ(menuOpenedBy('T'), "&Tables");
+  ASSERT_EQ(focused(), "CTX_DOS_CodCli");
   typeText(QApplication::focusWidget(), client);
   key(Qt::Key_Return);
   key(Qt::Key_F8);

@@ -379,7 +379,8 @@ void Connection::fail(int rc, const QString& context) const {
       m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("base fermée");
   const int extended = m_db ? sqlite3_extended_errcode(m_db) : rc;
   const int number = mapSqliteError((extended & 0xff) == (rc & 0xff) ? extended : rc, msg);
-  QString text = engineDescription(number, msg);
+  // Our own SQL functions raise their errors in French already.
+  QString text = functionErrorNumber(extended) ? msg : engineDescription(number, msg);
   if (!context.isEmpty() && number != err::DuplicateKey && number != err::Locked)
     text += QStringLiteral(" [%1]").arg(context);
   throw DbError(number, text);

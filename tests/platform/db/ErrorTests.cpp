@@ -23,6 +23,25 @@ TEST_F(ErrorTest, ConstraintsRaiseTheEngineNumbers) {
   EXPECT_DB_ERROR(exec("SELECT * INTO T FROM R"), err::TableExists);
 }
 
+// Regression: the engine's own English reached the user ("no such table: TNOPE").
+TEST_F(ErrorTest, TheEnginesMessagesAreSaidInFrench) {
+  const auto said = [](const auto& run) {
+    try {
+      run();
+    } catch (const DbError& e) {
+      return e.description();
+    }
+    return QString();
+  };
+  EXPECT_TRUE(said([&] {
+                m_db.OpenRecordset("SELECT * FROM TNOPE");
+              }).startsWith("Table ou requête introuvable : "));
+  EXPECT_TRUE(
+      said([&] { m_db.OpenRecordset("SELECT NOPE FROM T"); }).startsWith("Champ inconnu : NOPE."));
+  // A function of ours says its own French words, once.
+  EXPECT_FALSE(said([&] { column("select N / 0 as X from T", "X"); }).contains("moteur"));
+}
+
 TEST_F(ErrorTest, CommittingOrRollingBackWithoutATransactionFails) {
   EXPECT_DB_ERROR(m_ws.CommitTrans(), err::NotInTransaction);
   EXPECT_DB_ERROR(m_ws.Rollback(), err::NotInTransaction);
@@ -59,6 +78,12 @@ TEST_F(ErrorTest, AReadOnlyFileOrFolderOpensForReading) {
     Recordset rs = db.OpenRecordset("select N from T order by K");
     EXPECT_EQ(rs.value("N").toInt(), 1);
     EXPECT_DB_ERROR(db.Execute("UPDATE T SET N = 5"), err::ReadOnly);
+    try {
+      db.Execute("UPDATE T SET N = 5");
+    } catch (const DbError& e) {
+      EXPECT_TRUE(e.description().startsWith("La base de données est en lecture seule"))
+          << e.description().toStdString();
+    }
   }
   QFile::setPermissions(folder,
                         QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
