@@ -18,9 +18,11 @@
 #include "core/Help.h"
 #include "core/MainMenu.h"
 #include "core/ProcessState.h"
+#include "documents/FARTINFOS.h"
 #include "dossiers/DossierWindows.h"
 #include "macros/MacroWindows.h"
 #include "platform/mail/SystemMailOpener.h"
+#include "platform/os/Desktop.h"
 #include "platform/os/DocumentOpener.h"
 #include "platform/os/LibreOfficeConverter.h"
 #include "platform/os/WindowPrinter.h"
@@ -101,6 +103,7 @@ int main(int argc, char** argv) {
 
   state.mail = std::make_unique<mail::SystemMailOpener>(work);
   state.openDocument = [](const QString& path) { return os::openInWordProcessor(path); };
+  state.desktop = std::make_unique<os::SystemDesktop>();
   // Its own LibreOffice profile in the working folder, started at the first export.
   state.pdfConverter = std::make_unique<os::LibreOfficeConverter>(work + QStringLiteral("PDF"));
   core::registerCoreWindows(state);
@@ -110,6 +113,7 @@ int main(int argc, char** argv) {
                                                },
                                                false});
   clients::registerClientWindows(state);
+  documents::registerDocumentWindows(state);
   reports::registerReportWindows(state);
   // Without a printer, printed windows become PDF files in the working folder.
   os::SystemWindowPrinter printer(work + QStringLiteral("Impressions"));

@@ -1,11 +1,18 @@
-# tarovent_test(NAME SOURCES a.cpp b.cpp LIBS lib1 lib2)
-# One GoogleTest executable per area, registered with CTest test by test.
+# tarovent_test(NAME [WHOLE] SOURCES a.cpp b.cpp LIBS lib1 lib2)
+# One GoogleTest executable per area, registered with CTest test by test; WHOLE registers the
+# program as one test, for programs that set up something costly once (a database server).
 include(GoogleTest)
 function(tarovent_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "WHOLE" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen\;TAROVENT_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+  if(T_WHOLE)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT
+      "QT_QPA_PLATFORM=offscreen;TAROVENT_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+  else()
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
+      PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen\;TAROVENT_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+  endif()
 endfunction()

@@ -15,8 +15,6 @@
 #include "core/DocumentNames.h"
 #include "core/Paths.h"
 #include "core/ProcessState.h"
-#include "install/DemoRecalc.h"
-#include "install/Installer.h"
 #include "platform/db/DbError.h"
 
 using namespace tarovent;
@@ -102,37 +100,27 @@ bool runLine(composition::CompositionSession& s, composition::LineEntry& entry,
 
 }  // namespace
 
-int runComposeCommand(const QStringList& argsIn) {
+int runComposeCommand(const QStringList& args) {
   QTextStream out(stdout);
   QTextStream err(stderr);
-  QStringList args = argsIn;
-  QStringList positional;
-  QString type, script;
-  long dossier = -1;
-  int seq = -1;
   const auto usage = [&] {
     err << "Utilisation : tarovent-admin compose DOSSIER FICHIER [--type CODE | --quote NUMDOSS "
            "NSEQ] --script SCRIPT\n";
     return 2;
   };
-  while (!args.isEmpty()) {
-    const QString a = args.takeFirst();
-    const auto value = [&]() -> QString { return args.isEmpty() ? QString() : args.takeFirst(); };
-    if (a == "--type") {
-      type = value();
-    } else if (a == "--quote") {
-      bool ok1 = false, ok2 = false;
-      dossier = value().toLong(&ok1);
-      seq = value().toInt(&ok2);
-      if (!ok1 || !ok2) return usage();
-    } else if (a == "--script") {
-      script = value();
-    } else if (a.startsWith("--")) {
-      return usage();
-    } else {
-      positional << a;
-    }
+  const std::optional<admin::VerbArguments> a =
+      admin::splitArguments(args, {{"--type", 1}, {"--quote", 2}, {"--script", 1}});
+  if (!a) return usage();
+  long dossier = -1;
+  int seq = -1;
+  if (a->has("--quote")) {
+    bool ok1 = false, ok2 = false;
+    dossier = a->options["--quote"][0].toLong(&ok1);
+    seq = a->options["--quote"][1].toInt(&ok2);
+    if (!ok1 || !ok2) return usage();
   }
+  const QString type = a->value("--type"), script = a->value("--script");
+  const QStringList& positional = a->positional;
   if (positional.size() != 2 || script.isEmpty() || (!type.isEmpty() && dossier >= 0))
     return usage();
   QFile scriptFile(script);
@@ -145,30 +133,26 @@ int runComposeCommand(const QStringList& argsIn) {
 
   admin::AnsweringFunnel funnel(out);
   core::ProcessState state(funnel);
-  state.workingFolder = install::familyLayout(positional[0]).workingFolder;
-  if (!install::openFamilyForRecalculation(state)) {
-    err << "La famille " << positional[0] << " ne peut pas être ouverte.\n";
-    return 1;
-  }
-  composition::OpenRequest request;
-  request.documentPath = file;
-  try {
-    admin::readDefaultTariffModes(state);
-    if (dossier >= 0) {
-      request.origin = composition::Origin::Dossier;
-      if (!admin::fillQuoteContext(state, file, dossier, seq, err)) return 1;
-    } else {
-      request.typeCode = type;
-      if (!QFileInfo::exists(file)) {
-        err << "Document " << positional[1] << " introuvable.\n";
-        return 1;
-      }
+  if (!admin::openFamily(state, positional[0], err)) return 1;
+  std::unique_ptr<composition::CompositionSession> session;
+  if (dossier >= 0) {
+    session = admin::openQuoteSession(state, file, dossier, seq, err);
+  } else {
+    if (!QFileInfo::exists(file)) {
+      err << "Document " << positional[1] << " introuvable.\n";
+      return 1;
     }
-  } catch (const db::DbError& e) {
-    err << e.description() << '\n';
-    return 1;
+    try {
+      admin::readDefaultTariffModes(state);
+    } catch (const db::DbError& e) {
+      err << e.description() << '\n';
+      return 1;
+    }
+    composition::OpenRequest request;
+    request.documentPath = file;
+    request.typeCode = type;
+    session = composition::CompositionSession::open(state, request);
   }
-  auto session = composition::CompositionSession::open(state, request);
   if (!session) return 1;
 
   composition::LineEntry entry(*session);

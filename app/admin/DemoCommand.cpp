@@ -20,8 +20,10 @@ int runDemoCommand(const QStringList& args) {
       sizeOk = false;
     rest.remove(at, std::min<qsizetype>(2, rest.size() - at));
   }
-  if (!sizeOk || rest.size() != 1) {
-    err << "Utilisation : tarovent-admin demo DOSSIER [--size small|large]\n";
+  QString server;
+  if (!takeServerOption(rest, QStringLiteral("--server"), &server) || !sizeOk ||
+      rest.size() != 1) {
+    err << "Utilisation : tarovent-admin demo DOSSIER [--size small|large] [--server URL]\n";
     return 2;
   }
   try {
@@ -34,7 +36,7 @@ int runDemoCommand(const QStringList& args) {
                         << s.articles << " articles dont " << s.manufactured << " fabriqués, "
                         << s.tariffLines << " lignes de tarif, " << s.dossiers << " dossiers, "
                         << s.versions << " versions, " << s.documents << " documents.\n";
-    return 0;
+    return server.isEmpty() ? 0 : copyFamilyToServer(s.layout.root, server);
   } catch (const std::exception& e) {
     err << QString::fromStdString(e.what()) << '\n';
     return 1;

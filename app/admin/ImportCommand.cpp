@@ -12,9 +12,6 @@
 #include "composition/TableLocator.h"
 #include "composition/WorkbookImport.h"
 #include "core/ProcessState.h"
-#include "install/DemoRecalc.h"
-#include "install/Installer.h"
-#include "platform/db/DbError.h"
 #include "platform/excel/Workbook.h"
 #include "platform/ooxml/OoxmlError.h"
 
@@ -34,39 +31,27 @@ bool placeCursor(composition::CompositionSession& s, int table, int row) {
 
 }  // namespace
 
-int runImportCommand(const QStringList& argsIn) {
+int runImportCommand(const QStringList& args) {
   QTextStream out(stdout);
   QTextStream err(stderr);
-  QStringList args = argsIn;
-  QStringList positional, answers;
-  QString sheet, letter;
-  int table = 0, row = 1;
   const auto usage = [&] {
     err << "Utilisation : tarovent-admin import DOSSIER DEVIS CLASSEUR --sheet FEUILLE "
            "--presentation X|M|A|B|C [--cursor TABLEAU LIGNE] [--answers oui,non,...]\n";
     return 2;
   };
-  while (!args.isEmpty()) {
-    const QString a = args.takeFirst();
-    const auto value = [&]() -> QString { return args.isEmpty() ? QString() : args.takeFirst(); };
-    if (a == "--sheet") {
-      sheet = value();
-    } else if (a == "--presentation") {
-      letter = value();
-    } else if (a == "--answers") {
-      answers = value().split(',', Qt::SkipEmptyParts);
-    } else if (a == "--cursor") {
-      bool ok1 = false, ok2 = false;
-      table = value().toInt(&ok1);
-      row = value().toInt(&ok2);
-      if (!ok1 || !ok2 || table < 1 || row < 1) return usage();
-    } else if (a.startsWith("--")) {
-      return usage();
-    } else {
-      positional << a;
-    }
+  const std::optional<admin::VerbArguments> a = admin::splitArguments(
+      args, {{"--sheet", 1}, {"--presentation", 1}, {"--answers", 1}, {"--cursor", 2}});
+  if (!a) return usage();
+  int table = 0, row = 1;
+  if (a->has("--cursor")) {
+    bool ok1 = false, ok2 = false;
+    table = a->options["--cursor"][0].toInt(&ok1);
+    row = a->options["--cursor"][1].toInt(&ok2);
+    if (!ok1 || !ok2 || table < 1 || row < 1) return usage();
   }
-  const auto presentation = composition::presentationFromLetter(letter);
+  const QString sheet = a->value("--sheet");
+  const auto presentation = composition::presentationFromLetter(a->value("--presentation"));
+  const QStringList& positional = a->positional;
   if (positional.size() != 3 || sheet.isEmpty() || !presentation) return usage();
   const QString file = QFileInfo(positional[1]).absoluteFilePath();
   const QRegularExpressionMatch number =
@@ -88,26 +73,11 @@ int runImportCommand(const QStringList& argsIn) {
     return 1;
   }
 
-  admin::AnsweringFunnel funnel(out, answers);
+  admin::AnsweringFunnel funnel(out, a->value("--answers").split(',', Qt::SkipEmptyParts));
   core::ProcessState state(funnel);
-  state.workingFolder = install::familyLayout(positional[0]).workingFolder;
-  if (!install::openFamilyForRecalculation(state)) {
-    err << "La famille " << positional[0] << " ne peut pas être ouverte.\n";
-    return 1;
-  }
-  composition::OpenRequest request;
-  request.documentPath = file;
-  request.origin = composition::Origin::Dossier;
-  try {
-    admin::readDefaultTariffModes(state);
-    if (!admin::fillQuoteContext(state, file, number.captured(1).toLong(),
-                                 number.captured(2).toInt(), err))
-      return 1;
-  } catch (const db::DbError& e) {
-    err << e.description() << '\n';
-    return 1;
-  }
-  auto session = composition::CompositionSession::open(state, request);
+  if (!admin::openFamily(state, positional[0], err)) return 1;
+  auto session = admin::openQuoteSession(state, file, number.captured(1).toLong(),
+                                         number.captured(2).toInt(), err);
   if (!session) return 1;
   composition::ImportResult result;
   if (placeCursor(*session, table, row))

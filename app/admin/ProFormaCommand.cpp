@@ -4,56 +4,34 @@
 
 #include "AdminCommand.h"
 #include "PrintingFunnel.h"
+#include "QuoteOpening.h"
 #include "core/ProcessState.h"
-#include "install/DemoRecalc.h"
-#include "install/Installer.h"
 #include "reports/ProForma.h"
 
 using namespace tarovent;
 
-int runProFormaCommand(const QStringList& argsIn) {
+int runProFormaCommand(const QStringList& args) {
   QTextStream out(stdout);
   QTextStream err(stderr);
-  QStringList args = argsIn;
-  QStringList positional, answers;
-  QString vat;
-  bool withText = false;
-  bool vatGiven = false;
-  while (!args.isEmpty()) {
-    const QString a = args.takeFirst();
-    if (a == "--vat" && !args.isEmpty()) {
-      vat = args.takeFirst();
-      vatGiven = true;
-    } else if (a == "--with-text") {
-      withText = true;
-    } else if (a == "--answers" && !args.isEmpty()) {
-      answers = args.takeFirst().split(',', Qt::SkipEmptyParts);
-    } else if (a.startsWith("--")) {
-      positional.clear();
-      break;
-    } else {
-      positional << a;
-    }
-  }
-  if (positional.size() != 2 || !vatGiven) {
+  const std::optional<admin::VerbArguments> a =
+      admin::splitArguments(args, {{"--vat", 1}, {"--with-text", 0}, {"--answers", 1}});
+  if (!a || a->positional.size() != 2 || !a->has("--vat")) {
     err << "Utilisation : tarovent-admin proforma DOSSIER DEVIS --vat TAUX [--with-text] "
            "[--answers oui,non,...]\n";
     return 2;
   }
-  admin::AnsweringFunnel funnel(out, answers);
+  const QStringList& positional = a->positional;
+  admin::AnsweringFunnel funnel(out, a->value("--answers").split(',', Qt::SkipEmptyParts));
   core::ProcessState state(funnel);
-  state.workingFolder = install::familyLayout(positional[0]).workingFolder;
-  if (!install::openFamilyForRecalculation(state)) {
-    err << "La famille " << positional[0] << " ne peut pas être ouverte.\n";
-    return 1;
-  }
+  if (!admin::openFamily(state, positional[0], err)) return 1;
   // Without a window, several templates resolve to the first by name.
   reports::ProForma proForma(state,
                              [&out](const QStringList& templates, const QString&, const QString&) {
                                out << "Modèle retenu : " << templates.first() << '\n';
                                return templates.first();
                              });
-  const reports::ProForma::Outcome outcome = proForma.make({positional[1], vat, withText});
+  const reports::ProForma::Outcome outcome =
+      proForma.make({positional[1], a->value("--vat"), a->has("--with-text")});
   out.flush();
   if (outcome != reports::ProForma::Outcome::Made &&
       outcome != reports::ProForma::Outcome::KeptExisting)

@@ -2,10 +2,14 @@
 
 #include <QFileInfo>
 
+#include "composition/CompositionSession.h"
 #include "core/DocumentNames.h"
 #include "core/Paths.h"
 #include "core/ProcessState.h"
+#include "install/DemoRecalc.h"
+#include "install/Installer.h"
 #include "platform/db/Database.h"
+#include "platform/db/DbError.h"
 #include "platform/db/Recordset.h"
 
 namespace tarovent::admin {
@@ -19,6 +23,29 @@ bool isTariffMode(const QString& mode, const QString& allowed) {
 }
 
 }  // namespace
+
+std::optional<VerbArguments> splitArguments(const QStringList& args,
+                                            const QHash<QString, int>& arity) {
+  VerbArguments split;
+  for (int i = 0; i < args.size(); ++i) {
+    if (!args[i].startsWith(QLatin1String("--"))) {
+      split.positional << args[i];
+      continue;
+    }
+    const auto known = arity.constFind(args[i]);
+    if (known == arity.cend() || i + *known >= args.size()) return std::nullopt;
+    split.options[args[i]] = args.mid(i + 1, *known);
+    i += *known;
+  }
+  return split;
+}
+
+bool openFamily(core::ProcessState& state, const QString& folder, QTextStream& err) {
+  state.workingFolder = install::familyLayout(folder).workingFolder;
+  if (install::openFamilyForRecalculation(state)) return true;
+  err << "La famille " << folder << " ne peut pas être ouverte.\n";
+  return false;
+}
 
 bool fillQuoteContext(core::ProcessState& state, const QString& file, long dossier, int seq,
                       QTextStream& err) {
@@ -56,6 +83,22 @@ void readDefaultTariffModes(core::ProcessState& state) {
   if (p.EOF_()) return;
   state.params.tarifMat = p.text("TPAR_TYP_TARIF_MAT");
   state.params.tarifMo = p.text("TPAR_TYP_TARIF_MO");
+}
+
+std::unique_ptr<composition::CompositionSession> openQuoteSession(core::ProcessState& state,
+                                                                  const QString& file, long dossier,
+                                                                  int seq, QTextStream& err) {
+  composition::OpenRequest request;
+  request.documentPath = file;
+  request.origin = composition::Origin::Dossier;
+  try {
+    readDefaultTariffModes(state);
+    if (!fillQuoteContext(state, file, dossier, seq, err)) return nullptr;
+  } catch (const db::DbError& e) {
+    err << e.description() << '\n';
+    return nullptr;
+  }
+  return composition::CompositionSession::open(state, request);
 }
 
 }  // namespace tarovent::admin

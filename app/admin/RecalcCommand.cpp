@@ -5,12 +5,12 @@
 
 #include "AdminCommand.h"
 #include "PrintingFunnel.h"
+#include "QuoteOpening.h"
 #include "articles/ArticleFiles.h"
 #include "composition/NumberFormat.h"
 #include "composition/Recalculation.h"
+#include "composition/Totals.h"
 #include "core/ProcessState.h"
-#include "install/DemoRecalc.h"
-#include "install/Installer.h"
 #include "platform/db/DbError.h"
 #include "platform/ooxml/OoxmlError.h"
 #include "platform/word/WordDocument.h"
@@ -72,16 +72,13 @@ int runRecalcCommand(const QStringList& argsIn) {
   // A forced amount left blank is refused as the adjustment window refuses it.
   if (o.adjustment.mode == 3 && !composition::Valider_Ajustement(3, {}, amount, funnel)) return 1;
   core::ProcessState state(funnel);
-  state.workingFolder = install::familyLayout(positional[0]).workingFolder;
-  if (!install::openFamilyForRecalculation(state)) {
-    out.flush();
-    err << "La famille " << positional[0] << " ne peut pas être ouverte.\n";
-    return 1;
-  }
+  out.flush();
+  if (!admin::openFamily(state, positional[0], err)) return 1;
   articles::ArticleFiles files(state);
   try {
     word::WordDocument doc = word::WordDocument::open(positional[1]);
-    o.decimalSeparator = composition::workstationDecimalSeparator();
+    o.decimalSeparator =
+        composition::documentDecimalSeparator(doc, composition::workstationDecimalSeparator());
     const composition::RecalcResult r = composition::Recalcul_Document(state, files, doc, o);
     out.flush();
     if (!r.completed) return 1;

@@ -5,10 +5,9 @@
 
 #include "AdminCommand.h"
 #include "PrintingFunnel.h"
+#include "QuoteOpening.h"
 #include "core/ProcessState.h"
 #include "core/ReportChoice.h"
-#include "install/DemoRecalc.h"
-#include "install/Installer.h"
 #include "platform/db/DbError.h"
 #include "platform/db/RowReader.h"
 #include "platform/report/Report.h"
@@ -36,9 +35,8 @@ struct Options {
 };
 
 Options parse(QStringList args) {
-  static const QStringList valued = {"--from", "--to",    "--client", "--category",
-                                     "--rep",  "--type",  "--user1",  "--user2",
-                                     "--pdf",  "--work-type"};
+  static const QStringList valued = {"--from", "--to",    "--client", "--category", "--rep",
+                                     "--type", "--user1", "--user2",  "--pdf",      "--work-type"};
   Options o;
   QStringList positional;
   while (!args.isEmpty()) {
@@ -166,11 +164,7 @@ int runReportCommand(const QStringList& args) {
   }
   admin::PrintingFunnel funnel(out);
   core::ProcessState state(funnel);
-  state.workingFolder = install::familyLayout(o.family).workingFolder;
-  if (!install::openFamilyForRecalculation(state)) {
-    err << "La famille " << o.family << " ne peut pas être ouverte.\n";
-    return 1;
-  }
+  if (!admin::openFamily(state, o.family, err)) return 1;
   const int status = o.window == "FRENTA" ? runQuoteStatistics(state, o, out, err)
                                           : runOrderCostStatistics(state, o, out, err);
   out.flush();

@@ -18,14 +18,15 @@ int runInitCommand(const QStringList& args) {
   QTextStream err(stderr);
   QStringList rest = args;
   const bool siblings = rest.removeAll("--siblings") > 0;
-  if (rest.size() != 1) {
-    err << "Utilisation : tarovent-admin init DOSSIER [--siblings]\n";
+  QString server;
+  if (!takeServerOption(rest, QStringLiteral("--server"), &server) || rest.size() != 1) {
+    err << "Utilisation : tarovent-admin init DOSSIER [--siblings] [--server URL]\n";
     return 2;
   }
   try {
     const auto layout = install::initFamily(rest.first(), siblings);
     QTextStream(stdout) << "Installation créée dans " << layout.root << '\n';
-    return 0;
+    return server.isEmpty() ? 0 : copyFamilyToServer(layout.root, server);
   } catch (const std::exception& e) {
     err << QString::fromStdString(e.what()) << '\n';
     return 1;

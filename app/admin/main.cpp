@@ -23,9 +23,16 @@ const std::map<QString, Verb>& verbs() {
         "doc inspect FICHIER   structure d'un document en JSON\n"
         "  tarovent-admin doc pdf FICHIER [--pages PREMIERE-DERNIERE]   exporte le document en "
         "PDF"}},
-      {"init", {runInitCommand, "init DOSSIER [--siblings]   crée une installation vide"}},
+      {"init",
+       {runInitCommand,
+        "init DOSSIER [--siblings] [--server URL]   crée une installation vide (ses bases "
+        "sur le serveur PostgreSQL URL)"}},
       {"demo",
-       {runDemoCommand, "demo DOSSIER [--size small|large]   crée une famille de démonstration"}},
+       {runDemoCommand,
+        "demo DOSSIER [--size small|large] [--server URL]   crée une famille de démonstration"}},
+      {"migrate",
+       {runMigrateCommand,
+        "migrate DOSSIER --to URL   copie les bases d'une famille sur un serveur PostgreSQL"}},
       {"compose",
        {runComposeCommand,
         "compose DOSSIER FICHIER [--type CODE | --quote NUMDOSS NSEQ] --script SCRIPT   "
@@ -35,6 +42,15 @@ const std::map<QString, Verb>& verbs() {
         "import DOSSIER DEVIS CLASSEUR --sheet FEUILLE --presentation X|M|A|B|C "
         "[--cursor TABLEAU LIGNE] [--answers oui,non,...]   importe les lignes d'un classeur"}},
       {"check", {runCheckCommand, "check DOSSIER   contrôles du démarrage, sans fenêtre"}},
+      {"compare",
+       {runCompareCommand,
+        "compare DOSSIER DEVIS1 DEVIS2   lignes ajoutées (+), retirées (-), modifiées (~) et "
+        "totaux nets"}},
+      {"guard",
+       {runGuardCommand,
+        "guard DOSSIER DEVIS   lignes vendues sous leur prix de revient ou leur prix plancher, "
+        "taux de marge sous le seuil"}},
+      {"index", {runIndexCommand, "index DOSSIER   reconstruit la mémoire des prix des clients"}},
       {"dossier",
        {runDossierCommand,
         "dossier new DOSSIER --company CODE --client CODE --type CODE [--summary TEXTE] "
@@ -51,6 +67,9 @@ const std::map<QString, Verb>& verbs() {
         "[--pdf FICHIER]   statistiques des devis\n"
         "  tarovent-admin report DOSSIER FLSTAFF --from JJ/MM/AAAA --to JJ/MM/AAAA "
         "[--work-type T]   prix de revient comparés des affaires terminées"}},
+      {"reminders",
+       {runRemindersCommand,
+        "reminders DOSSIER [--rep CODE]   liste des relances échues, une par ligne"}},
       {"sql",
        {runSqlCommand, "sql [--create] FICHIER INSTRUCTION...   exécute du SQL Jet sur une base"}},
   };

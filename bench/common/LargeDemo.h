@@ -11,25 +11,26 @@
 
 namespace tarovent::bench {
 
-// The large family, built on the first run only: a marker written last tells a finished
-// family from one a killed run left half written.
-inline install::FamilyLayout largeDemo(const QString& root) {
+// A demo family, built on the first run only: a marker written last tells a finished family
+// from one a killed run left half written.
+inline install::FamilyLayout largeDemo(const QString& root,
+                                       install::DemoSize size = install::DemoSize::Large) {
   const QString marker = root + "/.complet";
   if (QFile::exists(marker)) {
-    printf("famille de démonstration (grande) reprise de %s\n", qPrintable(root));
+    printf("famille de démonstration reprise de %s\n", qPrintable(root));
     return install::familyLayout(root);
   }
   QDir(root).removeRecursively();
   QElapsedTimer t;
   t.start();
-  const auto demo = install::buildDemoFamily(root, install::DemoSize::Large);
+  const auto demo = install::buildDemoFamily(root, size);
   QFile f(marker);
   if (!f.open(QIODevice::WriteOnly)) {
     fprintf(stderr, "Impossible d'écrire %s\n", qPrintable(marker));
     std::exit(1);
   }
   printf(
-      "famille de démonstration (grande) : %d sociétés, %d clients, %d dossiers, %d versions "
+      "famille de démonstration : %d sociétés, %d clients, %d dossiers, %d versions "
       "construite en %.1f s\n",
       demo.companies, demo.clients, demo.dossiers, demo.versions, t.elapsed() / 1000.0);
   return demo.layout;

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "common/LargeDemo.h"
+#include "common/Offscreen.h"
 #include "common/Timing.h"
 #include "core/CoreWindows.h"
 #include "core/MainMenu.h"
@@ -86,12 +87,7 @@ struct Program {
 }  // namespace
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  // The offscreen platform's remarks would hide the figures.
-  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-    if (type != QtDebugMsg && type != QtWarningMsg && type != QtInfoMsg)
-      fprintf(stderr, "%s\n", qPrintable(text));
-  });
+  bench::quietOffscreen();
   QApplication app(argc, argv);
   try {
     const install::FamilyLayout family =

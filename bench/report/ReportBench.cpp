@@ -12,6 +12,7 @@
 #include <cstdio>
 
 #include "common/LargeDemo.h"
+#include "common/Offscreen.h"
 #include "common/OpenFamily.h"
 #include "common/QuietFunnel.h"
 #include "common/Timing.h"
@@ -76,11 +77,7 @@ long count(db::Database& db, const QString& sql) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-    if (type != QtDebugMsg && type != QtWarningMsg && type != QtInfoMsg)
-      fprintf(stderr, "%s\n", qPrintable(text));
-  });
+  bench::quietOffscreen();
   QApplication app(argc, argv);
   try {
     const install::FamilyLayout family =

@@ -1,7 +1,5 @@
 #include "ArticleFiles.h"
 
-#include <sqlite3.h>
-
 #include "CostRollup.h"
 #include "core/Catalogue.h"
 #include "core/ProcessState.h"
@@ -91,7 +89,7 @@ DataStamp ArticleFiles::dataStamp() {
     BaseStamp s;
     if (!d.isOpen()) return s;
     s.connection = d.connection();
-    s.ownChanges = sqlite3_total_changes64(d.connection()->handle());
+    s.ownChanges = d.connection()->ownChanges();
     s.fileVersion = d.connection()->dataVersion();
     return s;
   };

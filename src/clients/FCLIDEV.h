@@ -2,6 +2,7 @@
 
 #include "core/RecordWindow.h"
 
+class QFormLayout;
 class QFrame;
 class QLineEdit;
 class QListWidget;
@@ -34,6 +35,10 @@ class FCLIDEV : public core::RecordWindow {
 
  private:
   QWidget* buildRecord();
+  QFormLayout* buildIdentity();
+  QFormLayout* buildMainContact();
+  QFormLayout* buildTerms();
+  QFormLayout* buildNotes();
   QWidget* buildContacts();
   QWidget* buildList();
   QWidget* buildVisits();

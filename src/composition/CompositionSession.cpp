@@ -10,6 +10,7 @@
 #include "composition/LockFiles.h"
 #include "composition/NumberFormat.h"
 #include "composition/TableLocator.h"
+#include "composition/Totals.h"
 #include "core/DocumentNames.h"
 #include "core/InputHelpers.h"
 #include "core/Paths.h"
@@ -90,7 +91,6 @@ std::unique_ptr<CompositionSession> CompositionSession::open(core::ProcessState&
   }
   std::unique_ptr<CompositionSession> s(new CompositionSession(state));
   s->m_origin = request.origin;
-  s->m_separator = workstationDecimalSeparator();
   s->checkBases();
 
   QString typeCode = request.typeCode;
@@ -106,6 +106,8 @@ std::unique_ptr<CompositionSession> CompositionSession::open(core::ProcessState&
     if (typeCode.isEmpty()) typeCode = head.typeCode;
   }
   if (!s->openDocument(request)) return nullptr;
+  // Numbers written from here on look like those the document already shows.
+  s->m_separator = documentDecimalSeparator(*s->m_doc, workstationDecimalSeparator());
   if (request.origin == Origin::Dossier) fillHeadBookmarks(*s->m_doc, head.bookmarks);
 
   // The column layout is read once; a document without column bookmarks (a blank template)
@@ -113,6 +115,9 @@ std::unique_ptr<CompositionSession> CompositionSession::open(core::ProcessState&
   const LocateResult located = Reperer_Tableaux(*s->m_doc, LocatePurpose::Recalculation);
   if (located.layout) s->m_columns = ColumnMap::read(*s->m_doc, located.layout->headerTable);
   s->m_layout = located.layout;
+  // A new text left as it was made holds nothing of the user's: closing it asks nothing and
+  // writes nothing; the next composition makes it again.
+  if (s->m_newText) s->m_doc->setModified(false);
 
   s->readTypeOptions(typeCode);
   QString materials = state.quote.tarMat, labour = state.quote.tarMo;
@@ -263,8 +268,7 @@ bool CompositionSession::close() {
               ui::Buttons::OkCancel, 2, ui::Icon::Question,
               m.tr(QStringLiteral("Enregistrement"))) != ui::Answer::Ok)
       return false;
-  } else if (m_newText || m_doc->isModified()) {
-    // A new text has no file yet: leaving it unsaved loses it, so it counts as changed.
+  } else if (m_doc->isModified()) {
     const ui::Answer a =
         m.ask(m.tr(QStringLiteral("Enregistrer le document?")), ui::Buttons::YesNoCancel, 1,
               ui::Icon::Question, m.tr(QStringLiteral("Enregistrement")));
@@ -322,7 +326,31 @@ bool CompositionSession::save() {
     m.show(e.message(), ui::Icon::Critical);
     return false;
   }
+  if (m_origin == Origin::Dossier) storeFigures();
+  if (m_onSaved) m_onSaved(*m_doc, m_path);
   return true;
+}
+
+void CompositionSession::storeFigures() {
+  const std::optional<QuoteFigures> figures = quoteFigures(*m_doc);
+  if (!figures) return;  // a text without line tables: what the user typed stays
+  const core::QuoteContext& q = m_state.quote;
+  try {
+    db::Recordset v = m_state.mainDb().OpenRecordset(
+        QStringLiteral("select TDEV_MONTANT, TDEV_TEMPS from TDEV where TDEV_SOC=%1 and "
+                       "TDEV_NUMDOSS=%2 and TDEV_NSEQ=%3")
+            .arg(db::sqlLiteral(q.company))
+            .arg(q.dossier)
+            .arg(q.sequence.toInt()),
+        db::RecordsetType::Dynaset);
+    if (v.EOF_()) return;
+    v.Edit();
+    v.setValue(QStringLiteral("TDEV_MONTANT"), figures->netTotal);
+    v.setValue(QStringLiteral("TDEV_TEMPS"), figures->hours);
+    v.Update();
+  } catch (const db::DbError& e) {
+    showDbError(m_state.messages(), e);
+  }
 }
 
 bool CompositionSession::releaseLock() {
@@ -348,6 +376,7 @@ bool CompositionSession::reload() {
   }
   m_newText = false;
   m_readOnly = !writable(m_path);
+  m_separator = documentDecimalSeparator(*m_doc, workstationDecimalSeparator());
   const LocateResult located = Reperer_Tableaux(*m_doc, LocatePurpose::Recalculation);
   m_columns = located.layout ? ColumnMap::read(*m_doc, located.layout->headerTable) : ColumnMap{};
   m_layout = located.layout;
@@ -411,6 +440,10 @@ bool CompositionSession::split() {
 bool CompositionSession::subTotal() { return insertSubTotal(std::nullopt); }
 
 bool CompositionSession::extendedSubTotal(const QString& title) { return insertSubTotal(title); }
+
+bool CompositionSession::subTotalAllowed() {
+  return composition::subTotalAllowed(*m_doc, m_cursor, m_state.messages());
+}
 
 bool CompositionSession::insertSubTotal(const std::optional<QString>& title) {
   const int table = m_cursor.table;
@@ -612,8 +645,7 @@ bool CompositionSession::changeLine(const LineChange& typed) {
   line.discountPercent = *discount;
   return guarded(
       [&] {
-        rewriteWrittenLine(*m_doc, m_columns, table, row, line, m_state.Nb_Decimales,
-                           m_separator);
+        rewriteWrittenLine(*m_doc, m_columns, table, row, line, m_state.Nb_Decimales, m_separator);
         return true;
       },
       [&](int) { m_changes->rowsChanged(table, row, 1); });

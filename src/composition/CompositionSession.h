@@ -64,8 +64,9 @@ class CompositionSession {
   // be saved: the composition stays open.
   bool close();
   bool isOpen() const { return m_open; }
-  // Saves the document where it belongs. Refused, with a message and nothing lost, while a
-  // word processor has it open or another program rewrote it.
+  // Saves the document where it belongs; a version's document also gives the version its
+  // amount and hours (net total and labour hours of its lines). Refused, with a message and nothing
+  // lost, while a word processor has it open or another program rewrote it.
   bool save();
   // Reads the document again from its file, dropping what was changed here; the listener
   // reads everything again.
@@ -96,6 +97,10 @@ class CompositionSession {
   QString materialsPrice() const;
   QString labourPrice() const;
 
+  // Called after each save that went through, with the document as saved.
+  void setOnSaved(std::function<void(word::WordDocument&, const QString& path)> saved) {
+    m_onSaved = std::move(saved);
+  }
   // What lists the programs running on this machine, which tells a lock left by a crash.
   void setRunningPrograms(std::function<QList<QStringList>()> running) {
     m_runningPrograms = std::move(running);
@@ -127,6 +132,9 @@ class CompositionSession {
   bool split();
   bool subTotal();
   bool extendedSubTotal(const QString& title);
+  // Whether a sub-total may go at the cursor; false after the message that says why (asked
+  // before the title of an extended sub-total).
+  bool subTotalAllowed();
   bool applyLevels(const QString& detailLevel, const QString& priceLevel);
   bool switchTableHidden();
   bool recalculate();
@@ -171,6 +179,7 @@ class CompositionSession {
   void checkBases();
   bool runRecalculation(const Adjustment& adjustment);
   void release();
+  void storeFigures();
   // True when no word processor holds the file, after removing a lock left by a crash if the
   // user agrees.
   bool releaseLock();
@@ -212,6 +221,7 @@ class CompositionSession {
   RecalcResult m_lastRecalc;
   DocumentChanges* m_changes = nullptr;
   std::function<QList<QStringList>()> m_runningPrograms = os::runningCommandLines;
+  std::function<void(word::WordDocument&, const QString&)> m_onSaved;
 };
 
 }  // namespace tarovent::composition

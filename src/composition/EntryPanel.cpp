@@ -332,6 +332,14 @@ void EntryPanel::pickCurrent() {
   quantity->selectAll();
 }
 
+std::pair<QString, QString> EntryPanel::selectedArticle() {
+  m_list->setFocus(Qt::OtherFocusReason);
+  const QModelIndex current = m_list->currentIndex();
+  if (m_entry.source() != EntrySource::Stock || !current.isValid()) return {};
+  const QStandardItem* label = m_model->item(current.row(), 1);
+  return {m_model->item(current.row(), 0)->text(), label ? label->text() : QString()};
+}
+
 void EntryPanel::showTexts() {
   for (auto it = m_fields.cbegin(); it != m_fields.cend(); ++it)
     setWidgetText(it.value(), m_entry.text(it.key()));

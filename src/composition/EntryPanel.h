@@ -43,6 +43,9 @@ class EntryPanel : public QWidget {
   void windowActivated();
 
   LineEntry& entry() { return m_entry; }
+  // Puts the keyboard on the list and gives the code and label of the stock article selected
+  // in it; empty when the list shows another source or no row is selected.
+  std::pair<QString, QString> selectedArticle();
   void setSource(EntrySource source);
   // Writes the line above the cursor ("Ajouter l'article au dessus du pointeur").
   bool insertLine() { return writeLine(false); }

@@ -274,7 +274,13 @@ QWidget* FCOMPO::buildMenus() {
   total->setText(QStringLiteral("Totalisation"));
   total->setToolTip(QStringLiteral("Recalcul du document (F9)"));
   connect(total, &QToolButton::clicked, this, &FCOMPO::recalculate);
-  for (QToolButton* b : {tablesButton, mask, total}) {
+  auto* images = new QToolButton(buttons);
+  images->setObjectName(QStringLiteral("Cmd_Images"));
+  images->setText(QStringLiteral("Photos"));
+  images->setToolTip(QStringLiteral("Photos de l'article sélectionné dans la liste"));
+  images->setEnabled(m_state.windows.has(QStringLiteral("FARTINFOS")));
+  connect(images, &QToolButton::clicked, this, &FCOMPO::showArticlePictures);
+  for (QToolButton* b : {tablesButton, mask, total, images}) {
     b->setFocusPolicy(Qt::NoFocus);
     row->addWidget(b);
   }
@@ -486,6 +492,10 @@ void FCOMPO::subTotal() {
 }
 
 void FCOMPO::extendedSubTotal() {
+  // Nothing is asked for a sub-total that could not go there.
+  const TableCursor c = m_view->cursor();
+  if (c.isValid()) m_session->setCursor(c.table, c.row);
+  if (!m_session->subTotalAllowed()) return;
   m_title->setText(QStringLiteral("Sous-total"));
   m_title->selectAll();
   m_lower->setCurrentWidget(m_titlePrompt);
@@ -591,8 +601,7 @@ void FCOMPO::importWorkbook() {
     m_import = new WorkbookImportFrame(
         *m_session,
         // The views read the document again on their own; the print levels apply again.
-        [this] { applyPrintLevels(); },
-        this);
+        [this] { applyPrintLevels(); }, this);
   if (m_import->isVisible() || m_import->start()) {
     m_import->show();
     m_import->raise();
@@ -661,6 +670,14 @@ void FCOMPO::reloadFromDisk() {
   const bool done = m_session->reload();
   buildView();
   if (done) showStatus(QStringLiteral("Document relu : il a été modifié en dehors de Tarovent"));
+}
+
+void FCOMPO::showArticlePictures() {
+  const auto [code, label] = m_entry->selectedArticle();
+  if (code.isEmpty() || !m_state.opener) return;
+  m_state.pictureArticle = code;
+  m_state.pictureArticleLabel = label;
+  m_state.opener->openWindow(QStringLiteral("FARTINFOS"));
 }
 
 void FCOMPO::activated() { m_entry->windowActivated(); }

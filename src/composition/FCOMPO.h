@@ -108,6 +108,8 @@ class FCOMPO : public QWidget {
   void backToDocument();
   void lineChanged();
   void activated();
+  // Cmd_Images: the pictures of the article selected in the list, in FARTINFOS.
+  void showArticlePictures();
 
   core::ProcessState& m_state;
   std::unique_ptr<CompositionSession> m_session;

@@ -93,13 +93,8 @@ int refreshSubTotals(word::WordDocument& doc, const ColumnMap& columns,
 bool insertSubTotal(word::WordDocument& doc, const ColumnMap& columns, Cursor& cursor,
                     ui::MessageFunnel& messages, const std::optional<QString>& title,
                     QChar decimalSeparator) {
-  if (!cursorInTable(cursor, messages)) return false;
+  if (!subTotalAllowed(doc, cursor, messages)) return false;
   const int table = cursor.table;
-  if (subTotalTables(doc).contains(table)) {
-    messages.show(messages.tr(QStringLiteral("Vous êtes positionné dans un tableau de sous-total")),
-                  ui::Icon::Warning);
-    return false;
-  }
   if (title && title->isEmpty()) return true;
 
   const Sums sums = sumsOf(doc, columns, table);
@@ -123,6 +118,15 @@ bool insertSubTotal(word::WordDocument& doc, const ColumnMap& columns, Cursor& c
   colour.color = kSubTotalColour;
   doc.formatRow(subTotal, 1, colour);
   return true;
+}
+
+bool subTotalAllowed(const word::WordDocument& doc, const Cursor& cursor,
+                     ui::MessageFunnel& messages) {
+  if (!cursorInTable(cursor, messages)) return false;
+  if (!subTotalTables(doc).contains(cursor.table)) return true;
+  messages.show(messages.tr(QStringLiteral("Vous êtes positionné dans un tableau de sous-total")),
+                ui::Icon::Warning);
+  return false;
 }
 
 bool splitTableAtCursor(word::WordDocument& doc, Cursor& cursor, ui::MessageFunnel& messages) {

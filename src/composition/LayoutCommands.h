@@ -39,6 +39,10 @@ constexpr int kAllLevels = 999;
 bool insertSubTotal(word::WordDocument& doc, const ColumnMap& columns, Cursor& cursor,
                     ui::MessageFunnel& messages, const std::optional<QString>& title,
                     QChar decimalSeparator);
+// Whether a sub-total may close the cursor's table (a table, not itself a sub-total); false
+// after the message that says why.
+bool subTotalAllowed(const word::WordDocument& doc, const Cursor& cursor,
+                     ui::MessageFunnel& messages);
 
 // Writes again the sums of every sub-total that closes one of `lineTables`, from that table's
 // rows as they now stand. Returns how many sub-totals were rewritten.

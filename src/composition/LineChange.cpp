@@ -23,6 +23,7 @@ std::optional<QuoteLine> readWrittenLine(const word::WordDocument& doc, const Co
   l.discountPercent = parseNumber(text("PCREM"));
   l.costPrice = parseNumber(text("PDR"));
   l.weight = parseNumber(text("POIDS"));
+  l.supplier = text("CODFOURN").trimmed();
   return l;
 }
 

@@ -19,7 +19,7 @@ struct LineChange {
 };
 
 // A written line as its row holds it: code and level, quantity, prices, discount, cost and
-// unit weight; none for a row without code and quantity (a text line).
+// unit weight, supplier; none for a row without code and quantity (a text line).
 std::optional<QuoteLine> readWrittenLine(const word::WordDocument& doc, const ColumnMap& columns,
                                          int table, int row);
 

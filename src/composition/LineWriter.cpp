@@ -68,7 +68,7 @@ void LineWriter::write(word::WordDocument& doc, int table, int row, const QuoteL
   put("USER4", {{line.user4, {}}});
   put("REMPL", {{line.replacement, {}}});
   put("CODFOURN", {{line.supplier, {}}});
-  put("TXTVA", {{line.vatRate, {}}});
+  put("TXTVA", {{withDecimalMark(line.vatRate, m_options.decimalSeparator), {}}});
 
   if (wroteHidden) doc.setShowHiddenText(true);
 }

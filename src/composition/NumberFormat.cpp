@@ -70,4 +70,47 @@ double parseNumber(const QString& text) {
   return QString::fromLatin1(clean.data(), qsizetype(end)).toDouble();
 }
 
+namespace {
+
+bool isGroupSpace(QChar c) {
+  return c == QLatin1Char(' ') || c == QChar(0x00A0) || c == QChar(0x202F);
+}
+
+// Where the decimal mark of a plain number stands in `text`; -1 when there is none.
+qsizetype decimalMarkAt(const QString& text) {
+  qsizetype i = 0;
+  const qsizetype n = text.size();
+  while (i < n && text[i].isSpace()) ++i;
+  if (i < n && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+'))) ++i;
+  bool digits = false;
+  while (i < n && (text[i].isDigit() || (digits && isGroupSpace(text[i])))) {
+    digits = digits || text[i].isDigit();
+    ++i;
+  }
+  if (!digits || i >= n || (text[i] != QLatin1Char(',') && text[i] != QLatin1Char('.')) ||
+      !text[i - 1].isDigit())
+    return -1;
+  const qsizetype mark = i++;
+  const qsizetype decimals = i;
+  while (i < n && text[i].isDigit()) ++i;
+  if (i == decimals) return -1;
+  while (i < n && text[i].isSpace()) ++i;
+  return i == n ? mark : -1;
+}
+
+}  // namespace
+
+QChar decimalMarkOf(const QString& text) {
+  const qsizetype at = decimalMarkAt(text);
+  return at < 0 ? QChar() : text[at];
+}
+
+QString withDecimalMark(const QString& text, QChar separator) {
+  const qsizetype at = decimalMarkAt(text);
+  if (at < 0 || text[at] == separator) return text;
+  QString fixed = text;
+  fixed[at] = separator;
+  return fixed;
+}
+
 }  // namespace tarovent::composition

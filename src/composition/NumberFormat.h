@@ -38,4 +38,10 @@ inline bool sameAmount(double a, double b) { return cents(a) == cents(b); }
 // between digit groups ignored, anything after the number ignored; empty text reads 0.
 double parseNumber(const QString& text);
 
+// The decimal mark of a text that is a plain number as the masks write it ("1 234,50", "-3.00",
+// "7,5"): ',' or '.'; none for any other text or a number without decimals.
+QChar decimalMarkOf(const QString& text);
+// That number written with `separator` as its decimal mark; any other text as it stands.
+QString withDecimalMark(const QString& text, QChar separator);
+
 }  // namespace tarovent::composition

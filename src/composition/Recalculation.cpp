@@ -297,8 +297,17 @@ void rewriteLines(Run& run) {
             grossAmount = column("MTBRUT"), netAmount = column("MTNET"),
             discountAmount = column("MTREM"), cost = column("PDR"), costAmount = column("MTPDR"),
             weight = column("POIDS"), totalWeight = column("POIDSTOT");
+  // Cells the recalculation reads but does not compute keep their figures, in the document's
+  // decimal separator: one row never shows "3.00" beside "104,10".
+  const int quantity = column("QTE"), vatRate = column("TXTVA");
   for (const WorkLine& l : run.lines) {
     if (l.code.isEmpty() && l.quantity == 0 && l.grossPrice == 0) continue;  // text lines
+    for (const int c : {quantity, vatRate}) {
+      if (c <= 0) continue;
+      const QString shown = doc.cellText({l.docTable, l.row, c});
+      const QString fixed = withDecimalMark(shown, sep);
+      if (fixed != shown) doc.rewriteCellText({l.docTable, l.row, c}, fixed);
+    }
     const auto put = [&](int c, bool empty, double value, const QString& mask) {
       if (c <= 0) return;
       doc.rewriteCellText({l.docTable, l.row, c}, empty ? blank : formatMasked(value, mask, sep));

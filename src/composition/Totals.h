@@ -3,6 +3,7 @@
 #include <QChar>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace tarovent::word {
 class WordDocument;
@@ -20,6 +21,11 @@ QString totalMask(const QString& bookmark);
 bool writeTotal(word::WordDocument& doc, const QString& bookmark, double value,
                 QChar decimalSeparator);
 
+// The decimal separator a document already writes its numbers with (its totals and the numbers
+// of its tables, the most used one), so that whatever is written into it next matches; the
+// workstation's `fallback` for a document that shows no decimal number yet.
+QChar documentDecimalSeparator(const word::WordDocument& doc, QChar fallback);
+
 // The gross total checked against net + discount: brought back when a rounding away from
 // it, else kept with a warning (empty when none) for the user to look at the lines.
 struct GrossCheck {
@@ -27,5 +33,14 @@ struct GrossCheck {
   QString warning;
 };
 GrossCheck checkGrossTotal(double gross, double net, double discount);
+
+// What a quote is worth as its lines stand: the net total (before tax) and the labour hours,
+// over the lines the totals count, computed as the recalculation computes them.
+struct QuoteFigures {
+  double netTotal = 0;
+  double hours = 0;
+};
+// None when the document's line tables cannot be located.
+std::optional<QuoteFigures> quoteFigures(word::WordDocument& doc);
 
 }  // namespace tarovent::composition

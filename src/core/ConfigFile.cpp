@@ -67,6 +67,8 @@ void Lire_Configuration(const QStringList& lines, Configuration& c) {
     } else if (keyMatches(compactUp, "SITE=")) {
       const QString v = afterEquals(compact);
       if (!v.isNull()) c.site = v;
+    } else if (keyMatches(up, "SERVEUR=")) {
+      c.server = afterEquals(line).trimmed();
     } else if (compactUp.startsWith("CALENDRIER")) {
       const QString v = afterEquals(compact);
       if (!v.isNull()) c.calendar = v.toInt();

@@ -18,6 +18,7 @@ struct Configuration {
   int language = 0;                        // "LANGUE="
   int charset = 0;                         // "CHARSET="
   QString font;                            // "FONT="
+  QString server;  // "SERVEUR=": the PostgreSQL server holding the databases, when not files
 };
 
 // The sibling products' start-picture keys (after "MIRE").

@@ -1,8 +1,5 @@
 #include "EngineModules.h"
 
-#include <dlfcn.h>
-#include <sqlite3.h>
-
 #include <QCoreApplication>
 #include <QFile>
 #include <QTextStream>
@@ -19,14 +16,11 @@ void splitVersion(const QString& full, QString& version, QString& build) {
 
 QList<EngineModule> loadedEngineModules() {
   QList<EngineModule> modules;
+  const db::EngineLibrary engine = db::engineLibrary();
   EngineModule sqlite;
-  Dl_info info{};
-  if (dladdr(reinterpret_cast<void*>(&sqlite3_libversion), &info) && info.dli_fname)
-    sqlite.path = QString::fromLocal8Bit(info.dli_fname);
-  else
-    sqlite.path = QStringLiteral("libsqlite3");
-  splitVersion(QStringLiteral(SQLITE_VERSION), sqlite.expectedVersion, sqlite.expectedBuild);
-  splitVersion(QString::fromLatin1(sqlite3_libversion()), sqlite.foundVersion, sqlite.foundBuild);
+  sqlite.path = engine.path;
+  splitVersion(engine.builtVersion, sqlite.expectedVersion, sqlite.expectedBuild);
+  splitVersion(engine.loadedVersion, sqlite.foundVersion, sqlite.foundBuild);
   modules << sqlite;
 
   EngineModule layer;

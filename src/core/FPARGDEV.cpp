@@ -52,16 +52,33 @@ FPARGDEV::FPARGDEV(ProcessState& state, QWidget* parent) : QDialog(parent), m_st
 
 void FPARGDEV::build() {
   auto* page = new QVBoxLayout(this);
-  auto* grid = new QGridLayout;
-  grid->setColumnStretch(1, 1);
-  page->addLayout(grid);
-
   m_data = new ui::DataControl(this);
   m_data->setObjectName("DBD_PAR");
   m_data->setRecordSource(QStringLiteral("TPAR"));
   m_data->setMessages(&m_state.messages());
   m_data->hide();
 
+  auto* grid = new QGridLayout;
+  grid->setColumnStretch(1, 1);
+  page->addLayout(grid);
+  buildBoxes(grid);
+  page->addSpacing(6);
+  page->addLayout(buildTariffFrames());
+  page->addSpacing(6);
+  page->addLayout(buildButtons());
+  page->addWidget(m_data);
+
+  QWidget* order[] = {m_libDev1,      m_libDev2, m_coeffDev, m_tva,       m_pathExcel,
+                      m_nomFichExcel, m_mat[0],  m_mat[1],   m_matDet[0], m_matDet[1],
+                      m_mo[0],        m_mo[1],   m_update,   m_quit};
+  for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+
+  new ui::FormNavigation(this);
+  addMacroButton(m_state, this);
+  setMinimumWidth(620);
+}
+
+void FPARGDEV::buildBoxes(QGridLayout* grid) {
   int row = 0;
   const auto addRow = [&](QWidget* box, const char* field, const char* labelName,
                           const QString& label, int width = 0) {
@@ -115,10 +132,10 @@ void FPARGDEV::build() {
   }
   m_tarifMat->setDataSource(m_data, "TPAR_TYP_TARIF_MAT");
   m_tarifMo->setDataSource(m_data, "TPAR_TYP_TARIF_MO");
+}
 
+QHBoxLayout* FPARGDEV::buildTariffFrames() {
   auto* frames = new QHBoxLayout;
-  page->addSpacing(6);
-  page->addLayout(frames);
 
   auto* matFrame = new QGroupBox(QStringLiteral("Tarification &matières par défaut"), this);
   matFrame->setObjectName("FRM_TARIF_MAT");
@@ -164,7 +181,10 @@ void FPARGDEV::build() {
   });
   connect(moGroup, &QButtonGroup::idClicked, this,
           [this](int id) { m_tarifMo->setText(labourLetter(id == 1)); });
+  return frames;
+}
 
+QHBoxLayout* FPARGDEV::buildButtons() {
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   m_update = new QPushButton(QStringLiteral("&Enregistrer"), this);
@@ -176,20 +196,9 @@ void FPARGDEV::build() {
     b->setMinimumWidth(100);
     buttons->addWidget(b);
   }
-  page->addSpacing(6);
-  page->addLayout(buttons);
-  page->addWidget(m_data);
   connect(m_update, &QPushButton::clicked, this, [this] { save(); });
   connect(m_quit, &QPushButton::clicked, this, &FPARGDEV::quit);
-
-  QWidget* order[] = {m_libDev1,      m_libDev2, m_coeffDev, m_tva,       m_pathExcel,
-                      m_nomFichExcel, m_mat[0],  m_mat[1],   m_matDet[0], m_matDet[1],
-                      m_mo[0],        m_mo[1],   m_update,   m_quit};
-  for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
-
-  new ui::FormNavigation(this);
-  addMacroButton(m_state, this);
-  setMinimumWidth(620);
+  return buttons;
 }
 
 void FPARGDEV::openRecord() {

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+class QGridLayout;
+class QHBoxLayout;
 class QPushButton;
 class QRadioButton;
 
@@ -38,6 +40,9 @@ class FPARGDEV : public QDialog {
 
  private:
   void build();
+  void buildBoxes(QGridLayout* grid);
+  QHBoxLayout* buildTariffFrames();
+  QHBoxLayout* buildButtons();
   void openRecord();
   void showStoredLetters();
   void materialsChosen(int index);

@@ -21,6 +21,7 @@ namespace tarovent::word {
 class GWORD;
 }
 namespace tarovent::os {
+class Desktop;
 class PdfConverter;
 }
 
@@ -116,6 +117,9 @@ class ProcessState {
   std::unique_ptr<mail::MailOpener> mail;
   // Turns quote documents into PDF; the program sets LibreOffice's, tests a fake. None: no PDF.
   std::unique_ptr<os::PdfConverter> pdfConverter;
+  // Opens files with the desktop's program for their type and starts the family's other
+  // programs; the program sets the system's, tests a recording one. None: nothing is opened.
+  std::unique_ptr<os::Desktop> desktop;
   // The macro button's action: runs the macros of the window given (none: no macros).
   std::function<void(QWidget* window)> runMacros;
   // Shows the waiting message of a long operation (an empty text closes it); set by the
@@ -134,6 +138,12 @@ class ProcessState {
   std::function<void()> compositionClosed;
   // The reminders window asks the dossier workspace for the dossier quote.company/quote.dossier.
   bool dossierRequested = false;
+  // The documents of a dossier in the family's document viewer (the dossier workspace's images
+  // button); set by the document links, none without them.
+  std::function<void(const QString& company, long dossier)> showDossierDocuments;
+  // The article whose pictures the composition hands to the article information window
+  // ("FARTINFOS"): its code and label.
+  QString pictureArticle, pictureArticleLabel;
   // The contact's mail address the dossier workspace hands to the mail list window ("FMAILS").
   QString mailListAddress;
   // Opens a document in the workstation's word processor, outside the program; false when it

@@ -15,6 +15,18 @@ db::FieldSpec textField(const QString& name, db::FieldType type, int size) {
 
 }  // namespace
 
+const QStringList& priceMemorySchema() {
+  static const QStringList ddl = {
+      "CREATE TABLE TMEMPRIX (TMEMPRIX_CLIENT TEXT(10), TMEMPRIX_CODART TEXT(30), TMEMPRIX_SOC "
+      "TEXT(3), TMEMPRIX_NUMDOSS LONG, TMEMPRIX_NSEQ SHORT, TMEMPRIX_DATE DATETIME, TMEMPRIX_QTE "
+      "DOUBLE, TMEMPRIX_PU DOUBLE, TMEMPRIX_REMISE DOUBLE, TMEMPRIX_PUNET DOUBLE)",
+      "CREATE INDEX TMEMPRIX_CLIART ON TMEMPRIX (TMEMPRIX_CLIENT, TMEMPRIX_CODART, "
+      "TMEMPRIX_DATE)",
+      "CREATE INDEX TMEMPRIX_DEVIS ON TMEMPRIX (TMEMPRIX_SOC, TMEMPRIX_NUMDOSS, TMEMPRIX_NSEQ)",
+  };
+  return ddl;
+}
+
 bool Mise_A_Niveau(db::Database& main, ui::MessageFunnel& messages, QString& log) {
   bool attempted = false;
   bool failed = false;
@@ -82,6 +94,22 @@ bool Mise_A_Niveau(db::Database& main, ui::MessageFunnel& messages, QString& log
     step([&] {
       log += "\n- Ajout table TMP_DEV";
       main.Execute("SELECT TDEV.* INTO TMP_DEV From TDEV WHERE (((TDEV.TDEV_SOC) Is Null));");
+    });
+  }
+  // The margin threshold of the quote guard (0: not checked) and its price memory.
+  if (!hasField("TPAR", "TPAR_SEUILMARGE")) {
+    step([&] {
+      db::FieldSpec f = db::TableDef::CreateField("TPAR_SEUILMARGE", db::FieldType::Double);
+      f.defaultValue = QStringLiteral("0");
+      log += "\n- Ajout champ TPAR_SEUILMARGE - Table : TPAR";
+      main.appendField("TPAR", f);
+    });
+  }
+  if (!hasTable("TMEMPRIX")) {
+    step([&] {
+      log += "\n- Ajout table TMEMPRIX";
+      for (const QString& statement : priceMemorySchema()) main.Execute(statement);
+      main.RefreshTableDefs();
     });
   }
   if (!attempted) return false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include "platform/db/Database.h"
 #include "ui/MessageFunnel.h"
@@ -11,5 +12,9 @@ namespace tarovent::core {
 // anything was attempted: the message has then been shown and the program must end. `log`
 // receives one line per addition.
 bool Mise_A_Niveau(db::Database& main, ui::MessageFunnel& messages, QString& log);
+
+// The price memory of the quotes (TMEMPRIX and its indexes), in Jet DDL: new installations and
+// the upgrade create it alike.
+const QStringList& priceMemorySchema();
 
 }  // namespace tarovent::core

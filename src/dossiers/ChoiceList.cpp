@@ -24,9 +24,9 @@ ChoiceList::ChoiceList(const QString& frameName, const QString& listName, QWidge
   hide();
 }
 
-void ChoiceList::open(QLineEdit* box, const QString& label, const QStringList& values) {
+void ChoiceList::open(QLineEdit* box, const QString& title, const QStringList& values) {
   m_box = box;
-  m_title->setText(tr("Choix: ") + label);
+  m_title->setText(title);
   m_list->clear();
   m_list->addItems(values);
   const QList<QListWidgetItem*> same = m_list->findItems(box->text(), Qt::MatchFixedString);

@@ -17,7 +17,8 @@ class ChoiceList : public QFrame {
   // `frameName`/`listName`: FRM_TBUSER and DBG_TBUSER, or FRM_TBUSER01 and DBG_TBUSER01.
   ChoiceList(const QString& frameName, const QString& listName, QWidget* parent);
 
-  void open(QLineEdit* box, const QString& label, const QStringList& values);
+  // `title` is shown above the values, as the caller translated it.
+  void open(QLineEdit* box, const QString& title, const QStringList& values);
   void choose();
   // Hides the list and gives the focus back to its box.
   void back();

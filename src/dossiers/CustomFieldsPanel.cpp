@@ -114,6 +114,10 @@ void CustomFieldsPanel::showPanel() {
   }
 }
 
+QString CustomFieldsPanel::choiceTitle(const QString& label) const {
+  return m_state.Traduire(QStringLiteral("Choix: ")) + label;
+}
+
 void CustomFieldsPanel::focusNext(int n) {
   for (int next = n + 1; next <= m_last; ++next) {
     if (m_fields.definition(next).used()) {
@@ -136,7 +140,8 @@ void CustomFieldsPanel::leave(int n) {
   const QString value = box->text();
   if (value.isEmpty() || m_declined.value(n) == value) return;
   try {
-    if (!m_fields.listed(n, value)) m_choices->open(box, def.label, m_fields.choices(n));
+    if (!m_fields.listed(n, value))
+      m_choices->open(box, choiceTitle(def.label), m_fields.choices(n));
   } catch (const db::DbError&) {
     // A list that cannot be read is not offered.
   }
@@ -151,7 +156,7 @@ bool CustomFieldsPanel::key(int n, int key) {
         core::Afficher_Calendrier(m_state, box);
       } else if (m_fields.hasValueTable(n)) {
         m_declined.remove(n);
-        m_choices->open(box, def.label, m_fields.choices(n));
+        m_choices->open(box, choiceTitle(def.label), m_fields.choices(n));
       }
       return true;
     case Qt::Key_Return:

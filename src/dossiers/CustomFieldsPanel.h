@@ -48,6 +48,7 @@ class CustomFieldsPanel : public QFrame {
 
  private:
   bool key(int n, int key);
+  QString choiceTitle(const QString& label) const;
   void focusNext(int n);
 
   core::ProcessState& m_state;

@@ -1,8 +1,7 @@
 #include "DossierCreation.h"
 
-#include <optional>
-
 #include "DocumentNames.h"
+#include "DossierNumbering.h"
 #include "WriteTransaction.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"
@@ -55,9 +54,7 @@ DossierCreation::Result DossierCreation::create(const NewDossier& d) {
   Result result;
   result.refusal = refusal(d);
   if (!result.saved()) return result;
-  std::optional<db::DbError> numberTaken;
   inWriteTransaction(m_main, [&] {
-    numberTaken.reset();
     db::Recordset soc = m_main.OpenRecordset(QStringLiteral("TSOC"), db::RecordsetType::Table);
     soc.setIndex(QStringLiteral("PrimaryKey"));
     soc.Seek(QStringLiteral("="), d.company.trimmed());
@@ -65,7 +62,9 @@ DossierCreation::Result DossierCreation::create(const NewDossier& d) {
     if (soc.NoMatch())
       throw db::DbError(db::err::NoCurrentRecord,
                         m_messages.tr(QStringLiteral("Société introuvable")));
-    const long number = long(soc.number(QStringLiteral("TSOC_NSEQ"))) + 1;
+    const long number =
+        nextDossierNumber(m_main, QStringLiteral("TDOS"), soc.text(QStringLiteral("TSOC_CODE")),
+                          long(soc.number(QStringLiteral("TSOC_NSEQ"))));
     if (!hasOwnName(number)) {
       result.refusal = tooManyDossiers(m_messages);
       return;
@@ -88,20 +87,10 @@ DossierCreation::Result DossierCreation::create(const NewDossier& d) {
     optional("TDOS_CAL", d.rep);
     optional("TDOS_CONTACT", d.contact);
     optional("TDOS_RESUME", d.summary);
-    try {
-      dos.Update();
-    } catch (const db::DbError& e) {
-      if (e.number() != db::err::DuplicateKey) throw;
-      // The number was taken outside the counter: the counter keeps its step, so the next
-      // save tries the number after it.
-      dos.CancelUpdate();
-      numberTaken = e;
-      return;
-    }
+    dos.Update();
     result.number = number;
     result.company = soc.text(QStringLiteral("TSOC_CODE"));
   });
-  if (numberTaken) throw *numberTaken;
   return result;
 }
 

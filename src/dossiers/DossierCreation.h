@@ -27,10 +27,10 @@ struct NewDossier {
   QVariantMap otherFields;
 };
 
-// The first save of a dossier: checks it, takes the next number of its company and inserts it.
-// The counter and the dossier are written in one write transaction, so two workstations saving
-// at once never share a number. A number already used by a stored dossier is refused by the
-// database, the counter keeping its step; any other failure leaves the counter as it was.
+// The first save of a dossier: checks it, takes the next free number of its company (above its
+// counter and its stored dossiers) and inserts it. The counter and the dossier are written in
+// one write transaction, so two workstations saving at once never share a number; a failure
+// leaves the counter as it was.
 class DossierCreation {
  public:
   // `clients` is the database holding TCLI and TCAL (the main one when the family has no

@@ -5,6 +5,7 @@
 
 #include "DocumentNames.h"
 #include "DossierCreation.h"
+#include "DossierNumbering.h"
 #include "WriteTransaction.h"
 #include "core/Paths.h"
 #include "platform/db/Connection.h"
@@ -66,7 +67,8 @@ long DossierDuplication::copyRows(const DuplicationRequest& r, const QString& ta
   db::Recordset soc = m_local.OpenRecordset(
       "select TSOC_NSEQ from " + mainTable("TSOC") + " where TSOC_CODE = " + db::sqlLiteral(target),
       db::RecordsetType::Snapshot, db::rsopt::ReadOnly);
-  const long newNumber = long(soc.number(QStringLiteral("TSOC_NSEQ"))) + 1;
+  const long newNumber = nextDossierNumber(m_local, mainTable("TDOS"), target,
+                                           long(soc.number(QStringLiteral("TSOC_NSEQ"))));
 
   db::Recordset dos = m_local.OpenRecordset(QStringLiteral("TMP_DOS"), db::RecordsetType::Dynaset);
   if (dos.EOF_()) return 0;
@@ -147,9 +149,9 @@ DossierDuplication::Result DossierDuplication::run(const DuplicationRequest& r) 
       m_local.Execute("INSERT INTO " + mainTable("TDOS") + " SELECT TMP_DOS.* FROM TMP_DOS;");
       m_local.Execute("INSERT INTO " + mainTable("TDEV") + " SELECT TMP_DEV.* FROM TMP_DEV;");
       if (m_afterInserts) m_afterInserts();
-      m_local.Execute(
-          "UPDATE " + mainTable("TSOC") +
-          " SET TSOC_NSEQ = TSOC_NSEQ + 1 WHERE TSOC_CODE = " + db::sqlLiteral(r.target) + ";");
+      m_local.Execute("UPDATE " + mainTable("TSOC") +
+                      " SET TSOC_NSEQ = " + QString::number(number) +
+                      " WHERE TSOC_CODE = " + db::sqlLiteral(r.target) + ";");
       result.company = r.target;
       result.number = number;
     });

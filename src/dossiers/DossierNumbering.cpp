@@ -1,5 +1,7 @@
 #include "DossierNumbering.h"
 
+#include <algorithm>
+
 #include "WriteTransaction.h"
 #include "platform/db/Database.h"
 
@@ -30,6 +32,15 @@ QList<CounterChange> Recalcul_Numeros(db::Database& main) {
     }
   });
   return changes;
+}
+
+long nextDossierNumber(db::Database& db, const QString& dossiers, const QString& company,
+                       long counter) {
+  db::Recordset highest = db.OpenRecordset("select max(TDOS_NUMDOSS) as DERNDOSS from " + dossiers +
+                                               " where TDOS_SOC = " + db::sqlLiteral(company),
+                                           db::RecordsetType::Snapshot, db::rsopt::ReadOnly);
+  const long stored = highest.EOF_() ? 0 : long(highest.number(QStringLiteral("DERNDOSS")));
+  return std::max(counter, stored) + 1;
 }
 
 int nextVersionNumber(db::Database& main, const QString& company, long dossier) {

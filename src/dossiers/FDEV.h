@@ -11,6 +11,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QFormLayout;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -56,6 +57,8 @@ class FDEV : public core::RecordWindow {
   void latestDossier();
   // CMD_Affaire: the affair number the commercial product gave the dossier's quote.
   void showBusinessNumber();
+  // Cmd_Images: the dossier's documents in the family's document viewer.
+  void showDocuments();
   // CMD_StatPDR: the period panel of the order cost statistics.
   void showStatsPanel();
   StatsPeriodPanel* statsPanel() const { return m_stats; }
@@ -79,6 +82,10 @@ class FDEV : public core::RecordWindow {
 
  private:
   QWidget* buildForm();
+  void addCompanyRow(QFormLayout* f);
+  void addClientRows(QFormLayout* f);
+  void addRepresentativeRow(QFormLayout* f);
+  void addWorkRows(QFormLayout* f);
   QWidget* buildList();
   QWidget* buildClientList();
   QWidget* buildVehicleList();

@@ -62,23 +62,45 @@ QLineEdit* display(const char* name, QWidget* parent) {
   return e;
 }
 
+ui::BoundLineEdit* boundBox(QWidget* parent, ui::DataControl* data, const char* name,
+                            const char* field, int width = 0) {
+  auto* b = new ui::BoundLineEdit(parent);
+  b->setObjectName(QString::fromLatin1(name));
+  b->setDataSource(data, QString::fromLatin1(field));
+  if (width > 0) b->setMaximumWidth(width);
+  return b;
+}
+
+QHBoxLayout* rowOf(std::initializer_list<QWidget*> widgets, bool stretch = true) {
+  auto* h = new QHBoxLayout;
+  h->setSpacing(4);
+  for (QWidget* w : widgets) h->addWidget(w);
+  if (stretch) h->addStretch();
+  return h;
+}
+
 }  // namespace
 
 QWidget* FDEV::buildForm() {
-  const auto box = [this](const char* name, const char* field, int width = 0) {
-    auto* b = new ui::BoundLineEdit(this);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setDataSource(m_data, QString::fromLatin1(field));
-    if (width > 0) b->setMaximumWidth(width);
-    return b;
-  };
+  auto* f = new QFormLayout;
+  f->setVerticalSpacing(3);
+  f->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  addCompanyRow(f);
+  addClientRows(f);
+  addRepresentativeRow(f);
+  addWorkRows(f);
+  f->addRow(m_user12);
+  return group(QStringLiteral("Dossier"), f, this);
+}
+
+void FDEV::addCompanyRow(QFormLayout* f) {
   m_company = new ui::BoundComboBox(this);
   m_company->setObjectName("DBC_SOC");
   m_company->setDataSource(m_data, "TDOS_SOC");
   m_company->setShownColumn(1);
   m_company->setMinimumWidth(200);
   m_company->setEnabled(false);
-  auto* number = box("FDOS_NUMDOSS", "TDOS_NUMDOSS", 80);
+  auto* number = boundBox(this, m_data, "FDOS_NUMDOSS", "TDOS_NUMDOSS", 80);
   number->setReadOnly(true);
   number->setFocusPolicy(Qt::NoFocus);
   m_type = new ui::BoundComboBox(this);
@@ -87,8 +109,13 @@ QWidget* FDEV::buildForm() {
   m_type->setShownColumn(1);
   m_type->setMinimumWidth(180);
   connect(m_type, &QComboBox::activated, this, &FDEV::typeChosen);
+  f->addRow(label(QStringLiteral("Soc&iété"), m_company),
+            rowOf({m_company, label(QStringLiteral("N°"), number), number,
+                   label(QStringLiteral("T&ype"), m_type), m_type}));
+}
 
-  m_code = box("CTX_DOS_CodCli", "TDOS_CLIENT", 120);
+void FDEV::addClientRows(QFormLayout* f) {
+  m_code = boundBox(this, m_data, "CTX_DOS_CodCli", "TDOS_CLIENT", 120);
   m_code->setToolTip(QStringLiteral("F4 : liste des clients"));
   m_code->installEventFilter(this);
   connect(m_code, &QLineEdit::editingFinished, this, &FDEV::clientLeft);
@@ -104,7 +131,7 @@ QWidget* FDEV::buildForm() {
   m_valid->setObjectName("CTL_CliValide");
   m_valid->hide();
 
-  m_contact = box("FCLI_Contact", "TDOS_CONTACT", 220);
+  m_contact = boundBox(this, m_data, "FCLI_Contact", "TDOS_CONTACT", 220);
   m_contactPicker = new QComboBox(this);
   m_contactPicker->setObjectName("DBC_Contact");
   m_contactPicker->setMinimumWidth(160);
@@ -112,8 +139,16 @@ QWidget* FDEV::buildForm() {
   connect(m_contactPicker, &QComboBox::activated, this, &FDEV::contactChosen);
   for (const char* name : {"FCLI_TEL1", "FCLI_FAX1", "FCLI_Portab1", "FCLI_Mail1"})
     m_contactBoxes << display(name, this);
+  f->addRow(label(QStringLiteral("&Client (F4)"), m_code),
+            rowOf({m_code, listButton, m_clientName, m_valid, newClientButton}, false));
+  f->addRow(label(QStringLiteral("C&ontact"), m_contact), rowOf({m_contact, m_contactPicker}));
+  f->addRow(
+      QString(),
+      rowOf({m_contactBoxes[0], m_contactBoxes[1], m_contactBoxes[2], m_contactBoxes[3]}, false));
+}
 
-  m_rep = box("FDOS_CAL", "TDOS_CAL", 80);
+void FDEV::addRepresentativeRow(QFormLayout* f) {
+  m_rep = boundBox(this, m_data, "FDOS_CAL", "TDOS_CAL", 80);
   connect(m_rep, &QLineEdit::textChanged, this, &FDEV::representativeChanged);
   connect(m_rep, &QLineEdit::editingFinished, this, &FDEV::representativeLeft);
   m_repPicker = new QComboBox(this);
@@ -126,58 +161,39 @@ QWidget* FDEV::buildForm() {
     m_rep->setText(m_repPicker->itemData(row).toString());
     m_rep->setFocus(Qt::OtherFocusReason);
   });
-  auto* cm = box("FDOS_CM", "TDOS_CM");
-  m_operation = box("FDOS_RESUME", "TDOS_RESUME");
+  f->addRow(label(QStringLiteral("Co&mmercial"), m_rep), rowOf({m_rep, m_repPicker}));
+}
+
+void FDEV::addWorkRows(QFormLayout* f) {
+  auto* cm = boundBox(this, m_data, "FDOS_CM", "TDOS_CM");
+  m_operation = boundBox(this, m_data, "FDOS_RESUME", "TDOS_RESUME");
   auto* operations =
       new PickList(m_state.mainDb(), QStringLiteral("TBUSER_LIBOPE"), m_operation, this);
   operations->setObjectName("BXC_LibOpe");
   operations->setFocusPolicy(Qt::ClickFocus);
-  auto* subtype = box("CTX_STYPTRAV", "TDOS_STYPTRAV", 160);
-  m_immat = box("FDOS_IMMAT", "TDOS_IMMAT", 140);
+  auto* subtype = boundBox(this, m_data, "CTX_STYPTRAV", "TDOS_STYPTRAV", 160);
+  m_immat = boundBox(this, m_data, "FDOS_IMMAT", "TDOS_IMMAT", 140);
   m_immat->setToolTip(QStringLiteral("F4 : liste des véhicules"));
   m_immat->installEventFilter(this);
   auto* vehicleLink = button("CTL_LstImmat", QStringLiteral("Véhicules"));
   vehicleLink->setFlat(true);
   vehicleLink->setFocusPolicy(Qt::ClickFocus);
   connect(vehicleLink, &QPushButton::clicked, this, &FDEV::showVehicles);
-  m_make = box("FDOS_NatVeh", "TDOS_NATVEH", 160);
+  m_make = boundBox(this, m_data, "FDOS_NatVeh", "TDOS_NATVEH", 160);
   auto* makes = new PickList(m_state.mainDb(), QStringLiteral("TBUSER_NATVEH"), m_make, this);
   makes->setObjectName("BXC_NatVeh");
   makes->setFocusPolicy(Qt::ClickFocus);
-  m_complement = box("FDOS_COMPLIDENT", "TDOS_ComplIdent", 200);
+  m_complement = boundBox(this, m_data, "FDOS_COMPLIDENT", "TDOS_ComplIdent", 200);
   m_user12 = new CustomFieldsPanel(m_state, m_fields, 1, 2, this);
   for (int n = 1; n <= 2; ++n)
     m_user12->box(n)->setDataSource(m_data, QStringLiteral("TDOS_USER%1").arg(n));
-
-  const auto row = [](std::initializer_list<QWidget*> widgets, bool stretch = true) {
-    auto* h = new QHBoxLayout;
-    h->setSpacing(4);
-    for (QWidget* w : widgets) h->addWidget(w);
-    if (stretch) h->addStretch();
-    return h;
-  };
-  auto* f = new QFormLayout;
-  f->setVerticalSpacing(3);
-  f->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  f->addRow(label(QStringLiteral("Soc&iété"), m_company),
-            row({m_company, label(QStringLiteral("N°"), number), number,
-                 label(QStringLiteral("T&ype"), m_type), m_type}));
-  f->addRow(label(QStringLiteral("&Client (F4)"), m_code),
-            row({m_code, listButton, m_clientName, m_valid, newClientButton}, false));
-  f->addRow(label(QStringLiteral("C&ontact"), m_contact), row({m_contact, m_contactPicker}));
-  f->addRow(
-      QString(),
-      row({m_contactBoxes[0], m_contactBoxes[1], m_contactBoxes[2], m_contactBoxes[3]}, false));
-  f->addRow(label(QStringLiteral("Co&mmercial"), m_rep), row({m_rep, m_repPicker}));
   f->addRow(label(QStringLiteral("Cont&remarque"), cm), cm);
   f->addRow(label(QStringLiteral("O&pération"), m_operation),
-            row({m_operation, operations}, false));
+            rowOf({m_operation, operations}, false));
   f->addRow(label(QStringLiteral("Sous-type"), subtype), subtype);
   f->addRow(label(QStringLiteral("Imma&t. (F4)"), m_immat),
-            row({m_immat, vehicleLink, label(QStringLiteral("Marque"), m_make), m_make, makes}));
+            rowOf({m_immat, vehicleLink, label(QStringLiteral("Marque"), m_make), m_make, makes}));
   f->addRow(label(QStringLiteral("Compl.i&d"), m_complement), m_complement);
-  f->addRow(m_user12);
-  return group(QStringLiteral("Dossier"), f, this);
 }
 
 QWidget* FDEV::buildList() {

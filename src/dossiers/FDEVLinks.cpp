@@ -24,11 +24,12 @@ QList<QPushButton*> FDEV::otherPartButtons() {
       otherPartButton("CMD_Mails", QStringLiteral("Listes de mails"), "FMAILS"),
       lookUpButton("CMD_DernDevis", QStringLiteral("Dernier devis"), &FDEV::latestDossier),
       lookUpButton("CMD_Affaire", QStringLiteral("Affaire"), &FDEV::showBusinessNumber),
-      otherPartButton("Cmd_Images", QStringLiteral("Documents liés"), "FIMAGES"),
+      lookUpButton("Cmd_Images", QStringLiteral("Documents liés"), &FDEV::showDocuments),
       otherPartButton("CMD_Relance", QStringLiteral("Relances"), "FREL"),
       otherPartButton("CMD_StatPDR", QStringLiteral("Stat. prix de revient"), "FLSTAFF")};
   others[0]->setToolTip(QStringLiteral("Envoi devis par mail (PDF)"));
   others[5]->setToolTip(QStringLiteral("Documents liés au devis"));
+  others[5]->setEnabled(static_cast<bool>(m_state.showDossierDocuments));
   others[7]->setToolTip(QStringLiteral("Statistique des prix de revient comparés"));
   // The period panel comes first; FLSTAFF opens from its OK button.
   disconnect(others[7], &QPushButton::clicked, this, nullptr);
@@ -44,6 +45,16 @@ QPushButton* FDEV::otherPartButton(const char* name, const QString& caption, con
     if (guard() && m_state.opener) m_state.opener->openWindow(b->property("opens").toString());
   });
   return b;
+}
+
+void FDEV::showDocuments() {
+  if (!guard()) return;
+  const DossierKey key = currentDossier();
+  if (!key.present() || !m_state.showDossierDocuments) {
+    m_state.messages().beep();
+    return;
+  }
+  m_state.showDossierDocuments(key.company, key.number);
 }
 
 FdevMailing* FDEV::buildVersions(QPushButton* save, const QList<QPushButton*>& others) {

@@ -69,6 +69,7 @@ StatsPeriodPanel::StatsPeriodPanel(core::ProcessState& state, QWidget* parent)
   okButton->setObjectName(QStringLiteral("CMD_OKStats"));
   okButton->setAutoDefault(true);
   grid->addWidget(okButton, 4, 1, 1, 2, Qt::AlignRight);
+  grid->setRowStretch(5, 1);  // the panel is taller than its fields: they stay at its top
   connect(okButton, &QPushButton::clicked, this, &StatsPeriodPanel::ok);
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   escape->setContext(Qt::WidgetWithChildrenShortcut);

@@ -7,6 +7,7 @@
 #include "DemoModel.h"
 #include "DemoRecalc.h"
 #include "DemoTables.h"
+#include "DemoWorkbooks.h"
 #include "DemoWriters.h"
 #include "install/templates/TemplateBuilder.h"
 #include "platform/db/DbError.h"
@@ -51,6 +52,7 @@ DemoSummary writeFamily(const QString& root, DemoSize size, const QDate& today) 
     demo::writeCommercialDatabase(com, m);
     demo::writePurchasingDatabase(purchasing, m);
     demo::writeMainDatabase(main, m);
+    writeCalculationTemplates(main, data + "CALCULS/");
     demo::writeTranslationDatabase(trad);
     demo::writeDocumentBase(basedoc, m, data);
     demo::writeBookmarkDatabase(signets, data);

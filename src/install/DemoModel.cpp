@@ -61,6 +61,7 @@ class ModelBuilder {
     makeTariffs();
     makeDossiers();
     makeAffairs();
+    makeFollowUp();
     return std::move(m_model);
   }
 
@@ -519,6 +520,30 @@ class ModelBuilder {
       }
       m_model.dossiers << d;
     }
+  }
+
+  // What the follow-up windows show every morning, whatever the dice gave: for the first two
+  // representatives, a reminder due yesterday, one today and one next week on the latest
+  // version of three of their dossiers; for the first client, a made visit, a due one and a
+  // planned one. No dice here: the rest of the family stays as it was drawn.
+  void makeFollowUp() {
+    const int offsets[] = {-1, 0, 7};
+    for (int r = 0; r < 2 && r < m_model.reps.size(); ++r) {
+      int given = 0;
+      for (int i = int(m_model.dossiers.size()) - 1; i >= 0 && given < 3; --i) {
+        Dossier& d = m_model.dossiers[i];
+        if (d.rep != m_model.reps[r].code || d.company == m_model.companies[2].code) continue;
+        d.versions.last().reminder = today().addDays(offsets[given++]);
+      }
+    }
+    if (m_model.clients.isEmpty()) return;
+    Client& c = m_model.clients.first();
+    const QString contact = c.contacts.isEmpty() ? QString() : c.contacts.first().name;
+    const QString rep = m_model.reps.first().code;
+    c.visits << Visit{today().addDays(-20), today().addDays(-20),
+                      QStringLiteral("Présentation de la gamme"), rep, contact}
+             << Visit{today().addDays(-3), {}, QStringLiteral("Relance du devis"), rep, contact}
+             << Visit{today().addDays(10), {}, QStringLiteral("Visite de chantier"), rep, contact};
   }
 
   // Orders in the commercial database for a quarter of the older quotes, with the hours,

@@ -8,6 +8,7 @@
 #include "articles/ArticleFiles.h"
 #include "composition/NumberFormat.h"
 #include "composition/Recalculation.h"
+#include "composition/Totals.h"
 #include "core/Catalogue.h"
 #include "core/DocumentNames.h"
 #include "core/ProcessState.h"
@@ -95,7 +96,8 @@ int recalculateDocuments(const FamilyLayout& layout) {
         composition::RecalcOptions o;
         o.fromQuote = true;
         o.vatField = versions.text("TDEV_TXTVA");
-        o.decimalSeparator = composition::workstationDecimalSeparator();
+        o.decimalSeparator =
+            composition::documentDecimalSeparator(doc, composition::workstationDecimalSeparator());
         result = composition::Recalcul_Document(state, files, doc, o);
         if (result.completed) doc.save();
       } catch (const ooxml::OoxmlError& e) {

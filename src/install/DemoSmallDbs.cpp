@@ -28,6 +28,34 @@ void writePicture(const QString& path, int shade) {
     throw std::runtime_error(QStringLiteral("Impossible d'écrire %1.").arg(path).toStdString());
 }
 
+// A one-page PDF saying `text` (Helvetica, which every reader has), its cross-reference table
+// counted from the bytes written.
+void writePdf(const QString& path, const QString& text) {
+  const QByteArray stream = "BT /F1 24 Tf 72 720 Td (" + text.toLatin1() + ") Tj ET";
+  const QList<QByteArray> objects = {
+      "<< /Type /Catalog /Pages 2 0 R >>",
+      "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+      "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Contents 4 0 R /Resources << "
+      "/Font << /F1 5 0 R >> >> >>",
+      "<< /Length " + QByteArray::number(stream.size()) + " >>\nstream\n" + stream +
+          "\nendstream",
+      "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"};
+  QByteArray pdf = "%PDF-1.4\n";
+  QList<qsizetype> offsets;
+  for (int i = 0; i < objects.size(); ++i) {
+    offsets << pdf.size();
+    pdf += QByteArray::number(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+  }
+  const qsizetype xref = pdf.size();
+  pdf += "xref\n0 " + QByteArray::number(objects.size() + 1) + "\n0000000000 65535 f \n";
+  for (qsizetype o : offsets) pdf += QByteArray::number(o).rightJustified(10, '0') + " 00000 n \n";
+  pdf += "trailer\n<< /Size " + QByteArray::number(objects.size() + 1) +
+         " /Root 1 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
+  QFile f(path);
+  if (!f.open(QIODevice::WriteOnly) || f.write(pdf) != pdf.size())
+    throw std::runtime_error(QStringLiteral("Impossible d'écrire %1.").arg(path).toStdString());
+}
+
 }  // namespace
 
 void writeTranslationDatabase(db::Database& db) {
@@ -44,6 +72,8 @@ void writeDocumentBase(db::Database& db, const DemoModel& m, const QString& data
       db, "TPROJ",
       {"PROJET", "PATHBASE", "NOMBASE", "NomTable", "Nomchamp", "Nomchamp2", "Nomchamp3"});
   w.add({"ZORVANE", dataFolder, "TAROVENT.MDB", "RDOS", "NUMDEV", "TDOS_CLIENT", "TDOS_RESUME"});
+  w.add({"QUILMORA", dataFolder, "CORVELIN.MDB", "TARTI", "TARTI_CODART", "TARTI_LIBART",
+         "TARTI_Type"});
   // Pictures of a few articles; the second view of the first one has been moved away.
   const QString folder = dataFolder + "PHOTOS/";
   QDir().mkpath(folder);
@@ -54,6 +84,23 @@ void writeDocumentBase(db::Database& db, const DemoModel& m, const QString& data
     photos.add({"QUILMORA", a.code, folder, a.code + ".ppm"});
   }
   photos.add({"QUILMORA", m.articles[0].code, folder, m.articles[0].code + "-vue2.ppm"});
+  writePdf(folder + m.articles[1].code + "-fiche.pdf", "Fiche technique " + m.articles[1].code);
+  photos.add({"QUILMORA", m.articles[1].code, folder, m.articles[1].code + "-fiche.pdf"});
+  // The documents of the three latest dossiers of the first company: a site photograph and
+  // the signed plan.
+  const QString documents = dataFolder + "DOCUMENTS/ZORVANE/";
+  QDir().mkpath(documents);
+  int attached = 0;
+  for (int i = int(m.dossiers.size()) - 1; i >= 0 && attached < 3; --i) {
+    const Dossier& d = m.dossiers[i];
+    if (d.company != m.companies[0].code) continue;
+    const QString key = d.company + QString::number(d.number).rightJustified(5, '0');
+    writePicture(documents + key + "-chantier.ppm", 3 + attached);
+    writePdf(documents + key + "-plan.pdf", "Plan du dossier " + key);
+    photos.add({"ZORVANE", key, documents, key + "-chantier.ppm"});
+    photos.add({"ZORVANE", key, documents, key + "-plan.pdf"});
+    ++attached;
+  }
   g.commit();
 }
 

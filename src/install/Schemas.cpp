@@ -1,5 +1,6 @@
 #include "Schemas.h"
 
+#include "core/SchemaUpgrade.h"
 #include "platform/db/Database.h"
 
 namespace tarovent::install {
@@ -86,7 +87,8 @@ QStringList mainSchema() {
       "CREATE TABLE TPAR (TPAR_Ver TEXT(10), TPAR_DOCINIT YESNO DEFAULT False, TPAR_LIBDEV1 "
       "TEXT(30), TPAR_LIBDEV2 TEXT(30), TPAR_COEFFDEV DOUBLE, TPAR_TYP_TARIF_MAT TEXT(1), "
       "TPAR_TYP_TARIF_MO TEXT(1), TPAR_TxTVADef DOUBLE, TPAR_PATH_EXCEL TEXT(255), "
-      "TPAR_NOMFICH_EXCEL TEXT(255), TPAR_Word_Rapide YESNO DEFAULT False, " +
+      "TPAR_NOMFICH_EXCEL TEXT(255), TPAR_Word_Rapide YESNO DEFAULT False, TPAR_SEUILMARGE "
+      "DOUBLE DEFAULT 0, " +
           customFieldDefinitions() + ")",
       "CREATE TABLE TSOC (TSOC_CODE TEXT(3), TSOC_LIB TEXT(50), TSOC_NSEQ LONG DEFAULT 0, "
       "TSOC_Desactive YESNO DEFAULT False, CONSTRAINT PrimaryKey PRIMARY KEY (TSOC_CODE))",
@@ -120,6 +122,7 @@ QStringList mainSchema() {
       "TMACRO_Detail MEMO, CONSTRAINT PrimaryKey PRIMARY KEY (TMACRO_NomMacro))",
       "CREATE INDEX TMACRO_Form ON TMACRO (TMACRO_Form)",
   };
+  ddl << core::priceMemorySchema();
   ddl << valueTable("TBUSER_LIBOPE") << valueTable("TBUSER_NATVEH");
   // Client tables used when the family has no commercial database.
   ddl << clientTables();

@@ -6,29 +6,24 @@
 
 #include "platform/db/Database.h"
 
-struct sqlite3_stmt;
-
 namespace tarovent::install {
 
 // Appends many rows to one table through a single prepared statement: what a new family or
-// the demo writes in bulk. Values are converted to the fields' types as the record layer
-// converts them. The caller wraps the writes in a transaction.
+// the demo writes in bulk, counted. The caller wraps the writes in a transaction.
 class TableWriter {
  public:
-  TableWriter(db::Database& db, const QString& table, const QStringList& fields);
-  ~TableWriter();
-  TableWriter(const TableWriter&) = delete;
-  TableWriter& operator=(const TableWriter&) = delete;
+  TableWriter(db::Database& db, const QString& table, const QStringList& fields)
+      : m_rows(db, table, fields) {}
 
   // One value per field, in the order given to the constructor; an invalid QVariant is Null.
-  void add(const QVariantList& values);
+  void add(const QVariantList& values) {
+    m_rows.add(values);
+    ++m_count;
+  }
   int count() const { return m_count; }
 
  private:
-  db::Database& m_db;
-  QString m_table;
-  QList<db::FieldSpec> m_fields;
-  sqlite3_stmt* m_stmt = nullptr;
+  db::RowInserter m_rows;
   int m_count = 0;
 };
 

@@ -93,7 +93,16 @@ void FMACRO::build() {
   m_data->setMessages(&m_state.messages());
   m_data->setDatabase(m_state.base(kMacroBase).db);
   m_data->setRecordSource(QStringLiteral("SELECT * FROM TMACRO ORDER BY TMACRO_NomMacro"));
+  buildBoxes();
+  buildList();
+  buildHelpGrid();
+  ui::ButtonRow row = buildButtons();
+  layOut(row);
+  connectRecords(row.set);
+  new ui::FormNavigation(this);
+}
 
+void FMACRO::buildBoxes() {
   const auto box = [this](const char* name, const char* field, int maxLength) {
     auto* b = new ui::BoundLineEdit(this);
     b->setObjectName(name);
@@ -116,7 +125,9 @@ void FMACRO::build() {
   connect(m_windows, &QComboBox::activated, this,
           [this](int i) { m_form->setText(m_windows->itemData(i).toString()); });
   connect(m_form, &QLineEdit::textChanged, this, &FMACRO::showWindowChosen);
+}
 
+void FMACRO::buildList() {
   m_list = new QListView(this);
   m_list->setObjectName("BXL_Macros");
   m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -127,7 +138,9 @@ void FMACRO::build() {
   name.header = QStringLiteral("Macro");
   model->setColumns({name});
   new ui::GridLink(m_list, model, m_data);
+}
 
+void FMACRO::buildHelpGrid() {
   m_help = new QTableWidget(int(std::size(kHelpKeys)), 2, this);
   m_help->setObjectName("DBG_Aide");
   m_help->setHorizontalHeaderLabels({QStringLiteral("Touche"), QStringLiteral("Libellé")});
@@ -145,7 +158,9 @@ void FMACRO::build() {
   m_help->setFixedWidth(230);
   m_help->installEventFilter(this);
   connect(m_help, &QTableWidget::cellClicked, this, [this](int row) { insertHelpKey(row); });
+}
 
+ui::ButtonRow FMACRO::buildButtons() {
   using Set = ui::RecordButtonSet;
   ui::ButtonRow row =
       ui::buttonRow(this, Qt::Horizontal,
@@ -163,7 +178,10 @@ void FMACRO::build() {
   m_cancel = row.at("Cmd_Annuler");
   m_remove = row.at("Cmd_Supprimer");
   m_quit = row.at("Cmd_Quitter");
+  return row;
+}
 
+void FMACRO::layOut(const ui::ButtonRow& row) {
   const auto label = [this](const char* name, const QString& caption, QWidget* buddy) {
     auto* l = new QLabel(caption, this);
     l->setObjectName(name);
@@ -223,8 +241,10 @@ void FMACRO::build() {
   const QList<QWidget*> order =
       QList<QWidget*>{m_list, m_name, m_form, m_detail, m_help} + row.widgets();
   for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+}
 
-  m_records = new ui::RecordButtons(this, m_data, m_state.messages(), row.set);
+void FMACRO::connectRecords(const ui::RecordButtonSet& buttons) {
+  m_records = new ui::RecordButtons(this, m_data, m_state.messages(), buttons);
   m_records->setRefusal(
       QStringLiteral("Veuillez d'abord enregistrer ou annuler vos modifications"));
   m_records->setDeleteQuestion(QStringLiteral("Etes-vous sur de vouloir supprimer cette macro ?"));
@@ -244,7 +264,6 @@ void FMACRO::build() {
     }
     m_list->setFocus(Qt::OtherFocusReason);
   });
-  new ui::FormNavigation(this);
 }
 
 bool FMACRO::locked() const { return !m_name->isEnabled(); }

@@ -12,7 +12,9 @@ class ProcessState;
 }
 namespace tarovent::ui {
 class BoundLineEdit;
+struct ButtonRow;
 class DataControl;
+struct RecordButtonSet;
 class RecordButtons;
 }  // namespace tarovent::ui
 
@@ -36,6 +38,12 @@ class FMACRO : public QWidget {
 
  private:
   void build();
+  void buildBoxes();
+  void buildList();
+  void buildHelpGrid();
+  ui::ButtonRow buildButtons();
+  void layOut(const ui::ButtonRow& row);
+  void connectRecords(const ui::RecordButtonSet& buttons);
   void setLocked(bool locked);
   void add();
   void edit();

@@ -54,6 +54,7 @@ FLSTAFF::FLSTAFF(core::ProcessState& state, const OrderPeriod& period, QWidget* 
   m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
   m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
   m_list->verticalHeader()->hide();
+  m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 8);
   m_list->horizontalHeader()->setSectionResizeMode(Client, QHeaderView::Stretch);
 
   auto* averages = new QGridLayout;

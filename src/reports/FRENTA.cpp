@@ -93,11 +93,14 @@ FRENTA::FRENTA(core::ProcessState& state, QWidget* parent)
     auto* label = new QLabel(caption, criteria);
     label->setBuddy(box);
     grid->addWidget(label, r, 0);
-    grid->addWidget(box, r, 1);
+    if (box != m_from && box != m_to) grid->addWidget(box, r, 1);
     ++r;
   }
+  // Each date box with its calendar button beside it.
   for (int i = 0; i < 2; ++i) {
     QLineEdit* box = i == 0 ? m_from : m_to;
+    auto* dateRow = new QHBoxLayout;
+    dateRow->addWidget(box);
     auto* calendar = new QPushButton(QStringLiteral("..."), criteria);
     calendar->setObjectName(i == 0 ? QStringLiteral("Cmd_Cal_DatDeb")
                                    : QStringLiteral("Cmd_Cal_DatFin"));
@@ -107,7 +110,9 @@ FRENTA::FRENTA(core::ProcessState& state, QWidget* parent)
       box->setFocus(Qt::OtherFocusReason);
       core::Afficher_Calendrier(m_state, box);
     });
-    grid->addWidget(calendar, i, 2);
+    dateRow->addWidget(calendar);
+    dateRow->addStretch(1);
+    grid->addLayout(dateRow, i, 1);
   }
   grid->setColumnStretch(1, 1);
 

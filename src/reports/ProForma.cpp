@@ -7,6 +7,7 @@
 
 #include "composition/HeadBookmarks.h"
 #include "composition/NumberFormat.h"
+#include "composition/Totals.h"
 #include "core/DocumentNames.h"
 #include "core/InputHelpers.h"
 #include "core/Paths.h"
@@ -117,19 +118,21 @@ ProFormaTotals proFormaTotals(double gross, double discount, double net, double 
   return t;
 }
 
-QMap<QString, QString> totalBookmarks(const ProFormaTotals& t) {
-  using composition::formatMasked;
+QMap<QString, QString> totalBookmarks(const ProFormaTotals& t, QChar sep) {
+  const auto put = [sep](double value, const QString& mask) {
+    return composition::formatMasked(value, mask, sep);
+  };
   const QString amount = QStringLiteral("## ### ##0.00");
   const QString price = QStringLiteral("# ### ##0.00");
-  return {{"SHTBRUT", formatMasked(t.gross, amount)},
-          {"SREM", formatMasked(t.discount, price)},
-          {"SHTNET", formatMasked(t.net, amount)},
-          {"SMTREM", formatMasked(t.discount, amount)},
-          {"STXTVA", formatMasked(t.rate, QStringLiteral("#0.00")) + '%'},
-          {"SMTTVA", formatMasked(t.vat, price)},
-          {"STTC", formatMasked(t.withTax, amount)},
-          {"DEVISEHT", formatMasked(t.netSecond, amount)},
-          {"DEVISE", formatMasked(t.withTaxSecond, amount)}};
+  return {{"SHTBRUT", put(t.gross, amount)},
+          {"SREM", put(t.discount, price)},
+          {"SHTNET", put(t.net, amount)},
+          {"SMTREM", put(t.discount, amount)},
+          {"STXTVA", put(t.rate, QStringLiteral("#0.00")) + '%'},
+          {"SMTTVA", put(t.vat, price)},
+          {"STTC", put(t.withTax, amount)},
+          {"DEVISEHT", put(t.netSecond, amount)},
+          {"DEVISE", put(t.withTaxSecond, amount)}};
 }
 
 QString invoiceFileName(const QString& quoteNumber) {
@@ -272,7 +275,10 @@ ProForma::Outcome ProForma::make(const Request& request) {
       QFile::copy(made, made + QStringLiteral(".2"));
     }
     word::WordDocument out = word::WordDocument::open(made + QStringLiteral(".2"));
-    const QMap<QString, QString> values = totalBookmarks(totals);
+    // The invoice carries the quote's lines: its totals are written the way they are.
+    const QMap<QString, QString> values = totalBookmarks(
+        totals,
+        composition::documentDecimalSeparator(source, composition::workstationDecimalSeparator()));
     for (auto it = values.cbegin(); it != values.cend(); ++it)
       if (out.hasBookmark(it.key())) out.setBookmarkText(it.key(), it.value());
     // The running head of the following pages carries the same values under "_P1".

@@ -23,8 +23,8 @@ struct ProFormaTotals {
 };
 inline constexpr double kFrancRate = 6.55957;
 ProFormaTotals proFormaTotals(double gross, double discount, double net, double rate);
-// Bookmark name -> text, with the invoice's formats.
-QMap<QString, QString> totalBookmarks(const ProFormaTotals& t);
+// Bookmark name -> text, with the invoice's formats and decimal separator.
+QMap<QString, QString> totalBookmarks(const ProFormaTotals& t, QChar decimalSeparator);
 
 // "00012_00.AB" -> "00012.AB.PRF": the first five and the last three characters of the number.
 QString invoiceFileName(const QString& quoteNumber);

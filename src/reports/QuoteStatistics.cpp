@@ -1,8 +1,12 @@
 #include "QuoteStatistics.h"
 
+#include <sqlite3.h>
+
 #include <QStringList>
+#include <vector>
 
 #include "core/ProcessState.h"
+#include "platform/db/Connection.h"
 #include "platform/db/DbError.h"
 #include "platform/db/RowReader.h"
 #include "ui/DbErrorMessage.h"
@@ -10,12 +14,6 @@
 namespace tarovent::reports {
 
 namespace {
-
-const char* const kColumns[] = {"SOC",    "NUMDOSS", "NUMDEV", "DATDEV", "DATREL",
-                                "MONTANT", "CLIENT", "TYPE",   "CAL",    "RESUME",
-                                "USER1",  "USER2",   "NUMAFF", "CM",     "DATAFF"};
-constexpr int kNumAff = 12;
-constexpr int kDatAff = 14;
 
 QString sqlDate(const QDate& d, const QString& open) {
   return d.isValid() ? d.toString(QStringLiteral("MM/dd/yyyy")) : open;
@@ -138,29 +136,37 @@ int QuoteStatistics::fillTable(const QuoteCriteria& c) {
 
 void QuoteStatistics::matchAffairs(QuoteChoice choice) {
   db::Database& work = workDatabase();
-  QList<QVariantList> rows;
-  work.forEachRow(QStringLiteral("select * from TMP_RENTA"), [&](const db::RowReader& r) {
-    QVariantList row;
-    for (const char* column : kColumns) row << r.value(column);
-    rows << row;
-  });
-  // Rewritten whole, in the same order: one pass instead of a seek and a write per row.
-  db::TransactionGuard guard(work);
-  work.Execute(QStringLiteral("delete * from TMP_RENTA"));
-  QStringList columns;
-  for (const char* column : kColumns) columns << QLatin1String(column);
-  db::RowInserter insert(work, QStringLiteral("TMP_RENTA"), columns);
-  for (QVariantList& row : rows) {
-    const QString key = quoteKey(row[0].toString(), row[1].toString());
-    const AffairIndex::Affair* affair = m_current.find(key);
-    if (!affair) affair = m_archived.find(key);
-    if (choice == QuoteChoice::Won && !affair) continue;
-    if (choice == QuoteChoice::NotWon && affair) continue;
-    if (affair) {
-      row[kNumAff] = affair->number;
-      row[kDatAff] = affair->created;
+  db::Connection& c = *work.connection();
+  // Only the rows an affair changes are written, found again by their rowid.
+  struct Match {
+    qint64 row;
+    const AffairIndex::Affair* affair;
+  };
+  std::vector<Match> matches;
+  {
+    sqlite3_stmt* s = c.prepare(QStringLiteral("SELECT rowid AS RID, SOC, NUMDOSS FROM TMP_RENTA"));
+    const db::RowReader r(s);
+    int rc;
+    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+      const QString key = quoteKey(r.text("SOC"), r.text("NUMDOSS"));
+      const AffairIndex::Affair* affair = m_current.find(key);
+      if (!affair) affair = m_archived.find(key);
+      matches.push_back({qint64(r.number("RID")), affair});
     }
-    insert.add(row);
+    sqlite3_finalize(s);
+    if (rc != SQLITE_DONE)
+      throw db::DbError(db::err::EngineError, QString::fromUtf8(sqlite3_errmsg(c.handle())));
+  }
+  db::TransactionGuard guard(work);
+  const QString context = QStringLiteral("TMP_RENTA");
+  const QStringList columns = {QStringLiteral("NUMAFF"), QStringLiteral("DATAFF")};
+  for (const Match& m : matches) {
+    if (choice == QuoteChoice::Won && !m.affair)
+      c.deleteRow(context, m.row, context);
+    else if (choice == QuoteChoice::NotWon && m.affair)
+      c.deleteRow(context, m.row, context);
+    else if (m.affair)
+      c.updateRow(context, columns, {m.affair->number, m.affair->created}, m.row, context);
   }
   guard.commit();
 }

@@ -54,5 +54,29 @@ TEST_F(ClientMenu, TheClientFileOfTheDemoFamily) {
   EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('|').toStdString();
 }
 
+TEST_F(ClientMenu, TheRepresentativesRemindersAndTheVisitsOfTheDemoFamily) {
+  m_menu->Allumer_Menu("CMD_M_RELA");
+  m_menu->menuEntry("M_RELA")->trigger();
+  QMdiSubWindow* sub = m_menu->workArea()->activeSubWindow();
+  ASSERT_TRUE(sub && sub->widget() && sub->widget()->objectName() == "FREL");
+  // The demo workstation is JMD's: his reminders of yesterday and today, not next week's.
+  EXPECT_EQ(sub->widget()->windowTitle(), "Relances (JMD)");
+  auto* grid = sub->widget()->findChild<QTableView*>("DBG_Relance");
+  ASSERT_GE(grid->model()->rowCount(), 2);
+  for (int r = 0; r < grid->model()->rowCount(); ++r)
+    EXPECT_EQ(grid->model()->index(r, 5).data().toString(), "JMD");
+  EXPECT_FALSE(lit("CMD_M_RELA"));
+  screenshot("FREL");
+  sub->close();
+  EXPECT_TRUE(lit("CMD_M_RELA"));
+
+  m_menu->menuEntry("M_VISITE")->trigger();
+  sub = m_menu->workArea()->activeSubWindow();
+  ASSERT_TRUE(sub && sub->widget() && sub->widget()->objectName() == "FVISIT");
+  EXPECT_GT(sub->widget()->findChild<QTableView*>("DBG_Visite")->model()->rowCount(), 3);
+  screenshot("FVISIT");
+  EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('|').toStdString();
+}
+
 }  // namespace
 }  // namespace tarovent::clients

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSysInfo>
 #include <QThread>
 
@@ -10,6 +11,7 @@
 #include "composition/CompositionSession.h"
 #include "composition/NumberFormat.h"
 #include "composition/TableLocator.h"
+#include "composition/Totals.h"
 #include "core/DocumentNames.h"
 #include "core/ProcessState.h"
 namespace tarovent::composition {
@@ -133,15 +135,27 @@ TEST_F(CompositionSessionTest, NewTextStartsFromLatestEarlierTextElseTemplate) {
   ASSERT_TRUE(s);
   EXPECT_TRUE(s->document().bodyText().contains("texte de la version 0"));
   EXPECT_FALSE(s->document().isTemplate());
+  ASSERT_TRUE(s->setCursor(lineTable(*s), 1));
+  ASSERT_TRUE(s->subTotal());
+  m_messages.clear();
   m_messages.script({Answer::Yes});
   EXPECT_TRUE(s->close());
+  EXPECT_EQ(m_messages.texts(), QStringList{"Enregistrer le document?"});
   EXPECT_TRUE(QFile::exists(versionPath(2)));
   // Version 0 always starts from the type's template; No saves nothing.
   QFile::remove(versionPath(0));
   s = openVersion(0, true);
   EXPECT_TRUE(s->document().bodyText().contains("modèle du type"));
+  ASSERT_TRUE(s->setCursor(lineTable(*s), 1));
+  ASSERT_TRUE(s->subTotal());
   m_messages.script({Answer::No});
   EXPECT_TRUE(s->close());
+  EXPECT_FALSE(QFile::exists(versionPath(0)));
+  // Regression: a new text left as it was made asked to be saved; it closes quietly, unsaved.
+  s = openVersion(0, true);
+  m_messages.clear();
+  EXPECT_TRUE(s->close());
+  EXPECT_EQ(m_messages.texts(), QStringList{});
   EXPECT_FALSE(QFile::exists(versionPath(0)));
   // Without the type's template, the empty one.
   QFile::remove(folder() + "DEV.dotx");
@@ -179,7 +193,8 @@ TEST_F(CompositionSessionTest, PaymentTermsAndTheCompanyAreWrittenByTheirNames) 
   m_state->modesReglementLabels = {"Chèque"};
   QuoteDoc q = twoLines();
   q.between = fixtures::marked("SCOND", "?", 901) + fixtures::marked("SOCIETE", "?", 902);
-  m_state->mainDb().Execute("insert into TSOC (TSOC_CODE, TSOC_LIB) values ('AB', 'Ateliers Martin')");
+  m_state->mainDb().Execute(
+      "insert into TSOC (TSOC_CODE, TSOC_LIB) values ('AB', 'Ateliers Martin')");
   save(q, versionPath(0));
   auto s = openVersion(0, false);
   ASSERT_TRUE(s);
@@ -358,6 +373,8 @@ TEST_F(CompositionSessionTest, NewTextNeverReplacesAFileThatAppearedMeanwhile) {
   save(twoLines(), versionPath(0), "texte de la version 0");
   auto s = openVersion(1, true);
   ASSERT_TRUE(s);
+  ASSERT_TRUE(s->setCursor(lineTable(*s), 1));
+  ASSERT_TRUE(s->subTotal());
   save(twoLines(), versionPath(1), "écrit ailleurs");
   m_messages.clear();
   m_messages.script({Answer::Yes});
@@ -382,6 +399,82 @@ TEST_F(CompositionSessionTest, SubTotalThenRecalculationKeepsTheTotals) {
   const QString net = s->lastRecalculation().bookmarks.value("SMTNET");
   EXPECT_NEAR(parseNumber(QString(net).remove(' ')), 1000, 0.011);
   EXPECT_EQ(d.cellText({t + 1, 1, 8}), net);
+}
+
+// Every writer follows the decimal separator the document already shows, whatever the
+// workstation's: a row never shows "3.00" beside "104,10". A document without decimals yet
+// takes the workstation's, the comma on one without regional settings.
+TEST_F(CompositionSessionTest, EveryWriterKeepsTheDocumentsDecimalSeparator) {
+  db::Database& stock = m_state->base(core::entry::Stock).db;
+  for (const char* article : {"'KIT', 'Kit', 'F', 0, 0", "'VIS', 'Vis', 'A', 0.35, 0.5"})
+    stock.Execute(QStringLiteral("INSERT INTO TARTI (TARTI_CODART, TARTI_LIBART, TARTI_Type, "
+                                 "TARTI_PMP, TARTI_PVU1, TARTI_UNST_LIB) VALUES (%1, 'UN')")
+                      .arg(article));
+  stock.Execute(
+      "INSERT INTO TLIEN (TLIEN_PERE, TLIEN_VARPERE, TLIEN_NUMORD, TLIEN_FILS, TLIEN_VARFILS, "
+      "TLIEN_QTEUNI) VALUES ('KIT', '00', 1, 'VIS', '00', 2.5)");
+  const QLocale saved;
+  const QLocale french(QLocale::French, QLocale::France);
+  const QLocale english(QLocale::English, QLocale::UnitedStates);
+  const struct {
+    QLocale workstation;
+    QString written;  // the separator of the document's numbers, none for a blank one
+    QChar expected;
+  } cases[] = {{QLocale::c(), ".", '.'}, {QLocale::c(), ",", ','}, {french, ".", '.'},
+               {english, ",", ','},      {QLocale::c(), "", ','},  {french, "", ','},
+               {english, "", '.'}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE((c.workstation.name() + " '" + c.written + "'").toStdString());
+    QLocale::setDefault(c.workstation);
+    QuoteDoc q;
+    q.codes = kCodes + QStringList{"TXTVA"};
+    if (c.written.isEmpty()) {
+      q.lines = {{"", "Texte", "", "", "", "", "", "", "", ""}};
+      q.totals = fixtures::marked("SMTNET", " ", 900);
+    } else {
+      q.lines = {{"X1", "Vis", "3" + c.written + "00", "9" + c.written + "99",
+                  "10" + c.written + "00", "", "", "", "", "20" + c.written + "0"}};
+      q.totals = fixtures::marked("SMTNET", "0" + c.written + "00", 900);
+    }
+    save(q, versionPath(0));
+    handOver(0, false);
+    auto s = CompositionSession::open(*m_state, OpenRequest{Origin::Dossier, {}, {}});
+    ASSERT_TRUE(s);
+    EXPECT_EQ(s->decimalSeparator(), c.expected);
+    // Line entry, explosion, a sub-total, the recalculation.
+    const int t = lineTable(*s);
+    ASSERT_TRUE(s->setCursor(t, 1));
+    EntryLine typed;
+    typed.code = "NEW";
+    typed.designation = "Pièce";
+    typed.quantity = 2.5;
+    typed.unitPrice = 104.1;
+    typed.vatRate = "5.5";
+    ASSERT_TRUE(s->insertLine(typed));
+    EntryLine kit;
+    kit.code = "KIT";
+    kit.type = "F";
+    kit.quantity = 1.5;
+    m_messages.script({Answer::Yes});  // its bill of materials below it
+    ASSERT_TRUE(s->insertLine(kit));
+    ASSERT_TRUE(s->subTotal());
+    m_messages.setFallback(Answer::Yes);
+    ASSERT_TRUE(s->recalculate()) << m_messages.texts().join('|').toStdString();
+    m_messages.setFallback(Answer::No);
+    word::WordDocument& d = s->document();
+    QStringList numbers;
+    for (int table = 1; table <= d.tableCount(); ++table)
+      for (int row = 1; row <= d.rowCount(table); ++row)
+        for (int cell = 1; cell <= d.cellCount(table, row); ++cell)
+          if (!decimalMarkOf(d.cellText({table, row, cell})).isNull())
+            numbers << d.cellText({table, row, cell});
+    numbers << d.bookmarkText("SMTNET");
+    EXPECT_GT(numbers.size(), 10);
+    for (const QString& n : numbers) EXPECT_EQ(decimalMarkOf(n), c.expected) << n.toStdString();
+    EXPECT_TRUE(s->close());
+    m_messages.clear();
+  }
+  QLocale::setDefault(saved);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -185,8 +186,8 @@ TEST_F(FcompoTest, EveryMenuCommandRunsFromItsKey) {
   EXPECT_TRUE(get("TLB_MACRO"));
 
   QStringList asked;
-  m_window->setPrompt([&](const QString& title, const QString& question, const QString& proposed)
-                          -> std::optional<QString> {
+  m_window->setPrompt([&](const QString& title, const QString& question,
+                          const QString& proposed) -> std::optional<QString> {
     asked << title + "|" + question + "|" + proposed;
     return QString("10");
   });
@@ -309,6 +310,13 @@ TEST_F(FcompoTest, KeyboardMovesBetweenDocumentEntryAndCommands) {
   select("X2");
   tarovent::test::pressKey(grid, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(cell(rowOf("X2") + 1, "LIBART"), "*** Sous total");
+  // On a sub-total, nothing is asked before the message that says it cannot go there.
+  m_window->view().setCursor(model().cursorAt(rowOf("X2") + 1));
+  m_messages.clear();
+  tarovent::test::pressKey(grid, Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(m_messages.texts(), QStringList{"Vous êtes positionné dans un tableau de sous-total"});
+  EXPECT_FALSE(title->isVisible());
+  select("X2");
   tarovent::test::pressKey(grid, Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
   tarovent::test::pressKey(title, Qt::Key_Escape);
   const auto inEntry = [&] {
@@ -416,6 +424,30 @@ TEST_F(FcompoTest, PreviewFollowsEachSaveInTheBackground) {
   ASSERT_TRUE(m_window->save());
   settle();
   EXPECT_EQ(fake->jobs().size(), jobs);
+}
+
+TEST_F(FcompoTest, TheImagesButtonHandsTheSelectedStockArticleToItsInformationWindow) {
+  struct Opener : ui::WindowOpener {
+    bool openWindow(const QString& name) override {
+      opened << name;
+      return true;
+    }
+    QStringList opened;
+  } opener;
+  m_state->windows.add("FARTINFOS", {});
+  m_state->opener = &opener;
+  ASSERT_TRUE(open(kTwoLines));
+  auto* list = get<QTableView>("DBG_Liste");
+  ASSERT_GT(list->model()->rowCount(), 1);
+  list->setCurrentIndex(QModelIndex());
+  get<QAbstractButton>("Cmd_Images")->click();
+  EXPECT_TRUE(opener.opened.isEmpty());  // no article selected
+  EXPECT_EQ(QApplication::focusWidget(), list);
+  list->setCurrentIndex(list->model()->index(1, 0));
+  get<QAbstractButton>("Cmd_Images")->click();
+  EXPECT_EQ(opener.opened, QStringList{"FARTINFOS"});
+  EXPECT_EQ(m_state->pictureArticle, list->model()->index(1, 0).data().toString());
+  EXPECT_EQ(m_state->pictureArticleLabel, list->model()->index(1, 1).data().toString());
 }
 
 }  // namespace

@@ -51,6 +51,36 @@ TEST(NumberFormat, TheWorkstationLocaleGivesTheDecimalSeparator) {
   QLocale::setDefault(saved);
 }
 
+// Only a number as the masks write it has a decimal mark to follow the document's separator;
+// codes, dates, telephone numbers and words keep theirs.
+TEST(NumberFormat, ADecimalMarkIsFoundOnlyInAPlainNumber) {
+  const struct {
+    const char* text;
+    char mark;  // 0: none
+    const char* withComma;
+  } cases[] = {{"1 234.50", '.', "1 234,50"},
+               {"-3.00", '.', "-3,00"},
+               {" 7,5 ", ',', " 7,5 "},
+               {"104,10", ',', "104,10"},
+               {"20", 0, "20"},
+               {"3.", 0, "3."},
+               {".5", 0, ".5"},
+               {"1.2.3", 0, "1.2.3"},
+               {"V3.5", 0, "V3.5"},
+               {"12/05/2026", 0, "12/05/2026"},
+               {"01.23.45", 0, "01.23.45"},
+               {"5.5 %", 0, "5.5 %"},
+               {"", 0, ""},
+               {" .", 0, " ."}};
+  for (const auto& c : cases) {
+    const QString text = QString::fromUtf8(c.text);
+    EXPECT_EQ(decimalMarkOf(text), c.mark ? QChar(c.mark) : QChar()) << c.text;
+    EXPECT_EQ(withDecimalMark(text, ','), QString::fromUtf8(c.withComma)) << c.text;
+  }
+  EXPECT_EQ(withDecimalMark(QString::fromUtf8("1\u00a0234,5"), '.'),
+            QString::fromUtf8("1\u00a0234.5"));
+}
+
 TEST(NumberFormat, QuantityMaskFollowsTheNumberOfDecimals) {
   EXPECT_EQ(quantityMask(1), "### ##0.0");
   EXPECT_EQ(formatMasked(1500, quantityMask(0), ','), "1 500");

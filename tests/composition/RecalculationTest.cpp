@@ -141,6 +141,27 @@ TEST_F(RecalculationTest, MissingSectionWarnsOncePerLine) {
   EXPECT_EQ(r.bookmarks.value("SMTNET"), "320,00");
 }
 
+// What a version is worth when its text is saved: the net total and hours the recalculation
+// counts, read from the lines as they stand. Components add nothing; a discount rounds per line.
+TEST_F(RecalculationTest, AQuoteIsWorthWhatItsRecalculationCounts) {
+  word::WordDocument doc =
+      quote({"CODART", "QTE", "PUBRUT", "PCREM", "MTNET"}, {{"A", "3", "10,005", "10", ""},
+                                                            {"   C", "2", "5", "", ""},
+                                                            {"MO*Z", "1,5", "40", "", ""},
+                                                            {"", "", "", "", ""},
+                                                            {"", "2", "0,5", "", ""}});
+  const auto figures = quoteFigures(doc);
+  ASSERT_TRUE(figures);
+  EXPECT_DOUBLE_EQ(figures->netTotal, 88);  // 3 x 9,00 + 1,5 x 40 + 2 x 0,50
+  EXPECT_DOUBLE_EQ(figures->hours, 1.5);
+  const RecalcResult r = run(doc);
+  ASSERT_TRUE(r.completed);
+  EXPECT_DOUBLE_EQ(r.netTotal, figures->netTotal);
+  EXPECT_DOUBLE_EQ(r.hours, figures->hours);
+  word::WordDocument blank = quote({"QTE", "MTNET"}, {{"1", ""}});  // no code column
+  EXPECT_FALSE(quoteFigures(blank));
+}
+
 TEST_F(RecalculationTest, ForcedAmountAndCoefficients) {
   stock(
       "INSERT INTO TARTI (TARTI_CODART, TARTI_Type, TARTI_UNST_LIB, TARTI_PMP) VALUES ('B', "
@@ -451,9 +472,8 @@ TEST_F(RecalculationTest, CostBaseAndMajorationModes) {
     EXPECT_EQ(messages(), c.message);
   }
 
-  word::WordDocument doc =
-      quote({"CODART", "QTE", "PUBRUT", "MTNET"}, {{"A", "2", "500", ""}},
-            {"SMTNET", "PCPLUS", "MTPLUS", "SMTNETPLUS"});
+  word::WordDocument doc = quote({"CODART", "QTE", "PUBRUT", "MTNET"}, {{"A", "2", "500", ""}},
+                                 {"SMTNET", "PCPLUS", "MTPLUS", "SMTNETPLUS"});
   RecalcOptions o = fromQuote();
   o.adjustment.mode = 5;
   o.adjustment.majoration = 7.5;
@@ -468,12 +488,12 @@ TEST(GrossTotalCheck, ARoundingGapIsClosedALargerOneWarned) {
     double gross, net, discount, checked;
     QString warning;
   } cases[] = {
-      {110, 100, 10, 110, ""},         // gross = net + discount
-      {100.10, 100, 0, 100, ""},       // no discount: up to 10 cents brought back
+      {110, 100, 10, 110, ""},    // gross = net + discount
+      {100.10, 100, 0, 100, ""},  // no discount: up to 10 cents brought back
       {100.11, 100, 0.01, 100.11, calcul},
-      {100.40, 100, 10, 110, ""},      // with a discount: below 50 cents brought back
+      {100.40, 100, 10, 110, ""},  // with a discount: below 50 cents brought back
       {100.50, 100, 10, 100.50, remise},
-      {99.95, 100, 0, 100, ""},        // a gross below the net is a gap too
+      {99.95, 100, 0, 100, ""},  // a gross below the net is a gap too
   };
   for (const auto& c : cases) {
     const GrossCheck r = checkGrossTotal(c.gross, c.net, c.discount);
@@ -495,8 +515,7 @@ TEST_F(RecalculationTest, ProrataMessages) {
             "lignes n'est donc pas possible");
 
   // 1 000 pieces at 1,00 cannot reach 1 000,05: a cent more a piece is 10,00 more.
-  word::WordDocument many =
-      quote({"CODART", "QTE", "PUBRUT", "MTNET"}, {{"A", "1000", "1", ""}});
+  word::WordDocument many = quote({"CODART", "QTE", "PUBRUT", "MTNET"}, {{"A", "1000", "1", ""}});
   o.adjustment = {};
   o.adjustment.mode = 3;
   o.adjustment.forcedAmount = 1000.05;

@@ -48,6 +48,22 @@ TEST_F(SchemaUpgradeTest, EveryStepInOrderThenNothingLeft) {
   EXPECT_TRUE(m_messages.texts().isEmpty());
 }
 
+// The quote guard's threshold and price memory come to an older database like the rest; the
+// threshold starts at 0, which leaves the margin unchecked.
+TEST_F(SchemaUpgradeTest, AddsTheMarginThresholdAndThePriceMemory) {
+  sql(mainFile(), {"ALTER TABLE TPAR DROP COLUMN TPAR_SEUILMARGE", "DROP TABLE TMEMPRIX"});
+  QString log;
+  EXPECT_TRUE(upgrade(log));
+  EXPECT_EQ(log, "\n- Ajout champ TPAR_SEUILMARGE - Table : TPAR\n- Ajout table TMEMPRIX");
+  db::Workspace ws;
+  db::Database db = ws.OpenDatabase(mainFile());
+  EXPECT_EQ(db.OpenRecordset("select TPAR_SEUILMARGE from TPAR").number("TPAR_SEUILMARGE"), 0);
+  EXPECT_EQ(db.tableDef("TMEMPRIX").Fields().size(), 10);
+  db.Close();
+  QString again;
+  EXPECT_FALSE(upgrade(again));
+}
+
 TEST_F(SchemaUpgradeTest, EngineErrorSelectsTheOtherMessage) {
   // Without TDOS the copy into TMP_DOS fails; the next step still runs.
   sql(mainFile(), {"DROP TABLE TMP_DOS", "DROP TABLE TMP_DEV", "DROP TABLE TDOS"});

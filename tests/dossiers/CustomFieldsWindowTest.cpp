@@ -3,6 +3,7 @@
 #include <QVBoxLayout>
 
 #include "WindowTestSupport.h"
+#include "core/Translator.h"
 #include "dossiers/ChoiceList.h"
 #include "dossiers/CustomFieldsPanel.h"
 #include "dossiers/FPERSO.h"
@@ -112,6 +113,16 @@ TEST_F(CustomFieldsWindow, ValueNotInTheTableIsKeptAndTheListOffered) {
   list->setCurrentRow(1);  // in the table's order: Peinture, Tôlerie
   pressKey(list, Qt::Key_Return);
   EXPECT_EQ(box->text(), "Tôlerie");
+
+  // The list's title is translated as every other text is.
+  m_db.Execute("CREATE INDEX NTX_ABREGE ON TMP_TRAD (T_ABREGE)");
+  m_db.Execute("INSERT INTO TMP_TRAD VALUES ('Choix:', 'Choix:', 'Izbor:')");
+  m_state->translator().useTable(2, m_db.OpenRecordset("TMP_TRAD", db::RecordsetType::Table));
+  pressKey(box, Qt::Key_F4);
+  const QLabel* title = get("FRM_TBUSER01")->findChild<QLabel*>();
+  ASSERT_TRUE(title);
+  EXPECT_EQ(title->text(), "Izbor: Atelier");
+  m_state->translator().useTable(0, {});
 }
 
 class Fperso : public CustomFieldsWindow {

@@ -84,6 +84,20 @@ TEST_F(DuplicationPanelTest, ConfirmedDuplicationIntoAnotherCompany) {
   EXPECT_EQ(m_done, (QList<std::pair<QString, long>>{{"CD", 11}}));
   EXPECT_FALSE(m_panel->isVisible());
   EXPECT_TRUE(QFile::exists(path("00011_00.CD")));
+
+  // The copy's text cannot take its name (a folder stands there): the user is told where it is.
+  ASSERT_TRUE(QDir().mkpath(path("00012_00.CD") + "/occupé"));
+  ASSERT_TRUE(m_panel->open("AB", 5, 2));
+  get<QComboBox>("DBC_NEWSOC")->setCurrentIndex(get<QComboBox>("DBC_NEWSOC")->findData("CD"));
+  get<QCheckBox>("CHK_DupliWord")->setChecked(true);
+  m_messages.clear();
+  m_messages.script({Answer::Ok});
+  click("CMD_OKDupli");
+  EXPECT_EQ(m_done.size(), 2);
+  EXPECT_EQ(m_messages.texts().value(1),
+            "Le dossier est copié, mais son texte n'a pas pu prendre son nom : il est resté dans " +
+                path("00012_00.CD") + ".copie");
+  EXPECT_TRUE(QFile::exists(path("00012_00.CD") + ".copie"));
 }
 
 }  // namespace

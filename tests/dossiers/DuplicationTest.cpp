@@ -139,19 +139,16 @@ TEST_F(Duplication, FailureBeforeTheCounterLeavesNothing) {
   EXPECT_EQ(duplication().run(request("CD")).number, 11);
 }
 
-TEST_F(Duplication, NumberAlreadyUsedInTheTargetChangesNothing) {
-  m_db.Execute(
-      "INSERT INTO TDOS (TDOS_SOC, TDOS_NUMDOSS, TDOS_CLIENT, TDOS_TYPE) VALUES "
-      "('CD', 11, 'C2', 'A1')");
-  try {
-    duplication().run(request("CD"));
-    FAIL() << "the key error was expected";
-  } catch (const db::DbError& e) {
-    EXPECT_EQ(e.number(), db::err::DuplicateKey);
-  }
-  EXPECT_EQ(counter("CD"), 10);
-  EXPECT_EQ(scalar("select TDOS_CLIENT from TDOS where TDOS_SOC = 'CD'"), "C2");
-  EXPECT_EQ(scalar("select count(*) from TDEV where TDEV_SOC = 'CD'"), "0");
+// Regression: a number already used in the target company made every duplication fail with a
+// key error; the copy takes the next free number above it and the counter follows.
+TEST_F(Duplication, ANumberAlreadyUsedInTheTargetIsSteppedOver) {
+  for (const char* taken : {"11", "12"})
+    m_db.Execute(QStringLiteral("INSERT INTO TDOS (TDOS_SOC, TDOS_NUMDOSS, TDOS_CLIENT, TDOS_TYPE) "
+                                "VALUES ('CD', %1, 'C2', 'A1')")
+                     .arg(taken));
+  EXPECT_EQ(duplication().run(request("CD")).number, 13);
+  EXPECT_EQ(counter("CD"), 13);
+  EXPECT_EQ(scalar("select count(*) from TDEV where TDEV_SOC = 'CD' and TDEV_NUMDOSS = 13"), "1");
 }
 
 TEST_F(Duplication, ACompanyAtItsLastNumberTakesNoCopy) {

@@ -108,21 +108,24 @@ TEST_F(Creation, ARepresentativeMissingFromTheListDoesNotBlockTheSave) {
   EXPECT_EQ(scalar("select TDOS_CAL from TDOS where TDOS_NUMDOSS = 7"), "XX");
 }
 
-// A number taken outside the counter is refused once, the counter keeping its step: the next
-// save takes the number after it instead of meeting the same refusal forever.
-TEST_F(Creation, ANumberTakenOutsideTheCounterIsPassedOverAtTheNextSave) {
-  m_db.Execute("INSERT INTO TDOS (TDOS_SOC, TDOS_NUMDOSS) VALUES ('AB', 7)");
+// Regression: a number taken outside the counter blocked the save with a key error. The save
+// takes the next free number above both the counter and the stored dossiers.
+TEST_F(Creation, ANumberTakenOutsideTheCounterIsSteppedOver) {
+  for (const char* taken : {"'AB', 7", "'AB', 9", "'CD', 40"})
+    m_db.Execute(
+        QStringLiteral("INSERT INTO TDOS (TDOS_SOC, TDOS_NUMDOSS) VALUES (%1)").arg(taken));
   const NewDossier d = dossier("AB", "C1", "A1");
-  EXPECT_DB_ERROR(create(d), db::err::DuplicateKey);
-  EXPECT_EQ(counter("AB"), 7);
-  EXPECT_EQ(dossiers(), 1);
+  EXPECT_EQ(create(d).number, 10);
+  EXPECT_EQ(counter("AB"), 10);
+  // A counter raised by hand above the stored dossiers is followed as it stands.
+  m_db.Execute("UPDATE TSOC SET TSOC_NSEQ = 20 WHERE TSOC_CODE = 'AB'");
+  EXPECT_EQ(create(d).number, 21);
   // A field the table does not have fails after the counter was raised: undone.
   NewDossier unknownField = d;
   unknownField.otherFields.insert("TDOS_NOPE", "x");
   EXPECT_DB_ERROR(create(unknownField), db::err::ItemNotFound);
-  EXPECT_EQ(counter("AB"), 7);
-  EXPECT_EQ(dossiers(), 1);
-  EXPECT_EQ(create(d).number, 8);
+  EXPECT_EQ(counter("AB"), 21);
+  EXPECT_EQ(dossiers(), 5);
 }
 
 // Dossier 100000 would share dossier 0's document names: refused before anything is written.

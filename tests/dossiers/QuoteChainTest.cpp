@@ -10,10 +10,12 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableWidget>
+#include <QTreeWidget>
 
 #include "DemoMenuTest.h"
 #include "composition/CompositionSession.h"
 #include "composition/FCOMPO.h"
+#include "composition/NumberFormat.h"
 #include "composition/QuoteView.h"
 #include "composition/TableLocator.h"
 #include "core/CoreWindows.h"
@@ -200,6 +202,22 @@ TEST_F(QuoteChain, AComposedQuoteComesBackToTheWorkspaceAsSaved) {
   key(Qt::Key_Return, Qt::ControlModifier);  // Ctrl+Enter writes the line
   EXPECT_EQ(window->session().document().cellText({table, 1, 1}), article)
       << messages().toStdString();
+  // Two and a half hours of the first labour section, below it.
+  const QString section = m_state->base(core::entry::Planning)
+                              .db.OpenRecordset("select min(TSEC_CODSEC) from TSEC")
+                              .value(0)
+                              .toString();
+  auto* sources = window->findChild<QTreeWidget*>("TRV_Sources");
+  sources->setCurrentItem(sources->topLevelItem(2));  // clicked: "Main d'oeuvre"
+  sources->setFocus();
+  key(Qt::Key_Return);  // into its list, where the section is typed and taken
+  type(section);
+  key(Qt::Key_Return);
+  ASSERT_EQ(focused(), "CTX_QTE") << messages().toStdString();
+  type("2,5");
+  key(Qt::Key_Return, Qt::ControlModifier);
+  EXPECT_EQ(window->session().document().cellText({table, 2, 1}), "MO*" + section)
+      << messages().toStdString();
   key(Qt::Key_Escape);
   key(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
   m_messages.setFallback(Answer::Yes);  // whatever the totals ask
@@ -218,6 +236,26 @@ TEST_F(QuoteChain, AComposedQuoteComesBackToTheWorkspaceAsSaved) {
   EXPECT_EQ(version(dossier, 0, "TDEV_TARMAT") + version(dossier, 0, "TDEV_TARMO"), "RR");
   EXPECT_EQ(workspaceChild<QLineEdit>("CTX_TARMAT")->text(), "R");
   EXPECT_EQ(workspaceChild<QLineEdit>("CTX_TARMO")->text(), "R");
+  // The version is worth the net total of its text, and takes its labour hours.
+  const QString net = word::WordDocument::open(path).bookmarkText("SMTNET").trimmed();
+  ASSERT_GT(composition::parseNumber(net), 0) << net.toStdString();
+  EXPECT_DOUBLE_EQ(version(dossier, 0, "TDEV_MONTANT").toDouble(), composition::parseNumber(net));
+  EXPECT_DOUBLE_EQ(version(dossier, 0, "TDEV_TEMPS").toDouble(), 2.5);
+  auto* amount = workspaceChild<QLineEdit>("FDEV_MONTANT");
+  EXPECT_EQ(composition::parseNumber(amount->text()), composition::parseNumber(net));
+  EXPECT_EQ(workspaceChild<QLineEdit>("FDEV_TEMPS")->text(), "2,5");
+  // A note saved afterwards leaves them alone; an amount typed over is kept...
+  backToWorkspace();
+  workspaceChild<QWidget>("FDEV_NOTE")->setFocus();
+  type("Vu");
+  key(Qt::Key_F10);
+  EXPECT_DOUBLE_EQ(version(dossier, 0, "TDEV_MONTANT").toDouble(), composition::parseNumber(net))
+      << messages().toStdString();
+  amount->setFocus();
+  amount->selectAll();
+  type("1234,5");
+  key(Qt::Key_F10);
+  EXPECT_EQ(version(dossier, 0, "TDEV_MONTANT"), "1234.5") << messages().toStdString();
 
   // Composed again, keeping the text: the line and the modes are the saved ones.
   m_messages.script({Answer::Yes});  // "Voulez-vous conserver le texte existant ?"
@@ -225,8 +263,12 @@ TEST_F(QuoteChain, AComposedQuoteComesBackToTheWorkspaceAsSaved) {
   ASSERT_TRUE(window);
   EXPECT_EQ(window->session().document().cellText({table, 1, 1}), article);
   EXPECT_EQ(window->session().materialsMode() + window->session().labourMode(), "RR");
+  // ... until the text is saved again.
+  key(Qt::Key_S, Qt::ControlModifier);
   key(Qt::Key_W, Qt::ControlModifier);
   EXPECT_FALSE(composition()) << messages().toStdString();
+  EXPECT_DOUBLE_EQ(version(dossier, 0, "TDEV_MONTANT").toDouble(), composition::parseNumber(net));
+  EXPECT_EQ(composition::parseNumber(amount->text()), composition::parseNumber(net));
 
   // The PDF of the saved text, attached to a mail for the dossier's contact.
   m_messages.clear();

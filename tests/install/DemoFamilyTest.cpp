@@ -176,6 +176,31 @@ TEST_F(DemoFamily, TheDocumentViewerFindsTheDossiers) {
   EXPECT_EQ(missing, 1);
 }
 
+TEST_F(DemoFamily, FollowUpHasRemindersVisitsAndLinkedDocumentsForEveryMorning) {
+  // Yesterday, today and next week for each of the first two representatives.
+  for (const char* rep : {"JMD", "SLB"})
+    for (int days : {-1, 0, 7})
+      EXPECT_GT(count("TAROVENT.MDB",
+                      "TDEV inner join TDOS on TDOS_SOC = TDEV_SOC and TDOS_NUMDOSS = TDEV_NUMDOSS "
+                      "where TDOS_CAL = '" + QString::fromLatin1(rep) + "' and TDEV_DATREL = " +
+                          s_today.addDays(days).toString("#MM/dd/yyyy#")),
+                0)
+          << rep << days;
+  const QString today = s_today.toString("#MM/dd/yyyy#");
+  EXPECT_GT(count("PALUNDA.MDB", "TVIS where TVIS_DateRea is not null"), 0);
+  EXPECT_GT(count("PALUNDA.MDB", "TVIS where TVIS_DateRea is null and TVIS_DatePrev < " + today), 0);
+  EXPECT_GT(count("PALUNDA.MDB", "TVIS where TVIS_DateRea is null and TVIS_DatePrev > " + today), 0);
+  // Both projects, and pictures and PDFs on dossiers and articles, every file there.
+  EXPECT_EQ(count("BASEDOC.MDB", "TPROJ"), 2);
+  for (const char* project : {"ZORVANE", "QUILMORA"})
+    EXPECT_GT(count("BASEDOC.MDB", "TPROJ_DETAIL where NOMDOC like '*.pdf' and PROJET = '" +
+                                       QString::fromLatin1(project) + "'"),
+              0);
+  for (const QString& file :
+       column("BASEDOC.MDB", "select PATHDOC & NOMDOC from TPROJ_DETAIL where PROJET = 'ZORVANE'"))
+    EXPECT_TRUE(QFileInfo::exists(file)) << file.toStdString();
+}
+
 TEST_F(DemoFamily, EveryVersionHasItsPricedDocument) {
   const QStringList names =
       column("TAROVENT.MDB",
@@ -326,3 +351,55 @@ TEST_F(DemoFamily, StartsWithoutAMessage) {
 }
 
 }  // namespace
+
+// The demo's calculation templates, imported as saved by the admin verb: the general
+// parameters point at their folder; the pieces-and-labour one gives its marked coded rows as
+// lines (the unmarked row and the uncoded rows left out), the per-post one ends with the
+// purchase-price notice of its own row, and a sheet or presentation that does not exist stops.
+TEST_F(DemoFamily, ImportVerbTakesTheCalculationTemplates) {
+  const QString folder = scalar("TAROVENT.MDB", "select TPAR_PATH_EXCEL from TPAR").toString();
+  ASSERT_EQ(folder, data("CALCULS/"));
+  for (const char* t : {"PIECES_ET_MO.xltx", "CHAUDRONNERIE_GROUPEE.xltx",
+                        "HYDRO/CENTRALE_HYDRAULIQUE.xltx", "ANCIENS/ANCIEN_CALCUL.xltx"})
+    EXPECT_TRUE(QFile::exists(folder + t)) << t;
+  QTemporaryDir work;
+  const QString file = work.filePath("00001_00.AB");
+  ASSERT_TRUE(QFile::copy(data("DOC_TAROVENT/00001_00.AB"), file));
+  const auto rows = [&] {
+    auto doc = word::WordDocument::open(file, word::OpenMode::ReadOnly);
+    const auto layout =
+        composition::Reperer_Tableaux(doc, composition::LocatePurpose::Recalculation).layout;
+    return layout ? doc.rowCount(layout->firstLineTable) : -1;
+  };
+  const int before = rows();
+  const auto import = [&](const QStringList& args, QString& out) {
+    QProcess p;
+    p.start(TAROVENT_ADMIN, QStringList{"import", s_summary.layout.root, file} + args);
+    EXPECT_TRUE(p.waitForFinished(60000));
+    out = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
+    return p.exitCode();
+  };
+  QString out;
+  EXPECT_EQ(import({folder + "PIECES_ET_MO.xltx", "--sheet", "Calcul", "--presentation", "X"}, out),
+            0)
+      << out.toStdString();
+  EXPECT_TRUE(out.contains("\nLignes importées : 7\nHeures importées : 10.5\n")) << out.toStdString();
+  EXPECT_EQ(rows(), before + 7);
+
+  EXPECT_EQ(import({folder + "HYDRO/CENTRALE_HYDRAULIQUE.xltx", "--sheet",
+                    "Centrale hydraulique", "--presentation", "B"},
+                   out),
+            0)
+      << out.toStdString();
+  EXPECT_TRUE(out.contains("Attention !! Les prix des articles importés du classeur Excel sont des "
+                           "prix d'achat fournisseur.\nLignes importées : 8\n"))
+      << out.toStdString();
+
+  const QDateTime saved = QFileInfo(file).lastModified();
+  EXPECT_EQ(import({folder + "PIECES_ET_MO.xltx", "--sheet", "Nope", "--presentation", "X"}, out),
+            1);
+  EXPECT_TRUE(out.contains("La feuille Nope n'existe pas")) << out.toStdString();
+  EXPECT_EQ(import({folder + "PIECES_ET_MO.xltx", "--sheet", "Calcul", "--presentation", "Z"}, out),
+            2);
+  EXPECT_EQ(QFileInfo(file).lastModified(), saved);
+}

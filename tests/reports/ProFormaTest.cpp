@@ -1,5 +1,6 @@
 #include <QDir>
 #include <QFile>
+#include <QLocale>
 #include <QTableWidget>
 
 #include "core/ProcessState.h"
@@ -149,9 +150,7 @@ TEST_F(ProFormaTest, MakesKeepsAndRemakesTheInvoice) {
                                         {"NUMDEV_P1", "00005_00.AB"}, {"CONTACT", "Luc"}};
   word::WordDocument made = invoice();
   for (auto it = expected.cbegin(); it != expected.cend(); ++it)
-    EXPECT_EQ(made.bookmarkText(it.key()).replace('.', ',').trimmed(),
-              QString(it.value()).replace('.', ','))
-        << it.key().toStdString();
+    EXPECT_EQ(made.bookmarkText(it.key()).trimmed(), it.value()) << it.key().toStdString();
   EXPECT_TRUE(made.bodyText().contains("Portail coulissant"));
   EXPECT_FALSE(made.hasBookmark("CODART"));
   const QByteArray before = bytes();
@@ -163,8 +162,34 @@ TEST_F(ProFormaTest, MakesKeepsAndRemakesTheInvoice) {
   EXPECT_EQ(bytes(), before);
   m_messages.script({Answer::No});
   EXPECT_EQ(make("5,5", false), ProForma::Outcome::Made);
-  EXPECT_EQ(invoice().bookmarkText("SMTTVA").replace('.', ',').trimmed(), "12,48");
+  EXPECT_EQ(invoice().bookmarkText("SMTTVA").trimmed(), "12,48");
   EXPECT_FALSE(invoice().bodyText().contains("Portail coulissant"));
+}
+
+// The invoice carries the quote's lines: its totals take the quote's decimal separator, whatever
+// the workstation's.
+TEST_F(ProFormaTest, TheTotalsAreWrittenAsTheQuoteWritesItsNumbers) {
+  const QLocale saved;
+  for (const QLocale& workstation : {QLocale::c(), QLocale(QLocale::French, QLocale::France),
+                                     QLocale(QLocale::English, QLocale::UnitedStates)}) {
+    for (const QString sep : {",", "."}) {
+      SCOPED_TRACE((workstation.name() + " " + sep).toStdString());
+      QLocale::setDefault(workstation);
+      word::WordDocument quote = word::WordDocument::open(document("00005_00.AB"));
+      quote.setBookmarkText("SMTBRUT", "250" + sep + "00");
+      quote.setBookmarkText("SMTREM", "23" + sep + "03");
+      quote.setBookmarkText("SMTNET", "226" + sep + "97");
+      quote.setCellText({3, 1, 3}, "2" + sep + "00");
+      quote.save();
+      m_messages.script({Answer::No});  // made again
+      ASSERT_EQ(make("20", true), ProForma::Outcome::Made);
+      const word::WordDocument made = invoice();
+      EXPECT_EQ(made.bookmarkText("STTC").trimmed(), "272" + sep + "36");
+      EXPECT_EQ(made.bookmarkText("SHTNET").trimmed(), "226" + sep + "97");
+      EXPECT_EQ(made.bookmarkText("STXTVA").trimmed(), "20" + sep + "00%");
+    }
+  }
+  QLocale::setDefault(saved);
 }
 
 TEST_F(ProFormaTest, SeveralTemplatesAreChosen) {

@@ -6,21 +6,24 @@
 #include <QDir>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <cstdio>
 
 #include "clients/ClientWindows.h"
 #include "core/CoreWindows.h"
+#include "core/FCHXRPT.h"
 #include "core/MainMenu.h"
 #include "core/ProcessState.h"
+#include "core/ReportChoice.h"
 #include "dossiers/DossierWindows.h"
 #include "install/DemoFamily.h"
 #include "macros/MacroWindows.h"
+#include "platform/os/WindowPrinter.h"
 #include "platform/report/Report.h"
 #include "platform/report/ReportViewer.h"
 #include "reports/FACPROF.h"
 #include "reports/FRENTA.h"
-#include "platform/os/WindowPrinter.h"
 #include "ui/FormNavigation.h"
 #include "ui/QtFrench.h"
 #include "ui/StderrFunnel.h"
@@ -95,6 +98,15 @@ int main(int argc, char** argv) {
     shoot(QStringLiteral("FLSTAFF"));
     menu.workArea()->closeAllSubWindows();
   }
+  // The dossier workspace with its statistics period panel open.
+  if (menu.openWindow(QStringLiteral("FDEV"))) {
+    QApplication::processEvents();
+    if (QMdiSubWindow* sub = menu.workArea()->activeSubWindow()) sub->showMaximized();
+    if (auto* stats = menu.findChild<QPushButton*>(QStringLiteral("CMD_StatPDR"))) stats->click();
+    QApplication::processEvents();
+    shoot(QStringLiteral("FRM_StatsPDR"));
+    menu.workArea()->closeAllSubWindows();
+  }
   const auto shootDialog = [&](QWidget* w, const QString& name) {
     w->setWindowModality(Qt::NonModal);
     w->show();
@@ -118,6 +130,13 @@ int main(int argc, char** argv) {
       shootDialog(&viewer, QStringLiteral("F_RPT"));
     }
     delete frenta;
+  }
+  {
+    QStringList labels;
+    for (const QString& f : core::reportFiles(state.workingFolder, QStringLiteral("IMPRENTA")))
+      labels << core::reportLabel(f, QStringLiteral("IMPRENTA"));
+    core::FCHXRPT chooser(labels, &menu);
+    shootDialog(&chooser, QStringLiteral("FCHXRPT"));
   }
   printf("%d images dans %s\n", written, qPrintable(out.absolutePath()));
   return written > 0 ? 0 : 1;

@@ -1,5 +1,6 @@
 #include "Connection.h"
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/statvfs.h>
@@ -8,12 +9,14 @@
 #include <linux/fs.h>
 #endif
 
+#include <QDate>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QUrl>
 #include <atomic>
 
+#include "Database.h"
 #include "DbError.h"
 #include "JetFunctions.h"
 #include "JetValue.h"
@@ -77,33 +80,6 @@ int mapSqliteError(int extended, const QString& message) {
       return err::EngineError;
   }
 }
-
-QString describe(int number, const QString& message) {
-  switch (number) {
-    case err::DuplicateKey:
-      return QStringLiteral(
-                 "Les modifications n'ont pas été effectuées car elles créeraient des doublons "
-                 "dans un "
-                 "index, une clé primaire ou une relation (%1).")
-          .arg(message);
-    case err::Locked:
-      return QStringLiteral("La base de données est verrouillée par un autre utilisateur (%1).")
-          .arg(message);
-    case err::FieldRequired:
-      return QStringLiteral("Un champ obligatoire est vide (%1).").arg(message);
-    case err::ZeroLengthNotAllowed:
-      return QStringLiteral("Le champ ne peut pas être une chaîne de longueur nulle (%1).")
-          .arg(message);
-    case err::UnrecognizedFormat:
-      return QStringLiteral("Format de base de données non reconnu (%1).").arg(message);
-    default:
-      return message;
-  }
-}
-
-}  // namespace
-
-namespace {
 
 // Committed writes and schema changes of every connection of this process, so that the others
 // notice them at once rather than at the next look at the file.
@@ -170,6 +146,53 @@ int checkpointAfterCommit(void*, sqlite3* db, const char* schema, int pages) {
 
 // jet_field(value, schema, table, field name or position): the value as the field stores
 // it, so that INSERT and UPDATE statements refuse what a recordset refuses.
+// Whether `v`, as the statement gives it, is already what `field` stores, so that it can go
+// in as it is: the common case of an INSERT ... SELECT between tables of the family, where
+// converting every value through a QVariant would cost more than the copy.
+bool storedAsItIs(sqlite3_value* v, const FieldSpec& field) {
+  const int type = sqlite3_value_type(v);
+  switch (field.type) {
+    case FieldType::Text:
+    case FieldType::Memo:
+      // A UTF-8 text never has fewer bytes than characters.
+      return type == SQLITE_TEXT && (field.type == FieldType::Memo || field.size <= 0 ||
+                                     sqlite3_value_bytes(v) <= field.size);
+    case FieldType::Byte:
+    case FieldType::Integer:
+    case FieldType::Long: {
+      if (type != SQLITE_INTEGER) return false;
+      const sqlite3_int64 n = sqlite3_value_int64(v);
+      return n > -(sqlite3_int64(1) << 52) && n < (sqlite3_int64(1) << 52);
+    }
+    case FieldType::Date: {
+      if (type != SQLITE_TEXT) return false;
+      const char* t = reinterpret_cast<const char*>(sqlite3_value_text(v));
+      const int n = sqlite3_value_bytes(v);
+      if (n != 10 && n != 19) return false;
+      const auto digits = [&](int at, int count) {
+        int value = 0;
+        for (int i = at; i < at + count; ++i) {
+          if (t[i] < '0' || t[i] > '9') return -1;
+          value = value * 10 + (t[i] - '0');
+        }
+        return value;
+      };
+      const int y = digits(0, 4), m = digits(5, 2), d = digits(8, 2);
+      if (t[4] != '-' || t[7] != '-' || y < 0 || m < 0 || d < 0 || !QDate(y, m, d).isValid())
+        return false;
+      if (n == 10) return true;
+      const int h = digits(11, 2), mi = digits(14, 2), se = digits(17, 2);
+      // Midnight is stored as the day alone.
+      return t[10] == ' ' && t[13] == ':' && t[16] == ':' && h >= 0 && mi >= 0 && se >= 0 &&
+             QTime(h, mi, se).isValid() && (h || mi || se);
+    }
+    default:
+      return false;
+  }
+}
+
+void forgetField(void* field) { delete static_cast<FieldSpec*>(field); }
+
 void fieldFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
   auto* c = static_cast<Connection*>(sqlite3_user_data(ctx));
   const auto text = [](sqlite3_value* v) {
@@ -177,11 +200,33 @@ void fieldFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
                              sqlite3_value_bytes(v));
   };
   try {
-    const TableInfo& t = c->table(text(argv[2]), text(argv[1]));
-    const int k = sqlite3_value_type(argv[3]) == SQLITE_INTEGER ? sqlite3_value_int(argv[3])
-                                                                : t.indexOfField(text(argv[3]));
     sqlite3_value* v = argv[0];
-    if (k < 0 || k >= t.fields.size() || sqlite3_value_type(v) == SQLITE_NULL) {
+    if (sqlite3_value_type(v) == SQLITE_NULL) {
+      sqlite3_result_value(ctx, v);
+      return;
+    }
+    // The field of a call site is looked up once per statement: SQLite keeps it with the
+    // constant argument that names it.
+    FieldSpec found;
+    const FieldSpec* field = static_cast<const FieldSpec*>(sqlite3_get_auxdata(ctx, 3));
+    if (!field) {
+      const TableInfo& t = c->table(text(argv[2]), text(argv[1]));
+      const int k = sqlite3_value_type(argv[3]) == SQLITE_INTEGER ? sqlite3_value_int(argv[3])
+                                                                  : t.indexOfField(text(argv[3]));
+      if (k < 0 || k >= t.fields.size()) {
+        sqlite3_result_value(ctx, v);
+        return;
+      }
+      found = t.fields[k];
+      field = &found;
+      sqlite3_set_auxdata(ctx, 3, new FieldSpec(found), forgetField);
+    }
+    if (field->type == FieldType::Double && sqlite3_value_type(v) != SQLITE_TEXT &&
+        sqlite3_value_type(v) != SQLITE_BLOB) {
+      sqlite3_result_double(ctx, sqlite3_value_double(v));
+      return;
+    }
+    if (storedAsItIs(v, *field)) {
       sqlite3_result_value(ctx, v);
       return;
     }
@@ -201,9 +246,9 @@ void fieldFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
         break;
     }
     // A number in a date field is a day count, as in Jet's own arithmetic.
-    if (t.fields[k].type == FieldType::Date && sqlite3_value_type(v) != SQLITE_TEXT)
+    if (field->type == FieldType::Date && sqlite3_value_type(v) != SQLITE_TEXT)
       in = QVariant(jet::storageFromSerial(sqlite3_value_double(v)));
-    const QVariant out = coerceToField(in, t.fields[k]);
+    const QVariant out = coerceToField(in, *field);
     switch (out.typeId()) {
       case QMetaType::Bool:
         sqlite3_result_int(ctx, out.toBool() ? -1 : 0);
@@ -334,7 +379,7 @@ void Connection::fail(int rc, const QString& context) const {
       m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("base fermée");
   const int extended = m_db ? sqlite3_extended_errcode(m_db) : rc;
   const int number = mapSqliteError((extended & 0xff) == (rc & 0xff) ? extended : rc, msg);
-  QString text = describe(number, msg);
+  QString text = engineDescription(number, msg);
   if (!context.isEmpty() && number != err::DuplicateKey && number != err::Locked)
     text += QStringLiteral(" [%1]").arg(context);
   throw DbError(number, text);
@@ -602,6 +647,8 @@ int Connection::dataVersion() {
   return v;
 }
 
+qint64 Connection::ownChanges() const { return m_db ? sqlite3_total_changes64(m_db) : 0; }
+
 quint64 Connection::changeStamp() {
   // Inside a transaction this connection holds the write lock: nobody else commits.
   if (m_begun > 0 || !m_db) return m_generation;
@@ -735,6 +782,22 @@ void Connection::rollback() {
     }
   }
   schemaChanged(true);
+}
+
+}  // namespace tarovent::db
+
+namespace tarovent::db {
+
+EngineLibrary engineLibrary() {
+  EngineLibrary lib;
+  Dl_info info{};
+  if (dladdr(reinterpret_cast<void*>(&sqlite3_libversion), &info) && info.dli_fname)
+    lib.path = QString::fromLocal8Bit(info.dli_fname);
+  else
+    lib.path = QStringLiteral("libsqlite3");
+  lib.builtVersion = QStringLiteral(SQLITE_VERSION);
+  lib.loadedVersion = QString::fromLatin1(sqlite3_libversion());
+  return lib;
 }
 
 }  // namespace tarovent::db

@@ -99,6 +99,8 @@ class Connection : public std::enable_shared_from_this<Connection> {
   void beforeWrite();
   void afterWrite();
   int dataVersion();
+  // Rows this connection has inserted, changed or deleted since it opened.
+  qint64 ownChanges() const;
   // The generation, first bumped when another connection has committed since the last look.
   // Another connection of this process is noticed at once. Another process costs a read of
   // the file's header: it is looked for at most once a millisecond, sooner than anyone there

@@ -182,6 +182,15 @@ class ReadSnapshot {
 // Version of this database layer, as the start-up module check reads it.
 QString layerVersion();
 
+// The database engine library the layer runs on, for the start-up module check: its file, the
+// version the program was built with and the version loaded ("3.40.1").
+struct EngineLibrary {
+  QString path;
+  QString builtVersion;
+  QString loadedVersion;
+};
+EngineLibrary engineLibrary();
+
 // A text typed by a user made into a Jet/SQL literal: quotes around, apostrophes doubled.
 QString sqlLiteral(const QString& text);
 

@@ -72,4 +72,8 @@ class DbError : public std::exception {
   std::string m_what;
 };
 
+// The engine's words for an error a backend reported as `message`: the backend's own text kept
+// in parentheses where the engine has a sentence of its own.
+QString engineDescription(int number, const QString& message);
+
 }  // namespace tarovent::db

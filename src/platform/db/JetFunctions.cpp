@@ -1,7 +1,9 @@
 #include "JetFunctions.h"
 
 #include <QChar>
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <vector>
 
 #include "DbError.h"
@@ -396,10 +398,49 @@ void likeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   sqlite3_result_int(ctx, jetLike(text(argv[1]), pattern) ? 1 : 0);
 }
 
+// The value kept by First() and Last(). Numbers are kept as they are and text in a buffer that
+// grows but is never given back before the end: Last() replaces its value at every row, and
+// a copy of each value would cost an allocation per row.
 struct FirstLast {
-  sqlite3_value* value;
   bool set;
+  int type;
+  sqlite3_int64 integer;
+  double real;
+  char* bytes;
+  int size, capacity;
 };
+
+void keep(FirstLast* s, sqlite3_value* v) {
+  s->type = sqlite3_value_type(v);
+  s->set = true;
+  switch (s->type) {
+    case SQLITE_INTEGER:
+      s->integer = sqlite3_value_int64(v);
+      return;
+    case SQLITE_FLOAT:
+      s->real = sqlite3_value_double(v);
+      return;
+    case SQLITE_NULL:
+      return;
+    default:
+      break;
+  }
+  const void* data = s->type == SQLITE_TEXT ? static_cast<const void*>(sqlite3_value_text(v))
+                                            : sqlite3_value_blob(v);
+  const int size = sqlite3_value_bytes(v);
+  if (size > s->capacity) {
+    const int capacity = std::max(size, 2 * s->capacity);
+    char* grown = static_cast<char*>(sqlite3_realloc(s->bytes, capacity > 0 ? capacity : 1));
+    if (!grown) {
+      s->type = SQLITE_NULL;
+      return;
+    }
+    s->bytes = grown;
+    s->capacity = capacity;
+  }
+  if (size > 0) std::memcpy(s->bytes, data, size_t(size));
+  s->size = size;
+}
 
 template <bool kLast>
 void firstLastStep(sqlite3_context* ctx, int, sqlite3_value** argv) {
@@ -409,20 +450,34 @@ void firstLastStep(sqlite3_context* ctx, int, sqlite3_value** argv) {
     return;
   }
   if (s->set && !kLast) return;
-  sqlite3_value_free(s->value);
-  s->value = sqlite3_value_dup(argv[0]);
-  s->set = true;
+  keep(s, argv[0]);
 }
 
 void firstLastFinal(sqlite3_context* ctx) {
   auto* s = static_cast<FirstLast*>(sqlite3_aggregate_context(ctx, 0));
-  if (!s || !s->value) {
+  if (!s || !s->set) {
     sqlite3_result_null(ctx);
     return;
   }
-  sqlite3_result_value(ctx, s->value);
-  sqlite3_value_free(s->value);
-  s->value = nullptr;
+  switch (s->type) {
+    case SQLITE_INTEGER:
+      sqlite3_result_int64(ctx, s->integer);
+      break;
+    case SQLITE_FLOAT:
+      sqlite3_result_double(ctx, s->real);
+      break;
+    case SQLITE_TEXT:
+      sqlite3_result_text(ctx, s->bytes ? s->bytes : "", s->size, SQLITE_TRANSIENT);
+      break;
+    case SQLITE_BLOB:
+      sqlite3_result_blob(ctx, s->bytes, s->size, SQLITE_TRANSIENT);
+      break;
+    default:
+      sqlite3_result_null(ctx);
+      break;
+  }
+  sqlite3_free(s->bytes);
+  s->bytes = nullptr;
 }
 
 void check(sqlite3* db, int rc, const char* what) {

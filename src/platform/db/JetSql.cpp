@@ -162,9 +162,9 @@ void translateSelect(Parser& p, Printer& pr, SqlTranslation& r) {
 }
 
 // The value a statement writes into a field goes through the checks a recordset makes.
-QString checked(const QString& value, const SqlTranslation& r, const QString& field) {
-  return "jet_field(" + value + ", " + quoteText(r.schema) + ", " + quoteText(r.table) + ", " +
-         field + ')';
+QString checked(const Printer& pr, const QString& value, const SqlTranslation& r,
+                const QString& field) {
+  return pr.dialect().checkedValue(value, r.schema, r.table, field);
 }
 
 void translateInsert(Parser& p, Printer& pr, SqlTranslation& r) {
@@ -192,7 +192,7 @@ void translateInsert(Parser& p, Printer& pr, SqlTranslation& r) {
     p.expectOp("(");
     QStringList values;
     do {
-      values << checked(pr.expr(*p.expression()), r, field(values.size()));
+      values << checked(pr, pr.operand(*p.expression()), r, field(values.size()));
     } while (p.acceptOp(","));
     p.expectOp(")");
     sql += " VALUES (" + values.join(QStringLiteral(", ")) + u')';
@@ -208,7 +208,7 @@ void translateInsert(Parser& p, Printer& pr, SqlTranslation& r) {
       QStringList cols, values;
       for (qsizetype k = 0; k < qsizetype(s->items.size()); ++k) {
         cols << QStringLiteral("c%1").arg(k);
-        values << checked(cols.last(), r, field(k));
+        values << checked(pr, cols.last(), r, field(k));
       }
       sql = "WITH jet_src(" + cols.join(QStringLiteral(", ")) + ") AS (" + pr.select(*s) + ") " +
             sql + " SELECT " + values.join(QStringLiteral(", ")) + " FROM jet_src";
@@ -231,11 +231,11 @@ void translateUpdate(Parser& p, Printer& pr, SqlTranslation& r) {
     const QString column = p.tableName(&qualifier);
     p.expectOp("=");
     sets << quoteIdentifier(column) + " = " +
-                checked(pr.expr(*p.expression()), r, quoteText(column));
+                checked(pr, pr.operand(*p.expression()), r, quoteText(column));
   } while (p.acceptOp(","));
   QString sql =
       "UPDATE " + pr.target(r.schema, r.table) + " SET " + sets.join(QStringLiteral(", "));
-  if (p.acceptKeyword("WHERE")) sql += " WHERE " + pr.expr(*p.expression());
+  if (p.acceptKeyword("WHERE")) sql += " WHERE " + pr.condition(*p.expression());
   p.expectEnd();
   r.sql = sql;
 }
@@ -257,7 +257,7 @@ void translateDelete(Parser& p, Printer& pr, SqlTranslation& r) {
   if (p.atName()) p.take();  // alias
   checkNoJoin(p);
   QString sql = "DELETE FROM " + pr.target(r.schema, r.table);
-  if (p.acceptKeyword("WHERE")) sql += " WHERE " + pr.expr(*p.expression());
+  if (p.acceptKeyword("WHERE")) sql += " WHERE " + pr.condition(*p.expression());
   p.expectEnd();
   r.sql = sql;
 }
@@ -344,9 +344,10 @@ void translateDrop(Parser& p, Printer& pr, SqlTranslation& r) {
 }
 
 SqlTranslation translate(const QString& jet, const AttachFunction& attach,
+                         const SqlDialect& dialect,
                          std::vector<std::pair<QString, QString>>* attached) {
   Parser p(jet);
-  Printer pr(p, &attach);
+  Printer pr(p, &attach, dialect);
   SqlTranslation r;
   if (p.atKeyword("SELECT")) {
     translateSelect(p, pr, r);
@@ -416,22 +417,24 @@ TranslationCache& cache() {
 
 }  // namespace
 
-SqlTranslation translateJetSql(const QString& jet, const AttachFunction& attach) {
+SqlTranslation translateJetSql(const QString& jet, const AttachFunction& attach,
+                               const SqlDialect& dialect) {
+  const QString key = dialect.name() + u'\n' + jet;
   TranslationCache::Entry entry;
-  if (cache().find(jet, &entry)) {
+  if (cache().find(key, &entry)) {
     bool same = true;
     for (const auto& [path, schema] : entry.attached) same = same && attach(path) == schema;
     if (same) return entry.translation;
   }
-  entry.translation = translate(jet, attach, &entry.attached);
-  cache().add(jet, entry);
+  entry.translation = translate(jet, attach, dialect, &entry.attached);
+  cache().add(key, entry);
   return entry.translation;
 }
 
-QString translateJetExpression(const QString& jet) {
+QString translateJetExpression(const QString& jet, const SqlDialect& dialect) {
   // A criteria, or the terms of an ORDER BY ("F DESC, G").
   Parser p(jet);
-  Printer pr(p, nullptr);
+  Printer pr(p, nullptr, dialect);
   QStringList terms;
   do {
     const jet::ExprPtr e = p.expression();

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "JetType.h"
+#include "SqlDialect.h"
 
 namespace tarovent::db {
 
@@ -17,7 +18,7 @@ struct IndexSpec {
   bool primary = false;
 };
 
-// The result of translating one Jet SQL statement into SQLite.
+// The result of translating one Jet SQL statement into a backend's SQL.
 struct SqlTranslation {
   enum class Kind {
     Select,       // sql is a SELECT
@@ -54,9 +55,10 @@ struct SqlTranslation {
 // with the statement text for what the translator does not handle, err::SyntaxError for
 // malformed SQL.
 using AttachFunction = std::function<QString(const QString& path)>;
-SqlTranslation translateJetSql(const QString& jet, const AttachFunction& attach);
+SqlTranslation translateJetSql(const QString& jet, const AttachFunction& attach,
+                               const SqlDialect& dialect = sqliteDialect());
 
-// Converts a stand-alone Jet expression (criteria, ORDER BY text) to SQLite.
-QString translateJetExpression(const QString& jet);
+// Converts a stand-alone Jet expression (criteria, ORDER BY text) to the dialect's SQL.
+QString translateJetExpression(const QString& jet, const SqlDialect& dialect = sqliteDialect());
 
 }  // namespace tarovent::db

@@ -97,7 +97,7 @@ bool isNullLiteral(const Expr& e) {
   return e.kind == Expr::Kind::Literal && e.value.type == Value::Type::Null;
 }
 
-QString literal(const Value& v) {
+QString literal(const Value& v, const SqlDialect& dialect) {
   switch (v.type) {
     case Value::Type::Null:
       return QStringLiteral("NULL");
@@ -113,7 +113,7 @@ QString literal(const Value& v) {
     case Value::Type::Text:
       return quoteText(v.s.toString());
     case Value::Type::Date:
-      return quoteText(jet::storageFromSerial(v.d));
+      return dialect.dateLiteral(jet::storageFromSerial(v.d));
   }
   return QStringLiteral("NULL");
 }
@@ -137,21 +137,20 @@ QString Printer::schemaOf(const QString& path) {
 }
 
 QString Printer::target(const QString& schema, const QString& table) const {
-  if (schema.isEmpty() || schema == u"main") return quoteIdentifier(table);
-  return quoteIdentifier(schema) + u'.' + quoteIdentifier(table);
+  return m_dialect.table(schema, table);
 }
 
 QString Printer::expr(const Expr& e) {
   switch (e.kind) {
     case Expr::Kind::Literal:
-      return literal(e.value);
+      return literal(e.value, m_dialect);
     case Expr::Kind::Column:
       return (e.qualifier.isEmpty() ? QString() : quoteIdentifier(e.qualifier) + u'.') +
              quoteIdentifier(e.name);
     case Expr::Kind::Star:
       return e.qualifier.isEmpty() ? QStringLiteral("*") : quoteIdentifier(e.qualifier) + ".*";
     case Expr::Kind::Unary:
-      if (e.op == u"NOT") return "(NOT " + expr(*e.args[0]) + ')';
+      if (e.op == u"NOT") return "(NOT " + condition(*e.args[0]) + ')';
       return "(-" + expr(*e.args[0]) + ')';
     case Expr::Kind::Binary:
       return binary(e);
@@ -162,12 +161,11 @@ QString Printer::expr(const Expr& e) {
     case Expr::Kind::IsNull:
       return '(' + expr(*e.args[0]) + (e.negated ? " IS NOT NULL)" : " IS NULL)");
     case Expr::Kind::Like:
-      return '(' + expr(*e.args[0]) + (e.negated ? " NOT LIKE " : " LIKE ") + expr(*e.args[1]) +
-             ')';
+      return m_dialect.like(expr(*e.args[0]), expr(*e.args[1]), e.negated);
     case Expr::Kind::Between: {
       const bool text = typeOf(*e.args[0]) == Ty::Text || typeOf(*e.args[1]) == Ty::Text ||
                         typeOf(*e.args[2]) == Ty::Text;
-      return '(' + expr(*e.args[0]) + (text ? " COLLATE JET" : "") +
+      return '(' + expr(*e.args[0]) + (text ? m_dialect.textCollation() : QString()) +
              (e.negated ? " NOT BETWEEN " : " BETWEEN ") + expr(*e.args[1]) + " AND " +
              expr(*e.args[2]) + ')';
     }
@@ -178,7 +176,7 @@ QString Printer::expr(const Expr& e) {
         text = text || typeOf(*e.args[k]) == Ty::Text;
         items << expr(*e.args[k]);
       }
-      return '(' + expr(*e.args[0]) + (text ? " COLLATE JET" : "") +
+      return '(' + expr(*e.args[0]) + (text ? m_dialect.textCollation() : QString()) +
              (e.negated ? " NOT IN (" : " IN (") + items.join(QStringLiteral(", ")) + "))";
     }
     case Expr::Kind::InSelect:
@@ -190,6 +188,10 @@ QString Printer::expr(const Expr& e) {
       return '(' + select(*e.select) + ')';
   }
   m_parser.unsupported();
+}
+
+QString Printer::condition(const Expr& e) {
+  return nativeCondition(e) ? expr(e) : m_dialect.condition(expr(e));
 }
 
 QString Printer::select(const Select& s) {
@@ -207,7 +209,8 @@ QString Printer::select(const Select& s) {
 }
 
 QString Printer::withCollation(const Expr& e) {
-  if (e.kind != Expr::Kind::Column && typeOf(e) == Ty::Text) return expr(e) + " COLLATE JET";
+  if (e.kind != Expr::Kind::Column && typeOf(e) == Ty::Text)
+    return expr(e) + m_dialect.textCollation();
   return expr(e);
 }
 
@@ -215,18 +218,17 @@ QString Printer::orderTerm(const Expr& e) {
   const Ty t = typeOf(e);
   if (e.kind == Expr::Kind::Column || t == Ty::Number || t == Ty::Date || t == Ty::Bool)
     return expr(e);
-  return expr(e) + " COLLATE JET";
+  return expr(e) + m_dialect.textCollation();
 }
 
 QString Printer::tableRef(const TableRef& t) {
   switch (t.kind) {
     case TableRef::Kind::Table: {
+      // A table of another database keeps its bare name as the name its columns go by.
       const QString schema = schemaOf(t.path);
-      if (schema == u"main" && t.path.isEmpty())
-        return quoteIdentifier(t.name) +
-               (t.alias.isEmpty() ? QString() : " AS " + quoteIdentifier(t.alias));
-      return quoteIdentifier(schema) + u'.' + quoteIdentifier(t.name) + " AS " +
-             quoteIdentifier(t.alias.isEmpty() ? t.name : t.alias);
+      const QString alias = t.alias.isEmpty() && !t.path.isEmpty() ? t.name : t.alias;
+      return m_dialect.table(schema, t.name) +
+             (alias.isEmpty() ? QString() : " AS " + quoteIdentifier(alias));
     }
     case TableRef::Kind::Subquery:
       return '(' + select(*t.select) + ')' +
@@ -234,7 +236,7 @@ QString Printer::tableRef(const TableRef& t) {
     case TableRef::Kind::Join: {
       QString right = tableRef(*t.right);
       if (t.right->kind == TableRef::Kind::Join) right = '(' + right + ')';
-      return tableRef(*t.left) + u' ' + t.join + " JOIN " + right + " ON " + expr(*t.on);
+      return tableRef(*t.left) + u' ' + t.join + " JOIN " + right + " ON " + condition(*t.on);
     }
   }
   m_parser.unsupported();
@@ -246,7 +248,7 @@ QString Printer::core(const Select& s) {
   QStringList items;
   for (const auto& item : s.items) {
     // A truth value shown in a column reads as the engine's True, -1.
-    QString text = sqliteTruth(*item.expr) ? operand(*item.expr) : withCollation(*item.expr);
+    QString text = nativeCondition(*item.expr) ? operand(*item.expr) : withCollation(*item.expr);
     if (!item.alias.isEmpty()) {
       text += " AS " + quoteIdentifier(item.alias);
     } else if (item.expr->kind != Expr::Kind::Column && item.expr->kind != Expr::Kind::Star) {
@@ -260,13 +262,13 @@ QString Printer::core(const Select& s) {
     for (const auto& t : s.from) from << tableRef(*t);
     out += " FROM " + from.join(QStringLiteral(", "));
   }
-  if (s.where) out += " WHERE " + expr(*s.where);
+  if (s.where) out += " WHERE " + condition(*s.where);
   if (!s.groupBy.empty()) {
     QStringList terms;
     for (const auto& g : s.groupBy) terms << orderTerm(*g);
     out += " GROUP BY " + terms.join(QStringLiteral(", "));
   }
-  if (s.having) out += " HAVING " + expr(*s.having);
+  if (s.having) out += " HAVING " + condition(*s.having);
   return out;
 }
 
@@ -288,10 +290,11 @@ QString Printer::comparison(const Expr& e) {
     return '(' + expr(other) + (e.op == u"=" ? " IS NULL)" : " IS NOT NULL)");
   }
   const bool text = typeOf(a) == Ty::Text || typeOf(b) == Ty::Text;
-  return '(' + operand(a) + u' ' + e.op + u' ' + operand(b) + (text ? " COLLATE JET)" : ")");
+  return '(' + operand(a) + u' ' + e.op + u' ' + operand(b) +
+         (text ? m_dialect.textCollation() : QString()) + ')';
 }
 
-bool Printer::sqliteTruth(const Expr& e) {
+bool Printer::nativeCondition(const Expr& e) {
   switch (e.kind) {
     case Expr::Kind::Binary:
       return typeOf(e) == Ty::Bool;
@@ -309,15 +312,8 @@ bool Printer::sqliteTruth(const Expr& e) {
   }
 }
 
-QString Printer::operand(const Expr& e) { return sqliteTruth(e) ? "(-" + expr(e) + ')' : expr(e); }
-
-QString Printer::concatenation(const QStringList& parts) {
-  constexpr qsizetype kGroup = 100;
-  if (parts.size() <= kGroup) return "jet_cat(" + parts.join(QStringLiteral(", ")) + ')';
-  QStringList groups;
-  for (qsizetype i = 0; i < parts.size(); i += kGroup)
-    groups << concatenation(parts.mid(i, kGroup));
-  return concatenation(groups);
+QString Printer::operand(const Expr& e) {
+  return nativeCondition(e) ? m_dialect.truthValue(expr(e)) : expr(e);
 }
 
 void Printer::concatOperands(const Expr& e, QStringList& out) {
@@ -332,13 +328,13 @@ void Printer::concatOperands(const Expr& e, QStringList& out) {
 QString Printer::binary(const Expr& e) {
   const QString& op = e.op;
   if (op == u"AND" || op == u"OR")
-    return '(' + expr(*e.args[0]) + u' ' + op + u' ' + expr(*e.args[1]) + ')';
+    return '(' + condition(*e.args[0]) + u' ' + op + u' ' + condition(*e.args[1]) + ')';
   if (op == u"=" || op == u"<>" || op == u"<" || op == u">" || op == u"<=" || op == u">=")
     return comparison(e);
   if (op == u"&") {
     QStringList parts;
     concatOperands(e, parts);
-    return concatenation(parts);
+    return m_dialect.concatenation(parts);
   }
   const QString a = operand(*e.args[0]);
   const QString b = operand(*e.args[1]);
@@ -363,11 +359,12 @@ QString Printer::function(const Expr& e) {
   for (const auto& a : e.args) args << operand(*a);
   switch (e.fn->fn) {
     case jet::Fn::Nz:
-      return "IFNULL(" + args[0] + ", " + (args.size() > 1 ? args[1] : QStringLiteral("''")) + ')';
+      return m_dialect.ifNull(args[0], args.size() > 1 ? args[1] : QStringLiteral("''"));
     case jet::Fn::IIf:
-      return "(CASE WHEN " + args[0] + " THEN " + args[1] + " ELSE " + args[2] + " END)";
+      return "(CASE WHEN " + condition(*e.args[0]) + " THEN " + args[1] + " ELSE " + args[2] +
+             " END)";
     default:
-      return QLatin1String(e.fn->sqlName) + u'(' + args.join(QStringLiteral(", ")) + u')';
+      return m_dialect.call(*e.fn, args);
   }
 }
 

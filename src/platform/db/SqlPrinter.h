@@ -6,8 +6,9 @@
 
 #include "JetParser.h"
 #include "JetSql.h"
+#include "SqlDialect.h"
 
-// Printing of Jet syntax trees as SQLite SQL, for the statement translator.
+// Printing of Jet syntax trees as a backend's SQL, for the statement translator.
 namespace tarovent::db::jetsql {
 
 using jet::Expr;
@@ -22,15 +23,17 @@ enum class Ty { Unknown, Text, Number, Date, Bool };
 Ty typeOf(const Expr& e);
 bool hasAggregate(const Expr& e);
 bool isNullLiteral(const Expr& e);
-QString literal(const Value& v);
+QString literal(const Value& v, const SqlDialect& dialect);
 const char* aggregateFunction(const QString& name);
 
-// Prints syntax trees as SQLite SQL. Every sub-expression it prints is atomic (a name, a
+// Prints syntax trees in `dialect`. Every sub-expression it prints is atomic (a name, a
 // literal, a call or a parenthesised expression), so a COLLATE clause can follow any of them.
 class Printer {
  public:
-  Printer(const Parser& parser, const AttachFunction* attach)
-      : m_parser(parser), m_attach(attach) {}
+  Printer(const Parser& parser, const AttachFunction* attach, const SqlDialect& dialect)
+      : m_parser(parser), m_attach(attach), m_dialect(dialect) {}
+
+  const SqlDialect& dialect() const { return m_dialect; }
 
   std::vector<std::pair<QString, QString>> attached;
 
@@ -39,6 +42,10 @@ class Printer {
   QString target(const QString& schema, const QString& table) const;
 
   QString expr(const Expr& e);
+  // `e` where a condition is expected (WHERE, ON, HAVING, operands of And, Or, Not).
+  QString condition(const Expr& e);
+  // `e` where a value is expected: a condition gives the engine's True (-1) or False.
+  QString operand(const Expr& e);
 
   QString select(const Select& s);
 
@@ -60,14 +67,9 @@ class Printer {
 
   QString comparison(const Expr& e);
 
-  // SQLite's own conditions are 1 when true; the engine's True is -1, which is what a
-  // condition compared or computed with must give.
-  static bool sqliteTruth(const Expr& e);
-
-  QString operand(const Expr& e);
-
-  // jet_cat takes at most 127 arguments: long chains are joined in groups.
-  static QString concatenation(const QStringList& parts);
+  // Comparisons, Like, Is Null... are the SQL's own conditions, not the engine's -1/0 values:
+  // a condition compared or computed with must give the engine's True, -1.
+  static bool nativeCondition(const Expr& e);
 
   void concatOperands(const Expr& e, QStringList& out);
 
@@ -77,6 +79,7 @@ class Printer {
 
   const Parser& m_parser;
   const AttachFunction* m_attach;
+  const SqlDialect& m_dialect;
   int m_unnamed = 0;
 };
 

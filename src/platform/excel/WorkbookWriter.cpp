@@ -1,5 +1,7 @@
 // Writing cells. Only the sheets written are serialised again, and the workbook part when the
 // spreadsheet must recompute on load; every other part is copied as it was.
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cstring>
 
@@ -13,9 +15,9 @@ namespace tarovent::excel {
 namespace {
 
 // Children of <workbook> that come before calcPr, in schema order.
-const char* const kBeforeCalcPr[] = {"fileVersion",   "fileSharing",  "workbookPr",
-                                     "workbookProtection", "bookViews", "sheets",
-                                     "functionGroups", "externalReferences", "definedNames"};
+const char* const kBeforeCalcPr[] = {"fileVersion",        "fileSharing",        "workbookPr",
+                                     "workbookProtection", "bookViews",          "sheets",
+                                     "functionGroups",     "externalReferences", "definedNames"};
 
 QByteArray prefixed(const pugi::xml_node& like, const char* local) {
   const char* name = like.name();
@@ -68,6 +70,121 @@ void dropCachedResults(pugi::xml_node sheetData) {
   }
 }
 
+// A formula's relative references moved by (rows, columns), as a copied cell's formula moves:
+// "$" keeps its part, text in quotes and sheet names stay, a name followed by "(" is a function.
+QByteArray shiftedFormula(const QByteArray& formula, int rows, int columns) {
+  QByteArray out;
+  const int n = int(formula.size());
+  int i = 0;
+  const auto letter = [&](int at) { return at < n && std::isalpha(uchar(formula[at])); };
+  const auto digit = [&](int at) { return at < n && std::isdigit(uchar(formula[at])); };
+  while (i < n) {
+    const char ch = formula[i];
+    if (ch == '"' || ch == '\'') {
+      const int end = int(formula.indexOf(ch, i + 1));
+      const int stop = end < 0 ? n : end + 1;
+      out += formula.mid(i, stop - i);
+      i = stop;
+      continue;
+    }
+    const bool afterName = i > 0 && (std::isalnum(uchar(formula[i - 1])) || formula[i - 1] == '_' ||
+                                     formula[i - 1] == '.');
+    if (afterName || (ch != '$' && !letter(i))) {
+      out += ch;
+      ++i;
+      continue;
+    }
+    int j = i;
+    const bool absColumn = formula[j] == '$';
+    if (absColumn) ++j;
+    const int letters = j;
+    while (letter(j)) ++j;
+    const int columnEnd = j;
+    const bool absRow = j < n && formula[j] == '$';
+    if (absRow) ++j;
+    const int digits = j;
+    while (digit(j)) ++j;
+    int row = 0, column = 0;
+    const QByteArray ref =
+        formula.mid(letters, columnEnd - letters) + formula.mid(digits, j - digits);
+    const bool isRef = columnEnd > letters && columnEnd - letters <= 3 && j > digits &&
+                       !(j < n && (formula[j] == '(' || formula[j] == '!' ||
+                                   std::isalnum(uchar(formula[j])) || formula[j] == '_')) &&
+                       parseCell(ref.constData(), row, column);
+    if (!isRef) {
+      out += formula.mid(i, std::max(j, i + 1) - i);
+      i = std::max(j, i + 1);
+      continue;
+    }
+    if (!absColumn) column += columns;
+    if (!absRow) row += rows;
+    if (row < 1 || column < 1) {
+      out += "#REF!";
+    } else {
+      if (absColumn) out += '$';
+      out += columnName(column).toLatin1();
+      if (absRow) out += '$';
+      out += QByteArray::number(row);
+    }
+    i = j;
+  }
+  return out;
+}
+
+// A shared formula whose first cell is overwritten: each other cell of the group gets the
+// formula written out, moved to its place, so that it keeps computing what it computed.
+void unshareFormula(pugi::xml_node sheetData, const pugi::xml_node& master) {
+  const pugi::xml_node f = childNamed(master, "f");
+  if (!f || QByteArray(f.attribute("t").value()) != "shared" || f.attribute("si").empty()) return;
+  const QByteArray si = f.attribute("si").value();
+  const QByteArray text = f.child_value();
+  int masterRow = 0, masterColumn = 0;
+  if (!parseCell(master.attribute("r").value(), masterRow, masterColumn)) return;
+  for (pugi::xml_node row : sheetData.children()) {
+    for (pugi::xml_node c : row.children()) {
+      pugi::xml_node g = isNamed(c, "c") ? childNamed(c, "f") : pugi::xml_node();
+      if (!g || c == master || QByteArray(g.attribute("t").value()) != "shared" ||
+          si != g.attribute("si").value())
+        continue;
+      int r = 0, col = 0;
+      if (!parseCell(c.attribute("r").value(), r, col)) continue;
+      g.remove_attribute("t");
+      g.remove_attribute("si");
+      g.remove_attribute("ref");
+      g.text() = shiftedFormula(text, r - masterRow, col - masterColumn).constData();
+    }
+  }
+}
+
+// The used range of a sheet and the spans of its rows, for a spreadsheet that reads them as
+// given: widened to the cells written.
+void widenDimension(pugi::xml_node worksheet, int row, int column) {
+  pugi::xml_node dimension = childNamed(worksheet, "dimension");
+  if (!dimension) return;
+  const QString ref = QString::fromUtf8(dimension.attribute("ref").value());
+  const qsizetype colon = ref.indexOf(QLatin1Char(':'));
+  int r1 = 0, c1 = 0, r2 = 0, c2 = 0;
+  if (!parseCell(QStringView(ref).left(colon < 0 ? ref.size() : colon), r1, c1)) return;
+  if (colon < 0 || !parseCell(QStringView(ref).mid(colon + 1), r2, c2)) {
+    r2 = r1;
+    c2 = c1;
+  }
+  const QString widened = cellName(std::min(r1, row), std::min(c1, column)) + QLatin1Char(':') +
+                          cellName(std::max(r2, row), std::max(c2, column));
+  if (widened != ref) dimension.attribute("ref") = widened.toUtf8().constData();
+}
+
+void widenSpans(pugi::xml_node row, int column) {
+  const QByteArray spans = row.attribute("spans").value();
+  const qsizetype colon = spans.indexOf(':');
+  if (colon <= 0) return;
+  const int first = spans.left(colon).toInt(), last = spans.mid(colon + 1).toInt();
+  if (first < 1 || last < first || (column >= first && column <= last)) return;
+  row.attribute("spans") = (QByteArray::number(std::min(first, column)) + ':' +
+                            QByteArray::number(std::max(last, column)))
+                               .constData();
+}
+
 pugi::xml_node findOrInsert(pugi::xml_node parent, const char* local, int wanted,
                             const std::function<int(const pugi::xml_node&)>& position,
                             const pugi::xml_node& like) {
@@ -91,9 +208,8 @@ pugi::xml_node findOrInsert(pugi::xml_node parent, const char* local, int wanted
 void Workbook::setCell(int sheet, int row, int column, const CellValue& value) {
   d->checkSheet(sheet);
   if (row < 1 || row > kMaxRows || column < 1 || column > kMaxColumns)
-    throw ooxml::OoxmlError(QStringLiteral("Cellule hors de la feuille (ligne %1, colonne %2)")
-                                .arg(row)
-                                .arg(column));
+    throw ooxml::OoxmlError(
+        QStringLiteral("Cellule hors de la feuille (ligne %1, colonne %2)").arg(row).arg(column));
   const QString& part = d->sheets[size_t(sheet)].part;
   if (part.isEmpty())
     throw ooxml::OoxmlError(QStringLiteral("La feuille %1 ne peut pas recevoir de valeurs")
@@ -125,6 +241,9 @@ void Workbook::setCell(int sheet, int row, int column, const CellValue& value) {
   if (c.attribute("r").empty())
     c.append_attribute("r") = cellName(row, column).toLatin1().constData();
 
+  unshareFormula(sheetData, c);
+  widenDimension(slot->document_element(), row, column);
+  widenSpans(rowNode, column);
   for (pugi::xml_node child = c.first_child(); child;) {
     pugi::xml_node next = child.next_sibling();
     if (isNamed(child, "f")) d->formulaRemoved = true;
@@ -136,7 +255,8 @@ void Workbook::setCell(int sheet, int row, int column, const CellValue& value) {
   CellValue stored = value;
   const int style = c.attribute("s").as_int(0);
   // A date goes into a date cell as its serial; elsewhere it would show as a bare number.
-  if (value.isDate && !d->isDateStyle(style)) stored = CellValue::fromText(value.displayText(d->date1904));
+  if (value.isDate && !d->isDateStyle(style))
+    stored = CellValue::fromText(value.displayText(d->date1904));
   stored.isDate = value.isDate && d->isDateStyle(style);
 
   const QByteArray vName = prefixed(sheetData, "v");
@@ -231,7 +351,8 @@ void Workbook::saveAs(const QString& path) {
   }
   if (d->isTemplate) {
     QString type = package.contentType(d->workbookPart);
-    type.replace(QLatin1String("template.macroEnabled.main"), QLatin1String("sheet.macroEnabled.main"));
+    type.replace(QLatin1String("template.macroEnabled.main"),
+                 QLatin1String("sheet.macroEnabled.main"));
     type.replace(QLatin1String("template.main"), QLatin1String("sheet.main"));
     package.setContentType(d->workbookPart, type);
   }

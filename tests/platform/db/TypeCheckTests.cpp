@@ -45,6 +45,31 @@ TEST_F(TypeCheckTest, StatementsRefuseWhatRecordsetsRefuse) {
   EXPECT_TRUE(rs.EOF_());
 }
 
+// Values copied between tables mostly go in as they are; the checks still hold at the edges:
+// a text as long as its field, a stored date that is no day, a midnight time, accented text
+// longer in bytes than in characters.
+TEST_F(TypeCheckTest, CopiedValuesAreCheckedAsTypedOnes) {
+  exec("CREATE TABLE S (K TEXT(10), N LONG, V DOUBLE, D TEXT(20))");
+  exec("INSERT INTO S VALUES ('abcde', 7, 3, '2025-03-15 00:00:00')");
+  exec("INSERT INTO T (K, N, V, D) SELECT K, N, N, D FROM S");
+  exec("INSERT INTO T (K, D) SELECT 'e', '2025-03-15 10:20:30' FROM S");
+  Recordset rs = m_db.OpenRecordset("select * from T order by K");
+  EXPECT_EQ(at(rs, "K"), "abcde");
+  EXPECT_EQ(rs.value("N").toInt(), 7);
+  EXPECT_EQ(rs.value("V").typeId(), QMetaType::Double);
+  EXPECT_EQ(rs.value("D"), QVariant(QDate(2025, 3, 15)));
+  rs.MoveNext();
+  EXPECT_EQ(rs.value("D").toDateTime(), QDateTime(QDate(2025, 3, 15), QTime(10, 20, 30)));
+  exec("UPDATE S SET D = '2025-02-30'");
+  EXPECT_DB_ERROR(exec("INSERT INTO T (K, D) SELECT 'f', D FROM S"), err::TypeConversion);
+  exec("UPDATE S SET K = 'abcdef'");
+  EXPECT_DB_ERROR(exec("INSERT INTO T (K) SELECT K FROM S"), err::FieldTooSmall);
+  exec("UPDATE S SET K = 'éèêëà'");
+  exec("INSERT INTO T (K) SELECT K FROM S");
+  EXPECT_EQ(column("select K from T where N Is Null and D Is Null", "K"),
+            QStringList{QString::fromUtf8("éèêëà")});
+}
+
 TEST_F(TypeCheckTest, FourDigitYearsAreKeptAndTwoDigitOnesFollowOneRule) {
   m_rs.setValue("D", "15/03/1925");
   EXPECT_EQ(m_rs.value("D").toDate(), QDate(1925, 3, 15));

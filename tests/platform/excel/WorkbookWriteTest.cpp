@@ -113,6 +113,44 @@ TEST(WorkbookWrite, AValueOverAFormulaDropsTheCalculationChain) {
   EXPECT_FALSE(copy.package().read("[Content_Types].xml").contains("calcChain"));
 }
 
+// A header cell may be the first cell of a formula shared down a column: the others keep their
+// formula, written out where they stand. A cell written outside the used range widens it.
+TEST(WorkbookWrite, OverwritingTheFirstCellOfASharedFormulaKeepsTheOthers) {
+  MiniXlsx x;
+  x.sheets.push_back(
+      {"F",
+       "<row r=\"1\" spans=\"1:2\"><c r=\"A1\"><v>1</v></c><c r=\"B1\"><f t=\"shared\" "
+       "ref=\"B1:B3\" si=\"0\">SUM($A$1:A1)+'Feuille 2'!C1+LOG10(A1)&amp;\"A1\"</f><v>1</v></c>"
+       "<c r=\"C1\"><f t=\"shared\" ref=\"C1:C2\" si=\"1\">A1+1</f><v>2</v></c></row>"
+       "<row r=\"2\" spans=\"1:2\"><c r=\"A2\"><v>2</v></c><c r=\"B2\"><f t=\"shared\" "
+       "si=\"0\"/><v>3</v></c><c r=\"C2\"><f t=\"shared\" si=\"1\"/><v>3</v></c></row>"
+       "<row r=\"3\" spans=\"1:2\"><c r=\"A3\"><v>3</v></c><c r=\"B3\"><f t=\"shared\" "
+       "si=\"0\"/><v>6</v></c></row>"});
+  x.names = "<definedName name=\"N\">F!$B$1</definedName><definedName name=\"FAR\">F!$E$5"
+            "</definedName><definedName name=\"WIDE\">F!$D$1</definedName>";
+  ooxml::Package p = x.package();
+  QByteArray sheet = p.read("xl/worksheets/sheet1.xml");
+  sheet.replace("<sheetData>", "<dimension ref=\"A1:C3\"/><sheetData>");
+  p.write("xl/worksheets/sheet1.xml", sheet);
+  Workbook wb = Workbook::fromPackage(std::move(p));
+  ASSERT_TRUE(wb.setNamedValue("N", CellValue::fromNumber(7)));
+  ASSERT_TRUE(wb.setNamedValue("FAR", CellValue::fromNumber(5)));
+  ASSERT_TRUE(wb.setNamedValue("WIDE", CellValue::fromNumber(4)));
+  QTemporaryDir dir;
+  wb.saveAs(dir.filePath("s.xlsx"));
+  const QByteArray written =
+      Workbook::open(dir.filePath("s.xlsx")).package().read("xl/worksheets/sheet1.xml");
+  EXPECT_TRUE(written.contains("<c r=\"B2\"><f>SUM($A$1:A2)+'Feuille 2'!C2+LOG10(A2)&amp;\"A1\"</f>"))
+      << written.toStdString();
+  EXPECT_TRUE(written.contains("<c r=\"B3\"><f>SUM($A$1:A3)+'Feuille 2'!C3+LOG10(A3)&amp;\"A1\"</f>"))
+      << written.toStdString();
+  EXPECT_FALSE(written.contains("si=\"0\""));
+  // Another group, not written to, stays shared.
+  EXPECT_TRUE(written.contains("<c r=\"C2\"><f t=\"shared\" si=\"1\"/>")) << written.toStdString();
+  EXPECT_TRUE(written.contains("<dimension ref=\"A1:E5\"/>")) << written.toStdString();
+  EXPECT_TRUE(written.contains("<row r=\"1\" spans=\"1:4\">")) << written.toStdString();
+}
+
 TEST(WorkbookWrite, RowsWithoutPositionsKeepTheirPlaceWhenOneIsInserted) {
   MiniXlsx x;
   x.sheets.push_back({"F", "<row><c><v>1</v></c></row><row r=\"3\"><c><v>3</v></c></row><row><c><v>4</v></c></row>"});

@@ -1,0 +1,110 @@
+#include "guard/GuardWindow.h"
+
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "composition/NumberFormat.h"
+#include "platform/ooxml/OoxmlError.h"
+#include "platform/word/WordDocument.h"
+
+namespace tarovent::guard {
+
+namespace {
+
+QString money(double value) {
+  return composition::formatMasked(value, composition::kPriceMask, QLatin1Char(','));
+}
+
+QString what(GuardFinding::Kind kind) {
+  switch (kind) {
+    case GuardFinding::Kind::UnderCost:
+      return QStringLiteral("Sous le prix de revient");
+    case GuardFinding::Kind::UnderFloor:
+      return QStringLiteral("Sous le prix plancher");
+    case GuardFinding::Kind::MarginRate:
+      break;
+  }
+  return QStringLiteral("Taux de marge sous le seuil");
+}
+
+}  // namespace
+
+GuardWindow::GuardWindow(const QVector<GuardFinding>& findings, const QString& quote,
+                         const QString& action, QWidget* parent)
+    : QWidget(parent, Qt::Window) {
+  setObjectName(QStringLiteral("FGARDE"));
+  setWindowTitle(QStringLiteral("Contrôle du devis ") + quote);
+  auto* layout = new QVBoxLayout(this);
+  auto* intro = new QLabel(
+      QStringLiteral("Avant %1, le devis %2 présente %3 point(s) à vérifier. L'envoi n'est pas "
+                     "bloqué : corrigez le devis avant d'envoyer le mail si nécessaire.")
+          .arg(action, quote)
+          .arg(findings.size()),
+      this);
+  intro->setObjectName(QStringLiteral("CTL_Garde"));
+  intro->setWordWrap(true);
+  layout->addWidget(intro);
+  m_list = new QTableWidget(int(findings.size()), 7, this);
+  m_list->setObjectName(QStringLiteral("DBG_Garde"));
+  m_list->setHorizontalHeaderLabels({QStringLiteral("Code"), QStringLiteral("Constat"),
+                                     QStringLiteral("Tableau / ligne"), QStringLiteral("Prix net"),
+                                     QStringLiteral("Prix de revient"),
+                                     QStringLiteral("Prix plancher"), QStringLiteral("Marge")});
+  m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+  m_list->verticalHeader()->hide();
+  for (int r = 0; r < findings.size(); ++r) {
+    const GuardFinding& f = findings[r];
+    const bool rate = f.kind == GuardFinding::Kind::MarginRate;
+    const QStringList cells = {
+        rate ? QStringLiteral("(devis)") : f.code,
+        what(f.kind),
+        rate ? QString() : QStringLiteral("%1 / %2").arg(f.table).arg(f.row),
+        money(f.price),
+        money(f.cost),
+        rate ? QStringLiteral("seuil ") + money(f.floor) + QStringLiteral(" %")
+             : (f.floor > 0 ? money(f.floor) : QString()),
+        rate ? money(f.margin) + QStringLiteral(" %") : money(f.margin)};
+    for (int c = 0; c < cells.size(); ++c) {
+      auto* item = new QTableWidgetItem(cells[c]);
+      if (c >= 3) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      m_list->setItem(r, c, item);
+    }
+  }
+  m_list->resizeColumnsToContents();
+  m_list->horizontalHeader()->setStretchLastSection(true);
+  layout->addWidget(m_list, 1);
+  auto* buttons = new QDialogButtonBox(this);
+  QPushButton* close = buttons->addButton(QStringLiteral("&Fermer"), QDialogButtonBox::AcceptRole);
+  close->setObjectName(QStringLiteral("Cmd_Quitter"));
+  connect(close, &QPushButton::clicked, this, &QWidget::close);
+  layout->addWidget(buttons);
+  setAttribute(Qt::WA_DeleteOnClose);
+  resize(760, 320);
+}
+
+GuardWindow* warnBeforeSending(core::ProcessState& state, const QString& documentPath,
+                               const QString& action, QWidget* parent) {
+  if (!QFileInfo(documentPath).isFile()) return nullptr;
+  std::optional<QuoteReading> quote;
+  try {
+    word::WordDocument doc = word::WordDocument::open(documentPath, word::OpenMode::ReadOnly);
+    quote = readQuote(doc);
+  } catch (const ooxml::OoxmlError&) {
+    return nullptr;  // the sending says what is wrong with the file
+  }
+  if (!quote) return nullptr;
+  const QVector<GuardFinding> found = guardQuote(*quote, readGuardRules(state, *quote));
+  if (found.isEmpty()) return nullptr;
+  auto* w = new GuardWindow(found, QFileInfo(documentPath).fileName(), action, parent);
+  w->show();
+  w->raise();
+  return w;
+}
+
+}  // namespace tarovent::guard

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QVector>
+#include <optional>
+
+#include "composition/WorkLine.h"
+
+namespace tarovent::word {
+class WordDocument;
+}
+
+namespace tarovent::guard {
+
+// The lines of a quote document as its cells hold them, with the amounts the line formulas
+// give: no article file is read. `table` counts the line tables from 1, `docTable` is the
+// table of the document. Text lines (no code, no quantity) are left out.
+struct QuoteReading {
+  QVector<composition::WorkLine> lines;
+  double netTotal = 0;   // of the counted lines, rounded as the totals are
+  double costTotal = 0;  // materials and labour, rounded each as the totals are
+};
+
+// None, with the location message in `message`, when the tables cannot be located.
+std::optional<QuoteReading> readQuote(word::WordDocument& doc, QString* message = nullptr);
+
+// Margin on cost in percent, rounded to the cent as the totals print it; none without cost.
+std::optional<double> marginRate(double netTotal, double costTotal);
+
+}  // namespace tarovent::guard

@@ -1,0 +1,513 @@
+#include "PgSession.h"
+
+#include <libpq-fe.h>
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
+#include <vector>
+
+#include "DbError.h"
+#include "PgDialect.h"
+#include "PgSupport.h"
+
+namespace tarovent::db {
+
+int engineErrorForSqlState(const QString& state) {
+  static const QHash<QString, int> exact = {
+      {"23505", err::DuplicateKey},     {"23502", err::FieldRequired},
+      {"23514", err::ValidationFailed}, {"22001", err::FieldTooSmall},
+      {"22P02", err::TypeConversion},   {"22007", err::DataTypeMismatch},
+      {"22008", err::DataTypeMismatch}, {"22003", err::DataTypeMismatch},
+      {"42804", err::DataTypeMismatch}, {"22012", err::DivisionByZero},
+      {"42P01", err::SourceNotFound},   {"42703", err::TooFewParameters},
+      {"42883", err::UnknownFunction},  {"42P07", err::TableExists},
+      {"42601", err::SyntaxError},      {"25006", err::ReadOnly},
+      {"42501", err::ReadOnly},         {"40P01", err::Locked},
+      {"40001", err::Locked},           {"55P03", err::Locked},
+      {"57014", err::Locked},           {"53100", err::DiskFull},
+      {"3F000", err::CannotOpen},       {"3D000", err::CannotOpen},
+      {"28000", err::CannotOpen},       {"28P01", err::CannotOpen},
+  };
+  if (const auto it = exact.constFind(state); it != exact.cend()) return *it;
+  if (state.startsWith(u"08") || state.startsWith(u"57P")) return err::CannotOpen;
+  if (state.startsWith(u"23")) return err::ValidationFailed;
+  return err::EngineError;
+}
+
+void checkServerWords(const QString& conninfo) {
+  char* error = nullptr;
+  PQconninfoOption* options = PQconninfoParse(conninfo.toUtf8().constData(), &error);
+  if (!options) {
+    const QString why = error ? QString::fromUtf8(error).trimmed() : QString();
+    PQfreemem(error);
+    throw DbError(err::InvalidArgument,
+                  QStringLiteral("Adresse du serveur illisible : %1 (%2)").arg(conninfo, why));
+  }
+  bool password = false;
+  for (const PQconninfoOption* o = options; o->keyword; ++o)
+    password = password || (qstrcmp(o->keyword, "password") == 0 && o->val && *o->val);
+  PQconninfoFree(options);
+  if (password)
+    throw DbError(err::InvalidArgument,
+                  QStringLiteral("L'adresse du serveur ne doit pas contenir de mot de passe : "
+                                 "il se range dans le fichier de mots de passe de l'utilisateur "
+                                 "(~/.pgpass) ou son fichier de services."));
+}
+
+namespace {
+
+// Parameters go as text, in the forms PostgreSQL reads back unchanged.
+QByteArray parameterText(const QVariant& v) {
+  switch (v.typeId()) {
+    case QMetaType::Bool:
+      return v.toBool() ? "-1" : "0";
+    case QMetaType::Double:
+    case QMetaType::Float:
+      return QByteArray::number(v.toDouble(), 'g', 17);
+    case QMetaType::QDate:
+      return v.toDate().toString(Qt::ISODate).toLatin1();
+    case QMetaType::QDateTime:
+      return v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1();
+    case QMetaType::QByteArray:
+      return "\\x" + v.toByteArray().toHex();
+    default:
+      return v.toString().toUtf8();
+  }
+}
+
+// Type numbers of the PostgreSQL catalogue that values are read by.
+enum PgType : Oid {
+  kBool = 16,
+  kBytea = 17,
+  kInt8 = 20,
+  kInt2 = 21,
+  kInt4 = 23,
+  kFloat4 = 700,
+  kFloat8 = 701,
+  kTimestamp = 1114,
+  kDate = 1082,
+  kNumeric = 1700,
+};
+
+QVariant columnValue(PGresult* r, int row, int col) {
+  if (PQgetisnull(r, row, col)) return {};
+  const char* text = PQgetvalue(r, row, col);
+  switch (PQftype(r, col)) {
+    case kBool:
+      return QVariant(qlonglong(text[0] == 't' ? -1 : 0));
+    case kInt2:
+    case kInt4:
+    case kInt8:
+      return QVariant(qlonglong(QByteArray(text).toLongLong()));
+    case kFloat4:
+    case kFloat8:
+    case kNumeric:
+      return QVariant(QByteArray(text).toDouble());
+    case kDate:
+      return QVariant(QDate::fromString(QString::fromLatin1(text), Qt::ISODate));
+    case kTimestamp: {
+      const QDateTime dt = QDateTime::fromString(QString::fromLatin1(text).left(19), Qt::ISODate);
+      if (dt.time() == QTime(0, 0)) return QVariant(dt.date());
+      return QVariant(dt);
+    }
+    case kBytea: {
+      size_t n = 0;
+      unsigned char* raw = PQunescapeBytea(reinterpret_cast<const unsigned char*>(text), &n);
+      QByteArray bytes(reinterpret_cast<const char*>(raw), qsizetype(n));
+      PQfreemem(raw);
+      return QVariant(bytes);
+    }
+    default:
+      return QVariant(QString::fromUtf8(text, PQgetlength(r, row, col)));
+  }
+}
+
+}  // namespace
+
+struct PgSession::Result {
+  PGresult* r = nullptr;
+  explicit Result(PGresult* result) : r(result) {}
+  Result(Result&& o) noexcept : r(o.r) { o.r = nullptr; }
+  ~Result() { PQclear(r); }
+  bool ok() const {
+    const ExecStatusType s = PQresultStatus(r);
+    return s == PGRES_COMMAND_OK || s == PGRES_TUPLES_OK;
+  }
+};
+
+std::unique_ptr<PgSession> PgSession::open(const QString& conninfo, const QString& schema,
+                                           bool create) {
+  std::unique_ptr<PgSession> s(new PgSession);
+  s->m_schema = schema.toLower();
+  s->m_conn = PQconnectdb(conninfo.toUtf8().constData());
+  if (PQstatus(s->m_conn) != CONNECTION_OK) {
+    const QString why = QString::fromUtf8(PQerrorMessage(s->m_conn)).trimmed();
+    throw DbError(err::CannotOpen,
+                  QStringLiteral("Impossible de joindre le serveur de bases de données '%1' (%2).")
+                      .arg(conninfo, why));
+  }
+  PQsetClientEncoding(s->m_conn, "UTF8");
+  s->exec(QStringLiteral("SET client_min_messages = warning"));
+  if (s->m_schema.isEmpty()) {
+    // A session for the whole server: the support only.
+    if (create) {
+      s->begin();
+      s->installSupport();
+      s->commit();
+    }
+    s->exec(QStringLiteral("SET search_path = ") + QLatin1String(kPgSupportSchema));
+    return s;
+  }
+  const bool found = s->hasSchema(s->m_schema);
+  if (!found && !create)
+    throw DbError(err::FileNotFound,
+                  QStringLiteral("La base '%1' n'existe pas sur le serveur.").arg(schema));
+  if (create) {
+    s->begin();
+    s->installSupport();
+    s->createSchema(s->m_schema);
+    s->commit();
+  }
+  s->exec("SET search_path = " + quoteIdentifier(s->m_schema) + ", " +
+          QLatin1String(kPgSupportSchema));
+  return s;
+}
+
+bool PgSession::hasSchema(const QString& name) {
+  return !query(QStringLiteral("SELECT 1 FROM pg_namespace WHERE nspname = $1"), {name})
+              .rows.isEmpty();
+}
+
+void PgSession::createSchema(const QString& name) {
+  if (hasSchema(name))
+    throw DbError(err::DatabaseExists,
+                  QStringLiteral("La base de données '%1' existe déjà sur le serveur.").arg(name));
+  exec("CREATE SCHEMA " + quoteIdentifier(name));
+}
+
+PgSession::~PgSession() { PQfinish(m_conn); }
+
+void PgSession::installSupport() {
+  // Sessions making their first schemas at once install the support once.
+  exec(QStringLiteral("SELECT pg_advisory_xact_lock(hashtext($1))"),
+       {QLatin1String(kPgSupportSchema)});
+  if (!hasSchema(QLatin1String(kPgSupportSchema))) exec(pgSupportSql());
+}
+
+QString PgSession::schemaOf(const QString& path) const {
+  QString p = path.trimmed();
+  p.replace(u'\\', u'/');
+  const QString name = QFileInfo(p).completeBaseName().toLower();
+  return name == m_schema ? QStringLiteral("main") : name;
+}
+
+SqlTranslation PgSession::translate(const QString& jet) const {
+  return translateJetSql(
+      jet, [this](const QString& path) { return schemaOf(path); }, postgresDialect());
+}
+
+QString PgSession::qualified(const QString& schema, const QString& table) const {
+  return quoteIdentifier(schema == u"main" ? m_schema : schema) + u'.' + quoteIdentifier(table);
+}
+
+namespace {
+
+QString columnList(const IndexSpec& ix) {
+  QStringList cols;
+  for (qsizetype i = 0; i < ix.fields.size(); ++i)
+    cols << quoteIdentifier(ix.fields[i]) +
+                (ix.descending.value(i) ? QStringLiteral(" DESC") : QString());
+  return cols.join(QStringLiteral(", "));
+}
+
+}  // namespace
+
+void PgSession::createIndex(const QString& schema, const QString& table, const IndexSpec& ix) {
+  // Index names are unique in a whole schema: each carries its table's name.
+  const QString name = quoteIdentifier(table + u'~' + ix.name);
+  if (ix.primary)
+    exec("ALTER TABLE " + qualified(schema, table) + " ADD CONSTRAINT " + name + " PRIMARY KEY (" +
+         columnList(ix) + ')');
+  else
+    exec(QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
+             .arg(ix.unique ? "UNIQUE " : "", name, qualified(schema, table), columnList(ix)));
+}
+
+void PgSession::createTable(const QString& schema, const QString& table,
+                            const QList<FieldSpec>& fields, const QList<IndexSpec>& indexes) {
+  const SqlDialect& dialect = postgresDialect();
+  QStringList columns;
+  for (const FieldSpec& f : fields) columns << dialect.columnDefinition(f);
+  const QString target = qualified(schema, table);
+  exec("CREATE TABLE " + target + " (" + columns.join(QStringLiteral(", ")) + ')');
+  // The engine's type of each column (Yes/No and Integer are both smallint here).
+  for (const FieldSpec& f : fields)
+    exec("COMMENT ON COLUMN " + target + u'.' + quoteIdentifier(f.name) + " IS " +
+         quoteText(sqliteDeclaredType(f)));
+  for (const FieldSpec& f : fields)
+    if (f.autoIncrement)
+      exec(QStringLiteral("CREATE TRIGGER %1 AFTER INSERT ON %2 FOR EACH ROW EXECUTE FUNCTION "
+                          "%3.jet_counter_follow(%4)")
+               .arg(quoteIdentifier(table + "~counter~" + f.name), target,
+                    QLatin1String(kPgSupportSchema), quoteText(f.name)));
+  for (const IndexSpec& ix : indexes) createIndex(schema, table, ix);
+}
+
+namespace {
+
+// A value in COPY's text format: \N for Null, backslashes, tabs and line ends escaped.
+void appendCopyValue(QByteArray& line, const QVariant& v) {
+  if (v.isNull()) {
+    line += "\\N";
+    return;
+  }
+  for (const char ch : parameterText(v)) {
+    switch (ch) {
+      case '\\':
+        line += "\\\\";
+        break;
+      case '\t':
+        line += "\\t";
+        break;
+      case '\n':
+        line += "\\n";
+        break;
+      case '\r':
+        line += "\\r";
+        break;
+      default:
+        line += ch;
+    }
+  }
+}
+
+}  // namespace
+
+void PgSession::copyRows(const QString& schema, const QString& table, const QStringList& columns,
+                         const QList<QVariantList>& rows) {
+  if (rows.isEmpty()) return;
+  QStringList quoted;
+  for (const QString& c : columns) quoted << quoteIdentifier(c);
+  const QString sql = "COPY " + qualified(schema, table) + " (" +
+                      quoted.join(QStringLiteral(", ")) + ") FROM STDIN";
+  Result start(PQexec(m_conn, sql.toUtf8().constData()));
+  if (PQresultStatus(start.r) != PGRES_COPY_IN) fail(start, sql);
+  QByteArray data;
+  for (const QVariantList& row : rows) {
+    for (qsizetype i = 0; i < row.size(); ++i) {
+      if (i) data += '\t';
+      appendCopyValue(data, row[i]);
+    }
+    data += '\n';
+    if (data.size() > (1 << 20)) {
+      PQputCopyData(m_conn, data.constData(), int(data.size()));
+      data.clear();
+    }
+  }
+  if (!data.isEmpty()) PQputCopyData(m_conn, data.constData(), int(data.size()));
+  PQputCopyEnd(m_conn, nullptr);
+  Result end(PQgetResult(m_conn));
+  while (PGresult* more = PQgetResult(m_conn)) PQclear(more);
+  if (!end.ok()) fail(end, table);
+}
+
+void PgSession::raiseCounter(const QString& schema, const QString& table, const QString& field,
+                             qint64 last) {
+  if (last <= 0) return;
+  query(QStringLiteral("SELECT setval(pg_get_serial_sequence($1, $2), $3)"),
+        {qualified(schema, table), field, last});
+}
+
+int PgSession::execute(const QString& jet) {
+  const SqlTranslation t = translate(jet);
+  using Kind = SqlTranslation::Kind;
+  switch (t.kind) {
+    case Kind::Select:
+      throw DbError(err::CannotExecuteSelect,
+                    QStringLiteral("Impossible d'exécuter une requête Sélection."));
+    case Kind::Insert:
+    case Kind::Update:
+    case Kind::Delete:
+      return exec(t.sql);
+    case Kind::SelectInto:
+      return exec("CREATE TABLE " + qualified(t.schema, t.table) + " AS " + t.sql);
+    case Kind::CreateTable:
+    case Kind::CreateIndex:
+    case Kind::AddColumn:
+    case Kind::DropTable: {
+      // Definitions change whole or not at all.
+      begin();
+      try {
+        if (t.kind == Kind::CreateTable) {
+          createTable(t.schema, t.table, t.fields, t.indexes);
+        } else if (t.kind == Kind::CreateIndex) {
+          createIndex(t.schema, t.table, t.indexes.value(0));
+        } else if (t.kind == Kind::AddColumn) {
+          const FieldSpec& f = t.fields.value(0);
+          exec("ALTER TABLE " + qualified(t.schema, t.table) + " ADD COLUMN " +
+               postgresDialect().columnDefinition(f));
+          exec("COMMENT ON COLUMN " + qualified(t.schema, t.table) + u'.' +
+               quoteIdentifier(f.name) + " IS " + quoteText(sqliteDeclaredType(f)));
+        } else {
+          exec("DROP TABLE " + qualified(t.schema, t.table));
+        }
+        commit();
+      } catch (...) {
+        rollback();
+        throw;
+      }
+      return 0;
+    }
+    default:
+      throw DbError(err::UnsupportedSql,
+                    QStringLiteral("Instruction non prise en charge sur le serveur : %1").arg(jet));
+  }
+}
+
+PgRows PgSession::select(const QString& jet) {
+  const SqlTranslation t = translate(jet);
+  if (t.kind != SqlTranslation::Kind::Select)
+    throw DbError(err::InvalidOperation,
+                  QStringLiteral("L'instruction ne renvoie pas d'enregistrements : %1").arg(jet));
+  return query(t.sql);
+}
+
+QList<FieldSpec> PgSession::tableFields(const QString& table, const QString& schema) {
+  const PgRows r = query(
+      QStringLiteral("SELECT a.attname, col_description(a.attrelid, a.attnum), "
+                     "pg_get_expr(d.adbin, d.adrelid), a.attnotnull "
+                     "FROM pg_attribute a JOIN pg_class c ON c.oid = a.attrelid "
+                     "JOIN pg_namespace n ON n.oid = c.relnamespace "
+                     "LEFT JOIN pg_attrdef d ON d.adrelid = a.attrelid AND d.adnum = a.attnum "
+                     "WHERE n.nspname = $1 AND lower(c.relname) = lower($2) "
+                     "AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum"),
+      {schema == u"main" ? m_schema : schema, table});
+  if (r.rows.isEmpty())
+    throw DbError(err::ObjectNotFound,
+                  QStringLiteral("Le moteur de base de données ne peut pas trouver l'objet '%1'.")
+                      .arg(table));
+  QList<FieldSpec> fields;
+  for (const QVariantList& row : r.rows) {
+    // Defaults read back in the words SQLite keeps them in.
+    QString dflt = row[2].toString();
+    static const QRegularExpression cast(QStringLiteral(R"(^'(.*)'::(.+)$)"));
+    if (const auto m = cast.match(dflt); m.hasMatch())
+      dflt = m.captured(2).startsWith(u"character") || m.captured(2) == u"text"
+                 ? u'\'' + m.captured(1) + u'\''
+                 : m.captured(1);
+    if (dflt == u"(CURRENT_DATE)::timestamp(0) without time zone")
+      dflt = QStringLiteral("(date('now','localtime'))");
+    else if (dflt == u"LOCALTIMESTAMP(0)")
+      dflt = QStringLiteral("(datetime('now','localtime'))");
+    fields << fieldFromSqlite(row[0].toString(), row[1].toString(), dflt, row[3].toLongLong() != 0);
+  }
+  return fields;
+}
+
+PgSession::Result PgSession::run(const QString& sql, const QVariantList& params) {
+  const QByteArray text = sql.toUtf8();
+  if (params.isEmpty()) return Result(PQexec(m_conn, text.constData()));
+  std::vector<QByteArray> values;
+  std::vector<const char*> pointers;
+  values.reserve(size_t(params.size()));
+  for (const QVariant& v : params) {
+    values.push_back(parameterText(v));
+    pointers.push_back(v.isNull() ? nullptr : values.back().constData());
+  }
+  return Result(PQexecParams(m_conn, text.constData(), int(params.size()), nullptr, pointers.data(),
+                             nullptr, nullptr, 0));
+}
+
+void PgSession::fail(const Result& r, const QString& context) const {
+  const char* state = r.r ? PQresultErrorField(r.r, PG_DIAG_SQLSTATE) : nullptr;
+  const QString message =
+      QString::fromUtf8(r.r ? PQresultErrorMessage(r.r) : PQerrorMessage(m_conn)).trimmed();
+  // A connection lost midway has no result state: the server is gone.
+  int number = PQstatus(m_conn) == CONNECTION_BAD
+                   ? err::CannotOpen
+                   : engineErrorForSqlState(QString::fromLatin1(state ? state : ""));
+  const char* constraint = r.r ? PQresultErrorField(r.r, PG_DIAG_CONSTRAINT_NAME) : nullptr;
+  if (constraint && QByteArray(constraint).endsWith(kPgZeroLengthCheck))
+    number = err::ZeroLengthNotAllowed;
+  QString text = number == err::CannotOpen && PQstatus(m_conn) == CONNECTION_BAD
+                     ? QStringLiteral(
+                           "La liaison avec le serveur de bases de données est "
+                           "perdue (%1).")
+                           .arg(message)
+                     : engineDescription(number, message);
+  if (!context.isEmpty() && number != err::DuplicateKey && number != err::Locked)
+    text += QStringLiteral(" [%1]").arg(context);
+  throw DbError(number, text);
+}
+
+int PgSession::exec(const QString& sql, const QVariantList& params) {
+  Result r = run(sql, params);
+  if (!r.ok()) fail(r, sql);
+  return QByteArray(PQcmdTuples(r.r)).toInt();
+}
+
+PgRows PgSession::query(const QString& sql, const QVariantList& params) {
+  Result r = run(sql, params);
+  if (!r.ok()) fail(r, sql);
+  PgRows out;
+  const int columns = PQnfields(r.r);
+  for (int c = 0; c < columns; ++c) out.columns << QString::fromUtf8(PQfname(r.r, c));
+  const int rows = PQntuples(r.r);
+  out.rows.reserve(rows);
+  for (int row = 0; row < rows; ++row) {
+    QVariantList values;
+    values.reserve(columns);
+    for (int c = 0; c < columns; ++c) values << columnValue(r.r, row, c);
+    out.rows << values;
+  }
+  return out;
+}
+
+void PgSession::begin() {
+  if (m_level == 0) {
+    exec(QStringLiteral("BEGIN"));
+    // The write lock of this database, held to the end of the transaction; readers go on.
+    try {
+      exec(QStringLiteral("SELECT pg_advisory_xact_lock(hashtext($1))"),
+           {QStringLiteral("tarovent:") + m_schema});
+    } catch (const DbError&) {
+      PQclear(PQexec(m_conn, "ROLLBACK"));
+      throw;
+    }
+  } else {
+    exec(QStringLiteral("SAVEPOINT tarovent_%1").arg(m_level));
+  }
+  ++m_level;
+}
+
+void PgSession::commit() {
+  if (m_level == 0)
+    throw DbError(err::NotInTransaction,
+                  QStringLiteral("Validation impossible sans transaction en cours."));
+  const int level = m_level - 1;
+  if (level > 0) {
+    exec(QStringLiteral("RELEASE SAVEPOINT tarovent_%1").arg(level));
+    m_level = level;
+    return;
+  }
+  m_level = 0;
+  // A failed COMMIT ends the transaction all the same: nothing stays locked.
+  exec(QStringLiteral("COMMIT"));
+}
+
+void PgSession::rollback() {
+  if (m_level == 0)
+    throw DbError(err::NotInTransaction,
+                  QStringLiteral("Annulation impossible sans transaction en cours."));
+  const int level = --m_level;
+  if (level == 0) {
+    exec(QStringLiteral("ROLLBACK"));
+  } else {
+    exec(QStringLiteral("ROLLBACK TO SAVEPOINT tarovent_%1").arg(level));
+    exec(QStringLiteral("RELEASE SAVEPOINT tarovent_%1").arg(level));
+  }
+}
+
+}  // namespace tarovent::db

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+
+#include "JetSql.h"
+
+struct pg_conn;
+
+namespace tarovent::db {
+
+// Rows a query gave: values as the layer hands them out (see SqliteValue.h: Null as an invalid
+// QVariant, whole numbers as qlonglong, a date at midnight as QDate).
+struct PgRows {
+  QStringList columns;
+  QList<QVariantList> rows;
+};
+
+// One session on a PostgreSQL server, working on one database of the family: a schema of the
+// server's database, first on the session's search path. The other databases of the family
+// are the schemas named after their files. Errors are DbError with the engine's numbers.
+class PgSession {
+ public:
+  // Connects with `conninfo` (a "postgresql://" URL or "key=value" words; the password comes
+  // from the user's password or service file). With `create`, the schema is made when missing
+  // (and the collation and functions translated SQL needs, once per server database). An empty
+  // `schema` gives a session on no database of the family, to make or copy whole families.
+  static std::unique_ptr<PgSession> open(const QString& conninfo, const QString& schema,
+                                         bool create);
+  ~PgSession();
+  PgSession(const PgSession&) = delete;
+  PgSession& operator=(const PgSession&) = delete;
+
+  const QString& schema() const { return m_schema; }
+  bool hasSchema(const QString& name);
+  // Makes the (empty) schema of a database of the family; 3204 when it exists.
+  void createSchema(const QString& name);
+
+  // The schema a database file of the family maps to: its name without folder or extension,
+  // lower-cased ("C:\\MILOSTAR\\TAROVENT.MDB" -> "tarovent"); "main" for this session's own.
+  QString schemaOf(const QString& path) const;
+  SqlTranslation translate(const QString& jet) const;
+
+  // Runs a Jet action query or Jet DDL; returns the rows affected. A SELECT is refused (3065).
+  int execute(const QString& jet);
+  // The rows of a Jet SELECT.
+  PgRows select(const QString& jet);
+  // The fields of `table` as it was defined, types, sizes and defaults included.
+  QList<FieldSpec> tableFields(const QString& table,
+                               const QString& schema = QStringLiteral("main"));
+
+  // Creates a table as a table definition describes it ("main": this session's schema).
+  void createTable(const QString& schema, const QString& table, const QList<FieldSpec>& fields,
+                   const QList<IndexSpec>& indexes);
+  // Appends rows in bulk (values in the order of `columns`, converted as parameters are).
+  void copyRows(const QString& schema, const QString& table, const QStringList& columns,
+                const QList<QVariantList>& rows);
+  // Makes the counter of `field` give numbers above `last` from now on.
+  void raiseCounter(const QString& schema, const QString& table, const QString& field, qint64 last);
+
+  // Runs a statement; `params` fill $1, $2... Returns the rows affected.
+  int exec(const QString& sql, const QVariantList& params = {});
+  PgRows query(const QString& sql, const QVariantList& params = {});
+
+  // Transactions nest as savepoints. The outermost takes the write lock of this session's
+  // database (of the whole schema, as long as the transaction lasts): what one writer reads
+  // and then writes, no other writer changes meanwhile.
+  void begin();
+  void commit();
+  void rollback();
+  int transactionLevel() const { return m_level; }
+
+ private:
+  PgSession() = default;
+  struct Result;
+  Result run(const QString& sql, const QVariantList& params);
+  [[noreturn]] void fail(const Result& r, const QString& context) const;
+  void installSupport();
+  QString qualified(const QString& schema, const QString& table) const;
+  void createIndex(const QString& schema, const QString& table, const IndexSpec& ix);
+
+  pg_conn* m_conn = nullptr;
+  QString m_schema;
+  int m_level = 0;
+};
+
+// Checks the connection words a family names its server with: they must read, and hold no
+// password (that one belongs to the user's password or service file). Throws DbError 3001.
+void checkServerWords(const QString& conninfo);
+
+// The engine's error number for a PostgreSQL SQLSTATE ("23505" -> 3022).
+int engineErrorForSqlState(const QString& sqlState);
+
+}  // namespace tarovent::db
