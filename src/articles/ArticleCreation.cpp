@@ -39,6 +39,22 @@ bool acceptArticleType(QString& type) {
   return type == "A" || type == "F";
 }
 
+ArticleField refusedArticleNumber(const NewArticle& a, ui::MessageFunnel& messages) {
+  const struct {
+    const QString& text;
+    const char* label;
+    ArticleField field;
+  } numbers[] = {{a.purchasePrice, "Prix d'achat", ArticleField::PurchasePrice},
+                 {a.overhead, "Frais généraux %", ArticleField::Overhead},
+                 {a.margin1, "Marge 1 %", ArticleField::Margin1},
+                 {a.margin2, "Marge 2 %", ArticleField::Margin2},
+                 {a.price1, "Prix de vente 1", ArticleField::Price1},
+                 {a.price2, "Prix de vente 2", ArticleField::Price2}};
+  for (const auto& n : numbers)
+    if (!core::boxNumber(messages, QString::fromUtf8(n.label), n.text)) return n.field;
+  return ArticleField::None;
+}
+
 ArticleField Creer_Article(ArticleFiles& files, NewArticle& a, ui::MessageFunnel& messages) {
   const struct {
     const QString& text;
@@ -59,6 +75,8 @@ ArticleField Creer_Article(ArticleFiles& files, NewArticle& a, ui::MessageFunnel
                   ui::Icon::Warning);
     return ArticleField::Type;
   }
+  if (const ArticleField refused = refusedArticleNumber(a, messages); refused != ArticleField::None)
+    return refused;
   for (QString* n : {&a.purchasePrice, &a.price1, &a.price2, &a.overhead, &a.margin1, &a.margin2})
     *n = zeroIfBlank(*n);
   files.ensureStock();  // without it the write below fails with the base's error
@@ -108,6 +126,10 @@ TariffField Creer_Tarif(core::ProcessState& state, NewTariffLine& l, ui::Message
     messages.show(messages.tr("Saisie libellé obligatoire."), ui::Icon::Warning);
     return TariffField::Label;
   }
+  if (!core::boxNumber(messages, messages.tr("Prix d'achat"), l.purchasePrice))
+    return TariffField::PurchasePrice;
+  if (!core::boxNumber(messages, messages.tr("Prix de vente"), l.salePrice))
+    return TariffField::SalePrice;
   l.purchasePrice = zeroIfBlank(l.purchasePrice);
   l.salePrice = zeroIfBlank(l.salePrice);
   db::RowInserter rows(state.base(core::entry::Tariffs).db, "TTRF",

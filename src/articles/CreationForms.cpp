@@ -13,13 +13,21 @@
 #include "articles/ArticleCreation.h"
 #include "articles/ArticleFiles.h"
 #include "articles/FNOMENC.h"
+#include "core/InputHelpers.h"
 #include "core/ProcessState.h"
 #include "platform/db/DbError.h"
+#include "platform/text/TypedText.h"
 #include "ui/DbErrorMessage.h"
 
 namespace tarovent::articles {
 
 namespace {
+
+// The keyboard went to a message box, a menu or another window: the field is not left.
+bool leftForAnotherWindow(QEvent* e) {
+  const auto reason = static_cast<QFocusEvent*>(e)->reason();
+  return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
+}
 
 bool isEnter(QEvent* e) {
   if (e->type() != QEvent::KeyPress) return false;
@@ -123,15 +131,30 @@ bool FCREART::eventFilter(QObject* watched, QEvent* event) {
         m_state.messages().beep();
         m_type->setFocus();
       }
-    } else if (watched == m_pmp || watched == m_overhead || watched == m_margin1 ||
-               watched == m_margin2) {
-      computePrices();
+    } else if ((watched == m_pmp || watched == m_overhead || watched == m_margin1 ||
+                watched == m_margin2) &&
+               !leftForAnotherWindow(event)) {
+      // A box left without a number keeps the keyboard; the prices stay as they are.
+      auto* box = static_cast<QLineEdit*>(watched);
+      const QString label = m_form->labelForField(box)
+                                ? static_cast<QLabel*>(m_form->labelForField(box))->text()
+                                : QString();
+      if (core::boxNumber(m_state.messages(), label, box->text()))
+        computePrices();
+      else
+        box->setFocus();
     }
   }
   return CreationForm::eventFilter(watched, event);
 }
 
 void FCREART::computePrices() {
+  // Prices come only from numbers: a box still refused leaves them as they are.
+  for (const QLineEdit* box : {m_pmp, m_overhead, m_margin1, m_margin2}) {
+    bool ok = false;
+    text::readTypedNumber(box->text(), &ok);
+    if (!ok) return;
+  }
   NewArticle a;
   a.purchasePrice = m_pmp->text();
   a.overhead = m_overhead->text();
@@ -151,18 +174,12 @@ void FCREART::save() {
   ui::MessageFunnel& m = m_state.messages();
   try {
     if (!m_files->ensureStock()) return;
-    switch (Creer_Article(*m_files, a, m)) {
-      case ArticleField::Label:
-        m_label->setFocus();
-        return;
-      case ArticleField::Type:
-        m_type->setFocus();
-        return;
-      case ArticleField::Unit:
-        m_unit->setFocus();
-        return;
-      case ArticleField::None:
-        break;
+    const ArticleField refused = Creer_Article(*m_files, a, m);
+    if (refused != ArticleField::None) {
+      QLineEdit* const boxes[] = {nullptr, m_label,    m_type,    m_unit,   m_pmp,
+                                  m_overhead, m_margin1, m_margin2, m_price1, m_price2};
+      boxes[int(refused)]->setFocus();
+      return;
     }
     m_state.createdCode = a.code;
     if (offerNomenclature(m_state, a, m) && m_state.opener)
@@ -228,6 +245,12 @@ void FCRETRF::save() {
         return;
       case TariffField::Label:
         m_label->setFocus();
+        return;
+      case TariffField::PurchasePrice:
+        m_purchase->setFocus();
+        return;
+      case TariffField::SalePrice:
+        m_sale->setFocus();
         return;
       case TariffField::None:
         break;

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "composition/NumberFormat.h"
+#include "core/InputHelpers.h"
 
 namespace tarovent::composition {
 
@@ -24,20 +25,35 @@ double familyPercent(const WorkLine& l, const Adjustment& a) {
 }  // namespace
 
 std::optional<Adjustment> Valider_Ajustement(int option, const QStringList& percents,
-                                             const QString& amount, ui::MessageFunnel& msg) {
-  const auto pc = [&](int i) { return parseNumber(percents.value(i).trimmed()); };
+                                             const QString& amount, ui::MessageFunnel& msg,
+                                             int* refused) {
+  static const char* const kLabels[] = {"Pourcentage matière", "Pourcentage composants à l'unité",
+                                        "Pourcentage main d'oeuvre",
+                                        "Pourcentage fournitures spéciales"};
+  if (refused) *refused = -1;
+  // Each box of the option is read before anything changes: one that does not hold a number
+  // stops the adjustment on its message.
+  const auto read = [&](int i, const char* label, const QString& text) {
+    const std::optional<double> v = core::boxNumber(msg, QString::fromUtf8(label), text);
+    if (!v && refused) *refused = i;
+    return v;
+  };
   Adjustment a;
+  std::optional<double> p[4];
   switch (option) {
     case 0:
       a.mode = 1;
-      a.materials = pc(0);
-      a.unitComponents = pc(1);
-      a.labour = pc(2);
-      a.specialSupplies = pc(3);
+      for (int i = 0; i < 4; ++i)
+        if (!(p[i] = read(i, kLabels[i], percents.value(i)))) return std::nullopt;
+      a.materials = *p[0];
+      a.unitComponents = *p[1];
+      a.labour = *p[2];
+      a.specialSupplies = *p[3];
       break;
     case 1:
       a.mode = 1;
-      a.materials = a.unitComponents = a.labour = a.specialSupplies = pc(0);
+      if (!(p[0] = read(0, "Pourcentage", percents.value(0)))) return std::nullopt;
+      a.materials = a.unitComponents = a.labour = a.specialSupplies = *p[0];
       break;
     case 2:
       a.mode = 2;
@@ -45,17 +61,20 @@ std::optional<Adjustment> Valider_Ajustement(int option, const QStringList& perc
     case 3:
       if (amount.trimmed().isEmpty()) {
         msg.show(msg.tr("Vous n'avez pas saisi le montant à forcer"), ui::Icon::Warning);
+        if (refused) *refused = 0;
         return std::nullopt;
       }
+      if (!(p[0] = read(0, "Montant HT net", amount))) return std::nullopt;
       a.mode = 3;
-      a.forcedAmount = parseNumber(amount);
+      a.forcedAmount = *p[0];
       break;
     case 4:
       a.mode = 4;
       break;
     case 5:
+      if (!(p[0] = read(0, "Majoration", percents.value(0)))) return std::nullopt;
       a.mode = 5;
-      a.majoration = pc(0);
+      a.majoration = *p[0];
       break;
     default:
       return std::nullopt;

@@ -23,9 +23,11 @@ struct Adjustment {
 // The adjustment window's choice made into an adjustment: option 0 (percentages by family),
 // 1 (one percentage for all), 2 (cost prices), 3 (forced amount), 4 (base prices), 5
 // (majoration). Blank percentages count as 0. Nothing, after its message, for a blank forced
-// amount.
+// amount or a box that does not hold a whole number ("12abc"); `refused` then tells which of
+// the option's boxes it was (0 for the amount).
 std::optional<Adjustment> Valider_Ajustement(int option, const QStringList& percents,
-                                             const QString& amount, ui::MessageFunnel& messages);
+                                             const QString& amount, ui::MessageFunnel& messages,
+                                             int* refused = nullptr);
 
 // `Ajuster_Prorata` for modes 1 and 3: changes the gross unit prices of the lines the totals
 // count (and, in mode 1 with `withOptions`, the main lines of the option tables) and returns

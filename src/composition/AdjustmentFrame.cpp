@@ -1,7 +1,6 @@
 #include "composition/AdjustmentFrame.h"
 
 #include <QButtonGroup>
-#include <QDoubleValidator>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -37,7 +36,6 @@ AdjustmentFrame::AdjustmentFrame(QWidget* parent) : QFrame(parent) {
     edit->setObjectName(QString::fromLatin1(name));
     edit->setMaximumWidth(110);
     edit->setAlignment(Qt::AlignRight);
-    edit->setValidator(new QDoubleValidator(-1e9, 1e12, 2, edit));
     label->setBuddy(edit);
     edit->installEventFilter(this);
     grid->addWidget(label, row, col);
@@ -122,8 +120,13 @@ QStringList AdjustmentFrame::values() const {
   return v;
 }
 
-void AdjustmentFrame::focusAmount() {
-  findChild<QLineEdit*>(QStringLiteral("CTX_Montant"))->setFocus(Qt::OtherFocusReason);
+void AdjustmentFrame::focusValue(int index) {
+  QList<QLineEdit*> boxes;
+  for (QWidget* w : m_fields.value(option()))
+    if (auto* e = qobject_cast<QLineEdit*>(w)) boxes << e;
+  if (index < 0 || index >= boxes.size()) return;
+  boxes[index]->setFocus(Qt::OtherFocusReason);
+  boxes[index]->selectAll();
 }
 
 void AdjustmentFrame::setBusy(bool busy) { m_ok->setEnabled(!busy); }

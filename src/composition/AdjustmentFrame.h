@@ -26,8 +26,8 @@ class AdjustmentFrame : public QFrame {
   int option() const;
   // The percentages of the option, or the amount to force for option 3.
   QStringList values() const;
-  // Back to the amount after the blank-amount message.
-  void focusAmount();
+  // Back to the `index`-th box of the option (as values() lists them) after its message.
+  void focusValue(int index);
   void setBusy(bool busy);
 
  signals:

@@ -12,6 +12,7 @@
 #include "composition/TableLocator.h"
 #include "composition/Totals.h"
 #include "core/DocumentNames.h"
+#include "core/InputHelpers.h"
 #include "core/Paths.h"
 #include "core/ProcessState.h"
 #include "platform/db/Database.h"
@@ -613,11 +614,11 @@ std::optional<LineChange> CompositionSession::lineAtCursor() {
 bool CompositionSession::changeLine(const LineChange& typed) {
   if (!lineAtCursor()) return false;
   ui::MessageFunnel& m = m_state.messages();
-  const auto quantity = typedNumber(m, m.tr(QStringLiteral("Quantité")), typed.quantity);
+  const auto quantity = core::boxNumber(m, m.tr(QStringLiteral("Quantité")), typed.quantity);
   if (!quantity) return false;
-  const auto price = typedNumber(m, m.tr(QStringLiteral("Prix unitaire")), typed.price);
+  const auto price = core::boxNumber(m, m.tr(QStringLiteral("Prix unitaire")), typed.price);
   if (!price) return false;
-  const auto discount = typedNumber(m, m.tr(QStringLiteral("Remise %")), typed.discount);
+  const auto discount = core::boxNumber(m, m.tr(QStringLiteral("Remise %")), typed.discount);
   if (!discount) return false;
   const int table = m_cursor.table, row = m_cursor.row;
   QuoteLine line = *readWrittenLine(*m_doc, m_columns, table, row);
@@ -634,7 +635,7 @@ bool CompositionSession::changeLine(const LineChange& typed) {
       applyPriceBreaks(*breaks, entry, c);
     if (priceTyped && !entry.code.isEmpty() && m_files->ensureStock() &&
         m_files->Trouver_Article(entry.code))
-      applyFloorPrice(m_files->articles(), entry, m);
+      applyFloorPrice(m_files->articles(), entry, m, m_separator);
   } catch (const db::DbError& e) {
     showDbError(m, e);
     return false;

@@ -31,6 +31,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "composition/Adjustment.h"
 #include "composition/AdjustmentFrame.h"
 #include "composition/CompositionSession.h"
 #include "composition/EntryPanel.h"
@@ -579,14 +580,16 @@ void FCOMPO::Ouvrir_Ajustement() {
 
 void FCOMPO::Valider_Ajustement() {
   const int option = m_adjustment->option();
-  if (option == 3 && m_adjustment->values().value(0).trimmed().isEmpty()) {
-    ui::MessageFunnel& m = m_state.messages();
-    m.show(m.tr(QStringLiteral("Vous n'avez pas saisi le montant à forcer")), ui::Icon::Warning);
-    m_adjustment->focusAmount();
+  const QStringList values = m_adjustment->values();
+  // A box without a number keeps the keyboard; no price changes.
+  int refused = -1;
+  if (!composition::Valider_Ajustement(option, values, option == 3 ? values.value(0) : QString(),
+                                       m_state.messages(), &refused)) {
+    m_adjustment->focusValue(refused);
     return;
   }
   m_adjustment->setBusy(true);
-  atCursor([&] { return m_session->adjust(option, m_adjustment->values()); });
+  atCursor([&] { return m_session->adjust(option, values); });
   m_adjustment->setBusy(false);
   backToEntry(EntryPanel::Field::Quantity);
 }

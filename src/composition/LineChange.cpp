@@ -2,23 +2,9 @@
 
 #include "composition/LineCode.h"
 #include "composition/NumberFormat.h"
-#include "platform/text/TypedText.h"
 #include "platform/word/WordDocument.h"
-#include "ui/MessageFunnel.h"
 
 namespace tarovent::composition {
-
-std::optional<double> typedNumber(ui::MessageFunnel& m, const QString& label,
-                                  const QString& text) {
-  bool ok = false;
-  const double value = text::readTypedNumber(text, &ok);
-  if (ok) return value;
-  m.show(m.tr(label) + m.tr(QStringLiteral(" : « ")) + text.trimmed() +
-             m.tr(QStringLiteral(" » n'est pas un nombre.")) + "\n" +
-             m.tr(QStringLiteral("Exemples de nombres acceptés : 1 234,50 ou 1234,5.")),
-         ui::Icon::Warning);
-  return std::nullopt;
-}
 
 std::optional<QuoteLine> readWrittenLine(const word::WordDocument& doc, const ColumnMap& columns,
                                          int table, int row) {

@@ -7,19 +7,11 @@
 #include "composition/ColumnMap.h"
 #include "composition/QuoteLine.h"
 
-namespace tarovent::ui {
-class MessageFunnel;
-}
 namespace tarovent::word {
 class WordDocument;
 }
 
 namespace tarovent::composition {
-
-// A number typed by the user for the field `label` ("Quantité", "Prix unitaire"...): none,
-// after the message naming the field and the text, when it is not a whole number.
-std::optional<double> typedNumber(ui::MessageFunnel& messages, const QString& label,
-                                  const QString& text);
 
 // The values of a written line the user may change in place, as shown or typed.
 struct LineChange {

@@ -4,6 +4,7 @@
 #include "composition/CompositionSession.h"
 #include "composition/LineChange.h"
 #include "composition/NumberFormat.h"
+#include "core/InputHelpers.h"
 #include "core/ProcessState.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"
@@ -145,7 +146,7 @@ bool LineEntry::isNumberField(const QString& field) {
 bool LineEntry::numberRefused(const QString& field) {
   for (const auto& f : kNumberFields)
     if (*f.first == field)
-      return !typedNumber(m_session.state().messages(), QString::fromUtf8(f.second), text(field));
+      return !core::boxNumber(m_session.state().messages(), QString::fromUtf8(f.second), text(field));
   return false;
 }
 
@@ -189,7 +190,8 @@ LeaveOutcome LineEntry::leave(const QString& field) {
     EntryLine l = line();
     articles::ArticleFiles& files = m_session.files();
     if (files.Trouver_Article(m_stockArticle) &&
-        applyFloorPrice(files.articles(), l, m_session.state().messages()))
+        applyFloorPrice(files.articles(), l, m_session.state().messages(),
+                        m_session.decimalSeparator()))
       m_texts[kPrice] = number(l.unitPrice, kPriceMask);
   }
   return LeaveOutcome::Nothing;

@@ -123,11 +123,12 @@ bool applyPriceBreaks(db::Recordset& breaks, EntryLine& line, const PricingConte
   return true;
 }
 
-bool applyFloorPrice(const db::Recordset& article, EntryLine& line, ui::MessageFunnel& messages) {
+bool applyFloorPrice(const db::Recordset& article, EntryLine& line, ui::MessageFunnel& messages,
+                     QChar separator) {
   const QVariant floor = article.value("TARTI_PVUMIN");
   if (floor.isNull() || line.unitPrice >= floor.toDouble()) return false;
   messages.show(messages.tr("Le prix plancher est de ") +
-                    formatMasked(floor.toDouble(), QStringLiteral("### ##0.00")),
+                    formatMasked(floor.toDouble(), QStringLiteral("### ##0.00"), separator),
                 ui::Icon::Warning);
   line.unitPrice = floor.toDouble();
   return true;

@@ -57,9 +57,10 @@ EntryLine lineFromSection(const db::Recordset& section, const PricingContext& c)
 // bound is strictly above the quantity. False when the code has no breaks (prices kept).
 bool applyPriceBreaks(db::Recordset& breaks, EntryLine& line, const PricingContext& c);
 
-// Raises a unit price typed below the article's floor price, with its message. True when
-// the price was raised.
-bool applyFloorPrice(const db::Recordset& article, EntryLine& line, ui::MessageFunnel& messages);
+// Raises a unit price typed below the article's floor price, with its message (the floor
+// written with `separator`, the quote's decimal separator). True when the price was raised.
+bool applyFloorPrice(const db::Recordset& article, EntryLine& line, ui::MessageFunnel& messages,
+                     QChar separator);
 
 // The discount of a line, asking about a 0 % class rate. `discounts` is the discount-class
 // table (index PrimaryKey on class and category) or null when there is none.

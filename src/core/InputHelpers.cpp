@@ -4,6 +4,7 @@
 
 #include "ProcessState.h"
 #include "platform/text/NumberMask.h"
+#include "platform/text/TypedText.h"
 
 namespace tarovent::core {
 
@@ -18,6 +19,18 @@ bool Separateur_Virgule() { return ui::workstationDecimalSeparator() == ','; }
 
 double Valeur_Numerique(const QString& text, bool* ok) {
   return ui::numberFromText(text, ui::workstationDecimalSeparator(), ok);
+}
+
+std::optional<double> boxNumber(ui::MessageFunnel& m, const QString& label,
+                                const QString& text) {
+  bool ok = false;
+  const double value = text::readTypedNumber(text, &ok);
+  if (ok) return value;
+  m.show(m.tr(label) + m.tr(QStringLiteral(" : « ")) + text.trimmed() +
+             m.tr(QStringLiteral(" » n'est pas un nombre.")) + "\n" +
+             m.tr(QStringLiteral("Exemples de nombres acceptés : 1 234,50 ou 1234,5.")),
+         ui::Icon::Warning);
+  return std::nullopt;
 }
 
 double powerOfTen(int n) { return text::powerOfTen(n); }

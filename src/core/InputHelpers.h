@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
+#include "ui/MessageFunnel.h"
 #include "ui/NumericInput.h"
 
 namespace tarovent::core {
@@ -20,6 +22,12 @@ bool Separateur_Virgule();
 // A typed number: blank gives 0; a point or a comma is read as the decimal separator whatever
 // the workstation uses. A text that is not a number gives 0 (`ok` tells).
 double Valeur_Numerique(const QString& text, bool* ok = nullptr);
+
+// A number typed in the box of the field `label` ("Quantité", "Prix d'achat"...), read with
+// the strict reader of boxes: none, after a message naming the field and the text, when the
+// box does not hold a whole number. A blank box reads 0.
+std::optional<double> boxNumber(ui::MessageFunnel& messages, const QString& label,
+                                const QString& text);
 
 // Rounds half up to `decimals` places: floor(value x 10^n + 0.5) / 10^n, so negative halves
 // go towards zero (-1.125 -> -1.12).

@@ -91,7 +91,22 @@ TEST_F(CreationTest, ArticleSaveChecksTheTypeAndLeavesNoPhantom) {
             QStringList{"Le type doit être A (article acheté) ou F (article fabriqué)."});
   EXPECT_EQ(m_messages.beeps(), 1);
   EXPECT_FALSE(files.Trouver_Article("ROUE"));
+  // A price that is not a whole number is refused by the box it was typed in, whatever the
+  // way in; the prices are worked out only from numbers.
   a.type = "f";
+  a.purchasePrice = "1 234,50";
+  a.overhead = "10";
+  a.margin2 = "12abc";
+  a.price2 = "7";
+  m_messages.clear();
+  EXPECT_EQ(Creer_Article(files, a, m_messages), ArticleField::Margin2);
+  ASSERT_EQ(m_messages.texts().size(), 1);
+  EXPECT_TRUE(m_messages.texts()[0].startsWith("Marge 2 % : « 12abc » n'est pas un nombre."));
+  EXPECT_FALSE(files.Trouver_Article("ROUE"));
+  a.margin2 = "";
+  a.price1 = "inf";
+  EXPECT_EQ(Creer_Article(files, a, m_messages), ArticleField::Price1);
+  a.price1 = "";
   ASSERT_EQ(Creer_Article(files, a, m_messages), ArticleField::None);
   ASSERT_TRUE(files.Trouver_Article("ROUE"));
   EXPECT_EQ(files.articles().text("TARTI_Type"), "F");
@@ -121,6 +136,21 @@ TEST_F(CreationTest, TariffLineNeedsSupplierAndLabelAndIsNotAnArticle) {
                         .db.OpenRecordset("select * from TTRF where TTRF_REFFOURN = 'REF-1'");
   ASSERT_FALSE(r.EOF_());
   EXPECT_EQ(r.text("TTRF_CODART"), "*");
+  // Prices read as typed in France, or refused before anything is written.
+  NewTariffLine priced = l;
+  priced.reference = "REF-2";
+  priced.purchasePrice = "1.234,50";
+  priced.salePrice = "12abc";
+  m_messages.clear();
+  EXPECT_EQ(Creer_Tarif(*m_state, priced, m_messages, today), TariffField::SalePrice);
+  EXPECT_TRUE(m_messages.texts().value(0).startsWith("Prix de vente : « 12abc »"));
+  priced.salePrice = "1 500";
+  ASSERT_EQ(Creer_Tarif(*m_state, priced, m_messages, today), TariffField::None);
+  db::Recordset p = m_state->base(core::entry::Tariffs)
+                        .db.OpenRecordset("select * from TTRF where TTRF_REFFOURN = 'REF-2'");
+  ASSERT_FALSE(p.EOF_());
+  EXPECT_DOUBLE_EQ(p.number("TTRF_PUnit"), 1234.5);
+  EXPECT_DOUBLE_EQ(p.number("TTRF_PrixVen"), 1500);
   EXPECT_DOUBLE_EQ(r.number("TTRF_PUnit"), 0);
   EXPECT_DOUBLE_EQ(r.number("TTRF_PrixVen"), 0);
   EXPECT_EQ(r.value("TTRF_DatMaj").toDate(), today);

@@ -151,8 +151,18 @@ TEST_F(FcompoTest, AdjustmentFrameForcesTheAmount) {
   ASSERT_TRUE(frame.isVisible());
   frame.Choisir_Ajustement(3);
   EXPECT_FALSE(get("CTX_PcGlobal")->isEnabled());  // the fields of the chosen option only
+  // A box without a number keeps the keyboard and changes no price.
   get("CTX_Montant")->setFocus();
-  tarovent::test::typeText(get("CTX_Montant"), "1200");
+  tarovent::test::typeText(get("CTX_Montant"), "12abc");
+  tarovent::test::pressKey(get("CTX_Montant"), Qt::Key_Return);
+  ASSERT_EQ(m_messages.texts().size(), 1);
+  EXPECT_TRUE(m_messages.texts()[0].startsWith("Montant HT net : « 12abc » n'est pas un nombre."));
+  EXPECT_EQ(QApplication::focusWidget(), get("CTX_Montant"));
+  EXPECT_EQ(cell(rowOf("A"), "PUBRUT"), "300,00");
+  EXPECT_TRUE(frame.isVisible());
+  // French numbers as typed: the spaces of thousands, the point of thousands, the comma.
+  tarovent::test::typeText(get("CTX_Montant"), "1.200,00");
+  m_messages.clear();
   m_messages.script({Answer::Yes});  // the recalculation of a template is asked for
   tarovent::test::pressKey(get("CTX_Montant"), Qt::Key_Return);
   EXPECT_EQ(cell(rowOf("A"), "PUBRUT"), "360,00") << m_messages.texts().join('|').toStdString();

@@ -99,18 +99,17 @@ TEST_F(LinePricingTest, FloorPriceRaisesALowerPrice) {
   db::Recordset vis = article("VIS");
   EntryLine l = lineFromArticle(vis, PricingContext{});
   l.unitPrice = 5;
-  EXPECT_TRUE(applyFloorPrice(vis, l, m_messages));
+  EXPECT_TRUE(applyFloorPrice(vis, l, m_messages, ','));
   EXPECT_DOUBLE_EQ(l.unitPrice, 8);
-  EXPECT_EQ(m_messages.texts(),
-            QStringList({"Le prix plancher est de " + formatMasked(8, "### ##0.00")}));
+  EXPECT_EQ(m_messages.texts(), QStringList({"Le prix plancher est de 8,00"}));
   for (double kept : {8.0, 9.0}) {  // the floor itself is accepted
     l.unitPrice = kept;
-    EXPECT_FALSE(applyFloorPrice(vis, l, m_messages));
+    EXPECT_FALSE(applyFloorPrice(vis, l, m_messages, ','));
   }
   db::Recordset tole = article("TOLE");
   EntryLine t = lineFromArticle(tole, PricingContext{});
   t.unitPrice = 0.01;
-  EXPECT_FALSE(applyFloorPrice(tole, t, m_messages));  // no floor price
+  EXPECT_FALSE(applyFloorPrice(tole, t, m_messages, ','));  // no floor price
 }
 
 TEST_F(LinePricingTest, DiscountOfALine) {

@@ -370,6 +370,18 @@ TEST_F(RecalculationTest, AdjustmentWindowChoices) {
   EXPECT_EQ(m_messages.texts().last(), "Vous n'avez pas saisi le montant à forcer");
   EXPECT_DOUBLE_EQ(Valider_Ajustement(3, {}, "1 200,50", m_messages)->forcedAmount, 1200.5);
   EXPECT_EQ(Valider_Ajustement(4, {}, "", m_messages)->mode, 4);
+  // Nothing from a box that does not hold a whole number; the refused box is told.
+  m_messages.clear();
+  int refused = -1;
+  EXPECT_FALSE(Valider_Ajustement(0, {"10", "5", "12abc", "2"}, "", m_messages, &refused));
+  EXPECT_EQ(refused, 2);
+  ASSERT_EQ(m_messages.texts().size(), 1);
+  EXPECT_TRUE(m_messages.texts()[0].startsWith(
+      "Pourcentage main d'oeuvre : « 12abc » n'est pas un nombre."));
+  EXPECT_FALSE(Valider_Ajustement(3, {}, "1 200,5x", m_messages, &refused));
+  EXPECT_EQ(refused, 0);
+  EXPECT_FALSE(Valider_Ajustement(5, {"nan"}, "", m_messages));
+  EXPECT_DOUBLE_EQ(Valider_Ajustement(5, {"1.234,5"}, "", m_messages)->majoration, 1234.5);
 }
 
 // Each type chooses which of the article's texts go under its designation.
