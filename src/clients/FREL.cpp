@@ -89,7 +89,7 @@ FREL::FREL(core::ProcessState& state, QWidget* parent)
                            "Abandon",  "Dossier",   "Mail"};
   for (int i = 0; i < 7; ++i) columns[8 + i].header = QString::fromUtf8(headers[i]);
   new ui::GridColumns(m_grid, m_model, m_data, columns,
-                      {40, 60, 40, 70, 220, 45, 75, 120, 100, 95, 95, 160, 65, 65, 55}, 4);
+                      {40, 60, 40, 82, 220, 45, 88, 120, 100, 95, 95, 160, 65, 65, 55}, 4);
   connect(m_grid, &QTableView::clicked, this,
           [this](const QModelIndex& i) { runCell(i.row(), i.column()); });
   core::GridTools* tools = core::addGridTools(m_state, m_grid, m_data);

@@ -121,7 +121,7 @@ FVISIT::FVISIT(core::ProcessState& state, QWidget* parent)
                        gridColumn("TVIS_DateRea", QStringLiteral("Faite le")),
                        gridColumn("TVIS_Cal", QStringLiteral("Com.")),
                        gridColumn("TVIS_Contact", QStringLiteral("Contact"))},
-                      {45, 70, 55, 45, 90, 90, 75, 240, 75, 45, 130}, 7);
+                      {45, 82, 55, 45, 90, 90, 88, 240, 88, 45, 130}, 7);
   core::addGridTools(m_state, m_grid, m_data);
 
   auto* middle = new QHBoxLayout;
@@ -273,7 +273,7 @@ QWidget* FVISIT::buildClientList() {
                        gridColumn("TCLI_CATEG", QStringLiteral("Cat.")),
                        gridColumn("TCLI_USER1", QStringLiteral("Libre 1")),
                        gridColumn("TCLI_USER2", QStringLiteral("Libre 2"))},
-                      {70, 160, 50, 40, 70, 70}, 1);
+                      {82, 160, 50, 40, 70, 70}, 1);
   connect(m_clientGrid, &QTableView::doubleClicked, this, &FVISIT::chooseClient);
   auto* layout = new QVBoxLayout(m_clientFrame);
   auto* title =
