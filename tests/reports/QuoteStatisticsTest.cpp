@@ -73,6 +73,9 @@ class QuoteStatisticsTest : public fixtures::FamilyTest {
              "VALUES ('AF-42', 'a00042/00', #02/03/2026#)",
              "INSERT INTO TAFS (TAFS_NUMAFF, TAFS_NUMDEV, TAFS_DATCREA) "
              "VALUES ('AS-2', 'AB00002/00', #07/01/2025#)",
+             // Also archived: the current affair is the one taken.
+             "INSERT INTO TAFS (TAFS_NUMAFF, TAFS_NUMDEV, TAFS_DATCREA) "
+             "VALUES ('AS-42', 'A00042/01', #01/05/2026#)",
          })
       commercial().Execute(QString::fromUtf8(sql));
   }
