@@ -165,7 +165,7 @@ void QuoteStatistics::matchAffairs(QuoteChoice choice) {
       c.deleteRow(context, m.row, context);
     else if (choice == QuoteChoice::NotWon && m.affair)
       c.deleteRow(context, m.row, context);
-    else if (m.affair)
+    else if (choice == QuoteChoice::All && m.affair)  // kept won quotes are listed bare
       c.updateRow(context, columns, {m.affair->number, m.affair->created}, m.row, context);
   }
   guard.commit();
