@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -424,6 +427,36 @@ TEST_F(FcompoTest, PreviewFollowsEachSaveInTheBackground) {
   ASSERT_TRUE(m_window->save());
   settle();
   EXPECT_EQ(fake->jobs().size(), jobs);
+}
+
+TEST_F(FcompoTest, TheImagesButtonHandsTheSelectedStockArticleToItsInformationWindow) {
+  struct Opener : ui::WindowOpener {
+    bool openWindow(const QString& name) override {
+      opened << name;
+      return true;
+    }
+    QStringList opened;
+  } opener;
+  m_state->windows.add("FARTINFOS", {});
+  m_state->opener = &opener;
+  // The window outlives nothing of this test: the opener is dropped on every way out.
+  const std::unique_ptr<void, std::function<void(void*)>> dropOpener(
+      this, [this](void*) { m_state->opener = nullptr; });
+  for (const char* sql : {"insert into TARTI (TARTI_CODART, TARTI_LIBART) values ('VIS', 'Vis')",
+                          "insert into TARTI (TARTI_CODART, TARTI_LIBART) values ('TOLE', 'Tôle')"})
+    m_state->base(core::entry::Stock).db.Execute(QString::fromUtf8(sql));
+  ASSERT_TRUE(open(kTwoLines));
+  auto* list = get<QTableView>("DBG_Liste");
+  ASSERT_EQ(list->model()->rowCount(), 2);
+  list->setCurrentIndex(QModelIndex());
+  get<QAbstractButton>("Cmd_Images")->click();
+  EXPECT_TRUE(opener.opened.isEmpty());  // no article selected
+  EXPECT_EQ(QApplication::focusWidget(), list);
+  list->setCurrentIndex(list->model()->index(1, 0));
+  get<QAbstractButton>("Cmd_Images")->click();
+  EXPECT_EQ(opener.opened, QStringList{"FARTINFOS"});
+  EXPECT_EQ(m_state->pictureArticle, list->model()->index(1, 0).data().toString());
+  EXPECT_EQ(m_state->pictureArticleLabel, list->model()->index(1, 1).data().toString());
 }
 
 }  // namespace
