@@ -63,7 +63,7 @@ const CalcTemplate kTemplates[] = {
       {"#", "FLEX0002", "Flexible", " DN12", 6, "", 0},
       {"#", "FILT0001", "Filtre retour", "", 1, "", 0},
       {"#", "HUIL0001", "Huile HV46", "", 60, "", 0},
-      {"#", "SPEC-2041", "Bloc foré sur plan", "", 1, "HYDRO", 385},
+      {"#", "BLOC-2041", "Bloc foré sur plan", "", 1, "HYDRO", 385},
       {"#", "MO*HYDR", "Montage hydraulique", "", 8, "", 0},
       {"#", "MO*CTRL", "Essais sous pression", "", 1.5, "", 0}}},
     {"",

@@ -81,21 +81,21 @@ TEST_F(Fartinfos, WithoutDocumentsItSaysSo) {
 
 TEST_F(Fartinfos, TheRegisteredWindowOpensOnlyOnAnArticleWithDocuments) {
   registerDocumentWindows(*m_state);
-  const ui::WindowSpec* spec = m_state->windows.find("FARTINFOS");
-  ASSERT_NE(spec, nullptr);
+  const ui::WindowSpec* window = m_state->windows.find("FARTINFOS");
+  ASSERT_NE(window, nullptr);
   m_state->pictureArticle = "A1";
-  EXPECT_EQ(spec->create(nullptr), nullptr);  // no document base
+  EXPECT_EQ(window->create(nullptr), nullptr);  // no document base
   db::Database base = withBase();
-  EXPECT_EQ(spec->create(nullptr), nullptr);  // no document for A1
+  EXPECT_EQ(window->create(nullptr), nullptr);  // no document for A1
   base.Execute("INSERT INTO TPROJ_DETAIL VALUES ('QUILMORA', 'A1', '" + dataFolder() +
                "', 'vue1.png')");
   base.Execute("INSERT INTO TPROJ_DETAIL VALUES ('ZORVANE', 'A2', '" + dataFolder() +
                "', 'vue1.png')");
-  std::unique_ptr<QWidget> w(spec->create(nullptr));
+  std::unique_ptr<QWidget> w(window->create(nullptr));
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(tarovent::test::child<QLabel>(w.get(), "CTL_NbPhotos")->text(), "1 Photo(s)");
   m_state->pictureArticle = "A2";
-  EXPECT_EQ(spec->create(nullptr), nullptr);
+  EXPECT_EQ(window->create(nullptr), nullptr);
   EXPECT_TRUE(static_cast<bool>(m_state->showDossierDocuments));
 }
 

@@ -20,6 +20,7 @@
 #include "DbError.h"
 #include "JetFunctions.h"
 #include "JetValue.h"
+#include "SqliteErrors.h"
 #include "SqliteValue.h"
 
 namespace tarovent::db {
@@ -35,51 +36,6 @@ const IndexInfo* TableInfo::findIndex(const QString& name) const {
 }
 
 namespace {
-
-// SQLite's extended result code as the engine's error number.
-int mapSqliteError(int extended, const QString& message) {
-  if (const int number = functionErrorNumber(extended)) return number;
-  switch (extended) {
-    case SQLITE_CONSTRAINT_NOTNULL:
-      return err::FieldRequired;
-    case SQLITE_CONSTRAINT_CHECK:
-      return err::ZeroLengthNotAllowed;
-    case SQLITE_CONSTRAINT_PRIMARYKEY:
-    case SQLITE_CONSTRAINT_UNIQUE:
-    case SQLITE_CONSTRAINT_ROWID:
-      return err::DuplicateKey;
-    default:
-      break;
-  }
-  switch (extended & 0xff) {
-    case SQLITE_CONSTRAINT:
-      return err::ValidationFailed;
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-      return err::Locked;
-    case SQLITE_READONLY:
-      return err::ReadOnly;
-    case SQLITE_CANTOPEN:
-      return err::CannotOpen;
-    case SQLITE_NOTADB:
-    case SQLITE_CORRUPT:
-      return err::UnrecognizedFormat;
-    case SQLITE_MISMATCH:
-      return err::DataTypeMismatch;
-    case SQLITE_FULL:
-      return err::DiskFull;
-    case SQLITE_ERROR:
-      // SQLite gives these no code of their own.
-      if (message.startsWith("no such table")) return err::SourceNotFound;
-      if (message.startsWith("no such column")) return err::TooFewParameters;
-      if (message.startsWith("no such function")) return err::UnknownFunction;
-      if (message.contains("already exists")) return err::TableExists;
-      if (message.contains("syntax error")) return err::SyntaxError;
-      return err::EngineError;
-    default:
-      return err::EngineError;
-  }
-}
 
 // Committed writes and schema changes of every connection of this process, so that the others
 // notice them at once rather than at the next look at the file.
@@ -378,7 +334,7 @@ void Connection::fail(int rc, const QString& context) const {
   const QString msg =
       m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("base fermée");
   const int extended = m_db ? sqlite3_extended_errcode(m_db) : rc;
-  const int number = mapSqliteError((extended & 0xff) == (rc & 0xff) ? extended : rc, msg);
+  const int number = engineErrorOfSqlite((extended & 0xff) == (rc & 0xff) ? extended : rc, msg);
   // Our own SQL functions raise their errors in French already.
   QString text = functionErrorNumber(extended) ? msg : engineDescription(number, msg);
   if (!context.isEmpty() && number != err::DuplicateKey && number != err::Locked)
