@@ -1,13 +1,6 @@
 #include "Connection.h"
 
 #include <dlfcn.h>
-#include <fcntl.h>
-#include <sys/ioctl.h>
-#include <sys/statvfs.h>
-#include <unistd.h>
-#ifdef __linux__
-#include <linux/fs.h>
-#endif
 
 #include <QDate>
 #include <QDir>
@@ -18,6 +11,7 @@
 
 #include "Database.h"
 #include "DbError.h"
+#include "DatabaseFile.h"
 #include "JetFunctions.h"
 #include "JetValue.h"
 #include "SqliteErrors.h"
@@ -46,53 +40,6 @@ std::atomic<quint64> g_schemaChanges{0};
 void tellProcess(std::atomic<quint64>& changes, quint64& seen) {
   const quint64 before = changes.fetch_add(1);
   if (seen == before) seen = before + 1;
-}
-
-// An existing file that is not an SQLite database (empty files included) is refused rather
-// than turned into one.
-void checkHeader(const QString& path) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) return;  // SQLite reports why
-  static const QByteArray magic("SQLite format 3\0", 16);
-  if (f.read(16) != magic)
-    throw DbError(err::UnrecognizedFormat,
-                  QStringLiteral("Format de base de données non reconnu : '%1'.").arg(path));
-}
-
-// What SQLite needs to write a database in WAL mode: the file and its folder. A file or
-// folder marked read-only counts as such even for a user allowed to override the mark.
-bool writable(const QFileInfo& fi) {
-  const auto allowed = [](const QFileInfo& f) {
-    return f.isWritable() &&
-           (f.permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther));
-  };
-  return allowed(fi) && allowed(QFileInfo(fi.absolutePath()));
-}
-
-// Whether the file's header marks it as kept in WAL mode (write and read versions 2).
-bool walHeader(const QString& path) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) return false;
-  const QByteArray header = f.read(20);
-  return header.size() == 20 && header[18] == 2 && header[19] == 2;
-}
-
-// Whether the file cannot change under us: on a read-only medium, or marked immutable.
-bool cannotChange(const QString& path) {
-  const QByteArray p = QFile::encodeName(path);
-  struct statvfs fs {};
-  if (::statvfs(p.constData(), &fs) == 0 && (fs.f_flag & ST_RDONLY)) return true;
-#ifdef __linux__
-  const int fd = ::open(p.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return false;
-  int attributes = 0;
-  const bool immutable =
-      ::ioctl(fd, FS_IOC_GETFLAGS, &attributes) == 0 && (attributes & FS_IMMUTABLE_FL);
-  ::close(fd);
-  return immutable;
-#else
-  return false;
-#endif
 }
 
 // After a commit: once the journal holds 100 pages they are copied back into the database and
