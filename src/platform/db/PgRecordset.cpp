@@ -89,8 +89,10 @@ class PgRecordset final : public RecordsetImpl {
   RecordsetType type() const override { return m_type; }
   bool updatable() const override { return !m_readOnly && m_keyed; }
 
-  bool bof() const override { return m_pos < 0 || m_live == 0; }
-  bool eof() const override { return m_pos >= m_rows.size() || m_live == 0; }
+  // Deleting the last row left leaves the set on that hole, neither BOF nor EOF, until it moves.
+  bool bof() const override { return m_pos < 0 || (m_live == 0 && !onHole()); }
+  bool eof() const override { return m_pos >= m_rows.size() || (m_live == 0 && !onHole()); }
+  bool onHole() const { return onRow() && m_rows[m_pos].deleted; }
 
   long recordCount() override {
     checkOpen();
