@@ -63,8 +63,8 @@ guard::GuardWindow* FCOMPO::showGuard() {
     showStatus(QStringLiteral("Contrôle du devis : aucun point à vérifier"));
     return nullptr;
   }
-  auto* w = new guard::GuardWindow(found, QFileInfo(m_session->documentPath()).fileName(),
-                                   QStringLiteral("l'envoi"), this);
+  auto* w =
+      new guard::GuardWindow(found, QFileInfo(m_session->documentPath()).fileName(), {}, this);
   w->setLineOpener([this](const guard::GuardFinding& f) { goToLine(f.docTable, f.row); });
   w->show();
   return w;

@@ -76,6 +76,18 @@ DriftWindow::DriftWindow(const QVector<DriftLine>& lines, const QString& quote, 
   m_list->resizeColumnsToContents();
   m_list->horizontalHeader()->setStretchLastSection(true);
   layout->addWidget(m_list, 1);
+  double keeping = 0, refreshed = 0;
+  for (const DriftLine& d : lines) {
+    keeping += d.marginKeepingPrice;
+    refreshed += d.marginRefreshed;
+  }
+  auto* total = new QLabel(
+      QStringLiteral("Effet sur la marge du devis : %1 au prix du devis, %2 "
+                     "aux prix actuels.")
+          .arg(effect(composition::round2(keeping)), effect(composition::round2(refreshed))),
+      this);
+  total->setObjectName(QStringLiteral("CTL_EffetMarge"));
+  layout->addWidget(total);
   auto* buttons = new QDialogButtonBox(this);
   m_refresh = buttons->addButton(QStringLiteral("&Actualiser les lignes cochées"),
                                  QDialogButtonBox::ApplyRole);

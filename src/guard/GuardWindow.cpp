@@ -37,11 +37,17 @@ GuardWindow::GuardWindow(const QVector<GuardFinding>& findings, const QString& q
   setObjectName(QStringLiteral("FGARDE"));
   setWindowTitle(QStringLiteral("Contrôle du devis ") + quote);
   auto* layout = new QVBoxLayout(this);
+  // Beside a sending it warns; in the composition it lists what to look at.
   auto* intro = new QLabel(
-      QStringLiteral("Avant %1, le devis %2 présente %3 point(s) à vérifier. L'envoi n'est pas "
-                     "bloqué : corrigez le devis avant d'envoyer le mail si nécessaire.")
-          .arg(action, quote)
-          .arg(findings.size()),
+      action.isEmpty()
+          ? QStringLiteral("Le devis %1 présente %2 point(s) à vérifier. Entrée ou double-clic "
+                           "sur une ligne : la voir dans la composition.")
+                .arg(quote)
+                .arg(findings.size())
+          : QStringLiteral("Avant %1, le devis %2 présente %3 point(s) à vérifier. L'envoi n'est "
+                           "pas bloqué : corrigez le devis avant d'envoyer le mail si nécessaire.")
+                .arg(action, quote)
+                .arg(findings.size()),
       this);
   intro->setObjectName(QStringLiteral("CTL_Garde"));
   intro->setWordWrap(true);

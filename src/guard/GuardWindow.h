@@ -21,6 +21,7 @@ namespace tarovent::guard {
 // beside it, and the mail stays a draft the user may hold back.
 class GuardWindow : public QWidget {
  public:
+  // `action`: the sending it stands beside ("l'envoi du devis"); empty in the composition.
   GuardWindow(const QVector<GuardFinding>& findings, const QString& quote, const QString& action,
               QWidget* parent = nullptr);
   QTableWidget* list() const { return m_list; }

@@ -33,14 +33,16 @@ PriceMemoryBox::PriceMemoryBox(core::ProcessState& state, const QString& client,
   m_list->setObjectName(QStringLiteral("DBG_MemoPrix"));
   m_list->setHorizontalHeaderLabels(
       {state.Traduire(QStringLiteral("Date")), state.Traduire(QStringLiteral("Devis")),
-       state.Traduire(QStringLiteral("Quantité")), state.Traduire(QStringLiteral("Prix unitaire")),
-       state.Traduire(QStringLiteral("Remise %")), state.Traduire(QStringLiteral("Prix net"))});
+       state.Traduire(QStringLiteral("Qté")), state.Traduire(QStringLiteral("P.U.")),
+       state.Traduire(QStringLiteral("Rem. %")), state.Traduire(QStringLiteral("P.U. net"))});
   m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
   m_list->setSelectionMode(QAbstractItemView::NoSelection);
   m_list->setFocusPolicy(Qt::NoFocus);
   m_list->verticalHeader()->hide();
   m_list->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
-  m_list->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+  // Dates and numbers whole; the last column takes what is left.
+  m_list->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  m_list->horizontalHeader()->setStretchLastSection(true);
   m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   m_list->setFixedHeight(m_list->horizontalHeader()->sizeHint().height() +
                          kShown * m_list->verticalHeader()->defaultSectionSize() + 4);

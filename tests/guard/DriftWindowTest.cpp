@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
 
@@ -69,6 +70,8 @@ TEST_F(DriftWindowTest, ARaisedTariffIsListedAndOnlyTheTickedLineIsRefreshed) {
   EXPECT_EQ(row(0), (QStringList{"R-12", "tarif", "1 / 1", "2", "30,00", "40,00", "45,00", "45,00",
                                  "-20,00", "-20,00"}));
   EXPECT_EQ(row(1).mid(4, 5), (QStringList{"3,00", "4,00", "5,00", "5,00", "-10,00"}));
+  EXPECT_EQ(drift->findChild<QLabel*>("CTL_EffetMarge")->text(),
+            "Effet sur la marge du devis : -30,00 au prix du devis, -30,00 aux prix actuels.");
   if (const QString folder = qEnvironmentVariable("TAROVENT_SCREENSHOTS"); !folder.isEmpty()) {
     drift->resize(1280, 800);
     ui::saveScreenshot(drift, folder + "/evolution-couts.png");
