@@ -20,6 +20,7 @@
 #include "core/Paths.h"
 #include "core/ProcessState.h"
 #include "guard/GuardWindow.h"
+#include "guard/SentVersions.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"
 #include "ui/DbErrorMessage.h"
@@ -148,11 +149,11 @@ void FACPROF::makeInvoice() {
   if (outcome == ProForma::Outcome::Made) {
     m_list->item(row, Invoice)->setText(QStringLiteral("X"));
     const QString number = m_list->item(row, Number)->text();
-    guard::warnBeforeSending(
-        m_state,
-        core::Chemin_Document(
-            core::withSeparator(core::localPath(m_state.base(core::entry::Main).folder)), number),
-        QStringLiteral("la facture pro forma"), this);
+    const QString document = core::Chemin_Document(
+        core::withSeparator(core::localPath(m_state.base(core::entry::Main).folder)), number);
+    // Invoiced, the version is frozen.
+    guard::markSentDocument(m_state, document, QStringLiteral("facture pro forma"));
+    guard::warnBeforeSending(m_state, document, QStringLiteral("la facture pro forma"), this);
   }
 }
 
