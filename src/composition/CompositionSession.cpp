@@ -296,8 +296,17 @@ bool CompositionSession::close() {
   return true;
 }
 
+void CompositionSession::freeze(const QString& reason) {
+  m_frozen = reason;
+  m_readOnly = true;
+}
+
 bool CompositionSession::save() {
   ui::MessageFunnel& m = m_state.messages();
+  if (!m_frozen.isEmpty()) {
+    m.show(m_frozen, ui::Icon::Warning);
+    return false;
+  }
   if (!m_newText && QFileInfo::exists(m_path) && !writable(m_path)) {
     m.show(readOnlyMessage(m, m_path), ui::Icon::Warning);
     return false;
@@ -375,7 +384,7 @@ bool CompositionSession::reload() {
     return false;
   }
   m_newText = false;
-  m_readOnly = !writable(m_path);
+  m_readOnly = !m_frozen.isEmpty() || !writable(m_path);
   m_separator = documentDecimalSeparator(*m_doc, workstationDecimalSeparator());
   const LocateResult located = Reperer_Tableaux(*m_doc, LocatePurpose::Recalculation);
   m_columns = located.layout ? ColumnMap::read(*m_doc, located.layout->headerTable) : ColumnMap{};

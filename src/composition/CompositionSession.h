@@ -78,6 +78,10 @@ class CompositionSession {
   bool isNewText() const { return m_newText; }
   // The document's file may not be written: it is shown and composed, never saved.
   bool isReadOnly() const { return m_readOnly; }
+  // A version that has left (PDF, mail, invoice) is frozen: shown and composed read-only,
+  // every save refused with `reason`.
+  void freeze(const QString& reason);
+  QString frozenReason() const { return m_frozen; }
   // Where the document is saved.
   QString documentPath() const { return m_path; }
   const ClientValues& client() const { return m_client; }
@@ -203,6 +207,7 @@ class CompositionSession {
   QString m_path;
   bool m_readOnly = false;  // the file may not be written: nothing is saved into it
   QString m_replaced;       // size and time of the file a new text was agreed to replace
+  QString m_frozen;         // why the version may not be saved any more, when it was sent
   ColumnMap m_columns;
   std::optional<TableLayout> m_layout;
   // Kinds of the tables as last found: finding them walks the document, and lines written

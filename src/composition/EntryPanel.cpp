@@ -18,6 +18,7 @@
 #include "composition/CompositionSession.h"
 #include "composition/NumberFormat.h"
 #include "core/ProcessState.h"
+#include "guard/PriceMemoryBox.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"
 #include "ui/FormNavigation.h"
@@ -145,6 +146,7 @@ EntryPanel::EntryPanel(CompositionSession& session, QWidget* parent)
 
   auto* grid = new QGridLayout;
   buildFields(grid);
+  plugPriceMemory(listBox);
   auto* insert = new QPushButton(tr("Ajouter l'article au dessus du &pointeur"), this);
   insert->setObjectName(QStringLiteral("Cmd_Inserer"));
   insert->setToolTip(tr("Ctrl+Entrée depuis un champ de la ligne"));
@@ -178,6 +180,22 @@ EntryPanel::EntryPanel(CompositionSession& session, QWidget* parent)
 }
 
 EntryPanel::~EntryPanel() = default;
+
+void EntryPanel::plugPriceMemory(QVBoxLayout* box) {
+  auto* memory = guard::PriceMemoryBox::forQuote(m_session.state(),
+                                                 m_session.origin() == Origin::Dossier, this);
+  memory->follow(qobject_cast<QLineEdit*>(field(kCode)));
+  // The field being left applies its rules first (a quantity its price breaks); then the
+  // remembered price is typed into the unit price, whose rules (the floor) apply.
+  connect(memory, &guard::PriceMemoryBox::taken, this, [this](double price) {
+    const QString name = QStringLiteral("CTX_TPRO_PU");
+    focusField(name);
+    setWidgetText(field(name), formatMasked(price, kPriceMask, m_session.decimalSeparator()));
+    leaveField(name);
+    focusField(name);
+  });
+  box->addWidget(memory);
+}
 
 void EntryPanel::buildFields(QGridLayout* grid) {
   core::ProcessState& state = m_session.state();

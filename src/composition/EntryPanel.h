@@ -15,6 +15,7 @@ class QPushButton;
 class QStandardItemModel;
 class QTableView;
 class QTreeWidget;
+class QVBoxLayout;
 
 namespace tarovent::composition {
 
@@ -71,6 +72,8 @@ class EntryPanel : public QWidget {
 
  private:
   void buildFields(QGridLayout* grid);
+  // The client's earlier prices of the code being entered, under the list; F8 takes one.
+  void plugPriceMemory(QVBoxLayout* box);
   void loadList(const QString& sql);
   void positionList(const QString& typed);
   // Selects the record of a code (and supplier) in the list, when it is there.

@@ -45,6 +45,7 @@
 #include "core/ProcessState.h"
 #include "guard/PriceMemory.h"
 #include "guard/QuoteGuard.h"
+#include "guard/SentVersions.h"
 
 namespace tarovent::composition {
 
@@ -93,6 +94,10 @@ FCOMPO* FCOMPO::create(core::ProcessState& state, QWidget* parent) {
     state.compositionClosed = {};
     return nullptr;
   }
+  // A version that has left is shown as it left.
+  if (request.origin == Origin::Dossier)
+    if (const auto sent = guard::sendingOfVersion(state, guard::contextKey(state)))
+      session->freeze(guard::frozenReason(guard::contextKey(state), *sent));
   return new FCOMPO(state, std::move(session), parent);
 }
 
@@ -109,6 +114,13 @@ FCOMPO::FCOMPO(core::ProcessState& state, std::unique_ptr<CompositionSession> se
   box->setContentsMargins(4, 0, 4, 0);
   box->setSpacing(2);
   box->setMenuBar(buildMenus());
+  if (!m_session->frozenReason().isEmpty()) {
+    auto* frozen = new QLabel(m_session->frozenReason(), this);
+    frozen->setObjectName(QStringLiteral("CTL_VersionEnvoyee"));
+    frozen->setWordWrap(true);
+    frozen->setStyleSheet(QStringLiteral("background:#fff3cd; color:#664d03; padding:4px;"));
+    box->addWidget(frozen);
+  }
 
   // Every save keeps the client's price memory up to date.
   m_session->setOnSaved([&state](word::WordDocument& doc, const QString& path) {
@@ -224,6 +236,8 @@ QWidget* FCOMPO::buildMenus() {
           [this] { save(); });
   command(document, "M_Apercu", QStringLiteral("&Aperçu PDF"),
           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P), &FCOMPO::switchPreview);
+  command(document, "M_Controle", QStringLiteral("&Contrôle du devis (marges, prix plancher)"),
+          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G), &FCOMPO::showGuard);
   command(document, "M_TexteLibre", QStringLiteral("&Texte libre dans le traitement de texte"),
           QKeySequence(Qt::CTRL | Qt::Key_E), &FCOMPO::editInWordProcessor);
   command(document, "M_Import_Classeur", QStringLiteral("&Import d'un classeur de calcul"),
@@ -492,16 +506,6 @@ void FCOMPO::atCursor(F&& command) {
   showMarginRate();
 }
 
-void FCOMPO::showMarginRate() {
-  const std::optional<guard::QuoteReading> quote = guard::readQuote(m_session->document());
-  if (!quote) {
-    m_margin->clear();
-    return;
-  }
-  const guard::GuardRules rules = guard::readGuardRules(m_state, *quote);
-  m_margin->setText(guard::marginText(guard::quoteMargin(*quote, rules), rules.marginThreshold));
-}
-
 void FCOMPO::newTable() {
   atCursor([this] { return m_session->newTable(); });
 }
@@ -738,6 +742,12 @@ bool FCOMPO::event(QEvent* event) {
   // A code composed or created in another window comes back into line entry, whether the
   // program or this sub-window of it became active again.
   if (event->type() == QEvent::WindowActivate && m_entry) m_entry->windowActivated();
+  // An earlier text reopened: what has moved in the files since it was written.
+  if (event->type() == QEvent::Show && !m_driftChecked) {
+    m_driftChecked = true;
+    if (m_session->origin() == Origin::Dossier && !m_session->isNewText())
+      QTimer::singleShot(0, this, [this] { showCostDrift(); });
+  }
   if (event->type() == QEvent::ParentChange)
     if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
       connect(sub, &QMdiSubWindow::aboutToActivate, this, &FCOMPO::activated, Qt::UniqueConnection);

@@ -21,6 +21,10 @@ class QTimer;
 namespace tarovent::core {
 class ProcessState;
 }
+namespace tarovent::guard {
+class DriftWindow;
+class GuardWindow;
+}  // namespace tarovent::guard
 
 namespace tarovent::composition {
 
@@ -84,6 +88,15 @@ class FCOMPO : public QWidget {
   bool closeComposition();
   // Looks at the file on disk now instead of waiting for the watcher.
   void checkDisk();
+  // "Évolution des coûts": the lines whose cost or price moved since the quote was written,
+  // the ticked ones refreshed on demand; null when none moved. Shown once when a version's
+  // existing text is opened.
+  guard::DriftWindow* showCostDrift();
+  // "Contrôle du devis": what the guard finds in the document as it stands, each line opened
+  // here at its row; null, with a word in the status bar, when nothing is wrong.
+  guard::GuardWindow* showGuard();
+  // The cursor on a row of the document's tables, the keyboard on the document.
+  void goToLine(int docTable, int row);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -139,6 +152,7 @@ class FCOMPO : public QWidget {
   WorkbookImportFrame* m_import = nullptr;
   bool m_asking = false;
   bool m_closed = false;
+  bool m_driftChecked = false;
 };
 
 }  // namespace tarovent::composition

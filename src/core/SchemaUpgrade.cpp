@@ -27,6 +27,15 @@ const QStringList& priceMemorySchema() {
   return ddl;
 }
 
+const QStringList& sentVersionsSchema() {
+  static const QStringList ddl = {
+      "CREATE TABLE TENVOI (TENVOI_SOC TEXT(3), TENVOI_NUMDOSS LONG, TENVOI_NSEQ SHORT, "
+      "TENVOI_DATE DATETIME, TENVOI_MODE TEXT(50))",
+      "CREATE INDEX TENVOI_DEVIS ON TENVOI (TENVOI_SOC, TENVOI_NUMDOSS, TENVOI_NSEQ)",
+  };
+  return ddl;
+}
+
 bool Mise_A_Niveau(db::Database& main, ui::MessageFunnel& messages, QString& log) {
   bool attempted = false;
   bool failed = false;
@@ -109,6 +118,14 @@ bool Mise_A_Niveau(db::Database& main, ui::MessageFunnel& messages, QString& log
     step([&] {
       log += "\n- Ajout table TMEMPRIX";
       for (const QString& statement : priceMemorySchema()) main.Execute(statement);
+      main.RefreshTableDefs();
+    });
+  }
+  // The sendings of the versions, which freeze them.
+  if (!hasTable("TENVOI")) {
+    step([&] {
+      log += "\n- Ajout table TENVOI";
+      for (const QString& statement : sentVersionsSchema()) main.Execute(statement);
       main.RefreshTableDefs();
     });
   }

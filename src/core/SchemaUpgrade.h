@@ -16,5 +16,7 @@ bool Mise_A_Niveau(db::Database& main, ui::MessageFunnel& messages, QString& log
 // The price memory of the quotes (TMEMPRIX and its indexes), in Jet DDL: new installations and
 // the upgrade create it alike.
 const QStringList& priceMemorySchema();
+// The sendings of the quote versions (TENVOI), which freeze a version once it has left.
+const QStringList& sentVersionsSchema();
 
 }  // namespace tarovent::core

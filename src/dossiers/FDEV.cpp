@@ -99,6 +99,7 @@ FDEV::FDEV(core::ProcessState& state, QWidget* parent)
   otherBar->setSpacing(4);
   for (QPushButton* b : others) otherBar->addWidget(b);
   otherBar->addWidget(mailing->previewButton());
+  otherBar->addWidget(mailing->compareButton());
   otherBar->addStretch();
   otherBar->addWidget(m_data);
 

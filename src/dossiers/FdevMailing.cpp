@@ -1,14 +1,20 @@
 #include "FdevMailing.h"
 
+#include <QApplication>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include "FDEV.h"
 #include "PdfOptionsPanel.h"
 #include "VersionFrame.h"
+#include "composition/CompositionSession.h"
+#include "composition/FCOMPO.h"
 #include "core/DocumentPreview.h"
 #include "core/ProcessState.h"
+#include "guard/ComparisonWindow.h"
 #include "guard/GuardWindow.h"
+#include "guard/SentVersions.h"
 #include "ui/DataControl.h"
 
 namespace tarovent::dossiers {
@@ -21,6 +27,7 @@ FdevMailing::FdevMailing(core::ProcessState& state, FDEV* window, QPushButton* m
       m_mailPdf(mailPdf),
       m_panel(new PdfOptionsPanel(window)),
       m_previewButton(new QPushButton(QStringLiteral("Aperçu PDF"), window)),
+      m_compareButton(new QPushButton(QStringLiteral("Comparer les versions"), window)),
       m_mailing(state) {
   // These buttons open no window of their own: their generic command gives way to ours.
   for (QPushButton* b : {mailPdf, mail, mails})
@@ -35,6 +42,11 @@ FdevMailing::FdevMailing(core::ProcessState& state, FDEV* window, QPushButton* m
   m_previewButton->setToolTip(QStringLiteral("Aperçu du devis en PDF"));
   m_previewButton->setEnabled(state.windows.has(QStringLiteral("FRM_OptPDF")));
   connect(m_previewButton, &QPushButton::clicked, this, &FdevMailing::showPreview);
+  m_compareButton->setObjectName("Cmd_DevComparer");
+  m_compareButton->setToolTip(
+      QStringLiteral("Lignes ajoutées, supprimées et modifiées d'une "
+                     "version à l'autre"));
+  connect(m_compareButton, &QPushButton::clicked, this, &FdevMailing::compareVersions);
   // The preview follows the version shown.
   connect(window->versionFrame()->data(), &ui::DataControl::repositioned, this, [this] {
     if (m_preview && m_preview->isVisible()) m_preview->showDocument(versionDocument());
@@ -90,13 +102,52 @@ void FdevMailing::exportAndMail() {
   const QuoteMailing::Outcome outcome =
       m_mailing.exportAndMail(dossier, sequence, contactMail(), m_panel->pages());
   // The quote has left as a draft mail: what it sells under cost or floor shows beside it.
-  if (outcome == QuoteMailing::Outcome::Mailed || outcome == QuoteMailing::Outcome::MailFailed)
-    guard::warnBeforeSending(m_state, versionDocument(), QStringLiteral("l'envoi du devis"),
-                             m_window);
+  if (outcome == QuoteMailing::Outcome::Mailed || outcome == QuoteMailing::Outcome::MailFailed) {
+    // Once its PDF exists the version has left: it is frozen.
+    guard::markSentDocument(m_state, versionDocument(),
+                            outcome == QuoteMailing::Outcome::Mailed
+                                ? QStringLiteral("export PDF et mail")
+                                : QStringLiteral("export PDF"));
+    if (guard::GuardWindow* w = guard::warnBeforeSending(
+            m_state, versionDocument(), QStringLiteral("l'envoi du devis"), m_window))
+      w->setLineOpener([this](const guard::GuardFinding& f) { openLine(f.docTable, f.row); });
+  }
   if (outcome == QuoteMailing::Outcome::NoDocument) {
     if (auto* edit = m_window->findChild<QWidget*>(QStringLiteral("Cmd_DevEditer")))
       edit->setFocus(Qt::OtherFocusReason);
   }
+}
+
+void FdevMailing::openLine(int docTable, int row) {
+  const QString document = versionDocument();
+  const auto composing = [&]() -> composition::FCOMPO* {
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+      auto* c = qobject_cast<composition::FCOMPO*>(top);
+      if (!c) c = top->findChild<composition::FCOMPO*>();
+      if (c && c->session().isOpen() &&
+          QFileInfo(c->session().documentPath()) == QFileInfo(document))
+        return c;
+    }
+    return nullptr;
+  };
+  // The version's composition, started when none is open on it.
+  composition::FCOMPO* c = composing();
+  if (!c) {
+    m_window->versionFrame()->editVersion();
+    c = composing();
+  }
+  if (c) c->goToLine(docTable, row);
+}
+
+void FdevMailing::compareVersions() {
+  const DossierKey dossier = m_window->currentDossier();
+  if (!dossier.present() || !m_window->guard()) {
+    m_state.messages().beep();
+    return;
+  }
+  auto* w = new guard::ComparisonWindow(m_state, dossier.company, dossier.number, m_window);
+  w->show();
+  w->raise();
 }
 
 void FdevMailing::newMail() { m_mailing.newMail(contactMail()); }

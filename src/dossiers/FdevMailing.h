@@ -33,17 +33,23 @@ class FdevMailing : public QObject {
   QPushButton* previewButton() const { return m_previewButton; }
   void showPreview();
   core::DocumentPreview* preview() const { return m_preview; }
+  // Cmd_DevComparer: the versions of the dossier compared, in a window of their own.
+  QPushButton* compareButton() const { return m_compareButton; }
+  void compareVersions();
 
  private:
   QString contactMail() const;
   QString versionDocument() const;
   void showPanel();
+  // A line the guard found, in the composition of the version shown.
+  void openLine(int docTable, int row);
 
   core::ProcessState& m_state;
   FDEV* m_window;
   QPushButton* m_mailPdf;
   PdfOptionsPanel* m_panel;
   QPushButton* m_previewButton;
+  QPushButton* m_compareButton;
   core::DocumentPreview* m_preview = nullptr;
   QuoteMailing m_mailing;
 };

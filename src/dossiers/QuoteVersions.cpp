@@ -8,6 +8,7 @@
 #include "core/InputHelpers.h"
 #include "core/Paths.h"
 #include "core/ProcessState.h"
+#include "guard/SentVersions.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"
 #include "platform/os/FileAttributes.h"
@@ -66,6 +67,9 @@ void QuoteVersions::passReminderOn(const DossierKey& dossier, int previous) {
 void QuoteVersions::deleteVersion(const DossierKey& dossier, int sequence) {
   m_state.mainDb().Execute("DELETE FROM TDEV WHERE " + versionsOf(dossier.company, dossier.number) +
                            " and TDEV_NSEQ = " + QString::number(sequence));
+  // A later version given the same number starts unsent.
+  guard::SentVersions(m_state.mainDb())
+      .forget({dossier.company.toUpper(), dossier.number, sequence});
 }
 
 QString QuoteVersions::tooManyVersions(const ui::MessageFunnel& m) {
@@ -88,9 +92,7 @@ QString QuoteVersions::shownMaterialsMode(const QString& stored) {
 }
 
 QString QuoteVersions::secondCurrency(double amount, const core::GeneralParameters& params) {
-  QString text = QString::number(core::Arrondi(amount * params.coeffDev, 2), 'f', 2);
-  text.replace('.', ui::workstationDecimalSeparator());
-  return text + ' ' + params.libDev2;
+  return ui::fixedText(core::Arrondi(amount * params.coeffDev, 2), 2) + ' ' + params.libDev2;
 }
 
 QString QuoteVersions::documentsFolder() const {
@@ -167,17 +169,21 @@ HandOver QuoteVersions::prepareComposition(const DossierKey& dossier, int sequen
              ui::Icon::Warning);
       return HandOver::Stopped;
     }
-    switch (m.ask(m.tr(QStringLiteral("Voulez-vous conserver le texte existant ?")),
-                  ui::Buttons::YesNoCancel)) {
-      case ui::Answer::Cancel:
-        return HandOver::Stopped;
-      case ui::Answer::Yes:
-        q.newText = false;
-        break;
-      default:
-        q.newText = m.ask(m.tr(QStringLiteral("Confirmez-vous l'écrasement du texte existant ?")),
-                          ui::Buttons::YesNo, 2) == ui::Answer::Yes;
-    }
+    // A version that has left opens as it left: there is no text to replace.
+    if (guard::sendingOfVersion(m_state, {dossier.company.toUpper(), dossier.number, sequence}))
+      q.newText = false;
+    else
+      switch (m.ask(m.tr(QStringLiteral("Voulez-vous conserver le texte existant ?")),
+                    ui::Buttons::YesNoCancel)) {
+        case ui::Answer::Cancel:
+          return HandOver::Stopped;
+        case ui::Answer::Yes:
+          q.newText = false;
+          break;
+        default:
+          q.newText = m.ask(m.tr(QStringLiteral("Confirmez-vous l'écrasement du texte existant ?")),
+                            ui::Buttons::YesNo, 2) == ui::Answer::Yes;
+      }
   }
 
   if (q.newText) {

@@ -22,10 +22,6 @@ using composition::round2;
 
 namespace {
 
-QString money(double value) {
-  return composition::formatMasked(value, composition::kPriceMask, QLatin1Char(','));
-}
-
 // Today's cost and price of a line; false when its code is in no file.
 bool todaysPrices(core::ProcessState& state, articles::ArticleFiles& files,
                   const composition::WorkLine& l, const composition::PricingContext& pricing,

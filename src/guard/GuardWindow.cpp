@@ -3,6 +3,7 @@
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
@@ -15,10 +16,6 @@
 namespace tarovent::guard {
 
 namespace {
-
-QString money(double value) {
-  return composition::formatMasked(value, composition::kPriceMask, QLatin1Char(','));
-}
 
 QString what(GuardFinding::Kind kind) {
   switch (kind) {
@@ -36,15 +33,21 @@ QString what(GuardFinding::Kind kind) {
 
 GuardWindow::GuardWindow(const QVector<GuardFinding>& findings, const QString& quote,
                          const QString& action, QWidget* parent)
-    : QWidget(parent, Qt::Window) {
+    : QWidget(parent, Qt::Window), m_findings(findings) {
   setObjectName(QStringLiteral("FGARDE"));
   setWindowTitle(QStringLiteral("Contrôle du devis ") + quote);
   auto* layout = new QVBoxLayout(this);
+  // Beside a sending it warns; in the composition it lists what to look at.
   auto* intro = new QLabel(
-      QStringLiteral("Avant %1, le devis %2 présente %3 point(s) à vérifier. L'envoi n'est pas "
-                     "bloqué : corrigez le devis avant d'envoyer le mail si nécessaire.")
-          .arg(action, quote)
-          .arg(findings.size()),
+      action.isEmpty()
+          ? QStringLiteral("Le devis %1 présente %2 point(s) à vérifier. Entrée ou double-clic "
+                           "sur une ligne : la voir dans la composition.")
+                .arg(quote)
+                .arg(findings.size())
+          : QStringLiteral("Avant %1, le devis %2 présente %3 point(s) à vérifier. L'envoi n'est "
+                           "pas bloqué : corrigez le devis avant d'envoyer le mail si nécessaire.")
+                .arg(action, quote)
+                .arg(findings.size()),
       this);
   intro->setObjectName(QStringLiteral("CTL_Garde"));
   intro->setWordWrap(true);
@@ -78,8 +81,16 @@ GuardWindow::GuardWindow(const QVector<GuardFinding>& findings, const QString& q
   }
   m_list->resizeColumnsToContents();
   m_list->horizontalHeader()->setStretchLastSection(true);
+  if (!findings.isEmpty()) m_list->selectRow(0);
+  m_list->installEventFilter(this);
+  connect(m_list, &QTableWidget::cellDoubleClicked, this, [this] { openSelectedLine(); });
   layout->addWidget(m_list, 1);
   auto* buttons = new QDialogButtonBox(this);
+  m_open = buttons->addButton(QStringLiteral("&Voir la ligne"), QDialogButtonBox::ActionRole);
+  m_open->setObjectName(QStringLiteral("Cmd_VoirLigne"));
+  m_open->setToolTip(QStringLiteral("Ouvre la ligne dans la composition (Entrée, double-clic)"));
+  m_open->setEnabled(false);
+  connect(m_open, &QPushButton::clicked, this, [this] { openSelectedLine(); });
   QPushButton* close = buttons->addButton(QStringLiteral("&Fermer"), QDialogButtonBox::AcceptRole);
   close->setObjectName(QStringLiteral("Cmd_Quitter"));
   connect(close, &QPushButton::clicked, this, &QWidget::close);
@@ -88,18 +99,47 @@ GuardWindow::GuardWindow(const QVector<GuardFinding>& findings, const QString& q
   resize(760, 320);
 }
 
-GuardWindow* warnBeforeSending(core::ProcessState& state, const QString& documentPath,
-                               const QString& action, QWidget* parent) {
-  if (!QFileInfo(documentPath).isFile()) return nullptr;
+void GuardWindow::setLineOpener(LineOpener opener) {
+  m_opener = std::move(opener);
+  m_open->setEnabled(bool(m_opener));
+}
+
+bool GuardWindow::openSelectedLine() {
+  const int row = m_list->currentRow();
+  if (!m_opener || row < 0 || row >= m_findings.size() ||
+      m_findings[row].kind == GuardFinding::Kind::MarginRate)
+    return false;
+  m_opener(m_findings[row]);
+  return true;
+}
+
+bool GuardWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_list && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      openSelectedLine();
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+QVector<GuardFinding> findingsOf(core::ProcessState& state, const QString& documentPath) {
+  if (!QFileInfo(documentPath).isFile()) return {};
   std::optional<QuoteReading> quote;
   try {
     word::WordDocument doc = word::WordDocument::open(documentPath, word::OpenMode::ReadOnly);
     quote = readQuote(doc);
   } catch (const ooxml::OoxmlError&) {
-    return nullptr;  // the sending says what is wrong with the file
+    return {};  // the sending says what is wrong with the file
   }
-  if (!quote) return nullptr;
-  const QVector<GuardFinding> found = guardQuote(*quote, readGuardRules(state, *quote));
+  if (!quote) return {};
+  return guardQuote(*quote, readGuardRules(state, *quote));
+}
+
+GuardWindow* warnBeforeSending(core::ProcessState& state, const QString& documentPath,
+                               const QString& action, QWidget* parent) {
+  const QVector<GuardFinding> found = findingsOf(state, documentPath);
   if (found.isEmpty()) return nullptr;
   auto* w = new GuardWindow(found, QFileInfo(documentPath).fileName(), action, parent);
   w->show();

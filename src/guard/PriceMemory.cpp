@@ -75,6 +75,11 @@ std::optional<QuoteKey> quoteKeyOfFile(const QString& fileName) {
   return QuoteKey{m.captured(3).toUpper(), m.captured(1).toLong(), m.captured(2).toInt()};
 }
 
+QuoteKey contextKey(const core::ProcessState& state) {
+  const core::QuoteContext& q = state.quote;
+  return {q.company.toUpper(), q.dossier, q.sequence.toInt()};
+}
+
 bool PriceMemory::record(const QuoteKey& key, const QuoteReading& quote) {
   db::Recordset d = m_db.OpenRecordset(
       QStringLiteral("select TDOS_CLIENT from TDOS where TDOS_SOC=%1 and TDOS_NUMDOSS=%2")

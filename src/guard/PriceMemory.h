@@ -29,6 +29,8 @@ struct QuoteKey {
   bool operator==(const QuoteKey&) const = default;
 };
 std::optional<QuoteKey> quoteKeyOfFile(const QString& fileName);
+// The version the composition works on, as the dossier workspace handed it over.
+QuoteKey contextKey(const core::ProcessState& state);
 
 // A price a client was quoted for an article.
 struct RememberedPrice {

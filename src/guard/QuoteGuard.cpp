@@ -21,10 +21,6 @@ bool judged(const composition::WorkLine& l) {
   return composition::isCounted(l) && !l.code.isEmpty() && l.quantity != 0;
 }
 
-QString money(double value) {
-  return composition::formatMasked(value, composition::kPriceMask, QLatin1Char(','));
-}
-
 }  // namespace
 
 double readMarginThreshold(core::ProcessState& state) {

@@ -48,6 +48,10 @@ std::optional<QuoteReading> readQuote(word::WordDocument& doc, QString* message)
   return r;
 }
 
+QString money(double value) {
+  return composition::formatMasked(value, composition::kPriceMask, QLatin1Char(','));
+}
+
 std::optional<double> marginRate(double netTotal, double costTotal) {
   if (composition::cents(costTotal) == 0) return std::nullopt;
   return round2((round2(netTotal - costTotal)) / costTotal * 100);

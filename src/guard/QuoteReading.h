@@ -24,6 +24,9 @@ struct QuoteReading {
 // None, with the location message in `message`, when the tables cannot be located.
 std::optional<QuoteReading> readQuote(word::WordDocument& doc, QString* message = nullptr);
 
+// An amount as the quote prints it, "1 234,50": what the guard's texts and windows show.
+QString money(double value);
+
 // Margin on cost in percent, rounded to the cent as the totals print it; none without cost.
 std::optional<double> marginRate(double netTotal, double costTotal);
 

@@ -122,7 +122,7 @@ QStringList mainSchema() {
       "TMACRO_Detail MEMO, CONSTRAINT PrimaryKey PRIMARY KEY (TMACRO_NomMacro))",
       "CREATE INDEX TMACRO_Form ON TMACRO (TMACRO_Form)",
   };
-  ddl << core::priceMemorySchema();
+  ddl << core::priceMemorySchema() << core::sentVersionsSchema();
   ddl << valueTable("TBUSER_LIBOPE") << valueTable("TBUSER_NATVEH");
   // Client tables used when the family has no commercial database.
   ddl << clientTables();

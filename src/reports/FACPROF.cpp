@@ -20,9 +20,11 @@
 #include "core/Paths.h"
 #include "core/ProcessState.h"
 #include "guard/GuardWindow.h"
+#include "guard/SentVersions.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"
 #include "ui/DbErrorMessage.h"
+#include "ui/HostWindow.h"
 
 namespace tarovent::reports {
 
@@ -68,6 +70,13 @@ FACPROF::FACPROF(core::ProcessState& state, QWidget* parent)
   m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
   m_list->verticalHeader()->hide();
   m_list->horizontalHeader()->setStretchLastSection(true);
+  // The row the list frames is the row "Editer" acts on: Qt gives the list a current row on
+  // focus without selecting it, which left the button beeping at a framed row.
+  connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& current) {
+            if (current.isValid() && m_list->selectedItems().isEmpty())
+              m_list->selectRow(current.row());
+          });
 
   m_vat = new QLineEdit(this);
   m_vat->setObjectName("CTX_TVA");
@@ -80,7 +89,7 @@ FACPROF::FACPROF(core::ProcessState& state, QWidget* parent)
   auto* quit = new QPushButton(QStringLiteral("&Quitter"), this);
   quit->setObjectName("Cmd_Quitter");
   connect(edit, &QPushButton::clicked, this, &FACPROF::makeInvoice);
-  connect(quit, &QPushButton::clicked, this, &QWidget::close);
+  connect(quit, &QPushButton::clicked, this, [this] { ui::closeHostWindow(this); });
   connect(m_list, &QTableWidget::cellDoubleClicked, this, &FACPROF::makeInvoice);
 
   auto* options = new QHBoxLayout;
@@ -140,11 +149,11 @@ void FACPROF::makeInvoice() {
   if (outcome == ProForma::Outcome::Made) {
     m_list->item(row, Invoice)->setText(QStringLiteral("X"));
     const QString number = m_list->item(row, Number)->text();
-    guard::warnBeforeSending(
-        m_state,
-        core::Chemin_Document(
-            core::withSeparator(core::localPath(m_state.base(core::entry::Main).folder)), number),
-        QStringLiteral("la facture pro forma"), this);
+    const QString document = core::Chemin_Document(
+        core::withSeparator(core::localPath(m_state.base(core::entry::Main).folder)), number);
+    // Invoiced, the version is frozen.
+    guard::markSentDocument(m_state, document, QStringLiteral("facture pro forma"));
+    guard::warnBeforeSending(m_state, document, QStringLiteral("la facture pro forma"), this);
   }
 }
 

@@ -51,14 +51,18 @@ TEST_F(SchemaUpgradeTest, EveryStepInOrderThenNothingLeft) {
 // The quote guard's threshold and price memory come to an older database like the rest; the
 // threshold starts at 0, which leaves the margin unchecked.
 TEST_F(SchemaUpgradeTest, AddsTheMarginThresholdAndThePriceMemory) {
-  sql(mainFile(), {"ALTER TABLE TPAR DROP COLUMN TPAR_SEUILMARGE", "DROP TABLE TMEMPRIX"});
+  sql(mainFile(),
+      {"ALTER TABLE TPAR DROP COLUMN TPAR_SEUILMARGE", "DROP TABLE TMEMPRIX", "DROP TABLE TENVOI"});
   QString log;
   EXPECT_TRUE(upgrade(log));
-  EXPECT_EQ(log, "\n- Ajout champ TPAR_SEUILMARGE - Table : TPAR\n- Ajout table TMEMPRIX");
+  EXPECT_EQ(log,
+            "\n- Ajout champ TPAR_SEUILMARGE - Table : TPAR\n- Ajout table TMEMPRIX\n- Ajout "
+            "table TENVOI");
   db::Workspace ws;
   db::Database db = ws.OpenDatabase(mainFile());
   EXPECT_EQ(db.OpenRecordset("select TPAR_SEUILMARGE from TPAR").number("TPAR_SEUILMARGE"), 0);
   EXPECT_EQ(db.tableDef("TMEMPRIX").Fields().size(), 10);
+  EXPECT_EQ(db.tableDef("TENVOI").Fields().size(), 5);
   db.Close();
   QString again;
   EXPECT_FALSE(upgrade(again));

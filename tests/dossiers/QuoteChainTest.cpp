@@ -308,6 +308,12 @@ TEST_F(QuoteChain, AComposedQuoteComesBackToTheWorkspaceAsSaved) {
   const word::WordDocument made = word::WordDocument::open(invoice);
   EXPECT_FALSE(made.bookmarkText("SHTNET").trimmed().isEmpty());
   EXPECT_EQ(made.bookmarkText("SHTNET").trimmed(), quote.bookmarkText("SMTNET").trimmed());
+
+  // Quitter leaves no empty frame behind in the work area.
+  const qsizetype frames = m_menu->workArea()->subWindowList().size();
+  invoices->findChild<QPushButton*>("Cmd_Quitter")->click();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(m_menu->workArea()->subWindowList().size(), frames - 1);
 }
 
 // A second instance started on the same family is refused before it touches the first one's

@@ -21,7 +21,7 @@ TEST_F(GuardDemo, TheWindowListsTheFindingsBesideTheSending) {
   EXPECT_TRUE(w->isVisible());
   ASSERT_EQ(w->list()->rowCount(), found.size());
   EXPECT_EQ(w->list()->item(int(found.size()) - 1, 1)->text(), "Taux de marge sous le seuil");
-  if (const QByteArray shots = qgetenv("TAROVENT_SHOTS"); !shots.isEmpty()) {
+  if (const QByteArray shots = qgetenv("TAROVENT_SCREENSHOTS"); !shots.isEmpty()) {
     w->resize(1280, 800);
     ui::saveScreenshot(w, QString::fromLocal8Bit(shots) + "/garde.png");
   }
