@@ -5,6 +5,7 @@
 #include <QShortcut>
 #include <QTableView>
 
+#include "CompositionStart.h"
 #include "DuplicationPanel.h"
 #include "FDEV.h"
 #include "FdevMailing.h"
@@ -147,6 +148,8 @@ void FDEV::activated() {
       }
     }
   }
+  // Back from a composition still open: what its saves stored in the version shows.
+  if (compositionOpen(m_state)) m_versions->showStoredAgain();
 }
 
 }  // namespace tarovent::dossiers

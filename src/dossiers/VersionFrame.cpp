@@ -63,6 +63,7 @@ struct VersionFrame::Impl {
   DossierKey dossier;
   bool adding = false;
   NewVersion plan;
+  QVariantList loaded;  // the stored values the boxes were filled with
 
   QStackedLayout* pages = nullptr;
   QWidget* versions = nullptr;
@@ -102,7 +103,7 @@ struct VersionFrame::Impl {
   // The stored values of the boxes' fields for the version shown, in the order of boxes().
   QVariantList storedValues() {
     QVariantList out;
-    if (onVersion())
+    if (!adding && onVersion())
       for (ui::BoundControl* b : boxes()) out << rs().value(b->dataField());
     return out;
   }
@@ -378,7 +379,10 @@ VersionFrame::VersionFrame(core::ProcessState& state, QWidget* parent)
     core::attachCalendar(d->state, dateBox);
   }
   connect(d->amount, &QLineEdit::textChanged, this, [this] { d->showCurrency(); });
-  connect(d->data, &ui::DataControl::repositioned, this, [this] { d->showVersion(); });
+  connect(d->data, &ui::DataControl::repositioned, this, [this] {
+    d->loaded = d->storedValues();
+    d->showVersion();
+  });
   connect(d->mailPdf, &QPushButton::clicked, this, &VersionFrame::pdfOptionsRequested);
 
   try {
@@ -617,14 +621,13 @@ void VersionFrame::editVersion() {
   core::ProcessState* state = &d->state;
   const QPointer<VersionFrame> frame(this);
   const DossierKey dossier = d->dossier;
-  const QVariantList before = d->storedValues();
-  startComposition(d->state, kOrigin, [state, frame, dossier, sequence, before] {
+  startComposition(d->state, kOrigin, [state, frame, dossier, sequence] {
     if (state->compositionOrigin != kOrigin) return;
     try {
       QuoteVersions::writeBackModes(*state, dossier.company, dossier.number, sequence);
       // Shown again even when nothing was written here: the composition stores the version's
       // modes, amount and time itself.
-      if (frame) frame->showComposed(dossier, sequence, before);
+      if (frame) frame->showComposed(dossier, sequence);
     } catch (const db::DbError& e) {
       ui::MessageFunnel& m = state->messages();
       m.show(m.tr(QStringLiteral("Le fichier des devis a été défaillant")), ui::Icon::Critical);
@@ -633,8 +636,7 @@ void VersionFrame::editVersion() {
   });
 }
 
-void VersionFrame::showComposed(const DossierKey& dossier, int sequence,
-                                const QVariantList& before) {
+void VersionFrame::showComposed(const DossierKey& dossier, int sequence) {
   if (d->dossier.company != dossier.company || d->dossier.number != dossier.number) return;
   if (!hasPendingVersion()) {
     loadVersions(dossier);
@@ -642,13 +644,19 @@ void VersionFrame::showComposed(const DossierKey& dossier, int sequence,
   }
   // Another version shown, or one being added: the composed one is read again when shown.
   if (d->adding || currentSequence() != sequence) return;
-  // A box the user typed in meanwhile keeps the typing, unless the composition stored that
-  // field: its save came after.
+  // A box the user typed in keeps the typing, unless the field was stored since the box was
+  // filled: the composition's save came after.
   const QList<ui::BoundControl*> boxes = d->boxes();
+  const QVariantList stored = d->storedValues();
   for (qsizetype i = 0; i < boxes.size(); ++i)
-    if (!boxes[i]->DataChanged() || d->rs().value(boxes[i]->dataField()) != before.value(i))
-      boxes[i]->load(d->rs());
+    if (!boxes[i]->DataChanged() || stored.value(i) != d->loaded.value(i)) boxes[i]->load(d->rs());
+  d->loaded = stored;
   d->showVersion();
+}
+
+void VersionFrame::showStoredAgain() {
+  if (!d->dossier.present() || hasPendingVersion() || !versionsShown()) return;
+  loadVersions(d->dossier);
 }
 
 bool VersionFrame::eventFilter(QObject* watched, QEvent* event) {

@@ -2,7 +2,6 @@
 
 #include <QFrame>
 #include <QString>
-#include <QVariantList>
 #include <functional>
 
 #include "QuoteVersions.h"
@@ -35,8 +34,10 @@ class VersionFrame : public QFrame {
   // before stays current when it belongs to the dossier.
   void loadVersions(const DossierKey& dossier);
   // A composition of `sequence` closed: its version is shown again as stored, except for the
-  // boxes typed in meanwhile whose stored value is still `before` (the values when it opened).
-  void showComposed(const DossierKey& dossier, int sequence, const QVariantList& before);
+  // boxes typed in whose field was not stored since they were filled.
+  void showComposed(const DossierKey& dossier, int sequence);
+  // The workspace is back in front: the versions are read again unless one holds typing.
+  void showStoredAgain();
   // A new dossier is being entered: the frame gives way to the empty-version panel.
   void showNewDossier();
 
