@@ -7,16 +7,16 @@
 
 namespace tarovent::clients {
 
-QTableView* makeListGrid(QWidget* parent, ui::DataControl* data, const ListGridSpec& spec) {
+QTableView* makeListGrid(QWidget* parent, ui::DataControl* data, const ListGridLayout& layout) {
   auto* grid = new QTableView(parent);
-  grid->setObjectName(spec.name);
-  if (!spec.toolTip.isEmpty()) grid->setToolTip(spec.toolTip);
+  grid->setObjectName(layout.name);
+  if (!layout.toolTip.isEmpty()) grid->setToolTip(layout.toolTip);
   grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-  grid->setSelectionMode(spec.selection);
+  grid->setSelectionMode(layout.selection);
   grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
   auto* model = new ui::RecordsetModel(grid);
   new ui::GridLink(grid, model, data);
-  new ui::GridColumns(grid, model, data, spec.columns, spec.widths, spec.stretchColumn);
+  new ui::GridColumns(grid, model, data, layout.columns, layout.widths, layout.stretchColumn);
   return grid;
 }
 

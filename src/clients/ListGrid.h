@@ -15,7 +15,7 @@ namespace tarovent::clients {
 
 // What a follow-up list shows: its name and tip, its columns with their first widths and the
 // column that takes the width left over.
-struct ListGridSpec {
+struct ListGridLayout {
   QString name, toolTip;
   QList<ui::GridColumn> columns;
   QList<int> widths;
@@ -25,7 +25,7 @@ struct ListGridSpec {
 
 // A read-only grid of whole rows that follows `data`, the way the reminder, visit and client
 // lists are shown. Its model is a ui::RecordsetModel.
-QTableView* makeListGrid(QWidget* parent, ui::DataControl* data, const ListGridSpec& spec);
+QTableView* makeListGrid(QWidget* parent, ui::DataControl* data, const ListGridLayout& layout);
 
 // The model of a grid made by makeListGrid.
 ui::RecordsetModel* listModel(const QTableView* grid);
