@@ -9,6 +9,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "ListGrid.h"
 #include "core/GridTools.h"
 #include "core/MessageWindow.h"
 #include "core/NewMailCommand.h"
@@ -18,7 +19,6 @@
 #include "ui/DataControl.h"
 #include "ui/DbErrorMessage.h"
 #include "ui/GridColumns.h"
-#include "ui/GridLink.h"
 #include "ui/RecordsetModel.h"
 
 namespace tarovent::clients {
@@ -44,15 +44,6 @@ FREL::FREL(core::ProcessState& state, QWidget* parent)
   m_data->setErrorPrefix(kErrors);
   m_data->hide();
 
-  m_grid = new QTableView(this);
-  m_grid->setObjectName(QStringLiteral("DBG_Relance"));
-  m_grid->setToolTip(QStringLiteral("Relances"));
-  m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-  m_grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  m_grid->installEventFilter(this);
-  m_model = new ui::RecordsetModel(m_grid);
-  new ui::GridLink(m_grid, m_model, m_data);
   const auto contact = [this](auto member) {
     ui::GridColumn c;
     c.compute = [this, member](const ui::RowValue& v) {
@@ -88,8 +79,14 @@ FREL::FREL(core::ProcessState& state, QWidget* parent)
   const char* headers[] = {"Fonction", "Téléphone", "Portable", "Mail",
                            "Abandon",  "Dossier",   "Mail"};
   for (int i = 0; i < 7; ++i) columns[8 + i].header = QString::fromUtf8(headers[i]);
-  new ui::GridColumns(m_grid, m_model, m_data, columns,
-                      {40, 60, 40, 82, 220, 45, 88, 120, 100, 95, 95, 160, 65, 65, 55}, 4);
+  m_grid = makeListGrid(this, m_data,
+                        {QStringLiteral("DBG_Relance"),
+                         QStringLiteral("Relances"),
+                         columns,
+                         {40, 60, 40, 82, 220, 45, 88, 120, 100, 95, 95, 160, 65, 65, 55},
+                         4});
+  m_grid->installEventFilter(this);
+  m_model = listModel(m_grid);
   connect(m_grid, &QTableView::clicked, this,
           [this](const QModelIndex& i) { runCell(i.row(), i.column()); });
   core::GridTools* tools = core::addGridTools(m_state, m_grid, m_data);
@@ -209,6 +206,16 @@ void FREL::dropSelected() {
 void FREL::openDossier(int row) {
   const VersionKey k = keyOf(row);
   if (k.company.isEmpty() || !m_state.opener) return;
+  // The dossier is handed over in the current quote, which a composition started from the
+  // workspace keeps until it closes: its version's figures and modes are saved through it.
+  const core::QuoteContext& q = m_state.quote;
+  if (m_state.compositionInProgress && m_state.compositionOrigin == QLatin1String("FDEV") &&
+      (q.company.compare(k.company, Qt::CaseInsensitive) != 0 || q.dossier != k.dossier)) {
+    auto& m = m_state.messages();
+    m.show(m.tr(QStringLiteral("Une composition est déjà en cours, veuillez la terminer d'abord")),
+           ui::Icon::Warning);
+    return;
+  }
   m_state.quote.company = k.company;
   m_state.quote.dossier = k.dossier;
   m_state.dossierRequested = true;

@@ -12,6 +12,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "ListGrid.h"
 #include "Visits.h"
 #include "core/GridDialog.h"
 #include "core/GridQuery.h"
@@ -25,7 +26,6 @@
 #include "ui/DataControl.h"
 #include "ui/DbErrorMessage.h"
 #include "ui/GridColumns.h"
-#include "ui/GridLink.h"
 #include "ui/RecordButtons.h"
 #include "ui/RecordsetModel.h"
 
@@ -101,27 +101,22 @@ FVISIT::FVISIT(core::ProcessState& state, QWidget* parent)
   row.layout->insertWidget(0, m_dueDate);
   row.layout->insertWidget(0, m_due);
 
-  m_grid = new QTableView(this);
-  m_grid->setObjectName(QStringLiteral("DBG_Visite"));
-  m_grid->setToolTip(QStringLiteral("Visites"));
-  m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-  m_grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  auto* model = new ui::RecordsetModel(m_grid);
-  new ui::GridLink(m_grid, model, m_data);
-  new ui::GridColumns(m_grid, model, m_data,
-                      {gridColumn("TVIS_NumLig", QStringLiteral("N°")),
-                       gridColumn("TVIS_CodCli", QStringLiteral("Client")),
-                       gridColumn("TCLI_CodP", QStringLiteral("C.P.")),
-                       gridColumn("TCLI_Categ", QStringLiteral("Cat.")),
-                       gridColumn("TCLI_USER1", QStringLiteral("Libre 1")),
-                       gridColumn("TCLI_USER2", QStringLiteral("Libre 2")),
-                       gridColumn("TVIS_DatePrev", QStringLiteral("Prévue le")),
-                       gridColumn("TVIS_Resume", QStringLiteral("Objet")),
-                       gridColumn("TVIS_DateRea", QStringLiteral("Faite le")),
-                       gridColumn("TVIS_Cal", QStringLiteral("Com.")),
-                       gridColumn("TVIS_Contact", QStringLiteral("Contact"))},
-                      {45, 82, 55, 45, 90, 90, 88, 240, 88, 45, 130}, 7);
+  m_grid = makeListGrid(this, m_data,
+                        {QStringLiteral("DBG_Visite"),
+                         QStringLiteral("Visites"),
+                         {gridColumn("TVIS_NumLig", QStringLiteral("N°")),
+                          gridColumn("TVIS_CodCli", QStringLiteral("Client")),
+                          gridColumn("TCLI_CodP", QStringLiteral("C.P.")),
+                          gridColumn("TCLI_Categ", QStringLiteral("Cat.")),
+                          gridColumn("TCLI_USER1", QStringLiteral("Libre 1")),
+                          gridColumn("TCLI_USER2", QStringLiteral("Libre 2")),
+                          gridColumn("TVIS_DatePrev", QStringLiteral("Prévue le")),
+                          gridColumn("TVIS_Resume", QStringLiteral("Objet")),
+                          gridColumn("TVIS_DateRea", QStringLiteral("Faite le")),
+                          gridColumn("TVIS_Cal", QStringLiteral("Com.")),
+                          gridColumn("TVIS_Contact", QStringLiteral("Contact"))},
+                         {45, 82, 55, 45, 90, 90, 88, 240, 88, 45, 130},
+                         7});
   core::addGridTools(m_state, m_grid, m_data);
 
   auto* middle = new QHBoxLayout;
@@ -258,22 +253,19 @@ QWidget* FVISIT::buildClientList() {
   m_clientFrame->setObjectName(QStringLiteral("FRM_Clients"));
   m_clientFrame->setFrameShape(QFrame::StyledPanel);
   m_clientFrame->setFixedWidth(520);
-  m_clientGrid = new QTableView(m_clientFrame);
-  m_clientGrid->setObjectName(QStringLiteral("DBG_Clients"));
-  m_clientGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
-  m_clientGrid->setSelectionMode(QAbstractItemView::SingleSelection);
-  m_clientGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  m_clientGrid = makeListGrid(m_clientFrame, m_clients,
+                              {QStringLiteral("DBG_Clients"),
+                               {},
+                               {gridColumn("TCLI_Code", QStringLiteral("Code")),
+                                gridColumn("TCLI_RS", QStringLiteral("Raison sociale")),
+                                gridColumn("TCLI_CODP", QStringLiteral("C.P.")),
+                                gridColumn("TCLI_CATEG", QStringLiteral("Cat.")),
+                                gridColumn("TCLI_USER1", QStringLiteral("Libre 1")),
+                                gridColumn("TCLI_USER2", QStringLiteral("Libre 2"))},
+                               {82, 160, 50, 40, 70, 70},
+                               1,
+                               QAbstractItemView::SingleSelection});
   m_clientGrid->installEventFilter(this);
-  auto* model = new ui::RecordsetModel(m_clientGrid);
-  new ui::GridLink(m_clientGrid, model, m_clients);
-  new ui::GridColumns(m_clientGrid, model, m_clients,
-                      {gridColumn("TCLI_Code", QStringLiteral("Code")),
-                       gridColumn("TCLI_RS", QStringLiteral("Raison sociale")),
-                       gridColumn("TCLI_CODP", QStringLiteral("C.P.")),
-                       gridColumn("TCLI_CATEG", QStringLiteral("Cat.")),
-                       gridColumn("TCLI_USER1", QStringLiteral("Libre 1")),
-                       gridColumn("TCLI_USER2", QStringLiteral("Libre 2"))},
-                      {82, 160, 50, 40, 70, 70}, 1);
   connect(m_clientGrid, &QTableView::doubleClicked, this, &FVISIT::chooseClient);
   auto* layout = new QVBoxLayout(m_clientFrame);
   auto* title =
@@ -345,8 +337,7 @@ void FVISIT::print() {
   QString selection;
   const QModelIndexList rows = m_grid->selectionModel()->selectedRows();
   if (rows.size() == 1) {
-    const QVariant line =
-        static_cast<ui::RecordsetModel*>(m_grid->model())->value(rows.first().row(), "TVIS_NumLig");
+    const QVariant line = listModel(m_grid)->value(rows.first().row(), "TVIS_NumLig");
     selection = visitSelectionFormula(long(line.toLongLong()));
   }
   m_viewer({file, db, selection, {}});

@@ -1,5 +1,6 @@
 #include "DemoDocuments.h"
 
+#include <QHash>
 #include <stdexcept>
 
 #include "composition/ColumnMap.h"
@@ -25,10 +26,16 @@ void writeDemoQuote(const QString& folder, const DemoQuote& quote) {
   options.quantityDecimals = 2;
   options.decimalSeparator = composition::workstationDecimalSeparator();
   const composition::LineWriter writer(columns, options);
-  int row = 1;
-  for (int i = 0; i < quote.lines.size(); ++i) {
-    if (i > 0) row = doc.appendRow(layout.firstLineTable);
-    writer.write(doc, layout.firstLineTable, row, quote.lines[i]);
+  // A grouped template takes the labour in the table of WMDO and the rest in that of WPIE.
+  const auto labour = doc.bookmarkCell(QStringLiteral("WMDO"));
+  const auto parts = doc.bookmarkCell(QStringLiteral("WPIE"));
+  QHash<int, int> written;  // lines per table
+  for (const composition::QuoteLine& line : quote.lines) {
+    int table = layout.firstLineTable;
+    if (labour && parts)
+      table = line.code.startsWith(QLatin1String("MO*")) ? labour->table : parts->table;
+    const int row = written[table]++ == 0 ? 1 : doc.appendRow(table);
+    writer.write(doc, table, row, line);
   }
   doc.saveAs(folder + quote.fileName);
 }

@@ -17,7 +17,7 @@ struct DemoQuote {
 };
 
 // Creates the document from its template in `folder`: head bookmarks filled, one row of the
-// line table per line. The totals are left to the recalculation. Throws ooxml::OoxmlError or
+// line table per line (of the labour or the parts table for a grouped template). The totals are left to the recalculation. Throws ooxml::OoxmlError or
 // std::runtime_error.
 void writeDemoQuote(const QString& folder, const DemoQuote& quote);
 

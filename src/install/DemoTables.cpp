@@ -124,7 +124,7 @@ const QuoteType typeTable[] = {
     {"FABR", "Fabrication mécano-soudée", QuoteTemplateKind::WithWeightsAndCosts, "V", "V", false,
      false},
     {"PIEC", "Vente de pièces", QuoteTemplateKind::WithVat, "P", "V", false, true},
-    {"CHAU", "Chaudronnerie", QuoteTemplateKind::Standard, "V", "R", false, false},
+    {"CHAU", "Chaudronnerie", QuoteTemplateKind::Grouped, "V", "R", false, false},
     {"EXPO", "Export hors taxes", QuoteTemplateKind::WithVat, "V", "V", false, true},
     {"ANC", "Ancien modèle (2019)", QuoteTemplateKind::Standard, "R", "R", true, false},
 };

@@ -26,12 +26,21 @@ struct CalcLine {
   double price;
 };
 
+// A workbook-level named cell under the lines: the import writes its value into the quote's
+// bookmark of the same name.
+struct NamedCell {
+  const char* name;
+  const char* caption;
+  const char* value;
+};
+
 struct CalcTemplate {
   const char* folder;  // "" for the root, else a sub-folder
   const char* file;
   const char* sheet;
   const char* title;
   std::vector<CalcLine> lines;
+  std::vector<NamedCell> cells = {};
 };
 
 constexpr int kHeaderRow = 6;  // 0-based row 6 is the spreadsheet's row 7
@@ -77,7 +86,8 @@ const CalcTemplate kTemplates[] = {
       {"#", "ELEC0001", "Électrodes rutile", "", 5, "", 0},
       {"#", "MO*PLIA", "Pliage", "", 3, "", 0},
       {"#", "MO*SOUD", "Soudure", "", 10, "", 0},
-      {"#", "MO*CTRL", "Contrôle d'étanchéité", "", 1, "", 0}}},
+      {"#", "MO*CTRL", "Contrôle d'étanchéité", "", 1, "", 0}},
+     {{"DELAI", "Délai de réalisation", "4 semaines après commande"}}},
 };
 
 // The template that stands in a folder no supplier is named after: never listed.
@@ -129,6 +139,12 @@ void writeWorkbook(const QString& path, const CalcTemplate& t) {
   const auto name = [&](const char* n, const char* cell) {
     check(workbook_define_name(wb, n, ("=" + sheet + cell).constData()), path);
   };
+  // The header cells are the sheet's own names: the dossier's values written there must not
+  // come back into the quote's bookmarks of the same names (NUMDEV, DATDEV, CODCLI...).
+  const auto sheetName = [&](const char* n, const char* cell) {
+    check(workbook_define_name(wb, (sheet + n).constData(), ("=" + sheet + cell).constData()),
+          path);
+  };
   worksheet_write_string(ws, 0, 0, t.title, title);
   const struct {
     int row, column;
@@ -143,7 +159,7 @@ void writeWorkbook(const QString& path, const CalcTemplate& t) {
     const int column = h.caption ? h.column + 1 : h.column;
     worksheet_write_blank(ws, lxw_row_t(h.row), lxw_col_t(column),
                           QByteArray(h.name) == "DATDEV" ? date : input);
-    name(h.name, h.cell);
+    sheetName(h.name, h.cell);
   }
 
   const char* captions[] = {"#",   "Code",        "Désignation", "Complément",
@@ -178,6 +194,12 @@ void writeWorkbook(const QString& path, const CalcTemplate& t) {
   worksheet_write_string(ws, lxw_row_t(row + 1), 6, "Total", label);
   worksheet_write_formula_num(ws, lxw_row_t(row + 1), 7, ("=SUM(H8:H" + last + ")").constData(),
                               total, sum);
+  for (const NamedCell& c : t.cells) {
+    row += 2;
+    worksheet_write_string(ws, lxw_row_t(row + 1), 2, c.caption, label);
+    worksheet_write_string(ws, lxw_row_t(row + 1), 3, c.value, input);
+    name(c.name, ("$D$" + QByteArray::number(row + 2)).constData());
+  }
   worksheet_set_column(ws, 0, 0, 3, nullptr);
   worksheet_set_column(ws, 1, 1, 13, nullptr);
   worksheet_set_column(ws, 2, 2, 42, nullptr);

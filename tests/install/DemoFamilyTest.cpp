@@ -420,20 +420,28 @@ TEST_F(DemoFamily, ImportVerbTakesTheCalculationTemplates) {
     out = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
     return p.exitCode();
   };
+  const auto number = [&] {
+    return word::WordDocument::open(file, word::OpenMode::ReadOnly).bookmarkText("NUMDEV");
+  };
+  ASSERT_EQ(number(), "00001_00.AB");
   QString out;
   EXPECT_EQ(import({folder + "PIECES_ET_MO.xltx", "--sheet", "Calcul", "--presentation", "X"}, out),
             0)
       << out.toStdString();
-  EXPECT_TRUE(out.contains("\nLignes importées : 7\nHeures importées : 10.5\n")) << out.toStdString();
+  EXPECT_TRUE(out.contains("\nLignes importées : 7\nHeures importées : 10.5\n"))
+      << out.toStdString();
   EXPECT_EQ(rows(), before + 7);
+  // The sheet's header cells share names with the quote's head: they stay in the sheet.
+  EXPECT_EQ(number(), "00001_00.AB");
 
-  EXPECT_EQ(import({folder + "HYDRO/CENTRALE_HYDRAULIQUE.xltx", "--sheet",
-                    "Centrale hydraulique", "--presentation", "B"},
+  EXPECT_EQ(import({folder + "HYDRO/CENTRALE_HYDRAULIQUE.xltx", "--sheet", "Centrale hydraulique",
+                    "--presentation", "B"},
                    out),
             0)
       << out.toStdString();
-  EXPECT_TRUE(out.contains("Attention !! Les prix des articles importés du classeur Excel sont des "
-                           "prix d'achat fournisseur.\nLignes importées : 8\n"))
+  EXPECT_TRUE(
+      out.contains("Attention !! Les prix des articles importés du classeur Excel sont des "
+                   "prix d'achat fournisseur.\nLignes importées : 8\n"))
       << out.toStdString();
 
   const QDateTime saved = QFileInfo(file).lastModified();
@@ -443,4 +451,74 @@ TEST_F(DemoFamily, ImportVerbTakesTheCalculationTemplates) {
   EXPECT_EQ(import({folder + "PIECES_ET_MO.xltx", "--sheet", "Calcul", "--presentation", "Z"}, out),
             2);
   EXPECT_EQ(QFileInfo(file).lastModified(), saved);
+}
+
+namespace {
+
+// The first cells of a table's rows.
+QStringList codes(const word::WordDocument& doc, int table) {
+  QStringList out;
+  for (int row = 1; row <= doc.rowCount(table); ++row) out << doc.cellText({table, row, 1});
+  return out;
+}
+
+}  // namespace
+
+// The boiler-making sheet in the grouped presentation, on a boiler-making quote of the demo: its
+// texts in the text zone in order, its sections after the quote's labour, its parts (the
+// ACIEST tariff line at its selling price) after the quote's parts, the delay in its bookmark,
+// the quote's number untouched.
+TEST_F(DemoFamily, ImportVerbGroupsTheBoilerMakingSheetInTheGroupedQuote) {
+  const QStringList dossier = column(
+      "TAROVENT.MDB",
+      "select TDOS_SOC & '|' & TDOS_NUMDOSS from TDOS inner join TSOC on TSOC_CODE = TDOS_SOC "
+      "where TDOS_TYPE = 'CHAU' and TSOC_Desactive = False order by TDOS_NUMDOSS");
+  ASSERT_FALSE(dossier.isEmpty());
+  const QString name = QStringLiteral("%1_00.%2")
+                           .arg(dossier[0].section('|', 1).toInt(), 5, 10, QLatin1Char('0'))
+                           .arg(dossier[0].section('|', 0, 0));
+  QTemporaryDir work;
+  const QString file = work.filePath(name);
+  ASSERT_TRUE(QFile::copy(data("DOC_TAROVENT/" + name), file)) << name.toStdString();
+  const auto tables = [&](word::WordDocument& doc) {
+    return std::pair{doc.bookmarkCell("WMDO")->table, doc.bookmarkCell("WPIE")->table};
+  };
+  QStringList labourBefore, partsBefore;
+  {
+    word::WordDocument doc = word::WordDocument::open(file, word::OpenMode::ReadOnly);
+    ASSERT_TRUE(doc.hasBookmark("WMDO") && doc.hasBookmark("WPIE"));
+    const auto [labour, parts] = tables(doc);
+    labourBefore = codes(doc, labour);
+    partsBefore = codes(doc, parts);
+    for (const QString& code : labourBefore)
+      EXPECT_TRUE(code.startsWith("MO*")) << code.toStdString();
+    EXPECT_EQ(doc.bookmarkText("DELAI"), "");
+  }
+
+  QProcess p;
+  p.start(TAROVENT_ADMIN,
+          {"import", s_summary.layout.root, file, data("CALCULS/CHAUDRONNERIE_GROUPEE.xltx"),
+           "--sheet", "Chaudronnerie", "--presentation", "C"});
+  ASSERT_TRUE(p.waitForFinished(60000));
+  const QString out = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
+  EXPECT_EQ(p.exitCode(), 0) << out.toStdString();
+  EXPECT_TRUE(out.startsWith("Lignes importées : 6\nHeures importées : 14\n")) << out.toStdString();
+
+  word::WordDocument doc = word::WordDocument::open(file, word::OpenMode::ReadOnly);
+  const auto [labour, parts] = tables(doc);
+  EXPECT_EQ(codes(doc, labour), labourBefore + QStringList({"MO*PLIA", "MO*SOUD", "MO*CTRL"}));
+  EXPECT_EQ(codes(doc, parts), partsBefore + QStringList({"ACI-10111", "TOLE0002", "ELEC0001"}));
+  EXPECT_EQ(doc.bookmarkText("ZTXT").toStdString(),
+            "Description des travaux\rFourniture et façon d'un réservoir en tôle S235, soudé "
+            "étanche, \rpeint RAL 5010 à l'extérieur.");
+  EXPECT_EQ(doc.bookmarkText("DELAI"), QString::fromUtf8("4 semaines après commande"));
+  EXPECT_EQ(doc.bookmarkText("NUMDEV"), name);
+  const double sale = scalar("TARIFS.MDB",
+                             "select TTRF_PrixVen from TTRF where TTRF_CODFOURN = 'ACIEST' and "
+                             "TTRF_REFFOURN = 'ACI-10111'")
+                          .toDouble();
+  ASSERT_GT(sale, 0);
+  const int price = 5;  // Code, Désignation, Qté, Unité, P.U. brut
+  EXPECT_EQ(doc.cellText({parts, int(partsBefore.size()) + 1, price}).remove(' '),
+            QString::number(sale, 'f', 2).replace('.', ','));
 }

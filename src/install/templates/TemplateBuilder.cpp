@@ -65,20 +65,49 @@ QString headerRow(Xml& xml, const QStringList& codes, const QList<int>& widths) 
   return Xml::row(cells, true);
 }
 
-QString emptyLineRow(const QStringList& codes, const QList<int>& widths) {
+// One empty line row; `bookmark`, when given, marks its first cell (the grouped import's
+// tables are found through it, and the line written there keeps it).
+QString emptyLineRow(Xml& xml, const QStringList& codes, const QList<int>& widths,
+                     const QString& bookmark = {}) {
   QList<Xml::Cell> cells;
   for (int i = 0; i < codes.size(); ++i) {
     const ColumnSpec column = columnSpecs().value(codes[i]);
-    cells.append({QStringLiteral(
-                      "<w:p><w:pPr><w:jc w:val=\"%1\"/><w:rPr><w:sz w:val=\"%2\"/><w:szCs "
-                      "w:val=\"%2\"/></w:rPr></w:pPr>"
-                      "<w:r><w:rPr><w:sz w:val=\"%2\"/><w:szCs w:val=\"%2\"/></w:rPr></w:r></w:p>")
-                      .arg(column.align)
-                      .arg(kSmall),
-                  widths[i],
-                  {}});
+    QString run =
+        QStringLiteral("<w:r><w:rPr><w:sz w:val=\"%1\"/><w:szCs w:val=\"%1\"/></w:rPr></w:r>")
+            .arg(kSmall);
+    if (i == 0 && !bookmark.isEmpty()) run = xml.bookmark(bookmark, run);
+    cells.append(
+        {QStringLiteral("<w:p><w:pPr><w:jc w:val=\"%1\"/><w:rPr><w:sz w:val=\"%2\"/><w:szCs "
+                        "w:val=\"%2\"/></w:rPr></w:pPr>")
+                 .arg(column.align)
+                 .arg(kSmall) +
+             run + "</w:p>",
+         widths[i],
+         {}});
   }
   return Xml::row(cells);
+}
+
+// The text zone of a grouped quote: ZTXT spans it, and the texts typed at WTXT, in the last
+// paragraph, land inside it one after the other.
+QString textZone(Xml& xml) {
+  // One statement a piece: the ends must follow their start.
+  QString zone = "<w:p>" + xml.bookmarkStart("ZTXT");
+  zone += R"(<w:r><w:rPr><w:b/><w:bCs/></w:rPr><w:t>Description des travaux</w:t></w:r></w:p>)";
+  zone += "<w:p>" + xml.bookmark("WTXT");
+  zone += xml.bookmarkEnd();
+  return zone + "</w:p>";
+}
+
+// The line tables under the header: one, or for a grouped quote the labour table and, after a
+// gap, the parts table.
+QString lineTablesOf(Xml& xml, QuoteTemplateKind kind, const QStringList& codes,
+                     const QList<int>& widths) {
+  if (kind != QuoteTemplateKind::Grouped)
+    return Xml::table(widths, {emptyLineRow(xml, codes, widths)}, true);
+  return Xml::table(widths, {emptyLineRow(xml, codes, widths, "WMDO")}, true) +
+         Xml::paragraph(QString()) +
+         Xml::table(widths, {emptyLineRow(xml, codes, widths, "WPIE")}, true);
 }
 
 // A right-aligned table of labelled amounts, each in its bookmark; the net and the total with
@@ -166,6 +195,7 @@ QString headOfDocument(Xml& xml, int textWidth) {
 QStringList templateColumns(QuoteTemplateKind kind) {
   switch (kind) {
     case QuoteTemplateKind::Standard:
+    case QuoteTemplateKind::Grouped:
       break;
     case QuoteTemplateKind::WithVat:
       return {"CODART", "LIBART", "QTE", "UNITE", "PUBRUT", "PCREM", "PUNET", "MTNET", "TXTVA"};
@@ -177,11 +207,11 @@ QStringList templateColumns(QuoteTemplateKind kind) {
 }
 
 QStringList headBookmarks() {
-  return {"SOCIETE",   "NUMDEV",    "DATDEV",   "CODCLI",   "COMMERCIAL", "NOMCAL", "TELCAL",
-          "MAILCAL",   "STYPTRAV", "RS",       "ADR1",       "ADR2",   "ADR3",
-          "ADR4",      "PAYS",     "CM",       "CONTACT",    "TEL",    "FAX",
-          "PORTABLE",  "EMAIL",    "TVAINTRA", "TYPVEH",     "IMMAT",  "COMPLIDENT",
-          "OPERATION", "DEVUSER",  "CLIUSER1", "CLIUSER2",   "SCOND"};
+  return {"SOCIETE",    "NUMDEV",    "DATDEV",   "CODCLI",   "COMMERCIAL", "NOMCAL",
+          "TELCAL",     "MAILCAL",   "STYPTRAV", "RS",       "ADR1",       "ADR2",
+          "ADR3",       "ADR4",      "PAYS",     "CM",       "CONTACT",    "TEL",
+          "FAX",        "PORTABLE",  "EMAIL",    "TVAINTRA", "TYPVEH",     "IMMAT",
+          "COMPLIDENT", "OPERATION", "DEVUSER",  "CLIUSER1", "CLIUSER2",   "SCOND"};
 }
 
 void buildEmptyTemplate(const QString& path) {
@@ -195,9 +225,10 @@ void buildQuoteTemplate(const QString& path, QuoteTemplateKind kind) {
   const int textWidth = landscape ? kLandscapeWidth : kPortraitWidth;
   const QList<int> widths = columnWidths(codes, textWidth);
   QString body = headOfDocument(xml, textWidth);
+  if (kind == QuoteTemplateKind::Grouped) body += textZone(xml) + Xml::paragraph(QString());
   body += Xml::table(widths, {headerRow(xml, codes, widths)}, true);
   body += Xml::spacer();
-  body += Xml::table(widths, {emptyLineRow(codes, widths)}, true);
+  body += lineTablesOf(xml, kind, codes, widths);
   body += xml.anchor("DESCRTHT");
   body += Xml::paragraph(QString());
   body += totalsTable(xml, kind);
@@ -206,6 +237,8 @@ void buildQuoteTemplate(const QString& path, QuoteTemplateKind kind) {
   body += Xml::paragraph(QList<Xml::Run>{{"Options", true, 0}});
   body += xml.anchor("OPTIONS");
   body += Xml::paragraph(QString());
+  // The calculation sheet of a grouped quote gives the time it needs.
+  if (kind == QuoteTemplateKind::Grouped) body += xml.labelled("Délai de réalisation : ", "DELAI");
   body += xml.labelled("Conditions de paiement : ", "SCOND");
   body += Xml::paragraph("Bon pour accord, date et signature :");
 

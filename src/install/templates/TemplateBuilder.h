@@ -9,7 +9,10 @@ namespace tarovent::templates {
 enum class QuoteTemplateKind {
   Standard,            // code, designation, quantity, unit, prices, discount, net amount
   WithVat,             // the same with a VAT-rate column and two VAT totals
-  WithWeightsAndCosts  // weights, cost prices and margins
+  WithWeightsAndCosts,  // weights, cost prices and margins
+  // The standard columns; above them a text zone (ZTXT, texts typed at WTXT), under them a
+  // labour table (WMDO) and a parts table (WPIE): the grouped import of a calculation sheet.
+  Grouped
 };
 
 // Column codes of a kind's header row, in order.
@@ -22,7 +25,7 @@ QStringList headBookmarks();
 void buildEmptyTemplate(const QString& path);
 
 // Writes a quote template: head bookmarks, the header table with the column bookmarks, an
-// empty line table, the totals table, NUMDEV_P2/DATDEV_P2 in the header of the following
+// empty line table (two for Grouped), the totals table, NUMDEV_P2/DATDEV_P2 in the header of the following
 // pages, DESCRHT, DESCRTHT and OPTIONS. Throws ooxml::OoxmlError.
 void buildQuoteTemplate(const QString& path, QuoteTemplateKind kind);
 

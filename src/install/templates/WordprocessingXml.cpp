@@ -75,6 +75,15 @@ QString WordprocessingXml::bookmark(const QString& name, const QString& innerRun
       .arg(name, innerRuns);
 }
 
+QString WordprocessingXml::bookmarkStart(const QString& name) {
+  m_openId = m_nextId++;
+  return QStringLiteral("<w:bookmarkStart w:id=\"%1\" w:name=\"%2\"/>").arg(m_openId).arg(name);
+}
+
+QString WordprocessingXml::bookmarkEnd() {
+  return QStringLiteral("<w:bookmarkEnd w:id=\"%1\"/>").arg(m_openId);
+}
+
 QString WordprocessingXml::labelled(const QString& label, const QString& name, bool bold) {
   QString props = bold ? QStringLiteral("<w:rPr><w:b/><w:bCs/></w:rPr>") : QString();
   QString xml = "<w:p>";

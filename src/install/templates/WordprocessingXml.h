@@ -38,6 +38,9 @@ class WordprocessingXml {
 
   // Starts and ends of bookmarks get document-wide unique ids.
   QString bookmark(const QString& name, const QString& innerRuns = {});
+  // The two ends of a bookmark that spans paragraphs; end() closes the last one started.
+  QString bookmarkStart(const QString& name);
+  QString bookmarkEnd();
 
   // A whole package around body, header and footer content.
   static ooxml::Package package(const QString& body, const QString& defaultHeader,
@@ -45,6 +48,7 @@ class WordprocessingXml {
 
  private:
   int m_nextId = 1;
+  int m_openId = 0;
 };
 
 }  // namespace tarovent::templates

@@ -70,6 +70,42 @@ TEST_F(Templates, QuoteTemplatesCarryTheModelTheCompositionReads) {
   EXPECT_TRUE(empty.bookmarks().isEmpty());
 }
 
+// The grouped quote: the text zone above the columns, texts typed at WTXT landing inside it in
+// order; the labour and parts tables are both line tables, found through WMDO and WPIE, and
+// the bookmark stays with the line written in its row.
+TEST_F(Templates, GroupedTemplateHasTheTextZoneAndTheLabourAndPartsTables) {
+  templates::buildQuoteTemplate(file("CHAU.dotx"), QuoteTemplateKind::Grouped);
+  word::WordDocument doc = word::WordDocument::fromTemplate(file("CHAU.dotx"));
+  for (const QString& name : templates::headBookmarks())
+    EXPECT_TRUE(doc.hasBookmark(name)) << name.toStdString();
+  const LocateResult located = Reperer_Tableaux(doc, LocatePurpose::Recalculation);
+  ASSERT_TRUE(located.layout) << located.message.toStdString();
+  const std::vector<int> lines = lineTables(doc, *located.layout);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(doc.bookmarkCell("WMDO")->table, lines[0]);
+  EXPECT_EQ(doc.bookmarkCell("WPIE")->table, lines[1]);
+  EXPECT_EQ(ColumnMap::read(doc, located.layout->headerTable).codes(),
+            templates::templateColumns(QuoteTemplateKind::Standard));
+  EXPECT_LT(doc.bookmark("ZTXT")->start, doc.table(located.layout->headerTable).start);
+  EXPECT_TRUE(doc.hasBookmark("DELAI"));
+
+  for (const char* text : {"Première ligne", "Deuxième ligne"})
+    ASSERT_TRUE(doc.insertParagraphsAt("WTXT", {{QString::fromUtf8(text), {}}}));
+  EXPECT_EQ(doc.bookmarkText("ZTXT"),
+            QString::fromUtf8("Description des travaux\rPremière ligne\rDeuxième ligne"));
+
+  QuoteLine line;
+  line.code = "MO*SOUD";
+  line.designation = "Soudure";
+  LineWriter(ColumnMap::read(doc, located.layout->headerTable), {}).write(doc, lines[0], 1, line);
+  EXPECT_EQ(doc.cellText({lines[0], 1, 1}), "MO*SOUD");
+  EXPECT_EQ(doc.bookmarkCell("WMDO")->row, 1);
+  doc.appendRow(lines[0]);  // the new row copies the cell, not its bookmark
+  int marks = 0;
+  for (const word::BookmarkInfo& b : doc.bookmarks()) marks += b.name == "WMDO";
+  EXPECT_EQ(marks, 1);
+}
+
 // A quote made from a template and printed by LibreOffice: filled head, lines, totals;
 // prices written as hidden text do not reach the PDF.
 TEST_F(Templates, LibreOfficePrintsAQuoteMadeFromATemplate) {

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QAbstractItemView>
+#include <QList>
+
+#include "ui/RecordsetModel.h"
+
+class QTableView;
+
+namespace tarovent::ui {
+class DataControl;
+}
+
+namespace tarovent::clients {
+
+// What a follow-up list shows: its name and tip, its columns with their first widths and the
+// column that takes the width left over.
+struct ListGridLayout {
+  QString name, toolTip;
+  QList<ui::GridColumn> columns;
+  QList<int> widths;
+  int stretchColumn = -1;
+  QAbstractItemView::SelectionMode selection = QAbstractItemView::ExtendedSelection;
+};
+
+// A read-only grid of whole rows that follows `data`, the way the reminder, visit and client
+// lists are shown. Its model is a ui::RecordsetModel.
+QTableView* makeListGrid(QWidget* parent, ui::DataControl* data, const ListGridLayout& layout);
+
+// The model of a grid made by makeListGrid.
+ui::RecordsetModel* listModel(const QTableView* grid);
+
+}  // namespace tarovent::clients
