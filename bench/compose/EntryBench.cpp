@@ -173,6 +173,17 @@ int main(int argc, char** argv) {
   QTemporaryDir dir;
   Bench bench(dir.path());
   const std::vector<EntryLine> lines = bench.priced();
+  // "--only WAY" runs one way three times, nothing timed: for a profiler.
+  if (argc == 3 && QByteArray(argv[1]) == "--only") {
+    const QByteArray way = argv[2];
+    for (int run = 0; run < 3; ++run) {
+      if (way == "session") bench.session(lines);
+      if (way == "entry") bench.lineEntry();
+      if (way == "panel") bench.panel(false);
+      if (way == "keyboard") bench.panel(true);
+    }
+    return 0;
+  }
   // Warm-up: fonts, styles and statements ready before anything is timed.
   bench.session(lines);
   bench.lineEntry();

@@ -420,11 +420,11 @@ bool EntryPanel::writeLine(bool atEnd) {
   }
   for (const QString& name : LineEntry::fieldNames())
     m_entry.setText(name, widgetText(field(name)));
-  if (const std::optional<QString> refused = m_entry.refusedNumberField()) {
+  const bool written = atEnd ? m_entry.append() : m_entry.insert();
+  if (const std::optional<QString>& refused = m_entry.refusedField()) {
     focusField(*refused);
     return false;
   }
-  const bool written = atEnd ? m_entry.append() : m_entry.insert();
   showTexts();
   if (written) {
     emit lineWritten();

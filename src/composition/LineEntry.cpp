@@ -173,7 +173,10 @@ LeaveOutcome LineEntry::leave(const QString& field) {
   }
   if (field == kQuantity) {
     if (text(kQuantity).trimmed().isEmpty()) m_texts[kQuantity] = QStringLiteral("0");
-    EntryLine l = line();
+    // The breaks need the code and the quantity only.
+    EntryLine l;
+    l.code = text(kCode);
+    l.quantity = numberIn(text(kQuantity));
     db::Recordset* breaks = m_session.priceBreaks();
     if (breaks && !l.code.isEmpty() && applyPriceBreaks(*breaks, l, m_session.pricing())) {
       m_texts[kPrice] = number(l.unitPrice, kPriceMask);
@@ -350,7 +353,8 @@ bool LineEntry::pick(EntrySource source, const QString& code, const QString& sup
 }
 
 bool LineEntry::write(bool atEnd) {
-  if (refusedNumberField()) return false;
+  m_refused = refusedNumberField();
+  if (m_refused) return false;
   const EntryLine l = line();
   if (l.code.trimmed().isEmpty() && l.designation.trimmed().isEmpty()) return false;
   if (!(atEnd ? m_session.appendLine(l) : m_session.insertLine(l))) return false;

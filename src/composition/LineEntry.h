@@ -70,6 +70,8 @@ class LineEntry {
   // empties the fields. Nothing is written while a number field holds no number, nor for a
   // line with neither code nor designation.
   bool insert();
+  // The number field that stopped the last insert or append, after its message.
+  const std::optional<QString>& refusedField() const { return m_refused; }
   // "Ajout en fin de tableau": the line at the end of the cursor's table, then the fields are
   // emptied.
   bool append();
@@ -109,6 +111,7 @@ class LineEntry {
   QString m_stockArticle;  // the stock article the fields were filled from
   QString m_handedFamily;  // the family code handed to the composite-code window
   bool m_creationOffered = false;  // a creation form was opened for the code typed
+  std::optional<QString> m_refused;
 };
 
 // The first row of `codes` (sorted) whose beginning, as long as `typed`, is at or after it;

@@ -57,7 +57,7 @@ TEST(TypedNumber, ReadsWhatAFrenchUserTypesAndRefusesTheRest) {
     EXPECT_TRUE(ok) << c.typed;
   }
   for (const char* bad : {"12abc", "1e3", "nan", "inf", "1,2,3", "1.23.4", "12,34.5,6", "--1",
-                          "1-2", ".", ",", "+", "1.234,5.6", "12 34,5.6"}) {
+                          "1-2", ".", ",", "+", "1.234,5.6", "12 34,5.6", "1.2345.678"}) {
     bool ok = true;
     EXPECT_EQ(readTypedNumber(bad, &ok), 0) << bad;
     EXPECT_FALSE(ok) << bad;
