@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "common/OpenFamily.h"
+#include "common/SmallDemo.h"
 #include "common/PackageFloor.h"
 #include "common/QuietFunnel.h"
 #include "composition/ColumnMap.h"
@@ -76,13 +77,11 @@ void walkCells(const word::WordDocument& doc, const std::vector<int>& tables, in
 }  // namespace
 
 int main() {
-  QTemporaryDir dir;
-  const QString root = dir.filePath("demo");
-  install::buildDemoFamily(root, install::DemoSize::Small);
-  const auto layout = install::familyLayout(root);
-  bench::QuietFunnel quiet;
-  core::ProcessState state(quiet);
-  if (!bench::openFamily(state, layout.workingFolder)) return 1;
+  bench::SmallDemo demo;
+  if (!demo.opened) return 1;
+  core::ProcessState& state = demo.state;
+  const QTemporaryDir& dir = demo.dir;
+  const install::FamilyLayout& layout = demo.layout;
 
   QList<Article> articles;
   for (db::Recordset a =

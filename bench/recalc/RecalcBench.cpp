@@ -19,6 +19,7 @@
 #include "articles/CostRollup.h"
 #include "common/DeepBill.h"
 #include "common/OpenFamily.h"
+#include "common/SmallDemo.h"
 #include "common/PackageFloor.h"
 #include "common/QuietFunnel.h"
 #include "composition/NumberFormat.h"
@@ -103,14 +104,10 @@ void writeQuote(const QString& path, const QStringList& bought, const QStringLis
 
 int main(int argc, char** argv) {
   const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
-  QTemporaryDir dir;
-  const QString root = dir.filePath("demo");
-  install::buildDemoFamily(root, install::DemoSize::Small);
-  const auto layout = install::familyLayout(root);
-
-  bench::QuietFunnel quiet;
-  core::ProcessState state(quiet);
-  if (!bench::openFamily(state, layout.workingFolder)) return 1;
+  bench::SmallDemo demo;
+  if (!demo.opened) return 1;
+  core::ProcessState& state = demo.state;
+  const QTemporaryDir& dir = demo.dir;
   bench::openRoutings(state);
   articles::ArticleFiles files(state);
 
@@ -160,7 +157,7 @@ int main(int argc, char** argv) {
   for (int i = 0; i < 3; ++i) {
     QElapsedTimer timer;
     timer.start();
-    const auto v = articles::Valoriser_Article(files, quiet, "BENCHROOT", "00");
+    const auto v = articles::Valoriser_Article(files, demo.quiet, "BENCHROOT", "00");
     cost = v ? v->cout_matiere : -1;
     rolls.push_back(double(timer.nsecsElapsed()) / 1e6);
   }

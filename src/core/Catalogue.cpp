@@ -75,8 +75,7 @@ bool Catalogue::Controle_Base(int n, QString& folder, QString& file) {
 }
 
 BaseEntry Catalogue::lookUp(int n) const {
-  db::Workspace ws;
-  db::Database cat = ws.OpenDatabase(localPath(familyFolder() + "DBPATH.MDB"), true);
+  db::Database cat = m_s.workspace.OpenDatabase(localPath(familyFolder() + "DBPATH.MDB"), true);
   db::Recordset tpath = cat.OpenRecordset("TPATH", db::RecordsetType::Table, db::rsopt::ReadOnly);
   tpath.setIndex("PrimaryKey");
   BaseEntry found;
@@ -194,6 +193,7 @@ bool Catalogue::Ouvrir_Bases(bool& fatal) {
       return false;
     }
   }
+  noticeNetworkShare();
 
   // The per-workstation work database is thrown away and rebuilt from the main database.
   const QString local = localPath(m_s.workingFolder) + "BDLOC.MDB";
@@ -240,6 +240,26 @@ bool Catalogue::Ouvrir_Bases(bool& fatal) {
     return false;
   }
   return true;
+}
+
+void Catalogue::noticeNetworkShare() {
+  QStringList shares;
+  for (int n : m_s.Liste_Applications) {
+    if (n <= 0 || !m_s.base(n).open()) continue;
+    const QString share = m_s.base(n).db.networkFileSystem();
+    if (!share.isEmpty() && !shares.contains(share)) shares << share;
+  }
+  if (shares.isEmpty()) return;
+  auto& msg = m_s.messages();
+  msg.show(msg.tr(QStringLiteral(
+                      "Les bases de données de la famille sont sur un partage réseau (%1) : "
+                      "elles y sont ouvertes sans journal WAL, plus lentement, et ne doivent "
+                      "servir qu'à un poste à la fois.\n\nPour travailler à plusieurs postes, "
+                      "copiez la famille sur un serveur PostgreSQL (tarovent-admin migrate "
+                      "DOSSIER --to URL) et nommez-le dans milostar.ini par l'option "
+                      "SERVEUR=URL."))
+               .arg(shares.join(QStringLiteral(", "))),
+           ui::Icon::Information);
 }
 
 bool Catalogue::Ouvrir_Stock() {

@@ -41,6 +41,8 @@ class Catalogue {
   // Takes the working folder for this process; false (message shown) when another instance
   // holds it or the folder cannot be written.
   bool lockWorkingFolder(const QString& workBase);
+  // Says once at start that the family's files lie on a network share, and what to do instead.
+  void noticeNetworkShare();
   // Looks entry `n` up in the catalogue table Lire_Catalogue holds open and checks its file;
   // false when the folder is set and the file is missing (message shown).
   bool Controle_Base(int n, QString& folder, QString& file);

@@ -42,6 +42,8 @@ constexpr int kButtonGap = 3;
 MainMenu::MainMenu(ProcessState& state, QWidget* parent) : QMainWindow(parent), m_s(state) {
   setObjectName("MENUDEV");
   new ui::FormAccessKeys(this, [this]() -> QWidget* {
+    // A modal record window (categories, parameters) is the form while it is open.
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
     QWidget* form = activeForm();
     return form == this ? nullptr : form;
   });

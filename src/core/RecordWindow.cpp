@@ -5,7 +5,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QPushButton>
 
 #include "core/MacroButton.h"
@@ -16,6 +15,7 @@
 #include "ui/DataControl.h"
 #include "ui/DbErrorMessage.h"
 #include "ui/FormNavigation.h"
+#include "ui/HostWindow.h"
 #include "ui/RecordButtons.h"
 
 namespace tarovent::core {
@@ -168,8 +168,7 @@ void RecordWindow::escape() {
 }
 
 bool RecordWindow::closeWindow() {
-  if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) return sub->close();
-  return close();
+  return ui::closeHostWindow(this);
 }
 
 bool RecordWindow::mayClose() { return !m_recordButtons || m_recordButtons->mayClose(); }

@@ -3,13 +3,13 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLocale>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
 
 #include "core/ProcessState.h"
 #include "ui/BoundLineEdit.h"
+#include "ui/NumericInput.h"
 #include "ui/DataControl.h"
 #include "ui/GridColumns.h"
 #include "ui/GridLink.h"
@@ -42,7 +42,7 @@ FPRO::FPRO(core::ProcessState& state, QWidget* parent)
   new ui::GridLink(grid, model, m_data);
   ui::GridColumn unitPrice = ui::gridColumn("TPRO_PU", QStringLiteral("Prix unitaire"));
   unitPrice.format = [](const QVariant& v) {
-    return v.isNull() ? QString() : QLocale().toString(v.toDouble(), 'f', 2);
+    return v.isNull() ? QString() : ui::fixedText(v.toDouble(), 2);
   };
   unitPrice.alignment = Qt::AlignRight | Qt::AlignVCenter;
   new ui::GridColumns(grid, model, m_data,

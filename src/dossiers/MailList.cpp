@@ -11,6 +11,7 @@
 #include "core/ProcessState.h"
 #include "platform/db/DbError.h"
 #include "ui/DbErrorMessage.h"
+#include "ui/HostWindow.h"
 
 namespace tarovent::dossiers {
 
@@ -44,7 +45,7 @@ MailList::MailList(core::ProcessState& state, QWidget* parent)
   bar->addStretch();
   auto* quit = new QPushButton(QStringLiteral("&Quitter"), this);
   quit->setObjectName("Cmd_Quitter");
-  connect(quit, &QPushButton::clicked, this, &QWidget::close);
+  connect(quit, &QPushButton::clicked, this, [this] { ui::closeHostWindow(this); });
   bar->addWidget(quit);
 
   auto* layout = new QVBoxLayout(this);

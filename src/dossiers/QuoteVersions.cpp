@@ -92,9 +92,7 @@ QString QuoteVersions::shownMaterialsMode(const QString& stored) {
 }
 
 QString QuoteVersions::secondCurrency(double amount, const core::GeneralParameters& params) {
-  QString text = QString::number(core::Arrondi(amount * params.coeffDev, 2), 'f', 2);
-  text.replace('.', ui::workstationDecimalSeparator());
-  return text + ' ' + params.libDev2;
+  return ui::fixedText(core::Arrondi(amount * params.coeffDev, 2), 2) + ' ' + params.libDev2;
 }
 
 QString QuoteVersions::documentsFolder() const {

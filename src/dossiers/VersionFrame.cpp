@@ -99,6 +99,13 @@ struct VersionFrame::Impl {
   QList<ui::BoundControl*> boxes() const {
     return {sequence, date, reminder, amount, time, vat, note};
   }
+  // The stored values of the boxes' fields for the version shown, in the order of boxes().
+  QVariantList storedValues() {
+    QVariantList out;
+    if (onVersion())
+      for (ui::BoundControl* b : boxes()) out << rs().value(b->dataField());
+    return out;
+  }
 
   void failed(const db::DbError& e) {
     ui::MessageFunnel& m = messages();
@@ -610,21 +617,38 @@ void VersionFrame::editVersion() {
   core::ProcessState* state = &d->state;
   const QPointer<VersionFrame> frame(this);
   const DossierKey dossier = d->dossier;
-  startComposition(d->state, kOrigin, [state, frame, dossier, sequence] {
+  const QVariantList before = d->storedValues();
+  startComposition(d->state, kOrigin, [state, frame, dossier, sequence, before] {
     if (state->compositionOrigin != kOrigin) return;
     try {
       QuoteVersions::writeBackModes(*state, dossier.company, dossier.number, sequence);
-      // Shown again even when nothing was written here: the composition may have stored the
-      // version's modes itself.
-      if (frame && !frame->hasPendingVersion() && frame->d->dossier.company == dossier.company &&
-          frame->d->dossier.number == dossier.number)
-        frame->loadVersions(dossier);
+      // Shown again even when nothing was written here: the composition stores the version's
+      // modes, amount and time itself.
+      if (frame) frame->showComposed(dossier, sequence, before);
     } catch (const db::DbError& e) {
       ui::MessageFunnel& m = state->messages();
       m.show(m.tr(QStringLiteral("Le fichier des devis a été défaillant")), ui::Icon::Critical);
       ui::showDbError(m, e, QStringLiteral("DBD_DEV : "));
     }
   });
+}
+
+void VersionFrame::showComposed(const DossierKey& dossier, int sequence,
+                                const QVariantList& before) {
+  if (d->dossier.company != dossier.company || d->dossier.number != dossier.number) return;
+  if (!hasPendingVersion()) {
+    loadVersions(dossier);
+    return;
+  }
+  // Another version shown, or one being added: the composed one is read again when shown.
+  if (d->adding || currentSequence() != sequence) return;
+  // A box the user typed in meanwhile keeps the typing, unless the composition stored that
+  // field: its save came after.
+  const QList<ui::BoundControl*> boxes = d->boxes();
+  for (qsizetype i = 0; i < boxes.size(); ++i)
+    if (!boxes[i]->DataChanged() || d->rs().value(boxes[i]->dataField()) != before.value(i))
+      boxes[i]->load(d->rs());
+  d->showVersion();
 }
 
 bool VersionFrame::eventFilter(QObject* watched, QEvent* event) {

@@ -2,6 +2,7 @@
 
 #include <QFrame>
 #include <QString>
+#include <QVariantList>
 #include <functional>
 
 #include "QuoteVersions.h"
@@ -33,6 +34,9 @@ class VersionFrame : public QFrame {
   // Loads the versions of the dossier (none when !dossier.present()); the version current
   // before stays current when it belongs to the dossier.
   void loadVersions(const DossierKey& dossier);
+  // A composition of `sequence` closed: its version is shown again as stored, except for the
+  // boxes typed in meanwhile whose stored value is still `before` (the values when it opened).
+  void showComposed(const DossierKey& dossier, int sequence, const QVariantList& before);
   // A new dossier is being entered: the frame gives way to the empty-version panel.
   void showNewDossier();
 

@@ -8,9 +8,10 @@ namespace tarovent::install::demo {
 namespace {
 
 void writeParameters(db::Database& db) {
-  db.Execute(QStringLiteral("UPDATE TPAR SET TPAR_LIBDEV2 = '%1', TPAR_COEFFDEV = %2, ")
-                 .arg(QString::fromUtf8(kSecondCurrency))
-                 .arg(kExchangeRate) +
+  db.Execute(QStringLiteral("UPDATE TPAR SET TPAR_LIBDEV1 = '%1', TPAR_LIBDEV2 = '%2', "
+                            "TPAR_COEFFDEV = %3, ")
+                 .arg(QString::fromUtf8(kMainCurrency), QString::fromUtf8(kSecondCurrency))
+                 .arg(kExchangeRate, 0, 'g', 17) +
              "TPAR_LIBUSER1 = 'Atelier', TPAR_USER1_TYP = 'C', TPAR_USER1_LNG = 20, "
              "TPAR_USER1_DEC = 0, TPAR_USER1_TAB = 'TBUSER_ATELIER', TPAR_LIBUSER2 = 'Date "
              "souhaitée', TPAR_USER2_TYP = 'D', TPAR_USER2_LNG = 10, TPAR_USER2_DEC = 0, "

@@ -63,6 +63,7 @@ extern const std::span<const std::pair<const char*, const char*>> kCountries;
 // The demo's amounts are francs and its second currency the euro, at the fixed rate the
 // pro-forma invoice converts with: the quote and its invoice show the same counter-value.
 constexpr double kExchangeRate = 1.0 / 6.55957;
+constexpr const char* kMainCurrency = "Francs";
 constexpr const char* kSecondCurrency = "Euros";
 
 // Discount of a class (A to D) for a client category in the discount table, for the selling

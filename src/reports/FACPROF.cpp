@@ -24,6 +24,7 @@
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"
 #include "ui/DbErrorMessage.h"
+#include "ui/HostWindow.h"
 
 namespace tarovent::reports {
 
@@ -69,6 +70,13 @@ FACPROF::FACPROF(core::ProcessState& state, QWidget* parent)
   m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
   m_list->verticalHeader()->hide();
   m_list->horizontalHeader()->setStretchLastSection(true);
+  // The row the list frames is the row "Editer" acts on: Qt gives the list a current row on
+  // focus without selecting it, which left the button beeping at a framed row.
+  connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& current) {
+            if (current.isValid() && m_list->selectedItems().isEmpty())
+              m_list->selectRow(current.row());
+          });
 
   m_vat = new QLineEdit(this);
   m_vat->setObjectName("CTX_TVA");
@@ -81,7 +89,7 @@ FACPROF::FACPROF(core::ProcessState& state, QWidget* parent)
   auto* quit = new QPushButton(QStringLiteral("&Quitter"), this);
   quit->setObjectName("Cmd_Quitter");
   connect(edit, &QPushButton::clicked, this, &FACPROF::makeInvoice);
-  connect(quit, &QPushButton::clicked, this, &QWidget::close);
+  connect(quit, &QPushButton::clicked, this, [this] { ui::closeHostWindow(this); });
   connect(m_list, &QTableWidget::cellDoubleClicked, this, &FACPROF::makeInvoice);
 
   auto* options = new QHBoxLayout;

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "core/ProcessState.h"
+#include "ui/HostWindow.h"
 #include "ui/NumericInput.h"
 
 namespace tarovent::reports {
@@ -76,7 +77,7 @@ FLSTAFF::FLSTAFF(core::ProcessState& state, const OrderPeriod& period, QWidget* 
   }
   auto* quit = new QPushButton(QStringLiteral("&Quitter"), this);
   quit->setObjectName(QStringLiteral("Cmd_Quitter"));
-  connect(quit, &QPushButton::clicked, this, &QWidget::close);
+  connect(quit, &QPushButton::clicked, this, [this] { ui::closeHostWindow(this); });
   averages->addWidget(quit, 1, 7);
   averages->setColumnStretch(6, 1);
 

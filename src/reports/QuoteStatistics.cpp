@@ -1,14 +1,10 @@
 #include "QuoteStatistics.h"
 
-#include <sqlite3.h>
-
 #include <QStringList>
-#include <vector>
 
 #include "core/ProcessState.h"
-#include "platform/db/Connection.h"
+#include "platform/db/Database.h"
 #include "platform/db/DbError.h"
-#include "platform/db/RowReader.h"
 #include "ui/DbErrorMessage.h"
 
 namespace tarovent::reports {
@@ -136,38 +132,26 @@ int QuoteStatistics::fillTable(const QuoteCriteria& c) {
 
 void QuoteStatistics::matchAffairs(QuoteChoice choice) {
   db::Database& work = workDatabase();
-  db::Connection& c = *work.connection();
-  // Only the rows an affair changes are written, found again by their rowid.
-  struct Match {
-    qint64 row;
-    const AffairIndex::Affair* affair;
-  };
-  std::vector<Match> matches;
-  {
-    sqlite3_stmt* s = c.prepare(QStringLiteral("SELECT rowid AS RID, SOC, NUMDOSS FROM TMP_RENTA"));
-    const db::RowReader r(s);
-    int rc;
-    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-      const QString key = quoteKey(r.text("SOC"), r.text("NUMDOSS"));
-      const AffairIndex::Affair* affair = m_current.find(key);
-      if (!affair) affair = m_archived.find(key);
-      matches.push_back({qint64(r.number("RID")), affair});
-    }
-    sqlite3_finalize(s);
-    if (rc != SQLITE_DONE)
-      throw db::DbError(db::err::EngineError, QString::fromUtf8(sqlite3_errmsg(c.handle())));
-  }
   db::TransactionGuard guard(work);
-  const QString context = QStringLiteral("TMP_RENTA");
-  const QStringList columns = {QStringLiteral("NUMAFF"), QStringLiteral("DATAFF")};
-  for (const Match& m : matches) {
-    if (choice == QuoteChoice::Won && !m.affair)
-      c.deleteRow(context, m.row, context);
-    else if (choice == QuoteChoice::NotWon && m.affair)
-      c.deleteRow(context, m.row, context);
-    else if (choice == QuoteChoice::All && m.affair)  // kept won quotes are listed bare
-      c.updateRow(context, columns, {m.affair->number, m.affair->created}, m.row, context);
+  db::Recordset rs =
+      work.OpenRecordset(QStringLiteral("SELECT SOC, NUMDOSS, NUMAFF, DATAFF FROM TMP_RENTA"),
+                         db::RecordsetType::Dynaset);
+  for (; !rs.EOF_(); rs.MoveNext()) {
+    const QString key =
+        quoteKey(rs.text(QStringLiteral("SOC")), rs.text(QStringLiteral("NUMDOSS")));
+    const AffairIndex::Affair* affair = m_current.find(key);
+    if (!affair) affair = m_archived.find(key);
+    // Only the rows an affair changes are written; kept won quotes are listed bare.
+    if ((choice == QuoteChoice::Won && !affair) || (choice == QuoteChoice::NotWon && affair)) {
+      rs.Delete();
+    } else if (choice == QuoteChoice::All && affair) {
+      rs.Edit();
+      rs.setValue(QStringLiteral("NUMAFF"), affair->number);
+      rs.setValue(QStringLiteral("DATAFF"), affair->created);
+      rs.Update();
+    }
   }
+  rs.Close();
   guard.commit();
 }
 

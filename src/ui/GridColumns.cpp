@@ -1,5 +1,6 @@
 #include "ui/GridColumns.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QTableView>
 
@@ -21,6 +22,13 @@ GridColumns::GridColumns(QTableView* view, RecordsetModel* model, DataControl* d
   model->setColumns(std::move(columns));
   // After the grid link, which has read the records again.
   connect(data, &DataControl::recordsChanged, this, &GridColumns::apply);
+  if (m_stretch >= 0) {
+    view->viewport()->installEventFilter(this);
+    connect(view->horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this](int section) {
+              if (section != m_stretch) fill();
+            });
+  }
   apply();
 }
 
@@ -34,8 +42,28 @@ void GridColumns::apply() {
       m_view->setColumnWidth(i, std::max(m_widths[i], header->sectionSizeHint(i)));
     m_widthsGiven = true;
   }
-  if (m_stretch >= 0 && m_stretch < m_columnCount)
-    header->setSectionResizeMode(m_stretch, QHeaderView::Stretch);
+  fill();
+}
+
+void GridColumns::fill() {
+  if (!m_view || m_filling || m_stretch < 0 || m_stretch >= m_columnCount) return;
+  QHeaderView* header = m_view->horizontalHeader();
+  if (header->count() != m_columnCount) return;
+  // Never narrower than its first width: a narrow grid scrolls rather than cut the column
+  // to a sliver, as the header's stretch mode does.
+  int others = 0;
+  for (int i = 0; i < header->count(); ++i)
+    if (i != m_stretch && !header->isSectionHidden(i)) others += header->sectionSize(i);
+  const int least = std::max(m_stretch < m_widths.size() ? m_widths[m_stretch] : 0,
+                             header->sectionSizeHint(m_stretch));
+  m_filling = true;
+  header->resizeSection(m_stretch, std::max(least, m_view->viewport()->width() - others));
+  m_filling = false;
+}
+
+bool GridColumns::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Resize && m_view && watched == m_view->viewport()) fill();
+  return QObject::eventFilter(watched, event);
 }
 
 }  // namespace tarovent::ui

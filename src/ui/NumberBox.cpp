@@ -18,7 +18,7 @@ void NumberBox::show(const QVariant& value, const db::FieldSpec& field) {
   bool ok = false;
   const double v = value.toDouble(&ok) + 0.0;  // no "-0,00"
   if (!ok) return;
-  setText(QString::number(v, 'f', m_shownDecimals).replace('.', workstationDecimalSeparator()));
+  setText(fixedText(v, m_shownDecimals));
   setCursorPosition(0);
 }
 

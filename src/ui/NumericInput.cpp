@@ -36,6 +36,10 @@ QChar workstationDecimalSeparator() {
   return point.isEmpty() ? QChar('.') : point.at(0);
 }
 
+QString fixedText(double value, int decimals) {
+  return QString::number(value + 0.0, 'f', decimals).replace('.', workstationDecimalSeparator());
+}
+
 double numberFromText(const QString& text, QChar /*decimalSeparator*/, bool* ok) {
   return text::readTypedNumber(text, ok);
 }

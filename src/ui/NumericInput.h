@@ -41,4 +41,7 @@ double numberFromText(const QString& text, QChar decimalSeparator, bool* ok = nu
 // workstation's decimal separator.
 QString textFromNumber(double value, QChar decimalSeparator);
 
+// A number with a fixed count of decimals (amounts: "65,00"), the workstation's separator.
+QString fixedText(double value, int decimals);
+
 }  // namespace tarovent::ui

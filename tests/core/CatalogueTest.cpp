@@ -6,6 +6,7 @@
 
 #include "CoreTestSupport.h"
 #include "core/Translator.h"
+#include "platform/os/FileSystem.h"
 
 namespace tarovent::core::test {
 namespace {
@@ -115,6 +116,33 @@ TEST_F(CatalogueTest, EachStartRebuildsTheLocalWorkDatabase) {
   EXPECT_TRUE(m_state->localDb.hasTable("TMP_NEW"));
   EXPECT_EQ(QDir(m_layout.workingFolder).entryList({"*.MDB"}, QDir::Files),
             QStringList({"BDLOC.MDB"}));
+}
+
+// A family on an NFS share: said once at start, with the server option; its files never get a
+// WAL journal, while the workstation's own work base (local here) keeps one.
+TEST_F(CatalogueTest, FamilyOnANetworkShareIsOpenedWithoutWalAndSaidSo) {
+  auto fs = std::make_shared<os::FakeFileSystem>();
+  fs->mount(m_layout.root, os::fstype::Nfs).mount(m_layout.workingFolder, os::fstype::Ext4);
+  m_state->workspace.setFileSystem(fs);
+  Catalogue c(*m_state);
+  openBases(c);
+  const QStringList said = m_messages.texts().filter("partage réseau");
+  ASSERT_EQ(said.size(), 1) << m_messages.texts().join('|').toStdString();
+  EXPECT_TRUE(said[0].contains("(NFS)"));
+  EXPECT_TRUE(said[0].contains("SERVEUR="));
+  m_state->mainDb().Execute("INSERT INTO TMP_RENTA (SOC) VALUES ('AB')");
+  m_state->localDb.Execute("INSERT INTO TMP_RENTA (SOC) VALUES ('AB')");
+  QStringList journals;
+  for (const QString& folder : {m_layout.root, m_layout.dataFolder})
+    for (const QString& f : QDir(folder).entryList({"*-wal", "*-shm"}, QDir::Files)) journals << f;
+  EXPECT_EQ(journals, QStringList());
+  EXPECT_TRUE(QFileInfo::exists(m_layout.workingFolder + "BDLOC.MDB-wal"));
+}
+
+TEST_F(CatalogueTest, LocalFamilyIsNotToldAboutShares) {
+  Catalogue c(*m_state);
+  openBases(c);
+  EXPECT_EQ(m_messages.texts().filter("partage réseau"), QStringList());
 }
 
 // Regression: a second start on the same working folder deleted the work base the first one

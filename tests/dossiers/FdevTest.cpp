@@ -387,6 +387,25 @@ TEST_F(FdevTest, HandOversFromOtherWindows) {
   m_state->opener = nullptr;  // before the window goes
 }
 
+// Regression: the "Opération" column took only the width left over, and shrank to a sliver
+// when the Infos panel opened beside the list at 1280 x 800.
+TEST_F(FdevTest, TheOperationColumnKeepsItsWidthBesideTheInfosPanel) {
+  m_db.Execute("INSERT INTO TPAR (TPAR_Ver) VALUES ('1')");
+  m_db.Execute("UPDATE TPAR SET TPAR_LIBUSER3 = 'Compteur', TPAR_USER3_LNG = 40");
+  open<FDEV>();
+  auto* view = get<QTableView>("DBG_ListeDOSS");
+  const int before = view->columnWidth(8);
+  EXPECT_GE(before, 200);
+  click("Cmd_Infos");
+  QApplication::processEvents();
+  ASSERT_TRUE(get<QWidget>("FRM_Infos")->isVisible());
+  EXPECT_GE(view->columnWidth(8), 200);
+  // With room to spare it takes what is left over again.
+  pressKey(QApplication::focusWidget(), Qt::Key_Escape);
+  QApplication::processEvents();
+  EXPECT_EQ(view->columnWidth(8), before);
+}
+
 TEST_F(FdevTest, EscapeClosesThePanelsBeforeTheWindow) {
   open<FDEV>();
   auto* duplication = get<DuplicationPanel>("FRM_DupliDoss");

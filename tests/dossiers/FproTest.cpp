@@ -41,5 +41,12 @@ TEST_F(Fpro, NewOptionByKeyboard) {
   EXPECT_EQ(m_messages.texts(), QStringList{"Le code de l'option est obligatoire"});
 }
 
+// A workstation without regional settings shows amounts the French way, as the boxes do.
+TEST_F(Fpro, GridAmountsTakeTheBoxesSeparatorWithoutRegionalSettings) {
+  QLocale::setDefault(QLocale::c());
+  open<FPRO>();
+  EXPECT_EQ(get<QTableView>("DBG_PRO")->model()->index(1, 2).data().toString(), "85,50");
+}
+
 }  // namespace
 }  // namespace tarovent::dossiers

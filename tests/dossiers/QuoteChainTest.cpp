@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableWidget>
@@ -310,6 +311,12 @@ TEST_F(QuoteChain, AComposedQuoteComesBackToTheWorkspaceAsSaved) {
   const word::WordDocument made = word::WordDocument::open(invoice);
   EXPECT_FALSE(made.bookmarkText("SHTNET").trimmed().isEmpty());
   EXPECT_EQ(made.bookmarkText("SHTNET").trimmed(), quote.bookmarkText("SMTNET").trimmed());
+
+  // Quitter leaves no empty frame behind in the work area.
+  const qsizetype frames = m_menu->workArea()->subWindowList().size();
+  invoices->findChild<QPushButton*>("Cmd_Quitter")->click();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(m_menu->workArea()->subWindowList().size(), frames - 1);
 }
 
 // A second instance started on the same family is refused before it touches the first one's
@@ -365,6 +372,68 @@ TEST_F(QuoteChain, AnAgreedOverwriteIsSaved) {
   key(Qt::Key_W, Qt::ControlModifier);
   EXPECT_FALSE(composition()) << messages().toStdString();
   EXPECT_EQ(messages(), "");
+}
+
+// The user types in the version's boxes while the composition is open, then closes it: the
+// amount and time the composition saved show, and what was typed in the other boxes stays to be
+// saved. Closed without a save, the amount typed stays as well.
+TEST_F(QuoteChain, TypingInTheWorkspaceDuringACompositionKeepsBoth) {
+  const long dossier = newDossierWithVersion();
+  composition::FCOMPO* window = compose();
+  ASSERT_TRUE(window);
+  window->view().grid().setFocus();
+  key(Qt::Key_Home);
+  key(Qt::Key_Return);
+  type(firstArticle());
+  key(Qt::Key_Return);
+  type("4");
+  key(Qt::Key_Return, Qt::ControlModifier);
+  key(Qt::Key_Escape);
+
+  backToWorkspace();
+  auto* note = workspaceChild<QWidget>("FDEV_NOTE");
+  note->setFocus();
+  type("Rappeler lundi");
+  auto* amount = workspaceChild<QLineEdit>("FDEV_MONTANT");
+  amount->setFocus();
+  amount->selectAll();
+  type("99");
+  auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget());
+  ASSERT_TRUE(sub);
+  m_menu->workArea()->setActiveSubWindow(sub);
+  window->view().grid().setFocus();
+  m_messages.script({Answer::Yes});  // "Enregistrer le document?"
+  key(Qt::Key_W, Qt::ControlModifier);
+  ASSERT_FALSE(composition()) << messages().toStdString();
+  QApplication::processEvents();
+
+  const double saved = version(dossier, 0, "TDEV_MONTANT").toDouble();
+  ASSERT_GT(saved, 0) << messages().toStdString();
+  EXPECT_EQ(composition::parseNumber(amount->text()), saved);
+  EXPECT_EQ(workspaceChild<QLineEdit>("FDEV_TEMPS")->text(), "0");
+  EXPECT_EQ(workspaceChild<QPlainTextEdit>("FDEV_NOTE")->toPlainText(), "Rappeler lundi");
+  backToWorkspace();
+  note->setFocus();
+  key(Qt::Key_F10);
+  EXPECT_EQ(version(dossier, 0, "TDEV_NOTE"), "Rappeler lundi") << messages().toStdString();
+  EXPECT_DOUBLE_EQ(version(dossier, 0, "TDEV_MONTANT").toDouble(), saved);
+
+  // Opened again and closed without a change: the amount typed meanwhile is the user's.
+  m_messages.script({Answer::Yes});  // "Voulez-vous conserver le texte existant ?"
+  window = compose();
+  ASSERT_TRUE(window);
+  backToWorkspace();
+  amount->setFocus();
+  amount->selectAll();
+  type("77");
+  m_messages.clear();
+  ASSERT_TRUE(window->closeComposition()) << messages().toStdString();
+  QApplication::processEvents();
+  EXPECT_EQ(amount->text(), "77");
+  backToWorkspace();
+  amount->setFocus();
+  key(Qt::Key_F10);
+  EXPECT_EQ(version(dossier, 0, "TDEV_MONTANT"), "77") << messages().toStdString();
 }
 
 // "Composer" on another version while a composition is open is refused before anything is

@@ -371,6 +371,14 @@ TEST_F(DemoFamily, ComposeScriptAddsASubTotalAndRecalculates) {
             "ELEC0001GAR1ELEC0001");
 }
 
+// The amounts are francs: the main currency says so, and one franc is worth the euro rate.
+TEST_F(DemoFamily, CurrenciesMatchTheExchangeRate) {
+  EXPECT_EQ(scalar("TAROVENT.MDB", "select TPAR_LIBDEV1 from TPAR").toString(), "Francs");
+  EXPECT_EQ(scalar("TAROVENT.MDB", "select TPAR_LIBDEV2 from TPAR").toString(), "Euros");
+  EXPECT_NEAR(scalar("TAROVENT.MDB", "select TPAR_COEFFDEV from TPAR").toDouble() * 6.55957, 1.0,
+              1e-9);
+}
+
 TEST_F(DemoFamily, StartsWithoutAMessage) {
   ui::ScriptedResponder messages;
   core::ProcessState state(messages);

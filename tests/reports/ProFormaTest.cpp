@@ -216,6 +216,17 @@ TEST_F(ProFormaTest, WindowListsTheRepresentativesQuotesWithTheirMarks) {
   w->makeInvoice();
   EXPECT_EQ(list->item(first, 4)->text(), "X");
 
+  // The row framed when the list takes the focus is the one the button takes.
+  std::unique_ptr<FACPROF> shown(FACPROF::create(*m_state));
+  auto* framed = shown->findChild<QTableWidget*>("DBG_Devis");
+  shown->show();
+  QApplication::setActiveWindow(shown.get());
+  framed->setFocus(Qt::TabFocusReason);
+  QApplication::processEvents();
+  ASSERT_GE(framed->currentRow(), 0);
+  EXPECT_EQ(framed->selectedItems().size(), 5);
+  EXPECT_EQ(framed->selectedItems().first()->row(), framed->currentRow());
+
   m_state->config.salesRep = "JD";
   EXPECT_FALSE(FACPROF::create(*m_state));
   EXPECT_EQ(m_messages.texts().last(), "Aucun devis n'a été trouvé ...");

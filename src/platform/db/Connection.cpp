@@ -1,13 +1,6 @@
 #include "Connection.h"
 
 #include <dlfcn.h>
-#include <fcntl.h>
-#include <sys/ioctl.h>
-#include <sys/statvfs.h>
-#include <unistd.h>
-#ifdef __linux__
-#include <linux/fs.h>
-#endif
 
 #include <QDate>
 #include <QDir>
@@ -18,6 +11,7 @@
 
 #include "Database.h"
 #include "DbError.h"
+#include "DatabaseFile.h"
 #include "JetFunctions.h"
 #include "JetValue.h"
 #include "SqliteErrors.h"
@@ -46,45 +40,6 @@ std::atomic<quint64> g_schemaChanges{0};
 void tellProcess(std::atomic<quint64>& changes, quint64& seen) {
   const quint64 before = changes.fetch_add(1);
   if (seen == before) seen = before + 1;
-}
-
-// An existing file that is not an SQLite database (empty files included) is refused rather
-// than turned into one.
-void checkHeader(const QString& path) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) return;  // SQLite reports why
-  static const QByteArray magic("SQLite format 3\0", 16);
-  if (f.read(16) != magic)
-    throw DbError(err::UnrecognizedFormat,
-                  QStringLiteral("Format de base de données non reconnu : '%1'.").arg(path));
-}
-
-// What SQLite needs to write a database in WAL mode: the file and its folder. A file or
-// folder marked read-only counts as such even for a user allowed to override the mark.
-bool writable(const QFileInfo& fi) {
-  const auto allowed = [](const QFileInfo& f) {
-    return f.isWritable() &&
-           (f.permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther));
-  };
-  return allowed(fi) && allowed(QFileInfo(fi.absolutePath()));
-}
-
-// Whether the file cannot change under us: on a read-only medium, or marked immutable.
-bool cannotChange(const QString& path) {
-  const QByteArray p = QFile::encodeName(path);
-  struct statvfs fs {};
-  if (::statvfs(p.constData(), &fs) == 0 && (fs.f_flag & ST_RDONLY)) return true;
-#ifdef __linux__
-  const int fd = ::open(p.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return false;
-  int attributes = 0;
-  const bool immutable =
-      ::ioctl(fd, FS_IOC_GETFLAGS, &attributes) == 0 && (attributes & FS_IMMUTABLE_FL);
-  ::close(fd);
-  return immutable;
-#else
-  return false;
-#endif
 }
 
 // After a commit: once the journal holds 100 pages they are copied back into the database and
@@ -245,7 +200,8 @@ void fieldFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
 
 }  // namespace
 
-std::shared_ptr<Connection> Connection::open(const QString& path, bool create, bool readOnly) {
+std::shared_ptr<Connection> Connection::open(const QString& path, bool create, bool readOnly,
+                                             std::shared_ptr<const os::FileSystem> fs) {
   const QFileInfo fi(path);
   if (!create && !fi.exists())
     throw DbError(err::FileNotFound, QStringLiteral("Fichier '%1' introuvable.").arg(path));
@@ -255,6 +211,8 @@ std::shared_ptr<Connection> Connection::open(const QString& path, bool create, b
   if (!create) checkHeader(fi.absoluteFilePath());
   std::shared_ptr<Connection> c(new Connection);
   c->m_path = fi.absoluteFilePath();
+  c->m_fs = fs ? std::move(fs) : os::systemFileSystem();
+  c->m_network = os::networkFileSystemOf(*c->m_fs, c->m_path);
   // A file or folder the user may not write is opened for reading, as the engine does.
   const bool frozen = !create && cannotChange(c->m_path);
   const bool lockedDown = !create && !readOnly && (frozen || !writable(fi));
@@ -264,6 +222,21 @@ std::shared_ptr<Connection> Connection::open(const QString& path, bool create, b
   // Only a file that cannot change is read as immutable: another user may write one we may not,
   // and an immutable reader would then see stale pages or report a corruption.
   const bool folderLocked = !writable(QFileInfo(fi.absolutePath()));
+  // Even a reader of a WAL file makes its shared memory beside it: on a share, a file we may
+  // write leaves WAL first.
+  if (!c->m_network.isEmpty() && c->m_readOnly && !create && !frozen && writable(fi) &&
+      walHeader(c->m_path)) {
+    c->openHandle(path, SQLITE_OPEN_READWRITE, false);
+    sqlite3_busy_timeout(c->m_db, 5000);
+    try {
+      c->useRollbackJournal(QStringLiteral("main"), path);
+    } catch (const DbError&) {
+      c->close();
+      throw;
+    }
+    sqlite3_close_v2(c->m_db);
+    c->m_db = nullptr;
+  }
   c->openHandle(path, flags, frozen);
   // A read-only reader of a database in WAL mode needs its shared memory file. Where it does
   // not exist and cannot be made, nobody writes the file right now: it is read as it is.
@@ -282,7 +255,9 @@ std::shared_ptr<Connection> Connection::open(const QString& path, bool create, b
   try {
     // Touching the schema tells a database from any other file.
     c->exec(QStringLiteral("PRAGMA schema_version"));
-    if (!c->m_readOnly) {
+    if (!c->m_readOnly && !c->m_network.isEmpty()) {
+      c->useRollbackJournal(QStringLiteral("main"), path);
+    } else if (!c->m_readOnly) {
       c->exec(QStringLiteral("PRAGMA journal_mode=WAL"));
       c->exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
       c->exec(QStringLiteral("PRAGMA journal_size_limit=1048576"));
@@ -312,6 +287,28 @@ void Connection::openHandle(const QString& path, int flags, bool immutable) {
         err::CannotOpen,
         QStringLiteral("Impossible d'ouvrir la base de données '%1' (%2).").arg(path, msg));
   }
+}
+
+void Connection::useRollbackJournal(const QString& schema, const QString& path) {
+  sqlite3_stmt* s = nullptr;
+  const QByteArray sql = ("PRAGMA " + schema + ".journal_mode=DELETE").toUtf8();
+  if (const int rc = sqlite3_prepare_v2(m_db, sql.constData(), -1, &s, nullptr); rc != SQLITE_OK)
+    fail(rc, path);
+  const int rc = sqlite3_step(s);
+  // Leaving WAL needs the file to itself: SQLite answers busy, or with the mode it kept.
+  const bool changed =
+      rc == SQLITE_ROW &&
+      qstricmp(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)), "delete") == 0;
+  sqlite3_finalize(s);
+  const bool held = (rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED;
+  if (rc != SQLITE_ROW && !held) fail(rc, path);
+  if (!changed)
+    throw DbError(
+        err::Locked,
+        QStringLiteral("La base de données '%1' est sur un partage réseau (%2) et un "
+                       "autre programme l'utilise encore en mode WAL : fermez-le sur "
+                       "tous les postes, puis recommencez.")
+            .arg(path, m_network.isEmpty() ? os::networkFileSystemOf(*m_fs, path) : m_network));
 }
 
 Connection::~Connection() { close(); }
@@ -460,6 +457,16 @@ QString Connection::attach(const QString& rawPath) {
   sqlite3_finalize(s);
   if (rc != SQLITE_DONE) fail(rc, rawPath);
   m_attached.insert(key, schema);
+  if (!m_readOnly && !os::networkFileSystemOf(*m_fs, canonical).isEmpty()) {
+    try {
+      useRollbackJournal(schema, rawPath);
+    } catch (const DbError&) {
+      m_attached.remove(key);
+      sqlite3_exec(m_db, ("DETACH DATABASE " + schema).toUtf8().constData(), nullptr, nullptr,
+                   nullptr);
+      throw;
+    }
+  }
   return schema;
 }
 

@@ -12,6 +12,7 @@
 
 #include "JetSql.h"
 #include "JetType.h"
+#include "platform/os/FileSystem.h"
 
 namespace tarovent::db {
 
@@ -48,13 +49,20 @@ class LiveCursor {
 // functions, WAL, busy timeout, attached databases, schema cache, transaction levels.
 class Connection : public std::enable_shared_from_this<Connection> {
  public:
-  static std::shared_ptr<Connection> open(const QString& path, bool create, bool readOnly);
+  // `fs` tells a file on a network share: opened there in rollback-journal mode, never WAL.
+  static std::shared_ptr<Connection> open(
+      const QString& path, bool create, bool readOnly,
+      std::shared_ptr<const os::FileSystem> fs = os::systemFileSystem());
   ~Connection();
 
   sqlite3* handle() const { return m_db; }
   const QString& path() const { return m_path; }
   bool readOnly() const { return m_readOnly; }
   bool isOpen() const { return m_db != nullptr; }
+  // The network file system the file lies on ("NFS", "SMB/CIFS"...), empty when local. WAL's
+  // shared memory does not span machines, and a share's locks are not always to be trusted
+  // with it: such a file (and any attached from a share) keeps a rollback journal.
+  const QString& networkFileSystem() const { return m_network; }
   void close();
 
   // Prepares `sql` (throws DbError with SQLite's message on failure).
@@ -132,8 +140,13 @@ class Connection : public std::enable_shared_from_this<Connection> {
   Connection() = default;
   // Opens the SQLite handle of m_path; throws CannotOpen with `path` in the message.
   void openHandle(const QString& path, int flags, bool immutable);
+  // Sets the journal of `schema` (the file `path`) to a rollback journal; throws when another
+  // program still holds it in WAL mode.
+  void useRollbackJournal(const QString& schema, const QString& path);
   sqlite3* m_db = nullptr;
   QString m_path;
+  std::shared_ptr<const os::FileSystem> m_fs;
+  QString m_network;
   bool m_readOnly = false;
   int m_level = 0;  // transaction levels begun by the caller
   int m_begun = 0;  // of which SQLite has been told

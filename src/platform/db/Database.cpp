@@ -2,6 +2,7 @@
 
 #include "Connection.h"
 #include "DbError.h"
+#include "PgDatabase.h"
 #include "RecordsetImpl.h"
 #include "Schema.h"
 #include "SqliteValue.h"
@@ -57,16 +58,47 @@ Connection& Database::conn() const {
   return *m_c;
 }
 
-bool Database::isOpen() const { return m_c && m_c->isOpen(); }
-QString Database::Name() const { return conn().path(); }
+PgDatabase* Database::pg() const {
+  if (m_pg && !m_pg->isOpen())
+    throw DbError(err::ObjectClosed,
+                  QStringLiteral("Objet invalide ou n'est plus défini (base de données)."));
+  return m_pg.get();
+}
+
+bool Database::isOpen() const { return m_pg ? m_pg->isOpen() : m_c && m_c->isOpen(); }
+QString Database::Name() const { return pg() ? m_pg->path() : conn().path(); }
 QString Database::Version() const { return QStringLiteral("4.0"); }
+QString Database::networkFileSystem() const {
+  return pg() ? QString() : conn().networkFileSystem();
+}
 void Database::Close() {
   if (m_c) m_c->close();
+  if (m_pg) m_pg->close();
 }
 
 Recordset Database::OpenRecordset(const QString& source, RecordsetType type, int options) {
-  Connection& c = conn();
   const bool readOnly = (options & rsopt::ReadOnly) != 0;
+  if (PgDatabase* s = pg()) {
+    const bool snapshot = type == RecordsetType::Snapshot;
+    if (looksLikeName(source) && s->hasTable(bareName(source))) {
+      if (type == RecordsetType::Default || type == RecordsetType::Table)
+        return Recordset(s->openTable(bareName(source), readOnly));
+      return Recordset(s->openDynaset(bareName(source), true, readOnly, snapshot));
+    }
+    if (looksLikeName(source) && s->hasQueryDef(bareName(source)))
+      return Recordset(s->openDynaset(s->queryDefSql(bareName(source)), false, readOnly, snapshot));
+    if (looksLikeName(source))
+      throw DbError(err::SourceNotFound,
+                    QStringLiteral("Le moteur de base de données ne peut pas trouver la table "
+                                   "ou la requête source '%1'.")
+                        .arg(bareName(source)));
+    if (type == RecordsetType::Table)
+      throw DbError(err::InvalidOperation,
+                    QStringLiteral("Opération non valide : une requête ne peut pas être ouverte "
+                                   "comme table."));
+    return Recordset(s->openDynaset(source, false, readOnly, snapshot));
+  }
+  Connection& c = conn();
   if (looksLikeName(source)) {
     const QString name = bareName(source);
     if (c.hasTable(name)) {
@@ -94,8 +126,9 @@ Recordset Database::OpenRecordset(const QString& source, RecordsetType type, int
 }
 
 int Database::Execute(const QString& sql) {
-  Connection& c = conn();
   if (looksLikeName(sql) && hasQueryDef(bareName(sql))) return ExecuteQueryDef(bareName(sql));
+  if (PgDatabase* s = pg()) return m_affected = s->execute(sql);
+  Connection& c = conn();
   const SqlTranslation t = c.translate(sql);
   Schema schema(c);
   m_affected = 0;
@@ -146,6 +179,7 @@ int Database::Execute(const QString& sql) {
 int Database::RecordsAffected() const { return m_affected; }
 
 bool Database::returnsRows(const QString& source) {
+  if (PgDatabase* s = pg()) return s->returnsRows(bareName(source));
   Connection& c = conn();
   if (looksLikeName(source)) {
     const QString name = bareName(source);
@@ -156,10 +190,19 @@ bool Database::returnsRows(const QString& source) {
   return c.translate(source).kind == SqlTranslation::Kind::Select;
 }
 
-QStringList Database::TableDefNames() { return conn().tableNames(); }
-bool Database::hasTable(const QString& name) { return conn().hasTable(name); }
+QStringList Database::TableDefNames() { return pg() ? m_pg->tableNames() : conn().tableNames(); }
+bool Database::hasTable(const QString& name) {
+  return pg() ? m_pg->hasTable(name) : conn().hasTable(name);
+}
 
 TableDef Database::tableDef(const QString& name) {
+  if (PgDatabase* s = pg()) {
+    const PgTable& t = s->table(name);
+    TableDef def(t.name);
+    def.m_fields = t.fields;
+    def.m_indexes = t.indexes;
+    return def;
+  }
   const TableInfo& info = conn().table(name);
   TableDef def(info.name);
   def.m_fields = info.fields;
@@ -176,24 +219,34 @@ TableDef Database::tableDef(const QString& name) {
 }
 
 void Database::appendTableDef(const TableDef& def) {
+  if (PgDatabase* s = pg()) return s->createTable(def.m_name, def.m_fields, def.m_indexes);
   Schema(conn()).createTable("main", def.m_name, def.m_fields, def.m_indexes);
 }
 
 void Database::appendField(const QString& table, const FieldSpec& field) {
+  if (PgDatabase* s = pg()) return s->addField(table, field);
   Schema(conn()).addField("main", table, field);
 }
 
 void Database::deleteField(const QString& table, const QString& field) {
+  if (PgDatabase* s = pg()) return s->dropField(table, field);
   Schema(conn()).dropField("main", table, field);
 }
 
 void Database::createIndex(const QString& table, const IndexSpec& index) {
+  if (PgDatabase* s = pg()) return s->addIndex(table, index);
   Schema(conn()).createIndex("main", table, index);
 }
 
-void Database::deleteTableDef(const QString& name) { Schema(conn()).dropTable("main", name); }
+void Database::deleteTableDef(const QString& name) {
+  if (PgDatabase* s = pg()) return s->dropTable(name);
+  Schema(conn()).dropTable("main", name);
+}
 
-void Database::RefreshTableDefs() { conn().schemaChanged(); }
+void Database::RefreshTableDefs() {
+  if (PgDatabase* s = pg()) return s->schemaChanged();
+  conn().schemaChanged();
+}
 
 void Database::ensureQueryTable() {
   Connection& c = conn();
@@ -203,6 +256,7 @@ void Database::ensureQueryTable() {
 }
 
 void Database::CreateQueryDef(const QString& name, const QString& sql) {
+  if (PgDatabase* s = pg()) return s->createQueryDef(name, sql);
   Connection& c = conn();
   if (hasQueryDef(name) || c.hasTable(name))
     throw DbError(err::ObjectExists, QStringLiteral("L'objet '%1' existe déjà.").arg(name));
@@ -230,6 +284,7 @@ void Database::CreateQueryDef(const QString& name, const QString& sql) {
 }
 
 void Database::DeleteQueryDef(const QString& name) {
+  if (PgDatabase* s = pg()) return s->deleteQueryDef(name);
   Connection& c = conn();
   if (!hasQueryDef(name))
     throw DbError(err::ItemNotFound,
@@ -246,6 +301,7 @@ void Database::DeleteQueryDef(const QString& name) {
 }
 
 QStringList Database::QueryDefNames() {
+  if (PgDatabase* s = pg()) return s->queryDefNames();
   Connection& c = conn();
   QStringList names;
   if (!c.hasTable(kQueries)) return names;
@@ -257,6 +313,7 @@ QStringList Database::QueryDefNames() {
 }
 
 bool Database::hasQueryDef(const QString& name) {
+  if (PgDatabase* s = pg()) return s->hasQueryDef(name);
   Connection& c = conn();
   if (!c.hasTable(kQueries)) return false;
   sqlite3_stmt* s = c.cached("SELECT 1 FROM " + kQueries + " WHERE Name = ?1");
@@ -268,6 +325,7 @@ bool Database::hasQueryDef(const QString& name) {
 }
 
 QString Database::QueryDefSql(const QString& name) {
+  if (PgDatabase* s = pg()) return s->queryDefSql(name);
   Connection& c = conn();
   if (!c.hasTable(kQueries))
     throw DbError(err::ItemNotFound,
@@ -287,28 +345,44 @@ QString Database::QueryDefSql(const QString& name) {
 
 int Database::ExecuteQueryDef(const QString& name) { return Execute(QueryDefSql(name)); }
 
-void Database::BeginTrans() { conn().begin(); }
-void Database::CommitTrans() { conn().commit(); }
-void Database::Rollback() { conn().rollback(); }
-int Database::transactionLevel() const { return conn().transactionLevel(); }
+void Database::BeginTrans() { pg() ? m_pg->begin() : conn().begin(); }
+void Database::CommitTrans() { pg() ? m_pg->commit() : conn().commit(); }
+void Database::Rollback() { pg() ? m_pg->rollback() : conn().rollback(); }
+int Database::transactionLevel() const {
+  return pg() ? m_pg->transactionLevel() : conn().transactionLevel();
+}
 
 void Workspace::prune() {
   m_open.removeIf([](const std::weak_ptr<Connection>& w) {
     auto c = w.lock();
     return !c || !c->isOpen();
   });
+  m_served.removeIf([](const std::weak_ptr<PgDatabase>& w) {
+    auto s = w.lock();
+    return !s || !s->isOpen();
+  });
 }
 
 Database Workspace::OpenDatabase(const QString& path, bool readOnly) {
   prune();
-  auto c = Connection::open(path, false, readOnly);
+  if (!m_server.isEmpty()) {
+    auto s = PgDatabase::open(m_server, path, false, readOnly);
+    m_served << s;
+    return Database(s);
+  }
+  auto c = Connection::open(path, false, readOnly, m_fs);
   m_open << c;
   return Database(c);
 }
 
 Database Workspace::CreateDatabase(const QString& path, const QString&, int) {
   prune();
-  auto c = Connection::open(path, true, false);
+  if (!m_server.isEmpty()) {
+    auto s = PgDatabase::open(m_server, path, true, false);
+    m_served << s;
+    return Database(s);
+  }
+  auto c = Connection::open(path, true, false, m_fs);
   m_open << c;
   return Database(c);
 }
@@ -322,14 +396,21 @@ void Workspace::Idle() {
 void Workspace::BeginTrans() {
   prune();
   QList<std::shared_ptr<Connection>> begun;
+  QList<std::shared_ptr<PgDatabase>> served;
   try {
     for (const auto& w : std::as_const(m_open)) {
       auto c = w.lock();
       c->begin();
       begun << c;
     }
+    for (const auto& w : std::as_const(m_served)) {
+      auto s = w.lock();
+      s->begin();
+      served << s;
+    }
   } catch (...) {
     for (auto& c : begun) c->rollback();
+    for (auto& s : served) s->rollback();
     throw;
   }
 }
@@ -339,6 +420,8 @@ void Workspace::CommitTrans() {
   requireTransaction(QStringLiteral("Validation"));
   for (const auto& w : std::as_const(m_open))
     if (auto c = w.lock(); c->transactionLevel() > 0) c->commit();
+  for (const auto& w : std::as_const(m_served))
+    if (auto s = w.lock(); s->transactionLevel() > 0) s->commit();
 }
 
 void Workspace::Rollback() {
@@ -346,11 +429,15 @@ void Workspace::Rollback() {
   requireTransaction(QStringLiteral("Annulation"));
   for (const auto& w : std::as_const(m_open))
     if (auto c = w.lock(); c->transactionLevel() > 0) c->rollback();
+  for (const auto& w : std::as_const(m_served))
+    if (auto s = w.lock(); s->transactionLevel() > 0) s->rollback();
 }
 
 void Workspace::requireTransaction(const QString& what) const {
   for (const auto& w : m_open)
     if (auto c = w.lock(); c && c->transactionLevel() > 0) return;
+  for (const auto& w : m_served)
+    if (auto s = w.lock(); s && s->transactionLevel() > 0) return;
   throw DbError(err::NotInTransaction,
                 QStringLiteral("%1 impossible sans transaction en cours.").arg(what));
 }
@@ -372,7 +459,23 @@ void TransactionGuard::commit() {
 }
 
 RowInserter::RowInserter(Database& db, const QString& table, const QStringList& fields)
-    : m_c(db.connection()), m_table(table) {
+    : m_c(db.connection()), m_pg(db.server()), m_table(table) {
+  if (m_pg && m_pg->isOpen()) {
+    const PgTable& t = m_pg->table(table);
+    QStringList cols, marks;
+    for (const QString& name : fields) {
+      const int i = t.indexOfField(name);
+      if (i < 0)
+        throw DbError(err::ItemNotFound,
+                      QStringLiteral("Élément '%1' non trouvé dans cette collection.").arg(name));
+      m_fields << t.fields[i];
+      cols << quoteIdentifier(t.fields[i].name);
+      marks << QStringLiteral("$%1").arg(marks.size() + 1);
+    }
+    m_sql = "INSERT INTO " + quoteIdentifier(t.name) + " (" + cols.join(", ") + ") VALUES (" +
+            marks.join(", ") + ")";
+    return;
+  }
   if (!m_c || !m_c->isOpen())
     throw DbError(err::ObjectClosed, QStringLiteral("La base de données est fermée."));
   const TableInfo& info = m_c->table(table);
@@ -397,6 +500,11 @@ void RowInserter::add(const QVariantList& values) {
                   QStringLiteral("Nombre de valeurs incorrect pour la table '%1'.").arg(m_table));
   m_values.clear();
   for (qsizetype i = 0; i < values.size(); ++i) m_values << coerceToField(values[i], m_fields[i]);
+  if (m_pg) {
+    m_pg->session().exec(m_sql, m_values);
+    m_pg->wrote();
+    return;
+  }
   m_c->beforeWrite();
   // The connection keeps the statement, prepared at the first row; write() leaves it reset.
   if (!m_statement || m_epoch != m_c->statementEpoch()) {
@@ -409,7 +517,7 @@ void RowInserter::add(const QVariantList& values) {
 }
 
 ReadSnapshot::ReadSnapshot(Database& db) {
-  if (db.isOpen() && db.connection()->beginSnapshot()) m_c = db.connection();
+  if (db.isOpen() && db.connection() && db.connection()->beginSnapshot()) m_c = db.connection();
 }
 
 ReadSnapshot::~ReadSnapshot() {

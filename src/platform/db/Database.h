@@ -13,9 +13,14 @@
 
 struct sqlite3_stmt;
 
+namespace tarovent::os {
+class FileSystem;
+}
+
 namespace tarovent::db {
 
 class Connection;
+class PgDatabase;
 
 // A table's definition: its fields and indexes as stored, or a new table being defined.
 class TableDef {
@@ -51,6 +56,9 @@ class Database {
   bool isOpen() const;
   // The full path of the file.
   QString Name() const;
+  // The network file system the file lies on ("NFS", "SMB/CIFS"...), empty when local: such a
+  // file is kept in rollback-journal mode, slower and meant for one workstation at a time.
+  QString networkFileSystem() const;
   // Format version text, as callers compare it ("4.0").
   QString Version() const;
   void Close();
@@ -94,15 +102,21 @@ class Database {
   void Rollback();
   int transactionLevel() const;
 
+  // The SQLite file behind the database; null on a server.
   std::shared_ptr<Connection> connection() const { return m_c; }
+  // The server's database behind it; null for a file.
+  std::shared_ptr<PgDatabase> server() const { return m_pg; }
 
  private:
   friend class Workspace;
   explicit Database(std::shared_ptr<Connection> c) : m_c(std::move(c)) {}
+  explicit Database(std::shared_ptr<PgDatabase> pg) : m_pg(std::move(pg)) {}
   Connection& conn() const;
+  PgDatabase* pg() const;
   void ensureQueryTable();
   int m_affected = 0;
   std::shared_ptr<Connection> m_c;
+  std::shared_ptr<PgDatabase> m_pg;
 };
 
 // The default workspace: opens and creates databases and spans transactions over them.
@@ -117,6 +131,13 @@ class Workspace {
   void BeginTrans();
   void CommitTrans();
   void Rollback();
+  // Databases opened or created from now on are schemas of this PostgreSQL server (connection
+  // words without password), each named after its file; empty: files again.
+  void setServer(const QString& conninfo) { m_server = conninfo; }
+  const QString& server() const { return m_server; }
+  // What tells the databases opened from now on that lie on a network share (the system's
+  // statfs unless a test puts another).
+  void setFileSystem(std::shared_ptr<const os::FileSystem> fs) { m_fs = std::move(fs); }
   // Lets go of every pending read of the open databases: rows read ahead by recordsets are
   // read again at their next move.
   void Idle();
@@ -126,6 +147,9 @@ class Workspace {
   // Throws 3034 when no database of the workspace is in a transaction.
   void requireTransaction(const QString& what) const;
   QList<std::weak_ptr<Connection>> m_open;
+  QList<std::weak_ptr<PgDatabase>> m_served;
+  QString m_server;
+  std::shared_ptr<const os::FileSystem> m_fs;
 };
 
 // Rolls back the workspace transaction it began unless commit() was called.
@@ -158,6 +182,7 @@ class RowInserter {
 
  private:
   std::shared_ptr<Connection> m_c;
+  std::shared_ptr<PgDatabase> m_pg;
   QString m_table;
   QList<FieldSpec> m_fields;
   QString m_sql;

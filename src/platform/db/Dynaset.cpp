@@ -147,13 +147,7 @@ class Dynaset final : public RecordsetImpl {
     }
     m_mode = EditMode::None;
     const int size = rows().size();
-    int start;
-    if (fromEnd)
-      start = forward ? 0 : size - 1;
-    else if (forward)
-      start = m_pos < 0 ? 0 : m_pos + 1;
-    else
-      start = m_pos >= size ? size - 1 : m_pos - 1;
+    const int start = findStart(size, m_pos, forward, fromEnd);
     for (int i = start; i >= 0 && i < size; i += forward ? 1 : -1) {
       const DynRow& r = row(i);
       if (r.deleted) continue;

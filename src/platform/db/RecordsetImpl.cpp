@@ -22,8 +22,56 @@ void RecordsetImpl::noCurrentRecord() {
   throw DbError(err::NoCurrentRecord, QStringLiteral("Aucun enregistrement en cours."));
 }
 
+KeyRel RecordsetImpl::seekRelation(const QString& op, qsizetype given, qsizetype indexSize) {
+  const QString o = op.trimmed();
+  KeyRel rel;
+  if (o == u"=")
+    rel = KeyRel::Equal;
+  else if (o == u">=")
+    rel = KeyRel::AfterOrEqual;
+  else if (o == u">")
+    rel = KeyRel::After;
+  else if (o == u"<=")
+    rel = KeyRel::BeforeOrEqual;
+  else if (o == u"<")
+    rel = KeyRel::Before;
+  else
+    throw DbError(err::InvalidArgument,
+                  QStringLiteral("Argument non valide (comparaison '%1').").arg(op));
+  // ">" on the leading fields lands on the first record that has them, "<=" before it.
+  if (given < indexSize) {
+    if (rel == KeyRel::After) rel = KeyRel::AfterOrEqual;
+    if (rel == KeyRel::BeforeOrEqual) rel = KeyRel::Before;
+  }
+  return rel;
+}
+
+QVariantList RecordsetImpl::seekKey(const QVariantList& key, const QList<int>& keyFields) const {
+  if (keyFields.isEmpty())
+    throw DbError(err::NoIndex, QStringLiteral("Opération non valide sans index en cours."));
+  if (key.isEmpty() || key.size() > keyFields.size())
+    throw DbError(err::InvalidArgument, QStringLiteral("Argument non valide (clé de recherche)."));
+  QVariantList k;
+  for (qsizetype i = 0; i < key.size(); ++i) {
+    try {
+      k << coerceToField(key[i], m_fields[keyFields[i]]);
+    } catch (const DbError& e) {
+      // A key longer than its field is sought as given: it matches nothing.
+      if (e.number() != err::FieldTooSmall) throw;
+      k << key[i];
+    }
+  }
+  return k;
+}
+
+int RecordsetImpl::findStart(int size, int pos, bool forward, bool fromEnd) {
+  if (fromEnd) return forward ? 0 : size - 1;
+  if (forward) return pos < 0 ? 0 : pos + 1;
+  return pos >= size ? size - 1 : pos - 1;
+}
+
 void RecordsetImpl::checkOpen() const {
-  if (m_closed || !m_c || !m_c->isOpen())
+  if (m_closed || !connected())
     throw DbError(err::ObjectClosed, QStringLiteral("Objet invalide ou n'est plus défini."));
 }
 

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "Connection.h"
+#include "KeyPredicate.h"
 #include "Recordset.h"
 
 namespace tarovent::db {
@@ -19,6 +20,8 @@ class RecordsetImpl {
   virtual ~RecordsetImpl() = default;
 
   virtual RecordsetType type() const = 0;
+  // Whether the database behind the recordset is still open.
+  virtual bool connected() const { return m_c && m_c->isOpen(); }
   virtual bool updatable() const = 0;
   virtual void close() = 0;
 
@@ -72,6 +75,14 @@ class RecordsetImpl {
  protected:
   void setFields(const QList<FieldSpec>& fields, const QStringList& qualifiers);
   [[noreturn]] static void noCurrentRecord();
+  // Seek's comparison as a walk from the key; a key shorter than the index (`indexSize`
+  // fields) counts its missing fields as lower than any value.
+  static KeyRel seekRelation(const QString& op, qsizetype given, qsizetype indexSize);
+  // Seek's key as the index's fields (`keyFields`) store it: 3019 without an index, 3001 for a
+  // key of no field or more fields than the index.
+  QVariantList seekKey(const QVariantList& key, const QList<int>& keyFields) const;
+  // Where FindFirst/FindLast (`fromEnd`) or FindNext/FindPrevious start among `size` rows.
+  static int findStart(int size, int pos, bool forward, bool fromEnd);
   std::shared_ptr<Connection> m_c;
   QString m_source;
   bool m_readOnly = false;

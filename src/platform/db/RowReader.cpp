@@ -5,6 +5,7 @@
 #include "Connection.h"
 #include "Database.h"
 #include "DbError.h"
+#include "PgDatabase.h"
 #include "SqliteValue.h"
 
 namespace tarovent::db {
@@ -13,22 +14,36 @@ int RowReader::column(const char* name) const {
   // Names are string literals: their addresses identify them after the first search.
   auto known = m_columns.constFind(name);
   if (known != m_columns.cend()) return *known;
-  for (int i = 0; i < sqlite3_column_count(m_s); ++i)
+  if (m_row) {
+    for (int i = 0; i < m_names->size(); ++i)
+      if (m_names->at(i).compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+        return *m_columns.insert(name, i);
+  }
+  for (int i = 0; m_s && i < sqlite3_column_count(m_s); ++i)
     if (qstricmp(sqlite3_column_name(m_s, i), name) == 0) return *m_columns.insert(name, i);
   throw DbError(err::ItemNotFound, QStringLiteral("Élément non trouvé dans cette collection : ") +
                                        QString::fromLatin1(name));
 }
 
+QVariant RowReader::rowValue(const char* name) const { return m_row->value(column(name)); }
+
 bool RowReader::isNull(const char* name) const {
+  if (m_row) return rowValue(name).isNull();
   return sqlite3_column_type(m_s, column(name)) == SQLITE_NULL;
 }
 
 QString RowReader::text(const char* name) const {
   // Null reads as empty text.
+  if (m_row) return rowValue(name).toString();
   return columnText(m_s, column(name));
 }
 
 double RowReader::number(const char* name) const {
+  if (m_row) {
+    const QVariant v = rowValue(name);
+    return v.typeId() == QMetaType::QString ? v.toString().trimmed().replace(',', '.').toDouble()
+                                            : v.toDouble();
+  }
   const int c = column(name);
   switch (sqlite3_column_type(m_s, c)) {
     case SQLITE_NULL:
@@ -41,6 +56,7 @@ double RowReader::number(const char* name) const {
 }
 
 QVariant RowReader::value(const char* name) const {
+  if (m_row) return rowValue(name);
   const int c = column(name);
   if (sqlite3_column_type(m_s, c) == SQLITE_NULL) return {};
   // The declared type decides dates stored as text; read once per column.
@@ -56,6 +72,7 @@ QVariant RowReader::value(const char* name) const {
 
 void Database::forEachRow(const QString& jetSelect,
                           const std::function<void(const RowReader&)>& row) {
+  if (PgDatabase* s = pg()) return s->forEachRow(jetSelect, row);
   Connection& c = conn();
   const SqlTranslation t = c.translate(jetSelect);
   if (t.kind != SqlTranslation::Kind::Select)

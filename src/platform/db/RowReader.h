@@ -1,7 +1,9 @@
 #pragma once
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
+#include <QVariantList>
 #include <functional>
 #include <optional>
 
@@ -18,6 +20,8 @@ namespace tarovent::db {
 class RowReader {
  public:
   explicit RowReader(sqlite3_stmt* s) : m_s(s) {}
+  // A row the server backend has read whole, with its columns' names.
+  RowReader(const QStringList* columns, const QVariantList* row) : m_names(columns), m_row(row) {}
   bool isNull(const char* name) const;
   QString text(const char* name) const;
   double number(const char* name) const;
@@ -25,7 +29,10 @@ class RowReader {
 
  private:
   int column(const char* name) const;
-  sqlite3_stmt* m_s;
+  QVariant rowValue(const char* name) const;
+  sqlite3_stmt* m_s = nullptr;
+  const QStringList* m_names = nullptr;
+  const QVariantList* m_row = nullptr;
   mutable QHash<const char*, int> m_columns;
   mutable QHash<int, std::optional<FieldType>> m_types;
 };

@@ -126,43 +126,9 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
 
   void seek(const QString& op, const QVariantList& key) override {
     checkOpen();
-    if (m_keyFieldPos.isEmpty())
-      throw DbError(err::NoIndex, QStringLiteral("Opération non valide sans index en cours."));
-    if (key.isEmpty() || key.size() > m_keyFieldPos.size())
-      throw DbError(err::InvalidArgument,
-                    QStringLiteral("Argument non valide (clé de recherche)."));
+    const QVariantList k = seekKey(key, m_keyFieldPos);
     m_mode = EditMode::None;
-    const QString o = op.trimmed();
-    KeyRel rel;
-    if (o == "=")
-      rel = KeyRel::Equal;
-    else if (o == ">=")
-      rel = KeyRel::AfterOrEqual;
-    else if (o == ">")
-      rel = KeyRel::After;
-    else if (o == "<=")
-      rel = KeyRel::BeforeOrEqual;
-    else if (o == "<")
-      rel = KeyRel::Before;
-    else
-      throw DbError(err::InvalidArgument,
-                    QStringLiteral("Argument non valide (comparaison '%1').").arg(op));
-    // Key fields left out count as lower than any value, as the engine has it: ">" on the
-    // leading fields lands on the first record that has them, "<=" before it.
-    if (key.size() < m_keyFieldPos.size()) {
-      if (rel == KeyRel::After) rel = KeyRel::AfterOrEqual;
-      if (rel == KeyRel::BeforeOrEqual) rel = KeyRel::Before;
-    }
-    QVariantList k;
-    for (int i = 0; i < key.size(); ++i) {
-      try {
-        k << coerceToField(key[i], m_fields[m_keyFieldPos[i]]);
-      } catch (const DbError& e) {
-        // A key longer than its field is sought as given: it matches nothing.
-        if (e.number() != err::FieldTooSmall) throw;
-        k << key[i];
-      }
-    }
+    const KeyRel rel = seekRelation(op, key.size(), m_keyFieldPos.size());
     // A seek mostly reads the record it lands on and a few after it (the operations of one
     // routing): it starts with a small read, which doubles while the walk goes on.
     walk(rel, k, kSeekBatch);

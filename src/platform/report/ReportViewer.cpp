@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QIntValidator>
 #include <QKeyEvent>
@@ -117,6 +118,10 @@ ReportViewer::ReportViewer(Report report, QWidget* parent)
   layout->setSpacing(0);
   layout->addWidget(bar);
   layout->addWidget(m_scroll, 1);
+  // Large from the start: the window manager maximises it, and where it cannot (or once the
+  // user restores it) the page is still readable.
+  if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+    resize(screen->availableSize() * 9 / 10);
 
   m_choosePrinter = [this](QPrinter& printer, int pages) {
     return printDialog(this, printer, pages);

@@ -4,18 +4,27 @@
 
 #include <QTemporaryDir>
 
+#include "PgCluster.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"
 
 namespace tarovent::db::test {
 
-// Each test gets its own folder and a fresh database in it.
+// Each test gets its own folder and a fresh database in it. With TAROVENT_TEST_SERVER set,
+// the databases are schemas of a server database of the test's own, on the program's
+// throw-away PostgreSQL server (the test is skipped when the server programs are missing).
 class DbTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(m_dir.isValid());
+    if (qEnvironmentVariableIsSet("TAROVENT_TEST_SERVER")) {
+      PgCluster* cluster = nullptr;
+      TAROVENT_REQUIRE_PG(cluster);
+      m_ws.setServer(cluster->freshDatabase());
+    }
     m_db = m_ws.CreateDatabase(path("TEST.MDB"));
   }
+  bool onServer() const { return !m_ws.server().isEmpty(); }
   QString path(const QString& name) const { return m_dir.filePath(name); }
 
   void exec(const QString& sql) { m_db.Execute(sql); }

@@ -8,6 +8,7 @@
 #include "platform/excel/MiniXlsx.h"
 #include "platform/excel/Workbook.h"
 #include "platform/ooxml/OoxmlError.h"
+#include "platform/ooxml/StoredEntries.h"
 #include "platform/word/LibreOffice.h"
 
 using namespace tarovent;
@@ -22,20 +23,8 @@ QString corpus(const QString& name) { return QString(TAROVENT_TEST_DATA) + "/cor
 
 // Every entry of a zip with its stored (compressed) bytes.
 std::map<QString, QByteArray> storedEntries(const QString& path) {
-  int err = 0;
-  zip_t* z = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &err);
   std::map<QString, QByteArray> out;
-  for (zip_int64_t i = 0; z && i < zip_get_num_entries(z, 0); ++i) {
-    zip_stat_t st;
-    zip_stat_index(z, zip_uint64_t(i), 0, &st);
-    QByteArray bytes(qsizetype(st.comp_size), '\0');
-    if (zip_file_t* f = zip_fopen_index(z, zip_uint64_t(i), ZIP_FL_COMPRESSED)) {
-      zip_fread(f, bytes.data(), st.comp_size);
-      zip_fclose(f);
-    }
-    out[QString::fromUtf8(st.name)] = bytes;
-  }
-  if (z) zip_discard(z);
+  for (const auto& [name, stored] : test::storedEntries(path)) out[name] = stored.second;
   return out;
 }
 

@@ -1,0 +1,2 @@
+struct sqlite3;
+int open(sqlite3* db);
