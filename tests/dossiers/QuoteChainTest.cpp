@@ -162,6 +162,20 @@ class QuoteChain : public tarovent::test::DemoMenuTest {
                             .layout;
     return layout ? layout->firstLineTable : 0;
   }
+  // Two of `article` written at the top of the document with the keyboard, then the
+  // composition closed with Ctrl+W and its document saved.
+  void writeArticleAndClose(composition::FCOMPO& window, const QString& article) {
+    window.view().grid().setFocus();
+    key(Qt::Key_Home);
+    key(Qt::Key_Return);
+    type(article);
+    key(Qt::Key_Return);
+    type("2");
+    key(Qt::Key_Return, Qt::ControlModifier);
+    key(Qt::Key_Escape);
+    m_messages.script({Answer::Yes});  // "Enregistrer le document?"
+    key(Qt::Key_W, Qt::ControlModifier);
+  }
   QString firstArticle() {
     return m_state->base(core::entry::Stock)
         .db
@@ -344,16 +358,7 @@ TEST_F(QuoteChain, AnAgreedOverwriteIsSaved) {
   ASSERT_TRUE(window);
   const int table = lineTable(*window);
   const QString article = firstArticle();
-  window->view().grid().setFocus();
-  key(Qt::Key_Home);
-  key(Qt::Key_Return);
-  type(article);
-  key(Qt::Key_Return);
-  type("2");
-  key(Qt::Key_Return, Qt::ControlModifier);
-  key(Qt::Key_Escape);
-  m_messages.script({Answer::Yes});  // "Enregistrer le document?"
-  key(Qt::Key_W, Qt::ControlModifier);
+  writeArticleAndClose(*window, article);
   ASSERT_FALSE(composition()) << messages().toStdString();
   const QString path = documentPath(dossier, 0);
   ASSERT_EQ(word::WordDocument::open(path).cellText({table, 1, 1}), article);
@@ -480,16 +485,7 @@ TEST_F(QuoteChain, AMailedVersionIsFrozenAndTheNextOneContinuesIt) {
   ASSERT_TRUE(window);
   const int table = lineTable(*window);
   const QString article = firstArticle();
-  window->view().grid().setFocus();
-  key(Qt::Key_Home);
-  key(Qt::Key_Return);
-  type(article);
-  key(Qt::Key_Return);
-  type("2");
-  key(Qt::Key_Return, Qt::ControlModifier);
-  key(Qt::Key_Escape);
-  m_messages.script({Answer::Yes});  // "Enregistrer le document?"
-  key(Qt::Key_W, Qt::ControlModifier);
+  writeArticleAndClose(*window, article);
   ASSERT_FALSE(composition()) << messages().toStdString();
 
   m_messages.clear();
