@@ -22,6 +22,8 @@ namespace tarovent::guard {
 // removed and re-priced from the first to the second (a line moved to another table is the
 // same line), and the two net totals.
 class ComparisonWindow : public QWidget {
+  Q_OBJECT
+
  public:
   ComparisonWindow(core::ProcessState& state, const QString& company, long dossier,
                    QWidget* parent = nullptr);

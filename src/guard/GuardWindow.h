@@ -20,6 +20,8 @@ namespace tarovent::guard {
 // its net price, cost, floor and margin. It warns and never blocks: the sending goes on
 // beside it, and the mail stays a draft the user may hold back.
 class GuardWindow : public QWidget {
+  Q_OBJECT
+
  public:
   // `action`: the sending it stands beside ("l'envoi du devis"); empty in the composition.
   GuardWindow(const QVector<GuardFinding>& findings, const QString& quote, const QString& action,

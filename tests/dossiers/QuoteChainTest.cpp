@@ -3,7 +3,9 @@
 // left. These tests catch what goes wrong between the windows.
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -25,6 +27,7 @@
 #include "core/MainMenu.h"
 #include "core/Paths.h"
 #include "dossiers/DossierWindows.h"
+#include "guard/ComparisonWindow.h"
 #include "platform/mail/NewMail.h"
 #include "platform/os/FakePdfConverter.h"
 #include "platform/word/WordDocument.h"
@@ -158,6 +161,20 @@ class QuoteChain : public tarovent::test::DemoMenuTest {
                                                       composition::LocatePurpose::Recalculation)
                             .layout;
     return layout ? layout->firstLineTable : 0;
+  }
+  // Two of `article` written at the top of the document with the keyboard, then the
+  // composition closed with Ctrl+W and its document saved.
+  void writeArticleAndClose(composition::FCOMPO& window, const QString& article) {
+    window.view().grid().setFocus();
+    key(Qt::Key_Home);
+    key(Qt::Key_Return);
+    type(article);
+    key(Qt::Key_Return);
+    type("2");
+    key(Qt::Key_Return, Qt::ControlModifier);
+    key(Qt::Key_Escape);
+    m_messages.script({Answer::Yes});  // "Enregistrer le document?"
+    key(Qt::Key_W, Qt::ControlModifier);
   }
   QString firstArticle() {
     return m_state->base(core::entry::Stock)
@@ -341,16 +358,7 @@ TEST_F(QuoteChain, AnAgreedOverwriteIsSaved) {
   ASSERT_TRUE(window);
   const int table = lineTable(*window);
   const QString article = firstArticle();
-  window->view().grid().setFocus();
-  key(Qt::Key_Home);
-  key(Qt::Key_Return);
-  type(article);
-  key(Qt::Key_Return);
-  type("2");
-  key(Qt::Key_Return, Qt::ControlModifier);
-  key(Qt::Key_Escape);
-  m_messages.script({Answer::Yes});  // "Enregistrer le document?"
-  key(Qt::Key_W, Qt::ControlModifier);
+  writeArticleAndClose(*window, article);
   ASSERT_FALSE(composition()) << messages().toStdString();
   const QString path = documentPath(dossier, 0);
   ASSERT_EQ(word::WordDocument::open(path).cellText({table, 1, 1}), article);
@@ -495,6 +503,81 @@ TEST_F(QuoteChain, ASecondComposerLeavesTheOpenCompositionAlone) {
   QApplication::processEvents();
   EXPECT_EQ(version(dossier, 0, "TDEV_TARMAT") + version(dossier, 0, "TDEV_TARMO"), "RR");
   EXPECT_EQ(version(dossier, 1, "TDEV_TARMAT") + version(dossier, 1, "TDEV_TARMO"), modes1);
+}
+
+// Mailed, a version is frozen: "Composer" opens it as it left without asking about its text
+// and nothing is saved into it; the next version continues it and the workspace compares the
+// two.
+TEST_F(QuoteChain, AMailedVersionIsFrozenAndTheNextOneContinuesIt) {
+  const long dossier = newDossierWithVersion();
+  composition::FCOMPO* window = compose();
+  ASSERT_TRUE(window);
+  const int table = lineTable(*window);
+  const QString article = firstArticle();
+  writeArticleAndClose(*window, article);
+  ASSERT_FALSE(composition()) << messages().toStdString();
+
+  m_messages.clear();
+  backToWorkspace();
+  workspaceChild<QPushButton>("CTL_MailPDF")->click();
+  workspaceChild<QPushButton>("CMD_OKPDF")->click();
+  for (int i = 0; i < 5; ++i) QApplication::processEvents();
+  ASSERT_EQ(m_mails->mails().size(), 1) << messages().toStdString();
+  EXPECT_EQ(scalar(QStringLiteral("select TENVOI_MODE from TENVOI where TENVOI_SOC = 'AB' and "
+                                  "TENVOI_NUMDOSS = %1 and TENVOI_NSEQ = 0")
+                       .arg(dossier)),
+            "export PDF et mail");
+  // Whatever the guard found stands beside the mail: closed, back to the program.
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->objectName() == "FGARDE") w->close();
+  tarovent::test::showActive(m_menu.get());
+
+  m_messages.clear();
+  const QString path = documentPath(dossier, 0);
+  const QByteArray sent = [&] {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  }();
+  window = compose();
+  ASSERT_TRUE(window);
+  EXPECT_EQ(messages(), "") << "nothing asked about a sent text";
+  EXPECT_TRUE(window->session().isReadOnly());
+  EXPECT_EQ(window->session().document().cellText({table, 1, 1}), article);
+  const auto* banner = window->findChild<QLabel*>("CTL_VersionEnvoyee");
+  ASSERT_TRUE(banner && banner->isVisible());
+  key(Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(m_messages.texts(), QStringList{banner->text()});
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll(), sent);
+  m_messages.setFallback(Answer::Ok);
+  key(Qt::Key_W, Qt::ControlModifier);
+  ASSERT_FALSE(composition()) << messages().toStdString();
+
+  // "Créer": version 1 starts from the sent text, and is saved.
+  m_messages.clear();
+  backToWorkspace();
+  workspaceChild<QPushButton>("Cmd_DevADD")->setFocus();
+  key(Qt::Key_Return);
+  key(Qt::Key_F10);
+  window = compose();
+  ASSERT_TRUE(window);
+  EXPECT_FALSE(window->session().isReadOnly());
+  EXPECT_EQ(window->session().document().cellText({table, 1, 1}), article);
+  key(Qt::Key_S, Qt::ControlModifier);
+  key(Qt::Key_W, Qt::ControlModifier);
+  ASSERT_FALSE(composition()) << messages().toStdString();
+  ASSERT_TRUE(QFileInfo::exists(documentPath(dossier, 1)));
+
+  backToWorkspace();
+  workspaceChild<QPushButton>("Cmd_DevComparer")->click();
+  auto* compared = m_workspace->findChild<guard::ComparisonWindow*>("FCOMPDEV");
+  ASSERT_TRUE(compared);
+  EXPECT_EQ(compared->first()->count(), 2);
+  EXPECT_EQ(compared->list()->rowCount(), 0);
+  EXPECT_TRUE(compared->totals()->text().startsWith("0 écart(s)"))
+      << compared->totals()->text().toStdString();
+  compared->close();
 }
 
 }  // namespace
