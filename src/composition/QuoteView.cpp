@@ -97,6 +97,11 @@ void fill(QGridLayout* grid, const QList<BookmarkEntry>& entries, int pairsPerRo
     QFont bold = value->font();
     bold.setBold(true);
     value->setFont(bold);
+    // A long value (a client's zones, an address) is cut rather than widening the window past
+    // the screen; the whole text stays in the tooltip.
+    value->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    value->setMinimumWidth(60);
+    value->setToolTip(e.text);
     grid->addWidget(caption, i / pairsPerRow, 2 * (i % pairsPerRow), Qt::AlignRight);
     grid->addWidget(value, i / pairsPerRow, 2 * (i % pairsPerRow) + 1);
     // Labels added to a panel already on screen stay hidden until shown.

@@ -101,7 +101,9 @@ FDEV::FDEV(core::ProcessState& state, QWidget* parent)
   otherBar->addWidget(mailing->previewButton());
   otherBar->addWidget(mailing->compareButton());
   otherBar->addStretch();
-  otherBar->addWidget(m_data);
+  // The record navigator sits in the first row's free space, before Quitter: in the second
+  // row it pushed the workspace wider than a 1280-pixel screen.
+  row.layout->insertWidget(row.layout->indexOf(row.at("Cmd_Quitter")), m_data);
 
   auto* side = new QVBoxLayout;
   side->addWidget(m_duplication);

@@ -406,6 +406,13 @@ TEST_F(FdevTest, TheOperationColumnKeepsItsWidthBesideTheInfosPanel) {
   EXPECT_EQ(view->columnWidth(8), before);
 }
 
+// The workspace fits a 1280-pixel screen: wider, its Quitter button and the right of the
+// versions panel fell off the screen.
+TEST_F(FdevTest, FitsTheWidthOfA1280PixelScreen) {
+  open<FDEV>();
+  EXPECT_LE(fdev()->minimumSizeHint().width(), 1280);
+}
+
 TEST_F(FdevTest, EscapeClosesThePanelsBeforeTheWindow) {
   open<FDEV>();
   auto* duplication = get<DuplicationPanel>("FRM_DupliDoss");
