@@ -106,13 +106,18 @@ EntryPanel::EntryPanel(CompositionSession& session, QWidget* parent)
   m_tree->setObjectName(QStringLiteral("TRV_Sources"));
   m_tree->setHeaderHidden(true);
   m_tree->setRootIsDecorated(false);
-  m_tree->setMaximumWidth(170);
   for (const SourceSpec& s : kSources) {
     auto* item = new QTreeWidgetItem(m_tree, {tr(s.caption)});
     item->setData(0, Qt::UserRole, int(s.source));
     // A source whose base is not configured has nothing to offer.
     if (!m_entry.lookupEnabled(s.source)) item->setFlags(item->flags() & ~Qt::ItemIsEnabled);
   }
+  // As wide as its longest caption: the article list beside it needs the room.
+  int widest = 0;
+  for (int i = 0; i < m_tree->topLevelItemCount(); ++i)
+    widest =
+        std::max(widest, m_tree->fontMetrics().horizontalAdvance(m_tree->topLevelItem(i)->text(0)));
+  m_tree->setMaximumWidth(widest + 16);
   m_tree->installEventFilter(this);
 
   m_model = new QStandardItemModel(this);
@@ -132,14 +137,16 @@ EntryPanel::EntryPanel(CompositionSession& session, QWidget* parent)
 
   auto* listBox = new QVBoxLayout;
   listBox->addWidget(m_list, 1);
-  auto* searchRow = new QHBoxLayout;
+  auto* searchRow = new QVBoxLayout;
   m_selectButton = new QPushButton(tr("&Sélection non référencés"), this);
   m_selectButton->setObjectName(QStringLiteral("Cmd_TrfSelection"));
   m_searchButton = new QPushButton(tr("Rec&herche non référencés"), this);
   m_searchButton->setObjectName(QStringLiteral("Cmd_TrfRecherche"));
   connect(m_selectButton, &QPushButton::clicked, this, [this] { searchNonReferenced(false); });
   connect(m_searchButton, &QPushButton::clicked, this, [this] { searchNonReferenced(true); });
-  searchRow->addWidget(m_typedLabel, 1);
+  // The typed search above the two tariff commands, one under the other: side by side they
+  // pushed the composition wider than a 1280-pixel screen.
+  listBox->addWidget(m_typedLabel);
   searchRow->addWidget(m_selectButton);
   searchRow->addWidget(m_searchButton);
   listBox->addLayout(searchRow);
@@ -306,9 +313,8 @@ void EntryPanel::loadList(const QString& sql) {
 
 void EntryPanel::positionList(const QString& typed) {
   // The tariff lines can be found by supplier too: on that column the list is in its order.
-  const int column = m_entry.source() == EntrySource::Tariffs && m_list->currentIndex().column() == 1
-                         ? 1
-                         : 0;
+  const int column =
+      m_entry.source() == EntrySource::Tariffs && m_list->currentIndex().column() == 1 ? 1 : 0;
   if (m_sortedBy != column) {
     m_model->sort(column);
     m_sortedBy = column;
@@ -442,7 +448,7 @@ void EntryPanel::searchNonReferenced(bool contains) {
   const QString title = m_model->headerData(column, Qt::Horizontal).toString();
   ui::MessageFunnel& m = m_session.state().messages();
   const QString question = m.tr(contains ? QStringLiteral("Expression à rechercher (")
-                                          : QStringLiteral("Critère de sélection (")) +
+                                         : QStringLiteral("Critère de sélection (")) +
                            title + m.tr(QStringLiteral(") : "));
   const std::optional<QString> answer = m_prompt(question);
   if (!answer) return;

@@ -49,6 +49,7 @@ class FcompoMenu : public tarovent::test::DemoMenuTest {
     EXPECT_FALSE(lit(callerButton));
     EXPECT_GT(window->view().model().rowCount(), 0);
     screenshot(shot);
+    EXPECT_LE(window->minimumSizeHint().width(), 1280);  // whole on a 1280-pixel screen
     m_messages.setFallback(ui::Answer::No);
     tarovent::test::pressKey(&window->view().grid(), Qt::Key_W, Qt::ControlModifier);
     QApplication::processEvents();
@@ -74,8 +75,8 @@ TEST_F(FcompoMenu, AltLettersInTheCompositionOpenItsOwnMenus) {
   auto* window = qobject_cast<FCOMPO*>(active());
   ASSERT_TRUE(window);
   auto* bar = window->findChild<QMenuBar*>("MNU_Composition");
-  for (const auto& [letter, menu] : {std::pair{Qt::Key_D, "&Document"}, {Qt::Key_A, "Rec&alculs"},
-                                     {Qt::Key_L, "&Lignes"}}) {
+  for (const auto& [letter, menu] :
+       {std::pair{Qt::Key_D, "&Document"}, {Qt::Key_A, "Rec&alculs"}, {Qt::Key_L, "&Lignes"}}) {
     window->entryPanel().takeFocus();
     tarovent::test::pressKey(QApplication::focusWidget(), letter, Qt::AltModifier);
     ASSERT_TRUE(bar->activeAction()) << menu;
