@@ -386,9 +386,13 @@ LeaveOutcome EntryPanel::leaveField(const QString& name) {
   if (outcome == LeaveOutcome::Filled) {
     // The list follows the code typed, as if it had been picked there; the code, left just
     // now, is not left again when the keyboard moves on.
-    showInList(m_entry.text(kCode), m_entry.source() == EntrySource::Tariffs
-                                        ? m_entry.text(QStringLiteral("CTX_CODFOURN"))
-                                        : QString());
+    QString code = m_entry.text(kCode);
+    // The labour list shows the bare section code.
+    if (m_entry.source() == EntrySource::Labour && code.startsWith(QStringLiteral("MO*")))
+      code = code.mid(3);
+    showInList(code, m_entry.source() == EntrySource::Tariffs
+                         ? m_entry.text(QStringLiteral("CTX_CODFOURN"))
+                         : QString());
     focusField(kQuantity);
   }
   m_leaving = false;

@@ -24,7 +24,7 @@ const QString kVat = QStringLiteral("CTX_TXTVA");
 
 // The number fields and the labels their messages name them by, in the order of the panel.
 const std::pair<const QString*, const char*> kNumberFields[] = {
-    {&kQuantity, "Quantité"},      {&kPrice, "Prix unitaire"}, {&kAltPrice, "Autre prix"},
+    {&kQuantity, "Quantité"},    {&kPrice, "Prix unitaire"}, {&kAltPrice, "Autre prix"},
     {&kCost, "Prix de revient"}, {&kWeight, "Poids"},        {&kVat, "Taux de TVA"},
 };
 
@@ -146,7 +146,8 @@ bool LineEntry::isNumberField(const QString& field) {
 bool LineEntry::numberRefused(const QString& field) {
   for (const auto& f : kNumberFields)
     if (*f.first == field)
-      return !core::boxNumber(m_session.state().messages(), QString::fromUtf8(f.second), text(field));
+      return !core::boxNumber(m_session.state().messages(), QString::fromUtf8(f.second),
+                              text(field));
   return false;
 }
 
@@ -206,6 +207,7 @@ LeaveOutcome LineEntry::lookUpCode() {
   try {
     if (m_source == EntrySource::Stock) return lookUpArticle(code);
     if (m_source == EntrySource::Tariffs) return lookUpTariff(code);
+    if (m_source == EntrySource::Labour) return lookUpSection(code);
   } catch (const db::DbError& e) {
     ui::MessageFunnel& m = m_session.state().messages();
     m.show(e.description() + m.tr(QStringLiteral("   Err. n° ")) + QString::number(e.number()),
@@ -252,6 +254,18 @@ LeaveOutcome LineEntry::lookUpTariff(const QString& code) {
     return LeaveOutcome::NotFound;
   }
   fill(lineFromTariff(t, m_session.pricing()));
+  return LeaveOutcome::Filled;
+}
+
+// A section typed in full, with or without its "MO*", is taken as if picked from the list:
+// written as typed, it became a free line that the recalculation prices as materials. Any
+// other code stays a free line.
+LeaveOutcome LineEntry::lookUpSection(const QString& code) {
+  articles::ArticleFiles& files = m_session.files();
+  const QString section =
+      code.startsWith(QStringLiteral("MO*"), Qt::CaseInsensitive) ? code.mid(3) : code;
+  if (section.isEmpty() || !files.Chercher_Section(section)) return LeaveOutcome::Nothing;
+  fill(lineFromSection(files.sections(), m_session.pricing()));
   return LeaveOutcome::Filled;
 }
 

@@ -96,6 +96,7 @@ class LineEntry {
   LeaveOutcome lookUpCode();
   LeaveOutcome lookUpArticle(const QString& code);
   LeaveOutcome lookUpTariff(const QString& code);
+  LeaveOutcome lookUpSection(const QString& code);
   // Asks whether to create `code` in a form; the form opens when the program has one.
   void offerCreation(const QString& window, const QString& missing, const QString& question,
                      const QString& code);

@@ -94,6 +94,12 @@ TEST_F(LineEntryTest, TypedCodesAreLookedUpInTheTreeSource) {
       {EntrySource::Tariffs, "R-99", LeaveOutcome::NotFound, "",
        "Cet article n'existe pas en tarif." + noCreation},
       {EntrySource::Options, "OPT1", LeaveOutcome::Nothing, "", ""},
+      // A labour section typed with or without its prefix is the section; another code stays
+      // a free line.
+      {EntrySource::Labour, "SOUD", LeaveOutcome::Filled, "Soudure", ""},
+      {EntrySource::Labour, "mo*SOUD", LeaveOutcome::Filled, "Soudure", ""},
+      {EntrySource::Labour, "MO*", LeaveOutcome::Nothing, "", ""},
+      {EntrySource::Labour, "PEINTURE", LeaveOutcome::Nothing, "", ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.code.toStdString());
@@ -104,6 +110,9 @@ TEST_F(LineEntryTest, TypedCodesAreLookedUpInTheTreeSource) {
     EXPECT_EQ(e.leave("CTX_CODART"), c.outcome);
     EXPECT_EQ(e.text("CTX_TPRO_LIB"), c.designation);
     EXPECT_EQ(m_messages.texts().join('|'), c.message);
+    if (c.outcome == LeaveOutcome::Filled && c.source == EntrySource::Labour) {
+      EXPECT_EQ(e.text("CTX_CODART"), "MO*SOUD");
+    }
     // Leaving again without a change looks nothing up.
     EXPECT_EQ(e.leave("CTX_CODART"), LeaveOutcome::Nothing);
   }
@@ -326,7 +335,9 @@ TEST_F(LineEntryTest, NumbersAreReadWholeOrRefused) {
                 "|" + cell(*m_session, 1, 7),
             "TOLE|2,000|1 234,50|2 172,72");
   for (const QString& f : LineEntry::fieldNames())
-    EXPECT_EQ(e.text(f), f == "CTX_QTE" ? "0" : f == "CTX_TXTVA" ? m_session->vatField() : "")
+    EXPECT_EQ(e.text(f), f == "CTX_QTE"     ? "0"
+                         : f == "CTX_TXTVA" ? m_session->vatField()
+                                            : "")
         << f.toStdString();
   m_messages.clear();
   EXPECT_FALSE(e.insert());
@@ -361,9 +372,11 @@ TEST_F(LineEntryTest, AWrittenLineIsChangedInPlace) {
       {{"12", "20,00", "12"}, "12,000|7,00|12,00|6,16|73,92", ""},
       // A price typed stays, French thousands and all; no discount leaves its cell empty.
       {{"12", "1.234,50", ""}, "12,000|1 234,50||1 234,50|14 814,00", ""},
-      {{"12x", "1", ""}, "12,000|1 234,50||1 234,50|14 814,00",
+      {{"12x", "1", ""},
+       "12,000|1 234,50||1 234,50|14 814,00",
        "Quantité : « 12x » n'est pas un nombre."},
-      {{"1", "5", "1,2,3"}, "12,000|1 234,50||1 234,50|14 814,00",
+      {{"1", "5", "1,2,3"},
+       "12,000|1 234,50||1 234,50|14 814,00",
        "Remise % : « 1,2,3 » n'est pas un nombre."},
       {{"0", "5", ""}, "||||", ""},
   };
