@@ -24,7 +24,9 @@ namespace {
 
 const QString kQuantity = QStringLiteral("CTX_QTE");
 
-bool isLabour(const QString& code) { return code.startsWith(QLatin1String("MO*"), Qt::CaseInsensitive); }
+bool isLabour(const QString& code) {
+  return code.startsWith(QLatin1String("MO*"), Qt::CaseInsensitive);
+}
 
 double round2(double value) { return std::floor(value * 100 + 0.5) / 100; }
 
@@ -45,8 +47,8 @@ class LineMaker {
     m_options.lines.decimalSeparator = session.decimalSeparator();
     m_options.pricing = session.pricing();
     m_options.type = session.typeOptions();
-    m_options.rules = descriptionRules(
-        [&](const QString& field) { return session.typeOptions().flag(field); });
+    m_options.rules =
+        descriptionRules([&](const QString& field) { return session.typeOptions().flag(field); });
     m_options.insert = false;
   }
 
@@ -68,9 +70,8 @@ class LineMaker {
       l.quantity = r.quantity;
       l.weight = 0;
       l.costPrice = s.value("TSEC_CoutHRevient").isNull() ? 0 : s.number("TSEC_CoutHRevient");
-      l.unitPrice = m_options.pricing.tarMo == QLatin1String("R") ? l.costPrice
-                                                                  : s.number("TSEC_COUTHVENTE");
-      m_hours += r.quantity;
+      l.unitPrice =
+          m_options.pricing.tarMo == QLatin1String("R") ? l.costPrice : s.number("TSEC_COUTHVENTE");
       return l;
     }
     if (files.ensureStock() && files.Trouver_Article(r.code)) {
@@ -106,6 +107,8 @@ class LineMaker {
     o.discountPercent = discountOf(line);
     cursor.row = writeEntryLine(m_s.document(), m_s.columns(), cursor, line, o, nullptr);
     ++m_lines;
+    // Hours of the lines written only: a section without a table to go to adds none.
+    if (isLabour(line.code)) m_hours += line.quantity;
   }
 
   int lines() const { return m_lines; }
@@ -120,8 +123,9 @@ class LineMaker {
 
  private:
   std::optional<EntryLine> priced(LineEntry& entry, const ImportRecord& r) {
-    entry.setText(kQuantity, QString::number(r.quantity, 'g', 15)
-                                 .replace(QLatin1Char('.'), m_s.decimalSeparator()));
+    entry.setText(
+        kQuantity,
+        QString::number(r.quantity, 'g', 15).replace(QLatin1Char('.'), m_s.decimalSeparator()));
     entry.leave(kQuantity);
     EntryLine l = entry.line();
     l.quantity = r.quantity;
@@ -131,9 +135,9 @@ class LineMaker {
   bool tariffExists(const ImportRecord& r) {
     core::BaseEntry& tariffs = m_s.state().base(core::entry::Tariffs);
     if (!tariffs.open()) return false;
-    m_tariff = tariffs.db.OpenRecordset("select * from TTRF where TTRF_CODFOURN =" +
-                                        db::sqlLiteral(r.supplier) +
-                                        " and TTRF_REFFOURN =" + db::sqlLiteral(r.code));
+    m_tariff = tariffs.db.OpenRecordset(
+        "select * from TTRF where TTRF_CODFOURN =" + db::sqlLiteral(r.supplier) +
+        " and TTRF_REFFOURN =" + db::sqlLiteral(r.code));
     return !m_tariff.EOF_();
   }
 
@@ -142,7 +146,8 @@ class LineMaker {
       core::BaseEntry& commercial = m_s.state().base(core::entry::Commercial);
       try {
         if (commercial.open()) {
-          m_discounts = commercial.db.OpenRecordset(QStringLiteral("TREMI"), db::RecordsetType::Table);
+          m_discounts =
+              commercial.db.OpenRecordset(QStringLiteral("TREMI"), db::RecordsetType::Table);
           m_discounts.setIndex(QStringLiteral("PrimaryKey"));
         }
       } catch (const db::DbError&) {
@@ -264,7 +269,8 @@ bool writePost(CompositionSession& s, const ImportRows& rows, bool priced, LineM
       const int column = s.columns().column(QString::fromLatin1(code));
       if (column == 0) continue;
       for (int row = 1; row <= doc.rowCount(table); ++row)
-        if (column <= doc.cellCount(table, row)) doc.formatCell({table, row, column}, hiddenFormat(true));
+        if (column <= doc.cellCount(table, row))
+          doc.formatCell({table, row, column}, hiddenFormat(true));
     }
     doc.setShowHiddenText(true);
   }
@@ -335,7 +341,8 @@ void transferNamedCells(CompositionSession& session, const excel::Workbook& work
       continue;
     const excel::RangeRef range = name.range();
     // Only a single cell has a value a bookmark can take.
-    if (!range.isValid() || range.firstRow != range.lastRow || range.firstColumn != range.lastColumn)
+    if (!range.isValid() || range.firstRow != range.lastRow ||
+        range.firstColumn != range.lastColumn)
       continue;
     const QString value = workbook.namedValue(name.name).displayText(workbook.date1904());
     if (booleans.contains(value.trimmed().toUpper())) continue;

@@ -20,7 +20,8 @@ class WorkbookImportTest : public fixtures::EntryTest {
   }
   QStringList column(CompositionSession& s, int table, int col) {
     QStringList out;
-    for (int r = 1; r <= s.document().rowCount(table); ++r) out << s.document().cellText({table, r, col});
+    for (int r = 1; r <= s.document().rowCount(table); ++r)
+      out << s.document().cellText({table, r, col});
     return out;
   }
 };
@@ -28,22 +29,21 @@ class WorkbookImportTest : public fixtures::EntryTest {
 TEST_F(WorkbookImportTest, SingleTableTakesArticlesSectionsTariffsAndOwnRows) {
   auto s = openQuote(1);
   ASSERT_TRUE(s);
-  const ImportResult r = Importer_Classeur(
-      *s,
-      book(calcWorkbook({{"#", "VIS", "Vis du classeur", 3},
-                         {"#", "MO*SOUD", "ignoré", 2},
-                         {"", "TOLE", "non cochée", 1},
-                         {"#", "R-12", "Roulement", 4, "", "F1"},
-                         {"#", "ZZZ", "Pièce ", 2, "spéciale", "F9", 12.345}})),
-      Presentation::X);
+  const ImportResult r =
+      Importer_Classeur(*s,
+                        book(calcWorkbook({{"#", "VIS", "Vis du classeur", 3},
+                                           {"#", "MO*SOUD", "ignoré", 2},
+                                           {"", "TOLE", "non cochée", 1},
+                                           {"#", "R-12", "Roulement", 4, "", "F1"},
+                                           {"#", "ZZZ", "Pièce ", 2, "spéciale", "F9", 12.345}})),
+                        Presentation::X);
   EXPECT_TRUE(r.completed);
   EXPECT_EQ(r.lines, 4);
   EXPECT_DOUBLE_EQ(r.hours, 2);
   // Code, designation, quantity, gross price: after the row the table had.
   EXPECT_EQ(column(*s, m_table, 1), QStringList({"L1", "VIS", "MO*SOUD", "R-12", "ZZZ"}));
-  EXPECT_EQ(column(*s, m_table, 2),
-            QStringList({"Ligne", "Vis du classeur", "Soudure", "Roulement",
-                         QString::fromUtf8("Pièce spéciale")}));
+  EXPECT_EQ(column(*s, m_table, 2), QStringList({"Ligne", "Vis du classeur", "Soudure", "Roulement",
+                                                 QString::fromUtf8("Pièce spéciale")}));
   EXPECT_EQ(column(*s, m_table, 3).mid(1), QStringList({"3,000", "2,000", "4,000", "2,000"}));
   EXPECT_EQ(s->document().cellText({m_table, 3, 4}), "60,00");  // selling rate of the section
   EXPECT_EQ(s->document().cellText({m_table, 5, 4}), "12,35");  // purchase price, rounded
@@ -51,8 +51,8 @@ TEST_F(WorkbookImportTest, SingleTableTakesArticlesSectionsTariffsAndOwnRows) {
             "Attention !! Les prix des articles importés du classeur Excel sont des prix d'achat "
             "fournisseur.");
   // The buffer keeps the rows taken, with their blocks.
-  db::Recordset buffer = m_state->localDb.OpenRecordset(
-      "select * from TMP_TABLEAU order by TMP_NUM");
+  db::Recordset buffer =
+      m_state->localDb.OpenRecordset("select * from TMP_TABLEAU order by TMP_NUM");
   QStringList kept;
   for (; !buffer.EOF_(); buffer.MoveNext())
     kept << buffer.text("TMP_Codart") + "/" + QString::number(buffer.number("TMP_Numtab"));
@@ -95,22 +95,27 @@ TEST_F(WorkbookImportTest, NamedCellsAndMaskBoxesReachSameNamedBookmarks) {
   x.sheets[0].cells = "<row r=\"1\">" + fixtures::textCell("A1", "Texte du classeur") +
                       "<c r=\"B1\" t=\"b\"><v>1</v></c>" + fixtures::textCell("C1", "faux") +
                       "</row>";
-  x.names += "<definedName name=\"REMARQUE\">'Entête'!$A$1</definedName>"
-             "<definedName name=\"GARANTIE\">'Entête'!$B$1</definedName>"
-             "<definedName name=\"VIDE\">'Entête'!$D$1</definedName>"
-             "<definedName name=\"OPTIONS\">'Entête'!$C$1</definedName>"
-             "<definedName name=\"QTE\" localSheetId=\"0\">'Entête'!$A$1</definedName>";
+  x.names +=
+      "<definedName name=\"REMARQUE\">'Entête'!$A$1</definedName>"
+      "<definedName name=\"GARANTIE\">'Entête'!$B$1</definedName>"
+      "<definedName name=\"VIDE\">'Entête'!$D$1</definedName>"
+      "<definedName name=\"OPTIONS\">'Entête'!$C$1</definedName>"
+      "<definedName name=\"QTE\" localSheetId=\"0\">'Entête'!$A$1</definedName>";
   const QString rel = fixtures::MiniXlsx::kRelNs;
   const QString ns = "xmlns=\"http://schemas.microsoft.com/office/spreadsheetml/2009/9/main\"";
-  x.sheets[0].after = "<controls><control shapeId=\"1\" r:id=\"rIdM1\" name=\"MSK_REMARQUE\"/>"
-                      "<control shapeId=\"2\" r:id=\"rIdM2\" name=\"MSK_GARANTIE\"/>"
-                      "<control shapeId=\"3\" r:id=\"rIdM2\" name=\"MSK_ABSENT\"/></controls>";
-  x.sheets[0].rels = "<Relationship Id=\"rIdM1\" Type=\"" + rel + "ctrlProp\" Target=\"../ctrlProps/m1.xml\"/>"
-                     "<Relationship Id=\"rIdM2\" Type=\"" + rel + "ctrlProp\" Target=\"../ctrlProps/m2.xml\"/>";
+  x.sheets[0].after =
+      "<controls><control shapeId=\"1\" r:id=\"rIdM1\" name=\"MSK_REMARQUE\"/>"
+      "<control shapeId=\"2\" r:id=\"rIdM2\" name=\"MSK_GARANTIE\"/>"
+      "<control shapeId=\"3\" r:id=\"rIdM2\" name=\"MSK_ABSENT\"/></controls>";
+  x.sheets[0].rels = "<Relationship Id=\"rIdM1\" Type=\"" + rel +
+                     "ctrlProp\" Target=\"../ctrlProps/m1.xml\"/>"
+                     "<Relationship Id=\"rIdM2\" Type=\"" +
+                     rel + "ctrlProp\" Target=\"../ctrlProps/m2.xml\"/>";
   x.parts.push_back({"xl/ctrlProps/m1.xml", "",
                      ("<formControlPr " + ns + " objectType=\"CheckBox\"/>").toUtf8()});
-  x.parts.push_back({"xl/ctrlProps/m2.xml", "",
-                     ("<formControlPr " + ns + " objectType=\"CheckBox\" checked=\"Checked\"/>").toUtf8()});
+  x.parts.push_back(
+      {"xl/ctrlProps/m2.xml", "",
+       ("<formControlPr " + ns + " objectType=\"CheckBox\" checked=\"Checked\"/>").toUtf8()});
   doc.setCellText({m_table, 2, 2}, "2 ans", [] {
     word::CharFormat f;
     f.hidden = true;
@@ -120,8 +125,8 @@ TEST_F(WorkbookImportTest, NamedCellsAndMaskBoxesReachSameNamedBookmarks) {
   EXPECT_TRUE(r.completed);
   EXPECT_EQ(doc.bookmarkText("REMARQUE"), "Texte du classeur");
   EXPECT_EQ(doc.bookmarkText("GARANTIE"), "2 ans");  // a yes/no cell leaves it
-  EXPECT_EQ(doc.bookmarkText("VIDE"), "");             // an empty cell clears it
-  EXPECT_EQ(doc.bookmarkText("OPTIONS"), "");         // "faux" is a yes/no value too
+  EXPECT_EQ(doc.bookmarkText("VIDE"), "");           // an empty cell clears it
+  EXPECT_EQ(doc.bookmarkText("OPTIONS"), "");        // "faux" is a yes/no value too
   EXPECT_TRUE(doc.hasBookmark("VIDE"));
   EXPECT_TRUE(doc.isCellHidden({m_table, 1, 2}));   // box not ticked: hidden
   EXPECT_FALSE(doc.isCellHidden({m_table, 2, 2}));  // ticked: shown again
@@ -131,16 +136,15 @@ TEST_F(WorkbookImportTest, MultiTablesOneTablePerBlockWithTextBetween) {
   auto s = openQuote(1);
   ASSERT_TRUE(s);
   const int tables = s->document().tableCount();
-  const ImportResult r = Importer_Classeur(
-      *s,
-      book(calcWorkbook({{"#", "VIS", "Vis", 1},
-                         {"#", "TOLE", "Tôle", 2},
-                         {"", "", "", 0},
-                         {"#", "", "Seulement du texte", 0},
-                         {"", "", "", 0},
-                         {"#", "", "Partie soudure", 0},
-                         {"#", "MO*SOUD", "Soudure", 3}})),
-      Presentation::M);
+  const ImportResult r = Importer_Classeur(*s,
+                                           book(calcWorkbook({{"#", "VIS", "Vis", 1},
+                                                              {"#", "TOLE", "Tôle", 2},
+                                                              {"", "", "", 0},
+                                                              {"#", "", "Seulement du texte", 0},
+                                                              {"", "", "", 0},
+                                                              {"#", "", "Partie soudure", 0},
+                                                              {"#", "MO*SOUD", "Soudure", 3}})),
+                                           Presentation::M);
   EXPECT_TRUE(r.completed);
   EXPECT_EQ(r.lines, 3);
   word::WordDocument& doc = s->document();
@@ -187,13 +191,13 @@ TEST_F(WorkbookImportTest, GroupedLinesGoToTheLabourAndPartsTables) {
   const int parts = s->cursor().table;
   doc.addBookmark("WMDO", {m_table, 1, 1});
   doc.addBookmark("WPIE", {parts, 1, 1});
-  const ImportResult r = Importer_Classeur(
-      *s,
-      book(calcWorkbook({{"#", "MO*SOUD", "x", 2},
-                         {"#", "", "Texte libre", 0},
-                         {"#", "R-12", "Roulement", 1, "", "F1"},
-                         {"#", "MO*PEINT", "Peinture", 1}})),
-      Presentation::C);
+  const ImportResult r =
+      Importer_Classeur(*s,
+                        book(calcWorkbook({{"#", "MO*SOUD", "x", 2},
+                                           {"#", "", "Texte libre", 0},
+                                           {"#", "R-12", "Roulement", 1, "", "F1"},
+                                           {"#", "MO*PEINT", "Peinture", 1}})),
+                        Presentation::C);
   EXPECT_TRUE(r.completed);
   EXPECT_EQ(column(*s, m_table, 1), QStringList({"L1", "MO*SOUD"}));
   EXPECT_EQ(column(*s, parts, 1), QStringList({"R-12"}));
@@ -201,11 +205,28 @@ TEST_F(WorkbookImportTest, GroupedLinesGoToTheLabourAndPartsTables) {
   EXPECT_EQ(m_messages.texts(),
             QStringList({"Le signet WTXT est absent du document : ses lignes ne sont pas importées",
                          "ATTENTION : la section MO*PEINT n'est pas connue dans DAVRISET"}));
+  EXPECT_EQ(r.lines, 2);
+  EXPECT_DOUBLE_EQ(r.hours, 2);
+
+  // Without a labour table the sections are neither written nor counted.
+  s.reset();
+  auto bare = openQuote(1);
+  ASSERT_TRUE(bare);
+  bare->document().addBookmark("WPIE", {m_table, 1, 1});
+  m_messages.clear();
+  const ImportResult none =
+      Importer_Classeur(*bare, book(calcWorkbook({{"#", "MO*SOUD", "x", 2}})), Presentation::C);
+  EXPECT_EQ(none.lines, 0);
+  EXPECT_DOUBLE_EQ(none.hours, 0);
+  EXPECT_EQ(
+      m_messages.texts(),
+      QStringList{"Le signet WMDO est absent du document : ses lignes ne sont pas importées"});
 }
 
 TEST_F(WorkbookImportTest, HeaderCellsFromTheDossierAndItsClient) {
   m_state->base(core::entry::Main)
-      .db.Execute("update TDOS set TDOS_RESUME='Portail', TDOS_USER3='Chantier B' where TDOS_NUMDOSS=12");
+      .db.Execute(
+          "update TDOS set TDOS_RESUME='Portail', TDOS_USER3='Chantier B' where TDOS_NUMDOSS=12");
   core::QuoteContext q;
   q.company = "AB";
   q.dossier = 12;
@@ -222,8 +243,9 @@ TEST_F(WorkbookImportTest, HeaderCellsFromTheDossierAndItsClient) {
   fixtures::MiniXlsx x = calcWorkbook({});
   x.cellXfs = "<xf numFmtId=\"0\"/><xf numFmtId=\"14\"/>";
   x.sheets[0].cells = "<row r=\"2\"><c r=\"B2\" s=\"1\"/></row>";
-  x.names += "<definedName name=\"NUMDEV\">'Entête'!$B$1</definedName>"
-             "<definedName name=\"DATDEV\">'Entête'!$B$2</definedName>";
+  x.names +=
+      "<definedName name=\"NUMDEV\">'Entête'!$B$1</definedName>"
+      "<definedName name=\"DATDEV\">'Entête'!$B$2</definedName>";
   excel::Workbook wb = book(x);
   EXPECT_EQ(fillHeaderCells(wb, 1, cells), 2);
   EXPECT_EQ(wb.cell(0, "B1").text, "AB00012-00");
