@@ -169,11 +169,11 @@ const PgTable& PgDatabase::table(const QString& name, const QString& schema) {
     QString ixName = row[0].toString();
     ixName = ixName.mid(ixName.indexOf(u'~') + 1);
     if (t->indexes.isEmpty() || t->indexes.last().name != ixName) {
-      IndexSpec spec;
-      spec.name = ixName;
-      spec.unique = row[1].toLongLong() != 0 || row[1].toString() == u"t";
-      spec.primary = row[2].toLongLong() != 0 || row[2].toString() == u"t";
-      t->indexes << spec;
+      IndexSpec index;
+      index.name = ixName;
+      index.unique = row[1].toLongLong() != 0 || row[1].toString() == u"t";
+      index.primary = row[2].toLongLong() != 0 || row[2].toString() == u"t";
+      t->indexes << index;
     }
     t->indexes.last().fields << row[3].toString();
     t->indexes.last().descending << (row[4].toLongLong() != 0 || row[4].toString() == u"t");
