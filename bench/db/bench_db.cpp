@@ -8,12 +8,13 @@
 #include <cstdio>
 #include <functional>
 
+#include "common/Ratio.h"
 #include "common/Timing.h"
 #include "platform/db/Database.h"
 
 using namespace tarovent::db;
-using tarovent::bench::median;
-using tarovent::bench::timed;
+using tarovent::bench::measure;
+using tarovent::bench::Ratio;
 
 namespace {
 
@@ -31,44 +32,14 @@ sqlite3_stmt* prepare(sqlite3* db, const char* sql) {
   return s;
 }
 
+void report(const Ratio& r) { tarovent::bench::report(r, "sqlite"); }
+
 void bindText(sqlite3_stmt* s, int i, const QString& t) {
   const QByteArray b = t.toUtf8();
   sqlite3_bind_text(s, i, b.constData(), b.size(), SQLITE_TRANSIENT);
 }
 
 constexpr int kRuns = 7;
-
-struct Ratio {
-  const char* what;
-  double ours;  // medians, ms
-  double raw;
-  double ratio;  // median of the runs' ratios
-};
-
-// Each run times both sides one after the other, the side going first alternating, so that
-// a slow moment of the machine falls on both alike.
-Ratio measure(const char* what, const std::function<void()>& ours,
-              const std::function<void()>& raw) {
-  std::vector<double> o, r, q;
-  for (int run = 0; run < kRuns; ++run) {
-    double a, b;
-    if (run % 2 == 0) {
-      a = timed(ours);
-      b = timed(raw);
-    } else {
-      b = timed(raw);
-      a = timed(ours);
-    }
-    o.push_back(a);
-    r.push_back(b);
-    q.push_back(a / b);
-  }
-  return {what, median(o), median(r), median(q)};
-}
-
-void report(const Ratio& r) {
-  printf("%-44s ours %8.1f ms   sqlite %8.1f ms   ratio %.2f\n", r.what, r.ours, r.raw, r.ratio);
-}
 
 }  // namespace
 
@@ -209,11 +180,11 @@ int main() {
   };
 
   printf("bench/db on %d rows, median of %d interleaved runs\n", kRows, kRuns);
-  report(measure("Seek 10,000 keys (table recordset)", seekOurs, seekRaw));
-  report(measure("MoveNext through 200,000 rows", walkOurs, walkRaw));
-  report(measure("FindFirst x50 on a 20,000-row dynaset", findOurs, findRaw));
-  report(measure("50,000-row dynaset: open, read 30 rows", screenOurs, screenRaw));
-  report(measure("Edit/Update 10,000 rows, one transaction", editOurs, editRaw));
+  report(measure("Seek 10,000 keys (table recordset)", seekOurs, seekRaw, kRuns));
+  report(measure("MoveNext through 200,000 rows", walkOurs, walkRaw, kRuns));
+  report(measure("FindFirst x50 on a 20,000-row dynaset", findOurs, findRaw, kRuns));
+  report(measure("50,000-row dynaset: open, read 30 rows", screenOurs, screenRaw, kRuns));
+  report(measure("Edit/Update 10,000 rows, one transaction", editOurs, editRaw, kRuns));
   dyn.Close();
   sqlite3_close(raw);
   printf("(checksum %.0f)\n", sink);
