@@ -10,22 +10,21 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "LayerWork.h"
 #include "PgCluster.h"
 #include "common/Ratio.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"
 
 using namespace tarovent::db;
+using tarovent::bench::k1;
+using tarovent::bench::k2;
 using tarovent::bench::measure;
 using tarovent::bench::Ratio;
 
 namespace {
 
-constexpr int kRows = 200000;
 constexpr int kRuns = 7;
-
-QString k1(int i) { return QStringLiteral("K%1").arg(i / 100, 5, 10, QLatin1Char('0')); }
-int k2(int i) { return i % 100; }
 
 void report(const Ratio& r) { tarovent::bench::report(r, "libpq "); }
 
@@ -116,7 +115,7 @@ int main(int argc, char** argv) {
 
   QList<int> keys;
   QRandomGenerator rng(42);
-  for (int i = 0; i < 10000; ++i) keys << rng.bounded(kRows);
+  for (int i = 0; i < 10000; ++i) keys << rng.bounded(tarovent::bench::kLayerRows);
   QStringList names;
   for (int i = 0; i < 50; ++i) names << QStringLiteral("Client %1").arg(rng.bounded(20000));
   double sink = 0;
@@ -130,15 +129,10 @@ int main(int argc, char** argv) {
                 1);
   plain.prepare("update", "UPDATE \"T\" SET \"V\" = $1 WHERE \"K1\" = $2 AND \"K2\" = $3", 3);
 
+  Recordset dyn = db.OpenRecordset(tarovent::bench::kFindSource);
+  tarovent::bench::LayerWork ours{ws, db, sink};
+
   // 1. Seek 10,000 keys.
-  const auto seekOurs = [&] {
-    Recordset rs = db.OpenRecordset("T", RecordsetType::Table);
-    rs.setIndex("PrimaryKey");
-    for (int i : keys) {
-      rs.Seek("=", k1(i), k2(i));
-      sink += rs.value(3).toDouble();
-    }
-  };
   const auto seekPlain = [&] {
     for (int i : keys) {
       PGresult* r = plain.run("seek", {k1(i).toUtf8(), QByteArray::number(k2(i))});
@@ -148,14 +142,6 @@ int main(int argc, char** argv) {
   };
 
   // 2. Walk the whole table in key order.
-  const auto walkOurs = [&] {
-    Recordset rs = db.OpenRecordset("T", RecordsetType::Table);
-    rs.setIndex("PrimaryKey");
-    while (!rs.EOF_()) {
-      sink += rs.value(3).toDouble();
-      rs.MoveNext();
-    }
-  };
   const auto walkPlain = [&] {
     PGresult* r =
         plain.query("SELECT \"K1\", \"K2\", \"NOM\", \"V\" FROM \"T\" ORDER BY \"K1\", \"K2\"");
@@ -164,13 +150,6 @@ int main(int argc, char** argv) {
   };
 
   // 3. FindFirst on a 20,000-row dynaset (its opening is not timed).
-  Recordset dyn = db.OpenRecordset("select * from T where K1 < 'K00200' order by K1, K2");
-  const auto findOurs = [&] {
-    for (const QString& n : names) {
-      dyn.FindFirst("NOM = " + sqlLiteral(n));
-      if (!dyn.NoMatch()) sink += dyn.value(3).toDouble();
-    }
-  };
   const auto findPlain = [&] {
     for (const QString& n : names) {
       PGresult* r = plain.run("find", {n.toUtf8()});
@@ -180,10 +159,6 @@ int main(int argc, char** argv) {
   };
 
   // 4. A 50,000-row dynaset opened and its first screen read, as a list window shows it.
-  const auto screenOurs = [&] {
-    Recordset rs = db.OpenRecordset("SELECT * FROM T WHERE K1 < 'K00500' ORDER BY K1, K2 DESC");
-    for (int n = 0; n < 30 && !rs.EOF_(); ++n, rs.MoveNext()) sink += rs.value(3).toDouble();
-  };
   const auto screenPlain = [&] {
     PGresult* r = plain.query(
         "SELECT \"K1\", \"K2\", \"NOM\", \"V\" FROM \"T\" WHERE \"K1\" < 'K00500' ORDER BY "
@@ -193,18 +168,6 @@ int main(int argc, char** argv) {
   };
 
   // 5. Edit/Update 10,000 rows in one transaction.
-  const auto editOurs = [&] {
-    TransactionGuard g(ws);
-    Recordset rs = db.OpenRecordset("T", RecordsetType::Table);
-    rs.setIndex("PrimaryKey");
-    for (int n = 0; n < 10000 && !rs.EOF_(); ++n) {
-      rs.Edit();
-      rs.setValue(3, rs.value(3).toDouble() + 1);
-      rs.Update();
-      rs.MoveNext();
-    }
-    g.commit();
-  };
   const auto editPlain = [&] {
     plain.exec("BEGIN");
     PGresult* walk =
@@ -220,12 +183,18 @@ int main(int argc, char** argv) {
   };
 
   try {
-    printf("bench/db on PostgreSQL, %d rows, median of %d interleaved runs\n", kRows, kRuns);
-    report(measure("Seek 10,000 keys (table recordset)", seekOurs, seekPlain, kRuns));
-    report(measure("MoveNext through 200,000 rows", walkOurs, walkPlain, kRuns));
-    report(measure("FindFirst x50 on a 20,000-row dynaset", findOurs, findPlain, kRuns));
-    report(measure("50,000-row dynaset: open, read 30 rows", screenOurs, screenPlain, kRuns));
-    report(measure("Edit/Update 10,000 rows, one transaction", editOurs, editPlain, kRuns));
+    printf("bench/db on PostgreSQL, %d rows, median of %d interleaved runs\n",
+           tarovent::bench::kLayerRows, kRuns);
+    report(measure(
+        "Seek 10,000 keys (table recordset)", [&] { ours.seek(keys); }, seekPlain, kRuns));
+    report(measure(
+        "MoveNext through 200,000 rows", [&] { ours.walk(); }, walkPlain, kRuns));
+    report(measure(
+        "FindFirst x50 on a 20,000-row dynaset", [&] { ours.find(dyn, names); }, findPlain, kRuns));
+    report(measure(
+        "50,000-row dynaset: open, read 30 rows", [&] { ours.firstScreen(); }, screenPlain, kRuns));
+    report(measure(
+        "Edit/Update 10,000 rows, one transaction", [&] { ours.edit(); }, editPlain, kRuns));
   } catch (const DbError& e) {
     fprintf(stderr, "%s\n", qPrintable(e.description()));
     return 1;
