@@ -315,7 +315,10 @@ QString PgDatabase::queryDefSql(const QString& name) {
   return r.rows[0][0].toString();
 }
 
-void PgDatabase::begin() { session().begin(); }
+void PgDatabase::begin() {
+  if (transactionLevel() == 0) ++m_transactionSerial;
+  session().begin();
+}
 void PgDatabase::commit() { session().commit(); }
 
 void PgDatabase::rollback() {

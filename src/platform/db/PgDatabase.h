@@ -79,6 +79,9 @@ class PgDatabase : public std::enable_shared_from_this<PgDatabase> {
   // Moves at each write of this database through the layer: rows read before it are read again.
   quint64 generation() const { return m_generation; }
   void wrote() { ++m_generation; }
+  // Moves at each outermost transaction begun: inside one, this workstation holds the write
+  // lock, so what it read since the beginning is what the server holds.
+  quint64 transactionSerial() const { return m_transactionSerial; }
 
  private:
   PgDatabase() = default;
@@ -91,6 +94,7 @@ class PgDatabase : public std::enable_shared_from_this<PgDatabase> {
   QString m_path;
   bool m_readOnly = false;
   quint64 m_generation = 0;
+  quint64 m_transactionSerial = 0;
   QHash<QString, std::shared_ptr<PgTable>> m_tables;  // "schema.NAME" upper -> table
 };
 
