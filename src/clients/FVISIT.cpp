@@ -210,11 +210,12 @@ QWidget* FVISIT::buildForm() {
   m_client->installEventFilter(this);
   m_clientCells = new QLabel(w);
   m_clientCells->setObjectName(QStringLiteral("CTL_Client"));
+  // Made in the order they stand on screen, which is the order Enter follows.
   auto* planned = box("TVIS_DatePrev", 100);
   m_afterClient = planned;
-  auto* summary = box("TVIS_Resume", 0);
   auto* done = box("TVIS_DateRea", 100);
   auto* rep = box("TVIS_Cal", 60);
+  auto* summary = box("TVIS_Resume", 0);
   auto* contact = box("TVIS_Contact", 0);
   auto* detail = new ui::BoundTextEdit(w);
   detail->setObjectName(QStringLiteral("CTX_TVIS_Detail"));
