@@ -91,12 +91,25 @@ void FARTINFOS::showDocument() {
     return;
   }
   m_shown = true;
+  // A file that is no picture (a PDF, a program) is named with what can be done with it, so
+  // that the frame is never left empty without a word.
+  const auto say = [this](const QString& text) {
+    m_message->setText(m_state.Traduire(text));
+    m_message->show();
+  };
+  if (os::isProgramFile(d.path())) {
+    say(QStringLiteral("Ce fichier est un programme : il n'est jamais lancé."));
+    return;
+  }
   QImageReader reader(d.path());
   reader.setAutoTransform(true);
   const QImage image = reader.read();
-  if (!image.isNull())
-    m_picture->setPixmap(QPixmap::fromImage(
-        image.scaled(m_picture->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+  if (image.isNull()) {
+    say(QStringLiteral("Pas d'aperçu : « Ouvrir » le montre avec le programme du poste"));
+    return;
+  }
+  m_picture->setPixmap(QPixmap::fromImage(
+      image.scaled(m_picture->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
 }
 
 void FARTINFOS::nextDocument() {
