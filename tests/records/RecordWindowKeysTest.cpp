@@ -1,5 +1,6 @@
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QTimer>
 
 #include "RecordKeys.h"
 #include "ui/FormNavigation.h"
@@ -192,6 +193,49 @@ TEST_F(RecordKeys, AMacroByKeys) {
   key(Qt::Key_F10);
   EXPECT_EQ(stored("TMACRO_Form").toString(), "FSOC") << said().toStdString();
   EXPECT_EQ(stored("TMACRO_Detail").toString(), "abc");
+}
+
+// The general parameters by keys, a dialog of their own: the coefficient typed with a point and
+// the rate with a comma, a label with an apostrophe and accents; Esc and the close box with a
+// change keep it on Annuler; saved on Oui, and the program uses the new currency at once.
+TEST_F(RecordKeys, TheGeneralParametersByKeys) {
+  const auto stored = [this](const char* field) {
+    return scalar(QStringLiteral("select %1 from TPAR").arg(field));
+  };
+  bool ran = false;
+  QTimer::singleShot(0, m_menu.get(), [&] {
+    QWidget* window = QApplication::activeModalWidget();
+    ASSERT_TRUE(window);
+    ASSERT_EQ(window->objectName(), "FPARGDEV");
+    settle();
+    alt('c');
+    EXPECT_EQ(focusedName(), "CTX_PAR_COEFFDEV");
+    retype("0.95");
+    alt('t');
+    EXPECT_EQ(focusedName(), "CTX_PAR_TxTVADef");
+    retype("5,5");
+    alt('s');
+    EXPECT_EQ(focusedName(), "CTX_PAR_LIBDEV2");
+    retype("Franc d'Été");
+    m_messages.script({Answer::Cancel});
+    key(Qt::Key_Escape);
+    EXPECT_TRUE(window->isVisible());
+    m_messages.script({Answer::Cancel});
+    EXPECT_FALSE(window->close());
+    EXPECT_EQ(stored("TPAR_LIBDEV2").toString(), m_state->params.libDev2);
+    m_messages.script({Answer::Yes});
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible()) << said().toStdString();
+    ran = true;
+  });
+  m_menu->menuEntry("M_PARAM")->trigger();
+  QApplication::processEvents();
+  ASSERT_TRUE(ran);
+  EXPECT_DOUBLE_EQ(stored("TPAR_COEFFDEV").toDouble(), 0.95);
+  EXPECT_DOUBLE_EQ(stored("TPAR_TxTVADef").toDouble(), 5.5);
+  EXPECT_EQ(stored("TPAR_LIBDEV2").toString(), "Franc d'Été");
+  EXPECT_DOUBLE_EQ(m_state->params.coeffDev, 0.95);
+  EXPECT_EQ(m_state->params.libDev2, "Franc d'Été");
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, RecordWindowKeys,
