@@ -1,5 +1,6 @@
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QListView>
 #include <QTimer>
 
 #include "RecordKeys.h"
@@ -193,6 +194,39 @@ TEST_F(RecordKeys, AMacroByKeys) {
   key(Qt::Key_F10);
   EXPECT_EQ(stored("TMACRO_Form").toString(), "FSOC") << said().toStdString();
   EXPECT_EQ(stored("TMACRO_Detail").toString(), "abc");
+
+  // A change of its keys survives Esc, Quitter, the close box and the program's Quitter until
+  // the user lets it go; saved on Oui when the window closes.
+  alt('m');
+  alt('t');
+  retype("def");
+  m_messages.clear();
+  m_messages.setFallback(Answer::Cancel);
+  key(Qt::Key_Escape);
+  alt('q');
+  EXPECT_FALSE(closeBox(window));
+  EXPECT_FALSE(m_menu->close());
+  QApplication::processEvents();
+  ASSERT_TRUE(isOpen("FMACRO")) << said().toStdString();
+  EXPECT_EQ(stored("TMACRO_Detail").toString(), "abc");
+  m_messages.script({Answer::Yes});
+  EXPECT_TRUE(closeBox(window)) << said().toStdString();
+  QApplication::processEvents();
+  EXPECT_EQ(stored("TMACRO_Detail").toString(), "def");
+
+  // Deleted once the user says so.
+  window = open("M_MACROS");
+  auto* list = child<QListView>(window, "BXL_Macros");
+  const QModelIndexList found = list->model()->match(list->model()->index(0, 0), Qt::DisplayRole,
+                                                     "Saisie d'été", 1, Qt::MatchExactly);
+  ASSERT_EQ(found.size(), 1);
+  list->setFocus();
+  list->setCurrentIndex(found.first());
+  QApplication::processEvents();
+  m_messages.setFallback(Answer::Ok);
+  m_messages.script({Answer::Yes});
+  alt('s');
+  EXPECT_TRUE(stored("TMACRO_Form").isNull()) << said().toStdString();
 }
 
 // The general parameters by keys, a dialog of their own: the coefficient typed with a point and
