@@ -33,6 +33,7 @@
 
 #include "composition/Adjustment.h"
 #include "composition/AdjustmentFrame.h"
+#include "composition/ChangeRelay.h"
 #include "composition/CompositionSession.h"
 #include "composition/EntryPanel.h"
 #include "composition/LineChangeFrame.h"
@@ -43,6 +44,7 @@
 #include "core/MacroButton.h"
 #include "core/MainMenu.h"
 #include "core/ProcessState.h"
+#include "guard/MarginTally.h"
 #include "guard/PriceMemory.h"
 #include "guard/QuoteGuard.h"
 #include "guard/SentVersions.h"
@@ -103,7 +105,11 @@ FCOMPO* FCOMPO::create(core::ProcessState& state, QWidget* parent) {
 
 FCOMPO::FCOMPO(core::ProcessState& state, std::unique_ptr<CompositionSession> session,
                QWidget* parent)
-    : QWidget(parent), m_state(state), m_session(std::move(session)) {
+    : QWidget(parent),
+      m_state(state),
+      m_session(std::move(session)),
+      m_tally(std::make_unique<guard::MarginTally>(state)),
+      m_relay(std::make_unique<ChangeRelay>()) {
   setObjectName(QStringLiteral("FCOMPO"));
   setWindowTitle(QStringLiteral("Composition - ") +
                  QFileInfo(m_session->documentPath()).fileName());
@@ -174,7 +180,7 @@ FCOMPO::FCOMPO(core::ProcessState& state, std::unique_ptr<CompositionSession> se
 
   connect(m_entry, &EntryPanel::lineWritten, this, [this] {
     m_view->setCursor(m_session->cursor());
-    showMarginRate();
+    showMarginRate(false);
   });
   connect(m_entry, &EntryPanel::leaveRequested, this,
           [this] { m_view->grid().setFocus(Qt::OtherFocusReason); });
@@ -459,7 +465,9 @@ void FCOMPO::buildView() {
   m_view = new QuoteView(m_session->document(), located.layout.value_or(TableLayout{}),
                          m_session->columns(), m_state.messages());
   m_withPreview->insertWidget(at, m_view);
-  m_session->setChangeListener(&m_view->model());
+  m_tally->invalidate();
+  m_relay->setListeners({&m_view->model(), m_tally.get()});
+  m_session->setChangeListener(m_relay.get());
   connect(m_view, &QuoteView::cursorChanged, this, [this](const TableCursor& c) {
     if (c.isValid()) m_session->setCursor(c.table, c.row);
     // The status bar comes after the view: at opening there is no place to show yet.
@@ -468,6 +476,7 @@ void FCOMPO::buildView() {
                                    : QString());
   });
   connect(m_view, &QuoteView::lineActivated, this, [this] { m_entry->takeFocus(); });
+  connect(m_view, &QuoteView::lineDeleted, this, [this] { showMarginRate(); });
   m_view->grid().installEventFilter(this);
   // At opening, the cursor waits after the last line: Enter adds the next one there.
   m_view->setCursor(cursor.isValid() ? cursor : m_session->endOfLines());

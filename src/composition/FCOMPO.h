@@ -24,11 +24,13 @@ class ProcessState;
 namespace tarovent::guard {
 class DriftWindow;
 class GuardWindow;
+class MarginTally;
 }  // namespace tarovent::guard
 
 namespace tarovent::composition {
 
 class AdjustmentFrame;
+class ChangeRelay;
 class CompositionSession;
 class LineChangeFrame;
 class PreviewPane;
@@ -80,8 +82,7 @@ class FCOMPO : public QWidget {
   void switchPreview();
   // Asks a question with a text answer (title, question, proposed answer); none when
   // cancelled. Tests script it.
-  using Prompt = std::function<std::optional<QString>(const QString& title,
-                                                      const QString& question,
+  using Prompt = std::function<std::optional<QString>(const QString& title, const QString& question,
                                                       const QString& proposed)>;
   void setPrompt(Prompt prompt) { m_prompt = std::move(prompt); }
   // Closes the window as its close box does: false when the user kept it open.
@@ -115,8 +116,9 @@ class FCOMPO : public QWidget {
   void atCursor(F&& command);
   void reloadFromDisk();
   void watchFile();
-  // The quote's margin rate in the status bar, read again from the document.
-  void showMarginRate();
+  // The quote's margin rate in the status bar: after a command the document is read again,
+  // after a line written only its new rows are.
+  void showMarginRate(bool readAgain = true);
   void switchMenuButtons(bool composing);
   void showStatus(const QString& text);
   void backToEntry(EntryPanel::Field field = EntryPanel::Field::Code);
@@ -128,6 +130,9 @@ class FCOMPO : public QWidget {
 
   core::ProcessState& m_state;
   std::unique_ptr<CompositionSession> m_session;
+  // The document's changes go to the view and to the margin's tally.
+  std::unique_ptr<guard::MarginTally> m_tally;
+  std::unique_ptr<ChangeRelay> m_relay;
   QString m_callerButton;
   QSplitter* m_splitter = nullptr;
   PreviewPane* m_preview = nullptr;

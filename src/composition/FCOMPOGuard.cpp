@@ -8,6 +8,7 @@
 #include "guard/CostDrift.h"
 #include "guard/DriftWindow.h"
 #include "guard/GuardWindow.h"
+#include "guard/MarginTally.h"
 #include "guard/QuoteGuard.h"
 #include "platform/db/DbError.h"
 
@@ -15,14 +16,11 @@
 // costs since the quote was written.
 namespace tarovent::composition {
 
-void FCOMPO::showMarginRate() {
-  const std::optional<guard::QuoteReading> quote = guard::readQuote(m_session->document());
-  if (!quote) {
-    m_margin->clear();
-    return;
-  }
-  const guard::GuardRules rules = guard::readGuardRules(m_state, *quote);
-  m_margin->setText(guard::marginText(guard::quoteMargin(*quote, rules), rules.marginThreshold));
+void FCOMPO::showMarginRate(bool readAgain) {
+  // A command may change the document in ways its views are not told of one by one.
+  if (readAgain) m_tally->invalidate();
+  const QString text = m_tally->text(m_session->document());
+  if (m_margin->text() != text) m_margin->setText(text);
 }
 
 guard::DriftWindow* FCOMPO::showCostDrift() {

@@ -197,7 +197,8 @@ void QuoteView::deleteCurrentLine() {
   if (!current.isValid()) return;
   // The grid moves its current row to the line that followed by itself.
   try {
-    deleteLine(m_doc, m_model->layout(), m_model->cursorAt(current.row()), m_messages, m_model);
+    if (deleteLine(m_doc, m_model->layout(), m_model->cursorAt(current.row()), m_messages, m_model))
+      emit lineDeleted();
   } catch (const std::exception& e) {
     m_messages.show(QString::fromUtf8(e.what()), ui::Icon::Critical);
   }

@@ -43,6 +43,8 @@ class QuoteView : public QWidget {
  signals:
   void cursorChanged(const composition::TableCursor& cursor);
   void lineActivated(const composition::TableCursor& cursor);
+  // A line was deleted from the document.
+  void lineDeleted();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

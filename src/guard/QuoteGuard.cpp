@@ -56,22 +56,32 @@ std::optional<db::Recordset> tariffLine(core::ProcessState& state, const QString
 GuardRules readGuardRules(core::ProcessState& state, const QuoteReading& quote) {
   GuardRules rules;
   rules.marginThreshold = readMarginThreshold(state);
+  completeGuardRules(state, quote.lines, rules);
+  return rules;
+}
+
+void completeGuardRules(core::ProcessState& state, const QVector<composition::WorkLine>& lines,
+                        GuardRules& rules) {
   articles::ArticleFiles files(state);
   const bool stock = state.base(core::entry::Stock).present() && files.ensureStock();
   const bool planning = state.base(core::entry::Planning).open();
-  QSet<QString> seen;
   try {
-    for (const composition::WorkLine& l : quote.lines) {
+    for (const composition::WorkLine& l : lines) {
       if (!judged(l)) continue;
       const QString key = lineKey(l);
-      if (seen.contains(key)) continue;
-      seen.insert(key);
-      const bool costWanted = cents(l.costPrice) == 0;
-      if (l.type == QLatin1String("M")) {
-        if (costWanted && planning &&
-            files.Chercher_Section(composition::parseLineCode(l.code).section))
+      // Each key is read once; its cost is read from the first line that lacks one, whichever
+      // line of the same code came first.
+      const bool costWanted = cents(l.costPrice) == 0 && !rules.costsRead.contains(key);
+      const bool labour = l.type == QLatin1String("M");
+      if (!costWanted && (labour || rules.floorsRead.contains(key))) continue;
+      if (costWanted) rules.costsRead.insert(key);
+      if (labour) {
+        if (planning && files.Chercher_Section(composition::parseLineCode(l.code).section))
           rules.costs.insert(key, files.sections().number("TSEC_CoutHRevient"));
-      } else if (stock && files.Trouver_Article(l.code)) {
+        continue;
+      }
+      rules.floorsRead.insert(key);
+      if (stock && files.Trouver_Article(l.code)) {
         const db::Recordset& a = files.articles();
         if (a.number("TARTI_PVUMIN") > 0) rules.floors.insert(key, a.number("TARTI_PVUMIN"));
         // A manufactured article costs its roll-up, which the recalculation writes.
@@ -85,7 +95,6 @@ GuardRules readGuardRules(core::ProcessState& state, const QuoteReading& quote) 
   } catch (const db::DbError&) {
     // What could be read is checked; the rest is not.
   }
-  return rules;
 }
 
 namespace {

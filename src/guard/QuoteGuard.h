@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QVector>
 #include <optional>
@@ -36,6 +37,8 @@ struct GuardRules {
   QHash<QString, double> floors;
   QHash<QString, double> costs;
   double marginThreshold = 0;
+  // The keys whose floor, and whose cost, the files were asked for already.
+  QSet<QString> floorsRead, costsRead;
 };
 
 // A line's key in the rules: its upper-case code, with its supplier for a tariff line.
@@ -45,6 +48,9 @@ QString lineKey(const composition::WorkLine& line);
 // articles, tariff lines and labour sections, and the threshold of the general parameters.
 // What a family lacks (no stock base, an older parameters table) is simply not checked.
 GuardRules readGuardRules(core::ProcessState& state, const QuoteReading& quote);
+// Adds to `rules` what the files say of those of `lines` they were not asked for yet.
+void completeGuardRules(core::ProcessState& state, const QVector<composition::WorkLine>& lines,
+                        GuardRules& rules);
 // The supplier tariff line of a quote line: by supplier and reference, or, for a line written
 // without supplier (a template without its column), by reference when one supplier alone has
 // it. Positioned on its record; none when not found or without tariff base.

@@ -11,6 +11,20 @@ namespace tarovent::guard {
 
 using composition::round2;
 
+std::optional<composition::WorkLine> readQuoteLine(const word::WordDocument& doc,
+                                                   const composition::ColumnMap& columns,
+                                                   int docTable, int row) {
+  const auto line = composition::readWrittenLine(doc, columns, docTable, row);
+  if (!line) return std::nullopt;
+  composition::WorkLine l;
+  static_cast<composition::QuoteLine&>(l) = *line;
+  composition::Calcul_Ligne(l);
+  l.docTable = docTable;
+  l.row = row;
+  if (composition::isLabourCode(l.code)) l.type = QStringLiteral("M");
+  return l;
+}
+
 std::optional<QuoteReading> readQuote(word::WordDocument& doc, QString* message) {
   const composition::LocateResult located =
       composition::Reperer_Tableaux(doc, composition::LocatePurpose::Recalculation);
@@ -18,24 +32,20 @@ std::optional<QuoteReading> readQuote(word::WordDocument& doc, QString* message)
     if (message) *message = located.message;
     return std::nullopt;
   }
-  const composition::ColumnMap columns =
-      composition::ColumnMap::read(doc, located.layout->headerTable);
   QuoteReading r;
+  r.columns = composition::ColumnMap::read(doc, located.layout->headerTable);
+  const composition::ColumnMap& columns = r.columns;
   double materials = 0, labour = 0;
   int num = 0, ordinal = 0;
   for (int t : composition::lineTables(doc, *located.layout)) {
     ++ordinal;
+    r.lineTables << t;
     for (int row = 1; row <= doc.rowCount(t); ++row) {
-      const auto line = composition::readWrittenLine(doc, columns, t, row);
+      std::optional<composition::WorkLine> line = readQuoteLine(doc, columns, t, row);
       if (!line) continue;
-      composition::WorkLine l;
-      static_cast<composition::QuoteLine&>(l) = *line;
-      composition::Calcul_Ligne(l);
+      composition::WorkLine& l = *line;
       l.num = ++num;
       l.table = ordinal;
-      l.docTable = t;
-      l.row = row;
-      if (composition::isLabourCode(l.code)) l.type = QStringLiteral("M");
       if (composition::isCounted(l)) {
         r.netTotal += l.netAmount;
         (l.type == QLatin1String("M") ? labour : materials) += l.costAmount;

@@ -4,6 +4,7 @@
 #include <QVector>
 #include <optional>
 
+#include "composition/ColumnMap.h"
 #include "composition/WorkLine.h"
 
 namespace tarovent::word {
@@ -17,9 +18,17 @@ namespace tarovent::guard {
 // table of the document. Text lines (no code, no quantity) are left out.
 struct QuoteReading {
   QVector<composition::WorkLine> lines;
+  QVector<int> lineTables;  // the document's tables the lines were read from
+  composition::ColumnMap columns;
   double netTotal = 0;   // of the counted lines, rounded as the totals are
   double costTotal = 0;  // materials and labour, rounded each as the totals are
 };
+
+// One row of a line table as `readQuote` reads it (its amounts computed, "M" for a labour
+// line), without its order numbers; none for a text row.
+std::optional<composition::WorkLine> readQuoteLine(const word::WordDocument& doc,
+                                                   const composition::ColumnMap& columns,
+                                                   int docTable, int row);
 
 // None, with the location message in `message`, when the tables cannot be located.
 std::optional<QuoteReading> readQuote(word::WordDocument& doc, QString* message = nullptr);

@@ -99,6 +99,47 @@ TEST_F(GuardDemo, WithoutACostColumnTheArticleCostIsTaken) {
   EXPECT_GE(found.last().cost, round2(line.quantity * cost));
 }
 
+// The same article twice, written with its cost and then without: the second line costs the
+// article's cost, whichever came first, in the margin as in the findings.
+TEST_F(GuardDemo, ALineWithoutCostTakesTheArticleCostAfterALineOfTheSameCodeWithOne) {
+  db::Recordset a = stock().OpenRecordset(
+      "select TARTI_CODART, TARTI_PMP, TARTI_COEFFRG from TARTI where TARTI_Type='A' and "
+      "TARTI_PMP > 1 and TARTI_Desactive=False");
+  ASSERT_FALSE(a.EOF_());
+  const QString code = a.text("TARTI_CODART");
+  const auto setCost = [&](double pmp, double overhead) {
+    stock().Execute(QStringLiteral("UPDATE TARTI SET TARTI_PMP = %1, TARTI_COEFFRG = %2 WHERE "
+                                   "TARTI_CODART = '%3'")
+                        .arg(pmp, 0, 'f', 4)
+                        .arg(overhead, 0, 'f', 4)
+                        .arg(code));
+  };
+  const double pmp = a.number("TARTI_PMP"), overhead = a.number("TARTI_COEFFRG");
+  setCost(40, 0);
+  QuoteReading q;
+  const auto line = [&](double cost) {
+    composition::WorkLine l;
+    l.code = code;
+    l.quantity = 2;
+    l.grossPrice = l.netPrice = 30;
+    l.netAmount = 60;
+    l.costPrice = cost;
+    return l;
+  };
+  q.lines = {line(10), line(0)};
+  q.netTotal = 120;
+  const GuardRules rules = readGuardRules(*m_state, q);
+  setCost(pmp, overhead);  // the demo family is shared by the other cases
+  EXPECT_DOUBLE_EQ(rules.costs.value(code.toUpper()), 40);
+  EXPECT_DOUBLE_EQ(quoteMargin(q, rules).cost, 100);  // 2 x 10 + 2 x 40
+  const QVector<GuardFinding> found = guardQuote(q, rules);
+  ASSERT_EQ(count(found, Kind::UnderCost, code), 1);
+  for (const GuardFinding& f : found)
+    if (f.kind == Kind::UnderCost) {
+      EXPECT_DOUBLE_EQ(f.cost, 40);
+    }
+}
+
 TEST_F(GuardDemo, ASoundQuotePrintsNothing) {
   const QStringList files = quoteFiles();
   int i = 100;
