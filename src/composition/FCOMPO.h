@@ -80,8 +80,7 @@ class FCOMPO : public QWidget {
   void switchPreview();
   // Asks a question with a text answer (title, question, proposed answer); none when
   // cancelled. Tests script it.
-  using Prompt = std::function<std::optional<QString>(const QString& title,
-                                                      const QString& question,
+  using Prompt = std::function<std::optional<QString>(const QString& title, const QString& question,
                                                       const QString& proposed)>;
   void setPrompt(Prompt prompt) { m_prompt = std::move(prompt); }
   // Closes the window as its close box does: false when the user kept it open.
@@ -123,6 +122,8 @@ class FCOMPO : public QWidget {
   void backToDocument();
   void lineChanged();
   void activated();
+  // Which other workstations hold the version open, above the document.
+  void showHolders();
   // Cmd_Images: the pictures of the article selected in the list, in FARTINFOS.
   void showArticlePictures();
 
@@ -145,6 +146,7 @@ class FCOMPO : public QWidget {
   QLineEdit* m_priceLevel = nullptr;
   QStatusBar* m_status = nullptr;
   QLabel* m_place = nullptr;
+  QLabel* m_holders = nullptr;  // the other workstations holding the version open
   QLabel* m_margin = nullptr;
   QFileSystemWatcher* m_watcher = nullptr;
   QTimer* m_diskCheck = nullptr;

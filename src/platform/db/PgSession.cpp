@@ -199,7 +199,8 @@ void PgSession::installSupport() {
 QString PgSession::schemaOf(const QString& path) const {
   QString p = path.trimmed();
   p.replace(u'\\', u'/');
-  const QString name = QFileInfo(p).completeBaseName().toLower();
+  QString name = QFileInfo(p).completeBaseName().toLower();
+  name = m_renamed.value(name, name);
   return name == m_schema ? QStringLiteral("main") : name;
 }
 
@@ -465,13 +466,23 @@ PgRows PgSession::query(const QString& sql, const QVariantList& params) {
   return out;
 }
 
+void PgSession::alsoLock(const QString& schema) {
+  const QString name = schema.toLower();
+  if (name != u"main" && name != m_schema && !m_alsoLocked.contains(name)) m_alsoLocked << name;
+}
+
 void PgSession::begin() {
   if (m_level == 0) {
     exec(QStringLiteral("BEGIN"));
     // The write lock of this database, held to the end of the transaction; readers go on.
+    // Several are taken in the order of their names, as every session does: no deadlock.
+    QStringList locked = m_alsoLocked;
+    locked << m_schema;
+    locked.sort();
     try {
-      exec(QStringLiteral("SELECT pg_advisory_xact_lock(hashtext($1))"),
-           {QStringLiteral("tarovent:") + m_schema});
+      for (const QString& schema : std::as_const(locked))
+        exec(QStringLiteral("SELECT pg_advisory_xact_lock(hashtext($1))"),
+             {QStringLiteral("tarovent:") + schema});
     } catch (const DbError&) {
       PQclear(PQexec(m_conn, "ROLLBACK"));
       throw;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -40,8 +41,13 @@ class PgSession {
   void createSchema(const QString& name);
 
   // The schema a database file of the family maps to: its name without folder or extension,
-  // lower-cased ("C:\\MILOSTAR\\TAROVENT.MDB" -> "tarovent"); "main" for this session's own.
+  // lower-cased ("C:\\MILOSTAR\\TAROVENT.MDB" -> "tarovent"), or the schema `renamed` gives
+  // that name; "main" for this session's own.
   QString schemaOf(const QString& path) const;
+  // File names (lower-cased, no extension) whose schema is another: a workstation's own bases.
+  void setRenamed(const QHash<QString, QString>& renamed) { m_renamed = renamed; }
+  // The write transactions begun from now on also take the write lock of `schema`.
+  void alsoLock(const QString& schema);
   SqlTranslation translate(const QString& jet) const;
 
   // Runs a Jet action query or Jet DDL; returns the rows affected. A SELECT is refused (3065).
@@ -84,6 +90,8 @@ class PgSession {
 
   pg_conn* m_conn = nullptr;
   QString m_schema;
+  QHash<QString, QString> m_renamed;
+  QStringList m_alsoLocked;
   int m_level = 0;
 };
 
