@@ -71,7 +71,10 @@ class PgDatabase : public std::enable_shared_from_this<PgDatabase> {
   void dropField(const QString& table, const QString& field);
   void addIndex(const QString& table, const IndexSpec& index);
   void dropTable(const QString& table);
-  void schemaChanged() { m_tables.clear(); }
+  void schemaChanged() {
+    m_tables.clear();
+    PgSession::namesChanged();
+  }
 
   void createQueryDef(const QString& name, const QString& sql);
   void deleteQueryDef(const QString& name);

@@ -44,6 +44,12 @@ class PgSession {
   // lower-cased ("C:\\MILOSTAR\\TAROVENT.MDB" -> "tarovent"), or the schema `renamed` gives
   // that name; "main" for this session's own.
   QString schemaOf(const QString& path) const;
+  // Names are the engine's whatever their case: each quoted name of `sql` as the server stores
+  // it ("TCLI_Contact" -> "TCLI_CONTACT"); a name stored under two spellings, or unknown, stays.
+  QString storedSpellings(const QString& sql) const;
+  QString storedSpelling(const QString& name) const;
+  // Tables or fields were made or dropped: the spellings are read again (in every session).
+  static void namesChanged();
   // File names (lower-cased, no extension) whose schema is another: a workstation's own bases.
   void setRenamed(const QHash<QString, QString>& renamed) { m_renamed = renamed; }
   // The write transactions begun from now on also take the write lock of `schema`.
@@ -91,6 +97,8 @@ class PgSession {
   pg_conn* m_conn = nullptr;
   QString m_schema;
   QHash<QString, QString> m_renamed;
+  mutable QHash<QString, QString> m_spellings;  // upper-case -> stored; empty: two spellings
+  mutable quint64 m_spellingsRead = 0;          // the names generation they were read at
   QStringList m_alsoLocked;
   int m_level = 0;
 };
