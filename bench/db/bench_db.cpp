@@ -8,19 +8,18 @@
 #include <cstdio>
 #include <functional>
 
+#include "LayerWork.h"
+#include "common/Ratio.h"
 #include "common/Timing.h"
 #include "platform/db/Database.h"
 
 using namespace tarovent::db;
-using tarovent::bench::median;
-using tarovent::bench::timed;
+using tarovent::bench::k1;
+using tarovent::bench::k2;
+using tarovent::bench::measure;
+using tarovent::bench::Ratio;
 
 namespace {
-
-constexpr int kRows = 200000;
-
-QString k1(int i) { return QStringLiteral("K%1").arg(i / 100, 5, 10, QLatin1Char('0')); }
-int k2(int i) { return i % 100; }
 
 sqlite3_stmt* prepare(sqlite3* db, const char* sql) {
   sqlite3_stmt* s = nullptr;
@@ -31,44 +30,14 @@ sqlite3_stmt* prepare(sqlite3* db, const char* sql) {
   return s;
 }
 
+void report(const Ratio& r) { tarovent::bench::report(r, "sqlite"); }
+
 void bindText(sqlite3_stmt* s, int i, const QString& t) {
   const QByteArray b = t.toUtf8();
   sqlite3_bind_text(s, i, b.constData(), b.size(), SQLITE_TRANSIENT);
 }
 
 constexpr int kRuns = 7;
-
-struct Ratio {
-  const char* what;
-  double ours;  // medians, ms
-  double raw;
-  double ratio;  // median of the runs' ratios
-};
-
-// Each run times both sides one after the other, the side going first alternating, so that
-// a slow moment of the machine falls on both alike.
-Ratio measure(const char* what, const std::function<void()>& ours,
-              const std::function<void()>& raw) {
-  std::vector<double> o, r, q;
-  for (int run = 0; run < kRuns; ++run) {
-    double a, b;
-    if (run % 2 == 0) {
-      a = timed(ours);
-      b = timed(raw);
-    } else {
-      b = timed(raw);
-      a = timed(ours);
-    }
-    o.push_back(a);
-    r.push_back(b);
-    q.push_back(a / b);
-  }
-  return {what, median(o), median(r), median(q)};
-}
-
-void report(const Ratio& r) {
-  printf("%-44s ours %8.1f ms   sqlite %8.1f ms   ratio %.2f\n", r.what, r.ours, r.raw, r.ratio);
-}
 
 }  // namespace
 
@@ -83,7 +52,7 @@ int main() {
   {
     TransactionGuard g(ws);
     Recordset rs = db.OpenRecordset("T");
-    for (int i = 0; i < kRows; ++i) {
+    for (int i = 0; i < tarovent::bench::kLayerRows; ++i) {
       rs.AddNew();
       rs.setValue("K1", k1(i));
       rs.setValue("K2", k2(i));
@@ -105,21 +74,16 @@ int main() {
 
   QList<int> keys;
   QRandomGenerator rng(42);
-  for (int i = 0; i < 10000; ++i) keys << rng.bounded(kRows);
+  for (int i = 0; i < 10000; ++i) keys << rng.bounded(tarovent::bench::kLayerRows);
 
   double sink = 0;
   QStringList names;
   for (int i = 0; i < 50; ++i) names << QStringLiteral("Client %1").arg(rng.bounded(20000));
 
+  Recordset dyn = db.OpenRecordset(tarovent::bench::kFindSource);
+  tarovent::bench::LayerWork ours{ws, db, sink};
+
   // 1. Seek 10,000 keys.
-  const auto seekOurs = [&] {
-    Recordset rs = db.OpenRecordset("T", RecordsetType::Table);
-    rs.setIndex("PrimaryKey");
-    for (int i : keys) {
-      rs.Seek("=", k1(i), k2(i));
-      sink += rs.value(3).toDouble();
-    }
-  };
   const auto seekRaw = [&] {
     sqlite3_stmt* s = prepare(raw, "SELECT rowid, K1, K2, NOM, V FROM T WHERE K1 = ? AND K2 = ?");
     for (int i : keys) {
@@ -132,14 +96,6 @@ int main() {
   };
 
   // 2. Walk the whole table in key order.
-  const auto walkOurs = [&] {
-    Recordset rs = db.OpenRecordset("T", RecordsetType::Table);
-    rs.setIndex("PrimaryKey");
-    while (!rs.EOF_()) {
-      sink += rs.value(3).toDouble();
-      rs.MoveNext();
-    }
-  };
   const auto walkRaw = [&] {
     sqlite3_stmt* s = prepare(raw, "SELECT rowid, K1, K2, NOM, V FROM T ORDER BY K1, K2");
     while (sqlite3_step(s) == SQLITE_ROW) sink += sqlite3_column_double(s, 4);
@@ -147,13 +103,6 @@ int main() {
   };
 
   // 3. FindFirst on a 20,000-row dynaset (its opening is not timed).
-  Recordset dyn = db.OpenRecordset("select * from T where K1 < 'K00200' order by K1, K2");
-  const auto findOurs = [&] {
-    for (const QString& n : names) {
-      dyn.FindFirst("NOM = " + sqlLiteral(n));
-      if (!dyn.NoMatch()) sink += dyn.value(3).toDouble();
-    }
-  };
   const auto findRaw = [&] {
     sqlite3_stmt* s = prepare(raw,
                               "SELECT rowid, K1, K2, NOM, V FROM T WHERE K1 < 'K00200' AND "
@@ -169,10 +118,6 @@ int main() {
   // 4. A 50,000-row dynaset opened and its first screen read, as a list window shows it.
   const QString firstScreenSql =
       QStringLiteral("SELECT * FROM T WHERE K1 < 'K00500' ORDER BY K1, K2 DESC");
-  const auto screenOurs = [&] {
-    Recordset rs = db.OpenRecordset(firstScreenSql);
-    for (int n = 0; n < 30 && !rs.EOF_(); ++n, rs.MoveNext()) sink += rs.value(3).toDouble();
-  };
   const auto screenRaw = [&] {
     sqlite3_stmt* s = prepare(raw, firstScreenSql.toUtf8().constData());
     for (int n = 0; n < 30 && sqlite3_step(s) == SQLITE_ROW; ++n)
@@ -181,18 +126,6 @@ int main() {
   };
 
   // 5. Edit/Update 10,000 rows in one transaction.
-  const auto editOurs = [&] {
-    TransactionGuard g(ws);
-    Recordset rs = db.OpenRecordset("T", RecordsetType::Table);
-    rs.setIndex("PrimaryKey");
-    for (int n = 0; n < 10000 && !rs.EOF_(); ++n) {
-      rs.Edit();
-      rs.setValue(3, rs.value(3).toDouble() + 1);
-      rs.Update();
-      rs.MoveNext();
-    }
-    g.commit();
-  };
   const auto editRaw = [&] {
     sqlite3_exec(raw, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
     sqlite3_stmt* walk = prepare(raw, "SELECT rowid, V FROM T ORDER BY K1, K2 LIMIT 10000");
@@ -208,12 +141,18 @@ int main() {
     sqlite3_exec(raw, "COMMIT", nullptr, nullptr, nullptr);
   };
 
-  printf("bench/db on %d rows, median of %d interleaved runs\n", kRows, kRuns);
-  report(measure("Seek 10,000 keys (table recordset)", seekOurs, seekRaw));
-  report(measure("MoveNext through 200,000 rows", walkOurs, walkRaw));
-  report(measure("FindFirst x50 on a 20,000-row dynaset", findOurs, findRaw));
-  report(measure("50,000-row dynaset: open, read 30 rows", screenOurs, screenRaw));
-  report(measure("Edit/Update 10,000 rows, one transaction", editOurs, editRaw));
+  printf("bench/db on %d rows, median of %d interleaved runs\n", tarovent::bench::kLayerRows,
+         kRuns);
+  report(measure(
+      "Seek 10,000 keys (table recordset)", [&] { ours.seek(keys); }, seekRaw, kRuns));
+  report(measure(
+      "MoveNext through 200,000 rows", [&] { ours.walk(); }, walkRaw, kRuns));
+  report(measure(
+      "FindFirst x50 on a 20,000-row dynaset", [&] { ours.find(dyn, names); }, findRaw, kRuns));
+  report(measure(
+      "50,000-row dynaset: open, read 30 rows", [&] { ours.firstScreen(); }, screenRaw, kRuns));
+  report(measure(
+      "Edit/Update 10,000 rows, one transaction", [&] { ours.edit(); }, editRaw, kRuns));
   dyn.Close();
   sqlite3_close(raw);
   printf("(checksum %.0f)\n", sink);

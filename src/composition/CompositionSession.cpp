@@ -338,6 +338,7 @@ bool CompositionSession::save() {
     m.show(refusal, ui::Icon::Warning);
     return false;
   }
+  if (m_origin == Origin::Dossier) refreshTotals();
   try {
     if (m_newText) {
       // Never replace a document that appeared or changed while the new text was written.
@@ -359,6 +360,27 @@ bool CompositionSession::save() {
   if (m_origin == Origin::Dossier) storeFigures();
   if (m_onSaved) m_onSaved(*m_doc, m_path);
   return true;
+}
+
+void CompositionSession::refreshTotals() {
+  // What is printed and mailed follows the lines as they are saved, as the amount stored with
+  // the version does: the totals and sub-totals are written from the line cells.
+  RecalcOptions o;
+  o.fromQuote = true;
+  o.vatField = m_vat;
+  o.decimalSeparator = m_separator;
+  o.totalsOnly = true;
+  try {
+    guarded([&] { return Recalcul_Document(m_state, *m_files, *m_doc, o).completed; },
+            [&](int) {
+              // Only the sub-total rows may have changed among the tables.
+              for (const int t : subTotalTables(*m_doc))
+                m_changes->rowsChanged(t, 1, m_doc->rowCount(t));
+              m_changes->bookmarksChanged();
+            });
+  } catch (const db::DbError& e) {
+    showDbError(m_state.messages(), e);
+  }
 }
 
 void CompositionSession::storeFigures() {

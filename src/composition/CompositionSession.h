@@ -187,6 +187,7 @@ class CompositionSession {
   void checkBases();
   bool runRecalculation(const Adjustment& adjustment);
   void release();
+  void refreshTotals();
   void storeFigures();
   // True when no word processor holds the file, after removing a lock left by a crash if the
   // user agrees.

@@ -39,8 +39,8 @@ struct StockArticle {
 // One run of the recalculation: the document, where its lines are, and what the walk found.
 struct Run {
   Run(core::ProcessState& s, articles::ArticleFiles& f, word::WordDocument& d,
-      const RecalcOptions& o)
-      : state(s), files(f), doc(d), options(o), msg(s.messages()) {}
+      const RecalcOptions& o, ui::MessageFunnel& m)
+      : state(s), files(f), doc(d), options(o), msg(m) {}
 
   core::ProcessState& state;
   articles::ArticleFiles& files;
@@ -462,8 +462,11 @@ void writeTotals(Run& run, const Sums& s) {
 
 RecalcResult Recalcul_Document(core::ProcessState& state, articles::ArticleFiles& files,
                                word::WordDocument& doc, const RecalcOptions& options) {
-  Run run(state, files, doc, options);
-  if (!confirmOnTemplate(run)) return run.res;
+  // Totals written on the way (at a save) say nothing: what they would say is for the
+  // user's own "Totalisation".
+  ui::ScriptedResponder silent;
+  Run run(state, files, doc, options, options.totalsOnly ? silent : state.messages());
+  if (!options.totalsOnly && !confirmOnTemplate(run)) return run.res;
   ui::BusyCursor busy;
   doc.setShowHiddenText(true);
   const LocateResult loc = Reperer_Tableaux(doc, LocatePurpose::Recalculation);
@@ -477,9 +480,11 @@ RecalcResult Recalcul_Document(core::ProcessState& state, articles::ArticleFiles
     run.withOptions =
         run.msg.ask(run.msg.tr("Souhaitez vous ajuster aussi les options (après totaux)?"),
                     ui::Buttons::YesNo, 1) == ui::Answer::Yes;
-  run.stock = state.base(core::entry::Stock).present() && files.ensureStock();
-  run.planning = state.base(core::entry::Planning).open();
-  run.tariffs = state.base(core::entry::Tariffs).open();
+  if (!options.totalsOnly) {
+    run.stock = state.base(core::entry::Stock).present() && files.ensureStock();
+    run.planning = state.base(core::entry::Planning).open();
+    run.tariffs = state.base(core::entry::Tariffs).open();
+  }
 
   {
     // The lines' articles, bills, sections and tariffs are read in one read transaction per
@@ -493,10 +498,10 @@ RecalcResult Recalcul_Document(core::ProcessState& state, articles::ArticleFiles
         snapshots.push_back(std::make_unique<db::ReadSnapshot>(state.base(base).db));
     if (!readLines(run)) return run.res;
   }
-  keepWorkTable(run);
+  if (!options.totalsOnly) keepWorkTable(run);
   for (WorkLine& l : run.lines) Calcul_Ligne(l);
   const bool forcedMissed = adjustPrices(run);
-  rewriteLines(run);
+  if (!options.totalsOnly) rewriteLines(run);
   // A sub-total is printed with the quote: it follows its lines as they now stand.
   refreshSubTotals(doc, run.cols, lineTables(doc, run.layout), options.decimalSeparator);
   Sums sums = sumLines(run);

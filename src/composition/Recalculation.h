@@ -28,6 +28,9 @@ struct RecalcOptions {
   QString vatField;        // the VAT rate of the quote version, as typed
   Adjustment adjustment;
   QChar decimalSeparator = QLatin1Char(',');
+  // Only the totals and sub-totals are written, from the lines as they stand: no article,
+  // section or tariff is looked up, no line cell is rewritten, nothing is asked or shown.
+  bool totalsOnly = false;
 };
 
 struct RecalcResult {

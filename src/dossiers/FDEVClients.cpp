@@ -179,11 +179,12 @@ void FDEV::showClientList(const QString& from) {
     if (!m_clientList->isOpen()) m_clientList->Refresh();
     db::Recordset& rs = m_clientList->Recordset();
     if (!rs.EOF_() || !rs.BOF()) {
+      // What was typed in the client box may be a name ("Morvan"): the list is positioned
+      // as its own search box would, and the search box shows it, ready to be typed over.
       if (from.trimmed().isEmpty()) {
         rs.MoveFirst();
       } else {
-        rs.FindFirst("TCLI_CODE >= " + db::sqlLiteral(from.trimmed()));
-        if (rs.NoMatch()) rs.MoveFirst();
+        findClient(rs, from.trimmed());
       }
     }
     m_clientList->showRecord();
@@ -191,7 +192,8 @@ void FDEV::showClientList(const QString& from) {
     ui::showDbError(m_state.messages(), e, kErrors);
     return;
   }
-  m_buffer->clear();
+  m_buffer->setText(from.trimmed());
+  m_buffer->selectAll();
   m_clientFrame->show();
   m_buffer->setFocus(Qt::OtherFocusReason);
 }

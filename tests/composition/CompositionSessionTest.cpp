@@ -441,6 +441,31 @@ TEST_F(CompositionSessionTest, SubTotalThenRecalculationKeepsTheTotals) {
   EXPECT_EQ(d.cellText({t + 1, 1, 8}), net);
 }
 
+// A quote saved after lines were written, without "Totalisation", printed blank or stale
+// totals under the amount the workspace showed: the save writes the totals from the lines as
+// they stand, without repricing a line and without a word.
+TEST_F(CompositionSessionTest, SavingWritesTheTotalsOfTheLinesAsTheyStand) {
+  QuoteDoc q = twoLines();
+  q.totals = fixtures::marked("SMTNET", " ", 900) + fixtures::marked("SMTBRUT", "5,00", 901);
+  save(q, versionPath(0));
+  auto s = openVersion(0, false);
+  ASSERT_TRUE(s);
+  const int t = lineTable(*s);
+  const QString price = s->document().cellText({t, 2, 4});
+  m_messages.clear();
+  ASSERT_TRUE(s->save()) << m_messages.texts().join('|').toStdString();
+  EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('|').toStdString();
+  word::WordDocument saved = word::WordDocument::open(versionPath(0));
+  EXPECT_EQ(saved.bookmarkText("SMTNET"), "226,97");
+  EXPECT_EQ(saved.bookmarkText("SMTBRUT"), "229,97");
+  EXPECT_EQ(saved.cellText({t, 2, 4}), price);  // the line itself is not rewritten
+  db::Recordset v = m_state->mainDb().OpenRecordset(
+      "select TDEV_MONTANT from TDEV where TDEV_SOC='AB' and TDEV_NUMDOSS=12 and TDEV_NSEQ=0");
+  EXPECT_DOUBLE_EQ(v.number("TDEV_MONTANT"), 226.97);
+  m_messages.script({Answer::No});
+  EXPECT_TRUE(s->close());
+}
+
 // Every writer follows the decimal separator the document already shows, whatever the
 // workstation's: a row never shows "3.00" beside "104,10". A document without decimals yet
 // takes the workstation's, the comma on one without regional settings.

@@ -296,6 +296,13 @@ TEST_F(FdevTest, ClientEntryAndClientList) {
   EXPECT_EQ(focused(), "CTX_Buffer");
   auto* clients = get<ui::DataControl>("DBD_ListeCli");
   EXPECT_EQ(clients->Recordset().text("TCLI_CODE"), "DUR");
+  EXPECT_EQ(shown("CTX_Buffer"), "D");
+  pressKey(get<QWidget>("CTX_Buffer"), Qt::Key_Escape);
+  // A name typed in the client box: the list on the client of that name, the name searched.
+  enter("CTX_DOS_CodCli", "duval");
+  EXPECT_EQ(focused(), "CTX_Buffer");
+  EXPECT_EQ(clients->Recordset().text("TCLI_CODE"), "DUV");
+  EXPECT_EQ(shown("CTX_Buffer"), "duval");
   click("Cmd_RazBuffer");
   tarovent::test::typeText(get<QWidget>("CTX_Buffer"), "C1");
   pressKey(get<QWidget>("CTX_Buffer"), Qt::Key_Return);
