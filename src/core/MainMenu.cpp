@@ -17,6 +17,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -26,6 +27,8 @@
 #include "Notices.h"
 #include "ProcessState.h"
 #include "WindowTranslation.h"
+#include "platform/db/DbError.h"
+#include "platform/db/Presence.h"
 #include "platform/word/GWORD.h"
 #include "ui/BusyCursor.h"
 #include "ui/FormAccessKeys.h"
@@ -254,6 +257,18 @@ void MainMenu::setHelpHandler(std::function<void(int)> help) {
 bool MainMenu::start() {
   const bool ok = runStartup(m_s, *this) == StartupResult::Continue;
   if (ok && QFileInfo::exists(noticeFile(m_s.programFolder))) showNotices(false);
+  if (ok && m_s.presence) {
+    // The other workstations see this one's dossiers and quotes as open while it beats.
+    auto* beat = new QTimer(this);
+    connect(beat, &QTimer::timeout, this, [this] {
+      try {
+        if (m_s.presence) m_s.presence->heartbeat();
+      } catch (const db::DbError&) {
+        // Missed once: the next beat comes before the rows expire.
+      }
+    });
+    beat->start(int(db::Presence::kHeartbeat * 1000));
+  }
   return ok;
 }
 

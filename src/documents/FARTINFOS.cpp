@@ -147,10 +147,10 @@ void registerDocumentWindows(core::ProcessState& state) {
                     {[&state](QWidget* parent) -> QWidget* {
                        // Without the base, or without a document for the article, nothing opens.
                        const QString path = state.base(core::entry::Main).folder + kDocumentBase;
-                       if (state.pictureArticle.isEmpty() || !QFileInfo::exists(path))
-                         return nullptr;
+                       if (state.pictureArticle.isEmpty()) return nullptr;
                        QList<AttachedDocument> documents;
                        try {
+                         if (!state.workspace.exists(path)) return nullptr;
                          db::Database base = state.workspace.OpenDatabase(path, true);
                          documents = attachedDocuments(base, kArticleProject, state.pictureArticle);
                        } catch (const db::DbError& e) {
