@@ -140,7 +140,13 @@ void FDEV::showContact(const QString& name) {
     if (m_contacts.NoMatch()) return;
     const char* fields[] = {"TCLI_CONTACT_Tel", "TCLI_CONTACT_Fax", "TCLI_CONTACT_Portab",
                             "TCLI_CONTACT_mail"};
-    for (int i = 0; i < 4; ++i) m_contactBoxes[i]->setText(m_contacts.text(fields[i]));
+    for (int i = 0; i < 4; ++i) {
+      QLineEdit* box = m_contactBoxes[i];
+      box->setText(m_contacts.text(fields[i]));
+      // A mail longer than its box shows its beginning, all of it in the tip.
+      box->setCursorPosition(0);
+      box->setToolTip(box->text());
+    }
   } catch (const db::DbError& e) {
     ui::showDbError(m_state.messages(), e, kErrors);
   }

@@ -315,6 +315,7 @@ TEST_F(FdevTest, ClientEntryAndClientList) {
   emit contacts->activated(1);
   EXPECT_EQ(shown("FCLI_Contact"), "Zoé");
   EXPECT_EQ(shown("FCLI_TEL1"), "0203");
+  EXPECT_EQ(get<QLineEdit>("FCLI_TEL1")->cursorPosition(), 0);  // shown from its beginning
   // F4 opens the list too; Esc gives the box back.
   pressKey(get<QWidget>("CTX_DOS_CodCli"), Qt::Key_F4);
   pressKey(get<QWidget>("CTX_Buffer"), Qt::Key_Escape);
