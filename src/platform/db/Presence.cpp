@@ -6,6 +6,11 @@
 
 #include "DbError.h"
 
+#ifdef Q_OS_UNIX
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
 namespace tarovent::db {
 
 namespace {
@@ -29,6 +34,11 @@ QString workstationUser() {
     const QString user = qEnvironmentVariable(name);
     if (!user.isEmpty()) return user;
   }
+#ifdef Q_OS_UNIX
+  // Started without a login environment (a service, a desktop launcher): the account's name.
+  if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_name && *pw->pw_name)
+    return QString::fromLocal8Bit(pw->pw_name);
+#endif
   return QStringLiteral("?");
 }
 

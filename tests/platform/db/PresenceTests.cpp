@@ -43,6 +43,23 @@ TEST_F(PresenceTest, EachWorkstationSeesTheOthersHoldingAnItemNotItself) {
   EXPECT_TRUE(paul.others("DOS|AB|12").isEmpty());
 }
 
+// Started without a login environment, the workstation still names its user: the others read
+// who holds their dossier, never "?".
+TEST(WorkstationUser, NamedWithoutALoginEnvironment) {
+  const QByteArray saved[] = {qgetenv("USER"), qgetenv("USERNAME"), qgetenv("LOGNAME")};
+  for (const char* name : {"USER", "USERNAME", "LOGNAME"}) qunsetenv(name);
+  const QString user = workstationUser();
+  qputenv("LOGNAME", "anne");
+  const QString fromEnvironment = workstationUser();
+  qunsetenv("LOGNAME");
+  int i = 0;
+  for (const char* name : {"USER", "USERNAME", "LOGNAME"})
+    if (!saved[i++].isEmpty()) qputenv(name, saved[i - 1]);
+  EXPECT_FALSE(user.isEmpty());
+  EXPECT_NE(user, "?");
+  EXPECT_EQ(fromEnvironment, "anne");
+}
+
 TEST_F(PresenceTest, AKilledWorkstationStopsHoldingWhenItsHeartbeatIsOld) {
   double clock = 1'000'000;
   Presence paul(m_db, "paul", "POSTE1");
