@@ -17,3 +17,12 @@ function(tarovent_test name)
       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen\;TAROVENT_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
   endif()
 endfunction()
+
+# tarovent_test_on_server(NAME FILTER): the tests of NAME that FILTER selects (GoogleTest's
+# --gtest_filter) run again, in one process, with the family's databases on the program's
+# throw-away PostgreSQL server (TAROVENT_TEST_SERVER).
+function(tarovent_test_on_server name filter)
+  add_test(NAME ${name}_on_server COMMAND ${name} --gtest_filter=${filter})
+  set_tests_properties(${name}_on_server PROPERTIES TIMEOUT 900 ENVIRONMENT
+    "QT_QPA_PLATFORM=offscreen;TAROVENT_SOURCE_DIR=${PROJECT_SOURCE_DIR};TAROVENT_TEST_SERVER=1")
+endfunction()

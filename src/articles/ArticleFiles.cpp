@@ -3,7 +3,6 @@
 #include "CostRollup.h"
 #include "core/Catalogue.h"
 #include "core/ProcessState.h"
-#include "platform/db/Connection.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"
 #include "ui/BusyCursor.h"
@@ -77,28 +76,15 @@ db::Database& ArticleFiles::stockDatabase() { return m_s.base(core::entry::Stock
 
 db::Database& ArticleFiles::planningDatabase() { return m_s.base(core::entry::Planning).db; }
 
-bool BaseStamp::operator==(const BaseStamp& o) const {
-  return !connection.owner_before(o.connection) && !o.connection.owner_before(connection) &&
-         ownChanges == o.ownChanges && fileVersion == o.fileVersion;
-}
-
 DataStamp ArticleFiles::dataStamp() {
-  // Not the connection's change stamp: that one also moves at every commit of the process
-  // to any base, and the recalculation writes its work table to the workstation's base.
-  const auto stamp = [](const db::Database& d) {
-    BaseStamp s;
-    if (!d.isOpen()) return s;
-    s.connection = d.connection();
-    s.ownChanges = d.connection()->ownChanges();
-    s.fileVersion = d.connection()->dataVersion();
-    return s;
-  };
-  return {stamp(stockDatabase()), stamp(planningDatabase())};
+  // Not the change stamp: on a file that one also moves at every commit of the process to any
+  // base, and the recalculation writes its work table to the workstation's base.
+  return {stockDatabase().dataVersion(), planningDatabase().dataVersion()};
 }
 
 const std::vector<ExplosionLink>* ArticleFiles::explosionLinks(const QString& parent) {
   db::Database& stock = stockDatabase();
-  const quint64 stamp = stock.connection()->changeStamp();
+  const quint64 stamp = stock.changeStamp();
   if (m_explosionStamp != stamp) {
     m_explosionLinks.clear();
     db::Recordset rs = stock.OpenRecordset(

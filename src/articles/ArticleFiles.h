@@ -19,20 +19,10 @@ namespace tarovent::articles {
 
 class RollupCache;
 
-// Where one base stood: the connection read through, the rows it changed itself and the
-// version of the file that other connections' commits move. Writes to other bases, such as
-// the workstation's own, leave it as it was.
-struct BaseStamp {
-  std::weak_ptr<db::Connection> connection;  // another connection is another base
-  qint64 ownChanges = 0;
-  int fileVersion = 0;
-  bool operator==(const BaseStamp& o) const;
-};
-
 // Where the article, link and routing data stood: any write to the stock or planning base,
 // from this process or another, gives another stamp.
 struct DataStamp {
-  BaseStamp stock, planning;
+  db::DataVersion stock, planning;
   bool operator==(const DataStamp&) const = default;
 };
 

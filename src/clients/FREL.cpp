@@ -79,11 +79,14 @@ FREL::FREL(core::ProcessState& state, QWidget* parent)
   const char* headers[] = {"Fonction", "Téléphone", "Portable", "Mail",
                            "Abandon",  "Dossier",   "Mail"};
   for (int i = 0; i < 7; ++i) columns[8 + i].header = QString::fromUtf8(headers[i]);
+  // A whole row fits a 1280-pixel screen, telephone numbers read whole; the subject takes what
+  // is left on wider screens.
+  const int number = fontMetrics().horizontalAdvance(QStringLiteral("00 00 00 00 00")) + 12;
   m_grid = makeListGrid(this, m_data,
                         {QStringLiteral("DBG_Relance"),
                          QStringLiteral("Relances"),
                          columns,
-                         {40, 60, 40, 82, 220, 45, 88, 120, 100, 95, 95, 160, 65, 65, 55},
+                         {40, 60, 40, 80, 150, 45, 82, 115, 100, number, number, 150, 65, 60, 45},
                          4});
   m_grid->installEventFilter(this);
   m_model = listModel(m_grid);

@@ -115,7 +115,7 @@ FVISIT::FVISIT(core::ProcessState& state, QWidget* parent)
                           gridColumn("TVIS_DateRea", QStringLiteral("Faite le")),
                           gridColumn("TVIS_Cal", QStringLiteral("Com.")),
                           gridColumn("TVIS_Contact", QStringLiteral("Contact"))},
-                         {45, 82, 55, 45, 90, 90, 88, 240, 88, 45, 130},
+                         {45, 82, 55, 45, 110, 110, 88, 240, 88, 45, 130},
                          7});
   core::addGridTools(m_state, m_grid, m_data);
 
@@ -210,11 +210,12 @@ QWidget* FVISIT::buildForm() {
   m_client->installEventFilter(this);
   m_clientCells = new QLabel(w);
   m_clientCells->setObjectName(QStringLiteral("CTL_Client"));
+  // Made in the order they stand on screen, which is the order Enter follows.
   auto* planned = box("TVIS_DatePrev", 100);
   m_afterClient = planned;
-  auto* summary = box("TVIS_Resume", 0);
   auto* done = box("TVIS_DateRea", 100);
   auto* rep = box("TVIS_Cal", 60);
+  auto* summary = box("TVIS_Resume", 0);
   auto* contact = box("TVIS_Contact", 0);
   auto* detail = new ui::BoundTextEdit(w);
   detail->setObjectName(QStringLiteral("CTX_TVIS_Detail"));
@@ -252,7 +253,7 @@ QWidget* FVISIT::buildClientList() {
   m_clientFrame = new QFrame(this);
   m_clientFrame->setObjectName(QStringLiteral("FRM_Clients"));
   m_clientFrame->setFrameShape(QFrame::StyledPanel);
-  m_clientFrame->setFixedWidth(520);
+  m_clientFrame->setFixedWidth(580);
   m_clientGrid = makeListGrid(m_clientFrame, m_clients,
                               {QStringLiteral("DBG_Clients"),
                                {},
@@ -262,7 +263,7 @@ QWidget* FVISIT::buildClientList() {
                                 gridColumn("TCLI_CATEG", QStringLiteral("Cat.")),
                                 gridColumn("TCLI_USER1", QStringLiteral("Libre 1")),
                                 gridColumn("TCLI_USER2", QStringLiteral("Libre 2"))},
-                               {82, 160, 50, 40, 70, 70},
+                               {82, 180, 50, 40, 90, 90},
                                1,
                                QAbstractItemView::SingleSelection});
   m_clientGrid->installEventFilter(this);

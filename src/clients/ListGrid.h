@@ -27,6 +27,10 @@ struct ListGridLayout {
 // lists are shown. Its model is a ui::RecordsetModel.
 QTableView* makeListGrid(QWidget* parent, ui::DataControl* data, const ListGridLayout& layout);
 
+// The whole text of a cell the column is too narrow for (empty when it shows whole): the tip
+// a list grid shows over a cut cell.
+QString cutCellText(const QTableView* grid, const QModelIndex& index);
+
 // The model of a grid made by makeListGrid.
 ui::RecordsetModel* listModel(const QTableView* grid);
 

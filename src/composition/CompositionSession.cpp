@@ -13,6 +13,7 @@
 #include "composition/Totals.h"
 #include "core/DocumentNames.h"
 #include "core/InputHelpers.h"
+#include "core/Occupancy.h"
 #include "core/Paths.h"
 #include "core/ProcessState.h"
 #include "platform/db/Database.h"
@@ -76,6 +77,7 @@ CompositionSession::~CompositionSession() { release(); }
 void CompositionSession::release() {
   if (!m_open) return;
   m_open = false;
+  m_held.reset();
   m_doc.reset();
   m_state.compositionInProgress = false;
   if (m_state.compositionClosed) m_state.compositionClosed();
@@ -106,6 +108,12 @@ std::unique_ptr<CompositionSession> CompositionSession::open(core::ProcessState&
     if (typeCode.isEmpty()) typeCode = head.typeCode;
   }
   if (!s->openDocument(request)) return nullptr;
+  if (request.origin == Origin::Dossier) {
+    s->m_held = std::make_unique<core::HeldItem>(state);
+    s->m_held->hold(
+        core::quoteItem(state.quote.company, state.quote.dossier, state.quote.sequence));
+    s->m_held->readSaveNumber();
+  }
   // Numbers written from here on look like those the document already shows.
   s->m_separator = documentDecimalSeparator(*s->m_doc, workstationDecimalSeparator());
   if (request.origin == Origin::Dossier) fillHeadBookmarks(*s->m_doc, head.bookmarks);
@@ -136,7 +144,14 @@ void CompositionSession::checkBases() {
   ui::MessageFunnel& m = m_state.messages();
   for (int entry : {core::entry::Stock, core::entry::Tariffs, core::entry::Planning}) {
     const core::BaseEntry& base = m_state.base(entry);
-    if (base.present() && !QFileInfo::exists(core::localPath(base.path())))
+    if (!base.present()) continue;
+    bool there = false;
+    try {
+      there = m_state.workspace.exists(core::localPath(base.path()));
+    } catch (const db::DbError&) {
+      // Out of reach: said as not accessible.
+    }
+    if (!there)
       m.show(m.tr(QStringLiteral("Le fichier ")) + base.path() +
                  m.tr(QStringLiteral(" n'est pas accessible.")),
              ui::Icon::Warning);
@@ -317,6 +332,12 @@ bool CompositionSession::save() {
            ui::Icon::Warning);
     return false;
   }
+  // Another workstation's save since this one read the version is never written over.
+  QString refusal;
+  if (m_held && !m_held->claimSave(&refusal)) {
+    m.show(refusal, ui::Icon::Warning);
+    return false;
+  }
   if (m_origin == Origin::Dossier) refreshTotals();
   try {
     if (m_newText) {
@@ -398,6 +419,10 @@ bool CompositionSession::releaseLock() {
          QFile::remove(lock.file);
 }
 
+QString CompositionSession::othersHolding() const {
+  return m_held ? m_held->othersText() : QString();
+}
+
 bool CompositionSession::reload() {
   try {
     m_doc = word::WordDocument::open(m_path);
@@ -406,6 +431,7 @@ bool CompositionSession::reload() {
     return false;
   }
   m_newText = false;
+  if (m_held) m_held->readSaveNumber();
   m_readOnly = !m_frozen.isEmpty() || !writable(m_path);
   m_separator = documentDecimalSeparator(*m_doc, workstationDecimalSeparator());
   const LocateResult located = Reperer_Tableaux(*m_doc, LocatePurpose::Recalculation);

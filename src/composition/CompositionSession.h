@@ -20,8 +20,9 @@
 #include "platform/word/WordDocument.h"
 
 namespace tarovent::core {
+class HeldItem;
 class ProcessState;
-}
+}  // namespace tarovent::core
 namespace tarovent::articles {
 class ArticleFiles;
 }
@@ -91,6 +92,9 @@ class CompositionSession {
   QString vatField() const { return m_vat; }
   // Whether another program rewrote the file since it was opened or saved here.
   bool changedOnDisk() const;
+  // Which other workstations hold the version open ("Ouvert aussi par ..."), empty when none
+  // (or when the composition works on a type's template).
+  QString othersHolding() const;
 
   // Tariff modes: materials "R", "V" or "P", labour "R" or "V"; empty when the mode handed
   // over was not usable.
@@ -201,6 +205,7 @@ class CompositionSession {
 
   core::ProcessState& m_state;
   std::unique_ptr<articles::ArticleFiles> m_files;
+  std::unique_ptr<core::HeldItem> m_held;  // the version, for the other workstations
   std::optional<word::WordDocument> m_doc;
   Origin m_origin = Origin::QuoteTypes;
   bool m_open = false;

@@ -127,6 +127,12 @@ FCOMPO::FCOMPO(core::ProcessState& state, std::unique_ptr<CompositionSession> se
     frozen->setStyleSheet(QStringLiteral("background:#fff3cd; color:#664d03; padding:4px;"));
     box->addWidget(frozen);
   }
+  m_holders = new QLabel(this);
+  m_holders->setObjectName(QStringLiteral("Lbl_Occupation"));
+  m_holders->setWordWrap(true);
+  m_holders->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold; padding:2px;"));
+  box->addWidget(m_holders);
+  showHolders();
 
   // Every save keeps the client's price memory up to date.
   m_session->setOnSaved([&state](word::WordDocument& doc, const QString& path) {
@@ -716,7 +722,16 @@ void FCOMPO::showArticlePictures() {
   m_state.opener->openWindow(QStringLiteral("FARTINFOS"));
 }
 
-void FCOMPO::activated() { m_entry->windowActivated(); }
+void FCOMPO::activated() {
+  showHolders();
+  m_entry->windowActivated();
+}
+
+void FCOMPO::showHolders() {
+  const QString text = m_session->othersHolding();
+  m_holders->setText(text);
+  m_holders->setVisible(!text.isEmpty());
+}
 
 void FCOMPO::showStatus(const QString& text) { m_status->showMessage(m_state.Traduire(text)); }
 

@@ -125,6 +125,8 @@ class FCOMPO : public QWidget {
   void backToDocument();
   void lineChanged();
   void activated();
+  // Which other workstations hold the version open, above the document.
+  void showHolders();
   // Cmd_Images: the pictures of the article selected in the list, in FARTINFOS.
   void showArticlePictures();
 
@@ -150,6 +152,7 @@ class FCOMPO : public QWidget {
   QLineEdit* m_priceLevel = nullptr;
   QStatusBar* m_status = nullptr;
   QLabel* m_place = nullptr;
+  QLabel* m_holders = nullptr;  // the other workstations holding the version open
   QLabel* m_margin = nullptr;
   QFileSystemWatcher* m_watcher = nullptr;
   QTimer* m_diskCheck = nullptr;

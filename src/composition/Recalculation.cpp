@@ -478,7 +478,7 @@ RecalcResult Recalcul_Document(core::ProcessState& state, articles::ArticleFiles
   run.cols = ColumnMap::read(doc, run.layout.headerTable);
   if (options.adjustment.mode == 1)
     run.withOptions =
-        run.msg.ask(run.msg.tr("Souhaitez vous ajuster aussi les options (après totaux)?"),
+        run.msg.ask(run.msg.tr("Souhaitez-vous ajuster aussi les options (après totaux) ?"),
                     ui::Buttons::YesNo, 1) == ui::Answer::Yes;
   if (!options.totalsOnly) {
     run.stock = state.base(core::entry::Stock).present() && files.ensureStock();

@@ -1,10 +1,13 @@
 #include "Catalogue.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QSysInfo>
 
+#include "ConfigFile.h"
 #include "Paths.h"
 #include "ProcessState.h"
 #include "Translator.h"
@@ -14,14 +17,13 @@ namespace tarovent::core {
 
 namespace {
 
-bool fileExists(const QString& path) { return QFileInfo(localPath(path)).isFile(); }
-
-// False when a file of the database is still there.
-bool removeDatabaseFile(const QString& path) {
-  bool removed = true;
-  for (const QString& file : {path, path + "-wal", path + "-shm"})
-    removed &= !QFileInfo::exists(file) || QFile::remove(file);
-  return removed;
+// A file of the family, or its schema when the family lies on a server.
+bool databaseExists(const db::Workspace& ws, const QString& path) {
+  try {
+    return ws.exists(localPath(path));
+  } catch (const db::DbError&) {
+    return false;  // a server out of reach: opening will say why
+  }
 }
 
 // Why a catalogue cannot be read, in the program's words rather than the engine's.
@@ -65,7 +67,7 @@ bool Catalogue::Controle_Base(int n, QString& folder, QString& file) {
   file = rs.text("TPATH_NOMMDB");
   folder = rs.text("TPATH_path");
   if (folder.isEmpty()) return true;
-  if (!fileExists(folder + file)) {
+  if (!databaseExists(m_s.workspace, folder + file)) {
     m_s.messages().show(
         "(Control Appli.): Base de données " + folder + file + m_s.Traduire(" introuvable."),
         ui::Icon::Warning);
@@ -84,10 +86,23 @@ BaseEntry Catalogue::lookUp(int n) const {
   if (tpath.NoMatch()) return found;
   const QString folder = tpath.text("TPATH_path");
   const QString file = tpath.text("TPATH_NOMMDB");
-  if (folder.isEmpty() || !fileExists(folder + file)) return found;
+  if (folder.isEmpty() || !databaseExists(m_s.workspace, folder + file)) return found;
   found.folder = folder;
   found.file = file;
   return found;
+}
+
+QHash<QString, QString> Catalogue::workstationBases(const QString& workingFolder) {
+  const QString who = QSysInfo::machineHostName() + u'\n' + qEnvironmentVariable("USER") + u'\n' +
+                      QFileInfo(localPath(workingFolder)).absoluteFilePath();
+  const QByteArray digest = QCryptographicHash::hash(who.toUtf8(), QCryptographicHash::Sha1);
+  return {{QStringLiteral("bdloc"), "bdloc_" + QString::fromLatin1(digest.toHex().left(16))}};
+}
+
+void Catalogue::useFamilyServer() {
+  const QString server =
+      readConfigurationFile(localPath(configurationPath(m_s.workingFolder))).server;
+  if (!server.isEmpty()) m_s.workspace.setServer(server, workstationBases(m_s.workingFolder));
 }
 
 bool Catalogue::Lire_Catalogue() {
@@ -95,6 +110,7 @@ bool Catalogue::Lire_Catalogue() {
     b.folder.clear();
     b.file.clear();
   }
+  useFamilyServer();
   auto& msg = m_s.messages();
   const QString catalogue = familyFolder() + "DBPATH.MDB";
   db::Database cat;
@@ -105,8 +121,10 @@ bool Catalogue::Lire_Catalogue() {
     tpath = cat.OpenRecordset("TPATH", db::RecordsetType::Table, db::rsopt::ReadOnly);
     tpath.setIndex("PrimaryKey");
   } catch (const db::DbError& e) {
+    // On a server the engine's own words say which server and why.
+    const QString why = m_s.workspace.server().isEmpty() ? QString() : "\n" + e.description();
     msg.show(msg.tr("Le catalogue des bases de données ") + catalogue + " " + unusable(msg, e) +
-                 msg.tr("   Err. n° ") + QString::number(e.number()),
+                 msg.tr("   Err. n° ") + QString::number(e.number()) + why,
              ui::Icon::Critical);
     return false;
   }
@@ -132,7 +150,7 @@ bool Catalogue::Lire_Catalogue() {
   BaseEntry& own = m_s.base(m_s.Code_Application);
   own.file = tpath.text("TPATH_NOMMDB");
   own.folder = tpath.text("TPATH_path");
-  if (!fileExists(own.folder + own.file)) {
+  if (!databaseExists(m_s.workspace, own.folder + own.file)) {
     msg.show(msg.tr("Base de données ") + own.folder + own.file + msg.tr(" introuvable."),
              ui::Icon::Critical);
     return false;
@@ -147,6 +165,14 @@ bool Catalogue::Lire_Catalogue() {
     }
   }
   return true;
+}
+
+bool Catalogue::removeWorkBase(const QString& path) {
+  try {
+    return m_s.workspace.deleteDatabase(path);
+  } catch (const db::DbError&) {
+    return false;
+  }
 }
 
 bool Catalogue::lockWorkingFolder(const QString& workBase) {
@@ -203,7 +229,7 @@ bool Catalogue::Ouvrir_Bases(bool& fatal) {
   }
   m_s.localDb.Close();
   m_s.localDb = {};
-  if (!removeDatabaseFile(local)) {
+  if (!removeWorkBase(local)) {
     msg.show("(Ouverture Bases): La base de travail " + local +
                  " ne peut pas être supprimée (fichier protégé ou ouvert par un autre programme).",
              ui::Icon::Critical);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -31,6 +32,10 @@ class Catalogue {
   // entry not present otherwise. Nothing is shown; db::DbError when the catalogue is unreadable.
   BaseEntry lookUp(int n) const;
 
+  // The bases each workstation keeps for itself, on a server schemas of their own: the file
+  // name's schema -> this workstation's (user, machine and working folder).
+  static QHash<QString, QString> workstationBases(const QString& workingFolder);
+
   // Modules checked by Ouvrir_Bases; tests replace them.
   void setEngineModules(QList<EngineModule> modules) {
     m_modules = std::move(modules);
@@ -41,6 +46,10 @@ class Catalogue {
   // Takes the working folder for this process; false (message shown) when another instance
   // holds it or the folder cannot be written.
   bool lockWorkingFolder(const QString& workBase);
+  // When milostar.ini names a server, the family's databases are opened there from now on.
+  void useFamilyServer();
+  // False when some of the work base could not be removed (file protected or held).
+  bool removeWorkBase(const QString& path);
   // Says once at start that the family's files lie on a network share, and what to do instead.
   void noticeNetworkShare();
   // Looks entry `n` up in the catalogue table Lire_Catalogue holds open and checks its file;

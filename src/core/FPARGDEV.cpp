@@ -294,12 +294,15 @@ bool FPARGDEV::save() {
 
 void FPARGDEV::quit() {
   if (Modif_En_Cours(this)) {
+    // Annuler (or Esc on the question) keeps the window with what was typed.
     const ui::Answer a = m_state.messages().ask(
-        m_state.messages().tr("Voulez-vous enregistrer votre saisie"), ui::Buttons::YesNo);
+        m_state.messages().tr("Voulez-vous enregistrer votre saisie"), ui::Buttons::YesNoCancel);
     if (a == ui::Answer::Yes) {
       if (!save()) return;
-    } else {
+    } else if (a == ui::Answer::No) {
       m_data->CancelUpdate();
+    } else {
+      return;
     }
   }
   try {

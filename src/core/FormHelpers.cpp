@@ -28,6 +28,7 @@ void Lier_Donnees(ProcessState& state, QWidget* window, const QString& path) {
   for (const BaseEntry& base : state.Table_Bases)
     if (base.open() && QFileInfo(base.db.Name()).absoluteFilePath() == file) open = &base.db;
   for (auto* data : window->findChildren<ui::DataControl*>()) {
+    data->setServerOf(state.workspace);
     if (open)
       data->setDatabase(*open);
     else

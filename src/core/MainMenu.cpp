@@ -17,6 +17,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -26,6 +27,8 @@
 #include "Notices.h"
 #include "ProcessState.h"
 #include "WindowTranslation.h"
+#include "platform/db/DbError.h"
+#include "platform/db/Presence.h"
 #include "platform/word/GWORD.h"
 #include "ui/BusyCursor.h"
 #include "ui/FormAccessKeys.h"
@@ -108,15 +111,21 @@ QAction* MainMenu::entry(QWidget* menu, const QString& name, const QString& capt
   return a;
 }
 
+void MainMenu::fitCaption(QToolButton* b) { b->setFixedWidth(b->sizeHint().width()); }
+
 QToolButton* MainMenu::pictureButton(const QString& name, const QString& tip,
-                                     const QString& window) {
+                                     const QString& window, QStyle::StandardPixmap picture) {
   auto* b = new QToolButton(m_buttons);
   b->setObjectName(name);
   b->setToolTip(tip);
   b->setText(tip);
+  // Flat, sized to its caption and with the picture of what it opens: a shortcut of the menu,
+  // not to be taken for a window left reduced in the work area.
   b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-  b->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
-  b->setFixedSize(150, 34);
+  b->setAutoRaise(true);
+  b->setIcon(style()->standardIcon(picture));
+  b->setFixedHeight(32);
+  fitCaption(b);
   b->hide();
   b->setProperty("opens", window);
   connect(b, &QToolButton::clicked, this, [this, window] {
@@ -198,11 +207,13 @@ void MainMenu::buildMenus() {
   QAction* infos = entry(bar, "M_INFOS", QStringLiteral("I&nformations"), 0, {});
   connect(infos, &QAction::triggered, this, [this] { showNotices(true); });
 
-  pictureButton("CMD_M_DEVI_DEVIS", QStringLiteral("Devis"), "M_DEVI_DEVIS");
-  pictureButton("CMD_M_CLIDEV", QStringLiteral("Clients"), "M_CLIDEV");
-  pictureButton("CMD_M_RELA", QStringLiteral("Relances"), "M_RELA");
-  pictureButton("CMD_M_TABL_TYPE", QStringLiteral("Types de devis"), "M_TABL_TYPE");
-  pictureButton("CMD_M_COMPO", QStringLiteral("Composition"), "FCOMPO");
+  pictureButton("CMD_M_DEVI_DEVIS", QStringLiteral("Devis"), "M_DEVI_DEVIS", QStyle::SP_FileIcon);
+  pictureButton("CMD_M_CLIDEV", QStringLiteral("Clients"), "M_CLIDEV", QStyle::SP_DirHomeIcon);
+  pictureButton("CMD_M_RELA", QStringLiteral("Relances"), "M_RELA", QStyle::SP_BrowserReload);
+  pictureButton("CMD_M_TABL_TYPE", QStringLiteral("Types de devis"), "M_TABL_TYPE",
+                QStyle::SP_FileDialogListView);
+  pictureButton("CMD_M_COMPO", QStringLiteral("Composition"), "FCOMPO",
+                QStyle::SP_FileDialogContentsView);
   refreshEntries();
 }
 
@@ -246,6 +257,18 @@ void MainMenu::setHelpHandler(std::function<void(int)> help) {
 bool MainMenu::start() {
   const bool ok = runStartup(m_s, *this) == StartupResult::Continue;
   if (ok && QFileInfo::exists(noticeFile(m_s.programFolder))) showNotices(false);
+  if (ok && m_s.presence) {
+    // The other workstations see this one's dossiers and quotes as open while it beats.
+    auto* beat = new QTimer(this);
+    connect(beat, &QTimer::timeout, this, [this] {
+      try {
+        if (m_s.presence) m_s.presence->heartbeat();
+      } catch (const db::DbError&) {
+        // Missed once: the next beat comes before the rows expire.
+      }
+    });
+    beat->start(int(db::Presence::kHeartbeat * 1000));
+  }
   return ok;
 }
 
@@ -327,7 +350,10 @@ void MainMenu::openHelp() {
 
 void MainMenu::translateMainMenu() {
   Traduire_Fenetre(m_s, this);
-  for (auto* b : m_pictureButtons) b->setText(m_s.Traduire(b->text()));
+  for (auto* b : m_pictureButtons) {
+    b->setText(m_s.Traduire(b->text()));
+    fitCaption(b);
+  }
 }
 
 void MainMenu::hideMenuEntry(const QString& name) {

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QStyle>
 #include <functional>
 
 #include "MenuButtons.h"
@@ -64,7 +65,9 @@ class MainMenu : public QMainWindow, public StartupHost, public ui::WindowOpener
   void showInWorkArea(QMdiSubWindow* sub, const QString& name);
   QAction* entry(QWidget* menu, const QString& name, const QString& caption, int help,
                  const QString& window);
-  QToolButton* pictureButton(const QString& name, const QString& tip, const QString& window);
+  QToolButton* pictureButton(const QString& name, const QString& tip, const QString& window,
+                             QStyle::StandardPixmap picture);
+  static void fitCaption(QToolButton* b);
   void buildMenus();
   void showNotices(bool fromMenu);
   void moveButtons(const QString& name, bool (*rule)(QList<MenuButton>&, const QString&, int),

@@ -33,6 +33,8 @@ bool allumerMenu(QList<MenuButton>& buttons, const QString& name, int gap) {
 bool eteindreMenu(QList<MenuButton>& buttons, const QString& name, int gap) {
   MenuButton* target = find(buttons, name);
   if (!target) return false;
+  // A button that is not lit takes no room on the strip: the others stay where they are.
+  if (!target->visible) return true;
   const int left = target->left;
   const int width = target->width;
   target->visible = false;

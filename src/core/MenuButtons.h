@@ -17,7 +17,8 @@ struct MenuButton {
 // Shows `name` after the right-most visible button (its left + width + gap). False when no
 // button has that name (nothing moves).
 bool allumerMenu(QList<MenuButton>& buttons, const QString& name, int gap);
-// Hides `name` and moves every visible button to its right left by its width + gap.
+// Hides `name` and moves every visible button to its right left by its width + gap (none when
+// `name` was not lit).
 bool eteindreMenu(QList<MenuButton>& buttons, const QString& name, int gap);
 
 // Main menu width for a screen width, both in twips: the whole screen at 12000 twips, else

@@ -3,6 +3,7 @@
 #include <QLockFile>
 
 #include "Translator.h"
+#include "platform/db/Presence.h"
 #include "platform/os/Desktop.h"
 #include "platform/os/PdfConverter.h"
 #include "platform/word/GWORD.h"

@@ -20,10 +20,13 @@ class QLockFile;
 namespace tarovent::word {
 class GWORD;
 }
+namespace tarovent::db {
+class Presence;
+}
 namespace tarovent::os {
 class Desktop;
 class PdfConverter;
-}
+}  // namespace tarovent::os
 
 namespace tarovent::core {
 
@@ -95,6 +98,9 @@ class ProcessState {
   QString translationFolder;
   QString translationFile = QStringLiteral("BDTRAD.MDB");
   db::Database localDb;
+  // Who else holds a dossier or a quote open, on this workstation's main base; none until the
+  // bases are open (and in tools that do not tell).
+  std::unique_ptr<db::Presence> presence;
   // Held while this process uses the working folder's work base: a second instance on the same
   // folder would otherwise delete it from under the first.
   std::unique_ptr<QLockFile> workingFolderLock;

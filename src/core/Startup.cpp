@@ -10,6 +10,7 @@
 #include "ProcessState.h"
 #include "SchemaUpgrade.h"
 #include "platform/db/DbError.h"
+#include "platform/db/Presence.h"
 #include "platform/word/GWORD.h"
 
 namespace tarovent::core {
@@ -292,6 +293,8 @@ StartupResult runStartup(ProcessState& s, StartupHost& host) {
   s.Code_Application = 4;
   s.Liste_Applications = {4, 2, 5, 1, 3, 0};
   if (!openDatabases(s) || !readParameters(s)) return StartupResult::End;
+  s.presence =
+      std::make_unique<db::Presence>(s.mainDb(), db::workstationUser(), db::workstationName());
   if (!s.params.docInit) host.openHelp();
   readArticleLabels(s);
   openCommercialData(s, host);

@@ -24,7 +24,13 @@ bool Translator::Charger_Traductions(ProcessState& state) {
   }
   if (m_language == 0) return true;
   const QString file = localPath(state.translationFolder + state.translationFile);
-  if (!QFileInfo::exists(file)) {
+  bool found = false;
+  try {
+    found = state.workspace.exists(file);
+  } catch (const db::DbError&) {
+    // A server out of reach: told as a missing base.
+  }
+  if (!found) {
     m_language = 0;
     state.messages().show(
         QStringLiteral("Base de traduction non trouvée (Translation database not found)"),

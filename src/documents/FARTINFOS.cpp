@@ -91,12 +91,25 @@ void FARTINFOS::showDocument() {
     return;
   }
   m_shown = true;
+  // A file that is no picture (a PDF, a program) is named with what can be done with it, so
+  // that the frame is never left empty without a word.
+  const auto say = [this](const QString& text) {
+    m_message->setText(m_state.Traduire(text));
+    m_message->show();
+  };
+  if (os::isProgramFile(d.path())) {
+    say(QStringLiteral("Ce fichier est un programme : il n'est jamais lancé."));
+    return;
+  }
   QImageReader reader(d.path());
   reader.setAutoTransform(true);
   const QImage image = reader.read();
-  if (!image.isNull())
-    m_picture->setPixmap(QPixmap::fromImage(
-        image.scaled(m_picture->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+  if (image.isNull()) {
+    say(QStringLiteral("Pas d'aperçu : « Ouvrir » le montre avec le programme du poste"));
+    return;
+  }
+  m_picture->setPixmap(QPixmap::fromImage(
+      image.scaled(m_picture->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
 }
 
 void FARTINFOS::nextDocument() {
@@ -134,10 +147,10 @@ void registerDocumentWindows(core::ProcessState& state) {
                     {[&state](QWidget* parent) -> QWidget* {
                        // Without the base, or without a document for the article, nothing opens.
                        const QString path = state.base(core::entry::Main).folder + kDocumentBase;
-                       if (state.pictureArticle.isEmpty() || !QFileInfo::exists(path))
-                         return nullptr;
+                       if (state.pictureArticle.isEmpty()) return nullptr;
                        QList<AttachedDocument> documents;
                        try {
+                         if (!state.workspace.exists(path)) return nullptr;
                          db::Database base = state.workspace.OpenDatabase(path, true);
                          documents = attachedDocuments(base, kArticleProject, state.pictureArticle);
                        } catch (const db::DbError& e) {

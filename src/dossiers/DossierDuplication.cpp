@@ -8,7 +8,6 @@
 #include "DossierNumbering.h"
 #include "WriteTransaction.h"
 #include "core/Paths.h"
-#include "platform/db/Connection.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"
 #include "ui/MessageFunnel.h"
@@ -126,7 +125,7 @@ DossierDuplication::Result DossierDuplication::run(const DuplicationRequest& r) 
   if (!m_local.isOpen())
     throw db::DbError(db::err::ObjectClosed,
                       m_messages.tr(QStringLiteral("La base de travail n'est pas ouverte")));
-  m_local.connection()->attach(m_mainPath);
+  m_local.attach(m_mainPath);
   QString staged;
   try {
     inWriteTransaction(m_local, [&] {

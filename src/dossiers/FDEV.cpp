@@ -15,6 +15,7 @@
 #include "FdevMailing.h"
 #include "StatsPeriodPanel.h"
 #include "core/GridTools.h"
+#include "core/Occupancy.h"
 #include "core/ProcessState.h"
 #include "platform/db/DbError.h"
 #include "ui/BoundComboBox.h"
@@ -39,7 +40,8 @@ bool isEnter(QEvent* event) { return isKey(event, Qt::Key_Return) || isKey(event
 
 FDEV::FDEV(core::ProcessState& state, QWidget* parent)
     : RecordWindow(state, QStringLiteral("FDEV"), QStringLiteral("Gestion des devis"), 1100,
-                   parent) {
+                   parent),
+      m_held(std::make_unique<core::HeldItem>(state)) {
   const QString rep = m_state.config.salesRep;
   m_data = dataControl("DBD_DOSS", dossierSql::dossiers(rep));
   m_data->setRecordsetType(db::RecordsetType::Dynaset);

@@ -26,7 +26,8 @@ class RecordsetModel;
 }  // namespace tarovent::ui
 namespace tarovent::core {
 class GridTools;
-}
+class HeldItem;
+}  // namespace tarovent::core
 
 namespace tarovent::dossiers {
 
@@ -71,6 +72,9 @@ class FDEV : public core::RecordWindow {
   bool isAdding() const { return m_adding; }
   bool holdsPriceControl() const { return m_ctrlPrix.isOpen(); }
   VersionFrame* versionFrame() const { return m_versions; }
+  // Says which other workstations hold the dossier shown open (asked again each time the
+  // window becomes active).
+  void showHolders();
   DossierKey currentDossier();
   // Closing with a pending dossier or version asks whether to save both.
   bool mayClose() override;
@@ -154,6 +158,8 @@ class FDEV : public core::RecordWindow {
   QComboBox* m_contactPicker = nullptr;
   QComboBox* m_repPicker = nullptr;
   QLabel* m_valid = nullptr;
+  QLabel* m_holders = nullptr;
+  std::unique_ptr<core::HeldItem> m_held;  // the dossier shown, for the other workstations
   QPushButton* m_add = nullptr;
   QPushButton* m_infosButton = nullptr;
   QFrame* m_clientFrame = nullptr;

@@ -1,7 +1,6 @@
 // FDEV's form and dossier list as built, the pickers beside them and the checks made as the
 // sales representative and the quote type are entered.
 #include <QComboBox>
-#include <QFile>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -112,6 +111,12 @@ void FDEV::addCompanyRow(QFormLayout* f) {
   f->addRow(label(QStringLiteral("Soc&iété"), m_company),
             rowOf({m_company, label(QStringLiteral("N°"), number), number,
                    label(QStringLiteral("T&ype"), m_type), m_type}));
+  m_holders = new QLabel(this);
+  m_holders->setObjectName("Lbl_Occupation");
+  m_holders->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
+  m_holders->setWordWrap(true);
+  m_holders->hide();
+  f->addRow(m_holders);
 }
 
 void FDEV::addClientRows(QFormLayout* f) {
@@ -273,9 +278,9 @@ void FDEV::openSources() {
     ui::showDbError(m, e, kErrors);
   }
   const QString ctrl = m_state.base(core::entry::Main).folder + QStringLiteral("CTRLPRIX.MDB");
-  if (!m_state.base(core::entry::Main).folder.isEmpty() && QFile::exists(ctrl)) {
+  if (!m_state.base(core::entry::Main).folder.isEmpty()) {
     try {
-      m_ctrlPrix = m_state.workspace.OpenDatabase(ctrl);
+      if (m_state.workspace.exists(ctrl)) m_ctrlPrix = m_state.workspace.OpenDatabase(ctrl);
     } catch (const db::DbError& e) {
       ui::showDbError(m, e, kErrors);
     }

@@ -121,6 +121,7 @@ void FDEV::newClient() {
 
 void FDEV::activated() {
   auto& m = m_state.messages();
+  showHolders();
   if (m_state.clientCreationRequest) {
     m_state.clientCreationRequest = false;
     try {

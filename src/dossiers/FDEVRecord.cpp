@@ -1,6 +1,7 @@
 // FDEV's dossier record: new, save, cancel, delete and refresh, moving between dossiers, and what
 // the window does when the record shown changes.
 #include <QFile>
+#include <QLabel>
 #include <QPushButton>
 #include <QTableView>
 
@@ -8,6 +9,7 @@
 #include "DuplicationPanel.h"
 #include "FDEV.h"
 #include "WriteTransaction.h"
+#include "core/Occupancy.h"
 #include "core/ProcessState.h"
 #include "platform/db/DbError.h"
 #include "ui/BoundComboBox.h"
@@ -290,7 +292,18 @@ void FDEV::dossierShown() {
     representativeChanged();
   }
   if (!m_repositioning && !m_adding) m_versions->loadVersions(key);
+  if (!m_adding) {
+    m_held->hold(key.present() ? core::dossierItem(key.company, key.number) : QString());
+    showHolders();
+  }
   if (!m_adding && !key.present() && isVisible()) m_add->setFocus(Qt::OtherFocusReason);
+}
+
+void FDEV::showHolders() {
+  if (!m_holders) return;
+  const QString text = m_held->othersText();
+  m_holders->setText(text);
+  m_holders->setVisible(!text.isEmpty());
 }
 
 void FDEV::listEmptied() {

@@ -327,7 +327,7 @@ void FTYP::remove() {
     return;
   }
   if (m_templates.hasTemplate(code) &&
-      m.ask(m.tr(QStringLiteral("Souhaitez vous aussi détruire le modèle Word ?")),
+      m.ask(m.tr(QStringLiteral("Souhaitez-vous aussi détruire le modèle Word ?")),
             ui::Buttons::YesNo, 2) == ui::Answer::Yes &&
       !m_templates.removeTemplate(code))
     showTemplateError(m.tr(QStringLiteral("Impossible de supprimer le modèle ")) +

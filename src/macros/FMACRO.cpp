@@ -208,7 +208,7 @@ void FMACRO::layOut(const ui::ButtonRow& row) {
   form->addWidget(m_detail, 3, 1);
   auto* printing = new QLabel(
       QStringLiteral("Choisissez [Imp. Form] si vous souhaitez imprimer la fenêtre active au "
-                     "moment de l'execution."),
+                     "moment de l'exécution."),
       this);
   printing->setObjectName("CTL_Explication_Imp");
   printing->setWordWrap(true);

@@ -33,6 +33,8 @@ class DataControl : public QWidget {
   void setDatabaseName(const QString& path);
   // Uses a database the program already holds open (no second connection).
   void setDatabase(const db::Database& database);
+  // Databases named by path are opened where `ws` opens them (on its server, if any).
+  void setServerOf(const db::Workspace& ws) { m_workspace.setServer(ws.server(), ws.renamed()); }
 
   QString RecordSource() const { return m_recordSource; }
   void setRecordSource(const QString& source);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QToolTip>
 
 #include "MessageFunnel.h"
 #include "NumericInput.h"
@@ -24,6 +25,15 @@ void NumberBox::show(const QVariant& value, const db::FieldSpec& field) {
 
 double NumberBox::number() const { return numberFromText(text(), workstationDecimalSeparator()); }
 
+QString NumberBox::refusal(QChar c) const {
+  if (c == '.' || c == ',') {
+    if (!m_decimals) return QStringLiteral("Nombre entier : la décimale « %1 » est refusée").arg(c);
+    return QStringLiteral("Le nombre a déjà sa décimale");
+  }
+  if (c == '+' || c == '-') return QStringLiteral("Le signe se tape en tête du nombre");
+  return QStringLiteral("Caractère refusé : « %1 » (chiffres seulement)").arg(c);
+}
+
 void NumberBox::keyPressEvent(QKeyEvent* e) {
   // Only typed characters go through the filter; editing and moving keys keep their meaning.
   const QString typed = e->text();
@@ -42,6 +52,8 @@ void NumberBox::keyPressEvent(QKeyEvent* e) {
         m_messages->beep();
       else
         QApplication::beep();
+      // Most office machines make no sound: the refusal is also written beside the box.
+      QToolTip::showText(mapToGlobal(QPoint(0, height())), refusal(typed.at(0)), this);
     }
     e->accept();
     return;

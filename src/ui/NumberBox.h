@@ -6,7 +6,8 @@ namespace tarovent::ui {
 
 class MessageFunnel;
 
-// A text box for numbers: keys outside the number filter are dropped with a beep.
+// A text box for numbers: keys outside the number filter are dropped with a beep and a tooltip
+// that says why.
 class NumberBox : public BoundLineEdit {
   Q_OBJECT
  public:
@@ -28,6 +29,8 @@ class NumberBox : public BoundLineEdit {
   void show(const QVariant& value, const db::FieldSpec& field) override;
 
  private:
+  QString refusal(QChar c) const;
+
   bool m_decimals = true;
   int m_shownDecimals = -1;
   MessageFunnel* m_messages = nullptr;

@@ -1,9 +1,13 @@
 #include <QApplication>
+#include <QHeaderView>
+#include <QHelpEvent>
 #include <QTableView>
+#include <QToolTip>
 
 #include "ClientTestSupport.h"
 #include "ReminderTestSupport.h"
 #include "clients/FREL.h"
+#include "clients/ListGrid.h"
 #include "ui/RecordsetModel.h"
 
 namespace tarovent::clients {
@@ -57,6 +61,28 @@ TEST_F(Frel, ListsTheDueRemindersWithTheirContactAndCommands) {
   EXPECT_EQ(cell(2, 11), "");
   EXPECT_EQ(cell(0, FREL::DropColumn), "Abandon");
   EXPECT_EQ(cell(0, FREL::MailColumn), "Mail");
+}
+
+// On a 1280-pixel screen the list is read without scrolling sideways: the three command cells
+// are on screen and the telephone numbers are whole.
+TEST_F(Frel, FitsAWholeRowOnA1280PixelScreen) {
+  FREL* w = openList();
+  w->resize(1280 - 12, 700);
+  QApplication::processEvents();
+  QHeaderView* header = grid()->horizontalHeader();
+  EXPECT_LE(header->length(), grid()->viewport()->width());
+  const int number = grid()->fontMetrics().horizontalAdvance("06 00 00 00 01") + 8;
+  EXPECT_GE(header->sectionSize(9), number);
+  EXPECT_GE(header->sectionSize(10), number);
+  EXPECT_GE(header->sectionSize(4), 150);  // the subject keeps room to be read
+  // What a column cuts is read whole in the cell's tip.
+  const QModelIndex function = grid()->model()->index(1, 8);
+  EXPECT_EQ(cutCellText(grid(), function), "");
+  header->resizeSection(8, 30);
+  EXPECT_EQ(cutCellText(grid(), function), QString::fromUtf8("Gérant"));
+  QHelpEvent tip(QEvent::ToolTip, grid()->visualRect(function).center(), QPoint(0, 0));
+  QApplication::sendEvent(grid()->viewport(), &tip);
+  EXPECT_EQ(QToolTip::text(), QString::fromUtf8("Gérant"));
 }
 
 TEST_F(Frel, ARepresentativeSeesOnlyHisDossiersAndTheCaptionNamesHim) {

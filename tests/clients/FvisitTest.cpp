@@ -156,6 +156,23 @@ TEST_F(Fvisit, ATypedClientCodeIsChosenInTheClientList) {
   EXPECT_EQ(focused(), "CTX_TVIS_CodCli");
 }
 
+// A visit typed field after field with Enter lands where the screen shows each box.
+TEST_F(Fvisit, EnterWalksTheFormInTheOrderOfTheScreen) {
+  click("Cmd_ADD");
+  auto* code = get<QLineEdit>("CTX_TVIS_CodCli");
+  code->setFocus();
+  typeText(code, "C3");
+  QStringList walk;
+  pressKey(code, Qt::Key_Return);
+  for (int i = 0; i < 5; ++i) {
+    walk << focused();
+    pressKey(QApplication::focusWidget(), Qt::Key_Return);
+  }
+  walk << focused();
+  EXPECT_EQ(walk, QStringList({"CTX_TVIS_DatePrev", "CTX_TVIS_DateRea", "CTX_TVIS_Cal",
+                               "CTX_TVIS_Resume", "CTX_TVIS_Contact", "CTX_TVIS_Detail"}));
+}
+
 TEST(VisitSql, TheSourcesCarryTheCriteriaAndOrder) {
   EXPECT_EQ(visitListSql("", ""),
             "Select * from TVIS left join TCLI on TVIS.TVIS_CODCLI = TCLI.TCLI_CODE ;");

@@ -13,7 +13,9 @@
 #include "composition/TableLocator.h"
 #include "composition/Totals.h"
 #include "core/DocumentNames.h"
+#include "core/Occupancy.h"
 #include "core/ProcessState.h"
+#include "platform/db/Presence.h"
 namespace tarovent::composition {
 namespace {
 
@@ -367,6 +369,44 @@ TEST_F(CompositionSessionTest, DocumentChangedOnDiskIsNotOverwrittenSilently) {
   EXPECT_FALSE(s->close());
   EXPECT_TRUE(m_messages.texts().value(1).contains("modifié par un autre programme"));
   EXPECT_TRUE(holds(versionPath(0), "écrit ailleurs"));
+}
+
+// Two workstations on the same version: the second sees the first holding it, and a save over
+// the other's newer save is refused, the file left as the other saved it; after reading the
+// version again it goes through.
+TEST_F(CompositionSessionTest, ASaveOverAnotherWorkstationsNewerSaveIsRefused) {
+  save(twoLines(), versionPath(0));
+  m_state->presence = std::make_unique<db::Presence>(m_state->mainDb(), "paul", "POSTE1");
+  db::Workspace other;
+  db::Presence anne(other.OpenDatabase(m_state->mainDb().Name()), "anne", "POSTE2");
+  const QString quote = core::quoteItem("AB", 12, "0");
+  anne.hold(quote);
+  const qint64 anneSeen = anne.saveNumber(quote);
+  auto s = openVersion(0, false);
+  ASSERT_TRUE(s);
+  EXPECT_EQ(s->othersHolding(), "Ouvert aussi par anne sur le poste POSTE2.");
+  EXPECT_EQ(anne.others(quote).size(), 1);
+  ASSERT_TRUE(s->setCursor(lineTable(*s), 1));
+  ASSERT_TRUE(s->subTotal());
+  // anne saves first: her document and her save number.
+  save(twoLines(), versionPath(0), "enregistré par anne");
+  ASSERT_EQ(anne.claimSave(quote, anneSeen), 1);
+  m_messages.clear();
+  EXPECT_FALSE(s->save());
+  ASSERT_EQ(m_messages.texts().size(), 1);
+  EXPECT_TRUE(m_messages.texts()[0].contains("enregistré par anne sur le poste POSTE2"))
+      << m_messages.texts()[0].toStdString();
+  EXPECT_TRUE(holds(versionPath(0), "enregistré par anne"));
+  // Read again, the version is anne's and may be saved; then anne's older number is refused.
+  ASSERT_TRUE(s->reload());
+  ASSERT_TRUE(s->setCursor(lineTable(*s), 1));
+  ASSERT_TRUE(s->subTotal());
+  EXPECT_TRUE(s->save());
+  EXPECT_EQ(anne.claimSave(quote, 1), std::nullopt);
+  // Closed, the version is no longer held by paul.
+  EXPECT_EQ(anne.others(quote).size(), 1);
+  EXPECT_TRUE(s->close());
+  EXPECT_TRUE(anne.others(quote).isEmpty());
 }
 
 TEST_F(CompositionSessionTest, NewTextNeverReplacesAFileThatAppearedMeanwhile) {

@@ -154,6 +154,28 @@ TEST_F(Fpargdev, QuittingOffersToSaveAndReloadsTheParameters) {
   EXPECT_TRUE(m_messages.entries().isEmpty());
 }
 
+// Esc pressed by mistake on a change: Annuler keeps the window with what was typed, nothing
+// saved; the change is then saved when the user says so.
+TEST_F(Fpargdev, LeavingWithAChangeCanBeCancelled) {
+  FPARGDEV* w = open();
+  type("CTX_PAR_COEFFDEV", "0.9");
+  m_messages.script({ui::Answer::Cancel});
+  test::pressKey(box("CTX_PAR_COEFFDEV"), Qt::Key_Escape);
+  ASSERT_EQ(m_messages.entries().size(), 1);
+  EXPECT_EQ(m_messages.entries().at(0).buttons, ui::Buttons::YesNoCancel);
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_EQ(box("CTX_PAR_COEFFDEV")->text(), "0,9");
+  EXPECT_EQ(stored("TPAR_COEFFDEV"), "0.95");  // as it was
+  type("CTX_PAR_COEFFDEV", "1,2");
+  m_messages.script({ui::Answer::Cancel});
+  w->close();
+  EXPECT_TRUE(w->isVisible());
+  m_messages.script({ui::Answer::Yes});
+  click("Cmd_Quitter");
+  EXPECT_FALSE(w->isVisible());
+  EXPECT_EQ(stored("TPAR_COEFFDEV"), "1.2");
+}
+
 TEST_F(Fpargdev, F10SavesAndF1OpensItsHelp) {
   open();
   type("CTX_PAR_LIBDEV2", "Yen");

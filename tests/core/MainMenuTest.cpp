@@ -42,6 +42,17 @@ TEST(MenuButtonsTest, HidingTheMiddleButtonMovesTheNextOneAndShowingPutsItLast) 
   EXPECT_FALSE(eteindreMenu(row, "OTHER", 45));
 }
 
+// Regression: a window opening put out its button that was not lit, and the lit ones after it
+// moved left by its width, off the strip.
+TEST(MenuButtonsTest, PuttingOutAnUnlitButtonMovesNothing) {
+  QList<MenuButton> row = {{"CMD_M_A", 0, 100, false}, {"CMD_M_B", 0, 80, false}};
+  ASSERT_TRUE(allumerMenu(row, "CMD_M_B", 3));
+  ASSERT_TRUE(eteindreMenu(row, "CMD_M_A", 3));
+  EXPECT_EQ(row[1].left, 3);
+  EXPECT_TRUE(row[1].visible);
+  EXPECT_FALSE(row[0].visible);
+}
+
 TEST(MenuButtonsTest, ScreenRules) {
   EXPECT_EQ(mainMenuWidthTwips(12000), 12000);
   EXPECT_EQ(mainMenuWidthTwips(15360), 15360 - 2445);

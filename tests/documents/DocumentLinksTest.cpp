@@ -86,7 +86,8 @@ TEST_F(DocumentLinks, AttachedDocumentsAreTheRecordsOwnInTheProject) {
 }
 
 TEST(ProgramFiles, AreKnownByTheirNameEndAndTheirRights) {
-  for (const char* name : {"setup.exe", "SETUP.EXE", "x.Bat", "a.com", "run.sh", "go.desktop"})
+  for (const char* name : {"setup.exe", "SETUP.EXE", "x.Bat", "a.com", "b.Exe", "c.bAt", "d.cOm",
+                           "/p/e.EXe", "run.sh", "go.desktop"})
     EXPECT_TRUE(os::isProgramFile(QString::fromLatin1(name))) << name;
   for (const char* name : {"plan.pdf", "photo.jpg", "exe.txt", "notes"})
     EXPECT_FALSE(os::isProgramFile(QString::fromLatin1(name))) << name;

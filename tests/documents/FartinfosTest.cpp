@@ -72,6 +72,27 @@ TEST_F(Fartinfos, AProgramIsShownByItsNameButNeverLaunched) {
   EXPECT_EQ(m_messages.beeps(), 2);
 }
 
+// A document that is no picture never leaves an empty frame without a word.
+TEST_F(Fartinfos, ADocumentThatIsNoPictureSaysHowToSeeIt) {
+  ASSERT_TRUE(dossiers::test::writeFile(path("fiche.pdf"), "%PDF-1.4"));
+  FARTINFOS* w = show({{dataFolder(), "fiche.pdf"}, {dataFolder(), "outil.EXE"}});
+  EXPECT_TRUE(label("IMG_Photo")->pixmap().isNull());
+  EXPECT_TRUE(label("CTL_Message")->isVisible());
+  EXPECT_EQ(label("CTL_Message")->text(),
+            QString::fromUtf8("Pas d'aperçu : « Ouvrir » le montre avec le programme du poste"));
+  EXPECT_EQ(label("CTL_NomPhoto")->text(), "fiche.pdf");
+  w->openDocument();
+  EXPECT_EQ(m_desktop->opened, QStringList{path("fiche.pdf")});
+  w->nextDocument();
+  EXPECT_TRUE(label("CTL_Message")->isVisible());
+  EXPECT_EQ(label("CTL_Message")->text(),
+            QString::fromUtf8("Ce fichier est un programme : il n'est jamais lancé."));
+  EXPECT_EQ(label("CTL_NomPhoto")->text(), "outil.EXE");
+  // Back to a picture: the message goes.
+  show(m_docs);
+  EXPECT_FALSE(label("CTL_Message")->isVisible());
+}
+
 TEST_F(Fartinfos, WithoutDocumentsItSaysSo) {
   show({});
   EXPECT_EQ(label("CTL_NbPhotos")->text(), "");

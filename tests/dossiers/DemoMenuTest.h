@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -13,6 +14,8 @@
 #include "core/CoreWindows.h"
 #include "core/MainMenu.h"
 #include "install/DemoFamily.h"
+#include "install/ServerMigration.h"
+#include "platform/db/PgCluster.h"
 #include "ui/FormNavigation.h"
 #include "ui/UiTestSupport.h"
 
@@ -27,6 +30,10 @@ class DemoMenuTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(m_dir.isValid());
     install::buildDemoFamily(m_dir.filePath("demo"), install::DemoSize::Small);
+    if (qEnvironmentVariableIsSet("TAROVENT_TEST_SERVER")) {
+      moveFamilyToServer(m_dir.filePath("demo"));
+      if (HasFatalFailure() || IsSkipped()) return;
+    }
     m_state = std::make_unique<core::ProcessState>(m_messages);
     m_state->workingFolder = install::familyLayout(m_dir.filePath("demo")).workingFolder;
     core::registerCoreWindows(*m_state);
@@ -34,6 +41,7 @@ class DemoMenuTest : public ::testing::Test {
     m_menu = std::make_unique<core::MainMenu>(*m_state);
     m_state->opener = m_menu.get();
     ASSERT_TRUE(m_menu->start()) << m_messages.texts().join('|').toStdString();
+    ASSERT_EQ(m_state->mainDb().server() != nullptr, m_onServer);
     m_menu->refreshEntries();
     m_menu->resize(1280, 800);
     showActive(m_menu.get());
@@ -84,7 +92,21 @@ class DemoMenuTest : public ::testing::Test {
     return m_menu->findChild<QToolButton*>(button)->property("lit").toBool();
   }
 
+  // The family copied into a database of its own on the program's throw-away server, and its
+  // files removed: every window must then work on the server, as on a workstation that has
+  // only milostar.ini and the documents.
+  void moveFamilyToServer(const QString& root) {
+    db::test::PgCluster* cluster = nullptr;
+    TAROVENT_REQUIRE_PG(cluster);
+    const QString conninfo = cluster->freshDatabase();
+    ASSERT_TRUE(install::migrateFamily(root, conninfo).ok());
+    install::nameServer(root, conninfo);
+    for (const auto& [file, schema] : install::familyDatabases(root)) QFile::remove(file);
+    m_onServer = true;
+  }
+
   QTemporaryDir m_dir;
+  bool m_onServer = false;
   ui::ScriptedResponder m_messages;
   std::unique_ptr<core::ProcessState> m_state;
   std::unique_ptr<core::MainMenu> m_menu;

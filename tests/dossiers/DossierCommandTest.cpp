@@ -1,10 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QSet>
 #include <QTemporaryDir>
+#include <memory>
+#include <vector>
 
 #include "core/AdminRun.h"
 #include "install/Installer.h"
+#include "install/ServerMigration.h"
 #include "platform/db/Database.h"
+#include "platform/db/PgCluster.h"
+#include "platform/db/PgSession.h"
 
 namespace tarovent::dossiers {
 namespace {
@@ -68,6 +75,43 @@ TEST_F(DossierCommand, RenumberPrintsTheCountersItRaises) {
   EXPECT_EQ(r.out, "AB 41 -> 57\nZZ 0 -> 3\n");
   EXPECT_EQ(admin({"dossier", "renumber", m_layout.root}).out, "Aucun compteur à relever.\n");
   EXPECT_EQ(admin({"dossier", "renumber", m_dir.filePath("nowhere")}).status, 1);
+}
+
+// Several workstations numbering dossiers at once on one server, each command a process of its
+// own: every number is given once, none is skipped, and the counter ends on the last one.
+TEST_F(DossierCommand, WorkstationsNumberingAtOnceOnAServerNeverShareANumber) {
+  db::test::PgCluster* cluster = nullptr;
+  TAROVENT_REQUIRE_PG(cluster);
+  const QString conninfo = cluster->freshDatabase();
+  ASSERT_TRUE(install::migrateFamily(m_layout.root, conninfo).ok());
+  install::nameServer(m_layout.root, conninfo);
+  for (const auto& [file, schema] : install::familyDatabases(m_layout.root)) QFile::remove(file);
+
+  constexpr int kWorkstations = 4, kEach = 6;
+  QStringList printed;
+  int failures = 0;
+  for (int round = 0; round < kEach; ++round) {
+    std::vector<std::unique_ptr<QProcess>> running;
+    for (int w = 0; w < kWorkstations; ++w) {
+      running.push_back(std::make_unique<QProcess>());
+      running.back()->start(QStringLiteral(TAROVENT_ADMIN), newArgs("AB"));
+    }
+    for (auto& p : running) {
+      p->waitForFinished(60000);
+      if (p->exitStatus() != QProcess::NormalExit || p->exitCode() != 0) ++failures;
+      printed << QString::fromUtf8(p->readAllStandardOutput()).trimmed();
+    }
+  }
+  EXPECT_EQ(failures, 0) << printed.join(" | ").toStdString();
+  QSet<QString> distinct(printed.begin(), printed.end());
+  EXPECT_EQ(distinct.size(), kWorkstations * kEach) << printed.join(" | ").toStdString();
+  for (int n = 42; n < 42 + kWorkstations * kEach; ++n)
+    EXPECT_TRUE(distinct.contains(QStringLiteral("AB %1").arg(n, 5, 10, QLatin1Char('0')))) << n;
+  auto server = db::PgSession::open(conninfo, "tarovent", false);
+  EXPECT_EQ(server->select("SELECT TSOC_NSEQ FROM TSOC WHERE TSOC_CODE = 'AB'").rows.value(0),
+            QVariantList{qlonglong(41 + kWorkstations * kEach)});
+  EXPECT_EQ(server->select("SELECT count(*) FROM TDOS").rows.value(0),
+            QVariantList{qlonglong(kWorkstations * kEach)});
 }
 
 // With a commercial database, clients and representatives are read there.

@@ -103,7 +103,7 @@ TEST_F(Ftyp, DeletingAsksForTheTypeThenItsTemplate) {
   m_messages.script({Answer::Yes, Answer::No});
   click("Cmd_Supprimer");
   EXPECT_EQ(m_messages.texts(), (QStringList{"Confirmer la suppression",
-                                             "Souhaitez vous aussi détruire le modèle Word ?"}));
+                                             "Souhaitez-vous aussi détruire le modèle Word ?"}));
   EXPECT_EQ(read("A1.dotx"), "template of A1");
   // Enter answers "Non" to both.
   for (const auto& e : m_messages.entries()) EXPECT_EQ(e.defaultButton, 2) << e.text.toStdString();

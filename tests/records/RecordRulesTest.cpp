@@ -288,5 +288,23 @@ TEST_F(RecordRules, CaptionsAreShownWhole) {
   }
 }
 
+// Regression: "au moment de l'execution" in the macro window, "Souhaitez vous" in questions.
+TEST_F(RecordRules, LabelsKeepTheirAccentsAndHyphens) {
+  ASSERT_TRUE(m_state->base(core::entry::Commercial).open());
+  const QStringList misspelt = {"execution", "Souhaitez vous", "Voulez vous", "Etes vous"};
+  for (QAction* action : m_menu->findChildren<QAction*>()) {
+    const ui::WindowSpec* registered = m_state->windows.find(action->property("window").toString());
+    if (!registered || registered->modal || !action->isEnabled()) continue;
+    action->trigger();
+    QApplication::processEvents();
+    QMdiSubWindow* sub = m_menu->workArea()->activeSubWindow();
+    ASSERT_TRUE(sub && sub->widget());
+    for (QLabel* label : sub->widget()->findChildren<QLabel*>())
+      for (const QString& word : misspelt)
+        EXPECT_FALSE(label->text().contains(word, Qt::CaseInsensitive))
+            << sub->widget()->objectName().toStdString() << ": " << label->text().toStdString();
+  }
+}
+
 }  // namespace
 }  // namespace tarovent::test

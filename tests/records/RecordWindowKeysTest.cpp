@@ -1,5 +1,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QListView>
+#include <QTimer>
 
 #include "RecordKeys.h"
 #include "ui/FormNavigation.h"
@@ -192,6 +194,82 @@ TEST_F(RecordKeys, AMacroByKeys) {
   key(Qt::Key_F10);
   EXPECT_EQ(stored("TMACRO_Form").toString(), "FSOC") << said().toStdString();
   EXPECT_EQ(stored("TMACRO_Detail").toString(), "abc");
+
+  // A change of its keys survives Esc, Quitter, the close box and the program's Quitter until
+  // the user lets it go; saved on Oui when the window closes.
+  alt('m');
+  alt('t');
+  retype("def");
+  m_messages.clear();
+  m_messages.setFallback(Answer::Cancel);
+  key(Qt::Key_Escape);
+  alt('q');
+  EXPECT_FALSE(closeBox(window));
+  EXPECT_FALSE(m_menu->close());
+  QApplication::processEvents();
+  ASSERT_TRUE(isOpen("FMACRO")) << said().toStdString();
+  EXPECT_EQ(stored("TMACRO_Detail").toString(), "abc");
+  m_messages.script({Answer::Yes});
+  EXPECT_TRUE(closeBox(window)) << said().toStdString();
+  QApplication::processEvents();
+  EXPECT_EQ(stored("TMACRO_Detail").toString(), "def");
+
+  // Deleted once the user says so.
+  window = open("M_MACROS");
+  auto* list = child<QListView>(window, "BXL_Macros");
+  const QModelIndexList found = list->model()->match(list->model()->index(0, 0), Qt::DisplayRole,
+                                                     "Saisie d'été", 1, Qt::MatchExactly);
+  ASSERT_EQ(found.size(), 1);
+  list->setFocus();
+  list->setCurrentIndex(found.first());
+  QApplication::processEvents();
+  m_messages.setFallback(Answer::Ok);
+  m_messages.script({Answer::Yes});
+  alt('s');
+  EXPECT_TRUE(stored("TMACRO_Form").isNull()) << said().toStdString();
+}
+
+// The general parameters by keys, a dialog of their own: the coefficient typed with a point and
+// the rate with a comma, a label with an apostrophe and accents; Esc and the close box with a
+// change keep it on Annuler; saved on Oui, and the program uses the new currency at once.
+TEST_F(RecordKeys, TheGeneralParametersByKeys) {
+  const auto stored = [this](const char* field) {
+    return scalar(QStringLiteral("select %1 from TPAR").arg(field));
+  };
+  bool ran = false;
+  QTimer::singleShot(0, m_menu.get(), [&] {
+    QWidget* window = QApplication::activeModalWidget();
+    ASSERT_TRUE(window);
+    ASSERT_EQ(window->objectName(), "FPARGDEV");
+    settle();
+    alt('c');
+    EXPECT_EQ(focusedName(), "CTX_PAR_COEFFDEV");
+    retype("0.95");
+    alt('t');
+    EXPECT_EQ(focusedName(), "CTX_PAR_TxTVADef");
+    retype("5,5");
+    alt('s');
+    EXPECT_EQ(focusedName(), "CTX_PAR_LIBDEV2");
+    retype("Franc d'Été");
+    m_messages.script({Answer::Cancel});
+    key(Qt::Key_Escape);
+    EXPECT_TRUE(window->isVisible());
+    m_messages.script({Answer::Cancel});
+    EXPECT_FALSE(window->close());
+    EXPECT_EQ(stored("TPAR_LIBDEV2").toString(), m_state->params.libDev2);
+    m_messages.script({Answer::Yes});
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible()) << said().toStdString();
+    ran = true;
+  });
+  m_menu->menuEntry("M_PARAM")->trigger();
+  QApplication::processEvents();
+  ASSERT_TRUE(ran);
+  EXPECT_DOUBLE_EQ(stored("TPAR_COEFFDEV").toDouble(), 0.95);
+  EXPECT_DOUBLE_EQ(stored("TPAR_TxTVADef").toDouble(), 5.5);
+  EXPECT_EQ(stored("TPAR_LIBDEV2").toString(), "Franc d'Été");
+  EXPECT_DOUBLE_EQ(m_state->params.coeffDev, 0.95);
+  EXPECT_EQ(m_state->params.libDev2, "Franc d'Été");
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, RecordWindowKeys,

@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 #include "UiTestSupport.h"
@@ -52,6 +53,33 @@ TEST(Keyboard, NumberBoxesTakeThePointAndTheCommaAsTheDecimalMark) {
   }
   test::typeText(box, ".");  // a second mark is refused, not typed
   EXPECT_EQ(box->text(), "0,95");
+  QLocale::setDefault(QLocale::c());
+}
+
+// Regression: "10.5" typed in a box of whole numbers gave 105 with nothing to see but a beep
+// (no sound on most office machines): the refused key now says why beside the box.
+TEST(Keyboard, AKeyANumberBoxRefusesSaysWhy) {
+  QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+  QWidget window;
+  auto* box = new NumberBox(&window);
+  box->setDecimals(false);
+  test::showActive(&window);
+  box->setFocus();
+  test::typeText(box, "10");
+  EXPECT_FALSE(QToolTip::isVisible());
+  test::typeText(box, ".");
+  EXPECT_EQ(box->text(), "10");
+  EXPECT_TRUE(QToolTip::isVisible());
+  EXPECT_EQ(QToolTip::text(), "Nombre entier : la décimale « . » est refusée");
+  QToolTip::hideText();
+  test::typeText(box, "a");
+  EXPECT_EQ(QToolTip::text(), "Caractère refusé : « a » (chiffres seulement)");
+  QToolTip::hideText();
+  box->setDecimals(true);
+  test::typeText(box, ",5,");
+  EXPECT_EQ(box->text(), "10,5");
+  EXPECT_EQ(QToolTip::text(), "Le nombre a déjà sa décimale");
+  QToolTip::hideText();
   QLocale::setDefault(QLocale::c());
 }
 

@@ -4,10 +4,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QThread>
 #include <cstdio>
 
 #include "clients/ClientWindows.h"
@@ -16,9 +18,13 @@
 #include "core/MainMenu.h"
 #include "core/ProcessState.h"
 #include "core/ReportChoice.h"
+#include "documents/DocumentViewer.h"
+#include "documents/FARTINFOS.h"
 #include "dossiers/DossierWindows.h"
 #include "install/DemoFamily.h"
 #include "macros/MacroWindows.h"
+#include "platform/db/Recordset.h"
+#include "platform/os/Desktop.h"
 #include "platform/os/WindowPrinter.h"
 #include "platform/report/Report.h"
 #include "platform/report/ReportViewer.h"
@@ -54,6 +60,7 @@ int main(int argc, char** argv) {
   os::SystemWindowPrinter printer(dir.filePath("Impressions"));
   macros::registerMacroWindows(state, printer);
   reports::registerReportWindows(state);
+  documents::registerDocumentWindows(state);
   core::MainMenu menu(state);
   state.opener = &menu;
   if (!menu.start()) return 1;
@@ -137,6 +144,40 @@ int main(int argc, char** argv) {
       labels << core::reportLabel(f, QStringLiteral("IMPRENTA"));
     core::FCHXRPT chooser(labels, &menu);
     shootDialog(&chooser, QStringLiteral("FCHXRPT"));
+  }
+  // The pictures of the first article that has some, and the document viewer on the first
+  // dossier with documents, its picture then its plan.
+  {
+    const QString data = state.base(core::entry::Main).folder;
+    db::Database base = state.workspace.OpenDatabase(data + documents::kDocumentBase);
+    const auto firstKey = [&base](const QString& project, const QString& having) {
+      db::Recordset rs = base.OpenRecordset("select VALCHAMP from TPROJ_DETAIL where PROJET = '" +
+                                            project + "' group by VALCHAMP having " + having +
+                                            " order by VALCHAMP");
+      return rs.EOF_() ? QString() : rs.text("VALCHAMP");
+    };
+    state.pictureArticle = firstKey(documents::kArticleProject, QStringLiteral("count(*) = 1"));
+    if (QWidget* pictures = state.windows.find(QStringLiteral("FARTINFOS"))->create(&menu)) {
+      shootDialog(pictures, QStringLiteral("FARTINFOS"));
+      delete pictures;
+    }
+    os::RecordingDesktop desktop;
+    documents::DocumentViewer viewer(
+        base, {data, documents::kDossierProject, firstKey(documents::kDossierProject, QStringLiteral("count(*) > 1"))}, funnel,
+        desktop);
+    viewer.resize(1280, 800);
+    viewer.load();
+    shootDialog(&viewer, QStringLiteral("tarovent-docs"));
+    auto* list = viewer.findChild<QListWidget*>(QStringLiteral("BXL_Documents"));
+    if (list && list->count() > 1) {
+      list->setCurrentRow(1);
+      // The PDF's pages are drawn in the background.
+      for (int i = 0; i < 40; ++i) {
+        QApplication::processEvents();
+        QThread::msleep(25);
+      }
+      shootDialog(&viewer, QStringLiteral("tarovent-docs-2"));
+    }
   }
   printf("%d images dans %s\n", written, qPrintable(out.absolutePath()));
   return written > 0 ? 0 : 1;

@@ -1,5 +1,8 @@
 #include "Database.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 #include "Connection.h"
 #include "DbError.h"
 #include "PgDatabase.h"
@@ -345,6 +348,37 @@ QString Database::QueryDefSql(const QString& name) {
 
 int Database::ExecuteQueryDef(const QString& name) { return Execute(QueryDefSql(name)); }
 
+void Database::attach(const QString& path) {
+  if (pg()) {
+    PgSession& s = m_pg->session();
+    s.alsoLock(s.schemaOf(path));
+  } else {
+    conn().attach(path);
+  }
+}
+
+bool DataVersion::operator==(const DataVersion& o) const {
+  return !base.owner_before(o.base) && !o.base.owner_before(base) && ownChanges == o.ownChanges &&
+         others == o.others;
+}
+
+DataVersion Database::dataVersion() const {
+  DataVersion v;
+  if (!isOpen()) return v;
+  if (pg()) {
+    v.base = m_pg;
+    v.ownChanges = qint64(m_pg->generation());
+    v.others = m_pg->othersVersion();
+  } else {
+    v.base = m_c;
+    v.ownChanges = m_c->ownChanges();
+    v.others = QByteArray::number(m_c->dataVersion());
+  }
+  return v;
+}
+
+quint64 Database::changeStamp() const { return pg() ? m_pg->changeStamp() : conn().changeStamp(); }
+
 void Database::BeginTrans() { pg() ? m_pg->begin() : conn().begin(); }
 void Database::CommitTrans() { pg() ? m_pg->commit() : conn().commit(); }
 void Database::Rollback() { pg() ? m_pg->rollback() : conn().rollback(); }
@@ -366,7 +400,7 @@ void Workspace::prune() {
 Database Workspace::OpenDatabase(const QString& path, bool readOnly) {
   prune();
   if (!m_server.isEmpty()) {
-    auto s = PgDatabase::open(m_server, path, false, readOnly);
+    auto s = PgDatabase::open(m_server, path, false, readOnly, m_renamed);
     m_served << s;
     return Database(s);
   }
@@ -378,13 +412,29 @@ Database Workspace::OpenDatabase(const QString& path, bool readOnly) {
 Database Workspace::CreateDatabase(const QString& path, const QString&, int) {
   prune();
   if (!m_server.isEmpty()) {
-    auto s = PgDatabase::open(m_server, path, true, false);
+    auto s = PgDatabase::open(m_server, path, true, false, m_renamed);
     m_served << s;
     return Database(s);
   }
   auto c = Connection::open(path, true, false, m_fs);
   m_open << c;
   return Database(c);
+}
+
+bool Workspace::exists(const QString& path) const {
+  if (!m_server.isEmpty()) return PgDatabase::exists(m_server, path, m_renamed);
+  return QFileInfo(path).isFile();
+}
+
+bool Workspace::deleteDatabase(const QString& path) {
+  if (!m_server.isEmpty()) {
+    PgDatabase::drop(m_server, path, m_renamed);
+    return true;
+  }
+  bool removed = true;
+  for (const QString& file : {path, path + "-wal", path + "-shm"})
+    removed &= !QFileInfo::exists(file) || QFile::remove(file);
+  return removed;
 }
 
 void Workspace::Idle() {

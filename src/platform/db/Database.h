@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -46,6 +48,16 @@ class TableDef {
   QString m_name;
   QList<FieldSpec> m_fields;
   QList<IndexSpec> m_indexes;
+};
+
+// Where a database's data stood. Two versions of one database are equal when nothing was
+// written to it in between, by this process or another; on a server a commit elsewhere may
+// also tell them apart (a change seen where none was made, never one missed).
+struct DataVersion {
+  std::weak_ptr<const void> base;  // another open database is another base
+  qint64 ownChanges = 0;
+  QByteArray others;
+  bool operator==(const DataVersion& o) const;
 };
 
 // An open database file of the family.
@@ -102,6 +114,14 @@ class Database {
   void Rollback();
   int transactionLevel() const;
 
+  // Makes the database `path` of the family part of this one's write transactions begun from
+  // now on: what they read there and then write, no other writer changes meanwhile.
+  void attach(const QString& path);
+  DataVersion dataVersion() const;
+  // Moves at every commit that may have changed what this database reads (on a file, also at
+  // the commits of this process to other files).
+  quint64 changeStamp() const;
+
   // The SQLite file behind the database; null on a server.
   std::shared_ptr<Connection> connection() const { return m_c; }
   // The server's database behind it; null for a file.
@@ -133,8 +153,19 @@ class Workspace {
   void Rollback();
   // Databases opened or created from now on are schemas of this PostgreSQL server (connection
   // words without password), each named after its file; empty: files again.
-  void setServer(const QString& conninfo) { m_server = conninfo; }
+  // `renamed` maps file names (lower-cased, without extension) to the schema that stands for
+  // them: a workstation's own work base among the shared ones.
+  void setServer(const QString& conninfo, const QHash<QString, QString>& renamed = {}) {
+    m_server = conninfo;
+    m_renamed = renamed;
+  }
   const QString& server() const { return m_server; }
+  const QHash<QString, QString>& renamed() const { return m_renamed; }
+  // True when the database `path` exists (a file, or its schema on the server).
+  bool exists(const QString& path) const;
+  // Deletes the database `path` (its file with its journals, or its schema); false when some of
+  // it could not be removed. A database absent already is no failure.
+  bool deleteDatabase(const QString& path);
   // What tells the databases opened from now on that lie on a network share (the system's
   // statfs unless a test puts another).
   void setFileSystem(std::shared_ptr<const os::FileSystem> fs) { m_fs = std::move(fs); }
@@ -149,6 +180,7 @@ class Workspace {
   QList<std::weak_ptr<Connection>> m_open;
   QList<std::weak_ptr<PgDatabase>> m_served;
   QString m_server;
+  QHash<QString, QString> m_renamed;
   std::shared_ptr<const os::FileSystem> m_fs;
 };
 

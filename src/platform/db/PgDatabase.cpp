@@ -1,5 +1,7 @@
 #include "PgDatabase.h"
 
+#include <chrono>
+
 #include "DbError.h"
 #include "PgDialect.h"
 #include "RecordsetImpl.h"
@@ -61,21 +63,71 @@ QStringList PgTable::identity() const {
 }
 
 std::shared_ptr<PgDatabase> PgDatabase::open(const QString& conninfo, const QString& path,
-                                             bool create, bool readOnly) {
+                                             bool create, bool readOnly,
+                                             const QHash<QString, QString>& renamed) {
   checkServerWords(conninfo);
   std::shared_ptr<PgDatabase> db(new PgDatabase);
   db->m_path = path;
   db->m_readOnly = readOnly;
   // The schema first, without making it: its name is the file's.
   auto probe = PgSession::open(conninfo, QString(), create);
+  probe->setRenamed(renamed);
   const QString schema = probe->schemaOf(path);
   if (create && probe->hasSchema(schema))
     throw DbError(err::DatabaseExists,
                   QStringLiteral("La base de données '%1' existe déjà sur le serveur.").arg(path));
   probe.reset();
   db->m_s = PgSession::open(conninfo, schema, create);
+  db->m_s->setRenamed(renamed);
   if (readOnly) db->m_s->exec(QStringLiteral("SET default_transaction_read_only = on"));
   return db;
+}
+
+bool PgDatabase::drop(const QString& conninfo, const QString& path,
+                      const QHash<QString, QString>& renamed) {
+  checkServerWords(conninfo);
+  auto s = PgSession::open(conninfo, QString(), false);
+  s->setRenamed(renamed);
+  const QString schema = s->schemaOf(path);
+  if (!s->hasSchema(schema)) return false;
+  s->exec("DROP SCHEMA " + quoteIdentifier(schema) + " CASCADE");
+  return true;
+}
+
+bool PgDatabase::exists(const QString& conninfo, const QString& path,
+                        const QHash<QString, QString>& renamed) {
+  checkServerWords(conninfo);
+  auto s = PgSession::open(conninfo, QString(), false);
+  s->setRenamed(renamed);
+  return s->hasSchema(s->schemaOf(path));
+}
+
+QByteArray PgDatabase::othersVersion() {
+  return session()
+      .query(QStringLiteral("SELECT txid_current_snapshot()::text"))
+      .rows.value(0)
+      .value(0)
+      .toString()
+      .toLatin1();
+}
+
+quint64 PgDatabase::changeStamp() {
+  const qint64 now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                         std::chrono::steady_clock::now().time_since_epoch())
+                         .count();
+  if (m_stampGeneration != m_generation) {
+    m_stampGeneration = m_generation;
+    ++m_stamp;
+  }
+  if (now != m_stampAsked) {
+    m_stampAsked = now;
+    const QByteArray version = othersVersion();
+    if (version != m_stampVersion) {
+      m_stampVersion = version;
+      ++m_stamp;
+    }
+  }
+  return m_stamp;
 }
 
 void PgDatabase::close() {
@@ -315,7 +367,10 @@ QString PgDatabase::queryDefSql(const QString& name) {
   return r.rows[0][0].toString();
 }
 
-void PgDatabase::begin() { session().begin(); }
+void PgDatabase::begin() {
+  if (transactionLevel() == 0) ++m_transactionSerial;
+  session().begin();
+}
 void PgDatabase::commit() { session().commit(); }
 
 void PgDatabase::rollback() {

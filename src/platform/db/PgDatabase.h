@@ -35,8 +35,16 @@ class PgDatabase : public std::enable_shared_from_this<PgDatabase> {
  public:
   // `path` names the database as the family does ("C:\\MILOSTAR\\TAROVENT.MDB"); its schema is
   // the file's name. Throws 3024 when the schema is missing (3204 when it exists, to create).
+  // `renamed` as PgSession::setRenamed.
   static std::shared_ptr<PgDatabase> open(const QString& conninfo, const QString& path, bool create,
-                                          bool readOnly);
+                                          bool readOnly,
+                                          const QHash<QString, QString>& renamed = {});
+  // Drops the schema `path` maps to with everything in it; false when there was none.
+  static bool drop(const QString& conninfo, const QString& path,
+                   const QHash<QString, QString>& renamed = {});
+  // True when the schema `path` maps to is on the server.
+  static bool exists(const QString& conninfo, const QString& path,
+                     const QHash<QString, QString>& renamed = {});
 
   bool isOpen() const { return m_s != nullptr; }
   const QString& path() const { return m_path; }
@@ -63,7 +71,10 @@ class PgDatabase : public std::enable_shared_from_this<PgDatabase> {
   void dropField(const QString& table, const QString& field);
   void addIndex(const QString& table, const IndexSpec& index);
   void dropTable(const QString& table);
-  void schemaChanged() { m_tables.clear(); }
+  void schemaChanged() {
+    m_tables.clear();
+    PgSession::namesChanged();
+  }
 
   void createQueryDef(const QString& name, const QString& sql);
   void deleteQueryDef(const QString& name);
@@ -79,6 +90,15 @@ class PgDatabase : public std::enable_shared_from_this<PgDatabase> {
   // Moves at each write of this database through the layer: rows read before it are read again.
   quint64 generation() const { return m_generation; }
   void wrote() { ++m_generation; }
+  // Moves at each outermost transaction begun: inside one, this workstation holds the write
+  // lock, so what it read since the beginning is what the server holds.
+  quint64 transactionSerial() const { return m_transactionSerial; }
+  // What the server's other sessions have committed: another text after any commit anywhere
+  // on the server (so also after some that do not touch this database).
+  QByteArray othersVersion();
+  // Moves when this database's own writes or another session's commit may have changed what
+  // it reads; the server is asked at most once a millisecond.
+  quint64 changeStamp();
 
  private:
   PgDatabase() = default;
@@ -91,6 +111,11 @@ class PgDatabase : public std::enable_shared_from_this<PgDatabase> {
   QString m_path;
   bool m_readOnly = false;
   quint64 m_generation = 0;
+  quint64 m_transactionSerial = 0;
+  quint64 m_stamp = 0;
+  quint64 m_stampGeneration = 0;
+  QByteArray m_stampVersion;
+  qint64 m_stampAsked = -1;                           // ms of the steady clock
   QHash<QString, std::shared_ptr<PgTable>> m_tables;  // "schema.NAME" upper -> table
 };
 

@@ -1,5 +1,6 @@
 #include <QDataStream>
 #include <QIODevice>
+#include <algorithm>
 
 #include "Criteria.h"
 #include "DbError.h"
@@ -19,7 +20,8 @@ struct PgRow {
   QVector<QVariant> values;
   bool loaded = false;
   bool deleted = false;
-  quint64 generation = 0;  // the database's generation when the values were read
+  quint64 generation = 0;   // the database's generation when the values were read
+  quint64 transaction = 0;  // the transaction they were read in (0: none)
 };
 
 QString idKey(const QVariantList& id) {
@@ -144,12 +146,18 @@ class PgRecordset final : public RecordsetImpl {
       throw DbError(err::IndexNotFound,
                     QStringLiteral("'%1' n'est pas un index de cette table.").arg(name));
     m_indexName = ix->name;
-    m_order.clear();
+    QList<KeyColumn> order;
     for (int i = 0; i < ix->fields.size(); ++i)
-      m_order << KeyColumn{quoteIdentifier(ix->fields[i]), ix->descending.value(i)};
+      order << KeyColumn{quoteIdentifier(ix->fields[i]), ix->descending.value(i)};
     m_keyFields.clear();
     for (const QString& f : ix->fields) m_keyFields << m_table.indexOfField(f);
-    loadKeyset();
+    // The primary key chosen right after opening: the rows are already in its order.
+    const bool sameOrder = std::equal(order.cbegin(), order.cend(), m_order.cbegin(),
+                                      m_order.cend(), [](const KeyColumn& a, const KeyColumn& b) {
+                                        return a.sql == b.sql && a.descending == b.descending;
+                                      });
+    m_order = order;
+    if (!sameOrder) loadKeyset();
     moveFirst();
   }
 
@@ -160,14 +168,17 @@ class PgRecordset final : public RecordsetImpl {
     m_mode = EditMode::None;
     const KeyRel rel = seekRelation(op, key.size(), m_keyFields.size());
     followWrites();
-    const std::optional<QVariantList> found = seekIdentity(rel, k);
-    int at = found ? positionOf(*found) : -1;
+    const std::optional<QVariantList> found = seekRow(rel, k);
+    const QVariantList id = found ? found->mid(0, idCount()) : QVariantList();
+    int at = found ? positionOf(id) : -1;
     if (found && at < 0) {  // added by another workstation since the keyset was read
       loadKeyset();
-      at = positionOf(*found);
+      at = positionOf(id);
     }
     m_noMatch = at < 0;
     m_pos = m_noMatch ? int(m_rows.size()) : at;
+    // The row came with its values: reading them costs no second query.
+    if (!m_noMatch) takeValues(m_rows[at], *found, idCount());
   }
 
   void find(const QString& criteria, bool forward, bool fromEnd) override {
@@ -245,7 +256,11 @@ class PgRecordset final : public RecordsetImpl {
   void loadForEdit() override {
     PgRow& r = m_rows[m_pos];
     if (r.deleted) throw DbError(err::RecordDeleted, QStringLiteral("Enregistrement supprimé."));
-    r.loaded = false;  // the engine reads the record again when editing begins
+    // The engine reads the record again when editing begins, unless it was read in this very
+    // transaction since the last write: nobody else could write it meanwhile.
+    const bool fresh = r.loaded && !stale(r) && m_db->transactionLevel() > 0 &&
+                       r.transaction == m_db->transactionSerial();
+    if (!fresh) r.loaded = false;
     m_buffer = row(m_pos).values;
     if (m_rows[m_pos].deleted)
       throw DbError(err::RecordDeleted, QStringLiteral("Enregistrement supprimé."));
@@ -296,8 +311,12 @@ class PgRecordset final : public RecordsetImpl {
   // wrote meanwhile, the keyset still holds.
   void wrote(bool orderKept) {
     const bool current = m_seen == m_db->generation();
+    const bool onlyMine = m_known == m_db->generation();
     m_db->wrote();
     if (orderKept && current) m_seen = m_db->generation();
+    // A write by identity changes its own row only (marked unread by the caller): the other
+    // rows read keep their values.
+    if (onlyMine) m_known = m_db->generation();
   }
 
   void writeNew() override {
@@ -483,7 +502,7 @@ class PgRecordset final : public RecordsetImpl {
       m_rows.push_back(r);
     }
     m_live = int(m_rows.size());
-    m_seen = m_db->generation();
+    m_seen = m_known = m_cleanFrom = m_db->generation();
   }
 
   int positionOf(const QVariantList& id) const { return m_byId.value(idKey(id), -1); }
@@ -528,7 +547,7 @@ class PgRecordset final : public RecordsetImpl {
   // Row `i` with its values, read with its block when missing or older than a write.
   const PgRow& row(int i) {
     PgRow& r = m_rows[i];
-    if (!r.deleted && (!r.loaded || (m_keyed && r.generation != m_db->generation()))) fetchBlock(i);
+    if (!r.deleted && (!r.loaded || (m_keyed && stale(r)))) fetchBlock(i);
     return m_rows[i];
   }
 
@@ -564,24 +583,40 @@ class PgRecordset final : public RecordsetImpl {
         --m_live;
         continue;
       }
-      r.values.resize(m_fields.size());
-      for (int f = 0; f < m_fields.size(); ++f)
-        r.values[f] = asField(got.rows[g].value(ids + f), m_fields[f].type);
-      r.loaded = true;
-      r.generation = generation;
+      takeValues(r, got.rows[g], ids, generation);
     }
   }
 
-  std::optional<QVariantList> seekIdentity(KeyRel rel, const QVariantList& key) {
+  // The values of a row read as identities then fields, from the server as it is now.
+  void takeValues(PgRow& r, const QVariantList& read, int ids) {
+    takeValues(r, read, ids, m_db->generation());
+  }
+  void takeValues(PgRow& r, const QVariantList& read, int ids, quint64 generation) {
+    r.values.resize(m_fields.size());
+    for (int f = 0; f < m_fields.size(); ++f)
+      r.values[f] = asField(read.value(ids + f), m_fields[f].type);
+    r.loaded = true;
+    r.generation = generation;
+    r.transaction = m_db->transactionLevel() > 0 ? m_db->transactionSerial() : 0;
+  }
+
+  // Values read before a write of another recordset (or a rollback) are read again; this
+  // recordset's own writes leave the other rows it read as they are.
+  bool stale(const PgRow& r) {
+    const quint64 g = m_db->generation();
+    if (g != m_known) m_cleanFrom = m_known = g;
+    return r.generation < m_cleanFrom;
+  }
+
+  // The first row of the table in the sought relation to `key`: identities then fields.
+  std::optional<QVariantList> seekRow(KeyRel rel, const QVariantList& key) {
     QList<KeyColumn> order = m_order;
     for (const QString& c : m_idColumns) order << KeyColumn{quoteIdentifier(c), false};
     const QString walk = orderBy(keyRelBackward(rel));
     for (const KeySegment& s : keySegments(order, rel, key)) {
       const QString where = s.where == u"1" ? QStringLiteral("TRUE") : pgPlaceholders(s.where);
-      const PgRows r =
-          m_db->session().query("SELECT " + idSelect(QString()) + " FROM " + qualified() +
-                                    " WHERE " + where + " ORDER BY " + walk + " LIMIT 1",
-                                s.binds);
+      const PgRows r = m_db->session().query(
+          m_valueSql + " WHERE " + where + " ORDER BY " + walk + " LIMIT 1", s.binds);
       if (!r.rows.isEmpty()) return r.rows[0];
     }
     return std::nullopt;
@@ -611,6 +646,8 @@ class PgRecordset final : public RecordsetImpl {
   int m_live = 0;
   int m_pos = -1;
   quint64 m_seen = 0;
+  quint64 m_known = 0;      // the database's generation after this recordset's last look
+  quint64 m_cleanFrom = 0;  // values read at this generation or later are current
   QString m_criteriaText;
   std::shared_ptr<Criteria> m_criteria;
 };

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
+#include <atomic>
 #include <vector>
 
 #include "DbError.h"
@@ -199,13 +200,83 @@ void PgSession::installSupport() {
 QString PgSession::schemaOf(const QString& path) const {
   QString p = path.trimmed();
   p.replace(u'\\', u'/');
-  const QString name = QFileInfo(p).completeBaseName().toLower();
+  QString name = QFileInfo(p).completeBaseName().toLower();
+  name = m_renamed.value(name, name);
   return name == m_schema ? QStringLiteral("main") : name;
 }
 
+namespace {
+
+std::atomic<quint64> g_namesGeneration{1};
+
+}  // namespace
+
+void PgSession::namesChanged() { ++g_namesGeneration; }
+
+QString PgSession::storedSpelling(const QString& name) const {
+  if (m_spellingsRead != g_namesGeneration.load()) {
+    m_spellingsRead = g_namesGeneration.load();
+    m_spellings.clear();
+    const PgRows names = const_cast<PgSession*>(this)->query(QStringLiteral(
+        "SELECT c.relname FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+        "WHERE n.nspname NOT LIKE 'pg\\_%' AND n.nspname <> 'information_schema' AND "
+        "c.relkind IN ('r', 'p', 'v') UNION SELECT a.attname FROM pg_attribute a "
+        "JOIN pg_class c ON c.oid = a.attrelid JOIN pg_namespace n ON n.oid = c.relnamespace "
+        "WHERE n.nspname NOT LIKE 'pg\\_%' AND n.nspname <> 'information_schema' AND "
+        "c.relkind IN ('r', 'p', 'v') AND a.attnum > 0 AND NOT a.attisdropped"));
+    for (const QVariantList& row : names.rows) {
+      const QString stored = row.value(0).toString();
+      const QString key = stored.toUpper();
+      const auto it = m_spellings.constFind(key);
+      m_spellings.insert(key, it == m_spellings.cend() || *it == stored ? stored : QString());
+    }
+  }
+  const QString stored = m_spellings.value(name.toUpper());
+  return stored.isEmpty() ? name : stored;
+}
+
+QString PgSession::storedSpellings(const QString& sql) const {
+  QString out;
+  out.reserve(sql.size());
+  bool quoted = false;
+  for (qsizetype i = 0; i < sql.size(); ++i) {
+    const QChar ch = sql[i];
+    if (ch == u'\'') quoted = !quoted;
+    if (quoted || ch != u'"') {
+      out += ch;
+      continue;
+    }
+    // A quoted name, its doubled quotes included.
+    QString name;
+    qsizetype j = i + 1;
+    for (; j < sql.size(); ++j) {
+      if (sql[j] == u'"') {
+        if (j + 1 < sql.size() && sql[j + 1] == u'"') {
+          name += u'"';
+          ++j;
+          continue;
+        }
+        break;
+      }
+      name += sql[j];
+    }
+    out += quoteIdentifier(storedSpelling(name));
+    i = j;
+  }
+  return out;
+}
+
 SqlTranslation PgSession::translate(const QString& jet) const {
-  return translateJetSql(
+  SqlTranslation t = translateJetSql(
       jet, [this](const QString& path) { return schemaOf(path); }, postgresDialect());
+  using Kind = SqlTranslation::Kind;
+  t.sql = storedSpellings(t.sql);
+  if (t.kind != Kind::CreateTable && t.kind != Kind::SelectInto && !t.table.isEmpty())
+    t.table = storedSpelling(t.table);
+  if (!t.updatableTable.isEmpty()) t.updatableTable = storedSpelling(t.updatableTable);
+  // An alias is spelt in the statement as every other name there.
+  if (!t.updatableAlias.isEmpty()) t.updatableAlias = storedSpelling(t.updatableAlias);
+  return t;
 }
 
 QString PgSession::qualified(const QString& schema, const QString& table) const {
@@ -253,6 +324,7 @@ void PgSession::createTable(const QString& schema, const QString& table,
                .arg(quoteIdentifier(table + "~counter~" + f.name), target,
                     QLatin1String(kPgSupportSchema), quoteText(f.name)));
   for (const IndexSpec& ix : indexes) createIndex(schema, table, ix);
+  namesChanged();
 }
 
 namespace {
@@ -331,8 +403,26 @@ int PgSession::execute(const QString& jet) {
     case Kind::Update:
     case Kind::Delete:
       return exec(t.sql);
-    case Kind::SelectInto:
-      return exec("CREATE TABLE " + qualified(t.schema, t.table) + " AS " + t.sql);
+    case Kind::SelectInto: {
+      const QString target = qualified(t.schema, t.table);
+      const int n = exec("CREATE TABLE " + target + " AS " + t.sql);
+      // The new table's fields keep the engine's declarations of the fields they copy: those
+      // of a field of the same name elsewhere on the server.
+      const PgRows declared = query(
+          QStringLiteral("SELECT a.attname, (SELECT col_description(b.attrelid, b.attnum) FROM "
+                         "pg_attribute b WHERE lower(b.attname) = lower(a.attname) AND "
+                         "b.attrelid <> a.attrelid AND b.attnum > 0 AND "
+                         "col_description(b.attrelid, b.attnum) IS NOT NULL LIMIT 1) FROM "
+                         "pg_attribute a WHERE a.attrelid = $1::regclass AND a.attnum > 0 AND "
+                         "NOT a.attisdropped"),
+          {target});
+      for (const QVariantList& row : declared.rows)
+        if (!row.value(1).toString().isEmpty())
+          exec("COMMENT ON COLUMN " + target + u'.' + quoteIdentifier(row.value(0).toString()) +
+               " IS " + quoteText(row.value(1).toString()));
+      namesChanged();
+      return n;
+    }
     case Kind::CreateTable:
     case Kind::CreateIndex:
     case Kind::AddColumn:
@@ -354,6 +444,7 @@ int PgSession::execute(const QString& jet) {
           exec("DROP TABLE " + qualified(t.schema, t.table));
         }
         commit();
+        namesChanged();
       } catch (...) {
         rollback();
         throw;
@@ -465,13 +556,23 @@ PgRows PgSession::query(const QString& sql, const QVariantList& params) {
   return out;
 }
 
+void PgSession::alsoLock(const QString& schema) {
+  const QString name = schema.toLower();
+  if (name != u"main" && name != m_schema && !m_alsoLocked.contains(name)) m_alsoLocked << name;
+}
+
 void PgSession::begin() {
   if (m_level == 0) {
     exec(QStringLiteral("BEGIN"));
     // The write lock of this database, held to the end of the transaction; readers go on.
+    // Several are taken in the order of their names, as every session does: no deadlock.
+    QStringList locked = m_alsoLocked;
+    locked << m_schema;
+    locked.sort();
     try {
-      exec(QStringLiteral("SELECT pg_advisory_xact_lock(hashtext($1))"),
-           {QStringLiteral("tarovent:") + m_schema});
+      for (const QString& schema : std::as_const(locked))
+        exec(QStringLiteral("SELECT pg_advisory_xact_lock(hashtext($1))"),
+             {QStringLiteral("tarovent:") + schema});
     } catch (const DbError&) {
       PQclear(PQexec(m_conn, "ROLLBACK"));
       throw;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -40,8 +41,19 @@ class PgSession {
   void createSchema(const QString& name);
 
   // The schema a database file of the family maps to: its name without folder or extension,
-  // lower-cased ("C:\\MILOSTAR\\TAROVENT.MDB" -> "tarovent"); "main" for this session's own.
+  // lower-cased ("C:\\MILOSTAR\\TAROVENT.MDB" -> "tarovent"), or the schema `renamed` gives
+  // that name; "main" for this session's own.
   QString schemaOf(const QString& path) const;
+  // Names are the engine's whatever their case: each quoted name of `sql` as the server stores
+  // it ("TCLI_Contact" -> "TCLI_CONTACT"); a name stored under two spellings, or unknown, stays.
+  QString storedSpellings(const QString& sql) const;
+  QString storedSpelling(const QString& name) const;
+  // Tables or fields were made or dropped: the spellings are read again (in every session).
+  static void namesChanged();
+  // File names (lower-cased, no extension) whose schema is another: a workstation's own bases.
+  void setRenamed(const QHash<QString, QString>& renamed) { m_renamed = renamed; }
+  // The write transactions begun from now on also take the write lock of `schema`.
+  void alsoLock(const QString& schema);
   SqlTranslation translate(const QString& jet) const;
 
   // Runs a Jet action query or Jet DDL; returns the rows affected. A SELECT is refused (3065).
@@ -84,6 +96,10 @@ class PgSession {
 
   pg_conn* m_conn = nullptr;
   QString m_schema;
+  QHash<QString, QString> m_renamed;
+  mutable QHash<QString, QString> m_spellings;  // upper-case -> stored; empty: two spellings
+  mutable quint64 m_spellingsRead = 0;          // the names generation they were read at
+  QStringList m_alsoLocked;
   int m_level = 0;
 };
 

@@ -113,6 +113,7 @@ ReportViewer::ReportViewer(Report report, QWidget* parent)
   m_scroll->setAlignment(Qt::AlignCenter);
   m_scroll->setBackgroundRole(QPalette::Dark);
   m_scroll->setWidget(m_sheet);
+  m_scroll->viewport()->installEventFilter(this);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
@@ -264,9 +265,13 @@ void ReportViewer::render() {
   m_sheet->resize(image.size());
 }
 
-void ReportViewer::resizeEvent(QResizeEvent* e) {
-  QDialog::resizeEvent(e);
-  if (m_zoom->currentIndex() <= 1) render();
+bool ReportViewer::eventFilter(QObject* watched, QEvent* e) {
+  // The fitted zooms follow the room the page has; the dialog's own size is known before the
+  // page area has its share of it (the first show lays out the children afterwards).
+  if (watched == m_scroll->viewport() && e->type() == QEvent::Resize &&
+      m_zoom->currentIndex() <= 1)
+    render();
+  return QDialog::eventFilter(watched, e);
 }
 
 void ReportViewer::keyPressEvent(QKeyEvent* e) {

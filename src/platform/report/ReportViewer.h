@@ -52,7 +52,7 @@ class ReportViewer : public QDialog {
 
  protected:
   void keyPressEvent(QKeyEvent* e) override;
-  void resizeEvent(QResizeEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:
   void layoutSlice();

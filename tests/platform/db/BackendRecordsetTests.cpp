@@ -138,6 +138,61 @@ TEST_P(BackendRecordsetTest, EditsAddsAndDeletesKeepBookmarksAndTheOrder) {
   EXPECT_DB_ERROR(rs.setBookmark(martin), err::RecordDeleted);
 }
 
+// Values already read are read again once another recordset wrote, also inside a transaction
+// and when editing begins; a recordset's own writes do not make it forget its other rows.
+TEST_P(BackendRecordsetTest, ValuesReadFollowTheWritesOfOtherRecordsets) {
+  Recordset a = m_db.OpenRecordset("select * from TCLI order by SOC, CODE");
+  Recordset b = m_db.OpenRecordset("TCLI", RecordsetType::Table);
+  b.setIndex("PrimaryKey");
+  a.FindFirst("CODE = 'C2'");
+  EXPECT_EQ(a.number("CA"), 20);
+  b.Seek("=", "AB", "C2");
+  b.Edit();
+  b.setValue("CA", 21);
+  b.Update();
+  EXPECT_EQ(a.number("CA"), 21);
+
+  TransactionGuard g(m_ws);
+  // A row read in the transaction, written by another recordset: edited from its new values.
+  EXPECT_EQ(a.number("CA"), 21);
+  b.Edit();
+  b.setValue("NOM", "Durand");
+  b.Update();
+  a.Edit();
+  a.setValue("CA", 22);
+  a.Update();
+  EXPECT_EQ(a.text("NOM"), "Durand");
+  // Its own write keeps the other rows it read; the written one shows what was written.
+  a.MoveNext();
+  EXPECT_EQ(a.text("CODE"), "C3");
+  a.Edit();
+  a.setValue("CA", 3);
+  a.Update();
+  a.MovePrevious();
+  EXPECT_EQ(a.number("CA"), 22);
+  EXPECT_EQ(a.text("NOM"), "Durand");
+  g.commit();
+  b.Seek("=", "AB", "C3");
+  EXPECT_EQ(b.number("CA"), 3);
+
+  // Outside a transaction another workstation may write between the read and the edit.
+  Workspace other;
+  other.setServer(m_ws.server());
+  Database elsewhere = other.OpenDatabase(m_dir.filePath("TAROVENT.MDB"));
+  EXPECT_EQ(b.text("NOM"), "");
+  elsewhere.Execute("UPDATE TCLI SET NOM = 'Vidal' WHERE SOC = 'AB' AND CODE = 'C3'");
+  b.Edit();
+  EXPECT_EQ(b.text("NOM"), "Vidal");
+  b.CancelUpdate();
+  // Read before a transaction began, written elsewhere before it: edited from the new values.
+  EXPECT_EQ(b.text("NOM"), "Vidal");
+  elsewhere.Execute("UPDATE TCLI SET NOM = 'Roux' WHERE SOC = 'AB' AND CODE = 'C3'");
+  TransactionGuard later(m_ws);
+  b.Edit();
+  EXPECT_EQ(b.text("NOM"), "Roux");
+  b.CancelUpdate();
+}
+
 // As the quote statistics match their affairs: a query of a table without any key, its rows
 // edited and deleted through a dynaset.
 TEST_P(BackendRecordsetTest, DynasetOfAKeylessTableEditsAndDeletesItsRows) {

@@ -31,6 +31,26 @@ class QueryShapesTest : public DbTest {
   }
 };
 
+// Names are the engine's whatever their case, as the program writes them here and there.
+TEST_F(QueryShapesTest, TablesAndFieldsNamedInAnotherCase) {
+  exec("INSERT INTO tdos (tdos_soc, Tdos_NumDoss, TDOS_client) VALUES ('CD', 7, 'C07')");
+  exec("UPDATE Tdev SET tdev_montant = tdev_Montant + 1 WHERE TDEV_nseq = 0");
+  EXPECT_EQ(column("SELECT tdos.Tdos_Client, TDEV.tdev_MONTANT FROM Tdos INNER JOIN tdev ON "
+                   "TDOS.TDOS_SOC = Tdev.tdev_soc AND tdos.tdos_numdoss = TDEV.TDEV_NUMDOSS "
+                   "WHERE TDEV.TDEV_NSEQ = 0 ORDER BY tdos.TDOS_NUMDOSS",
+                   "TDEV_MONTANT"),
+            QStringList({"101", "81"}));
+  Recordset rs = m_db.OpenRecordset("select * from tdos where tdos_numdoss = 7",
+                                    RecordsetType::Dynaset);
+  ASSERT_FALSE(rs.EOF_());
+  EXPECT_EQ(rs.fieldSpec(0).name, "TDOS_SOC");  // as defined
+  rs.Edit();
+  rs.setValue("tdos_client", "C70");
+  rs.Update();
+  EXPECT_EQ(column("SELECT TDOS_CLIENT FROM TDOS WHERE TDOS_NUMDOSS = 7", "TDOS_CLIENT"),
+            QStringList{"C70"});
+}
+
 TEST_F(QueryShapesTest, WorkTablesCopiedIntoTheLocalDatabase) {
   exec("CREATE TABLE TMP_TABLEAU (TMP_NUM LONG, TMP_NUMTAB LONG, TMP_CODE TEXT(20))");
   exec("INSERT INTO TMP_TABLEAU VALUES (1, 2, 'A''B')");

@@ -74,6 +74,17 @@ TEST_F(ReportViewerTest, TheFirstPageShowsBeforeTheLastIsLaidOut) {
   EXPECT_EQ(get<QLabel>("CTL_Etat")->text(), "5 000 lignes");
 }
 
+// The preview opens at "Largeur de page": the page as wide as the room it is shown in, not
+// as wide as the viewer was before it had its size.
+TEST_F(ReportViewerTest, ThePageOpensAsWideAsTheRoomForIt) {
+  open(3);
+  QApplication::processEvents();
+  const int room = get<QWidget>("Zone_Page")->width();
+  const int page = get<QLabel>("Pic_Page")->pixmap().width();
+  EXPECT_GT(page, room * 8 / 10) << page << " / " << room;
+  EXPECT_LE(page, room);
+}
+
 TEST_F(ReportViewerTest, ButtonsAndKeysMoveThroughThePages) {
   ReportViewer* v = open(300);
   get<QPushButton>("Cmd_Suivante")->click();
