@@ -112,12 +112,11 @@ EntryPanel::EntryPanel(CompositionSession& session, QWidget* parent)
     // A source whose base is not configured has nothing to offer.
     if (!m_entry.lookupEnabled(s.source)) item->setFlags(item->flags() & ~Qt::ItemIsEnabled);
   }
-  // As wide as its longest caption: the article list beside it needs the room.
-  int widest = 0;
-  for (int i = 0; i < m_tree->topLevelItemCount(); ++i)
-    widest =
-        std::max(widest, m_tree->fontMetrics().horizontalAdvance(m_tree->topLevelItem(i)->text(0)));
-  m_tree->setMaximumWidth(widest + 16);
+  // Above the list, as high as its four sources: beside it, it took the width the list's
+  // designations need on a 1280-pixel screen.
+  m_tree->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  m_tree->setFixedHeight(m_tree->topLevelItemCount() * m_tree->sizeHintForRow(0) +
+                         2 * m_tree->frameWidth());
   m_tree->installEventFilter(this);
 
   m_model = new QStandardItemModel(this);
@@ -136,16 +135,19 @@ EntryPanel::EntryPanel(CompositionSession& session, QWidget* parent)
   m_typedLabel->setObjectName(QStringLiteral("CTL_Recherche"));
 
   auto* listBox = new QVBoxLayout;
+  listBox->addWidget(m_tree);
   listBox->addWidget(m_list, 1);
-  auto* searchRow = new QVBoxLayout;
-  m_selectButton = new QPushButton(tr("&Sélection non référencés"), this);
+  auto* searchRow = new QHBoxLayout;
+  m_selectButton = new QPushButton(tr("&Sélection non réf."), this);
+  m_selectButton->setToolTip(
+      tr("Articles non référencés du tarif dont la colonne commence par..."));
   m_selectButton->setObjectName(QStringLiteral("Cmd_TrfSelection"));
-  m_searchButton = new QPushButton(tr("Rec&herche non référencés"), this);
+  m_searchButton = new QPushButton(tr("Rec&herche non réf."), this);
+  m_searchButton->setToolTip(tr("Articles non référencés du tarif dont la colonne contient..."));
   m_searchButton->setObjectName(QStringLiteral("Cmd_TrfRecherche"));
   connect(m_selectButton, &QPushButton::clicked, this, [this] { searchNonReferenced(false); });
   connect(m_searchButton, &QPushButton::clicked, this, [this] { searchNonReferenced(true); });
-  // The typed search above the two tariff commands, one under the other: side by side they
-  // pushed the composition wider than a 1280-pixel screen.
+  // The typed search above the two tariff commands.
   listBox->addWidget(m_typedLabel);
   searchRow->addWidget(m_selectButton);
   searchRow->addWidget(m_searchButton);
@@ -167,7 +169,6 @@ EntryPanel::EntryPanel(CompositionSession& session, QWidget* parent)
 
   auto* top = new QHBoxLayout(this);
   top->setContentsMargins(4, 4, 4, 4);
-  top->addWidget(m_tree);
   top->addLayout(listBox, 2);
   top->addLayout(grid, 3);
 
@@ -289,6 +290,8 @@ void EntryPanel::loadList(const QString& sql) {
                 : v.toString());
         if (v.typeId() == QMetaType::Double)
           item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        else if (c > 0)
+          item->setToolTip(item->text());  // a designation cut by the column's width
         row << item;
       }
       m_model->appendRow(row);

@@ -50,6 +50,10 @@ class FcompoMenu : public tarovent::test::DemoMenuTest {
     EXPECT_GT(window->view().model().rowCount(), 0);
     screenshot(shot);
     EXPECT_LE(window->minimumSizeHint().width(), 1280);  // whole on a 1280-pixel screen
+    // The article list leaves its designations room enough to be read.
+    auto* list = window->findChild<QTableView*>("DBG_Liste");
+    ASSERT_TRUE(list);
+    EXPECT_GE(list->columnWidth(1), 130);
     m_messages.setFallback(ui::Answer::No);
     tarovent::test::pressKey(&window->view().grid(), Qt::Key_W, Qt::ControlModifier);
     QApplication::processEvents();
