@@ -84,6 +84,17 @@ MainMenu::MainMenu(ProcessState& state, QWidget* parent) : QMainWindow(parent), 
   // A window that closes gives the work area back to the one used before it (the one that
   // opened it), not to the first one opened, which is the home page covering every other.
   m_area->setActivationOrder(QMdiArea::ActivationHistoryOrder);
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    for (QWidget* w = now; w; w = w->parentWidget())
+      if (auto* sub = qobject_cast<QMdiSubWindow*>(w)) {
+        // A window being hidden hands the focus along its own buttons first: not the user's.
+        if (sub->mdiArea() != m_area || !sub->isVisible()) return;
+        // Closed windows took their widgets with them.
+        m_lastFocus.removeIf([](const auto& it) { return it.value().isNull(); });
+        m_lastFocus.insert(sub, now);
+        return;
+      }
+  });
   v->addWidget(m_area, 1);
   setCentralWidget(central);
   buildMenus();
@@ -303,8 +314,18 @@ bool MainMenu::openWindow(const QString& name) {
   if (!registered->modal) {
     for (QMdiSubWindow* sub : m_area->subWindowList()) {
       if (sub->widget() && sub->widget()->objectName().compare(name, Qt::CaseInsensitive) == 0) {
+        // Back in a window left open: the keyboard where the user left it (a list's row),
+        // never on the window's first button, where Enter would start an export. Read before
+        // showing it, which hands the focus to its first button.
+        const QPointer<QWidget> last = m_lastFocus.value(sub);
         showInWorkArea(sub, name);
         m_area->setActiveSubWindow(sub);
+        // After the work area has given the window its own focus back, in the event loop.
+        if (last)
+          QTimer::singleShot(0, last, [last, sub] {
+            if (last->isVisibleTo(sub) && last->isEnabled() && sub->isVisible())
+              last->setFocus(Qt::OtherFocusReason);
+          });
         return true;
       }
     }

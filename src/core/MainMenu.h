@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 #include <QStyle>
 #include <functional>
 
@@ -84,6 +85,8 @@ class MainMenu : public QMainWindow, public StartupHost, public ui::WindowOpener
   std::function<void(int)> m_help;
   bool m_restoring = false;
   QMdiSubWindow* m_home = nullptr;
+  // Where the keyboard last was in each window of the work area.
+  QHash<QMdiSubWindow*, QPointer<QWidget>> m_lastFocus;
 };
 
 }  // namespace tarovent::core

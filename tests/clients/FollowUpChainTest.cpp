@@ -142,5 +142,19 @@ TEST_F(FollowUpChain, AReminderNeverTakesTheQuoteOfACompositionInProgress) {
   EXPECT_EQ(shownDossier(workspace), other);
 }
 
+// Back in the reminders from the menu after one opened a dossier: the keyboard is on their
+// list again, not on "Exporter vers Excel", where Enter would start an export.
+TEST_F(FollowUpChain, BackInTheRemindersTheKeyboardIsOnTheirList) {
+  FREL* reminders = openReminders();
+  ASSERT_TRUE(reminders);
+  ASSERT_FALSE(enterOnAnotherDossier(reminders, QString()).isEmpty());
+  ASSERT_NE(active(), reminders);
+  ASSERT_EQ(openReminders(), reminders);
+  QApplication::processEvents();
+  QWidget* focused = QApplication::focusWidget();
+  EXPECT_EQ(focused, reminders->findChild<QTableView*>("DBG_Relance"))
+      << (focused ? focused->objectName().toStdString() : std::string("(rien)"));
+}
+
 }  // namespace
 }  // namespace tarovent::clients
