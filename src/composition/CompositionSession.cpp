@@ -9,6 +9,7 @@
 #include "composition/LineWriter.h"
 #include "composition/LockFiles.h"
 #include "composition/NumberFormat.h"
+#include "composition/SessionFiles.h"
 #include "composition/TableLocator.h"
 #include "composition/Totals.h"
 #include "core/DocumentNames.h"
@@ -38,36 +39,16 @@ QString existingTemplate(const QString& base) {
   return {};
 }
 
-// What tells a file apart from the one seen earlier; empty when there is none.
-QString fileStamp(const QString& path) {
-  const QFileInfo f(path);
-  if (!f.isFile()) return {};
-  return QString::number(f.size()) + '@' + QString::number(f.lastModified().toMSecsSinceEpoch());
-}
-
-// Whether anybody may write the file: the super-user may write anything, so the permissions
-// are read rather than tried.
-bool writable(const QString& path) {
-  return QFileInfo(path).permissions() &
-         (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther);
-}
-
-QString readOnlyMessage(ui::MessageFunnel& m, const QString& path) {
-  return m.tr(QStringLiteral("Le document ")) + path +
-         m.tr(QStringLiteral(" est en lecture seule : il peut être consulté et composé, mais "
-                             "pas enregistré."));
-}
-
 QString documentsFolder(core::ProcessState& state) {
   return core::withSeparator(state.base(core::entry::Main).folder);
 }
 
-void showDbError(ui::MessageFunnel& m, const db::DbError& e) {
-  m.show(e.description() + m.tr(QStringLiteral("   Err. n° ")) + QString::number(e.number()),
-         ui::Icon::Critical);
-}
-
 }  // namespace
+
+using session::fileStamp;
+using session::readOnlyMessage;
+using session::showDbError;
+using session::writable;
 
 CompositionSession::CompositionSession(core::ProcessState& state)
     : m_state(state), m_files(std::make_unique<articles::ArticleFiles>(state)) {}
@@ -316,52 +297,6 @@ void CompositionSession::freeze(const QString& reason) {
   m_readOnly = true;
 }
 
-bool CompositionSession::save() {
-  ui::MessageFunnel& m = m_state.messages();
-  if (!m_frozen.isEmpty()) {
-    m.show(m_frozen, ui::Icon::Warning);
-    return false;
-  }
-  if (!m_newText && QFileInfo::exists(m_path) && !writable(m_path)) {
-    m.show(readOnlyMessage(m, m_path), ui::Icon::Warning);
-    return false;
-  }
-  if (!releaseLock()) {
-    m.show(m.tr(QStringLiteral("Le document est ouvert dans le traitement de texte : "
-                               "fermez-le avant d'enregistrer. Rien n'a été enregistré.")),
-           ui::Icon::Warning);
-    return false;
-  }
-  // Another workstation's save since this one read the version is never written over.
-  QString refusal;
-  if (m_held && !m_held->claimSave(&refusal)) {
-    m.show(refusal, ui::Icon::Warning);
-    return false;
-  }
-  if (m_origin == Origin::Dossier) refreshTotals();
-  try {
-    if (m_newText) {
-      // Never replace a document that appeared or changed while the new text was written.
-      if (QFileInfo::exists(m_path) && fileStamp(m_path) != m_replaced) {
-        m.show(m.tr(QStringLiteral("Le document ")) + m_path +
-                   m.tr(QStringLiteral(" existe déjà : il n'est pas remplacé.")),
-               ui::Icon::Warning);
-        return false;
-      }
-      m_doc->saveAs(m_path);
-      m_newText = false;
-    } else {
-      m_doc->save();
-    }
-  } catch (const ooxml::OoxmlError& e) {
-    m.show(e.message(), ui::Icon::Critical);
-    return false;
-  }
-  if (m_origin == Origin::Dossier) storeFigures();
-  if (m_onSaved) m_onSaved(*m_doc, m_path);
-  return true;
-}
-
 void CompositionSession::refreshTotals() {
   // What is printed and mailed follows the lines as they are saved, as the amount stored with
   // the version does: the totals and sub-totals are written from the line cells.
@@ -381,42 +316,6 @@ void CompositionSession::refreshTotals() {
   } catch (const db::DbError& e) {
     showDbError(m_state.messages(), e);
   }
-}
-
-void CompositionSession::storeFigures() {
-  const std::optional<QuoteFigures> figures = quoteFigures(*m_doc);
-  if (!figures) return;  // a text without line tables: what the user typed stays
-  const core::QuoteContext& q = m_state.quote;
-  try {
-    db::Recordset v = m_state.mainDb().OpenRecordset(
-        QStringLiteral("select TDEV_MONTANT, TDEV_TEMPS from TDEV where TDEV_SOC=%1 and "
-                       "TDEV_NUMDOSS=%2 and TDEV_NSEQ=%3")
-            .arg(db::sqlLiteral(q.company))
-            .arg(q.dossier)
-            .arg(q.sequence.toInt()),
-        db::RecordsetType::Dynaset);
-    if (v.EOF_()) return;
-    v.Edit();
-    v.setValue(QStringLiteral("TDEV_MONTANT"), figures->netTotal);
-    v.setValue(QStringLiteral("TDEV_TEMPS"), figures->hours);
-    v.Update();
-  } catch (const db::DbError& e) {
-    showDbError(m_state.messages(), e);
-  }
-}
-
-bool CompositionSession::releaseLock() {
-  const LockOwner lock = wordProcessorLockOwner(m_path, m_runningPrograms);
-  if (lock.file.isEmpty()) return true;
-  if (!lock.stale) return false;
-  // A crashed word processor leaves its lock behind, which would block every save.
-  ui::MessageFunnel& m = m_state.messages();
-  const QString who = lock.user.isEmpty() ? QString() : m.tr(QStringLiteral(" par ")) + lock.user;
-  return m.ask(m.tr(QStringLiteral("Le document est marqué ouvert")) + who +
-                   m.tr(QStringLiteral(" dans un traitement de texte qui ne tourne plus sur ce "
-                                       "poste. Retirer cette marque et enregistrer ?")),
-               ui::Buttons::YesNo, 2, ui::Icon::Question) == ui::Answer::Yes &&
-         QFile::remove(lock.file);
 }
 
 QString CompositionSession::othersHolding() const {
