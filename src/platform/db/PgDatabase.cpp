@@ -281,19 +281,8 @@ void PgDatabase::addIndex(const QString& table, const IndexSpec& index) {
   const PgTable& t = this->table(table);
   if (t.findIndex(index.name))
     throw DbError(err::IndexExists, QStringLiteral("L'index '%1' existe déjà.").arg(index.name));
-  QStringList cols;
-  for (qsizetype i = 0; i < index.fields.size(); ++i)
-    cols << quoteIdentifier(index.fields[i]) + (index.descending.value(i) ? " DESC" : "");
-  const QString target = qualified(table);
-  const QString name = quoteIdentifier(t.name + u'~' + index.name);
-  define([&](PgSession& s) {
-    if (index.primary)
-      s.exec("ALTER TABLE " + target + " ADD CONSTRAINT " + name + " PRIMARY KEY (" +
-             cols.join(", ") + ')');
-    else
-      s.exec(QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
-                 .arg(index.unique ? "UNIQUE " : "", name, target, cols.join(", ")));
-  });
+  const QString name = t.name;
+  define([&](PgSession& s) { s.createIndex(QStringLiteral("main"), name, index); });
 }
 
 void PgDatabase::dropTable(const QString& table) {

@@ -119,6 +119,9 @@ class PgDatabase : public std::enable_shared_from_this<PgDatabase> {
   QHash<QString, std::shared_ptr<PgTable>> m_tables;  // "schema.NAME" upper -> table
 };
 
+// A value read from the server as the recordsets of the layer give it for a field of `type`.
+QVariant pgFieldValue(const QVariant& v, FieldType type);
+
 // Placeholders of SQLite's form ("?", "?3") as PostgreSQL's ("$1", "$3"), counted from `first`.
 QString pgPlaceholders(const QString& sql, int first = 1);
 
