@@ -1,5 +1,6 @@
 #include "PgDatabase.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "DbError.h"
@@ -57,8 +58,13 @@ const IndexSpec* PgTable::findIndex(const QString& n) const {
 QStringList PgTable::identity() const {
   for (const IndexSpec& ix : indexes)
     if (ix.primary) return ix.fields;
+  // A unique index tells rows apart only where it holds no Null: any number of rows may.
   for (const IndexSpec& ix : indexes)
-    if (ix.unique) return ix.fields;
+    if (ix.unique && std::all_of(ix.fields.cbegin(), ix.fields.cend(), [this](const QString& f) {
+          const int at = indexOfField(f);
+          return at >= 0 && fields[at].required;
+        }))
+      return ix.fields;
   return {};
 }
 

@@ -635,6 +635,11 @@ class PgRecordset final : public RecordsetImpl {
 
 }  // namespace
 
+std::shared_ptr<RecordsetImpl> openKeysetTable(std::shared_ptr<PgDatabase> db, const QString& name,
+                                               bool readOnly) {
+  return std::make_shared<PgRecordset>(std::move(db), RecordsetType::Table, name, true, readOnly);
+}
+
 QVariant pgFieldValue(const QVariant& v, FieldType type) {
   if (v.isNull() || !v.isValid()) return {};
   switch (type) {

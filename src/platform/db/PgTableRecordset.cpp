@@ -1,5 +1,6 @@
 #include <QDataStream>
 #include <QIODevice>
+#include <algorithm>
 
 #include "DbError.h"
 #include "KeyPredicate.h"
@@ -14,8 +15,8 @@ namespace {
   throw DbError(err::RecordDeleted, QStringLiteral("Enregistrement supprimé."));
 }
 
-// A table on the server in the order of its current index, the row's identity (primary key,
-// else a unique index, else its place ctid) making every position unique. No keyset is read:
+// A table with a primary key on the server in the order of its current index, the primary key
+// making every position unique. No keyset is read:
 // each move reads the rows after (or before) the current key, a block at a time, the blocks
 // growing while a walk goes on. Values stay as the server sent them until the caller reads one.
 // Rows read ahead serve later moves while this database is not written through another
@@ -31,8 +32,6 @@ class PgTableRecordset final : public RecordsetImpl {
     setFields(m_table.fields, QStringList(m_table.fields.size(), m_table.name));
     for (const QString& c : m_table.identity()) m_idFields << m_table.indexOfField(c);
     QStringList cols;
-    if (m_idFields.isEmpty()) cols << QStringLiteral("ctid::text");
-    m_firstField = m_idFields.isEmpty() ? 1 : 0;
     for (const FieldSpec& f : m_fields) cols << quoteIdentifier(f.name);
     m_select = "SELECT " + cols.join(", ") + " FROM " + m_qtable;
     // Until an index is chosen (and Seek refused), rows come in the primary key's order.
@@ -140,7 +139,7 @@ class PgTableRecordset final : public RecordsetImpl {
     QDataStream in(b);
     QVariantList id;
     in >> id;
-    if (in.status() != QDataStream::Ok || id.size() != qMax<qsizetype>(1, m_idFields.size()))
+    if (in.status() != QDataStream::Ok || id.size() != m_idFields.size())
       throw DbError(err::InvalidBookmark, QStringLiteral("Signet non valide."));
     m_mode = EditMode::None;
     positionOn(id);
@@ -148,7 +147,7 @@ class PgTableRecordset final : public RecordsetImpl {
       m_state = State::Bof;
       recordDeleted();
     }
-    m_key = keyOf(m_row, m_id);
+    m_key = keyOf(m_row);
   }
 
   std::shared_ptr<RecordsetImpl> clone() const override {
@@ -157,7 +156,7 @@ class PgTableRecordset final : public RecordsetImpl {
     if (!m_indexName.isEmpty()) c->setIndex(m_indexName);
     if (m_state == State::OnRow && !m_deleted) {
       c->positionOn(currentId());
-      if (c->loadRow()) c->m_key = keyOf(c->m_row, c->m_id);
+      if (c->loadRow()) c->m_key = keyOf(c->m_row);
     }
     return c;
   }
@@ -195,7 +194,7 @@ class PgTableRecordset final : public RecordsetImpl {
   void writeEdit() override {
     m_values.clear();
     QString sql = "UPDATE " + m_qtable + " SET ";
-    bool keyChanged = m_idFields.isEmpty();  // a row's place changes with each write
+    bool keyChanged = false;
     for (int i = 0; i < m_fields.size(); ++i) {
       if (!m_dirty[i]) continue;
       if (!m_values.isEmpty()) sql += ", ";
@@ -215,7 +214,7 @@ class PgTableRecordset final : public RecordsetImpl {
     if (out->rows() == 0) recordDeleted();
     m_row = m_buffer;
     m_id = readId(*out, 0);
-    m_key = keyOf(m_row, m_id);
+    m_key = keyOf(m_row);
     m_rowLoaded = true;
     m_rowStamp = m_db->generation();
     m_rowSerial = m_db->transactionLevel() > 0 ? m_db->transactionSerial() : 0;
@@ -277,7 +276,7 @@ class PgTableRecordset final : public RecordsetImpl {
 
   PgSession& session() const { return m_db->session(); }
 
-  // The index's fields, then those of the identity not among them (or ctid).
+  // The index's fields, then those of the primary key not among them.
   void setOrder(const IndexSpec* ix) {
     m_order.clear();
     m_orderField.clear();
@@ -294,16 +293,8 @@ class PgTableRecordset final : public RecordsetImpl {
         add(f, ix->descending.value(i));
       }
     for (int f : std::as_const(m_idFields)) add(f, false);
-    if (m_idFields.isEmpty()) {
-      m_order << KeyColumn{QStringLiteral("ctid"), false};
-      m_orderField << -1;
-    }
     // The order of the columns of the primary key (never Null) is that of their index; the
     // other indexes keep Nulls first, as the engine sorts them.
-    m_primaryKeyColumns.clear();
-    for (const IndexSpec& p : m_table.indexes)
-      if (p.primary)
-        for (const QString& f : p.fields) m_primaryKeyColumns << m_table.indexOfField(f);
     m_orderBy[0] = orderBy(false);
     m_orderBy[1] = orderBy(true);
     m_bufPos = -1;
@@ -315,7 +306,7 @@ class PgTableRecordset final : public RecordsetImpl {
     for (int i = 0; i < m_order.size(); ++i) {
       const bool descending = m_order[i].descending != backward;
       QString part = m_order[i].sql + (descending ? " DESC" : " ASC");
-      if (m_orderField[i] >= 0 && !m_primaryKeyColumns.contains(m_orderField[i]))
+      if (!m_idFields.contains(m_orderField[i]))
         part += descending ? " NULLS LAST" : " NULLS FIRST";
       parts << part;
     }
@@ -323,35 +314,24 @@ class PgTableRecordset final : public RecordsetImpl {
   }
 
   QString idColumns() const {
-    if (m_idFields.isEmpty()) return QStringLiteral("ctid::text");
     QStringList cols;
     for (int f : m_idFields) cols << quoteIdentifier(m_fields[f].name);
     return cols.join(", ");
   }
 
-  // The identity condition of `id`, its values appended to `binds`.
+  // The primary key condition of `id`, its values appended to `binds`.
   QString idCondition(const QVariantList& id, QVariantList& binds) const {
-    if (m_idFields.isEmpty()) {
-      binds << id.value(0);
-      return "ctid = $" + QString::number(binds.size()) + "::tid";
-    }
     QStringList terms;
     for (int i = 0; i < m_idFields.size(); ++i) {
-      const QString column = quoteIdentifier(m_fields[m_idFields[i]].name);
-      const QVariant& v = id.value(i);
-      if (v.isNull() || !v.isValid()) {
-        terms << column + " IS NULL";
-        continue;
-      }
-      binds << v;
-      terms << column + " = $" + QString::number(binds.size());
+      binds << id.value(i);
+      terms << quoteIdentifier(m_fields[m_idFields[i]].name) + " = $" +
+                   QString::number(binds.size());
     }
     return terms.join(" AND ");
   }
 
-  // The identity of the first row of `set` when it holds the identity columns alone.
+  // The primary key of row `row` of `set` when it holds the key's columns alone.
   QVariantList readId(const PgResultSet& set, int row) const {
-    if (m_idFields.isEmpty()) return {set.value(row, 0)};
     QVariantList id;
     for (int i = 0; i < m_idFields.size(); ++i)
       id << pgFieldValue(set.value(row, i), m_fields[m_idFields[i]].type);
@@ -369,26 +349,22 @@ class PgTableRecordset final : public RecordsetImpl {
     if (!m_written.isEmpty())
       if (const auto it = m_written.constFind(pos); it != m_written.cend()) return (*it)[field];
     const auto [set, row] = bufCell(pos);
-    return pgFieldValue(set->value(row, m_firstField + field), m_fields[field].type);
+    return pgFieldValue(set->value(row, field), m_fields[field].type);
   }
   QVariantList bufId(int pos) const {
-    if (m_idFields.isEmpty()) {
-      const auto [set, row] = bufCell(pos);
-      return {set->value(row, 0)};
-    }
     QVariantList id;
     for (int f : m_idFields) id << bufValue(pos, f);
     return id;
   }
   QVariantList bufKey(int pos) const {
     QVariantList key;
-    for (int f : m_orderField) key << (f < 0 ? bufId(pos).value(0) : bufValue(pos, f));
+    for (int f : m_orderField) key << bufValue(pos, f);
     return key;
   }
 
-  QVariantList keyOf(const QVector<QVariant>& values, const QVariantList& id) const {
+  QVariantList keyOf(const QVector<QVariant>& values) const {
     QVariantList key;
-    for (int f : m_orderField) key << (f < 0 ? id.value(0) : values.value(f));
+    for (int f : m_orderField) key << values.value(f);
     return key;
   }
 
@@ -430,7 +406,7 @@ class PgTableRecordset final : public RecordsetImpl {
     if (!m_rowLoaded) return false;
     m_row.resize(m_fields.size());
     for (int i = 0; i < m_fields.size(); ++i)
-      m_row[i] = pgFieldValue(got->value(0, m_firstField + i), m_fields[i].type);
+      m_row[i] = pgFieldValue(got->value(0, i), m_fields[i].type);
     m_rowStamp = m_db->generation();
     m_rowSerial = m_db->transactionLevel() > 0 ? m_db->transactionSerial() : 0;
     return true;
@@ -500,14 +476,12 @@ class PgTableRecordset final : public RecordsetImpl {
   std::shared_ptr<PgDatabase> m_db;
   PgTable m_table;
   QString m_qtable;  // schema-qualified and quoted
-  QString m_select;  // [ctid,] every field
-  int m_firstField = 0;
-  QList<int> m_idFields;  // the identity's fields; empty: ctid
+  QString m_select;  // every field
+  QList<int> m_idFields;  // the primary key's fields
   QString m_indexName;
   QList<KeyColumn> m_order;
-  QList<int> m_orderField;  // field of each column of the order, -1 for ctid
+  QList<int> m_orderField;  // field of each column of the order
   QList<int> m_keyFieldPos;
-  QList<int> m_primaryKeyColumns;
   QString m_orderBy[2];  // forward, backward
   QVariantList m_values;
 
@@ -539,6 +513,12 @@ class PgTableRecordset final : public RecordsetImpl {
 }  // namespace
 
 std::shared_ptr<RecordsetImpl> PgDatabase::openTable(const QString& name, bool readOnly) {
+  // Without a primary key, rows are told apart by their place (which every write changes) or a
+  // unique index that may hold Nulls: their identities are read at opening.
+  const PgTable& t = table(name);
+  const bool keyed = std::any_of(t.indexes.cbegin(), t.indexes.cend(),
+                                 [](const IndexSpec& ix) { return ix.primary; });
+  if (!keyed) return openKeysetTable(shared_from_this(), name, readOnly);
   return std::make_shared<PgTableRecordset>(shared_from_this(), name, readOnly);
 }
 

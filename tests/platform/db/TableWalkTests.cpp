@@ -296,5 +296,25 @@ TEST_P(TableWalkTest, NullKeysFirstAndWalkedThroughBothWays) {
   EXPECT_EQ(rs.value("K").toInt(), 1790);
 }
 
+// Rows of a table without a primary key each edited once by a walk, however writes move them.
+TEST_P(TableWalkTest, EveryRowOfAKeylessTableEditedOnceByAWalk) {
+  m_db.Execute("CREATE TABLE L (NOM TEXT(10), N LONG)");
+  m_db.Execute("CREATE UNIQUE INDEX IXN ON L (N)");
+  for (int i = 0; i < 120; ++i)
+    m_db.Execute(QStringLiteral("INSERT INTO L (NOM, N) VALUES ('L%1', %2)")
+                     .arg(i)
+                     .arg(i % 10 ? QString::number(i) : QStringLiteral("Null")));
+  Recordset rs = m_db.OpenRecordset("L", RecordsetType::Table);
+  int edited = 0;
+  for (; !rs.EOF_() && edited < 500; rs.MoveNext(), ++edited) {
+    rs.Edit();
+    rs.setValue("NOM", rs.text("NOM") + "*");
+    rs.Update();
+  }
+  EXPECT_EQ(edited, 120);
+  Recordset check = m_db.OpenRecordset("SELECT Count(*) AS C FROM L WHERE NOM LIKE '*[*]'");
+  EXPECT_EQ(check.number("C"), 120);
+}
+
 }  // namespace
 }  // namespace tarovent::db::test
