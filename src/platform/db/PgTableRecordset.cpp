@@ -219,9 +219,9 @@ class PgTableRecordset final : public RecordsetImpl {
     m_rowStamp = m_db->generation();
     m_rowSerial = m_db->transactionLevel() > 0 ? m_db->transactionSerial() : 0;
     if (aheadValid && !keyChanged) {
-      // The rows read ahead stay good after this record's own change; this one shows it.
+      // The rows read ahead stay good after this record's own change, read from m_row now.
+      // Moves never come back to it in them: a turn reads again.
       m_bufStamp = m_db->generation();
-      m_written.insert(m_bufPos, m_row);
     } else {
       // Moved in the index: moves go on from its new key.
       m_bufPos = -1;
@@ -346,8 +346,6 @@ class PgTableRecordset final : public RecordsetImpl {
     return {m_sets[set].get(), pos - (set ? m_setEnds[set - 1] : 0)};
   }
   QVariant bufValue(int pos, int field) const {
-    if (!m_written.isEmpty())
-      if (const auto it = m_written.constFind(pos); it != m_written.cend()) return (*it)[field];
     const auto [set, row] = bufCell(pos);
     return pgFieldValue(set->value(row, field), m_fields[field].type);
   }
@@ -418,7 +416,6 @@ class PgTableRecordset final : public RecordsetImpl {
     const bool backward = keyRelBackward(rel);
     m_sets.clear();
     m_setEnds.clear();
-    m_written.clear();
     int got = 0;
     for (const KeySegment& s : keySegments(m_order, rel, key)) {
       m_values = s.binds;
@@ -488,7 +485,6 @@ class PgTableRecordset final : public RecordsetImpl {
   // Rows read ahead, in the walk's direction.
   QList<std::shared_ptr<const PgResultSet>> m_sets;
   QList<int> m_setEnds;
-  QHash<int, QVector<QVariant>> m_written;  // rows read ahead this recordset wrote since
   int m_bufPos = -1;
   int m_bufDir = 0;  // 0: nothing usable read ahead
   bool m_bufEnd = false;
