@@ -529,6 +529,19 @@ bool EntryPanel::eventFilter(QObject* watched, QEvent* event) {
     default:
       break;
   }
+  // Enter in a field is the panel's own (on to the next field, or the line written), and so is
+  // a character typed in a line field: no shortcut is looked for.
+  if (event->type() == QEvent::ShortcutOverride &&
+      m_fields.value(watched->objectName()) == watched) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+    const bool typed = qobject_cast<QLineEdit*>(watched) && key->key() < Qt::Key_Escape &&
+                       (mods == Qt::NoModifier || mods == Qt::ShiftModifier);
+    if (isEnter(key) || typed) {
+      event->accept();
+      return true;
+    }
+  }
   if (event->type() == QEvent::FocusOut) {
     const auto reason = static_cast<QFocusEvent*>(event)->reason();
     // A message box or another window taking the keyboard is not leaving the field.

@@ -196,7 +196,10 @@ void QuoteView::followCursor(const TableCursor& cursor) {
       this,
       [this] {
         m_scrollQueued = false;
-        if (m_grid->currentIndex().isValid()) m_grid->scrollTo(m_grid->currentIndex());
+        if (!m_grid->currentIndex().isValid()) return;
+        // The rows inserted are laid out first: the scroll bar's range is theirs.
+        m_grid->doItemsLayout();
+        m_grid->scrollTo(m_grid->currentIndex());
       },
       Qt::QueuedConnection);
 }
