@@ -185,7 +185,7 @@ FCOMPO::FCOMPO(core::ProcessState& state, std::unique_ptr<CompositionSession> se
   m_status->showMessage(m_session->documentPath());
 
   connect(m_entry, &EntryPanel::lineWritten, this, [this] {
-    m_view->setCursor(m_session->cursor());
+    m_view->followCursor(m_session->cursor());
     showMarginRate(false);
   });
   connect(m_entry, &EntryPanel::leaveRequested, this,
