@@ -81,16 +81,26 @@ QVector<DriftLine> costDrift(core::ProcessState& state, articles::ArticleFiles& 
     d.oldCost = l.costPrice;
     d.oldPrice = l.grossPrice;
     if (!todaysPrices(state, files, l, pricing, stock, d)) continue;
+    // A quote whose table has no cost column, or a line written without cost, does not know
+    // what the line cost: the margin is reckoned on today's cost, and only the price can move.
+    composition::QuoteLine was = l;
+    d.costKnown = composition::cents(l.costPrice) != 0;
+    if (!d.costKnown) {
+      d.oldCost = d.newCost;
+      was.costPrice = d.newCost;
+      composition::Calcul_Ligne(was);
+    }
     if (composition::sameAmount(d.oldCost, d.newCost) &&
         composition::sameAmount(d.oldPrice, d.newPrice))
       continue;
-    composition::QuoteLine now = l;
+    composition::QuoteLine now = was;
     now.costPrice = d.newCost;
     composition::Calcul_Ligne(now);
-    d.marginKeepingPrice = round2(l.costAmount - now.costAmount);
+    d.marginKeepingPrice = round2(was.costAmount - now.costAmount);
     now.grossPrice = d.newPrice;
     composition::Calcul_Ligne(now);
-    d.marginRefreshed = round2((now.netAmount - now.costAmount) - (l.netAmount - l.costAmount));
+    d.marginRefreshed =
+        round2((now.netAmount - now.costAmount) - (was.netAmount - was.costAmount));
     out << d;
   }
   return out;
@@ -120,8 +130,10 @@ int refreshDriftLines(word::WordDocument& doc, const QVector<DriftLine>& lines,
 }
 
 QString driftText(const DriftLine& d) {
-  return d.code + QStringLiteral(" (") + d.source + QStringLiteral(") : revient ") +
-         money(d.oldCost) + QStringLiteral(" -> ") + money(d.newCost) + QStringLiteral(", prix ") +
+  const QString cost = d.costKnown ? money(d.oldCost) + QStringLiteral(" -> ") + money(d.newCost)
+                                    : money(d.newCost) + QStringLiteral(" (absent du devis)");
+  return d.code + QStringLiteral(" (") + d.source + QStringLiteral(") : revient ") + cost +
+         QStringLiteral(", prix ") +
          money(d.oldPrice) + QStringLiteral(" -> ") + money(d.newPrice) +
          QStringLiteral(", marge ") + money(d.marginKeepingPrice) +
          QStringLiteral(" au prix du devis");

@@ -27,6 +27,7 @@ struct DriftLine {
   int table = 0, docTable = 0, row = 0;
   double quantity = 0, discount = 0;
   double oldCost = 0, newCost = 0;
+  bool costKnown = true;  // false: the quote holds no cost for the line; oldCost is today's
   double oldPrice = 0, newPrice = 0;  // gross unit prices
   // Change of the line's margin when only the cost is brought up to date (the price the
   // client saw is kept), and when both the cost and the price are.

@@ -136,5 +136,28 @@ TEST_F(GuardDemo, ARaisedTariffShowsInTheDriftWithItsMarginEffect) {
   EXPECT_EQ(untouched.size(), drift.size() - 1);
 }
 
+// Most printed quotes carry no cost column: their lines know no cost, so nothing but a price
+// can have drifted, and the margin effect of keeping the quote's price is nil.
+TEST_F(GuardDemo, AQuoteWithoutCostsDriftsOnlyByItsPrices) {
+  articles::ArticleFiles files(*m_state);
+  int withoutCosts = 0, lines = 0;
+  for (const QString& path : quoteFiles()) {
+    const QuoteReading quote = read(path);
+    if (quote.columns.has(QStringLiteral("PDR"))) continue;
+    ++withoutCosts;
+    lines += int(quote.lines.size());
+    for (const DriftLine& d : costDrift(*m_state, files, quote, {})) {
+      SCOPED_TRACE((path + " " + d.code).toStdString());
+      EXPECT_FALSE(d.costKnown);
+      EXPECT_NE(composition::cents(d.oldPrice), composition::cents(d.newPrice));
+      EXPECT_DOUBLE_EQ(d.oldCost, d.newCost);
+      EXPECT_DOUBLE_EQ(d.marginKeepingPrice, 0);
+      EXPECT_TRUE(driftText(d).contains(QStringLiteral("absent du devis")));
+    }
+  }
+  EXPECT_GT(withoutCosts, 0);
+  EXPECT_GT(lines, 0);
+}
+
 }  // namespace
 }  // namespace tarovent::guard::test
