@@ -6,10 +6,12 @@
 #include <QStringList>
 #include <QVariant>
 #include <memory>
+#include <vector>
 
 #include "JetSql.h"
 
 struct pg_conn;
+struct pg_result;
 
 namespace tarovent::db {
 
@@ -18,6 +20,24 @@ namespace tarovent::db {
 struct PgRows {
   QStringList columns;
   QList<QVariantList> rows;
+};
+
+// The rows of one statement as the server sent them: each value is converted only when read,
+// to the forms PgRows holds.
+class PgResultSet {
+ public:
+  explicit PgResultSet(pg_result* r) : m_r(r) {}
+  ~PgResultSet();
+  PgResultSet(const PgResultSet&) = delete;
+  PgResultSet& operator=(const PgResultSet&) = delete;
+  int rows() const;
+  bool isNull(int row, int col) const;
+  QVariant value(int row, int col) const;
+  // The rows an INSERT, UPDATE or DELETE changed.
+  int affected() const;
+
+ private:
+  pg_result* m_r;
 };
 
 // One session on a PostgreSQL server, working on one database of the family: a schema of the
@@ -67,6 +87,8 @@ class PgSession {
   // Creates a table as a table definition describes it ("main": this session's schema).
   void createTable(const QString& schema, const QString& table, const QList<FieldSpec>& fields,
                    const QList<IndexSpec>& indexes);
+  // Makes an index of `table` (as stored) under the name the table's indexes are read by.
+  void createIndex(const QString& schema, const QString& table, const IndexSpec& ix);
   // Appends rows in bulk (values in the order of `columns`, converted as parameters are).
   void copyRows(const QString& schema, const QString& table, const QStringList& columns,
                 const QList<QVariantList>& rows);
@@ -76,6 +98,9 @@ class PgSession {
   // Runs a statement; `params` fill $1, $2... Returns the rows affected.
   int exec(const QString& sql, const QVariantList& params = {});
   PgRows query(const QString& sql, const QVariantList& params = {});
+  // Runs `sql` as a statement the server prepared once for this session, the first time it was
+  // asked for (again after definitions changed).
+  std::shared_ptr<const PgResultSet> prepared(const QString& sql, const QVariantList& params);
 
   // Transactions nest as savepoints. The outermost takes the write lock of this session's
   // database (of the whole schema, as long as the transaction lasts): what one writer reads
@@ -89,18 +114,26 @@ class PgSession {
   PgSession() = default;
   struct Result;
   Result run(const QString& sql, const QVariantList& params);
+  // Connects again after the server went away, outside a transaction; true when connected.
+  bool reconnect();
   [[noreturn]] void fail(const Result& r, const QString& context) const;
   void installSupport();
   QString qualified(const QString& schema, const QString& table) const;
-  void createIndex(const QString& schema, const QString& table, const IndexSpec& ix);
 
   pg_conn* m_conn = nullptr;
   QString m_schema;
+  QString m_searchPath;  // the statement that names the session's schemas, run at every connection
   QHash<QString, QString> m_renamed;
   mutable QHash<QString, QString> m_spellings;  // upper-case -> stored; empty: two spellings
   mutable quint64 m_spellingsRead = 0;          // the names generation they were read at
   QStringList m_alsoLocked;
   int m_level = 0;
+  QHash<QString, QByteArray> m_statements;  // SQL -> name of the prepared statement
+  quint64 m_statementsRead = 0;             // the names generation they were made at
+  quint64 m_statementSerial = 0;
+  std::vector<QByteArray> m_values;  // parameters as text, kept between statements
+  std::vector<const char*> m_pointers;
+  mutable bool m_broken = false;  // the server said it was going: connect again before the next statement
 };
 
 // Checks the connection words a family names its server with: they must read, and hold no
