@@ -66,7 +66,9 @@ class PriceMemoryPanelTest : public fixtures::EntryTest {
   static void press(int key, const QString& text = {}) {
     tarovent::test::pressKey(QApplication::focusWidget(), key, Qt::NoModifier, text);
   }
+  // The field once the events at hand are processed, as the screen shows it.
   QString shown(const char* name) const {
+    QApplication::processEvents();
     return panel->findChild<QLineEdit*>(QString::fromLatin1(name))->text();
   }
   QString cell(int row, int column) const {
