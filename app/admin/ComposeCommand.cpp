@@ -1,5 +1,6 @@
 // compose DIR FILE [--type CODE | --quote NUMDOSS NSEQ] --script SCRIPT: runs a script of
-// composition commands on a document, without windows, then closes it saving.
+// composition commands on a document, without windows ("save" saves on the way), then closes
+// it saving.
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -52,6 +53,12 @@ bool runLine(composition::CompositionSession& s, composition::LineEntry& entry,
   bool flag = false;
   if (verb == "cursor" && words.size() == 2) return s.setCursor(words[0].toInt(), words[1].toInt());
   if (verb == "newtable") return s.newTable();
+  if (verb == "save") {
+    if (!s.save()) return false;
+    out << "enregistré\n";
+    out.flush();
+    return true;
+  }
   if (verb == "split") return s.split();
   if (verb == "subtotal") return s.subTotal();
   if (verb == "subtotal+") return s.extendedSubTotal(rest.isEmpty() ? "Sous-total" : rest);

@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QThread>
 #include <memory>
 #include <vector>
 
+#include "composition/QuoteDocs.h"
 #include "core/AdminRun.h"
+#include "core/DocumentNames.h"
 #include "install/Installer.h"
 #include "install/ServerMigration.h"
 #include "platform/db/Database.h"
@@ -41,6 +46,14 @@ class DossierCommand : public ::testing::Test {
     db::Database db = ws.OpenDatabase(m_layout.dataFolder + "TAROVENT.MDB");
     db::Recordset rs = db.OpenRecordset(query, db::RecordsetType::Snapshot, db::rsopt::ReadOnly);
     return rs.EOF_() ? QString() : rs.value(0).toString();
+  }
+  // Moves the family onto a fresh database of the test server; its files are gone after.
+  QString onServer(db::test::PgCluster& cluster) {
+    const QString conninfo = cluster.freshDatabase();
+    EXPECT_TRUE(install::migrateFamily(m_layout.root, conninfo).ok());
+    install::nameServer(m_layout.root, conninfo);
+    for (const auto& [file, schema] : install::familyDatabases(m_layout.root)) QFile::remove(file);
+    return conninfo;
   }
   QStringList newArgs(const QString& company) const {
     return {"dossier", "new", m_layout.root, "--company",         company, "--client", "C1",
@@ -82,10 +95,8 @@ TEST_F(DossierCommand, RenumberPrintsTheCountersItRaises) {
 TEST_F(DossierCommand, WorkstationsNumberingAtOnceOnAServerNeverShareANumber) {
   db::test::PgCluster* cluster = nullptr;
   TAROVENT_REQUIRE_PG(cluster);
-  const QString conninfo = cluster->freshDatabase();
-  ASSERT_TRUE(install::migrateFamily(m_layout.root, conninfo).ok());
-  install::nameServer(m_layout.root, conninfo);
-  for (const auto& [file, schema] : install::familyDatabases(m_layout.root)) QFile::remove(file);
+  const QString conninfo = onServer(*cluster);
+  ASSERT_FALSE(HasFailure());
 
   constexpr int kWorkstations = 4, kEach = 6;
   QStringList printed;
@@ -112,6 +123,74 @@ TEST_F(DossierCommand, WorkstationsNumberingAtOnceOnAServerNeverShareANumber) {
             QVariantList{qlonglong(41 + kWorkstations * kEach)});
   EXPECT_EQ(server->select("SELECT count(*) FROM TDOS").rows.value(0),
             QVariantList{qlonglong(kWorkstations * kEach)});
+}
+
+// A workstation killed in the middle of saving a quote on the server: the document is the one
+// saved before or after, never a broken one, and nothing stays locked: another workstation opens
+// the same quote at once, saves it, and the figures stored are the document's.
+TEST_F(DossierCommand, AWorkstationKilledWhileSavingLeavesNoLockAndNoHalfWrittenQuote) {
+  db::test::PgCluster* cluster = nullptr;
+  TAROVENT_REQUIRE_PG(cluster);
+  sql({"INSERT INTO TDOS (TDOS_SOC, TDOS_NUMDOSS, TDOS_CLIENT, TDOS_TYPE) "
+       "VALUES ('AB', 42, 'C1', 'A1')",
+       "INSERT INTO TDEV (TDEV_SOC, TDEV_NUMDOSS, TDEV_NSEQ, TDEV_TXTVA, TDEV_TARMAT, TDEV_TARMO, "
+       "TDEV_MONTANT) VALUES ('AB', 42, 0, 20, 'V', 'V', 0)"});
+  const QString conninfo = onServer(*cluster);
+  ASSERT_FALSE(HasFailure());
+  const QString file = m_layout.dataFolder + core::Nom_Document("AB", 42, 0);
+  fixtures::QuoteDoc quote;
+  quote.codes = QStringList{"CODART", "LIBART", "QTE", "PUBRUT", "MTNET"};
+  // Long enough for a save to take a while: the kill falls inside one.
+  quote.lines = {{"X1", "Vis", "3", "9,99", ""}, {"X2", "Plaque", "2", "100,00", ""}};
+  for (int i = 0; i < 300; ++i) quote.lines.append({"X3", "Rondelle", "0", "0,10", ""});
+  quote.build().saveAs(file);
+  const auto compose = [&](int saves) {
+    QFile script(m_dir.filePath("script"));
+    EXPECT_TRUE(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    script.write("recalc\n");
+    for (int i = 0; i < saves; ++i) script.write("save\n");
+    script.close();
+    auto p = std::make_unique<QProcess>();
+    p->start(QStringLiteral(TAROVENT_ADMIN), {"compose", m_layout.root, file, "--quote", "42", "0",
+                                              "--script", script.fileName()});
+    return p;
+  };
+  auto server = db::PgSession::open(conninfo, "tarovent", false);
+  const auto stored = [&] {
+    return server->select("SELECT TDEV_MONTANT FROM TDEV WHERE TDEV_NUMDOSS = 42")
+        .rows.value(0)
+        .value(0)
+        .toDouble();
+  };
+
+  for (int round = 0; round < 6; ++round) {
+    SCOPED_TRACE(round);
+    auto saving = compose(1000);
+    // Killed once it saves over and over: somewhere inside a save.
+    QElapsedTimer t;
+    t.start();
+    while (!saving->readAllStandardOutput().contains("enregistré") && t.elapsed() < 60000)
+      saving->waitForReadyRead(1000);
+    QThread::msleep(QRandomGenerator::global()->bounded(1, 40));
+    saving->kill();
+    ASSERT_TRUE(saving->waitForFinished(10000));
+    EXPECT_EQ(saving->exitStatus(), QProcess::CrashExit);
+
+    // The document opens whole, with its lines and the total of a complete recalculation.
+    word::WordDocument doc = word::WordDocument::open(file, word::OpenMode::ReadOnly);
+    EXPECT_EQ(doc.bookmarkText("SMTNET").remove(' '), "229,97");
+    EXPECT_EQ(doc.cellText({2, 2, 2}), "Plaque");
+
+    // Another workstation saves the same quote at once: no lock is left to wait for.
+    t.restart();
+    auto next = compose(1);
+    ASSERT_TRUE(next->waitForFinished(30000));
+    const QString out = QString::fromUtf8(next->readAllStandardOutput());
+    EXPECT_EQ(next->exitCode(), 0) << out.toStdString();
+    EXPECT_TRUE(out.contains("enregistré")) << out.toStdString();
+    EXPECT_LT(t.elapsed(), 15000);
+    EXPECT_DOUBLE_EQ(stored(), 229.97);
+  }
 }
 
 // With a commercial database, clients and representatives are read there.

@@ -158,7 +158,8 @@ std::unique_ptr<PgSession> PgSession::open(const QString& conninfo, const QStrin
       s->installSupport();
       s->commit();
     }
-    s->exec(QStringLiteral("SET search_path = ") + QLatin1String(kPgSupportSchema));
+    s->m_searchPath = QStringLiteral("SET search_path = ") + QLatin1String(kPgSupportSchema);
+    s->exec(s->m_searchPath);
     return s;
   }
   const bool found = s->hasSchema(s->m_schema);
@@ -171,9 +172,24 @@ std::unique_ptr<PgSession> PgSession::open(const QString& conninfo, const QStrin
     s->createSchema(s->m_schema);
     s->commit();
   }
-  s->exec("SET search_path = " + quoteIdentifier(s->m_schema) + ", " +
-          QLatin1String(kPgSupportSchema));
+  s->m_searchPath =
+      "SET search_path = " + quoteIdentifier(s->m_schema) + ", " + QLatin1String(kPgSupportSchema);
+  s->exec(s->m_searchPath);
   return s;
+}
+
+bool PgSession::reconnect() {
+  // Inside a transaction the lost work is the caller's to redo: its rollback says so.
+  if ((!m_broken && PQstatus(m_conn) != CONNECTION_BAD) || m_level > 0)
+    return PQstatus(m_conn) == CONNECTION_OK;
+  PQreset(m_conn);
+  if (PQstatus(m_conn) != CONNECTION_OK) return false;
+  m_broken = false;
+  m_statements.clear();  // a new connection holds none of the statements prepared before
+  PQsetClientEncoding(m_conn, "UTF8");
+  PQclear(PQexec(m_conn, "SET client_min_messages = warning"));
+  if (!m_searchPath.isEmpty()) PQclear(PQexec(m_conn, m_searchPath.toUtf8().constData()));
+  return true;
 }
 
 bool PgSession::hasSchema(const QString& name) {
@@ -506,6 +522,8 @@ QList<FieldSpec> PgSession::tableFields(const QString& table, const QString& sch
 }
 
 PgSession::Result PgSession::run(const QString& sql, const QVariantList& params) {
+  // A server that went away and came back: the next statement finds it again.
+  reconnect();
   const QByteArray text = sql.toUtf8();
   if (params.isEmpty()) return Result(PQexec(m_conn, text.constData()));
   std::vector<QByteArray> values;
@@ -523,19 +541,26 @@ void PgSession::fail(const Result& r, const QString& context) const {
   const char* state = r.r ? PQresultErrorField(r.r, PG_DIAG_SQLSTATE) : nullptr;
   const QString message =
       QString::fromUtf8(r.r ? PQresultErrorMessage(r.r) : PQerrorMessage(m_conn)).trimmed();
-  // A connection lost midway has no result state: the server is gone.
-  int number = PQstatus(m_conn) == CONNECTION_BAD
-                   ? err::CannotOpen
-                   : engineErrorForSqlState(QString::fromLatin1(state ? state : ""));
+  // A connection lost midway has no result state, or the server said it was going (shut down,
+  // crashed, or the link broke): the server is gone.
+  const QByteArray sqlState(state ? state : "");
+  // Without a state the error is libpq's own: reading what is left tells a closed link.
+  if (sqlState.isEmpty() && PQstatus(m_conn) == CONNECTION_OK) PQconsumeInput(m_conn);
+  const bool lost = PQstatus(m_conn) == CONNECTION_BAD || sqlState.startsWith("08") ||
+                    sqlState.startsWith("57P");
+  if (lost) m_broken = true;
+  int number = lost ? err::CannotOpen : engineErrorForSqlState(QString::fromLatin1(sqlState));
   const char* constraint = r.r ? PQresultErrorField(r.r, PG_DIAG_CONSTRAINT_NAME) : nullptr;
   if (constraint && QByteArray(constraint).endsWith(kPgZeroLengthCheck))
     number = err::ZeroLengthNotAllowed;
-  QString text = number == err::CannotOpen && PQstatus(m_conn) == CONNECTION_BAD
-                     ? QStringLiteral(
-                           "La liaison avec le serveur de bases de données est "
-                           "perdue (%1).")
-                           .arg(message)
-                     : engineDescription(number, message);
+  // The server's own words are English and say nothing more to the user.
+  QString text =
+      lost ? QStringLiteral(
+                 "La liaison avec le serveur de bases de données est perdue. Ce qui était "
+                 "déjà enregistré reste sur le serveur ; vérifiez que le serveur est en marche "
+                 "et joignable, puis recommencez la dernière opération.")
+           : engineDescription(number, message);
+  if (lost) throw DbError(number, text);
   if (!context.isEmpty() && number != err::DuplicateKey && number != err::Locked)
     text += QStringLiteral(" [%1]").arg(context);
   throw DbError(number, text);
@@ -576,6 +601,7 @@ int PgResultSet::affected() const { return QByteArrayView(PQcmdTuples(m_r)).toIn
 
 std::shared_ptr<const PgResultSet> PgSession::prepared(const QString& sql,
                                                        const QVariantList& params) {
+  reconnect();
   // Definitions changed: a statement made before may no longer fit its tables.
   if (m_statementsRead != g_namesGeneration.load()) {
     if (!m_statements.isEmpty()) exec(QStringLiteral("DEALLOCATE ALL"));

@@ -114,12 +114,15 @@ class PgSession {
   PgSession() = default;
   struct Result;
   Result run(const QString& sql, const QVariantList& params);
+  // Connects again after the server went away, outside a transaction; true when connected.
+  bool reconnect();
   [[noreturn]] void fail(const Result& r, const QString& context) const;
   void installSupport();
   QString qualified(const QString& schema, const QString& table) const;
 
   pg_conn* m_conn = nullptr;
   QString m_schema;
+  QString m_searchPath;  // the statement that names the session's schemas, run at every connection
   QHash<QString, QString> m_renamed;
   mutable QHash<QString, QString> m_spellings;  // upper-case -> stored; empty: two spellings
   mutable quint64 m_spellingsRead = 0;          // the names generation they were read at
@@ -130,6 +133,7 @@ class PgSession {
   quint64 m_statementSerial = 0;
   std::vector<QByteArray> m_values;  // parameters as text, kept between statements
   std::vector<const char*> m_pointers;
+  mutable bool m_broken = false;  // the server said it was going: connect again before the next statement
 };
 
 // Checks the connection words a family names its server with: they must read, and hold no

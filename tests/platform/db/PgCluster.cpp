@@ -99,17 +99,13 @@ bool PgCluster::start(QString* why, bool* missing) {
     *why = QStringLiteral("initdb a échoué (voir %1)").arg(log);
     return false;
   }
-  const QString options = "-k " + m_dir +
-                          " -p 5432 -c listen_addresses= -c fsync=off -c synchronous_commit=off "
-                          "-c full_page_writes=off -c max_connections=40";
-  if (runAs(m_user,
-            quoted(m_bin + "/pg_ctl") + " -D " + quoted(data) + " -l " + quoted(log) + " -w -o " +
-                quoted(options) + " start",
-            log + ".ctl") != 0) {
+  m_options = "-k " + m_dir +
+              " -p 5432 -c listen_addresses= -c fsync=off -c synchronous_commit=off "
+              "-c full_page_writes=off -c max_connections=40";
+  if (!resume()) {
     *why = QStringLiteral("le serveur ne démarre pas (voir %1)").arg(log);
     return false;
   }
-  m_running = true;
   m_owner = getpid();
 
   // Whatever way this program ends, a watcher stops the server and removes the folder once
@@ -167,6 +163,24 @@ QString PgCluster::freshDatabase() const {
 QString PgCluster::freshSchema() {
   static std::atomic<int> next{0};
   return QStringLiteral("t%1").arg(++next);
+}
+
+bool PgCluster::halt(bool fast) {
+  if (!m_running || getpid() != m_owner) return false;
+  m_running = false;
+  return runAs(m_user,
+               quoted(m_bin + "/pg_ctl") + " -D " + quoted(m_dir + "/data") + " -m " +
+                   (fast ? "fast" : "immediate") + " -w stop",
+               m_dir + "/log.ctl") == 0;
+}
+
+bool PgCluster::resume() {
+  if (m_running) return true;
+  m_running = runAs(m_user,
+                    quoted(m_bin + "/pg_ctl") + " -D " + quoted(m_dir + "/data") + " -l " +
+                        quoted(m_dir + "/log") + " -w -o " + quoted(m_options) + " start",
+                    m_dir + "/log.ctl") == 0;
+  return m_running;
 }
 
 void PgCluster::stop() {

@@ -23,11 +23,18 @@ class PgCluster {
   // Stops the server now (also done when the program ends).
   void stop();
 
+  // Stops the server as a power cut or an administrator would (`fast`: sessions are told;
+  // otherwise it dies at once), keeping its data, then starts it again on the same folder.
+  // True when the server did what was asked.
+  bool halt(bool fast = true);
+  bool resume();
+
  private:
   PgCluster() = default;
   bool start(QString* why, bool* missing);
   QString m_dir;
   QString m_bin;
+  QString m_options;  // the server's own settings, the same at every start
   QString m_user;  // the system user the server runs as, empty for the current user
   bool m_running = false;
   qint64 m_owner = 0;  // the process that started the server
