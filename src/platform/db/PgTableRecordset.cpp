@@ -193,13 +193,13 @@ class PgTableRecordset final : public RecordsetImpl {
 
   void writeEdit() override {
     m_values.clear();
-    QString sql = "UPDATE " + m_qtable + " SET ";
+    QByteArray& mask = m_writeMask;
+    mask.fill('0', m_fields.size());
     bool keyChanged = false;
     for (int i = 0; i < m_fields.size(); ++i) {
       if (!m_dirty[i]) continue;
-      if (!m_values.isEmpty()) sql += ", ";
+      mask[i] = '1';
       m_values << m_buffer[i];
-      sql += quoteIdentifier(m_fields[i].name) + " = $" + QString::number(m_values.size());
       keyChanged = keyChanged || m_orderField.contains(i);
     }
     pin();
@@ -207,13 +207,24 @@ class PgTableRecordset final : public RecordsetImpl {
       m_lastModified = bookmark();
       return;
     }
+    // The UPDATE of each set of fields written is made once.
+    auto sql = m_updates.constFind(mask);
+    if (sql == m_updates.cend()) {
+      QStringList sets;
+      QVariantList marks = m_values;
+      for (int i = 0, n = 0; i < m_fields.size(); ++i)
+        if (m_dirty[i]) sets << quoteIdentifier(m_fields[i].name) + " = $" + QString::number(++n);
+      sql = m_updates.insert(mask, "UPDATE " + m_qtable + " SET " + sets.join(", ") + " WHERE " +
+                                       idCondition(m_id, marks));
+    }
     const bool aheadValid = m_bufPos >= 0 && m_bufStamp == m_db->generation();
-    sql += " WHERE " + idCondition(m_id, m_values) + " RETURNING " + idColumns();
-    const auto out = session().prepared(sql, m_values);
+    m_values << m_id;
+    const auto out = session().prepared(*sql, m_values);
     m_db->wrote();
-    if (out->rows() == 0) recordDeleted();
+    if (out->affected() == 0) recordDeleted();
     m_row = m_buffer;
-    m_id = readId(*out, 0);
+    m_id.clear();
+    for (int f : std::as_const(m_idFields)) m_id << m_row[f];
     m_key = keyOf(m_row);
     m_rowLoaded = true;
     m_rowStamp = m_db->generation();
@@ -481,6 +492,8 @@ class PgTableRecordset final : public RecordsetImpl {
   QList<int> m_keyFieldPos;
   QString m_orderBy[2];  // forward, backward
   QVariantList m_values;
+  QHash<QByteArray, QString> m_updates;  // by the fields written ('1' each)
+  QByteArray m_writeMask;
 
   // Rows read ahead, in the walk's direction.
   QList<std::shared_ptr<const PgResultSet>> m_sets;
