@@ -17,6 +17,7 @@ namespace tarovent::db {
 // QVariant, whole numbers as qlonglong, a date at midnight as QDate).
 struct PgRows {
   QStringList columns;
+  QStringList tables;  // the table each column comes from, empty for a computed one
   QList<QVariantList> rows;
 };
 
@@ -89,12 +90,17 @@ class PgSession {
   PgSession() = default;
   struct Result;
   Result run(const QString& sql, const QVariantList& params);
+  // The name of the table numbered `oid` on the server (empty for none).
+  QString tableNamed(unsigned oid);
   // Connects again after the server went away, outside a transaction; true when connected.
   bool reconnect();
   [[noreturn]] void fail(const Result& r, const QString& context) const;
   void installSupport();
   QString qualified(const QString& schema, const QString& table) const;
   void createIndex(const QString& schema, const QString& table, const IndexSpec& ix);
+  // Drops a field (refused while an index uses it) or an index of `table`, as stored.
+  void dropColumn(const QString& schema, const QString& table, const QString& column);
+  void dropIndex(const QString& schema, const QString& table, const QString& index);
 
   pg_conn* m_conn = nullptr;
   QString m_schema;
@@ -104,7 +110,8 @@ class PgSession {
   mutable quint64 m_spellingsRead = 0;          // the names generation they were read at
   QStringList m_alsoLocked;
   int m_level = 0;
-  mutable bool m_broken = false;  // the server said it was going: connect again before the next statement
+  mutable bool m_broken = false;
+  QHash<unsigned, QString> m_tableNames;  // tables by their server number, as results name them  // the server said it was going: connect again before the next statement
 };
 
 // Checks the connection words a family names its server with: they must read, and hold no
