@@ -213,12 +213,20 @@ void EntryPanel::buildFields(QGridLayout* grid) {
     if (name.startsWith(QStringLiteral("CTX_TPRO_DESCR"))) {
       auto* p = new QPlainTextEdit(this);
       p->setTabChangesFocus(true);
+      connect(p, &QPlainTextEdit::textChanged, this, [this, p, name] {
+        if (m_refreshing) return;
+        m_stale.remove(p);
+        m_entry.setText(name, p->toPlainText());
+      });
       p->setFixedHeight(fontMetrics().lineSpacing() * 2 + 12);
+      p->viewport()->installEventFilter(this);  // where the mouse and drops arrive
       w = p;
     } else {
       auto* e = new QLineEdit(this);
-      connect(e, &QLineEdit::textEdited, this,
-              [this, name](const QString& text) { m_entry.setText(name, text); });
+      connect(e, &QLineEdit::textEdited, this, [this, e, name](const QString& text) {
+        m_stale.remove(e);
+        m_entry.setText(name, text);
+      });
       if (LineEntry::isNumberField(name)) {
         e->setAlignment(Qt::AlignRight);
         // Wide enough for the largest price the masks write, whatever the window's width.
@@ -245,6 +253,7 @@ void EntryPanel::buildFields(QGridLayout* grid) {
 void EntryPanel::takeFocus() {
   auto* code = qobject_cast<QLineEdit*>(field(kCode));
   code->setFocus(Qt::OtherFocusReason);
+  refreshField(code);
   code->selectAll();
 }
 
@@ -271,6 +280,7 @@ void EntryPanel::setSource(EntrySource source) {
 void EntryPanel::loadList(const QString& sql) {
   const SourceSpec& source = kSources[int(m_entry.source())];
   m_model->clear();
+  m_listTarget.reset();
   m_sortedBy = 0;  // the lists are read in the order of their codes
   QStringList headers;
   for (const QString& h : source.headers) headers << m_session.state().Traduire(h);
@@ -332,12 +342,21 @@ void EntryPanel::positionList(const QString& typed) {
 }
 
 void EntryPanel::showInList(const QString& code, const QString& supplier) {
+  m_listTarget = {code, supplier};
+  showTexts();  // queues the refresh, which positions the list
+}
+
+void EntryPanel::applyListPosition() {
+  if (!m_listTarget) return;
+  const auto [code, supplier] = *m_listTarget;
+  m_listTarget.reset();
   for (int r = 0; r < m_model->rowCount(); ++r) {
     if (m_model->item(r, 0)->text().compare(code, Qt::CaseInsensitive) != 0) continue;
     if (!supplier.isEmpty() && m_model->columnCount() > 1 &&
         m_model->item(r, 1)->text().compare(supplier, Qt::CaseInsensitive) != 0)
       continue;
-    if (m_list->currentIndex().row() != r) m_list->selectRow(r);
+    if (m_list->currentIndex().row() == r) return;
+    m_list->selectRow(r);
     m_list->scrollTo(m_model->index(r, 0));
     return;
   }
@@ -360,6 +379,7 @@ void EntryPanel::pickCurrent() {
 }
 
 std::pair<QString, QString> EntryPanel::selectedArticle() {
+  applyListPosition();
   m_list->setFocus(Qt::OtherFocusReason);
   const QModelIndex current = m_list->currentIndex();
   if (m_entry.source() != EntrySource::Stock || !current.isValid()) return {};
@@ -368,20 +388,42 @@ std::pair<QString, QString> EntryPanel::selectedArticle() {
 }
 
 void EntryPanel::showTexts() {
-  for (auto it = m_fields.cbegin(); it != m_fields.cend(); ++it)
-    setWidgetText(it.value(), m_entry.text(it.key()));
+  for (auto it = m_fields.cbegin(); it != m_fields.cend(); ++it) {
+    if (widgetText(it.value()) == m_entry.text(it.key()))
+      m_stale.remove(it.value());
+    else
+      m_stale.insert(it.value());
+  }
+  if (m_refreshQueued || (m_stale.isEmpty() && !m_listTarget)) return;
+  m_refreshQueued = true;
+  QMetaObject::invokeMethod(this, &EntryPanel::refreshNow, Qt::QueuedConnection);
+}
+
+void EntryPanel::refreshField(QWidget* w) {
+  if (!m_stale.remove(w)) return;
+  m_refreshing = true;
+  setWidgetText(w, m_entry.text(w->objectName()));
+  m_refreshing = false;
+}
+
+void EntryPanel::refreshNow() {
+  m_refreshQueued = false;
+  for (QWidget* w : m_fields) refreshField(w);
+  applyListPosition();
 }
 
 void EntryPanel::focusField(const QString& name) {
   QWidget* w = field(name);
   w->setFocus(Qt::OtherFocusReason);
+  refreshField(w);
   if (auto* e = qobject_cast<QLineEdit*>(w)) e->selectAll();
 }
 
 LeaveOutcome EntryPanel::leaveField(const QString& name) {
   if (m_leaving) return LeaveOutcome::Nothing;
   m_leaving = true;
-  m_entry.setText(name, widgetText(field(name)));
+  // A field not refreshed yet holds nothing typed: the line entry's text is the newer.
+  if (!m_stale.contains(field(name))) m_entry.setText(name, widgetText(field(name)));
   const LeaveOutcome outcome = m_entry.leave(name);
   // A refused number stays as typed, for the user to correct it.
   if (outcome != LeaveOutcome::Refused) showTexts();
@@ -432,7 +474,7 @@ bool EntryPanel::writeLine(bool atEnd) {
     return false;
   }
   for (const QString& name : LineEntry::fieldNames())
-    m_entry.setText(name, widgetText(field(name)));
+    if (!m_stale.contains(field(name))) m_entry.setText(name, widgetText(field(name)));
   const bool written = atEnd ? m_entry.append() : m_entry.insert();
   if (const std::optional<QString>& refused = m_entry.refusedField()) {
     focusField(*refused);
@@ -451,6 +493,7 @@ bool EntryPanel::writeLine(bool atEnd) {
 
 void EntryPanel::searchNonReferenced(bool contains) {
   if (m_entry.source() != EntrySource::Tariffs) return;
+  applyListPosition();
   const int column = std::max(0, m_list->currentIndex().column());
   const QString title = m_model->headerData(column, Qt::Horizontal).toString();
   ui::MessageFunnel& m = m_session.state().messages();
@@ -465,6 +508,40 @@ void EntryPanel::searchNonReferenced(bool contains) {
 }
 
 bool EntryPanel::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    // What the user is about to work in shows what the line entry holds.
+    case QEvent::ShortcutOverride:
+    case QEvent::KeyPress:
+    case QEvent::InputMethod:
+    case QEvent::FocusIn:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+      if (watched == m_list)
+        applyListPosition();
+      else if (watched->isWidgetType()) {
+        auto* w = static_cast<QWidget*>(watched);
+        refreshField(w);
+        if (w->parentWidget() != this) refreshField(w->parentWidget());  // a text's viewport
+      }
+      break;
+    default:
+      break;
+  }
+  // Enter in a field is the panel's own (on to the next field, or the line written), and so is
+  // a character typed in a line field: no shortcut is looked for.
+  if (event->type() == QEvent::ShortcutOverride &&
+      m_fields.value(watched->objectName()) == watched) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+    const bool typed = qobject_cast<QLineEdit*>(watched) && key->key() < Qt::Key_Escape &&
+                       (mods == Qt::NoModifier || mods == Qt::ShiftModifier);
+    if (isEnter(key) || typed) {
+      event->accept();
+      return true;
+    }
+  }
   if (event->type() == QEvent::FocusOut) {
     const auto reason = static_cast<QFocusEvent*>(event)->reason();
     // A message box or another window taking the keyboard is not leaving the field.

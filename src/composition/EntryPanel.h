@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QSet>
 #include <QStringList>
 #include <QWidget>
 #include <functional>
@@ -84,7 +85,15 @@ class EntryPanel : public QWidget {
   // unless the field was refused or a look-up decided where the keyboard goes.
   void moveOn(QWidget* from, bool forward);
   void focusField(const QString& name);
+  // The fields show the line entry's texts. A field that changed is refreshed once the events
+  // at hand are processed (lines entered faster than the screen is drawn refresh it once), and
+  // at once before the user works in it or the keyboard is put in it.
   void showTexts();
+  void refreshField(QWidget* w);
+  void refreshNow();
+  // The list's row of the code just looked up, shown with the fields; at once before the list
+  // is used.
+  void applyListPosition();
   bool writeLine(bool atEnd);
   QWidget* field(const QString& name) const { return m_fields.value(name); }
 
@@ -102,6 +111,10 @@ class EntryPanel : public QWidget {
   bool m_leaving = false;
   QString m_refused;  // the field whose number was refused when it was left
   Prompt m_prompt;
+  QSet<QWidget*> m_stale;  // fields whose text is older than the line entry's
+  bool m_refreshQueued = false;
+  bool m_refreshing = false;  // texts shown by the panel, not typed
+  std::optional<std::pair<QString, QString>> m_listTarget;  // code and supplier to show
 };
 
 }  // namespace tarovent::composition

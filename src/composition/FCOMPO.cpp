@@ -185,7 +185,7 @@ FCOMPO::FCOMPO(core::ProcessState& state, std::unique_ptr<CompositionSession> se
   m_status->showMessage(m_session->documentPath());
 
   connect(m_entry, &EntryPanel::lineWritten, this, [this] {
-    m_view->setCursor(m_session->cursor());
+    m_view->followCursor(m_session->cursor());
     showMarginRate(false);
   });
   connect(m_entry, &EntryPanel::leaveRequested, this,
@@ -271,7 +271,7 @@ QWidget* FCOMPO::buildMenus() {
           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D), &FCOMPO::split);
   command(tables, "M_Insert_STOT", QStringLiteral("Créer un &sous total"),
           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), &FCOMPO::subTotal);
-  command(tables, "M_Insert_STOT_Plus", QStringLiteral("Créer un sous total &étendu"),
+  command(tables, "M_Insert_STOT_Plus", QStringLiteral("Créer un sous total é&tendu"),
           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), &FCOMPO::extendedSubTotal);
   tables->addSeparator();
   command(tables, "M_Masque", QStringLiteral("&Masquage / Démasquage d'un tableau"),

@@ -182,6 +182,28 @@ void QuoteView::setCursor(const TableCursor& cursor) {
   if (row >= 0) selectRow(row);
 }
 
+void QuoteView::followCursor(const TableCursor& cursor) {
+  const int row = m_model->rowAt(cursor);
+  if (row < 0) return;
+  if (m_grid->currentIndex().row() != row) {
+    const QModelIndex index = m_model->index(row, std::max(m_grid->currentIndex().column(), 0));
+    m_grid->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  }
+  if (m_scrollQueued) return;
+  m_scrollQueued = true;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        m_scrollQueued = false;
+        if (!m_grid->currentIndex().isValid()) return;
+        // The rows inserted are laid out first: the scroll bar's range is theirs.
+        m_grid->doItemsLayout();
+        m_grid->scrollTo(m_grid->currentIndex());
+      },
+      Qt::QueuedConnection);
+}
+
 void QuoteView::selectRow(int row) {
   if (m_model->rowCount() == 0) return;
   row = std::clamp(row, 0, m_model->rowCount() - 1);

@@ -37,6 +37,10 @@ class QuoteView : public QWidget {
   // The selected row; invalid when the document has no line.
   TableCursor cursor() const;
   void setCursor(const TableCursor& cursor);
+  // The cursor after lines were written: selected when it moved (the selected row moves down
+  // by itself with the rows inserted above it), scrolled to once the events at hand are
+  // processed, for lines written faster than the screen is drawn.
+  void followCursor(const TableCursor& cursor);
   // Asks, then deletes the line under the cursor; the cursor stays on the row that follows.
   void deleteCurrentLine();
 
@@ -60,6 +64,7 @@ class QuoteView : public QWidget {
   QGridLayout* m_head = nullptr;
   QGridLayout* m_totals = nullptr;
   int m_rowBeforeReset = -1;
+  bool m_scrollQueued = false;
 };
 
 }  // namespace tarovent::composition

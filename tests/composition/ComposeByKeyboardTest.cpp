@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QTableView>
 
 #include "EntryFixture.h"
@@ -98,6 +99,46 @@ TEST_F(ComposeByKeyboardTest, AWholeQuoteIsComposedWithTheKeyboardAlone) {
   EXPECT_EQ(saved.rowCount(table), 3);
   EXPECT_EQ(saved.cellText({table, 1, 1}), "TOLE");
   EXPECT_EQ(saved.cellText({table + 1, 1, 1}), "*** Sous total");
+}
+
+// Lines typed faster than the screen is drawn: each lands above the cursor in turn, and the
+// document's cursor is where the session's is before anything is drawn, for a command typed
+// right after; once drawn, its row is in sight.
+TEST_F(ComposeByKeyboardTest, LinesTypedWithoutPauseFollowEachOther) {
+  std::unique_ptr<FCOMPO> window(FCOMPO::create(*m_state));
+  ASSERT_TRUE(window);
+  window->session().setDecimalSeparator(',');
+  window->resize(1280, 800);
+  test::showActive(window.get());
+  const int table = Reperer_Tableaux(window->session().document(), LocatePurpose::Recalculation)
+                        .layout->firstLineTable;
+  window->view().grid().setFocus();
+  press(Qt::Key_Home);
+  press(Qt::Key_Return);
+  // More lines than the view shows: the cursor goes out of sight unless the view follows.
+  QStringList codes;
+  for (int i = 0; i < 30; ++i) codes << (i % 2 ? "VIS" : "TOLE");
+  for (int i = 0; i < codes.size(); ++i) {
+    type(codes[i]);
+    press(Qt::Key_Return);
+    type(QString::number(i + 1));
+    press(Qt::Key_Return, Qt::ControlModifier);
+  }
+  for (int i = 0; i < codes.size(); ++i)
+    EXPECT_EQ(window->session().document().cellText({table, i + 1, 1}), codes[i]) << i;
+  EXPECT_EQ(window->session().cursor(), (Cursor{table, int(codes.size()) + 1}));
+  press(Qt::Key_Escape);
+  EXPECT_EQ(window->view().cursor(), (TableCursor{table, int(codes.size()) + 1}));
+  // The line under the cursor is X1, the template's first.
+  EXPECT_EQ(window->session().document().cellText({table, int(codes.size()) + 1, 1}), "X1");
+
+  QApplication::processEvents();
+  QTableView& grid = window->view().grid();
+  EXPECT_TRUE(grid.viewport()->rect().intersects(grid.visualRect(grid.currentIndex())))
+      << grid.currentIndex().row() << " " << grid.visualRect(grid.currentIndex()).y() << " "
+      << grid.viewport()->height() << " " << grid.hasFocus();
+  EXPECT_EQ(window->entryPanel().findChild<QLineEdit*>("CTX_CODART")->text(), "");
+  window->session().document().setModified(false);
 }
 
 }  // namespace

@@ -37,8 +37,18 @@ class EntryPanelTest : public fixtures::EntryTest {
   static QString focused() {
     return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
   }
+  // The field once the events at hand are processed, as the screen shows it.
   QString shown(const char* name) const {
+    QApplication::processEvents();
+    return now(name);
+  }
+  // The field as it stands, events unprocessed.
+  QString now(const char* name) const {
     return panel->findChild<QLineEdit*>(QString::fromLatin1(name))->text();
+  }
+  QString currentCode() const {
+    QApplication::processEvents();
+    return list()->model()->index(list()->currentIndex().row(), 0).data().toString();
   }
   QTableView* list() const { return panel->findChild<QTableView*>("DBG_Liste"); }
   QStringList listCodes() const {
@@ -62,7 +72,7 @@ TEST_F(EntryPanelTest, ALineIsComposedFromTheKeyboard) {
   EXPECT_EQ(focused(), "CTX_QTE");
   EXPECT_EQ(shown("CTX_TPRO_LIB") + " " + shown("CTX_TPRO_PU"), "Vis M8 12,50");
   // The list follows the code typed.
-  EXPECT_EQ(list()->model()->index(list()->currentIndex().row(), 0).data().toString(), "VIS");
+  EXPECT_EQ(currentCode(), "VIS");
 
   // A price below the floor, left with Tab, goes back up with its message.
   press(Qt::Key_Tab);
@@ -122,6 +132,42 @@ TEST_F(EntryPanelTest, ALineIsComposedFromTheKeyboard) {
 
   press(Qt::Key_Escape);
   EXPECT_EQ(left, 1);
+}
+
+// Keys come faster than the screen is drawn: the fields and the list are shown once the keys
+// are processed, but whatever the keyboard reaches shows the line's text at once, and nothing
+// typed is lost or overwritten.
+TEST_F(EntryPanelTest, KeysFasterThanTheScreenLoseNothing) {
+  open();
+  panel->takeFocus();
+  for (const auto& [code, quantity] : {std::pair{"VIS", "2"}, {"TOLE", "3"}, {"VIS", "4"}}) {
+    type(code);
+    press(Qt::Key_Return);
+    EXPECT_EQ(now("CTX_QTE"), "0");  // where the keyboard goes is shown already
+    type(quantity);
+    press(Qt::Key_Enter, {}, Qt::ControlModifier);
+  }
+  EXPECT_EQ(written, 3);
+  EXPECT_EQ(cell(*m_session, 1, 1) + cell(*m_session, 1, 3), "VIS2,000");
+  EXPECT_EQ(cell(*m_session, 2, 1) + cell(*m_session, 2, 3), "TOLE3,000");
+  EXPECT_EQ(cell(*m_session, 3, 1) + cell(*m_session, 3, 3), "VIS4,000");
+  EXPECT_EQ(now("CTX_CODART"), "");
+
+  // A field reached by Tab right after a look-up shows the article's price (its break for the
+  // quantity left); what is typed there stays once the screen catches up.
+  type("TOLE");
+  press(Qt::Key_Return);
+  press(Qt::Key_Tab);
+  EXPECT_EQ(focused(), "CTX_TPRO_PU");
+  EXPECT_EQ(now("CTX_TPRO_PU"), "9,00");
+  press(Qt::Key_End);
+  type("5");
+  EXPECT_EQ(now("CTX_TPRO_PU"), "9,005");
+  // The list is on the article looked up before the screen is drawn; the price, left for it,
+  // is the one typed.
+  EXPECT_EQ(panel->selectedArticle().first, "TOLE");
+  EXPECT_EQ(shown("CTX_TPRO_PU"), "9,01");
+  EXPECT_EQ(shown("CTX_TPRO_LIB"), "Tôle");
 }
 
 TEST_F(EntryPanelTest, ListsFollowTheTreeAndTyping) {

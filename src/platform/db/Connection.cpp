@@ -410,6 +410,7 @@ void Connection::updateRow(const QString& table, const QStringList& columns,
 
 void Connection::deleteRow(const QString& table, qint64 rowid, const QString& context) {
   beforeWrite();
+  for (LiveCursor* c : m_cursors) c->rowDeleting(context, rowid);
   write(cached("DELETE FROM " + table + " WHERE rowid = ?"), {}, rowid, context);
 }
 

@@ -43,6 +43,8 @@ class LiveCursor {
  public:
   virtual ~LiveCursor() = default;
   virtual void releaseStatements() = 0;
+  // Row `rowid` of `table` is about to be deleted through this connection.
+  virtual void rowDeleting(const QString& /*table*/, qint64 /*rowid*/) {}
 };
 
 // One open SQLite database file with the engine's behaviour set up: JET collation and

@@ -1,5 +1,6 @@
 #include "PgDatabase.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "DbError.h"
@@ -57,8 +58,13 @@ const IndexSpec* PgTable::findIndex(const QString& n) const {
 QStringList PgTable::identity() const {
   for (const IndexSpec& ix : indexes)
     if (ix.primary) return ix.fields;
+  // A unique index tells rows apart only where it holds no Null: any number of rows may.
   for (const IndexSpec& ix : indexes)
-    if (ix.unique) return ix.fields;
+    if (ix.unique && std::all_of(ix.fields.cbegin(), ix.fields.cend(), [this](const QString& f) {
+          const int at = indexOfField(f);
+          return at >= 0 && fields[at].required;
+        }))
+      return ix.fields;
   return {};
 }
 
@@ -281,19 +287,8 @@ void PgDatabase::addIndex(const QString& table, const IndexSpec& index) {
   const PgTable& t = this->table(table);
   if (t.findIndex(index.name))
     throw DbError(err::IndexExists, QStringLiteral("L'index '%1' existe déjà.").arg(index.name));
-  QStringList cols;
-  for (qsizetype i = 0; i < index.fields.size(); ++i)
-    cols << quoteIdentifier(index.fields[i]) + (index.descending.value(i) ? " DESC" : "");
-  const QString target = qualified(table);
-  const QString name = quoteIdentifier(t.name + u'~' + index.name);
-  define([&](PgSession& s) {
-    if (index.primary)
-      s.exec("ALTER TABLE " + target + " ADD CONSTRAINT " + name + " PRIMARY KEY (" +
-             cols.join(", ") + ')');
-    else
-      s.exec(QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
-                 .arg(index.unique ? "UNIQUE " : "", name, target, cols.join(", ")));
-  });
+  const QString name = t.name;
+  define([&](PgSession& s) { s.createIndex(QStringLiteral("main"), name, index); });
 }
 
 void PgDatabase::dropTable(const QString& table) {

@@ -25,7 +25,7 @@ struct PgTable {
   int indexOfField(const QString& name) const;
   const IndexSpec* findIndex(const QString& name) const;
   // The columns telling one row from the others: the primary key, else the first unique
-  // index, else none (the row's place in the table, ctid, stands in).
+  // index of required fields, else none (the row's place in the table, ctid, stands in).
   QStringList identity() const;
 };
 
@@ -118,6 +118,14 @@ class PgDatabase : public std::enable_shared_from_this<PgDatabase> {
   qint64 m_stampAsked = -1;                           // ms of the steady clock
   QHash<QString, std::shared_ptr<PgTable>> m_tables;  // "schema.NAME" upper -> table
 };
+
+// A table recordset that reads the identities of the table's rows at opening (for a table
+// without a primary key).
+std::shared_ptr<RecordsetImpl> openKeysetTable(std::shared_ptr<PgDatabase> db, const QString& name,
+                                               bool readOnly);
+
+// A value read from the server as the recordsets of the layer give it for a field of `type`.
+QVariant pgFieldValue(const QVariant& v, FieldType type);
 
 // Placeholders of SQLite's form ("?", "?3") as PostgreSQL's ("$1", "$3"), counted from `first`.
 QString pgPlaceholders(const QString& sql, int first = 1);

@@ -30,25 +30,6 @@ QString idKey(const QVariantList& id) {
   return parts.join(u'\x1f');
 }
 
-// A value as the recordsets of the layer give it for a field of `type`.
-QVariant asField(const QVariant& v, FieldType type) {
-  if (v.isNull() || !v.isValid()) return {};
-  switch (type) {
-    case FieldType::Boolean:
-      return v.toLongLong() != 0;
-    case FieldType::Byte:
-    case FieldType::Integer:
-    case FieldType::Long:
-      return v.toLongLong();
-    case FieldType::Currency:
-    case FieldType::Single:
-    case FieldType::Double:
-      return v.toDouble();
-    default:
-      return v;
-  }
-}
-
 FieldType typeOfValue(const QVariant& v) {
   switch (v.typeId()) {
     case QMetaType::LongLong:
@@ -594,7 +575,7 @@ class PgRecordset final : public RecordsetImpl {
   void takeValues(PgRow& r, const QVariantList& read, int ids, quint64 generation) {
     r.values.resize(m_fields.size());
     for (int f = 0; f < m_fields.size(); ++f)
-      r.values[f] = asField(read.value(ids + f), m_fields[f].type);
+      r.values[f] = pgFieldValue(read.value(ids + f), m_fields[f].type);
     r.loaded = true;
     r.generation = generation;
     r.transaction = m_db->transactionLevel() > 0 ? m_db->transactionSerial() : 0;
@@ -654,9 +635,27 @@ class PgRecordset final : public RecordsetImpl {
 
 }  // namespace
 
-std::shared_ptr<RecordsetImpl> PgDatabase::openTable(const QString& name, bool readOnly) {
-  return std::make_shared<PgRecordset>(shared_from_this(), RecordsetType::Table, name, true,
-                                       readOnly);
+std::shared_ptr<RecordsetImpl> openKeysetTable(std::shared_ptr<PgDatabase> db, const QString& name,
+                                               bool readOnly) {
+  return std::make_shared<PgRecordset>(std::move(db), RecordsetType::Table, name, true, readOnly);
+}
+
+QVariant pgFieldValue(const QVariant& v, FieldType type) {
+  if (v.isNull() || !v.isValid()) return {};
+  switch (type) {
+    case FieldType::Boolean:
+      return v.toLongLong() != 0;
+    case FieldType::Byte:
+    case FieldType::Integer:
+    case FieldType::Long:
+      return v.toLongLong();
+    case FieldType::Currency:
+    case FieldType::Single:
+    case FieldType::Double:
+      return v.toDouble();
+    default:
+      return v;
+  }
 }
 
 std::shared_ptr<RecordsetImpl> PgDatabase::openDynaset(const QString& source, bool isTable,

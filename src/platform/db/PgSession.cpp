@@ -102,11 +102,11 @@ QVariant columnValue(PGresult* r, int row, int col) {
     case kInt2:
     case kInt4:
     case kInt8:
-      return QVariant(qlonglong(QByteArray(text).toLongLong()));
+      return QVariant(QByteArrayView(text).toLongLong());
     case kFloat4:
     case kFloat8:
     case kNumeric:
-      return QVariant(QByteArray(text).toDouble());
+      return QVariant(QByteArrayView(text).toDouble());
     case kDate:
       return QVariant(QDate::fromString(QString::fromLatin1(text), Qt::ISODate));
     case kTimestamp: {
@@ -195,6 +195,7 @@ bool PgSession::reconnect() {
   PQreset(m_conn);
   if (PQstatus(m_conn) != CONNECTION_OK) return false;
   m_broken = false;
+  m_statements.clear();  // a new connection holds none of the statements prepared before
   PQsetClientEncoding(m_conn, "UTF8");
   PQclear(PQexec(m_conn, kSessionSettings));
   if (!m_searchPath.isEmpty()) PQclear(PQexec(m_conn, m_searchPath.toUtf8().constData()));
@@ -310,11 +311,19 @@ QString PgSession::qualified(const QString& schema, const QString& table) const 
 
 namespace {
 
+// The columns of an index. Nulls come first in an ascending column and last in a descending
+// one, as table recordsets walk them; a primary key has no Null (nor any other order).
 QString columnList(const IndexSpec& ix) {
   QStringList cols;
-  for (qsizetype i = 0; i < ix.fields.size(); ++i)
-    cols << quoteIdentifier(ix.fields[i]) +
-                (ix.descending.value(i) ? QStringLiteral(" DESC") : QString());
+  for (qsizetype i = 0; i < ix.fields.size(); ++i) {
+    QString col = quoteIdentifier(ix.fields[i]);
+    if (!ix.primary)
+      col += ix.descending.value(i) ? QStringLiteral(" DESC NULLS LAST")
+                                    : QStringLiteral(" NULLS FIRST");
+    else if (ix.descending.value(i))
+      col += QStringLiteral(" DESC");
+    cols << col;
+  }
   return cols.join(QStringLiteral(", "));
 }
 
@@ -660,6 +669,45 @@ PgRows PgSession::query(const QString& sql, const QVariantList& params) {
     for (int c = 0; c < columns; ++c) values << columnValue(r.r, row, c);
     out.rows << values;
   }
+  return out;
+}
+
+PgResultSet::~PgResultSet() { PQclear(m_r); }
+
+int PgResultSet::rows() const { return PQntuples(m_r); }
+
+bool PgResultSet::isNull(int row, int col) const { return PQgetisnull(m_r, row, col) != 0; }
+
+QVariant PgResultSet::value(int row, int col) const { return columnValue(m_r, row, col); }
+
+int PgResultSet::affected() const { return QByteArrayView(PQcmdTuples(m_r)).toInt(); }
+
+std::shared_ptr<const PgResultSet> PgSession::prepared(const QString& sql,
+                                                       const QVariantList& params) {
+  reconnect();
+  // Definitions changed: a statement made before may no longer fit its tables.
+  if (m_statementsRead != g_namesGeneration.load()) {
+    if (!m_statements.isEmpty()) exec(QStringLiteral("DEALLOCATE ALL"));
+    m_statements.clear();
+    m_statementsRead = g_namesGeneration.load();
+  }
+  auto it = m_statements.constFind(sql);
+  if (it == m_statements.cend()) {
+    const QByteArray name = "tarovent_" + QByteArray::number(++m_statementSerial);
+    Result made(PQprepare(m_conn, name.constData(), sql.toUtf8().constData(), 0, nullptr));
+    if (!made.ok()) fail(made, sql);
+    it = m_statements.insert(sql, name);
+  }
+  m_values.clear();
+  m_pointers.clear();
+  for (const QVariant& v : params) m_values.push_back(parameterText(v));
+  for (qsizetype i = 0; i < params.size(); ++i)
+    m_pointers.push_back(params[i].isNull() ? nullptr : m_values[size_t(i)].constData());
+  Result r(PQexecPrepared(m_conn, it->constData(), int(params.size()), m_pointers.data(), nullptr,
+                          nullptr, 0));
+  if (!r.ok()) fail(r, sql);
+  auto out = std::make_shared<PgResultSet>(r.r);
+  r.r = nullptr;
   return out;
 }
 

@@ -6,10 +6,12 @@
 #include <QStringList>
 #include <QVariant>
 #include <memory>
+#include <vector>
 
 #include "JetSql.h"
 
 struct pg_conn;
+struct pg_result;
 
 namespace tarovent::db {
 
@@ -19,6 +21,24 @@ struct PgRows {
   QStringList columns;
   QStringList tables;  // the table each column comes from, empty for a computed one
   QList<QVariantList> rows;
+};
+
+// The rows of one statement as the server sent them: each value is converted only when read,
+// to the forms PgRows holds.
+class PgResultSet {
+ public:
+  explicit PgResultSet(pg_result* r) : m_r(r) {}
+  ~PgResultSet();
+  PgResultSet(const PgResultSet&) = delete;
+  PgResultSet& operator=(const PgResultSet&) = delete;
+  int rows() const;
+  bool isNull(int row, int col) const;
+  QVariant value(int row, int col) const;
+  // The rows an INSERT, UPDATE or DELETE changed.
+  int affected() const;
+
+ private:
+  pg_result* m_r;
 };
 
 // One session on a PostgreSQL server, working on one database of the family: a schema of the
@@ -68,6 +88,8 @@ class PgSession {
   // Creates a table as a table definition describes it ("main": this session's schema).
   void createTable(const QString& schema, const QString& table, const QList<FieldSpec>& fields,
                    const QList<IndexSpec>& indexes);
+  // Makes an index of `table` (as stored) under the name the table's indexes are read by.
+  void createIndex(const QString& schema, const QString& table, const IndexSpec& ix);
   // Appends rows in bulk (values in the order of `columns`, converted as parameters are).
   void copyRows(const QString& schema, const QString& table, const QStringList& columns,
                 const QList<QVariantList>& rows);
@@ -77,6 +99,9 @@ class PgSession {
   // Runs a statement; `params` fill $1, $2... Returns the rows affected.
   int exec(const QString& sql, const QVariantList& params = {});
   PgRows query(const QString& sql, const QVariantList& params = {});
+  // Runs `sql` as a statement the server prepared once for this session, the first time it was
+  // asked for (again after definitions changed).
+  std::shared_ptr<const PgResultSet> prepared(const QString& sql, const QVariantList& params);
 
   // Transactions nest as savepoints. The outermost takes the write lock of this session's
   // database (of the whole schema, as long as the transaction lasts): what one writer reads
@@ -97,7 +122,6 @@ class PgSession {
   [[noreturn]] void fail(const Result& r, const QString& context) const;
   void installSupport();
   QString qualified(const QString& schema, const QString& table) const;
-  void createIndex(const QString& schema, const QString& table, const IndexSpec& ix);
   // Drops a field (refused while an index uses it) or an index of `table`, as stored.
   void dropColumn(const QString& schema, const QString& table, const QString& column);
   void dropIndex(const QString& schema, const QString& table, const QString& index);
@@ -110,8 +134,13 @@ class PgSession {
   mutable quint64 m_spellingsRead = 0;          // the names generation they were read at
   QStringList m_alsoLocked;
   int m_level = 0;
-  mutable bool m_broken = false;
-  QHash<unsigned, QString> m_tableNames;  // tables by their server number, as results name them  // the server said it was going: connect again before the next statement
+  QHash<QString, QByteArray> m_statements;  // SQL -> name of the prepared statement
+  quint64 m_statementsRead = 0;             // the names generation they were made at
+  quint64 m_statementSerial = 0;
+  std::vector<QByteArray> m_values;  // parameters as text, kept between statements
+  std::vector<const char*> m_pointers;
+  mutable bool m_broken = false;  // the server said it was going: connect again before the next statement
+  QHash<unsigned, QString> m_tableNames;  // tables by their server number, as results name them
 };
 
 // Checks the connection words a family names its server with: they must read, and hold no

@@ -48,6 +48,13 @@ class TableRecordset final : public RecordsetImpl, public LiveCursor {
   // Rows read ahead are dropped: the next move reads the file again.
   void releaseStatements() override { m_bufDir = 0; }
 
+  // The current record deleted by another recordset: moves go on from the place it had.
+  void rowDeleting(const QString& table, qint64 rowid) override {
+    if (m_state == State::OnRow && !m_deleted && rowid == m_rowid &&
+        table.compare(m_table, Qt::CaseInsensitive) == 0)
+      currentKey();
+  }
+
   bool bof() const override { return m_state == State::Bof || m_empty; }
   bool eof() const override { return m_state == State::Eof || m_empty; }
 
