@@ -1,9 +1,9 @@
 // tarovent-docs: the document viewer of the family. Started on one record of a project of the
-// document base: tarovent-docs DATA_FOLDER,PROJECT,KEY
+// document base: tarovent-docs [--server WORDS] DATA_FOLDER,PROJECT,KEY
 #include <QApplication>
-#include <QFileInfo>
 
 #include "documents/Attachments.h"
+#include "documents/DocumentLinks.h"
 #include "documents/DocumentViewer.h"
 #include "platform/db/DbError.h"
 #include "platform/os/Desktop.h"
@@ -19,28 +19,25 @@ int main(int argc, char** argv) {
   ui::MessageBoxFunnel boxes(QStringLiteral("Documents liés"));
   ui::MessageFunnel& messages = boxes;
   // The folder may hold spaces: the command line is read whole.
-  const QString argument = app.arguments().mid(1).join(' ');
-  const std::optional<documents::ViewerTarget> target = documents::parseViewerArgument(argument);
+  const documents::ViewerCommand command =
+      documents::readViewerCommandLine(app.arguments().mid(1));
+  const std::optional<documents::ViewerTarget> target =
+      documents::parseViewerArgument(command.argument);
   if (!target) {
-    messages.show(QStringLiteral("Utilisation : tarovent-docs DOSSIER_DES_DONNEES,PROJET,CLE\n"
+    messages.show(QStringLiteral("Utilisation : tarovent-docs [--server ADRESSE] "
+                                 "DOSSIER_DES_DONNEES,PROJET,CLE\n"
                                  "Reçu : ") +
-                      argument,
+                      command.argument,
                   ui::Icon::Warning);
     return 2;
   }
-  const QString basePath = target->dataFolder + documents::kDocumentBase;
-  if (!QFileInfo::exists(basePath)) {
-    messages.show(QStringLiteral("Base de données <") + basePath + QStringLiteral("> introuvable"),
-                  ui::Icon::Critical);
-    return 1;
-  }
+  // A family on a server has its document base there.
   db::Workspace ws;
+  if (!command.server.isEmpty()) ws.setServer(command.server);
   db::Database base;
-  try {
-    base = ws.OpenDatabase(basePath);
-  } catch (const db::DbError& e) {
-    messages.show(e.description() + QStringLiteral("   Err. n° ") + QString::number(e.number()),
-                  ui::Icon::Critical);
+  QString why;
+  if (!documents::openDocumentBase(ws, target->dataFolder, base, &why)) {
+    messages.show(why, ui::Icon::Critical);
     return 1;
   }
   os::SystemDesktop desktop;

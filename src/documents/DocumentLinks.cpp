@@ -28,9 +28,10 @@ QString dossierKey(const QString& company, long number) {
   return company + ("00000" + QString::number(number)).right(5);
 }
 
-QString missingConfiguration(const QString& dataFolder, const QString& programFolder,
+QString missingConfiguration(const db::Workspace& ws, const QString& dataFolder,
+                             const QString& programFolder,
                              const std::function<QString(const QString&)>& translate) {
-  const bool base = QFileInfo::exists(dataFolder + kDocumentBase);
+  const bool base = ws.exists(dataFolder + kDocumentBase);
   const bool viewer = QFileInfo::exists(programFolder + viewerFileName());
   if (base && viewer) return {};
   QString text = '\n' + translate(QStringLiteral(
@@ -67,14 +68,47 @@ QString viewerArgument(const QString& dataFolder, const QString& project, const 
   return dataFolder + ',' + project + ',' + key;
 }
 
+QStringList viewerCommandLine(const QString& server, const QString& argument) {
+  if (server.isEmpty()) return {argument};
+  return {QStringLiteral("--server"), server, argument};
+}
+
+ViewerCommand readViewerCommandLine(const QStringList& arguments) {
+  ViewerCommand c;
+  QStringList rest = arguments;
+  if (rest.value(0) == u"--server" && rest.size() >= 2) {
+    c.server = rest[1];
+    rest = rest.mid(2);
+  }
+  c.argument = rest.join(u' ');
+  return c;
+}
+
+bool openDocumentBase(db::Workspace& ws, const QString& dataFolder, db::Database& base,
+                      QString* why) {
+  const QString path = dataFolder + kDocumentBase;
+  try {
+    if (!ws.exists(path)) {
+      *why = QStringLiteral("Base de données <") + path + QStringLiteral("> introuvable");
+      return false;
+    }
+    base = ws.OpenDatabase(path);
+    return true;
+  } catch (const db::DbError& e) {
+    *why = e.description() + QStringLiteral("   Err. n° ") + QString::number(e.number());
+    return false;
+  }
+}
+
 bool showDossierDocuments(core::ProcessState& state, const QString& company, long number) {
   auto& m = state.messages();
   const QString dataFolder = state.base(core::entry::Main).folder;
   try {
     ensureDossierQuery(state.mainDb());
     const QString key = dossierKey(company, number);
-    const QString missing = missingConfiguration(
-        dataFolder, state.programFolder, [&state](const QString& s) { return state.Traduire(s); });
+    const QString missing =
+        missingConfiguration(state.workspace, dataFolder, state.programFolder,
+                             [&state](const QString& s) { return state.Traduire(s); });
     if (!missing.isEmpty()) {
       m.show(missing, ui::Icon::Warning);
       return false;
@@ -86,7 +120,9 @@ bool showDossierDocuments(core::ProcessState& state, const QString& company, lon
     }
     const QString viewer = state.programFolder + viewerFileName();
     if (!state.desktop ||
-        !state.desktop->start(viewer, {viewerArgument(dataFolder, kDossierProject, key)})) {
+        !state.desktop->start(viewer,
+                              viewerCommandLine(state.workspace.server(),
+                                                viewerArgument(dataFolder, kDossierProject, key)))) {
       m.show(m.tr(QStringLiteral("La visionneuse n'a pas pu être lancée : ")) + viewer,
              ui::Icon::Warning);
       return false;

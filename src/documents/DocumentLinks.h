@@ -7,6 +7,7 @@
 
 namespace tarovent::db {
 class Database;
+class Workspace;
 }
 namespace tarovent::core {
 class ProcessState;
@@ -32,8 +33,10 @@ void ensureDossierQuery(db::Database& main);
 QString dossierKey(const QString& company, long number);
 
 // What is missing for the document links, as the message tells it (each fixed piece through
-// `translate`); empty when the base and the viewer are both there.
-QString missingConfiguration(const QString& dataFolder, const QString& programFolder,
+// `translate`); empty when the base and the viewer are both there. The base is looked for
+// where `ws` keeps its databases: files, or the family's server.
+QString missingConfiguration(const db::Workspace& ws, const QString& dataFolder,
+                             const QString& programFolder,
                              const std::function<QString(const QString&)>& translate);
 
 // Registers the dossier project in TPROJ unless it is there already; true when a row was
@@ -42,6 +45,20 @@ bool registerDossierProject(db::Database& base, const QString& dataFolder);
 
 // The viewer's one argument: data folder, project and key separated by commas.
 QString viewerArgument(const QString& dataFolder, const QString& project, const QString& key);
+// The viewer's command line: "--server WORDS" before the argument when the family's bases are
+// on a server (`server`: its connection words, empty for files).
+QStringList viewerCommandLine(const QString& server, const QString& argument);
+// What a viewer's command line names: the server (empty: files) and its one argument, which
+// may have been split at its spaces.
+struct ViewerCommand {
+  QString server;
+  QString argument;
+};
+ViewerCommand readViewerCommandLine(const QStringList& arguments);
+// The document base of `dataFolder` opened in `ws`, read and write. False, with the reason in
+// French in `why`, when it is missing or cannot be opened.
+bool openDocumentBase(db::Workspace& ws, const QString& dataFolder, db::Database& base,
+                      QString* why);
 
 // The images button of the dossier workspace: the RDOS query, the configuration check (its
 // message when incomplete), the project registered once, then the viewer started on the

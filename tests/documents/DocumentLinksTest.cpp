@@ -1,5 +1,7 @@
 #include "DocumentTestSupport.h"
+#include "documents/Attachments.h"
 #include "documents/DocumentLinks.h"
+#include "platform/db/PgCluster.h"
 
 namespace tarovent::documents {
 namespace {
@@ -8,7 +10,7 @@ class DocumentLinks : public test::DocumentTest {
  protected:
   QString translated(const QString& s) { return s; }
   QString missing() {
-    return missingConfiguration(dataFolder(), m_state->programFolder,
+    return missingConfiguration(m_state->workspace, dataFolder(), m_state->programFolder,
                                 [](const QString& s) { return s; });
   }
   long projects(db::Database& base) {
@@ -83,6 +85,55 @@ TEST_F(DocumentLinks, AttachedDocumentsAreTheRecordsOwnInTheProject) {
   ASSERT_EQ(docs.size(), 2);
   EXPECT_EQ(docs[0].path(), "/p/a.png");
   EXPECT_TRUE(attachedDocuments(base, kArticleProject, "A'1").isEmpty());
+}
+
+// A family on a server keeps its document base there: the check looks for it there, the viewer
+// is told the server, and opens the base it finds there.
+TEST_F(DocumentLinks, OnAServerTheDocumentBaseIsTheServersOne) {
+  db::test::PgCluster* cluster = nullptr;
+  TAROVENT_REQUIRE_PG(cluster);
+  const QString server = cluster->freshDatabase();
+  m_state->workspace.setServer(server);
+  withViewer();
+  withBase().Close();  // a file of that name does not count
+  EXPECT_TRUE(missing().contains("BASEDOC.MDB> introuvable")) << missing().toStdString();
+  db::Database base = m_state->workspace.CreateDatabase(path("BASEDOC.MDB"));
+  install::applySchema(base, install::documentBaseSchema());
+  EXPECT_EQ(missing(), "");
+
+  ASSERT_TRUE(showDossierDocuments(*m_state, "AB", 42));
+  EXPECT_EQ(projects(base), 1);
+  ASSERT_EQ(m_desktop->started.size(), 1);
+  EXPECT_EQ(m_desktop->started[0],
+            QStringList({m_state->programFolder + "tarovent-docs", "--server", server,
+                         dataFolder() + ",ZORVANE,AB00042"}));
+
+  // The viewer reads its command line back and opens the server's base.
+  const ViewerCommand command = readViewerCommandLine(m_desktop->started[0].mid(1));
+  EXPECT_EQ(command.server, server);
+  const auto target = parseViewerArgument(command.argument);
+  ASSERT_TRUE(target);
+  db::Workspace viewer;
+  viewer.setServer(command.server);
+  db::Database opened;
+  QString why;
+  ASSERT_TRUE(openDocumentBase(viewer, target->dataFolder, opened, &why)) << why.toStdString();
+  EXPECT_EQ(projects(opened), 1);
+  // Without the server, only files count.
+  ASSERT_TRUE(QFile::remove(path("BASEDOC.MDB")));
+  db::Workspace files;
+  EXPECT_FALSE(openDocumentBase(files, target->dataFolder, opened, &why));
+  EXPECT_EQ(why, "Base de données <" + dataFolder() + "BASEDOC.MDB> introuvable");
+}
+
+TEST(ViewerCommandLine, AFolderSplitAtItsSpacesIsReadWhole) {
+  const ViewerCommand files = readViewerCommandLine({"/srv/Données,", "2026/DATA/,ZORVANE,AB1"});
+  EXPECT_EQ(files.server, "");
+  EXPECT_EQ(files.argument, "/srv/Données, 2026/DATA/,ZORVANE,AB1");
+  const ViewerCommand served =
+      readViewerCommandLine(viewerCommandLine("host=srv dbname=atelier", "/d/,ZORVANE,AB1"));
+  EXPECT_EQ(served.server, "host=srv dbname=atelier");
+  EXPECT_EQ(served.argument, "/d/,ZORVANE,AB1");
 }
 
 TEST(ProgramFiles, AreKnownByTheirNameEndAndTheirRights) {

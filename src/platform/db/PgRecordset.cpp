@@ -450,7 +450,7 @@ class PgRecordset final : public RecordsetImpl {
         }
       fields << f;
     }
-    setFields(fields, {});
+    setFields(fields, all.tables);
     m_rows.clear();
     for (const QVariantList& values : all.rows) {
       PgRow r;

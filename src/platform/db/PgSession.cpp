@@ -19,11 +19,12 @@ int engineErrorForSqlState(const QString& state) {
   static const QHash<QString, int> exact = {
       {"23505", err::DuplicateKey},     {"23502", err::FieldRequired},
       {"23514", err::ValidationFailed}, {"22001", err::FieldTooSmall},
-      {"22P02", err::TypeConversion},   {"22007", err::DataTypeMismatch},
-      {"22008", err::DataTypeMismatch}, {"22003", err::DataTypeMismatch},
+      {"22P02", err::TypeConversion},   {"22007", err::TypeConversion},
+      {"22008", err::TypeConversion},   {"22003", err::DataTypeMismatch},
       {"42804", err::DataTypeMismatch}, {"22012", err::DivisionByZero},
       {"42P01", err::SourceNotFound},   {"42703", err::TooFewParameters},
       {"42883", err::UnknownFunction},  {"42P07", err::TableExists},
+      {"42701", err::FieldExists},
       {"42601", err::SyntaxError},      {"25006", err::ReadOnly},
       {"42501", err::ReadOnly},         {"40P01", err::Locked},
       {"40001", err::Locked},           {"55P03", err::Locked},
@@ -138,6 +139,15 @@ struct PgSession::Result {
   }
 };
 
+namespace {
+
+// Every connection's settings: dates typed as text read day first, as the engine reads them;
+// a statement waiting for another session's lock gives up after the engine's busy timeout.
+constexpr const char* kSessionSettings =
+    "SET client_min_messages = warning; SET DateStyle = 'ISO, DMY'; SET lock_timeout = '5s'";
+
+}  // namespace
+
 std::unique_ptr<PgSession> PgSession::open(const QString& conninfo, const QString& schema,
                                            bool create) {
   std::unique_ptr<PgSession> s(new PgSession);
@@ -150,7 +160,7 @@ std::unique_ptr<PgSession> PgSession::open(const QString& conninfo, const QStrin
                       .arg(conninfo, why));
   }
   PQsetClientEncoding(s->m_conn, "UTF8");
-  s->exec(QStringLiteral("SET client_min_messages = warning"));
+  s->exec(QString::fromLatin1(kSessionSettings));
   if (s->m_schema.isEmpty()) {
     // A session for the whole server: the support only.
     if (create) {
@@ -187,7 +197,7 @@ bool PgSession::reconnect() {
   m_broken = false;
   m_statements.clear();  // a new connection holds none of the statements prepared before
   PQsetClientEncoding(m_conn, "UTF8");
-  PQclear(PQexec(m_conn, "SET client_min_messages = warning"));
+  PQclear(PQexec(m_conn, kSessionSettings));
   if (!m_searchPath.isEmpty()) PQclear(PQexec(m_conn, m_searchPath.toUtf8().constData()));
   return true;
 }
@@ -450,6 +460,8 @@ int PgSession::execute(const QString& jet) {
     case Kind::CreateTable:
     case Kind::CreateIndex:
     case Kind::AddColumn:
+    case Kind::DropColumn:
+    case Kind::DropIndex:
     case Kind::DropTable: {
       // Definitions change whole or not at all.
       begin();
@@ -464,7 +476,19 @@ int PgSession::execute(const QString& jet) {
                postgresDialect().columnDefinition(f));
           exec("COMMENT ON COLUMN " + qualified(t.schema, t.table) + u'.' +
                quoteIdentifier(f.name) + " IS " + quoteText(sqliteDeclaredType(f)));
+        } else if (t.kind == Kind::DropColumn) {
+          dropColumn(t.schema, storedSpelling(t.table), t.column);
+        } else if (t.kind == Kind::DropIndex) {
+          dropIndex(t.schema, storedSpelling(t.table), t.indexName);
         } else {
+          if (!query(QStringLiteral("SELECT to_regclass($1)"), {qualified(t.schema, t.table)})
+                   .rows.value(0)
+                   .value(0)
+                   .isValid())
+            throw DbError(err::ObjectNotFound,
+                          QStringLiteral("Le moteur de base de données ne peut pas trouver "
+                                         "l'objet '%1'.")
+                              .arg(t.table));
           exec("DROP TABLE " + qualified(t.schema, t.table));
         }
         commit();
@@ -479,6 +503,54 @@ int PgSession::execute(const QString& jet) {
       throw DbError(err::UnsupportedSql,
                     QStringLiteral("Instruction non prise en charge sur le serveur : %1").arg(jet));
   }
+}
+
+void PgSession::dropColumn(const QString& schema, const QString& table, const QString& column) {
+  const QString name = schema == u"main" ? m_schema : schema;
+  const PgRows found = query(
+      QStringLiteral("SELECT a.attname FROM pg_attribute a JOIN pg_class c ON c.oid = a.attrelid "
+                     "JOIN pg_namespace n ON n.oid = c.relnamespace WHERE n.nspname = $1 AND "
+                     "c.relname = $2 AND lower(a.attname) = lower($3) AND a.attnum > 0 AND "
+                     "NOT a.attisdropped"),
+      {name, table, column});
+  if (found.rows.isEmpty())
+    throw DbError(err::ItemNotFound,
+                  QStringLiteral("Élément '%1' non trouvé dans cette collection.").arg(column));
+  const QString stored = found.rows[0][0].toString();
+  // The server would drop the indexes with the field; the engine refuses.
+  const PgRows indexes = query(
+      QStringLiteral("SELECT ic.relname FROM pg_index i JOIN pg_class c ON c.oid = i.indrelid "
+                     "JOIN pg_namespace n ON n.oid = c.relnamespace "
+                     "JOIN pg_class ic ON ic.oid = i.indexrelid "
+                     "JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum = ANY (i.indkey) "
+                     "WHERE n.nspname = $1 AND c.relname = $2 AND a.attname = $3"),
+      {name, table, stored});
+  if (!indexes.rows.isEmpty())
+    throw DbError(err::FieldInIndex,
+                  QStringLiteral("Impossible de supprimer le champ '%1' : il fait partie "
+                                 "de l'index '%2'.")
+                      .arg(column, indexes.rows[0][0].toString().section(u'~', 1)));
+  exec("ALTER TABLE " + qualified(schema, table) + " DROP COLUMN " + quoteIdentifier(stored));
+}
+
+void PgSession::dropIndex(const QString& schema, const QString& table, const QString& index) {
+  const QString name = schema == u"main" ? m_schema : schema;
+  const PgRows found = query(
+      QStringLiteral("SELECT ic.relname, EXISTS (SELECT 1 FROM pg_constraint k WHERE "
+                     "k.conindid = ic.oid AND k.conrelid = i.indrelid) FROM pg_index i "
+                     "JOIN pg_class c ON c.oid = i.indrelid "
+                     "JOIN pg_namespace n ON n.oid = c.relnamespace "
+                     "JOIN pg_class ic ON ic.oid = i.indexrelid "
+                     "WHERE n.nspname = $1 AND c.relname = $2 AND lower(ic.relname) = lower($3)"),
+      {name, table, table + u'~' + index});
+  if (found.rows.isEmpty())
+    throw DbError(err::ItemNotFound,
+                  QStringLiteral("Élément '%1' non trouvé dans cette collection.").arg(index));
+  const QString stored = found.rows[0][0].toString();
+  if (found.rows[0][1].toBool())
+    exec("ALTER TABLE " + qualified(schema, table) + " DROP CONSTRAINT " + quoteIdentifier(stored));
+  else
+    exec("DROP INDEX " + quoteIdentifier(name) + u'.' + quoteIdentifier(stored));
 }
 
 PgRows PgSession::select(const QString& jet) {
@@ -566,6 +638,16 @@ void PgSession::fail(const Result& r, const QString& context) const {
   throw DbError(number, text);
 }
 
+QString PgSession::tableNamed(unsigned oid) {
+  if (oid == InvalidOid) return {};
+  if (const auto it = m_tableNames.constFind(oid); it != m_tableNames.cend()) return *it;
+  Result r = run(QStringLiteral("SELECT relname FROM pg_class WHERE oid = $1"), {qlonglong(oid)});
+  const QString name =
+      r.ok() && PQntuples(r.r) == 1 ? QString::fromUtf8(PQgetvalue(r.r, 0, 0)) : QString();
+  m_tableNames.insert(oid, name);
+  return name;
+}
+
 int PgSession::exec(const QString& sql, const QVariantList& params) {
   Result r = run(sql, params);
   if (!r.ok()) fail(r, sql);
@@ -578,6 +660,7 @@ PgRows PgSession::query(const QString& sql, const QVariantList& params) {
   PgRows out;
   const int columns = PQnfields(r.r);
   for (int c = 0; c < columns; ++c) out.columns << QString::fromUtf8(PQfname(r.r, c));
+  for (int c = 0; c < columns; ++c) out.tables << tableNamed(PQftable(r.r, c));
   const int rows = PQntuples(r.r);
   out.rows.reserve(rows);
   for (int row = 0; row < rows; ++row) {

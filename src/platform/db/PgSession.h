@@ -19,6 +19,7 @@ namespace tarovent::db {
 // QVariant, whole numbers as qlonglong, a date at midnight as QDate).
 struct PgRows {
   QStringList columns;
+  QStringList tables;  // the table each column comes from, empty for a computed one
   QList<QVariantList> rows;
 };
 
@@ -114,11 +115,16 @@ class PgSession {
   PgSession() = default;
   struct Result;
   Result run(const QString& sql, const QVariantList& params);
+  // The name of the table numbered `oid` on the server (empty for none).
+  QString tableNamed(unsigned oid);
   // Connects again after the server went away, outside a transaction; true when connected.
   bool reconnect();
   [[noreturn]] void fail(const Result& r, const QString& context) const;
   void installSupport();
   QString qualified(const QString& schema, const QString& table) const;
+  // Drops a field (refused while an index uses it) or an index of `table`, as stored.
+  void dropColumn(const QString& schema, const QString& table, const QString& column);
+  void dropIndex(const QString& schema, const QString& table, const QString& index);
 
   pg_conn* m_conn = nullptr;
   QString m_schema;
@@ -134,6 +140,7 @@ class PgSession {
   std::vector<QByteArray> m_values;  // parameters as text, kept between statements
   std::vector<const char*> m_pointers;
   mutable bool m_broken = false;  // the server said it was going: connect again before the next statement
+  QHash<unsigned, QString> m_tableNames;  // tables by their server number, as results name them
 };
 
 // Checks the connection words a family names its server with: they must read, and hold no

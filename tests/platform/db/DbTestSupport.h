@@ -25,6 +25,12 @@ class DbTest : public ::testing::Test {
     m_db = m_ws.CreateDatabase(path("TEST.MDB"));
   }
   bool onServer() const { return !m_ws.server().isEmpty(); }
+  // Another workstation's workspace: the same files, or the same server.
+  Workspace anotherWorkspace() const {
+    Workspace ws;
+    ws.setServer(m_ws.server(), m_ws.renamed());
+    return ws;
+  }
   QString path(const QString& name) const { return m_dir.filePath(name); }
 
   void exec(const QString& sql) { m_db.Execute(sql); }

@@ -25,7 +25,7 @@ class TransactionTest : public DbTest {
 TEST_F(TransactionTest, OnlyTheDatabasesATransactionTouchesAreLocked) {
   m_ws.BeginTrans();
   exec("UPDATE T SET N = 2");
-  Workspace other;
+  Workspace other = anotherWorkspace();
   Database db = other.OpenDatabase(path("AUTRE.MDB"));
   QElapsedTimer t;
   t.start();

@@ -32,7 +32,7 @@ TEST_F(TypeCheckTest, StatementsRefuseWhatRecordsetsRefuse) {
   EXPECT_DB_ERROR(exec("INSERT INTO T (K, D) VALUES ('c', '31/02/2025')"), err::TypeConversion);
   EXPECT_DB_ERROR(exec("INSERT INTO T (K, N) SELECT K & 'xyzzy', N FROM T"), err::FieldTooSmall);
   EXPECT_DB_ERROR(exec("UPDATE T SET V = 'un,deux'"), err::TypeConversion);
-  exec("UPDATE T SET V = '2,5', M = '" + QString(1000, 'x') + "'");
+  exec("UPDATE T SET V = 2.5, M = '" + QString(1000, 'x') + "'");
   exec("INSERT INTO T (K, N) SELECT 'd', N + 1 FROM T");
   Recordset rs = m_db.OpenRecordset("select * from T order by K");
   EXPECT_EQ(rs.value("N").toInt(), 12);
@@ -43,6 +43,13 @@ TEST_F(TypeCheckTest, StatementsRefuseWhatRecordsetsRefuse) {
   EXPECT_EQ(rs.value("N").toInt(), 13);
   rs.MoveNext();
   EXPECT_TRUE(rs.EOF_());
+}
+
+// Text typed with the decimal comma is a number in statements as in recordsets.
+TEST_F(TypeCheckTest, TextWithADecimalCommaIsANumberInStatements) {
+  exec("INSERT INTO T (K) VALUES ('a')");
+  exec("UPDATE T SET V = '2,5'");
+  EXPECT_EQ(column("select V from T", "V"), QStringList{"2.5"});
 }
 
 // Values copied between tables mostly go in as they are; the checks still hold at the edges:
