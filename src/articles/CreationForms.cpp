@@ -52,6 +52,12 @@ bool CreationForm::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
+void CreationForm::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::NoModifier) return save();
+  if (event->key() == Qt::Key_Escape) return cancel();
+  QWidget::keyPressEvent(event);
+}
+
 QLineEdit* CreationForm::field(const char* name, const QString& caption) {
   auto* box = new QLineEdit(this);
   box->setObjectName(QLatin1String(name));
@@ -67,7 +73,8 @@ void CreationForm::addButtons() {
   const auto add = [&](const char* name, const QString& caption, void (CreationForm::*slot)()) {
     auto* b = new QPushButton(caption, this);
     b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
+    // Enter on the button that has the keyboard presses it: the last field leads to Enregistrer.
+    b->setAutoDefault(true);
     connect(b, &QPushButton::clicked, this, slot);
     row->addWidget(b);
   };

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class QComboBox;
+class QKeyEvent;
 class QFormLayout;
 class QLabel;
 class QLineEdit;
@@ -15,8 +16,8 @@ namespace tarovent::articles {
 
 class ArticleFiles;
 
-// What the creation forms share: fields where Enter moves on, and the Enregistrer, Annuler and
-// Quitter buttons below them.
+// What the creation forms share: fields where Enter moves on, and the Enregistrer (F10), Annuler
+// (Escape) and Quitter buttons below them.
 class CreationForm : public QWidget {
   Q_OBJECT
  public:
@@ -25,6 +26,8 @@ class CreationForm : public QWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // F10 saves, Escape abandons, as Enregistrer and Annuler.
+  void keyPressEvent(QKeyEvent* event) override;
   virtual void save() = 0;
   // Forgets what line entry handed over.
   void cancel();

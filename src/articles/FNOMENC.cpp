@@ -317,6 +317,15 @@ void FNOMENC::quit() {
     close();
 }
 
+void FNOMENC::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::NoModifier) {
+    save();
+    return;
+  }
+  if (event->key() == Qt::Key_Escape) return cancel();
+  QWidget::keyPressEvent(event);
+}
+
 bool FNOMENC::eventFilter(QObject* watched, QEvent* event) {
   if (watched == m_grid && event->type() == QEvent::KeyPress) {
     switch (static_cast<QKeyEvent*>(event)->key()) {

@@ -40,6 +40,8 @@ class FNOMENC : public QWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // F10 saves, Escape abandons (after its question), as the buttons.
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void load();

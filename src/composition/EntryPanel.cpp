@@ -109,6 +109,9 @@ EntryPanel::EntryPanel(CompositionSession& session, QWidget* parent)
   for (const SourceSpec& s : kSources) {
     auto* item = new QTreeWidgetItem(m_tree, {tr(s.caption)});
     item->setData(0, Qt::UserRole, int(s.source));
+    item->setToolTip(0, tr(s.caption) + QStringLiteral(" : ") +
+                            sourceKey(s.source).toString(QKeySequence::NativeText) +
+                            tr(" depuis la composition"));
     // A source whose base is not configured has nothing to offer.
     if (!m_entry.lookupEnabled(s.source)) item->setFlags(item->flags() & ~Qt::ItemIsEnabled);
   }
@@ -134,7 +137,12 @@ EntryPanel::EntryPanel(CompositionSession& session, QWidget* parent)
   m_typedLabel = new QLabel(this);
   m_typedLabel->setObjectName(QStringLiteral("CTL_Recherche"));
 
+  // Alt+R on the sources, whose arrows choose; Ctrl and a number chooses from anywhere.
+  auto* sources = new QLabel(tr("Sou&rce de la ligne (Ctrl+1 à Ctrl+4)"), this);
+  sources->setObjectName(QStringLiteral("CTL_Sources"));
+  sources->setBuddy(m_tree);
   auto* listBox = new QVBoxLayout;
+  listBox->addWidget(sources);
   listBox->addWidget(m_tree);
   listBox->addWidget(m_list, 1);
   auto* searchRow = new QHBoxLayout;
@@ -275,6 +283,16 @@ void EntryPanel::setSource(EntrySource source) {
   m_selectButton->setEnabled(source == EntrySource::Tariffs);
   m_searchButton->setEnabled(source == EntrySource::Tariffs);
   loadList(m_entry.listQuery(source));
+}
+
+void EntryPanel::chooseSource(EntrySource source) {
+  if (!sourceEnabled(source)) return;
+  setSource(source);
+  m_list->setFocus(Qt::ShortcutFocusReason);
+}
+
+QKeySequence EntryPanel::sourceKey(EntrySource source) {
+  return QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + int(source)));
 }
 
 void EntryPanel::loadList(const QString& sql) {

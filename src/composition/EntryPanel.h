@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QKeySequence>
 #include <QSet>
 #include <QStringList>
 #include <QWidget>
@@ -49,6 +50,11 @@ class EntryPanel : public QWidget {
   // in it; empty when the list shows another source or no row is selected.
   std::pair<QString, QString> selectedArticle();
   void setSource(EntrySource source);
+  // The source chosen from its key: the keyboard goes to its list, as Enter on it leads.
+  void chooseSource(EntrySource source);
+  bool sourceEnabled(EntrySource source) const { return m_entry.lookupEnabled(source); }
+  // The key that chooses a source from the window.
+  static QKeySequence sourceKey(EntrySource source);
   // Writes the line above the cursor ("Ajouter l'article au dessus du pointeur").
   bool insertLine() { return writeLine(false); }
   // Writes the line at the end of the cursor's table ("Ajout en fin de tableau").

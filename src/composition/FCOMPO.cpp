@@ -16,8 +16,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
-#include <QMenu>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -28,7 +26,6 @@
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "composition/Adjustment.h"
@@ -41,7 +38,6 @@
 #include "composition/QuoteDocumentModel.h"
 #include "composition/QuoteView.h"
 #include "composition/WorkbookImportFrame.h"
-#include "core/MacroButton.h"
 #include "core/MainMenu.h"
 #include "core/ProcessState.h"
 #include "guard/MarginTally.h"
@@ -139,6 +135,8 @@ FCOMPO::FCOMPO(core::ProcessState& state, std::unique_ptr<CompositionSession> se
     guard::recordSavedQuote(state, path, doc);
   });
   m_entry = new EntryPanel(*m_session, this);
+  for (int i = 0; i < m_sourceActions.size(); ++i)
+    m_sourceActions[i]->setEnabled(m_entry->sourceEnabled(EntrySource(i)));
   m_adjustment = new AdjustmentFrame(this);
   m_lower = new QStackedWidget(this);
   m_lower->setObjectName(QStringLiteral("FRM_Saisie"));
@@ -226,107 +224,6 @@ FCOMPO::~FCOMPO() {
   if (!m_closed) switchMenuButtons(false);
 }
 
-QWidget* FCOMPO::buildMenus() {
-  auto* bar = new QMenuBar(this);
-  bar->setObjectName(QStringLiteral("MNU_Composition"));
-  const auto command = [this](QMenu* menu, const char* name, const QString& caption,
-                              const QKeySequence& keys, auto slot) {
-    QAction* a = menu->addAction(caption);
-    a->setObjectName(QString::fromLatin1(name));
-    if (!keys.isEmpty()) {
-      a->setShortcut(keys);
-      // Shortcuts of this window only, whichever other window is open beside it.
-      a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-      addAction(a);
-    }
-    connect(a, &QAction::triggered, this, slot);
-    return a;
-  };
-  QMenu* document = bar->addMenu(QStringLiteral("&Document"));
-  document->setObjectName(QStringLiteral("M_DOCUMENT"));
-  command(document, "M_Enregistrer", QStringLiteral("&Enregistrer"), QKeySequence::Save,
-          [this] { save(); });
-  command(document, "M_Apercu", QStringLiteral("&Aperçu PDF"),
-          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P), &FCOMPO::switchPreview);
-  command(document, "M_Controle", QStringLiteral("&Contrôle du devis (marges, prix plancher)"),
-          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G), &FCOMPO::showGuard);
-  command(document, "M_TexteLibre", QStringLiteral("&Texte libre dans le traitement de texte"),
-          QKeySequence(Qt::CTRL | Qt::Key_E), &FCOMPO::editInWordProcessor);
-  command(document, "M_Import_Classeur", QStringLiteral("&Import d'un classeur de calcul"),
-          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I), &FCOMPO::importWorkbook);
-  document->addSeparator();
-  command(document, "M_Fermer", QStringLiteral("&Fermer la composition"),
-          QKeySequence(Qt::CTRL | Qt::Key_W), [this] { closeComposition(); });
-
-  QMenu* lines = bar->addMenu(QStringLiteral("&Lignes"));
-  lines->setObjectName(QStringLiteral("M_LIGNES"));
-  command(lines, "M_ModifLigne", QStringLiteral("&Modifier la ligne (quantité, prix, remise)"),
-          QKeySequence(Qt::Key_F2), &FCOMPO::changeLine);
-
-  QMenu* tables = bar->addMenu(QStringLiteral("Tableau&x"));
-  tables->setObjectName(QStringLiteral("M_TABLEAUX"));
-  command(tables, "M_Ajout_Tab", QStringLiteral("&Nouveau tableau"),
-          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N), &FCOMPO::newTable);
-  command(tables, "M_SplitTab", QStringLiteral("&Diviser le tableau"),
-          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D), &FCOMPO::split);
-  command(tables, "M_Insert_STOT", QStringLiteral("Créer un &sous total"),
-          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), &FCOMPO::subTotal);
-  command(tables, "M_Insert_STOT_Plus", QStringLiteral("Créer un sous total é&tendu"),
-          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), &FCOMPO::extendedSubTotal);
-  tables->addSeparator();
-  command(tables, "M_Masque", QStringLiteral("&Masquage / Démasquage d'un tableau"),
-          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M), &FCOMPO::switchTableHidden);
-  command(tables, "M_Mask_Niv", QStringLiteral("&Effectuer l'affectation (échelonnement)"),
-          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L), &FCOMPO::applyPrintLevels);
-
-  QMenu* recalc = bar->addMenu(QStringLiteral("Rec&alculs"));
-  recalc->setObjectName(QStringLiteral("M_RECALCULS"));
-  command(recalc, "M_Totalisation", QStringLiteral("&Totalisation"), QKeySequence(Qt::Key_F9),
-          &FCOMPO::recalculate);
-  command(recalc, "M_Majoration", QStringLiteral("&Majoration du Total HT Net"),
-          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T), &FCOMPO::majorate);
-  command(recalc, "M_MajDesignations", QStringLiteral("Maj des &désignations (articles stock)"),
-          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_U), &FCOMPO::updateDesignations);
-  recalc->addSeparator();
-  command(recalc, "M_ReAjustements", QStringLiteral("&ReAjustements"),
-          QKeySequence(Qt::CTRL | Qt::Key_J), &FCOMPO::Ouvrir_Ajustement);
-
-  // The bar's own buttons, beside the menus.
-  auto* buttons = new QWidget(bar);
-  buttons->setObjectName(QStringLiteral("Pic_Boutons_Compo"));
-  auto* row = new QHBoxLayout(buttons);
-  row->setContentsMargins(0, 0, 4, 0);
-  auto* tablesButton = new QToolButton(buttons);
-  tablesButton->setObjectName(QStringLiteral("Cmd_Tableaux"));
-  tablesButton->setText(QStringLiteral("Tableaux"));
-  tablesButton->setToolTip(QStringLiteral("Gestion des tableaux dans le document"));
-  tablesButton->setMenu(tables);
-  tablesButton->setPopupMode(QToolButton::InstantPopup);
-  auto* mask = new QToolButton(buttons);
-  mask->setObjectName(QStringLiteral("Cmd_Masque"));
-  mask->setText(QStringLiteral("Masquer / démasquer"));
-  mask->setToolTip(QStringLiteral("Masquage / Démasquage d'un tableau"));
-  connect(mask, &QToolButton::clicked, this, &FCOMPO::switchTableHidden);
-  auto* total = new QToolButton(buttons);
-  total->setObjectName(QStringLiteral("Cmd_Recalcul"));
-  total->setText(QStringLiteral("Totalisation"));
-  total->setToolTip(QStringLiteral("Recalcul du document (F9)"));
-  connect(total, &QToolButton::clicked, this, &FCOMPO::recalculate);
-  auto* images = new QToolButton(buttons);
-  images->setObjectName(QStringLiteral("Cmd_Images"));
-  images->setText(QStringLiteral("Photos"));
-  images->setToolTip(QStringLiteral("Photos de l'article sélectionné dans la liste"));
-  images->setEnabled(m_state.windows.has(QStringLiteral("FARTINFOS")));
-  connect(images, &QToolButton::clicked, this, &FCOMPO::showArticlePictures);
-  for (QToolButton* b : {tablesButton, mask, total, images}) {
-    b->setFocusPolicy(Qt::NoFocus);
-    row->addWidget(b);
-  }
-  row->addWidget(core::createMacroButton(m_state, this, buttons));
-  bar->setCornerWidget(buttons);
-  return bar;
-}
-
 QWidget* FCOMPO::buildSidePanel() {
   auto* side = new QWidget(this);
   side->setObjectName(QStringLiteral("FRM_Options"));
@@ -346,17 +243,20 @@ QWidget* FCOMPO::buildSidePanel() {
       v->addWidget(b);
     }
     column->addWidget(group);
-    connect(buttons, &QButtonGroup::idClicked, this, &FCOMPO::tariffModesChosen);
+    // Clicked or reached with the arrows, which check the button without clicking it.
+    connect(buttons, &QButtonGroup::idToggled, this, [this](int, bool on) {
+      if (on && !m_showingModes) tariffModesChosen();
+    });
     return buttons;
   };
-  m_materials = modes("FRM_TarMat", QStringLiteral("Tarification matières"), "OPT_TarMat",
+  m_materials = modes("FRM_TarMat", QStringLiteral("Tarification &matières"), "OPT_TarMat",
                       {QStringLiteral("Prix de revient"), QStringLiteral("Prix de vente 1"),
                        QStringLiteral("Prix de vente 2")});
-  m_labour = modes("FRM_TarMO", QStringLiteral("Tarification main d'oeuvre"), "OPT_TarMO",
+  m_labour = modes("FRM_TarMO", QStringLiteral("Tarification main d'&oeuvre"), "OPT_TarMO",
                    {QStringLiteral("Prix de revient"), QStringLiteral("Prix de vente")});
   showTariffModes();
 
-  auto* print = new QGroupBox(QStringLiteral("Options d'impression"), side);
+  auto* print = new QGroupBox(QStringLiteral("Options d'&impression"), side);
   print->setObjectName(QStringLiteral("FRM_OptImpression"));
   auto* g = new QGridLayout(print);
   const auto level = [&](const char* name, const QString& caption, int row) {
@@ -391,7 +291,7 @@ QWidget* FCOMPO::buildSidePanel() {
   g->addWidget(apply, 4, 0, 1, 2);
   column->addWidget(print);
 
-  auto* type = new QGroupBox(QStringLiteral("Options du type"), side);
+  auto* type = new QGroupBox(QStringLiteral("Options du t&ype"), side);
   type->setObjectName(QStringLiteral("FRM_OptType"));
   auto* t = new QVBoxLayout(type);
   const TypeOptions& options = m_session->typeOptions();
@@ -446,8 +346,12 @@ QWidget* FCOMPO::buildTitlePrompt() {
   g->addWidget(title, 0, 0, 1, 3);
   g->addWidget(label, 1, 0);
   g->addWidget(m_title, 1, 1, 1, 2);
-  g->addWidget(ok, 2, 1);
-  g->addWidget(cancel, 2, 2);
+  // The buttons as wide as their captions, under the title's box.
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
+  buttons->addStretch();
+  g->addLayout(buttons, 2, 1, 1, 2);
   g->setColumnStretch(1, 1);
   g->setRowStretch(3, 1);
   const auto insert = [this] {
@@ -491,6 +395,7 @@ void FCOMPO::buildView() {
 }
 
 void FCOMPO::showTariffModes() {
+  m_showingModes = true;
   const auto select = [](QButtonGroup* group, const QString& modes, const QString& mode) {
     const int index = mode.isEmpty() ? -1 : int(modes.indexOf(mode));
     group->setExclusive(index >= 0);
@@ -499,6 +404,7 @@ void FCOMPO::showTariffModes() {
   };
   select(m_materials, kMaterialsModes, m_session->materialsMode());
   select(m_labour, kLabourModes, m_session->labourMode());
+  m_showingModes = false;
 }
 
 void FCOMPO::tariffModesChosen() {

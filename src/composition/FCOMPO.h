@@ -146,6 +146,7 @@ class FCOMPO : public QWidget {
   LineChangeFrame* m_change = nullptr;
   QWidget* m_titlePrompt = nullptr;
   QLineEdit* m_title = nullptr;
+  QList<QAction*> m_sourceActions;
   QButtonGroup* m_materials = nullptr;
   QButtonGroup* m_labour = nullptr;
   QLineEdit* m_detailLevel = nullptr;
@@ -159,6 +160,7 @@ class FCOMPO : public QWidget {
   Prompt m_prompt;
   WorkbookImportFrame* m_import = nullptr;
   bool m_asking = false;
+  bool m_showingModes = false;  // the modes shown as the session holds them, not chosen
   bool m_closed = false;
   bool m_driftChecked = false;
 };

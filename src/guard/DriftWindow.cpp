@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -97,6 +98,9 @@ DriftWindow::DriftWindow(const QVector<DriftLine>& lines, const QString& quote, 
   QPushButton* close = buttons->addButton(QStringLiteral("&Fermer"), QDialogButtonBox::RejectRole);
   close->setObjectName(QStringLiteral("Cmd_Quitter"));
   connect(close, &QPushButton::clicked, this, &QWidget::close);
+  // Escape closes it too, as any window of its kind.
+  connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+          &QWidget::close);
   layout->addWidget(buttons);
   setAttribute(Qt::WA_DeleteOnClose);
   resize(900, 360);

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -94,6 +95,9 @@ GuardWindow::GuardWindow(const QVector<GuardFinding>& findings, const QString& q
   QPushButton* close = buttons->addButton(QStringLiteral("&Fermer"), QDialogButtonBox::AcceptRole);
   close->setObjectName(QStringLiteral("Cmd_Quitter"));
   connect(close, &QPushButton::clicked, this, &QWidget::close);
+  // Escape closes it too, as any window of its kind.
+  connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+          &QWidget::close);
   layout->addWidget(buttons);
   setAttribute(Qt::WA_DeleteOnClose);
   resize(760, 320);

@@ -46,15 +46,16 @@ FCOMPART::FCOMPART(core::ProcessState& state, QWidget* parent) : QWidget(parent)
   const auto button = [&](const char* name, const QString& caption, void (FCOMPART::*slot)()) {
     auto* b = new QPushButton(caption, this);
     b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
+    // Enter on the button that has the keyboard presses it: the last segment leads to OK.
+    b->setAutoDefault(true);
     connect(b, &QPushButton::clicked, this, slot);
     return b;
   };
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
-  buttons->addWidget(button("Cmd_OK", m.tr("OK"), &FCOMPART::accept));
-  buttons->addWidget(button("Cmd_Annuler", m.tr("Annuler"), &FCOMPART::cancel));
-  buttons->addWidget(button("Cmd_Fermer", m.tr("Fermer"), &FCOMPART::quit));
+  buttons->addWidget(button("Cmd_OK", m.tr("&OK"), &FCOMPART::accept));
+  buttons->addWidget(button("Cmd_Annuler", m.tr("&Annuler"), &FCOMPART::cancel));
+  buttons->addWidget(button("Cmd_Fermer", m.tr("&Fermer"), &FCOMPART::quit));
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);

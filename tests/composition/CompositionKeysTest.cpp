@@ -2,18 +2,23 @@
 
 #include <QAbstractButton>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTimer>
 #include <QTreeWidget>
 
+#include "articles/ArticleFiles.h"
 #include "articles/CreationForms.h"
+#include "articles/FNOMENC.h"
 #include "composition/AdjustmentFrame.h"
 #include "composition/CompositionSession.h"
 #include "composition/EntryPanel.h"
@@ -21,9 +26,11 @@
 #include "composition/PreviewPane.h"
 #include "composition/QuoteView.h"
 #include "composition/TableLocator.h"
+#include "documents/FARTINFOS.h"
 #include "dossiers/DemoMenuTest.h"
-#include "guard/GuardWindow.h"
 #include "dossiers/DossierWindows.h"
+#include "guard/DriftWindow.h"
+#include "guard/GuardWindow.h"
 #include "platform/db/Database.h"
 #include "stock/StockWindows.h"
 
@@ -36,6 +43,7 @@ void registerWindows(core::ProcessState& state) {
   dossiers::registerDossierWindows(state);
   stock::registerStockWindows(state);
   articles::registerCreationWindows(state);
+  documents::registerDocumentWindows(state);
   state.windows.add(
       "FCOMPO",
       {[&state](QWidget* parent) -> QWidget* { return FCOMPO::create(state, parent); }, false});
@@ -91,14 +99,23 @@ class CompositionKeys : public tarovent::test::DemoMenuTest {
     QApplication::processEvents();
     m_window = qobject_cast<FCOMPO*>(active());
     ASSERT_TRUE(m_window) << m_messages.texts().join('|').toStdString();
-    // The cost drift shown at opening is not what is tried here.
-    for (QWidget* w : QApplication::topLevelWidgets())
-      if (w != m_menu.get() && w->isVisible() && w->objectName() != "FCOMPO") w->close();
-    QApplication::processEvents();
+    // The cost drift shown at opening: its window closes on Escape.
+    QElapsedTimer shown;
+    shown.start();
+    while (!m_window->findChild<guard::DriftWindow*>() && shown.elapsed() < 1000)
+      QApplication::processEvents(QEventLoop::AllEvents, 20);
+    m_drift = m_window->findChild<guard::DriftWindow*>();
+    if (m_drift && m_drift->isVisible()) {
+      tarovent::test::showActive(m_drift);
+      QWidget* drift = m_drift;
+      tarovent::test::pressKey(drift->focusWidget() ? drift->focusWidget() : drift, Qt::Key_Escape);
+      QApplication::processEvents();
+      EXPECT_FALSE(m_drift->isVisible()) << "the cost drift stays on Escape";
+    }
     m_messages.clear();
     m_messages.setFallback(Answer::No);
-    m_table = Reperer_Tableaux(session().document(), LocatePurpose::Recalculation)
-                  .layout->firstLineTable;
+    m_table =
+        Reperer_Tableaux(session().document(), LocatePurpose::Recalculation).layout->firstLineTable;
     onDocument(1);
   }
   CompositionSession& session() { return m_window->session(); }
@@ -120,6 +137,12 @@ class CompositionKeys : public tarovent::test::DemoMenuTest {
     ASSERT_TRUE(w) << "nothing has the keyboard";
     tarovent::test::pressKey(w, s.key, s.mods, s.text);
     QApplication::processEvents();
+    // A button reached by its letter shows itself pressed before it acts.
+    if (s.mods & Qt::AltModifier) {
+      QElapsedTimer t;
+      t.start();
+      while (t.elapsed() < 200) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
   }
   static void press(std::initializer_list<Stroke> strokes) {
     for (const Stroke& s : strokes) press(s);
@@ -162,6 +185,7 @@ class CompositionKeys : public tarovent::test::DemoMenuTest {
   QString status() { return m_window->statusBar().currentMessage(); }
 
   FCOMPO* m_window = nullptr;
+  QPointer<QWidget> m_drift;
   int m_table = 0;
   QStringList m_modalTexts;
 };
@@ -175,9 +199,10 @@ TEST_F(CompositionKeys, EveryMenuCommandHasItsOwnLetterAndShortcut) {
   // What the window must offer, menu by menu.
   const std::pair<const char*, QStringList> expected[] = {
       {"M_DOCUMENT",
-       {"M_Enregistrer", "M_Apercu", "M_Controle", "M_TexteLibre", "M_Import_Classeur",
+       {"M_Enregistrer", "M_Apercu", "M_Controle", "M_TexteLibre", "M_Import_Classeur", "M_Photos",
         "M_Fermer"}},
-      {"M_LIGNES", {"M_ModifLigne"}},
+      {"M_LIGNES",
+       {"M_ModifLigne", "M_SourceOptions", "M_SourceStock", "M_SourceMO", "M_SourceTarif"}},
       {"M_TABLEAUX",
        {"M_Ajout_Tab", "M_SplitTab", "M_Insert_STOT", "M_Insert_STOT_Plus", "M_Masque",
         "M_Mask_Niv"}},
@@ -190,8 +215,8 @@ TEST_F(CompositionKeys, EveryMenuCommandHasItsOwnLetterAndShortcut) {
     ASSERT_TRUE(menu) << "no menu " << menuName;
     const QChar menuLetter = accessLetter(menu->title());
     ASSERT_FALSE(menuLetter.isNull()) << "menu " << menuName << " has no access letter";
-    EXPECT_FALSE(menuLetters.contains(menuLetter)) << "menu letter given twice: "
-                                                   << QString(menuLetter).toStdString();
+    EXPECT_FALSE(menuLetters.contains(menuLetter))
+        << "menu letter given twice: " << QString(menuLetter).toStdString();
     menuLetters.insert(menuLetter);
     QSet<QChar> itemLetters;
     for (const QString& name : commands) {
@@ -258,7 +283,6 @@ TEST_F(CompositionKeys, EveryMenuCommandHasItsOwnLetterAndShortcut) {
   }
 }
 
-
 // The letters underlined in the window, menus included, whatever part of it shows below the
 // document: each letter names one thing, and Alt with it reaches that thing, before the main
 // window's menu of the same letter.
@@ -292,7 +316,6 @@ TEST_F(CompositionKeys, AccessKeysOfTheWindowNameOneThingEach) {
   }
   lower->setCurrentIndex(0);
 }
-
 
 // A command of the menus run by its letters: what makes it ready, the effect it must have,
 // the keys that close what it opened and what is back then.
@@ -338,14 +361,22 @@ TEST_F(CompositionKeys, EveryMenuCommandRunsFromItsLetters) {
   const auto priceCell = [&] { return word::CellRef{m_table, 1, pubrut}; };
   QWidget* importFrame = nullptr;
   QWidget* guardWindow = nullptr;
+  QString shownModal;
 
   const MenuRun runs[] = {
-      {"M_Enregistrer", [&] { document().setModified(true); }, {alt('D'), letter('e')},
+      {"M_Enregistrer",
+       [&] { document().setModified(true); },
+       {alt('D'), letter('e')},
        [&] { return check(!document().isModified(), status()); }},
-      {"M_Apercu", {}, {alt('D'), letter('a')},
-       [&] { return check(preview()->isVisible(), "no preview"); }, {alt('D'), letter('a')},
+      {"M_Apercu",
+       {},
+       {alt('D'), letter('a')},
+       [&] { return check(preview()->isVisible(), "no preview"); },
+       {alt('D'), letter('a')},
        [&] { return check(!preview()->isVisible(), "preview still shown"); }},
-      {"M_Controle", {}, {alt('D'), letter('c')},
+      {"M_Controle",
+       {},
+       {alt('D'), letter('c')},
        [&] {
          guardWindow = m_window->findChild<guard::GuardWindow*>();
          return check(status().startsWith("Contrôle du devis") || guardWindow, status());
@@ -354,32 +385,44 @@ TEST_F(CompositionKeys, EveryMenuCommandRunsFromItsLetters) {
        [&] {
          // What it found is shown in a window of its own, which Escape closes.
          if (!guardWindow) return testing::AssertionSuccess();
-         tarovent::test::pressKey(guardWindow->focusWidget() ? guardWindow->focusWidget()
-                                                             : guardWindow,
-                                  Qt::Key_Escape);
+         tarovent::test::pressKey(
+             guardWindow->focusWidget() ? guardWindow->focusWidget() : guardWindow, Qt::Key_Escape);
          return check(!guardWindow->isVisible(), "the check stays");
        }},
-      {"M_TexteLibre", [&] { m_messages.setFallback(Answer::Yes); }, {alt('D'), letter('t')},
+      {"M_TexteLibre",
+       [&] { m_messages.setFallback(Answer::Yes); },
+       {alt('D'), letter('t')},
        [&] {
          m_messages.setFallback(Answer::No);
          return check(opened == QStringList{session().documentPath()}, opened.join('|'));
        }},
-      {"M_Import_Classeur", {}, {alt('D'), letter('i')},
+      {"M_Import_Classeur",
+       {},
+       {alt('D'), letter('i')},
        [&] {
          importFrame = m_window->findChild<QDialog*>();
          return check(importFrame && importFrame->isVisible(), m_messages.texts().join('|'));
        },
        {{Qt::Key_Escape}},
        [&] { return check(!importFrame->isVisible(), "the import stays"); }},
-      {"M_ModifLigne", {}, {alt('L'), letter('m')}, page("FRM_ModifLigne", "CTX_ModQte"),
-       {{Qt::Key_Escape}}, page("EntryPanel", "DBG_Document")},
+      {"M_ModifLigne",
+       {},
+       {alt('L'), letter('m')},
+       page("FRM_ModifLigne", "CTX_ModQte"),
+       {{Qt::Key_Escape}},
+       page("EntryPanel", "DBG_Document")},
       {"M_Ajout_Tab", countTables, {alt('X'), letter('n')}, oneTableMore},
-      {"M_SplitTab", [&] { countTables(), onDocument(2); }, {alt('X'), letter('d')},
-       oneTableMore},
+      {"M_SplitTab", [&] { countTables(), onDocument(2); }, {alt('X'), letter('d')}, oneTableMore},
       {"M_Insert_STOT", countTables, {alt('X'), letter('s')}, oneTableMore},
-      {"M_Insert_STOT_Plus", countTables, {alt('X'), letter('t')},
-       page("FRM_TitreSTOT", "CTX_TitreSTOT"), {{Qt::Key_Return}}, oneTableMore},
-      {"M_Masque", {}, {alt('X'), letter('m')},
+      {"M_Insert_STOT_Plus",
+       countTables,
+       {alt('X'), letter('t')},
+       page("FRM_TitreSTOT", "CTX_TitreSTOT"),
+       {{Qt::Key_Return}},
+       oneTableMore},
+      {"M_Masque",
+       {},
+       {alt('X'), letter('m')},
        [&] { return check(document().isTableHidden(m_table), "table shown"); },
        {alt('X'), letter('m')},
        [&] { return check(!document().isTableHidden(m_table), "table hidden"); }},
@@ -387,24 +430,54 @@ TEST_F(CompositionKeys, EveryMenuCommandRunsFromItsLetters) {
        [&] { m_window->findChild<QAbstractButton*>("BXK_ImprimerPrix")->setChecked(false); },
        {alt('X'), letter('e')},
        [&] { return check(document().isCellHidden(priceCell()), "price printed"); }},
-      {"M_Totalisation", [&] { document().setCellText({m_table, 1, mtnet}, "1,00"); },
+      {"M_Totalisation",
+       [&] {
+         document().setCellText({m_table, 1, mtnet}, "1,00");
+       },
        {alt('A'), letter('t')},
        [&] {
          return check(session().lastRecalculation().completed &&
                           document().cellText({m_table, 1, mtnet}) != "1,00",
                       document().cellText({m_table, 1, mtnet}));
        }},
-      {"M_Majoration", [&] { answerModal("10", Qt::Key_Return); }, {alt('A'), letter('m')},
+      {"M_Majoration",
+       [&] { answerModal("10", Qt::Key_Return); },
+       {alt('A'), letter('m')},
        [&] {
          return check(m_modalTexts.contains("Appliquer une majoration au total HT Net (%) :") &&
                           !QApplication::activeModalWidget(),
                       m_modalTexts.join('|'));
        }},
-      {"M_MajDesignations", {}, {alt('A'), letter('d')},
+      {"M_MajDesignations",
+       {},
+       {alt('A'), letter('d')},
        [&] { return check(status().startsWith("Désignations mises à jour"), status()); }},
-      {"M_ReAjustements", {}, {alt('A'), letter('r')}, page("FRM_Ajustement", "OPT_Ajust_0"),
-       {{Qt::Key_Escape}}, page("EntryPanel", "CTX_QTE")},
-      {"M_Fermer", [&] { m_messages.setFallback(Answer::No); }, {alt('D'), letter('f')},
+      {"M_ReAjustements",
+       {},
+       {alt('A'), letter('r')},
+       page("FRM_Ajustement", "OPT_Ajust_0"),
+       {{Qt::Key_Escape}},
+       page("EntryPanel", "CTX_QTE")},
+      {"M_Photos",
+       [&] {
+         m_window->entryPanel().setSource(EntrySource::Stock);
+         m_state->pictureArticle.clear();
+         onModal([&](QWidget* modal) {
+           shownModal = modal->objectName();
+           tarovent::test::pressKey(modal->focusWidget() ? modal->focusWidget() : modal,
+                                    Qt::Key_Escape);
+         });
+       },
+       {alt('D'), letter('p')},
+       [&] {
+         // The pictures of the list's article are asked for; they show when it has some.
+         return check((shownModal == "FARTINFOS" || !m_state->pictureArticle.isEmpty()) &&
+                          !QApplication::activeModalWidget(),
+                      shownModal);
+       }},
+      {"M_Fermer",
+       [&] { m_messages.setFallback(Answer::No); },
+       {alt('D'), letter('f')},
        [&] {
          const bool closed = !m_state->compositionInProgress;
          if (closed) m_window = nullptr;
@@ -424,6 +497,182 @@ TEST_F(CompositionKeys, EveryMenuCommandRunsFromItsLetters) {
     }
     while (QWidget* popup = QApplication::activePopupWidget()) popup->close();
   }
+}
+
+// The source of the line is chosen from the keyboard wherever it is: Ctrl and the source's
+// number, shown beside the sources, or Alt+R to the sources and the arrows.
+TEST_F(CompositionKeys, TheSourceOfTheLineHasKeysOfItsOwn) {
+  openComposition();
+  ASSERT_TRUE(m_window);
+  EntryPanel& panel = m_window->entryPanel();
+  auto* tree = m_window->findChild<QTreeWidget*>("TRV_Sources");
+  ASSERT_TRUE(tree);
+  const std::pair<int, EntrySource> numbers[] = {{Qt::Key_3, EntrySource::Labour},
+                                                 {Qt::Key_4, EntrySource::Tariffs},
+                                                 {Qt::Key_1, EntrySource::Options},
+                                                 {Qt::Key_2, EntrySource::Stock}};
+  for (const bool fromDocument : {false, true}) {
+    for (const auto& [key, source] : numbers) {
+      SCOPED_TRACE(int(source));
+      if (fromDocument)
+        onDocument(1);
+      else
+        panel.takeFocus();
+      press(Stroke{key, Qt::ControlModifier});
+      EXPECT_EQ(panel.entry().source(), source);
+      // On to the list of that source, as Enter on the source leads.
+      EXPECT_EQ(focused(), "DBG_Liste");
+      EXPECT_EQ(tree->currentItem(), tree->topLevelItem(int(source)));
+      // Told where the user looks for it.
+      EXPECT_TRUE(
+          tree->currentItem()->toolTip(0).contains(QStringLiteral("Ctrl+%1").arg(int(source) + 1)))
+          << tree->currentItem()->toolTip(0).toStdString();
+    }
+  }
+  panel.takeFocus();
+  press(alt('R'));
+  EXPECT_EQ(focused(), "TRV_Sources");
+  press(Stroke{Qt::Key_Down});
+  EXPECT_EQ(panel.entry().source(), EntrySource::Labour);
+  press(Stroke{Qt::Key_Return});
+  EXPECT_EQ(focused(), "DBG_Liste");
+}
+
+// Line entry's own commands, and the windows it opens, with the keyboard alone.
+class EntryKeys : public CompositionKeys {
+ protected:
+  // Enter from field to field until `name` has the keyboard.
+  static bool moveTo(const QString& name) {
+    for (int i = 0; i < 15 && focused() != name; ++i) press(Stroke{Qt::Key_Return});
+    return focused() == name;
+  }
+  QString codeField() { return m_window->findChild<QLineEdit*>("CTX_CODART")->text(); }
+  QString firstBoughtArticle() {
+    db::Database* db = m_window->entryPanel().entry().listDatabase(EntrySource::Stock);
+    db::Recordset rs = db->OpenRecordset(
+        "select TARTI_CODART from TARTI where TARTI_Type='A' and TARTI_Desactive=False "
+        "order by TARTI_CODART");
+    return rs.EOF_() ? QString() : rs.value(0).toString();
+  }
+  QString activeName() { return active() ? active()->objectName() : QString(); }
+};
+
+TEST_F(EntryKeys, LinesAreWrittenAboveOrAtTheEndAndTariffsSearchedFromTheirKeys) {
+  openComposition();
+  ASSERT_TRUE(m_window);
+  EntryPanel& panel = m_window->entryPanel();
+  const QString article = firstBoughtArticle();
+  ASSERT_FALSE(article.isEmpty());
+  const int rows = document().rowCount(m_table);
+
+  // Above the pointer: Alt+P, or Ctrl+Enter from a field.
+  onDocument(1);
+  press(Stroke{Qt::Key_Return});
+  EXPECT_EQ(focused(), "CTX_CODART");
+  type(article);
+  press(Stroke{Qt::Key_Return});
+  EXPECT_EQ(focused(), "CTX_QTE");
+  type("2");
+  press(alt('P'));
+  EXPECT_EQ(document().rowCount(m_table), rows + 1);
+  EXPECT_EQ(document().cellText({m_table, 1, 1}).trimmed(), article);
+  panel.takeFocus();
+  type(article);
+  press(Stroke{Qt::Key_Return});
+  type("3");
+  press(Stroke{Qt::Key_Return, Qt::ControlModifier});
+  EXPECT_EQ(document().rowCount(m_table), rows + 2);
+
+  // At the end of the table: Alt+F; a manufactured article asks for its decomposition.
+  panel.takeFocus();
+  type("ENS0001");
+  press(Stroke{Qt::Key_Return});
+  type("1");
+  m_messages.clear();
+  m_messages.setFallback(Answer::Yes);
+  press(alt('F'));
+  m_messages.setFallback(Answer::No);
+  EXPECT_TRUE(
+      m_messages.texts().contains("Voulez-vous utiliser la décomposition de l'article ENS0001 ?"))
+      << m_messages.texts().join('|').toStdString();
+  const int last = document().rowCount(m_table);
+  EXPECT_GT(last, rows + 3) << "the article and its components";
+  EXPECT_EQ(focused(), "CTX_CODART");
+
+  // The non-referenced tariff lines: Alt+S selects, Alt+H searches, each asking its question.
+  press(Stroke{Qt::Key_4, Qt::ControlModifier});
+  ASSERT_EQ(panel.entry().source(), EntrySource::Tariffs);
+  for (const auto& [key, question] : {std::pair{'S', "Critère de sélection (Référence) : "},
+                                      std::pair{'H', "Expression à rechercher (Référence) : "}}) {
+    SCOPED_TRACE(question);
+    m_modalTexts.clear();
+    if (QApplication::activeWindow() != m_menu.get()) tarovent::test::showActive(m_menu.get());
+    m_window->findChild<QTableView*>("DBG_Liste")->setFocus();
+    answerModal({}, Qt::Key_Escape);
+    press(alt(key));
+    EXPECT_TRUE(m_modalTexts.contains(question)) << m_modalTexts.join('|').toStdString();
+    EXPECT_FALSE(QApplication::activeModalWidget());
+  }
+}
+
+TEST_F(EntryKeys, AComposedCodeIsBuiltAndTakenBackWithTheKeyboard) {
+  openComposition();
+  ASSERT_TRUE(m_window);
+  EntryPanel& panel = m_window->entryPanel();
+  m_messages.setFallback(Answer::Yes);
+
+  // A family's code composed segment by segment; Enter on OK brings it back to the code.
+  panel.takeFocus();
+  type("TUB");
+  press(Stroke{Qt::Key_Return});
+  ASSERT_EQ(activeName(), "FCOMPART");
+  EXPECT_EQ(focused(), "CTX_SEGMENT_2");
+  type("40");
+  press(Stroke{Qt::Key_Return});
+  EXPECT_EQ(focused(), "CTX_SEGMENT_4");
+  type("2.5");
+  press(Stroke{Qt::Key_Return});
+  EXPECT_EQ(focused(), "Cmd_OK");
+  m_messages.setFallback(Answer::No);
+  press(Stroke{Qt::Key_Return});
+  ASSERT_EQ(activeName(), "FCOMPO");
+  EXPECT_EQ(codeField(), "TUB040X02.5");
+}
+
+// The price adjustment: its option chosen with the arrows, its value typed, Enter applies it
+// and gives the keyboard back to the quantity.
+TEST_F(CompositionKeys, ThePriceAdjustmentIsWorkedWithTheKeyboard) {
+  openComposition();
+  ASSERT_TRUE(m_window);
+  const int mtnet = session().columns().column("MTNET");
+  const QString before = document().cellText({m_table, 1, mtnet});
+  press({alt('A'), letter('r')});
+  EXPECT_EQ(focused(), "OPT_Ajust_0");
+  press(Stroke{Qt::Key_Down});
+  EXPECT_EQ(focused(), "OPT_Ajust_1");
+  press(Stroke{Qt::Key_Return});
+  EXPECT_EQ(focused(), "CTX_PcGlobal");
+  type("10");
+  press(Stroke{Qt::Key_Return});
+  EXPECT_EQ(lowerPage(), "EntryPanel");
+  EXPECT_EQ(focused(), "CTX_QTE");
+  EXPECT_NE(document().cellText({m_table, 1, mtnet}), before);
+}
+
+// The panel beside line entry is reached by its letters, not by a long walk with Tab: the
+// tariff modes are changed with the arrows there.
+TEST_F(CompositionKeys, TheTariffModesAndOptionsAreReachedByTheirLetters) {
+  openComposition();
+  ASSERT_TRUE(m_window);
+  m_window->entryPanel().takeFocus();
+  press(alt('M'));
+  ASSERT_TRUE(focused().startsWith("OPT_TarMat_")) << focused().toStdString();
+  press(alt('O'));
+  EXPECT_TRUE(focused().startsWith("OPT_TarMO_")) << focused().toStdString();
+  press(alt('I'));
+  EXPECT_EQ(focused(), "CTX_MaxNivDet");
+  press(alt('Y'));
+  EXPECT_EQ(focused(), "CTX_TitreCorps");
 }
 
 }  // namespace
