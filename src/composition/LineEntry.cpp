@@ -134,7 +134,16 @@ void LineEntry::fill(const EntryLine& l) {
   m_texts["CTX_CLREM"] = l.discountClass;
   m_texts[kVat] = l.vatRate.isEmpty() ? m_session.vatField() : l.vatRate;
   m_stockArticle = l.type == "A" || l.type == "F" ? l.code : QString();
+  m_filledFrom = l.code;
   m_codeChanged = false;
+}
+
+void LineEntry::forgetLookedUp() {
+  if (m_filledFrom.isEmpty()) return;
+  const QString code = text(kCode), quantity = text(kQuantity);
+  clear();
+  m_texts[kCode] = code;
+  m_texts[kQuantity] = quantity;
 }
 
 bool LineEntry::isNumberField(const QString& field) {
@@ -162,6 +171,7 @@ void LineEntry::clear() {
   m_texts[kQuantity] = QStringLiteral("0");
   m_texts[kVat] = m_session.vatField();
   m_stockArticle.clear();
+  m_filledFrom.clear();
   m_codeChanged = false;
 }
 
@@ -231,6 +241,7 @@ LeaveOutcome LineEntry::lookUpArticle(const QString& code) {
     }
   }
   if (!files.Trouver_Article(code)) {
+    forgetLookedUp();
     ui::MessageFunnel& m = s.messages();
     offerCreation(QStringLiteral("FCREART"),
                   m.tr(QStringLiteral("Cet article n'existe pas en stock.")),
@@ -247,6 +258,7 @@ LeaveOutcome LineEntry::lookUpTariff(const QString& code) {
       s.base(core::entry::Tariffs)
           .db.OpenRecordset("select * from TTRF where TTRF_REFFOURN = " + db::sqlLiteral(code));
   if (t.EOF_()) {
+    forgetLookedUp();
     ui::MessageFunnel& m = s.messages();
     offerCreation(QStringLiteral("FCRETRF"),
                   m.tr(QStringLiteral("Cet article n'existe pas en tarif.")),
@@ -264,7 +276,10 @@ LeaveOutcome LineEntry::lookUpSection(const QString& code) {
   articles::ArticleFiles& files = m_session.files();
   const QString section =
       code.startsWith(QStringLiteral("MO*"), Qt::CaseInsensitive) ? code.mid(3) : code;
-  if (section.isEmpty() || !files.Chercher_Section(section)) return LeaveOutcome::Nothing;
+  if (section.isEmpty() || !files.Chercher_Section(section)) {
+    forgetLookedUp();
+    return LeaveOutcome::Nothing;
+  }
   fill(lineFromSection(files.sections(), m_session.pricing()));
   return LeaveOutcome::Filled;
 }

@@ -94,6 +94,8 @@ class LineEntry {
  private:
   void fill(const EntryLine& line);
   LeaveOutcome lookUpCode();
+  // Empties what the last look-up filled, keeping the code and quantity typed.
+  void forgetLookedUp();
   LeaveOutcome lookUpArticle(const QString& code);
   LeaveOutcome lookUpTariff(const QString& code);
   LeaveOutcome lookUpSection(const QString& code);
@@ -110,6 +112,7 @@ class LineEntry {
   QHash<QString, QString> m_texts;
   bool m_codeChanged = false;
   QString m_stockArticle;  // the stock article the fields were filled from
+  QString m_filledFrom;    // the code the fields were last filled from by a look-up
   QString m_handedFamily;  // the family code handed to the composite-code window
   bool m_creationOffered = false;  // a creation form was opened for the code typed
   std::optional<QString> m_refused;

@@ -77,6 +77,36 @@ TEST_F(LineEntryTest, LeavingTheQuantityPricesFromTheBreaks) {
   EXPECT_EQ(shown(), "12 6,00 7,00");
 }
 
+// A code typed over an article already shown and found nowhere keeps nothing of that article:
+// writing it would give the new code the other article's designation and prices.
+TEST_F(LineEntryTest, ACodeFoundNowhereForgetsTheArticleShownBefore) {
+  const struct {
+    EntrySource source;
+    QString known, unknown;
+  } cases[] = {{EntrySource::Stock, "VIS", "NOPE"},
+               {EntrySource::Tariffs, "R-12", "R-99"},
+               {EntrySource::Labour, "SOUD", "PEINTURE"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.unknown.toStdString());
+    LineEntry e(*m_session);
+    e.setSource(c.source);
+    e.setText("CTX_CODART", c.known);
+    ASSERT_EQ(e.leave("CTX_CODART"), LeaveOutcome::Filled);
+    ASSERT_FALSE(e.text("CTX_TPRO_LIB").isEmpty());
+    e.setText("CTX_QTE", "3");
+    e.setText("CTX_CODART", c.unknown);
+    e.leave("CTX_CODART");
+    EXPECT_EQ(e.text("CTX_CODART"), c.unknown);
+    EXPECT_EQ(e.text("CTX_QTE"), "3");
+    for (const char* field : {"CTX_TPRO_LIB", "CTX_TPRO_PU", "CTX_PDR", "CTX_UNITE", "CTX_TYPE"})
+      EXPECT_EQ(e.text(field), "") << field;
+    // What the user types next is the line's own.
+    e.setText("CTX_TPRO_LIB", "Pièce faite main");
+    EXPECT_EQ(e.leave("CTX_TPRO_LIB"), LeaveOutcome::Nothing);
+    EXPECT_EQ(e.text("CTX_TPRO_LIB"), "Pièce faite main");
+  }
+}
+
 TEST_F(LineEntryTest, TypedCodesAreLookedUpInTheTreeSource) {
   const QString noCreation = "\nLa création n'est pas disponible ici.";
   const QString noStock = "Cet article n'existe pas en stock." + noCreation;
