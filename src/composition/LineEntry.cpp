@@ -243,10 +243,12 @@ LeaveOutcome LineEntry::lookUpArticle(const QString& code) {
   if (!files.Trouver_Article(code)) {
     forgetLookedUp();
     ui::MessageFunnel& m = s.messages();
-    offerCreation(QStringLiteral("FCREART"),
-                  m.tr(QStringLiteral("Cet article n'existe pas en stock.")),
-                  m.tr(QStringLiteral("Désirez-vous le créer ?")), code);
-    return LeaveOutcome::NotFound;
+    // The creation form, once open, is where the keyboard goes.
+    return offerCreation(QStringLiteral("FCREART"),
+                         m.tr(QStringLiteral("Cet article n'existe pas en stock.")),
+                         m.tr(QStringLiteral("Désirez-vous le créer ?")), code)
+               ? LeaveOutcome::WindowOpened
+               : LeaveOutcome::NotFound;
   }
   fill(lineFromArticle(files.articles(), m_session.pricing()));
   return LeaveOutcome::Filled;
@@ -260,10 +262,11 @@ LeaveOutcome LineEntry::lookUpTariff(const QString& code) {
   if (t.EOF_()) {
     forgetLookedUp();
     ui::MessageFunnel& m = s.messages();
-    offerCreation(QStringLiteral("FCRETRF"),
-                  m.tr(QStringLiteral("Cet article n'existe pas en tarif.")),
-                  m.tr(QStringLiteral("Désirez-vous le créer dans la base tarif ?")), code);
-    return LeaveOutcome::NotFound;
+    return offerCreation(QStringLiteral("FCRETRF"),
+                         m.tr(QStringLiteral("Cet article n'existe pas en tarif.")),
+                         m.tr(QStringLiteral("Désirez-vous le créer dans la base tarif ?")), code)
+               ? LeaveOutcome::WindowOpened
+               : LeaveOutcome::NotFound;
   }
   fill(lineFromTariff(t, m_session.pricing()));
   return LeaveOutcome::Filled;
@@ -284,7 +287,7 @@ LeaveOutcome LineEntry::lookUpSection(const QString& code) {
   return LeaveOutcome::Filled;
 }
 
-void LineEntry::offerCreation(const QString& window, const QString& missing,
+bool LineEntry::offerCreation(const QString& window, const QString& missing,
                               const QString& question, const QString& code) {
   core::ProcessState& s = m_session.state();
   ui::MessageFunnel& m = s.messages();
@@ -292,14 +295,14 @@ void LineEntry::offerCreation(const QString& window, const QString& missing,
     // No creation form in this program yet: asking would lead nowhere.
     m.show(missing + "\n" + m.tr(QStringLiteral("La création n'est pas disponible ici.")),
            ui::Icon::Information);
-    return;
+    return false;
   }
   m.show(missing, ui::Icon::Information);
-  if (m.ask(question, ui::Buttons::YesNo, 1) != ui::Answer::Yes) return;
+  if (m.ask(question, ui::Buttons::YesNo, 1) != ui::Answer::Yes) return false;
   s.creationCode = code;
   m_creationOffered = true;
   s.creationLabel = text("CTX_TPRO_LIB");
-  openWindow(window);
+  return openWindow(window);
 }
 
 bool LineEntry::openWindow(const QString& name) {

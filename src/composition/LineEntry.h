@@ -100,7 +100,8 @@ class LineEntry {
   LeaveOutcome lookUpTariff(const QString& code);
   LeaveOutcome lookUpSection(const QString& code);
   // Asks whether to create `code` in a form; the form opens when the program has one.
-  void offerCreation(const QString& window, const QString& missing, const QString& question,
+  // Tells what is missing and offers its creation form; true when the form was opened.
+  bool offerCreation(const QString& window, const QString& missing, const QString& question,
                      const QString& code);
   bool openWindow(const QString& name);
   bool numberRefused(const QString& field);

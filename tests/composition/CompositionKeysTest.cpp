@@ -639,6 +639,31 @@ TEST_F(EntryKeys, AComposedCodeIsBuiltAndTakenBackWithTheKeyboard) {
   EXPECT_EQ(codeField(), "TUB040X02.5");
 }
 
+// A code found nowhere: "yes" to its creation puts its form in front with the keyboard in
+// it, whatever line entry does with the code field afterwards; Escape gives the composition
+// back, and the next unknown code gets a form of its own.
+TEST_F(EntryKeys, AnUnknownCodeOpensItsCreationFormInFront) {
+  openComposition();
+  ASSERT_TRUE(m_window);
+  EntryPanel& panel = m_window->entryPanel();
+  for (const char* code : {"ZZNEUF", "ZZAUTRE"}) {
+    SCOPED_TRACE(code);
+    panel.takeFocus();
+    type(QString::fromLatin1(code));
+    m_messages.setFallback(Answer::Yes);
+    press(Stroke{Qt::Key_Return});
+    m_messages.setFallback(Answer::No);
+    QApplication::processEvents();
+    ASSERT_EQ(activeName(), "FCREART") << m_messages.texts().join('|').toStdString();
+    QWidget* form = active();
+    EXPECT_TRUE(form->isAncestorOf(QApplication::focusWidget())) << focused().toStdString();
+    EXPECT_EQ(form->findChild<QLineEdit*>("CTX_CODART")->text(), QString::fromLatin1(code));
+    press(Stroke{Qt::Key_Escape});
+    QApplication::processEvents();
+    EXPECT_EQ(activeName(), "FCOMPO");
+  }
+}
+
 // The price adjustment: its option chosen with the arrows, its value typed, Enter applies it
 // and gives the keyboard back to the quantity.
 TEST_F(CompositionKeys, ThePriceAdjustmentIsWorkedWithTheKeyboard) {

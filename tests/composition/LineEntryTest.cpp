@@ -157,7 +157,7 @@ TEST_F(LineEntryTest, TypedCodesAreLookedUpInTheTreeSource) {
   EXPECT_EQ(m_state->compositeCode, "FAM");
   m_messages.script({Answer::Yes});
   e.setText("CTX_CODART", "NOPE");
-  EXPECT_EQ(e.leave("CTX_CODART"), LeaveOutcome::NotFound);
+  EXPECT_EQ(e.leave("CTX_CODART"), LeaveOutcome::WindowOpened);
   EXPECT_EQ(m_messages.texts(),
             (QStringList{"Cet article n'existe pas en stock.", "Désirez-vous le créer ?"}));
   EXPECT_EQ(m_opener.opened, (QStringList{"FCOMPART", "FCREART"}));
