@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QTemporaryDir>
 
+#include "BothBackends.h"
 #include "DbTestSupport.h"
 #include "PgCluster.h"
 #include "QtPrinters.h"
@@ -12,20 +13,13 @@
 namespace tarovent::db::test {
 namespace {
 
-enum class Backend { Sqlite, Postgres };
-
 // The recordsets, saved queries and transactions of Database on each backend: on the server
 // the database is a schema, named after its file, of a server database of the test's own.
-class BackendRecordsetTest : public ::testing::TestWithParam<Backend> {
+class BackendRecordsetTest : public BothBackendsTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(m_dir.isValid());
-    if (GetParam() == Backend::Postgres) {
-      PgCluster* cluster = nullptr;
-      TAROVENT_REQUIRE_PG(cluster);
-      m_ws.setServer(cluster->freshDatabase());
-    }
-    m_db = m_ws.CreateDatabase(m_dir.filePath("TAROVENT.MDB"));
+    createDatabase("TAROVENT.MDB");
+    if (HasFatalFailure() || IsSkipped()) return;
     exec(
         "CREATE TABLE TCLI (SOC TEXT(2), CODE TEXT(10), NOM TEXT(20), ACTIF YESNO, "
         "CA DOUBLE, CREE DATETIME, CONSTRAINT PrimaryKey PRIMARY KEY (SOC, CODE))");
@@ -45,17 +39,9 @@ class BackendRecordsetTest : public ::testing::TestWithParam<Backend> {
     for (rs.MoveFirst(); !rs.EOF_(); rs.MoveNext()) out << rs.text(field);
     return out;
   }
-
-  QTemporaryDir m_dir;
-  Workspace m_ws;
-  Database m_db;
 };
 
-INSTANTIATE_TEST_SUITE_P(Backends, BackendRecordsetTest,
-                         ::testing::Values(Backend::Sqlite, Backend::Postgres),
-                         [](const auto& info) {
-                           return info.param == Backend::Sqlite ? "SQLite" : "PostgreSQL";
-                         });
+TAROVENT_ON_BOTH_BACKENDS(BackendRecordsetTest);
 
 TEST_P(BackendRecordsetTest, TableFollowsItsIndexNullsFirstAndSeeksOnIt) {
   Recordset rs = m_db.OpenRecordset("TCLI", RecordsetType::Table);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "BothBackends.h"
 #include "DbTestSupport.h"
 #include "PgCluster.h"
 #include "QtPrinters.h"
@@ -14,20 +15,13 @@
 namespace tarovent::db::test {
 namespace {
 
-enum class Backend { Sqlite, Postgres };
-
 // Table recordsets walked, sought and written over more rows than one read brings: what
 // changes between two reads must neither be skipped nor be met twice.
-class TableWalkTest : public ::testing::TestWithParam<Backend> {
+class TableWalkTest : public BothBackendsTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(m_dir.isValid());
-    if (GetParam() == Backend::Postgres) {
-      PgCluster* cluster = nullptr;
-      TAROVENT_REQUIRE_PG(cluster);
-      m_ws.setServer(cluster->freshDatabase());
-    }
-    m_db = m_ws.CreateDatabase(m_dir.filePath("WALK.MDB"));
+    createDatabase("WALK.MDB");
+    if (HasFatalFailure() || IsSkipped()) return;
     m_db.Execute(
         "CREATE TABLE T (K LONG, NOM TEXT(20), V DOUBLE, CONSTRAINT PrimaryKey PRIMARY KEY (K))");
     m_db.Execute("CREATE INDEX IXNOM ON T (NOM)");
@@ -64,17 +58,9 @@ class TableWalkTest : public ::testing::TestWithParam<Backend> {
     for (int k = from; k <= to; k += step) out << k;
     return out;
   }
-
-  QTemporaryDir m_dir;
-  Workspace m_ws;
-  Database m_db;
 };
 
-INSTANTIATE_TEST_SUITE_P(Backends, TableWalkTest,
-                         ::testing::Values(Backend::Sqlite, Backend::Postgres),
-                         [](const auto& info) {
-                           return info.param == Backend::Sqlite ? "SQLite" : "PostgreSQL";
-                         });
+TAROVENT_ON_BOTH_BACKENDS(TableWalkTest);
 
 TEST_P(TableWalkTest, BothWaysAndBackAgainOverManyReads) {
   fill(700, [](int i) { return QStringLiteral("N%1").arg(i % 37, 2, 10, QLatin1Char('0')); });
