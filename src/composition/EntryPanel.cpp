@@ -223,16 +223,20 @@ void EntryPanel::buildFields(QGridLayout* grid) {
       p->setTabChangesFocus(true);
       connect(p, &QPlainTextEdit::textChanged, this, [this, p, name] {
         if (m_refreshing) return;
-        m_stale.remove(p);
-        m_entry.setText(name, p->toPlainText());
+        FieldView* v = view(p);
+        v->shown = p->toPlainText();
+        v->stale = false;
+        m_entry.setText(name, v->shown);
       });
       p->setFixedHeight(fontMetrics().lineSpacing() * 2 + 12);
       p->viewport()->installEventFilter(this);  // where the mouse and drops arrive
       w = p;
     } else {
       auto* e = new QLineEdit(this);
+      connect(e, &QLineEdit::textChanged, this,
+              [this, e](const QString& text) { view(e)->shown = text; });
       connect(e, &QLineEdit::textEdited, this, [this, e, name](const QString& text) {
-        m_stale.remove(e);
+        view(e)->stale = false;
         m_entry.setText(name, text);
       });
       if (LineEntry::isNumberField(name)) {
@@ -252,18 +256,14 @@ void EntryPanel::buildFields(QGridLayout* grid) {
     grid->addWidget(label, f.row, f.column * 2);
     grid->addWidget(w, f.row, f.column * 2 + 1, 1, f.span * 2 - 1);
     m_fields.insert(name, w);
+    m_views.push_back({name, w, widgetText(w), false});
   }
   grid->setColumnStretch(1, 2);
   grid->setColumnStretch(3, 1);
   grid->setColumnStretch(5, 1);
 }
 
-void EntryPanel::takeFocus() {
-  auto* code = qobject_cast<QLineEdit*>(field(kCode));
-  code->setFocus(Qt::OtherFocusReason);
-  refreshField(code);
-  code->selectAll();
-}
+void EntryPanel::takeFocus() { focusField(kCode); }
 
 void EntryPanel::startWithKey(const QKeyEvent& key) {
   takeFocus();
@@ -396,11 +396,10 @@ void EntryPanel::pickCurrent() {
                                : QString();
   m_typed.clear();
   m_typedLabel->clear();
+  holdReads();
   if (!m_entry.pick(m_entry.source(), code, supplier)) return;
   showTexts();
-  auto* quantity = qobject_cast<QLineEdit*>(field(kQuantity));
-  quantity->setFocus(Qt::OtherFocusReason);
-  quantity->selectAll();
+  focusField(kQuantity);
 }
 
 std::pair<QString, QString> EntryPanel::selectedArticle() {
@@ -413,42 +412,67 @@ std::pair<QString, QString> EntryPanel::selectedArticle() {
 }
 
 void EntryPanel::showTexts() {
-  for (auto it = m_fields.cbegin(); it != m_fields.cend(); ++it) {
-    if (widgetText(it.value()) == m_entry.text(it.key()))
-      m_stale.remove(it.value());
-    else
-      m_stale.insert(it.value());
+  bool stale = false;
+  for (FieldView& v : m_views) {
+    v.stale = v.shown != m_entry.text(v.name);
+    stale |= v.stale;
   }
-  if (m_refreshQueued || (m_stale.isEmpty() && !m_listTarget)) return;
+  if (m_refreshQueued || (!stale && !m_listTarget)) return;
   m_refreshQueued = true;
   QMetaObject::invokeMethod(this, &EntryPanel::refreshNow, Qt::QueuedConnection);
 }
 
-void EntryPanel::refreshField(QWidget* w) {
-  if (!m_stale.remove(w)) return;
+EntryPanel::FieldView* EntryPanel::view(const QObject* widget) {
+  for (FieldView& v : m_views)
+    if (v.widget == widget) return &v;
+  return nullptr;
+}
+
+bool EntryPanel::refreshField(QWidget* w) {
+  FieldView* v = view(w);
+  if (!v || !v->stale) return false;
+  v->stale = false;
   m_refreshing = true;
-  setWidgetText(w, m_entry.text(w->objectName()));
+  setWidgetText(w, m_entry.text(v->name));
   m_refreshing = false;
+  v->shown = widgetText(w);
+  return true;
 }
 
 void EntryPanel::refreshNow() {
   m_refreshQueued = false;
-  for (QWidget* w : m_fields) refreshField(w);
+  for (const FieldView& v : m_views) refreshField(v.widget);
   applyListPosition();
 }
 
 void EntryPanel::focusField(const QString& name) {
   QWidget* w = field(name);
-  w->setFocus(Qt::OtherFocusReason);
+  auto* e = qobject_cast<QLineEdit*>(w);
+  // Shown and selected before it has the keyboard: a field with the keyboard tells the input
+  // method of every change of its text and cursor.
   refreshField(w);
-  if (auto* e = qobject_cast<QLineEdit*>(w)) e->selectAll();
+  if (e) e->selectAll();
+  w->setFocus(Qt::OtherFocusReason);
+  // The field left on the way may have changed this one.
+  if (refreshField(w) && e) e->selectAll();
+}
+
+void EntryPanel::holdReads() {
+  if (!m_heldReads.empty()) return;
+  core::ProcessState& state = m_session.state();
+  for (const int base : {core::entry::Stock, core::entry::Commercial, core::entry::Planning,
+                         core::entry::Main, core::entry::Tariffs})
+    if (state.base(base).open())
+      m_heldReads.push_back(std::make_unique<db::ReadSnapshot>(state.base(base).db));
+  QMetaObject::invokeMethod(this, [this] { m_heldReads.clear(); }, Qt::QueuedConnection);
 }
 
 LeaveOutcome EntryPanel::leaveField(const QString& name) {
   if (m_leaving) return LeaveOutcome::Nothing;
   m_leaving = true;
+  holdReads();
   // A field not refreshed yet holds nothing typed: the line entry's text is the newer.
-  if (!m_stale.contains(field(name))) m_entry.setText(name, widgetText(field(name)));
+  if (const FieldView* v = view(field(name)); !v->stale) m_entry.setText(name, v->shown);
   const LeaveOutcome outcome = m_entry.leave(name);
   // A refused number stays as typed, for the user to correct it.
   if (outcome != LeaveOutcome::Refused) showTexts();
@@ -498,8 +522,8 @@ bool EntryPanel::writeLine(bool atEnd) {
     focusField(m_refused);
     return false;
   }
-  for (const QString& name : LineEntry::fieldNames())
-    if (!m_stale.contains(field(name))) m_entry.setText(name, widgetText(field(name)));
+  for (const FieldView& v : m_views)
+    if (!v.stale) m_entry.setText(v.name, v.shown);
   const bool written = atEnd ? m_entry.append() : m_entry.insert();
   if (const std::optional<QString>& refused = m_entry.refusedField()) {
     focusField(*refused);

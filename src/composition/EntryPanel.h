@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "composition/LineEntry.h"
 
@@ -19,6 +20,10 @@ class QStandardItemModel;
 class QTableView;
 class QTreeWidget;
 class QVBoxLayout;
+
+namespace tarovent::db {
+class ReadSnapshot;
+}
 
 namespace tarovent::composition {
 
@@ -99,13 +104,28 @@ class EntryPanel : public QWidget {
   // at hand are processed (lines entered faster than the screen is drawn refresh it once), and
   // at once before the user works in it or the keyboard is put in it.
   void showTexts();
-  void refreshField(QWidget* w);
+  // False when the field showed the line entry's text already.
+  bool refreshField(QWidget* w);
   void refreshNow();
   // The list's row of the code just looked up, shown with the fields; at once before the list
   // is used.
   void applyListPosition();
   bool writeLine(bool atEnd);
+  // The look-ups of the keys at hand read each base in one read transaction, let go once the
+  // events are processed: keys typed faster than the screen is drawn do not each pay for
+  // their own. What another workstation commits meanwhile is seen from the next pass on; a
+  // write of this program ends the transaction first.
+  void holdReads();
   QWidget* field(const QString& name) const { return m_fields.value(name); }
+  // A field of the line and what the panel knows of it: the text its widget holds (kept by its
+  // change signal, never read back from the widget) and whether the line entry's is newer.
+  struct FieldView {
+    QString name;
+    QWidget* widget = nullptr;
+    QString shown;
+    bool stale = false;
+  };
+  FieldView* view(const QObject* widget);
 
   CompositionSession& m_session;
   LineEntry m_entry;
@@ -121,7 +141,8 @@ class EntryPanel : public QWidget {
   bool m_leaving = false;
   QString m_refused;  // the field whose number was refused when it was left
   Prompt m_prompt;
-  QSet<QWidget*> m_stale;  // fields whose text is older than the line entry's
+  std::vector<FieldView> m_views;
+  std::vector<std::unique_ptr<db::ReadSnapshot>> m_heldReads;
   bool m_refreshQueued = false;
   bool m_refreshing = false;  // texts shown by the panel, not typed
   std::optional<std::pair<QString, QString>> m_listTarget;  // code and supplier to show

@@ -21,11 +21,24 @@ const QString kAltPrice = QStringLiteral("CTX_TPRO_PU_Bis");
 const QString kCost = QStringLiteral("CTX_PDR");
 const QString kWeight = QStringLiteral("CTX_POIDS");
 const QString kVat = QStringLiteral("CTX_TXTVA");
+const QString kLabel = QStringLiteral("CTX_TPRO_LIB");
+const QString kText1 = QStringLiteral("CTX_TPRO_DESCR");
+const QString kText2 = QStringLiteral("CTX_TPRO_DESCR2");
+const QString kUnit = QStringLiteral("CTX_UNITE");
+const QString kType = QStringLiteral("CTX_TYPE");
+const QString kSupplier = QStringLiteral("CTX_CODFOURN");
+const QString kUser1 = QStringLiteral("CTX_USER1");
+const QString kUser2 = QStringLiteral("CTX_USER2");
+const QString kUser3 = QStringLiteral("CTX_USER3");
+const QString kUser4 = QStringLiteral("CTX_USER4");
+const QString kReplacement = QStringLiteral("CTX_REMPL");
+const QString kDiscountClass = QStringLiteral("CTX_CLREM");
 
 // The number fields and the labels their messages name them by, in the order of the panel.
-const std::pair<const QString*, const char*> kNumberFields[] = {
-    {&kQuantity, "Quantité"},    {&kPrice, "Prix unitaire"}, {&kAltPrice, "Autre prix"},
-    {&kCost, "Prix de revient"}, {&kWeight, "Poids"},        {&kVat, "Taux de TVA"},
+const std::pair<const QString*, QString> kNumberFields[] = {
+    {&kQuantity, QStringLiteral("Quantité")},    {&kPrice, QStringLiteral("Prix unitaire")},
+    {&kAltPrice, QStringLiteral("Autre prix")},  {&kCost, QStringLiteral("Prix de revient")},
+    {&kWeight, QStringLiteral("Poids")},         {&kVat, QStringLiteral("Taux de TVA")},
 };
 
 // A number typed in a field; an invalid one has been refused before the line is read.
@@ -63,10 +76,9 @@ LineEntry::LineEntry(CompositionSession& session) : m_session(session) {
 
 const QStringList& LineEntry::fieldNames() {
   static const QStringList names = {
-      kCode,       "CTX_TPRO_LIB", "CTX_TPRO_DESCR", "CTX_TPRO_DESCR2", "CTX_UNITE",
-      "CTX_TYPE",  kQuantity,      kPrice,           kAltPrice,         kCost,
-      "CTX_POIDS", "CTX_CODFOURN", "CTX_USER1",      "CTX_USER2",       "CTX_USER3",
-      "CTX_USER4", "CTX_REMPL",    "CTX_CLREM",      "CTX_TXTVA"};
+      kCode,    kLabel,  kText1, kText2,  kUnit,  kType,        kQuantity,      kPrice, kAltPrice,
+      kCost,    kWeight, kSupplier, kUser1, kUser2, kUser3, kUser4, kReplacement, kDiscountClass,
+      kVat};
   return names;
 }
 
@@ -90,48 +102,48 @@ QString LineEntry::number(double value, const QString& mask) const {
 EntryLine LineEntry::line() const {
   EntryLine l;
   l.code = text(kCode);
-  l.designation = text("CTX_TPRO_LIB");
-  l.description1 = text("CTX_TPRO_DESCR");
-  l.description2 = text("CTX_TPRO_DESCR2");
-  l.unit = text("CTX_UNITE");
-  l.type = text("CTX_TYPE").trimmed().toUpper();
+  l.designation = text(kLabel);
+  l.description1 = text(kText1);
+  l.description2 = text(kText2);
+  l.unit = text(kUnit);
+  l.type = text(kType).trimmed().toUpper();
   l.quantity = numberIn(text(kQuantity));
   l.unitPrice = numberIn(text(kPrice));
   l.hasAltPrice = !text(kAltPrice).trimmed().isEmpty();
   l.altPrice = numberIn(text(kAltPrice));
   l.costPrice = numberIn(text(kCost));
   l.weight = numberIn(text(kWeight));
-  l.supplier = text("CTX_CODFOURN");
-  l.user1 = text("CTX_USER1");
-  l.user2 = text("CTX_USER2");
-  l.user3 = text("CTX_USER3");
-  l.user4 = text("CTX_USER4");
-  l.replacement = text("CTX_REMPL");
-  l.discountClass = text("CTX_CLREM");
-  l.vatRate = text("CTX_TXTVA");
+  l.supplier = text(kSupplier);
+  l.user1 = text(kUser1);
+  l.user2 = text(kUser2);
+  l.user3 = text(kUser3);
+  l.user4 = text(kUser4);
+  l.replacement = text(kReplacement);
+  l.discountClass = text(kDiscountClass);
+  l.vatRate = text(kVat);
   return l;
 }
 
 void LineEntry::fill(const EntryLine& l) {
   const QString quantity = text(kQuantity);
   m_texts[kCode] = l.code;
-  m_texts["CTX_TPRO_LIB"] = l.designation;
-  m_texts["CTX_TPRO_DESCR"] = l.description1;
-  m_texts["CTX_TPRO_DESCR2"] = l.description2;
-  m_texts["CTX_UNITE"] = l.unit;
-  m_texts["CTX_TYPE"] = l.type;
+  m_texts[kLabel] = l.designation;
+  m_texts[kText1] = l.description1;
+  m_texts[kText2] = l.description2;
+  m_texts[kUnit] = l.unit;
+  m_texts[kType] = l.type;
   m_texts[kQuantity] = quantity;
   m_texts[kPrice] = number(l.unitPrice, kPriceMask);
   m_texts[kAltPrice] = l.hasAltPrice ? number(l.altPrice, kPriceMask) : QString();
   m_texts[kCost] = number(l.costPrice, kPriceMask);
   m_texts[kWeight] = l.weight != 0 ? number(l.weight, kWeightMask) : QString();
-  m_texts["CTX_CODFOURN"] = l.supplier;
-  m_texts["CTX_USER1"] = l.user1;
-  m_texts["CTX_USER2"] = l.user2;
-  m_texts["CTX_USER3"] = l.user3;
-  m_texts["CTX_USER4"] = l.user4;
-  m_texts["CTX_REMPL"] = l.replacement;
-  m_texts["CTX_CLREM"] = l.discountClass;
+  m_texts[kSupplier] = l.supplier;
+  m_texts[kUser1] = l.user1;
+  m_texts[kUser2] = l.user2;
+  m_texts[kUser3] = l.user3;
+  m_texts[kUser4] = l.user4;
+  m_texts[kReplacement] = l.replacement;
+  m_texts[kDiscountClass] = l.discountClass;
   m_texts[kVat] = l.vatRate.isEmpty() ? m_session.vatField() : l.vatRate;
   m_stockArticle = l.type == "A" || l.type == "F" ? l.code : QString();
   m_filledFrom = l.code;
@@ -155,8 +167,7 @@ bool LineEntry::isNumberField(const QString& field) {
 bool LineEntry::numberRefused(const QString& field) {
   for (const auto& f : kNumberFields)
     if (*f.first == field)
-      return !core::boxNumber(m_session.state().messages(), QString::fromUtf8(f.second),
-                              text(field));
+      return !core::boxNumber(m_session.state().messages(), f.second, text(field));
   return false;
 }
 
@@ -301,7 +312,7 @@ bool LineEntry::offerCreation(const QString& window, const QString& missing,
   if (m.ask(question, ui::Buttons::YesNo, 1) != ui::Answer::Yes) return false;
   s.creationCode = code;
   m_creationOffered = true;
-  s.creationLabel = text("CTX_TPRO_LIB");
+  s.creationLabel = text(kLabel);
   return openWindow(window);
 }
 
@@ -335,8 +346,7 @@ bool LineEntry::takeCancelledCreation() {
     return false;
   }
   m_creationOffered = false;
-  for (const char* field : {"CTX_CODART", "CTX_TPRO_LIB", "CTX_UNITE", "CTX_TYPE"})
-    m_texts[QLatin1String(field)].clear();
+  for (const QString* field : {&kCode, &kLabel, &kUnit, &kType}) m_texts[*field].clear();
   m_stockArticle.clear();
   m_codeChanged = false;
   return true;

@@ -69,6 +69,8 @@ void PriceMemoryBox::follow(QLineEdit* codeBox) {
 void PriceMemoryBox::showCode(const QString& code) {
   m_code = code.trimmed();
   m_prices.clear();
+  // Without a client the box stays hidden and empty, whatever the code.
+  if (m_client.isEmpty()) return;
   if (!m_client.isEmpty() && !m_code.isEmpty() && m_state.mainDb().isOpen()) {
     try {
       m_prices = PriceMemory(m_state.mainDb()).latest(m_client, m_code, m_current, kShown);

@@ -7,6 +7,8 @@
 
 #include "EntryFixture.h"
 #include "composition/EntryPanel.h"
+#include "core/ProcessState.h"
+#include "platform/db/Database.h"
 #include "ui/ButtonEnterKey.h"
 #include "ui/FormNavigation.h"
 #include "ui/UiTestSupport.h"
@@ -168,6 +170,43 @@ TEST_F(EntryPanelTest, KeysFasterThanTheScreenLoseNothing) {
   EXPECT_EQ(panel->selectedArticle().first, "TOLE");
   EXPECT_EQ(shown("CTX_TPRO_PU"), "9,01");
   EXPECT_EQ(shown("CTX_TPRO_LIB"), "Tôle");
+}
+
+// Another workstation raises an article's price and changes price breaks between lines typed
+// without a pause: each look-up after the screen caught up reads them, though the keys of one
+// burst share one read of the bases.
+TEST_F(EntryPanelTest, AnotherWorkstationsChangesReachTheNextLookUp) {
+  open();
+  db::Workspace other;
+  db::Database stock = other.OpenDatabase(m_state->base(core::entry::Stock).db.Name());
+  db::Database commercial = other.OpenDatabase(m_state->base(core::entry::Commercial).db.Name());
+  panel->takeFocus();
+  // The price the code's look-up shows; the line is written with the quantity's break.
+  const auto line = [&](const char* code, const char* quantity) {
+    type(code);
+    press(Qt::Key_Return);
+    const QString price = panel->entry().text("CTX_TPRO_PU");
+    type(quantity);
+    press(Qt::Key_Enter, {}, Qt::ControlModifier);
+    return price;
+  };
+  EXPECT_EQ(line("VIS", "2"), "12,50");
+  EXPECT_EQ(line("TOLE", "5"), "20,00");
+  QApplication::processEvents();
+  stock.Execute("update TARTI set TARTI_PVU1 = 14 where TARTI_CODART = 'VIS'");
+  commercial.Execute("insert into TPRIX values ('VIS', 10, 13, 12)");
+  commercial.Execute("delete from TPRIX where TPRIX_CODART = 'TOLE' and TPRIX_MAXTRANCHE = 10");
+  EXPECT_EQ(line("VIS", "2"), "14,00");
+  EXPECT_EQ(line("TOLE", "5"), "20,00");
+  QApplication::processEvents();
+  EXPECT_EQ(written, 4);
+  EXPECT_EQ(cell(*m_session, 1, 4) + " " + cell(*m_session, 2, 4), "12,50 9,00");
+  EXPECT_EQ(cell(*m_session, 3, 4) + " " + cell(*m_session, 4, 4), "13,00 7,00");
+
+  // What the program writes itself is read at once, whatever the keys at hand.
+  m_state->base(core::entry::Stock).db.Execute(
+      "update TARTI set TARTI_PVU1 = 16 where TARTI_CODART = 'VIS'");
+  EXPECT_EQ(line("VIS", "2"), "16,00");
 }
 
 TEST_F(EntryPanelTest, ListsFollowTheTreeAndTyping) {
