@@ -72,6 +72,8 @@ class CompositionSession {
   // Reads the document again from its file, dropping what was changed here; the listener
   // reads everything again.
   bool reload();
+  // Writes the totals and sub-totals of a version's document from its line cells, as at saving.
+  void refreshTotals();
 
   word::WordDocument& document() { return *m_doc; }
   const ColumnMap& columns() const { return m_columns; }
@@ -187,7 +189,6 @@ class CompositionSession {
   void checkBases();
   bool runRecalculation(const Adjustment& adjustment);
   void release();
-  void refreshTotals();
   void storeFigures();
   // True when no word processor holds the file, after removing a lock left by a crash if the
   // user agrees.

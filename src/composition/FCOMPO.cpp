@@ -174,6 +174,7 @@ FCOMPO::FCOMPO(core::ProcessState& state, std::unique_ptr<CompositionSession> se
   m_status->setObjectName(QStringLiteral("STB_Composition"));
   m_status->setSizeGripEnabled(false);
   m_place = new QLabel(this);
+  m_place->setObjectName(QStringLiteral("CTL_Position"));
   m_status->addPermanentWidget(m_place);
   m_margin = new QLabel(this);
   m_margin->setObjectName(QStringLiteral("CTL_TauxMarge"));
@@ -182,10 +183,7 @@ FCOMPO::FCOMPO(core::ProcessState& state, std::unique_ptr<CompositionSession> se
   box->addWidget(m_status);
   m_status->showMessage(m_session->documentPath());
 
-  connect(m_entry, &EntryPanel::lineWritten, this, [this] {
-    m_view->followCursor(m_session->cursor());
-    showMarginRate(false);
-  });
+  connect(m_entry, &EntryPanel::lineWritten, this, &FCOMPO::afterLinesWritten);
   connect(m_entry, &EntryPanel::leaveRequested, this,
           [this] { m_view->grid().setFocus(Qt::OtherFocusReason); });
   connect(m_adjustment, &AdjustmentFrame::validated, this, &FCOMPO::Valider_Ajustement);
@@ -380,10 +378,7 @@ void FCOMPO::buildView() {
   m_session->setChangeListener(m_relay.get());
   connect(m_view, &QuoteView::cursorChanged, this, [this](const TableCursor& c) {
     if (c.isValid()) m_session->setCursor(c.table, c.row);
-    // The status bar comes after the view: at opening there is no place to show yet.
-    if (m_place)
-      m_place->setText(c.isValid() ? QStringLiteral("Tableau %1, ligne %2").arg(c.table).arg(c.row)
-                                   : QString());
+    showPlace(c);
   });
   connect(m_view, &QuoteView::lineActivated, this, [this] { m_entry->takeFocus(); });
   connect(m_view, &QuoteView::typedForEntry, this,
@@ -394,6 +389,29 @@ void FCOMPO::buildView() {
   m_view->setCursor(cursor.isValid() ? cursor : m_session->endOfLines());
   const TableCursor now = m_view->cursor();
   if (now.isValid()) m_session->setCursor(now.table, now.row);
+}
+
+void FCOMPO::showPlace(const TableCursor& c) {
+  // The status bar comes after the view: at opening there is no place to show yet.
+  if (m_place)
+    m_place->setText(c.isValid() ? QStringLiteral("Tableau %1, ligne %2").arg(c.table).arg(c.row)
+                                 : QString());
+}
+
+void FCOMPO::afterLinesWritten() {
+  m_view->followCursor(m_session->cursor());
+  // A line written above the cursor moves the cursor's row without the grid telling.
+  showPlace(m_session->cursor());
+  showMarginRate(false);
+  if (m_totalsQueued || m_session->origin() != Origin::Dossier) return;
+  m_totalsQueued = true;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        m_totalsQueued = false;
+        if (m_session && m_session->isOpen()) m_session->refreshTotals();
+      },
+      Qt::QueuedConnection);
 }
 
 void FCOMPO::showTariffModes() {

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "composition/EntryPanel.h"
+#include "composition/QuoteRows.h"
 
 class QAction;
 class QButtonGroup;
@@ -119,6 +120,10 @@ class FCOMPO : public QWidget {
   // The quote's margin rate in the status bar: after a command the document is read again,
   // after a line written only its new rows are.
   void showMarginRate(bool readAgain = true);
+  // After lines written: the cursor's place at once, the totals once the lines typed at hand
+  // are all written.
+  void afterLinesWritten();
+  void showPlace(const TableCursor& c);
   void switchMenuButtons(bool composing);
   void showStatus(const QString& text);
   void backToEntry(EntryPanel::Field field = EntryPanel::Field::Code);
@@ -160,6 +165,7 @@ class FCOMPO : public QWidget {
   Prompt m_prompt;
   WorkbookImportFrame* m_import = nullptr;
   bool m_asking = false;
+  bool m_totalsQueued = false;
   bool m_showingModes = false;  // the modes shown as the session holds them, not chosen
   bool m_closed = false;
   bool m_driftChecked = false;

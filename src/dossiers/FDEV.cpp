@@ -68,7 +68,7 @@ FDEV::FDEV(core::ProcessState& state, QWidget* parent)
        {"Cmd_DOSSDelete", QStringLiteral("&Supprimer"), nullptr, [this] { deleteDossier(); }},
        {"Cmd_DOSSDupli", QStringLiteral("D&upliquer"), nullptr, [this] { duplicateDossier(); }},
        {"CMD_REFRESH", QStringLiteral("Rafraîc&hir"), nullptr, [this] { refreshDossiers(); }},
-       {"CMD_SOCSUIV", QStringLiteral("Société sui&vante"), nullptr, [this] { nextCompany(); }},
+       {"CMD_SOCSUIV", QStringLiteral("Société suivante"), nullptr, [this] { nextCompany(); }},
        {"Cmd_Infos",
         QStringLiteral("In&fos"),
         nullptr,

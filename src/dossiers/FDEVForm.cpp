@@ -192,8 +192,8 @@ void FDEV::addWorkRows(QFormLayout* f) {
   m_user12 = new CustomFieldsPanel(m_state, m_fields, 1, 2, this);
   for (int n = 1; n <= 2; ++n)
     m_user12->box(n)->setDataSource(m_data, QStringLiteral("TDOS_USER%1").arg(n));
-  f->addRow(label(QStringLiteral("Cont&remarque"), cm), cm);
-  f->addRow(label(QStringLiteral("O&pération"), m_operation),
+  f->addRow(label(QStringLiteral("Contremarque"), cm), cm);
+  f->addRow(label(QStringLiteral("Opération"), m_operation),
             rowOf({m_operation, operations}, false));
   f->addRow(label(QStringLiteral("Sous-type"), subtype), subtype);
   f->addRow(label(QStringLiteral("Immat. (F4)"), m_immat),

@@ -288,17 +288,17 @@ VersionFrame::VersionFrame(core::ProcessState& state, QWidget* parent)
 
   ui::ButtonRow commands = ui::buttonRow(
       d->versions, Qt::Horizontal,
-      {{"Cmd_DevADD", QStringLiteral("Créer"), nullptr, [this] { addVersion(); },
+      {{"Cmd_DevADD", QStringLiteral("C&réer"), nullptr, [this] { addVersion(); },
         QStringLiteral("Nouvelle version")},
-       {"Cmd_DevUpdate", QStringLiteral("Enreg."), nullptr, [this] { saveVersion(); },
+       {"Cmd_DevUpdate", QStringLiteral("Enre&g."), nullptr, [this] { saveVersion(); },
         QStringLiteral("Enregistrer la version (F10)")},
        {"Cmd_DevAnnul", QStringLiteral("Annuler"), nullptr, [this] { cancelVersion(); },
         QStringLiteral("Annuler la saisie de la version")},
        {"Cmd_DevDelete", QStringLiteral("Supprimer"), nullptr, [this] { deleteVersion(); },
         QStringLiteral("Supprimer la version et son texte")},
-       {"Cmd_DevVoir", QStringLiteral("Voir"), nullptr, [this] { viewDocument(); },
+       {"Cmd_DevVoir", QStringLiteral("&Voir"), nullptr, [this] { viewDocument(); },
         QStringLiteral("Ouvrir le texte du devis dans le traitement de texte")},
-       {"Cmd_DevEditer", QStringLiteral("Composer"), nullptr, [this] { editVersion(); },
+       {"Cmd_DevEditer", QStringLiteral("Com&poser"), nullptr, [this] { editVersion(); },
         QStringLiteral("Composer le devis de cette version")},
        {}});
   d->add = commands.at("Cmd_DevADD");

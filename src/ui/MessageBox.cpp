@@ -1,11 +1,14 @@
 #include "MessageBox.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <algorithm>
 #include <memory>
 #include <utility>
+
+#include "ui/TypeAhead.h"
 
 namespace tarovent::ui {
 
@@ -37,6 +40,47 @@ QList<QMessageBox::StandardButton> buttonList(Buttons b) {
   return list;
 }
 
+// Alt + the underlined letter of a button, or the letter alone, presses it. Qt finds the
+// letter alone itself, but Alt + letter only through the shortcuts of the active window: a box
+// not yet active (no window manager, keys typed as it appears) ignored Alt+O.
+class ButtonLetters : public QObject {
+ public:
+  explicit ButtonLetters(QMessageBox* box) : QObject(box), m_box(box) {
+    box->installEventFilter(this);
+    for (QWidget* w : box->findChildren<QWidget*>()) w->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress) return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+    if (mods != Qt::AltModifier && mods != Qt::NoModifier) return false;
+    QAbstractButton* button = buttonOf(key->key());
+    if (!button) return false;
+    if (type == QEvent::ShortcutOverride) {
+      event->accept();  // ours: no shortcut of another window takes it
+      return true;
+    }
+    button->click();
+    return true;
+  }
+
+ private:
+  QAbstractButton* buttonOf(int key) const {
+    if (key < Qt::Key_A || key > Qt::Key_Z) return nullptr;
+    for (QAbstractButton* b : m_box->buttons()) {
+      const QString t = b->text();
+      const qsizetype amp = t.indexOf(QLatin1Char('&'));
+      if (amp >= 0 && amp + 1 < t.size() && t.at(amp + 1).toUpper() == QChar(key)) return b;
+    }
+    return nullptr;
+  }
+
+  QMessageBox* m_box;
+};
+
 QMessageBox::Icon toIcon(Icon i) {
   switch (i) {
     case Icon::Information:
@@ -67,12 +111,14 @@ QMessageBox* messageBox(const QString& title, const QString& text, Buttons butto
     box->setEscapeButton(QMessageBox::Cancel);
   else if (list.contains(QMessageBox::No))
     box->setEscapeButton(QMessageBox::No);
+  new ButtonLetters(box);
   return box;
 }
 
 void MessageBoxFunnel::show(const QString& text, Icon icon, const QString& title) {
   std::unique_ptr<QMessageBox> box(messageBox(title.isEmpty() ? m_title : title, text, Buttons::Ok,
                                               1, icon, QApplication::activeWindow()));
+  TypeAhead typedAhead(box.get());
   box->exec();
 }
 
@@ -80,6 +126,7 @@ Answer MessageBoxFunnel::ask(const QString& text, Buttons buttons, int defaultBu
                              const QString& title) {
   std::unique_ptr<QMessageBox> box(messageBox(title.isEmpty() ? m_title : title, text, buttons,
                                               defaultButton, icon, QApplication::activeWindow()));
+  TypeAhead typedAhead(box.get());
   return toAnswer(static_cast<QMessageBox::StandardButton>(box->exec()));
 }
 

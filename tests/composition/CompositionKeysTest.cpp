@@ -664,6 +664,41 @@ TEST_F(EntryKeys, AnUnknownCodeOpensItsCreationFormInFront) {
   }
 }
 
+// The creation form of an unknown code saved from the keyboard: F10 from a field, or Enter on
+// "Enregistrer" reached by Enter from field to field. The code comes back to line entry.
+TEST_F(EntryKeys, TheCreationFormSavesOnF10AndOnEnterOnItsButton) {
+  openComposition();
+  ASSERT_TRUE(m_window);
+  EntryPanel& panel = m_window->entryPanel();
+  for (const bool byF10 : {true, false}) {
+    const QString code = byF10 ? "ZZFDIX" : "ZZENTREE";
+    SCOPED_TRACE(code.toStdString());
+    panel.takeFocus();
+    type(code);
+    m_messages.setFallback(Answer::Yes);
+    press(Stroke{Qt::Key_Return});
+    m_messages.setFallback(Answer::No);
+    QApplication::processEvents();
+    ASSERT_EQ(activeName(), "FCREART") << m_messages.texts().join('|').toStdString();
+    ASSERT_TRUE(moveTo("CTX_LIBART"));
+    type("Equerre neuve");
+    if (byF10)
+      press(Stroke{Qt::Key_F10});
+    else {
+      ASSERT_TRUE(moveTo("Cmd_Enregistrer"));
+      press(Stroke{Qt::Key_Return});
+    }
+    QApplication::processEvents();
+    EXPECT_EQ(activeName(), "FCOMPO") << m_messages.texts().join('|').toStdString();
+    db::Database* db = m_window->entryPanel().entry().listDatabase(EntrySource::Stock);
+    db::Recordset rs = db->OpenRecordset(
+        "select TARTI_LIBART from TARTI where TARTI_CODART = " + db::sqlLiteral(code));
+    ASSERT_FALSE(rs.EOF_());
+    EXPECT_EQ(rs.value(0).toString(), "Equerre neuve");
+    EXPECT_EQ(codeField(), code);
+  }
+}
+
 // The price adjustment: its option chosen with the arrows, its value typed, Enter applies it
 // and gives the keyboard back to the quantity.
 TEST_F(CompositionKeys, ThePriceAdjustmentIsWorkedWithTheKeyboard) {

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
+#include <QWindow>
 #include <QTableView>
 
 #include "EntryFixture.h"
@@ -13,6 +17,7 @@
 #include "guard/QuoteGuard.h"
 #include "install/DemoDocuments.h"
 #include "install/templates/TemplateBuilder.h"
+#include "ui/MessageBox.h"
 #include "ui/UiTestSupport.h"
 
 namespace tarovent::composition {
@@ -127,6 +132,83 @@ TEST_F(KeyboardQuoteTest, TheMarginFollowsEveryLineWrittenOrDeleted) {
   EXPECT_EQ(m_window->session().document().rowCount(m_table), 5);
   EXPECT_NE(margin(), withAll);
   EXPECT_EQ(margin(), marginReadNow());
+}
+
+// The totals band and the cursor's place in the status bar are right after each line written,
+// without a recalculation or a move of the cursor.
+TEST_F(KeyboardQuoteTest, TheTotalsAndThePlaceFollowEachLineWritten) {
+  open();
+  auto* net = m_window->findChild<QLabel*>("CTL_SMTNET");
+  auto* place = m_window->findChild<QLabel*>("CTL_Position");
+  ASSERT_TRUE(net && place);
+  m_messages.setFallback(Answer::No);
+  m_window->entryPanel().takeFocus();
+  QString shown = net->text();
+  for (const char* quantity : {"2", "3"}) {
+    writeLine("VIS", quantity);
+    QApplication::processEvents();
+    net = m_window->findChild<QLabel*>("CTL_SMTNET");
+    EXPECT_NE(net->text(), shown) << quantity;
+    shown = net->text();
+    const auto c = m_window->session().cursor();
+    EXPECT_EQ(place->text(), QString("Tableau %1, ligne %2").arg(c.table).arg(c.row));
+  }
+  // A recalculation finds nothing to change.
+  key(Qt::Key_Escape);
+  key(Qt::Key_F9);
+  ASSERT_TRUE(m_window->session().lastRecalculation().completed);
+  EXPECT_EQ(m_window->findChild<QLabel*>("CTL_SMTNET")->text(), shown);
+}
+
+// Regression: typed quickly, the lines after one whose price raised a question (the screw's
+// discount class at 0 %) were lost: the question's box blocked the window they were typed in.
+// The whole burst is queued as the window system queues it before anything runs.
+TEST_F(KeyboardQuoteTest, LinesTypedAheadOfAPriceQuestionAreAllWritten) {
+  openNewQuote();
+  ui::MessageBoxFunnel boxes("Tarovent");
+  m_state->setMessages(boxes);
+  m_window->entryPanel().takeFocus();
+  ASSERT_EQ(focused(), "CTX_CODART");
+  // Each box that opens is answered by Enter, its default ("Non": the client's discount).
+  int answered = 0;
+  QTimer answer;
+  answer.setInterval(5);
+  QObject::connect(&answer, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box || !box->isVisible()) return;
+    ++answered;
+    test::pressKey(box->focusWidget() ? box->focusWidget() : box, Qt::Key_Return);
+  });
+  answer.start();
+  word::WordDocument& doc = m_window->session().document();
+  const int before = doc.rowCount(m_table);
+  QWindow* window = m_window->windowHandle();
+  const auto post = [window](int key, Qt::KeyboardModifiers mods, const QString& text) {
+    for (QEvent::Type t : {QEvent::KeyPress, QEvent::KeyRelease})
+      QCoreApplication::postEvent(window, new QKeyEvent(t, key, mods, text));
+  };
+  const QStringList lines = {"VIS 2", "VIS 3", "VIS 4", "VIS 5", "VIS 6"};
+  for (const QString& line : lines) {
+    const QStringList parts = line.split(' ');
+    for (const QChar c : parts[0]) post(c.unicode(), Qt::NoModifier, QString(c));
+    post(Qt::Key_Return, Qt::NoModifier, "\r");
+    for (const QChar c : parts[1]) post(c.unicode(), Qt::NoModifier, QString(c));
+    post(Qt::Key_Return, Qt::ControlModifier, "\r");
+  }
+  QElapsedTimer t;
+  t.start();
+  while (t.elapsed() < 3000 && doc.rowCount(m_table) < before + lines.size())
+    QApplication::processEvents(QEventLoop::AllEvents, 10);
+  QApplication::processEvents();
+  answer.stop();
+  m_state->setMessages(m_messages);
+  EXPECT_GE(answered, 1);
+  EXPECT_EQ(doc.rowCount(m_table), before + lines.size());
+  const int quantity = m_window->session().columns().column("QTE");
+  QStringList written;
+  for (int r = 1; r <= doc.rowCount(m_table); ++r)
+    if (const QString q = doc.cellText({m_table, r, quantity}); !q.isEmpty()) written << q;
+  EXPECT_EQ(written, QStringList({"2,000", "3,000", "4,000", "5,000", "6,000"}));
 }
 
 using MarginTallyTest = fixtures::EntryTest;

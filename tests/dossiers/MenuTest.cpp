@@ -8,6 +8,7 @@
 #include "core/MainMenu.h"
 #include "dossiers/DossierWindows.h"
 #include "ui/ButtonEnterKey.h"
+#include "ui/FormAccessKeys.h"
 
 namespace tarovent::dossiers {
 namespace {
@@ -44,6 +45,26 @@ TEST_F(DossierMenu, EntriesOpenTheWindowsThatExist) {
 }
 
 TEST_F(DossierMenu, AccessKeysOfEveryWindowWork) { expectWorkingAccessKeys(); }
+
+// Regression: the version commands of the workspace ("Composer" first) had no letter.
+TEST_F(DossierMenu, TheVersionCommandsHaveLettersOfTheirOwn) {
+  QWidget* fdev = openFromMenu("M_DEVI_DEVIS", "FDEV");
+  ASSERT_TRUE(fdev);
+  for (const char* name : {"Cmd_DevADD", "Cmd_DevUpdate", "Cmd_DevVoir", "Cmd_DevEditer"}) {
+    auto* button = fdev->findChild<QPushButton*>(name);
+    ASSERT_TRUE(button) << name;
+    const QChar letter = tarovent::test::accessKey(button->text());
+    ASSERT_FALSE(letter.isNull()) << name;
+    if (button->isEnabled()) {
+      EXPECT_EQ(ui::FormAccessKeys::target(fdev, letter), button) << name;
+    }
+  }
+  EXPECT_EQ(tarovent::test::accessKeyFaults(fdev), QStringList());
+  // The letters of the main menu stay with it.
+  QWidget* focus = QApplication::focusWidget();
+  EXPECT_EQ(menuOpenedBy('T'), "&Tables");
+  if (focus) focus->setFocus();
+}
 
 // Regression: the size chosen with F12 was remembered but the workspace opened maximised again.
 TEST_F(DossierMenu, TheWorkspaceOpensAgainInTheSizeChosenWithF12) {
