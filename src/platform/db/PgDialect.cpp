@@ -75,10 +75,12 @@ class PostgresDialect final : public SqlDialect {
     return "COALESCE(" + value + ", " + otherwise + ')';
   }
 
-  // The column types, the NOT NULL and the zero-length checks refuse what the engine refuses.
-  QString checkedValue(const QString& value, const QString&, const QString&,
-                       const QString&) const override {
-    return value;
+  // The column types, the NOT NULL and the zero-length checks refuse what the engine refuses;
+  // the session converts the value for its field's type (pgWrittenValues).
+  QString checkedValue(const QString& value, const QString& schema, const QString& table,
+                       const QString& field) const override {
+    return "jet_field(" + value + ", " + quoteText(schema) + ", " + quoteText(table) + ", " +
+           field + ')';
   }
 
   QString columnDefinition(const FieldSpec& field) const override {

@@ -238,6 +238,7 @@ std::atomic<quint64> g_namesGeneration{1};
 }  // namespace
 
 void PgSession::namesChanged() { ++g_namesGeneration; }
+quint64 PgSession::namesGeneration() { return g_namesGeneration.load(); }
 
 QString PgSession::storedSpelling(const QString& name) const {
   if (m_spellingsRead != g_namesGeneration.load()) {
@@ -297,6 +298,11 @@ SqlTranslation PgSession::translate(const QString& jet) const {
       jet, [this](const QString& path) { return schemaOf(path); }, postgresDialect());
   using Kind = SqlTranslation::Kind;
   t.sql = storedSpellings(t.sql);
+  if (t.kind == Kind::Insert || t.kind == Kind::Update)
+    t.sql = pgWrittenValues(t.sql, [this](const QString& schema, const QString& table,
+                                          const QString& field) {
+      return writtenType(schema, table, field);
+    });
   if (t.kind != Kind::CreateTable && t.kind != Kind::SelectInto && !t.table.isEmpty())
     t.table = storedSpelling(t.table);
   if (!t.updatableTable.isEmpty()) t.updatableTable = storedSpelling(t.updatableTable);
