@@ -66,7 +66,15 @@ class PostgresDialect final : public SqlDialect {
   }
 
   // Null counts as empty, unless every part is Null; numbers read as their text.
+  // A function takes at most 100 arguments: a longer chain is joined by pieces.
   QString concatenation(const QStringList& parts) const override {
+    constexpr qsizetype kPiece = 50;
+    if (parts.size() > kPiece) {
+      QStringList pieces;
+      for (qsizetype i = 0; i < parts.size(); i += kPiece)
+        pieces << concatenation(parts.mid(i, kPiece));
+      return concatenation(pieces);
+    }
     const QString list = parts.join(QStringLiteral(", "));
     return "(CASE WHEN num_nonnulls(" + list + ") = 0 THEN NULL ELSE concat(" + list + ") END)";
   }

@@ -599,13 +599,32 @@ class PgRecordset final : public RecordsetImpl {
     for (const int i : std::as_const(wanted)) {
       PgRow& r = m_rows[i];
       const int g = byId.value(idKey(r.id), -1);
-      if (g < 0) {  // deleted since the keyset was read: a hole
+      // A row that no longer meets the query keeps its place with the table's values; a row
+      // deleted since the keyset was read is a hole.
+      if (g < 0 && (m_querySql.isEmpty() || !readFromTable(r, generation))) {
         r.deleted = true;
         --m_live;
         continue;
       }
-      takeValues(r, got.rows[g], ids, generation);
+      if (g >= 0) takeValues(r, got.rows[g], ids, generation);
     }
+  }
+
+  bool readFromTable(PgRow& r, quint64 generation) {
+    QStringList cols;
+    for (const QString& c : std::as_const(m_origin))
+      cols << (c.isEmpty() ? QStringLiteral("NULL") : quoteIdentifier(c));
+    const PgRows got = m_db->session().query("SELECT " + cols.join(", ") + " FROM " + qualified() +
+                                                 " WHERE " + idCondition(1),
+                                             r.id);
+    if (got.rows.isEmpty()) return false;
+    r.values.resize(m_fields.size());
+    for (int f = 0; f < m_fields.size(); ++f)
+      r.values[f] = pgFieldValue(got.rows[0].value(f), m_fields[f].type);
+    r.loaded = true;
+    r.generation = generation;
+    r.transaction = m_db->transactionLevel() > 0 ? m_db->transactionSerial() : 0;
+    return true;
   }
 
   // The values of a row read as identities then fields, from the server as it is now.
