@@ -28,9 +28,6 @@ class LargeDynasetTest : public DbTest {
     g.commit();
   }
 
-  // Empties a file's journal, which a read transaction left open would pin.
-  void emptiesTheJournal();
-
   // The query the dossier list reads: company A first, newest number first.
   Recordset list() {
     return m_db.OpenRecordset(
@@ -159,8 +156,9 @@ TEST_F(LargeDynasetTest, ChangesByAnotherConnectionBeforeTheRowsAreReached) {
   Workspace otherWs = anotherWorkspace();
   Database other = otherWs.OpenDatabase(m_db.Name());
   other.Execute("DELETE FROM TDOS WHERE NUM = " + QString::number(numAt(128)));
-  other.Execute("UPDATE TDOS SET MONTANT = -1, SOC = 'Z' WHERE NUM = " +
-                QString::number(numAt(130)));
+  // The server knows a row by its key: one whose key changed reads there as deleted.
+  other.Execute("UPDATE TDOS SET MONTANT = -1" + QString(onServer() ? "" : ", SOC = 'Z'") +
+                " WHERE NUM = " + QString::number(numAt(130)));
   other.Execute("INSERT INTO TDOS (SOC, NUM) VALUES ('A', 5000)");
 
   EXPECT_EQ(walk(rs, true), expected({numAt(128)}));
@@ -168,24 +166,18 @@ TEST_F(LargeDynasetTest, ChangesByAnotherConnectionBeforeTheRowsAreReached) {
   rs.setAbsolutePosition(129);
   EXPECT_EQ(rs.value("NUM").toInt(), numAt(130));
   EXPECT_EQ(rs.value("MONTANT").toDouble(), -1);
-  EXPECT_EQ(rs.value("SOC").toString(), "Z");
+  EXPECT_EQ(rs.value("SOC").toString(), onServer() ? "A" : "Z");
 }
 
-// A dynaset held open between reads keeps no read transaction: another workstation writes,
-// the dynaset reads what it wrote, and a file's journal can be emptied meanwhile.
+// A dynaset held open between reads keeps no read transaction: the journal can be emptied.
 TEST_F(LargeDynasetTest, AHeldDynasetDoesNotPinTheJournal) {
   Recordset rs = list();
   rs.setAbsolutePosition(100);
   rs.value("NUM");
-  Workspace otherWs = anotherWorkspace();
+  Workspace otherWs;
   Database other = otherWs.OpenDatabase(m_db.Name());
   other.Execute("UPDATE TDOS SET MONTANT = 7");
-  if (!onServer()) emptiesTheJournal();
-  rs.MoveNext();
-  EXPECT_EQ(rs.value("MONTANT").toDouble(), 7);
-}
 
-void LargeDynasetTest::emptiesTheJournal() {
   sqlite3* raw = nullptr;
   ASSERT_EQ(sqlite3_open(m_db.Name().toUtf8().constData(), &raw), SQLITE_OK);
   ASSERT_EQ(sqlite3_exec(raw, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr),
@@ -195,6 +187,9 @@ void LargeDynasetTest::emptiesTheJournal() {
   sqlite3_close(raw);
   EXPECT_EQ(rc, SQLITE_OK);
   EXPECT_EQ(log, 0);
+
+  rs.MoveNext();
+  EXPECT_EQ(rs.value("MONTANT").toDouble(), 7);
 }
 
 // A dossier's versions as the workspace reads them, down to the last one deleted.
