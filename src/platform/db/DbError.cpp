@@ -55,6 +55,8 @@ QString engineDescription(int number, const QString& message) {
       return QStringLiteral("Champ inconnu : %1.").arg(afterColon(message));
     case err::UnknownFunction:
       return QStringLiteral("Fonction inconnue : %1.").arg(afterColon(message));
+    case err::DivisionByZero:
+      return QStringLiteral("Division par zéro.");
     case err::TableExists:
       return QStringLiteral("La table existe déjà (%1).").arg(message);
     case err::SyntaxError:

@@ -158,9 +158,15 @@ int PgDatabase::execute(const QString& jet) {
   const bool definition = t.kind != SqlTranslation::Kind::Insert &&
                           t.kind != SqlTranslation::Kind::Update &&
                           t.kind != SqlTranslation::Kind::Delete;
-  const int n = s.execute(jet);
-  wrote();
-  if (definition) schemaChanged();
+  if (!definition || t.kind == SqlTranslation::Kind::CreateIndex ||
+      t.kind == SqlTranslation::Kind::DropIndex) {
+    const int n = s.execute(jet);
+    wrote();
+    if (definition) schemaChanged();
+    return n;
+  }
+  int n = 0;
+  define([&](PgSession& session) { n = session.execute(jet); });
   return n;
 }
 
@@ -239,11 +245,19 @@ const PgTable& PgDatabase::table(const QString& name, const QString& schema) {
   return **m_tables.insert(key, t);
 }
 
+// The views of the saved queries are made again from their text around a change of tables:
+// "*" then reads the columns a table has now, and a table that queries read can be dropped
+// and created again, the queries reading it again once it is back.
 void PgDatabase::define(const std::function<void(PgSession&)>& change) {
   PgSession& s = session();
+  const QList<QStringList> queries = storedQueries();
   s.begin();
   try {
+    for (const QStringList& q : queries)
+      s.exec("DROP VIEW IF EXISTS " + quoteIdentifier(q[0]) + " CASCADE");
     change(s);
+    schemaChanged();
+    makeViews(queries);
     s.commit();
   } catch (...) {
     s.rollback();
@@ -294,6 +308,37 @@ void PgDatabase::addIndex(const QString& table, const IndexSpec& index) {
 void PgDatabase::dropTable(const QString& table) {
   const QString target = qualified(table);
   define([&](PgSession& s) { s.exec("DROP TABLE " + target); });
+}
+
+QList<QStringList> PgDatabase::storedQueries() {
+  QList<QStringList> out;
+  if (!hasTable(kQueries)) return out;
+  const PgRows r = session().query("SELECT \"Name\", \"SqlText\" FROM " + quoteIdentifier(kQueries));
+  for (const QVariantList& row : r.rows) out << QStringList{row[0].toString(), row[1].toString()};
+  return out;
+}
+
+// Queries reading other queries wait for those; a query whose tables are missing has no view
+// until they are back.
+void PgDatabase::makeViews(QList<QStringList> queries) {
+  PgSession& s = session();
+  for (bool progress = true; progress && !queries.isEmpty();) {
+    progress = false;
+    for (auto it = queries.begin(); it != queries.end();) {
+      s.begin();
+      try {
+        const SqlTranslation t = s.translate((*it)[1]);
+        if (t.kind == SqlTranslation::Kind::Select)
+          s.exec("CREATE VIEW " + quoteIdentifier((*it)[0]) + " AS " + t.sql);
+        s.commit();
+        it = queries.erase(it);
+        progress = true;
+      } catch (const DbError&) {
+        s.rollback();
+        ++it;
+      }
+    }
+  }
 }
 
 void PgDatabase::ensureQueryTable() {

@@ -104,6 +104,9 @@ class PgDatabase : public std::enable_shared_from_this<PgDatabase> {
   PgDatabase() = default;
   QString serverSchema(const QString& schema) const;
   void ensureQueryTable();
+  // Each saved query's name and text.
+  QList<QStringList> storedQueries();
+  void makeViews(QList<QStringList> queries);
   // Runs a change of definitions whole or not at all.
   void define(const std::function<void(PgSession&)>& change);
   QString qualified(const QString& table);

@@ -66,7 +66,15 @@ class PostgresDialect final : public SqlDialect {
   }
 
   // Null counts as empty, unless every part is Null; numbers read as their text.
+  // A function takes at most 100 arguments: a longer chain is joined by pieces.
   QString concatenation(const QStringList& parts) const override {
+    constexpr qsizetype kPiece = 50;
+    if (parts.size() > kPiece) {
+      QStringList pieces;
+      for (qsizetype i = 0; i < parts.size(); i += kPiece)
+        pieces << concatenation(parts.mid(i, kPiece));
+      return concatenation(pieces);
+    }
     const QString list = parts.join(QStringLiteral(", "));
     return "(CASE WHEN num_nonnulls(" + list + ") = 0 THEN NULL ELSE concat(" + list + ") END)";
   }
@@ -75,10 +83,12 @@ class PostgresDialect final : public SqlDialect {
     return "COALESCE(" + value + ", " + otherwise + ')';
   }
 
-  // The column types, the NOT NULL and the zero-length checks refuse what the engine refuses.
-  QString checkedValue(const QString& value, const QString&, const QString&,
-                       const QString&) const override {
-    return value;
+  // The column types, the NOT NULL and the zero-length checks refuse what the engine refuses;
+  // the session converts the value for its field's type (pgWrittenValues).
+  QString checkedValue(const QString& value, const QString& schema, const QString& table,
+                       const QString& field) const override {
+    return "jet_field(" + value + ", " + quoteText(schema) + ", " + quoteText(table) + ", " +
+           field + ')';
   }
 
   QString columnDefinition(const FieldSpec& field) const override {

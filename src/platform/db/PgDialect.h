@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "SqlDialect.h"
 
 namespace tarovent::db {
@@ -16,6 +18,12 @@ inline constexpr char kPgZeroLengthCheck[] = "~nozero";
 // session's own (first on its search path); text compares through an ICU collation that
 // ignores case, not accents; conditions are booleans and the engine's True is -1.
 const SqlDialect& postgresDialect();
+
+// `sql` with each value an INSERT or UPDATE writes converted on its way into its field as the
+// engine converts it; `typeOf(schema, table, field)` names the type the value goes through.
+QString pgWrittenValues(
+    const QString& sql,
+    const std::function<QString(const QString&, const QString&, const QString&)>& typeOf);
 
 // The PostgreSQL type of a field, without name or constraints ("varchar(50)", "smallint").
 QString postgresType(const FieldSpec& field);

@@ -14,6 +14,8 @@ namespace tarovent::db {
 namespace {
 
 constexpr int kBlock = 100;
+// The identities of its table's rows a saved query passes on to a dynaset over it.
+const QString kPassedOn = QStringLiteral("__jet_passed");
 
 struct PgRow {
   QVariantList id;  // the identity columns' values, or the row's ctid as text
@@ -356,12 +358,12 @@ class PgRecordset final : public RecordsetImpl {
   }
 
   // The identity columns as a select list, qualified by `alias` when given.
-  QString idSelect(const QString& alias) const {
+  QString idSelect(const QString& alias, const QString& as = QStringLiteral("__jet_id")) const {
     const QString prefix = alias.isEmpty() ? QString() : alias + u'.';
-    if (m_idColumns.isEmpty()) return prefix + "ctid::text AS \"__jet_id0\"";
+    if (m_idColumns.isEmpty()) return prefix + "ctid::text AS \"" + as + "0\"";
     QStringList parts;
     for (int i = 0; i < m_idColumns.size(); ++i)
-      parts << prefix + quoteIdentifier(m_idColumns[i]) + " AS \"__jet_id" + QString::number(i) +
+      parts << prefix + quoteIdentifier(m_idColumns[i]) + " AS \"" + as + QString::number(i) +
                    u'"';
     return parts.join(", ");
   }
@@ -410,18 +412,26 @@ class PgRecordset final : public RecordsetImpl {
       throw DbError(err::InvalidOperation,
                     QStringLiteral("Opération non valide : une requête action ne peut pas être "
                                    "ouverte comme jeu d'enregistrements."));
-    const bool single = !t.updatableTable.isEmpty() && t.sql.startsWith(u"SELECT ") &&
-                        m_type != RecordsetType::Snapshot;
-    if (single) {
+    bool single = !t.updatableTable.isEmpty() && t.sql.startsWith(u"SELECT ") &&
+                  m_type != RecordsetType::Snapshot;
+    if (single && t.updatableSchema == u"main" && !m_db->hasTable(t.updatableTable)) {
+      m_valueSql = overSavedQuery(t);
+      single = !m_valueSql.isEmpty();
+    } else if (single) {
       m_table = m_db->table(t.updatableTable, t.updatableSchema);
       m_idColumns = m_table.identity();
-      m_keyed = true;
       const QString alias =
           quoteIdentifier(t.updatableAlias.isEmpty() ? m_table.name : t.updatableAlias);
       m_valueSql = "SELECT " + idSelect(alias) + ", " + t.sql.mid(7);
+    }
+    if (single) {
+      m_keyed = true;
       const PgRows shape = m_db->session().query("SELECT * FROM (" + m_valueSql + ") AS q LIMIT 0");
       QList<FieldSpec> fields;
       for (int c = idCount(); c < shape.columns.size(); ++c) {
+        // The identities a saved query passes on are no fields, even under "*".
+        if (shape.columns[c].startsWith(kPassedOn)) continue;
+        m_columns << c;
         const int at = m_table.indexOfField(shape.columns[c]);
         FieldSpec f = at >= 0 ? m_table.fields[at] : FieldSpec{};
         f.name = shape.columns[c];
@@ -460,6 +470,36 @@ class PgRecordset final : public RecordsetImpl {
       m_rows.push_back(r);
     }
     m_live = int(m_rows.size());
+  }
+
+  // A saved query of one table read in place of its view, passing on that table's identities,
+  // so that a dynaset over it edits the table; empty when the query is not of one table.
+  QString overSavedQuery(const SqlTranslation& t) {
+    const QString view = quoteIdentifier(t.updatableTable);
+    const qsizetype from = t.sql.indexOf(" FROM " + view);
+    if (from < 0 || !m_db->hasQueryDef(t.updatableTable)) return {};
+    const SqlTranslation inner = m_db->session().translate(m_db->queryDefSql(t.updatableTable));
+    if (inner.kind != SqlTranslation::Kind::Select || inner.updatableTable.isEmpty() ||
+        !inner.sql.startsWith(u"SELECT ") ||
+        (inner.updatableSchema == u"main" && !m_db->hasTable(inner.updatableTable)))
+      return {};
+    m_table = m_db->table(inner.updatableTable, inner.updatableSchema);
+    m_idColumns = m_table.identity();
+    const QString innerAlias =
+        quoteIdentifier(inner.updatableAlias.isEmpty() ? m_table.name : inner.updatableAlias);
+    const QString body =
+        "(SELECT " + idSelect(innerAlias, kPassedOn) + ", " + inner.sql.mid(7) + u')';
+    const qsizetype end = from + 6 + view.size();
+    const bool aliased = t.sql.mid(end).startsWith(QLatin1String(" AS "));
+    const QString outer =
+        quoteIdentifier(t.updatableAlias.isEmpty() ? t.updatableTable : t.updatableAlias);
+    QStringList ids;
+    for (int i = 0; i < idCount(); ++i) {
+      const QString n = QString::number(i);
+      ids << outer + u'.' + quoteIdentifier(kPassedOn + n) + " AS \"__jet_id" + n + u'"';
+    }
+    return "SELECT " + ids.join(", ") + ", " + t.sql.mid(7, from - 7) + " FROM " + body +
+           (aliased ? QString() : " AS " + view) + t.sql.mid(end);
   }
 
   QStringList idColumnAliases() const {
@@ -559,13 +599,32 @@ class PgRecordset final : public RecordsetImpl {
     for (const int i : std::as_const(wanted)) {
       PgRow& r = m_rows[i];
       const int g = byId.value(idKey(r.id), -1);
-      if (g < 0) {  // deleted since the keyset was read: a hole
+      // A row that no longer meets the query keeps its place with the table's values; a row
+      // deleted since the keyset was read is a hole.
+      if (g < 0 && (m_querySql.isEmpty() || !readFromTable(r, generation))) {
         r.deleted = true;
         --m_live;
         continue;
       }
-      takeValues(r, got.rows[g], ids, generation);
+      if (g >= 0) takeValues(r, got.rows[g], ids, generation);
     }
+  }
+
+  bool readFromTable(PgRow& r, quint64 generation) {
+    QStringList cols;
+    for (const QString& c : std::as_const(m_origin))
+      cols << (c.isEmpty() ? QStringLiteral("NULL") : quoteIdentifier(c));
+    const PgRows got = m_db->session().query("SELECT " + cols.join(", ") + " FROM " + qualified() +
+                                                 " WHERE " + idCondition(1),
+                                             r.id);
+    if (got.rows.isEmpty()) return false;
+    r.values.resize(m_fields.size());
+    for (int f = 0; f < m_fields.size(); ++f)
+      r.values[f] = pgFieldValue(got.rows[0].value(f), m_fields[f].type);
+    r.loaded = true;
+    r.generation = generation;
+    r.transaction = m_db->transactionLevel() > 0 ? m_db->transactionSerial() : 0;
+    return true;
   }
 
   // The values of a row read as identities then fields, from the server as it is now.
@@ -575,7 +634,8 @@ class PgRecordset final : public RecordsetImpl {
   void takeValues(PgRow& r, const QVariantList& read, int ids, quint64 generation) {
     r.values.resize(m_fields.size());
     for (int f = 0; f < m_fields.size(); ++f)
-      r.values[f] = pgFieldValue(read.value(ids + f), m_fields[f].type);
+      r.values[f] =
+          pgFieldValue(read.value(m_columns.isEmpty() ? ids + f : m_columns[f]), m_fields[f].type);
     r.loaded = true;
     r.generation = generation;
     r.transaction = m_db->transactionLevel() > 0 ? m_db->transactionSerial() : 0;
@@ -617,6 +677,7 @@ class PgRecordset final : public RecordsetImpl {
   bool m_keyed = false;      // rows known by their identity (editable unless read-only)
   QStringList m_idColumns;   // empty: ctid
   QStringList m_origin;      // the table's column behind each field, empty when computed
+  QList<int> m_columns;      // the column of each field in a row read (empty: in order)
   QString m_valueSql;        // identities then fields
   QString m_querySql;        // the keyset of a query, in its order (empty for a table)
   QList<KeyColumn> m_order;  // the current index (or primary key) of a table

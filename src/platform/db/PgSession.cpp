@@ -238,6 +238,7 @@ std::atomic<quint64> g_namesGeneration{1};
 }  // namespace
 
 void PgSession::namesChanged() { ++g_namesGeneration; }
+quint64 PgSession::namesGeneration() { return g_namesGeneration.load(); }
 
 QString PgSession::storedSpelling(const QString& name) const {
   if (m_spellingsRead != g_namesGeneration.load()) {
@@ -297,6 +298,11 @@ SqlTranslation PgSession::translate(const QString& jet) const {
       jet, [this](const QString& path) { return schemaOf(path); }, postgresDialect());
   using Kind = SqlTranslation::Kind;
   t.sql = storedSpellings(t.sql);
+  if (t.kind == Kind::Insert || t.kind == Kind::Update)
+    t.sql = pgWrittenValues(t.sql, [this](const QString& schema, const QString& table,
+                                          const QString& field) {
+      return writtenType(schema, table, field);
+    });
   if (t.kind != Kind::CreateTable && t.kind != Kind::SelectInto && !t.table.isEmpty())
     t.table = storedSpelling(t.table);
   if (!t.updatableTable.isEmpty()) t.updatableTable = storedSpelling(t.updatableTable);
@@ -625,13 +631,23 @@ void PgSession::fail(const Result& r, const QString& context) const {
   const char* constraint = r.r ? PQresultErrorField(r.r, PG_DIAG_CONSTRAINT_NAME) : nullptr;
   if (constraint && QByteArray(constraint).endsWith(kPgZeroLengthCheck))
     number = err::ZeroLengthNotAllowed;
+  // What is missing is named as the engine names it: "relation "TNOPE" does not exist" ->
+  // ": TNOPE", read as "Table ou requête introuvable : TNOPE."
+  QString said = message;
+  if (number == err::SourceNotFound || number == err::TooFewParameters ||
+      number == err::UnknownFunction) {
+    static const QRegularExpression missing(
+        QStringLiteral(R"re(^(?:relation|column|function) "?(.*?)"? does not exist$)re"));
+    const QString primary = QString::fromUtf8(PQresultErrorField(r.r, PG_DIAG_MESSAGE_PRIMARY));
+    if (const auto m = missing.match(primary); m.hasMatch()) said = ": " + m.captured(1);
+  }
   // The server's own words are English and say nothing more to the user.
   QString text =
       lost ? QStringLiteral(
                  "La liaison avec le serveur de bases de données est perdue. Ce qui était "
                  "déjà enregistré reste sur le serveur ; vérifiez que le serveur est en marche "
                  "et joignable, puis recommencez la dernière opération.")
-           : engineDescription(number, message);
+           : engineDescription(number, said);
   if (lost) throw DbError(number, text);
   if (!context.isEmpty() && number != err::DuplicateKey && number != err::Locked)
     text += QStringLiteral(" [%1]").arg(context);

@@ -71,6 +71,10 @@ class PgSession {
   QString storedSpelling(const QString& name) const;
   // Tables or fields were made or dropped: the spellings are read again (in every session).
   static void namesChanged();
+  static quint64 namesGeneration();
+  // The type a value written into `field` (a name, or a position from 0) of `table` goes
+  // through on its way in ("float8", "numeric", "timestamp"), empty for none.
+  QString writtenType(const QString& schema, const QString& table, const QString& field) const;
   // File names (lower-cased, no extension) whose schema is another: a workstation's own bases.
   void setRenamed(const QHash<QString, QString>& renamed) { m_renamed = renamed; }
   // The write transactions begun from now on also take the write lock of `schema`.
@@ -132,6 +136,9 @@ class PgSession {
   QHash<QString, QString> m_renamed;
   mutable QHash<QString, QString> m_spellings;  // upper-case -> stored; empty: two spellings
   mutable quint64 m_spellingsRead = 0;          // the names generation they were read at
+  // "schema\x1ftable" lower-cased -> each column's name (lower-cased) and written type.
+  mutable QHash<QString, QList<QPair<QString, QString>>> m_writtenTypes;
+  mutable quint64 m_writtenTypesRead = 0;
   QStringList m_alsoLocked;
   int m_level = 0;
   QHash<QString, QByteArray> m_statements;  // SQL -> name of the prepared statement

@@ -24,6 +24,22 @@ TEST_F(SavedQueryTest, RebuildingATableItsQueriesReadWorks) {
   EXPECT_EQ(column("select D from T order by K", "D"), QStringList({"x", "x"}));
 }
 
+// A query of all the columns reads those the table has now; dropping a table its queries read
+// is allowed, and the queries read the table created again under its name.
+TEST_F(SavedQueryTest, QueriesFollowTheirTableDroppedOrWidened) {
+  m_db.CreateQueryDef("QA", "select * from T");
+  m_db.CreateQueryDef("QQ", "select K from QA where N > 1");
+  exec("ALTER TABLE T ADD COLUMN D TEXT(5) DEFAULT 'x'");
+  EXPECT_EQ(column("select K & D as X from QA order by K", "X"), QStringList({"Ax", "Bx"}));
+  exec("DROP TABLE T");
+  EXPECT_DB_ERROR(column("select K from QQ", "K"), err::SourceNotFound);
+  exec("CREATE TABLE T (K TEXT(5), N LONG, E TEXT(5))");
+  exec("INSERT INTO T VALUES ('Z', 9, 'e')");
+  EXPECT_EQ(column("select K & E as X from QA", "X"), QStringList{"Ze"});
+  EXPECT_EQ(column("select K from QQ", "K"), QStringList{"Z"});
+  EXPECT_EQ(column("select K from QT", "K"), QStringList{"Z"});
+}
+
 TEST_F(SavedQueryTest, ADynasetOverAQueryOfOneTableEditsThatTable) {
   Recordset rs = m_db.OpenRecordset("select * from QT where K = 'B'");
   EXPECT_TRUE(rs.Updatable());
