@@ -265,6 +265,13 @@ void EntryPanel::takeFocus() {
   code->selectAll();
 }
 
+void EntryPanel::startWithKey(const QKeyEvent& key) {
+  takeFocus();
+  QKeyEvent copy(QEvent::KeyPress, key.key(), key.modifiers(), key.text(), key.isAutoRepeat(),
+                 ushort(key.count()));
+  QCoreApplication::sendEvent(field(kCode), &copy);
+}
+
 void EntryPanel::focusQuantity() { focusField(kQuantity); }
 
 void EntryPanel::windowActivated() {

@@ -12,6 +12,7 @@
 #include "composition/LineEntry.h"
 
 class QGridLayout;
+class QKeyEvent;
 class QLabel;
 class QPushButton;
 class QStandardItemModel;
@@ -38,6 +39,9 @@ class EntryPanel : public QWidget {
 
   // Gives the keyboard to the panel: Enter on a line of the document.
   void takeFocus();
+  // The keyboard to the code field, which receives `key` as if typed there: the code typed
+  // replaces what the field held.
+  void startWithKey(const QKeyEvent& key);
   // The keyboard on the quantity, as after an adjustment of the prices.
   void focusQuantity();
   enum class Field { Code, Quantity };

@@ -386,6 +386,8 @@ void FCOMPO::buildView() {
                                    : QString());
   });
   connect(m_view, &QuoteView::lineActivated, this, [this] { m_entry->takeFocus(); });
+  connect(m_view, &QuoteView::typedForEntry, this,
+          [this](QKeyEvent* key) { m_entry->startWithKey(*key); });
   connect(m_view, &QuoteView::lineDeleted, this, [this] { showMarginRate(); });
   m_view->grid().installEventFilter(this);
   // At opening, the cursor waits after the last line: Enter adds the next one there.

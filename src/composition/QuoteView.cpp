@@ -245,8 +245,15 @@ bool QuoteView::eventFilter(QObject* watched, QEvent* event) {
       if (cursor().isValid()) emit lineActivated(cursor());
       return true;
     default:
-      return QWidget::eventFilter(watched, event);
+      break;
   }
+  const QString text = key->text();
+  if (!text.isEmpty() && text.at(0).isPrint() && !text.at(0).isSpace() &&
+      !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+    emit typedForEntry(const_cast<QKeyEvent*>(key));
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace tarovent::composition

@@ -7,6 +7,7 @@
 #include "composition/TableLocator.h"
 
 class QGridLayout;
+class QKeyEvent;
 class QTableView;
 
 namespace tarovent::word {
@@ -23,7 +24,8 @@ class QuoteDocumentModel;
 // The quote document on screen: the head bookmarks, the lines and sub-totals as one grid whose
 // selected row is the cursor of the composition's commands, and the totals. Driven from the
 // keyboard: arrows, Home/End (first/last line), Page Up/Down, Delete (the line, once confirmed),
-// Enter (hands the line to the entry panel).
+// Enter (hands the line to the entry panel); a character typed there starts a line in the entry
+// panel instead of searching the rows, so that the cursor stays where the line goes.
 class QuoteView : public QWidget {
   Q_OBJECT
 
@@ -47,6 +49,8 @@ class QuoteView : public QWidget {
  signals:
   void cursorChanged(const composition::TableCursor& cursor);
   void lineActivated(const composition::TableCursor& cursor);
+  // A printable character typed in the grid, for the entry panel's code field.
+  void typedForEntry(QKeyEvent* key);
   // A line was deleted from the document.
   void lineDeleted();
 

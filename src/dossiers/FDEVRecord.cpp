@@ -69,6 +69,13 @@ bool FDEV::saveDossier() {
       m_type->code().trimmed().isEmpty()) {
     m.show(m.tr(QStringLiteral("Données incomplètes, enregistrement impossible")),
            ui::Icon::Warning);
+    // The keyboard to what is missing, in the order of the form.
+    QWidget* missing = m_code;
+    if (company.isEmpty())
+      missing = m_company;
+    else if (m_type->code().trimmed().isEmpty())
+      missing = m_type;
+    missing->setFocus(Qt::OtherFocusReason);
     return false;
   }
   try {

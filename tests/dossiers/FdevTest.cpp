@@ -161,6 +161,11 @@ TEST_F(FdevTest, CreationRefusals) {
   click("Cmd_DOSSUpdate");
   EXPECT_EQ(m_messages.texts(), QStringList{"Données incomplètes, enregistrement impossible"});
   EXPECT_TRUE(fdev()->isAdding());
+  // The keyboard goes to what is missing, the first of them from the top.
+  EXPECT_EQ(QApplication::focusWidget(), get<QWidget>("CTX_DOS_CodCli"));
+  fillNew("AB", "", "");
+  click("Cmd_DOSSUpdate");
+  EXPECT_EQ(QApplication::focusWidget(), get<QWidget>("DBC_TYP"));
   click("Cmd_DOSSAnnul");
   EXPECT_EQ(fdev()->currentDossier().number, 5);
   // No quote type: refused before any row starts.

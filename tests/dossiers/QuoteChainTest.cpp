@@ -470,6 +470,55 @@ TEST_F(QuoteChain, TypingInTheWorkspaceDuringACompositionKeepsBoth) {
   EXPECT_EQ(version(dossier, 0, "TDEV_MONTANT"), "77") << messages().toStdString();
 }
 
+// A code typed as soon as the composition opens, before any Enter, goes into the line's code
+// field: nothing typed is lost and the cursor stays after the last line, where the line goes.
+// Opened again on the saved text, the same.
+TEST_F(QuoteChain, ACodeTypedAtOpeningStartsTheLine) {
+  newDossierWithVersion();
+  composition::FCOMPO* window = compose();
+  ASSERT_TRUE(window);
+  // The cursor waits after the last line of the last line table.
+  const composition::TableCursor before = window->view().cursor();
+  ASSERT_TRUE(before.isValid());
+  const int table = before.table;
+  const QString article = firstArticle();
+  type(article);
+  EXPECT_EQ(focused(), "CTX_CODART");
+  EXPECT_EQ(window->findChild<QLineEdit*>("CTX_CODART")->text(), article);
+  EXPECT_EQ(window->view().cursor().row, before.row);
+  key(Qt::Key_Return);
+  ASSERT_EQ(focused(), "CTX_QTE") << messages().toStdString();
+  type("2");
+  key(Qt::Key_Return, Qt::ControlModifier);
+  // Written where the cursor stood, above the empty row that waits for the next one.
+  ASSERT_EQ(window->session().document().cellText({table, before.row, 1}), article)
+      << messages().toStdString();
+  key(Qt::Key_Escape);
+  m_messages.script({Answer::Yes});  // "Enregistrer le document?"
+  key(Qt::Key_W, Qt::ControlModifier);
+  ASSERT_FALSE(composition()) << messages().toStdString();
+  QApplication::processEvents();
+
+  m_messages.script({Answer::Yes});  // "Voulez-vous conserver le texte existant ?"
+  window = compose();
+  ASSERT_TRUE(window);
+  // A code the rows also begin with: the grid does not search them, the cursor stays put.
+  const QString second = m_state->base(core::entry::Stock)
+                             .db.OpenRecordset("select min(TARTI_CODART) from TARTI where "
+                                               "TARTI_Type = 'A' and not TARTI_Desactive and "
+                                               "TARTI_CODART > '" + article + "'")
+                             .value(0)
+                             .toString();
+  type(second);
+  EXPECT_EQ(focused(), "CTX_CODART");
+  key(Qt::Key_Return);
+  type("5");
+  key(Qt::Key_Return, Qt::ControlModifier);
+  EXPECT_EQ(window->session().document().cellText({table, before.row, 1}), article);
+  EXPECT_EQ(window->session().document().cellText({table, before.row + 1, 1}), second)
+      << messages().toStdString();
+}
+
 // "Composer" on another version while a composition is open is refused before anything is
 // asked or handed over: the open composition keeps its version and its modes.
 TEST_F(QuoteChain, ASecondComposerLeavesTheOpenCompositionAlone) {
