@@ -6,7 +6,8 @@ function(tarovent_test name)
   cmake_parse_arguments(T "WHOLE" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   # Every database test may run on the throw-away server (DbTestSupport.h), window tests too.
-  target_link_libraries(${name} PRIVATE ${T_LIBS} tarovent_test_pg GTest::gtest GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} tarovent_test_pg tarovent_test_server GTest::gtest
+    GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   if(T_WHOLE)
     add_test(NAME ${name} COMMAND ${name})
@@ -18,11 +19,18 @@ function(tarovent_test name)
   endif()
 endfunction()
 
-# tarovent_test_on_server(NAME FILTER): the tests of NAME that FILTER selects (GoogleTest's
-# --gtest_filter) run again, in one process, with the family's databases on the program's
-# throw-away PostgreSQL server (TAROVENT_TEST_SERVER).
-function(tarovent_test_on_server name filter)
-  add_test(NAME ${name}_on_server COMMAND ${name} --gtest_filter=${filter})
-  set_tests_properties(${name}_on_server PROPERTIES TIMEOUT 900 ENVIRONMENT
-    "QT_QPA_PLATFORM=offscreen;TAROVENT_SOURCE_DIR=${PROJECT_SOURCE_DIR};TAROVENT_TEST_SERVER=1")
+# tarovent_test_on_server(NAME [EXCEPT TEST...]): the whole program NAME runs again as one test,
+# each of its tests with its databases on the suite's throw-away PostgreSQL server (started
+# once for the run, see tests/CMakeLists.txt); the tests EXCEPT names (GoogleTest patterns) stay
+# on files, each for a reason given where they are named.
+function(tarovent_test_on_server name)
+  cmake_parse_arguments(S "" "" "EXCEPT" ${ARGN})
+  set(filter)
+  if(S_EXCEPT)
+    list(JOIN S_EXCEPT ":" excepted)
+    set(filter "--gtest_filter=-${excepted}")
+  endif()
+  add_test(NAME ${name}_on_server COMMAND ${name} ${filter})
+  set_tests_properties(${name}_on_server PROPERTIES TIMEOUT 900 FIXTURES_REQUIRED test_server
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TAROVENT_SOURCE_DIR=${PROJECT_SOURCE_DIR};TAROVENT_TEST_SERVER=all;TAROVENT_TEST_CLUSTER=${TAROVENT_TEST_CLUSTER_DIR}")
 endfunction()

@@ -9,8 +9,10 @@
 #include "DemoTables.h"
 #include "DemoWorkbooks.h"
 #include "DemoWriters.h"
+#include "ServerMigration.h"
 #include "install/templates/TemplateBuilder.h"
 #include "platform/db/DbError.h"
+#include "platform/db/DefaultServer.h"
 
 namespace tarovent::install {
 
@@ -30,6 +32,8 @@ void writeIni(const QString& root) {
         QStringLiteral("Impossible d'écrire %1.").arg(ini.fileName()).toStdString());
   // The workstation of a sales representative: his dossiers, his pro-forma invoices.
   ini.write("LANGUE=0\nCHARSET=0\nFONT=\nMIRE=ON\nDEVCAL=JMD\nSITE=ATEL\nDEVSOC=AB\n");
+  ini.close();
+  if (const QString server = db::defaultServer(); !server.isEmpty()) nameServer(root, server);
 }
 
 DemoSummary writeFamily(const QString& root, DemoSize size, const QDate& today) {

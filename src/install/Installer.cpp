@@ -7,10 +7,12 @@
 
 #include "ReportFiles.h"
 #include "Schemas.h"
+#include "ServerMigration.h"
 #include "core/Startup.h"
 #include "install/templates/TemplateBuilder.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"
+#include "platform/db/DefaultServer.h"
 #include "platform/ooxml/OoxmlError.h"
 
 namespace tarovent::install {
@@ -52,7 +54,8 @@ FamilyLayout familyLayout(const QString& root) {
 
 FamilyLayout initFamily(const QString& root, bool siblings) {
   const FamilyLayout l = familyLayout(root);
-  if (QFileInfo::exists(l.root + "DBPATH.MDB"))
+  db::Workspace ws;
+  if (ws.exists(l.root + "DBPATH.MDB"))
     fail(QStringLiteral("Le dossier %1 contient déjà une installation (DBPATH.MDB).").arg(l.root));
   for (const QString& d : {l.root, l.dataFolder, l.dataFolder + "DOC_TAROVENT", l.workingFolder})
     if (!QDir().mkpath(d)) fail(QStringLiteral("Impossible de créer le dossier %1.").arg(d));
@@ -63,9 +66,10 @@ FamilyLayout initFamily(const QString& root, bool siblings) {
     fail(QStringLiteral("Impossible d'écrire %1.").arg(ini.fileName()));
   ini.write("LANGUE=0\nCHARSET=0\nFONT=\nMIRE=ON\nDEVSOC=\nDEVCAL=\n");
   ini.close();
+  // Databases made on a server: the family's workstations find it in milostar.ini.
+  if (const QString server = db::defaultServer(); !server.isEmpty()) nameServer(l.root, server);
 
   try {
-    db::Workspace ws;
     db::Database cat = create(ws, l.root + "DBPATH.MDB", catalogueSchema());
     db::Recordset tpath = cat.OpenRecordset("TPATH");
     const auto add = [&](int entry, const QString& file, const QString& folder,

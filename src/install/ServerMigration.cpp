@@ -11,6 +11,7 @@
 
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"
+#include "platform/db/DefaultServer.h"
 #include "platform/db/PgSession.h"
 
 namespace tarovent::install {
@@ -148,6 +149,7 @@ MigrationReport migrateFamily(const QString& root, const QString& conninfo) {
   MigrationReport report;
   server->begin();
   try {
+    const db::DefaultServerScope onFiles;
     db::Workspace ws;
     for (const auto& [path, schema] : files) {
       server->createSchema(schema);

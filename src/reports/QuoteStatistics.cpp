@@ -127,7 +127,17 @@ int QuoteStatistics::fillTable(const QuoteCriteria& c) {
   const QString mainPath = m_state.base(core::entry::Main).path();
   const QString clientPath = commercial.present() ? commercial.path() : mainPath;
   work.Execute(QStringLiteral("delete * from TMP_RENTA"));
-  return work.Execute(quoteFillStatement(mainPath, clientPath, quoteCondition(c)));
+  // Only the dossier's last version of the period is read: the rows of a group come in no
+  // given order on a server, so Last() alone would take any of them.
+  const QString lastVersion =
+      QStringLiteral(
+          "AND TDEV.TDEV_NSEQ = (SELECT Max(V.TDEV_NSEQ) FROM [%1].TDEV AS V WHERE V.TDEV_SOC = "
+          "TDEV.TDEV_SOC AND V.TDEV_NUMDOSS = TDEV.TDEV_NUMDOSS AND V.TDEV_DATE >= #%2# AND "
+          "V.TDEV_DATE <= #%3#) ")
+          .arg(mainPath, sqlDate(c.from, QStringLiteral("01/01/1900")),
+               sqlDate(c.to, QStringLiteral("12/31/2100")));
+  return work.Execute(
+      quoteFillStatement(mainPath, clientPath, quoteCondition(c) + lastVersion));
 }
 
 void QuoteStatistics::matchAffairs(QuoteChoice choice) {

@@ -51,14 +51,14 @@ TEST_F(TranslatorTest, KeepsSpacesAndTellsLongTextsApart) {
 }
 
 TEST_F(TranslatorTest, MissingTranslationDatabaseEndsTheProgram) {
-  QFile::remove(m_layout.dataFolder + "BDTRAD.MDB");
+  ASSERT_TRUE(db::Workspace().deleteDatabase(m_layout.dataFolder + "BDTRAD.MDB"));
   writeIni("LANGUE=1\n");
   Catalogue c(*m_state);
   ASSERT_TRUE(c.Lire_Catalogue());
   bool fatal = false;
   EXPECT_FALSE(c.Ouvrir_Bases(fatal));
   EXPECT_TRUE(fatal);
-  EXPECT_EQ(m_messages.texts().last(),
+  EXPECT_EQ(m_messages.texts().value(m_messages.texts().size() - 1),
             "Base de traduction non trouvée (Translation database not found)");
 }
 

@@ -38,7 +38,7 @@ TEST_F(DocumentLinks, TheConfigurationMessageListsWhatIsMissingLineByLine) {
   EXPECT_EQ(missing(), head + viewer + tail);
   withViewer();
   EXPECT_EQ(missing(), "");
-  QFile::remove(path("BASEDOC.MDB"));
+  ASSERT_TRUE(db::Workspace().deleteDatabase(path("BASEDOC.MDB")));
   EXPECT_EQ(missing(), head + base + tail);
 }
 

@@ -14,8 +14,9 @@
 #include "core/CoreWindows.h"
 #include "core/MainMenu.h"
 #include "install/DemoFamily.h"
-#include "install/ServerMigration.h"
+#include "platform/db/DefaultServer.h"
 #include "platform/db/PgCluster.h"
+#include "server/FamilyOnServer.h"
 #include "ui/FormNavigation.h"
 #include "ui/UiTestSupport.h"
 
@@ -29,7 +30,11 @@ class DemoMenuTest : public ::testing::Test {
       : m_register(std::move(registerWindows)) {}
   void SetUp() override {
     ASSERT_TRUE(m_dir.isValid());
-    install::buildDemoFamily(m_dir.filePath("demo"), install::DemoSize::Small);
+    {
+      // Built on files and copied to the server as a family is on its way there.
+      const db::DefaultServerScope onFiles;
+      install::buildDemoFamily(m_dir.filePath("demo"), install::DemoSize::Small);
+    }
     if (qEnvironmentVariableIsSet("TAROVENT_TEST_SERVER")) {
       moveFamilyToServer(m_dir.filePath("demo"));
       if (HasFatalFailure() || IsSkipped()) return;
@@ -98,10 +103,10 @@ class DemoMenuTest : public ::testing::Test {
   void moveFamilyToServer(const QString& root) {
     db::test::PgCluster* cluster = nullptr;
     TAROVENT_REQUIRE_PG(cluster);
-    const QString conninfo = cluster->freshDatabase();
-    ASSERT_TRUE(install::migrateFamily(root, conninfo).ok());
-    install::nameServer(root, conninfo);
-    for (const auto& [file, schema] : install::familyDatabases(root)) QFile::remove(file);
+    // The test's own server database when the whole program runs on the server.
+    const QString conninfo =
+        db::defaultServer().isEmpty() ? cluster->freshDatabase() : db::defaultServer();
+    ASSERT_TRUE(test::moveFamilyToServer(root, conninfo));
     m_onServer = true;
   }
 

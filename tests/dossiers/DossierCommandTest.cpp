@@ -17,6 +17,7 @@
 #include "platform/db/Database.h"
 #include "platform/db/PgCluster.h"
 #include "platform/db/PgSession.h"
+#include "server/FamilyOnServer.h"
 
 namespace tarovent::dossiers {
 namespace {
@@ -48,11 +49,11 @@ class DossierCommand : public ::testing::Test {
     return rs.EOF_() ? QString() : rs.value(0).toString();
   }
   // Moves the family onto a fresh database of the test server; its files are gone after.
+  // When the whole program runs on the server, the family is there already.
   QString onServer(db::test::PgCluster& cluster) {
+    if (!db::defaultServer().isEmpty()) return db::defaultServer();
     const QString conninfo = cluster.freshDatabase();
-    EXPECT_TRUE(install::migrateFamily(m_layout.root, conninfo).ok());
-    install::nameServer(m_layout.root, conninfo);
-    for (const auto& [file, schema] : install::familyDatabases(m_layout.root)) QFile::remove(file);
+    EXPECT_TRUE(tarovent::test::moveFamilyToServer(m_layout.root, conninfo));
     return conninfo;
   }
   QStringList newArgs(const QString& company) const {

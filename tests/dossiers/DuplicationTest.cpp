@@ -72,9 +72,10 @@ TEST_F(Duplication, CopyIntoAnotherCompanyTakesItsNextNumber) {
             "C1A1JD|u1u2|");
   // Only the highest version, as version 0 of today without reminder.
   EXPECT_EQ(scalar("select count(*) & '|' & max(TDEV_NUMDOSS) & '|' & max(TDEV_NSEQ) & '|' & "
-                   "max(Format(TDEV_DATE, 'yyyy-mm-dd')) & '|' & max(TDEV_DATREL) & '|' & "
-                   "max(TDEV_MONTANT) & max(TDEV_TARMAT) from TDEV where TDEV_SOC = 'CD'"),
-            "1|11|0|" + QDate::currentDate().toString("yyyy-MM-dd") + "||300P");
+                   "max(Year(TDEV_DATE) * 10000 + Month(TDEV_DATE) * 100 + Day(TDEV_DATE)) & "
+                   "'|' & max(TDEV_DATREL) & '|' & max(TDEV_MONTANT) & max(TDEV_TARMAT) from TDEV "
+                   "where TDEV_SOC = 'CD'"),
+            "1|11|0|" + QDate::currentDate().toString("yyyyMMdd") + "||300P");
   // The document of the version shown, under sequence 00; the source is untouched.
   EXPECT_EQ(readFile(document("00011_00.CD")), "version 1");
   EXPECT_EQ(QDir(path("DOC_TAROVENT")).entryList(QDir::Files),

@@ -19,6 +19,7 @@
 #include "platform/db/Database.h"
 #include "platform/db/Recordset.h"
 #include "platform/word/WordDocument.h"
+#include "server/FamilyOnServer.h"
 #include "ui/MessageFunnel.h"
 
 namespace tarovent::guard::test {
@@ -30,12 +31,20 @@ class GuardDemo : public ::testing::Test {
   static void SetUpTestSuite() {
     s_dir = new QTemporaryDir;
     s_layout = install::buildDemoFamily(s_dir->filePath("demo"), install::DemoSize::Small).layout;
+    // On a server the family is copied there and named in its milostar.ini, for the admin
+    // verbs the tests run too.
+    s_server.make();
+    if (!s_server.conninfo().isEmpty()) {
+      ASSERT_TRUE(tarovent::test::moveFamilyToServer(s_layout.root, s_server.conninfo()));
+    }
   }
   static void TearDownTestSuite() {
     delete s_dir;
     s_dir = nullptr;
+    s_server.drop();
   }
   void SetUp() override {
+    s_server.use();
     m_state = std::make_unique<core::ProcessState>(m_messages);
     m_state->workingFolder = s_layout.workingFolder;
     ASSERT_TRUE(install::openFamilyForRecalculation(*m_state));
@@ -109,6 +118,7 @@ class GuardDemo : public ::testing::Test {
 
   static inline QTemporaryDir* s_dir = nullptr;
   static inline install::FamilyLayout s_layout;
+  static inline tarovent::test::SuiteServer s_server;
   ui::ScriptedResponder m_messages;
   std::unique_ptr<core::ProcessState> m_state;
 };

@@ -6,6 +6,7 @@
 #include "core/SchemaUpgrade.h"
 #include "install/Installer.h"
 #include "platform/db/Database.h"
+#include "server/FamilyOnServer.h"
 #include "ui/MessageFunnel.h"
 
 using namespace tarovent;
@@ -39,12 +40,18 @@ class NewInstallation : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     s_dir = new QTemporaryDir;
+    s_server.make();
+    s_server.use();
     s_layout = install::initFamily(s_dir->filePath("fam"), true);
+    db::setDefaultServer({});
   }
   static void TearDownTestSuite() {
     delete s_dir;
     s_dir = nullptr;
+    s_server.drop();
   }
+  void SetUp() override { s_server.use(); }
+  static inline tarovent::test::SuiteServer s_server;
   static QTemporaryDir* s_dir;
   static install::FamilyLayout s_layout;
 };
@@ -88,7 +95,7 @@ TEST_F(NewInstallation, CatalogueNamesEveryDatabaseAndTheUpgradeHasNothingToAdd)
   QStringList entries;
   for (; !rs.EOF_(); rs.MoveNext()) {
     entries << rs.text("TPATH_NUM") + ":" + rs.text("TPATH_NOMMDB");
-    EXPECT_TRUE(QFileInfo::exists(rs.text("TPATH_path") + rs.text("TPATH_NOMMDB")));
+    EXPECT_TRUE(ws.exists(rs.text("TPATH_path") + rs.text("TPATH_NOMMDB")));
   }
   EXPECT_EQ(entries, QStringList({"1:CORVELIN.MDB", "2:PALUNDA.MDB", "3:DAVRISET.MDB",
                                   "4:TAROVENT.MDB", "5:TARIFS.MDB", "6:ACHATS.MDB"}));
@@ -104,10 +111,10 @@ TEST_F(NewInstallation, CatalogueNamesEveryDatabaseAndTheUpgradeHasNothingToAdd)
 TEST(NewInstallationWithoutSiblings, HoldsOnlyTheProgramsOwnDatabases) {
   QTemporaryDir dir;
   const auto layout = install::initFamily(dir.filePath("seul"), false);
-  EXPECT_FALSE(QFileInfo::exists(layout.dataFolder + "PALUNDA.MDB"));
-  EXPECT_FALSE(QFileInfo::exists(layout.dataFolder + "BASEDOC.MDB"));
-  EXPECT_TRUE(QFileInfo::exists(layout.dataFolder + "SIGNETS.MDB"));
   db::Workspace ws;
+  EXPECT_FALSE(ws.exists(layout.dataFolder + "PALUNDA.MDB"));
+  EXPECT_FALSE(ws.exists(layout.dataFolder + "BASEDOC.MDB"));
+  EXPECT_TRUE(ws.exists(layout.dataFolder + "SIGNETS.MDB"));
   db::Database cat = ws.OpenDatabase(layout.root + "DBPATH.MDB", true);
   EXPECT_EQ(cat.OpenRecordset("TPATH", db::RecordsetType::Table).RecordCount(), 1);
   EXPECT_THROW(install::initFamily(dir.filePath("seul"), false), std::runtime_error);

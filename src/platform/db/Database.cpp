@@ -2,9 +2,11 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <mutex>
 
 #include "Connection.h"
 #include "DbError.h"
+#include "DefaultServer.h"
 #include "PgDatabase.h"
 #include "RecordsetImpl.h"
 #include "Schema.h"
@@ -386,6 +388,28 @@ int Database::transactionLevel() const {
   return pg() ? m_pg->transactionLevel() : conn().transactionLevel();
 }
 
+namespace {
+std::mutex g_defaultLock;
+QString& defaultWords() {
+  static QString words;
+  return words;
+}
+// Where a workspace's databases are: its own server, else the process's default.
+QString serverOf(const Workspace& ws) {
+  return ws.server().isEmpty() ? defaultServer() : ws.server();
+}
+}  // namespace
+
+void setDefaultServer(const QString& conninfo) {
+  std::lock_guard lock(g_defaultLock);
+  defaultWords() = conninfo;
+}
+
+QString defaultServer() {
+  std::lock_guard lock(g_defaultLock);
+  return defaultWords();
+}
+
 void Workspace::prune() {
   m_open.removeIf([](const std::weak_ptr<Connection>& w) {
     auto c = w.lock();
@@ -399,8 +423,8 @@ void Workspace::prune() {
 
 Database Workspace::OpenDatabase(const QString& path, bool readOnly) {
   prune();
-  if (!m_server.isEmpty()) {
-    auto s = PgDatabase::open(m_server, path, false, readOnly, m_renamed);
+  if (const QString server = serverOf(*this); !server.isEmpty()) {
+    auto s = PgDatabase::open(server, path, false, readOnly, m_renamed);
     m_served << s;
     return Database(s);
   }
@@ -411,8 +435,8 @@ Database Workspace::OpenDatabase(const QString& path, bool readOnly) {
 
 Database Workspace::CreateDatabase(const QString& path, const QString&, int) {
   prune();
-  if (!m_server.isEmpty()) {
-    auto s = PgDatabase::open(m_server, path, true, false, m_renamed);
+  if (const QString server = serverOf(*this); !server.isEmpty()) {
+    auto s = PgDatabase::open(server, path, true, false, m_renamed);
     m_served << s;
     return Database(s);
   }
@@ -422,13 +446,14 @@ Database Workspace::CreateDatabase(const QString& path, const QString&, int) {
 }
 
 bool Workspace::exists(const QString& path) const {
-  if (!m_server.isEmpty()) return PgDatabase::exists(m_server, path, m_renamed);
+  if (const QString server = serverOf(*this); !server.isEmpty())
+    return PgDatabase::exists(server, path, m_renamed);
   return QFileInfo(path).isFile();
 }
 
 bool Workspace::deleteDatabase(const QString& path) {
-  if (!m_server.isEmpty()) {
-    PgDatabase::drop(m_server, path, m_renamed);
+  if (const QString server = serverOf(*this); !server.isEmpty()) {
+    PgDatabase::drop(server, path, m_renamed);
     return true;
   }
   bool removed = true;

@@ -47,6 +47,9 @@ class PostgresDialect final : public SqlDialect {
   QString name() const override { return QStringLiteral("postgresql"); }
 
   QString textCollation() const override { return kCollation; }
+  QString nullOrder(bool descending) const override {
+    return descending ? QStringLiteral(" NULLS LAST") : QStringLiteral(" NULLS FIRST");
+  }
 
   QString truthValue(const QString& condition) const override {
     return "(-" + condition + "::integer)";

@@ -27,6 +27,9 @@ class SqlDialect {
   // Follows a text term so that it compares and sorts the engine's way (case-insensitive,
   // accented letters included: é = É, é right after e).
   virtual QString textCollation() const = 0;
+  // Follows a sort term so that Null comes first going up and last going down, as in the
+  // engine; empty where the database sorts Null that way already.
+  virtual QString nullOrder(bool /*descending*/) const { return {}; }
   // A condition as the engine's value of it: True = -1, False = 0.
   virtual QString truthValue(const QString& condition) const = 0;
   // A value (a Yes/No field, a number) where a condition is expected: not 0 is true.

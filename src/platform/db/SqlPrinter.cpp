@@ -201,7 +201,8 @@ QString Printer::select(const Select& s) {
   if (!s.orderBy.empty()) {
     QStringList terms;
     for (const auto& o : s.orderBy)
-      terms << orderTerm(*o.expr) + (o.descending ? QStringLiteral(" DESC") : QString());
+      terms << orderTerm(*o.expr) + (o.descending ? QStringLiteral(" DESC") : QString()) +
+                   m_dialect.nullOrder(o.descending);
     out += " ORDER BY " + terms.join(QStringLiteral(", "));
   }
   if (s.top >= 0) out += " LIMIT " + QString::number(s.top);
@@ -216,8 +217,12 @@ QString Printer::withCollation(const Expr& e) {
 
 QString Printer::orderTerm(const Expr& e) {
   const Ty t = typeOf(e);
-  if (e.kind == Expr::Kind::Column || t == Ty::Number || t == Ty::Date || t == Ty::Bool)
-    return expr(e);
+  // A column, or a subquery giving one, sorts by the column's own collation.
+  const bool column =
+      e.kind == Expr::Kind::Column ||
+      (e.kind == Expr::Kind::Subquery && e.select && e.select->items.size() == 1 &&
+       e.select->items[0].expr && e.select->items[0].expr->kind == Expr::Kind::Column);
+  if (column || t == Ty::Number || t == Ty::Date || t == Ty::Bool) return expr(e);
   return expr(e) + m_dialect.textCollation();
 }
 

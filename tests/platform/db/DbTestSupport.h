@@ -7,6 +7,7 @@
 #include "PgCluster.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"
+#include "platform/db/DefaultServer.h"
 
 namespace tarovent::db::test {
 
@@ -20,7 +21,8 @@ class DbTest : public ::testing::Test {
     if (qEnvironmentVariableIsSet("TAROVENT_TEST_SERVER")) {
       PgCluster* cluster = nullptr;
       TAROVENT_REQUIRE_PG(cluster);
-      m_ws.setServer(cluster->freshDatabase());
+      // The test's own database when the whole program runs on the server.
+      m_ws.setServer(defaultServer().isEmpty() ? cluster->freshDatabase() : defaultServer());
     }
     m_db = m_ws.CreateDatabase(path("TEST.MDB"));
   }

@@ -19,6 +19,15 @@ class PgCluster {
   static QString freshSchema();
   // Makes a new, empty database on the server; returns the connection words for it.
   QString freshDatabase() const;
+  // Drops a database freshDatabase() made, closing the sessions still on it.
+  void dropDatabase(const QString& conninfo) const;
+
+  // A cluster shared by several test programs, in `dir` (a fixed folder): started by one
+  // program that returns at once, leaving a watcher that stops it when `holder` (the process
+  // running the programs) ends; stopped by another. A program finds it through the folder
+  // named by TAROVENT_TEST_CLUSTER and then neither starts nor stops a server of its own.
+  static bool startShared(const QString& dir, qint64 holder, QString* why);
+  static void stopShared(const QString& dir);
 
   // Stops the server now (also done when the program ends).
   void stop();
@@ -31,8 +40,13 @@ class PgCluster {
 
  private:
   PgCluster() = default;
-  bool start(QString* why, bool* missing);
+  // A new cluster in `dir` (the folder made already); `watched`: the process whose end stops it.
+  bool start(const QString& dir, qint64 watched, QString* why, bool* missing);
+  bool adopt(const QString& dir, QString* why);
+  QString admin() const;
   QString m_dir;
+  QString m_main = QStringLiteral("tarovent");  // the database conninfo() names
+  bool m_shared = false;
   QString m_bin;
   QString m_options;  // the server's own settings, the same at every start
   QString m_user;  // the system user the server runs as, empty for the current user
