@@ -386,7 +386,7 @@ void FCOMPO::buildView() {
   connect(m_view, &QuoteView::lineDeleted, this, [this] { showMarginRate(); });
   m_view->grid().installEventFilter(this);
   // At opening, the cursor waits after the last line: Enter adds the next one there.
-  m_view->setCursor(cursor.isValid() ? cursor : m_session->endOfLines());
+  m_view->setCursor(cursor.isValid() ? cursor : m_session->openAfterLines());
   const TableCursor now = m_view->cursor();
   if (now.isValid()) m_session->setCursor(now.table, now.row);
 }
