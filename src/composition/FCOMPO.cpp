@@ -176,6 +176,7 @@ FCOMPO::FCOMPO(core::ProcessState& state, std::unique_ptr<CompositionSession> se
   m_place = new QLabel(this);
   m_place->setObjectName(QStringLiteral("CTL_Position"));
   m_status->addPermanentWidget(m_place);
+  showPlace(m_view->cursor());
   m_margin = new QLabel(this);
   m_margin->setObjectName(QStringLiteral("CTL_TauxMarge"));
   m_status->addPermanentWidget(m_margin);
@@ -392,7 +393,7 @@ void FCOMPO::buildView() {
 }
 
 void FCOMPO::showPlace(const TableCursor& c) {
-  // The status bar comes after the view: at opening there is no place to show yet.
+  // The status bar is built after the view, which shows its place once it exists.
   if (m_place)
     m_place->setText(c.isValid() ? QStringLiteral("Tableau %1, ligne %2").arg(c.table).arg(c.row)
                                  : QString());

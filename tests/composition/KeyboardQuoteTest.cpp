@@ -144,6 +144,8 @@ TEST_F(KeyboardQuoteTest, TheTotalsAndThePlaceFollowEachLineWritten) {
   auto* net = m_window->findChild<QLabel*>("CTL_SMTNET");
   auto* place = m_window->findChild<QLabel*>("CTL_Position");
   ASSERT_TRUE(net && place);
+  // At opening, the place where the next line goes: after the quote's three lines.
+  EXPECT_EQ(place->text(), QString("Tableau %1, ligne 4").arg(m_table));
   m_messages.setFallback(Answer::No);
   m_window->entryPanel().takeFocus();
   QString shown = net->text();
