@@ -468,6 +468,25 @@ TEST_F(LineEntryTest, TheCursorWaitsAfterTheLastLine) {
   EXPECT_EQ(s.endOfLines(), (Cursor{m_table, 4}));
 }
 
+// A quote whose last table is full of lines gets, at opening, an empty row after them for the
+// next line; that row alone does not ask to save, and a second opening adds no other.
+TEST_F(LineEntryTest, OpeningAFullTableAddsTheRowOfTheNextLine) {
+  CompositionSession& s = *m_session;
+  s.document().setModified(false);
+  EXPECT_EQ(s.openAfterLines(), (Cursor{m_table, 4}));
+  EXPECT_EQ(s.document().rowCount(m_table), 4);
+  EXPECT_FALSE(s.document().isModified());
+  EXPECT_EQ(s.openAfterLines(), (Cursor{m_table, 4}));
+  EXPECT_EQ(s.document().rowCount(m_table), 4);
+  ASSERT_TRUE(s.setCursor(m_table, 4));
+  ASSERT_TRUE(m_entry->pick(EntrySource::Stock, "VIS"));
+  m_entry->setText("CTX_QTE", "1");
+  m_messages.setFallback(Answer::Yes);
+  ASSERT_TRUE(m_entry->insert());
+  EXPECT_EQ(cell(s, 4, 1), "VIS");
+  EXPECT_EQ(cell(s, 5, 1), "");
+}
+
 TEST(LineEntryLists, TypingPositionsAtTheFirstCodeAtOrAfter) {
   const QStringList codes = {"ABC", "B12", "B20", "TOLE", "VIS"};
   const struct {
