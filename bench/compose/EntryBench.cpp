@@ -1,7 +1,7 @@
 // Line entry's own cost: 200 lines, each of its own article (no code comes twice, so nothing
 // the program keeps of an article between lines helps), written through the entry panel into
-// a 20-line quote, against the session's own insertion of the same lines, priced beforehand. Five ways, runs
-// interleaved, each figure the median of 5:
+// a 20-line quote, against the session's own insertion of the same lines, priced beforehand.
+// Five ways, runs interleaved, each figure the median of 5:
 //   session      the priced lines inserted by the session (the baseline);
 //   line entry   each code looked up, its quantity left and the line inserted through line
 //                entry, without widgets: the panel's work done plainly;
