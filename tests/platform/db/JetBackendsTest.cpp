@@ -274,6 +274,11 @@ TEST_P(JetBackendsTest, TopUnionSubqueriesAndJoins) {
                  "TDOS) OR EXISTS (SELECT * FROM TDOS WHERE TDOS_SOC = 'zz')"),
             QStringList{"ZZ"});
   EXPECT_EQ(rows("SELECT X.N FROM (SELECT Count(*) AS N FROM TDEV) AS X"), QStringList{"6"});
+  // A subquery in FROM needs no name of its own.
+  EXPECT_EQ(rows("SELECT Count(*) FROM (SELECT DISTINCT TDEV_SOC FROM TDEV)"), QStringList{"3"});
+  EXPECT_EQ(rows("SELECT N FROM (SELECT Count(*) AS N FROM TDEV) INNER JOIN (SELECT Count(*) AS "
+                 "M FROM TDOS) ON N > M"),
+            QStringList{"6"});
   // Computed text keeps the engine's comparison rules outside the query that computes it.
   const QString mixed = "IIf(TDOS_SOC = 'XY', LCase(TDOS_RESUME), UCase(TDOS_RESUME)) & ''";
   EXPECT_EQ(rows("SELECT X.R FROM (SELECT " + mixed + " AS R FROM TDOS) AS X ORDER BY X.R"),
