@@ -210,6 +210,13 @@ TEST_P(JetBackendsTest, FunctionsConcatenationAndDatesAsTheEngineComputesThem) {
             QStringList({"Dur-7|7|", "mar-|<null>|"}));
   EXPECT_EQ(rows("SELECT UCase(Mid(NOM, 2, 3)) FROM T ORDER BY NOM"), QStringList({"URA", "ART"}));
   EXPECT_EQ(rows("SELECT InStr(NOM, 'R') FROM T ORDER BY NOM"), QStringList({"3", "3"}));
+  // A number searched as text, from a given position.
+  exec("INSERT INTO T (NOM, N) VALUES ('prix', 45)");
+  EXPECT_EQ(rows("SELECT NOM FROM T WHERE InStr(1, N, '4') <> 0"), QStringList{"prix"});
+  EXPECT_EQ(rows("SELECT NOM FROM T WHERE InStr(2, NOM, 'r') = 3 ORDER BY NOM"),
+            QStringList({"Durand", "martin"}));
+  EXPECT_EQ(rows("SELECT NOM FROM T WHERE Left(N, 1) = '4'"), QStringList{"prix"});
+  exec("DELETE FROM T WHERE NOM = 'prix'");
   EXPECT_EQ(rows("SELECT Len(NOM) FROM T WHERE N Is Null"), QStringList{"6"});
   EXPECT_EQ(rows("SELECT D + 1, Year(D), D FROM T WHERE D = #01/31/2024#"),
             QStringList{"2024-02-01|2024|2024-01-31"});
