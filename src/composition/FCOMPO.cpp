@@ -107,6 +107,11 @@ FCOMPO::FCOMPO(core::ProcessState& state, std::unique_ptr<CompositionSession> se
       m_tally(std::make_unique<guard::MarginTally>(state)),
       m_relay(std::make_unique<ChangeRelay>()) {
   setObjectName(QStringLiteral("FCOMPO"));
+  // A quote's texts are French: Latin script, drawn without the shaping engine that every
+  // repaint of the document's cells ran again. The program's font otherwise.
+  QFont plain;
+  plain.setStyleStrategy(QFont::PreferNoShaping);
+  setFont(plain);
   setWindowTitle(QStringLiteral("Composition - ") +
                  QFileInfo(m_session->documentPath()).fileName());
   m_callerButton = m_session->origin() == Origin::Dossier ? QStringLiteral("CMD_M_DEVI_DEVIS")
