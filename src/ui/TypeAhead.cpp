@@ -3,6 +3,7 @@
 #include <xcb/xcb.h>
 
 #include <QAbstractEventDispatcher>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -21,7 +22,7 @@ xcb_connection_t* xConnection() {
 
 }  // namespace
 
-TypeAhead::TypeAhead(QWidget* box) : m_box(box) {
+TypeAhead::TypeAhead(QWidget* box) : m_box(box), m_form(QApplication::focusWidget()) {
   qApp->installEventFilter(this);
   if (xConnection()) qApp->installNativeEventFilter(this);
 }
@@ -59,12 +60,24 @@ bool TypeAhead::inBox(QObject* receiver) const {
 
 bool TypeAhead::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
+  if (type == QEvent::Show && m_box && watched == m_box.data() && !m_shown.isValid())
+    m_shown.start();
   if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::ShortcutOverride)
     return false;
-  if (inBox(watched)) return false;
+  QObject* receiver = watched;
+  if (inBox(watched)) {
+    const bool settled = m_shown.isValid() && m_shown.elapsed() >= kSettleMs;
+    if (settled || !m_form) return false;
+    // Typed before the box could be read: for the form, not an answer.
+    if (type == QEvent::ShortcutOverride) {
+      event->accept();  // no shortcut of the box either
+      return true;
+    }
+    receiver = m_form;
+  }
   if (type == QEvent::ShortcutOverride) return false;  // the key press follows
   const auto* key = static_cast<QKeyEvent*>(event);
-  m_keys.append({watched, type, key->key(), key->modifiers(), key->text(), key->isAutoRepeat(),
+  m_keys.append({receiver, type, key->key(), key->modifiers(), key->text(), key->isAutoRepeat(),
                  key->nativeScanCode(), key->nativeVirtualKey(), key->nativeModifiers()});
   return true;
 }
@@ -78,8 +91,17 @@ bool TypeAhead::nativeEventFilter(const QByteArray& type, void* message, qintptr
   const QWindow* boxWindow = m_box->window()->windowHandle();
   for (QWindow* w : QGuiApplication::allWindows()) {
     if (!w->handle() || w->winId() != key->event) continue;
-    if (w == boxWindow) return false;
-    m_native.append(QByteArray(static_cast<const char*>(message), sizeof *key));
+    QByteArray held(static_cast<const char*>(message), sizeof *key);
+    if (w == boxWindow) {
+      const bool settled = m_shown.isValid() && m_shown.elapsed() >= kSettleMs;
+      const QWindow* form = m_form ? m_form->window()->windowHandle() : nullptr;
+      if (settled || !form || !form->handle()) return false;
+      // Typed before the box could be read: sent back to the form with the keys before it.
+      auto* copy = reinterpret_cast<xcb_key_press_event_t*>(held.data());
+      copy->event = static_cast<xcb_window_t>(form->winId());
+      copy->child = XCB_NONE;
+    }
+    m_native.append(held);
     return true;
   }
   return false;

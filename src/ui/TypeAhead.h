@@ -2,6 +2,7 @@
 
 #include <QAbstractNativeEventFilter>
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -16,9 +17,13 @@ namespace tarovent::ui {
 // the toolkit drops keys meant for a blocked window: lines typed after a price question were
 // lost. While one of these lives, keys on their way to any window other than `box` are held;
 // once it goes (the box answered), they are delivered again, in their order, before anything
-// typed later. The box's own keys still answer it.
+// typed later. The box's own keys answer it once it has been on screen for kSettleMs: keys that
+// reach it sooner were typed before anyone could read it (a code holding an O answered "Oui"),
+// and go to the form after it as well.
 class TypeAhead : public QObject, public QAbstractNativeEventFilter {
  public:
+  static constexpr int kSettleMs = 250;
+
   explicit TypeAhead(QWidget* box);
   ~TypeAhead() override;
   TypeAhead(const TypeAhead&) = delete;
@@ -45,6 +50,9 @@ class TypeAhead : public QObject, public QAbstractNativeEventFilter {
     quint32 nativeModifiers;
   };
   QPointer<QWidget> m_box;
+  // Where the keys that reached the box too soon are typed once it is gone.
+  QPointer<QWidget> m_form;
+  QElapsedTimer m_shown;
   QList<Key> m_keys;
   // X key events for the blocked windows, sent back to them once the box is gone.
   QList<QByteArray> m_native;

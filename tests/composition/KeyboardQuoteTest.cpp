@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QPointer>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
@@ -18,6 +19,7 @@
 #include "install/DemoDocuments.h"
 #include "install/templates/TemplateBuilder.h"
 #include "ui/MessageBox.h"
+#include "ui/TypeAhead.h"
 #include "ui/UiTestSupport.h"
 
 namespace tarovent::composition {
@@ -178,9 +180,17 @@ TEST_F(KeyboardQuoteTest, LinesTypedAheadOfAPriceQuestionAreAllWritten) {
   int answered = 0;
   QTimer answer;
   answer.setInterval(5);
+  QPointer<QMessageBox> seen;
+  QElapsedTimer shown;
   QObject::connect(&answer, &QTimer::timeout, [&] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (!box || !box->isVisible()) return;
+    // Answered once it could be read, as a user does.
+    if (seen != box) {
+      seen = box;
+      shown.start();
+    }
+    if (shown.elapsed() < ui::TypeAhead::kSettleMs + 30) return;
     ++answered;
     test::pressKey(box->focusWidget() ? box->focusWidget() : box, Qt::Key_Return);
   });

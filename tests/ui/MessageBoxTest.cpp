@@ -18,6 +18,7 @@
 #include "ui/MessageBox.h"
 #include "ui/MessageFunnel.h"
 #include "ui/QtFrench.h"
+#include "ui/TypeAhead.h"
 
 namespace tarovent::ui {
 namespace {
@@ -87,13 +88,26 @@ struct AskingForm {
   }
 };
 
-// Presses `key` (with `mods`) in the next box that opens, from inside its own loop.
-void answerNextBox(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+// Presses `key` (with `mods`) in the next box that opens, from inside its own loop, once the
+// box has been on screen long enough to be read; `early`, sent as soon as it shows, reaches it
+// before that.
+void answerNextBox(int key, Qt::KeyboardModifiers mods = Qt::NoModifier,
+                   const QList<std::pair<int, QString>>& early = {}) {
   auto* timer = new QTimer;
+  auto* seen = new QElapsedTimer;
   timer->setInterval(5);
-  QObject::connect(timer, &QTimer::timeout, [timer, key, mods] {
+  QObject::connect(timer, &QTimer::timeout, [timer, seen, key, mods, early] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (!box || !box->isVisible()) return;
+    if (!seen->isValid()) {
+      seen->start();
+      for (const auto& [k, text] : early)
+        for (QEvent::Type t : {QEvent::KeyPress, QEvent::KeyRelease})
+          QCoreApplication::postEvent(box->windowHandle(),
+                                      new QKeyEvent(t, k, Qt::NoModifier, text));
+    }
+    if (seen->elapsed() < TypeAhead::kSettleMs + 30) return;
+    delete seen;
     timer->stop();
     timer->deleteLater();
     QWidget* focus = box->focusWidget() ? box->focusWidget() : box;
@@ -120,6 +134,18 @@ TEST(MessageBox, KeysTypedAheadOfAQuestionReachTheFormAfterIt) {
   runFor(400);
   EXPECT_EQ(form.lines, QStringList({"12", "34", "5"}));
   EXPECT_EQ(form.answers, QList<Answer>{Answer::No});  // Enter took the asked default
+}
+
+// Keys that reach a question as it appears were typed before anyone could read it: a code
+// holding an O answered "Oui". They go to the form after the question, which waits for a key
+// typed once it could be read.
+TEST(MessageBox, KeysReachingAQuestionAsItAppearsAreForTheFormAfterIt) {
+  AskingForm form;
+  answerNextBox(Qt::Key_N, Qt::NoModifier, {{Qt::Key_O, "O"}, {Qt::Key_K, "K"}});
+  form.post({{Qt::Key_1, "1"}, {Qt::Key_Return, "\r"}});
+  runFor(TypeAhead::kSettleMs + 400);
+  EXPECT_EQ(form.answers, QList<Answer>{Answer::No});
+  EXPECT_EQ(form.edit->text(), "OK");
 }
 
 // Alt + the underlined letter, or the letter alone, answers a yes/no question.
