@@ -1,5 +1,6 @@
 #include <QDataStream>
 #include <QIODevice>
+#include <QRegularExpression>
 #include <algorithm>
 
 #include "Criteria.h"
@@ -26,6 +27,117 @@ struct PgRow {
   quint64 transaction = 0;  // the transaction they were read in (0: none)
 };
 
+// The keys of a dynaset not read yet: a cursor the server keeps over the set as it was at the
+// opening, read in growing blocks as the dynaset's callers move on; its clones share it. It is
+// opened in a transaction of its own, so that its first block comes without the rest; the rest
+// is put aside for later at the transaction's end, while the program goes on.
+struct KeyTail {
+  KeyTail(const std::shared_ptr<PgDatabase>& database, const QString& sql)
+      : db(database), cursor(QStringLiteral("__jet_keys%1").arg(++s_cursors)) {
+    PgSession& s = database->session();
+    s.exec(QStringLiteral("BEGIN"));
+    opening = true;
+    try {
+      s.exec("DECLARE " + cursor + " NO SCROLL CURSOR WITH HOLD FOR " + sql);
+    } catch (const DbError&) {
+      abort();
+      throw;
+    }
+  }
+  KeyTail(const KeyTail&) = delete;
+  KeyTail& operator=(const KeyTail&) = delete;
+  ~KeyTail() {
+    const auto database = db.lock();
+    if (!database || !database->isOpen()) return;
+    try {
+      PgSession& s = database->session();
+      if (opening) {
+        s.exec(QStringLiteral("COMMIT"));
+      } else if (!done && s.abandon(cursor) && database->transactionLevel() == 0) {
+        s.exec("CLOSE " + cursor);
+      }
+    } catch (const DbError&) {
+    }
+  }
+
+  // Ends the opening: what is left of the set is kept on the server for the next blocks.
+  void release() {
+    if (!opening) return;
+    opening = false;
+    PgSession& s = db.lock()->session();
+    if (done)
+      s.exec(QStringLiteral("COMMIT"));
+    else
+      s.send(QStringLiteral("COMMIT"), cursor);
+  }
+
+  // The opening failed: its transaction goes, and the cursor with it.
+  void abort() {
+    if (!opening) return;
+    opening = false;
+    done = true;
+    try {
+      db.lock()->session().exec(QStringLiteral("ROLLBACK"));
+    } catch (const DbError&) {
+    }
+  }
+
+  // Reads the next block into `ids`; false when there was no key left.
+  bool fetch() {
+    if (done) return false;
+    PgSession& s = db.lock()->session();
+    if (std::optional<DbError> failed = s.takeSentError(cursor)) {
+      done = true;
+      throw *failed;
+    }
+    const PgRows got = s.query("FETCH FORWARD " + QString::number(next) + " FROM " + cursor);
+    ids.append(got.rows);
+    done = got.rows.size() < next;
+    if (done) s.exec("CLOSE " + cursor);
+    next = std::min(next * 2, kMaxBlock);
+    return !got.rows.isEmpty();
+  }
+
+  static constexpr int kMaxBlock = 12800;
+  static inline int s_cursors = 0;
+  std::weak_ptr<PgDatabase> db;
+  QString cursor;
+  QList<QVariantList> ids;  // read so far, in the set's order
+  bool opening = false;     // the cursor's own transaction still runs
+  bool done = false;
+  int next = kBlock;
+};
+
+// `select`, a query of `table` alone, with its order as it is but for where its Nulls go in the
+// fields that hold none: then the server can read the order from an index (a primary key's
+// says nothing of Nulls) instead of sorting the whole set before giving its first rows.
+QString withoutNeedlessNullOrder(const QString& select, const PgTable& table) {
+  const qsizetype at = select.lastIndexOf(QLatin1String(" ORDER BY "));
+  if (at < 0) return select;
+  static const QRegularExpression limit(QStringLiteral(R"( LIMIT \d+$)"));
+  static const QRegularExpression term(
+      QStringLiteral(R"re(^((?:"[^"]*"\.)?"([^"]*)"(?: DESC)?)(?: NULLS (?:FIRST|LAST))?$)re"));
+  QString terms = select.mid(at + 10);
+  const auto m = limit.match(terms);
+  const QString rest = m.hasMatch() ? m.captured(0) : QString();
+  terms.chop(rest.size());
+  QStringList out;
+  for (const QString& t : terms.split(QStringLiteral(", "))) {
+    const auto parts = term.match(t);
+    if (!parts.hasMatch()) return select;  // an expression, or not the order at all
+    const QString name = parts.captured(2);
+    const int field = table.indexOfField(name);
+    const bool keyed = std::any_of(table.indexes.cbegin(), table.indexes.cend(), [&](auto& ix) {
+      return ix.primary && ix.fields.contains(name, Qt::CaseInsensitive);
+    });
+    // A name given to a computed column of the query is not the field.
+    const bool renamed = select.contains(" AS \"" + name + '"', Qt::CaseInsensitive);
+    const bool noNull = field >= 0 && !renamed && (table.fields[field].required || keyed);
+    out << (noNull ? parts.captured(1) : t);
+  }
+  return select.left(at + 10) + out.join(QStringLiteral(", ")) + rest;
+}
+
 QString idKey(const QVariantList& id) {
   QStringList parts;
   for (const QVariant& v : id) parts << (v.isNull() ? QStringLiteral("\x1e") : v.toString());
@@ -49,8 +161,9 @@ FieldType typeOfValue(const QVariant& v) {
 }
 
 // A recordset on the server. Over a table, or a query of one table, the identities of its rows
-// are read at opening in the recordset's order (the keyset); the values come a block at a time
-// as the cursor reaches them and are read again after a write. Table recordsets follow their
+// in the recordset's order (the keyset) are fixed at opening: a table recordset reads them
+// then, a dynaset as its callers move, from a cursor the server keeps; the values come a block
+// at a time as the current record reaches them and are read again after a write. Table recordsets follow their
 // current index and find keys with Seek by reading the index. Other queries are read whole.
 class PgRecordset final : public RecordsetImpl {
  public:
@@ -70,18 +183,21 @@ class PgRecordset final : public RecordsetImpl {
   void close() override {
     m_closed = true;
     m_rows.clear();
+    m_tail.reset();
   }
   RecordsetType type() const override { return m_type; }
   bool updatable() const override { return !m_readOnly && m_keyed; }
 
   // Deleting the last row left leaves the set on that hole, neither BOF nor EOF, until it moves.
-  bool bof() const override { return m_pos < 0 || (m_live == 0 && !onHole()); }
-  bool eof() const override { return m_pos >= m_rows.size() || (m_live == 0 && !onHole()); }
+  bool bof() const override { return m_pos < 0 || (empty() && !onHole()); }
+  bool eof() const override { return m_pos >= m_rows.size() || (empty() && !onHole()); }
+  bool empty() const { return m_live == 0 && !m_tail; }
   bool onHole() const { return onRow() && m_rows[m_pos].deleted; }
 
   long recordCount() override {
     checkOpen();
     followWrites();
+    readAllKeys();
     return m_live;
   }
 
@@ -98,7 +214,7 @@ class PgRecordset final : public RecordsetImpl {
     checkOpen();
     followWrites();
     long n = 0;
-    for (int i = 0; i < m_rows.size(); ++i) {
+    for (int i = 0; p >= 0 && reached(i); ++i) {
       if (m_rows[i].deleted) continue;
       if (n++ == p) {
         m_pos = i;
@@ -109,7 +225,11 @@ class PgRecordset final : public RecordsetImpl {
   }
 
   void moveFirst() override { moveTo(0, +1); }
-  void moveLast() override { moveTo(int(m_rows.size()) - 1, -1); }
+  void moveLast() override {
+    checkOpen();
+    readAllKeys();
+    moveTo(int(m_rows.size()) - 1, -1);
+  }
   void moveNext() override {
     if (eof()) noCurrentRecord();
     moveTo(m_pos + 1, +1);
@@ -176,8 +296,8 @@ class PgRecordset final : public RecordsetImpl {
       m_criteriaText = criteria;
     }
     m_mode = EditMode::None;
-    const int size = int(m_rows.size());
-    for (int i = findStart(size, m_pos, forward, fromEnd); i >= 0 && i < size;
+    if (fromEnd && !forward) readAllKeys();
+    for (int i = findStart(int(m_rows.size()), m_pos, forward, fromEnd); i >= 0 && reached(i);
          i += forward ? 1 : -1) {
       if (m_rows[i].deleted) continue;
       const PgRow& r = row(i);
@@ -205,6 +325,7 @@ class PgRecordset final : public RecordsetImpl {
     m_mode = EditMode::None;
     followWrites();
     int at = positionOf(id);
+    while (at < 0 && readMoreKeys()) at = positionOf(id);
     if (at < 0 || m_rows[at].deleted)
       throw DbError(err::RecordDeleted, QStringLiteral("Enregistrement supprimé."));
     m_pos = at;
@@ -314,6 +435,8 @@ class PgRecordset final : public RecordsetImpl {
     const QString sql = cols.isEmpty() ? "INSERT INTO " + qualified() + " DEFAULT VALUES"
                                        : "INSERT INTO " + qualified() + " (" + cols.join(", ") +
                                              ") VALUES (" + marks.join(", ") + ")";
+    // Added records go after all the others: the keys not read yet come before.
+    if (m_type != RecordsetType::Table) readAllKeys();
     const PgRows out = m_db->session().query(sql + " RETURNING " + idSelect(QString()), values);
     // A table recordset reads its keyset again at its next move, the new record in its place.
     wrote(m_type != RecordsetType::Table);
@@ -422,7 +545,7 @@ class PgRecordset final : public RecordsetImpl {
       m_idColumns = m_table.identity();
       const QString alias =
           quoteIdentifier(t.updatableAlias.isEmpty() ? m_table.name : t.updatableAlias);
-      m_valueSql = "SELECT " + idSelect(alias) + ", " + t.sql.mid(7);
+      m_valueSql = "SELECT " + idSelect(alias) + ", " + withoutNeedlessNullOrder(t.sql, m_table).mid(7);
     }
     if (single) {
       m_keyed = true;
@@ -512,18 +635,61 @@ class PgRecordset final : public RecordsetImpl {
     const QString sql = m_querySql.isEmpty() ? "SELECT " + idSelect(QString()) + " FROM " +
                                                    qualified() + " ORDER BY " + orderBy(false)
                                              : m_querySql;
-    const PgRows keys = m_db->session().query(sql);
     m_rows.clear();
     m_byId.clear();
-    m_rows.reserve(keys.rows.size());
-    for (const QVariantList& id : keys.rows) {
-      PgRow r;
-      r.id = id;
-      m_byId.insert(idKey(id), int(m_rows.size()));
-      m_rows.push_back(r);
+    m_live = 0;
+    m_tail.reset();
+    m_taken = 0;
+    // A cursor made inside a transaction would go with its rollback.
+    if (m_type != RecordsetType::Table && m_db->transactionLevel() == 0) {
+      const auto tail = std::make_shared<KeyTail>(m_db, sql);
+      m_tail = tail;
+      try {
+        readMoreKeys();
+        // The first block's values too, before the rest of the set is put aside.
+        if (!m_rows.isEmpty()) fetchBlock(0);
+      } catch (const DbError&) {
+        tail->abort();
+        m_tail.reset();
+        throw;
+      }
+      tail->release();
+    } else {
+      const PgRows keys = m_db->session().query(sql);
+      m_rows.reserve(keys.rows.size());
+      for (const QVariantList& id : keys.rows) addKey(id);
     }
-    m_live = int(m_rows.size());
     m_seen = m_known = m_cleanFrom = m_db->generation();
+  }
+
+  void addKey(const QVariantList& id) {
+    PgRow r;
+    r.id = id;
+    m_byId.insert(idKey(id), int(m_rows.size()));
+    m_rows.push_back(r);
+    ++m_live;
+  }
+
+  // Takes the keys of the next block of the cursor; false when all were taken already.
+  bool readMoreKeys() {
+    if (!m_tail) return false;
+    if (m_taken == m_tail->ids.size()) m_tail->fetch();
+    const qsizetype from = m_taken;
+    for (; m_taken < m_tail->ids.size(); ++m_taken) addKey(m_tail->ids[m_taken]);
+    if (m_tail->done && m_taken == m_tail->ids.size()) m_tail.reset();
+    return m_taken > from;
+  }
+
+  void readAllKeys() {
+    while (readMoreKeys()) {
+    }
+  }
+
+  // Whether the set has a row `i`, its keys read up to there.
+  bool reached(int i) {
+    while (i >= m_rows.size() && readMoreKeys()) {
+    }
+    return i < m_rows.size();
   }
 
   int positionOf(const QVariantList& id) const { return m_byId.value(idKey(id), -1); }
@@ -559,10 +725,9 @@ class PgRecordset final : public RecordsetImpl {
     checkOpen();
     m_mode = EditMode::None;
     followWrites();
-    const int size = int(m_rows.size());
     int i = from;
-    while (i >= 0 && i < size && row(i).deleted) i += dir;
-    m_pos = i < 0 ? -1 : std::min(i, size);
+    while (i >= 0 && reached(i) && row(i).deleted) i += dir;
+    m_pos = i < 0 ? -1 : std::min(i, int(m_rows.size()));
   }
 
   // Row `i` with its values, read with its block when missing or older than a write.
@@ -685,6 +850,8 @@ class PgRecordset final : public RecordsetImpl {
   QString m_indexName;
   QVector<PgRow> m_rows;
   QHash<QString, int> m_byId;
+  std::shared_ptr<KeyTail> m_tail;  // the keys still to read (none: all are in m_rows)
+  qsizetype m_taken = 0;            // the tail's keys already in m_rows
   int m_live = 0;
   int m_pos = -1;
   quint64 m_seen = 0;

@@ -128,16 +128,12 @@ QVariant columnValue(PGresult* r, int row, int col) {
 
 }  // namespace
 
-struct PgSession::Result {
-  PGresult* r = nullptr;
-  explicit Result(PGresult* result) : r(result) {}
-  Result(Result&& o) noexcept : r(o.r) { o.r = nullptr; }
-  ~Result() { PQclear(r); }
-  bool ok() const {
-    const ExecStatusType s = PQresultStatus(r);
-    return s == PGRES_COMMAND_OK || s == PGRES_TUPLES_OK;
-  }
-};
+PgSession::Result::~Result() { PQclear(r); }
+
+bool PgSession::Result::ok() const {
+  const ExecStatusType s = PQresultStatus(r);
+  return s == PGRES_COMMAND_OK || s == PGRES_TUPLES_OK;
+}
 
 namespace {
 
@@ -404,6 +400,7 @@ void PgSession::copyRows(const QString& schema, const QString& table, const QStr
   for (const QString& c : columns) quoted << quoteIdentifier(c);
   const QString sql = "COPY " + qualified(schema, table) + " (" +
                       quoted.join(QStringLiteral(", ")) + ") FROM STDIN";
+  settle();
   Result start(PQexec(m_conn, sql.toUtf8().constData()));
   if (PQresultStatus(start.r) != PGRES_COPY_IN) fail(start, sql);
   QByteArray data;
@@ -600,6 +597,7 @@ QList<FieldSpec> PgSession::tableFields(const QString& table, const QString& sch
 }
 
 PgSession::Result PgSession::run(const QString& sql, const QVariantList& params) {
+  settle();
   // A server that went away and came back: the next statement finds it again.
   reconnect();
   const QByteArray text = sql.toUtf8();
@@ -700,6 +698,7 @@ int PgResultSet::affected() const { return QByteArrayView(PQcmdTuples(m_r)).toIn
 
 std::shared_ptr<const PgResultSet> PgSession::prepared(const QString& sql,
                                                        const QVariantList& params) {
+  settle();
   reconnect();
   // Definitions changed: a statement made before may no longer fit its tables.
   if (m_statementsRead != g_namesGeneration.load()) {
