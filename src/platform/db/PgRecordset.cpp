@@ -1,12 +1,12 @@
 #include <QDataStream>
 #include <QIODevice>
-#include <QRegularExpression>
 #include <algorithm>
 
 #include "Criteria.h"
 #include "DbError.h"
 #include "KeyPredicate.h"
 #include "PgDatabase.h"
+#include "PgKeys.h"
 #include "RecordsetImpl.h"
 #include "SqliteValue.h"
 
@@ -26,117 +26,6 @@ struct PgRow {
   quint64 generation = 0;   // the database's generation when the values were read
   quint64 transaction = 0;  // the transaction they were read in (0: none)
 };
-
-// The keys of a dynaset not read yet: a cursor the server keeps over the set as it was at the
-// opening, read in growing blocks as the dynaset's callers move on; its clones share it. It is
-// opened in a transaction of its own, so that its first block comes without the rest; the rest
-// is put aside for later at the transaction's end, while the program goes on.
-struct KeyTail {
-  KeyTail(const std::shared_ptr<PgDatabase>& database, const QString& sql)
-      : db(database), cursor(QStringLiteral("__jet_keys%1").arg(++s_cursors)) {
-    PgSession& s = database->session();
-    s.exec(QStringLiteral("BEGIN"));
-    opening = true;
-    try {
-      s.exec("DECLARE " + cursor + " NO SCROLL CURSOR WITH HOLD FOR " + sql);
-    } catch (const DbError&) {
-      abort();
-      throw;
-    }
-  }
-  KeyTail(const KeyTail&) = delete;
-  KeyTail& operator=(const KeyTail&) = delete;
-  ~KeyTail() {
-    const auto database = db.lock();
-    if (!database || !database->isOpen()) return;
-    try {
-      PgSession& s = database->session();
-      if (opening) {
-        s.exec(QStringLiteral("COMMIT"));
-      } else if (!done && s.abandon(cursor) && database->transactionLevel() == 0) {
-        s.exec("CLOSE " + cursor);
-      }
-    } catch (const DbError&) {
-    }
-  }
-
-  // Ends the opening: what is left of the set is kept on the server for the next blocks.
-  void release() {
-    if (!opening) return;
-    opening = false;
-    PgSession& s = db.lock()->session();
-    if (done)
-      s.exec(QStringLiteral("COMMIT"));
-    else
-      s.send(QStringLiteral("COMMIT"), cursor);
-  }
-
-  // The opening failed: its transaction goes, and the cursor with it.
-  void abort() {
-    if (!opening) return;
-    opening = false;
-    done = true;
-    try {
-      db.lock()->session().exec(QStringLiteral("ROLLBACK"));
-    } catch (const DbError&) {
-    }
-  }
-
-  // Reads the next block into `ids`; false when there was no key left.
-  bool fetch() {
-    if (done) return false;
-    PgSession& s = db.lock()->session();
-    if (std::optional<DbError> failed = s.takeSentError(cursor)) {
-      done = true;
-      throw *failed;
-    }
-    const PgRows got = s.query("FETCH FORWARD " + QString::number(next) + " FROM " + cursor);
-    ids.append(got.rows);
-    done = got.rows.size() < next;
-    if (done) s.exec("CLOSE " + cursor);
-    next = std::min(next * 2, kMaxBlock);
-    return !got.rows.isEmpty();
-  }
-
-  static constexpr int kMaxBlock = 12800;
-  static inline int s_cursors = 0;
-  std::weak_ptr<PgDatabase> db;
-  QString cursor;
-  QList<QVariantList> ids;  // read so far, in the set's order
-  bool opening = false;     // the cursor's own transaction still runs
-  bool done = false;
-  int next = kBlock;
-};
-
-// `select`, a query of `table` alone, with its order as it is but for where its Nulls go in the
-// fields that hold none: then the server can read the order from an index (a primary key's
-// says nothing of Nulls) instead of sorting the whole set before giving its first rows.
-QString withoutNeedlessNullOrder(const QString& select, const PgTable& table) {
-  const qsizetype at = select.lastIndexOf(QLatin1String(" ORDER BY "));
-  if (at < 0) return select;
-  static const QRegularExpression limit(QStringLiteral(R"( LIMIT \d+$)"));
-  static const QRegularExpression term(
-      QStringLiteral(R"re(^((?:"[^"]*"\.)?"([^"]*)"(?: DESC)?)(?: NULLS (?:FIRST|LAST))?$)re"));
-  QString terms = select.mid(at + 10);
-  const auto m = limit.match(terms);
-  const QString rest = m.hasMatch() ? m.captured(0) : QString();
-  terms.chop(rest.size());
-  QStringList out;
-  for (const QString& t : terms.split(QStringLiteral(", "))) {
-    const auto parts = term.match(t);
-    if (!parts.hasMatch()) return select;  // an expression, or not the order at all
-    const QString name = parts.captured(2);
-    const int field = table.indexOfField(name);
-    const bool keyed = std::any_of(table.indexes.cbegin(), table.indexes.cend(), [&](auto& ix) {
-      return ix.primary && ix.fields.contains(name, Qt::CaseInsensitive);
-    });
-    // A name given to a computed column of the query is not the field.
-    const bool renamed = select.contains(" AS \"" + name + '"', Qt::CaseInsensitive);
-    const bool noNull = field >= 0 && !renamed && (table.fields[field].required || keyed);
-    out << (noNull ? parts.captured(1) : t);
-  }
-  return select.left(at + 10) + out.join(QStringLiteral(", ")) + rest;
-}
 
 QString idKey(const QVariantList& id) {
   QStringList parts;
@@ -642,7 +531,7 @@ class PgRecordset final : public RecordsetImpl {
     m_taken = 0;
     // A cursor made inside a transaction would go with its rollback.
     if (m_type != RecordsetType::Table && m_db->transactionLevel() == 0) {
-      const auto tail = std::make_shared<KeyTail>(m_db, sql);
+      const auto tail = std::make_shared<KeyTail>(m_db, sql, kBlock);
       m_tail = tail;
       try {
         readMoreKeys();
