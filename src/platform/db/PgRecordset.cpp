@@ -23,7 +23,7 @@ struct PgRow {
   QVector<QVariant> values;
   bool loaded = false;
   bool deleted = false;
-  quint64 generation = 0;   // the database's generation when the values were read
+  quint64 generation = 0;   // the database's change stamp when the values were read
   quint64 transaction = 0;  // the transaction they were read in (0: none)
 };
 
@@ -304,12 +304,12 @@ class PgRecordset final : public RecordsetImpl {
   // wrote meanwhile, the keyset still holds.
   void wrote(bool orderKept) {
     const bool current = m_seen == m_db->generation();
-    const bool onlyMine = m_known == m_db->generation();
+    const bool onlyMine = m_known == m_db->changeStamp();
     m_db->wrote();
     if (orderKept && current) m_seen = m_db->generation();
     // A write by identity changes its own row only (marked unread by the caller): the other
     // rows read keep their values.
-    if (onlyMine) m_known = m_db->generation();
+    if (onlyMine) m_known = m_db->changeStamp();
   }
 
   void writeNew() override {
@@ -530,7 +530,7 @@ class PgRecordset final : public RecordsetImpl {
     m_tail.reset();
     m_taken = 0;
     // A cursor made inside a transaction would go with its rollback.
-    if (m_type != RecordsetType::Table && m_db->transactionLevel() == 0) {
+    if (m_type != RecordsetType::Table && m_db->transactionLevel() == 0 && !m_db->inSnapshot()) {
       const auto tail = std::make_shared<KeyTail>(m_db, sql, kBlock);
       m_tail = tail;
       try {
@@ -548,7 +548,8 @@ class PgRecordset final : public RecordsetImpl {
       m_rows.reserve(keys.rows.size());
       for (const QVariantList& id : keys.rows) addKey(id);
     }
-    m_seen = m_known = m_cleanFrom = m_db->generation();
+    m_seen = m_db->generation();
+    m_known = m_cleanFrom = m_db->changeStamp();
   }
 
   void addKey(const QVariantList& id) {
@@ -646,7 +647,7 @@ class PgRecordset final : public RecordsetImpl {
     const QString sql = "SELECT * FROM (" + m_valueSql + ") AS q WHERE (" +
                         idColumnAliases().join(", ") + ") IN (" + tuples.join(", ") + ")";
     const PgRows got = m_db->session().query(sql, binds);
-    const quint64 generation = m_db->generation();
+    const quint64 generation = m_db->changeStamp();
     const int ids = idCount();
     QHash<QString, int> byId;
     for (int r = 0; r < got.rows.size(); ++r) byId.insert(idKey(got.rows[r].mid(0, ids)), r);
@@ -683,7 +684,7 @@ class PgRecordset final : public RecordsetImpl {
 
   // The values of a row read as identities then fields, from the server as it is now.
   void takeValues(PgRow& r, const QVariantList& read, int ids) {
-    takeValues(r, read, ids, m_db->generation());
+    takeValues(r, read, ids, m_db->changeStamp());
   }
   void takeValues(PgRow& r, const QVariantList& read, int ids, quint64 generation) {
     r.values.resize(m_fields.size());
@@ -698,7 +699,7 @@ class PgRecordset final : public RecordsetImpl {
   // Values read before a write of another recordset (or a rollback) are read again; this
   // recordset's own writes leave the other rows it read as they are.
   bool stale(const PgRow& r) {
-    const quint64 g = m_db->generation();
+    const quint64 g = m_db->changeStamp();
     if (g != m_known) m_cleanFrom = m_known = g;
     return r.generation < m_cleanFrom;
   }
@@ -744,8 +745,8 @@ class PgRecordset final : public RecordsetImpl {
   int m_live = 0;
   int m_pos = -1;
   quint64 m_seen = 0;
-  quint64 m_known = 0;      // the database's generation after this recordset's last look
-  quint64 m_cleanFrom = 0;  // values read at this generation or later are current
+  quint64 m_known = 0;      // the change stamp at this recordset's last look
+  quint64 m_cleanFrom = 0;  // values read at this stamp or later are current
   QString m_criteriaText;
   std::shared_ptr<Criteria> m_criteria;
 };

@@ -61,4 +61,29 @@ bool PgSession::abandon(const QString& token) {
   return !takeSentError(token);
 }
 
+bool PgSession::beginSnapshot() {
+  if (m_level > 0 || m_snapshot) return false;
+  exec(QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"));
+  m_snapshot = true;
+  return true;
+}
+
+void PgSession::endSnapshot() {
+  if (!m_snapshot) return;
+  settle();
+  m_snapshot = false;
+  // Reads only: ending it cannot fail for want of writing, but nothing may stay open.
+  Result r(PQexec(m_conn, "COMMIT"));
+  if (!r.ok() && PQtransactionStatus(m_conn) != PQTRANS_IDLE) PQclear(PQexec(m_conn, "ROLLBACK"));
+}
+
+bool PgSession::endedSnapshotFor(const Result& r) {
+  if (!m_snapshot || r.ok() || !r.r) return false;
+  const char* state = PQresultErrorField(r.r, PG_DIAG_SQLSTATE);
+  if (!state || qstrcmp(state, "25006") != 0) return false;  // read_only_sql_transaction
+  m_snapshot = false;
+  PQclear(PQexec(m_conn, "ROLLBACK"));
+  return true;
+}
+
 }  // namespace tarovent::db

@@ -117,6 +117,13 @@ class PgSession {
   void rollback();
   int transactionLevel() const { return m_level; }
 
+  // One view of the server for a burst of reads outside any transaction: what others commit
+  // meanwhile is not seen, and they are held back by nothing. The first write or transaction
+  // ends it (the write then runs as without it). False when not taken.
+  bool beginSnapshot();
+  void endSnapshot();
+  bool inSnapshot() const { return m_snapshot; }
+
   // Sends `sql` and returns at once: the server runs it while the program goes on, and the
   // session's next statement waits for it. What it failed with is kept under `token`.
   void send(const QString& sql, const QString& token);
@@ -136,6 +143,9 @@ class PgSession {
   };
   // Waits for the statement sent, if any.
   void settle();
+  // After `r` failed: true when it was a write refused by the read snapshot, which is then
+  // ended so that the statement can run again.
+  bool endedSnapshotFor(const Result& r);
   Result run(const QString& sql, const QVariantList& params);
   // The name of the table numbered `oid` on the server (empty for none).
   QString tableNamed(unsigned oid);
@@ -166,6 +176,7 @@ class PgSession {
   std::vector<const char*> m_pointers;
   mutable bool m_broken = false;  // the server said it was going: connect again before the next statement
   QHash<unsigned, QString> m_tableNames;
+  bool m_snapshot = false;
   QString m_sentToken;  // the statement sent and not yet waited for (empty: none)
   QString m_sentSql;
   QHash<QString, DbError> m_sentErrors;  // tables by their server number, as results name them
