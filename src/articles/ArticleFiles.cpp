@@ -82,22 +82,26 @@ DataStamp ArticleFiles::dataStamp() {
   return {stockDatabase().dataVersion(), planningDatabase().dataVersion()};
 }
 
-const std::vector<ExplosionLink>* ArticleFiles::explosionLinks(const QString& parent) {
+std::shared_ptr<const std::vector<ExplosionLink>> ArticleFiles::explosionLinks(
+    const QString& parent) {
   db::Database& stock = stockDatabase();
   const quint64 stamp = stock.changeStamp();
-  if (m_explosionStamp != stamp) {
-    m_explosionLinks.clear();
+  if (!m_explosionLinks || m_explosionStamp != stamp) {
+    auto links = std::make_shared<LinksByParent>();
     db::Recordset rs = stock.OpenRecordset(
         "select TLIEN_PERE, TLIEN_FILS, TLIEN_QTEUNI, TLIEN_DebApplic, TLIEN_FinApplic from "
         "TLIEN where TLIEN_VARPERE = '00' order by TLIEN_PERE, TLIEN_VARPERE, TLIEN_NUMORD");
     for (; !rs.EOF_(); rs.MoveNext())
-      m_explosionLinks[rs.text("TLIEN_PERE").toUpper()].push_back(
+      (*links)[rs.text("TLIEN_PERE").toUpper()].push_back(
           {rs.text("TLIEN_FILS"), rs.number("TLIEN_QTEUNI"), rs.value("TLIEN_DebApplic"),
            rs.value("TLIEN_FinApplic")});
+    // Replaced whole, never changed in place: the lists handed out keep their reading alive.
+    m_explosionLinks = std::move(links);
     m_explosionStamp = stamp;
   }
-  const auto it = m_explosionLinks.constFind(parent.toUpper());
-  return it == m_explosionLinks.cend() ? nullptr : &*it;
+  const auto it = m_explosionLinks->constFind(parent.toUpper());
+  if (it == m_explosionLinks->cend()) return nullptr;
+  return {m_explosionLinks, &*it};
 }
 
 bool Lien_Valide(const db::Recordset& link, const QDate& day) {

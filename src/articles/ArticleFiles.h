@@ -63,13 +63,15 @@ class ArticleFiles {
   // What the roll-ups keep between calls while the data stays as it was.
   RollupCache& rollupMemo() { return *m_rollups; }
   // The links of `parent` whose parent variant is "00", in order number order; null when it
-  // has none. All links are read at once and kept until the stock base changes.
-  const std::vector<ExplosionLink>* explosionLinks(const QString& parent);
+  // has none. All links are read at once and kept until the stock base changes; a list handed
+  // out stays as it was read while it is held, also when the links are read again meanwhile.
+  std::shared_ptr<const std::vector<ExplosionLink>> explosionLinks(const QString& parent);
 
  private:
   core::ProcessState& m_s;
   std::unique_ptr<RollupCache> m_rollups;
-  QHash<QString, std::vector<ExplosionLink>> m_explosionLinks;  // by upper-case parent
+  using LinksByParent = QHash<QString, std::vector<ExplosionLink>>;  // by upper-case parent
+  std::shared_ptr<const LinksByParent> m_explosionLinks;
   std::optional<quint64> m_explosionStamp;
   db::Recordset m_links;
   db::Recordset m_sections;

@@ -127,7 +127,7 @@ bool Exploder::run(const EntryLine& line) {
   const QString code = line.code;
   if (!m_files.Trouver_Article(code))
     return stop(m_msg.tr("Erreur interne, article introuvable : ") + code);
-  const std::vector<articles::ExplosionLink>* first = m_files.explosionLinks(code);
+  const auto first = m_files.explosionLinks(code);
   if (!first) return stop(code + m_msg.tr(" sans décomposition!"));
   const db::Recordset& art = m_files.articles();
   const QString type = art.text("TARTI_Type"), label = art.text("TARTI_LIBART");
@@ -141,7 +141,7 @@ bool Exploder::run(const EntryLine& line) {
   // One frame per depth entered: the list of the sub-assembly that opened it, the next link,
   // the quantity of that sub-assembly.
   struct Frame {
-    const std::vector<articles::ExplosionLink>* links;
+    std::shared_ptr<const std::vector<articles::ExplosionLink>> links;
     size_t next;
     double quantity;
     QString parent;
@@ -161,7 +161,7 @@ bool Exploder::run(const EntryLine& line) {
     const Component* article = this->component(component);
     if (!article)
       return stop(m_msg.tr("Nomenclature erronée, article ") + component + m_msg.tr(" inconnu !"));
-    const std::vector<articles::ExplosionLink>* sub = m_files.explosionLinks(component);
+    auto sub = m_files.explosionLinks(component);
     if (!sub) {
       if (quantity != 0 && !writeComponent(*article, depth, quantity)) return false;
       continue;
@@ -180,7 +180,7 @@ bool Exploder::run(const EntryLine& line) {
           m_msg.tr("Le nombre de niveaux dépasse les possibilités actuelles du "
                    "programme"));
     if (quantity != 0 && !writeComponent(*article, depth, quantity)) return false;
-    frames.push_back({sub, 0, quantity, component});
+    frames.push_back({std::move(sub), 0, quantity, component});
   }
   return true;
 }

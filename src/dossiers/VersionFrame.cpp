@@ -402,9 +402,14 @@ void VersionFrame::setDossierPending(std::function<bool()> pending) {
 
 void VersionFrame::loadVersions(const DossierKey& dossier) {
   int keep = -1;
-  if (d->onVersion() && d->rs().text("TDEV_SOC") == dossier.company &&
-      static_cast<long>(d->rs().number("TDEV_NUMDOSS")) == dossier.number)
-    keep = static_cast<int>(d->rs().number("TDEV_NSEQ"));
+  try {
+    if (d->onVersion() && d->rs().text("TDEV_SOC") == dossier.company &&
+        static_cast<long>(d->rs().number("TDEV_NUMDOSS")) == dossier.number)
+      keep = static_cast<int>(d->rs().number("TDEV_NSEQ"));
+  } catch (const db::DbError& e) {
+    // The version shown was deleted or renumbered by another workstation: the last one then.
+    if (e.number() != db::err::RecordDeleted) throw;
+  }
   d->dropNewRow();
   d->dossier = dossier;
   try {

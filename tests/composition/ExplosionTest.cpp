@@ -152,6 +152,23 @@ TEST_F(ExplosionTest, WalksTheBillDepthFirstWithCumulativeQuantitiesAndRoutings)
   EXPECT_TRUE(doc.isCellHidden({doc.tableCount(), 2, 1}));
 }
 
+// The walk keeps the lists of the sub-assemblies it entered while it asks for others: a write to
+// the stock base in between (on a server, any commit of another workstation) has the links read
+// again, and the lists already handed out must still hold what they held.
+TEST_F(ExplosionTest, LinksHandedOutSurviveAReadingOfTheBillAfterAWrite) {
+  const auto pump = m_files->explosionLinks("P");
+  ASSERT_TRUE(pump);
+  stock("UPDATE TLIEN SET TLIEN_QTEUNI = 7 WHERE TLIEN_PERE = 'SUB'");
+  const auto body = m_files->explosionLinks("SUB");
+  ASSERT_TRUE(body);
+  ASSERT_EQ(body->size(), 1u);
+  EXPECT_EQ((*body)[0].quantity, 7);
+  QStringList held;
+  for (const articles::ExplosionLink& l : *pump)
+    held << l.component + "x" + QString::number(l.quantity);
+  EXPECT_EQ(held, QStringList({"Ax2", "SUBx3", "Bx5", "Zx0"}));
+}
+
 TEST_F(ExplosionTest, StopsOnWhatMakesTheBillUnusableKeepingTheLinesWritten) {
   const struct {
     QString code;

@@ -10,6 +10,9 @@
 #include "dossiers/DuplicationPanel.h"
 #include "dossiers/FDEV.h"
 #include "platform/db/Connection.h"
+#include "platform/db/DefaultServer.h"
+#include "platform/db/PgDatabase.h"
+#include "platform/db/PgSession.h"
 #include "ui/BoundComboBox.h"
 #include "ui/BoundLineEdit.h"
 #include "ui/DataControl.h"
@@ -53,6 +56,28 @@ class FdevTest : public test::WindowTest {
   }
 
   FDEV* fdev() { return static_cast<FDEV*>(m_window.get()); }
+  // A trigger of the database that refuses to delete any dossier, as a lock of the database's
+  // administrator would; dropped again with `refuse` false.
+  void refuseDossierDeletes(bool refuse) {
+    if (const auto server = m_db.server()) {
+      db::PgSession& s = server->session();
+      if (refuse) {
+        s.exec(
+            "CREATE FUNCTION keep_dossiers() RETURNS trigger LANGUAGE plpgsql AS "
+            "$$BEGIN RAISE EXCEPTION 'dossier verrouillé'; END$$");
+        s.exec("CREATE TRIGGER keep_dossiers BEFORE DELETE ON \"TDOS\" FOR EACH ROW "
+               "EXECUTE FUNCTION keep_dossiers()");
+      } else {
+        s.exec("DROP TRIGGER keep_dossiers ON \"TDOS\"");
+      }
+    } else if (refuse) {
+      m_db.connection()->exec(
+          "CREATE TRIGGER keep_dossiers BEFORE DELETE ON TDOS BEGIN SELECT RAISE(ABORT, "
+          "'dossier verrouillé'); END");
+    } else {
+      m_db.connection()->exec("DROP TRIGGER keep_dossiers");
+    }
+  }
   ui::DataControl* data() { return get<ui::DataControl>("DBD_DOSS"); }
   QString shown(const char* box) { return get<QLineEdit>(box)->text(); }
   // The dossiers of the list, "AB 5", in list order.
@@ -229,9 +254,7 @@ TEST_F(FdevTest, DeletingADossierTakesItsVersionsAndKeepsTheTextsWhenRefused) {
     QFile f(path("00005_00.AB"));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
   }
-  m_db.connection()->exec(
-      "CREATE TRIGGER keep_dossiers BEFORE DELETE ON TDOS BEGIN SELECT RAISE(ABORT, "
-      "'dossier verrouillé'); END");
+  refuseDossierDeletes(true);
   open<FDEV>();
   ASSERT_EQ(fdev()->currentDossier().number, 5);
   m_messages.clear();
@@ -242,7 +265,7 @@ TEST_F(FdevTest, DeletingADossierTakesItsVersionsAndKeepsTheTextsWhenRefused) {
   EXPECT_EQ(scalar("select count(*) from TDEV where TDEV_SOC = 'AB' and TDEV_NUMDOSS = 5"), "2");
   EXPECT_EQ(scalar("select count(*) from TDOS where TDOS_SOC = 'AB' and TDOS_NUMDOSS = 5"), "1");
 
-  m_db.connection()->exec("DROP TRIGGER keep_dossiers");
+  refuseDossierDeletes(false);
   data()->Refresh();
   goTo("AB", 5);
   m_messages.clear();
@@ -445,10 +468,12 @@ TEST_F(FdevTest, ToolsLeavingTheListEmptyShowEveryDossierAgain) {
 }
 
 // Run by TwoWorkstationsNeverShareANumber in processes of their own: the workspace of the
-// parent's family saving new dossiers of company AB one after another.
+// parent's family (on the parent's server when it has one) saving new dossiers of company AB
+// one after another.
 TEST_F(FdevTest, ChildSavesDossiers) {
   const QString family = qEnvironmentVariable("TAROVENT_FDEV_FAMILY");
   if (family.isEmpty()) GTEST_SKIP() << "run by TwoWorkstationsNeverShareANumber";
+  m_ws.setServer(qEnvironmentVariable("TAROVENT_FDEV_SERVER"));
   m_state->base(core::entry::Main).folder = family + '/';
   m_state->base(core::entry::Main).db = m_ws.OpenDatabase(family + "/TAROVENT.MDB");
   open<FDEV>();
@@ -462,6 +487,7 @@ TEST_F(FdevTest, ChildSavesDossiers) {
 TEST_F(FdevTest, TwoWorkstationsNeverShareANumber) {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert("TAROVENT_FDEV_FAMILY", m_dir.path());
+  env.insert("TAROVENT_FDEV_SERVER", db::defaultServer());
   env.insert("QT_QPA_PLATFORM", "offscreen");
   QProcess children[2];
   for (QProcess& child : children) {

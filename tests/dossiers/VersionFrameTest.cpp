@@ -289,6 +289,22 @@ TEST_F(VersionFrameTest, NoVersionBeyondTheLastNumberWithItsOwnName) {
   EXPECT_TRUE(QFile::exists(path("00005_00.AB")));
 }
 
+// Another workstation deletes the version shown, or renumbers it: reading the dossier again
+// shows its last version, without a word.
+TEST_F(VersionFrameTest, AVersionShownThatWentElsewhereLeavesTheLastOne) {
+  for (int v = 0; v <= 2; ++v) test::insertVersion(m_db, v);
+  load();
+  ASSERT_EQ(text("FDEV_NSEQ"), "2");
+  m_db.Execute("DELETE FROM TDEV WHERE TDEV_NSEQ = 2");
+  m_messages.clear();
+  load();
+  EXPECT_EQ(text("FDEV_NSEQ"), "1");
+  m_db.Execute("UPDATE TDEV SET TDEV_NSEQ = 7 WHERE TDEV_NSEQ = 1");
+  load();
+  EXPECT_EQ(text("FDEV_NSEQ"), "7");
+  EXPECT_EQ(m_messages.texts(), QStringList());
+}
+
 TEST_F(VersionFrameTest, ANewDossierShowsTheEmptyPanelAndKeepsTheCurrentVersion) {
   for (int v = 0; v <= 2; ++v) test::insertVersion(m_db, v);
   load();

@@ -77,6 +77,21 @@ LANGUAGE sql IMMUTABLE AS $$
                           lower(s COLLATE "default")) = 0 THEN 0
               ELSE strpos(lower(substr(t, round(st)::integer) COLLATE "default"),
                           lower(s COLLATE "default")) + round(st)::integer - 1 END $$;
+-- A number given to a text function is read as its text, as the engine reads it.
+CREATE FUNCTION %1.jet_left(t double precision, n double precision) RETURNS text
+LANGUAGE sql IMMUTABLE AS $$ SELECT %1.jet_left(t::text, n) $$;
+CREATE FUNCTION %1.jet_right(t double precision, n double precision) RETURNS text
+LANGUAGE sql IMMUTABLE AS $$ SELECT %1.jet_right(t::text, n) $$;
+CREATE FUNCTION %1.jet_mid(t double precision, s double precision) RETURNS text
+LANGUAGE sql IMMUTABLE AS $$ SELECT %1.jet_mid(t::text, s) $$;
+CREATE FUNCTION %1.jet_mid(t double precision, s double precision, n double precision) RETURNS text
+LANGUAGE sql IMMUTABLE AS $$ SELECT %1.jet_mid(t::text, s, n) $$;
+CREATE FUNCTION %1.jet_len(t double precision) RETURNS integer
+LANGUAGE sql IMMUTABLE AS $$ SELECT length(t::text) $$;
+CREATE FUNCTION %1.jet_instr(t double precision, s text) RETURNS integer
+LANGUAGE sql IMMUTABLE AS $$ SELECT %1.jet_instr(t::text, s) $$;
+CREATE FUNCTION %1.jet_instr(st double precision, t double precision, s text) RETURNS integer
+LANGUAGE sql IMMUTABLE AS $$ SELECT %1.jet_instr(st, t::text, s) $$;
 CREATE FUNCTION %1.jet_cstr(v anyelement) RETURNS text
 LANGUAGE sql IMMUTABLE AS $$ SELECT v::text $$;
 CREATE FUNCTION %1.jet_cdbl(v double precision) RETURNS double precision

@@ -235,9 +235,14 @@ QString Printer::tableRef(const TableRef& t) {
       return m_dialect.table(schema, t.name) +
              (alias.isEmpty() ? QString() : " AS " + quoteIdentifier(alias));
     }
-    case TableRef::Kind::Subquery:
-      return '(' + select(*t.select) + ')' +
-             (t.alias.isEmpty() ? QString() : " AS " + quoteIdentifier(t.alias));
+    case TableRef::Kind::Subquery: {
+      // The engine lets a subquery in FROM go without a name; PostgreSQL wants one. Its
+      // columns are then named alone, so the name given here is never read.
+      const QString alias = t.alias.isEmpty()
+                                ? QStringLiteral("_sub%1").arg(++m_unnamedSubqueries)
+                                : t.alias;
+      return '(' + select(*t.select) + ") AS " + quoteIdentifier(alias);
+    }
     case TableRef::Kind::Join: {
       QString right = tableRef(*t.right);
       if (t.right->kind == TableRef::Kind::Join) right = '(' + right + ')';

@@ -81,6 +81,7 @@ class Printer {
   const AttachFunction* m_attach;
   const SqlDialect& m_dialect;
   int m_unnamed = 0;
+  int m_unnamedSubqueries = 0;
 };
 
 }  // namespace tarovent::db::jetsql

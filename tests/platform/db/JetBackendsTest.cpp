@@ -210,6 +210,13 @@ TEST_P(JetBackendsTest, FunctionsConcatenationAndDatesAsTheEngineComputesThem) {
             QStringList({"Dur-7|7|", "mar-|<null>|"}));
   EXPECT_EQ(rows("SELECT UCase(Mid(NOM, 2, 3)) FROM T ORDER BY NOM"), QStringList({"URA", "ART"}));
   EXPECT_EQ(rows("SELECT InStr(NOM, 'R') FROM T ORDER BY NOM"), QStringList({"3", "3"}));
+  // A number searched as text, from a given position.
+  exec("INSERT INTO T (NOM, N) VALUES ('prix', 45)");
+  EXPECT_EQ(rows("SELECT NOM FROM T WHERE InStr(1, N, '4') <> 0"), QStringList{"prix"});
+  EXPECT_EQ(rows("SELECT NOM FROM T WHERE InStr(2, NOM, 'r') = 3 ORDER BY NOM"),
+            QStringList({"Durand", "martin"}));
+  EXPECT_EQ(rows("SELECT NOM FROM T WHERE Left(N, 1) = '4'"), QStringList{"prix"});
+  exec("DELETE FROM T WHERE NOM = 'prix'");
   EXPECT_EQ(rows("SELECT Len(NOM) FROM T WHERE N Is Null"), QStringList{"6"});
   EXPECT_EQ(rows("SELECT D + 1, Year(D), D FROM T WHERE D = #01/31/2024#"),
             QStringList{"2024-02-01|2024|2024-01-31"});
@@ -274,6 +281,11 @@ TEST_P(JetBackendsTest, TopUnionSubqueriesAndJoins) {
                  "TDOS) OR EXISTS (SELECT * FROM TDOS WHERE TDOS_SOC = 'zz')"),
             QStringList{"ZZ"});
   EXPECT_EQ(rows("SELECT X.N FROM (SELECT Count(*) AS N FROM TDEV) AS X"), QStringList{"6"});
+  // A subquery in FROM needs no name of its own.
+  EXPECT_EQ(rows("SELECT Count(*) FROM (SELECT DISTINCT TDEV_SOC FROM TDEV)"), QStringList{"3"});
+  EXPECT_EQ(rows("SELECT N FROM (SELECT Count(*) AS N FROM TDEV) INNER JOIN (SELECT Count(*) AS "
+                 "M FROM TDOS) ON N > M"),
+            QStringList{"6"});
   // Computed text keeps the engine's comparison rules outside the query that computes it.
   const QString mixed = "IIf(TDOS_SOC = 'XY', LCase(TDOS_RESUME), UCase(TDOS_RESUME)) & ''";
   EXPECT_EQ(rows("SELECT X.R FROM (SELECT " + mixed + " AS R FROM TDOS) AS X ORDER BY X.R"),
