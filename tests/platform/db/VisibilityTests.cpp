@@ -200,7 +200,9 @@ TEST_F(VisibilityTest, AWalkerHeldOpenDoesNotPinTheJournal) {
     walker.MoveNext();
   }
   EXPECT_EQ(seen, QStringList({"A=2010", "B=10", "C=10", "D=10", "E=1"}));
-  if (!onServer()) EXPECT_LT(QFileInfo(file + "-wal").size(), 1024 * 1024);
+  if (!onServer()) {
+    EXPECT_LT(QFileInfo(file + "-wal").size(), 1024 * 1024);
+  }
 }
 
 // Two connections of one process (the program holds the main and the work databases, and some
