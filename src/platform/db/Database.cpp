@@ -592,11 +592,19 @@ void RowInserter::add(const QVariantList& values) {
 }
 
 ReadSnapshot::ReadSnapshot(Database& db) {
-  if (db.isOpen() && db.connection() && db.connection()->beginSnapshot()) m_c = db.connection();
+  if (!db.isOpen()) return;
+  if (db.connection() && db.connection()->beginSnapshot()) m_c = db.connection();
+  if (db.server() && db.server()->session().beginSnapshot()) m_pg = db.server();
 }
 
 ReadSnapshot::~ReadSnapshot() {
   if (m_c) m_c->endSnapshot();
+  if (m_pg && m_pg->isOpen()) m_pg->session().endSnapshot();
+}
+
+bool Database::inReadSnapshot() const {
+  if (!isOpen()) return false;
+  return pg() ? m_pg->inSnapshot() : conn().inSnapshot();
 }
 
 QString sqlLiteral(const QString& text) { return quoteText(text); }

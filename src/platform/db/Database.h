@@ -121,6 +121,8 @@ class Database {
   // Moves at every commit that may have changed what this database reads (on a file, also at
   // the commits of this process to other files).
   quint64 changeStamp() const;
+  // Whether a ReadSnapshot holds one view of the database now.
+  bool inReadSnapshot() const;
 
   // The SQLite file behind the database; null on a server.
   std::shared_ptr<Connection> connection() const { return m_c; }
@@ -234,6 +236,7 @@ class ReadSnapshot {
 
  private:
   std::shared_ptr<Connection> m_c;  // null when not taken (closed base, transaction open)
+  std::shared_ptr<PgDatabase> m_pg;  // the same on a server
 };
 
 // Version of this database layer, as the start-up module check reads it.

@@ -294,7 +294,8 @@ class Dynaset final : public RecordsetImpl {
     sqlite3_clear_bindings(s);
     QHash<qint64, int> at;
     for (int i = from; i < to; ++i) {
-      if (rows[i].loaded) continue;
+      // A row deleted before its block was read is a hole already.
+      if (rows[i].loaded || rows[i].deleted) continue;
       sqlite3_bind_int64(s, i - from + 1, rows[i].rowid);
       at.insert(rows[i].rowid, i);
     }

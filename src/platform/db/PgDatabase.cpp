@@ -1,6 +1,7 @@
 #include "PgDatabase.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 
 #include "DbError.h"
@@ -117,6 +118,19 @@ QByteArray PgDatabase::othersVersion() {
       .toLatin1();
 }
 
+namespace {
+
+// Writes and commits of every database of this process on the server: another connection of
+// the process sees them at once, without asking the server.
+std::atomic<quint64> g_processWrites{0};
+
+}  // namespace
+
+void PgDatabase::wrote() {
+  ++m_generation;
+  ++g_processWrites;
+}
+
 quint64 PgDatabase::changeStamp() {
   const qint64 now = std::chrono::duration_cast<std::chrono::milliseconds>(
                          std::chrono::steady_clock::now().time_since_epoch())
@@ -125,7 +139,13 @@ quint64 PgDatabase::changeStamp() {
     m_stampGeneration = m_generation;
     ++m_stamp;
   }
-  if (now != m_stampAsked) {
+  if (const quint64 seen = g_processWrites.load(); seen != m_seenWrites) {
+    m_seenWrites = seen;
+    ++m_stamp;
+  }
+  // Inside a transaction this workstation holds the write lock, and a snapshot sees nothing
+  // new: the server need not be asked.
+  if (now != m_stampAsked && transactionLevel() == 0 && !inSnapshot()) {
     m_stampAsked = now;
     const QByteArray version = othersVersion();
     if (version != m_stampVersion) {
@@ -207,6 +227,11 @@ bool PgDatabase::hasTable(const QString& name) {
 const PgTable& PgDatabase::table(const QString& name, const QString& schema) {
   const QString server = serverSchema(schema);
   const QString key = (server + u'.' + name).toUpper();
+  // Definitions changed through another connection of the process: tables are read again.
+  if (m_tablesRead != PgSession::namesGeneration()) {
+    m_tables.clear();
+    m_tablesRead = PgSession::namesGeneration();
+  }
   if (const auto it = m_tables.constFind(key); it != m_tables.cend()) return **it;
   PgSession& s = session();
   auto t = std::make_shared<PgTable>();
@@ -411,7 +436,10 @@ void PgDatabase::begin() {
   if (transactionLevel() == 0) ++m_transactionSerial;
   session().begin();
 }
-void PgDatabase::commit() { session().commit(); }
+void PgDatabase::commit() {
+  session().commit();
+  ++g_processWrites;
+}
 
 void PgDatabase::rollback() {
   session().rollback();

@@ -86,10 +86,11 @@ class PgDatabase : public std::enable_shared_from_this<PgDatabase> {
   void commit();
   void rollback();
   int transactionLevel() const;
+  bool inSnapshot() const { return m_s && m_s->inSnapshot(); }
 
   // Moves at each write of this database through the layer: rows read before it are read again.
   quint64 generation() const { return m_generation; }
-  void wrote() { ++m_generation; }
+  void wrote();
   // Moves at each outermost transaction begun: inside one, this workstation holds the write
   // lock, so what it read since the beginning is what the server holds.
   quint64 transactionSerial() const { return m_transactionSerial; }
@@ -117,9 +118,11 @@ class PgDatabase : public std::enable_shared_from_this<PgDatabase> {
   quint64 m_transactionSerial = 0;
   quint64 m_stamp = 0;
   quint64 m_stampGeneration = 0;
+  quint64 m_seenWrites = 0;  // the process's writes counted at the last look
   QByteArray m_stampVersion;
   qint64 m_stampAsked = -1;                           // ms of the steady clock
   QHash<QString, std::shared_ptr<PgTable>> m_tables;  // "schema.NAME" upper -> table
+  quint64 m_tablesRead = 0;                           // the names generation they were read at
 };
 
 // A table recordset that reads the identities of the table's rows at opening (for a table

@@ -6,6 +6,7 @@
 #include "DbError.h"
 #include "KeyPredicate.h"
 #include "PgDatabase.h"
+#include "PgKeys.h"
 #include "RecordsetImpl.h"
 #include "SqliteValue.h"
 
@@ -22,7 +23,7 @@ struct PgRow {
   QVector<QVariant> values;
   bool loaded = false;
   bool deleted = false;
-  quint64 generation = 0;   // the database's generation when the values were read
+  quint64 generation = 0;   // the database's change stamp when the values were read
   quint64 transaction = 0;  // the transaction they were read in (0: none)
 };
 
@@ -49,8 +50,9 @@ FieldType typeOfValue(const QVariant& v) {
 }
 
 // A recordset on the server. Over a table, or a query of one table, the identities of its rows
-// are read at opening in the recordset's order (the keyset); the values come a block at a time
-// as the cursor reaches them and are read again after a write. Table recordsets follow their
+// in the recordset's order (the keyset) are fixed at opening: a table recordset reads them
+// then, a dynaset as its callers move, from a cursor the server keeps; the values come a block
+// at a time as the current record reaches them and are read again after a write. Table recordsets follow their
 // current index and find keys with Seek by reading the index. Other queries are read whole.
 class PgRecordset final : public RecordsetImpl {
  public:
@@ -70,18 +72,21 @@ class PgRecordset final : public RecordsetImpl {
   void close() override {
     m_closed = true;
     m_rows.clear();
+    m_tail.reset();
   }
   RecordsetType type() const override { return m_type; }
   bool updatable() const override { return !m_readOnly && m_keyed; }
 
   // Deleting the last row left leaves the set on that hole, neither BOF nor EOF, until it moves.
-  bool bof() const override { return m_pos < 0 || (m_live == 0 && !onHole()); }
-  bool eof() const override { return m_pos >= m_rows.size() || (m_live == 0 && !onHole()); }
+  bool bof() const override { return m_pos < 0 || (empty() && !onHole()); }
+  bool eof() const override { return m_pos >= m_rows.size() || (empty() && !onHole()); }
+  bool empty() const { return m_live == 0 && !m_tail; }
   bool onHole() const { return onRow() && m_rows[m_pos].deleted; }
 
   long recordCount() override {
     checkOpen();
     followWrites();
+    readAllKeys();
     return m_live;
   }
 
@@ -98,7 +103,7 @@ class PgRecordset final : public RecordsetImpl {
     checkOpen();
     followWrites();
     long n = 0;
-    for (int i = 0; i < m_rows.size(); ++i) {
+    for (int i = 0; p >= 0 && reached(i); ++i) {
       if (m_rows[i].deleted) continue;
       if (n++ == p) {
         m_pos = i;
@@ -109,7 +114,11 @@ class PgRecordset final : public RecordsetImpl {
   }
 
   void moveFirst() override { moveTo(0, +1); }
-  void moveLast() override { moveTo(int(m_rows.size()) - 1, -1); }
+  void moveLast() override {
+    checkOpen();
+    readAllKeys();
+    moveTo(int(m_rows.size()) - 1, -1);
+  }
   void moveNext() override {
     if (eof()) noCurrentRecord();
     moveTo(m_pos + 1, +1);
@@ -176,8 +185,8 @@ class PgRecordset final : public RecordsetImpl {
       m_criteriaText = criteria;
     }
     m_mode = EditMode::None;
-    const int size = int(m_rows.size());
-    for (int i = findStart(size, m_pos, forward, fromEnd); i >= 0 && i < size;
+    if (fromEnd && !forward) readAllKeys();
+    for (int i = findStart(int(m_rows.size()), m_pos, forward, fromEnd); i >= 0 && reached(i);
          i += forward ? 1 : -1) {
       if (m_rows[i].deleted) continue;
       const PgRow& r = row(i);
@@ -205,6 +214,7 @@ class PgRecordset final : public RecordsetImpl {
     m_mode = EditMode::None;
     followWrites();
     int at = positionOf(id);
+    while (at < 0 && readMoreKeys()) at = positionOf(id);
     if (at < 0 || m_rows[at].deleted)
       throw DbError(err::RecordDeleted, QStringLiteral("Enregistrement supprimé."));
     m_pos = at;
@@ -294,12 +304,12 @@ class PgRecordset final : public RecordsetImpl {
   // wrote meanwhile, the keyset still holds.
   void wrote(bool orderKept) {
     const bool current = m_seen == m_db->generation();
-    const bool onlyMine = m_known == m_db->generation();
+    const bool onlyMine = m_known == m_db->changeStamp();
     m_db->wrote();
     if (orderKept && current) m_seen = m_db->generation();
     // A write by identity changes its own row only (marked unread by the caller): the other
     // rows read keep their values.
-    if (onlyMine) m_known = m_db->generation();
+    if (onlyMine) m_known = m_db->changeStamp();
   }
 
   void writeNew() override {
@@ -314,6 +324,8 @@ class PgRecordset final : public RecordsetImpl {
     const QString sql = cols.isEmpty() ? "INSERT INTO " + qualified() + " DEFAULT VALUES"
                                        : "INSERT INTO " + qualified() + " (" + cols.join(", ") +
                                              ") VALUES (" + marks.join(", ") + ")";
+    // Added records go after all the others: the keys not read yet come before.
+    if (m_type != RecordsetType::Table) readAllKeys();
     const PgRows out = m_db->session().query(sql + " RETURNING " + idSelect(QString()), values);
     // A table recordset reads its keyset again at its next move, the new record in its place.
     wrote(m_type != RecordsetType::Table);
@@ -422,7 +434,7 @@ class PgRecordset final : public RecordsetImpl {
       m_idColumns = m_table.identity();
       const QString alias =
           quoteIdentifier(t.updatableAlias.isEmpty() ? m_table.name : t.updatableAlias);
-      m_valueSql = "SELECT " + idSelect(alias) + ", " + t.sql.mid(7);
+      m_valueSql = "SELECT " + idSelect(alias) + ", " + withoutNeedlessNullOrder(t.sql, m_table).mid(7);
     }
     if (single) {
       m_keyed = true;
@@ -512,18 +524,62 @@ class PgRecordset final : public RecordsetImpl {
     const QString sql = m_querySql.isEmpty() ? "SELECT " + idSelect(QString()) + " FROM " +
                                                    qualified() + " ORDER BY " + orderBy(false)
                                              : m_querySql;
-    const PgRows keys = m_db->session().query(sql);
     m_rows.clear();
     m_byId.clear();
-    m_rows.reserve(keys.rows.size());
-    for (const QVariantList& id : keys.rows) {
-      PgRow r;
-      r.id = id;
-      m_byId.insert(idKey(id), int(m_rows.size()));
-      m_rows.push_back(r);
+    m_live = 0;
+    m_tail.reset();
+    m_taken = 0;
+    // A cursor made inside a transaction would go with its rollback.
+    if (m_type != RecordsetType::Table && m_db->transactionLevel() == 0 && !m_db->inSnapshot()) {
+      const auto tail = std::make_shared<KeyTail>(m_db, sql, kBlock);
+      m_tail = tail;
+      try {
+        readMoreKeys();
+        // The first block's values too, before the rest of the set is put aside.
+        if (!m_rows.isEmpty()) fetchBlock(0);
+      } catch (const DbError&) {
+        tail->abort();
+        m_tail.reset();
+        throw;
+      }
+      tail->release();
+    } else {
+      const PgRows keys = m_db->session().query(sql);
+      m_rows.reserve(keys.rows.size());
+      for (const QVariantList& id : keys.rows) addKey(id);
     }
-    m_live = int(m_rows.size());
-    m_seen = m_known = m_cleanFrom = m_db->generation();
+    m_seen = m_db->generation();
+    m_known = m_cleanFrom = m_db->changeStamp();
+  }
+
+  void addKey(const QVariantList& id) {
+    PgRow r;
+    r.id = id;
+    m_byId.insert(idKey(id), int(m_rows.size()));
+    m_rows.push_back(r);
+    ++m_live;
+  }
+
+  // Takes the keys of the next block of the cursor; false when all were taken already.
+  bool readMoreKeys() {
+    if (!m_tail) return false;
+    if (m_taken == m_tail->ids.size()) m_tail->fetch();
+    const qsizetype from = m_taken;
+    for (; m_taken < m_tail->ids.size(); ++m_taken) addKey(m_tail->ids[m_taken]);
+    if (m_tail->done && m_taken == m_tail->ids.size()) m_tail.reset();
+    return m_taken > from;
+  }
+
+  void readAllKeys() {
+    while (readMoreKeys()) {
+    }
+  }
+
+  // Whether the set has a row `i`, its keys read up to there.
+  bool reached(int i) {
+    while (i >= m_rows.size() && readMoreKeys()) {
+    }
+    return i < m_rows.size();
   }
 
   int positionOf(const QVariantList& id) const { return m_byId.value(idKey(id), -1); }
@@ -559,10 +615,9 @@ class PgRecordset final : public RecordsetImpl {
     checkOpen();
     m_mode = EditMode::None;
     followWrites();
-    const int size = int(m_rows.size());
     int i = from;
-    while (i >= 0 && i < size && row(i).deleted) i += dir;
-    m_pos = i < 0 ? -1 : std::min(i, size);
+    while (i >= 0 && reached(i) && row(i).deleted) i += dir;
+    m_pos = i < 0 ? -1 : std::min(i, int(m_rows.size()));
   }
 
   // Row `i` with its values, read with its block when missing or older than a write.
@@ -592,7 +647,7 @@ class PgRecordset final : public RecordsetImpl {
     const QString sql = "SELECT * FROM (" + m_valueSql + ") AS q WHERE (" +
                         idColumnAliases().join(", ") + ") IN (" + tuples.join(", ") + ")";
     const PgRows got = m_db->session().query(sql, binds);
-    const quint64 generation = m_db->generation();
+    const quint64 generation = m_db->changeStamp();
     const int ids = idCount();
     QHash<QString, int> byId;
     for (int r = 0; r < got.rows.size(); ++r) byId.insert(idKey(got.rows[r].mid(0, ids)), r);
@@ -629,7 +684,7 @@ class PgRecordset final : public RecordsetImpl {
 
   // The values of a row read as identities then fields, from the server as it is now.
   void takeValues(PgRow& r, const QVariantList& read, int ids) {
-    takeValues(r, read, ids, m_db->generation());
+    takeValues(r, read, ids, m_db->changeStamp());
   }
   void takeValues(PgRow& r, const QVariantList& read, int ids, quint64 generation) {
     r.values.resize(m_fields.size());
@@ -644,7 +699,7 @@ class PgRecordset final : public RecordsetImpl {
   // Values read before a write of another recordset (or a rollback) are read again; this
   // recordset's own writes leave the other rows it read as they are.
   bool stale(const PgRow& r) {
-    const quint64 g = m_db->generation();
+    const quint64 g = m_db->changeStamp();
     if (g != m_known) m_cleanFrom = m_known = g;
     return r.generation < m_cleanFrom;
   }
@@ -685,11 +740,13 @@ class PgRecordset final : public RecordsetImpl {
   QString m_indexName;
   QVector<PgRow> m_rows;
   QHash<QString, int> m_byId;
+  std::shared_ptr<KeyTail> m_tail;  // the keys still to read (none: all are in m_rows)
+  qsizetype m_taken = 0;            // the tail's keys already in m_rows
   int m_live = 0;
   int m_pos = -1;
   quint64 m_seen = 0;
-  quint64 m_known = 0;      // the database's generation after this recordset's last look
-  quint64 m_cleanFrom = 0;  // values read at this generation or later are current
+  quint64 m_known = 0;      // the change stamp at this recordset's last look
+  quint64 m_cleanFrom = 0;  // values read at this stamp or later are current
   QString m_criteriaText;
   std::shared_ptr<Criteria> m_criteria;
 };

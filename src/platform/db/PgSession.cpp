@@ -128,16 +128,12 @@ QVariant columnValue(PGresult* r, int row, int col) {
 
 }  // namespace
 
-struct PgSession::Result {
-  PGresult* r = nullptr;
-  explicit Result(PGresult* result) : r(result) {}
-  Result(Result&& o) noexcept : r(o.r) { o.r = nullptr; }
-  ~Result() { PQclear(r); }
-  bool ok() const {
-    const ExecStatusType s = PQresultStatus(r);
-    return s == PGRES_COMMAND_OK || s == PGRES_TUPLES_OK;
-  }
-};
+PgSession::Result::~Result() { PQclear(r); }
+
+bool PgSession::Result::ok() const {
+  const ExecStatusType s = PQresultStatus(r);
+  return s == PGRES_COMMAND_OK || s == PGRES_TUPLES_OK;
+}
 
 namespace {
 
@@ -404,6 +400,8 @@ void PgSession::copyRows(const QString& schema, const QString& table, const QStr
   for (const QString& c : columns) quoted << quoteIdentifier(c);
   const QString sql = "COPY " + qualified(schema, table) + " (" +
                       quoted.join(QStringLiteral(", ")) + ") FROM STDIN";
+  settle();
+  endSnapshot();
   Result start(PQexec(m_conn, sql.toUtf8().constData()));
   if (PQresultStatus(start.r) != PGRES_COPY_IN) fail(start, sql);
   QByteArray data;
@@ -600,10 +598,14 @@ QList<FieldSpec> PgSession::tableFields(const QString& table, const QString& sch
 }
 
 PgSession::Result PgSession::run(const QString& sql, const QVariantList& params) {
+  settle();
   // A server that went away and came back: the next statement finds it again.
   reconnect();
   const QByteArray text = sql.toUtf8();
-  if (params.isEmpty()) return Result(PQexec(m_conn, text.constData()));
+  if (params.isEmpty()) {
+    Result r(PQexec(m_conn, text.constData()));
+    return endedSnapshotFor(r) ? run(sql, params) : std::move(r);
+  }
   std::vector<QByteArray> values;
   std::vector<const char*> pointers;
   values.reserve(size_t(params.size()));
@@ -611,8 +613,9 @@ PgSession::Result PgSession::run(const QString& sql, const QVariantList& params)
     values.push_back(parameterText(v));
     pointers.push_back(v.isNull() ? nullptr : values.back().constData());
   }
-  return Result(PQexecParams(m_conn, text.constData(), int(params.size()), nullptr, pointers.data(),
-                             nullptr, nullptr, 0));
+  Result r(PQexecParams(m_conn, text.constData(), int(params.size()), nullptr, pointers.data(),
+                       nullptr, nullptr, 0));
+  return endedSnapshotFor(r) ? run(sql, params) : std::move(r);
 }
 
 void PgSession::fail(const Result& r, const QString& context) const {
@@ -700,6 +703,7 @@ int PgResultSet::affected() const { return QByteArrayView(PQcmdTuples(m_r)).toIn
 
 std::shared_ptr<const PgResultSet> PgSession::prepared(const QString& sql,
                                                        const QVariantList& params) {
+  settle();
   reconnect();
   // Definitions changed: a statement made before may no longer fit its tables.
   if (m_statementsRead != g_namesGeneration.load()) {
@@ -721,6 +725,7 @@ std::shared_ptr<const PgResultSet> PgSession::prepared(const QString& sql,
     m_pointers.push_back(params[i].isNull() ? nullptr : m_values[size_t(i)].constData());
   Result r(PQexecPrepared(m_conn, it->constData(), int(params.size()), m_pointers.data(), nullptr,
                           nullptr, 0));
+  if (endedSnapshotFor(r)) return prepared(sql, params);
   if (!r.ok()) fail(r, sql);
   auto out = std::make_shared<PgResultSet>(r.r);
   r.r = nullptr;
@@ -734,6 +739,7 @@ void PgSession::alsoLock(const QString& schema) {
 
 void PgSession::begin() {
   if (m_level == 0) {
+    endSnapshot();
     exec(QStringLiteral("BEGIN"));
     // The write lock of this database, held to the end of the transaction; readers go on.
     // Several are taken in the order of their names, as every session does: no deadlock.

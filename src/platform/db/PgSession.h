@@ -6,8 +6,10 @@
 #include <QStringList>
 #include <QVariant>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "DbError.h"
 #include "JetSql.h"
 
 struct pg_conn;
@@ -115,9 +117,35 @@ class PgSession {
   void rollback();
   int transactionLevel() const { return m_level; }
 
+  // One view of the server for a burst of reads outside any transaction: what others commit
+  // meanwhile is not seen, and they are held back by nothing. The first write or transaction
+  // ends it (the write then runs as without it). False when not taken.
+  bool beginSnapshot();
+  void endSnapshot();
+  bool inSnapshot() const { return m_snapshot; }
+
+  // Sends `sql` and returns at once: the server runs it while the program goes on, and the
+  // session's next statement waits for it. What it failed with is kept under `token`.
+  void send(const QString& sql, const QString& token);
+  // The error of the statement sent under `token`, once (none when it went well or still runs).
+  std::optional<DbError> takeSentError(const QString& token);
+  // Cancels the statement sent under `token` if it still runs; true when it was done whole.
+  bool abandon(const QString& token);
+
  private:
   PgSession() = default;
-  struct Result;
+  struct Result {
+    pg_result* r = nullptr;
+    explicit Result(pg_result* result) : r(result) {}
+    Result(Result&& o) noexcept : r(o.r) { o.r = nullptr; }
+    ~Result();
+    bool ok() const;
+  };
+  // Waits for the statement sent, if any.
+  void settle();
+  // After `r` failed: true when it was a write refused by the read snapshot, which is then
+  // ended so that the statement can run again.
+  bool endedSnapshotFor(const Result& r);
   Result run(const QString& sql, const QVariantList& params);
   // The name of the table numbered `oid` on the server (empty for none).
   QString tableNamed(unsigned oid);
@@ -147,7 +175,11 @@ class PgSession {
   std::vector<QByteArray> m_values;  // parameters as text, kept between statements
   std::vector<const char*> m_pointers;
   mutable bool m_broken = false;  // the server said it was going: connect again before the next statement
-  QHash<unsigned, QString> m_tableNames;  // tables by their server number, as results name them
+  QHash<unsigned, QString> m_tableNames;
+  bool m_snapshot = false;
+  QString m_sentToken;  // the statement sent and not yet waited for (empty: none)
+  QString m_sentSql;
+  QHash<QString, DbError> m_sentErrors;  // tables by their server number, as results name them
 };
 
 // Checks the connection words a family names its server with: they must read, and hold no

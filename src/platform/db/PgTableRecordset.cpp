@@ -166,9 +166,9 @@ class PgTableRecordset final : public RecordsetImpl {
   QVariant currentValue(int i) override {
     if (m_state != State::OnRow) noCurrentRecord();
     if (m_deleted) recordDeleted();
-    const quint64 generation = m_db->generation();
-    if (m_rowLoaded && m_rowStamp == generation) return m_row[i];
-    if (m_bufPos >= 0 && m_bufStamp == generation) return bufValue(m_bufPos, i);
+    const quint64 stamp = m_db->changeStamp();
+    if (m_rowLoaded && m_rowStamp == stamp) return m_row[i];
+    if (m_bufPos >= 0 && m_bufStamp == stamp) return bufValue(m_bufPos, i);
     if (!loadRow()) recordDeleted();
     return m_row[i];
   }
@@ -177,13 +177,13 @@ class PgTableRecordset final : public RecordsetImpl {
     if (m_deleted) recordDeleted();
     // The engine reads the record again when editing begins, unless it was read in this very
     // transaction since the last write: nobody else could write it meanwhile.
-    const quint64 generation = m_db->generation();
+    const quint64 stamp = m_db->changeStamp();
     const quint64 serial = m_db->transactionLevel() > 0 ? m_db->transactionSerial() : 0;
-    if (serial != 0 && m_rowLoaded && m_rowStamp == generation && m_rowSerial == serial) {
+    if (serial != 0 && m_rowLoaded && m_rowStamp == stamp && m_rowSerial == serial) {
       m_buffer = m_row;
       return;
     }
-    if (serial != 0 && m_bufPos >= 0 && m_bufStamp == generation && m_bufSerial == serial) {
+    if (serial != 0 && m_bufPos >= 0 && m_bufStamp == stamp && m_bufSerial == serial) {
       for (int i = 0; i < m_fields.size(); ++i) m_buffer[i] = bufValue(m_bufPos, i);
       return;
     }
@@ -217,7 +217,7 @@ class PgTableRecordset final : public RecordsetImpl {
       sql = m_updates.insert(mask, "UPDATE " + m_qtable + " SET " + sets.join(", ") + " WHERE " +
                                        idCondition(m_id, marks));
     }
-    const bool aheadValid = m_bufPos >= 0 && m_bufStamp == m_db->generation();
+    const bool aheadValid = m_bufPos >= 0 && m_bufStamp == m_db->changeStamp();
     m_values << m_id;
     const auto out = session().prepared(*sql, m_values);
     m_db->wrote();
@@ -227,12 +227,12 @@ class PgTableRecordset final : public RecordsetImpl {
     for (int f : std::as_const(m_idFields)) m_id << m_row[f];
     m_key = keyOf(m_row);
     m_rowLoaded = true;
-    m_rowStamp = m_db->generation();
+    m_rowStamp = m_db->changeStamp();
     m_rowSerial = m_db->transactionLevel() > 0 ? m_db->transactionSerial() : 0;
     if (aheadValid && !keyChanged) {
       // The rows read ahead stay good after this record's own change, read from m_row now.
       // Moves never come back to it in them: a turn reads again.
-      m_bufStamp = m_db->generation();
+      m_bufStamp = m_db->changeStamp();
     } else {
       // Moved in the index: moves go on from its new key.
       m_bufPos = -1;
@@ -416,7 +416,7 @@ class PgTableRecordset final : public RecordsetImpl {
     m_row.resize(m_fields.size());
     for (int i = 0; i < m_fields.size(); ++i)
       m_row[i] = pgFieldValue(got->value(0, i), m_fields[i].type);
-    m_rowStamp = m_db->generation();
+    m_rowStamp = m_db->changeStamp();
     m_rowSerial = m_db->transactionLevel() > 0 ? m_db->transactionSerial() : 0;
     return true;
   }
@@ -446,7 +446,7 @@ class PgTableRecordset final : public RecordsetImpl {
       m_setEnds << got;
       if (got >= limit) break;
     }
-    m_bufStamp = m_db->generation();
+    m_bufStamp = m_db->changeStamp();
     m_bufSerial = m_db->transactionLevel() > 0 ? m_db->transactionSerial() : 0;
     m_bufDir = backward ? -1 : 1;
     m_bufEnd = got < limit;
@@ -474,7 +474,7 @@ class PgTableRecordset final : public RecordsetImpl {
     if (m_empty || (dir > 0 ? m_state == State::Eof : m_state == State::Bof)) noCurrentRecord();
     if (m_state != State::OnRow) return dir > 0 ? moveFirst() : moveLast();
     // Reads grow while a walk goes on through what was read ahead; anything else starts small.
-    const bool walking = m_bufDir == dir && m_bufPos >= 0 && m_bufStamp == m_db->generation();
+    const bool walking = m_bufDir == dir && m_bufPos >= 0 && m_bufStamp == m_db->changeStamp();
     if (walking && (m_bufPos + 1 < bufRows() || m_bufEnd)) return advance(dir);
     const QVariantList key = currentKey();
     const int batch = walking ? qMin(m_batch * 4, kMaxBatch) : kFirstBatch;

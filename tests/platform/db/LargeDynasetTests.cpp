@@ -1,5 +1,7 @@
 #include <sqlite3.h>
 
+#include <QThread>
+
 #include "DbTestSupport.h"
 
 namespace tarovent::db::test {
@@ -189,6 +191,24 @@ TEST_F(LargeDynasetTest, AHeldDynasetDoesNotPinTheJournal) {
   EXPECT_EQ(log, 0);
 
   rs.MoveNext();
+  EXPECT_EQ(rs.value("MONTANT").toDouble(), 7);
+}
+
+// Another workstation's commit reaches a list held open at its next move, in the rows it had
+// read and in those of later blocks alike.
+TEST_F(LargeDynasetTest, AHeldDynasetSeesAnotherWorkstationsCommitsAtItsNextMove) {
+  Recordset rs = list();
+  rs.setAbsolutePosition(100);
+  EXPECT_EQ(rs.value("MONTANT").toDouble(), numAt(100) * 10.0);
+  Workspace otherWs = anotherWorkspace();
+  Database other = otherWs.OpenDatabase(m_db.Name());
+  other.Execute("UPDATE TDOS SET MONTANT = 7");
+  QThread::msleep(3);  // others' commits are looked for once a millisecond
+  rs.MoveNext();
+  EXPECT_EQ(rs.value("MONTANT").toDouble(), 7);
+  rs.MovePrevious();
+  EXPECT_EQ(rs.value("MONTANT").toDouble(), 7);
+  rs.setAbsolutePosition(250);
   EXPECT_EQ(rs.value("MONTANT").toDouble(), 7);
 }
 

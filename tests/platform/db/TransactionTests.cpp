@@ -101,10 +101,10 @@ TEST_F(TransactionTest, ACommitRefusedAtTheEndUndoesTheTransaction) {
   EXPECT_EQ(column("select PID from C", "PID"), QStringList{"99"});
 }
 
-// A read snapshot shows the file as at its first read, holds back no other writer, and gives
-// way to a write or a transaction of its own connection, which then behave as without it.
+// A read snapshot shows the database as at its first read, holds back no other writer, and
+// gives way to a write or a transaction of its own connection, which then behave as without it.
 TEST_F(TransactionTest, AReadSnapshotSeesOneStateAndGivesWayToWrites) {
-  Workspace other;
+  Workspace other = anotherWorkspace();
   Database there = other.OpenDatabase(m_db.Name());
   const auto seenThere = [&] {
     Recordset rs = there.OpenRecordset("select N from T");
@@ -112,6 +112,7 @@ TEST_F(TransactionTest, AReadSnapshotSeesOneStateAndGivesWayToWrites) {
   };
   {
     ReadSnapshot snapshot(m_db);
+    EXPECT_TRUE(m_db.inReadSnapshot());
     EXPECT_EQ(column("select N from T", "N"), QStringList{"1"});
     there.Execute("UPDATE T SET N = 2");  // not blocked
     EXPECT_EQ(column("select N from T", "N"), QStringList{"1"});
@@ -125,7 +126,7 @@ TEST_F(TransactionTest, AReadSnapshotSeesOneStateAndGivesWayToWrites) {
     ReadSnapshot snapshot(m_db);
     EXPECT_EQ(column("select N from T", "N"), QStringList{"2"});
     exec("UPDATE T SET N = 3");  // ends the snapshot and commits at once
-    EXPECT_FALSE(m_db.connection()->inSnapshot());
+    EXPECT_FALSE(m_db.inReadSnapshot());
     EXPECT_EQ(seenThere(), "3");
     ReadSnapshot again(m_db);
     m_db.BeginTrans();
@@ -137,7 +138,7 @@ TEST_F(TransactionTest, AReadSnapshotSeesOneStateAndGivesWayToWrites) {
   m_db.BeginTrans();
   {
     ReadSnapshot snapshot(m_db);
-    EXPECT_FALSE(m_db.connection()->inSnapshot());
+    EXPECT_FALSE(m_db.inReadSnapshot());
     exec("UPDATE T SET N = 5");
   }
   m_db.Rollback();
@@ -148,7 +149,7 @@ TEST_F(TransactionTest, AReadSnapshotSeesOneStateAndGivesWayToWrites) {
 TEST_F(TransactionTest, NoReadSnapshotOnARollbackJournal) {
   m_db.connection()->exec("PRAGMA journal_mode=DELETE");
   ReadSnapshot snapshot(m_db);
-  EXPECT_FALSE(m_db.connection()->inSnapshot());
+  EXPECT_FALSE(m_db.inReadSnapshot());
   EXPECT_EQ(column("select N from T", "N"), QStringList{"1"});
 }
 

@@ -125,7 +125,7 @@ TEST_F(VisibilityTest, EditStartsFromTheRecordAsItIsNow) {
   a.MoveFirst();
   m_ws.CommitTrans();
 
-  Workspace other;
+  Workspace other = anotherWorkspace();
   Database db = other.OpenDatabase(m_db.Name());
   db.Execute("UPDATE TCPT SET N = 13 WHERE K = 'A'");
   m_ws.BeginTrans();
@@ -143,7 +143,7 @@ TEST_F(VisibilityTest, AHeldRecordsetSeesAnotherConnectionsCommitsAtItsNextMove)
   Recordset a = m_db.OpenRecordset("TCPT", RecordsetType::Table);
   a.setIndex("PrimaryKey");
   a.MoveNext();
-  Workspace other;
+  Workspace other = anotherWorkspace();
   Database db = other.OpenDatabase(m_db.Name());
   db.Execute("UPDATE TCPT SET N = 99");
   db.Execute("INSERT INTO TCPT VALUES ('BA', 5)");
@@ -169,7 +169,7 @@ TEST_F(VisibilityTest, AWalkerHeldOpenDoesNotPinTheJournal) {
   ASSERT_GE(child, 0);
   if (child == 0) {
     try {
-      Workspace ws;
+      Workspace ws = anotherWorkspace();
       Database db = ws.OpenDatabase(file);
       for (int i = 0; i < 2000; ++i) db.Execute("UPDATE TCPT SET N = N + 1 WHERE K = 'A'");
       db.Execute("INSERT INTO TCPT VALUES ('E', 1)");
@@ -200,7 +200,9 @@ TEST_F(VisibilityTest, AWalkerHeldOpenDoesNotPinTheJournal) {
     walker.MoveNext();
   }
   EXPECT_EQ(seen, QStringList({"A=2010", "B=10", "C=10", "D=10", "E=1"}));
-  EXPECT_LT(QFileInfo(file + "-wal").size(), 1024 * 1024);
+  if (!onServer()) {
+    EXPECT_LT(QFileInfo(file + "-wal").size(), 1024 * 1024);
+  }
 }
 
 // Two connections of one process (the program holds the main and the work databases, and some
@@ -208,7 +210,7 @@ TEST_F(VisibilityTest, AWalkerHeldOpenDoesNotPinTheJournal) {
 TEST_F(VisibilityTest, AnotherConnectionOfTheProcessIsSeenAtOnce) {
   Recordset a = m_db.OpenRecordset("TCPT", RecordsetType::Table);
   a.setIndex("PrimaryKey");
-  Workspace other;
+  Workspace other = anotherWorkspace();
   Database db = other.OpenDatabase(m_db.Name());
   for (int n = 1; n <= 30; ++n) {
     a.MoveFirst();  // reads ahead
@@ -233,7 +235,7 @@ TEST_F(VisibilityTest, AnotherConnectionOfTheProcessIsSeenAtOnce) {
 TEST_F(VisibilityTest, IdleLetsARecordsetReadAgain) {
   Recordset a = m_db.OpenRecordset("TCPT", RecordsetType::Table);
   a.setIndex("PrimaryKey");
-  Workspace other;
+  Workspace other = anotherWorkspace();
   Database db = other.OpenDatabase(m_db.Name());
   db.Execute("UPDATE TCPT SET N = 7 WHERE K = 'B'");
   m_ws.Idle();
