@@ -540,6 +540,26 @@ Cursor CompositionSession::endOfLines() {
   return {table, std::min(last + 1, rows)};
 }
 
+Cursor CompositionSession::openAfterLines() {
+  const Cursor end = endOfLines();
+  if (!end.isValid() || m_readOnly) return end;
+  const int rows = m_doc->rowCount(end.table);
+  bool written = false;
+  for (int c = 1; c <= m_doc->cellCount(end.table, rows) && !written; ++c)
+    written = !m_doc->cellText({end.table, rows, c}).trimmed().isEmpty();
+  if (!written) return end;
+  const bool modified = m_doc->isModified();
+  try {
+    const int row = m_doc->appendRow(end.table);
+    m_doc->setRowHidden(end.table, row, false);
+    m_doc->setModified(modified);
+    if (m_changes) m_changes->rowsInserted(end.table, row, 1);
+    return {end.table, row};
+  } catch (const ooxml::OoxmlError&) {
+    return end;  // the last row then, as before
+  }
+}
+
 db::Recordset* CompositionSession::priceBreaks() {
   if (m_state.priceTable.isOpen()) return &m_state.priceTable;
   if (m_breaks.isOpen()) return &m_breaks;

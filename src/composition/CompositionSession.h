@@ -123,6 +123,10 @@ class CompositionSession {
   // Where the next line goes when the quote is opened: the row after the last written line of
   // the last line table (its last row when all are written); none without line table.
   Cursor endOfLines();
+  // endOfLines, after adding an empty row to the last line table when every row of it holds a
+  // line (a quote written elsewhere, or by an older version): the next line then goes after the
+  // last one, not above it. The added row alone does not make the document changed.
+  Cursor openAfterLines();
   // Puts the cursor on a row of a body table; false, after its message, for a row that does
   // not exist.
   bool setCursor(int table, int row);

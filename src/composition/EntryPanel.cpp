@@ -99,6 +99,11 @@ bool isEnter(const QKeyEvent* k) { return k->key() == Qt::Key_Return || k->key()
 EntryPanel::EntryPanel(CompositionSession& session, QWidget* parent)
     : QWidget(parent), m_session(session), m_entry(session) {
   setObjectName(QStringLiteral("EntryPanel"));
+  // Codes, numbers and French labels: Latin script, drawn without the shaping engine that
+  // every change of a field's text ran again. The window's font otherwise.
+  QFont plain;
+  plain.setStyleStrategy(QFont::PreferNoShaping);
+  setFont(plain);
   core::ProcessState& state = session.state();
   const auto tr = [&](const char* text) { return state.Traduire(QString::fromUtf8(text)); };
 
@@ -226,7 +231,7 @@ void EntryPanel::buildFields(QGridLayout* grid) {
         FieldView* v = view(p);
         v->shown = p->toPlainText();
         v->stale = false;
-        m_entry.setText(name, v->shown);
+        m_entry.setText(v->index, v->shown);
       });
       p->setFixedHeight(fontMetrics().lineSpacing() * 2 + 12);
       p->viewport()->installEventFilter(this);  // where the mouse and drops arrive
@@ -235,9 +240,10 @@ void EntryPanel::buildFields(QGridLayout* grid) {
       auto* e = new QLineEdit(this);
       connect(e, &QLineEdit::textChanged, this,
               [this, e](const QString& text) { view(e)->shown = text; });
-      connect(e, &QLineEdit::textEdited, this, [this, e, name](const QString& text) {
-        view(e)->stale = false;
-        m_entry.setText(name, text);
+      connect(e, &QLineEdit::textEdited, this, [this, e](const QString& text) {
+        FieldView* v = view(e);
+        v->stale = false;
+        m_entry.setText(v->index, text);
       });
       if (LineEntry::isNumberField(name)) {
         e->setAlignment(Qt::AlignRight);
@@ -256,7 +262,7 @@ void EntryPanel::buildFields(QGridLayout* grid) {
     grid->addWidget(label, f.row, f.column * 2);
     grid->addWidget(w, f.row, f.column * 2 + 1, 1, f.span * 2 - 1);
     m_fields.insert(name, w);
-    m_views.push_back({name, w, widgetText(w), false});
+    m_views.push_back({name, LineEntry::fieldIndex(name), w, widgetText(w), false});
   }
   grid->setColumnStretch(1, 2);
   grid->setColumnStretch(3, 1);
@@ -414,7 +420,7 @@ std::pair<QString, QString> EntryPanel::selectedArticle() {
 void EntryPanel::showTexts() {
   bool stale = false;
   for (FieldView& v : m_views) {
-    v.stale = v.shown != m_entry.text(v.name);
+    v.stale = v.shown != m_entry.text(v.index);
     stale |= v.stale;
   }
   if (m_refreshQueued || (!stale && !m_listTarget)) return;
@@ -433,7 +439,7 @@ bool EntryPanel::refreshField(QWidget* w) {
   if (!v || !v->stale) return false;
   v->stale = false;
   m_refreshing = true;
-  setWidgetText(w, m_entry.text(v->name));
+  setWidgetText(w, m_entry.text(v->index));
   m_refreshing = false;
   v->shown = widgetText(w);
   return true;
@@ -451,7 +457,8 @@ void EntryPanel::focusField(const QString& name) {
   // Shown and selected before it has the keyboard: a field with the keyboard tells the input
   // method of every change of its text and cursor.
   refreshField(w);
-  if (e) e->selectAll();
+  // An empty field has nothing to select: its cursor is at its start already.
+  if (e && !e->text().isEmpty()) e->selectAll();
   w->setFocus(Qt::OtherFocusReason);
   // The field left on the way may have changed this one.
   if (refreshField(w) && e) e->selectAll();
@@ -472,7 +479,7 @@ LeaveOutcome EntryPanel::leaveField(const QString& name) {
   m_leaving = true;
   holdReads();
   // A field not refreshed yet holds nothing typed: the line entry's text is the newer.
-  if (const FieldView* v = view(field(name)); !v->stale) m_entry.setText(name, v->shown);
+  if (const FieldView* v = view(field(name)); !v->stale) m_entry.setText(v->index, v->shown);
   const LeaveOutcome outcome = m_entry.leave(name);
   // A refused number stays as typed, for the user to correct it.
   if (outcome != LeaveOutcome::Refused) showTexts();
@@ -523,7 +530,7 @@ bool EntryPanel::writeLine(bool atEnd) {
     return false;
   }
   for (const FieldView& v : m_views)
-    if (!v.stale) m_entry.setText(v.name, v.shown);
+    if (!v.stale) m_entry.setText(v.index, v.shown);
   const bool written = atEnd ? m_entry.append() : m_entry.insert();
   if (const std::optional<QString>& refused = m_entry.refusedField()) {
     focusField(*refused);
@@ -605,6 +612,11 @@ bool EntryPanel::eventFilter(QObject* watched, QEvent* event) {
     }
     return false;
   }
+  // The release of an Enter the panel took is the panel's too: the field it lands on, left
+  // already, has nothing to do with it.
+  if (event->type() == QEvent::KeyRelease && isEnter(static_cast<QKeyEvent*>(event)) &&
+      m_fields.value(watched->objectName()) == watched)
+    return true;
   if (event->type() != QEvent::KeyPress) return false;
   auto* key = static_cast<QKeyEvent*>(event);
   if (key->key() == Qt::Key_Escape) {

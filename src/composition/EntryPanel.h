@@ -121,6 +121,7 @@ class EntryPanel : public QWidget {
   // change signal, never read back from the widget) and whether the line entry's is newer.
   struct FieldView {
     QString name;
+    int index = -1;  // in the line entry's fields
     QWidget* widget = nullptr;
     QString shown;
     bool stale = false;

@@ -107,6 +107,11 @@ FCOMPO::FCOMPO(core::ProcessState& state, std::unique_ptr<CompositionSession> se
       m_tally(std::make_unique<guard::MarginTally>(state)),
       m_relay(std::make_unique<ChangeRelay>()) {
   setObjectName(QStringLiteral("FCOMPO"));
+  // A quote's texts are French: Latin script, drawn without the shaping engine that every
+  // repaint of the document's cells ran again. The program's font otherwise.
+  QFont plain;
+  plain.setStyleStrategy(QFont::PreferNoShaping);
+  setFont(plain);
   setWindowTitle(QStringLiteral("Composition - ") +
                  QFileInfo(m_session->documentPath()).fileName());
   m_callerButton = m_session->origin() == Origin::Dossier ? QStringLiteral("CMD_M_DEVI_DEVIS")
@@ -176,6 +181,7 @@ FCOMPO::FCOMPO(core::ProcessState& state, std::unique_ptr<CompositionSession> se
   m_place = new QLabel(this);
   m_place->setObjectName(QStringLiteral("CTL_Position"));
   m_status->addPermanentWidget(m_place);
+  showPlace(m_view->cursor());
   m_margin = new QLabel(this);
   m_margin->setObjectName(QStringLiteral("CTL_TauxMarge"));
   m_status->addPermanentWidget(m_margin);
@@ -386,13 +392,13 @@ void FCOMPO::buildView() {
   connect(m_view, &QuoteView::lineDeleted, this, [this] { showMarginRate(); });
   m_view->grid().installEventFilter(this);
   // At opening, the cursor waits after the last line: Enter adds the next one there.
-  m_view->setCursor(cursor.isValid() ? cursor : m_session->endOfLines());
+  m_view->setCursor(cursor.isValid() ? cursor : m_session->openAfterLines());
   const TableCursor now = m_view->cursor();
   if (now.isValid()) m_session->setCursor(now.table, now.row);
 }
 
 void FCOMPO::showPlace(const TableCursor& c) {
-  // The status bar comes after the view: at opening there is no place to show yet.
+  // The status bar is built after the view, which shows its place once it exists.
   if (m_place)
     m_place->setText(c.isValid() ? QStringLiteral("Tableau %1, ligne %2").arg(c.table).arg(c.row)
                                  : QString());

@@ -34,6 +34,30 @@ const QString kUser4 = QStringLiteral("CTX_USER4");
 const QString kReplacement = QStringLiteral("CTX_REMPL");
 const QString kDiscountClass = QStringLiteral("CTX_CLREM");
 
+// The fields' places in fieldNames(), where the line keeps their texts.
+enum FieldPlace : int {
+  iCode = 0,
+  iLabel,
+  iText1,
+  iText2,
+  iUnit,
+  iType,
+  iQuantity,
+  iPrice,
+  iAltPrice,
+  iCost,
+  iWeight,
+  iSupplier,
+  iUser1,
+  iUser2,
+  iUser3,
+  iUser4,
+  iReplacement,
+  iDiscountClass,
+  iVat,
+};
+static_assert(iVat + 1 == LineEntry::kFieldCount);
+
 // The number fields and the labels their messages name them by, in the order of the panel.
 const std::pair<const QString*, QString> kNumberFields[] = {
     {&kQuantity, QStringLiteral("Quantité")},    {&kPrice, QStringLiteral("Prix unitaire")},
@@ -69,9 +93,8 @@ QString codeField(const ListSource& s) {
 }  // namespace
 
 LineEntry::LineEntry(CompositionSession& session) : m_session(session) {
-  for (const QString& f : fieldNames()) m_texts.insert(f, QString());
-  m_texts[kQuantity] = QStringLiteral("0");
-  m_texts[kVat] = session.vatField();
+  m_texts[iQuantity] = QStringLiteral("0");
+  m_texts[iVat] = session.vatField();
 }
 
 const QStringList& LineEntry::fieldNames() {
@@ -87,11 +110,29 @@ bool LineEntry::lookupEnabled(EntrySource source) const {
   return s.base(listSource(source).base).present();
 }
 
+int LineEntry::fieldIndex(const QString& field) {
+  static const QHash<QString, int> places = [] {
+    QHash<QString, int> h;
+    for (int i = 0; i < fieldNames().size(); ++i) h.insert(fieldNames()[i], i);
+    return h;
+  }();
+  return places.value(field, -1);
+}
+
+QString LineEntry::text(const QString& field) const {
+  const int i = fieldIndex(field);
+  return i < 0 ? QString() : m_texts[size_t(i)];
+}
+
 bool LineEntry::setText(const QString& field, const QString& text) {
-  auto it = m_texts.find(field);
-  if (it == m_texts.end()) return false;
-  if (field == kCode && *it != text) m_codeChanged = true;
-  *it = text;
+  return setText(fieldIndex(field), text);
+}
+
+bool LineEntry::setText(int field, const QString& text) {
+  if (field < 0 || field >= kFieldCount) return false;
+  QString& held = m_texts[size_t(field)];
+  if (field == iCode && held != text) m_codeChanged = true;
+  held = text;
   return true;
 }
 
@@ -101,50 +142,50 @@ QString LineEntry::number(double value, const QString& mask) const {
 
 EntryLine LineEntry::line() const {
   EntryLine l;
-  l.code = text(kCode);
-  l.designation = text(kLabel);
-  l.description1 = text(kText1);
-  l.description2 = text(kText2);
-  l.unit = text(kUnit);
-  l.type = text(kType).trimmed().toUpper();
-  l.quantity = numberIn(text(kQuantity));
-  l.unitPrice = numberIn(text(kPrice));
-  l.hasAltPrice = !text(kAltPrice).trimmed().isEmpty();
-  l.altPrice = numberIn(text(kAltPrice));
-  l.costPrice = numberIn(text(kCost));
-  l.weight = numberIn(text(kWeight));
-  l.supplier = text(kSupplier);
-  l.user1 = text(kUser1);
-  l.user2 = text(kUser2);
-  l.user3 = text(kUser3);
-  l.user4 = text(kUser4);
-  l.replacement = text(kReplacement);
-  l.discountClass = text(kDiscountClass);
-  l.vatRate = text(kVat);
+  l.code = m_texts[iCode];
+  l.designation = m_texts[iLabel];
+  l.description1 = m_texts[iText1];
+  l.description2 = m_texts[iText2];
+  l.unit = m_texts[iUnit];
+  l.type = m_texts[iType].trimmed().toUpper();
+  l.quantity = numberIn(m_texts[iQuantity]);
+  l.unitPrice = numberIn(m_texts[iPrice]);
+  l.hasAltPrice = !m_texts[iAltPrice].trimmed().isEmpty();
+  l.altPrice = numberIn(m_texts[iAltPrice]);
+  l.costPrice = numberIn(m_texts[iCost]);
+  l.weight = numberIn(m_texts[iWeight]);
+  l.supplier = m_texts[iSupplier];
+  l.user1 = m_texts[iUser1];
+  l.user2 = m_texts[iUser2];
+  l.user3 = m_texts[iUser3];
+  l.user4 = m_texts[iUser4];
+  l.replacement = m_texts[iReplacement];
+  l.discountClass = m_texts[iDiscountClass];
+  l.vatRate = m_texts[iVat];
   return l;
 }
 
 void LineEntry::fill(const EntryLine& l) {
-  const QString quantity = text(kQuantity);
-  m_texts[kCode] = l.code;
-  m_texts[kLabel] = l.designation;
-  m_texts[kText1] = l.description1;
-  m_texts[kText2] = l.description2;
-  m_texts[kUnit] = l.unit;
-  m_texts[kType] = l.type;
-  m_texts[kQuantity] = quantity;
-  m_texts[kPrice] = number(l.unitPrice, kPriceMask);
-  m_texts[kAltPrice] = l.hasAltPrice ? number(l.altPrice, kPriceMask) : QString();
-  m_texts[kCost] = number(l.costPrice, kPriceMask);
-  m_texts[kWeight] = l.weight != 0 ? number(l.weight, kWeightMask) : QString();
-  m_texts[kSupplier] = l.supplier;
-  m_texts[kUser1] = l.user1;
-  m_texts[kUser2] = l.user2;
-  m_texts[kUser3] = l.user3;
-  m_texts[kUser4] = l.user4;
-  m_texts[kReplacement] = l.replacement;
-  m_texts[kDiscountClass] = l.discountClass;
-  m_texts[kVat] = l.vatRate.isEmpty() ? m_session.vatField() : l.vatRate;
+  const QString quantity = m_texts[iQuantity];
+  m_texts[iCode] = l.code;
+  m_texts[iLabel] = l.designation;
+  m_texts[iText1] = l.description1;
+  m_texts[iText2] = l.description2;
+  m_texts[iUnit] = l.unit;
+  m_texts[iType] = l.type;
+  m_texts[iQuantity] = quantity;
+  m_texts[iPrice] = number(l.unitPrice, kPriceMask);
+  m_texts[iAltPrice] = l.hasAltPrice ? number(l.altPrice, kPriceMask) : QString();
+  m_texts[iCost] = number(l.costPrice, kPriceMask);
+  m_texts[iWeight] = l.weight != 0 ? number(l.weight, kWeightMask) : QString();
+  m_texts[iSupplier] = l.supplier;
+  m_texts[iUser1] = l.user1;
+  m_texts[iUser2] = l.user2;
+  m_texts[iUser3] = l.user3;
+  m_texts[iUser4] = l.user4;
+  m_texts[iReplacement] = l.replacement;
+  m_texts[iDiscountClass] = l.discountClass;
+  m_texts[iVat] = l.vatRate.isEmpty() ? m_session.vatField() : l.vatRate;
   m_stockArticle = l.type == "A" || l.type == "F" ? l.code : QString();
   m_filledFrom = l.code;
   m_codeChanged = false;
@@ -152,10 +193,10 @@ void LineEntry::fill(const EntryLine& l) {
 
 void LineEntry::forgetLookedUp() {
   if (m_filledFrom.isEmpty()) return;
-  const QString code = text(kCode), quantity = text(kQuantity);
+  const QString code = m_texts[iCode], quantity = m_texts[iQuantity];
   clear();
-  m_texts[kCode] = code;
-  m_texts[kQuantity] = quantity;
+  m_texts[iCode] = code;
+  m_texts[iQuantity] = quantity;
 }
 
 bool LineEntry::isNumberField(const QString& field) {
@@ -178,9 +219,9 @@ std::optional<QString> LineEntry::refusedNumberField() {
 }
 
 void LineEntry::clear() {
-  for (auto it = m_texts.begin(); it != m_texts.end(); ++it) it->clear();
-  m_texts[kQuantity] = QStringLiteral("0");
-  m_texts[kVat] = m_session.vatField();
+  for (QString& t : m_texts) t.clear();
+  m_texts[iQuantity] = QStringLiteral("0");
+  m_texts[iVat] = m_session.vatField();
   m_stockArticle.clear();
   m_filledFrom.clear();
   m_codeChanged = false;
@@ -194,36 +235,36 @@ LeaveOutcome LineEntry::leave(const QString& field) {
     return lookUpCode();
   }
   if (field == kQuantity) {
-    if (text(kQuantity).trimmed().isEmpty()) m_texts[kQuantity] = QStringLiteral("0");
+    if (m_texts[iQuantity].trimmed().isEmpty()) m_texts[iQuantity] = QStringLiteral("0");
     // The breaks need the code and the quantity only.
     EntryLine l;
-    l.code = text(kCode);
-    l.quantity = numberIn(text(kQuantity));
+    l.code = m_texts[iCode];
+    l.quantity = numberIn(m_texts[iQuantity]);
     db::Recordset* breaks = m_session.priceBreaks();
     if (breaks && !l.code.isEmpty() && applyPriceBreaks(*breaks, l, m_session.pricing())) {
-      m_texts[kPrice] = number(l.unitPrice, kPriceMask);
-      m_texts[kAltPrice] = number(l.altPrice, kPriceMask);
+      m_texts[iPrice] = number(l.unitPrice, kPriceMask);
+      m_texts[iAltPrice] = number(l.altPrice, kPriceMask);
     }
     return LeaveOutcome::Nothing;
   }
   if (field == kPrice || field == kAltPrice || field == kCost) {
     if (!text(field).trimmed().isEmpty())
-      m_texts[field] = number(numberIn(text(field)), kPriceMask);
+      m_texts[size_t(fieldIndex(field))] = number(numberIn(text(field)), kPriceMask);
     if (field != kPrice || m_stockArticle.isEmpty() ||
-        m_stockArticle.compare(text(kCode), Qt::CaseInsensitive) != 0)
+        m_stockArticle.compare(m_texts[iCode], Qt::CaseInsensitive) != 0)
       return LeaveOutcome::Nothing;
     EntryLine l = line();
     articles::ArticleFiles& files = m_session.files();
     if (files.Trouver_Article(m_stockArticle) &&
         applyFloorPrice(files.articles(), l, m_session.state().messages(),
                         m_session.decimalSeparator()))
-      m_texts[kPrice] = number(l.unitPrice, kPriceMask);
+      m_texts[iPrice] = number(l.unitPrice, kPriceMask);
   }
   return LeaveOutcome::Nothing;
 }
 
 LeaveOutcome LineEntry::lookUpCode() {
-  const QString code = text(kCode).trimmed();
+  const QString code = m_texts[iCode].trimmed();
   if (code.isEmpty() || !lookupEnabled(m_source)) return LeaveOutcome::Nothing;
   try {
     if (m_source == EntrySource::Stock) return lookUpArticle(code);
@@ -312,7 +353,7 @@ bool LineEntry::offerCreation(const QString& window, const QString& missing,
   if (m.ask(question, ui::Buttons::YesNo, 1) != ui::Answer::Yes) return false;
   s.creationCode = code;
   m_creationOffered = true;
-  s.creationLabel = text(kLabel);
+  s.creationLabel = m_texts[iLabel];
   return openWindow(window);
 }
 
@@ -346,7 +387,7 @@ bool LineEntry::takeCancelledCreation() {
     return false;
   }
   m_creationOffered = false;
-  for (const QString* field : {&kCode, &kLabel, &kUnit, &kType}) m_texts[*field].clear();
+  for (const QString* field : {&kCode, &kLabel, &kUnit, &kType}) m_texts[size_t(fieldIndex(*field))].clear();
   m_stockArticle.clear();
   m_codeChanged = false;
   return true;

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <optional>
 
 #include "composition/LinePricing.h"
@@ -36,15 +37,21 @@ class LineEntry {
   explicit LineEntry(CompositionSession& session);
 
   static const QStringList& fieldNames();
+  static constexpr int kFieldCount = 19;
+  // The place of a field in fieldNames(); -1 for a name that is no field.
+  static int fieldIndex(const QString& field);
 
   EntrySource source() const { return m_source; }
   void setSource(EntrySource source) { m_source = source; }
   // Typed codes are looked up only in a source whose base is configured.
   bool lookupEnabled(EntrySource source) const;
 
-  QString text(const QString& field) const { return m_texts.value(field); }
+  QString text(const QString& field) const;
+  // The text of the field at `index` in fieldNames().
+  const QString& text(int index) const { return m_texts[size_t(index)]; }
   // Typing into a field; false for a field that does not exist.
   bool setText(const QString& field, const QString& text);
+  bool setText(int index, const QString& text);
   // Leaving a field: a changed code is looked up, an empty quantity becomes 0 and takes the
   // price breaks, a unit price below the article's floor price goes back up to it. A number
   // field that does not hold a whole number is refused with a message and left as typed.
@@ -110,7 +117,7 @@ class LineEntry {
 
   CompositionSession& m_session;
   EntrySource m_source = EntrySource::Stock;
-  QHash<QString, QString> m_texts;
+  std::array<QString, kFieldCount> m_texts;  // in the order of fieldNames()
   bool m_codeChanged = false;
   QString m_stockArticle;  // the stock article the fields were filled from
   QString m_filledFrom;    // the code the fields were last filled from by a look-up

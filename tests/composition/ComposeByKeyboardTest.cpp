@@ -96,8 +96,10 @@ TEST_F(ComposeByKeyboardTest, AWholeQuoteIsComposedWithTheKeyboardAlone) {
   window.reset();
 
   word::WordDocument saved = word::WordDocument::open(path);
-  EXPECT_EQ(saved.rowCount(table), 3);
+  // TOLE, the two lines of the template, and the empty row added after them at opening.
+  EXPECT_EQ(saved.rowCount(table), 4);
   EXPECT_EQ(saved.cellText({table, 1, 1}), "TOLE");
+  EXPECT_EQ(saved.cellText({table, 4, 1}), "");
   EXPECT_EQ(saved.cellText({table + 1, 1, 1}), "*** Sous total");
 }
 

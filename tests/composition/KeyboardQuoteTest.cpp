@@ -110,7 +110,10 @@ TEST_F(KeyboardQuoteTest, TheMarginFollowsEveryLineWrittenOrDeleted) {
   // The screw's discount class has a 0 % rate: the client's discount is kept.
   m_messages.setFallback(Answer::No);
   writeLine("VIS", "2");
-  ASSERT_EQ(m_window->session().document().rowCount(m_table), 4);
+  // The three lines of the quote, the new one, and the empty row added at opening after them.
+  ASSERT_EQ(m_window->session().document().rowCount(m_table), 5);
+  // Written after the quote's last line, not above it.
+  EXPECT_EQ(m_window->session().document().cellText({m_table, 4, 1}).trimmed(), "VIS");
   EXPECT_NE(margin(), before);
   EXPECT_EQ(margin(), marginReadNow());
   m_window->entryPanel().setSource(EntrySource::Labour);
@@ -121,7 +124,7 @@ TEST_F(KeyboardQuoteTest, TheMarginFollowsEveryLineWrittenOrDeleted) {
   m_window->entryPanel().takeFocus();
   writeLine("VIS", "1 234,5");
   EXPECT_EQ(margin(), marginReadNow());
-  EXPECT_EQ(m_window->session().document().rowCount(m_table), 6);
+  EXPECT_EQ(m_window->session().document().rowCount(m_table), 7);
 
   // Delete on a line of the document, confirmed.
   const QString withAll = margin();
@@ -129,7 +132,7 @@ TEST_F(KeyboardQuoteTest, TheMarginFollowsEveryLineWrittenOrDeleted) {
   m_window->view().setCursor({m_table, 1});
   m_messages.script({Answer::Yes});
   key(Qt::Key_Delete);
-  EXPECT_EQ(m_window->session().document().rowCount(m_table), 5);
+  EXPECT_EQ(m_window->session().document().rowCount(m_table), 6);
   EXPECT_NE(margin(), withAll);
   EXPECT_EQ(margin(), marginReadNow());
 }
@@ -141,6 +144,8 @@ TEST_F(KeyboardQuoteTest, TheTotalsAndThePlaceFollowEachLineWritten) {
   auto* net = m_window->findChild<QLabel*>("CTL_SMTNET");
   auto* place = m_window->findChild<QLabel*>("CTL_Position");
   ASSERT_TRUE(net && place);
+  // At opening, the place where the next line goes: after the quote's three lines.
+  EXPECT_EQ(place->text(), QString("Tableau %1, ligne 4").arg(m_table));
   m_messages.setFallback(Answer::No);
   m_window->entryPanel().takeFocus();
   QString shown = net->text();

@@ -77,6 +77,34 @@ TEST_F(LineEntryTest, LeavingTheQuantityPricesFromTheBreaks) {
   EXPECT_EQ(shown(), "12 6,00 7,00");
 }
 
+// The panel reaches the fields by their place in the list of names: the same texts as by
+// name, the code typed there looked up when left, and nothing written outside the fields.
+TEST_F(LineEntryTest, FieldsAreReachedByNameOrPlace) {
+  LineEntry& e = *m_entry;
+  const QStringList& names = LineEntry::fieldNames();
+  ASSERT_EQ(names.size(), LineEntry::kFieldCount);
+  for (int i = 0; i < names.size(); ++i) {
+    ASSERT_EQ(LineEntry::fieldIndex(names[i]), i);
+    ASSERT_TRUE(e.setText(i, "t" + QString::number(i)));
+  }
+  for (int i = 0; i < names.size(); ++i)
+    EXPECT_EQ(e.text(names[i]), "t" + QString::number(i)) << names[i].toStdString();
+  EXPECT_EQ(LineEntry::fieldIndex("CTX_INCONNU"), -1);
+  EXPECT_EQ(LineEntry::fieldIndex("ctx_qte"), -1);  // names as the panel spells them
+  EXPECT_FALSE(e.setText(-1, "x"));
+  EXPECT_FALSE(e.setText(LineEntry::kFieldCount, "x"));
+  EXPECT_FALSE(e.setText("CTX_INCONNU", "x"));
+  EXPECT_EQ(e.text("CTX_INCONNU"), "");
+
+  e.clear();
+  ASSERT_TRUE(e.setText(LineEntry::fieldIndex("CTX_CODART"), "VIS"));
+  EXPECT_EQ(e.leave("CTX_CODART"), LeaveOutcome::Filled);
+  EXPECT_EQ(e.text("CTX_TPRO_LIB"), "Vis M8");
+  // The same code again is no change: nothing to look up.
+  ASSERT_TRUE(e.setText(LineEntry::fieldIndex("CTX_CODART"), "VIS"));
+  EXPECT_EQ(e.leave("CTX_CODART"), LeaveOutcome::Nothing);
+}
+
 // A code typed over an article already shown and found nowhere keeps nothing of that article:
 // writing it would give the new code the other article's designation and prices.
 TEST_F(LineEntryTest, ACodeFoundNowhereForgetsTheArticleShownBefore) {
@@ -438,6 +466,25 @@ TEST_F(LineEntryTest, TheCursorWaitsAfterTheLastLine) {
   EXPECT_EQ(s.endOfLines(), (Cursor{m_table, 3}));  // every row written: the last one
   s.document().appendRow(m_table);
   EXPECT_EQ(s.endOfLines(), (Cursor{m_table, 4}));
+}
+
+// A quote whose last table is full of lines gets, at opening, an empty row after them for the
+// next line; that row alone does not ask to save, and a second opening adds no other.
+TEST_F(LineEntryTest, OpeningAFullTableAddsTheRowOfTheNextLine) {
+  CompositionSession& s = *m_session;
+  s.document().setModified(false);
+  EXPECT_EQ(s.openAfterLines(), (Cursor{m_table, 4}));
+  EXPECT_EQ(s.document().rowCount(m_table), 4);
+  EXPECT_FALSE(s.document().isModified());
+  EXPECT_EQ(s.openAfterLines(), (Cursor{m_table, 4}));
+  EXPECT_EQ(s.document().rowCount(m_table), 4);
+  ASSERT_TRUE(s.setCursor(m_table, 4));
+  ASSERT_TRUE(m_entry->pick(EntrySource::Stock, "VIS"));
+  m_entry->setText("CTX_QTE", "1");
+  m_messages.setFallback(Answer::Yes);
+  ASSERT_TRUE(m_entry->insert());
+  EXPECT_EQ(cell(s, 4, 1), "VIS");
+  EXPECT_EQ(cell(s, 5, 1), "");
 }
 
 TEST(LineEntryLists, TypingPositionsAtTheFirstCodeAtOrAfter) {

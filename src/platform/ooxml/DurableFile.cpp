@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 #include <cerrno>
 #include <cstring>
@@ -28,6 +30,19 @@ void syncPath(const QByteArray& path, bool directory) {
   if (rc != 0)
     throw OoxmlError(QStringLiteral("Écriture sur disque impossible (%1) : %2")
                          .arg(QString::fromLocal8Bit(path), systemError()));
+}
+
+// A save killed between the temporary's creation and its rename leaves the temporary behind.
+// Once the file is saved again, those of its temporaries older than an hour are removed: no
+// save in progress on another workstation takes that long.
+void removeLeftTemporaries(const QFileInfo& target, const QByteArray& current) {
+  QDir folder(target.absolutePath());
+  const QString pattern = QLatin1Char('.') + target.fileName() + QStringLiteral(".tmp-??????");
+  const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-3600);
+  for (const QFileInfo& left : folder.entryInfoList({pattern}, QDir::Files | QDir::Hidden)) {
+    if (QFile::encodeName(left.absoluteFilePath()) == current) continue;
+    if (left.lastModified().toUTC() < before) QFile::remove(left.absoluteFilePath());
+  }
 }
 
 }  // namespace
@@ -64,6 +79,7 @@ void replaceFileDurably(const QString& target,
     throw;
   }
   syncPath(folder, true);
+  removeLeftTemporaries(info, pattern);
 }
 
 }  // namespace tarovent::ooxml

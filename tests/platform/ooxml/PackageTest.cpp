@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <zip.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -128,6 +129,28 @@ TEST_F(PackageTest, SaveReplacesTheFileWithoutLeavingTemporaries) {
   struct stat st {};
   ::stat(QFile::encodeName(target).constData(), &st);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+// A save killed before its rename left its temporary; the next save of the same file removes
+// it once it is old, and leaves a recent one (another workstation may be saving right now) and
+// the temporaries of other files alone.
+TEST_F(PackageTest, ASaveRemovesTheTemporariesOfAKilledOne) {
+  const QString target = file("doc.docx");
+  QFile::copy(fixtures::dataPath("corpus/poi__bookmarks.docx"), target);
+  const auto leave = [&](const QString& name, int ageSeconds) {
+    QFile f(file(name));
+    f.open(QIODevice::WriteOnly);
+    f.write("PK half-written");
+    f.flush();
+    f.setFileTime(QDateTime::currentDateTime().addSecs(-ageSeconds),
+                  QFileDevice::FileModificationTime);
+  };
+  leave(".doc.docx.tmp-a1B2c3", 7200);
+  leave(".doc.docx.tmp-d4E5f6", 60);
+  leave(".other.docx.tmp-g7H8i9", 7200);
+  Package::open(target).saveAs(target);
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+            (QStringList{".doc.docx.tmp-d4E5f6", ".other.docx.tmp-g7H8i9", "doc.docx"}));
 }
 
 TEST_F(PackageTest, SavingIntoAMissingFolderFailsCleanly) {
