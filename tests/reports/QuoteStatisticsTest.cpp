@@ -85,7 +85,9 @@ class QuoteStatisticsTest : public fixtures::FamilyTest {
   QStringList rows() {
     QStringList lines;
     m_state->localDb.forEachRow(
-        "select * from TMP_RENTA", [&lines](const db::RowReader& r) {
+        // By dossier: the table's own order is the file's, not the server's (a row changed
+        // there goes to its end).
+        "select * from TMP_RENTA order by SOC, NUMDOSS, NUMDEV", [&lines](const db::RowReader& r) {
           lines << QStringList{r.text("SOC"),
                                r.text("NUMDOSS"),
                                r.text("NUMDEV"),

@@ -304,12 +304,15 @@ void PgDatabase::createTable(const QString& name, const QList<FieldSpec>& fields
 }
 
 void PgDatabase::addField(const QString& table, const FieldSpec& field) {
+  const PgTable& t = this->table(table);
+  const QString schema = t.schema, stored = t.name;
   const QString target = qualified(table);
   define([&](PgSession& s) {
     s.exec("ALTER TABLE " + target + " ADD COLUMN " + postgresDialect().columnDefinition(field));
     // The engine's type of the column, as createTable notes it.
     s.exec("COMMENT ON COLUMN " + target + u'.' + quoteIdentifier(field.name) + " IS " +
            quoteText(sqliteDeclaredType(field)));
+    if (field.autoIncrement) s.followCounter(schema, stored, field.name);
   });
 }
 
@@ -319,7 +322,11 @@ void PgDatabase::dropField(const QString& table, const QString& field) {
   if (at < 0) notFound(field);
   const QString target = qualified(table);
   const QString column = quoteIdentifier(t.fields[at].name);
-  define([&](PgSession& s) { s.exec("ALTER TABLE " + target + " DROP COLUMN " + column); });
+  const QString schema = t.schema, stored = t.name, name = t.fields[at].name;
+  define([&](PgSession& s) {
+    s.stopFollowingCounter(schema, stored, name);
+    s.exec("ALTER TABLE " + target + " DROP COLUMN " + column);
+  });
 }
 
 void PgDatabase::addIndex(const QString& table, const IndexSpec& index) {

@@ -354,13 +354,22 @@ void PgSession::createTable(const QString& schema, const QString& table,
     exec("COMMENT ON COLUMN " + target + u'.' + quoteIdentifier(f.name) + " IS " +
          quoteText(sqliteDeclaredType(f)));
   for (const FieldSpec& f : fields)
-    if (f.autoIncrement)
-      exec(QStringLiteral("CREATE TRIGGER %1 AFTER INSERT ON %2 FOR EACH ROW EXECUTE FUNCTION "
-                          "%3.jet_counter_follow(%4)")
-               .arg(quoteIdentifier(table + "~counter~" + f.name), target,
-                    QLatin1String(kPgSupportSchema), quoteText(f.name)));
+    if (f.autoIncrement) followCounter(schema, table, f.name);
   for (const IndexSpec& ix : indexes) createIndex(schema, table, ix);
   namesChanged();
+}
+
+void PgSession::followCounter(const QString& schema, const QString& table, const QString& field) {
+  exec(QStringLiteral("CREATE TRIGGER %1 AFTER INSERT ON %2 FOR EACH ROW EXECUTE FUNCTION "
+                      "%3.jet_counter_follow(%4)")
+           .arg(quoteIdentifier(table + "~counter~" + field), qualified(schema, table),
+                QLatin1String(kPgSupportSchema), quoteText(field)));
+}
+
+void PgSession::stopFollowingCounter(const QString& schema, const QString& table,
+                                     const QString& field) {
+  exec(QStringLiteral("DROP TRIGGER IF EXISTS %1 ON %2")
+           .arg(quoteIdentifier(table + "~counter~" + field), qualified(schema, table)));
 }
 
 namespace {
@@ -480,6 +489,7 @@ int PgSession::execute(const QString& jet) {
                postgresDialect().columnDefinition(f));
           exec("COMMENT ON COLUMN " + qualified(t.schema, t.table) + u'.' +
                quoteIdentifier(f.name) + " IS " + quoteText(sqliteDeclaredType(f)));
+          if (f.autoIncrement) followCounter(t.schema, t.table, f.name);
         } else if (t.kind == Kind::DropColumn) {
           dropColumn(t.schema, storedSpelling(t.table), t.column);
         } else if (t.kind == Kind::DropIndex) {
@@ -534,6 +544,7 @@ void PgSession::dropColumn(const QString& schema, const QString& table, const QS
                   QStringLiteral("Impossible de supprimer le champ '%1' : il fait partie "
                                  "de l'index '%2'.")
                       .arg(column, indexes.rows[0][0].toString().section(u'~', 1)));
+  stopFollowingCounter(schema, table, stored);
   exec("ALTER TABLE " + qualified(schema, table) + " DROP COLUMN " + quoteIdentifier(stored));
 }
 

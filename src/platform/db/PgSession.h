@@ -96,6 +96,10 @@ class PgSession {
                    const QList<IndexSpec>& indexes);
   // Makes an index of `table` (as stored) under the name the table's indexes are read by.
   void createIndex(const QString& schema, const QString& table, const IndexSpec& ix);
+  // The trigger that has the counter field `field` go on after the numbers written into it
+  // by hand; the field's own name as the table spells it. Dropped before the field is.
+  void followCounter(const QString& schema, const QString& table, const QString& field);
+  void stopFollowingCounter(const QString& schema, const QString& table, const QString& field);
   // Appends rows in bulk (values in the order of `columns`, converted as parameters are).
   void copyRows(const QString& schema, const QString& table, const QStringList& columns,
                 const QList<QVariantList>& rows);

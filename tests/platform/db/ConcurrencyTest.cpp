@@ -6,10 +6,12 @@
 namespace tarovent::db::test {
 namespace {
 
-// Adds 1 to the counter `times` times, each in its own transaction, like numbering does.
-bool increment(const QString& file, int times) {
+// Adds 1 to the counter `times` times, each in its own transaction, like numbering does, from
+// a workspace like `like` (the same files or the same server).
+bool increment(const Workspace& like, const QString& file, int times) {
   try {
     Workspace ws;
+    ws.setServer(like.server(), like.renamed());
     Database db = ws.OpenDatabase(file);
     Recordset rs = db.OpenRecordset("TCPT");
     rs.setIndex("PrimaryKey");
@@ -41,8 +43,8 @@ TEST_F(ConcurrencyTest, TwoProcessesIncrementingOneCounterLoseNothing) {
 
   const pid_t child = fork();
   ASSERT_GE(child, 0);
-  if (child == 0) _exit(increment(file, 1000) ? 0 : 1);
-  const bool mine = increment(file, 1000);
+  if (child == 0) _exit(increment(m_ws, file, 1000) ? 0 : 1);
+  const bool mine = increment(m_ws, file, 1000);
   int status = 0;
   waitpid(child, &status, 0);
   EXPECT_TRUE(mine);

@@ -241,6 +241,15 @@ TEST_P(JetBackendsTest, CounterNumbersAreNeverGivenTwice) {
   exec("CREATE TABLE T (ID COUNTER, NOM TEXT(10))");
   exec("INSERT INTO T (NOM) VALUES ('a')");
   EXPECT_EQ(rows("SELECT ID FROM T"), QStringList{"1"});
+  // Without its counter field the table takes rows as before; added again, the field counts.
+  exec("ALTER TABLE T DROP COLUMN ID");
+  exec("INSERT INTO T (NOM) VALUES ('b')");
+  EXPECT_EQ(rows("SELECT NOM FROM T ORDER BY NOM"), QStringList({"a", "b"}));
+  exec("DELETE FROM T");
+  exec("ALTER TABLE T ADD COLUMN ID COUNTER");
+  exec("INSERT INTO T (ID, NOM) VALUES (20, 'c')");
+  exec("INSERT INTO T (NOM) VALUES ('d')");
+  EXPECT_EQ(rows("SELECT ID & NOM FROM T ORDER BY ID"), QStringList({"20c", "21d"}));
 }
 
 TEST_P(JetBackendsTest, RefusedStatementsAndValuesGiveTheEnginesNumbers) {
