@@ -134,6 +134,11 @@ class PgRecordset final : public RecordsetImpl {
     checkOpen();
     if (m_type != RecordsetType::Table) RecordsetImpl::setIndex(name);
     const IndexSpec* ix = m_table.findIndex(name);
+    if (!ix) {
+      // An index made since this recordset opened.
+      m_table.indexes = m_db->table(m_table.name, m_table.schema).indexes;
+      ix = m_table.findIndex(name);
+    }
     if (!ix)
       throw DbError(err::IndexNotFound,
                     QStringLiteral("'%1' n'est pas un index de cette table.").arg(name));
@@ -231,10 +236,16 @@ class PgRecordset final : public RecordsetImpl {
   void requery() override {
     checkOpen();
     m_mode = EditMode::None;
-    if (m_keyed)
+    if (m_type == RecordsetType::Table) {
       loadKeyset();
-    else
+    } else {
+      // A query is read again as if opened anew: its fields may have changed since.
+      m_columns.clear();
+      m_origin.clear();
+      m_valueSql.clear();
+      m_querySql.clear();
       openQuery(m_source);
+    }
     moveFirst();
   }
 

@@ -104,6 +104,11 @@ class PgTableRecordset final : public RecordsetImpl {
   void setIndex(const QString& name) override {
     checkOpen();
     const IndexSpec* ix = m_table.findIndex(name);
+    if (!ix) {
+      // An index made since this recordset opened.
+      m_table.indexes = m_db->table(m_table.name, m_table.schema).indexes;
+      ix = m_table.findIndex(name);
+    }
     if (!ix)
       throw DbError(err::IndexNotFound,
                     QStringLiteral("'%1' n'est pas un index de cette table.").arg(name));
