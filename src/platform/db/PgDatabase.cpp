@@ -397,6 +397,8 @@ void PgDatabase::createQueryDef(const QString& name, const QString& sql) {
     s.rollback();
     throw;
   }
+  // The view's name, however the statements spell it from now on.
+  PgSession::namesChanged();
   wrote();
 }
 
@@ -405,13 +407,15 @@ void PgDatabase::deleteQueryDef(const QString& name) {
   if (!hasQueryDef(name)) notFound(name);
   s.begin();
   try {
-    s.exec("DELETE FROM " + quoteIdentifier(kQueries) + " WHERE \"Name\" = $1", {name});
-    s.exec("DROP VIEW IF EXISTS " + quoteIdentifier(name));
+    s.exec("DELETE FROM " + quoteIdentifier(kQueries) + " WHERE upper(\"Name\") = upper($1)",
+           {name});
+    s.exec("DROP VIEW IF EXISTS " + quoteIdentifier(s.storedSpelling(name)));
     s.commit();
   } catch (...) {
     s.rollback();
     throw;
   }
+  PgSession::namesChanged();
   wrote();
 }
 
@@ -427,14 +431,17 @@ QStringList PgDatabase::queryDefNames() {
 bool PgDatabase::hasQueryDef(const QString& name) {
   if (!hasTable(kQueries)) return false;
   return !session()
-              .query("SELECT 1 FROM " + quoteIdentifier(kQueries) + " WHERE \"Name\" = $1", {name})
+              .query("SELECT 1 FROM " + quoteIdentifier(kQueries) +
+                         " WHERE upper(\"Name\") = upper($1)",
+                     {name})
               .rows.isEmpty();
 }
 
 QString PgDatabase::queryDefSql(const QString& name) {
   if (!hasTable(kQueries)) notFound(name);
   const PgRows r = session().query(
-      "SELECT \"SqlText\" FROM " + quoteIdentifier(kQueries) + " WHERE \"Name\" = $1", {name});
+      "SELECT \"SqlText\" FROM " + quoteIdentifier(kQueries) + " WHERE upper(\"Name\") = upper($1)",
+      {name});
   if (r.rows.isEmpty()) notFound(name);
   return r.rows[0][0].toString();
 }

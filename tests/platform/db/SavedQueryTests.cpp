@@ -59,5 +59,19 @@ TEST_F(SavedQueryTest, ADynasetOverAQueryOfOneTableEditsThatTable) {
   EXPECT_FALSE(m_db.OpenRecordset("select * from QG").Updatable());
 }
 
+// A saved query's name is the same name however it is spelt, as a table's is: read, looked up,
+// deleted (its name then free again).
+TEST_F(SavedQueryTest, ItsNameIsFoundWhateverTheCase) {
+  m_db.CreateQueryDef("QueryMixte", "select K from T where N = 2");
+  EXPECT_EQ(column("select K from QUERYMIXTE", "K"), QStringList{"B"});
+  EXPECT_EQ(column("select K from [querymixte] where K <> 'Z'", "K"), QStringList{"B"});
+  EXPECT_TRUE(m_db.hasQueryDef("QUERYMIXTE"));
+  m_db.DeleteQueryDef("querymixte");
+  EXPECT_FALSE(m_db.hasQueryDef("QueryMixte"));
+  EXPECT_THROW(m_db.OpenRecordset("select K from QueryMixte"), DbError);
+  m_db.CreateQueryDef("QUERYMIXTE", "select K from T where N = 1");
+  EXPECT_EQ(column("select K from QueryMixte", "K"), QStringList{"A"});
+}
+
 }  // namespace
 }  // namespace tarovent::db::test
