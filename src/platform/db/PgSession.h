@@ -193,4 +193,7 @@ void checkServerWords(const QString& conninfo);
 // The engine's error number for a PostgreSQL SQLSTATE ("23505" -> 3022).
 int engineErrorForSqlState(const QString& sqlState);
 
+// A value as the text PostgreSQL reads back unchanged (parameters and COPY rows).
+QByteArray parameterText(const QVariant& v);
+
 }  // namespace tarovent::db
