@@ -79,15 +79,43 @@ QFrame* panel(const QString& name, QGridLayout*& grid, QWidget* parent) {
   return frame;
 }
 
+// The value labels of a panel, in the order they were added.
+QList<QLabel*> valueLabels(QGridLayout* grid) {
+  QList<QLabel*> values;
+  for (int i = 0; i < grid->count(); ++i) {
+    int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
+    grid->getItemPosition(i, &row, &column, &rowSpan, &columnSpan);
+    if (column % 2 == 1)
+      if (auto* label = qobject_cast<QLabel*>(grid->itemAt(i)->widget())) values << label;
+  }
+  return values;
+}
+
 void fill(QGridLayout* grid, const QList<BookmarkEntry>& entries, int pairsPerRow, bool numbers,
           bool skipEmpty) {
+  QList<BookmarkEntry> shown;
+  for (const BookmarkEntry& e : entries)
+    if (!skipEmpty || !e.text.isEmpty()) shown << e;
+  // The same entries as on screen (the totals after each line written): only their texts
+  // change. Labels taken out and put back would have the panel shrink and grow again, and the
+  // grid above it with it, which loses the grid's place at the end of its rows.
+  const QList<QLabel*> values = valueLabels(grid);
+  bool same = values.size() == shown.size();
+  for (int i = 0; same && i < shown.size(); ++i)
+    same = values[i]->objectName() == "CTL_" + shown[i].name;
+  if (same) {
+    for (int i = 0; i < shown.size(); ++i) {
+      values[i]->setText(shown[i].text);
+      values[i]->setToolTip(shown[i].text);
+    }
+    return;
+  }
   while (QLayoutItem* item = grid->takeAt(0)) {
     delete item->widget();
     delete item;
   }
   int i = 0;
-  for (const BookmarkEntry& e : entries) {
-    if (skipEmpty && e.text.isEmpty()) continue;
+  for (const BookmarkEntry& e : shown) {
     auto* caption = new QLabel(e.caption + " :");
     caption->setStyleSheet("color: #555");
     auto* value = new QLabel(e.text);

@@ -13,6 +13,7 @@
 #include "EntryFixture.h"
 #include "composition/EntryPanel.h"
 #include "composition/FCOMPO.h"
+#include "composition/QuoteDocumentModel.h"
 #include "composition/QuoteView.h"
 #include "guard/MarginTally.h"
 #include "guard/QuoteGuard.h"
@@ -224,6 +225,51 @@ TEST_F(KeyboardQuoteTest, LinesTypedAheadOfAPriceQuestionAreAllWritten) {
   for (int r = 1; r <= doc.rowCount(m_table); ++r)
     if (const QString q = doc.cellText({m_table, r, quantity}); !q.isEmpty()) written << q;
   EXPECT_EQ(written, QStringList({"2,000", "3,000", "4,000", "5,000", "6,000"}));
+}
+
+// Lines typed in a burst, queued as the window system queues them: once they are all written
+// and drawn, the row under the cursor is wholly in sight, not cut at the grid's bottom edge.
+TEST_F(KeyboardQuoteTest, TheCursorRowIsWhollyInSightAfterABurstOfLines) {
+  m_state->base(core::entry::Stock).db.Execute(QStringLiteral(
+      "insert into TARTI (TARTI_CODART, TARTI_LIBART, TARTI_Type, TARTI_PVU1, TARTI_UNST_LIB) "
+      "values ('A1', 'Equerre', 'A', 20, 'U')"));
+  openNewQuote();
+  m_messages.setFallback(Answer::No);
+  m_window->entryPanel().takeFocus();
+  word::WordDocument& doc = m_window->session().document();
+  QWindow* window = m_window->windowHandle();
+  const auto post = [window](int key, Qt::KeyboardModifiers mods, const QString& text) {
+    for (QEvent::Type t : {QEvent::KeyPress, QEvent::KeyRelease})
+      QCoreApplication::postEvent(window, new QKeyEvent(t, key, mods, text));
+  };
+  QTableView& grid = m_window->view().grid();
+  const auto inSight = [&grid] {
+    return grid.viewport()->rect().contains(grid.visualRect(grid.currentIndex()));
+  };
+  // Bursts of several lengths: the row may end anywhere against the grid's bottom edge.
+  for (const int burst : {12, 7, 3, 1, 5}) {
+    const int before = doc.rowCount(m_table);
+    for (int i = 0; i < burst; ++i) {
+      for (const QChar c : QStringLiteral("A1")) post(c.unicode(), Qt::NoModifier, QString(c));
+      post(Qt::Key_Return, Qt::NoModifier, "\r");
+      post('2', Qt::NoModifier, "2");
+      post(Qt::Key_Return, Qt::ControlModifier, "\r");
+    }
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 5000 && doc.rowCount(m_table) < before + burst)
+      QApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_EQ(doc.rowCount(m_table), before + burst);
+    QApplication::processEvents();
+    QApplication::processEvents();
+    ASSERT_TRUE(grid.currentIndex().isValid());
+    EXPECT_EQ(grid.currentIndex().row(), m_window->view().model().rowAt(
+                                             {m_table, m_window->session().cursor().row}));
+    EXPECT_TRUE(inSight()) << burst << ": row " << grid.currentIndex().row() << " at y "
+                           << grid.visualRect(grid.currentIndex()).y() << " h "
+                           << grid.visualRect(grid.currentIndex()).height() << " in "
+                           << grid.viewport()->height();
+  }
 }
 
 using MarginTallyTest = fixtures::EntryTest;
