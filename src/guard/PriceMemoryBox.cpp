@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QShortcut>
 #include <QTableWidget>
+#include <QTimer>
+#include <QEvent>
 #include <QVBoxLayout>
 
 #include "composition/NumberFormat.h"
@@ -53,6 +55,10 @@ PriceMemoryBox::PriceMemoryBox(core::ProcessState& state, const QString& client,
   connect(key, &QShortcut::activated, this, [this] {
     if (!takeLatest()) m_state.messages().beep();
   });
+  m_idle = new QTimer(this);
+  m_idle->setSingleShot(true);
+  m_idle->setInterval(kIdleMs);
+  connect(m_idle, &QTimer::timeout, this, &PriceMemoryBox::settle);
   setVisible(!m_client.isEmpty());
   showCode({});
 }
@@ -63,17 +69,47 @@ PriceMemoryBox* PriceMemoryBox::forQuote(core::ProcessState& state, bool dossier
 }
 
 void PriceMemoryBox::follow(QLineEdit* codeBox) {
-  connect(codeBox, &QLineEdit::textChanged, this, &PriceMemoryBox::showCode);
+  m_codeBox = codeBox;
+  codeBox->installEventFilter(this);
+  connect(codeBox, &QLineEdit::textChanged, this, [this](const QString& code) {
+    // Without a client nothing is ever read.
+    if (m_client.isEmpty()) return;
+    // Typed: shown once the keyboard pauses or the box is left. Put there by the program, or
+    // emptied: the code is settled.
+    if (m_codeBox->hasFocus() && !code.trimmed().isEmpty()) {
+      m_waiting = code;
+      m_idle->start();
+    } else {
+      showCode(code);
+    }
+  });
+}
+
+bool PriceMemoryBox::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_codeBox && event->type() == QEvent::FocusOut) settle();
+  return QWidget::eventFilter(watched, event);
+}
+
+void PriceMemoryBox::settle() {
+  if (m_waiting) showCode(*m_waiting);
 }
 
 void PriceMemoryBox::showCode(const QString& code) {
-  m_code = code.trimmed();
+  m_idle->stop();
+  m_waiting.reset();
+  const QString trimmed = code.trimmed();
+  // The same code again (the look-up writes back what was typed): already on screen.
+  if (m_read && trimmed == m_code) return;
+  m_code = trimmed;
   m_prices.clear();
+  m_read = false;
   // Without a client the box stays hidden and empty, whatever the code.
   if (m_client.isEmpty()) return;
-  if (!m_client.isEmpty() && !m_code.isEmpty() && m_state.mainDb().isOpen()) {
+  if (!m_code.isEmpty() && m_state.mainDb().isOpen()) {
+    ++m_lookups;
     try {
       m_prices = PriceMemory(m_state.mainDb()).latest(m_client, m_code, m_current, kShown);
+      m_read = true;
     } catch (const db::DbError&) {
       m_prices.clear();  // an older base without memory: nothing to show
     }
@@ -103,6 +139,7 @@ void PriceMemoryBox::showCode(const QString& code) {
 }
 
 bool PriceMemoryBox::takeLatest() {
+  settle();
   if (m_prices.isEmpty()) return false;
   emit taken(m_prices.first().price);
   return true;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QElapsedTimer>
 #include <QTableWidget>
 
 #include "../composition/EntryFixture.h"
@@ -130,6 +131,54 @@ TEST_F(PriceMemoryPanelTest, TheLatestPriceIsShownFirstAndTakenWithOneKey) {
     press(Qt::Key_Return);
     ui::saveScreenshot(panel.get(), folder + "/memoire-prix.png");
   }
+}
+
+// Keys typed one after the other read the memory once the code is settled, not once per key:
+// when the code is looked up, or after a pause of the keyboard in the code box.
+TEST_F(PriceMemoryPanelTest, TheMemoryIsReadOnceTheCodeIsSettled) {
+  panel->takeFocus();
+  // A fast typist: the screen is drawn between keys, well within the pause.
+  for (const QChar c : QStringLiteral("VIS")) {
+    tarovent::test::typeText(QApplication::focusWidget(), QString(c));
+    QApplication::processEvents();
+  }
+  EXPECT_EQ(box->lookups(), 0);
+  EXPECT_EQ(box->list()->rowCount(), 0);
+  press(Qt::Key_Return);
+  EXPECT_EQ(box->lookups(), 1);
+  ASSERT_EQ(box->list()->rowCount(), 3);
+  EXPECT_EQ(cell(0, 3), "22,00");
+  QApplication::processEvents();
+  EXPECT_EQ(box->lookups(), 1);
+
+  // Typed, then a pause without leaving the box: shown as the keyboard rests.
+  panel->takeFocus();
+  tarovent::test::typeText(QApplication::focusWidget(), "TOLE");
+  ASSERT_EQ(QApplication::focusWidget()->objectName(), "CTX_CODART");
+  EXPECT_EQ(box->lookups(), 1);
+  QElapsedTimer rest;
+  rest.start();
+  while (rest.elapsed() < PriceMemoryBox::kIdleMs * 3)
+    QApplication::processEvents(QEventLoop::AllEvents, 10);
+  EXPECT_EQ(box->lookups(), 2);
+  ASSERT_EQ(box->list()->rowCount(), 3);
+  EXPECT_EQ(cell(0, 3), "122,00");
+  // Its look-up then reads nothing more.
+  press(Qt::Key_Return);
+  EXPECT_EQ(box->lookups(), 2);
+  EXPECT_EQ(cell(0, 3), "122,00");
+
+  // A code corrected before the pause: only the last is read, and F8 takes its price at once.
+  panel->takeFocus();
+  tarovent::test::typeText(QApplication::focusWidget(), "TOL");
+  press(Qt::Key_Backspace);
+  press(Qt::Key_Backspace);
+  press(Qt::Key_Backspace);
+  tarovent::test::typeText(QApplication::focusWidget(), "VIS");
+  press(Qt::Key_F8);
+  EXPECT_EQ(box->lookups(), 3);
+  EXPECT_EQ(shown("CTX_TPRO_PU"), "22,00");
+  EXPECT_EQ(m_messages.beeps(), 0);
 }
 
 // A template composed from the quote types window has no client: no memory is shown.
