@@ -624,7 +624,7 @@ bool CompositionSession::changeLine(const LineChange& typed) {
         rewriteWrittenLine(*m_doc, m_columns, table, row, line, m_state.Nb_Decimales, m_separator);
         return true;
       },
-      [&](int) { m_changes->rowsChanged(table, row, 1); });
+      [&](int) { m_changes->rowsChanged(table, row, row); });
 }
 
 bool CompositionSession::cursorOnLineTable() {

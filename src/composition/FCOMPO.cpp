@@ -389,7 +389,10 @@ void FCOMPO::buildView() {
   connect(m_view, &QuoteView::lineActivated, this, [this] { m_entry->takeFocus(); });
   connect(m_view, &QuoteView::typedForEntry, this,
           [this](QKeyEvent* key) { m_entry->startWithKey(*key); });
-  connect(m_view, &QuoteView::lineDeleted, this, [this] { showMarginRate(); });
+  connect(m_view, &QuoteView::lineDeleted, this, [this] {
+    showMarginRate();
+    queueTotals();
+  });
   m_view->grid().installEventFilter(this);
   // At opening, the cursor waits after the last line: Enter adds the next one there.
   m_view->setCursor(cursor.isValid() ? cursor : m_session->openAfterLines());
@@ -409,6 +412,10 @@ void FCOMPO::afterLinesWritten() {
   // A line written above the cursor moves the cursor's row without the grid telling.
   showPlace(m_session->cursor());
   showMarginRate(false);
+  queueTotals();
+}
+
+void FCOMPO::queueTotals() {
   if (m_totalsQueued || m_session->origin() != Origin::Dossier) return;
   m_totalsQueued = true;
   QMetaObject::invokeMethod(
@@ -500,7 +507,9 @@ void FCOMPO::changeLine() {
 void FCOMPO::lineChanged() {
   bool changed = false;
   atCursor([&] { return changed = m_session->changeLine(m_change->values()); });
-  if (changed) backToDocument();
+  if (!changed) return;
+  queueTotals();
+  backToDocument();
 }
 
 void FCOMPO::backToDocument() {

@@ -123,6 +123,9 @@ class FCOMPO : public QWidget {
   // After lines written: the cursor's place at once, the totals once the lines typed at hand
   // are all written.
   void afterLinesWritten();
+  // The totals and sub-totals written again from the lines once the events at hand are
+  // processed: lines written in a burst, changed or deleted, refresh them once.
+  void queueTotals();
   void showPlace(const TableCursor& c);
   void switchMenuButtons(bool composing);
   void showStatus(const QString& text);

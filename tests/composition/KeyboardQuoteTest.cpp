@@ -272,6 +272,71 @@ TEST_F(KeyboardQuoteTest, TheCursorRowIsWhollyInSightAfterABurstOfLines) {
   }
 }
 
+// A line changed in place (F2) or deleted: its row, the sub-total under the table and the
+// totals band show the new amounts at once, as after a line written, without F9.
+TEST_F(KeyboardQuoteTest, AChangedOrDeletedLineIsShownWithItsSubTotalAndTotals) {
+  m_state->base(core::entry::Stock).db.Execute(QStringLiteral(
+      "insert into TARTI (TARTI_CODART, TARTI_LIBART, TARTI_Type, TARTI_PVU1, TARTI_UNST_LIB) "
+      "values ('A1', 'Equerre', 'A', 20, 'U')"));
+  openNewQuote();
+  m_window->entryPanel().takeFocus();
+  writeLine("A1", "2");  // net 2 x 19,00 = 38,00
+  writeLine("A1", "3");  // 57,00
+  key(Qt::Key_Escape);
+  ASSERT_EQ(focused(), "DBG_Document");
+  key(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+  QApplication::processEvents();
+  QuoteDocumentModel& model = m_window->view().model();
+  const ColumnMap& columns = m_window->session().columns();
+  const auto shown = [&](int row, const char* code) {
+    return model.index(row, columns.column(QString::fromLatin1(code)) - 1)
+        .data()
+        .toString()
+        .trimmed();
+  };
+  const auto net = [&] {
+    return m_window->findChild<QLabel*>("CTL_SMTNET")->text().trimmed();
+  };
+  // The sub-total's row: after the line table's rows (the two lines and the empty one).
+  const int subTotal = model.rowAt({m_table + 1, 1});
+  ASSERT_GE(subTotal, 0);
+  ASSERT_EQ(shown(subTotal, "LIBART"), "*** Sous total");
+  EXPECT_EQ(shown(subTotal, "MTNET"), "95,00");
+  EXPECT_EQ(net(), "95,00");
+
+  // The second line: 5 instead of 3, with 10 % discount instead of the client's 5 %.
+  m_window->view().setCursor({m_table, 2});
+  key(Qt::Key_F2);
+  ASSERT_EQ(focused(), "CTX_ModQte");
+  type("5");
+  key(Qt::Key_Return);
+  key(Qt::Key_Return);
+  ASSERT_EQ(focused(), "CTX_ModRemise");
+  QApplication::focusWidget()->setProperty("text", QString());
+  type("10");
+  key(Qt::Key_Return);
+  EXPECT_EQ(focused(), "DBG_Document");
+  EXPECT_EQ(m_messages.texts(), QStringList{});
+  QApplication::processEvents();
+  const int second = model.rowAt({m_table, 2});
+  EXPECT_EQ(shown(second, "QTE"), "5,000");
+  EXPECT_EQ(shown(second, "PCREM"), "10,00");
+  EXPECT_EQ(shown(second, "MTNET"), "90,00");  // 5 x 18,00
+  EXPECT_EQ(shown(subTotal, "MTNET"), "128,00");
+  EXPECT_EQ(net(), "128,00");
+  EXPECT_EQ(m_window->session().document().bookmarkText("SMTNET").trimmed(), "128,00");
+
+  // The first line deleted, once confirmed.
+  m_window->view().setCursor({m_table, 1});
+  m_messages.script({Answer::Yes});
+  key(Qt::Key_Delete);
+  QApplication::processEvents();
+  const int after = model.rowAt({m_table + 1, 1});
+  ASSERT_EQ(shown(after, "LIBART"), "*** Sous total");
+  EXPECT_EQ(shown(after, "MTNET"), "90,00");
+  EXPECT_EQ(net(), "90,00");
+}
+
 using MarginTallyTest = fixtures::EntryTest;
 
 // Lines written one above the other before the margin is asked for, and an exploded article
