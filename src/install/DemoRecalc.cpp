@@ -12,6 +12,7 @@
 #include "core/Catalogue.h"
 #include "core/DocumentNames.h"
 #include "core/ProcessState.h"
+#include "guard/PriceMemory.h"
 #include "platform/db/DbError.h"
 #include "platform/ooxml/OoxmlError.h"
 #include "platform/word/WordDocument.h"
@@ -122,6 +123,8 @@ int recalculateDocuments(const FamilyLayout& layout) {
     versions.Update();
   }
   guard.commit();
+  // The prices each client was given, for line entry to show from the first quote composed.
+  tarovent::guard::rebuildPriceMemory(state);
   return int(recalculated.size());
 }
 

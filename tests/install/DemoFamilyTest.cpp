@@ -262,6 +262,19 @@ TEST_F(DemoFamily, EveryVersionHasItsPricedDocument) {
   }
 }
 
+// Line entry shows each client's earlier prices from the first quote composed: every version
+// is remembered under its dossier's client, with the unit prices of its document.
+TEST_F(DemoFamily, EveryVersionIsInTheClientsPriceMemory) {
+  EXPECT_EQ(count("TAROVENT.MDB",
+                  "(select distinct TMEMPRIX_SOC, TMEMPRIX_NUMDOSS, TMEMPRIX_NSEQ from TMEMPRIX)"),
+            350);
+  EXPECT_EQ(count("TAROVENT.MDB",
+                  "TMEMPRIX inner join TDOS on TDOS_SOC = TMEMPRIX_SOC and TDOS_NUMDOSS = "
+                  "TMEMPRIX_NUMDOSS where TDOS_CLIENT <> TMEMPRIX_CLIENT"),
+            0);
+  EXPECT_EQ(count("TAROVENT.MDB", "TMEMPRIX where TMEMPRIX_PU <= 0 or TMEMPRIX_PUNET <= 0"), 0);
+}
+
 // Regression: a document the recalculation could not read was skipped without a word.
 // Demo prices are money: half a cent goes up, whatever the sign, never truncated.
 TEST(DemoPrices, RoundHalfUpToTheCent) {
