@@ -30,22 +30,27 @@ PriceMemoryBox::PriceMemoryBox(core::ProcessState& state, const QString& client,
   box->setSpacing(1);
   m_title = new QLabel(this);
   m_title->setObjectName(QStringLiteral("CTL_MemoPrix"));
+  // A long code makes a long title: cut, whole in its tooltip, rather than widening the box
+  // and squeezing the entry fields beside it.
+  m_title->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   box->addWidget(m_title);
   m_list = new QTableWidget(0, 6, this);
   m_list->setObjectName(QStringLiteral("DBG_MemoPrix"));
   m_list->setHorizontalHeaderLabels(
       {state.Traduire(QStringLiteral("Date")), state.Traduire(QStringLiteral("Devis")),
        state.Traduire(QStringLiteral("Qté")), state.Traduire(QStringLiteral("P.U.")),
-       state.Traduire(QStringLiteral("Rem. %")), state.Traduire(QStringLiteral("P.U. net"))});
+       state.Traduire(QStringLiteral("Rem.")), state.Traduire(QStringLiteral("P.U. net"))});
   m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
   m_list->setSelectionMode(QAbstractItemView::NoSelection);
   m_list->setFocusPolicy(Qt::NoFocus);
   m_list->verticalHeader()->hide();
   m_list->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
-  // Dates and numbers whole; the last column takes what is left.
+  // Dates and numbers whole; the quote number takes what is left.
   m_list->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  m_list->horizontalHeader()->setStretchLastSection(true);
+  m_list->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+  m_list->horizontalHeader()->setMinimumSectionSize(fontMetrics().horizontalAdvance('0') * 3);
   m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   m_list->setFixedHeight(m_list->horizontalHeader()->sizeHint().height() +
                          kShown * m_list->verticalHeader()->defaultSectionSize() + 4);
   box->addWidget(m_list);
@@ -118,7 +123,7 @@ void PriceMemoryBox::showCode(const QString& code) {
   for (int r = 0; r < m_prices.size(); ++r) {
     const RememberedPrice& p = m_prices[r];
     const QStringList cells = {
-        p.date.toString(QStringLiteral("dd/MM/yyyy")),
+        p.date.toString(QStringLiteral("dd/MM/yy")),
         p.quote.number(),
         composition::formatMasked(p.quantity, composition::quantityMask(m_state.Nb_Decimales),
                                   QLatin1Char(',')),
@@ -134,8 +139,9 @@ void PriceMemoryBox::showCode(const QString& code) {
   const auto tr = [this](const char* text) { return m_state.Traduire(QString::fromUtf8(text)); };
   m_title->setText(m_code.isEmpty()     ? tr("Prix proposés au client")
                    : m_prices.isEmpty() ? tr("Aucun prix proposé au client pour ") + m_code
-                                        : tr("Prix proposés au client pour ") + m_code +
-                                              tr(" (F8 : reprendre le dernier)"));
+                                        : tr("Prix proposés pour ") + m_code +
+                                              tr(" (F8 : le dernier)"));
+  m_title->setToolTip(m_title->text());
 }
 
 bool PriceMemoryBox::takeLatest() {

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QScrollBar>
 #include <QTableWidget>
 
 #include "../composition/EntryFixture.h"
@@ -90,7 +92,7 @@ TEST_F(PriceMemoryPanelTest, TheLatestPriceIsShownFirstAndTakenWithOneKey) {
   tarovent::test::typeText(QApplication::focusWidget(), "vis");
   press(Qt::Key_Return);
   ASSERT_EQ(box->list()->rowCount(), 3);
-  EXPECT_EQ(cell(0, 0), "10/03/2026");
+  EXPECT_EQ(cell(0, 0), "10/03/26");
   EXPECT_EQ(cell(0, 1), "00005_02.AB");
   EXPECT_EQ(cell(0, 3), "22,00");
   EXPECT_EQ(cell(0, 4), "5,00");
@@ -179,6 +181,41 @@ TEST_F(PriceMemoryPanelTest, TheMemoryIsReadOnceTheCodeIsSettled) {
   EXPECT_EQ(box->lookups(), 3);
   EXPECT_EQ(shown("CTX_TPRO_PU"), "22,00");
   EXPECT_EQ(m_messages.beeps(), 0);
+}
+
+// What the box shows never widens it: the entry fields beside keep their room, and each
+// remembered price is read whole in its column.
+TEST_F(PriceMemoryPanelTest, TheMemoryShownKeepsTheFieldsBesideItsWidth) {
+  panel->resize(960, 360);  // as beside the tariff modes of a 1280-pixel window
+  QApplication::processEvents();
+  const int width = box->width();
+  const auto fieldsApart = [this] {
+    for (QLabel* label : panel->findChildren<QLabel*>()) {
+      QWidget* field = label->buddy();
+      if (!field || !label->isVisible()) continue;
+      const QRect l(label->mapTo(panel.get(), QPoint()), label->size());
+      const QRect f(field->mapTo(panel.get(), QPoint()), field->size());
+      if (l.intersects(f)) return label->text() + " / " + field->objectName();
+    }
+    return QString();
+  };
+  EXPECT_EQ(fieldsApart(), "");
+  for (const QString code : {"VIS", "CODE-SANS-HISTORIQUE-TRES-LONG"}) {
+    box->showCode(code);
+    QApplication::processEvents();
+    EXPECT_EQ(box->width(), width) << code.toStdString();
+    EXPECT_EQ(fieldsApart(), "") << code.toStdString();
+  }
+  box->showCode("VIS");
+  QApplication::processEvents();
+  ASSERT_EQ(box->list()->rowCount(), 3);
+  EXPECT_FALSE(box->list()->horizontalScrollBar()->isVisible());
+  for (int c = 0; c < box->list()->columnCount(); ++c) {
+    const QString text = cell(0, c);
+    EXPECT_GE(box->list()->visualRect(box->list()->model()->index(0, c)).width(),
+              box->list()->fontMetrics().horizontalAdvance(text) + 4)
+        << text.toStdString();
+  }
 }
 
 // A template composed from the quote types window has no client: no memory is shown.
