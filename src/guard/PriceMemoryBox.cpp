@@ -1,12 +1,12 @@
 #include "guard/PriceMemoryBox.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QShortcut>
 #include <QTableWidget>
 #include <QTimer>
-#include <QEvent>
 #include <QVBoxLayout>
 
 #include "composition/NumberFormat.h"
