@@ -112,6 +112,34 @@ TEST_F(MainMenuTest, EveryMenuAndEntryHasItsOwnAccessKey) {
   EXPECT_EQ(all, QStringList());
 }
 
+// Alt alone puts the keyboard on the menu bar, whose arrows then reach every menu: the way in
+// when the form in front uses the menu's letter for one of its own boxes.
+TEST_F(MainMenuTest, AltAloneGivesTheKeyboardToTheMenuBar) {
+  auto menu = startMenu();
+  tarovent::test::showActive(menu.get());
+  QMenuBar* bar = menu->menuBar();
+  // Alt alone as the window system delivers it: the shortcut check, the press, the release.
+  QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : menu.get();
+  QKeyEvent check(QEvent::ShortcutOverride, Qt::Key_Alt, Qt::AltModifier);
+  QApplication::sendEvent(focus, &check);
+  QKeyEvent press(QEvent::KeyPress, Qt::Key_Alt, Qt::AltModifier);
+  QApplication::sendEvent(focus, &press);
+  QKeyEvent release(QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
+  QApplication::sendEvent(focus, &release);
+  ASSERT_NE(bar->activeAction(), nullptr);
+  EXPECT_EQ(bar->activeAction()->objectName(), "M_DEVIS");
+  tarovent::test::pressKey(bar, Qt::Key_Right);
+  ASSERT_NE(bar->activeAction(), nullptr);
+  EXPECT_EQ(bar->activeAction()->objectName(), "M_CLI");
+  tarovent::test::pressKey(bar, Qt::Key_Down);
+  QMenu* clients = bar->activeAction()->menu();
+  ASSERT_NE(clients, nullptr);
+  EXPECT_TRUE(clients->isVisible());
+  tarovent::test::pressKey(clients, Qt::Key_Escape);
+  tarovent::test::pressKey(bar, Qt::Key_Escape);
+  EXPECT_FALSE(clients->isVisible());
+}
+
 // Regression: the home window kept its 800 x 600 look on any screen.
 TEST_F(MainMenuTest, HomeWindowFitsLargerScreensOnce) {
   const double drawn = HomeWindow(*m_state).font().pointSizeF();
