@@ -5,6 +5,7 @@
 #include "DbError.h"
 #include "KeyPredicate.h"
 #include "PgDatabase.h"
+#include "PgKeys.h"
 #include "RecordsetImpl.h"
 
 namespace tarovent::db {
@@ -309,25 +310,13 @@ class PgTableRecordset final : public RecordsetImpl {
         add(f, ix->descending.value(i));
       }
     for (int f : std::as_const(m_idFields)) add(f, false);
-    // The order of the columns of the primary key (never Null) is that of their index; the
-    // other indexes keep Nulls first, as the engine sorts them.
     m_orderBy[0] = orderBy(false);
     m_orderBy[1] = orderBy(true);
     m_bufPos = -1;
     m_bufDir = 0;
   }
 
-  QString orderBy(bool backward) const {
-    QStringList parts;
-    for (int i = 0; i < m_order.size(); ++i) {
-      const bool descending = m_order[i].descending != backward;
-      QString part = m_order[i].sql + (descending ? " DESC" : " ASC");
-      if (!m_idFields.contains(m_orderField[i]))
-        part += descending ? " NULLS LAST" : " NULLS FIRST";
-      parts << part;
-    }
-    return parts.join(", ");
-  }
+  QString orderBy(bool backward) const { return pgOrderBy(m_order, m_table, backward); }
 
   QString idColumns() const {
     QStringList cols;
