@@ -34,6 +34,15 @@ struct LayerWork {
       sink += rs.value(3).toDouble();
     }
   }
+  // One look-up per key, as a form does: the table opened, the key sought, the table closed.
+  void lookUp(const QList<int>& keys) {
+    for (int i : keys) {
+      db::Recordset rs = db.OpenRecordset("T", db::RecordsetType::Table);
+      rs.setIndex("PrimaryKey");
+      rs.Seek("=", k1(i), k2(i));
+      sink += rs.value(3).toDouble();
+    }
+  }
   // The whole table in key order.
   void walk() {
     db::Recordset rs = db.OpenRecordset("T", db::RecordsetType::Table);

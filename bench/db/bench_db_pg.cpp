@@ -187,6 +187,17 @@ int main(int argc, char** argv) {
            tarovent::bench::kLayerRows, kRuns);
     report(measure(
         "Seek 10,000 keys (table recordset)", [&] { ours.seek(keys); }, seekPlain, kRuns));
+    const QList<int> few = keys.mid(0, 1000);
+    report(measure(
+        "Open, Seek, close x1,000 (look-ups)", [&] { ours.lookUp(few); },
+        [&] {
+          for (int i : few) {
+            PGresult* r = plain.run("seek", {k1(i).toUtf8(), QByteArray::number(k2(i))});
+            if (PQntuples(r) > 0) sink += number(r, 0, 3);
+            PQclear(r);
+          }
+        },
+        kRuns));
     report(measure(
         "MoveNext through 200,000 rows", [&] { ours.walk(); }, walkPlain, kRuns));
     report(measure(

@@ -216,6 +216,12 @@ QStringList PgDatabase::tableNames() {
 }
 
 bool PgDatabase::hasTable(const QString& name) {
+  // A table read since definitions last changed in this process is there still: forms open
+  // the same tables over and over. (Dropped elsewhere, it fails as it would when read.)
+  if (m_tablesRead == PgSession::namesGeneration()) {
+    const auto it = m_tables.constFind((session().schema() + u'.' + name).toUpper());
+    if (it != m_tables.cend() && !(*it)->name.isEmpty()) return true;
+  }
   return !session()
               .query(QStringLiteral("SELECT 1 FROM pg_class c JOIN pg_namespace n ON n.oid = "
                                     "c.relnamespace WHERE n.nspname = $1 AND c.relkind IN ('r', "
