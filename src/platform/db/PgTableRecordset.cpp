@@ -113,8 +113,19 @@ class PgTableRecordset final : public RecordsetImpl {
     if (!ix)
       throw DbError(err::IndexNotFound,
                     QStringLiteral("'%1' n'est pas un index de cette table.").arg(name));
+    // The first rows read at the opening, in the primary key's order, serve that key chosen
+    // right after, while nothing was written since.
+    const bool firstRowsRead = m_bufFromStart && m_bufStamp == m_db->changeStamp();
+    const QString before = m_orderBy[0];
     setOrder(ix);
     m_indexName = ix->name;
+    if (firstRowsRead && m_orderBy[0] == before) {
+      m_mode = EditMode::None;
+      m_bufDir = 1;
+      advance(1);
+      m_empty = m_state != State::OnRow;
+      return;
+    }
     moveFirst();
   }
 
@@ -227,6 +238,7 @@ class PgTableRecordset final : public RecordsetImpl {
     m_values << m_id;
     const auto out = session().prepared(*sql, m_values);
     m_db->wrote();
+    m_bufFromStart = false;  // what was read ahead may hold the record as it was
     if (out->affected() == 0) recordDeleted();
     m_row = m_buffer;
     m_id.clear();
@@ -261,6 +273,7 @@ class PgTableRecordset final : public RecordsetImpl {
                                              ") VALUES (" + marks.join(", ") + ")";
     const auto out = session().prepared(sql + " RETURNING " + idColumns(), m_values);
     m_db->wrote();
+    m_bufFromStart = false;  // what was read ahead may hold the record as it was
     QByteArray b;
     QDataStream bookmark(&b, QIODevice::WriteOnly);
     bookmark << readId(*out, 0);
@@ -280,6 +293,7 @@ class PgTableRecordset final : public RecordsetImpl {
     const QString sql = "DELETE FROM " + m_qtable + " WHERE " + idCondition(m_id, m_values);
     session().prepared(sql, m_values);
     m_db->wrote();
+    m_bufFromStart = false;  // what was read ahead may hold the record as it was
     m_deleted = true;
     m_bufPos = -1;
     m_bufDir = 0;
@@ -443,6 +457,7 @@ class PgTableRecordset final : public RecordsetImpl {
     m_bufStamp = m_db->changeStamp();
     m_bufSerial = m_db->transactionLevel() > 0 ? m_db->transactionSerial() : 0;
     m_bufDir = backward ? -1 : 1;
+    m_bufFromStart = rel == KeyRel::AfterOrEqual && key.isEmpty() && offset == 0;
     m_bufEnd = got < limit;
     m_batch = limit;
     m_bufPos = -1;
@@ -495,6 +510,7 @@ class PgTableRecordset final : public RecordsetImpl {
   int m_bufPos = -1;
   int m_bufDir = 0;  // 0: nothing usable read ahead
   bool m_bufEnd = false;
+  bool m_bufFromStart = false;  // the rows read ahead begin with the table's first
   int m_batch = kFirstBatch;
   quint64 m_bufStamp = 0;
   quint64 m_bufSerial = 0;  // the transaction they were read in (0: none)

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QThread>
+
 #include "BothBackends.h"
 #include "DbTestSupport.h"
 #include "QtPrinters.h"
@@ -57,6 +59,44 @@ TEST_P(ServerCacheTest, ASavedQueryIsNoTableWhateverWasReadOfIt) {
   EXPECT_EQ(nameAt("SELECT * FROM Q", RecordsetType::Snapshot), "a");
   EXPECT_FALSE(m_db.server()->hasTable("Q"));
   EXPECT_DB_ERROR(m_db.OpenRecordset("Q", RecordsetType::Table), err::InvalidOperation);
+}
+
+// The key chosen right after opening keeps the rows the opening read, while they are good.
+TEST_P(ServerCacheTest, ThePrimaryKeyChosenAfterOpeningLandsOnTheFirstRowAsItIsNow) {
+  m_db.Execute("INSERT INTO T (ID, NOM) VALUES (3, 'c')");
+  Recordset rs = m_db.OpenRecordset("T", RecordsetType::Table);
+  rs.MoveNext();
+  rs.setIndex("PrimaryKey");
+  EXPECT_EQ(rs.text("ID"), "1");
+  rs.MoveNext();
+  EXPECT_EQ(rs.text("ID"), "3");
+  rs.Seek("=", 3);
+  rs.setIndex("PrimaryKey");  // what the seek read is not the start
+  EXPECT_EQ(rs.text("ID"), "1");
+
+  // Its own change of the first row.
+  Recordset edited = m_db.OpenRecordset("T", RecordsetType::Table);
+  edited.Edit();
+  edited.setValue("NOM", "z");
+  edited.Update();
+  edited.setIndex("PrimaryKey");
+  EXPECT_EQ(edited.text("NOM"), "z");
+
+  // A row another workstation wrote ahead of the first.
+  Recordset late = m_db.OpenRecordset("T", RecordsetType::Table);
+  std::unique_ptr<PgSession> elsewhere =
+      PgSession::open(m_ws.server(), QStringLiteral("tarovent"), false);
+  elsewhere->exec("INSERT INTO \"T\" (\"ID\", \"NOM\") VALUES (0, 'o')");
+  QThread::msleep(5);  // the server is asked at most once a millisecond
+  late.setIndex("PrimaryKey");
+  EXPECT_EQ(late.text("ID"), "0");
+
+  // No row at all.
+  m_db.Execute("DELETE * FROM T");
+  Recordset none = m_db.OpenRecordset("T", RecordsetType::Table);
+  none.setIndex("PrimaryKey");
+  EXPECT_TRUE(none.EOF_());
+  EXPECT_TRUE(none.BOF());
 }
 
 }  // namespace
