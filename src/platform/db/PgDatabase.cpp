@@ -6,6 +6,7 @@
 
 #include "DbError.h"
 #include "PgDialect.h"
+#include "PgKeys.h"
 #include "RecordsetImpl.h"
 #include "RowReader.h"
 
@@ -190,9 +191,22 @@ int PgDatabase::execute(const QString& jet) {
   return n;
 }
 
+QString PgDatabase::selectSql(const SqlTranslation& t) {
+  // Without an order there is nothing to look up.
+  const bool ofTable = !t.updatableTable.isEmpty() && t.sql.startsWith(u"SELECT ") &&
+                       t.sql.contains(QLatin1String(" ORDER BY ")) &&
+                       (t.updatableSchema != u"main" || hasTable(t.updatableTable));
+  return ofTable ? withoutNeedlessNullOrder(t.sql, table(t.updatableTable, t.updatableSchema))
+                 : t.sql;
+}
+
 void PgDatabase::forEachRow(const QString& jetSelect,
                             const std::function<void(const RowReader&)>& row) {
-  const PgRows rows = session().select(jetSelect);
+  const SqlTranslation t = session().translate(jetSelect);
+  if (t.kind != SqlTranslation::Kind::Select)
+    throw DbError(err::InvalidOperation,
+                  QStringLiteral("L'instruction ne renvoie pas d'enregistrements : %1").arg(jetSelect));
+  const PgRows rows = session().query(selectSql(t));
   for (const QVariantList& values : rows.rows) row(RowReader(&rows.columns, &values));
 }
 

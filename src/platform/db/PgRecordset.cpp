@@ -468,11 +468,7 @@ class PgRecordset final : public RecordsetImpl {
     // Read whole: not updatable. A query of one table still reads its key's order from the
     // key's index ("TOP 1 ... ORDER BY key DESC" reads one row).
     m_keyed = false;
-    const bool ofTable = !t.updatableTable.isEmpty() && t.sql.startsWith(u"SELECT ") &&
-                         (t.updatableSchema != u"main" || m_db->hasTable(t.updatableTable));
-    const PgRows all = m_db->session().query(
-        ofTable ? withoutNeedlessNullOrder(t.sql, m_db->table(t.updatableTable, t.updatableSchema))
-                : t.sql);
+    const PgRows all = m_db->session().query(m_db->selectSql(t));
     QList<FieldSpec> fields;
     for (int c = 0; c < all.columns.size(); ++c) {
       FieldSpec f;
