@@ -62,6 +62,11 @@ struct LayerWork {
     db::Recordset rs = db.OpenRecordset(kScreenSource);
     for (int n = 0; n < 30 && !rs.EOF_(); ++n, rs.MoveNext()) sink += rs.value(3).toDouble();
   }
+  // The whole table as a dynaset in its key's order, as a list window opens it: the first screen.
+  void tableScreen() {
+    db::Recordset rs = db.OpenRecordset("T", db::RecordsetType::Dynaset);
+    for (int n = 0; n < 30 && !rs.EOF_(); ++n, rs.MoveNext()) sink += rs.value(3).toDouble();
+  }
   // The first 10,000 rows changed in one transaction.
   void edit() {
     db::TransactionGuard g(ws);
