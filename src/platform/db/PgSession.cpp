@@ -177,13 +177,14 @@ std::unique_ptr<PgSession> PgSession::open(const QString& conninfo, const QStrin
   if (answer.value(0).toLongLong() == 0 && !create)
     throw DbError(err::FileNotFound,
                   QStringLiteral("La base '%1' n'existe pas sur le serveur.").arg(schema));
+  // An older support is brought up to date in a transaction of its own; a missing one is made
+  // with the schema, or not at all.
+  if (version > 0) s->installSupport(version);
   if (create) {
     s->begin();
-    s->installSupport(version);
+    if (version == 0) s->installSupport(version);
     s->createSchema(s->m_schema);
     s->commit();
-  } else {
-    s->installSupport(version);
   }
   s->m_searchPath =
       "SET search_path = " + quoteIdentifier(s->m_schema) + ", " + QLatin1String(kPgSupportSchema);

@@ -141,10 +141,14 @@ TEST_F(PgSupportTest, AUserWhoMayNotUpdateItStillOpensTheDatabase) {
   makeSupportOld(1);
   QString conninfo = m_conninfo;
   conninfo.replace(QStringLiteral("user=tarovent"), "user=" + role);
+  m_s->exec("GRANT CREATE ON DATABASE " + m_conninfo.section(QStringLiteral("dbname="), 1) +
+            " TO " + role);
   {
     std::unique_ptr<PgSession> clerk;
     ASSERT_NO_THROW(clerk = PgSession::open(conninfo, QStringLiteral("base"), false));
     EXPECT_EQ(clerk->select("SELECT Count(*) FROM T").rows.value(0).value(0), QVariant(1LL));
+    // Nor is a new database of the family refused.
+    ASSERT_NO_THROW(PgSession::open(conninfo, QStringLiteral("autre"), true));
     EXPECT_EQ(storedVersion(), QString());
   }
   m_s->exec("DROP OWNED BY " + role);
