@@ -33,4 +33,19 @@ inline double cpuTimed(const std::function<void()>& f) {
   return double(end.tv_sec - start.tv_sec) * 1e3 + double(end.tv_nsec - start.tv_nsec) / 1e6;
 }
 
+// Both clocks over one run of `f`: the processor time of this thread, and the time that passed.
+struct Clocks {
+  double cpu = 0, wall = 0;
+};
+inline Clocks clocked(const std::function<void()>& f) {
+  timespec start{}, end{};
+  QElapsedTimer wall;
+  wall.start();
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &start);
+  f();
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &end);
+  return {double(end.tv_sec - start.tv_sec) * 1e3 + double(end.tv_nsec - start.tv_nsec) / 1e6,
+          double(wall.nsecsElapsed()) / 1e6};
+}
+
 }  // namespace tarovent::bench

@@ -22,6 +22,7 @@
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"
 #include "ui/FormNavigation.h"
+#include "ui/PlainItemDelegate.h"
 
 namespace tarovent::composition {
 
@@ -134,6 +135,9 @@ EntryPanel::EntryPanel(CompositionSession& session, QWidget* parent)
   m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
   m_list->setSelectionMode(QAbstractItemView::SingleSelection);
   m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // One line a row: a designation wider than its column ends in "…" (its tooltip holds it all).
+  m_list->setWordWrap(false);
+  m_list->setItemDelegate(new ui::PlainItemDelegate(m_list));
   m_list->verticalHeader()->hide();
   m_list->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
   m_list->horizontalHeader()->setStretchLastSection(true);

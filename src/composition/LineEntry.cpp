@@ -59,11 +59,20 @@ enum FieldPlace : int {
 static_assert(iVat + 1 == LineEntry::kFieldCount);
 
 // The number fields and the labels their messages name them by, in the order of the panel.
-const std::pair<const QString*, QString> kNumberFields[] = {
-    {&kQuantity, QStringLiteral("Quantité")},    {&kPrice, QStringLiteral("Prix unitaire")},
-    {&kAltPrice, QStringLiteral("Autre prix")},  {&kCost, QStringLiteral("Prix de revient")},
-    {&kWeight, QStringLiteral("Poids")},         {&kVat, QStringLiteral("Taux de TVA")},
+struct NumberField {
+  FieldPlace place;
+  const char* label;  // UTF-8
 };
+constexpr NumberField kNumberFields[] = {
+    {iQuantity, "Quantité"},   {iPrice, "Prix unitaire"},       {iAltPrice, "Autre prix"},
+    {iCost, "Prix de revient"}, {iWeight, "Poids"},             {iVat, "Taux de TVA"},
+};
+
+const NumberField* numberField(int place) {
+  for (const NumberField& f : kNumberFields)
+    if (f.place == place) return &f;
+  return nullptr;
+}
 
 // A number typed in a field; an invalid one has been refused before the line is read.
 double numberIn(const QString& text) { return text::readTypedNumber(text); }
@@ -200,21 +209,22 @@ void LineEntry::forgetLookedUp() {
 }
 
 bool LineEntry::isNumberField(const QString& field) {
-  for (const auto& f : kNumberFields)
-    if (*f.first == field) return true;
-  return false;
+  return numberField(fieldIndex(field)) != nullptr;
 }
 
-bool LineEntry::numberRefused(const QString& field) {
-  for (const auto& f : kNumberFields)
-    if (*f.first == field)
-      return !core::boxNumber(m_session.state().messages(), f.second, text(field));
-  return false;
+bool LineEntry::numberRefused(int place) {
+  const NumberField* f = numberField(place);
+  if (!f) return false;
+  // Read first without the message's helper: a line's numbers are read at every field left.
+  bool ok = false;
+  text::readTypedNumber(m_texts[size_t(place)], &ok);
+  return !ok && !core::boxNumber(m_session.state().messages(), QString::fromUtf8(f->label),
+                                 m_texts[size_t(place)]);
 }
 
 std::optional<QString> LineEntry::refusedNumberField() {
-  for (const auto& f : kNumberFields)
-    if (numberRefused(*f.first)) return *f.first;
+  for (const NumberField& f : kNumberFields)
+    if (numberRefused(f.place)) return fieldNames()[f.place];
   return std::nullopt;
 }
 
@@ -228,7 +238,7 @@ void LineEntry::clear() {
 }
 
 LeaveOutcome LineEntry::leave(const QString& field) {
-  if (isNumberField(field) && numberRefused(field)) return LeaveOutcome::Refused;
+  if (numberRefused(fieldIndex(field))) return LeaveOutcome::Refused;
   if (field == kCode) {
     if (!m_codeChanged) return LeaveOutcome::Nothing;
     m_codeChanged = false;

@@ -111,7 +111,9 @@ class LineEntry {
   bool offerCreation(const QString& window, const QString& missing, const QString& question,
                      const QString& code);
   bool openWindow(const QString& name);
-  bool numberRefused(const QString& field);
+  // Whether the number field at `place` (any other is never refused) does not hold a number,
+  // after its message.
+  bool numberRefused(int place);
   bool write(bool atEnd);
   QString number(double value, const QString& mask) const;
 
