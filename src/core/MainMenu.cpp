@@ -181,11 +181,11 @@ void MainMenu::buildMenus() {
   m_entryWindow.insert("M_CLIDEV", "FCLIDEV");
   entry(clients, "M_VISITE", QStringLiteral("Suivi des &Visites"), 0, "FVISIT");
   clients->addSeparator()->setObjectName("M_SEPCLI");
-  entry(clients, "M_CLI_CAT", QStringLiteral("Catégories"), 2200, "FCAT");
+  entry(clients, "M_CLI_CAT", QStringLiteral("&Catégories"), 2200, "FCAT");
   clients->addSeparator()->setObjectName("M_CLI_FILL1");
 
   entry(bar, "M_RELA", QStringLiteral("&Relances"), 3000, "FREL");
-  entry(bar, "M_RENTA", QStringLiteral("Rentabilité"), 4000, "FRENTA");
+  entry(bar, "M_RENTA", QStringLiteral("Rent&abilité"), 4000, "FRENTA");
 
   auto* tables = bar->addMenu(QStringLiteral("&Tables"));
   tables->menuAction()->setObjectName("M_TABLES");
@@ -201,7 +201,7 @@ void MainMenu::buildMenus() {
   });
   m_entryWindow.insert("M_TABL_TYPE", "FTYP");
   tables->addSeparator()->setObjectName("M_TABL_FILL");
-  entry(tables, "M_PARAM", QStringLiteral("Paramètres généraux"), 5400, "FPARGDEV");
+  entry(tables, "M_PARAM", QStringLiteral("Paramètres &généraux"), 5400, "FPARGDEV");
   tables->addSeparator()->setObjectName("M_SEPT2");
   entry(tables, "M_PERSO", QStringLiteral("&Personnalisation"), 5500, "FPERSO");
   entry(tables, "M_MACROS", QStringLiteral("&Créateur de macros"), 5600, "FMACRO");

@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -81,6 +83,33 @@ TEST_F(MainMenuTest, EntriesHelpAndEnabling) {
   EXPECT_FALSE(menu->menuEntry("M_RENTA")->isVisible());
   ASSERT_FALSE(menu->workArea()->subWindowList().isEmpty());
   EXPECT_EQ(menu->workArea()->subWindowList().first()->widget()->objectName(), "FAcceuil");
+}
+
+// Without a mouse every menu of the bar opens by Alt and its letter (the style gives the bar no
+// other way in), and every entry of a menu has a letter of its own there.
+TEST_F(MainMenuTest, EveryMenuAndEntryHasItsOwnAccessKey) {
+  auto menu = startMenu();
+  const auto faults = [](const QList<QAction*>& actions, const QString& where) {
+    QStringList found;
+    QMap<QChar, QString> owners;
+    for (const QAction* a : actions) {
+      if (a->isSeparator()) continue;
+      // "?" is F1 on whatever has the keyboard.
+      if (a->text() == "?") continue;
+      const QChar key = tarovent::test::accessKey(a->text());
+      if (key.isNull())
+        found << where + ": " + a->text() + " has no letter";
+      else if (owners.contains(key))
+        found << where + ": " + a->text() + " and " + owners.value(key) + " share " + key;
+      else
+        owners.insert(key, a->text());
+    }
+    return found;
+  };
+  QStringList all = faults(menu->menuBar()->actions(), "bar");
+  for (const QAction* a : menu->menuBar()->actions())
+    if (a->menu()) all += faults(a->menu()->actions(), a->text());
+  EXPECT_EQ(all, QStringList());
 }
 
 // Regression: the home window kept its 800 x 600 look on any screen.
