@@ -34,6 +34,15 @@ struct LayerWork {
       sink += rs.value(3).toDouble();
     }
   }
+  // One look-up per key, as a form does: the table opened, the key sought, the table closed.
+  void lookUp(const QList<int>& keys) {
+    for (int i : keys) {
+      db::Recordset rs = db.OpenRecordset("T", db::RecordsetType::Table);
+      rs.setIndex("PrimaryKey");
+      rs.Seek("=", k1(i), k2(i));
+      sink += rs.value(3).toDouble();
+    }
+  }
   // The whole table in key order.
   void walk() {
     db::Recordset rs = db.OpenRecordset("T", db::RecordsetType::Table);
@@ -51,6 +60,11 @@ struct LayerWork {
   }
   void firstScreen() {
     db::Recordset rs = db.OpenRecordset(kScreenSource);
+    for (int n = 0; n < 30 && !rs.EOF_(); ++n, rs.MoveNext()) sink += rs.value(3).toDouble();
+  }
+  // The whole table as a dynaset in its key's order, as a list window opens it: the first screen.
+  void tableScreen() {
+    db::Recordset rs = db.OpenRecordset("T", db::RecordsetType::Dynaset);
     for (int n = 0; n < 30 && !rs.EOF_(); ++n, rs.MoveNext()) sink += rs.value(3).toDouble();
   }
   // The first 10,000 rows changed in one transaction.

@@ -187,12 +187,32 @@ int main(int argc, char** argv) {
            tarovent::bench::kLayerRows, kRuns);
     report(measure(
         "Seek 10,000 keys (table recordset)", [&] { ours.seek(keys); }, seekPlain, kRuns));
+    const QList<int> few = keys.mid(0, 1000);
+    report(measure(
+        "Open, Seek, close x1,000 (look-ups)", [&] { ours.lookUp(few); },
+        [&] {
+          for (int i : few) {
+            PGresult* r = plain.run("seek", {k1(i).toUtf8(), QByteArray::number(k2(i))});
+            if (PQntuples(r) > 0) sink += number(r, 0, 3);
+            PQclear(r);
+          }
+        },
+        kRuns));
     report(measure(
         "MoveNext through 200,000 rows", [&] { ours.walk(); }, walkPlain, kRuns));
     report(measure(
         "FindFirst x50 on a 20,000-row dynaset", [&] { ours.find(dyn, names); }, findPlain, kRuns));
     report(measure(
         "50,000-row dynaset: open, read 30 rows", [&] { ours.firstScreen(); }, screenPlain, kRuns));
+    report(measure(
+        "Table as a dynaset: open, read 30 rows", [&] { ours.tableScreen(); },
+        [&] {
+          PGresult* r = plain.query(
+              "SELECT \"K1\", \"K2\", \"NOM\", \"V\" FROM \"T\" ORDER BY \"K1\", \"K2\" LIMIT 30");
+          for (int row = 0; row < PQntuples(r); ++row) sink += number(r, row, 3);
+          PQclear(r);
+        },
+        kRuns));
     report(measure(
         "Edit/Update 10,000 rows, one transaction", [&] { ours.edit(); }, editPlain, kRuns));
   } catch (const DbError& e) {

@@ -59,6 +59,7 @@ FREL::FREL(core::ProcessState& state, QWidget* parent)
       return droppable && m_dropped.contains(rowKey(k)) ? QString() : caption;
     };
     c.alignment = Qt::AlignCenter;
+    c.command = true;
     return c;
   };
   QList<ui::GridColumn> columns = {gridColumn("TDEV_SOC", QStringLiteral("Soc.")),

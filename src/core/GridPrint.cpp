@@ -9,6 +9,8 @@
 #include <QPrinter>
 #include <QTableView>
 
+#include "ui/RecordsetModel.h"
+
 namespace tarovent::core {
 
 namespace {
@@ -60,8 +62,9 @@ int printGrid(QTableView* grid, QPrinter& printer) {
   QList<int> columns;
   QList<double> widths;
   double total = 0;
+  const auto* records = qobject_cast<const ui::RecordsetModel*>(model);
   for (int c = 0; c < model->columnCount(); ++c) {
-    if (grid->isColumnHidden(c)) continue;
+    if (grid->isColumnHidden(c) || (records && records->column(c).command)) continue;
     columns << c;
     widths << std::max(grid->columnWidth(c), 20);
     total += widths.last();

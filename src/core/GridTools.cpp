@@ -137,8 +137,8 @@ void GridTools::exportGrid() {
   if (!model) return;
   QList<ExportColumn> columns;
   for (int c = 0; c < model->columnCount(); ++c) {
-    if (m_grid->isColumnHidden(c)) continue;
     const ui::GridColumn& column = model->column(c);
+    if (m_grid->isColumnHidden(c) || column.command) continue;
     const db::FieldSpec fieldType = model->fieldSpec(c);
     auto format = column.format;
     if (!format) format = [fieldType](const QVariant& v) { return ui::textForField(v, fieldType); };

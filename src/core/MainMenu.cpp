@@ -13,6 +13,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
@@ -37,6 +38,21 @@ namespace tarovent::core {
 
 namespace {
 
+// Alt pressed and released alone gives the keyboard to the menu bar, as in the programs of the
+// desktop this one lives among: the arrows then choose a menu and Enter opens it. A form's own
+// letters come first (Alt+T is the form's "Taux de &T.V.A." while it is in front), so this is
+// the way to every menu whatever form is open.
+class MenuBarStyle : public QProxyStyle {
+ public:
+  using QProxyStyle::QProxyStyle;
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* data) const override {
+    if (hint == SH_MenuBar_AltKeyNavigation) return 1;
+    return QProxyStyle::styleHint(hint, option, widget, data);
+  }
+};
+
+
 // 45 twips between picture buttons, at 15 twips a pixel.
 constexpr int kButtonGap = 3;
 
@@ -51,6 +67,9 @@ MainMenu::MainMenu(ProcessState& state, QWidget* parent) : QMainWindow(parent), 
     return form == this ? nullptr : form;
   });
   setWindowTitle(QStringLiteral("TAROVENT - Gestion des devis"));
+  auto* barStyle = new MenuBarStyle(style()->name());
+  barStyle->setParent(menuBar());
+  menuBar()->setStyle(barStyle);
   auto* central = new QWidget(this);
   auto* v = new QVBoxLayout(central);
   v->setContentsMargins(0, 0, 0, 0);
@@ -181,11 +200,11 @@ void MainMenu::buildMenus() {
   m_entryWindow.insert("M_CLIDEV", "FCLIDEV");
   entry(clients, "M_VISITE", QStringLiteral("Suivi des &Visites"), 0, "FVISIT");
   clients->addSeparator()->setObjectName("M_SEPCLI");
-  entry(clients, "M_CLI_CAT", QStringLiteral("Catégories"), 2200, "FCAT");
+  entry(clients, "M_CLI_CAT", QStringLiteral("&Catégories"), 2200, "FCAT");
   clients->addSeparator()->setObjectName("M_CLI_FILL1");
 
   entry(bar, "M_RELA", QStringLiteral("&Relances"), 3000, "FREL");
-  entry(bar, "M_RENTA", QStringLiteral("Rentabilité"), 4000, "FRENTA");
+  entry(bar, "M_RENTA", QStringLiteral("Rent&abilité"), 4000, "FRENTA");
 
   auto* tables = bar->addMenu(QStringLiteral("&Tables"));
   tables->menuAction()->setObjectName("M_TABLES");
@@ -201,7 +220,7 @@ void MainMenu::buildMenus() {
   });
   m_entryWindow.insert("M_TABL_TYPE", "FTYP");
   tables->addSeparator()->setObjectName("M_TABL_FILL");
-  entry(tables, "M_PARAM", QStringLiteral("Paramètres généraux"), 5400, "FPARGDEV");
+  entry(tables, "M_PARAM", QStringLiteral("Paramètres &généraux"), 5400, "FPARGDEV");
   tables->addSeparator()->setObjectName("M_SEPT2");
   entry(tables, "M_PERSO", QStringLiteral("&Personnalisation"), 5500, "FPERSO");
   entry(tables, "M_MACROS", QStringLiteral("&Créateur de macros"), 5600, "FMACRO");

@@ -26,6 +26,8 @@ struct GridColumn {
   // How the list sorts on such a column: an expression of the record source's SQL (a sub-query
   // of the joined table); empty: the column cannot be sorted.
   QString sortKey = {};
+  // A column of commands ("Dossier", "Mail"...): shown, never printed nor exported.
+  bool command = false;
 };
 
 // The rows of a recordset for a data grid (DBG_ grids). Rows are read when a view asks for

@@ -74,7 +74,9 @@ class GridToolsTest : public test::DatabaseFixture {
                        {"TCLI_NB", "Devis", {}, {}},
                        {"TCLI_DATCRE", "Création", {}, {}},
                        {"TCLI_ACTIF", "Actif", {}, {}},
-                       {"", "Note", {}, {}}});
+                       {"", "Note", {}, {}},
+                       {"", "Ouvrir", {}, Qt::AlignCenter,
+                        [](const ui::RowValue&) { return QStringLiteral("Ouvrir"); }, {}, true}});
     new ui::GridLink(m_grid, model, m_data);
     box->addWidget(m_grid);
     box->addWidget(m_data);
@@ -257,6 +259,7 @@ TEST_F(GridToolsTest, PrintsLandscapePagesRepeatingTheHeadersWithoutHiddenColumn
   for (const char* expected : {"d'Artagnan", "Lefebvre-DUPUIS", "15/03/2025", "Nom 99"})
     EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected;
   EXPECT_FALSE(text.contains("Note"));
+  EXPECT_FALSE(text.contains("Ouvrir")) << "a column of commands is no data";
   // Each page titled and dated, and numbered out of the whole.
   EXPECT_EQ(text.count(m_window->windowTitle()), pages);
   EXPECT_EQ(text.count(QDate::currentDate().toString("dd/MM/yyyy")), pages);
@@ -321,7 +324,7 @@ TEST_F(GridToolsTest, ExportWritesTheGridToClientsXlsxAndKeepsTheRecord) {
   QStringList headers;
   for (const char* ref : {"A1", "B1", "C1", "D1", "E1", "F1"}) headers << cells.value(ref).value;
   EXPECT_EQ(headers, (QStringList{"Code", "Nom", "Encours", "Devis", "Création", "Actif"}));
-  EXPECT_FALSE(cells.contains("G1")) << "hidden columns stay out";
+  EXPECT_FALSE(cells.contains("G1")) << "hidden columns and commands stay out";
   // C1 on row 2: numbers as numbers, the date as a date serial with a date style, a boolean.
   EXPECT_EQ(cells["C2"].type + cells["E2"].type, "");
   EXPECT_DOUBLE_EQ(cells["C2"].value.toDouble(), 1500.5);

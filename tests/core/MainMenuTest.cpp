@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -81,6 +83,61 @@ TEST_F(MainMenuTest, EntriesHelpAndEnabling) {
   EXPECT_FALSE(menu->menuEntry("M_RENTA")->isVisible());
   ASSERT_FALSE(menu->workArea()->subWindowList().isEmpty());
   EXPECT_EQ(menu->workArea()->subWindowList().first()->widget()->objectName(), "FAcceuil");
+}
+
+// Without a mouse every menu of the bar opens by Alt and its letter (the style gives the bar no
+// other way in), and every entry of a menu has a letter of its own there.
+TEST_F(MainMenuTest, EveryMenuAndEntryHasItsOwnAccessKey) {
+  auto menu = startMenu();
+  const auto faults = [](const QList<QAction*>& actions, const QString& where) {
+    QStringList found;
+    QMap<QChar, QString> owners;
+    for (const QAction* a : actions) {
+      if (a->isSeparator()) continue;
+      // "?" is F1 on whatever has the keyboard.
+      if (a->text() == "?") continue;
+      const QChar key = tarovent::test::accessKey(a->text());
+      if (key.isNull())
+        found << where + ": " + a->text() + " has no letter";
+      else if (owners.contains(key))
+        found << where + ": " + a->text() + " and " + owners.value(key) + " share " + key;
+      else
+        owners.insert(key, a->text());
+    }
+    return found;
+  };
+  QStringList all = faults(menu->menuBar()->actions(), "bar");
+  for (const QAction* a : menu->menuBar()->actions())
+    if (a->menu()) all += faults(a->menu()->actions(), a->text());
+  EXPECT_EQ(all, QStringList());
+}
+
+// Alt alone puts the keyboard on the menu bar, whose arrows then reach every menu: the way in
+// when the form in front uses the menu's letter for one of its own boxes.
+TEST_F(MainMenuTest, AltAloneGivesTheKeyboardToTheMenuBar) {
+  auto menu = startMenu();
+  tarovent::test::showActive(menu.get());
+  QMenuBar* bar = menu->menuBar();
+  // Alt alone as the window system delivers it: the shortcut check, the press, the release.
+  QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : menu.get();
+  QKeyEvent check(QEvent::ShortcutOverride, Qt::Key_Alt, Qt::AltModifier);
+  QApplication::sendEvent(focus, &check);
+  QKeyEvent press(QEvent::KeyPress, Qt::Key_Alt, Qt::AltModifier);
+  QApplication::sendEvent(focus, &press);
+  QKeyEvent release(QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
+  QApplication::sendEvent(focus, &release);
+  ASSERT_NE(bar->activeAction(), nullptr);
+  EXPECT_EQ(bar->activeAction()->objectName(), "M_DEVIS");
+  tarovent::test::pressKey(bar, Qt::Key_Right);
+  ASSERT_NE(bar->activeAction(), nullptr);
+  EXPECT_EQ(bar->activeAction()->objectName(), "M_CLI");
+  tarovent::test::pressKey(bar, Qt::Key_Down);
+  QMenu* clients = bar->activeAction()->menu();
+  ASSERT_NE(clients, nullptr);
+  EXPECT_TRUE(clients->isVisible());
+  tarovent::test::pressKey(clients, Qt::Key_Escape);
+  tarovent::test::pressKey(bar, Qt::Key_Escape);
+  EXPECT_FALSE(clients->isVisible());
 }
 
 // Regression: the home window kept its 800 x 600 look on any screen.

@@ -90,8 +90,13 @@ Recordset Database::OpenRecordset(const QString& source, RecordsetType type, int
         return Recordset(s->openTable(bareName(source), readOnly));
       return Recordset(s->openDynaset(bareName(source), true, readOnly, snapshot));
     }
-    if (looksLikeName(source) && s->hasQueryDef(bareName(source)))
+    if (looksLikeName(source) && s->hasQueryDef(bareName(source))) {
+      if (type == RecordsetType::Table)
+        throw DbError(err::InvalidOperation,
+                      QStringLiteral("Opération non valide : '%1' n'est pas une table.")
+                          .arg(bareName(source)));
       return Recordset(s->openDynaset(s->queryDefSql(bareName(source)), false, readOnly, snapshot));
+    }
     if (looksLikeName(source))
       throw DbError(err::SourceNotFound,
                     QStringLiteral("Le moteur de base de données ne peut pas trouver la table "

@@ -6,6 +6,7 @@
 
 #include "DbError.h"
 #include "PgDialect.h"
+#include "PgKeys.h"
 #include "RecordsetImpl.h"
 #include "RowReader.h"
 
@@ -190,9 +191,22 @@ int PgDatabase::execute(const QString& jet) {
   return n;
 }
 
+QString PgDatabase::selectSql(const SqlTranslation& t) {
+  // Without an order there is nothing to look up.
+  const bool ofTable = !t.updatableTable.isEmpty() && t.sql.startsWith(u"SELECT ") &&
+                       t.sql.contains(QLatin1String(" ORDER BY ")) &&
+                       (t.updatableSchema != u"main" || hasTable(t.updatableTable));
+  return ofTable ? withoutNeedlessNullOrder(t.sql, table(t.updatableTable, t.updatableSchema))
+                 : t.sql;
+}
+
 void PgDatabase::forEachRow(const QString& jetSelect,
                             const std::function<void(const RowReader&)>& row) {
-  const PgRows rows = session().select(jetSelect);
+  const SqlTranslation t = session().translate(jetSelect);
+  if (t.kind != SqlTranslation::Kind::Select)
+    throw DbError(err::InvalidOperation,
+                  QStringLiteral("L'instruction ne renvoie pas d'enregistrements : %1").arg(jetSelect));
+  const PgRows rows = session().query(selectSql(t));
   for (const QVariantList& values : rows.rows) row(RowReader(&rows.columns, &values));
 }
 
@@ -216,6 +230,12 @@ QStringList PgDatabase::tableNames() {
 }
 
 bool PgDatabase::hasTable(const QString& name) {
+  // A table read since definitions last changed in this process is there still: forms open
+  // the same tables over and over. (Dropped elsewhere, it fails as it would when read.)
+  if (m_tablesRead == PgSession::namesGeneration()) {
+    const auto it = m_tables.constFind((session().schema() + u'.' + name).toUpper());
+    if (it != m_tables.cend() && !(*it)->name.isEmpty()) return true;
+  }
   return !session()
               .query(QStringLiteral("SELECT 1 FROM pg_class c JOIN pg_namespace n ON n.oid = "
                                     "c.relnamespace WHERE n.nspname = $1 AND c.relkind IN ('r', "

@@ -62,6 +62,9 @@ class PgDatabase : public std::enable_shared_from_this<PgDatabase> {
 
   QStringList tableNames();
   bool hasTable(const QString& name);
+  // The SQL of a translated SELECT to read whole: a query of one table orders its primary
+  // key's fields as the key's index does, which the server then reads instead of sorting.
+  QString selectSql(const SqlTranslation& t);
   // Cached until the schema changes; throws 3011 for a missing table. `schema` "main" is this
   // database's own.
   const PgTable& table(const QString& name, const QString& schema = QStringLiteral("main"));

@@ -80,12 +80,36 @@ bool KeyTail::fetch() {
   return !got.rows.isEmpty();
 }
 
+namespace {
+
+bool inPrimaryKey(const PgTable& table, const QString& quotedName) {
+  return std::any_of(table.indexes.cbegin(), table.indexes.cend(), [&](const IndexSpec& ix) {
+    return ix.primary && std::any_of(ix.fields.cbegin(), ix.fields.cend(), [&](const QString& f) {
+             return quoteIdentifier(f).compare(quotedName, Qt::CaseInsensitive) == 0;
+           });
+  });
+}
+
+}  // namespace
+
+QString pgOrderBy(const QList<KeyColumn>& columns, const PgTable& table, bool backward) {
+  QStringList parts;
+  for (const KeyColumn& c : columns) {
+    const bool descending = c.descending != backward;
+    QString part = c.sql + (descending ? " DESC" : " ASC");
+    if (c.sql != u"ctid" && !inPrimaryKey(table, c.sql))
+      part += descending ? " NULLS LAST" : " NULLS FIRST";
+    parts << part;
+  }
+  return parts.join(", ");
+}
+
 QString withoutNeedlessNullOrder(const QString& select, const PgTable& table) {
   const qsizetype at = select.lastIndexOf(QLatin1String(" ORDER BY "));
   if (at < 0) return select;
   static const QRegularExpression limit(QStringLiteral(R"( LIMIT \d+$)"));
   static const QRegularExpression term(
-      QStringLiteral(R"re(^((?:"[^"]*"\.)?"([^"]*)"(?: DESC)?)(?: NULLS (?:FIRST|LAST))?$)re"));
+      QStringLiteral(R"re(^((?:"[^"]*"\.)?("[^"]*")(?: DESC)?)(?: NULLS (?:FIRST|LAST))?$)re"));
   QString terms = select.mid(at + 10);
   const auto m = limit.match(terms);
   const QString rest = m.hasMatch() ? m.captured(0) : QString();
@@ -95,14 +119,9 @@ QString withoutNeedlessNullOrder(const QString& select, const PgTable& table) {
     const auto parts = term.match(t);
     if (!parts.hasMatch()) return select;  // an expression, or not the order at all
     const QString name = parts.captured(2);
-    const int field = table.indexOfField(name);
-    const bool keyed = std::any_of(table.indexes.cbegin(), table.indexes.cend(), [&](auto& ix) {
-      return ix.primary && ix.fields.contains(name, Qt::CaseInsensitive);
-    });
     // A name given to a computed column of the query is not the field.
-    const bool renamed = select.contains(" AS \"" + name + '"', Qt::CaseInsensitive);
-    const bool noNull = field >= 0 && !renamed && (table.fields[field].required || keyed);
-    out << (noNull ? parts.captured(1) : t);
+    const bool renamed = select.contains(" AS " + name, Qt::CaseInsensitive);
+    out << (!renamed && inPrimaryKey(table, name) ? parts.captured(1) : t);
   }
   return select.left(at + 10) + out.join(QStringLiteral(", ")) + rest;
 }

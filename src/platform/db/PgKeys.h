@@ -5,6 +5,8 @@
 #include <QVariantList>
 #include <memory>
 
+#include "KeyPredicate.h"
+
 namespace tarovent::db {
 
 class PgDatabase;
@@ -36,9 +38,15 @@ struct KeyTail {
   int next;
 };
 
+// The ORDER BY terms of `columns` (quoted names of `table`'s fields, or ctid), read backward
+// when asked. Nulls come first going up and last going down, as the engine sorts them and as the
+// table's other indexes are made, but in the primary key's columns: they hold none, and the
+// key's index says nothing of them, so that the server walks it rather than sort the table.
+QString pgOrderBy(const QList<KeyColumn>& columns, const PgTable& table, bool backward);
+
 // `select`, a query of `table` alone, with its order as it is but for where its Nulls go in the
-// fields that hold none: then the server can read the order from an index (a primary key's
-// says nothing of Nulls) instead of sorting the whole set before giving its first rows.
+// primary key's fields, as pgOrderBy orders them: then the server can read the order from the
+// key's index instead of sorting the whole set before giving its first rows.
 QString withoutNeedlessNullOrder(const QString& select, const PgTable& table);
 
 }  // namespace tarovent::db

@@ -402,13 +402,10 @@ class PgRecordset final : public RecordsetImpl {
   int idCount() const { return m_idColumns.isEmpty() ? 1 : int(m_idColumns.size()); }
 
   QString orderBy(bool backward) const {
-    QStringList parts;
     QList<KeyColumn> order = m_order;
     if (m_idColumns.isEmpty()) order << KeyColumn{QStringLiteral("ctid"), false};
     for (const QString& c : m_idColumns) order << KeyColumn{quoteIdentifier(c), false};
-    for (const KeyColumn& c : order)
-      parts << c.sql + (c.descending != backward ? " DESC NULLS LAST" : " ASC NULLS FIRST");
-    return parts.join(", ");
+    return pgOrderBy(order, m_table, backward);
   }
 
   void openTable(const QString& name) {
@@ -468,9 +465,10 @@ class PgRecordset final : public RecordsetImpl {
       loadKeyset();
       return;
     }
-    // Read whole: not updatable.
+    // Read whole: not updatable. A query of one table still reads its key's order from the
+    // key's index ("TOP 1 ... ORDER BY key DESC" reads one row).
     m_keyed = false;
-    const PgRows all = m_db->session().query(t.sql);
+    const PgRows all = m_db->session().query(m_db->selectSql(t));
     QList<FieldSpec> fields;
     for (int c = 0; c < all.columns.size(); ++c) {
       FieldSpec f;

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
+#include <algorithm>
 #include <atomic>
 #include <vector>
 
@@ -157,24 +158,31 @@ std::unique_ptr<PgSession> PgSession::open(const QString& conninfo, const QStrin
   }
   PQsetClientEncoding(s->m_conn, "UTF8");
   s->exec(QString::fromLatin1(kSessionSettings));
+  // One question for both: whether the schema is there and how old the support is.
+  const PgRows found = s->query(
+      QStringLiteral("SELECT EXISTS (SELECT 1 FROM pg_namespace WHERE nspname = $1), "
+                     "(SELECT obj_description(oid, 'pg_namespace') FROM pg_namespace "
+                     "WHERE nspname = $2), EXISTS (SELECT 1 FROM pg_namespace WHERE nspname = $2)"),
+      {s->m_schema, QLatin1String(kPgSupportSchema)});
+  const QVariantList& answer = found.rows.value(0);
+  // A support made before it had a version is the first one.
+  const int version = answer.value(2).toLongLong() == 0 ? 0 : std::max(answer.value(1).toInt(), 1);
   if (s->m_schema.isEmpty()) {
     // A session for the whole server: the support only.
-    if (create) {
-      s->begin();
-      s->installSupport();
-      s->commit();
-    }
+    if (create || version > 0) s->installSupport(version);
     s->m_searchPath = QStringLiteral("SET search_path = ") + QLatin1String(kPgSupportSchema);
     s->exec(s->m_searchPath);
     return s;
   }
-  const bool found = s->hasSchema(s->m_schema);
-  if (!found && !create)
+  if (answer.value(0).toLongLong() == 0 && !create)
     throw DbError(err::FileNotFound,
                   QStringLiteral("La base '%1' n'existe pas sur le serveur.").arg(schema));
+  // An older support is brought up to date in a transaction of its own; a missing one is made
+  // with the schema, or not at all.
+  if (version > 0) s->installSupport(version);
   if (create) {
     s->begin();
-    s->installSupport();
+    if (version == 0) s->installSupport(version);
     s->createSchema(s->m_schema);
     s->commit();
   }
@@ -212,11 +220,34 @@ void PgSession::createSchema(const QString& name) {
 
 PgSession::~PgSession() { PQfinish(m_conn); }
 
-void PgSession::installSupport() {
-  // Sessions making their first schemas at once install the support once.
-  exec(QStringLiteral("SELECT pg_advisory_xact_lock(hashtext($1))"),
-       {QLatin1String(kPgSupportSchema)});
-  if (!hasSchema(QLatin1String(kPgSupportSchema))) exec(pgSupportSql());
+int PgSession::supportVersion() {
+  const PgRows r = query(
+      QStringLiteral("SELECT obj_description(oid, 'pg_namespace') FROM pg_namespace "
+                     "WHERE nspname = $1"),
+      {QLatin1String(kPgSupportSchema)});
+  return r.rows.isEmpty() ? 0 : std::max(r.rows[0].value(0).toInt(), 1);
+}
+
+void PgSession::installSupport(int version) {
+  if (version >= kPgSupportVersion) return;
+  // Outside a transaction of the caller's, the support's own, that leaves the family's write
+  // locks alone.
+  const bool own = m_level == 0;
+  if (own) exec(QStringLiteral("BEGIN"));
+  try {
+    // Sessions finding it missing or old at once install it once: the others wait here, then
+    // find it done.
+    exec(QStringLiteral("SELECT pg_advisory_xact_lock(hashtext($1))"),
+         {QLatin1String(kPgSupportSchema)});
+    if (supportVersion() < kPgSupportVersion) exec(pgSupportSql());
+    if (own) exec(QStringLiteral("COMMIT"));
+  } catch (const DbError& e) {
+    if (own) PQclear(PQexec(m_conn, "ROLLBACK"));
+    // A user who may not replace the functions still works with those the server has.
+    if (version == 0 || m_level > 0) throw;
+    qWarning("Les fonctions du serveur n'ont pas pu être mises à jour : %s",
+             qUtf8Printable(e.description().section(QStringLiteral(" ["), 0, 0)));
+  }
 }
 
 QString PgSession::schemaOf(const QString& path) const {

@@ -156,7 +156,11 @@ class PgSession {
   // Connects again after the server went away, outside a transaction; true when connected.
   bool reconnect();
   [[noreturn]] void fail(const Result& r, const QString& context) const;
-  void installSupport();
+  // Installs the support, or brings it up to date when `version` (as read) is older than the
+  // program's: at most one session at a time, the others then finding it done.
+  void installSupport(int version);
+  // The version of the support on the server; 0 when there is none.
+  int supportVersion();
   QString qualified(const QString& schema, const QString& table) const;
   // Drops a field (refused while an index uses it) or an index of `table`, as stored.
   void dropColumn(const QString& schema, const QString& table, const QString& column);

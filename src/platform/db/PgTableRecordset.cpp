@@ -5,6 +5,7 @@
 #include "DbError.h"
 #include "KeyPredicate.h"
 #include "PgDatabase.h"
+#include "PgKeys.h"
 #include "RecordsetImpl.h"
 
 namespace tarovent::db {
@@ -112,8 +113,19 @@ class PgTableRecordset final : public RecordsetImpl {
     if (!ix)
       throw DbError(err::IndexNotFound,
                     QStringLiteral("'%1' n'est pas un index de cette table.").arg(name));
+    // The first rows read at the opening, in the primary key's order, serve that key chosen
+    // right after, while nothing was written since.
+    const bool firstRowsRead = m_bufFromStart && m_bufStamp == m_db->changeStamp();
+    const QString before = m_orderBy[0];
     setOrder(ix);
     m_indexName = ix->name;
+    if (firstRowsRead && m_orderBy[0] == before) {
+      m_mode = EditMode::None;
+      m_bufDir = 1;
+      advance(1);
+      m_empty = m_state != State::OnRow;
+      return;
+    }
     moveFirst();
   }
 
@@ -226,6 +238,7 @@ class PgTableRecordset final : public RecordsetImpl {
     m_values << m_id;
     const auto out = session().prepared(*sql, m_values);
     m_db->wrote();
+    m_bufFromStart = false;  // what was read ahead may hold the record as it was
     if (out->affected() == 0) recordDeleted();
     m_row = m_buffer;
     m_id.clear();
@@ -260,6 +273,7 @@ class PgTableRecordset final : public RecordsetImpl {
                                              ") VALUES (" + marks.join(", ") + ")";
     const auto out = session().prepared(sql + " RETURNING " + idColumns(), m_values);
     m_db->wrote();
+    m_bufFromStart = false;  // what was read ahead may hold the record as it was
     QByteArray b;
     QDataStream bookmark(&b, QIODevice::WriteOnly);
     bookmark << readId(*out, 0);
@@ -279,6 +293,7 @@ class PgTableRecordset final : public RecordsetImpl {
     const QString sql = "DELETE FROM " + m_qtable + " WHERE " + idCondition(m_id, m_values);
     session().prepared(sql, m_values);
     m_db->wrote();
+    m_bufFromStart = false;  // what was read ahead may hold the record as it was
     m_deleted = true;
     m_bufPos = -1;
     m_bufDir = 0;
@@ -309,25 +324,13 @@ class PgTableRecordset final : public RecordsetImpl {
         add(f, ix->descending.value(i));
       }
     for (int f : std::as_const(m_idFields)) add(f, false);
-    // The order of the columns of the primary key (never Null) is that of their index; the
-    // other indexes keep Nulls first, as the engine sorts them.
     m_orderBy[0] = orderBy(false);
     m_orderBy[1] = orderBy(true);
     m_bufPos = -1;
     m_bufDir = 0;
   }
 
-  QString orderBy(bool backward) const {
-    QStringList parts;
-    for (int i = 0; i < m_order.size(); ++i) {
-      const bool descending = m_order[i].descending != backward;
-      QString part = m_order[i].sql + (descending ? " DESC" : " ASC");
-      if (!m_idFields.contains(m_orderField[i]))
-        part += descending ? " NULLS LAST" : " NULLS FIRST";
-      parts << part;
-    }
-    return parts.join(", ");
-  }
+  QString orderBy(bool backward) const { return pgOrderBy(m_order, m_table, backward); }
 
   QString idColumns() const {
     QStringList cols;
@@ -454,6 +457,7 @@ class PgTableRecordset final : public RecordsetImpl {
     m_bufStamp = m_db->changeStamp();
     m_bufSerial = m_db->transactionLevel() > 0 ? m_db->transactionSerial() : 0;
     m_bufDir = backward ? -1 : 1;
+    m_bufFromStart = rel == KeyRel::AfterOrEqual && key.isEmpty() && offset == 0;
     m_bufEnd = got < limit;
     m_batch = limit;
     m_bufPos = -1;
@@ -506,6 +510,7 @@ class PgTableRecordset final : public RecordsetImpl {
   int m_bufPos = -1;
   int m_bufDir = 0;  // 0: nothing usable read ahead
   bool m_bufEnd = false;
+  bool m_bufFromStart = false;  // the rows read ahead begin with the table's first
   int m_batch = kFirstBatch;
   quint64 m_bufStamp = 0;
   quint64 m_bufSerial = 0;  // the transaction they were read in (0: none)
