@@ -13,7 +13,6 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
@@ -33,25 +32,11 @@
 #include "platform/word/GWORD.h"
 #include "ui/BusyCursor.h"
 #include "ui/FormAccessKeys.h"
+#include "ui/MenuBarKeys.h"
 
 namespace tarovent::core {
 
 namespace {
-
-// Alt pressed and released alone gives the keyboard to the menu bar, as in the programs of the
-// desktop this one lives among: the arrows then choose a menu and Enter opens it. A form's own
-// letters come first (Alt+T is the form's "Taux de &T.V.A." while it is in front), so this is
-// the way to every menu whatever form is open.
-class MenuBarStyle : public QProxyStyle {
- public:
-  using QProxyStyle::QProxyStyle;
-  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                QStyleHintReturn* data) const override {
-    if (hint == SH_MenuBar_AltKeyNavigation) return 1;
-    return QProxyStyle::styleHint(hint, option, widget, data);
-  }
-};
-
 
 // 45 twips between picture buttons, at 15 twips a pixel.
 constexpr int kButtonGap = 3;
@@ -67,9 +52,7 @@ MainMenu::MainMenu(ProcessState& state, QWidget* parent) : QMainWindow(parent), 
     return form == this ? nullptr : form;
   });
   setWindowTitle(QStringLiteral("TAROVENT - Gestion des devis"));
-  auto* barStyle = new MenuBarStyle(style()->name());
-  barStyle->setParent(menuBar());
-  menuBar()->setStyle(barStyle);
+  ui::giveAltToMenuBar(menuBar());
   auto* central = new QWidget(this);
   auto* v = new QVBoxLayout(central);
   v->setContentsMargins(0, 0, 0, 0);

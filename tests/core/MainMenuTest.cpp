@@ -118,14 +118,8 @@ TEST_F(MainMenuTest, AltAloneGivesTheKeyboardToTheMenuBar) {
   auto menu = startMenu();
   tarovent::test::showActive(menu.get());
   QMenuBar* bar = menu->menuBar();
-  // Alt alone as the window system delivers it: the shortcut check, the press, the release.
-  QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : menu.get();
-  QKeyEvent check(QEvent::ShortcutOverride, Qt::Key_Alt, Qt::AltModifier);
-  QApplication::sendEvent(focus, &check);
-  QKeyEvent press(QEvent::KeyPress, Qt::Key_Alt, Qt::AltModifier);
-  QApplication::sendEvent(focus, &press);
-  QKeyEvent release(QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
-  QApplication::sendEvent(focus, &release);
+  tarovent::test::pressAltAlone(QApplication::focusWidget() ? QApplication::focusWidget()
+                                                              : menu.get());
   ASSERT_NE(bar->activeAction(), nullptr);
   EXPECT_EQ(bar->activeAction()->objectName(), "M_DEVIS");
   tarovent::test::pressKey(bar, Qt::Key_Right);

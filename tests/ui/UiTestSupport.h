@@ -37,6 +37,17 @@ inline void pressKey(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoMod
   QApplication::sendEvent(w, &release);
 }
 
+// Alt pressed and released alone, as the window system delivers it: the shortcut check, the
+// press, the release, to the focused control.
+inline void pressAltAlone(QWidget* focus) {
+  QKeyEvent check(QEvent::ShortcutOverride, Qt::Key_Alt, Qt::AltModifier);
+  QApplication::sendEvent(focus, &check);
+  QKeyEvent press(QEvent::KeyPress, Qt::Key_Alt, Qt::AltModifier);
+  QApplication::sendEvent(focus, &press);
+  QKeyEvent release(QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
+  QApplication::sendEvent(focus, &release);
+}
+
 // Types text into the focused control, one key press per character.
 inline void typeText(QWidget* w, const QString& text) {
   for (const QChar c : text) pressKey(w, c.toUpper().unicode(), Qt::NoModifier, QString(c));
