@@ -102,7 +102,6 @@ QString codeField(const ListSource& s) {
 }  // namespace
 
 LineEntry::LineEntry(CompositionSession& session) : m_session(session) {
-  m_texts[iQuantity] = QStringLiteral("0");
   m_texts[iVat] = session.vatField();
 }
 
@@ -229,8 +228,8 @@ std::optional<QString> LineEntry::refusedNumberField() {
 }
 
 void LineEntry::clear() {
+  // The quantity too: empty reads as 0, and what is typed there needs no selection to replace.
   for (QString& t : m_texts) t.clear();
-  m_texts[iQuantity] = QStringLiteral("0");
   m_texts[iVat] = m_session.vatField();
   m_stockArticle.clear();
   m_filledFrom.clear();

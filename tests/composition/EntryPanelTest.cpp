@@ -145,7 +145,7 @@ TEST_F(EntryPanelTest, KeysFasterThanTheScreenLoseNothing) {
   for (const auto& [code, quantity] : {std::pair{"VIS", "2"}, {"TOLE", "3"}, {"VIS", "4"}}) {
     type(code);
     press(Qt::Key_Return);
-    EXPECT_EQ(now("CTX_QTE"), "0");  // where the keyboard goes is shown already
+    EXPECT_EQ(now("CTX_QTE"), "");  // where the keyboard goes is shown already
     type(quantity);
     press(Qt::Key_Enter, {}, Qt::ControlModifier);
   }
