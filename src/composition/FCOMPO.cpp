@@ -217,6 +217,7 @@ FCOMPO::FCOMPO(core::ProcessState& state, std::unique_ptr<CompositionSession> se
     return answer;
   };
 
+  if (isSentVersion()) lockSentVersion();
   switchMenuButtons(true);
   m_view->grid().setFocus(Qt::OtherFocusReason);
 }
@@ -393,6 +394,8 @@ void FCOMPO::buildView() {
     showMarginRate();
     queueTotals();
   });
+  m_view->setReadOnly(isSentVersion());
+  connect(m_view, &QuoteView::changeRefused, this, &FCOMPO::refuseChange);
   m_view->grid().installEventFilter(this);
   // At opening, the cursor waits after the last line: Enter adds the next one there.
   m_view->setCursor(cursor.isValid() ? cursor : m_session->openAfterLines());

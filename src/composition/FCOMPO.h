@@ -137,6 +137,10 @@ class FCOMPO : public QWidget {
   void showHolders();
   // Cmd_Images: the pictures of the article selected in the list, in FARTINFOS.
   void showArticlePictures();
+  // A version sent to the client is shown as it left: what would change it cannot be run.
+  bool isSentVersion() const;
+  void lockSentVersion();
+  void refuseChange();
 
   core::ProcessState& m_state;
   std::unique_ptr<CompositionSession> m_session;

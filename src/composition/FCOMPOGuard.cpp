@@ -1,5 +1,8 @@
+#include <QAction>
+#include <QApplication>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
 
 #include "composition/CompositionSession.h"
 #include "composition/FCOMPO.h"
@@ -66,6 +69,31 @@ guard::GuardWindow* FCOMPO::showGuard() {
   w->setLineOpener([this](const guard::GuardFinding& f) { goToLine(f.docTable, f.row); });
   w->show();
   return w;
+}
+
+bool FCOMPO::isSentVersion() const { return !m_session->frozenReason().isEmpty(); }
+
+void FCOMPO::lockSentVersion() {
+  // Saving stays, to say why nothing is written; so do the preview, the check and closing.
+  for (const char* menu : {"M_LIGNES", "M_TABLEAUX", "M_RECALCULS"})
+    if (auto* m = findChild<QMenu*>(QLatin1String(menu)))
+      for (QAction* a : m->actions()) a->setEnabled(false);
+  for (const char* name : {"M_TexteLibre", "M_Import_Classeur"})
+    if (auto* a = findChild<QAction*>(QLatin1String(name))) a->setEnabled(false);
+  // The line entry, the bar's table commands and the side panel's modes and options.
+  for (QWidget* w :
+       {static_cast<QWidget*>(m_entry), findChild<QWidget*>(QStringLiteral("Cmd_Tableaux")),
+        findChild<QWidget*>(QStringLiteral("Cmd_Masque")),
+        findChild<QWidget*>(QStringLiteral("Cmd_Recalcul")),
+        findChild<QWidget*>(QStringLiteral("FRM_Options"))})
+    if (w) w->setEnabled(false);
+}
+
+void FCOMPO::refuseChange() {
+  QApplication::beep();
+  showStatus(
+      QStringLiteral("Version envoyée : elle se consulte sans se modifier. Créez une "
+                     "nouvelle version pour la faire évoluer."));
 }
 
 void FCOMPO::goToLine(int docTable, int row) {

@@ -266,11 +266,17 @@ bool QuoteView::eventFilter(QObject* watched, QEvent* event) {
       selectRow(m_model->rowCount() - 1);
       return true;
     case Qt::Key_Delete:
-      deleteCurrentLine();
+      if (m_readOnly)
+        emit changeRefused();
+      else
+        deleteCurrentLine();
       return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-      if (cursor().isValid()) emit lineActivated(cursor());
+      if (m_readOnly)
+        emit changeRefused();
+      else if (cursor().isValid())
+        emit lineActivated(cursor());
       return true;
     default:
       break;
@@ -278,7 +284,10 @@ bool QuoteView::eventFilter(QObject* watched, QEvent* event) {
   const QString text = key->text();
   if (!text.isEmpty() && text.at(0).isPrint() && !text.at(0).isSpace() &&
       !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
-    emit typedForEntry(const_cast<QKeyEvent*>(key));
+    if (m_readOnly)
+      emit changeRefused();
+    else
+      emit typedForEntry(const_cast<QKeyEvent*>(key));
     return true;
   }
   return QWidget::eventFilter(watched, event);

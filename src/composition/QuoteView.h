@@ -45,6 +45,8 @@ class QuoteView : public QWidget {
   void followCursor(const TableCursor& cursor);
   // Asks, then deletes the line under the cursor; the cursor stays on the row that follows.
   void deleteCurrentLine();
+  // A document shown as it is: the keys that change it or start a line are refused.
+  void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
 
  signals:
   void cursorChanged(const composition::TableCursor& cursor);
@@ -53,6 +55,8 @@ class QuoteView : public QWidget {
   void typedForEntry(QKeyEvent* key);
   // A line was deleted from the document.
   void lineDeleted();
+  // A key that would change a read-only document, refused.
+  void changeRefused();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -69,6 +73,7 @@ class QuoteView : public QWidget {
   QGridLayout* m_totals = nullptr;
   int m_rowBeforeReset = -1;
   bool m_scrollQueued = false;
+  bool m_readOnly = false;
 };
 
 }  // namespace tarovent::composition

@@ -1,10 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
+#include <QStatusBar>
+#include <QTableView>
 
 #include "../composition/EntryFixture.h"
+#include "composition/EntryPanel.h"
 #include "composition/FCOMPO.h"
+#include "composition/QuoteView.h"
 #include "dossiers/QuoteVersions.h"
 #include "guard/SentVersions.h"
 #include "ui/UiTestSupport.h"
@@ -68,6 +75,71 @@ TEST_F(SentVersionTest, ASentVersionOpensReadOnlyAndCannotBeSaved) {
   EXPECT_TRUE(window->closeComposition());
   EXPECT_TRUE(m_messages.texts().last().startsWith("Le document est en lecture seule"));
   EXPECT_EQ(bytes(path), before);
+}
+
+// Nothing typed in a sent version is lost at its saving: the keys and commands that would change
+// it are refused as they come, with the reason; what only shows it still runs.
+TEST_F(SentVersionTest, ASentVersionRefusesChangesAsTheyAreTyped) {
+  SentVersions(m_state->mainDb())
+      .mark(key, "export PDF", QDateTime(QDate(2026, 3, 20), QTime(9, 30)));
+  std::unique_ptr<composition::FCOMPO> window(composition::FCOMPO::create(*m_state));
+  ASSERT_TRUE(window);
+  window->resize(1280, 800);
+  tarovent::test::showActive(window.get());
+  QTableView& grid = window->view().grid();
+  ASSERT_EQ(QApplication::focusWidget(), &grid);
+  const auto press = [](int k, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& t = {}) {
+    tarovent::test::pressKey(QApplication::focusWidget(), k, mods, t);
+  };
+  const auto status = [&] { return window->findChild<QStatusBar*>()->currentMessage(); };
+  const int rows = grid.model()->rowCount();
+  const QString refused =
+      "Version envoyée : elle se consulte sans se modifier. Créez une nouvelle "
+      "version pour la faire évoluer.";
+
+  // Delete, a code typed and Enter on a line: the document stays as it left.
+  press(Qt::Key_Home);
+  for (const auto& [k, text] : {std::pair{int(Qt::Key_Delete), QString()},
+                                {int(Qt::Key_V), QString("v")},
+                                {int(Qt::Key_Return), QString()}}) {
+    window->findChild<QStatusBar*>()->clearMessage();
+    press(k, Qt::NoModifier, text);
+    EXPECT_EQ(status(), refused) << k;
+    EXPECT_EQ(QApplication::focusWidget(), &grid) << k;
+  }
+  EXPECT_EQ(grid.model()->rowCount(), rows);
+  EXPECT_TRUE(m_messages.texts().isEmpty()) << m_messages.texts().join('|').toStdString();
+  EXPECT_FALSE(window->entryPanel().isEnabled());
+  EXPECT_EQ(window->entryPanel().findChild<QLineEdit*>("CTX_CODART")->text(), "");
+
+  // The commands that change the lines, tables or prices cannot be run, from a key or a menu.
+  press(Qt::Key_F9);
+  press(Qt::Key_F2);
+  press(Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_FALSE(window->session().document().isModified());
+  EXPECT_EQ(grid.model()->rowCount(), rows);
+  for (const char* name : {"M_Totalisation", "M_ModifLigne", "M_Ajout_Tab", "M_ReAjustements",
+                           "M_Majoration", "M_SourceStock", "M_TexteLibre", "M_Import_Classeur"})
+    EXPECT_FALSE(window->findChild<QAction*>(name)->isEnabled()) << name;
+  for (const char* name : {"Cmd_Recalcul", "Cmd_Masque", "Cmd_Tableaux", "FRM_Options"})
+    EXPECT_FALSE(window->findChild<QWidget*>(name)->isEnabled()) << name;
+  // Saving says why; the preview, the check and closing are there.
+  for (const char* name : {"M_Enregistrer", "M_Apercu", "M_Controle", "M_Fermer"})
+    EXPECT_TRUE(window->findChild<QAction*>(name)->isEnabled()) << name;
+  press(Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(m_messages.texts(),
+            QStringList{window->findChild<QLabel*>("CTL_VersionEnvoyee")->text()});
+}
+
+// A version never sent is composed as before.
+TEST_F(SentVersionTest, AVersionNeverSentTakesLines) {
+  std::unique_ptr<composition::FCOMPO> window(composition::FCOMPO::create(*m_state));
+  ASSERT_TRUE(window);
+  tarovent::test::showActive(window.get());
+  EXPECT_TRUE(window->entryPanel().isEnabled());
+  EXPECT_TRUE(window->findChild<QAction*>("M_Totalisation")->isEnabled());
+  tarovent::test::pressKey(QApplication::focusWidget(), Qt::Key_V, Qt::NoModifier, "v");
+  EXPECT_EQ(QApplication::focusWidget()->objectName(), "CTX_CODART");
 }
 
 // The workspace opens a sent version as it is, without offering to replace its text; a version
