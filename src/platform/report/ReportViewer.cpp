@@ -91,12 +91,15 @@ ReportViewer::ReportViewer(Report report, QWidget* parent)
                            QStringLiteral("Fermer l'aperçu (Échap)"));
   m_state = new QLabel(bar);
   m_state->setObjectName(QStringLiteral("CTL_Etat"));
-  auto* pageLabel = new QLabel(QStringLiteral("Page"), bar);
+  auto* pageLabel = new QLabel(QStringLiteral("&Page"), bar);
+  pageLabel->setBuddy(m_pageBox);
   for (QWidget* w : std::initializer_list<QWidget*>{m_first, m_previous, pageLabel, m_pageBox,
                                                     m_pages, m_next, m_last})
     row->addWidget(w);
   row->addSpacing(16);
-  row->addWidget(new QLabel(QStringLiteral("Zoom"), bar));
+  auto* zoomLabel = new QLabel(QStringLiteral("&Zoom"), bar);
+  zoomLabel->setBuddy(m_zoom);
+  row->addWidget(zoomLabel);
   row->addWidget(m_zoom);
   row->addSpacing(16);
   row->addWidget(printButton);

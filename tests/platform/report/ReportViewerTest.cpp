@@ -108,6 +108,13 @@ TEST_F(ReportViewerTest, ButtonsAndKeysMoveThroughThePages) {
   box->setText("999");
   tarovent::test::pressKey(box, Qt::Key_Return);
   EXPECT_EQ(v->currentPage(), v->report().pageCount() - 1);
+  // The page box and the zoom have their letters, which no other control takes.
+  EXPECT_EQ(tarovent::test::accessKeyFaults(v), QStringList());
+  QStringList buddies;
+  for (const QLabel* l : v->findChildren<QLabel*>())
+    if (l->buddy()) buddies << l->text() + ">" + l->buddy()->objectName();
+  buddies.sort();
+  EXPECT_EQ(buddies, (QStringList{"&Page>CTX_Page", "&Zoom>DBC_Zoom"}));
   // Zoom: 100 % of an A4 page is wider than the fitted width.
   const int fitted = get<QLabel>("Pic_Page")->pixmap().width();
   v->setZoom(7);  // 200 %
