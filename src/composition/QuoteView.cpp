@@ -258,6 +258,16 @@ bool QuoteView::eventFilter(QObject* watched, QEvent* event) {
   if (watched != m_grid || event->type() != QEvent::KeyPress)
     return QWidget::eventFilter(watched, event);
   const auto* key = static_cast<QKeyEvent*>(event);
+  const QString text = key->text();
+  const bool typed =
+      !text.isEmpty() && text.at(0).isPrint() && !text.at(0).isSpace() &&
+      !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+  const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+  // Deleting, or starting a line (Enter, a character): refused in a read-only document.
+  if (m_readOnly && (typed || enter || key->key() == Qt::Key_Delete)) {
+    emit changeRefused();
+    return true;
+  }
   switch (key->key()) {
     case Qt::Key_Home:
       selectRow(0);
@@ -266,28 +276,17 @@ bool QuoteView::eventFilter(QObject* watched, QEvent* event) {
       selectRow(m_model->rowCount() - 1);
       return true;
     case Qt::Key_Delete:
-      if (m_readOnly)
-        emit changeRefused();
-      else
-        deleteCurrentLine();
-      return true;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-      if (m_readOnly)
-        emit changeRefused();
-      else if (cursor().isValid())
-        emit lineActivated(cursor());
+      deleteCurrentLine();
       return true;
     default:
       break;
   }
-  const QString text = key->text();
-  if (!text.isEmpty() && text.at(0).isPrint() && !text.at(0).isSpace() &&
-      !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
-    if (m_readOnly)
-      emit changeRefused();
-    else
-      emit typedForEntry(const_cast<QKeyEvent*>(key));
+  if (enter) {
+    if (cursor().isValid()) emit lineActivated(cursor());
+    return true;
+  }
+  if (typed) {
+    emit typedForEntry(const_cast<QKeyEvent*>(key));
     return true;
   }
   return QWidget::eventFilter(watched, event);
