@@ -97,7 +97,10 @@ std::unique_ptr<CompositionSession> CompositionSession::open(core::ProcessState&
   }
   // Numbers written from here on look like those the document already shows.
   s->m_separator = documentDecimalSeparator(*s->m_doc, workstationDecimalSeparator());
-  if (request.origin == Origin::Dossier) fillHeadBookmarks(*s->m_doc, head.bookmarks);
+  if (!request.frozenReason.isEmpty())
+    s->freeze(request.frozenReason);
+  else if (request.origin == Origin::Dossier)
+    fillHeadBookmarks(*s->m_doc, head.bookmarks);
 
   // The column layout is read once; a document without column bookmarks (a blank template)
   // still opens, its commands will say what is missing.

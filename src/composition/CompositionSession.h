@@ -37,6 +37,8 @@ struct OpenRequest {
   Origin origin = Origin::QuoteTypes;
   QString typeCode;      // the type whose template and options are used (quote types window)
   QString documentPath;  // a file to use instead of the one the names give
+  // Why the version opens frozen (it was sent): shown as it left, its head not filled again.
+  QString frozenReason;
 };
 
 // The options of the quote type: its yes/no fields (TTYP_DART1A…, TTYP_MASKET1…,

@@ -86,16 +86,16 @@ FCOMPO* FCOMPO::create(core::ProcessState& state, QWidget* parent) {
   request.origin =
       state.compositionOrigin == QLatin1String("FDEV") ? Origin::Dossier : Origin::QuoteTypes;
   if (request.origin == Origin::QuoteTypes) request.typeCode = state.compositionType;
+  // A version that has left is shown as it left.
+  if (request.origin == Origin::Dossier)
+    if (const auto sent = guard::sendingOfVersion(state, guard::contextKey(state)))
+      request.frozenReason = guard::frozenReason(guard::contextKey(state), *sent);
   std::unique_ptr<CompositionSession> session = CompositionSession::open(state, request);
   if (!session) {
     // Nothing opened: nothing is to be told of a close.
     state.compositionClosed = {};
     return nullptr;
   }
-  // A version that has left is shown as it left.
-  if (request.origin == Origin::Dossier)
-    if (const auto sent = guard::sendingOfVersion(state, guard::contextKey(state)))
-      session->freeze(guard::frozenReason(guard::contextKey(state), *sent));
   return new FCOMPO(state, std::move(session), parent);
 }
 

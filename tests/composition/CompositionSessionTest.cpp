@@ -503,7 +503,7 @@ TEST_F(CompositionSessionTest, EveryWriterKeepsTheDocumentsDecimalSeparator) {
     }
     save(q, versionPath(0));
     handOver(0, false);
-    auto s = CompositionSession::open(*m_state, OpenRequest{Origin::Dossier, {}, {}});
+    auto s = CompositionSession::open(*m_state, OpenRequest{Origin::Dossier, {}, {}, {}});
     ASSERT_TRUE(s);
     EXPECT_EQ(s->decimalSeparator(), c.expected);
     // Line entry, explosion, a sub-total, the recalculation.
