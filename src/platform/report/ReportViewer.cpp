@@ -162,6 +162,7 @@ ReportViewer::ReportViewer(Report report, QWidget* parent)
   m_zoom->setCurrentIndex(1);
   render();
   updateCounts();
+  showPageNumber();
   if (!m_report.complete()) m_slices->start();
 }
 
@@ -210,9 +211,14 @@ bool ReportViewer::finishLayout() {
   return true;
 }
 
+void ReportViewer::showPageNumber() {
+  // Selected: a number typed replaces it.
+  m_pageBox->setText(QString::number(m_page + 1));
+  m_pageBox->selectAll();
+}
+
 void ReportViewer::updateCounts() {
   const int pages = m_report.pageCount();
-  m_pageBox->setText(QString::number(m_page + 1));
   if (m_report.complete()) {
     m_pages->setText(QStringLiteral("/ %1").arg(pages));
     const long rows = m_report.rowCount();
@@ -244,6 +250,7 @@ void ReportViewer::showPage(int index) {
   m_page = index;
   render();
   updateCounts();
+  showPageNumber();
   m_scroll->verticalScrollBar()->setValue(0);
 }
 
@@ -271,8 +278,7 @@ void ReportViewer::render() {
 bool ReportViewer::eventFilter(QObject* watched, QEvent* e) {
   // The fitted zooms follow the room the page has; the dialog's own size is known before the
   // page area has its share of it (the first show lays out the children afterwards).
-  if (watched == m_scroll->viewport() && e->type() == QEvent::Resize &&
-      m_zoom->currentIndex() <= 1)
+  if (watched == m_scroll->viewport() && e->type() == QEvent::Resize && m_zoom->currentIndex() <= 1)
     render();
   return QDialog::eventFilter(watched, e);
 }

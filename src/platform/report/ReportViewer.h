@@ -57,7 +57,9 @@ class ReportViewer : public QDialog {
  private:
   void layoutSlice();
   void render();
+  // The page counts and the state; the page box is left to what the user types in it.
   void updateCounts();
+  void showPageNumber();
   double zoomDpi() const;
   void stop(const QString& message);
 

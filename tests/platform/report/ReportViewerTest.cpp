@@ -67,7 +67,15 @@ TEST_F(ReportViewerTest, TheFirstPageShowsBeforeTheLastIsLaidOut) {
   EXPECT_EQ(pagesShown(), "/ 1…");
   EXPECT_FALSE(get<QLabel>("Pic_Page")->pixmap().isNull());
   EXPECT_TRUE(get<QPushButton>("Cmd_Suivante")->isEnabled());
+  // The page shown is selected in its box; a number typed while the pages are laid out stays.
+  auto* box = get<QLineEdit>("CTX_Page");
+  EXPECT_EQ(box->selectedText(), "1");
+  box->insert("42");
   waitComplete();
+  EXPECT_EQ(box->text(), "42");
+  tarovent::test::pressKey(box, Qt::Key_Return);
+  EXPECT_EQ(v->currentPage(), 41);
+  EXPECT_EQ(box->selectedText(), "42");
   const int pages = v->report().pageCount();
   EXPECT_GT(pages, 50);
   EXPECT_EQ(pagesShown(), QStringLiteral("/ %1").arg(pages));
