@@ -1,7 +1,9 @@
 #include "PdfOptionsPanel.h"
 
+#include <QApplication>
 #include <QGridLayout>
 #include <QIntValidator>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -28,10 +30,13 @@ PdfOptionsPanel::PdfOptionsPanel(QWidget* parent) : QFrame(parent) {
   };
   m_first = box("CTX_PagePDF_0");
   m_last = box("CTX_PagePDF_1");
-  auto* ok = new QPushButton(QStringLiteral("OK"), this);
+  auto* ok = m_ok = new QPushButton(QStringLiteral("OK"), this);
   ok->setObjectName("CMD_OKPDF");
-  auto* cancel = new QPushButton(QStringLiteral("Annuler"), this);
+  auto* cancel = m_cancel = new QPushButton(QStringLiteral("Annuler"), this);
   cancel->setObjectName("CMD_AnnulPDF");
+  // Enter on a button presses that button, as in a dialog.
+  ok->setAutoDefault(true);
+  cancel->setAutoDefault(true);
 
   auto* grid = new QGridLayout(this);
   grid->addWidget(new QLabel(QStringLiteral("Export PDF"), this), 0, 0, 1, 4);
@@ -51,15 +56,16 @@ PdfOptionsPanel::PdfOptionsPanel(QWidget* parent) : QFrame(parent) {
       m_first->setText(QStringLiteral("1"));
     if (m_range->isChecked() && m_last->text().trimmed().isEmpty())
       m_last->setText(QStringLiteral("99"));
-    hide();
+    finish();
     emit accepted();
   });
-  connect(cancel, &QPushButton::clicked, this, &QWidget::hide);
+  connect(cancel, &QPushButton::clicked, this, &PdfOptionsPanel::finish);
   enableBoxes();
   hide();
 }
 
 void PdfOptionsPanel::open() {
+  if (!isVisible()) m_returnTo = QApplication::focusWidget();
   m_whole->setChecked(true);
   enableBoxes();
   show();
@@ -69,6 +75,21 @@ void PdfOptionsPanel::open() {
 
 PdfPages PdfOptionsPanel::pages() const {
   return {m_range->isChecked(), m_first->text(), m_last->text()};
+}
+
+void PdfOptionsPanel::finish() {
+  hide();
+  if (m_returnTo && m_returnTo->isVisible() && m_returnTo->isEnabled())
+    m_returnTo->setFocus(Qt::OtherFocusReason);
+  m_returnTo = nullptr;
+}
+
+void PdfOptionsPanel::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && !(event->modifiers() & ~Qt::KeypadModifier)) {
+    m_cancel->click();
+    return;
+  }
+  QFrame::keyPressEvent(event);
 }
 
 void PdfOptionsPanel::enableBoxes() {

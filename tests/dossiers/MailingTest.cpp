@@ -107,6 +107,56 @@ TEST_F(MailingTest, PanelExportAndMail) {
   EXPECT_FALSE(QFile::permissions(document("00005_02.AB")) & QFileDevice::WriteOwner);
 }
 
+// The panel is a frame of the workspace, not a dialog, yet is used by keys as one: Escape
+// cancels, Enter goes on to OK and presses it, Enter on Annuler cancels; each time the keyboard
+// goes back to the button that opened the panel.
+TEST_F(MailingTest, ThePanelAnswersEnterAndEscape) {
+  ASSERT_TRUE(test::writeFile(document("00005_02.AB"), "texte"));
+  open<FDEV>();
+  const auto press = [](int key) { tarovent::test::pressKey(QApplication::focusWidget(), key); };
+  const auto openPanel = [&] {
+    get("CTL_MailPDF")->setFocus();
+    click("CTL_MailPDF");
+    ASSERT_EQ(focused(), "OPT_PagePDF_0");
+  };
+  openPanel();
+  press(Qt::Key_Escape);
+  EXPECT_FALSE(get("FRM_OptPDF")->isVisible());
+  EXPECT_EQ(focused(), "CTL_MailPDF");
+  EXPECT_TRUE(fake().jobs().isEmpty());
+
+  // Enter on the option chosen at opening goes on to OK (the page boxes are disabled), then
+  // presses it: the whole document.
+  openPanel();
+  press(Qt::Key_Return);
+  EXPECT_EQ(focused(), "CMD_OKPDF");
+  press(Qt::Key_Return);
+  EXPECT_FALSE(get("FRM_OptPDF")->isVisible());
+  EXPECT_EQ(focused(), "CTL_MailPDF");
+  ASSERT_EQ(fake().jobs().size(), 1);
+  EXPECT_TRUE(pdfText().contains("pages all")) << pdfText().toStdString();
+
+  // In the page boxes Enter goes on to the next control, as everywhere in the forms: OK last.
+  openPanel();
+  click("OPT_PagePDF_1");
+  get("CTX_PagePDF_0")->setFocus();
+  tarovent::test::typeText(get("CTX_PagePDF_0"), "2");
+  press(Qt::Key_Enter);
+  press(Qt::Key_Return);
+  EXPECT_EQ(focused(), "CMD_OKPDF");
+  press(Qt::Key_Return);
+  EXPECT_FALSE(get("FRM_OptPDF")->isVisible());
+  ASSERT_EQ(fake().jobs().size(), 2);
+  EXPECT_TRUE(pdfText().contains("pages 2-99")) << pdfText().toStdString();
+
+  openPanel();
+  get("CMD_AnnulPDF")->setFocus();
+  press(Qt::Key_Return);
+  EXPECT_FALSE(get("FRM_OptPDF")->isVisible());
+  EXPECT_EQ(fake().jobs().size(), 2);
+  EXPECT_EQ(focused(), "CTL_MailPDF");
+}
+
 // A missing document, then a failed export: each says why, and no mail opens.
 TEST_F(MailingTest, MissingDocumentOrFailedExportOpensNoMail) {
   open<FDEV>();
