@@ -13,6 +13,7 @@
 #include "platform/db/DbError.h"
 #include "ui/BusyCursor.h"
 #include "ui/DbErrorMessage.h"
+#include "ui/FocusReturn.h"
 
 namespace tarovent::dossiers {
 
@@ -59,6 +60,7 @@ DuplicationPanel::DuplicationPanel(core::ProcessState& state, QWidget* parent)
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   escape->setContext(Qt::WidgetWithChildrenShortcut);
   connect(escape, &QShortcut::activated, this, &QWidget::hide);
+  ui::returnFocusOnHide(this);
   hide();
 }
 

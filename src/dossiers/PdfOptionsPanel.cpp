@@ -1,6 +1,5 @@
 #include "PdfOptionsPanel.h"
 
-#include <QApplication>
 #include <QGridLayout>
 #include <QIntValidator>
 #include <QKeyEvent>
@@ -8,6 +7,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+
+#include "ui/FocusReturn.h"
 
 namespace tarovent::dossiers {
 
@@ -56,16 +57,16 @@ PdfOptionsPanel::PdfOptionsPanel(QWidget* parent) : QFrame(parent) {
       m_first->setText(QStringLiteral("1"));
     if (m_range->isChecked() && m_last->text().trimmed().isEmpty())
       m_last->setText(QStringLiteral("99"));
-    finish();
+    hide();
     emit accepted();
   });
-  connect(cancel, &QPushButton::clicked, this, &PdfOptionsPanel::finish);
+  connect(cancel, &QPushButton::clicked, this, &QWidget::hide);
   enableBoxes();
+  ui::returnFocusOnHide(this);
   hide();
 }
 
 void PdfOptionsPanel::open() {
-  if (!isVisible()) m_returnTo = QApplication::focusWidget();
   m_whole->setChecked(true);
   enableBoxes();
   show();
@@ -75,13 +76,6 @@ void PdfOptionsPanel::open() {
 
 PdfPages PdfOptionsPanel::pages() const {
   return {m_range->isChecked(), m_first->text(), m_last->text()};
-}
-
-void PdfOptionsPanel::finish() {
-  hide();
-  if (m_returnTo && m_returnTo->isVisible() && m_returnTo->isEnabled())
-    m_returnTo->setFocus(Qt::OtherFocusReason);
-  m_returnTo = nullptr;
 }
 
 void PdfOptionsPanel::keyPressEvent(QKeyEvent* event) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QFrame>
-#include <QPointer>
 
 #include "QuoteMailing.h"
 
@@ -33,7 +32,6 @@ class PdfOptionsPanel : public QFrame {
 
  private:
   void enableBoxes();
-  void finish();
 
   QRadioButton* m_whole;
   QRadioButton* m_range;
@@ -41,7 +39,6 @@ class PdfOptionsPanel : public QFrame {
   QLineEdit* m_last;
   QPushButton* m_ok;
   QPushButton* m_cancel;
-  QPointer<QWidget> m_returnTo;  // what had the keyboard when the panel opened
 };
 
 }  // namespace tarovent::dossiers

@@ -13,6 +13,7 @@
 #include "core/ProcessState.h"
 #include "platform/db/DbError.h"
 #include "platform/text/TypedText.h"
+#include "ui/FocusReturn.h"
 
 namespace tarovent::dossiers {
 
@@ -75,6 +76,7 @@ StatsPeriodPanel::StatsPeriodPanel(core::ProcessState& state, QWidget* parent)
   escape->setContext(Qt::WidgetWithChildrenShortcut);
   connect(escape, &QShortcut::activated, this, &QWidget::hide);
   takeKeys();
+  ui::returnFocusOnHide(this);
   hide();
 }
 

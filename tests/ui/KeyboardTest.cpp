@@ -11,6 +11,7 @@
 
 #include "UiTestSupport.h"
 #include "ui/ButtonEnterKey.h"
+#include "ui/FocusReturn.h"
 #include "ui/NumberBox.h"
 #include "ui/NumericInput.h"
 #include "ui/OptionGroupFocus.h"
@@ -124,6 +125,52 @@ TEST(Keyboard, TabEntersAGroupOfOptionButtonsOnTheCheckedOne) {
   EXPECT_TRUE(after->hasFocus());
   test::pressKey(after, Qt::Key_Backtab, Qt::ShiftModifier);
   EXPECT_TRUE(sale->hasFocus());
+}
+
+// A panel shown over part of a window gives the keyboard back to the control that had it: when
+// it hides with the keyboard inside, not when the user has gone elsewhere already, and not to a
+// control disabled or hidden meanwhile.
+TEST(Keyboard, APanelGivesTheKeyboardBackToWhatHadItBefore) {
+  QWidget window;
+  auto* layout = new QVBoxLayout(&window);
+  auto* opener = new QPushButton("Ouvrir", &window);
+  auto* panel = new QWidget(&window);
+  auto* inside = new QLineEdit(panel);
+  (new QVBoxLayout(panel))->addWidget(inside);
+  auto* after = new QPushButton("Suivant", &window);
+  for (QWidget* w : {static_cast<QWidget*>(opener), panel, static_cast<QWidget*>(after)})
+    layout->addWidget(w);
+  returnFocusOnHide(panel);
+  panel->hide();
+  test::showActive(&window);
+  const auto openPanel = [&] {
+    opener->setFocus();
+    panel->show();
+    inside->setFocus();
+    ASSERT_TRUE(inside->hasFocus());
+  };
+
+  openPanel();
+  panel->hide();
+  EXPECT_TRUE(opener->hasFocus());
+
+  openPanel();
+  after->setFocus();
+  panel->hide();
+  EXPECT_TRUE(after->hasFocus());
+
+  openPanel();
+  opener->setEnabled(false);
+  panel->hide();
+  EXPECT_FALSE(opener->hasFocus());
+  EXPECT_FALSE(inside->hasFocus());
+
+  opener->setEnabled(true);
+  openPanel();
+  opener->hide();
+  panel->hide();
+  EXPECT_NE(QApplication::focusWidget(), opener);
+  EXPECT_FALSE(inside->hasFocus());
 }
 
 }  // namespace
