@@ -320,6 +320,15 @@ VersionFrame::VersionFrame(core::ProcessState& state, QWidget* parent)
   auto* grid = new QGridLayout;
   grid->setVerticalSpacing(3);
   d->sequenceLabel = label(nullptr, QStringLiteral("Version n°"), d->sequence);
+  // Hidden while the dossier has no version, they keep their place: the workspace's dossier
+  // form beside does not widen and narrow again from one dossier to the next.
+  for (QWidget* w :
+       {static_cast<QWidget*>(d->sequence), static_cast<QWidget*>(d->sequenceLabel),
+        static_cast<QWidget*>(d->lastNumber), static_cast<QWidget*>(d->lastNumberLabel)}) {
+    QSizePolicy policy = w->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    w->setSizePolicy(policy);
+  }
   grid->addWidget(d->sequenceLabel, 0, 0, Qt::AlignRight);
   grid->addWidget(d->sequence, 0, 1);
   grid->addWidget(label(nullptr, QStringLiteral("Date"), d->date), 0, 2, Qt::AlignRight);

@@ -85,6 +85,11 @@ TEST_F(VersionFrameTest, FirstVersionThenASecondOne) {
   load();
   EXPECT_FALSE(m_frame->hasVersions());
   EXPECT_EQ(commandsEnabled(), kAllOff);
+  // The frame asks for the same room with versions or without: the form beside stays put.
+  const auto widths = [this] {
+    return std::pair(m_frame->minimumSizeHint().width(), m_frame->sizeHint().width());
+  };
+  const auto before = widths();
 
   click("Cmd_DevADD");
   EXPECT_EQ(commandsEnabled(), kAllOn);
@@ -104,6 +109,7 @@ TEST_F(VersionFrameTest, FirstVersionThenASecondOne) {
   createVersion("03/04/26");
   EXPECT_EQ(field(1, "TDEV_DATE").left(10), "2026-04-03");
   EXPECT_EQ(text("CTX_NBRDEV"), "1");
+  EXPECT_EQ(widths(), before);
 }
 
 TEST_F(VersionFrameTest, ANewVersionTakesOverTheReminderOnlyWhenSaved) {
