@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QResizeEvent>
 #include <QTableView>
 
 #include "DataControl.h"
@@ -50,7 +51,28 @@ GridLink::GridLink(QAbstractItemView* view, RecordsetModel* model, DataControl* 
           [this](const QModelIndex& current) { rowChosen(current.row()); });
   connect(data, &DataControl::repositioned, this, &GridLink::follow);
   connect(data, &DataControl::recordsChanged, this, &GridLink::reload);
+  view->viewport()->installEventFilter(this);
   reload();
+}
+
+bool GridLink::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::Resize || !m_view || watched != m_view->viewport()) return false;
+  const auto* resize = static_cast<QResizeEvent*>(event);
+  const QModelIndex current = m_view->currentIndex();
+  if (!current.isValid()) return false;
+  // The rows stay where they were in the viewport: only its bottom moved up.
+  const QRect row = m_view->visualRect(current);
+  if (row.bottom() < resize->oldSize().height() && row.bottom() >= resize->size().height()) {
+    // Once the scroll bars have taken the new height.
+    const QPersistentModelIndex keep(current);
+    QMetaObject::invokeMethod(
+        this,
+        [this, keep] {
+          if (m_view && keep.isValid() && m_view->currentIndex() == keep) m_view->scrollTo(keep);
+        },
+        Qt::QueuedConnection);
+  }
+  return false;
 }
 
 void GridLink::reload() {

@@ -1,6 +1,8 @@
 #include <QAbstractButton>
+#include <QHeaderView>
 #include <QLocale>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -165,6 +167,34 @@ TEST_F(GridForm, ColumnsHeadersWidthsAndCurrentColumnSurviveSavesAndRefreshes) {
   EXPECT_EQ(m_model->index(currentRow(), 1).data().toString(), "BERTHIER ET FILS");
   click("Cmd_Rafraichir");
   look("after a refresh");
+}
+
+// The form below the grid grows (a message line shown, say): the grid gets shorter, and the
+// current row, in sight before, stays in sight; one scrolled out of sight by the user stays out.
+TEST_F(GridForm, ACurrentRowInSightStaysInSightWhenTheGridGetsShorter) {
+  test::showActive(m_window.get());
+  const int rowHeight = m_grid->rowHeight(0);
+  const auto setRowsShown = [&](double rows) {
+    m_grid->setFixedHeight(m_grid->horizontalHeader()->height() + int(rows * rowHeight) +
+                           2 * m_grid->frameWidth());
+    QApplication::processEvents();
+  };
+  const auto inSight = [&] {
+    const QRect row = m_grid->visualRect(m_grid->currentIndex());
+    return row.top() >= 0 && row.bottom() < m_grid->viewport()->height();
+  };
+  setRowsShown(3.5);
+  choose(2);
+  ASSERT_TRUE(inSight());
+  setRowsShown(1.5);
+  EXPECT_TRUE(inSight());
+
+  // Scrolled out of sight by the user: the grid does not jump back to it.
+  setRowsShown(1.5);
+  m_grid->verticalScrollBar()->setValue(0);
+  ASSERT_FALSE(inSight());
+  setRowsShown(1);
+  EXPECT_EQ(m_grid->verticalScrollBar()->value(), 0);
 }
 
 TEST_F(RecordForm, ShowsRecordsInKeyOrderWithTheirPosition) {
