@@ -31,9 +31,9 @@ PdfOptionsPanel::PdfOptionsPanel(QWidget* parent) : QFrame(parent) {
   };
   m_first = box("CTX_PagePDF_0");
   m_last = box("CTX_PagePDF_1");
-  auto* ok = m_ok = new QPushButton(QStringLiteral("OK"), this);
+  auto* ok = new QPushButton(QStringLiteral("OK"), this);
   ok->setObjectName("CMD_OKPDF");
-  auto* cancel = m_cancel = new QPushButton(QStringLiteral("Annuler"), this);
+  auto* cancel = new QPushButton(QStringLiteral("Annuler"), this);
   cancel->setObjectName("CMD_AnnulPDF");
   // Enter on a button presses that button, as in a dialog.
   ok->setAutoDefault(true);
@@ -79,11 +79,11 @@ PdfPages PdfOptionsPanel::pages() const {
 }
 
 void PdfOptionsPanel::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape && !(event->modifiers() & ~Qt::KeypadModifier)) {
-    m_cancel->click();
-    return;
-  }
-  QFrame::keyPressEvent(event);
+  // Escape comes here from whichever control of the panel has the keyboard.
+  if (event->key() == Qt::Key_Escape && !(event->modifiers() & ~Qt::KeypadModifier))
+    hide();
+  else
+    QFrame::keyPressEvent(event);
 }
 
 void PdfOptionsPanel::enableBoxes() {

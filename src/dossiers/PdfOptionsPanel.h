@@ -5,7 +5,6 @@
 #include "QuoteMailing.h"
 
 class QLineEdit;
-class QPushButton;
 class QRadioButton;
 
 namespace tarovent::dossiers {
@@ -37,8 +36,6 @@ class PdfOptionsPanel : public QFrame {
   QRadioButton* m_range;
   QLineEdit* m_first;
   QLineEdit* m_last;
-  QPushButton* m_ok;
-  QPushButton* m_cancel;
 };
 
 }  // namespace tarovent::dossiers

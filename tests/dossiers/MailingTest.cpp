@@ -96,11 +96,10 @@ TEST_F(MailingTest, PanelExportAndMail) {
   EXPECT_EQ(sent.to + ' ' + sent.subject, "luc@aubry.fr Devis n° 00005_02.AB");
   EXPECT_EQ(sent.attachments, QStringList{document("00005_02_AB.PDF")});
 
-  // Reopening the panel chooses the whole document again; cancelling exports nothing.
+  // Reopening the panel chooses the whole document again (cancelling: see the keys' test).
   click("CTL_MailPDF");
   EXPECT_TRUE(get<QRadioButton>("OPT_PagePDF_0")->isChecked());
   click("CMD_AnnulPDF");
-  EXPECT_EQ(fake().jobs().size(), 1);
   click("Cmd_MailPDF");
   EXPECT_TRUE(pdfText().contains("pages all"));
   EXPECT_EQ(m_mails->mails().size(), 2);
