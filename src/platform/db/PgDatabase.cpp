@@ -77,16 +77,15 @@ std::shared_ptr<PgDatabase> PgDatabase::open(const QString& conninfo, const QStr
   std::shared_ptr<PgDatabase> db(new PgDatabase);
   db->m_path = path;
   db->m_readOnly = readOnly;
-  // The schema first, without making it: its name is the file's.
-  auto probe = PgSession::open(conninfo, QString(), create);
-  probe->setRenamed(renamed);
-  const QString schema = probe->schemaOf(path);
-  if (create && probe->hasSchema(schema))
+  // The schema first, without making it: its name is the file's. The same connection then
+  // goes on in it: on a distant server each connection costs a handshake.
+  db->m_s = PgSession::open(conninfo, QString(), create);
+  db->m_s->setRenamed(renamed);
+  const QString schema = db->m_s->schemaOf(path);
+  if (create && db->m_s->hasSchema(schema))
     throw DbError(err::DatabaseExists,
                   QStringLiteral("La base de données '%1' existe déjà sur le serveur.").arg(path));
-  probe.reset();
-  db->m_s = PgSession::open(conninfo, schema, create);
-  db->m_s->setRenamed(renamed);
+  db->m_s->enter(schema, create);
   if (readOnly) db->m_s->exec(QStringLiteral("SET default_transaction_read_only = on"));
   return db;
 }

@@ -145,10 +145,16 @@ constexpr const char* kSessionSettings =
 
 }  // namespace
 
+namespace {
+std::atomic<quint64> g_connections{0};
+}  // namespace
+
+quint64 PgSession::connectionsMade() { return g_connections.load(); }
+
 std::unique_ptr<PgSession> PgSession::open(const QString& conninfo, const QString& schema,
                                            bool create) {
   std::unique_ptr<PgSession> s(new PgSession);
-  s->m_schema = schema.toLower();
+  ++g_connections;
   s->m_conn = PQconnectdb(conninfo.toUtf8().constData());
   if (PQstatus(s->m_conn) != CONNECTION_OK) {
     const QString why = QString::fromUtf8(PQerrorMessage(s->m_conn)).trimmed();
@@ -158,38 +164,43 @@ std::unique_ptr<PgSession> PgSession::open(const QString& conninfo, const QStrin
   }
   PQsetClientEncoding(s->m_conn, "UTF8");
   s->exec(QString::fromLatin1(kSessionSettings));
+  s->enter(schema, create);
+  return s;
+}
+
+void PgSession::enter(const QString& schema, bool create) {
+  m_schema = schema.toLower();
   // One question for both: whether the schema is there and how old the support is.
-  const PgRows found = s->query(
+  const PgRows found = query(
       QStringLiteral("SELECT EXISTS (SELECT 1 FROM pg_namespace WHERE nspname = $1), "
                      "(SELECT obj_description(oid, 'pg_namespace') FROM pg_namespace "
                      "WHERE nspname = $2), EXISTS (SELECT 1 FROM pg_namespace WHERE nspname = $2)"),
-      {s->m_schema, QLatin1String(kPgSupportSchema)});
+      {m_schema, QLatin1String(kPgSupportSchema)});
   const QVariantList& answer = found.rows.value(0);
   // A support made before it had a version is the first one.
   const int version = answer.value(2).toLongLong() == 0 ? 0 : std::max(answer.value(1).toInt(), 1);
-  if (s->m_schema.isEmpty()) {
+  if (m_schema.isEmpty()) {
     // A session for the whole server: the support only.
-    if (create || version > 0) s->installSupport(version);
-    s->m_searchPath = QStringLiteral("SET search_path = ") + QLatin1String(kPgSupportSchema);
-    s->exec(s->m_searchPath);
-    return s;
+    if (create || version > 0) installSupport(version);
+    m_searchPath = QStringLiteral("SET search_path = ") + QLatin1String(kPgSupportSchema);
+    exec(m_searchPath);
+    return;
   }
   if (answer.value(0).toLongLong() == 0 && !create)
     throw DbError(err::FileNotFound,
                   QStringLiteral("La base '%1' n'existe pas sur le serveur.").arg(schema));
   // An older support is brought up to date in a transaction of its own; a missing one is made
   // with the schema, or not at all.
-  if (version > 0) s->installSupport(version);
+  if (version > 0) installSupport(version);
   if (create) {
-    s->begin();
-    if (version == 0) s->installSupport(version);
-    s->createSchema(s->m_schema);
-    s->commit();
+    begin();
+    if (version == 0) installSupport(version);
+    createSchema(m_schema);
+    commit();
   }
-  s->m_searchPath =
-      "SET search_path = " + quoteIdentifier(s->m_schema) + ", " + QLatin1String(kPgSupportSchema);
-  s->exec(s->m_searchPath);
-  return s;
+  m_searchPath =
+      "SET search_path = " + quoteIdentifier(m_schema) + ", " + QLatin1String(kPgSupportSchema);
+  exec(m_searchPath);
 }
 
 bool PgSession::reconnect() {
@@ -357,13 +368,15 @@ int PgSession::execute(const QString& jet) {
       const QString target = qualified(t.schema, t.table);
       const int n = exec("CREATE TABLE " + target + " AS " + t.sql);
       // The new table's fields keep the engine's declarations of the fields they copy: those
-      // of a field of the same name elsewhere on the server.
+      // of a field of the same name elsewhere on the server, read once from the column
+      // comments rather than by trying the whole catalogue for each field.
       const PgRows declared = query(
-          QStringLiteral("SELECT a.attname, (SELECT col_description(b.attrelid, b.attnum) FROM "
-                         "pg_attribute b WHERE lower(b.attname) = lower(a.attname) AND "
-                         "b.attrelid <> a.attrelid AND b.attnum > 0 AND "
-                         "col_description(b.attrelid, b.attnum) IS NOT NULL LIMIT 1) FROM "
-                         "pg_attribute a WHERE a.attrelid = $1::regclass AND a.attnum > 0 AND "
+          QStringLiteral("SELECT a.attname, x.description FROM pg_attribute a LEFT JOIN (SELECT "
+                         "DISTINCT ON (lower(b.attname)) lower(b.attname) AS name, d.description "
+                         "FROM pg_description d JOIN pg_attribute b ON b.attrelid = d.objoid AND "
+                         "b.attnum = d.objsubid WHERE d.classoid = 'pg_class'::regclass AND "
+                         "d.objsubid > 0 AND b.attrelid <> $1::regclass) x ON x.name = "
+                         "lower(a.attname) WHERE a.attrelid = $1::regclass AND a.attnum > 0 AND "
                          "NOT a.attisdropped"),
           {target});
       for (const QVariantList& row : declared.rows)

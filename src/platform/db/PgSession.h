@@ -54,6 +54,11 @@ class PgSession {
   // `schema` gives a session on no database of the family, to make or copy whole families.
   static std::unique_ptr<PgSession> open(const QString& conninfo, const QString& schema,
                                          bool create);
+  // The same session then works on `schema`, as open() would have left it: a session opened on
+  // no database, asked which schema a file maps to, goes on without a second connection.
+  void enter(const QString& schema, bool create);
+  // Connections this process has made to a server so far.
+  static quint64 connectionsMade();
   ~PgSession();
   PgSession(const PgSession&) = delete;
   PgSession& operator=(const PgSession&) = delete;

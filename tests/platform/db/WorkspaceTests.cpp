@@ -1,5 +1,6 @@
 #include "DbTestSupport.h"
 #include "platform/db/PgDatabase.h"
+#include "platform/db/PgSession.h"
 
 namespace tarovent::db::test {
 namespace {
@@ -17,6 +18,20 @@ TEST_F(WorkspaceTest, ADatabaseExistsUntilDeletedAndDeletingTwiceIsNoFailure) {
   // Made again after its deletion, it is empty.
   Database again = m_ws.CreateDatabase(path("AUTRE.MDB"));
   EXPECT_TRUE(again.TableDefNames().isEmpty());
+}
+
+// On a server a database opened, created or not, takes one connection: on a distant server
+// each costs a handshake.
+TEST_F(WorkspaceTest, ADatabaseOnAServerTakesOneConnection) {
+  if (!onServer()) GTEST_SKIP() << "a file has no connection";
+  exec("CREATE TABLE T (N LONG)");
+  const quint64 before = PgSession::connectionsMade();
+  Database created = m_ws.CreateDatabase(path("AUTRE.MDB"));
+  Database opened = m_ws.OpenDatabase(path("TEST.MDB"));
+  EXPECT_EQ(PgSession::connectionsMade() - before, 2u);
+  // Each in its own database.
+  EXPECT_TRUE(created.TableDefNames().isEmpty());
+  EXPECT_EQ(opened.TableDefNames(), QStringList{"T"});
 }
 
 // Two workstations share the family's bases but each keeps its own work base under the same
