@@ -16,6 +16,7 @@
 #include "install/DemoFamily.h"
 #include "platform/db/DefaultServer.h"
 #include "platform/db/PgCluster.h"
+#include "server/DemoCopy.h"
 #include "server/FamilyOnServer.h"
 #include "ui/FormNavigation.h"
 #include "ui/UiTestSupport.h"
@@ -33,7 +34,7 @@ class DemoMenuTest : public ::testing::Test {
     {
       // Built on files and copied to the server as a family is on its way there.
       const db::DefaultServerScope onFiles;
-      install::buildDemoFamily(m_dir.filePath("demo"), install::DemoSize::Small);
+      placeSmallDemoFamily(m_dir.filePath("demo"));
     }
     if (qEnvironmentVariableIsSet("TAROVENT_TEST_SERVER")) {
       moveFamilyToServer(m_dir.filePath("demo"));

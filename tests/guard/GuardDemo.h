@@ -19,6 +19,7 @@
 #include "platform/db/Database.h"
 #include "platform/db/Recordset.h"
 #include "platform/word/WordDocument.h"
+#include "server/DemoCopy.h"
 #include "server/FamilyOnServer.h"
 #include "ui/MessageFunnel.h"
 
@@ -30,7 +31,7 @@ class GuardDemo : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     s_dir = new QTemporaryDir;
-    s_layout = install::buildDemoFamily(s_dir->filePath("demo"), install::DemoSize::Small).layout;
+    s_layout = tarovent::test::placeSmallDemoFamily(s_dir->filePath("demo"));
     // On a server the family is copied there and named in its milostar.ini, for the admin
     // verbs the tests run too.
     s_server.make();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -17,6 +18,7 @@
 #include "install/Installer.h"
 #include "platform/db/Database.h"
 #include "platform/word/WordDocument.h"
+#include "server/DemoCopy.h"
 #include "ui/MessageFunnel.h"
 
 using namespace tarovent;
@@ -390,6 +392,53 @@ TEST_F(DemoFamily, CurrenciesMatchTheExchangeRate) {
   EXPECT_EQ(scalar("TAROVENT.MDB", "select TPAR_LIBDEV2 from TPAR").toString(), "Euros");
   EXPECT_NEAR(scalar("TAROVENT.MDB", "select TPAR_COEFFDEV from TPAR").toDouble() * 6.55957, 1.0,
               1e-9);
+}
+
+// Values of the databases under `root` holding `text`.
+long valuesHolding(const QString& root, const QString& text) {
+  long n = 0;
+  QDirIterator files(root, {QStringLiteral("*.MDB")}, QDir::Files, QDirIterator::Subdirectories);
+  while (files.hasNext()) {
+    db::Workspace ws;
+    db::Database base = ws.OpenDatabase(files.next(), true);
+    for (const QString& table : base.TableDefNames()) {
+      const db::TableDef def = base.tableDef(table);
+      for (const db::FieldSpec& field : def.Fields()) {
+        if (field.type != db::FieldType::Text && field.type != db::FieldType::Memo) continue;
+        db::Recordset rs = base.OpenRecordset(
+            QStringLiteral("SELECT Count(*) FROM [%1] WHERE InStr([%2], '%3') > 0")
+                .arg(table, field.name, text));
+        n += rs.value(0).toLongLong();
+      }
+    }
+  }
+  return n;
+}
+
+// The test run's shortcut: a copy of a family built elsewhere names its own folders wherever
+// the built one named its, and starts as the built one does.
+TEST_F(DemoFamily, ACopyForATestNamesItsOwnFolders) {
+  QFile ready(s_dir->filePath("ready"));
+  ASSERT_TRUE(ready.open(QIODevice::WriteOnly));
+  ready.write(QDate::currentDate().toString(Qt::ISODate).toLatin1());
+  ready.close();
+  qputenv("TAROVENT_TEST_DEMO", s_dir->path().toLocal8Bit());
+  QTemporaryDir copy;
+  const install::FamilyLayout layout = test::placeSmallDemoFamily(copy.filePath("demo"));
+  qunsetenv("TAROVENT_TEST_DEMO");
+  const QString built = s_summary.layout.root;
+  ASSERT_EQ(layout.root, QDir(copy.filePath("demo")).absolutePath() + '/');
+  EXPECT_EQ(valuesHolding(layout.root, built), 0);
+  const long named = valuesHolding(built, built);
+  EXPECT_GT(named, 5);  // the catalogue, the document bases, the parameters
+  EXPECT_EQ(valuesHolding(layout.root, layout.root), named);
+
+  ui::ScriptedResponder messages;
+  core::ProcessState state(messages);
+  state.workingFolder = layout.workingFolder;
+  core::StartupHost host;
+  EXPECT_EQ(core::runStartup(state, host), core::StartupResult::Continue);
+  EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('\n').toStdString();
 }
 
 TEST_F(DemoFamily, StartsWithoutAMessage) {
