@@ -51,15 +51,18 @@ inline void renameFolderInDatabases(const QString& root, const QString& from, co
   }
 }
 
-// A copy of the folder `from` in `to` (made), files and sub-folders.
+// A copy of the folder `from` in `to` (made), files and sub-folders, empty ones included.
 inline void copyFolder(const QString& from, const QString& to) {
-  QDirIterator it(from, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
+  if (!QDir().mkpath(to)) throw std::runtime_error("dossier impossible : " + to.toStdString());
+  QDirIterator it(from, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
                   QDirIterator::Subdirectories);
   while (it.hasNext()) {
     const QString source = it.next();
     const QString target = to + source.mid(from.size());
-    if (!QDir().mkpath(QFileInfo(target).path()) || !QFile::copy(source, target))
-      throw std::runtime_error("copie impossible : " + target.toStdString());
+    const bool copied = it.fileInfo().isDir() ? QDir().mkpath(target)
+                                              : QDir().mkpath(QFileInfo(target).path()) &&
+                                                    QFile::copy(source, target);
+    if (!copied) throw std::runtime_error("copie impossible : " + target.toStdString());
   }
 }
 
