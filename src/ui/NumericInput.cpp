@@ -3,6 +3,7 @@
 #include <QLocale>
 #include <cmath>
 
+#include "platform/text/NumberMask.h"
 #include "platform/text/TypedText.h"
 
 namespace tarovent::ui {
@@ -37,7 +38,9 @@ QChar workstationDecimalSeparator() {
 }
 
 QString fixedText(double value, int decimals) {
-  return QString::number(value + 0.0, 'f', decimals).replace('.', workstationDecimalSeparator());
+  QString mask = QStringLiteral("# ### ### ### ##0");
+  if (decimals > 0) mask += '.' + QString(decimals, '0');
+  return text::formatMasked(value + 0.0, mask, workstationDecimalSeparator());
 }
 
 double numberFromText(const QString& text, QChar /*decimalSeparator*/, bool* ok) {

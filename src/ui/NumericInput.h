@@ -41,7 +41,9 @@ double numberFromText(const QString& text, QChar decimalSeparator, bool* ok = nu
 // workstation's decimal separator.
 QString textFromNumber(double value, QChar decimalSeparator);
 
-// A number with a fixed count of decimals (amounts: "65,00"), the workstation's separator.
+// An amount as shown: a fixed count of decimals, the workstation's separator and thousands
+// separated by a space, as everywhere amounts are printed ("1 234,50", "65,00"). A box showing
+// it reads it back whole: the space is one of the characters a number box takes.
 QString fixedText(double value, int decimals);
 
 }  // namespace tarovent::ui

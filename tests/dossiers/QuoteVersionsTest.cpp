@@ -93,7 +93,8 @@ TEST_F(QuoteVersionsTest, ModesAndSecondCurrencyAsShown) {
   core::GeneralParameters p;
   p.coeffDev = 6.55957;
   p.libDev2 = "FRF";
-  EXPECT_EQ(QuoteVersions::secondCurrency(1000, p), "6559,57 FRF");
+  EXPECT_EQ(QuoteVersions::secondCurrency(1000, p), "6 559,57 FRF");
+  EXPECT_EQ(QuoteVersions::secondCurrency(-1e6, p), "-6 559 570,00 FRF");
   // Half up, where printf would round 0.125 to even.
   p.coeffDev = 1;
   EXPECT_EQ(QuoteVersions::secondCurrency(0.125, p), "0,13 FRF");

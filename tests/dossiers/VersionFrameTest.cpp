@@ -97,7 +97,8 @@ TEST_F(VersionFrameTest, FirstVersionThenASecondOne) {
   EXPECT_EQ(focused(), "FDEV_DATE");
   EXPECT_EQ(text("FDEV_DATE"), QDate::currentDate().toString("dd/MM/yyyy"));
   type("FDEV_MONTANT", "1000");
-  EXPECT_EQ(text("CTX_DEVISE").remove(',').remove('.'), "655957 FRF");
+  // Thousands apart, as amounts are printed.
+  EXPECT_EQ(text("CTX_DEVISE").remove(',').remove('.'), "6 55957 FRF");
   get<QLineEdit>("FDEV_TEMPS")->clear();
   click("Cmd_DevUpdate");
 
@@ -106,6 +107,11 @@ TEST_F(VersionFrameTest, FirstVersionThenASecondOne) {
             "VR10000");
   EXPECT_EQ(m_dates, QStringList{QDate::currentDate().toString("dd/MM/yy")});
   EXPECT_EQ(focused(), "Cmd_DevEditer");
+  // Shown with its thousands apart, and stored whole again by the next save.
+  EXPECT_EQ(text("FDEV_MONTANT").remove(',').remove('.'), "1 00000");
+  type("FDEV_TEMPS", "2");
+  click("Cmd_DevUpdate");
+  EXPECT_EQ(field(0, "TDEV_MONTANT") + field(0, "TDEV_TEMPS"), "10002");
   createVersion("03/04/26");
   EXPECT_EQ(field(1, "TDEV_DATE").left(10), "2026-04-03");
   EXPECT_EQ(text("CTX_NBRDEV"), "1");

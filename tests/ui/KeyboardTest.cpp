@@ -84,7 +84,7 @@ TEST(Keyboard, AKeyANumberBoxRefusesSaysWhy) {
   QLocale::setDefault(QLocale::c());
 }
 
-// Regression: an amount read from the base showed "86643,8".
+// Regression: an amount read from the base showed "86643,8", and without its thousands apart.
 TEST(Keyboard, AmountBoxesShowTheirTwoDecimals) {
   db::FieldSpec amount;
   amount.name = "M";
@@ -94,7 +94,12 @@ TEST(Keyboard, AmountBoxesShowTheirTwoDecimals) {
   } box;
   box.setShownDecimals(2);
   box.show(QVariant(86643.8), amount);
-  EXPECT_EQ(box.text(), QString("86643") + workstationDecimalSeparator() + "80");
+  EXPECT_EQ(box.text(), QString("86 643") + workstationDecimalSeparator() + "80");
+  // Read back whole, as a save stores it.
+  EXPECT_EQ(box.number(), 86643.8);
+  box.show(QVariant(-1234567.891), amount);
+  EXPECT_EQ(box.text(), QString("-1 234 567") + workstationDecimalSeparator() + "89");
+  EXPECT_EQ(box.number(), -1234567.89);
   box.show(QVariant(-0.0), amount);
   EXPECT_EQ(box.text(), QString("0") + workstationDecimalSeparator() + "00");
   box.show(QVariant(), amount);
