@@ -4,11 +4,14 @@
 #include <new>
 
 #include "platform/db/DbError.h"
+#include "ui/CurrentCellStyle.h"
 #include "ui/MessageFunnel.h"
 
 namespace tarovent::ui {
 
-GuardedApplication::GuardedApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+GuardedApplication::GuardedApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  setStyle(new CurrentCellStyle);  // over the platform's style; the application owns it
+}
 
 bool GuardedApplication::notify(QObject* receiver, QEvent* event) {
   try {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QEvent>
+#include <QStandardItemModel>
+#include <QTableView>
 #include <QTimer>
 #include <stdexcept>
 
@@ -48,6 +50,39 @@ TEST(GuardedApplication, AnExceptionFromAnEventIsToldAndTheProgramGoesOn) {
   EXPECT_TRUE(after);
   EXPECT_TRUE(messages.texts().value(1).contains(": disque plein\n"));
   application->setMessages(nullptr);
+}
+
+// Regression: on a list selecting whole rows, the cell with the keyboard looked like the
+// others, whether the keyboard came by Tab or not.
+TEST(GuardedApplication, TheCellWithTheKeyboardStandsOut) {
+  QStandardItemModel model(2, 3);
+  for (int r = 0; r < 2; ++r)
+    for (int c = 0; c < 3; ++c) model.setItem(r, c, new QStandardItem);
+  QTableView view;
+  view.setModel(&model);
+  view.setSelectionBehavior(QAbstractItemView::SelectRows);
+  view.resize(400, 200);
+  view.show();
+  view.activateWindow();
+  view.setFocus(Qt::OtherFocusReason);
+  view.setCurrentIndex(model.index(0, 1));
+  QApplication::processEvents();
+  ASSERT_TRUE(view.hasFocus());
+  const auto pixel = [&](int row, int column) {
+    const QImage shot = view.viewport()->grab().toImage();
+    const QRect cell = view.visualRect(model.index(row, column));
+    return shot.pixelColor(cell.left() + 2, cell.center().y());
+  };
+  const QPalette::ColorGroup group = view.isActiveWindow() ? QPalette::Active : QPalette::Inactive;
+  const QColor selection = view.palette().color(group, QPalette::Highlight);
+  // On the selected row: framed in the selected text's colour, its neighbours plain.
+  EXPECT_EQ(pixel(0, 1), view.palette().color(group, QPalette::HighlightedText));
+  EXPECT_EQ(pixel(0, 2), selection);
+  // Off the selection: framed in the selection's colour.
+  view.selectionModel()->setCurrentIndex(model.index(1, 2), QItemSelectionModel::NoUpdate);
+  QApplication::processEvents();
+  EXPECT_EQ(pixel(1, 2), selection);
+  EXPECT_NE(pixel(1, 1), selection);
 }
 
 }  // namespace
