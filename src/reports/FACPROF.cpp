@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -91,6 +92,7 @@ FACPROF::FACPROF(core::ProcessState& state, QWidget* parent)
   connect(edit, &QPushButton::clicked, this, &FACPROF::makeInvoice);
   connect(quit, &QPushButton::clicked, this, [this] { ui::closeHostWindow(this); });
   connect(m_list, &QTableWidget::cellDoubleClicked, this, &FACPROF::makeInvoice);
+  m_list->installEventFilter(this);
 
   auto* options = new QHBoxLayout;
   auto* vatLabel = new QLabel(QStringLiteral("Taux de &T.V.A. (%)"), this);
@@ -109,6 +111,19 @@ FACPROF::FACPROF(core::ProcessState& state, QWidget* parent)
 }
 
 int FACPROF::rowCount() const { return m_list->rowCount(); }
+
+bool FACPROF::eventFilter(QObject* watched, QEvent* event) {
+  // Enter on the list makes the framed row's invoice, as a double click does.
+  if (watched == m_list && event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+        (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+      makeInvoice();
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
 
 void FACPROF::reload() {
   m_list->setRowCount(0);

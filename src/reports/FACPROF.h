@@ -30,6 +30,9 @@ class FACPROF : public QWidget {
   // The chooser used with several templates (tests replace the dialog).
   void setTemplateChooser(ProForma::TemplateChooser choose) { m_choose = std::move(choose); }
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   core::ProcessState& m_state;
   ProForma::TemplateChooser m_choose;

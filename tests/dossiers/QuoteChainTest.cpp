@@ -311,11 +311,13 @@ TEST_F(QuoteChain, AComposedQuoteComesBackToTheWorkspaceAsSaved) {
     if (list->item(r, 0)->text() == number) row = r;
   ASSERT_GE(row, 0) << number.toStdString();
   EXPECT_EQ(list->item(row, 3)->text(), "X");  // its text exists
-  list->selectRow(row);
   auto* vat = invoices->findChild<QLineEdit*>("CTX_TVA");
   vat->selectAll();
   typeText(vat, "20");
-  invoices->findChild<QPushButton*>("Cmd_Editer")->click();
+  // Enter on the list's row makes its invoice, as Editer does.
+  list->setFocus();
+  list->setCurrentCell(row, 0);
+  pressKey(list, Qt::Key_Return);
   const QString invoice =
       documentPath(dossier, 0).left(documentPath(dossier, 0).size() - 6) + ".AB.PRF";
   ASSERT_TRUE(QFileInfo::exists(invoice)) << messages().toStdString();
