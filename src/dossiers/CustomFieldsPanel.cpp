@@ -13,6 +13,7 @@
 #include "core/ProcessState.h"
 #include "platform/db/DbError.h"
 #include "ui/BoundLineEdit.h"
+#include "ui/FormAccessKeys.h"
 
 namespace tarovent::dossiers {
 
@@ -63,7 +64,7 @@ CustomFieldsPanel::CustomFieldsPanel(core::ProcessState& state, CustomFields& fi
     box->setFixedWidth(std::min(digit * (length + 1), 420) + 12);
     if (fields.hasValueTable(n))
       box->setToolTip(state.Traduire(QStringLiteral("Liste de choix par F4")));
-    auto* caption = new QLabel(fields.caption(n), this);
+    auto* caption = new QLabel(QString(fields.caption(n)).replace('&', QStringLiteral("&&")), this);
     caption->setObjectName(QStringLiteral("CTL_USER"));
     caption->setProperty("index", n);
     caption->setBuddy(box);
@@ -111,6 +112,19 @@ void CustomFieldsPanel::showPanel() {
       m_boxes[n]->setFocus(Qt::OtherFocusReason);
       return;
     }
+  }
+}
+
+void CustomFieldsPanel::showEvent(QShowEvent* event) {
+  QFrame::showEvent(event);
+  // The labels the user wrote take, each, the first of their letters the window leaves free.
+  const QList<QLabel*> labels = m_labels.values();
+  QString taken = ui::accessKeysIn(window(), QList<QWidget*>(labels.begin(), labels.end()));
+  for (auto it = m_labels.cbegin(); it != m_labels.cend(); ++it) {
+    QString caption = m_fields.caption(it.key());
+    it.value()->setText(it.value()->isVisibleTo(window())
+                            ? ui::withAccessKey(caption, taken)
+                            : caption.replace('&', QStringLiteral("&&")));
   }
 }
 

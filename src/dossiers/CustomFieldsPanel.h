@@ -45,6 +45,7 @@ class CustomFieldsPanel : public QFrame {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   bool key(int n, int key);

@@ -19,6 +19,7 @@
 #include "platform/db/DbError.h"
 #include "platform/text/TypedText.h"
 #include "ui/DbErrorMessage.h"
+#include "ui/FormAccessKeys.h"
 
 namespace tarovent::reports {
 
@@ -79,15 +80,19 @@ FRENTA::FRENTA(core::ProcessState& state, QWidget* parent)
   } catch (const db::DbError&) {
     // Without parameters the boxes keep their neutral captions.
   }
+  // The letters of the fixed captions; the custom fields take the first of theirs still free.
+  QString taken = QStringLiteral("daltoynbsiq");
+  const QString user1 = ui::withAccessKey(userLabels[0], taken);
+  const QString user2 = ui::withAccessKey(userLabels[1], taken);
   const std::pair<QString, QWidget*> rows[] = {
-      {QStringLiteral("Du"), m_from},
-      {QStringLiteral("Au"), m_to},
+      {QStringLiteral("&Du"), m_from},
+      {QStringLiteral("&Au"), m_to},
       {QStringLiteral("C&lient"), m_client},
       {QStringLiteral("Ca&tégorie de client"), m_category},
       {QStringLiteral("C&ommercial"), m_rep},
       {QStringLiteral("T&ype de dossier"), m_type},
-      {userLabels[0], m_user1},
-      {userLabels[1], m_user2}};
+      {user1, m_user1},
+      {user2, m_user2}};
   int r = 0;
   for (const auto& [caption, box] : rows) {
     auto* label = new QLabel(caption, criteria);
@@ -120,9 +125,9 @@ FRENTA::FRENTA(core::ProcessState& state, QWidget* parent)
   choice->setObjectName(QStringLiteral("FRM_Choix"));
   m_notWon = new QRadioButton(QStringLiteral("Devis &non aboutis"), choice);
   m_notWon->setObjectName(QStringLiteral("OPT_NonAboutis"));
-  m_won = new QRadioButton(QStringLiteral("Devis &aboutis"), choice);
+  m_won = new QRadioButton(QStringLiteral("Devis a&boutis"), choice);
   m_won->setObjectName(QStringLiteral("OPT_Aboutis"));
-  m_all = new QRadioButton(QStringLiteral("Tous les &devis"), choice);
+  m_all = new QRadioButton(QStringLiteral("Tou&s les devis"), choice);
   m_all->setObjectName(QStringLiteral("OPT_Tous"));
   m_all->setChecked(true);
   auto* choices = new QVBoxLayout(choice);

@@ -29,29 +29,65 @@ QChar letterOf(const QKeyEvent* key) {
 
 }  // namespace
 
+QString withAccessKey(const QString& caption, QString& taken) {
+  QString shown = caption;
+  shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+  for (int i = 0; i < shown.size(); ++i) {
+    const QChar c = shown.at(i).toLower();
+    if (c < QLatin1Char('a') || c > QLatin1Char('z') || taken.contains(c, Qt::CaseInsensitive))
+      continue;
+    taken += c;
+    return shown.insert(i, QLatin1Char('&'));
+  }
+  return shown;
+}
+
 FormAccessKeys::FormAccessKeys(QObject* parent, std::function<QWidget*()> activeForm)
     : QObject(parent), m_activeForm(std::move(activeForm)) {
   qApp->installEventFilter(this);
 }
 
-QWidget* FormAccessKeys::target(QWidget* form, QChar letter) {
-  QWidget* found = nullptr;
-  auto take = [&](QWidget* control, const QString& caption, QWidget* acts) {
-    if (accessKeyOf(caption) != letter || !control->isVisibleTo(form) || !acts->isEnabled())
-      return true;
-    if (found) return false;  // several: left to Qt, which cycles through them
-    found = control;
-    return true;
-  };
+namespace {
+
+// Every caption of `form` that can carry an access key, with the control that shows it and
+// the one it acts on, until `take` answers false.
+void walkCaptions(QWidget* form,
+                  const std::function<bool(QWidget*, const QString&, QWidget*)>& take) {
   for (QAbstractButton* b : form->findChildren<QAbstractButton*>())
-    if (!take(b, b->text(), b)) return nullptr;
+    if (!take(b, b->text(), b)) return;
   for (QLabel* l : form->findChildren<QLabel*>())
-    if (l->buddy() && !take(l, l->text(), l->buddy())) return nullptr;
+    if (l->buddy() && !take(l, l->text(), l->buddy())) return;
   // A form with menus of its own: their letters are the form's too.
   for (QMenuBar* bar : form->findChildren<QMenuBar*>())
     for (QAction* a : bar->actions())
-      if (a->isVisible() && a->isEnabled() && !take(bar, a->text(), bar)) return nullptr;
-  return found;
+      if (a->isVisible() && a->isEnabled() && !take(bar, a->text(), bar)) return;
+}
+
+}  // namespace
+
+QWidget* FormAccessKeys::target(QWidget* form, QChar letter) {
+  QWidget* found = nullptr;
+  bool several = false;
+  walkCaptions(form, [&](QWidget* control, const QString& caption, QWidget* acts) {
+    if (accessKeyOf(caption) != letter || !control->isVisibleTo(form) || !acts->isEnabled())
+      return true;
+    several = found != nullptr;  // several: left to Qt, which cycles through them
+    found = control;
+    return !several;
+  });
+  return several ? nullptr : found;
+}
+
+QString accessKeysIn(QWidget* form, const QList<QWidget*>& except) {
+  QString keys;
+  walkCaptions(form, [&](QWidget* control, const QString& caption, QWidget*) {
+    const QChar key = accessKeyOf(caption).toLower();
+    if (!key.isNull() && !except.contains(control) && control->isVisibleTo(form) &&
+        !keys.contains(key))
+      keys += key;
+    return true;
+  });
+  return keys;
 }
 
 bool FormAccessKeys::eventFilter(QObject* watched, QEvent* event) {

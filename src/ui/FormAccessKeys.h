@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QList>
 #include <QPointer>
 #include <functional>
 
@@ -29,5 +30,13 @@ class FormAccessKeys : public QObject {
   std::function<QWidget*()> m_activeForm;
   QPointer<QWidget> m_pending;  // taken at the shortcut check, acted on at the key press
 };
+
+// A caption the user wrote (a custom field's label) with an access key of its own: its first
+// letter, a to z, not among `taken`, which then holds it too. An "&" the user wrote stays an
+// "&" on screen. Without a free letter the caption has no key.
+QString withAccessKey(const QString& caption, QString& taken);
+
+// The access keys, in lower case, of the controls of `form` shown, but those of `except`.
+QString accessKeysIn(QWidget* form, const QList<QWidget*>& except = {});
 
 }  // namespace tarovent::ui

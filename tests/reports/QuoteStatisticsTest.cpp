@@ -1,4 +1,5 @@
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QStandardPaths>
@@ -11,6 +12,7 @@
 #include "platform/report/Report.h"
 #include "reports/FRENTA.h"
 #include "reports/QuoteStatistics.h"
+#include "ui/FormAccessKeys.h"
 #include "ui/UiTestSupport.h"
 
 namespace tarovent::reports {
@@ -241,6 +243,32 @@ TEST_F(QuoteStatisticsTest, WindowPrintsOrStopsWithTheFocusOnTheStartDate) {
   tarovent::test::child<QAbstractButton>(w, "Cmd_Imprimer")->click();
   EXPECT_EQ(m_messages.texts(), QStringList{"Date incorrecte : 32/13/2025"});
   EXPECT_EQ(shown.size(), 1);
+}
+
+// Regression: the dates and the custom fields had no access key, and an "&" in a custom field's
+// label vanished into one.
+TEST_F(QuoteStatisticsTest, EveryCriterionHasAnAccessKeyOfItsOwn) {
+  m_state->mainDb().Execute(
+      "update TPAR set TPAR_LIBUSER1 = 'Atelier', TPAR_LIBUSER2 = 'R&D client'");
+  std::unique_ptr<FRENTA> w(FRENTA::create(*m_state));
+  tarovent::test::showActive(w.get());
+  EXPECT_EQ(tarovent::test::accessKeyFaults(w.get()), QStringList());
+  QStringList captions;
+  for (QLabel* label : w->findChildren<QLabel*>())
+    if (label->buddy()) {
+      captions << label->text();
+      EXPECT_FALSE(tarovent::test::accessKey(label->text()).isNull()) << label->text().toStdString();
+    }
+  EXPECT_TRUE(captions.contains("&R&&D client")) << captions.join('|').toStdString();
+  // Alt+D reaches the start date, Alt+E and Alt+R the custom fields.
+  const auto boxOf = [&](char letter) {
+    auto* label = qobject_cast<QLabel*>(ui::FormAccessKeys::target(w.get(), QChar(letter)));
+    return label ? label->buddy()->objectName() : QString();
+  };
+  EXPECT_EQ(boxOf('D'), "CTX_DatDeb");
+  EXPECT_EQ(boxOf('A'), "CTX_DatFin");
+  EXPECT_EQ(boxOf('E'), "CTX_User1");
+  EXPECT_EQ(boxOf('R'), "CTX_User2");
 }
 
 TEST_F(QuoteStatisticsTest, UnknownRepresentativeSaidOnLeavingTheBox) {
