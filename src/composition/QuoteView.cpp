@@ -80,6 +80,26 @@ QFrame* panel(const QString& name, QGridLayout*& grid, QWidget* parent) {
 }
 
 // The value labels of a panel, in the order they were added.
+// A value cut by its column ends with "…": a cut address or mail never reads as a whole one.
+// The label keeps the whole text (tooltip, selection, copy).
+class ValueLabel : public QLabel {
+ public:
+  using QLabel::QLabel;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    const QRect box = contentsRect();
+    if (fontMetrics().horizontalAdvance(text()) <= box.width()) {
+      QLabel::paintEvent(event);
+      return;
+    }
+    QPainter painter(this);
+    style()->drawItemText(&painter, box, int(alignment()), palette(), isEnabled(),
+                          fontMetrics().elidedText(text(), Qt::ElideRight, box.width()),
+                          foregroundRole());
+  }
+};
+
 QList<QLabel*> valueLabels(QGridLayout* grid) {
   QList<QLabel*> values;
   for (int i = 0; i < grid->count(); ++i) {
@@ -118,7 +138,7 @@ void fill(QGridLayout* grid, const QList<BookmarkEntry>& entries, int pairsPerRo
   for (const BookmarkEntry& e : shown) {
     auto* caption = new QLabel(e.caption + " :");
     caption->setStyleSheet("color: #555");
-    auto* value = new QLabel(e.text);
+    auto* value = new ValueLabel(e.text);
     value->setObjectName("CTL_" + e.name);
     value->setTextInteractionFlags(Qt::TextSelectableByMouse);
     value->setAlignment((numbers ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
@@ -126,7 +146,7 @@ void fill(QGridLayout* grid, const QList<BookmarkEntry>& entries, int pairsPerRo
     bold.setBold(true);
     value->setFont(bold);
     // A long value (a client's zones, an address) is cut rather than widening the window past
-    // the screen; the whole text stays in the tooltip.
+    // the screen, with "…"; the whole text stays in the tooltip.
     value->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     value->setMinimumWidth(60);
     value->setToolTip(e.text);

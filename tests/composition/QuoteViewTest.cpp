@@ -76,7 +76,30 @@ TEST_F(QuoteViewTest, DeleteRemovesTheLineOnceConfirmed) {
 }
 
 TEST_F(QuoteViewTest, ShowsTheHeadAndTotals) {
-  EXPECT_EQ(tarovent::test::child<QLabel>(view.get(), "CTL_RS")->text(), "Serrurerie Marchal");
+  auto* client = tarovent::test::child<QLabel>(view.get(), "CTL_RS");
+  EXPECT_EQ(client->text(), "Serrurerie Marchal");
+  // A value its column cuts ends with "…", as a label showing just that would; the label keeps
+  // the whole text.
+  const auto pixels = [](QWidget* w) {
+    const QImage image = w->grab().toImage();
+    QList<QRgb> all;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) all << image.pixel(x, y);
+    return all;
+  };
+  const QString whole = QStringLiteral("Serrurerie Marchal et fils, ateliers réunis des Vosges, ") +
+                        QStringLiteral("de la Meurthe et de la Moselle, de la Meuse et des Ardennes");
+  quote.doc->setBookmarkText("RS", whole);
+  view->model().bookmarksChanged();
+  EXPECT_EQ(client->text(), whole);
+  const QList<QRgb> shown = pixels(client);
+  QLabel cut(client->fontMetrics().elidedText(whole, Qt::ElideRight, client->contentsRect().width()),
+             client->parentWidget());
+  EXPECT_TRUE(cut.text().endsWith(QChar(0x2026))) << cut.text().toStdString();
+  cut.setFont(client->font());
+  cut.setAlignment(client->alignment());
+  cut.resize(client->size());
+  EXPECT_EQ(shown, pixels(&cut));
   quote.doc->setBookmarkText("STTC", "1,00");
   view->model().bookmarksChanged();
   EXPECT_EQ(tarovent::test::child<QLabel>(view.get(), "CTL_STTC")->text(), "1,00");
