@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
@@ -57,10 +58,31 @@ void walkCaptions(QWidget* form,
     if (!take(b, b->text(), b)) return;
   for (QLabel* l : form->findChildren<QLabel*>())
     if (l->buddy() && !take(l, l->text(), l->buddy())) return;
+  for (QGroupBox* g : form->findChildren<QGroupBox*>())
+    if (!take(g, g->title(), g)) return;
   // A form with menus of its own: their letters are the form's too.
   for (QMenuBar* bar : form->findChildren<QMenuBar*>())
     for (QAction* a : bar->actions())
       if (a->isVisible() && a->isEnabled() && !take(bar, a->text(), bar)) return;
+}
+
+// What Alt + a group's letter does: a group that can be switched off is switched; the keyboard
+// goes to the option chosen in the group, else to its first control that takes it.
+void enterGroup(QGroupBox* group) {
+  if (group->isCheckable()) group->setChecked(!group->isChecked());
+  const auto takes = [group](QWidget* w) {
+    return w->isEnabled() && w->isVisibleTo(group) && (w->focusPolicy() & Qt::TabFocus);
+  };
+  for (QAbstractButton* b : group->findChildren<QAbstractButton*>())
+    if (b->isCheckable() && b->isChecked() && b->autoExclusive() && takes(b)) {
+      b->setFocus(Qt::ShortcutFocusReason);
+      return;
+    }
+  for (QWidget* w = group->nextInFocusChain(); w && w != group; w = w->nextInFocusChain())
+    if (group->isAncestorOf(w) && takes(w)) {
+      w->setFocus(Qt::ShortcutFocusReason);
+      return;
+    }
 }
 
 }  // namespace
@@ -111,6 +133,8 @@ bool FormAccessKeys::eventFilter(QObject* watched, QEvent* event) {
       button->animateClick();
     } else if (auto* label = qobject_cast<QLabel*>(control); label && label->buddy()) {
       label->buddy()->setFocus(Qt::ShortcutFocusReason);
+    } else if (auto* group = qobject_cast<QGroupBox*>(control)) {
+      enterGroup(group);
     } else if (auto* bar = qobject_cast<QMenuBar*>(control)) {
       for (QAction* a : bar->actions())
         if (a->isVisible() && a->isEnabled() && accessKeyOf(a->text()) == letter) {

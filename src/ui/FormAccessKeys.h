@@ -18,9 +18,9 @@ class FormAccessKeys : public QObject {
   // `activeForm` gives the form the user works in (none: the menus keep their keys).
   FormAccessKeys(QObject* parent, std::function<QWidget*()> activeForm);
 
-  // The control of `form` whose access key is `letter`: a button, the box a label names, or
-  // a menu bar of the form whose menu has it; none when no visible, enabled control has it or
-  // when several do.
+  // The control of `form` whose access key is `letter`: a button, the box a label names, a
+  // group, or a menu bar of the form whose menu has it; none when no visible, enabled control
+  // has it or when several do.
   static QWidget* target(QWidget* form, QChar letter);
 
  protected:

@@ -11,6 +11,7 @@
 
 #include "UiTestSupport.h"
 #include "ui/ButtonEnterKey.h"
+#include "ui/FormAccessKeys.h"
 #include "ui/FocusReturn.h"
 #include "ui/NumberBox.h"
 #include "ui/NumericInput.h"
@@ -82,6 +83,36 @@ TEST(Keyboard, AKeyANumberBoxRefusesSaysWhy) {
   EXPECT_EQ(QToolTip::text(), "Le nombre a déjà sa décimale");
   QToolTip::hideText();
   QLocale::setDefault(QLocale::c());
+}
+
+// Alt + the letter of a group of the form puts the keyboard on the option chosen in it, even
+// where another window (the main menu) has the letter; a letter given twice in the form is
+// left to Qt.
+TEST(Keyboard, AGroupsLetterEntersTheGroup) {
+  QWidget form;
+  auto* box = new QLineEdit(&form);
+  auto* group = new QGroupBox("&Tarifs", &form);
+  auto* cost = new QRadioButton("Revient", group);
+  auto* price = new QRadioButton("Vente", group);
+  auto* inside = new QVBoxLayout(group);
+  inside->addWidget(cost);
+  inside->addWidget(price);
+  auto* layout = new QVBoxLayout(&form);
+  layout->addWidget(box);
+  layout->addWidget(group);
+  price->setChecked(true);
+  FormAccessKeys keys(nullptr, [&form]() -> QWidget* { return &form; });
+  tarovent::test::showActive(&form);
+  box->setFocus();
+  EXPECT_EQ(FormAccessKeys::target(&form, 'T'), group);
+  for (const QEvent::Type type : {QEvent::ShortcutOverride, QEvent::KeyPress}) {
+    QKeyEvent alt(type, Qt::Key_T, Qt::AltModifier, "t");
+    QApplication::sendEvent(box, &alt);
+  }
+  EXPECT_EQ(QApplication::focusWidget(), price);
+  auto* all = new QPushButton("&Tout", &form);
+  all->show();
+  EXPECT_EQ(FormAccessKeys::target(&form, 'T'), nullptr);
 }
 
 // Regression: an amount read from the base showed "86643,8", and without its thousands apart.

@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMap>
@@ -87,6 +88,7 @@ inline QStringList accessKeyFaults(QWidget* window) {
   }
   for (QAbstractButton* button : window->findChildren<QAbstractButton*>())
     take(button, button->text());
+  for (QGroupBox* group : window->findChildren<QGroupBox*>()) take(group, group->title());
   return faults;
 }
 
