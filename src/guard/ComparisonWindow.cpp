@@ -59,6 +59,7 @@ ComparisonWindow::ComparisonWindow(core::ProcessState& state, const QString& com
   m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
   m_list->verticalHeader()->hide();
   m_list->horizontalHeader()->setStretchLastSection(true);
+  m_list->resizeColumnsToContents();  // every heading read whole, before any line is listed
   layout->addWidget(m_list, 1);
   m_totals = new QLabel(this);
   m_totals->setObjectName(QStringLiteral("CTL_Totaux"));

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QTableWidget>
 
@@ -110,6 +111,13 @@ TEST_F(ComparisonWindowTest, WhatCannotBeComparedIsSaid) {
   ComparisonWindow one(*m_state, "AB", 12);
   EXPECT_FALSE(one.comparison());
   EXPECT_EQ(one.totals()->text(), "Il faut deux versions avec leur document pour comparer.");
+  // Its headings read whole all the same, "Avant : tableau / ligne" too.
+  one.show();
+  QApplication::processEvents();
+  QHeaderView* headings = one.list()->horizontalHeader();
+  for (int c = 0; c < one.list()->columnCount(); ++c)
+    EXPECT_GE(headings->sectionSize(c), headings->sectionSizeHint(c))
+        << one.list()->horizontalHeaderItem(c)->text().toStdString();
   QFile broken(document(1));
   ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
   broken.write("pas un document");
