@@ -1,5 +1,6 @@
 #include "Presence.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QSysInfo>
 #include <QUuid>
@@ -8,7 +9,13 @@
 
 #ifdef Q_OS_UNIX
 #include <pwd.h>
+#include <signal.h>
 #include <unistd.h>
+
+#include <cerrno>
+#endif
+#ifdef Q_OS_WIN
+#include <windows.h>
 #endif
 
 namespace tarovent::db {
@@ -21,6 +28,41 @@ const QString kSaves = QStringLiteral("MSysTaroventSaves");
 QString number(double v) { return QString::number(v, 'f', 3); }
 
 double systemClock() { return double(QDateTime::currentMSecsSinceEpoch()) / 1000.0; }
+
+// A session's name begins with its program's process number: "p4242-…".
+QString sessionId() {
+  return QStringLiteral("p%1-%2")
+      .arg(QCoreApplication::applicationPid())
+      .arg(QUuid::createUuid().toString(QUuid::Id128).left(26));
+}
+
+// The process number a session's name begins with; none for a name without one (written by
+// an older program).
+std::optional<qint64> processOf(const QString& session) {
+  const qsizetype dash = session.indexOf(u'-');
+  if (!session.startsWith(u'p') || dash < 2) return std::nullopt;
+  bool ok = false;
+  const qint64 pid = session.mid(1, dash - 1).toLongLong(&ok);
+  return ok && pid > 0 ? std::optional<qint64>(pid) : std::nullopt;
+}
+
+// True only when the system says no process has that number: a number taken again by another
+// program counts as alive, and the session then waits for its heartbeat to expire.
+bool processGone(qint64 pid) {
+#if defined(Q_OS_UNIX)
+  return ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+#elif defined(Q_OS_WIN)
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, DWORD(pid));
+  if (!process) return GetLastError() == ERROR_INVALID_PARAMETER;
+  DWORD code = 0;
+  const bool ended = GetExitCodeProcess(process, &code) && code != STILL_ACTIVE;
+  CloseHandle(process);
+  return ended;
+#else
+  Q_UNUSED(pid);
+  return false;
+#endif
+}
 
 }  // namespace
 
@@ -46,7 +88,7 @@ Presence::Presence(Database db, QString user, QString machine)
     : m_db(std::move(db)),
       m_user(std::move(user).left(64)),
       m_machine(std::move(machine).left(64)),
-      m_id(QUuid::createUuid().toString(QUuid::WithoutBraces)),
+      m_id(sessionId()),
       m_clock(systemClock) {}
 
 Presence::~Presence() {
@@ -103,12 +145,30 @@ void Presence::releaseAll() {
 QList<Holder> Presence::others(const QString& item) {
   ensureTables();
   QList<Holder> found;
-  m_db.forEachRow("SELECT UserName, Machine, Since FROM " + kSessions + " WHERE Item = " +
-                      sqlLiteral(item.left(200)) + " AND SessionId <> " + sqlLiteral(m_id) +
-                      " AND Beat >= " + number(now() - m_expiry) + " ORDER BY Since",
-                  [&](const RowReader& row) {
-                    found << Holder{row.text("UserName"), row.text("Machine"), row.number("Since")};
-                  });
+  QStringList gone;
+  m_db.forEachRow(
+      "SELECT SessionId, UserName, Machine, Since FROM " + kSessions + " WHERE Item = " +
+          sqlLiteral(item.left(200)) + " AND SessionId <> " + sqlLiteral(m_id) +
+          " AND Beat >= " + number(now() - m_expiry) + " ORDER BY Since",
+      [&](const RowReader& row) {
+        const QString session = row.text("SessionId");
+        // A program of this machine that ended without letting go (killed, a power cut)
+        // holds nothing: its user would otherwise read that they have the dossier open
+        // elsewhere until the heartbeat expires.
+        if (row.text("Machine") == m_machine)
+          if (const std::optional<qint64> pid = processOf(session); pid && processGone(*pid)) {
+            if (!gone.contains(session)) gone << session;
+            return;
+          }
+        found << Holder{row.text("UserName"), row.text("Machine"), row.number("Since")};
+      });
+  for (const QString& session : gone) {
+    try {
+      m_db.Execute("DELETE FROM " + kSessions + " WHERE SessionId = " + sqlLiteral(session));
+    } catch (const DbError&) {
+      // Left to expire.
+    }
+  }
   return found;
 }
 

@@ -19,7 +19,8 @@ struct Holder {
 // One session of the program (a user on a machine) as the other sessions of the same database
 // see it: which items (named by the caller) it holds open, kept in a table of the database.
 // Rows carry a heartbeat: the rows of a session whose program was killed stop counting once
-// their heartbeat is older than the expiry, and the next session to look removes them.
+// their heartbeat is older than the expiry, and the next session to look removes them; on the
+// machine the program ran on, they stop counting as soon as its process is gone.
 // Each item also keeps a save number, so that a session saving an item can tell whether
 // another one saved it since it read it (no lost update).
 class Presence {

@@ -1,4 +1,6 @@
 #include <QAtomicInt>
+#include <QCoreApplication>
+#include <QDateTime>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -77,6 +79,29 @@ TEST_F(PresenceTest, AKilledWorkstationStopsHoldingWhenItsHeartbeatIsOld) {
   paul.heartbeat();
   clock -= 200;
   EXPECT_TRUE(paul.others("DOS|AB|12").isEmpty());
+}
+
+// Regression: after a crash, the user read for a minute and a half that they had the dossier
+// open themselves.
+TEST_F(PresenceTest, ASessionWhoseProgramIsGoneFromThisMachineHoldsNothing) {
+  Presence paul(m_db, "paul", "POSTE1");
+  paul.hold("DOS|AB|12");
+  const QString now = QString::number(double(QDateTime::currentMSecsSinceEpoch()) / 1000, 'f', 3);
+  const auto session = [&](const QString& id, const char* machine) {
+    m_db.Execute("INSERT INTO MSysTaroventSessions (SessionId, UserName, Machine, Item, Since, "
+                 "Beat) VALUES ('" + id + "', 'paul', '" + machine + "', 'DOS|AB|12', " + now +
+                 ", " + now + ")");
+  };
+  const QString alive = QStringLiteral("p%1-vivant").arg(QCoreApplication::applicationPid());
+  session("p999999999-tue", "POSTE1");  // no process has that number
+  session("p999999999-ailleurs", "POSTE3");  // another machine's: left to its heartbeat
+  session(alive, "POSTE1");
+  session("0b7f3c52-6a1e-4c1b-9a8e-3f3a1b2c4d5e", "POSTE1");  // an older program's name
+  EXPECT_EQ(names(paul.others("DOS|AB|12")),
+            (QStringList{"paul@POSTE3", "paul@POSTE1", "paul@POSTE1"}));
+  EXPECT_EQ(m_db.OpenRecordset("SELECT * FROM MSysTaroventSessions WHERE SessionId = "
+                               "'p999999999-tue'").RecordCount(),
+            0);
 }
 
 TEST_F(PresenceTest, ASaveOverAnotherWorkstationsNewerSaveIsRefused) {
