@@ -107,7 +107,11 @@ class DemoMenuTest : public ::testing::Test {
     // The test's own server database when the whole program runs on the server.
     const QString conninfo =
         db::defaultServer().isEmpty() ? cluster->freshDatabase() : db::defaultServer();
-    ASSERT_TRUE(test::moveFamilyToServer(root, conninfo));
+    // The run's family is the same for every test: copied from a server database made once.
+    if (builtDemoFamily().isEmpty())
+      ASSERT_TRUE(test::moveFamilyToServer(root, conninfo));
+    else
+      ASSERT_TRUE(test::placeDemoFamilyOnServer(root, *cluster, conninfo));
     m_onServer = true;
   }
 

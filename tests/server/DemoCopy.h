@@ -27,28 +27,43 @@ inline QString builtDemoFamily() {
   return dir + "/demo";
 }
 
-// Every text value of the databases under `root` beginning with `from` begins with `to` instead.
-inline void renameFolderInDatabases(const QString& root, const QString& from, const QString& to) {
-  const db::DefaultServerScope onFiles;
+// The Jet statement by which every value of `field` in `table` beginning with `from` begins with
+// `to` instead.
+inline QString renameStatement(const QString& table, const QString& field, const QString& from,
+                               const QString& to) {
   const auto literal = [](QString s) { return '\'' + s.replace('\'', "''") + '\''; };
+  return QStringLiteral("UPDATE [%1] SET [%2] = %3 & Mid([%2], %4) WHERE Left([%2], %5) = %6")
+      .arg(table, field, literal(to))
+      .arg(from.size() + 1)
+      .arg(from.size())
+      .arg(literal(from));
+}
+
+// Calls `each` with every database file under `root`, opened, and every text field of it.
+template <typename Each>
+void forEachTextField(const QString& root, Each each) {
+  const db::DefaultServerScope onFiles;
   QDirIterator files(root, {QStringLiteral("*.MDB")}, QDir::Files, QDirIterator::Subdirectories);
   while (files.hasNext()) {
+    const QString file = files.next();
     db::Workspace ws;
-    db::Database base = ws.OpenDatabase(files.next());
+    db::Database base = ws.OpenDatabase(file);
     for (const QString& table : base.TableDefNames()) {
       const db::TableDef def = base.tableDef(table);
-      for (const db::FieldSpec& field : def.Fields()) {
-        if (field.type != db::FieldType::Text && field.type != db::FieldType::Memo) continue;
-        base.Execute(QStringLiteral("UPDATE [%1] SET [%2] = %3 & Mid([%2], %4) "
-                                    "WHERE Left([%2], %5) = %6")
-                         .arg(table, field.name, literal(to))
-                         .arg(from.size() + 1)
-                         .arg(from.size())
-                         .arg(literal(from)));
-      }
+      for (const db::FieldSpec& field : def.Fields())
+        if (field.type == db::FieldType::Text || field.type == db::FieldType::Memo)
+          each(file, base, table, field.name);
     }
     base.Close();
   }
+}
+
+// Every text value of the databases under `root` beginning with `from` begins with `to` instead.
+inline void renameFolderInDatabases(const QString& root, const QString& from, const QString& to) {
+  forEachTextField(root, [&](const QString&, db::Database& base, const QString& table,
+                             const QString& field) {
+    base.Execute(renameStatement(table, field, from, to));
+  });
 }
 
 // A copy of the folder `from` in `to` (made), files and sub-folders, empty ones included.

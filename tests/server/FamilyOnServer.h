@@ -1,11 +1,16 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QFile>
 #include <QString>
 
 #include "install/ServerMigration.h"
 #include "platform/db/DefaultServer.h"
 #include "platform/db/PgCluster.h"
+#include "platform/db/PgSession.h"
+#include "platform/db/Recordset.h"
+#include "server/DemoCopy.h"
 
 namespace tarovent::test {
 
@@ -19,6 +24,63 @@ inline bool wholeProgramOnServer() {
 // False when the copy failed its count check.
 inline bool moveFamilyToServer(const QString& root, const QString& conninfo) {
   if (!install::migrateFamily(root, conninfo).ok()) return false;
+  install::nameServer(root, conninfo);
+  for (const auto& [file, schema] : install::familyDatabases(root)) QFile::remove(file);
+  return true;
+}
+
+// The run's small demo family, copied to `root` by placeSmallDemoFamily(), moved to the server
+// database `conninfo` as moveFamilyToServer() moves it. Copying a family's databases to a server
+// takes most of a second, a copy of a server database a tenth: the program's first call copies
+// its family to a database of its own, kept for the program, and every call (that one too) gives
+// `conninfo` a copy of that database whose folder names are changed to `root`.
+inline bool placeDemoFamilyOnServer(const QString& root, db::test::PgCluster& cluster,
+                                    const QString& conninfo) {
+  struct Column {
+    QString schema, table, field;
+  };
+  // The database copied once, the folder its names name, and the text columns naming it.
+  struct Kept {
+    QString conninfo, folder;
+    QList<Column> columns;
+  };
+  // The kept database goes with the program.
+  struct Dropper : ::testing::EmptyTestEventListener {
+    Dropper(db::test::PgCluster& c, QString d) : cluster(c), database(std::move(d)) {}
+    void OnTestProgramEnd(const ::testing::UnitTest&) override { cluster.dropDatabase(database); }
+    db::test::PgCluster& cluster;
+    QString database;
+  };
+  static Kept kept;
+  const QString folder = QDir::cleanPath(QDir(root).absolutePath()) + '/';
+  if (kept.conninfo.isEmpty()) {
+    QHash<QString, QString> schemas;
+    for (const auto& [file, schema] : install::familyDatabases(root)) schemas.insert(file, schema);
+    QList<Column> columns;
+    forEachTextField(root, [&](const QString& file, db::Database& base, const QString& table,
+                               const QString& field) {
+      const QString naming = renameStatement(table, field, folder, folder);
+      db::Recordset found = base.OpenRecordset(
+          QStringLiteral("SELECT [%1] FROM [%2] ").arg(field, table) +
+          naming.mid(naming.indexOf(QLatin1String(" WHERE "))));
+      if (!found.EOF_()) columns.append({schemas.value(file), table, field});
+    });
+    const QString made = cluster.freshDatabase();
+    if (!install::migrateFamily(root, made).ok()) {
+      cluster.dropDatabase(made);
+      return false;
+    }
+    kept = {made, folder, columns};
+    ::testing::UnitTest::GetInstance()->listeners().Append(new Dropper(cluster, made));
+  }
+  if (!cluster.copyDatabase(kept.conninfo, conninfo)) return false;
+  if (folder != kept.folder) {
+    std::unique_ptr<db::PgSession> server = db::PgSession::open(conninfo, QString(), false);
+    for (const Column& c : kept.columns) {
+      server->enter(c.schema, false);
+      server->execute(renameStatement(c.table, c.field, kept.folder, folder));
+    }
+  }
   install::nameServer(root, conninfo);
   for (const auto& [file, schema] : install::familyDatabases(root)) QFile::remove(file);
   return true;

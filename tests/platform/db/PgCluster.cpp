@@ -284,6 +284,14 @@ void PgCluster::dropDatabase(const QString& conninfo) const {
   if (!name.isEmpty()) execute(admin(), "DROP DATABASE IF EXISTS " + name + " WITH (FORCE)");
 }
 
+bool PgCluster::copyDatabase(const QString& from, const QString& conninfo) const {
+  const QString name = databaseOf(conninfo);
+  const QString source = databaseOf(from);
+  if (name.isEmpty() || source.isEmpty()) return false;
+  execute(admin(), "DROP DATABASE IF EXISTS " + name + " WITH (FORCE)");
+  return execute(admin(), "CREATE DATABASE " + name + " TEMPLATE " + source);
+}
+
 QString PgCluster::freshSchema() {
   static std::atomic<int> next{0};
   return QStringLiteral("t%1").arg(++next);
