@@ -241,7 +241,7 @@ QWidget* FDEV::buildList() {
            },
            "(SELECT C.TCLI_RS FROM " + clientsTable() +
                " AS C WHERE C.TCLI_CODE = TDOS.TDOS_CLIENT)")},
-      {40, 55, 80, 45, 60, 40, 90, 90, 200, 65, 110, 85, 180}, 8);
+      {40, 55, 80, 45, 100, 40, 105, 105, 200, 65, 110, 85, 180}, 8);
   m_list->verticalHeader()->setDefaultSectionSize(20);
   m_listTools = core::addGridTools(m_state, m_list, m_data);
   auto* tools = button("Cmd_ToolBar", QStringLiteral("Outils"));
