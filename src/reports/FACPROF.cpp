@@ -71,7 +71,7 @@ FACPROF::FACPROF(core::ProcessState& state, QWidget* parent)
   m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
   m_list->verticalHeader()->hide();
   m_list->horizontalHeader()->setStretchLastSection(true);
-  // The row the list frames is the row "Editer" acts on: Qt gives the list a current row on
+  // The row the list frames is the row "Éditer" acts on: Qt gives the list a current row on
   // focus without selecting it, which left the button beeping at a framed row.
   connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& current) {
@@ -85,7 +85,7 @@ FACPROF::FACPROF(core::ProcessState& state, QWidget* parent)
   m_vat->setText(composition::formatMasked(state.params.txTvaDef, QStringLiteral("##0.00")));
   m_withText = new QCheckBox(QStringLiteral("&Reprendre le texte du devis"), this);
   m_withText->setObjectName("BXK_ImprDev");
-  auto* edit = new QPushButton(QStringLiteral("&Editer"), this);
+  auto* edit = new QPushButton(QStringLiteral("É&diter"), this);
   edit->setObjectName("Cmd_Editer");
   auto* quit = new QPushButton(QStringLiteral("&Quitter"), this);
   quit->setObjectName("Cmd_Quitter");

@@ -314,7 +314,7 @@ TEST_F(QuoteChain, AComposedQuoteComesBackToTheWorkspaceAsSaved) {
   auto* vat = invoices->findChild<QLineEdit*>("CTX_TVA");
   vat->selectAll();
   typeText(vat, "20");
-  // Enter on the list's row makes its invoice, as Editer does.
+  // Enter on the list's row makes its invoice, as Éditer does.
   list->setFocus();
   list->setCurrentCell(row, 0);
   pressKey(list, Qt::Key_Return);
