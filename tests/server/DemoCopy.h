@@ -27,16 +27,23 @@ inline QString builtDemoFamily() {
   return dir + "/demo";
 }
 
+// The Jet condition: `field` begins with `prefix`.
+inline QString beginsWith(const QString& field, const QString& prefix) {
+  QString quoted = prefix;
+  quoted.replace('\'', "''");
+  return QStringLiteral("Left([%1], %2) = '%3'").arg(field).arg(prefix.size()).arg(quoted);
+}
+
 // The Jet statement by which every value of `field` in `table` beginning with `from` begins with
 // `to` instead.
 inline QString renameStatement(const QString& table, const QString& field, const QString& from,
                                const QString& to) {
-  const auto literal = [](QString s) { return '\'' + s.replace('\'', "''") + '\''; };
-  return QStringLiteral("UPDATE [%1] SET [%2] = %3 & Mid([%2], %4) WHERE Left([%2], %5) = %6")
-      .arg(table, field, literal(to))
-      .arg(from.size() + 1)
-      .arg(from.size())
-      .arg(literal(from));
+  QString quoted = to;
+  quoted.replace('\'', "''");
+  return QStringLiteral("UPDATE [%1] SET [%2] = '%3' & Mid([%2], %4) WHERE ")
+             .arg(table, field, quoted)
+             .arg(from.size() + 1) +
+         beginsWith(field, from);
 }
 
 // Calls `each` with every database file under `root`, opened, and every text field of it.

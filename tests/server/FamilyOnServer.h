@@ -19,13 +19,19 @@ inline bool wholeProgramOnServer() {
   return qEnvironmentVariable("TAROVENT_TEST_SERVER") == QLatin1String("all");
 }
 
+// The family in `root` names the server database `conninfo` in its milostar.ini, and its
+// database files are removed.
+inline void leaveFilesForServer(const QString& root, const QString& conninfo) {
+  install::nameServer(root, conninfo);
+  for (const auto& [file, schema] : install::familyDatabases(root)) QFile::remove(file);
+}
+
 // The family in `root` copied into the server database `conninfo`, named in its milostar.ini,
 // and its database files removed: a workstation that has only milostar.ini and the documents.
 // False when the copy failed its count check.
 inline bool moveFamilyToServer(const QString& root, const QString& conninfo) {
   if (!install::migrateFamily(root, conninfo).ok()) return false;
-  install::nameServer(root, conninfo);
-  for (const auto& [file, schema] : install::familyDatabases(root)) QFile::remove(file);
+  leaveFilesForServer(root, conninfo);
   return true;
 }
 
@@ -59,10 +65,9 @@ inline bool placeDemoFamilyOnServer(const QString& root, db::test::PgCluster& cl
     QList<Column> columns;
     forEachTextField(root, [&](const QString& file, db::Database& base, const QString& table,
                                const QString& field) {
-      const QString naming = renameStatement(table, field, folder, folder);
       db::Recordset found = base.OpenRecordset(
-          QStringLiteral("SELECT [%1] FROM [%2] ").arg(field, table) +
-          naming.mid(naming.indexOf(QLatin1String(" WHERE "))));
+          QStringLiteral("SELECT [%1] FROM [%2] WHERE ").arg(field, table) +
+          beginsWith(field, folder));
       if (!found.EOF_()) columns.append({schemas.value(file), table, field});
     });
     const QString made = cluster.freshDatabase();
@@ -81,8 +86,7 @@ inline bool placeDemoFamilyOnServer(const QString& root, db::test::PgCluster& cl
       server->execute(renameStatement(c.table, c.field, kept.folder, folder));
     }
   }
-  install::nameServer(root, conninfo);
-  for (const auto& [file, schema] : install::familyDatabases(root)) QFile::remove(file);
+  leaveFilesForServer(root, conninfo);
   return true;
 }
 
