@@ -9,6 +9,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMap>
+#include <QMenu>
+#include <QMenuBar>
 #include <QStringList>
 #include <QWidget>
 
@@ -65,19 +67,21 @@ inline QChar accessKey(const QString& caption) {
 }
 
 // What is wrong with the access keys of a window as shown: a label whose "&" shows literally
-// because it names no box, or one letter given to two visible controls (Alt+letter then only
-// cycles between them).
+// because it names no box, or one letter given to two visible controls or menus of the window's
+// own menu bar (Alt+letter then only cycles between them, or never reaches the control).
 inline QStringList accessKeyFaults(QWidget* window) {
   QStringList faults;
   QMap<QChar, QString> owners;
-  auto take = [&](QWidget* w, const QString& caption) {
+  auto claim = [&](bool shown, const QString& caption, const QString& name) {
     const QChar key = accessKey(caption);
-    if (key.isNull() || !w->isVisibleTo(window)) return;
-    const QString name = w->objectName().isEmpty() ? caption : w->objectName();
+    if (key.isNull() || !shown) return;
     if (owners.contains(key))
       faults << QStringLiteral("Alt+%1: %2 and %3").arg(key).arg(owners.value(key), name);
     else
       owners.insert(key, name);
+  };
+  auto take = [&](QWidget* w, const QString& caption) {
+    claim(w->isVisibleTo(window), caption, w->objectName().isEmpty() ? caption : w->objectName());
   };
   for (QLabel* label : window->findChildren<QLabel*>()) {
     if (accessKey(label->text()).isNull() || label->textFormat() == Qt::RichText) continue;
@@ -89,6 +93,10 @@ inline QStringList accessKeyFaults(QWidget* window) {
   for (QAbstractButton* button : window->findChildren<QAbstractButton*>())
     take(button, button->text());
   for (QGroupBox* group : window->findChildren<QGroupBox*>()) take(group, group->title());
+  for (QMenuBar* bar : window->findChildren<QMenuBar*>())
+    for (QAction* a : bar->actions())
+      claim(bar->isVisibleTo(window) && a->isVisible(), a->text(),
+            a->menu() ? a->menu()->objectName() : a->text());
   return faults;
 }
 
