@@ -209,7 +209,8 @@ ProForma::Outcome ProForma::make(const Request& request) {
   m_invoice.clear();
   bool vatOk = false;
   const double rate = core::Valeur_Numerique(request.vatText.trimmed(), &vatOk);
-  if (request.vatText.trimmed().isEmpty() || !vatOk) {
+  // A rate is a percentage: "1 234,50" or "-20" is a slip of the keyboard, not a rate.
+  if (request.vatText.trimmed().isEmpty() || !vatOk || rate < 0 || rate > 100) {
     messages.beep();
     say(QStringLiteral("Saisir un taux de T.V.A."));
     return Outcome::NoVat;

@@ -126,6 +126,9 @@ TEST_F(ProFormaTest, StopsWithTheirMessages) {
     QString message;
   } cases[] = {
       {"", "00005_00.AB", ProForma::Outcome::NoVat, "Saisir un taux de T.V.A."},
+      {"12abc", "00005_00.AB", ProForma::Outcome::NoVat, "Saisir un taux de T.V.A."},
+      {"1 234,50", "00005_00.AB", ProForma::Outcome::NoVat, "Saisir un taux de T.V.A."},
+      {"-5,5", "00005_00.AB", ProForma::Outcome::NoVat, "Saisir un taux de T.V.A."},
       {"20", "00005_01.AB", ProForma::Outcome::NoDocument, "Texte du devis introuvable."},
       {"20", "00005_00.AB", ProForma::Outcome::NoTemplate,
        "Le modèle WORD <FACPROF> est introuvable."},
