@@ -188,6 +188,7 @@ FCOMPO::FCOMPO(core::ProcessState& state, std::unique_ptr<CompositionSession> se
   showMarginRate();
   box->addWidget(m_status);
   m_status->showMessage(m_session->documentPath());
+  orderTabs();
 
   connect(m_entry, &EntryPanel::lineWritten, this, &FCOMPO::afterLinesWritten);
   connect(m_entry, &EntryPanel::leaveRequested, this,
@@ -401,6 +402,33 @@ void FCOMPO::buildView() {
   m_view->setCursor(cursor.isValid() ? cursor : m_session->openAfterLines());
   const TableCursor now = m_view->cursor();
   if (now.isValid()) m_session->setCursor(now.table, now.row);
+}
+
+void FCOMPO::orderTabs() {
+  // Tab follows the screen from top to bottom: the document and its preview come before the
+  // entry below them. The view is made after the entry (and again on each reload), so the
+  // order it was given is not that one.
+  const auto focusable = [](QWidget* w) {
+    return (w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && !w->focusProxy();
+  };
+  QList<QWidget*> document, order;
+  for (QWidget* part : {static_cast<QWidget*>(m_view), static_cast<QWidget*>(m_preview)}) {
+    if (part && focusable(part)) document << part;
+    if (part)
+      for (QWidget* w = part->nextInFocusChain(); w != part; w = w->nextInFocusChain())
+        if (part->isAncestorOf(w) && focusable(w) && !document.contains(w)) document << w;
+  }
+  bool placed = false;
+  for (QWidget* w = nextInFocusChain(); w != this; w = w->nextInFocusChain()) {
+    if (!isAncestorOf(w) || !focusable(w) || document.contains(w)) continue;
+    if (!placed && m_lower->isAncestorOf(w)) {
+      order << document;
+      placed = true;
+    }
+    order << w;
+  }
+  if (!placed) order << document;
+  for (qsizetype i = 0; i + 1 < order.size(); ++i) setTabOrder(order[i], order[i + 1]);
 }
 
 void FCOMPO::showPlace(const TableCursor& c) {
@@ -655,6 +683,7 @@ void FCOMPO::reloadFromDisk() {
   m_session->setChangeListener(nullptr);
   const bool done = m_session->reload();
   buildView();
+  orderTabs();
   if (done) showStatus(QStringLiteral("Document relu : il a été modifié en dehors de Tarovent"));
 }
 

@@ -108,6 +108,7 @@ class FCOMPO : public QWidget {
  private:
   FCOMPO(core::ProcessState& state, std::unique_ptr<CompositionSession> session, QWidget* parent);
   QWidget* buildMenus();
+  void orderTabs();
   QWidget* buildSidePanel();
   QWidget* buildTitlePrompt();
   void buildView();

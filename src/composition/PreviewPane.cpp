@@ -10,7 +10,7 @@
 namespace tarovent::composition {
 
 PreviewPane::PreviewPane(core::ProcessState& state, QWidget* parent)
-    : QWidget(parent), m_preview(new core::DocumentPreview(state, this)) {
+    : QWidget(parent) {
   setObjectName(QStringLiteral("FRM_Apercu"));
   auto* title =
       new QLabel(QStringLiteral("<b>Aperçu PDF</b> (mis à jour à chaque enregistrement)"), this);
@@ -20,6 +20,8 @@ PreviewPane::PreviewPane(core::ProcessState& state, QWidget* parent)
   close->setToolTip(QStringLiteral("Fermer l'aperçu"));
   close->setAutoRaise(true);
   connect(close, &QToolButton::clicked, this, [this] { toggle({}); });
+  // Made after the button above it: Tab reaches the button first, then the pages.
+  m_preview = new core::DocumentPreview(state, this);
   auto* head = new QHBoxLayout;
   head->addWidget(title, 1);
   head->addWidget(close);

@@ -270,6 +270,40 @@ TEST_F(FcompoTest, FileChangedOutsideIsReloadedWhenCleanElseTheUserChooses) {
   }
 }
 
+// Tab goes down the screen: from the document to its preview beside it, then to the entry
+// below them, Shift+Tab back; the view made again when the file is read again keeps its place.
+TEST_F(FcompoTest, TabGoesFromTheDocumentToTheEntryBelowIt) {
+  ASSERT_TRUE(open(kTwoLines));
+  // The pane as "Aperçu PDF" shows it, without the conversion.
+  QWidget* preview = get("FRM_Apercu");
+  const auto walk = [](QWidget* from, bool forward, QWidget* to) {
+    QStringList passed;
+    from->setFocus(Qt::OtherFocusReason);
+    for (int i = 0; i < 6 && QApplication::focusWidget() != to; ++i) {
+      tarovent::test::pressKey(QApplication::focusWidget(), forward ? Qt::Key_Tab : Qt::Key_Backtab,
+                               forward ? Qt::NoModifier : Qt::ShiftModifier);
+      const QWidget* w = QApplication::focusWidget();
+      passed << (w->objectName().isEmpty() ? w->metaObject()->className() : w->objectName());
+    }
+    return passed.join(' ');
+  };
+  for (const bool reloaded : {false, true}) {
+    SCOPED_TRACE(reloaded);
+    if (reloaded) {
+      rewriteOutside(m_path, "Vis écrite ailleurs");
+      ASSERT_TRUE(waitFor([&] { return cell(0, "LIBART") == "Vis écrite ailleurs"; }));
+    }
+    QWidget* grid = &m_window->view().grid();
+    QWidget* sources = get("TRV_Sources");
+    preview->hide();
+    EXPECT_EQ(walk(grid, true, sources), "TRV_Sources");
+    EXPECT_EQ(walk(sources, false, grid), grid->objectName());
+    preview->show();
+    EXPECT_EQ(walk(grid, true, sources), "CMD_FermerApercu QPdfView TRV_Sources");
+    EXPECT_EQ(walk(sources, false, grid), "QPdfView CMD_FermerApercu " + grid->objectName());
+  }
+}
+
 TEST_F(FcompoTest, SavingWhileTheWordProcessorHoldsTheFileIsRefused) {
   for (const QString& lock : {QString(".~lock.DEV.dotx#"), QString("~$V.dotx")}) {
     SCOPED_TRACE(lock.toStdString());
