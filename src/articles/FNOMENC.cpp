@@ -20,6 +20,7 @@
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"
 #include "ui/DbErrorMessage.h"
+#include "ui/RowList.h"
 
 namespace tarovent::articles {
 
@@ -173,7 +174,7 @@ void FNOMENC::openList() {
   auto* view = new QTableView(list);
   view->setObjectName(sections ? QStringLiteral("DBG_SECTIONS") : QStringLiteral("DBG_ARTICLES"));
   view->setModel(model);
-  view->setSelectionBehavior(QAbstractItemView::SelectRows);
+  ui::readByRows(view);
   view->setSelectionMode(QAbstractItemView::SingleSelection);
   view->setEditTriggers(QAbstractItemView::NoEditTriggers);
   view->verticalHeader()->hide();

@@ -6,6 +6,7 @@
 
 #include "ui/GridColumns.h"
 #include "ui/GridLink.h"
+#include "ui/RowList.h"
 
 namespace tarovent::clients {
 
@@ -46,7 +47,7 @@ QTableView* makeListGrid(QWidget* parent, ui::DataControl* data, const ListGridL
   auto* grid = new QTableView(parent);
   grid->setObjectName(layout.name);
   if (!layout.toolTip.isEmpty()) grid->setToolTip(layout.toolTip);
-  grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+  ui::readByRows(grid);
   grid->setSelectionMode(layout.selection);
   grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
   auto* model = new ui::RecordsetModel(grid);

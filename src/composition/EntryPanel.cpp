@@ -23,6 +23,7 @@
 #include "platform/db/DbError.h"
 #include "ui/FormNavigation.h"
 #include "ui/PlainItemDelegate.h"
+#include "ui/RowList.h"
 
 namespace tarovent::composition {
 
@@ -132,7 +133,7 @@ EntryPanel::EntryPanel(CompositionSession& session, QWidget* parent)
   m_list = new QTableView(this);
   m_list->setObjectName(QStringLiteral("DBG_Liste"));
   m_list->setModel(m_model);
-  m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+  ui::readByRows(m_list);
   m_list->setSelectionMode(QAbstractItemView::SingleSelection);
   m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
   // One line a row: a designation wider than its column ends in "…" (its tooltip holds it all).

@@ -12,6 +12,7 @@
 #include "platform/db/DbError.h"
 #include "ui/DbErrorMessage.h"
 #include "ui/HostWindow.h"
+#include "ui/RowList.h"
 
 namespace tarovent::dossiers {
 
@@ -23,7 +24,7 @@ MailList::MailList(core::ProcessState& state, QWidget* parent)
   m_table->setObjectName("DBG_Mails");
   m_table->setHorizontalHeaderLabels(
       {QStringLiteral("Date"), QStringLiteral("Objet"), QStringLiteral("Pièce jointe")});
-  m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+  ui::readByRows(m_table);
   m_table->setSelectionMode(QAbstractItemView::SingleSelection);
   m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   m_table->horizontalHeader()->setStretchLastSection(true);

@@ -22,6 +22,7 @@
 #include "platform/ooxml/OoxmlError.h"
 #include "platform/word/WordDocument.h"
 #include "ui/DbErrorMessage.h"
+#include "ui/RowList.h"
 
 namespace tarovent::guard {
 
@@ -56,7 +57,7 @@ ComparisonWindow::ComparisonWindow(core::ProcessState& state, const QString& com
                                      QStringLiteral("Après : tableau / ligne"),
                                      QStringLiteral("Quantité"), QStringLiteral("Prix net")});
   m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+  ui::readByRows(m_list);
   m_list->verticalHeader()->hide();
   m_list->horizontalHeader()->setStretchLastSection(true);
   m_list->resizeColumnsToContents();  // every heading read whole, before any line is listed

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "composition/NumberFormat.h"
+#include "ui/RowList.h"
 
 namespace tarovent::guard {
 
@@ -49,7 +50,7 @@ DriftWindow::DriftWindow(const QVector<DriftLine>& lines, const QString& quote, 
        QStringLiteral("Prix actuel"), QStringLiteral("Marge au prix du devis"),
        QStringLiteral("Marge aux prix actuels")});
   m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+  ui::readByRows(m_list);
   m_list->verticalHeader()->hide();
   for (int r = 0; r < lines.size(); ++r) {
     const DriftLine& d = lines[r];

@@ -13,6 +13,7 @@
 #include "composition/NumberFormat.h"
 #include "platform/ooxml/OoxmlError.h"
 #include "platform/word/WordDocument.h"
+#include "ui/RowList.h"
 
 namespace tarovent::guard {
 
@@ -60,7 +61,7 @@ GuardWindow::GuardWindow(const QVector<GuardFinding>& findings, const QString& q
                                      QStringLiteral("Prix de revient"),
                                      QStringLiteral("Prix plancher"), QStringLiteral("Marge")});
   m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+  ui::readByRows(m_list);
   m_list->verticalHeader()->hide();
   for (int r = 0; r < findings.size(); ++r) {
     const GuardFinding& f = findings[r];

@@ -28,6 +28,7 @@
 #include "ui/GridLink.h"
 #include "ui/RecordButtons.h"
 #include "ui/RecordsetModel.h"
+#include "ui/RowList.h"
 
 namespace tarovent::macros {
 
@@ -147,7 +148,7 @@ void FMACRO::buildHelpGrid() {
   m_help->verticalHeader()->hide();
   m_help->verticalHeader()->setDefaultSectionSize(20);
   m_help->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  m_help->setSelectionBehavior(QAbstractItemView::SelectRows);
+  ui::readByRows(m_help);
   m_help->setSelectionMode(QAbstractItemView::SingleSelection);
   for (int row = 0; row < int(std::size(kHelpKeys)); ++row) {
     m_help->setItem(row, 0, new QTableWidgetItem(QString::fromUtf8(kHelpKeys[row].key)));

@@ -26,6 +26,7 @@
 #include "platform/db/DbError.h"
 #include "ui/DbErrorMessage.h"
 #include "ui/HostWindow.h"
+#include "ui/RowList.h"
 
 namespace tarovent::reports {
 
@@ -66,7 +67,7 @@ FACPROF::FACPROF(core::ProcessState& state, QWidget* parent)
   m_list->setHorizontalHeaderLabels({QStringLiteral("N° devis"), QStringLiteral("Client"),
                                      QStringLiteral("Date"), QStringLiteral("Texte"),
                                      QStringLiteral("Facture")});
-  m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+  ui::readByRows(m_list);
   m_list->setSelectionMode(QAbstractItemView::SingleSelection);
   m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
   m_list->verticalHeader()->hide();

@@ -12,6 +12,7 @@
 #include "core/ProcessState.h"
 #include "ui/HostWindow.h"
 #include "ui/NumericInput.h"
+#include "ui/RowList.h"
 
 namespace tarovent::reports {
 
@@ -53,7 +54,7 @@ FLSTAFF::FLSTAFF(core::ProcessState& state, const OrderPeriod& period, QWidget* 
        QStringLiteral("Quantité"), QStringLiteral("Main d'œuvre"), QStringLiteral("Fournisseurs"),
        QStringLiteral("Magasin"), QStringLiteral("Facturé"), QStringLiteral("Marge")});
   m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+  ui::readByRows(m_list);
   m_list->verticalHeader()->hide();
   m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 8);
   m_list->horizontalHeader()->setSectionResizeMode(Client, QHeaderView::Stretch);

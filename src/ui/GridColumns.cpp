@@ -18,7 +18,6 @@ GridColumns::GridColumns(QTableView* view, RecordsetModel* model, DataControl* d
       m_stretch(stretchColumn) {
   view->verticalHeader()->hide();
   view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 8);
-  view->setTabKeyNavigation(false);  // Tab leaves the grid, arrows move in it
   model->setColumns(std::move(columns));
   // After the grid link, which has read the records again.
   connect(data, &DataControl::recordsChanged, this, &GridColumns::apply);

@@ -8,6 +8,7 @@
 
 #include "DataControl.h"
 #include "RecordsetModel.h"
+#include "RowList.h"
 
 namespace tarovent::ui {
 
@@ -45,7 +46,7 @@ void restore(QAbstractItemView* view, const ColumnLook& look) {
 GridLink::GridLink(QAbstractItemView* view, RecordsetModel* model, DataControl* data)
     : QObject(view), m_view(view), m_model(model), m_data(data) {
   view->setModel(model);
-  view->setSelectionBehavior(QAbstractItemView::SelectRows);
+  readByRows(view);
   view->setSelectionMode(QAbstractItemView::SingleSelection);
   connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& current) { rowChosen(current.row()); });

@@ -105,6 +105,7 @@ TEST_F(ArticleWindowsTest, NomenclatureListsHandTheChosenCodeToTheLine) {
   test::pressKey(grid, Qt::Key_F4);
   QTableView* articles = w.findChild<QTableView*>("DBG_ARTICLES");
   ASSERT_NE(articles, nullptr);
+  EXPECT_EQ(test::keyboardFaults(&w), QStringList());
   EXPECT_EQ(articles->model()->rowCount(), 2);
   listKey("DBG_ARTICLES", Qt::Key_Down);
   listKey("DBG_ARTICLES", Qt::Key_Return);

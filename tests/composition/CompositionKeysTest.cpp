@@ -293,7 +293,7 @@ TEST_F(CompositionKeys, AccessKeysOfTheWindowNameOneThingEach) {
     lower->setCurrentIndex(page);
     QApplication::processEvents();
     SCOPED_TRACE(lower->currentWidget()->objectName().toStdString());
-    EXPECT_EQ(tarovent::test::accessKeyFaults(m_window), QStringList());
+    EXPECT_EQ(tarovent::test::keyboardFaults(m_window), QStringList());
   }
   lower->setCurrentIndex(0);
 }

@@ -367,7 +367,7 @@ TEST_F(FcompoTest, KeyboardMovesBetweenDocumentEntryAndCommands) {
   grid->setFocus();
   tarovent::test::pressKey(grid, Qt::Key_Return);
   EXPECT_TRUE(inEntry());
-  const QStringList faults = tarovent::test::accessKeyFaults(m_window.get());
+  const QStringList faults = tarovent::test::keyboardFaults(m_window.get());
   EXPECT_TRUE(faults.isEmpty()) << faults.join('\n').toStdString();
 }
 

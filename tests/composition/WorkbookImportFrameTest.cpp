@@ -148,7 +148,7 @@ TEST_F(WorkbookImportFrameTest, DrivenByKeysFromTemplateToImportedLines) {
   auto* sheets = frame.findChild<QListWidget*>("BXL_Feuilles");
   auto* importButton = frame.findChild<QPushButton*>("Cmd_Importer");
   ASSERT_TRUE(workbooks && sheets && importButton);
-  EXPECT_EQ(test::accessKeyFaults(&frame), QStringList());
+  EXPECT_EQ(test::keyboardFaults(&frame), QStringList());
   EXPECT_EQ(focusName(), "BXL_Classeurs");
   EXPECT_EQ(workbooks->currentItem()->text(), "<F1>");
   EXPECT_EQ(frame.findChild<QLabel*>("CTL_Dossier")->text(), m_folder);

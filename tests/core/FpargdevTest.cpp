@@ -93,7 +93,7 @@ TEST_F(Fpargdev, AltAndTheUnderlinedLetterGoToTheBoxTheLabelNames) {
   EXPECT_EQ(QApplication::focusWidget(), opt("OPT_TARIF_MAT", 0));
 
   // Every label names its box, each with a key of its own.
-  EXPECT_EQ(test::accessKeyFaults(w), QStringList());
+  EXPECT_EQ(test::keyboardFaults(w), QStringList());
 }
 
 TEST(MaterialsTariff, LettersAndOptionsGoBothWays) {

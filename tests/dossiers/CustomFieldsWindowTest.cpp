@@ -78,7 +78,7 @@ TEST_F(CustomFieldsWindow, PanelShowsUsedFieldsWithTheirLabels) {
   EXPECT_EQ(m_form->label(1)->text(), "&Atelier (F4)");
   EXPECT_EQ(m_panel->label(3)->text(), "&Compteur");
   EXPECT_EQ(m_panel->label(5)->text(), "C&ouleur");  // its table is missing
-  EXPECT_EQ(tarovent::test::accessKeyFaults(m_window.get()), QStringList());
+  EXPECT_EQ(tarovent::test::keyboardFaults(m_window.get()), QStringList());
   EXPECT_EQ(m_panel->box(5)->maxLength(), 50);
   EXPECT_FALSE(m_panel->box(6)->isVisible());  // label cleared: hidden
 

@@ -75,7 +75,7 @@ class DemoMenuTest : public ::testing::Test {
       QApplication::processEvents();
       QMdiSubWindow* sub = m_menu->workArea()->activeSubWindow();
       ASSERT_TRUE(sub && sub->widget());
-      const QStringList faults = accessKeyFaults(sub->widget());
+      const QStringList faults = keyboardFaults(sub->widget());
       EXPECT_TRUE(faults.isEmpty()) << faults.join('\n').toStdString();
     }
   }

@@ -12,6 +12,7 @@
 #include "dossiers/QuoteMailing.h"
 #include "platform/mail/NewMail.h"
 #include "platform/os/FakePdfConverter.h"
+#include "ui/UiTestSupport.h"
 
 namespace tarovent::dossiers {
 namespace {
@@ -208,6 +209,7 @@ TEST_F(MailingTest, MailsToTheContactAndTheirList) {
 
   MailList list(*m_state);
   auto* table = list.findChild<QTableWidget*>("DBG_Mails");
+  EXPECT_EQ(tarovent::test::keyboardFaults(&list), QStringList());
   ASSERT_EQ(table->rowCount(), 2);
   EXPECT_EQ(table->item(0, 2)->text(), "00005_02_AB.PDF");
   list.reopen();

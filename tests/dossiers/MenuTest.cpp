@@ -59,7 +59,7 @@ TEST_F(DossierMenu, TheVersionCommandsHaveLettersOfTheirOwn) {
       EXPECT_EQ(ui::FormAccessKeys::target(fdev, letter), button) << name;
     }
   }
-  EXPECT_EQ(tarovent::test::accessKeyFaults(fdev), QStringList());
+  EXPECT_EQ(tarovent::test::keyboardFaults(fdev), QStringList());
   // The letters of the main menu stay with it.
   QWidget* focus = QApplication::focusWidget();
   EXPECT_EQ(menuOpenedBy('T'), "&Tables");

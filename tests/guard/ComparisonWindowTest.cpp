@@ -60,6 +60,7 @@ TEST_F(ComparisonWindowTest, ARepricedLineMovedToAnotherTableIsFound) {
   EXPECT_EQ(w.first()->currentText(), "00 du 15/03/2026");
   EXPECT_EQ(w.second()->currentText(), "01 du 02/04/2026");
   ASSERT_TRUE(w.comparison());
+  EXPECT_EQ(tarovent::test::keyboardFaults(&w), QStringList());
   QTableWidget* list = w.list();
   ASSERT_EQ(list->rowCount(), 3);
   const auto row = [&](int r) {

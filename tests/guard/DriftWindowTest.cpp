@@ -59,6 +59,7 @@ TEST_F(DriftWindowTest, ARaisedTariffIsListedAndOnlyTheTickedLineIsRefreshed) {
   auto* drift = window->findChild<DriftWindow*>();
   ASSERT_NE(drift, nullptr) << "no drift list at opening";
   EXPECT_TRUE(drift->isVisible());
+  EXPECT_EQ(tarovent::test::keyboardFaults(drift), QStringList());
   EXPECT_EQ(QApplication::activeWindow(), window.get());  // the document keeps the keyboard
   QTableWidget* list = drift->list();
   ASSERT_EQ(list->rowCount(), 2);

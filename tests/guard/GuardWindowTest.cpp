@@ -3,6 +3,7 @@
 #include "GuardDemo.h"
 #include "guard/GuardWindow.h"
 #include "ui/FormNavigation.h"
+#include "ui/UiTestSupport.h"
 
 namespace tarovent::guard::test {
 namespace {
@@ -19,6 +20,7 @@ TEST_F(GuardDemo, TheWindowListsTheFindingsBesideTheSending) {
   GuardWindow* w = warnBeforeSending(*m_state, path, "l'envoi du devis", &parent);
   ASSERT_NE(w, nullptr);
   EXPECT_TRUE(w->isVisible());
+  EXPECT_EQ(tarovent::test::keyboardFaults(w), QStringList());
   ASSERT_EQ(w->list()->rowCount(), found.size());
   EXPECT_EQ(w->list()->item(int(found.size()) - 1, 1)->text(), "Taux de marge sous le seuil");
   if (const QByteArray shots = qgetenv("TAROVENT_SCREENSHOTS"); !shots.isEmpty()) {

@@ -62,6 +62,7 @@ class Fmacro : public test::MacroTest {
 
 TEST_F(Fmacro, BrowsingKeepsTheBoxesLockedOnTheListedMacro) {
   open();
+  EXPECT_EQ(tarovent::test::keyboardFaults(m_window.get()), QStringList());
   EXPECT_EQ(listed(), (QStringList{"Imprimer la fenêtre", "Ligne de déplacement"}));
   EXPECT_EQ(focused(), "BXL_Macros");
   EXPECT_TRUE(m_window->locked());

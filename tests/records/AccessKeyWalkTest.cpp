@@ -48,13 +48,13 @@ class AccessKeyWalk : public RecordKeys {
   void walk(QWidget* window, const QList<const char*>& panels) {
     ASSERT_TRUE(window);
     SCOPED_TRACE(window->objectName().toStdString());
-    EXPECT_EQ(accessKeyFaults(window), QStringList());
+    EXPECT_EQ(keyboardFaults(window), QStringList());
     for (const char* panel : panels) {
       auto* button = child<QAbstractButton>(window, panel);
       if (!button || !button->isEnabled()) continue;
       button->click();
       QApplication::processEvents();
-      EXPECT_EQ(accessKeyFaults(window), QStringList()) << panel;
+      EXPECT_EQ(keyboardFaults(window), QStringList()) << panel;
     }
     const QList<QLineEdit*> boxes = typingBoxes(window);
     EXPECT_FALSE(boxes.isEmpty());

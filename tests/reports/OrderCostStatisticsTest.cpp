@@ -139,6 +139,7 @@ TEST_F(OrderCostStatisticsTest, NoOrderClosesTheWindowWithItsMessage) {
 TEST_F(OrderCostStatisticsTest, WindowListsTheOrdersAndTheAverages) {
   std::unique_ptr<FLSTAFF> w(FLSTAFF::create(*m_state, kQuarter));
   ASSERT_NE(w, nullptr);
+  EXPECT_EQ(tarovent::test::keyboardFaults(w.get()), QStringList());
   EXPECT_EQ(w->list()->rowCount(), 2);
   EXPECT_EQ(w->list()->item(1, 0)->text(), "AF2");
   EXPECT_EQ(w->list()->item(1, 8)->text(), "");

@@ -208,6 +208,7 @@ TEST_F(ProFormaTest, WindowListsTheRepresentativesQuotesWithTheirMarks) {
   std::unique_ptr<FACPROF> w(FACPROF::create(*m_state));
   ASSERT_TRUE(w);
   auto* list = w->findChild<QTableWidget*>("DBG_Devis");
+  EXPECT_EQ(tarovent::test::keyboardFaults(w.get()), QStringList());
   ASSERT_EQ(list->rowCount(), 2);
   const int first = list->item(0, 0)->text() == "00005_00.AB" ? 0 : 1;
   EXPECT_EQ(list->item(1 - first, 0)->text(), "00005_01.AB");

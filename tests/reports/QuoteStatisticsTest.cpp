@@ -252,7 +252,7 @@ TEST_F(QuoteStatisticsTest, EveryCriterionHasAnAccessKeyOfItsOwn) {
       "update TPAR set TPAR_LIBUSER1 = 'Atelier', TPAR_LIBUSER2 = 'R&D client'");
   std::unique_ptr<FRENTA> w(FRENTA::create(*m_state));
   tarovent::test::showActive(w.get());
-  EXPECT_EQ(tarovent::test::accessKeyFaults(w.get()), QStringList());
+  EXPECT_EQ(tarovent::test::keyboardFaults(w.get()), QStringList());
   QStringList captions;
   for (QLabel* label : w->findChildren<QLabel*>())
     if (label->buddy()) {

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStringList>
+#include <QTableView>
 #include <QWidget>
 
 #include "platform/db/DbTestSupport.h"
@@ -66,10 +67,11 @@ inline QChar accessKey(const QString& caption) {
   return {};
 }
 
-// What is wrong with the access keys of a window as shown: a label whose "&" shows literally
-// because it names no box, or one letter given to two visible controls or menus of the window's
-// own menu bar (Alt+letter then only cycles between them, or never reaches the control).
-inline QStringList accessKeyFaults(QWidget* window) {
+// What is wrong with the keyboard in a window as shown: a label whose "&" shows literally
+// because it names no box, one letter given to two visible controls or menus of the window's
+// own menu bar (Alt+letter then only cycles between them, or never reaches the control), or a
+// list read by rows whose cells take Tab one by one (the keyboard does not get out of it).
+inline QStringList keyboardFaults(QWidget* window) {
   QStringList faults;
   QMap<QChar, QString> owners;
   auto claim = [&](bool shown, const QString& caption, const QString& name) {
@@ -97,6 +99,10 @@ inline QStringList accessKeyFaults(QWidget* window) {
     for (QAction* a : bar->actions())
       claim(bar->isVisibleTo(window) && a->isVisible(), a->text(),
             a->menu() ? a->menu()->objectName() : a->text());
+  for (QTableView* list : window->findChildren<QTableView*>())
+    if (list->isVisibleTo(window) && list->tabKeyNavigation() &&
+        list->selectionBehavior() == QAbstractItemView::SelectRows)
+      faults << QStringLiteral("list %1 keeps Tab").arg(list->objectName());
   return faults;
 }
 

@@ -117,7 +117,7 @@ TEST_F(ReportViewerTest, ButtonsAndKeysMoveThroughThePages) {
   tarovent::test::pressKey(box, Qt::Key_Return);
   EXPECT_EQ(v->currentPage(), v->report().pageCount() - 1);
   // The page box and the zoom have their letters, which no other control takes.
-  EXPECT_EQ(tarovent::test::accessKeyFaults(v), QStringList());
+  EXPECT_EQ(tarovent::test::keyboardFaults(v), QStringList());
   QStringList buddies;
   for (const QLabel* l : v->findChildren<QLabel*>())
     if (l->buddy()) buddies << l->text() + ">" + l->buddy()->objectName();
