@@ -112,10 +112,15 @@ QAction* MainMenu::entry(QWidget* menu, const QString& name, const QString& capt
   auto* a = new QAction(caption, this);
   a->setObjectName(name);
   if (help > 0) a->setProperty("helpContext", help);
-  if (auto* m = qobject_cast<QMenu*>(menu))
+  if (auto* m = qobject_cast<QMenu*>(menu)) {
     m->addAction(a);
-  else
-    static_cast<QMenuBar*>(menu)->addAction(a);
+  } else {
+    auto* bar = static_cast<QMenuBar*>(menu);
+    bar->addAction(a);
+    // An entry of the bar itself stays lit until its key or click is handled, which a window
+    // with its own loop (Rentabilité, Informations) holds open: it goes out first.
+    connect(a, &QAction::triggered, bar, [bar] { bar->setActiveAction(nullptr); });
+  }
   m_entries.insert(name.toUpper(), a);
   if (!window.isEmpty()) {
     m_entryWindow.insert(name.toUpper(), window);
