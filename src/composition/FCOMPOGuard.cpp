@@ -14,6 +14,7 @@
 #include "guard/MarginTally.h"
 #include "guard/QuoteGuard.h"
 #include "platform/db/DbError.h"
+#include "ui/HostWindow.h"
 
 // What the composition shows of the quote guard: the margin rate, the findings, the drift of
 // costs since the quote was written.
@@ -50,7 +51,7 @@ guard::DriftWindow* FCOMPO::showCostDrift() {
           });
   // Beside the document, which keeps the keyboard.
   w->setAttribute(Qt::WA_ShowWithoutActivating);
-  w->show();
+  ui::showOverOpener(w);
   window()->activateWindow();
   return w;
 }
@@ -67,7 +68,7 @@ guard::GuardWindow* FCOMPO::showGuard() {
   auto* w =
       new guard::GuardWindow(found, QFileInfo(m_session->documentPath()).fileName(), {}, this);
   w->setLineOpener([this](const guard::GuardFinding& f) { goToLine(f.docTable, f.row); });
-  w->show();
+  ui::showOverOpener(w);
   return w;
 }
 

@@ -13,6 +13,7 @@
 #include "ProcessState.h"
 #include "Startup.h"
 #include "WindowTranslation.h"
+#include "ui/HostWindow.h"
 
 namespace tarovent::core {
 
@@ -97,7 +98,7 @@ void showHelp(ProcessState& state, int helpContext) {
     });
   }
   window->showPage(html, folder, helpContext);
-  window->show();
+  ui::showOverOpener(window);
   window->raise();
   window->activateWindow();
 }

@@ -16,6 +16,7 @@
 #include "guard/GuardWindow.h"
 #include "guard/SentVersions.h"
 #include "ui/DataControl.h"
+#include "ui/HostWindow.h"
 
 namespace tarovent::dossiers {
 
@@ -74,7 +75,7 @@ void FdevMailing::showPreview() {
     m_preview->resize(700, 900);
   }
   m_preview->showDocument(document);
-  m_preview->show();
+  ui::showOverOpener(m_preview);
   m_preview->raise();
 }
 
@@ -146,7 +147,7 @@ void FdevMailing::compareVersions() {
     return;
   }
   auto* w = new guard::ComparisonWindow(m_state, dossier.company, dossier.number, m_window);
-  w->show();
+  ui::showOverOpener(w);
   w->raise();
 }
 

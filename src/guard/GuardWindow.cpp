@@ -14,6 +14,7 @@
 #include "platform/ooxml/OoxmlError.h"
 #include "platform/word/WordDocument.h"
 #include "ui/RowList.h"
+#include "ui/HostWindow.h"
 
 namespace tarovent::guard {
 
@@ -147,7 +148,7 @@ GuardWindow* warnBeforeSending(core::ProcessState& state, const QString& documen
   const QVector<GuardFinding> found = findingsOf(state, documentPath);
   if (found.isEmpty()) return nullptr;
   auto* w = new GuardWindow(found, QFileInfo(documentPath).fileName(), action, parent);
-  w->show();
+  ui::showOverOpener(w);
   w->raise();
   return w;
 }

@@ -9,4 +9,9 @@ namespace tarovent::ui {
 // False when the window refused to close.
 bool closeHostWindow(QWidget* window);
 
+// Shows a window of its own (a list beside a document, the help) in the middle of the window
+// that opened it, inside the screen; one already shown stays where the user put it. Left to
+// itself it opened in the screen's corner, over the menus, where no window manager places it.
+void showOverOpener(QWidget* window);
+
 }  // namespace tarovent::ui
