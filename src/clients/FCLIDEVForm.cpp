@@ -42,6 +42,13 @@ QFormLayout* form() {
   return f;
 }
 
+// Boxes side by side on a row of a form, with the labels between them set apart.
+QHBoxLayout* formRow() {
+  auto* r = new QHBoxLayout;
+  r->setSpacing(6);
+  return r;
+}
+
 }  // namespace
 
 ui::BoundLineEdit* FCLIDEV::box(const char* name, const char* field, int width) {
@@ -79,19 +86,19 @@ QFormLayout* FCLIDEV::buildIdentity() {
   identity->addRow(label(QStringLiteral("A&dresse"), a1), a1);
   identity->addRow(QString(), a2);
   identity->addRow(QString(), a3);
-  auto* townRow = new QHBoxLayout;
+  auto* townRow = formRow();
   townRow->addWidget(postal);
   townRow->addWidget(label(QStringLiteral("V&ille"), town));
   townRow->addWidget(town, 1);
   identity->addRow(label(QStringLiteral("Code &postal"), postal), townRow);
   identity->addRow(label(QStringLiteral("Pa&ys (F4)"), country), country);
-  auto* phones = new QHBoxLayout;
+  auto* phones = formRow();
   phones->addWidget(tel);
   phones->addWidget(label(QStringLiteral("Fa&x"), fax));
   phones->addWidget(fax);
   phones->addStretch();
   identity->addRow(label(QStringLiteral("Téléphone"), tel), phones);
-  auto* mailRow = new QHBoxLayout;
+  auto* mailRow = formRow();
   mailRow->addWidget(mail, 1);
   mailRow->addWidget(mailButton);
   identity->addRow(label(QStringLiteral("E-mail"), mail), mailRow);
@@ -148,14 +155,14 @@ QFormLayout* FCLIDEV::buildTerms() {
   terms->addRow(label(QStringLiteral("Caté&gorie"), m_category), m_category);
   terms->addRow(label(QStringLiteral("Mode de paiement"), m_payment), m_payment);
   terms->addRow(label(QStringLiteral("Conditions de paiement"), m_terms), m_terms);
-  auto* rates = new QHBoxLayout;
+  auto* rates = formRow();
   rates->addWidget(discount);
   rates->addWidget(label(QStringLiteral("Taux MO"), labour));
   rates->addWidget(labour);
   rates->addStretch();
   terms->addRow(label(QStringLiteral("Remise %"), discount), rates);
   terms->addRow(label(QStringLiteral("TVA intracom."), vat), vat);
-  auto* mark = new QHBoxLayout;
+  auto* mark = formRow();
   mark->addWidget(reliability);
   mark->addWidget(m_valid);
   mark->addStretch();
@@ -213,7 +220,7 @@ QWidget* FCLIDEV::buildContacts() {
                        gridColumn("TCLI_CONTACT_Fax", QStringLiteral("Fax")),
                        gridColumn("TCLI_CONTACT_Portab", QStringLiteral("Portable")),
                        gridColumn("TCLI_CONTACT_mail", QStringLiteral("E-mail"))},
-                      {40, 170, 130, 110, 110, 110, 200}, 6);
+                      {40, 170, 170, 110, 110, 110, 200}, 6);
   grid->setMinimumHeight(90);
 
   auto* fields = new QHBoxLayout;

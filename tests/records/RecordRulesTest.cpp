@@ -279,8 +279,8 @@ TEST_F(RecordRules, CaptionsAreShownWhole) {
         const QString caption = grid->model()->headerData(c, Qt::Horizontal).toString();
         EXPECT_GE(header->sectionSize(c), header->sectionSizeHint(c))
             << entry << ' ' << caption.toStdString();
-        // Short words chosen from lists, read whole on every row shown.
-        if (caption == "S/Type" || caption == "Atelier") {
+        // Short words chosen from lists or typed once, read whole on every row shown.
+        if (caption == "S/Type" || caption == "Atelier" || caption == "Fonction") {
           const QAbstractItemView* view = grid;
           EXPECT_GE(header->sectionSize(c), view->sizeHintForColumn(c))
               << entry << ' ' << caption.toStdString();
@@ -291,6 +291,15 @@ TEST_F(RecordRules, CaptionsAreShownWhole) {
       if (!label->isVisible() || label->text().isEmpty() || label->wordWrap()) continue;
       EXPECT_GE(label->width(), label->sizeHint().width())
           << entry << ' ' << label->text().toStdString();
+      // A label stands apart from the box it names, beside it on its right.
+      const QWidget* box = label->buddy();
+      if (!box || !box->isVisible()) continue;
+      const QRect named(box->mapTo(window, QPoint()), box->size());
+      const QRect shown(label->mapTo(window, QPoint()), label->size());
+      if (named.left() > shown.left() && named.top() < shown.bottom() &&
+          shown.top() < named.bottom()) {
+        EXPECT_GE(named.left() - shown.right(), 4) << entry << ' ' << label->text().toStdString();
+      }
     }
   }
 }
