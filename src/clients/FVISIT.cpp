@@ -226,10 +226,12 @@ QWidget* FVISIT::buildForm() {
   auto* form = new QFormLayout;
   form->setVerticalSpacing(3);
   auto* clientRow = new QHBoxLayout;
+  clientRow->setSpacing(6);
   clientRow->addWidget(m_client);
   clientRow->addWidget(m_clientCells, 1);
   form->addRow(label(QStringLiteral("&Client"), m_client), clientRow);
   auto* dates = new QHBoxLayout;
+  dates->setSpacing(6);
   dates->addWidget(planned);
   dates->addWidget(label(QStringLiteral("Faite &le"), done));
   dates->addWidget(done);
