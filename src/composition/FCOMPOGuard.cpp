@@ -49,9 +49,9 @@ guard::DriftWindow* FCOMPO::showCostDrift() {
             showStatus(QStringLiteral("Prix actualisés : %1 ligne(s)").arg(done));
             showMarginRate();
           });
-  // Beside the document, which keeps the keyboard.
+  // Beside the document, which keeps the keyboard: the lines typed stay in sight.
   w->setAttribute(Qt::WA_ShowWithoutActivating);
-  ui::showOverOpener(w);
+  ui::showOverOpener(w, ui::Place::LowerRight);
   window()->activateWindow();
   return w;
 }

@@ -11,11 +11,14 @@ bool closeHostWindow(QWidget* window) {
   return window->close();
 }
 
-void showOverOpener(QWidget* window) {
+void showOverOpener(QWidget* window, Place where) {
   if (!window->isVisible() && window->parentWidget()) {
     const QWidget* opener = window->parentWidget()->window();
     QRect place(QPoint(), window->size());
-    place.moveCenter(opener->geometry().center());
+    if (where == Place::LowerRight)
+      place.moveBottomRight(opener->geometry().bottomRight());
+    else
+      place.moveCenter(opener->geometry().center());
     if (const QScreen* screen = opener->screen()) {
       const QRect area = screen->availableGeometry();
       place.moveRight(std::min(place.right(), area.right()));

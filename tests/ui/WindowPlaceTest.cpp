@@ -9,10 +9,10 @@
 namespace tarovent::ui {
 namespace {
 
-// A window of its own opens over the middle of the window that opened it, never partly off the
+// A window of its own opens over the window that opened it, never partly off the
 // screen, and once shown it stays where the user moved it. Its frame is not known before it is
 // shown: a few pixels of border are allowed for.
-TEST(WindowPlace, AWindowOfItsOwnOpensOverTheMiddleOfItsOpener) {
+TEST(WindowPlace, AWindowOfItsOwnOpensOverItsOpener) {
   QWidget opener;
   const QRect area = opener.screen()->availableGeometry();
   opener.setGeometry(area.left() + 40, area.top() + 30, area.width() / 2, area.height() / 2);
@@ -23,6 +23,13 @@ TEST(WindowPlace, AWindowOfItsOwnOpensOverTheMiddleOfItsOpener) {
   EXPECT_TRUE(list->isVisible());
   constexpr int border = 8;
   EXPECT_LE((list->geometry().center() - opener.geometry().center()).manhattanLength(), border);
+
+  // Beside a document that keeps the keyboard: in the opener's lower right corner.
+  auto* beside = new QWidget(&opener, Qt::Window);
+  beside->resize(area.width() / 4, area.height() / 5);
+  showOverOpener(beside, Place::LowerRight);
+  EXPECT_LE((beside->geometry().bottomRight() - opener.geometry().bottomRight()).manhattanLength(),
+            border);
 
   list->move(area.topLeft() + QPoint(5, 5));
   showOverOpener(list);
